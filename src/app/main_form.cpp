@@ -1,0 +1,261 @@
+#include "app/main_form.h"
+
+#include <cstdio>
+#include <stdexcept>
+
+#include "app/game.h"
+#include "assets/assets.h"
+#include "assets/data_error.h"
+#include "graphics/scene.h"
+#include "message/message.h"
+#include "script/input.h"
+#include "script/interp.h"
+#include "script/tables.h"
+#include "sound/sound.h"
+#include "title/title.h"
+
+namespace vm {
+
+Answer message_box(Game& g, const std::string& text, Buttons buttons) {
+  return g.pf.dialogs.message_box(text, buttons);
+}
+
+void refresh(Game& g) { present_screen(g.screen, g.pf.window); }
+
+const std::vector<MenuItemSpec>& main_menu_items() {
+  static const std::vector<MenuItemSpec> items = {
+      {"prog_save", "セーブ", "ゲーム"},
+      {"prog_load", "ロード", "ゲーム"},
+      {"speedup", "次の選択まで進む", "ゲーム"},
+      {"opt_menu", "設定", "ゲーム"},
+      {"prog_end", "終了", "ゲーム"},
+      {"vvrr", "バージョン", "ヘルプ"},
+  };
+  return items;
+}
+
+namespace {
+
+class MainForm : public EventSink {
+ public:
+  explicit MainForm(Game& g) : g_(g) {}
+  void on_event(const InputEvent& ev) override { handle_event(g_, ev); }
+
+ private:
+  Game& g_;
+};
+
+// Loads a picture that start-up cannot do without; a missing or broken file
+// is reported by name and the program ends (nothing has been changed yet).
+void load_required(Game& g, const std::string& file, Surface& s) {
+  std::string error;
+  if (!g.pf.pictures.load_picture(g.assets.Data_Dir + file, s.img, error)) {
+    message_box(g, "実行に必要なﾌｧｲﾙが異常です.(" + file + ")\r\n" + error);
+    throw EndProcess{1};
+  }
+}
+
+void add_layer(Game& g, Surface& s, Surface* parent, bool visible) {
+  s.parent = parent;
+  s.visible = visible;
+  g.screen.layers.push_back(&s);
+}
+
+}  // namespace
+
+void layout_screen(Game& g) {
+  ScreenState& sc = g.screen;
+  MessageState& m = g.msg;
+  sc.layers.clear();
+  sc.Pic_Main.place(0, 0, kScreenW, kScreenH);
+  sc.Pic_Main.back_color = 0;
+  sc.Pic_Main.clear();
+  sc.Pic_Main.visible = true;
+  sc.Pic_Back.place(0, 0, kScreenW, kScreenH);
+  sc.Form_Back.place(0, 0, 0, 0);
+  sc.Place_Back.place(0, 0, kScreenW, kScreenH);
+  sc.Place_Load.place(0, 0, 640, 345);
+  sc.Wall_Back.place(0, 0, 640, 135);
+  sc.Mesh2.place(0, 0, 32, 32);
+
+  // The message window and its layers; its font sets the cell size.
+  for (Surface& w : sc.Waku) {
+    w.back_color = 0;
+    w.place(m.left, m.top, m.width, m.height);
+    w.font = Font{"ＭＳ ゴシック", 13, true};
+    w.fore_color = rgb(255, 255, 255);
+  }
+  m.Cell_Size = static_cast<int16_t>(sc.Waku[0].font.points + 5);
+
+  for (int i = 0; i < 3; ++i) add_layer(g, sc.Doll_Disp[i], nullptr, false);
+  add_layer(g, sc.Waku[0], nullptr, false);
+
+  // The click-wait mark: a small label near the window's bottom-right corner.
+  sc.Blinker.back_color = 0;
+  sc.Blinker.place(m.width - 25, m.height - 25, 18, 18);
+  sc.Blinker.clear();
+  sc.Blinker.keyed = true;
+  sc.Blinker.font = Font{"ＭＳ ゴシック", 12, false};
+  g.pf.text.draw_text(sc.Blinker.img, 0, 0, "▼", 0x1993D0, sc.Blinker.font);
+  add_layer(g, sc.Blinker, &sc.Waku[0], false);
+
+  for (int i = 0; i < 3; ++i) {
+    sc.SelBox[i].back_color = 0;
+    sc.SelBox[i].place(11, m.Cell_Size * (i + 2) + 2, 200, m.Cell_Size);
+    sc.SelBox[i].font = sc.Waku[0].font;
+    add_layer(g, sc.SelBox[i], &sc.Waku[0], false);
+  }
+
+  sc.Texture.place(0, 0, 280, 370);
+  if (file_length(g.assets.Data_Dir + "61.dat") > 0) {
+    load_required(g, "61.dat", sc.Texture);
+    // Title-menu items and the wall strip are cut from the texture sheet.
+    for (int i = 0; i < 4; ++i) {
+      sc.Smenu[i].place(265, 245 + 35 * i, 110, 35);
+      bit_blt(sc.Smenu[i], 0, 0, 110, 35, sc.Texture, 0, 230 + 35 * i, SRCCOPY);
+    }
+    sc.Smenu[3].place(265, 350, 110, 30);
+    for (int col = 0; col < 10; ++col)
+      for (int row = 0; row < 4; ++row)
+        bit_blt(sc.Wall_Back, col * 64, row * 64, 64, 64, sc.Texture, 96, 0, SRCCOPY);
+  } else if (file_length(g.assets.Data_Dir + "61.dat") < 0) {
+    message_box(g, "実行に必要なﾌｧｲﾙがありません. file" + g.assets.Data_Dir + "61");
+    throw EndProcess{1};
+  }
+
+  sc.Title.place(0, 0, kScreenW, kScreenH);
+  add_layer(g, sc.Title, nullptr, false);
+  for (int i = 0; i < 4; ++i) add_layer(g, sc.Smenu[i], &sc.Title, false);
+  sc.End_Pic.place(0, 0, kScreenW, kScreenH);
+  add_layer(g, sc.End_Pic, nullptr, false);
+}
+
+void form_load(Game& g, const std::string& data_dir) {
+  Window& w = g.pf.window;
+  w.set_menu(main_menu_items());
+  w.set_busy_cursor(true);
+  w.set_caption("Velmora - loading now...");
+  for (const char* item : {"prog_load", "prog_save", "opt_menu", "speedup", "vvrr"})
+    w.set_menu_enabled(item, false);
+
+  g.assets.Data_Dir = data_dir;
+  if (g.assets.Data_Dir.empty() || g.assets.Data_Dir.back() != '/') g.assets.Data_Dir += '/';
+  if (!file_exists(g.assets.Data_Dir + "11.dat")) {
+    message_box(g, "フォルダの内容が不正です.\r\n" + g.assets.Data_Dir);
+    throw EndProcess{1};
+  }
+
+  g.input.Text_Mode = 3;
+  g.msg.Line_No = 0;
+  g.interp.Script_Pos = 0;
+  g.sound.Music_On = -1;
+  g.sound.Sound_On = -1;
+  g.options.Mesh_On = 0;
+  g.app.Menu_Hover = 5;
+  g.options.Window_Density = 0.8f;
+  g.interp.Place_No = -1;
+
+  layout_screen(g);
+  g.input.Clicker = w.create_timer(500);
+  g.sound.BGMLoop = w.create_timer(500);
+
+  if (file_length(g.assets.Data_Dir + "72.dat") > 0) {
+    load_required(g, "72.dat", g.screen.Title);
+    g.screen.Title.visible = true;
+  } else if (file_length(g.assets.Data_Dir + "72.dat") < 0) {
+    message_box(g, "実行に必要なﾌｧｲﾙがありません. file" + g.assets.Data_Dir + "72");
+    throw EndProcess{1};
+  }
+  w.show();
+  refresh(g);
+  do_events(g);
+
+  check_assets(g);
+  open_mixer(g);
+  w.set_timer_enabled(g.sound.BGMLoop, true);
+  g.interp.Cur_Cmd = "aa";
+  sound_command(g);
+  build_window_frame(g);
+  load_script(g);
+  load_faces(g);
+  w.set_busy_cursor(false);
+  w.set_caption("Velmora");
+  do_events(g);
+  show_title(g);
+}
+
+void handle_event(Game& g, const InputEvent& ev) {
+  switch (ev.kind) {
+    case InputEvent::MouseDown:
+      on_mouse_down(g, surface_at(g.screen, ev.x, ev.y), ev.button);
+      break;
+    case InputEvent::MouseMove:
+      break;
+    case InputEvent::KeyDown:
+      on_key_down(g, ev.key);
+      break;
+    case InputEvent::Menu:
+      if (ev.name == "prog_end") on_prog_end(g);
+      else if (ev.name == "speedup") on_speedup(g);
+      break;
+    case InputEvent::Close:
+      unload_main_form(g);
+    case InputEvent::Timer:
+      if (ev.timer == g.input.Clicker) on_clicker_tick(g);
+      else if (ev.timer == g.sound.BGMLoop) on_bgmloop_tick(g);
+      break;
+    case InputEvent::Hook:
+      if (ev.hook) ev.hook();
+      break;
+  }
+}
+
+void on_prog_end(Game& g) {
+  if (message_box(g, "終了しますか？", Buttons::YesNo) != Answer::No) unload_main_form(g);
+}
+
+void unload_main_form(Game& g, bool full) {
+  if (g.app.unloading) throw EndProcess{0};
+  g.app.unloading = true;
+  if (g.sound.Saved_Volume != 0) set_volume(g, g.sound.Saved_Volume);
+  stop_music(g);
+  if (!full) throw EndProcess{0};
+  try {
+    rebuild_line6(g);
+    write_system_file(g);
+    for (int n : managed_pictures_exit_order())
+      blank_magic(g.assets.Data_Dir + std::to_string(n));
+  } catch (const std::exception& e) {
+    // The remaining pictures stay restored, which the next start accepts.
+    message_box(g, std::string("終了処理でファイルを書き込めませんでした。\r\n") + e.what());
+    throw EndProcess{1};
+  }
+  throw EndProcess{0};
+}
+
+int run_game(Platform& pf, const std::string& data_dir) {
+  if (pf.single_copy.other_copy_running()) {
+    pf.dialogs.message_box("既に起動しています。", Buttons::Ok);
+    return 0;
+  }
+  Game g(pf);
+  MainForm form(g);
+  pf.window.set_sink(&form);
+  try {
+    try {
+      form_load(g, data_dir);
+      for (;;) pf.window.wait_events();
+    } catch (const DataError& e) {
+      message_box(g, e.describe());
+      unload_main_form(g, g.assets.sys_lines_read);
+    }
+  } catch (const EndProcess& e) {
+    pf.window.set_sink(nullptr);
+    return e.code;
+  } catch (...) {
+    pf.window.set_sink(nullptr);
+    throw;
+  }
+}
+
+}  // namespace vm

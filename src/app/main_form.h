@@ -1,0 +1,38 @@
+// The start routine, the main window's initialisation and event handling, and
+// the one shutdown sequence every orderly end goes through.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "platform/services.h"
+
+namespace vm {
+
+struct Game;
+
+// Menu items of the main window.
+const std::vector<MenuItemSpec>& main_menu_items();
+
+// The start routine: single copy, Form_Load, then idles handling events until
+// the program ends. Returns the process exit code.
+int run_game(Platform& pf, const std::string& data_dir);
+
+// Form_Load with the data folder already found.
+void form_load(Game& g, const std::string& data_dir);
+
+// Lays out the surfaces of the main window.
+void layout_screen(Game& g);
+
+// Dispatches a window event to the main window's handlers.
+void handle_event(Game& g, const InputEvent& ev);
+
+// The unload handler: volume, music, system file, pictures disguised; then
+// ends the process (throws EndProcess). full = false stops after the volume
+// and music (a failed asset check).
+[[noreturn]] void unload_main_form(Game& g, bool full = true);
+
+// The quit menu item.
+void on_prog_end(Game& g);
+
+}  // namespace vm

@@ -1,0 +1,228 @@
+#include "assets/assets.h"
+
+#include <sys/stat.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <fstream>
+#include <sstream>
+#include <stdexcept>
+
+#include "app/game.h"
+#include "app/main_form.h"
+#include "assets/cp932.h"
+
+namespace vm {
+
+namespace {
+
+// A failure of the start-up check. not_found tells the missing-file case
+// apart; number is the run-time error number shown otherwise.
+struct AssetFailure {
+  bool not_found = false;
+  std::string name;
+  int number = 0;
+  std::string detail;
+};
+
+constexpr int kErrFileNotFound = 53;
+constexpr int kErrPastEnd = 62;
+constexpr int kErrPathAccess = 75;
+
+void check_present(const std::string& path, const std::string& shown_name) {
+  if (file_length(path) < 0) throw AssetFailure{true, shown_name, kErrFileNotFound, ""};
+}
+
+void write_two_bytes(const std::string& path, unsigned char b0, unsigned char b1) {
+  // Opened for update so that nothing after the first two bytes changes; a
+  // missing file is never created.
+  FILE* f = std::fopen(path.c_str(), "r+b");
+  if (!f) {
+    int err = errno;
+    throw std::runtime_error(path + ": " + std::strerror(err));
+  }
+  unsigned char magic[2] = {b0, b1};
+  size_t n = std::fwrite(magic, 1, 2, f);
+  int closed = std::fclose(f);
+  if (n != 2 || closed != 0) throw std::runtime_error(path + ": cannot write");
+}
+
+std::vector<std::string> split_lines(const std::string& text) {
+  std::vector<std::string> lines;
+  size_t pos = 0;
+  while (pos < text.size()) {
+    size_t nl = text.find('\n', pos);
+    size_t end = nl == std::string::npos ? text.size() : nl;
+    std::string line = text.substr(pos, end - pos);
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    lines.push_back(line);
+    if (nl == std::string::npos) break;
+    pos = nl + 1;
+  }
+  return lines;
+}
+
+void run_check(Game& g) {
+  AssetState& a = g.assets;
+  const std::string& dir = a.Data_Dir;
+  // 1. The system file and the two script files.
+  for (const char* n : {"50", "51", "52"}) check_present(dir + n + ".dat", dir + n);
+  // 2. The script, decoded in memory: no decoded copy is ever left beside it.
+  try {
+    a.script_text = invert_bytes(read_file(dir + "51.dat"));
+    a.choice_text = invert_bytes(read_file(dir + "52.dat"));
+  } catch (const std::exception& e) {
+    throw AssetFailure{false, "", kErrPathAccess, e.what()};
+  }
+  auto restore = [&](int n, char kind) {
+    std::string base = dir + std::to_string(n);
+    check_present(base + ".dat", base);
+    try {
+      restore_magic(base, kind);
+    } catch (const std::exception& e) {
+      throw AssetFailure{false, "", kErrPathAccess, e.what()};
+    }
+  };
+  // 3. Sprites, 4. faces, 5. backgrounds and event pictures.
+  for (int k = 1; k <= 2; ++k)
+    for (int n : {10 + k, 20 + k, 30 + k, 40 + k}) restore(n, 'B');
+  restore(60, 'B');
+  for (int n = 70; n <= 85; ++n)
+    if (n != 72) restore(n, 'J');
+  // 6. The system file, 25 lines.
+  std::string sys;
+  try {
+    sys = read_file(dir + "50.dat");
+  } catch (const std::exception& e) {
+    throw AssetFailure{false, "", kErrPathAccess, e.what()};
+  }
+  std::vector<std::string> lines = split_lines(sys);
+  if (lines.size() < 25)
+    throw AssetFailure{false, "", kErrPastEnd,
+                       "50.dat line " + std::to_string(lines.size() + 1) +
+                           ": missing (the file must have 25 lines)"};
+  for (int i = 1; i <= 25; ++i) a.Sys_Lines[i] = lines[i - 1];
+  a.sys_lines_read = true;
+  // 7. Names, 8. flags, 9. music lists.
+  for (int i = 1; i <= 5; ++i) g.msg.Name_Table[i] = cp932_to_utf8(a.Sys_Lines[i]);
+  read_line6(a);
+  for (int i = 1; i <= 9; ++i) {
+    a.Track_Files[i] = a.Sys_Lines[6 + i];
+    a.Extra_Files[i] = a.Sys_Lines[15 + i];
+    for (const std::string* name : {&a.Track_Files[i], &a.Extra_Files[i]})
+      if (!name->empty()) check_present(dir + *name, cp932_to_utf8(*name));
+  }
+}
+
+}  // namespace
+
+std::string find_data_dir(const std::string& program_dir) {
+  std::string base = program_dir;
+  if (base.empty() || base.back() != '/') base += '/';
+  struct stat st {};
+  if (::stat((base + "data").c_str(), &st) == 0 && S_ISDIR(st.st_mode)) return base + "data/";
+  return base;
+}
+
+std::string invert_bytes(const std::string& bytes) {
+  std::string out(bytes.size(), '\0');
+  for (size_t i = 0; i < bytes.size(); ++i)
+    out[i] = static_cast<char>(255 - static_cast<unsigned char>(bytes[i]));
+  return out;
+}
+
+void restore_magic(const std::string& path_without_dat, char kind) {
+  if (kind == 'B' || kind == 'b')
+    write_two_bytes(path_without_dat + ".dat", 0x42, 0x4D);
+  else if (kind == 'J' || kind == 'j')
+    write_two_bytes(path_without_dat + ".dat", 0xFF, 0xD8);
+}
+
+void blank_magic(const std::string& path_without_dat) {
+  write_two_bytes(path_without_dat + ".dat", 0x4A, 0x46);
+}
+
+void read_line6(AssetState& a) {
+  const std::string& l6 = a.Sys_Lines[6];
+  a.Keep_Flag = (!l6.empty() && l6[0] == '1') ? -1 : 0;
+  for (int p = 2; p <= 6; ++p)
+    a.CG_Seen[p - 2] = (l6.size() >= static_cast<size_t>(p) && l6[p - 1] == '0') ? -1 : 0;
+}
+
+void rebuild_line6(Game& g) {
+  AssetState& a = g.assets;
+  std::string l6 = a.Keep_Flag ? "1" : "0";
+  for (int i = 0; i < 5; ++i) l6 += a.CG_Seen[i] ? '0' : static_cast<char>('0' + i + 2);
+  a.Sys_Lines[6] = l6;
+}
+
+void write_system_file(Game& g) {
+  const std::string path = g.assets.Data_Dir + "50.dat";
+  const std::string tmp = path + ".tmp";
+  std::string text;
+  for (int i = 1; i <= 25; ++i) text += g.assets.Sys_Lines[i] + "\r\n";
+  {
+    std::ofstream out(tmp, std::ios::binary | std::ios::trunc);
+    if (!out) throw std::runtime_error(path + ": cannot write (" + std::strerror(errno) + ")");
+    out.write(text.data(), static_cast<std::streamsize>(text.size()));
+    out.flush();
+    if (!out) {
+      std::remove(tmp.c_str());
+      throw std::runtime_error(path + ": cannot write");
+    }
+  }
+  // The rename replaces the old file whole, so a crash never leaves it empty.
+  if (std::rename(tmp.c_str(), path.c_str()) != 0) {
+    int err = errno;
+    std::remove(tmp.c_str());
+    throw std::runtime_error(path + ": cannot write (" + std::strerror(err) + ")");
+  }
+  g.pf.log.log("file written 50.dat");
+}
+
+const std::vector<int>& managed_pictures_exit_order() {
+  static const std::vector<int> order = [] {
+    std::vector<int> v = {11, 21, 31, 41, 12, 22, 32, 42, 60};
+    for (int n = 70; n <= 85; ++n)
+      if (n != 72) v.push_back(n);
+    return v;
+  }();
+  return order;
+}
+
+void check_assets(Game& g) {
+  try {
+    run_check(g);
+  } catch (const AssetFailure& f) {
+    std::string text;
+    if (f.not_found) {
+      text = "実行に必要なﾌｧｲﾙがありません. file" + f.name;
+    } else {
+      text = "実行に必要なﾌｧｲﾙが異常です.(" + std::to_string(f.number) + ")";
+      if (!f.detail.empty()) text += "\r\n" + f.detail;
+    }
+    message_box(g, text);
+    // Nothing was read that could be written back: end after the volume and
+    // the music, so no empty system file and no stub pictures are created.
+    unload_main_form(g, false);
+  }
+}
+
+bool file_exists(const std::string& path) { return file_length(path) >= 0; }
+
+long long file_length(const std::string& path) {
+  struct stat st {};
+  if (::stat(path.c_str(), &st) != 0 || S_ISDIR(st.st_mode)) return -1;
+  return static_cast<long long>(st.st_size);
+}
+
+std::string read_file(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  if (!in) throw std::runtime_error(path + ": cannot read (" + std::strerror(errno) + ")");
+  std::ostringstream ss;
+  ss << in.rdbuf();
+  return ss.str();
+}
+
+}  // namespace vm

@@ -1,0 +1,60 @@
+// The data folder and its numbered files: disguised picture headers, the
+// inverted script files, and the 25-line system file.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace vm {
+
+struct Game;
+
+struct AssetState {
+  std::string Data_Dir;                  // ends in '/'
+  std::array<std::string, 26> Sys_Lines;  // 1..25, raw CP932 bytes
+  bool sys_lines_read = false;
+  int16_t Keep_Flag = 0;
+  std::array<int16_t, 5> CG_Seen{};
+  std::array<std::string, 10> Track_Files;  // 1..9, raw bytes as written in 50.dat
+  std::array<std::string, 10> Extra_Files;  // the second list, 1..9
+  std::string script_text;                  // 51.dat decoded in memory
+  std::string choice_text;                  // 52.dat decoded in memory
+};
+
+// Finds the data folder for a program folder: "data/" beside it, else the
+// folder itself. The result ends in '/'.
+std::string find_data_dir(const std::string& program_dir);
+
+// Byte inversion of the script files (255 - b for every byte).
+std::string invert_bytes(const std::string& bytes);
+
+// Writes the two real magic bytes ("BM" for kind B/b, FF D8 for J/j) at the
+// start of path + ".dat", leaving the rest of the file as it is.
+void restore_magic(const std::string& path_without_dat, char kind);
+// Writes "JF" at the start of path + ".dat".
+void blank_magic(const std::string& path_without_dat);
+
+// The start-up sequence: presence checks, picture restore, script decoding
+// (in memory), system file. On failure shows the message and ends through the
+// shutdown.
+void check_assets(Game& g);
+
+// Line 6 from Keep_Flag and CG_Seen, then 50.dat written whole (temporary
+// file and rename, so a crash cannot leave it empty).
+void rebuild_line6(Game& g);
+void write_system_file(Game& g);
+
+// Applies line 6 to Keep_Flag and CG_Seen.
+void read_line6(AssetState& a);
+
+// The managed pictures in the order they are disguised at exit.
+const std::vector<int>& managed_pictures_exit_order();
+
+bool file_exists(const std::string& path);
+// Length of a file, -1 when it does not exist.
+long long file_length(const std::string& path);
+std::string read_file(const std::string& path);  // throws std::runtime_error
+
+}  // namespace vm

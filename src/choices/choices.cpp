@@ -1,0 +1,181 @@
+// The choice menu: up to three boxes on the lower lines of the message window,
+// a hover highlight with a tick, a chime on the press, and the jump to the
+// picked choice's target.
+
+#include "choices/choices.h"
+
+#include <algorithm>
+#include <cstdlib>
+
+#include "app/game.h"
+
+namespace vm {
+
+namespace {
+
+constexpr int kPollMs = 50;          // the menu looks for a pick this often
+constexpr int kPressedPauseMs = 1000;  // the pressed colour stays this long
+
+std::string trim_blanks(const std::string& s) {
+  size_t b = 0, e = s.size();
+  while (b < e && s[b] == ' ') ++b;
+  while (e > b && s[e - 1] == ' ') --e;
+  return s.substr(b, e - b);
+}
+
+// The labels use the message window's face, bold.
+Font label_font(const Game& g) {
+  Font f = g.screen.Waku[0].font;
+  f.bold = true;
+  return f;
+}
+
+// Repaints box k with its background and, when it belongs to the open menu,
+// its label in the label's current colour.
+void paint_box(Game& g, int k) {
+  Surface& box = g.screen.SelBox[static_cast<size_t>(k)];
+  box.back_color = g.choice.box_colour[static_cast<size_t>(k)];
+  box.clear();
+  if (k < g.choice.shown) {
+    g.pf.text.draw_text(box.img, kChoiceLabelX, 0, g.choice.Choice_Rows[static_cast<size_t>(k)].label,
+                        g.choice.text_colour[static_cast<size_t>(k)], label_font(g));
+  }
+}
+
+void set_menu_items_enabled(Game& g, bool enabled) {
+  g.pf.window.set_menu_enabled("prog_load", enabled);
+  g.pf.window.set_menu_enabled("prog_save", enabled);
+  g.pf.window.set_menu_enabled("speedup", enabled);
+}
+
+// The script's count of choices ("2" gives two boxes); 0 when not a number.
+int choice_count(const std::string& text) {
+  const std::string t = trim_blanks(text);
+  char* end = nullptr;
+  const long n = std::strtol(t.c_str(), &end, 10);
+  if (t.empty() || end == t.c_str()) return 0;
+  return static_cast<int>(std::clamp(n, -1000L, 1000L));
+}
+
+}  // namespace
+
+void show_choices(Game& g) {
+  const int last = choice_count(g.interp.Cur_Text) - 1;
+  find_sct(g, g.interp.Cur_Num);  // on failure the previous menu's rows are used
+  const int32_t first = g.tables.Sel_First;
+
+  // There are three boxes and SCT ends at row 200; a row asking for more (or
+  // for none, which could never be answered) is refused and the story goes on.
+  const int32_t rows = std::min<int32_t>(static_cast<int32_t>(g.tables.SCT.size()), kMaxChoiceRows);
+  if (last < 0 || last >= kChoiceSlots || first < 0 || first + last >= rows) {
+    message_box(g, "error(s?)");
+    g.interp.Script_Pos += 1;
+    return;
+  }
+
+  if (g.input.Clicker >= 0) g.pf.window.set_timer_enabled(g.input.Clicker, false);
+  g.screen.Blinker.visible = false;
+  set_menu_items_enabled(g, false);
+
+  clear_message_window(g);
+
+  const Font font = label_font(g);
+  int width = 0;
+  g.choice.shown = last + 1;
+  for (int i = 0; i <= last; ++i) {
+    const ChoiceRow& row = g.tables.SCT[static_cast<size_t>(first + i)];
+    ChoiceRowEntry& entry = g.choice.Choice_Rows[static_cast<size_t>(i)];
+    entry.index = static_cast<int16_t>(i);
+    entry.label = trim_blanks(row.label);
+    entry.target = row.target;
+    g.choice.text_colour[static_cast<size_t>(i)] = kChoiceTextNormal;
+    width = std::max(width, g.pf.text.text_width(entry.label, font));
+  }
+  width += 10;  // every box is as wide as the widest label plus 10
+
+  for (int i = 0; i <= last; ++i) {
+    Surface& box = g.screen.SelBox[static_cast<size_t>(i)];
+    const int height = box.height() > 0 ? box.height() : g.msg.Cell_Size;
+    box.place(box.left, box.top, width, height);
+    g.choice.box_colour[static_cast<size_t>(i)] = kChoiceBoxNormal;
+    paint_box(g, i);
+    box.visible = true;
+  }
+  refresh(g);
+
+  g.interp.Cur_Jump = 0;
+
+  // The press handler sets Sel_Choice from inside do_events.
+  g.choice.Sel_Choice = -1;
+  while (g.choice.Sel_Choice < 0) {
+    sleep_ms(g, kPollMs);
+    do_events(g);
+  }
+
+  for (int i = 0; i <= last; ++i) g.screen.SelBox[static_cast<size_t>(i)].visible = false;
+  const int picked = g.choice.Sel_Choice;
+  g.choice.shown = 0;
+  refresh(g);
+  do_events(g);
+
+  g.interp.Script_Pos = g.choice.Choice_Rows[static_cast<size_t>(std::min(picked, last))].target;
+  if (g.input.Text_Mode == 0) g.input.Text_Mode = 1;  // skipping always stops at a choice
+  g.msg.Shown_Speaker = 0;
+  set_menu_items_enabled(g, true);
+  g.pf.window.set_menu_caption("speedup", "次の選択まで進む");
+}
+
+int choice_at(const Game& g, int x, int y) {
+  for (int i = 0; i < g.choice.shown && i < kChoiceSlots; ++i) {
+    const Surface& box = g.screen.SelBox[static_cast<size_t>(i)];
+    if (!shown_on_screen(box)) continue;
+    int ox = 0, oy = 0;
+    absolute_origin(box, ox, oy);
+    const int rx = x - ox, ry = y - oy;
+    // The label starts 8 pixels in and is clipped by its box.
+    if (rx >= kChoiceLabelX && rx < box.width() && ry >= 0 &&
+        ry < std::min(kChoiceLabelHeight, box.height())) {
+      return i;
+    }
+  }
+  return -1;
+}
+
+void on_choice_mouse_move(Game& g, int x, int y) {
+  const int index = choice_at(g, x, y);
+  if (index < 0) return;
+  // No highlight after a press until the next message has been printed, and
+  // none for the item that was highlighted last (here or in the title menu).
+  if (!g.msg.Choice_Armed || index == g.app.Menu_Hover) return;
+  g.app.Menu_Hover = static_cast<int16_t>(index);
+  for (int k = 0; k < kChoiceSlots; ++k) {
+    const auto slot = static_cast<size_t>(k);
+    if (k == index) {
+      g.choice.text_colour[slot] = kChoiceTextHover;
+      g.choice.box_colour[slot] = kChoiceBoxHover;
+      paint_box(g, k);
+      if (g.sound.Sound_On) play_effect(g, kEffectHover);
+    } else {
+      g.choice.text_colour[slot] = kChoiceTextNormal;
+      g.choice.box_colour[slot] = kChoiceBoxNormal;
+      paint_box(g, k);
+    }
+    refresh(g);
+  }
+  do_events(g);
+}
+
+void on_choice_mouse_down(Game& g, int x, int y, int button) {
+  const int index = choice_at(g, x, y);
+  if (index < 0 || button == kRightButton) return;
+  g.msg.Choice_Armed = 0;
+  g.choice.text_colour[static_cast<size_t>(index)] = kChoiceTextPressed;
+  paint_box(g, index);
+  refresh(g);
+  do_events(g);
+  if (g.sound.Sound_On) play_effect(g, kEffectSelect);
+  sleep_ms(g, kPressedPauseMs);  // no events: a second press cannot land now
+  g.choice.Sel_Choice = static_cast<int16_t>(index);
+}
+
+}  // namespace vm

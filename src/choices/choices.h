@@ -1,0 +1,57 @@
+// The choice menu at branch points.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <string>
+
+namespace vm {
+
+struct Game;
+
+constexpr int kChoiceSlots = 3;
+
+// Colours of a choice label and its box.
+constexpr uint32_t kChoiceTextNormal = 0x84C0E3;
+constexpr uint32_t kChoiceTextHover = 0x1993D0;
+constexpr uint32_t kChoiceTextPressed = 0xDF3F63;
+constexpr uint32_t kChoiceBoxNormal = 0xFFFFFF;
+constexpr uint32_t kChoiceBoxHover = 0xDBF8FF;
+
+// The label inside a box: 8 pixels from its left edge, at its top.
+constexpr int kChoiceLabelX = 8;
+constexpr int kChoiceLabelHeight = 17;
+
+// One shown choice: its index, label text and target row (SEQ).
+struct ChoiceRowEntry {
+  int16_t index = 0;
+  std::string label;  // UTF-8, trimmed
+  int32_t target = 0;
+};
+
+struct ChoiceState {
+  int16_t Sel_Choice = -1;
+  std::array<ChoiceRowEntry, kChoiceSlots> Choice_Rows;  // rows 0..shown-1 are valid
+  int shown = 0;  // boxes of the open menu; 0 while no menu is open
+  // What each label (SelTxt) currently looks like.
+  std::array<uint32_t, kChoiceSlots> text_colour{kChoiceTextNormal, kChoiceTextNormal,
+                                                 kChoiceTextNormal};
+  std::array<uint32_t, kChoiceSlots> box_colour{kChoiceBoxNormal, kChoiceBoxNormal,
+                                                kChoiceBoxNormal};
+};
+
+// Shows the choices of the current row and sets Script_Pos to the target of
+// the one picked. A row asking for fewer than one or more than three choices
+// is refused with "error(s?)" and the story goes on with the next row.
+void show_choices(Game& g);
+
+// Main-window handlers for the choice labels, in game-screen coordinates.
+// Each finds the label under the point itself and ignores points that are not
+// on the label of a shown choice box.
+void on_choice_mouse_move(Game& g, int x, int y);
+void on_choice_mouse_down(Game& g, int x, int y, int button);
+
+// The index of the shown choice label under a game-screen point, or -1.
+int choice_at(const Game& g, int x, int y);
+
+}  // namespace vm

@@ -1,0 +1,88 @@
+#include "graphics/screen.h"
+
+#include <algorithm>
+
+namespace vm {
+
+void absolute_origin(const Surface& s, int& x, int& y) {
+  x = s.left;
+  y = s.top;
+  for (const Surface* p = s.parent; p; p = p->parent) {
+    x += p->left;
+    y += p->top;
+  }
+}
+
+bool shown_on_screen(const Surface& s) {
+  for (const Surface* p = &s; p; p = p->parent)
+    if (!p->visible) return false;
+  return true;
+}
+
+namespace {
+
+// The visible rectangle of a child area on the screen: its own, cut by every
+// parent's.
+bool visible_rect(const Surface& s, int& x0, int& y0, int& x1, int& y1) {
+  absolute_origin(s, x0, y0);
+  x1 = x0 + s.img.w;
+  y1 = y0 + s.img.h;
+  for (const Surface* p = s.parent; p; p = p->parent) {
+    int px, py;
+    absolute_origin(*p, px, py);
+    x0 = std::max(x0, px);
+    y0 = std::max(y0, py);
+    x1 = std::min(x1, px + p->img.w);
+    y1 = std::min(y1, py + p->img.h);
+  }
+  x0 = std::max(x0, 0);
+  y0 = std::max(y0, 0);
+  x1 = std::min(x1, kScreenW);
+  y1 = std::min(y1, kScreenH);
+  return x0 < x1 && y0 < y1;
+}
+
+}  // namespace
+
+Image compose_screen(const ScreenState& screen) {
+  Image frame(kScreenW, kScreenH, 0);
+  const Image& main = screen.Pic_Main.img;
+  for (int y = 0; y < std::min(main.h, kScreenH); ++y)
+    std::copy(&main.px[static_cast<size_t>(y) * main.w],
+              &main.px[static_cast<size_t>(y) * main.w + std::min(main.w, kScreenW)],
+              &frame.px[static_cast<size_t>(y) * kScreenW]);
+  for (const Surface* s : screen.layers) {
+    if (!shown_on_screen(*s)) continue;
+    int x0, y0, x1, y1;
+    if (!visible_rect(*s, x0, y0, x1, y1)) continue;
+    int ox, oy;
+    absolute_origin(*s, ox, oy);
+    for (int y = y0; y < y1; ++y) {
+      const uint32_t* src = &s->img.px[static_cast<size_t>(y - oy) * s->img.w + (x0 - ox)];
+      uint32_t* dst = &frame.px[static_cast<size_t>(y) * kScreenW + x0];
+      if (s->keyed) {
+        for (int x = 0; x < x1 - x0; ++x)
+          if (src[x] != 0) dst[x] = src[x];
+      } else {
+        std::copy(src, src + (x1 - x0), dst);
+      }
+    }
+  }
+  return frame;
+}
+
+void present_screen(const ScreenState& screen, Window& window) {
+  window.present(compose_screen(screen));
+}
+
+const Surface* surface_at(const ScreenState& screen, int x, int y) {
+  for (auto it = screen.layers.rbegin(); it != screen.layers.rend(); ++it) {
+    const Surface* s = *it;
+    if (!shown_on_screen(*s) || s->keyed) continue;
+    int x0, y0, x1, y1;
+    if (visible_rect(*s, x0, y0, x1, y1) && x >= x0 && x < x1 && y >= y0 && y < y1) return s;
+  }
+  return &screen.Pic_Main;
+}
+
+}  // namespace vm

@@ -1,0 +1,61 @@
+// The surfaces of the main window and how they are composed into the frame
+// the player sees: Pic_Main at the bottom, then every visible child area in
+// stacking order, each clipped to its parent.
+#pragma once
+
+#include <array>
+#include <vector>
+
+#include "graphics/surface.h"
+
+namespace vm {
+
+constexpr int kScreenW = 640;
+constexpr int kScreenH = 480;
+
+struct ScreenState {
+  Surface Pic_Main{"Pic_Main"};
+  Surface Pic_Back{"Pic_Back"};
+  Surface Form_Back{"Form_Back"};
+  Surface Place_Back{"Place_Back"};
+  Surface Place_Load{"Place_Load"};
+  Surface Wall_Back{"Wall_Back"};
+  Surface Mesh1{"Mesh1"};
+  Surface Mesh2{"Mesh2"};
+  Surface Texture{"Texture"};
+  Surface Title{"Title"};
+  Surface End_Pic{"End_Pic"};
+  std::array<Surface, 5> Waku{Surface{"Waku0"}, Surface{"Waku1"}, Surface{"Waku2"},
+                              Surface{"Waku3"}, Surface{"Waku4"}};
+  Surface Blinker{"Blinker"};
+  std::array<Surface, 3> SelBox{Surface{"SelBox0"}, Surface{"SelBox1"}, Surface{"SelBox2"}};
+  std::array<Surface, 3> Doll_Disp{Surface{"Doll_Disp0"}, Surface{"Doll_Disp1"},
+                                   Surface{"Doll_Disp2"}};
+  std::array<Surface, 4> Smenu{Surface{"Smenu0"}, Surface{"Smenu1"}, Surface{"Smenu2"},
+                               Surface{"Smenu3"}};
+
+  // Child areas in stacking order, bottom first (Pic_Main is always below).
+  std::vector<Surface*> layers;
+
+  ScreenState() = default;
+  ScreenState(const ScreenState&) = delete;
+  ScreenState& operator=(const ScreenState&) = delete;
+};
+
+// Composes Pic_Main and the visible child areas into one 640 x 480 frame.
+Image compose_screen(const ScreenState& screen);
+
+// Composes and puts the frame on screen at once.
+void present_screen(const ScreenState& screen, Window& window);
+
+// The top-most visible child area under a game-screen point (Pic_Main when
+// no child covers it).
+const Surface* surface_at(const ScreenState& screen, int x, int y);
+
+// Absolute game-screen position of a surface's top-left corner.
+void absolute_origin(const Surface& s, int& x, int& y);
+
+// A surface and all its parents are visible.
+bool shown_on_screen(const Surface& s);
+
+}  // namespace vm

@@ -1,0 +1,191 @@
+// Character sprites in the three slots L, R and C. Each slot's Doll_Disp is
+// its own child area over Pic_Main holding the screen under the sprite with
+// the sprite masked onto it, so showing and hiding never touch Pic_Main.
+#include "app/game.h"
+#include "graphics/scene.h"
+
+namespace vm {
+
+namespace {
+
+// Position code of a new sprite: "L", "R" or "C", exactly.
+int slot_of_code(const std::string& code) {
+  if (code == "L") return kSlotL;
+  if (code == "R") return kSlotR;
+  if (code == "C") return kSlotC;
+  return kSlotNone;
+}
+
+// The message window's backdrop rectangle on the screen.
+struct WindowRect {
+  int x, y, w, h;
+};
+WindowRect window_rect(const Game& g) {
+  return {g.msg.left, g.msg.top, g.msg.width, g.msg.height};
+}
+
+}  // namespace
+
+void load_doll(Game& g, int j, const Image& picture) {
+  SceneState& s = g.scene;
+  Surface& body = s.Doll_Body[j];
+  body.img = picture;
+  const int w = body.width();
+  const int h = body.height();
+  s.Doll_W[j] = w;
+  s.Doll_H[j] = h;
+  s.Doll_X[j] = s.Doll_Base_X[j];
+  s.Doll_Y[j] = kScreenH - h;
+  Surface& mask = s.Doll_Mask[j];
+  mask.back_color = rgb(255, 255, 255);
+  mask.fore_color = 0;
+  mask.place(0, 0, w, h);
+  s.Doll_Back[j].back_color = 0;
+  s.Doll_Back[j].place(0, 0, w, h);
+  // A sprite reaching past the screen's edge keeps black where no screen is.
+  s.Doll_Back[j].clear();
+  g.screen.Doll_Disp[j].place(0, 0, w, h);
+  make_mask(mask, body, 0, 0, w, h);
+}
+
+void wipe_doll(Game& g, int j) {
+  SceneState& s = g.scene;
+  ScreenState& sc = g.screen;
+  if (j == kSlotL) {
+    Surface& disp = sc.Doll_Disp[0];
+    const int w = s.Doll_W[0], h = s.Doll_H[0];
+    // Two-pixel bars from the top and from the bottom.
+    for (int i = 0; i <= h; i += 2) {
+      const uint32_t start = tick_count(g);
+      bit_blt(disp, 0, 2 * i, w, 2, s.Doll_Back[0], 0, 2 * i, SRCCOPY);
+      bit_blt(disp, 0, h - 2 * i, w, 2, s.Doll_Back[0], 0, h - 2 * i, SRCCOPY);
+      refresh(g);
+      pace_step(g, start, 8, true);
+    }
+    disp.visible = false;
+    refresh(g);
+  } else if (j == kSlotR) {
+    Surface& disp = sc.Doll_Disp[1];
+    const int w = s.Doll_W[1], h = s.Doll_H[1];
+    sc.Waku[0].visible = false;
+    // Three-pixel bars from the left and from the right.
+    for (int i = 0; i <= w; i += 2) {
+      const uint32_t start = tick_count(g);
+      bit_blt(disp, 2 * i, 0, 3, h, s.Doll_Back[1], 2 * i, 0, SRCCOPY);
+      bit_blt(disp, w - 2 * i, 0, 3, h, s.Doll_Back[1], w - 2 * i, 0, SRCCOPY);
+      refresh(g);
+      pace_step(g, start, 10, true);
+    }
+    // Hidden before the backdrop is recomposed, so that no stripe of the
+    // wiped sprite can be taken into the message window.
+    disp.visible = false;
+    rebuild_window_back(g);
+    refresh(g);
+  } else if (j == kSlotC) {
+    // The centre slot has no wipe of its own: it goes at once.
+    sc.Doll_Disp[2].visible = false;
+    refresh(g);
+  }
+}
+
+int change_doll(Game& g) {
+  SceneState& s = g.scene;
+  ScreenState& sc = g.screen;
+  const int doll = g.interp.Cur_Doll;
+  const int pose = g.interp.Cur_Pose;
+  if (doll < 1 || doll > kCharacters) {
+    scene_fault(g, "Doll " + std::to_string(doll) + std::to_string(pose) + " is no character.");
+    return kNothingToShow;
+  }
+  auto& row = s.Doll_Shown[doll - 1];
+
+  if (pose == 0) {
+    int j = kSlotNone;
+    for (int k = 0; k < 3; ++k)
+      if (row[k] != 0) {
+        j = k;
+        break;
+      }
+    if (j == kSlotNone) message_box(g, "Doll not hide.");
+    wipe_doll(g, j);
+    row[j] = 0;
+    return kNothingToShow;
+  }
+
+  int j = kSlotNone;
+  for (int k = 0; k < 3; ++k)
+    if (row[k] == pose) {
+      j = k;
+      break;
+    }
+  if (j == kSlotNone) {
+    j = slot_of_code(g.interp.Cur_Text);
+    if (j == kSlotNone) message_box(g, "Doll disp position ignore.");
+  }
+  if (row[j] == pose) return kNothingToShow;  // already standing in this pose
+  if (j == kSlotNone) {
+    // The spare column records the request; there is no slot to draw into.
+    row[j] = static_cast<int16_t>(pose);
+    return kNothingToShow;
+  }
+
+  const std::string file = std::to_string(doll) + std::to_string(pose) + ".dat";
+  Image picture;
+  std::string error;
+  if (!load_data_picture(g, file, picture, error)) {
+    scene_fault(g, "Doll " + std::to_string(doll) + std::to_string(pose) + " (" + file +
+                       ") cannot be shown: " + error);
+    return kNothingToShow;
+  }
+
+  row[j] = static_cast<int16_t>(pose);
+  if (j > kSlotL) sc.Waku[0].visible = false;
+  load_doll(g, j, picture);
+  Surface& disp = sc.Doll_Disp[j];
+  bit_blt(s.Doll_Back[j], 0, 0, s.Doll_W[j], s.Doll_H[j], sc.Pic_Main, s.Doll_X[j], s.Doll_Y[j],
+          SRCCOPY);
+  disp.place(s.Doll_X[j], s.Doll_Y[j], s.Doll_W[j], s.Doll_H[j]);
+  bit_blt(disp, 0, 0, s.Doll_W[j], s.Doll_H[j], s.Doll_Back[j], 0, 0, SRCCOPY);
+  bit_blt(disp, 0, 0, s.Doll_W[j], s.Doll_H[j], s.Doll_Mask[j], 0, 0, SRCAND);
+  bit_blt(disp, 0, 0, s.Doll_W[j], s.Doll_H[j], s.Doll_Body[j], 0, 0, SRCINVERT);
+  disp.visible = true;
+  refresh(g);
+  do_events(g);
+  rebuild_window_back(g);
+  return kNothingToShow;
+}
+
+void rebuild_window_back(Game& g) {
+  SceneState& s = g.scene;
+  ScreenState& sc = g.screen;
+  const WindowRect wr = window_rect(g);
+  Surface& waku = sc.Waku[0];
+
+  // The one sprite slot whose picture is taken under the window.
+  int k = kSlotL;
+  bool with_sprite = true;
+  if (g.interp.Cur_Text == "L") {
+    with_sprite = false;
+    for (const auto& row : s.Doll_Shown)
+      if (row[kSlotR] != 0) with_sprite = true;
+    k = kSlotR;
+  } else if (g.interp.Cur_Text == "R") {
+    k = kSlotR;
+  }
+  // A hidden slot holds the picture of a scene that is gone.
+  if (!sc.Doll_Disp[k].visible) with_sprite = false;
+
+  bit_blt(waku, 0, 0, wr.w, wr.h, sc.Pic_Main, wr.x, wr.y, SRCCOPY);
+  if (with_sprite)
+    bit_blt(waku, s.Doll_X[k] - wr.x, 0, s.Doll_W[k], wr.h, sc.Doll_Disp[k], 0,
+            wr.y - s.Doll_Y[k], SRCCOPY);
+  blend_region(waku, 6, 6, wr.w - 12, wr.h - 12, sc.Waku[1], 0, 0, g.options.Window_Density, 0);
+  bit_blt(waku, 0, 0, wr.w, wr.h, sc.Waku[3], 0, 0, SRCAND);
+  bit_blt(waku, 0, 0, wr.w, wr.h, sc.Waku[2], 0, 0, SRCINVERT);
+  refresh(g);
+  do_events(g);
+  bit_blt(sc.Waku[4], 0, 0, wr.w, wr.h, waku, 0, 0, SRCCOPY);
+  g.msg.Shown_Speaker = 0;
+}
+
+}  // namespace vm

@@ -1,0 +1,79 @@
+// Picture surfaces and the pixel operations everything on screen is drawn
+// with: rectangle copies with three raster operations, the black-keyed mask,
+// whole-surface pixel transfer and alpha blending.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "platform/image.h"
+#include "platform/services.h"
+
+namespace vm {
+
+// A named off-screen bitmap that may also be shown as a child area of the main
+// window (or of another surface) at (left, top).
+struct Surface {
+  std::string name;
+  Image img;
+  uint32_t back_color = rgb(255, 255, 255);
+  uint32_t fore_color = rgb(0, 0, 0);
+  Font font;
+
+  // Child-area attributes, used when the screen is composed.
+  int left = 0;
+  int top = 0;
+  bool visible = false;
+  Surface* parent = nullptr;  // nullptr: a child of the main window
+  bool keyed = false;         // pure black shows what lies beneath (text labels)
+
+  int width() const { return img.w; }
+  int height() const { return img.h; }
+  void place(int l, int t, int w, int h) {
+    left = l;
+    top = t;
+    if (w != img.w || h != img.h) img.resize(w, h, back_color);
+  }
+  void clear() { img.px.assign(img.px.size(), back_color); }
+};
+
+// Raster operation codes of the rectangle copy.
+enum Rop : uint32_t {
+  SRCCOPY = 0xCC0020,
+  SRCAND = 0x8800C6,
+  SRCINVERT = 0x660046,
+};
+
+// Copies the w x h region of src at (sx, sy) onto dst at (dx, dy), clipped to
+// both surfaces.
+void bit_blt(Surface& dst, int dx, int dy, int w, int h, const Surface& src, int sx, int sy,
+             Rop rop);
+
+// Fills a rectangle (clipped) with one colour.
+void fill_rect(Surface& dst, int x, int y, int w, int h, uint32_t colour);
+
+// Writes into dest at (0, 0) a w x h mask of the src region at (x, y): dest's
+// back colour where src is exactly black, dest's fore colour elsewhere. Sets
+// src's back colour to black, as the classic maker does.
+void make_mask(Surface& dest, Surface& src, int x, int y, int w, int h);
+
+// Whole-surface transfer as 32-bit 0x00RRGGBB words, rows bottom-up, with one
+// spare element at the end (W * H + 1 elements). read returns W * H, or -1.
+int32_t read_pixels(const Surface& surface, std::vector<uint32_t>& pixels);
+// Writes the array back into the surface; returns 0, or -1 when the array is
+// too short. The caller presents the surface.
+int32_t write_pixels(Surface& surface, const std::vector<uint32_t>& pixels);
+
+// Draws the w x h region of src at (sx, sy) onto dest at (dx, dy) with opacity
+// alpha; keyed skips source pixels that are exactly black. Alpha outside
+// [0, 1] (or NaN) draws nothing.
+void blend_region(Surface& dest, int dx, int dy, int w, int h, const Surface& src, int sx, int sy,
+                  float alpha, int16_t keyed);
+
+// Which blend kernel runs: the vector kernels when the processor has them
+// (Auto), or the portable one. Both give the same pixels; tests run each.
+enum class BlendKernel { Auto, Portable };
+void set_blend_kernel(BlendKernel kernel);
+
+}  // namespace vm

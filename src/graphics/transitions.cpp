@@ -1,0 +1,198 @@
+// Background changes and the eight transition effects. Every effect copies
+// rectangles of Pic_Back (the next screen) onto Pic_Main (the screen) in
+// its own order; the paced ones hold each step to a budget so that a fast
+// machine shows them at the intended speed.
+#include <algorithm>
+#include <cstdio>
+
+#include "app/game.h"
+#include "graphics/scene.h"
+
+namespace vm {
+
+namespace {
+
+// The part of the screen that a step brings over from the next picture.
+void copy_back(Game& g, int x, int y, int w, int h) {
+  bit_blt(g.screen.Pic_Main, x, y, w, h, g.screen.Pic_Back, x, y, SRCCOPY);
+}
+
+// Up to the first two characters of a UTF-8 text.
+std::string first_two_chars(const std::string& text) {
+  size_t end = 0;
+  for (int n = 0; n < 2 && end < text.size(); ++n) {
+    ++end;
+    while (end < text.size() && (static_cast<unsigned char>(text[end]) & 0xC0) == 0x80) ++end;
+  }
+  return text.substr(0, end);
+}
+
+// Every channel 100 darker, through the whole-surface pixel transfer.
+void darken_back(Game& g) {
+  SceneState& s = g.scene;
+  s.Pixel_Count = read_pixels(g.screen.Pic_Back, s.Pixel_Buf);
+  // The count is W x H; element W x H is the spare word, harmless to touch.
+  for (int32_t p = 0; p <= s.Pixel_Count && static_cast<size_t>(p) < s.Pixel_Buf.size(); ++p) {
+    const uint32_t c = s.Pixel_Buf[static_cast<size_t>(p)];
+    auto dim = [](uint8_t v) { return static_cast<uint8_t>(v > 100 ? v - 100 : 0); };
+    s.Pixel_Buf[static_cast<size_t>(p)] = rgb(dim(red_of(c)), dim(green_of(c)), dim(blue_of(c)));
+  }
+  if (s.Pixel_Count >= 0) write_pixels(g.screen.Pic_Back, s.Pixel_Buf);
+}
+
+// One dither step over the whole screen: the new picture where tile k of the
+// lower band is white, the old one where the upper band is.
+void dither_step(Game& g, int k) {
+  ScreenState& sc = g.screen;
+  for (int x = 0; x <= 608; x += 32) {
+    for (int y = 0; y <= 448; y += 32) {
+      bit_blt(sc.Mesh2, 0, 0, 32, 32, sc.Pic_Back, x, y, SRCCOPY);
+      bit_blt(sc.Mesh2, 0, 0, 32, 32, sc.Mesh1, 32 * k, 32, SRCAND);
+      bit_blt(sc.Pic_Main, x, y, 32, 32, sc.Mesh1, 32 * k, 0, SRCAND);
+      bit_blt(sc.Pic_Main, x, y, 32, 32, sc.Mesh2, 0, 0, SRCINVERT);
+    }
+  }
+}
+
+}  // namespace
+
+TransitionInfo transition_info(const std::string& code) {
+  if (code == "DI") return {50, 0, false};
+  if (code == "VB") return {161, 5, true};
+  if (code == "HB") return {121, 0, false};
+  if (code == "HC") return {43, 50, true};
+  if (code == "BC") return {10, 40, true};
+  if (code == "IC") return {2, 0, true};
+  if (code == "DK") return {1, 0, false};
+  if (code == "MS") return {9, 90, true};
+  return {1, 0, false};
+}
+
+void transition_step(Game& g, const std::string& code, int i) {
+  if (code == "DI") {
+    // Column i of every 50-pixel band.
+    for (int x = 0; x <= 600; x += 50) copy_back(g, x + i, 0, 1, 480);
+  } else if (code == "VB") {
+    // Two-pixel bars from both edges; they cross and fill each other's gaps.
+    const int a = 4 * i;
+    copy_back(g, a, 0, 2, 480);
+    copy_back(g, 638 - a, 0, 2, 480);
+  } else if (code == "HB") {
+    const int b = 4 * i;
+    copy_back(g, 0, b, 640, 2);
+    copy_back(g, 0, 478 - b, 640, 2);
+  } else if (code == "HC") {
+    // 15-pixel bands, each one pixel wider than the band to its right.
+    const int x0 = 15 * i;
+    for (int j = 0; j <= 15; ++j) copy_back(g, x0 + 15 * j, 0, 15 - j, 480);
+  } else if (code == "BC") {
+    const int s = 2 * (i + 1);
+    for (int y = 0; y <= 480; y += 20)
+      for (int x = 0; x <= 640; x += 20) copy_back(g, x, y, s, s);
+  } else if (code == "IC") {
+    if (i == 0) {
+      for (int y = 0; y <= 476; y += 4)
+        for (int x = 0; x <= 636; x += 4) {
+          copy_back(g, x, y, 2, 2);
+          copy_back(g, x + 2, y + 2, 2, 2);
+        }
+    } else {
+      for (int y = 0; y <= 480; y += 4)
+        for (int x = 2; x <= 638; x += 4) {
+          copy_back(g, x, y, 2, 2);
+          copy_back(g, x - 2, y - 2, 2, 2);
+        }
+    }
+  } else if (code == "DK") {
+    darken_back(g);
+    copy_back(g, 0, 0, 640, 480);
+  } else if (code == "MS") {
+    dither_step(g, i);
+  } else {
+    copy_back(g, 0, 0, 640, 480);
+  }
+}
+
+void run_transition(Game& g) {
+  const std::string code = g.scene.Trans_Code;
+  const TransitionInfo t = transition_info(code);
+  if (code == "MS") {
+    ensure_mask_sheet(g);
+    g.screen.Mesh2.place(g.screen.Mesh2.left, g.screen.Mesh2.top, 32, 32);
+  }
+  if (code == "IC") {
+    // Half of the 2 x 2 checkerboard, a pause, then the other half.
+    transition_step(g, code, 0);
+    refresh(g);
+    do_events(g);
+    sleep_ms(g, 100);
+    transition_step(g, code, 1);
+    refresh(g);
+    do_events(g);
+  } else {
+    for (int i = 0; i < t.steps; ++i) {
+      const uint32_t start = tick_count(g);
+      transition_step(g, code, i);
+      refresh(g);
+      if (t.budget_ms > 0 || t.events) pace_step(g, start, t.budget_ms, t.events);
+    }
+    if (code == "MS") {
+      // The last mask is never drawn: a plain copy completes the picture.
+      copy_back(g, 0, 0, 640, 480);
+      refresh(g);
+    }
+  }
+  // Pic_Back has served; the next change overwrites it whole.
+  Surface& back = g.screen.Pic_Back;
+  fill_rect(back, 0, 0, back.width(), 1, 0);
+  fill_rect(back, 0, back.height() - 1, back.width(), 1, 0);
+  fill_rect(back, 0, 0, 1, back.height(), 0);
+  fill_rect(back, back.width() - 1, 0, 1, back.height(), 0);
+}
+
+int change_place(Game& g) {
+  ScreenState& sc = g.screen;
+  SceneState& s = g.scene;
+  const int n = g.interp.Place_No;
+  char file[32];
+  std::snprintf(file, sizeof file, "%d.dat", n + 70);
+
+  // Load first: a background the data does not hold leaves the scene as it is.
+  Image picture;
+  std::string error;
+  if (!load_data_picture(g, file, picture, error)) {
+    scene_fault(g, "Background " + std::to_string(n) + " (" + file + ") cannot be shown: " + error);
+    return kNothingToShow;
+  }
+
+  // The screen as the player sees it becomes one picture, sprites included.
+  for (int j = 0; j < 3; ++j) {
+    Surface& d = sc.Doll_Disp[static_cast<size_t>(j)];
+    if (!d.visible) continue;
+    bit_blt(sc.Pic_Main, s.Doll_X[static_cast<size_t>(j)], s.Doll_Y[static_cast<size_t>(j)],
+            s.Doll_W[static_cast<size_t>(j)], s.Doll_H[static_cast<size_t>(j)], d, 0, 0, SRCCOPY);
+    d.visible = false;
+    refresh(g);
+  }
+  sc.Waku[0].visible = false;
+  if (n >= 5 && n <= 9) g.assets.CG_Seen[static_cast<size_t>(n - 5)] = -1;
+  if (g.input.Clicker >= 0) g.pf.window.set_timer_enabled(g.input.Clicker, false);
+  sc.Blinker.visible = false;
+
+  Surface& load = sc.Place_Load;
+  load.img = std::move(picture);
+  bit_blt(sc.Pic_Back, 0, 0, load.width(), load.height(), load, 0, 0, SRCCOPY);
+  // Short scenes stand on the tiled wall strip.
+  if (load.height() < 480) bit_blt(sc.Pic_Back, 0, 345, 640, 135, sc.Wall_Back, 0, 0, SRCCOPY);
+
+  s.Trans_Code = first_two_chars(g.interp.Cur_Text);
+  run_transition(g);
+  g.msg.Line_No = 0;
+  g.msg.Shown_Speaker = 0;
+  rebuild_window_back(g);
+  for (int r = 0; r < 7; ++r)
+    for (int j = 0; j < 3; ++j) s.Doll_Shown[static_cast<size_t>(r)][static_cast<size_t>(j)] = 0;
+  return kNothingToShow;
+}
+
+}  // namespace vm

@@ -1,0 +1,260 @@
+#include "message/message.h"
+
+#include <algorithm>
+
+#include "app/game.h"
+#include "graphics/surface.h"
+#include "script/input.h"
+
+namespace vm {
+
+namespace {
+
+constexpr size_t kLineChars = 23;
+constexpr int kPageLines = 4;
+constexpr int kTypingDelayOneLine = 40;  // ms per character
+constexpr int kTypingDelayLong = 10;
+
+// Fixed offsets of the window text (top-left corners of the drawn strings).
+constexpr int kTextX = 11;
+constexpr int kLabelY = 15;
+constexpr int kTextY = 18;
+
+// The frame's inner tinted area starts this far in from every side.
+constexpr int kPanelInset = 6;
+
+void draw_string(Game& g, int x, int y, const std::string& s, uint32_t colour) {
+  Surface& win = g.screen.Waku[0];
+  g.pf.text.draw_text(win.img, x, y, s, colour, win.font);
+}
+
+// Draws one line of text in its cells: every character gets its own cell of
+// Cell_Size pixels, with the shadow one pixel right and down.
+void draw_piece(Game& g, const std::vector<std::string>& chars, size_t first, size_t count,
+                uint32_t colour, int delay_ms) {
+  const MessageState& m = g.msg;
+  const int cell = m.Cell_Size;
+  const int y = cell * m.Line_No + kTextY;
+  if (g.input.Text_Mode == 3) {
+    for (size_t i = 0; i < count; ++i) {
+      const int x = static_cast<int>(i) * cell + kTextX;
+      draw_string(g, x + 1, y + 1, chars[first + i], kShadowColour);
+      draw_string(g, x, y, chars[first + i], colour);
+      refresh(g);
+      // The typing pause lets no event run: a click waits for the click wait.
+      sleep_ms(g, delay_ms);
+    }
+    return;
+  }
+  // The whole line at once: the shadow line first, then the text over it.
+  for (size_t i = 0; i < count; ++i)
+    draw_string(g, static_cast<int>(i) * cell + kTextX + 1, y + 1, chars[first + i],
+                kShadowColour);
+  for (size_t i = 0; i < count; ++i)
+    draw_string(g, static_cast<int>(i) * cell + kTextX, y, chars[first + i], colour);
+  refresh(g);
+}
+
+// Text rows that lie wholly inside the window.
+int visible_rows(const Game& g) {
+  const int cell = std::max<int>(g.msg.Cell_Size, 1);
+  return std::max(1, (g.msg.height - kTextY) / cell);
+}
+
+}  // namespace
+
+std::vector<std::string> split_chars(const std::string& utf8) {
+  std::vector<std::string> out;
+  size_t i = 0;
+  while (i < utf8.size()) {
+    const auto lead = static_cast<unsigned char>(utf8[i]);
+    size_t len = lead < 0x80 ? 1 : (lead >> 5) == 0x6 ? 2 : (lead >> 4) == 0xE ? 3
+                               : (lead >> 3) == 0x1E ? 4
+                                                     : 1;
+    // A broken sequence counts byte by byte rather than swallowing its
+    // neighbours.
+    if (i + len > utf8.size()) len = 1;
+    for (size_t k = 1; k < len; ++k)
+      if ((static_cast<unsigned char>(utf8[i + k]) & 0xC0) != 0x80) {
+        len = 1;
+        break;
+      }
+    out.push_back(utf8.substr(i, len));
+    i += len;
+  }
+  return out;
+}
+
+std::string speaker_label(const Game& g, int code) {
+  switch (code) {
+    case 1: return "【ソラノ】";
+    case 2: return "【ミツ】";
+    case 3: return "【" + g.msg.Name_Table[2] + "】";
+    case 4: return "【ソラノの父】";
+    case 5: return "【ミツの父】";
+    case 6: return "【女の子】";
+    default: return "";
+  }
+}
+
+uint32_t speaker_colour(int code) { return (code >= 1 && code <= 6) ? 0x000000u : kNarrationColour; }
+
+void show_message(Game& g) {
+  if (g.interp.Cur_Text.empty()) return;
+  const int code = g.interp.Cur_Speaker;
+  g.screen.Waku[0].visible = true;
+  draw_message(g, speaker_label(g, code), g.interp.Cur_Text, speaker_colour(code));
+}
+
+void draw_message(Game& g, const std::string& label, const std::string& text, uint32_t colour) {
+  MessageState& m = g.msg;
+  if (m.Msg_Busy) return;
+  m.Msg_Busy = -1;
+  g.screen.Waku[0].visible = true;
+
+  const std::vector<std::string> chars = split_chars(text);
+  const size_t n = chars.size();
+
+  // A message that would run below the window starts a fresh page instead, so
+  // no line is ever drawn where the player cannot read it.
+  const int text_lines = static_cast<int>((n + kLineChars - 1) / kLineChars);
+  const bool new_speaker = g.interp.Cur_Speaker != m.Shown_Speaker;
+  const int label_lines = (new_speaker && !label.empty()) ? 1 : 0;
+  const int start_line = new_speaker ? 0 : m.Line_No;
+  if (start_line > 0 && start_line + label_lines + text_lines > visible_rows(g))
+    clear_message_window(g);
+
+  if (g.interp.Cur_Speaker != m.Shown_Speaker) {
+    clear_message_window(g);
+    m.Shown_Speaker = g.interp.Cur_Speaker;
+    if (!label.empty()) {
+      const int y = m.Cell_Size * m.Line_No + kLabelY;
+      draw_string(g, kTextX + 1, y + 1, label, kShadowColour);
+      draw_string(g, kTextX, y, label, colour);
+      ++m.Line_No;
+    }
+  }
+
+  if (n <= kLineChars) {
+    draw_piece(g, chars, 0, n, colour, kTypingDelayOneLine);
+  } else {
+    // Pieces 0 .. n / 23: the last may be short, and is empty when n is an
+    // exact multiple of 23 (its line still counts).
+    const size_t pieces = n / kLineChars + 1;
+    for (size_t k = 0; k < pieces; ++k) {
+      if (k > 0) ++m.Line_No;
+      const size_t first = k * kLineChars;
+      draw_piece(g, chars, first, std::min(kLineChars, n - first), colour, kTypingDelayLong);
+    }
+  }
+
+  m.Msg_Busy = 0;
+  m.Choice_Armed = -1;
+  ++m.Line_No;
+  if (g.input.Text_Mode != 0) wait_click(g);
+  page_check(g);
+}
+
+void page_check(Game& g) {
+  // A message of two or more lines can carry Line_No past the page; the next
+  // one would then be drawn below the window, so a full page is cleared too.
+  if (g.msg.Line_No >= kPageLines) {
+    g.msg.Line_No = 0;
+    clear_message_window(g);
+  }
+}
+
+void tint_window_panel(Game& g) {
+  auto& waku = g.screen.Waku;
+  const MessageState& m = g.msg;
+  const int w = m.width, h = m.height;
+  blend_region(waku[0], kPanelInset, kPanelInset, w - 2 * kPanelInset, h - 2 * kPanelInset,
+               waku[1], 0, 0, g.options.Window_Density, 0);
+  // The border goes on opaquely: AND with the mask clears the border's area,
+  // XOR then writes the border there; black border pixels change nothing.
+  bit_blt(waku[0], 0, 0, w, h, waku[3], 0, 0, SRCAND);
+  bit_blt(waku[0], 0, 0, w, h, waku[2], 0, 0, SRCINVERT);
+  refresh(g);
+  bit_blt(waku[4], 0, 0, w, h, waku[0], 0, 0, SRCCOPY);
+}
+
+void build_window_frame(Game& g) {
+  auto& waku = g.screen.Waku;
+  const Surface& tex = g.screen.Texture;
+  const MessageState& m = g.msg;
+  const int w = m.width, h = m.height;
+
+  // The tint layer: one colour taken from the middle of the frame piece.
+  const uint32_t tint = tex.img.contains(24, 24) ? (tex.img.at(24, 24) & 0xFFFFFFu) : 0u;
+  waku[1].back_color = 0;
+  waku[1].place(0, 0, w - 2 * kPanelInset, h - 2 * kPanelInset);
+  fill_rect(waku[1], 0, 0, w - 2 * kPanelInset, h - 2 * kPanelInset, tint);
+
+  // The border picture on black: edges first (their runs overshoot and are
+  // clipped), then the corners over their ends.
+  waku[2].back_color = 0;
+  waku[2].place(waku[2].left, waku[2].top, w, h);
+  waku[2].clear();
+  for (int i = 0; i <= w / 12; ++i) {
+    bit_blt(waku[2], 16 * i, 0, 16, 8, tex, 16, 0, SRCCOPY);
+    bit_blt(waku[2], 16 * i, h - 8, 16, 8, tex, 16, 40, SRCCOPY);
+  }
+  for (int j = 0; j <= h / 12; ++j) {
+    bit_blt(waku[2], 0, 16 * j, 8, 16, tex, 0, 16, SRCCOPY);
+    bit_blt(waku[2], w - 8, 16 * j, 8, 16, tex, 40, 16, SRCCOPY);
+  }
+  bit_blt(waku[2], 0, 0, 16, 16, tex, 0, 0, SRCCOPY);
+  bit_blt(waku[2], w - 16, 0, 16, 16, tex, 32, 0, SRCCOPY);
+  bit_blt(waku[2], 0, h - 16, 16, 16, tex, 0, 32, SRCCOPY);
+  bit_blt(waku[2], w - 16, h - 16, 16, 16, tex, 32, 32, SRCCOPY);
+
+  // The border mask: white where the border picture is black.
+  waku[3].back_color = rgb(255, 255, 255);
+  waku[3].fore_color = rgb(0, 0, 0);
+  waku[3].place(waku[3].left, waku[3].top, w, h);
+  make_mask(waku[3], waku[2], 0, 0, w, h);
+
+  // The panel over the scene now under the window.
+  waku[0].place(m.left, m.top, w, h);
+  waku[4].place(m.left, m.top, w, h);
+  waku[0].clear();
+  bit_blt(waku[0], 0, 0, w, h, g.screen.Pic_Main, m.left, m.top, SRCCOPY);
+  tint_window_panel(g);
+}
+
+void clear_message_window(Game& g) {
+  const MessageState& m = g.msg;
+  bit_blt(g.screen.Waku[0], 0, 0, m.width, m.height, g.screen.Waku[4], 0, 0, SRCCOPY);
+  refresh(g);
+  g.msg.Line_No = 0;
+  g.msg.Shown_Speaker = 0;
+}
+
+void Change_Name(Game& g) {
+  MessageState& m = g.msg;
+  Dialogs& dialogs = g.pf.dialogs;
+  static const std::string kWideSpace = "\xE3\x80\x80";  // U+3000
+  dialogs.set_ime_open(true);
+  const std::string answer = dialogs.input_box(
+      "【女の子】の名前を変更できます。\n好きな名前を入力して「OK」ボタンをクリックしてください。",
+      "なまえの変更", m.Name_Table[1] + kWideSpace + m.Name_Table[2]);
+
+  // Counted in characters: the answer is at most 7 long, space included, and
+  // the space is neither missing nor last.
+  const std::vector<std::string> chars = split_chars(answer);
+  auto find = [&](const std::string& c) -> size_t {
+    return static_cast<size_t>(std::find(chars.begin(), chars.end(), c) - chars.begin());
+  };
+  size_t at = find(kWideSpace);
+  if (at == chars.size()) at = find(" ");
+  if (at < chars.size() && at + 1 < chars.size() && chars.size() <= 7) {
+    std::string family, given;
+    for (size_t i = 0; i < at; ++i) family += chars[i];
+    for (size_t i = at + 1; i < chars.size(); ++i) given += chars[i];
+    m.Name_Table[1] = family;
+    m.Name_Table[2] = given;
+  }
+  dialogs.set_ime_open(false);
+}
+
+}  // namespace vm

@@ -1,0 +1,144 @@
+#include "platform/common/pango_text.h"
+
+#include <cairo.h>
+#include <pango/pangocairo.h>
+
+#include <algorithm>
+
+namespace vm {
+
+namespace {
+
+// Every family the game names (its "ＭＳ ゴシック" and friends) is drawn with
+// IPA Gothic, the metric-compatible free Japanese gothic.
+constexpr const char* kFamily = "IPAGothic";
+
+// Font::points is at 96 dpi like the classic desktop, rounded to whole pixels
+// the way the classic font mapper does (MulDiv: 13 pt -> 17 px). A whole pixel
+// size keeps the monochrome glyphs crisp.
+int pixel_size(int points) {
+  if (points <= 0) points = 1;
+  return (points * 96 + 36) / 72;
+}
+
+// The font map, context and layout, built once per thread and kept for the
+// life of the process (typing draws one character every 10 ms).
+struct TextCache {
+  PangoFontMap* font_map = nullptr;
+  PangoContext* context = nullptr;
+  PangoLayout* layout = nullptr;
+  int px = -1;
+  bool bold = false;
+
+  TextCache() {
+    font_map = pango_cairo_font_map_new();
+    pango_cairo_font_map_set_resolution(PANGO_CAIRO_FONT_MAP(font_map), 96.0);
+    context = pango_font_map_create_context(font_map);
+    cairo_font_options_t* opts = cairo_font_options_create();
+    // Each pixel is either the text colour or untouched: exact colours and
+    // shadows, the same output on every run.
+    cairo_font_options_set_antialias(opts, CAIRO_ANTIALIAS_NONE);
+    cairo_font_options_set_hint_style(opts, CAIRO_HINT_STYLE_FULL);
+    cairo_font_options_set_hint_metrics(opts, CAIRO_HINT_METRICS_ON);
+    cairo_font_options_set_subpixel_order(opts, CAIRO_SUBPIXEL_ORDER_DEFAULT);
+    pango_cairo_context_set_font_options(context, opts);
+    cairo_font_options_destroy(opts);
+    pango_cairo_context_set_resolution(context, 96.0);
+    pango_context_set_base_dir(context, PANGO_DIRECTION_LTR);
+    layout = pango_layout_new(context);
+    pango_layout_set_auto_dir(layout, FALSE);
+  }
+
+  PangoLayout* prepare(const std::string& utf8, const Font& font) {
+    const int want_px = pixel_size(font.points);
+    if (want_px != px || font.bold != bold) {
+      PangoFontDescription* desc = pango_font_description_new();
+      pango_font_description_set_family_static(desc, kFamily);
+      pango_font_description_set_absolute_size(desc, static_cast<double>(want_px) * PANGO_SCALE);
+      pango_font_description_set_weight(desc, font.bold ? PANGO_WEIGHT_BOLD : PANGO_WEIGHT_NORMAL);
+      pango_font_description_set_style(desc, PANGO_STYLE_NORMAL);
+      pango_layout_set_font_description(layout, desc);
+      pango_font_description_free(desc);
+      px = want_px;
+      bold = font.bold;
+    }
+    // Invalid UTF-8 would make Pango refuse the text: draw it made valid.
+    if (g_utf8_validate(utf8.data(), static_cast<gssize>(utf8.size()), nullptr)) {
+      pango_layout_set_text(layout, utf8.data(), static_cast<int>(utf8.size()));
+    } else {
+      gchar* valid = g_utf8_make_valid(utf8.data(), static_cast<gssize>(utf8.size()));
+      pango_layout_set_text(layout, valid, -1);
+      g_free(valid);
+    }
+    return layout;
+  }
+};
+
+TextCache& cache() {
+  // Deliberately never freed: fontconfig and Pango outlive every caller.
+  thread_local TextCache* c = new TextCache();
+  return *c;
+}
+
+}  // namespace
+
+void PangoText::draw_text(Image& dst, int x, int y, const std::string& utf8, uint32_t colour,
+                          const Font& font) {
+  if (utf8.empty() || dst.w <= 0 || dst.h <= 0) return;
+  PangoLayout* layout = cache().prepare(utf8, font);
+  PangoRectangle ink, logical;
+  pango_layout_get_pixel_extents(layout, &ink, &logical);
+  // The box that holds both the glyphs and the text cell.
+  int left = logical.x, top = logical.y;
+  int right = logical.x + logical.width, bottom = logical.y + logical.height;
+  if (ink.width > 0 && ink.height > 0) {
+    left = std::min(left, ink.x);
+    top = std::min(top, ink.y);
+    right = std::max(right, ink.x + ink.width);
+    bottom = std::max(bottom, ink.y + ink.height);
+  }
+  const int sw = right - left, sh = bottom - top;
+  if (sw <= 0 || sh <= 0) return;
+  // Nothing of the box lands on the picture.
+  if (x + left >= dst.w || y + top >= dst.h || x + right <= 0 || y + bottom <= 0) return;
+
+  cairo_surface_t* surface = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, sw, sh);
+  if (cairo_surface_status(surface) != CAIRO_STATUS_SUCCESS) {
+    cairo_surface_destroy(surface);
+    return;
+  }
+  cairo_t* cr = cairo_create(surface);
+  cairo_set_antialias(cr, CAIRO_ANTIALIAS_NONE);
+  cairo_set_source_rgb(cr, 1.0, 1.0, 1.0);
+  cairo_move_to(cr, -left, -top);
+  pango_cairo_show_layout(cr, layout);
+  cairo_destroy(cr);
+  cairo_surface_flush(surface);
+
+  const unsigned char* data = cairo_image_surface_get_data(surface);
+  const int stride = cairo_image_surface_get_stride(surface);
+  const uint32_t c = colour & 0xFFFFFFu;
+  for (int j = 0; j < sh; ++j) {
+    const int dy = y + top + j;
+    if (dy < 0 || dy >= dst.h) continue;
+    const uint32_t* row = reinterpret_cast<const uint32_t*>(data + static_cast<size_t>(j) * stride);
+    uint32_t* out = &dst.px[static_cast<size_t>(dy) * dst.w];
+    for (int i = 0; i < sw; ++i) {
+      const int dx = x + left + i;
+      if (dx < 0 || dx >= dst.w) continue;
+      // ARGB32, premultiplied; without antialiasing alpha is 0 or 255.
+      if ((row[i] >> 24) >= 128) out[dx] = c;
+    }
+  }
+  cairo_surface_destroy(surface);
+}
+
+int PangoText::text_width(const std::string& utf8, const Font& font) {
+  if (utf8.empty()) return 0;
+  PangoLayout* layout = cache().prepare(utf8, font);
+  PangoRectangle logical;
+  pango_layout_get_pixel_extents(layout, nullptr, &logical);
+  return logical.width;
+}
+
+}  // namespace vm

@@ -1,0 +1,172 @@
+#include "platform/common/pixbuf_pictures.h"
+
+#include <gdk-pixbuf/gdk-pixbuf.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+
+namespace vm {
+
+namespace {
+
+// Owns one GObject reference.
+struct PixbufRef {
+  GdkPixbuf* p = nullptr;
+  explicit PixbufRef(GdkPixbuf* pb = nullptr) : p(pb) {}
+  ~PixbufRef() {
+    if (p) g_object_unref(p);
+  }
+  PixbufRef(const PixbufRef&) = delete;
+  PixbufRef& operator=(const PixbufRef&) = delete;
+};
+
+std::string take_error(GError* err, const char* fallback) {
+  std::string msg = err && err->message ? err->message : fallback;
+  if (err) g_error_free(err);
+  return msg;
+}
+
+// Copies a decoded pixbuf (RGB or RGBA, 8 bits) into an Image, dropping alpha.
+bool pixbuf_to_image(GdkPixbuf* pb, Image& out, std::string& error) {
+  if (gdk_pixbuf_get_colorspace(pb) != GDK_COLORSPACE_RGB ||
+      gdk_pixbuf_get_bits_per_sample(pb) != 8) {
+    error = "unsupported pixel format";
+    return false;
+  }
+  const int w = gdk_pixbuf_get_width(pb);
+  const int h = gdk_pixbuf_get_height(pb);
+  const int channels = gdk_pixbuf_get_n_channels(pb);
+  const int stride = gdk_pixbuf_get_rowstride(pb);
+  if (w <= 0 || h <= 0 || channels < 3) {
+    error = "empty or unsupported picture";
+    return false;
+  }
+  const guchar* base = gdk_pixbuf_read_pixels(pb);
+  Image img(w, h);
+  for (int y = 0; y < h; ++y) {
+    const guchar* row = base + static_cast<size_t>(y) * stride;
+    uint32_t* dst = &img.px[static_cast<size_t>(y) * w];
+    for (int x = 0; x < w; ++x) {
+      const guchar* s = row + static_cast<size_t>(x) * channels;
+      dst[x] = rgb(s[0], s[1], s[2]);
+    }
+  }
+  out = std::move(img);
+  return true;
+}
+
+// A new RGB pixbuf holding the image.
+GdkPixbuf* image_to_pixbuf(const Image& img) {
+  if (img.w <= 0 || img.h <= 0) return nullptr;
+  GdkPixbuf* pb = gdk_pixbuf_new(GDK_COLORSPACE_RGB, FALSE, 8, img.w, img.h);
+  if (!pb) return nullptr;
+  const int stride = gdk_pixbuf_get_rowstride(pb);
+  guchar* base = gdk_pixbuf_get_pixels(pb);
+  for (int y = 0; y < img.h; ++y) {
+    guchar* row = base + static_cast<size_t>(y) * stride;
+    for (int x = 0; x < img.w; ++x) {
+      const uint32_t c = img.at(x, y);
+      row[3 * x + 0] = red_of(c);
+      row[3 * x + 1] = green_of(c);
+      row[3 * x + 2] = blue_of(c);
+    }
+  }
+  return pb;
+}
+
+}  // namespace
+
+bool decode_picture(const std::vector<uint8_t>& bytes, Image& out, std::string& error) {
+  if (bytes.empty()) {
+    error = "empty file";
+    return false;
+  }
+  GdkPixbufLoader* loader = gdk_pixbuf_loader_new();
+  GError* err = nullptr;
+  bool ok = gdk_pixbuf_loader_write(loader, bytes.data(), bytes.size(), &err);
+  if (!ok) {
+    error = take_error(err, "cannot decode the picture");
+    gdk_pixbuf_loader_close(loader, nullptr);
+    g_object_unref(loader);
+    return false;
+  }
+  ok = gdk_pixbuf_loader_close(loader, &err);
+  if (!ok) {
+    error = take_error(err, "cannot decode the picture");
+    g_object_unref(loader);
+    return false;
+  }
+  GdkPixbuf* pb = gdk_pixbuf_loader_get_pixbuf(loader);  // owned by the loader
+  if (!pb) {
+    error = "not a picture";
+    g_object_unref(loader);
+    return false;
+  }
+  ok = pixbuf_to_image(pb, out, error);
+  g_object_unref(loader);
+  return ok;
+}
+
+bool PixbufPictures::load_picture(const std::string& path, Image& out, std::string& error) {
+  errno = 0;
+  FILE* f = std::fopen(path.c_str(), "rb");
+  if (!f) {
+    error = path + ": " + (errno ? std::strerror(errno) : "cannot open the file");
+    return false;
+  }
+  std::vector<uint8_t> bytes;
+  uint8_t chunk[65536];
+  size_t n;
+  while ((n = std::fread(chunk, 1, sizeof chunk, f)) > 0)
+    bytes.insert(bytes.end(), chunk, chunk + n);
+  const bool failed = std::ferror(f) != 0;
+  std::fclose(f);
+  if (failed) {
+    error = path + ": read error";
+    return false;
+  }
+  std::string why;
+  if (!decode_picture(bytes, out, why)) {
+    error = path + ": " + why;
+    return false;
+  }
+  return true;
+}
+
+bool save_png(const Image& img, const std::string& path, std::string& error) {
+  PixbufRef pb(image_to_pixbuf(img));
+  if (!pb.p) {
+    error = "empty picture";
+    return false;
+  }
+  GError* err = nullptr;
+  if (!gdk_pixbuf_save(pb.p, path.c_str(), "png", &err, nullptr)) {
+    error = path + ": " + take_error(err, "cannot write the PNG file");
+    return false;
+  }
+  return true;
+}
+
+bool encode_jpeg(const Image& img, int quality, std::vector<uint8_t>& out, std::string& error) {
+  PixbufRef pb(image_to_pixbuf(img));
+  if (!pb.p) {
+    error = "empty picture";
+    return false;
+  }
+  if (quality < 0) quality = 0;
+  if (quality > 100) quality = 100;
+  const std::string q = std::to_string(quality);
+  gchar* buf = nullptr;
+  gsize size = 0;
+  GError* err = nullptr;
+  if (!gdk_pixbuf_save_to_buffer(pb.p, &buf, &size, "jpeg", &err, "quality", q.c_str(), nullptr)) {
+    error = take_error(err, "cannot encode JPEG");
+    return false;
+  }
+  out.assign(reinterpret_cast<const uint8_t*>(buf), reinterpret_cast<const uint8_t*>(buf) + size);
+  g_free(buf);
+  return true;
+}
+
+}  // namespace vm

@@ -1,0 +1,24 @@
+// Picture decoding and encoding with gdk-pixbuf; works without a display, so
+// the desktop and the headless platform decode pictures the same way.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "platform/services.h"
+
+namespace vm {
+
+class PixbufPictures : public Pictures {
+ public:
+  bool load_picture(const std::string& path, Image& out, std::string& error) override;
+};
+
+// Encoders for the data tool and screenshots.
+bool save_png(const Image& img, const std::string& path, std::string& error);
+bool encode_jpeg(const Image& img, int quality, std::vector<uint8_t>& out, std::string& error);
+// Decodes a picture held in memory.
+bool decode_picture(const std::vector<uint8_t>& bytes, Image& out, std::string& error);
+
+}  // namespace vm

@@ -1,0 +1,257 @@
+// Desktop audio on SDL2_mixer: the "midifile" sequencer commands play MIDI
+// through FluidSynth with the TimGM6mb SoundFont, wave images play on a mixer
+// channel, and the game's master volume scales both. Only SDL's audio
+// subsystem is started; GTK owns the window. No callback of ours is ever
+// registered with SDL, so nothing of ours runs on SDL's audio thread.
+
+#include "platform/desktop/audio.h"
+
+#include <SDL.h>
+#include <SDL_mixer.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <string>
+
+namespace vm {
+
+namespace {
+
+constexpr const char* kSoundFont = "/usr/share/sounds/sf2/TimGM6mb.sf2";
+constexpr int kRate = 44100;
+constexpr int kChannels = 2;
+constexpr int kBufferFrames = 1024;
+constexpr uint32_t kFullVolume = 65535;
+
+// MCI-like results: 0 success, anything else a failure the game only tests
+// against 0.
+constexpr int kOk = 0;
+constexpr int kFailed = 1;
+
+// The one SDL audio device shared by the three services; opened on the first
+// need (normally open_mixer at start-up) and closed with the last service.
+class AudioDevice {
+ public:
+  explicit AudioDevice(EventLog& log) : log_(log) {}
+  ~AudioDevice() { shut_down(); }
+  AudioDevice(const AudioDevice&) = delete;
+  AudioDevice& operator=(const AudioDevice&) = delete;
+
+  // True when the output device is open. Tried once only: a machine without
+  // sound stays silent without asking again.
+  bool ensure_open() {
+    if (tried_) return open_;
+    tried_ = true;
+    if (SDL_Init(SDL_INIT_AUDIO) != 0) {
+      warn(std::string("no audio output (") + SDL_GetError() + "); music and sounds are off");
+      return false;
+    }
+    sdl_started_ = true;
+
+    // The SoundFont must be named before the MIDI decoder starts.
+    if (access(kSoundFont, R_OK) == 0) {
+      Mix_SetSoundFonts(kSoundFont);
+    } else {
+      midi_problem_ = std::string("no SoundFont at ") + kSoundFont +
+                      " (install timgm6mb-soundfont); music is off";
+    }
+    if ((Mix_Init(MIX_INIT_MID) & MIX_INIT_MID) == 0 && midi_problem_.empty()) {
+      midi_problem_ = std::string("no MIDI decoder (") + Mix_GetError() + "); music is off";
+    }
+    mix_started_ = true;
+
+    if (Mix_OpenAudio(kRate, AUDIO_S16SYS, kChannels, kBufferFrames) != 0) {
+      warn(std::string("no audio output (") + Mix_GetError() + "); music and sounds are off");
+      shut_down();
+      return false;
+    }
+    open_ = true;
+    apply_volume();
+    if (!midi_problem_.empty()) warn(midi_problem_);
+    return true;
+  }
+
+  bool is_open() const { return open_; }
+  bool midi_usable() const { return open_ && midi_problem_.empty(); }
+  EventLog& log() { return log_; }
+
+  uint32_t level() const { return level_; }
+  void set_level(uint32_t level) {
+    level_ = std::min(level, kFullVolume);
+    apply_volume();
+  }
+
+  Mix_Music* tune = nullptr;
+
+ private:
+  // One line on standard error for the player and the same in the log.
+  void warn(const std::string& why) {
+    if (warned_) return;
+    warned_ = true;
+    std::fprintf(stderr, "velmora: warning: %s\n", why.c_str());
+    log_.log("warning: " + why);
+  }
+
+  void apply_volume() {
+    if (!open_) return;
+    const int v = static_cast<int>((uint64_t{level_} * MIX_MAX_VOLUME + kFullVolume / 2) /
+                                   kFullVolume);
+    Mix_VolumeMusic(v);
+    Mix_MasterVolume(v);
+  }
+
+  void shut_down() {
+    if (tune) {
+      Mix_HaltMusic();
+      Mix_FreeMusic(tune);
+      tune = nullptr;
+    }
+    if (open_) Mix_CloseAudio();
+    open_ = false;
+    if (mix_started_) Mix_Quit();
+    mix_started_ = false;
+    if (sdl_started_) SDL_QuitSubSystem(SDL_INIT_AUDIO);
+    sdl_started_ = false;
+  }
+
+  EventLog& log_;
+  bool tried_ = false;
+  bool open_ = false;
+  bool sdl_started_ = false;
+  bool mix_started_ = false;
+  bool warned_ = false;
+  std::string midi_problem_;
+  uint32_t level_ = kFullVolume;
+};
+
+std::string without_trailing_blanks(std::string s) {
+  while (!s.empty() && (s.back() == ' ' || s.back() == '\0')) s.pop_back();
+  return s;
+}
+
+// The sequencer device under its one alias, "midifile".
+class SdlMusic : public Music {
+ public:
+  explicit SdlMusic(std::shared_ptr<AudioDevice> dev) : dev_(std::move(dev)) {}
+
+  int send_command(const std::string& command, std::string* reply) override {
+    if (reply) reply->clear();
+    const std::string cmd = without_trailing_blanks(command);
+    static const std::string kOpen = "open \"";
+    static const std::string kOpenTail = "\" type sequencer alias midifile";
+    if (cmd.rfind(kOpen, 0) == 0 && cmd.size() > kOpen.size() + kOpenTail.size() &&
+        cmd.compare(cmd.size() - kOpenTail.size(), kOpenTail.size(), kOpenTail) == 0) {
+      return open(cmd.substr(kOpen.size(), cmd.size() - kOpen.size() - kOpenTail.size()));
+    }
+    if (cmd == "play midifile from 0") return play();
+    if (cmd == "stop midifile") {
+      if (!dev_->tune) return kFailed;
+      Mix_HaltMusic();
+      return kOk;
+    }
+    if (cmd == "close midifile") {
+      if (!dev_->tune) return kFailed;
+      Mix_HaltMusic();
+      Mix_FreeMusic(dev_->tune);
+      dev_->tune = nullptr;
+      return kOk;
+    }
+    if (cmd == "status midifile mode") {
+      if (!dev_->tune) return kFailed;  // a closed device has no mode
+      if (reply) *reply = Mix_PlayingMusic() ? "playing" : "stopped";
+      return kOk;
+    }
+    return kFailed;
+  }
+
+ private:
+  int open(const std::string& path) {
+    if (!dev_->ensure_open() || !dev_->midi_usable()) return kFailed;
+    // A tune left open is replaced rather than refused, so a new tune never
+    // fails merely because the last one ended on its own.
+    if (dev_->tune) {
+      Mix_HaltMusic();
+      Mix_FreeMusic(dev_->tune);
+      dev_->tune = nullptr;
+    }
+    dev_->tune = Mix_LoadMUS(path.c_str());
+    if (!dev_->tune) {
+      dev_->log().log("music: cannot open " + path + ": " + Mix_GetError());
+      return kFailed;
+    }
+    return kOk;
+  }
+
+  int play() {
+    if (!dev_->tune) return kFailed;
+    Mix_HaltMusic();
+    // Played once: the game's BGMLoop timer restarts a finished tune.
+    if (Mix_PlayMusic(dev_->tune, 0) != 0) {
+      dev_->log().log(std::string("music: cannot play: ") + Mix_GetError());
+      return kFailed;
+    }
+    return kOk;
+  }
+
+  std::shared_ptr<AudioDevice> dev_;
+};
+
+class SdlEffects : public Effects {
+ public:
+  explicit SdlEffects(std::shared_ptr<AudioDevice> dev) : dev_(std::move(dev)) {}
+
+  void play_wave(const std::vector<uint8_t>& riff) override {
+    if (riff.empty() || !dev_->ensure_open()) return;
+    SDL_RWops* rw = SDL_RWFromConstMem(riff.data(), static_cast<int>(riff.size()));
+    if (!rw) return;
+    Mix_Chunk* chunk = Mix_LoadWAV_RW(rw, 1);
+    if (!chunk) return;
+    const int channel = Mix_PlayChannel(-1, chunk, 0);
+    if (channel >= 0) {
+      // The caller waits for the whole sound, so effects never overlap. The
+      // limit only guards against an output that has stopped consuming.
+      const uint64_t frames = chunk->alen / (sizeof(int16_t) * kChannels);
+      const uint32_t limit = SDL_GetTicks() + static_cast<uint32_t>(frames * 1000 / kRate) + 2000;
+      while (Mix_Playing(channel) && static_cast<int32_t>(limit - SDL_GetTicks()) > 0) {
+        SDL_Delay(1);
+      }
+    }
+    Mix_FreeChunk(chunk);
+  }
+
+ private:
+  std::shared_ptr<AudioDevice> dev_;
+};
+
+// The game's own master volume over music and effects; the desktop's mixer is
+// never touched.
+class SdlVolume : public Volume {
+ public:
+  explicit SdlVolume(std::shared_ptr<AudioDevice> dev) : dev_(std::move(dev)) {}
+
+  bool open_mixer() override { return dev_->ensure_open(); }
+  bool get_volume(uint32_t& level) override {
+    if (!dev_->is_open()) return false;
+    level = dev_->level();
+    return true;
+  }
+  bool set_volume(uint32_t level) override {
+    if (!dev_->is_open()) return false;
+    dev_->set_level(level);
+    return true;
+  }
+
+ private:
+  std::shared_ptr<AudioDevice> dev_;
+};
+
+}  // namespace
+
+DesktopAudio make_desktop_audio(EventLog& log) {
+  auto dev = std::make_shared<AudioDevice>(log);
+  return {std::make_unique<SdlMusic>(dev), std::make_unique<SdlEffects>(dev),
+          std::make_unique<SdlVolume>(dev)};
+}
+
+}  // namespace vm

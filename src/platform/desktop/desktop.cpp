@@ -1,0 +1,161 @@
+#include "platform/desktop/desktop.h"
+
+#include <fcntl.h>
+#include <glib.h>
+#include <sys/file.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <climits>
+#include <cstdio>
+#include <cstring>
+#include <iostream>
+#include <stdexcept>
+
+#include "platform/common/pango_text.h"
+#include "platform/common/pixbuf_pictures.h"
+#include "platform/desktop/audio.h"
+#include "platform/desktop/gtk_window.h"
+
+namespace vm {
+
+namespace {
+
+class DesktopClock : public Clock {
+ public:
+  uint32_t tick_count() override {
+    return static_cast<uint32_t>(static_cast<uint64_t>(g_get_monotonic_time() / 1000));
+  }
+  void sleep(int ms) override {
+    if (ms > 0) g_usleep(static_cast<gulong>(ms) * 1000);
+  }
+};
+
+// An advisory lock held for the life of the process.
+class FileLockSingleCopy : public SingleCopy {
+ public:
+  ~FileLockSingleCopy() override {
+    if (fd_ >= 0) ::close(fd_);
+  }
+  bool other_copy_running() override {
+    if (checked_) return other_;
+    checked_ = true;
+    const std::string path = lock_path();
+    fd_ = ::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+    if (fd_ < 0) {
+      // No lock to be had: better to start than to refuse for ever.
+      std::cerr << "velmora: warning: cannot open " << path << ": " << std::strerror(errno) << "\n";
+      return other_ = false;
+    }
+    if (::flock(fd_, LOCK_EX | LOCK_NB) == 0) return other_ = false;
+    other_ = (errno == EWOULDBLOCK);
+    ::close(fd_);
+    fd_ = -1;
+    return other_;
+  }
+
+ private:
+  static std::string lock_path() {
+    const char* runtime = g_getenv("XDG_RUNTIME_DIR");
+    if (runtime && *runtime && g_file_test(runtime, G_FILE_TEST_IS_DIR)) {
+      return std::string(runtime) + "/velmora.lock";
+    }
+    return "/tmp/velmora-" + std::to_string(::getuid()) + ".lock";
+  }
+
+  bool checked_ = false;
+  bool other_ = false;
+  int fd_ = -1;
+};
+
+class XdgShell : public Shell {
+ public:
+  explicit XdgShell(EventLog& log) : log_(log) {}
+  void open_with_shell(const std::string& target) override {
+    std::string t = target;
+    // A bare mail address goes to the mail program.
+    if (t.find('@') != std::string::npos && t.find(':') == std::string::npos) t = "mailto:" + t;
+    gchar* argv[] = {const_cast<gchar*>("xdg-open"), const_cast<gchar*>(t.c_str()), nullptr};
+    GError* err = nullptr;
+    // Without G_SPAWN_DO_NOT_REAP_CHILD GLib reaps the child itself.
+    if (!g_spawn_async(nullptr, argv, nullptr,
+                       static_cast<GSpawnFlags>(G_SPAWN_SEARCH_PATH | G_SPAWN_STDOUT_TO_DEV_NULL),
+                       nullptr, nullptr, nullptr, &err)) {
+      log_.log(std::string("warning: cannot open ") + t + ": " +
+               (err && err->message ? err->message : "xdg-open failed"));
+      if (err) g_error_free(err);
+    }
+  }
+
+ private:
+  EventLog& log_;
+};
+
+// The desktop keeps no log; warnings are for the player, on standard error.
+class StderrLog : public EventLog {
+ public:
+  void log(const std::string& line) override {
+    if (line.rfind("warning:", 0) == 0) std::cerr << "velmora: " << line << std::endl;
+  }
+};
+
+}  // namespace
+
+struct Desktop::Impl {
+  StderrLog log;
+  GtkMainWindow window;
+  GtkDialogs dialogs{window};
+  DesktopClock clock;
+  PixbufPictures pictures;
+  PangoText text;
+  DesktopAudio audio;
+  FileLockSingleCopy single_copy;
+  XdgShell shell{log};
+  std::unique_ptr<Platform> platform;
+
+  Impl() : audio(make_desktop_audio(log)) {
+    platform.reset(new Platform{window, clock, dialogs, pictures, text, *audio.music,
+                                *audio.effects, *audio.volume, single_copy, shell, log});
+  }
+};
+
+namespace {
+
+// gtk_init_check before any widget exists; a missing display is an error the
+// caller reports, not an exit inside GTK.
+int* init_gtk(int* argc, char*** argv) {
+  if (!gtk_init_check(argc, argv)) {
+    throw std::runtime_error("cannot open the display (is DISPLAY set?)");
+  }
+  return argc;
+}
+
+}  // namespace
+
+Desktop::Desktop(int* argc, char*** argv) {
+  init_gtk(argc, argv);
+  impl_ = std::make_unique<Impl>();
+}
+
+Desktop::~Desktop() = default;
+
+Platform& Desktop::platform() {
+  return *impl_->platform;
+}
+
+std::string program_dir() {
+  char buf[PATH_MAX + 1];
+  const ssize_t n = ::readlink("/proc/self/exe", buf, PATH_MAX);
+  std::string path;
+  if (n > 0) {
+    path.assign(buf, static_cast<size_t>(n));
+  } else {
+    gchar* cwd = g_get_current_dir();
+    path = std::string(cwd) + "/velmora";
+    g_free(cwd);
+  }
+  const size_t slash = path.rfind('/');
+  return slash == std::string::npos ? std::string("./") : path.substr(0, slash + 1);
+}
+
+}  // namespace vm

@@ -1,0 +1,32 @@
+// The desktop platform: a GTK 3 main window whose client area below the menu
+// bar is exactly 640 x 480, GTK dialogs, GLib timers, SDL2_mixer for MIDI
+// (through FluidSynth) and wave effects, a file lock for the single copy,
+// xdg-open for links. Events are queued by the toolkit callbacks and handed to
+// the game only from do_events/wait_events, so no game code (and no C++
+// exception) ever runs inside a toolkit callback.
+#pragma once
+
+#include <memory>
+
+#include "platform/services.h"
+
+namespace vm {
+
+class Desktop {
+ public:
+  Desktop(int* argc, char*** argv);
+  ~Desktop();
+  Desktop(const Desktop&) = delete;
+  Desktop& operator=(const Desktop&) = delete;
+
+  Platform& platform();
+
+ private:
+  struct Impl;
+  std::unique_ptr<Impl> impl_;
+};
+
+// The folder holding the running program, ending in '/'.
+std::string program_dir();
+
+}  // namespace vm

@@ -1,0 +1,481 @@
+#include "platform/desktop/gtk_window.h"
+
+#include <algorithm>
+#include <cstring>
+#include <exception>
+
+namespace vm {
+
+namespace {
+
+constexpr const char* kAppTitle = "Velmora";
+
+// Virtual-key code for a GDK key, 0 for keys the game never sees.
+int key_code(guint keyval) {
+  switch (keyval) {
+    case GDK_KEY_Return:
+    case GDK_KEY_KP_Enter:
+    case GDK_KEY_ISO_Enter:
+      return kKeyReturn;
+    case GDK_KEY_space:
+    case GDK_KEY_KP_Space:
+      return kKeySpace;
+    case GDK_KEY_Escape:
+      return kKeyEscape;
+    case GDK_KEY_BackSpace:
+      return kKeyBack;
+    case GDK_KEY_Tab:
+    case GDK_KEY_KP_Tab:
+    case GDK_KEY_ISO_Left_Tab:
+      return kKeyTab;
+    case GDK_KEY_Left:
+    case GDK_KEY_KP_Left:
+      return kKeyLeft;
+    case GDK_KEY_Up:
+    case GDK_KEY_KP_Up:
+      return kKeyUp;
+    case GDK_KEY_Right:
+    case GDK_KEY_KP_Right:
+      return kKeyRight;
+    case GDK_KEY_Down:
+    case GDK_KEY_KP_Down:
+      return kKeyDown;
+    default:
+      break;
+  }
+  const gunichar ch = gdk_keyval_to_unicode(keyval);
+  if (ch > 0x20 && ch < 0x7F) {
+    return (ch >= 'a' && ch <= 'z') ? static_cast<int>(ch - 'a' + 'A') : static_cast<int>(ch);
+  }
+  return 0;
+}
+
+}  // namespace
+
+std::string gtk_text(const std::string& s) {
+  std::string out;
+  out.reserve(s.size());
+  for (size_t i = 0; i < s.size(); ++i) {
+    if (s[i] == '\r') {
+      out += '\n';
+      if (i + 1 < s.size() && s[i + 1] == '\n') ++i;
+    } else {
+      out += s[i];
+    }
+  }
+  if (!g_utf8_validate(out.data(), static_cast<gssize>(out.size()), nullptr)) {
+    gchar* valid = g_utf8_make_valid(out.data(), static_cast<gssize>(out.size()));
+    out = valid;
+    g_free(valid);
+  }
+  // GTK takes C strings: cut at an embedded NUL.
+  out.resize(std::strlen(out.c_str()));
+  return out;
+}
+
+// ------------------------------------------------------------ main window ---
+
+GtkMainWindow::GtkMainWindow() {
+  window_ = gtk_window_new(GTK_WINDOW_TOPLEVEL);
+  g_object_ref_sink(window_);
+  gtk_window_set_title(GTK_WINDOW(window_), kAppTitle);
+  gtk_window_set_resizable(GTK_WINDOW(window_), FALSE);
+  gtk_window_set_position(GTK_WINDOW(window_), GTK_WIN_POS_CENTER);
+
+  box_ = gtk_box_new(GTK_ORIENTATION_VERTICAL, 0);
+  gtk_container_add(GTK_CONTAINER(window_), box_);
+  menubar_ = gtk_menu_bar_new();
+  gtk_box_pack_start(GTK_BOX(box_), menubar_, FALSE, FALSE, 0);
+
+  area_ = gtk_drawing_area_new();
+  gtk_widget_set_size_request(area_, kWidth, kHeight);
+  gtk_widget_set_halign(area_, GTK_ALIGN_START);
+  gtk_widget_set_valign(area_, GTK_ALIGN_START);
+  gtk_widget_set_can_focus(area_, TRUE);
+  gtk_widget_add_events(area_,
+                        GDK_BUTTON_PRESS_MASK | GDK_POINTER_MOTION_MASK | GDK_KEY_PRESS_MASK);
+  gtk_box_pack_start(GTK_BOX(box_), area_, FALSE, FALSE, 0);
+
+  frame_ = cairo_image_surface_create(CAIRO_FORMAT_RGB24, kWidth, kHeight);
+
+  g_signal_connect(area_, "draw", G_CALLBACK(on_draw), this);
+  g_signal_connect(area_, "button-press-event", G_CALLBACK(on_button_press), this);
+  g_signal_connect(area_, "motion-notify-event", G_CALLBACK(on_motion), this);
+  g_signal_connect(window_, "key-press-event", G_CALLBACK(on_key_press), this);
+  g_signal_connect(window_, "delete-event", G_CALLBACK(on_delete), this);
+  g_signal_connect(window_, "realize", G_CALLBACK(on_realize), this);
+}
+
+GtkMainWindow::~GtkMainWindow() {
+  for (auto& t : timers_) {
+    if (t->source) g_source_remove(t->source);
+    t->source = 0;
+  }
+  if (window_) {
+    g_signal_handlers_disconnect_by_data(window_, this);
+    g_signal_handlers_disconnect_by_data(area_, this);
+    for (auto& [name, item] : menu_items_) g_signal_handlers_disconnect_by_data(item, this);
+    // An open menu must be closed before its window goes.
+    gtk_menu_shell_deactivate(GTK_MENU_SHELL(menubar_));
+    gtk_widget_hide(window_);
+    gtk_widget_destroy(window_);
+    g_object_unref(window_);
+  }
+  if (frame_) cairo_surface_destroy(frame_);
+}
+
+GtkWindow* GtkMainWindow::parent_for_dialogs() const {
+  return gtk_widget_get_visible(window_) ? GTK_WINDOW(window_) : nullptr;
+}
+
+void GtkMainWindow::set_menu(const std::vector<MenuItemSpec>& items) {
+  // Top-level menus in the order their group first appears.
+  std::vector<std::pair<std::string, GtkWidget*>> menus;
+  for (const MenuItemSpec& spec : items) {
+    auto it = std::find_if(menus.begin(), menus.end(),
+                           [&](const auto& m) { return m.first == spec.group; });
+    GtkWidget* menu;
+    if (it == menus.end()) {
+      GtkWidget* top = gtk_menu_item_new_with_label(gtk_text(spec.group).c_str());
+      menu = gtk_menu_new();
+      gtk_menu_item_set_submenu(GTK_MENU_ITEM(top), menu);
+      gtk_menu_shell_append(GTK_MENU_SHELL(menubar_), top);
+      menus.emplace_back(spec.group, menu);
+    } else {
+      menu = it->second;
+    }
+    GtkWidget* item;
+    if (spec.caption == "-") {
+      item = gtk_separator_menu_item_new();
+    } else {
+      item = gtk_menu_item_new_with_label(gtk_text(spec.caption).c_str());
+      g_object_set_data_full(G_OBJECT(item), "vm-name", g_strdup(spec.name.c_str()), g_free);
+      g_signal_connect(item, "activate", G_CALLBACK(on_menu_activate), this);
+    }
+    gtk_menu_shell_append(GTK_MENU_SHELL(menu), item);
+    if (!spec.name.empty()) menu_items_[spec.name] = item;
+  }
+  gtk_widget_show_all(menubar_);
+}
+
+void GtkMainWindow::set_menu_enabled(const std::string& name, bool enabled) {
+  auto it = menu_items_.find(name);
+  if (it != menu_items_.end()) gtk_widget_set_sensitive(it->second, enabled);
+}
+
+void GtkMainWindow::set_menu_caption(const std::string& name, const std::string& caption) {
+  auto it = menu_items_.find(name);
+  if (it != menu_items_.end() && GTK_IS_MENU_ITEM(it->second) &&
+      !GTK_IS_SEPARATOR_MENU_ITEM(it->second)) {
+    gtk_menu_item_set_label(GTK_MENU_ITEM(it->second), gtk_text(caption).c_str());
+  }
+}
+
+void GtkMainWindow::set_caption(const std::string& caption) {
+  gtk_window_set_title(GTK_WINDOW(window_), gtk_text(caption).c_str());
+}
+
+void GtkMainWindow::set_busy_cursor(bool busy) {
+  busy_ = busy;
+  apply_cursor();
+}
+
+void GtkMainWindow::apply_cursor() {
+  GdkWindow* gw = gtk_widget_get_window(window_);
+  if (!gw) return;  // applied when the window is realized
+  GdkDisplay* display = gdk_window_get_display(gw);
+  GdkCursor* cursor = busy_ ? gdk_cursor_new_from_name(display, "wait") : nullptr;
+  if (busy_ && !cursor) cursor = gdk_cursor_new_for_display(display, GDK_WATCH);
+  gdk_window_set_cursor(gw, cursor);
+  if (GdkWindow* aw = gtk_widget_get_window(area_)) gdk_window_set_cursor(aw, cursor);
+  if (cursor) g_object_unref(cursor);
+  gdk_display_flush(display);
+}
+
+void GtkMainWindow::show() {
+  gtk_widget_show_all(window_);
+  gtk_widget_grab_focus(area_);
+  apply_cursor();
+}
+
+void GtkMainWindow::present(const Image& frame) {
+  if (frame.w <= 0 || frame.h <= 0) return;
+  if (cairo_image_surface_get_width(frame_) != frame.w ||
+      cairo_image_surface_get_height(frame_) != frame.h) {
+    cairo_surface_destroy(frame_);
+    frame_ = cairo_image_surface_create(CAIRO_FORMAT_RGB24, frame.w, frame.h);
+  }
+  cairo_surface_flush(frame_);
+  unsigned char* data = cairo_image_surface_get_data(frame_);
+  const int stride = cairo_image_surface_get_stride(frame_);
+  if (!data) return;
+  // CAIRO_FORMAT_RGB24 is one native-endian word per pixel, 0x00RRGGBB: our
+  // own layout, so rows copy as they are.
+  for (int y = 0; y < frame.h; ++y) {
+    std::memcpy(data + static_cast<size_t>(y) * stride, &frame.px[static_cast<size_t>(y) * frame.w],
+                static_cast<size_t>(frame.w) * 4);
+  }
+  cairo_surface_mark_dirty(frame_);
+  have_frame_ = true;
+
+  if (!gtk_widget_get_mapped(area_)) return;  // painted when it is exposed
+  gtk_widget_queue_draw(area_);
+  GdkWindow* gw = gtk_widget_get_window(area_);
+  if (!gw) return;
+    // Paint now, handling only the repaint: no input reaches the game here.
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wdeprecated-declarations"
+  gdk_window_process_updates(gw, TRUE);
+#pragma GCC diagnostic pop
+  gdk_display_flush(gdk_window_get_display(gw));
+}
+
+void GtkMainWindow::queue(InputEvent ev) {
+  // Pointer motion is coalesced: only the latest position matters.
+  if (ev.kind == InputEvent::MouseMove && !queue_.empty() &&
+      queue_.back().kind == InputEvent::MouseMove) {
+    queue_.back().x = ev.x;
+    queue_.back().y = ev.y;
+    return;
+  }
+  queue_.push_back(std::move(ev));
+}
+
+void GtkMainWindow::dispatch_queued() {
+  while (!queue_.empty()) {
+    InputEvent ev = std::move(queue_.front());
+    queue_.pop_front();
+    if (ev.kind == InputEvent::Timer) {
+      if (ev.timer < 1 || ev.timer > static_cast<int>(timers_.size())) continue;
+      TimerRec& t = *timers_[ev.timer - 1];
+      t.pending = false;
+      if (!t.enabled) continue;  // stopped since it ticked
+    }
+    if (sink_) sink_->on_event(ev);  // may throw: the event is already off the queue
+  }
+}
+
+void GtkMainWindow::do_events() {
+  while (gtk_events_pending()) gtk_main_iteration_do(FALSE);
+  dispatch_queued();
+}
+
+void GtkMainWindow::wait_events() {
+  while (queue_.empty()) gtk_main_iteration_do(TRUE);
+  do_events();
+}
+
+int GtkMainWindow::create_timer(int interval_ms) {
+  auto t = std::make_unique<TimerRec>();
+  t->owner = this;
+  t->id = static_cast<int>(timers_.size()) + 1;
+  t->interval = std::max(1, interval_ms);
+  timers_.push_back(std::move(t));
+  return timers_.back()->id;
+}
+
+void GtkMainWindow::set_timer_enabled(int id, bool enabled) {
+  if (id < 1 || id > static_cast<int>(timers_.size())) return;
+  TimerRec& t = *timers_[id - 1];
+  if (enabled == t.enabled) return;
+  t.enabled = enabled;
+  if (enabled) {
+    // The first tick comes one interval from now.
+    t.source = g_timeout_add(static_cast<guint>(t.interval), on_timer, &t);
+  } else {
+    if (t.source) g_source_remove(t.source);
+    t.source = 0;
+    // A stopped timer delivers no tick that is still waiting in the queue.
+    queue_.erase(std::remove_if(queue_.begin(), queue_.end(),
+                                [id](const InputEvent& ev) {
+                                  return ev.kind == InputEvent::Timer && ev.timer == id;
+                                }),
+                 queue_.end());
+    t.pending = false;
+  }
+}
+
+// ------------------------------------------------------ toolkit callbacks ---
+// Each one only queues an event; nothing may throw through the C code.
+
+gboolean GtkMainWindow::on_draw(GtkWidget*, cairo_t* cr, gpointer self) {
+  try {
+    auto* w = static_cast<GtkMainWindow*>(self);
+    cairo_set_operator(cr, CAIRO_OPERATOR_SOURCE);
+    if (w->have_frame_) {
+      cairo_set_source_surface(cr, w->frame_, 0, 0);
+      cairo_pattern_set_filter(cairo_get_source(cr), CAIRO_FILTER_NEAREST);
+    } else {
+      cairo_set_source_rgb(cr, 0, 0, 0);
+    }
+    cairo_paint(cr);
+  } catch (...) {
+  }
+  return TRUE;
+}
+
+gboolean GtkMainWindow::on_button_press(GtkWidget*, GdkEventButton* ev, gpointer self) {
+  try {
+    if (ev->type != GDK_BUTTON_PRESS) return TRUE;  // the extra double/triple-click events
+    int button = 0;
+    switch (ev->button) {
+      case 1:
+        button = kLeftButton;
+        break;
+      case 2:
+        button = kMiddleButton;
+        break;
+      case 3:
+        button = kRightButton;
+        break;
+      default:
+        return FALSE;
+    }
+    auto* w = static_cast<GtkMainWindow*>(self);
+    gtk_widget_grab_focus(w->area_);
+    InputEvent e;
+    e.kind = InputEvent::MouseDown;
+    e.x = static_cast<int>(ev->x);
+    e.y = static_cast<int>(ev->y);
+    e.button = button;
+    w->queue(std::move(e));
+  } catch (...) {
+  }
+  return TRUE;
+}
+
+gboolean GtkMainWindow::on_motion(GtkWidget*, GdkEventMotion* ev, gpointer self) {
+  try {
+    const int x = static_cast<int>(ev->x), y = static_cast<int>(ev->y);
+    if (x < 0 || y < 0 || x >= kWidth || y >= kHeight) return TRUE;
+    InputEvent e;
+    e.kind = InputEvent::MouseMove;
+    e.x = x;
+    e.y = y;
+    static_cast<GtkMainWindow*>(self)->queue(std::move(e));
+  } catch (...) {
+  }
+  return TRUE;
+}
+
+gboolean GtkMainWindow::on_key_press(GtkWidget*, GdkEventKey* ev, gpointer self) {
+  try {
+    const int key = key_code(ev->keyval);
+    if (key == 0) return FALSE;  // leave it to the toolkit (F10 opens the menu)
+    InputEvent e;
+    e.kind = InputEvent::KeyDown;
+    e.key = key;
+    static_cast<GtkMainWindow*>(self)->queue(std::move(e));
+    return TRUE;
+  } catch (...) {
+  }
+  return TRUE;
+}
+
+gboolean GtkMainWindow::on_delete(GtkWidget*, GdkEvent*, gpointer self) {
+  try {
+    InputEvent e;
+    e.kind = InputEvent::Close;
+    static_cast<GtkMainWindow*>(self)->queue(std::move(e));
+  } catch (...) {
+  }
+  return TRUE;  // the window stays; the game's shutdown ends the process
+}
+
+void GtkMainWindow::on_realize(GtkWidget*, gpointer self) {
+  try {
+    static_cast<GtkMainWindow*>(self)->apply_cursor();
+  } catch (...) {
+  }
+}
+
+void GtkMainWindow::on_menu_activate(GtkMenuItem* item, gpointer self) {
+  try {
+    const char* name = static_cast<const char*>(g_object_get_data(G_OBJECT(item), "vm-name"));
+    if (!name) return;
+    InputEvent e;
+    e.kind = InputEvent::Menu;
+    e.name = name;
+    static_cast<GtkMainWindow*>(self)->queue(std::move(e));
+  } catch (...) {
+  }
+}
+
+gboolean GtkMainWindow::on_timer(gpointer rec) {
+  try {
+    auto* t = static_cast<TimerRec*>(rec);
+    if (t->enabled && !t->pending) {
+      t->pending = true;
+      InputEvent e;
+      e.kind = InputEvent::Timer;
+      e.timer = t->id;
+      t->owner->queue(std::move(e));
+    }
+  } catch (...) {
+  }
+  return G_SOURCE_CONTINUE;
+}
+
+// ---------------------------------------------------------------- dialogs ---
+// gtk_dialog_run is a nested main loop: main-window input that arrives
+// meanwhile only lands in the queue, as everywhere else.
+
+Answer GtkDialogs::message_box(const std::string& text, Buttons buttons) {
+  const bool yes_no = buttons == Buttons::YesNo;
+  GtkWindow* parent = window_.parent_for_dialogs();
+  GtkWidget* d = gtk_message_dialog_new(
+      parent, static_cast<GtkDialogFlags>(GTK_DIALOG_MODAL | GTK_DIALOG_DESTROY_WITH_PARENT),
+      GTK_MESSAGE_OTHER, yes_no ? GTK_BUTTONS_YES_NO : GTK_BUTTONS_OK, "%s",
+      gtk_text(text).c_str());
+  gtk_window_set_title(GTK_WINDOW(d), kAppTitle);
+  gtk_window_set_position(GTK_WINDOW(d),
+                          parent ? GTK_WIN_POS_CENTER_ON_PARENT : GTK_WIN_POS_CENTER);
+  gtk_dialog_set_default_response(GTK_DIALOG(d), yes_no ? GTK_RESPONSE_NO : GTK_RESPONSE_OK);
+  const int r = gtk_dialog_run(GTK_DIALOG(d));
+  gtk_widget_destroy(d);
+  if (!yes_no) return Answer::Ok;
+  return r == GTK_RESPONSE_YES ? Answer::Yes : Answer::No;
+}
+
+std::string GtkDialogs::input_box(const std::string& prompt, const std::string& title,
+                                  const std::string& preset) {
+  GtkWindow* parent = window_.parent_for_dialogs();
+  GtkWidget* d = gtk_dialog_new_with_buttons(
+      gtk_text(title).c_str(), parent,
+      static_cast<GtkDialogFlags>(GTK_DIALOG_MODAL | GTK_DIALOG_DESTROY_WITH_PARENT),
+      g_dgettext("gtk30", "_Cancel"), GTK_RESPONSE_CANCEL, g_dgettext("gtk30", "_OK"),
+      GTK_RESPONSE_OK, nullptr);
+  gtk_window_set_position(GTK_WINDOW(d),
+                          parent ? GTK_WIN_POS_CENTER_ON_PARENT : GTK_WIN_POS_CENTER);
+  gtk_window_set_resizable(GTK_WINDOW(d), FALSE);
+  gtk_dialog_set_default_response(GTK_DIALOG(d), GTK_RESPONSE_OK);
+
+  GtkWidget* content = gtk_dialog_get_content_area(GTK_DIALOG(d));
+  gtk_container_set_border_width(GTK_CONTAINER(content), 12);
+  gtk_box_set_spacing(GTK_BOX(content), 8);
+  GtkWidget* label = gtk_label_new(gtk_text(prompt).c_str());
+  gtk_label_set_xalign(GTK_LABEL(label), 0.0f);
+  gtk_label_set_line_wrap(GTK_LABEL(label), TRUE);
+  gtk_label_set_max_width_chars(GTK_LABEL(label), 40);
+  gtk_box_pack_start(GTK_BOX(content), label, FALSE, FALSE, 0);
+  GtkWidget* entry = gtk_entry_new();
+  gtk_entry_set_text(GTK_ENTRY(entry), gtk_text(preset).c_str());
+  gtk_entry_set_activates_default(GTK_ENTRY(entry), TRUE);
+  gtk_entry_set_width_chars(GTK_ENTRY(entry), 30);
+  gtk_box_pack_start(GTK_BOX(content), entry, FALSE, FALSE, 0);
+  gtk_widget_show_all(content);
+
+  // The entry's input method is the toolkit's default; with the game asking
+  // for it open, the entry has the focus so the Japanese input engages.
+  gtk_widget_grab_focus(entry);
+  gtk_editable_select_region(GTK_EDITABLE(entry), 0, -1);
+  (void)ime_open_;
+
+  const int r = gtk_dialog_run(GTK_DIALOG(d));
+  std::string result;
+  if (r == GTK_RESPONSE_OK) result = gtk_entry_get_text(GTK_ENTRY(entry));
+  gtk_widget_destroy(d);
+  return result;
+}
+
+}  // namespace vm

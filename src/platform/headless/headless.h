@@ -1,0 +1,143 @@
+// The headless platform: a virtual clock that sleep advances, scripted input
+// delivered by do_events when its time has come, scripted dialog answers, and
+// a record of every dialog, present and sound. Used by the tests and by
+// velmora-play; needs no display.
+#pragma once
+
+#include <deque>
+#include <functional>
+#include <map>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "platform/services.h"
+
+namespace vm {
+
+// Where the headless services write their observable events.
+class LineLog : public EventLog {
+ public:
+  explicit LineLog(std::function<uint32_t()> now) : now_(std::move(now)) {}
+  void log(const std::string& line) override;
+  const std::vector<std::string>& lines() const { return lines_; }
+  // Also echo every line to this callback (velmora-play prints them).
+  std::function<void(const std::string&)> echo;
+
+ private:
+  std::function<uint32_t()> now_;
+  std::vector<std::string> lines_;
+};
+
+class Headless {
+ public:
+  Headless();
+  ~Headless();
+  Headless(const Headless&) = delete;
+  Headless& operator=(const Headless&) = delete;
+
+  Platform& platform() { return *platform_; }
+
+  // --- scripting, in virtual milliseconds ---------------------------------
+  uint32_t now() const { return now_; }
+  // Queues an event for delivery once the clock reaches at_ms.
+  void schedule(uint32_t at_ms, InputEvent ev);
+  void click(uint32_t at_ms, int x, int y, int button = kLeftButton);
+  void move(uint32_t at_ms, int x, int y);
+  void key(uint32_t at_ms, int key);
+  void menu(uint32_t at_ms, const std::string& name);
+  void close(uint32_t at_ms);
+  // Runs fn on the game's thread when the clock reaches at_ms (screenshots).
+  void at(uint32_t at_ms, std::function<void()> fn);
+  // Answers for dialogs shown at or after at_ms, in order: "ok", "yes", "no"
+  // or the text for an input box.
+  void answer(uint32_t at_ms, const std::string& answer);
+  // Pending scheduled events.
+  size_t pending() const { return queue_.size(); }
+
+  // --- what happened -------------------------------------------------------
+  const Image& last_frame() const { return last_frame_; }
+  int present_count() const { return present_count_; }
+  // Called with every presented frame and its time.
+  std::function<void(const Image&, uint32_t)> on_present;
+  const std::vector<std::string>& log_lines() const { return log_.lines(); }
+  LineLog& log() { return log_; }
+  std::string caption() const { return caption_; }
+  bool menu_enabled(const std::string& name) const;
+  std::string menu_caption(const std::string& name) const;
+  // Music commands sent, as text; the device state.
+  const std::vector<std::string>& music_commands() const { return music_cmds_; }
+  // Set to make the sequencer refuse to open files.
+  bool music_fails = false;
+  // Length in ms of the tune the sequencer "plays" before it stops by itself.
+  uint32_t tune_length_ms = 30000;
+  // Set to have no audio output (open_mixer fails).
+  bool no_audio = false;
+  uint32_t volume_level = 0xC000;
+  int effects_played = 0;
+  bool other_copy = false;
+  std::vector<std::string> shell_opened;
+
+ private:
+  friend class HeadlessWindow;
+  friend class HeadlessClock;
+  friend class HeadlessDialogs;
+  friend class HeadlessMusic;
+  friend class HeadlessEffects;
+  friend class HeadlessVolume;
+  friend class HeadlessMisc;
+
+  struct Scheduled {
+    uint32_t at;
+    uint64_t order;
+    InputEvent ev;
+  };
+  struct Timer {
+    int interval = 0;
+    bool enabled = false;
+    uint32_t due = 0;
+  };
+
+  void dispatch_due();
+  bool advance_to_next();
+
+  uint32_t now_ = 0;
+  uint64_t order_ = 0;
+  std::deque<Scheduled> queue_;
+  std::deque<std::pair<uint32_t, std::string>> answers_;
+  std::vector<Timer> timers_;
+  EventSink* sink_ = nullptr;
+  Image last_frame_;
+  int present_count_ = 0;
+  std::string caption_;
+  struct MenuState {
+    std::string caption;
+    bool enabled = true;
+  };
+  std::map<std::string, MenuState> menus_;
+  std::vector<std::string> music_cmds_;
+  bool music_open_ = false;
+  bool music_playing_ = false;
+  uint32_t music_started_ = 0;
+  bool in_dispatch_ = false;
+  LineLog log_;
+
+  std::unique_ptr<Window> window_;
+  std::unique_ptr<Clock> clock_;
+  std::unique_ptr<Dialogs> dialogs_;
+  std::unique_ptr<Pictures> pictures_;
+  std::unique_ptr<Text> text_;
+  std::unique_ptr<Music> music_;
+  std::unique_ptr<Effects> effects_;
+  std::unique_ptr<Volume> volume_;
+  std::unique_ptr<SingleCopy> single_copy_;
+  std::unique_ptr<Shell> shell_;
+  std::unique_ptr<Platform> platform_;
+};
+
+// Thrown by wait_events when nothing is scheduled any more and no timer runs:
+// the game would idle for ever.
+struct HeadlessIdle {};
+
+}  // namespace vm

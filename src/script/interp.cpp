@@ -1,0 +1,245 @@
+#include "script/interp.h"
+
+#include <charconv>
+
+#include "app/game.h"
+#include "app/main_form.h"
+#include "assets/data_error.h"
+#include "choices/choices.h"
+#include "ending/ending.h"
+#include "graphics/scene.h"
+#include "message/message.h"
+#include "sound/sound.h"
+
+namespace vm {
+
+namespace {
+
+std::string trim(const std::string& s) {
+  size_t b = 0, e = s.size();
+  while (b < e && (s[b] == ' ' || s[b] == '\t')) ++b;
+  while (e > b && (s[e - 1] == ' ' || s[e - 1] == '\t')) --e;
+  return s.substr(b, e - b);
+}
+
+// The integer value of a script field; anything else is an error of the
+// script data, reported with the row's line and the field's name.
+long field_number(const Game& g, const std::string& text, int field_no, const char* name,
+                  long lo, long hi) {
+  std::string t = trim(text);
+  const char* b = t.data();
+  const char* e = t.data() + t.size();
+  if (b != e && *b == '+') ++b;
+  long v = 0;
+  auto [p, ec] = std::from_chars(b, e, v);
+  if (t.empty() || ec != std::errc() || p != e)
+    throw DataError("51.dat", g.interp.cur_line,
+                    std::to_string(field_no) + " (" + name + ")",
+                    "\"" + t + "\" is not a number");
+  if (v < lo || v > hi)
+    throw DataError("51.dat", g.interp.cur_line,
+                    std::to_string(field_no) + " (" + name + ")",
+                    std::to_string(v) + " is out of range");
+  return v;
+}
+
+int16_t* counter(InterpState& s, const std::string& text, bool allow_hap) {
+  std::string name = text.substr(0, 3);
+  if (name == "kou") return &s.kou;
+  if (name == "pap") return &s.pap;
+  if (name == "rub") return &s.rub;
+  if (allow_hap && name == "hap") return &s.hap;
+  return nullptr;
+}
+
+// A jump that finds no target cannot go on: the same row would run again for
+// ever. The message has been shown once; the program ends in order.
+void jump_or_stop(Game& g) {
+  if (!jump_to_num(g, g.interp.Cur_Jump)) {
+    g.interp.missing_jump = true;
+    unload_main_form(g);
+  }
+}
+
+// The sub-code of the i and p commands: the command's last character.
+int sub_code(const Game& g) {
+  char c = g.interp.Cur_Cmd.back();
+  if (c < '0' || c > '9')
+    throw DataError("51.dat", g.interp.cur_line, "2 (cmd)",
+                    "\"" + g.interp.Cur_Cmd + "\" has no numeric sub-code");
+  return c - '0';
+}
+
+int run_command(Game& g, int result) {
+  InterpState& s = g.interp;
+  const std::string& cmd = s.Cur_Cmd;
+  if (cmd.empty()) return result;
+  switch (cmd[0]) {
+    case 'g':
+      if (cmd == "g0") {
+        jump_or_stop(g);
+        return kPositionSet;
+      }
+      if (cmd == "g4") Change_Name(g);
+      return kNothingToShow;
+    case 'a':
+      sound_command(g);
+      return kNothingToShow;
+    case 's':
+      show_choices(g);
+      return kPositionSet;
+    case 'p': {
+      int sub = sub_code(g);
+      if (sub == 2) {
+        if (int16_t* c = counter(s, s.Cur_Text, true)) {
+          long v = field_number(g, s.Cur_Value, 10, "value", -32768, 32767) + *c;
+          if (v < -32768 || v > 32767)
+            throw DataError("51.dat", s.cur_line, "10 (value)",
+                            "the counter " + s.Cur_Text.substr(0, 3) + " leaves its range");
+          *c = static_cast<int16_t>(v);
+        }
+      } else if (sub == 8) {
+        s.Save_Title = s.Cur_Text;
+      } else {
+        message_box(g, "error(p?)");
+      }
+      return kNothingToShow;
+    }
+    case 'i': {
+      if (sub_code(g) != 1) {
+        message_box(g, "error(i?)");
+        return kNothingToShow;
+      }
+      if (int16_t* c = counter(s, s.Cur_Text, false)) {
+        long v = field_number(g, s.Cur_Value, 10, "value", -32768, 32767);
+        if (*c == v) {
+          jump_or_stop(g);
+          return kPositionSet;
+        }
+      }
+      return kNothingToShow;
+    }
+    case 'e':
+      if (g.sound.BGMLoop >= 0) g.pf.window.set_timer_enabled(g.sound.BGMLoop, false);
+      if (g.input.Clicker >= 0) g.pf.window.set_timer_enabled(g.input.Clicker, false);
+      run_ending(g);
+      for (;;) {
+        do_events(g);
+        sleep_ms(g, 100);
+      }
+    case 'q':
+      for (int i = 0; i < 2; ++i) {
+        do_events(g);
+        sleep_ms(g, 50);
+      }
+      unload_main_form(g);
+    case 'r':
+      clear_message_window(g);
+      return kShowMessage;
+    case 'w':
+      timed_wait(g);
+      return kNothingToShow;
+    default:
+      return result;
+  }
+}
+
+}  // namespace
+
+std::string substitute_names(Game& g, const std::string& text) {
+  std::string t = text;
+  size_t p = t.find('&');
+  while (p != std::string::npos) {
+    char d = p + 1 < t.size() ? t[p + 1] : '\0';
+    if (d < '0' || d > '5')
+      throw DataError("51.dat", g.interp.cur_line, "9 (text)",
+                      "\"&\" must be followed by a name number 0 to 5");
+    t = t.substr(0, p) + g.msg.Name_Table[d - '0'] + t.substr(p + 2);
+    p = t.find('&');
+  }
+  return t;
+}
+
+int script_step(Game& g) {
+  InterpState& s = g.interp;
+  const ScriptTables& t = g.tables;
+  if (s.Script_Pos < 0 || s.Script_Pos > t.Script_Last)
+    throw DataError("51.dat", 0, "",
+                    "the story reached row " + std::to_string(s.Script_Pos) +
+                        ", which is outside the script (a choice target missing?)");
+  bool place_flag = false, doll_flag = false, face_flag = false;
+  s.Cur_Speaker = 0;
+
+  const ScriptRow& r = t.Script_Table[s.Script_Pos];
+  s.cur_line = r.line;
+  s.Cur_Num = r.num;
+  s.Cur_Cmd = trim(r.cmd);
+  s.Cur_Jump = r.jump;
+  std::string place = trim(r.place), doll = trim(r.doll), face = trim(r.face),
+              speaker = trim(r.speaker);
+  s.Cur_Text = trim(r.text);
+  s.Cur_Value = trim(r.value);
+  s.Cur_Subst = trim(r.subst);
+
+  if (!speaker.empty())
+    s.Cur_Speaker = static_cast<int16_t>(field_number(g, speaker, 8, "speaker", -32768, 32767));
+  if (!place.empty()) {
+    auto p = static_cast<int16_t>(field_number(g, place, 4, "place", -32768, 32767));
+    if (p != s.Place_No) {
+      s.Place_No = p;
+      place_flag = true;
+      s.Cur_Doll = 0;
+    }
+  }
+  if (!doll.empty()) {
+    s.Cur_Doll = static_cast<uint8_t>(field_number(g, doll.substr(0, 1), 5, "doll", 0, 9));
+    s.Cur_Pose = static_cast<uint8_t>(field_number(g, doll.substr(doll.size() - 1), 5, "doll", 0, 9));
+    doll_flag = true;
+  }
+  if (!face.empty()) {
+    s.Cur_Face = static_cast<uint8_t>(field_number(g, "0" + face, 6, "face", 0, 255));
+    face_flag = true;
+  }
+  if (s.Cur_Subst == "1") s.Cur_Text = substitute_names(g, s.Cur_Text);
+
+  int result = kShowMessage;
+  if (place_flag) result = change_place(g);
+  if (doll_flag) result = change_doll(g);
+  if (face_flag) result = change_face(g);
+  return run_command(g, result);
+}
+
+void run_script(Game& g) {
+  InterpState& s = g.interp;
+  // The last row is the end marker and never runs. A jump may land on it (a
+  // jump skips this test); the loop then stops after it instead of running
+  // past the table's end.
+  while (s.Script_Pos < g.tables.Script_Last) {
+    int result;
+    do {
+      result = script_step(g);
+    } while (result == kPositionSet);
+    if (result == kShowMessage) {
+      if (!s.Cur_Text.empty())
+        g.pf.log.log("text " + std::to_string(s.Cur_Speaker) + " " + s.Cur_Text);
+      show_message(g);
+    }
+    ++s.Script_Pos;
+  }
+}
+
+void timed_wait(Game& g) {
+  const std::string& text = g.interp.Cur_Text;
+  long duration =
+      text.empty() ? 1000 : field_number(g, text, 9, "text", 0, 0x7FFFFFFF);
+  uint32_t start = tick_count(g);
+  if (static_cast<long>(tick_count(g) - start) > duration) return;
+  uint32_t now;
+  do {
+    do_events(g);
+    sleep_ms(g, 50);
+    now = tick_count(g);
+  } while (static_cast<long>(now - start) <= duration);
+}
+
+}  // namespace vm

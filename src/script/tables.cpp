@@ -1,0 +1,212 @@
+#include "script/tables.h"
+
+#include <charconv>
+
+#include "app/game.h"
+#include "assets/cp932.h"
+#include "assets/data_error.h"
+
+namespace vm {
+
+namespace {
+
+std::string trim_blanks(std::string_view s) {
+  size_t b = 0, e = s.size();
+  while (b < e && (s[b] == ' ' || s[b] == '\t')) ++b;
+  while (e > b && (s[e - 1] == ' ' || s[e - 1] == '\t')) --e;
+  return std::string(s.substr(b, e - b));
+}
+
+bool parse_int16(const std::string& s, int16_t& out) {
+  std::string t = trim_blanks(s);
+  if (t.empty()) return false;
+  const char* b = t.data();
+  const char* e = t.data() + t.size();
+  if (*b == '+') ++b;
+  int value = 0;
+  auto [p, ec] = std::from_chars(b, e, value);
+  if (ec != std::errc() || p != e || value < -32768 || value > 32767) return false;
+  out = static_cast<int16_t>(value);
+  return true;
+}
+
+const char* const kScriptFieldNames[13] = {"num",    "cmd",     "jump",  "place",  "doll",
+                                           "face",   "spare7",  "speaker", "text", "value",
+                                           "spare11", "subst",  "(end)"};
+
+int16_t num_field(const CsvLine& l, size_t index, const char* file, const char* name) {
+  int16_t v = 0;
+  if (!decode_num(l.fields[index], v))
+    throw DataError(file, l.line, std::to_string(index + 1) + " (" + name + ")",
+                    "\"" + cp932_to_utf8(l.fields[index]) + "\" is not a scene number");
+  return v;
+}
+
+}  // namespace
+
+std::vector<CsvLine> parse_csv(std::string_view text) {
+  std::vector<CsvLine> out;
+  size_t pos = 0;
+  int line_no = 0;
+  while (pos < text.size()) {
+    ++line_no;
+    size_t nl = text.find('\n', pos);
+    size_t end = nl == std::string_view::npos ? text.size() : nl;
+    std::string_view line = text.substr(pos, end - pos);
+    pos = nl == std::string_view::npos ? text.size() : nl + 1;
+    if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+    if (trim_blanks(line).empty()) continue;  // blank lines hold no row
+    CsvLine row;
+    row.line = line_no;
+    size_t i = 0;
+    while (true) {
+      while (i < line.size() && line[i] == ' ') ++i;
+      std::string field;
+      if (i < line.size() && line[i] == '"') {
+        size_t close = line.find('"', i + 1);
+        if (close == std::string_view::npos) close = line.size();
+        field = std::string(line.substr(i + 1, close - i - 1));
+        i = close + 1;
+        // Anything between the closing quote and the next comma is dropped.
+        size_t comma = line.find(',', std::min(i, line.size()));
+        i = comma == std::string_view::npos ? line.size() : comma;
+      } else {
+        size_t comma = line.find(',', i);
+        size_t stop = comma == std::string_view::npos ? line.size() : comma;
+        field = trim_blanks(line.substr(std::min(i, line.size()), stop - std::min(i, line.size())));
+        i = stop;
+      }
+      row.fields.push_back(std::move(field));
+      if (i >= line.size()) break;
+      ++i;  // past the comma
+      if (i == line.size()) {
+        row.fields.emplace_back();  // a trailing comma ends with an empty field
+        break;
+      }
+    }
+    out.push_back(std::move(row));
+  }
+  return out;
+}
+
+bool decode_num(const std::string& field, int16_t& out) {
+  if (field.empty()) return false;
+  std::string digits = field.substr(0, 1) + field.substr(field.size() > 3 ? field.size() - 3 : 0);
+  return parse_int16(digits, out);
+}
+
+void load_tables(ScriptTables& t, const std::string& script_cp932,
+                 const std::string& choice_cp932) {
+  t = ScriptTables{};
+  const char* sfile = "51.dat";
+  for (const CsvLine& l : parse_csv(script_cp932)) {
+    if (!l.fields.empty() && l.fields[0] == "num") continue;  // column headings
+    if (l.fields.size() < 12)
+      throw DataError(sfile, l.line, std::to_string(l.fields.size() + 1) + " (" +
+                                         kScriptFieldNames[l.fields.size()] + ")",
+                      "the row has " + std::to_string(l.fields.size()) +
+                          " fields, 13 expected");
+    if (static_cast<int>(t.Script_Table.size()) >= kMaxScriptRows)
+      throw DataError(sfile, l.line, "", "more than 3001 script rows");
+    ScriptRow r;
+    r.line = l.line;
+    r.num = num_field(l, 0, sfile, "num");
+    r.cmd = cp932_to_utf8(l.fields[1]);
+    if (!l.fields[2].empty()) r.jump = num_field(l, 2, sfile, "jump");
+    r.place = cp932_to_utf8(l.fields[3]);
+    r.doll = cp932_to_utf8(l.fields[4]);
+    r.face = cp932_to_utf8(l.fields[5]);
+    r.spare7 = cp932_to_utf8(l.fields[6]);
+    r.speaker = cp932_to_utf8(l.fields[7]);
+    r.text = cp932_to_utf8(l.fields[8]);
+    r.value = cp932_to_utf8(l.fields[9]);
+    r.spare11 = cp932_to_utf8(l.fields[10]);
+    r.subst = cp932_to_utf8(l.fields[11]);
+    t.Script_Table.push_back(std::move(r));
+  }
+  t.Script_Last = static_cast<int32_t>(t.Script_Table.size()) - 1;
+
+  int previous = -1;
+  for (int32_t i = 0; i <= t.Script_Last; ++i) {
+    const ScriptRow& r = t.Script_Table[i];
+    if (r.num != previous) {
+      if (static_cast<int>(t.Scene_Index.size()) >= kMaxSceneEntries)
+        throw DataError(sfile, r.line, "1 (num)", "more than 501 scene runs");
+      t.Scene_Index.push_back({r.num, i});
+      previous = r.num;
+    }
+  }
+  t.Scene_Count = static_cast<int32_t>(t.Scene_Index.size());
+
+  const char* cfile = "52.dat";
+  for (const CsvLine& l : parse_csv(choice_cp932)) {
+    if (l.fields.size() < 3)
+      throw DataError(cfile, l.line, std::to_string(l.fields.size() + 1),
+                      "the row has " + std::to_string(l.fields.size()) + " fields, 3 expected");
+    if (static_cast<int>(t.SCT.size()) >= kMaxChoiceRows)
+      throw DataError(cfile, l.line, "", "more than 201 choice rows");
+    ChoiceRow c;
+    c.line = l.line;
+    c.key = num_field(l, 0, cfile, "key");
+    c.label = cp932_to_utf8(l.fields[1]);
+    c.target = num_field(l, 2, cfile, "target");
+    t.SCT.push_back(std::move(c));
+  }
+  t.Sel_Last = static_cast<int32_t>(t.SCT.size()) - 1;
+
+  for (ChoiceRow& c : t.SCT) {
+    for (int32_t k = 0; k < t.Scene_Count; ++k) {
+      if (t.Scene_Index[k].key == c.target) {
+        c.target = t.Scene_Index[k].seq;
+        break;
+      }
+    }
+  }
+}
+
+void load_script(Game& g) {
+  load_tables(g.tables, g.assets.script_text, g.assets.choice_text);
+  g.assets.script_text.clear();
+  g.assets.choice_text.clear();
+}
+
+int32_t find_num(const ScriptTables& t, int16_t num) {
+  int32_t lo = 0, hi = t.Scene_Count - 1;
+  while (lo <= hi) {
+    // The midpoint is rounded to nearest with halves going to the even
+    // neighbour, which decides the probe order of this search.
+    int32_t sum = lo + hi;
+    int32_t mid = sum / 2;
+    if (sum % 2 != 0 && mid % 2 != 0) ++mid;
+    const SceneEntry& e = t.Scene_Index[mid];
+    if (e.key == num) return e.seq;
+    if (e.key > num)
+      hi = mid - 1;
+    else
+      lo = mid + 1;
+  }
+  return -1;
+}
+
+bool jump_to_num(Game& g, int16_t num) {
+  int32_t seq = find_num(g.tables, num);
+  if (seq < 0) {
+    message_box(g, "Not found NUM to SEQ");
+    return false;
+  }
+  g.interp.Script_Pos = seq;
+  return true;
+}
+
+bool find_sct(Game& g, int16_t num) {
+  for (int32_t i = 0; i <= g.tables.Sel_Last; ++i) {
+    if (g.tables.SCT[i].key == num) {
+      g.tables.Sel_First = i;
+      return true;
+    }
+  }
+  message_box(g, "SCT not found.");
+  return false;
+}
+
+}  // namespace vm

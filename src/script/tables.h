@@ -1,0 +1,79 @@
+// The script and choice tables read from 51.dat and 52.dat, and the two
+// lookups the rest of the program makes on them. NUM: a scene number written
+// in the script; SEQ: a row's index in Script_Table.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace vm {
+
+struct Game;
+
+constexpr int kMaxScriptRows = 3001;
+constexpr int kMaxSceneEntries = 501;
+constexpr int kMaxChoiceRows = 201;
+
+struct ScriptRow {
+  int16_t num = 0;
+  std::string cmd, place, doll, face, spare7, speaker, text, value, spare11, subst;  // UTF-8
+  int16_t jump = 0;
+  int line = 0;  // 1-based line in 51.dat, for messages
+};
+
+struct SceneEntry {
+  int16_t key = 0;
+  int32_t seq = 0;
+};
+
+struct ChoiceRow {
+  int16_t key = 0;
+  std::string label;  // UTF-8
+  int32_t target = 0;  // NUM on reading, SEQ once resolved
+  int line = 0;
+};
+
+struct ScriptTables {
+  std::vector<ScriptRow> Script_Table;
+  int32_t Script_Last = -1;
+  std::vector<SceneEntry> Scene_Index;
+  int32_t Scene_Count = 0;
+  std::vector<ChoiceRow> SCT;
+  int32_t Sel_Last = -1;
+  int32_t Sel_First = 0;
+};
+
+// One CSV line split into fields: double-quoted fields may hold commas; the
+// quotes are not part of the value. Lines end in CR LF (a bare LF is accepted).
+struct CsvLine {
+  int line = 0;  // 1-based
+  std::vector<std::string> fields;
+};
+std::vector<CsvLine> parse_csv(std::string_view text);
+
+// A NUM field: its first character followed by its last three, as a signed
+// 16-bit integer ("0305" -> 305, "1-234" -> 1234, "12" -> 112).
+bool decode_num(const std::string& field, int16_t& out);
+
+// Builds the tables from the decoded texts of 51.dat and 52.dat (CP932).
+// Throws DataError naming the file, line and field for malformed data.
+void load_tables(ScriptTables& t, const std::string& script_cp932, const std::string& choice_cp932);
+
+// Start-up's load_script: builds the tables from the texts decoded in memory
+// by the asset check, then drops those texts.
+void load_script(Game& g);
+
+// Binary search of Scene_Index with a half rounded to the even neighbour.
+// Returns the SEQ, or -1 when the NUM is not there.
+int32_t find_num(const ScriptTables& t, int16_t num);
+
+// The interpreter's lookup: sets Script_Pos; shows "Not found NUM to SEQ" and
+// returns false when the NUM is missing.
+bool jump_to_num(Game& g, int16_t num);
+
+// First SCT row with this key into Sel_First; "SCT not found." otherwise.
+bool find_sct(Game& g, int16_t num);
+
+}  // namespace vm

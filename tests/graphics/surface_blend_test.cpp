@@ -1,0 +1,168 @@
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <limits>
+#include <random>
+#include <vector>
+
+#include "graphics/surface.h"
+
+namespace vm {
+namespace {
+
+// The blend rule in its plainest form: float alpha and beta, the two products
+// and their sum in double precision, rounded to nearest with ties to even.
+uint32_t reference_pixel(uint32_t d, uint32_t s, float alpha, bool keyed) {
+  if (keyed && (s & 0xFFFFFF) == 0) return d;
+  const float beta = 1.0f - alpha;
+  uint32_t out = 0;
+  for (int sh = 0; sh <= 16; sh += 8) {
+    const double v = static_cast<double>((d >> sh) & 0xFF) * static_cast<double>(beta) +
+                     static_cast<double>((s >> sh) & 0xFF) * static_cast<double>(alpha);
+    const double r = std::nearbyint(v);
+    EXPECT_LE(r, 255.0);
+    out |= static_cast<uint32_t>(r) << sh;
+  }
+  return out;
+}
+
+Surface make(int w, int h, uint32_t fill = 0) {
+  Surface s{"s"};
+  s.img.resize(w, h, fill);
+  return s;
+}
+
+// Runs each test with the vector kernels and with the portable one.
+class Blend : public ::testing::TestWithParam<BlendKernel> {
+ protected:
+  void SetUp() override { set_blend_kernel(GetParam()); }
+  void TearDown() override { set_blend_kernel(BlendKernel::Auto); }
+};
+
+const float kAlphas[] = {0.0f,  0.1f,       0.25f,      0.5f,         0.8f,  1.0f,
+                         0.7f,  0.333333f,  0.9999999f, 0.50000006f,  1e-8f, 0.0039215f,
+                         0.49999997f, 0.6180339f, 0.05f, 0.95f};
+
+// Every (dest, src) channel pair: blue runs dest x over src y, green the
+// other way round, red a third mixture.
+TEST_P(Blend, AllChannelPairsMatchTheRule) {
+  Surface dst0 = make(256, 256), src = make(256, 256);
+  for (int y = 0; y < 256; ++y)
+    for (int x = 0; x < 256; ++x) {
+      dst0.img.at(x, y) = rgb(static_cast<uint8_t>(x * 7 + y), static_cast<uint8_t>(y),
+                              static_cast<uint8_t>(x));
+      src.img.at(x, y) = rgb(static_cast<uint8_t>(255 - x), static_cast<uint8_t>(x),
+                             static_cast<uint8_t>(y));
+    }
+  for (float alpha : kAlphas) {
+    for (int16_t keyed : {int16_t{0}, int16_t{-1}}) {
+      Surface dst = dst0;
+      blend_region(dst, 0, 0, 256, 256, src, 0, 0, alpha, keyed);
+      int bad = 0;
+      for (size_t i = 0; i < dst.img.px.size() && bad < 5; ++i) {
+        const uint32_t want = reference_pixel(dst0.img.px[i], src.img.px[i], alpha, keyed != 0);
+        if (dst.img.px[i] != want) {
+          ++bad;
+          ADD_FAILURE() << "alpha " << alpha << " keyed " << keyed << " pixel " << i << ": got "
+                        << std::hex << dst.img.px[i] << " want " << want;
+        }
+      }
+    }
+  }
+}
+
+TEST_P(Blend, OddWidthsOffsetsAndRandomPictures) {
+  std::mt19937 rng(12345);
+  for (int w : {1, 3, 7, 65, 285, 330, 420}) {
+    Surface src = make(w + 5, 40), dst0 = make(w + 9, 50);
+    for (auto& p : src.img.px) p = rng() & 0xFFFFFF;
+    for (auto& p : dst0.img.px) p = rng() & 0xFFFFFF;
+    for (int k = 0; k < 40; k += 3) src.img.px[k * 11 % src.img.px.size()] = 0;
+    for (float alpha : {0.8f, 0.3f, 0.5f, 0.999f}) {
+      for (int16_t keyed : {int16_t{0}, int16_t{1}}) {
+        Surface dst = dst0;
+        blend_region(dst, 4, 6, w, 33, src, 2, 3, alpha, keyed);
+        for (int y = 0; y < dst.height(); ++y)
+          for (int x = 0; x < dst.width(); ++x) {
+            const bool inside = x >= 4 && x < 4 + w && y >= 6 && y < 39;
+            const uint32_t want =
+                inside ? reference_pixel(dst0.img.at(x, y), src.img.at(x - 2, y - 3), alpha,
+                                         keyed != 0)
+                       : dst0.img.at(x, y);
+            ASSERT_EQ(dst.img.at(x, y), want) << "w " << w << " alpha " << alpha << " at " << x
+                                              << "," << y;
+          }
+      }
+    }
+  }
+}
+
+TEST_P(Blend, EdgeValues) {
+  Surface dst = make(2, 1), src = make(2, 1);
+  dst.img.at(0, 0) = rgb(0, 1, 3);
+  src.img.at(0, 0) = rgb(255, 0, 0);
+  dst.img.at(1, 0) = rgb(254, 2, 100);
+  src.img.at(1, 0) = rgb(1, 255, 100);
+  Surface half = dst;
+  blend_region(half, 0, 0, 2, 1, src, 0, 0, 0.5f, 0);
+  // 127.5 goes to 128, 0.5 to 0, 1.5 to 2: ties to the even neighbour.
+  EXPECT_EQ(half.img.at(0, 0), rgb(128, 0, 2));
+  EXPECT_EQ(half.img.at(1, 0), rgb(128, 128, 100));
+  Surface none = dst;
+  blend_region(none, 0, 0, 2, 1, src, 0, 0, 0.0f, 0);
+  EXPECT_EQ(none.img.px, dst.img.px);
+  Surface all = dst;
+  blend_region(all, 0, 0, 2, 1, src, 0, 0, 1.0f, 0);
+  EXPECT_EQ(all.img.px, src.img.px);
+}
+
+TEST_P(Blend, AlphaOutsideTheRangeDrawsNothing) {
+  Surface dst = make(8, 8, 0x102030), src = make(8, 8, 0xFFFFFF);
+  for (float alpha : {1.5f, -0.1f, std::numeric_limits<float>::quiet_NaN(),
+                      std::numeric_limits<float>::infinity(), 1.0000001f}) {
+    blend_region(dst, 0, 0, 8, 8, src, 0, 0, alpha, 0);
+    for (uint32_t p : dst.img.px) ASSERT_EQ(p, 0x102030u) << alpha;
+  }
+}
+
+TEST_P(Blend, KeyedBlackSourceChangesNothing) {
+  Surface dst = make(33, 5), src = make(33, 5, 0);
+  for (size_t i = 0; i < dst.img.px.size(); ++i) dst.img.px[i] = static_cast<uint32_t>(i * 977);
+  const Surface before = dst;
+  blend_region(dst, 0, 0, 33, 5, src, 0, 0, 0.8f, -1);
+  EXPECT_EQ(dst.img.px, before.img.px);
+  blend_region(dst, 0, 0, 33, 5, src, 0, 0, 0.3f, -1);
+  EXPECT_EQ(dst.img.px, before.img.px);
+  // Unkeyed, black is mixed in like any colour.
+  blend_region(dst, 0, 0, 33, 5, src, 0, 0, 0.3f, 0);
+  EXPECT_NE(dst.img.px, before.img.px);
+}
+
+TEST_P(Blend, ClippedToTheDestination) {
+  Surface dst = make(10, 10, 0x808080), src = make(20, 20, 0xFFFFFF);
+  blend_region(dst, 6, -3, 12, 8, src, 0, 0, 0.5f, 0);
+  const uint32_t mixed = reference_pixel(0x808080, 0xFFFFFF, 0.5f, false);
+  for (int y = 0; y < 10; ++y)
+    for (int x = 0; x < 10; ++x)
+      EXPECT_EQ(dst.img.at(x, y), (x >= 6 && y < 5) ? mixed : 0x808080u) << x << "," << y;
+}
+
+TEST_P(Blend, OntoItsOwnSurface) {
+  Surface s = make(16, 4);
+  for (int x = 0; x < 16; ++x)
+    for (int y = 0; y < 4; ++y) s.img.at(x, y) = rgb(static_cast<uint8_t>(x * 16), 0, 0);
+  const Surface before = s;
+  blend_region(s, 1, 0, 15, 4, s, 0, 0, 0.8f, 0);
+  for (int x = 1; x < 16; ++x)
+    EXPECT_EQ(s.img.at(x, 2), reference_pixel(before.img.at(x, 2), before.img.at(x - 1, 2), 0.8f,
+                                              false));
+}
+
+INSTANTIATE_TEST_SUITE_P(Kernels, Blend,
+                         ::testing::Values(BlendKernel::Auto, BlendKernel::Portable),
+                         [](const auto& info) {
+                           return info.param == BlendKernel::Auto ? "Vector" : "Portable";
+                         });
+
+}  // namespace
+}  // namespace vm

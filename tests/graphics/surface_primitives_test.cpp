@@ -1,0 +1,175 @@
+#include <gtest/gtest.h>
+
+#include <vector>
+
+#include "graphics/surface.h"
+
+namespace vm {
+namespace {
+
+Surface make(int w, int h, uint32_t fill = 0) {
+  Surface s{"s"};
+  s.img.resize(w, h, fill);
+  return s;
+}
+
+// Every pixel different, no pixel black.
+Surface pattern(int w, int h) {
+  Surface s = make(w, h);
+  for (int y = 0; y < h; ++y)
+    for (int x = 0; x < w; ++x)
+      s.img.at(x, y) = rgb(static_cast<uint8_t>(x + 1), static_cast<uint8_t>(y + 1), 7);
+  return s;
+}
+
+TEST(SurfaceCopy, RasterOperationsPerChannel) {
+  Surface dst = make(4, 4, 0x123456);
+  Surface src = make(4, 4, 0x0F0FF0);
+  bit_blt(dst, 0, 0, 2, 2, src, 0, 0, SRCAND);
+  EXPECT_EQ(dst.img.at(0, 0), 0x123456u & 0x0F0FF0u);
+  EXPECT_EQ(dst.img.at(2, 2), 0x123456u);
+  bit_blt(dst, 2, 2, 2, 2, src, 0, 0, SRCINVERT);
+  EXPECT_EQ(dst.img.at(3, 3), 0x123456u ^ 0x0F0FF0u);
+  bit_blt(dst, 0, 2, 1, 1, src, 3, 3, SRCCOPY);
+  EXPECT_EQ(dst.img.at(0, 2), 0x0F0FF0u);
+  EXPECT_EQ(dst.img.at(1, 2), 0x123456u);
+}
+
+TEST(SurfaceCopy, ClippedToBothSurfaces) {
+  Surface src = pattern(10, 10);
+  Surface dst = make(6, 6, 0xABCDEF);
+  // Reaches out on every side: only the overlapping part is copied.
+  bit_blt(dst, -2, -3, 20, 20, src, 1, 1, SRCCOPY);
+  EXPECT_EQ(dst.img.at(0, 0), src.img.at(3, 4));
+  EXPECT_EQ(dst.img.at(5, 5), src.img.at(8, 9));
+  // Source starting left of its picture moves the destination over.
+  Surface dst2 = make(6, 6, 0xABCDEF);
+  bit_blt(dst2, 0, 0, 4, 4, src, -2, -1, SRCCOPY);
+  EXPECT_EQ(dst2.img.at(0, 0), 0xABCDEFu);
+  EXPECT_EQ(dst2.img.at(1, 0), 0xABCDEFu);
+  EXPECT_EQ(dst2.img.at(2, 1), src.img.at(0, 0));
+  EXPECT_EQ(dst2.img.at(3, 3), src.img.at(1, 2));
+  // Wholly outside, or empty: nothing.
+  Surface dst3 = make(6, 6, 0xABCDEF);
+  bit_blt(dst3, 6, 0, 4, 4, src, 0, 0, SRCCOPY);
+  bit_blt(dst3, 0, 0, 0, 4, src, 0, 0, SRCCOPY);
+  bit_blt(dst3, 0, 0, -3, 4, src, 0, 0, SRCCOPY);
+  for (uint32_t p : dst3.img.px) EXPECT_EQ(p, 0xABCDEFu);
+}
+
+TEST(SurfaceCopy, OverlappingCopyWithinOneSurface) {
+  Surface s = pattern(8, 8);
+  const Surface before = s;
+  bit_blt(s, 1, 1, 6, 6, s, 0, 0, SRCCOPY);
+  for (int y = 0; y < 6; ++y)
+    for (int x = 0; x < 6; ++x) EXPECT_EQ(s.img.at(x + 1, y + 1), before.img.at(x, y));
+  Surface t = pattern(8, 8);
+  bit_blt(t, 0, 0, 6, 6, t, 2, 1, SRCINVERT);
+  for (int y = 0; y < 6; ++y)
+    for (int x = 0; x < 6; ++x)
+      EXPECT_EQ(t.img.at(x, y), before.img.at(x, y) ^ before.img.at(x + 2, y + 1));
+}
+
+TEST(SurfaceMask, OnlyExactBlackIsTransparent) {
+  Surface pic = make(3, 1, 0);
+  pic.back_color = 0xFFFFFF;
+  pic.img.at(1, 0) = rgb(1, 1, 1);
+  pic.img.at(2, 0) = rgb(0, 0, 1);
+  Surface mask = make(3, 1, 0x777777);
+  mask.back_color = 0xFFFFFF;
+  mask.fore_color = 0x000000;
+  make_mask(mask, pic, 0, 0, 3, 1);
+  EXPECT_EQ(mask.img.at(0, 0), 0xFFFFFFu);
+  EXPECT_EQ(mask.img.at(1, 0), 0x000000u);
+  EXPECT_EQ(mask.img.at(2, 0), 0x000000u);
+  // The maker leaves the source's background colour black.
+  EXPECT_EQ(pic.back_color, 0u);
+}
+
+TEST(SurfaceMask, UsesTheDestinationColoursAndTheRegion) {
+  Surface pic = pattern(6, 6);
+  pic.img.at(3, 2) = 0;
+  Surface mask = make(4, 4, 0x555555);
+  mask.back_color = 0x00FF00;
+  mask.fore_color = 0x0000FF;
+  make_mask(mask, pic, 2, 1, 3, 3);
+  EXPECT_EQ(mask.img.at(1, 1), 0x00FF00u);  // pic (3, 2)
+  EXPECT_EQ(mask.img.at(0, 0), 0x0000FFu);
+  EXPECT_EQ(mask.img.at(3, 3), 0x555555u);  // outside the 3 x 3 mask
+}
+
+TEST(SurfaceMask, MaskedDrawKeepsTheBackgroundUnderBlack) {
+  // A sprite whose "opaque" part includes pure black: that pixel shows the
+  // destination through, every other colour covers it.
+  Surface sprite = make(3, 1, 0);
+  sprite.img.at(0, 0) = rgb(200, 10, 10);
+  sprite.img.at(1, 0) = 0;
+  sprite.img.at(2, 0) = rgb(1, 1, 1);
+  Surface mask = make(3, 1);
+  mask.back_color = 0xFFFFFF;
+  mask.fore_color = 0;
+  make_mask(mask, sprite, 0, 0, 3, 1);
+  Surface scene = make(5, 3, 0x3366CC);
+  bit_blt(scene, 1, 1, 3, 1, mask, 0, 0, SRCAND);
+  bit_blt(scene, 1, 1, 3, 1, sprite, 0, 0, SRCINVERT);
+  EXPECT_EQ(scene.img.at(1, 1), rgb(200, 10, 10));
+  EXPECT_EQ(scene.img.at(2, 1), 0x3366CCu);
+  EXPECT_EQ(scene.img.at(3, 1), rgb(1, 1, 1));
+  EXPECT_EQ(scene.img.at(0, 1), 0x3366CCu);
+}
+
+TEST(SurfacePixels, ReadIsBottomUpWithASpareElement) {
+  Surface s = make(640, 480, 0x101010);
+  s.img.at(0, 479) = 0xA1B2C3;  // bottom-left
+  s.img.at(5, 0) = 0x010203;    // top row
+  std::vector<uint32_t> px{1, 2, 3};
+  EXPECT_EQ(read_pixels(s, px), 307200);
+  ASSERT_EQ(px.size(), 307201u);
+  EXPECT_EQ(px[0], 0xA1B2C3u);
+  EXPECT_EQ(px[479 * 640 + 5], 0x010203u);
+  EXPECT_EQ(px[640], 0x101010u);
+}
+
+TEST(SurfacePixels, ReservedByteReadsAsZero) {
+  Surface s = make(2, 2, 0xFF123456);
+  std::vector<uint32_t> px;
+  ASSERT_EQ(read_pixels(s, px), 4);
+  for (int k = 0; k < 4; ++k) EXPECT_EQ(px[k], 0x123456u);
+}
+
+TEST(SurfacePixels, WriteIsTheInverseOfRead) {
+  Surface s = pattern(7, 5);
+  const Surface before = s;
+  std::vector<uint32_t> px;
+  ASSERT_EQ(read_pixels(s, px), 35);
+  for (auto& p : px) p ^= 0x00FFFFFF;
+  ASSERT_EQ(write_pixels(s, px), 0);
+  for (int y = 0; y < 5; ++y)
+    for (int x = 0; x < 7; ++x) EXPECT_EQ(s.img.at(x, y), before.img.at(x, y) ^ 0xFFFFFFu);
+  // Element 0 went to the bottom-left corner.
+  EXPECT_EQ(s.img.at(0, 4), px[0] & 0xFFFFFFu);
+}
+
+TEST(SurfacePixels, FailedTransfersChangeNothing) {
+  Surface s = pattern(4, 4);
+  const Surface before = s;
+  std::vector<uint32_t> short_array(15, 0);
+  EXPECT_EQ(write_pixels(s, short_array), -1);
+  EXPECT_EQ(s.img.px, before.img.px);
+  Surface empty{"empty"};
+  std::vector<uint32_t> px;
+  EXPECT_EQ(read_pixels(empty, px), -1);
+  EXPECT_EQ(write_pixels(empty, px), -1);
+}
+
+TEST(SurfaceFill, ClipsToThePicture) {
+  Surface s = make(5, 5, 0);
+  fill_rect(s, -2, 3, 4, 10, 0xFFFFFF);
+  EXPECT_EQ(s.img.at(0, 3), 0xFFFFFFu);
+  EXPECT_EQ(s.img.at(1, 4), 0xFFFFFFu);
+  EXPECT_EQ(s.img.at(2, 4), 0u);
+  EXPECT_EQ(s.img.at(0, 2), 0u);
+}
+
+}  // namespace
+}  // namespace vm

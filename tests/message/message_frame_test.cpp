@@ -1,0 +1,90 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "message_rig.h"
+
+namespace vm::msgtest {
+namespace {
+
+TEST(MessageFrame, BorderPiecesFromTheSheet) {
+  Rig r;
+  const Surface& w0 = r.g.screen.Waku[0];
+  const int W = 432, H = 108;
+  const auto scene = [&](int x, int y) { return scene_pixel(195 + x, 355 + y); };
+  // Corners and edges where the sheet has colour: the border is opaque.
+  EXPECT_EQ(w0.img.at(1, 0), sheet_pixel(1, 0));
+  EXPECT_EQ(w0.img.at(W - 1, H - 1), sheet_pixel(47, 47));
+  EXPECT_EQ(w0.img.at(W - 15, 3), sheet_pixel(33, 3));
+  EXPECT_EQ(w0.img.at(2, H - 3), sheet_pixel(2, 45));
+  EXPECT_EQ(w0.img.at(100, 1), sheet_pixel(16 + 100 % 16, 1));          // top edge
+  EXPECT_EQ(w0.img.at(100, H - 7), sheet_pixel(16 + 100 % 16, 41));     // bottom edge
+  EXPECT_EQ(w0.img.at(3, 50), sheet_pixel(3, 16 + 50 % 16));            // left edge
+  EXPECT_EQ(w0.img.at(W - 6, 50), sheet_pixel(42, 16 + 50 % 16));       // right edge
+  // Where the sheet is black: the scene, untinted outside the inner area...
+  EXPECT_EQ(w0.img.at(0, 0), scene(0, 0));
+  EXPECT_EQ(w0.img.at(6, 4), scene(6, 4));
+  // ...and tinted inside it.
+  EXPECT_EQ(w0.img.at(7, 8), blend_pixel(scene(7, 8), kTint, 0.8f));
+  // The open inner area: the scene under the tint at the window density.
+  for (int y : {8, 50, 99})
+    for (int x : {8, 65, 200, 423})
+      EXPECT_EQ(w0.img.at(x, y), blend_pixel(scene(x, y), kTint, 0.8f)) << x << "," << y;
+  // The blank panel is kept for clearing.
+  EXPECT_EQ(r.g.screen.Waku[4].img.px, w0.img.px);
+}
+
+TEST(MessageFrame, LayersAndMask) {
+  Rig r;
+  const auto& waku = r.g.screen.Waku;
+  EXPECT_EQ(waku[1].width(), 420);
+  EXPECT_EQ(waku[1].height(), 96);
+  EXPECT_EQ(waku[1].img.at(419, 95), kTint);
+  ASSERT_EQ(waku[3].width(), 432);
+  for (int x : {0, 1, 5, 17, 40})
+    EXPECT_EQ(waku[3].img.at(x, 0), waku[2].img.at(x, 0) == 0 ? 0xFFFFFFu : 0u) << x;
+  // Inside the frame the border picture is black, so the mask is white.
+  EXPECT_EQ(waku[2].img.at(200, 50), 0u);
+  EXPECT_EQ(waku[3].img.at(200, 50), 0xFFFFFFu);
+}
+
+TEST(MessageFrame, WindowDensityOnScreen) {
+  Rig r;
+  r.g.options.Window_Density = 0.5f;
+  build_window_frame(r.g);
+  r.g.input.Text_Mode = 0;
+  r.say(0, "あ");
+  // The shown window: panel at density 0.5 beside the text.
+  EXPECT_EQ(r.shown(300, 60), blend_pixel(scene_pixel(495, 415), kTint, 0.5f));
+  EXPECT_EQ(r.shown(13, 20), kNarrationColour);
+  EXPECT_EQ(r.hl.last_frame().at(100, 100), scene_pixel(100, 100));
+}
+
+TEST(MessageFrame, DemoSheetGivesAnOpaqueBorder) {
+  const std::filesystem::path data = std::filesystem::path(VELMORA_BUILD_DIR) / "data";
+  if (!std::filesystem::exists(data / "61.dat") || std::filesystem::file_size(data / "61.dat") == 0)
+    GTEST_SKIP() << "no demo data folder";
+  Headless hl;
+  Game g(hl.platform());
+  g.assets.Data_Dir = data.string() + "/";
+  layout_screen(g);
+  ASSERT_EQ(g.screen.Texture.width(), 280);
+  for (int y = 0; y < kScreenH; ++y)
+    for (int x = 0; x < kScreenW; ++x) g.screen.Pic_Main.img.at(x, y) = scene_pixel(x, y);
+  build_window_frame(g);
+  const Surface& tex = g.screen.Texture;
+  const Surface& w0 = g.screen.Waku[0];
+  // Wherever a corner piece has colour, the window shows it exactly.
+  for (int y = 0; y < 16; ++y)
+    for (int x = 0; x < 16; ++x) {
+      const uint32_t piece = tex.img.at(x, y) & 0xFFFFFF;
+      if (piece != 0) EXPECT_EQ(w0.img.at(x, y), piece);
+      const uint32_t br = tex.img.at(32 + x, 32 + y) & 0xFFFFFF;
+      if (br != 0) EXPECT_EQ(w0.img.at(416 + x, 92 + y), br);
+    }
+  EXPECT_EQ(w0.img.at(200, 50),
+            blend_pixel(scene_pixel(395, 405), tex.img.at(24, 24) & 0xFFFFFF, 0.8f));
+}
+
+}  // namespace
+}  // namespace vm::msgtest

@@ -1,0 +1,252 @@
+#include <gtest/gtest.h>
+
+#include "message_rig.h"
+
+namespace vm::msgtest {
+namespace {
+
+constexpr uint32_t kBlack = 0x000000;
+
+// Blocks of the stand-in text: character i of line l sits in its cell.
+int cell_x(int i) { return 11 + 18 * i + 2; }
+int line_y(int l) { return 18 * l + 18 + 2; }
+
+TEST(MessageText, TypedOneCharacterPerPresent) {
+  Rig r;
+  r.frames.clear();
+  r.click_window(1000);
+  r.say(0, "あいう");
+  // Three presents while typing, 40 ms apart; the click ended the wait.
+  ASSERT_EQ(r.frames.size(), 3u);
+  for (int k = 0; k < 3; ++k) {
+    EXPECT_EQ(r.frames[k].first, static_cast<uint32_t>(40 * k));
+    const Image& f = r.frames[k].second;
+    for (int i = 0; i < 3; ++i) {
+      const uint32_t px = f.at(r.g.msg.left + cell_x(i), r.g.msg.top + line_y(0));
+      if (i <= k)
+        EXPECT_EQ(px, kNarrationColour) << "frame " << k << " char " << i;
+      else
+        EXPECT_NE(px, kNarrationColour) << "frame " << k << " char " << i;
+    }
+  }
+  EXPECT_GE(r.hl.now(), 1000u);
+  EXPECT_EQ(r.g.msg.Line_No, 1);
+  EXPECT_EQ(r.g.msg.Choice_Armed, -1);
+  EXPECT_EQ(r.g.msg.Msg_Busy, 0);
+}
+
+TEST(MessageText, ShadowIsOnePixelRightAndDown) {
+  Rig r;
+  r.click_window(1000);
+  r.say(0, "あ");
+  ASSERT_EQ(r.blocks.calls.size(), 2u);
+  EXPECT_EQ(r.blocks.calls[0].x, 12);
+  EXPECT_EQ(r.blocks.calls[0].y, 19);
+  EXPECT_EQ(r.blocks.calls[0].colour, kShadowColour);
+  EXPECT_EQ(r.blocks.calls[1].x, 11);
+  EXPECT_EQ(r.blocks.calls[1].y, 18);
+  EXPECT_EQ(r.blocks.calls[1].colour, kNarrationColour);
+  // The window's font: the gothic face, 13 points, bold.
+  EXPECT_EQ(r.blocks.calls[1].font.family, "ＭＳ ゴシック");
+  EXPECT_EQ(r.blocks.calls[1].font.points, 13);
+  EXPECT_TRUE(r.blocks.calls[1].font.bold);
+  // Text pixel, then the shadow showing below-right of the block.
+  EXPECT_EQ(r.shown(13, 20), kNarrationColour);
+  EXPECT_EQ(r.shown(25, 33), kShadowColour);
+}
+
+TEST(MessageText, LongTextTypesFasterOnLinesOf23) {
+  Rig r;
+  r.frames.clear();
+  std::string text;
+  for (int i = 0; i < 24; ++i) text += "ア";
+  r.click_window(2000);
+  r.say(0, text);
+  // Two lines, the second holding one character; 10 ms per character.
+  ASSERT_EQ(r.frames.size(), 24u);
+  EXPECT_EQ(r.frames[23].first, 230u);
+  EXPECT_EQ(r.shown(cell_x(22), line_y(0)), kNarrationColour);
+  EXPECT_EQ(r.shown(cell_x(0), line_y(1)), kNarrationColour);
+  EXPECT_NE(r.shown(cell_x(1), line_y(1)), kNarrationColour);
+  EXPECT_EQ(r.g.msg.Line_No, 2);
+}
+
+TEST(MessageText, LineBreaksCountCharactersNotBytes) {
+  Rig r;
+  r.g.input.Text_Mode = 1;
+  std::string text;
+  for (int i = 0; i < 23; ++i) text += (i % 2) ? "ｶ" : "、";
+  r.click_window(100);
+  r.say(0, text);
+  EXPECT_EQ(r.g.msg.Line_No, 1);
+  // A 46-character text: two full lines and an empty third.
+  r.g.msg.Line_No = 0;
+  r.click_window(200);
+  r.say(0, text + text);
+  EXPECT_EQ(r.g.msg.Line_No, 3);
+}
+
+TEST(MessageText, WholeLinesWithoutTypingInModes1And2) {
+  for (int16_t mode : {int16_t{1}, int16_t{2}}) {
+    Rig r;
+    r.g.input.Text_Mode = mode;
+    r.frames.clear();
+    r.click_window(500);
+    r.say(0, "かきくけこ");
+    ASSERT_EQ(r.frames.size(), 1u);
+    EXPECT_EQ(r.frames[0].first, 0u);
+    for (int i = 0; i < 5; ++i) EXPECT_EQ(r.shown(cell_x(i), line_y(0)), kNarrationColour);
+  }
+}
+
+TEST(MessageText, SpeakerLabelOnItsOwnLine) {
+  Rig r;
+  r.click_window(100);
+  r.say(1, "こんにちは");
+  EXPECT_EQ(r.blocks.calls[0].text, "【ソラノ】");
+  EXPECT_EQ(r.blocks.calls[0].x, 12);
+  EXPECT_EQ(r.blocks.calls[0].y, 16);
+  EXPECT_EQ(r.blocks.calls[1].colour, kBlack);
+  EXPECT_EQ(r.blocks.calls[1].y, 15);
+  EXPECT_EQ(r.shown(13, 17), kBlack);
+  EXPECT_EQ(r.shown(cell_x(0), line_y(1)), kBlack);
+  EXPECT_EQ(r.g.msg.Line_No, 2);
+  EXPECT_EQ(r.g.msg.Shown_Speaker, 1);
+  // The same speaker goes on without a label, on the next line.
+  r.blocks.calls.clear();
+  r.click_window(2000);
+  r.say(1, "はい");
+  EXPECT_EQ(r.blocks.calls[0].text, "は");
+  EXPECT_EQ(r.blocks.calls[0].y, 18 * 2 + 19);
+  EXPECT_EQ(r.g.msg.Line_No, 3);
+}
+
+TEST(MessageText, NarrationAfterASpeakerClearsTheWindow) {
+  Rig r;
+  r.click_window(100);
+  r.say(2, "やあ");
+  ASSERT_EQ(r.shown(cell_x(0), line_y(1)), kBlack);
+  r.click_window(1000);
+  r.say(0, "風が吹いた。");
+  EXPECT_EQ(r.shown(cell_x(0), line_y(0)), kNarrationColour);
+  // The old label and line are gone: the panel shows there again.
+  EXPECT_EQ(r.shown(cell_x(0), line_y(1)), r.g.screen.Waku[4].img.at(cell_x(0), line_y(1)));
+  EXPECT_EQ(r.g.msg.Line_No, 1);
+}
+
+TEST(MessageText, LabelsAndColoursBySpeaker) {
+  Rig r;
+  r.g.msg.Name_Table[2] = "ユキ";
+  EXPECT_EQ(speaker_label(r.g, 1), "【ソラノ】");
+  EXPECT_EQ(speaker_label(r.g, 2), "【ミツ】");
+  EXPECT_EQ(speaker_label(r.g, 3), "【ユキ】");
+  EXPECT_EQ(speaker_label(r.g, 4), "【ソラノの父】");
+  EXPECT_EQ(speaker_label(r.g, 5), "【ミツの父】");
+  EXPECT_EQ(speaker_label(r.g, 6), "【女の子】");
+  EXPECT_EQ(speaker_label(r.g, 0), "");
+  EXPECT_EQ(speaker_label(r.g, 7), "");
+  EXPECT_EQ(speaker_colour(6), 0x000000u);
+  EXPECT_EQ(speaker_colour(0), 0x953C8Cu);
+  EXPECT_EQ(speaker_colour(9), 0x953C8Cu);
+}
+
+TEST(MessageText, EmptyTextShowsNothing) {
+  Rig r;
+  r.click_window(100);
+  r.say(0, "あ");
+  r.frames.clear();
+  r.say(4, "");
+  EXPECT_TRUE(r.frames.empty());
+  EXPECT_EQ(r.g.msg.Line_No, 1);
+  EXPECT_EQ(r.g.msg.Shown_Speaker, 0);
+  EXPECT_EQ(r.hl.pending(), 0u);
+}
+
+TEST(MessageText, BusyGuardReturnsAtOnce) {
+  Rig r;
+  r.g.msg.Msg_Busy = -1;
+  r.frames.clear();
+  r.say(0, "あ");
+  EXPECT_TRUE(r.frames.empty());
+  EXPECT_EQ(r.g.msg.Line_No, 0);
+}
+
+TEST(MessageText, FullPageIsClearedAfterTheClick) {
+  Rig r;
+  r.g.input.Text_Mode = 1;
+  r.g.msg.Line_No = 3;
+  r.hl.at(50, [&] { EXPECT_EQ(r.shown(cell_x(0), line_y(3)), kNarrationColour); });
+  r.click_window(100);
+  r.say(0, "おわり");
+  EXPECT_EQ(r.g.msg.Line_No, 0);
+  EXPECT_EQ(r.g.screen.Waku[0].img.px, r.g.screen.Waku[4].img.px);
+}
+
+TEST(MessageText, TwoLinesOnTheLastLineStillClear) {
+  // Lines 3 and 4 are both inside the window; a page that ends past the
+  // fourth line is cleared like a full one, or the next message would be
+  // drawn below the window.
+  Rig r;
+  r.g.input.Text_Mode = 1;
+  r.g.msg.Line_No = 3;
+  std::string text;
+  for (int i = 0; i < 30; ++i) text += "ン";
+  r.hl.at(50, [&] { EXPECT_EQ(r.shown(cell_x(0), line_y(4)), kNarrationColour); });
+  r.click_window(100);
+  r.say(0, text);
+  EXPECT_EQ(r.g.msg.Line_No, 0);
+}
+
+TEST(MessageText, MessageThatWouldRunBelowTheWindowStartsAFreshPage) {
+  Rig r;
+  r.g.input.Text_Mode = 1;
+  r.click_window(100);
+  r.say(0, "一行目");
+  r.click_window(200);
+  r.say(0, "二行目");
+  ASSERT_EQ(r.g.msg.Line_No, 2);
+  std::string text;
+  for (int i = 0; i < 70; ++i) text += "長";  // four lines: 2..5 would not fit
+  r.hl.at(250, [&] {
+    EXPECT_EQ(r.shown(cell_x(0), line_y(0)), kNarrationColour);
+    EXPECT_EQ(r.shown(cell_x(0), line_y(3)), kNarrationColour);
+  });
+  r.click_window(300);
+  r.say(0, text);
+  EXPECT_EQ(r.g.msg.Line_No, 0);
+}
+
+TEST(MessageText, ClearRestoresTheBlankPanel) {
+  Rig r;
+  r.click_window(100);
+  r.say(3, "ねえ");
+  clear_message_window(r.g);
+  EXPECT_EQ(r.g.screen.Waku[0].img.px, r.g.screen.Waku[4].img.px);
+  EXPECT_EQ(r.g.msg.Line_No, 0);
+  EXPECT_EQ(r.g.msg.Shown_Speaker, 0);
+}
+
+TEST(MessageText, JapaneseGlyphsLandInTheirCells) {
+  Rig r(true);
+  r.g.input.Text_Mode = 1;
+  r.click_window(100);
+  const std::string text = "漢ｶナ、▼！";
+  r.say(0, text);
+  // Each character drew something of the narration colour inside its own
+  // cell and nothing outside the line.
+  const Image& f = r.hl.last_frame();
+  const int ox = r.g.msg.left, oy = r.g.msg.top;
+  for (int i = 0; i < 6; ++i) {
+    int hits = 0;
+    for (int y = 18; y < 18 + 18; ++y)
+      for (int x = 11 + 18 * i; x < 11 + 18 * i + 18; ++x)
+        if (f.at(ox + x, oy + y) == kNarrationColour) ++hits;
+    EXPECT_GT(hits, 3) << "char " << i;
+  }
+  for (int y = 40; y < 100; ++y)
+    for (int x = 0; x < 432; ++x) ASSERT_NE(f.at(ox + x, oy + y), kNarrationColour);
+  EXPECT_EQ(r.g.msg.Line_No, 1);
+}
+
+}  // namespace
+}  // namespace vm::msgtest

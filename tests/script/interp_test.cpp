@@ -1,0 +1,146 @@
+#include "script/interp.h"
+
+#include <gtest/gtest.h>
+
+#include "app/game.h"
+#include "assets/cp932.h"
+#include "assets/data_error.h"
+#include "platform/headless/headless.h"
+
+namespace vm {
+namespace {
+
+struct Row {
+  std::string num, cmd, jump, place, doll, face, speaker, text, value, subst;
+};
+
+std::string csv(const std::vector<Row>& rows) {
+  std::string s;
+  for (const Row& r : rows)
+    s += r.num + "," + r.cmd + "," + r.jump + "," + r.place + "," + r.doll + "," + r.face + ",," +
+         r.speaker + "," + r.text + "," + r.value + ",," + r.subst + ",\r\n";
+  return s;
+}
+
+class Interp : public ::testing::Test {
+ protected:
+  Headless hl;
+  Game g{hl.platform()};
+
+  void load(const std::vector<Row>& rows) {
+    load_tables(g.tables, utf8_to_cp932(csv(rows)), "");
+    g.input.Text_Mode = 0;  // no click waits: messages run straight through
+  }
+  std::vector<std::string> texts() const {
+    std::vector<std::string> out;
+    for (const std::string& l : hl.log_lines()) {
+      size_t p = l.find(" text ");
+      if (p != std::string::npos) out.push_back(l.substr(p + 6));
+    }
+    return out;
+  }
+  int dialogs(const std::string& text) const {
+    int n = 0;
+    for (const std::string& l : hl.log_lines())
+      if (l.find("dialog \"" + text + "\"") != std::string::npos) ++n;
+    return n;
+  }
+};
+
+TEST_F(Interp, TwoRowScriptShowsOneMessage) {
+  load({{"0010", "", "", "", "", "", "", "こんにちは"}, {"9999"}});
+  run_script(g);
+  EXPECT_EQ(texts(), (std::vector<std::string>{"0 こんにちは"}));
+  EXPECT_EQ(g.interp.Script_Pos, 1);
+}
+
+TEST_F(Interp, CountersAddAndTest) {
+  load({{"0010", "p2", "", "", "", "", "", "kou", "-3"},
+        {"0010", "i1", "0040", "", "", "", "", "kou", "0"},
+        {"0020", "p2", "", "", "", "", "", "kou", "3"},
+        {"0020", "i1", "0040", "", "", "", "", "kou", "0"},
+        {"0030", "", "", "", "", "", "", "not reached"},
+        {"0040", "i1", "0030", "", "", "", "", "hap", "0"},
+        {"0040", "p2", "", "", "", "", "", "hapx", "7"},
+        {"0040", "p2", "", "", "", "", "", "xyz", "7"},
+        {"0040", "", "", "", "", "", "", "end"},
+        {"9999"}});
+  run_script(g);
+  EXPECT_EQ(g.interp.kou, 0);
+  EXPECT_EQ(g.interp.hap, 7);
+  EXPECT_EQ(texts(), (std::vector<std::string>{"0 end"}));
+}
+
+TEST_F(Interp, JumpToTheLastRowRunsItAndStops) {
+  load({{"0010", "g0", "0090"}, {"0020", "", "", "", "", "", "", "skipped"},
+        {"0090", "p2", "", "", "", "", "", "rub", "5"}});
+  run_script(g);
+  EXPECT_EQ(g.interp.rub, 5);
+  EXPECT_TRUE(texts().empty());
+  EXPECT_EQ(g.interp.Script_Pos, 3);
+}
+
+TEST_F(Interp, MissingJumpTargetIsReportedOnceThenTheGameEnds) {
+  load({{"0010", "g0", "0050"}, {"9999"}});
+  EXPECT_THROW(run_script(g), EndProcess);
+  EXPECT_EQ(dialogs("Not found NUM to SEQ"), 1);
+}
+
+TEST_F(Interp, TimedWaitUsesTheVirtualClock) {
+  load({{"0010", "w"}, {"0010", "w", "", "", "", "", "", "0"}, {"0010", "w", "", "", "", "", "", "120"},
+        {"9999"}});
+  g.interp.Script_Pos = 0;
+  script_step(g);
+  EXPECT_EQ(hl.now(), 1050u);  // more than 1000 ms, in 50 ms steps
+  g.interp.Script_Pos = 1;
+  script_step(g);
+  EXPECT_EQ(hl.now(), 1100u);  // "0" still sleeps once
+  g.interp.Script_Pos = 2;
+  script_step(g);
+  EXPECT_EQ(hl.now(), 1250u);
+}
+
+TEST_F(Interp, NameSubstitution) {
+  g.msg.Name_Table[1] = "春野";
+  g.msg.Name_Table[2] = "ひより";
+  load({{"0010", "", "", "", "", "", "3", "&1は&2", "", "1"},
+        {"0010", "", "", "", "", "", "", "&1は&2"},
+        {"9999"}});
+  run_script(g);
+  EXPECT_EQ(texts(), (std::vector<std::string>{"3 春野はひより", "0 &1は&2"}));
+}
+
+TEST_F(Interp, UnknownSubCodesShowTheirMessages) {
+  load({{"0010", "p3"}, {"0010", "i2"}, {"0010", "p8", "", "", "", "", "", "第一章"}, {"9999"}});
+  run_script(g);
+  EXPECT_EQ(dialogs("error(p?)"), 1);
+  EXPECT_EQ(dialogs("error(i?)"), 1);
+  EXPECT_EQ(g.interp.Save_Title, "第一章");
+}
+
+TEST_F(Interp, PlaceRowsAndMessages) {
+  // The place already shown is no change, so the row shows its message.
+  g.interp.Place_No = 3;
+  load({{"0010", "", "", "3", "", "", "", "same place shows text"},
+        {"0010", "r", "", "", "", "", "1", "cleared"},
+        {"0010", "a0", "", "", "", "", "", "a sound row shows nothing"},
+        {"0010", "g1", "", "", "", "", "", "nor does g1"},
+        {"9999"}});
+  run_script(g);
+  EXPECT_EQ(g.interp.Place_No, 3);
+  EXPECT_EQ(texts(), (std::vector<std::string>{"0 same place shows text", "1 cleared"}));
+}
+
+TEST_F(Interp, MalformedFieldsStopWithTheRowNamed) {
+  load({{"0010", "p2", "", "", "", "", "", "kou", "abc"}, {"9999"}});
+  try {
+    run_script(g);
+    FAIL();
+  } catch (const DataError& e) {
+    EXPECT_EQ(e.line, 1);
+    EXPECT_EQ(e.field, "10 (value)");
+  }
+}
+
+}  // namespace
+}  // namespace vm

@@ -1,0 +1,416 @@
+// Music rows, the tune loop, fades and the interface sounds, played on the
+// headless platform's virtual clock and recording sequencer.
+
+#include "sound/sound.h"
+
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "app/game.h"
+#include "app/main_form.h"
+#include "platform/headless/headless.h"
+
+namespace vm {
+namespace {
+
+namespace fs = std::filesystem;
+
+// Routes the window's events to the main window's handlers, as the game does.
+class Sink : public EventSink {
+ public:
+  explicit Sink(Game& g) : g_(g) {}
+  void on_event(const InputEvent& ev) override { handle_event(g_, ev); }
+
+ private:
+  Game& g_;
+};
+
+struct Line {
+  uint32_t at;
+  std::string text;
+};
+
+class Sound : public ::testing::Test {
+ protected:
+  Headless hl;
+  Game g{hl.platform()};
+  Sink sink{g};
+  fs::path dir;
+
+  void SetUp() override {
+    dir = fs::temp_directory_path() / ("velmora_sound_" + std::to_string(getpid()) + "_" +
+                                       ::testing::UnitTest::GetInstance()->current_test_info()->name());
+    fs::create_directories(dir);
+    for (const char* name : {"title.mid", "town.mid"}) std::ofstream(dir / name) << "MThd";
+    g.assets.Data_Dir = dir.string() + "/";
+    g.assets.Track_Files[1] = "title.mid";
+    g.assets.Track_Files[2] = "town.mid";
+    g.assets.Track_Files[4] = "missing.mid";
+    hl.platform().window.set_sink(&sink);
+    g.sound.BGMLoop = hl.platform().window.create_timer(500);
+    hl.platform().window.set_timer_enabled(g.sound.BGMLoop, true);
+  }
+  void TearDown() override {
+    hl.platform().window.set_sink(nullptr);
+    std::error_code ec;
+    fs::remove_all(dir, ec);
+  }
+
+  void row(const std::string& cmd) {
+    g.interp.Cur_Cmd = cmd;
+    sound_command(g);
+  }
+  std::string open_of(const std::string& file) const {
+    return music_open_command(g.assets.Data_Dir + file);
+  }
+  // Lets the virtual clock run to at_ms with the window working, as the
+  // game's waits do.
+  void run_until(uint32_t at_ms) {
+    while (hl.now() < at_ms) {
+      sleep_ms(g, 10);
+      do_events(g);
+    }
+  }
+  std::vector<Line> log_with(const std::string& what) const {
+    std::vector<Line> out;
+    for (const std::string& l : hl.log_lines()) {
+      if (l.size() > 9 && l.compare(9, what.size(), what) == 0)
+        out.push_back({static_cast<uint32_t>(std::stoul(l.substr(0, 8))), l.substr(9)});
+    }
+    return out;
+  }
+  std::vector<uint32_t> volumes() const {
+    std::vector<uint32_t> out;
+    for (const Line& l : log_with("volume ")) out.push_back(std::stoul(l.text.substr(7)));
+    return out;
+  }
+  size_t commands_sent() const { return hl.music_commands().size(); }
+};
+
+TEST_F(Sound, OpeningTheMixerRemembersTheStartLevel) {
+  hl.volume_level = 40000;
+  open_mixer(g);
+  EXPECT_TRUE(g.sound.mixer_open);
+  EXPECT_EQ(g.sound.Start_Volume, 40000u);
+  EXPECT_EQ(g.sound.Saved_Volume, 40000u);
+  EXPECT_TRUE(g.sound.Music_On);
+  EXPECT_TRUE(g.sound.Sound_On);
+}
+
+TEST_F(Sound, WithoutAudioOutputMusicAndSoundsAreOffAndRowsDoNothing) {
+  hl.no_audio = true;
+  open_mixer(g);
+  EXPECT_FALSE(g.sound.mixer_open);
+  EXPECT_EQ(g.sound.Music_On, 0);
+  EXPECT_EQ(g.sound.Sound_On, 0);
+  row("aa");
+  row("a0");
+  row("aj");
+  EXPECT_EQ(commands_sent(), 0u);
+  EXPECT_EQ(g.sound.Cur_Track, 0);
+  uint32_t level = 123;
+  EXPECT_FALSE(get_volume(g, level));
+}
+
+TEST_F(Sound, StartUpRowSelectsTuneOne) {
+  open_mixer(g);
+  row("aa");
+  EXPECT_EQ(g.sound.Cur_Track, 1);
+  EXPECT_EQ(hl.music_commands(), (std::vector<std::string>{"status midifile mode",
+                                                           open_of("title.mid"),
+                                                           "play midifile from 0"}));
+  EXPECT_EQ(music_mode(g), "PLAYING");
+  EXPECT_TRUE(g.sound.Music_On);
+}
+
+TEST_F(Sound, CapitalAndSmallLettersSelectTheSameTuneWhichIsNotRestarted) {
+  open_mixer(g);
+  row("aA");
+  EXPECT_EQ(g.sound.Cur_Track, 1);
+  const size_t sent = commands_sent();
+  row("aa");
+  row("  aA  ");
+  EXPECT_EQ(commands_sent(), sent);  // the tune goes on: no stop, no fade
+  EXPECT_TRUE(volumes().empty());
+}
+
+TEST_F(Sound, ANewTuneFadesTheOldOneOutThenStartsAtTheRestoredLevel) {
+  hl.volume_level = 49152;
+  open_mixer(g);
+  row("aa");
+  row("ab");
+  EXPECT_EQ(g.sound.Cur_Track, 2);
+  // Nine levels of 6144 down to 0 (the first is the level already set), then
+  // back to the level before the fade.
+  std::vector<uint32_t> expected;
+  for (int k = 1; k <= 8; ++k) expected.push_back(49152 - 6144 * k);
+  expected.push_back(49152);
+  EXPECT_EQ(volumes(), expected);
+  const std::vector<std::string>& c = hl.music_commands();
+  ASSERT_GE(c.size(), 4u);
+  EXPECT_EQ(c[c.size() - 4], "stop midifile ");
+  EXPECT_EQ(c[c.size() - 3], "close midifile");
+  EXPECT_EQ(c[c.size() - 2], open_of("town.mid"));
+  EXPECT_EQ(c.back(), "play midifile from 0");
+  EXPECT_EQ(hl.volume_level, 49152u);
+}
+
+TEST_F(Sound, MusicOffIgnoresTuneRowsButEffectRowsStillWork) {
+  open_mixer(g);
+  g.sound.Music_On = 0;
+  row("aa");
+  row("aj");
+  row("ak");
+  EXPECT_EQ(g.sound.Cur_Track, 0);
+  EXPECT_EQ(commands_sent(), 0u);
+  EXPECT_TRUE(volumes().empty());
+  row("a1");  // a digit asks for an effect the program does not carry
+  EXPECT_EQ(hl.effects_played, 0);
+}
+
+TEST_F(Sound, SoundOffStillPlaysMusicAndIgnoresDigits) {
+  open_mixer(g);
+  g.sound.Sound_On = 0;
+  row("a3");
+  EXPECT_EQ(commands_sent(), 0u);
+  row("ab");
+  EXPECT_EQ(g.sound.Cur_Track, 2);
+}
+
+TEST_F(Sound, BothOffNothingAtAllNotEvenAStop) {
+  open_mixer(g);
+  row("aa");
+  g.sound.Music_On = 0;
+  g.sound.Sound_On = 0;
+  const size_t sent = commands_sent();
+  row("a0");
+  row("ab");
+  EXPECT_EQ(commands_sent(), sent);
+  EXPECT_EQ(g.sound.Cur_Track, 1);
+}
+
+TEST_F(Sound, AnEmptyTrackNameOrALetterPastKChangesNothing) {
+  open_mixer(g);
+  row("aa");
+  const size_t sent = commands_sent();
+  row("ac");
+  row("aL");
+  row("a");  // the letter a itself: tune 1, already selected
+  EXPECT_EQ(commands_sent(), sent);
+  EXPECT_EQ(g.sound.Cur_Track, 1);
+}
+
+TEST_F(Sound, AMissingTuneSwitchesMusicOffQuietly) {
+  open_mixer(g);
+  row("ad");
+  EXPECT_EQ(g.sound.Music_On, 0);
+  EXPECT_EQ(g.sound.Cur_Track, 4);
+  const size_t sent = commands_sent();
+  row("ab");
+  EXPECT_EQ(commands_sent(), sent);
+  EXPECT_TRUE(log_with("dialog").empty());
+}
+
+TEST_F(Sound, ARefusingSequencerSwitchesMusicOff) {
+  open_mixer(g);
+  hl.music_fails = true;
+  row("aa");
+  EXPECT_EQ(g.sound.Music_On, 0);
+}
+
+TEST_F(Sound, FadeOutThenFadeInReturnsToTheSavedLevel) {
+  hl.volume_level = 0xC000;
+  open_mixer(g);
+  row("aa");
+  const size_t sent = commands_sent();
+  row("aJ");
+  EXPECT_EQ(hl.volume_level, 0u);
+  EXPECT_EQ(g.sound.Saved_Volume, 0xC000u);
+  // The tune keeps playing silently: only the state queries of BGMLoop.
+  for (size_t i = sent; i < commands_sent(); ++i)
+    EXPECT_EQ(hl.music_commands()[i], "status midifile mode");
+  row("ak");
+  EXPECT_EQ(hl.volume_level, g.sound.Saved_Volume);
+  // Eight changes down and eight back up: each fade starts at the level
+  // already set.
+  EXPECT_EQ(volumes().size(), 16u);
+}
+
+TEST_F(Sound, EachFadeLevelIsHeldJustOver100Milliseconds) {
+  hl.volume_level = 65535;
+  open_mixer(g);
+  const uint32_t start = hl.now();
+  fade_out(g, 65535);
+  const std::vector<Line> steps = log_with("volume ");
+  ASSERT_EQ(steps.size(), 8u);  // 65535 itself was already set
+  for (size_t i = 1; i < steps.size(); ++i) EXPECT_GT(steps[i].at - steps[i - 1].at, 100u);
+  EXPECT_EQ(hl.volume_level, 7u);  // 65535 - 8 * 8191: not quite silent
+  EXPECT_GT(hl.now() - start, 900u);
+}
+
+TEST_F(Sound, TinyFadesChangeNothingOrArriveAtOnce) {
+  open_mixer(g);
+  hl.volume_level = 5;
+  fade_out(g, 5);
+  EXPECT_EQ(hl.volume_level, 5u);
+  hl.volume_level = 0;
+  const uint32_t start = hl.now();
+  fade_in(g, 6);
+  EXPECT_EQ(hl.volume_level, 6u);
+  EXPECT_EQ(hl.now(), start);
+}
+
+TEST_F(Sound, StopRowFadesStopsAndRestoresTheLevel) {
+  hl.volume_level = 65535;
+  open_mixer(g);
+  row("aa");
+  row("a0");
+  EXPECT_EQ(g.sound.Cur_Track, 0);
+  EXPECT_EQ(volumes().front(), 57344u);
+  EXPECT_EQ(volumes()[volumes().size() - 2], 7u);
+  EXPECT_EQ(hl.volume_level, 65535u);
+  const std::vector<std::string>& c = hl.music_commands();
+  EXPECT_EQ(c[c.size() - 2], "stop midifile ");
+  EXPECT_EQ(c.back(), "close midifile");
+  EXPECT_EQ(music_mode(g), "");
+}
+
+TEST_F(Sound, StopRowAtLevelZeroSkipsTheFadeButStillStops) {
+  open_mixer(g);
+  row("aa");
+  hl.volume_level = 0;
+  const uint32_t start = hl.now();
+  row("a0");
+  EXPECT_EQ(hl.now(), start);
+  EXPECT_TRUE(volumes().empty());
+  EXPECT_EQ(hl.music_commands().back(), "close midifile");
+  EXPECT_EQ(g.sound.Cur_Track, 0);
+}
+
+TEST_F(Sound, BGMLoopRestartsAFinishedTuneWithin500Milliseconds) {
+  hl.tune_length_ms = 2000;
+  open_mixer(g);
+  row("aa");
+  const uint32_t started = hl.now();
+  run_until(started + 5000);
+  const std::vector<Line> plays = log_with("music play");
+  ASSERT_GE(plays.size(), 3u);
+  for (size_t i = 1; i < plays.size(); ++i) {
+    EXPECT_GE(plays[i].at - plays[i - 1].at, 2000u);
+    EXPECT_LE(plays[i].at - plays[i - 1].at, 2500u);
+  }
+}
+
+TEST_F(Sound, BGMLoopLeavesTheMusicAloneWhenNoTuneIsSelected) {
+  hl.tune_length_ms = 1000;
+  open_mixer(g);
+  row("aa");
+  row("a0");
+  const size_t plays = log_with("music play").size();
+  run_until(hl.now() + 3000);
+  EXPECT_EQ(log_with("music play").size(), plays);
+}
+
+TEST_F(Sound, ATickDuringAFadeFindsTheTunePlayingAndDoesNothing) {
+  hl.tune_length_ms = 60000;
+  open_mixer(g);
+  row("aa");
+  row("aj");  // runs the window for about a second
+  EXPECT_EQ(log_with("music play").size(), 1u);
+}
+
+TEST_F(Sound, ModeAnswerIsUpperCased) {
+  open_mixer(g);
+  EXPECT_EQ(music_mode(g), "");
+  row("aa");
+  EXPECT_EQ(music_mode(g), "PLAYING");
+  hl.tune_length_ms = 0;
+  EXPECT_EQ(music_mode(g), "STOPPED");
+}
+
+// --------------------------------------------------------------- effects ---
+
+struct WaveInfo {
+  uint16_t format = 0, channels = 0, bits = 0;
+  uint32_t rate = 0, data = 0, riff_size = 0;
+};
+
+WaveInfo parse(const std::vector<uint8_t>& w) {
+  auto u16 = [&](size_t o) { return static_cast<uint16_t>(w[o] | w[o + 1] << 8); };
+  auto u32 = [&](size_t o) { return uint32_t{u16(o)} | uint32_t{u16(o + 2)} << 16; };
+  WaveInfo i;
+  if (w.size() < 44 || std::string(w.begin(), w.begin() + 4) != "RIFF" ||
+      std::string(w.begin() + 8, w.begin() + 16) != "WAVEfmt " ||
+      std::string(w.begin() + 36, w.begin() + 40) != "data")
+    return i;
+  i.riff_size = u32(4);
+  i.format = u16(20);
+  i.channels = u16(22);
+  i.rate = u32(24);
+  i.bits = u16(34);
+  i.data = u32(40);
+  return i;
+}
+
+TEST(Effects, TheThreeSoundsHaveTheirFormatsAndLengths) {
+  struct Want {
+    int id;
+    uint32_t rate;
+    uint16_t bits;
+    uint32_t data;
+  };
+  for (const Want& want : {Want{100, 11025, 8, 1102}, Want{101, 11025, 16, 138},
+                           Want{102, 22050, 16, 2648}}) {
+    SCOPED_TRACE(want.id);
+    const std::vector<uint8_t>& w = effect_wave(want.id);
+    const WaveInfo i = parse(w);
+    EXPECT_EQ(i.format, 1);
+    EXPECT_EQ(i.channels, 1);
+    EXPECT_EQ(i.rate, want.rate);
+    EXPECT_EQ(i.bits, want.bits);
+    EXPECT_EQ(i.data, want.data);
+    EXPECT_EQ(w.size(), 44u + want.data);
+    EXPECT_EQ(i.riff_size, w.size() - 8);
+    // Audible, and ending at rest so it stops without a pop.
+    int peak = 0, last = 0;
+    for (size_t o = 44; o < w.size(); o += want.bits / 8) {
+      const int s = want.bits == 8 ? (w[o] - 128) * 256 : static_cast<int16_t>(w[o] | w[o + 1] << 8);
+      peak = std::max(peak, std::abs(s));
+      last = s;
+    }
+    EXPECT_GT(peak, 4000);
+    EXPECT_LT(std::abs(last), 300);
+  }
+  EXPECT_TRUE(effect_wave(1).empty());
+  EXPECT_TRUE(effect_wave(103).empty());
+}
+
+TEST_F(Sound, EffectsPlayWholeOneAfterTheOther) {
+  play_effect(g, kEffectHover);
+  play_effect(g, kEffectHover);
+  play_effect(g, kEffectSelect);
+  const std::vector<Line> fx = log_with("effect ");
+  ASSERT_EQ(fx.size(), 3u);
+  // Each call returns only when its sound is over, so the next starts after.
+  EXPECT_EQ(fx[0].text, "effect 182 bytes, 7 ms");
+  EXPECT_GE(fx[1].at - fx[0].at, 7u);
+  EXPECT_GE(fx[2].at - fx[1].at, 7u);
+  EXPECT_EQ(hl.now() - fx[2].at, 61u);
+}
+
+TEST_F(Sound, EffectRowsForDigitsAreSkippedSilently) {
+  open_mixer(g);
+  for (const char* r : {"a1", "a5", "a9"}) row(r);
+  EXPECT_EQ(hl.effects_played, 0);
+  EXPECT_EQ(commands_sent(), 0u);
+  EXPECT_TRUE(log_with("dialog").empty());
+}
+
+}  // namespace
+}  // namespace vm

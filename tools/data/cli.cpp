@@ -1,0 +1,60 @@
+#include <exception>
+#include <ostream>
+
+#include "data/data_tool.h"
+
+namespace vm::datatool {
+
+namespace {
+
+constexpr const char* kUsage =
+    "usage: velmora-data demo DIR        write the demo data folder\n"
+    "       velmora-data check DIR       check a data folder\n"
+    "       velmora-data unpack DIR OUT  data folder -> editable folder\n"
+    "       velmora-data pack SRC DIR    editable folder -> data folder\n";
+
+int report(const std::vector<std::string>& problems, std::ostream& out) {
+  for (const std::string& p : problems) out << p << "\n";
+  if (problems.empty()) out << "ok\n";
+  return problems.empty() ? 0 : 1;
+}
+
+}  // namespace
+
+int data_tool_main(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+  const std::string cmd = args.empty() ? "" : args[0];
+  const size_t want = (cmd == "demo" || cmd == "check") ? 2 : (cmd == "unpack" || cmd == "pack") ? 3 : 0;
+  if (want == 0 || args.size() != want) {
+    if (!cmd.empty() && cmd != "help" && cmd != "--help" && want == 0)
+      err << "velmora-data: unknown command \"" << cmd << "\"\n";
+    err << kUsage;
+    return 2;
+  }
+  try {
+    if (cmd == "demo") {
+      write_demo(args[1]);
+      out << "wrote the demo data folder " << args[1] << "\n";
+      return 0;
+    }
+    if (cmd == "check") return report(check_folder(args[1]), out);
+    if (cmd == "unpack") {
+      unpack_folder(args[1], args[2]);
+      out << "unpacked " << args[1] << " into " << args[2] << "\n";
+      return 0;
+    }
+    pack_folder(args[1], args[2]);
+    // A packed folder is only useful when the game accepts it: say so now.
+    const std::vector<std::string> problems = check_folder(args[2]);
+    if (!problems.empty()) {
+      out << "packed " << args[1] << " into " << args[2] << ", but the check finds problems:\n";
+      return report(problems, out);
+    }
+    out << "packed " << args[1] << " into " << args[2] << "\n";
+    return 0;
+  } catch (const std::exception& e) {
+    err << "velmora-data: " << e.what() << "\n";
+    return 1;
+  }
+}
+
+}  // namespace vm::datatool

@@ -1,0 +1,161 @@
+#include <algorithm>
+#include <filesystem>
+#include <stdexcept>
+
+#include "assets/assets.h"
+#include "assets/cp932.h"
+#include "data/data_tool.h"
+#include "data/layout.h"
+
+namespace vm::datatool {
+
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr const char* kSystemText = "system.txt";
+constexpr const char* kScriptCsv = "script.csv";
+constexpr const char* kChoicesCsv = "choices.csv";
+const std::string kJpegMagic = "\xFF\xD8";
+
+std::vector<std::string> file_names(const std::string& dir) {
+  std::error_code ec;
+  if (!fs::is_directory(dir, ec)) throw std::runtime_error(dir + " is not a folder");
+  std::vector<std::string> names;
+  for (const auto& e : fs::directory_iterator(dir))
+    if (e.is_regular_file()) names.push_back(e.path().filename().string());
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
+void make_dir(const std::string& dir) {
+  std::error_code ec;
+  fs::create_directories(dir, ec);
+  if (!fs::is_directory(dir, ec)) throw std::runtime_error("cannot create the folder " + dir);
+}
+
+// The picture number of "NN.ext", or -1.
+int picture_number(const std::string& name, const std::string& ext) {
+  if (name.size() != 2 + ext.size() || name.compare(2, std::string::npos, ext) != 0) return -1;
+  if (!std::isdigit(static_cast<unsigned char>(name[0])) ||
+      !std::isdigit(static_cast<unsigned char>(name[1])))
+    return -1;
+  const int n = (name[0] - '0') * 10 + (name[1] - '0');
+  return find_picture_spec(n) ? n : -1;
+}
+
+std::string to_utf8_exact(const std::string& cp, const std::string& file) {
+  std::string u;
+  try {
+    u = cp932_to_utf8(cp);
+  } catch (const std::exception& e) {
+    throw std::runtime_error(file + ": not convertible to UTF-8: " + e.what());
+  }
+  if (utf8_to_cp932(u) != cp)
+    throw std::runtime_error(file +
+                             ": holds characters that would not convert back to the same bytes; "
+                             "edit it in its own code page instead");
+  return u;
+}
+
+std::string to_cp932_exact(const std::string& u, const std::string& file) {
+  std::string cp;
+  try {
+    cp = utf8_to_cp932(u);
+  } catch (const std::exception& e) {
+    throw std::runtime_error(file + ": not convertible to the game's code page: " + e.what());
+  }
+  if (cp932_to_utf8(cp) != u)
+    throw std::runtime_error(file +
+                             ": holds characters the game's code page cannot store; replace them");
+  return cp;
+}
+
+std::string magic_of(const std::string& bytes) { return bytes.substr(0, 2); }
+
+}  // namespace
+
+void unpack_folder(const std::string& dir, const std::string& out) {
+  const std::vector<std::string> names = file_names(dir);
+  // Refuse names that the unpacked form uses for something else, so that
+  // packing again cannot mix them up.
+  for (const std::string& n : names) {
+    if (n == kSystemText || n == kScriptCsv || n == kChoicesCsv || picture_number(n, ".bmp") >= 0 ||
+        picture_number(n, ".jpg") >= 0)
+      throw std::runtime_error(dir + " holds " + n + ", a name the unpacked folder uses itself");
+  }
+  make_dir(out);
+  for (const std::string& n : names) {
+    const std::string bytes = read_bytes(join_path(dir, n));
+    std::string name = n, data = bytes;
+    const int pic = picture_number(n, ".dat");
+    if (n == "50.dat") {
+      name = kSystemText;
+      data = to_utf8_exact(bytes, n);
+    } else if (n == "51.dat" || n == "52.dat") {
+      name = n == "51.dat" ? kScriptCsv : kChoicesCsv;
+      data = to_utf8_exact(invert_bytes(bytes), n);
+    } else if (pic >= 0) {
+      const PictureSpec& s = *find_picture_spec(pic);
+      char kind = s.kind;
+      if (s.disguised) {
+        if (magic_of(bytes) != "JF")
+          throw std::runtime_error(n + " does not begin with \"JF\": the folder is not at rest "
+                                       "(is the game running, or did it stop without tidying up?)");
+        data.replace(0, 2, kind == 'B' ? std::string("BM") : kJpegMagic);
+      } else if (magic_of(bytes) == "BM") {
+        kind = 'B';
+      } else if (magic_of(bytes) == kJpegMagic) {
+        kind = 'J';
+      } else {
+        throw std::runtime_error(n + " is neither a bitmap nor a JPEG picture");
+      }
+      name = n.substr(0, 2) + (kind == 'B' ? ".bmp" : ".jpg");
+    }
+    write_bytes(join_path(out, name), data);
+  }
+}
+
+void pack_folder(const std::string& src, const std::string& dir) {
+  const std::vector<std::string> names = file_names(src);
+  for (const std::string& n : names) {
+    if (n == "50.dat" || n == "51.dat" || n == "52.dat" || picture_number(n, ".dat") >= 0)
+      throw std::runtime_error(src + " holds " + n +
+                               "; an unpacked folder keeps it as its editable file instead");
+    const int b = picture_number(n, ".bmp"), j = picture_number(n, ".jpg");
+    const int pic = std::max(b, j);
+    if (pic >= 0 && std::find(names.begin(), names.end(),
+                              n.substr(0, 2) + (b >= 0 ? ".jpg" : ".bmp")) != names.end())
+      throw std::runtime_error(src + " holds both " + n.substr(0, 2) + ".bmp and " +
+                               n.substr(0, 2) + ".jpg");
+  }
+  make_dir(dir);
+  for (const std::string& n : names) {
+    const std::string bytes = read_bytes(join_path(src, n));
+    std::string name = n, data = bytes;
+    const int b = picture_number(n, ".bmp"), j = picture_number(n, ".jpg");
+    if (n == kSystemText) {
+      name = "50.dat";
+      data = to_cp932_exact(bytes, n);
+    } else if (n == kScriptCsv || n == kChoicesCsv) {
+      name = n == kScriptCsv ? "51.dat" : "52.dat";
+      data = invert_bytes(to_cp932_exact(bytes, n));
+    } else if (b >= 0 || j >= 0) {
+      const int pic = std::max(b, j);
+      const PictureSpec& s = *find_picture_spec(pic);
+      const std::string want = b >= 0 ? std::string("BM") : kJpegMagic;
+      if (magic_of(bytes) != want)
+        throw std::runtime_error(n + " is not a " + (b >= 0 ? "bitmap" : "JPEG") + " file");
+      if (s.disguised) {
+        if ((s.kind == 'B') != (b >= 0))
+          throw std::runtime_error(n + ": picture " + std::to_string(pic) + " must be a " +
+                                   (s.kind == 'B' ? "bitmap (.bmp)" : "JPEG (.jpg)"));
+        data.replace(0, 2, "JF");
+      }
+      name = dat_name(pic);
+    }
+    write_bytes(join_path(dir, name), data);
+  }
+}
+
+}  // namespace vm::datatool

@@ -1,0 +1,67 @@
+#include <filesystem>
+#include <stdexcept>
+
+#include "assets/assets.h"
+#include "assets/cp932.h"
+#include "data/data_tool.h"
+#include "data/layout.h"
+#include "data/midi.h"
+#include "data/pictures.h"
+#include "data/scenario.h"
+#include "platform/common/pixbuf_pictures.h"
+
+namespace vm::datatool {
+
+namespace {
+
+// Converts demo text to the game's code page, insisting that it converts back
+// unchanged (a character outside the code page would otherwise be lost).
+std::string to_cp932_exact(const std::string& utf8, const std::string& what) {
+  const std::string cp = utf8_to_cp932(utf8);
+  if (cp932_to_utf8(cp) != utf8) throw std::runtime_error(what + ": text does not fit the code page");
+  return cp;
+}
+
+std::string jpeg_bytes(const Image& img, int number) {
+  std::vector<uint8_t> bytes;
+  std::string error;
+  if (!encode_jpeg(img, 90, bytes, error))
+    throw std::runtime_error(dat_name(number) + ": JPEG encoding failed: " + error);
+  return std::string(bytes.begin(), bytes.end());
+}
+
+// The at-rest disguise: the first two bytes become "JF".
+std::string disguise(std::string bytes) {
+  if (bytes.size() >= 2) bytes.replace(0, 2, "JF");
+  return bytes;
+}
+
+}  // namespace
+
+void write_demo(const std::string& dir) {
+  std::error_code ec;
+  std::filesystem::create_directories(dir, ec);
+  if (!std::filesystem::is_directory(dir))
+    throw std::runtime_error("cannot create the folder " + dir);
+  auto put = [&dir](const std::string& name, const std::string& data) {
+    write_bytes(join_path(dir, name), data);
+  };
+
+  put("50.dat", to_cp932_exact(system_text(demo_system_lines()), "50.dat"));
+  put("51.dat", invert_bytes(to_cp932_exact(script_csv(demo_script()), "51.dat")));
+  put("52.dat", invert_bytes(to_cp932_exact(choices_csv(demo_choices()), "52.dat")));
+
+  for (int c = 1; c <= 4; ++c)
+    for (int p = 1; p <= 2; ++p)
+      put(dat_name(c * 10 + p), disguise(encode_bmp(paint_sprite(c, p))));
+  put("60.dat", disguise(encode_bmp(paint_face_sheet())));
+  put("61.dat", encode_bmp(paint_texture_sheet()));
+  put("72.dat", jpeg_bytes(paint_title(), 72));
+  for (int n = 70; n <= 85; ++n) {
+    if (n == 72) continue;
+    put(dat_name(n), disguise(jpeg_bytes(paint_background(n), n)));
+  }
+  for (const std::string& name : demo_tune_names()) put(name, compose_tune(name));
+}
+
+}  // namespace vm::datatool

@@ -1,0 +1,116 @@
+// velmora-play DATA_DIR INPUT [OUT_DIR]: plays the real game on the headless
+// platform, driven by a list of actions, and prints what a player would have
+// seen and heard, one line per event with its virtual time.
+#include <cstdio>
+#include <fstream>
+#include <iostream>
+#include <sstream>
+#include <string>
+
+#include "app/main_form.h"
+#include "graphics/screen.h"
+#include "platform/common/pixbuf_pictures.h"
+#include "platform/headless/headless.h"
+
+namespace {
+
+int key_code(const std::string& name) {
+  static const std::pair<const char*, int> names[] = {
+      {"Return", vm::kKeyReturn}, {"Enter", vm::kKeyReturn}, {"space", vm::kKeySpace},
+      {"Space", vm::kKeySpace},   {"Escape", vm::kKeyEscape}, {"Tab", vm::kKeyTab},
+      {"BackSpace", vm::kKeyBack}, {"Left", vm::kKeyLeft},    {"Up", vm::kKeyUp},
+      {"Right", vm::kKeyRight},   {"Down", vm::kKeyDown}};
+  for (auto& [n, c] : names)
+    if (name == n) return c;
+  if (name.size() == 1) return std::toupper(static_cast<unsigned char>(name[0]));
+  return -1;
+}
+
+int usage() {
+  std::cerr << "usage: velmora-play DATA_DIR INPUT [OUT_DIR]\n"
+               "INPUT lines: wait MS | click X Y | rclick X Y | move X Y | key NAME |\n"
+               "             menu NAME | answer ok|yes|no|TEXT | shot FILE\n";
+  return 2;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc < 3 || argc > 4) return usage();
+  std::string data_dir = argv[1];
+  std::string out_dir = argc > 3 ? argv[3] : ".";
+  if (!out_dir.empty() && out_dir.back() != '/') out_dir += '/';
+  std::ifstream in(argv[2]);
+  if (!in) {
+    std::cerr << "velmora-play: cannot read " << argv[2] << "\n";
+    return 2;
+  }
+
+  vm::Headless hl;
+  hl.log().echo = [](const std::string& line) { std::cout << line << "\n" << std::flush; };
+
+  uint32_t cursor = 0;
+  std::string line;
+  int line_no = 0;
+  while (std::getline(in, line)) {
+    ++line_no;
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    std::istringstream ls(line);
+    std::string verb;
+    if (!(ls >> verb) || verb[0] == '#') continue;
+    std::string rest;
+    std::getline(ls >> std::ws, rest);
+    std::istringstream args(rest);
+    int x = 0, y = 0;
+    auto bad = [&] {
+      std::cerr << argv[2] << ":" << line_no << ": cannot read \"" << line << "\"\n";
+      return 2;
+    };
+    if (verb == "wait") {
+      long ms = 0;
+      if (!(args >> ms) || ms < 0) return bad();
+      cursor += static_cast<uint32_t>(ms);
+    } else if (verb == "click" || verb == "rclick") {
+      if (!(args >> x >> y)) return bad();
+      hl.click(cursor, x, y, verb == "click" ? vm::kLeftButton : vm::kRightButton);
+    } else if (verb == "move") {
+      if (!(args >> x >> y)) return bad();
+      hl.move(cursor, x, y);
+    } else if (verb == "key") {
+      int code = key_code(rest);
+      if (code < 0) return bad();
+      hl.key(cursor, code);
+    } else if (verb == "menu") {
+      if (rest.empty()) return bad();
+      hl.menu(cursor, rest);
+    } else if (verb == "answer") {
+      hl.answer(cursor, rest);
+    } else if (verb == "shot") {
+      if (rest.empty()) return bad();
+      std::string path = out_dir + rest;
+      hl.at(cursor, [&hl, path] {
+        std::string error;
+        if (vm::save_png(hl.last_frame().w ? hl.last_frame() : vm::Image(640, 480), path, error))
+          hl.log().log("shot " + path);
+        else
+          hl.log().log("shot failed: " + error);
+      });
+    } else {
+      return bad();
+    }
+  }
+  // The input is over: close the window as the close box would.
+  hl.close(cursor);
+
+  try {
+    int code = vm::run_game(hl.platform(), data_dir);
+    hl.log().log("exit " + std::to_string(code));
+    return code;
+  } catch (const vm::HeadlessIdle&) {
+    hl.log().log("exit: the game stopped with nothing left to do");
+    return 3;
+  } catch (const std::exception& e) {
+    std::cerr << "velmora-play: " << e.what() << "\n";
+    return 3;
+  }
+}
