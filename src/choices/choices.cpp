@@ -13,7 +13,7 @@ namespace vm {
 
 namespace {
 
-constexpr int kPollMs = 50;          // the menu looks for a pick this often
+constexpr int kPollMs = 50;            // the menu looks for a pick this often
 constexpr int kPressedPauseMs = 1000;  // the pressed colour stays this long
 
 std::string trim_blanks(const std::string& s) {
@@ -37,7 +37,8 @@ void paint_box(Game& g, int k) {
   box.back_color = g.choice.box_colour[static_cast<size_t>(k)];
   box.clear();
   if (k < g.choice.shown) {
-    g.pf.text.draw_text(box.img, kChoiceLabelX, 0, g.choice.Choice_Rows[static_cast<size_t>(k)].label,
+    g.pf.text.draw_text(box.img, kChoiceLabelX, 0,
+                        g.choice.Choice_Rows[static_cast<size_t>(k)].label,
                         g.choice.text_colour[static_cast<size_t>(k)], label_font(g));
   }
 }

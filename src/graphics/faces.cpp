@@ -105,8 +105,8 @@ int change_face(Game& g) {
     Surface& mesh2 = sc.Mesh2;
     mesh2.place(mesh2.left, mesh2.top, 32, 32);
     const Surface& sheet = sc.Mesh1;
+    StepPacer pacer(g, 50, true);
     for (int k = 0; k <= 8; ++k) {
-      const uint32_t start = tick_count(g);
       for (int x = 0; x <= w; x += 32) {
         const int tw = x + 32 > w ? w - x : 32;
         for (int y = 0; y <= h; y += 32) {
@@ -117,8 +117,8 @@ int change_face(Game& g) {
           bit_blt(disp, x1 + x, y1 + y, tw, th, mesh2, 0, 0, SRCINVERT);
         }
       }
-      refresh(g);
-      pace_step(g, start, 50, true);
+      if (pacer.should_present(k, k == 8)) refresh(g);
+      pacer.finish_step(k, k == 8);
     }
   }
   bit_blt(disp, x1, y1, w, h, fd, 0, 0, SRCCOPY);

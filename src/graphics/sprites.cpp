@@ -55,12 +55,12 @@ void wipe_doll(Game& g, int j) {
     Surface& disp = sc.Doll_Disp[0];
     const int w = s.Doll_W[0], h = s.Doll_H[0];
     // Two-pixel bars from the top and from the bottom.
-    for (int i = 0; i <= h; i += 2) {
-      const uint32_t start = tick_count(g);
+    StepPacer pacer(g, 8, true);
+    for (int i = 0, step = 0; i <= h; i += 2, ++step) {
       bit_blt(disp, 0, 2 * i, w, 2, s.Doll_Back[0], 0, 2 * i, SRCCOPY);
       bit_blt(disp, 0, h - 2 * i, w, 2, s.Doll_Back[0], 0, h - 2 * i, SRCCOPY);
-      refresh(g);
-      pace_step(g, start, 8, true);
+      if (pacer.should_present(step, i + 2 > h)) refresh(g);
+      pacer.finish_step(step, i + 2 > h);
     }
     disp.visible = false;
     refresh(g);
@@ -69,12 +69,12 @@ void wipe_doll(Game& g, int j) {
     const int w = s.Doll_W[1], h = s.Doll_H[1];
     sc.Waku[0].visible = false;
     // Three-pixel bars from the left and from the right.
-    for (int i = 0; i <= w; i += 2) {
-      const uint32_t start = tick_count(g);
+    StepPacer pacer(g, 10, true);
+    for (int i = 0, step = 0; i <= w; i += 2, ++step) {
       bit_blt(disp, 2 * i, 0, 3, h, s.Doll_Back[1], 2 * i, 0, SRCCOPY);
       bit_blt(disp, w - 2 * i, 0, 3, h, s.Doll_Back[1], w - 2 * i, 0, SRCCOPY);
-      refresh(g);
-      pace_step(g, start, 10, true);
+      if (pacer.should_present(step, i + 2 > w)) refresh(g);
+      pacer.finish_step(step, i + 2 > w);
     }
     // Hidden before the backdrop is recomposed, so that no stripe of the
     // wiped sprite can be taken into the message window.

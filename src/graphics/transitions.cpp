@@ -130,11 +130,20 @@ void run_transition(Game& g) {
     refresh(g);
     do_events(g);
   } else {
-    for (int i = 0; i < t.steps; ++i) {
-      const uint32_t start = tick_count(g);
-      transition_step(g, code, i);
-      refresh(g);
-      if (t.budget_ms > 0 || t.events) pace_step(g, start, t.budget_ms, t.events);
+    if (t.budget_ms > 0) {
+      StepPacer pacer(g, t.budget_ms, t.events);
+      for (int i = 0; i < t.steps; ++i) {
+        transition_step(g, code, i);
+        if (pacer.should_present(i, i == t.steps - 1)) refresh(g);
+        pacer.finish_step(i, i == t.steps - 1);
+      }
+    } else {
+      // Unpaced effects show every step as fast as the screen takes them
+      // and hold the program until they are done.
+      for (int i = 0; i < t.steps; ++i) {
+        transition_step(g, code, i);
+        refresh(g);
+      }
     }
     if (code == "MS") {
       // The last mask is never drawn: a plain copy completes the picture.

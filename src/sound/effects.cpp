@@ -128,10 +128,14 @@ const std::vector<uint8_t>& effect_wave(int id) {
   static const std::vector<uint8_t> select = select_chime();
   static const std::vector<uint8_t> none;
   switch (id) {
-    case kEffectPress: return press;
-    case kEffectHover: return hover;
-    case kEffectSelect: return select;
-    default: return none;
+    case kEffectPress:
+      return press;
+    case kEffectHover:
+      return hover;
+    case kEffectSelect:
+      return select;
+    default:
+      return none;
   }
 }
 

@@ -15,8 +15,12 @@ namespace {
 constexpr int kFadeLevelMs = 100;  // each fade level is held a little over this
 constexpr int kFadePollMs = 10;
 
-bool music_on(const Game& g) { return g.sound.Music_On != 0; }
-bool sound_on(const Game& g) { return g.sound.Sound_On != 0; }
+bool music_on(const Game& g) {
+  return g.sound.Music_On != 0;
+}
+bool sound_on(const Game& g) {
+  return g.sound.Sound_On != 0;
+}
 
 std::string trimmed(const std::string& s) {
   size_t b = 0, e = s.size();
@@ -69,9 +73,13 @@ void open_mixer(Game& g) {
   g.sound.Saved_Volume = g.sound.Start_Volume;
 }
 
-bool get_volume(Game& g, uint32_t& level) { return g.pf.volume.get_volume(level); }
+bool get_volume(Game& g, uint32_t& level) {
+  return g.pf.volume.get_volume(level);
+}
 
-void set_volume(Game& g, uint32_t level) { g.pf.volume.set_volume(level); }
+void set_volume(Game& g, uint32_t level) {
+  g.pf.volume.set_volume(level);
+}
 
 void fade_out(Game& g, uint32_t level) {
   const uint32_t step = level / 8;

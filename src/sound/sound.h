@@ -37,8 +37,8 @@ inline constexpr const char* kMusicStopCommand = "stop midifile ";
 inline constexpr const char* kMusicCloseCommand = "close midifile";
 inline constexpr const char* kMusicStatusCommand = "status midifile mode";
 
-void open_mixer(Game& g);      // Start_Volume, Saved_Volume; no mixer: sounds off
-void sound_command(Game& g);   // the "a" rows (last character of Cur_Cmd)
+void open_mixer(Game& g);     // Start_Volume, Saved_Volume; no mixer: sounds off
+void sound_command(Game& g);  // the "a" rows (last character of Cur_Cmd)
 void play_music(Game& g, const std::string& path);
 void stop_music(Game& g);
 void restart_music(Game& g);

@@ -20,16 +20,17 @@ TEST(MessageFrame, BorderPiecesFromTheSheet) {
   EXPECT_EQ(w0.img.at(100, 1), sheet_pixel(16 + 100 % 16, 1));          // top edge
   EXPECT_EQ(w0.img.at(100, H - 7), sheet_pixel(16 + 100 % 16, 41));     // bottom edge
   EXPECT_EQ(w0.img.at(3, 50), sheet_pixel(3, 16 + 50 % 16));            // left edge
-  EXPECT_EQ(w0.img.at(W - 6, 50), sheet_pixel(42, 16 + 50 % 16));       // right edge
+  EXPECT_EQ(w0.img.at(W - 5, 50), sheet_pixel(43, 16 + 50 % 16));       // right edge
   // Where the sheet is black: the scene, untinted outside the inner area...
   EXPECT_EQ(w0.img.at(0, 0), scene(0, 0));
   EXPECT_EQ(w0.img.at(6, 4), scene(6, 4));
   // ...and tinted inside it.
   EXPECT_EQ(w0.img.at(7, 8), blend_pixel(scene(7, 8), kTint, 0.8f));
   // The open inner area: the scene under the tint at the window density.
-  for (int y : {8, 50, 99})
-    for (int x : {8, 65, 200, 423})
-      EXPECT_EQ(w0.img.at(x, y), blend_pixel(scene(x, y), kTint, 0.8f)) << x << "," << y;
+  const int open[][2] = {{20, 8}, {8, 50}, {423, 50}, {200, 99}, {65, 50}, {415, 90}};
+  for (const auto& p : open)
+    EXPECT_EQ(w0.img.at(p[0], p[1]), blend_pixel(scene(p[0], p[1]), kTint, 0.8f))
+        << p[0] << "," << p[1];
   // The blank panel is kept for clearing.
   EXPECT_EQ(r.g.screen.Waku[4].img.px, w0.img.px);
 }
@@ -78,9 +79,13 @@ TEST(MessageFrame, DemoSheetGivesAnOpaqueBorder) {
   for (int y = 0; y < 16; ++y)
     for (int x = 0; x < 16; ++x) {
       const uint32_t piece = tex.img.at(x, y) & 0xFFFFFF;
-      if (piece != 0) EXPECT_EQ(w0.img.at(x, y), piece);
+      if (piece != 0) {
+        EXPECT_EQ(w0.img.at(x, y), piece);
+      }
       const uint32_t br = tex.img.at(32 + x, 32 + y) & 0xFFFFFF;
-      if (br != 0) EXPECT_EQ(w0.img.at(416 + x, 92 + y), br);
+      if (br != 0) {
+        EXPECT_EQ(w0.img.at(416 + x, 92 + y), br);
+      }
     }
   EXPECT_EQ(w0.img.at(200, 50),
             blend_pixel(scene_pixel(395, 405), tex.img.at(24, 24) & 0xFFFFFF, 0.8f));

@@ -118,6 +118,7 @@ struct Rig {
       for (int x = 0; x < g.screen.Texture.width(); ++x)
         g.screen.Texture.img.at(x, y) = sheet_pixel(x, y);
     build_window_frame(g);
+    blocks.calls.clear();  // the layout's own mark
     hl.on_present = [this](const Image& f, uint32_t t) { frames.emplace_back(t, f); };
   }
   ~Rig() {

@@ -14,7 +14,7 @@ int line_y(int l) { return 18 * l + 18 + 2; }
 TEST(MessageText, TypedOneCharacterPerPresent) {
   Rig r;
   r.frames.clear();
-  r.click_window(1000);
+  r.click_window(400);  // before the mark first shows
   r.say(0, "あいう");
   // Three presents while typing, 40 ms apart; the click ended the wait.
   ASSERT_EQ(r.frames.size(), 3u);
@@ -29,7 +29,7 @@ TEST(MessageText, TypedOneCharacterPerPresent) {
         EXPECT_NE(px, kNarrationColour) << "frame " << k << " char " << i;
     }
   }
-  EXPECT_GE(r.hl.now(), 1000u);
+  EXPECT_GE(r.hl.now(), 400u);
   EXPECT_EQ(r.g.msg.Line_No, 1);
   EXPECT_EQ(r.g.msg.Choice_Armed, -1);
   EXPECT_EQ(r.g.msg.Msg_Busy, 0);
@@ -60,7 +60,7 @@ TEST(MessageText, LongTextTypesFasterOnLinesOf23) {
   r.frames.clear();
   std::string text;
   for (int i = 0; i < 24; ++i) text += "ア";
-  r.click_window(2000);
+  r.click_window(500);
   r.say(0, text);
   // Two lines, the second holding one character; 10 ms per character.
   ASSERT_EQ(r.frames.size(), 24u);
@@ -91,7 +91,7 @@ TEST(MessageText, WholeLinesWithoutTypingInModes1And2) {
     Rig r;
     r.g.input.Text_Mode = mode;
     r.frames.clear();
-    r.click_window(500);
+    r.click_window(300);
     r.say(0, "かきくけこ");
     ASSERT_EQ(r.frames.size(), 1u);
     EXPECT_EQ(r.frames[0].first, 0u);

@@ -44,8 +44,9 @@ class Sound : public ::testing::Test {
   fs::path dir;
 
   void SetUp() override {
-    dir = fs::temp_directory_path() / ("velmora_sound_" + std::to_string(getpid()) + "_" +
-                                       ::testing::UnitTest::GetInstance()->current_test_info()->name());
+    dir = fs::temp_directory_path() /
+          ("velmora_sound_" + std::to_string(getpid()) + "_" +
+           ::testing::UnitTest::GetInstance()->current_test_info()->name());
     fs::create_directories(dir);
     for (const char* name : {"title.mid", "town.mid"}) std::ofstream(dir / name) << "MThd";
     g.assets.Data_Dir = dir.string() + "/";
@@ -122,9 +123,9 @@ TEST_F(Sound, StartUpRowSelectsTuneOne) {
   open_mixer(g);
   row("aa");
   EXPECT_EQ(g.sound.Cur_Track, 1);
-  EXPECT_EQ(hl.music_commands(), (std::vector<std::string>{"status midifile mode",
-                                                           open_of("title.mid"),
-                                                           "play midifile from 0"}));
+  EXPECT_EQ(hl.music_commands(),
+            (std::vector<std::string>{"status midifile mode", open_of("title.mid"),
+                                      "play midifile from 0"}));
   EXPECT_EQ(music_mode(g), "PLAYING");
   EXPECT_TRUE(g.sound.Music_On);
 }
@@ -365,8 +366,8 @@ TEST(Effects, TheThreeSoundsHaveTheirFormatsAndLengths) {
     uint16_t bits;
     uint32_t data;
   };
-  for (const Want& want : {Want{100, 11025, 8, 1102}, Want{101, 11025, 16, 138},
-                           Want{102, 22050, 16, 2648}}) {
+  for (const Want& want :
+       {Want{100, 11025, 8, 1102}, Want{101, 11025, 16, 138}, Want{102, 22050, 16, 2648}}) {
     SCOPED_TRACE(want.id);
     const std::vector<uint8_t>& w = effect_wave(want.id);
     const WaveInfo i = parse(w);
@@ -380,7 +381,8 @@ TEST(Effects, TheThreeSoundsHaveTheirFormatsAndLengths) {
     // Audible, and ending at rest so it stops without a pop.
     int peak = 0, last = 0;
     for (size_t o = 44; o < w.size(); o += want.bits / 8) {
-      const int s = want.bits == 8 ? (w[o] - 128) * 256 : static_cast<int16_t>(w[o] | w[o + 1] << 8);
+      const int s =
+          want.bits == 8 ? (w[o] - 128) * 256 : static_cast<int16_t>(w[o] | w[o + 1] << 8);
       peak = std::max(peak, std::abs(s));
       last = s;
     }

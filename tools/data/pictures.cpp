@@ -859,10 +859,11 @@ Image paint_title() {
   Image img(640, 480);
   vertical_gradient(img, 0, 300, 0x141848, 0xF0A0B0);
   stars(img, 160, 150, 72);
-  sea(img, 300, 480, 0x4A4C8C, 0x1E2050, 720);
-  shore_town(img, 330, true, 721);
-  fill_rect(img, 0, 330, 640, 150, 0x161630);
-  lighthouse(img, 560, 330, 1.3, true);
+  sea(img, 300, 480, 0x6A5C9C, 0x1E2050, 720);
+  for (int y = 306; y < 470; y += 5)  // the moon's path on the water
+    fill_rect(img, 110 - (y - 300) / 8, y, (y - 300) / 4 + 4, 2, 0xE8E0C0);
+  fill_polygon(img, {{430, 300}, {640, 270}, {640, 480}, {560, 480}}, 0x1A1830);
+  lighthouse(img, 580, 282, 1.3, true);
   fill_ellipse(img, 110, 70, 26, 26, 0xFCF4D0);
   title_word(img, kPanelX, kPanelY, 0xF8E0A0, 0x2A1A3A);
   const char* sub = "A SUMMER BY THE SEA";

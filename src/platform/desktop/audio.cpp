@@ -11,7 +11,6 @@
 #include <unistd.h>
 
 #include <algorithm>
-#include <cstdio>
 #include <string>
 
 namespace vm {
@@ -85,18 +84,18 @@ class AudioDevice {
   Mix_Music* tune = nullptr;
 
  private:
-  // One line on standard error for the player and the same in the log.
+  // Said once. The desktop's log shows "warning: " lines to the player on
+  // standard error, so this is the only place the reason is written.
   void warn(const std::string& why) {
     if (warned_) return;
     warned_ = true;
-    std::fprintf(stderr, "velmora: warning: %s\n", why.c_str());
     log_.log("warning: " + why);
   }
 
   void apply_volume() {
     if (!open_) return;
-    const int v = static_cast<int>((uint64_t{level_} * MIX_MAX_VOLUME + kFullVolume / 2) /
-                                   kFullVolume);
+    const int v =
+        static_cast<int>((uint64_t{level_} * MIX_MAX_VOLUME + kFullVolume / 2) / kFullVolume);
     Mix_VolumeMusic(v);
     Mix_MasterVolume(v);
   }

@@ -1,0 +1,182 @@
+#include "assets/assets.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "app/game.h"
+#include "app/main_form.h"
+#include "assets/cp932.h"
+#include "platform/headless/headless.h"
+#include "test_support.h"
+
+namespace vm {
+namespace {
+
+using test::read_bytes;
+using test::TempDir;
+using test::write_bytes;
+
+std::vector<int> managed() { return managed_pictures_exit_order(); }
+
+// A data folder whose pictures are placeholders: the asset check only
+// touches their first two bytes.
+void make_folder(const TempDir& d, int sys_lines = 25) {
+  std::string sys;
+  const char* lines[25] = {"春野", "ひより", "ソラノ", "ミツ", "父", "103456", "tune1.mid", "",
+                           "", "", "", "", "", "", "", "", "", "", "", "", "", "", "", "", "keep"};
+  for (int i = 0; i < sys_lines; ++i) sys += utf8_to_cp932(lines[i]) + "\r\n";
+  write_bytes(d / "50.dat", sys);
+  write_bytes(d / "51.dat", invert_bytes("0010,,,,,,,,テスト,,,,\r\n9999,,,,,,,,,,,,\r\n"));
+  write_bytes(d / "52.dat", invert_bytes(""));
+  for (int n : managed()) write_bytes(d / (std::to_string(n) + ".dat"), "JFpicture");
+  write_bytes(d / "72.dat", "title");
+  write_bytes(d / "61.dat", "texture");
+  write_bytes(d / "tune1.mid", "MThd");
+}
+
+class Assets : public ::testing::Test {
+ protected:
+  TempDir dir;
+  Headless hl;
+  Game g{hl.platform()};
+  void SetUp() override { g.assets.Data_Dir = dir.path(); }
+  std::string last_dialog() const {
+    for (auto it = hl.log_lines().rbegin(); it != hl.log_lines().rend(); ++it)
+      if (it->find("dialog ") != std::string::npos) return it->substr(it->find("dialog "));
+    return "";
+  }
+};
+
+TEST(DataDir, SubFolderOrProgramFolder) {
+  TempDir d;
+  std::string base = d.path();
+  EXPECT_EQ(find_data_dir(base), base);
+  base.pop_back();
+  EXPECT_EQ(find_data_dir(base), base + "/");  // no doubled separator either way
+  std::filesystem::create_directory(d / "data");
+  EXPECT_EQ(find_data_dir(d.path()), d.path() + "data/");
+}
+
+TEST(Magic, InvertRestoreAndBlank) {
+  EXPECT_EQ(invert_bytes(std::string("\x00\xff\x41", 3)), std::string("\xff\x00\xbe", 3));
+  TempDir d;
+  write_bytes(d / "x.dat", "");
+  restore_magic(d / "x", 'b');  // an empty picture gets its two bytes
+  EXPECT_EQ(read_bytes(d / "x.dat"), "BM");
+  write_bytes(d / "y.dat", "JF rest");
+  restore_magic(d / "y", 'J');
+  EXPECT_EQ(read_bytes(d / "y.dat"), "\xff\xd8 rest");
+  blank_magic(d / "y");
+  EXPECT_EQ(read_bytes(d / "y.dat"), "JF rest");
+  EXPECT_THROW(blank_magic(d / "missing"), std::runtime_error);
+  EXPECT_FALSE(std::filesystem::exists(d / "missing.dat"));  // never created
+}
+
+TEST(Line6, FlagsBothWays) {
+  Headless hl;
+  Game g(hl.platform());
+  g.assets.Sys_Lines[6] = "103456";
+  read_line6(g.assets);
+  EXPECT_EQ(g.assets.Keep_Flag, -1);
+  EXPECT_EQ(g.assets.CG_Seen, (std::array<int16_t, 5>{-1, 0, 0, 0, 0}));
+  g.assets.Sys_Lines[6] = "000000";
+  read_line6(g.assets);
+  EXPECT_EQ(g.assets.Keep_Flag, 0);
+  EXPECT_EQ(g.assets.CG_Seen, (std::array<int16_t, 5>{-1, -1, -1, -1, -1}));
+  g.assets.CG_Seen = {0, 0, 0, 0, 0};
+  rebuild_line6(g);
+  EXPECT_EQ(g.assets.Sys_Lines[6], "023456");
+  g.assets.Keep_Flag = -1;
+  g.assets.CG_Seen[2] = -1;
+  rebuild_line6(g);
+  EXPECT_EQ(g.assets.Sys_Lines[6], "123056");
+}
+
+TEST_F(Assets, CheckRestoresPicturesAndReadsTheSystemFile) {
+  make_folder(dir);
+  check_assets(g);
+  for (int n : managed()) {
+    std::string bytes = read_bytes(dir / (std::to_string(n) + ".dat"));
+    EXPECT_EQ(bytes.substr(0, 2), n >= 70 ? "\xff\xd8" : "BM") << n;
+    EXPECT_EQ(bytes.substr(2), "picture");
+  }
+  EXPECT_EQ(read_bytes(dir / "72.dat"), "title");
+  EXPECT_EQ(read_bytes(dir / "61.dat"), "texture");
+  EXPECT_EQ(g.msg.Name_Table[1], "春野");
+  EXPECT_EQ(g.msg.Name_Table[2], "ひより");
+  EXPECT_EQ(g.msg.Name_Table[0], "");
+  EXPECT_EQ(g.assets.Track_Files[1], "tune1.mid");
+  EXPECT_EQ(g.assets.Keep_Flag, -1);
+  EXPECT_EQ(g.assets.CG_Seen[0], -1);
+  EXPECT_FALSE(std::filesystem::exists(dir / "51.cod"));
+  // A second start (after a crash) leaves every picture valid.
+  Game again(hl.platform());
+  again.assets.Data_Dir = dir.path();
+  check_assets(again);
+  EXPECT_EQ(read_bytes(dir / "11.dat").substr(0, 2), "BM");
+}
+
+TEST_F(Assets, MissingFileIsNamedAndNothingIsWritten) {
+  make_folder(dir);
+  std::filesystem::remove(dir / "52.dat");
+  std::string sys_before = read_bytes(dir / "50.dat");
+  EXPECT_THROW(check_assets(g), EndProcess);
+  EXPECT_EQ(last_dialog(), "dialog \"実行に必要なﾌｧｲﾙがありません. file" + dir.path() + "52\" -> ok (default)");
+  EXPECT_EQ(read_bytes(dir / "50.dat"), sys_before);
+  EXPECT_EQ(read_bytes(dir / "11.dat").substr(0, 2), "JF");
+
+  make_folder(dir);
+  std::filesystem::remove(dir / "41.dat");
+  Game g2(hl.platform());
+  g2.assets.Data_Dir = dir.path();
+  EXPECT_THROW(check_assets(g2), EndProcess);
+  EXPECT_NE(last_dialog().find("file" + dir.path() + "41\""), std::string::npos);
+  EXPECT_FALSE(std::filesystem::exists(dir / "42.dat") &&
+               read_bytes(dir / "42.dat").size() == 2);  // no stub pictures
+  EXPECT_EQ(read_bytes(dir / "50.dat"), sys_before);
+}
+
+TEST_F(Assets, ShortSystemFileAndMissingTune) {
+  make_folder(dir, 24);
+  EXPECT_THROW(check_assets(g), EndProcess);
+  EXPECT_NE(last_dialog().find("実行に必要なﾌｧｲﾙが異常です.(62)"), std::string::npos);
+  EXPECT_NE(last_dialog().find("50.dat line 25"), std::string::npos);
+
+  make_folder(dir);
+  std::filesystem::remove(dir / "tune1.mid");
+  Game g2(hl.platform());
+  g2.assets.Data_Dir = dir.path();
+  EXPECT_THROW(check_assets(g2), EndProcess);
+  EXPECT_NE(last_dialog().find("ﾌｧｲﾙがありません. filetune1.mid\""), std::string::npos);
+}
+
+TEST_F(Assets, ShutdownWritesLine6AndDisguisesPictures) {
+  make_folder(dir);
+  check_assets(g);
+  g.assets.CG_Seen = {0, -1, 0, 0, 0};
+  EXPECT_THROW(unload_main_form(g), EndProcess);
+  std::string sys = read_bytes(dir / "50.dat");
+  EXPECT_EQ(std::count(sys.begin(), sys.end(), '\n'), 25);
+  EXPECT_NE(sys.find("\r\n120456\r\n"), std::string::npos);
+  EXPECT_NE(sys.find("keep\r\n"), std::string::npos);
+  for (int n : managed())
+    EXPECT_EQ(read_bytes(dir / (std::to_string(n) + ".dat")).substr(0, 2), "JF") << n;
+  EXPECT_EQ(read_bytes(dir / "72.dat"), "title");
+  EXPECT_FALSE(std::filesystem::exists(dir / "50.dat.tmp"));
+}
+
+TEST_F(Assets, UnwritableSystemFileIsKeptAndReported) {
+  make_folder(dir);
+  check_assets(g);
+  std::string before = read_bytes(dir / "50.dat");
+  // A folder in the way of the temporary file makes the write fail, as a
+  // read-only data folder would (also for root).
+  std::filesystem::create_directory(dir / "50.dat.tmp");
+  EXPECT_THROW(unload_main_form(g), EndProcess);
+  EXPECT_EQ(read_bytes(dir / "50.dat"), before);
+  EXPECT_NE(last_dialog().find("50.dat"), std::string::npos);
+}
+
+}  // namespace
+}  // namespace vm

@@ -1,0 +1,304 @@
+// The choice menu played through the interpreter on the headless platform:
+// boxes shown in the message window, hover ticks, picking with the mouse,
+// skip mode stopping at the menu, and the story continuing at the target.
+
+#include "choices/choices.h"
+
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "app/game.h"
+#include "app/main_form.h"
+#include "assets/cp932.h"
+#include "platform/headless/headless.h"
+
+namespace vm {
+namespace {
+
+namespace fs = std::filesystem;
+
+// The main window's routing: a press or move on a choice label goes to the
+// menu's handlers, everything else to the main window.
+class Sink : public EventSink {
+ public:
+  explicit Sink(Game& g) : g_(g) {}
+  void on_event(const InputEvent& ev) override {
+    if (ev.kind == InputEvent::MouseMove) {
+      on_choice_mouse_move(g_, ev.x, ev.y);
+      return;
+    }
+    if (ev.kind == InputEvent::MouseDown && choice_at(g_, ev.x, ev.y) >= 0) {
+      on_choice_mouse_down(g_, ev.x, ev.y, ev.button);
+      return;
+    }
+    handle_event(g_, ev);
+  }
+
+ private:
+  Game& g_;
+};
+
+// A point on the label of box i: the message window stands at (195, 355),
+// box i at (11, 18 * (i + 2) + 2) inside it, its label 8 pixels in.
+constexpr int kLabelX = 195 + 11 + 20;
+int label_y(int i) {
+  return 355 + 18 * (i + 2) + 2 + 6;
+}
+
+struct Line {
+  uint32_t at;
+  std::string text;
+};
+
+class Choices : public ::testing::Test {
+ protected:
+  Headless hl;
+  Game g{hl.platform()};
+  Sink sink{g};
+  fs::path dir;
+
+  void SetUp() override {
+    dir = fs::temp_directory_path() / ("velmora_choices_" + std::to_string(getpid()));
+    fs::create_directories(dir);
+    std::ofstream(dir / "61.dat").close();  // an empty texture sheet is not loaded
+    g.assets.Data_Dir = dir.string() + "/";
+    hl.platform().window.set_sink(&sink);
+    hl.platform().window.set_menu(main_menu_items());
+    layout_screen(g);
+    g.screen.Waku[0].visible = true;
+    g.input.Text_Mode = 0;  // messages run straight through until the menu
+  }
+  void TearDown() override {
+    hl.platform().window.set_sink(nullptr);
+    std::error_code ec;
+    fs::remove_all(dir, ec);
+  }
+
+  // A message, then a menu of `count` choices leading to rows that each add
+  // to one counter and jump to the end.
+  void load(const std::string& count) {
+    const std::string script =
+        "0010,,,,,,,,分かれ道に出た。,,,,\r\n"
+        "0020,s,,,,,,," +
+        count +
+        ",,,,\r\n"
+        "0030,p2,,,,,,,kou,1,,,\r\n"
+        "0030,g0,0090,,,,,,,,,,\r\n"
+        "0040,p2,,,,,,,pap,1,,,\r\n"
+        "0040,g0,0090,,,,,,,,,,\r\n"
+        "0050,p2,,,,,,,rub,1,,,\r\n"
+        "0050,g0,0090,,,,,,,,,,\r\n"
+        "0090,,,,,,,,,,,,\r\n";
+    const std::string choices =
+        "0020,  左の道  ,0030\r\n"
+        "0020,まっすぐ行く道,0040\r\n"
+        "0020,右,0050\r\n";
+    load_tables(g.tables, utf8_to_cp932(script), utf8_to_cp932(choices));
+  }
+  int counters() const { return g.interp.kou * 1 + g.interp.pap * 2 + g.interp.rub * 3; }
+
+  std::vector<Line> log_with(const std::string& what) const {
+    std::vector<Line> out;
+    for (const std::string& l : hl.log_lines()) {
+      if (l.size() > 9 && l.compare(9, what.size(), what) == 0)
+        out.push_back({static_cast<uint32_t>(std::stoul(l.substr(0, 8))), l.substr(9)});
+    }
+    return out;
+  }
+  // Effects by their image sizes: 101 is 182 bytes, 102 is 2692 bytes.
+  std::vector<Line> effects(int id) const {
+    std::vector<Line> out;
+    const std::string size = "effect " + std::to_string(effect_wave(id).size()) + " bytes";
+    for (const Line& l : log_with(size)) out.push_back(l);
+    return out;
+  }
+};
+
+TEST_F(Choices, PickingTheSecondOfTwoContinuesAtItsTarget) {
+  load("2");
+  bool checked = false;
+  hl.at(100, [&] {
+    checked = true;
+    EXPECT_TRUE(g.screen.SelBox[0].visible);
+    EXPECT_TRUE(g.screen.SelBox[1].visible);
+    EXPECT_FALSE(g.screen.SelBox[2].visible);
+    EXPECT_EQ(g.choice.Sel_Choice, -1);
+    for (const char* item : {"prog_load", "prog_save", "speedup"})
+      EXPECT_FALSE(hl.menu_enabled(item)) << item;
+  });
+  hl.click(200, kLabelX, label_y(1));
+  run_script(g);
+  EXPECT_TRUE(checked);
+  EXPECT_EQ(counters(), 2);  // pap: the second choice's row
+  EXPECT_EQ(g.choice.Sel_Choice, 1);
+  for (const Surface& box : g.screen.SelBox) EXPECT_FALSE(box.visible);
+  for (const char* item : {"prog_load", "prog_save", "speedup"})
+    EXPECT_TRUE(hl.menu_enabled(item)) << item;
+  // The chime plays, then the pressed colour stays a second without events.
+  ASSERT_EQ(effects(kEffectSelect).size(), 1u);
+  EXPECT_EQ(effects(kEffectSelect)[0].at, 200u);
+  EXPECT_GE(hl.now(), 200u + 61u + 1000u);
+  EXPECT_EQ(g.msg.Choice_Armed, 0);
+  EXPECT_EQ(g.msg.Shown_Speaker, 0);
+}
+
+TEST_F(Choices, AllBoxesAreAsWideAsTheWidestTrimmedLabelPlusTen) {
+  load("3");
+  Font font = g.screen.Waku[0].font;
+  font.bold = true;
+  const int widest =
+      std::max({g.pf.text.text_width("左の道", font), g.pf.text.text_width("まっすぐ行く道", font),
+                g.pf.text.text_width("右", font)});
+  hl.at(100, [&] {
+    for (const Surface& box : g.screen.SelBox) {
+      EXPECT_TRUE(box.visible);
+      EXPECT_EQ(box.width(), widest + 10);
+      EXPECT_EQ(box.height(), 18);
+    }
+    EXPECT_EQ(g.choice.Choice_Rows[0].label, "左の道");
+    EXPECT_EQ(g.screen.SelBox[2].top, 18 * 4 + 2);
+    // White boxes with the label drawn in the normal colour.
+    const Image& frame = hl.last_frame();
+    EXPECT_EQ(frame.at(195 + 11 + 2, 355 + 38 + 2), 0xFFFFFFu);
+    bool label_pixels = false;
+    for (int x = 0; x < widest; ++x)
+      for (int y = 0; y < 17; ++y)
+        if (g.screen.SelBox[1].img.at(x, y) == kChoiceTextNormal) label_pixels = true;
+    EXPECT_TRUE(label_pixels);
+  });
+  hl.click(200, kLabelX, label_y(2));
+  run_script(g);
+  EXPECT_EQ(counters(), 3);  // rub: the third choice
+}
+
+TEST_F(Choices, HoveringHighlightsOneChoiceWithATick) {
+  load("3");
+  g.app.Menu_Hover = 5;
+  hl.move(100, kLabelX, label_y(0));
+  hl.at(150, [&] {
+    EXPECT_EQ(g.app.Menu_Hover, 0);
+    EXPECT_EQ(g.choice.text_colour[0], kChoiceTextHover);
+    EXPECT_EQ(g.screen.SelBox[0].img.at(2, 2), kChoiceBoxHover);
+    EXPECT_EQ(g.screen.SelBox[1].img.at(2, 2), kChoiceBoxNormal);
+    EXPECT_EQ(hl.last_frame().at(195 + 11 + 2, 355 + 38 + 2), kChoiceBoxHover);
+  });
+  hl.move(200, kLabelX, label_y(1));
+  hl.move(210, kLabelX, label_y(1) + 3);  // still on the same choice: nothing
+  hl.at(250, [&] {
+    EXPECT_EQ(g.app.Menu_Hover, 1);
+    EXPECT_EQ(g.choice.text_colour[0], kChoiceTextNormal);
+    EXPECT_EQ(g.screen.SelBox[0].img.at(2, 2), kChoiceBoxNormal);
+    EXPECT_EQ(g.screen.SelBox[1].img.at(2, 2), kChoiceBoxHover);
+  });
+  hl.click(300, kLabelX, label_y(1));
+  run_script(g);
+  const std::vector<Line> ticks = effects(kEffectHover);
+  ASSERT_EQ(ticks.size(), 2u);
+  EXPECT_EQ(ticks[0].at, 100u);
+  EXPECT_GE(ticks[1].at, 200u);  // at the menu's next poll
+  EXPECT_LT(ticks[1].at, 250u);
+  EXPECT_EQ(counters(), 2);
+}
+
+TEST_F(Choices, TheItemHighlightedLastIsNotHighlightedAgainUntilAnotherWas) {
+  load("2");
+  g.app.Menu_Hover = 0;  // left so by an earlier menu or the title
+  hl.move(100, kLabelX, label_y(0));
+  hl.at(150, [&] {
+    EXPECT_EQ(g.choice.text_colour[0], kChoiceTextNormal);
+    EXPECT_TRUE(effects(kEffectHover).empty());
+  });
+  hl.move(200, kLabelX, label_y(1));
+  hl.move(300, kLabelX, label_y(0));
+  hl.at(350, [&] {
+    EXPECT_EQ(g.choice.text_colour[0], kChoiceTextHover);
+    EXPECT_EQ(g.choice.text_colour[1], kChoiceTextNormal);
+  });
+  hl.click(400, kLabelX, label_y(0));
+  run_script(g);
+  EXPECT_EQ(effects(kEffectHover).size(), 2u);
+  EXPECT_EQ(counters(), 1);
+}
+
+TEST_F(Choices, RightButtonAndPointsBesideTheLabelDoNothing) {
+  load("2");
+  hl.click(100, kLabelX, label_y(0), kRightButton);
+  hl.click(150, 195 + 11 + 3, label_y(0));  // on the box, left of its label
+  hl.at(200, [&] {
+    EXPECT_EQ(g.choice.Sel_Choice, -1);
+    EXPECT_TRUE(g.screen.SelBox[0].visible);
+    EXPECT_TRUE(g.screen.Waku[0].visible);
+  });
+  hl.click(300, kLabelX, label_y(0));
+  run_script(g);
+  EXPECT_EQ(counters(), 1);
+  EXPECT_EQ(effects(kEffectSelect).size(), 1u);
+}
+
+TEST_F(Choices, AfterThePressMovesChangeNothingUntilTheNextMessage) {
+  load("2");
+  hl.click(100, kLabelX, label_y(0));
+  hl.move(600, kLabelX, label_y(1));  // arrives after the pause, as the menu closes
+  run_script(g);
+  EXPECT_EQ(counters(), 1);
+  EXPECT_TRUE(effects(kEffectHover).empty());
+  EXPECT_EQ(g.choice.text_colour[1], kChoiceTextNormal);
+  EXPECT_EQ(g.choice.text_colour[0], kChoiceTextPressed);
+}
+
+TEST_F(Choices, WithSoundEffectsOffTheMenuIsSilent) {
+  load("2");
+  g.sound.Sound_On = 0;
+  hl.move(100, kLabelX, label_y(1));
+  hl.click(200, kLabelX, label_y(1));
+  run_script(g);
+  EXPECT_EQ(counters(), 2);
+  EXPECT_EQ(g.choice.text_colour[1], kChoiceTextPressed);
+  EXPECT_EQ(hl.effects_played, 0);
+}
+
+TEST_F(Choices, ASingleChoiceShowsOnlyTheFirstBox) {
+  load("1");
+  hl.click(100, kLabelX, label_y(1));  // where a second box would stand
+  hl.at(200, [&] {
+    EXPECT_TRUE(g.screen.SelBox[0].visible);
+    EXPECT_FALSE(g.screen.SelBox[1].visible);
+    EXPECT_EQ(g.choice.Sel_Choice, -1);
+  });
+  hl.click(300, kLabelX, label_y(0));
+  run_script(g);
+  EXPECT_EQ(counters(), 1);
+}
+
+TEST_F(Choices, SkipModeStopsAtTheMenu) {
+  load("2");
+  g.input.Text_Mode = 3;
+  on_speedup(g);  // from character-by-character to skipping
+  ASSERT_EQ(g.input.Text_Mode, 0);
+  ASSERT_EQ(hl.menu_caption("speedup"), "スキップ停止");
+  hl.click(100, kLabelX, label_y(0));
+  run_script(g);
+  EXPECT_EQ(g.input.Text_Mode, 1);
+  EXPECT_EQ(hl.menu_caption("speedup"), "次の選択まで進む");
+  EXPECT_EQ(counters(), 1);
+}
+
+TEST_F(Choices, ACountTheMenuCannotShowIsRefusedAndTheStoryGoesOn) {
+  for (const char* count : {"0", "4", ""}) {
+    SCOPED_TRACE(count);
+    load(count);
+    g.interp.Script_Pos = 0;
+    g.interp.kou = 0;
+    run_script(g);
+    EXPECT_EQ(counters(), 1);  // the next row ran
+  }
+  EXPECT_EQ(log_with("dialog \"error(s?)\"").size(), 3u);
+}
+
+}  // namespace
+}  // namespace vm

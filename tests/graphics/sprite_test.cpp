@@ -1,0 +1,270 @@
+// Character sprites: placement and masking on exact pixels, the slot rules,
+// the two wipes, the message window's backdrop over a sprite, and the
+// diagnostics.
+#include "scene_fixture.h"
+
+namespace vm::test {
+namespace {
+
+class SpriteTest : public SceneTest {
+ protected:
+  void SetUp() override {
+    SceneTest::SetUp();
+    write_picture("11.dat", sprite_picture(180, 300, 240));
+    write_picture("12.dat", sprite_picture(160, 320, 220));
+    write_picture("21.dat", sprite_picture(220, 400, 200));
+    write_picture("22.dat", sprite_picture(150, 350, 180));
+    place(0, "");
+  }
+
+  // The screen with a sprite picture standing at x on the bottom edge.
+  static uint32_t over(const Image& sprite, int sx, int x, int y, uint32_t under) {
+    const int sy = 480 - sprite.h;
+    if (x < sx || x >= sx + sprite.w || y < sy) return under;
+    const uint32_t p = sprite.at(x - sx, y - sy);
+    return p == 0 ? under : p;
+  }
+};
+
+TEST_F(SpriteTest, LeftSpriteStandsOnTheBottomEdgeWithBlackTransparent) {
+  const Image s11 = sprite_picture(180, 300, 240);
+  EXPECT_EQ(doll(1, 1, "L"), kNothingToShow);
+  EXPECT_EQ(g.scene.Doll_Shown[0][0], 1);
+  EXPECT_EQ(g.scene.Doll_X[0], 0);
+  EXPECT_EQ(g.scene.Doll_Y[0], 180);
+  EXPECT_TRUE(g.screen.Doll_Disp[0].visible);
+  std::string first;
+  EXPECT_EQ(count_mismatches(hl.last_frame(),
+                             [&](int x, int y) { return over(s11, 0, x, y, old_px(x, y)); },
+                             &first),
+            0)
+      << first;
+  // The (1, 1, 1) pixel in the middle is opaque; the corner is transparent.
+  EXPECT_EQ(hl.last_frame().at(90, 180 + 150), rgb(1, 1, 1));
+  EXPECT_EQ(hl.last_frame().at(0, 180), old_px(0, 180));
+  EXPECT_EQ(hl.last_frame().at(0, 479), old_px(0, 479));
+  // Pic_Main itself is untouched by a sprite.
+  EXPECT_EQ(count_mismatches(g.screen.Pic_Main.img, old_px), 0);
+}
+
+TEST_F(SpriteTest, RightAndCentreSlotsStandAtTheirBaseColumns) {
+  const Image s21 = sprite_picture(220, 400, 200), s12 = sprite_picture(160, 320, 220);
+  doll(2, 1, "R");
+  doll(1, 2, "C");
+  EXPECT_EQ(g.scene.Doll_X[1], 350);
+  EXPECT_EQ(g.scene.Doll_Y[1], 80);
+  EXPECT_EQ(g.scene.Doll_X[2], 200);
+  EXPECT_EQ(g.scene.Doll_Y[2], 160);
+  // C lies above R in the stacking order, and each slot's box holds the
+  // screen as it was under it, so C's box covers R where they overlap.
+  EXPECT_EQ(count_mismatches(hl.last_frame(),
+                             [&](int x, int y) {
+                               const bool in_c = x >= 200 && x < 360 && y >= 160;
+                               return in_c ? over(s12, 200, x, y, old_px(x, y))
+                                           : over(s21, 350, x, y, old_px(x, y));
+                             }),
+            0);
+}
+
+TEST_F(SpriteTest, TheSamePoseAgainChangesNothingWhateverThePosition) {
+  doll(1, 1, "L");
+  const int before = hl.present_count();
+  doll(1, 1, "L");
+  doll(1, 1, "R");
+  EXPECT_EQ(hl.present_count(), before);
+  EXPECT_FALSE(g.screen.Doll_Disp[1].visible);
+  EXPECT_EQ(g.scene.Doll_Shown[0], (std::array<int16_t, 4>{1, 0, 0, 0}));
+}
+
+TEST_F(SpriteTest, AnotherPoseReplacesThePictureInTheSlotAtOnce) {
+  doll(1, 1, "L");
+  const uint32_t t0 = hl.now();
+  doll(1, 2, "L");
+  EXPECT_EQ(hl.now(), t0);
+  EXPECT_EQ(g.scene.Doll_Shown[0][0], 2);
+  const Image s12 = sprite_picture(160, 320, 220);
+  EXPECT_EQ(count_mismatches(hl.last_frame(),
+                             [&](int x, int y) { return over(s12, 0, x, y, old_px(x, y)); }),
+            0);
+}
+
+TEST_F(SpriteTest, AnotherCharacterTakesTheSlotAndTheTableRemembersBoth) {
+  doll(1, 1, "L");
+  doll(2, 1, "L");
+  EXPECT_EQ(g.scene.Doll_Shown[0][0], 1);
+  EXPECT_EQ(g.scene.Doll_Shown[1][0], 1);
+  // Hiding character 1 wipes slot L, which shows character 2.
+  doll(1, 0, "");
+  EXPECT_FALSE(g.screen.Doll_Disp[0].visible);
+  EXPECT_EQ(g.scene.Doll_Shown[0][0], 0);
+  EXPECT_EQ(g.scene.Doll_Shown[1][0], 1);
+}
+
+TEST_F(SpriteTest, LeftWipeSweepsTwoRowBarsFromTopAndBottom) {
+  const Image s11 = sprite_picture(180, 300, 240);
+  doll(1, 1, "L");
+  const int h = 300;
+  int index = 0;
+  const uint32_t t0 = hl.now();
+  hl.on_present = [&](const Image& frame, uint32_t) {
+    const int s = index++;
+    if (s != 10 && s != 74) return;
+    // Rows 4m, 4m + 1 from the top and H - 4m, H - 4m + 1 from the bottom,
+    // m <= s, show the screen again.
+    auto wiped = [&](int row) {
+      for (int m = 0; m <= s; ++m)
+        if (row == 4 * m || row == 4 * m + 1 || row == h - 4 * m || row == h - 4 * m + 1)
+          return true;
+      return false;
+    };
+    EXPECT_EQ(count_mismatches(frame,
+                               [&](int x, int y) {
+                                 return wiped(y - 180) ? old_px(x, y)
+                                                       : over(s11, 0, x, y, old_px(x, y));
+                               }),
+              0)
+        << "step " << s;
+  };
+  g.interp.Cur_Text = "";
+  doll(1, 0, "");
+  hl.on_present = nullptr;
+  EXPECT_EQ(index, h / 2 + 1 + 1);  // the steps, then the hidden surface
+  EXPECT_EQ(hl.now() - t0, 8u * (h / 2 + 1));
+  EXPECT_FALSE(g.screen.Doll_Disp[0].visible);
+  EXPECT_EQ(count_mismatches(hl.last_frame(), old_px), 0);
+}
+
+TEST_F(SpriteTest, RightWipeHidesTheWindowSweepsThreeColumnBarsAndRecomposes) {
+  const Image s21 = sprite_picture(220, 400, 200);
+  doll(2, 1, "R");
+  g.screen.Waku[0].visible = true;
+  const int w = 220;
+  int index = 0;
+  const uint32_t t0 = hl.now();
+  hl.on_present = [&](const Image& frame, uint32_t) {
+    const int s = index++;
+    if (s != 0 && s != 30) return;
+    auto wiped = [&](int col) {
+      for (int m = 0; m <= s; ++m)
+        if ((col >= 4 * m && col < 4 * m + 3) || (col >= w - 4 * m && col < w - 4 * m + 3))
+          return true;
+      return false;
+    };
+    EXPECT_EQ(count_mismatches(frame,
+                               [&](int x, int y) {
+                                 return wiped(x - 350) ? old_px(x, y)
+                                                       : over(s21, 350, x, y, old_px(x, y));
+                               }),
+              0)
+        << "step " << s;
+  };
+  doll(2, 0, "");
+  hl.on_present = nullptr;
+  EXPECT_FALSE(g.screen.Waku[0].visible);
+  EXPECT_FALSE(g.screen.Doll_Disp[1].visible);
+  EXPECT_EQ(g.scene.Doll_Shown[1][1], 0);
+  EXPECT_EQ(hl.now() - t0, 10u * (w / 2 + 1));
+  // The backdrop no longer holds the sprite.
+  g.screen.Waku[0].visible = true;
+  refresh(g);
+  const Image& win = g.screen.Waku[4].img;
+  EXPECT_EQ(count_mismatches(win,
+                             [&](int x, int y) {
+                               uint32_t v = old_px(195 + x, 355 + y);
+                               if (x >= 6 && x < 426 && y >= 6 && y < 102) v = mix(v, kTint, 0.8f);
+                               return (v & g.screen.Waku[3].img.at(x, y)) ^
+                                      g.screen.Waku[2].img.at(x, y);
+                             }),
+            0);
+}
+
+TEST_F(SpriteTest, WindowBackdropBlendsTheTintOverTheRightSprite) {
+  const Image s21 = sprite_picture(220, 400, 200);
+  g.options.Window_Density = 0.65f;
+  doll(2, 1, "R");
+  g.screen.Waku[0].visible = true;
+  refresh(g);
+  auto want = [&](int x, int y) {
+    uint32_t v = over(s21, 350, 195 + x, 355 + y, old_px(195 + x, 355 + y));
+    if (x >= 6 && x < 426 && y >= 6 && y < 102) v = mix(v, kTint, 0.65f);
+    return (v & g.screen.Waku[3].img.at(x, y)) ^ g.screen.Waku[2].img.at(x, y);
+  };
+  std::string first;
+  EXPECT_EQ(count_mismatches(g.screen.Waku[4].img, want, &first), 0) << first;
+  EXPECT_EQ(g.screen.Waku[0].img.px, g.screen.Waku[4].img.px);
+  // On screen: the frame colour on the border, the tinted sprite inside.
+  const Image& frame = hl.last_frame();
+  EXPECT_EQ(frame.at(195 + 3, 355 + 3), kFrameColour);
+  EXPECT_EQ(frame.at(195 + 250, 355 + 50), want(250, 50));
+  EXPECT_NE(want(250, 50), mix(old_px(445, 405), kTint, 0.65f));  // the sprite is there
+  EXPECT_EQ(g.msg.Shown_Speaker, 0);
+}
+
+TEST_F(SpriteTest, BackdropTakesSlotLeftUnlessTheTextAsksForRight) {
+  // A wide sprite at L reaches under the window.
+  write_picture("31.dat", sprite_picture(400, 300, 160));
+  const Image s31 = sprite_picture(400, 300, 160);
+  doll(3, 1, "L");
+  // "L" with nobody at R: the screen alone.
+  auto base = [&](bool with_l, int x, int y) {
+    return with_l ? over(s31, 0, 195 + x, 355 + y, old_px(195 + x, 355 + y))
+                  : old_px(195 + x, 355 + y);
+  };
+  auto inner_tint = [&](int x, int y) { return mix(base(false, x, y), kTint, 0.8f); };
+  EXPECT_EQ(g.screen.Waku[4].img.at(250, 50), inner_tint(250, 50));
+  // Any other text (here a centre sprite) takes slot L.
+  doll(2, 2, "C");
+  EXPECT_EQ(g.screen.Waku[4].img.at(100, 50), mix(base(true, 100, 50), kTint, 0.8f));
+  EXPECT_NE(base(true, 100, 50), base(false, 100, 50));
+}
+
+TEST_F(SpriteTest, HidingSomeoneShownNowhereSaysSoAndDoesNothingElse) {
+  const int before = hl.present_count();
+  doll(3, 0, "");
+  EXPECT_TRUE(logged("dialog \"Doll not hide.\""));
+  EXPECT_EQ(hl.present_count(), before);
+  EXPECT_EQ(g.scene.Doll_Shown[2][3], 0);
+}
+
+TEST_F(SpriteTest, UnknownPositionCodeIsReportedAndDrawsNothing) {
+  const int before = hl.present_count();
+  doll(1, 1, "l");
+  EXPECT_TRUE(logged("dialog \"Doll disp position ignore.\""));
+  EXPECT_EQ(hl.present_count(), before);
+  EXPECT_EQ(g.scene.Doll_Shown[0][3], 1);
+  for (const Surface& d : g.screen.Doll_Disp) EXPECT_FALSE(d.visible);
+}
+
+TEST_F(SpriteTest, MissingSpritePictureIsReportedWithItsScriptLine) {
+  g.interp.cur_line = 77;
+  EXPECT_EQ(doll(4, 2, "R"), kNothingToShow);
+  EXPECT_TRUE(logged("42.dat"));
+  EXPECT_TRUE(logged("51.dat line 77"));
+  EXPECT_EQ(g.scene.Doll_Shown[3][1], 0);
+  EXPECT_FALSE(g.screen.Doll_Disp[1].visible);
+}
+
+TEST_F(SpriteTest, CharacterOutsideTheTableIsReported) {
+  g.interp.cur_line = 9;
+  EXPECT_EQ(doll(9, 1, "L"), kNothingToShow);
+  EXPECT_EQ(doll(0, 0, ""), kNothingToShow);
+  EXPECT_TRUE(logged("51.dat line 9"));
+  for (const Surface& d : g.screen.Doll_Disp) EXPECT_FALSE(d.visible);
+}
+
+TEST_F(SpriteTest, SpriteWiderThanTheScreenEdgeIsClipped) {
+  write_picture("41.dat", sprite_picture(400, 520, 120));
+  doll(4, 1, "R");
+  EXPECT_EQ(g.scene.Doll_Y[1], -40);
+  const Image s41 = sprite_picture(400, 520, 120);
+  EXPECT_EQ(count_mismatches(hl.last_frame(),
+                             [&](int x, int y) {
+                               if (x < 350) return old_px(x, y);
+                               const uint32_t p = s41.at(x - 350, y + 40);
+                               return p ? p : old_px(x, y);
+                             }),
+            0);
+}
+
+}  // namespace
+}  // namespace vm::test

@@ -1,0 +1,161 @@
+#include <gtest/gtest.h>
+
+#include "../message/message_rig.h"
+
+namespace vm::msgtest {
+namespace {
+
+TEST(InputWait, LeftClickOnTheWindowReleases) {
+  Rig r;
+  r.click_window(300);
+  wait_click(r.g);
+  EXPECT_EQ(r.g.input.Click_Wait, 0);
+  EXPECT_GE(r.hl.now(), 300u);
+  EXPECT_LT(r.hl.now(), 320u);
+}
+
+TEST(InputWait, LeftClickOnTheSceneReleases) {
+  Rig r;
+  r.click_scene(200);
+  wait_click(r.g);
+  EXPECT_GE(r.hl.now(), 200u);
+  EXPECT_LT(r.hl.now(), 220u);
+}
+
+TEST(InputWait, EnterAndSpaceReleaseOtherKeysDoNot) {
+  for (int key : {int{kKeyReturn}, int{kKeySpace}}) {
+    Rig r;
+    r.hl.key(100, kKeyEscape);
+    r.hl.key(150, 'A');
+    r.hl.click(160, 320, 100, kMiddleButton);
+    r.hl.key(400, key);
+    wait_click(r.g);
+    EXPECT_GE(r.hl.now(), 400u) << key;
+    EXPECT_LT(r.hl.now(), 420u) << key;
+  }
+}
+
+TEST(InputWait, EnterWithNoWaitPendingChangesNothing) {
+  Rig r;
+  r.hl.key(0, kKeyReturn);
+  r.hl.key(0, kKeySpace);
+  do_events(r.g);
+  EXPECT_EQ(r.g.input.Click_Wait, 0);
+  EXPECT_EQ(r.g.input.Text_Mode, 3);
+  EXPECT_EQ(r.g.input.Wnd_Hidden, 0);
+  EXPECT_EQ(r.g.msg.Line_No, 0);
+}
+
+TEST(InputWait, MarkBlinksOnceASecondFromHalfASecond) {
+  Rig r;
+  std::vector<std::pair<uint32_t, bool>> seen;
+  for (uint32_t t : {490u, 510u, 990u, 1010u, 1490u, 1510u, 2090u})
+    r.hl.at(t, [&, t] { seen.emplace_back(t, r.g.screen.Blinker.visible); });
+  r.click_window(2100);
+  wait_click(r.g);
+  const std::vector<std::pair<uint32_t, bool>> want = {
+      {490, false}, {510, true}, {990, true}, {1010, false}, {1490, false}, {1510, true},
+      {2090, true}};
+  EXPECT_EQ(seen, want);
+  // Hidden once the wait ends, although it was showing at the click.
+  EXPECT_FALSE(r.g.screen.Blinker.visible);
+  // And on screen: the mark's pixels no longer differ from the panel.
+  const int bx = r.g.screen.Blinker.left, by = r.g.screen.Blinker.top;
+  for (int y = 0; y < r.g.screen.Blinker.height(); ++y)
+    for (int x = 0; x < r.g.screen.Blinker.width(); ++x)
+      ASSERT_EQ(r.shown(bx + x, by + y), r.g.screen.Waku[0].img.at(bx + x, by + y));
+  // The timer is off: nothing ticks any more.
+  r.hl.at(5000, [] {});
+  EXPECT_THROW(
+      {
+        for (;;) r.pf.window.wait_events();
+      },
+      HeadlessIdle);
+  EXPECT_FALSE(r.g.screen.Blinker.visible);
+}
+
+TEST(InputWait, MarkShowsOnScreenInItsColour) {
+  Rig r(true);
+  bool found = false;
+  r.hl.at(600, [&] {
+    const Image& f = r.hl.last_frame();
+    for (int y = 0; y < 18; ++y)
+      for (int x = 0; x < 18; ++x)
+        if (f.at(195 + 407 + x, 355 + 83 + y) == 0x1993D0u) found = true;
+  });
+  r.click_window(700);
+  wait_click(r.g);
+  EXPECT_TRUE(found);
+}
+
+TEST(InputWait, RightClickHidesAndShowsKeepingTheWait) {
+  Rig r;
+  r.g.screen.Waku[0].visible = true;
+  r.pf.window.set_menu_enabled("opt_menu", true);
+  bool hidden_ok = false, shown_ok = false;
+  r.click_window(100, kRightButton);
+  r.hl.at(150, [&] {
+    hidden_ok = !r.g.screen.Waku[0].visible && r.g.input.Wnd_Hidden == -1 &&
+                !r.hl.menu_enabled("opt_menu") &&
+                r.hl.last_frame().at(400, 400) == scene_pixel(400, 400);
+  });
+  // While hidden, left clicks and keys do nothing.
+  r.click_scene(200);
+  r.hl.key(250, kKeyReturn);
+  r.click_scene(300, kRightButton);
+  r.hl.at(350, [&] {
+    shown_ok = r.g.screen.Waku[0].visible && r.g.input.Wnd_Hidden == 0 &&
+               r.hl.menu_enabled("opt_menu") && r.g.input.Click_Wait == -1 &&
+               r.hl.last_frame().at(400, 400) == r.g.screen.Waku[0].img.at(205, 45);
+  });
+  r.click_scene(800);
+  wait_click(r.g);
+  EXPECT_TRUE(hidden_ok);
+  EXPECT_TRUE(shown_ok);
+  EXPECT_GE(r.hl.now(), 800u);
+  EXPECT_LT(r.hl.now(), 820u);
+}
+
+TEST(InputWait, RightClickOnTheSceneWhileShownDoesNothing) {
+  Rig r;
+  r.g.screen.Waku[0].visible = true;
+  r.click_scene(0, kRightButton);
+  do_events(r.g);
+  EXPECT_TRUE(r.g.screen.Waku[0].visible);
+  EXPECT_EQ(r.g.input.Wnd_Hidden, 0);
+}
+
+TEST(InputWait, ClickOnTheMarkCountsAsTheWindow) {
+  Rig r;
+  r.g.screen.Waku[0].visible = true;
+  r.g.screen.Blinker.visible = true;
+  on_mouse_down(r.g, &r.g.screen.Blinker, kRightButton);
+  EXPECT_EQ(r.g.input.Wnd_Hidden, -1);
+  EXPECT_FALSE(r.g.screen.Waku[0].visible);
+  on_mouse_down(r.g, &r.g.screen.Doll_Disp[1], kRightButton);
+  EXPECT_EQ(r.g.input.Wnd_Hidden, 0);
+  r.g.input.Click_Wait = -1;
+  on_mouse_down(r.g, &r.g.screen.SelBox[2], kLeftButton);
+  EXPECT_EQ(r.g.input.Click_Wait, 0);
+  // Other surfaces (the title picture) are not the game screen.
+  r.g.input.Click_Wait = -1;
+  on_mouse_down(r.g, &r.g.screen.Title, kLeftButton);
+  EXPECT_EQ(r.g.input.Click_Wait, -1);
+}
+
+TEST(InputWait, SpeedupTogglesSkip) {
+  Rig r;
+  r.hl.menu(100, "speedup");
+  wait_click(r.g);
+  EXPECT_GE(r.hl.now(), 100u);
+  EXPECT_LT(r.hl.now(), 120u);
+  EXPECT_EQ(r.g.input.Text_Mode, 0);
+  EXPECT_EQ(r.hl.menu_caption("speedup"), "スキップ停止");
+  on_speedup(r.g);
+  EXPECT_EQ(r.g.input.Text_Mode, 1);
+  EXPECT_EQ(r.g.input.Click_Wait, -1);
+  EXPECT_EQ(r.hl.menu_caption("speedup"), "次の選択まで進む");
+}
+
+}  // namespace
+}  // namespace vm::msgtest

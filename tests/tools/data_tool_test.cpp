@@ -1,0 +1,369 @@
+// The data tool against real folders: the demo it writes, the check's
+// reports on broken data, and the unpack/pack round trip.
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <sstream>
+
+#include "assets/assets.h"
+#include "assets/cp932.h"
+#include "data/data_tool.h"
+#include "data/layout.h"
+#include "data/midi.h"
+#include "data/pictures.h"
+#include "platform/common/pixbuf_pictures.h"
+
+namespace vm::datatool {
+namespace {
+
+namespace fs = std::filesystem;
+
+std::string temp_dir(const std::string& name) {
+  const fs::path p =
+      fs::temp_directory_path() / ("velmora-data-" + std::to_string(getpid()) + "-" + name);
+  fs::remove_all(p);
+  return p.string();
+}
+
+std::vector<std::string> names_in(const std::string& dir) {
+  std::vector<std::string> names;
+  for (const auto& e : fs::directory_iterator(dir)) names.push_back(e.path().filename().string());
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
+// Both folders hold the same names with the same bytes.
+void expect_same_folders(const std::string& a, const std::string& b) {
+  ASSERT_EQ(names_in(a), names_in(b));
+  for (const std::string& n : names_in(a))
+    EXPECT_TRUE(read_bytes(join_path(a, n)) == read_bytes(join_path(b, n))) << n;
+}
+
+class DataToolTest : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite() {
+    demo_ = new std::string(temp_dir("demo"));
+    write_demo(*demo_);
+  }
+  static void TearDownTestSuite() {
+    fs::remove_all(*demo_);
+    delete demo_;
+  }
+
+  // A copy of the demo to break.
+  std::string copy_of_demo(const std::string& name) {
+    const std::string dir = temp_dir(name);
+    fs::copy(*demo_, dir);
+    made_.push_back(dir);
+    return dir;
+  }
+  void TearDown() override {
+    for (const std::string& d : made_) fs::remove_all(d);
+  }
+
+  // The decoded script of a folder as lines (without CR LF), and back.
+  static std::vector<std::string> script_lines(const std::string& dir, const char* file = "51.dat") {
+    const std::string text = cp932_to_utf8(invert_bytes(read_bytes(join_path(dir, file))));
+    std::vector<std::string> lines;
+    std::istringstream in(text);
+    for (std::string l; std::getline(in, l);) lines.push_back(l.substr(0, l.size() - 1));
+    return lines;
+  }
+  static void put_script(const std::string& dir, const std::vector<std::string>& lines,
+                         const char* file = "51.dat") {
+    std::string text;
+    for (const std::string& l : lines) text += l + "\r\n";
+    write_bytes(join_path(dir, file), invert_bytes(utf8_to_cp932(text)));
+  }
+  // 1-based number of the first script line that starts with prefix.
+  static int line_of(const std::vector<std::string>& lines, const std::string& prefix) {
+    for (size_t i = 0; i < lines.size(); ++i)
+      if (lines[i].rfind(prefix, 0) == 0) return static_cast<int>(i + 1);
+    ADD_FAILURE() << "no line starts with " << prefix;
+    return 0;
+  }
+
+  static std::string* demo_;
+  std::vector<std::string> made_;
+};
+
+std::string* DataToolTest::demo_ = nullptr;
+
+TEST_F(DataToolTest, DemoIsByteIdenticalOnEveryRunAndComplete) {
+  const std::string again = temp_dir("again");
+  made_.push_back(again);
+  std::ostringstream out, err;
+  ASSERT_EQ(data_tool_main({"demo", again}, out, err), 0) << err.str();
+  expect_same_folders(*demo_, again);
+
+  std::vector<std::string> expected = {"50.dat", "51.dat", "52.dat"};
+  for (const PictureSpec& s : picture_specs()) expected.push_back(dat_name(s.number));
+  for (const std::string& t : demo_tune_names()) expected.push_back(t);
+  std::sort(expected.begin(), expected.end());
+  EXPECT_EQ(names_in(*demo_), expected);
+}
+
+TEST_F(DataToolTest, SystemFileHasTwentyFiveLinesInTheCodePage) {
+  const std::string bytes = read_bytes(join_path(*demo_, "50.dat"));
+  EXPECT_EQ(std::count(bytes.begin(), bytes.end(), '\n'), 25);
+  EXPECT_EQ(std::count(bytes.begin(), bytes.end(), '\r'), 25);
+  const std::string text = cp932_to_utf8(bytes);
+  EXPECT_EQ(text.rfind("春野\r\nひより\r\n", 0), 0u);
+  EXPECT_NE(text.find("\r\n023456\r\ntitle.mid\r\ntown.mid\r\n"), std::string::npos);
+  // The script starts with its heading line and ends with the end marker.
+  const std::vector<std::string> lines = script_lines(*demo_);
+  EXPECT_EQ(lines.front().rfind("num,", 0), 0u);
+  EXPECT_EQ(lines.back(), "9999,,,,,,,,END,,,,");
+}
+
+TEST_F(DataToolTest, CheckPassesOnTheDemo) {
+  EXPECT_EQ(check_folder(*demo_), std::vector<std::string>{});
+  std::ostringstream out, err;
+  EXPECT_EQ(data_tool_main({"check", *demo_}, out, err), 0);
+  EXPECT_EQ(out.str(), "ok\n");
+}
+
+TEST_F(DataToolTest, CheckNamesTheLineAndFieldOfBrokenRows) {
+  const std::string dir = copy_of_demo("broken");
+  std::vector<std::string> lines = script_lines(dir);
+  const int place = line_of(lines, "0100,,,3,");
+  lines[place - 1] = "0100,,,x3,,,,,VB,,,,";
+  const int jump = line_of(lines, "0100,g0,0300");
+  lines[jump - 1] = "0100,g0,0555,,,,,,,,,,";
+  const int value = line_of(lines, "0100,p2");
+  lines[value - 1] = "0100,p2,,,,,,,pap,one,,,";
+  const int shortrow = line_of(lines, "0200,,,,,,,1,");
+  lines[shortrow - 1].pop_back();  // 12 fields
+  const int down = line_of(lines, "0020,");
+  lines[down - 1].replace(0, 4, "0005");
+  put_script(dir, lines);
+  fs::remove(join_path(dir, "77.dat"));
+
+  const std::vector<std::string> expected = {
+      "51.dat:" + std::to_string(down) +
+          ": field 1 (num): NUM 0005 after NUM 0010: NUMs must ascend and the rows of one NUM "
+          "stand together",
+      "51.dat:" + std::to_string(shortrow) + ": 12 fields, expected 13",
+      "51.dat:" + std::to_string(place) + ": field 4 (place): \"x3\" is not a background number 0..15",
+      "51.dat:" + std::to_string(value) + ": field 10 (value): \"one\" is not a number",
+      "51.dat:" + std::to_string(jump) + ": field 3 (jump): NUM 0555 is not in the script",
+      "51.dat:" + std::to_string(line_of(lines, "0200,,,,,,,,MS")) +
+          ": field 4 (place): background 7 needs 77.dat",
+      "77.dat: missing",
+  };
+  EXPECT_EQ(check_folder(dir), expected);
+
+  std::ostringstream out, err;
+  EXPECT_EQ(data_tool_main({"check", dir}, out, err), 1);
+  EXPECT_EQ(out.str().find("ok"), std::string::npos);
+  EXPECT_NE(out.str().find("77.dat: missing\n"), std::string::npos);
+}
+
+TEST_F(DataToolTest, CheckFollowsChoicesCommandsAndTheSystemFile) {
+  const std::string dir = copy_of_demo("choices");
+  std::vector<std::string> choices = script_lines(dir, "52.dat");
+  choices.erase(choices.begin() + 3);  // 0390 keeps two of its three rows
+  choices[0] = "0090,ミツと海へ行く,0150";
+  put_script(dir, choices, "52.dat");
+  std::vector<std::string> lines = script_lines(dir);
+  const int cmd = line_of(lines, "0300,g1");
+  lines[cmd - 1] = "0300,x1,,,,,,,,,,,";
+  const int test = line_of(lines, "0800,i1,0870");
+  lines[test - 1] = "0800,i1,0870,,,,,,hap,2,,,";
+  put_script(dir, lines);
+  std::string sys = read_bytes(join_path(dir, "50.dat"));
+  sys.replace(sys.find("023456"), 6, "023457");
+  sys.replace(sys.find("sad.mid"), 7, "sob.mid");
+  write_bytes(join_path(dir, "50.dat"), sys);
+
+  const std::vector<std::string> expected = {
+      "50.dat:6: \"023457\" is not a flag line: \"0\" or \"1\", then \"0\" (seen) or the digits "
+      "2..6 in their places",
+      "50.dat:11: names \"sob.mid\", which is not in the folder",
+      "52.dat:1: field 3 (target): NUM 0150 is not in 51.dat",
+      "51.dat:" + std::to_string(cmd) + ": field 2 (cmd): unknown command \"x1\"",
+      "51.dat:" + std::to_string(line_of(lines, "0390,s")) +
+          ": field 9 (text): 3 choices, but 52.dat has 2 rows with key 0390",
+      "51.dat:" + std::to_string(test) +
+          ": field 9 (text): \"hap\" is no counter i1 can test (kou, pap, rub)",
+  };
+  EXPECT_EQ(check_folder(dir), expected);
+}
+
+TEST_F(DataToolTest, CheckRejectsPicturesThatDoNotDecodeAndBrokenMusic) {
+  const std::string dir = copy_of_demo("pictures");
+  std::string face = read_bytes(join_path(dir, "60.dat"));
+  write_bytes(join_path(dir, "60.dat"), face.substr(0, 40));
+  write_bytes(join_path(dir, "61.dat"), encode_bmp(Image(100, 100)));
+  const std::string tune = read_bytes(join_path(dir, "velloria.mid"));
+  write_bytes(join_path(dir, "velloria.mid"), tune.substr(0, tune.size() - 4));
+  const std::vector<std::string> problems = check_folder(dir);
+  ASSERT_EQ(problems.size(), 3u);
+  EXPECT_EQ(problems[0].rfind("60.dat: not a picture: ", 0), 0u) << problems[0];
+  EXPECT_EQ(problems[1], "61.dat: texture sheet is 100x100, expected 280x370");
+  EXPECT_EQ(problems[2].rfind("velloria.mid: not a MIDI file: ", 0), 0u) << problems[2];
+}
+
+TEST_F(DataToolTest, UnpackThenPackGivesTheSameFolderByteForByte) {
+  const std::string open = temp_dir("open"), packed = temp_dir("packed");
+  made_.push_back(open);
+  made_.push_back(packed);
+  std::ostringstream out, err;
+  ASSERT_EQ(data_tool_main({"unpack", *demo_, open}, out, err), 0) << err.str();
+  ASSERT_EQ(data_tool_main({"pack", open, packed}, out, err), 0) << err.str() << out.str();
+  expect_same_folders(*demo_, packed);
+
+  // The editable forms: UTF-8 text and pictures with their real magic.
+  const std::string script = read_bytes(join_path(open, "script.csv"));
+  EXPECT_EQ(script.rfind("num,cmd,jump,", 0), 0u);
+  EXPECT_NE(script.find("港町ヴェルモラの夏は"), std::string::npos);
+  EXPECT_EQ(read_bytes(join_path(open, "system.txt")).rfind("春野\r\n", 0), 0u);
+  EXPECT_EQ(read_bytes(join_path(open, "11.bmp")).substr(0, 2), "BM");
+  EXPECT_EQ(read_bytes(join_path(open, "70.jpg")).substr(0, 2), "\xFF\xD8");
+  EXPECT_EQ(read_bytes(join_path(open, "72.jpg")), read_bytes(join_path(*demo_, "72.dat")));
+  EXPECT_EQ(read_bytes(join_path(open, "61.bmp")), read_bytes(join_path(*demo_, "61.dat")));
+  EXPECT_EQ(read_bytes(join_path(open, "town.mid")), read_bytes(join_path(*demo_, "town.mid")));
+}
+
+TEST_F(DataToolTest, ConversionRefusesWhatWouldNotComeBackUnchanged) {
+  const std::string open = temp_dir("refuse"), packed = temp_dir("refused");
+  made_.push_back(open);
+  made_.push_back(packed);
+  unpack_folder(*demo_, open);
+  // A character the game's code page cannot hold.
+  std::string script = read_bytes(join_path(open, "script.csv"));
+  script.replace(script.find("港町"), 6, "港\xF0\x9F\x8C\x8A");
+  write_bytes(join_path(open, "script.csv"), script);
+  std::ostringstream out, err;
+  EXPECT_EQ(data_tool_main({"pack", open, packed}, out, err), 1);
+  EXPECT_NE(err.str().find("script.csv"), std::string::npos) << err.str();
+
+  // A folder whose pictures are in their running form is not at rest.
+  const std::string running = copy_of_demo("running");
+  restore_magic(join_path(running, "11"), 'B');
+  EXPECT_THROW(unpack_folder(running, temp_dir("never")), std::runtime_error);
+  fs::remove_all(temp_dir("never"));
+  // A JPEG offered for a sprite is refused on packing.
+  const std::string fresh = temp_dir("fresh");
+  made_.push_back(fresh);
+  unpack_folder(*demo_, fresh);
+  fs::rename(join_path(fresh, "70.jpg"), join_path(fresh, "12.jpg"));
+  fs::remove(join_path(fresh, "12.bmp"));
+  EXPECT_THROW(pack_folder(fresh, packed), std::runtime_error);
+}
+
+TEST_F(DataToolTest, UsageErrorsExitNonZero) {
+  std::ostringstream out, err;
+  EXPECT_EQ(data_tool_main({}, out, err), 2);
+  EXPECT_EQ(data_tool_main({"frobnicate", "x"}, out, err), 2);
+  EXPECT_NE(err.str().find("unknown command \"frobnicate\""), std::string::npos);
+  EXPECT_EQ(data_tool_main({"check"}, out, err), 2);
+  EXPECT_EQ(data_tool_main({"unpack", "/nonexistent/velmora", temp_dir("x")}, out, err), 1);
+}
+
+TEST_F(DataToolTest, PicturesAreDisguisedAtRestAndDecodeAtTheirSizes) {
+  for (const PictureSpec& s : picture_specs()) {
+    std::string bytes = read_bytes(join_path(*demo_, dat_name(s.number)));
+    if (s.disguised) {
+      ASSERT_EQ(bytes.substr(0, 2), "JF") << s.number;
+      bytes.replace(0, 2, s.kind == 'B' ? "BM" : "\xFF\xD8");
+    } else {
+      EXPECT_EQ(bytes.substr(0, 2), s.kind == 'B' ? "BM" : "\xFF\xD8") << s.number;
+    }
+    Image img;
+    std::string error;
+    ASSERT_TRUE(decode_picture(std::vector<uint8_t>(bytes.begin(), bytes.end()), img, error))
+        << s.number << ": " << error;
+    if (s.w) EXPECT_EQ(img.w, s.w) << s.number;
+    if (s.h) EXPECT_EQ(img.h, s.h) << s.number;
+    if (s.number >= 70 && s.number != 72) {
+      const bool full = s.number >= 74 && s.number <= 79;
+      EXPECT_EQ(img.h, full ? 480 : 345) << s.number;
+    }
+  }
+}
+
+TEST_F(DataToolTest, SpritesFacesAndTextureHaveTheirPiecesInPlace) {
+  // Sprites: transparent black around the figure, the face area filled.
+  for (int key : {11, 12, 21, 22, 31, 32, 41, 42}) {
+    const Image img = paint_sprite(key / 10, key % 10);
+    EXPECT_EQ(img.w, kSpriteW);
+    EXPECT_EQ(img.h, kSpriteH);
+    EXPECT_EQ(img.at(0, 0), 0u) << key;
+    EXPECT_EQ(img.at(kSpriteW - 1, 0), 0u) << key;
+    const FaceArea fa = face_area(key);
+    EXPECT_NE(img.at((fa.x1 + fa.x2) / 2, (fa.y1 + fa.y2) / 2), 0u) << key;
+    EXPECT_NE(img.at(fa.x1 + fa.w() / 2, kSpriteH - 1), 0u) << key;  // stands on the bottom edge
+  }
+  EXPECT_NE(paint_sprite(1, 1).px, paint_sprite(1, 2).px);
+
+  // Face sheet: every face drawn in its column, all of them different.
+  const Image sheet = paint_face_sheet();
+  for (int key : {11, 12, 21, 22, 31, 32, 41}) {
+    const FaceArea fa = face_area(key);
+    std::vector<std::vector<uint32_t>> faces;
+    for (int f = 0; f < kFacesPerColumn; ++f) {
+      EXPECT_EQ(sheet.at(fa.sheet_x, f * fa.h()), 0u);  // corner outside the oval
+      std::vector<uint32_t> px;
+      for (int y = 0; y < fa.h(); ++y)
+        for (int x = 0; x < fa.w(); ++x) px.push_back(sheet.at(fa.sheet_x + x, f * fa.h() + y));
+      EXPECT_NE(px[fa.h() / 2 * fa.w() + fa.w() / 2], 0u);
+      for (const auto& other : faces) EXPECT_NE(px, other) << key << " face " << f + 1;
+      faces.push_back(px);
+    }
+  }
+
+  // Texture sheet: tint, transparent frame inside, menu items.
+  const Image tex = paint_texture_sheet();
+  EXPECT_EQ(tex.at(24, 24), kWindowTint);
+  EXPECT_EQ(tex.at(0, 0), 0u);    // rounded corner
+  EXPECT_NE(tex.at(20, 2), 0u);   // top edge line
+  EXPECT_EQ(tex.at(20, 7), 0u);   // transparent under the lines
+  EXPECT_NE(tex.at(44, 24), 0u);  // right edge line
+  EXPECT_EQ(tex.at(12, 12), 0u);  // inner part of the corner piece
+  for (int i = 0; i < 4; ++i) {
+    EXPECT_NE(tex.at(55, 230 + 35 * i + 17), tex.at(175, 230 + 35 * i + 17));
+    EXPECT_NE(tex.at(5, 230 + 35 * i + 5), 0u);
+  }
+  EXPECT_NE(tex.at(96 + 10, 10), 0u);  // wall tile
+}
+
+TEST_F(DataToolTest, MusicFilesAreStandardMidiOfTwentyToSixtySeconds) {
+  for (const std::string& name : demo_tune_names()) {
+    const std::string bytes = read_bytes(join_path(*demo_, name));
+    MidiInfo info;
+    std::string error;
+    ASSERT_TRUE(read_midi(bytes, info, error)) << name << ": " << error;
+    EXPECT_EQ(info.format, 1) << name;
+    EXPECT_GE(info.tracks, 4) << name;
+    EXPECT_EQ(info.division, 480) << name;
+    EXPECT_GE(info.seconds, 20.0) << name;
+    EXPECT_LE(info.seconds, 60.0) << name;
+    EXPECT_GT(info.notes, 100) << name;
+    // Track lengths add up to the file: header, then chunks back to back.
+    size_t p = 14;
+    for (int t = 0; t < info.tracks; ++t) {
+      ASSERT_EQ(bytes.substr(p, 4), "MTrk");
+      const auto b = [&](size_t i) { return static_cast<uint32_t>(static_cast<uint8_t>(bytes[i])); };
+      const uint32_t len = b(p + 4) << 24 | b(p + 5) << 16 | b(p + 6) << 8 | b(p + 7);
+      p += 8 + len;
+      EXPECT_EQ(bytes.substr(p - 3, 3), std::string("\xFF\x2F\x00", 3)) << name;
+    }
+    EXPECT_EQ(p, bytes.size()) << name;
+  }
+  EXPECT_NE(compose_tune("title.mid"), compose_tune("town.mid"));
+
+  MidiInfo info;
+  std::string error;
+  EXPECT_FALSE(read_midi("MThd", info, error));
+  const std::vector<std::vector<MidiEvent>> one = {{{0, {0x90, 60, 100}}, {480, {0x80, 60, 64}}}};
+  ASSERT_TRUE(read_midi(write_midi(one, 960), info, error)) << error;
+  EXPECT_EQ(info.last_tick, 960u);
+  EXPECT_DOUBLE_EQ(info.seconds, 1.0);  // 120 per minute without a tempo event
+  EXPECT_EQ(info.notes, 1);
+}
+
+}  // namespace
+}  // namespace vm::datatool
