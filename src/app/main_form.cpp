@@ -6,6 +6,7 @@
 #include "app/game.h"
 #include "assets/assets.h"
 #include "assets/data_error.h"
+#include "choices/choices.h"
 #include "graphics/scene.h"
 #include "message/message.h"
 #include "script/input.h"
@@ -187,9 +188,14 @@ void form_load(Game& g, const std::string& data_dir) {
 void handle_event(Game& g, const InputEvent& ev) {
   switch (ev.kind) {
     case InputEvent::MouseDown:
-      on_mouse_down(g, surface_at(g.screen, ev.x, ev.y), ev.button);
+      // A choice label takes its own clicks; they never reach the window.
+      if (choice_at(g, ev.x, ev.y) >= 0)
+        on_choice_mouse_down(g, ev.x, ev.y, ev.button);
+      else
+        on_mouse_down(g, surface_at(g.screen, ev.x, ev.y), ev.button);
       break;
     case InputEvent::MouseMove:
+      on_choice_mouse_move(g, ev.x, ev.y);
       break;
     case InputEvent::KeyDown:
       on_key_down(g, ev.key);

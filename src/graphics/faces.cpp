@@ -21,14 +21,22 @@ constexpr int kFaceAreas[7][5] = {
 // Face_Rect row of a sprite; pictures without a column of their own use row 0.
 int face_row(int key) {
   switch (key) {
-    case 11: return 0;
-    case 12: return 1;
-    case 21: return 2;
-    case 22: return 3;
-    case 31: return 4;
-    case 32: return 5;
-    case 41: return 6;
-    default: return 0;
+    case 11:
+      return 0;
+    case 12:
+      return 1;
+    case 21:
+      return 2;
+    case 22:
+      return 3;
+    case 31:
+      return 4;
+    case 32:
+      return 5;
+    case 41:
+      return 6;
+    default:
+      return 0;
   }
 }
 

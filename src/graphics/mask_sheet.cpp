@@ -36,13 +36,16 @@ constexpr uint32_t kBlack = 0x000000;
 
 }  // namespace
 
-const std::array<const char*, 8>& mask_cell(int k) { return kCells.at(static_cast<size_t>(k)); }
+const std::array<const char*, 8>& mask_cell(int k) {
+  return kCells.at(static_cast<size_t>(k));
+}
 
 void load_mask_sheet(Surface& mesh1) {
   mesh1.place(mesh1.left, mesh1.top, kMaskSheetW, kMaskSheetH);
   for (int y = 0; y < 32; ++y) {
     for (int x = 0; x < kMaskSheetW; ++x) {
-      const bool fresh = kCells[static_cast<size_t>(x / 32)][static_cast<size_t>(y % 8)][x % 8] == '#';
+      const bool fresh =
+          kCells[static_cast<size_t>(x / 32)][static_cast<size_t>(y % 8)][x % 8] == '#';
       mesh1.img.at(x, y + 32) = fresh ? kWhite : kBlack;  // new picture shows
       mesh1.img.at(x, y) = fresh ? kBlack : kWhite;       // old picture stays
     }

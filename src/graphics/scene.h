@@ -87,9 +87,9 @@ void ensure_mask_sheet(Game& g);
 // --- transition steps, also timed by the benchmark --------------------------
 
 struct TransitionInfo {
-  int steps = 1;       // presents of the effect (IC: its two phases)
-  int budget_ms = 0;   // per-step pace; 0 when the effect is not paced
-  bool events = false; // whether pending window events run between steps
+  int steps = 1;        // presents of the effect (IC: its two phases)
+  int budget_ms = 0;    // per-step pace; 0 when the effect is not paced
+  bool events = false;  // whether pending window events run between steps
 };
 TransitionInfo transition_info(const std::string& code);
 // Draws step i of the effect from Pic_Back onto Pic_Main, without presenting.

@@ -177,8 +177,8 @@ void rebuild_window_back(Game& g) {
 
   bit_blt(waku, 0, 0, wr.w, wr.h, sc.Pic_Main, wr.x, wr.y, SRCCOPY);
   if (with_sprite)
-    bit_blt(waku, s.Doll_X[k] - wr.x, 0, s.Doll_W[k], wr.h, sc.Doll_Disp[k], 0,
-            wr.y - s.Doll_Y[k], SRCCOPY);
+    bit_blt(waku, s.Doll_X[k] - wr.x, 0, s.Doll_W[k], wr.h, sc.Doll_Disp[k], 0, wr.y - s.Doll_Y[k],
+            SRCCOPY);
   blend_region(waku, 6, 6, wr.w - 12, wr.h - 12, sc.Waku[1], 0, 0, g.options.Window_Density, 0);
   bit_blt(waku, 0, 0, wr.w, wr.h, sc.Waku[3], 0, 0, SRCAND);
   bit_blt(waku, 0, 0, wr.w, wr.h, sc.Waku[2], 0, 0, SRCINVERT);

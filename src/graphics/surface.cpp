@@ -18,8 +18,7 @@ namespace {
 constexpr uint32_t kRgbMask = 0x00FFFFFFu;
 
 // Clips a copy of w x h from (sx, sy) to (dx, dy) against both pictures.
-bool clip(const Image& dst, int& dx, int& dy, int& w, int& h, const Image& src, int& sx,
-          int& sy) {
+bool clip(const Image& dst, int& dx, int& dy, int& w, int& h, const Image& src, int& sx, int& sy) {
   if (w <= 0 || h <= 0) return false;
   if (sx < 0) {
     dx -= sx;
@@ -51,7 +50,8 @@ bool clip(const Image& dst, int& dx, int& dy, int& w, int& h, const Image& src, 
 Image snapshot(const Image& src, int sx, int sy, int w, int h) {
   Image tmp(w, h);
   for (int y = 0; y < h; ++y)
-    std::memcpy(&tmp.px[static_cast<size_t>(y) * w], &src.px[static_cast<size_t>(sy + y) * src.w + sx],
+    std::memcpy(&tmp.px[static_cast<size_t>(y) * w],
+                &src.px[static_cast<size_t>(sy + y) * src.w + sx],
                 static_cast<size_t>(w) * sizeof(uint32_t));
   return tmp;
 }
@@ -74,7 +74,39 @@ struct BlendParams {
   bool integer = false;
   uint32_t a = 0;
   uint32_t b = 0;
+  // Narrow form of the same: with d * 2^24 + (s - d) * a, the result is
+  // d + t(s - d) whenever (s - d) * a / 2^24 is never exactly half-way, and
+  // t(e) = round(e * a / 2^24) depends on e in [-255, 255] alone. When a
+  // 16-bit multiplier k reproduces t for all 511 values of e (checked below,
+  // each call), a rounding 16-bit multiply gives every result exactly.
+  bool narrow = false;
+  int16_t k = 0;
 };
+
+// Looks for a 16-bit k with (e * k + 2^14) >> 15 == round(e * a / 2^24) for
+// every e, a tie-free a being required; the check covers every channel pair.
+void find_narrow(BlendParams& p) {
+  const int64_t a = p.a;
+  for (int64_t e = -255; e <= 255; ++e) {
+    const int64_t prod = e * a;
+    if ((prod & 0xFFFFFF) == 0x800000) return;  // an exact half: the tie needs d
+  }
+  const int64_t base = a >> 9;
+  for (int64_t k : {base, base + 1, base - 1}) {
+    if (k <= 0 || k > 32767) continue;
+    bool exact = true;
+    for (int64_t e = -255; e <= 255 && exact; ++e) {
+      const int64_t want = (e * a + 0x800000) >> 24;
+      const int64_t got = (e * k + 0x4000) >> 15;
+      exact = want == got;
+    }
+    if (exact) {
+      p.narrow = true;
+      p.k = static_cast<int16_t>(k);
+      return;
+    }
+  }
+}
 
 BlendParams make_params(float alpha) {
   BlendParams p;
@@ -85,12 +117,15 @@ BlendParams make_params(float alpha) {
     p.integer = true;
     p.a = static_cast<uint32_t>(std::ldexp(static_cast<double>(alpha), 24));
     p.b = (1u << 24) - p.a;
+    find_narrow(p);
   }
   return p;
 }
 
 // Round-half-even of n / 2^24.
-inline uint32_t round_q24(uint32_t n) { return (n + 0x7FFFFFu + ((n >> 24) & 1u)) >> 24; }
+inline uint32_t round_q24(uint32_t n) {
+  return (n + 0x7FFFFFu + ((n >> 24) & 1u)) >> 24;
+}
 
 inline uint32_t blend_pixel_int(uint32_t d, uint32_t s, const BlendParams& p) {
   uint32_t out = 0;
@@ -128,11 +163,34 @@ void blend_row_portable(uint32_t* d, const uint32_t* s, int n, const BlendParams
 
 #if VM_HAVE_X86
 
+// Eight pixels at a time in 16-bit lanes: d + round((s - d) * k / 2^15).
+__attribute__((target("avx2"))) void blend_row_avx2_narrow(uint32_t* d, const uint32_t* s, int n,
+                                                           const BlendParams& p, bool keyed) {
+  const __m256i k = _mm256_set1_epi16(p.k);
+  const __m256i rgb_mask = _mm256_set1_epi32(static_cast<int>(kRgbMask));
+  const __m256i zero = _mm256_setzero_si256();
+  int i = 0;
+  for (; i + 8 <= n; i += 8) {
+    const __m256i dv = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(d + i));
+    const __m256i sv = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(s + i));
+    const __m256i dl = _mm256_unpacklo_epi8(dv, zero), dh = _mm256_unpackhi_epi8(dv, zero);
+    const __m256i sl = _mm256_unpacklo_epi8(sv, zero), sh = _mm256_unpackhi_epi8(sv, zero);
+    const __m256i rl = _mm256_add_epi16(dl, _mm256_mulhrs_epi16(_mm256_sub_epi16(sl, dl), k));
+    const __m256i rh = _mm256_add_epi16(dh, _mm256_mulhrs_epi16(_mm256_sub_epi16(sh, dh), k));
+    __m256i out = _mm256_and_si256(_mm256_packus_epi16(rl, rh), rgb_mask);
+    if (keyed) {
+      const __m256i black = _mm256_cmpeq_epi32(_mm256_and_si256(sv, rgb_mask), zero);
+      out = _mm256_blendv_epi8(out, dv, black);
+    }
+    _mm256_storeu_si256(reinterpret_cast<__m256i*>(d + i), out);
+  }
+  blend_row_portable(d + i, s + i, n - i, p, keyed);
+}
+
 // Eight pixels at a time in 32-bit lanes: each lane is one channel (the
 // reserved top byte rides along and is masked off at the end).
 __attribute__((target("avx2"))) void blend_row_avx2_int(uint32_t* d, const uint32_t* s, int n,
                                                         const BlendParams& p, bool keyed) {
-  const __m256i vb = _mm256_set1_epi32(static_cast<int>(p.b));
   const __m256i va = _mm256_set1_epi32(static_cast<int>(p.a));
   const __m256i half = _mm256_set1_epi32(0x7FFFFF);
   const __m256i one = _mm256_set1_epi32(1);
@@ -150,15 +208,17 @@ __attribute__((target("avx2"))) void blend_row_avx2_int(uint32_t* d, const uint3
       const __m128i s2 = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(s + i + 2 * k));
       const __m256i dc = _mm256_cvtepu8_epi32(d2);
       const __m256i sc = _mm256_cvtepu8_epi32(s2);
-      const __m256i nsum =
-          _mm256_add_epi32(_mm256_mullo_epi32(dc, vb), _mm256_mullo_epi32(sc, va));
+      // d * (2^24 - a) + s * a = d * 2^24 + (s - d) * a; the true value lies
+      // in [0, 2^32), so the wrapping 32-bit arithmetic gives it exactly.
+      const __m256i nsum = _mm256_add_epi32(_mm256_slli_epi32(dc, 24),
+                                            _mm256_mullo_epi32(_mm256_sub_epi32(sc, dc), va));
       const __m256i odd = _mm256_and_si256(_mm256_srli_epi32(nsum, 24), one);
       q[k] = _mm256_srli_epi32(_mm256_add_epi32(_mm256_add_epi32(nsum, half), odd), 24);
     }
     // q[k] holds pixels 2k and 2k+1 (four channels each) as 32-bit values.
     const __m256i w01 = _mm256_packus_epi32(q[0], q[1]);  // lanes: p0 p2 | p1 p3
     const __m256i w23 = _mm256_packus_epi32(q[2], q[3]);  // lanes: p4 p6 | p5 p7
-    __m256i bytes = _mm256_packus_epi16(w01, w23);         // p0 p2 p4 p6 | p1 p3 p5 p7
+    __m256i bytes = _mm256_packus_epi16(w01, w23);        // p0 p2 p4 p6 | p1 p3 p5 p7
     bytes = _mm256_permutevar8x32_epi32(bytes, order);
     bytes = _mm256_and_si256(bytes, rgb_mask);
     if (keyed) {
@@ -213,7 +273,9 @@ BlendKernel g_kernel = BlendKernel::Auto;
 void blend_row(uint32_t* d, const uint32_t* s, int n, const BlendParams& p, bool keyed) {
 #if VM_HAVE_X86
   if (g_kernel == BlendKernel::Auto && cpu_has_avx2()) {
-    if (p.integer)
+    if (p.narrow)
+      blend_row_avx2_narrow(d, s, n, p, keyed);
+    else if (p.integer)
       blend_row_avx2_int(d, s, n, p, keyed);
     else
       blend_row_avx2_double(d, s, n, p, keyed);
@@ -225,7 +287,9 @@ void blend_row(uint32_t* d, const uint32_t* s, int n, const BlendParams& p, bool
 
 }  // namespace
 
-void set_blend_kernel(BlendKernel kernel) { g_kernel = kernel; }
+void set_blend_kernel(BlendKernel kernel) {
+  g_kernel = kernel;
+}
 
 void bit_blt(Surface& dst, int dx, int dy, int w, int h, const Surface& src, int sx, int sy,
              Rop rop) {

@@ -2,7 +2,6 @@
 // rectangles of Pic_Back (the next screen) onto Pic_Main (the screen) in
 // its own order; the paced ones hold each step to a budget so that a fast
 // machine shows them at the intended speed.
-#include <algorithm>
 #include <cstdio>
 
 #include "app/game.h"
@@ -33,9 +32,9 @@ void darken_back(Game& g) {
   s.Pixel_Count = read_pixels(g.screen.Pic_Back, s.Pixel_Buf);
   // The count is W x H; element W x H is the spare word, harmless to touch.
   for (int32_t p = 0; p <= s.Pixel_Count && static_cast<size_t>(p) < s.Pixel_Buf.size(); ++p) {
-    const uint32_t c = s.Pixel_Buf[static_cast<size_t>(p)];
+    uint32_t& c = s.Pixel_Buf[static_cast<size_t>(p)];
     auto dim = [](uint8_t v) { return static_cast<uint8_t>(v > 100 ? v - 100 : 0); };
-    s.Pixel_Buf[static_cast<size_t>(p)] = rgb(dim(red_of(c)), dim(green_of(c)), dim(blue_of(c)));
+    c = rgb(dim(red_of(c)), dim(green_of(c)), dim(blue_of(c)));
   }
   if (s.Pixel_Count >= 0) write_pixels(g.screen.Pic_Back, s.Pixel_Buf);
 }
@@ -176,15 +175,14 @@ int change_place(Game& g) {
 
   // The screen as the player sees it becomes one picture, sprites included.
   for (int j = 0; j < 3; ++j) {
-    Surface& d = sc.Doll_Disp[static_cast<size_t>(j)];
+    Surface& d = sc.Doll_Disp[j];
     if (!d.visible) continue;
-    bit_blt(sc.Pic_Main, s.Doll_X[static_cast<size_t>(j)], s.Doll_Y[static_cast<size_t>(j)],
-            s.Doll_W[static_cast<size_t>(j)], s.Doll_H[static_cast<size_t>(j)], d, 0, 0, SRCCOPY);
+    bit_blt(sc.Pic_Main, s.Doll_X[j], s.Doll_Y[j], s.Doll_W[j], s.Doll_H[j], d, 0, 0, SRCCOPY);
     d.visible = false;
     refresh(g);
   }
   sc.Waku[0].visible = false;
-  if (n >= 5 && n <= 9) g.assets.CG_Seen[static_cast<size_t>(n - 5)] = -1;
+  if (n >= 5 && n <= 9) g.assets.CG_Seen[n - 5] = -1;  // the gallery's pictures
   if (g.input.Clicker >= 0) g.pf.window.set_timer_enabled(g.input.Clicker, false);
   sc.Blinker.visible = false;
 
@@ -199,8 +197,7 @@ int change_place(Game& g) {
   g.msg.Line_No = 0;
   g.msg.Shown_Speaker = 0;
   rebuild_window_back(g);
-  for (int r = 0; r < 7; ++r)
-    for (int j = 0; j < 3; ++j) s.Doll_Shown[static_cast<size_t>(r)][static_cast<size_t>(j)] = 0;
+  clear_sprites(g);  // nobody stands on the new background yet
   return kNothingToShow;
 }
 

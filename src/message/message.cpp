@@ -32,14 +32,9 @@ void draw_string(Game& g, int x, int y, const std::string& s, uint32_t colour) {
 // Cell_Size pixels, with the shadow one pixel right and down.
 void draw_piece(Game& g, const std::vector<std::string>& chars, size_t first, size_t count,
                 uint32_t colour, int delay_ms) {
-  const MessageState& m = g.msg;
-  const int cell = m.Cell_Size;
-  const int y = cell * m.Line_No + kTextY;
   if (g.input.Text_Mode == 3) {
     for (size_t i = 0; i < count; ++i) {
-      const int x = static_cast<int>(i) * cell + kTextX;
-      draw_string(g, x + 1, y + 1, chars[first + i], kShadowColour);
-      draw_string(g, x, y, chars[first + i], colour);
+      draw_cell(g, static_cast<int>(i), chars[first + i], colour);
       refresh(g);
       // The typing pause lets no event run: a click waits for the click wait.
       sleep_ms(g, delay_ms);
@@ -47,9 +42,10 @@ void draw_piece(Game& g, const std::vector<std::string>& chars, size_t first, si
     return;
   }
   // The whole line at once: the shadow line first, then the text over it.
+  const int cell = g.msg.Cell_Size;
+  const int y = cell * g.msg.Line_No + kTextY;
   for (size_t i = 0; i < count; ++i)
-    draw_string(g, static_cast<int>(i) * cell + kTextX + 1, y + 1, chars[first + i],
-                kShadowColour);
+    draw_string(g, static_cast<int>(i) * cell + kTextX + 1, y + 1, chars[first + i], kShadowColour);
   for (size_t i = 0; i < count; ++i)
     draw_string(g, static_cast<int>(i) * cell + kTextX, y, chars[first + i], colour);
   refresh(g);
@@ -63,14 +59,24 @@ int visible_rows(const Game& g) {
 
 }  // namespace
 
+void draw_cell(Game& g, int index, const std::string& ch, uint32_t colour) {
+  const int cell = g.msg.Cell_Size;
+  const int x = index * cell + kTextX;
+  const int y = cell * g.msg.Line_No + kTextY;
+  draw_string(g, x + 1, y + 1, ch, kShadowColour);
+  draw_string(g, x, y, ch, colour);
+}
+
 std::vector<std::string> split_chars(const std::string& utf8) {
   std::vector<std::string> out;
   size_t i = 0;
   while (i < utf8.size()) {
     const auto lead = static_cast<unsigned char>(utf8[i]);
-    size_t len = lead < 0x80 ? 1 : (lead >> 5) == 0x6 ? 2 : (lead >> 4) == 0xE ? 3
-                               : (lead >> 3) == 0x1E ? 4
-                                                     : 1;
+    size_t len = lead < 0x80           ? 1
+                 : (lead >> 5) == 0x6  ? 2
+                 : (lead >> 4) == 0xE  ? 3
+                 : (lead >> 3) == 0x1E ? 4
+                                       : 1;
     // A broken sequence counts byte by byte rather than swallowing its
     // neighbours.
     if (i + len > utf8.size()) len = 1;
@@ -87,17 +93,26 @@ std::vector<std::string> split_chars(const std::string& utf8) {
 
 std::string speaker_label(const Game& g, int code) {
   switch (code) {
-    case 1: return "【ソラノ】";
-    case 2: return "【ミツ】";
-    case 3: return "【" + g.msg.Name_Table[2] + "】";
-    case 4: return "【ソラノの父】";
-    case 5: return "【ミツの父】";
-    case 6: return "【女の子】";
-    default: return "";
+    case 1:
+      return "【ソラノ】";
+    case 2:
+      return "【ミツ】";
+    case 3:
+      return "【" + g.msg.Name_Table[2] + "】";
+    case 4:
+      return "【ソラノの父】";
+    case 5:
+      return "【ミツの父】";
+    case 6:
+      return "【女の子】";
+    default:
+      return "";
   }
 }
 
-uint32_t speaker_colour(int code) { return (code >= 1 && code <= 6) ? 0x000000u : kNarrationColour; }
+uint32_t speaker_colour(int code) {
+  return (code >= 1 && code <= 6) ? 0x000000u : kNarrationColour;
+}
 
 void show_message(Game& g) {
   if (g.interp.Cur_Text.empty()) return;
@@ -168,8 +183,8 @@ void tint_window_panel(Game& g) {
   auto& waku = g.screen.Waku;
   const MessageState& m = g.msg;
   const int w = m.width, h = m.height;
-  blend_region(waku[0], kPanelInset, kPanelInset, w - 2 * kPanelInset, h - 2 * kPanelInset,
-               waku[1], 0, 0, g.options.Window_Density, 0);
+  blend_region(waku[0], kPanelInset, kPanelInset, w - 2 * kPanelInset, h - 2 * kPanelInset, waku[1],
+               0, 0, g.options.Window_Density, 0);
   // The border goes on opaquely: AND with the mask clears the border's area,
   // XOR then writes the border there; black border pixels change nothing.
   bit_blt(waku[0], 0, 0, w, h, waku[3], 0, 0, SRCAND);

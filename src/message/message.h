@@ -30,6 +30,9 @@ void show_message(Game& g);
 void draw_message(Game& g, const std::string& label, const std::string& text, uint32_t colour);
 // Clears the window once a page is full (or more than full).
 void page_check(Game& g);
+// One typed character: its shadow, then the character, in cell index of the
+// line Line_No (no repaint).
+void draw_cell(Game& g, int index, const std::string& ch, uint32_t colour);
 
 // The frame from the texture sheet and the tinted panel over the scene.
 void build_window_frame(Game& g);

@@ -22,22 +22,11 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// The main window's routing: a press or move on a choice label goes to the
-// menu's handlers, everything else to the main window.
+// The main window's own event handling.
 class Sink : public EventSink {
  public:
   explicit Sink(Game& g) : g_(g) {}
-  void on_event(const InputEvent& ev) override {
-    if (ev.kind == InputEvent::MouseMove) {
-      on_choice_mouse_move(g_, ev.x, ev.y);
-      return;
-    }
-    if (ev.kind == InputEvent::MouseDown && choice_at(g_, ev.x, ev.y) >= 0) {
-      on_choice_mouse_down(g_, ev.x, ev.y, ev.button);
-      return;
-    }
-    handle_event(g_, ev);
-  }
+  void on_event(const InputEvent& ev) override { handle_event(g_, ev); }
 
  private:
   Game& g_;
@@ -286,6 +275,21 @@ TEST_F(Choices, SkipModeStopsAtTheMenu) {
   EXPECT_EQ(g.input.Text_Mode, 1);
   EXPECT_EQ(hl.menu_caption("speedup"), "次の選択まで進む");
   EXPECT_EQ(counters(), 1);
+}
+
+TEST_F(Choices, AMenuWithoutItsRowsReusesTheRowsOfThePreviousMenu) {
+  const std::string script =
+      "0020,s,,,,,,,1,,,,\r\n"
+      "0030,p2,,,,,,,kou,1,,,\r\n"
+      "0060,s,,,,,,,1,,,,\r\n"
+      "0090,,,,,,,,,,,,\r\n";
+  load_tables(g.tables, utf8_to_cp932(script), utf8_to_cp932("0020,先へ,0030\r\n"));
+  hl.click(100, kLabelX, label_y(0));
+  hl.click(1500, kLabelX, label_y(0));
+  hl.close(3000);  // the third time round the menu waits until the window closes
+  EXPECT_THROW(run_script(g), EndProcess);
+  EXPECT_EQ(g.interp.kou, 2);  // 0060 led back to 0030 twice
+  EXPECT_EQ(log_with("dialog \"SCT not found.\"").size(), 2u);
 }
 
 TEST_F(Choices, ACountTheMenuCannotShowIsRefusedAndTheStoryGoesOn) {

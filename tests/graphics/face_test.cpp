@@ -61,14 +61,14 @@ TEST_F(FaceTest, FaceDissolvesInOverNineStepsOfFiftyMilliseconds) {
     const int k = index++;
     if (k == 3) {
       std::string first;
-      EXPECT_EQ(count_mismatches(frame,
-                                 [&](int x, int y) {
-                                   if (!in_area(x, y)) return before.at(x, y);
-                                   return kCell3[(y - y1) % 8][(x - x1) % 8] == '#'
-                                              ? fresh(x, y)
-                                              : before.at(x, y);
-                                 },
-                                 &first),
+      EXPECT_EQ(count_mismatches(
+                    frame,
+                    [&](int x, int y) {
+                      if (!in_area(x, y)) return before.at(x, y);
+                      return kCell3[(y - y1) % 8][(x - x1) % 8] == '#' ? fresh(x, y)
+                                                                       : before.at(x, y);
+                    },
+                    &first),
                 0)
           << first;
       EXPECT_EQ(now - t0, 150u);
@@ -78,11 +78,10 @@ TEST_F(FaceTest, FaceDissolvesInOverNineStepsOfFiftyMilliseconds) {
   hl.on_present = nullptr;
   EXPECT_EQ(index, 10);
   EXPECT_EQ(hl.now() - t0, 450u);
-  EXPECT_EQ(count_mismatches(hl.last_frame(),
-                             [&](int x, int y) {
-                               return in_area(x, y) ? fresh(x, y) : before.at(x, y);
-                             }),
-            0);
+  EXPECT_EQ(
+      count_mismatches(hl.last_frame(),
+                       [&](int x, int y) { return in_area(x, y) ? fresh(x, y) : before.at(x, y); }),
+      0);
   // The picture keeps its own face: a pose shown again brings it back.
   EXPECT_EQ(g.scene.Doll_Body[0].img.px, sprite_picture(180, 300, 240).px);
 }
@@ -108,8 +107,8 @@ TEST_F(FaceTest, RightSlotFaceComesFromItsOwnColumn) {
       const uint32_t f = sheet_px(253 + x, y);
       // Outside the picture (x >= 150) the slot is clipped, nothing drawn.
       if (40 + x >= d.width()) continue;
-      const uint32_t under = s22.at(40 + x, 58 + y) ? s22.at(40 + x, 58 + y)
-                                                    : old_px(350 + 40 + x, 130 + 58 + y);
+      const uint32_t under =
+          s22.at(40 + x, 58 + y) ? s22.at(40 + x, 58 + y) : old_px(350 + 40 + x, 130 + 58 + y);
       ASSERT_EQ(d.img.at(40 + x, 58 + y), f ? f : under) << x << "," << y;
     }
 }

@@ -10,12 +10,12 @@
 #include <functional>
 #include <string>
 
+#include "../test_support.h"
 #include "app/game.h"
 #include "app/main_form.h"
 #include "graphics/scene.h"
 #include "message/message.h"
 #include "platform/headless/headless.h"
-#include "../test_support.h"
 
 namespace vm::test {
 
@@ -57,8 +57,8 @@ inline Image make_image(int w, int h, const std::function<uint32_t(int, int)>& f
 
 // The two test backgrounds: red 20..79 for the old one, 150..249 for the new.
 inline uint32_t old_px(int x, int y) {
-  return rgb(static_cast<uint8_t>(20 + (x * 7 + y * 3) % 60), static_cast<uint8_t>((x + 2 * y) % 256),
-             static_cast<uint8_t>((3 * x + y) % 256));
+  return rgb(static_cast<uint8_t>(20 + (x * 7 + y * 3) % 60),
+             static_cast<uint8_t>((x + 2 * y) % 256), static_cast<uint8_t>((3 * x + y) % 256));
 }
 inline uint32_t new_px(int x, int y) {
   return rgb(static_cast<uint8_t>(150 + (x * 5 + y * 11) % 100),

@@ -18,19 +18,19 @@ TEST_F(SceneTest, ShortBackgroundsStandOnTheWallStrip) {
     place(5, "");
     const Image& wall = g.screen.Wall_Back.img;
     std::string first;
-    EXPECT_EQ(count_mismatches(g.screen.Pic_Main.img,
-                               [&](int x, int y) {
-                                 return y < 345 ? new_px(x, y) : wall.at(x, y - 345);
-                               },
-                               &first),
-              0)
+    EXPECT_EQ(
+        count_mismatches(
+            g.screen.Pic_Main.img,
+            [&](int x, int y) { return y < 345 ? new_px(x, y) : wall.at(x, y - 345); }, &first),
+        0)
         << h << " " << first;
     EXPECT_EQ(wall.at(0, 0), kWallColour);
   }
 }
 
 TEST_F(SceneTest, BackgroundsFiveToNineMarkTheGallery) {
-  for (int n : {4, 7, 10}) write_picture(std::to_string(70 + n) + ".dat", make_image(640, 480, new_px));
+  for (int n : {4, 7, 10})
+    write_picture(std::to_string(70 + n) + ".dat", make_image(640, 480, new_px));
   place(4, "");
   place(10, "");
   EXPECT_EQ(g.assets.CG_Seen, (std::array<int16_t, 5>{0, 0, 0, 0, 0}));

@@ -34,10 +34,10 @@ TEST_F(SpriteTest, LeftSpriteStandsOnTheBottomEdgeWithBlackTransparent) {
   EXPECT_EQ(g.scene.Doll_Y[0], 180);
   EXPECT_TRUE(g.screen.Doll_Disp[0].visible);
   std::string first;
-  EXPECT_EQ(count_mismatches(hl.last_frame(),
-                             [&](int x, int y) { return over(s11, 0, x, y, old_px(x, y)); },
-                             &first),
-            0)
+  EXPECT_EQ(
+      count_mismatches(
+          hl.last_frame(), [&](int x, int y) { return over(s11, 0, x, y, old_px(x, y)); }, &first),
+      0)
       << first;
   // The (1, 1, 1) pixel in the middle is opaque; the corner is transparent.
   EXPECT_EQ(hl.last_frame().at(90, 180 + 150), rgb(1, 1, 1));
@@ -216,6 +216,34 @@ TEST_F(SpriteTest, BackdropTakesSlotLeftUnlessTheTextAsksForRight) {
   doll(2, 2, "C");
   EXPECT_EQ(g.screen.Waku[4].img.at(100, 50), mix(base(true, 100, 50), kTint, 0.8f));
   EXPECT_NE(base(true, 100, 50), base(false, 100, 50));
+}
+
+TEST_F(SpriteTest, AHiddenSlotLeavesNoTraceOfAnEarlierSceneInTheWindow) {
+  // A wide sprite at L reaches under the window; after a background change
+  // its slot is hidden and must not be taken into the new backdrop.
+  write_picture("31.dat", sprite_picture(400, 300, 160));
+  doll(3, 1, "L");
+  place(1, "");
+  EXPECT_EQ(count_mismatches(g.screen.Waku[4].img,
+                             [&](int x, int y) {
+                               uint32_t v = new_px(195 + x, 355 + y);
+                               if (x >= 6 && x < 426 && y >= 6 && y < 102) {
+                                 v = mix(v, kTint, 0.8f);
+                               }
+                               return (v & g.screen.Waku[3].img.at(x, y)) ^
+                                      g.screen.Waku[2].img.at(x, y);
+                             }),
+            0);
+}
+
+TEST_F(SpriteTest, TheCentreSlotIsHiddenAtOnce) {
+  doll(2, 2, "C");
+  const uint32_t t0 = hl.now();
+  doll(2, 0, "");
+  EXPECT_EQ(hl.now(), t0);
+  EXPECT_FALSE(g.screen.Doll_Disp[2].visible);
+  EXPECT_EQ(g.scene.Doll_Shown[1][2], 0);
+  EXPECT_EQ(count_mismatches(hl.last_frame(), old_px), 0);
 }
 
 TEST_F(SpriteTest, HidingSomeoneShownNowhereSaysSoAndDoesNothingElse) {

@@ -39,9 +39,9 @@ class Blend : public ::testing::TestWithParam<BlendKernel> {
   void TearDown() override { set_blend_kernel(BlendKernel::Auto); }
 };
 
-const float kAlphas[] = {0.0f,  0.1f,       0.25f,      0.5f,         0.8f,  1.0f,
-                         0.7f,  0.333333f,  0.9999999f, 0.50000006f,  1e-8f, 0.0039215f,
-                         0.49999997f, 0.6180339f, 0.05f, 0.95f};
+const float kAlphas[] = {0.0f,        0.1f,       0.25f,      0.5f,        0.8f,  1.0f,
+                         0.7f,        0.333333f,  0.9999999f, 0.50000006f, 1e-8f, 0.0039215f,
+                         0.49999997f, 0.6180339f, 0.05f,      0.95f};
 
 // Every (dest, src) channel pair: blue runs dest x over src y, green the
 // other way round, red a third mixture.
@@ -49,10 +49,10 @@ TEST_P(Blend, AllChannelPairsMatchTheRule) {
   Surface dst0 = make(256, 256), src = make(256, 256);
   for (int y = 0; y < 256; ++y)
     for (int x = 0; x < 256; ++x) {
-      dst0.img.at(x, y) = rgb(static_cast<uint8_t>(x * 7 + y), static_cast<uint8_t>(y),
-                              static_cast<uint8_t>(x));
-      src.img.at(x, y) = rgb(static_cast<uint8_t>(255 - x), static_cast<uint8_t>(x),
-                             static_cast<uint8_t>(y));
+      dst0.img.at(x, y) =
+          rgb(static_cast<uint8_t>(x * 7 + y), static_cast<uint8_t>(y), static_cast<uint8_t>(x));
+      src.img.at(x, y) =
+          rgb(static_cast<uint8_t>(255 - x), static_cast<uint8_t>(x), static_cast<uint8_t>(y));
     }
   for (float alpha : kAlphas) {
     for (int16_t keyed : {int16_t{0}, int16_t{-1}}) {
@@ -85,12 +85,12 @@ TEST_P(Blend, OddWidthsOffsetsAndRandomPictures) {
         for (int y = 0; y < dst.height(); ++y)
           for (int x = 0; x < dst.width(); ++x) {
             const bool inside = x >= 4 && x < 4 + w && y >= 6 && y < 39;
-            const uint32_t want =
-                inside ? reference_pixel(dst0.img.at(x, y), src.img.at(x - 2, y - 3), alpha,
-                                         keyed != 0)
-                       : dst0.img.at(x, y);
-            ASSERT_EQ(dst.img.at(x, y), want) << "w " << w << " alpha " << alpha << " at " << x
-                                              << "," << y;
+            const uint32_t want = inside
+                                      ? reference_pixel(dst0.img.at(x, y), src.img.at(x - 2, y - 3),
+                                                        alpha, keyed != 0)
+                                      : dst0.img.at(x, y);
+            ASSERT_EQ(dst.img.at(x, y), want)
+                << "w " << w << " alpha " << alpha << " at " << x << "," << y;
           }
       }
     }
@@ -154,8 +154,8 @@ TEST_P(Blend, OntoItsOwnSurface) {
   const Surface before = s;
   blend_region(s, 1, 0, 15, 4, s, 0, 0, 0.8f, 0);
   for (int x = 1; x < 16; ++x)
-    EXPECT_EQ(s.img.at(x, 2), reference_pixel(before.img.at(x, 2), before.img.at(x - 1, 2), 0.8f,
-                                              false));
+    EXPECT_EQ(s.img.at(x, 2),
+              reference_pixel(before.img.at(x, 2), before.img.at(x - 1, 2), 0.8f, false));
 }
 
 INSTANTIATE_TEST_SUITE_P(Kernels, Blend,

@@ -13,15 +13,24 @@ using NewAt = std::function<bool(int x, int y, int step)>;
 
 // The dither cells of the dissolve, "#" where the new picture shows.
 const char* const kCells[9][8] = {
-    {"#...#...", "........", "..#.....", "........", "#...#...", "........", "......#.", "........"},
-    {"#.#.#.#.", "........", "#.#...#.", "........", "#.#.#.#.", "........", "..#...#.", "........"},
-    {"#.#.#.#.", ".#...#..", "#.#.#.#.", "........", "#.#.#.#.", "........", "#.#.#.#.", "........"},
-    {"#.#.#.#.", ".#.#.#..", "#.#.#.#.", "...#...#", "#.#.#.#.", ".#...#.#", "#.#.#.#.", "...#...#"},
-    {"###.###.", ".#.#.#.#", "#.###.##", ".#.#.#.#", "###.###.", ".#.#.#.#", "#.#.#.##", ".#.#.#.#"},
-    {"########", ".#.#.#.#", "#####.##", ".#.#.#.#", "########", ".#.#.#.#", "#.###.##", ".#.#.#.#"},
-    {"########", "##.###.#", "########", ".#.#.#.#", "########", "##.###.#", "########", ".#.#.#.#"},
-    {"########", "######.#", "########", ".###.###", "########", "##.#####", "########", ".###.###"},
-    {"########", "########", "########", "####.###", "########", "########", "########", ".###.###"},
+    {"#...#...", "........", "..#.....", "........", "#...#...", "........", "......#.",
+     "........"},
+    {"#.#.#.#.", "........", "#.#...#.", "........", "#.#.#.#.", "........", "..#...#.",
+     "........"},
+    {"#.#.#.#.", ".#...#..", "#.#.#.#.", "........", "#.#.#.#.", "........", "#.#.#.#.",
+     "........"},
+    {"#.#.#.#.", ".#.#.#..", "#.#.#.#.", "...#...#", "#.#.#.#.", ".#...#.#", "#.#.#.#.",
+     "...#...#"},
+    {"###.###.", ".#.#.#.#", "#.###.##", ".#.#.#.#", "###.###.", ".#.#.#.#", "#.#.#.##",
+     ".#.#.#.#"},
+    {"########", ".#.#.#.#", "#####.##", ".#.#.#.#", "########", ".#.#.#.#", "#.###.##",
+     ".#.#.#.#"},
+    {"########", "##.###.#", "########", ".#.#.#.#", "########", "##.###.#", "########",
+     ".#.#.#.#"},
+    {"########", "######.#", "########", ".###.###", "########", "##.#####", "########",
+     ".###.###"},
+    {"########", "########", "########", "####.###", "########", "########", "########",
+     ".###.###"},
 };
 
 struct Case {
@@ -32,27 +41,46 @@ struct Case {
   NewAt fresh;
 };
 
+// Test names show the code rather than the bytes of the case.
+void PrintTo(const Case& c, std::ostream* os) {
+  *os << '"' << c.code << '"';
+}
+
 std::vector<Case> cases() {
   return {
       {"DI", 50, 0, {0, 1, 17, 49}, [](int x, int, int i) { return x % 50 <= i; }},
-      {"VB", 161, 805, {0, 1, 40, 80, 159, 160},
-       [](int x, int, int i) {
-         return x % 4 < 2 ? x / 4 <= i : (639 - x) / 4 <= i;
-       }},
-      {"HB", 121, 0, {0, 3, 60, 119, 120},
-       [](int, int y, int i) {
-         return y % 4 < 2 ? y / 4 <= i : (479 - y) / 4 <= i;
-       }},
-      {"HC", 43, 2150, {0, 1, 7, 20, 41, 42},
+      {"VB",
+       161,
+       805,
+       {0, 1, 40, 80, 159, 160},
+       [](int x, int, int i) { return x % 4 < 2 ? x / 4 <= i : (639 - x) / 4 <= i; }},
+      {"HB",
+       121,
+       0,
+       {0, 3, 60, 119, 120},
+       [](int, int y, int i) { return y % 4 < 2 ? y / 4 <= i : (479 - y) / 4 <= i; }},
+      {"HC",
+       43,
+       2150,
+       {0, 1, 7, 20, 41, 42},
        [](int x, int, int i) {
          const int band = x / 15, off = x % 15;
          return band <= i || off < 15 - (band - i);
        }},
-      {"BC", 10, 400, {0, 4, 9},
+      {"BC",
+       10,
+       400,
+       {0, 4, 9},
        [](int x, int y, int i) { return x % 20 < 2 * (i + 1) && y % 20 < 2 * (i + 1); }},
-      {"IC", 2, 100, {0, 1},
+      {"IC",
+       2,
+       100,
+       {0, 1},
        [](int x, int y, int i) { return i == 1 || ((x % 4 < 2) == (y % 4 < 2)); }},
-      {"MS", 10, 810, {0, 1, 2, 3, 4, 5, 6, 7, 8, 9},
+      {"MS",
+       10,
+       810,
+       {0, 1, 2, 3, 4, 5, 6, 7, 8, 9},
        [](int x, int y, int i) { return i == 9 || kCells[i][y % 8][x % 8] == '#'; }},
       {"", 1, 0, {0}, [](int, int, int) { return true; }},
       {"XY", 1, 0, {0}, [](int, int, int) { return true; }},
@@ -76,9 +104,9 @@ TEST_P(TransitionGolden, EveryCheckedStepShowsExactlyTheNewPixelsOfThatStep) {
     if (!c.checked.count(i)) return;
     ++checked;
     std::string first;
-    const int bad = count_mismatches(frame, [&](int x, int y) {
-      return c.fresh(x, y, i) ? new_px(x, y) : old_px(x, y);
-    }, &first);
+    const int bad = count_mismatches(
+        frame, [&](int x, int y) { return c.fresh(x, y, i) ? new_px(x, y) : old_px(x, y); },
+        &first);
     EXPECT_EQ(bad, 0) << c.code << " step " << i << " first mismatch " << first;
   };
   EXPECT_EQ(place(1, c.code), kNothingToShow);
@@ -92,7 +120,7 @@ TEST_P(TransitionGolden, EveryCheckedStepShowsExactlyTheNewPixelsOfThatStep) {
 
 INSTANTIATE_TEST_SUITE_P(AllCodes, TransitionGolden, ::testing::ValuesIn(cases()),
                          [](const ::testing::TestParamInfo<Case>& p) {
-                           return p.param.code.empty() ? std::string("Cut")
+                           return p.param.code.empty()   ? std::string("Cut")
                                   : p.param.code == "XY" ? std::string("Unknown")
                                                          : p.param.code;
                          });
@@ -124,10 +152,9 @@ TEST_F(SceneTest, DarkenedCutAlsoDarkensTheWallStripOfAShortBackground) {
   write_picture("74.dat", make_image(640, 345, new_px));
   place(4, "DK");
   const Image& wall = g.screen.Wall_Back.img;
-  EXPECT_EQ(count_mismatches(g.screen.Pic_Main.img,
-                             [&](int x, int y) {
-                               return darker(y < 345 ? new_px(x, y) : wall.at(x, y - 345));
-                             }),
+  EXPECT_EQ(count_mismatches(
+                g.screen.Pic_Main.img,
+                [&](int x, int y) { return darker(y < 345 ? new_px(x, y) : wall.at(x, y - 345)); }),
             0);
 }
 

@@ -18,8 +18,8 @@ class PacingTest : public SceneTest {
 };
 
 TEST_F(PacingTest, PacedEffectsLastExactlyTheirBudgetWhenPresentingIsFree) {
-  const std::pair<std::string, uint32_t> effects[] = {{"VB", 805}, {"HC", 2150}, {"BC", 400},
-                                                     {"MS", 810}};
+  const std::pair<std::string, uint32_t> effects[] = {
+      {"VB", 805}, {"HC", 2150}, {"BC", 400}, {"MS", 810}};
   int n = 0;
   for (const auto& [code, minimum] : effects) {
     place(n++ % 2, "");

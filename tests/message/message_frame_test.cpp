@@ -17,10 +17,10 @@ TEST(MessageFrame, BorderPiecesFromTheSheet) {
   EXPECT_EQ(w0.img.at(W - 1, H - 1), sheet_pixel(47, 47));
   EXPECT_EQ(w0.img.at(W - 15, 3), sheet_pixel(33, 3));
   EXPECT_EQ(w0.img.at(2, H - 3), sheet_pixel(2, 45));
-  EXPECT_EQ(w0.img.at(100, 1), sheet_pixel(16 + 100 % 16, 1));          // top edge
-  EXPECT_EQ(w0.img.at(100, H - 7), sheet_pixel(16 + 100 % 16, 41));     // bottom edge
-  EXPECT_EQ(w0.img.at(3, 50), sheet_pixel(3, 16 + 50 % 16));            // left edge
-  EXPECT_EQ(w0.img.at(W - 5, 50), sheet_pixel(43, 16 + 50 % 16));       // right edge
+  EXPECT_EQ(w0.img.at(100, 1), sheet_pixel(16 + 100 % 16, 1));       // top edge
+  EXPECT_EQ(w0.img.at(100, H - 7), sheet_pixel(16 + 100 % 16, 41));  // bottom edge
+  EXPECT_EQ(w0.img.at(3, 50), sheet_pixel(3, 16 + 50 % 16));         // left edge
+  EXPECT_EQ(w0.img.at(W - 5, 50), sheet_pixel(43, 16 + 50 % 16));    // right edge
   // Where the sheet is black: the scene, untinted outside the inner area...
   EXPECT_EQ(w0.img.at(0, 0), scene(0, 0));
   EXPECT_EQ(w0.img.at(6, 4), scene(6, 4));

@@ -6,6 +6,7 @@
 #pragma once
 
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <atomic>
 #include <cmath>
@@ -13,8 +14,6 @@
 #include <fstream>
 #include <string>
 #include <vector>
-
-#include <unistd.h>
 
 #include "app/game.h"
 #include "app/main_form.h"
@@ -97,10 +96,17 @@ struct Rig {
   std::vector<std::pair<uint32_t, Image>> frames;  // every present with its time
 
   explicit Rig(bool real_text = false)
-      : pf{hl.platform().window, hl.platform().clock,    hl.platform().dialogs,
-           hl.platform().pictures, real_text ? hl.platform().text : blocks,
-           hl.platform().music,  hl.platform().effects,  hl.platform().volume,
-           hl.platform().single_copy, hl.platform().shell, hl.platform().log},
+      : pf{hl.platform().window,
+           hl.platform().clock,
+           hl.platform().dialogs,
+           hl.platform().pictures,
+           real_text ? hl.platform().text : blocks,
+           hl.platform().music,
+           hl.platform().effects,
+           hl.platform().volume,
+           hl.platform().single_copy,
+           hl.platform().shell,
+           hl.platform().log},
         g(pf) {
     static std::atomic<int> serial{0};
     dir = std::filesystem::temp_directory_path() /
@@ -128,9 +134,7 @@ struct Rig {
   }
 
   // A pixel of the message window as last presented.
-  uint32_t shown(int x, int y) const {
-    return hl.last_frame().at(g.msg.left + x, g.msg.top + y);
-  }
+  uint32_t shown(int x, int y) const { return hl.last_frame().at(g.msg.left + x, g.msg.top + y); }
   // A point inside the message window and one on the scene above it.
   void click_window(uint32_t at, int button = kLeftButton) {
     hl.click(at, g.msg.left + 200, g.msg.top + 50, button);

@@ -8,8 +8,12 @@ namespace {
 constexpr uint32_t kBlack = 0x000000;
 
 // Blocks of the stand-in text: character i of line l sits in its cell.
-int cell_x(int i) { return 11 + 18 * i + 2; }
-int line_y(int l) { return 18 * l + 18 + 2; }
+int cell_x(int i) {
+  return 11 + 18 * i + 2;
+}
+int line_y(int l) {
+  return 18 * l + 18 + 2;
+}
 
 TEST(MessageText, TypedOneCharacterPerPresent) {
   Rig r;

@@ -148,15 +148,16 @@ TEST(DemoStoryTest, UsesTheWholeCommandSet) {
     two_lines |= utf8_length(text) > 23 && utf8_length(text) <= 46;
     names |= std::string(r.subst) == "1" && text.find("&1&2") != std::string::npos;
   }
-  for (const char* c : {"g0", "g1", "g4", "aa", "ab", "ac", "ad", "ae", "aJ", "aK", "a0", "a1",
-                        "s", "p2", "p8", "i1", "w", "r", "e"})
+  for (const char* c : {"g0", "g1", "g4", "aa", "ab", "ac", "ad", "ae", "aJ", "aK", "a0", "a1", "s",
+                        "p2", "p8", "i1", "w", "r", "e"})
     if (std::string(c) != "aa") EXPECT_TRUE(cmds.count(c)) << c;  // aa: start-up's title tune
   EXPECT_FALSE(cmds.count("q"));
   EXPECT_EQ(codes, (std::set<std::string>{"", "DI", "VB", "HB", "HC", "BC", "IC", "DK", "MS"}));
   EXPECT_EQ(speakers, (std::set<std::string>{"", "1", "2", "3", "4", "5", "6"}));
   EXPECT_EQ(positions, (std::set<std::string>{"L", "R", "C"}));
   EXPECT_EQ(choice_sizes, (std::set<int>{1, 2, 3}));
-  for (const char* c : {"kou+", "pap+", "rub+", "hap+", "rub-", "hap-"}) EXPECT_TRUE(counters.count(c)) << c;
+  for (const char* c : {"kou+", "pap+", "rub+", "hap+", "rub-", "hap-"})
+    EXPECT_TRUE(counters.count(c)) << c;
   EXPECT_EQ(waits, (std::set<std::string>{"", "1500", "2000"}));
   EXPECT_GT(longest, 46u);
   EXPECT_LE(longest, 69u);  // three lines at most

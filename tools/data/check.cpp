@@ -17,9 +17,9 @@ namespace vm::datatool {
 
 namespace {
 
-constexpr const char* kScriptFields[13] = {"num",     "cmd",  "jump",  "place", "doll",
-                                           "face",    "spare7", "speaker", "text", "value",
-                                           "spare11", "subst", "note"};
+constexpr const char* kScriptFields[13] = {"num",     "cmd",    "jump",    "place", "doll",
+                                           "face",    "spare7", "speaker", "text",  "value",
+                                           "spare11", "subst",  "note"};
 constexpr const char* kChoiceFields[3] = {"key", "label", "target"};
 
 std::string trim(const std::string& s) {
@@ -41,7 +41,9 @@ bool parse_int(const std::string& s, long& out) {
   return true;
 }
 
-std::string quoted(const std::string& s) { return "\"" + s + "\""; }
+std::string quoted(const std::string& s) {
+  return "\"" + s + "\"";
+}
 
 std::string num4(int n) {
   char buf[16];
@@ -63,8 +65,7 @@ struct Checker {
   }
   void field_problem(const std::string& file, int line, int field, const char* name,
                      const std::string& what) {
-    line_problem(file, line,
-                 "field " + std::to_string(field) + " (" + name + "): " + what);
+    line_problem(file, line, "field " + std::to_string(field) + " (" + name + "): " + what);
   }
 
   // Reads a file that must be there; reports it missing otherwise.
@@ -116,9 +117,10 @@ struct Checker {
       bool ok = f.size() == 6 && (f[0] == '0' || f[0] == '1');
       for (size_t i = 1; ok && i < 6; ++i) ok = f[i] == '0' || f[i] == static_cast<char>('1' + i);
       if (!ok)
-        line_problem("50.dat", 6, quoted(f) +
-                                      " is not a flag line: \"0\" or \"1\", then \"0\" (seen) or "
-                                      "the digits 2..6 in their places");
+        line_problem("50.dat", 6,
+                     quoted(f) +
+                         " is not a flag line: \"0\" or \"1\", then \"0\" (seen) or "
+                         "the digits 2..6 in their places");
     }
     for (size_t i = 6; i < std::min<size_t>(lines.size(), 24); ++i) {
       if (lines[i].empty()) continue;
@@ -161,8 +163,7 @@ struct Checker {
       for (const CsvLine& l : parse_csv(script)) {
         if (!l.fields.empty() && l.fields[0] == "num") continue;
         if (l.fields.size() != 13) {
-          line_problem("51.dat", l.line,
-                       std::to_string(l.fields.size()) + " fields, expected 13");
+          line_problem("51.dat", l.line, std::to_string(l.fields.size()) + " fields, expected 13");
           continue;
         }
         Row r{l.line, 0, l.fields};
@@ -213,7 +214,8 @@ struct Checker {
                                    std::to_string(kMaxChoiceRows));
     }
 
-    for (const Row& r : rows) check_row(r, nums, have_choices, table.size(), [&](int16_t key) {
+    for (const Row& r : rows)
+      check_row(r, nums, have_choices, table.size(), [&](int16_t key) {
         // Rows of the menu: from the first row with the key, as long as the key stays.
         int count = 0;
         bool started = false;
@@ -241,9 +243,9 @@ struct Checker {
         return false;
       }
     if (s.size() < 4) {
-      field_problem(file, line, field, name,
-                    quoted(s) + " reads as " + std::to_string(out) +
-                        "; write NUMs with four digits");
+      field_problem(
+          file, line, field, name,
+          quoted(s) + " reads as " + std::to_string(out) + "; write NUMs with four digits");
       return false;
     }
     return true;
@@ -290,7 +292,7 @@ struct Checker {
         bad(5, quoted(doll) + " is not a character digit 1..8 followed by a pose digit");
       } else if (doll.back() != '0') {
         const int key = (doll[0] - '0') * 10 + (doll.back() - '0');
-        if (!find_picture_spec(key) || !is_file(path(dat_name(key))))
+        if (!find_picture_entry(key) || !is_file(path(dat_name(key))))
           bad(5, "no sprite picture " + dat_name(key));
         if (place.empty() && text != "L" && text != "R" && text != "C")
           bad(9, "a sprite row's text is its position, L, R or C, not " + quoted(text));
@@ -319,9 +321,9 @@ struct Checker {
       case 'r':
         break;
       case 'a':
-        if (cmd.size() != 2 || !(std::isdigit(static_cast<unsigned char>(cmd[1])) ||
-                                 (cmd[1] >= 'A' && cmd[1] <= 'K') ||
-                                 (cmd[1] >= 'a' && cmd[1] <= 'k')))
+        if (cmd.size() != 2 ||
+            !(std::isdigit(static_cast<unsigned char>(cmd[1])) ||
+              (cmd[1] >= 'A' && cmd[1] <= 'K') || (cmd[1] >= 'a' && cmd[1] <= 'k')))
           bad(2, quoted(cmd) + " is not a sound command (a0..a9, aA..aK, aa..ak)");
         break;
       case 's':
@@ -365,7 +367,7 @@ struct Checker {
 
   // ------------------------------------------------------------ pictures ---
   void check_pictures() {
-    for (const PictureSpec& s : picture_specs()) {
+    for (const PictureEntry& s : picture_entries()) {
       const std::string name = dat_name(s.number);
       std::string bytes;
       if (!load(name, bytes)) continue;
@@ -373,7 +375,8 @@ struct Checker {
         file_problem(name, "too short to be a picture");
         continue;
       }
-      if (s.disguised) bytes.replace(0, 2, s.kind == 'B' ? std::string("BM") : std::string("\xFF\xD8"));
+      if (s.disguised)
+        bytes.replace(0, 2, s.kind == 'B' ? std::string("BM") : std::string("\xFF\xD8"));
       Image img;
       std::string error;
       if (!decode_picture(std::vector<uint8_t>(bytes.begin(), bytes.end()), img, error)) {

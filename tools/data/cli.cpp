@@ -23,7 +23,9 @@ int report(const std::vector<std::string>& problems, std::ostream& out) {
 
 int data_tool_main(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
   const std::string cmd = args.empty() ? "" : args[0];
-  const size_t want = (cmd == "demo" || cmd == "check") ? 2 : (cmd == "unpack" || cmd == "pack") ? 3 : 0;
+  const size_t want = (cmd == "demo" || cmd == "check")    ? 2
+                      : (cmd == "unpack" || cmd == "pack") ? 3
+                                                           : 0;
   if (want == 0 || args.size() != want) {
     if (!cmd.empty() && cmd != "help" && cmd != "--help" && want == 0)
       err << "velmora-data: unknown command \"" << cmd << "\"\n";

@@ -41,7 +41,7 @@ int picture_number(const std::string& name, const std::string& ext) {
       !std::isdigit(static_cast<unsigned char>(name[1])))
     return -1;
   const int n = (name[0] - '0') * 10 + (name[1] - '0');
-  return find_picture_spec(n) ? n : -1;
+  return find_picture_entry(n) ? n : -1;
 }
 
 std::string to_utf8_exact(const std::string& cp, const std::string& file) {
@@ -71,7 +71,9 @@ std::string to_cp932_exact(const std::string& u, const std::string& file) {
   return cp;
 }
 
-std::string magic_of(const std::string& bytes) { return bytes.substr(0, 2); }
+std::string magic_of(const std::string& bytes) {
+  return bytes.substr(0, 2);
+}
 
 }  // namespace
 
@@ -96,12 +98,13 @@ void unpack_folder(const std::string& dir, const std::string& out) {
       name = n == "51.dat" ? kScriptCsv : kChoicesCsv;
       data = to_utf8_exact(invert_bytes(bytes), n);
     } else if (pic >= 0) {
-      const PictureSpec& s = *find_picture_spec(pic);
+      const PictureEntry& s = *find_picture_entry(pic);
       char kind = s.kind;
       if (s.disguised) {
         if (magic_of(bytes) != "JF")
-          throw std::runtime_error(n + " does not begin with \"JF\": the folder is not at rest "
-                                       "(is the game running, or did it stop without tidying up?)");
+          throw std::runtime_error(n +
+                                   " does not begin with \"JF\": the folder is not at rest "
+                                   "(is the game running, or did it stop without tidying up?)");
         data.replace(0, 2, kind == 'B' ? std::string("BM") : kJpegMagic);
       } else if (magic_of(bytes) == "BM") {
         kind = 'B';
@@ -142,7 +145,7 @@ void pack_folder(const std::string& src, const std::string& dir) {
       data = invert_bytes(to_cp932_exact(bytes, n));
     } else if (b >= 0 || j >= 0) {
       const int pic = std::max(b, j);
-      const PictureSpec& s = *find_picture_spec(pic);
+      const PictureEntry& s = *find_picture_entry(pic);
       const std::string want = b >= 0 ? std::string("BM") : kJpegMagic;
       if (magic_of(bytes) != want)
         throw std::runtime_error(n + " is not a " + (b >= 0 ? "bitmap" : "JPEG") + " file");

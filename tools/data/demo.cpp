@@ -18,7 +18,8 @@ namespace {
 // unchanged (a character outside the code page would otherwise be lost).
 std::string to_cp932_exact(const std::string& utf8, const std::string& what) {
   const std::string cp = utf8_to_cp932(utf8);
-  if (cp932_to_utf8(cp) != utf8) throw std::runtime_error(what + ": text does not fit the code page");
+  if (cp932_to_utf8(cp) != utf8)
+    throw std::runtime_error(what + ": text does not fit the code page");
   return cp;
 }
 

@@ -7,7 +7,9 @@ namespace vm::datatool {
 
 namespace {
 
-uint8_t clamp8(double v) { return static_cast<uint8_t>(std::clamp(std::lround(v), 0L, 255L)); }
+uint8_t clamp8(double v) {
+  return static_cast<uint8_t>(std::clamp(std::lround(v), 0L, 255L));
+}
 
 // Glyph rows, top first; '#' is ink.
 struct Glyph {
@@ -150,8 +152,7 @@ void fill_polygon(Image& img, const std::vector<std::pair<double, double>>& pts,
   }
 }
 
-void draw_line(Image& img, double x0, double y0, double x1, double y1, double width,
-               uint32_t c) {
+void draw_line(Image& img, double x0, double y0, double x1, double y1, double width, uint32_t c) {
   const double r = width / 2.0;
   const int bx0 = std::max(static_cast<int>(std::floor(std::min(x0, x1) - r)), 0);
   const int bx1 = std::min(static_cast<int>(std::ceil(std::max(x0, x1) + r)), img.w - 1);
@@ -204,13 +205,13 @@ void draw_pixel_text(Image& img, int x, int y, std::string_view text, int scale,
     const int gx = x + static_cast<int>(i) * 6 * scale;
     for (int row = 0; row < 7; ++row)
       for (int col = 0; col < 5; ++col)
-        if (g->rows[row][col] == '#') fill_rect(img, gx + col * scale, y + row * scale, scale,
-                                                scale, c);
+        if (g->rows[row][col] == '#')
+          fill_rect(img, gx + col * scale, y + row * scale, scale, scale, c);
   }
 }
 
-void draw_pixel_text_shadow(Image& img, int x, int y, std::string_view text, int scale,
-                            uint32_t c, uint32_t shadow) {
+void draw_pixel_text_shadow(Image& img, int x, int y, std::string_view text, int scale, uint32_t c,
+                            uint32_t shadow) {
   const int off = std::max(1, scale / 2);
   draw_pixel_text(img, x + off, y + off, text, scale, shadow);
   draw_pixel_text(img, x, y, text, scale, c);
@@ -228,6 +229,8 @@ int Prng::range(int lo, int hi) {
   return lo + static_cast<int>(next() % static_cast<uint32_t>(hi - lo + 1));
 }
 
-double Prng::uniform() { return next() / 4294967296.0; }
+double Prng::uniform() {
+  return next() / 4294967296.0;
+}
 
 }  // namespace vm::datatool

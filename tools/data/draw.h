@@ -39,8 +39,8 @@ void vertical_gradient(Image& img, int y0, int y1, uint32_t top, uint32_t bottom
 int pixel_text_width(std::string_view text, int scale);
 void draw_pixel_text(Image& img, int x, int y, std::string_view text, int scale, uint32_t c);
 // The same with a one-cell drop shadow down and right.
-void draw_pixel_text_shadow(Image& img, int x, int y, std::string_view text, int scale,
-                            uint32_t c, uint32_t shadow);
+void draw_pixel_text_shadow(Image& img, int x, int y, std::string_view text, int scale, uint32_t c,
+                            uint32_t shadow);
 
 // xorshift64* generator: the only randomness of the demo data, always seeded.
 class Prng {

@@ -8,8 +8,8 @@
 
 namespace vm::datatool {
 
-const std::vector<PictureSpec>& picture_specs() {
-  static const std::vector<PictureSpec> specs = {
+const std::vector<PictureEntry>& picture_entries() {
+  static const std::vector<PictureEntry> entries = {
       {11, true, 'B', 0, 0, 480, "sprite"},
       {21, true, 'B', 0, 0, 480, "sprite"},
       {31, true, 'B', 0, 0, 480, "sprite"},
@@ -37,11 +37,11 @@ const std::vector<PictureSpec>& picture_specs() {
       {61, false, 'B', 280, 370, 0, "texture sheet"},
       {72, false, 'J', 640, 480, 0, "title picture"},
   };
-  return specs;
+  return entries;
 }
 
-const PictureSpec* find_picture_spec(int number) {
-  for (const PictureSpec& s : picture_specs())
+const PictureEntry* find_picture_entry(int number) {
+  for (const PictureEntry& s : picture_entries())
     if (s.number == number) return &s;
   return nullptr;
 }

@@ -7,7 +7,7 @@
 
 namespace vm::datatool {
 
-struct PictureSpec {
+struct PictureEntry {
   int number;      // NN of NN.dat
   bool disguised;  // first two bytes "JF" at rest
   char kind;       // 'B' bitmap, 'J' JPEG
@@ -19,8 +19,8 @@ struct PictureSpec {
 
 // Every picture of a data folder, in the order start-up checks them, followed
 // by the two plain ones.
-const std::vector<PictureSpec>& picture_specs();
-const PictureSpec* find_picture_spec(int number);
+const std::vector<PictureEntry>& picture_entries();
+const PictureEntry* find_picture_entry(int number);
 
 constexpr const char* kEndingTune = "velloria.mid";
 constexpr int kSystemLines = 25;

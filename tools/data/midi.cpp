@@ -204,7 +204,7 @@ struct Section {
   std::vector<int> chords;  // scale degree of each bar's chord, 0 = tonic
 };
 
-struct TuneSpec {
+struct TuneDef {
   const char* name;
   int bpm;
   int beats;  // per bar: 3 or 4
@@ -217,38 +217,94 @@ struct TuneSpec {
   uint64_t seed;
 };
 
-const std::vector<TuneSpec>& tune_specs() {
-  static const std::vector<TuneSpec> specs = {
-      {"title.mid", 84, 4, 77, false,
+const std::vector<TuneDef>& tune_defs() {
+  static const std::vector<TuneDef> defs = {
+      {"title.mid",
+       84,
+       4,
+       77,
+       false,
        {{{0, 4, 5, 3, 0, 4, 3, 4}}, {{5, 3, 0, 4, 3, 4, 0, 0}}},
-       73, 46, 32, Accomp::Arpeggio, false, 0x7171},
-      {"town.mid", 116, 4, 79, false,
+       73,
+       46,
+       32,
+       Accomp::Arpeggio,
+       false,
+       0x7171},
+      {"town.mid",
+       116,
+       4,
+       79,
+       false,
        {{{0, 3, 4, 0, 5, 1, 4, 0}}, {{3, 4, 2, 5, 1, 4, 0, 0}}, {{0, 3, 4, 0, 5, 1, 4, 0}}},
-       71, 0, 33, Accomp::OffBeat, true, 0x70E1},
-      {"sea.mid", 96, 3, 74, false,
+       71,
+       0,
+       33,
+       Accomp::OffBeat,
+       true,
+       0x70E1},
+      {"sea.mid",
+       96,
+       3,
+       74,
+       false,
        {{{0, 0, 3, 3, 4, 4, 0, 0}}, {{5, 5, 1, 1, 4, 4, 0, 0}}, {{3, 3, 0, 5, 1, 4, 0, 0}}},
-       75, 46, 32, Accomp::Waltz, false, 0x5EA},
-      {"night.mid", 76, 4, 69, true,
+       75,
+       46,
+       32,
+       Accomp::Waltz,
+       false,
+       0x5EA},
+      {"night.mid",
+       76,
+       4,
+       69,
+       true,
        {{{0, 5, 2, 6, 0, 5, 3, 4}}, {{5, 6, 0, 0, 3, 4, 0}}},
-       11, 89, 33, Accomp::Pad, true, 0x4167},
-      {"sad.mid", 66, 4, 74, true,
+       11,
+       89,
+       33,
+       Accomp::Pad,
+       true,
+       0x4167},
+      {"sad.mid",
+       66,
+       4,
+       74,
+       true,
        {{{0, 3, 6, 2, 5, 3, 4, 4}}, {{0, 3, 4, 0}}},
-       40, 0, 32, Accomp::Arpeggio, false, 0x5AD},
-      {"velloria.mid", 96, 4, 72, false,
+       40,
+       0,
+       32,
+       Accomp::Arpeggio,
+       false,
+       0x5AD},
+      {"velloria.mid",
+       96,
+       4,
+       72,
+       false,
        {{{0, 5, 3, 4, 0, 5, 1, 4}}, {{3, 4, 2, 5, 3, 1, 4, 4}}, {{0, 5, 3, 4, 3, 4, 0}}},
-       73, 48, 33, Accomp::Pad, true, 0x7E11},
+       73,
+       48,
+       33,
+       Accomp::Pad,
+       true,
+       0x7E11},
   };
-  return specs;
+  return defs;
 }
 
 constexpr int kMajor[7] = {0, 2, 4, 5, 7, 9, 11};
 constexpr int kMinor[7] = {0, 2, 3, 5, 7, 8, 10};
 constexpr uint32_t kEighth = kTicksPerQuarter / 2;
 
-int floor_div(int a, int b) { return a >= 0 ? a / b : -((-a + b - 1) / b); }
+int floor_div(int a, int b) {
+  return a >= 0 ? a / b : -((-a + b - 1) / b);
+}
 
 // Pitch of a scale degree (any integer; 7 is the tonic an octave up).
-int degree_pitch(const TuneSpec& t, int degree) {
+int degree_pitch(const TuneDef& t, int degree) {
   const int oct = floor_div(degree, 7);
   const int d = degree - oct * 7;
   return t.root + 12 * oct + (t.minor ? kMinor[d] : kMajor[d]);
@@ -256,7 +312,7 @@ int degree_pitch(const TuneSpec& t, int degree) {
 
 // The three pitches of a chord on a degree, from a base octave offset; the
 // dominant of a minor key takes the raised leading note.
-std::vector<int> chord_pitches(const TuneSpec& t, int degree, int octave_shift) {
+std::vector<int> chord_pitches(const TuneDef& t, int degree, int octave_shift) {
   std::vector<int> p;
   for (int k = 0; k < 3; ++k) {
     int pitch = degree_pitch(t, degree + 2 * k) + 12 * octave_shift;
@@ -274,18 +330,21 @@ void note(std::vector<MidiEvent>& track, int channel, uint32_t tick, uint32_t le
           int velocity) {
   pitch = std::clamp(pitch, 0, 127);
   velocity = std::clamp(velocity, 1, 127);
-  track.push_back({tick, {static_cast<uint8_t>(0x90 | channel), static_cast<uint8_t>(pitch),
-                          static_cast<uint8_t>(velocity)}});
+  track.push_back({tick,
+                   {static_cast<uint8_t>(0x90 | channel), static_cast<uint8_t>(pitch),
+                    static_cast<uint8_t>(velocity)}});
   track.push_back(
       {tick + length, {static_cast<uint8_t>(0x80 | channel), static_cast<uint8_t>(pitch), 64}});
 }
 
 void setup(std::vector<MidiEvent>& track, int channel, int program, int volume, int pan,
            const char* name) {
-  std::vector<uint8_t> meta = {0xFF, 0x03, static_cast<uint8_t>(std::char_traits<char>::length(name))};
+  std::vector<uint8_t> meta = {0xFF, 0x03,
+                               static_cast<uint8_t>(std::char_traits<char>::length(name))};
   for (const char* c = name; *c; ++c) meta.push_back(static_cast<uint8_t>(*c));
   track.push_back({0, meta});
-  if (channel != 9) track.push_back({0, {static_cast<uint8_t>(0xC0 | channel), static_cast<uint8_t>(program)}});
+  if (channel != 9)
+    track.push_back({0, {static_cast<uint8_t>(0xC0 | channel), static_cast<uint8_t>(program)}});
   track.push_back({0, {static_cast<uint8_t>(0xB0 | channel), 7, static_cast<uint8_t>(volume)}});
   track.push_back({0, {static_cast<uint8_t>(0xB0 | channel), 10, static_cast<uint8_t>(pan)}});
   track.push_back({0, {static_cast<uint8_t>(0xB0 | channel), 91, 48}});
@@ -293,8 +352,9 @@ void setup(std::vector<MidiEvent>& track, int channel, int program, int volume, 
 
 // Rhythms of one bar in eighths.
 const std::vector<std::vector<int>>& rhythms(int beats) {
-  static const std::vector<std::vector<int>> four = {
-      {2, 2, 2, 2}, {3, 1, 2, 2}, {2, 1, 1, 2, 2}, {4, 2, 2}, {1, 1, 2, 2, 2}, {2, 2, 4}, {3, 1, 4}};
+  static const std::vector<std::vector<int>> four = {{2, 2, 2, 2}, {3, 1, 2, 2},    {2, 1, 1, 2, 2},
+                                                     {4, 2, 2},    {1, 1, 2, 2, 2}, {2, 2, 4},
+                                                     {3, 1, 4}};
   static const std::vector<std::vector<int>> three = {{2, 2, 2}, {4, 2}, {3, 1, 2}, {2, 1, 1, 2}};
   return beats == 3 ? three : four;
 }
@@ -313,7 +373,7 @@ int nearest_chord_tone(int chord, int from) {
   return best;
 }
 
-void compose_section(const TuneSpec& t, const Section& s, uint32_t start, bool last, Prng& rng,
+void compose_section(const TuneDef& t, const Section& s, uint32_t start, bool last, Prng& rng,
                      Tracks& out) {
   const uint32_t bar_len = kEighth * 2 * t.beats;
   const auto& pats = rhythms(t.beats);
@@ -349,7 +409,8 @@ void compose_section(const TuneSpec& t, const Section& s, uint32_t start, bool l
           if (deg < 1) dir = 1;
           deg += dir * step;
         }
-        if (t.minor && chord % 7 == 4 && ((deg % 7) + 7) % 7 == 6) deg += 1;  // no clash with the raised seventh
+        if (t.minor && chord % 7 == 4 && ((deg % 7) + 7) % 7 == 6)
+          deg += 1;  // no clash with the raised seventh
         const int vel = (strong ? 94 : 80) + rng.range(-6, 6);
         note(out.melody, 0, bar_tick + pos * kEighth, len * kEighth - 30, degree_pitch(t, deg),
              vel);
@@ -373,11 +434,13 @@ void compose_section(const TuneSpec& t, const Section& s, uint32_t start, bool l
         for (int p : triad) note(out.chords, 1, bar_tick + beat * 2 * kEighth, kEighth + 60, p, 60);
     } else {  // waltz: chords on beats 2 and 3
       for (int beat = 1; beat < 3; ++beat)
-        for (int p : triad) note(out.chords, 1, bar_tick + beat * 2 * kEighth, kEighth + 100, p, 54);
+        for (int p : triad)
+          note(out.chords, 1, bar_tick + beat * 2 * kEighth, kEighth + 100, p, 54);
     }
 
     // Bass: the root, with the fifth on the half bar in 4/4.
-    const int root = degree_pitch(t, chord % 7) - 24 - (degree_pitch(t, chord % 7) - 24 > 52 ? 12 : 0);
+    const int root =
+        degree_pitch(t, chord % 7) - 24 - (degree_pitch(t, chord % 7) - 24 > 52 ? 12 : 0);
     if (final_bar || t.beats == 3) {
       note(out.bass, 2, bar_tick, bar_len - 20, root, 84);
     } else if (t.accomp == Accomp::OffBeat) {
@@ -399,8 +462,10 @@ void compose_section(const TuneSpec& t, const Section& s, uint32_t start, bool l
       const int snare = t.bpm < 90 ? 37 : 38;
       for (int beat = 0; beat < t.beats; ++beat) {
         const uint32_t at = bar_tick + beat * 2 * kEighth;
-        if (beat % 2 == 0) note(out.drums, 9, at, kEighth, 36, 86);
-        else note(out.drums, 9, at, kEighth, snare, 70);
+        if (beat % 2 == 0)
+          note(out.drums, 9, at, kEighth, 36, 86);
+        else
+          note(out.drums, 9, at, kEighth, snare, 70);
         note(out.drums, 9, at, kEighth / 2, 42, 52);
         note(out.drums, 9, at + kEighth, kEighth / 2, 42, 40);
       }
@@ -412,15 +477,15 @@ void compose_section(const TuneSpec& t, const Section& s, uint32_t start, bool l
 
 std::vector<std::string> demo_tune_names() {
   std::vector<std::string> names;
-  for (const TuneSpec& t : tune_specs()) names.push_back(t.name);
+  for (const TuneDef& t : tune_defs()) names.push_back(t.name);
   return names;
 }
 
 std::string compose_tune(const std::string& name) {
-  const TuneSpec* spec = &tune_specs().front();
-  for (const TuneSpec& t : tune_specs())
-    if (name == t.name) spec = &t;
-  const TuneSpec& t = *spec;
+  const TuneDef* chosen = &tune_defs().front();
+  for (const TuneDef& t : tune_defs())
+    if (name == t.name) chosen = &t;
+  const TuneDef& t = *chosen;
   Prng rng(t.seed);
   Tracks tr;
   std::vector<MidiEvent> conductor;
@@ -430,8 +495,9 @@ std::string compose_tune(const std::string& name) {
   meta.insert(meta.end(), title.begin(), title.end());
   conductor.push_back({0, meta});
   conductor.push_back({0, {0xFF, 0x58, 0x04, static_cast<uint8_t>(t.beats), 0x02, 0x18, 0x08}});
-  conductor.push_back({0, {0xFF, 0x51, 0x03, static_cast<uint8_t>(us >> 16),
-                           static_cast<uint8_t>(us >> 8), static_cast<uint8_t>(us)}});
+  conductor.push_back({0,
+                       {0xFF, 0x51, 0x03, static_cast<uint8_t>(us >> 16),
+                        static_cast<uint8_t>(us >> 8), static_cast<uint8_t>(us)}});
   setup(tr.melody, 0, t.melody_prog, 100, 64, "Melody");
   setup(tr.chords, 1, t.chord_prog, 80, 44, "Chords");
   setup(tr.bass, 2, t.bass_prog, 96, 84, "Bass");

@@ -31,11 +31,10 @@ Look look_of(int character) {
     case 1:  // Sorano: brown hair, sky-blue open shirt, navy trousers
       return {0x5A3A24, 0xF8DCC2, 0x5A9ADC, 0x3A6AAA, 0x2A3460, 0x6E4628, Look::Short, Look::Boy};
     case 2:  // Mitsu: chestnut ponytail, coral top, beige shorts
-      return {0xA85A28, 0xF6D6B8, 0xEC6E50, 0xB44A36, 0xD8C090, 0x3C8246, Look::Ponytail,
-              Look::Girl};
+      return {0xA85A28, 0xF6D6B8, 0xEC6E50,       0xB44A36,
+              0xD8C090, 0x3C8246, Look::Ponytail, Look::Girl};
     case 3:  // the visiting girl: long dark hair, white summer dress
-      return {0x2E2A48, 0xFAE4D4, 0xF6F6FA, 0xC8CCDC, 0xF6F6FA, 0x3C5AAA, Look::Long,
-              Look::Dress};
+      return {0x2E2A48, 0xFAE4D4, 0xF6F6FA, 0xC8CCDC, 0xF6F6FA, 0x3C5AAA, Look::Long, Look::Dress};
     default:  // Sorano's father: grey hair, green polo shirt
       return {0x8A8A90, 0xE8C4A0, 0x508250, 0x34583A, 0x4A4036, 0x3C3228, Look::Grey, Look::Man};
   }
@@ -73,13 +72,20 @@ void arm(Image& img, const Look& lk, double sx, double sy, double ex, double ey,
 
 FaceArea face_area(int key) {
   switch (key) {
-    case 12: return {62, 68, 140, 138, 84};
-    case 21: return {55, 64, 140, 134, 168};
-    case 22: return {40, 58, 128, 130, 253};
-    case 31: return {69, 68, 150, 141, 341};
-    case 32: return {70, 63, 148, 133, 422};
-    case 41: return {79, 62, 159, 130, 500};
-    default: return {77, 69, 161, 137, 0};
+    case 12:
+      return {62, 68, 140, 138, 84};
+    case 21:
+      return {55, 64, 140, 134, 168};
+    case 22:
+      return {40, 58, 128, 130, 253};
+    case 31:
+      return {69, 68, 150, 141, 341};
+    case 32:
+      return {70, 63, 148, 133, 422};
+    case 41:
+      return {79, 62, 159, 130, 500};
+    default:
+      return {77, 69, 161, 137, 0};
   }
 }
 
@@ -275,8 +281,11 @@ Image paint_sprite(int character, int pose) {
                     {cx - ww, waist_y}},
                    lk.top);
   if (lk.body == Look::Boy) {  // open shirt over a white T-shirt
-    fill_polygon(img, {{cx - 16, shoulder_y - 4}, {cx + 16, shoulder_y - 4}, {cx + 12, waist_y},
-                       {cx - 12, waist_y}},
+    fill_polygon(img,
+                 {{cx - 16, shoulder_y - 4},
+                  {cx + 16, shoulder_y - 4},
+                  {cx + 12, waist_y},
+                  {cx - 12, waist_y}},
                  0xF4F4F0);
     draw_line(img, cx - 16, shoulder_y - 4, cx - 12, waist_y, 3, lk.top_dark);
     draw_line(img, cx + 16, shoulder_y - 4, cx + 12, waist_y, 3, lk.top_dark);
@@ -299,8 +308,7 @@ Image paint_sprite(int character, int pose) {
                       {cx + ww + 4, kSpriteH + 10},
                       {cx - ww - 4, kSpriteH + 10}},
                      0x2A3C78);
-    fill_rect(img, static_cast<int>(cx - 16), static_cast<int>(shoulder_y + 70), 32, 24,
-              0x3A4C8C);
+    fill_rect(img, static_cast<int>(cx - 16), static_cast<int>(shoulder_y + 70), 32, 24, 0x3A4C8C);
   }
 
   // Arms by pose.
@@ -335,7 +343,7 @@ Image paint_sprite(int character, int pose) {
 
   // Neck, ears, hair behind the face, then the face.
   outlined_limb(img, cx, neck - 6, cx, shoulder_y, 20, lk.skin);
-  outlined_ellipse(img, cx, fy - hh * 0.15, hw + 9, hh + 13, lk.hair);
+  outlined_ellipse(img, cx, fy - hh * 0.35, hw + 9, hh + 4, lk.hair);
   outlined_ellipse(img, cx - hw - 1, fy + 4, 6, 9, lk.skin);
   outlined_ellipse(img, cx + hw + 1, fy + 4, 6, 9, lk.skin);
   if (lk.style == Look::Long) {  // side locks framing the face
@@ -399,10 +407,11 @@ void sea(Image& img, int horizon, int y1, uint32_t far, uint32_t near, uint64_t 
     const double depth = static_cast<double>(y - horizon) / std::max(1, y1 - horizon);
     const int len = 4 + static_cast<int>(depth * 26) + rng.range(0, 6);
     const int x = rng.range(-10, img.w);
-    fill_rect(img, x, y, len, 1 + static_cast<int>(depth * 1.5),
-              mix(img.contains(std::clamp(x, 0, img.w - 1), y) ? img.at(std::clamp(x, 0, img.w - 1), y)
-                                                               : near,
-                  kWhite, 0.35 + 0.2 * rng.uniform()));
+    fill_rect(
+        img, x, y, len, 1 + static_cast<int>(depth * 1.5),
+        mix(img.contains(std::clamp(x, 0, img.w - 1), y) ? img.at(std::clamp(x, 0, img.w - 1), y)
+                                                         : near,
+            kWhite, 0.35 + 0.2 * rng.uniform()));
   }
 }
 
@@ -424,8 +433,10 @@ void house(Image& img, int x, int base, int w, int h, uint32_t wall, uint32_t ro
            bool lit = false) {
   fill_rect(img, x, base - h, w, h, wall);
   fill_rect(img, x, base - h, 2, h, shade(wall, 0.8));
-  fill_polygon(img, {{x - 6.0, base - h + 1.0}, {x + w / 2.0, base - h - w * 0.45},
-                     {x + w + 6.0, base - h + 1.0}},
+  fill_polygon(img,
+               {{x - 6.0, base - h + 1.0},
+                {x + w / 2.0, base - h - w * 0.45},
+                {x + w + 6.0, base - h + 1.0}},
                roof);
   const uint32_t win = lit ? 0xFFD87A : 0x6E9AC8;
   for (int wx = x + 6; wx + 10 <= x + w - 4; wx += 16)
@@ -441,27 +452,37 @@ void tree(Image& img, double x, double base, double s, uint32_t leaf) {
 }
 
 void lighthouse(Image& img, double x, double base, double s, bool lamp_on) {
-  fill_polygon(img, {{x - 14 * s, base}, {x + 14 * s, base}, {x + 9 * s, base - 90 * s},
-                     {x - 9 * s, base - 90 * s}},
+  fill_polygon(img,
+               {{x - 14 * s, base},
+                {x + 14 * s, base},
+                {x + 9 * s, base - 90 * s},
+                {x - 9 * s, base - 90 * s}},
                0xF4F2EC);
   for (int band = 0; band < 2; ++band) {
     const double y0 = base - (25 + 35 * band) * s, y1 = y0 - 14 * s;
     const double k0 = (base - y0) / (90 * s), k1 = (base - y1) / (90 * s);
-    fill_polygon(img, {{x - (14 - 5 * k0) * s, y0}, {x + (14 - 5 * k0) * s, y0},
-                       {x + (14 - 5 * k1) * s, y1}, {x - (14 - 5 * k1) * s, y1}},
+    fill_polygon(img,
+                 {{x - (14 - 5 * k0) * s, y0},
+                  {x + (14 - 5 * k0) * s, y0},
+                  {x + (14 - 5 * k1) * s, y1},
+                  {x - (14 - 5 * k1) * s, y1}},
                  0xD03C3C);
   }
   fill_rect(img, static_cast<int>(x - 8 * s), static_cast<int>(base - 104 * s),
             static_cast<int>(16 * s), static_cast<int>(14 * s), lamp_on ? 0xFFF0A0 : 0x9CC8E8);
-  fill_polygon(img, {{x - 11 * s, base - 104 * s}, {x, base - 116 * s}, {x + 11 * s, base - 104 * s}},
+  fill_polygon(img,
+               {{x - 11 * s, base - 104 * s}, {x, base - 116 * s}, {x + 11 * s, base - 104 * s}},
                0xB03030);
 }
 
 // A small figure seen from behind or far away, drawn as one colour.
 void figure(Image& img, double x, double base, double s, uint32_t body, uint32_t hair,
             bool hat = false) {
-  fill_polygon(img, {{x - 11 * s, base - 8 * s}, {x + 11 * s, base - 8 * s}, {x + 7 * s, base - 50 * s},
-                     {x - 7 * s, base - 50 * s}},
+  fill_polygon(img,
+               {{x - 11 * s, base - 8 * s},
+                {x + 11 * s, base - 8 * s},
+                {x + 7 * s, base - 50 * s},
+                {x - 7 * s, base - 50 * s}},
                body);
   fill_rect(img, static_cast<int>(x - 6 * s), static_cast<int>(base - 8 * s),
             static_cast<int>(4 * s), static_cast<int>(8 * s), shade(body, 0.7));
@@ -656,10 +677,12 @@ Image paint_event_shop() {  // 78: shaved ice at the shop front
   Image img(640, 480);
   fill_rect(img, 0, 0, 640, 480, 0xE8DCC4);
   for (int x = 0; x < 640; x += 64) {  // awning
-    fill_polygon(img, {{x + 0.0, 40}, {x + 32.0, 40}, {x + 32.0, 120}, {x + 16.0, 134}, {x + 0.0, 120}},
+    fill_polygon(img,
+                 {{x + 0.0, 40}, {x + 32.0, 40}, {x + 32.0, 120}, {x + 16.0, 134}, {x + 0.0, 120}},
                  0xD84A4A);
-    fill_polygon(img, {{x + 32.0, 40}, {x + 64.0, 40}, {x + 64.0, 120}, {x + 48.0, 134}, {x + 32.0, 120}},
-                 0xF4F4F0);
+    fill_polygon(
+        img, {{x + 32.0, 40}, {x + 64.0, 40}, {x + 64.0, 120}, {x + 48.0, 134}, {x + 32.0, 120}},
+        0xF4F4F0);
   }
   fill_rect(img, 0, 0, 640, 40, 0x6A4A30);
   draw_pixel_text_shadow(img, (640 - pixel_text_width("ICE", 5)) / 2, 4, "ICE", 5, 0xF4F0E4,
@@ -686,7 +709,8 @@ Image paint_event_promise() {  // 79: the two of them under the fireworks
   for (int i = 0; i < 200; ++i) {  // a band of the milky way
     Prng rng(790 + i);
     const double t = rng.uniform();
-    const int x = static_cast<int>(t * 640), y = static_cast<int>(40 + t * 160 + rng.range(-30, 30));
+    const int x = static_cast<int>(t * 640),
+              y = static_cast<int>(40 + t * 160 + rng.range(-30, 30));
     fill_rect(img, x, y, 2, 2, 0x8A8ACC);
   }
   firework(img, 330, 120, 100, 0xFFC07A, 48, 791);
@@ -712,7 +736,8 @@ Image paint_festival() {  // 80
     const int x = 40 + i * 210;
     fill_rect(img, x, 200, 160, 70, 0x5A3A2A);
     fill_rect(img, x + 6, 214, 148, 50, 0xFFD890);
-    for (int s = 0; s < 160; s += 20) fill_rect(img, x + s, 188, 10, 14, (s / 20) % 2 ? kWhite : 0xD84A4A);
+    for (int s = 0; s < 160; s += 20)
+      fill_rect(img, x + s, 188, 10, 14, (s / 20) % 2 ? kWhite : 0xD84A4A);
   }
   lantern_string(img, 0, 100, 640, 120, 9);
   lantern_string(img, 0, 150, 640, 140, 7);
@@ -821,21 +846,36 @@ Image paint_summer_sky() {  // 85
 
 Image paint_background(int number) {
   switch (number) {
-    case 70: return paint_town_day();
-    case 71: return paint_room();
-    case 73: return paint_beach(345, 73);
-    case 74: return paint_gallery_backdrop();
-    case 75: return paint_event_beach();
-    case 76: return paint_event_fireworks();
-    case 77: return paint_event_lighthouse();
-    case 78: return paint_event_shop();
-    case 79: return paint_event_promise();
-    case 80: return paint_festival();
-    case 81: return paint_hill_road();
-    case 82: return paint_shrine();
-    case 83: return paint_harbour();
-    case 84: return paint_lighthouse_dusk();
-    default: return paint_summer_sky();
+    case 70:
+      return paint_town_day();
+    case 71:
+      return paint_room();
+    case 73:
+      return paint_beach(345, 73);
+    case 74:
+      return paint_gallery_backdrop();
+    case 75:
+      return paint_event_beach();
+    case 76:
+      return paint_event_fireworks();
+    case 77:
+      return paint_event_lighthouse();
+    case 78:
+      return paint_event_shop();
+    case 79:
+      return paint_event_promise();
+    case 80:
+      return paint_festival();
+    case 81:
+      return paint_hill_road();
+    case 82:
+      return paint_shrine();
+    case 83:
+      return paint_harbour();
+    case 84:
+      return paint_lighthouse_dusk();
+    default:
+      return paint_summer_sky();
   }
 }
 
@@ -849,8 +889,7 @@ constexpr int kTitleScale = 6;
 
 void title_word(Image& img, int ox, int oy, uint32_t c, uint32_t shadow) {
   const int w = pixel_text_width(kTitleWord, kTitleScale);
-  draw_pixel_text_shadow(img, ox + (kPanelW - w) / 2, oy + 38, kTitleWord, kTitleScale, c,
-                         shadow);
+  draw_pixel_text_shadow(img, ox + (kPanelW - w) / 2, oy + 38, kTitleWord, kTitleScale, c, shadow);
 }
 
 }  // namespace
@@ -897,8 +936,7 @@ uint32_t frame_colour(double d) {
 
 void menu_item(Image& img, int x, int y, const char* label, bool hot) {
   const uint32_t top = hot ? 0xFAE096 : 0x2C2A66, bottom = hot ? 0xDCA850 : 0x18163C;
-  for (int yy = 0; yy < 35; ++yy)
-    fill_rect(img, x, y + yy, 110, 1, mix(top, bottom, yy / 34.0));
+  for (int yy = 0; yy < 35; ++yy) fill_rect(img, x, y + yy, 110, 1, mix(top, bottom, yy / 34.0));
   frame_rect(img, x + 1, y + 1, 108, 33, 1, hot ? 0xFFF8E0 : 0xC8A050);
   const int tw = pixel_text_width(label, 2);
   const uint32_t ink = hot ? 0x1C1A48 : 0xFAF0D2;
@@ -924,7 +962,8 @@ Image paint_texture_sheet() {
       if (a == 0 || b == 0) c = 0x6A5A3A;
       img.at(96 + x, y) = c;
     }
-  for (int i = 0; i < 4; ++i) fill_ellipse(img, 96 + 16 + (i % 2) * 32, 16 + (i / 2) * 32, 2, 2, 0xE6BE5A);
+  for (int i = 0; i < 4; ++i)
+    fill_ellipse(img, 96 + 16 + (i % 2) * 32, 16 + (i / 2) * 32, 2, 2, 0xE6BE5A);
 
   // Title panel: a dark plate with a double frame around the title word.
   for (int y = 0; y < kPanelH; ++y)

@@ -232,7 +232,7 @@ std::string csv_field(const std::string& value) {
 std::string script_csv(const std::vector<ScenarioRow>& rows) {
   std::string out = "num,cmd,jump,place,doll,face,spare,speaker,text,value,spare,subst,note\r\n";
   for (const ScenarioRow& r : rows) {
-    const char* fields[13] = {r.num,  r.cmd,     r.jump, r.place, r.doll, r.face, "",
+    const char* fields[13] = {r.num,     r.cmd,  r.jump,  r.place, r.doll,  r.face, "",
                               r.speaker, r.text, r.value, "",      r.subst, ""};
     for (int i = 0; i < 13; ++i) {
       if (i) out += ',';

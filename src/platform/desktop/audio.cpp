@@ -42,6 +42,10 @@ class AudioDevice {
   bool ensure_open() {
     if (tried_) return open_;
     tried_ = true;
+    // Starting audio also starts SDL's event queue, which would otherwise
+    // take SIGINT and SIGTERM for itself: nobody reads that queue here, so the
+    // game could no longer be interrupted or terminated.
+    SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
     if (SDL_Init(SDL_INIT_AUDIO) != 0) {
       warn(std::string("no audio output (") + SDL_GetError() + "); music and sounds are off");
       return false;

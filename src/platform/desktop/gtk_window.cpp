@@ -1,6 +1,9 @@
 #include "platform/desktop/gtk_window.h"
 
+#include <glib-unix.h>
+
 #include <algorithm>
+#include <csignal>
 #include <cstring>
 #include <exception>
 
@@ -104,9 +107,14 @@ GtkMainWindow::GtkMainWindow() {
   g_signal_connect(window_, "key-press-event", G_CALLBACK(on_key_press), this);
   g_signal_connect(window_, "delete-event", G_CALLBACK(on_delete), this);
   g_signal_connect(window_, "realize", G_CALLBACK(on_realize), this);
+  // A termination request (logout, kill) closes the game as the close box
+  // does, so the system file is written and the pictures disguised again.
+  for (int sig : {SIGTERM, SIGINT, SIGHUP})
+    signal_sources_.push_back(g_unix_signal_add(sig, on_terminate, this));
 }
 
 GtkMainWindow::~GtkMainWindow() {
+  for (guint id : signal_sources_) g_source_remove(id);
   for (auto& t : timers_) {
     if (t->source) g_source_remove(t->source);
     t->source = 0;
@@ -380,6 +388,16 @@ gboolean GtkMainWindow::on_delete(GtkWidget*, GdkEvent*, gpointer self) {
   } catch (...) {
   }
   return TRUE;  // the window stays; the game's shutdown ends the process
+}
+
+gboolean GtkMainWindow::on_terminate(gpointer self) {
+  try {
+    InputEvent e;
+    e.kind = InputEvent::Close;
+    static_cast<GtkMainWindow*>(self)->queue(std::move(e));
+  } catch (...) {
+  }
+  return G_SOURCE_CONTINUE;
 }
 
 void GtkMainWindow::on_realize(GtkWidget*, gpointer self) {

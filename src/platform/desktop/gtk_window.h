@@ -60,6 +60,7 @@ class GtkMainWindow : public Window {
   static gboolean on_button_press(GtkWidget* w, GdkEventButton* ev, gpointer self);
   static gboolean on_motion(GtkWidget* w, GdkEventMotion* ev, gpointer self);
   static gboolean on_key_press(GtkWidget* w, GdkEventKey* ev, gpointer self);
+  static gboolean on_terminate(gpointer self);
   static gboolean on_delete(GtkWidget* w, GdkEvent* ev, gpointer self);
   static void on_realize(GtkWidget* w, gpointer self);
   static void on_menu_activate(GtkMenuItem* item, gpointer self);
@@ -76,6 +77,7 @@ class GtkMainWindow : public Window {
   std::deque<InputEvent> queue_;
   std::map<std::string, GtkWidget*> menu_items_;
   std::vector<std::unique_ptr<TimerRec>> timers_;
+  std::vector<guint> signal_sources_;
 };
 
 class GtkDialogs : public Dialogs {

@@ -1,0 +1,61 @@
+// Plays the demo through the headless runner binary, as an author would.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+
+#include "assets/assets.h"
+#include "test_support.h"
+
+namespace vm {
+namespace {
+
+using test::read_bytes;
+
+TEST(PlayDemo, FromTheStartDeepIntoTheStory) {
+  test::TempDir dir;
+  std::filesystem::copy(test::build_dir() + "/data", dir / "data",
+                        std::filesystem::copy_options::recursive);
+  std::string script_before = read_bytes(dir / "data/51.dat");
+  {
+    std::ofstream in(dir / "input.txt");
+    in << "wait 2000\nshot start.png\n";
+    // Clicks on the first choice box, which also lie on the message window,
+    // so they both advance the text and pick the first item of each menu.
+    for (int i = 0; i < 90; ++i) in << "click 230 400\nwait 1500\n";
+    in << "shot deep.png\n";
+  }
+  std::string out;
+  int code = test::run_command(test::build_dir() + "/velmora-play " + dir.path() + "data " +
+                                   dir.path() + "input.txt " + dir.path(),
+                               out);
+  ASSERT_EQ(code, 0) << out;
+  auto seen = [&](const std::string& s) { return out.find(s) != std::string::npos; };
+  EXPECT_TRUE(seen("caption \"Velmora\""));
+  EXPECT_TRUE(seen("text 0 港町ヴェルモラの夏は、潮の香りと一緒にやってくる。"));
+  // The meeting scene, the rename dialog and the name used afterwards.
+  EXPECT_TRUE(seen("わたし、夏のあいだだけ、おばあちゃんの家に来ているの。"));
+  EXPECT_TRUE(seen("input \"なまえの変更\""));
+  EXPECT_TRUE(seen("music open"));
+  EXPECT_TRUE(seen("shot " + dir.path() + "deep.png"));
+  EXPECT_TRUE(seen("file written 50.dat"));
+  EXPECT_TRUE(std::filesystem::exists(dir / "deep.png"));
+  // At rest again: scripts untouched, pictures disguised.
+  EXPECT_EQ(read_bytes(dir / "data/51.dat"), script_before);
+  for (int n : managed_pictures_exit_order())
+    EXPECT_EQ(read_bytes(dir / ("data/" + std::to_string(n) + ".dat")).substr(0, 2), "JF") << n;
+}
+
+TEST(PlayDemo, BadInputLineIsReported) {
+  test::TempDir dir;
+  std::ofstream(dir / "input.txt") << "wait 10\nfly 3\n";
+  std::string out;
+  int code = test::run_command(test::build_dir() + "/velmora-play " + test::build_dir() +
+                                   "/data " + dir.path() + "input.txt",
+                               out);
+  EXPECT_EQ(code, 2);
+  EXPECT_NE(out.find("input.txt:2"), std::string::npos);
+}
+
+}  // namespace
+}  // namespace vm

@@ -1,0 +1,112 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "app/game.h"
+#include "app/main_form.h"
+#include "assets/assets.h"
+#include "platform/headless/headless.h"
+#include "test_support.h"
+
+namespace vm {
+namespace {
+
+using test::read_bytes;
+using test::TempDir;
+
+// The demo folder copied into a temporary folder of its own.
+class Startup : public ::testing::Test {
+ protected:
+  TempDir dir;
+  Headless hl;
+  void SetUp() override {
+    std::filesystem::copy(test::build_dir() + "/data", dir.path(),
+                          std::filesystem::copy_options::recursive);
+  }
+  int run() {
+    hl.close(hl.now() + 600000);  // as the runner does when its input ends
+    return run_game(hl.platform(), dir.path());
+  }
+  int count(const std::string& needle) const {
+    int n = 0;
+    for (const std::string& l : hl.log_lines())
+      if (l.find(needle) != std::string::npos) ++n;
+    return n;
+  }
+};
+
+TEST_F(Startup, SecondCopyIsRefused) {
+  hl.other_copy = true;
+  std::string sys = read_bytes(dir / "50.dat");
+  EXPECT_EQ(run(), 0);
+  EXPECT_EQ(count("dialog \"既に起動しています。\""), 1);
+  EXPECT_EQ(count("caption"), 0);
+  EXPECT_EQ(read_bytes(dir / "11.dat").substr(0, 2), "JF");
+}
+
+TEST_F(Startup, FolderWithoutTheMarkerFileIsRejected) {
+  std::filesystem::remove(dir / "11.dat");
+  std::string sys = read_bytes(dir / "50.dat");
+  EXPECT_EQ(run(), 1);
+  EXPECT_EQ(count("dialog \"フォルダの内容が不正です.\\r\\n" + dir.path() + "\""), 1);
+  EXPECT_EQ(read_bytes(dir / "50.dat"), sys);
+  EXPECT_EQ(read_bytes(dir / "12.dat").substr(0, 2), "JF");
+}
+
+TEST_F(Startup, LayoutAndInitialValues) {
+  Game g(hl.platform());
+  g.assets.Data_Dir = dir.path();
+  layout_screen(g);
+  EXPECT_EQ(g.msg.Cell_Size, 18);
+  EXPECT_EQ(g.screen.SelBox[0].top, 38);
+  EXPECT_EQ(g.screen.SelBox[1].top, 56);
+  EXPECT_EQ(g.screen.SelBox[2].top, 74);
+  EXPECT_EQ(g.screen.Waku[0].left, 195);
+  EXPECT_EQ(g.screen.Waku[0].top, 355);
+  EXPECT_EQ(g.screen.Smenu[3].top, 350);
+  EXPECT_EQ(g.screen.Smenu[3].height(), 30);
+  // The wall strip repeats the texture's 64 x 64 square at (96, 0).
+  for (int x : {0, 63, 64, 600})
+    for (int y : {0, 70, 134})
+      EXPECT_EQ(g.screen.Wall_Back.img.at(x, y), g.screen.Texture.img.at(96 + x % 64, y % 64));
+}
+
+TEST_F(Startup, QuitAsksFirstAndEndsInOrder) {
+  hl.menu(5000, "prog_end");
+  hl.answer(5000, "no");
+  hl.menu(6000, "prog_end");
+  hl.answer(6000, "yes");
+  EXPECT_EQ(run(), 0);
+  EXPECT_EQ(count("dialog \"終了しますか？\" -> no"), 1);
+  EXPECT_EQ(count("dialog \"終了しますか？\" -> yes"), 1);
+  EXPECT_EQ(count("caption \"Velmora - loading now...\""), 1);
+  EXPECT_EQ(count("caption \"Velmora\""), 1);
+  EXPECT_EQ(count("file written 50.dat"), 1);
+  for (int n : managed_pictures_exit_order())
+    EXPECT_EQ(read_bytes(dir / (std::to_string(n) + ".dat")).substr(0, 2), "JF") << n;
+  EXPECT_FALSE(std::filesystem::exists(dir / "51.cod"));
+}
+
+TEST_F(Startup, EmptyLoadingPictureIsSkipped) {
+  test::write_bytes(dir / "72.dat", "");
+  hl.menu(3000, "prog_end");
+  hl.answer(3000, "yes");
+  EXPECT_EQ(run(), 0);
+  EXPECT_EQ(count("dialog"), 1);  // only the quit question
+  EXPECT_EQ(read_bytes(dir / "72.dat"), "");
+}
+
+TEST_F(Startup, BrokenScriptRowIsNamedAndTheGameEndsInOrder) {
+  // Row 3 of the script gets a speaker that is not a number.
+  std::string script = invert_bytes(read_bytes(dir / "51.dat"));
+  size_t line2 = script.find('\n', script.find('\n') + 1) + 1;
+  size_t line3 = script.find('\n', line2) + 1;
+  std::string broken = script.substr(0, line3) + "0010,,,,,,,x,text,,,,\r\n" + script.substr(line3);
+  test::write_bytes(dir / "51.dat", invert_bytes(broken));
+  EXPECT_EQ(run(), 0);
+  EXPECT_EQ(count("51.dat line 4, field 8 (speaker)"), 1);
+  EXPECT_EQ(read_bytes(dir / "11.dat").substr(0, 2), "JF");  // disguised again
+}
+
+}  // namespace
+}  // namespace vm
