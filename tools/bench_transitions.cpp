@@ -52,7 +52,11 @@ void bench_transitions(vm::Platform& pf) {
   vm::Game g(pf);
   prepare_screen(g);
   pf.window.show();
-  pf.window.do_events();
+  // Give the window time to be mapped, so that presents are real paints.
+  for (int i = 0; i < 30; ++i) {
+    pf.window.do_events();
+    pf.clock.sleep(10);
+  }
 
   const char* const codes[] = {"VB", "HC", "BC", "MS"};
   int round = 0;

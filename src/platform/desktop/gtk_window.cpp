@@ -212,22 +212,38 @@ void GtkMainWindow::present(const Image& frame) {
       cairo_image_surface_get_height(frame_) != frame.h) {
     cairo_surface_destroy(frame_);
     frame_ = cairo_image_surface_create(CAIRO_FORMAT_RGB24, frame.w, frame.h);
+    have_frame_ = false;
   }
   cairo_surface_flush(frame_);
   unsigned char* data = cairo_image_surface_get_data(frame_);
   const int stride = cairo_image_surface_get_stride(frame_);
   if (!data) return;
   // CAIRO_FORMAT_RGB24 is one native-endian word per pixel, 0x00RRGGBB: our
-  // own layout, so rows copy as they are.
+  // own layout, so rows copy as they are. Only the rectangle that changed is
+  // repainted, which keeps typing (one character cell a step) cheap.
+  int x0 = frame.w, y0 = frame.h, x1 = -1, y1 = -1;
+  const bool all = !have_frame_;
   for (int y = 0; y < frame.h; ++y) {
-    std::memcpy(data + static_cast<size_t>(y) * stride, &frame.px[static_cast<size_t>(y) * frame.w],
-                static_cast<size_t>(frame.w) * 4);
+    auto* row = reinterpret_cast<uint32_t*>(data + static_cast<size_t>(y) * stride);
+    const uint32_t* src = &frame.px[static_cast<size_t>(y) * frame.w];
+    if (!all && std::memcmp(row, src, static_cast<size_t>(frame.w) * 4) == 0) continue;
+    int first = 0, last = frame.w - 1;
+    if (!all) {
+      while (row[first] == src[first]) ++first;
+      while (row[last] == src[last]) --last;
+    }
+    std::memcpy(row + first, src + first, static_cast<size_t>(last - first + 1) * 4);
+    x0 = std::min(x0, first);
+    x1 = std::max(x1, last);
+    y0 = std::min(y0, y);
+    y1 = y;
   }
   cairo_surface_mark_dirty(frame_);
   have_frame_ = true;
+  if (x1 < 0) return;  // nothing changed on screen
 
   if (!gtk_widget_get_mapped(area_)) return;  // painted when it is exposed
-  gtk_widget_queue_draw(area_);
+  gtk_widget_queue_draw_area(area_, x0, y0, x1 - x0 + 1, y1 - y0 + 1);
   GdkWindow* gw = gtk_widget_get_window(area_);
   if (!gw) return;
     // Paint now, handling only the repaint: no input reaches the game here.
