@@ -18,6 +18,8 @@
 #include "message/message.h"
 #include "platform/desktop/desktop.h"
 
+void bench_transitions(vm::Platform& pf);
+
 namespace {
 
 using Clock = std::chrono::steady_clock;
@@ -129,5 +131,6 @@ int main(int argc, char** argv) {
       },
       30);
   std::printf("typing_step_vs_budget %.3f ratio\n", step / 0.010);
+  bench_transitions(pf);
   return 0;
 }

@@ -78,6 +78,7 @@ void layout_screen(Game& g) {
   sc.Place_Load.place(0, 0, 640, 345);
   sc.Wall_Back.place(0, 0, 640, 135);
   sc.Mesh2.place(0, 0, 32, 32);
+  load_mask_sheet(sc.Mesh1);
 
   // The message window and its layers; its font sets the cell size.
   for (Surface& w : sc.Waku) {
