@@ -37,7 +37,9 @@ std::string read_bytes(const std::string& path) {
   return ss.str();
 }
 
-std::string build_dir() { return VELMORA_BUILD_DIR; }
+std::string build_dir() {
+  return VELMORA_BUILD_DIR;
+}
 
 void write_demo_folder(const std::string& dir) {
   std::string out;

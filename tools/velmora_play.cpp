@@ -16,10 +16,10 @@ namespace {
 
 int key_code(const std::string& name) {
   static const std::pair<const char*, int> names[] = {
-      {"Return", vm::kKeyReturn}, {"Enter", vm::kKeyReturn}, {"space", vm::kKeySpace},
-      {"Space", vm::kKeySpace},   {"Escape", vm::kKeyEscape}, {"Tab", vm::kKeyTab},
-      {"BackSpace", vm::kKeyBack}, {"Left", vm::kKeyLeft},    {"Up", vm::kKeyUp},
-      {"Right", vm::kKeyRight},   {"Down", vm::kKeyDown}};
+      {"Return", vm::kKeyReturn},  {"Enter", vm::kKeyReturn},  {"space", vm::kKeySpace},
+      {"Space", vm::kKeySpace},    {"Escape", vm::kKeyEscape}, {"Tab", vm::kKeyTab},
+      {"BackSpace", vm::kKeyBack}, {"Left", vm::kKeyLeft},     {"Up", vm::kKeyUp},
+      {"Right", vm::kKeyRight},    {"Down", vm::kKeyDown}};
   for (auto& [n, c] : names)
     if (name == n) return c;
   if (name.size() == 1) return std::toupper(static_cast<unsigned char>(name[0]));

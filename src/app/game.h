@@ -42,9 +42,15 @@ struct Game {
 };
 
 // Shorthands used everywhere.
-inline void do_events(Game& g) { g.pf.window.do_events(); }
-inline void sleep_ms(Game& g, int ms) { g.pf.clock.sleep(ms); }
-inline uint32_t tick_count(Game& g) { return g.pf.clock.tick_count(); }
+inline void do_events(Game& g) {
+  g.pf.window.do_events();
+}
+inline void sleep_ms(Game& g, int ms) {
+  g.pf.clock.sleep(ms);
+}
+inline uint32_t tick_count(Game& g) {
+  return g.pf.clock.tick_count();
+}
 Answer message_box(Game& g, const std::string& text, Buttons buttons = Buttons::Ok);
 // Composes the screen and presents it.
 void refresh(Game& g);

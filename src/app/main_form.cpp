@@ -21,7 +21,9 @@ Answer message_box(Game& g, const std::string& text, Buttons buttons) {
   return g.pf.dialogs.message_box(text, buttons);
 }
 
-void refresh(Game& g) { present_screen(g.screen, g.pf.window); }
+void refresh(Game& g) {
+  present_screen(g.screen, g.pf.window);
+}
 
 const std::vector<MenuItemSpec>& main_menu_items() {
   static const std::vector<MenuItemSpec> items = {
@@ -36,15 +38,6 @@ const std::vector<MenuItemSpec>& main_menu_items() {
 }
 
 namespace {
-
-class MainForm : public EventSink {
- public:
-  explicit MainForm(Game& g) : g_(g) {}
-  void on_event(const InputEvent& ev) override { handle_event(g_, ev); }
-
- private:
-  Game& g_;
-};
 
 // Loads a picture that start-up cannot do without; a missing or broken file
 // is reported by name and the program ends (nothing has been changed yet).
@@ -202,14 +195,18 @@ void handle_event(Game& g, const InputEvent& ev) {
       on_key_down(g, ev.key);
       break;
     case InputEvent::Menu:
-      if (ev.name == "prog_end") on_prog_end(g);
-      else if (ev.name == "speedup") on_speedup(g);
+      if (ev.name == "prog_end")
+        on_prog_end(g);
+      else if (ev.name == "speedup")
+        on_speedup(g);
       break;
     case InputEvent::Close:
       unload_main_form(g);
     case InputEvent::Timer:
-      if (ev.timer == g.input.Clicker) on_clicker_tick(g);
-      else if (ev.timer == g.sound.BGMLoop) on_bgmloop_tick(g);
+      if (ev.timer == g.input.Clicker)
+        on_clicker_tick(g);
+      else if (ev.timer == g.sound.BGMLoop)
+        on_bgmloop_tick(g);
       break;
     case InputEvent::Hook:
       if (ev.hook) ev.hook();
@@ -230,8 +227,7 @@ void unload_main_form(Game& g, bool full) {
   try {
     rebuild_line6(g);
     write_system_file(g);
-    for (int n : managed_pictures_exit_order())
-      blank_magic(g.assets.Data_Dir + std::to_string(n));
+    for (int n : managed_pictures_exit_order()) blank_magic(g.assets.Data_Dir + std::to_string(n));
   } catch (const std::exception& e) {
     // The remaining pictures stay restored, which the next start accepts.
     message_box(g, std::string("終了処理でファイルを書き込めませんでした。\r\n") + e.what());
@@ -246,7 +242,7 @@ int run_game(Platform& pf, const std::string& data_dir) {
     return 0;
   }
   Game g(pf);
-  MainForm form(g);
+  MainFormEvents form(g);
   pf.window.set_sink(&form);
   try {
     try {

@@ -27,6 +27,16 @@ void layout_screen(Game& g);
 // Dispatches a window event to the main window's handlers.
 void handle_event(Game& g, const InputEvent& ev);
 
+// The main window as the platform's event sink.
+class MainFormEvents : public EventSink {
+ public:
+  explicit MainFormEvents(Game& g) : g_(g) {}
+  void on_event(const InputEvent& ev) override { handle_event(g_, ev); }
+
+ private:
+  Game& g_;
+};
+
 // The unload handler: volume, music, system file, pictures disguised; then
 // ends the process (throws EndProcess). full = false stops after the volume
 // and music (a failed asset check).

@@ -209,7 +209,9 @@ void check_assets(Game& g) {
   }
 }
 
-bool file_exists(const std::string& path) { return file_length(path) >= 0; }
+bool file_exists(const std::string& path) {
+  return file_length(path) >= 0;
+}
 
 long long file_length(const std::string& path) {
   struct stat st {};

@@ -12,7 +12,7 @@ namespace vm {
 struct Game;
 
 struct AssetState {
-  std::string Data_Dir;                  // ends in '/'
+  std::string Data_Dir;                   // ends in '/'
   std::array<std::string, 26> Sys_Lines;  // 1..25, raw CP932 bytes
   bool sys_lines_read = false;
   int16_t Keep_Flag = 0;

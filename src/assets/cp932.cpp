@@ -2,8 +2,8 @@
 
 #include <iconv.h>
 
-#include <cerrno>
 #include <algorithm>
+#include <cerrno>
 #include <stdexcept>
 #include <vector>
 
@@ -42,8 +42,12 @@ std::string convert(const std::string& in, const char* to, const char* from) {
 
 }  // namespace
 
-std::string cp932_to_utf8(const std::string& bytes) { return convert(bytes, "UTF-8", "CP932"); }
-std::string utf8_to_cp932(const std::string& text) { return convert(text, "CP932", "UTF-8"); }
+std::string cp932_to_utf8(const std::string& bytes) {
+  return convert(bytes, "UTF-8", "CP932");
+}
+std::string utf8_to_cp932(const std::string& text) {
+  return convert(text, "CP932", "UTF-8");
+}
 
 size_t utf8_length(const std::string& text) {
   size_t n = 0;

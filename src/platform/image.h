@@ -30,8 +30,14 @@ struct Image {
 constexpr uint32_t rgb(uint8_t r, uint8_t g, uint8_t b) {
   return (uint32_t{r} << 16) | (uint32_t{g} << 8) | b;
 }
-constexpr uint8_t red_of(uint32_t c) { return static_cast<uint8_t>(c >> 16); }
-constexpr uint8_t green_of(uint32_t c) { return static_cast<uint8_t>(c >> 8); }
-constexpr uint8_t blue_of(uint32_t c) { return static_cast<uint8_t>(c); }
+constexpr uint8_t red_of(uint32_t c) {
+  return static_cast<uint8_t>(c >> 16);
+}
+constexpr uint8_t green_of(uint32_t c) {
+  return static_cast<uint8_t>(c >> 8);
+}
+constexpr uint8_t blue_of(uint32_t c) {
+  return static_cast<uint8_t>(c);
+}
 
 }  // namespace vm

@@ -34,11 +34,11 @@ enum MouseButton : int { kLeftButton = 1, kRightButton = 2, kMiddleButton = 4 };
 struct InputEvent {
   enum Kind { MouseDown, MouseMove, KeyDown, Menu, Close, Timer, Hook };
   Kind kind = MouseDown;
-  int x = 0, y = 0;    // game-screen pixels (MouseDown, MouseMove)
-  int button = 0;      // MouseButton (MouseDown)
-  int key = 0;         // KeyCode (KeyDown)
-  std::string name;    // menu item code name (Menu)
-  int timer = 0;       // timer id (Timer)
+  int x = 0, y = 0;            // game-screen pixels (MouseDown, MouseMove)
+  int button = 0;              // MouseButton (MouseDown)
+  int key = 0;                 // KeyCode (KeyDown)
+  std::string name;            // menu item code name (Menu)
+  int timer = 0;               // timer id (Timer)
   std::function<void()> hook;  // headless only: a runner action run in turn
 };
 

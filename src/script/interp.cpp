@@ -24,8 +24,8 @@ std::string trim(const std::string& s) {
 
 // The integer value of a script field; anything else is an error of the
 // script data, reported with the row's line and the field's name.
-long field_number(const Game& g, const std::string& text, int field_no, const char* name,
-                  long lo, long hi) {
+long field_number(const Game& g, const std::string& text, int field_no, const char* name, long lo,
+                  long hi) {
   std::string t = trim(text);
   const char* b = t.data();
   const char* e = t.data() + t.size();
@@ -33,12 +33,10 @@ long field_number(const Game& g, const std::string& text, int field_no, const ch
   long v = 0;
   auto [p, ec] = std::from_chars(b, e, v);
   if (t.empty() || ec != std::errc() || p != e)
-    throw DataError("51.dat", g.interp.cur_line,
-                    std::to_string(field_no) + " (" + name + ")",
+    throw DataError("51.dat", g.interp.cur_line, std::to_string(field_no) + " (" + name + ")",
                     "\"" + t + "\" is not a number");
   if (v < lo || v > hi)
-    throw DataError("51.dat", g.interp.cur_line,
-                    std::to_string(field_no) + " (" + name + ")",
+    throw DataError("51.dat", g.interp.cur_line, std::to_string(field_no) + " (" + name + ")",
                     std::to_string(v) + " is out of range");
   return v;
 }
@@ -193,7 +191,8 @@ int script_step(Game& g) {
   }
   if (!doll.empty()) {
     s.Cur_Doll = static_cast<uint8_t>(field_number(g, doll.substr(0, 1), 5, "doll", 0, 9));
-    s.Cur_Pose = static_cast<uint8_t>(field_number(g, doll.substr(doll.size() - 1), 5, "doll", 0, 9));
+    s.Cur_Pose =
+        static_cast<uint8_t>(field_number(g, doll.substr(doll.size() - 1), 5, "doll", 0, 9));
     doll_flag = true;
   }
   if (!face.empty()) {
@@ -230,8 +229,7 @@ void run_script(Game& g) {
 
 void timed_wait(Game& g) {
   const std::string& text = g.interp.Cur_Text;
-  long duration =
-      text.empty() ? 1000 : field_number(g, text, 9, "text", 0, 0x7FFFFFFF);
+  long duration = text.empty() ? 1000 : field_number(g, text, 9, "text", 0, 0x7FFFFFFF);
   uint32_t start = tick_count(g);
   if (static_cast<long>(tick_count(g) - start) > duration) return;
   uint32_t now;

@@ -28,7 +28,7 @@ struct InterpState {
   int16_t kou = 0, pap = 0, rub = 0, hap = 0;
   std::string Save_Title;
   int16_t Place_No = -1;
-  int cur_line = 0;  // 51.dat line of the current row, for messages
+  int cur_line = 0;           // 51.dat line of the current row, for messages
   bool missing_jump = false;  // a jump target was not found: the run stops
 };
 

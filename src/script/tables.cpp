@@ -30,8 +30,8 @@ bool parse_int16(const std::string& s, int16_t& out) {
   return true;
 }
 
-const char* const kScriptFieldNames[13] = {"num",    "cmd",     "jump",  "place",  "doll",
-                                           "face",   "spare7",  "speaker", "text", "value",
+const char* const kScriptFieldNames[13] = {"num",     "cmd",    "jump",    "place", "doll",
+                                           "face",    "spare7", "speaker", "text",  "value",
                                            "spare11", "subst",  "(end)"};
 
 int16_t num_field(const CsvLine& l, size_t index, const char* file, const char* name) {
@@ -102,10 +102,10 @@ void load_tables(ScriptTables& t, const std::string& script_cp932,
   for (const CsvLine& l : parse_csv(script_cp932)) {
     if (!l.fields.empty() && l.fields[0] == "num") continue;  // column headings
     if (l.fields.size() < 12)
-      throw DataError(sfile, l.line, std::to_string(l.fields.size() + 1) + " (" +
-                                         kScriptFieldNames[l.fields.size()] + ")",
-                      "the row has " + std::to_string(l.fields.size()) +
-                          " fields, 13 expected");
+      throw DataError(
+          sfile, l.line,
+          std::to_string(l.fields.size() + 1) + " (" + kScriptFieldNames[l.fields.size()] + ")",
+          "the row has " + std::to_string(l.fields.size()) + " fields, 13 expected");
     if (static_cast<int>(t.Script_Table.size()) >= kMaxScriptRows)
       throw DataError(sfile, l.line, "", "more than 3001 script rows");
     ScriptRow r;

@@ -30,7 +30,7 @@ struct SceneEntry {
 
 struct ChoiceRow {
   int16_t key = 0;
-  std::string label;  // UTF-8
+  std::string label;   // UTF-8
   int32_t target = 0;  // NUM on reading, SEQ once resolved
   int line = 0;
 };

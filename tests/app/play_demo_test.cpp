@@ -50,8 +50,8 @@ TEST(PlayDemo, BadInputLineIsReported) {
   test::TempDir dir;
   std::ofstream(dir / "input.txt") << "wait 10\nfly 3\n";
   std::string out;
-  int code = test::run_command(test::build_dir() + "/velmora-play " + test::build_dir() +
-                                   "/data " + dir.path() + "input.txt",
+  int code = test::run_command(test::build_dir() + "/velmora-play " + test::build_dir() + "/data " +
+                                   dir.path() + "input.txt",
                                out);
   EXPECT_EQ(code, 2);
   EXPECT_NE(out.find("input.txt:2"), std::string::npos);

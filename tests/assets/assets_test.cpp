@@ -17,14 +17,17 @@ using test::read_bytes;
 using test::TempDir;
 using test::write_bytes;
 
-std::vector<int> managed() { return managed_pictures_exit_order(); }
+std::vector<int> managed() {
+  return managed_pictures_exit_order();
+}
 
 // A data folder whose pictures are placeholders: the asset check only
 // touches their first two bytes.
 void make_folder(const TempDir& d, int sys_lines = 25) {
   std::string sys;
-  const char* lines[25] = {"春野", "ひより", "ソラノ", "ミツ", "父", "103456", "tune1.mid", "",
-                           "", "", "", "", "", "", "", "", "", "", "", "", "", "", "", "", "keep"};
+  const char* lines[25] = {"春野", "ひより", "ソラノ", "ミツ", "父", "103456", "tune1.mid", "", "",
+                           "",     "",       "",       "",     "",   "",       "",          "", "",
+                           "",     "",       "",       "",     "",   "",       "keep"};
   for (int i = 0; i < sys_lines; ++i) sys += utf8_to_cp932(lines[i]) + "\r\n";
   write_bytes(d / "50.dat", sys);
   write_bytes(d / "51.dat", invert_bytes("0010,,,,,,,,テスト,,,,\r\n9999,,,,,,,,,,,,\r\n"));
@@ -122,7 +125,8 @@ TEST_F(Assets, MissingFileIsNamedAndNothingIsWritten) {
   std::filesystem::remove(dir / "52.dat");
   std::string sys_before = read_bytes(dir / "50.dat");
   EXPECT_THROW(check_assets(g), EndProcess);
-  EXPECT_EQ(last_dialog(), "dialog \"実行に必要なﾌｧｲﾙがありません. file" + dir.path() + "52\" -> ok (default)");
+  EXPECT_EQ(last_dialog(),
+            "dialog \"実行に必要なﾌｧｲﾙがありません. file" + dir.path() + "52\" -> ok (default)");
   EXPECT_EQ(read_bytes(dir / "50.dat"), sys_before);
   EXPECT_EQ(read_bytes(dir / "11.dat").substr(0, 2), "JF");
 

@@ -22,15 +22,7 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// The main window's own event handling.
-class Sink : public EventSink {
- public:
-  explicit Sink(Game& g) : g_(g) {}
-  void on_event(const InputEvent& ev) override { handle_event(g_, ev); }
-
- private:
-  Game& g_;
-};
+using Sink = MainFormEvents;
 
 // A point on the label of box i: the message window stands at (195, 355),
 // box i at (11, 18 * (i + 2) + 2) inside it, its label 8 pixels in.

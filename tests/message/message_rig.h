@@ -51,14 +51,7 @@ class BlockText : public Text {
   }
 };
 
-class Sink : public EventSink {
- public:
-  explicit Sink(Game& g) : g_(g) {}
-  void on_event(const InputEvent& ev) override { handle_event(g_, ev); }
-
- private:
-  Game& g_;
-};
+using Sink = MainFormEvents;
 
 // The scene under everything: every pixel different.
 inline uint32_t scene_pixel(int x, int y) {

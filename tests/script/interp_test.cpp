@@ -72,7 +72,8 @@ TEST_F(Interp, CountersAddAndTest) {
 }
 
 TEST_F(Interp, JumpToTheLastRowRunsItAndStops) {
-  load({{"0010", "g0", "0090"}, {"0020", "", "", "", "", "", "", "skipped"},
+  load({{"0010", "g0", "0090"},
+        {"0020", "", "", "", "", "", "", "skipped"},
         {"0090", "p2", "", "", "", "", "", "rub", "5"}});
   run_script(g);
   EXPECT_EQ(g.interp.rub, 5);
@@ -87,7 +88,9 @@ TEST_F(Interp, MissingJumpTargetIsReportedOnceThenTheGameEnds) {
 }
 
 TEST_F(Interp, TimedWaitUsesTheVirtualClock) {
-  load({{"0010", "w"}, {"0010", "w", "", "", "", "", "", "0"}, {"0010", "w", "", "", "", "", "", "120"},
+  load({{"0010", "w"},
+        {"0010", "w", "", "", "", "", "", "0"},
+        {"0010", "w", "", "", "", "", "", "120"},
         {"9999"}});
   g.interp.Script_Pos = 0;
   script_step(g);

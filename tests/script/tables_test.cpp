@@ -20,8 +20,8 @@ TEST(NumField, DecodesFirstAndLastThreeCharacters) {
   struct Case {
     const char* field;
     int16_t want;
-  } cases[] = {{"0010", 10}, {"0-010", 10}, {"9999", 9999}, {"123", 1123}, {"1234", 1234},
-               {"0305", 305}, {"1-234", 1234}, {"12", 112}, {"5", 55}};
+  } cases[] = {{"0010", 10},  {"0-010", 10},   {"9999", 9999}, {"123", 1123}, {"1234", 1234},
+               {"0305", 305}, {"1-234", 1234}, {"12", 112},    {"5", 55}};
   for (const auto& c : cases) {
     int16_t v = -1;
     ASSERT_TRUE(decode_num(c.field, v)) << c.field;

@@ -21,15 +21,7 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// Routes the window's events to the main window's handlers, as the game does.
-class Sink : public EventSink {
- public:
-  explicit Sink(Game& g) : g_(g) {}
-  void on_event(const InputEvent& ev) override { handle_event(g_, ev); }
-
- private:
-  Game& g_;
-};
+using Sink = MainFormEvents;
 
 struct Line {
   uint32_t at;

@@ -20,9 +20,12 @@ namespace {
 std::string quoted(const std::string& s) {
   std::string out = "\"";
   for (char c : s) {
-    if (c == '\r') out += "\\r";
-    else if (c == '\n') out += "\\n";
-    else out += c;
+    if (c == '\r')
+      out += "\\r";
+    else if (c == '\n')
+      out += "\\n";
+    else
+      out += c;
   }
   return out + "\"";
 }
@@ -40,7 +43,8 @@ class HeadlessWindow : public Window {
     h_.menus_[name].enabled = enabled;
   }
   void set_menu_caption(const std::string& name, const std::string& caption) override {
-    if (h_.menus_[name].caption != caption) h_.log_.log("menu caption " + name + " " + quoted(caption));
+    if (h_.menus_[name].caption != caption)
+      h_.log_.log("menu caption " + name + " " + quoted(caption));
     h_.menus_[name].caption = caption;
   }
   void set_caption(const std::string& caption) override {
@@ -180,7 +184,8 @@ class HeadlessEffects : public Effects {
                uint32_t{riff[o + 3]} << 24;
       };
       uint32_t byte_rate = u32(28), data = u32(40);
-      if (byte_rate) ms = static_cast<uint32_t>((uint64_t{data} * 1000 + byte_rate - 1) / byte_rate);
+      if (byte_rate)
+        ms = static_cast<uint32_t>((uint64_t{data} * 1000 + byte_rate - 1) / byte_rate);
     }
     ++h_.effects_played;
     h_.log_.log("effect " + std::to_string(riff.size()) + " bytes, " + std::to_string(ms) + " ms");
@@ -235,9 +240,9 @@ Headless::Headless() : log_([this] { return now_; }) {
   volume_ = std::make_unique<HeadlessVolume>(*this);
   auto misc = std::make_unique<HeadlessMisc>(*this);
   single_copy_.reset(misc.release());
-  platform_ = std::make_unique<Platform>(Platform{
-      *window_, *clock_, *dialogs_, *pictures_, *text_, *music_, *effects_, *volume_,
-      *single_copy_, *static_cast<HeadlessMisc*>(single_copy_.get()), log_});
+  platform_ = std::make_unique<Platform>(
+      Platform{*window_, *clock_, *dialogs_, *pictures_, *text_, *music_, *effects_, *volume_,
+               *single_copy_, *static_cast<HeadlessMisc*>(single_copy_.get()), log_});
 }
 
 Headless::~Headless() = default;
@@ -294,7 +299,9 @@ void Headless::at(uint32_t at_ms, std::function<void()> fn) {
   schedule(at_ms, ev);
 }
 
-void Headless::answer(uint32_t at_ms, const std::string& a) { answers_.emplace_back(at_ms, a); }
+void Headless::answer(uint32_t at_ms, const std::string& a) {
+  answers_.emplace_back(at_ms, a);
+}
 
 bool Headless::menu_enabled(const std::string& name) const {
   auto it = menus_.find(name);
