@@ -10,9 +10,12 @@ namespace {
 constexpr int kSheetW = 580;
 constexpr int kSheetH = 585;
 
+}  // namespace
+
 // x1, y1, x2, y2 on the sprite picture and the column's left edge in the
 // sheet, per sprite 11, 12, 21, 22, 31, 32, 41.
-constexpr int kFaceAreas[7][5] = {
+
+const int kFaceAreas[7][5] = {
     {77, 69, 161, 137, 0},   {62, 68, 140, 138, 84},  {55, 64, 140, 134, 168},
     {40, 58, 128, 130, 253}, {69, 68, 150, 141, 341}, {70, 63, 148, 133, 422},
     {79, 62, 159, 130, 500},
@@ -39,8 +42,6 @@ int face_row(int key) {
       return 0;
   }
 }
-
-}  // namespace
 
 void load_faces(Game& g) {
   SceneState& s = g.scene;

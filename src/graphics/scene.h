@@ -58,7 +58,14 @@ struct SceneState {
 int change_place(Game& g);  // background of place Place_No; returns 2
 int change_doll(Game& g);   // sprite Cur_Doll/Cur_Pose at Cur_Text's slot; returns 2
 int change_face(Game& g);   // face Cur_Face on the shown sprite; returns 0
-void load_faces(Game& g);   // the face sheet, once at start-up
+// The face area of each sprite picture with a face column: x1, y1, x2, y2 on
+// the sprite and the column's left edge in the face sheet, for the sprites
+// 11, 12, 21, 22, 31, 32, 41; face_row maps a sprite key to its row (0 for
+// any other key).
+extern const int kFaceAreas[7][5];
+int face_row(int key);
+
+void load_faces(Game& g);  // the face sheet, once at start-up
 void rebuild_window_back(Game& g);
 
 // Draws Pic_Back onto Pic_Main with the effect named by Trans_Code.

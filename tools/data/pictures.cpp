@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "data/draw.h"
+#include "graphics/scene.h"
 
 namespace vm::datatool {
 
@@ -71,22 +72,9 @@ void arm(Image& img, const Look& lk, double sx, double sy, double ex, double ey,
 }  // namespace
 
 FaceArea face_area(int key) {
-  switch (key) {
-    case 12:
-      return {62, 68, 140, 138, 84};
-    case 21:
-      return {55, 64, 140, 134, 168};
-    case 22:
-      return {40, 58, 128, 130, 253};
-    case 31:
-      return {69, 68, 150, 141, 341};
-    case 32:
-      return {70, 63, 148, 133, 422};
-    case 41:
-      return {79, 62, 159, 130, 500};
-    default:
-      return {77, 69, 161, 137, 0};
-  }
+  // The engine's own table, so the pictures always fit what it cuts.
+  const int* a = vm::kFaceAreas[vm::face_row(key)];
+  return {a[0], a[1], a[2], a[3], a[4]};
 }
 
 namespace {
