@@ -5,10 +5,7 @@
 #include "choices/choices.h"
 
 #include <gtest/gtest.h>
-#include <unistd.h>
 
-#include <filesystem>
-#include <fstream>
 #include <string>
 #include <vector>
 
@@ -16,11 +13,10 @@
 #include "app/main_form.h"
 #include "assets/cp932.h"
 #include "platform/headless/headless.h"
+#include "test_support.h"
 
 namespace vm {
 namespace {
-
-namespace fs = std::filesystem;
 
 using Sink = MainFormEvents;
 
@@ -41,24 +37,18 @@ class Choices : public ::testing::Test {
   Headless hl;
   Game g{hl.platform()};
   Sink sink{g};
-  fs::path dir;
+  test::TempDir dir;
 
   void SetUp() override {
-    dir = fs::temp_directory_path() / ("velmora_choices_" + std::to_string(getpid()));
-    fs::create_directories(dir);
-    std::ofstream(dir / "61.dat").close();  // an empty texture sheet is not loaded
-    g.assets.Data_Dir = dir.string() + "/";
+    test::write_bytes(dir / "61.dat", "");  // an empty texture sheet is not loaded
+    g.assets.Data_Dir = dir.path();
     hl.platform().window.set_sink(&sink);
     hl.platform().window.set_menu(main_menu_items());
     layout_screen(g);
     g.screen.Waku[0].visible = true;
     g.input.Text_Mode = 0;  // messages run straight through until the menu
   }
-  void TearDown() override {
-    hl.platform().window.set_sink(nullptr);
-    std::error_code ec;
-    fs::remove_all(dir, ec);
-  }
+  void TearDown() override { hl.platform().window.set_sink(nullptr); }
 
   // A message, then a menu of `count` choices leading to rows that each add
   // to one counter and jump to the end.

@@ -4,22 +4,18 @@
 #include "sound/sound.h"
 
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <cstdlib>
-#include <filesystem>
-#include <fstream>
 #include <string>
 #include <vector>
 
 #include "app/game.h"
 #include "app/main_form.h"
 #include "platform/headless/headless.h"
+#include "test_support.h"
 
 namespace vm {
 namespace {
-
-namespace fs = std::filesystem;
 
 using Sink = MainFormEvents;
 
@@ -33,15 +29,11 @@ class Sound : public ::testing::Test {
   Headless hl;
   Game g{hl.platform()};
   Sink sink{g};
-  fs::path dir;
+  test::TempDir dir;
 
   void SetUp() override {
-    dir = fs::temp_directory_path() /
-          ("velmora_sound_" + std::to_string(getpid()) + "_" +
-           ::testing::UnitTest::GetInstance()->current_test_info()->name());
-    fs::create_directories(dir);
-    for (const char* name : {"title.mid", "town.mid"}) std::ofstream(dir / name) << "MThd";
-    g.assets.Data_Dir = dir.string() + "/";
+    for (const char* name : {"title.mid", "town.mid"}) test::write_bytes(dir / name, "MThd");
+    g.assets.Data_Dir = dir.path();
     g.assets.Track_Files[1] = "title.mid";
     g.assets.Track_Files[2] = "town.mid";
     g.assets.Track_Files[4] = "missing.mid";
@@ -49,11 +41,7 @@ class Sound : public ::testing::Test {
     g.sound.BGMLoop = hl.platform().window.create_timer(500);
     hl.platform().window.set_timer_enabled(g.sound.BGMLoop, true);
   }
-  void TearDown() override {
-    hl.platform().window.set_sink(nullptr);
-    std::error_code ec;
-    fs::remove_all(dir, ec);
-  }
+  void TearDown() override { hl.platform().window.set_sink(nullptr); }
 
   void row(const std::string& cmd) {
     g.interp.Cur_Cmd = cmd;
