@@ -110,3 +110,22 @@ TEST_F(Startup, BrokenScriptRowIsNamedAndTheGameEndsInOrder) {
 
 }  // namespace
 }  // namespace vm
+
+namespace vm {
+namespace {
+
+TEST_F(Startup, SkipIsOfferedOnceTheStoryRuns) {
+  hl.menu(1500, "speedup");   // skips to the first choice
+  hl.click(40000, 240, 401);  // picks its first item
+  hl.menu(60000, "prog_end");
+  hl.answer(60000, "yes");
+  EXPECT_EQ(run(), 0);
+  EXPECT_EQ(count("menu speedup (disabled"), 0);
+  EXPECT_EQ(count("menu caption speedup \"スキップ停止\""), 1);
+  EXPECT_EQ(count("menu caption speedup \"次の選択まで進む\""), 1);  // the choice ended it
+  EXPECT_TRUE(hl.menu_enabled("speedup"));
+  EXPECT_FALSE(hl.menu_enabled("opt_menu"));
+}
+
+}  // namespace
+}  // namespace vm
