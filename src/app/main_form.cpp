@@ -39,14 +39,23 @@ const std::vector<MenuItemSpec>& main_menu_items() {
 
 namespace {
 
-// Loads a picture that start-up cannot do without; a missing or broken file
-// is reported by name and the program ends (nothing has been changed yet).
-void load_required(Game& g, const std::string& file, Surface& s) {
-  std::string error;
-  if (!g.pf.pictures.load_picture(g.assets.Data_Dir + file, s.img, error)) {
-    message_box(g, "実行に必要なﾌｧｲﾙが異常です.(" + file + ")\r\n" + error);
+// Loads one of the two pictures read before the asset check ("61", "72").
+// An empty file is no picture (false); a missing or broken one is reported by
+// name and the program ends, nothing having been changed yet.
+bool load_early_picture(Game& g, const std::string& number, Surface& s) {
+  const std::string path = g.assets.Data_Dir + number + ".dat";
+  const long long length = file_length(path);
+  if (length == 0) return false;
+  if (length < 0) {
+    message_box(g, "実行に必要なﾌｧｲﾙがありません. file" + g.assets.Data_Dir + number);
     throw EndProcess{1};
   }
+  std::string error;
+  if (!g.pf.pictures.load_picture(path, s.img, error)) {
+    message_box(g, "実行に必要なﾌｧｲﾙが異常です.(" + number + ".dat)\r\n" + error);
+    throw EndProcess{1};
+  }
+  return true;
 }
 
 void add_layer(Game& g, Surface& s, Surface* parent, bool visible) {
@@ -102,8 +111,7 @@ void layout_screen(Game& g) {
   }
 
   sc.Texture.place(0, 0, 280, 370);
-  if (file_length(g.assets.Data_Dir + "61.dat") > 0) {
-    load_required(g, "61.dat", sc.Texture);
+  if (load_early_picture(g, "61", sc.Texture)) {
     // Title-menu items and the wall strip are cut from the texture sheet.
     for (int i = 0; i < 4; ++i) {
       sc.Smenu[i].place(265, 245 + 35 * i, 110, 35);
@@ -113,9 +121,6 @@ void layout_screen(Game& g) {
     for (int col = 0; col < 10; ++col)
       for (int row = 0; row < 4; ++row)
         bit_blt(sc.Wall_Back, col * 64, row * 64, 64, 64, sc.Texture, 96, 0, SRCCOPY);
-  } else if (file_length(g.assets.Data_Dir + "61.dat") < 0) {
-    message_box(g, "実行に必要なﾌｧｲﾙがありません. file" + g.assets.Data_Dir + "61");
-    throw EndProcess{1};
   }
 
   sc.Title.place(0, 0, kScreenW, kScreenH);
@@ -154,13 +159,7 @@ void form_load(Game& g, const std::string& data_dir) {
   g.input.Clicker = w.create_timer(500);
   g.sound.BGMLoop = w.create_timer(500);
 
-  if (file_length(g.assets.Data_Dir + "72.dat") > 0) {
-    load_required(g, "72.dat", g.screen.Title);
-    g.screen.Title.visible = true;
-  } else if (file_length(g.assets.Data_Dir + "72.dat") < 0) {
-    message_box(g, "実行に必要なﾌｧｲﾙがありません. file" + g.assets.Data_Dir + "72");
-    throw EndProcess{1};
-  }
+  if (load_early_picture(g, "72", g.screen.Title)) g.screen.Title.visible = true;
   w.show();
   refresh(g);
   do_events(g);
@@ -208,8 +207,7 @@ void handle_event(Game& g, const InputEvent& ev) {
       else if (ev.timer == g.sound.BGMLoop)
         on_bgmloop_tick(g);
       break;
-    case InputEvent::Hook:
-      if (ev.hook) ev.hook();
+    case InputEvent::Hook:  // the headless runner's own actions; never sent here
       break;
   }
 }

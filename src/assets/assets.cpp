@@ -34,6 +34,17 @@ void check_present(const std::string& path, const std::string& shown_name) {
   if (file_length(path) < 0) throw AssetFailure{true, shown_name, kErrFileNotFound, ""};
 }
 
+// A read or write that fails on a file already found present is reported by
+// its error number rather than as a missing file.
+template <class Step>
+void io_step(Step&& step) {
+  try {
+    step();
+  } catch (const std::exception& e) {
+    throw AssetFailure{false, "", kErrPathAccess, e.what()};
+  }
+}
+
 void write_two_bytes(const std::string& path, unsigned char b0, unsigned char b1) {
   // Opened for update so that nothing after the first two bytes changes; a
   // missing file is never created.
@@ -69,20 +80,14 @@ void run_check(Game& g) {
   // 1. The system file and the two script files.
   for (const char* n : {"50", "51", "52"}) check_present(dir + n + ".dat", dir + n);
   // 2. The script, decoded in memory: no decoded copy is ever left beside it.
-  try {
+  io_step([&] {
     a.script_text = invert_bytes(read_file(dir + "51.dat"));
     a.choice_text = invert_bytes(read_file(dir + "52.dat"));
-  } catch (const std::exception& e) {
-    throw AssetFailure{false, "", kErrPathAccess, e.what()};
-  }
+  });
   auto restore = [&](int n, char kind) {
     std::string base = dir + std::to_string(n);
     check_present(base + ".dat", base);
-    try {
-      restore_magic(base, kind);
-    } catch (const std::exception& e) {
-      throw AssetFailure{false, "", kErrPathAccess, e.what()};
-    }
+    io_step([&] { restore_magic(base, kind); });
   };
   // 3. Sprites, 4. faces, 5. backgrounds and event pictures.
   for (int k = 1; k <= 2; ++k)
@@ -92,11 +97,7 @@ void run_check(Game& g) {
     if (n != 72) restore(n, 'J');
   // 6. The system file, 25 lines.
   std::string sys;
-  try {
-    sys = read_file(dir + "50.dat");
-  } catch (const std::exception& e) {
-    throw AssetFailure{false, "", kErrPathAccess, e.what()};
-  }
+  io_step([&] { sys = read_file(dir + "50.dat"); });
   std::vector<std::string> lines = split_lines(sys);
   if (lines.size() < 25)
     throw AssetFailure{false, "", kErrPastEnd,

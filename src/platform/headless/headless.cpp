@@ -238,11 +238,10 @@ Headless::Headless() : log_([this] { return now_; }) {
   music_ = std::make_unique<HeadlessMusic>(*this);
   effects_ = std::make_unique<HeadlessEffects>(*this);
   volume_ = std::make_unique<HeadlessVolume>(*this);
-  auto misc = std::make_unique<HeadlessMisc>(*this);
-  single_copy_.reset(misc.release());
-  platform_ = std::make_unique<Platform>(
-      Platform{*window_, *clock_, *dialogs_, *pictures_, *text_, *music_, *effects_, *volume_,
-               *single_copy_, *static_cast<HeadlessMisc*>(single_copy_.get()), log_});
+  misc_ = std::make_unique<HeadlessMisc>(*this);
+  platform_ =
+      std::make_unique<Platform>(Platform{*window_, *clock_, *dialogs_, *pictures_, *text_, *music_,
+                                          *effects_, *volume_, *misc_, *misc_, log_});
 }
 
 Headless::~Headless() = default;

@@ -30,6 +30,8 @@ class LineLog : public EventLog {
   std::vector<std::string> lines_;
 };
 
+class HeadlessMisc;
+
 class Headless {
  public:
   Headless();
@@ -131,8 +133,7 @@ class Headless {
   std::unique_ptr<Music> music_;
   std::unique_ptr<Effects> effects_;
   std::unique_ptr<Volume> volume_;
-  std::unique_ptr<SingleCopy> single_copy_;
-  std::unique_ptr<Shell> shell_;
+  std::unique_ptr<HeadlessMisc> misc_;  // single copy and shell
   std::unique_ptr<Platform> platform_;
 };
 
