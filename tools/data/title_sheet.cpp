@@ -1,0 +1,125 @@
+#include "data/pictures.h"
+
+#include <algorithm>
+#include <cmath>
+#include <vector>
+
+#include "data/draw.h"
+#include "data/palette.h"
+#include "graphics/scene.h"
+
+namespace vm::datatool {
+
+namespace {
+
+// The title as it stands on the title picture and on the panel: the same
+// position, so the panel dissolve dresses the letters up without moving them.
+constexpr int kPanelX = 180, kPanelY = 65, kPanelW = 280, kPanelH = 150;
+constexpr const char* kTitleWord = "VELMORA";
+constexpr int kTitleScale = 6;
+
+void title_word(Image& img, int ox, int oy, uint32_t c, uint32_t shadow) {
+  const int w = pixel_text_width(kTitleWord, kTitleScale);
+  draw_pixel_text_shadow(img, ox + (kPanelW - w) / 2, oy + 38, kTitleWord, kTitleScale, c, shadow);
+}
+
+}  // namespace
+
+Image paint_title() {
+  Image img(640, 480);
+  vertical_gradient(img, 0, 300, 0x141848, 0xF0A0B0);
+  stars(img, 160, 150, 72);
+  sea(img, 300, 480, 0x6A5C9C, 0x1E2050, 720);
+  for (int y = 306; y < 470; y += 5)  // the moon's path on the water
+    fill_rect(img, 110 - (y - 300) / 8, y, (y - 300) / 4 + 4, 2, 0xE8E0C0);
+  fill_polygon(img, {{430, 300}, {640, 270}, {640, 480}, {560, 480}}, 0x1A1830);
+  lighthouse(img, 580, 282, 1.3, true);
+  fill_ellipse(img, 110, 70, 26, 26, 0xFCF4D0);
+  title_word(img, kPanelX, kPanelY, 0xF8E0A0, 0x2A1A3A);
+  const char* sub = "A SUMMER BY THE SEA";
+  draw_pixel_text(img, kPanelX + (kPanelW - pixel_text_width(sub, 2)) / 2, kPanelY + 100, sub, 2,
+                  0xF4F0FF);
+  return img;
+}
+
+namespace {
+
+// Distance from the outer edge of a framed box, with rounded corners of
+// radius 8: the profile of every frame piece.
+double frame_depth(int x, int y, int w, int h) {
+  const double r = 8.0;
+  const double px = x + 0.5, py = y + 0.5;
+  const double dx = std::min(px, w - px), dy = std::min(py, h - py);
+  if (dx < r && dy < r) return r - std::hypot(r - dx, r - dy);
+  return std::min(dx, dy);
+}
+
+// The frame colour at a depth: a dark-gold outer line, a bright gold line, a
+// gap, an ivory inner line; black (transparent) elsewhere.
+uint32_t frame_colour(double d) {
+  if (d < 0.6) return 0;
+  if (d < 1.6) return 0x8C6420;
+  if (d < 3.0) return 0xE6BE5A;
+  if (d < 4.0) return 0;
+  if (d < 5.2) return 0xFAF0D2;
+  return 0;
+}
+
+void menu_item(Image& img, int x, int y, const char* label, bool hot) {
+  const uint32_t top = hot ? 0xFAE096 : 0x2C2A66, bottom = hot ? 0xDCA850 : 0x18163C;
+  for (int yy = 0; yy < 35; ++yy) fill_rect(img, x, y + yy, 110, 1, mix(top, bottom, yy / 34.0));
+  frame_rect(img, x + 1, y + 1, 108, 33, 1, hot ? 0xFFF8E0 : 0xC8A050);
+  const int tw = pixel_text_width(label, 2);
+  const uint32_t ink = hot ? 0x1C1A48 : 0xFAF0D2;
+  if (!hot) draw_pixel_text(img, x + (110 - tw) / 2 + 1, y + 10, label, 2, 0x0C0A20);
+  draw_pixel_text(img, x + (110 - tw) / 2, y + 9, label, 2, ink);
+}
+
+}  // namespace
+
+Image paint_texture_sheet() {
+  Image img(280, 370, 0);
+  // Frame pieces: one 48 x 48 framed box holds every corner and edge at the
+  // places the window frame cuts them from.
+  for (int y = 0; y < 48; ++y)
+    for (int x = 0; x < 48; ++x) img.at(x, y) = frame_colour(frame_depth(x, y, 48, 48));
+  fill_rect(img, 16, 16, 16, 16, kWindowTint);
+
+  // Wall tile (also the slot window's background): navy with a gold lattice.
+  for (int y = 0; y < 64; ++y)
+    for (int x = 0; x < 64; ++x) {
+      const int a = (x + y) % 32, b = (x - y + 64) % 32;
+      uint32_t c = mix(0x22204A, 0x2E2A5E, (y % 16) / 15.0);
+      if (a == 0 || b == 0) c = 0x6A5A3A;
+      img.at(96 + x, y) = c;
+    }
+  for (int i = 0; i < 4; ++i)
+    fill_ellipse(img, 96 + 16 + (i % 2) * 32, 16 + (i / 2) * 32, 2, 2, 0xE6BE5A);
+
+  // Title panel: a dark plate with a double frame around the title word.
+  for (int y = 0; y < kPanelH; ++y)
+    for (int x = 0; x < kPanelW; ++x) {
+      const double d = frame_depth(x, y, kPanelW, kPanelH);
+      uint32_t c = mix(0x221E54, 0x120E30, y / double(kPanelH));
+      const uint32_t fc = frame_colour(d);
+      if (d < 6) c = fc ? fc : 0x0E0C26;
+      img.at(x, 70 + y) = c;
+    }
+  title_word(img, 0, 70, 0xF8E0A0, 0x5A3A20);
+  const char* sub = "A SUMMER BY THE SEA";
+  draw_pixel_text(img, (kPanelW - pixel_text_width(sub, 2)) / 2, 70 + 100, sub, 2, 0xC8C0F0);
+  for (int s = -1; s <= 1; s += 2) {  // ornaments beside the subtitle
+    const int x = kPanelW / 2 + s * 124;
+    fill_polygon(img, {{x - 5.0, 177.0}, {x + 0.0, 172.0}, {x + 5.0, 177.0}, {x + 0.0, 182.0}},
+                 0xE6BE5A);
+  }
+
+  const char* labels[4] = {"START", "LOAD", "GALLERY", "EXIT"};
+  for (int i = 0; i < 4; ++i) {
+    menu_item(img, 0, 230 + 35 * i, labels[i], false);
+    menu_item(img, 120, 230 + 35 * i, labels[i], true);
+  }
+  return img;
+}
+
+}  // namespace vm::datatool
