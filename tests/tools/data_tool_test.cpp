@@ -301,11 +301,16 @@ TEST_F(DataToolTest, ConversionRefusesWhatWouldNotComeBackUnchanged) {
   EXPECT_EQ(data_tool_main({"pack", open, packed}, out, err), 1);
   EXPECT_NE(err.str().find("script.csv"), std::string::npos) << err.str();
 
-  // A folder whose pictures are in their running form is not at rest.
+  // A folder left in its running form (the game stopped without tidying up)
+  // reads the same to the game: it converts, and packs into its at-rest form.
   const std::string running = copy_of_demo("running");
   restore_magic(join_path(running, "11"), 'B');
-  EXPECT_THROW(unpack_folder(running, temp_dir("never")), std::runtime_error);
-  fs::remove_all(temp_dir("never"));
+  const std::string reopened = temp_dir("reopened"), rested = temp_dir("rested");
+  made_.push_back(reopened);
+  made_.push_back(rested);
+  unpack_folder(running, reopened);
+  pack_folder(reopened, rested);
+  expect_same_folders(*demo_, rested);
   // A JPEG offered for a sprite is refused on packing.
   const std::string fresh = temp_dir("fresh");
   made_.push_back(fresh);
