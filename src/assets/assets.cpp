@@ -1,6 +1,8 @@
 #include "assets/assets.h"
 
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <cerrno>
 #include <cstdio>
@@ -158,27 +160,49 @@ void rebuild_line6(Game& g) {
   a.Sys_Lines[6] = l6;
 }
 
-void write_system_file(Game& g) {
-  const std::string path = g.assets.Data_Dir + "50.dat";
+void write_file_whole(const std::string& path, const std::string& bytes) {
   const std::string tmp = path + ".tmp";
-  std::string text;
-  for (int i = 1; i <= 25; ++i) text += g.assets.Sys_Lines[i] + "\r\n";
-  {
-    std::ofstream out(tmp, std::ios::binary | std::ios::trunc);
-    if (!out) throw std::runtime_error(path + ": cannot write (" + std::strerror(errno) + ")");
-    out.write(text.data(), static_cast<std::streamsize>(text.size()));
-    out.flush();
-    if (!out) {
-      std::remove(tmp.c_str());
-      throw std::runtime_error(path + ": cannot write");
-    }
-  }
-  // The rename replaces the old file whole, so a crash never leaves it empty.
-  if (std::rename(tmp.c_str(), path.c_str()) != 0) {
-    int err = errno;
+  auto fail = [&](int err) {
     std::remove(tmp.c_str());
     throw std::runtime_error(path + ": cannot write (" + std::strerror(err) + ")");
+  };
+  const int fd = ::open(tmp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+  if (fd < 0) fail(errno);
+  size_t done = 0;
+  while (done < bytes.size()) {
+    const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) {
+      const int err = n < 0 ? errno : EIO;
+      ::close(fd);
+      fail(err);
+    }
+    done += static_cast<size_t>(n);
   }
+  // On the disk before it takes the old file's place: a crash leaves either
+  // the old file or the new one, never a short one.
+  if (::fsync(fd) != 0) {
+    const int err = errno;
+    ::close(fd);
+    fail(err);
+  }
+  if (::close(fd) != 0) fail(errno);
+  if (std::rename(tmp.c_str(), path.c_str()) != 0) fail(errno);
+  // The rename itself is on the disk once the folder is.
+  const size_t slash = path.rfind('/');
+  const std::string folder = slash == std::string::npos ? "." : path.substr(0, slash + 1);
+  const int dfd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (dfd >= 0) {
+    ::fsync(dfd);
+    ::close(dfd);
+  }
+}
+
+void write_system_file(Game& g) {
+  const std::string path = g.assets.Data_Dir + "50.dat";
+  std::string text;
+  for (int i = 1; i <= 25; ++i) text += g.assets.Sys_Lines[i] + "\r\n";
+  write_file_whole(path, text);
   g.pf.log.log("file written 50.dat");
 }
 
