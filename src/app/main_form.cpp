@@ -25,8 +25,8 @@ void refresh(Game& g) {
   present_screen(g.screen, g.pf.window);
 }
 
-const std::vector<MenuItemSpec>& main_menu_items() {
-  static const std::vector<MenuItemSpec> items = {
+const std::vector<MenuEntry>& main_menu_items() {
+  static const std::vector<MenuEntry> items = {
       {"prog_save", "セーブ", "ゲーム"},
       {"prog_load", "ロード", "ゲーム"},
       {"speedup", "次の選択まで進む", "ゲーム"},

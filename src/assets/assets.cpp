@@ -65,21 +65,21 @@ void write_two_bytes(const std::string& path, unsigned char b0, unsigned char b1
 void run_check(Game& g) {
   AssetState& a = g.assets;
   const std::string& dir = a.Data_Dir;
-  // 1. The system file and the two script files.
+  // The system file and the two script files must be there.
   for (const char* n : {"50", "51", "52"}) check_present(dir + n + ".dat", dir + n);
-  // 2. The script, decoded in memory: no decoded copy is ever left beside it.
+  // The script, decoded in memory: no decoded copy is ever left beside it.
   io_step([&] {
     a.script_text = invert_bytes(read_file(dir + "51.dat"));
     a.choice_text = invert_bytes(read_file(dir + "52.dat"));
   });
-  // 3. Sprites, 4. faces, 5. backgrounds and event pictures.
+  // Sprites, faces, backgrounds and event pictures get their real first bytes.
   for (const PictureEntry& p : picture_entries()) {
     if (!p.disguised) continue;
     std::string base = dir + std::to_string(p.number);
     check_present(base + ".dat", base);
     io_step([&] { restore_magic(base, p.kind); });
   }
-  // 6. The system file, 25 lines.
+  // The system file, 25 lines.
   std::string sys;
   io_step([&] { sys = read_file(dir + "50.dat"); });
   try {
@@ -88,7 +88,7 @@ void run_check(Game& g) {
     throw AssetFailure{false, "", kErrPastEnd, e.describe()};
   }
   a.sys_lines_read = true;
-  // 7. Names, 8. flags, 9. music lists.
+  // Names, gallery flags, and the tunes, which must be in the folder.
   for (int i = 1; i <= 5; ++i) g.msg.Name_Table[i] = cp932_to_utf8(a.Sys_Lines[i]);
   read_line6(a);
   for (int i = 1; i <= 9; ++i) {

@@ -214,7 +214,7 @@ struct TuneDef {
   int melody_prog, chord_prog, bass_prog;
   Accomp accomp;
   bool drums;
-  uint64_t seed;
+  uint64_t rng_start;
 };
 
 const std::vector<TuneDef>& tune_defs() {
@@ -486,7 +486,7 @@ std::string compose_tune(const std::string& name) {
   for (const TuneDef& t : tune_defs())
     if (name == t.name) chosen = &t;
   const TuneDef& t = *chosen;
-  Prng rng(t.seed);
+  Prng rng(t.rng_start);
   Tracks tr;
   std::vector<MidiEvent> conductor;
   const uint32_t us = 60000000u / t.bpm;
