@@ -350,8 +350,8 @@ struct Checker {
         add(false, name, 0, "",
             std::string(s.role) + " is " + size + ", expected " + want + "; the rest is cut");
       if (s.number < 60 && s.number != 42) {
-        const int* fa = kFaceAreas[face_row(s.number)];
-        if (img.w < fa[2] || img.h < fa[3])
+        const FaceArea& fa = face_area(s.number);
+        if (img.w < fa.x2 || img.h < fa.y2)
           file_error(name, "sprite " + size + " does not contain its face area");
       }
       if (s.place_only && have_script && !places_shown.count(s.number - 70))
