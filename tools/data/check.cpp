@@ -72,7 +72,7 @@ struct Checker {
   }
 
   // ------------------------------------------------------------ 50.dat ---
-  // Tune names by line, as written (CP932).
+  // The tunes 50.dat names and the folder holds, by line.
   std::map<int, std::string> tunes;
 
   void check_system() {
@@ -102,12 +102,16 @@ struct Checker {
     for (int i = 7; i <= 24; ++i) {
       const std::string& name = lines[static_cast<size_t>(i)];
       if (name.empty()) continue;
-      tunes[i] = name;
+      // The same file name the game opens: one conversion from the code page.
+      const std::string file = tune_file_name(name);
       const std::string shown = in_quotes(cp932_to_utf8(name));
-      if (name.find('/') != std::string::npos || name.find('\\') != std::string::npos)
-        add(true, "50.dat", i, "", shown + " holds a path separator; name a file of the folder");
-      else if (!is_file(path(name)))
+      if (file.empty())
+        add(true, "50.dat", i, "", shown + " is not a file name of the folder (a path separator, "
+                                           "\".\" or \"..\"); the game refuses to start");
+      else if (!is_file(path(file)))
         add(true, "50.dat", i, "", "names " + shown + ", which is not in the folder");
+      else
+        tunes[i] = file;
     }
   }
 
@@ -213,7 +217,10 @@ struct Checker {
     const char c0 = f.cmd.empty() ? '\0' : f.cmd[0];
     if (shows && (c0 == '\0' || c0 == 'r')) {
       const size_t chars = utf8_length(f.text);
-      const size_t lines = (chars + kLineChars - 1) / kLineChars + (f.has_speaker ? 1 : 0);
+      // As the window types it: lines of 23, a line more when the count is a
+      // multiple of 23 past the first, and the speaker's label above.
+      const bool label = f.has_speaker && f.speaker >= 1 && f.speaker <= 6;
+      const size_t lines = (chars <= kLineChars ? 1 : chars / kLineChars + 1) + (label ? 1 : 0);
       if (lines > static_cast<size_t>(kPageLines))
         warning("9 (text)", std::to_string(chars) +
                                 " characters, more than one page of the window (4 lines of 23); "
@@ -235,10 +242,11 @@ struct Checker {
       case 'r':
         break;
       case 'a': {
-        const char c = f.cmd.size() == 2 ? f.cmd[1] : '\0';
+        // The game reads the one character after the "a".
+        const char c = f.cmd.size() >= 2 ? f.cmd[1] : '\0';
         const bool digit = c >= '0' && c <= '9';
         const bool letter = (c >= 'A' && c <= 'K') || (c >= 'a' && c <= 'k');
-        if (!digit && !letter)
+        if ((!digit && !letter) || f.cmd.size() != 2)
           warning("2 (cmd)", in_quotes(f.cmd) + " is not a sound command (a0..a9, aA..aK, aa..ak)");
         if (letter) {
           const int track = (c & ~0x20) - 'A' + 1;
@@ -366,21 +374,19 @@ struct Checker {
     for (const auto& [line, name] : tunes) names.insert(name);
     names.insert(kEndingTune);
     for (const std::string& n : names) {
-      if (n.find('/') != std::string::npos || n.find('\\') != std::string::npos) continue;
       if (!is_file(path(n))) {
-        if (n == kEndingTune) file_error(n, "missing (the ending tune)");
-        continue;  // a named one missing is reported against 50.dat
+        file_error(n, "missing (the ending tune)");
+        continue;
       }
       MidiInfo info;
       std::string why;
-      if (!read_midi(read_bytes(path(n)), info, why))
-        file_error(cp932_to_utf8(n), "not a MIDI file: " + why);
+      if (!read_midi(read_bytes(path(n)), info, why)) file_error(n, "not a MIDI file: " + why);
     }
     if (have_script)
       for (const auto& [line, name] : tunes)
         if (line <= 15 && !tracks_played.count(line - 6) && line != 7)
           add(false, "50.dat", line, "",
-              "track " + std::to_string(line - 6) + " (" + cp932_to_utf8(name) +
+              "track " + std::to_string(line - 6) + " (" + name +
                   ") is never played: no row has its sound command");
     // Tunes in the folder that nothing names.
     std::error_code ec;
