@@ -156,13 +156,15 @@ const std::vector<Rule>& rules() {
 
 class DataRules : public ::testing::TestWithParam<size_t> {
  protected:
+  // The build's demo folder, only read; written afresh when there is none.
   static void SetUpTestSuite() {
-    demo_ = new std::string(fs::temp_directory_path() /
-                            ("velmora-rules-" + std::to_string(getpid()) + "-demo"));
-    write_demo(*demo_);
+    const fs::path built = fs::path(VELMORA_BUILD_DIR) / "data";
+    own_ = !fs::exists(built / "50.dat");
+    demo_ = new std::string(own_ ? dir("demo") : built.string());
+    if (own_) write_demo(*demo_);
   }
   static void TearDownTestSuite() {
-    fs::remove_all(*demo_);
+    if (own_) fs::remove_all(*demo_);
     delete demo_;
   }
   void TearDown() override {
@@ -206,9 +208,11 @@ class DataRules : public ::testing::TestWithParam<size_t> {
   }
 
   static std::string* demo_;
+  static bool own_;
 };
 
 std::string* DataRules::demo_ = nullptr;
+bool DataRules::own_ = false;
 
 TEST_P(DataRules, GameCheckAndConvertersAgree) {
   const Rule& rule = rules()[GetParam()];
