@@ -51,7 +51,7 @@ void io_step(Step&& step) {
   }
 }
 
-void write_two_bytes(const std::string& path, unsigned char b0, unsigned char b1) {
+void write_two_bytes(const std::string& path, const std::string& magic) {
   // Opened for update so that nothing after the first two bytes changes; a
   // missing file is never created.
   FILE* f = std::fopen(path.c_str(), "r+b");
@@ -59,8 +59,7 @@ void write_two_bytes(const std::string& path, unsigned char b0, unsigned char b1
     int err = errno;
     throw std::runtime_error(path + ": " + std::strerror(err));
   }
-  unsigned char magic[2] = {b0, b1};
-  size_t n = std::fwrite(magic, 1, 2, f);
+  size_t n = std::fwrite(magic.data(), 1, 2, f);
   int closed = std::fclose(f);
   if (n != 2 || closed != 0) throw std::runtime_error(path + ": cannot write");
 }
@@ -125,14 +124,12 @@ std::string invert_bytes(const std::string& bytes) {
 }
 
 void restore_magic(const std::string& path_without_dat, char kind) {
-  if (kind == 'B' || kind == 'b')
-    write_two_bytes(path_without_dat + ".dat", 0x42, 0x4D);
-  else if (kind == 'J' || kind == 'j')
-    write_two_bytes(path_without_dat + ".dat", 0xFF, 0xD8);
+  const std::string magic = real_magic(kind);
+  if (!magic.empty()) write_two_bytes(path_without_dat + ".dat", magic);
 }
 
 void blank_magic(const std::string& path_without_dat) {
-  write_two_bytes(path_without_dat + ".dat", 0x4A, 0x46);
+  write_two_bytes(path_without_dat + ".dat", kRestMagic);
 }
 
 void read_line6(AssetState& a) {
