@@ -156,8 +156,8 @@ void tint_window_panel(Game& g) {
   auto& waku = g.screen.Waku;
   const MessageState& m = g.msg;
   const int w = m.width, h = m.height;
-  blend_region(waku[kWakuShown], kPanelInset, kPanelInset, w - 2 * kPanelInset, h - 2 * kPanelInset, waku[kWakuTint],
-               0, 0, g.options.Window_Density, 0);
+  blend_region(waku[kWakuShown], kPanelInset, kPanelInset, w - 2 * kPanelInset, h - 2 * kPanelInset,
+               waku[kWakuTint], 0, 0, g.options.Window_Density, 0);
   // The border goes on opaquely: AND with the mask clears the border's area,
   // XOR then writes the border there; black border pixels change nothing.
   bit_blt(waku[kWakuShown], 0, 0, w, h, waku[kWakuBorderMask], 0, 0, SRCAND);
@@ -215,7 +215,8 @@ void build_window_frame(Game& g) {
 
 void clear_message_window(Game& g) {
   const MessageState& m = g.msg;
-  bit_blt(g.screen.Waku[kWakuShown], 0, 0, m.width, m.height, g.screen.Waku[kWakuBlank], 0, 0, SRCCOPY);
+  bit_blt(g.screen.Waku[kWakuShown], 0, 0, m.width, m.height, g.screen.Waku[kWakuBlank], 0, 0,
+          SRCCOPY);
   refresh(g);
   g.msg.Line_No = 0;
   g.msg.Shown_Speaker = 0;

@@ -26,8 +26,9 @@
 #pragma GCC poison clock_gettime gettimeofday steady_clock system_clock high_resolution_clock
 #pragma GCC poison thread jthread async pthread_create
 
-// sleep and time also name members of the platform services, so they are
-// marked rather than poisoned: a call to the system's own fails the build.
+// sleep is also the clock service's own member, and time a common word, so
+// these two are marked rather than poisoned: a call to the system's own
+// fails the build.
 extern "C" unsigned int sleep(unsigned int)
     __attribute__((deprecated("wait through the platform's clock service")));
 extern "C" time_t time(time_t*) noexcept

@@ -93,7 +93,8 @@ struct Checker {
     // (seen) or its digit 2..6 (not seen); anything else reads as not seen.
     const std::string& f = lines[6];
     bool usual = f.size() == 6 && (f[0] == '0' || f[0] == '1');
-    for (size_t i = 1; usual && i < 6; ++i) usual = f[i] == '0' || f[i] == static_cast<char>('1' + i);
+    for (size_t i = 1; usual && i < 6; ++i)
+      usual = f[i] == '0' || f[i] == static_cast<char>('1' + i);
     if (!usual)
       add(false, "50.dat", 6, "",
           in_quotes(cp932_to_utf8(f)) +
@@ -106,8 +107,10 @@ struct Checker {
       const std::string file = tune_file_name(name);
       const std::string shown = in_quotes(cp932_to_utf8(name));
       if (file.empty())
-        add(true, "50.dat", i, "", shown + " is not a file name of the folder (a path separator, "
-                                           "\".\" or \"..\"); the game refuses to start");
+        add(true, "50.dat", i, "",
+            shown +
+                " is not a file name of the folder (a path separator, "
+                "\".\" or \"..\"); the game refuses to start");
       else if (!is_file(path(file)))
         add(true, "50.dat", i, "", "names " + shown + ", which is not in the folder");
       else
@@ -197,13 +200,15 @@ struct Checker {
     if (f.has_doll) {
       const std::string doll = trim_blanks(r.doll);
       if (f.doll < 1 || f.doll > kCharacters) {
-        error("5 (doll)", in_quotes(doll) + " is not a character digit 1..8 followed by a pose digit");
+        error("5 (doll)",
+              in_quotes(doll) + " is not a character digit 1..8 followed by a pose digit");
       } else if (f.pose != 0) {
         const int key = f.doll * 10 + f.pose;
         if (!find_picture_entry(key) || !is_file(path(dat_name(key))))
           error("5 (doll)", "no sprite picture " + dat_name(key));
         if (!f.has_place && f.text != "L" && f.text != "R" && f.text != "C")
-          error("9 (text)", "a sprite row's text is its position, L, R or C, not " + in_quotes(f.text));
+          error("9 (text)",
+                "a sprite row's text is its position, L, R or C, not " + in_quotes(f.text));
       }
       if (doll.size() > 2)
         warning("5 (doll)", in_quotes(doll) + " reads as character " + std::to_string(f.doll) +
@@ -263,8 +268,9 @@ struct Checker {
           if (counter(counters, f.text, true))
             counter_operand(L, f.value);
           else
-            warning("9 (text)", in_quotes(f.text) + " names no counter (kou, pap, rub, hap): "
-                                                 "the row changes nothing");
+            warning("9 (text)", in_quotes(f.text) +
+                                    " names no counter (kou, pap, rub, hap): "
+                                    "the row changes nothing");
         } else if (sub != 8) {
           error("2 (cmd)", in_quotes(f.cmd) + " is not p2 or p8 (the game shows \"error(p?)\")");
         }
@@ -276,8 +282,9 @@ struct Checker {
         } else if (counter(counters, f.text, false)) {
           counter_operand(L, f.value);
         } else {
-          warning("9 (text)", in_quotes(f.text) + " names no counter i1 can test (kou, pap, rub): "
-                                               "the row never jumps");
+          warning("9 (text)", in_quotes(f.text) +
+                                  " names no counter i1 can test (kou, pap, rub): "
+                                  "the row never jumps");
         }
         break;
       case 'w':
@@ -338,8 +345,7 @@ struct Checker {
         continue;
       }
       // The game restores the real first bytes before it decodes.
-      if (s.disguised)
-        bytes.replace(0, 2, s.kind == 'B' ? std::string("BM") : std::string("\xFF\xD8"));
+      if (s.disguised) bytes.replace(0, 2, real_magic(s.kind));
       Image img;
       std::string why;
       if (!decode_picture(std::vector<uint8_t>(bytes.begin(), bytes.end()), img, why)) {
@@ -363,8 +369,7 @@ struct Checker {
           file_error(name, "sprite " + size + " does not contain its face area");
       }
       if (s.place_only && have_script && !places_shown.count(s.number - 70))
-        add(false, name, 0, "",
-            "no script row shows background " + std::to_string(s.number - 70));
+        add(false, name, 0, "", "no script row shows background " + std::to_string(s.number - 70));
     }
   }
 
