@@ -5,7 +5,7 @@
 
 #include <algorithm>
 
-#include "app/game.h"
+#include "game/game.h"
 #include "graphics/scene.h"
 
 namespace vm {

@@ -1,6 +1,6 @@
 #include "script/interp.h"
 
-#include "app/game.h"
+#include "game/game.h"
 #include "assets/data_error.h"
 #include "assets/text_helpers.h"
 #include "choices/choices.h"
@@ -118,14 +118,15 @@ int16_t counter_operand(int line, const std::string& value) {
 }
 
 long wait_duration(int line, const std::string& text) {
+  // A negative duration is no wait at all; only a field that is not a
+  // number is an error of the script.
   return text.empty() ? 1000 : script_number(line, text, 9, "text", -0x80000000L, 0x7FFFFFFF);
 }
 
 std::string substitute_names(const std::array<std::string, 6>& names, const std::string& text,
                              int line) {
-  // One pass over the script's own text: each "&" and its digit is replaced
-  // once, and what a name brings in is never searched again. A name is the
-  // player's data ("&2" or "&x" typed into the rename box stays as typed).
+  // One pass over the script's own text: a name is the player's data ("&2"
+  // or "&x" typed into the rename box stays as typed).
   std::string out;
   out.reserve(text.size());
   for (size_t p = 0; p < text.size(); ++p) {
@@ -230,8 +231,6 @@ void run_script(Game& g) {
 }
 
 void timed_wait(Game& g) {
-  // A negative duration is no wait at all; only a field that is not a number
-  // is an error of the script.
   const long duration = wait_duration(g.interp.cur_line, g.interp.Cur_Text);
   if (duration < 0) return;
   uint32_t start = tick_count(g);

@@ -66,8 +66,9 @@ void run_script(Game& g);
 // One step of the loop; returns the step result.
 int script_step(Game& g);
 
-// Replaces each "&d" of the script's text by names[d], once; a "&" without
-// a digit 0..5 after it throws DataError for the row's line.
+// Replaces each "&d" of the script's own text by names[d], once: what a name
+// brings in is never searched again. A "&" without a digit 0..5 after it
+// throws DataError for the row's line.
 std::string substitute_names(const std::array<std::string, 6>& names, const std::string& text,
                              int line);
 

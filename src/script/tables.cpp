@@ -1,6 +1,6 @@
 #include "script/tables.h"
 
-#include "app/game.h"
+#include "game/game.h"
 #include "assets/cp932.h"
 #include "assets/data_error.h"
 #include "assets/text_helpers.h"
@@ -21,10 +21,12 @@ int16_t num_field(const CsvLine& l, size_t index, const char* file, const char* 
   int16_t v = 0;
   if (!decode_num(text, v))
     throw DataError(file, l.line, field, "\"" + cp932_to_utf8(text) + "\" is not a scene number");
-  if (report && text.size() < 4)
-    report->warnings.emplace_back(file, l.line, field,
-                                  "\"" + cp932_to_utf8(text) + "\" reads as NUM " +
-                                      std::to_string(v) + "; write NUMs with four digits");
+  if (report && text.size() < 4) {
+    std::string what = "\"";
+    what += cp932_to_utf8(text);
+    what += "\" reads as NUM " + std::to_string(v) + "; write NUMs with four digits";
+    report->warnings.emplace_back(file, l.line, field, what);
+  }
   return v;
 }
 
