@@ -8,6 +8,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cctype>
 #include <filesystem>
 #include <functional>
 
@@ -344,7 +345,24 @@ TEST_P(DataRules, GameCheckAndConvertersAgree) {
     EXPECT_TRUE(read_bytes(join_path(d, f)) == read_bytes(join_path(dir("packed"), f))) << f;
 }
 
-INSTANTIATE_TEST_SUITE_P(EachRule, DataRules, ::testing::Range<size_t>(0, rules().size()));
+// Each case named after its rule: "NUM with a dash after its first digit"
+// runs as NUMWithADashAfterItsFirstDigit.
+std::string rule_name(const ::testing::TestParamInfo<size_t>& info) {
+  std::string out;
+  bool up = true;
+  for (const char c : std::string(rules()[info.param].name)) {
+    if (!std::isalnum(static_cast<unsigned char>(c))) {
+      up = true;
+      continue;
+    }
+    out += up ? static_cast<char>(std::toupper(static_cast<unsigned char>(c))) : c;
+    up = false;
+  }
+  return out;
+}
+
+INSTANTIATE_TEST_SUITE_P(EachRule, DataRules, ::testing::Range<size_t>(0, rules().size()),
+                         rule_name);
 
 }  // namespace
 }  // namespace vm::datatool
