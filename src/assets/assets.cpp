@@ -1,19 +1,23 @@
 #include "assets/assets.h"
 
-#include <fcntl.h>
 #include <sys/stat.h>
-#include <unistd.h>
 
 #include <cerrno>
 #include <cstdio>
+#include <algorithm>
 #include <cstring>
 #include <fstream>
 #include <sstream>
 #include <stdexcept>
 
-#include "app/game.h"
-#include "app/main_form.h"
+#include <fcntl.h>
+#include <unistd.h>
+
+#include "game/game.h"
 #include "assets/cp932.h"
+#include "assets/data_error.h"
+#include "assets/picture_table.h"
+#include "assets/text_helpers.h"
 
 namespace vm {
 
@@ -61,21 +65,6 @@ void write_two_bytes(const std::string& path, unsigned char b0, unsigned char b1
   if (n != 2 || closed != 0) throw std::runtime_error(path + ": cannot write");
 }
 
-std::vector<std::string> split_lines(const std::string& text) {
-  std::vector<std::string> lines;
-  size_t pos = 0;
-  while (pos < text.size()) {
-    size_t nl = text.find('\n', pos);
-    size_t end = nl == std::string::npos ? text.size() : nl;
-    std::string line = text.substr(pos, end - pos);
-    if (!line.empty() && line.back() == '\r') line.pop_back();
-    lines.push_back(line);
-    if (nl == std::string::npos) break;
-    pos = nl + 1;
-  }
-  return lines;
-}
-
 void run_check(Game& g) {
   AssetState& a = g.assets;
   const std::string& dir = a.Data_Dir;
@@ -86,26 +75,22 @@ void run_check(Game& g) {
     a.script_text = invert_bytes(read_file(dir + "51.dat"));
     a.choice_text = invert_bytes(read_file(dir + "52.dat"));
   });
-  auto restore = [&](int n, char kind) {
-    std::string base = dir + std::to_string(n);
-    check_present(base + ".dat", base);
-    io_step([&] { restore_magic(base, kind); });
-  };
   // 3. Sprites, 4. faces, 5. backgrounds and event pictures.
-  for (int k = 1; k <= 2; ++k)
-    for (int n : {10 + k, 20 + k, 30 + k, 40 + k}) restore(n, 'B');
-  restore(60, 'B');
-  for (int n = 70; n <= 85; ++n)
-    if (n != 72) restore(n, 'J');
+  for (const PictureEntry& p : picture_entries()) {
+    if (!p.disguised) continue;
+    std::string base = dir + std::to_string(p.number);
+    check_present(base + ".dat", base);
+    io_step([&] { restore_magic(base, p.kind); });
+    a.restored.push_back(p.number);
+  }
   // 6. The system file, 25 lines.
   std::string sys;
   io_step([&] { sys = read_file(dir + "50.dat"); });
-  std::vector<std::string> lines = split_lines(sys);
-  if (lines.size() < 25)
-    throw AssetFailure{false, "", kErrPastEnd,
-                       "50.dat line " + std::to_string(lines.size() + 1) +
-                           ": missing (the file must have 25 lines)"};
-  for (int i = 1; i <= 25; ++i) a.Sys_Lines[i] = lines[i - 1];
+  try {
+    a.Sys_Lines = read_system_lines(sys);
+  } catch (const DataError& e) {
+    throw AssetFailure{false, "", kErrPastEnd, e.describe()};
+  }
   a.sys_lines_read = true;
   // 7. Names, 8. flags, 9. music lists.
   for (int i = 1; i <= 5; ++i) g.msg.Name_Table[i] = cp932_to_utf8(a.Sys_Lines[i]);
@@ -113,8 +98,12 @@ void run_check(Game& g) {
   for (int i = 1; i <= 9; ++i) {
     a.Track_Files[i] = a.Sys_Lines[6 + i];
     a.Extra_Files[i] = a.Sys_Lines[15 + i];
-    for (const std::string* name : {&a.Track_Files[i], &a.Extra_Files[i]})
-      if (!name->empty()) check_present(dir + *name, cp932_to_utf8(*name));
+    for (const std::string* name : {&a.Track_Files[i], &a.Extra_Files[i]}) {
+      if (name->empty()) continue;
+      const std::string file = tune_file_name(*name);
+      if (file.empty()) throw AssetFailure{true, cp932_to_utf8(*name), kErrFileNotFound, ""};
+      check_present(dir + file, cp932_to_utf8(*name));
+    }
   }
 }
 
@@ -160,60 +149,111 @@ void rebuild_line6(Game& g) {
   a.Sys_Lines[6] = l6;
 }
 
-void write_file_whole(const std::string& path, const std::string& bytes) {
-  const std::string tmp = path + ".tmp";
-  auto fail = [&](int err) {
-    std::remove(tmp.c_str());
-    throw std::runtime_error(path + ": cannot write (" + std::strerror(err) + ")");
-  };
-  const int fd = ::open(tmp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-  if (fd < 0) fail(errno);
-  size_t done = 0;
-  while (done < bytes.size()) {
-    const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) {
-      const int err = n < 0 ? errno : EIO;
-      ::close(fd);
-      fail(err);
+void write_system_file(Game& g) {
+  std::string text;
+  for (int i = 1; i <= 25; ++i) text += g.assets.Sys_Lines[i] + "\r\n";
+  // A folder the player cannot write to may still hold a writable 50.dat:
+  // the names and the gallery progress are then kept by writing it in place.
+  replace_file(g.assets.Data_Dir + "50.dat", text, true);
+  g.pf.log.log("file written 50.dat");
+}
+
+std::string disguise_restored_pictures(AssetState& a) {
+  std::string problems;
+  for (int n : managed_pictures_exit_order()) {
+    if (std::find(a.restored.begin(), a.restored.end(), n) == a.restored.end()) continue;
+    try {
+      blank_magic(a.Data_Dir + std::to_string(n));
+    } catch (const std::exception& e) {
+      problems += std::string(e.what()) + "\r\n";
     }
+  }
+  a.restored.clear();
+  return problems;
+}
+
+namespace {
+
+std::string io_error(const std::string& path, int err) {
+  return path + ": cannot write (" + std::strerror(err) + ")";
+}
+
+// Writes all of data to fd and flushes it to the disk.
+bool write_all(int fd, const std::string& data) {
+  size_t done = 0;
+  while (done < data.size()) {
+    const ssize_t n = ::write(fd, data.data() + done, data.size() - done);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) return false;
     done += static_cast<size_t>(n);
   }
-  // On the disk before it takes the old file's place: a crash leaves either
-  // the old file or the new one, never a short one.
-  if (::fsync(fd) != 0) {
+  return ::fsync(fd) == 0;
+}
+
+void rewrite_in_place(const std::string& path, const std::string& data) {
+  const int fd = ::open(path.c_str(), O_WRONLY | O_TRUNC | O_CLOEXEC);
+  if (fd < 0) throw std::runtime_error(io_error(path, errno));
+  const bool ok = write_all(fd, data);
+  const int err = errno;
+  if (::close(fd) != 0 || !ok) throw std::runtime_error(io_error(path, ok ? errno : err));
+}
+
+}  // namespace
+
+void replace_file(const std::string& path, const std::string& data, bool in_place) {
+  struct stat old {};
+  const bool existed = ::stat(path.c_str(), &old) == 0;
+  const mode_t mode = existed ? (old.st_mode & 07777) : 0644;
+  const std::string tmp = path + ".tmp";
+  const int fd = ::open(tmp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
+  if (fd < 0) {
     const int err = errno;
-    ::close(fd);
-    fail(err);
+    if (in_place && existed && (err == EACCES || err == EPERM || err == EROFS) &&
+        ::access(path.c_str(), W_OK) == 0)
+      return rewrite_in_place(path, data);
+    throw std::runtime_error(io_error(path, err));
   }
-  if (::close(fd) != 0) fail(errno);
-  if (std::rename(tmp.c_str(), path.c_str()) != 0) fail(errno);
-  // The rename itself is on the disk once the folder is.
-  const size_t slash = path.rfind('/');
-  const std::string folder = slash == std::string::npos ? "." : path.substr(0, slash + 1);
-  const int dfd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-  if (dfd >= 0) {
-    ::fsync(dfd);
-    ::close(dfd);
+  const bool ok = write_all(fd, data) && ::fchmod(fd, mode) == 0;
+  const int err = errno;
+  if (::close(fd) != 0 || !ok) {
+    ::unlink(tmp.c_str());
+    throw std::runtime_error(io_error(path, ok ? errno : err));
+  }
+  // The rename replaces the old file whole, so a crash never leaves it empty
+  // or half written.
+  if (std::rename(tmp.c_str(), path.c_str()) != 0) {
+    const int e = errno;
+    ::unlink(tmp.c_str());
+    throw std::runtime_error(io_error(path, e));
   }
 }
 
-void write_system_file(Game& g) {
-  const std::string path = g.assets.Data_Dir + "50.dat";
-  std::string text;
-  for (int i = 1; i <= 25; ++i) text += g.assets.Sys_Lines[i] + "\r\n";
-  write_file_whole(path, text);
-  g.pf.log.log("file written 50.dat");
+std::string tune_file_name(const std::string& cp932_name) {
+  const std::string name = cp932_to_utf8(cp932_name);
+  if (name.empty() || name == "." || name == ".." ||
+      name.find_first_of("/\\") != std::string::npos)
+    return "";
+  return name;
 }
 
 const std::vector<int>& managed_pictures_exit_order() {
   static const std::vector<int> order = [] {
-    std::vector<int> v = {11, 21, 31, 41, 12, 22, 32, 42, 60};
-    for (int n = 70; n <= 85; ++n)
-      if (n != 72) v.push_back(n);
+    std::vector<int> v;
+    for (const PictureEntry& p : picture_entries())
+      if (p.disguised) v.push_back(p.number);
     return v;
   }();
   return order;
+}
+
+std::array<std::string, 26> read_system_lines(const std::string& bytes) {
+  const std::vector<std::string> lines = split_lines(bytes);
+  if (lines.size() < 25)
+    throw DataError("50.dat", static_cast<int>(lines.size()) + 1, "",
+                    "missing (the file must have 25 lines)");
+  std::array<std::string, 26> out;
+  for (int i = 1; i <= 25; ++i) out[static_cast<size_t>(i)] = lines[static_cast<size_t>(i - 1)];
+  return out;
 }
 
 void check_assets(Game& g) {
@@ -228,9 +268,9 @@ void check_assets(Game& g) {
       if (!f.detail.empty()) text += "\r\n" + f.detail;
     }
     message_box(g, text);
-    // Nothing was read that could be written back: end after the volume and
-    // the music, so no empty system file and no stub pictures are created.
-    unload_main_form(g, false);
+    // The shutdown writes no system file that was never read, and disguises
+    // again only the pictures restored so far.
+    throw ShutdownRequest{true};
   }
 }
 

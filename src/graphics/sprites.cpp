@@ -1,7 +1,7 @@
 // Character sprites in the three slots L, R and C. Each slot's Doll_Disp is
 // its own child area over Pic_Main holding the screen under the sprite with
 // the sprite masked onto it, so showing and hiding never touch Pic_Main.
-#include "app/game.h"
+#include "game/game.h"
 #include "graphics/scene.h"
 
 namespace vm {
@@ -106,7 +106,7 @@ int change_doll(Game& g) {
         j = k;
         break;
       }
-    if (j == kSlotNone) message_box(g, "Doll not hide.");
+    if (j == kSlotNone) scene_fault(g, "Doll not hide.");
     wipe_doll(g, j);
     row[j] = 0;
     return kNothingToShow;
@@ -120,7 +120,7 @@ int change_doll(Game& g) {
     }
   if (j == kSlotNone) {
     j = slot_of_code(g.interp.Cur_Text);
-    if (j == kSlotNone) message_box(g, "Doll disp position ignore.");
+    if (j == kSlotNone) scene_fault(g, "Doll disp position ignore.");
   }
   if (row[j] == pose) return kNothingToShow;  // already standing in this pose
   if (j == kSlotNone) {

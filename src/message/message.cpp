@@ -2,7 +2,9 @@
 
 #include <algorithm>
 
-#include "app/game.h"
+#include "game/game.h"
+#include "assets/data_error.h"
+#include "assets/text_helpers.h"
 #include "graphics/surface.h"
 #include "script/input.h"
 
@@ -10,8 +12,6 @@ namespace vm {
 
 namespace {
 
-constexpr size_t kLineChars = 23;
-constexpr int kPageLines = 4;
 constexpr int kTypingDelayOneLine = 40;  // ms per character
 constexpr int kTypingDelayLong = 10;
 
@@ -37,7 +37,9 @@ void draw_piece(Game& g, const std::vector<std::string>& chars, size_t first, si
       draw_cell(g, static_cast<int>(i), chars[first + i], colour);
       refresh(g);
       // The typing pause lets no event run: a click waits for the click wait.
+      // Only a request to close is heeded at once, however long the message.
       sleep_ms(g, delay_ms);
+      if (g.pf.window.close_requested()) throw ShutdownRequest{};
     }
     return;
   }
@@ -51,12 +53,6 @@ void draw_piece(Game& g, const std::vector<std::string>& chars, size_t first, si
   refresh(g);
 }
 
-// Text rows that lie wholly inside the window.
-int visible_rows(const Game& g) {
-  const int cell = std::max<int>(g.msg.Cell_Size, 1);
-  return std::max(1, (g.msg.height - kTextY) / cell);
-}
-
 }  // namespace
 
 void draw_cell(Game& g, int index, const std::string& ch, uint32_t colour) {
@@ -65,30 +61,6 @@ void draw_cell(Game& g, int index, const std::string& ch, uint32_t colour) {
   const int y = cell * g.msg.Line_No + kTextY;
   draw_string(g, x + 1, y + 1, ch, kShadowColour);
   draw_string(g, x, y, ch, colour);
-}
-
-std::vector<std::string> split_chars(const std::string& utf8) {
-  std::vector<std::string> out;
-  size_t i = 0;
-  while (i < utf8.size()) {
-    const auto lead = static_cast<unsigned char>(utf8[i]);
-    size_t len = lead < 0x80           ? 1
-                 : (lead >> 5) == 0x6  ? 2
-                 : (lead >> 4) == 0xE  ? 3
-                 : (lead >> 3) == 0x1E ? 4
-                                       : 1;
-    // A broken sequence counts byte by byte rather than swallowing its
-    // neighbours.
-    if (i + len > utf8.size()) len = 1;
-    for (size_t k = 1; k < len; ++k)
-      if ((static_cast<unsigned char>(utf8[i + k]) & 0xC0) != 0x80) {
-        len = 1;
-        break;
-      }
-    out.push_back(utf8.substr(i, len));
-    i += len;
-  }
-  return out;
 }
 
 std::string speaker_label(const Game& g, int code) {
@@ -130,13 +102,13 @@ void draw_message(Game& g, const std::string& label, const std::string& text, ui
   const std::vector<std::string> chars = split_chars(text);
   const size_t n = chars.size();
 
-  // A message that would run below the window starts a fresh page instead, so
-  // no line is ever drawn where the player cannot read it.
+  // A message that would run past the page's fourth line starts a fresh page
+  // instead, so no line is ever drawn over the border or below the window.
   const int text_lines = static_cast<int>((n + kLineChars - 1) / kLineChars);
   const bool new_speaker = g.interp.Cur_Speaker != m.Shown_Speaker;
   const int label_lines = (new_speaker && !label.empty()) ? 1 : 0;
   const int start_line = new_speaker ? 0 : m.Line_No;
-  if (start_line > 0 && start_line + label_lines + text_lines > visible_rows(g))
+  if (start_line > 0 && start_line + label_lines + text_lines > kPageLines)
     clear_message_window(g);
 
   if (g.interp.Cur_Speaker != m.Shown_Speaker) {

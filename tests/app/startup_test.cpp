@@ -2,7 +2,7 @@
 
 #include <filesystem>
 
-#include "app/game.h"
+#include "game/game.h"
 #include "app/main_form.h"
 #include "assets/assets.h"
 #include "platform/headless/headless.h"
@@ -38,7 +38,7 @@ class Startup : public ::testing::Test {
 TEST_F(Startup, SecondCopyIsRefused) {
   hl.other_copy = true;
   std::string sys = read_bytes(dir / "50.dat");
-  EXPECT_EQ(run(), 0);
+  EXPECT_EQ(run(), 1);
   EXPECT_EQ(count("dialog \"既に起動しています。\""), 1);
   EXPECT_EQ(count("caption"), 0);
   EXPECT_EQ(read_bytes(dir / "11.dat").substr(0, 2), "JF");
@@ -104,7 +104,7 @@ TEST_F(Startup, BrokenScriptRowIsNamedAndTheGameEndsInOrder) {
   std::string broken = script.substr(0, line3) + "0010,,,,,,,x,text,,,,\r\n" + script.substr(line3);
   test::write_bytes(dir / "51.dat", invert_bytes(broken));
   hl.click(5500, 300, 255);  // the title menu's start item
-  EXPECT_EQ(run(), 0);
+  EXPECT_EQ(run(), 1);
   EXPECT_EQ(count("51.dat line 4, field 8 (speaker)"), 1);
   EXPECT_EQ(read_bytes(dir / "11.dat").substr(0, 2), "JF");  // disguised again
 }
