@@ -238,7 +238,7 @@ TEST(SlotWindow, OverwriteDeleteAndEmptySlots) {
     EXPECT_EQ(g.save.Selected_Slot, -1);
     EXPECT_NE(s.hl.form("File_Window"), nullptr);
   });
-  s.hl.press(t0 + 700, "Close");
+  s.hl.close_box(t0 + 700);  // the close box is the "Close" button
   s.hl.at(t0 + 1200, [&] { title_after = s.hl.last_frame(); });
 
   // Into the story, then the save window.
