@@ -4,7 +4,7 @@
 set -e
 packages="build-essential cmake pkg-config \
   libgtk-3-dev libsdl2-mixer-dev timgm6mb-soundfont fonts-ipafont-gothic \
-  libgtest-dev xvfb xauth x11-utils xdg-utils imagemagick"
+  libgtest-dev xvfb xauth x11-utils xdg-utils imagemagick xdotool"
 missing=""
 for p in $packages; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" ||

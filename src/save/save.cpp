@@ -164,7 +164,7 @@ void save_state(Game& g) {
   r.kou = g.interp.kou;
   r.pap = g.interp.pap;
   r.rub = g.interp.rub;
-  r.place = g.interp.Place_No;
+  r.place = g.interp.Place_No >= 0 ? g.interp.Place_No : g.save.Loaded_Place;
   r.num = g.interp.Cur_Num;
   r.density = static_cast<int>(std::lround(g.options.Window_Density * 100.0f));
   r.music = g.sound.Music_On;
@@ -221,17 +221,17 @@ void load_state(Game& g) {
   jump_to_num(g, s.Cur_Num);  // a missing NUM keeps the saved SEQ
   g.input.Click_Wait = 0;
 
-  // A scene whose first row names no place would run over whatever the
-  // screen showed before (the title); the saved background comes back first.
-  if (s.Script_Pos >= 0 && s.Script_Pos < g.tables.Script_Last && saved_place >= 0 &&
-      g.tables.Script_Table[static_cast<size_t>(s.Script_Pos)].place.find_first_not_of(" \t") ==
-          std::string::npos) {
+  // The saved background comes back at once: a scene whose rows name no
+  // place would otherwise run over whatever the screen showed (the title).
+  // Place_No stays -1, so a scene that names its place draws it again.
+  if (saved_place >= 0) {
     s.Place_No = saved_place;
     s.Cur_Text.clear();
     change_place(g);
     // The scene's own place field still takes effect when it comes.
     s.Place_No = -1;
   }
+  g.save.Loaded_Place = saved_place;
   refresh(g);
   run_script(g);
 }

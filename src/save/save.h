@@ -26,6 +26,9 @@ struct SaveState {
   std::unique_ptr<Form> File_Window;
   int16_t Selected_Slot = -1;
   uint8_t Confirm_Answer = 0;  // 0 none yet, 1 "Yes", 2 "No"
+  // The background a load brought back while Place_No waits at -1 for the
+  // scene's own place row; a save before that row records it.
+  int16_t Loaded_Place = -1;
 };
 
 // The game as the state text records it.

@@ -4,6 +4,7 @@
 
 #include "app/main_form.h"
 #include "assets/assets.h"
+#include "assets/data_error.h"
 #include "game/game.h"
 #include "gallery/gallery.h"
 #include "graphics/surface.h"
@@ -118,7 +119,7 @@ void show_title(Game& g) {
   } catch (const TitleFailure& f) {
     message_box(g, f.not_found ? "実行に必要なﾌｧｲﾙがありません. file:title"
                                : "実行に必要なﾌｧｲﾙが異常です.(" + f.detail + ")");
-    unload_main_form(g, true);
+    throw ShutdownRequest{true};
   }
 }
 

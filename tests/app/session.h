@@ -8,6 +8,7 @@
 
 #include "game/game.h"
 #include "app/main_form.h"
+#include "assets/data_error.h"
 #include "platform/headless/headless.h"
 #include "test_support.h"
 
@@ -33,8 +34,14 @@ struct Session {
   void run(const std::string& dir) {
     hl.platform().window.set_sink(&form);
     try {
-      form_load(g, dir);
-      for (;;) hl.platform().window.wait_events();
+      // As the start routine does: a shutdown asked for from below ends in
+      // the main window's unload.
+      try {
+        form_load(g, dir);
+        for (;;) hl.platform().window.wait_events();
+      } catch (const ShutdownRequest& r) {
+        unload_main_form(g, r.failure);
+      }
     } catch (const EndProcess& e) {
       exit_code = e.code;
     } catch (const HeadlessIdle&) {

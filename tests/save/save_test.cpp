@@ -238,7 +238,7 @@ TEST(SlotWindow, OverwriteDeleteAndEmptySlots) {
     EXPECT_EQ(g.save.Selected_Slot, -1);
     EXPECT_NE(s.hl.form("File_Window"), nullptr);
   });
-  s.hl.press(t0 + 700, "Close");
+  s.hl.close_box(t0 + 700);  // the close box is the "Close" button
   s.hl.at(t0 + 1200, [&] { title_after = s.hl.last_frame(); });
 
   // Into the story, then the save window.
@@ -354,6 +354,21 @@ TEST(SlotWindow, BrokenFilesNegativeCountersAndMissingScene) {
             std::string::npos);
   // Refused files are left as they were.
   EXPECT_EQ(test::read_bytes(dir / "00.dat"), utf8_to_cp932("2026/07/01 09:30\r\n見出し\r\n"));
+}
+
+// A close request while the slot window waits ends the game in order.
+TEST(SlotWindow, CloseWhileItWaitsEndsInOrder) {
+  TempDir dir;
+  test::copy_demo(dir);
+  Session s;
+  s.hl.click(test::kMenuReadyMs + 100, test::kItemX, test::item_y(1));
+  s.hl.close(test::kMenuReadyMs + 600);
+  s.run(dir.path());
+  EXPECT_EQ(s.exit_code, 0);
+  EXPECT_LT(s.hl.now(), test::kMenuReadyMs + 1000);
+  const int closed = s.find("form File_Window closed");
+  ASSERT_GE(closed, 0);
+  EXPECT_GT(s.find("file written 50.dat"), closed);
 }
 
 // A slot that cannot be written (here its temporary file's place is taken)

@@ -91,9 +91,9 @@ class GtkMainWindow : public Window {
   std::map<std::string, GtkWidget*> menu_items_;
   std::vector<std::unique_ptr<TimerRec>> timers_;
   std::vector<guint> signal_sources_;
-  GtkDialog* running_dialog_ = nullptr;
   std::map<int, EventSink*> form_sinks_;
   bool input_enabled_ = true;
+  GtkDialog* running_dialog_ = nullptr;
 };
 
 class GtkDialogs : public Dialogs {
