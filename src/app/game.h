@@ -4,6 +4,8 @@
 
 #include "assets/assets.h"
 #include "choices/choices.h"
+#include "ending/ending.h"
+#include "gallery/gallery.h"
 #include "graphics/scene.h"
 #include "graphics/screen.h"
 #include "message/message.h"
@@ -39,6 +41,8 @@ struct Game {
   SoundState sound;
   OptionState options;
   ChoiceState choice;
+  GalleryState gallery;
+  EndingState ending;
 };
 
 // Shorthands used everywhere.

@@ -7,6 +7,8 @@
 #include "assets/assets.h"
 #include "assets/data_error.h"
 #include "choices/choices.h"
+#include "ending/ending.h"
+#include "gallery/gallery.h"
 #include "graphics/scene.h"
 #include "message/message.h"
 #include "script/input.h"
@@ -128,6 +130,8 @@ void layout_screen(Game& g) {
   for (int i = 0; i < 4; ++i) add_layer(g, sc.Smenu[i], &sc.Title, false);
   sc.End_Pic.place(0, 0, kScreenW, kScreenH);
   add_layer(g, sc.End_Pic, nullptr, false);
+  layout_gallery(g);
+  layout_ending(g);
 }
 
 void form_load(Game& g, const std::string& data_dir) {
@@ -182,16 +186,20 @@ void handle_event(Game& g, const InputEvent& ev) {
   switch (ev.kind) {
     case InputEvent::MouseDown:
       // A choice label takes its own clicks; they never reach the window.
-      if (choice_at(g, ev.x, ev.y) >= 0)
+      if (choice_at(g, ev.x, ev.y) >= 0) {
         on_choice_mouse_down(g, ev.x, ev.y, ev.button);
-      else
-        on_mouse_down(g, surface_at(g.screen, ev.x, ev.y), ev.button);
+      } else {
+        const Surface* target = surface_at(g.screen, ev.x, ev.y);
+        // The gallery's and the ending's buttons take their own presses.
+        if (!on_gallery_press(g, target, ev.button) && !on_end_button_press(g, target, ev.button))
+          on_mouse_down(g, target, ev.button);
+      }
       break;
     case InputEvent::MouseMove:
       on_choice_mouse_move(g, ev.x, ev.y);
       break;
     case InputEvent::KeyDown:
-      on_key_down(g, ev.key);
+      if (!on_gallery_key(g, ev.key) && !on_end_button_key(g, ev.key)) on_key_down(g, ev.key);
       break;
     case InputEvent::Menu:
       if (ev.name == "prog_end")

@@ -88,6 +88,10 @@ const std::array<const char*, 8>& mask_cell(int k);
 // Fills a surface with the 320 x 64 mask sheet: lower band white where the
 // new picture shows at step k (tile at x = 32k), upper band its complement.
 void load_mask_sheet(Surface& mesh1);
+// One dither step k (0..8) over the whole screen: Pic_Main keeps the old
+// picture where the upper band of Mesh1 is white and takes Pic_Back's where
+// the lower band is. Does not present.
+void dither_step(Game& g, int k);
 // Loads the sheet into Mesh1 unless it is already there.
 void ensure_mask_sheet(Game& g);
 

@@ -39,6 +39,8 @@ void darken_back(Game& g) {
   if (s.Pixel_Count >= 0) write_pixels(g.screen.Pic_Back, s.Pixel_Buf);
 }
 
+}  // namespace
+
 // One dither step over the whole screen: the new picture where tile k of the
 // lower band is white, the old one where the upper band is.
 void dither_step(Game& g, int k) {
@@ -52,8 +54,6 @@ void dither_step(Game& g, int k) {
     }
   }
 }
-
-}  // namespace
 
 TransitionInfo transition_info(const std::string& code) {
   if (code == "DI") return {50, 0, false};
