@@ -21,10 +21,11 @@ const Font kMincho20{"ＭＳ 明朝", 20, false};
 constexpr uint32_t kBlack = 0;
 constexpr uint32_t kWhite = rgb(255, 255, 255);
 
-// Staff names and the maker: this game's own credits.
-constexpr const char* kMaker = "Harbourlight Works";
-constexpr const char* kStaffA = "Ren Kisaragi";
-constexpr const char* kStaffB = "Aoi Minase";
+// Staff names and the maker: this game's own credits. A card shows the first
+// 65 pixels of a name and 240 of the notice, so they are short.
+constexpr const char* kMaker = "Minato-ya";
+constexpr const char* kStaffA = "Renji";
+constexpr const char* kStaffB = "Aoi";
 
 // The rectangle (x1, y1)-(x2, y2) filled in one colour, right and bottom
 // edges excluded.
@@ -198,11 +199,10 @@ void fill_staff_table(EndingState& e) {
   t[4] = {"      Sound", "Beep!", kStaffA, "", ""};
   t[5] = {"    Scenario", "Produce", kStaffB, "", ""};
   t[6] = {"and...", "Special thanks to", "", "", ""};
-  t[7] = {"       All music & MIDI files", "Harbourlight Works music room",
+  t[7] = {"       All music & MIDI files", std::string(kMaker) + " music room",
           "https://velmora.example.org/music/", "", ""};
-  t[8] = {"Ren Kisaragi - Morning on the slope (title)", "Ren Kisaragi - Harbour town",
-          "Aoi Minase - Sea breeze waltz", "Aoi Minase - Lanterns at night",
-          "Ren Kisaragi - Velloria (ending)"};
+  t[8] = {"Renji - Morning on the slope", "Renji - Harbour town", "Aoi - Sea breeze waltz",
+          "Aoi - Lanterns at night", "Renji - Velloria"};
 }
 
 std::string name_colour_key(const EndingState&) {
