@@ -15,6 +15,7 @@
 #include "platform/common/pango_text.h"
 #include "platform/common/pixbuf_pictures.h"
 #include "platform/desktop/audio.h"
+#include "platform/desktop/gtk_forms.h"
 #include "platform/desktop/gtk_window.h"
 
 namespace vm {
@@ -105,6 +106,7 @@ struct Desktop::Impl {
   StderrLog log;
   GtkMainWindow window;
   GtkDialogs dialogs{window};
+  GtkForms forms{window};
   DesktopClock clock;
   PixbufPictures pictures;
   PangoText text;
@@ -115,7 +117,7 @@ struct Desktop::Impl {
 
   Impl() : audio(make_desktop_audio(log)) {
     platform.reset(new Platform{window, clock, dialogs, pictures, text, *audio.music,
-                                *audio.effects, *audio.volume, single_copy, shell, log});
+                                *audio.effects, *audio.volume, single_copy, shell, log, forms});
   }
 };
 
