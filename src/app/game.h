@@ -2,6 +2,7 @@
 // services it runs on. Tests create a fresh one on the headless platform.
 #pragma once
 
+#include "about/about.h"
 #include "assets/assets.h"
 #include "choices/choices.h"
 #include "ending/ending.h"
@@ -43,6 +44,7 @@ struct Game {
   ChoiceState choice;
   GalleryState gallery;
   EndingState ending;
+  AboutState about;
 };
 
 // Shorthands used everywhere.

@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <stdexcept>
 
+#include "about/about.h"
 #include "app/game.h"
 #include "assets/assets.h"
 #include "assets/data_error.h"
@@ -206,6 +207,8 @@ void handle_event(Game& g, const InputEvent& ev) {
         on_prog_end(g);
       else if (ev.name == "speedup")
         on_speedup(g);
+      else if (ev.name == "vvrr")
+        open_about(g);
       break;
     case InputEvent::Close:
       throw ShutdownRequest{};

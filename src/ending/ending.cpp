@@ -7,6 +7,7 @@
 
 #include "app/game.h"
 #include "app/main_form.h"
+#include "assets/data_error.h"
 #include "graphics/button.h"
 #include "graphics/scene.h"
 #include "sound/sound.h"
@@ -72,7 +73,10 @@ void fade11(Game& g, int sleep, bool events, Draw draw) {
   for (int i = 0; i < 11; ++i) {
     draw();
     refresh(g);
-    if (events) do_events(g);
+    if (events)
+      do_events(g);
+    else if (g.pf.window.close_requested())
+      throw ShutdownRequest{};  // steps that run no events still heed a close
     sleep_ms(g, sleep);
   }
 }
