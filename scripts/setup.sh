@@ -9,5 +9,5 @@ $as_root apt-get update
 $as_root apt-get install -y \
   build-essential cmake pkg-config git \
   libgtk-3-dev libsdl2-mixer-dev libfluidsynth-dev fluidsynth timgm6mb-soundfont \
-  fonts-ipafont-gothic libgtest-dev libbenchmark-dev \
+  fonts-ipafont-gothic fonts-ipafont-mincho fonts-liberation2 libgtest-dev libbenchmark-dev \
   xvfb xauth x11-utils xdg-utils imagemagick
