@@ -100,7 +100,7 @@ void show_card_picture(Game& g, int number) {
   Image picture;
   std::string error;
   if (!load_data_picture(g, file, picture, error)) {
-    message_box(g, "実行に必要なﾌｧｲﾙが異常です.(" + file + ")\r\n" + error);
+    message_box(g, "スタッフロールの絵を表示できません: " + file + "\r\n" + error);
     return;
   }
   g.screen.Place_Load.img = std::move(picture);

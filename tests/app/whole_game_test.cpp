@@ -93,6 +93,17 @@ class WholeGame : public ::testing::Test {
   // Until the title menu is built, start-up goes straight into the story.
   uint32_t start_story(Headless&) { return 2000; }
 
+  // The gallery screen of a fresh start on the folder, as the title's
+  // gallery item opens it.
+  Image gallery_after_restart(Headless& hl) {
+    Game g(hl.platform());
+    g.assets.Data_Dir = dir.path();
+    layout_screen(g);
+    check_assets(g);
+    open_gallery(g);
+    return hl.last_frame();
+  }
+
   // Every file of the folder as the demo wrote it, but 50.dat, whose sixth
   // line alone may differ.
   void expect_at_rest(const std::string& want_line6) {
@@ -143,6 +154,16 @@ TEST_F(WholeGame, BothEndingsThenTheGalleryAfterARestart) {
   EXPECT_EQ(count_colour(promise.closing, kEndColourOther, 0, 480), 0);
   // Added to what the first run saw: every picture now.
   expect_at_rest("000000");
+
+  // A new start: the gallery offers all five pictures.
+  Headless hl;
+  Image shown = gallery_after_restart(hl);
+  for (int k = 0; k < kGalleryPictures; ++k) {
+    Image pic;
+    std::string error;
+    ASSERT_TRUE(hl.platform().pictures.load_picture(dir / gallery_file(k), pic, error)) << error;
+    EXPECT_EQ(shown.at(thumb_x(k) + 20, thumb_y(k) + 30), pic.at(5 * 20 + 2, 5 * 30 + 2)) << k;
+  }
 }
 
 }  // namespace
