@@ -7,7 +7,7 @@
 #include <filesystem>
 #include <string>
 
-#include "app/game.h"
+#include "game/game.h"
 #include "app/main_form.h"
 #include "ending/ending.h"
 #include "platform/headless/headless.h"

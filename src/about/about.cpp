@@ -1,6 +1,6 @@
 #include "about/about.h"
 
-#include "app/game.h"
+#include "game/game.h"
 
 namespace vm {
 

@@ -5,9 +5,8 @@
 #include <string>
 #include <vector>
 
-#include "app/game.h"
-#include "app/main_form.h"
 #include "assets/data_error.h"
+#include "game/game.h"
 #include "graphics/button.h"
 #include "graphics/scene.h"
 #include "sound/sound.h"
@@ -229,7 +228,8 @@ void layout_ending(Game& g) {
 
 bool on_end_button_press(Game& g, const Surface* target, int button) {
   if (target != &g.ending.END_btn) return false;
-  if (button == kLeftButton && g.ending.end_button_enabled) unload_main_form(g);
+  // The main loop unloads the main window: the program ends in order.
+  if (button == kLeftButton && g.ending.end_button_enabled) throw ShutdownRequest{};
   return true;
 }
 
@@ -237,7 +237,7 @@ bool on_end_button_key(Game& g, int key) {
   const EndingState& e = g.ending;
   if (!e.END_btn.visible || !e.end_button_enabled) return false;
   if (key != kKeyReturn && key != kKeySpace) return false;
-  unload_main_form(g);
+  throw ShutdownRequest{};
 }
 
 // --- the ending ------------------------------------------------------------------

@@ -69,8 +69,8 @@ void wait_seconds(Game& g, int32_t n);
 void rose_wipe(Game& g);
 void rose_writer(Game& g);
 
-// The end button under the pointer: closes the program. Returns whether the
-// press was the end button's.
+// The end button under the pointer: closes the program (raises the shutdown
+// request). Returns whether the press was the end button's.
 bool on_end_button_press(Game& g, const Surface* target, int button);
 // Enter or Space while the end button is shown: the same.
 bool on_end_button_key(Game& g, int key);
