@@ -12,6 +12,7 @@
 #include "gallery/gallery.h"
 #include "graphics/scene.h"
 #include "message/message.h"
+#include "save/save.h"
 #include "script/input.h"
 #include "script/interp.h"
 #include "script/tables.h"
@@ -183,14 +184,22 @@ void handle_event(Game& g, const InputEvent& ev) {
         on_choice_mouse_down(g, ev.x, ev.y, ev.button);
       } else {
         const Surface* target = surface_at(g.screen, ev.x, ev.y);
-        // The gallery's and the ending's buttons take their own presses.
-        if (!on_gallery_press(g, target, ev.button) && !on_end_button_press(g, target, ev.button))
+        const int item = title_item(g, target);
+        // The title menu's items, the gallery's and the ending's buttons
+        // take their own presses.
+        if (item >= 0)
+          on_title_press(g, item);
+        else if (!on_gallery_press(g, target, ev.button) &&
+                 !on_end_button_press(g, target, ev.button))
           on_mouse_down(g, target, ev.button);
       }
       break;
-    case InputEvent::MouseMove:
+    case InputEvent::MouseMove: {
+      const int item = title_item(g, surface_at(g.screen, ev.x, ev.y));
+      if (item >= 0) on_title_hover(g, item);
       on_choice_mouse_move(g, ev.x, ev.y);
       break;
+    }
     case InputEvent::KeyDown:
       if (!on_gallery_key(g, ev.key) && !on_end_button_key(g, ev.key)) on_key_down(g, ev.key);
       break;
@@ -199,6 +208,12 @@ void handle_event(Game& g, const InputEvent& ev) {
         on_prog_end(g);
       else if (ev.name == "speedup")
         on_speedup(g);
+      else if (ev.name == "prog_save")
+        on_prog_save(g);
+      else if (ev.name == "prog_load")
+        on_prog_load(g);
+      else if (ev.name == "opt_menu")
+        open_option_window(g);
       else if (ev.name == "vvrr")
         open_about(g);
       break;

@@ -1,6 +1,8 @@
 #include "assets/assets.h"
 
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <cerrno>
 #include <cstdio>
@@ -234,6 +236,11 @@ std::string tune_file_name(const std::string& cp932_name) {
       name.find_first_of("/\\") != std::string::npos)
     return "";
   return name;
+}
+
+// The slot files go through the same whole-or-nothing write as 50.dat.
+void write_file_whole(const std::string& path, const std::string& bytes) {
+  replace_file(path, bytes, false);
 }
 
 const std::vector<int>& managed_pictures_exit_order() {
