@@ -228,6 +228,14 @@ void replace_file(const std::string& path, const std::string& data, bool in_plac
     ::unlink(tmp.c_str());
     throw std::runtime_error(io_error(path, e));
   }
+  // The rename itself is on the disk once the folder is.
+  const size_t slash = path.rfind('/');
+  const std::string folder = slash == std::string::npos ? "." : path.substr(0, slash + 1);
+  const int dfd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (dfd >= 0) {
+    ::fsync(dfd);
+    ::close(dfd);
+  }
 }
 
 std::string tune_file_name(const std::string& cp932_name) {
@@ -236,11 +244,6 @@ std::string tune_file_name(const std::string& cp932_name) {
       name.find_first_of("/\\") != std::string::npos)
     return "";
   return name;
-}
-
-// The slot files go through the same whole-or-nothing write as 50.dat.
-void write_file_whole(const std::string& path, const std::string& bytes) {
-  replace_file(path, bytes, false);
 }
 
 const std::vector<int>& managed_pictures_exit_order() {

@@ -74,9 +74,6 @@ void read_line6(AssetState& a);
 // The managed pictures in the order they are disguised at exit.
 const std::vector<int>& managed_pictures_exit_order();
 
-// Replaces a file whole or not at all: a temporary file beside it, flushed
-// to the disk, then renamed over it. Throws std::runtime_error naming the file.
-void write_file_whole(const std::string& path, const std::string& bytes);
 
 bool file_exists(const std::string& path);
 // Length of a file, -1 when it does not exist.

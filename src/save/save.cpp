@@ -3,7 +3,7 @@
 #include <cmath>
 #include <cstdio>
 
-#include "app/game.h"
+#include "game/game.h"
 #include "assets/assets.h"
 #include "assets/cp932.h"
 #include "graphics/scene.h"
@@ -229,6 +229,8 @@ void load_state(Game& g) {
     s.Place_No = saved_place;
     s.Cur_Text.clear();
     change_place(g);
+    // The scene's own place field still takes effect when it comes.
+    s.Place_No = -1;
   }
   refresh(g);
   run_script(g);

@@ -2,7 +2,7 @@
 // after each action and a Yes/No box before overwriting or deleting.
 #include <string>
 
-#include "app/game.h"
+#include "game/game.h"
 #include "assets/assets.h"
 #include "save/save.h"
 #include "sound/sound.h"
@@ -238,7 +238,7 @@ void do_save(Game& g, int slot, SlotContent content) {
   }
   const std::string path = slot_path(g, slot);
   try {
-    write_file_whole(path, slot_file_text(format_date(g.pf.clock.local_time()), g.interp.Save_Title,
+    replace_file(path, slot_file_text(format_date(g.pf.clock.local_time()), g.interp.Save_Title,
                                           g.save.Save_Slots));
   } catch (const std::exception& e) {
     // The folder may be read-only: the player hears why, and plays on.

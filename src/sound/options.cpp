@@ -3,7 +3,7 @@
 #include <cmath>
 #include <string>
 
-#include "app/game.h"
+#include "game/game.h"
 #include "sound/sound.h"
 
 namespace vm {

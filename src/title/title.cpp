@@ -118,7 +118,7 @@ void show_title(Game& g) {
   } catch (const TitleFailure& f) {
     message_box(g, f.not_found ? "実行に必要なﾌｧｲﾙがありません. file:title"
                                : "実行に必要なﾌｧｲﾙが異常です.(" + f.detail + ")");
-    unload_main_form(g);
+    unload_main_form(g, true);
   }
 }
 
@@ -139,6 +139,8 @@ void on_title_hover(Game& g, int i) {
 }
 
 void on_title_press(Game& g, int i) {
+  static const char* const kItems[4] = {"start", "load", "gallery", "quit"};
+  if (i >= 0 && i < 4) g.pf.log.log(std::string("title ") + kItems[i]);
   play_effect(g, kEffectPress);
   switch (i) {
     case 0:

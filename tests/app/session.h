@@ -6,7 +6,7 @@
 #include <functional>
 #include <string>
 
-#include "app/game.h"
+#include "game/game.h"
 #include "app/main_form.h"
 #include "platform/headless/headless.h"
 #include "test_support.h"
