@@ -19,6 +19,7 @@
 #include "platform/desktop/desktop.h"
 
 void bench_transitions(vm::Platform& pf);
+void bench_staff_roll(vm::Platform& pf, const std::string& demo);
 
 namespace {
 
@@ -132,5 +133,6 @@ int main(int argc, char** argv) {
       30);
   std::printf("typing_step_vs_budget %.3f ratio\n", step / 0.010);
   bench_transitions(pf);
+  bench_staff_roll(pf, vm::program_dir() + "data/");
   return 0;
 }

@@ -3,10 +3,13 @@
 #include <cstdio>
 #include <stdexcept>
 
+#include "about/about.h"
 #include "game/game.h"
 #include "assets/assets.h"
 #include "assets/data_error.h"
 #include "choices/choices.h"
+#include "ending/ending.h"
+#include "gallery/gallery.h"
 #include "graphics/scene.h"
 #include "graphics/texture_sheet.h"
 #include "message/message.h"
@@ -124,6 +127,8 @@ void layout_screen(Game& g) {
   for (int i = 0; i < 4; ++i) add_layer(g, sc.Smenu[i], &sc.Title, false);
   sc.End_Pic.place(0, 0, kScreenW, kScreenH);
   add_layer(g, sc.End_Pic, nullptr, false);
+  layout_gallery(g);
+  layout_ending(g);
 }
 
 void form_load(Game& g, const std::string& data_dir) {
@@ -183,9 +188,12 @@ void handle_event(Game& g, const InputEvent& ev) {
       } else {
         const Surface* target = surface_at(g.screen, ev.x, ev.y);
         const int item = title_item(g, target);
+        // The title menu's items, the gallery's and the ending's buttons
+        // take their own presses.
         if (item >= 0)
           on_title_press(g, item);
-        else
+        else if (!on_gallery_press(g, target, ev.button) &&
+                 !on_end_button_press(g, target, ev.button))
           on_mouse_down(g, target, ev.button);
       }
       break;
@@ -196,7 +204,7 @@ void handle_event(Game& g, const InputEvent& ev) {
       break;
     }
     case InputEvent::KeyDown:
-      on_key_down(g, ev.key);
+      if (!on_gallery_key(g, ev.key) && !on_end_button_key(g, ev.key)) on_key_down(g, ev.key);
       break;
     case InputEvent::Menu:
       if (ev.name == "prog_end")
@@ -209,6 +217,8 @@ void handle_event(Game& g, const InputEvent& ev) {
         on_prog_load(g);
       else if (ev.name == "opt_menu")
         open_option_window(g);
+      else if (ev.name == "vvrr")
+        open_about(g);
       break;
     case InputEvent::Close:
       throw ShutdownRequest{};

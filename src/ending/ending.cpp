@@ -1,9 +1,526 @@
 #include "ending/ending.h"
 
+#include <algorithm>
+#include <cmath>
+#include <string>
+#include <vector>
+
+#include "assets/data_error.h"
 #include "game/game.h"
+#include "graphics/button.h"
+#include "graphics/scene.h"
+#include "sound/sound.h"
 
 namespace vm {
 
-void run_ending(Game&) {}
+namespace {
+
+const Font kArial20{"Arial", 20, false};
+const Font kMincho20{"ＭＳ 明朝", 20, false};
+
+constexpr uint32_t kBlack = 0;
+constexpr uint32_t kWhite = rgb(255, 255, 255);
+
+// Staff names and the maker: this game's own credits. A card shows the first
+// 65 pixels of a name and 240 of the notice, so they are short.
+constexpr const char* kMaker = "Minato-ya";
+constexpr const char* kStaffA = "Renji";
+constexpr const char* kStaffB = "Aoi";
+
+// The rectangle (x1, y1)-(x2, y2) filled in one colour, right and bottom
+// edges excluded.
+void rect(Surface& s, int x1, int y1, int x2, int y2, uint32_t colour) {
+  fill_rect(s, x1, y1, x2 - x1, y2 - y1, colour);
+}
+
+// Setting a picture box's background colour clears it to that colour.
+void set_back_color(Surface& s, uint32_t colour) {
+  s.back_color = colour;
+  s.clear();
+}
+
+// The characters of a UTF-8 text, one string each.
+std::vector<std::string> characters(const std::string& text) {
+  std::vector<std::string> out;
+  for (size_t i = 0; i < text.size();) {
+    size_t n = 1;
+    while (i + n < text.size() && (static_cast<unsigned char>(text[i + n]) & 0xC0) == 0x80) ++n;
+    out.push_back(text.substr(i, n));
+    i += n;
+  }
+  return out;
+}
+
+Surface& end_pic(Game& g) {
+  return g.screen.End_Pic;
+}
+Surface& pic_back(Game& g) {
+  return g.screen.Pic_Back;
+}
+
+// blend(...) and copy(...) of the roll: Pic_Back onto End_Pic.
+void blend(Game& g, int dx, int dy, int w, int h, int sx, int sy, float alpha, bool keyed) {
+  blend_region(end_pic(g), dx, dy, w, h, pic_back(g), sx, sy, alpha, keyed ? -1 : 0);
+}
+void copy(Game& g, int dx, int dy, int w, int h, int sx, int sy) {
+  bit_blt(end_pic(g), dx, dy, w, h, pic_back(g), sx, sy, SRCCOPY);
+}
+
+// Eleven fade steps: draw, show, (events), sleep.
+template <typename Draw>
+void fade11(Game& g, int sleep, bool events, Draw draw) {
+  for (int i = 0; i < 11; ++i) {
+    draw();
+    refresh(g);
+    if (events)
+      do_events(g);
+    else if (g.pf.window.close_requested())
+      throw ShutdownRequest{};  // steps that run no events still heed a close
+    sleep_ms(g, sleep);
+  }
+}
+
+// Waits at least ms, letting events run every 100 ms.
+void pause_ms(Game& g, int ms) {
+  const uint32_t start = tick_count(g);
+  while (tick_count(g) - start < static_cast<uint32_t>(ms)) {
+    do_events(g);
+    const uint32_t left = static_cast<uint32_t>(ms) - (tick_count(g) - start);
+    if (static_cast<int32_t>(left) <= 0) break;
+    sleep_ms(g, static_cast<int>(std::min<uint32_t>(left, 100)));
+  }
+}
+
+// Loads a staff-roll picture into Place_Load and lays its top 640 x 345
+// reduced to half on End_Pic at (160, 130). A picture that cannot be read is
+// named once and the card goes on without it.
+void show_card_picture(Game& g, int number) {
+  const std::string file = std::to_string(number) + ".dat";
+  Image picture;
+  std::string error;
+  if (!load_data_picture(g, file, picture, error)) {
+    message_box(g, "スタッフロールの絵を表示できません: " + file + "\r\n" + error);
+    return;
+  }
+  g.screen.Place_Load.img = std::move(picture);
+  stretch_blt(end_pic(g), 160, 130, 320, 173, g.screen.Place_Load, 0, 0, 640, 345);
+  refresh(g);
+}
+
+uint32_t name_colour(const EndingState& e, const std::string& name) {
+  const bool marked = name.size() >= 3 && name.compare(0, 3, name_colour_key(e)) == 0;
+  return marked ? rgb(255, 192, 255) : rgb(255, 255, 192);
+}
+
+// --- the rose ----------------------------------------------------------------
+
+struct RoseVariant {
+  int start_x, cy;
+  uint32_t erase;
+  bool writes;  // copies the text column of Pic_Back behind it
+  int frame_ms;
+};
+
+int nearest(double v) {
+  return static_cast<int>(std::nearbyint(v));  // ties to even
+}
+
+void rose_loop(Game& g, const RoseVariant& v) {
+  EndingState& e = g.ending;
+  Surface& pic = end_pic(g);
+  constexpr double kPi = 3.141592;
+  constexpr double kRadius = 15;
+  int x = v.start_x;
+  for (int a = 0; a <= 920; a += 2) {
+    const uint32_t start = tick_count(g);
+    rect(pic, x - 16, v.cy - 16, x + 16, v.cy + 17, v.erase);
+    uint32_t colour;
+    if (a < 250) {
+      colour = rgb(static_cast<uint8_t>(a), static_cast<uint8_t>(a / 2),
+                   static_cast<uint8_t>(a / 2));
+    } else if (a <= 800) {
+      if (v.writes) bit_blt(pic, x - 16, 10, 2, 35, pic_back(g), x - 180, 0, SRCCOPY);
+      ++x;
+      colour = rgb(255, 128, 128);
+    } else {
+      const int d = a - 800;
+      colour = rgb(static_cast<uint8_t>(255 - 2 * d), static_cast<uint8_t>(128 - d),
+                   static_cast<uint8_t>(128 - d));
+    }
+    if (a == 920 && v.writes) colour = kEndBackground;
+    const double theta = (a % 360) * kPi / 180;
+    const double c = std::cos(theta), s = std::sin(theta);
+    double t = 0;
+    for (int step = 0; step < 32; ++step, t += 0.1) {
+      const double rho = std::sin(7 * t);
+      const int x0 = nearest(kRadius * rho * std::cos(t));
+      const int y0 = nearest(kRadius * rho * std::sin(t));
+      const int xr = nearest(c * x0 - s * y0);
+      const int yr = nearest(c * y0 + s * x0);
+      draw_line(pic, e.pen_x, e.pen_y, x + xr, v.cy + yr, colour);
+      e.pen_x = x + xr;
+      e.pen_y = v.cy + yr;
+    }
+    refresh(g);
+    const uint32_t spent = tick_count(g) - start;
+    if (spent < static_cast<uint32_t>(v.frame_ms))
+      sleep_ms(g, static_cast<int>(static_cast<uint32_t>(v.frame_ms) - spent));
+    do_events(g);
+  }
+}
+
+}  // namespace
+
+// --- tables ------------------------------------------------------------------
+
+int ending_row(int16_t hap) {
+  return hap == 1 ? 1 : 0;
+}
+
+const std::string& end_message(int16_t hap, int line) {
+  static const std::string kMessages[2][3] = {
+      {"       Sorry...", "This is not true end.", "Let's try again!"},
+      {"Congratulations!", "This is true end.", "Thanks for playing!"},
+  };
+  return kMessages[ending_row(hap)][line];
+}
+
+uint32_t end_message_colour(int16_t hap) {
+  return ending_row(hap) == 1 ? kEndColourTrue : kEndColourOther;
+}
+
+int end_char_x(int16_t hap, int i, int n) {
+  return 15 * i + 320 - 8 * n - 10 * ending_row(hap);
+}
+
+void fill_staff_table(EndingState& e) {
+  for (auto& row : e.Staff_Table) row.fill(std::string());
+  auto& t = e.Staff_Table;
+  t[0] = {std::string("(C) 2026 ") + kMaker, "Velmora", " making staff", "", ""};
+  t[2] = {"System & code", "Programming", kStaffA, "", ""};
+  t[3] = {"    Graphics", "Drawing", kStaffB, "", ""};
+  t[4] = {"      Sound", "Beep!", kStaffA, "", ""};
+  t[5] = {"    Scenario", "Produce", kStaffB, "", ""};
+  t[6] = {"and...", "Special thanks to", "", "", ""};
+  t[7] = {"       All music & MIDI files", std::string(kMaker) + " music room",
+          "https://velmora.example.org/music/", "", ""};
+  t[8] = {"Renji - Morning on the slope", "Renji - Harbour town", "Aoi - Sea breeze waltz",
+          "Aoi - Lanterns at night", "Renji - Velloria"};
+}
+
+std::string name_colour_key(const EndingState&) {
+  return std::string(kStaffB).substr(0, 3);
+}
+
+int staff_picture(int row) {
+  const int n = row + 79;
+  return n == 84 ? 85 : n;
+}
+
+// --- layout and controls -------------------------------------------------------
+
+void layout_ending(Game& g) {
+  Surface& b = g.ending.END_btn;
+  b.place(560, 440, kEndButtonW, kEndButtonH);
+  b.visible = false;
+  g.screen.layers.push_back(&b);
+}
+
+bool on_end_button_press(Game& g, const Surface* target, int button) {
+  if (target != &g.ending.END_btn) return false;
+  // The main loop unloads the main window: the program ends in order.
+  if (button == kLeftButton && g.ending.end_button_enabled) throw ShutdownRequest{};
+  return true;
+}
+
+bool on_end_button_key(Game& g, int key) {
+  const EndingState& e = g.ending;
+  if (!e.END_btn.visible || !e.end_button_enabled) return false;
+  if (key != kKeyReturn && key != kKeySpace) return false;
+  throw ShutdownRequest{};
+}
+
+// --- the ending ------------------------------------------------------------------
+
+void wait_seconds(Game& g, int32_t n) {
+  for (int32_t i = 0; i < n * 10; ++i) {
+    do_events(g);
+    sleep_ms(g, 100);
+  }
+}
+
+void run_ending(Game& g) {
+  ScreenState& sc = g.screen;
+  EndingState& e = g.ending;
+  Window& w = g.pf.window;
+  e.running = true;
+
+  // 1. The story's own controls go out for good.
+  if (g.input.Clicker >= 0) w.set_timer_enabled(g.input.Clicker, false);
+  sc.Blinker.visible = false;
+  g.input.Click_Wait = 0;
+  g.input.Wnd_Hidden = 0;
+  for (const char* item : {"prog_load", "prog_save", "speedup", "opt_menu", "vvrr"})
+    w.set_menu_enabled(item, false);
+  // 2-4.
+  e.END_btn.place(560, 440, e.END_btn.width(), e.END_btn.height());
+  e.END_btn.visible = false;
+  e.end_button_enabled = false;
+  fill_staff_table(e);
+  sc.Waku[0].visible = false;
+  for (Surface& d : sc.Doll_Disp) d.visible = false;
+
+  // 5. The tune fades out on the speakers.
+  g.sound.Cur_Track = 0;
+  uint32_t level = 0;
+  if (get_volume(g, level)) {
+    g.sound.Start_Volume = level;
+    g.sound.Saved_Volume = level;
+  }
+  if (g.sound.Start_Volume != 0) fade_out(g, g.sound.Saved_Volume);
+
+  // 6-7. A black Pic_Back to dissolve into, a black window behind.
+  Surface& back = pic_back(g);
+  back.font = kArial20;
+  back.place(0, 0, kScreenW, kScreenH);
+  rect(back, 0, 0, 640, 480, kBlack);
+  Surface& form = sc.Form_Canvas;
+  form.back_color = kBlack;
+  form.img = Image(kScreenW, kScreenH, kBlack);
+  refresh(g);
+
+  // 8. The speakers are back at their level for the ending tune.
+  stop_music(g);
+  set_volume(g, g.sound.Saved_Volume);
+
+  // 9. Dissolve to black in nine steps of at least 150 ms.
+  ensure_mask_sheet(g);
+  sc.Mesh2.place(0, 0, 32, 32);
+  for (int k = 0; k <= 8; ++k) {
+    const uint32_t start = tick_count(g);
+    dither_step(g, sc.Pic_Main, 0, 0, kScreenW, kScreenH, sc.Pic_Back, 0, 0, k);
+    refresh(g);
+    while (tick_count(g) - start <= 150) {
+      do_events(g);
+      sleep_ms(g, 50);
+    }
+  }
+  bit_blt(sc.Pic_Main, 0, 0, 640, 480, back, 0, 0, SRCCOPY);
+  refresh(g);
+
+  // 10-12. The overlay the roll is shown on.
+  Surface& pic = end_pic(g);
+  pic.font = kArial20;
+  pic.back_color = kBlack;
+  pic.fore_color = kBlack;
+  pic.place_keeping(0, 0, kScreenW, kScreenH);
+  rect(pic, 0, 0, 640, 480, kBlack);
+  pic.visible = true;
+  e.pen_x = e.pen_y = 0;
+  refresh(g);
+  sc.Pic_Main.place(0, 0, 0, 0);
+  sc.Pic_Main.visible = false;
+  if (g.sound.BGMLoop >= 0) w.set_timer_enabled(g.sound.BGMLoop, false);
+
+  show_staff_roll(g);
+  show_end_message(g);
+}
+
+void show_end_message(Game& g) {
+  EndingState& e = g.ending;
+  Surface& pic = end_pic(g);
+  const int16_t hap = g.interp.hap;
+  const uint32_t c = end_message_colour(hap);
+
+  pic.font = kMincho20;
+  pic.fore_color = c;
+  set_back_color(pic, kEndBackground);
+  set_back_color(g.screen.Form_Canvas, kEndBackground);
+  refresh(g);
+
+  for (int l = 0; l < 3; ++l) {
+    const std::string& line = end_message(hap, l);
+    if (l == 0) {
+      // Written on the hidden canvas with its shadow, then the rose brings it
+      // onto the screen column by column.
+      Surface& back = pic_back(g);
+      back.font = kArial20;
+      back.back_color = kEndBackground;
+      rect(back, 0, 0, 500, 300, kEndBackground);
+      g.pf.text.draw_text(back.img, 51, 1, line, kEndShadow, back.font);
+      g.pf.text.draw_text(back.img, 50, 0, line, c, back.font);
+      rose_writer(g);
+      pic.font = kMincho20;
+      pic.fore_color = c;
+      pause_ms(g, 1000);
+      continue;
+    }
+    do_events(g);
+    pic.fore_color = c;
+    const std::vector<std::string> chars = characters(line);
+    const int n = static_cast<int>(chars.size());
+    for (int i = 1; i <= n; ++i) {
+      g.pf.text.draw_text(pic.img, end_char_x(hap, i, n), 30 * l + 150, chars[i - 1], c, pic.font);
+      refresh(g);
+      do_events(g);
+      sleep_ms(g, 50);
+    }
+  }
+
+  paint_button(g.pf.text, e.END_btn, kEndButtonCaption, true);
+  e.END_btn.visible = true;
+  e.end_button_enabled = true;
+  refresh(g);
+  g.pf.log.log("end button shown");
+}
+
+void draw_staff_card(Game& g, int16_t row) {
+  EndingState& e = g.ending;
+  Surface& back = pic_back(g);
+  const int w = e.Card_Split;
+  const auto& r = e.Staff_Table[static_cast<size_t>(row)];
+  rect(back, 0, 0, 500, 300, kBlack);
+  draw_line(back, 0, 68, w, 68, rgb(0, 0, 255));
+  g.pf.text.draw_text(back.img, 0, 50, r[0], rgb(128, 255, 128), back.font);
+  g.pf.text.draw_text(back.img, w, 50, r[1], kWhite, back.font);
+  g.pf.text.draw_text(back.img, 0, 150, r[2], name_colour(e, r[2]), back.font);
+}
+
+void show_staff_roll(Game& g) {
+  EndingState& e = g.ending;
+  Surface& pic = end_pic(g);
+  Surface& back = pic_back(g);
+  auto text = [&g, &back](int x, int y, const std::string& s, uint32_t colour) {
+    g.pf.text.draw_text(back.img, x, y, s, colour, back.font);
+  };
+
+  // A. The title card; the ending tune plays once, music switched on or not.
+  e.Card_Split = 240;
+  e.alpha = 0.1f;
+  play_music(g, g.assets.Data_Dir + "velloria.mid");
+  wait_seconds(g, 4);
+  draw_staff_card(g, 0);
+  pic.place_keeping(160, 210, 310, 30);
+  set_back_color(pic, kBlack);
+  fade11(g, 80, true, [&] { blend(g, 40, 0, 240, 30, 0, 50, e.alpha, false); });
+  copy(g, 40, 0, 240, 30, 0, 50);
+  refresh(g);
+  wait_seconds(g, 5);
+  rose_wipe(g);
+  pic.place_keeping(0, 0, kScreenW, kScreenH);
+  wait_seconds(g, 3);
+  fade11(g, 50, true, [&] { blend(g, 260, 210, 240, 30, 240, 50, e.alpha, false); });
+  copy(g, 260, 210, 240, 30, 240, 50);
+  refresh(g);
+  wait_seconds(g, 1);
+  fade11(g, 50, true, [&] { blend(g, 230, 260, 240, 30, 0, 150, e.alpha, false); });
+  copy(g, 230, 260, 240, 30, 0, 150);
+  refresh(g);
+  wait_seconds(g, 4);
+  fade11(g, 50, true, [&] {
+    blend(g, 260, 210, 240, 30, 0, 0, e.alpha, false);
+    blend(g, 230, 260, 240, 30, 0, 0, e.alpha, false);
+  });
+  copy(g, 260, 210, 240, 30, 0, 0);
+  copy(g, 230, 260, 240, 30, 0, 0);
+  refresh(g);
+  wait_seconds(g, 2);
+
+  // B. The staff cards, each over its picture, each heading splitting.
+  e.Card_Split = 200;
+  e.alpha = 0.1f;
+  wait_seconds(g, 1);
+  pic.fore_color = kBlack;
+  for (int16_t r = 2; r <= 5; ++r) {
+    draw_staff_card(g, r);
+    show_card_picture(g, staff_picture(r));
+    fade11(g, 50, true, [&] { blend(g, 180, 350, 200, 32, 0, 50, e.alpha, true); });
+    sleep_ms(g, 300);
+    do_events(g);
+    e.alpha = 0.7f;
+    for (int j = 0; j <= 20; ++j) {
+      e.alpha = static_cast<float>(static_cast<double>(e.alpha) - 0.03);
+      copy(g, 180, 330, 200, 52 + j, 0, 30);
+      copy(g, 415 - j, 350, 65, 32, 0, 200);
+      blend(g, 180, 350 - j, 200, 32, 200, 50, e.alpha, true);
+      blend(g, 180, 350 + j, 200, 32, 200, 50, e.alpha, true);
+      blend(g, 180 + j, 350, 65, 32, 0, 150, e.alpha, true);
+      blend(g, 415 - j, 350, 65, 32, 0, 150, static_cast<float>(1.0 - e.alpha), true);
+      refresh(g);
+      do_events(g);
+      sleep_ms(g, 50);
+    }
+    wait_seconds(g, 3);
+    fade11(g, 50, true, [&] { blend(g, 180, 350, 285, 32, 0, 0, e.alpha, false); });
+    copy(g, 180, 350, 285, 32, 0, 0);
+    rect(pic, 100, 305, 600, 480, kBlack);
+    refresh(g);
+    do_events(g);
+    wait_seconds(g, 2);
+  }
+
+  // C. Special thanks.
+  rect(pic, 100, 100, 600, 480, kBlack);
+  refresh(g);
+  wait_seconds(g, 5);
+  back.font.points = 14;
+  rect(back, 0, 0, 600, 400, kBlack);
+  text(0, 0, e.Staff_Table[6][0], rgb(255, 192, 192));
+  text(0, 20, e.Staff_Table[6][1], rgb(255, 192, 192));
+  copy(g, 180, 350, 150, 40, 0, 0);
+  refresh(g);
+  wait_seconds(g, 3);
+
+  // D. Where the music came from, over the lighthouse at dusk.
+  back.font = Font{"ＭＳ ゴシック", 11, false};
+  rect(back, 0, 0, 600, 400, kBlack);
+  text(0, 0, e.Staff_Table[7][0], rgb(255, 128, 128));
+  text(0, 20, e.Staff_Table[7][1], kWhite);
+  text(0, 35, e.Staff_Table[7][2], kWhite);
+  rect(pic, 0, 0, 600, 400, kBlack);
+  refresh(g);
+  show_card_picture(g, 84);
+  fade11(g, 50, false, [&] { blend(g, 170, 350, 300, 80, 0, 0, e.alpha, true); });
+  copy(g, 170, 350, 300, 80, 0, 0);
+  refresh(g);
+  wait_seconds(g, 6);
+  fade11(g, 50, false, [&] { blend(g, 170, 350, 300, 80, 0, 100, e.alpha, false); });
+  wait_seconds(g, 2);
+
+  // E. The tunes.
+  rect(back, 0, 0, 600, 400, kBlack);
+  for (int i = 0; i < 5; ++i) text(0, 17 * i, e.Staff_Table[8][static_cast<size_t>(i)], rgb(238, 255, 255));
+  wait_seconds(g, 1);
+  copy(g, 170, 350, 300, 80, 0, 100);
+  fade11(g, 50, true, [&] { blend(g, 170, 360, 330, 200, 0, 0, e.alpha, true); });
+  copy(g, 170, 360, 330, 200, 0, 0);
+  refresh(g);
+  wait_seconds(g, 6);
+  fade11(g, 50, true, [&] { blend(g, 170, 360, 330, 200, 0, 200, e.alpha, false); });
+  rect(pic, 0, 0, 640, 480, kBlack);
+  refresh(g);
+  do_events(g);
+  wait_seconds(g, 2);
+  set_back_color(pic, kEndBackground);
+  refresh(g);
+  wait_seconds(g, 1);
+}
+
+void rose_wipe(Game& g) {
+  Surface& pic = end_pic(g);
+  pic.place_keeping(160, 210, 310, 30);
+  rose_loop(g, RoseVariant{20, 15, kBlack, false, 15});
+  pic.place_keeping(0, 0, kScreenW, kScreenH);
+}
+
+void rose_writer(Game& g) {
+  EndingState& e = g.ending;
+  Surface& pic = end_pic(g);
+  pic.place_keeping(0, 200, kScreenW, 50);
+  e.pen_x = 180;
+  e.pen_y = 25;
+  rose_loop(g, RoseVariant{180, 25, kEndBackground, true, 10});
+  pic.place_keeping(0, 200, kScreenW, 280);
+}
 
 }  // namespace vm

@@ -1,10 +1,78 @@
-// The ending: fade to black, staff roll, closing message.
+// The ending: the music fades and the last scene dissolves to black, the
+// staff roll plays its cards to the ending tune, the closing message chosen
+// by hap is written by the rose, and the end button closes the program.
 #pragma once
+
+#include <array>
+#include <cstdint>
+#include <string>
+
+#include "graphics/surface.h"
 
 namespace vm {
 
 struct Game;
 
+// The end button's caption and size.
+inline constexpr const char* kEndButtonCaption = "おわり";
+constexpr int kEndButtonW = 65;
+constexpr int kEndButtonH = 33;
+
+// Colours of the ending.
+constexpr uint32_t kEndBackground = rgb(64, 0, 64);
+constexpr uint32_t kEndShadow = rgb(128, 128, 128);
+constexpr uint32_t kEndColourOther = rgb(192, 192, 192);
+constexpr uint32_t kEndColourTrue = rgb(255, 192, 255);
+
+struct EndingState {
+  // The credits, rows 0..10 by columns 0..4; cells not used stay empty.
+  std::array<std::array<std::string, 5>, 11> Staff_Table;
+  // Where column 1 of a card starts and the card's underline ends.
+  int32_t Card_Split = 240;
+  // One blend weight for the whole roll: a split leaves it low, and the later
+  // fades use what it left.
+  float alpha = 0.1f;
+  // End_Pic's pen: the rose's line goes on from where the last one stopped.
+  int pen_x = 0;
+  int pen_y = 0;
+  Surface END_btn{"END_btn"};
+  bool end_button_enabled = false;
+  bool running = false;  // run_ending has begun; the story's controls stay out
+};
+
+// The closing message: line l (0..2) of the ending chosen by hap. A hap other
+// than 0 or 1 gets the message of 0.
+int ending_row(int16_t hap);
+const std::string& end_message(int16_t hap, int line);
+uint32_t end_message_colour(int16_t hap);
+// x of character i (1-based) of a typed line of n characters, inside End_Pic.
+int end_char_x(int16_t hap, int i, int n);
+
+// The credits of this game: the staff, the music and the tunes.
+void fill_staff_table(EndingState& e);
+// The three letters that mark the second staff member's name (drawn pink).
+std::string name_colour_key(const EndingState& e);
+// The staff-roll picture of card row r (2..5): 81, 82, 83 and 85.
+int staff_picture(int row);
+
+// Registers END_btn among the main window's child areas (layout).
+void layout_ending(Game& g);
+
+// The whole ending; called once by the interpreter's ending command. Returns
+// when the end button is shown.
 void run_ending(Game& g);
+void show_end_message(Game& g);
+void show_staff_roll(Game& g);
+void draw_staff_card(Game& g, int16_t row);
+// n x 10 steps of: pending events, 100 ms.
+void wait_seconds(Game& g, int32_t n);
+void rose_wipe(Game& g);
+void rose_writer(Game& g);
+
+// The end button under the pointer: closes the program (raises the shutdown
+// request). Returns whether the press was the end button's.
+bool on_end_button_press(Game& g, const Surface* target, int button);
+// Enter or Space while the end button is shown: the same.
+bool on_end_button_key(Game& g, int key);
 
 }  // namespace vm

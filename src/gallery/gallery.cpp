@@ -1,8 +1,198 @@
 #include "gallery/gallery.h"
 
+#include "game/game.h"
+#include "graphics/button.h"
+#include "graphics/scene.h"
+#include "sound/sound.h"
+
 namespace vm {
 
-// The gallery is not built yet: the title menu stays as it is.
-void show_gallery(Game&) {}
+namespace {
+
+constexpr int kGap = 50;
+
+// Loads picture file into the 640 x 480 viewer, top-left aligned on black.
+// A file that is missing or cannot be decoded is named to the player once,
+// and the viewer is left black.
+bool load_into_viewer(Game& g, const std::string& file) {
+  Surface& viewer = g.gallery.Thumb1;
+  viewer.img = Image(kScreenW, kScreenH, 0);
+  Image picture;
+  std::string error;
+  if (!load_data_picture(g, file, picture, error)) {
+    message_box(g, "ギャラリーの絵を表示できません: " + file + "\r\n" + error);
+    return false;
+  }
+  Surface loaded{"loaded"};
+  loaded.img = std::move(picture);
+  bit_blt(viewer, 0, 0, kScreenW, kScreenH, loaded, 0, 0, SRCCOPY);
+  return true;
+}
+
+void paint_thumb_button(Game& g, int k) {
+  GalleryState& gl = g.gallery;
+  const size_t i = static_cast<size_t>(k);
+  paint_picture_button(gl.CG_btn[i], gl.btn_picture[i] ? &gl.Thumb2[i] : nullptr);
+}
+
+void hide_buttons(Game& g) {
+  for (Surface& b : g.gallery.CG_btn) b.visible = false;
+}
+
+}  // namespace
+
+int thumb_x(int k) {
+  return k < 3 ? (kThumbW + kGap) * k + 75 : (kThumbW + kGap) * (k - 3) + 160;
+}
+
+int thumb_y(int k) {
+  return k < 3 ? 200 : 330;
+}
+
+std::string gallery_file(int k) {
+  return std::to_string(75 + k) + ".dat";
+}
+
+void layout_gallery(Game& g) {
+  GalleryState& gl = g.gallery;
+  for (Surface& b : gl.CG_btn) {
+    b.visible = false;
+    g.screen.layers.push_back(&b);
+  }
+  gl.CG_exit.visible = false;
+  g.screen.layers.push_back(&gl.CG_exit);
+  gl.Thumb1.back_color = 0;
+  gl.Thumb1.visible = false;
+  g.screen.layers.push_back(&gl.Thumb1);
+}
+
+void open_gallery(Game& g) {
+  ScreenState& sc = g.screen;
+  GalleryState& gl = g.gallery;
+  sc.Pic_Main.visible = false;
+  sc.End_Pic.visible = false;
+
+  // The backdrop becomes the window's own picture.
+  Image backdrop;
+  std::string error;
+  if (load_data_picture(g, "74.dat", backdrop, error)) {
+    sc.Form_Canvas.img = Image(kScreenW, kScreenH, sc.Form_Canvas.back_color);
+    Surface loaded{"loaded"};
+    loaded.img = std::move(backdrop);
+    bit_blt(sc.Form_Canvas, 0, 0, kScreenW, kScreenH, loaded, 0, 0, SRCCOPY);
+  } else {
+    message_box(g, "ギャラリーの絵を表示できません: 74.dat\r\n" + error);
+  }
+  sc.Title.visible = false;
+  refresh(g);
+  do_events(g);
+
+  gl.Thumb1.place(0, 0, kScreenW, kScreenH);
+  for (int k = 0; k < kGalleryPictures; ++k) {
+    const size_t i = static_cast<size_t>(k);
+    gl.CG_btn[i].visible = false;
+    gl.btn_enabled[i] = false;
+    gl.Thumb2[i].place(0, 0, kThumbW, kThumbH);
+  }
+
+  if (!gl.Thumbs_Ready) {
+    for (int k = 0; k < kGalleryPictures; ++k) {
+      const size_t i = static_cast<size_t>(k);
+      const bool loaded = load_into_viewer(g, gallery_file(k));
+      gl.CG_btn[i].place(thumb_x(k), thumb_y(k), kThumbW, kThumbH);
+      gl.btn_picture[i] = false;
+      if (g.assets.CG_Seen[i] && loaded) {
+        stretch_blt(gl.Thumb2[i], 0, 0, kThumbW, kThumbH, gl.Thumb1, 0, 0, kScreenW, kScreenH);
+        gl.btn_picture[i] = true;
+      }
+      paint_thumb_button(g, k);
+    }
+    gl.Thumbs_Ready = -1;
+  }
+
+  // A picture not seen (or not readable) keeps an empty, disabled button.
+  for (int k = 0; k < kGalleryPictures; ++k) {
+    const size_t i = static_cast<size_t>(k);
+    gl.btn_enabled[i] = g.assets.CG_Seen[i] && gl.btn_picture[i];
+    gl.CG_btn[i].visible = true;
+  }
+  gl.CG_exit.place(520, 380, 100, 30);
+  paint_button(g.pf.text, gl.CG_exit, kGalleryExitCaption, true);
+  gl.CG_exit.visible = true;
+  refresh(g);
+  do_events(g);
+}
+
+void view_picture(Game& g, int k) {
+  GalleryState& gl = g.gallery;
+  hide_buttons(g);
+  if (g.sound.Sound_On) play_effect(g, kEffectPress);
+  if (!load_into_viewer(g, gallery_file(k))) {
+    // The file went away since the thumbnails were made: back to them, this
+    // one no longer offered.
+    const size_t i = static_cast<size_t>(k);
+    gl.btn_picture[i] = false;
+    gl.btn_enabled[i] = false;
+    paint_thumb_button(g, k);
+    for (Surface& b : gl.CG_btn) b.visible = true;
+    refresh(g);
+    return;
+  }
+  gl.Thumb1.visible = true;
+  gl.CG_exit.visible = false;
+  refresh(g);
+  do_events(g);
+}
+
+void close_viewer(Game& g) {
+  g.gallery.Thumb1.visible = false;
+  refresh(g);
+  do_events(g);
+  open_gallery(g);
+}
+
+void leave_gallery(Game& g) {
+  ScreenState& sc = g.screen;
+  GalleryState& gl = g.gallery;
+  hide_buttons(g);
+  gl.CG_exit.visible = false;
+  fill_rect(sc.Form_Canvas, 0, 0, kScreenW, kScreenH, 0);
+  fill_rect(gl.Thumb1, 0, 0, kScreenW, kScreenH, 0);
+  sc.Title.visible = true;
+  sc.Pic_Main.visible = true;
+  sc.End_Pic.visible = true;
+  gl.Thumbs_Ready = 0;
+  refresh(g);
+  play_effect(g, kEffectPress);  // the exit clicks even with sounds off
+  do_events(g);
+}
+
+bool on_gallery_press(Game& g, const Surface* target, int button) {
+  GalleryState& gl = g.gallery;
+  for (int k = 0; k < kGalleryPictures; ++k) {
+    const size_t i = static_cast<size_t>(k);
+    if (target != &gl.CG_btn[i]) continue;
+    if (button == kLeftButton && gl.btn_enabled[i]) view_picture(g, k);
+    return true;
+  }
+  if (target == &gl.Thumb1) {
+    if (button == kLeftButton) close_viewer(g);
+    return true;
+  }
+  if (target == &gl.CG_exit) {
+    if (button == kLeftButton) leave_gallery(g);
+    return true;
+  }
+  return false;
+}
+
+bool on_gallery_key(Game& g, int key) {
+  const GalleryState& gl = g.gallery;
+  // The exit button has the keyboard focus while the thumbnails show.
+  if (!gl.CG_exit.visible) return false;
+  if (key != kKeyReturn && key != kKeySpace) return false;
+  leave_gallery(g);
+  return true;
+}
 
 }  // namespace vm

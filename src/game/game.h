@@ -4,8 +4,11 @@
 // headless platform.
 #pragma once
 
+#include "about/about.h"
 #include "assets/assets.h"
 #include "choices/choices.h"
+#include "ending/ending.h"
+#include "gallery/gallery.h"
 #include "graphics/scene.h"
 #include "graphics/screen.h"
 #include "message/message.h"
@@ -45,6 +48,9 @@ struct Game {
   OptionState options;
   ChoiceState choice;
   SaveState save;
+  GalleryState gallery;
+  EndingState ending;
+  AboutState about;
 };
 
 // Shorthands used everywhere.

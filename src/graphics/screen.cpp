@@ -45,12 +45,15 @@ bool visible_rect(const Surface& s, int& x0, int& y0, int& x1, int& y1) {
 }  // namespace
 
 Image compose_screen(const ScreenState& screen) {
-  Image frame(kScreenW, kScreenH, 0);
-  const Image& main = screen.Pic_Main.img;
-  for (int y = 0; y < std::min(main.h, kScreenH); ++y)
-    std::copy(&main.px[static_cast<size_t>(y) * main.w],
-              &main.px[static_cast<size_t>(y) * main.w + std::min(main.w, kScreenW)],
-              &frame.px[static_cast<size_t>(y) * kScreenW]);
+  Image frame(kScreenW, kScreenH, screen.Form_Canvas.back_color);
+  auto lay = [&frame](const Image& im) {
+    for (int y = 0; y < std::min(im.h, kScreenH); ++y)
+      std::copy(&im.px[static_cast<size_t>(y) * im.w],
+                &im.px[static_cast<size_t>(y) * im.w + std::min(im.w, kScreenW)],
+                &frame.px[static_cast<size_t>(y) * kScreenW]);
+  };
+  lay(screen.Form_Canvas.img);
+  if (screen.Pic_Main.visible) lay(screen.Pic_Main.img);
   for (const Surface* s : screen.layers) {
     if (!shown_on_screen(*s)) continue;
     int x0, y0, x1, y1;

@@ -25,6 +25,10 @@ enum WakuLayer : size_t {
 };
 
 struct ScreenState {
+  // The main window's own drawing surface: its background colour or picture,
+  // seen wherever no child area covers it (the gallery's backdrop, the
+  // ending's dark purple).
+  Surface Form_Canvas{"Form_Canvas", {}, 0};
   Surface Pic_Main{"Pic_Main"};
   Surface Pic_Back{"Pic_Back"};
   Surface Form_Back{"Form_Back"};
@@ -54,7 +58,8 @@ struct ScreenState {
   ScreenState& operator=(const ScreenState&) = delete;
 };
 
-// Composes Pic_Main and the visible child areas into one 640 x 480 frame.
+// Composes the main window's own surface, Pic_Main (when shown) and the
+// visible child areas into one 640 x 480 frame.
 Image compose_screen(const ScreenState& screen);
 
 // Composes and puts the frame on screen at once.

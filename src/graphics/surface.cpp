@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdlib>
 #include <cstring>
 
 #if defined(__x86_64__) || defined(__i386__)
@@ -328,6 +329,58 @@ void fill_rect(Surface& dst, int x, int y, int w, int h, uint32_t colour) {
   for (int yy = y0; yy < y1; ++yy) {
     uint32_t* row = &dst.img.px[static_cast<size_t>(yy) * dst.img.w];
     std::fill(row + x0, row + x1, colour);
+  }
+}
+
+void Surface::place_keeping(int l, int t, int w, int h) {
+  left = l;
+  top = t;
+  if (w == img.w && h == img.h) return;
+  Image grown(w, h, back_color);
+  const int cw = std::min(w, img.w), ch = std::min(h, img.h);
+  for (int y = 0; y < ch; ++y)
+    std::memcpy(&grown.px[static_cast<size_t>(y) * w], &img.px[static_cast<size_t>(y) * img.w],
+                static_cast<size_t>(std::max(cw, 0)) * sizeof(uint32_t));
+  img = std::move(grown);
+}
+
+void stretch_blt(Surface& dst, int dx, int dy, int dw, int dh, const Surface& src, int sx, int sy,
+                 int sw, int sh) {
+  if (dw <= 0 || dh <= 0 || sw <= 0 || sh <= 0) return;
+  const Image from = &dst == &src ? src.img : Image();
+  const Image& s = &dst == &src ? from : src.img;
+  for (int y = 0; y < dh; ++y) {
+    const int ty = dy + y;
+    if (ty < 0 || ty >= dst.img.h) continue;
+    // The centre of destination row y lands on source row (2y + 1) sh / 2dh.
+    const int fy = sy + static_cast<int>((2LL * y + 1) * sh / (2LL * dh));
+    if (fy < 0 || fy >= s.h) continue;
+    for (int x = 0; x < dw; ++x) {
+      const int tx = dx + x;
+      if (tx < 0 || tx >= dst.img.w) continue;
+      const int fx = sx + static_cast<int>((2LL * x + 1) * sw / (2LL * dw));
+      if (fx < 0 || fx >= s.w) continue;
+      dst.img.at(tx, ty) = s.at(fx, fy);
+    }
+  }
+}
+
+void draw_line(Surface& dst, int x0, int y0, int x1, int y1, uint32_t colour) {
+  const int dx = std::abs(x1 - x0), dy = -std::abs(y1 - y0);
+  const int step_x = x0 < x1 ? 1 : -1, step_y = y0 < y1 ? 1 : -1;
+  int err = dx + dy;
+  int x = x0, y = y0;
+  while (x != x1 || y != y1) {
+    if (dst.img.contains(x, y)) dst.img.at(x, y) = colour;
+    const int e2 = 2 * err;
+    if (e2 >= dy) {
+      err += dy;
+      x += step_x;
+    }
+    if (e2 <= dx) {
+      err += dx;
+      y += step_y;
+    }
   }
 }
 

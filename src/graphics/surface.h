@@ -36,6 +36,9 @@ struct Surface {
     if (w != img.w || h != img.h) img.resize(w, h, back_color);
   }
   void clear() { img.px.assign(img.px.size(), back_color); }
+  // Moves and resizes keeping the picture: what still fits stays where it
+  // was, new area takes the back colour (a picture box growing or shrinking).
+  void place_keeping(int l, int t, int w, int h);
 };
 
 // Raster operation codes of the rectangle copy.
@@ -70,6 +73,16 @@ int32_t write_pixels(Surface& surface, const std::vector<uint32_t>& pixels);
 // [0, 1] (or NaN) draws nothing.
 void blend_region(Surface& dest, int dx, int dy, int w, int h, const Surface& src, int sx, int sy,
                   float alpha, int16_t keyed);
+
+// Copies the sw x sh region of src at (sx, sy) onto the dw x dh region of dst
+// at (dx, dy), scaled without smoothing: each destination pixel takes the
+// source pixel under its centre. Clipped to dst.
+void stretch_blt(Surface& dst, int dx, int dy, int dw, int dh, const Surface& src, int sx, int sy,
+                 int sw, int sh);
+
+// A one-pixel line from (x0, y0) to (x1, y1), the end point itself not drawn
+// (so joined lines never draw a corner twice). Clipped to dst.
+void draw_line(Surface& dst, int x0, int y0, int x1, int y1, uint32_t colour);
 
 // Which blend kernel runs: the vector kernels when the processor has them
 // (Auto), or the portable one. Both give the same pixels; tests run each.

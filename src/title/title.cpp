@@ -7,6 +7,7 @@
 #include "assets/data_error.h"
 #include "game/game.h"
 #include "gallery/gallery.h"
+#include "game/game.h"
 #include "graphics/surface.h"
 #include "save/save.h"
 #include "script/interp.h"

@@ -173,3 +173,57 @@ TEST(SurfaceFill, ClipsToThePicture) {
 
 }  // namespace
 }  // namespace vm
+
+namespace vm {
+namespace {
+
+TEST(SurfaceStretch, EachPixelTakesTheSourcePixelUnderItsCentre) {
+  Surface src{"src"}, dst{"dst"};
+  src.img.resize(640, 480);
+  for (int y = 0; y < 480; ++y)
+    for (int x = 0; x < 640; ++x) src.img.at(x, y) = rgb(static_cast<uint8_t>(x), static_cast<uint8_t>(y), 7);
+  dst.img.resize(128, 96, 0);
+  stretch_blt(dst, 0, 0, 128, 96, src, 0, 0, 640, 480);
+  for (int y = 0; y < 96; ++y)
+    for (int x = 0; x < 128; ++x) ASSERT_EQ(dst.img.at(x, y), src.img.at(5 * x + 2, 5 * y + 2));
+  // Halving 640 x 345 into 320 x 173 at an offset, clipped at the edge.
+  dst.img.resize(400, 200, 0);
+  stretch_blt(dst, 160, 130, 320, 173, src, 0, 0, 640, 345);
+  EXPECT_EQ(dst.img.at(160, 130), src.img.at(1, 0));
+  EXPECT_EQ(dst.img.at(399, 199), src.img.at(479, 138));
+  EXPECT_EQ(dst.img.at(159, 130), 0u);
+}
+
+TEST(SurfaceLine, LeavesItsEndPointForTheNextLine) {
+  Surface s{"s"};
+  s.img.resize(20, 20, 0);
+  draw_line(s, 0, 5, 10, 5, 0xFF);
+  EXPECT_EQ(s.img.at(0, 5), 0xFFu);
+  EXPECT_EQ(s.img.at(9, 5), 0xFFu);
+  EXPECT_EQ(s.img.at(10, 5), 0u);
+  draw_line(s, 3, 3, 3, 3, 0xAA);  // no length, no pixel
+  EXPECT_EQ(s.img.at(3, 3), 0u);
+  // A diagonal reaching off the picture is clipped.
+  draw_line(s, 15, 15, 30, 30, 0xCC);
+  EXPECT_EQ(s.img.at(19, 19), 0xCCu);
+  int lit = 0;
+  for (uint32_t p : s.img.px) lit += p == 0xCC;
+  EXPECT_EQ(lit, 5);
+}
+
+TEST(SurfacePlace, KeepingThePictureWhileGrowingAndShrinking) {
+  Surface s{"s"};
+  s.back_color = rgb(64, 0, 64);
+  s.img.resize(640, 50, 0);
+  s.img.at(300, 20) = 0xFFFFFF;
+  s.place_keeping(0, 200, 640, 280);
+  EXPECT_EQ(s.top, 200);
+  EXPECT_EQ(s.img.at(300, 20), 0xFFFFFFu);
+  EXPECT_EQ(s.img.at(300, 20 + 50), rgb(64, 0, 64));
+  s.place_keeping(0, 0, 310, 30);
+  EXPECT_EQ(s.img.at(300, 20), 0xFFFFFFu);
+  EXPECT_EQ(s.width(), 310);
+}
+
+}  // namespace
+}  // namespace vm

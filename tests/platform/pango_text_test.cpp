@@ -107,6 +107,23 @@ TEST(PangoText, FamilyNamesAllMeanTheGothic) {
   EXPECT_EQ(ib.px, ic.px);
 }
 
+// The ending's faces: the Mincho stands in for "ＭＳ 明朝" and Liberation
+// Sans for "Arial" (on a desktop without the named fonts, as here).
+TEST(PangoText, MinchoAndArialHaveTheirOwnFaces) {
+  PangoText text;
+  auto draw = [&](const std::string& family, const std::string& s) {
+    Image img(300, 40, kBack);
+    text.draw_text(img, 0, 0, s, 0xFFFFFF, Font{family, 20, false});
+    return img.px;
+  };
+  EXPECT_EQ(draw("ＭＳ 明朝", "This is true end."), draw("IPAMincho", "This is true end."));
+  EXPECT_NE(draw("ＭＳ 明朝", "This is true end."), draw("ＭＳ ゴシック", "This is true end."));
+  EXPECT_EQ(draw("ＭＳ 明朝", "明朝体"), draw("MS Mincho", "明朝体"));
+  EXPECT_EQ(draw("Arial", "Congratulations!"), draw("Liberation Sans", "Congratulations!"));
+  EXPECT_NE(draw("Arial", "Congratulations!"), draw("ＭＳ ゴシック", "Congratulations!"));
+  EXPECT_NE(draw("Arial", "Congratulations!"), draw("ＭＳ 明朝", "Congratulations!"));
+}
+
 TEST(PangoText, ClipsAtTheEdges) {
   PangoText text;
   Image img(30, 10, kBack);

@@ -123,15 +123,21 @@ TEST_F(Title, PressesBeforeTheMenuShowsDoNothing) {
 TEST_F(Title, GalleryAndARefusedQuitComeBackToTheTitle) {
   Image before;
   s.hl.at(kMenuReadyMs + 50, [&] { before = s.hl.last_frame(); });
+  // The gallery opens once the item's click has sounded (100 ms).
   s.hl.click(kMenuReadyMs + 100, kItemX, item_y(2));
-  s.hl.click(kMenuReadyMs + 300, kItemX, item_y(3));
-  s.hl.answer(kMenuReadyMs + 300, "no");
-  s.hl.at(kMenuReadyMs + 500, [&] {
+  s.hl.at(kMenuReadyMs + 400, [&] {
+    EXPECT_FALSE(s.g.screen.Title.visible);
+    EXPECT_TRUE(s.g.gallery.CG_exit.visible);
+  });
+  s.hl.click(kMenuReadyMs + 500, 560, 395);  // the gallery's exit button
+  s.hl.click(kMenuReadyMs + 800, kItemX, item_y(3));
+  s.hl.answer(kMenuReadyMs + 800, "no");
+  s.hl.at(kMenuReadyMs + 1000, [&] {
     EXPECT_TRUE(s.g.screen.Title.visible);
     EXPECT_EQ(s.hl.last_frame().px, before.px);
   });
-  s.hl.click(kMenuReadyMs + 600, kItemX, item_y(3));
-  s.hl.answer(kMenuReadyMs + 600, "yes");
+  s.hl.click(kMenuReadyMs + 1100, kItemX, item_y(3));
+  s.hl.answer(kMenuReadyMs + 1100, "yes");
   s.run(dir.path());
   EXPECT_EQ(s.exit_code, 0);
   EXPECT_EQ(s.count("dialog \"終了しますか？\" -> no"), 1);

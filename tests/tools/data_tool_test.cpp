@@ -349,8 +349,11 @@ TEST_F(DataToolTest, SpritesAndFacesHaveTheirPiecesInPlace) {
   }
 }
 
-TEST_F(DataToolTest, MusicFilesAreStandardMidiOfTwentyToSixtySeconds) {
+TEST_F(DataToolTest, MusicFilesAreStandardMidiOfTheirLength) {
   for (const std::string& name : demo_tune_names()) {
+    // The looping tunes last 20 to 60 seconds; the ending tune is played
+    // once and outlasts the staff roll (87.4 s) into the closing message.
+    const bool ending = name == "velloria.mid";
     const std::string bytes = read_bytes(join_path(*demo_, name));
     MidiInfo info;
     std::string error;
@@ -358,8 +361,8 @@ TEST_F(DataToolTest, MusicFilesAreStandardMidiOfTwentyToSixtySeconds) {
     EXPECT_EQ(info.format, 1) << name;
     EXPECT_GE(info.tracks, 4) << name;
     EXPECT_EQ(info.division, 480) << name;
-    EXPECT_GE(info.seconds, 20.0) << name;
-    EXPECT_LE(info.seconds, 60.0) << name;
+    EXPECT_GE(info.seconds, ending ? 88.0 : 20.0) << name;
+    EXPECT_LE(info.seconds, ending ? 100.0 : 60.0) << name;
     EXPECT_GT(info.notes, 100) << name;
     // Track lengths add up to the file: header, then chunks back to back.
     size_t p = 14;

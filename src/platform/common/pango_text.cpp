@@ -4,14 +4,24 @@
 #include <pango/pangocairo.h>
 
 #include <algorithm>
+#include <string>
 
 namespace vm {
 
 namespace {
 
-// Every family the game names (its "ＭＳ ゴシック" and friends) is drawn with
-// IPA Gothic, the metric-compatible free Japanese gothic.
-constexpr const char* kFamily = "IPAGothic";
+// The families the game names, each followed by the free font installed in
+// its place. Fontconfig takes the first family of the list that the machine
+// has, so a desktop with the named fonts draws with them and any other with
+// IPA Gothic, IPA Mincho or Liberation Sans (Arial's metric twin).
+std::string family_list(const std::string& family) {
+  if (family.find("明朝") != std::string::npos || family.find("Mincho") != std::string::npos)
+    return family + ",MS Mincho,IPAMincho";
+  if (family == "Arial") return "Arial,Liberation Sans";
+  if (family.find("ゴシック") != std::string::npos || family.find("Gothic") != std::string::npos)
+    return family + ",MS Gothic,IPAGothic";
+  return family + ",IPAGothic";
+}
 
 // Font::points is at 96 dpi like the classic desktop, rounded to whole pixels
 // the way the classic font mapper does (MulDiv: 13 pt -> 17 px). A whole pixel
@@ -29,6 +39,7 @@ struct TextCache {
   PangoLayout* layout = nullptr;
   int px = -1;
   bool bold = false;
+  std::string family;
 
   TextCache() {
     font_map = pango_cairo_font_map_new();
@@ -51,9 +62,9 @@ struct TextCache {
 
   PangoLayout* prepare(const std::string& utf8, const Font& font) {
     const int want_px = pixel_size(font.points);
-    if (want_px != px || font.bold != bold) {
+    if (want_px != px || font.bold != bold || font.family != family) {
       PangoFontDescription* desc = pango_font_description_new();
-      pango_font_description_set_family_static(desc, kFamily);
+      pango_font_description_set_family(desc, family_list(font.family).c_str());
       pango_font_description_set_absolute_size(desc, static_cast<double>(want_px) * PANGO_SCALE);
       pango_font_description_set_weight(desc, font.bold ? PANGO_WEIGHT_BOLD : PANGO_WEIGHT_NORMAL);
       pango_font_description_set_style(desc, PANGO_STYLE_NORMAL);
@@ -61,6 +72,7 @@ struct TextCache {
       pango_font_description_free(desc);
       px = want_px;
       bold = font.bold;
+      family = font.family;
     }
     // Invalid UTF-8 would make Pango refuse the text: draw it made valid.
     if (g_utf8_validate(utf8.data(), static_cast<gssize>(utf8.size()), nullptr)) {

@@ -1,0 +1,113 @@
+#include "about/about.h"
+
+#include "game/game.h"
+
+namespace vm {
+
+namespace {
+
+constexpr int kWidth = 420;
+constexpr int kHeight = 292;
+// The box's own paper colour, so that the title drawn in Mincho sits on it.
+constexpr uint32_t kPaper = rgb(250, 248, 244);
+constexpr uint32_t kPlum = rgb(64, 0, 64);
+
+ControlSpec control(ControlSpec::Kind kind, const std::string& name, int x, int y, int w, int h) {
+  ControlSpec c;
+  c.kind = kind;
+  c.name = name;
+  c.x = x;
+  c.y = y;
+  c.w = w;
+  c.h = h;
+  return c;
+}
+
+ControlSpec shape(const std::string& name, int x, int y, int w, int h, uint32_t colour) {
+  ControlSpec c = control(ControlSpec::Panel, name, x, y, w, h);
+  c.back = colour;
+  return c;
+}
+
+// The game's name as the box shows it: in the Mincho face, drawn by the
+// game's own text service.
+Image title_picture(Game& g, int w, int h) {
+  Image img(w, h, kPaper);
+  g.pf.text.draw_text(img, 0, 0, kGameName, kPlum, Font{"ＭＳ 明朝", 24, true});
+  return img;
+}
+
+FormSpec about_form(Game& g) {
+  FormSpec f;
+  f.name = "frmAbout";
+  f.caption = kAboutCaption;
+  f.width = kWidth;
+  f.height = kHeight;
+  auto& c = f.controls;
+  c.push_back(shape("Paper", 0, 0, kWidth, kHeight, kPaper));
+  c.push_back(shape("Shape1", 0, 0, kWidth, 8, kPlum));
+  c.push_back(shape("Shape2", 20, 62, kWidth - 40, 2, rgb(192, 160, 192)));
+  c.push_back(shape("Shape3", 20, 240, kWidth - 40, 1, rgb(192, 160, 192)));
+  ControlSpec name = control(ControlSpec::Picture, "Label5", 20, 18, 200, 38);
+  name.picture = title_picture(g, name.w, name.h);
+  c.push_back(name);
+  c.push_back(control(ControlSpec::Label, "Label6", 250, 32, 150, 20));
+  c.push_back(control(ControlSpec::Label, "Label1", 20, 72, kWidth - 40, 40));
+  c.push_back(control(ControlSpec::Label, "Label2", 20, 118, kWidth - 40, 60));
+  c.push_back(control(ControlSpec::Link, "Label3", 20, 184, kWidth - 40, 24));
+  c.push_back(control(ControlSpec::Link, "Label4", 20, 210, kWidth - 40, 24));
+  ControlSpec ok = control(ControlSpec::Button, "cmdOK", kWidth - 110, 252, 90, 30);
+  ok.caption = "OK";
+  c.push_back(ok);
+  return f;
+}
+
+}  // namespace
+
+std::string about_requirements() {
+  return "PentiumMMX200MHz以上のCPUと800×600dot×24bit色\r\n"
+         "以上(TrueColor)のｸﾞﾗﾌｨｯｸ表示が可能な環境が必要です。";
+}
+
+std::string about_notice() {
+  return "Copyright (C) 2026 Minato-ya. このゲームの著作権は\r\n"
+         "Minato-yaが保有しています。\r\n"
+         "ご意見ご要望等ありましたら、ﾒｰﾙでお知らせください。";
+}
+
+void AboutEvents::on_event(const InputEvent& ev) {
+  if (ev.kind == InputEvent::FormClose) {
+    close_about(g_);
+    return;
+  }
+  if (ev.kind != InputEvent::Control) return;
+  if (ev.name == "cmdOK") {
+    close_about(g_);
+  } else if (ev.name == "Label3") {
+    // The link's own text is the target; what the desktop does with it is
+    // its affair (nothing, when no program takes it).
+    g_.pf.shell.open_with_shell(kMakerMail);
+  } else if (ev.name == "Label4") {
+    g_.pf.shell.open_with_shell(kMakerHome);
+  }
+}
+
+void open_about(Game& g) {
+  AboutState& a = g.about;
+  if (a.frmAbout) return;
+  if (!a.events) a.events = std::make_unique<AboutEvents>(g);
+  a.frmAbout = g.pf.forms.open(about_form(g));
+  a.frmAbout->set_sink(a.events.get());
+  Form& f = *a.frmAbout;
+  f.set_text("Label6", kGameVersion);
+  f.set_text("Label1", about_requirements());
+  f.set_text("Label2", about_notice());
+  f.set_text("Label3", kMakerMail);
+  f.set_text("Label4", kMakerHome);
+}
+
+void close_about(Game& g) {
+  g.about.frmAbout.reset();
+}
+
+}  // namespace vm

@@ -1,0 +1,43 @@
+// The About box frmAbout: the game's name and version, what it needs, the
+// maker's notice and two links. Not modal: the game goes on meanwhile.
+#pragma once
+
+#include <memory>
+#include <string>
+
+#include "platform/services.h"
+
+namespace vm {
+
+struct Game;
+
+inline constexpr const char* kAboutCaption = "ﾊﾞｰｼﾞｮﾝ情報";
+inline constexpr const char* kGameName = "Velmora";
+inline constexpr const char* kGameVersion = "Ver. 1.10";
+inline constexpr const char* kMakerMail = "mailto:staff@velmora.example.org";
+inline constexpr const char* kMakerHome = "https://velmora.example.org/";
+
+// The texts of the labels, lines separated by CR LF.
+std::string about_requirements();  // Label1
+std::string about_notice();        // Label2
+
+class AboutEvents : public EventSink {
+ public:
+  explicit AboutEvents(Game& g) : g_(g) {}
+  void on_event(const InputEvent& ev) override;
+
+ private:
+  Game& g_;
+};
+
+struct AboutState {
+  std::unique_ptr<Form> frmAbout;  // empty while the box is not loaded
+  std::unique_ptr<AboutEvents> events;
+};
+
+// The version menu item: builds the box afresh and shows it (an open box
+// stays as it is).
+void open_about(Game& g);
+void close_about(Game& g);
+
+}  // namespace vm

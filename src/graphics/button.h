@@ -1,0 +1,21 @@
+// Push buttons drawn on the game screen (the gallery's and the ending's): a
+// raised grey face with its caption, greyed when disabled, or a picture.
+#pragma once
+
+#include <string>
+
+#include "graphics/surface.h"
+#include "platform/services.h"
+
+namespace vm {
+
+constexpr uint32_t kButtonFace = rgb(212, 208, 200);
+
+// Paints the whole surface as a button with the caption centred on it.
+void paint_button(Text& text, Surface& button, const std::string& caption, bool enabled);
+
+// Paints a picture button: the picture over the whole face when there is one
+// (picture non-empty), else an empty face.
+void paint_picture_button(Surface& button, const Surface* picture);
+
+}  // namespace vm

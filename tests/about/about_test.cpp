@@ -1,0 +1,72 @@
+// The About box through the headless secondary windows.
+#include <gtest/gtest.h>
+
+#include "about/about.h"
+#include "app/game.h"
+#include "app/main_form.h"
+#include "platform/headless/headless.h"
+
+namespace vm {
+namespace {
+
+int lines_of(const std::string& text) {
+  int n = 1;
+  for (size_t p = text.find("\r\n"); p != std::string::npos; p = text.find("\r\n", p + 2)) ++n;
+  return n;
+}
+
+TEST(AboutBox, ShowsItsTextsOpensItsLinksAndClosesWithOk) {
+  Headless hl;
+  Game g{hl.platform()};
+  MainFormEvents form{g};
+  hl.platform().window.set_sink(&form);
+  hl.platform().window.set_menu(main_menu_items());
+
+  handle_event(g, InputEvent{InputEvent::Menu, 0, 0, 0, 0, "vvrr"});
+  const HeadlessFormState* box = hl.form("frmAbout");
+  ASSERT_NE(box, nullptr);
+  EXPECT_EQ(box->spec.caption, "ﾊﾞｰｼﾞｮﾝ情報");
+  auto caption = [&](const std::string& name) { return box->find(name)->caption; };
+  EXPECT_EQ(caption("Label6"), "Ver. 1.10");
+  EXPECT_EQ(caption("Label1"),
+            "PentiumMMX200MHz以上のCPUと800×600dot×24bit色\r\n"
+            "以上(TrueColor)のｸﾞﾗﾌｨｯｸ表示が可能な環境が必要です。");
+  EXPECT_EQ(lines_of(caption("Label2")), 3);
+  EXPECT_NE(caption("Label2").find("Minato-ya"), std::string::npos);
+  EXPECT_EQ(caption("Label2").substr(caption("Label2").rfind("\r\n") + 2),
+            "ご意見ご要望等ありましたら、ﾒｰﾙでお知らせください。");
+  EXPECT_EQ(caption("Label3").rfind("mailto:", 0), 0u);
+  EXPECT_EQ(caption("Label4").rfind("https://", 0), 0u);
+  // The game's name is drawn in the Mincho face on the box.
+  const Image& name = box->find("Label5")->picture;
+  int inked = 0;
+  for (uint32_t p : name.px) inked += p == rgb(64, 0, 64);
+  EXPECT_GT(inked, 100);
+
+  // The links go to the desktop; the main window goes on meanwhile.
+  hl.click_control(hl.now(), "Label3");
+  hl.click_control(hl.now(), "Label4");
+  hl.menu(hl.now(), "speedup");
+  hl.platform().window.do_events();
+  ASSERT_EQ(hl.shell_opened.size(), 2u);
+  EXPECT_EQ(hl.shell_opened[0], caption("Label3"));
+  EXPECT_EQ(hl.shell_opened[1], caption("Label4"));
+  EXPECT_EQ(g.input.Text_Mode, 0);
+  EXPECT_TRUE(hl.main_enabled());
+
+  // The menu item again leaves the open box as it is; OK unloads it, and
+  // the next opening builds it afresh.
+  handle_event(g, InputEvent{InputEvent::Menu, 0, 0, 0, 0, "vvrr"});
+  EXPECT_EQ(hl.form("frmAbout"), box);
+  hl.press(hl.now(), "OK");
+  hl.platform().window.do_events();
+  EXPECT_EQ(hl.form("frmAbout"), nullptr);
+  handle_event(g, InputEvent{InputEvent::Menu, 0, 0, 0, 0, "vvrr"});
+  ASSERT_NE(hl.form("frmAbout"), nullptr);
+  hl.close_box(hl.now());
+  hl.platform().window.do_events();
+  EXPECT_EQ(hl.form("frmAbout"), nullptr);
+}
+
+}  // namespace
+}  // namespace vm

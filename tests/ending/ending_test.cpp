@@ -1,0 +1,317 @@
+// The ending on the demo data: the closing messages as the player sees them,
+// the staff roll's pacing and tune, the rose, the end button.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <map>
+
+#include "app/game.h"
+#include "app/main_form.h"
+#include "assets/assets.h"
+#include "assets/data_error.h"
+#include "ending/ending.h"
+#include "platform/headless/headless.h"
+#include "sound/sound.h"
+#include "test_support.h"
+
+namespace vm {
+namespace {
+
+using test::TempDir;
+
+class EndingTest : public ::testing::Test {
+ protected:
+  TempDir dir;
+  Headless hl;
+  Game g{hl.platform()};
+  MainFormEvents form{g};
+
+  void SetUp() override {
+    hl.platform().window.set_sink(&form);
+    std::filesystem::copy(test::build_dir() + "/data", dir.path(),
+                          std::filesystem::copy_options::recursive);
+    g.assets.Data_Dir = dir.path();
+    layout_screen(g);
+    check_assets(g);
+    open_mixer(g);
+  }
+
+  int count_logged(const std::string& part) const {
+    int n = 0;
+    for (const auto& l : hl.log_lines())
+      if (l.find(part) != std::string::npos) ++n;
+    return n;
+  }
+
+  // The times of the frames presented while fn runs, and the frames whose
+  // index keep() accepts.
+  std::vector<uint32_t> record(const std::function<void()>& fn,
+                               const std::function<bool(size_t)>& keep,
+                               std::map<size_t, Image>& kept) {
+    std::vector<uint32_t> times;
+    hl.on_present = [&](const Image& f, uint32_t t) {
+      if (keep(times.size())) kept[times.size()] = f;
+      times.push_back(t);
+    };
+    fn();
+    hl.on_present = nullptr;
+    return times;
+  }
+};
+
+int count_colour(const Image& img, uint32_t colour, int x0 = 0, int y0 = 0, int x1 = 640,
+                 int y1 = 480) {
+  int n = 0;
+  for (int y = y0; y < y1; ++y)
+    for (int x = x0; x < x1; ++x)
+      if (img.at(x, y) == colour) ++n;
+  return n;
+}
+
+// Leftmost column holding the colour in a band of rows, -1 if none.
+int leftmost(const Image& img, uint32_t colour, int y0, int y1) {
+  for (int x = 0; x < img.w; ++x)
+    for (int y = y0; y < y1; ++y)
+      if (img.at(x, y) == colour) return x;
+  return -1;
+}
+
+TEST_F(EndingTest, ClosingMessageOfEachEndingWithItsColourPlaceAndButton) {
+  std::map<int, Image> last;
+  for (int16_t hap : {0, 1}) {
+    Headless h2;
+    Game g2{h2.platform()};
+    g2.assets.Data_Dir = dir.path();
+    layout_screen(g2);
+    check_assets(g2);
+    open_mixer(g2);
+    g2.interp.hap = hap;
+    run_ending(g2);
+    const Image& f = h2.last_frame();
+    const uint32_t c = hap ? kEndColourTrue : kEndColourOther;
+    // Dark purple all round, the end button at (560, 440).
+    EXPECT_EQ(f.at(5, 5), kEndBackground);
+    EXPECT_EQ(f.at(5, 470), kEndBackground);
+    EXPECT_TRUE(g2.ending.END_btn.visible);
+    EXPECT_EQ(f.at(560 + 30, 440), rgb(255, 255, 255));  // the raised top edge
+    // Line 0 written by the rose at screen row 210 from x 214, with its
+    // shadow; lines 1 and 2 typed at rows 380 and 410.
+    EXPECT_GT(count_colour(f, c, 200, 205, 480, 245), 100);
+    EXPECT_GT(count_colour(f, kEndShadow, 200, 205, 480, 250), 50);
+    EXPECT_EQ(count_colour(f, c, 0, 0, 640, 200), 0);
+    const int n1 = static_cast<int>(end_message(hap, 1).size());
+    const int first1 = leftmost(f, c, 380, 405);
+    EXPECT_GE(first1, end_char_x(hap, 1, n1));
+    EXPECT_LT(first1, end_char_x(hap, 1, n1) + 15);
+    EXPECT_GT(count_colour(f, c, 0, 410, 640, 440), 60);
+    EXPECT_EQ(h2.menu_enabled("prog_save"), false);
+    EXPECT_EQ(h2.menu_enabled("vvrr"), false);
+    last[hap] = f;
+  }
+  // The line "This is not true end." starts at x = 15 + 320 - 168 = 167; the
+  // true ending's lines stand 10 pixels further left.
+  EXPECT_EQ(end_char_x(0, 1, 21), 167);
+  EXPECT_EQ(end_char_x(1, 1, 21), 157);
+  EXPECT_NE(count_colour(last[0], kEndColourOther, 0, 380, 640, 440), 0);
+  EXPECT_EQ(count_colour(last[0], kEndColourTrue), 0);
+}
+
+TEST_F(EndingTest, HapOutsideTheTableShowsTheOtherEnding) {
+  for (int16_t hap : {int16_t{-1}, int16_t{2}, int16_t{300}}) {
+    EXPECT_EQ(end_message(hap, 0), "       Sorry...");
+    EXPECT_EQ(end_message(hap, 2), "Let's try again!");
+    EXPECT_EQ(end_message_colour(hap), kEndColourOther);
+    EXPECT_EQ(end_char_x(hap, 1, 21), 167);
+  }
+  g.interp.hap = 7;
+  g.screen.End_Pic.visible = true;
+  show_end_message(g);
+  Image odd = hl.last_frame();
+  Headless h2;
+  Game g2{h2.platform()};
+  g2.assets.Data_Dir = dir.path();
+  layout_screen(g2);
+  g2.interp.hap = 0;
+  g2.screen.End_Pic.visible = true;
+  show_end_message(g2);
+  EXPECT_TRUE(odd.px == h2.last_frame().px);
+}
+
+TEST_F(EndingTest, EndButtonAppearsOnlyAfterTheLastCharacterAndCloses) {
+  g.interp.hap = 1;
+  // As the roll leaves the screen: the overlay shown, the scene gone.
+  g.screen.End_Pic.visible = true;
+  g.screen.Pic_Main.visible = false;
+  uint32_t last_typed = 0;
+  int button_frames_before = 0;
+  hl.on_present = [&](const Image& f, uint32_t t) {
+    if (count_colour(f, kEndColourTrue, 0, 410, 640, 440) > 0) last_typed = t;
+    if (g.ending.END_btn.visible && last_typed == 0) ++button_frames_before;
+  };
+  const uint32_t start = hl.now();
+  show_end_message(g);
+  hl.on_present = nullptr;
+  EXPECT_EQ(button_frames_before, 0);
+  EXPECT_TRUE(g.ending.end_button_enabled);
+  // The rose writes for 461 frames of 10 ms, the pause is 1 s, and the two
+  // typed lines take 50 ms a character.
+  const uint32_t typed = 50 * (17 + 19);
+  EXPECT_GE(hl.now() - start, 4610u + 1000u + typed);
+
+  // A press elsewhere does nothing; a press on the button ends the program
+  // in order: the system file is written and the pictures disguised again.
+  handle_event(g, InputEvent{InputEvent::MouseDown, 100, 100, kLeftButton});
+  try {
+    handle_event(g, InputEvent{InputEvent::MouseDown, 570, 450, kLeftButton});
+    FAIL() << "the end button did not close the program";
+  } catch (const ShutdownRequest& r) {
+    EXPECT_FALSE(r.failure);
+    try {
+      unload_main_form(g, r.failure);
+    } catch (const EndProcess& e) {
+      EXPECT_EQ(e.code, 0);
+    }
+  }
+  EXPECT_EQ(count_logged("file written 50.dat"), 1);
+  EXPECT_EQ(test::read_bytes(dir / "11.dat").substr(0, 2), "JF");
+}
+
+TEST_F(EndingTest, StaffRollTakesExactlyItsWaitsAndPlaysTheTuneOnce) {
+  // Music switched off in the options: the ending tune plays all the same.
+  g.sound.Music_On = 0;
+  g.screen.Pic_Back.font = Font{"Arial", 20, false};
+  g.screen.End_Pic.visible = true;
+  fill_staff_table(g.ending);
+  Image pic81;
+  std::string error;
+  ASSERT_TRUE(hl.platform().pictures.load_picture(dir / "81.dat", pic81, error)) << error;
+  // The staff cards stand over their pictures reduced to half at (160, 130):
+  // some frame shows 81.dat there.
+  bool seen81 = false;
+  Image last;
+  const uint32_t start = hl.now();
+  hl.on_present = [&](const Image& f, uint32_t) {
+    if (f.at(160 + 10, 130 + 10) == pic81.at(21, 21) &&
+        f.at(160 + 300, 130 + 20) == pic81.at(601, 41))
+      seen81 = true;
+    last = f;
+  };
+  show_staff_roll(g);
+  hl.on_present = nullptr;
+  // A: 4 s, 11 x 80 ms, 5 s, the rose 461 x 15 ms, 3 s, three fades of
+  // 11 x 50 ms with 1 s, 4 s and 2 s after them. B: 1 s, then four cards of
+  // 11 x 50 ms, 300 ms, 21 x 50 ms, 3 s, 11 x 50 ms and 2 s. C: 5 s and 3 s.
+  // D: 11 x 50 ms, 6 s, 11 x 50 ms, 2 s. E: 1 s, 11 x 50 ms, 6 s,
+  // 11 x 50 ms, 2 s, 1 s.
+  const uint32_t a = 4000 + 880 + 5000 + 461 * 15 + 3000 + 3 * 550 + 1000 + 4000 + 2000;
+  const uint32_t b = 1000 + 4 * (550 + 300 + 21 * 50 + 3000 + 550 + 2000);
+  const uint32_t c = 5000 + 3000;
+  const uint32_t d = 550 + 6000 + 550 + 2000;
+  const uint32_t e = 1000 + 550 + 6000 + 550 + 2000 + 1000;
+  EXPECT_EQ(hl.now() - start, a + b + c + d + e);
+  EXPECT_EQ(a + b + c + d + e, 87445u);
+  EXPECT_EQ(count_logged("velloria.mid"), 1);
+  EXPECT_EQ(count_logged("music play"), 1);
+  // The overlay ends dark purple and full-window.
+  EXPECT_EQ(g.screen.End_Pic.width(), 640);
+  EXPECT_EQ(g.screen.End_Pic.height(), 480);
+  EXPECT_EQ(last.at(320, 240), kEndBackground);
+  EXPECT_TRUE(seen81);
+}
+
+TEST_F(EndingTest, RoseFadesInThenTurnsPinkAndMovesAtFrame250) {
+  Surface& pic = g.screen.End_Pic;
+  pic.visible = true;
+  pic.back_color = 0;
+  pic.clear();
+  std::map<size_t, Image> kept;
+  auto times = record([&] { rose_wipe(g); },
+                      [](size_t i) { return i == 124 || i == 125 || i == 460; }, kept);
+  ASSERT_EQ(times.size(), 461u);
+  // Frame i draws a = 2i; frame 124 is a = 248, frame 125 is a = 250.
+  const Image& f248 = kept[124];
+  const Image& f250 = kept[125];
+  EXPECT_GT(count_colour(f248, rgb(248, 124, 124)), 20);
+  EXPECT_EQ(count_colour(f248, rgb(255, 128, 128)), 0);
+  EXPECT_GT(count_colour(f250, rgb(255, 128, 128)), 20);
+  // Each frame holds 15 ms of budget.
+  EXPECT_EQ(times[125] - times[124], 15u);
+  // The rose crossed the strip: its last frame is the faded (15, 8, 8) rose
+  // near x = 160 + 296, and the strip holds nothing else.
+  const Image& last = kept[460];
+  EXPECT_GT(count_colour(last, rgb(15, 8, 8), 160 + 296 - 16, 210, 160 + 296 + 16, 240), 10);
+  EXPECT_EQ(count_colour(last, rgb(255, 128, 128)), 0);
+  EXPECT_EQ(pic.left, 0);
+  EXPECT_EQ(pic.width(), 640);
+}
+
+TEST_F(EndingTest, NameOfTheSecondStaffMemberIsPinkInAnyRow) {
+  fill_staff_table(g.ending);
+  EndingState& e = g.ending;
+  ASSERT_EQ(name_colour_key(e), e.Staff_Table[3][2].substr(0, 3));
+  g.screen.Pic_Back.font = Font{"Arial", 20, false};
+  e.Card_Split = 200;
+  const uint32_t pink = rgb(255, 192, 255), yellow = rgb(255, 255, 192);
+  draw_staff_card(g, 2);
+  EXPECT_GT(count_colour(g.screen.Pic_Back.img, yellow, 0, 150, 500, 200), 20);
+  EXPECT_EQ(count_colour(g.screen.Pic_Back.img, pink, 0, 150, 500, 200), 0);
+  e.Staff_Table[2][2] = name_colour_key(e) + " and friends";
+  draw_staff_card(g, 2);
+  EXPECT_GT(count_colour(g.screen.Pic_Back.img, pink, 0, 150, 500, 200), 20);
+  // The underline runs from x 0 to Card_Split - 1 at y 68.
+  EXPECT_EQ(g.screen.Pic_Back.img.at(0, 68), rgb(0, 0, 255));
+  EXPECT_EQ(g.screen.Pic_Back.img.at(199, 68), rgb(0, 0, 255));
+  EXPECT_NE(g.screen.Pic_Back.img.at(200, 68), rgb(0, 0, 255));
+  EXPECT_EQ(staff_picture(2), 81);
+  EXPECT_EQ(staff_picture(5), 85);
+
+  const uint32_t before = hl.now();
+  wait_seconds(g, 0);
+  wait_seconds(g, -3);
+  EXPECT_EQ(hl.now(), before);
+}
+
+TEST_F(EndingTest, MusicFadesAndTheSceneDissolvesToBlack) {
+  hl.volume_level = 0x8000;
+  g.sound.Cur_Track = 2;
+  for (int y = 0; y < 480; ++y)
+    for (int x = 0; x < 640; ++x) g.screen.Pic_Main.img.at(x, y) = rgb(200, 100, 50);
+  uint32_t fade_done = 0, black_at = 0;
+  hl.on_present = [&](const Image& f, uint32_t t) {
+    if (!fade_done && count_logged("volume 0") == 1) fade_done = t;
+    if (!black_at && f.at(320, 240) == 0 && count_colour(f, rgb(200, 100, 50)) == 0) black_at = t;
+  };
+  // Close the window once the roll has begun.
+  hl.at(12000, [&] { EXPECT_EQ(count_logged("velloria.mid"), 1); });
+  hl.close(12000);
+  // The close request leaves the roll's loops for the main loop, which
+  // unloads the main window.
+  try {
+    run_ending(g);
+    FAIL() << "the close box did not end the program";
+  } catch (const ShutdownRequest& r) {
+    EXPECT_FALSE(r.failure);
+    try {
+      unload_main_form(g, r.failure);
+    } catch (const EndProcess& e) {
+      EXPECT_EQ(e.code, 0);
+    }
+  }
+  hl.on_present = nullptr;
+  EXPECT_EQ(g.sound.Cur_Track, 0);
+  // Eight steps down to 0, then back at the level for the ending tune.
+  EXPECT_EQ(count_logged("volume 28672"), 1);
+  EXPECT_EQ(count_logged("volume 0"), 1);
+  EXPECT_EQ(count_logged("volume 32768"), 1);
+  ASSERT_NE(fade_done, 0u);
+  EXPECT_GE(black_at - fade_done, 9u * 150u);
+  // Ended in order in the middle of the roll: nothing of the closing message,
+  // the system file written, the pictures disguised, the volume restored.
+  EXPECT_EQ(count_logged("end button shown"), 0);
+  EXPECT_EQ(count_logged("file written 50.dat"), 1);
+  EXPECT_EQ(test::read_bytes(dir / "85.dat").substr(0, 2), "JF");
+  EXPECT_EQ(hl.volume_level, 0x8000u);
+}
+
+}  // namespace
+}  // namespace vm

@@ -1,0 +1,173 @@
+// The picture gallery on the demo pictures: thumbnails of what was seen,
+// full-size viewing, the exit, broken files.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "app/game.h"
+#include "app/main_form.h"
+#include "assets/assets.h"
+#include "gallery/gallery.h"
+#include "graphics/button.h"
+#include "platform/headless/headless.h"
+#include "test_support.h"
+
+namespace vm {
+namespace {
+
+using test::TempDir;
+
+class GalleryTest : public ::testing::Test {
+ protected:
+  TempDir dir;
+  Headless hl;
+  Game g{hl.platform()};
+  MainFormEvents form{g};
+
+  void SetUp() override {
+    std::filesystem::copy(test::build_dir() + "/data", dir.path(),
+                          std::filesystem::copy_options::recursive);
+    hl.platform().window.set_sink(&form);
+    g.assets.Data_Dir = dir.path();
+    layout_screen(g);
+    check_assets(g);
+    g.screen.Title.visible = true;
+  }
+
+  Image picture(int k) {
+    Image img;
+    std::string error;
+    EXPECT_TRUE(hl.platform().pictures.load_picture(dir / gallery_file(k), img, error)) << error;
+    return img;
+  }
+
+  void press(int x, int y) {
+    handle_event(g, InputEvent{InputEvent::MouseDown, x, y, kLeftButton});
+  }
+
+  int dialogs() const {
+    int n = 0;
+    for (const auto& l : hl.log_lines())
+      if (l.find("dialog ") != std::string::npos) ++n;
+    return n;
+  }
+};
+
+// The frame shows picture k reduced 5 : 1 on its button: each thumbnail
+// pixel is the picture's pixel under its centre.
+bool shows_thumbnail(const Image& frame, const Image& pic, int k) {
+  for (int y = 0; y < kThumbH; y += 7)
+    for (int x = 0; x < kThumbW; x += 5)
+      if (frame.at(thumb_x(k) + x, thumb_y(k) + y) != pic.at(5 * x + 2, 5 * y + 2)) return false;
+  return true;
+}
+
+TEST_F(GalleryTest, ThumbnailsOfSeenPicturesOverTheBackdrop) {
+  g.assets.CG_Seen = {-1, 0, -1, 0, -1};
+  open_gallery(g);
+  const Image& f = hl.last_frame();
+  for (int k : {0, 2, 4}) {
+    EXPECT_TRUE(shows_thumbnail(f, picture(k), k)) << k;
+    EXPECT_TRUE(g.gallery.btn_enabled[static_cast<size_t>(k)]);
+  }
+  // Not seen: an empty, disabled button in its place.
+  for (int k : {1, 3}) {
+    EXPECT_FALSE(g.gallery.btn_enabled[static_cast<size_t>(k)]);
+    EXPECT_TRUE(g.gallery.CG_btn[static_cast<size_t>(k)].visible);
+    EXPECT_EQ(f.at(thumb_x(k) + 64, thumb_y(k) + 48), kButtonFace);
+  }
+  EXPECT_EQ(thumb_x(1), 253);
+  EXPECT_EQ(thumb_x(4), 338);
+  EXPECT_EQ(thumb_y(3), 330);
+  // The backdrop 74.dat behind, the title gone, the exit at (520, 380).
+  Image backdrop;
+  std::string error;
+  ASSERT_TRUE(hl.platform().pictures.load_picture(dir / "74.dat", backdrop, error));
+  EXPECT_EQ(f.at(10, 10), backdrop.at(10, 10));
+  EXPECT_EQ(f.at(630, 470), backdrop.at(630, 470));
+  EXPECT_FALSE(g.screen.Title.visible);
+  EXPECT_EQ(f.at(520 + 50, 380), rgb(255, 255, 255));
+
+  // A press on a button not seen does nothing.
+  const int presents = hl.present_count();
+  press(thumb_x(1) + 10, thumb_y(1) + 10);
+  EXPECT_EQ(hl.present_count(), presents);
+  EXPECT_FALSE(g.gallery.Thumb1.visible);
+}
+
+TEST_F(GalleryTest, FullSizeViewAndBackWithoutReloading) {
+  g.assets.CG_Seen = {-1, -1, -1, -1, -1};
+  g.sound.Sound_On = 0;
+  open_gallery(g);
+  press(thumb_x(2) + 5, thumb_y(2) + 5);
+  EXPECT_TRUE(g.gallery.Thumb1.visible);
+  EXPECT_TRUE(hl.last_frame().px == picture(2).px);
+  EXPECT_EQ(hl.effects_played, 0);  // sounds switched off
+  // The thumbnails are not made again on the way back: pictures that went
+  // away meanwhile are not missed.
+  std::filesystem::remove(dir / gallery_file(4));
+  press(300, 300);
+  EXPECT_FALSE(g.gallery.Thumb1.visible);
+  EXPECT_EQ(dialogs(), 0);
+  EXPECT_TRUE(shows_thumbnail(hl.last_frame(), picture(0), 0));
+  EXPECT_TRUE(g.gallery.CG_exit.visible);
+  // Picture 4 cannot be viewed any more: one message, back to the others.
+  press(thumb_x(4) + 5, thumb_y(4) + 5);
+  EXPECT_EQ(dialogs(), 1);
+  EXPECT_FALSE(g.gallery.Thumb1.visible);
+  EXPECT_FALSE(g.gallery.btn_enabled[4]);
+  EXPECT_TRUE(g.gallery.CG_btn[0].visible);
+}
+
+TEST_F(GalleryTest, ExitReturnsToTheTitleAndTheNextVisitShowsNewPictures) {
+  g.assets.CG_Seen = {0, 0, 0, 0, 0};
+  g.sound.Sound_On = 0;
+  open_gallery(g);
+  for (int k = 0; k < kGalleryPictures; ++k)
+    EXPECT_FALSE(g.gallery.btn_enabled[static_cast<size_t>(k)]);
+  // The exit has the keyboard focus; it clicks even with sounds off.
+  handle_event(g, InputEvent{InputEvent::KeyDown, 0, 0, 0, kKeyReturn});
+  EXPECT_TRUE(g.screen.Title.visible);
+  EXPECT_TRUE(g.screen.Pic_Main.visible);
+  EXPECT_FALSE(g.gallery.CG_exit.visible);
+  EXPECT_EQ(g.gallery.Thumbs_Ready, 0);
+  EXPECT_EQ(hl.effects_played, 1);
+
+  // Seen in play after the visit: shown on the next one.
+  g.assets.CG_Seen[3] = -1;
+  g.screen.Title.visible = false;
+  open_gallery(g);
+  EXPECT_TRUE(g.gallery.btn_enabled[3]);
+  EXPECT_TRUE(shows_thumbnail(hl.last_frame(), picture(3), 3));
+  press(560, 390);
+  EXPECT_TRUE(g.screen.Title.visible);
+}
+
+TEST_F(GalleryTest, BrokenPictureGivesAnEmptyButtonAndOneMessage) {
+  g.assets.CG_Seen = {-1, -1, -1, -1, -1};
+  test::write_bytes(dir / gallery_file(1), "not a picture at all");
+  std::filesystem::remove(dir / gallery_file(3));
+  open_gallery(g);
+  EXPECT_EQ(dialogs(), 2);
+  int naming77 = 0, naming78 = 0;
+  for (const auto& l : hl.log_lines()) {
+    if (l.find("dialog ") != std::string::npos && l.find("76.dat") != std::string::npos) ++naming77;
+    if (l.find("dialog ") != std::string::npos && l.find("78.dat") != std::string::npos) ++naming78;
+  }
+  EXPECT_EQ(naming77, 1);
+  EXPECT_EQ(naming78, 1);
+  EXPECT_FALSE(g.gallery.btn_enabled[1]);
+  EXPECT_FALSE(g.gallery.btn_enabled[3]);
+  EXPECT_EQ(hl.last_frame().at(thumb_x(1) + 64, thumb_y(1) + 48), kButtonFace);
+  // The rest of the gallery works.
+  EXPECT_TRUE(shows_thumbnail(hl.last_frame(), picture(2), 2));
+  press(thumb_x(2) + 5, thumb_y(2) + 5);
+  EXPECT_TRUE(g.gallery.Thumb1.visible);
+  press(10, 10);
+  press(560, 390);
+  EXPECT_TRUE(g.screen.Title.visible);
+  EXPECT_EQ(dialogs(), 2);
+}
+
+}  // namespace
+}  // namespace vm
