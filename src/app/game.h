@@ -6,6 +6,7 @@
 #include "choices/choices.h"
 #include "graphics/scene.h"
 #include "graphics/screen.h"
+#include "message/history.h"
 #include "message/message.h"
 #include "platform/services.h"
 #include "script/input.h"
@@ -39,6 +40,7 @@ struct Game {
   SoundState sound;
   OptionState options;
   ChoiceState choice;
+  HistoryState history;
 };
 
 // Shorthands used everywhere.

@@ -3,11 +3,13 @@
 #include <cstdio>
 #include <stdexcept>
 
+#include "app/display.h"
 #include "app/game.h"
 #include "assets/assets.h"
 #include "assets/data_error.h"
 #include "choices/choices.h"
 #include "graphics/scene.h"
+#include "message/history.h"
 #include "message/message.h"
 #include "script/input.h"
 #include "script/interp.h"
@@ -30,8 +32,15 @@ const std::vector<MenuItemSpec>& main_menu_items() {
       {"prog_save", "セーブ", "ゲーム"},
       {"prog_load", "ロード", "ゲーム"},
       {"speedup", "次の選択まで進む", "ゲーム"},
+      {"auto", "オート", "ゲーム", true},
+      {"history", "履歴", "ゲーム"},
       {"opt_menu", "設定", "ゲーム"},
       {"prog_end", "終了", "ゲーム"},
+      {"scale_1", "等倍", "表示", true},
+      {"scale_2", "2倍", "表示", true},
+      {"scale_3", "3倍", "表示", true},
+      {"", "-", "表示"},
+      {"full_screen", "フルスクリーン", "表示", true},
       {"vvrr", "バージョン", "ヘルプ"},
   };
   return items;
@@ -133,6 +142,7 @@ void layout_screen(Game& g) {
 void form_load(Game& g, const std::string& data_dir) {
   Window& w = g.pf.window;
   w.set_menu(main_menu_items());
+  apply_view_settings(g);
   w.set_busy_cursor(true);
   w.set_caption("Velmora - loading now...");
   for (const char* item : {"prog_load", "prog_save", "opt_menu", "speedup", "vvrr"})
@@ -191,13 +201,26 @@ void handle_event(Game& g, const InputEvent& ev) {
       on_choice_mouse_move(g, ev.x, ev.y);
       break;
     case InputEvent::KeyDown:
-      on_key_down(g, ev.key);
+      if (!on_view_key(g, ev.key)) on_key_down(g, ev.key);
+      break;
+    case InputEvent::KeyUp:
+      on_key_up(g, ev.key);
+      break;
+    case InputEvent::Wheel:
+      // Turning the wheel up over the game looks back, as players expect.
+      if (ev.wheel < 0) open_history(g);
       break;
     case InputEvent::Menu:
       if (ev.name == "prog_end")
         on_prog_end(g);
       else if (ev.name == "speedup")
         on_speedup(g);
+      else if (ev.name == "auto")
+        on_auto(g);
+      else if (ev.name == "history")
+        open_history(g);
+      else
+        on_view_menu(g, ev.name);
       break;
     case InputEvent::Close:
       unload_main_form(g);

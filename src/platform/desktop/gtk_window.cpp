@@ -1,6 +1,9 @@
 #include "platform/desktop/gtk_window.h"
 
 #include <glib-unix.h>
+#ifdef GDK_WINDOWING_X11
+#include <gdk/gdkx.h>
+#endif
 
 #include <algorithm>
 #include <csignal>
@@ -43,6 +46,11 @@ int key_code(guint keyval) {
     case GDK_KEY_Down:
     case GDK_KEY_KP_Down:
       return kKeyDown;
+    case GDK_KEY_Control_L:
+    case GDK_KEY_Control_R:
+      return kKeyControl;
+    case GDK_KEY_F11:
+      return kKeyF11;
     default:
       break;
   }
@@ -90,21 +98,26 @@ GtkMainWindow::GtkMainWindow() {
   menubar_ = gtk_menu_bar_new();
   gtk_box_pack_start(GTK_BOX(box_), menubar_, FALSE, FALSE, 0);
 
+  // The drawing area fills the window: exactly the magnified screen in a
+  // window, the whole monitor below the menu bar in full screen.
   area_ = gtk_drawing_area_new();
   gtk_widget_set_size_request(area_, kWidth, kHeight);
-  gtk_widget_set_halign(area_, GTK_ALIGN_START);
-  gtk_widget_set_valign(area_, GTK_ALIGN_START);
+  gtk_widget_set_hexpand(area_, TRUE);
+  gtk_widget_set_vexpand(area_, TRUE);
   gtk_widget_set_can_focus(area_, TRUE);
-  gtk_widget_add_events(area_,
-                        GDK_BUTTON_PRESS_MASK | GDK_POINTER_MOTION_MASK | GDK_KEY_PRESS_MASK);
-  gtk_box_pack_start(GTK_BOX(box_), area_, FALSE, FALSE, 0);
+  gtk_widget_add_events(area_, GDK_BUTTON_PRESS_MASK | GDK_POINTER_MOTION_MASK |
+                                   GDK_KEY_PRESS_MASK | GDK_KEY_RELEASE_MASK | GDK_SCROLL_MASK);
+  gtk_box_pack_start(GTK_BOX(box_), area_, TRUE, TRUE, 0);
 
   frame_ = cairo_image_surface_create(CAIRO_FORMAT_RGB24, kWidth, kHeight);
 
   g_signal_connect(area_, "draw", G_CALLBACK(on_draw), this);
   g_signal_connect(area_, "button-press-event", G_CALLBACK(on_button_press), this);
   g_signal_connect(area_, "motion-notify-event", G_CALLBACK(on_motion), this);
+  g_signal_connect(area_, "scroll-event", G_CALLBACK(on_scroll), this);
   g_signal_connect(window_, "key-press-event", G_CALLBACK(on_key_press), this);
+  g_signal_connect(window_, "key-release-event", G_CALLBACK(on_key_release), this);
+  g_signal_connect(window_, "focus-out-event", G_CALLBACK(on_focus_out), this);
   g_signal_connect(window_, "delete-event", G_CALLBACK(on_delete), this);
   g_signal_connect(window_, "realize", G_CALLBACK(on_realize), this);
   // A termination request (logout, kill) closes the game as the close box
@@ -156,7 +169,9 @@ void GtkMainWindow::set_menu(const std::vector<MenuItemSpec>& items) {
     if (spec.caption == "-") {
       item = gtk_separator_menu_item_new();
     } else {
-      item = gtk_menu_item_new_with_label(gtk_text(spec.caption).c_str());
+      item = spec.check ? gtk_check_menu_item_new_with_label(gtk_text(spec.caption).c_str())
+                        : gtk_menu_item_new_with_label(gtk_text(spec.caption).c_str());
+      if (spec.check) checked_[spec.name] = false;
       g_object_set_data_full(G_OBJECT(item), "vm-name", g_strdup(spec.name.c_str()), g_free);
       g_signal_connect(item, "activate", G_CALLBACK(on_menu_activate), this);
     }
@@ -177,6 +192,16 @@ void GtkMainWindow::set_menu_caption(const std::string& name, const std::string&
       !GTK_IS_SEPARATOR_MENU_ITEM(it->second)) {
     gtk_menu_item_set_label(GTK_MENU_ITEM(it->second), gtk_text(caption).c_str());
   }
+}
+
+void GtkMainWindow::set_menu_checked(const std::string& name, bool checked) {
+  auto it = menu_items_.find(name);
+  if (it == menu_items_.end() || !GTK_IS_CHECK_MENU_ITEM(it->second)) return;
+  checked_[name] = checked;
+  // Setting the tick activates the item: that is no click of the player's.
+  g_signal_handlers_block_by_func(it->second, reinterpret_cast<gpointer>(on_menu_activate), this);
+  gtk_check_menu_item_set_active(GTK_CHECK_MENU_ITEM(it->second), checked);
+  g_signal_handlers_unblock_by_func(it->second, reinterpret_cast<gpointer>(on_menu_activate), this);
 }
 
 void GtkMainWindow::set_caption(const std::string& caption) {
@@ -204,6 +229,86 @@ void GtkMainWindow::show() {
   gtk_widget_show_all(window_);
   gtk_widget_grab_focus(area_);
   apply_cursor();
+}
+
+int GtkMainWindow::device_factor() const {
+  return std::max(1, gtk_widget_get_scale_factor(area_));
+}
+
+ViewGeometry GtkMainWindow::view() const {
+  const int f = device_factor();
+  GtkAllocation a;
+  gtk_widget_get_allocation(area_, &a);
+  // Before the first allocation the area is as large as it asked to be.
+  if (a.width <= 1 || a.height <= 1) {
+    a.width = kWidth * scale_;
+    a.height = kHeight * scale_;
+  }
+  return fit_view(a.width * f, a.height * f, full_screen_ ? 0 : scale_ * f, kWidth, kHeight);
+}
+
+bool GtkMainWindow::pointer_to_game(double x, double y, int& gx, int& gy) const {
+  return view_to_game(view(), device_factor(), x, y, gx, gy);
+}
+
+void GtkMainWindow::set_view(int scale, bool full_screen) {
+  scale_ = std::clamp(scale, 1, 8);
+  const bool was_full = full_screen_;
+  full_screen_ = full_screen;
+  if (full_screen) {
+    gtk_window_set_resizable(GTK_WINDOW(window_), TRUE);
+    gtk_widget_set_size_request(area_, kWidth, kHeight);
+    if (!was_full) apply_full_screen();
+  } else {
+    gtk_widget_set_size_request(area_, kWidth * scale_, kHeight * scale_);
+    if (was_full) {
+      gtk_window_unfullscreen(GTK_WINDOW(window_));
+      if (covering_monitor_) {
+        covering_monitor_ = false;
+        gtk_window_resize(GTK_WINDOW(window_), 1, 1);  // back to its natural size
+      }
+    }
+    gtk_window_set_resizable(GTK_WINDOW(window_), FALSE);
+    if (gtk_widget_get_realized(window_)) {
+      // Keep the window on its monitor, centred there as at start-up.
+      GdkDisplay* display = gtk_widget_get_display(window_);
+      GdkMonitor* mon = gdk_display_get_monitor_at_window(display, gtk_widget_get_window(window_));
+      GtkRequisition natural;
+      gtk_widget_get_preferred_size(window_, nullptr, &natural);
+      if (mon) {
+        GdkRectangle geo;
+        gdk_monitor_get_workarea(mon, &geo);
+        gtk_window_move(GTK_WINDOW(window_), geo.x + std::max(0, (geo.width - natural.width) / 2),
+                        geo.y + std::max(0, (geo.height - natural.height) / 2));
+      }
+    }
+  }
+  gtk_widget_queue_draw(area_);
+}
+
+void GtkMainWindow::apply_full_screen() {
+  if (!full_screen_) return;
+  gtk_window_fullscreen(GTK_WINDOW(window_));
+  if (!gtk_widget_get_realized(window_)) return;  // on realize, again
+#ifdef GDK_WINDOWING_X11
+  // With no window manager that understands full screen (a bare X server),
+  // the window covers its monitor itself.
+  GdkDisplay* display = gtk_widget_get_display(window_);
+  if (GDK_IS_X11_DISPLAY(display) &&
+      !gdk_x11_screen_supports_net_wm_hint(
+          gtk_widget_get_screen(window_),
+          gdk_atom_intern_static_string("_NET_WM_STATE_FULLSCREEN"))) {
+    GdkMonitor* mon = gdk_display_get_monitor_at_window(display, gtk_widget_get_window(window_));
+    if (!mon) mon = gdk_display_get_primary_monitor(display);
+    if (mon) {
+      GdkRectangle geo;
+      gdk_monitor_get_geometry(mon, &geo);
+      covering_monitor_ = true;
+      gtk_window_move(GTK_WINDOW(window_), geo.x, geo.y);
+      gtk_window_resize(GTK_WINDOW(window_), geo.width, geo.height);
+    }
+  }
+#endif
 }
 
 void GtkMainWindow::present(const Image& frame) {
@@ -243,7 +348,8 @@ void GtkMainWindow::present(const Image& frame) {
   if (x1 < 0) return;  // nothing changed on screen
 
   if (!gtk_widget_get_mapped(area_)) return;  // painted when it is exposed
-  gtk_widget_queue_draw_area(area_, x0, y0, x1 - x0 + 1, y1 - y0 + 1);
+  const ViewRect r = game_to_view(view(), device_factor(), x0, y0, x1 - x0 + 1, y1 - y0 + 1);
+  gtk_widget_queue_draw_area(area_, r.x, r.y, r.w, r.h);
   GdkWindow* gw = gtk_widget_get_window(area_);
   if (!gw) return;
     // Paint now, handling only the repaint: no input reaches the game here.
@@ -325,14 +431,22 @@ void GtkMainWindow::set_timer_enabled(int id, bool enabled) {
 gboolean GtkMainWindow::on_draw(GtkWidget*, cairo_t* cr, gpointer self) {
   try {
     auto* w = static_cast<GtkMainWindow*>(self);
+    const ViewGeometry v = w->view();
     cairo_set_operator(cr, CAIRO_OPERATOR_SOURCE);
+    // Black around the screen (full screen), then the screen itself in
+    // device pixels: each game pixel a whole square of them, never blurred.
+    cairo_set_source_rgb(cr, 0, 0, 0);
+    cairo_paint(cr);
     if (w->have_frame_) {
+      const double f = w->device_factor();
+      cairo_scale(cr, 1.0 / f, 1.0 / f);
+      cairo_translate(cr, v.x, v.y);
+      cairo_scale(cr, v.scale, v.scale);
       cairo_set_source_surface(cr, w->frame_, 0, 0);
       cairo_pattern_set_filter(cairo_get_source(cr), CAIRO_FILTER_NEAREST);
-    } else {
-      cairo_set_source_rgb(cr, 0, 0, 0);
+      cairo_rectangle(cr, 0, 0, kWidth, kHeight);
+      cairo_fill(cr);
     }
-    cairo_paint(cr);
   } catch (...) {
   }
   return TRUE;
@@ -359,8 +473,8 @@ gboolean GtkMainWindow::on_button_press(GtkWidget*, GdkEventButton* ev, gpointer
     gtk_widget_grab_focus(w->area_);
     InputEvent e;
     e.kind = InputEvent::MouseDown;
-    e.x = static_cast<int>(ev->x);
-    e.y = static_cast<int>(ev->y);
+    // The black border around a full-screen picture is no part of the game.
+    if (!w->pointer_to_game(ev->x, ev->y, e.x, e.y)) return TRUE;
     e.button = button;
     w->queue(std::move(e));
   } catch (...) {
@@ -370,13 +484,11 @@ gboolean GtkMainWindow::on_button_press(GtkWidget*, GdkEventButton* ev, gpointer
 
 gboolean GtkMainWindow::on_motion(GtkWidget*, GdkEventMotion* ev, gpointer self) {
   try {
-    const int x = static_cast<int>(ev->x), y = static_cast<int>(ev->y);
-    if (x < 0 || y < 0 || x >= kWidth || y >= kHeight) return TRUE;
+    auto* w = static_cast<GtkMainWindow*>(self);
     InputEvent e;
     e.kind = InputEvent::MouseMove;
-    e.x = x;
-    e.y = y;
-    static_cast<GtkMainWindow*>(self)->queue(std::move(e));
+    if (!w->pointer_to_game(ev->x, ev->y, e.x, e.y)) return TRUE;
+    w->queue(std::move(e));
   } catch (...) {
   }
   return TRUE;
@@ -386,11 +498,69 @@ gboolean GtkMainWindow::on_key_press(GtkWidget*, GdkEventKey* ev, gpointer self)
   try {
     const int key = key_code(ev->keyval);
     if (key == 0) return FALSE;  // leave it to the toolkit (F10 opens the menu)
+    auto* w = static_cast<GtkMainWindow*>(self);
+    if (key == kKeyControl) {
+      if (w->ctrl_down_) return TRUE;  // held: the repeats say nothing new
+      w->ctrl_down_ = true;
+    }
     InputEvent e;
     e.kind = InputEvent::KeyDown;
     e.key = key;
-    static_cast<GtkMainWindow*>(self)->queue(std::move(e));
+    w->queue(std::move(e));
     return TRUE;
+  } catch (...) {
+  }
+  return TRUE;
+}
+
+gboolean GtkMainWindow::on_key_release(GtkWidget*, GdkEventKey* ev, gpointer self) {
+  try {
+    // Only Ctrl's release matters: fast-forward lasts while it is held.
+    if (key_code(ev->keyval) != kKeyControl) return FALSE;
+    auto* w = static_cast<GtkMainWindow*>(self);
+    w->ctrl_down_ = false;
+    InputEvent e;
+    e.kind = InputEvent::KeyUp;
+    e.key = kKeyControl;
+    w->queue(std::move(e));
+    return TRUE;
+  } catch (...) {
+  }
+  return TRUE;
+}
+
+gboolean GtkMainWindow::on_focus_out(GtkWidget*, GdkEventFocus*, gpointer self) {
+  try {
+    // A release that happens in another window never reaches this one.
+    auto* w = static_cast<GtkMainWindow*>(self);
+    if (w->ctrl_down_) {
+      w->ctrl_down_ = false;
+      InputEvent e;
+      e.kind = InputEvent::KeyUp;
+      e.key = kKeyControl;
+      w->queue(std::move(e));
+    }
+  } catch (...) {
+  }
+  return FALSE;
+}
+
+gboolean GtkMainWindow::on_scroll(GtkWidget*, GdkEventScroll* ev, gpointer self) {
+  try {
+    int delta = 0;
+    if (ev->direction == GDK_SCROLL_UP)
+      delta = -1;
+    else if (ev->direction == GDK_SCROLL_DOWN)
+      delta = 1;
+    else if (ev->direction == GDK_SCROLL_SMOOTH && ev->delta_y != 0)
+      delta = ev->delta_y < 0 ? -1 : 1;
+    if (delta == 0) return FALSE;
+    auto* w = static_cast<GtkMainWindow*>(self);
+    InputEvent e;
+    e.kind = InputEvent::Wheel;
+    e.wheel = delta;
+    if (!w->pointer_to_game(ev->x, ev->y, e.x, e.y)) return TRUE;
+    w->queue(std::move(e));
   } catch (...) {
   }
   return TRUE;
@@ -418,7 +588,9 @@ gboolean GtkMainWindow::on_terminate(gpointer self) {
 
 void GtkMainWindow::on_realize(GtkWidget*, gpointer self) {
   try {
-    static_cast<GtkMainWindow*>(self)->apply_cursor();
+    auto* w = static_cast<GtkMainWindow*>(self);
+    w->apply_cursor();
+    w->apply_full_screen();
   } catch (...) {
   }
 }
@@ -427,10 +599,13 @@ void GtkMainWindow::on_menu_activate(GtkMenuItem* item, gpointer self) {
   try {
     const char* name = static_cast<const char*>(g_object_get_data(G_OBJECT(item), "vm-name"));
     if (!name) return;
+    auto* w = static_cast<GtkMainWindow*>(self);
+    // The toolkit has just flipped the tick; the game decides what it shows.
+    if (GTK_IS_CHECK_MENU_ITEM(item)) w->set_menu_checked(name, w->checked_[name]);
     InputEvent e;
     e.kind = InputEvent::Menu;
     e.name = name;
-    static_cast<GtkMainWindow*>(self)->queue(std::move(e));
+    w->queue(std::move(e));
   } catch (...) {
   }
 }

@@ -47,6 +47,18 @@ class HeadlessWindow : public Window {
       h_.log_.log("menu caption " + name + " " + quoted(caption));
     h_.menus_[name].caption = caption;
   }
+  void set_menu_checked(const std::string& name, bool checked) override {
+    if (h_.menus_[name].checked != checked)
+      h_.log_.log("menu check " + name + (checked ? " on" : " off"));
+    h_.menus_[name].checked = checked;
+  }
+  void set_view(int scale, bool full_screen) override {
+    if (scale != h_.view_scale_ || full_screen != h_.view_full_screen_)
+      h_.log_.log(full_screen ? std::string("view full screen")
+                              : "view scale " + std::to_string(scale));
+    h_.view_scale_ = scale;
+    h_.view_full_screen_ = full_screen;
+  }
   void set_caption(const std::string& caption) override {
     h_.caption_ = caption;
     h_.log_.log("caption " + quoted(caption));
@@ -110,6 +122,13 @@ class HeadlessDialogs : public Dialogs {
     return result;
   }
   void set_ime_open(bool open) override { h_.log_.log(open ? "ime open" : "ime close"); }
+  // The window shows its lines and is closed again at once.
+  void show_history(const std::vector<HistoryLine>& lines) override {
+    h_.log_.log("history open, " + std::to_string(lines.size()) + " lines");
+    for (const HistoryLine& l : lines)
+      h_.log_.log("history " + (l.speaker.empty() ? std::string("-") : l.speaker) + " " + l.text);
+    h_.log_.log("history close");
+  }
 
  private:
   std::optional<std::string> take() {
@@ -229,6 +248,19 @@ class HeadlessMisc : public SingleCopy, public Shell {
   Headless& h_;
 };
 
+class HeadlessSettings : public SettingsStore {
+ public:
+  explicit HeadlessSettings(Headless& h) : h_(h) {}
+  PlayerSettings settings() override { return h_.player_settings; }
+  void save_settings(const PlayerSettings& s) override {
+    h_.player_settings = s;
+    ++h_.settings_saves;
+  }
+
+ private:
+  Headless& h_;
+};
+
 Headless::Headless() : log_([this] { return now_; }) {
   window_ = std::make_unique<HeadlessWindow>(*this);
   clock_ = std::make_unique<HeadlessClock>(*this);
@@ -239,9 +271,10 @@ Headless::Headless() : log_([this] { return now_; }) {
   effects_ = std::make_unique<HeadlessEffects>(*this);
   volume_ = std::make_unique<HeadlessVolume>(*this);
   misc_ = std::make_unique<HeadlessMisc>(*this);
+  settings_ = std::make_unique<HeadlessSettings>(*this);
   platform_ =
       std::make_unique<Platform>(Platform{*window_, *clock_, *dialogs_, *pictures_, *text_, *music_,
-                                          *effects_, *volume_, *misc_, *misc_, log_});
+                                          *effects_, *volume_, *misc_, *misc_, log_, *settings_});
 }
 
 Headless::~Headless() = default;
@@ -278,6 +311,22 @@ void Headless::key(uint32_t at_ms, int key) {
   schedule(at_ms, ev);
 }
 
+void Headless::key_up(uint32_t at_ms, int key) {
+  InputEvent ev;
+  ev.kind = InputEvent::KeyUp;
+  ev.key = key;
+  schedule(at_ms, ev);
+}
+
+void Headless::wheel(uint32_t at_ms, int x, int y, int delta) {
+  InputEvent ev;
+  ev.kind = InputEvent::Wheel;
+  ev.x = x;
+  ev.y = y;
+  ev.wheel = delta;
+  schedule(at_ms, ev);
+}
+
 void Headless::menu(uint32_t at_ms, const std::string& name) {
   InputEvent ev;
   ev.kind = InputEvent::Menu;
@@ -305,6 +354,11 @@ void Headless::answer(uint32_t at_ms, const std::string& a) {
 bool Headless::menu_enabled(const std::string& name) const {
   auto it = menus_.find(name);
   return it != menus_.end() && it->second.enabled;
+}
+
+bool Headless::menu_checked(const std::string& name) const {
+  auto it = menus_.find(name);
+  return it != menus_.end() && it->second.checked;
 }
 
 std::string Headless::menu_caption(const std::string& name) const {
