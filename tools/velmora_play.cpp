@@ -31,7 +31,9 @@ int usage() {
   std::cerr << "usage: velmora-play DATA_DIR INPUT [OUT_DIR]\n"
                "INPUT lines: wait MS | click X Y | rclick X Y | move X Y | key NAME |\n"
                "             keyup NAME | wheel X Y up|down | menu NAME |\n"
-               "             answer ok|yes|no|TEXT | shot FILE\n";
+               "             answer ok|yes|no|TEXT | shot FILE |\n"
+               "             press CAPTION | control NAME | choose CAPTION |\n"
+               "             check CAPTION on|off | scroll N | row N | closebox\n";
   return 2;
 }
 
@@ -95,6 +97,30 @@ int main(int argc, char** argv) {
       hl.menu(cursor, rest);
     } else if (verb == "answer") {
       hl.answer(cursor, rest);
+    } else if (verb == "press") {  // the open secondary window's button
+      if (rest.empty()) return bad();
+      hl.press(cursor, rest);
+    } else if (verb == "control") {
+      if (rest.empty()) return bad();
+      hl.click_control(cursor, rest);
+    } else if (verb == "choose") {
+      if (rest.empty()) return bad();
+      hl.choose(cursor, rest);
+    } else if (verb == "check") {
+      const size_t sp = rest.rfind(' ');
+      if (sp == std::string::npos) return bad();
+      const std::string state = rest.substr(sp + 1);
+      if (state != "on" && state != "off") return bad();
+      hl.check(cursor, rest.substr(0, sp), state == "on");
+    } else if (verb == "scroll" || verb == "row") {
+      int n = 0;
+      if (!(args >> n)) return bad();
+      if (verb == "scroll")
+        hl.scroll(cursor, n);
+      else
+        hl.row(cursor, n);
+    } else if (verb == "closebox") {
+      hl.close_box(cursor);
     } else if (verb == "shot") {
       if (rest.empty()) return bad();
       std::string path = out_dir + rest;

@@ -231,6 +231,8 @@ void handle_event(Game& g, const InputEvent& ev) {
         on_bgmloop_tick(g);
       break;
     case InputEvent::Hook:  // the headless runner's own actions; never sent here
+    case InputEvent::Control:  // secondary windows have sinks of their own
+    case InputEvent::FormClose:
       break;
   }
 }

@@ -100,6 +100,7 @@ struct Rig {
            hl.platform().single_copy,
            hl.platform().shell,
            hl.platform().log,
+           hl.platform().forms,
            hl.platform().settings},
         g(pf) {
     static std::atomic<int> serial{0};

@@ -18,6 +18,7 @@
 #include "platform/common/pixbuf_pictures.h"
 #include "platform/common/settings_file.h"
 #include "platform/desktop/audio.h"
+#include "platform/desktop/gtk_forms.h"
 #include "platform/desktop/gtk_window.h"
 
 namespace vm {
@@ -108,6 +109,7 @@ struct Desktop::Impl {
   StderrLog log;
   GtkMainWindow window;
   GtkDialogs dialogs{window};
+  GtkForms forms{window};
   DesktopClock clock;
   PixbufPictures pictures;
   PangoText text;
@@ -119,7 +121,8 @@ struct Desktop::Impl {
 
   Impl() : audio(make_desktop_audio(log)) {
     platform.reset(new Platform{window, clock, dialogs, pictures, text, *audio.music,
-                                *audio.effects, *audio.volume, single_copy, shell, log, settings});
+                                *audio.effects, *audio.volume, single_copy, shell, log, forms,
+                                settings});
   }
 };
 

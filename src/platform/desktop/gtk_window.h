@@ -41,6 +41,14 @@ class GtkMainWindow : public Window {
   // The toplevel, for dialogs (null until shown).
   GtkWindow* parent_for_dialogs() const;
 
+  // Secondary windows post their events here, to be dispatched in order with
+  // the main window's to the sink registered for their window id.
+  void post(InputEvent ev) { queue(std::move(ev)); }
+  void register_form(int id, EventSink* sink) { form_sinks_[id] = sink; }
+  void unregister_form(int id) { form_sinks_.erase(id); }
+  // While disabled, mouse, key and menu input of the main window is dropped.
+  void set_input_enabled(bool enabled);
+
   // Game-screen size.
   static constexpr int kWidth = 640;
   static constexpr int kHeight = 480;
@@ -96,6 +104,8 @@ class GtkMainWindow : public Window {
   std::map<std::string, GtkWidget*> menu_items_;
   std::vector<std::unique_ptr<TimerRec>> timers_;
   std::vector<guint> signal_sources_;
+  std::map<int, EventSink*> form_sinks_;
+  bool input_enabled_ = true;
 };
 
 class GtkDialogs : public Dialogs {
