@@ -11,7 +11,7 @@ set -eu
 build=$1
 keep=${2:-}
 work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
+trap 'if [ -n "$keep" ]; then mkdir -p "$keep"; cp "$work"/*.png "$keep"/ 2>/dev/null || true; fi; rm -rf "$work"' EXIT
 cp -r "$build/data" "$work/data"
 cat > "$work/inner.sh" <<'INNER'
 #!/bin/sh
@@ -81,11 +81,11 @@ passed=$((passed + 1))
 CLICKS="" run 1920x1080 full --fullscreen
 set -- $(cat "$work/full.geo")
 [ "$3" -eq 1920 ] && [ "$4" -eq 1080 ] || fail "full screen window is $3 x $4"
-convert "$work/full.png" -crop 1920x1000+0+80 +repage -trim -format '%w %h %X %Y' info: > "$work/full.trim"
+convert "$work/full.png" -crop 1920x1050+0+30 +repage -trim -format '%w %h %X %Y' info: > "$work/full.trim"
 set -- $(sed 's/+//g' "$work/full.trim")
 [ "$1" -eq 1280 ] && [ "$2" -eq 960 ] && [ "$3" -eq 320 ] ||
   fail "full screen picture is $1 x $2 at x $3 (want 1280 x 960 at 320)"
-top=$(($4 + 80))
+top=$(($4 + 30))
 # Centred in the area below the menu bar: as much black below as above it.
 below=$((1080 - top - 960))
 menu=$((top - below))
@@ -120,8 +120,4 @@ ORIGIN="320 $top 2" CLICKS="194,400 300,354 195,355" run 1920x1080 full --fullsc
 clicks_check full 320 "$top" 2
 passed=$((passed + 1))
 
-if [ -n "$keep" ]; then
-  mkdir -p "$keep"
-  cp "$work"/*.png "$keep"/
-fi
 echo "$passed passed, 0 failed"

@@ -143,6 +143,7 @@ GtkMainWindow::~GtkMainWindow() {
     g_object_unref(window_);
   }
   if (frame_) cairo_surface_destroy(frame_);
+  if (screen_) cairo_surface_destroy(screen_);
 }
 
 GtkWindow* GtkMainWindow::parent_for_dialogs() const {
@@ -324,32 +325,75 @@ void GtkMainWindow::present(const Image& frame) {
   const int stride = cairo_image_surface_get_stride(frame_);
   if (!data) return;
   // CAIRO_FORMAT_RGB24 is one native-endian word per pixel, 0x00RRGGBB: our
-  // own layout, so rows copy as they are. Only the rectangle that changed is
-  // repainted, which keeps typing (one character cell a step) cheap.
-  int x0 = frame.w, y0 = frame.h, x1 = -1, y1 = -1;
+  // own layout, so rows copy as they are. Only the runs of pixels that
+  // changed are repainted, which keeps typing (one character cell a step) and
+  // the bar effects (a few columns at each edge) cheap on a magnified screen.
+  cairo_region_t* changed = cairo_region_create();
   const bool all = !have_frame_;
+  constexpr int kJoinGap = 32;  // nearby runs go as one rectangle
   for (int y = 0; y < frame.h; ++y) {
     auto* row = reinterpret_cast<uint32_t*>(data + static_cast<size_t>(y) * stride);
     const uint32_t* src = &frame.px[static_cast<size_t>(y) * frame.w];
     if (!all && std::memcmp(row, src, static_cast<size_t>(frame.w) * 4) == 0) continue;
-    int first = 0, last = frame.w - 1;
-    if (!all) {
-      while (row[first] == src[first]) ++first;
-      while (row[last] == src[last]) --last;
+    if (all) {
+      std::memcpy(row, src, static_cast<size_t>(frame.w) * 4);
+      continue;
     }
-    std::memcpy(row + first, src + first, static_cast<size_t>(last - first + 1) * 4);
-    x0 = std::min(x0, first);
-    x1 = std::max(x1, last);
-    y0 = std::min(y0, y);
-    y1 = y;
+    int x = 0;
+    while (x < frame.w) {
+      while (x < frame.w && row[x] == src[x]) ++x;
+      if (x == frame.w) break;
+      const int first = x;
+      int last = x, same = 0;
+      for (; x < frame.w && same <= kJoinGap; ++x) {
+        if (row[x] != src[x]) {
+          last = x;
+          same = 0;
+        } else {
+          ++same;
+        }
+      }
+      std::memcpy(row + first, src + first, static_cast<size_t>(last - first + 1) * 4);
+      const cairo_rectangle_int_t run{first, y, last - first + 1, 1};
+      cairo_region_union_rectangle(changed, &run);
+      x = last + 1;
+    }
+  }
+  if (all) {
+    const cairo_rectangle_int_t whole{0, 0, frame.w, frame.h};
+    cairo_region_union_rectangle(changed, &whole);
   }
   cairo_surface_mark_dirty(frame_);
+  const bool had_frame = have_frame_;
   have_frame_ = true;
-  if (x1 < 0) return;  // nothing changed on screen
+  const int rects = cairo_region_num_rectangles(changed);
 
-  if (!gtk_widget_get_mapped(area_)) return;  // painted when it is exposed
-  const ViewRect r = game_to_view(view(), device_factor(), x0, y0, x1 - x0 + 1, y1 - y0 + 1);
-  gtk_widget_queue_draw_area(area_, r.x, r.y, r.w, r.h);
+  // Only the changed game pixels travel to the display; it magnifies them.
+  if (cairo_surface_t* screen = rects > 0 ? screen_surface(!had_frame) : nullptr) {
+    cairo_t* c = cairo_create(screen);
+    cairo_set_operator(c, CAIRO_OPERATOR_SOURCE);
+    cairo_set_source_surface(c, frame_, 0, 0);
+    for (int i = 0; i < rects; ++i) {
+      cairo_rectangle_int_t r;
+      cairo_region_get_rectangle(changed, i, &r);
+      cairo_rectangle(c, r.x, r.y, r.width, r.height);
+      cairo_fill(c);
+    }
+    cairo_destroy(c);
+  }
+  if (rects == 0 || !gtk_widget_get_mapped(area_)) {  // unchanged, or painted when exposed
+    cairo_region_destroy(changed);
+    return;
+  }
+  const ViewGeometry v = view();
+  const int f = device_factor();
+  for (int i = 0; i < rects; ++i) {
+    cairo_rectangle_int_t g;
+    cairo_region_get_rectangle(changed, i, &g);
+    const ViewRect r = game_to_view(v, f, g.x, g.y, g.width, g.height);
+    gtk_widget_queue_draw_area(area_, r.x, r.y, r.w, r.h);
+  }
+  cairo_region_destroy(changed);
   GdkWindow* gw = gtk_widget_get_window(area_);
   if (!gw) return;
     // Paint now, handling only the repaint: no input reaches the game here.
@@ -358,6 +402,33 @@ void GtkMainWindow::present(const Image& frame) {
   gdk_window_process_updates(gw, TRUE);
 #pragma GCC diagnostic pop
   gdk_display_flush(gdk_window_get_display(gw));
+}
+
+cairo_surface_t* GtkMainWindow::screen_surface(bool refill) {
+  GdkWindow* gw = gtk_widget_get_window(area_);
+  if (!gw) return nullptr;
+  const int f = std::max(1, gdk_window_get_scale_factor(gw));
+  if (screen_ && screen_factor_ != f) {
+    cairo_surface_destroy(screen_);
+    screen_ = nullptr;
+  }
+  if (!screen_) {
+    // A surface of the display's own kind (an X pixmap), one device pixel per
+    // game pixel; it is sized in logical pixels, hence the rounding up.
+    screen_ = gdk_window_create_similar_surface(gw, CAIRO_CONTENT_COLOR, (kWidth + f - 1) / f,
+                                                (kHeight + f - 1) / f);
+    cairo_surface_set_device_scale(screen_, 1.0, 1.0);
+    screen_factor_ = f;
+    refill = true;
+  }
+  if (refill && have_frame_) {
+    cairo_t* c = cairo_create(screen_);
+    cairo_set_operator(c, CAIRO_OPERATOR_SOURCE);
+    cairo_set_source_surface(c, frame_, 0, 0);
+    cairo_paint(c);
+    cairo_destroy(c);
+  }
+  return screen_;
 }
 
 void GtkMainWindow::queue(InputEvent ev) {
@@ -457,7 +528,8 @@ gboolean GtkMainWindow::on_draw(GtkWidget*, cairo_t* cr, gpointer self) {
       cairo_scale(cr, 1.0 / f, 1.0 / f);
       cairo_translate(cr, v.x, v.y);
       cairo_scale(cr, v.scale, v.scale);
-      cairo_set_source_surface(cr, w->frame_, 0, 0);
+      cairo_surface_t* screen = w->screen_surface(false);
+      cairo_set_source_surface(cr, screen ? screen : w->frame_, 0, 0);
       cairo_pattern_set_filter(cairo_get_source(cr), CAIRO_FILTER_NEAREST);
       cairo_rectangle(cr, 0, 0, kWidth, kHeight);
       cairo_fill(cr);

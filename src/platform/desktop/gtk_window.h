@@ -91,7 +91,12 @@ class GtkMainWindow : public Window {
   GtkWidget* box_ = nullptr;
   GtkWidget* menubar_ = nullptr;
   GtkWidget* area_ = nullptr;
+  // The game screen on the display's side (null until the area exists), kept
+  // equal to frame_; drawn magnified from there.
+  cairo_surface_t* screen_surface(bool refill);
   cairo_surface_t* frame_ = nullptr;  // the last presented frame
+  cairo_surface_t* screen_ = nullptr;
+  int screen_factor_ = 1;
   bool have_frame_ = false;
   bool busy_ = false;
   int scale_ = 1;
