@@ -24,6 +24,7 @@ int main(int argc, char** argv) {
       return 0;
     }
   }
+  vm::hold_termination_signals();
   try {
     // The toolkit takes its own options (--display ...) out of argv first.
     vm::Desktop desktop(&argc, &argv);

@@ -38,7 +38,7 @@ void run_script(Game& g);
 // One step of the loop; returns the step result.
 int script_step(Game& g);
 
-// Replaces "&d" by Name_Table entry d, searching again from the start.
+// Replaces each "&d" of the script's text by Name_Table entry d, once.
 std::string substitute_names(Game& g, const std::string& text);
 
 // The w command: at least the given milliseconds, in 50 ms steps that let

@@ -35,11 +35,15 @@ class GtkMainWindow : public Window {
   void present(const Image& frame) override;
   void do_events() override;
   void wait_events() override;
+  bool close_requested() override;
   int create_timer(int interval_ms) override;
   void set_timer_enabled(int id, bool enabled) override;
 
   // The toplevel, for dialogs (null until shown).
   GtkWindow* parent_for_dialogs() const;
+  // The modal dialog now running, which a close request answers at once so
+  // that the game can go on to its shutdown.
+  void set_running_dialog(GtkDialog* d) { running_dialog_ = d; }
 
   // Secondary windows post their events here, to be dispatched in order with
   // the main window's to the sink registered for their window id.
@@ -64,6 +68,7 @@ class GtkMainWindow : public Window {
   };
 
   void queue(InputEvent ev);
+  void queue_close();
   void dispatch_queued();
   void apply_cursor();
   // Where the game screen lies in the drawing area now, in device pixels.
@@ -111,6 +116,7 @@ class GtkMainWindow : public Window {
   std::vector<guint> signal_sources_;
   std::map<int, EventSink*> form_sinks_;
   bool input_enabled_ = true;
+  GtkDialog* running_dialog_ = nullptr;
 };
 
 class GtkDialogs : public Dialogs {
