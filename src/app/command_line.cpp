@@ -68,9 +68,9 @@ std::string usage_text() {
          "  --version      show the version and exit\n"
          "\n"
          "Without DATA_DIR the game plays the folder \"data\" beside the program, else\n"
-         "the installed data, else the program's own folder. The scale and full\n"
-         "screen given here hold for this run; the menu \"表示\" changes them for good\n"
-         "(they are kept in $XDG_CONFIG_HOME/velmora/settings.ini).\n";
+         "the program's own folder when it holds the game, else the installed data.\n"
+         "The scale and full screen given here hold for this run; the menu \"表示\"\n"
+         "changes them for good (they are kept in $XDG_CONFIG_HOME/velmora/settings.ini).\n";
 }
 
 std::string version_text() {
