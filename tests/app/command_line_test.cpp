@@ -1,7 +1,7 @@
 // The program's command line: what an author or a launcher passes.
-#include <gtest/gtest.h>
-
 #include "app/command_line.h"
+
+#include <gtest/gtest.h>
 
 namespace vm {
 namespace {

@@ -47,7 +47,7 @@ TEST_F(Comfort, ViewMenuAndKeysAreKeptInTheSettings) {
   hl.menu(6000, "full_screen");
   hl.menu(7000, "scale_1");
   EXPECT_EQ(run(8000), 0);
-  const std::vector<std::string> want = {"view scale 3", "view scale 2", "view full screen",
+  const std::vector<std::string> want = {"view scale 3", "view scale 2",     "view full screen",
                                          "view scale 2", "view full screen", "view scale 1"};
   EXPECT_EQ(lines("view "), want);
   EXPECT_EQ(hl.player_settings.scale, 1);
@@ -86,11 +86,16 @@ TEST_F(Comfort, HistoryHoldsWhatWasShownAndAutoForwardWaitsAtTheChoice) {
 
   auto label = [](char code) -> std::string {
     switch (code) {
-      case '1': return "【ソラノ】";
-      case '2': return "【ミツ】";
-      case '3': return "【ナギ】";
-      case '6': return "【女の子】";
-      default: return "-";
+      case '1':
+        return "【ソラノ】";
+      case '2':
+        return "【ミツ】";
+      case '3':
+        return "【ナギ】";
+      case '6':
+        return "【女の子】";
+      default:
+        return "-";
     }
   };
   // Messages before the choice were all logged before the click, i.e. the

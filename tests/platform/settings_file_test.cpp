@@ -1,11 +1,12 @@
 // The player's settings file: kept between runs, outside the game data, and
 // a damaged one never stops the game nor loses what it held.
+#include "platform/common/settings_file.h"
+
 #include <gtest/gtest.h>
 
 #include <cstdlib>
 #include <filesystem>
 
-#include "platform/common/settings_file.h"
 #include "platform/headless/headless.h"
 #include "test_support.h"
 
@@ -51,9 +52,9 @@ TEST(SettingsFile, RoundTripAndMissingFile) {
 TEST(SettingsFile, DamagedFileGivesDefaultsAWarningAndIsKeptAside) {
   test::TempDir dir;
   const std::string path = dir / "settings.ini";
-  for (const std::string& bad : {std::string("[view\nscale=2\n"), std::string("[view]\nscale=7\n"),
-                                std::string("[view]\nfull_screen=maybe\n"),
-                                std::string("[auto_forward]\ndelay_ms=-5\n")}) {
+  for (const std::string& bad :
+       {std::string("[view\nscale=2\n"), std::string("[view]\nscale=7\n"),
+        std::string("[view]\nfull_screen=maybe\n"), std::string("[auto_forward]\ndelay_ms=-5\n")}) {
     write_bytes(path, bad);
     LineLog log(nullptr);
     FileSettingsStore store(path, log);
@@ -77,7 +78,8 @@ TEST(SettingsFile, LivesUnderTheConfigFolder) {
   // test only checks the shape of the name).
   const std::string p = default_settings_path();
   EXPECT_NE(p.find("/velmora/settings.ini"), std::string::npos) << p;
-  EXPECT_EQ(p.rfind("/velmora/settings.ini"), p.size() - std::string("/velmora/settings.ini").size());
+  EXPECT_EQ(p.rfind("/velmora/settings.ini"),
+            p.size() - std::string("/velmora/settings.ini").size());
 }
 
 }  // namespace

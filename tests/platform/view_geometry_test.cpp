@@ -2,9 +2,9 @@
 // pointer position to the game pixel: every device pixel of a game pixel's
 // square, at every magnification and in full screen, must land on that game
 // pixel, and the black border on none.
-#include <gtest/gtest.h>
-
 #include "platform/common/view_geometry.h"
+
+#include <gtest/gtest.h>
 
 namespace vm {
 namespace {
