@@ -20,6 +20,7 @@ struct HistoryRun {
   GtkWidget* scroller = nullptr;
   bool closed = false;
   bool keep_at_end = true;  // until the player scrolls, the newest stays in view
+  bool holding = false;
 };
 
 bool at_end(GtkAdjustment* adj) {
@@ -31,13 +32,17 @@ bool inside(GtkWidget* widget, GtkWidget* ancestor) {
   return widget && (widget == ancestor || gtk_widget_is_ancestor(widget, ancestor));
 }
 
-// Rows are measured only once shown: the list is kept scrolled to its end
-// while its size settles.
+// Rows are measured only once shown, and the toolkit scrolls the list back
+// to its top as it settles: until the player scrolls, the list is held at
+// its end, where the newest entry is.
 void on_adjustment_changed(GtkAdjustment* adj, gpointer data) {
   auto* run = static_cast<HistoryRun*>(data);
-  if (run->keep_at_end)
-    gtk_adjustment_set_value(adj,
-                             gtk_adjustment_get_upper(adj) - gtk_adjustment_get_page_size(adj));
+  if (!run->keep_at_end || run->holding) return;
+  const double end = gtk_adjustment_get_upper(adj) - gtk_adjustment_get_page_size(adj);
+  if (gtk_adjustment_get_value(adj) == end) return;
+  run->holding = true;
+  gtk_adjustment_set_value(adj, end);
+  run->holding = false;
 }
 
 gboolean on_list_scroll(GtkWidget*, GdkEventScroll* ev, gpointer data) {
@@ -53,9 +58,48 @@ gboolean on_list_scroll(GtkWidget*, GdkEventScroll* ev, gpointer data) {
   return FALSE;  // the list scrolls as usual
 }
 
+// Escape closes; the arrow and page keys, Home and End scroll the list (no
+// row takes the focus, which would pull the list to its top).
 gboolean on_key(GtkWidget*, GdkEventKey* ev, gpointer data) {
-  if (ev->keyval != GDK_KEY_Escape) return FALSE;
-  static_cast<HistoryRun*>(data)->closed = true;
+  auto* run = static_cast<HistoryRun*>(data);
+  if (ev->keyval == GDK_KEY_Escape) {
+    run->closed = true;
+    return TRUE;
+  }
+  GtkAdjustment* adj = gtk_scrolled_window_get_vadjustment(GTK_SCROLLED_WINDOW(run->scroller));
+  const double value = gtk_adjustment_get_value(adj);
+  const double step =
+      gtk_adjustment_get_step_increment(adj) > 0 ? gtk_adjustment_get_step_increment(adj) : 40.0;
+  const double page = gtk_adjustment_get_page_increment(adj);
+  double to;
+  switch (ev->keyval) {
+    case GDK_KEY_Up:
+    case GDK_KEY_KP_Up:
+      to = value - step;
+      break;
+    case GDK_KEY_Down:
+    case GDK_KEY_KP_Down:
+      to = value + step;
+      break;
+    case GDK_KEY_Page_Up:
+    case GDK_KEY_KP_Page_Up:
+      to = value - page;
+      break;
+    case GDK_KEY_Page_Down:
+    case GDK_KEY_KP_Page_Down:
+      to = value + page;
+      break;
+    case GDK_KEY_Home:
+      to = gtk_adjustment_get_lower(adj);
+      break;
+    case GDK_KEY_End:
+      to = gtk_adjustment_get_upper(adj);
+      break;
+    default:
+      return FALSE;
+  }
+  run->keep_at_end = false;
+  gtk_adjustment_set_value(adj, to);  // clamped to the list
   return TRUE;
 }
 
@@ -67,6 +111,12 @@ gboolean on_press(GtkWidget*, GdkEventButton* ev, gpointer data) {
   if (inside(gtk_get_event_widget(reinterpret_cast<GdkEvent*>(ev)), run->scroller)) return FALSE;
   run->closed = true;
   return TRUE;
+}
+
+// The player takes the scroll bar: the list is theirs to move.
+gboolean on_scrollbar_press(GtkWidget*, GdkEventButton*, gpointer data) {
+  static_cast<HistoryRun*>(data)->keep_at_end = false;
+  return FALSE;
 }
 
 gboolean on_delete(GtkWidget*, GdkEvent*, gpointer data) {
@@ -127,13 +177,26 @@ void GtkDialogs::show_history(const std::vector<HistoryLine>& lines) {
   gtk_widget_set_size_request(run.scroller, kListWidth, kListHeight);
   GtkWidget* list = gtk_list_box_new();
   gtk_list_box_set_selection_mode(GTK_LIST_BOX(list), GTK_SELECTION_NONE);
-  for (const HistoryLine& line : lines) gtk_container_add(GTK_CONTAINER(list), line_widget(line));
+  gtk_widget_set_can_focus(list, FALSE);
+  for (const HistoryLine& line : lines) {
+    GtkWidget* w = line_widget(line);
+    gtk_container_add(GTK_CONTAINER(list), w);
+    // The row the list box wraps around it: never focused, never lit.
+    if (GtkWidget* row = gtk_widget_get_parent(w)) {
+      gtk_widget_set_can_focus(row, FALSE);
+      gtk_list_box_row_set_activatable(GTK_LIST_BOX_ROW(row), FALSE);
+    }
+  }
   gtk_container_add(GTK_CONTAINER(run.scroller), list);
   gtk_container_add(GTK_CONTAINER(run.window), run.scroller);
 
   GtkAdjustment* adj = gtk_scrolled_window_get_vadjustment(GTK_SCROLLED_WINDOW(run.scroller));
   const gulong changed = g_signal_connect(adj, "changed", G_CALLBACK(on_adjustment_changed), &run);
+  const gulong moved =
+      g_signal_connect(adj, "value-changed", G_CALLBACK(on_adjustment_changed), &run);
   g_signal_connect(run.scroller, "scroll-event", G_CALLBACK(on_list_scroll), &run);
+  g_signal_connect(gtk_scrolled_window_get_vscrollbar(GTK_SCROLLED_WINDOW(run.scroller)),
+                   "button-press-event", G_CALLBACK(on_scrollbar_press), &run);
   g_signal_connect(run.window, "key-press-event", G_CALLBACK(on_key), &run);
   g_signal_connect(run.window, "button-press-event", G_CALLBACK(on_press), &run);
   g_signal_connect(run.window, "delete-event", G_CALLBACK(on_delete), &run);
@@ -145,6 +208,7 @@ void GtkDialogs::show_history(const std::vector<HistoryLine>& lines) {
   while (!run.closed) gtk_main_iteration_do(TRUE);
 
   g_signal_handler_disconnect(adj, changed);
+  g_signal_handler_disconnect(adj, moved);
   gtk_widget_destroy(run.window);
 }
 
