@@ -1,6 +1,6 @@
 #include "app/display.h"
 
-#include "app/game.h"
+#include "game/game.h"
 
 namespace vm {
 

@@ -44,6 +44,8 @@ struct ChoiceState {
 // the one picked. A row asking for fewer than one or more than three choices
 // is refused with "error(s?)" and the story goes on with the next row.
 void show_choices(Game& g);
+// The number of boxes a choice row's text asks for; 0 when it is no number.
+int choice_count(const std::string& text);
 
 // Main-window handlers for the choice labels, in game-screen coordinates.
 // Each finds the label under the point itself and ignores points that are not

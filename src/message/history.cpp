@@ -1,6 +1,6 @@
 #include "message/history.h"
 
-#include "app/game.h"
+#include "game/game.h"
 
 namespace vm {
 

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "app/game.h"
+#include "game/game.h"
 
 namespace vm {
 

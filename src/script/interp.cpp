@@ -1,9 +1,8 @@
 #include "script/interp.h"
 
-#include <charconv>
-
-#include "app/game.h"
+#include "game/game.h"
 #include "assets/data_error.h"
+#include "assets/text_helpers.h"
 #include "choices/choices.h"
 #include "ending/ending.h"
 #include "graphics/scene.h"
@@ -15,41 +14,6 @@ namespace vm {
 
 namespace {
 
-std::string trim(const std::string& s) {
-  size_t b = 0, e = s.size();
-  while (b < e && (s[b] == ' ' || s[b] == '\t')) ++b;
-  while (e > b && (s[e - 1] == ' ' || s[e - 1] == '\t')) --e;
-  return s.substr(b, e - b);
-}
-
-// The integer value of a script field; anything else is an error of the
-// script data, reported with the row's line and the field's name.
-long field_number(const Game& g, const std::string& text, int field_no, const char* name, long lo,
-                  long hi) {
-  std::string t = trim(text);
-  const char* b = t.data();
-  const char* e = t.data() + t.size();
-  if (b != e && *b == '+') ++b;
-  long v = 0;
-  auto [p, ec] = std::from_chars(b, e, v);
-  if (t.empty() || ec != std::errc() || p != e)
-    throw DataError("51.dat", g.interp.cur_line, std::to_string(field_no) + " (" + name + ")",
-                    "\"" + t + "\" is not a number");
-  if (v < lo || v > hi)
-    throw DataError("51.dat", g.interp.cur_line, std::to_string(field_no) + " (" + name + ")",
-                    std::to_string(v) + " is out of range");
-  return v;
-}
-
-int16_t* counter(InterpState& s, const std::string& text, bool allow_hap) {
-  std::string name = text.substr(0, 3);
-  if (name == "kou") return &s.kou;
-  if (name == "pap") return &s.pap;
-  if (name == "rub") return &s.rub;
-  if (allow_hap && name == "hap") return &s.hap;
-  return nullptr;
-}
-
 // A jump that finds no target cannot go on: the same row would run again for
 // ever. The message has been shown once; the program ends in order.
 void jump_or_stop(Game& g) {
@@ -57,15 +21,6 @@ void jump_or_stop(Game& g) {
     g.interp.missing_jump = true;
     throw ShutdownRequest{true};
   }
-}
-
-// The sub-code of the i and p commands: the command's last character.
-int sub_code(const Game& g) {
-  char c = g.interp.Cur_Cmd.back();
-  if (c < '0' || c > '9')
-    throw DataError("51.dat", g.interp.cur_line, "2 (cmd)",
-                    "\"" + g.interp.Cur_Cmd + "\" has no numeric sub-code");
-  return c - '0';
 }
 
 int run_command(Game& g, int result) {
@@ -87,10 +42,10 @@ int run_command(Game& g, int result) {
       show_choices(g);
       return kPositionSet;
     case 'p': {
-      int sub = sub_code(g);
+      int sub = sub_code(s.cur_line, s.Cur_Cmd);
       if (sub == 2) {
         if (int16_t* c = counter(s, s.Cur_Text, true)) {
-          long v = field_number(g, s.Cur_Value, 10, "value", -32768, 32767) + *c;
+          long v = counter_operand(s.cur_line, s.Cur_Value) + *c;
           if (v < -32768 || v > 32767)
             throw DataError("51.dat", s.cur_line, "10 (value)",
                             "the counter " + s.Cur_Text.substr(0, 3) + " leaves its range");
@@ -104,13 +59,12 @@ int run_command(Game& g, int result) {
       return kNothingToShow;
     }
     case 'i': {
-      if (sub_code(g) != 1) {
+      if (sub_code(s.cur_line, s.Cur_Cmd) != 1) {
         message_box(g, "error(i?)");
         return kNothingToShow;
       }
       if (int16_t* c = counter(s, s.Cur_Text, false)) {
-        long v = field_number(g, s.Cur_Value, 10, "value", -32768, 32767);
-        if (*c == v) {
+        if (*c == counter_operand(s.cur_line, s.Cur_Value)) {
           jump_or_stop(g);
           return kPositionSet;
         }
@@ -144,10 +98,36 @@ int run_command(Game& g, int result) {
 
 }  // namespace
 
-std::string substitute_names(Game& g, const std::string& text) {
-  // One pass over the script's own text: each "&" and its digit is replaced
-  // once, and what a name brings in is never searched again. A name is the
-  // player's data ("&2" or "&x" typed into the rename box stays as typed).
+int16_t* counter(InterpState& s, const std::string& text, bool allow_hap) {
+  const std::string name = text.substr(0, 3);
+  if (name == "kou") return &s.kou;
+  if (name == "pap") return &s.pap;
+  if (name == "rub") return &s.rub;
+  if (allow_hap && name == "hap") return &s.hap;
+  return nullptr;
+}
+
+int sub_code(int line, const std::string& cmd) {
+  const char c = cmd.empty() ? '\0' : cmd.back();
+  if (c < '0' || c > '9')
+    throw DataError("51.dat", line, "2 (cmd)", "\"" + cmd + "\" has no numeric sub-code");
+  return c - '0';
+}
+
+int16_t counter_operand(int line, const std::string& value) {
+  return static_cast<int16_t>(script_number(line, value, 10, "value", -32768, 32767));
+}
+
+long wait_duration(int line, const std::string& text) {
+  // A negative duration is no wait at all; only a field that is not a
+  // number is an error of the script.
+  return text.empty() ? 1000 : script_number(line, text, 9, "text", -0x80000000L, 0x7FFFFFFF);
+}
+
+std::string substitute_names(const std::array<std::string, 6>& names, const std::string& text,
+                             int line) {
+  // One pass over the script's own text: a name is the player's data ("&2"
+  // or "&x" typed into the rename box stays as typed).
   std::string out;
   out.reserve(text.size());
   for (size_t p = 0; p < text.size(); ++p) {
@@ -157,12 +137,35 @@ std::string substitute_names(Game& g, const std::string& text) {
     }
     const char d = p + 1 < text.size() ? text[p + 1] : '\0';
     if (d < '0' || d > '5')
-      throw DataError("51.dat", g.interp.cur_line, "9 (text)",
-                      "\"&\" must be followed by a name number 0 to 5");
-    out += g.msg.Name_Table[d - '0'];
+      throw DataError("51.dat", line, "9 (text)", "\"&\" must be followed by a name number 0 to 5");
+    out += names[static_cast<size_t>(d - '0')];
     ++p;
   }
   return out;
+}
+
+RowFields read_row(const ScriptRow& r) {
+  RowFields f;
+  f.cmd = trim_blanks(r.cmd);
+  f.text = trim_blanks(r.text);
+  f.value = trim_blanks(r.value);
+  f.subst = trim_blanks(r.subst);
+  const std::string place = trim_blanks(r.place), doll = trim_blanks(r.doll),
+                    face = trim_blanks(r.face), speaker = trim_blanks(r.speaker);
+  if ((f.has_speaker = !speaker.empty()))
+    f.speaker = static_cast<int16_t>(script_number(r.line, speaker, 8, "speaker", -32768, 32767));
+  if ((f.has_place = !place.empty()))
+    f.place = static_cast<int16_t>(script_number(r.line, place, 4, "place", -32768, 32767));
+  if ((f.has_doll = !doll.empty())) {
+    // The first digit picks the character, the last the pose; a one-digit
+    // field gives the same digit to both.
+    f.doll = static_cast<uint8_t>(script_number(r.line, doll.substr(0, 1), 5, "doll", 0, 9));
+    f.pose = static_cast<uint8_t>(
+        script_number(r.line, doll.substr(doll.size() - 1), 5, "doll", 0, 9));
+  }
+  if ((f.has_face = !face.empty()))
+    f.face = static_cast<uint8_t>(script_number(r.line, "0" + face, 6, "face", 0, 255));
+  return f;
 }
 
 int script_step(Game& g) {
@@ -178,35 +181,29 @@ int script_step(Game& g) {
   const ScriptRow& r = t.Script_Table[s.Script_Pos];
   s.cur_line = r.line;
   s.Cur_Num = r.num;
-  s.Cur_Cmd = trim(r.cmd);
   s.Cur_Jump = r.jump;
-  std::string place = trim(r.place), doll = trim(r.doll), face = trim(r.face),
-              speaker = trim(r.speaker);
-  s.Cur_Text = trim(r.text);
-  s.Cur_Value = trim(r.value);
-  s.Cur_Subst = trim(r.subst);
+  RowFields f = read_row(r);
+  s.Cur_Cmd = std::move(f.cmd);
+  s.Cur_Text = std::move(f.text);
+  s.Cur_Value = std::move(f.value);
+  s.Cur_Subst = std::move(f.subst);
 
-  if (!speaker.empty())
-    s.Cur_Speaker = static_cast<int16_t>(field_number(g, speaker, 8, "speaker", -32768, 32767));
-  if (!place.empty()) {
-    auto p = static_cast<int16_t>(field_number(g, place, 4, "place", -32768, 32767));
-    if (p != s.Place_No) {
-      s.Place_No = p;
-      place_flag = true;
-      s.Cur_Doll = 0;
-    }
+  if (f.has_speaker) s.Cur_Speaker = f.speaker;
+  if (f.has_place && f.place != s.Place_No) {
+    s.Place_No = f.place;
+    place_flag = true;
+    s.Cur_Doll = 0;
   }
-  if (!doll.empty()) {
-    s.Cur_Doll = static_cast<uint8_t>(field_number(g, doll.substr(0, 1), 5, "doll", 0, 9));
-    s.Cur_Pose =
-        static_cast<uint8_t>(field_number(g, doll.substr(doll.size() - 1), 5, "doll", 0, 9));
+  if (f.has_doll) {
+    s.Cur_Doll = f.doll;
+    s.Cur_Pose = f.pose;
     doll_flag = true;
   }
-  if (!face.empty()) {
-    s.Cur_Face = static_cast<uint8_t>(field_number(g, "0" + face, 6, "face", 0, 255));
+  if (f.has_face) {
+    s.Cur_Face = f.face;
     face_flag = true;
   }
-  if (s.Cur_Subst == "1") s.Cur_Text = substitute_names(g, s.Cur_Text);
+  if (s.Cur_Subst == "1") s.Cur_Text = substitute_names(g.msg.Name_Table, s.Cur_Text, s.cur_line);
 
   int result = kShowMessage;
   if (place_flag) result = change_place(g);
@@ -238,11 +235,7 @@ void run_script(Game& g) {
 }
 
 void timed_wait(Game& g) {
-  const std::string& text = g.interp.Cur_Text;
-  // A negative duration is no wait at all; only a field that is not a number
-  // is an error of the script.
-  const long duration =
-      text.empty() ? 1000 : field_number(g, text, 9, "text", -0x80000000L, 0x7FFFFFFF);
+  const long duration = wait_duration(g.interp.cur_line, g.interp.Cur_Text);
   if (duration < 0) return;
   uint32_t start = tick_count(g);
   if (static_cast<long>(tick_count(g) - start) > duration) return;

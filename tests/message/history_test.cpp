@@ -5,7 +5,7 @@
 
 #include <gtest/gtest.h>
 
-#include "app/game.h"
+#include "game/game.h"
 #include "assets/cp932.h"
 #include "platform/headless/headless.h"
 #include "script/interp.h"
