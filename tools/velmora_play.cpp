@@ -33,7 +33,7 @@ int usage() {
                "INPUT lines: wait MS | click X Y | rclick X Y | move X Y | key NAME |\n"
                "             keyup NAME | wheel X Y up|down | menu NAME |\n"
                "             answer ok|yes|no|TEXT | shot FILE |\n"
-               "             press CAPTION | control NAME | choose CAPTION |\n"
+               "             slot N | press CAPTION | control NAME | choose CAPTION |\n"
                "             check CAPTION on|off | scroll N | row N | closebox\n";
   return 2;
 }
@@ -109,6 +109,10 @@ int main(int argc, char** argv) {
     } else if (verb == "press") {  // the open secondary window's button
       if (rest.empty()) return bad();
       hl.press(cursor, rest);
+    } else if (verb == "slot") {  // a row of the slot window
+      int n = -1;
+      if (!(args >> n) || n < 0 || n > 4) return bad();
+      hl.click_control(cursor, "Label1(" + std::to_string(n) + ")");
     } else if (verb == "control") {
       if (rest.empty()) return bad();
       hl.click_control(cursor, rest);

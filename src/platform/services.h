@@ -140,6 +140,7 @@ struct ControlSpec {
   std::string parent;              // name of the Panel or Frame it lies in; "" the window
   std::string group;               // Option: the group it belongs to
   int value = 0;                   // Option/Check 0 or 1, Scroll position, List row (-1)
+  int font_points = 0;             // text size; 0 the desktop's
   int min = 0, max = 100;          // Scroll range
   bool enabled = true;
   bool visible = true;
@@ -189,11 +190,17 @@ class Forms {
 
 // ----------------------------------------------------------------- clock ---
 
+// The wall-clock date and time, local.
+struct DateTime {
+  int year = 0, month = 0, day = 0, hour = 0, minute = 0;
+};
+
 class Clock {
  public:
   virtual ~Clock() = default;
   virtual uint32_t tick_count() = 0;  // milliseconds, wraps at 2^32
   virtual void sleep(int ms) = 0;     // blocks; no events run meanwhile
+  virtual DateTime local_time() = 0;
 };
 
 // --------------------------------------------------------------- dialogs ---

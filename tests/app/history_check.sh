@@ -21,7 +21,9 @@ y=$(xwininfo -name Velmora | awk '/Absolute upper-left Y/ {print $4}')
 h=$(xwininfo -name Velmora | awk '/Height:/ {print $2}')
 top=$((y + h - 480))
 echo "$x $top" > "$work/origin"
-# A few messages on: clicks on the message window.
+# The title menu's start item, then a few messages on: clicks on the
+# message window.
+xdotool mousemove $((x + 300)) $((top + 255)) click 1; sleep 6
 for i in 1 2 3 4; do xdotool mousemove $((x + 450)) $((top + 420)) click 1; sleep 2; done
 import -window root "$work/before.png"
 is_open() { xwininfo -root -tree | grep -q '"履歴"'; }

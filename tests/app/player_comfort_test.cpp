@@ -16,6 +16,9 @@ namespace {
 
 // The first choice box of the demo's menus, on the message window.
 constexpr int kFirstChoiceX = 230, kFirstChoiceY = 400;
+// The title menu's start item, once the menu shows.
+constexpr int kStartX = 300, kStartY = 255;
+constexpr uint32_t kStartAt = 7000;
 
 class Comfort : public ::testing::Test {
  protected:
@@ -69,6 +72,7 @@ TEST_F(Comfort, ViewMenuAndKeysAreKeptInTheSettings) {
 // the names as shown, across page clears, the choice and the rename.
 TEST_F(Comfort, HistoryHoldsWhatWasShownAndAutoForwardWaitsAtTheChoice) {
   hl.menu(100, "auto");
+  hl.click(kStartAt, kStartX, kStartY);
   const uint32_t pick = 90000;
   hl.click(pick, kFirstChoiceX, kFirstChoiceY);
   hl.answer(pick, "汐見　ナギ");  // the rename dialog on the way
@@ -128,7 +132,8 @@ TEST_F(Comfort, HistoryHoldsWhatWasShownAndAutoForwardWaitsAtTheChoice) {
 // millisecond for millisecond, but for the history's own lines.
 TEST_F(Comfort, OpeningTheHistoryChangesNothing) {
   auto play = [this](Headless& h, bool look) {
-    for (uint32_t t = 3000; t < 60000; t += 2500) h.click(t, 500, 420);
+    h.click(kStartAt, kStartX, kStartY);
+    for (uint32_t t = kStartAt + 2000; t < 60000; t += 2500) h.click(t, 500, 420);
     if (look) {
       h.wheel(9001, 320, 240, -1);
       h.menu(21003, "history");

@@ -32,19 +32,22 @@ class Shutdown : public ::testing::Test {
                           std::filesystem::copy_options::recursive);
     sys_before = read_bytes(dir / "50.dat");
   }
-  // Replaces the story with the given rows (UTF-8, one per line).
+  // Replaces the story with the given rows (UTF-8, one per line); the title
+  // menu's start item is pressed as soon as the menu shows.
   void story(const std::string& rows) {
     test::write_bytes(dir / "51.dat", invert_bytes(utf8_to_cp932(rows + "9999,,,,,,,,,,,,\r\n")));
+    hl.log().echo = [this](const std::string& line) { on_line(line); };
   }
-  // Closes the window ms after the loading caption has gone, that is, after
-  // the story has begun; returns when that was.
+  // Closes the window ms after the story has begun; asked is when that was.
   uint32_t asked = 0;
-  void close_after_start(uint32_t ms) {
-    hl.log().echo = [this, ms](const std::string& line) {
-      if (line.find("caption \"Velmora\"") == std::string::npos) return;
-      asked = hl.now() + ms;
-      hl.close(asked);
-    };
+  uint32_t close_after = 0;
+  void close_after_start(uint32_t ms) { close_after = ms; }
+  void on_line(const std::string& line) {
+    if (line.find("title menu ready") == std::string::npos) return;
+    hl.click(hl.now(), 300, 255);
+    if (close_after == 0) return;
+    asked = hl.now() + close_after;
+    hl.close(asked);
   }
   int run() { return run_game(hl.platform(), dir.path()); }
   void expect_at_rest() {

@@ -33,6 +33,14 @@ class DesktopClock : public Clock {
   void sleep(int ms) override {
     if (ms > 0) g_usleep(static_cast<gulong>(ms) * 1000);
   }
+  DateTime local_time() override {
+    GDateTime* now = g_date_time_new_now_local();
+    DateTime t{g_date_time_get_year(now), g_date_time_get_month(now),
+               g_date_time_get_day_of_month(now), g_date_time_get_hour(now),
+               g_date_time_get_minute(now)};
+    g_date_time_unref(now);
+    return t;
+  }
 };
 
 // An advisory lock held for the life of the process.

@@ -263,14 +263,15 @@ void GtkForm::apply_colours(Ctl& c) {
         back ? "* { background-color: " + css_colour(s.back) + "; background-image: none; }" : "");
   }
   GtkWidget* text_widget = c.inner ? c.inner : c.outer;
-  if (c.spec.kind == ControlSpec::Label || c.spec.kind == ControlSpec::Check ||
-      c.spec.kind == ControlSpec::Option || c.spec.kind == ControlSpec::Frame) {
-    if (c.spec.kind == ControlSpec::Check || c.spec.kind == ControlSpec::Option)
-      text_widget = gtk_bin_get_child(GTK_BIN(c.outer));
-    if (text_widget)
-      c.inner_css = apply_css(text_widget, c.inner_css,
-                              fore ? "* { color: " + css_colour(s.fore) + "; }" : "");
-  }
+  if (c.spec.kind == ControlSpec::Button || c.spec.kind == ControlSpec::Check ||
+      c.spec.kind == ControlSpec::Option || c.spec.kind == ControlSpec::Link)
+    text_widget = gtk_bin_get_child(GTK_BIN(c.outer));
+  if (c.spec.kind == ControlSpec::Frame) text_widget = gtk_frame_get_label_widget(GTK_FRAME(c.outer));
+  std::string css;
+  if (fore) css += "color: " + css_colour(s.fore) + "; ";
+  if (s.font_points > 0) css += "font-size: " + std::to_string(s.font_points) + "pt; ";
+  if (text_widget && GTK_IS_LABEL(text_widget))
+    c.inner_css = apply_css(text_widget, c.inner_css, css.empty() ? "" : "* { " + css + "}");
 }
 
 void GtkForm::set_text(const std::string& control, const std::string& text) {
@@ -290,6 +291,7 @@ void GtkForm::set_text(const std::string& control, const std::string& text) {
       break;
     case ControlSpec::Frame:
       gtk_frame_set_label(GTK_FRAME(c.outer), t.c_str());
+      apply_colours(c);
       break;
     default:
       break;

@@ -471,8 +471,10 @@ void GtkMainWindow::dispatch_queued() {
       if (it != form_sinks_.end() && it->second) it->second->on_event(ev);
       continue;
     }
+    // A Ctrl released meanwhile still counts: fast-forward must not stick.
     if (!input_enabled_ && (ev.kind == InputEvent::MouseDown || ev.kind == InputEvent::MouseMove ||
-                            ev.kind == InputEvent::KeyDown || ev.kind == InputEvent::Menu))
+                            ev.kind == InputEvent::KeyDown || ev.kind == InputEvent::Menu ||
+                            ev.kind == InputEvent::Wheel))
       continue;
     if (sink_) sink_->on_event(ev);  // may throw: the event is already off the queue
   }

@@ -105,6 +105,28 @@ class HeadlessClock : public Clock {
   void sleep(int ms) override {
     if (ms > 0) h_.now_ += static_cast<uint32_t>(ms);
   }
+  // The start date moved on by the virtual clock, whole minutes only.
+  DateTime local_time() override {
+    DateTime t = h_.start_date;
+    long minutes = t.minute + t.hour * 60L + static_cast<long>(h_.now_ / 60000);
+    int days = static_cast<int>(minutes / 1440);
+    minutes %= 1440;
+    t.hour = static_cast<int>(minutes / 60);
+    t.minute = static_cast<int>(minutes % 60);
+    static const int kDays[12] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+    while (days-- > 0) {
+      const bool leap = (t.year % 4 == 0 && t.year % 100 != 0) || t.year % 400 == 0;
+      const int in_month = kDays[t.month - 1] + (t.month == 2 && leap ? 1 : 0);
+      if (++t.day > in_month) {
+        t.day = 1;
+        if (++t.month > 12) {
+          t.month = 1;
+          ++t.year;
+        }
+      }
+    }
+    return t;
+  }
 
  private:
   Headless& h_;
@@ -691,7 +713,8 @@ void Headless::dispatch_due() {
                " (main window disabled, ignored)");
       continue;
     }
-    if (!main_enabled_ && ev.kind == InputEvent::MouseMove) continue;
+    if (!main_enabled_ && (ev.kind == InputEvent::MouseMove || ev.kind == InputEvent::Wheel))
+      continue;
     if (ev.kind == InputEvent::Menu) {
       if (!menu_enabled(ev.name)) {
         log_.log("menu " + ev.name + " (disabled, ignored)");

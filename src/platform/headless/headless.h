@@ -121,6 +121,8 @@ class Headless {
   uint32_t volume_level = 0xC000;
   int effects_played = 0;
   bool other_copy = false;
+  // The wall-clock date at virtual time 0.
+  DateTime start_date{2026, 7, 20, 10, 0};
   std::vector<std::string> shell_opened;
 
  private:
