@@ -48,7 +48,7 @@ void prepare_pictures(vm::Game& g, int round) {
 
 }  // namespace
 
-void bench_transitions(vm::Platform& pf) {
+void bench_transitions(vm::Platform& pf, const char* suffix) {
   vm::Game g(pf);
   prepare_screen(g);
   pf.window.show();
@@ -68,7 +68,7 @@ void bench_transitions(vm::Platform& pf) {
     const Clock::time_point t0 = Clock::now();
     vm::run_transition(g);
     const double took = ms_since(t0);
-    std::printf("transition_%s_vs_minimum %.4f ratio\n", code, took / minimum);
+    std::printf("transition_%s_vs_minimum%s %.4f ratio\n", code, suffix, took / minimum);
     std::fflush(stdout);
   }
   for (const char* code : codes) {
@@ -81,7 +81,7 @@ void bench_transitions(vm::Platform& pf) {
       vm::refresh(g);
       total += ms_since(t0);
     }
-    std::printf("transition_%s_step_vs_budget %.4f ratio\n", code,
+    std::printf("transition_%s_step_vs_budget%s %.4f ratio\n", code, suffix,
                 total / t.steps / static_cast<double>(t.budget_ms));
     std::fflush(stdout);
   }

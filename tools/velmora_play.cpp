@@ -20,7 +20,8 @@ int key_code(const std::string& name) {
       {"Return", vm::kKeyReturn},  {"Enter", vm::kKeyReturn},  {"space", vm::kKeySpace},
       {"Space", vm::kKeySpace},    {"Escape", vm::kKeyEscape}, {"Tab", vm::kKeyTab},
       {"BackSpace", vm::kKeyBack}, {"Left", vm::kKeyLeft},     {"Up", vm::kKeyUp},
-      {"Right", vm::kKeyRight},    {"Down", vm::kKeyDown}};
+      {"Right", vm::kKeyRight},    {"Down", vm::kKeyDown},     {"Control", vm::kKeyControl},
+      {"Ctrl", vm::kKeyControl},   {"F11", vm::kKeyF11}};
   for (auto& [n, c] : names)
     if (name == n) return c;
   if (name.size() == 1) return std::toupper(static_cast<unsigned char>(name[0]));
@@ -30,7 +31,8 @@ int key_code(const std::string& name) {
 int usage() {
   std::cerr << "usage: velmora-play DATA_DIR INPUT [OUT_DIR]\n"
                "INPUT lines: wait MS | click X Y | rclick X Y | move X Y | key NAME |\n"
-               "             menu NAME | answer ok|yes|no|TEXT | shot FILE |\n"
+               "             keyup NAME | wheel X Y up|down | menu NAME |\n"
+               "             answer ok|yes|no|TEXT | shot FILE |\n"
                "             slot N | press CAPTION | control NAME | choose CAPTION |\n"
                "             check CAPTION on|off | scroll N | row N | closebox\n";
   return 2;
@@ -91,6 +93,14 @@ int main(int argc, char** argv) {
       int code = key_code(rest);
       if (code < 0) return bad();
       hl.key(cursor, code);
+    } else if (verb == "keyup") {
+      int code = key_code(rest);
+      if (code < 0) return bad();
+      hl.key_up(cursor, code);
+    } else if (verb == "wheel") {
+      std::string way;
+      if (!(args >> x >> y >> way) || (way != "up" && way != "down")) return bad();
+      hl.wheel(cursor, x, y, way == "up" ? -1 : 1);
     } else if (verb == "menu") {
       if (rest.empty()) return bad();
       hl.menu(cursor, rest);

@@ -1,16 +1,48 @@
 // The velmora program: the desktop platform around the game's start routine.
+// velmora [--scale N] [--fullscreen] [DATA_DIR]; --help and --version answer
+// without a display.
 #include <exception>
 #include <iostream>
+#include <string>
+#include <vector>
 
+#include "app/command_line.h"
 #include "app/main_form.h"
-#include "assets/assets.h"
 #include "platform/desktop/desktop.h"
 
 int main(int argc, char** argv) {
+  // Help and version first: they need no display.
+  const std::vector<std::string> all(argv + 1, argv + argc);
+  for (const std::string& a : all) {
+    if (a == "--") break;
+    if (a == "--help" || a == "-h") {
+      std::cout << vm::usage_text();
+      return 0;
+    }
+    if (a == "--version" || a == "-V") {
+      std::cout << vm::version_text();
+      return 0;
+    }
+  }
   vm::hold_termination_signals();
   try {
+    // The toolkit takes its own options (--display ...) out of argv first.
     vm::Desktop desktop(&argc, &argv);
-    return vm::run_game(desktop.platform(), vm::find_data_dir(vm::program_dir()));
+    const vm::CommandLine cl = vm::parse_command_line({argv + 1, argv + argc});
+    if (!cl.error.empty()) {
+      std::cerr << "velmora: " << cl.error << "\n" << vm::usage_text();
+      return 2;
+    }
+    vm::PlayerSettings s = desktop.platform().settings.settings();
+    if (cl.scale > 0) {
+      s.scale = cl.scale;
+      s.full_screen = false;
+    }
+    if (cl.full_screen) s.full_screen = true;
+    desktop.override_settings(s);
+    const std::string data_dir =
+        cl.data_dir.empty() ? vm::find_game_data(vm::program_dir()) : cl.data_dir;
+    return vm::run_game(desktop.platform(), data_dir);
   } catch (vm::EndProcess& e) {
     return e.code;
   } catch (std::exception& e) {

@@ -4,6 +4,7 @@
 #include <stdexcept>
 
 #include "about/about.h"
+#include "app/display.h"
 #include "game/game.h"
 #include "assets/assets.h"
 #include "assets/data_error.h"
@@ -12,6 +13,7 @@
 #include "gallery/gallery.h"
 #include "graphics/scene.h"
 #include "graphics/texture_sheet.h"
+#include "message/history.h"
 #include "message/message.h"
 #include "save/save.h"
 #include "script/input.h"
@@ -27,8 +29,15 @@ const std::vector<MenuEntry>& main_menu_items() {
       {"prog_save", "セーブ", "ゲーム"},
       {"prog_load", "ロード", "ゲーム"},
       {"speedup", "次の選択まで進む", "ゲーム"},
+      {"auto", "オート", "ゲーム", true},
+      {"history", "履歴", "ゲーム"},
       {"opt_menu", "設定", "ゲーム"},
       {"prog_end", "終了", "ゲーム"},
+      {"scale_1", "等倍", "表示", true},
+      {"scale_2", "2倍", "表示", true},
+      {"scale_3", "3倍", "表示", true},
+      {"", "-", "表示"},
+      {"full_screen", "フルスクリーン", "表示", true},
       {"vvrr", "バージョン", "ヘルプ"},
   };
   return items;
@@ -134,6 +143,7 @@ void layout_screen(Game& g) {
 void form_load(Game& g, const std::string& data_dir) {
   Window& w = g.pf.window;
   w.set_menu(main_menu_items());
+  apply_view_settings(g);
   w.set_busy_cursor(true);
   w.set_caption("Velmora - loading now...");
   for (const char* item : {"prog_load", "prog_save", "opt_menu", "speedup", "vvrr"})
@@ -204,7 +214,15 @@ void handle_event(Game& g, const InputEvent& ev) {
       break;
     }
     case InputEvent::KeyDown:
-      if (!on_gallery_key(g, ev.key) && !on_end_button_key(g, ev.key)) on_key_down(g, ev.key);
+      if (!on_view_key(g, ev.key) && !on_gallery_key(g, ev.key) && !on_end_button_key(g, ev.key))
+        on_key_down(g, ev.key);
+      break;
+    case InputEvent::KeyUp:
+      on_key_up(g, ev.key);
+      break;
+    case InputEvent::Wheel:
+      // Turning the wheel up over the game looks back, as players expect.
+      if (ev.wheel < 0) open_history(g);
       break;
     case InputEvent::Menu:
       if (ev.name == "prog_end")
@@ -219,6 +237,12 @@ void handle_event(Game& g, const InputEvent& ev) {
         open_option_window(g);
       else if (ev.name == "vvrr")
         open_about(g);
+      else if (ev.name == "auto")
+        on_auto(g);
+      else if (ev.name == "history")
+        open_history(g);
+      else
+        on_view_menu(g, ev.name);
       break;
     case InputEvent::Close:
       throw ShutdownRequest{};

@@ -107,7 +107,9 @@ void show_choices(Game& g) {
   refresh(g);
   do_events(g);
 
-  g.interp.Script_Pos = g.choice.Choice_Rows[static_cast<size_t>(std::min(picked, last))].target;
+  const ChoiceRowEntry& chosen = g.choice.Choice_Rows[static_cast<size_t>(std::min(picked, last))];
+  history_add_choice(g, chosen.label);
+  g.interp.Script_Pos = chosen.target;
   if (g.input.Text_Mode == 0) set_text_mode(g, 1);  // skipping always stops at a choice
   g.msg.Shown_Speaker = 0;
   set_menu_items_enabled(g, true);

@@ -11,6 +11,7 @@
 #include "gallery/gallery.h"
 #include "graphics/scene.h"
 #include "graphics/screen.h"
+#include "message/history.h"
 #include "message/message.h"
 #include "platform/services.h"
 #include "save/save.h"
@@ -51,6 +52,7 @@ struct Game {
   GalleryState gallery;
   EndingState ending;
   AboutState about;
+  HistoryState history;
 };
 
 // Shorthands used everywhere.

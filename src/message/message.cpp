@@ -33,7 +33,7 @@ void draw_string(Game& g, int x, int y, const std::string& s, uint32_t colour) {
 // Cell_Size pixels, with the shadow one pixel right and down.
 void draw_piece(Game& g, const std::vector<std::string>& chars, size_t first, size_t count,
                 uint32_t colour, int delay_ms) {
-  if (g.input.Text_Mode == 3) {
+  if (g.input.Text_Mode == 3 && !fast_forwarding(g)) {
     for (size_t i = 0; i < count; ++i) {
       draw_cell(g, static_cast<int>(i), chars[first + i], colour);
       refresh(g);
@@ -91,7 +91,9 @@ void show_message(Game& g) {
   if (g.interp.Cur_Text.empty()) return;
   const int code = g.interp.Cur_Speaker;
   g.screen.Waku[kWakuShown].visible = true;
-  draw_message(g, speaker_label(g, code), g.interp.Cur_Text, speaker_colour(code));
+  const std::string label = speaker_label(g, code);
+  history_add_message(g, label, g.interp.Cur_Text);
+  draw_message(g, label, g.interp.Cur_Text, speaker_colour(code));
 }
 
 void draw_message(Game& g, const std::string& label, const std::string& text, uint32_t colour) {
@@ -139,7 +141,7 @@ void draw_message(Game& g, const std::string& label, const std::string& text, ui
   m.Msg_Busy = 0;
   m.Choice_Armed = -1;
   ++m.Line_No;
-  if (g.input.Text_Mode != 0) wait_click(g);
+  if (g.input.Text_Mode != 0) wait_click(g, static_cast<int>(n));
   page_check(g);
 }
 

@@ -20,23 +20,38 @@ enum KeyCode : int {
   kKeyBack = 8,
   kKeyTab = 9,
   kKeyReturn = 13,
+  kKeyControl = 17,
   kKeyEscape = 27,
   kKeySpace = 32,
   kKeyLeft = 37,
   kKeyUp = 38,
   kKeyRight = 39,
   kKeyDown = 40,
+  kKeyF11 = 122,
 };
 
 // Mouse buttons as the game's handlers number them.
 enum MouseButton : int { kLeftButton = 1, kRightButton = 2, kMiddleButton = 4 };
 
 struct InputEvent {
-  enum Kind { MouseDown, MouseMove, KeyDown, Menu, Close, Timer, Hook, Control, FormClose };
+  enum Kind {
+    MouseDown,
+    MouseMove,
+    KeyDown,
+    Menu,
+    Close,
+    Timer,
+    Hook,
+    Control,
+    FormClose,
+    KeyUp,
+    Wheel
+  };
   Kind kind = MouseDown;
-  int x = 0, y = 0;            // game-screen pixels (MouseDown, MouseMove)
+  int x = 0, y = 0;            // game-screen pixels (MouseDown, MouseMove, Wheel)
   int button = 0;              // MouseButton (MouseDown)
-  int key = 0;                 // KeyCode (KeyDown)
+  int key = 0;                 // KeyCode (KeyDown, KeyUp: only Control is reported released)
+  int wheel = 0;               // Wheel: -1 turned up (away from the player), +1 down
   std::string name;            // menu item code name (Menu)
   int timer = 0;               // timer id (Timer)
   std::function<void()> hook;  // headless only: a runner action run in turn
@@ -60,6 +75,7 @@ struct MenuEntry {
   std::string name;     // e.g. "prog_save"
   std::string caption;  // shown text
   std::string group;    // the menu it hangs in
+  bool check = false;   // shows a tick that the game sets (set_menu_checked)
 };
 
 class Window {
@@ -70,9 +86,16 @@ class Window {
   virtual void set_menu(const std::vector<MenuEntry>& items) = 0;
   virtual void set_menu_enabled(const std::string& name, bool enabled) = 0;
   virtual void set_menu_caption(const std::string& name, const std::string& caption) = 0;
+  // The tick of a check item; only the game changes it (a click only reports).
+  virtual void set_menu_checked(const std::string& name, bool checked) = 0;
   virtual void set_caption(const std::string& caption) = 0;
   virtual void set_busy_cursor(bool busy) = 0;
   virtual void show() = 0;
+  // How the 640 x 480 screen is shown: magnified by a whole number with hard
+  // pixel edges in a window of that size, or full screen at the largest whole
+  // magnification that fits, centred on black. Input positions stay in
+  // game-screen pixels whatever the view.
+  virtual void set_view(int scale, bool full_screen) = 0;
   // Puts a finished 640 x 480 frame on screen at once, running no other event.
   virtual void present(const Image& frame) = 0;
   // Runs every pending event, then returns without blocking.
@@ -111,8 +134,8 @@ struct ControlSpec {
     Frame,    // a captioned group box holding the controls that name it
   };
   Kind kind = Label;
-  std::string name;     // code name, unique in its window: "fBtn(3)", "Label4"
-  std::string caption;  // text of a Label, Button, Option, Check, Link, Frame
+  std::string name;                // code name, unique in its window: "fBtn(3)", "Label4"
+  std::string caption;             // text of a Label, Button, Option, Check, Link, Frame
   int x = 0, y = 0, w = 0, h = 0;  // in pixels, relative to the parent
   std::string parent;              // name of the Panel or Frame it lies in; "" the window
   std::string group;               // Option: the group it belongs to
@@ -132,7 +155,7 @@ struct FormSpec {
   std::string name;     // code name: "File_Window"
   std::string caption;  // title bar
   int width = 0, height = 0;
-  bool topmost = false;  // kept above every other window
+  bool topmost = false;               // kept above every other window
   std::vector<ControlSpec> controls;  // a parent before its children; later ones lie on top
 };
 
@@ -185,6 +208,13 @@ class Clock {
 enum class Buttons { Ok, YesNo };
 enum class Answer { Ok, Yes, No };
 
+// One line of the history window.
+struct HistoryLine {
+  std::string speaker;  // label as shown, empty for narration and choices
+  std::string text;
+  bool choice = false;  // a choice picked ("→ label")
+};
+
 class Dialogs {
  public:
   virtual ~Dialogs() = default;
@@ -195,6 +225,11 @@ class Dialogs {
                                 const std::string& preset) = 0;
   // Opens or closes the input method of the main window (Japanese input).
   virtual void set_ime_open(bool open) = 0;
+  // The history window over the game: the lines in a scrolling list opened
+  // at the newest one. Returns when the player closes it (Escape, a click
+  // outside the list, the wheel turned down past the end); input meant for
+  // the game meanwhile is dropped.
+  virtual void show_history(const std::vector<HistoryLine>& lines) = 0;
 };
 
 // -------------------------------------------------------------- pictures ---
@@ -271,6 +306,26 @@ class Shell {
   virtual void open_with_shell(const std::string& target) = 0;
 };
 
+// -------------------------------------------------------------- settings ---
+
+// The player's own preferences, kept outside the game data.
+struct PlayerSettings {
+  int scale = 1;  // 1..3, the window's magnification
+  bool full_screen = false;
+  int auto_delay_ms = 1500;         // auto-forward: the pause after a message...
+  int auto_delay_per_char_ms = 80;  // ...plus this much per character of it
+};
+
+class SettingsStore {
+ public:
+  virtual ~SettingsStore() = default;
+  // The settings in force for this run (read at start, with any overrides from
+  // the command line).
+  virtual PlayerSettings settings() = 0;
+  // Makes s the settings in force and keeps them for the next run.
+  virtual void save_settings(const PlayerSettings& s) = 0;
+};
+
 // ------------------------------------------------------------------- log ---
 
 // Observable events (dialogs, captions, sounds, files written) for the
@@ -296,6 +351,7 @@ struct Platform {
   Shell& shell;
   EventLog& log;
   Forms& forms;
+  SettingsStore& settings;
 };
 
 // Thrown to end the process at once: every window closes and no further

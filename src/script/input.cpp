@@ -1,5 +1,7 @@
 #include "script/input.h"
 
+#include <algorithm>
+
 #include "game/game.h"
 
 namespace vm {
@@ -33,12 +35,33 @@ void set_clicker(Game& g, bool enabled) {
 
 }  // namespace
 
-void wait_click(Game& g) {
+bool fast_forwarding(const Game& g) {
+  return g.input.Ctrl_Held && !g.input.Wnd_Hidden;
+}
+
+int auto_delay_ms(const Game& g, int n) {
+  const PlayerSettings s = g.pf.settings.settings();
+  return s.auto_delay_ms + s.auto_delay_per_char_ms * std::max(0, n);
+}
+
+void wait_click(Game& g, int message_chars) {
   g.input.Click_Wait = -1;
   set_clicker(g, true);
+  // Auto-forward counts from the moment it can act: it starts again whenever
+  // it is off or the player has hidden the window to look at the picture.
+  uint32_t since = tick_count(g);
   while (g.input.Click_Wait) {
     sleep_ms(g, 10);
     do_events(g);
+    if (!g.input.Click_Wait) break;
+    const uint32_t now = tick_count(g);
+    if (fast_forwarding(g)) {
+      g.input.Click_Wait = 0;
+    } else if (!g.input.Auto_On || g.input.Wnd_Hidden) {
+      since = now;
+    } else if (static_cast<int64_t>(now - since) >= auto_delay_ms(g, message_chars)) {
+      g.input.Click_Wait = 0;
+    }
   }
   const bool was_shown = g.screen.Blinker.visible;
   g.screen.Blinker.visible = false;
@@ -82,8 +105,18 @@ void on_mouse_down(Game& g, const Surface* target, int button) {
 
 void on_key_down(Game& g, int key) {
   InputState& in = g.input;
+  if (key == kKeyControl) in.Ctrl_Held = -1;
   if (in.Wnd_Hidden) return;
   if ((key == kKeyReturn || key == kKeySpace) && in.Click_Wait) in.Click_Wait = 0;
+}
+
+void on_key_up(Game& g, int key) {
+  if (key == kKeyControl) g.input.Ctrl_Held = 0;
+}
+
+void on_auto(Game& g) {
+  g.input.Auto_On = g.input.Auto_On ? 0 : -1;
+  g.pf.window.set_menu_checked("auto", g.input.Auto_On != 0);
 }
 
 void on_clicker_tick(Game& g) {

@@ -13,15 +13,29 @@ struct InputState {
   int16_t Click_Wait = 0;
   int16_t Text_Mode = 3;
   int16_t Wnd_Hidden = 0;
-  int Clicker = -1;  // timer id
+  int Clicker = -1;       // timer id
+  int16_t Auto_On = 0;    // auto-forward: a finished message goes on by itself
+  int16_t Ctrl_Held = 0;  // Ctrl is down: messages fast-forward
 };
 
-// Waits until a click, Enter or Space clears Click_Wait.
-void wait_click(Game& g);
+// Waits until a click, Enter or Space clears Click_Wait. With auto-forward on
+// the wait also ends by itself, later for a longer message (message_chars
+// characters); while Ctrl is held it ends at once.
+void wait_click(Game& g, int message_chars = 0);
+
+// Ctrl is held and the message window is shown: messages are drawn whole and
+// their waits end at once, without touching Text_Mode.
+bool fast_forwarding(const Game& g);
+
+// How long auto-forward lets a finished message of n characters stand.
+int auto_delay_ms(const Game& g, int n);
 
 // Main-window handlers; target is the child area under the pointer.
 void on_mouse_down(Game& g, const Surface* target, int button);
 void on_key_down(Game& g, int key);
+void on_key_up(Game& g, int key);
+// The auto menu item: turns auto-forward on or off.
+void on_auto(Game& g);
 void on_clicker_tick(Game& g);
 void on_speedup(Game& g);
 

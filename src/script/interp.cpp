@@ -6,6 +6,7 @@
 #include "choices/choices.h"
 #include "ending/ending.h"
 #include "graphics/scene.h"
+#include "message/history.h"
 #include "message/message.h"
 #include "sound/sound.h"
 
@@ -213,6 +214,9 @@ int script_step(Game& g) {
 
 void run_script(Game& g) {
   InterpState& s = g.interp;
+  // The story is entered only to begin it or to resume a loaded game: either
+  // way the messages of what was played before are no longer this story's.
+  clear_history(g);
   // The last row is the end marker and never runs. A jump may land on it (a
   // jump skips this test); the loop then stops after it instead of running
   // past the table's end.

@@ -9,6 +9,13 @@
 namespace vm {
 namespace {
 
+InputEvent menu_event(const char* name) {
+  InputEvent ev;
+  ev.kind = InputEvent::Menu;
+  ev.name = name;
+  return ev;
+}
+
 int lines_of(const std::string& text) {
   int n = 1;
   for (size_t p = text.find("\r\n"); p != std::string::npos; p = text.find("\r\n", p + 2)) ++n;
@@ -22,7 +29,7 @@ TEST(AboutBox, ShowsItsTextsOpensItsLinksAndClosesWithOk) {
   hl.platform().window.set_sink(&form);
   hl.platform().window.set_menu(main_menu_items());
 
-  handle_event(g, InputEvent{InputEvent::Menu, 0, 0, 0, 0, "vvrr"});
+  handle_event(g, menu_event("vvrr"));
   const HeadlessFormState* box = hl.form("frmAbout");
   ASSERT_NE(box, nullptr);
   EXPECT_EQ(box->spec.caption, "ﾊﾞｰｼﾞｮﾝ情報");
@@ -56,12 +63,12 @@ TEST(AboutBox, ShowsItsTextsOpensItsLinksAndClosesWithOk) {
 
   // The menu item again leaves the open box as it is; OK unloads it, and
   // the next opening builds it afresh.
-  handle_event(g, InputEvent{InputEvent::Menu, 0, 0, 0, 0, "vvrr"});
+  handle_event(g, menu_event("vvrr"));
   EXPECT_EQ(hl.form("frmAbout"), box);
   hl.press(hl.now(), "OK");
   hl.platform().window.do_events();
   EXPECT_EQ(hl.form("frmAbout"), nullptr);
-  handle_event(g, InputEvent{InputEvent::Menu, 0, 0, 0, 0, "vvrr"});
+  handle_event(g, menu_event("vvrr"));
   ASSERT_NE(hl.form("frmAbout"), nullptr);
   hl.close_box(hl.now());
   hl.platform().window.do_events();

@@ -101,7 +101,8 @@ struct Rig {
            hl.platform().single_copy,
            hl.platform().shell,
            hl.platform().log,
-           hl.platform().forms},
+           hl.platform().forms,
+           hl.platform().settings},
         g(pf) {
     static std::atomic<int> serial{0};
     dir = std::filesystem::temp_directory_path() /

@@ -1,7 +1,10 @@
 #include <exception>
 #include <ostream>
+#include <stdexcept>
 
 #include "data/data_tool.h"
+#include "data/pictures.h"
+#include "platform/common/pixbuf_pictures.h"
 
 namespace vm::datatool {
 
@@ -12,7 +15,8 @@ constexpr const char* kUsage =
     "       velmora-data check [--strict] DIR\n"
     "                                    check a data folder (--strict: warnings fail too)\n"
     "       velmora-data unpack DIR OUT  data folder -> editable folder\n"
-    "       velmora-data pack SRC DIR    editable folder -> data folder\n";
+    "       velmora-data pack SRC DIR    editable folder -> data folder\n"
+    "       velmora-data icon SIZE FILE  the program's icon as a PNG file\n";
 
 // Exit status 1 with any error (or, strict, any warning), else 0.
 int report(const std::vector<Finding>& found, bool strict, std::ostream& out) {
@@ -41,8 +45,8 @@ int data_tool_main(const std::vector<std::string>& given, std::ostream& out, std
     args.erase(args.begin() + 1);
   }
   const size_t want = (cmd == "demo" || cmd == "check")    ? 2
-                      : (cmd == "unpack" || cmd == "pack") ? 3
-                                                           : 0;
+                      : (cmd == "unpack" || cmd == "pack" || cmd == "icon") ? 3
+                                                                            : 0;
   if (want == 0 || args.size() != want) {
     if (!cmd.empty() && cmd != "help" && cmd != "--help" && want == 0)
       err << "velmora-data: unknown command \"" << cmd << "\"\n";
@@ -56,6 +60,24 @@ int data_tool_main(const std::vector<std::string>& given, std::ostream& out, std
       return 0;
     }
     if (cmd == "check") return report(check_folder(args[1]), strict, out);
+    if (cmd == "icon") {
+      const std::string& size_text = args[1];
+      const int size = size_text.size() <= 4 && !size_text.empty() &&
+                               size_text.find_first_not_of("0123456789") == std::string::npos
+                           ? std::stoi(size_text)
+                           : 0;
+      if (size < 16 || size > 1024) {
+        err << "velmora-data: the icon size is a number from 16 to 1024, not \"" << size_text
+            << "\"\n";
+        return 2;
+      }
+      std::vector<uint8_t> alpha;
+      const Image icon = paint_icon(size, alpha);
+      std::string error;
+      if (!save_png_alpha(icon, alpha, args[2], error)) throw std::runtime_error(error);
+      out << "wrote the " << size << " x " << size << " icon " << args[2] << "\n";
+      return 0;
+    }
     if (cmd == "unpack") {
       unpack_folder(args[1], args[2]);
       out << "unpacked " << args[1] << " into " << args[2] << "\n";

@@ -2,7 +2,9 @@
 // event pictures, the title picture and the texture sheet.
 #pragma once
 
+#include <cstdint>
 #include <string>
+#include <vector>
 
 #include "graphics/faces.h"
 #include "platform/image.h"
@@ -22,6 +24,8 @@ Image paint_face_sheet();
 Image paint_background(int number);
 Image paint_title();
 Image paint_texture_sheet();
+// The program's icon, size x size, with its opacity per pixel in alpha.
+Image paint_icon(int size, std::vector<uint8_t>& alpha);
 
 // 24-bit bottom-up bitmap file with a BITMAPINFOHEADER.
 std::string encode_bmp(const Image& img);

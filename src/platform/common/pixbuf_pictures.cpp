@@ -57,9 +57,11 @@ bool pixbuf_to_image(GdkPixbuf* pb, Image& out, std::string& error) {
 }
 
 // A new RGB pixbuf holding the image.
-GdkPixbuf* image_to_pixbuf(const Image& img) {
+GdkPixbuf* image_to_pixbuf(const Image& img, const std::vector<uint8_t>* alpha = nullptr) {
   if (img.w <= 0 || img.h <= 0) return nullptr;
-  GdkPixbuf* pb = gdk_pixbuf_new(GDK_COLORSPACE_RGB, FALSE, 8, img.w, img.h);
+  const bool has_alpha = alpha && alpha->size() == img.px.size();
+  const int channels = has_alpha ? 4 : 3;
+  GdkPixbuf* pb = gdk_pixbuf_new(GDK_COLORSPACE_RGB, has_alpha, 8, img.w, img.h);
   if (!pb) return nullptr;
   const int stride = gdk_pixbuf_get_rowstride(pb);
   guchar* base = gdk_pixbuf_get_pixels(pb);
@@ -67,9 +69,10 @@ GdkPixbuf* image_to_pixbuf(const Image& img) {
     guchar* row = base + static_cast<size_t>(y) * stride;
     for (int x = 0; x < img.w; ++x) {
       const uint32_t c = img.at(x, y);
-      row[3 * x + 0] = red_of(c);
-      row[3 * x + 1] = green_of(c);
-      row[3 * x + 2] = blue_of(c);
+      row[channels * x + 0] = red_of(c);
+      row[channels * x + 1] = green_of(c);
+      row[channels * x + 2] = blue_of(c);
+      if (has_alpha) row[channels * x + 3] = (*alpha)[static_cast<size_t>(y) * img.w + x];
     }
   }
   return pb;
@@ -135,7 +138,12 @@ bool PixbufPictures::load_picture(const std::string& path, Image& out, std::stri
 }
 
 bool save_png(const Image& img, const std::string& path, std::string& error) {
-  PixbufRef pb(image_to_pixbuf(img));
+  return save_png_alpha(img, {}, path, error);
+}
+
+bool save_png_alpha(const Image& img, const std::vector<uint8_t>& alpha, const std::string& path,
+                    std::string& error) {
+  PixbufRef pb(image_to_pixbuf(img, &alpha));
   if (!pb.p) {
     error = "empty picture";
     return false;

@@ -17,6 +17,9 @@ class PixbufPictures : public Pictures {
 
 // Encoders for the data tool and screenshots.
 bool save_png(const Image& img, const std::string& path, std::string& error);
+// The same with an opacity per pixel (alpha holds img.w * img.h values).
+bool save_png_alpha(const Image& img, const std::vector<uint8_t>& alpha, const std::string& path,
+                    std::string& error);
 bool encode_jpeg(const Image& img, int quality, std::vector<uint8_t>& out, std::string& error);
 // Decodes a picture held in memory.
 bool decode_picture(const std::vector<uint8_t>& bytes, Image& out, std::string& error);

@@ -9,11 +9,14 @@
 #include <climits>
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
 #include <iostream>
 #include <stdexcept>
 
+#include "assets/assets.h"
 #include "platform/common/pango_text.h"
 #include "platform/common/pixbuf_pictures.h"
+#include "platform/common/settings_file.h"
 #include "platform/desktop/audio.h"
 #include "platform/desktop/gtk_forms.h"
 #include "platform/desktop/gtk_window.h"
@@ -121,11 +124,13 @@ struct Desktop::Impl {
   DesktopAudio audio;
   FileLockSingleCopy single_copy;
   XdgShell shell{log};
+  FileSettingsStore settings{default_settings_path(), log};
   std::unique_ptr<Platform> platform;
 
   Impl() : audio(make_desktop_audio(log)) {
     platform.reset(new Platform{window, clock, dialogs, pictures, text, *audio.music,
-                                *audio.effects, *audio.volume, single_copy, shell, log, forms});
+                                *audio.effects, *audio.volume, single_copy, shell, log, forms,
+                                settings});
   }
 };
 
@@ -153,6 +158,10 @@ Platform& Desktop::platform() {
   return *impl_->platform;
 }
 
+void Desktop::override_settings(const PlayerSettings& s) {
+  impl_->settings.override_for_run(s);
+}
+
 std::string program_dir() {
   char buf[PATH_MAX + 1];
   const ssize_t n = ::readlink("/proc/self/exe", buf, PATH_MAX);
@@ -166,6 +175,55 @@ std::string program_dir() {
   }
   const size_t slash = path.rfind('/');
   return slash == std::string::npos ? std::string("./") : path.substr(0, slash + 1);
+}
+
+}  // namespace vm
+
+namespace vm {
+
+namespace {
+
+bool holds_game(const std::string& dir) {
+  return g_file_test((dir + "11.dat").c_str(), G_FILE_TEST_IS_REGULAR);
+}
+
+// The game rewrites its pictures' first bytes and the system file: the whole
+// folder must be writable.
+bool writable_folder(const std::string& dir) {
+  if (::access(dir.c_str(), W_OK | X_OK) != 0) return false;
+  std::error_code ec;
+  for (const auto& e : std::filesystem::directory_iterator(dir, ec))
+    if (e.is_regular_file(ec) && ::access(e.path().c_str(), W_OK) != 0) return false;
+  return !ec;
+}
+
+}  // namespace
+
+std::string find_game_data(const std::string& program_dir) {
+  const std::string usual = find_data_dir(program_dir);
+  if (usual != program_dir || holds_game(usual)) return usual;
+  const std::string installed = program_dir + VELMORA_INSTALLED_DATA "/";
+  if (!holds_game(installed)) return usual;
+  if (writable_folder(installed)) return installed;
+  const std::string own = std::string(g_get_user_data_dir()) + "/velmora/data/";
+  if (!holds_game(own)) {
+    std::error_code ec;
+    std::filesystem::create_directories(own, ec);
+    std::filesystem::copy(
+        installed, own,
+        std::filesystem::copy_options::recursive | std::filesystem::copy_options::skip_existing,
+        ec);
+    if (ec) {
+      std::cerr << "velmora: warning: cannot copy the game data to " << own << ": " << ec.message()
+                << "\n";
+      return installed;
+    }
+    // Copies of read-only files are read-only too; these are the player's.
+    for (const auto& e : std::filesystem::directory_iterator(own, ec))
+      std::filesystem::permissions(e.path(), std::filesystem::perms::owner_write,
+                                   std::filesystem::perm_options::add, ec);
+  }
+  return own;
 }
 
 }  // namespace vm

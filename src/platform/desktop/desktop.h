@@ -20,6 +20,9 @@ class Desktop {
   Desktop& operator=(const Desktop&) = delete;
 
   Platform& platform();
+  // The settings for this run in place of those read from the settings file
+  // (the command line); saved only when the player changes one.
+  void override_settings(const PlayerSettings& s);
 
  private:
   struct Impl;
@@ -33,5 +36,12 @@ void hold_termination_signals();
 
 // The folder holding the running program, ending in '/'.
 std::string program_dir();
+
+// The data folder when none is named on the command line: "data" beside the
+// program, else the program's own folder when it holds the game, else the
+// installed data (copied once to the player's own data folder when the
+// installed one cannot be written, since the game keeps its saves and the
+// gallery progress there), else the program's folder.
+std::string find_game_data(const std::string& program_dir);
 
 }  // namespace vm

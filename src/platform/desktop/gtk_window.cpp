@@ -1,6 +1,9 @@
 #include "platform/desktop/gtk_window.h"
 
 #include <glib-unix.h>
+#ifdef GDK_WINDOWING_X11
+#include <gdk/gdkx.h>
+#endif
 
 #include <algorithm>
 #include <csignal>
@@ -43,6 +46,11 @@ int key_code(guint keyval) {
     case GDK_KEY_Down:
     case GDK_KEY_KP_Down:
       return kKeyDown;
+    case GDK_KEY_Control_L:
+    case GDK_KEY_Control_R:
+      return kKeyControl;
+    case GDK_KEY_F11:
+      return kKeyF11;
     default:
       break;
   }
@@ -90,21 +98,26 @@ GtkMainWindow::GtkMainWindow() {
   menubar_ = gtk_menu_bar_new();
   gtk_box_pack_start(GTK_BOX(box_), menubar_, FALSE, FALSE, 0);
 
+  // The drawing area fills the window: exactly the magnified screen in a
+  // window, the whole monitor below the menu bar in full screen.
   area_ = gtk_drawing_area_new();
   gtk_widget_set_size_request(area_, kWidth, kHeight);
-  gtk_widget_set_halign(area_, GTK_ALIGN_START);
-  gtk_widget_set_valign(area_, GTK_ALIGN_START);
+  gtk_widget_set_hexpand(area_, TRUE);
+  gtk_widget_set_vexpand(area_, TRUE);
   gtk_widget_set_can_focus(area_, TRUE);
-  gtk_widget_add_events(area_,
-                        GDK_BUTTON_PRESS_MASK | GDK_POINTER_MOTION_MASK | GDK_KEY_PRESS_MASK);
-  gtk_box_pack_start(GTK_BOX(box_), area_, FALSE, FALSE, 0);
+  gtk_widget_add_events(area_, GDK_BUTTON_PRESS_MASK | GDK_POINTER_MOTION_MASK |
+                                   GDK_KEY_PRESS_MASK | GDK_KEY_RELEASE_MASK | GDK_SCROLL_MASK);
+  gtk_box_pack_start(GTK_BOX(box_), area_, TRUE, TRUE, 0);
 
   frame_ = cairo_image_surface_create(CAIRO_FORMAT_RGB24, kWidth, kHeight);
 
   g_signal_connect(area_, "draw", G_CALLBACK(on_draw), this);
   g_signal_connect(area_, "button-press-event", G_CALLBACK(on_button_press), this);
   g_signal_connect(area_, "motion-notify-event", G_CALLBACK(on_motion), this);
+  g_signal_connect(area_, "scroll-event", G_CALLBACK(on_scroll), this);
   g_signal_connect(window_, "key-press-event", G_CALLBACK(on_key_press), this);
+  g_signal_connect(window_, "key-release-event", G_CALLBACK(on_key_release), this);
+  g_signal_connect(window_, "focus-out-event", G_CALLBACK(on_focus_out), this);
   g_signal_connect(window_, "delete-event", G_CALLBACK(on_delete), this);
   g_signal_connect(window_, "realize", G_CALLBACK(on_realize), this);
   // A termination request (logout, kill) closes the game as the close box
@@ -143,6 +156,7 @@ GtkMainWindow::~GtkMainWindow() {
     g_object_unref(window_);
   }
   if (frame_) cairo_surface_destroy(frame_);
+  if (screen_) cairo_surface_destroy(screen_);
 }
 
 GtkWindow* GtkMainWindow::parent_for_dialogs() const {
@@ -169,7 +183,9 @@ void GtkMainWindow::set_menu(const std::vector<MenuEntry>& items) {
     if (entry.caption == "-") {
       item = gtk_separator_menu_item_new();
     } else {
-      item = gtk_menu_item_new_with_label(gtk_text(entry.caption).c_str());
+      item = entry.check ? gtk_check_menu_item_new_with_label(gtk_text(entry.caption).c_str())
+                        : gtk_menu_item_new_with_label(gtk_text(entry.caption).c_str());
+      if (entry.check) checked_[entry.name] = false;
       g_object_set_data_full(G_OBJECT(item), "vm-name", g_strdup(entry.name.c_str()), g_free);
       g_signal_connect(item, "activate", G_CALLBACK(on_menu_activate), this);
     }
@@ -190,6 +206,16 @@ void GtkMainWindow::set_menu_caption(const std::string& name, const std::string&
       !GTK_IS_SEPARATOR_MENU_ITEM(it->second)) {
     gtk_menu_item_set_label(GTK_MENU_ITEM(it->second), gtk_text(caption).c_str());
   }
+}
+
+void GtkMainWindow::set_menu_checked(const std::string& name, bool checked) {
+  auto it = menu_items_.find(name);
+  if (it == menu_items_.end() || !GTK_IS_CHECK_MENU_ITEM(it->second)) return;
+  checked_[name] = checked;
+  // Setting the tick activates the item: that is no click of the player's.
+  g_signal_handlers_block_by_func(it->second, reinterpret_cast<gpointer>(on_menu_activate), this);
+  gtk_check_menu_item_set_active(GTK_CHECK_MENU_ITEM(it->second), checked);
+  g_signal_handlers_unblock_by_func(it->second, reinterpret_cast<gpointer>(on_menu_activate), this);
 }
 
 void GtkMainWindow::set_caption(const std::string& caption) {
@@ -219,6 +245,86 @@ void GtkMainWindow::show() {
   apply_cursor();
 }
 
+int GtkMainWindow::device_factor() const {
+  return std::max(1, gtk_widget_get_scale_factor(area_));
+}
+
+ViewGeometry GtkMainWindow::view() const {
+  const int f = device_factor();
+  GtkAllocation a;
+  gtk_widget_get_allocation(area_, &a);
+  // Before the first allocation the area is as large as it asked to be.
+  if (a.width <= 1 || a.height <= 1) {
+    a.width = kWidth * scale_;
+    a.height = kHeight * scale_;
+  }
+  return fit_view(a.width * f, a.height * f, full_screen_ ? 0 : scale_ * f, kWidth, kHeight);
+}
+
+bool GtkMainWindow::pointer_to_game(double x, double y, int& gx, int& gy) const {
+  return view_to_game(view(), device_factor(), x, y, gx, gy);
+}
+
+void GtkMainWindow::set_view(int scale, bool full_screen) {
+  scale_ = std::clamp(scale, 1, 8);
+  const bool was_full = full_screen_;
+  full_screen_ = full_screen;
+  if (full_screen) {
+    gtk_window_set_resizable(GTK_WINDOW(window_), TRUE);
+    gtk_widget_set_size_request(area_, kWidth, kHeight);
+    if (!was_full) apply_full_screen();
+  } else {
+    gtk_widget_set_size_request(area_, kWidth * scale_, kHeight * scale_);
+    if (was_full) {
+      gtk_window_unfullscreen(GTK_WINDOW(window_));
+      if (covering_monitor_) {
+        covering_monitor_ = false;
+        gtk_window_resize(GTK_WINDOW(window_), 1, 1);  // back to its natural size
+      }
+    }
+    gtk_window_set_resizable(GTK_WINDOW(window_), FALSE);
+    if (gtk_widget_get_realized(window_)) {
+      // Keep the window on its monitor, centred there as at start-up.
+      GdkDisplay* display = gtk_widget_get_display(window_);
+      GdkMonitor* mon = gdk_display_get_monitor_at_window(display, gtk_widget_get_window(window_));
+      GtkRequisition natural;
+      gtk_widget_get_preferred_size(window_, nullptr, &natural);
+      if (mon) {
+        GdkRectangle geo;
+        gdk_monitor_get_workarea(mon, &geo);
+        gtk_window_move(GTK_WINDOW(window_), geo.x + std::max(0, (geo.width - natural.width) / 2),
+                        geo.y + std::max(0, (geo.height - natural.height) / 2));
+      }
+    }
+  }
+  gtk_widget_queue_draw(area_);
+}
+
+void GtkMainWindow::apply_full_screen() {
+  if (!full_screen_) return;
+  gtk_window_fullscreen(GTK_WINDOW(window_));
+  if (!gtk_widget_get_realized(window_)) return;  // on realize, again
+#ifdef GDK_WINDOWING_X11
+  // With no window manager that understands full screen (a bare X server),
+  // the window covers its monitor itself.
+  GdkDisplay* display = gtk_widget_get_display(window_);
+  if (GDK_IS_X11_DISPLAY(display) &&
+      !gdk_x11_screen_supports_net_wm_hint(
+          gtk_widget_get_screen(window_),
+          gdk_atom_intern_static_string("_NET_WM_STATE_FULLSCREEN"))) {
+    GdkMonitor* mon = gdk_display_get_monitor_at_window(display, gtk_widget_get_window(window_));
+    if (!mon) mon = gdk_display_get_primary_monitor(display);
+    if (mon) {
+      GdkRectangle geo;
+      gdk_monitor_get_geometry(mon, &geo);
+      covering_monitor_ = true;
+      gtk_window_move(GTK_WINDOW(window_), geo.x, geo.y);
+      gtk_window_resize(GTK_WINDOW(window_), geo.width, geo.height);
+    }
+  }
+#endif
+}
+
 void GtkMainWindow::present(const Image& frame) {
   if (frame.w <= 0 || frame.h <= 0) return;
   if (cairo_image_surface_get_width(frame_) != frame.w ||
@@ -232,31 +338,75 @@ void GtkMainWindow::present(const Image& frame) {
   const int stride = cairo_image_surface_get_stride(frame_);
   if (!data) return;
   // CAIRO_FORMAT_RGB24 is one native-endian word per pixel, 0x00RRGGBB: our
-  // own layout, so rows copy as they are. Only the rectangle that changed is
-  // repainted, which keeps typing (one character cell a step) cheap.
-  int x0 = frame.w, y0 = frame.h, x1 = -1, y1 = -1;
+  // own layout, so rows copy as they are. Only the runs of pixels that
+  // changed are repainted, which keeps typing (one character cell a step) and
+  // the bar effects (a few columns at each edge) cheap on a magnified screen.
+  cairo_region_t* changed = cairo_region_create();
   const bool all = !have_frame_;
+  constexpr int kJoinGap = 32;  // nearby runs go as one rectangle
   for (int y = 0; y < frame.h; ++y) {
     auto* row = reinterpret_cast<uint32_t*>(data + static_cast<size_t>(y) * stride);
     const uint32_t* src = &frame.px[static_cast<size_t>(y) * frame.w];
     if (!all && std::memcmp(row, src, static_cast<size_t>(frame.w) * 4) == 0) continue;
-    int first = 0, last = frame.w - 1;
-    if (!all) {
-      while (row[first] == src[first]) ++first;
-      while (row[last] == src[last]) --last;
+    if (all) {
+      std::memcpy(row, src, static_cast<size_t>(frame.w) * 4);
+      continue;
     }
-    std::memcpy(row + first, src + first, static_cast<size_t>(last - first + 1) * 4);
-    x0 = std::min(x0, first);
-    x1 = std::max(x1, last);
-    y0 = std::min(y0, y);
-    y1 = y;
+    int x = 0;
+    while (x < frame.w) {
+      while (x < frame.w && row[x] == src[x]) ++x;
+      if (x == frame.w) break;
+      const int first = x;
+      int last = x, same = 0;
+      for (; x < frame.w && same <= kJoinGap; ++x) {
+        if (row[x] != src[x]) {
+          last = x;
+          same = 0;
+        } else {
+          ++same;
+        }
+      }
+      std::memcpy(row + first, src + first, static_cast<size_t>(last - first + 1) * 4);
+      const cairo_rectangle_int_t run{first, y, last - first + 1, 1};
+      cairo_region_union_rectangle(changed, &run);
+      x = last + 1;
+    }
+  }
+  if (all) {
+    const cairo_rectangle_int_t whole{0, 0, frame.w, frame.h};
+    cairo_region_union_rectangle(changed, &whole);
   }
   cairo_surface_mark_dirty(frame_);
+  const bool had_frame = have_frame_;
   have_frame_ = true;
-  if (x1 < 0) return;  // nothing changed on screen
+  const int rects = cairo_region_num_rectangles(changed);
 
-  if (!gtk_widget_get_mapped(area_)) return;  // painted when it is exposed
-  gtk_widget_queue_draw_area(area_, x0, y0, x1 - x0 + 1, y1 - y0 + 1);
+  // Only the changed game pixels travel to the display; it magnifies them.
+  if (cairo_surface_t* screen = rects > 0 ? screen_surface(!had_frame) : nullptr) {
+    cairo_t* c = cairo_create(screen);
+    cairo_set_operator(c, CAIRO_OPERATOR_SOURCE);
+    cairo_set_source_surface(c, frame_, 0, 0);
+    for (int i = 0; i < rects; ++i) {
+      cairo_rectangle_int_t r;
+      cairo_region_get_rectangle(changed, i, &r);
+      cairo_rectangle(c, r.x, r.y, r.width, r.height);
+      cairo_fill(c);
+    }
+    cairo_destroy(c);
+  }
+  if (rects == 0 || !gtk_widget_get_mapped(area_)) {  // unchanged, or painted when exposed
+    cairo_region_destroy(changed);
+    return;
+  }
+  const ViewGeometry v = view();
+  const int f = device_factor();
+  for (int i = 0; i < rects; ++i) {
+    cairo_rectangle_int_t g;
+    cairo_region_get_rectangle(changed, i, &g);
+    const ViewRect r = game_to_view(v, f, g.x, g.y, g.width, g.height);
+    gtk_widget_queue_draw_area(area_, r.x, r.y, r.w, r.h);
+  }
+  cairo_region_destroy(changed);
   GdkWindow* gw = gtk_widget_get_window(area_);
   if (!gw) return;
     // Paint now, handling only the repaint: no input reaches the game here.
@@ -265,6 +415,33 @@ void GtkMainWindow::present(const Image& frame) {
   gdk_window_process_updates(gw, TRUE);
 #pragma GCC diagnostic pop
   gdk_display_flush(gdk_window_get_display(gw));
+}
+
+cairo_surface_t* GtkMainWindow::screen_surface(bool refill) {
+  GdkWindow* gw = gtk_widget_get_window(area_);
+  if (!gw) return nullptr;
+  const int f = std::max(1, gdk_window_get_scale_factor(gw));
+  if (screen_ && screen_factor_ != f) {
+    cairo_surface_destroy(screen_);
+    screen_ = nullptr;
+  }
+  if (!screen_) {
+    // A surface of the display's own kind (an X pixmap), one device pixel per
+    // game pixel; it is sized in logical pixels, hence the rounding up.
+    screen_ = gdk_window_create_similar_surface(gw, CAIRO_CONTENT_COLOR, (kWidth + f - 1) / f,
+                                                (kHeight + f - 1) / f);
+    cairo_surface_set_device_scale(screen_, 1.0, 1.0);
+    screen_factor_ = f;
+    refill = true;
+  }
+  if (refill && have_frame_) {
+    cairo_t* c = cairo_create(screen_);
+    cairo_set_operator(c, CAIRO_OPERATOR_SOURCE);
+    cairo_set_source_surface(c, frame_, 0, 0);
+    cairo_paint(c);
+    cairo_destroy(c);
+  }
+  return screen_;
 }
 
 void GtkMainWindow::queue(InputEvent ev) {
@@ -294,8 +471,10 @@ void GtkMainWindow::dispatch_queued() {
       if (it != form_sinks_.end() && it->second) it->second->on_event(ev);
       continue;
     }
+    // A Ctrl released meanwhile still counts: fast-forward must not stick.
     if (!input_enabled_ && (ev.kind == InputEvent::MouseDown || ev.kind == InputEvent::MouseMove ||
-                            ev.kind == InputEvent::KeyDown || ev.kind == InputEvent::Menu))
+                            ev.kind == InputEvent::KeyDown || ev.kind == InputEvent::Menu ||
+                            ev.kind == InputEvent::Wheel))
       continue;
     if (sink_) sink_->on_event(ev);  // may throw: the event is already off the queue
   }
@@ -367,14 +546,23 @@ void GtkMainWindow::set_timer_enabled(int id, bool enabled) {
 gboolean GtkMainWindow::on_draw(GtkWidget*, cairo_t* cr, gpointer self) {
   try {
     auto* w = static_cast<GtkMainWindow*>(self);
+    const ViewGeometry v = w->view();
     cairo_set_operator(cr, CAIRO_OPERATOR_SOURCE);
-    if (w->have_frame_) {
-      cairo_set_source_surface(cr, w->frame_, 0, 0);
-      cairo_pattern_set_filter(cairo_get_source(cr), CAIRO_FILTER_NEAREST);
-    } else {
-      cairo_set_source_rgb(cr, 0, 0, 0);
-    }
+    // Black around the screen (full screen), then the screen itself in
+    // device pixels: each game pixel a whole square of them, never blurred.
+    cairo_set_source_rgb(cr, 0, 0, 0);
     cairo_paint(cr);
+    if (w->have_frame_) {
+      const double f = w->device_factor();
+      cairo_scale(cr, 1.0 / f, 1.0 / f);
+      cairo_translate(cr, v.x, v.y);
+      cairo_scale(cr, v.scale, v.scale);
+      cairo_surface_t* screen = w->screen_surface(false);
+      cairo_set_source_surface(cr, screen ? screen : w->frame_, 0, 0);
+      cairo_pattern_set_filter(cairo_get_source(cr), CAIRO_FILTER_NEAREST);
+      cairo_rectangle(cr, 0, 0, kWidth, kHeight);
+      cairo_fill(cr);
+    }
   } catch (...) {
   }
   return TRUE;
@@ -401,8 +589,8 @@ gboolean GtkMainWindow::on_button_press(GtkWidget*, GdkEventButton* ev, gpointer
     gtk_widget_grab_focus(w->area_);
     InputEvent e;
     e.kind = InputEvent::MouseDown;
-    e.x = static_cast<int>(ev->x);
-    e.y = static_cast<int>(ev->y);
+    // The black border around a full-screen picture is no part of the game.
+    if (!w->pointer_to_game(ev->x, ev->y, e.x, e.y)) return TRUE;
     e.button = button;
     w->queue(std::move(e));
   } catch (...) {
@@ -412,13 +600,11 @@ gboolean GtkMainWindow::on_button_press(GtkWidget*, GdkEventButton* ev, gpointer
 
 gboolean GtkMainWindow::on_motion(GtkWidget*, GdkEventMotion* ev, gpointer self) {
   try {
-    const int x = static_cast<int>(ev->x), y = static_cast<int>(ev->y);
-    if (x < 0 || y < 0 || x >= kWidth || y >= kHeight) return TRUE;
+    auto* w = static_cast<GtkMainWindow*>(self);
     InputEvent e;
     e.kind = InputEvent::MouseMove;
-    e.x = x;
-    e.y = y;
-    static_cast<GtkMainWindow*>(self)->queue(std::move(e));
+    if (!w->pointer_to_game(ev->x, ev->y, e.x, e.y)) return TRUE;
+    w->queue(std::move(e));
   } catch (...) {
   }
   return TRUE;
@@ -428,11 +614,69 @@ gboolean GtkMainWindow::on_key_press(GtkWidget*, GdkEventKey* ev, gpointer self)
   try {
     const int key = key_code(ev->keyval);
     if (key == 0) return FALSE;  // leave it to the toolkit (F10 opens the menu)
+    auto* w = static_cast<GtkMainWindow*>(self);
+    if (key == kKeyControl) {
+      if (w->ctrl_down_) return TRUE;  // held: the repeats say nothing new
+      w->ctrl_down_ = true;
+    }
     InputEvent e;
     e.kind = InputEvent::KeyDown;
     e.key = key;
-    static_cast<GtkMainWindow*>(self)->queue(std::move(e));
+    w->queue(std::move(e));
     return TRUE;
+  } catch (...) {
+  }
+  return TRUE;
+}
+
+gboolean GtkMainWindow::on_key_release(GtkWidget*, GdkEventKey* ev, gpointer self) {
+  try {
+    // Only Ctrl's release matters: fast-forward lasts while it is held.
+    if (key_code(ev->keyval) != kKeyControl) return FALSE;
+    auto* w = static_cast<GtkMainWindow*>(self);
+    w->ctrl_down_ = false;
+    InputEvent e;
+    e.kind = InputEvent::KeyUp;
+    e.key = kKeyControl;
+    w->queue(std::move(e));
+    return TRUE;
+  } catch (...) {
+  }
+  return TRUE;
+}
+
+gboolean GtkMainWindow::on_focus_out(GtkWidget*, GdkEventFocus*, gpointer self) {
+  try {
+    // A release that happens in another window never reaches this one.
+    auto* w = static_cast<GtkMainWindow*>(self);
+    if (w->ctrl_down_) {
+      w->ctrl_down_ = false;
+      InputEvent e;
+      e.kind = InputEvent::KeyUp;
+      e.key = kKeyControl;
+      w->queue(std::move(e));
+    }
+  } catch (...) {
+  }
+  return FALSE;
+}
+
+gboolean GtkMainWindow::on_scroll(GtkWidget*, GdkEventScroll* ev, gpointer self) {
+  try {
+    int delta = 0;
+    if (ev->direction == GDK_SCROLL_UP)
+      delta = -1;
+    else if (ev->direction == GDK_SCROLL_DOWN)
+      delta = 1;
+    else if (ev->direction == GDK_SCROLL_SMOOTH && ev->delta_y != 0)
+      delta = ev->delta_y < 0 ? -1 : 1;
+    if (delta == 0) return FALSE;
+    auto* w = static_cast<GtkMainWindow*>(self);
+    InputEvent e;
+    e.kind = InputEvent::Wheel;
+    e.wheel = delta;
+    if (!w->pointer_to_game(ev->x, ev->y, e.x, e.y)) return TRUE;
+    w->queue(std::move(e));
   } catch (...) {
   }
   return TRUE;
@@ -456,7 +700,9 @@ gboolean GtkMainWindow::on_terminate(gpointer self) {
 
 void GtkMainWindow::on_realize(GtkWidget*, gpointer self) {
   try {
-    static_cast<GtkMainWindow*>(self)->apply_cursor();
+    auto* w = static_cast<GtkMainWindow*>(self);
+    w->apply_cursor();
+    w->apply_full_screen();
   } catch (...) {
   }
 }
@@ -465,10 +711,13 @@ void GtkMainWindow::on_menu_activate(GtkMenuItem* item, gpointer self) {
   try {
     const char* name = static_cast<const char*>(g_object_get_data(G_OBJECT(item), "vm-name"));
     if (!name) return;
+    auto* w = static_cast<GtkMainWindow*>(self);
+    // The toolkit has just flipped the tick; the game decides what it shows.
+    if (GTK_IS_CHECK_MENU_ITEM(item)) w->set_menu_checked(name, w->checked_[name]);
     InputEvent e;
     e.kind = InputEvent::Menu;
     e.name = name;
-    static_cast<GtkMainWindow*>(self)->queue(std::move(e));
+    w->queue(std::move(e));
   } catch (...) {
   }
 }

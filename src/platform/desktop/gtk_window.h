@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/common/view_geometry.h"
 #include "platform/services.h"
 
 namespace vm {
@@ -26,9 +27,11 @@ class GtkMainWindow : public Window {
   void set_menu(const std::vector<MenuEntry>& items) override;
   void set_menu_enabled(const std::string& name, bool enabled) override;
   void set_menu_caption(const std::string& name, const std::string& caption) override;
+  void set_menu_checked(const std::string& name, bool checked) override;
   void set_caption(const std::string& caption) override;
   void set_busy_cursor(bool busy) override;
   void show() override;
+  void set_view(int scale, bool full_screen) override;
   void present(const Image& frame) override;
   void do_events() override;
   void wait_events() override;
@@ -68,11 +71,21 @@ class GtkMainWindow : public Window {
   void queue_close();
   void dispatch_queued();
   void apply_cursor();
+  // Where the game screen lies in the drawing area now, in device pixels.
+  ViewGeometry view() const;
+  int device_factor() const;
+  // Full screen through the window manager, or by covering the monitor when
+  // there is none that does it.
+  void apply_full_screen();
+  bool pointer_to_game(double x, double y, int& gx, int& gy) const;
 
   static gboolean on_draw(GtkWidget* w, cairo_t* cr, gpointer self);
   static gboolean on_button_press(GtkWidget* w, GdkEventButton* ev, gpointer self);
   static gboolean on_motion(GtkWidget* w, GdkEventMotion* ev, gpointer self);
   static gboolean on_key_press(GtkWidget* w, GdkEventKey* ev, gpointer self);
+  static gboolean on_key_release(GtkWidget* w, GdkEventKey* ev, gpointer self);
+  static gboolean on_scroll(GtkWidget* w, GdkEventScroll* ev, gpointer self);
+  static gboolean on_focus_out(GtkWidget* w, GdkEventFocus* ev, gpointer self);
   static gboolean on_terminate(gpointer self);
   static gboolean on_delete(GtkWidget* w, GdkEvent* ev, gpointer self);
   static void on_realize(GtkWidget* w, gpointer self);
@@ -83,9 +96,19 @@ class GtkMainWindow : public Window {
   GtkWidget* box_ = nullptr;
   GtkWidget* menubar_ = nullptr;
   GtkWidget* area_ = nullptr;
+  // The game screen on the display's side (null until the area exists), kept
+  // equal to frame_; drawn magnified from there.
+  cairo_surface_t* screen_surface(bool refill);
   cairo_surface_t* frame_ = nullptr;  // the last presented frame
+  cairo_surface_t* screen_ = nullptr;
+  int screen_factor_ = 1;
   bool have_frame_ = false;
   bool busy_ = false;
+  int scale_ = 1;
+  bool full_screen_ = false;
+  bool covering_monitor_ = false;  // full screen without the window manager's help
+  bool ctrl_down_ = false;
+  std::map<std::string, bool> checked_;  // the ticks as the game set them
   EventSink* sink_ = nullptr;
   std::deque<InputEvent> queue_;
   std::map<std::string, GtkWidget*> menu_items_;
@@ -103,6 +126,7 @@ class GtkDialogs : public Dialogs {
   std::string input_box(const std::string& prompt, const std::string& title,
                         const std::string& preset) override;
   void set_ime_open(bool open) override { ime_open_ = open; }
+  void show_history(const std::vector<HistoryLine>& lines) override;
 
  private:
   GtkMainWindow& window_;

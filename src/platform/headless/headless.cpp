@@ -48,6 +48,18 @@ class HeadlessWindow : public Window {
       h_.log_.log("menu caption " + name + " " + quoted(caption));
     h_.menus_[name].caption = caption;
   }
+  void set_menu_checked(const std::string& name, bool checked) override {
+    if (h_.menus_[name].checked != checked)
+      h_.log_.log("menu check " + name + (checked ? " on" : " off"));
+    h_.menus_[name].checked = checked;
+  }
+  void set_view(int scale, bool full_screen) override {
+    if (scale != h_.view_scale_ || full_screen != h_.view_full_screen_)
+      h_.log_.log(full_screen ? std::string("view full screen")
+                              : "view scale " + std::to_string(scale));
+    h_.view_scale_ = scale;
+    h_.view_full_screen_ = full_screen;
+  }
   void set_caption(const std::string& caption) override {
     h_.caption_ = caption;
     h_.log_.log("caption " + quoted(caption));
@@ -140,6 +152,13 @@ class HeadlessDialogs : public Dialogs {
     return result;
   }
   void set_ime_open(bool open) override { h_.log_.log(open ? "ime open" : "ime close"); }
+  // The window shows its lines and is closed again at once.
+  void show_history(const std::vector<HistoryLine>& lines) override {
+    h_.log_.log("history open, " + std::to_string(lines.size()) + " lines");
+    for (const HistoryLine& l : lines)
+      h_.log_.log("history " + (l.speaker.empty() ? std::string("-") : l.speaker) + " " + l.text);
+    h_.log_.log("history close");
+  }
 
  private:
   std::optional<std::string> take() {
@@ -259,6 +278,19 @@ class HeadlessMisc : public SingleCopy, public Shell {
   Headless& h_;
 };
 
+class HeadlessSettings : public SettingsStore {
+ public:
+  explicit HeadlessSettings(Headless& h) : h_(h) {}
+  PlayerSettings settings() override { return h_.player_settings; }
+  void save_settings(const PlayerSettings& s) override {
+    h_.player_settings = s;
+    ++h_.settings_saves;
+  }
+
+ private:
+  Headless& h_;
+};
+
 // ------------------------------------------------------ secondary windows ---
 
 ControlSpec* HeadlessFormState::find(const std::string& name) {
@@ -308,8 +340,9 @@ class HeadlessForm : public Form {
   HeadlessForm(Headless& h, HeadlessFormState& f) : h_(h), id_(f.id), name_(f.spec.name) {}
   ~HeadlessForm() override {
     auto& forms = h_.forms_;
-    forms.erase(std::remove_if(forms.begin(), forms.end(), [&](const auto& f) { return f->id == id_; }),
-                forms.end());
+    forms.erase(
+        std::remove_if(forms.begin(), forms.end(), [&](const auto& f) { return f->id == id_; }),
+        forms.end());
     h_.log_.log("form " + name_ + " closed");
   }
   int id() const override { return id_; }
@@ -441,9 +474,10 @@ Headless::Headless() : log_([this] { return now_; }) {
   volume_ = std::make_unique<HeadlessVolume>(*this);
   misc_ = std::make_unique<HeadlessMisc>(*this);
   forms_service_ = std::make_unique<HeadlessForms>(*this);
+  settings_ = std::make_unique<HeadlessSettings>(*this);
   platform_ = std::make_unique<Platform>(Platform{*window_, *clock_, *dialogs_, *pictures_, *text_,
                                                   *music_, *effects_, *volume_, *misc_, *misc_,
-                                                  log_, *forms_service_});
+                                                  log_, *forms_service_, *settings_});
 }
 
 Headless::~Headless() = default;
@@ -477,6 +511,22 @@ void Headless::key(uint32_t at_ms, int key) {
   InputEvent ev;
   ev.kind = InputEvent::KeyDown;
   ev.key = key;
+  schedule(at_ms, ev);
+}
+
+void Headless::key_up(uint32_t at_ms, int key) {
+  InputEvent ev;
+  ev.kind = InputEvent::KeyUp;
+  ev.key = key;
+  schedule(at_ms, ev);
+}
+
+void Headless::wheel(uint32_t at_ms, int x, int y, int delta) {
+  InputEvent ev;
+  ev.kind = InputEvent::Wheel;
+  ev.x = x;
+  ev.y = y;
+  ev.wheel = delta;
   schedule(at_ms, ev);
 }
 
@@ -592,7 +642,8 @@ void Headless::check(uint32_t at_ms, const std::string& caption, bool on) {
 
 void Headless::scroll(uint32_t at_ms, int value) {
   act_on_form(at_ms, "scroll", [this, value](HeadlessFormState& f) {
-    ControlSpec* c = reachable(f, [](const ControlSpec& k) { return k.kind == ControlSpec::Scroll; });
+    ControlSpec* c =
+        reachable(f, [](const ControlSpec& k) { return k.kind == ControlSpec::Scroll; });
     if (!c) return log_.log("scroll: no scroll bar, ignored");
     const int before = c->value;
     HeadlessForm::set_control_value(f, *c, value);
@@ -625,6 +676,11 @@ bool Headless::menu_enabled(const std::string& name) const {
   return it != menus_.end() && it->second.enabled;
 }
 
+bool Headless::menu_checked(const std::string& name) const {
+  auto it = menus_.find(name);
+  return it != menus_.end() && it->second.checked;
+}
+
 std::string Headless::menu_caption(const std::string& name) const {
   auto it = menus_.find(name);
   return it == menus_.end() ? "" : it->second.caption;
@@ -651,13 +707,14 @@ void Headless::dispatch_due() {
     if (ev.kind == InputEvent::Timer && !timers_[ev.timer].enabled) continue;
     if (!main_enabled_ && (ev.kind == InputEvent::MouseDown || ev.kind == InputEvent::KeyDown ||
                            ev.kind == InputEvent::Menu)) {
-      log_.log(std::string(ev.kind == InputEvent::Menu    ? "menu " + ev.name
+      log_.log(std::string(ev.kind == InputEvent::Menu      ? "menu " + ev.name
                            : ev.kind == InputEvent::KeyDown ? "key"
                                                             : "click") +
                " (main window disabled, ignored)");
       continue;
     }
-    if (!main_enabled_ && ev.kind == InputEvent::MouseMove) continue;
+    if (!main_enabled_ && (ev.kind == InputEvent::MouseMove || ev.kind == InputEvent::Wheel))
+      continue;
     if (ev.kind == InputEvent::Menu) {
       if (!menu_enabled(ev.name)) {
         log_.log("menu " + ev.name + " (disabled, ignored)");

@@ -61,6 +61,9 @@ class Headless {
   void click(uint32_t at_ms, int x, int y, int button = kLeftButton);
   void move(uint32_t at_ms, int x, int y);
   void key(uint32_t at_ms, int key);
+  void key_up(uint32_t at_ms, int key);
+  // The mouse wheel at (x, y): -1 turned up, +1 down.
+  void wheel(uint32_t at_ms, int x, int y, int delta);
   void menu(uint32_t at_ms, const std::string& name);
   void close(uint32_t at_ms);
   // Runs fn on the game's thread when the clock reaches at_ms (screenshots).
@@ -96,6 +99,13 @@ class Headless {
   LineLog& log() { return log_; }
   std::string caption() const { return caption_; }
   bool menu_enabled(const std::string& name) const;
+  bool menu_checked(const std::string& name) const;
+  // The view the game asked for (set_view).
+  int view_scale() const { return view_scale_; }
+  bool view_full_screen() const { return view_full_screen_; }
+  // The settings store: what the game reads at start, and every save.
+  PlayerSettings player_settings;
+  int settings_saves = 0;
   bool main_enabled() const { return main_enabled_; }
   // The open secondary window with this code name, or nullptr.
   const HeadlessFormState* form(const std::string& name) const;
@@ -123,6 +133,8 @@ class Headless {
   friend class HeadlessEffects;
   friend class HeadlessVolume;
   friend class HeadlessMisc;
+  friend class HeadlessSettings;
+
   friend class HeadlessForms;
   friend class HeadlessForm;
   struct Scheduled {
@@ -156,6 +168,7 @@ class Headless {
   struct MenuState {
     std::string caption;
     bool enabled = true;
+    bool checked = false;
   };
   std::map<std::string, MenuState> menus_;
   std::vector<std::string> music_cmds_;
@@ -163,6 +176,8 @@ class Headless {
   bool music_playing_ = false;
   uint32_t music_started_ = 0;
   bool in_dispatch_ = false;
+  int view_scale_ = 1;
+  bool view_full_screen_ = false;
   bool main_enabled_ = true;
   int next_form_id_ = 1;
   std::vector<std::unique_ptr<HeadlessFormState>> forms_;  // in opening order
@@ -177,6 +192,7 @@ class Headless {
   std::unique_ptr<Effects> effects_;
   std::unique_ptr<Volume> volume_;
   std::unique_ptr<HeadlessMisc> misc_;  // single copy and shell
+  std::unique_ptr<SettingsStore> settings_;
   std::unique_ptr<HeadlessForms> forms_service_;
   std::unique_ptr<Platform> platform_;
 };

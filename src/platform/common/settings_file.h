@@ -1,0 +1,41 @@
+// The player's settings file: a GLib key file (settings.ini) in the user's
+// configuration folder, never in the game's data folder.
+#pragma once
+
+#include <string>
+
+#include "platform/services.h"
+
+namespace vm {
+
+// $XDG_CONFIG_HOME/velmora/settings.ini (~/.config when the variable is unset).
+std::string default_settings_path();
+
+// Reads the settings file. A missing file gives the defaults quietly; a
+// damaged one (unreadable syntax or a value out of range) gives the defaults,
+// a warning for the player in *warning, and is set aside as settings.ini.bad
+// so that the next save writes a clean file without losing what was there.
+PlayerSettings read_settings_file(const std::string& path, std::string* warning);
+
+// Writes the settings file, creating its folder. False with a reason on
+// failure (the game goes on with the settings in memory).
+bool write_settings_file(const std::string& path, const PlayerSettings& s, std::string* error);
+
+// The settings store of the desktop: the file, with overrides for this run.
+class FileSettingsStore : public SettingsStore {
+ public:
+  FileSettingsStore(std::string path, EventLog& log);
+  PlayerSettings settings() override { return current_; }
+  void save_settings(const PlayerSettings& s) override;
+  // Settings for this run only (the command line), not written back until
+  // the player changes something.
+  void override_for_run(const PlayerSettings& s) { current_ = s; }
+  const std::string& path() const { return path_; }
+
+ private:
+  std::string path_;
+  EventLog& log_;
+  PlayerSettings current_;
+};
+
+}  // namespace vm

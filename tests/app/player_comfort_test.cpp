@@ -1,0 +1,169 @@
+// The demo played through the real start routine on the headless platform,
+// for what lies beyond the story itself: the view menu and its keys, the
+// history window, and auto-forward meeting a choice.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "app/main_form.h"
+#include "platform/headless/headless.h"
+#include "test_support.h"
+
+namespace vm {
+namespace {
+
+// The first choice box of the demo's menus, on the message window.
+constexpr int kFirstChoiceX = 230, kFirstChoiceY = 400;
+// The title menu's start item, once the menu shows.
+constexpr int kStartX = 300, kStartY = 255;
+constexpr uint32_t kStartAt = 7000;
+
+class Comfort : public ::testing::Test {
+ protected:
+  test::TempDir dir;
+  Headless hl;
+  void SetUp() override {
+    std::filesystem::copy(test::build_dir() + "/data", dir.path(),
+                          std::filesystem::copy_options::recursive);
+  }
+  int run(uint32_t close_at) {
+    hl.close(close_at);
+    return run_game(hl.platform(), dir.path());
+  }
+  // Log lines without their time stamps.
+  std::vector<std::string> lines(const std::string& prefix) const {
+    std::vector<std::string> out;
+    for (const std::string& l : hl.log_lines())
+      if (l.compare(9, prefix.size(), prefix) == 0) out.push_back(l.substr(9));
+    return out;
+  }
+  static uint32_t time_of(const std::string& line) { return std::stoul(line.substr(0, 8)); }
+};
+
+TEST_F(Comfort, ViewMenuAndKeysAreKeptInTheSettings) {
+  hl.player_settings.scale = 3;  // as the last run left it
+  hl.menu(3000, "scale_2");
+  hl.key(4000, kKeyF11);
+  hl.key(5000, kKeyEscape);
+  hl.menu(6000, "full_screen");
+  hl.menu(7000, "scale_1");
+  EXPECT_EQ(run(8000), 0);
+  const std::vector<std::string> want = {"view scale 3", "view scale 2",     "view full screen",
+                                         "view scale 2", "view full screen", "view scale 1"};
+  EXPECT_EQ(lines("view "), want);
+  EXPECT_EQ(hl.player_settings.scale, 1);
+  EXPECT_FALSE(hl.player_settings.full_screen);
+  EXPECT_EQ(hl.settings_saves, 5);
+  EXPECT_TRUE(hl.menu_checked("scale_1"));
+  EXPECT_FALSE(hl.menu_checked("scale_2"));
+  EXPECT_FALSE(hl.menu_checked("full_screen"));
+  // Escape in a window is the story's key as before: it changes no view.
+  Headless again;
+  again.key(3000, kKeyEscape);
+  again.close(4000);
+  EXPECT_EQ(run_game(again.platform(), dir.path()), 0);
+  EXPECT_EQ(again.settings_saves, 0);
+}
+
+// Auto-forward runs the opening up to the first choice and waits there; the
+// history opened afterwards holds every message in order with its label and
+// the names as shown, across page clears, the choice and the rename.
+TEST_F(Comfort, HistoryHoldsWhatWasShownAndAutoForwardWaitsAtTheChoice) {
+  hl.menu(100, "auto");
+  hl.click(kStartAt, kStartX, kStartY);
+  const uint32_t pick = 90000;
+  hl.click(pick, kFirstChoiceX, kFirstChoiceY);
+  hl.answer(pick, "汐見　ナギ");  // the rename dialog on the way
+  const uint32_t look = 180000;
+  hl.wheel(look, 320, 240, -1);
+  hl.wheel(look + 10, 320, 240, 1);  // down: the game ignores it
+  EXPECT_EQ(run(look + 1000), 0);
+
+  const std::vector<std::string> texts = lines("text ");
+  const std::vector<std::string> history = lines("history ");
+  ASSERT_GE(texts.size(), 12u);
+  ASSERT_EQ(history.size(), texts.size() + 3);  // open, the choice, close
+  EXPECT_EQ(history.front(), "history open, " + std::to_string(texts.size() + 1) + " lines");
+  EXPECT_EQ(history.back(), "history close");
+
+  auto label = [](char code) -> std::string {
+    switch (code) {
+      case '1':
+        return "【ソラノ】";
+      case '2':
+        return "【ミツ】";
+      case '3':
+        return "【ナギ】";
+      case '6':
+        return "【女の子】";
+      default:
+        return "-";
+    }
+  };
+  // Messages before the choice were all logged before the click, i.e. the
+  // story waited at the choice although auto-forward was on.
+  size_t k = 1;
+  bool choice_seen = false;
+  for (const std::string& logged : hl.log_lines()) {
+    const std::string l = logged.substr(9);
+    if (l.rfind("text ", 0) != 0) continue;
+    if (!choice_seen && time_of(logged) > pick) {
+      EXPECT_EQ(history[k], "history - → ミツと海へ行く");
+      choice_seen = true;
+      ++k;
+    }
+    const std::string code = l.substr(5, l.find(' ', 5) - 5);
+    const std::string text = l.substr(5 + code.size() + 1);
+    EXPECT_EQ(history[k], "history " + label(code.size() == 1 ? code[0] : '0') + " " + text);
+    ++k;
+  }
+  EXPECT_TRUE(choice_seen);
+  // The renamed girl speaks under her new name, and "&2" became it in the text.
+  bool named = false;
+  for (const std::string& h : history)
+    if (h.rfind("history 【ナギ】 汐見ナギです。", 0) == 0) named = true;
+  EXPECT_TRUE(named);
+}
+
+// Opening the history changes nothing in the game: the same input with the
+// window opened three times gives the same transcript, line for line and
+// millisecond for millisecond, but for the history's own lines.
+TEST_F(Comfort, OpeningTheHistoryChangesNothing) {
+  auto play = [this](Headless& h, bool look) {
+    h.click(kStartAt, kStartX, kStartY);
+    for (uint32_t t = kStartAt + 2000; t < 60000; t += 2500) h.click(t, 500, 420);
+    if (look) {
+      h.wheel(9001, 320, 240, -1);
+      h.menu(21003, "history");
+      h.wheel(40007, 100, 100, -1);
+    }
+    h.close(61000);
+    return run_game(h.platform(), dir.path());
+  };
+  std::vector<std::string> plain, looked;
+  {
+    Headless h;
+    ASSERT_EQ(play(h, false), 0);
+    plain = h.log_lines();
+  }
+  std::filesystem::remove_all(dir.path());
+  std::filesystem::copy(test::build_dir() + "/data", dir.path(),
+                        std::filesystem::copy_options::recursive);
+  {
+    Headless h;
+    ASSERT_EQ(play(h, true), 0);
+    for (const std::string& l : h.log_lines())
+      if (l.find(" history ") == std::string::npos && l.find(" menu history") == std::string::npos)
+        looked.push_back(l);
+    int opened = 0;
+    for (const std::string& l : h.log_lines())
+      if (l.find(" history open") != std::string::npos) ++opened;
+    EXPECT_EQ(opened, 3);
+  }
+  EXPECT_EQ(looked, plain);
+}
+
+}  // namespace
+}  // namespace vm

@@ -1,0 +1,86 @@
+// The player's settings file: kept between runs, outside the game data, and
+// a damaged one never stops the game nor loses what it held.
+#include "platform/common/settings_file.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+
+#include "platform/headless/headless.h"
+#include "test_support.h"
+
+namespace vm {
+namespace {
+
+using test::read_bytes;
+using test::write_bytes;
+
+TEST(SettingsFile, RoundTripAndMissingFile) {
+  test::TempDir dir;
+  const std::string path = dir / "config/velmora/settings.ini";
+  std::string warning;
+  const PlayerSettings none = read_settings_file(path, &warning);
+  EXPECT_EQ(none.scale, 1);
+  EXPECT_FALSE(none.full_screen);
+  EXPECT_EQ(none.auto_delay_ms, 1500);
+  EXPECT_EQ(none.auto_delay_per_char_ms, 80);
+  EXPECT_TRUE(warning.empty());
+
+  PlayerSettings s;
+  s.scale = 3;
+  s.full_screen = true;
+  s.auto_delay_ms = 900;
+  s.auto_delay_per_char_ms = 25;
+  std::string error;
+  ASSERT_TRUE(write_settings_file(path, s, &error)) << error;
+  const PlayerSettings back = read_settings_file(path, &warning);
+  EXPECT_TRUE(warning.empty()) << warning;
+  EXPECT_EQ(back.scale, 3);
+  EXPECT_TRUE(back.full_screen);
+  EXPECT_EQ(back.auto_delay_ms, 900);
+  EXPECT_EQ(back.auto_delay_per_char_ms, 25);
+  // A file written by hand with only some keys keeps the defaults for the rest.
+  write_bytes(path, "[auto_forward]\ndelay_per_char_ms=40\n");
+  const PlayerSettings some = read_settings_file(path, &warning);
+  EXPECT_TRUE(warning.empty()) << warning;
+  EXPECT_EQ(some.scale, 1);
+  EXPECT_EQ(some.auto_delay_ms, 1500);
+  EXPECT_EQ(some.auto_delay_per_char_ms, 40);
+}
+
+TEST(SettingsFile, DamagedFileGivesDefaultsAWarningAndIsKeptAside) {
+  test::TempDir dir;
+  const std::string path = dir / "settings.ini";
+  for (const std::string& bad :
+       {std::string("[view\nscale=2\n"), std::string("[view]\nscale=7\n"),
+        std::string("[view]\nfull_screen=maybe\n"), std::string("[auto_forward]\ndelay_ms=-5\n")}) {
+    write_bytes(path, bad);
+    LineLog log(nullptr);
+    FileSettingsStore store(path, log);
+    EXPECT_EQ(store.settings().scale, 1) << bad;
+    EXPECT_FALSE(store.settings().full_screen) << bad;
+    ASSERT_EQ(log.lines().size(), 1u) << bad;
+    EXPECT_NE(log.lines()[0].find("warning: the settings file " + path + " is damaged"),
+              std::string::npos)
+        << log.lines()[0];
+    // What the player had is kept aside; a clean file of defaults replaces it.
+    EXPECT_EQ(read_bytes(path + ".bad"), bad);
+    std::string warning;
+    const PlayerSettings again = read_settings_file(path, &warning);
+    EXPECT_TRUE(warning.empty()) << warning;
+    EXPECT_EQ(again.scale, 1);
+  }
+}
+
+TEST(SettingsFile, LivesUnderTheConfigFolder) {
+  // The path follows XDG_CONFIG_HOME (read once per process by GLib, so the
+  // test only checks the shape of the name).
+  const std::string p = default_settings_path();
+  EXPECT_NE(p.find("/velmora/settings.ini"), std::string::npos) << p;
+  EXPECT_EQ(p.rfind("/velmora/settings.ini"),
+            p.size() - std::string("/velmora/settings.ini").size());
+}
+
+}  // namespace
+}  // namespace vm
