@@ -10,4 +10,4 @@ $as_root apt-get install -y \
   build-essential cmake pkg-config git \
   libgtk-3-dev libsdl2-mixer-dev libfluidsynth-dev fluidsynth timgm6mb-soundfont \
   fonts-ipafont-gothic libgtest-dev libbenchmark-dev \
-  xvfb xauth x11-utils xdg-utils imagemagick
+  xvfb xauth x11-utils xdg-utils imagemagick graphviz libgraphviz-dev

@@ -24,7 +24,7 @@ std::string trim(const std::string& s) {
 
 // The integer value of a script field; anything else is an error of the
 // script data, reported with the row's line and the field's name.
-long field_number(const Game& g, const std::string& text, int field_no, const char* name, long lo,
+long field_number(int line, const std::string& text, int field_no, const char* name, long lo,
                   long hi) {
   std::string t = trim(text);
   const char* b = t.data();
@@ -33,10 +33,10 @@ long field_number(const Game& g, const std::string& text, int field_no, const ch
   long v = 0;
   auto [p, ec] = std::from_chars(b, e, v);
   if (t.empty() || ec != std::errc() || p != e)
-    throw DataError("51.dat", g.interp.cur_line, std::to_string(field_no) + " (" + name + ")",
+    throw DataError("51.dat", line, std::to_string(field_no) + " (" + name + ")",
                     "\"" + t + "\" is not a number");
   if (v < lo || v > hi)
-    throw DataError("51.dat", g.interp.cur_line, std::to_string(field_no) + " (" + name + ")",
+    throw DataError("51.dat", line, std::to_string(field_no) + " (" + name + ")",
                     std::to_string(v) + " is out of range");
   return v;
 }
@@ -60,37 +60,81 @@ void jump_or_stop(Game& g) {
 }
 
 // The sub-code of the i and p commands: the command's last character.
-int sub_code(const Game& g) {
-  char c = g.interp.Cur_Cmd.back();
+int sub_code(const InterpState& s) {
+  char c = s.Cur_Cmd.back();
   if (c < '0' || c > '9')
-    throw DataError("51.dat", g.interp.cur_line, "2 (cmd)",
-                    "\"" + g.interp.Cur_Cmd + "\" has no numeric sub-code");
+    throw DataError("51.dat", s.cur_line, "2 (cmd)",
+                    "\"" + s.Cur_Cmd + "\" has no numeric sub-code");
   return c - '0';
 }
 
 int run_command(Game& g, int result) {
-  InterpState& s = g.interp;
-  const std::string& cmd = s.Cur_Cmd;
-  if (cmd.empty()) return result;
-  switch (cmd[0]) {
-    case 'g':
-      if (cmd == "g0") {
-        jump_or_stop(g);
-        return kPositionSet;
-      }
-      if (cmd == "g4") Change_Name(g);
+  switch (decide_command(g.interp)) {
+    case Command::Keep:
+      return result;
+    case Command::Jump:
+      jump_or_stop(g);
+      return kPositionSet;
+    case Command::Rename:
+      Change_Name(g);
       return kNothingToShow;
-    case 'a':
+    case Command::Sound:
       sound_command(g);
       return kNothingToShow;
-    case 's':
+    case Command::Choice:
       show_choices(g);
       return kPositionSet;
+    case Command::BadP:
+      message_box(g, "error(p?)");
+      return kNothingToShow;
+    case Command::BadI:
+      message_box(g, "error(i?)");
+      return kNothingToShow;
+    case Command::Ending:
+      if (g.sound.BGMLoop >= 0) g.pf.window.set_timer_enabled(g.sound.BGMLoop, false);
+      if (g.input.Clicker >= 0) g.pf.window.set_timer_enabled(g.input.Clicker, false);
+      run_ending(g);
+      for (;;) {
+        do_events(g);
+        sleep_ms(g, 100);
+      }
+    case Command::Quit:
+      for (int i = 0; i < 2; ++i) {
+        do_events(g);
+        sleep_ms(g, 50);
+      }
+      unload_main_form(g);
+    case Command::Clear:
+      clear_message_window(g);
+      return kShowMessage;
+    case Command::Wait:
+      timed_wait(g);
+      return kNothingToShow;
+    case Command::Done:
+      break;
+  }
+  return kNothingToShow;
+}
+
+}  // namespace
+
+Command decide_command(InterpState& s) {
+  const std::string& cmd = s.Cur_Cmd;
+  if (cmd.empty()) return Command::Keep;
+  switch (cmd[0]) {
+    case 'g':
+      if (cmd == "g0") return Command::Jump;
+      if (cmd == "g4") return Command::Rename;
+      return Command::Done;
+    case 'a':
+      return Command::Sound;
+    case 's':
+      return Command::Choice;
     case 'p': {
-      int sub = sub_code(g);
+      int sub = sub_code(s);
       if (sub == 2) {
         if (int16_t* c = counter(s, s.Cur_Text, true)) {
-          long v = field_number(g, s.Cur_Value, 10, "value", -32768, 32767) + *c;
+          long v = field_number(s.cur_line, s.Cur_Value, 10, "value", -32768, 32767) + *c;
           if (v < -32768 || v > 32767)
             throw DataError("51.dat", s.cur_line, "10 (value)",
                             "the counter " + s.Cur_Text.substr(0, 3) + " leaves its range");
@@ -99,76 +143,58 @@ int run_command(Game& g, int result) {
       } else if (sub == 8) {
         s.Save_Title = s.Cur_Text;
       } else {
-        message_box(g, "error(p?)");
+        return Command::BadP;
       }
-      return kNothingToShow;
+      return Command::Done;
     }
     case 'i': {
-      if (sub_code(g) != 1) {
-        message_box(g, "error(i?)");
-        return kNothingToShow;
-      }
+      if (sub_code(s) != 1) return Command::BadI;
       if (int16_t* c = counter(s, s.Cur_Text, false)) {
-        long v = field_number(g, s.Cur_Value, 10, "value", -32768, 32767);
-        if (*c == v) {
-          jump_or_stop(g);
-          return kPositionSet;
-        }
+        long v = field_number(s.cur_line, s.Cur_Value, 10, "value", -32768, 32767);
+        if (*c == v) return Command::Jump;
       }
-      return kNothingToShow;
+      return Command::Done;
     }
     case 'e':
-      if (g.sound.BGMLoop >= 0) g.pf.window.set_timer_enabled(g.sound.BGMLoop, false);
-      if (g.input.Clicker >= 0) g.pf.window.set_timer_enabled(g.input.Clicker, false);
-      run_ending(g);
-      for (;;) {
-        do_events(g);
-        sleep_ms(g, 100);
-      }
+      return Command::Ending;
     case 'q':
-      for (int i = 0; i < 2; ++i) {
-        do_events(g);
-        sleep_ms(g, 50);
-      }
-      unload_main_form(g);
+      return Command::Quit;
     case 'r':
-      clear_message_window(g);
-      return kShowMessage;
+      return Command::Clear;
     case 'w':
-      timed_wait(g);
-      return kNothingToShow;
+      return Command::Wait;
     default:
-      return result;
+      return Command::Keep;
   }
 }
 
-}  // namespace
-
-std::string substitute_names(Game& g, const std::string& text) {
+std::string substitute_names(const std::string& text, const std::array<std::string, 6>& names,
+                             int line) {
   std::string t = text;
   size_t p = t.find('&');
   while (p != std::string::npos) {
     char d = p + 1 < t.size() ? t[p + 1] : '\0';
     if (d < '0' || d > '5')
-      throw DataError("51.dat", g.interp.cur_line, "9 (text)",
-                      "\"&\" must be followed by a name number 0 to 5");
-    t = t.substr(0, p) + g.msg.Name_Table[d - '0'] + t.substr(p + 2);
+      throw DataError("51.dat", line, "9 (text)", "\"&\" must be followed by a name number 0 to 5");
+    t = t.substr(0, p) + names[static_cast<size_t>(d - '0')] + t.substr(p + 2);
     p = t.find('&');
   }
   return t;
 }
 
-int script_step(Game& g) {
-  InterpState& s = g.interp;
-  const ScriptTables& t = g.tables;
+std::string substitute_names(Game& g, const std::string& text) {
+  return substitute_names(text, g.msg.Name_Table, g.interp.cur_line);
+}
+
+RowChanges read_row(InterpState& s, const ScriptTables& t) {
   if (s.Script_Pos < 0 || s.Script_Pos > t.Script_Last)
     throw DataError("51.dat", 0, "",
                     "the story reached row " + std::to_string(s.Script_Pos) +
                         ", which is outside the script (a choice target missing?)");
-  bool place_flag = false, doll_flag = false, face_flag = false;
+  RowChanges ch;
   s.Cur_Speaker = 0;
 
-  const ScriptRow& r = t.Script_Table[s.Script_Pos];
+  const ScriptRow& r = t.Script_Table[static_cast<size_t>(s.Script_Pos)];
   s.cur_line = r.line;
   s.Cur_Num = r.num;
   s.Cur_Cmd = trim(r.cmd);
@@ -178,33 +204,40 @@ int script_step(Game& g) {
   s.Cur_Text = trim(r.text);
   s.Cur_Value = trim(r.value);
   s.Cur_Subst = trim(r.subst);
+  const int line = s.cur_line;
 
   if (!speaker.empty())
-    s.Cur_Speaker = static_cast<int16_t>(field_number(g, speaker, 8, "speaker", -32768, 32767));
+    s.Cur_Speaker = static_cast<int16_t>(field_number(line, speaker, 8, "speaker", -32768, 32767));
   if (!place.empty()) {
-    auto p = static_cast<int16_t>(field_number(g, place, 4, "place", -32768, 32767));
+    auto p = static_cast<int16_t>(field_number(line, place, 4, "place", -32768, 32767));
     if (p != s.Place_No) {
       s.Place_No = p;
-      place_flag = true;
+      ch.place = true;
       s.Cur_Doll = 0;
     }
   }
   if (!doll.empty()) {
-    s.Cur_Doll = static_cast<uint8_t>(field_number(g, doll.substr(0, 1), 5, "doll", 0, 9));
+    s.Cur_Doll = static_cast<uint8_t>(field_number(line, doll.substr(0, 1), 5, "doll", 0, 9));
     s.Cur_Pose =
-        static_cast<uint8_t>(field_number(g, doll.substr(doll.size() - 1), 5, "doll", 0, 9));
-    doll_flag = true;
+        static_cast<uint8_t>(field_number(line, doll.substr(doll.size() - 1), 5, "doll", 0, 9));
+    ch.doll = true;
   }
   if (!face.empty()) {
-    s.Cur_Face = static_cast<uint8_t>(field_number(g, "0" + face, 6, "face", 0, 255));
-    face_flag = true;
+    s.Cur_Face = static_cast<uint8_t>(field_number(line, "0" + face, 6, "face", 0, 255));
+    ch.face = true;
   }
+  return ch;
+}
+
+int script_step(Game& g) {
+  InterpState& s = g.interp;
+  const RowChanges ch = read_row(s, g.tables);
   if (s.Cur_Subst == "1") s.Cur_Text = substitute_names(g, s.Cur_Text);
 
   int result = kShowMessage;
-  if (place_flag) result = change_place(g);
-  if (doll_flag) result = change_doll(g);
-  if (face_flag) result = change_face(g);
+  if (ch.place) result = change_place(g);
+  if (ch.doll) result = change_doll(g);
+  if (ch.face) result = change_face(g);
   return run_command(g, result);
 }
 
@@ -227,9 +260,13 @@ void run_script(Game& g) {
   }
 }
 
+long wait_ms(const InterpState& s) {
+  const std::string& text = s.Cur_Text;
+  return text.empty() ? 1000 : field_number(s.cur_line, text, 9, "text", 0, 0x7FFFFFFF);
+}
+
 void timed_wait(Game& g) {
-  const std::string& text = g.interp.Cur_Text;
-  long duration = text.empty() ? 1000 : field_number(g, text, 9, "text", 0, 0x7FFFFFFF);
+  const long duration = wait_ms(g.interp);
   uint32_t start = tick_count(g);
   if (static_cast<long>(tick_count(g) - start) > duration) return;
   uint32_t now;

@@ -1,8 +1,11 @@
 // The interpreter: runs the script row by row, its command set and counters.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <string>
+
+#include "script/tables.h"
 
 namespace vm {
 
@@ -32,6 +35,37 @@ struct InterpState {
   bool missing_jump = false;  // a jump target was not found: the run stops
 };
 
+// The scene changes a row asks for.
+struct RowChanges {
+  bool place = false, doll = false, face = false;
+};
+
+// Reads the row at Script_Pos into the current-row registers and applies its
+// place, doll and face fields to Place_No, Cur_Doll, Cur_Pose and Cur_Face
+// (names are not substituted yet). Throws DataError for a position outside
+// the script or a malformed field.
+RowChanges read_row(InterpState& s, const ScriptTables& t);
+
+// What the current row's command leaves for the loop to do once its effect on
+// the game-state variables (p2 counters, p8 title, the i1 test) is done.
+enum class Command {
+  Keep,    // no command, or an unknown letter: the scene changes' result stands
+  Done,    // nothing more (other g, p2, p8, an i1 that does not jump): result 2
+  Jump,    // g0, or an i1 whose counter equals the value: jump to Cur_Jump
+  Rename,  // g4
+  Sound,   // a
+  Choice,  // s
+  BadP,    // "error(p?)"
+  BadI,    // "error(i?)"
+  Ending,  // e
+  Quit,    // q
+  Clear,   // r: shows the row's message
+  Wait,    // w
+};
+// Throws DataError for a sub-code that is not a digit or a counter that
+// leaves its range.
+Command decide_command(InterpState& s);
+
 // Runs from Script_Pos until Script_Last (the end marker) is reached.
 void run_script(Game& g);
 
@@ -40,6 +74,11 @@ int script_step(Game& g);
 
 // Replaces "&d" by Name_Table entry d, searching again from the start.
 std::string substitute_names(Game& g, const std::string& text);
+std::string substitute_names(const std::string& text, const std::array<std::string, 6>& names,
+                             int line);
+
+// The w command's duration in milliseconds: Cur_Text, 1000 when empty.
+long wait_ms(const InterpState& s);
 
 // The w command: at least the given milliseconds, in 50 ms steps that let
 // events run.

@@ -2,6 +2,7 @@
 #include <ostream>
 
 #include "data/data_tool.h"
+#include "data/story_paths.h"
 
 namespace vm::datatool {
 
@@ -11,7 +12,10 @@ constexpr const char* kUsage =
     "usage: velmora-data demo DIR        write the demo data folder\n"
     "       velmora-data check DIR       check a data folder\n"
     "       velmora-data unpack DIR OUT  data folder -> editable folder\n"
-    "       velmora-data pack SRC DIR    editable folder -> data folder\n";
+    "       velmora-data pack SRC DIR    editable folder -> data folder\n"
+    "       velmora-data graph DIR OUT   the story as OUT.dot and OUT.svg\n"
+    "       velmora-data paths DIR OUT   every path: OUT/path-NNN.txt for velmora-play, paths.tsv\n"
+    "       velmora-data verify DIR      play every path and compare with the prediction\n";
 
 int report(const std::vector<std::string>& problems, std::ostream& out) {
   for (const std::string& p : problems) out << p << "\n";
@@ -23,9 +27,10 @@ int report(const std::vector<std::string>& problems, std::ostream& out) {
 
 int data_tool_main(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
   const std::string cmd = args.empty() ? "" : args[0];
-  const size_t want = (cmd == "demo" || cmd == "check")    ? 2
-                      : (cmd == "unpack" || cmd == "pack") ? 3
-                                                           : 0;
+  const size_t want = (cmd == "demo" || cmd == "check" || cmd == "verify") ? 2
+                      : (cmd == "unpack" || cmd == "pack" || cmd == "graph" || cmd == "paths")
+                          ? 3
+                          : 0;
   if (want == 0 || args.size() != want) {
     if (!cmd.empty() && cmd != "help" && cmd != "--help" && want == 0)
       err << "velmora-data: unknown command \"" << cmd << "\"\n";
@@ -39,6 +44,17 @@ int data_tool_main(const std::vector<std::string>& args, std::ostream& out, std:
       return 0;
     }
     if (cmd == "check") return report(check_folder(args[1]), out);
+    if (cmd == "graph") {
+      write_story_graph(args[1], args[2]);
+      out << "wrote " << args[2] << ".dot and " << args[2] << ".svg\n";
+      return 0;
+    }
+    if (cmd == "paths") {
+      const Exploration ex = write_paths(args[1], args[2], out);
+      out << describe_paths(ex) << "; written to " << args[2] << "\n";
+      return 0;
+    }
+    if (cmd == "verify") return verify_folder(args[1], out, err);
     if (cmd == "unpack") {
       unpack_folder(args[1], args[2]);
       out << "unpacked " << args[1] << " into " << args[2] << "\n";
