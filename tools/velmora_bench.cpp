@@ -19,6 +19,7 @@
 #include "platform/desktop/desktop.h"
 
 void bench_transitions(vm::Platform& pf);
+void bench_paths(const std::string& demo_dir);
 
 namespace {
 
@@ -83,6 +84,7 @@ std::string data_folder() {
 }  // namespace
 
 int main(int argc, char** argv) {
+  bench_paths(data_folder());
   double blend_420 = 0;
   const double ratio_420 = blend_ratio(420, 96, 200, &blend_420);
   const double ratio_640 = blend_ratio(640, 480, 40, nullptr);
