@@ -2,6 +2,7 @@
 // platform, driven by a list of actions, and prints what a player would have
 // seen and heard, one line per event with its virtual time.
 #include <cstdio>
+#include <filesystem>
 #include <fstream>
 #include <iostream>
 #include <sstream>
@@ -46,7 +47,15 @@ int main(int argc, char** argv) {
     return 2;
   }
 
+  std::error_code made;
+  std::filesystem::create_directories(out_dir, made);
+  if (made) {
+    std::cerr << "velmora-play: cannot create " << out_dir << ": " << made.message() << "\n";
+    return 2;
+  }
+
   vm::Headless hl;
+  bool shot_failed = false;
   hl.log().echo = [](const std::string& line) { std::cout << line << "\n" << std::flush; };
 
   uint32_t cursor = 0;
@@ -88,12 +97,14 @@ int main(int argc, char** argv) {
     } else if (verb == "shot") {
       if (rest.empty()) return bad();
       std::string path = out_dir + rest;
-      hl.at(cursor, [&hl, path] {
+      hl.at(cursor, [&hl, &shot_failed, path] {
         std::string error;
-        if (vm::save_png(hl.last_frame().w ? hl.last_frame() : vm::Image(640, 480), path, error))
+        if (vm::save_png(hl.last_frame().w ? hl.last_frame() : vm::Image(640, 480), path, error)) {
           hl.log().log("shot " + path);
-        else
+        } else {
           hl.log().log("shot failed: " + error);
+          shot_failed = true;
+        }
       });
     } else {
       return bad();
@@ -105,7 +116,8 @@ int main(int argc, char** argv) {
   try {
     int code = vm::run_game(hl.platform(), data_dir);
     hl.log().log("exit " + std::to_string(code));
-    return code;
+    // A picture asked for and not written is a failure of the run too.
+    return code != 0 ? code : shot_failed ? 1 : 0;
   } catch (const vm::HeadlessIdle&) {
     hl.log().log("exit: the game stopped with nothing left to do");
     return 3;

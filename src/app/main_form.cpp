@@ -200,7 +200,7 @@ void handle_event(Game& g, const InputEvent& ev) {
         on_speedup(g);
       break;
     case InputEvent::Close:
-      unload_main_form(g);
+      throw ShutdownRequest{};
     case InputEvent::Timer:
       if (ev.timer == g.input.Clicker)
         on_clicker_tick(g);
@@ -216,28 +216,36 @@ void on_prog_end(Game& g) {
   if (message_box(g, "終了しますか？", Buttons::YesNo) != Answer::No) unload_main_form(g);
 }
 
-void unload_main_form(Game& g, bool full) {
-  if (g.app.unloading) throw EndProcess{0};
+void unload_main_form(Game& g, bool failure) {
+  const int code = failure ? 1 : 0;
+  if (g.app.unloading) throw EndProcess{code};
   g.app.unloading = true;
   if (g.sound.Saved_Volume != 0) set_volume(g, g.sound.Saved_Volume);
   stop_music(g);
-  if (!full) throw EndProcess{0};
-  try {
+  // A system file that was never read is never written: a close during the
+  // loading picture must not replace the names and tunes with empty lines.
+  std::string problems;
+  if (g.assets.sys_lines_read) {
     rebuild_line6(g);
-    write_system_file(g);
-    for (int n : managed_pictures_exit_order()) blank_magic(g.assets.Data_Dir + std::to_string(n));
-  } catch (const std::exception& e) {
-    // The remaining pictures stay restored, which the next start accepts.
-    message_box(g, std::string("終了処理でファイルを書き込めませんでした。\r\n") + e.what());
+    try {
+      write_system_file(g);
+    } catch (const std::exception& e) {
+      problems += std::string(e.what()) + "\r\n";
+    }
+  }
+  // Whatever ends the game, the folder goes back to rest.
+  problems += disguise_restored_pictures(g.assets);
+  if (!problems.empty()) {
+    message_box(g, "終了処理でファイルを書き込めませんでした。\r\n" + problems);
     throw EndProcess{1};
   }
-  throw EndProcess{0};
+  throw EndProcess{code};
 }
 
 int run_game(Platform& pf, const std::string& data_dir) {
   if (pf.single_copy.other_copy_running()) {
     pf.dialogs.message_box("既に起動しています。", Buttons::Ok);
-    return 0;
+    return 1;
   }
   Game g(pf);
   MainFormEvents form(g);
@@ -248,7 +256,9 @@ int run_game(Platform& pf, const std::string& data_dir) {
       for (;;) pf.window.wait_events();
     } catch (const DataError& e) {
       message_box(g, e.describe());
-      unload_main_form(g, g.assets.sys_lines_read);
+      unload_main_form(g, true);
+    } catch (const ShutdownRequest& r) {
+      unload_main_form(g, r.failure);
     }
   } catch (const EndProcess& e) {
     pf.window.set_sink(nullptr);

@@ -37,10 +37,11 @@ class MainFormEvents : public EventSink {
   Game& g_;
 };
 
-// The unload handler: volume, music, system file, pictures disguised; then
-// ends the process (throws EndProcess). full = false stops after the volume
-// and music (a failed asset check).
-[[noreturn]] void unload_main_form(Game& g, bool full = true);
+// The unload handler: volume, music, the system file (only when it was read),
+// every restored picture disguised again; then ends the process (throws
+// EndProcess, exit status 1 when failure is set or a file could not be
+// written).
+[[noreturn]] void unload_main_form(Game& g, bool failure = false);
 
 // The quit menu item.
 void on_prog_end(Game& g);

@@ -4,14 +4,18 @@
 
 #include <cerrno>
 #include <cstdio>
+#include <algorithm>
 #include <cstring>
 #include <fstream>
 #include <sstream>
 #include <stdexcept>
 
+#include <fcntl.h>
+#include <unistd.h>
+
 #include "app/game.h"
-#include "app/main_form.h"
 #include "assets/cp932.h"
+#include "assets/data_error.h"
 
 namespace vm {
 
@@ -88,6 +92,7 @@ void run_check(Game& g) {
     std::string base = dir + std::to_string(n);
     check_present(base + ".dat", base);
     io_step([&] { restore_magic(base, kind); });
+    a.restored.push_back(n);
   };
   // 3. Sprites, 4. faces, 5. backgrounds and event pictures.
   for (int k = 1; k <= 2; ++k)
@@ -111,8 +116,12 @@ void run_check(Game& g) {
   for (int i = 1; i <= 9; ++i) {
     a.Track_Files[i] = a.Sys_Lines[6 + i];
     a.Extra_Files[i] = a.Sys_Lines[15 + i];
-    for (const std::string* name : {&a.Track_Files[i], &a.Extra_Files[i]})
-      if (!name->empty()) check_present(dir + *name, cp932_to_utf8(*name));
+    for (const std::string* name : {&a.Track_Files[i], &a.Extra_Files[i]}) {
+      if (name->empty()) continue;
+      const std::string file = tune_file_name(*name);
+      if (file.empty()) throw AssetFailure{true, cp932_to_utf8(*name), kErrFileNotFound, ""};
+      check_present(dir + file, cp932_to_utf8(*name));
+    }
   }
 }
 
@@ -159,27 +168,90 @@ void rebuild_line6(Game& g) {
 }
 
 void write_system_file(Game& g) {
-  const std::string path = g.assets.Data_Dir + "50.dat";
-  const std::string tmp = path + ".tmp";
   std::string text;
   for (int i = 1; i <= 25; ++i) text += g.assets.Sys_Lines[i] + "\r\n";
-  {
-    std::ofstream out(tmp, std::ios::binary | std::ios::trunc);
-    if (!out) throw std::runtime_error(path + ": cannot write (" + std::strerror(errno) + ")");
-    out.write(text.data(), static_cast<std::streamsize>(text.size()));
-    out.flush();
-    if (!out) {
-      std::remove(tmp.c_str());
-      throw std::runtime_error(path + ": cannot write");
+  // A folder the player cannot write to may still hold a writable 50.dat:
+  // the names and the gallery progress are then kept by writing it in place.
+  replace_file(g.assets.Data_Dir + "50.dat", text, true);
+  g.pf.log.log("file written 50.dat");
+}
+
+std::string disguise_restored_pictures(AssetState& a) {
+  std::string problems;
+  for (int n : managed_pictures_exit_order()) {
+    if (std::find(a.restored.begin(), a.restored.end(), n) == a.restored.end()) continue;
+    try {
+      blank_magic(a.Data_Dir + std::to_string(n));
+    } catch (const std::exception& e) {
+      problems += std::string(e.what()) + "\r\n";
     }
   }
-  // The rename replaces the old file whole, so a crash never leaves it empty.
-  if (std::rename(tmp.c_str(), path.c_str()) != 0) {
-    int err = errno;
-    std::remove(tmp.c_str());
-    throw std::runtime_error(path + ": cannot write (" + std::strerror(err) + ")");
+  a.restored.clear();
+  return problems;
+}
+
+namespace {
+
+std::string io_error(const std::string& path, int err) {
+  return path + ": cannot write (" + std::strerror(err) + ")";
+}
+
+// Writes all of data to fd and flushes it to the disk.
+bool write_all(int fd, const std::string& data) {
+  size_t done = 0;
+  while (done < data.size()) {
+    const ssize_t n = ::write(fd, data.data() + done, data.size() - done);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) return false;
+    done += static_cast<size_t>(n);
   }
-  g.pf.log.log("file written 50.dat");
+  return ::fsync(fd) == 0;
+}
+
+void rewrite_in_place(const std::string& path, const std::string& data) {
+  const int fd = ::open(path.c_str(), O_WRONLY | O_TRUNC | O_CLOEXEC);
+  if (fd < 0) throw std::runtime_error(io_error(path, errno));
+  const bool ok = write_all(fd, data);
+  const int err = errno;
+  if (::close(fd) != 0 || !ok) throw std::runtime_error(io_error(path, ok ? errno : err));
+}
+
+}  // namespace
+
+void replace_file(const std::string& path, const std::string& data, bool in_place) {
+  struct stat old {};
+  const bool existed = ::stat(path.c_str(), &old) == 0;
+  const mode_t mode = existed ? (old.st_mode & 07777) : 0644;
+  const std::string tmp = path + ".tmp";
+  const int fd = ::open(tmp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
+  if (fd < 0) {
+    const int err = errno;
+    if (in_place && existed && (err == EACCES || err == EPERM || err == EROFS) &&
+        ::access(path.c_str(), W_OK) == 0)
+      return rewrite_in_place(path, data);
+    throw std::runtime_error(io_error(path, err));
+  }
+  const bool ok = write_all(fd, data) && ::fchmod(fd, mode) == 0;
+  const int err = errno;
+  if (::close(fd) != 0 || !ok) {
+    ::unlink(tmp.c_str());
+    throw std::runtime_error(io_error(path, ok ? errno : err));
+  }
+  // The rename replaces the old file whole, so a crash never leaves it empty
+  // or half written.
+  if (std::rename(tmp.c_str(), path.c_str()) != 0) {
+    const int e = errno;
+    ::unlink(tmp.c_str());
+    throw std::runtime_error(io_error(path, e));
+  }
+}
+
+std::string tune_file_name(const std::string& cp932_name) {
+  const std::string name = cp932_to_utf8(cp932_name);
+  if (name.empty() || name == "." || name == ".." ||
+      name.find_first_of("/\\") != std::string::npos)
+    return "";
+  return name;
 }
 
 const std::vector<int>& managed_pictures_exit_order() {
@@ -204,9 +276,9 @@ void check_assets(Game& g) {
       if (!f.detail.empty()) text += "\r\n" + f.detail;
     }
     message_box(g, text);
-    // Nothing was read that could be written back: end after the volume and
-    // the music, so no empty system file and no stub pictures are created.
-    unload_main_form(g, false);
+    // The shutdown writes no system file that was never read, and disguises
+    // again only the pictures restored so far.
+    throw ShutdownRequest{true};
   }
 }
 

@@ -15,6 +15,7 @@ struct AssetState {
   std::string Data_Dir;                   // ends in '/'
   std::array<std::string, 26> Sys_Lines;  // 1..25, raw CP932 bytes
   bool sys_lines_read = false;
+  std::vector<int> restored;  // managed pictures whose real magic is written now
   int16_t Keep_Flag = 0;
   std::array<int16_t, 5> CG_Seen{};
   std::array<std::string, 10> Track_Files;  // 1..9, raw bytes as written in 50.dat
@@ -37,14 +38,30 @@ void restore_magic(const std::string& path_without_dat, char kind);
 void blank_magic(const std::string& path_without_dat);
 
 // The start-up sequence: presence checks, picture restore, script decoding
-// (in memory), system file. On failure shows the message and ends through the
-// shutdown.
+// (in memory), system file. On failure shows the message and asks for the
+// shutdown (ShutdownRequest, a failure).
 void check_assets(Game& g);
 
-// Line 6 from Keep_Flag and CG_Seen, then 50.dat written whole (temporary
-// file and rename, so a crash cannot leave it empty).
+// The file name of a tune from its bytes in 50.dat (CP932) as the desktop
+// names files (UTF-8): the one conversion used by the check, by playing and by
+// the data tool. Empty when it is not a plain file name of the data folder (a
+// path separator, "." or ".."), so no tune reaches outside the folder.
+std::string tune_file_name(const std::string& cp932_name);
+
+// Line 6 from Keep_Flag and CG_Seen, then 50.dat written whole.
 void rebuild_line6(Game& g);
 void write_system_file(Game& g);
+
+// Disguises again every picture that start-up restored, in the exit order.
+// Returns what could not be written (empty when all went well).
+std::string disguise_restored_pictures(AssetState& a);
+
+// Replaces a file whole or not at all: a temporary file beside it, flushed to
+// disk, renamed over it, with the old file's permissions. When the folder
+// refuses the temporary file (no write permission) and in_place is set, a file
+// that is itself writable is rewritten where it stands instead. Throws
+// std::runtime_error naming the file.
+void replace_file(const std::string& path, const std::string& data, bool in_place = false);
 
 // Applies line 6 to Keep_Flag and CG_Seen.
 void read_line6(AssetState& a);

@@ -18,4 +18,12 @@ struct DataError : std::runtime_error {
   std::string describe() const;
 };
 
+// Asks for the orderly shutdown from below the main window (the script's
+// quit, a story that cannot go on, a failed start-up check, a close request
+// noticed inside a loop that runs no events). The main loop catches it and
+// unloads the main window; failure makes the program's exit status 1.
+struct ShutdownRequest {
+  bool failure = false;
+};
+
 }  // namespace vm

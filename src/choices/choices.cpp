@@ -126,10 +126,9 @@ void show_choices(Game& g) {
   do_events(g);
 
   g.interp.Script_Pos = g.choice.Choice_Rows[static_cast<size_t>(std::min(picked, last))].target;
-  if (g.input.Text_Mode == 0) g.input.Text_Mode = 1;  // skipping always stops at a choice
+  if (g.input.Text_Mode == 0) set_text_mode(g, 1);  // skipping always stops at a choice
   g.msg.Shown_Speaker = 0;
   set_menu_items_enabled(g, true);
-  g.pf.window.set_menu_caption("speedup", "次の選択まで進む");
 }
 
 int choice_at(const Game& g, int x, int y) {

@@ -1,6 +1,7 @@
 // Faces: one shared sheet (60.dat) with a column per sprite picture, painted
 // over the face area of the sprite on screen with a short dither dissolve.
 #include "app/game.h"
+#include "assets/data_error.h"
 #include "graphics/scene.h"
 
 namespace vm {
@@ -88,7 +89,7 @@ int change_face(Game& g) {
       }
   if (j == kSlotNone) {
     message_box(g, "0 doll but face change?");
-    throw EndProcess{};
+    throw ShutdownRequest{true};
   }
 
   const auto& r = s.Face_Rect[face_row(doll * 10 + pose)];

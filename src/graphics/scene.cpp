@@ -1,6 +1,7 @@
 #include "graphics/scene.h"
 
 #include "app/game.h"
+#include "assets/data_error.h"
 
 namespace vm {
 
@@ -42,7 +43,10 @@ void StepPacer::finish_step(int i, bool last) {
   if (last && tick_count(g_) - start_ == due && tick_count(g_) - start_ > slept_) {
     sleep_ms(g_, 1);
   }
-  if (events_) do_events(g_);
+  if (events_)
+    do_events(g_);
+  else if (g_.pf.window.close_requested())
+    throw ShutdownRequest{};  // steps that run no events still heed a close
 }
 
 void scene_fault(Game& g, const std::string& what) {

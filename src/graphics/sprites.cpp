@@ -106,7 +106,7 @@ int change_doll(Game& g) {
         j = k;
         break;
       }
-    if (j == kSlotNone) message_box(g, "Doll not hide.");
+    if (j == kSlotNone) scene_fault(g, "Doll not hide.");
     wipe_doll(g, j);
     row[j] = 0;
     return kNothingToShow;
@@ -120,7 +120,7 @@ int change_doll(Game& g) {
     }
   if (j == kSlotNone) {
     j = slot_of_code(g.interp.Cur_Text);
-    if (j == kSlotNone) message_box(g, "Doll disp position ignore.");
+    if (j == kSlotNone) scene_fault(g, "Doll disp position ignore.");
   }
   if (row[j] == pose) return kNothingToShow;  // already standing in this pose
   if (j == kSlotNone) {

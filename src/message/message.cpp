@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "app/game.h"
+#include "assets/data_error.h"
 #include "graphics/surface.h"
 #include "script/input.h"
 
@@ -37,7 +38,9 @@ void draw_piece(Game& g, const std::vector<std::string>& chars, size_t first, si
       draw_cell(g, static_cast<int>(i), chars[first + i], colour);
       refresh(g);
       // The typing pause lets no event run: a click waits for the click wait.
+      // Only a request to close is heeded at once, however long the message.
       sleep_ms(g, delay_ms);
+      if (g.pf.window.close_requested()) throw ShutdownRequest{};
     }
     return;
   }
@@ -49,12 +52,6 @@ void draw_piece(Game& g, const std::vector<std::string>& chars, size_t first, si
   for (size_t i = 0; i < count; ++i)
     draw_string(g, static_cast<int>(i) * cell + kTextX, y, chars[first + i], colour);
   refresh(g);
-}
-
-// Text rows that lie wholly inside the window.
-int visible_rows(const Game& g) {
-  const int cell = std::max<int>(g.msg.Cell_Size, 1);
-  return std::max(1, (g.msg.height - kTextY) / cell);
 }
 
 }  // namespace
@@ -130,13 +127,13 @@ void draw_message(Game& g, const std::string& label, const std::string& text, ui
   const std::vector<std::string> chars = split_chars(text);
   const size_t n = chars.size();
 
-  // A message that would run below the window starts a fresh page instead, so
-  // no line is ever drawn where the player cannot read it.
+  // A message that would run past the page's fourth line starts a fresh page
+  // instead, so no line is ever drawn over the border or below the window.
   const int text_lines = static_cast<int>((n + kLineChars - 1) / kLineChars);
   const bool new_speaker = g.interp.Cur_Speaker != m.Shown_Speaker;
   const int label_lines = (new_speaker && !label.empty()) ? 1 : 0;
   const int start_line = new_speaker ? 0 : m.Line_No;
-  if (start_line > 0 && start_line + label_lines + text_lines > visible_rows(g))
+  if (start_line > 0 && start_line + label_lines + text_lines > kPageLines)
     clear_message_window(g);
 
   if (g.interp.Cur_Speaker != m.Shown_Speaker) {

@@ -75,6 +75,10 @@ class Window {
   virtual void do_events() = 0;
   // The idle state: blocks until at least one event has been dispatched.
   virtual void wait_events() = 0;
+  // For loops that must not run events (typing, some transition steps): lets
+  // the toolkit collect input without running any handler, and tells whether
+  // a close request (close box, termination signal) is waiting.
+  virtual bool close_requested() = 0;
   // Timers tick only while events run; a tick arrives as a Timer event.
   virtual int create_timer(int interval_ms) = 0;
   virtual void set_timer_enabled(int id, bool enabled) = 0;

@@ -49,6 +49,10 @@ void wait_click(Game& g) {
 void on_mouse_down(Game& g, const Surface* target, int button) {
   if (!target) return;
   InputState& in = g.input;
+  // A choice box has no handler of its own: only its label picks, and a click
+  // beside the label neither picks nor hides the window.
+  for (const Surface& box : g.screen.SelBox)
+    if (target == &box) return;
   if (is_message_window(g, target)) {
     if (button == kLeftButton) {
       if (in.Click_Wait) in.Click_Wait = 0;
@@ -57,7 +61,7 @@ void on_mouse_down(Game& g, const Surface* target, int button) {
       // pending wait, if any, keeps waiting.
       g.screen.Waku[0].visible = false;
       in.Wnd_Hidden = -1;
-      if (in.Text_Mode == 0) in.Text_Mode = 1;
+      if (in.Text_Mode == 0) set_text_mode(g, 1);
       g.pf.window.set_menu_enabled("opt_menu", false);
       refresh(g);
     }
@@ -90,14 +94,17 @@ void on_clicker_tick(Game& g) {
 void on_speedup(Game& g) {
   InputState& in = g.input;
   if (in.Text_Mode != 0) {
-    in.Text_Mode = 0;
+    set_text_mode(g, 0);
     in.Click_Wait = 0;
-    g.pf.window.set_menu_caption("speedup", kSpeedupRunning);
   } else {
-    in.Text_Mode = 1;
+    set_text_mode(g, 1);
     in.Click_Wait = -1;
-    g.pf.window.set_menu_caption("speedup", kSpeedupIdle);
   }
+}
+
+void set_text_mode(Game& g, int16_t mode) {
+  g.input.Text_Mode = mode;
+  g.pf.window.set_menu_caption("speedup", mode == 0 ? kSpeedupRunning : kSpeedupIdle);
 }
 
 }  // namespace vm

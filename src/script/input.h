@@ -25,4 +25,8 @@ void on_key_down(Game& g, int key);
 void on_clicker_tick(Game& g);
 void on_speedup(Game& g);
 
+// Sets the message pacing and keeps the skip item's caption in step with it:
+// "スキップ停止" while skipping (mode 0), "次の選択まで進む" otherwise.
+void set_text_mode(Game& g, int16_t mode);
+
 }  // namespace vm

@@ -3,7 +3,6 @@
 #include <charconv>
 
 #include "app/game.h"
-#include "app/main_form.h"
 #include "assets/data_error.h"
 #include "choices/choices.h"
 #include "ending/ending.h"
@@ -55,7 +54,7 @@ int16_t* counter(InterpState& s, const std::string& text, bool allow_hap) {
 void jump_or_stop(Game& g) {
   if (!jump_to_num(g, g.interp.Cur_Jump)) {
     g.interp.missing_jump = true;
-    unload_main_form(g);
+    throw ShutdownRequest{true};
   }
 }
 
@@ -103,7 +102,7 @@ int run_command(Game& g, int result) {
         do_events(g);
         sleep_ms(g, 50);
       }
-      unload_main_form(g);
+      throw ShutdownRequest{};
     case Command::Clear:
       clear_message_window(g);
       return kShowMessage;
@@ -170,16 +169,23 @@ Command decide_command(InterpState& s) {
 
 std::string substitute_names(const std::string& text, const std::array<std::string, 6>& names,
                              int line) {
-  std::string t = text;
-  size_t p = t.find('&');
-  while (p != std::string::npos) {
-    char d = p + 1 < t.size() ? t[p + 1] : '\0';
+  // One pass over the script's own text: each "&" and its digit is replaced
+  // once, and what a name brings in is never searched again. A name is the
+  // player's data ("&2" or "&x" typed into the rename box stays as typed).
+  std::string out;
+  out.reserve(text.size());
+  for (size_t p = 0; p < text.size(); ++p) {
+    if (text[p] != '&') {
+      out += text[p];
+      continue;
+    }
+    const char d = p + 1 < text.size() ? text[p + 1] : '\0';
     if (d < '0' || d > '5')
       throw DataError("51.dat", line, "9 (text)", "\"&\" must be followed by a name number 0 to 5");
-    t = t.substr(0, p) + names[static_cast<size_t>(d - '0')] + t.substr(p + 2);
-    p = t.find('&');
+    out += names[static_cast<size_t>(d - '0')];
+    ++p;
   }
-  return t;
+  return out;
 }
 
 std::string substitute_names(Game& g, const std::string& text) {
@@ -261,12 +267,16 @@ void run_script(Game& g) {
 }
 
 long wait_ms(const InterpState& s) {
+  // A negative duration is no wait at all; only a field that is not a number
+  // is an error of the script.
   const std::string& text = s.Cur_Text;
-  return text.empty() ? 1000 : field_number(s.cur_line, text, 9, "text", 0, 0x7FFFFFFF);
+  return text.empty() ? 1000
+                      : field_number(s.cur_line, text, 9, "text", -0x80000000L, 0x7FFFFFFF);
 }
 
 void timed_wait(Game& g) {
   const long duration = wait_ms(g.interp);
+  if (duration < 0) return;
   uint32_t start = tick_count(g);
   if (static_cast<long>(tick_count(g) - start) > duration) return;
   uint32_t now;

@@ -72,12 +72,13 @@ void run_script(Game& g);
 // One step of the loop; returns the step result.
 int script_step(Game& g);
 
-// Replaces "&d" by Name_Table entry d, searching again from the start.
+// Replaces each "&d" of the script's text by Name_Table entry d, once.
 std::string substitute_names(Game& g, const std::string& text);
 std::string substitute_names(const std::string& text, const std::array<std::string, 6>& names,
                              int line);
 
-// The w command's duration in milliseconds: Cur_Text, 1000 when empty.
+// The w command's duration in milliseconds: Cur_Text, 1000 when empty;
+// a negative one waits not at all.
 long wait_ms(const InterpState& s);
 
 // The w command: at least the given milliseconds, in 50 ms steps that let

@@ -6,7 +6,6 @@
 #include <cctype>
 
 #include "app/game.h"
-#include "assets/cp932.h"
 
 namespace vm {
 
@@ -44,10 +43,18 @@ void hold_level(Game& g, uint32_t since) {
 
 // Reads the master volume into Saved_Volume when the read works; returns the
 // value read (0 when it failed), which decides whether a fade is worth running.
+// While the music is faded out ("J") the level read is the faded one: the
+// level to return to stays the one remembered before the fade.
 uint32_t remember_volume(Game& g) {
   uint32_t level = 0;
-  if (get_volume(g, level)) g.sound.Saved_Volume = level;
+  if (get_volume(g, level) && !g.sound.faded_out) g.sound.Saved_Volume = level;
   return level;
+}
+
+// Back at the level a fade returns to.
+void restore_volume(Game& g) {
+  set_volume(g, g.sound.Saved_Volume);
+  g.sound.faded_out = false;
 }
 
 }  // namespace
@@ -140,17 +147,18 @@ void on_bgmloop_tick(Game& g) {
 }
 
 void sound_command(Game& g) {
+  // The operand is the one character after the "a"; a bare "a" names nothing.
   const std::string cmd = trimmed(g.interp.Cur_Cmd);
-  if (cmd.empty()) return;
+  if (cmd.size() < 2) return;
   if (!music_on(g) && !sound_on(g)) return;
 
-  const int d = static_cast<unsigned char>(cmd.back()) - '0';
+  const int d = static_cast<unsigned char>(cmd[1]) - '0';
 
   if (d == 0) {  // stop the music, leaving the speakers at their level
     g.sound.Cur_Track = 0;
     if (remember_volume(g) != 0) fade_out(g, g.sound.Saved_Volume);
     stop_music(g);
-    set_volume(g, g.sound.Saved_Volume);
+    restore_volume(g);
     return;
   }
   if (d < 10 && sound_on(g)) {
@@ -163,16 +171,20 @@ void sound_command(Game& g) {
   if (m < 1 || !music_on(g)) return;
 
   if (m == 10) {  // "J": fade out; the tune keeps playing silently
-    if (remember_volume(g) != 0) fade_out(g, g.sound.Saved_Volume);
+    if (remember_volume(g) != 0) {
+      fade_out(g, g.sound.Saved_Volume);
+      g.sound.faded_out = true;
+    }
     return;
   }
   if (m == 11) {  // "K": fade back in
     if (g.sound.Saved_Volume != 0) fade_in(g, g.sound.Saved_Volume);
+    g.sound.faded_out = false;
     return;
   }
   if (m > 9) return;  // letters after "K" name nothing
 
-  const std::string& file = g.assets.Track_Files[static_cast<size_t>(m)];
+  const std::string file = tune_file_name(g.assets.Track_Files[static_cast<size_t>(m)]);
   if (file.empty()) return;
   if (g.sound.Cur_Track == m) return;  // the selected tune goes on undisturbed
 
@@ -181,10 +193,12 @@ void sound_command(Game& g) {
     if (level != 0) fade_out(g, g.sound.Saved_Volume);
     do_events(g);
     stop_music(g);
-    set_volume(g, g.sound.Saved_Volume);
+    restore_volume(g);
+  } else if (g.sound.faded_out) {
+    restore_volume(g);  // the new tune starts at the level a fade returns to
   }
   g.sound.Cur_Track = static_cast<int16_t>(m);
-  play_music(g, g.assets.Data_Dir + cp932_to_utf8(file));
+  play_music(g, g.assets.Data_Dir + file);
   do_events(g);
 }
 

@@ -16,6 +16,7 @@ struct SoundState {
   int16_t Cur_Track = 0;
   uint32_t Start_Volume = 0;
   uint32_t Saved_Volume = 0;
+  bool faded_out = false;  // "J" has faded the music out and no restore followed
   bool mixer_open = false;
   int BGMLoop = -1;  // timer id
 };

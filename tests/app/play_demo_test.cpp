@@ -57,5 +57,19 @@ TEST(PlayDemo, BadInputLineIsReported) {
   EXPECT_NE(out.find("input.txt:2"), std::string::npos);
 }
 
+TEST(PlayDemo, TheOutputFolderIsMadeAndAFailedShotIsAFailure) {
+  test::TempDir dir;
+  std::filesystem::copy(test::build_dir() + "/data", dir / "data",
+                        std::filesystem::copy_options::recursive);
+  std::ofstream(dir / "input.txt") << "wait 3000\nshot a.png\nshot no/such/b.png\n";
+  std::string out;
+  int code = test::run_command(test::build_dir() + "/velmora-play " + dir.path() + "data " +
+                                   dir.path() + "input.txt " + dir.path() + "new/out",
+                               out);
+  EXPECT_TRUE(std::filesystem::exists(dir / "new/out/a.png")) << out;
+  EXPECT_NE(out.find("shot failed"), std::string::npos);
+  EXPECT_EQ(code, 1);
+}
+
 }  // namespace
 }  // namespace vm

@@ -38,7 +38,7 @@ class Startup : public ::testing::Test {
 TEST_F(Startup, SecondCopyIsRefused) {
   hl.other_copy = true;
   std::string sys = read_bytes(dir / "50.dat");
-  EXPECT_EQ(run(), 0);
+  EXPECT_EQ(run(), 1);
   EXPECT_EQ(count("dialog \"既に起動しています。\""), 1);
   EXPECT_EQ(count("caption"), 0);
   EXPECT_EQ(read_bytes(dir / "11.dat").substr(0, 2), "JF");
@@ -103,7 +103,7 @@ TEST_F(Startup, BrokenScriptRowIsNamedAndTheGameEndsInOrder) {
   size_t line3 = script.find('\n', line2) + 1;
   std::string broken = script.substr(0, line3) + "0010,,,,,,,x,text,,,,\r\n" + script.substr(line3);
   test::write_bytes(dir / "51.dat", invert_bytes(broken));
-  EXPECT_EQ(run(), 0);
+  EXPECT_EQ(run(), 1);
   EXPECT_EQ(count("51.dat line 4, field 8 (speaker)"), 1);
   EXPECT_EQ(read_bytes(dir / "11.dat").substr(0, 2), "JF");  // disguised again
 }

@@ -2,12 +2,15 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 
 #include "app/game.h"
+#include "assets/data_error.h"
 #include "app/main_form.h"
 #include "assets/cp932.h"
 #include "platform/headless/headless.h"
+#include "sound/sound.h"
 #include "test_support.h"
 
 namespace vm {
@@ -124,7 +127,7 @@ TEST_F(Assets, MissingFileIsNamedAndNothingIsWritten) {
   make_folder(dir);
   std::filesystem::remove(dir / "52.dat");
   std::string sys_before = read_bytes(dir / "50.dat");
-  EXPECT_THROW(check_assets(g), EndProcess);
+  EXPECT_THROW(check_assets(g), ShutdownRequest);
   EXPECT_EQ(last_dialog(),
             "dialog \"実行に必要なﾌｧｲﾙがありません. file" + dir.path() + "52\" -> ok (default)");
   EXPECT_EQ(read_bytes(dir / "50.dat"), sys_before);
@@ -134,7 +137,7 @@ TEST_F(Assets, MissingFileIsNamedAndNothingIsWritten) {
   std::filesystem::remove(dir / "41.dat");
   Game g2(hl.platform());
   g2.assets.Data_Dir = dir.path();
-  EXPECT_THROW(check_assets(g2), EndProcess);
+  EXPECT_THROW(check_assets(g2), ShutdownRequest);
   EXPECT_NE(last_dialog().find("file" + dir.path() + "41\""), std::string::npos);
   EXPECT_FALSE(std::filesystem::exists(dir / "42.dat") &&
                read_bytes(dir / "42.dat").size() == 2);  // no stub pictures
@@ -143,7 +146,7 @@ TEST_F(Assets, MissingFileIsNamedAndNothingIsWritten) {
 
 TEST_F(Assets, ShortSystemFileAndMissingTune) {
   make_folder(dir, 24);
-  EXPECT_THROW(check_assets(g), EndProcess);
+  EXPECT_THROW(check_assets(g), ShutdownRequest);
   EXPECT_NE(last_dialog().find("実行に必要なﾌｧｲﾙが異常です.(62)"), std::string::npos);
   EXPECT_NE(last_dialog().find("50.dat line 25"), std::string::npos);
 
@@ -151,8 +154,23 @@ TEST_F(Assets, ShortSystemFileAndMissingTune) {
   std::filesystem::remove(dir / "tune1.mid");
   Game g2(hl.platform());
   g2.assets.Data_Dir = dir.path();
-  EXPECT_THROW(check_assets(g2), EndProcess);
+  EXPECT_THROW(check_assets(g2), ShutdownRequest);
   EXPECT_NE(last_dialog().find("ﾌｧｲﾙがありません. filetune1.mid\""), std::string::npos);
+}
+
+TEST_F(Assets, ATuneNamedInJapanesePlaysFromItsDesktopName) {
+  make_folder(dir);
+  std::string sys = read_bytes(dir / "50.dat");
+  const std::string cp932 = utf8_to_cp932("夏の歌.mid");
+  sys.replace(sys.find("tune1.mid"), 9, cp932);
+  write_bytes(dir / "50.dat", sys);
+  write_bytes(dir / "夏の歌.mid", "MThd");  // as the desktop names it
+  check_assets(g);
+  EXPECT_EQ(g.assets.Track_Files[1], cp932);
+  g.interp.Cur_Cmd = "aa";
+  sound_command(g);
+  const auto& sent = hl.music_commands();
+  EXPECT_NE(std::find(sent.begin(), sent.end(), music_open_command(dir / "夏の歌.mid")), sent.end());
 }
 
 TEST_F(Assets, ShutdownWritesLine6AndDisguisesPictures) {

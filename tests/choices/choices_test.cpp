@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "app/game.h"
+#include "assets/data_error.h"
 #include "app/main_form.h"
 #include "assets/cp932.h"
 #include "platform/headless/headless.h"
@@ -269,7 +270,7 @@ TEST_F(Choices, AMenuWithoutItsRowsReusesTheRowsOfThePreviousMenu) {
   hl.click(100, kLabelX, label_y(0));
   hl.click(1500, kLabelX, label_y(0));
   hl.close(3000);  // the third time round the menu waits until the window closes
-  EXPECT_THROW(run_script(g), EndProcess);
+  EXPECT_THROW(run_script(g), ShutdownRequest);
   EXPECT_EQ(g.interp.kou, 2);  // 0060 led back to 0030 twice
   EXPECT_EQ(log_with("dialog \"SCT not found.\"").size(), 2u);
 }

@@ -1,5 +1,6 @@
 // Faces: the sheet's layout, the dither dissolve over the sprite on screen,
 // skip mode, and the fatal request for a face on no sprite.
+#include "assets/data_error.h"
 #include "scene_fixture.h"
 
 namespace vm::test {
@@ -122,21 +123,21 @@ TEST_F(FaceTest, SpritesWithoutAColumnUseTheFirstRow) {
 
 TEST_F(FaceTest, FaceOnNoSpriteEndsTheProgramAfterTheMessage) {
   g.interp.Cur_Doll = 0;
-  EXPECT_THROW(face(1), EndProcess);
+  EXPECT_THROW(face(1), ShutdownRequest);
   EXPECT_TRUE(logged("dialog \"0 doll but face change?\""));
 }
 
 TEST_F(FaceTest, FaceForAPoseThatIsNotShownEndsTheProgram) {
   doll(1, 1, "L");
   g.interp.Cur_Pose = 2;
-  EXPECT_THROW(face(1), EndProcess);
+  EXPECT_THROW(face(1), ShutdownRequest);
   EXPECT_TRUE(logged("dialog \"0 doll but face change?\""));
 }
 
 TEST_F(FaceTest, FaceAfterAHideEndsTheProgramRatherThanPaintAnEmptySlot) {
   doll(1, 1, "L");
   doll(1, 0, "");
-  EXPECT_THROW(face(1), EndProcess);
+  EXPECT_THROW(face(1), ShutdownRequest);
 }
 
 TEST_F(FaceTest, FaceNumberOutsideTheSheetIsReportedAndDrawsNothing) {

@@ -249,7 +249,7 @@ TEST_F(SpriteTest, TheCentreSlotIsHiddenAtOnce) {
 TEST_F(SpriteTest, HidingSomeoneShownNowhereSaysSoAndDoesNothingElse) {
   const int before = hl.present_count();
   doll(3, 0, "");
-  EXPECT_TRUE(logged("dialog \"Doll not hide.\""));
+  EXPECT_TRUE(logged("dialog \"Doll not hide.\\r\\n(51.dat line"));
   EXPECT_EQ(hl.present_count(), before);
   EXPECT_EQ(g.scene.Doll_Shown[2][3], 0);
 }
@@ -257,7 +257,7 @@ TEST_F(SpriteTest, HidingSomeoneShownNowhereSaysSoAndDoesNothingElse) {
 TEST_F(SpriteTest, UnknownPositionCodeIsReportedAndDrawsNothing) {
   const int before = hl.present_count();
   doll(1, 1, "l");
-  EXPECT_TRUE(logged("dialog \"Doll disp position ignore.\""));
+  EXPECT_TRUE(logged("dialog \"Doll disp position ignore.\\r\\n(51.dat line"));
   EXPECT_EQ(hl.present_count(), before);
   EXPECT_EQ(g.scene.Doll_Shown[0][3], 1);
   for (const Surface& d : g.screen.Doll_Disp) EXPECT_FALSE(d.visible);

@@ -186,19 +186,22 @@ TEST(MessageText, FullPageIsClearedAfterTheClick) {
   EXPECT_EQ(r.g.screen.Waku[0].img.px, r.g.screen.Waku[4].img.px);
 }
 
-TEST(MessageText, TwoLinesOnTheLastLineStillClear) {
-  // Lines 3 and 4 are both inside the window; a page that ends past the
-  // fourth line is cleared like a full one, or the next message would be
-  // drawn below the window.
+TEST(MessageText, APageHoldsFourLines) {
+  // Two lines that would start on the fourth would put the second over the
+  // window's bottom border: they start a fresh page instead.
   Rig r;
   r.g.input.Text_Mode = 1;
   r.g.msg.Line_No = 3;
   std::string text;
   for (int i = 0; i < 30; ++i) text += "ン";
-  r.hl.at(50, [&] { EXPECT_EQ(r.shown(cell_x(0), line_y(4)), kNarrationColour); });
+  r.hl.at(50, [&] {
+    EXPECT_EQ(r.shown(cell_x(0), line_y(0)), kNarrationColour);
+    EXPECT_EQ(r.shown(cell_x(0), line_y(1)), kNarrationColour);
+    EXPECT_NE(r.shown(cell_x(0), line_y(4)), kNarrationColour);
+  });
   r.click_window(100);
   r.say(0, text);
-  EXPECT_EQ(r.g.msg.Line_No, 0);
+  EXPECT_EQ(r.g.msg.Line_No, 2);
 }
 
 TEST(MessageText, MessageThatWouldRunBelowTheWindowStartsAFreshPage) {

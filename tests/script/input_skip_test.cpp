@@ -75,6 +75,8 @@ TEST_F(Story, RightClickOnTheWindowStopsSkipping) {
   EXPECT_GE(r.hl.now(), 1500u);
   EXPECT_EQ(r.g.input.Text_Mode, 1);
   EXPECT_EQ(r.g.input.Wnd_Hidden, 0);
+  // The item offers to skip again rather than to stop a skip that is over.
+  EXPECT_EQ(r.hl.menu_caption("speedup"), "次の選択まで進む");
 }
 
 TEST_F(Story, SkipModeShowsEveryMessageWhole) {

@@ -83,7 +83,7 @@ TEST_F(Interp, JumpToTheLastRowRunsItAndStops) {
 
 TEST_F(Interp, MissingJumpTargetIsReportedOnceThenTheGameEnds) {
   load({{"0010", "g0", "0050"}, {"9999"}});
-  EXPECT_THROW(run_script(g), EndProcess);
+  EXPECT_THROW(run_script(g), ShutdownRequest);
   EXPECT_EQ(dialogs("Not found NUM to SEQ"), 1);
 }
 
@@ -91,6 +91,7 @@ TEST_F(Interp, TimedWaitUsesTheVirtualClock) {
   load({{"0010", "w"},
         {"0010", "w", "", "", "", "", "", "0"},
         {"0010", "w", "", "", "", "", "", "120"},
+        {"0010", "w", "", "", "", "", "", "-200"},
         {"9999"}});
   g.interp.Script_Pos = 0;
   script_step(g);
@@ -100,6 +101,9 @@ TEST_F(Interp, TimedWaitUsesTheVirtualClock) {
   EXPECT_EQ(hl.now(), 1100u);  // "0" still sleeps once
   g.interp.Script_Pos = 2;
   script_step(g);
+  EXPECT_EQ(hl.now(), 1250u);
+  g.interp.Script_Pos = 3;
+  EXPECT_EQ(script_step(g), kNothingToShow);  // a negative wait is no wait
   EXPECT_EQ(hl.now(), 1250u);
 }
 
@@ -111,6 +115,16 @@ TEST_F(Interp, NameSubstitution) {
         {"9999"}});
   run_script(g);
   EXPECT_EQ(texts(), (std::vector<std::string>{"3 春野はひより", "0 &1は&2"}));
+}
+
+TEST_F(Interp, ANameIsNeverReadAsScript) {
+  // Names typed by the player may hold "&": they are shown as typed, once,
+  // and never searched for markers again (which used to loop for ever).
+  g.msg.Name_Table[1] = "&1";
+  g.msg.Name_Table[2] = "&x";
+  load({{"0010", "", "", "", "", "", "3", "&1と&2", "", "1"}, {"9999"}});
+  run_script(g);
+  EXPECT_EQ(texts(), (std::vector<std::string>{"3 &1と&x"}));
 }
 
 TEST_F(Interp, UnknownSubCodesShowTheirMessages) {

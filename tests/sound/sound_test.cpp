@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <string>
 #include <vector>
@@ -221,6 +222,34 @@ TEST_F(Sound, FadeOutThenFadeInReturnsToTheSavedLevel) {
   // Eight changes down and eight back up: each fade starts at the level
   // already set.
   EXPECT_EQ(volumes().size(), 16u);
+}
+
+TEST_F(Sound, AfterAFadeOutTheNextTuneAndALaterFadeInAreHeard) {
+  hl.volume_level = 0xC000;
+  open_mixer(g);
+  row("aa");
+  row("aJ");
+  ASSERT_EQ(hl.volume_level, 0u);
+  row("ab");  // a new tune starts at the level the fade returns to
+  EXPECT_EQ(hl.volume_level, 0xC000u);
+  EXPECT_EQ(g.sound.Saved_Volume, 0xC000u);
+  row("aJ");
+  row("a0");  // a stop after a fade-out also puts the speakers back
+  EXPECT_EQ(hl.volume_level, 0xC000u);
+  row("aJ");
+  row("aJ");  // a second fade-out finds nothing to fade and keeps the level to return to
+  row("aK");
+  EXPECT_EQ(hl.volume_level, 0xC000u);
+}
+
+TEST_F(Sound, TheOperandIsTheCharacterAfterTheA) {
+  open_mixer(g);
+  row("a");  // a bare "a" names nothing
+  EXPECT_EQ(commands_sent(), 0u);
+  row("ab1");  // tune 2; the trailing character is no effect number
+  EXPECT_EQ(std::count(hl.music_commands().begin(), hl.music_commands().end(), open_of("town.mid")),
+            1);
+  EXPECT_EQ(hl.effects_played, 0);
 }
 
 TEST_F(Sound, EachFadeLevelIsHeldJustOver100Milliseconds) {

@@ -228,7 +228,7 @@ class Explorer {
             break;
           case Command::Wait:
             result = kNothingToShow;
-            pending += static_cast<int32_t>(std::min<long>(wait_ms(s), 1L << 29)) + 100;
+            pending += static_cast<int32_t>(std::clamp<long>(wait_ms(s), 0, 1L << 29)) + 100;
             break;
           case Command::Clear:
             result = kShowMessage;

@@ -284,6 +284,20 @@ void GtkMainWindow::do_events() {
   dispatch_queued();
 }
 
+bool GtkMainWindow::close_requested() {
+  while (gtk_events_pending()) gtk_main_iteration_do(FALSE);
+  for (const InputEvent& ev : queue_)
+    if (ev.kind == InputEvent::Close) return true;
+  return false;
+}
+
+void GtkMainWindow::queue_close() {
+  InputEvent e;
+  e.kind = InputEvent::Close;
+  queue(std::move(e));
+  if (running_dialog_) gtk_dialog_response(running_dialog_, GTK_RESPONSE_DELETE_EVENT);
+}
+
 void GtkMainWindow::wait_events() {
   while (queue_.empty()) gtk_main_iteration_do(TRUE);
   do_events();
@@ -398,9 +412,7 @@ gboolean GtkMainWindow::on_key_press(GtkWidget*, GdkEventKey* ev, gpointer self)
 
 gboolean GtkMainWindow::on_delete(GtkWidget*, GdkEvent*, gpointer self) {
   try {
-    InputEvent e;
-    e.kind = InputEvent::Close;
-    static_cast<GtkMainWindow*>(self)->queue(std::move(e));
+    static_cast<GtkMainWindow*>(self)->queue_close();
   } catch (...) {
   }
   return TRUE;  // the window stays; the game's shutdown ends the process
@@ -408,9 +420,7 @@ gboolean GtkMainWindow::on_delete(GtkWidget*, GdkEvent*, gpointer self) {
 
 gboolean GtkMainWindow::on_terminate(gpointer self) {
   try {
-    InputEvent e;
-    e.kind = InputEvent::Close;
-    static_cast<GtkMainWindow*>(self)->queue(std::move(e));
+    static_cast<GtkMainWindow*>(self)->queue_close();
   } catch (...) {
   }
   return G_SOURCE_CONTINUE;
@@ -452,7 +462,27 @@ gboolean GtkMainWindow::on_timer(gpointer rec) {
 
 // ---------------------------------------------------------------- dialogs ---
 // gtk_dialog_run is a nested main loop: main-window input that arrives
-// meanwhile only lands in the queue, as everywhere else.
+// meanwhile only lands in the queue, as everywhere else. A close request
+// answers the dialog at once (as its close box would), so the game reaches
+// its shutdown instead of waiting for a player who has asked to leave.
+
+namespace {
+
+template <class BeforeDestroy>
+int run_dialog(GtkMainWindow& owner, GtkWidget* d, BeforeDestroy&& before_destroy) {
+  owner.set_running_dialog(GTK_DIALOG(d));
+  const int r = gtk_dialog_run(GTK_DIALOG(d));
+  owner.set_running_dialog(nullptr);
+  before_destroy();
+  gtk_widget_destroy(d);
+  return r;
+}
+
+int run_dialog(GtkMainWindow& owner, GtkWidget* d) {
+  return run_dialog(owner, d, [] {});
+}
+
+}  // namespace
 
 Answer GtkDialogs::message_box(const std::string& text, Buttons buttons) {
   const bool yes_no = buttons == Buttons::YesNo;
@@ -465,8 +495,7 @@ Answer GtkDialogs::message_box(const std::string& text, Buttons buttons) {
   gtk_window_set_position(GTK_WINDOW(d),
                           parent ? GTK_WIN_POS_CENTER_ON_PARENT : GTK_WIN_POS_CENTER);
   gtk_dialog_set_default_response(GTK_DIALOG(d), yes_no ? GTK_RESPONSE_NO : GTK_RESPONSE_OK);
-  const int r = gtk_dialog_run(GTK_DIALOG(d));
-  gtk_widget_destroy(d);
+  const int r = run_dialog(window_, d);
   if (!yes_no) return Answer::Ok;
   return r == GTK_RESPONSE_YES ? Answer::Yes : Answer::No;
 }
@@ -505,10 +534,9 @@ std::string GtkDialogs::input_box(const std::string& prompt, const std::string& 
   gtk_editable_select_region(GTK_EDITABLE(entry), 0, -1);
   (void)ime_open_;
 
-  const int r = gtk_dialog_run(GTK_DIALOG(d));
   std::string result;
-  if (r == GTK_RESPONSE_OK) result = gtk_entry_get_text(GTK_ENTRY(entry));
-  gtk_widget_destroy(d);
+  const int r = run_dialog(window_, d, [&] { result = gtk_entry_get_text(GTK_ENTRY(entry)); });
+  if (r != GTK_RESPONSE_OK) result.clear();
   return result;
 }
 

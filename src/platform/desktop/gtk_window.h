@@ -32,11 +32,15 @@ class GtkMainWindow : public Window {
   void present(const Image& frame) override;
   void do_events() override;
   void wait_events() override;
+  bool close_requested() override;
   int create_timer(int interval_ms) override;
   void set_timer_enabled(int id, bool enabled) override;
 
   // The toplevel, for dialogs (null until shown).
   GtkWindow* parent_for_dialogs() const;
+  // The modal dialog now running, which a close request answers at once so
+  // that the game can go on to its shutdown.
+  void set_running_dialog(GtkDialog* d) { running_dialog_ = d; }
 
   // Game-screen size.
   static constexpr int kWidth = 640;
@@ -53,6 +57,7 @@ class GtkMainWindow : public Window {
   };
 
   void queue(InputEvent ev);
+  void queue_close();
   void dispatch_queued();
   void apply_cursor();
 
@@ -78,6 +83,7 @@ class GtkMainWindow : public Window {
   std::map<std::string, GtkWidget*> menu_items_;
   std::vector<std::unique_ptr<TimerRec>> timers_;
   std::vector<guint> signal_sources_;
+  GtkDialog* running_dialog_ = nullptr;
 };
 
 class GtkDialogs : public Dialogs {

@@ -59,6 +59,13 @@ class HeadlessWindow : public Window {
     if (h_.on_present) h_.on_present(frame, h_.now_);
   }
   void do_events() override { h_.dispatch_due(); }
+  bool close_requested() override {
+    for (const auto& s : h_.queue_) {
+      if (static_cast<int32_t>(h_.now_ - s.at) < 0) break;
+      if (s.ev.kind == InputEvent::Close) return true;
+    }
+    return false;
+  }
   void wait_events() override {
     if (!h_.advance_to_next()) throw HeadlessIdle{};
     h_.dispatch_due();

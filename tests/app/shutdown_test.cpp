@@ -1,0 +1,160 @@
+// Every way the game ends: a close request from inside each kind of long
+// loop, a close while the loading picture is up, failures of the data, and a
+// folder that cannot be written. Each must leave the data folder at rest and
+// report a failure as one.
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <filesystem>
+
+#include "app/game.h"
+#include "app/main_form.h"
+#include "assets/assets.h"
+#include "assets/cp932.h"
+#include "platform/headless/headless.h"
+#include "test_support.h"
+
+namespace vm {
+namespace {
+
+using test::read_bytes;
+using test::TempDir;
+
+class Shutdown : public ::testing::Test {
+ protected:
+  TempDir dir;
+  Headless hl;
+  std::string sys_before;
+
+  void SetUp() override {
+    std::filesystem::copy(test::build_dir() + "/data", dir.path(),
+                          std::filesystem::copy_options::recursive);
+    sys_before = read_bytes(dir / "50.dat");
+  }
+  // Replaces the story with the given rows (UTF-8, one per line).
+  void story(const std::string& rows) {
+    test::write_bytes(dir / "51.dat", invert_bytes(utf8_to_cp932(rows + "9999,,,,,,,,,,,,\r\n")));
+  }
+  // Closes the window ms after the loading caption has gone, that is, after
+  // the story has begun; returns when that was.
+  uint32_t asked = 0;
+  void close_after_start(uint32_t ms) {
+    hl.log().echo = [this, ms](const std::string& line) {
+      if (line.find("caption \"Velmora\"") == std::string::npos) return;
+      asked = hl.now() + ms;
+      hl.close(asked);
+    };
+  }
+  int run() { return run_game(hl.platform(), dir.path()); }
+  void expect_at_rest() {
+    for (int n : managed_pictures_exit_order())
+      if (std::filesystem::exists(dir / (std::to_string(n) + ".dat")))
+        EXPECT_EQ(read_bytes(dir / (std::to_string(n) + ".dat")).substr(0, 2), "JF") << n;
+  }
+  int count(const std::string& needle) const {
+    int n = 0;
+    for (const std::string& l : hl.log_lines())
+      if (l.find(needle) != std::string::npos) ++n;
+    return n;
+  }
+};
+
+struct Place {
+  const char* what;
+  const char* rows;
+  uint32_t close_after;
+};
+
+class CloseFrom : public Shutdown, public ::testing::WithParamInterface<Place> {};
+
+TEST_P(CloseFrom, EndsInOrderWithinASecond) {
+  std::string rows = GetParam().rows;
+  if (size_t at = rows.find('@'); at != std::string::npos) {
+    std::string long_text;
+    for (int i = 0; i < 15; ++i) long_text += "潮風の吹く坂道を上っていく。";
+    rows.replace(at, 1, long_text);
+  }
+  story(rows);
+  close_after_start(GetParam().close_after);
+  EXPECT_EQ(run(), 0);
+  EXPECT_LT(hl.now() - asked, 1000u) << GetParam().what;
+  EXPECT_EQ(count("file written 50.dat"), 1);
+  expect_at_rest();
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    EveryLongLoop, CloseFrom,
+    ::testing::Values(
+        Place{"transition", "0010,,,0,,,,,MS,,,,\r\n0010,,,,,,,,海,,,,\r\n", 100},
+        // Longer than a page: typing alone takes well over a second.
+        Place{"typing", "0010,,,,,,,,@,,,,\r\n", 100},
+        Place{"click wait", "0010,,,,,,,,海,,,,\r\n", 5000},
+        Place{"timed wait", "0010,w,,,,,,,600000,,,,\r\n", 3000},
+        Place{"fade", "0010,aJ,,,,,,,,,,,\r\n0010,,,,,,,,海,,,,\r\n", 300},
+        Place{"choice", "0010,s,,,,,,,2,,,,\r\n", 2000}),
+    [](const auto& info) {
+      std::string n = info.param.what;
+      for (char& c : n)
+        if (c == ' ') c = '_';
+      return n;
+    });
+
+TEST_F(Shutdown, CloseDuringTheLoadingPictureWritesNothing) {
+  hl.close(0);
+  EXPECT_EQ(run(), 0);
+  EXPECT_EQ(read_bytes(dir / "50.dat"), sys_before);  // names, tunes, gallery kept
+  EXPECT_EQ(count("file written"), 0);
+  expect_at_rest();
+}
+
+TEST_F(Shutdown, FailuresEndNonZeroWithThePicturesDisguised) {
+  // The asset check fails after restoring the sprites.
+  std::filesystem::remove(dir / "60.dat");
+  EXPECT_EQ(run(), 1);
+  EXPECT_EQ(read_bytes(dir / "50.dat"), sys_before);
+  expect_at_rest();
+}
+
+TEST_F(Shutdown, AFaceOnAHiddenSpriteEndsNonZeroAtRest) {
+  story("0010,,,0,11,,,,L,,,,\r\n0010,,,,10,,,,,,,,\r\n0010,,,,,2,,1,顔,,,,\r\n");
+  hl.close(600000);
+  EXPECT_EQ(run(), 1);
+  EXPECT_EQ(count("dialog \"0 doll but face change?\""), 1);
+  EXPECT_EQ(count("file written 50.dat"), 1);
+  expect_at_rest();
+}
+
+TEST_F(Shutdown, ATuneNamedOutsideTheFolderIsRefused) {
+  std::string sys = sys_before;
+  sys.replace(sys.find("title.mid"), 9, "../t.mid");
+  test::write_bytes(dir / "50.dat", sys);
+  EXPECT_EQ(run(), 1);
+  EXPECT_EQ(count("dialog \"実行に必要なﾌｧｲﾙがありません. file../t.mid\""), 1);
+  EXPECT_EQ(count("music open"), 0);
+  expect_at_rest();
+}
+
+TEST_F(Shutdown, TheSystemFileKeepsItsPermissions) {
+  ASSERT_EQ(::chmod((dir / "50.dat").c_str(), 0640), 0);
+  hl.close(600000);
+  EXPECT_EQ(run(), 0);
+  struct stat st {};
+  ASSERT_EQ(::stat((dir / "50.dat").c_str(), &st), 0);
+  EXPECT_EQ(st.st_mode & 07777, 0640u);
+  EXPECT_FALSE(std::filesystem::exists(dir / "50.dat.tmp"));
+}
+
+TEST_F(Shutdown, AFolderWithoutWritePermissionStillKeepsTheSystemFile) {
+  if (::geteuid() == 0) GTEST_SKIP() << "the superuser may write into any folder";
+  hl.close(600000);
+  ASSERT_EQ(::chmod(dir.path().c_str(), 0555), 0);
+  const int code = run();
+  ::chmod(dir.path().c_str(), 0755);
+  EXPECT_EQ(code, 0);
+  EXPECT_EQ(count("file written 50.dat"), 1);  // rewritten in place
+  expect_at_rest();
+}
+
+}  // namespace
+}  // namespace vm
