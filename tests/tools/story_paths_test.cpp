@@ -325,6 +325,15 @@ TEST(StoryPaths, CommandWritesInputFilesAndTable) {
       << tsv;
   EXPECT_NE(tsv.find("ending (hap 1)"), std::string::npos);
   EXPECT_TRUE(std::filesystem::exists(dir / "p/path-006.txt"));
+
+  // A tight step bound stops the one path before its first choice.
+  ASSERT_EQ(test::run_command(test::build_dir() + "/velmora-data paths " + test::build_dir() +
+                                  "/data " + (dir / "q") + " --max-rows 5",
+                              out),
+            0)
+      << out;
+  EXPECT_NE(out.find("51.dat:7: warning: a path runs more than 5 rows"), std::string::npos) << out;
+  EXPECT_NE(read_bytes(dir / "q/paths.tsv").find("stopped by the step bound"), std::string::npos);
 }
 
 }  // namespace

@@ -1,3 +1,4 @@
+#include <cstdlib>
 #include <exception>
 #include <ostream>
 
@@ -14,7 +15,9 @@ constexpr const char* kUsage =
     "       velmora-data unpack DIR OUT  data folder -> editable folder\n"
     "       velmora-data pack SRC DIR    editable folder -> data folder\n"
     "       velmora-data graph DIR OUT   the story as OUT.dot and OUT.svg\n"
-    "       velmora-data paths DIR OUT   every path: OUT/path-NNN.txt for velmora-play, paths.tsv\n"
+    "       velmora-data paths DIR OUT [--max-rows N]\n"
+    "                                    every path: OUT/path-NNN.txt for velmora-play, paths.tsv;\n"
+    "                                    a path is stopped after N rows (100000)\n"
     "       velmora-data verify DIR      play every path and compare with the prediction\n";
 
 int report(const std::vector<std::string>& problems, std::ostream& out) {
@@ -25,7 +28,23 @@ int report(const std::vector<std::string>& problems, std::ostream& out) {
 
 }  // namespace
 
-int data_tool_main(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+int data_tool_main(const std::vector<std::string>& raw_args, std::ostream& out,
+                   std::ostream& err) {
+  // paths takes the step bound as an option: --max-rows N.
+  std::vector<std::string> args = raw_args;
+  ExploreOptions explore;
+  for (size_t i = 1; i + 1 < args.size(); ++i) {
+    if (args[0] != "paths" || args[i] != "--max-rows") continue;
+    char* end = nullptr;
+    const long long n = std::strtoll(args[i + 1].c_str(), &end, 10);
+    if (*end != '\0' || n < 1) {
+      err << "velmora-data: --max-rows takes a number of rows, not \"" << args[i + 1] << "\"\n";
+      return 2;
+    }
+    explore.max_rows = n;
+    args.erase(args.begin() + static_cast<long>(i), args.begin() + static_cast<long>(i) + 2);
+    break;
+  }
   const std::string cmd = args.empty() ? "" : args[0];
   const size_t want = (cmd == "demo" || cmd == "check" || cmd == "verify") ? 2
                       : (cmd == "unpack" || cmd == "pack" || cmd == "graph" || cmd == "paths")
@@ -50,7 +69,7 @@ int data_tool_main(const std::vector<std::string>& args, std::ostream& out, std:
       return 0;
     }
     if (cmd == "paths") {
-      const Exploration ex = write_paths(args[1], args[2], out);
+      const Exploration ex = write_paths(args[1], args[2], out, nullptr, explore);
       out << describe_paths(ex) << "; written to " << args[2] << "\n";
       return 0;
     }

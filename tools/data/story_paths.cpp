@@ -376,8 +376,9 @@ struct Findings {
   void add(bool choices_file, int line, const std::string& what) {
     const std::string file = choices_file ? "52.dat" : "51.dat";
     if (!seen.emplace(what, line + (choices_file ? 1 << 20 : 0)).second) return;
-    list.push_back({{choices_file ? 1 : 0, line}, file + ":" + std::to_string(line) +
-                                                      ": warning: " + what});
+    // A warning about the whole script names no line.
+    const std::string where = line > 0 ? file + ":" + std::to_string(line) : file;
+    list.push_back({{choices_file ? 1 : 0, line}, where + ": warning: " + what});
   }
   int line_of(int32_t seq) const {
     if (seq < 0 || seq >= static_cast<int32_t>(t.Script_Table.size())) return 0;
@@ -673,9 +674,9 @@ std::string path_input(const Story& story, const Exploration& ex, const StoryPat
 }
 
 Exploration write_paths(const std::string& dir, const std::string& out_dir, std::ostream& out,
-                        Story* story_out) {
+                        Story* story_out, const ExploreOptions& options) {
   Story story = read_story(dir);
-  Exploration ex = explore_story(story);
+  Exploration ex = explore_story(story, options);
   std::filesystem::create_directories(out_dir);
   std::string tsv =
       "path\tchoices\tend_num\tend_seq\tends\tbackgrounds\tgallery\tlast_message\n";

@@ -117,7 +117,7 @@ std::string path_input(const Story& story, const Exploration& ex, const StoryPat
 // velmora-data paths DIR OUTDIR: path-NNN.txt and paths.tsv; the findings go
 // to out. Returns the exploration for verify.
 Exploration write_paths(const std::string& dir, const std::string& out_dir, std::ostream& out,
-                        Story* story_out = nullptr);
+                        Story* story_out = nullptr, const ExploreOptions& options = {});
 
 // velmora-data graph DIR OUT: OUT.dot and OUT.svg.
 void write_story_graph(const std::string& dir, const std::string& out);
