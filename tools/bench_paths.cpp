@@ -2,8 +2,8 @@
 // at the table bounds (3001 rows, 501 runs of one NUM, 201 choice rows).
 #include <algorithm>
 #include <array>
-#include <ctime>
 #include <cstdio>
+#include <ctime>
 #include <string>
 #include <vector>
 
@@ -52,10 +52,17 @@ Generated generate_story() {
                     msg("第" + ch + "章"),
                     {"s", "", "", "3", ""}});
     paddable.push_back(false);
-    for (int i = 0; i < 3; ++i) sct.push_back({num(a), "道" + ch + "-" + std::to_string(i), num(a + 1 + i)});
+    for (int i = 0; i < 3; ++i)
+      sct.push_back({num(a), "道" + ch + "-" + std::to_string(i), num(a + 1 + i)});
     // B0, B1: kou up or down, then to C; B2 keeps kou and falls through.
-    runs.push_back({msg("右の道。"), {"p2", "", "", "kou", "1"}, msg("歩く。"), {"g0", num(a + 4), "", "", ""}});
-    runs.push_back({msg("左の道。"), {"p2", "", "", "kou", "-1"}, msg("走る。"), {"g0", num(a + 4), "", "", ""}});
+    runs.push_back({msg("右の道。"),
+                    {"p2", "", "", "kou", "1"},
+                    msg("歩く。"),
+                    {"g0", num(a + 4), "", "", ""}});
+    runs.push_back({msg("左の道。"),
+                    {"p2", "", "", "kou", "-1"},
+                    msg("走る。"),
+                    {"g0", num(a + 4), "", "", ""}});
     runs.push_back({msg("まっすぐ。"), msg("立ち止まる。")});
     // C: tests send some states to side scenes.
     runs.push_back({msg("合流。"),
@@ -75,7 +82,9 @@ Generated generate_story() {
   runs.push_back(close_run);
   paddable.push_back(false);
   for (int k = first_end; k <= last_end; ++k) {
-    runs.push_back({msg("おわり " + std::to_string(k)), {"p2", "", "", "hap", k >= 10 ? "1" : "0"}, {"e", "", "", "", ""}});
+    runs.push_back({msg("おわり " + std::to_string(k)),
+                    {"p2", "", "", "hap", k >= 10 ? "1" : "0"},
+                    {"e", "", "", "", ""}});
     paddable.push_back(false);
   }
 

@@ -270,8 +270,7 @@ long wait_ms(const InterpState& s) {
   // A negative duration is no wait at all; only a field that is not a number
   // is an error of the script.
   const std::string& text = s.Cur_Text;
-  return text.empty() ? 1000
-                      : field_number(s.cur_line, text, 9, "text", -0x80000000L, 0x7FFFFFFF);
+  return text.empty() ? 1000 : field_number(s.cur_line, text, 9, "text", -0x80000000L, 0x7FFFFFFF);
 }
 
 void timed_wait(Game& g) {

@@ -86,9 +86,7 @@ const std::vector<Row> kStory = {
     /* 19 */ {"9999", "", "", "", "", "", "", "END"},
 };
 const std::vector<std::array<std::string, 3>> kChoices = {
-    {"0020", "みぎへ", "0030"},
-    {"0020", "ひだりへ", "0040"},
-    {"0020", "もういちど", "0010"},
+    {"0020", "みぎへ", "0030"}, {"0020", "ひだりへ", "0040"}, {"0020", "もういちど", "0010"},
     {"0070", "寄り道", "0017"},  // no NUM 0017: the game goes to row 17, inside 0080
     {"0070", "おわる", "0080"},
 };
@@ -166,10 +164,8 @@ TEST(StoryPaths, SameStateIsExploredOnceAndCountersKeepPathsApart) {
 TEST(StoryPaths, LoopsWithoutAWayOutAreFound) {
   // A jump back with a message: the player clicks for ever.
   {
-    const Story st = story_of({{"0010", "", "", "", "", "", "", "again"},
-                               {"0010", "g0", "0010"},
-                               {"9999"}},
-                              {});
+    const Story st =
+        story_of({{"0010", "", "", "", "", "", "", "again"}, {"0010", "g0", "0010"}, {"9999"}}, {});
     const Exploration ex = explore_story(st);
     ASSERT_EQ(ex.paths.size(), 1u);
     EXPECT_EQ(ex.paths[0].end, PathEnd::Stuck);

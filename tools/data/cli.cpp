@@ -16,7 +16,8 @@ constexpr const char* kUsage =
     "       velmora-data pack SRC DIR    editable folder -> data folder\n"
     "       velmora-data graph DIR OUT   the story as OUT.dot and OUT.svg\n"
     "       velmora-data paths DIR OUT [--max-rows N]\n"
-    "                                    every path: OUT/path-NNN.txt for velmora-play, paths.tsv;\n"
+    "                                    every path: OUT/path-NNN.txt for velmora-play, "
+    "paths.tsv;\n"
     "                                    a path is stopped after N rows (100000)\n"
     "       velmora-data verify DIR      play every path and compare with the prediction\n";
 
@@ -28,8 +29,7 @@ int report(const std::vector<std::string>& problems, std::ostream& out) {
 
 }  // namespace
 
-int data_tool_main(const std::vector<std::string>& raw_args, std::ostream& out,
-                   std::ostream& err) {
+int data_tool_main(const std::vector<std::string>& raw_args, std::ostream& out, std::ostream& err) {
   // paths takes the step bound as an option: --max-rows N.
   std::vector<std::string> args = raw_args;
   ExploreOptions explore;
@@ -46,10 +46,9 @@ int data_tool_main(const std::vector<std::string>& raw_args, std::ostream& out,
     break;
   }
   const std::string cmd = args.empty() ? "" : args[0];
-  const size_t want = (cmd == "demo" || cmd == "check" || cmd == "verify") ? 2
-                      : (cmd == "unpack" || cmd == "pack" || cmd == "graph" || cmd == "paths")
-                          ? 3
-                          : 0;
+  const size_t want = (cmd == "demo" || cmd == "check" || cmd == "verify")                     ? 2
+                      : (cmd == "unpack" || cmd == "pack" || cmd == "graph" || cmd == "paths") ? 3
+                                                                                               : 0;
   if (want == 0 || args.size() != want) {
     if (!cmd.empty() && cmd != "help" && cmd != "--help" && want == 0)
       err << "velmora-data: unknown command \"" << cmd << "\"\n";

@@ -87,9 +87,8 @@ std::string story_dot(const Story& story, const Exploration& ex) {
   };
   // The run holding a row.
   auto run_of = [&](int32_t seq) {
-    const auto it =
-        std::upper_bound(t.Scene_Index.begin(), t.Scene_Index.end(), seq,
-                         [](int32_t v, const SceneEntry& e) { return v < e.seq; });
+    const auto it = std::upper_bound(t.Scene_Index.begin(), t.Scene_Index.end(), seq,
+                                     [](int32_t v, const SceneEntry& e) { return v < e.seq; });
     return static_cast<int32_t>(std::max<ptrdiff_t>(0, it - t.Scene_Index.begin() - 1));
   };
 
@@ -105,7 +104,9 @@ std::string story_dot(const Story& story, const Exploration& ex) {
   std::string dot =
       "digraph story {\n"
       "  graph [rankdir=TB, fontname=\"IPAGothic\", fontsize=12, nodesep=0.3, ranksep=0.45,"
-      " label=\"" + esc("Velmora story map") + "\", labelloc=t];\n"
+      " label=\"" +
+      esc("Velmora story map") +
+      "\", labelloc=t];\n"
       "  node [fontname=\"IPAGothic\", fontsize=11, shape=box, style=\"rounded,filled\","
       " fillcolor=\"#ffffff\", color=\"#555555\"];\n"
       "  edge [fontname=\"IPAGothic\", fontsize=10, color=\"#777777\"];\n";
@@ -159,8 +160,9 @@ std::string story_dot(const Story& story, const Exploration& ex) {
                               esc(trim(choice.label));
           if (choice.target < 0 || choice.target > t.Script_Last) {
             outside = true;
-            edge(k, "outside", label + " (row " + std::to_string(choice.target) +
-                                   ")\", color=red, fontcolor=red");
+            edge(
+                k, "outside",
+                label + " (row " + std::to_string(choice.target) + ")\", color=red, fontcolor=red");
             continue;
           }
           const int32_t to = run_of(choice.target);
@@ -201,7 +203,8 @@ std::string story_dot(const Story& story, const Exploration& ex) {
       attrs += std::string(attrs.empty() ? "" : ", ") +
                "style=\"rounded,filled,dashed\", fillcolor=\"#eeeeee\", fontcolor=\"#888888\","
                " color=\"#999999\"";
-    if (trouble.count(k)) attrs += std::string(attrs.empty() ? "" : ", ") + "color=red, penwidth=2.5";
+    if (trouble.count(k))
+      attrs += std::string(attrs.empty() ? "" : ", ") + "color=red, penwidth=2.5";
     dot += "  r" + std::to_string(k) + " [label=\"" + esc(label) + "\"" +
            (attrs.empty() ? "" : ", " + attrs) + "];\n";
   }

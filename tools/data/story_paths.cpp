@@ -4,10 +4,8 @@
 #include "data/story_paths.h"
 
 #include <algorithm>
-#include <cmath>
 #include <cstdio>
 #include <filesystem>
-#include <fstream>
 #include <functional>
 #include <ostream>
 #include <set>
@@ -31,15 +29,15 @@ namespace {
 // Upper bounds, in virtual milliseconds, of what the game spends between two
 // clicks. A click that came too early would be lost, one that comes late only
 // waits, so every figure errs on the long side.
-constexpr int32_t kTitleMs = 7000;         // start-up, title, panel dissolve, pause
-constexpr int32_t kClickMs = 1500;         // click sound, page clear and slack
-constexpr int32_t kChoicePressMs = 2000;   // the chime and the pressed pause
-constexpr int32_t kSpriteHideMs = 3500;    // the slowest wipe (a wide sprite on R)
+constexpr int32_t kTitleMs = 7000;        // start-up, title, panel dissolve, pause
+constexpr int32_t kClickMs = 1500;        // click sound, page clear and slack
+constexpr int32_t kChoicePressMs = 2000;  // the chime and the pressed pause
+constexpr int32_t kSpriteHideMs = 3500;   // the slowest wipe (a wide sprite on R)
 constexpr int32_t kSpriteShowMs = 300;
-constexpr int32_t kFaceMs = 1000;          // the face dissolve
-constexpr int32_t kSoundMs = 1500;         // an effect played to its end, or a fade
-constexpr int32_t kEndingMs = 150000;      // fade, dissolve, staff roll, closing message
-constexpr int32_t kAfterEndMs = 60000;     // the close comes this long after the end button
+constexpr int32_t kFaceMs = 1000;       // the face dissolve
+constexpr int32_t kSoundMs = 1500;      // an effect played to its end, or a fade
+constexpr int32_t kEndingMs = 150000;   // fade, dissolve, staff roll, closing message
+constexpr int32_t kAfterEndMs = 60000;  // the close comes this long after the end button
 
 int32_t place_ms(const std::string& text) {
   const TransitionInfo t = transition_info(text.substr(0, 2));
@@ -262,13 +260,10 @@ class Explorer {
               break;
             }
             finish(PathEnd::Choice);
-            seg.next = -2;  // filled below, once this segment is stored
-            stop = true;
+            // Stored before the menu is made: making it adds segments.
             ex_.segments[static_cast<size_t>(j.segment)] = std::move(seg);
-            {
-              const int node = node_for(s, sel_first, count);
-              ex_.segments[static_cast<size_t>(j.segment)].next = node;
-            }
+            const int node = node_for(s, sel_first, count);
+            ex_.segments[static_cast<size_t>(j.segment)].next = node;
             return;
           }
           case Command::Ending:
@@ -370,7 +365,7 @@ void list_paths(const ExploreOptions& opt, Exploration& ex) {
 
 struct Findings {
   const ScriptTables& t;
-  std::set<std::pair<std::string, int>> seen;  // one warning per text and line
+  std::set<std::pair<std::string, int>> seen;                     // one warning per text and line
   std::vector<std::pair<std::pair<int, int>, std::string>> list;  // ((file, line), text)
 
   void add(bool choices_file, int line, const std::string& what) {
@@ -401,9 +396,8 @@ void find_problems(const ExploreOptions& opt, Exploration& ex, const ScriptTable
     const ScriptRow& a = t.Script_Table[static_cast<size_t>(i)];
     const ScriptRow& b = t.Script_Table[static_cast<size_t>(j)];
     std::string what = i == j ? "row " + std::to_string(i) + " (NUM " + num4(a.num) + ")"
-                              : "rows " + std::to_string(i) + ".." + std::to_string(j) +
-                                    " (NUM " + num4(a.num) +
-                                    (a.num != b.num ? ".." + num4(b.num) : "") + ")";
+                              : "rows " + std::to_string(i) + ".." + std::to_string(j) + " (NUM " +
+                                    num4(a.num) + (a.num != b.num ? ".." + num4(b.num) : "") + ")";
     f.add(false, a.line, what + (i == j ? " is" : " are") + " reached by no path");
     i = j + 1;
   }
@@ -438,8 +432,7 @@ void find_problems(const ExploreOptions& opt, Exploration& ex, const ScriptTable
     if (!leaves[k]) {
       const ChoiceNode& n = ex.nodes[k];
       f.add(false, f.line_of(n.seq),
-            "no choice of this menu (NUM " +
-                num4(t.Script_Table[static_cast<size_t>(n.seq)].num) +
+            "no choice of this menu (NUM " + num4(t.Script_Table[static_cast<size_t>(n.seq)].num) +
                 ") leads to an end: the player goes round a loop for ever");
     }
 
@@ -616,7 +609,8 @@ ClickPoint message_point() {
 ClickPoint choice_point(int i) {
   // A little inside the label of box i, which starts 8 pixels into the box.
   const MessageState m;
-  return {m.left + 11 + kChoiceLabelX + 4, m.top + m.Cell_Size * (i + 2) + 2 + kChoiceLabelHeight / 2};
+  return {m.left + 11 + kChoiceLabelX + 4,
+          m.top + m.Cell_Size * (i + 2) + 2 + kChoiceLabelHeight / 2};
 }
 
 ClickPoint end_button_point() {
@@ -656,10 +650,8 @@ std::string path_input(const Story& story, const Exploration& ex, const StoryPat
     }
     const int32_t tail = seg.tail_ms + extra + kClickMs;
     if (k < path.picks.size()) {
-      const auto [node, box] = path.picks[k];
       out += "# choice: " + sum.picks[k] + "\nwait " + std::to_string(tail) + "\n";
-      click(choice_point(box));
-      (void)node;
+      click(choice_point(path.picks[k].second));
       after_pick = true;
     } else if (path.end == PathEnd::Ending) {
       out += "# the ending, then its end button\nwait " + std::to_string(tail + kEndingMs) +
@@ -678,8 +670,7 @@ Exploration write_paths(const std::string& dir, const std::string& out_dir, std:
   Story story = read_story(dir);
   Exploration ex = explore_story(story, options);
   std::filesystem::create_directories(out_dir);
-  std::string tsv =
-      "path\tchoices\tend_num\tend_seq\tends\tbackgrounds\tgallery\tlast_message\n";
+  std::string tsv = "path\tchoices\tend_num\tend_seq\tends\tbackgrounds\tgallery\tlast_message\n";
   for (size_t i = 0; i < ex.paths.size(); ++i) {
     const size_t id = i + 1;
     const StoryPath& p = ex.paths[i];
@@ -690,15 +681,15 @@ Exploration write_paths(const std::string& dir, const std::string& out_dir, std:
       places.push_back(std::to_string(sum.places[k]));
       // Places 5 to 9 are the gallery's event pictures.
       if (sum.places[k] >= 5 && sum.places[k] <= 9 &&
-          std::find(gallery.begin(), gallery.end(), std::to_string(sum.places[k])) ==
-              gallery.end())
+          std::find(gallery.begin(), gallery.end(), std::to_string(sum.places[k])) == gallery.end())
         gallery.push_back(std::to_string(sum.places[k]));
     }
     tsv += path_name(id) + "\t" + tsv_field(join(sum.picks, " / ")) + "\t" +
            num4(story.tables.Script_Table[static_cast<size_t>(sum.end_seq)].num) + "\t" +
-           std::to_string(sum.end_seq) + "\t" + tsv_field(describe_end(sum.end, sum.hap, sum.error)) +
-           "\t" + join(places, ",") + "\t" + join(gallery, ",") + "\t" +
-           tsv_field(sum.messages.empty() ? "" : sum.messages.back()) + "\n";
+           std::to_string(sum.end_seq) + "\t" +
+           tsv_field(describe_end(sum.end, sum.hap, sum.error)) + "\t" + join(places, ",") + "\t" +
+           join(gallery, ",") + "\t" + tsv_field(sum.messages.empty() ? "" : sum.messages.back()) +
+           "\n";
   }
   write_bytes(join_path(out_dir, "paths.tsv"), tsv);
   for (const std::string& f : ex.findings) out << f << "\n";

@@ -47,30 +47,30 @@ struct PathEvent {
 // A run of rows from the start or from a choice to the next choice or an end.
 struct Segment {
   std::vector<PathEvent> events;
-  int64_t rows = 0;     // rows executed
+  int64_t rows = 0;      // rows executed
   int32_t last_seq = 0;  // the row where it stops
   PathEnd end = PathEnd::EndOfScript;
   int next = -1;        // Choice: the menu it stops at (index into nodes)
   int32_t tail_ms = 0;  // from the last click until the menu or the end is there
   int16_t kou = 0, pap = 0, rub = 0, hap = 0;  // counters where it stops
   int16_t place = -1;                          // Place_No where it stops
-  std::string error;    // Error: the game's message
+  std::string error;                           // Error: the game's message
 };
 
 // A choice menu in one game state: the same menu with other counters is
 // another node.
 struct ChoiceNode {
-  int32_t seq = 0;    // the s row
-  int32_t first = 0;  // its first SCT row
-  int count = 0;      // its boxes
+  int32_t seq = 0;                         // the s row
+  int32_t first = 0;                       // its first SCT row
+  int count = 0;                           // its boxes
   std::array<int, 3> segment{-1, -1, -1};  // where each pick leads
 };
 
 // One complete path: the picks made and the runs between them.
 struct StoryPath {
-  std::vector<int> segments;                   // in order, the first from the start
-  std::vector<std::pair<int, int>> picks;      // (node, box index) after segments[i]
-  PathEnd end = PathEnd::EndOfScript;          // the last segment's, or Runaway
+  std::vector<int> segments;               // in order, the first from the start
+  std::vector<std::pair<int, int>> picks;  // (node, box index) after segments[i]
+  PathEnd end = PathEnd::EndOfScript;      // the last segment's, or Runaway
 };
 
 struct ExploreOptions {
@@ -82,10 +82,10 @@ struct Exploration {
   std::vector<Segment> segments;  // segments[0] starts at the first row
   std::vector<ChoiceNode> nodes;
   std::vector<StoryPath> paths;
-  bool paths_cut = false;      // more complete paths than max_paths
-  double path_count = 0;       // every complete path, when the menus form no loop
-  bool choice_loops = false;   // some pick leads back to a menu already on the path
-  std::vector<bool> reached;   // per row: run on some path
+  bool paths_cut = false;             // more complete paths than max_paths
+  double path_count = 0;              // every complete path, when the menus form no loop
+  bool choice_loops = false;          // some pick leads back to a menu already on the path
+  std::vector<bool> reached;          // per row: run on some path
   std::vector<std::string> findings;  // "FILE:LINE: warning: ..."
   size_t states() const { return nodes.size() + segments.size(); }
 };
@@ -111,8 +111,7 @@ std::string describe_paths(const Exploration& ex);
 std::string describe_end(PathEnd end, int16_t hap, const std::string& error);
 
 // The velmora-play input that plays a path from the title to the end button.
-std::string path_input(const Story& story, const Exploration& ex, const StoryPath& path,
-                       size_t id);
+std::string path_input(const Story& story, const Exploration& ex, const StoryPath& path, size_t id);
 
 // velmora-data paths DIR OUTDIR: path-NNN.txt and paths.tsv; the findings go
 // to out. Returns the exploration for verify.

@@ -181,12 +181,12 @@ Outcome compare(const PathSummary& want, const Played& got, long input_end,
   while (i < n && i < got.messages.size() && want.messages[i] == got.messages[i]) ++i;
   if (i < n || (!loops && got.messages.size() != n)) {
     if (i < n && i < got.messages.size())
-      why.push_back("message " + std::to_string(i + 1) + ": predicted " +
-                    quoted(want.messages[i]) + ", the play showed " + quoted(got.messages[i]));
+      why.push_back("message " + std::to_string(i + 1) + ": predicted " + quoted(want.messages[i]) +
+                    ", the play showed " + quoted(got.messages[i]));
     else if (i < n)
-      why.push_back("the play stopped after " + std::to_string(got.messages.size()) +
-                    " of the " + std::to_string(n) + " predicted messages (next: " +
-                    quoted(want.messages[i]) + ")");
+      why.push_back("the play stopped after " + std::to_string(got.messages.size()) + " of the " +
+                    std::to_string(n) + " predicted messages (next: " + quoted(want.messages[i]) +
+                    ")");
     else
       why.push_back("the play showed " + std::to_string(got.messages.size() - n) +
                     " more messages than predicted, first " + quoted(got.messages[n]));
@@ -216,7 +216,8 @@ Outcome compare(const PathSummary& want, const Played& got, long input_end,
       break;
     case PathEnd::Error: {
       bool shown = false;
-      for (const std::string& d : got.dialogs) shown = shown || d.find(want.error) != std::string::npos;
+      for (const std::string& d : got.dialogs)
+        shown = shown || d.find(want.error) != std::string::npos;
       if (!shown) why.push_back("predicted the message " + quoted(want.error) + ", not shown");
       break;
     }
