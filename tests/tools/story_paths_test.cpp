@@ -330,6 +330,16 @@ TEST(StoryPaths, CommandWritesInputFilesAndTable) {
       << out;
   EXPECT_NE(out.find("51.dat:7: warning: a path runs more than 5 rows"), std::string::npos) << out;
   EXPECT_NE(read_bytes(dir / "q/paths.tsv").find("stopped by the step bound"), std::string::npos);
+
+  // A script the game cannot load is named by row and field.
+  std::filesystem::copy(test::build_dir() + "/data", dir / "bad");
+  write_bytes(dir / "bad/51.dat",
+              invert_bytes(utf8_to_cp932(script_text({{"0010"}, {"00x0"}, {"9999"}}))));
+  EXPECT_EQ(
+      test::run_command(
+          test::build_dir() + "/velmora-data paths " + (dir / "bad") + " " + (dir / "r"), out),
+      1);
+  EXPECT_NE(out.find("51.dat line 3, field 1 (num)"), std::string::npos) << out;
 }
 
 }  // namespace

@@ -2,6 +2,7 @@
 #include <exception>
 #include <ostream>
 
+#include "assets/data_error.h"
 #include "data/data_tool.h"
 #include "data/story_paths.h"
 
@@ -87,6 +88,10 @@ int data_tool_main(const std::vector<std::string>& raw_args, std::ostream& out, 
     }
     out << "packed " << args[1] << " into " << args[2] << "\n";
     return 0;
+  } catch (const DataError& e) {
+    // A script the game could not load: name the row and field.
+    err << "velmora-data: " << e.describe() << "\n";
+    return 1;
   } catch (const std::exception& e) {
     err << "velmora-data: " << e.what() << "\n";
     return 1;
