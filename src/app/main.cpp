@@ -7,6 +7,7 @@
 #include "platform/desktop/desktop.h"
 
 int main(int argc, char** argv) {
+  vm::hold_termination_signals();
   try {
     vm::Desktop desktop(&argc, &argv);
     return vm::run_game(desktop.platform(), vm::find_data_dir(vm::program_dir()));

@@ -1,7 +1,12 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <array>
+#include <cmath>
 #include <filesystem>
+#include <iostream>
 
+#include "data/pictures.h"
 #include "message_rig.h"
 
 namespace vm::msgtest {
@@ -89,6 +94,54 @@ TEST(MessageFrame, DemoSheetGivesAnOpaqueBorder) {
     }
   EXPECT_EQ(w0.img.at(200, 50),
             blend_pixel(scene_pixel(395, 405), tex.img.at(24, 24) & 0xFFFFFF, 0.8f));
+}
+
+// WCAG contrast of two colours.
+double luminance(uint32_t c) {
+  auto lin = [](int v) {
+    const double s = v / 255.0;
+    return s <= 0.04045 ? s / 12.92 : std::pow((s + 0.055) / 1.055, 2.4);
+  };
+  return 0.2126 * lin(red_of(c)) + 0.7152 * lin(green_of(c)) + 0.0722 * lin(blue_of(c));
+}
+double contrast(uint32_t a, uint32_t b) {
+  const double la = luminance(a), lb = luminance(b);
+  return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
+}
+
+TEST(MessageFrame, TheDemoPanelIsReadableOverEveryScene) {
+  Rig r;
+  r.g.screen.Texture.img = datatool::paint_texture_sheet();
+  double worst_black = 100, worst_purple = 100;
+  for (int n = 70; n <= 85; ++n) {
+    if (n == 72) continue;  // the title picture is never a scene
+    // The scene as the game lays it: the picture on top, the wall strip of
+    // the texture sheet below a short one.
+    const Image bg = datatool::paint_background(n);
+    for (int y = 0; y < kScreenH; ++y)
+      for (int x = 0; x < kScreenW; ++x)
+        r.g.screen.Pic_Main.img.at(x, y) =
+            y < bg.h ? bg.at(x, y) : r.g.screen.Texture.img.at(96 + x % 64, (y - bg.h) % 64);
+    build_window_frame(r.g);
+    std::array<std::vector<int>, 3> ch;
+    const Image& w0 = r.g.screen.Waku[0].img;
+    for (int y = 8; y < w0.h - 8; ++y)
+      for (int x = 8; x < w0.w - 8; ++x) {
+        ch[0].push_back(red_of(w0.at(x, y)));
+        ch[1].push_back(green_of(w0.at(x, y)));
+        ch[2].push_back(blue_of(w0.at(x, y)));
+      }
+    for (auto& c : ch) std::nth_element(c.begin(), c.begin() + c.size() / 2, c.end());
+    const uint32_t median = rgb(static_cast<uint8_t>(ch[0][ch[0].size() / 2]),
+                                static_cast<uint8_t>(ch[1][ch[1].size() / 2]),
+                                static_cast<uint8_t>(ch[2][ch[2].size() / 2]));
+    worst_black = std::min(worst_black, contrast(0x000000, median));
+    worst_purple = std::min(worst_purple, contrast(kNarrationColour, median));
+    EXPECT_GE(contrast(0x000000, median), 7.0) << n;
+    EXPECT_GE(contrast(kNarrationColour, median), 3.0) << n;
+  }
+  std::cout << "lowest contrast: black " << worst_black << ":1, narration " << worst_purple
+            << ":1\n";
 }
 
 }  // namespace

@@ -23,8 +23,10 @@ constexpr int kSpriteH = 440;
 constexpr int kFaceSheetW = 580;
 constexpr int kFaceSheetH = 585;
 constexpr int kFacesPerColumn = 8;
-// Tint colour of the message window: pixel (24, 24) of the texture sheet.
-constexpr uint32_t kWindowTint = 0x281E5A;
+// Tint colour of the message window: pixel (24, 24) of the texture sheet. A
+// warm ivory, so that the black speech and the purple narration stand out on
+// the panel over every scene, even the night ones.
+constexpr uint32_t kWindowTint = 0xFFF9EC;
 
 Image paint_sprite(int character, int pose);
 Image paint_face_sheet();

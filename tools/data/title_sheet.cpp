@@ -65,6 +65,18 @@ uint32_t frame_colour(double d) {
   return 0;
 }
 
+// The message window's frame: a dark outline and a gold line that hold their
+// own against bright scenes and the ivory panel, a gap that lets the scene
+// through, and a thin sand line just inside.
+uint32_t window_frame_colour(double d) {
+  if (d < 0.6) return 0;
+  if (d < 1.6) return 0x3A2C48;
+  if (d < 3.0) return 0xD4A64E;
+  if (d < 4.0) return 0x3A2C48;
+  if (d < 5.2) return 0xE8D6B0;
+  return 0;
+}
+
 void menu_item(Image& img, int x, int y, const char* label, bool hot) {
   const uint32_t top = hot ? 0xFAE096 : 0x2C2A66, bottom = hot ? 0xDCA850 : 0x18163C;
   for (int yy = 0; yy < 35; ++yy) fill_rect(img, x, y + yy, 110, 1, mix(top, bottom, yy / 34.0));
@@ -82,7 +94,7 @@ Image paint_texture_sheet() {
   // Frame pieces: one 48 x 48 framed box holds every corner and edge at the
   // places the window frame cuts them from.
   for (int y = 0; y < 48; ++y)
-    for (int x = 0; x < 48; ++x) img.at(x, y) = frame_colour(frame_depth(x, y, 48, 48));
+    for (int x = 0; x < 48; ++x) img.at(x, y) = window_frame_colour(frame_depth(x, y, 48, 48));
   fill_rect(img, 16, 16, 16, 16, kWindowTint);
 
   // Wall tile (also the slot window's background): navy with a gold lattice.

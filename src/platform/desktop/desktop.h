@@ -26,6 +26,11 @@ class Desktop {
   std::unique_ptr<Impl> impl_;
 };
 
+// Called first thing in main: a termination request that arrives while the
+// toolkit is still starting is held until the main window can take it as a
+// close request, instead of killing the program half-started.
+void hold_termination_signals();
+
 // The folder holding the running program, ending in '/'.
 std::string program_dir();
 

@@ -111,6 +111,19 @@ GtkMainWindow::GtkMainWindow() {
   // does, so the system file is written and the pictures disguised again.
   for (int sig : {SIGTERM, SIGINT, SIGHUP})
     signal_sources_.push_back(g_unix_signal_add(sig, on_terminate, this));
+  // One that came in before this point has been held (hold_termination_signals)
+  // and is delivered to the handler now.
+  sigset_t held;
+  sigemptyset(&held);
+  for (int sig : {SIGTERM, SIGINT, SIGHUP}) sigaddset(&held, sig);
+  pthread_sigmask(SIG_UNBLOCK, &held, nullptr);
+}
+
+void hold_termination_signals() {
+  sigset_t held;
+  sigemptyset(&held);
+  for (int sig : {SIGTERM, SIGINT, SIGHUP}) sigaddset(&held, sig);
+  pthread_sigmask(SIG_BLOCK, &held, nullptr);
 }
 
 GtkMainWindow::~GtkMainWindow() {
