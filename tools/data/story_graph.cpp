@@ -224,13 +224,16 @@ std::string story_dot(const Story& story, const Exploration& ex) {
       " fillcolor=\"#eeeeee\", fontcolor=\"#888888\", color=\"#999999\"];\n"
       "    l6 [label=\"a path loops for ever\\nor stops the game here\", color=red,"
       " penwidth=2.5];\n"
-      "    l1 -> l2 [label=\"falls through\"];\n"
-      "    l2 -> l3 [label=\"choice text\", color=\"#1d7a2f\", fontcolor=\"#1d7a2f\","
+      "    l1 -> l2 -> l3 -> l4 -> l5 -> l6 [style=invis];\n"
+      // Edge samples between two small dots each, in a column of their own.
+      "    node [shape=point, width=0.06, label=\"\"];\n"
+      "    e1 -> f1 [label=\"falls through\"];\n"
+      "    e2 -> f2 [label=\"choice text\", color=\"#1d7a2f\", fontcolor=\"#1d7a2f\","
       " penwidth=1.6];\n"
-      "    l3 -> l4 [label=\"g0 jump\", color=\"#1f5fbf\", fontcolor=\"#1f5fbf\"];\n"
-      "    l4 -> l5 [label=\"i1: counter = value\", style=dashed, color=\"#8a5a00\","
+      "    e3 -> f3 [label=\"g0 jump\", color=\"#1f5fbf\", fontcolor=\"#1f5fbf\"];\n"
+      "    e4 -> f4 [label=\"i1: counter = value\", style=dashed, color=\"#8a5a00\","
       " fontcolor=\"#8a5a00\"];\n"
-      "    l5 -> l6 [style=invis];\n"
+      "    f1 -> e2 [style=invis]; f2 -> e3 [style=invis]; f3 -> e4 [style=invis];\n"
       "  }\n"
       "}\n";
   return dot;
