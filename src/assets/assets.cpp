@@ -16,6 +16,8 @@
 #include "app/game.h"
 #include "assets/cp932.h"
 #include "assets/data_error.h"
+#include "assets/picture_table.h"
+#include "assets/text_helpers.h"
 
 namespace vm {
 
@@ -63,21 +65,6 @@ void write_two_bytes(const std::string& path, unsigned char b0, unsigned char b1
   if (n != 2 || closed != 0) throw std::runtime_error(path + ": cannot write");
 }
 
-std::vector<std::string> split_lines(const std::string& text) {
-  std::vector<std::string> lines;
-  size_t pos = 0;
-  while (pos < text.size()) {
-    size_t nl = text.find('\n', pos);
-    size_t end = nl == std::string::npos ? text.size() : nl;
-    std::string line = text.substr(pos, end - pos);
-    if (!line.empty() && line.back() == '\r') line.pop_back();
-    lines.push_back(line);
-    if (nl == std::string::npos) break;
-    pos = nl + 1;
-  }
-  return lines;
-}
-
 void run_check(Game& g) {
   AssetState& a = g.assets;
   const std::string& dir = a.Data_Dir;
@@ -88,27 +75,22 @@ void run_check(Game& g) {
     a.script_text = invert_bytes(read_file(dir + "51.dat"));
     a.choice_text = invert_bytes(read_file(dir + "52.dat"));
   });
-  auto restore = [&](int n, char kind) {
-    std::string base = dir + std::to_string(n);
-    check_present(base + ".dat", base);
-    io_step([&] { restore_magic(base, kind); });
-    a.restored.push_back(n);
-  };
   // 3. Sprites, 4. faces, 5. backgrounds and event pictures.
-  for (int k = 1; k <= 2; ++k)
-    for (int n : {10 + k, 20 + k, 30 + k, 40 + k}) restore(n, 'B');
-  restore(60, 'B');
-  for (int n = 70; n <= 85; ++n)
-    if (n != 72) restore(n, 'J');
+  for (const PictureEntry& p : picture_entries()) {
+    if (!p.disguised) continue;
+    std::string base = dir + std::to_string(p.number);
+    check_present(base + ".dat", base);
+    io_step([&] { restore_magic(base, p.kind); });
+    a.restored.push_back(p.number);
+  }
   // 6. The system file, 25 lines.
   std::string sys;
   io_step([&] { sys = read_file(dir + "50.dat"); });
-  std::vector<std::string> lines = split_lines(sys);
-  if (lines.size() < 25)
-    throw AssetFailure{false, "", kErrPastEnd,
-                       "50.dat line " + std::to_string(lines.size() + 1) +
-                           ": missing (the file must have 25 lines)"};
-  for (int i = 1; i <= 25; ++i) a.Sys_Lines[i] = lines[i - 1];
+  try {
+    a.Sys_Lines = read_system_lines(sys);
+  } catch (const DataError& e) {
+    throw AssetFailure{false, "", kErrPastEnd, e.describe()};
+  }
   a.sys_lines_read = true;
   // 7. Names, 8. flags, 9. music lists.
   for (int i = 1; i <= 5; ++i) g.msg.Name_Table[i] = cp932_to_utf8(a.Sys_Lines[i]);
@@ -256,12 +238,22 @@ std::string tune_file_name(const std::string& cp932_name) {
 
 const std::vector<int>& managed_pictures_exit_order() {
   static const std::vector<int> order = [] {
-    std::vector<int> v = {11, 21, 31, 41, 12, 22, 32, 42, 60};
-    for (int n = 70; n <= 85; ++n)
-      if (n != 72) v.push_back(n);
+    std::vector<int> v;
+    for (const PictureEntry& p : picture_entries())
+      if (p.disguised) v.push_back(p.number);
     return v;
   }();
   return order;
+}
+
+std::array<std::string, 26> read_system_lines(const std::string& bytes) {
+  const std::vector<std::string> lines = split_lines(bytes);
+  if (lines.size() < 25)
+    throw DataError("50.dat", static_cast<int>(lines.size()) + 1, "",
+                    "missing (the file must have 25 lines)");
+  std::array<std::string, 26> out;
+  for (int i = 1; i <= 25; ++i) out[static_cast<size_t>(i)] = lines[static_cast<size_t>(i - 1)];
+  return out;
 }
 
 void check_assets(Game& g) {

@@ -63,6 +63,11 @@ std::string disguise_restored_pictures(AssetState& a);
 // std::runtime_error naming the file.
 void replace_file(const std::string& path, const std::string& data, bool in_place = false);
 
+// The system file as the game reads it: lines 1..25 (entry 0 stays empty),
+// each without its line end; lines after the 25th are not read. Throws
+// DataError naming the first missing line when there are fewer.
+std::array<std::string, 26> read_system_lines(const std::string& bytes);
+
 // Applies line 6 to Keep_Flag and CG_Seen.
 void read_line6(AssetState& a);
 

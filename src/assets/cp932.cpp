@@ -2,10 +2,8 @@
 
 #include <iconv.h>
 
-#include <algorithm>
 #include <cerrno>
 #include <stdexcept>
-#include <vector>
 
 namespace vm {
 
@@ -47,24 +45,6 @@ std::string cp932_to_utf8(const std::string& bytes) {
 }
 std::string utf8_to_cp932(const std::string& text) {
   return convert(text, "CP932", "UTF-8");
-}
-
-size_t utf8_length(const std::string& text) {
-  size_t n = 0;
-  for (unsigned char c : text)
-    if ((c & 0xC0) != 0x80) ++n;
-  return n;
-}
-
-std::string utf8_substr(const std::string& text, size_t first, size_t count) {
-  std::vector<size_t> starts;
-  for (size_t i = 0; i < text.size(); ++i)
-    if ((static_cast<unsigned char>(text[i]) & 0xC0) != 0x80) starts.push_back(i);
-  const size_t n = starts.size();
-  starts.push_back(text.size());
-  if (first >= n) return "";
-  size_t last = std::min(first + count, n);
-  return text.substr(starts[first], starts[last] - starts[first]);
 }
 
 }  // namespace vm

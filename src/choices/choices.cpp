@@ -5,9 +5,9 @@
 #include "choices/choices.h"
 
 #include <algorithm>
-#include <cstdlib>
 
 #include "app/game.h"
+#include "assets/text_helpers.h"
 
 namespace vm {
 
@@ -15,13 +15,6 @@ namespace {
 
 constexpr int kPollMs = 50;            // the menu looks for a pick this often
 constexpr int kPressedPauseMs = 1000;  // the pressed colour stays this long
-
-std::string trim_blanks(const std::string& s) {
-  size_t b = 0, e = s.size();
-  while (b < e && s[b] == ' ') ++b;
-  while (e > b && s[e - 1] == ' ') --e;
-  return s.substr(b, e - b);
-}
 
 // The labels use the message window's face, bold.
 Font label_font(const Game& g) {
@@ -49,16 +42,11 @@ void set_menu_items_enabled(Game& g, bool enabled) {
   g.pf.window.set_menu_enabled("speedup", enabled);
 }
 
-// The script's count of choices ("2" gives two boxes); 0 when not a number.
-int choice_count(const std::string& text) {
-  const std::string t = trim_blanks(text);
-  char* end = nullptr;
-  const long n = std::strtol(t.c_str(), &end, 10);
-  if (t.empty() || end == t.c_str()) return 0;
-  return static_cast<int>(std::clamp(n, -1000L, 1000L));
-}
-
 }  // namespace
+
+int choice_count(const std::string& text) {
+  return static_cast<int>(std::clamp(read_integer(text).value_or(0), -1000L, 1000L));
+}
 
 int menu_size(const ScriptTables& t, int32_t first, const std::string& count_text) {
   const int last = choice_count(count_text) - 1;

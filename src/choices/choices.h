@@ -46,6 +46,8 @@ struct ChoiceState {
 // the one picked. A row asking for fewer than one or more than three choices
 // is refused with "error(s?)" and the story goes on with the next row.
 void show_choices(Game& g);
+// The number of boxes a choice row's text asks for; 0 when it is no number.
+int choice_count(const std::string& text);
 
 // The number of boxes a choice row opens when its menu starts at SCT row
 // first: the row's text read as a number; 0 when the row is refused (fewer

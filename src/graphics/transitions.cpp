@@ -5,6 +5,7 @@
 #include <cstdio>
 
 #include "app/game.h"
+#include "assets/text_helpers.h"
 #include "graphics/scene.h"
 
 namespace vm {
@@ -14,16 +15,6 @@ namespace {
 // The part of the screen that a step brings over from the next picture.
 void copy_back(Game& g, int x, int y, int w, int h) {
   bit_blt(g.screen.Pic_Main, x, y, w, h, g.screen.Pic_Back, x, y, SRCCOPY);
-}
-
-// Up to the first two characters of a UTF-8 text.
-std::string first_two_chars(const std::string& text) {
-  size_t end = 0;
-  for (int n = 0; n < 2 && end < text.size(); ++n) {
-    ++end;
-    while (end < text.size() && (static_cast<unsigned char>(text[end]) & 0xC0) == 0x80) ++end;
-  }
-  return text.substr(0, end);
 }
 
 // Every channel 100 darker, through the whole-surface pixel transfer.
@@ -192,7 +183,7 @@ int change_place(Game& g) {
   // Short scenes stand on the tiled wall strip.
   if (load.height() < 480) bit_blt(sc.Pic_Back, 0, 345, 640, 135, sc.Wall_Back, 0, 0, SRCCOPY);
 
-  s.Trans_Code = first_two_chars(g.interp.Cur_Text);
+  s.Trans_Code = utf8_substr(g.interp.Cur_Text, 0, 2);
   run_transition(g);
   g.pf.log.log("place " + std::to_string(n));
   g.msg.Line_No = 0;

@@ -4,6 +4,7 @@
 
 #include "app/game.h"
 #include "assets/data_error.h"
+#include "assets/text_helpers.h"
 #include "graphics/surface.h"
 #include "script/input.h"
 
@@ -11,8 +12,6 @@ namespace vm {
 
 namespace {
 
-constexpr size_t kLineChars = 23;
-constexpr int kPageLines = 4;
 constexpr int kTypingDelayOneLine = 40;  // ms per character
 constexpr int kTypingDelayLong = 10;
 
@@ -62,30 +61,6 @@ void draw_cell(Game& g, int index, const std::string& ch, uint32_t colour) {
   const int y = cell * g.msg.Line_No + kTextY;
   draw_string(g, x + 1, y + 1, ch, kShadowColour);
   draw_string(g, x, y, ch, colour);
-}
-
-std::vector<std::string> split_chars(const std::string& utf8) {
-  std::vector<std::string> out;
-  size_t i = 0;
-  while (i < utf8.size()) {
-    const auto lead = static_cast<unsigned char>(utf8[i]);
-    size_t len = lead < 0x80           ? 1
-                 : (lead >> 5) == 0x6  ? 2
-                 : (lead >> 4) == 0xE  ? 3
-                 : (lead >> 3) == 0x1E ? 4
-                                       : 1;
-    // A broken sequence counts byte by byte rather than swallowing its
-    // neighbours.
-    if (i + len > utf8.size()) len = 1;
-    for (size_t k = 1; k < len; ++k)
-      if ((static_cast<unsigned char>(utf8[i + k]) & 0xC0) != 0x80) {
-        len = 1;
-        break;
-      }
-    out.push_back(utf8.substr(i, len));
-    i += len;
-  }
-  return out;
 }
 
 std::string speaker_label(const Game& g, int code) {

@@ -22,6 +22,10 @@ struct MessageState {
   int left = 195, top = 355, width = 432, height = 108;
 };
 
+// A page of the window: four lines of 23 characters.
+constexpr size_t kLineChars = 23;
+constexpr int kPageLines = 4;
+
 constexpr uint32_t kNarrationColour = 0x953C8C;
 constexpr uint32_t kShadowColour = 0xC0C0C0;
 
@@ -49,9 +53,5 @@ void Change_Name(Game& g);
 // Speaker label for a code ("" for narration and unknown codes).
 std::string speaker_label(const Game& g, int code);
 uint32_t speaker_colour(int code);
-
-// The characters (code points) of a UTF-8 text, each as its own UTF-8 string;
-// a malformed byte counts as one character.
-std::vector<std::string> split_chars(const std::string& utf8);
 
 }  // namespace vm

@@ -1,9 +1,8 @@
 #include "script/interp.h"
 
-#include <charconv>
-
 #include "app/game.h"
 #include "assets/data_error.h"
+#include "assets/text_helpers.h"
 #include "choices/choices.h"
 #include "ending/ending.h"
 #include "graphics/scene.h"
@@ -14,41 +13,6 @@ namespace vm {
 
 namespace {
 
-std::string trim(const std::string& s) {
-  size_t b = 0, e = s.size();
-  while (b < e && (s[b] == ' ' || s[b] == '\t')) ++b;
-  while (e > b && (s[e - 1] == ' ' || s[e - 1] == '\t')) --e;
-  return s.substr(b, e - b);
-}
-
-// The integer value of a script field; anything else is an error of the
-// script data, reported with the row's line and the field's name.
-long field_number(int line, const std::string& text, int field_no, const char* name, long lo,
-                  long hi) {
-  std::string t = trim(text);
-  const char* b = t.data();
-  const char* e = t.data() + t.size();
-  if (b != e && *b == '+') ++b;
-  long v = 0;
-  auto [p, ec] = std::from_chars(b, e, v);
-  if (t.empty() || ec != std::errc() || p != e)
-    throw DataError("51.dat", line, std::to_string(field_no) + " (" + name + ")",
-                    "\"" + t + "\" is not a number");
-  if (v < lo || v > hi)
-    throw DataError("51.dat", line, std::to_string(field_no) + " (" + name + ")",
-                    std::to_string(v) + " is out of range");
-  return v;
-}
-
-int16_t* counter(InterpState& s, const std::string& text, bool allow_hap) {
-  std::string name = text.substr(0, 3);
-  if (name == "kou") return &s.kou;
-  if (name == "pap") return &s.pap;
-  if (name == "rub") return &s.rub;
-  if (allow_hap && name == "hap") return &s.hap;
-  return nullptr;
-}
-
 // A jump that finds no target cannot go on: the same row would run again for
 // ever. The message has been shown once; the program ends in order.
 void jump_or_stop(Game& g) {
@@ -58,19 +22,12 @@ void jump_or_stop(Game& g) {
   }
 }
 
-// The sub-code of the i and p commands: the command's last character.
-int sub_code(const InterpState& s) {
-  char c = s.Cur_Cmd.back();
-  if (c < '0' || c > '9')
-    throw DataError("51.dat", s.cur_line, "2 (cmd)",
-                    "\"" + s.Cur_Cmd + "\" has no numeric sub-code");
-  return c - '0';
-}
-
 int run_command(Game& g, int result) {
   switch (decide_command(g.interp)) {
     case Command::Keep:
       return result;
+    case Command::Done:
+      return kNothingToShow;
     case Command::Jump:
       jump_or_stop(g);
       return kPositionSet;
@@ -109,13 +66,20 @@ int run_command(Game& g, int result) {
     case Command::Wait:
       timed_wait(g);
       return kNothingToShow;
-    case Command::Done:
-      break;
   }
-  return kNothingToShow;
+  return result;
 }
 
 }  // namespace
+
+int16_t* counter(InterpState& s, const std::string& text, bool allow_hap) {
+  const std::string name = text.substr(0, 3);
+  if (name == "kou") return &s.kou;
+  if (name == "pap") return &s.pap;
+  if (name == "rub") return &s.rub;
+  if (allow_hap && name == "hap") return &s.hap;
+  return nullptr;
+}
 
 Command decide_command(InterpState& s) {
   const std::string& cmd = s.Cur_Cmd;
@@ -123,35 +87,33 @@ Command decide_command(InterpState& s) {
   switch (cmd[0]) {
     case 'g':
       if (cmd == "g0") return Command::Jump;
-      if (cmd == "g4") return Command::Rename;
-      return Command::Done;
+      return cmd == "g4" ? Command::Rename : Command::Done;
     case 'a':
       return Command::Sound;
     case 's':
       return Command::Choice;
     case 'p': {
-      int sub = sub_code(s);
+      const int sub = sub_code(s.cur_line, s.Cur_Cmd);
       if (sub == 2) {
         if (int16_t* c = counter(s, s.Cur_Text, true)) {
-          long v = field_number(s.cur_line, s.Cur_Value, 10, "value", -32768, 32767) + *c;
+          long v = counter_operand(s.cur_line, s.Cur_Value) + *c;
           if (v < -32768 || v > 32767)
             throw DataError("51.dat", s.cur_line, "10 (value)",
                             "the counter " + s.Cur_Text.substr(0, 3) + " leaves its range");
           *c = static_cast<int16_t>(v);
         }
-      } else if (sub == 8) {
-        s.Save_Title = s.Cur_Text;
-      } else {
-        return Command::BadP;
+        return Command::Done;
       }
-      return Command::Done;
+      if (sub == 8) {
+        s.Save_Title = s.Cur_Text;
+        return Command::Done;
+      }
+      return Command::BadP;
     }
     case 'i': {
-      if (sub_code(s) != 1) return Command::BadI;
-      if (int16_t* c = counter(s, s.Cur_Text, false)) {
-        long v = field_number(s.cur_line, s.Cur_Value, 10, "value", -32768, 32767);
-        if (*c == v) return Command::Jump;
-      }
+      if (sub_code(s.cur_line, s.Cur_Cmd) != 1) return Command::BadI;
+      if (int16_t* c = counter(s, s.Cur_Text, false))
+        if (*c == counter_operand(s.cur_line, s.Cur_Value)) return Command::Jump;
       return Command::Done;
     }
     case 'e':
@@ -167,11 +129,27 @@ Command decide_command(InterpState& s) {
   }
 }
 
-std::string substitute_names(const std::string& text, const std::array<std::string, 6>& names,
+int sub_code(int line, const std::string& cmd) {
+  const char c = cmd.empty() ? '\0' : cmd.back();
+  if (c < '0' || c > '9')
+    throw DataError("51.dat", line, "2 (cmd)", "\"" + cmd + "\" has no numeric sub-code");
+  return c - '0';
+}
+
+int16_t counter_operand(int line, const std::string& value) {
+  return static_cast<int16_t>(script_number(line, value, 10, "value", -32768, 32767));
+}
+
+long wait_duration(int line, const std::string& text) {
+  // A negative duration is no wait at all; only a field that is not a
+  // number is an error of the script.
+  return text.empty() ? 1000 : script_number(line, text, 9, "text", -0x80000000L, 0x7FFFFFFF);
+}
+
+std::string substitute_names(const std::array<std::string, 6>& names, const std::string& text,
                              int line) {
-  // One pass over the script's own text: each "&" and its digit is replaced
-  // once, and what a name brings in is never searched again. A name is the
-  // player's data ("&2" or "&x" typed into the rename box stays as typed).
+  // One pass over the script's own text: a name is the player's data ("&2"
+  // or "&x" typed into the rename box stays as typed).
   std::string out;
   out.reserve(text.size());
   for (size_t p = 0; p < text.size(); ++p) {
@@ -188,11 +166,32 @@ std::string substitute_names(const std::string& text, const std::array<std::stri
   return out;
 }
 
-std::string substitute_names(Game& g, const std::string& text) {
-  return substitute_names(text, g.msg.Name_Table, g.interp.cur_line);
+RowFields read_row(const ScriptRow& r) {
+  RowFields f;
+  f.cmd = trim_blanks(r.cmd);
+  f.text = trim_blanks(r.text);
+  f.value = trim_blanks(r.value);
+  f.subst = trim_blanks(r.subst);
+  const std::string place = trim_blanks(r.place), doll = trim_blanks(r.doll),
+                    face = trim_blanks(r.face), speaker = trim_blanks(r.speaker);
+  if ((f.has_speaker = !speaker.empty()))
+    f.speaker = static_cast<int16_t>(script_number(r.line, speaker, 8, "speaker", -32768, 32767));
+  if ((f.has_place = !place.empty()))
+    f.place = static_cast<int16_t>(script_number(r.line, place, 4, "place", -32768, 32767));
+  if ((f.has_doll = !doll.empty())) {
+    // The first digit picks the character, the last the pose; a one-digit
+    // field gives the same digit to both.
+    f.doll = static_cast<uint8_t>(script_number(r.line, doll.substr(0, 1), 5, "doll", 0, 9));
+    f.pose =
+        static_cast<uint8_t>(script_number(r.line, doll.substr(doll.size() - 1), 5, "doll", 0, 9));
+  }
+  if ((f.has_face = !face.empty()))
+    f.face = static_cast<uint8_t>(script_number(r.line, "0" + face, 6, "face", 0, 255));
+  return f;
 }
 
-RowChanges read_row(InterpState& s, const ScriptTables& t) {
+RowChanges load_row(InterpState& s, const ScriptTables& t,
+                    const std::array<std::string, 6>& names) {
   if (s.Script_Pos < 0 || s.Script_Pos > t.Script_Last)
     throw DataError("51.dat", 0, "",
                     "the story reached row " + std::to_string(s.Script_Pos) +
@@ -203,43 +202,34 @@ RowChanges read_row(InterpState& s, const ScriptTables& t) {
   const ScriptRow& r = t.Script_Table[static_cast<size_t>(s.Script_Pos)];
   s.cur_line = r.line;
   s.Cur_Num = r.num;
-  s.Cur_Cmd = trim(r.cmd);
   s.Cur_Jump = r.jump;
-  std::string place = trim(r.place), doll = trim(r.doll), face = trim(r.face),
-              speaker = trim(r.speaker);
-  s.Cur_Text = trim(r.text);
-  s.Cur_Value = trim(r.value);
-  s.Cur_Subst = trim(r.subst);
-  const int line = s.cur_line;
+  RowFields f = read_row(r);
+  s.Cur_Cmd = std::move(f.cmd);
+  s.Cur_Text = std::move(f.text);
+  s.Cur_Value = std::move(f.value);
+  s.Cur_Subst = std::move(f.subst);
 
-  if (!speaker.empty())
-    s.Cur_Speaker = static_cast<int16_t>(field_number(line, speaker, 8, "speaker", -32768, 32767));
-  if (!place.empty()) {
-    auto p = static_cast<int16_t>(field_number(line, place, 4, "place", -32768, 32767));
-    if (p != s.Place_No) {
-      s.Place_No = p;
-      ch.place = true;
-      s.Cur_Doll = 0;
-    }
+  if (f.has_speaker) s.Cur_Speaker = f.speaker;
+  if (f.has_place && f.place != s.Place_No) {
+    s.Place_No = f.place;
+    ch.place = true;
+    s.Cur_Doll = 0;
   }
-  if (!doll.empty()) {
-    s.Cur_Doll = static_cast<uint8_t>(field_number(line, doll.substr(0, 1), 5, "doll", 0, 9));
-    s.Cur_Pose =
-        static_cast<uint8_t>(field_number(line, doll.substr(doll.size() - 1), 5, "doll", 0, 9));
+  if (f.has_doll) {
+    s.Cur_Doll = f.doll;
+    s.Cur_Pose = f.pose;
     ch.doll = true;
   }
-  if (!face.empty()) {
-    s.Cur_Face = static_cast<uint8_t>(field_number(line, "0" + face, 6, "face", 0, 255));
+  if (f.has_face) {
+    s.Cur_Face = f.face;
     ch.face = true;
   }
+  if (s.Cur_Subst == "1") s.Cur_Text = substitute_names(names, s.Cur_Text, s.cur_line);
   return ch;
 }
 
 int script_step(Game& g) {
-  InterpState& s = g.interp;
-  const RowChanges ch = read_row(s, g.tables);
-  if (s.Cur_Subst == "1") s.Cur_Text = substitute_names(g, s.Cur_Text);
-
+  const RowChanges ch = load_row(g.interp, g.tables, g.msg.Name_Table);
   int result = kShowMessage;
   if (ch.place) result = change_place(g);
   if (ch.doll) result = change_doll(g);
@@ -266,15 +256,8 @@ void run_script(Game& g) {
   }
 }
 
-long wait_ms(const InterpState& s) {
-  // A negative duration is no wait at all; only a field that is not a number
-  // is an error of the script.
-  const std::string& text = s.Cur_Text;
-  return text.empty() ? 1000 : field_number(s.cur_line, text, 9, "text", -0x80000000L, 0x7FFFFFFF);
-}
-
 void timed_wait(Game& g) {
-  const long duration = wait_ms(g.interp);
+  const long duration = wait_duration(g.interp.cur_line, g.interp.Cur_Text);
   if (duration < 0) return;
   uint32_t start = tick_count(g);
   if (static_cast<long>(tick_count(g) - start) > duration) return;

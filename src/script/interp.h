@@ -5,11 +5,11 @@
 #include <cstdint>
 #include <string>
 
-#include "script/tables.h"
-
 namespace vm {
 
 struct Game;
+struct ScriptRow;
+struct ScriptTables;
 
 // Step results.
 constexpr int kShowMessage = 0;
@@ -35,19 +35,45 @@ struct InterpState {
   bool missing_jump = false;  // a jump target was not found: the run stops
 };
 
+// One row's fields as a step reads them: the texts trimmed of blanks, the
+// scene fields read as numbers. Throws DataError for a field the game cannot
+// read, which stops the program; the data tool's check reads rows through
+// this too, so it calls an error exactly what the game stops on.
+struct RowFields {
+  std::string cmd, text, value, subst;
+  bool has_speaker = false, has_place = false, has_doll = false, has_face = false;
+  int16_t speaker = 0, place = 0;
+  uint8_t doll = 0, pose = 0, face = 0;
+};
+RowFields read_row(const ScriptRow& r);
+
+// The operands of the commands, read as the commands read them (each throws
+// DataError naming the row's line when the game cannot read it):
+// the sub-code of i and p rows (the command's last character, a digit),
+int sub_code(int line, const std::string& cmd);
+// the amount of p2 and the comparison value of i1 (16-bit),
+int16_t counter_operand(int line, const std::string& value);
+// the milliseconds of w (1000 when the text is empty).
+long wait_duration(int line, const std::string& text);
+
+// The counter named by the first three characters of a p2 or i1 row's text:
+// kou, pap, rub, and hap when allow_hap (i1 cannot test it); nullptr for any
+// other name, which the command then ignores.
+int16_t* counter(InterpState& s, const std::string& text, bool allow_hap);
+
 // The scene changes a row asks for.
 struct RowChanges {
   bool place = false, doll = false, face = false;
 };
+// The first part of a step: the row at Script_Pos into the current-row
+// registers, its place, doll and face fields applied to Place_No, Cur_Doll,
+// Cur_Pose and Cur_Face, and the names substituted into its text. Throws
+// DataError for a position outside the script or a field the game cannot
+// read. The story map runs the script through this and decide_command too.
+RowChanges load_row(InterpState& s, const ScriptTables& t, const std::array<std::string, 6>& names);
 
-// Reads the row at Script_Pos into the current-row registers and applies its
-// place, doll and face fields to Place_No, Cur_Doll, Cur_Pose and Cur_Face
-// (names are not substituted yet). Throws DataError for a position outside
-// the script or a malformed field.
-RowChanges read_row(InterpState& s, const ScriptTables& t);
-
-// What the current row's command leaves for the loop to do once its effect on
-// the game-state variables (p2 counters, p8 title, the i1 test) is done.
+// What the current row's command leaves for the loop to do once its effect
+// on the game-state variables (p2 counters, p8 title, the i1 test) is done.
 enum class Command {
   Keep,    // no command, or an unknown letter: the scene changes' result stands
   Done,    // nothing more (other g, p2, p8, an i1 that does not jump): result 2
@@ -72,14 +98,11 @@ void run_script(Game& g);
 // One step of the loop; returns the step result.
 int script_step(Game& g);
 
-// Replaces each "&d" of the script's text by Name_Table entry d, once.
-std::string substitute_names(Game& g, const std::string& text);
-std::string substitute_names(const std::string& text, const std::array<std::string, 6>& names,
+// Replaces each "&d" of the script's own text by names[d], once: what a name
+// brings in is never searched again. A "&" without a digit 0..5 after it
+// throws DataError for the row's line.
+std::string substitute_names(const std::array<std::string, 6>& names, const std::string& text,
                              int line);
-
-// The w command's duration in milliseconds: Cur_Text, 1000 when empty;
-// a negative one waits not at all.
-long wait_ms(const InterpState& s);
 
 // The w command: at least the given milliseconds, in 50 ms steps that let
 // events run.

@@ -1,45 +1,39 @@
 #include "script/tables.h"
 
-#include <charconv>
-
 #include "app/game.h"
 #include "assets/cp932.h"
 #include "assets/data_error.h"
+#include "assets/text_helpers.h"
 
 namespace vm {
 
 namespace {
 
-std::string trim_blanks(std::string_view s) {
-  size_t b = 0, e = s.size();
-  while (b < e && (s[b] == ' ' || s[b] == '\t')) ++b;
-  while (e > b && (s[e - 1] == ' ' || s[e - 1] == '\t')) --e;
-  return std::string(s.substr(b, e - b));
-}
-
-bool parse_int16(const std::string& s, int16_t& out) {
-  std::string t = trim_blanks(s);
-  if (t.empty()) return false;
-  const char* b = t.data();
-  const char* e = t.data() + t.size();
-  if (*b == '+') ++b;
-  int value = 0;
-  auto [p, ec] = std::from_chars(b, e, value);
-  if (ec != std::errc() || p != e || value < -32768 || value > 32767) return false;
-  out = static_cast<int16_t>(value);
-  return true;
-}
-
 const char* const kScriptFieldNames[13] = {"num",     "cmd",    "jump",    "place", "doll",
                                            "face",    "spare7", "speaker", "text",  "value",
                                            "spare11", "subst",  "(end)"};
 
-int16_t num_field(const CsvLine& l, size_t index, const char* file, const char* name) {
+// A NUM field; one of fewer than four characters is read, but not as written.
+int16_t num_field(const CsvLine& l, size_t index, const char* file, const char* name,
+                  LoadReport* report) {
+  const std::string& text = l.fields[index];
+  const std::string field = std::to_string(index + 1) + " (" + name + ")";
   int16_t v = 0;
-  if (!decode_num(l.fields[index], v))
-    throw DataError(file, l.line, std::to_string(index + 1) + " (" + name + ")",
-                    "\"" + cp932_to_utf8(l.fields[index]) + "\" is not a scene number");
+  if (!decode_num(text, v))
+    throw DataError(file, l.line, field, "\"" + cp932_to_utf8(text) + "\" is not a scene number");
+  if (report && text.size() < 4) {
+    std::string what = "\"";
+    what += cp932_to_utf8(text);
+    what += "\" reads as NUM " + std::to_string(v) + "; write NUMs with four digits";
+    report->warnings.emplace_back(file, l.line, field, what);
+  }
   return v;
+}
+
+// Without a report the problem stops loading; with one it is listed.
+void fail(LoadReport* report, DataError e) {
+  if (!report) throw e;
+  report->errors.push_back(std::move(e));
 }
 
 }  // namespace
@@ -89,40 +83,43 @@ std::vector<CsvLine> parse_csv(std::string_view text) {
   return out;
 }
 
-bool decode_num(const std::string& field, int16_t& out) {
-  if (field.empty()) return false;
-  std::string digits = field.substr(0, 1) + field.substr(field.size() > 3 ? field.size() - 3 : 0);
-  return parse_int16(digits, out);
-}
-
 void load_tables(ScriptTables& t, const std::string& script_cp932,
-                 const std::string& choice_cp932) {
+                 const std::string& choice_cp932, LoadReport* report) {
   t = ScriptTables{};
   const char* sfile = "51.dat";
+  bool full = false;
   for (const CsvLine& l : parse_csv(script_cp932)) {
     if (!l.fields.empty() && l.fields[0] == "num") continue;  // column headings
-    if (l.fields.size() < 12)
-      throw DataError(
-          sfile, l.line,
-          std::to_string(l.fields.size() + 1) + " (" + kScriptFieldNames[l.fields.size()] + ")",
-          "the row has " + std::to_string(l.fields.size()) + " fields, 13 expected");
-    if (static_cast<int>(t.Script_Table.size()) >= kMaxScriptRows)
-      throw DataError(sfile, l.line, "", "more than 3001 script rows");
-    ScriptRow r;
-    r.line = l.line;
-    r.num = num_field(l, 0, sfile, "num");
-    r.cmd = cp932_to_utf8(l.fields[1]);
-    if (!l.fields[2].empty()) r.jump = num_field(l, 2, sfile, "jump");
-    r.place = cp932_to_utf8(l.fields[3]);
-    r.doll = cp932_to_utf8(l.fields[4]);
-    r.face = cp932_to_utf8(l.fields[5]);
-    r.spare7 = cp932_to_utf8(l.fields[6]);
-    r.speaker = cp932_to_utf8(l.fields[7]);
-    r.text = cp932_to_utf8(l.fields[8]);
-    r.value = cp932_to_utf8(l.fields[9]);
-    r.spare11 = cp932_to_utf8(l.fields[10]);
-    r.subst = cp932_to_utf8(l.fields[11]);
-    t.Script_Table.push_back(std::move(r));
+    try {
+      if (l.fields.size() < 12)
+        throw DataError(
+            sfile, l.line,
+            std::to_string(l.fields.size() + 1) + " (" + kScriptFieldNames[l.fields.size()] + ")",
+            "the row has " + std::to_string(l.fields.size()) + " fields, 13 expected");
+      ScriptRow r;
+      r.line = l.line;
+      r.fields = static_cast<int>(l.fields.size());
+      r.num = num_field(l, 0, sfile, "num", report);
+      r.cmd = cp932_to_utf8(l.fields[1]);
+      if (!l.fields[2].empty()) r.jump = num_field(l, 2, sfile, "jump", report);
+      r.place = cp932_to_utf8(l.fields[3]);
+      r.doll = cp932_to_utf8(l.fields[4]);
+      r.face = cp932_to_utf8(l.fields[5]);
+      r.spare7 = cp932_to_utf8(l.fields[6]);
+      r.speaker = cp932_to_utf8(l.fields[7]);
+      r.text = cp932_to_utf8(l.fields[8]);
+      r.value = cp932_to_utf8(l.fields[9]);
+      r.spare11 = cp932_to_utf8(l.fields[10]);
+      r.subst = cp932_to_utf8(l.fields[11]);
+      if (static_cast<int>(t.Script_Table.size()) >= kMaxScriptRows) {
+        if (!full) fail(report, DataError(sfile, l.line, "", "more than 3001 script rows"));
+        full = true;
+        continue;
+      }
+      t.Script_Table.push_back(std::move(r));
+    } catch (DataError& e) {
+      fail(report, std::move(e));
+    }
   }
   t.Script_Last = static_cast<int32_t>(t.Script_Table.size()) - 1;
 
@@ -130,8 +127,10 @@ void load_tables(ScriptTables& t, const std::string& script_cp932,
   for (int32_t i = 0; i <= t.Script_Last; ++i) {
     const ScriptRow& r = t.Script_Table[i];
     if (r.num != previous) {
-      if (static_cast<int>(t.Scene_Index.size()) >= kMaxSceneEntries)
-        throw DataError(sfile, r.line, "1 (num)", "more than 501 scene runs");
+      if (static_cast<int>(t.Scene_Index.size()) >= kMaxSceneEntries) {
+        fail(report, DataError(sfile, r.line, "1 (num)", "more than 501 scene runs"));
+        break;
+      }
       t.Scene_Index.push_back({r.num, i});
       previous = r.num;
     }
@@ -139,18 +138,26 @@ void load_tables(ScriptTables& t, const std::string& script_cp932,
   t.Scene_Count = static_cast<int32_t>(t.Scene_Index.size());
 
   const char* cfile = "52.dat";
+  full = false;
   for (const CsvLine& l : parse_csv(choice_cp932)) {
-    if (l.fields.size() < 3)
-      throw DataError(cfile, l.line, std::to_string(l.fields.size() + 1),
-                      "the row has " + std::to_string(l.fields.size()) + " fields, 3 expected");
-    if (static_cast<int>(t.SCT.size()) >= kMaxChoiceRows)
-      throw DataError(cfile, l.line, "", "more than 201 choice rows");
-    ChoiceRow c;
-    c.line = l.line;
-    c.key = num_field(l, 0, cfile, "key");
-    c.label = cp932_to_utf8(l.fields[1]);
-    c.target = num_field(l, 2, cfile, "target");
-    t.SCT.push_back(std::move(c));
+    try {
+      if (l.fields.size() < 3)
+        throw DataError(cfile, l.line, std::to_string(l.fields.size() + 1),
+                        "the row has " + std::to_string(l.fields.size()) + " fields, 3 expected");
+      ChoiceRow c;
+      c.line = l.line;
+      c.key = num_field(l, 0, cfile, "key", report);
+      c.label = cp932_to_utf8(l.fields[1]);
+      c.target = c.target_num = num_field(l, 2, cfile, "target", report);
+      if (static_cast<int>(t.SCT.size()) >= kMaxChoiceRows) {
+        if (!full) fail(report, DataError(cfile, l.line, "", "more than 201 choice rows"));
+        full = true;
+        continue;
+      }
+      t.SCT.push_back(std::move(c));
+    } catch (DataError& e) {
+      fail(report, std::move(e));
+    }
   }
   t.Sel_Last = static_cast<int32_t>(t.SCT.size()) - 1;
 
@@ -158,6 +165,7 @@ void load_tables(ScriptTables& t, const std::string& script_cp932,
     for (int32_t k = 0; k < t.Scene_Count; ++k) {
       if (t.Scene_Index[k].key == c.target) {
         c.target = t.Scene_Index[k].seq;
+        c.resolved = true;
         break;
       }
     }

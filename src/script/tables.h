@@ -8,6 +8,8 @@
 #include <string_view>
 #include <vector>
 
+#include "assets/data_error.h"
+
 namespace vm {
 
 struct Game;
@@ -20,7 +22,8 @@ struct ScriptRow {
   int16_t num = 0;
   std::string cmd, place, doll, face, spare7, speaker, text, value, spare11, subst;  // UTF-8
   int16_t jump = 0;
-  int line = 0;  // 1-based line in 51.dat, for messages
+  int line = 0;    // 1-based line in 51.dat, for messages
+  int fields = 0;  // fields the line held (13 by the format; only 12 are read)
 };
 
 struct SceneEntry {
@@ -32,6 +35,8 @@ struct ChoiceRow {
   int16_t key = 0;
   std::string label;   // UTF-8
   int32_t target = 0;  // NUM on reading, SEQ once resolved
+  int16_t target_num = 0;  // the NUM as read
+  bool resolved = false;   // whether target became a SEQ
   int line = 0;
 };
 
@@ -53,13 +58,20 @@ struct CsvLine {
 };
 std::vector<CsvLine> parse_csv(std::string_view text);
 
-// A NUM field: its first character followed by its last three, as a signed
-// 16-bit integer ("0305" -> 305, "1-234" -> 1234, "12" -> 112).
-bool decode_num(const std::string& field, int16_t& out);
+// What loading found wrong with the data. Errors are rows the game cannot
+// load; warnings are rows it loads otherwise than they look (a NUM of fewer
+// than four characters).
+struct LoadReport {
+  std::vector<DataError> errors;
+  std::vector<DataError> warnings;
+};
 
 // Builds the tables from the decoded texts of 51.dat and 52.dat (CP932).
-// Throws DataError naming the file, line and field for malformed data.
-void load_tables(ScriptTables& t, const std::string& script_cp932, const std::string& choice_cp932);
+// Without a report, the first malformed row throws DataError naming the file,
+// line and field, as the game stops on it. With one, every malformed row is
+// listed there and left out, so that a check can name them all.
+void load_tables(ScriptTables& t, const std::string& script_cp932, const std::string& choice_cp932,
+                 LoadReport* report = nullptr);
 
 // Start-up's load_script: builds the tables from the texts decoded in memory
 // by the asset check, then drops those texts.

@@ -6,6 +6,8 @@
 #include <cctype>
 
 #include "app/game.h"
+#include "assets/cp932.h"
+#include "assets/text_helpers.h"
 
 namespace vm {
 
@@ -19,13 +21,6 @@ bool music_on(const Game& g) {
 }
 bool sound_on(const Game& g) {
   return g.sound.Sound_On != 0;
-}
-
-std::string trimmed(const std::string& s) {
-  size_t b = 0, e = s.size();
-  while (b < e && (s[b] == ' ' || s[b] == '\t')) ++b;
-  while (e > b && (s[e - 1] == ' ' || s[e - 1] == '\t')) --e;
-  return s.substr(b, e - b);
 }
 
 int send(Game& g, const std::string& command, std::string* reply = nullptr) {
@@ -148,7 +143,7 @@ void on_bgmloop_tick(Game& g) {
 
 void sound_command(Game& g) {
   // The operand is the one character after the "a"; a bare "a" names nothing.
-  const std::string cmd = trimmed(g.interp.Cur_Cmd);
+  const std::string cmd = trim_blanks(g.interp.Cur_Cmd);
   if (cmd.size() < 2) return;
   if (!music_on(g) && !sound_on(g)) return;
 

@@ -17,6 +17,7 @@
 
 #include "app/game.h"
 #include "app/main_form.h"
+#include "assets/text_helpers.h"
 #include "graphics/surface.h"
 #include "message/message.h"
 #include "platform/headless/headless.h"

@@ -4,6 +4,7 @@
 
 #include "app/game.h"
 #include "assets/cp932.h"
+#include "assets/text_helpers.h"
 #include "assets/data_error.h"
 #include "platform/headless/headless.h"
 

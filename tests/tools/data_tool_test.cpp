@@ -121,10 +121,10 @@ TEST_F(DataToolTest, SystemFileHasTwentyFiveLinesInTheCodePage) {
   EXPECT_EQ(lines.back(), "9999,,,,,,,,END,,,,");
 }
 
-TEST_F(DataToolTest, CheckPassesOnTheDemo) {
-  EXPECT_EQ(check_folder(*demo_), std::vector<std::string>{});
+TEST_F(DataToolTest, CheckPassesOnTheDemoWithoutWarnings) {
+  EXPECT_EQ(check_folder(*demo_), std::vector<Finding>{});
   std::ostringstream out, err;
-  EXPECT_EQ(data_tool_main({"check", *demo_}, out, err), 0);
+  EXPECT_EQ(data_tool_main({"check", "--strict", *demo_}, out, err), 0);
   EXPECT_EQ(out.str(), "ok\n");
 }
 
@@ -144,6 +144,13 @@ TEST_F(DataToolTest, TheGamesLoaderAcceptsTheDemoScript) {
   EXPECT_GE(find_num(t, 900), 0);
 }
 
+// The lines of a check as printed.
+std::vector<std::string> lines_of(const std::vector<Finding>& found) {
+  std::vector<std::string> out;
+  for (const Finding& f : found) out.push_back(f.line);
+  return out;
+}
+
 TEST_F(DataToolTest, CheckNamesTheLineAndFieldOfBrokenRows) {
   const std::string dir = copy_of_demo("broken");
   std::vector<std::string> lines = script_lines(dir);
@@ -154,31 +161,43 @@ TEST_F(DataToolTest, CheckNamesTheLineAndFieldOfBrokenRows) {
   const int value = line_of(lines, "0100,p2");
   lines[value - 1] = "0100,p2,,,,,,,pap,one,,,";
   const int shortrow = line_of(lines, "0200,,,,,,,1,");
-  lines[shortrow - 1].pop_back();  // 12 fields
+  lines[shortrow - 1].pop_back();  // 12 fields: the game reads them all
   const int down = line_of(lines, "0020,");
   lines[down - 1].replace(0, 4, "0005");
+  const int speaker = line_of(lines, "0300,,,,,,,1,");
+  lines[speaker - 1].replace(lines[speaker - 1].find(",1,"), 3, ",32768,");
+  const int amount = line_of(lines, "0400,p2");
+  lines[amount - 1] = "0400,p2,,,,,,,kou,40000,,,";
+  const int tiny = line_of(lines, "0500,,,3,");
+  lines[tiny - 1] = "500,,,3,,,,,,,,,";  // reads as NUM 5500
   put_script(dir, lines);
   fs::remove(join_path(dir, "77.dat"));
 
-  const std::vector<std::string> expected = {
-      "51.dat:" + std::to_string(down) +
-          ": field 1 (num): NUM 0005 after NUM 0010: NUMs must ascend and the rows of one NUM "
-          "stand together",
-      "51.dat:" + std::to_string(shortrow) + ": 12 fields, expected 13",
-      "51.dat:" + std::to_string(place) +
-          ": field 4 (place): \"x3\" is not a background number 0..15",
-      "51.dat:" + std::to_string(value) + ": field 10 (value): \"one\" is not a number",
-      "51.dat:" + std::to_string(jump) + ": field 3 (jump): NUM 0555 is not in the script",
-      "51.dat:" + std::to_string(line_of(lines, "0200,,,7,")) +
-          ": field 4 (place): background 7 needs 77.dat",
-      "77.dat: missing",
+  auto at = [](int line, const std::string& rest) {
+    return "51.dat:" + std::to_string(line) + ": " + rest;
   };
-  EXPECT_EQ(check_folder(dir), expected);
+  const std::vector<std::string> expected = {
+      at(tiny, "warning: field 1 (num): \"500\" reads as NUM 5500; write NUMs with four digits"),
+      at(down, "error: field 1 (num): NUM 0005 after NUM 0010: NUMs must ascend and the rows of "
+               "one NUM stand together, or jumps miss them"),
+      at(tiny + 1, "error: field 1 (num): NUM 0500 after NUM 5500: NUMs must ascend and the rows "
+                   "of one NUM stand together, or jumps miss them"),
+      at(place, "error: field 4 (place): \"x3\" is not a number"),
+      at(value, "error: field 10 (value): \"one\" is not a number"),
+      at(jump, "error: field 3 (jump): NUM 0555 is not in the script"),
+      at(shortrow, "warning: 12 fields; a row has 13 (the last one, a note, may be empty)"),
+      at(line_of(lines, "0200,,,7,"),
+         "error: field 4 (place): background 7 needs 77.dat, which is not in the folder"),
+      at(speaker, "error: field 8 (speaker): 32768 is out of range (-32768 to 32767)"),
+      at(amount, "error: field 10 (value): 40000 is out of range (-32768 to 32767)"),
+      "77.dat: error: missing",
+  };
+  EXPECT_EQ(lines_of(check_folder(dir)), expected);
 
   std::ostringstream out, err;
   EXPECT_EQ(data_tool_main({"check", dir}, out, err), 1);
-  EXPECT_EQ(out.str().find("ok"), std::string::npos);
-  EXPECT_NE(out.str().find("77.dat: missing\n"), std::string::npos);
+  EXPECT_NE(out.str().find("77.dat: error: missing\n9 errors, 2 warnings\n"), std::string::npos)
+      << out.str();
 }
 
 TEST_F(DataToolTest, CheckFollowsChoicesCommandsAndTheSystemFile) {
@@ -190,26 +209,48 @@ TEST_F(DataToolTest, CheckFollowsChoicesCommandsAndTheSystemFile) {
   std::vector<std::string> lines = script_lines(dir);
   const int cmd = line_of(lines, "0300,g1");
   lines[cmd - 1] = "0300,x1,,,,,,,,,,,";
-  const int test = line_of(lines, "0800,i1,0870");
-  lines[test - 1] = "0800,i1,0870,,,,,,hap,2,,,";
+  lines[line_of(lines, "0800,i1,0870") - 1] = "0800,i1,0870,,,,,,hap,2,,,";
+  const int nokey = line_of(lines, "0700,");
+  lines.insert(lines.begin() + nokey - 1, "0700,s,,,,,,,2,,,,");
+  const int tall = line_of(lines, "0400,,,,,,,3,");
+  lines[tall - 1] = "0400,,,,,,,3," + std::string(100, 'a') + ",,,,";
   put_script(dir, lines);
   std::string sys = read_bytes(join_path(dir, "50.dat"));
   sys.replace(sys.find("023456"), 6, "023457");
   sys.replace(sys.find("sad.mid"), 7, "sob.mid");
   write_bytes(join_path(dir, "50.dat"), sys);
 
-  const std::vector<std::string> expected = {
-      "50.dat:6: \"023457\" is not a flag line: \"0\" or \"1\", then \"0\" (seen) or the digits "
-      "2..6 in their places",
-      "50.dat:11: names \"sob.mid\", which is not in the folder",
-      "52.dat:1: field 3 (target): NUM 0150 is not in 51.dat",
-      "51.dat:" + std::to_string(cmd) + ": field 2 (cmd): unknown command \"x1\"",
-      "51.dat:" + std::to_string(line_of(lines, "0390,s")) +
-          ": field 9 (text): 3 choices, but 52.dat has 2 rows with key 0390",
-      "51.dat:" + std::to_string(test) +
-          ": field 9 (text): \"hap\" is no counter i1 can test (kou, pap, rub)",
+  auto at = [&](int line, const std::string& rest) {
+    return "51.dat:" + std::to_string(line) + ": " + rest;
   };
-  EXPECT_EQ(check_folder(dir), expected);
+  const std::vector<std::string> expected = {
+      "50.dat:6: warning: \"023457\" is not a flag line as the game writes it: \"0\" or \"1\", "
+      "then \"0\" (seen) or the digits 2..6 in their places",
+      "50.dat:11: error: names \"sob.mid\", which is not in the folder",
+      "52.dat:1: error: field 3 (target): NUM 0150 is not in 51.dat; picking it would go to row "
+      "150",
+      at(cmd, "warning: field 2 (cmd): unknown command \"x1\": the game ignores it"),
+      at(line_of(lines, "0390,s"),
+         "warning: field 9 (text): 3 choices, but 52.dat has 2 rows with key 0390: the menu "
+         "reads on into the rows of key 0790"),
+      at(tall, "warning: field 9 (text): 100 characters, more than one page of the window (4 "
+               "lines of 23); the rest types on below the window"),
+      at(nokey, "error: field 9 (text): 52.dat has no row with key 0700 (the game shows \"SCT "
+                "not found.\")"),
+      at(line_of(lines, "0800,i1,0870,,,,,,hap"), "warning: field 9 (text): \"hap\" names no counter i1 can test (kou, pap, rub): "
+               "the row never jumps"),
+      "sad.mid: warning: not named in 50.dat: the game never plays it",
+  };
+  EXPECT_EQ(lines_of(check_folder(dir)), expected);
+
+  // Warnings alone pass, unless strict.
+  const std::string mild = copy_of_demo("mild");
+  write_bytes(join_path(mild, "50.dat"), read_bytes(join_path(dir, "50.dat")));
+  write_bytes(join_path(mild, "sob.mid"), read_bytes(join_path(mild, "sad.mid")));
+  std::ostringstream out, err;
+  EXPECT_EQ(data_tool_main({"check", mild}, out, err), 0);
+  EXPECT_NE(out.str().find("0 errors, 2 warnings"), std::string::npos) << out.str();
+  EXPECT_EQ(data_tool_main({"check", "--strict", mild}, out, err), 1);
 }
 
 TEST_F(DataToolTest, CheckRejectsPicturesThatDoNotDecodeAndBrokenMusic) {
@@ -219,11 +260,11 @@ TEST_F(DataToolTest, CheckRejectsPicturesThatDoNotDecodeAndBrokenMusic) {
   write_bytes(join_path(dir, "61.dat"), encode_bmp(Image(100, 100)));
   const std::string tune = read_bytes(join_path(dir, "velloria.mid"));
   write_bytes(join_path(dir, "velloria.mid"), tune.substr(0, tune.size() - 4));
-  const std::vector<std::string> problems = check_folder(dir);
+  const std::vector<std::string> problems = lines_of(check_folder(dir));
   ASSERT_EQ(problems.size(), 3u);
-  EXPECT_EQ(problems[0].rfind("60.dat: not a picture: ", 0), 0u) << problems[0];
-  EXPECT_EQ(problems[1], "61.dat: texture sheet is 100x100, expected 280x370");
-  EXPECT_EQ(problems[2].rfind("velloria.mid: not a MIDI file: ", 0), 0u) << problems[2];
+  EXPECT_EQ(problems[0].rfind("60.dat: error: not a picture: ", 0), 0u) << problems[0];
+  EXPECT_EQ(problems[1], "61.dat: error: texture sheet is 100x100, expected 280x370");
+  EXPECT_EQ(problems[2].rfind("velloria.mid: error: not a MIDI file: ", 0), 0u) << problems[2];
 }
 
 TEST_F(DataToolTest, UnpackThenPackGivesTheSameFolderByteForByte) {
@@ -260,11 +301,16 @@ TEST_F(DataToolTest, ConversionRefusesWhatWouldNotComeBackUnchanged) {
   EXPECT_EQ(data_tool_main({"pack", open, packed}, out, err), 1);
   EXPECT_NE(err.str().find("script.csv"), std::string::npos) << err.str();
 
-  // A folder whose pictures are in their running form is not at rest.
+  // A folder left in its running form (the game stopped without tidying up)
+  // reads the same to the game: it converts, and packs into its at-rest form.
   const std::string running = copy_of_demo("running");
   restore_magic(join_path(running, "11"), 'B');
-  EXPECT_THROW(unpack_folder(running, temp_dir("never")), std::runtime_error);
-  fs::remove_all(temp_dir("never"));
+  const std::string reopened = temp_dir("reopened"), rested = temp_dir("rested");
+  made_.push_back(reopened);
+  made_.push_back(rested);
+  unpack_folder(running, reopened);
+  pack_folder(reopened, rested);
+  expect_same_folders(*demo_, rested);
   // A JPEG offered for a sprite is refused on packing.
   const std::string fresh = temp_dir("fresh");
   made_.push_back(fresh);

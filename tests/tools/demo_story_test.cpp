@@ -8,6 +8,7 @@
 #include <string>
 
 #include "assets/cp932.h"
+#include "assets/text_helpers.h"
 #include "data/scenario.h"
 
 namespace vm::datatool {

@@ -288,7 +288,7 @@ TEST(StoryGraph, DrawsScenesEdgesAndMarks) {
   const Story st = story_of(kStory, kChoices);
   const std::string dot = story_dot(st, explore_story(st));
   EXPECT_NE(dot.find("label=\"kou = -2\""), std::string::npos);
-  EXPECT_NE(dot.find("label=\"寄り道 (row 17)\""), std::string::npos);  // a raw target
+  EXPECT_NE(dot.find("label=\"寄り道 (no NUM 0017: row 17)\""), std::string::npos);  // a raw target
   EXPECT_NE(dot.find("label=\"もういちど\""), std::string::npos);
   EXPECT_NE(dot.find("ending (hap 1)"), std::string::npos);
   EXPECT_NE(dot.find("ending (hap 0)"), std::string::npos);

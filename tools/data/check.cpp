@@ -1,47 +1,32 @@
+// The folder check. It reads the folder through the game's own readers (the
+// system-file reader, the tables loader, the interpreter's row reading and
+// the picture decoder), so what it calls an error is what the game cannot
+// load or stops on, and what it lets pass the game plays. Warnings are what
+// the game accepts but reads otherwise than an author probably meant.
 #include <algorithm>
-#include <cctype>
 #include <filesystem>
 #include <map>
 #include <set>
 
 #include "assets/assets.h"
 #include "assets/cp932.h"
+#include "assets/text_helpers.h"
+#include "choices/choices.h"
 #include "data/data_tool.h"
 #include "data/layout.h"
 #include "data/midi.h"
 #include "data/pictures.h"
+#include "graphics/scene.h"
+#include "message/message.h"
 #include "platform/common/pixbuf_pictures.h"
+#include "script/interp.h"
 #include "script/tables.h"
 
 namespace vm::datatool {
 
 namespace {
 
-constexpr const char* kScriptFields[13] = {"num",     "cmd",    "jump",    "place", "doll",
-                                           "face",    "spare7", "speaker", "text",  "value",
-                                           "spare11", "subst",  "note"};
-constexpr const char* kChoiceFields[3] = {"key", "label", "target"};
-
-std::string trim(const std::string& s) {
-  const auto b = s.find_first_not_of(" \t");
-  if (b == std::string::npos) return "";
-  const auto e = s.find_last_not_of(" \t");
-  return s.substr(b, e - b + 1);
-}
-
-bool parse_int(const std::string& s, long& out) {
-  const std::string t = trim(s);
-  if (t.empty()) return false;
-  size_t i = (t[0] == '-' || t[0] == '+') ? 1 : 0;
-  if (i == t.size()) return false;
-  for (size_t k = i; k < t.size(); ++k)
-    if (!std::isdigit(static_cast<unsigned char>(t[k]))) return false;
-  if (t.size() > 9) return false;
-  out = std::stol(t);
-  return true;
-}
-
-std::string quoted(const std::string& s) {
+std::string in_quotes(const std::string& s) {
   return "\"" + s + "\"";
 }
 
@@ -53,316 +38,285 @@ std::string num4(int n) {
 
 struct Checker {
   std::string dir;
-  std::vector<std::string> problems;
+  std::vector<Finding> found;
 
   std::string path(const std::string& name) const { return join_path(dir, name); }
 
-  void file_problem(const std::string& file, const std::string& what) {
-    problems.push_back(file + ": " + what);
+  // "FILE:LINE: error: field N (name): what", without the parts not given.
+  void add(bool error, const std::string& file, int line, const std::string& field,
+           const std::string& what) {
+    std::string s = file + ":";
+    if (line > 0) s += std::to_string(line) + ":";
+    s += error ? " error: " : " warning: ";
+    if (!field.empty()) s += "field " + field + ": ";
+    found.push_back({error, s + what});
   }
-  void line_problem(const std::string& file, int line, const std::string& what) {
-    problems.push_back(file + ":" + std::to_string(line) + ": " + what);
-  }
-  void field_problem(const std::string& file, int line, int field, const char* name,
-                     const std::string& what) {
-    line_problem(file, line, "field " + std::to_string(field) + " (" + name + "): " + what);
+  void add(bool error, const DataError& e) { add(error, e.file, e.line, e.field, e.what()); }
+  void file_error(const std::string& file, const std::string& what) {
+    add(true, file, 0, "", what);
   }
 
   // Reads a file that must be there; reports it missing otherwise.
   bool load(const std::string& name, std::string& bytes) {
     if (!is_file(path(name))) {
-      file_problem(name, "missing");
+      file_error(name, "missing");
       return false;
     }
     try {
       bytes = read_bytes(path(name));
     } catch (const std::exception& e) {
-      file_problem(name, e.what());
+      file_error(name, e.what());
       return false;
     }
     return true;
   }
 
   // ------------------------------------------------------------ 50.dat ---
-  std::vector<std::string> music_names;
+  // Tune names by line, as written (CP932).
+  std::map<int, std::string> tunes;
 
   void check_system() {
     std::string bytes;
     if (!load("50.dat", bytes)) return;
-    std::vector<std::string> lines;
-    size_t p = 0;
-    int line_no = 0;
-    while (p < bytes.size()) {
-      ++line_no;
-      const size_t lf = bytes.find('\n', p);
-      if (lf == std::string::npos) {
-        line_problem("50.dat", line_no, "the last line has no CR LF");
-        lines.push_back(bytes.substr(p));
-        break;
-      }
-      std::string l = bytes.substr(p, lf - p);
-      if (l.empty() || l.back() != '\r')
-        line_problem("50.dat", line_no, "line ends in LF without CR");
-      else
-        l.pop_back();
-      lines.push_back(l);
-      p = lf + 1;
+    std::array<std::string, 26> lines;
+    try {
+      lines = read_system_lines(bytes);
+    } catch (const DataError& e) {
+      add(true, e);
+      return;
     }
-    if (static_cast<int>(lines.size()) != kSystemLines) {
-      file_problem("50.dat", std::to_string(lines.size()) + " lines, expected " +
-                                 std::to_string(kSystemLines));
-    }
-    if (lines.size() >= 6) {
-      const std::string& f = lines[5];
-      bool ok = f.size() == 6 && (f[0] == '0' || f[0] == '1');
-      for (size_t i = 1; ok && i < 6; ++i) ok = f[i] == '0' || f[i] == static_cast<char>('1' + i);
-      if (!ok)
-        line_problem("50.dat", 6,
-                     quoted(f) +
-                         " is not a flag line: \"0\" or \"1\", then \"0\" (seen) or "
-                         "the digits 2..6 in their places");
-    }
-    for (size_t i = 6; i < std::min<size_t>(lines.size(), 24); ++i) {
-      if (lines[i].empty()) continue;
-      music_names.push_back(lines[i]);
-      if (!is_file(path(lines[i])))
-        line_problem("50.dat", static_cast<int>(i + 1),
-                     "names " + quoted(cp932_to_utf8(lines[i])) + ", which is not in the folder");
+    const size_t count = split_lines(bytes).size();
+    if (count > 25)
+      add(false, "50.dat", 26, "",
+          std::to_string(count) + " lines; the game reads 25 and writes only those back");
+    // Line 6: what the game writes there is "0" or "1", then per picture "0"
+    // (seen) or its digit 2..6 (not seen); anything else reads as not seen.
+    const std::string& f = lines[6];
+    bool usual = f.size() == 6 && (f[0] == '0' || f[0] == '1');
+    for (size_t i = 1; usual && i < 6; ++i) usual = f[i] == '0' || f[i] == static_cast<char>('1' + i);
+    if (!usual)
+      add(false, "50.dat", 6, "",
+          in_quotes(cp932_to_utf8(f)) +
+              " is not a flag line as the game writes it: \"0\" or \"1\", then \"0\" (seen) or "
+              "the digits 2..6 in their places");
+    for (int i = 7; i <= 24; ++i) {
+      const std::string& name = lines[static_cast<size_t>(i)];
+      if (name.empty()) continue;
+      tunes[i] = name;
+      const std::string shown = in_quotes(cp932_to_utf8(name));
+      if (name.find('/') != std::string::npos || name.find('\\') != std::string::npos)
+        add(true, "50.dat", i, "", shown + " holds a path separator; name a file of the folder");
+      else if (!is_file(path(name)))
+        add(true, "50.dat", i, "", "names " + shown + ", which is not in the folder");
     }
   }
 
   // ------------------------------------------------------ 51.dat, 52.dat ---
-  struct Row {
-    int line;
-    int16_t num;
-    std::vector<std::string> f;  // 13 fields
-  };
+  ScriptTables t;
+  bool have_script = false, have_choices = false;
+  std::set<int> places_shown;
+  std::set<int> tracks_played;
 
   bool decode_text(const std::string& name, std::string& text) {
     std::string bytes;
     if (!load(name, bytes)) return false;
-    try {
-      text = cp932_to_utf8(invert_bytes(bytes));
-    } catch (const std::exception& e) {
-      file_problem(name, std::string("not decodable: ") + e.what());
-      return false;
-    }
+    text = invert_bytes(bytes);
     return true;
   }
 
   void check_script() {
     std::string script, choices;
-    const bool have_script = decode_text("51.dat", script);
-    const bool have_choices = decode_text("52.dat", choices);
+    have_script = decode_text("51.dat", script);
+    have_choices = decode_text("52.dat", choices);
+    LoadReport report;
+    load_tables(t, script, choices, &report);
+    for (const DataError& e : report.errors) add(true, e);
+    for (const DataError& e : report.warnings) add(false, e);
+    if (have_script && t.Script_Table.empty()) file_error("51.dat", "no script rows");
 
-    std::vector<Row> rows;
     std::set<int> nums;
-    int scene_entries = 0;
     int prev = -32769;
-    if (have_script) {
-      for (const CsvLine& l : parse_csv(script)) {
-        if (!l.fields.empty() && l.fields[0] == "num") continue;
-        if (l.fields.size() != 13) {
-          line_problem("51.dat", l.line, std::to_string(l.fields.size()) + " fields, expected 13");
-          continue;
-        }
-        Row r{l.line, 0, l.fields};
-        if (!check_num("51.dat", l.line, 1, "num", r.f[0], r.num)) continue;
-        if (r.num < prev) {
-          field_problem("51.dat", l.line, 1, "num",
-                        "NUM " + num4(r.num) + " after NUM " + num4(prev) +
-                            ": NUMs must ascend and the rows of one NUM stand together");
-        }
-        if (r.num != prev) ++scene_entries;
-        prev = r.num;
-        nums.insert(r.num);
-        rows.push_back(r);
-      }
-      if (rows.size() > static_cast<size_t>(kMaxScriptRows))
-        file_problem("51.dat", std::to_string(rows.size()) + " rows, at most " +
-                                   std::to_string(kMaxScriptRows));
-      if (scene_entries > kMaxSceneEntries)
-        file_problem("51.dat", std::to_string(scene_entries) + " runs of NUMs, at most " +
-                                   std::to_string(kMaxSceneEntries));
-      if (rows.empty()) file_problem("51.dat", "no script rows");
+    for (const ScriptRow& r : t.Script_Table) {
+      if (r.num < prev)
+        add(true, "51.dat", r.line, "1 (num)",
+            "NUM " + num4(r.num) + " after NUM " + num4(prev) +
+                ": NUMs must ascend and the rows of one NUM stand together, or jumps miss them");
+      prev = r.num;
+      nums.insert(r.num);
     }
-
-    // The choice table: key -> its rows in order.
-    struct Choice {
-      int line;
-      int16_t key, target;
-    };
-    std::vector<Choice> table;
-    if (have_choices) {
-      for (const CsvLine& l : parse_csv(choices)) {
-        if (l.fields.size() != 3) {
-          line_problem("52.dat", l.line, std::to_string(l.fields.size()) + " fields, expected 3");
-          continue;
-        }
-        Choice c{l.line, 0, 0};
-        const bool k = check_num("52.dat", l.line, 1, kChoiceFields[0], l.fields[0], c.key);
-        const bool t = check_num("52.dat", l.line, 3, kChoiceFields[2], l.fields[2], c.target);
-        if (trim(l.fields[1]).empty())
-          field_problem("52.dat", l.line, 2, kChoiceFields[1], "empty label");
-        if (t && have_script && !nums.count(c.target))
-          field_problem("52.dat", l.line, 3, kChoiceFields[2],
-                        "NUM " + num4(c.target) + " is not in 51.dat");
-        if (k && t) table.push_back(c);
-      }
-      if (table.size() > static_cast<size_t>(kMaxChoiceRows))
-        file_problem("52.dat", std::to_string(table.size()) + " rows, at most " +
-                                   std::to_string(kMaxChoiceRows));
+    for (const ChoiceRow& c : t.SCT) {
+      if (!c.resolved && have_script)
+        add(true, "52.dat", c.line, "3 (target)",
+            "NUM " + num4(c.target_num) + " is not in 51.dat; picking it would go to row " +
+                std::to_string(c.target_num));
+      if (trim_blanks(c.label).empty()) add(false, "52.dat", c.line, "2 (label)", "empty label");
     }
-
-    for (const Row& r : rows)
-      check_row(r, nums, have_choices, table.size(), [&](int16_t key) {
-        // Rows of the menu: from the first row with the key, as long as the key stays.
-        int count = 0;
-        bool started = false;
-        for (const Choice& c : table) {
-          if (c.key == key) {
-            started = true;
-            ++count;
-          } else if (started) {
-            break;
-          }
-        }
-        return count;
-      });
+    // The last row is the end marker: the game never runs it.
+    for (int32_t i = 0; i < t.Script_Last; ++i) {
+      try {
+        check_row(t.Script_Table[static_cast<size_t>(i)], nums);
+      } catch (const DataError& e) {
+        add(true, e);
+      }
+    }
   }
 
-  bool check_num(const char* file, int line, int field, const char* name, const std::string& s,
-                 int16_t& out) {
-    if (!decode_num(s, out)) {
-      field_problem(file, line, field, name, quoted(s) + " is not a NUM");
-      return false;
-    }
-    for (char c : s)
-      if (!std::isdigit(static_cast<unsigned char>(c)) && c != '-') {
-        field_problem(file, line, field, name, quoted(s) + " is not a NUM");
-        return false;
-      }
-    if (s.size() < 4) {
-      field_problem(
-          file, line, field, name,
-          quoted(s) + " reads as " + std::to_string(out) + "; write NUMs with four digits");
-      return false;
-    }
-    return true;
-  }
-
-  template <typename CountFn>
-  void check_row(const Row& r, const std::set<int>& nums, bool have_choices, size_t,
-                 CountFn choice_count) {
-    const char* F = "51.dat";
+  void check_row(const ScriptRow& r, const std::set<int>& nums) {
     const int L = r.line;
-    const std::string cmd = trim(r.f[1]);
-    const std::string text = trim(r.f[8]);
-    const std::string value = trim(r.f[9]);
-    auto bad = [&](int field, const std::string& what) {
-      field_problem(F, L, field, kScriptFields[field - 1], what);
+    auto error = [&](const char* field, const std::string& what) {
+      add(true, "51.dat", L, field, what);
     };
-    long v = 0;
+    auto warning = [&](const char* field, const std::string& what) {
+      add(false, "51.dat", L, field, what);
+    };
+    if (r.fields > 13)
+      warning("", std::to_string(r.fields) + " fields; the game reads 13 and drops the rest");
+    else if (r.fields == 12)
+      warning("", "12 fields; a row has 13 (the last one, a note, may be empty)");
 
-    // Jump target.
-    const std::string jump = trim(r.f[2]);
-    const bool jumps = cmd == "g0" || (!cmd.empty() && cmd[0] == 'i');
-    if (!jump.empty()) {
-      int16_t target = 0;
-      if (check_num(F, L, 3, "jump", r.f[2], target) && !nums.count(target))
-        bad(3, "NUM " + num4(target) + " is not in the script");
-    } else if (jumps) {
-      bad(3, "\"" + cmd + "\" needs a jump NUM");
-    }
+    RowFields f = read_row(r);  // a field the game cannot read throws
+    if (f.subst == "1") substitute_names({}, f.text, L);
 
     // Scene fields.
-    const std::string place = trim(r.f[3]);
-    if (!place.empty()) {
-      if (!parse_int(place, v) || v < 0 || v > 15)
-        bad(4, quoted(place) + " is not a background number 0..15");
-      else if (!is_file(path(dat_name(70 + static_cast<int>(v)))))
-        bad(4, "background " + place + " needs " + dat_name(70 + static_cast<int>(v)));
+    if (f.has_place) {
+      const std::string file = dat_name(70 + f.place);
+      const PictureEntry* e = find_picture_entry(70 + f.place);
+      const bool scene = e && e->kind == 'J' && e->disguised;
+      if (f.place < 0 || f.place > 29 || !is_file(path(file)))
+        error("4 (place)", "background " + std::to_string(f.place) + " needs " + file +
+                               ", which is not in the folder");
+      else if (!scene)
+        warning("4 (place)", "background " + std::to_string(f.place) + " shows " + file +
+                                 ", which is not a background");
+      places_shown.insert(f.place);
     }
-    const std::string doll = trim(r.f[4]);
-    if (!doll.empty()) {
-      const bool digits = doll.size() <= 2 && std::all_of(doll.begin(), doll.end(), [](char c) {
-                            return std::isdigit(static_cast<unsigned char>(c));
-                          });
-      if (!digits || doll[0] < '1' || doll[0] > '8') {
-        bad(5, quoted(doll) + " is not a character digit 1..8 followed by a pose digit");
-      } else if (doll.back() != '0') {
-        const int key = (doll[0] - '0') * 10 + (doll.back() - '0');
+    if (f.has_doll) {
+      const std::string doll = trim_blanks(r.doll);
+      if (f.doll < 1 || f.doll > kCharacters) {
+        error("5 (doll)", in_quotes(doll) + " is not a character digit 1..8 followed by a pose digit");
+      } else if (f.pose != 0) {
+        const int key = f.doll * 10 + f.pose;
         if (!find_picture_entry(key) || !is_file(path(dat_name(key))))
-          bad(5, "no sprite picture " + dat_name(key));
-        if (place.empty() && text != "L" && text != "R" && text != "C")
-          bad(9, "a sprite row's text is its position, L, R or C, not " + quoted(text));
+          error("5 (doll)", "no sprite picture " + dat_name(key));
+        if (!f.has_place && f.text != "L" && f.text != "R" && f.text != "C")
+          error("9 (text)", "a sprite row's text is its position, L, R or C, not " + in_quotes(f.text));
       }
+      if (doll.size() > 2)
+        warning("5 (doll)", in_quotes(doll) + " reads as character " + std::to_string(f.doll) +
+                                ", pose " + std::to_string(f.pose));
     }
-    const std::string face = trim(r.f[5]);
-    if (!face.empty() && (!parse_int(face, v) || v < 1 || v > 8))
-      bad(6, quoted(face) + " is not a face number 1..8");
-    const std::string speaker = trim(r.f[7]);
-    if (!speaker.empty() && !parse_int(speaker, v)) bad(8, quoted(speaker) + " is not a number");
+    if (f.has_face && (f.face < 1 || f.face > 8))
+      error("6 (face)", in_quotes(trim_blanks(r.face)) + " is not a face number 1..8");
 
-    // Name substitution.
-    if (trim(r.f[11]) == "1") {
-      for (size_t p = r.f[8].find('&'); p != std::string::npos; p = r.f[8].find('&', p + 1)) {
-        if (p + 1 >= r.f[8].size() || r.f[8][p + 1] < '0' || r.f[8][p + 1] > '5')
-          bad(9, "\"&\" must be followed by a name digit 0..5");
-      }
+    // What the step shows: a plain row, a face change, an "r" row.
+    const bool shows = (!f.has_place && !f.has_doll) || f.has_face;
+    const char c0 = f.cmd.empty() ? '\0' : f.cmd[0];
+    if (shows && (c0 == '\0' || c0 == 'r')) {
+      const size_t chars = utf8_length(f.text);
+      const size_t lines = (chars + kLineChars - 1) / kLineChars + (f.has_speaker ? 1 : 0);
+      if (lines > static_cast<size_t>(kPageLines))
+        warning("9 (text)", std::to_string(chars) +
+                                " characters, more than one page of the window (4 lines of 23); "
+                                "the rest types on below the window");
     }
 
     // The command.
-    if (cmd.empty()) return;
-    switch (cmd[0]) {
+    const bool jumps = f.cmd == "g0" || f.cmd == "i1";
+    if (jumps && !nums.count(r.jump))
+      error("3 (jump)", "NUM " + num4(r.jump) + " is not in the script");
+    else if (!jumps && r.jump != 0 && !nums.count(r.jump))
+      warning("3 (jump)", "NUM " + num4(r.jump) + " is not in the script (the row does not jump)");
+    InterpState counters;
+    switch (c0) {
+      case '\0':
       case 'g':
       case 'e':
       case 'q':
       case 'r':
         break;
-      case 'a':
-        if (cmd.size() != 2 ||
-            !(std::isdigit(static_cast<unsigned char>(cmd[1])) ||
-              (cmd[1] >= 'A' && cmd[1] <= 'K') || (cmd[1] >= 'a' && cmd[1] <= 'k')))
-          bad(2, quoted(cmd) + " is not a sound command (a0..a9, aA..aK, aa..ak)");
+      case 'a': {
+        const char c = f.cmd.size() == 2 ? f.cmd[1] : '\0';
+        const bool digit = c >= '0' && c <= '9';
+        const bool letter = (c >= 'A' && c <= 'K') || (c >= 'a' && c <= 'k');
+        if (!digit && !letter)
+          warning("2 (cmd)", in_quotes(f.cmd) + " is not a sound command (a0..a9, aA..aK, aa..ak)");
+        if (letter) {
+          const int track = (c & ~0x20) - 'A' + 1;
+          if (track <= 9) tracks_played.insert(track);
+        }
         break;
+      }
       case 's':
-        if (!parse_int(text, v) || v < 1 || v > 3) {
-          bad(9, "a choice row's text is the number of choices, 1..3, not " + quoted(text));
-        } else if (have_choices) {
-          const int n = choice_count(r.num);
-          if (n != v)
-            bad(9, std::to_string(v) + " choices, but 52.dat has " + std::to_string(n) +
-                       " rows with key " + num4(r.num));
+        check_choice(r, f);
+        break;
+      case 'p': {
+        const int sub = sub_code(L, f.cmd);
+        if (sub == 2) {
+          if (counter(counters, f.text, true))
+            counter_operand(L, f.value);
+          else
+            warning("9 (text)", in_quotes(f.text) + " names no counter (kou, pap, rub, hap): "
+                                                 "the row changes nothing");
+        } else if (sub != 8) {
+          error("2 (cmd)", in_quotes(f.cmd) + " is not p2 or p8 (the game shows \"error(p?)\")");
         }
         break;
-      case 'p':
-        if (cmd.back() == '2') {
-          const std::string name = text.substr(0, 3);
-          if (name != "kou" && name != "pap" && name != "rub" && name != "hap")
-            bad(9, quoted(text) + " is no counter (kou, pap, rub, hap)");
-          if (!parse_int(value, v)) bad(10, quoted(value) + " is not a number");
-        } else if (cmd.back() != '8') {
-          bad(2, quoted(cmd) + " is not p2 or p8");
-        }
-        break;
+      }
       case 'i':
-        if (cmd.back() != '1') {
-          bad(2, quoted(cmd) + " is not i1");
+        if (sub_code(L, f.cmd) != 1) {
+          error("2 (cmd)", in_quotes(f.cmd) + " is not i1 (the game shows \"error(i?)\")");
+        } else if (counter(counters, f.text, false)) {
+          counter_operand(L, f.value);
         } else {
-          const std::string name = text.substr(0, 3);
-          if (name != "kou" && name != "pap" && name != "rub")
-            bad(9, quoted(text) + " is no counter i1 can test (kou, pap, rub)");
-          if (!parse_int(value, v)) bad(10, quoted(value) + " is not a number");
+          warning("9 (text)", in_quotes(f.text) + " names no counter i1 can test (kou, pap, rub): "
+                                               "the row never jumps");
         }
         break;
       case 'w':
-        if (!text.empty() && (!parse_int(text, v) || v < 0))
-          bad(9, quoted(text) + " is not a wait in milliseconds");
+        wait_duration(L, f.text);
         break;
       default:
-        bad(2, "unknown command " + quoted(cmd));
+        warning("2 (cmd)", "unknown command " + in_quotes(f.cmd) + ": the game ignores it");
     }
+  }
+
+  // A choice row: the menu is the rows of 52.dat from the first with this
+  // row's NUM, as many as the text asks for.
+  void check_choice(const ScriptRow& r, const RowFields& f) {
+    const int count = choice_count(f.text);
+    if (count < 1 || count > kChoiceSlots) {
+      add(true, "51.dat", r.line, "9 (text)",
+          "a choice row's text is the number of choices, 1..3, not " + in_quotes(f.text));
+      return;
+    }
+    if (!have_choices) return;
+    int first = -1;
+    for (size_t i = 0; i < t.SCT.size() && first < 0; ++i)
+      if (t.SCT[i].key == r.num) first = static_cast<int>(i);
+    if (first < 0) {
+      add(true, "51.dat", r.line, "9 (text)",
+          "52.dat has no row with key " + num4(r.num) + " (the game shows \"SCT not found.\")");
+      return;
+    }
+    if (first + count > static_cast<int>(t.SCT.size())) {
+      add(true, "51.dat", r.line, "9 (text)",
+          std::to_string(count) + " choices, but 52.dat ends after " +
+              std::to_string(static_cast<int>(t.SCT.size()) - first) + " rows from key " +
+              num4(r.num));
+      return;
+    }
+    int own = 0;
+    for (size_t i = static_cast<size_t>(first); i < t.SCT.size() && t.SCT[i].key == r.num; ++i)
+      ++own;
+    if (own < count)
+      add(false, "51.dat", r.line, "9 (text)",
+          std::to_string(count) + " choices, but 52.dat has " + std::to_string(own) +
+              " rows with key " + num4(r.num) + ": the menu reads on into the rows of key " +
+              num4(t.SCT[static_cast<size_t>(first + own)].key));
+    else if (own > count)
+      add(false, "51.dat", r.line, "9 (text)",
+          std::to_string(count) + " choices, but 52.dat has " + std::to_string(own) +
+              " rows with key " + num4(r.num) + ": the last are never offered");
   }
 
   // ------------------------------------------------------------ pictures ---
@@ -372,61 +326,83 @@ struct Checker {
       std::string bytes;
       if (!load(name, bytes)) continue;
       if (bytes.size() < 2) {
-        file_problem(name, "too short to be a picture");
+        file_error(name, "too short to be a picture");
         continue;
       }
+      // The game restores the real first bytes before it decodes.
       if (s.disguised)
         bytes.replace(0, 2, s.kind == 'B' ? std::string("BM") : std::string("\xFF\xD8"));
       Image img;
-      std::string error;
-      if (!decode_picture(std::vector<uint8_t>(bytes.begin(), bytes.end()), img, error)) {
-        file_problem(name, "not a picture: " + error);
+      std::string why;
+      if (!decode_picture(std::vector<uint8_t>(bytes.begin(), bytes.end()), img, why)) {
+        file_error(name, "not a picture: " + why);
         continue;
       }
+      // Smaller than what the game draws from leaves part of the screen
+      // undrawn; larger is only cut.
       const std::string size = std::to_string(img.w) + "x" + std::to_string(img.h);
-      if ((s.w && img.w != s.w) || (s.h && img.h != s.h) || (s.max_h && img.h > s.max_h)) {
-        std::string want = s.w ? std::to_string(s.w) : std::string("any");
-        want += "x";
-        want += s.h ? std::to_string(s.h) : "at most " + std::to_string(s.max_h);
-        file_problem(name, std::string(s.role) + " is " + size + ", expected " + want);
-      }
+      std::string want = s.w ? std::to_string(s.w) : std::string("any");
+      want += "x";
+      want += s.h ? std::to_string(s.h) : "at most " + std::to_string(s.max_h);
+      if ((s.w && img.w < s.w) || (s.h && img.h < s.h))
+        file_error(name, std::string(s.role) + " is " + size + ", expected " + want);
+      else if ((s.w && img.w > s.w) || (s.h && img.h > s.h) || (s.max_h && img.h > s.max_h))
+        add(false, name, 0, "",
+            std::string(s.role) + " is " + size + ", expected " + want + "; the rest is cut");
       if (s.number < 60 && s.number != 42) {
-        const FaceArea fa = face_area(s.number);
-        if (img.w < fa.x2 || img.h < fa.y2)
-          file_problem(name, "sprite " + size + " does not contain its face area");
+        const int* fa = kFaceAreas[face_row(s.number)];
+        if (img.w < fa[2] || img.h < fa[3])
+          file_error(name, "sprite " + size + " does not contain its face area");
       }
+      if (s.place_only && have_script && !places_shown.count(s.number - 70))
+        add(false, name, 0, "",
+            "no script row shows background " + std::to_string(s.number - 70));
     }
   }
 
+  // --------------------------------------------------------------- music ---
   void check_music() {
-    std::vector<std::string> names = music_names;
-    names.push_back(kEndingTune);
-    std::sort(names.begin(), names.end());
-    names.erase(std::unique(names.begin(), names.end()), names.end());
+    std::set<std::string> names;
+    for (const auto& [line, name] : tunes) names.insert(name);
+    names.insert(kEndingTune);
     for (const std::string& n : names) {
+      if (n.find('/') != std::string::npos || n.find('\\') != std::string::npos) continue;
       if (!is_file(path(n))) {
-        if (n == kEndingTune) file_problem(n, "missing (the ending tune)");
+        if (n == kEndingTune) file_error(n, "missing (the ending tune)");
         continue;  // a named one missing is reported against 50.dat
       }
       MidiInfo info;
-      std::string error;
-      if (!read_midi(read_bytes(path(n)), info, error))
-        file_problem(cp932_to_utf8(n), "not a MIDI file: " + error);
+      std::string why;
+      if (!read_midi(read_bytes(path(n)), info, why))
+        file_error(cp932_to_utf8(n), "not a MIDI file: " + why);
+    }
+    if (have_script)
+      for (const auto& [line, name] : tunes)
+        if (line <= 15 && !tracks_played.count(line - 6) && line != 7)
+          add(false, "50.dat", line, "",
+              "track " + std::to_string(line - 6) + " (" + cp932_to_utf8(name) +
+                  ") is never played: no row has its sound command");
+    // Tunes in the folder that nothing names.
+    std::error_code ec;
+    for (const auto& e : std::filesystem::directory_iterator(dir, ec)) {
+      const std::string n = e.path().filename().string();
+      if (e.path().extension() == ".mid" && !names.count(n))
+        add(false, n, 0, "", "not named in 50.dat: the game never plays it");
     }
   }
 };
 
 }  // namespace
 
-std::vector<std::string> check_folder(const std::string& dir) {
-  Checker c{dir, {}, {}};
+std::vector<Finding> check_folder(const std::string& dir) {
+  Checker c{dir, {}};
   std::error_code ec;
-  if (!std::filesystem::is_directory(dir, ec)) return {dir + ": not a folder"};
+  if (!std::filesystem::is_directory(dir, ec)) return {{true, dir + ": error: not a folder"}};
   c.check_system();
   c.check_script();
   c.check_pictures();
   c.check_music();
-  return c.problems;
+  return c.found;
 }
 
 }  // namespace vm::datatool

@@ -101,19 +101,19 @@ void unpack_folder(const std::string& dir, const std::string& out) {
       const PictureEntry& s = *find_picture_entry(pic);
       char kind = s.kind;
       if (s.disguised) {
-        if (magic_of(bytes) != "JF")
-          throw std::runtime_error(n +
-                                   " does not begin with \"JF\": the folder is not at rest "
-                                   "(is the game running, or did it stop without tidying up?)");
+        // The game writes the real first bytes over whatever stands there, so
+        // a folder left running (or never disguised) reads the same; packing
+        // gives it its at-rest "JF" again.
+        if (bytes.size() < 2) throw std::runtime_error(n + " is too short to be a picture");
         data.replace(0, 2, kind == 'B' ? std::string("BM") : kJpegMagic);
       } else if (magic_of(bytes) == "BM") {
         kind = 'B';
       } else if (magic_of(bytes) == kJpegMagic) {
         kind = 'J';
       } else {
-        throw std::runtime_error(n + " is neither a bitmap nor a JPEG picture");
+        kind = '\0';  // another format the picture loader reads: kept as it is
       }
-      name = n.substr(0, 2) + (kind == 'B' ? ".bmp" : ".jpg");
+      if (kind) name = n.substr(0, 2) + (kind == 'B' ? ".bmp" : ".jpg");
     }
     write_bytes(join_path(out, name), data);
   }
@@ -122,15 +122,18 @@ void unpack_folder(const std::string& dir, const std::string& out) {
 void pack_folder(const std::string& src, const std::string& dir) {
   const std::vector<std::string> names = file_names(src);
   for (const std::string& n : names) {
-    if (n == "50.dat" || n == "51.dat" || n == "52.dat" || picture_number(n, ".dat") >= 0)
+    const int kept = picture_number(n, ".dat");
+    if (n == "50.dat" || n == "51.dat" || n == "52.dat" ||
+        (kept >= 0 && find_picture_entry(kept)->disguised))
       throw std::runtime_error(src + " holds " + n +
                                "; an unpacked folder keeps it as its editable file instead");
     const int b = picture_number(n, ".bmp"), j = picture_number(n, ".jpg");
     const int pic = std::max(b, j);
-    if (pic >= 0 && std::find(names.begin(), names.end(),
-                              n.substr(0, 2) + (b >= 0 ? ".jpg" : ".bmp")) != names.end())
-      throw std::runtime_error(src + " holds both " + n.substr(0, 2) + ".bmp and " +
-                               n.substr(0, 2) + ".jpg");
+    auto holds = [&](const char* ext) {
+      return std::find(names.begin(), names.end(), n.substr(0, 2) + ext) != names.end();
+    };
+    if (pic >= 0 && (holds(b >= 0 ? ".jpg" : ".bmp") || holds(".dat")))
+      throw std::runtime_error(src + " holds two files for picture " + n.substr(0, 2));
   }
   make_dir(dir);
   for (const std::string& n : names) {

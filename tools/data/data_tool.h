@@ -12,15 +12,24 @@ namespace vm::datatool {
 // overwriting files). Byte-identical on every run. Throws std::runtime_error.
 void write_demo(const std::string& dir);
 
-// Validates a data folder without changing it. One line per problem, in the
-// form "FILE:LINE: field N (name): problem" for rows of the text files and
-// "FILE: problem" for whole files; empty when the folder is fine.
-std::vector<std::string> check_folder(const std::string& dir);
+// One finding of the check, as printed: "FILE:LINE: error: field N (name):
+// problem" for rows of the text files, "FILE: warning: problem" for whole
+// files. An error is what the game cannot load or what stops or breaks it; a
+// warning is what it plays but probably not as the author meant.
+struct Finding {
+  bool error;
+  std::string line;
+  bool operator==(const Finding&) const = default;
+};
+
+// Checks a data folder without changing it; empty when nothing was found.
+std::vector<Finding> check_folder(const std::string& dir);
 
 // At-rest folder -> editable folder: script.csv, choices.csv, system.txt in
 // UTF-8, pictures as NN.bmp / NN.jpg with their real first bytes, every other
-// file copied. Throws std::runtime_error when something would not come back
-// byte for byte.
+// file copied. Converts every folder the game reads, whatever its story
+// holds; throws std::runtime_error naming the file only when one cannot be
+// converted so that it comes back byte for byte.
 void unpack_folder(const std::string& dir, const std::string& out);
 // Editable folder -> at-rest folder; the exact inverse of unpack_folder.
 void pack_folder(const std::string& src, const std::string& dir);

@@ -11,10 +11,10 @@
 #include <stdexcept>
 #include <tuple>
 
+#include "assets/text_helpers.h"
 #include "choices/choices.h"
 #include "data/layout.h"
 #include "data/story_paths.h"
-#include "message/message.h"
 #include "script/interp.h"
 
 namespace vm::datatool {
@@ -25,12 +25,6 @@ std::string num4(int n) {
   char buf[16];
   std::snprintf(buf, sizeof buf, "%04d", n);
   return buf;
-}
-
-std::string trim(const std::string& s) {
-  const auto b = s.find_first_not_of(" \t");
-  if (b == std::string::npos) return "";
-  return s.substr(b, s.find_last_not_of(" \t") - b + 1);
 }
 
 // A text for a dot string: quotes and backslashes escaped.
@@ -60,14 +54,14 @@ std::string shorten(const std::string& text, size_t chars) {
 std::string first_message(const Story& story, int32_t from, int32_t to) {
   for (int32_t i = from; i <= to; ++i) {
     const ScriptRow& r = story.tables.Script_Table[static_cast<size_t>(i)];
-    const std::string cmd = trim(r.cmd);
-    if (!trim(r.place).empty() || !trim(r.doll).empty()) continue;
+    const std::string cmd = trim_blanks(r.cmd);
+    if (!trim_blanks(r.place).empty() || !trim_blanks(r.doll).empty()) continue;
     if (!cmd.empty() && cmd[0] != 'r') continue;
-    std::string text = trim(r.text);
+    std::string text = trim_blanks(r.text);
     if (text.empty()) continue;
-    if (trim(r.subst) == "1") {
+    if (trim_blanks(r.subst) == "1") {
       try {
-        text = substitute_names(text, story.names, r.line);
+        text = substitute_names(story.names, text, r.line);
       } catch (const std::exception&) {
         // shown as written; the check reports the row
       }
@@ -128,7 +122,7 @@ std::string story_dot(const Story& story, const Exploration& ex) {
       const ScriptRow& r = t.Script_Table[static_cast<size_t>(i)];
       if (ex.reached.size() > static_cast<size_t>(i) && ex.reached[static_cast<size_t>(i)])
         reached = true;
-      const std::string cmd = trim(r.cmd);
+      const std::string cmd = trim_blanks(r.cmd);
       const char c = cmd.empty() ? '\0' : cmd[0];
       if (i == b) falls = !(cmd == "g0" || c == 'e' || c == 'q' || c == 's');
       if (c == 'e') is_end = true;
@@ -140,7 +134,7 @@ std::string story_dot(const Story& story, const Exploration& ex) {
           attrs = "color=\"#1f5fbf\"";
         else
           attrs = "style=dashed, color=\"#8a5a00\", fontcolor=\"#8a5a00\", label=\"" +
-                  esc(trim(r.text).substr(0, 3) + " = " + trim(r.value)) + "\"";
+                  esc(trim_blanks(r.text).substr(0, 3) + " = " + trim_blanks(r.value)) + "\"";
         if (to < 0) {
           missing = true;
           edge(k, "missing", attrs + ", color=red, fontcolor=red");
@@ -152,25 +146,25 @@ std::string story_dot(const Story& story, const Exploration& ex) {
         is_menu = true;
         const int32_t first = find_sct_row(t, r.num);
         if (first < 0) continue;
-        const int count = menu_size(t, first, trim(r.text));
+        const int count = menu_size(t, first, trim_blanks(r.text));
         boxes = count;
         for (int box = 0; box < count; ++box) {
           const ChoiceRow& choice = t.SCT[static_cast<size_t>(first + box)];
-          std::string label = "color=\"#1d7a2f\", fontcolor=\"#1d7a2f\", penwidth=1.6, label=\"" +
-                              esc(trim(choice.label));
+          std::string attrs = "color=\"#1d7a2f\", fontcolor=\"#1d7a2f\", penwidth=1.6, label=\"" +
+                              esc(trim_blanks(choice.label));
+          // A target NUM that is not in the script stays a raw number, which
+          // the game takes as a row.
+          if (choice.resolved)
+            attrs += "\"";
+          else
+            attrs += " (no NUM " + num4(choice.target_num) + ": row " +
+                     std::to_string(choice.target) + ")\", color=red, fontcolor=red";
           if (choice.target < 0 || choice.target > t.Script_Last) {
             outside = true;
-            edge(
-                k, "outside",
-                label + " (row " + std::to_string(choice.target) + ")\", color=red, fontcolor=red");
-            continue;
+            edge(k, "outside", attrs);
+          } else {
+            edge(k, "r" + std::to_string(run_of(choice.target)), attrs);
           }
-          const int32_t to = run_of(choice.target);
-          if (t.Scene_Index[static_cast<size_t>(to)].seq != choice.target)
-            label += " (row " + std::to_string(choice.target) + ")\", color=red, fontcolor=red";
-          else
-            label += "\"";
-          edge(k, "r" + std::to_string(to), label);
         }
       }
     }

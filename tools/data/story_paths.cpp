@@ -15,6 +15,7 @@
 #include "assets/assets.h"
 #include "assets/cp932.h"
 #include "assets/data_error.h"
+#include "assets/text_helpers.h"
 #include "choices/choices.h"
 #include "data/layout.h"
 #include "graphics/scene.h"
@@ -45,7 +46,7 @@ int32_t place_ms(const std::string& text) {
 }
 
 int32_t typing_ms(const std::string& text) {
-  const auto n = static_cast<int32_t>(split_chars(text).size());
+  const auto n = static_cast<int32_t>(utf8_length(text));
   return (n <= 23 ? 40 * n : 10 * n) + 200;
 }
 
@@ -191,10 +192,9 @@ class Explorer {
         }
         ++seg.rows;
         seg.last_seq = s.Script_Pos;
-        const RowChanges ch = read_row(s, t_);
+        const RowChanges ch = load_row(s, t_, st_.names);
         const int32_t pos = s.Script_Pos;
         ex_.reached[static_cast<size_t>(pos)] = true;
-        if (s.Cur_Subst == "1") s.Cur_Text = substitute_names(s.Cur_Text, st_.names, s.cur_line);
 
         int result = kShowMessage;
         if (ch.place) {
@@ -226,7 +226,9 @@ class Explorer {
             break;
           case Command::Wait:
             result = kNothingToShow;
-            pending += static_cast<int32_t>(std::clamp<long>(wait_ms(s), 0, 1L << 29)) + 100;
+            pending += static_cast<int32_t>(
+                           std::clamp<long>(wait_duration(s.cur_line, s.Cur_Text), 0, 1L << 29)) +
+                       100;
             break;
           case Command::Clear:
             result = kShowMessage;
@@ -479,8 +481,7 @@ void find_problems(const ExploreOptions& opt, Exploration& ex, const ScriptTable
 std::string row_message(const Story& story, int32_t seq, int16_t& speaker) {
   InterpState s;
   s.Script_Pos = seq;
-  read_row(s, story.tables);
-  if (s.Cur_Subst == "1") s.Cur_Text = substitute_names(s.Cur_Text, story.names, s.cur_line);
+  load_row(s, story.tables, story.names);
   speaker = s.Cur_Speaker;
   return s.Cur_Text;
 }
@@ -514,16 +515,8 @@ Story read_story(const std::string& dir) {
   const std::string choices = invert_bytes(read_bytes(base + "52.dat"));
   load_tables(story.tables, script, choices);
   // Names 1..5 are the system file's first five lines.
-  const std::string sys = read_bytes(base + "50.dat");
-  size_t p = 0;
-  for (int i = 1; i <= 5 && p < sys.size(); ++i) {
-    size_t e = sys.find('\n', p);
-    if (e == std::string::npos) e = sys.size();
-    std::string line = sys.substr(p, e - p);
-    if (!line.empty() && line.back() == '\r') line.pop_back();
-    story.names[static_cast<size_t>(i)] = cp932_to_utf8(line);
-    p = e + 1;
-  }
+  const std::array<std::string, 26> lines = read_system_lines(read_bytes(base + "50.dat"));
+  for (size_t i = 1; i <= 5; ++i) story.names[i] = cp932_to_utf8(lines[i]);
   return story;
 }
 

@@ -1,0 +1,257 @@
+// The rules that make a field of the data files legal, one case each: the
+// game's own readers, `check` and the unpack/pack round trip must agree on
+// every one. A legal form loads and reads as the case says, `check` finds no
+// error on it (a warning where the game reads it otherwise than it looks),
+// and the converters give it back byte for byte; a malformed form is refused
+// by the game's readers and is an error of `check`, and still converts.
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <functional>
+
+#include "assets/assets.h"
+#include "assets/cp932.h"
+#include "assets/data_error.h"
+#include "choices/choices.h"
+#include "data/data_tool.h"
+#include "data/layout.h"
+#include "script/interp.h"
+#include "script/tables.h"
+
+namespace vm::datatool {
+namespace {
+
+namespace fs = std::filesystem;
+
+// What the game made of the case's rows: the tables and the first added row.
+struct Read {
+  ScriptTables t;
+  const ScriptRow* row = nullptr;  // nullptr when the loader left it out
+  bool refused = false;            // whether loading as the game does stopped
+  std::array<std::string, 26> sys;
+};
+
+enum class Verdict { clean, warning, error };
+
+struct Rule {
+  const char* name;
+  std::vector<std::string> rows;     // script rows added before the end marker (UTF-8)
+  std::vector<std::string> choices;  // choice rows appended
+  std::string line6;                 // replaces line 6 of 50.dat when not empty
+  Verdict verdict;
+  // How the game reads it (legal forms), or that it refuses it (malformed).
+  std::function<void(const Read&)> game;
+};
+
+void reads_row(const Read& r) {
+  read_row(*r.row);
+}
+void refuses_row(const Read& r) {
+  EXPECT_THROW(read_row(*r.row), DataError);
+}
+
+const std::vector<Rule>& rules() {
+  static const std::vector<Rule> list = {
+      // NUM forms: the first character and the last three.
+      {"four-digit NUM", {"9000,,,,,,,,あ,,,,"}, {}, "", Verdict::clean,
+       [](const Read& r) { EXPECT_EQ(r.row->num, 9000); }},
+      {"NUM with a point after its first digit", {"9.050,,,,,,,,あ,,,,"}, {}, "", Verdict::clean,
+       [](const Read& r) { EXPECT_EQ(r.row->num, 9050); }},
+      {"NUM with a dash after its first digit", {"9-100,,,,,,,,あ,,,,"}, {}, "", Verdict::clean,
+       [](const Read& r) { EXPECT_EQ(r.row->num, 9100); }},
+      {"three-character NUM", {"999,,,,,,,,あ,,,,"}, {}, "", Verdict::warning,
+       [](const Read& r) { EXPECT_EQ(r.row->num, 9999); }},
+      {"NUM that is no number", {"90x0,,,,,,,,あ,,,,"}, {}, "", Verdict::error,
+       [](const Read& r) { EXPECT_TRUE(r.refused && !r.row); }},
+      // Heading lines, quoted commas, blanks, empty fields, field counts.
+      {"heading line among the rows",
+       {"num,cmd,jump,place,doll,face,spare,speaker,text,value,spare,subst,note",
+        "9000,,,,,,,,あ,,,,"},
+       {}, "", Verdict::clean, [](const Read& r) { EXPECT_EQ(r.row->text, "あ"); }},
+      {"quoted text with commas", {"9000,,,,,,,2,\"はい、そう,です\",,,,"}, {}, "",
+       Verdict::clean, [](const Read& r) { EXPECT_EQ(r.row->text, "はい、そう,です"); }},
+      {"blanks around the fields", {"9000,\" p2 \",,,,,,\" 2 \",\" kou \",\" -3 \",,,"}, {}, "",
+       Verdict::clean,
+       [](const Read& r) {
+         const RowFields f = read_row(*r.row);
+         EXPECT_EQ(f.cmd, "p2");
+         EXPECT_EQ(f.speaker, 2);
+         EXPECT_EQ(counter_operand(r.row->line, f.value), -3);
+       }},
+      {"empty jump and scene fields", {"9000,,,,,,,,あ,,,,"}, {}, "", Verdict::clean,
+       [](const Read& r) {
+         EXPECT_EQ(r.row->jump, 0);
+         const RowFields f = read_row(*r.row);
+         EXPECT_FALSE(f.has_place || f.has_doll || f.has_face || f.has_speaker);
+       }},
+      {"row of twelve fields", {"9000,,,,,,,,あ,,,"}, {}, "", Verdict::warning,
+       [](const Read& r) { EXPECT_EQ(r.row->text, "あ"); }},
+      {"row of eleven fields", {"9000,,,,,,,,あ,,"}, {}, "", Verdict::error,
+       [](const Read& r) { EXPECT_TRUE(r.refused && !r.row); }},
+      // Numbers the interpreter reads.
+      {"speaker 32767", {"9000,,,,,,,32767,あ,,,,"}, {}, "", Verdict::clean, reads_row},
+      {"speaker 32768", {"9000,,,,,,,32768,あ,,,,"}, {}, "", Verdict::error, refuses_row},
+      {"face that is no number", {"9000,,,,,x,,,あ,,,,"}, {}, "", Verdict::error, refuses_row},
+      {"p2 amount 40000", {"9000,p2,,,,,,,kou,40000,,,"}, {}, "", Verdict::error,
+       [](const Read& r) { EXPECT_THROW(counter_operand(r.row->line, "40000"), DataError); }},
+      // Counter names.
+      {"p2 on each counter", {"9000,p2,,,,,,,hap,1,,,", "9000,p2,,,,,,,rubber,1,,,"}, {}, "",
+       Verdict::clean,
+       [](const Read& r) {
+         InterpState s;
+         EXPECT_EQ(counter(s, read_row(*r.row).text, true), &s.hap);
+         EXPECT_EQ(counter(s, "rubber", true), &s.rub);
+       }},
+      {"p2 on a name the game ignores", {"9000,p2,,,,,,,xyz,1,,,"}, {}, "", Verdict::warning,
+       [](const Read& r) {
+         InterpState s;
+         EXPECT_EQ(counter(s, read_row(*r.row).text, true), nullptr);
+       }},
+      {"i1 on hap, which never jumps", {"9000,i1,0010,,,,,,hap,0,,,"}, {}, "", Verdict::warning,
+       [](const Read& r) {
+         InterpState s;
+         EXPECT_EQ(counter(s, read_row(*r.row).text, false), nullptr);
+       }},
+      {"i1 to a NUM not in the script", {"9000,i1,0555,,,,,,kou,0,,,"}, {}, "", Verdict::error,
+       [](const Read& r) { EXPECT_LT(find_num(r.t, 555), 0); }},
+      // Line 6 of the system file.
+      {"line 6 as the game writes it", {}, {}, "103450", Verdict::clean,
+       [](const Read& r) {
+         AssetState a;
+         a.Sys_Lines = r.sys;
+         read_line6(a);
+         EXPECT_EQ(a.Keep_Flag, -1);
+         EXPECT_EQ(a.CG_Seen, (std::array<int16_t, 5>{-1, 0, 0, 0, -1}));
+       }},
+      {"line 6 with other characters", {}, {}, "0x0??9", Verdict::warning,
+       [](const Read& r) {
+         AssetState a;
+         a.Sys_Lines = r.sys;
+         read_line6(a);
+         EXPECT_EQ(a.CG_Seen, (std::array<int16_t, 5>{0, -1, 0, 0, 0}));
+       }},
+      // Choice rows.
+      {"choice menu of its own rows", {"9000,s,,,,,,,2,,,,"},
+       {"9000,はい,0010", "9000,\"いいえ、まだ\",0020"}, "", Verdict::clean,
+       [](const Read& r) {
+         EXPECT_EQ(choice_count(read_row(*r.row).text), 2);
+         EXPECT_EQ(r.t.SCT[r.t.SCT.size() - 1].label, "いいえ、まだ");
+       }},
+      {"choice count reading into the next key", {"9000,s,,,,,,,3,,,,"},
+       {"9000,はい,0010", "9000,いいえ,0020", "9100,もう一度,0010"}, "", Verdict::warning,
+       [](const Read& r) { EXPECT_EQ(choice_count(read_row(*r.row).text), 3); }},
+      {"choice count that is no number", {"9000,s,,,,,,,2x,,,,"}, {"9000,はい,0010"}, "",
+       Verdict::error, [](const Read& r) { EXPECT_EQ(choice_count(read_row(*r.row).text), 0); }},
+      {"choice row without rows of its key", {"9000,s,,,,,,,1,,,,"}, {}, "", Verdict::error,
+       [](const Read& r) {
+         for (const ChoiceRow& c : r.t.SCT) EXPECT_NE(c.key, 9000);
+       }},
+      {"choice target not in the script", {}, {"0790,どこへ,0150"}, "", Verdict::error,
+       [](const Read& r) { EXPECT_FALSE(r.t.SCT.back().resolved); }},
+  };
+  return list;
+}
+
+class DataRules : public ::testing::TestWithParam<size_t> {
+ protected:
+  static void SetUpTestSuite() {
+    demo_ = new std::string(fs::temp_directory_path() /
+                            ("velmora-rules-" + std::to_string(getpid()) + "-demo"));
+    write_demo(*demo_);
+  }
+  static void TearDownTestSuite() {
+    fs::remove_all(*demo_);
+    delete demo_;
+  }
+  void TearDown() override {
+    for (const char* d : {"case", "open", "packed"}) fs::remove_all(dir(d));
+  }
+  static std::string dir(const char* what) {
+    return fs::temp_directory_path() / ("velmora-rules-" + std::to_string(getpid()) + "-" + what);
+  }
+
+  // The demo with the rule's rows added: pictures and tunes linked, the text
+  // files written anew.
+  static std::string make_case(const Rule& rule, int& first_line) {
+    const std::string d = dir("case");
+    fs::create_directories(d);
+    for (const auto& e : fs::directory_iterator(*demo_)) fs::create_symlink(e.path(), d / e.path().filename());
+    auto text_of = [&](const char* file, bool inverted) {
+      std::string b = read_bytes(join_path(*demo_, file));
+      return cp932_to_utf8(inverted ? invert_bytes(b) : b);
+    };
+    std::string script = text_of("51.dat", true);
+    const size_t end = script.rfind("9999,");
+    first_line = static_cast<int>(std::count(script.begin(), script.begin() + end, '\n')) + 1;
+    std::string added;
+    for (const std::string& r : rule.rows) added += r + "\r\n";
+    script.insert(end, added);
+    // The heading case adds its first row one line further down.
+    if (!rule.rows.empty() && rule.rows[0].rfind("num,", 0) == 0) ++first_line;
+    std::string choices = text_of("52.dat", true);
+    for (const std::string& c : rule.choices) choices += c + "\r\n";
+    std::string sys = text_of("50.dat", false);
+    if (!rule.line6.empty()) sys.replace(sys.find("023456"), 6, rule.line6);
+    auto put = [&](const char* file, const std::string& text, bool inverted) {
+      fs::remove(join_path(d, file));
+      const std::string cp = utf8_to_cp932(text);
+      write_bytes(join_path(d, file), inverted ? invert_bytes(cp) : cp);
+    };
+    put("51.dat", script, true);
+    put("52.dat", choices, true);
+    put("50.dat", sys, false);
+    return d;
+  }
+
+  static std::string* demo_;
+};
+
+std::string* DataRules::demo_ = nullptr;
+
+TEST_P(DataRules, GameCheckAndConvertersAgree) {
+  const Rule& rule = rules()[GetParam()];
+  SCOPED_TRACE(rule.name);
+  int line = 0;
+  const std::string d = make_case(rule, line);
+
+  // The game: start-up's readers, strict as the game is.
+  Read read;
+  const std::string script = invert_bytes(read_bytes(join_path(d, "51.dat")));
+  const std::string choices = invert_bytes(read_bytes(join_path(d, "52.dat")));
+  read.sys = read_system_lines(read_bytes(join_path(d, "50.dat")));
+  try {
+    load_tables(read.t, script, choices);
+  } catch (const DataError&) {
+    read.refused = true;
+    LoadReport report;  // the rest of the tables, for the case to look at
+    load_tables(read.t, script, choices, &report);
+  }
+  if (rule.verdict != Verdict::error) EXPECT_FALSE(read.refused);
+  for (const ScriptRow& r : read.t.Script_Table)
+    if (r.line == line) read.row = &r;
+  rule.game(read);
+
+  // The check: an error exactly for the malformed forms, a warning where the
+  // game reads a legal form otherwise than it looks.
+  size_t errors = 0, warnings = 0;
+  std::string all;
+  for (const Finding& f : check_folder(d)) {
+    (f.error ? errors : warnings) += 1;
+    all += f.line + "\n";
+  }
+  EXPECT_EQ(errors > 0, rule.verdict == Verdict::error) << all;
+  if (rule.verdict != Verdict::error) EXPECT_EQ(warnings > 0, rule.verdict == Verdict::warning) << all;
+
+  // The converters take every form and give it back byte for byte.
+  unpack_folder(d, dir("open"));
+  pack_folder(dir("open"), dir("packed"));
+  for (const char* f : {"50.dat", "51.dat", "52.dat"})
+    EXPECT_TRUE(read_bytes(join_path(d, f)) == read_bytes(join_path(dir("packed"), f))) << f;
+}
+
+INSTANTIATE_TEST_SUITE_P(EachRule, DataRules, ::testing::Range<size_t>(0, rules().size()));
+
+}  // namespace
+}  // namespace vm::datatool
