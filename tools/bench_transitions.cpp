@@ -6,7 +6,7 @@
 #include <cstdio>
 #include <string>
 
-#include "app/game.h"
+#include "game/game.h"
 #include "graphics/scene.h"
 
 namespace {

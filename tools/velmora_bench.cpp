@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-#include "app/game.h"
+#include "game/game.h"
 #include "app/main_form.h"
 #include "graphics/surface.h"
 #include "message/message.h"

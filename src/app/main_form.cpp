@@ -3,7 +3,7 @@
 #include <cstdio>
 #include <stdexcept>
 
-#include "app/game.h"
+#include "game/game.h"
 #include "assets/assets.h"
 #include "assets/data_error.h"
 #include "choices/choices.h"
@@ -16,14 +16,6 @@
 #include "title/title.h"
 
 namespace vm {
-
-Answer message_box(Game& g, const std::string& text, Buttons buttons) {
-  return g.pf.dialogs.message_box(text, buttons);
-}
-
-void refresh(Game& g) {
-  present_screen(g.screen, g.pf.window);
-}
 
 const std::vector<MenuItemSpec>& main_menu_items() {
   static const std::vector<MenuItemSpec> items = {

@@ -13,7 +13,7 @@
 #include <fcntl.h>
 #include <unistd.h>
 
-#include "app/game.h"
+#include "game/game.h"
 #include "assets/cp932.h"
 #include "assets/data_error.h"
 #include "assets/picture_table.h"

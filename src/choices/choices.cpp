@@ -6,7 +6,7 @@
 
 #include <algorithm>
 
-#include "app/game.h"
+#include "game/game.h"
 #include "assets/text_helpers.h"
 
 namespace vm {

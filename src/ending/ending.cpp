@@ -1,6 +1,6 @@
 #include "ending/ending.h"
 
-#include "app/game.h"
+#include "game/game.h"
 
 namespace vm {
 

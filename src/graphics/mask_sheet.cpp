@@ -1,7 +1,7 @@
 // The dither mask sheet of the dissolves. It is part of the program, not a
 // data file: ten 8 x 8 cells, each holding every new-picture pixel of the one
 // before, so a dissolve never takes back a pixel it has shown.
-#include "app/game.h"
+#include "game/game.h"
 #include "graphics/scene.h"
 
 namespace vm {

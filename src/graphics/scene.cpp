@@ -1,6 +1,6 @@
 #include "graphics/scene.h"
 
-#include "app/game.h"
+#include "game/game.h"
 #include "assets/data_error.h"
 
 namespace vm {

@@ -1,7 +1,7 @@
 // Character sprites in the three slots L, R and C. Each slot's Doll_Disp is
 // its own child area over Pic_Main holding the screen under the sprite with
 // the sprite masked onto it, so showing and hiding never touch Pic_Main.
-#include "app/game.h"
+#include "game/game.h"
 #include "graphics/scene.h"
 
 namespace vm {

@@ -4,7 +4,7 @@
 // machine shows them at the intended speed.
 #include <cstdio>
 
-#include "app/game.h"
+#include "game/game.h"
 #include "assets/text_helpers.h"
 #include "graphics/scene.h"
 

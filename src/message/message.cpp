@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "app/game.h"
+#include "game/game.h"
 #include "assets/data_error.h"
 #include "assets/text_helpers.h"
 #include "graphics/surface.h"

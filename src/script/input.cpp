@@ -1,6 +1,6 @@
 #include "script/input.h"
 
-#include "app/game.h"
+#include "game/game.h"
 
 namespace vm {
 

@@ -1,6 +1,6 @@
 #include "script/interp.h"
 
-#include "app/game.h"
+#include "game/game.h"
 #include "assets/data_error.h"
 #include "assets/text_helpers.h"
 #include "choices/choices.h"

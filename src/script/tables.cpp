@@ -1,6 +1,6 @@
 #include "script/tables.h"
 
-#include "app/game.h"
+#include "game/game.h"
 #include "assets/cp932.h"
 #include "assets/data_error.h"
 #include "assets/text_helpers.h"

@@ -5,7 +5,7 @@
 
 #include <cctype>
 
-#include "app/game.h"
+#include "game/game.h"
 #include "assets/cp932.h"
 #include "assets/text_helpers.h"
 

@@ -1,6 +1,6 @@
 #include "title/title.h"
 
-#include "app/game.h"
+#include "game/game.h"
 #include "script/interp.h"
 
 namespace vm {

@@ -8,7 +8,7 @@
 
 #include <filesystem>
 
-#include "app/game.h"
+#include "game/game.h"
 #include "app/main_form.h"
 #include "assets/assets.h"
 #include "assets/cp932.h"

@@ -2,7 +2,7 @@
 
 #include <filesystem>
 
-#include "app/game.h"
+#include "game/game.h"
 #include "app/main_form.h"
 #include "assets/assets.h"
 #include "platform/headless/headless.h"

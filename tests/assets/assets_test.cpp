@@ -5,7 +5,7 @@
 #include <algorithm>
 #include <filesystem>
 
-#include "app/game.h"
+#include "game/game.h"
 #include "assets/data_error.h"
 #include "app/main_form.h"
 #include "assets/cp932.h"

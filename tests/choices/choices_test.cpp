@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "app/game.h"
+#include "game/game.h"
 #include "assets/data_error.h"
 #include "app/main_form.h"
 #include "assets/cp932.h"

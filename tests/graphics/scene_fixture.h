@@ -11,7 +11,7 @@
 #include <string>
 
 #include "../test_support.h"
-#include "app/game.h"
+#include "game/game.h"
 #include "app/main_form.h"
 #include "graphics/scene.h"
 #include "message/message.h"

@@ -15,7 +15,7 @@
 #include <string>
 #include <vector>
 
-#include "app/game.h"
+#include "game/game.h"
 #include "app/main_form.h"
 #include "assets/text_helpers.h"
 #include "graphics/surface.h"

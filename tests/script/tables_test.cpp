@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "app/game.h"
+#include "game/game.h"
 #include "assets/cp932.h"
 #include "assets/text_helpers.h"
 #include "assets/data_error.h"

@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "app/game.h"
+#include "game/game.h"
 #include "app/main_form.h"
 #include "platform/headless/headless.h"
 #include "test_support.h"

@@ -1,0 +1,60 @@
+// All state of one running game, grouped by subsystem, and the platform
+// services it runs on. Every subsystem works on it; it calls none of them
+// beyond presenting the composed screen. Tests create a fresh one on the
+// headless platform.
+#pragma once
+
+#include "assets/assets.h"
+#include "choices/choices.h"
+#include "graphics/scene.h"
+#include "graphics/screen.h"
+#include "message/message.h"
+#include "platform/services.h"
+#include "script/input.h"
+#include "script/interp.h"
+#include "script/tables.h"
+#include "sound/sound.h"
+
+namespace vm {
+
+inline constexpr const char* kAppTitle = "Velmora";
+
+struct AppState {
+  int16_t Menu_Hover = 5;
+  bool unloading = false;
+};
+
+struct Game {
+  explicit Game(Platform& platform) : pf(platform) {}
+  Game(const Game&) = delete;
+  Game& operator=(const Game&) = delete;
+
+  Platform& pf;
+  AppState app;
+  AssetState assets;
+  ScriptTables tables;
+  InterpState interp;
+  InputState input;
+  MessageState msg;
+  ScreenState screen;
+  SceneState scene;
+  SoundState sound;
+  OptionState options;
+  ChoiceState choice;
+};
+
+// Shorthands used everywhere.
+inline void do_events(Game& g) {
+  g.pf.window.do_events();
+}
+inline void sleep_ms(Game& g, int ms) {
+  g.pf.clock.sleep(ms);
+}
+inline uint32_t tick_count(Game& g) {
+  return g.pf.clock.tick_count();
+}
+Answer message_box(Game& g, const std::string& text, Buttons buttons = Buttons::Ok);
+// Composes the screen and presents it.
+void refresh(Game& g);
+
+}  // namespace vm
