@@ -30,7 +30,9 @@ int key_code(const std::string& name) {
 int usage() {
   std::cerr << "usage: velmora-play DATA_DIR INPUT [OUT_DIR]\n"
                "INPUT lines: wait MS | click X Y | rclick X Y | move X Y | key NAME |\n"
-               "             menu NAME | answer ok|yes|no|TEXT | shot FILE\n";
+               "             menu NAME | answer ok|yes|no|TEXT | shot FILE |\n"
+               "             slot N | press CAPTION | control NAME | choose CAPTION |\n"
+               "             check CAPTION on|off | scroll N | row N | closebox\n";
   return 2;
 }
 
@@ -94,6 +96,34 @@ int main(int argc, char** argv) {
       hl.menu(cursor, rest);
     } else if (verb == "answer") {
       hl.answer(cursor, rest);
+    } else if (verb == "press") {  // the open secondary window's button
+      if (rest.empty()) return bad();
+      hl.press(cursor, rest);
+    } else if (verb == "slot") {  // a row of the slot window
+      int n = -1;
+      if (!(args >> n) || n < 0 || n > 4) return bad();
+      hl.click_control(cursor, "Label1(" + std::to_string(n) + ")");
+    } else if (verb == "control") {
+      if (rest.empty()) return bad();
+      hl.click_control(cursor, rest);
+    } else if (verb == "choose") {
+      if (rest.empty()) return bad();
+      hl.choose(cursor, rest);
+    } else if (verb == "check") {
+      const size_t sp = rest.rfind(' ');
+      if (sp == std::string::npos) return bad();
+      const std::string state = rest.substr(sp + 1);
+      if (state != "on" && state != "off") return bad();
+      hl.check(cursor, rest.substr(0, sp), state == "on");
+    } else if (verb == "scroll" || verb == "row") {
+      int n = 0;
+      if (!(args >> n)) return bad();
+      if (verb == "scroll")
+        hl.scroll(cursor, n);
+      else
+        hl.row(cursor, n);
+    } else if (verb == "closebox") {
+      hl.close_box(cursor);
     } else if (verb == "shot") {
       if (rest.empty()) return bad();
       std::string path = out_dir + rest;

@@ -9,6 +9,7 @@
 #include "choices/choices.h"
 #include "graphics/scene.h"
 #include "message/message.h"
+#include "save/save.h"
 #include "script/input.h"
 #include "script/interp.h"
 #include "script/tables.h"
@@ -174,14 +175,23 @@ void handle_event(Game& g, const InputEvent& ev) {
   switch (ev.kind) {
     case InputEvent::MouseDown:
       // A choice label takes its own clicks; they never reach the window.
-      if (choice_at(g, ev.x, ev.y) >= 0)
+      if (choice_at(g, ev.x, ev.y) >= 0) {
         on_choice_mouse_down(g, ev.x, ev.y, ev.button);
-      else
-        on_mouse_down(g, surface_at(g.screen, ev.x, ev.y), ev.button);
+      } else {
+        const Surface* target = surface_at(g.screen, ev.x, ev.y);
+        const int item = title_item(g, target);
+        if (item >= 0)
+          on_title_press(g, item);
+        else
+          on_mouse_down(g, target, ev.button);
+      }
       break;
-    case InputEvent::MouseMove:
+    case InputEvent::MouseMove: {
+      const int item = title_item(g, surface_at(g.screen, ev.x, ev.y));
+      if (item >= 0) on_title_hover(g, item);
       on_choice_mouse_move(g, ev.x, ev.y);
       break;
+    }
     case InputEvent::KeyDown:
       on_key_down(g, ev.key);
       break;
@@ -190,6 +200,12 @@ void handle_event(Game& g, const InputEvent& ev) {
         on_prog_end(g);
       else if (ev.name == "speedup")
         on_speedup(g);
+      else if (ev.name == "prog_save")
+        on_prog_save(g);
+      else if (ev.name == "prog_load")
+        on_prog_load(g);
+      else if (ev.name == "opt_menu")
+        open_option_window(g);
       break;
     case InputEvent::Close:
       throw ShutdownRequest{};
@@ -200,6 +216,8 @@ void handle_event(Game& g, const InputEvent& ev) {
         on_bgmloop_tick(g);
       break;
     case InputEvent::Hook:  // the headless runner's own actions; never sent here
+    case InputEvent::Control:  // secondary windows have sinks of their own
+    case InputEvent::FormClose:
       break;
   }
 }

@@ -1,6 +1,8 @@
 #include "assets/assets.h"
 
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <cerrno>
 #include <cstdio>
@@ -225,6 +227,14 @@ void replace_file(const std::string& path, const std::string& data, bool in_plac
     const int e = errno;
     ::unlink(tmp.c_str());
     throw std::runtime_error(io_error(path, e));
+  }
+  // The rename itself is on the disk once the folder is.
+  const size_t slash = path.rfind('/');
+  const std::string folder = slash == std::string::npos ? "." : path.substr(0, slash + 1);
+  const int dfd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (dfd >= 0) {
+    ::fsync(dfd);
+    ::close(dfd);
   }
 }
 

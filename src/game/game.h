@@ -10,10 +10,12 @@
 #include "graphics/screen.h"
 #include "message/message.h"
 #include "platform/services.h"
+#include "save/save.h"
 #include "script/input.h"
 #include "script/interp.h"
 #include "script/tables.h"
 #include "sound/sound.h"
+#include "title/title.h"
 
 namespace vm {
 
@@ -22,6 +24,7 @@ inline constexpr const char* kAppTitle = "Velmora";
 struct AppState {
   int16_t Menu_Hover = 5;
   bool unloading = false;
+  TitleState title;
 };
 
 struct Game {
@@ -41,6 +44,7 @@ struct Game {
   SoundState sound;
   OptionState options;
   ChoiceState choice;
+  SaveState save;
 };
 
 // Shorthands used everywhere.

@@ -234,7 +234,9 @@ void Change_Name(Game& g) {
   };
   size_t at = find(kWideSpace);
   if (at == chars.size()) at = find(" ");
-  if (at < chars.size() && at + 1 < chars.size() && chars.size() <= 7) {
+  // A comma or a double quote would break the saved game's name fields.
+  const bool storable = answer.find_first_of(",\"") == std::string::npos;
+  if (storable && at < chars.size() && at + 1 < chars.size() && chars.size() <= 7) {
     std::string family, given;
     for (size_t i = 0; i < at; ++i) family += chars[i];
     for (size_t i = at + 1; i < chars.size(); ++i) given += chars[i];

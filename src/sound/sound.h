@@ -3,8 +3,11 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
+
+#include "platform/services.h"
 
 namespace vm {
 
@@ -24,7 +27,14 @@ struct SoundState {
 struct OptionState {
   int16_t Mesh_On = 0;
   float Window_Density = 0.8f;
+  // The options window while it is open, and what receives its events.
+  std::unique_ptr<Form> Option_Window;
+  std::unique_ptr<EventSink> option_events;
 };
+
+// The options window (opt_menu): opens it, not modal, kept on top; the main
+// window takes no input until "OK" or "Cancel" closes it.
+void open_option_window(Game& g);
 
 // The built-in interface sounds.
 constexpr int kEffectPress = 100;   // button press click

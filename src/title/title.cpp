@@ -1,20 +1,171 @@
 #include "title/title.h"
 
+#include <stdexcept>
+
+#include "app/main_form.h"
+#include "assets/assets.h"
 #include "game/game.h"
+#include "gallery/gallery.h"
+#include "graphics/surface.h"
+#include "save/save.h"
 #include "script/interp.h"
+#include "sound/sound.h"
 
 namespace vm {
 
-// Until the title menu exists, start-up goes straight into the story, doing
-// what its start item does: the loading picture goes, the story's menu items
-// come on, and the story begins at its first row.
-void show_title(Game& g) {
-  g.screen.Title.visible = false;
-  g.screen.End_Pic.visible = false;
-  for (const char* item : {"prog_load", "prog_save", "speedup"})
-    g.pf.window.set_menu_enabled(item, true);
+namespace {
+
+constexpr int kPanelX = 180, kPanelY = 65, kPanelW = 280, kPanelH = 150;
+constexpr int kDissolveSteps = 9;
+
+// A failure of one of the title's own steps.
+struct TitleFailure {
+  bool not_found = false;
+  std::string detail;
+};
+
+void load_title_picture(Game& g) {
+  const std::string path = g.assets.Data_Dir + "72.dat";
+  const long long length = file_length(path);
+  if (length < 0) throw TitleFailure{true, ""};
+  if (length == 0) return;  // the loading picture stays
+  std::string error;
+  Surface& t = g.screen.Title;
+  t.place(0, 0, kScreenW, kScreenH);
+  Image img;
+  if (!g.pf.pictures.load_picture(path, img, error)) throw TitleFailure{false, "72.dat: " + error};
+  if (img.w < kScreenW || img.h < kScreenH)
+    throw TitleFailure{false, "72.dat: " + std::to_string(img.w) + " x " + std::to_string(img.h) +
+                                  " (640 x 480 expected)"};
+  bit_blt(t, 0, 0, kScreenW, kScreenH, Surface{"", img}, 0, 0, SRCCOPY);
+}
+
+void title_steps(Game& g) {
+  ScreenState& sc = g.screen;
+  g.app.title.Title_Start = tick_count(g);
+  load_title_picture(g);
+
+  sc.End_Pic.place(kPanelX, kPanelY, kPanelW, kPanelH);
+  bit_blt(sc.End_Pic, 0, 0, kPanelW, kPanelH, sc.Title, kPanelX, kPanelY, SRCCOPY);
+  sc.End_Pic.visible = true;
+  sc.Form_Back.place(0, 0, kPanelW, kPanelH);
+  bit_blt(sc.Form_Back, 0, 0, kPanelW, kPanelH, sc.Texture, 0, 70, SRCCOPY);
+
+  // The game screen under the title: what the story's first transition
+  // starts from.
+  bit_blt(sc.Pic_Main, 0, 0, kScreenW, kScreenH, sc.Title, 0, 0, SRCCOPY);
+  bit_blt(sc.Pic_Main, kPanelX, kPanelY, kPanelW, kPanelH, sc.Form_Back, 0, 0, SRCCOPY);
+  for (int i = 0; i < 4; ++i)
+    bit_blt(sc.Pic_Main, 265, 245 + 35 * i, 110, i < 3 ? 35 : 30, sc.Smenu[i], 0, 0, SRCCOPY);
+  sc.Title.visible = true;
   refresh(g);
-  run_script(g);
+
+  while (tick_count(g) - g.app.title.Title_Start <= 1500) {
+    do_events(g);
+    sleep_ms(g, 100);
+  }
+
+  sc.Mesh2.place(sc.Mesh2.left, sc.Mesh2.top, 32, 32);
+  for (int k = 0; k < kDissolveSteps; ++k) {
+    g.app.title.Title_Start = tick_count(g);
+    for (int x = 0; x <= 288; x += 32)
+      for (int y = 0; y <= 160; y += 32) {
+        bit_blt(sc.Mesh2, 0, 0, 32, 32, sc.Form_Back, x, y, SRCCOPY);
+        bit_blt(sc.Mesh2, 0, 0, 32, 32, sc.Mesh1, 32 * k, 32, SRCAND);
+        bit_blt(sc.End_Pic, x, y, 32, 32, sc.Mesh1, 32 * k, 0, SRCAND);
+        bit_blt(sc.End_Pic, x, y, 32, 32, sc.Mesh2, 0, 0, SRCINVERT);
+      }
+    refresh(g);
+    do_events(g);
+    while (tick_count(g) - g.app.title.Title_Start <= 100) {
+      sleep_ms(g, 100);
+      do_events(g);
+      sleep_ms(g, 100);
+    }
+  }
+  bit_blt(sc.End_Pic, 0, 0, kPanelW, kPanelH, sc.Form_Back, 0, 0, SRCCOPY);
+  refresh(g);
+
+  for (int i = 0; i < 20; ++i) {
+    do_events(g);
+    sleep_ms(g, 100);
+  }
+  for (Surface& item : sc.Smenu) item.visible = true;
+  sc.End_Pic.visible = true;
+  refresh(g);
+  g.pf.window.set_menu_enabled("opt_menu", true);
+  g.pf.window.set_menu_enabled("vvrr", true);
+  g.pf.log.log("title menu ready");
+  g.pf.dialogs.set_ime_open(false);
+}
+
+// The title leaves the screen for good (start, or a loaded game).
+void leave_title(Game& g) {
+  ScreenState& sc = g.screen;
+  sc.Title.visible = false;
+  sc.Title.clear();
+  sc.Title.place(0, 0, 0, 0);
+  sc.End_Pic.visible = false;
+  sc.Pic_Main.visible = true;
+  refresh(g);
+}
+
+}  // namespace
+
+void show_title(Game& g) {
+  try {
+    title_steps(g);
+  } catch (const TitleFailure& f) {
+    message_box(g, f.not_found ? "実行に必要なﾌｧｲﾙがありません. file:title"
+                               : "実行に必要なﾌｧｲﾙが異常です.(" + f.detail + ")");
+    unload_main_form(g, true);
+  }
+}
+
+int title_item(const Game& g, const Surface* target) {
+  for (int i = 0; i < 4; ++i)
+    if (target == &g.screen.Smenu[i]) return i;
+  return -1;
+}
+
+void on_title_hover(Game& g, int i) {
+  if (i == g.app.Menu_Hover) return;
+  g.app.Menu_Hover = static_cast<int16_t>(i);
+  for (int k = 0; k < 4; ++k)
+    bit_blt(g.screen.Smenu[k], 0, 0, 110, 35, g.screen.Texture, k == i ? 120 : 0, 230 + 35 * k,
+            SRCCOPY);
+  refresh(g);
+  play_effect(g, kEffectHover);  // the menu ticks even with effects off
+}
+
+void on_title_press(Game& g, int i) {
+  static const char* const kItems[4] = {"start", "load", "gallery", "quit"};
+  if (i >= 0 && i < 4) g.pf.log.log(std::string("title ") + kItems[i]);
+  play_effect(g, kEffectPress);
+  switch (i) {
+    case 0:
+      leave_title(g);
+      for (const char* item : {"prog_load", "prog_save", "speedup"})
+        g.pf.window.set_menu_enabled(item, true);
+      run_script(g);
+      break;
+    case 1:
+      g.save.Slot_Mode = 2;
+      open_slot_window(g);
+      if (g.save.Slot_Mode == 3) {
+        leave_title(g);
+        load_state(g);
+      }
+      break;
+    case 2:
+      show_gallery(g);
+      break;
+    case 3:
+      on_prog_end(g);
+      break;
+    default:
+      break;
+  }
 }
 
 }  // namespace vm

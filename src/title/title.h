@@ -1,11 +1,26 @@
-// The title screen and its menu.
+// The title screen: the title picture, the panel dissolving into the panel
+// texture, and the four-item menu (start, load, gallery, quit).
 #pragma once
+
+#include <cstdint>
 
 namespace vm {
 
 struct Game;
+struct Surface;
 
-// Last step of start-up.
+struct TitleState {
+  uint32_t Title_Start = 0;
+};
+
+// Last step of start-up; returns when the menu is ready.
 void show_title(Game& g);
+
+// The menu item a surface is (0..3), or -1.
+int title_item(const Game& g, const Surface* target);
+// Pointer over item i.
+void on_title_hover(Game& g, int i);
+// Any mouse button pressed on item i.
+void on_title_press(Game& g, int i);
 
 }  // namespace vm

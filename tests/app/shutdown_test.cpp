@@ -36,12 +36,13 @@ class Shutdown : public ::testing::Test {
   void story(const std::string& rows) {
     test::write_bytes(dir / "51.dat", invert_bytes(utf8_to_cp932(rows + "9999,,,,,,,,,,,,\r\n")));
   }
-  // Closes the window ms after the loading caption has gone, that is, after
-  // the story has begun; returns when that was.
+  // Starts the story from the title menu as soon as it is ready, and closes
+  // the window ms later (asked: when).
   uint32_t asked = 0;
   void close_after_start(uint32_t ms) {
     hl.log().echo = [this, ms](const std::string& line) {
-      if (line.find("caption \"Velmora\"") == std::string::npos) return;
+      if (line.find("title menu ready") == std::string::npos) return;
+      hl.click(hl.now(), 300, 255);  // the start item
       asked = hl.now() + ms;
       hl.close(asked);
     };
@@ -78,6 +79,7 @@ TEST_P(CloseFrom, EndsInOrderWithinASecond) {
   story(rows);
   close_after_start(GetParam().close_after);
   EXPECT_EQ(run(), 0);
+  EXPECT_EQ(count("title start"), 1) << "the story never began";
   EXPECT_LT(hl.now() - asked, 1000u) << GetParam().what;
   EXPECT_EQ(count("file written 50.dat"), 1);
   expect_at_rest();
@@ -118,7 +120,7 @@ TEST_F(Shutdown, FailuresEndNonZeroWithThePicturesDisguised) {
 
 TEST_F(Shutdown, AFaceOnAHiddenSpriteEndsNonZeroAtRest) {
   story("0010,,,0,11,,,,L,,,,\r\n0010,,,,10,,,,,,,,\r\n0010,,,,,2,,1,顔,,,,\r\n");
-  hl.close(600000);
+  close_after_start(600000);
   EXPECT_EQ(run(), 1);
   EXPECT_EQ(count("dialog \"0 doll but face change?\""), 1);
   EXPECT_EQ(count("file written 50.dat"), 1);

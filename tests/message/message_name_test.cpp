@@ -51,7 +51,8 @@ TEST_F(Rename, SevenCharactersAcceptedEightRefused) {
 }
 
 TEST_F(Rename, RefusedAnswersKeepTheName) {
-  for (const char* a : {"", "ひとり", "末尾　", "末尾 "}) {
+  // A comma or a double quote could not be kept in a saved game.
+  for (const char* a : {"", "ひとり", "末尾　", "末尾 ", "佐,藤　桜", "佐藤　\"桜\""}) {
     answer(a);
     EXPECT_EQ(family(), "山田") << a;
     EXPECT_EQ(given(), "花子") << a;

@@ -100,7 +100,8 @@ struct Rig {
            hl.platform().volume,
            hl.platform().single_copy,
            hl.platform().shell,
-           hl.platform().log},
+           hl.platform().log,
+           hl.platform().forms},
         g(pf) {
     static std::atomic<int> serial{0};
     dir = std::filesystem::temp_directory_path() /

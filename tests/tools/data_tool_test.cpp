@@ -134,7 +134,7 @@ TEST_F(DataToolTest, TheGamesLoaderAcceptsTheDemoScript) {
               invert_bytes(read_bytes(join_path(*demo_, "52.dat"))));
   EXPECT_EQ(t.Script_Last + 1, static_cast<int>(script_lines(*demo_).size()) - 1);
   EXPECT_EQ(t.Sel_Last, 5);
-  EXPECT_EQ(t.Script_Table[2].text, "港町ヴェルモラの夏は、潮の香りと一緒にやってくる。");
+  EXPECT_EQ(t.Script_Table[3].text, "港町ヴェルモラの夏は、潮の香りと一緒にやってくる。");
   // Every choice target became the SEQ of its scene's first row.
   for (int i = 0; i <= t.Sel_Last; ++i) {
     const int32_t seq = t.SCT[i].target;

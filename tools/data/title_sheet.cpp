@@ -7,6 +7,7 @@
 #include "data/draw.h"
 #include "data/palette.h"
 #include "graphics/scene.h"
+#include "platform/common/pango_text.h"
 
 namespace vm::datatool {
 
@@ -77,14 +78,23 @@ uint32_t window_frame_colour(double d) {
   return 0;
 }
 
+// A menu item: a gradient plate in a thin frame with its Japanese label,
+// drawn with the game's own text service so it reads like the story's text.
 void menu_item(Image& img, int x, int y, const char* label, bool hot) {
   const uint32_t top = hot ? 0xFAE096 : 0x2C2A66, bottom = hot ? 0xDCA850 : 0x18163C;
   for (int yy = 0; yy < 35; ++yy) fill_rect(img, x, y + yy, 110, 1, mix(top, bottom, yy / 34.0));
   frame_rect(img, x + 1, y + 1, 108, 33, 1, hot ? 0xFFF8E0 : 0xC8A050);
-  const int tw = pixel_text_width(label, 2);
+  static PangoText text;
+  const Font font{"IPAGothic", 13, true};
+  Image plate(110, 35);
+  for (int yy = 0; yy < 35; ++yy)
+    for (int xx = 0; xx < 110; ++xx) plate.at(xx, yy) = img.at(x + xx, y + yy);
+  const int tx = (110 - text.text_width(label, font)) / 2;
   const uint32_t ink = hot ? 0x1C1A48 : 0xFAF0D2;
-  if (!hot) draw_pixel_text(img, x + (110 - tw) / 2 + 1, y + 10, label, 2, 0x0C0A20);
-  draw_pixel_text(img, x + (110 - tw) / 2, y + 9, label, 2, ink);
+  if (!hot) text.draw_text(plate, tx + 1, 8, label, 0x0C0A20, font);
+  text.draw_text(plate, tx, 7, label, ink, font);
+  for (int yy = 0; yy < 35; ++yy)
+    for (int xx = 0; xx < 110; ++xx) img.at(x + xx, y + yy) = plate.at(xx, yy);
 }
 
 }  // namespace
@@ -126,7 +136,7 @@ Image paint_texture_sheet() {
                  0xE6BE5A);
   }
 
-  const char* labels[4] = {"START", "LOAD", "GALLERY", "EXIT"};
+  const char* labels[4] = {"はじめから", "つづきから", "ギャラリー", "おわる"};
   for (int i = 0; i < 4; ++i) {
     menu_item(img, 0, 230 + 35 * i, labels[i], false);
     menu_item(img, 120, 230 + 35 * i, labels[i], true);

@@ -15,6 +15,7 @@
 #include "platform/common/pango_text.h"
 #include "platform/common/pixbuf_pictures.h"
 #include "platform/desktop/audio.h"
+#include "platform/desktop/gtk_forms.h"
 #include "platform/desktop/gtk_window.h"
 
 namespace vm {
@@ -28,6 +29,14 @@ class DesktopClock : public Clock {
   }
   void sleep(int ms) override {
     if (ms > 0) g_usleep(static_cast<gulong>(ms) * 1000);
+  }
+  DateTime local_time() override {
+    GDateTime* now = g_date_time_new_now_local();
+    DateTime t{g_date_time_get_year(now), g_date_time_get_month(now),
+               g_date_time_get_day_of_month(now), g_date_time_get_hour(now),
+               g_date_time_get_minute(now)};
+    g_date_time_unref(now);
+    return t;
   }
 };
 
@@ -105,6 +114,7 @@ struct Desktop::Impl {
   StderrLog log;
   GtkMainWindow window;
   GtkDialogs dialogs{window};
+  GtkForms forms{window};
   DesktopClock clock;
   PixbufPictures pictures;
   PangoText text;
@@ -115,7 +125,7 @@ struct Desktop::Impl {
 
   Impl() : audio(make_desktop_audio(log)) {
     platform.reset(new Platform{window, clock, dialogs, pictures, text, *audio.music,
-                                *audio.effects, *audio.volume, single_copy, shell, log});
+                                *audio.effects, *audio.volume, single_copy, shell, log, forms});
   }
 };
 

@@ -288,8 +288,23 @@ void GtkMainWindow::dispatch_queued() {
       t.pending = false;
       if (!t.enabled) continue;  // stopped since it ticked
     }
+    if (ev.form != 0) {
+      // A window closed since the event was queued takes nothing more.
+      auto it = form_sinks_.find(ev.form);
+      if (it != form_sinks_.end() && it->second) it->second->on_event(ev);
+      continue;
+    }
+    if (!input_enabled_ && (ev.kind == InputEvent::MouseDown || ev.kind == InputEvent::MouseMove ||
+                            ev.kind == InputEvent::KeyDown || ev.kind == InputEvent::Menu))
+      continue;
     if (sink_) sink_->on_event(ev);  // may throw: the event is already off the queue
   }
+}
+
+void GtkMainWindow::set_input_enabled(bool enabled) {
+  input_enabled_ = enabled;
+  // The menu bar greys out; the game screen keeps its picture.
+  gtk_widget_set_sensitive(menubar_, enabled);
 }
 
 void GtkMainWindow::do_events() {

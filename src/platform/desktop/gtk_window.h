@@ -42,6 +42,14 @@ class GtkMainWindow : public Window {
   // that the game can go on to its shutdown.
   void set_running_dialog(GtkDialog* d) { running_dialog_ = d; }
 
+  // Secondary windows post their events here, to be dispatched in order with
+  // the main window's to the sink registered for their window id.
+  void post(InputEvent ev) { queue(std::move(ev)); }
+  void register_form(int id, EventSink* sink) { form_sinks_[id] = sink; }
+  void unregister_form(int id) { form_sinks_.erase(id); }
+  // While disabled, mouse, key and menu input of the main window is dropped.
+  void set_input_enabled(bool enabled);
+
   // Game-screen size.
   static constexpr int kWidth = 640;
   static constexpr int kHeight = 480;
@@ -84,6 +92,8 @@ class GtkMainWindow : public Window {
   std::vector<std::unique_ptr<TimerRec>> timers_;
   std::vector<guint> signal_sources_;
   GtkDialog* running_dialog_ = nullptr;
+  std::map<int, EventSink*> form_sinks_;
+  bool input_enabled_ = true;
 };
 
 class GtkDialogs : public Dialogs {

@@ -31,6 +31,19 @@ class LineLog : public EventLog {
 };
 
 class HeadlessMisc;
+class HeadlessForms;
+
+// What an open secondary window holds now, for the runner and the tests.
+struct HeadlessFormState {
+  int id = 0;
+  FormSpec spec;  // controls with their current text, state, value and colours
+  std::map<std::string, std::vector<std::string>> rows;  // List rows
+  EventSink* sink = nullptr;
+  ControlSpec* find(const std::string& name);
+  const ControlSpec* find(const std::string& name) const;
+  // The control and every Panel or Frame around it are visible.
+  bool shown(const ControlSpec& c) const;
+};
 
 class Headless {
  public:
@@ -58,6 +71,22 @@ class Headless {
   // Pending scheduled events.
   size_t pending() const { return queue_.size(); }
 
+  // --- secondary windows, acting on the one opened last that is still open --
+  // Presses the enabled, shown Button or Link with this caption.
+  void press(uint32_t at_ms, const std::string& caption);
+  // Clicks the control with this code name (a label, a picture, a button).
+  void click_control(uint32_t at_ms, const std::string& name);
+  // Chooses the option button with this caption.
+  void choose(uint32_t at_ms, const std::string& caption);
+  // Sets the check box with this caption (an event only when it changes).
+  void check(uint32_t at_ms, const std::string& caption, bool on);
+  // Moves the window's scroll bar to a position.
+  void scroll(uint32_t at_ms, int value);
+  // Clicks row n of the window's list.
+  void row(uint32_t at_ms, int n);
+  // The window's close box.
+  void close_box(uint32_t at_ms);
+
   // --- what happened -------------------------------------------------------
   const Image& last_frame() const { return last_frame_; }
   int present_count() const { return present_count_; }
@@ -67,6 +96,9 @@ class Headless {
   LineLog& log() { return log_; }
   std::string caption() const { return caption_; }
   bool menu_enabled(const std::string& name) const;
+  bool main_enabled() const { return main_enabled_; }
+  // The open secondary window with this code name, or nullptr.
+  const HeadlessFormState* form(const std::string& name) const;
   std::string menu_caption(const std::string& name) const;
   // Music commands sent, as text; the device state.
   const std::vector<std::string>& music_commands() const { return music_cmds_; }
@@ -79,6 +111,8 @@ class Headless {
   uint32_t volume_level = 0xC000;
   int effects_played = 0;
   bool other_copy = false;
+  // The wall-clock date at virtual time 0.
+  DateTime start_date{2026, 7, 20, 10, 0};
   std::vector<std::string> shell_opened;
 
  private:
@@ -89,7 +123,8 @@ class Headless {
   friend class HeadlessEffects;
   friend class HeadlessVolume;
   friend class HeadlessMisc;
-
+  friend class HeadlessForms;
+  friend class HeadlessForm;
   struct Scheduled {
     uint32_t at;
     uint64_t order;
@@ -102,6 +137,11 @@ class Headless {
   };
 
   void dispatch_due();
+  // Runs fn on the top window at its time; logs and drops the action when
+  // no window is open.
+  void act_on_form(uint32_t at_ms, const std::string& what,
+                   std::function<void(HeadlessFormState&)> fn);
+  void send_control(HeadlessFormState& f, const ControlSpec& c);
   bool advance_to_next();
 
   uint32_t now_ = 0;
@@ -123,6 +163,9 @@ class Headless {
   bool music_playing_ = false;
   uint32_t music_started_ = 0;
   bool in_dispatch_ = false;
+  bool main_enabled_ = true;
+  int next_form_id_ = 1;
+  std::vector<std::unique_ptr<HeadlessFormState>> forms_;  // in opening order
   LineLog log_;
 
   std::unique_ptr<Window> window_;
@@ -134,6 +177,7 @@ class Headless {
   std::unique_ptr<Effects> effects_;
   std::unique_ptr<Volume> volume_;
   std::unique_ptr<HeadlessMisc> misc_;  // single copy and shell
+  std::unique_ptr<HeadlessForms> forms_service_;
   std::unique_ptr<Platform> platform_;
 };
 

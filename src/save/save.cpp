@@ -1,0 +1,239 @@
+#include "save/save.h"
+
+#include <cmath>
+#include <cstdio>
+
+#include "game/game.h"
+#include "assets/assets.h"
+#include "assets/cp932.h"
+#include "graphics/scene.h"
+#include "message/message.h"
+#include "script/interp.h"
+#include "script/tables.h"
+#include "sound/sound.h"
+
+namespace vm {
+
+namespace {
+
+// The fields of the state text, left to right.
+struct FieldDef {
+  int width;
+  int SavedRecord::*member;
+  const char* what;
+};
+constexpr FieldDef kFields[] = {
+    {3, &SavedRecord::kou, "kou"},          {3, &SavedRecord::pap, "pap"},
+    {3, &SavedRecord::rub, "rub"},          {3, &SavedRecord::place, "place"},
+    {4, &SavedRecord::num, "NUM"},          {4, &SavedRecord::density, "density"},
+    {2, &SavedRecord::music, "music"},      {2, &SavedRecord::sound, "sound"},
+    {2, &SavedRecord::text_mode, "speed"},  {4, &SavedRecord::pos, "SEQ"},
+    {2, &SavedRecord::track, "tune"},
+};
+
+// Leading "0" padding, then an optional minus sign, then digits: the text
+// state_field writes for any value that fits.
+bool field_value(const std::string& f, int& out) {
+  size_t i = 0;
+  while (i < f.size() && f[i] == '0') ++i;
+  if (i == f.size()) {
+    out = 0;
+    return true;
+  }
+  bool negative = false;
+  if (f[i] == '-') {
+    negative = true;
+    ++i;
+  }
+  if (i == f.size()) return false;
+  long v = 0;
+  for (; i < f.size(); ++i) {
+    if (f[i] < '0' || f[i] > '9') return false;
+    v = v * 10 + (f[i] - '0');
+  }
+  out = static_cast<int>(negative ? -v : v);
+  return true;
+}
+
+// A line of a slot file; a line written whole in double quotes by another
+// writer reads as its content.
+std::string unquote(const std::string& line) {
+  if (line.size() >= 2 && line.front() == '"' && line.back() == '"')
+    return line.substr(1, line.size() - 2);
+  return line;
+}
+
+}  // namespace
+
+std::string state_field(long value, int width) {
+  const std::string s = std::string(static_cast<size_t>(width), '0') + std::to_string(value);
+  return s.substr(s.size() - static_cast<size_t>(width));
+}
+
+std::string make_state_text(const SavedRecord& r) {
+  std::string t;
+  for (const FieldDef& f : kFields) t += state_field(r.*f.member, f.width);
+  return t;
+}
+
+bool parse_state_text(const std::string& text, SavedRecord& r, std::string& error) {
+  if (text.size() != kStateTextLength) {
+    error = "記録が" + std::to_string(text.size()) + "文字しかありません (" +
+            std::to_string(kStateTextLength) + "文字のはずです)";
+    if (text.size() > kStateTextLength)
+      error = "記録が長すぎます (" + std::to_string(text.size()) + "文字)";
+    return false;
+  }
+  size_t at = 0;
+  SavedRecord out;
+  for (const FieldDef& f : kFields) {
+    const std::string field = text.substr(at, static_cast<size_t>(f.width));
+    if (!field_value(field, out.*f.member)) {
+      error = std::to_string(at + 1) + "文字目からの欄 (" + f.what + ") \"" + field +
+              "\" が数字ではありません";
+      return false;
+    }
+    at += static_cast<size_t>(f.width);
+  }
+  r = out;
+  return true;
+}
+
+std::string slot_file_name(int slot) {
+  return "0" + std::to_string(slot) + ".dat";
+}
+
+std::string slot_path(const Game& g, int slot) {
+  return g.assets.Data_Dir + slot_file_name(slot);
+}
+
+std::string format_date(const DateTime& t) {
+  char buf[32];
+  std::snprintf(buf, sizeof buf, "%04d/%02d/%02d %02d:%02d", t.year % 10000, t.month % 100,
+                t.day % 100, t.hour % 100, t.minute % 100);
+  return buf;
+}
+
+std::string slot_file_text(const std::string& saved_at, const std::string& title,
+                           const std::array<std::string, 3>& record) {
+  std::string text;
+  for (const std::string* line : {&saved_at, &title, &record[0], &record[1], &record[2]})
+    text += *line + "\r\n";
+  text += "\\\r\n";
+  return utf8_to_cp932(text);
+}
+
+bool read_slot_file(const std::string& path, SlotFile& out, std::string& error) {
+  std::string bytes;
+  try {
+    bytes = read_file(path);
+  } catch (const std::exception& e) {
+    error = e.what();
+    return false;
+  }
+  const std::string text = cp932_to_utf8(bytes);
+  std::vector<std::string> lines;
+  size_t start = 0;
+  while (start < text.size()) {
+    size_t end = text.find('\n', start);
+    if (end == std::string::npos) end = text.size();
+    std::string line = text.substr(start, end - start);
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    lines.push_back(unquote(line));
+    start = end + 1;
+  }
+  // The end mark on line 6 is never read; the first five lines must be there.
+  if (lines.size() < 5) {
+    error = "行が足りません (" + std::to_string(lines.size()) + "行)";
+    return false;
+  }
+  SavedRecord r;
+  std::string why;
+  if (!parse_state_text(lines[2], r, why)) {
+    error = "3行目: " + why;
+    return false;
+  }
+  out.saved_at = lines[0];
+  out.title = lines[1];
+  out.record = {lines[2], lines[3], lines[4]};
+  return true;
+}
+
+void save_state(Game& g) {
+  SavedRecord r;
+  r.kou = g.interp.kou;
+  r.pap = g.interp.pap;
+  r.rub = g.interp.rub;
+  r.place = g.interp.Place_No;
+  r.num = g.interp.Cur_Num;
+  r.density = static_cast<int>(std::lround(g.options.Window_Density * 100.0f));
+  r.music = g.sound.Music_On;
+  r.sound = g.sound.Sound_On;
+  r.text_mode = g.input.Text_Mode;
+  r.pos = g.interp.Script_Pos;
+  r.track = g.sound.Cur_Track;
+  g.save.Save_Slots[0] = make_state_text(r);
+  g.save.Save_Slots[1] = g.msg.Name_Table[1];
+  g.save.Save_Slots[2] = g.msg.Name_Table[2];
+}
+
+void load_state(Game& g) {
+  Window& w = g.pf.window;
+  for (const char* item : {"prog_load", "prog_save", "speedup"}) w.set_menu_enabled(item, false);
+  g.screen.Blinker.visible = false;
+  if (g.input.Clicker >= 0) w.set_timer_enabled(g.input.Clicker, false);
+
+  SavedRecord r;
+  std::string error;
+  if (!parse_state_text(g.save.Save_Slots[0], r, error)) {
+    // The slot window checked the file; nothing else fills the record.
+    message_box(g, "セーブデータを読み込めませんでした。\r\n" + error);
+    return;
+  }
+  InterpState& s = g.interp;
+  s.kou = static_cast<int16_t>(r.kou);
+  s.pap = static_cast<int16_t>(r.pap);
+  s.rub = static_cast<int16_t>(r.rub);
+  const int16_t saved_place = static_cast<int16_t>(r.place);
+  s.Cur_Num = static_cast<int16_t>(r.num);
+  g.options.Window_Density = static_cast<float>(r.density) / 100.0f;
+  g.sound.Music_On = r.music != 0 ? -1 : 0;
+  g.sound.Sound_On = r.sound != 0 ? -1 : 0;
+  g.input.Text_Mode = static_cast<int16_t>(r.text_mode);
+  s.Script_Pos = r.pos;
+  g.msg.Name_Table[1] = g.save.Save_Slots[1];
+  g.msg.Name_Table[2] = g.save.Save_Slots[2];
+
+  stop_music(g);
+  clear_sprites(g);
+  s.Cur_Doll = 0;
+  s.Cur_Face = 0;
+  g.msg.Line_No = 0;
+  g.msg.Shown_Speaker = 0;
+  s.Place_No = -1;
+  g.sound.Cur_Track = 0;  // silent until the script selects a tune
+  g.screen.Waku[0].visible = false;
+
+  for (const char* item : {"prog_load", "prog_save", "speedup"}) w.set_menu_enabled(item, true);
+  g.screen.Blinker.visible = true;
+  if (g.input.Clicker >= 0) w.set_timer_enabled(g.input.Clicker, true);
+
+  jump_to_num(g, s.Cur_Num);  // a missing NUM keeps the saved SEQ
+  g.input.Click_Wait = 0;
+
+  // A scene whose first row names no place would run over whatever the
+  // screen showed before (the title); the saved background comes back first.
+  if (s.Script_Pos >= 0 && s.Script_Pos < g.tables.Script_Last && saved_place >= 0 &&
+      g.tables.Script_Table[static_cast<size_t>(s.Script_Pos)].place.find_first_not_of(" \t") ==
+          std::string::npos) {
+    s.Place_No = saved_place;
+    s.Cur_Text.clear();
+    change_place(g);
+    // The scene's own place field still takes effect when it comes.
+    s.Place_No = -1;
+  }
+  refresh(g);
+  run_script(g);
+}
+
+}  // namespace vm

@@ -1,0 +1,79 @@
+// Saved games: the fixed-width state text, the five slot files 00.dat..04.dat
+// in the data folder, and the slot window File_Window in which the player
+// saves, loads and deletes them.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "platform/services.h"
+
+namespace vm {
+
+struct Game;
+
+constexpr int kSlotCount = 5;
+constexpr int kStateTextLength = 32;
+
+struct SaveState {
+  // 0: the state text (45 blanks until the first save), 1 and 2: the girl's
+  // family and given name.
+  std::array<std::string, 3> Save_Slots{std::string(45, ' '), "", ""};
+  int16_t Slot_Mode = 0;  // 1 save, 2 load, 3 loaded, 0 closed
+  // The slot window while it is open.
+  std::unique_ptr<Form> File_Window;
+  int16_t Selected_Slot = -1;
+  uint8_t Confirm_Answer = 0;  // 0 none yet, 1 "Yes", 2 "No"
+};
+
+// The game as the state text records it.
+struct SavedRecord {
+  int kou = 0, pap = 0, rub = 0, place = 0, num = 0, density = 80;
+  int music = 0, sound = 0, text_mode = 3, pos = 0, track = 0;
+};
+
+// A number in a field of the given width: its shortest text, "0" put in
+// front, only the last width characters kept (-5 in 3 gives "0-5").
+std::string state_field(long value, int width);
+std::string make_state_text(const SavedRecord& r);
+// Reads the 32 characters back; a field such as "0-5" is the negative number
+// it stands for. False with a reason for anything else.
+bool parse_state_text(const std::string& text, SavedRecord& r, std::string& error);
+
+// A slot file as read.
+struct SlotFile {
+  std::string saved_at;  // "yyyy/mm/dd hh:mm"
+  std::string title;     // Save_Title when saved
+  std::array<std::string, 3> record;
+};
+// "00.dat".."04.dat".
+std::string slot_file_name(int slot);
+std::string slot_path(const Game& g, int slot);
+// Reads and checks a slot file (CP932 text, CR LF lines). False with a
+// reason when it is missing lines, cut short or holds a non-numeric field.
+bool read_slot_file(const std::string& path, SlotFile& out, std::string& error);
+// The six lines of a slot file, CP932.
+std::string slot_file_text(const std::string& saved_at, const std::string& title,
+                           const std::array<std::string, 3>& record);
+// "yyyy/mm/dd hh:mm".
+std::string format_date(const DateTime& t);
+
+// Gathers the game into Save_Slots just before the slot window opens to save.
+void save_state(Game& g);
+// Puts the loaded Save_Slots back into the game and runs the story from the
+// first row of the saved scene; returns only when the interpreter does.
+void load_state(Game& g);
+
+// The slot window: Slot_Mode set by the caller; returns when the player has
+// closed it (Slot_Mode 0) or loaded a slot (Slot_Mode 3), the window closed.
+void open_slot_window(Game& g);
+// Redraws the five slot rows from the slot files.
+void refresh_slots(Game& g);
+
+// The menu items of the main window.
+void on_prog_save(Game& g);
+void on_prog_load(Game& g);
+
+}  // namespace vm

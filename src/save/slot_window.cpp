@@ -1,0 +1,416 @@
+// File_Window: five slot rows, Close / Delete / Load / Save, a notice box
+// after each action and a Yes/No box before overwriting or deleting.
+#include <string>
+
+#include "game/game.h"
+#include "assets/assets.h"
+#include "save/save.h"
+#include "sound/sound.h"
+
+namespace vm {
+
+namespace {
+
+constexpr const char* kEmptySlot = "データなし";
+constexpr const char* kUnreadableSlot = "読み込めないデータ";
+constexpr uint32_t kIconBack = 0xE0E0E0;
+constexpr uint32_t kIconSelected = 0xFF8080;
+constexpr uint32_t kUsedText = 0x000080;
+constexpr uint32_t kEmptyText = 0x808080;
+constexpr uint32_t kUnreadableText = 0x900000;
+constexpr uint32_t kSavedNotice = 0xFFC0C0;
+constexpr uint32_t kLoadedNotice = 0xC0FFC0;
+constexpr uint32_t kDeletedNotice = 0xFFFFC0;
+
+constexpr int kTileCols = 6, kTileRows = 3;
+constexpr int kWidth = 64 * kTileCols, kHeight = 64 * kTileRows;
+
+std::string icon_name(int i) {
+  return "Picture1(" + std::to_string(i) + ")";
+}
+std::string label_name(int i) {
+  return "Label1(" + std::to_string(i) + ")";
+}
+const char* const kButtons[4] = {"Close", "Delete", "Load", "Save"};
+std::string button_name(int i) {
+  return "fBtn(" + std::to_string(i) + ")";
+}
+
+// fIcon(0) and fIcon(1): a small disk, dark for a normal slot, light for the
+// selected one; black is transparent.
+Image slot_icon(bool selected) {
+  Image img(32, 32, 0);
+  const uint32_t body = selected ? 0xA02030 : 0x283878;
+  const uint32_t edge = selected ? 0x601018 : 0x101840;
+  for (int y = 4; y < 28; ++y)
+    for (int x = 4; x < 28; ++x) {
+      const bool border = x == 4 || y == 4 || x == 27 || y == 27;
+      const bool cut = x >= 24 && y <= 7 && x - 24 > y - 4;  // the clipped corner
+      if (!cut) img.at(x, y) = border ? edge : body;
+    }
+  for (int y = 5; y < 13; ++y)  // shutter
+    for (int x = 10; x < 22; ++x) img.at(x, y) = x >= 17 && x < 20 ? body : 0xC8C8D0;
+  for (int y = 17; y < 27; ++y)  // label
+    for (int x = 8; x < 24; ++x) img.at(x, y) = (y == 20 || y == 23) && x > 9 && x < 22 ? 0xA0A0A0 : 0xF8F8F0;
+  return img;
+}
+
+Image icon_picture(bool selected, uint32_t back) {
+  Image out(32, 32, back);
+  const Image icon = slot_icon(selected);
+  for (size_t i = 0; i < out.px.size(); ++i)
+    if (icon.px[i] != 0) out.px[i] = icon.px[i];
+  return out;
+}
+
+// The background: the texture sheet's 64 x 64 square at (96, 0), tiled.
+Image window_back(const Game& g) {
+  Image img(kWidth, kHeight, 0x202040);
+  const Image& tex = g.screen.Texture.img;
+  if (tex.w < 160 || tex.h < 64) return img;
+  for (int y = 0; y < kHeight; ++y)
+    for (int x = 0; x < kWidth; ++x) img.at(x, y) = tex.at(96 + x % 64, y % 64);
+  return img;
+}
+
+FormSpec slot_window_spec(const Game& g) {
+  FormSpec f;
+  f.name = "File_Window";
+  f.caption = "ゲームデータ";
+  f.width = kWidth;
+  f.height = kHeight;
+  auto add = [&](ControlSpec c) { f.controls.push_back(std::move(c)); };
+  ControlSpec back;
+  back.kind = ControlSpec::Picture;
+  back.name = "Back";
+  back.w = kWidth;
+  back.h = kHeight;
+  back.picture = window_back(g);
+  add(back);
+  for (int i = 0; i < kSlotCount; ++i) {
+    ControlSpec icon;
+    icon.kind = ControlSpec::Picture;
+    icon.name = icon_name(i);
+    icon.x = 8;
+    icon.y = 4 + 38 * i;
+    icon.w = icon.h = 32;
+    icon.picture = icon_picture(false, kIconBack);
+    add(icon);
+    ControlSpec label;
+    label.kind = ControlSpec::Label;
+    label.name = label_name(i);
+    label.x = 44;
+    label.y = 2 + 38 * i;
+    label.w = 190;
+    label.h = 36;
+    label.back = 0xF4F4F8;
+    label.font_points = 9;
+    add(label);
+  }
+  for (int i = 0; i < 4; ++i) {
+    ControlSpec b;
+    b.kind = ControlSpec::Button;
+    b.name = button_name(i);
+    b.caption = kButtons[i];
+    b.x = 292;
+    b.y = 156 - 34 * i;
+    b.w = 84;
+    b.h = 30;
+    add(b);
+  }
+  ControlSpec notice;
+  notice.kind = ControlSpec::Label;  // Picture3 and its label Label2
+  notice.name = "Label2";
+  notice.x = 244;
+  notice.y = 8;
+  notice.w = 132;
+  notice.h = 40;
+  notice.back = kSavedNotice;
+  notice.fore = 0x000000;
+  notice.visible = false;
+  add(notice);
+  ControlSpec confirm;
+  confirm.kind = ControlSpec::Panel;
+  confirm.name = "Picture4";
+  confirm.x = 70;
+  confirm.y = 52;
+  confirm.w = 200;
+  confirm.h = 84;
+  confirm.back = 0xF0F0E8;
+  confirm.visible = false;
+  add(confirm);
+  ControlSpec question;
+  question.kind = ControlSpec::Label;
+  question.name = "Label4";
+  question.parent = "Picture4";
+  question.x = 0;
+  question.y = 8;
+  question.w = 200;
+  question.h = 28;
+  question.back = 0xF0F0E8;
+  question.fore = 0x000000;
+  add(question);
+  ControlSpec yes;
+  yes.kind = ControlSpec::Button;
+  yes.name = "Command1";
+  yes.caption = "Yes";
+  yes.parent = "Picture4";
+  yes.x = 20;
+  yes.y = 44;
+  yes.w = 72;
+  yes.h = 30;
+  add(yes);
+  ControlSpec no = yes;
+  no.name = "Command2";
+  no.caption = "No";
+  no.x = 108;
+  add(no);
+  return f;
+}
+
+Form& window(Game& g) {
+  return *g.save.File_Window;
+}
+
+void let_events_run(Game& g) {
+  do_events(g);
+}
+
+void press_click(Game& g) {
+  if (g.sound.Sound_On) play_effect(g, kEffectPress);
+}
+
+void paint_icons(Game& g) {
+  for (int i = 0; i < kSlotCount; ++i) window(g).set_picture(icon_name(i), icon_picture(false, kIconBack));
+}
+
+void select_slot(Game& g, int i) {
+  if (g.sound.Sound_On) play_effect(g, kEffectSelect);
+  g.save.Selected_Slot = static_cast<int16_t>(i);
+  paint_icons(g);
+  window(g).set_picture(icon_name(i), icon_picture(true, kIconSelected));
+}
+
+void show_notice(Game& g, const char* text, uint32_t colour) {
+  Form& f = window(g);
+  f.set_colours("Label2", 0x000000, colour);
+  f.set_text("Label2", text);
+  f.set_visible("Label2", true);
+}
+
+// Shows the question and waits for "Yes" or "No" (or the window closing).
+uint8_t ask(Game& g, const char* question) {
+  Form& f = window(g);
+  f.set_text("Label4", question);
+  f.set_visible("Picture4", true);
+  g.save.Confirm_Answer = 0;
+  while (g.save.Confirm_Answer == 0 && g.save.Slot_Mode != 0) {
+    let_events_run(g);
+    sleep_ms(g, 30);
+  }
+  if (g.save.File_Window) f.set_visible("Picture4", false);
+  return g.save.Confirm_Answer;
+}
+
+// What a slot's file holds, for the label and the actions.
+enum class SlotContent { Empty, Used, Unreadable };
+
+SlotContent slot_content(Game& g, int i, SlotFile* file, std::string* error) {
+  const std::string path = slot_path(g, i);
+  if (!file_exists(path)) return SlotContent::Empty;
+  SlotFile f;
+  std::string why;
+  if (!read_slot_file(path, f, why)) {
+    if (error) *error = why;
+    return SlotContent::Unreadable;
+  }
+  if (file) *file = f;
+  return SlotContent::Used;
+}
+
+std::string slot_words(int i) {
+  return "スロット" + std::to_string(i + 1) + " (" + slot_file_name(i) + ")";
+}
+
+void do_save(Game& g, int slot, SlotContent content) {
+  if (content != SlotContent::Empty) {
+    if (ask(g, "上書きしますか？") != 1) return;
+  }
+  const std::string path = slot_path(g, slot);
+  try {
+    replace_file(path, slot_file_text(format_date(g.pf.clock.local_time()), g.interp.Save_Title,
+                                          g.save.Save_Slots));
+  } catch (const std::exception& e) {
+    // The folder may be read-only: the player hears why, and plays on.
+    message_box(g, "ゲームをセーブできませんでした。\r\n" + slot_words(slot) + "\r\n" + e.what());
+    return;
+  }
+  g.pf.log.log("file written " + slot_file_name(slot));
+  show_notice(g, "セーブしました", kSavedNotice);
+  let_events_run(g);
+  sleep_ms(g, 1000);
+  refresh_slots(g);
+  window(g).set_visible("Label2", false);
+}
+
+void do_load(Game& g, int slot) {
+  SlotFile file;
+  std::string error;
+  const SlotContent content = slot_content(g, slot, &file, &error);
+  if (content == SlotContent::Empty) {
+    g.save.Selected_Slot = -1;
+    return;
+  }
+  if (content == SlotContent::Unreadable) {
+    message_box(g, slot_words(slot) + " のデータを読み込めません。\r\n" + error);
+    refresh_slots(g);
+    return;
+  }
+  g.save.Save_Slots = file.record;
+  g.pf.log.log("file read " + slot_file_name(slot));
+  show_notice(g, "ロードしました", kLoadedNotice);
+  let_events_run(g);
+  sleep_ms(g, 1000);
+  g.save.Slot_Mode = 3;
+}
+
+void do_delete(Game& g, int slot) {
+  if (ask(g, "消去しますか？") == 2) return;
+  if (g.save.Slot_Mode == 0) return;  // the window was closed meanwhile
+  const std::string path = slot_path(g, slot);
+  if (std::remove(path.c_str()) != 0) {
+    message_box(g, "データを消去できませんでした。\r\n" + slot_words(slot));
+    return;
+  }
+  g.pf.log.log("file removed " + slot_file_name(slot));
+  show_notice(g, "消去しました", kDeletedNotice);
+  let_events_run(g);
+  sleep_ms(g, 1000);
+  refresh_slots(g);
+  window(g).set_visible("Label2", false);
+}
+
+void on_button(Game& g, int button) {
+  if (button == 0) {  // Close
+    g.save.Slot_Mode = 0;
+    press_click(g);
+    let_events_run(g);
+    return;
+  }
+  const int slot = g.save.Selected_Slot;
+  if (slot < 0) return;
+  window(g).set_visible("Label2", false);
+  g.save.Confirm_Answer = 0;
+  press_click(g);
+  let_events_run(g);
+  if (!g.save.File_Window || g.save.Slot_Mode == 0) return;
+  std::string error;
+  const SlotContent content = slot_content(g, slot, nullptr, &error);
+  if (content == SlotContent::Empty && button != 3) {
+    g.save.Selected_Slot = -1;  // nothing to load or delete
+    return;
+  }
+  if (button == 2)
+    do_load(g, slot);
+  else if (button == 3)
+    do_save(g, slot, content);
+  else
+    do_delete(g, slot);
+}
+
+class SlotWindowEvents : public EventSink {
+ public:
+  explicit SlotWindowEvents(Game& g) : g_(g) {}
+  void on_event(const InputEvent& ev) override {
+    if (!g_.save.File_Window) return;
+    if (ev.kind == InputEvent::FormClose) {
+      on_button(g_, 0);  // the close box is the "Close" button
+      return;
+    }
+    if (ev.kind != InputEvent::Control) return;
+    for (int i = 0; i < kSlotCount; ++i)
+      if (ev.name == icon_name(i) || ev.name == label_name(i)) return select_slot(g_, i);
+    for (int i = 0; i < 4; ++i)
+      if (ev.name == button_name(i)) return on_button(g_, i);
+    if (ev.name == "Command1") g_.save.Confirm_Answer = 1;
+    if (ev.name == "Command2") g_.save.Confirm_Answer = 2;
+  }
+
+ private:
+  Game& g_;
+};
+
+}  // namespace
+
+void refresh_slots(Game& g) {
+  Form& f = window(g);
+  for (int i = 0; i < kSlotCount; ++i) {
+    f.set_picture(icon_name(i), icon_picture(false, kIconBack));
+    SlotFile file;
+    std::string error;
+    switch (slot_content(g, i, &file, &error)) {
+      case SlotContent::Empty:
+        f.set_colours(label_name(i), kEmptyText, 0xF4F4F8);
+        f.set_text(label_name(i), kEmptySlot);
+        break;
+      case SlotContent::Used: {
+        // "yyyy/mm/dd hh:mm" shown as "mm/dd hh:mm".
+        const std::string when = file.saved_at.size() >= 16 ? file.saved_at.substr(5, 11) : file.saved_at;
+        f.set_colours(label_name(i), kUsedText, 0xF4F4F8);
+        f.set_text(label_name(i), file.title + "\r\n" + when);
+        break;
+      }
+      case SlotContent::Unreadable:
+        f.set_colours(label_name(i), kUnreadableText, 0xF4F4F8);
+        f.set_text(label_name(i), kUnreadableSlot);
+        break;
+    }
+  }
+}
+
+void open_slot_window(Game& g) {
+  SaveState& s = g.save;
+  g.pf.forms.set_main_enabled(false);
+  s.Selected_Slot = -1;
+  s.Confirm_Answer = 0;
+  SlotWindowEvents events(g);
+  FormSpec spec = slot_window_spec(g);
+  for (ControlSpec& c : spec.controls) {
+    // Saving offers no "Load"; loading neither "Delete" nor "Save".
+    if (s.Slot_Mode == 1 && c.name == button_name(2)) c.enabled = false;
+    if (s.Slot_Mode == 2 && (c.name == button_name(1) || c.name == button_name(3)))
+      c.enabled = false;
+  }
+  s.File_Window = g.pf.forms.open(spec);
+  s.File_Window->set_sink(&events);
+  refresh_slots(g);
+  // The window closes and the main window takes input again however the
+  // wait ends, the program ending included.
+  struct Closer {
+    Game& g;
+    ~Closer() {
+      g.save.File_Window.reset();
+      g.pf.forms.set_main_enabled(true);
+    }
+  } closer{g};
+  while (s.Slot_Mode != 0 && s.Slot_Mode != 3) {
+    let_events_run(g);
+    sleep_ms(g, 100);
+  }
+}
+
+void on_prog_save(Game& g) {
+  if (!g.input.Click_Wait) return;
+  save_state(g);
+  g.save.Slot_Mode = 1;
+  open_slot_window(g);
+}
+
+void on_prog_load(Game& g) {
+  if (!g.input.Click_Wait) return;
+  g.save.Slot_Mode = 2;
+  open_slot_window(g);
+  if (g.save.Slot_Mode == 3) load_state(g);
+}
+
+}  // namespace vm

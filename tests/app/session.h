@@ -1,0 +1,93 @@
+// One run of the real game on the headless platform, over a copy of the demo
+// folder, with the game's state open to the test after (and during) the run.
+#pragma once
+
+#include <filesystem>
+#include <functional>
+#include <string>
+
+#include "game/game.h"
+#include "app/main_form.h"
+#include "platform/headless/headless.h"
+#include "test_support.h"
+
+namespace vm::test {
+
+// The title menu's items on screen, and where the message window's lines
+// and choice boxes lie.
+constexpr int kItemX = 300;
+inline int item_y(int i) {
+  return 255 + 35 * i;
+}
+constexpr uint32_t kMenuReadyMs = 5400;  // start-up, title, dissolve, pause
+constexpr int kWindowX = 240, kFirstChoiceY = 401, kSecondChoiceY = 419;
+
+struct Session {
+  Headless hl;
+  Game g{hl.platform()};
+  MainFormEvents form{g};
+  int exit_code = -1;
+  bool went_idle = false;
+
+  // Runs start-up and the event loop until the game ends.
+  void run(const std::string& dir) {
+    hl.platform().window.set_sink(&form);
+    try {
+      form_load(g, dir);
+      for (;;) hl.platform().window.wait_events();
+    } catch (const EndProcess& e) {
+      exit_code = e.code;
+    } catch (const HeadlessIdle&) {
+      went_idle = true;
+    }
+    hl.platform().window.set_sink(nullptr);
+  }
+
+  // Checks cond every 100 ms from at_ms on and runs then once it holds.
+  void when(uint32_t at_ms, std::function<bool()> cond, std::function<void()> then) {
+    hl.at(at_ms, [this, at_ms, cond, then] {
+      if (cond())
+        then();
+      else
+        when(hl.now() + 100 > at_ms ? hl.now() + 100 : at_ms + 100, cond, then);
+    });
+  }
+
+  // Clicks the message window every 1500 ms from at_ms until stop() holds:
+  // on the second choice box, so that choices take their second item.
+  void click_through(uint32_t at_ms, std::function<bool()> stop, int y = kSecondChoiceY) {
+    hl.at(at_ms, [this, stop, y] {
+      if (stop()) return;
+      hl.click(hl.now(), kWindowX, y);
+      click_through(hl.now() + 1500, stop, y);
+    });
+  }
+
+  // Quits through the menu, answering yes.
+  void quit(uint32_t at_ms) {
+    hl.menu(at_ms, "prog_end");
+    hl.answer(at_ms, "yes");
+  }
+
+  int count(const std::string& needle) const {
+    int n = 0;
+    for (const std::string& l : hl.log_lines())
+      if (l.find(needle) != std::string::npos) ++n;
+    return n;
+  }
+  // Index of the first log line holding needle at or after from, or -1.
+  int find(const std::string& needle, int from = 0) const {
+    const auto& lines = hl.log_lines();
+    for (int i = from; i < static_cast<int>(lines.size()); ++i)
+      if (lines[static_cast<size_t>(i)].find(needle) != std::string::npos) return i;
+    return -1;
+  }
+};
+
+// A copy of the build's demo folder.
+inline void copy_demo(const TempDir& dir) {
+  std::filesystem::copy(build_dir() + "/data", dir.path(),
+                        std::filesystem::copy_options::recursive);
+}
+
+}  // namespace vm::test

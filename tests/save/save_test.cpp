@@ -1,0 +1,396 @@
+// Saving, quitting, starting again and loading, played through the real game
+// on the headless platform; the slot files as they lie on disk.
+#include "save/save.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <regex>
+
+#include "app/session.h"
+#include "assets/cp932.h"
+#include "script/tables.h"
+
+namespace vm {
+namespace {
+
+using test::Session;
+using test::TempDir;
+
+std::vector<std::string> crlf_lines(const std::string& text) {
+  std::vector<std::string> out;
+  size_t start = 0, end;
+  while ((end = text.find("\r\n", start)) != std::string::npos) {
+    out.push_back(text.substr(start, end - start));
+    start = end + 2;
+  }
+  EXPECT_EQ(start, text.size()) << "every line ends in CR LF";
+  return out;
+}
+
+TEST(StateText, FieldsAsTheRecordWritesThem) {
+  SavedRecord r;
+  r.kou = 5;
+  r.pap = 12;
+  r.rub = 0;
+  r.place = 7;
+  r.num = 1205;
+  r.density = 80;
+  r.music = -1;
+  r.sound = 0;
+  r.text_mode = 3;
+  r.pos = 417;
+  r.track = 3;
+  EXPECT_EQ(make_state_text(r), "00501200000712050080-10003041703");
+
+  // Too wide keeps the last digits; a negative counter keeps its sign.
+  EXPECT_EQ(state_field(1234, 3), "234");
+  EXPECT_EQ(state_field(-5, 3), "0-5");
+  EXPECT_EQ(state_field(-1, 2), "-1");
+  EXPECT_EQ(state_field(0, 2), "00");
+
+  // Every record the game writes reads back as it was, negatives included.
+  r.kou = -5;
+  r.rub = -12;
+  SavedRecord back;
+  std::string error;
+  ASSERT_TRUE(parse_state_text(make_state_text(r), back, error)) << error;
+  EXPECT_EQ(back.kou, -5);
+  EXPECT_EQ(back.rub, -12);
+  EXPECT_EQ(back.music, -1);
+  EXPECT_EQ(back.pos, 417);
+
+  // Anything else is refused with the field named.
+  for (const char* bad : {"0050120000071205008", "00501200000712050080-10003041703X",
+                          "00501200000712050080-1000304170X", "0-50120000071205008-0-0003041703",
+                          "005 1200000712050080-10003041703"}) {
+    EXPECT_FALSE(parse_state_text(bad, back, error)) << bad;
+    EXPECT_FALSE(error.empty());
+  }
+  EXPECT_FALSE(parse_state_text("00501200000712050080-1000304170X", back, error));
+  EXPECT_NE(error.find("(tune)"), std::string::npos) << error;
+}
+
+// A slot file as the game writes it.
+std::string slot_text(const std::string& title, const std::string& state) {
+  return slot_file_text("2026/07/01 09:30", title, {state, "山田", "花子"});
+}
+
+// Saves in the middle of the story with changed options and a new name,
+// quits, starts again and loads: the same scene, counters, names and
+// options come back; hap and the caption of the run that loads stay.
+TEST(SaveAndLoad, RoundTripThroughQuitAndStart) {
+  TempDir dir;
+  test::copy_demo(dir);
+  struct Snapshot {
+    int kou, pap, rub, num, pos;
+    std::string family, given;
+  } saved{};
+  bool done = false;
+  {
+    Session a;
+    a.hl.menu(test::kMenuReadyMs + 100, "opt_menu");
+    a.hl.choose(test::kMenuReadyMs + 200, "1行ずつ表示");
+    a.hl.check(test::kMenuReadyMs + 300, "効果音", false);
+    a.hl.scroll(test::kMenuReadyMs + 400, 55);
+    a.hl.press(test::kMenuReadyMs + 500, "OK");
+    a.hl.click(test::kMenuReadyMs + 700, test::kItemX, test::item_y(0));
+    a.hl.answer(0, "森野　詩");
+    a.click_through(test::kMenuReadyMs + 3000, [&] { return done; });
+    Game& g = a.g;
+    a.when(
+        test::kMenuReadyMs + 3000,
+        [&] { return g.interp.Cur_Num == 500 && g.interp.pap == 1 && g.input.Click_Wait; },
+        [&] {
+          done = true;
+          saved = {g.interp.kou,        g.interp.pap,        g.interp.rub, g.interp.Cur_Num,
+                   g.interp.Script_Pos, g.msg.Name_Table[1], g.msg.Name_Table[2]};
+          const uint32_t t = a.hl.now();
+          a.hl.menu(t, "prog_save");
+          a.hl.click_control(t + 200, "Label1(2)");
+          a.hl.press(t + 400, "Save");
+          a.hl.press(t + 3000, "Close");
+          a.quit(t + 4000);
+        });
+    a.run(dir.path());
+    ASSERT_TRUE(done);
+    EXPECT_EQ(a.exit_code, 0);
+    EXPECT_EQ(a.count("file written 02.dat"), 1);
+    EXPECT_EQ(a.count("form File_Window Label1(2) \"三人の浜辺\\r\\n07/20 10:"), 1);
+  }
+  EXPECT_EQ(saved.kou, 1);  // the hill, then Mitsu invited along
+  EXPECT_EQ(saved.rub, 0);
+  EXPECT_EQ(saved.family, "森野");
+
+  const std::vector<std::string> lines = crlf_lines(cp932_to_utf8(test::read_bytes(dir / "02.dat")));
+  ASSERT_EQ(lines.size(), 6u);
+  EXPECT_TRUE(std::regex_match(lines[0], std::regex(R"(2026/07/20 10:\d\d)"))) << lines[0];
+  EXPECT_EQ(lines[1], "三人の浜辺");
+  SavedRecord r;
+  std::string error;
+  ASSERT_TRUE(parse_state_text(lines[2], r, error)) << lines[2] << ": " << error;
+  EXPECT_EQ(lines[2].substr(0, 9), "001001000");
+  EXPECT_EQ(r.num, 500);
+  EXPECT_EQ(r.pos, saved.pos);
+  EXPECT_EQ(lines[2].substr(16, 10), "0055-10002");  // density, music on, effects off, line by line
+  EXPECT_EQ(lines[3], "森野");
+  EXPECT_EQ(lines[4], "詩");
+  EXPECT_EQ(lines[5], "\\");
+
+  Session b;
+  Game& g = b.g;
+  bool resumed = false;
+  b.hl.at(100, [&] { g.interp.hap = 1; });
+  b.hl.click(test::kMenuReadyMs + 100, test::kItemX, test::item_y(1));
+  b.hl.click_control(test::kMenuReadyMs + 300, "Label1(2)");
+  b.hl.press(test::kMenuReadyMs + 500, "Load");
+  b.when(
+      test::kMenuReadyMs + 600, [&] { return g.input.Click_Wait != 0; },
+      [&] {
+        resumed = true;
+        EXPECT_EQ(g.interp.kou, saved.kou);
+        EXPECT_EQ(g.interp.pap, saved.pap);
+        EXPECT_EQ(g.interp.rub, saved.rub);
+        EXPECT_EQ(g.interp.Cur_Num, 500);
+        EXPECT_EQ(g.msg.Name_Table[1], "森野");
+        EXPECT_EQ(g.msg.Name_Table[2], "詩");
+        EXPECT_EQ(g.input.Text_Mode, 2);
+        EXPECT_EQ(g.sound.Sound_On, 0);
+        EXPECT_NE(g.sound.Music_On, 0);
+        EXPECT_FLOAT_EQ(g.options.Window_Density, 0.55f);
+        EXPECT_EQ(g.interp.hap, 1);
+        EXPECT_EQ(g.sound.Cur_Track, 0);
+        EXPECT_FALSE(g.screen.Title.visible);
+        EXPECT_TRUE(b.hl.menu_enabled("prog_save"));
+        b.quit(b.hl.now() + 100);
+      });
+  b.run(dir.path());
+  ASSERT_TRUE(resumed);
+  EXPECT_EQ(b.exit_code, 0);
+  const int read = b.find("file read 02.dat");
+  ASSERT_GE(read, 0);
+  EXPECT_LT(b.find("form File_Window closed", read), b.find(" text ", read));
+  // The story picks up at the first row of the saved scene, with no tune.
+  const int first = b.find(" text ", read);
+  EXPECT_NE(b.hl.log_lines()[static_cast<size_t>(first)].find("よし、三人でビーチバレーしよう"),
+            std::string::npos)
+      << b.hl.log_lines()[static_cast<size_t>(first)];
+  EXPECT_EQ(b.find("music play", read), -1);
+}
+
+// Loading resumes at the first row of the saved scene and leaves hap and the
+// caption as they were.
+TEST(LoadState, ResumesAtTheSceneKeepingHapAndCaption) {
+  Headless hl;
+  Game g(hl.platform());
+  const std::string script =
+      "0010,p2,,,,,,,kou,1,,,\r\n"
+      "0020,p2,,,,,,,pap,1,,,\r\n"
+      "0020,p2,,,,,,,pap,1,,,\r\n"
+      "9999,,,,,,,,END,,,,\r\n";
+  load_tables(g.tables, script, "");
+  g.interp.hap = 1;
+  g.interp.Save_Title = "この回の見出し";
+  // NUM 20 saved at its second row (SEQ 2), place -1, tune 4 playing.
+  g.save.Save_Slots = {"0040000000-100200080000000000204", "森野", "詩"};
+  load_state(g);
+  EXPECT_EQ(g.interp.kou, 4);
+  EXPECT_EQ(g.interp.pap, 2);  // both rows of the scene ran again
+  EXPECT_EQ(g.interp.hap, 1);
+  EXPECT_EQ(g.interp.Save_Title, "この回の見出し");
+  EXPECT_EQ(g.sound.Cur_Track, 0);
+  EXPECT_EQ(g.sound.Music_On, 0);
+  EXPECT_EQ(g.msg.Name_Table[2], "詩");
+}
+
+// Overwriting asks first, deleting asks first, an empty slot has nothing to
+// load or delete, and the window opened from the title goes without a trace.
+TEST(SlotWindow, OverwriteDeleteAndEmptySlots) {
+  TempDir dir;
+  test::copy_demo(dir);
+  const std::string record = "00100100000305000080-1-103000802";
+  test::write_bytes(dir / "00.dat", slot_text("浜辺にて", record));
+  test::write_bytes(dir / "01.dat", slot_text("町の案内", record));
+  const std::string old0 = test::read_bytes(dir / "00.dat");
+
+  Session s;
+  Game& g = s.g;
+  Image title_before, title_after;
+  const uint32_t t0 = test::kMenuReadyMs + 100;
+  s.hl.at(t0 - 50, [&] { title_before = s.hl.last_frame(); });
+  s.hl.click(t0, test::kItemX, test::item_y(1));
+  s.hl.at(t0 + 100, [&] {
+    const HeadlessFormState* f = s.hl.form("File_Window");
+    ASSERT_NE(f, nullptr);
+    EXPECT_FALSE(s.hl.main_enabled());
+    EXPECT_TRUE(f->find("fBtn(0)")->enabled);
+    EXPECT_FALSE(f->find("fBtn(1)")->enabled);  // load mode: no delete, no save
+    EXPECT_TRUE(f->find("fBtn(2)")->enabled);
+    EXPECT_FALSE(f->find("fBtn(3)")->enabled);
+    EXPECT_EQ(f->find("Label1(0)")->caption, "浜辺にて\r\n07/01 09:30");
+    EXPECT_EQ(f->find("Label1(0)")->fore, 0x000080u);
+    EXPECT_EQ(f->find("Label1(4)")->caption, "データなし");
+    EXPECT_EQ(f->find("Label1(4)")->fore, 0x808080u);
+  });
+  s.hl.click_control(t0 + 200, "Label1(4)");
+  s.hl.press(t0 + 300, "Load");  // empty: only deselects
+  s.hl.at(t0 + 600, [&] {
+    EXPECT_EQ(g.save.Selected_Slot, -1);
+    EXPECT_NE(s.hl.form("File_Window"), nullptr);
+  });
+  s.hl.press(t0 + 700, "Close");
+  s.hl.at(t0 + 1200, [&] { title_after = s.hl.last_frame(); });
+
+  // Into the story, then the save window.
+  s.hl.click(t0 + 1300, test::kItemX, test::item_y(0));
+  bool saved = false;
+  s.when(
+      t0 + 1400, [&] { return g.input.Click_Wait != 0 && g.interp.Save_Title == "夏休みの始まり"; },
+      [&] {
+        const uint32_t t = s.hl.now();
+        s.hl.menu(t, "prog_save");
+        s.hl.at(t + 100, [&] {
+          EXPECT_FALSE(s.hl.form("File_Window")->find("fBtn(2)")->enabled);  // no load
+        });
+        s.hl.click_control(t + 200, "Label1(0)");
+        s.hl.press(t + 300, "Save");
+        s.hl.press(t + 500, "No");  // keeps the old file
+        s.hl.at(t + 700, [&] { EXPECT_EQ(test::read_bytes(dir / "00.dat"), old0); });
+        s.hl.press(t + 800, "Save");  // the slot is still selected: asks again
+        s.hl.press(t + 1000, "Yes");
+        s.hl.click_control(t + 3000, "Label1(1)");
+        s.hl.press(t + 3100, "Delete");
+        s.hl.press(t + 3500, "No");
+        s.hl.at(t + 3700, [&] { EXPECT_TRUE(std::filesystem::exists(dir / "01.dat")); });
+        s.hl.press(t + 3800, "Delete");
+        s.hl.press(t + 4100, "Yes");
+        s.hl.at(t + 6000, [&] {
+          EXPECT_EQ(s.hl.form("File_Window")->find("Label1(1)")->caption, "データなし");
+          saved = true;
+        });
+        s.hl.press(t + 6100, "Close");
+        s.quit(t + 7000);
+      });
+  s.run(dir.path());
+  ASSERT_TRUE(saved);
+  EXPECT_EQ(s.exit_code, 0);
+  EXPECT_EQ(title_after.px, title_before.px);
+  EXPECT_EQ(s.count("form File_Window shows Label4 \"上書きしますか？\""), 2);
+  EXPECT_EQ(s.count("form File_Window shows Label4 \"消去しますか？\""), 2);
+  EXPECT_EQ(s.count("file written 00.dat"), 1);
+  EXPECT_EQ(s.count("file removed 01.dat"), 1);
+  EXPECT_EQ(s.count("shows Label2 \"セーブしました\""), 1);
+  EXPECT_EQ(s.count("shows Label2 \"消去しました\""), 1);
+  EXPECT_FALSE(std::filesystem::exists(dir / "01.dat"));
+  const auto lines = crlf_lines(cp932_to_utf8(test::read_bytes(dir / "00.dat")));
+  ASSERT_EQ(lines.size(), 6u);
+  EXPECT_EQ(lines[1], "夏休みの始まり");
+}
+
+// Broken slot files are named and refused while the game goes on; a record
+// with negative counters and a music field of "01" loads; a scene missing
+// from the script resumes at the saved row.
+TEST(SlotWindow, BrokenFilesNegativeCountersAndMissingScene) {
+  TempDir dir;
+  test::copy_demo(dir);
+  test::write_bytes(dir / "00.dat", utf8_to_cp932("2026/07/01 09:30\r\n見出し\r\n"));
+  test::write_bytes(dir / "01.dat", slot_text("短い", "0010010000030500008"));
+  test::write_bytes(dir / "02.dat", slot_text("文字", "001001000003050000x0-1-103000802"));
+  // kou -5, pap 2, rub -1, place 13, NUM 300, density 70, music "01".
+  test::write_bytes(dir / "03.dat", slot_text("港で", "0-50020-101303000070010001000002"));
+  // NUM 1234 is no scene of the story; SEQ 6 is the hero's first line.
+  test::write_bytes(dir / "04.dat", slot_text("迷子", "00000000000012340080-1-103000600"));
+
+  Session s;
+  Game& g = s.g;
+  const uint32_t t0 = test::kMenuReadyMs + 100;
+  s.hl.click(t0, test::kItemX, test::item_y(1));
+  s.hl.at(t0 + 100, [&] {
+    const HeadlessFormState* f = s.hl.form("File_Window");
+    for (int i = 0; i < 3; ++i)
+      EXPECT_EQ(f->find("Label1(" + std::to_string(i) + ")")->caption, "読み込めないデータ") << i;
+  });
+  s.hl.click_control(t0 + 200, "Label1(0)");
+  s.hl.press(t0 + 300, "Load");
+  s.hl.click_control(t0 + 600, "Label1(2)");
+  s.hl.press(t0 + 700, "Load");
+  s.hl.click_control(t0 + 1000, "Label1(3)");
+  s.hl.press(t0 + 1100, "Load");
+  bool first = false, second = false;
+  s.when(
+      t0 + 1200, [&] { return g.input.Click_Wait != 0; },
+      [&] {
+        first = true;
+        EXPECT_EQ(g.interp.kou, -5);
+        EXPECT_EQ(g.interp.pap, 2);
+        EXPECT_EQ(g.interp.rub, -1);
+        EXPECT_NE(g.sound.Music_On, 0);
+        EXPECT_FLOAT_EQ(g.options.Window_Density, 0.7f);
+        const uint32_t t = s.hl.now();
+        s.hl.menu(t, "prog_load");
+        s.hl.click_control(t + 200, "Label1(4)");
+        s.hl.press(t + 300, "Load");
+        s.when(
+            t + 400, [&] { return g.input.Click_Wait != 0 && g.interp.Cur_Num == 10; },
+            [&] {
+              second = true;
+              EXPECT_EQ(g.interp.kou, 0);
+              s.quit(s.hl.now() + 100);
+            });
+      });
+  s.run(dir.path());
+  ASSERT_TRUE(first);
+  ASSERT_TRUE(second);
+  EXPECT_EQ(s.exit_code, 0);
+  EXPECT_EQ(s.count("dialog \"スロット1 (00.dat) のデータを読み込めません。\\r\\n行が足りません"), 1);
+  EXPECT_EQ(s.count("dialog \"スロット3 (02.dat) のデータを読み込めません。"), 1);
+  EXPECT_EQ(s.count("数字ではありません"), 1);
+  EXPECT_EQ(s.count("dialog \"Not found NUM to SEQ\""), 1);
+  const int load = s.find("file read 04.dat");
+  ASSERT_GE(load, 0);
+  const int text = s.find(" text ", load);
+  ASSERT_GE(text, 0);
+  EXPECT_NE(s.hl.log_lines()[static_cast<size_t>(text)].find("さて、今年の夏休みは"),
+            std::string::npos);
+  // Refused files are left as they were.
+  EXPECT_EQ(test::read_bytes(dir / "00.dat"), utf8_to_cp932("2026/07/01 09:30\r\n見出し\r\n"));
+}
+
+// A slot that cannot be written (here its temporary file's place is taken)
+// says so; nothing is written and the story goes on.
+TEST(SlotWindow, SaveThatCannotBeWrittenIsReported) {
+  TempDir dir;
+  test::copy_demo(dir);
+  std::filesystem::create_directory(dir / "00.dat.tmp");
+  Session s;
+  Game& g = s.g;
+  s.hl.click(test::kMenuReadyMs + 100, test::kItemX, test::item_y(0));
+  bool went_on = false;
+  s.when(
+      test::kMenuReadyMs + 200, [&] { return g.input.Click_Wait != 0; },
+      [&] {
+        const uint32_t t = s.hl.now();
+        s.hl.menu(t, "prog_save");
+        s.hl.click_control(t + 200, "Label1(0)");
+        s.hl.press(t + 300, "Save");
+        s.hl.press(t + 1500, "Close");
+        const int16_t pos = static_cast<int16_t>(g.interp.Script_Pos);
+        s.hl.click(t + 2000, test::kWindowX, 380);
+        s.when(
+            t + 2100, [&] { return g.interp.Script_Pos > pos && g.input.Click_Wait != 0; },
+            [&] {
+              went_on = true;
+              s.quit(s.hl.now());
+            });
+      });
+  s.run(dir.path());
+  EXPECT_TRUE(went_on);
+  EXPECT_EQ(s.exit_code, 0);
+  EXPECT_EQ(s.count("dialog \"ゲームをセーブできませんでした。\\r\\nスロット1 (00.dat)"), 1);
+  EXPECT_EQ(s.count("file written 00.dat"), 0);
+  EXPECT_EQ(s.count("セーブしました"), 0);
+  EXPECT_FALSE(std::filesystem::exists(dir / "00.dat"));
+}
+
+}  // namespace
+}  // namespace vm

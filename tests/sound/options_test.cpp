@@ -1,0 +1,143 @@
+// The options window played through the real game: what it shows when it
+// opens and what each control changes, on "OK" only.
+#include <gtest/gtest.h>
+
+#include "app/session.h"
+
+namespace vm {
+namespace {
+
+using test::kMenuReadyMs;
+using test::Session;
+using test::TempDir;
+
+class Options : public ::testing::Test {
+ protected:
+  TempDir dir;
+  Session s;
+  Game& g = s.g;
+  void SetUp() override { test::copy_demo(dir); }
+  const ControlSpec& control(const std::string& name) {
+    const HeadlessFormState* f = s.hl.form("Option_Window");
+    EXPECT_NE(f, nullptr);
+    static ControlSpec none;
+    const ControlSpec* c = f ? f->find(name) : nullptr;
+    return c ? *c : none;
+  }
+  // Starts the story and calls then at its first click wait.
+  void in_story(std::function<void(uint32_t)> then) {
+    s.hl.click(kMenuReadyMs + 100, test::kItemX, test::item_y(0));
+    s.when(kMenuReadyMs + 200, [this] { return g.input.Click_Wait != 0; },
+           [this, then] { then(s.hl.now()); });
+  }
+};
+
+TEST_F(Options, OpensShowingTheCurrentSettings) {
+  const uint32_t t = kMenuReadyMs + 100;
+  s.hl.at(t, [&] {
+    g.input.Text_Mode = 1;
+    g.options.Window_Density = 0.8f;
+    g.sound.Sound_On = 0;
+  });
+  s.hl.menu(t, "opt_menu");
+  s.hl.at(t + 100, [&] {
+    EXPECT_FALSE(s.hl.main_enabled());
+    EXPECT_TRUE(s.hl.form("Option_Window")->spec.topmost);
+    EXPECT_EQ(control("Option2").value, 1);  // ｽｸﾛｰﾙなし
+    for (const char* o : {"Option1", "Option3", "Option4"}) EXPECT_EQ(control(o).value, 0) << o;
+    EXPECT_EQ(control("HScroll1").value, 80);
+    EXPECT_EQ(control("Label4").caption, "80");
+    EXPECT_EQ(control("Check1").value, 1);
+    EXPECT_EQ(control("Check2").value, 0);
+    EXPECT_EQ(control("Check3").value, 0);
+  });
+  s.hl.menu(t + 200, "prog_end");  // the main window takes no input meanwhile
+  // The scroll bar's number follows at once; the density waits for "OK".
+  s.hl.scroll(t + 300, 35);
+  s.hl.at(t + 400, [&] {
+    EXPECT_EQ(control("Label4").caption, "35");
+    EXPECT_FLOAT_EQ(g.options.Window_Density, 0.8f);
+  });
+  s.hl.press(t + 500, "Cancel");  // changes nothing
+  s.hl.at(t + 600, [&] {
+    EXPECT_EQ(s.hl.form("Option_Window"), nullptr);
+    EXPECT_TRUE(s.hl.main_enabled());
+    EXPECT_FLOAT_EQ(g.options.Window_Density, 0.8f);
+    EXPECT_EQ(g.input.Text_Mode, 1);
+  });
+  s.hl.menu(t + 700, "opt_menu");
+  s.hl.scroll(t + 800, 35);
+  s.hl.choose(t + 800, "1文字ずつ表示");
+  s.hl.check(t + 800, "ﾒｯｼｭで表示", true);
+  s.hl.check(t + 800, "効果音", true);
+  s.hl.press(t + 900, "OK");
+  s.hl.at(t + 1000, [&] {
+    EXPECT_FLOAT_EQ(g.options.Window_Density, 0.35f);
+    EXPECT_EQ(g.input.Text_Mode, 3);
+    EXPECT_NE(g.options.Mesh_On, 0);
+    EXPECT_NE(g.sound.Sound_On, 0);
+  });
+  // The mesh switch is remembered; the close box acts as "Cancel".
+  s.hl.menu(t + 1100, "opt_menu");
+  s.hl.at(t + 1200, [&] { EXPECT_EQ(control("Check3").value, 1); });
+  s.hl.check(t + 1200, "ﾒｯｼｭで表示", false);
+  s.hl.close_box(t + 1300);
+  s.quit(t + 1400);
+  s.run(dir.path());
+  EXPECT_EQ(s.exit_code, 0);
+  EXPECT_NE(g.options.Mesh_On, 0);
+  EXPECT_EQ(s.count("menu prog_end (main window disabled, ignored)"), 1);
+  EXPECT_EQ(s.count("dialog \"終了しますか？\""), 1);
+}
+
+TEST_F(Options, MusicSwitchStopsTheTuneAtOnceAndOnlyTheScriptBringsItBack) {
+  bool checked = false;
+  in_story([&](uint32_t t) {
+    s.hl.menu(t, "opt_menu");
+    s.hl.check(t + 100, "ＢＧＭ", false);
+    s.hl.press(t + 200, "OK");
+    s.hl.at(t + 300, [&, t] {
+      EXPECT_EQ(g.sound.Music_On, 0);
+      const int stop = s.find("music stop", s.find("form Option_Window Command1 acted on"));
+      EXPECT_GE(stop, 0);
+      EXPECT_NE(s.hl.log_lines()[static_cast<size_t>(stop)].find(std::to_string(t + 200)),
+                std::string::npos);
+    });
+    s.hl.menu(t + 400, "opt_menu");
+    s.hl.check(t + 500, "ＢＧＭ", true);
+    s.hl.press(t + 600, "OK");
+    s.hl.at(t + 2000, [&] {
+      checked = true;
+      EXPECT_NE(g.sound.Music_On, 0);
+      // The device was closed: nothing opens a tune again until the script does.
+      EXPECT_EQ(s.find("music open", s.find("form Option_Window Command1 acted on")), -1);
+    });
+    s.quit(t + 2100);
+  });
+  s.run(dir.path());
+  EXPECT_TRUE(checked);
+}
+
+TEST_F(Options, SkipChosenDuringAClickWaitGoesOnAtOnce) {
+  int texts_before = 0;
+  bool checked = false;
+  in_story([&](uint32_t t) {
+    texts_before = s.count(" text ");
+    s.hl.menu(t, "opt_menu");
+    s.hl.choose(t + 100, "選択までｽｷｯﾌﾟ");
+    s.hl.press(t + 200, "OK");
+    // No click: the story runs on by itself up to the first choice.
+    s.when(t + 300, [&] { return g.msg.Choice_Armed != 0 || s.count(" text ") > texts_before + 5; },
+           [&] {
+             checked = true;
+             EXPECT_EQ(g.input.Text_Mode, 0);
+             s.quit(s.hl.now() + 100);
+           });
+  });
+  s.run(dir.path());
+  EXPECT_TRUE(checked);
+  EXPECT_GT(s.count(" text "), texts_before + 3);
+}
+
+}  // namespace
+}  // namespace vm

@@ -1,0 +1,142 @@
+// The title screen as the player meets it: the panel dissolve, the menu's
+// highlight and ticks, and what each item leads to.
+#include "title/title.h"
+
+#include <gtest/gtest.h>
+
+#include <set>
+
+#include "app/session.h"
+#include "sound/sound.h"
+
+namespace vm {
+namespace {
+
+using test::item_y;
+using test::kItemX;
+using test::kMenuReadyMs;
+using test::Session;
+using test::TempDir;
+
+std::vector<uint32_t> crop(const Image& img, int x, int y, int w, int h) {
+  std::vector<uint32_t> out;
+  for (int yy = y; yy < y + h; ++yy)
+    for (int xx = x; xx < x + w; ++xx) out.push_back(img.at(xx, yy));
+  return out;
+}
+
+int ticks(const Session& s) {
+  return s.count("effect " + std::to_string(effect_wave(kEffectHover).size()) + " bytes");
+}
+
+class Title : public ::testing::Test {
+ protected:
+  TempDir dir;
+  Session s;
+  void SetUp() override { test::copy_demo(dir); }
+};
+
+TEST_F(Title, PanelDissolvesInNineStepsOntoThePanelTexture) {
+  std::vector<std::pair<uint32_t, std::vector<uint32_t>>> panels;
+  s.hl.on_present = [&](const Image& frame, uint32_t at) {
+    panels.emplace_back(at, crop(frame, 180, 65, 280, 150));
+  };
+  s.quit(kMenuReadyMs + 100);
+  s.run(dir.path());
+  EXPECT_EQ(s.exit_code, 0);
+  const auto texture = crop(s.g.screen.Texture.img, 0, 70, 280, 150);
+  const auto picture = crop(s.g.screen.Title.img.w ? s.g.screen.Title.img : Image(640, 480), 180,
+                            65, 280, 150);
+  // What the panel showed over time, each change once.
+  std::vector<std::pair<uint32_t, std::vector<uint32_t>>> changes;
+  for (const auto& p : panels)
+    if (changes.empty() || changes.back().second != p.second) changes.push_back(p);
+  ASSERT_GE(changes.size(), 10u);
+  size_t first = 0;
+  while (first < changes.size() && changes[first].first < 1500) ++first;
+  ASSERT_LT(first, changes.size());
+  // The title picture for a second and a half, then nine steps, the last
+  // one the exact panel texture; nothing changes after it.
+  EXPECT_EQ(changes[first - 1].second, picture);
+  EXPECT_EQ(changes.size() - first, 10u);  // nine steps, then the texture itself
+  EXPECT_EQ(changes.back().second, texture);
+  for (size_t i = first + 1; i < changes.size(); ++i)
+    EXPECT_GE(changes[i].first - changes[i - 1].first, 100u) << "step " << i - first;
+  EXPECT_EQ(s.count("title menu ready"), 1);
+  EXPECT_EQ(s.find("title menu ready"), s.find(std::to_string(kMenuReadyMs) + " title menu ready"));
+}
+
+TEST_F(Title, HoverHighlightsOneItemAndTicksOncePerChange) {
+  const uint32_t t = kMenuReadyMs + 100;
+  s.hl.move(t, kItemX, item_y(0));
+  s.hl.move(t + 100, kItemX + 20, item_y(0) + 5);  // the same item
+  s.hl.move(t + 200, kItemX, item_y(1));
+  s.hl.move(t + 300, kItemX, item_y(2));
+  s.hl.move(t + 400, kItemX, item_y(1));
+  s.hl.move(t + 500, 20, 20);  // off the menu: the highlight stays
+  s.hl.move(t + 600, kItemX, item_y(1));
+  Image frame;
+  s.hl.at(t + 700, [&] { frame = s.hl.last_frame(); });
+  // With effects switched off the menu still ticks.
+  s.hl.menu(t + 800, "opt_menu");
+  s.hl.check(t + 900, "効果音", false);
+  s.hl.press(t + 1000, "OK");
+  s.hl.move(t + 1100, kItemX, item_y(3));
+  s.quit(t + 1200);
+  s.run(dir.path());
+  EXPECT_EQ(s.g.sound.Sound_On, 0);
+  EXPECT_EQ(ticks(s), 5);
+  EXPECT_EQ(s.g.app.Menu_Hover, 3);
+  // Item 1 shows its highlighted piece, the others their normal ones.
+  const Image& tex = s.g.screen.Texture.img;
+  for (int k = 0; k < 4; ++k) {
+    const int src_x = k == 1 ? 120 : 0;
+    EXPECT_EQ(crop(frame, 265, 245 + 35 * k, 110, 30), crop(tex, src_x, 230 + 35 * k, 110, 30))
+        << "item " << k;
+  }
+}
+
+TEST_F(Title, StartEntersTheStoryAndLeavesTheTitle) {
+  EXPECT_FALSE(s.hl.menu_enabled("prog_save"));
+  s.hl.click(kMenuReadyMs + 100, kItemX, item_y(0), kRightButton);  // any button
+  s.hl.at(kMenuReadyMs + 4000, [&] {
+    EXPECT_FALSE(s.g.screen.Title.visible);
+    EXPECT_FALSE(s.g.screen.End_Pic.visible);
+    for (const char* m : {"prog_save", "prog_load", "speedup", "opt_menu"})
+      EXPECT_TRUE(s.hl.menu_enabled(m)) << m;
+  });
+  s.quit(kMenuReadyMs + 4100);
+  s.run(dir.path());
+  EXPECT_EQ(s.exit_code, 0);
+  EXPECT_EQ(s.count("effect " + std::to_string(effect_wave(kEffectPress).size()) + " bytes"), 1);
+  EXPECT_EQ(s.count("text 0 港町ヴェルモラの夏は"), 1);
+}
+
+TEST_F(Title, PressesBeforeTheMenuShowsDoNothing) {
+  s.hl.click(3000, kItemX, item_y(0));
+  s.hl.at(kMenuReadyMs + 100, [&] { EXPECT_TRUE(s.g.screen.Title.visible); });
+  s.quit(kMenuReadyMs + 200);
+  s.run(dir.path());
+  EXPECT_EQ(s.count(" text "), 0);
+}
+
+TEST_F(Title, GalleryAndARefusedQuitComeBackToTheTitle) {
+  Image before;
+  s.hl.at(kMenuReadyMs + 50, [&] { before = s.hl.last_frame(); });
+  s.hl.click(kMenuReadyMs + 100, kItemX, item_y(2));
+  s.hl.click(kMenuReadyMs + 300, kItemX, item_y(3));
+  s.hl.answer(kMenuReadyMs + 300, "no");
+  s.hl.at(kMenuReadyMs + 500, [&] {
+    EXPECT_TRUE(s.g.screen.Title.visible);
+    EXPECT_EQ(s.hl.last_frame().px, before.px);
+  });
+  s.hl.click(kMenuReadyMs + 600, kItemX, item_y(3));
+  s.hl.answer(kMenuReadyMs + 600, "yes");
+  s.run(dir.path());
+  EXPECT_EQ(s.exit_code, 0);
+  EXPECT_EQ(s.count("dialog \"終了しますか？\" -> no"), 1);
+  EXPECT_EQ(s.count("file written 50.dat"), 1);
+}
+
+}  // namespace
+}  // namespace vm
