@@ -1,13 +1,19 @@
 #!/bin/sh
-# Installs what building, playing and testing need on Debian 12.
+# Installs what building, playing and testing need on Debian 12, and nothing
+# when all of it is already there (the play command runs this every time).
 set -e
+packages="build-essential cmake pkg-config \
+  libgtk-3-dev libsdl2-mixer-dev timgm6mb-soundfont fonts-ipafont-gothic \
+  libgtest-dev xvfb xauth x11-utils xdg-utils imagemagick graphviz libgraphviz-dev"
+missing=""
+for p in $packages; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" ||
+    missing="$missing $p"
+done
+[ -z "$missing" ] && exit 0
 export DEBIAN_FRONTEND=noninteractive
 # Root installs directly; anyone else goes through sudo.
 as_root=""
 [ "$(id -u)" = 0 ] || as_root="sudo"
 $as_root apt-get update
-$as_root apt-get install -y \
-  build-essential cmake pkg-config git \
-  libgtk-3-dev libsdl2-mixer-dev libfluidsynth-dev fluidsynth timgm6mb-soundfont \
-  fonts-ipafont-gothic libgtest-dev libbenchmark-dev \
-  xvfb xauth x11-utils xdg-utils imagemagick graphviz libgraphviz-dev
+$as_root apt-get install -y $missing

@@ -43,10 +43,10 @@ double per_call(const std::function<void()>& fn, int batch, int batches = 7) {
   return best;
 }
 
-vm::Surface filled(int w, int h, uint32_t seed) {
+vm::Surface filled(int w, int h, uint32_t rng_start) {
   vm::Surface s{"bench"};
   s.img.resize(w, h);
-  uint32_t x = seed;
+  uint32_t x = rng_start;
   for (auto& p : s.img.px) {
     x = x * 1664525u + 1013904223u;
     p = (x >> 8) & 0xFFFFFF;

@@ -8,6 +8,7 @@
 #include "assets/data_error.h"
 #include "choices/choices.h"
 #include "graphics/scene.h"
+#include "graphics/texture_sheet.h"
 #include "message/message.h"
 #include "save/save.h"
 #include "script/input.h"
@@ -18,8 +19,8 @@
 
 namespace vm {
 
-const std::vector<MenuItemSpec>& main_menu_items() {
-  static const std::vector<MenuItemSpec> items = {
+const std::vector<MenuEntry>& main_menu_items() {
+  static const std::vector<MenuEntry> items = {
       {"prog_save", "セーブ", "ゲーム"},
       {"prog_load", "ロード", "ゲーム"},
       {"speedup", "次の選択まで進む", "ゲーム"},
@@ -103,17 +104,19 @@ void layout_screen(Game& g) {
     add_layer(g, sc.SelBox[i], &sc.Waku[0], false);
   }
 
-  sc.Texture.place(0, 0, 280, 370);
+  sc.Texture.place(0, 0, kTextureW, kTextureH);
   if (load_early_picture(g, "61", sc.Texture)) {
     // Title-menu items and the wall strip are cut from the texture sheet.
     for (int i = 0; i < 4; ++i) {
-      sc.Smenu[i].place(265, 245 + 35 * i, 110, 35);
-      bit_blt(sc.Smenu[i], 0, 0, 110, 35, sc.Texture, 0, 230 + 35 * i, SRCCOPY);
+      sc.Smenu[i].place(265, 245 + 35 * i, kMenuItemW, kMenuItemH);
+      bit_blt(sc.Smenu[i], 0, 0, kMenuItemW, kMenuItemH, sc.Texture, kMenuItemX,
+              kMenuItemY + kMenuItemH * i, SRCCOPY);
     }
     sc.Smenu[3].place(265, 350, 110, 30);
     for (int col = 0; col < 10; ++col)
       for (int row = 0; row < 4; ++row)
-        bit_blt(sc.Wall_Back, col * 64, row * 64, 64, 64, sc.Texture, 96, 0, SRCCOPY);
+        bit_blt(sc.Wall_Back, col * kWallTileSize, row * kWallTileSize, kWallTileSize,
+                kWallTileSize, sc.Texture, kWallTileX, kWallTileY, SRCCOPY);
   }
 
   sc.Title.place(0, 0, kScreenW, kScreenH);

@@ -12,7 +12,7 @@ namespace vm {
 struct Game;
 
 // Menu items of the main window.
-const std::vector<MenuItemSpec>& main_menu_items();
+const std::vector<MenuEntry>& main_menu_items();
 
 // The start routine: single copy, Form_Load, then idles handling events until
 // the program ends. Returns the process exit code.

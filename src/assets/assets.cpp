@@ -53,7 +53,7 @@ void io_step(Step&& step) {
   }
 }
 
-void write_two_bytes(const std::string& path, unsigned char b0, unsigned char b1) {
+void write_two_bytes(const std::string& path, const std::string& magic) {
   // Opened for update so that nothing after the first two bytes changes; a
   // missing file is never created.
   FILE* f = std::fopen(path.c_str(), "r+b");
@@ -61,8 +61,7 @@ void write_two_bytes(const std::string& path, unsigned char b0, unsigned char b1
     int err = errno;
     throw std::runtime_error(path + ": " + std::strerror(err));
   }
-  unsigned char magic[2] = {b0, b1};
-  size_t n = std::fwrite(magic, 1, 2, f);
+  size_t n = std::fwrite(magic.data(), 1, 2, f);
   int closed = std::fclose(f);
   if (n != 2 || closed != 0) throw std::runtime_error(path + ": cannot write");
 }
@@ -70,14 +69,14 @@ void write_two_bytes(const std::string& path, unsigned char b0, unsigned char b1
 void run_check(Game& g) {
   AssetState& a = g.assets;
   const std::string& dir = a.Data_Dir;
-  // 1. The system file and the two script files.
+  // The system file and the two script files must be there.
   for (const char* n : {"50", "51", "52"}) check_present(dir + n + ".dat", dir + n);
-  // 2. The script, decoded in memory: no decoded copy is ever left beside it.
+  // The script, decoded in memory: no decoded copy is ever left beside it.
   io_step([&] {
     a.script_text = invert_bytes(read_file(dir + "51.dat"));
     a.choice_text = invert_bytes(read_file(dir + "52.dat"));
   });
-  // 3. Sprites, 4. faces, 5. backgrounds and event pictures.
+  // Sprites, faces, backgrounds and event pictures get their real first bytes.
   for (const PictureEntry& p : picture_entries()) {
     if (!p.disguised) continue;
     std::string base = dir + std::to_string(p.number);
@@ -85,7 +84,7 @@ void run_check(Game& g) {
     io_step([&] { restore_magic(base, p.kind); });
     a.restored.push_back(p.number);
   }
-  // 6. The system file, 25 lines.
+  // The system file, 25 lines.
   std::string sys;
   io_step([&] { sys = read_file(dir + "50.dat"); });
   try {
@@ -94,7 +93,7 @@ void run_check(Game& g) {
     throw AssetFailure{false, "", kErrPastEnd, e.describe()};
   }
   a.sys_lines_read = true;
-  // 7. Names, 8. flags, 9. music lists.
+  // Names, gallery flags, and the tunes, which must be in the folder.
   for (int i = 1; i <= 5; ++i) g.msg.Name_Table[i] = cp932_to_utf8(a.Sys_Lines[i]);
   read_line6(a);
   for (int i = 1; i <= 9; ++i) {
@@ -127,14 +126,12 @@ std::string invert_bytes(const std::string& bytes) {
 }
 
 void restore_magic(const std::string& path_without_dat, char kind) {
-  if (kind == 'B' || kind == 'b')
-    write_two_bytes(path_without_dat + ".dat", 0x42, 0x4D);
-  else if (kind == 'J' || kind == 'j')
-    write_two_bytes(path_without_dat + ".dat", 0xFF, 0xD8);
+  const std::string magic = real_magic(kind);
+  if (!magic.empty()) write_two_bytes(path_without_dat + ".dat", magic);
 }
 
 void blank_magic(const std::string& path_without_dat) {
-  write_two_bytes(path_without_dat + ".dat", 0x4A, 0x46);
+  write_two_bytes(path_without_dat + ".dat", kRestMagic);
 }
 
 void read_line6(AssetState& a) {

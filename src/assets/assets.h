@@ -52,6 +52,11 @@ std::string tune_file_name(const std::string& cp932_name);
 void rebuild_line6(Game& g);
 void write_system_file(Game& g);
 
+// The system file as the game reads it: lines 1..25 (entry 0 stays empty),
+// each without its line end; lines after the 25th are not read. Throws
+// DataError naming the first missing line when there are fewer.
+std::array<std::string, 26> read_system_lines(const std::string& bytes);
+
 // Disguises again every picture that start-up restored, in the exit order.
 // Returns what could not be written (empty when all went well).
 std::string disguise_restored_pictures(AssetState& a);
@@ -62,11 +67,6 @@ std::string disguise_restored_pictures(AssetState& a);
 // that is itself writable is rewritten where it stands instead. Throws
 // std::runtime_error naming the file.
 void replace_file(const std::string& path, const std::string& data, bool in_place = false);
-
-// The system file as the game reads it: lines 1..25 (entry 0 stays empty),
-// each without its line end; lines after the 25th are not read. Throws
-// DataError naming the first missing line when there are fewer.
-std::array<std::string, 26> read_system_lines(const std::string& bytes);
 
 // Applies line 6 to Keep_Flag and CG_Seen.
 void read_line6(AssetState& a);

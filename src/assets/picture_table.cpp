@@ -44,6 +44,12 @@ const PictureEntry* find_picture_entry(int number) {
   return nullptr;
 }
 
+std::string real_magic(char kind) {
+  if (kind == 'B' || kind == 'b') return "BM";
+  if (kind == 'J' || kind == 'j') return "\xFF\xD8";
+  return "";
+}
+
 std::string dat_name(int number) {
   char buf[16];
   std::snprintf(buf, sizeof buf, "%02d.dat", number);

@@ -25,6 +25,11 @@ struct PictureEntry {
 const std::vector<PictureEntry>& picture_entries();
 const PictureEntry* find_picture_entry(int number);
 
+// The first two bytes of a picture: its real ones by kind ("BM" for B or b,
+// FF D8 for J or j; empty for any other kind), and "JF" at rest.
+std::string real_magic(char kind);
+inline const std::string kRestMagic = "JF";
+
 // "NN.dat" for a file number: 7 -> "07.dat", 70 -> "70.dat".
 std::string dat_name(int number);
 

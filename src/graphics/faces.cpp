@@ -6,22 +6,6 @@
 
 namespace vm {
 
-namespace {
-
-constexpr int kSheetW = 580;
-constexpr int kSheetH = 585;
-
-}  // namespace
-
-// x1, y1, x2, y2 on the sprite picture and the column's left edge in the
-// sheet, per sprite 11, 12, 21, 22, 31, 32, 41.
-
-const int kFaceAreas[7][5] = {
-    {77, 69, 161, 137, 0},   {62, 68, 140, 138, 84},  {55, 64, 140, 134, 168},
-    {40, 58, 128, 130, 253}, {69, 68, 150, 141, 341}, {70, 63, 148, 133, 422},
-    {79, 62, 159, 130, 500},
-};
-
 // Face_Rect row of a sprite; pictures without a column of their own use row 0.
 int face_row(int key) {
   switch (key) {
@@ -48,28 +32,22 @@ void load_faces(Game& g) {
   SceneState& s = g.scene;
   ensure_mask_sheet(g);
   s.Face_Load.back_color = 0;
-  s.Face_Load.place(0, 0, kSheetW, kSheetH);
+  s.Face_Load.place(0, 0, kFaceSheetW, kFaceSheetH);
   s.Face_Load.clear();
   Image sheet;
   std::string error;
   if (load_data_picture(g, "60.dat", sheet, error)) {
     Surface tmp{"sheet"};
     tmp.img = std::move(sheet);
-    bit_blt(s.Face_Load, 0, 0, kSheetW, kSheetH, tmp, 0, 0, SRCCOPY);
+    bit_blt(s.Face_Load, 0, 0, kFaceSheetW, kFaceSheetH, tmp, 0, 0, SRCCOPY);
   } else {
     message_box(g, "The face sheet cannot be loaded: " + error);
   }
   s.Face_Mask.back_color = rgb(255, 255, 255);
   s.Face_Mask.fore_color = 0;
-  s.Face_Mask.place(0, 0, kSheetW, kSheetH);
-  make_mask(s.Face_Mask, s.Face_Load, 0, 0, kSheetW, kSheetH);
-  for (int q = 0; q < 7; ++q) {
-    auto& r = s.Face_Rect[q];
-    for (int f = 0; f < 4; ++f) r[f] = kFaceAreas[q][f];
-    r[6] = kFaceAreas[q][4];
-    r[4] = r[2] - r[0];
-    r[5] = r[3] - r[1];
-  }
+  s.Face_Mask.place(0, 0, kFaceSheetW, kFaceSheetH);
+  make_mask(s.Face_Mask, s.Face_Load, 0, 0, kFaceSheetW, kFaceSheetH);
+  for (size_t q = 0; q < kFaceAreas.size(); ++q) s.Face_Rect[q] = kFaceAreas[q];
 }
 
 int change_face(Game& g) {
@@ -92,9 +70,9 @@ int change_face(Game& g) {
     throw ShutdownRequest{true};
   }
 
-  const auto& r = s.Face_Rect[face_row(doll * 10 + pose)];
-  const int x1 = r[0], y1 = r[1], w = r[4], h = r[5], sheet_x = r[6];
-  if (face < 1 || face * h > kSheetH) {
+  const FaceArea& r = s.Face_Rect[static_cast<size_t>(face_row(doll * 10 + pose))];
+  const int x1 = r.x1, y1 = r.y1, w = r.w(), h = r.h(), sheet_x = r.sheet_x;
+  if (face < 1 || face * h > kFaceSheetH) {
     scene_fault(g, "Face " + std::to_string(face) + " of doll " + std::to_string(doll) +
                        std::to_string(pose) + " is not in 60.dat.");
     return kShowMessage;
@@ -112,21 +90,10 @@ int change_face(Game& g) {
 
   if (g.input.Text_Mode != 0) {
     ensure_mask_sheet(g);
-    Surface& mesh2 = sc.Mesh2;
-    mesh2.place(mesh2.left, mesh2.top, 32, 32);
-    const Surface& sheet = sc.Mesh1;
+    sc.Mesh2.place(sc.Mesh2.left, sc.Mesh2.top, 32, 32);
     StepPacer pacer(g, 50, true);
     for (int k = 0; k <= 8; ++k) {
-      for (int x = 0; x <= w; x += 32) {
-        const int tw = x + 32 > w ? w - x : 32;
-        for (int y = 0; y <= h; y += 32) {
-          const int th = y + 32 > h ? h - y : 32;
-          bit_blt(mesh2, 0, 0, tw, th, fd, x, y, SRCCOPY);
-          bit_blt(mesh2, 0, 0, tw, th, sheet, 32 * k, 32, SRCAND);
-          bit_blt(disp, x1 + x, y1 + y, tw, th, sheet, 32 * k, 0, SRCAND);
-          bit_blt(disp, x1 + x, y1 + y, tw, th, mesh2, 0, 0, SRCINVERT);
-        }
-      }
+      dither_step(g, disp, x1, y1, w, h, fd, 0, 0, k);
       if (pacer.should_present(k, k == 8)) refresh(g);
       pacer.finish_step(k, k == 8);
     }

@@ -1,6 +1,10 @@
 // The dither mask sheet of the dissolves. It is part of the program, not a
 // data file: ten 8 x 8 cells, each holding every new-picture pixel of the one
 // before, so a dissolve never takes back a pixel it has shown.
+#include "graphics/mask_sheet.h"
+
+#include <algorithm>
+
 #include "game/game.h"
 #include "graphics/scene.h"
 
@@ -61,6 +65,28 @@ void ensure_mask_sheet(Game& g) {
       m.img.at(319, 31) == kBlack)
     return;
   load_mask_sheet(m);
+}
+
+}  // namespace vm
+
+namespace vm {
+
+void dither_step(Game& g, Surface& dst, int dx, int dy, int w, int h, const Surface& src, int sx,
+                 int sy, int k) {
+  Surface& tile = g.screen.Mesh2;
+  const Surface& sheet = g.screen.Mesh1;
+  for (int x = 0; x < w; x += 32) {
+    const int tw = std::min(32, w - x);
+    for (int y = 0; y < h; y += 32) {
+      const int th = std::min(32, h - y);
+      // The new pixels of this step on black, the old ones cleared where
+      // they go, then the two laid together.
+      bit_blt(tile, 0, 0, tw, th, src, sx + x, sy + y, SRCCOPY);
+      bit_blt(tile, 0, 0, tw, th, sheet, 32 * k, 32, SRCAND);
+      bit_blt(dst, dx + x, dy + y, tw, th, sheet, 32 * k, 0, SRCAND);
+      bit_blt(dst, dx + x, dy + y, tw, th, tile, 0, 0, SRCINVERT);
+    }
+  }
 }
 
 }  // namespace vm

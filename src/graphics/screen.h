@@ -13,6 +13,17 @@ namespace vm {
 constexpr int kScreenW = 640;
 constexpr int kScreenH = 480;
 
+// The layers of the message window (Waku): the panel the player sees, with
+// the text typed into it; the flat tint; the border picture on black; the
+// border's mask; and the blank panel that clearing copies back.
+enum WakuLayer : size_t {
+  kWakuShown = 0,
+  kWakuTint = 1,
+  kWakuBorder = 2,
+  kWakuBorderMask = 3,
+  kWakuBlank = 4,
+};
+
 struct ScreenState {
   Surface Pic_Main{"Pic_Main"};
   Surface Pic_Back{"Pic_Back"};
@@ -25,6 +36,7 @@ struct ScreenState {
   Surface Texture{"Texture"};
   Surface Title{"Title"};
   Surface End_Pic{"End_Pic"};
+  // The message window's layers, by index: see WakuLayer.
   std::array<Surface, 5> Waku{Surface{"Waku0"}, Surface{"Waku1"}, Surface{"Waku2"},
                               Surface{"Waku3"}, Surface{"Waku4"}};
   Surface Blinker{"Blinker"};

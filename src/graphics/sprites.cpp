@@ -159,7 +159,7 @@ void rebuild_window_back(Game& g) {
   SceneState& s = g.scene;
   ScreenState& sc = g.screen;
   const WindowRect wr = window_rect(g);
-  Surface& waku = sc.Waku[0];
+  Surface& waku = sc.Waku[kWakuShown];
 
   // The one sprite slot whose picture is taken under the window.
   int k = kSlotL;
@@ -179,12 +179,8 @@ void rebuild_window_back(Game& g) {
   if (with_sprite)
     bit_blt(waku, s.Doll_X[k] - wr.x, 0, s.Doll_W[k], wr.h, sc.Doll_Disp[k], 0, wr.y - s.Doll_Y[k],
             SRCCOPY);
-  blend_region(waku, 6, 6, wr.w - 12, wr.h - 12, sc.Waku[1], 0, 0, g.options.Window_Density, 0);
-  bit_blt(waku, 0, 0, wr.w, wr.h, sc.Waku[3], 0, 0, SRCAND);
-  bit_blt(waku, 0, 0, wr.w, wr.h, sc.Waku[2], 0, 0, SRCINVERT);
-  refresh(g);
+  tint_window_panel(g);
   do_events(g);
-  bit_blt(sc.Waku[4], 0, 0, wr.w, wr.h, waku, 0, 0, SRCCOPY);
   g.msg.Shown_Speaker = 0;
 }
 

@@ -30,20 +30,6 @@ void darken_back(Game& g) {
   if (s.Pixel_Count >= 0) write_pixels(g.screen.Pic_Back, s.Pixel_Buf);
 }
 
-// One dither step over the whole screen: the new picture where tile k of the
-// lower band is white, the old one where the upper band is.
-void dither_step(Game& g, int k) {
-  ScreenState& sc = g.screen;
-  for (int x = 0; x <= 608; x += 32) {
-    for (int y = 0; y <= 448; y += 32) {
-      bit_blt(sc.Mesh2, 0, 0, 32, 32, sc.Pic_Back, x, y, SRCCOPY);
-      bit_blt(sc.Mesh2, 0, 0, 32, 32, sc.Mesh1, 32 * k, 32, SRCAND);
-      bit_blt(sc.Pic_Main, x, y, 32, 32, sc.Mesh1, 32 * k, 0, SRCAND);
-      bit_blt(sc.Pic_Main, x, y, 32, 32, sc.Mesh2, 0, 0, SRCINVERT);
-    }
-  }
-}
-
 }  // namespace
 
 TransitionInfo transition_info(const std::string& code) {
@@ -97,7 +83,7 @@ void transition_step(Game& g, const std::string& code, int i) {
     darken_back(g);
     copy_back(g, 0, 0, 640, 480);
   } else if (code == "MS") {
-    dither_step(g, i);
+    dither_step(g, g.screen.Pic_Main, 0, 0, 640, 480, g.screen.Pic_Back, 0, 0, i);
   } else {
     copy_back(g, 0, 0, 640, 480);
   }

@@ -6,6 +6,7 @@
 #include "assets/data_error.h"
 #include "assets/text_helpers.h"
 #include "graphics/surface.h"
+#include "graphics/texture_sheet.h"
 #include "script/input.h"
 
 namespace vm {
@@ -24,7 +25,7 @@ constexpr int kTextY = 18;
 constexpr int kPanelInset = 6;
 
 void draw_string(Game& g, int x, int y, const std::string& s, uint32_t colour) {
-  Surface& win = g.screen.Waku[0];
+  Surface& win = g.screen.Waku[kWakuShown];
   g.pf.text.draw_text(win.img, x, y, s, colour, win.font);
 }
 
@@ -89,7 +90,7 @@ uint32_t speaker_colour(int code) {
 void show_message(Game& g) {
   if (g.interp.Cur_Text.empty()) return;
   const int code = g.interp.Cur_Speaker;
-  g.screen.Waku[0].visible = true;
+  g.screen.Waku[kWakuShown].visible = true;
   draw_message(g, speaker_label(g, code), g.interp.Cur_Text, speaker_colour(code));
 }
 
@@ -97,7 +98,7 @@ void draw_message(Game& g, const std::string& label, const std::string& text, ui
   MessageState& m = g.msg;
   if (m.Msg_Busy) return;
   m.Msg_Busy = -1;
-  g.screen.Waku[0].visible = true;
+  g.screen.Waku[kWakuShown].visible = true;
 
   const std::vector<std::string> chars = split_chars(text);
   const size_t n = chars.size();
@@ -155,14 +156,14 @@ void tint_window_panel(Game& g) {
   auto& waku = g.screen.Waku;
   const MessageState& m = g.msg;
   const int w = m.width, h = m.height;
-  blend_region(waku[0], kPanelInset, kPanelInset, w - 2 * kPanelInset, h - 2 * kPanelInset, waku[1],
-               0, 0, g.options.Window_Density, 0);
+  blend_region(waku[kWakuShown], kPanelInset, kPanelInset, w - 2 * kPanelInset, h - 2 * kPanelInset,
+               waku[kWakuTint], 0, 0, g.options.Window_Density, 0);
   // The border goes on opaquely: AND with the mask clears the border's area,
   // XOR then writes the border there; black border pixels change nothing.
-  bit_blt(waku[0], 0, 0, w, h, waku[3], 0, 0, SRCAND);
-  bit_blt(waku[0], 0, 0, w, h, waku[2], 0, 0, SRCINVERT);
+  bit_blt(waku[kWakuShown], 0, 0, w, h, waku[kWakuBorderMask], 0, 0, SRCAND);
+  bit_blt(waku[kWakuShown], 0, 0, w, h, waku[kWakuBorder], 0, 0, SRCINVERT);
   refresh(g);
-  bit_blt(waku[4], 0, 0, w, h, waku[0], 0, 0, SRCCOPY);
+  bit_blt(waku[kWakuBlank], 0, 0, w, h, waku[kWakuShown], 0, 0, SRCCOPY);
 }
 
 void build_window_frame(Game& g) {
@@ -172,46 +173,50 @@ void build_window_frame(Game& g) {
   const int w = m.width, h = m.height;
 
   // The tint layer: one colour taken from the middle of the frame piece.
-  const uint32_t tint = tex.img.contains(24, 24) ? (tex.img.at(24, 24) & 0xFFFFFFu) : 0u;
-  waku[1].back_color = 0;
-  waku[1].place(0, 0, w - 2 * kPanelInset, h - 2 * kPanelInset);
-  fill_rect(waku[1], 0, 0, w - 2 * kPanelInset, h - 2 * kPanelInset, tint);
+  const uint32_t tint =
+      tex.img.contains(kTintX, kTintY) ? (tex.img.at(kTintX, kTintY) & 0xFFFFFFu) : 0u;
+  waku[kWakuTint].back_color = 0;
+  waku[kWakuTint].place(0, 0, w - 2 * kPanelInset, h - 2 * kPanelInset);
+  fill_rect(waku[kWakuTint], 0, 0, w - 2 * kPanelInset, h - 2 * kPanelInset, tint);
 
   // The border picture on black: edges first (their runs overshoot and are
   // clipped), then the corners over their ends.
-  waku[2].back_color = 0;
-  waku[2].place(waku[2].left, waku[2].top, w, h);
-  waku[2].clear();
+  Surface& border = waku[kWakuBorder];
+  constexpr int C = kFrameCorner, E = kFrameEdge, far = kFramePieceSize - kFrameCorner;
+  border.back_color = 0;
+  border.place(border.left, border.top, w, h);
+  border.clear();
   for (int i = 0; i <= w / 12; ++i) {
-    bit_blt(waku[2], 16 * i, 0, 16, 8, tex, 16, 0, SRCCOPY);
-    bit_blt(waku[2], 16 * i, h - 8, 16, 8, tex, 16, 40, SRCCOPY);
+    bit_blt(border, C * i, 0, C, E, tex, C, 0, SRCCOPY);
+    bit_blt(border, C * i, h - E, C, E, tex, C, kFramePieceSize - E, SRCCOPY);
   }
   for (int j = 0; j <= h / 12; ++j) {
-    bit_blt(waku[2], 0, 16 * j, 8, 16, tex, 0, 16, SRCCOPY);
-    bit_blt(waku[2], w - 8, 16 * j, 8, 16, tex, 40, 16, SRCCOPY);
+    bit_blt(border, 0, C * j, E, C, tex, 0, C, SRCCOPY);
+    bit_blt(border, w - E, C * j, E, C, tex, kFramePieceSize - E, C, SRCCOPY);
   }
-  bit_blt(waku[2], 0, 0, 16, 16, tex, 0, 0, SRCCOPY);
-  bit_blt(waku[2], w - 16, 0, 16, 16, tex, 32, 0, SRCCOPY);
-  bit_blt(waku[2], 0, h - 16, 16, 16, tex, 0, 32, SRCCOPY);
-  bit_blt(waku[2], w - 16, h - 16, 16, 16, tex, 32, 32, SRCCOPY);
+  bit_blt(border, 0, 0, C, C, tex, 0, 0, SRCCOPY);
+  bit_blt(border, w - C, 0, C, C, tex, far, 0, SRCCOPY);
+  bit_blt(border, 0, h - C, C, C, tex, 0, far, SRCCOPY);
+  bit_blt(border, w - C, h - C, C, C, tex, far, far, SRCCOPY);
 
   // The border mask: white where the border picture is black.
-  waku[3].back_color = rgb(255, 255, 255);
-  waku[3].fore_color = rgb(0, 0, 0);
-  waku[3].place(waku[3].left, waku[3].top, w, h);
-  make_mask(waku[3], waku[2], 0, 0, w, h);
+  waku[kWakuBorderMask].back_color = rgb(255, 255, 255);
+  waku[kWakuBorderMask].fore_color = rgb(0, 0, 0);
+  waku[kWakuBorderMask].place(waku[kWakuBorderMask].left, waku[kWakuBorderMask].top, w, h);
+  make_mask(waku[kWakuBorderMask], waku[kWakuBorder], 0, 0, w, h);
 
   // The panel over the scene now under the window.
-  waku[0].place(m.left, m.top, w, h);
-  waku[4].place(m.left, m.top, w, h);
-  waku[0].clear();
-  bit_blt(waku[0], 0, 0, w, h, g.screen.Pic_Main, m.left, m.top, SRCCOPY);
+  waku[kWakuShown].place(m.left, m.top, w, h);
+  waku[kWakuBlank].place(m.left, m.top, w, h);
+  waku[kWakuShown].clear();
+  bit_blt(waku[kWakuShown], 0, 0, w, h, g.screen.Pic_Main, m.left, m.top, SRCCOPY);
   tint_window_panel(g);
 }
 
 void clear_message_window(Game& g) {
   const MessageState& m = g.msg;
-  bit_blt(g.screen.Waku[0], 0, 0, m.width, m.height, g.screen.Waku[4], 0, 0, SRCCOPY);
+  bit_blt(g.screen.Waku[kWakuShown], 0, 0, m.width, m.height, g.screen.Waku[kWakuBlank], 0, 0,
+          SRCCOPY);
   refresh(g);
   g.msg.Line_No = 0;
   g.msg.Shown_Speaker = 0;

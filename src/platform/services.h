@@ -56,7 +56,7 @@ class EventSink {
 };
 
 // Menu items of the main window, by code name.
-struct MenuItemSpec {
+struct MenuEntry {
   std::string name;     // e.g. "prog_save"
   std::string caption;  // shown text
   std::string group;    // the menu it hangs in
@@ -67,7 +67,7 @@ class Window {
   virtual ~Window() = default;
   virtual void set_sink(EventSink* sink) = 0;
   // Builds the menu bar (called once, before show).
-  virtual void set_menu(const std::vector<MenuItemSpec>& items) = 0;
+  virtual void set_menu(const std::vector<MenuEntry>& items) = 0;
   virtual void set_menu_enabled(const std::string& name, bool enabled) = 0;
   virtual void set_menu_caption(const std::string& name, const std::string& caption) = 0;
   virtual void set_caption(const std::string& caption) = 0;

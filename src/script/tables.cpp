@@ -36,6 +36,19 @@ void fail(LoadReport* report, DataError e) {
   report->errors.push_back(std::move(e));
 }
 
+// Adds a row while the table has room; the first row past its bound is the
+// one reported, where the game stops.
+template <class Row>
+void append_row(std::vector<Row>& table, Row&& row, int bound, const DataError& past_end,
+                bool& full, LoadReport* report) {
+  if (static_cast<int>(table.size()) < bound) {
+    table.push_back(std::move(row));
+    return;
+  }
+  if (!full) fail(report, past_end);
+  full = true;
+}
+
 }  // namespace
 
 std::vector<CsvLine> parse_csv(std::string_view text) {
@@ -111,12 +124,8 @@ void load_tables(ScriptTables& t, const std::string& script_cp932,
       r.value = cp932_to_utf8(l.fields[9]);
       r.spare11 = cp932_to_utf8(l.fields[10]);
       r.subst = cp932_to_utf8(l.fields[11]);
-      if (static_cast<int>(t.Script_Table.size()) >= kMaxScriptRows) {
-        if (!full) fail(report, DataError(sfile, l.line, "", "more than 3001 script rows"));
-        full = true;
-        continue;
-      }
-      t.Script_Table.push_back(std::move(r));
+      append_row(t.Script_Table, std::move(r), kMaxScriptRows,
+                 DataError(sfile, l.line, "", "more than 3001 script rows"), full, report);
     } catch (DataError& e) {
       fail(report, std::move(e));
     }
@@ -149,12 +158,8 @@ void load_tables(ScriptTables& t, const std::string& script_cp932,
       c.key = num_field(l, 0, cfile, "key", report);
       c.label = cp932_to_utf8(l.fields[1]);
       c.target = c.target_num = num_field(l, 2, cfile, "target", report);
-      if (static_cast<int>(t.SCT.size()) >= kMaxChoiceRows) {
-        if (!full) fail(report, DataError(cfile, l.line, "", "more than 201 choice rows"));
-        full = true;
-        continue;
-      }
-      t.SCT.push_back(std::move(c));
+      append_row(t.SCT, std::move(c), kMaxChoiceRows,
+                 DataError(cfile, l.line, "", "more than 201 choice rows"), full, report);
     } catch (DataError& e) {
       fail(report, std::move(e));
     }

@@ -1,6 +1,7 @@
 // The three interface sounds, synthesised once into RIFF/WAVE images so the
 // program carries no sound files. Everything is computed from fixed formulas
-// and a fixed-seed noise generator, so the bytes never change between runs.
+// and a noise generator that always starts from the same value, so the bytes
+// never change between runs.
 
 #include <algorithm>
 #include <cmath>
@@ -72,13 +73,13 @@ void fade_tail(std::vector<double>& s, size_t tail) {
 std::vector<uint8_t> press_click() {
   constexpr uint32_t rate = 11025;
   std::vector<double> s(1102);
-  uint32_t seed = 0x2545F491u;
+  uint32_t rng = 0x2545F491u;
   double lp = 0.0;
   double phase = 0.0;
   for (size_t i = 0; i < s.size(); ++i) {
     const double t = static_cast<double>(i) / rate;
-    seed = seed * 1664525u + 1013904223u;
-    const double white = static_cast<double>(seed >> 8) / static_cast<double>(1u << 24) * 2 - 1;
+    rng = rng * 1664525u + 1013904223u;
+    const double white = static_cast<double>(rng >> 8) / static_cast<double>(1u << 24) * 2 - 1;
     lp += 0.45 * (white - lp);
     const double noise = lp * std::exp(-t / 0.004);
     const double freq = 520.0 + 380.0 * std::exp(-t / 0.012);

@@ -6,7 +6,6 @@
 #include <cctype>
 
 #include "game/game.h"
-#include "assets/cp932.h"
 #include "assets/text_helpers.h"
 
 namespace vm {

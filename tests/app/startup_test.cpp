@@ -53,24 +53,6 @@ TEST_F(Startup, FolderWithoutTheMarkerFileIsRejected) {
   EXPECT_EQ(read_bytes(dir / "12.dat").substr(0, 2), "JF");
 }
 
-TEST_F(Startup, LayoutAndInitialValues) {
-  Game g(hl.platform());
-  g.assets.Data_Dir = dir.path();
-  layout_screen(g);
-  EXPECT_EQ(g.msg.Cell_Size, 18);
-  EXPECT_EQ(g.screen.SelBox[0].top, 38);
-  EXPECT_EQ(g.screen.SelBox[1].top, 56);
-  EXPECT_EQ(g.screen.SelBox[2].top, 74);
-  EXPECT_EQ(g.screen.Waku[0].left, 195);
-  EXPECT_EQ(g.screen.Waku[0].top, 355);
-  EXPECT_EQ(g.screen.Smenu[3].top, 350);
-  EXPECT_EQ(g.screen.Smenu[3].height(), 30);
-  // The wall strip repeats the texture's 64 x 64 square at (96, 0).
-  for (int x : {0, 63, 64, 600})
-    for (int y : {0, 70, 134})
-      EXPECT_EQ(g.screen.Wall_Back.img.at(x, y), g.screen.Texture.img.at(96 + x % 64, y % 64));
-}
-
 TEST_F(Startup, QuitAsksFirstAndEndsInOrder) {
   hl.menu(5000, "prog_end");
   hl.answer(5000, "no");

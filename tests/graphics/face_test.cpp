@@ -35,18 +35,6 @@ class FaceTest : public SceneTest {
   }
 };
 
-TEST_F(FaceTest, TheTableGivesEachSpriteItsAreaAndSheetColumn) {
-  const auto& r = g.scene.Face_Rect;
-  EXPECT_EQ(r[0], (std::array<int32_t, 7>{77, 69, 161, 137, 84, 68, 0}));
-  EXPECT_EQ(r[3], (std::array<int32_t, 7>{40, 58, 128, 130, 88, 72, 253}));
-  EXPECT_EQ(r[6], (std::array<int32_t, 7>{79, 62, 159, 130, 80, 68, 500}));
-  EXPECT_EQ(r[7], (std::array<int32_t, 7>{}));
-  EXPECT_EQ(g.scene.Face_Load.width(), 580);
-  EXPECT_EQ(g.scene.Face_Load.height(), 585);
-  EXPECT_EQ(g.scene.Face_Mask.img.at(0, 0), 0xFFFFFFu);  // sheet_px(0, 0) is black
-  EXPECT_EQ(g.scene.Face_Mask.img.at(1, 0), 0u);
-}
-
 TEST_F(FaceTest, FaceDissolvesInOverNineStepsOfFiftyMilliseconds) {
   doll(1, 1, "L");
   const Image before = hl.last_frame();

@@ -40,20 +40,6 @@ TEST(MessageFrame, BorderPiecesFromTheSheet) {
   EXPECT_EQ(r.g.screen.Waku[4].img.px, w0.img.px);
 }
 
-TEST(MessageFrame, LayersAndMask) {
-  Rig r;
-  const auto& waku = r.g.screen.Waku;
-  EXPECT_EQ(waku[1].width(), 420);
-  EXPECT_EQ(waku[1].height(), 96);
-  EXPECT_EQ(waku[1].img.at(419, 95), kTint);
-  ASSERT_EQ(waku[3].width(), 432);
-  for (int x : {0, 1, 5, 17, 40})
-    EXPECT_EQ(waku[3].img.at(x, 0), waku[2].img.at(x, 0) == 0 ? 0xFFFFFFu : 0u) << x;
-  // Inside the frame the border picture is black, so the mask is white.
-  EXPECT_EQ(waku[2].img.at(200, 50), 0u);
-  EXPECT_EQ(waku[3].img.at(200, 50), 0xFFFFFFu);
-}
-
 TEST(MessageFrame, WindowDensityOnScreen) {
   Rig r;
   r.g.options.Window_Density = 0.5f;

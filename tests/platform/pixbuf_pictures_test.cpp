@@ -9,48 +9,16 @@
 #include <fstream>
 #include <string>
 
+#include "data/pictures.h"
+
 namespace vm {
 namespace {
 
-void put16(std::vector<uint8_t>& v, uint32_t x) {
-  v.push_back(x & 0xFF);
-  v.push_back((x >> 8) & 0xFF);
-}
-void put32(std::vector<uint8_t>& v, uint32_t x) {
-  put16(v, x & 0xFFFF);
-  put16(v, x >> 16);
-}
-
-// A 24-bit bottom-up BMP written by hand.
+// The one BMP writer there is: the data tool's, which the demo's sprites,
+// faces and texture sheet are written with.
 std::vector<uint8_t> make_bmp(const Image& img) {
-  const int row = (img.w * 3 + 3) & ~3;
-  std::vector<uint8_t> v;
-  v.push_back('B');
-  v.push_back('M');
-  put32(v, 54 + row * img.h);
-  put32(v, 0);
-  put32(v, 54);
-  put32(v, 40);
-  put32(v, img.w);
-  put32(v, img.h);
-  put16(v, 1);
-  put16(v, 24);
-  put32(v, 0);
-  put32(v, row * img.h);
-  put32(v, 2835);
-  put32(v, 2835);
-  put32(v, 0);
-  put32(v, 0);
-  for (int y = img.h - 1; y >= 0; --y) {
-    for (int x = 0; x < img.w; ++x) {
-      const uint32_t c = img.at(x, y);
-      v.push_back(blue_of(c));
-      v.push_back(green_of(c));
-      v.push_back(red_of(c));
-    }
-    for (int p = img.w * 3; p < row; ++p) v.push_back(0);
-  }
-  return v;
+  const std::string bytes = datatool::encode_bmp(img);
+  return std::vector<uint8_t>(bytes.begin(), bytes.end());
 }
 
 Image pattern(int w, int h) {
@@ -72,7 +40,7 @@ void write_file(const std::string& path, const std::vector<uint8_t>& bytes) {
             static_cast<std::streamsize>(bytes.size()));
 }
 
-TEST(PixbufPictures, HandWrittenBmpDecodesToTheExactPixels) {
+TEST(PixbufPictures, BmpDecodesToTheExactPixels) {
   const Image src = pattern(7, 5);              // odd width: rows are padded
   const std::string path = temp_path("a.dat");  // the game's names do not end in .bmp
   write_file(path, make_bmp(src));

@@ -6,6 +6,7 @@
 #include "assets/cp932.h"
 #include "assets/data_error.h"
 #include "platform/headless/headless.h"
+#include "test_support.h"
 
 namespace vm {
 namespace {
@@ -26,6 +27,8 @@ class Interp : public ::testing::Test {
  protected:
   Headless hl;
   Game g{hl.platform()};
+  test::TempDir dir;  // where an ending game writes its system file
+  void SetUp() override { g.assets.Data_Dir = dir.path(); }
 
   void load(const std::vector<Row>& rows) {
     load_tables(g.tables, utf8_to_cp932(csv(rows)), "");

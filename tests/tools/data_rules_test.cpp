@@ -8,6 +8,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cctype>
 #include <filesystem>
 #include <functional>
 
@@ -55,24 +56,54 @@ void refuses_row(const Read& r) {
 const std::vector<Rule>& rules() {
   static const std::vector<Rule> list = {
       // NUM forms: the first character and the last three.
-      {"four-digit NUM", {"9000,,,,,,,,あ,,,,"}, {}, "", Verdict::clean,
+      {"four-digit NUM",
+       {"9000,,,,,,,,あ,,,,"},
+       {},
+       "",
+       Verdict::clean,
        [](const Read& r) { EXPECT_EQ(r.row->num, 9000); }},
-      {"NUM with a point after its first digit", {"9.050,,,,,,,,あ,,,,"}, {}, "", Verdict::clean,
+      {"NUM with a point after its first digit",
+       {"9.050,,,,,,,,あ,,,,"},
+       {},
+       "",
+       Verdict::clean,
        [](const Read& r) { EXPECT_EQ(r.row->num, 9050); }},
-      {"NUM with a dash after its first digit", {"9-100,,,,,,,,あ,,,,"}, {}, "", Verdict::clean,
+      {"NUM with a dash after its first digit",
+       {"9-100,,,,,,,,あ,,,,"},
+       {},
+       "",
+       Verdict::clean,
        [](const Read& r) { EXPECT_EQ(r.row->num, 9100); }},
-      {"three-character NUM", {"999,,,,,,,,あ,,,,"}, {}, "", Verdict::warning,
+      {"three-character NUM",
+       {"999,,,,,,,,あ,,,,"},
+       {},
+       "",
+       Verdict::warning,
        [](const Read& r) { EXPECT_EQ(r.row->num, 9999); }},
-      {"NUM that is no number", {"90x0,,,,,,,,あ,,,,"}, {}, "", Verdict::error,
+      {"NUM that is no number",
+       {"90x0,,,,,,,,あ,,,,"},
+       {},
+       "",
+       Verdict::error,
        [](const Read& r) { EXPECT_TRUE(r.refused && !r.row); }},
       // Heading lines, quoted commas, blanks, empty fields, field counts.
       {"heading line among the rows",
        {"num,cmd,jump,place,doll,face,spare,speaker,text,value,spare,subst,note",
         "9000,,,,,,,,あ,,,,"},
-       {}, "", Verdict::clean, [](const Read& r) { EXPECT_EQ(r.row->text, "あ"); }},
-      {"quoted text with commas", {"9000,,,,,,,2,\"はい、そう,です\",,,,"}, {}, "",
-       Verdict::clean, [](const Read& r) { EXPECT_EQ(r.row->text, "はい、そう,です"); }},
-      {"blanks around the fields", {"9000,\" p2 \",,,,,,\" 2 \",\" kou \",\" -3 \",,,"}, {}, "",
+       {},
+       "",
+       Verdict::clean,
+       [](const Read& r) { EXPECT_EQ(r.row->text, "あ"); }},
+      {"quoted text with commas",
+       {"9000,,,,,,,2,\"はい、そう,です\",,,,"},
+       {},
+       "",
+       Verdict::clean,
+       [](const Read& r) { EXPECT_EQ(r.row->text, "はい、そう,です"); }},
+      {"blanks around the fields",
+       {"9000,\" p2 \",,,,,,\" 2 \",\" kou \",\" -3 \",,,"},
+       {},
+       "",
        Verdict::clean,
        [](const Read& r) {
          const RowFields f = read_row(*r.row);
@@ -80,44 +111,79 @@ const std::vector<Rule>& rules() {
          EXPECT_EQ(f.speaker, 2);
          EXPECT_EQ(counter_operand(r.row->line, f.value), -3);
        }},
-      {"empty jump and scene fields", {"9000,,,,,,,,あ,,,,"}, {}, "", Verdict::clean,
+      {"empty jump and scene fields",
+       {"9000,,,,,,,,あ,,,,"},
+       {},
+       "",
+       Verdict::clean,
        [](const Read& r) {
          EXPECT_EQ(r.row->jump, 0);
          const RowFields f = read_row(*r.row);
          EXPECT_FALSE(f.has_place || f.has_doll || f.has_face || f.has_speaker);
        }},
-      {"row of twelve fields", {"9000,,,,,,,,あ,,,"}, {}, "", Verdict::warning,
+      {"row of twelve fields",
+       {"9000,,,,,,,,あ,,,"},
+       {},
+       "",
+       Verdict::warning,
        [](const Read& r) { EXPECT_EQ(r.row->text, "あ"); }},
-      {"row of eleven fields", {"9000,,,,,,,,あ,,"}, {}, "", Verdict::error,
+      {"row of eleven fields",
+       {"9000,,,,,,,,あ,,"},
+       {},
+       "",
+       Verdict::error,
        [](const Read& r) { EXPECT_TRUE(r.refused && !r.row); }},
       // Numbers the interpreter reads.
       {"speaker 32767", {"9000,,,,,,,32767,あ,,,,"}, {}, "", Verdict::clean, reads_row},
       {"speaker 32768", {"9000,,,,,,,32768,あ,,,,"}, {}, "", Verdict::error, refuses_row},
       {"face that is no number", {"9000,,,,,x,,,あ,,,,"}, {}, "", Verdict::error, refuses_row},
-      {"p2 amount 40000", {"9000,p2,,,,,,,kou,40000,,,"}, {}, "", Verdict::error,
+      {"p2 amount 40000",
+       {"9000,p2,,,,,,,kou,40000,,,"},
+       {},
+       "",
+       Verdict::error,
        [](const Read& r) { EXPECT_THROW(counter_operand(r.row->line, "40000"), DataError); }},
       // Counter names.
-      {"p2 on each counter", {"9000,p2,,,,,,,hap,1,,,", "9000,p2,,,,,,,rubber,1,,,"}, {}, "",
+      {"p2 on each counter",
+       {"9000,p2,,,,,,,hap,1,,,", "9000,p2,,,,,,,rubber,1,,,"},
+       {},
+       "",
        Verdict::clean,
        [](const Read& r) {
          InterpState s;
          EXPECT_EQ(counter(s, read_row(*r.row).text, true), &s.hap);
          EXPECT_EQ(counter(s, "rubber", true), &s.rub);
        }},
-      {"p2 on a name the game ignores", {"9000,p2,,,,,,,xyz,1,,,"}, {}, "", Verdict::warning,
+      {"p2 on a name the game ignores",
+       {"9000,p2,,,,,,,xyz,1,,,"},
+       {},
+       "",
+       Verdict::warning,
        [](const Read& r) {
          InterpState s;
          EXPECT_EQ(counter(s, read_row(*r.row).text, true), nullptr);
        }},
-      {"i1 on hap, which never jumps", {"9000,i1,0010,,,,,,hap,0,,,"}, {}, "", Verdict::warning,
+      {"i1 on hap, which never jumps",
+       {"9000,i1,0010,,,,,,hap,0,,,"},
+       {},
+       "",
+       Verdict::warning,
        [](const Read& r) {
          InterpState s;
          EXPECT_EQ(counter(s, read_row(*r.row).text, false), nullptr);
        }},
-      {"i1 to a NUM not in the script", {"9000,i1,0555,,,,,,kou,0,,,"}, {}, "", Verdict::error,
+      {"i1 to a NUM not in the script",
+       {"9000,i1,0555,,,,,,kou,0,,,"},
+       {},
+       "",
+       Verdict::error,
        [](const Read& r) { EXPECT_LT(find_num(r.t, 555), 0); }},
       // Line 6 of the system file.
-      {"line 6 as the game writes it", {}, {}, "103450", Verdict::clean,
+      {"line 6 as the game writes it",
+       {},
+       {},
+       "103450",
+       Verdict::clean,
        [](const Read& r) {
          AssetState a;
          a.Sys_Lines = r.sys;
@@ -125,7 +191,11 @@ const std::vector<Rule>& rules() {
          EXPECT_EQ(a.Keep_Flag, -1);
          EXPECT_EQ(a.CG_Seen, (std::array<int16_t, 5>{-1, 0, 0, 0, -1}));
        }},
-      {"line 6 with other characters", {}, {}, "0x0??9", Verdict::warning,
+      {"line 6 with other characters",
+       {},
+       {},
+       "0x0??9",
+       Verdict::warning,
        [](const Read& r) {
          AssetState a;
          a.Sys_Lines = r.sys;
@@ -133,22 +203,40 @@ const std::vector<Rule>& rules() {
          EXPECT_EQ(a.CG_Seen, (std::array<int16_t, 5>{0, -1, 0, 0, 0}));
        }},
       // Choice rows.
-      {"choice menu of its own rows", {"9000,s,,,,,,,2,,,,"},
-       {"9000,はい,0010", "9000,\"いいえ、まだ\",0020"}, "", Verdict::clean,
+      {"choice menu of its own rows",
+       {"9000,s,,,,,,,2,,,,"},
+       {"9000,はい,0010", "9000,\"いいえ、まだ\",0020"},
+       "",
+       Verdict::clean,
        [](const Read& r) {
          EXPECT_EQ(choice_count(read_row(*r.row).text), 2);
          EXPECT_EQ(r.t.SCT[r.t.SCT.size() - 1].label, "いいえ、まだ");
        }},
-      {"choice count reading into the next key", {"9000,s,,,,,,,3,,,,"},
-       {"9000,はい,0010", "9000,いいえ,0020", "9100,もう一度,0010"}, "", Verdict::warning,
+      {"choice count reading into the next key",
+       {"9000,s,,,,,,,3,,,,"},
+       {"9000,はい,0010", "9000,いいえ,0020", "9100,もう一度,0010"},
+       "",
+       Verdict::warning,
        [](const Read& r) { EXPECT_EQ(choice_count(read_row(*r.row).text), 3); }},
-      {"choice count that is no number", {"9000,s,,,,,,,2x,,,,"}, {"9000,はい,0010"}, "",
-       Verdict::error, [](const Read& r) { EXPECT_EQ(choice_count(read_row(*r.row).text), 0); }},
-      {"choice row without rows of its key", {"9000,s,,,,,,,1,,,,"}, {}, "", Verdict::error,
+      {"choice count that is no number",
+       {"9000,s,,,,,,,2x,,,,"},
+       {"9000,はい,0010"},
+       "",
+       Verdict::error,
+       [](const Read& r) { EXPECT_EQ(choice_count(read_row(*r.row).text), 0); }},
+      {"choice row without rows of its key",
+       {"9000,s,,,,,,,1,,,,"},
+       {},
+       "",
+       Verdict::error,
        [](const Read& r) {
          for (const ChoiceRow& c : r.t.SCT) EXPECT_NE(c.key, 9000);
        }},
-      {"choice target not in the script", {}, {"0790,どこへ,0150"}, "", Verdict::error,
+      {"choice target not in the script",
+       {},
+       {"0790,どこへ,0150"},
+       "",
+       Verdict::error,
        [](const Read& r) { EXPECT_FALSE(r.t.SCT.back().resolved); }},
   };
   return list;
@@ -156,13 +244,15 @@ const std::vector<Rule>& rules() {
 
 class DataRules : public ::testing::TestWithParam<size_t> {
  protected:
+  // The build's demo folder, only read; written afresh when there is none.
   static void SetUpTestSuite() {
-    demo_ = new std::string(fs::temp_directory_path() /
-                            ("velmora-rules-" + std::to_string(getpid()) + "-demo"));
-    write_demo(*demo_);
+    const fs::path built = fs::path(VELMORA_BUILD_DIR) / "data";
+    own_ = !fs::exists(built / "50.dat");
+    demo_ = new std::string(own_ ? dir("demo") : built.string());
+    if (own_) write_demo(*demo_);
   }
   static void TearDownTestSuite() {
-    fs::remove_all(*demo_);
+    if (own_) fs::remove_all(*demo_);
     delete demo_;
   }
   void TearDown() override {
@@ -177,7 +267,8 @@ class DataRules : public ::testing::TestWithParam<size_t> {
   static std::string make_case(const Rule& rule, int& first_line) {
     const std::string d = dir("case");
     fs::create_directories(d);
-    for (const auto& e : fs::directory_iterator(*demo_)) fs::create_symlink(e.path(), d / e.path().filename());
+    for (const auto& e : fs::directory_iterator(*demo_))
+      fs::create_symlink(e.path(), d / e.path().filename());
     auto text_of = [&](const char* file, bool inverted) {
       std::string b = read_bytes(join_path(*demo_, file));
       return cp932_to_utf8(inverted ? invert_bytes(b) : b);
@@ -206,9 +297,11 @@ class DataRules : public ::testing::TestWithParam<size_t> {
   }
 
   static std::string* demo_;
+  static bool own_;
 };
 
 std::string* DataRules::demo_ = nullptr;
+bool DataRules::own_ = false;
 
 TEST_P(DataRules, GameCheckAndConvertersAgree) {
   const Rule& rule = rules()[GetParam()];
@@ -242,7 +335,8 @@ TEST_P(DataRules, GameCheckAndConvertersAgree) {
     all += f.line + "\n";
   }
   EXPECT_EQ(errors > 0, rule.verdict == Verdict::error) << all;
-  if (rule.verdict != Verdict::error) EXPECT_EQ(warnings > 0, rule.verdict == Verdict::warning) << all;
+  if (rule.verdict != Verdict::error)
+    EXPECT_EQ(warnings > 0, rule.verdict == Verdict::warning) << all;
 
   // The converters take every form and give it back byte for byte.
   unpack_folder(d, dir("open"));
@@ -251,7 +345,24 @@ TEST_P(DataRules, GameCheckAndConvertersAgree) {
     EXPECT_TRUE(read_bytes(join_path(d, f)) == read_bytes(join_path(dir("packed"), f))) << f;
 }
 
-INSTANTIATE_TEST_SUITE_P(EachRule, DataRules, ::testing::Range<size_t>(0, rules().size()));
+// Each case named after its rule: "NUM with a dash after its first digit"
+// runs as NUMWithADashAfterItsFirstDigit.
+std::string rule_name(const ::testing::TestParamInfo<size_t>& info) {
+  std::string out;
+  bool up = true;
+  for (const char c : std::string(rules()[info.param].name)) {
+    if (!std::isalnum(static_cast<unsigned char>(c))) {
+      up = true;
+      continue;
+    }
+    out += up ? static_cast<char>(std::toupper(static_cast<unsigned char>(c))) : c;
+    up = false;
+  }
+  return out;
+}
+
+INSTANTIATE_TEST_SUITE_P(EachRule, DataRules, ::testing::Range<size_t>(0, rules().size()),
+                         rule_name);
 
 }  // namespace
 }  // namespace vm::datatool

@@ -62,16 +62,6 @@ void arm(Image& img, const Look& lk, double sx, double sy, double ex, double ey,
   outlined_ellipse(img, hx, hy, 8, 8, lk.skin);
 }
 
-}  // namespace
-
-FaceArea face_area(int key) {
-  // The engine's own table, so the pictures always fit what it cuts.
-  const int* a = vm::kFaceAreas[vm::face_row(key)];
-  return {a[0], a[1], a[2], a[3], a[4]};
-}
-
-namespace {
-
 // One face into the rectangle (x, y, w, h): skin oval, fringe, eyes, brows and
 // mouth for the given expression (1..8); the corners outside the oval are left
 // as they are, so on the face sheet they stay black (transparent).

@@ -72,7 +72,7 @@ struct Checker {
   }
 
   // ------------------------------------------------------------ 50.dat ---
-  // Tune names by line, as written (CP932).
+  // The tunes 50.dat names and the folder holds, by line.
   std::map<int, std::string> tunes;
 
   void check_system() {
@@ -93,7 +93,8 @@ struct Checker {
     // (seen) or its digit 2..6 (not seen); anything else reads as not seen.
     const std::string& f = lines[6];
     bool usual = f.size() == 6 && (f[0] == '0' || f[0] == '1');
-    for (size_t i = 1; usual && i < 6; ++i) usual = f[i] == '0' || f[i] == static_cast<char>('1' + i);
+    for (size_t i = 1; usual && i < 6; ++i)
+      usual = f[i] == '0' || f[i] == static_cast<char>('1' + i);
     if (!usual)
       add(false, "50.dat", 6, "",
           in_quotes(cp932_to_utf8(f)) +
@@ -102,12 +103,18 @@ struct Checker {
     for (int i = 7; i <= 24; ++i) {
       const std::string& name = lines[static_cast<size_t>(i)];
       if (name.empty()) continue;
-      tunes[i] = name;
+      // The same file name the game opens: one conversion from the code page.
+      const std::string file = tune_file_name(name);
       const std::string shown = in_quotes(cp932_to_utf8(name));
-      if (name.find('/') != std::string::npos || name.find('\\') != std::string::npos)
-        add(true, "50.dat", i, "", shown + " holds a path separator; name a file of the folder");
-      else if (!is_file(path(name)))
+      if (file.empty())
+        add(true, "50.dat", i, "",
+            shown +
+                " is not a file name of the folder (a path separator, "
+                "\".\" or \"..\"); the game refuses to start");
+      else if (!is_file(path(file)))
         add(true, "50.dat", i, "", "names " + shown + ", which is not in the folder");
+      else
+        tunes[i] = file;
     }
   }
 
@@ -193,13 +200,15 @@ struct Checker {
     if (f.has_doll) {
       const std::string doll = trim_blanks(r.doll);
       if (f.doll < 1 || f.doll > kCharacters) {
-        error("5 (doll)", in_quotes(doll) + " is not a character digit 1..8 followed by a pose digit");
+        error("5 (doll)",
+              in_quotes(doll) + " is not a character digit 1..8 followed by a pose digit");
       } else if (f.pose != 0) {
         const int key = f.doll * 10 + f.pose;
         if (!find_picture_entry(key) || !is_file(path(dat_name(key))))
           error("5 (doll)", "no sprite picture " + dat_name(key));
         if (!f.has_place && f.text != "L" && f.text != "R" && f.text != "C")
-          error("9 (text)", "a sprite row's text is its position, L, R or C, not " + in_quotes(f.text));
+          error("9 (text)",
+                "a sprite row's text is its position, L, R or C, not " + in_quotes(f.text));
       }
       if (doll.size() > 2)
         warning("5 (doll)", in_quotes(doll) + " reads as character " + std::to_string(f.doll) +
@@ -213,7 +222,10 @@ struct Checker {
     const char c0 = f.cmd.empty() ? '\0' : f.cmd[0];
     if (shows && (c0 == '\0' || c0 == 'r')) {
       const size_t chars = utf8_length(f.text);
-      const size_t lines = (chars + kLineChars - 1) / kLineChars + (f.has_speaker ? 1 : 0);
+      // As the window types it: lines of 23, a line more when the count is a
+      // multiple of 23 past the first, and the speaker's label above.
+      const bool label = f.has_speaker && f.speaker >= 1 && f.speaker <= 6;
+      const size_t lines = (chars <= kLineChars ? 1 : chars / kLineChars + 1) + (label ? 1 : 0);
       if (lines > static_cast<size_t>(kPageLines))
         warning("9 (text)", std::to_string(chars) +
                                 " characters, more than one page of the window (4 lines of 23); "
@@ -235,10 +247,11 @@ struct Checker {
       case 'r':
         break;
       case 'a': {
-        const char c = f.cmd.size() == 2 ? f.cmd[1] : '\0';
+        // The game reads the one character after the "a".
+        const char c = f.cmd.size() >= 2 ? f.cmd[1] : '\0';
         const bool digit = c >= '0' && c <= '9';
         const bool letter = (c >= 'A' && c <= 'K') || (c >= 'a' && c <= 'k');
-        if (!digit && !letter)
+        if ((!digit && !letter) || f.cmd.size() != 2)
           warning("2 (cmd)", in_quotes(f.cmd) + " is not a sound command (a0..a9, aA..aK, aa..ak)");
         if (letter) {
           const int track = (c & ~0x20) - 'A' + 1;
@@ -255,8 +268,9 @@ struct Checker {
           if (counter(counters, f.text, true))
             counter_operand(L, f.value);
           else
-            warning("9 (text)", in_quotes(f.text) + " names no counter (kou, pap, rub, hap): "
-                                                 "the row changes nothing");
+            warning("9 (text)", in_quotes(f.text) +
+                                    " names no counter (kou, pap, rub, hap): "
+                                    "the row changes nothing");
         } else if (sub != 8) {
           error("2 (cmd)", in_quotes(f.cmd) + " is not p2 or p8 (the game shows \"error(p?)\")");
         }
@@ -268,8 +282,9 @@ struct Checker {
         } else if (counter(counters, f.text, false)) {
           counter_operand(L, f.value);
         } else {
-          warning("9 (text)", in_quotes(f.text) + " names no counter i1 can test (kou, pap, rub): "
-                                               "the row never jumps");
+          warning("9 (text)", in_quotes(f.text) +
+                                  " names no counter i1 can test (kou, pap, rub): "
+                                  "the row never jumps");
         }
         break;
       case 'w':
@@ -330,8 +345,7 @@ struct Checker {
         continue;
       }
       // The game restores the real first bytes before it decodes.
-      if (s.disguised)
-        bytes.replace(0, 2, s.kind == 'B' ? std::string("BM") : std::string("\xFF\xD8"));
+      if (s.disguised) bytes.replace(0, 2, real_magic(s.kind));
       Image img;
       std::string why;
       if (!decode_picture(std::vector<uint8_t>(bytes.begin(), bytes.end()), img, why)) {
@@ -350,13 +364,12 @@ struct Checker {
         add(false, name, 0, "",
             std::string(s.role) + " is " + size + ", expected " + want + "; the rest is cut");
       if (s.number < 60 && s.number != 42) {
-        const int* fa = kFaceAreas[face_row(s.number)];
-        if (img.w < fa[2] || img.h < fa[3])
+        const FaceArea& fa = face_area(s.number);
+        if (img.w < fa.x2 || img.h < fa.y2)
           file_error(name, "sprite " + size + " does not contain its face area");
       }
       if (s.place_only && have_script && !places_shown.count(s.number - 70))
-        add(false, name, 0, "",
-            "no script row shows background " + std::to_string(s.number - 70));
+        add(false, name, 0, "", "no script row shows background " + std::to_string(s.number - 70));
     }
   }
 
@@ -366,21 +379,19 @@ struct Checker {
     for (const auto& [line, name] : tunes) names.insert(name);
     names.insert(kEndingTune);
     for (const std::string& n : names) {
-      if (n.find('/') != std::string::npos || n.find('\\') != std::string::npos) continue;
       if (!is_file(path(n))) {
-        if (n == kEndingTune) file_error(n, "missing (the ending tune)");
-        continue;  // a named one missing is reported against 50.dat
+        file_error(n, "missing (the ending tune)");
+        continue;
       }
       MidiInfo info;
       std::string why;
-      if (!read_midi(read_bytes(path(n)), info, why))
-        file_error(cp932_to_utf8(n), "not a MIDI file: " + why);
+      if (!read_midi(read_bytes(path(n)), info, why)) file_error(n, "not a MIDI file: " + why);
     }
     if (have_script)
       for (const auto& [line, name] : tunes)
         if (line <= 15 && !tracks_played.count(line - 6) && line != 7)
           add(false, "50.dat", line, "",
-              "track " + std::to_string(line - 6) + " (" + cp932_to_utf8(name) +
+              "track " + std::to_string(line - 6) + " (" + name +
                   ") is never played: no row has its sound command");
     // Tunes in the folder that nothing names.
     std::error_code ec;

@@ -16,7 +16,6 @@ namespace fs = std::filesystem;
 constexpr const char* kSystemText = "system.txt";
 constexpr const char* kScriptCsv = "script.csv";
 constexpr const char* kChoicesCsv = "choices.csv";
-const std::string kJpegMagic = "\xFF\xD8";
 
 std::vector<std::string> file_names(const std::string& dir) {
   std::error_code ec;
@@ -44,38 +43,28 @@ int picture_number(const std::string& name, const std::string& ext) {
   return find_picture_entry(n) ? n : -1;
 }
 
-std::string to_utf8_exact(const std::string& cp, const std::string& file) {
-  std::string u;
-  try {
-    u = cp932_to_utf8(cp);
-  } catch (const std::exception& e) {
-    throw std::runtime_error(file + ": not convertible to UTF-8: " + e.what());
-  }
-  if (utf8_to_cp932(u) != cp)
-    throw std::runtime_error(file +
-                             ": holds characters that would not convert back to the same bytes; "
-                             "edit it in its own code page instead");
-  return u;
-}
-
-std::string to_cp932_exact(const std::string& u, const std::string& file) {
-  std::string cp;
-  try {
-    cp = utf8_to_cp932(u);
-  } catch (const std::exception& e) {
-    throw std::runtime_error(file + ": not convertible to the game's code page: " + e.what());
-  }
-  if (cp932_to_utf8(cp) != u)
-    throw std::runtime_error(file +
-                             ": holds characters the game's code page cannot store; replace them");
-  return cp;
-}
-
 std::string magic_of(const std::string& bytes) {
   return bytes.substr(0, 2);
 }
 
 }  // namespace
+
+std::string convert_exact(const std::string& in, bool to_utf8, const std::string& file) {
+  auto forth = to_utf8 ? cp932_to_utf8 : utf8_to_cp932;
+  auto back = to_utf8 ? utf8_to_cp932 : cp932_to_utf8;
+  std::string out;
+  try {
+    out = forth(in);
+  } catch (const std::exception& e) {
+    throw std::runtime_error(file + ": not convertible: " + e.what());
+  }
+  if (back(out) != in)
+    throw std::runtime_error(
+        file + (to_utf8 ? ": holds characters that would not convert back to the same bytes; "
+                          "edit it in its own code page instead"
+                        : ": holds characters the game's code page cannot store; replace them"));
+  return out;
+}
 
 void unpack_folder(const std::string& dir, const std::string& out) {
   const std::vector<std::string> names = file_names(dir);
@@ -93,10 +82,10 @@ void unpack_folder(const std::string& dir, const std::string& out) {
     const int pic = picture_number(n, ".dat");
     if (n == "50.dat") {
       name = kSystemText;
-      data = to_utf8_exact(bytes, n);
+      data = convert_exact(bytes, true, n);
     } else if (n == "51.dat" || n == "52.dat") {
       name = n == "51.dat" ? kScriptCsv : kChoicesCsv;
-      data = to_utf8_exact(invert_bytes(bytes), n);
+      data = convert_exact(invert_bytes(bytes), true, n);
     } else if (pic >= 0) {
       const PictureEntry& s = *find_picture_entry(pic);
       char kind = s.kind;
@@ -105,10 +94,10 @@ void unpack_folder(const std::string& dir, const std::string& out) {
         // a folder left running (or never disguised) reads the same; packing
         // gives it its at-rest "JF" again.
         if (bytes.size() < 2) throw std::runtime_error(n + " is too short to be a picture");
-        data.replace(0, 2, kind == 'B' ? std::string("BM") : kJpegMagic);
-      } else if (magic_of(bytes) == "BM") {
+        data.replace(0, 2, real_magic(kind));
+      } else if (magic_of(bytes) == real_magic('B')) {
         kind = 'B';
-      } else if (magic_of(bytes) == kJpegMagic) {
+      } else if (magic_of(bytes) == real_magic('J')) {
         kind = 'J';
       } else {
         kind = '\0';  // another format the picture loader reads: kept as it is
@@ -142,21 +131,21 @@ void pack_folder(const std::string& src, const std::string& dir) {
     const int b = picture_number(n, ".bmp"), j = picture_number(n, ".jpg");
     if (n == kSystemText) {
       name = "50.dat";
-      data = to_cp932_exact(bytes, n);
+      data = convert_exact(bytes, false, n);
     } else if (n == kScriptCsv || n == kChoicesCsv) {
       name = n == kScriptCsv ? "51.dat" : "52.dat";
-      data = invert_bytes(to_cp932_exact(bytes, n));
+      data = invert_bytes(convert_exact(bytes, false, n));
     } else if (b >= 0 || j >= 0) {
       const int pic = std::max(b, j);
       const PictureEntry& s = *find_picture_entry(pic);
-      const std::string want = b >= 0 ? std::string("BM") : kJpegMagic;
+      const std::string want = real_magic(b >= 0 ? 'B' : 'J');
       if (magic_of(bytes) != want)
         throw std::runtime_error(n + " is not a " + (b >= 0 ? "bitmap" : "JPEG") + " file");
       if (s.disguised) {
         if ((s.kind == 'B') != (b >= 0))
           throw std::runtime_error(n + ": picture " + std::to_string(pic) + " must be a " +
                                    (s.kind == 'B' ? "bitmap (.bmp)" : "JPEG (.jpg)"));
-        data.replace(0, 2, "JF");
+        data.replace(0, 2, kRestMagic);
       }
       name = dat_name(pic);
     }

@@ -14,15 +14,6 @@ namespace vm::datatool {
 
 namespace {
 
-// Converts demo text to the game's code page, insisting that it converts back
-// unchanged (a character outside the code page would otherwise be lost).
-std::string to_cp932_exact(const std::string& utf8, const std::string& what) {
-  const std::string cp = utf8_to_cp932(utf8);
-  if (cp932_to_utf8(cp) != utf8)
-    throw std::runtime_error(what + ": text does not fit the code page");
-  return cp;
-}
-
 std::string jpeg_bytes(const Image& img, int number) {
   std::vector<uint8_t> bytes;
   std::string error;
@@ -33,7 +24,7 @@ std::string jpeg_bytes(const Image& img, int number) {
 
 // The at-rest disguise: the first two bytes become "JF".
 std::string disguise(std::string bytes) {
-  if (bytes.size() >= 2) bytes.replace(0, 2, "JF");
+  if (bytes.size() >= 2) bytes.replace(0, 2, kRestMagic);
   return bytes;
 }
 
@@ -48,9 +39,9 @@ void write_demo(const std::string& dir) {
     write_bytes(join_path(dir, name), data);
   };
 
-  put("50.dat", to_cp932_exact(system_text(demo_system_lines()), "50.dat"));
-  put("51.dat", invert_bytes(to_cp932_exact(script_csv(demo_script()), "51.dat")));
-  put("52.dat", invert_bytes(to_cp932_exact(choices_csv(demo_choices()), "52.dat")));
+  put("50.dat", convert_exact(system_text(demo_system_lines()), false, "50.dat"));
+  put("51.dat", invert_bytes(convert_exact(script_csv(demo_script()), false, "51.dat")));
+  put("52.dat", invert_bytes(convert_exact(choices_csv(demo_choices()), false, "52.dat")));
 
   for (int c = 1; c <= 4; ++c)
     for (int p = 1; p <= 2; ++p)

@@ -42,10 +42,11 @@ void draw_pixel_text(Image& img, int x, int y, std::string_view text, int scale,
 void draw_pixel_text_shadow(Image& img, int x, int y, std::string_view text, int scale, uint32_t c,
                             uint32_t shadow);
 
-// xorshift64* generator: the only randomness of the demo data, always seeded.
+// xorshift64* generator: the only randomness of the demo data, always started
+// from a fixed value.
 class Prng {
  public:
-  explicit Prng(uint64_t seed) : s_(seed ? seed : 0x9E3779B97F4A7C15ull) {}
+  explicit Prng(uint64_t rng_start) : s_(rng_start ? rng_start : 0x9E3779B97F4A7C15ull) {}
   uint32_t next();
   // Uniform integer in [lo, hi].
   int range(int lo, int hi);

@@ -109,17 +109,22 @@ bool read_midi(const std::string& bytes, MidiInfo& info, std::string& error) {
     uint32_t tick = 0;
     uint8_t running = 0;
     bool ended = false;
-    while (p < end && !ended) {
-      uint32_t delta = 0;
+    // A variable-length number of at most four bytes within the track.
+    auto vlq = [&](uint32_t& out, const char* what) {
+      out = 0;
       for (int i = 0;; ++i) {
         if (p >= end || i == 4) {
-          error = "track " + std::to_string(t + 1) + ": bad delta time";
+          error = "track " + std::to_string(t + 1) + ": bad " + what;
           return false;
         }
         const uint8_t b = u8();
-        delta = (delta << 7) | (b & 0x7F);
-        if (!(b & 0x80)) break;
+        out = (out << 7) | (b & 0x7F);
+        if (!(b & 0x80)) return true;
       }
+    };
+    while (p < end && !ended) {
+      uint32_t delta = 0;
+      if (!vlq(delta, "delta time")) return false;
       tick += delta;
       if (p >= end) break;
       uint8_t status = static_cast<uint8_t>(bytes[p]);
@@ -138,15 +143,7 @@ bool read_midi(const std::string& bytes, MidiInfo& info, std::string& error) {
           type = u8();
         }
         uint32_t mlen = 0;
-        for (int i = 0;; ++i) {
-          if (p >= end || i == 4) {
-            error = "track " + std::to_string(t + 1) + ": bad meta length";
-            return false;
-          }
-          const uint8_t b = u8();
-          mlen = (mlen << 7) | (b & 0x7F);
-          if (!(b & 0x80)) break;
-        }
+        if (!vlq(mlen, "meta length")) return false;
         if (p + mlen > end) {
           error = "track " + std::to_string(t + 1) + ": meta event runs past the track";
           return false;
@@ -214,7 +211,7 @@ struct TuneDef {
   int melody_prog, chord_prog, bass_prog;
   Accomp accomp;
   bool drums;
-  uint64_t seed;
+  uint64_t rng_start;
 };
 
 const std::vector<TuneDef>& tune_defs() {
@@ -486,7 +483,7 @@ std::string compose_tune(const std::string& name) {
   for (const TuneDef& t : tune_defs())
     if (name == t.name) chosen = &t;
   const TuneDef& t = *chosen;
-  Prng rng(t.seed);
+  Prng rng(t.rng_start);
   Tracks tr;
   std::vector<MidiEvent> conductor;
   const uint32_t us = 60000000u / t.bpm;

@@ -1,6 +1,7 @@
 // Standard MIDI files for the demo: a small writer, the tune generator that
-// composes the demo's music from chord progressions with a fixed seed, and a
-// reader that measures a file (used by the folder check and the tests).
+// composes the demo's music from chord progressions (its randomness always
+// starts from the same value), and a reader that measures a file (used by
+// the folder check and the tests).
 #pragma once
 
 #include <cstdint>

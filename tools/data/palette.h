@@ -18,8 +18,8 @@ constexpr uint32_t kWhite = 0xFFFFFF;
 using Pts = std::vector<std::pair<double, double>>;
 
 // Scenery shared by the backgrounds and the title picture.
-void sea(Image& img, int horizon, int y1, uint32_t far, uint32_t near, uint64_t seed);
-void stars(Image& img, int y1, int count, uint64_t seed);
+void sea(Image& img, int horizon, int y1, uint32_t far, uint32_t near, uint64_t rng_start);
+void stars(Image& img, int y1, int count, uint64_t rng_start);
 void house(Image& img, int x, int base, int w, int h, uint32_t wall, uint32_t roof,
            bool lit = false);
 void tree(Image& img, double x, double base, double s, uint32_t leaf);

@@ -4,25 +4,13 @@
 
 #include <string>
 
+#include "graphics/faces.h"
 #include "platform/image.h"
 
 namespace vm::datatool {
 
-struct FaceArea {
-  int x1, y1, x2, y2, sheet_x;
-  int w() const { return x2 - x1; }
-  int h() const { return y2 - y1; }
-};
-
-// The face area of a sprite picture and its column in the face sheet, for
-// the sprite keys 11, 12, 21, 22, 31, 32, 41 (any other key uses 11's).
-FaceArea face_area(int key);
-
 constexpr int kSpriteW = 240;
 constexpr int kSpriteH = 440;
-constexpr int kFaceSheetW = 580;
-constexpr int kFaceSheetH = 585;
-constexpr int kFacesPerColumn = 8;
 // Tint colour of the message window: pixel (24, 24) of the texture sheet. A
 // warm ivory, so that the black speech and the purple narration stand out on
 // the panel over every scene, even the night ones.

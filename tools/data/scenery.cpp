@@ -31,12 +31,12 @@ void cloud(Image& img, double x, double y, double s, uint32_t c) {
 }  // namespace
 
 // Sea from the horizon down to y1, with glittering wave strokes.
-void sea(Image& img, int horizon, int y1, uint32_t far, uint32_t near, uint64_t seed) {
+void sea(Image& img, int horizon, int y1, uint32_t far, uint32_t near, uint64_t rng_start) {
   for (int y = horizon; y < std::min(y1, img.h); ++y) {
     const uint32_t c = mix(far, near, static_cast<double>(y - horizon) / std::max(1, y1 - horizon));
     for (int x = 0; x < img.w; ++x) img.at(x, y) = c;
   }
-  Prng rng(seed);
+  Prng rng(rng_start);
   const int n = (y1 - horizon) * 3;
   for (int i = 0; i < n; ++i) {
     const int y = rng.range(horizon + 2, y1 - 2);
@@ -51,8 +51,8 @@ void sea(Image& img, int horizon, int y1, uint32_t far, uint32_t near, uint64_t 
   }
 }
 
-void stars(Image& img, int y1, int count, uint64_t seed) {
-  Prng rng(seed);
+void stars(Image& img, int y1, int count, uint64_t rng_start) {
+  Prng rng(rng_start);
   for (int i = 0; i < count; ++i) {
     const int x = rng.range(0, img.w - 1), y = rng.range(0, y1);
     const uint32_t c = mix(0xB0B8FF, kWhite, rng.uniform());
@@ -132,8 +132,8 @@ void figure(Image& img, double x, double base, double s, uint32_t body, uint32_t
   }
 }
 
-void firework(Image& img, double x, double y, double r, uint32_t c, int rays, uint64_t seed) {
-  Prng rng(seed);
+void firework(Image& img, double x, double y, double r, uint32_t c, int rays, uint64_t rng_start) {
+  Prng rng(rng_start);
   for (int i = 0; i < rays; ++i) {
     const double a = 2 * kPi * i / rays + rng.uniform() * 0.05;
     const double r0 = r * 0.25, r1 = r * (0.85 + 0.15 * rng.uniform());
@@ -155,8 +155,8 @@ void lantern_string(Image& img, double x0, double y0, double x1, double y1, int 
   }
 }
 
-void shore_town(Image& img, int base, bool night, uint64_t seed) {
-  Prng rng(seed);
+void shore_town(Image& img, int base, bool night, uint64_t rng_start) {
+  Prng rng(rng_start);
   const uint32_t walls[] = {0xF2E6D0, 0xE8D2B4, 0xDCE8F0, 0xF6DCCA, 0xE6EAD8};
   const uint32_t roofs[] = {0x3C6EA8, 0xB04A3C, 0x3C8A6A, 0x8A5A9A, 0xC8783C};
   int x = -10;
@@ -233,13 +233,13 @@ Image paint_room() {  // 71
   return img;
 }
 
-Image paint_beach(int h, uint64_t seed) {  // 73 and the base of 75
+Image paint_beach(int h, uint64_t rng_start) {  // 73 and the base of 75
   Image img(640, h);
   const int horizon = h * 42 / 100;
   vertical_gradient(img, 0, horizon, 0x3C86E6, 0xC4E6FC);
   cloud(img, 150, horizon * 0.35, 1.4, kWhite);
   cloud(img, 520, horizon * 0.5, 1.0, kWhite);
-  sea(img, horizon, h * 72 / 100, 0x2A6CC0, 0x48B4D8, seed);
+  sea(img, horizon, h * 72 / 100, 0x2A6CC0, 0x48B4D8, rng_start);
   // Surf line and sand.
   const int shore = h * 72 / 100;
   fill_rect(img, 0, shore, 640, h - shore, 0xEEDCAE);
@@ -247,7 +247,7 @@ Image paint_beach(int h, uint64_t seed) {  // 73 and the base of 75
     const int y = shore + static_cast<int>(3 * std::sin(x * 0.05));
     fill_rect(img, x, y - 2, 4, 4, kWhite);
   }
-  Prng rng(seed + 1);
+  Prng rng(rng_start + 1);
   for (int i = 0; i < 300; ++i)
     fill_rect(img, rng.range(0, 639), rng.range(shore + 6, h - 1), 2, 1, 0xD8C492);
   return img;

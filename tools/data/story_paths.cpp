@@ -18,7 +18,7 @@
 #include "assets/text_helpers.h"
 #include "choices/choices.h"
 #include "data/layout.h"
-#include "graphics/scene.h"
+#include "graphics/transitions.h"
 #include "message/message.h"
 #include "script/interp.h"
 

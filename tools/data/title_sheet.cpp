@@ -7,6 +7,7 @@
 #include "data/draw.h"
 #include "data/palette.h"
 #include "graphics/scene.h"
+#include "graphics/texture_sheet.h"
 #include "platform/common/pango_text.h"
 
 namespace vm::datatool {
@@ -15,7 +16,7 @@ namespace {
 
 // The title as it stands on the title picture and on the panel: the same
 // position, so the panel dissolve dresses the letters up without moving them.
-constexpr int kPanelX = 180, kPanelY = 65, kPanelW = 280, kPanelH = 150;
+constexpr int kPanelX = 180, kPanelY = 65, kPanelW = kTitlePanelW, kPanelH = kTitlePanelH;
 constexpr const char* kTitleWord = "VELMORA";
 constexpr int kTitleScale = 6;
 
@@ -100,23 +101,26 @@ void menu_item(Image& img, int x, int y, const char* label, bool hot) {
 }  // namespace
 
 Image paint_texture_sheet() {
-  Image img(280, 370, 0);
-  // Frame pieces: one 48 x 48 framed box holds every corner and edge at the
-  // places the window frame cuts them from.
-  for (int y = 0; y < 48; ++y)
-    for (int x = 0; x < 48; ++x) img.at(x, y) = window_frame_colour(frame_depth(x, y, 48, 48));
-  fill_rect(img, 16, 16, 16, 16, kWindowTint);
+  Image img(kTextureW, kTextureH, 0);
+  // Frame pieces: one framed box holds every corner and edge at the places
+  // the window frame cuts them from, the tint at its centre.
+  constexpr int P = kFramePieceSize;
+  for (int y = 0; y < P; ++y)
+    for (int x = 0; x < P; ++x) img.at(x, y) = window_frame_colour(frame_depth(x, y, P, P));
+  fill_rect(img, kFrameCorner, kFrameCorner, P - 2 * kFrameCorner, P - 2 * kFrameCorner,
+            kWindowTint);
 
   // Wall tile (also the slot window's background): navy with a gold lattice.
-  for (int y = 0; y < 64; ++y)
-    for (int x = 0; x < 64; ++x) {
+  for (int y = 0; y < kWallTileSize; ++y)
+    for (int x = 0; x < kWallTileSize; ++x) {
       const int a = (x + y) % 32, b = (x - y + 64) % 32;
       uint32_t c = mix(0x22204A, 0x2E2A5E, (y % 16) / 15.0);
       if (a == 0 || b == 0) c = 0x6A5A3A;
-      img.at(96 + x, y) = c;
+      img.at(kWallTileX + x, kWallTileY + y) = c;
     }
   for (int i = 0; i < 4; ++i)
-    fill_ellipse(img, 96 + 16 + (i % 2) * 32, 16 + (i / 2) * 32, 2, 2, 0xE6BE5A);
+    fill_ellipse(img, kWallTileX + 16 + (i % 2) * 32, kWallTileY + 16 + (i / 2) * 32, 2, 2,
+                 0xE6BE5A);
 
   // Title panel: a dark plate with a double frame around the title word.
   for (int y = 0; y < kPanelH; ++y)
@@ -125,21 +129,22 @@ Image paint_texture_sheet() {
       uint32_t c = mix(0x221E54, 0x120E30, y / double(kPanelH));
       const uint32_t fc = frame_colour(d);
       if (d < 6) c = fc ? fc : 0x0E0C26;
-      img.at(x, 70 + y) = c;
+      img.at(kTitlePanelX + x, kTitlePanelY + y) = c;
     }
-  title_word(img, 0, 70, 0xF8E0A0, 0x5A3A20);
+  title_word(img, kTitlePanelX, kTitlePanelY, 0xF8E0A0, 0x5A3A20);
   const char* sub = "A SUMMER BY THE SEA";
-  draw_pixel_text(img, (kPanelW - pixel_text_width(sub, 2)) / 2, 70 + 100, sub, 2, 0xC8C0F0);
+  draw_pixel_text(img, kTitlePanelX + (kPanelW - pixel_text_width(sub, 2)) / 2, kTitlePanelY + 100,
+                  sub, 2, 0xC8C0F0);
   for (int s = -1; s <= 1; s += 2) {  // ornaments beside the subtitle
     const int x = kPanelW / 2 + s * 124;
-    fill_polygon(img, {{x - 5.0, 177.0}, {x + 0.0, 172.0}, {x + 5.0, 177.0}, {x + 0.0, 182.0}},
-                 0xE6BE5A);
+    const double y = kTitlePanelY + 107.0;
+    fill_polygon(img, {{x - 5.0, y}, {x + 0.0, y - 5}, {x + 5.0, y}, {x + 0.0, y + 5}}, 0xE6BE5A);
   }
 
   const char* labels[4] = {"はじめから", "つづきから", "ギャラリー", "おわる"};
   for (int i = 0; i < 4; ++i) {
-    menu_item(img, 0, 230 + 35 * i, labels[i], false);
-    menu_item(img, 120, 230 + 35 * i, labels[i], true);
+    menu_item(img, kMenuItemX, kMenuItemY + kMenuItemH * i, labels[i], false);
+    menu_item(img, kMenuItemHotX, kMenuItemY + kMenuItemH * i, labels[i], true);
   }
   return img;
 }

@@ -149,32 +149,32 @@ GtkWindow* GtkMainWindow::parent_for_dialogs() const {
   return gtk_widget_get_visible(window_) ? GTK_WINDOW(window_) : nullptr;
 }
 
-void GtkMainWindow::set_menu(const std::vector<MenuItemSpec>& items) {
+void GtkMainWindow::set_menu(const std::vector<MenuEntry>& items) {
   // Top-level menus in the order their group first appears.
   std::vector<std::pair<std::string, GtkWidget*>> menus;
-  for (const MenuItemSpec& spec : items) {
+  for (const MenuEntry& entry : items) {
     auto it = std::find_if(menus.begin(), menus.end(),
-                           [&](const auto& m) { return m.first == spec.group; });
+                           [&](const auto& m) { return m.first == entry.group; });
     GtkWidget* menu;
     if (it == menus.end()) {
-      GtkWidget* top = gtk_menu_item_new_with_label(gtk_text(spec.group).c_str());
+      GtkWidget* top = gtk_menu_item_new_with_label(gtk_text(entry.group).c_str());
       menu = gtk_menu_new();
       gtk_menu_item_set_submenu(GTK_MENU_ITEM(top), menu);
       gtk_menu_shell_append(GTK_MENU_SHELL(menubar_), top);
-      menus.emplace_back(spec.group, menu);
+      menus.emplace_back(entry.group, menu);
     } else {
       menu = it->second;
     }
     GtkWidget* item;
-    if (spec.caption == "-") {
+    if (entry.caption == "-") {
       item = gtk_separator_menu_item_new();
     } else {
-      item = gtk_menu_item_new_with_label(gtk_text(spec.caption).c_str());
-      g_object_set_data_full(G_OBJECT(item), "vm-name", g_strdup(spec.name.c_str()), g_free);
+      item = gtk_menu_item_new_with_label(gtk_text(entry.caption).c_str());
+      g_object_set_data_full(G_OBJECT(item), "vm-name", g_strdup(entry.name.c_str()), g_free);
       g_signal_connect(item, "activate", G_CALLBACK(on_menu_activate), this);
     }
     gtk_menu_shell_append(GTK_MENU_SHELL(menu), item);
-    if (!spec.name.empty()) menu_items_[spec.name] = item;
+    if (!entry.name.empty()) menu_items_[entry.name] = item;
   }
   gtk_widget_show_all(menubar_);
 }

@@ -23,7 +23,7 @@ class GtkMainWindow : public Window {
   GtkMainWindow& operator=(const GtkMainWindow&) = delete;
 
   void set_sink(EventSink* sink) override { sink_ = sink; }
-  void set_menu(const std::vector<MenuItemSpec>& items) override;
+  void set_menu(const std::vector<MenuEntry>& items) override;
   void set_menu_enabled(const std::string& name, bool enabled) override;
   void set_menu_caption(const std::string& name, const std::string& caption) override;
   void set_caption(const std::string& caption) override;

@@ -37,7 +37,7 @@ class HeadlessWindow : public Window {
  public:
   explicit HeadlessWindow(Headless& h) : h_(h) {}
   void set_sink(EventSink* sink) override { h_.sink_ = sink; }
-  void set_menu(const std::vector<MenuItemSpec>& items) override {
+  void set_menu(const std::vector<MenuEntry>& items) override {
     for (const auto& it : items) h_.menus_[it.name] = {it.caption, true};
   }
   void set_menu_enabled(const std::string& name, bool enabled) override {
