@@ -21,6 +21,7 @@
 
 void bench_transitions(vm::Platform& pf, const char* suffix);
 void bench_staff_roll(vm::Platform& pf, const std::string& demo);
+void bench_paths(const std::string& demo_dir);
 
 namespace {
 
@@ -85,6 +86,7 @@ std::string data_folder() {
 }  // namespace
 
 int main(int argc, char** argv) {
+  bench_paths(data_folder());
   double blend_420 = 0;
   const double ratio_420 = blend_ratio(420, 96, 200, &blend_420);
   const double ratio_640 = blend_ratio(640, 480, 40, nullptr);

@@ -48,15 +48,21 @@ int choice_count(const std::string& text) {
   return static_cast<int>(std::clamp(read_integer(text).value_or(0), -1000L, 1000L));
 }
 
+int menu_size(const ScriptTables& t, int32_t first, const std::string& count_text) {
+  const int last = choice_count(count_text) - 1;
+  // There are three boxes and SCT ends at row 200; a row asking for more (or
+  // for none, which could never be answered) is refused.
+  const int32_t rows = std::min<int32_t>(static_cast<int32_t>(t.SCT.size()), kMaxChoiceRows);
+  if (last < 0 || last >= kChoiceSlots || first < 0 || first + last >= rows) return 0;
+  return last + 1;
+}
+
 void show_choices(Game& g) {
-  const int last = choice_count(g.interp.Cur_Text) - 1;
   find_sct(g, g.interp.Cur_Num);  // on failure the previous menu's rows are used
   const int32_t first = g.tables.Sel_First;
-
-  // There are three boxes and SCT ends at row 200; a row asking for more (or
-  // for none, which could never be answered) is refused and the story goes on.
-  const int32_t rows = std::min<int32_t>(static_cast<int32_t>(g.tables.SCT.size()), kMaxChoiceRows);
-  if (last < 0 || last >= kChoiceSlots || first < 0 || first + last >= rows) {
+  const int last = menu_size(g.tables, first, g.interp.Cur_Text) - 1;
+  if (last < 0) {
+    // The story goes on with the next row.
     message_box(g, "error(s?)");
     g.interp.Script_Pos += 1;
     return;

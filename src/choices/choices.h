@@ -5,6 +5,8 @@
 #include <cstdint>
 #include <string>
 
+#include "script/tables.h"
+
 namespace vm {
 
 struct Game;
@@ -46,6 +48,11 @@ struct ChoiceState {
 void show_choices(Game& g);
 // The number of boxes a choice row's text asks for; 0 when it is no number.
 int choice_count(const std::string& text);
+
+// The number of boxes a choice row opens when its menu starts at SCT row
+// first: the row's text read as a number; 0 when the row is refused (fewer
+// than one, more than three, or a menu reaching past SCT's last row).
+int menu_size(const ScriptTables& t, int32_t first, const std::string& count_text);
 
 // Main-window handlers for the choice labels, in game-screen coordinates.
 // Each finds the label under the point itself and ignores points that are not

@@ -24,54 +24,30 @@ void jump_or_stop(Game& g) {
 }
 
 int run_command(Game& g, int result) {
-  InterpState& s = g.interp;
-  const std::string& cmd = s.Cur_Cmd;
-  if (cmd.empty()) return result;
-  switch (cmd[0]) {
-    case 'g':
-      if (cmd == "g0") {
-        jump_or_stop(g);
-        return kPositionSet;
-      }
-      if (cmd == "g4") Change_Name(g);
+  switch (decide_command(g.interp)) {
+    case Command::Keep:
+      return result;
+    case Command::Done:
       return kNothingToShow;
-    case 'a':
+    case Command::Jump:
+      jump_or_stop(g);
+      return kPositionSet;
+    case Command::Rename:
+      Change_Name(g);
+      return kNothingToShow;
+    case Command::Sound:
       sound_command(g);
       return kNothingToShow;
-    case 's':
+    case Command::Choice:
       show_choices(g);
       return kPositionSet;
-    case 'p': {
-      int sub = sub_code(s.cur_line, s.Cur_Cmd);
-      if (sub == 2) {
-        if (int16_t* c = counter(s, s.Cur_Text, true)) {
-          long v = counter_operand(s.cur_line, s.Cur_Value) + *c;
-          if (v < -32768 || v > 32767)
-            throw DataError("51.dat", s.cur_line, "10 (value)",
-                            "the counter " + s.Cur_Text.substr(0, 3) + " leaves its range");
-          *c = static_cast<int16_t>(v);
-        }
-      } else if (sub == 8) {
-        s.Save_Title = s.Cur_Text;
-      } else {
-        message_box(g, "error(p?)");
-      }
+    case Command::BadP:
+      message_box(g, "error(p?)");
       return kNothingToShow;
-    }
-    case 'i': {
-      if (sub_code(s.cur_line, s.Cur_Cmd) != 1) {
-        message_box(g, "error(i?)");
-        return kNothingToShow;
-      }
-      if (int16_t* c = counter(s, s.Cur_Text, false)) {
-        if (*c == counter_operand(s.cur_line, s.Cur_Value)) {
-          jump_or_stop(g);
-          return kPositionSet;
-        }
-      }
+    case Command::BadI:
+      message_box(g, "error(i?)");
       return kNothingToShow;
-    }
-    case 'e':
+    case Command::Ending:
       if (g.sound.BGMLoop >= 0) g.pf.window.set_timer_enabled(g.sound.BGMLoop, false);
       if (g.input.Clicker >= 0) g.pf.window.set_timer_enabled(g.input.Clicker, false);
       run_ending(g);
@@ -79,21 +55,20 @@ int run_command(Game& g, int result) {
         do_events(g);
         sleep_ms(g, 100);
       }
-    case 'q':
+    case Command::Quit:
       for (int i = 0; i < 2; ++i) {
         do_events(g);
         sleep_ms(g, 50);
       }
       throw ShutdownRequest{};
-    case 'r':
+    case Command::Clear:
       clear_message_window(g);
       return kShowMessage;
-    case 'w':
+    case Command::Wait:
       timed_wait(g);
       return kNothingToShow;
-    default:
-      return result;
   }
+  return result;
 }
 
 }  // namespace
@@ -105,6 +80,54 @@ int16_t* counter(InterpState& s, const std::string& text, bool allow_hap) {
   if (name == "rub") return &s.rub;
   if (allow_hap && name == "hap") return &s.hap;
   return nullptr;
+}
+
+Command decide_command(InterpState& s) {
+  const std::string& cmd = s.Cur_Cmd;
+  if (cmd.empty()) return Command::Keep;
+  switch (cmd[0]) {
+    case 'g':
+      if (cmd == "g0") return Command::Jump;
+      return cmd == "g4" ? Command::Rename : Command::Done;
+    case 'a':
+      return Command::Sound;
+    case 's':
+      return Command::Choice;
+    case 'p': {
+      const int sub = sub_code(s.cur_line, s.Cur_Cmd);
+      if (sub == 2) {
+        if (int16_t* c = counter(s, s.Cur_Text, true)) {
+          long v = counter_operand(s.cur_line, s.Cur_Value) + *c;
+          if (v < -32768 || v > 32767)
+            throw DataError("51.dat", s.cur_line, "10 (value)",
+                            "the counter " + s.Cur_Text.substr(0, 3) + " leaves its range");
+          *c = static_cast<int16_t>(v);
+        }
+        return Command::Done;
+      }
+      if (sub == 8) {
+        s.Save_Title = s.Cur_Text;
+        return Command::Done;
+      }
+      return Command::BadP;
+    }
+    case 'i': {
+      if (sub_code(s.cur_line, s.Cur_Cmd) != 1) return Command::BadI;
+      if (int16_t* c = counter(s, s.Cur_Text, false))
+        if (*c == counter_operand(s.cur_line, s.Cur_Value)) return Command::Jump;
+      return Command::Done;
+    }
+    case 'e':
+      return Command::Ending;
+    case 'q':
+      return Command::Quit;
+    case 'r':
+      return Command::Clear;
+    case 'w':
+      return Command::Wait;
+    default:
+      return Command::Keep;
+  }
 }
 
 int sub_code(int line, const std::string& cmd) {
@@ -160,25 +183,24 @@ RowFields read_row(const ScriptRow& r) {
     // The first digit picks the character, the last the pose; a one-digit
     // field gives the same digit to both.
     f.doll = static_cast<uint8_t>(script_number(r.line, doll.substr(0, 1), 5, "doll", 0, 9));
-    f.pose = static_cast<uint8_t>(
-        script_number(r.line, doll.substr(doll.size() - 1), 5, "doll", 0, 9));
+    f.pose =
+        static_cast<uint8_t>(script_number(r.line, doll.substr(doll.size() - 1), 5, "doll", 0, 9));
   }
   if ((f.has_face = !face.empty()))
     f.face = static_cast<uint8_t>(script_number(r.line, "0" + face, 6, "face", 0, 255));
   return f;
 }
 
-int script_step(Game& g) {
-  InterpState& s = g.interp;
-  const ScriptTables& t = g.tables;
+RowChanges load_row(InterpState& s, const ScriptTables& t,
+                    const std::array<std::string, 6>& names) {
   if (s.Script_Pos < 0 || s.Script_Pos > t.Script_Last)
     throw DataError("51.dat", 0, "",
                     "the story reached row " + std::to_string(s.Script_Pos) +
                         ", which is outside the script (a choice target missing?)");
-  bool place_flag = false, doll_flag = false, face_flag = false;
+  RowChanges ch;
   s.Cur_Speaker = 0;
 
-  const ScriptRow& r = t.Script_Table[s.Script_Pos];
+  const ScriptRow& r = t.Script_Table[static_cast<size_t>(s.Script_Pos)];
   s.cur_line = r.line;
   s.Cur_Num = r.num;
   s.Cur_Jump = r.jump;
@@ -191,24 +213,28 @@ int script_step(Game& g) {
   if (f.has_speaker) s.Cur_Speaker = f.speaker;
   if (f.has_place && f.place != s.Place_No) {
     s.Place_No = f.place;
-    place_flag = true;
+    ch.place = true;
     s.Cur_Doll = 0;
   }
   if (f.has_doll) {
     s.Cur_Doll = f.doll;
     s.Cur_Pose = f.pose;
-    doll_flag = true;
+    ch.doll = true;
   }
   if (f.has_face) {
     s.Cur_Face = f.face;
-    face_flag = true;
+    ch.face = true;
   }
-  if (s.Cur_Subst == "1") s.Cur_Text = substitute_names(g.msg.Name_Table, s.Cur_Text, s.cur_line);
+  if (s.Cur_Subst == "1") s.Cur_Text = substitute_names(names, s.Cur_Text, s.cur_line);
+  return ch;
+}
 
+int script_step(Game& g) {
+  const RowChanges ch = load_row(g.interp, g.tables, g.msg.Name_Table);
   int result = kShowMessage;
-  if (place_flag) result = change_place(g);
-  if (doll_flag) result = change_doll(g);
-  if (face_flag) result = change_face(g);
+  if (ch.place) result = change_place(g);
+  if (ch.doll) result = change_doll(g);
+  if (ch.face) result = change_face(g);
   return run_command(g, result);
 }
 

@@ -9,6 +9,7 @@ namespace vm {
 
 struct Game;
 struct ScriptRow;
+struct ScriptTables;
 
 // Step results.
 constexpr int kShowMessage = 0;
@@ -59,6 +60,37 @@ long wait_duration(int line, const std::string& text);
 // kou, pap, rub, and hap when allow_hap (i1 cannot test it); nullptr for any
 // other name, which the command then ignores.
 int16_t* counter(InterpState& s, const std::string& text, bool allow_hap);
+
+// The scene changes a row asks for.
+struct RowChanges {
+  bool place = false, doll = false, face = false;
+};
+// The first part of a step: the row at Script_Pos into the current-row
+// registers, its place, doll and face fields applied to Place_No, Cur_Doll,
+// Cur_Pose and Cur_Face, and the names substituted into its text. Throws
+// DataError for a position outside the script or a field the game cannot
+// read. The story map runs the script through this and decide_command too.
+RowChanges load_row(InterpState& s, const ScriptTables& t, const std::array<std::string, 6>& names);
+
+// What the current row's command leaves for the loop to do once its effect
+// on the game-state variables (p2 counters, p8 title, the i1 test) is done.
+enum class Command {
+  Keep,    // no command, or an unknown letter: the scene changes' result stands
+  Done,    // nothing more (other g, p2, p8, an i1 that does not jump): result 2
+  Jump,    // g0, or an i1 whose counter equals the value: jump to Cur_Jump
+  Rename,  // g4
+  Sound,   // a
+  Choice,  // s
+  BadP,    // "error(p?)"
+  BadI,    // "error(i?)"
+  Ending,  // e
+  Quit,    // q
+  Clear,   // r: shows the row's message
+  Wait,    // w
+};
+// Throws DataError for a sub-code that is not a digit or a counter that
+// leaves its range.
+Command decide_command(InterpState& s);
 
 // Runs from Script_Pos until Script_Last (the end marker) is reached.
 void run_script(Game& g);

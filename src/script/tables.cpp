@@ -211,12 +211,17 @@ bool jump_to_num(Game& g, int16_t num) {
   return true;
 }
 
+int32_t find_sct_row(const ScriptTables& t, int16_t num) {
+  for (int32_t i = 0; i <= t.Sel_Last; ++i)
+    if (t.SCT[static_cast<size_t>(i)].key == num) return i;
+  return -1;
+}
+
 bool find_sct(Game& g, int16_t num) {
-  for (int32_t i = 0; i <= g.tables.Sel_Last; ++i) {
-    if (g.tables.SCT[i].key == num) {
-      g.tables.Sel_First = i;
-      return true;
-    }
+  const int32_t row = find_sct_row(g.tables, num);
+  if (row >= 0) {
+    g.tables.Sel_First = row;
+    return true;
   }
   message_box(g, "SCT not found.");
   return false;

@@ -85,6 +85,9 @@ int32_t find_num(const ScriptTables& t, int16_t num);
 // returns false when the NUM is missing.
 bool jump_to_num(Game& g, int16_t num);
 
+// The first SCT row with this key, -1 when there is none.
+int32_t find_sct_row(const ScriptTables& t, int16_t num);
+
 // First SCT row with this key into Sel_First; "SCT not found." otherwise.
 bool find_sct(Game& g, int16_t num);
 

@@ -1,10 +1,13 @@
+#include <cstdlib>
 #include <exception>
 #include <ostream>
 #include <stdexcept>
 
+#include "assets/data_error.h"
 #include "data/data_tool.h"
 #include "data/pictures.h"
 #include "platform/common/pixbuf_pictures.h"
+#include "data/story_paths.h"
 
 namespace vm::datatool {
 
@@ -16,7 +19,13 @@ constexpr const char* kUsage =
     "                                    check a data folder (--strict: warnings fail too)\n"
     "       velmora-data unpack DIR OUT  data folder -> editable folder\n"
     "       velmora-data pack SRC DIR    editable folder -> data folder\n"
-    "       velmora-data icon SIZE FILE  the program's icon as a PNG file\n";
+    "       velmora-data icon SIZE FILE  the program's icon as a PNG file\n"
+    "       velmora-data graph DIR OUT   the story as OUT.dot and OUT.svg\n"
+    "       velmora-data paths DIR OUT [--max-rows N]\n"
+    "                                    every path: OUT/path-NNN.txt for velmora-play, "
+    "paths.tsv;\n"
+    "                                    a path is stopped after N rows (100000)\n"
+    "       velmora-data verify DIR      play every path and compare with the prediction\n";
 
 // Exit status 1 with any error (or, strict, any warning), else 0.
 int report(const std::vector<Finding>& found, bool strict, std::ostream& out) {
@@ -44,9 +53,24 @@ int data_tool_main(const std::vector<std::string>& given, std::ostream& out, std
     strict = true;
     args.erase(args.begin() + 1);
   }
-  const size_t want = (cmd == "demo" || cmd == "check")    ? 2
-                      : (cmd == "unpack" || cmd == "pack" || cmd == "icon") ? 3
-                                                                            : 0;
+  // paths takes the step bound as an option: --max-rows N.
+  ExploreOptions explore;
+  for (size_t i = 1; cmd == "paths" && i + 1 < args.size(); ++i) {
+    if (args[i] != "--max-rows") continue;
+    char* end = nullptr;
+    const long long n = std::strtoll(args[i + 1].c_str(), &end, 10);
+    if (*end != '\0' || n < 1) {
+      err << "velmora-data: --max-rows takes a number of rows, not \"" << args[i + 1] << "\"\n";
+      return 2;
+    }
+    explore.max_rows = n;
+    args.erase(args.begin() + static_cast<long>(i), args.begin() + static_cast<long>(i) + 2);
+    break;
+  }
+  const size_t want = (cmd == "demo" || cmd == "check" || cmd == "verify")                     ? 2
+                      : (cmd == "unpack" || cmd == "pack" || cmd == "graph" || cmd == "paths" ||
+                       cmd == "icon") ? 3
+                                                                                               : 0;
   if (want == 0 || args.size() != want) {
     if (!cmd.empty() && cmd != "help" && cmd != "--help" && want == 0)
       err << "velmora-data: unknown command \"" << cmd << "\"\n";
@@ -78,6 +102,17 @@ int data_tool_main(const std::vector<std::string>& given, std::ostream& out, std
       out << "wrote the " << size << " x " << size << " icon " << args[2] << "\n";
       return 0;
     }
+    if (cmd == "graph") {
+      write_story_graph(args[1], args[2]);
+      out << "wrote " << args[2] << ".dot and " << args[2] << ".svg\n";
+      return 0;
+    }
+    if (cmd == "paths") {
+      const Exploration ex = write_paths(args[1], args[2], out, nullptr, explore);
+      out << describe_paths(ex) << "; written to " << args[2] << "\n";
+      return 0;
+    }
+    if (cmd == "verify") return verify_folder(args[1], out, err);
     if (cmd == "unpack") {
       unpack_folder(args[1], args[2]);
       out << "unpacked " << args[1] << " into " << args[2] << "\n";
@@ -86,6 +121,10 @@ int data_tool_main(const std::vector<std::string>& given, std::ostream& out, std
     pack_folder(args[1], args[2]);
     out << "packed " << args[1] << " into " << args[2] << "\n";
     return 0;
+  } catch (const DataError& e) {
+    // A script the game could not load: name the row and field.
+    err << "velmora-data: " << e.describe() << "\n";
+    return 1;
   } catch (const std::exception& e) {
     err << "velmora-data: " << e.what() << "\n";
     return 1;

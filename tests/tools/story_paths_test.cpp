@@ -1,0 +1,346 @@
+// The story map: paths predicted with the interpreter's rules, the findings
+// an author gets, and the prediction checked against real plays of the game.
+#include "data/story_paths.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+
+#include "assets/assets.h"
+#include "assets/cp932.h"
+#include "data/layout.h"
+#include "test_support.h"
+
+namespace vm::datatool {
+namespace {
+
+struct Row {
+  std::string num, cmd, jump, place, doll, face, speaker, text, value, subst;
+};
+
+std::string script_text(const std::vector<Row>& rows) {
+  std::string s = "num,cmd,jump,place,doll,face,spare,speaker,text,value,spare,subst,note\r\n";
+  for (const Row& r : rows)
+    s += r.num + "," + r.cmd + "," + r.jump + "," + r.place + "," + r.doll + "," + r.face + ",," +
+         r.speaker + "," + r.text + "," + r.value + ",," + r.subst + ",\r\n";
+  return s;
+}
+
+std::string choice_text(const std::vector<std::array<std::string, 3>>& rows) {
+  std::string s;
+  for (const auto& r : rows) s += r[0] + "," + r[1] + "," + r[2] + "\r\n";
+  return s;
+}
+
+Story story_of(const std::vector<Row>& rows, const std::vector<std::array<std::string, 3>>& sct) {
+  Story st;
+  load_tables(st.tables, utf8_to_cp932(script_text(rows)), utf8_to_cp932(choice_text(sct)));
+  st.names = {"", "春野", "ひより", "ソラノ", "ミツ", "ヴェルモラ"};
+  return st;
+}
+
+// What each complete path showed and how it ended, as "end | messages".
+std::vector<std::string> outcomes(const Story& st, const Exploration& ex) {
+  std::vector<std::string> out;
+  for (const StoryPath& p : ex.paths) {
+    const PathSummary s = summarize(st, ex, p);
+    std::string line = describe_end(s.end, s.hap, s.error) + " |";
+    for (const std::string& m : s.messages) line += " " + m.substr(m.find(' ') + 1);
+    out.push_back(line);
+  }
+  std::sort(out.begin(), out.end());
+  return out;
+}
+
+bool has_finding(const Exploration& ex, const std::string& start, const std::string& part) {
+  for (const std::string& f : ex.findings)
+    if (f.rfind(start, 0) == 0 && f.find(part) != std::string::npos) return true;
+  return false;
+}
+
+// A small story with most of what a path can meet: counters set by choices
+// and tested later (one of them negative), a pick that leads back to its own
+// menu, a choice whose target NUM is not in the script (the game then takes
+// the raw number as a row), a background change and two endings.
+const std::vector<Row> kStory = {
+    /* 0 */ {"0010", "", "", "", "", "", "", "はじめ"},
+    /* 1 */ {"0020", "s", "", "", "", "", "", "3"},
+    /* 2 */ {"0030", "p2", "", "", "", "", "", "kou", "-2"},
+    /* 3 */ {"0030", "", "", "", "", "", "1", "みぎ"},
+    /* 4 */ {"0030", "g0", "0050"},
+    /* 5 */ {"0040", "p2", "", "", "", "", "", "kou", "1"},
+    /* 6 */ {"0040", "", "", "", "", "", "2", "ひだり"},
+    /* 7 */ {"0050", "", "", "", "", "", "", "あわせ"},
+    /* 8 */ {"0050", "i1", "0070", "", "", "", "", "kou", "-2"},
+    /* 9 */ {"0060", "", "", "", "", "", "", "ふつう"},
+    /* 10 */ {"0060", "e"},
+    /* 11 */ {"0070", "", "", "3", "", "", "", "DI"},
+    /* 12 */ {"0070", "p2", "", "", "", "", "", "hap", "1"},
+    /* 13 */ {"0070", "", "", "", "", "", "3", "&2の番", "", "1"},
+    /* 14 */ {"0070", "s", "", "", "", "", "", "2"},
+    /* 15 */ {"0080", "", "", "", "", "", "", "おわり"},
+    /* 16 */ {"0080", "e"},
+    /* 17 */ {"0080", "", "", "", "", "", "", "よりみち"},
+    /* 18 */ {"0080", "g0", "0080"},
+    /* 19 */ {"9999", "", "", "", "", "", "", "END"},
+};
+const std::vector<std::array<std::string, 3>> kChoices = {
+    {"0020", "みぎへ", "0030"}, {"0020", "ひだりへ", "0040"}, {"0020", "もういちど", "0010"},
+    {"0070", "寄り道", "0017"},  // no NUM 0017: the game goes to row 17, inside 0080
+    {"0070", "おわる", "0080"},
+};
+
+TEST(StoryPaths, CountersChoicesAndRawTargetsFollowTheInterpreter) {
+  const Story st = story_of(kStory, kChoices);
+  const Exploration ex = explore_story(st);
+  // kou -2 passes the i1 test; kou 1 does not. The raw target 0017 lands on
+  // row 17; "もういちど" goes round to the same menu in the same state, so
+  // no complete path takes it.
+  EXPECT_EQ(outcomes(st, ex), (std::vector<std::string>{
+                                  "ending (hap 0) | はじめ ひだり あわせ ふつう",
+                                  "ending (hap 1) | はじめ みぎ あわせ ひよりの番 おわり",
+                                  "ending (hap 1) | はじめ みぎ あわせ ひよりの番 よりみち おわり",
+                              }));
+  EXPECT_TRUE(ex.choice_loops);
+  EXPECT_TRUE(ex.findings.empty()) << ex.findings.front();
+  for (const StoryPath& p : ex.paths) {
+    const PathSummary s = summarize(st, ex, p);
+    if (s.hap == 1) EXPECT_EQ(s.places, std::vector<int>{3});
+    EXPECT_EQ(s.messages.front(), "0 はじめ");
+  }
+}
+
+TEST(StoryPaths, SameStateIsExploredOnceAndCountersKeepPathsApart) {
+  // Two menus of two picks, "kou +1" or "pap +1"; kou 2 and pap 2 end the
+  // story, kou 1 pap 1 (reached by two orders of picks) leads to a third
+  // menu, which is explored once for both.
+  std::vector<Row> rows = {
+      {"0010", "s", "", "", "", "", "", "2"},
+      {"0020", "p2", "", "", "", "", "", "kou", "1"},
+      {"0020", "g0", "0040"},
+      {"0030", "p2", "", "", "", "", "", "pap", "1"},
+      {"0040", "s", "", "", "", "", "", "2"},
+      {"0050", "p2", "", "", "", "", "", "kou", "1"},
+      {"0050", "g0", "0070"},
+      {"0060", "p2", "", "", "", "", "", "pap", "1"},
+      {"0070", "i1", "0090", "", "", "", "", "kou", "2"},
+      {"0070", "i1", "0100", "", "", "", "", "pap", "2"},
+      {"0080", "", "", "", "", "", "", "half"},
+      {"0080", "s", "", "", "", "", "", "2"},
+      {"0090", "", "", "", "", "", "", "kou two"},
+      {"0090", "e"},
+      {"0100", "", "", "", "", "", "", "pap two"},
+      {"0100", "e"},
+      {"0110", "", "", "", "", "", "", "left"},
+      {"0110", "q"},
+      {"0120", "", "", "", "", "", "", "right"},
+      {"0120", "q"},
+      {"9999"},
+  };
+  const Story st = story_of(rows, {{"0010", "a", "0020"},
+                                   {"0010", "b", "0030"},
+                                   {"0040", "c", "0050"},
+                                   {"0040", "d", "0060"},
+                                   {"0080", "e", "0110"},
+                                   {"0080", "f", "0120"}});
+  const Exploration ex = explore_story(st);
+  EXPECT_EQ(outcomes(st, ex),
+            (std::vector<std::string>{"ending (hap 0) | kou two", "ending (hap 0) | pap two",
+                                      "quit | half left", "quit | half left", "quit | half right",
+                                      "quit | half right"}));
+  EXPECT_EQ(ex.path_count, 6);
+  // Menus: the first, the second with kou 1 and with pap 1, and the third
+  // once, with kou 1 pap 1.
+  EXPECT_EQ(ex.nodes.size(), 4u);
+  const auto& p = ex.paths;
+  int shared = 0;
+  for (size_t a = 0; a < p.size(); ++a)
+    for (size_t b = a + 1; b < p.size(); ++b)
+      if (p[a].segments.back() == p[b].segments.back()) ++shared;
+  EXPECT_EQ(shared, 2);
+}
+
+TEST(StoryPaths, LoopsWithoutAWayOutAreFound) {
+  // A jump back with a message: the player clicks for ever.
+  {
+    const Story st =
+        story_of({{"0010", "", "", "", "", "", "", "again"}, {"0010", "g0", "0010"}, {"9999"}}, {});
+    const Exploration ex = explore_story(st);
+    ASSERT_EQ(ex.paths.size(), 1u);
+    EXPECT_EQ(ex.paths[0].end, PathEnd::Stuck);
+    EXPECT_TRUE(has_finding(ex, "51.dat:3: warning:", "loops for ever")) << ex.findings.size();
+  }
+  // A menu whose every pick comes back to it.
+  {
+    const Story st = story_of({{"0010", "", "", "", "", "", "", "where?"},
+                               {"0020", "s", "", "", "", "", "", "2"},
+                               {"0030", "g0", "0010"},
+                               {"9999"}},
+                              {{"0020", "left", "0010"}, {"0020", "right", "0030"}});
+    const Exploration ex = explore_story(st);
+    EXPECT_TRUE(ex.paths.empty());
+    EXPECT_TRUE(has_finding(ex, "51.dat:3: warning:", "no choice of this menu (NUM 0020)"));
+  }
+  // A loop that counts up and leaves when the counter is high enough is no
+  // finding; one that counts for ever is stopped by the step bound.
+  {
+    std::vector<Row> rows = {{"0010", "p2", "", "", "", "", "", "rub", "1"},
+                             {"0010", "i1", "0030", "", "", "", "", "rub", "50"},
+                             {"0020", "g0", "0010"},
+                             {"0030", "", "", "", "", "", "", "out"},
+                             {"0030", "e"},
+                             {"9999"}};
+    Exploration ex = explore_story(story_of(rows, {}));
+    EXPECT_TRUE(ex.findings.empty());
+    rows[1].value = "-50";
+    ex = explore_story(story_of(rows, {}), {1000, 100});
+    ASSERT_EQ(ex.paths.size(), 1u);
+    EXPECT_EQ(ex.paths[0].end, PathEnd::Runaway);
+    EXPECT_TRUE(has_finding(ex, "51.dat:", "more than 1000 rows"));
+  }
+}
+
+TEST(StoryPaths, UnreachedRowsUnofferedChoicesOddEndingsAndErrorsAreReported) {
+  const Story st = story_of({{"0010", "", "", "", "", "", "", "start"},
+                             {"0010", "p2", "", "", "", "", "", "hap", "2"},
+                             {"0010", "g0", "0030"},
+                             {"0020", "", "", "", "", "", "", "never"},
+                             {"0020", "s", "", "", "", "", "", "1"},
+                             {"0030", "e"},
+                             {"0040", "g0", "0050"},
+                             {"9999"}},
+                            {{"0020", "unseen", "0030"}});
+  const Exploration ex = explore_story(st);
+  EXPECT_TRUE(has_finding(ex, "51.dat:5: warning:", "rows 3..4 (NUM 0020) are reached by no path"));
+  EXPECT_TRUE(has_finding(ex, "51.dat:8: warning:", "row 6 (NUM 0040) is reached by no path"));
+  EXPECT_TRUE(has_finding(ex, "52.dat:1: warning:", "\"unseen\" (key 0020) is offered on no path"));
+  EXPECT_TRUE(has_finding(ex, "51.dat:7: warning:", "ending is reached with hap 2"));
+
+  // A jump to a NUM that is not there stops the game with its message.
+  const Story broken = story_of({{"0010", "g0", "0077"}, {"9999"}}, {});
+  const Exploration bx = explore_story(broken);
+  ASSERT_EQ(bx.paths.size(), 1u);
+  EXPECT_EQ(bx.paths[0].end, PathEnd::Error);
+  EXPECT_TRUE(has_finding(bx, "51.dat:2: warning:", "Not found NUM to SEQ"));
+}
+
+TEST(StoryPaths, InputFilesStartAtTheTitleAndClickEveryMessageAndChoice) {
+  const Story st = story_of(kStory, kChoices);
+  const Exploration ex = explore_story(st);
+  for (size_t i = 0; i < ex.paths.size(); ++i) {
+    const std::string in = path_input(st, ex, ex.paths[i], i + 1);
+    const PathSummary s = summarize(st, ex, ex.paths[i]);
+    auto clicks = [&](ClickPoint p) {
+      const std::string line = "click " + std::to_string(p.x) + " " + std::to_string(p.y) + "\n";
+      size_t n = 0;
+      for (size_t at = in.find(line); at != std::string::npos; at = in.find(line, at + 1)) ++n;
+      return n;
+    };
+    const ClickPoint start = title_start_point();
+    EXPECT_LT(in.find("click " + std::to_string(start.x)),
+              in.find("click " + std::to_string(message_point().x)));
+    EXPECT_EQ(clicks(message_point()), s.messages.size());
+    EXPECT_EQ(clicks(choice_point(0)) + clicks(choice_point(1)) + clicks(choice_point(2)),
+              s.picks.size());
+    EXPECT_EQ(clicks(end_button_point()), 1u);
+  }
+}
+
+// ------------------------------------------------- played by the game ---
+
+std::string verify(const std::string& dir, int& code) {
+  std::string out;
+  code = test::run_command(test::build_dir() + "/velmora-data verify " + dir, out);
+  return out;
+}
+
+TEST(StoryPathsPlayed, EveryDemoPathPlaysAsPredicted) {
+  int code = 0;
+  const std::string out = verify(test::build_dir() + "/data", code);
+  EXPECT_EQ(code, 0) << out;
+  EXPECT_NE(out.find("6 of 6 paths played as predicted"), std::string::npos) << out;
+}
+
+TEST(StoryPathsPlayed, CountersRawTargetsAndLoopsPlayAsPredicted) {
+  test::TempDir dir;
+  const std::string data = dir / "data";
+  std::filesystem::copy(test::build_dir() + "/data", data);
+  write_bytes(data + "/51.dat", invert_bytes(utf8_to_cp932(script_text(kStory))));
+  write_bytes(data + "/52.dat", invert_bytes(utf8_to_cp932(choice_text(kChoices))));
+  int code = 0;
+  std::string out = verify(data, code);
+  EXPECT_EQ(code, 0) << out;
+  EXPECT_NE(out.find("3 of 3 paths played as predicted"), std::string::npos) << out;
+
+  // A prediction the game does not bear out is reported: a sprite face on a
+  // character who does not stand ends the game, which the paths do not model.
+  std::vector<Row> rows = kStory;
+  rows[9].face = "2";
+  write_bytes(data + "/51.dat", invert_bytes(utf8_to_cp932(script_text(rows))));
+  out = verify(data, code);
+  EXPECT_EQ(code, 1) << out;
+  EXPECT_NE(out.find("DIFFERS"), std::string::npos) << out;
+  EXPECT_NE(out.find("2 of 3 paths played as predicted"), std::string::npos) << out;
+}
+
+TEST(StoryGraph, DrawsScenesEdgesAndMarks) {
+  const Story st = story_of(kStory, kChoices);
+  const std::string dot = story_dot(st, explore_story(st));
+  EXPECT_NE(dot.find("label=\"kou = -2\""), std::string::npos);
+  EXPECT_NE(dot.find("label=\"寄り道 (no NUM 0017: row 17)\""), std::string::npos);  // a raw target
+  EXPECT_NE(dot.find("label=\"もういちど\""), std::string::npos);
+  EXPECT_NE(dot.find("ending (hap 1)"), std::string::npos);
+  EXPECT_NE(dot.find("ending (hap 0)"), std::string::npos);
+  EXPECT_NE(dot.find("cluster_legend"), std::string::npos);
+
+  test::TempDir dir;
+  std::filesystem::copy(test::build_dir() + "/data", dir / "data");
+  int code = 0;
+  std::string out;
+  code = test::run_command(
+      test::build_dir() + "/velmora-data graph " + (dir / "data") + " " + (dir / "story"), out);
+  ASSERT_EQ(code, 0) << out;
+  const std::string svg = read_bytes(dir / "story.svg");
+  EXPECT_NE(svg.find("<svg"), std::string::npos);
+  EXPECT_NE(svg.find("ミツと海へ行く"), std::string::npos);
+  EXPECT_NE(read_bytes(dir / "story.dot").find("digraph story"), std::string::npos);
+}
+
+TEST(StoryPaths, CommandWritesInputFilesAndTable) {
+  test::TempDir dir;
+  std::string out;
+  const int code = test::run_command(
+      test::build_dir() + "/velmora-data paths " + test::build_dir() + "/data " + (dir / "p"), out);
+  ASSERT_EQ(code, 0) << out;
+  EXPECT_NE(out.find("6 paths"), std::string::npos) << out;
+  const std::string tsv = read_bytes(dir / "p/paths.tsv");
+  EXPECT_EQ(std::count(tsv.begin(), tsv.end(), '\n'), 7);
+  EXPECT_NE(tsv.find("path-004\tひとりで丘へ登る / 町を案内する / 花火を見上げる\t0990\t"),
+            std::string::npos)
+      << tsv;
+  EXPECT_NE(tsv.find("ending (hap 1)"), std::string::npos);
+  EXPECT_TRUE(std::filesystem::exists(dir / "p/path-006.txt"));
+
+  // A tight step bound stops the one path before its first choice.
+  ASSERT_EQ(test::run_command(test::build_dir() + "/velmora-data paths " + test::build_dir() +
+                                  "/data " + (dir / "q") + " --max-rows 5",
+                              out),
+            0)
+      << out;
+  EXPECT_NE(out.find("51.dat:7: warning: a path runs more than 5 rows"), std::string::npos) << out;
+  EXPECT_NE(read_bytes(dir / "q/paths.tsv").find("stopped by the step bound"), std::string::npos);
+
+  // A script the game cannot load is named by row and field.
+  std::filesystem::copy(test::build_dir() + "/data", dir / "bad");
+  write_bytes(dir / "bad/51.dat",
+              invert_bytes(utf8_to_cp932(script_text({{"0010"}, {"00x0"}, {"9999"}}))));
+  EXPECT_EQ(
+      test::run_command(
+          test::build_dir() + "/velmora-data paths " + (dir / "bad") + " " + (dir / "r"), out),
+      1);
+  EXPECT_NE(out.find("51.dat line 3, field 1 (num)"), std::string::npos) << out;
+}
+
+}  // namespace
+}  // namespace vm::datatool

@@ -1,0 +1,693 @@
+// Explores every path of a scenario with the interpreter's own row reading,
+// command decisions, lookups and choice menus, so that what is predicted here
+// is what the game does.
+#include "data/story_paths.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <filesystem>
+#include <functional>
+#include <ostream>
+#include <set>
+#include <unordered_map>
+#include <unordered_set>
+
+#include "assets/assets.h"
+#include "assets/cp932.h"
+#include "assets/data_error.h"
+#include "assets/text_helpers.h"
+#include "choices/choices.h"
+#include "data/layout.h"
+#include "graphics/transitions.h"
+#include "message/message.h"
+#include "script/interp.h"
+
+namespace vm::datatool {
+
+namespace {
+
+// ------------------------------------------------------------- timing ---
+// Upper bounds, in virtual milliseconds, of what the game spends between two
+// clicks. A click that came too early would be lost, one that comes late only
+// waits, so every figure errs on the long side.
+constexpr int32_t kTitleMs = 7000;        // start-up, title, panel dissolve, pause
+constexpr int32_t kClickMs = 1500;        // click sound, page clear and slack
+constexpr int32_t kChoicePressMs = 2000;  // the chime and the pressed pause
+constexpr int32_t kSpriteHideMs = 3500;   // the slowest wipe (a wide sprite on R)
+constexpr int32_t kSpriteShowMs = 300;
+constexpr int32_t kFaceMs = 1000;       // the face dissolve
+constexpr int32_t kSoundMs = 1500;      // an effect played to its end, or a fade
+constexpr int32_t kEndingMs = 150000;   // fade, dissolve, staff roll, closing message
+constexpr int32_t kAfterEndMs = 60000;  // the close comes this long after the end button
+
+int32_t place_ms(const std::string& text) {
+  const TransitionInfo t = transition_info(text.substr(0, 2));
+  return t.steps * t.budget_ms * 5 / 4 + 500;
+}
+
+int32_t typing_ms(const std::string& text) {
+  const auto n = static_cast<int32_t>(utf8_length(text));
+  return (n <= 23 ? 40 * n : 10 * n) + 200;
+}
+
+// ------------------------------------------------------------- states ---
+// Everything the course of the story depends on: where it is, the counters,
+// the background shown (a place row equal to it shows its message instead),
+// the menu that a choice row without its own SCT rows falls back on, and
+// whether the row runs without the end test (after a jump or a pick).
+struct Key {
+  int32_t pos;
+  int16_t kou, pap, rub, hap, place;
+  int32_t sel_first;
+  bool no_end_test;
+  bool operator==(const Key&) const = default;
+};
+
+struct KeyHash {
+  size_t operator()(const Key& k) const {
+    uint64_t h = static_cast<uint32_t>(k.pos);
+    for (int v : {int(k.kou), int(k.pap), int(k.rub), int(k.hap), int(k.place), int(k.sel_first),
+                  int(k.no_end_test)})
+      h = (h ^ static_cast<uint16_t>(v)) * 0x100000001B3ull + (h >> 29);
+    return static_cast<size_t>(h);
+  }
+};
+
+Key key_of(const InterpState& s, int32_t sel_first, bool no_end_test) {
+  return {s.Script_Pos, s.kou, s.pap, s.rub, s.hap, s.Place_No, sel_first, no_end_test};
+}
+
+std::string counters_text(int16_t kou, int16_t pap, int16_t rub, int16_t hap) {
+  return "kou " + std::to_string(kou) + ", pap " + std::to_string(pap) + ", rub " +
+         std::to_string(rub) + ", hap " + std::to_string(hap);
+}
+
+std::string num4(int n) {
+  char buf[16];
+  std::snprintf(buf, sizeof buf, "%04d", n);
+  return buf;
+}
+
+class Explorer {
+ public:
+  Explorer(const Story& story, const ExploreOptions& options, Exploration& ex)
+      : st_(story), t_(story.tables), opt_(options), ex_(ex) {
+    ex_.reached.assign(t_.Script_Table.size(), false);
+  }
+
+  void run() {
+    InterpState start;  // as start-up leaves it: row 0, counters 0, no background
+    start.Place_No = -1;
+    ex_.segments.emplace_back();
+    work_.push_back({0, start, t_.Sel_First, false});
+    while (!work_.empty()) {
+      Job j = std::move(work_.back());
+      work_.pop_back();
+      run_segment(j);
+    }
+  }
+
+ private:
+  struct Job {
+    int segment;
+    InterpState s;
+    int32_t sel_first;
+    bool no_end_test;
+  };
+
+  const Story& st_;
+  const ScriptTables& t_;
+  const ExploreOptions& opt_;
+  Exploration& ex_;
+  std::vector<Job> work_;
+  std::unordered_map<Key, int, KeyHash> node_of_;     // choice states
+  std::unordered_map<Key, int, KeyHash> segment_of_;  // states just after a pick
+  std::vector<InterpState> node_state_;
+  std::vector<int32_t> node_sel_first_;
+
+  // The segment that starts after picking box i of a node.
+  int segment_after_pick(int node, int i) {
+    InterpState s = node_state_[static_cast<size_t>(node)];
+    const ChoiceNode& n = ex_.nodes[static_cast<size_t>(node)];
+    s.Script_Pos = t_.SCT[static_cast<size_t>(n.first + i)].target;
+    const Key k = key_of(s, node_sel_first_[static_cast<size_t>(node)], true);
+    auto [it, fresh] = segment_of_.emplace(k, static_cast<int>(ex_.segments.size()));
+    if (fresh) {
+      ex_.segments.emplace_back();
+      work_.push_back({it->second, s, node_sel_first_[static_cast<size_t>(node)], true});
+    }
+    return it->second;
+  }
+
+  int node_for(const InterpState& s, int32_t sel_first, int count) {
+    const Key k = key_of(s, sel_first, false);
+    auto [it, fresh] = node_of_.emplace(k, static_cast<int>(ex_.nodes.size()));
+    if (!fresh) return it->second;
+    const int id = it->second;
+    ChoiceNode n;
+    n.seq = s.Script_Pos;
+    n.first = sel_first;
+    n.count = count;
+    ex_.nodes.push_back(n);
+    node_state_.push_back(s);
+    node_sel_first_.push_back(sel_first);
+    for (int i = 0; i < count; ++i) {
+      const int seg = segment_after_pick(id, i);
+      ex_.nodes[static_cast<size_t>(id)].segment[static_cast<size_t>(i)] = seg;
+    }
+    return id;
+  }
+
+  // The interpreter's loop (run_script and script_step) from one state, with
+  // the game's own row reading and command decisions; the scene changes and
+  // the waits only count their time.
+  void run_segment(Job& j) {
+    Segment seg;
+    InterpState& s = j.s;
+    int32_t sel_first = j.sel_first;
+    bool test = !j.no_end_test;
+    int32_t pending = 0;
+    std::unordered_set<Key, KeyHash> jumped;  // states right after a jump
+    auto finish = [&](PathEnd end) {
+      seg.end = end;
+      seg.tail_ms = pending;
+      seg.kou = s.kou;
+      seg.pap = s.pap;
+      seg.rub = s.rub;
+      seg.hap = s.hap;
+      seg.place = s.Place_No;
+    };
+    try {
+      for (;;) {
+        if (test && s.Script_Pos >= t_.Script_Last) {
+          // The end marker is never run; the game stops with its last picture.
+          seg.last_seq = std::max<int32_t>(0, s.Script_Pos - 1);
+          finish(PathEnd::EndOfScript);
+          break;
+        }
+        if (seg.rows >= opt_.max_rows) {
+          seg.last_seq = s.Script_Pos;
+          finish(PathEnd::Runaway);
+          break;
+        }
+        ++seg.rows;
+        seg.last_seq = s.Script_Pos;
+        const RowChanges ch = load_row(s, t_, st_.names);
+        const int32_t pos = s.Script_Pos;
+        ex_.reached[static_cast<size_t>(pos)] = true;
+
+        int result = kShowMessage;
+        if (ch.place) {
+          result = kNothingToShow;
+          seg.events.push_back({PathEvent::Place, pos, s.Place_No, 0});
+          pending += place_ms(s.Cur_Text);
+        }
+        if (ch.doll) {
+          result = kNothingToShow;
+          pending += s.Cur_Pose == 0 ? kSpriteHideMs : kSpriteShowMs;
+        }
+        if (ch.face) {
+          result = kShowMessage;
+          pending += kFaceMs;
+        }
+        bool stop = false;
+        switch (decide_command(s)) {
+          case Command::Keep:
+            break;
+          case Command::Done:
+          case Command::Rename:
+          case Command::BadP:
+          case Command::BadI:
+            result = kNothingToShow;
+            break;
+          case Command::Sound:
+            result = kNothingToShow;
+            pending += kSoundMs;
+            break;
+          case Command::Wait:
+            result = kNothingToShow;
+            pending += static_cast<int32_t>(
+                           std::clamp<long>(wait_duration(s.cur_line, s.Cur_Text), 0, 1L << 29)) +
+                       100;
+            break;
+          case Command::Clear:
+            result = kShowMessage;
+            break;
+          case Command::Jump: {
+            const int32_t to = find_num(t_, s.Cur_Jump);
+            if (to < 0) {
+              seg.error = "Not found NUM to SEQ";
+              finish(PathEnd::Error);
+              stop = true;
+              break;
+            }
+            s.Script_Pos = to;
+            if (!jumped.insert(key_of(s, sel_first, true)).second) {
+              seg.last_seq = pos;
+              finish(PathEnd::Stuck);
+              stop = true;
+              break;
+            }
+            result = kPositionSet;
+            break;
+          }
+          case Command::Choice: {
+            const int32_t found = find_sct_row(t_, s.Cur_Num);
+            if (found >= 0) sel_first = found;  // else the previous menu's rows
+            const int count = menu_size(t_, sel_first, s.Cur_Text);
+            if (count == 0) {
+              // "error(s?)": the story goes on with the next row.
+              s.Script_Pos += 1;
+              result = kPositionSet;
+              break;
+            }
+            finish(PathEnd::Choice);
+            // Stored before the menu is made: making it adds segments.
+            ex_.segments[static_cast<size_t>(j.segment)] = std::move(seg);
+            const int node = node_for(s, sel_first, count);
+            ex_.segments[static_cast<size_t>(j.segment)].next = node;
+            return;
+          }
+          case Command::Ending:
+            finish(PathEnd::Ending);
+            stop = true;
+            break;
+          case Command::Quit:
+            finish(PathEnd::Quit);
+            stop = true;
+            break;
+        }
+        if (stop) break;
+        if (result == kPositionSet) {
+          test = false;
+          continue;
+        }
+        if (result == kShowMessage && !s.Cur_Text.empty()) {
+          pending += typing_ms(s.Cur_Text);
+          seg.events.push_back({PathEvent::Message, pos, 0, pending});
+          pending = 0;
+        }
+        ++s.Script_Pos;
+        test = true;
+      }
+    } catch (const DataError& e) {
+      seg.error = e.describe();
+      finish(PathEnd::Error);
+    }
+    ex_.segments[static_cast<size_t>(j.segment)] = std::move(seg);
+  }
+};
+
+// ------------------------------------------------------------- paths ---
+
+void list_paths(const ExploreOptions& opt, Exploration& ex) {
+  std::vector<bool> on_path(ex.nodes.size(), false);
+  StoryPath path;
+  int64_t rows = 0;
+  std::function<void(int)> walk = [&](int seg_id) {
+    if (ex.paths_cut) return;
+    const Segment& seg = ex.segments[static_cast<size_t>(seg_id)];
+    path.segments.push_back(seg_id);
+    rows += seg.rows;
+    if (rows > opt.max_rows || seg.end != PathEnd::Choice) {
+      if (ex.paths.size() >= opt.max_paths) {
+        ex.paths_cut = true;
+      } else {
+        StoryPath done = path;
+        done.end = rows > opt.max_rows ? PathEnd::Runaway : seg.end;
+        ex.paths.push_back(std::move(done));
+      }
+    } else if (!on_path[static_cast<size_t>(seg.next)]) {
+      // A pick that leads back to a menu already on this path starts a loop
+      // the player may go round; the path through it is the one without it.
+      const ChoiceNode& n = ex.nodes[static_cast<size_t>(seg.next)];
+      on_path[static_cast<size_t>(seg.next)] = true;
+      for (int i = 0; i < n.count; ++i) {
+        path.picks.emplace_back(seg.next, i);
+        walk(n.segment[static_cast<size_t>(i)]);
+        path.picks.pop_back();
+      }
+      on_path[static_cast<size_t>(seg.next)] = false;
+    } else {
+      ex.choice_loops = true;
+    }
+    rows -= seg.rows;
+    path.segments.pop_back();
+  };
+  walk(0);
+
+  // All complete paths, counted per menu, when no pick leads back.
+  std::vector<double> count(ex.nodes.size(), -1);
+  std::vector<int> state(ex.nodes.size(), 0);  // 0 new, 1 open, 2 done
+  bool loop = false;
+  std::function<double(int)> paths_from_segment;
+  std::function<double(int)> paths_from_node = [&](int node) -> double {
+    auto& st = state[static_cast<size_t>(node)];
+    if (st == 1) {
+      loop = true;
+      return 0;
+    }
+    if (st == 2) return count[static_cast<size_t>(node)];
+    st = 1;
+    double sum = 0;
+    const ChoiceNode& n = ex.nodes[static_cast<size_t>(node)];
+    for (int i = 0; i < n.count; ++i) sum += paths_from_segment(n.segment[static_cast<size_t>(i)]);
+    st = 2;
+    return count[static_cast<size_t>(node)] = sum;
+  };
+  paths_from_segment = [&](int seg_id) -> double {
+    const Segment& seg = ex.segments[static_cast<size_t>(seg_id)];
+    return seg.end == PathEnd::Choice ? paths_from_node(seg.next) : 1.0;
+  };
+  ex.path_count = paths_from_segment(0);
+  if (loop) ex.choice_loops = true;
+}
+
+// ----------------------------------------------------------- findings ---
+
+struct Findings {
+  const ScriptTables& t;
+  std::set<std::pair<std::string, int>> seen;                     // one warning per text and line
+  std::vector<std::pair<std::pair<int, int>, std::string>> list;  // ((file, line), text)
+
+  void add(bool choices_file, int line, const std::string& what) {
+    const std::string file = choices_file ? "52.dat" : "51.dat";
+    if (!seen.emplace(what, line + (choices_file ? 1 << 20 : 0)).second) return;
+    // A warning about the whole script names no line.
+    const std::string where = line > 0 ? file + ":" + std::to_string(line) : file;
+    list.push_back({{choices_file ? 1 : 0, line}, where + ": warning: " + what});
+  }
+  int line_of(int32_t seq) const {
+    if (seq < 0 || seq >= static_cast<int32_t>(t.Script_Table.size())) return 0;
+    return t.Script_Table[static_cast<size_t>(seq)].line;
+  }
+};
+
+void find_problems(const ExploreOptions& opt, Exploration& ex, const ScriptTables& t) {
+  Findings f{t, {}, {}};
+
+  // Rows that no path runs, one warning per stretch (the end marker aside).
+  const auto rows = static_cast<int32_t>(t.Script_Table.size());
+  for (int32_t i = 0; i < rows - 1;) {
+    if (ex.reached[static_cast<size_t>(i)]) {
+      ++i;
+      continue;
+    }
+    int32_t j = i;
+    while (j + 1 < rows - 1 && !ex.reached[static_cast<size_t>(j + 1)]) ++j;
+    const ScriptRow& a = t.Script_Table[static_cast<size_t>(i)];
+    const ScriptRow& b = t.Script_Table[static_cast<size_t>(j)];
+    std::string what = i == j ? "row " + std::to_string(i) + " (NUM " + num4(a.num) + ")"
+                              : "rows " + std::to_string(i) + ".." + std::to_string(j) + " (NUM " +
+                                    num4(a.num) + (a.num != b.num ? ".." + num4(b.num) : "") + ")";
+    f.add(false, a.line, what + (i == j ? " is" : " are") + " reached by no path");
+    i = j + 1;
+  }
+
+  // Menus, and whether some end can be reached from each.
+  std::vector<bool> offered(t.SCT.size(), false);
+  for (const ChoiceNode& n : ex.nodes)
+    for (int i = 0; i < n.count; ++i) offered[static_cast<size_t>(n.first + i)] = true;
+  for (size_t i = 0; i < t.SCT.size(); ++i)
+    if (!offered[i])
+      f.add(true, t.SCT[i].line,
+            "the choice \"" + t.SCT[i].label + "\" (key " + num4(t.SCT[i].key) +
+                ") is offered on no path");
+
+  // Menus from which every pick keeps the player going round (no end, quit or
+  // end of script behind any of them).
+  std::vector<bool> leaves(ex.nodes.size(), false);
+  for (bool changed = true; changed;) {
+    changed = false;
+    for (size_t k = 0; k < ex.nodes.size(); ++k) {
+      if (leaves[k]) continue;
+      const ChoiceNode& n = ex.nodes[k];
+      for (int i = 0; i < n.count && !leaves[k]; ++i) {
+        const Segment& s = ex.segments[static_cast<size_t>(n.segment[static_cast<size_t>(i)])];
+        if ((s.end == PathEnd::Choice && leaves[static_cast<size_t>(s.next)]) ||
+            (s.end != PathEnd::Choice && s.end != PathEnd::Stuck))
+          leaves[k] = changed = true;
+      }
+    }
+  }
+  for (size_t k = 0; k < ex.nodes.size(); ++k)
+    if (!leaves[k]) {
+      const ChoiceNode& n = ex.nodes[k];
+      f.add(false, f.line_of(n.seq),
+            "no choice of this menu (NUM " + num4(t.Script_Table[static_cast<size_t>(n.seq)].num) +
+                ") leads to an end: the player goes round a loop for ever");
+    }
+
+  for (const Segment& s : ex.segments) {
+    const int line = f.line_of(s.last_seq);
+    switch (s.end) {
+      case PathEnd::Stuck:
+        f.add(false, line,
+              "the story loops for ever here with " + counters_text(s.kou, s.pap, s.rub, s.hap) +
+                  ", and no choice leads out");
+        break;
+      case PathEnd::Ending:
+        if (s.hap != 0 && s.hap != 1)
+          f.add(false, line,
+                "the ending is reached with hap " + std::to_string(s.hap) +
+                    "; the closing message exists only for hap 0 and 1");
+        break;
+      case PathEnd::EndOfScript:
+        f.add(false, line,
+              "a path runs into the end marker after this row: the game stops without an ending");
+        break;
+      case PathEnd::Runaway:
+        f.add(false, line,
+              "a path runs more than " + std::to_string(opt.max_rows) +
+                  " rows without a choice and was stopped here");
+        break;
+      case PathEnd::Error:
+        f.add(false, line, "a path stops the game here: " + s.error);
+        break;
+      default:
+        break;
+    }
+  }
+  if (ex.paths_cut)
+    f.add(false, 0,
+          "more than " + std::to_string(opt.max_paths) + " paths; only the first " +
+              std::to_string(opt.max_paths) + " are listed");
+
+  std::stable_sort(f.list.begin(), f.list.end(),
+                   [](const auto& a, const auto& b) { return a.first < b.first; });
+  for (auto& [where, text] : f.list) ex.findings.push_back(std::move(text));
+}
+
+std::string row_message(const Story& story, int32_t seq, int16_t& speaker) {
+  InterpState s;
+  s.Script_Pos = seq;
+  load_row(s, story.tables, story.names);
+  speaker = s.Cur_Speaker;
+  return s.Cur_Text;
+}
+
+std::string tsv_field(std::string s) {
+  for (char& c : s)
+    if (c == '\t' || c == '\n' || c == '\r') c = ' ';
+  return s;
+}
+
+std::string join(const std::vector<std::string>& items, const char* sep) {
+  std::string out;
+  for (size_t i = 0; i < items.size(); ++i) out += (i ? sep : "") + items[i];
+  return out;
+}
+
+std::string path_name(size_t id) {
+  char buf[32];
+  std::snprintf(buf, sizeof buf, "path-%03zu", id);
+  return buf;
+}
+
+}  // namespace
+
+// --------------------------------------------------------------- public ---
+
+Story read_story(const std::string& dir) {
+  Story story;
+  const std::string base = join_path(dir, "");
+  const std::string script = invert_bytes(read_bytes(base + "51.dat"));
+  const std::string choices = invert_bytes(read_bytes(base + "52.dat"));
+  load_tables(story.tables, script, choices);
+  // Names 1..5 are the system file's first five lines.
+  const std::array<std::string, 26> lines = read_system_lines(read_bytes(base + "50.dat"));
+  for (size_t i = 1; i <= 5; ++i) story.names[i] = cp932_to_utf8(lines[i]);
+  return story;
+}
+
+Exploration explore_story(const Story& story, const ExploreOptions& options) {
+  Exploration ex;
+  if (story.tables.Script_Table.empty()) return ex;
+  Explorer(story, options, ex).run();
+  list_paths(options, ex);
+  find_problems(options, ex, story.tables);
+  return ex;
+}
+
+std::string describe_paths(const Exploration& ex) {
+  char count[32];
+  std::snprintf(count, sizeof count, "%.0f", ex.path_count);
+  std::string out = std::to_string(ex.paths.size()) + " paths";
+  if (ex.paths_cut) out += " listed of " + std::string(count);
+  if (ex.choice_loops) out += " (choices lead round loops, each path goes round none)";
+  return out + ", " + std::to_string(ex.states()) + " states explored";
+}
+
+std::string describe_end(PathEnd end, int16_t hap, const std::string& error) {
+  switch (end) {
+    case PathEnd::Ending:
+      return "ending (hap " + std::to_string(hap) + ")";
+    case PathEnd::Quit:
+      return "quit";
+    case PathEnd::EndOfScript:
+      return "end of script";
+    case PathEnd::Stuck:
+      return "loops for ever";
+    case PathEnd::Runaway:
+      return "stopped by the step bound";
+    case PathEnd::Error:
+      return "error: " + error;
+    case PathEnd::Choice:
+      break;
+  }
+  return "choice";
+}
+
+PathSummary summarize(const Story& story, const Exploration& ex, const StoryPath& path) {
+  PathSummary sum;
+  for (size_t k = 0; k < path.segments.size(); ++k) {
+    const Segment& seg = ex.segments[static_cast<size_t>(path.segments[k])];
+    for (const PathEvent& e : seg.events) {
+      if (e.kind == PathEvent::Place) {
+        sum.places.push_back(e.place);
+      } else {
+        int16_t speaker = 0;
+        const std::string text = row_message(story, e.seq, speaker);
+        sum.messages.push_back(std::to_string(speaker) + " " + text);
+      }
+    }
+    if (k < path.picks.size()) {
+      const auto [node, box] = path.picks[k];
+      const ChoiceNode& n = ex.nodes[static_cast<size_t>(node)];
+      std::string label = story.tables.SCT[static_cast<size_t>(n.first + box)].label;
+      while (!label.empty() && label.front() == ' ') label.erase(label.begin());
+      while (!label.empty() && label.back() == ' ') label.pop_back();
+      sum.picks.push_back(label);
+    }
+    sum.end_seq = seg.last_seq;
+    sum.hap = seg.hap;
+    sum.error = seg.error;
+  }
+  sum.end = path.end;
+  return sum;
+}
+
+ClickPoint title_start_point() {
+  // The start item of the title menu: 110 x 35 at (265, 245).
+  return {265 + 55, 245 + 17};
+}
+
+ClickPoint message_point() {
+  // The top line of the message window near its right end: never a choice
+  // box (they stand on lines 3 to 5 from the left edge) nor the "▼" mark.
+  const MessageState m;
+  return {m.left + m.width - 60, m.top + m.Cell_Size / 2};
+}
+
+ClickPoint choice_point(int i) {
+  // A little inside the label of box i, which starts 8 pixels into the box.
+  const MessageState m;
+  return {m.left + 11 + kChoiceLabelX + 4,
+          m.top + m.Cell_Size * (i + 2) + 2 + kChoiceLabelHeight / 2};
+}
+
+ClickPoint end_button_point() {
+  // END_btn: 65 x 33 at (560, 440).
+  return {560 + 32, 440 + 16};
+}
+
+std::string path_input(const Story& story, const Exploration& ex, const StoryPath& path,
+                       size_t id) {
+  const PathSummary sum = summarize(story, ex, path);
+  std::string out = "# " + path_name(id) + ": " +
+                    (sum.picks.empty() ? std::string("no choices") : join(sum.picks, " / ")) +
+                    "\n# ends: " + describe_end(sum.end, sum.hap, sum.error) + " at NUM " +
+                    num4(story.tables.Script_Table[static_cast<size_t>(sum.end_seq)].num) +
+                    " (row " + std::to_string(sum.end_seq) + ")\n";
+  auto click = [&](ClickPoint p) {
+    out += "click " + std::to_string(p.x) + " " + std::to_string(p.y) + "\n";
+  };
+  out += "# the title menu's start item\nwait " + std::to_string(kTitleMs) + "\n";
+  click(title_start_point());
+  bool after_pick = false;
+  for (size_t k = 0; k < path.segments.size(); ++k) {
+    const Segment& seg = ex.segments[static_cast<size_t>(path.segments[k])];
+    int32_t extra = after_pick ? kChoicePressMs : 0;
+    for (const PathEvent& e : seg.events) {
+      if (e.kind != PathEvent::Message) continue;
+      int16_t speaker = 0;
+      const std::string text = row_message(story, e.seq, speaker);
+      const auto chars = split_chars(text);
+      std::string start;
+      for (size_t c = 0; c < chars.size() && c < 16; ++c) start += chars[c];
+      out += "# " + num4(story.tables.Script_Table[static_cast<size_t>(e.seq)].num) + " " + start +
+             (chars.size() > 16 ? "…" : "") + "\n";
+      out += "wait " + std::to_string(e.ms + extra + kClickMs) + "\n";
+      click(message_point());
+      extra = 0;
+    }
+    const int32_t tail = seg.tail_ms + extra + kClickMs;
+    if (k < path.picks.size()) {
+      out += "# choice: " + sum.picks[k] + "\nwait " + std::to_string(tail) + "\n";
+      click(choice_point(path.picks[k].second));
+      after_pick = true;
+    } else if (path.end == PathEnd::Ending) {
+      out += "# the ending, then its end button\nwait " + std::to_string(tail + kEndingMs) +
+             "\nshot ending.png\n";
+      click(end_button_point());
+      out += "wait " + std::to_string(kAfterEndMs) + "\n";
+    } else {
+      out += "wait " + std::to_string(tail + 5000) + "\n";
+    }
+  }
+  return out;
+}
+
+Exploration write_paths(const std::string& dir, const std::string& out_dir, std::ostream& out,
+                        Story* story_out, const ExploreOptions& options) {
+  Story story = read_story(dir);
+  Exploration ex = explore_story(story, options);
+  std::filesystem::create_directories(out_dir);
+  std::string tsv = "path\tchoices\tend_num\tend_seq\tends\tbackgrounds\tgallery\tlast_message\n";
+  for (size_t i = 0; i < ex.paths.size(); ++i) {
+    const size_t id = i + 1;
+    const StoryPath& p = ex.paths[i];
+    write_bytes(join_path(out_dir, path_name(id) + ".txt"), path_input(story, ex, p, id));
+    const PathSummary sum = summarize(story, ex, p);
+    std::vector<std::string> places, gallery;
+    for (size_t k = 0; k < sum.places.size(); ++k) {
+      places.push_back(std::to_string(sum.places[k]));
+      // Places 5 to 9 are the gallery's event pictures.
+      if (sum.places[k] >= 5 && sum.places[k] <= 9 &&
+          std::find(gallery.begin(), gallery.end(), std::to_string(sum.places[k])) == gallery.end())
+        gallery.push_back(std::to_string(sum.places[k]));
+    }
+    tsv += path_name(id) + "\t" + tsv_field(join(sum.picks, " / ")) + "\t" +
+           num4(story.tables.Script_Table[static_cast<size_t>(sum.end_seq)].num) + "\t" +
+           std::to_string(sum.end_seq) + "\t" +
+           tsv_field(describe_end(sum.end, sum.hap, sum.error)) + "\t" + join(places, ",") + "\t" +
+           join(gallery, ",") + "\t" + tsv_field(sum.messages.empty() ? "" : sum.messages.back()) +
+           "\n";
+  }
+  write_bytes(join_path(out_dir, "paths.tsv"), tsv);
+  for (const std::string& f : ex.findings) out << f << "\n";
+  if (story_out) *story_out = std::move(story);
+  return ex;
+}
+
+}  // namespace vm::datatool

@@ -1,0 +1,140 @@
+// The story map: every path of a scenario explored as the interpreter runs
+// it, with the counters, choice menus and jumps exactly as the game reads
+// them; the input files that play each path in velmora-play; the findings an
+// author wants before a player finds them.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <iosfwd>
+#include <string>
+#include <vector>
+
+#include "script/tables.h"
+
+namespace vm::datatool {
+
+// The script of a data folder as the game loads it, with the names that the
+// text substitutes (Name_Table from the system file).
+struct Story {
+  ScriptTables tables;
+  std::array<std::string, 6> names;
+};
+// Throws std::runtime_error (a DataError for malformed rows).
+Story read_story(const std::string& dir);
+
+// How a run of the story stops.
+enum class PathEnd : uint8_t {
+  Choice,       // at a choice menu: the path goes on with the player's pick
+  Ending,       // the e command, with hap
+  Quit,         // the q command
+  EndOfScript,  // the end marker: the game stops with nothing more to do
+  Stuck,        // a loop that no choice leaves
+  Runaway,      // the step bound was reached
+  Error,        // the game reports malformed data or a missing jump target and ends
+};
+
+// What the player meets on the way, in order.
+struct PathEvent {
+  enum Kind : uint8_t { Message, Place } kind = Message;
+  int32_t seq = 0;    // the row
+  int16_t place = 0;  // Place: the background number
+  // Message: virtual milliseconds from the previous click until this message
+  // is fully shown and waits (an upper bound, for the input file).
+  int32_t ms = 0;
+};
+
+// A run of rows from the start or from a choice to the next choice or an end.
+struct Segment {
+  std::vector<PathEvent> events;
+  int64_t rows = 0;      // rows executed
+  int32_t last_seq = 0;  // the row where it stops
+  PathEnd end = PathEnd::EndOfScript;
+  int next = -1;        // Choice: the menu it stops at (index into nodes)
+  int32_t tail_ms = 0;  // from the last click until the menu or the end is there
+  int16_t kou = 0, pap = 0, rub = 0, hap = 0;  // counters where it stops
+  int16_t place = -1;                          // Place_No where it stops
+  std::string error;                           // Error: the game's message
+};
+
+// A choice menu in one game state: the same menu with other counters is
+// another node.
+struct ChoiceNode {
+  int32_t seq = 0;                         // the s row
+  int32_t first = 0;                       // its first SCT row
+  int count = 0;                           // its boxes
+  std::array<int, 3> segment{-1, -1, -1};  // where each pick leads
+};
+
+// One complete path: the picks made and the runs between them.
+struct StoryPath {
+  std::vector<int> segments;               // in order, the first from the start
+  std::vector<std::pair<int, int>> picks;  // (node, box index) after segments[i]
+  PathEnd end = PathEnd::EndOfScript;      // the last segment's, or Runaway
+};
+
+struct ExploreOptions {
+  int64_t max_rows = 100000;  // per path
+  size_t max_paths = 10000;   // complete paths listed
+};
+
+struct Exploration {
+  std::vector<Segment> segments;  // segments[0] starts at the first row
+  std::vector<ChoiceNode> nodes;
+  std::vector<StoryPath> paths;
+  bool paths_cut = false;             // more complete paths than max_paths
+  double path_count = 0;              // every complete path, when the menus form no loop
+  bool choice_loops = false;          // some pick leads back to a menu already on the path
+  std::vector<bool> reached;          // per row: run on some path
+  std::vector<std::string> findings;  // "FILE:LINE: warning: ..."
+  size_t states() const { return nodes.size() + segments.size(); }
+};
+
+Exploration explore_story(const Story& story, const ExploreOptions& options = {});
+
+// What one path shows, as the prediction that a play is compared with.
+struct PathSummary {
+  std::vector<std::string> picks;     // the choice texts taken
+  std::vector<std::string> messages;  // "SPEAKER TEXT", as the game logs them
+  std::vector<int> places;            // backgrounds in the order shown
+  int32_t end_seq = 0;
+  PathEnd end = PathEnd::EndOfScript;
+  int16_t hap = 0;
+  std::string error;
+};
+PathSummary summarize(const Story& story, const Exploration& ex, const StoryPath& path);
+
+// "6 paths, 22 states explored"
+std::string describe_paths(const Exploration& ex);
+
+// "ending (hap 1)", "quit", ...
+std::string describe_end(PathEnd end, int16_t hap, const std::string& error);
+
+// The velmora-play input that plays a path from the title to the end button.
+std::string path_input(const Story& story, const Exploration& ex, const StoryPath& path, size_t id);
+
+// velmora-data paths DIR OUTDIR: path-NNN.txt and paths.tsv; the findings go
+// to out. Returns the exploration for verify.
+Exploration write_paths(const std::string& dir, const std::string& out_dir, std::ostream& out,
+                        Story* story_out = nullptr, const ExploreOptions& options = {});
+
+// velmora-data graph DIR OUT: OUT.dot and OUT.svg.
+void write_story_graph(const std::string& dir, const std::string& out);
+// The graph in the dot language.
+std::string story_dot(const Story& story, const Exploration& ex);
+
+// velmora-data verify DIR: plays every path with velmora-play, in parallel,
+// and compares. Returns the exit status.
+int verify_folder(const std::string& dir, std::ostream& out, std::ostream& err);
+
+// Screen points the input files click: the title's start item, a message
+// (clear of the choice boxes), choice box i, the end button.
+struct ClickPoint {
+  int x, y;
+};
+ClickPoint title_start_point();
+ClickPoint message_point();
+ClickPoint choice_point(int i);
+ClickPoint end_button_point();
+
+}  // namespace vm::datatool

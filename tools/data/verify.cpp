@@ -1,0 +1,337 @@
+// velmora-data verify: every predicted path played by the real game on the
+// headless runner, several at once, and what each play showed compared with
+// the prediction.
+#include <fcntl.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <chrono>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <ostream>
+#include <sstream>
+#include <thread>
+
+#include "data/layout.h"
+#include "data/story_paths.h"
+#include "platform/common/pixbuf_pictures.h"
+
+extern char** environ;
+
+namespace vm::datatool {
+
+namespace {
+
+namespace fs = std::filesystem;
+
+// A play that has not ended after this long (wall clock) is stopped: a loop
+// without a single wait never lets the runner's input end it.
+constexpr int kPlayTimeoutS = 180;
+
+// What one play printed, read back from its log.
+struct Played {
+  std::vector<std::string> messages;  // "SPEAKER TEXT"
+  std::vector<int> places;
+  std::vector<std::string> dialogs;
+  bool end_button = false;
+  long exit_at = -1;  // virtual ms of the "exit" line
+  int exit_code = -1;
+  bool killed = false;
+  bool started = false;
+  std::string failure;  // the runner could not run
+};
+
+Played read_log(const std::string& log) {
+  Played p;
+  std::istringstream in(log);
+  std::string line;
+  while (std::getline(in, line)) {
+    // "   12345 what happened"
+    size_t i = line.find_first_not_of(' ');
+    if (i == std::string::npos) continue;
+    size_t sp = line.find(' ', i);
+    if (sp == std::string::npos) continue;
+    char* end = nullptr;
+    const long at = std::strtol(line.c_str() + i, &end, 10);
+    if (end != line.c_str() + sp) {
+      if (line.rfind("velmora-play:", 0) == 0) p.failure = line;
+      continue;
+    }
+    const std::string what = line.substr(sp + 1);
+    p.started = true;
+    if (what.rfind("text ", 0) == 0)
+      p.messages.push_back(what.substr(5));
+    else if (what.rfind("place ", 0) == 0)
+      p.places.push_back(std::atoi(what.c_str() + 6));
+    else if (what.rfind("dialog ", 0) == 0)
+      p.dialogs.push_back(what.substr(7));
+    else if (what == "end button shown")
+      p.end_button = true;
+    else if (what.rfind("exit", 0) == 0) {
+      p.exit_at = at;
+      p.exit_code = what.size() > 5 ? std::atoi(what.c_str() + 5) : -1;
+    }
+  }
+  return p;
+}
+
+std::string program_dir() {
+  std::error_code ec;
+  const fs::path exe = fs::read_symlink("/proc/self/exe", ec);
+  return ec ? std::string("./") : exe.parent_path().string() + "/";
+}
+
+// Runs velmora-play with its output into log_path; false when it had to be
+// stopped.
+bool run_play(const std::string& play, const std::string& data, const std::string& input,
+              const std::string& out_dir, const std::string& log_path, std::string& error) {
+  posix_spawn_file_actions_t fa;
+  posix_spawn_file_actions_init(&fa);
+  posix_spawn_file_actions_addopen(&fa, 1, log_path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+  posix_spawn_file_actions_adddup2(&fa, 1, 2);
+  std::vector<std::string> args = {play, data, input, out_dir};
+  std::vector<char*> argv;
+  for (std::string& a : args) argv.push_back(a.data());
+  argv.push_back(nullptr);
+  pid_t pid = 0;
+  const int rc = posix_spawn(&pid, play.c_str(), &fa, nullptr, argv.data(), environ);
+  posix_spawn_file_actions_destroy(&fa);
+  if (rc != 0) {
+    error = "cannot start " + play;
+    return true;
+  }
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(kPlayTimeoutS);
+  for (;;) {
+    int status = 0;
+    const pid_t done = waitpid(pid, &status, WNOHANG);
+    if (done == pid) return true;
+    if (done < 0) return true;
+    if (std::chrono::steady_clock::now() > deadline) {
+      kill(pid, SIGKILL);
+      waitpid(pid, &status, 0);
+      return false;
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  }
+}
+
+// The closing message's colour on the ending screen: light grey for hap 0,
+// light pink for hap 1. -1 when the screen shows neither.
+int closing_hap(const std::string& png) {
+  std::string bytes;
+  try {
+    bytes = read_bytes(png);
+  } catch (const std::exception&) {
+    return -1;
+  }
+  Image img;
+  std::string error;
+  if (!decode_picture(std::vector<uint8_t>(bytes.begin(), bytes.end()), img, error)) return -1;
+  int grey = 0, pink = 0;
+  for (int y = 370; y < std::min(img.h, 440); ++y)
+    for (int x = 0; x < img.w; ++x) {
+      const uint32_t c = img.at(x, y);
+      if (c == 0xC0C0C0) ++grey;
+      if (c == 0xFFC0FF) ++pink;
+    }
+  if (grey == 0 && pink == 0) return -1;
+  return pink > grey ? 1 : 0;
+}
+
+std::string quoted(const std::string& s) {
+  return "\"" + s + "\"";
+}
+
+struct Outcome {
+  bool same = true;
+  bool ending_compared = false;  // the play reached an ending screen to compare
+  std::string line;
+};
+
+// The total virtual time of an input file: when the runner closes the window.
+long input_length(const std::string& input) {
+  std::istringstream in(input);
+  std::string verb;
+  long total = 0, ms = 0;
+  std::string line;
+  while (std::getline(in, line)) {
+    std::istringstream ls(line);
+    if (ls >> verb && verb == "wait" && ls >> ms) total += ms;
+  }
+  return total;
+}
+
+Outcome compare(const PathSummary& want, const Played& got, long input_end,
+                const std::string& screenshot) {
+  Outcome o;
+  std::vector<std::string> why;
+  if (!got.failure.empty() || !got.started) {
+    o.same = false;
+    o.line = "the play did not run: " + (got.failure.empty() ? "no output" : got.failure);
+    return o;
+  }
+  const bool loops = want.end == PathEnd::Stuck || want.end == PathEnd::Runaway;
+  // Messages: all of them, in order (a looping path: those before the loop).
+  const size_t n = want.messages.size();
+  size_t i = 0;
+  while (i < n && i < got.messages.size() && want.messages[i] == got.messages[i]) ++i;
+  if (i < n || (!loops && got.messages.size() != n)) {
+    if (i < n && i < got.messages.size())
+      why.push_back("message " + std::to_string(i + 1) + ": predicted " + quoted(want.messages[i]) +
+                    ", the play showed " + quoted(got.messages[i]));
+    else if (i < n)
+      why.push_back("the play stopped after " + std::to_string(got.messages.size()) + " of the " +
+                    std::to_string(n) + " predicted messages (next: " + quoted(want.messages[i]) +
+                    ")");
+    else
+      why.push_back("the play showed " + std::to_string(got.messages.size() - n) +
+                    " more messages than predicted, first " + quoted(got.messages[n]));
+  }
+  const int want_place = want.places.empty() ? -1 : want.places.back();
+  const int got_place = got.places.empty() ? -1 : got.places.back();
+  if (!loops && want_place != got_place)
+    why.push_back("final background: predicted " + std::to_string(want_place) +
+                  ", the play showed " + std::to_string(got_place));
+
+  switch (want.end) {
+    case PathEnd::Ending:
+      if (got.end_button) {
+        o.ending_compared = true;
+        const int hap = closing_hap(screenshot);
+        if ((want.hap == 0 || want.hap == 1) && hap != want.hap)
+          why.push_back("closing message: predicted the one for hap " + std::to_string(want.hap) +
+                        (hap < 0 ? ", the screen showed none"
+                                 : ", the screen showed the one for hap " + std::to_string(hap)));
+        if (got.exit_at < 0 || got.exit_at >= input_end)
+          why.push_back("the end button did not close the game");
+      }
+      break;
+    case PathEnd::Quit:
+      if (got.exit_at < 0 || got.exit_at >= input_end)
+        why.push_back("predicted to quit, but the game went on until the window was closed");
+      break;
+    case PathEnd::Error: {
+      bool shown = false;
+      for (const std::string& d : got.dialogs)
+        shown = shown || d.find(want.error) != std::string::npos;
+      if (!shown) why.push_back("predicted the message " + quoted(want.error) + ", not shown");
+      break;
+    }
+    case PathEnd::EndOfScript:
+      if (got.exit_at >= 0 && got.exit_at < input_end)
+        why.push_back("predicted to stop at the end of the script, but the game ended itself");
+      break;
+    default:
+      if (!got.killed && got.exit_at >= 0 && got.exit_at < input_end)
+        why.push_back("predicted to loop for ever, but the game ended");
+      break;
+  }
+  o.same = why.empty();
+  if (o.same) {
+    o.line = "ok: " + std::to_string(n) + " messages";
+    if (!want.messages.empty()) o.line += ", last " + quoted(want.messages.back());
+    o.line += ", background " + std::to_string(want_place) + ", " +
+              describe_end(want.end, want.hap, want.error);
+  } else {
+    o.line = "DIFFERS: ";
+    for (size_t k = 0; k < why.size(); ++k) o.line += (k ? "; " : "") + why[k];
+  }
+  return o;
+}
+
+}  // namespace
+
+int verify_folder(const std::string& dir, std::ostream& out, std::ostream& err) {
+  const std::string play = program_dir() + "velmora-play";
+  if (access(play.c_str(), X_OK) != 0) {
+    err << "velmora-data: verify needs velmora-play beside velmora-data (" << play << ")\n";
+    return 2;
+  }
+  std::string tmpl = (fs::temp_directory_path() / "velmora-verify-XXXXXX").string();
+  if (!mkdtemp(tmpl.data())) {
+    err << "velmora-data: cannot make a temporary folder\n";
+    return 2;
+  }
+  const std::string work = tmpl + "/";
+  struct Cleanup {
+    std::string dir;
+    ~Cleanup() {
+      std::error_code ec;
+      fs::remove_all(dir, ec);
+    }
+  } cleanup{work};
+
+  Story story;
+  std::ostringstream findings;
+  const Exploration ex = write_paths(dir, work + "paths", findings, &story);
+  out << findings.str() << describe_paths(ex) << "\n";
+
+  const size_t count = ex.paths.size();
+  std::vector<Outcome> outcomes(count);
+  std::atomic<size_t> next{0};
+  auto worker = [&] {
+    for (size_t i = next++; i < count; i = next++) {
+      const std::string id = std::to_string(i + 1);
+      const std::string play_dir = work + "play-" + id + "/";
+      std::error_code ec;
+      fs::create_directories(play_dir, ec);
+      // Every play gets a fresh copy: the game writes into its folder.
+      fs::copy(dir, play_dir + "data", fs::copy_options::recursive, ec);
+      char name[32];
+      std::snprintf(name, sizeof name, "path-%03zu.txt", i + 1);
+      const std::string input = work + "paths/" + name;
+      std::string error;
+      const bool ended =
+          !ec && run_play(play, play_dir + "data", input, play_dir, play_dir + "log.txt", error);
+      std::string log;
+      try {
+        log = read_bytes(play_dir + "log.txt");
+      } catch (const std::exception&) {
+      }
+      Played got = read_log(log);
+      got.killed = !ended;
+      if (ec) got.failure = "cannot copy the data folder: " + ec.message();
+      if (!error.empty()) got.failure = error;
+      const PathSummary want = summarize(story, ex, ex.paths[i]);
+      outcomes[i] = compare(want, got, input_length(read_bytes(input)), play_dir + "ending.png");
+      fs::remove_all(play_dir + "data", ec);
+    }
+  };
+  const unsigned cores = std::max(1u, std::thread::hardware_concurrency());
+  std::vector<std::thread> threads;
+  for (unsigned k = 0; k < std::min<size_t>(cores, count); ++k) threads.emplace_back(worker);
+  for (std::thread& t : threads) t.join();
+
+  size_t endings = 0, ending_paths = 0;
+  for (size_t i = 0; i < count; ++i)
+    if (ex.paths[i].end == PathEnd::Ending) {
+      ++ending_paths;
+      if (outcomes[i].ending_compared) ++endings;
+    }
+  // A game without an ending screen cannot show its closing message: say so
+  // once rather than count every ending as a difference. Once one play shows
+  // the end button, every path to an ending must.
+  if (ending_paths > 0 && endings == 0)
+    out << "note: no play showed the end button; closing messages were not compared\n";
+  size_t same = 0;
+  for (size_t i = 0; i < count; ++i) {
+    Outcome& o = outcomes[i];
+    if (endings > 0 && o.same && ex.paths[i].end == PathEnd::Ending && !o.ending_compared) {
+      o.same = false;
+      o.line = "DIFFERS: the end button was not shown";
+    }
+    char name[32];
+    std::snprintf(name, sizeof name, "path-%03zu", i + 1);
+    out << name << " " << o.line << "\n";
+    if (o.same) ++same;
+  }
+  const bool ok = same == count;
+  out << same << " of " << count << " paths played as predicted\n";
+  return ok ? 0 : 1;
+}
+
+}  // namespace vm::datatool
