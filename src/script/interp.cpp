@@ -17,10 +17,7 @@ namespace {
 // A jump that finds no target cannot go on: the same row would run again for
 // ever. The message has been shown once; the program ends in order.
 void jump_or_stop(Game& g) {
-  if (!jump_to_num(g, g.interp.Cur_Jump)) {
-    g.interp.missing_jump = true;
-    throw ShutdownRequest{true};
-  }
+  if (!jump_to_num(g, g.interp.Cur_Jump)) throw ShutdownRequest{true};
 }
 
 int run_command(Game& g, int result) {

@@ -32,7 +32,6 @@ struct InterpState {
   std::string Save_Title;
   int16_t Place_No = -1;
   int cur_line = 0;           // 51.dat line of the current row, for messages
-  bool missing_jump = false;  // a jump target was not found: the run stops
 };
 
 // One row's fields as a step reads them: the texts trimmed of blanks, the

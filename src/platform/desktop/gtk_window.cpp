@@ -86,6 +86,20 @@ std::string gtk_text(const std::string& s) {
 
 // ------------------------------------------------------------ main window ---
 
+namespace {
+
+// The requests to end that the game takes as a close of its window.
+constexpr int kTerminationSignals[] = {SIGTERM, SIGINT, SIGHUP};
+
+void mask_termination_signals(int how) {
+  sigset_t set;
+  sigemptyset(&set);
+  for (int sig : kTerminationSignals) sigaddset(&set, sig);
+  pthread_sigmask(how, &set, nullptr);
+}
+
+}  // namespace
+
 GtkMainWindow::GtkMainWindow() {
   window_ = gtk_window_new(GTK_WINDOW_TOPLEVEL);
   g_object_ref_sink(window_);
@@ -122,21 +136,15 @@ GtkMainWindow::GtkMainWindow() {
   g_signal_connect(window_, "realize", G_CALLBACK(on_realize), this);
   // A termination request (logout, kill) closes the game as the close box
   // does, so the system file is written and the pictures disguised again.
-  for (int sig : {SIGTERM, SIGINT, SIGHUP})
+  for (int sig : kTerminationSignals)
     signal_sources_.push_back(g_unix_signal_add(sig, on_terminate, this));
   // One that came in before this point has been held (hold_termination_signals)
   // and is delivered to the handler now.
-  sigset_t held;
-  sigemptyset(&held);
-  for (int sig : {SIGTERM, SIGINT, SIGHUP}) sigaddset(&held, sig);
-  pthread_sigmask(SIG_UNBLOCK, &held, nullptr);
+  mask_termination_signals(SIG_UNBLOCK);
 }
 
 void hold_termination_signals() {
-  sigset_t held;
-  sigemptyset(&held);
-  for (int sig : {SIGTERM, SIGINT, SIGHUP}) sigaddset(&held, sig);
-  pthread_sigmask(SIG_BLOCK, &held, nullptr);
+  mask_termination_signals(SIG_BLOCK);
 }
 
 GtkMainWindow::~GtkMainWindow() {
