@@ -99,7 +99,14 @@ class GtkMainWindow : public Window {
   // The game screen on the display's side (null until the area exists), kept
   // equal to frame_; drawn magnified from there.
   cairo_surface_t* screen_surface(bool refill);
+  // Fills the given game pixels (all of them for none) of a context set up
+  // in game pixels from the screen.
+  void paint_screen(cairo_t* cr, const cairo_region_t* game_area);
+  // The image the changed game pixels are sent to the display from.
+  cairo_surface_t* staged(const cairo_region_t* changed);
   cairo_surface_t* frame_ = nullptr;  // the last presented frame
+  cairo_surface_t* staging_[2] = {nullptr, nullptr};
+  int staging_next_ = 0;
   cairo_surface_t* screen_ = nullptr;
   int screen_factor_ = 1;
   bool have_frame_ = false;
