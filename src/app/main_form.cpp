@@ -5,12 +5,12 @@
 
 #include "about/about.h"
 #include "app/display.h"
-#include "game/game.h"
 #include "assets/assets.h"
 #include "assets/data_error.h"
 #include "choices/choices.h"
 #include "ending/ending.h"
 #include "gallery/gallery.h"
+#include "game/game.h"
 #include "graphics/scene.h"
 #include "graphics/texture_sheet.h"
 #include "message/history.h"
@@ -119,12 +119,14 @@ void layout_screen(Game& g) {
   sc.Texture.place(0, 0, kTextureW, kTextureH);
   if (load_early_picture(g, "61", sc.Texture)) {
     // Title-menu items and the wall strip are cut from the texture sheet.
+    // The last item is 5 pixels shorter; it takes that size before its piece
+    // is cut, since a resize clears the picture.
     for (int i = 0; i < 4; ++i) {
-      sc.Smenu[i].place(265, 245 + 35 * i, kMenuItemW, kMenuItemH);
-      bit_blt(sc.Smenu[i], 0, 0, kMenuItemW, kMenuItemH, sc.Texture, kMenuItemX,
-              kMenuItemY + kMenuItemH * i, SRCCOPY);
+      const int h = i < 3 ? kMenuItemH : kMenuItemH - 5;
+      sc.Smenu[i].place(265, 245 + 35 * i, kMenuItemW, h);
+      bit_blt(sc.Smenu[i], 0, 0, kMenuItemW, h, sc.Texture, kMenuItemX, kMenuItemY + kMenuItemH * i,
+              SRCCOPY);
     }
-    sc.Smenu[3].place(265, 350, 110, 30);
     for (int col = 0; col < 10; ++col)
       for (int row = 0; row < 4; ++row)
         bit_blt(sc.Wall_Back, col * kWallTileSize, row * kWallTileSize, kWallTileSize,
@@ -252,7 +254,7 @@ void handle_event(Game& g, const InputEvent& ev) {
       else if (ev.timer == g.sound.BGMLoop)
         on_bgmloop_tick(g);
       break;
-    case InputEvent::Hook:  // the headless runner's own actions; never sent here
+    case InputEvent::Hook:     // the headless runner's own actions; never sent here
     case InputEvent::Control:  // secondary windows have sinks of their own
     case InputEvent::FormClose:
       break;

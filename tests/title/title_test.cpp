@@ -45,8 +45,8 @@ TEST_F(Title, PanelDissolvesInNineStepsOntoThePanelTexture) {
   s.run(dir.path());
   EXPECT_EQ(s.exit_code, 0);
   const auto texture = crop(s.g.screen.Texture.img, 0, 70, 280, 150);
-  const auto picture = crop(s.g.screen.Title.img.w ? s.g.screen.Title.img : Image(640, 480), 180,
-                            65, 280, 150);
+  const auto picture =
+      crop(s.g.screen.Title.img.w ? s.g.screen.Title.img : Image(640, 480), 180, 65, 280, 150);
   // What the panel showed over time, each change once.
   std::vector<std::pair<uint32_t, std::vector<uint32_t>>> changes;
   for (const auto& p : panels)
@@ -62,6 +62,13 @@ TEST_F(Title, PanelDissolvesInNineStepsOntoThePanelTexture) {
   EXPECT_EQ(changes.back().second, texture);
   for (size_t i = first + 1; i < changes.size(); ++i)
     EXPECT_GE(changes[i].first - changes[i - 1].first, 100u) << "step " << i - first;
+  // All four items show their pieces as soon as the menu is up, before any
+  // hover redraws them.
+  const Image& shown = s.hl.last_frame();
+  for (int k = 0; k < 4; ++k)
+    EXPECT_EQ(crop(shown, 265, 245 + 35 * k, 110, 30),
+              crop(s.g.screen.Texture.img, 0, 230 + 35 * k, 110, 30))
+        << "item " << k;
   EXPECT_EQ(s.count("title menu ready"), 1);
   EXPECT_EQ(s.find("title menu ready"), s.find(std::to_string(kMenuReadyMs) + " title menu ready"));
 }

@@ -202,7 +202,7 @@ void GtkMainWindow::set_menu(const std::vector<MenuEntry>& items) {
       item = gtk_separator_menu_item_new();
     } else {
       item = entry.check ? gtk_check_menu_item_new_with_label(gtk_text(entry.caption).c_str())
-                        : gtk_menu_item_new_with_label(gtk_text(entry.caption).c_str());
+                         : gtk_menu_item_new_with_label(gtk_text(entry.caption).c_str());
       if (entry.check) checked_[entry.name] = false;
       g_object_set_data_full(G_OBJECT(item), "vm-name", g_strdup(entry.name.c_str()), g_free);
       g_signal_connect(item, "activate", G_CALLBACK(on_menu_activate), this);
@@ -477,7 +477,8 @@ cairo_surface_t* GtkMainWindow::staged(const cairo_region_t* changed) {
   const int w = cairo_image_surface_get_width(frame_), h = cairo_image_surface_get_height(frame_);
   cairo_surface_t*& buf = staging_[staging_next_];
   staging_next_ ^= 1;
-  if (buf && (cairo_image_surface_get_width(buf) != w || cairo_image_surface_get_height(buf) != h)) {
+  if (buf &&
+      (cairo_image_surface_get_width(buf) != w || cairo_image_surface_get_height(buf) != h)) {
     cairo_surface_destroy(buf);
     buf = nullptr;
   }
