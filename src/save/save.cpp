@@ -3,11 +3,12 @@
 #include <cmath>
 #include <cstdio>
 
-#include "game/game.h"
 #include "assets/assets.h"
 #include "assets/cp932.h"
+#include "game/game.h"
 #include "graphics/scene.h"
 #include "message/message.h"
+#include "script/input.h"
 #include "script/interp.h"
 #include "script/tables.h"
 #include "sound/sound.h"
@@ -23,11 +24,11 @@ struct FieldDef {
   const char* what;
 };
 constexpr FieldDef kFields[] = {
-    {3, &SavedRecord::kou, "kou"},          {3, &SavedRecord::pap, "pap"},
-    {3, &SavedRecord::rub, "rub"},          {3, &SavedRecord::place, "place"},
-    {4, &SavedRecord::num, "NUM"},          {4, &SavedRecord::density, "density"},
-    {2, &SavedRecord::music, "music"},      {2, &SavedRecord::sound, "sound"},
-    {2, &SavedRecord::text_mode, "speed"},  {4, &SavedRecord::pos, "SEQ"},
+    {3, &SavedRecord::kou, "kou"},         {3, &SavedRecord::pap, "pap"},
+    {3, &SavedRecord::rub, "rub"},         {3, &SavedRecord::place, "place"},
+    {4, &SavedRecord::num, "NUM"},         {4, &SavedRecord::density, "density"},
+    {2, &SavedRecord::music, "music"},     {2, &SavedRecord::sound, "sound"},
+    {2, &SavedRecord::text_mode, "speed"}, {4, &SavedRecord::pos, "SEQ"},
     {2, &SavedRecord::track, "tune"},
 };
 
@@ -199,7 +200,8 @@ void load_state(Game& g) {
   g.options.Window_Density = static_cast<float>(r.density) / 100.0f;
   g.sound.Music_On = r.music != 0 ? -1 : 0;
   g.sound.Sound_On = r.sound != 0 ? -1 : 0;
-  g.input.Text_Mode = static_cast<int16_t>(r.text_mode);
+  // A game saved while skipping goes on skipping, and the menu says so.
+  set_text_mode(g, static_cast<int16_t>(r.text_mode));
   s.Script_Pos = r.pos;
   g.msg.Name_Table[1] = g.save.Save_Slots[1];
   g.msg.Name_Table[2] = g.save.Save_Slots[2];

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "game/game.h"
+#include "script/input.h"
 #include "sound/sound.h"
 
 namespace vm {
@@ -68,8 +69,8 @@ void apply_options(Game& g) {
   g.options.Mesh_On = -1;
   for (int i = 0; i < 4; ++i)
     if (f.value(kModeOptions[i])) {
-      g.input.Text_Mode = static_cast<int16_t>(i);
-      if (i == 0) g.input.Click_Wait = 0;  // skipping starts at once
+      set_text_mode(g, static_cast<int16_t>(i));  // the skip item's caption follows
+      if (i == 0) g.input.Click_Wait = 0;         // skipping starts at once
     }
   if (!f.value("Check1")) {
     g.sound.Music_On = 0;

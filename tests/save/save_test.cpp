@@ -103,7 +103,7 @@ TEST(SaveAndLoad, RoundTripThroughQuitAndStart) {
         [&] { return g.interp.Cur_Num == 500 && g.interp.pap == 1 && g.input.Click_Wait; },
         [&] {
           done = true;
-          saved = {g.interp.kou,        g.interp.pap,        g.interp.rub, g.interp.Cur_Num,
+          saved = {g.interp.kou,        g.interp.pap,        g.interp.rub,       g.interp.Cur_Num,
                    g.interp.Script_Pos, g.msg.Name_Table[1], g.msg.Name_Table[2]};
           const uint32_t t = a.hl.now();
           a.hl.menu(t, "prog_save");
@@ -122,7 +122,8 @@ TEST(SaveAndLoad, RoundTripThroughQuitAndStart) {
   EXPECT_EQ(saved.rub, 0);
   EXPECT_EQ(saved.family, "森野");
 
-  const std::vector<std::string> lines = crlf_lines(cp932_to_utf8(test::read_bytes(dir / "02.dat")));
+  const std::vector<std::string> lines =
+      crlf_lines(cp932_to_utf8(test::read_bytes(dir / "02.dat")));
   ASSERT_EQ(lines.size(), 6u);
   EXPECT_TRUE(std::regex_match(lines[0], std::regex(R"(2026/07/20 10:\d\d)"))) << lines[0];
   EXPECT_EQ(lines[1], "三人の浜辺");
@@ -201,6 +202,9 @@ TEST(LoadState, ResumesAtTheSceneKeepingHapAndCaption) {
   EXPECT_EQ(g.sound.Cur_Track, 0);
   EXPECT_EQ(g.sound.Music_On, 0);
   EXPECT_EQ(g.msg.Name_Table[2], "詩");
+  // The record was saved while skipping (mode "00"): the menu offers to stop.
+  EXPECT_EQ(g.input.Text_Mode, 0);
+  EXPECT_EQ(hl.menu_caption("speedup"), "スキップ停止");
 }
 
 // Overwriting asks first, deleting asks first, an empty slot has nothing to
@@ -342,7 +346,8 @@ TEST(SlotWindow, BrokenFilesNegativeCountersAndMissingScene) {
   ASSERT_TRUE(first);
   ASSERT_TRUE(second);
   EXPECT_EQ(s.exit_code, 0);
-  EXPECT_EQ(s.count("dialog \"スロット1 (00.dat) のデータを読み込めません。\\r\\n行が足りません"), 1);
+  EXPECT_EQ(s.count("dialog \"スロット1 (00.dat) のデータを読み込めません。\\r\\n行が足りません"),
+            1);
   EXPECT_EQ(s.count("dialog \"スロット3 (02.dat) のデータを読み込めません。"), 1);
   EXPECT_EQ(s.count("数字ではありません"), 1);
   EXPECT_EQ(s.count("dialog \"Not found NUM to SEQ\""), 1);

@@ -27,8 +27,9 @@ class Options : public ::testing::Test {
   // Starts the story and calls then at its first click wait.
   void in_story(std::function<void(uint32_t)> then) {
     s.hl.click(kMenuReadyMs + 100, test::kItemX, test::item_y(0));
-    s.when(kMenuReadyMs + 200, [this] { return g.input.Click_Wait != 0; },
-           [this, then] { then(s.hl.now()); });
+    s.when(
+        kMenuReadyMs + 200, [this] { return g.input.Click_Wait != 0; },
+        [this, then] { then(s.hl.now()); });
   }
 };
 
@@ -127,12 +128,14 @@ TEST_F(Options, SkipChosenDuringAClickWaitGoesOnAtOnce) {
     s.hl.choose(t + 100, "選択までｽｷｯﾌﾟ");
     s.hl.press(t + 200, "OK");
     // No click: the story runs on by itself up to the first choice.
-    s.when(t + 300, [&] { return g.msg.Choice_Armed != 0 || s.count(" text ") > texts_before + 5; },
-           [&] {
-             checked = true;
-             EXPECT_EQ(g.input.Text_Mode, 0);
-             s.quit(s.hl.now() + 100);
-           });
+    s.when(
+        t + 300, [&] { return g.msg.Choice_Armed != 0 || s.count(" text ") > texts_before + 5; },
+        [&] {
+          checked = true;
+          EXPECT_EQ(g.input.Text_Mode, 0);
+          EXPECT_EQ(s.hl.menu_caption("speedup"), "スキップ停止");
+          s.quit(s.hl.now() + 100);
+        });
   });
   s.run(dir.path());
   EXPECT_TRUE(checked);
