@@ -12,19 +12,8 @@ constexpr int kHeight = 292;
 constexpr uint32_t kPaper = rgb(250, 248, 244);
 constexpr uint32_t kPlum = rgb(64, 0, 64);
 
-ControlSpec control(ControlSpec::Kind kind, const std::string& name, int x, int y, int w, int h) {
-  ControlSpec c;
-  c.kind = kind;
-  c.name = name;
-  c.x = x;
-  c.y = y;
-  c.w = w;
-  c.h = h;
-  return c;
-}
-
 ControlSpec shape(const std::string& name, int x, int y, int w, int h, uint32_t colour) {
-  ControlSpec c = control(ControlSpec::Panel, name, x, y, w, h);
+  ControlSpec c = ControlSpec::at(ControlSpec::Panel, name, x, y, w, h);
   c.back = colour;
   return c;
 }
@@ -48,15 +37,15 @@ FormSpec about_form(Game& g) {
   c.push_back(shape("Shape1", 0, 0, kWidth, 8, kPlum));
   c.push_back(shape("Shape2", 20, 62, kWidth - 40, 2, rgb(192, 160, 192)));
   c.push_back(shape("Shape3", 20, 240, kWidth - 40, 1, rgb(192, 160, 192)));
-  ControlSpec name = control(ControlSpec::Picture, "Label5", 20, 18, 200, 38);
+  ControlSpec name = ControlSpec::at(ControlSpec::Picture, "Label5", 20, 18, 200, 38);
   name.picture = title_picture(g, name.w, name.h);
   c.push_back(name);
-  c.push_back(control(ControlSpec::Label, "Label6", 250, 32, 150, 20));
-  c.push_back(control(ControlSpec::Label, "Label1", 20, 72, kWidth - 40, 40));
-  c.push_back(control(ControlSpec::Label, "Label2", 20, 118, kWidth - 40, 60));
-  c.push_back(control(ControlSpec::Link, "Label3", 20, 184, kWidth - 40, 24));
-  c.push_back(control(ControlSpec::Link, "Label4", 20, 210, kWidth - 40, 24));
-  ControlSpec ok = control(ControlSpec::Button, "cmdOK", kWidth - 110, 252, 90, 30);
+  c.push_back(ControlSpec::at(ControlSpec::Label, "Label6", 250, 32, 150, 20));
+  c.push_back(ControlSpec::at(ControlSpec::Label, "Label1", 20, 72, kWidth - 40, 40));
+  c.push_back(ControlSpec::at(ControlSpec::Label, "Label2", 20, 118, kWidth - 40, 60));
+  c.push_back(ControlSpec::at(ControlSpec::Link, "Label3", 20, 184, kWidth - 40, 24));
+  c.push_back(ControlSpec::at(ControlSpec::Link, "Label4", 20, 210, kWidth - 40, 24));
+  ControlSpec ok = ControlSpec::at(ControlSpec::Button, "cmdOK", kWidth - 110, 252, 90, 30);
   ok.caption = "OK";
   c.push_back(ok);
   return f;

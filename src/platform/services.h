@@ -149,6 +149,21 @@ struct ControlSpec {
   Image picture;                   // Picture
 
   static constexpr uint32_t kDefaultColour = 0xFFFFFFFFu;  // the desktop's own
+
+  // A control of a kind, name and place; the rest is set on the result.
+  static ControlSpec at(Kind kind, std::string name, int x, int y, int w, int h,
+                        std::string caption = "", std::string parent = "") {
+    ControlSpec c;
+    c.kind = kind;
+    c.name = std::move(name);
+    c.caption = std::move(caption);
+    c.x = x;
+    c.y = y;
+    c.w = w;
+    c.h = h;
+    c.parent = std::move(parent);
+    return c;
+  }
 };
 
 struct FormSpec {

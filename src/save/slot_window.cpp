@@ -2,8 +2,8 @@
 // after each action and a Yes/No box before overwriting or deleting.
 #include <string>
 
-#include "game/game.h"
 #include "assets/assets.h"
+#include "game/game.h"
 #include "save/save.h"
 #include "sound/sound.h"
 
@@ -51,7 +51,8 @@ Image slot_icon(bool selected) {
   for (int y = 5; y < 13; ++y)  // shutter
     for (int x = 10; x < 22; ++x) img.at(x, y) = x >= 17 && x < 20 ? body : 0xC8C8D0;
   for (int y = 17; y < 27; ++y)  // label
-    for (int x = 8; x < 24; ++x) img.at(x, y) = (y == 20 || y == 23) && x > 9 && x < 22 ? 0xA0A0A0 : 0xF8F8F0;
+    for (int x = 8; x < 24; ++x)
+      img.at(x, y) = (y == 20 || y == 23) && x > 9 && x < 22 ? 0xA0A0A0 : 0xF8F8F0;
   return img;
 }
 
@@ -79,92 +80,35 @@ FormSpec slot_window_spec(const Game& g) {
   f.caption = "ゲームデータ";
   f.width = kWidth;
   f.height = kHeight;
-  auto add = [&](ControlSpec c) { f.controls.push_back(std::move(c)); };
-  ControlSpec back;
-  back.kind = ControlSpec::Picture;
-  back.name = "Back";
-  back.w = kWidth;
-  back.h = kHeight;
-  back.picture = window_back(g);
-  add(back);
+  auto add = [&](ControlSpec c) -> ControlSpec& { return f.controls.emplace_back(std::move(c)); };
+  add(ControlSpec::at(ControlSpec::Picture, "Back", 0, 0, kWidth, kHeight)).picture =
+      window_back(g);
   for (int i = 0; i < kSlotCount; ++i) {
-    ControlSpec icon;
-    icon.kind = ControlSpec::Picture;
-    icon.name = icon_name(i);
-    icon.x = 8;
-    icon.y = 4 + 38 * i;
-    icon.w = icon.h = 32;
-    icon.picture = icon_picture(false, kIconBack);
-    add(icon);
-    ControlSpec label;
-    label.kind = ControlSpec::Label;
-    label.name = label_name(i);
-    label.x = 44;
-    label.y = 2 + 38 * i;
-    label.w = 190;
-    label.h = 36;
+    add(ControlSpec::at(ControlSpec::Picture, icon_name(i), 8, 4 + 38 * i, 32, 32)).picture =
+        icon_picture(false, kIconBack);
+    ControlSpec& label =
+        add(ControlSpec::at(ControlSpec::Label, label_name(i), 44, 2 + 38 * i, 190, 36));
     label.back = 0xF4F4F8;
     label.font_points = 9;
-    add(label);
   }
-  for (int i = 0; i < 4; ++i) {
-    ControlSpec b;
-    b.kind = ControlSpec::Button;
-    b.name = button_name(i);
-    b.caption = kButtons[i];
-    b.x = 292;
-    b.y = 156 - 34 * i;
-    b.w = 84;
-    b.h = 30;
-    add(b);
-  }
-  ControlSpec notice;
-  notice.kind = ControlSpec::Label;  // Picture3 and its label Label2
-  notice.name = "Label2";
-  notice.x = 244;
-  notice.y = 8;
-  notice.w = 132;
-  notice.h = 40;
+  for (int i = 0; i < 4; ++i)
+    add(ControlSpec::at(ControlSpec::Button, button_name(i), 292, 156 - 34 * i, 84, 30,
+                        kButtons[i]));
+  // Picture3 and its label Label2: the "saved" notice.
+  ControlSpec& notice = add(ControlSpec::at(ControlSpec::Label, "Label2", 244, 8, 132, 40));
   notice.back = kSavedNotice;
   notice.fore = 0x000000;
   notice.visible = false;
-  add(notice);
-  ControlSpec confirm;
-  confirm.kind = ControlSpec::Panel;
-  confirm.name = "Picture4";
-  confirm.x = 70;
-  confirm.y = 52;
-  confirm.w = 200;
-  confirm.h = 84;
+  // Picture4: the question with its Yes and No.
+  ControlSpec& confirm = add(ControlSpec::at(ControlSpec::Panel, "Picture4", 70, 52, 200, 84));
   confirm.back = 0xF0F0E8;
   confirm.visible = false;
-  add(confirm);
-  ControlSpec question;
-  question.kind = ControlSpec::Label;
-  question.name = "Label4";
-  question.parent = "Picture4";
-  question.x = 0;
-  question.y = 8;
-  question.w = 200;
-  question.h = 28;
+  ControlSpec& question =
+      add(ControlSpec::at(ControlSpec::Label, "Label4", 0, 8, 200, 28, "", "Picture4"));
   question.back = 0xF0F0E8;
   question.fore = 0x000000;
-  add(question);
-  ControlSpec yes;
-  yes.kind = ControlSpec::Button;
-  yes.name = "Command1";
-  yes.caption = "Yes";
-  yes.parent = "Picture4";
-  yes.x = 20;
-  yes.y = 44;
-  yes.w = 72;
-  yes.h = 30;
-  add(yes);
-  ControlSpec no = yes;
-  no.name = "Command2";
-  no.caption = "No";
-  no.x = 108;
-  add(no);
+  add(ControlSpec::at(ControlSpec::Button, "Command1", 20, 44, 72, 30, "Yes", "Picture4"));
+  add(ControlSpec::at(ControlSpec::Button, "Command2", 108, 44, 72, 30, "No", "Picture4"));
   return f;
 }
 
@@ -181,7 +125,8 @@ void press_click(Game& g) {
 }
 
 void paint_icons(Game& g) {
-  for (int i = 0; i < kSlotCount; ++i) window(g).set_picture(icon_name(i), icon_picture(false, kIconBack));
+  for (int i = 0; i < kSlotCount; ++i)
+    window(g).set_picture(icon_name(i), icon_picture(false, kIconBack));
 }
 
 void select_slot(Game& g, int i) {
@@ -239,7 +184,7 @@ void do_save(Game& g, int slot, SlotContent content) {
   const std::string path = slot_path(g, slot);
   try {
     replace_file(path, slot_file_text(format_date(g.pf.clock.local_time()), g.interp.Save_Title,
-                                          g.save.Save_Slots));
+                                      g.save.Save_Slots));
   } catch (const std::exception& e) {
     // The folder may be read-only: the player hears why, and plays on.
     message_box(g, "ゲームをセーブできませんでした。\r\n" + slot_words(slot) + "\r\n" + e.what());
@@ -355,7 +300,8 @@ void refresh_slots(Game& g) {
         break;
       case SlotContent::Used: {
         // "yyyy/mm/dd hh:mm" shown as "mm/dd hh:mm".
-        const std::string when = file.saved_at.size() >= 16 ? file.saved_at.substr(5, 11) : file.saved_at;
+        const std::string when =
+            file.saved_at.size() >= 16 ? file.saved_at.substr(5, 11) : file.saved_at;
         f.set_colours(label_name(i), kUsedText, 0xF4F4F8);
         f.set_text(label_name(i), file.title + "\r\n" + when);
         break;

@@ -22,15 +22,7 @@ FormSpec option_window_spec() {
   f.topmost = true;
   auto add = [&](ControlSpec::Kind kind, const char* name, const char* caption, int x, int y, int w,
                  int h, const char* parent = "") {
-    ControlSpec c;
-    c.kind = kind;
-    c.name = name;
-    c.caption = caption;
-    c.x = x;
-    c.y = y;
-    c.w = w;
-    c.h = h;
-    c.parent = parent;
+    ControlSpec c = ControlSpec::at(kind, name, x, y, w, h, caption, parent);
     if (kind == ControlSpec::Option) c.group = "Frame1";
     f.controls.push_back(c);
   };
