@@ -224,7 +224,7 @@ void handle_event(Game& g, const InputEvent& ev) {
       break;
     case InputEvent::Wheel:
       // Turning the wheel up over the game looks back, as players expect.
-      if (ev.wheel < 0) open_history(g);
+      if (ev.wheel < 0 && !g.ending.running) open_history(g);
       break;
     case InputEvent::Menu:
       if (ev.name == "prog_end")

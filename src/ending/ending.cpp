@@ -136,8 +136,8 @@ void rose_loop(Game& g, const RoseVariant& v) {
     rect(pic, x - 16, v.cy - 16, x + 16, v.cy + 17, v.erase);
     uint32_t colour;
     if (a < 250) {
-      colour = rgb(static_cast<uint8_t>(a), static_cast<uint8_t>(a / 2),
-                   static_cast<uint8_t>(a / 2));
+      colour =
+          rgb(static_cast<uint8_t>(a), static_cast<uint8_t>(a / 2), static_cast<uint8_t>(a / 2));
     } else if (a <= 800) {
       if (v.writes) bit_blt(pic, x - 16, 10, 2, 35, pic_back(g), x - 180, 0, SRCCOPY);
       ++x;
@@ -260,7 +260,10 @@ void run_ending(Game& g) {
   sc.Blinker.visible = false;
   g.input.Click_Wait = 0;
   g.input.Wnd_Hidden = 0;
-  for (const char* item : {"prog_load", "prog_save", "speedup", "opt_menu", "vvrr"})
+  // The history window and auto-forward go too: a modal list opened here
+  // would hold the staff roll while its tune plays on.
+  for (const char* item :
+       {"prog_load", "prog_save", "speedup", "opt_menu", "vvrr", "history", "auto"})
     w.set_menu_enabled(item, false);
   // 2-4.
   e.END_btn.place(560, 440, e.END_btn.width(), e.END_btn.height());
@@ -275,7 +278,9 @@ void run_ending(Game& g) {
   uint32_t level = 0;
   if (get_volume(g, level)) {
     g.sound.Start_Volume = level;
-    g.sound.Saved_Volume = level;
+    // After the script's own fade-out the speakers read 0; the level to
+    // come back to is still the one from before that fade.
+    if (!g.sound.faded_out) g.sound.Saved_Volume = level;
   }
   if (g.sound.Start_Volume != 0) fade_out(g, g.sound.Saved_Volume);
 
@@ -292,6 +297,7 @@ void run_ending(Game& g) {
   // 8. The speakers are back at their level for the ending tune.
   stop_music(g);
   set_volume(g, g.sound.Saved_Volume);
+  g.sound.faded_out = false;
 
   // 9. Dissolve to black in nine steps of at least 150 ms.
   ensure_mask_sheet(g);
@@ -489,7 +495,8 @@ void show_staff_roll(Game& g) {
 
   // E. The tunes.
   rect(back, 0, 0, 600, 400, kBlack);
-  for (int i = 0; i < 5; ++i) text(0, 17 * i, e.Staff_Table[8][static_cast<size_t>(i)], rgb(238, 255, 255));
+  for (int i = 0; i < 5; ++i)
+    text(0, 17 * i, e.Staff_Table[8][static_cast<size_t>(i)], rgb(238, 255, 255));
   wait_seconds(g, 1);
   copy(g, 170, 350, 300, 80, 0, 100);
   fade11(g, 50, true, [&] { blend(g, 170, 360, 330, 200, 0, 0, e.alpha, true); });

@@ -1,5 +1,7 @@
 // The ending on the demo data: the closing messages as the player sees them,
 // the staff roll's pacing and tune, the rose, the end button.
+#include "ending/ending.h"
+
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -9,7 +11,6 @@
 #include "app/main_form.h"
 #include "assets/assets.h"
 #include "assets/data_error.h"
-#include "ending/ending.h"
 #include "platform/headless/headless.h"
 #include "sound/sound.h"
 #include "test_support.h"
@@ -311,6 +312,30 @@ TEST_F(EndingTest, MusicFadesAndTheSceneDissolvesToBlack) {
   EXPECT_EQ(count_logged("file written 50.dat"), 1);
   EXPECT_EQ(test::read_bytes(dir / "85.dat").substr(0, 2), "JF");
   EXPECT_EQ(hl.volume_level, 0x8000u);
+}
+
+TEST_F(EndingTest, TuneAfterAFadeOutPlaysAtTheEarlierLevelAndNothingOpensOverTheRoll) {
+  hl.volume_level = 0x8000;
+  g.sound.Cur_Track = 2;
+  g.interp.Cur_Cmd = "aJ";  // the story fades its music out before the ending
+  sound_command(g);
+  ASSERT_EQ(hl.volume_level, 0u);
+  uint32_t level_for_tune = 1;
+  // Nothing opens the history over the roll: not the menu, not the wheel.
+  hl.wheel(11000, 320, 240, -1);
+  hl.at(12000, [&] {
+    EXPECT_EQ(count_logged("velloria.mid"), 1);
+    level_for_tune = hl.volume_level;
+    EXPECT_FALSE(hl.menu_enabled("history"));
+    EXPECT_FALSE(hl.menu_enabled("auto"));
+  });
+  hl.close(12000);
+  try {
+    run_ending(g);
+  } catch (const ShutdownRequest&) {
+  }
+  EXPECT_EQ(level_for_tune, 0x8000u);
+  EXPECT_EQ(count_logged("history open"), 0);
 }
 
 }  // namespace
