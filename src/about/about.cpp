@@ -83,7 +83,10 @@ void AboutEvents::on_event(const InputEvent& ev) {
 
 void open_about(Game& g) {
   AboutState& a = g.about;
-  if (a.frmAbout) return;
+  if (a.frmAbout) {  // already open, perhaps behind the game: bring it forward
+    a.frmAbout->raise();
+    return;
+  }
   if (!a.events) a.events = std::make_unique<AboutEvents>(g);
   a.frmAbout = g.pf.forms.open(about_form(g));
   a.frmAbout->set_sink(a.events.get());

@@ -191,6 +191,8 @@ class Form {
   virtual int value(const std::string& control) const = 0;
   virtual void set_picture(const std::string& control, const Image& picture) = 0;
   virtual void set_rows(const std::string& control, const std::vector<std::string>& rows) = 0;
+  // Brings the window in front of the others (one chosen again while open).
+  virtual void raise() = 0;
 };
 
 class Forms {

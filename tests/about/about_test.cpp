@@ -1,7 +1,8 @@
 // The About box through the headless secondary windows.
+#include "about/about.h"
+
 #include <gtest/gtest.h>
 
-#include "about/about.h"
 #include "app/game.h"
 #include "app/main_form.h"
 #include "platform/headless/headless.h"
@@ -61,10 +62,11 @@ TEST(AboutBox, ShowsItsTextsOpensItsLinksAndClosesWithOk) {
   EXPECT_EQ(g.input.Text_Mode, 0);
   EXPECT_TRUE(hl.main_enabled());
 
-  // The menu item again leaves the open box as it is; OK unloads it, and
-  // the next opening builds it afresh.
+  // The menu item again brings the open box forward as it is; OK unloads
+  // it, and the next opening builds it afresh.
   handle_event(g, menu_event("vvrr"));
   EXPECT_EQ(hl.form("frmAbout"), box);
+  EXPECT_NE(hl.log_lines().back().find(" form frmAbout raised"), std::string::npos);
   hl.press(hl.now(), "OK");
   hl.platform().window.do_events();
   EXPECT_EQ(hl.form("frmAbout"), nullptr);

@@ -28,7 +28,8 @@ GtkCssProvider* apply_css(GtkWidget* w, GtkCssProvider* old, const std::string& 
   if (css.empty()) return nullptr;
   GtkCssProvider* p = gtk_css_provider_new();
   gtk_css_provider_load_from_data(p, css.c_str(), -1, nullptr);
-  gtk_style_context_add_provider(ctx, GTK_STYLE_PROVIDER(p), GTK_STYLE_PROVIDER_PRIORITY_APPLICATION);
+  gtk_style_context_add_provider(ctx, GTK_STYLE_PROVIDER(p),
+                                 GTK_STYLE_PROVIDER_PRIORITY_APPLICATION);
   return p;
 }
 
@@ -68,6 +69,7 @@ class GtkForm : public Form {
   int value(const std::string& control) const override;
   void set_picture(const std::string& control, const Image& picture) override;
   void set_rows(const std::string& control, const std::vector<std::string>& rows) override;
+  void raise() override { gtk_window_present(GTK_WINDOW(window_)); }
 
  private:
   struct Ctl {
@@ -266,7 +268,8 @@ void GtkForm::apply_colours(Ctl& c) {
   if (c.spec.kind == ControlSpec::Button || c.spec.kind == ControlSpec::Check ||
       c.spec.kind == ControlSpec::Option || c.spec.kind == ControlSpec::Link)
     text_widget = gtk_bin_get_child(GTK_BIN(c.outer));
-  if (c.spec.kind == ControlSpec::Frame) text_widget = gtk_frame_get_label_widget(GTK_FRAME(c.outer));
+  if (c.spec.kind == ControlSpec::Frame)
+    text_widget = gtk_frame_get_label_widget(GTK_FRAME(c.outer));
   std::string css;
   if (fore) css += "color: " + css_colour(s.fore) + "; ";
   if (s.font_points > 0) css += "font-size: " + std::to_string(s.font_points) + "pt; ";
@@ -320,8 +323,8 @@ void GtkForm::set_value(const std::string& control, int value) {
       break;
     case ControlSpec::List: {
       c.value = value;
-      GtkListBoxRow* row = value >= 0 ? gtk_list_box_get_row_at_index(GTK_LIST_BOX(c.inner), value)
-                                      : nullptr;
+      GtkListBoxRow* row =
+          value >= 0 ? gtk_list_box_get_row_at_index(GTK_LIST_BOX(c.inner), value) : nullptr;
       gtk_list_box_select_row(GTK_LIST_BOX(c.inner), row);
       if (row) gtk_widget_grab_focus(GTK_WIDGET(row));  // scrolls it into view
       break;

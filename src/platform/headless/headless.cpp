@@ -347,6 +347,7 @@ class HeadlessForm : public Form {
   }
   int id() const override { return id_; }
   void set_sink(EventSink* sink) override { state().sink = sink; }
+  void raise() override { h_.log_.log("form " + name_ + " raised"); }
   void set_text(const std::string& control, const std::string& text) override {
     ControlSpec& c = get(control);
     if (c.caption == text) return;
