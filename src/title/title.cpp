@@ -5,7 +5,6 @@
 #include "app/main_form.h"
 #include "assets/assets.h"
 #include "assets/data_error.h"
-#include "game/game.h"
 #include "gallery/gallery.h"
 #include "game/game.h"
 #include "graphics/surface.h"
@@ -36,9 +35,7 @@ void load_title_picture(Game& g) {
   t.place(0, 0, kScreenW, kScreenH);
   Image img;
   if (!g.pf.pictures.load_picture(path, img, error)) throw TitleFailure{false, "72.dat: " + error};
-  if (img.w < kScreenW || img.h < kScreenH)
-    throw TitleFailure{false, "72.dat: " + std::to_string(img.w) + " x " + std::to_string(img.h) +
-                                  " (640 x 480 expected)"};
+  // A smaller picture covers what it can; the rest keeps Title's colour.
   bit_blt(t, 0, 0, kScreenW, kScreenH, Surface{"", img}, 0, 0, SRCCOPY);
 }
 

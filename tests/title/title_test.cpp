@@ -7,6 +7,7 @@
 #include <set>
 
 #include "app/session.h"
+#include "data/pictures.h"
 #include "sound/sound.h"
 
 namespace vm {
@@ -117,6 +118,16 @@ TEST_F(Title, StartEntersTheStoryAndLeavesTheTitle) {
   EXPECT_EQ(s.exit_code, 0);
   EXPECT_EQ(s.count("effect " + std::to_string(effect_wave(kEffectPress).size()) + " bytes"), 1);
   EXPECT_EQ(s.count("text 0 港町ヴェルモラの夏は"), 1);
+}
+
+TEST_F(Title, ASmallTitlePictureCoversWhatItCanAndTheMenuComes) {
+  Image small(320, 240, rgb(10, 120, 200));
+  test::write_bytes(dir / "72.dat", datatool::encode_bmp(small));
+  s.quit(kMenuReadyMs + 100);
+  s.run(dir.path());
+  EXPECT_EQ(s.exit_code, 0);
+  EXPECT_EQ(s.count("title menu ready"), 1);
+  EXPECT_EQ(s.g.screen.Title.img.at(319, 239), rgb(10, 120, 200));
 }
 
 TEST_F(Title, PressesBeforeTheMenuShowsDoNothing) {

@@ -353,13 +353,15 @@ struct Checker {
         continue;
       }
       // Smaller than what the game draws from leaves part of the screen
-      // undrawn; larger is only cut.
+      // undrawn, larger is only cut: the game plays both, so both warn.
       const std::string size = std::to_string(img.w) + "x" + std::to_string(img.h);
       std::string want = s.w ? std::to_string(s.w) : std::string("any");
       want += "x";
       want += s.h ? std::to_string(s.h) : "at most " + std::to_string(s.max_h);
       if ((s.w && img.w < s.w) || (s.h && img.h < s.h))
-        file_error(name, std::string(s.role) + " is " + size + ", expected " + want);
+        add(false, name, 0, "",
+            std::string(s.role) + " is " + size + ", expected " + want +
+                "; the rest stays undrawn");
       else if ((s.w && img.w > s.w) || (s.h && img.h > s.h) || (s.max_h && img.h > s.max_h))
         add(false, name, 0, "",
             std::string(s.role) + " is " + size + ", expected " + want + "; the rest is cut");
