@@ -179,18 +179,20 @@ void save_state(Game& g) {
 }
 
 void load_state(Game& g) {
+  // The record is read before anything is locked, so an unreadable one
+  // leaves the game as it was. (The slot window checked the file already;
+  // nothing else fills the record.)
+  SavedRecord r;
+  std::string error;
+  if (!parse_state_text(g.save.Save_Slots[0], r, error)) {
+    message_box(g, "セーブデータを読み込めませんでした。\r\n" + error);
+    return;
+  }
   Window& w = g.pf.window;
   for (const char* item : {"prog_load", "prog_save", "speedup"}) w.set_menu_enabled(item, false);
   g.screen.Blinker.visible = false;
   if (g.input.Clicker >= 0) w.set_timer_enabled(g.input.Clicker, false);
 
-  SavedRecord r;
-  std::string error;
-  if (!parse_state_text(g.save.Save_Slots[0], r, error)) {
-    // The slot window checked the file; nothing else fills the record.
-    message_box(g, "セーブデータを読み込めませんでした。\r\n" + error);
-    return;
-  }
   InterpState& s = g.interp;
   s.kou = static_cast<int16_t>(r.kou);
   s.pap = static_cast<int16_t>(r.pap);
