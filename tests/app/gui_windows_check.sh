@@ -5,10 +5,7 @@
 # usage: gui_windows_check.sh BUILD_DIR
 set -eu
 build=$1
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-cp "$build/velmora" "$work/"
-cp -r "$build/data" "$work/data"
+. "$(dirname "$0")/gui_workdir.sh"
 cat > "$work/run.sh" <<'INNER'
 #!/bin/sh
 cd "$1"
