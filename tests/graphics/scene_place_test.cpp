@@ -6,13 +6,8 @@
 namespace vm::test {
 namespace {
 
-TEST_F(SceneTest, FullHeightBackgroundGetsNoWallStrip) {
-  place(1, "");
-  EXPECT_EQ(count_mismatches(g.screen.Pic_Main.img, new_px), 0);
-}
-
-TEST_F(SceneTest, ShortBackgroundsStandOnTheWallStrip) {
-  for (int h : {345, 479}) {
+TEST_F(SceneTest, ShortBackgroundsStandOnTheWallStripFullHeightOnesDoNot) {
+  for (int h : {345, 479, 480}) {
     write_picture("75.dat", make_image(640, h, new_px));
     place(0, "");
     place(5, "");
@@ -21,30 +16,27 @@ TEST_F(SceneTest, ShortBackgroundsStandOnTheWallStrip) {
     EXPECT_EQ(
         count_mismatches(
             g.screen.Pic_Main.img,
-            [&](int x, int y) { return y < 345 ? new_px(x, y) : wall.at(x, y - 345); }, &first),
+            [&](int x, int y) { return y < 345 || h == 480 ? new_px(x, y) : wall.at(x, y - 345); },
+            &first),
         0)
         << h << " " << first;
     EXPECT_EQ(wall.at(0, 0), kWallColour);
   }
 }
 
-TEST_F(SceneTest, BackgroundsFiveToNineMarkTheGallery) {
+TEST_F(SceneTest, BackgroundsFiveToNineMarkTheGalleryAndAChangeClearsTheWindow) {
   for (int n : {4, 7, 10})
     write_picture(std::to_string(70 + n) + ".dat", make_image(640, 480, new_px));
   place(4, "");
   place(10, "");
   EXPECT_EQ(g.assets.CG_Seen, (std::array<int16_t, 5>{0, 0, 0, 0, 0}));
-  place(7, "");
-  EXPECT_EQ(g.assets.CG_Seen, (std::array<int16_t, 5>{0, 0, -1, 0, 0}));
-}
-
-TEST_F(SceneTest, ChangePlaceHidesTheWindowAndTheClickMarkAndResetsTheLines) {
-  place(0, "");
+  // A change also hides the window and the click mark and resets the lines.
   g.screen.Waku[0].visible = true;
   g.screen.Blinker.visible = true;
   g.msg.Line_No = 3;
   g.msg.Shown_Speaker = 2;
-  EXPECT_EQ(place(1, "HB"), kNothingToShow);
+  EXPECT_EQ(place(7, "HB"), kNothingToShow);
+  EXPECT_EQ(g.assets.CG_Seen, (std::array<int16_t, 5>{0, 0, -1, 0, 0}));
   EXPECT_FALSE(g.screen.Waku[0].visible);
   EXPECT_FALSE(g.screen.Blinker.visible);
   EXPECT_EQ(g.msg.Line_No, 0);

@@ -24,6 +24,16 @@ class SpriteTest : public SceneTest {
     const uint32_t p = sprite.at(x - sx, y - sy);
     return p == 0 ? under : p;
   }
+  // The message window's backdrop over the screen under(x, y): the tint
+  // blended inside the frame, then the frame masked in.
+  std::function<uint32_t(int, int)> backdrop(std::function<uint32_t(int, int)> under,
+                                             float density) {
+    return [this, under, density](int x, int y) {
+      uint32_t v = under(195 + x, 355 + y);
+      if (x >= 6 && x < 426 && y >= 6 && y < 102) v = mix(v, kTint, density);
+      return (v & g.screen.Waku[3].img.at(x, y)) ^ g.screen.Waku[2].img.at(x, y);
+    };
+  }
 };
 
 TEST_F(SpriteTest, LeftSpriteStandsOnTheBottomEdgeWithBlackTransparent) {
@@ -66,18 +76,15 @@ TEST_F(SpriteTest, RightAndCentreSlotsStandAtTheirBaseColumns) {
             0);
 }
 
-TEST_F(SpriteTest, TheSamePoseAgainChangesNothingWhateverThePosition) {
+TEST_F(SpriteTest, SamePoseChangesNothingAnotherPoseOrCharacterTakesTheSlotAtOnce) {
   doll(1, 1, "L");
   const int before = hl.present_count();
   doll(1, 1, "L");
-  doll(1, 1, "R");
+  doll(1, 1, "R");  // the same pose again, whatever the position
   EXPECT_EQ(hl.present_count(), before);
   EXPECT_FALSE(g.screen.Doll_Disp[1].visible);
   EXPECT_EQ(g.scene.Doll_Shown[0], (std::array<int16_t, 4>{1, 0, 0, 0}));
-}
-
-TEST_F(SpriteTest, AnotherPoseReplacesThePictureInTheSlotAtOnce) {
-  doll(1, 1, "L");
+  // Another pose replaces the picture in the slot at once.
   const uint32_t t0 = hl.now();
   doll(1, 2, "L");
   EXPECT_EQ(hl.now(), t0);
@@ -86,14 +93,11 @@ TEST_F(SpriteTest, AnotherPoseReplacesThePictureInTheSlotAtOnce) {
   EXPECT_EQ(count_mismatches(hl.last_frame(),
                              [&](int x, int y) { return over(s12, 0, x, y, old_px(x, y)); }),
             0);
-}
-
-TEST_F(SpriteTest, AnotherCharacterTakesTheSlotAndTheTableRemembersBoth) {
-  doll(1, 1, "L");
+  // Another character takes the slot and the table remembers both; hiding
+  // character 1 wipes slot L, which shows character 2.
   doll(2, 1, "L");
-  EXPECT_EQ(g.scene.Doll_Shown[0][0], 1);
+  EXPECT_EQ(g.scene.Doll_Shown[0][0], 2);
   EXPECT_EQ(g.scene.Doll_Shown[1][0], 1);
-  // Hiding character 1 wipes slot L, which shows character 2.
   doll(1, 0, "");
   EXPECT_FALSE(g.screen.Doll_Disp[0].visible);
   EXPECT_EQ(g.scene.Doll_Shown[0][0], 0);
@@ -167,15 +171,7 @@ TEST_F(SpriteTest, RightWipeHidesTheWindowSweepsThreeColumnBarsAndRecomposes) {
   // The backdrop no longer holds the sprite.
   g.screen.Waku[0].visible = true;
   refresh(g);
-  const Image& win = g.screen.Waku[4].img;
-  EXPECT_EQ(count_mismatches(win,
-                             [&](int x, int y) {
-                               uint32_t v = old_px(195 + x, 355 + y);
-                               if (x >= 6 && x < 426 && y >= 6 && y < 102) v = mix(v, kTint, 0.8f);
-                               return (v & g.screen.Waku[3].img.at(x, y)) ^
-                                      g.screen.Waku[2].img.at(x, y);
-                             }),
-            0);
+  EXPECT_EQ(count_mismatches(g.screen.Waku[4].img, backdrop(old_px, 0.8f)), 0);
 }
 
 TEST_F(SpriteTest, WindowBackdropBlendsTheTintOverTheRightSprite) {
@@ -184,11 +180,8 @@ TEST_F(SpriteTest, WindowBackdropBlendsTheTintOverTheRightSprite) {
   doll(2, 1, "R");
   g.screen.Waku[0].visible = true;
   refresh(g);
-  auto want = [&](int x, int y) {
-    uint32_t v = over(s21, 350, 195 + x, 355 + y, old_px(195 + x, 355 + y));
-    if (x >= 6 && x < 426 && y >= 6 && y < 102) v = mix(v, kTint, 0.65f);
-    return (v & g.screen.Waku[3].img.at(x, y)) ^ g.screen.Waku[2].img.at(x, y);
-  };
+  const auto want =
+      backdrop([&](int x, int y) { return over(s21, 350, x, y, old_px(x, y)); }, 0.65f);
   std::string first;
   EXPECT_EQ(count_mismatches(g.screen.Waku[4].img, want, &first), 0) << first;
   EXPECT_EQ(g.screen.Waku[0].img.px, g.screen.Waku[4].img.px);
@@ -200,7 +193,7 @@ TEST_F(SpriteTest, WindowBackdropBlendsTheTintOverTheRightSprite) {
   EXPECT_EQ(g.msg.Shown_Speaker, 0);
 }
 
-TEST_F(SpriteTest, BackdropTakesSlotLeftUnlessTheTextAsksForRight) {
+TEST_F(SpriteTest, BackdropTakesSlotLeftUnlessTheTextAsksForRightAndForgetsHiddenSlots) {
   // A wide sprite at L reaches under the window.
   write_picture("31.dat", sprite_picture(400, 300, 160));
   const Image s31 = sprite_picture(400, 300, 160);
@@ -210,30 +203,15 @@ TEST_F(SpriteTest, BackdropTakesSlotLeftUnlessTheTextAsksForRight) {
     return with_l ? over(s31, 0, 195 + x, 355 + y, old_px(195 + x, 355 + y))
                   : old_px(195 + x, 355 + y);
   };
-  auto inner_tint = [&](int x, int y) { return mix(base(false, x, y), kTint, 0.8f); };
-  EXPECT_EQ(g.screen.Waku[4].img.at(250, 50), inner_tint(250, 50));
+  EXPECT_EQ(g.screen.Waku[4].img.at(250, 50), mix(base(false, 250, 50), kTint, 0.8f));
   // Any other text (here a centre sprite) takes slot L.
   doll(2, 2, "C");
   EXPECT_EQ(g.screen.Waku[4].img.at(100, 50), mix(base(true, 100, 50), kTint, 0.8f));
   EXPECT_NE(base(true, 100, 50), base(false, 100, 50));
-}
-
-TEST_F(SpriteTest, AHiddenSlotLeavesNoTraceOfAnEarlierSceneInTheWindow) {
-  // A wide sprite at L reaches under the window; after a background change
-  // its slot is hidden and must not be taken into the new backdrop.
-  write_picture("31.dat", sprite_picture(400, 300, 160));
-  doll(3, 1, "L");
+  // After a background change the slot is hidden and leaves no trace of the
+  // earlier scene in the new backdrop.
   place(1, "");
-  EXPECT_EQ(count_mismatches(g.screen.Waku[4].img,
-                             [&](int x, int y) {
-                               uint32_t v = new_px(195 + x, 355 + y);
-                               if (x >= 6 && x < 426 && y >= 6 && y < 102) {
-                                 v = mix(v, kTint, 0.8f);
-                               }
-                               return (v & g.screen.Waku[3].img.at(x, y)) ^
-                                      g.screen.Waku[2].img.at(x, y);
-                             }),
-            0);
+  EXPECT_EQ(count_mismatches(g.screen.Waku[4].img, backdrop(new_px, 0.8f)), 0);
 }
 
 TEST_F(SpriteTest, TheCentreSlotIsHiddenAtOnce) {
@@ -246,37 +224,28 @@ TEST_F(SpriteTest, TheCentreSlotIsHiddenAtOnce) {
   EXPECT_EQ(count_mismatches(hl.last_frame(), old_px), 0);
 }
 
-TEST_F(SpriteTest, HidingSomeoneShownNowhereSaysSoAndDoesNothingElse) {
+TEST_F(SpriteTest, BadSpriteRowsAreReportedWithTheirScriptLineAndDrawNothing) {
   const int before = hl.present_count();
+  // Hiding someone shown nowhere.
   doll(3, 0, "");
   EXPECT_TRUE(logged("dialog \"Doll not hide.\\r\\n(51.dat line"));
-  EXPECT_EQ(hl.present_count(), before);
   EXPECT_EQ(g.scene.Doll_Shown[2][3], 0);
-}
-
-TEST_F(SpriteTest, UnknownPositionCodeIsReportedAndDrawsNothing) {
-  const int before = hl.present_count();
+  // A position code other than L, R and C.
   doll(1, 1, "l");
   EXPECT_TRUE(logged("dialog \"Doll disp position ignore.\\r\\n(51.dat line"));
-  EXPECT_EQ(hl.present_count(), before);
   EXPECT_EQ(g.scene.Doll_Shown[0][3], 1);
-  for (const Surface& d : g.screen.Doll_Disp) EXPECT_FALSE(d.visible);
-}
-
-TEST_F(SpriteTest, MissingSpritePictureIsReportedWithItsScriptLine) {
+  // A sprite picture missing from the folder.
   g.interp.cur_line = 77;
   EXPECT_EQ(doll(4, 2, "R"), kNothingToShow);
   EXPECT_TRUE(logged("42.dat"));
   EXPECT_TRUE(logged("51.dat line 77"));
   EXPECT_EQ(g.scene.Doll_Shown[3][1], 0);
-  EXPECT_FALSE(g.screen.Doll_Disp[1].visible);
-}
-
-TEST_F(SpriteTest, CharacterOutsideTheTableIsReported) {
+  // A character outside the table.
   g.interp.cur_line = 9;
   EXPECT_EQ(doll(9, 1, "L"), kNothingToShow);
   EXPECT_EQ(doll(0, 0, ""), kNothingToShow);
   EXPECT_TRUE(logged("51.dat line 9"));
+  EXPECT_EQ(hl.present_count(), before);
   for (const Surface& d : g.screen.Doll_Disp) EXPECT_FALSE(d.visible);
 }
 

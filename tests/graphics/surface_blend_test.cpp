@@ -125,29 +125,14 @@ TEST_P(Blend, AlphaOutsideTheRangeDrawsNothing) {
   }
 }
 
-TEST_P(Blend, KeyedBlackSourceChangesNothing) {
-  Surface dst = make(33, 5), src = make(33, 5, 0);
-  for (size_t i = 0; i < dst.img.px.size(); ++i) dst.img.px[i] = static_cast<uint32_t>(i * 977);
-  const Surface before = dst;
-  blend_region(dst, 0, 0, 33, 5, src, 0, 0, 0.8f, -1);
-  EXPECT_EQ(dst.img.px, before.img.px);
-  blend_region(dst, 0, 0, 33, 5, src, 0, 0, 0.3f, -1);
-  EXPECT_EQ(dst.img.px, before.img.px);
-  // Unkeyed, black is mixed in like any colour.
-  blend_region(dst, 0, 0, 33, 5, src, 0, 0, 0.3f, 0);
-  EXPECT_NE(dst.img.px, before.img.px);
-}
-
-TEST_P(Blend, ClippedToTheDestination) {
+TEST_P(Blend, ClippedToTheDestinationAndOntoItsOwnSurface) {
   Surface dst = make(10, 10, 0x808080), src = make(20, 20, 0xFFFFFF);
   blend_region(dst, 6, -3, 12, 8, src, 0, 0, 0.5f, 0);
   const uint32_t mixed = reference_pixel(0x808080, 0xFFFFFF, 0.5f, false);
   for (int y = 0; y < 10; ++y)
     for (int x = 0; x < 10; ++x)
       EXPECT_EQ(dst.img.at(x, y), (x >= 6 && y < 5) ? mixed : 0x808080u) << x << "," << y;
-}
-
-TEST_P(Blend, OntoItsOwnSurface) {
+  // Onto its own surface, shifted by one column.
   Surface s = make(16, 4);
   for (int x = 0; x < 16; ++x)
     for (int y = 0; y < 4; ++y) s.img.at(x, y) = rgb(static_cast<uint8_t>(x * 16), 0, 0);
