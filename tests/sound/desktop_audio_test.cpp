@@ -13,6 +13,7 @@
 #include <thread>
 #include <vector>
 
+#include "data/midi.h"
 #include "platform/desktop/audio.h"
 #include "sound/sound.h"
 
@@ -28,23 +29,17 @@ class Lines : public EventLog {
   std::vector<std::string> lines;
 };
 
-// One second of a C major arpeggio on the piano: format 0, 96 ticks a
-// quarter note at 120 beats a minute, so 48 ticks are 250 ms.
-std::vector<uint8_t> tiny_midi() {
-  std::vector<uint8_t> track = {0x00, 0xFF, 0x51, 0x03, 0x07, 0xA1, 0x20,  // tempo
-                                0x00, 0xC0, 0x00};                         // piano
+// One second of a C major arpeggio on the piano at 120 beats a minute (no
+// tempo event): each note 240 ticks, 250 ms.
+std::string tiny_midi() {
+  std::vector<datatool::MidiEvent> track = {{0, {0xC0, 0x00}}};
+  uint32_t at = 0;
   for (uint8_t note : {60, 64, 67, 72}) {
-    for (uint8_t b : {uint8_t{0x00}, uint8_t{0x90}, note, uint8_t{0x70}, uint8_t{0x30},
-                      uint8_t{0x80}, note, uint8_t{0x40}})
-      track.push_back(b);
+    track.push_back({at, {0x90, note, 0x70}});
+    at += 240;
+    track.push_back({at, {0x80, note, 0x40}});
   }
-  for (uint8_t b : {0x00, 0xFF, 0x2F, 0x00}) track.push_back(b);
-  std::vector<uint8_t> file = {'M', 'T', 'h', 'd', 0,    0,   0,   6,   0,
-                               0,   0,   1,   0,   0x60, 'M', 'T', 'r', 'k'};
-  const auto n = static_cast<uint32_t>(track.size());
-  for (int shift : {24, 16, 8, 0}) file.push_back(static_cast<uint8_t>(n >> shift));
-  file.insert(file.end(), track.begin(), track.end());
-  return file;
+  return datatool::write_midi({track}, at);
 }
 
 std::vector<int16_t> read_samples(const fs::path& p) {
@@ -97,12 +92,7 @@ TEST_F(RealAudio, ATuneAndAnEffectReachTheOutput) {
     GTEST_SKIP() << "the TimGM6mb SoundFont is not installed";
   const fs::path out = dir / "out.raw";
   const fs::path tune = dir / "tune.mid";
-  {
-    const std::vector<uint8_t> midi = tiny_midi();
-    std::ofstream(tune, std::ios::binary)
-        .write(reinterpret_cast<const char*>(midi.data()),
-               static_cast<std::streamsize>(midi.size()));
-  }
+  std::ofstream(tune, std::ios::binary) << tiny_midi();
   setenv("SDL_AUDIODRIVER", "disk", 1);
   setenv("SDL_DISKAUDIOFILE", out.c_str(), 1);
 

@@ -10,8 +10,8 @@
 #include <string>
 #include <vector>
 
-#include "game/game.h"
 #include "app/main_form.h"
+#include "game/game.h"
 #include "platform/headless/headless.h"
 #include "test_support.h"
 
@@ -75,7 +75,7 @@ class Sound : public ::testing::Test {
   size_t commands_sent() const { return hl.music_commands().size(); }
 };
 
-TEST_F(Sound, OpeningTheMixerRemembersTheStartLevel) {
+TEST_F(Sound, StartUpRowSelectsTuneOneWhichTheSameRowDoesNotRestart) {
   hl.volume_level = 40000;
   open_mixer(g);
   EXPECT_TRUE(g.sound.mixer_open);
@@ -83,6 +83,19 @@ TEST_F(Sound, OpeningTheMixerRemembersTheStartLevel) {
   EXPECT_EQ(g.sound.Saved_Volume, 40000u);
   EXPECT_TRUE(g.sound.Music_On);
   EXPECT_TRUE(g.sound.Sound_On);
+  row("aA");  // capital and small letters select the same tune
+  EXPECT_EQ(g.sound.Cur_Track, 1);
+  EXPECT_EQ(hl.music_commands(),
+            (std::vector<std::string>{"status midifile mode", open_of("title.mid"),
+                                      "play midifile from 0"}));
+  EXPECT_EQ(music_mode(g), "PLAYING");
+  const size_t sent = commands_sent();
+  row("aa");
+  row("  aA  ");
+  EXPECT_EQ(commands_sent(), sent);  // the tune goes on: no stop, no fade
+  EXPECT_TRUE(volumes().empty());
+  hl.tune_length_ms = 0;
+  EXPECT_EQ(music_mode(g), "STOPPED");  // the answer is upper-cased
 }
 
 TEST_F(Sound, WithoutAudioOutputMusicAndSoundsAreOffAndRowsDoNothing) {
@@ -100,33 +113,11 @@ TEST_F(Sound, WithoutAudioOutputMusicAndSoundsAreOffAndRowsDoNothing) {
   EXPECT_FALSE(get_volume(g, level));
 }
 
-TEST_F(Sound, StartUpRowSelectsTuneOne) {
-  open_mixer(g);
-  row("aa");
-  EXPECT_EQ(g.sound.Cur_Track, 1);
-  EXPECT_EQ(hl.music_commands(),
-            (std::vector<std::string>{"status midifile mode", open_of("title.mid"),
-                                      "play midifile from 0"}));
-  EXPECT_EQ(music_mode(g), "PLAYING");
-  EXPECT_TRUE(g.sound.Music_On);
-}
-
-TEST_F(Sound, CapitalAndSmallLettersSelectTheSameTuneWhichIsNotRestarted) {
-  open_mixer(g);
-  row("aA");
-  EXPECT_EQ(g.sound.Cur_Track, 1);
-  const size_t sent = commands_sent();
-  row("aa");
-  row("  aA  ");
-  EXPECT_EQ(commands_sent(), sent);  // the tune goes on: no stop, no fade
-  EXPECT_TRUE(volumes().empty());
-}
-
 TEST_F(Sound, ANewTuneFadesTheOldOneOutThenStartsAtTheRestoredLevel) {
   hl.volume_level = 49152;
   open_mixer(g);
   row("aa");
-  row("ab");
+  row("aB");
   EXPECT_EQ(g.sound.Cur_Track, 2);
   // Nine levels of 6144 down to 0 (the first is the level already set), then
   // back to the level before the fade.
@@ -143,7 +134,7 @@ TEST_F(Sound, ANewTuneFadesTheOldOneOutThenStartsAtTheRestoredLevel) {
   EXPECT_EQ(hl.volume_level, 49152u);
 }
 
-TEST_F(Sound, MusicOffIgnoresTuneRowsButEffectRowsStillWork) {
+TEST_F(Sound, MusicOffIgnoresTuneRowsSoundOffDoesNotAndBothOffNotEvenAStop) {
   open_mixer(g);
   g.sound.Music_On = 0;
   row("aa");
@@ -152,43 +143,42 @@ TEST_F(Sound, MusicOffIgnoresTuneRowsButEffectRowsStillWork) {
   EXPECT_EQ(g.sound.Cur_Track, 0);
   EXPECT_EQ(commands_sent(), 0u);
   EXPECT_TRUE(volumes().empty());
-  row("a1");  // a digit asks for an effect the program does not carry
-  EXPECT_EQ(hl.effects_played, 0);
-}
-
-TEST_F(Sound, SoundOffStillPlaysMusicAndIgnoresDigits) {
-  open_mixer(g);
+  // Sound off still plays music.
+  g.sound.Music_On = -1;
   g.sound.Sound_On = 0;
   row("a3");
   EXPECT_EQ(commands_sent(), 0u);
   row("ab");
   EXPECT_EQ(g.sound.Cur_Track, 2);
-}
-
-TEST_F(Sound, BothOffNothingAtAllNotEvenAStop) {
-  open_mixer(g);
-  row("aa");
+  // Both off: nothing at all.
   g.sound.Music_On = 0;
-  g.sound.Sound_On = 0;
   const size_t sent = commands_sent();
   row("a0");
-  row("ab");
+  row("aa");
   EXPECT_EQ(commands_sent(), sent);
-  EXPECT_EQ(g.sound.Cur_Track, 1);
+  EXPECT_EQ(g.sound.Cur_Track, 2);
 }
 
-TEST_F(Sound, AnEmptyTrackNameOrALetterPastKChangesNothing) {
+TEST_F(Sound, DigitsEmptyTrackNamesAndLettersPastKPlayNothing) {
   open_mixer(g);
+  row("a");                                         // a bare "a" names nothing
+  for (const char* r : {"a1", "a5", "a9"}) row(r);  // effects the program does not carry
+  EXPECT_EQ(commands_sent(), 0u);
   row("aa");
   const size_t sent = commands_sent();
   row("ac");
   row("aL");
-  row("a");  // the letter a itself: tune 1, already selected
+  row("a");
   EXPECT_EQ(commands_sent(), sent);
   EXPECT_EQ(g.sound.Cur_Track, 1);
+  row("ab1");  // tune 2; the trailing character is no effect number
+  EXPECT_EQ(std::count(hl.music_commands().begin(), hl.music_commands().end(), open_of("town.mid")),
+            1);
+  EXPECT_EQ(hl.effects_played, 0);
+  EXPECT_TRUE(log_with("dialog").empty());
 }
 
-TEST_F(Sound, AMissingTuneSwitchesMusicOffQuietly) {
+TEST_F(Sound, AMissingTuneOrARefusingSequencerSwitchesMusicOffQuietly) {
   open_mixer(g);
   row("ad");
   EXPECT_EQ(g.sound.Music_On, 0);
@@ -197,16 +187,13 @@ TEST_F(Sound, AMissingTuneSwitchesMusicOffQuietly) {
   row("ab");
   EXPECT_EQ(commands_sent(), sent);
   EXPECT_TRUE(log_with("dialog").empty());
-}
-
-TEST_F(Sound, ARefusingSequencerSwitchesMusicOff) {
-  open_mixer(g);
+  g.sound.Music_On = -1;
   hl.music_fails = true;
   row("aa");
   EXPECT_EQ(g.sound.Music_On, 0);
 }
 
-TEST_F(Sound, FadeOutThenFadeInReturnsToTheSavedLevel) {
+TEST_F(Sound, FadeOutThenFadeInReturnsToTheSavedLevelAndTheNextTuneIsHeard) {
   hl.volume_level = 0xC000;
   open_mixer(g);
   row("aa");
@@ -222,12 +209,6 @@ TEST_F(Sound, FadeOutThenFadeInReturnsToTheSavedLevel) {
   // Eight changes down and eight back up: each fade starts at the level
   // already set.
   EXPECT_EQ(volumes().size(), 16u);
-}
-
-TEST_F(Sound, AfterAFadeOutTheNextTuneAndALaterFadeInAreHeard) {
-  hl.volume_level = 0xC000;
-  open_mixer(g);
-  row("aa");
   row("aJ");
   ASSERT_EQ(hl.volume_level, 0u);
   row("ab");  // a new tune starts at the level the fade returns to
@@ -242,41 +223,27 @@ TEST_F(Sound, AfterAFadeOutTheNextTuneAndALaterFadeInAreHeard) {
   EXPECT_EQ(hl.volume_level, 0xC000u);
 }
 
-TEST_F(Sound, TheOperandIsTheCharacterAfterTheA) {
-  open_mixer(g);
-  row("a");  // a bare "a" names nothing
-  EXPECT_EQ(commands_sent(), 0u);
-  row("ab1");  // tune 2; the trailing character is no effect number
-  EXPECT_EQ(std::count(hl.music_commands().begin(), hl.music_commands().end(), open_of("town.mid")),
-            1);
-  EXPECT_EQ(hl.effects_played, 0);
-}
-
-TEST_F(Sound, EachFadeLevelIsHeldJustOver100Milliseconds) {
+TEST_F(Sound, EachFadeLevelIsHeldJustOver100MillisecondsAndTinyFadesArriveAtOnce) {
   hl.volume_level = 65535;
   open_mixer(g);
-  const uint32_t start = hl.now();
+  uint32_t start = hl.now();
   fade_out(g, 65535);
   const std::vector<Line> steps = log_with("volume ");
   ASSERT_EQ(steps.size(), 8u);  // 65535 itself was already set
   for (size_t i = 1; i < steps.size(); ++i) EXPECT_GT(steps[i].at - steps[i - 1].at, 100u);
   EXPECT_EQ(hl.volume_level, 7u);  // 65535 - 8 * 8191: not quite silent
   EXPECT_GT(hl.now() - start, 900u);
-}
-
-TEST_F(Sound, TinyFadesChangeNothingOrArriveAtOnce) {
-  open_mixer(g);
   hl.volume_level = 5;
   fade_out(g, 5);
   EXPECT_EQ(hl.volume_level, 5u);
   hl.volume_level = 0;
-  const uint32_t start = hl.now();
+  start = hl.now();
   fade_in(g, 6);
   EXPECT_EQ(hl.volume_level, 6u);
   EXPECT_EQ(hl.now(), start);
 }
 
-TEST_F(Sound, StopRowFadesStopsAndRestoresTheLevel) {
+TEST_F(Sound, StopRowFadesStopsAndRestoresTheLevelAndSkipsTheFadeAtLevelZero) {
   hl.volume_level = 65535;
   open_mixer(g);
   row("aa");
@@ -289,21 +256,18 @@ TEST_F(Sound, StopRowFadesStopsAndRestoresTheLevel) {
   EXPECT_EQ(c[c.size() - 2], "stop midifile ");
   EXPECT_EQ(c.back(), "close midifile");
   EXPECT_EQ(music_mode(g), "");
-}
-
-TEST_F(Sound, StopRowAtLevelZeroSkipsTheFadeButStillStops) {
-  open_mixer(g);
   row("aa");
   hl.volume_level = 0;
+  const size_t levels = volumes().size();
   const uint32_t start = hl.now();
   row("a0");
   EXPECT_EQ(hl.now(), start);
-  EXPECT_TRUE(volumes().empty());
+  EXPECT_EQ(volumes().size(), levels);
   EXPECT_EQ(hl.music_commands().back(), "close midifile");
   EXPECT_EQ(g.sound.Cur_Track, 0);
 }
 
-TEST_F(Sound, BGMLoopRestartsAFinishedTuneWithin500Milliseconds) {
+TEST_F(Sound, BGMLoopRestartsAFinishedTuneWithin500MillisecondsUntilItIsStopped) {
   hl.tune_length_ms = 2000;
   open_mixer(g);
   row("aa");
@@ -315,16 +279,11 @@ TEST_F(Sound, BGMLoopRestartsAFinishedTuneWithin500Milliseconds) {
     EXPECT_GE(plays[i].at - plays[i - 1].at, 2000u);
     EXPECT_LE(plays[i].at - plays[i - 1].at, 2500u);
   }
-}
-
-TEST_F(Sound, BGMLoopLeavesTheMusicAloneWhenNoTuneIsSelected) {
-  hl.tune_length_ms = 1000;
-  open_mixer(g);
-  row("aa");
+  // With no tune selected the loop leaves the music alone.
   row("a0");
-  const size_t plays = log_with("music play").size();
+  const size_t stopped = log_with("music play").size();
   run_until(hl.now() + 3000);
-  EXPECT_EQ(log_with("music play").size(), plays);
+  EXPECT_EQ(log_with("music play").size(), stopped);
 }
 
 TEST_F(Sound, ATickDuringAFadeFindsTheTunePlayingAndDoesNothing) {
@@ -333,15 +292,6 @@ TEST_F(Sound, ATickDuringAFadeFindsTheTunePlayingAndDoesNothing) {
   row("aa");
   row("aj");  // runs the window for about a second
   EXPECT_EQ(log_with("music play").size(), 1u);
-}
-
-TEST_F(Sound, ModeAnswerIsUpperCased) {
-  open_mixer(g);
-  EXPECT_EQ(music_mode(g), "");
-  row("aa");
-  EXPECT_EQ(music_mode(g), "PLAYING");
-  hl.tune_length_ms = 0;
-  EXPECT_EQ(music_mode(g), "STOPPED");
 }
 
 // --------------------------------------------------------------- effects ---
@@ -390,14 +340,6 @@ TEST(Effects, TheThreeSoundsAreWholeAudibleWavesEndingAtRest) {
   }
   EXPECT_TRUE(effect_wave(1).empty());
   EXPECT_TRUE(effect_wave(103).empty());
-}
-
-TEST_F(Sound, EffectRowsForDigitsAreSkippedSilently) {
-  open_mixer(g);
-  for (const char* r : {"a1", "a5", "a9"}) row(r);
-  EXPECT_EQ(hl.effects_played, 0);
-  EXPECT_EQ(commands_sent(), 0u);
-  EXPECT_TRUE(log_with("dialog").empty());
 }
 
 }  // namespace
