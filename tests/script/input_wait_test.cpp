@@ -5,24 +5,20 @@
 namespace vm::msgtest {
 namespace {
 
-TEST(InputWait, LeftClickOnTheWindowReleases) {
-  Rig r;
-  r.click_window(300);
-  wait_click(r.g);
-  EXPECT_EQ(r.g.input.Click_Wait, 0);
-  EXPECT_GE(r.hl.now(), 300u);
-  EXPECT_LT(r.hl.now(), 320u);
-}
-
-TEST(InputWait, LeftClickOnTheSceneReleases) {
-  Rig r;
-  r.click_scene(200);
-  wait_click(r.g);
-  EXPECT_GE(r.hl.now(), 200u);
-  EXPECT_LT(r.hl.now(), 220u);
-}
-
-TEST(InputWait, EnterAndSpaceReleaseOtherKeysDoNot) {
+TEST(InputWait, LeftClicksEnterAndSpaceReleaseOtherInputDoesNot) {
+  // A left click on the window or on the scene.
+  for (bool window : {true, false}) {
+    Rig r;
+    if (window)
+      r.click_window(300);
+    else
+      r.click_scene(300);
+    wait_click(r.g);
+    EXPECT_EQ(r.g.input.Click_Wait, 0);
+    EXPECT_GE(r.hl.now(), 300u) << window;
+    EXPECT_LT(r.hl.now(), 320u) << window;
+  }
+  // Enter or Space, after keys and a button that do not release.
   for (int key : {int{kKeyReturn}, int{kKeySpace}}) {
     Rig r;
     r.hl.key(100, kKeyEscape);
@@ -33,9 +29,7 @@ TEST(InputWait, EnterAndSpaceReleaseOtherKeysDoNot) {
     EXPECT_GE(r.hl.now(), 400u) << key;
     EXPECT_LT(r.hl.now(), 420u) << key;
   }
-}
-
-TEST(InputWait, EnterWithNoWaitPendingChangesNothing) {
+  // With no wait pending they change nothing.
   Rig r;
   r.hl.key(0, kKeyReturn);
   r.hl.key(0, kKeySpace);
@@ -118,18 +112,14 @@ TEST(InputWait, RightClickHidesAndShowsKeepingTheWait) {
   EXPECT_LT(r.hl.now(), 820u);
 }
 
-TEST(InputWait, RightClickOnTheSceneWhileShownDoesNothing) {
+TEST(InputWait, ClickOnTheMarkCountsAsTheWindowOnTheShownSceneAsNothing) {
   Rig r;
   r.g.screen.Waku[0].visible = true;
+  // A right click on the scene while the window is shown does nothing.
   r.click_scene(0, kRightButton);
   do_events(r.g);
   EXPECT_TRUE(r.g.screen.Waku[0].visible);
   EXPECT_EQ(r.g.input.Wnd_Hidden, 0);
-}
-
-TEST(InputWait, ClickOnTheMarkCountsAsTheWindow) {
-  Rig r;
-  r.g.screen.Waku[0].visible = true;
   r.g.screen.Blinker.visible = true;
   on_mouse_down(r.g, &r.g.screen.Blinker, kRightButton);
   EXPECT_EQ(r.g.input.Wnd_Hidden, -1);

@@ -2,10 +2,10 @@
 
 #include <gtest/gtest.h>
 
-#include "game/game.h"
 #include "assets/cp932.h"
-#include "assets/text_helpers.h"
 #include "assets/data_error.h"
+#include "assets/text_helpers.h"
+#include "game/game.h"
 #include "platform/headless/headless.h"
 
 namespace vm {
@@ -50,8 +50,10 @@ TEST(LoadTables, HeadingLinesAndIndexRuns) {
   // "NUM" is not a heading: the row fails as a scene number.
   EXPECT_THROW(load_tables(t, s, ""), DataError);
 
-  s = "num,cmd,jump,place,doll,face,x,speaker,text,value,x,subst,x\r\n" + row("0010") +
-      row("0010") + row("0020") + row("0020") + "num,,,,,,,,,,,,\r\n" + row("0010", "g0", "0020");
+  // Text comes in the game's code page, half-width kana included.
+  s = "num,cmd,jump,place,doll,face,x,speaker,text,value,x,subst,x\r\n" +
+      row("0010", "", "", utf8_to_cp932("ｱｲｳ「こんにちは」")) + row("0010") + row("0020") +
+      row("0020") + "num,,,,,,,,,,,,\r\n" + row("0010", "g0", "0020");
   load_tables(t, s, utf8_to_cp932("0010,\"はい、そうです\",0020\r\n0010,いいえ,0777\r\n"));
   EXPECT_EQ(t.Script_Last, 4);
   ASSERT_EQ(t.Scene_Count, 3);
@@ -61,6 +63,7 @@ TEST(LoadTables, HeadingLinesAndIndexRuns) {
   EXPECT_EQ(t.Scene_Index[1].seq, 2);
   EXPECT_EQ(t.Scene_Index[2].key, 10);
   EXPECT_EQ(t.Scene_Index[2].seq, 4);
+  EXPECT_EQ(t.Script_Table[0].text, "ｱｲｳ「こんにちは」");
   EXPECT_EQ(t.Script_Table[0].jump, 0);
   EXPECT_EQ(t.Script_Table[4].jump, 20);
   ASSERT_EQ(t.Sel_Last, 1);
@@ -93,13 +96,6 @@ TEST(LoadTables, MalformedRowsNameFileLineAndField) {
   EXPECT_THROW(load_tables(t, row("0010"), choices), DataError);
 }
 
-TEST(LoadTables, TextIsConvertedFromTheCodePage) {
-  ScriptTables t;
-  std::string text = utf8_to_cp932("ｱｲｳ「こんにちは」");
-  load_tables(t, row("0010", "", "", text), "");
-  EXPECT_EQ(t.Script_Table[0].text, "ｱｲｳ「こんにちは」");
-}
-
 class Lookup : public ::testing::Test {
  protected:
   Headless hl;
@@ -111,7 +107,7 @@ class Lookup : public ::testing::Test {
   }
 };
 
-TEST_F(Lookup, BinarySearchFindsEveryKeyAndRefusesOthers) {
+TEST_F(Lookup, BinarySearchFindsEveryKeyAndChoiceRowsAndRefusesOthers) {
   for (int i = 0; i < 6; ++i) {
     g.interp.Script_Pos = -5;
     EXPECT_TRUE(jump_to_num(g, static_cast<int16_t>(10 * (i + 1))));
@@ -125,6 +121,14 @@ TEST_F(Lookup, BinarySearchFindsEveryKeyAndRefusesOthers) {
   ASSERT_EQ(hl.log_lines().size(), 4u);
   EXPECT_NE(hl.log_lines()[0].find("dialog \"Not found NUM to SEQ\""), std::string::npos);
 
+  // The choice table: a key is found, a missing one leaves the first row.
+  EXPECT_TRUE(find_sct(g, 30));
+  EXPECT_EQ(g.tables.Sel_First, 0);
+  g.tables.Sel_First = 1;
+  EXPECT_FALSE(find_sct(g, 40));
+  EXPECT_EQ(g.tables.Sel_First, 1);
+  EXPECT_NE(hl.log_lines().back().find("\"SCT not found.\""), std::string::npos);
+
   // Out of order, the probes decide what is found: a midpoint rounded half
   // to even finds 20, 30 and 40 here; rounding down would find 50 instead
   // of 40, rounding up 10 instead of 20.
@@ -133,15 +137,6 @@ TEST_F(Lookup, BinarySearchFindsEveryKeyAndRefusesOthers) {
   load_tables(g.tables, s, "");
   for (int16_t num : {10, 20, 30, 40, 50})
     EXPECT_EQ(find_num(g.tables, num) >= 0, num == 20 || num == 30 || num == 40) << num;
-}
-
-TEST_F(Lookup, ChoiceTableLookup) {
-  EXPECT_TRUE(find_sct(g, 30));
-  EXPECT_EQ(g.tables.Sel_First, 0);
-  g.tables.Sel_First = 1;
-  EXPECT_FALSE(find_sct(g, 40));
-  EXPECT_EQ(g.tables.Sel_First, 1);
-  EXPECT_NE(hl.log_lines().back().find("\"SCT not found.\""), std::string::npos);
 }
 
 }  // namespace
