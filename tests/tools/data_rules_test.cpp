@@ -38,12 +38,12 @@ enum class Verdict { clean, warning, error };
 
 struct Rule {
   const char* name;
-  std::vector<std::string> rows;     // script rows added before the end marker (UTF-8)
-  std::vector<std::string> choices;  // choice rows appended
-  std::string line6;                 // replaces line 6 of 50.dat when not empty
   Verdict verdict;
+  std::vector<std::string> rows;  // script rows added before the end marker (UTF-8)
   // How the game reads it (legal forms), or that it refuses it (malformed).
   std::function<void(const Read&)> game;
+  std::vector<std::string> choices = {};  // choice rows appended
+  std::string line6 = "";                 // replaces line 6 of 50.dat when not empty
 };
 
 void reads_row(const Read& r) {
@@ -56,188 +56,147 @@ void refuses_row(const Read& r) {
 const std::vector<Rule>& rules() {
   static const std::vector<Rule> list = {
       // NUM forms: the first character and the last three.
-      {"four-digit NUM",
+      {"four-digit NUM with empty jump and scene fields",
+       Verdict::clean,
        {"9000,,,,,,,,あ,,,,"},
-       {},
-       "",
-       Verdict::clean,
-       [](const Read& r) { EXPECT_EQ(r.row->num, 9000); }},
+       [](const Read& r) {
+         EXPECT_EQ(r.row->num, 9000);
+         EXPECT_EQ(r.row->jump, 0);
+         const RowFields f = read_row(*r.row);
+         EXPECT_FALSE(f.has_place || f.has_doll || f.has_face || f.has_speaker);
+       }},
       {"NUM with a point after its first digit",
-       {"9.050,,,,,,,,あ,,,,"},
-       {},
-       "",
        Verdict::clean,
+       {"9.050,,,,,,,,あ,,,,"},
        [](const Read& r) { EXPECT_EQ(r.row->num, 9050); }},
       {"NUM with a dash after its first digit",
-       {"9-100,,,,,,,,あ,,,,"},
-       {},
-       "",
        Verdict::clean,
+       {"9-100,,,,,,,,あ,,,,"},
        [](const Read& r) { EXPECT_EQ(r.row->num, 9100); }},
       {"three-character NUM",
-       {"999,,,,,,,,あ,,,,"},
-       {},
-       "",
        Verdict::warning,
+       {"999,,,,,,,,あ,,,,"},
        [](const Read& r) { EXPECT_EQ(r.row->num, 9999); }},
       {"NUM that is no number",
-       {"90x0,,,,,,,,あ,,,,"},
-       {},
-       "",
        Verdict::error,
+       {"90x0,,,,,,,,あ,,,,"},
        [](const Read& r) { EXPECT_TRUE(r.refused && !r.row); }},
       // Heading lines, quoted commas, blanks, empty fields, field counts.
       {"heading line among the rows",
+       Verdict::clean,
        {"num,cmd,jump,place,doll,face,spare,speaker,text,value,spare,subst,note",
         "9000,,,,,,,,あ,,,,"},
-       {},
-       "",
-       Verdict::clean,
        [](const Read& r) { EXPECT_EQ(r.row->text, "あ"); }},
       {"quoted text with commas",
-       {"9000,,,,,,,2,\"はい、そう,です\",,,,"},
-       {},
-       "",
        Verdict::clean,
+       {"9000,,,,,,,2,\"はい、そう,です\",,,,"},
        [](const Read& r) { EXPECT_EQ(r.row->text, "はい、そう,です"); }},
       {"blanks around the fields",
-       {"9000,\" p2 \",,,,,,\" 2 \",\" kou \",\" -3 \",,,"},
-       {},
-       "",
        Verdict::clean,
+       {"9000,\" p2 \",,,,,,\" 2 \",\" kou \",\" -3 \",,,"},
        [](const Read& r) {
          const RowFields f = read_row(*r.row);
          EXPECT_EQ(f.cmd, "p2");
          EXPECT_EQ(f.speaker, 2);
          EXPECT_EQ(counter_operand(r.row->line, f.value), -3);
        }},
-      {"empty jump and scene fields",
-       {"9000,,,,,,,,あ,,,,"},
-       {},
-       "",
-       Verdict::clean,
-       [](const Read& r) {
-         EXPECT_EQ(r.row->jump, 0);
-         const RowFields f = read_row(*r.row);
-         EXPECT_FALSE(f.has_place || f.has_doll || f.has_face || f.has_speaker);
-       }},
       {"row of twelve fields",
-       {"9000,,,,,,,,あ,,,"},
-       {},
-       "",
        Verdict::warning,
+       {"9000,,,,,,,,あ,,,"},
        [](const Read& r) { EXPECT_EQ(r.row->text, "あ"); }},
       {"row of eleven fields",
-       {"9000,,,,,,,,あ,,"},
-       {},
-       "",
        Verdict::error,
+       {"9000,,,,,,,,あ,,"},
        [](const Read& r) { EXPECT_TRUE(r.refused && !r.row); }},
       // Numbers the interpreter reads.
-      {"speaker 32767", {"9000,,,,,,,32767,あ,,,,"}, {}, "", Verdict::clean, reads_row},
-      {"speaker 32768", {"9000,,,,,,,32768,あ,,,,"}, {}, "", Verdict::error, refuses_row},
-      {"face that is no number", {"9000,,,,,x,,,あ,,,,"}, {}, "", Verdict::error, refuses_row},
+      {"speaker 32767", Verdict::clean, {"9000,,,,,,,32767,あ,,,,"}, reads_row},
+      {"speaker 32768", Verdict::error, {"9000,,,,,,,32768,あ,,,,"}, refuses_row},
+      {"face that is no number", Verdict::error, {"9000,,,,,x,,,あ,,,,"}, refuses_row},
       {"p2 amount 40000",
-       {"9000,p2,,,,,,,kou,40000,,,"},
-       {},
-       "",
        Verdict::error,
+       {"9000,p2,,,,,,,kou,40000,,,"},
        [](const Read& r) { EXPECT_THROW(counter_operand(r.row->line, "40000"), DataError); }},
       // Counter names.
       {"p2 on each counter",
-       {"9000,p2,,,,,,,hap,1,,,", "9000,p2,,,,,,,rubber,1,,,"},
-       {},
-       "",
        Verdict::clean,
+       {"9000,p2,,,,,,,hap,1,,,", "9000,p2,,,,,,,rubber,1,,,"},
        [](const Read& r) {
          InterpState s;
          EXPECT_EQ(counter(s, read_row(*r.row).text, true), &s.hap);
          EXPECT_EQ(counter(s, "rubber", true), &s.rub);
        }},
       {"p2 on a name the game ignores",
-       {"9000,p2,,,,,,,xyz,1,,,"},
-       {},
-       "",
        Verdict::warning,
+       {"9000,p2,,,,,,,xyz,1,,,"},
        [](const Read& r) {
          InterpState s;
          EXPECT_EQ(counter(s, read_row(*r.row).text, true), nullptr);
        }},
       {"i1 on hap, which never jumps",
-       {"9000,i1,0010,,,,,,hap,0,,,"},
-       {},
-       "",
        Verdict::warning,
+       {"9000,i1,0010,,,,,,hap,0,,,"},
        [](const Read& r) {
          InterpState s;
          EXPECT_EQ(counter(s, read_row(*r.row).text, false), nullptr);
        }},
       {"i1 to a NUM not in the script",
-       {"9000,i1,0555,,,,,,kou,0,,,"},
-       {},
-       "",
        Verdict::error,
+       {"9000,i1,0555,,,,,,kou,0,,,"},
        [](const Read& r) { EXPECT_LT(find_num(r.t, 555), 0); }},
       // Line 6 of the system file.
       {"line 6 as the game writes it",
-       {},
-       {},
-       "103450",
        Verdict::clean,
+       {},
        [](const Read& r) {
          AssetState a;
          a.Sys_Lines = r.sys;
          read_line6(a);
          EXPECT_EQ(a.Keep_Flag, -1);
          EXPECT_EQ(a.CG_Seen, (std::array<int16_t, 5>{-1, 0, 0, 0, -1}));
-       }},
+       },
+       {},
+       "103450"},
       {"line 6 with other characters",
-       {},
-       {},
-       "0x0??9",
        Verdict::warning,
+       {},
        [](const Read& r) {
          AssetState a;
          a.Sys_Lines = r.sys;
          read_line6(a);
          EXPECT_EQ(a.CG_Seen, (std::array<int16_t, 5>{0, -1, 0, 0, 0}));
-       }},
+       },
+       {},
+       "0x0??9"},
       // Choice rows.
       {"choice menu of its own rows",
-       {"9000,s,,,,,,,2,,,,"},
-       {"9000,はい,0010", "9000,\"いいえ、まだ\",0020"},
-       "",
        Verdict::clean,
+       {"9000,s,,,,,,,2,,,,"},
        [](const Read& r) {
          EXPECT_EQ(choice_count(read_row(*r.row).text), 2);
          EXPECT_EQ(r.t.SCT[r.t.SCT.size() - 1].label, "いいえ、まだ");
-       }},
+       },
+       {"9000,はい,0010", "9000,\"いいえ、まだ\",0020"}},
       {"choice count reading into the next key",
-       {"9000,s,,,,,,,3,,,,"},
-       {"9000,はい,0010", "9000,いいえ,0020", "9100,もう一度,0010"},
-       "",
        Verdict::warning,
-       [](const Read& r) { EXPECT_EQ(choice_count(read_row(*r.row).text), 3); }},
+       {"9000,s,,,,,,,3,,,,"},
+       [](const Read& r) { EXPECT_EQ(choice_count(read_row(*r.row).text), 3); },
+       {"9000,はい,0010", "9000,いいえ,0020", "9100,もう一度,0010"}},
       {"choice count that is no number",
+       Verdict::error,
        {"9000,s,,,,,,,2x,,,,"},
-       {"9000,はい,0010"},
-       "",
-       Verdict::error,
-       [](const Read& r) { EXPECT_EQ(choice_count(read_row(*r.row).text), 0); }},
+       [](const Read& r) { EXPECT_EQ(choice_count(read_row(*r.row).text), 0); },
+       {"9000,はい,0010"}},
       {"choice row without rows of its key",
-       {"9000,s,,,,,,,1,,,,"},
-       {},
-       "",
        Verdict::error,
+       {"9000,s,,,,,,,1,,,,"},
        [](const Read& r) {
          for (const ChoiceRow& c : r.t.SCT) EXPECT_NE(c.key, 9000);
        }},
       {"choice target not in the script",
-       {},
-       {"0790,どこへ,0150"},
-       "",
        Verdict::error,
-       [](const Read& r) { EXPECT_FALSE(r.t.SCT.back().resolved); }},
+       {},
+       [](const Read& r) { EXPECT_FALSE(r.t.SCT.back().resolved); },
+       {"0790,どこへ,0150"}},
   };
   return list;
 }

@@ -54,11 +54,15 @@ class DataToolTest : public ::testing::Test {
     delete demo_;
   }
 
+  // A folder name for this test, removed after it.
+  std::string scratch(const std::string& name) {
+    made_.push_back(temp_dir(name));
+    return made_.back();
+  }
   // A copy of the demo to break.
   std::string copy_of_demo(const std::string& name) {
-    const std::string dir = temp_dir(name);
+    const std::string dir = scratch(name);
     fs::copy(*demo_, dir);
-    made_.push_back(dir);
     return dir;
   }
   void TearDown() override {
@@ -94,9 +98,8 @@ class DataToolTest : public ::testing::Test {
 
 std::string* DataToolTest::demo_ = nullptr;
 
-TEST_F(DataToolTest, DemoIsByteIdenticalOnEveryRunAndComplete) {
-  const std::string again = temp_dir("again");
-  made_.push_back(again);
+TEST_F(DataToolTest, DemoIsByteIdenticalOnEveryRunCompleteAndPassesTheCheck) {
+  const std::string again = scratch("again");
   std::ostringstream out, err;
   ASSERT_EQ(data_tool_main({"demo", again}, out, err), 0) << err.str();
   expect_same_folders(*demo_, again);
@@ -110,9 +113,8 @@ TEST_F(DataToolTest, DemoIsByteIdenticalOnEveryRunAndComplete) {
   for (const PictureEntry& s : picture_entries())
     if (s.disguised)
       EXPECT_EQ(read_bytes(join_path(*demo_, dat_name(s.number))).substr(0, 2), "JF");
-}
 
-TEST_F(DataToolTest, SystemFileHasTwentyFiveLinesInTheCodePage) {
+  // The system file has twenty-five lines in the code page.
   const std::string bytes = read_bytes(join_path(*demo_, "50.dat"));
   EXPECT_EQ(std::count(bytes.begin(), bytes.end(), '\n'), 25);
   EXPECT_EQ(std::count(bytes.begin(), bytes.end(), '\r'), 25);
@@ -123,11 +125,10 @@ TEST_F(DataToolTest, SystemFileHasTwentyFiveLinesInTheCodePage) {
   const std::vector<std::string> lines = script_lines(*demo_);
   EXPECT_EQ(lines.front().rfind("num,", 0), 0u);
   EXPECT_EQ(lines.back(), "9999,,,,,,,,END,,,,");
-}
 
-TEST_F(DataToolTest, CheckPassesOnTheDemoWithoutWarnings) {
+  // The check passes on it without warnings.
   EXPECT_EQ(check_folder(*demo_), std::vector<Finding>{});
-  std::ostringstream out, err;
+  out.str("");
   EXPECT_EQ(data_tool_main({"check", "--strict", *demo_}, out, err), 0);
   EXPECT_EQ(out.str(), "ok\n");
 }
@@ -262,9 +263,7 @@ TEST_F(DataToolTest, CheckRejectsPicturesThatDoNotDecodeAndBrokenMusicAndWarnsOf
 }
 
 TEST_F(DataToolTest, UnpackThenPackGivesTheSameFolderByteForByte) {
-  const std::string open = temp_dir("open"), packed = temp_dir("packed");
-  made_.push_back(open);
-  made_.push_back(packed);
+  const std::string open = scratch("open"), packed = scratch("packed");
   std::ostringstream out, err;
   ASSERT_EQ(data_tool_main({"unpack", *demo_, open}, out, err), 0) << err.str();
   ASSERT_EQ(data_tool_main({"pack", open, packed}, out, err), 0) << err.str() << out.str();
@@ -283,9 +282,7 @@ TEST_F(DataToolTest, UnpackThenPackGivesTheSameFolderByteForByte) {
 }
 
 TEST_F(DataToolTest, ConversionRefusesWhatWouldNotComeBackUnchanged) {
-  const std::string open = temp_dir("refuse"), packed = temp_dir("refused");
-  made_.push_back(open);
-  made_.push_back(packed);
+  const std::string open = scratch("refuse"), packed = scratch("refused");
   unpack_folder(*demo_, open);
   // A character the game's code page cannot hold.
   std::string script = read_bytes(join_path(open, "script.csv"));
@@ -299,15 +296,12 @@ TEST_F(DataToolTest, ConversionRefusesWhatWouldNotComeBackUnchanged) {
   // reads the same to the game: it converts, and packs into its at-rest form.
   const std::string running = copy_of_demo("running");
   restore_magic(join_path(running, "11"), 'B');
-  const std::string reopened = temp_dir("reopened"), rested = temp_dir("rested");
-  made_.push_back(reopened);
-  made_.push_back(rested);
+  const std::string reopened = scratch("reopened"), rested = scratch("rested");
   unpack_folder(running, reopened);
   pack_folder(reopened, rested);
   expect_same_folders(*demo_, rested);
   // A JPEG offered for a sprite is refused on packing.
-  const std::string fresh = temp_dir("fresh");
-  made_.push_back(fresh);
+  const std::string fresh = scratch("fresh");
   unpack_folder(*demo_, fresh);
   fs::rename(join_path(fresh, "70.jpg"), join_path(fresh, "12.jpg"));
   fs::remove(join_path(fresh, "12.bmp"));

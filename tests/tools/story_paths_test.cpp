@@ -91,7 +91,7 @@ const std::vector<std::array<std::string, 3>> kChoices = {
     {"0070", "おわる", "0080"},
 };
 
-TEST(StoryPaths, CountersChoicesAndRawTargetsFollowTheInterpreter) {
+TEST(StoryPaths, CountersChoicesAndRawTargetsFollowTheInterpreterIntoInputFiles) {
   const Story st = story_of(kStory, kChoices);
   const Exploration ex = explore_story(st);
   // kou -2 passes the i1 test; kou 1 does not. The raw target 0017 lands on
@@ -104,10 +104,25 @@ TEST(StoryPaths, CountersChoicesAndRawTargetsFollowTheInterpreter) {
                               }));
   EXPECT_TRUE(ex.choice_loops);
   EXPECT_TRUE(ex.findings.empty()) << ex.findings.front();
-  for (const StoryPath& p : ex.paths) {
-    const PathSummary s = summarize(st, ex, p);
+  // The input file of each path starts at the title and clicks every
+  // message and choice of it, then the end button.
+  for (size_t i = 0; i < ex.paths.size(); ++i) {
+    const PathSummary s = summarize(st, ex, ex.paths[i]);
     if (s.hap == 1) EXPECT_EQ(s.places, std::vector<int>{3});
     EXPECT_EQ(s.messages.front(), "0 はじめ");
+    const std::string in = path_input(st, ex, ex.paths[i], i + 1);
+    auto clicks = [&](ClickPoint p) {
+      const std::string line = "click " + std::to_string(p.x) + " " + std::to_string(p.y) + "\n";
+      size_t n = 0;
+      for (size_t at = in.find(line); at != std::string::npos; at = in.find(line, at + 1)) ++n;
+      return n;
+    };
+    EXPECT_LT(in.find("click " + std::to_string(title_start_point().x)),
+              in.find("click " + std::to_string(message_point().x)));
+    EXPECT_EQ(clicks(message_point()), s.messages.size());
+    EXPECT_EQ(clicks(choice_point(0)) + clicks(choice_point(1)) + clicks(choice_point(2)),
+              s.picks.size());
+    EXPECT_EQ(clicks(end_button_point()), 1u);
   }
 }
 
@@ -225,28 +240,6 @@ TEST(StoryPaths, UnreachedRowsUnofferedChoicesOddEndingsAndErrorsAreReported) {
   EXPECT_TRUE(has_finding(bx, "51.dat:2: warning:", "Not found NUM to SEQ"));
 }
 
-TEST(StoryPaths, InputFilesStartAtTheTitleAndClickEveryMessageAndChoice) {
-  const Story st = story_of(kStory, kChoices);
-  const Exploration ex = explore_story(st);
-  for (size_t i = 0; i < ex.paths.size(); ++i) {
-    const std::string in = path_input(st, ex, ex.paths[i], i + 1);
-    const PathSummary s = summarize(st, ex, ex.paths[i]);
-    auto clicks = [&](ClickPoint p) {
-      const std::string line = "click " + std::to_string(p.x) + " " + std::to_string(p.y) + "\n";
-      size_t n = 0;
-      for (size_t at = in.find(line); at != std::string::npos; at = in.find(line, at + 1)) ++n;
-      return n;
-    };
-    const ClickPoint start = title_start_point();
-    EXPECT_LT(in.find("click " + std::to_string(start.x)),
-              in.find("click " + std::to_string(message_point().x)));
-    EXPECT_EQ(clicks(message_point()), s.messages.size());
-    EXPECT_EQ(clicks(choice_point(0)) + clicks(choice_point(1)) + clicks(choice_point(2)),
-              s.picks.size());
-    EXPECT_EQ(clicks(end_button_point()), 1u);
-  }
-}
-
 // ------------------------------------------------- played by the game ---
 
 std::string verify(const std::string& dir, int& code) {
@@ -255,21 +248,18 @@ std::string verify(const std::string& dir, int& code) {
   return out;
 }
 
-TEST(StoryPathsPlayed, EveryDemoPathPlaysAsPredicted) {
+TEST(StoryPathsPlayed, EveryDemoPathAndCountersRawTargetsAndLoopsPlayAsPredicted) {
   int code = 0;
-  const std::string out = verify(test::build_dir() + "/data", code);
+  std::string out = verify(test::build_dir() + "/data", code);
   EXPECT_EQ(code, 0) << out;
   EXPECT_NE(out.find("6 of 6 paths played as predicted"), std::string::npos) << out;
-}
 
-TEST(StoryPathsPlayed, CountersRawTargetsAndLoopsPlayAsPredicted) {
   test::TempDir dir;
   const std::string data = dir / "data";
   std::filesystem::copy(test::build_dir() + "/data", data);
   write_bytes(data + "/51.dat", invert_bytes(utf8_to_cp932(script_text(kStory))));
   write_bytes(data + "/52.dat", invert_bytes(utf8_to_cp932(choice_text(kChoices))));
-  int code = 0;
-  std::string out = verify(data, code);
+  out = verify(data, code);
   EXPECT_EQ(code, 0) << out;
   EXPECT_NE(out.find("3 of 3 paths played as predicted"), std::string::npos) << out;
 
@@ -284,7 +274,7 @@ TEST(StoryPathsPlayed, CountersRawTargetsAndLoopsPlayAsPredicted) {
   EXPECT_NE(out.find("2 of 3 paths played as predicted"), std::string::npos) << out;
 }
 
-TEST(StoryGraph, DrawsScenesEdgesAndMarks) {
+TEST(StoryPaths, GraphDrawsScenesEdgesAndMarks) {
   const Story st = story_of(kStory, kChoices);
   const std::string dot = story_dot(st, explore_story(st));
   EXPECT_NE(dot.find("label=\"kou = -2\""), std::string::npos);
@@ -293,26 +283,20 @@ TEST(StoryGraph, DrawsScenesEdgesAndMarks) {
   EXPECT_NE(dot.find("ending (hap 1)"), std::string::npos);
   EXPECT_NE(dot.find("ending (hap 0)"), std::string::npos);
   EXPECT_NE(dot.find("cluster_legend"), std::string::npos);
+}
 
+TEST(StoryPaths, CommandsWriteTheGraphInputFilesAndTable) {
   test::TempDir dir;
-  std::filesystem::copy(test::build_dir() + "/data", dir / "data");
-  int code = 0;
+  const std::string tool = test::build_dir() + "/velmora-data ";
+  const std::string data = test::build_dir() + "/data ";
   std::string out;
-  code = test::run_command(
-      test::build_dir() + "/velmora-data graph " + (dir / "data") + " " + (dir / "story"), out);
-  ASSERT_EQ(code, 0) << out;
+  ASSERT_EQ(test::run_command(tool + "graph " + data + (dir / "story"), out), 0) << out;
   const std::string svg = read_bytes(dir / "story.svg");
   EXPECT_NE(svg.find("<svg"), std::string::npos);
   EXPECT_NE(svg.find("ミツと海へ行く"), std::string::npos);
   EXPECT_NE(read_bytes(dir / "story.dot").find("digraph story"), std::string::npos);
-}
 
-TEST(StoryPaths, CommandWritesInputFilesAndTable) {
-  test::TempDir dir;
-  std::string out;
-  const int code = test::run_command(
-      test::build_dir() + "/velmora-data paths " + test::build_dir() + "/data " + (dir / "p"), out);
-  ASSERT_EQ(code, 0) << out;
+  ASSERT_EQ(test::run_command(tool + "paths " + data + (dir / "p"), out), 0) << out;
   EXPECT_NE(out.find("6 paths"), std::string::npos) << out;
   const std::string tsv = read_bytes(dir / "p/paths.tsv");
   EXPECT_EQ(std::count(tsv.begin(), tsv.end(), '\n'), 7);
@@ -323,10 +307,7 @@ TEST(StoryPaths, CommandWritesInputFilesAndTable) {
   EXPECT_TRUE(std::filesystem::exists(dir / "p/path-006.txt"));
 
   // A tight step bound stops the one path before its first choice.
-  ASSERT_EQ(test::run_command(test::build_dir() + "/velmora-data paths " + test::build_dir() +
-                                  "/data " + (dir / "q") + " --max-rows 5",
-                              out),
-            0)
+  ASSERT_EQ(test::run_command(tool + "paths " + data + (dir / "q") + " --max-rows 5", out), 0)
       << out;
   EXPECT_NE(out.find("51.dat:7: warning: a path runs more than 5 rows"), std::string::npos) << out;
   EXPECT_NE(read_bytes(dir / "q/paths.tsv").find("stopped by the step bound"), std::string::npos);
@@ -335,10 +316,7 @@ TEST(StoryPaths, CommandWritesInputFilesAndTable) {
   std::filesystem::copy(test::build_dir() + "/data", dir / "bad");
   write_bytes(dir / "bad/51.dat",
               invert_bytes(utf8_to_cp932(script_text({{"0010"}, {"00x0"}, {"9999"}}))));
-  EXPECT_EQ(
-      test::run_command(
-          test::build_dir() + "/velmora-data paths " + (dir / "bad") + " " + (dir / "r"), out),
-      1);
+  EXPECT_EQ(test::run_command(tool + "paths " + (dir / "bad") + " " + (dir / "r"), out), 1);
   EXPECT_NE(out.find("51.dat line 3, field 1 (num)"), std::string::npos) << out;
 }
 
