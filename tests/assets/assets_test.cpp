@@ -5,10 +5,10 @@
 #include <algorithm>
 #include <filesystem>
 
-#include "game/game.h"
-#include "assets/data_error.h"
 #include "app/main_form.h"
 #include "assets/cp932.h"
+#include "assets/data_error.h"
+#include "game/game.h"
 #include "platform/headless/headless.h"
 #include "sound/sound.h"
 #include "test_support.h"
@@ -99,7 +99,7 @@ TEST(Line6, FlagsBothWays) {
   EXPECT_EQ(g.assets.Sys_Lines[6], "123056");
 }
 
-TEST_F(Assets, CheckRestoresPicturesAndReadsTheSystemFile) {
+TEST_F(Assets, StartRestoresPicturesAndReadsTheSystemFileShutdownDisguisesThem) {
   make_folder(dir);
   check_assets(g);
   for (int n : managed()) {
@@ -121,9 +121,21 @@ TEST_F(Assets, CheckRestoresPicturesAndReadsTheSystemFile) {
   again.assets.Data_Dir = dir.path();
   check_assets(again);
   EXPECT_EQ(read_bytes(dir / "11.dat").substr(0, 2), "BM");
+
+  // Shutting down writes line 6 and disguises the pictures again.
+  g.assets.CG_Seen = {0, -1, 0, 0, 0};
+  EXPECT_THROW(unload_main_form(g), EndProcess);
+  std::string sys = read_bytes(dir / "50.dat");
+  EXPECT_EQ(std::count(sys.begin(), sys.end(), '\n'), 25);
+  EXPECT_NE(sys.find("\r\n120456\r\n"), std::string::npos);
+  EXPECT_NE(sys.find("keep\r\n"), std::string::npos);
+  for (int n : managed())
+    EXPECT_EQ(read_bytes(dir / (std::to_string(n) + ".dat")).substr(0, 2), "JF") << n;
+  EXPECT_EQ(read_bytes(dir / "72.dat"), "title");
+  EXPECT_FALSE(std::filesystem::exists(dir / "50.dat.tmp"));
 }
 
-TEST_F(Assets, MissingFileIsNamedAndNothingIsWritten) {
+TEST_F(Assets, MissingFileTuneOrSystemLineIsNamedAndNothingIsWritten) {
   make_folder(dir);
   std::filesystem::remove(dir / "52.dat");
   std::string sys_before = read_bytes(dir / "50.dat");
@@ -142,20 +154,21 @@ TEST_F(Assets, MissingFileIsNamedAndNothingIsWritten) {
   EXPECT_FALSE(std::filesystem::exists(dir / "42.dat") &&
                read_bytes(dir / "42.dat").size() == 2);  // no stub pictures
   EXPECT_EQ(read_bytes(dir / "50.dat"), sys_before);
-}
-
-TEST_F(Assets, ShortSystemFileAndMissingTune) {
-  make_folder(dir, 24);
-  EXPECT_THROW(check_assets(g), ShutdownRequest);
-  EXPECT_NE(last_dialog().find("実行に必要なﾌｧｲﾙが異常です.(62)"), std::string::npos);
-  EXPECT_NE(last_dialog().find("50.dat line 25"), std::string::npos);
 
   make_folder(dir);
   std::filesystem::remove(dir / "tune1.mid");
-  Game g2(hl.platform());
-  g2.assets.Data_Dir = dir.path();
-  EXPECT_THROW(check_assets(g2), ShutdownRequest);
+  Game g3(hl.platform());
+  g3.assets.Data_Dir = dir.path();
+  EXPECT_THROW(check_assets(g3), ShutdownRequest);
   EXPECT_NE(last_dialog().find("ﾌｧｲﾙがありません. filetune1.mid\""), std::string::npos);
+
+  // A system file one line short.
+  make_folder(dir, 24);
+  Game g4(hl.platform());
+  g4.assets.Data_Dir = dir.path();
+  EXPECT_THROW(check_assets(g4), ShutdownRequest);
+  EXPECT_NE(last_dialog().find("実行に必要なﾌｧｲﾙが異常です.(62)"), std::string::npos);
+  EXPECT_NE(last_dialog().find("50.dat line 25"), std::string::npos);
 }
 
 TEST_F(Assets, ATuneNamedInJapanesePlaysFromItsDesktopName) {
@@ -170,22 +183,8 @@ TEST_F(Assets, ATuneNamedInJapanesePlaysFromItsDesktopName) {
   g.interp.Cur_Cmd = "aa";
   sound_command(g);
   const auto& sent = hl.music_commands();
-  EXPECT_NE(std::find(sent.begin(), sent.end(), music_open_command(dir / "夏の歌.mid")), sent.end());
-}
-
-TEST_F(Assets, ShutdownWritesLine6AndDisguisesPictures) {
-  make_folder(dir);
-  check_assets(g);
-  g.assets.CG_Seen = {0, -1, 0, 0, 0};
-  EXPECT_THROW(unload_main_form(g), EndProcess);
-  std::string sys = read_bytes(dir / "50.dat");
-  EXPECT_EQ(std::count(sys.begin(), sys.end(), '\n'), 25);
-  EXPECT_NE(sys.find("\r\n120456\r\n"), std::string::npos);
-  EXPECT_NE(sys.find("keep\r\n"), std::string::npos);
-  for (int n : managed())
-    EXPECT_EQ(read_bytes(dir / (std::to_string(n) + ".dat")).substr(0, 2), "JF") << n;
-  EXPECT_EQ(read_bytes(dir / "72.dat"), "title");
-  EXPECT_FALSE(std::filesystem::exists(dir / "50.dat.tmp"));
+  EXPECT_NE(std::find(sent.begin(), sent.end(), music_open_command(dir / "夏の歌.mid")),
+            sent.end());
 }
 
 TEST_F(Assets, UnwritableSystemFileIsKeptAndReported) {
