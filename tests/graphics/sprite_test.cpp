@@ -57,7 +57,7 @@ TEST_F(SpriteTest, LeftSpriteStandsOnTheBottomEdgeWithBlackTransparent) {
   EXPECT_EQ(count_mismatches(g.screen.Pic_Main.img, old_px), 0);
 }
 
-TEST_F(SpriteTest, RightAndCentreSlotsStandAtTheirBaseColumns) {
+TEST_F(SpriteTest, RightAndCentreSlotsStandAtTheirBaseColumnsAndCentreHidesAtOnce) {
   const Image s21 = sprite_picture(220, 400, 200), s12 = sprite_picture(160, 320, 220);
   doll(2, 1, "R");
   doll(1, 2, "C");
@@ -73,6 +73,15 @@ TEST_F(SpriteTest, RightAndCentreSlotsStandAtTheirBaseColumns) {
                                return in_c ? over(s12, 200, x, y, old_px(x, y))
                                            : over(s21, 350, x, y, old_px(x, y));
                              }),
+            0);
+  // The centre slot is hidden at once, giving back what it covered.
+  const uint32_t t0 = hl.now();
+  doll(1, 0, "");
+  EXPECT_EQ(hl.now(), t0);
+  EXPECT_FALSE(g.screen.Doll_Disp[2].visible);
+  EXPECT_EQ(g.scene.Doll_Shown[0][2], 0);
+  EXPECT_EQ(count_mismatches(hl.last_frame(),
+                             [&](int x, int y) { return over(s21, 350, x, y, old_px(x, y)); }),
             0);
 }
 
@@ -212,16 +221,6 @@ TEST_F(SpriteTest, BackdropTakesSlotLeftUnlessTheTextAsksForRightAndForgetsHidde
   // earlier scene in the new backdrop.
   place(1, "");
   EXPECT_EQ(count_mismatches(g.screen.Waku[4].img, backdrop(new_px, 0.8f)), 0);
-}
-
-TEST_F(SpriteTest, TheCentreSlotIsHiddenAtOnce) {
-  doll(2, 2, "C");
-  const uint32_t t0 = hl.now();
-  doll(2, 0, "");
-  EXPECT_EQ(hl.now(), t0);
-  EXPECT_FALSE(g.screen.Doll_Disp[2].visible);
-  EXPECT_EQ(g.scene.Doll_Shown[1][2], 0);
-  EXPECT_EQ(count_mismatches(hl.last_frame(), old_px), 0);
 }
 
 TEST_F(SpriteTest, BadSpriteRowsAreReportedWithTheirScriptLineAndDrawNothing) {

@@ -123,23 +123,22 @@ TEST_F(Interp, NameSubstitutionAndANameIsNeverReadAsScript) {
   EXPECT_EQ(texts().size(), 3u);
 }
 
-TEST_F(Interp, UnknownSubCodesShowTheirMessages) {
-  load({{"0010", "p3"}, {"0010", "i2"}, {"0010", "p8", "", "", "", "", "", "第一章"}, {"9999"}});
-  run_script(g);
-  EXPECT_EQ(dialogs("error(p?)"), 1);
-  EXPECT_EQ(dialogs("error(i?)"), 1);
-  EXPECT_EQ(g.interp.Save_Title, "第一章");
-}
-
-TEST_F(Interp, PlaceRowsAndMessages) {
+TEST_F(Interp, PlaceSoundCaptionAndUnknownRowsAndMessages) {
   // The place already shown is no change, so the row shows its message.
   g.interp.Place_No = 3;
   load({{"0010", "", "", "3", "", "", "", "same place shows text"},
         {"0010", "r", "", "", "", "", "1", "cleared"},
         {"0010", "a0", "", "", "", "", "", "a sound row shows nothing"},
         {"0010", "g1", "", "", "", "", "", "nor does g1"},
+        {"0010", "p3"},
+        {"0010", "i2"},
+        {"0010", "p8", "", "", "", "", "", "第一章"},
         {"9999"}});
   run_script(g);
+  // Unknown sub-codes show their messages; p8 sets the caption.
+  EXPECT_EQ(dialogs("error(p?)"), 1);
+  EXPECT_EQ(dialogs("error(i?)"), 1);
+  EXPECT_EQ(g.interp.Save_Title, "第一章");
   EXPECT_EQ(g.interp.Place_No, 3);
   EXPECT_EQ(texts(), (std::vector<std::string>{"0 same place shows text", "1 cleared"}));
 }
