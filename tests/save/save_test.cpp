@@ -208,8 +208,9 @@ TEST(LoadState, ResumesAtTheSceneKeepingHapAndCaption) {
 }
 
 // Overwriting asks first, deleting asks first, an empty slot has nothing to
-// load or delete, and the window opened from the title goes without a trace.
-TEST(SlotWindow, OverwriteDeleteAndEmptySlots) {
+// load or delete, the window opened from the title goes without a trace, and
+// a close request while it waits ends the game in order.
+TEST(SlotWindow, OverwriteDeleteEmptySlotsAndCloseWhileItWaits) {
   TempDir dir;
   test::copy_demo(dir);
   const std::string record = "00100100000305000080-1-103000802";
@@ -220,6 +221,7 @@ TEST(SlotWindow, OverwriteDeleteAndEmptySlots) {
   Session s;
   Game& g = s.g;
   Image title_before, title_after;
+  uint32_t asked = 0;
   const uint32_t t0 = test::kMenuReadyMs + 100;
   s.hl.at(t0 - 50, [&] { title_before = s.hl.last_frame(); });
   s.hl.click(t0, test::kItemX, test::item_y(1));
@@ -272,12 +274,17 @@ TEST(SlotWindow, OverwriteDeleteAndEmptySlots) {
           EXPECT_EQ(s.hl.form("File_Window")->find("Label1(1)")->caption, "データなし");
           saved = true;
         });
-        s.hl.press(t + 6100, "Close");
-        s.quit(t + 7000);
+        // A close request while the window waits ends the game in order.
+        asked = t + 6100;
+        s.hl.close(asked);
       });
   s.run(dir.path());
   ASSERT_TRUE(saved);
   EXPECT_EQ(s.exit_code, 0);
+  EXPECT_LT(s.hl.now(), asked + 1000);
+  const int closed = s.find("form File_Window closed", s.find("file removed 01.dat"));
+  ASSERT_GE(closed, 0);
+  EXPECT_GT(s.find("file written 50.dat"), closed);
   EXPECT_EQ(title_after.px, title_before.px);
   EXPECT_EQ(s.count("form File_Window shows Label4 \"上書きしますか？\""), 2);
   EXPECT_EQ(s.count("form File_Window shows Label4 \"消去しますか？\""), 2);
@@ -359,21 +366,6 @@ TEST(SlotWindow, BrokenFilesNegativeCountersAndMissingScene) {
             std::string::npos);
   // Refused files are left as they were.
   EXPECT_EQ(test::read_bytes(dir / "00.dat"), utf8_to_cp932("2026/07/01 09:30\r\n見出し\r\n"));
-}
-
-// A close request while the slot window waits ends the game in order.
-TEST(SlotWindow, CloseWhileItWaitsEndsInOrder) {
-  TempDir dir;
-  test::copy_demo(dir);
-  Session s;
-  s.hl.click(test::kMenuReadyMs + 100, test::kItemX, test::item_y(1));
-  s.hl.close(test::kMenuReadyMs + 600);
-  s.run(dir.path());
-  EXPECT_EQ(s.exit_code, 0);
-  EXPECT_LT(s.hl.now(), test::kMenuReadyMs + 1000);
-  const int closed = s.find("form File_Window closed");
-  ASSERT_GE(closed, 0);
-  EXPECT_GT(s.find("file written 50.dat"), closed);
 }
 
 // A slot that cannot be written (here its temporary file's place is taken)
