@@ -262,7 +262,7 @@ TEST_F(DataToolTest, CheckRejectsPicturesThatDoNotDecodeAndBrokenMusicAndWarnsOf
   EXPECT_EQ(problems[2].rfind("velloria.mid: error: not a MIDI file: ", 0), 0u) << problems[2];
 }
 
-TEST_F(DataToolTest, UnpackThenPackGivesTheSameFolderByteForByte) {
+TEST_F(DataToolTest, UnpackThenPackGivesTheSameFolderAndRefusesWhatWouldNotComeBack) {
   const std::string open = scratch("open"), packed = scratch("packed");
   std::ostringstream out, err;
   ASSERT_EQ(data_tool_main({"unpack", *demo_, open}, out, err), 0) << err.str();
@@ -279,33 +279,31 @@ TEST_F(DataToolTest, UnpackThenPackGivesTheSameFolderByteForByte) {
   EXPECT_EQ(read_bytes(join_path(open, "72.jpg")), read_bytes(join_path(*demo_, "72.dat")));
   EXPECT_EQ(read_bytes(join_path(open, "61.bmp")), read_bytes(join_path(*demo_, "61.dat")));
   EXPECT_EQ(read_bytes(join_path(open, "town.mid")), read_bytes(join_path(*demo_, "town.mid")));
+
+  // Refused on packing: a character the game's code page cannot hold...
+  const std::string refused = scratch("refused");
+  std::string sea = script;
+  sea.replace(sea.find("港町"), 6, "港\xF0\x9F\x8C\x8A");
+  write_bytes(join_path(open, "script.csv"), sea);
+  err.str("");
+  EXPECT_EQ(data_tool_main({"pack", open, refused}, out, err), 1);
+  EXPECT_NE(err.str().find("script.csv"), std::string::npos) << err.str();
+  write_bytes(join_path(open, "script.csv"), script);
+  // ...and a JPEG offered for a sprite.
+  fs::rename(join_path(open, "70.jpg"), join_path(open, "12.jpg"));
+  fs::remove(join_path(open, "12.bmp"));
+  EXPECT_THROW(pack_folder(open, refused), std::runtime_error);
 }
 
-TEST_F(DataToolTest, ConversionRefusesWhatWouldNotComeBackUnchanged) {
-  const std::string open = scratch("refuse"), packed = scratch("refused");
-  unpack_folder(*demo_, open);
-  // A character the game's code page cannot hold.
-  std::string script = read_bytes(join_path(open, "script.csv"));
-  script.replace(script.find("港町"), 6, "港\xF0\x9F\x8C\x8A");
-  write_bytes(join_path(open, "script.csv"), script);
-  std::ostringstream out, err;
-  EXPECT_EQ(data_tool_main({"pack", open, packed}, out, err), 1);
-  EXPECT_NE(err.str().find("script.csv"), std::string::npos) << err.str();
-
-  // A folder left in its running form (the game stopped without tidying up)
-  // reads the same to the game: it converts, and packs into its at-rest form.
+TEST_F(DataToolTest, AFolderInItsRunningFormPacksIntoItsAtRestForm) {
+  // Left so when the game stopped without tidying up, it reads the same to
+  // the game: it converts, and packs into its at-rest form.
   const std::string running = copy_of_demo("running");
   restore_magic(join_path(running, "11"), 'B');
   const std::string reopened = scratch("reopened"), rested = scratch("rested");
   unpack_folder(running, reopened);
   pack_folder(reopened, rested);
   expect_same_folders(*demo_, rested);
-  // A JPEG offered for a sprite is refused on packing.
-  const std::string fresh = scratch("fresh");
-  unpack_folder(*demo_, fresh);
-  fs::rename(join_path(fresh, "70.jpg"), join_path(fresh, "12.jpg"));
-  fs::remove(join_path(fresh, "12.bmp"));
-  EXPECT_THROW(pack_folder(fresh, packed), std::runtime_error);
 }
 
 TEST_F(DataToolTest, UsageErrorsExitNonZero) {
