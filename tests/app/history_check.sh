@@ -40,7 +40,14 @@ hy=$(xwininfo -name 履歴 | awk '/Absolute upper-left Y/ {print $4}')
 xdotool mousemove $((hx + 100)) $((hy + 100)) click 5; sleep 1
 echo "wheel down at the end: $(state)" >> "$work/result"
 import -window root "$work/after.png"
-kill $pid 2>/dev/null || true
+# A termination request while the history is open ends the game in order.
+wheel_up
+kill -TERM $pid 2>/dev/null || true
+n=0
+while kill -0 $pid 2>/dev/null && [ $n -lt 50 ]; do sleep 0.1; n=$((n + 1)); done
+if kill -0 $pid 2>/dev/null; then echo "sigterm while open: still running" >> "$work/result"
+else echo "sigterm while open: ended" >> "$work/result"; fi
+kill -KILL $pid 2>/dev/null || true
 wait $pid 2>/dev/null || true
 INNER
 XDG_CONFIG_HOME="$work/config" XDG_RUNTIME_DIR="$work" SDL_AUDIODRIVER=dummy VELMORA="$build/velmora" \
@@ -50,7 +57,8 @@ escape: closed
 wheel up: open
 click outside: closed
 wheel up: open
-wheel down at the end: closed"
+wheel down at the end: closed
+sigterm while open: ended"
 got=$(cat "$work/result")
 [ "$got" = "$want" ] || { echo "FAIL: got"; echo "$got"; cat "$work/game.log"; exit 1; }
 # Nothing in the game moved while the history was open (but for the click

@@ -587,9 +587,7 @@ void GtkMainWindow::do_events() {
 
 bool GtkMainWindow::close_requested() {
   while (gtk_events_pending()) gtk_main_iteration_do(FALSE);
-  for (const InputEvent& ev : queue_)
-    if (ev.kind == InputEvent::Close) return true;
-  return false;
+  return close_queued();
 }
 
 void GtkMainWindow::queue_close() {

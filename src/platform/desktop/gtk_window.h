@@ -44,6 +44,13 @@ class GtkMainWindow : public Window {
   // The modal dialog now running, which a close request answers at once so
   // that the game can go on to its shutdown.
   void set_running_dialog(GtkDialog* d) { running_dialog_ = d; }
+  // A close (close box, termination signal) waits in the queue: nested
+  // loops of our own windows leave at once, so the game can end in order.
+  bool close_queued() const {
+    for (const InputEvent& ev : queue_)
+      if (ev.kind == InputEvent::Close) return true;
+    return false;
+  }
 
   // Secondary windows post their events here, to be dispatched in order with
   // the main window's to the sink registered for their window id.

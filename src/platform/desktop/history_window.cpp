@@ -205,7 +205,7 @@ void GtkDialogs::show_history(const std::vector<HistoryLine>& lines) {
   gtk_widget_show_all(run.window);
   // A nested loop, like a dialog's: events for the main window only queue
   // there, and the grab keeps the player's input here.
-  while (!run.closed) gtk_main_iteration_do(TRUE);
+  while (!run.closed && !window_.close_queued()) gtk_main_iteration_do(TRUE);
 
   g_signal_handler_disconnect(adj, changed);
   g_signal_handler_disconnect(adj, moved);
