@@ -148,7 +148,9 @@ void form_load(Game& g, const std::string& data_dir) {
   apply_view_settings(g);
   w.set_busy_cursor(true);
   w.set_caption("Velmora - loading now...");
-  for (const char* item : {"prog_load", "prog_save", "opt_menu", "speedup", "vvrr"})
+  // The history waits for the story too: at the title and in the gallery
+  // there is nothing to look back on.
+  for (const char* item : {"prog_load", "prog_save", "opt_menu", "speedup", "vvrr", "history"})
     w.set_menu_enabled(item, false);
 
   g.assets.Data_Dir = data_dir;
@@ -224,7 +226,7 @@ void handle_event(Game& g, const InputEvent& ev) {
       break;
     case InputEvent::Wheel:
       // Turning the wheel up over the game looks back, as players expect.
-      if (ev.wheel < 0 && !g.ending.running) open_history(g);
+      if (ev.wheel < 0 && !g.ending.running) open_history_by_wheel(g);
       break;
     case InputEvent::Menu:
       if (ev.name == "prog_end")

@@ -30,6 +30,17 @@ void open_history(Game& g) {
   lines.reserve(g.history.entries.size());
   for (const HistoryEntry& e : g.history.entries) lines.push_back({e.speaker, e.text, e.choice});
   g.pf.dialogs.show_history(lines);
+  g.history.closed_at = tick_count(g);
+  g.history.looked_back = true;
+}
+
+void open_history_by_wheel(Game& g) {
+  // One flick of the wheel sends several notches; those still coming after
+  // the window closed are part of the same turn.
+  constexpr uint32_t kSameTurnMs = 400;
+  if (g.history.entries.empty()) return;
+  if (g.history.closed_at != 0 && tick_count(g) - g.history.closed_at < kSameTurnMs) return;
+  open_history(g);
 }
 
 }  // namespace vm

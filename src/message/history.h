@@ -3,6 +3,7 @@
 // read by the history window; nothing in the story depends on it.
 #pragma once
 
+#include <cstdint>
 #include <deque>
 #include <string>
 #include <vector>
@@ -22,6 +23,8 @@ struct HistoryEntry {
 struct HistoryState {
   std::deque<HistoryEntry> entries;  // oldest first
   int messages = 0;                  // entries that are messages (not choices)
+  uint32_t closed_at = 0;            // tick count when the window last closed (0 never)
+  bool looked_back = false;          // the window was open since auto-forward last looked
 };
 
 // A message as it goes on screen.
@@ -32,6 +35,9 @@ void history_add_choice(Game& g, const std::string& label);
 void clear_history(Game& g);
 
 // Opens the history window over the game; changes nothing in the game.
+// Nothing opens before the first message, nor again from the rest of the
+// same wheel turn that closed it.
 void open_history(Game& g);
+void open_history_by_wheel(Game& g);
 
 }  // namespace vm

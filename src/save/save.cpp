@@ -218,7 +218,8 @@ void load_state(Game& g) {
   g.sound.Cur_Track = 0;  // silent until the script selects a tune
   g.screen.Waku[0].visible = false;
 
-  for (const char* item : {"prog_load", "prog_save", "speedup"}) w.set_menu_enabled(item, true);
+  for (const char* item : {"prog_load", "prog_save", "speedup", "history"})
+    w.set_menu_enabled(item, true);
   g.screen.Blinker.visible = true;
   if (g.input.Clicker >= 0) w.set_timer_enabled(g.input.Clicker, true);
 

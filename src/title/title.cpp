@@ -144,7 +144,7 @@ void on_title_press(Game& g, int i) {
   switch (i) {
     case 0:
       leave_title(g);
-      for (const char* item : {"prog_load", "prog_save", "speedup"})
+      for (const char* item : {"prog_load", "prog_save", "speedup", "history"})
         g.pf.window.set_menu_enabled(item, true);
       run_script(g);
       break;

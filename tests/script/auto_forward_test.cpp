@@ -48,7 +48,7 @@ TEST(AutoForward, DelayComesFromTheSettingsAndAClickStillGoesOnAtOnce) {
   EXPECT_LT(r.hl.now() - t0, 520u);
 }
 
-TEST(AutoForward, OffWaitsForTheClickAndHidingTheWindowRestartsTheDelay) {
+TEST(AutoForward, OffWaitsForTheClickAndHidingTheWindowOrReadingBackRestartsTheDelay) {
   Rig r;
   // Off: nothing but the click ends the wait.
   r.click_window(20000);
@@ -64,6 +64,19 @@ TEST(AutoForward, OffWaitsForTheClickAndHidingTheWindowRestartsTheDelay) {
   r.say(1, chars(5));
   EXPECT_GE(r.hl.now(), typed + 6000 + 1890);
   EXPECT_LT(r.hl.now(), typed + 6000 + 1920);
+
+  // Reading back in the history 1 s into the delay starts it over when the
+  // player returns; the rest of the same wheel turn opens nothing again.
+  const uint32_t shown = r.hl.now() + 200;
+  r.hl.wheel(shown + 1000, 320, 200, -1);
+  r.hl.wheel(shown + 1100, 320, 200, -1);
+  r.say(1, chars(5));
+  EXPECT_GE(r.hl.now(), shown + 1000 + 1890);
+  EXPECT_LT(r.hl.now(), shown + 1000 + 1920);
+  int opened = 0;
+  for (const std::string& l : r.hl.log_lines())
+    opened += l.find("history open") != std::string::npos;
+  EXPECT_EQ(opened, 1);
 
   // Turned off while a message stands: it waits for the click again.
   const uint32_t start = r.hl.now();

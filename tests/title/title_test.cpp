@@ -106,11 +106,14 @@ TEST_F(Title, HoverHighlightsOneItemAndTicksOncePerChange) {
 
 TEST_F(Title, StartEntersTheStoryAndLeavesTheTitle) {
   EXPECT_FALSE(s.hl.menu_enabled("prog_save"));
+  // Nothing to look back on at the title: the wheel opens no history.
+  s.hl.at(kMenuReadyMs, [&] { EXPECT_FALSE(s.hl.menu_enabled("history")); });
+  s.hl.wheel(kMenuReadyMs + 50, 320, 100, -1);
   s.hl.click(kMenuReadyMs + 100, kItemX, item_y(0), kRightButton);  // any button
   s.hl.at(kMenuReadyMs + 4000, [&] {
     EXPECT_FALSE(s.g.screen.Title.visible);
     EXPECT_FALSE(s.g.screen.End_Pic.visible);
-    for (const char* m : {"prog_save", "prog_load", "speedup", "opt_menu"})
+    for (const char* m : {"prog_save", "prog_load", "speedup", "opt_menu", "history"})
       EXPECT_TRUE(s.hl.menu_enabled(m)) << m;
   });
   s.quit(kMenuReadyMs + 4100);
@@ -118,6 +121,7 @@ TEST_F(Title, StartEntersTheStoryAndLeavesTheTitle) {
   EXPECT_EQ(s.exit_code, 0);
   EXPECT_EQ(s.count("effect " + std::to_string(effect_wave(kEffectPress).size()) + " bytes"), 1);
   EXPECT_EQ(s.count("text 0 港町ヴェルモラの夏は"), 1);
+  EXPECT_EQ(s.count("history open"), 0);
 }
 
 TEST_F(Title, ASmallTitlePictureCoversWhatItCanAndTheMenuComes) {
