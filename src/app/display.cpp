@@ -1,5 +1,7 @@
 #include "app/display.h"
 
+#include <algorithm>
+
 #include "game/game.h"
 
 namespace vm {
@@ -19,9 +21,17 @@ void set_view(Game& g, int scale, bool full_screen) {
 void apply_view_settings(Game& g) {
   const PlayerSettings s = g.pf.settings.settings();
   Window& w = g.pf.window;
-  w.set_view(s.scale, s.full_screen);
-  for (int k = 1; k <= 3; ++k)
-    w.set_menu_checked("scale_" + std::to_string(k), !s.full_screen && s.scale == k);
+  // A window taller or wider than the screen would hide part of the game
+  // where nobody can reach it: such sizes are offered on a larger screen
+  // only, and a chosen one shows as the largest that fits (the choice is
+  // kept for that larger screen).
+  const int fits = std::max(1, w.largest_window_scale());
+  const int scale = std::min(s.scale, fits);
+  w.set_view(scale, s.full_screen);
+  for (int k = 1; k <= 3; ++k) {
+    w.set_menu_enabled("scale_" + std::to_string(k), k <= fits);
+    w.set_menu_checked("scale_" + std::to_string(k), !s.full_screen && scale == k);
+  }
   w.set_menu_checked("full_screen", s.full_screen);
 }
 

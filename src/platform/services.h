@@ -76,6 +76,7 @@ struct MenuEntry {
   std::string caption;  // shown text
   std::string group;    // the menu it hangs in
   bool check = false;   // shows a tick that the game sets (set_menu_checked)
+  bool radio = false;   // a tick that is one of several alternatives (drawn round)
 };
 
 class Window {
@@ -96,6 +97,9 @@ class Window {
   // magnification that fits, centred on black. Input positions stay in
   // game-screen pixels whatever the view.
   virtual void set_view(int scale, bool full_screen) = 0;
+  // The largest whole magnification whose window, menu bar included, fits
+  // on the screen the window is on (at least 1).
+  virtual int largest_window_scale() = 0;
   // Puts a finished 640 x 480 frame on screen at once, running no other event.
   virtual void present(const Image& frame) = 0;
   // Runs every pending event, then returns without blocking.

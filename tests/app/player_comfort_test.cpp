@@ -42,7 +42,7 @@ class Comfort : public ::testing::Test {
   static uint32_t time_of(const std::string& line) { return std::stoul(line.substr(0, 8)); }
 };
 
-TEST_F(Comfort, ViewMenuAndKeysAreKeptInTheSettings) {
+TEST_F(Comfort, ViewMenuAndKeysAreKeptInTheSettingsAndWindowsFitTheScreen) {
   hl.player_settings.scale = 3;  // as the last run left it
   hl.menu(3000, "scale_2");
   hl.key(4000, kKeyF11);
@@ -60,11 +60,20 @@ TEST_F(Comfort, ViewMenuAndKeysAreKeptInTheSettings) {
   EXPECT_FALSE(hl.menu_checked("scale_2"));
   EXPECT_FALSE(hl.menu_checked("full_screen"));
   // Escape in a window is the story's key as before: it changes no view.
+  // On a screen with room for 2x only, the 3x kept from a larger screen
+  // shows at 2x, 3倍 is not offered, and the choice is kept for later.
   Headless again;
+  again.player_settings.scale = 3;
+  again.screen_fits_scale = 2;
   again.key(3000, kKeyEscape);
   again.close(4000);
   EXPECT_EQ(run_game(again.platform(), dir.path()), 0);
   EXPECT_EQ(again.settings_saves, 0);
+  EXPECT_EQ(again.view_scale(), 2);
+  EXPECT_TRUE(again.menu_checked("scale_2"));
+  EXPECT_TRUE(again.menu_enabled("scale_2"));
+  EXPECT_FALSE(again.menu_enabled("scale_3"));
+  EXPECT_EQ(again.player_settings.scale, 3);
 }
 
 // Auto-forward runs the opening up to the first choice and waits there; the

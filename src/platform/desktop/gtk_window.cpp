@@ -204,6 +204,8 @@ void GtkMainWindow::set_menu(const std::vector<MenuEntry>& items) {
       item = entry.check ? gtk_check_menu_item_new_with_label(gtk_text(entry.caption).c_str())
                          : gtk_menu_item_new_with_label(gtk_text(entry.caption).c_str());
       if (entry.check) checked_[entry.name] = false;
+      if (entry.check && entry.radio)
+        gtk_check_menu_item_set_draw_as_radio(GTK_CHECK_MENU_ITEM(item), TRUE);
       g_object_set_data_full(G_OBJECT(item), "vm-name", g_strdup(entry.name.c_str()), g_free);
       g_signal_connect(item, "activate", G_CALLBACK(on_menu_activate), this);
     }
@@ -281,6 +283,24 @@ ViewGeometry GtkMainWindow::view() const {
 
 bool GtkMainWindow::pointer_to_game(double x, double y, int& gx, int& gy) const {
   return view_to_game(view(), device_factor(), x, y, gx, gy);
+}
+
+int GtkMainWindow::largest_window_scale() {
+  GdkDisplay* display = gtk_widget_get_display(window_);
+  GdkWindow* gw = gtk_widget_get_window(window_);
+  GdkMonitor* mon = gw ? gdk_display_get_monitor_at_window(display, gw) : nullptr;
+  if (!mon) mon = gdk_display_get_primary_monitor(display);
+  if (!mon && gdk_display_get_n_monitors(display) > 0) mon = gdk_display_get_monitor(display, 0);
+  if (!mon) return 1;
+  GdkRectangle work;
+  gdk_monitor_get_workarea(mon, &work);
+  int menu_h = 0;
+  gtk_widget_get_preferred_height(menubar_, nullptr, &menu_h);
+  int scale = 1;
+  while (scale < 8 && kWidth * (scale + 1) <= work.width &&
+         kHeight * (scale + 1) + menu_h <= work.height)
+    ++scale;
+  return scale;
 }
 
 void GtkMainWindow::set_view(int scale, bool full_screen) {

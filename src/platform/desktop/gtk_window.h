@@ -32,6 +32,7 @@ class GtkMainWindow : public Window {
   void set_busy_cursor(bool busy) override;
   void show() override;
   void set_view(int scale, bool full_screen) override;
+  int largest_window_scale() override;
   void present(const Image& frame) override;
   void do_events() override;
   void wait_events() override;

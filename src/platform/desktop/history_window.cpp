@@ -176,6 +176,22 @@ void GtkDialogs::show_history(const std::vector<HistoryLine>& lines) {
   gtk_scrolled_window_set_shadow_type(GTK_SCROLLED_WINDOW(run.scroller), GTK_SHADOW_IN);
   gtk_widget_set_size_request(run.scroller, kListWidth, kListHeight);
   GtkWidget* list = gtk_list_box_new();
+  // The list is the game's own paper, whatever the desktop theme: the
+  // message colours are the game's, and need a light ground to read.
+  gtk_widget_set_name(list, "velmora-history");
+  static bool paper_added = false;
+  if (!paper_added) {
+    paper_added = true;
+    GtkCssProvider* paper = gtk_css_provider_new();
+    gtk_css_provider_load_from_data(
+        paper,
+        "#velmora-history, #velmora-history row { background-color: #FFF9EC; color: #000000; }", -1,
+        nullptr);
+    gtk_style_context_add_provider_for_screen(gtk_widget_get_screen(list),
+                                              GTK_STYLE_PROVIDER(paper),
+                                              GTK_STYLE_PROVIDER_PRIORITY_APPLICATION);
+    g_object_unref(paper);
+  }
   gtk_list_box_set_selection_mode(GTK_LIST_BOX(list), GTK_SELECTION_NONE);
   gtk_widget_set_can_focus(list, FALSE);
   for (const HistoryLine& line : lines) {

@@ -53,6 +53,7 @@ class HeadlessWindow : public Window {
       h_.log_.log("menu check " + name + (checked ? " on" : " off"));
     h_.menus_[name].checked = checked;
   }
+  int largest_window_scale() override { return h_.screen_fits_scale; }
   void set_view(int scale, bool full_screen) override {
     if (scale != h_.view_scale_ || full_screen != h_.view_full_screen_)
       h_.log_.log(full_screen ? std::string("view full screen")

@@ -100,6 +100,8 @@ class Headless {
   std::string caption() const { return caption_; }
   bool menu_enabled(const std::string& name) const;
   bool menu_checked(const std::string& name) const;
+  // The magnification the pretend screen has room for.
+  int screen_fits_scale = 3;
   // The view the game asked for (set_view).
   int view_scale() const { return view_scale_; }
   bool view_full_screen() const { return view_full_screen_; }
