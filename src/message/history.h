@@ -24,7 +24,6 @@ struct HistoryState {
   std::deque<HistoryEntry> entries;  // oldest first
   int messages = 0;                  // entries that are messages (not choices)
   uint32_t closed_at = 0;            // tick count when the window last closed (0 never)
-  bool looked_back = false;          // the window was open since auto-forward last looked
 };
 
 // A message as it goes on screen.

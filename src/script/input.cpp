@@ -57,12 +57,13 @@ void wait_click(Game& g, int message_chars) {
     const uint32_t now = tick_count(g);
     if (fast_forwarding(g)) {
       g.input.Click_Wait = 0;
-    } else if (!g.input.Auto_On || g.input.Wnd_Hidden || g.history.looked_back ||
-               g.options.Option_Window || g.save.File_Window) {
-      // The player is reading back or busy in another window: the delay
-      // starts over when they come back.
-      g.history.looked_back = false;
+    } else if (!g.input.Auto_On || g.input.Wnd_Hidden || g.options.Option_Window ||
+               g.save.File_Window) {
+      // Off, or the player is looking at the picture or busy in another
+      // window: the delay starts over when they come back.
       since = now;
+    } else if (static_cast<int32_t>(g.history.closed_at - since) > 0) {
+      since = g.history.closed_at;  // back from reading the history
     } else if (static_cast<int64_t>(now - since) >= auto_delay_ms(g, message_chars)) {
       g.input.Click_Wait = 0;
     }

@@ -449,10 +449,7 @@ void GtkMainWindow::present(const Image& frame) {
 #pragma GCC diagnostic ignored "-Wdeprecated-declarations"
     cairo_t* cr = gdk_cairo_create(gw);
 #pragma GCC diagnostic pop
-    cairo_scale(cr, 1.0 / f, 1.0 / f);
-    cairo_translate(cr, v.x, v.y);
-    cairo_scale(cr, v.scale, v.scale);
-    paint_screen(cr, changed);
+    paint_screen(cr, v, f, changed);
     cairo_destroy(cr);
   } else {
     // Elsewhere (Wayland) only the toolkit's repaint reaches the screen.
@@ -472,9 +469,14 @@ void GtkMainWindow::present(const Image& frame) {
   gdk_display_flush(gdk_window_get_display(gw));
 }
 
-void GtkMainWindow::paint_screen(cairo_t* cr, const cairo_region_t* game_area) {
-  // The context is in game pixels: each one a whole square of device pixels,
-  // never blurred.
+void GtkMainWindow::paint_screen(cairo_t* cr, const ViewGeometry& v, int device_factor,
+                                 const cairo_region_t* game_area) {
+  // In device pixels, then in game pixels: each one a whole square of
+  // device pixels, never blurred.
+  cairo_save(cr);
+  cairo_scale(cr, 1.0 / device_factor, 1.0 / device_factor);
+  cairo_translate(cr, v.x, v.y);
+  cairo_scale(cr, v.scale, v.scale);
   cairo_set_operator(cr, CAIRO_OPERATOR_SOURCE);
   if (game_area) {
     gdk_cairo_region(cr, game_area);
@@ -485,6 +487,7 @@ void GtkMainWindow::paint_screen(cairo_t* cr, const cairo_region_t* game_area) {
   cairo_set_source_surface(cr, screen ? screen : frame_, 0, 0);
   cairo_pattern_set_filter(cairo_get_source(cr), CAIRO_FILTER_NEAREST);
   cairo_fill(cr);
+  cairo_restore(cr);
 }
 
 cairo_surface_t* GtkMainWindow::staged(const cairo_region_t* changed) {
@@ -659,7 +662,7 @@ gboolean GtkMainWindow::on_draw(GtkWidget*, cairo_t* cr, gpointer self) {
   try {
     auto* w = static_cast<GtkMainWindow*>(self);
     const ViewGeometry v = w->view();
-    const double f = w->device_factor();
+    const int f = w->device_factor();
     cairo_set_operator(cr, CAIRO_OPERATOR_SOURCE);
     cairo_set_source_rgb(cr, 0, 0, 0);
     if (!w->have_frame_) {
@@ -668,6 +671,7 @@ gboolean GtkMainWindow::on_draw(GtkWidget*, cairo_t* cr, gpointer self) {
     }
     // Black only around the screen (full screen): on a magnified screen
     // a second pass over every pixel would be most of what a repaint costs.
+    cairo_save(cr);
     cairo_scale(cr, 1.0 / f, 1.0 / f);
     GtkAllocation a;
     gtk_widget_get_allocation(w->area_, &a);
@@ -675,11 +679,9 @@ gboolean GtkMainWindow::on_draw(GtkWidget*, cairo_t* cr, gpointer self) {
     cairo_rectangle(cr, 0, 0, a.width * f, a.height * f);
     cairo_rectangle(cr, v.x, v.y, v.w, v.h);
     cairo_fill(cr);
-    cairo_set_fill_rule(cr, CAIRO_FILL_RULE_WINDING);
-    // Then the screen itself, in device pixels.
-    cairo_translate(cr, v.x, v.y);
-    cairo_scale(cr, v.scale, v.scale);
-    w->paint_screen(cr, nullptr);
+    cairo_restore(cr);
+    // Then the screen itself.
+    w->paint_screen(cr, v, f, nullptr);
   } catch (...) {
   }
   return TRUE;

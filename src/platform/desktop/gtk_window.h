@@ -107,9 +107,10 @@ class GtkMainWindow : public Window {
   // The game screen on the display's side (null until the area exists), kept
   // equal to frame_; drawn magnified from there.
   cairo_surface_t* screen_surface(bool refill);
-  // Fills the given game pixels (all of them for none) of a context set up
-  // in game pixels from the screen.
-  void paint_screen(cairo_t* cr, const cairo_region_t* game_area);
+  // Fills the given game pixels (all of them for none) from the screen, as
+  // the view places them, into a context in the area's own coordinates.
+  void paint_screen(cairo_t* cr, const ViewGeometry& v, int device_factor,
+                    const cairo_region_t* game_area);
   // The image the changed game pixels are sent to the display from.
   cairo_surface_t* staged(const cairo_region_t* changed);
   cairo_surface_t* frame_ = nullptr;  // the last presented frame
