@@ -136,11 +136,14 @@ void select_slot(Game& g, int i) {
   window(g).set_picture(icon_name(i), icon_picture(true, kIconSelected));
 }
 
+// The notice of what was done stands for a second, the window still live.
 void show_notice(Game& g, const char* text, uint32_t colour) {
   Form& f = window(g);
   f.set_colours("Label2", 0x000000, colour);
   f.set_text("Label2", text);
   f.set_visible("Label2", true);
+  let_events_run(g);
+  sleep_ms(g, 1000);
 }
 
 // Shows the question and waits for "Yes" or "No" (or the window closing).
@@ -192,8 +195,6 @@ void do_save(Game& g, int slot, SlotContent content) {
   }
   g.pf.log.log("file written " + slot_file_name(slot));
   show_notice(g, "セーブしました", kSavedNotice);
-  let_events_run(g);
-  sleep_ms(g, 1000);
   refresh_slots(g);
   window(g).set_visible("Label2", false);
 }
@@ -214,8 +215,6 @@ void do_load(Game& g, int slot) {
   g.save.Save_Slots = file.record;
   g.pf.log.log("file read " + slot_file_name(slot));
   show_notice(g, "ロードしました", kLoadedNotice);
-  let_events_run(g);
-  sleep_ms(g, 1000);
   g.save.Slot_Mode = 3;
 }
 
@@ -229,8 +228,6 @@ void do_delete(Game& g, int slot) {
   }
   g.pf.log.log("file removed " + slot_file_name(slot));
   show_notice(g, "消去しました", kDeletedNotice);
-  let_events_run(g);
-  sleep_ms(g, 1000);
   refresh_slots(g);
   window(g).set_visible("Label2", false);
 }

@@ -44,6 +44,22 @@ class EndingTest : public ::testing::Test {
     return n;
   }
 
+  // fn ends the game as the player asked: the main loop's orderly unload
+  // follows, and the program exits with 0.
+  void expect_orderly_end(const std::function<void()>& fn, const char* what) {
+    try {
+      fn();
+      ADD_FAILURE() << what << " did not end the program";
+    } catch (const ShutdownRequest& r) {
+      EXPECT_FALSE(r.failure);
+      try {
+        unload_main_form(g, r.failure);
+      } catch (const EndProcess& e) {
+        EXPECT_EQ(e.code, 0);
+      }
+    }
+  }
+
   // The times of the frames presented while fn runs, and the frames whose
   // index keep() accepts.
   std::vector<uint32_t> record(const std::function<void()>& fn,
@@ -162,17 +178,11 @@ TEST_F(EndingTest, EndButtonAppearsOnlyAfterTheLastCharacterAndCloses) {
   // A press elsewhere does nothing; a press on the button ends the program
   // in order: the system file is written and the pictures disguised again.
   handle_event(g, InputEvent{InputEvent::MouseDown, 100, 100, kLeftButton});
-  try {
-    handle_event(g, InputEvent{InputEvent::MouseDown, 570, 450, kLeftButton});
-    FAIL() << "the end button did not close the program";
-  } catch (const ShutdownRequest& r) {
-    EXPECT_FALSE(r.failure);
-    try {
-      unload_main_form(g, r.failure);
-    } catch (const EndProcess& e) {
-      EXPECT_EQ(e.code, 0);
-    }
-  }
+  expect_orderly_end(
+      [&] {
+        handle_event(g, InputEvent{InputEvent::MouseDown, 570, 450, kLeftButton});
+      },
+      "the end button");
   EXPECT_EQ(count_logged("file written 50.dat"), 1);
   EXPECT_EQ(test::read_bytes(dir / "11.dat").substr(0, 2), "JF");
 }
@@ -287,17 +297,7 @@ TEST_F(EndingTest, MusicFadesAndTheSceneDissolvesToBlack) {
   hl.close(12000);
   // The close request leaves the roll's loops for the main loop, which
   // unloads the main window.
-  try {
-    run_ending(g);
-    FAIL() << "the close box did not end the program";
-  } catch (const ShutdownRequest& r) {
-    EXPECT_FALSE(r.failure);
-    try {
-      unload_main_form(g, r.failure);
-    } catch (const EndProcess& e) {
-      EXPECT_EQ(e.code, 0);
-    }
-  }
+  expect_orderly_end([&] { run_ending(g); }, "the close box");
   hl.on_present = nullptr;
   EXPECT_EQ(g.sound.Cur_Track, 0);
   // Eight steps down to 0, then back at the level for the ending tune.
@@ -330,10 +330,7 @@ TEST_F(EndingTest, TuneAfterAFadeOutPlaysAtTheEarlierLevelAndNothingOpensOverThe
     EXPECT_FALSE(hl.menu_enabled("auto"));
   });
   hl.close(12000);
-  try {
-    run_ending(g);
-  } catch (const ShutdownRequest&) {
-  }
+  expect_orderly_end([&] { run_ending(g); }, "the close box");
   EXPECT_EQ(level_for_tune, 0x8000u);
   EXPECT_EQ(count_logged("history open"), 0);
 }
