@@ -1,17 +1,38 @@
 #!/bin/sh
-# Plays the real game in a virtual X display far enough to open and close a
-# secondary window: the title menu's load item opens the slot window, its
-# "Close" button closes it, and the game goes on.
+# Plays the real game in a virtual X display through its secondary windows:
+# the title menu's load item opens the slot window and "Close" closes it; in
+# the story a save and a load each show their notice on screen during the
+# second they stand (the window keeps painting while the game waits); a
+# close request while a message box is open ends the game in order.
 # usage: gui_windows_check.sh BUILD_DIR
 set -eu
 build=$1
 . "$(dirname "$0")/gui_workdir.sh"
+cp "$build/wm-close" "$work/"
+rm -f "$work"/data/0?.dat
 cat > "$work/run.sh" <<'INNER'
 #!/bin/sh
 cd "$1"
 ./velmora > game.log 2>&1 &
 pid=$!
-result=fail
+: > result.txt
+# From the loading picture to the title menu: the panel dissolves in steps
+# with pauses between them, and shots taken meanwhile show its stages.
+(for n in $(seq 10 40); do import -window root "title$n.png"; sleep 0.2; done) &
+shots=$!
+slot_window() {
+  s=""
+  i=0
+  while [ $i -lt 20 ] && [ -z "$s" ]; do
+    sleep 0.2
+    s=$(xdotool search --onlyvisible --name 'ゲームデータ' 2>/dev/null | head -1 || true)
+    i=$((i + 1))
+  done
+  [ -n "$s" ] || return 1
+  eval "$(xdotool getwindowgeometry --shell "$s")"
+  sx=$X
+  sy=$Y
+}
 main=""
 i=0
 while [ $i -lt 100 ] && [ -z "$main" ]; do
@@ -19,39 +40,103 @@ while [ $i -lt 100 ] && [ -z "$main" ]; do
   sleep 0.2
   i=$((i + 1))
 done
-if [ -n "$main" ]; then
-  eval "$(xdotool getwindowgeometry --shell "$main")"
-  gx=$X
-  gy=$((Y + HEIGHT - 480))
-  # Until the menu takes presses (some seconds after start), press "load".
-  slots=""
-  i=0
-  while [ $i -lt 30 ] && [ -z "$slots" ]; do
-    xdotool mousemove $((gx + 300)) $((gy + 290)) click 1
-    sleep 1
-    slots=$(xdotool search --onlyvisible --name 'ゲームデータ' 2>/dev/null | head -1 || true)
-    i=$((i + 1))
-  done
-  if [ -n "$slots" ]; then
-    import -window root slots.png
-    eval "$(xdotool getwindowgeometry --shell "$slots")"
-    xdotool mousemove $((X + 334)) $((Y + 171)) click 1  # "Close"
-    sleep 1.5
-    if [ -z "$(xdotool search --onlyvisible --name 'ゲームデータ' 2>/dev/null || true)" ] &&
-       kill -0 $pid 2>/dev/null; then
-      result=ok
-    fi
-  fi
+[ -n "$main" ] || { echo "no window" >> result.txt; exit 0; }
+eval "$(xdotool getwindowgeometry --shell "$main")"
+wx=$X
+wy=$Y
+gx=$X
+gy=$((Y + HEIGHT - 480))
+wait $shots
+# Until the menu takes presses (some seconds after start), press "load".
+slots=""
+i=0
+while [ $i -lt 30 ] && [ -z "$slots" ]; do
+  xdotool mousemove $((gx + 300)) $((gy + 290)) click 1
+  sleep 1
+  slots=$(xdotool search --onlyvisible --name 'ゲームデータ' 2>/dev/null | head -1 || true)
+  i=$((i + 1))
+done
+[ -n "$slots" ] || { echo "the slot window did not open" >> result.txt; exit 0; }
+import -window root slots.png
+eval "$(xdotool getwindowgeometry --shell "$slots")"
+xdotool mousemove $((X + 334)) $((Y + 171)) click 1  # "Close"
+sleep 1.5
+if [ -n "$(xdotool search --onlyvisible --name 'ゲームデータ' 2>/dev/null || true)" ] ||
+   ! kill -0 $pid 2>/dev/null; then
+  echo "the slot window did not close" >> result.txt
 fi
-echo "$result" > result.txt
-kill $pid 2>/dev/null || true
-wait $pid 2>/dev/null || true
+# Into the story; once its first message stands, ゲーム > セーブ.
+xdotool mousemove $((gx + 300)) $((gy + 255)) click 1
+sleep 7
+xdotool mousemove $((wx + 20)) $((wy + 12)) click 1
+sleep 0.7
+xdotool mousemove $((wx + 50)) $((wy + 36)) click 1
+slot_window || { echo "no slot window to save in" >> result.txt; exit 0; }
+xdotool mousemove $((sx + 94)) $((sy + 20)) click 1   # slot 1
+sleep 0.5
+xdotool mousemove $((sx + 334)) $((sy + 69)) click 1  # "Save": an empty slot, at once
+sleep 0.4
+import -window root saved.png
+sleep 1.5
+xdotool mousemove $((sx + 334)) $((sy + 171)) click 1  # "Close"
+sleep 1
+xdotool mousemove $((wx + 20)) $((wy + 12)) click 1
+sleep 0.7
+xdotool mousemove $((wx + 50)) $((wy + 60)) click 1  # ゲーム > ロード
+slot_window || { echo "no slot window to load from" >> result.txt; exit 0; }
+xdotool mousemove $((sx + 94)) $((sy + 20)) click 1
+sleep 0.5
+xdotool mousemove $((sx + 334)) $((sy + 103)) click 1  # "Load"
+sleep 0.4
+import -window root loaded.png
+echo "$sx $sy" > slot_place.txt
+sleep 3
+# ゲーム > 終了 asks first; the close box meanwhile ends the game in order.
+xdotool mousemove $((wx + 20)) $((wy + 12)) click 1
+sleep 0.7
+xdotool mousemove $((wx + 50)) $((wy + 180)) click 1
+sleep 1
+xwininfo -root -tree > asked.txt
+./wm-close "$main"
+i=0
+while [ $i -lt 20 ] && kill -0 $pid 2>/dev/null; do
+  sleep 0.1
+  i=$((i + 1))
+done
+if kill -0 $pid 2>/dev/null; then
+  echo "a close during the quit question did not end the game" >> result.txt
+  kill $pid 2>/dev/null || true
+fi
+status=0
+wait $pid || status=$?
+echo "$status" > status.txt
 INNER
 chmod +x "$work/run.sh"
 XDG_RUNTIME_DIR=$work SDL_AUDIODRIVER=dummy xvfb-run -a -s "-screen 0 1024x768x24" "$work/run.sh" "$work"
-if [ "$(cat "$work/result.txt")" != ok ]; then
-  echo "the slot window did not open and close"
+fail() {
+  echo "$1"
   cat "$work/game.log"
   exit 1
-fi
+}
+[ ! -s "$work/result.txt" ] || fail "$(cat "$work/result.txt")"
+count() {  # SHOT COLOUR W H X Y
+  convert "$1" -crop "$3x$4+$5+$6" +repage -fill black +opaque "$2" -fill white -opaque "$2" \
+    -format '%[fx:round(mean*w*h)]' info:
+}
+read sx sy < "$work/slot_place.txt"
+pink=$(count "$work/saved.png" '#FFC0C0' 384 192 "$sx" "$sy")
+green=$(count "$work/loaded.png" '#C0FFC0' 384 192 "$sx" "$sy")
+echo "notice pixels: saved $pink, loaded $green"
+[ "$pink" -gt 2000 ] || fail "the \"saved\" notice was not on screen during its second"
+[ "$green" -gt 2000 ] || fail "the \"loaded\" notice was not on screen during its second"
+distinct=$(for f in "$work"/title*.png; do convert "$f" -format '%#\n' info:; done | sort -u | wc -l)
+echo "distinct frames from start to title: $distinct"
+[ "$distinct" -ge 3 ] || fail "the title's dissolve did not paint during its pauses"
+grep -q '終了しますか' "$work/asked.txt" || grep -q 'Velmora' "$work/asked.txt" ||
+  fail "no quit question was open"
+[ "$(cat "$work/status.txt")" = 0 ] || fail "exit status $(cat "$work/status.txt")"
+for n in 11 12 21 22 31 32 41 42 60 70 71 73 74 75 76 77 78 79 80 81 82 83 84 85; do
+  [ "$(head -c 2 "$work/data/$n.dat")" = JF ] || fail "$n.dat left undisguised"
+done
+[ -f "$work/data/00.dat" ] || fail "the save wrote no 00.dat"
 echo "1 passed, 0 failed"

@@ -30,8 +30,21 @@ class DesktopClock : public Clock {
   uint32_t tick_count() override {
     return static_cast<uint32_t>(static_cast<uint64_t>(g_get_monotonic_time() / 1000));
   }
+  // The game's waits (a notice's second, the pause between dissolve steps)
+  // keep the window painting and collecting input: the toolkit runs until
+  // the time is up. Its handlers only queue what arrives; the game takes it
+  // at its next do_events, as before.
   void sleep(int ms) override {
-    if (ms > 0) g_usleep(static_cast<gulong>(ms) * 1000);
+    if (ms <= 0) return;
+    bool due = false;
+    g_timeout_add_full(
+        G_PRIORITY_HIGH, static_cast<guint>(ms),
+        [](gpointer flag) -> gboolean {
+          *static_cast<bool*>(flag) = true;
+          return G_SOURCE_REMOVE;
+        },
+        &due, nullptr);
+    while (!due) g_main_context_iteration(nullptr, TRUE);
   }
   DateTime local_time() override {
     GDateTime* now = g_date_time_new_now_local();
@@ -103,11 +116,13 @@ class XdgShell : public Shell {
   EventLog& log_;
 };
 
-// The desktop keeps no log; warnings are for the player, on standard error.
+// The desktop keeps no log; warnings and the details behind an error
+// message are for the player, on standard error.
 class StderrLog : public EventLog {
  public:
   void log(const std::string& line) override {
-    if (line.rfind("warning:", 0) == 0) std::cerr << "velmora: " << line << std::endl;
+    if (line.rfind("warning:", 0) == 0 || line.rfind("error:", 0) == 0)
+      std::cerr << "velmora: " << line << std::endl;
   }
 };
 

@@ -142,6 +142,10 @@ GtkMainWindow::GtkMainWindow() {
   g_signal_connect(window_, "focus-out-event", G_CALLBACK(on_focus_out), this);
   g_signal_connect(window_, "delete-event", G_CALLBACK(on_delete), this);
   g_signal_connect(window_, "realize", G_CALLBACK(on_realize), this);
+  // The close box is taken before the toolkit sees it: while a message box
+  // holds the grab the toolkit would drop it, and the player who asked to
+  // leave would wait behind the box.
+  gdk_event_handler_set(on_gdk_event, this, nullptr);
   // A termination request (logout, kill) closes the game as the close box
   // does, so the system file is written and the pictures disguised again.
   for (int sig : kTerminationSignals)
@@ -156,6 +160,7 @@ void hold_termination_signals() {
 }
 
 GtkMainWindow::~GtkMainWindow() {
+  gdk_event_handler_set([](GdkEvent* ev, gpointer) { gtk_main_do_event(ev); }, nullptr, nullptr);
   for (guint id : signal_sources_) g_source_remove(id);
   for (auto& t : timers_) {
     if (t->source) g_source_remove(t->source);
@@ -807,6 +812,19 @@ gboolean GtkMainWindow::on_delete(GtkWidget*, GdkEvent*, gpointer self) {
   } catch (...) {
   }
   return TRUE;  // the window stays; the game's shutdown ends the process
+}
+
+void GtkMainWindow::on_gdk_event(GdkEvent* ev, gpointer self) {
+  try {
+    auto* w = static_cast<GtkMainWindow*>(self);
+    if (ev->type == GDK_DELETE && w->window_ &&
+        ev->any.window == gtk_widget_get_window(w->window_)) {
+      w->queue_close();
+      return;
+    }
+  } catch (...) {
+  }
+  gtk_main_do_event(ev);
 }
 
 gboolean GtkMainWindow::on_terminate(gpointer self) {

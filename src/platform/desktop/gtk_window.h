@@ -96,6 +96,7 @@ class GtkMainWindow : public Window {
   static gboolean on_focus_out(GtkWidget* w, GdkEventFocus* ev, gpointer self);
   static gboolean on_terminate(gpointer self);
   static gboolean on_delete(GtkWidget* w, GdkEvent* ev, gpointer self);
+  static void on_gdk_event(GdkEvent* ev, gpointer self);
   static void on_realize(GtkWidget* w, gpointer self);
   static void on_menu_activate(GtkMenuItem* item, gpointer self);
   static gboolean on_timer(gpointer rec);
