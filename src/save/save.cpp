@@ -56,6 +56,32 @@ bool field_value(const std::string& f, int& out) {
   return true;
 }
 
+// The line after a slot's end mark that carries hap.
+constexpr const char* kHapKey = "hap=";
+
+// Whether the rows a resumed scene plays first bring a background of their
+// own before any message is shown: a place field comes before a message row
+// or a command that leaves the scene's straight run.
+bool scene_opens_with_place(const ScriptTables& t, int32_t from) {
+  if (from < 0 || from >= t.Script_Last) return false;
+  const int16_t num = t.Script_Table[static_cast<size_t>(from)].num;
+  for (int32_t p = from; p < t.Script_Last; ++p) {
+    const ScriptRow& row = t.Script_Table[static_cast<size_t>(p)];
+    if (row.num != num) return false;
+    try {
+      const RowFields f = read_row(row);
+      if (f.has_place) return true;
+      const bool message = (f.cmd.empty() || f.cmd[0] == 'r') && !f.text.empty();
+      const bool carries_on = f.cmd.empty() || f.cmd[0] == 'r' || f.cmd[0] == 'p' ||
+                              f.cmd[0] == 'a' || f.cmd[0] == 'w' || f.cmd == "g4";
+      if (message || !carries_on) return false;
+    } catch (const DataError&) {
+      return false;  // the row stops the game when it runs; nothing to plan
+    }
+  }
+  return false;
+}
+
 // A line of a slot file; a line written whole in double quotes by another
 // writer reads as its content.
 std::string unquote(const std::string& line) {
@@ -116,11 +142,14 @@ std::string format_date(const DateTime& t) {
 }
 
 std::string slot_file_text(const std::string& saved_at, const std::string& title,
-                           const std::array<std::string, 3>& record) {
+                           const std::array<std::string, 3>& record, int16_t hap) {
   std::string text;
   for (const std::string* line : {&saved_at, &title, &record[0], &record[1], &record[2]})
     text += *line + "\r\n";
   text += "\\\r\n";
+  // hap travels after the end mark, where a reader of the six lines never
+  // looks, so slots written before it and after it read the same way.
+  text += std::string(kHapKey) + std::to_string(hap) + "\r\n";
   return utf8_to_cp932(text);
 }
 
@@ -154,9 +183,52 @@ bool read_slot_file(const std::string& path, SlotFile& out, std::string& error) 
     error = "3行目: " + why;
     return false;
   }
+  int hap = 0;
+  if (lines.size() >= 7 && lines[6].rfind(kHapKey, 0) == 0) {
+    const std::string v = lines[6].substr(std::char_traits<char>::length(kHapKey));
+    if (!field_value(v, hap) || v.empty() || v.size() > 6 || hap < -32768 || hap > 32767) {
+      error = "7行目: hap \"" + v + "\" が数字ではありません";
+      return false;
+    }
+  }
   out.saved_at = lines[0];
   out.title = lines[1];
   out.record = {lines[2], lines[3], lines[4]};
+  out.hap = static_cast<int16_t>(hap);
+  return true;
+}
+
+bool record_fits_story(const SavedRecord& r, const ScriptTables& t, std::string& error) {
+  struct Range {
+    int value, low, high;
+    const char* what;
+  };
+  // Counters as a three-character field can hold them (negatives as "0-5"),
+  // the backgrounds the data folder has (-1: none shown yet), and the rest
+  // as the game itself sets them.
+  const Range ranges[] = {
+      {r.kou, -99, 999, "kou"},          {r.pap, -99, 999, "pap"},
+      {r.rub, -99, 999, "rub"},          {r.place, -1, 15, "place"},
+      {r.num, 0, 9999, "NUM"},           {r.density, 0, 100, "density"},
+      {r.text_mode, 0, 3, "speed"},      {r.pos, 0, 9999, "SEQ"},
+      {r.track, 0, 9, "tune"},
+  };
+  for (const Range& f : ranges)
+    if (f.value < f.low || f.value > f.high) {
+      error = std::string("欄 (") + f.what + ") の値 " + std::to_string(f.value) + " が範囲外です (" +
+              std::to_string(f.low) + "〜" + std::to_string(f.high) + ")";
+      return false;
+    }
+  // The story resumes at the saved scene, or at the saved row when the scene
+  // is gone; either must be a row the story can play (the last is its end).
+  const int32_t at = find_num(t, static_cast<int16_t>(r.num));
+  const int32_t resume = at >= 0 ? at : r.pos;
+  if (resume < 0 || resume >= t.Script_Last) {
+    error = at >= 0 ? "場面 " + std::to_string(r.num) + " は物語の終わりです"
+                    : "場面 " + std::to_string(r.num) + " も " + std::to_string(r.pos) +
+                          "行目も物語にありません";
+    return false;
+  }
   return true;
 }
 
@@ -176,6 +248,7 @@ void save_state(Game& g) {
   g.save.Save_Slots[0] = make_state_text(r);
   g.save.Save_Slots[1] = g.msg.Name_Table[1];
   g.save.Save_Slots[2] = g.msg.Name_Table[2];
+  g.save.Saved_Hap = g.interp.Scene_Hap;
 }
 
 void load_state(Game& g) {
@@ -184,7 +257,8 @@ void load_state(Game& g) {
   // nothing else fills the record.)
   SavedRecord r;
   std::string error;
-  if (!parse_state_text(g.save.Save_Slots[0], r, error)) {
+  if (!parse_state_text(g.save.Save_Slots[0], r, error) ||
+      !record_fits_story(r, g.tables, error)) {
     message_box(g, "セーブデータを読み込めませんでした。\r\n" + error);
     return;
   }
@@ -197,6 +271,8 @@ void load_state(Game& g) {
   s.kou = static_cast<int16_t>(r.kou);
   s.pap = static_cast<int16_t>(r.pap);
   s.rub = static_cast<int16_t>(r.rub);
+  // The ending follows the slot, whatever was played before the load.
+  s.hap = g.save.Saved_Hap;
   const int16_t saved_place = static_cast<int16_t>(r.place);
   s.Cur_Num = static_cast<int16_t>(r.num);
   g.options.Window_Density = static_cast<float>(r.density) / 100.0f;
@@ -226,10 +302,11 @@ void load_state(Game& g) {
   jump_to_num(g, s.Cur_Num);  // a missing NUM keeps the saved SEQ
   g.input.Click_Wait = 0;
 
-  // The saved background comes back at once: a scene whose rows name no
-  // place would otherwise run over whatever the screen showed (the title).
-  // Place_No stays -1, so a scene that names its place draws it again.
-  if (saved_place >= 0) {
+  // The saved background comes back at once when the scene's first rows
+  // name no place of their own: their messages would otherwise run over
+  // whatever the screen showed (the title). A scene that does name its place
+  // brings it in with its own transition, as in a fresh play.
+  if (saved_place >= 0 && !scene_opens_with_place(g.tables, s.Script_Pos)) {
     s.Place_No = saved_place;
     s.Cur_Text.clear();
     change_place(g);
@@ -239,6 +316,20 @@ void load_state(Game& g) {
   g.save.Loaded_Place = saved_place;
   refresh(g);
   run_script(g);
+}
+
+void play_story(Game& g, bool loaded) {
+  for (;;) {
+    try {
+      if (loaded)
+        load_state(g);
+      else
+        run_script(g);
+      return;
+    } catch (const LoadRequest&) {
+      loaded = true;  // the slot window has read the record to resume
+    }
+  }
 }
 
 }  // namespace vm

@@ -13,6 +13,7 @@
 namespace vm {
 
 struct Game;
+struct ScriptTables;
 
 constexpr int kSlotCount = 5;
 constexpr int kStateTextLength = 32;
@@ -29,7 +30,16 @@ struct SaveState {
   // The background a load brought back while Place_No waits at -1 for the
   // scene's own place row; a save before that row records it.
   int16_t Loaded_Place = -1;
+  // The ending's counter hap as it stood when the saved scene began (the
+  // load plays the scene again from there), as the last save gathered it or
+  // the slot the player chose to load holds it (a slot from before: 0).
+  int16_t Saved_Hap = 0;
 };
+
+// Asked for by the game menu's load once the slot window has read a slot:
+// the story that is running unwinds to play_story, which resumes the loaded
+// game in its one loop, so loads never pile up inside each other.
+struct LoadRequest {};
 
 // The game as the state text records it.
 struct SavedRecord {
@@ -50,6 +60,7 @@ struct SlotFile {
   std::string saved_at;  // "yyyy/mm/dd hh:mm"
   std::string title;     // Save_Title when saved
   std::array<std::string, 3> record;
+  int16_t hap = 0;  // the line after the end mark; 0 in a slot without it
 };
 // "00.dat".."04.dat".
 std::string slot_file_name(int slot);
@@ -57,9 +68,14 @@ std::string slot_path(const Game& g, int slot);
 // Reads and checks a slot file (CP932 text, CR LF lines). False with a
 // reason when it is missing lines, cut short or holds a non-numeric field.
 bool read_slot_file(const std::string& path, SlotFile& out, std::string& error);
-// The six lines of a slot file, CP932.
+// Whether a record can be played by this story: every field within the
+// range the game keeps it in, and the row it resumes at a row of the script
+// before its end. False with the reason otherwise.
+bool record_fits_story(const SavedRecord& r, const ScriptTables& t, std::string& error);
+// The six lines of a slot file and, after its end mark, the hap line
+// ("hap=1"), CP932.
 std::string slot_file_text(const std::string& saved_at, const std::string& title,
-                           const std::array<std::string, 3>& record);
+                           const std::array<std::string, 3>& record, int16_t hap = 0);
 // "yyyy/mm/dd hh:mm".
 std::string format_date(const DateTime& t);
 
@@ -68,6 +84,10 @@ void save_state(Game& g);
 // Puts the loaded Save_Slots back into the game and runs the story from the
 // first row of the saved scene; returns only when the interpreter does.
 void load_state(Game& g);
+// Runs the story: a new game from where the interpreter stands, or the
+// record just loaded (loaded true). Every load chosen meanwhile from the game
+// menu starts the story again from its record in this same loop.
+void play_story(Game& g, bool loaded);
 
 // The slot window: Slot_Mode set by the caller; returns when the player has
 // closed it (Slot_Mode 0) or loaded a slot (Slot_Mode 3), the window closed.

@@ -168,7 +168,11 @@ SlotContent slot_content(Game& g, int i, SlotFile* file, std::string* error) {
   if (!file_exists(path)) return SlotContent::Empty;
   SlotFile f;
   std::string why;
-  if (!read_slot_file(path, f, why)) {
+  SavedRecord r;
+  // A record this story cannot resume is as unreadable as a cut one: it is
+  // never loaded.
+  if (!read_slot_file(path, f, why) || !parse_state_text(f.record[0], r, why) ||
+      !record_fits_story(r, g.tables, why)) {
     if (error) *error = why;
     return SlotContent::Unreadable;
   }
@@ -187,7 +191,7 @@ void do_save(Game& g, int slot, SlotContent content) {
   const std::string path = slot_path(g, slot);
   try {
     replace_file(path, slot_file_text(format_date(g.pf.clock.local_time()), g.interp.Save_Title,
-                                      g.save.Save_Slots));
+                                      g.save.Save_Slots, g.save.Saved_Hap));
   } catch (const std::exception& e) {
     // The folder may be read-only: the player hears why, and plays on.
     message_box(g, "ゲームをセーブできませんでした。\r\n" + slot_words(slot) + "\r\n" + e.what());
@@ -213,6 +217,7 @@ void do_load(Game& g, int slot) {
     return;
   }
   g.save.Save_Slots = file.record;
+  g.save.Saved_Hap = file.hap;
   g.pf.log.log("file read " + slot_file_name(slot));
   show_notice(g, "ロードしました", kLoadedNotice);
   g.save.Slot_Mode = 3;
@@ -334,6 +339,7 @@ void open_slot_window(Game& g) {
     ~Closer() {
       g.save.File_Window.reset();
       g.pf.forms.set_main_enabled(true);
+      g.input.back_at = tick_count(g);
     }
   } closer{g};
   while (s.Slot_Mode != 0 && s.Slot_Mode != 3) {
@@ -353,7 +359,8 @@ void on_prog_load(Game& g) {
   if (!g.input.Click_Wait) return;
   g.save.Slot_Mode = 2;
   open_slot_window(g);
-  if (g.save.Slot_Mode == 3) load_state(g);
+  // The story that waited for this click gives way to the loaded one.
+  if (g.save.Slot_Mode == 3) throw LoadRequest{};
 }
 
 }  // namespace vm

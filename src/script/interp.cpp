@@ -14,6 +14,8 @@ namespace vm {
 
 namespace {
 
+constexpr int kQuietRowsBetweenEvents = 1000;
+
 // A jump that finds no target cannot go on: the same row would run again for
 // ever. The message has been shown once; the program ends in order.
 void jump_or_stop(Game& g) {
@@ -198,6 +200,8 @@ RowChanges load_row(InterpState& s, const ScriptTables& t,
   s.Cur_Speaker = 0;
 
   const ScriptRow& r = t.Script_Table[static_cast<size_t>(s.Script_Pos)];
+  if (s.Script_Pos == 0 || t.Script_Table[static_cast<size_t>(s.Script_Pos - 1)].num != r.num)
+    s.Scene_Hap = s.hap;
   s.cur_line = r.line;
   s.Cur_Num = r.num;
   s.Cur_Jump = r.jump;
@@ -243,15 +247,25 @@ void run_script(Game& g) {
   // The last row is the end marker and never runs. A jump may land on it (a
   // jump skips this test); the loop then stops after it instead of running
   // past the table's end.
+  int quiet_rows = 0;
   while (s.Script_Pos < g.tables.Script_Last) {
     int result;
     do {
       result = script_step(g);
+      // Rows that show nothing and wait for nothing, going round and round (a
+      // scene that jumps to itself), would hold the window for ever: now and
+      // then the window runs, so a close still ends the game in order.
+      if (++quiet_rows >= kQuietRowsBetweenEvents) {
+        quiet_rows = 0;
+        do_events(g);
+        sleep_ms(g, 10);
+      }
     } while (result == kPositionSet);
     if (result == kShowMessage) {
       if (!s.Cur_Text.empty())
         g.pf.log.log("text " + std::to_string(s.Cur_Speaker) + " " + s.Cur_Text);
       show_message(g);
+      quiet_rows = 0;
     }
     ++s.Script_Pos;
   }

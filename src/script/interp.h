@@ -29,6 +29,9 @@ struct InterpState {
   std::string Cur_Value;
   std::string Cur_Subst;
   int16_t kou = 0, pap = 0, rub = 0, hap = 0;
+  // hap as it stood when the first row of the current scene ran: a load
+  // plays the scene again from that row, so this is the hap a save keeps.
+  int16_t Scene_Hap = 0;
   std::string Save_Title;
   int16_t Place_No = -1;
   int cur_line = 0;           // 51.dat line of the current row, for messages

@@ -146,14 +146,14 @@ void on_title_press(Game& g, int i) {
       leave_title(g);
       for (const char* item : {"prog_load", "prog_save", "speedup", "history"})
         g.pf.window.set_menu_enabled(item, true);
-      run_script(g);
+      play_story(g, false);
       break;
     case 1:
       g.save.Slot_Mode = 2;
       open_slot_window(g);
       if (g.save.Slot_Mode == 3) {
         leave_title(g);
-        load_state(g);
+        play_story(g, true);
       }
       break;
     case 2:

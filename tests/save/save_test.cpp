@@ -4,11 +4,16 @@
 
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
+#include <cstdio>
 #include <filesystem>
+#include <functional>
 #include <regex>
 
 #include "app/session.h"
 #include "assets/cp932.h"
+#include "ending/ending.h"
 #include "script/tables.h"
 
 namespace vm {
@@ -124,7 +129,7 @@ TEST(SaveAndLoad, RoundTripThroughQuitAndStart) {
 
   const std::vector<std::string> lines =
       crlf_lines(cp932_to_utf8(test::read_bytes(dir / "02.dat")));
-  ASSERT_EQ(lines.size(), 6u);
+  ASSERT_EQ(lines.size(), 7u);
   EXPECT_TRUE(std::regex_match(lines[0], std::regex(R"(2026/07/20 10:\d\d)"))) << lines[0];
   EXPECT_EQ(lines[1], "三人の浜辺");
   SavedRecord r;
@@ -137,6 +142,7 @@ TEST(SaveAndLoad, RoundTripThroughQuitAndStart) {
   EXPECT_EQ(lines[3], "森野");
   EXPECT_EQ(lines[4], "詩");
   EXPECT_EQ(lines[5], "\\");
+  EXPECT_EQ(lines[6], "hap=0");  // after the end mark
 
   Session b;
   Game& g = b.g;
@@ -159,7 +165,7 @@ TEST(SaveAndLoad, RoundTripThroughQuitAndStart) {
         EXPECT_EQ(g.sound.Sound_On, 0);
         EXPECT_NE(g.sound.Music_On, 0);
         EXPECT_FLOAT_EQ(g.options.Window_Density, 0.55f);
-        EXPECT_EQ(g.interp.hap, 1);
+        EXPECT_EQ(g.interp.hap, 0);  // the slot's, whatever this run played before
         EXPECT_EQ(g.sound.Cur_Track, 0);
         EXPECT_FALSE(g.screen.Title.visible);
         EXPECT_TRUE(b.hl.menu_enabled("prog_save"));
@@ -179,9 +185,9 @@ TEST(SaveAndLoad, RoundTripThroughQuitAndStart) {
   EXPECT_EQ(b.find("music play", read), -1);
 }
 
-// Loading resumes at the first row of the saved scene and leaves hap and the
-// caption as they were.
-TEST(LoadState, ResumesAtTheSceneKeepingHapAndCaption) {
+// Loading resumes at the first row of the saved scene with the slot's hap and
+// leaves the caption as it was.
+TEST(LoadState, ResumesAtTheSceneWithTheSlotsHapKeepingTheCaption) {
   Headless hl;
   Game g(hl.platform());
   const std::string script =
@@ -191,13 +197,14 @@ TEST(LoadState, ResumesAtTheSceneKeepingHapAndCaption) {
       "9999,,,,,,,,END,,,,\r\n";
   load_tables(g.tables, script, "");
   g.interp.hap = 1;
+  g.save.Saved_Hap = 0;  // as the slot read holds it
   g.interp.Save_Title = "この回の見出し";
   // NUM 20 saved at its second row (SEQ 2), place -1, tune 4 playing.
   g.save.Save_Slots = {"0040000000-100200080000000000204", "森野", "詩"};
   load_state(g);
   EXPECT_EQ(g.interp.kou, 4);
   EXPECT_EQ(g.interp.pap, 2);  // both rows of the scene ran again
-  EXPECT_EQ(g.interp.hap, 1);
+  EXPECT_EQ(g.interp.hap, 0);
   EXPECT_EQ(g.interp.Save_Title, "この回の見出し");
   EXPECT_EQ(g.sound.Cur_Track, 0);
   EXPECT_EQ(g.sound.Music_On, 0);
@@ -294,7 +301,7 @@ TEST(SlotWindow, OverwriteDeleteEmptySlotsAndCloseWhileItWaits) {
   EXPECT_EQ(s.count("shows Label2 \"消去しました\""), 1);
   EXPECT_FALSE(std::filesystem::exists(dir / "01.dat"));
   const auto lines = crlf_lines(cp932_to_utf8(test::read_bytes(dir / "00.dat")));
-  ASSERT_EQ(lines.size(), 6u);
+  ASSERT_EQ(lines.size(), 7u);
   EXPECT_EQ(lines[1], "夏休みの始まり");
 }
 
@@ -366,6 +373,181 @@ TEST(SlotWindow, BrokenFilesNegativeCountersAndMissingScene) {
             std::string::npos);
   // Refused files are left as they were.
   EXPECT_EQ(test::read_bytes(dir / "00.dat"), utf8_to_cp932("2026/07/01 09:30\r\n見出し\r\n"));
+}
+
+// On the true path, a save right after the row that adds to hap, loaded in
+// the same run, still gives the true ending: the slot carries hap. The scene
+// brings its own background in with its transition, once.
+TEST(SaveAndLoad, ALoadInTheSameRunGivesTheSlotsEnding) {
+  TempDir dir;
+  test::copy_demo(dir);
+  Session s;
+  Game& g = s.g;
+  bool paused = false, saved = false;
+  int clicks = 0;
+  std::function<void()> clicker = [&] {
+    if (!paused) {
+      // The hill, showing her the town, the fireworks: the second choice
+      // at the first menus, then the first.
+      s.hl.click(s.hl.now(), test::kWindowX,
+                 clicks++ < 21 ? test::kSecondChoiceY : test::kFirstChoiceY);
+    }
+    if (!g.ending.running) s.hl.at(s.hl.now() + 1500, clicker);
+  };
+  s.hl.click(test::kMenuReadyMs + 100, test::kItemX, test::item_y(0));
+  s.hl.at(test::kMenuReadyMs + 1600, clicker);
+  s.when(
+      test::kMenuReadyMs + 1600,
+      [&] { return g.interp.Cur_Num == 900 && g.interp.hap == 1 && g.input.Click_Wait != 0; },
+      [&] {
+        paused = true;
+        const uint32_t t = s.hl.now();
+        s.hl.menu(t, "prog_save");
+        s.hl.click_control(t + 200, "Label1(0)");
+        s.hl.press(t + 400, "Save");
+        s.hl.press(t + 2000, "Close");
+        s.hl.menu(t + 2200, "prog_load");
+        s.hl.click_control(t + 2400, "Label1(0)");
+        s.hl.press(t + 2600, "Load");
+        s.when(
+            t + 2700, [&] { return g.input.Click_Wait != 0; },
+            [&] {
+              saved = true;
+              EXPECT_EQ(g.interp.hap, 1);
+              paused = false;
+            });
+      });
+  Image closing;
+  s.hl.log().echo = [&](const std::string& line) {
+    if (line.find("end button shown") == std::string::npos) return;
+    closing = s.hl.last_frame();
+    s.quit(s.hl.now() + 100);
+  };
+  s.run(dir.path());
+  ASSERT_TRUE(saved);
+  EXPECT_EQ(s.exit_code, 0);
+  EXPECT_EQ(g.interp.hap, 1);
+  int true_pixels = 0;
+  for (uint32_t px : closing.px) true_pixels += px == kEndColourTrue;
+  EXPECT_GT(true_pixels, 100) << "the closing message is the true ending's";
+  const int read = s.find("file read 00.dat");
+  ASSERT_GE(read, 0);
+  EXPECT_EQ(s.find("place 9", s.find("place 9", read) + 1), -1) << "the scene's place, once";
+  EXPECT_GE(s.find("place 9", read), 0);
+}
+
+// A record this story cannot resume is shown as unreadable and never loaded:
+// a place without a picture, a row before the script or past its end, the
+// end marker's scene, a speed or density the game never sets. A slot
+// written before hap was kept loads with hap 0, as a fresh start would.
+TEST(SlotWindow, RecordsOutOfRangeAreRefusedAndOldSlotsLoad) {
+  TempDir dir;
+  test::copy_demo(dir);
+  auto record = [](int place, int num, int pos) {
+    SavedRecord r;
+    r.place = place;
+    r.num = num;
+    r.pos = pos;
+    return make_state_text(r);
+  };
+  // place 50; NUM 1234 (none) with SEQ -5; NUM 1234 with SEQ 9000; NUM 9999.
+  test::write_bytes(dir / "00.dat", slot_text("絵", record(50, 10, 8)));
+  test::write_bytes(dir / "01.dat", slot_text("前", record(0, 1234, -5)));
+  test::write_bytes(dir / "02.dat", slot_text("後", record(0, 1234, 9000)));
+  test::write_bytes(dir / "03.dat", slot_text("終", record(0, 9999, 0)));
+  // Six lines, as slots were written before: NUM 10, speed 3.
+  test::write_bytes(dir / "04.dat", utf8_to_cp932("2026/07/01 09:30\r\n昔の\r\n"
+                                                  "00000000000000100080-1-103000000\r\n"
+                                                  "山田\r\n花子\r\n\\\r\n"));
+  Session s;
+  Game& g = s.g;
+  const uint32_t t0 = test::kMenuReadyMs + 100;
+  s.hl.at(100, [&] { g.interp.hap = 1; });
+  s.hl.click(t0, test::kItemX, test::item_y(1));
+  s.hl.at(t0 + 100, [&] {
+    const HeadlessFormState* f = s.hl.form("File_Window");
+    ASSERT_NE(f, nullptr);
+    for (int i = 0; i < 4; ++i)
+      EXPECT_EQ(f->find("Label1(" + std::to_string(i) + ")")->caption, "読み込めないデータ") << i;
+    EXPECT_EQ(f->find("Label1(4)")->caption, "昔の\r\n07/01 09:30");
+  });
+  s.hl.click_control(t0 + 200, "Label1(0)");
+  s.hl.press(t0 + 300, "Load");
+  s.hl.click_control(t0 + 600, "Label1(4)");
+  s.hl.press(t0 + 700, "Load");
+  bool loaded = false;
+  s.when(
+      t0 + 800, [&] { return g.input.Click_Wait != 0; },
+      [&] {
+        loaded = true;
+        EXPECT_EQ(g.interp.hap, 0);
+        EXPECT_EQ(g.interp.Cur_Num, 10);
+        s.quit(s.hl.now() + 100);
+      });
+  s.run(dir.path());
+  ASSERT_TRUE(loaded);
+  EXPECT_EQ(s.exit_code, 0);
+  EXPECT_EQ(s.count("dialog \"スロット1 (00.dat) のデータを読み込めません。"), 1);
+  EXPECT_EQ(s.count("(place) の値 50 が範囲外です"), 1);
+  EXPECT_EQ(s.count("Background 50"), 0);
+  EXPECT_EQ(s.count("file read 00.dat"), 0);
+}
+
+// Loads from the game menu, one after another, run in one loop: the stack
+// and the memory stay where they were after the first.
+TEST(SaveAndLoad, TwoThousandLoadsKeepTheStackAndMemoryFlat) {
+  TempDir dir;
+  test::copy_demo(dir);
+  SavedRecord r;
+  r.place = 0;
+  r.num = 10;
+  r.text_mode = 2;  // line by line: the test's time goes to loading
+  test::write_bytes(dir / "00.dat", slot_text("何度でも", make_state_text(r)));
+  auto resident_kb = [] {
+    long pages = 0, resident = 0;
+    if (FILE* f = std::fopen("/proc/self/statm", "r")) {
+      if (std::fscanf(f, "%ld %ld", &pages, &resident) != 2) resident = 0;
+      std::fclose(f);
+    }
+    return resident * (::sysconf(_SC_PAGESIZE) / 1024);
+  };
+  Session s;
+  Game& g = s.g;
+  constexpr int kLoads = 2000;
+  int loads = 0;
+  uintptr_t first_frame = 0, deepest_frame = 0;
+  long first_kb = 0, last_kb = 0;
+  std::function<void()> load_again = [&] {
+    s.when(
+        s.hl.now() + 10, [&] { return g.input.Click_Wait != 0; },
+        [&] {
+          const auto frame = reinterpret_cast<uintptr_t>(__builtin_frame_address(0));
+          if (loads == 1) {
+            first_frame = deepest_frame = frame;
+            first_kb = resident_kb();
+          }
+          deepest_frame = std::min(deepest_frame, frame);
+          if (loads++ == kLoads) {
+            last_kb = resident_kb();
+            s.quit(s.hl.now());
+            return;
+          }
+          const uint32_t t = s.hl.now();
+          s.hl.menu(t, "prog_load");
+          s.hl.click_control(t + 10, "Label1(0)");
+          s.hl.press(t + 20, "Load");
+          s.hl.at(t + 1100, load_again);
+        });
+  };
+  s.hl.click(test::kMenuReadyMs + 100, test::kItemX, test::item_y(1));
+  s.hl.click_control(test::kMenuReadyMs + 200, "Label1(0)");
+  s.hl.press(test::kMenuReadyMs + 300, "Load");
+  s.hl.at(test::kMenuReadyMs + 1400, load_again);
+  s.run(dir.path());
+  EXPECT_EQ(s.exit_code, 0);
+  ASSERT_EQ(loads, kLoads + 1);
+  EXPECT_LT(first_frame - deepest_frame, 4096u) << "each load nests in the last";
+  EXPECT_LT(last_kb - first_kb, 8 * 1024) << "kB more after " << kLoads << " loads";
 }
 
 // A slot that cannot be written (here its temporary file's place is taken)

@@ -705,7 +705,21 @@ void Headless::dispatch_due() {
     ready.push_back(std::move(queue_.front().ev));
     queue_.pop_front();
   }
-  for (InputEvent& ev : ready) {
+  // A handler that throws (a load unwinding the story) leaves the events
+  // still to come waiting, as a toolkit's queue would.
+  size_t next = 0;
+  struct Requeue {
+    Headless& h;
+    std::vector<InputEvent>& ready;
+    size_t& next;
+    ~Requeue() {
+      for (size_t j = ready.size(); j > next; --j)
+        if (ready[j - 1].kind != InputEvent::Timer)
+          h.queue_.push_front(Scheduled{h.now_, 0, std::move(ready[j - 1])});
+    }
+  } requeue{*this, ready, next};
+  while (next < ready.size()) {
+    InputEvent& ev = ready[next++];
     if (ev.kind == InputEvent::Timer && !timers_[ev.timer].enabled) continue;
     if (!main_enabled_ && (ev.kind == InputEvent::MouseDown || ev.kind == InputEvent::KeyDown ||
                            ev.kind == InputEvent::Menu)) {
