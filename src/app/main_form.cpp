@@ -46,19 +46,22 @@ const std::vector<MenuEntry>& main_menu_items() {
 namespace {
 
 // Loads one of the two pictures read before the asset check ("61", "72").
-// An empty file is no picture (false); a missing or broken one is reported by
-// name and the program ends, nothing having been changed yet.
+// An empty file is no picture (false); a missing or broken one is named in
+// the game's own words and the program ends, nothing having been changed
+// yet. The decoder's own account is for whoever reads standard error.
 bool load_early_picture(Game& g, const std::string& number, Surface& s) {
   const std::string path = g.assets.Data_Dir + number + ".dat";
   const long long length = file_length(path);
   if (length == 0) return false;
   if (length < 0) {
-    message_box(g, "実行に必要なﾌｧｲﾙがありません. file" + g.assets.Data_Dir + number);
+    g.pf.log.log("error: " + path + ": missing");
+    message_box(g, "起動に必要なファイルがありません。\r\n" + path);
     throw EndProcess{1};
   }
   std::string error;
   if (!g.pf.pictures.load_picture(path, s.img, error)) {
-    message_box(g, "実行に必要なﾌｧｲﾙが異常です.(" + number + ".dat)\r\n" + error);
+    g.pf.log.log("error: " + path + ": " + error);
+    message_box(g, "起動に必要なファイルが壊れています。\r\n" + path);
     throw EndProcess{1};
   }
   return true;

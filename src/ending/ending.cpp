@@ -93,13 +93,14 @@ void pause_ms(Game& g, int ms) {
 
 // Loads a staff-roll picture into Place_Load and lays its top 640 x 345
 // reduced to half on End_Pic at (160, 130). A picture that cannot be read is
-// named once and the card goes on without it.
+// named once and the card goes on without it: a box would hold the roll
+// while its tune plays on.
 void show_card_picture(Game& g, int number) {
   const std::string file = std::to_string(number) + ".dat";
   Image picture;
   std::string error;
   if (!load_data_picture(g, file, picture, error)) {
-    message_box(g, "スタッフロールの絵を表示できません: " + file + "\r\n" + error);
+    g.pf.log.log("warning: the staff roll goes on without " + file + ": " + error);
     return;
   }
   g.screen.Place_Load.img = std::move(picture);
@@ -272,6 +273,7 @@ void run_ending(Game& g) {
   fill_staff_table(e);
   sc.Waku[0].visible = false;
   for (Surface& d : sc.Doll_Disp) d.visible = false;
+  refresh(g);  // the music fades over the bare background, not the last scene
 
   // 5. The tune fades out on the speakers.
   g.sound.Cur_Track = 0;

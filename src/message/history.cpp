@@ -31,6 +31,7 @@ void open_history(Game& g) {
   for (const HistoryEntry& e : g.history.entries) lines.push_back({e.speaker, e.text, e.choice});
   g.pf.dialogs.show_history(lines);
   g.history.closed_at = tick_count(g);
+  g.input.back_at = g.history.closed_at;
 }
 
 void open_history_by_wheel(Game& g) {

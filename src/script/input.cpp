@@ -62,8 +62,8 @@ void wait_click(Game& g, int message_chars) {
       // Off, or the player is looking at the picture or busy in another
       // window: the delay starts over when they come back.
       since = now;
-    } else if (static_cast<int32_t>(g.history.closed_at - since) > 0) {
-      since = g.history.closed_at;  // back from reading the history
+    } else if (g.input.back_at != 0 && static_cast<int32_t>(g.input.back_at - since) > 0) {
+      since = g.input.back_at;  // back from another window: a fresh delay
     } else if (static_cast<int64_t>(now - since) >= auto_delay_ms(g, message_chars)) {
       g.input.Click_Wait = 0;
     }

@@ -16,6 +16,9 @@ struct InputState {
   int Clicker = -1;       // timer id
   int16_t Auto_On = 0;    // auto-forward: a finished message goes on by itself
   int16_t Ctrl_Held = 0;  // Ctrl is down: messages fast-forward
+  // Tick count when the player last came back from a window that held the
+  // story (the slot window, the history); 0 never.
+  uint32_t back_at = 0;
 };
 
 // Waits until a click, Enter or Space clears Click_Wait. With auto-forward on

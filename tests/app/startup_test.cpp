@@ -78,6 +78,37 @@ TEST_F(Startup, EmptyLoadingPictureIsSkipped) {
   EXPECT_EQ(read_bytes(dir / "72.dat"), "");
 }
 
+// The two pictures read before the asset check: missing or damaged, each is
+// named in the game's words; the decoder's account goes to the log (standard
+// error on the desktop); nothing in the folder changes.
+TEST_F(Startup, MissingOrDamagedLoadingPicturesAreNamedInTheGamesWords) {
+  const std::string sprite = read_bytes(dir / "11.dat");
+  for (const char* number : {"72", "61"}) {
+    const std::string file = std::string(number) + ".dat", kept = read_bytes(dir / file);
+    for (bool missing : {true, false}) {
+      if (missing)
+        std::filesystem::remove(dir / file);
+      else
+        test::write_bytes(dir / file, "BM not a picture");
+      Headless again;
+      EXPECT_EQ(run_game(again.platform(), dir.path()), 1) << file;
+      const std::string want = std::string("dialog \"起動に必要なファイル") +
+                               (missing ? "がありません。" : "が壊れています。") + "\\r\\n" +
+                               dir.path() + file + "\"";
+      int dialogs = 0, details = 0;
+      for (const std::string& l : again.log_lines()) {
+        dialogs += l.find("dialog") != std::string::npos;
+        details += l.find("error: " + dir.path() + file + ": ") != std::string::npos;
+        if (l.find("dialog") != std::string::npos) EXPECT_NE(l.find(want), std::string::npos) << l;
+      }
+      EXPECT_EQ(dialogs, 1) << file;
+      EXPECT_EQ(details, 1) << file;
+      EXPECT_EQ(read_bytes(dir / "11.dat"), sprite);
+    }
+    test::write_bytes(dir / file, kept);
+  }
+}
+
 TEST_F(Startup, BrokenScriptRowIsNamedAndTheGameEndsInOrder) {
   // Row 3 of the script gets a speaker that is not a number.
   std::string script = invert_bytes(read_bytes(dir / "51.dat"));

@@ -196,6 +196,8 @@ TEST_F(EndingTest, StaffRollTakesExactlyItsWaitsAndPlaysTheTuneOnce) {
   Image pic81;
   std::string error;
   ASSERT_TRUE(hl.platform().pictures.load_picture(dir / "81.dat", pic81, error)) << error;
+  // A broken card picture is named once and its card goes on without it.
+  test::write_bytes(dir / "83.dat", "\xFF\xD8 no longer a picture");
   // The staff cards stand over their pictures reduced to half at (160, 130):
   // some frame shows 81.dat there.
   bool seen81 = false;
@@ -228,6 +230,8 @@ TEST_F(EndingTest, StaffRollTakesExactlyItsWaitsAndPlaysTheTuneOnce) {
   EXPECT_EQ(g.screen.End_Pic.height(), 480);
   EXPECT_EQ(last.at(320, 240), kEndBackground);
   EXPECT_TRUE(seen81);
+  EXPECT_EQ(count_logged("warning: the staff roll goes on without 83.dat"), 1);
+  EXPECT_EQ(count_logged("dialog"), 0);
 }
 
 TEST_F(EndingTest, RoseFadesInThenTurnsPinkAndMovesAtFrame250) {
@@ -287,8 +291,16 @@ TEST_F(EndingTest, MusicFadesAndTheSceneDissolvesToBlack) {
   g.sound.Cur_Track = 2;
   for (int y = 0; y < 480; ++y)
     for (int x = 0; x < 640; ++x) g.screen.Pic_Main.img.at(x, y) = rgb(200, 100, 50);
+  // The last message still stands: the music fades over the bare background.
+  g.screen.Waku[0].img = Image(g.screen.Waku[0].width(), g.screen.Waku[0].height(), rgb(1, 2, 3));
+  g.screen.Waku[0].visible = true;
+  refresh(g);
+  bool bare_before_fade = false;
   uint32_t fade_done = 0, black_at = 0;
   hl.on_present = [&](const Image& f, uint32_t t) {
+    if (count_logged("volume") == 0 && count_colour(f, rgb(1, 2, 3)) == 0 &&
+        f.at(320, 240) == rgb(200, 100, 50))
+      bare_before_fade = true;
     if (!fade_done && count_logged("volume 0") == 1) fade_done = t;
     if (!black_at && f.at(320, 240) == 0 && count_colour(f, rgb(200, 100, 50)) == 0) black_at = t;
   };
@@ -306,6 +318,7 @@ TEST_F(EndingTest, MusicFadesAndTheSceneDissolvesToBlack) {
   EXPECT_EQ(count_logged("volume 32768"), 1);
   ASSERT_NE(fade_done, 0u);
   EXPECT_GE(black_at - fade_done, 9u * 150u);
+  EXPECT_TRUE(bare_before_fade);
   // Ended in order in the middle of the roll: nothing of the closing message,
   // the system file written, the pictures disguised, the volume restored.
   EXPECT_EQ(count_logged("end button shown"), 0);

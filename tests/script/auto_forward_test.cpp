@@ -48,7 +48,7 @@ TEST(AutoForward, DelayComesFromTheSettingsAndAClickStillGoesOnAtOnce) {
   EXPECT_LT(r.hl.now() - t0, 520u);
 }
 
-TEST(AutoForward, OffWaitsForTheClickAndHidingTheWindowOrReadingBackRestartsTheDelay) {
+TEST(AutoForward, OffWaitsForTheClickAndHidingTheWindowReadingBackOrSavingRestartsTheDelay) {
   Rig r;
   // Off: nothing but the click ends the wait.
   r.click_window(20000);
@@ -77,6 +77,18 @@ TEST(AutoForward, OffWaitsForTheClickAndHidingTheWindowOrReadingBackRestartsTheD
   for (const std::string& l : r.hl.log_lines())
     opened += l.find("history open") != std::string::npos;
   EXPECT_EQ(opened, 1);
+
+  // Saving in the slot window 1 s into the delay, closed 4 s later: the
+  // full delay runs again from the close.
+  const uint32_t standing = r.hl.now() + 200;
+  r.hl.menu(standing + 1000, "prog_save");
+  r.hl.click_control(standing + 1200, "Label1(0)");
+  r.hl.press(standing + 1400, "Save");
+  r.hl.press(standing + 5000, "Close");
+  r.say(1, chars(5));
+  EXPECT_TRUE(std::filesystem::exists(r.dir / "00.dat"));
+  EXPECT_GE(r.hl.now(), standing + 5000 + 1890);
+  EXPECT_LT(r.hl.now(), standing + 5000 + 2300);  // the window takes its close at its next turn
 
   // Turned off while a message stands: it waits for the click again.
   const uint32_t start = r.hl.now();

@@ -159,6 +159,11 @@ TEST_F(DataToolTest, CheckNamesTheLineAndFieldOfBrokenRows) {
   lines[amount - 1] = "0400,p2,,,,,,,kou,40000,,,";
   const int tiny = line_of(lines, "0500,,,3,");
   lines[tiny - 1] = "500,,,3,,,,,,,,,";  // reads as NUM 5500
+  // A scene that counts and jumps to itself, showing and waiting for nothing.
+  const int end = line_of(lines, "9999,");
+  lines.insert(lines.begin() + end - 1,
+               {"0995,p2,,,,,,,kou,1,,,", "0995,p8,,,,,,,見出し,,,,", "0995,g0,0995,,,,,,,,,,"});
+  const int spin = end + 2;
   put_script(dir, lines);
   fs::remove(join_path(dir, "77.dat"));
 
@@ -181,13 +186,16 @@ TEST_F(DataToolTest, CheckNamesTheLineAndFieldOfBrokenRows) {
          "error: field 4 (place): background 7 needs 77.dat, which is not in the folder"),
       at(speaker, "error: field 8 (speaker): 32768 is out of range (-32768 to 32767)"),
       at(amount, "error: field 10 (value): 40000 is out of range (-32768 to 32767)"),
+      at(spin,
+         "error: the story goes round from NUM 0995 to here for ever, showing nothing and "
+         "waiting for nothing: the game cannot go on"),
       "77.dat: error: missing",
   };
   EXPECT_EQ(lines_of(check_folder(dir)), expected);
 
   std::ostringstream out, err;
   EXPECT_EQ(data_tool_main({"check", dir}, out, err), 1);
-  EXPECT_NE(out.str().find("77.dat: error: missing\n9 errors, 2 warnings\n"), std::string::npos)
+  EXPECT_NE(out.str().find("77.dat: error: missing\n10 errors, 2 warnings\n"), std::string::npos)
       << out.str();
 }
 

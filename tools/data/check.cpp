@@ -166,6 +166,56 @@ struct Checker {
         add(true, e);
       }
     }
+    check_quiet_cycles();
+  }
+
+  // The row after row p when the game runs it without showing or waiting
+  // for anything (a counter, a caption, a plain jump): -1 for any row that
+  // shows, waits, tests or changes the scene, or cannot be read.
+  int32_t quiet_next(int32_t p) const {
+    const ScriptRow& r = t.Script_Table[static_cast<size_t>(p)];
+    try {
+      const RowFields f = read_row(r);
+      if (f.has_place || f.has_doll || f.has_face) return -1;
+      if (f.cmd == "g0") return find_num(t, r.jump);
+      if (f.cmd == "p2" || f.cmd == "p8" || (!f.cmd.empty() && f.cmd[0] == 'g' && f.cmd != "g4"))
+        return p + 1;
+    } catch (const DataError&) {
+    }
+    return -1;
+  }
+
+  // Rows that go round for ever showing nothing and waiting for nothing:
+  // the game spins there and the player can only close it. Each such round
+  // is named once, at the jump that closes it.
+  void check_quiet_cycles() {
+    enum Mark : uint8_t { Unknown, OnWalk, LeadsOut, Spins };
+    std::vector<uint8_t> mark(static_cast<size_t>(std::max(0, t.Script_Last)), Unknown);
+    for (int32_t start = 0; start < t.Script_Last; ++start) {
+      if (mark[static_cast<size_t>(start)] != Unknown) continue;
+      std::vector<int32_t> walk;
+      int32_t p = start, from = -1;
+      while (p >= 0 && p < t.Script_Last && mark[static_cast<size_t>(p)] == Unknown) {
+        mark[static_cast<size_t>(p)] = OnWalk;
+        walk.push_back(p);
+        from = p;
+        p = quiet_next(p);
+      }
+      Mark outcome = LeadsOut;
+      if (p >= 0 && p < t.Script_Last) {
+        if (mark[static_cast<size_t>(p)] == OnWalk) {
+          const ScriptRow& r = t.Script_Table[static_cast<size_t>(from)];
+          add(true, "51.dat", r.line, "",
+              "the story goes round from NUM " + num4(t.Script_Table[static_cast<size_t>(p)].num) +
+                  " to here for ever, showing nothing and waiting for nothing: the game "
+                  "cannot go on");
+          outcome = Spins;
+        } else {
+          outcome = static_cast<Mark>(mark[static_cast<size_t>(p)]);
+        }
+      }
+      for (int32_t q : walk) mark[static_cast<size_t>(q)] = outcome;
+    }
   }
 
   void check_row(const ScriptRow& r, const std::set<int>& nums) {
