@@ -7,6 +7,7 @@
 #include <unistd.h>
 
 #include <filesystem>
+#include <new>
 
 #include "app/main_form.h"
 #include "assets/assets.h"
@@ -125,6 +126,17 @@ TEST_F(Shutdown, AFaceOnAHiddenSpriteEndsNonZeroAtRest) {
   close_after_start(600000);
   EXPECT_EQ(run(), 1);
   EXPECT_EQ(count("dialog \"0 doll but face change?\""), 1);
+  EXPECT_EQ(count("file written 50.dat"), 1);
+  expect_at_rest();
+}
+
+TEST_F(Shutdown, MemoryRunningOutMidStoryStillEndsInOrder) {
+  story("0010,,,,,,,,海,,,,\r\n");
+  close_after_start(600000);
+  hl.at(9000, [] { throw std::bad_alloc(); });
+  EXPECT_EQ(run(), 1);
+  EXPECT_EQ(count("title start"), 1);
+  EXPECT_EQ(count("warning: the game stopped: out of memory (std::bad_alloc)"), 1);
   EXPECT_EQ(count("file written 50.dat"), 1);
   expect_at_rest();
 }
