@@ -295,7 +295,8 @@ void unload_main_form(Game& g, bool failure) {
 }
 
 int run_game(Platform& pf, const std::string& data_dir) {
-  if (pf.single_copy.other_copy_running()) {
+  // The data folder is held before anything in it is touched.
+  if (pf.single_copy.other_copy_running() || pf.single_copy.other_copy_on_folder(data_dir)) {
     pf.dialogs.message_box("既に起動しています。", Buttons::Ok);
     return 1;
   }

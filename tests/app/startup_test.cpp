@@ -2,9 +2,9 @@
 
 #include <filesystem>
 
-#include "game/game.h"
 #include "app/main_form.h"
 #include "assets/assets.h"
+#include "game/game.h"
 #include "platform/headless/headless.h"
 #include "test_support.h"
 
@@ -42,6 +42,27 @@ TEST_F(Startup, SecondCopyIsRefused) {
   EXPECT_EQ(count("dialog \"既に起動しています。\""), 1);
   EXPECT_EQ(count("caption"), 0);
   EXPECT_EQ(read_bytes(dir / "11.dat").substr(0, 2), "JF");
+}
+
+TEST_F(Startup, ASecondCopyOnTheSameFolderIsRefusedWhateverItsOwnLock) {
+  // Started with another runtime folder, the second copy's own lock is free;
+  // the data folder is not.
+  Headless second;
+  int second_code = -1;
+  std::string first_pictures;
+  hl.at(8000, [&] {
+    second.close(600000);
+    second_code = run_game(second.platform(), dir.path());
+    first_pictures = read_bytes(dir / "11.dat").substr(0, 2);
+  });
+  EXPECT_EQ(run(), 0);
+  EXPECT_EQ(second_code, 1);
+  int refused = 0;
+  for (const std::string& l : second.log_lines())
+    refused += l.find("dialog \"既に起動しています。\"") != std::string::npos;
+  EXPECT_EQ(refused, 1);
+  EXPECT_EQ(first_pictures, "BM");  // the first copy's pictures were left alone
+  EXPECT_EQ(count("file written 50.dat"), 1);
 }
 
 TEST_F(Startup, FolderWithoutTheMarkerFileIsRejected) {

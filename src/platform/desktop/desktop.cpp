@@ -14,6 +14,7 @@
 #include <stdexcept>
 
 #include "assets/assets.h"
+#include "platform/common/folder_lock.h"
 #include "platform/common/pango_text.h"
 #include "platform/common/pixbuf_pictures.h"
 #include "platform/common/settings_file.h"
@@ -65,6 +66,11 @@ class FileLockSingleCopy : public SingleCopy {
     fd_ = -1;
     return other_;
   }
+  // Another user's copy, or one started with another runtime folder, has a
+  // lock of its own: the data folder is held as well.
+  bool other_copy_on_folder(const std::string& data_dir) override {
+    return folder_.held_elsewhere(data_dir);
+  }
 
  private:
   static std::string lock_path() {
@@ -78,6 +84,7 @@ class FileLockSingleCopy : public SingleCopy {
   bool checked_ = false;
   bool other_ = false;
   int fd_ = -1;
+  FolderLock folder_;
 };
 
 class XdgShell : public Shell {
