@@ -14,6 +14,7 @@
 #include <stdexcept>
 
 #include "assets/assets.h"
+#include "platform/common/folder_copy.h"
 #include "platform/common/folder_lock.h"
 #include "platform/common/pango_text.h"
 #include "platform/common/pixbuf_pictures.h"
@@ -214,21 +215,11 @@ std::string find_game_data(const std::string& program_dir) {
   if (writable_folder(installed)) return installed;
   const std::string own = std::string(g_get_user_data_dir()) + "/velmora/data/";
   if (!holds_game(own)) {
-    std::error_code ec;
-    std::filesystem::create_directories(own, ec);
-    std::filesystem::copy(
-        installed, own,
-        std::filesystem::copy_options::recursive | std::filesystem::copy_options::skip_existing,
-        ec);
-    if (ec) {
-      std::cerr << "velmora: warning: cannot copy the game data to " << own << ": " << ec.message()
-                << "\n";
+    const std::string error = copy_folder_whole(installed, own);
+    if (!error.empty()) {
+      std::cerr << "velmora: warning: " << error << "\n";
       return installed;
     }
-    // Copies of read-only files are read-only too; these are the player's.
-    for (const auto& e : std::filesystem::directory_iterator(own, ec))
-      std::filesystem::permissions(e.path(), std::filesystem::perms::owner_write,
-                                   std::filesystem::perm_options::add, ec);
   }
   return own;
 }
