@@ -1,6 +1,7 @@
 #include "app/main_form.h"
 
 #include <cstdio>
+#include <new>
 #include <stdexcept>
 
 #include "about/about.h"
@@ -297,7 +298,8 @@ void unload_main_form(Game& g, bool failure) {
 }
 
 int run_game(Platform& pf, const std::string& data_dir) {
-  if (pf.single_copy.other_copy_running()) {
+  // The data folder is held before anything in it is touched.
+  if (pf.single_copy.other_copy_running() || pf.single_copy.other_copy_on_folder(data_dir)) {
     pf.dialogs.message_box("既に起動しています。", Buttons::Ok);
     return 1;
   }
@@ -313,6 +315,15 @@ int run_game(Platform& pf, const std::string& data_dir) {
       unload_main_form(g, true);
     } catch (const ShutdownRequest& r) {
       unload_main_form(g, r.failure);
+    } catch (const std::exception& e) {
+      // Whatever stopped the game (memory run out, a fault of its own), the
+      // player's folder goes back to rest and the gallery progress is kept.
+      const std::string reason = dynamic_cast<const std::bad_alloc*>(&e)
+                                     ? std::string("out of memory (") + e.what() + ")"
+                                     : std::string(e.what());
+      g.pf.log.log("warning: the game stopped: " + reason);
+      message_box(g, reason);
+      unload_main_form(g, true);
     }
   } catch (const EndProcess& e) {
     pf.window.set_sink(nullptr);

@@ -1,23 +1,20 @@
 #include "assets/assets.h"
 
-#include <sys/stat.h>
-
-#include <cerrno>
-#include <cstdio>
-#include <algorithm>
-#include <cstring>
-#include <fstream>
-#include <sstream>
-#include <stdexcept>
-
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
-#include "game/game.h"
+#include <algorithm>
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <stdexcept>
+
 #include "assets/cp932.h"
 #include "assets/data_error.h"
 #include "assets/picture_table.h"
 #include "assets/text_helpers.h"
+#include "game/game.h"
 
 namespace vm {
 
@@ -31,6 +28,12 @@ struct AssetFailure {
   int number = 0;
   std::string detail;
 };
+
+// Why a write failed. A write that took nothing leaves no reason of its own
+// behind (errno 0), and on a disk file that means the disk is full.
+std::string write_failure(const std::string& path, int err) {
+  return path + ": cannot write (" + std::strerror(err ? err : ENOSPC) + ")";
+}
 
 constexpr int kErrFileNotFound = 53;
 constexpr int kErrPastEnd = 62;
@@ -54,19 +57,35 @@ void io_step(Step&& step) {
 void write_two_bytes(const std::string& path, const std::string& magic) {
   // Opened for update so that nothing after the first two bytes changes; a
   // missing file is never created.
+  errno = 0;
   FILE* f = std::fopen(path.c_str(), "r+b");
   if (!f) {
     int err = errno;
     throw std::runtime_error(path + ": " + std::strerror(err));
   }
-  size_t n = std::fwrite(magic.data(), 1, 2, f);
-  int closed = std::fclose(f);
-  if (n != 2 || closed != 0) throw std::runtime_error(path + ": cannot write");
+  // A full disk shows only when the bytes leave the buffer, at the close.
+  errno = 0;
+  const size_t n = std::fwrite(magic.data(), 1, 2, f);
+  int err = errno;
+  const int closed = std::fclose(f);
+  if (n == 2 && closed != 0) err = errno;
+  if (n != 2 || closed != 0) throw std::runtime_error(write_failure(path, err));
+}
+
+// A copy killed between writing a slot or the system file and putting it in
+// place leaves its temporary file; the file it was to replace is whole.
+void remove_stale_temporaries(const std::string& dir) {
+  for (const char* n : {"00", "01", "02", "03", "04", "50"}) {
+    const std::string tmp = dir + n + ".dat.tmp";
+    struct stat st {};
+    if (::lstat(tmp.c_str(), &st) == 0 && !S_ISDIR(st.st_mode)) ::unlink(tmp.c_str());
+  }
 }
 
 void run_check(Game& g) {
   AssetState& a = g.assets;
   const std::string& dir = a.Data_Dir;
+  remove_stale_temporaries(dir);
   // The system file and the two script files must be there.
   for (const char* n : {"50", "51", "52"}) check_present(dir + n + ".dat", dir + n);
   // The script, decoded in memory: no decoded copy is ever left beside it.
@@ -149,9 +168,7 @@ void rebuild_line6(Game& g) {
 void write_system_file(Game& g) {
   std::string text;
   for (int i = 1; i <= 25; ++i) text += g.assets.Sys_Lines[i] + "\r\n";
-  // A folder the player cannot write to may still hold a writable 50.dat:
-  // the names and the gallery progress are then kept by writing it in place.
-  replace_file(g.assets.Data_Dir + "50.dat", text, true);
+  replace_file(g.assets.Data_Dir + "50.dat", text);
   g.pf.log.log("file written 50.dat");
 }
 
@@ -171,57 +188,64 @@ std::string disguise_restored_pictures(AssetState& a) {
 
 namespace {
 
-std::string io_error(const std::string& path, int err) {
-  return path + ": cannot write (" + std::strerror(err) + ")";
-}
-
-// Writes all of data to fd and flushes it to the disk.
-bool write_all(int fd, const std::string& data) {
+// Writes all of data to fd and flushes it to the disk; false with the reason
+// in err.
+bool write_all(int fd, const std::string& data, int& err) {
   size_t done = 0;
   while (done < data.size()) {
+    errno = 0;
     const ssize_t n = ::write(fd, data.data() + done, data.size() - done);
     if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) return false;
+    if (n <= 0) {
+      err = n == 0 || errno == 0 ? ENOSPC : errno;
+      return false;
+    }
     done += static_cast<size_t>(n);
   }
-  return ::fsync(fd) == 0;
-}
-
-void rewrite_in_place(const std::string& path, const std::string& data) {
-  const int fd = ::open(path.c_str(), O_WRONLY | O_TRUNC | O_CLOEXEC);
-  if (fd < 0) throw std::runtime_error(io_error(path, errno));
-  const bool ok = write_all(fd, data);
-  const int err = errno;
-  if (::close(fd) != 0 || !ok) throw std::runtime_error(io_error(path, ok ? errno : err));
+  if (::fsync(fd) == 0) return true;
+  err = errno;
+  return false;
 }
 
 }  // namespace
 
-void replace_file(const std::string& path, const std::string& data, bool in_place) {
+void replace_file(const std::string& path, const std::string& data) {
   struct stat old {};
   const bool existed = ::stat(path.c_str(), &old) == 0;
   const mode_t mode = existed ? (old.st_mode & 07777) : 0644;
   const std::string tmp = path + ".tmp";
-  const int fd = ::open(tmp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
+  // One left by a copy that was killed before its rename is only in the way.
+  ::unlink(tmp.c_str());
+  const int fd = ::open(tmp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
   if (fd < 0) {
+    // The new content has nowhere to go but over the old file, and a kill or
+    // a full disk part way would leave the player with nothing: the old file
+    // stays as it is.
     const int err = errno;
-    if (in_place && existed && (err == EACCES || err == EPERM || err == EROFS) &&
-        ::access(path.c_str(), W_OK) == 0)
-      return rewrite_in_place(path, data);
-    throw std::runtime_error(io_error(path, err));
+    throw std::runtime_error(path +
+                             ": not written, the old file is kept (no new copy can be made " +
+                             "beside it: " + std::strerror(err) + ")");
   }
-  const bool ok = write_all(fd, data) && ::fchmod(fd, mode) == 0;
-  const int err = errno;
-  if (::close(fd) != 0 || !ok) {
+  int err = 0;
+  bool ok = write_all(fd, data, err);
+  if (ok && ::fchmod(fd, mode) != 0) {
+    err = errno;
+    ok = false;
+  }
+  if (::close(fd) != 0 && ok) {
+    err = errno;
+    ok = false;
+  }
+  if (!ok) {
     ::unlink(tmp.c_str());
-    throw std::runtime_error(io_error(path, ok ? errno : err));
+    throw std::runtime_error(write_failure(path, err));
   }
   // The rename replaces the old file whole, so a crash never leaves it empty
   // or half written.
   if (std::rename(tmp.c_str(), path.c_str()) != 0) {
     const int e = errno;
     ::unlink(tmp.c_str());
-    throw std::runtime_error(io_error(path, e));
+    throw std::runtime_error(write_failure(path, e));
   }
   // The rename itself is on the disk once the folder is.
   const size_t slash = path.rfind('/');
@@ -290,11 +314,28 @@ long long file_length(const std::string& path) {
 }
 
 std::string read_file(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) throw std::runtime_error(path + ": cannot read (" + std::strerror(errno) + ")");
-  std::ostringstream ss;
-  ss << in.rdbuf();
-  return ss.str();
+  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) {
+    const int err = errno;
+    throw std::runtime_error(path + ": cannot read (" + std::strerror(err) + ")");
+  }
+  // A read that fails part way is told as such: what came before it is not
+  // the whole file.
+  std::string out;
+  char chunk[65536];
+  for (;;) {
+    const ssize_t n = ::read(fd, chunk, sizeof chunk);
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0) {
+      const int err = errno;
+      ::close(fd);
+      throw std::runtime_error(path + ": cannot read (" + std::strerror(err) + ")");
+    }
+    if (n == 0) break;
+    out.append(chunk, static_cast<size_t>(n));
+  }
+  ::close(fd);
+  return out;
 }
 
 }  // namespace vm

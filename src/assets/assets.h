@@ -62,11 +62,10 @@ std::array<std::string, 26> read_system_lines(const std::string& bytes);
 std::string disguise_restored_pictures(AssetState& a);
 
 // Replaces a file whole or not at all: a temporary file beside it, flushed to
-// disk, renamed over it, with the old file's permissions. When the folder
-// refuses the temporary file (no write permission) and in_place is set, a file
-// that is itself writable is rewritten where it stands instead. Throws
-// std::runtime_error naming the file.
-void replace_file(const std::string& path, const std::string& data, bool in_place = false);
+// disk, renamed over it, with the old file's permissions. A folder that
+// refuses the temporary file (no write permission) leaves the old file as it
+// is. Throws std::runtime_error naming the file and the reason.
+void replace_file(const std::string& path, const std::string& data);
 
 // Applies line 6 to Keep_Flag and CG_Seen.
 void read_line6(AssetState& a);

@@ -319,6 +319,9 @@ class SingleCopy {
  public:
   virtual ~SingleCopy() = default;
   virtual bool other_copy_running() = 0;
+  // Holds the data folder for the life of this copy. True when another copy
+  // plays from it already, whatever lock that one took besides.
+  virtual bool other_copy_on_folder(const std::string& data_dir) = 0;
 };
 
 class Shell {

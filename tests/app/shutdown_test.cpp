@@ -7,11 +7,12 @@
 #include <unistd.h>
 
 #include <filesystem>
+#include <new>
 
-#include "game/game.h"
 #include "app/main_form.h"
 #include "assets/assets.h"
 #include "assets/cp932.h"
+#include "game/game.h"
 #include "platform/headless/headless.h"
 #include "test_support.h"
 
@@ -131,6 +132,17 @@ TEST_F(Shutdown, AFaceOnAHiddenSpriteEndsNonZeroAtRest) {
   expect_at_rest();
 }
 
+TEST_F(Shutdown, MemoryRunningOutMidStoryStillEndsInOrder) {
+  story("0010,,,,,,,,海,,,,\r\n");
+  close_after_start(600000);
+  hl.at(9000, [] { throw std::bad_alloc(); });
+  EXPECT_EQ(run(), 1);
+  EXPECT_EQ(count("title start"), 1);
+  EXPECT_EQ(count("warning: the game stopped: out of memory (std::bad_alloc)"), 1);
+  EXPECT_EQ(count("file written 50.dat"), 1);
+  expect_at_rest();
+}
+
 TEST_F(Shutdown, ATuneNamedOutsideTheFolderIsRefused) {
   std::string sys = sys_before;
   sys.replace(sys.find("title.mid"), 9, "../t.mid");
@@ -151,14 +163,41 @@ TEST_F(Shutdown, TheSystemFileKeepsItsPermissions) {
   EXPECT_FALSE(std::filesystem::exists(dir / "50.dat.tmp"));
 }
 
-TEST_F(Shutdown, AFolderWithoutWritePermissionStillKeepsTheSystemFile) {
-  if (::geteuid() == 0) GTEST_SKIP() << "the superuser may write into any folder";
-  hl.close(600000);
+// A plain player's rights while it lives, also when the tests run as the
+// superuser, who may write into any folder.
+class AsPlainUser {
+ public:
+  AsPlainUser() {
+    if (was_root_) EXPECT_EQ(::seteuid(65534), 0);
+  }
+  ~AsPlainUser() {
+    if (was_root_) EXPECT_EQ(::seteuid(0), 0);
+  }
+
+ private:
+  const bool was_root_ = ::geteuid() == 0;
+};
+
+TEST_F(Shutdown, AFolderWithoutWritePermissionKeepsTheSystemFileWhole) {
+  // The files are writable but the folder is not: 50.dat could only be cut
+  // short and rewritten where it stands, which a kill or a full disk would
+  // leave empty. It is left as it was, and the player is told why.
+  for (const auto& e : std::filesystem::directory_iterator(dir.path()))
+    ASSERT_EQ(::chmod(e.path().c_str(), 0666), 0);
   ASSERT_EQ(::chmod(dir.path().c_str(), 0555), 0);
-  const int code = run();
+  hl.close(600000);
+  int code = -1;
+  {
+    AsPlainUser player;
+    code = run();
+  }
   ::chmod(dir.path().c_str(), 0755);
-  EXPECT_EQ(code, 0);
-  EXPECT_EQ(count("file written 50.dat"), 1);  // rewritten in place
+  EXPECT_EQ(code, 1);
+  EXPECT_EQ(read_bytes(dir / "50.dat"), sys_before);
+  EXPECT_EQ(count("file written 50.dat"), 0);
+  EXPECT_EQ(count("50.dat: not written, the old file is kept (no new copy can be made beside it: "
+                  "Permission denied)"),
+            1);
   expect_at_rest();
 }
 

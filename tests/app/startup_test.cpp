@@ -1,10 +1,14 @@
 #include <gtest/gtest.h>
+#include <sys/resource.h>
+#include <unistd.h>
 
+#include <csignal>
 #include <filesystem>
 
-#include "game/game.h"
 #include "app/main_form.h"
 #include "assets/assets.h"
+#include "game/game.h"
+#include "platform/common/folder_copy.h"
 #include "platform/headless/headless.h"
 #include "test_support.h"
 
@@ -42,6 +46,27 @@ TEST_F(Startup, SecondCopyIsRefused) {
   EXPECT_EQ(count("dialog \"既に起動しています。\""), 1);
   EXPECT_EQ(count("caption"), 0);
   EXPECT_EQ(read_bytes(dir / "11.dat").substr(0, 2), "JF");
+}
+
+TEST_F(Startup, ASecondCopyOnTheSameFolderIsRefusedWhateverItsOwnLock) {
+  // Started with another runtime folder, the second copy's own lock is free;
+  // the data folder is not.
+  Headless second;
+  int second_code = -1;
+  std::string first_pictures;
+  hl.at(8000, [&] {
+    second.close(600000);
+    second_code = run_game(second.platform(), dir.path());
+    first_pictures = read_bytes(dir / "11.dat").substr(0, 2);
+  });
+  EXPECT_EQ(run(), 0);
+  EXPECT_EQ(second_code, 1);
+  int refused = 0;
+  for (const std::string& l : second.log_lines())
+    refused += l.find("dialog \"既に起動しています。\"") != std::string::npos;
+  EXPECT_EQ(refused, 1);
+  EXPECT_EQ(first_pictures, "BM");  // the first copy's pictures were left alone
+  EXPECT_EQ(count("file written 50.dat"), 1);
 }
 
 TEST_F(Startup, FolderWithoutTheMarkerFileIsRejected) {
@@ -127,6 +152,53 @@ TEST_F(Startup, BrokenScriptRowIsNamedAndTheGameEndsInOrder) {
 
 namespace vm {
 namespace {
+
+// A file-size limit for this process while it lives: the disk filling up
+// part way through a copy.
+class FileSizeLimit {
+ public:
+  explicit FileSizeLimit(rlim_t bytes) {
+    ::getrlimit(RLIMIT_FSIZE, &old_);
+    old_signal_ = std::signal(SIGXFSZ, SIG_IGN);
+    const rlimit lower{bytes, old_.rlim_max};
+    ::setrlimit(RLIMIT_FSIZE, &lower);
+  }
+  ~FileSizeLimit() {
+    ::setrlimit(RLIMIT_FSIZE, &old_);
+    std::signal(SIGXFSZ, old_signal_);
+  }
+
+ private:
+  rlimit old_{};
+  void (*old_signal_)(int) = nullptr;
+};
+
+TEST(FirstStart, TheGameDataIsCopiedWholeOrNotAtAll) {
+  TempDir home;
+  const std::string installed = test::build_dir() + "/install-data/";
+  const std::string own = home / "velmora/data/";
+  // An earlier copy killed half way left its folder behind.
+  std::filesystem::create_directories(home / "velmora/data.copying");
+  test::write_bytes(home / "velmora/data.copying/61.dat", "half");
+  {
+    FileSizeLimit disk(100000);
+    const std::string error = copy_folder_whole(installed, own);
+    EXPECT_NE(error.find("File too large"), std::string::npos) << error;
+  }
+  // Nothing half copied is left to be played.
+  EXPECT_FALSE(std::filesystem::exists(own));
+  EXPECT_FALSE(std::filesystem::exists(home / "velmora/data.copying"));
+  EXPECT_EQ(copy_folder_whole(installed, own), "");
+  EXPECT_FALSE(std::filesystem::exists(home / "velmora/data.copying"));
+  int files = 0;
+  for (const auto& e : std::filesystem::directory_iterator(installed)) {
+    ++files;
+    const std::string name = e.path().filename().string();
+    EXPECT_TRUE(read_bytes(own + name) == read_bytes(e.path().string())) << name;
+    EXPECT_EQ(::access((own + name).c_str(), W_OK), 0) << name;
+  }
+  EXPECT_GT(files, 25);
+}
 
 TEST_F(Startup, SkipIsOfferedOnceTheStoryRuns) {
   hl.menu(1500, "speedup");   // not while the title shows

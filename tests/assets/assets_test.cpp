@@ -101,7 +101,14 @@ TEST(Line6, FlagsBothWays) {
 
 TEST_F(Assets, StartRestoresPicturesAndReadsTheSystemFileShutdownDisguisesThem) {
   make_folder(dir);
+  // Left by a copy killed while it saved: the slot itself is whole.
+  write_bytes(dir / "03.dat", "slot");
+  write_bytes(dir / "03.dat.tmp", "half a sl");
+  write_bytes(dir / "50.dat.tmp", "");
   check_assets(g);
+  EXPECT_FALSE(std::filesystem::exists(dir / "03.dat.tmp"));
+  EXPECT_FALSE(std::filesystem::exists(dir / "50.dat.tmp"));
+  EXPECT_EQ(read_bytes(dir / "03.dat"), "slot");
   for (int n : managed()) {
     std::string bytes = read_bytes(dir / (std::to_string(n) + ".dat"));
     EXPECT_EQ(bytes.substr(0, 2), n >= 70 ? "\xff\xd8" : "BM") << n;
@@ -197,6 +204,28 @@ TEST_F(Assets, UnwritableSystemFileIsKeptAndReported) {
   EXPECT_THROW(unload_main_form(g), EndProcess);
   EXPECT_EQ(read_bytes(dir / "50.dat"), before);
   EXPECT_NE(last_dialog().find("50.dat"), std::string::npos);
+}
+
+TEST_F(Assets, ReadAndWriteFailuresGiveTheSystemsOwnReason) {
+  make_folder(dir);
+  // 50.dat opens but its first read fails: an error of the disk, not a
+  // system file without lines.
+  std::filesystem::remove(dir / "50.dat");
+  std::filesystem::create_symlink("/proc/self/mem", dir / "50.dat");
+  EXPECT_THROW(check_assets(g), ShutdownRequest);
+  EXPECT_NE(last_dialog().find("50.dat: cannot read (Input/output error)"), std::string::npos)
+      << last_dialog();
+  // A disk that takes nothing more.
+  std::filesystem::remove(dir / "11.dat");
+  std::filesystem::create_symlink("/dev/full", dir / "11.dat");
+  try {
+    blank_magic(dir / "11");
+    ADD_FAILURE() << "written to a full disk";
+  } catch (const std::runtime_error& e) {
+    EXPECT_NE(std::string(e.what()).find("cannot write (No space left on device)"),
+              std::string::npos)
+        << e.what();
+  }
 }
 
 }  // namespace

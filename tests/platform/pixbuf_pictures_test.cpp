@@ -79,6 +79,22 @@ TEST(PixbufPictures, UndecodableFileFails) {
   std::remove(path.c_str());
 }
 
+TEST(PixbufPictures, AHeaderClaimingAHugeSizeIsRefusedBeforeDecoding) {
+  // Under a kilobyte, claiming 20000 x 20000: decoded, gigabytes.
+  std::vector<uint8_t> bomb = make_bmp(pattern(16, 16));
+  for (size_t at : {18u, 22u}) {
+    bomb[at] = 0x20;
+    bomb[at + 1] = 0x4E;
+  }
+  Image out;
+  std::string error;
+  EXPECT_FALSE(decode_picture(bomb, out, error));
+  EXPECT_EQ(
+      error,
+      "the picture claims 20000 x 20000 pixels, more than the 4096 x 4096 a picture may have");
+  EXPECT_EQ(out.w, 0);
+}
+
 TEST(PixbufPictures, JpegRoundTripThroughMemory) {
   Image src(64, 48);
   for (int y = 0; y < 48; ++y)

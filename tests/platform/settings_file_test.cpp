@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <cstdlib>
 #include <filesystem>
 
@@ -52,10 +53,13 @@ TEST(SettingsFile, RoundTripAndMissingFile) {
 TEST(SettingsFile, DamagedFileGivesDefaultsAWarningAndIsKeptAside) {
   test::TempDir dir;
   const std::string path = dir / "settings.ini";
+  int n = 0;
   for (const std::string& bad :
        {std::string("[view\nscale=2\n"), std::string("[view]\nscale=7\n"),
         std::string("[view]\nfull_screen=maybe\n"), std::string("[auto_forward]\ndelay_ms=-5\n")}) {
     write_bytes(path, bad);
+    const std::string aside = path + ".bad" + (n ? "." + std::to_string(n) : "");
+    ++n;
     LineLog log(nullptr);
     FileSettingsStore store(path, log);
     EXPECT_EQ(store.settings().scale, 1) << bad;
@@ -64,13 +68,36 @@ TEST(SettingsFile, DamagedFileGivesDefaultsAWarningAndIsKeptAside) {
     EXPECT_NE(log.lines()[0].find("warning: the settings file " + path + " is damaged"),
               std::string::npos)
         << log.lines()[0];
-    // What the player had is kept aside; a clean file of defaults replaces it.
-    EXPECT_EQ(read_bytes(path + ".bad"), bad);
+    // What the player had is kept aside, each time under a new name; a clean
+    // file of defaults replaces it.
+    EXPECT_EQ(read_bytes(aside), bad);
     std::string warning;
     const PlayerSettings again = read_settings_file(path, &warning);
     EXPECT_TRUE(warning.empty()) << warning;
     EXPECT_EQ(again.scale, 1);
   }
+}
+
+TEST(SettingsFile, AByteOrderMarkALinkAndLeftoversOfAKilledSave) {
+  test::TempDir dir;
+  const std::string path = dir / "settings.ini";
+  std::filesystem::create_symlink("synced.ini", path);
+  write_bytes(dir / "synced.ini", "\xEF\xBB\xBF[view]\nscale=2\n");
+  write_bytes(dir / "synced.ini.Ab12Cd", "[view]\nsca");
+  std::filesystem::last_write_time(
+      dir / "synced.ini.Ab12Cd",
+      std::filesystem::file_time_type::clock::now() - std::chrono::minutes(5));
+  std::string warning;
+  EXPECT_EQ(read_settings_file(path, &warning).scale, 2);
+  EXPECT_TRUE(warning.empty()) << warning;
+  EXPECT_FALSE(std::filesystem::exists(dir / "synced.ini.Ab12Cd"));
+  // Saving writes through the link: it stays a link.
+  PlayerSettings s;
+  s.scale = 3;
+  std::string error;
+  ASSERT_TRUE(write_settings_file(path, s, &error)) << error;
+  EXPECT_TRUE(std::filesystem::is_symlink(path));
+  EXPECT_NE(read_bytes(dir / "synced.ini").find("scale=3"), std::string::npos);
 }
 
 TEST(SettingsFile, LivesUnderTheConfigFolder) {

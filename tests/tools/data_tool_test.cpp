@@ -262,12 +262,19 @@ TEST_F(DataToolTest, CheckRejectsPicturesThatDoNotDecodeAndBrokenMusicAndWarnsOf
   write_bytes(join_path(dir, "61.dat"), encode_bmp(Image(100, 100)));
   const std::string tune = read_bytes(join_path(dir, "velloria.mid"));
   write_bytes(join_path(dir, "velloria.mid"), tune.substr(0, tune.size() - 4));
+  // A sprite whose header claims 20000 x 20000 (the game would need gigabytes).
+  std::string bomb = encode_bmp(Image(16, 16));
+  for (size_t at : {18u, 22u}) bomb.replace(at, 2, "\x20\x4E");
+  write_bytes(join_path(dir, "11.dat"), "JF" + bomb.substr(2));
   const std::vector<std::string> problems = lines_of(check_folder(dir));
-  ASSERT_EQ(problems.size(), 3u);
-  EXPECT_EQ(problems[0].rfind("60.dat: error: not a picture: ", 0), 0u) << problems[0];
-  EXPECT_EQ(problems[1],
+  ASSERT_EQ(problems.size(), 4u);
+  EXPECT_EQ(problems[0],
+            "11.dat: error: not a picture: the picture claims 20000 x 20000 pixels, more than the "
+            "4096 x 4096 a picture may have");
+  EXPECT_EQ(problems[1].rfind("60.dat: error: not a picture: ", 0), 0u) << problems[1];
+  EXPECT_EQ(problems[2],
             "61.dat: warning: texture sheet is 100x100, expected 280x370; the rest stays undrawn");
-  EXPECT_EQ(problems[2].rfind("velloria.mid: error: not a MIDI file: ", 0), 0u) << problems[2];
+  EXPECT_EQ(problems[3].rfind("velloria.mid: error: not a MIDI file: ", 0), 0u) << problems[3];
 }
 
 TEST_F(DataToolTest, UnpackThenPackGivesTheSameFolderAndRefusesWhatWouldNotComeBack) {

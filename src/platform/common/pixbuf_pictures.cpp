@@ -80,33 +80,58 @@ GdkPixbuf* image_to_pixbuf(const Image& img, const std::vector<uint8_t>* alpha =
 
 }  // namespace
 
+namespace {
+
+// What the picture's header claims, learnt before any pixel is decoded.
+struct ClaimedSize {
+  int w = 0, h = 0;
+  bool too_large = false;
+};
+
+// Called by gdk-pixbuf once the header is read (C; throws nothing). A size of
+// 0 x 0 tells the decoder to stop before it sets aside room for the pixels.
+void on_size_prepared(GdkPixbufLoader* loader, int w, int h, gpointer data) {
+  auto* claimed = static_cast<ClaimedSize*>(data);
+  claimed->w = w;
+  claimed->h = h;
+  if (w > kMaxPictureSide || h > kMaxPictureSide) {
+    claimed->too_large = true;
+    gdk_pixbuf_loader_set_size(loader, 0, 0);
+  }
+}
+
+}  // namespace
+
 bool decode_picture(const std::vector<uint8_t>& bytes, Image& out, std::string& error) {
   if (bytes.empty()) {
     error = "empty file";
     return false;
   }
   GdkPixbufLoader* loader = gdk_pixbuf_loader_new();
+  ClaimedSize claimed;
+  g_signal_connect(loader, "size-prepared", G_CALLBACK(on_size_prepared), &claimed);
   GError* err = nullptr;
   bool ok = gdk_pixbuf_loader_write(loader, bytes.data(), bytes.size(), &err);
-  if (!ok) {
-    error = take_error(err, "cannot decode the picture");
+  if (ok)
+    ok = gdk_pixbuf_loader_close(loader, &err);
+  else
     gdk_pixbuf_loader_close(loader, nullptr);
-    g_object_unref(loader);
-    return false;
-  }
-  ok = gdk_pixbuf_loader_close(loader, &err);
-  if (!ok) {
+  GdkPixbuf* pb = ok ? gdk_pixbuf_loader_get_pixbuf(loader) : nullptr;  // owned by the loader
+  if (claimed.too_large) {
+    // A damaged or hostile header would have the game set aside gigabytes.
+    if (err) g_error_free(err);
+    error = "the picture claims " + std::to_string(claimed.w) + " x " + std::to_string(claimed.h) +
+            " pixels, more than the " + std::to_string(kMaxPictureSide) + " x " +
+            std::to_string(kMaxPictureSide) + " a picture may have";
+    ok = false;
+  } else if (!ok) {
     error = take_error(err, "cannot decode the picture");
-    g_object_unref(loader);
-    return false;
-  }
-  GdkPixbuf* pb = gdk_pixbuf_loader_get_pixbuf(loader);  // owned by the loader
-  if (!pb) {
+  } else if (!pb) {
     error = "not a picture";
-    g_object_unref(loader);
-    return false;
+    ok = false;
+  } else {
+    ok = pixbuf_to_image(pb, out, error);
   }
-  ok = pixbuf_to_image(pb, out, error);
   g_object_unref(loader);
   return ok;
 }

@@ -10,6 +10,11 @@
 
 namespace vm {
 
+// The largest width or height of a picture the game or the data tool decodes:
+// the game's own are at most 640 x 480, and a header claiming more than this
+// is damaged (decoding it would take gigabytes).
+constexpr int kMaxPictureSide = 4096;
+
 class PixbufPictures : public Pictures {
  public:
   bool load_picture(const std::string& path, Image& out, std::string& error) override;
@@ -21,7 +26,8 @@ bool save_png(const Image& img, const std::string& path, std::string& error);
 bool save_png_alpha(const Image& img, const std::vector<uint8_t>& alpha, const std::string& path,
                     std::string& error);
 bool encode_jpeg(const Image& img, int quality, std::vector<uint8_t>& out, std::string& error);
-// Decodes a picture held in memory.
+// Decodes a picture held in memory; one wider or taller than kMaxPictureSide
+// is refused before its pixels are decoded.
 bool decode_picture(const std::vector<uint8_t>& bytes, Image& out, std::string& error);
 
 }  // namespace vm

@@ -2,8 +2,10 @@
 
 #include <glib.h>
 #include <glib/gstdio.h>
+#include <sys/stat.h>
 
 #include <memory>
+#include <string_view>
 
 namespace vm {
 
@@ -55,32 +57,103 @@ bool read_bool(GKeyFile* kf, const char* group, const char* key, bool& out, std:
   return true;
 }
 
+// The file a settings path stands for: a link is followed to what it points
+// at, so that the player's own arrangement (a link into a synced folder)
+// survives every save.
+std::string followed(const std::string& path) {
+  std::string p = path;
+  for (int depth = 0; depth < 16 && g_file_test(p.c_str(), G_FILE_TEST_IS_SYMLINK); ++depth) {
+    gchar* target = g_file_read_link(p.c_str(), nullptr);
+    if (!target) break;
+    if (g_path_is_absolute(target)) {
+      p = target;
+    } else {
+      gchar* dir = g_path_get_dirname(p.c_str());
+      gchar* joined = g_build_filename(dir, target, nullptr);
+      p = joined;
+      g_free(joined);
+      g_free(dir);
+    }
+    g_free(target);
+  }
+  return p;
+}
+
+// A name nothing holds yet for a damaged file: settings.ini.bad, then
+// settings.ini.bad.1, .2 ..., so that no earlier one is ever lost.
+std::string free_aside_name(const std::string& path) {
+  std::string aside = path + ".bad";
+  for (int n = 1; g_file_test(aside.c_str(), G_FILE_TEST_EXISTS) ||
+                  g_file_test(aside.c_str(), G_FILE_TEST_IS_SYMLINK);
+       ++n)
+    aside = path + ".bad." + std::to_string(n);
+  return aside;
+}
+
+// The temporary files of saves that a kill cut short ("settings.ini.XXXXXX"
+// beside the file), once they are old enough that no copy is still writing.
+void remove_stale_temporaries(const std::string& path) {
+  gchar* dir = g_path_get_dirname(path.c_str());
+  gchar* base = g_path_get_basename(path.c_str());
+  const std::string prefix = std::string(base) + ".";
+  if (GDir* d = g_dir_open(dir, 0, nullptr)) {
+    const gint64 now = g_get_real_time() / G_USEC_PER_SEC;
+    while (const gchar* name = g_dir_read_name(d)) {
+      const std::string n = name;
+      if (n.size() != prefix.size() + 6 || n.compare(0, prefix.size(), prefix) != 0) continue;
+      bool temporary = true;
+      for (size_t i = prefix.size(); i < n.size(); ++i)
+        temporary = temporary && g_ascii_isalnum(n[i]);
+      gchar* full = g_build_filename(dir, name, nullptr);
+      GStatBuf st;
+      if (temporary && g_lstat(full, &st) == 0 && S_ISREG(st.st_mode) && now - st.st_mtime > 60)
+        g_remove(full);
+      g_free(full);
+    }
+    g_dir_close(d);
+  }
+  g_free(base);
+  g_free(dir);
+}
+
 }  // namespace
 
 std::string default_settings_path() {
   return std::string(g_get_user_config_dir()) + "/velmora/settings.ini";
 }
 
-PlayerSettings read_settings_file(const std::string& path, std::string* warning) {
+PlayerSettings read_settings_file(const std::string& link, std::string* warning) {
   PlayerSettings defaults;
+  const std::string path = followed(link);
+  remove_stale_temporaries(path);
   if (!g_file_test(path.c_str(), G_FILE_TEST_EXISTS)) return defaults;
   KeyFilePtr kf(g_key_file_new());
   GError* err = nullptr;
   std::string problem;
   PlayerSettings s;
-  if (!g_key_file_load_from_file(kf.get(), path.c_str(), G_KEY_FILE_NONE, &err)) {
+  gchar* text = nullptr;
+  gsize length = 0;
+  if (!g_file_get_contents(path.c_str(), &text, &length, &err)) {
     problem = take_message(err);
-  } else if (read_int(kf.get(), kView, "scale", 1, 3, s.scale, problem) &&
-             read_bool(kf.get(), kView, "full_screen", s.full_screen, problem) &&
-             read_int(kf.get(), kAuto, "delay_ms", 0, 60000, s.auto_delay_ms, problem) &&
-             read_int(kf.get(), kAuto, "delay_per_char_ms", 0, 10000, s.auto_delay_per_char_ms,
-                      problem)) {
-    return s;
+  } else {
+    // Editors on some desktops start a UTF-8 file with a byte-order mark.
+    const char* start = text;
+    if (length >= 3 && std::string_view(text, 3) == "\xEF\xBB\xBF") {
+      start += 3;
+      length -= 3;
+    }
+    if (!g_key_file_load_from_data(kf.get(), start, length, G_KEY_FILE_NONE, &err))
+      problem = take_message(err);
+    g_free(text);
   }
+  if (problem.empty() && read_int(kf.get(), kView, "scale", 1, 3, s.scale, problem) &&
+      read_bool(kf.get(), kView, "full_screen", s.full_screen, problem) &&
+      read_int(kf.get(), kAuto, "delay_ms", 0, 60000, s.auto_delay_ms, problem) &&
+      read_int(kf.get(), kAuto, "delay_per_char_ms", 0, 10000, s.auto_delay_per_char_ms, problem))
+    return s;
   // Damaged: the defaults stand, and the old file is kept beside the new one
   // for whoever wants to see what was wrong with it.
-  const std::string aside = path + ".bad";
-  g_remove(aside.c_str());
+  const std::string aside = free_aside_name(path);
   const bool kept = g_rename(path.c_str(), aside.c_str()) == 0;
   if (warning)
     *warning = "the settings file " + path + " is damaged (" + problem +
@@ -88,7 +161,8 @@ PlayerSettings read_settings_file(const std::string& path, std::string* warning)
   return defaults;
 }
 
-bool write_settings_file(const std::string& path, const PlayerSettings& s, std::string* error) {
+bool write_settings_file(const std::string& link, const PlayerSettings& s, std::string* error) {
+  const std::string path = followed(link);
   gchar* dir = g_path_get_dirname(path.c_str());
   const int made = g_mkdir_with_parents(dir, 0700);
   g_free(dir);

@@ -14,7 +14,9 @@ std::string default_settings_path();
 // Reads the settings file. A missing file gives the defaults quietly; a
 // damaged one (unreadable syntax or a value out of range) gives the defaults,
 // a warning for the player in *warning, and is set aside as settings.ini.bad
-// so that the next save writes a clean file without losing what was there.
+// (.bad.1, .bad.2 ... when earlier ones are there) so that the next save
+// writes a clean file without losing what was there. A leading byte-order
+// mark is no damage; a link is read and written through to its target.
 PlayerSettings read_settings_file(const std::string& path, std::string* warning);
 
 // Writes the settings file, creating its folder. False with a reason on

@@ -14,6 +14,8 @@
 #include <stdexcept>
 
 #include "assets/assets.h"
+#include "platform/common/folder_copy.h"
+#include "platform/common/folder_lock.h"
 #include "platform/common/pango_text.h"
 #include "platform/common/pixbuf_pictures.h"
 #include "platform/common/settings_file.h"
@@ -78,6 +80,11 @@ class FileLockSingleCopy : public SingleCopy {
     fd_ = -1;
     return other_;
   }
+  // Another user's copy, or one started with another runtime folder, has a
+  // lock of its own: the data folder is held as well.
+  bool other_copy_on_folder(const std::string& data_dir) override {
+    return folder_.held_elsewhere(data_dir);
+  }
 
  private:
   static std::string lock_path() {
@@ -91,6 +98,7 @@ class FileLockSingleCopy : public SingleCopy {
   bool checked_ = false;
   bool other_ = false;
   int fd_ = -1;
+  FolderLock folder_;
 };
 
 class XdgShell : public Shell {
@@ -222,21 +230,11 @@ std::string find_game_data(const std::string& program_dir) {
   if (writable_folder(installed)) return installed;
   const std::string own = std::string(g_get_user_data_dir()) + "/velmora/data/";
   if (!holds_game(own)) {
-    std::error_code ec;
-    std::filesystem::create_directories(own, ec);
-    std::filesystem::copy(
-        installed, own,
-        std::filesystem::copy_options::recursive | std::filesystem::copy_options::skip_existing,
-        ec);
-    if (ec) {
-      std::cerr << "velmora: warning: cannot copy the game data to " << own << ": " << ec.message()
-                << "\n";
+    const std::string error = copy_folder_whole(installed, own);
+    if (!error.empty()) {
+      std::cerr << "velmora: warning: " << error << "\n";
       return installed;
     }
-    // Copies of read-only files are read-only too; these are the player's.
-    for (const auto& e : std::filesystem::directory_iterator(own, ec))
-      std::filesystem::permissions(e.path(), std::filesystem::perms::owner_write,
-                                   std::filesystem::perm_options::add, ec);
   }
   return own;
 }

@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <stdexcept>
 
+#include "platform/common/folder_lock.h"
 #include "platform/common/pango_text.h"
 #include "platform/common/pixbuf_pictures.h"
 
@@ -270,6 +271,9 @@ class HeadlessMisc : public SingleCopy, public Shell {
  public:
   explicit HeadlessMisc(Headless& h) : h_(h) {}
   bool other_copy_running() override { return h_.other_copy; }
+  bool other_copy_on_folder(const std::string& data_dir) override {
+    return folder_.held_elsewhere(data_dir);
+  }
   void open_with_shell(const std::string& target) override {
     h_.shell_opened.push_back(target);
     h_.log_.log("open " + quoted(target));
@@ -277,6 +281,7 @@ class HeadlessMisc : public SingleCopy, public Shell {
 
  private:
   Headless& h_;
+  FolderLock folder_;
 };
 
 class HeadlessSettings : public SettingsStore {

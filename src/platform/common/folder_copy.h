@@ -1,0 +1,17 @@
+// The first start from an installed game that the player cannot write to:
+// its data is copied to the player's own data folder, since the game keeps
+// the saves and the gallery progress there.
+#pragma once
+
+#include <string>
+
+namespace vm {
+
+// Copies the folder from into the new folder to, whole or not at all: into a
+// folder beside to first (one left there by a copy that was killed is thrown
+// away), every file checked to be complete, then renamed to to. Copied files
+// are the player's to write. Returns "" when done, else what went wrong with
+// the system's reason; to is then left as it was.
+std::string copy_folder_whole(const std::string& from, const std::string& to);
+
+}  // namespace vm
