@@ -57,6 +57,8 @@ std::string slot_path(const Game& g, int slot);
 // Reads and checks a slot file (CP932 text, CR LF lines). False with a
 // reason when it is missing lines, cut short or holds a non-numeric field.
 bool read_slot_file(const std::string& path, SlotFile& out, std::string& error);
+// The same check on the bytes of a slot file already read.
+bool parse_slot_file(const std::string& bytes, SlotFile& out, std::string& error);
 // The six lines of a slot file, CP932.
 std::string slot_file_text(const std::string& saved_at, const std::string& title,
                            const std::array<std::string, 3>& record);
