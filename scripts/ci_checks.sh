@@ -27,16 +27,17 @@ run_tidy() {
   scripts/check_tidy.sh build
 }
 
-run_sanitize() {
-  cmake -S . -B build-asan -DVELMORA_SANITIZE=ON >/dev/null &&
-    cmake --build build-asan -j2 --target velmora_tests demo_data || return 1
+run_sanitize() (
   # Leaks are checked, except for the few that the system's own libraries
-  # keep for the life of the process (listed, with the reason, in the file).
-  ASAN_OPTIONS="detect_leaks=1:strict_string_checks=1:check_initialization_order=1" \
-    LSAN_OPTIONS="suppressions=$top/.ci/lsan.supp:print_suppressions=0" \
-    UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1" \
+  # keep for the life of the process (listed, with the reason, in the file);
+  # the build itself runs the instrumented data tool to write the demo.
+  export ASAN_OPTIONS="detect_leaks=1:strict_string_checks=1:check_initialization_order=1"
+  export LSAN_OPTIONS="suppressions=$top/.ci/lsan.supp:print_suppressions=0"
+  export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
+  cmake -S . -B build-asan -DVELMORA_SANITIZE=ON >/dev/null &&
+    cmake --build build-asan -j2 --target velmora_tests demo_data &&
     ctest --test-dir build-asan -L unit --output-on-failure -j2
-}
+)
 
 # One target from its seeds; new inputs it finds go to build-fuzz/corpus, a
 # crashing one to build-fuzz/crash-*, which libFuzzer names on failing.
