@@ -148,10 +148,6 @@ inline uint32_t blend_pixel_double(uint32_t d, uint32_t s, const BlendParams& p)
   return out;
 }
 
-inline uint32_t blend_pixel(uint32_t d, uint32_t s, const BlendParams& p) {
-  return p.integer ? blend_pixel_int(d, s, p) : blend_pixel_double(d, s, p);
-}
-
 void blend_row_portable(uint32_t* d, const uint32_t* s, int n, const BlendParams& p, bool keyed) {
   if (p.integer) {
     for (int i = 0; i < n; ++i)

@@ -161,6 +161,10 @@ bool read_slot_file(const std::string& path, SlotFile& out, std::string& error) 
     error = e.what();
     return false;
   }
+  return parse_slot_file(bytes, out, error);
+}
+
+bool parse_slot_file(const std::string& bytes, SlotFile& out, std::string& error) {
   const std::string text = cp932_to_utf8(bytes);
   std::vector<std::string> lines;
   size_t start = 0;

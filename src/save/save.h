@@ -68,6 +68,8 @@ std::string slot_path(const Game& g, int slot);
 // Reads and checks a slot file (CP932 text, CR LF lines). False with a
 // reason when it is missing lines, cut short or holds a non-numeric field.
 bool read_slot_file(const std::string& path, SlotFile& out, std::string& error);
+// The same check on the bytes of a slot file already read.
+bool parse_slot_file(const std::string& bytes, SlotFile& out, std::string& error);
 // Whether a record can be played by this story: every field within the
 // range the game keeps it in, and the row it resumes at a row of the script
 // before its end. False with the reason otherwise.

@@ -177,7 +177,6 @@ class Headless {
   bool music_open_ = false;
   bool music_playing_ = false;
   uint32_t music_started_ = 0;
-  bool in_dispatch_ = false;
   int view_scale_ = 1;
   bool view_full_screen_ = false;
   bool main_enabled_ = true;
