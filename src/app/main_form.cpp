@@ -303,10 +303,6 @@ int run_game(Platform& pf, const std::string& data_dir) {
     pf.dialogs.message_box("既に起動しています。", Buttons::Ok);
     return 1;
   }
-  struct FolderLeft {
-    SingleCopy& copy;
-    ~FolderLeft() { copy.leave_folder(); }
-  } folder_left{pf.single_copy};
   Game g(pf);
   MainFormEvents form(g);
   pf.window.set_sink(&form);

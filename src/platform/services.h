@@ -322,8 +322,6 @@ class SingleCopy {
   // Holds the data folder for the life of this copy. True when another copy
   // plays from it already, whatever lock that one took besides.
   virtual bool other_copy_on_folder(const std::string& data_dir) = 0;
-  // The game on that folder has ended: another may play from it now.
-  virtual void leave_folder() = 0;
 };
 
 class Shell {

@@ -9,12 +9,7 @@
 namespace vm {
 
 FolderLock::~FolderLock() {
-  release();
-}
-
-void FolderLock::release() {
   if (fd_ >= 0) ::close(fd_);
-  fd_ = -1;
 }
 
 bool FolderLock::held_elsewhere(const std::string& dir) {

@@ -21,8 +21,6 @@ class FolderLock {
   // holds it already; a folder that cannot be opened is held by no one (the
   // start-up tells the player what is wrong with it).
   bool held_elsewhere(const std::string& dir);
-  // Lets the folder go.
-  void release();
 
  private:
   int fd_ = -1;

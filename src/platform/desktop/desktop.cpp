@@ -85,7 +85,6 @@ class FileLockSingleCopy : public SingleCopy {
   bool other_copy_on_folder(const std::string& data_dir) override {
     return folder_.held_elsewhere(data_dir);
   }
-  void leave_folder() override { folder_.release(); }
 
  private:
   static std::string lock_path() {

@@ -274,7 +274,6 @@ class HeadlessMisc : public SingleCopy, public Shell {
   bool other_copy_on_folder(const std::string& data_dir) override {
     return folder_.held_elsewhere(data_dir);
   }
-  void leave_folder() override { folder_.release(); }
   void open_with_shell(const std::string& target) override {
     h_.shell_opened.push_back(target);
     h_.log_.log("open " + quoted(target));
