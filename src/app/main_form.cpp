@@ -1,6 +1,7 @@
 #include "app/main_form.h"
 
 #include <cstdio>
+#include <memory>
 #include <new>
 #include <stdexcept>
 
@@ -298,8 +299,11 @@ void unload_main_form(Game& g, bool failure) {
 }
 
 int run_game(Platform& pf, const std::string& data_dir) {
-  // The data folder is held before anything in it is touched.
-  if (pf.single_copy.other_copy_running() || pf.single_copy.other_copy_on_folder(data_dir)) {
+  // The data folder is held before anything in it is touched, until the
+  // game has ended.
+  std::unique_ptr<FolderHold> folder;
+  if (!pf.single_copy.other_copy_running()) folder = pf.single_copy.hold_data_folder(data_dir);
+  if (!folder) {
     pf.dialogs.message_box("既に起動しています。", Buttons::Ok);
     return 1;
   }

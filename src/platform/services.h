@@ -315,13 +315,19 @@ class Volume {
 
 // ------------------------------------------------------- single copy, shell --
 
+// A data folder held by this copy of the game until the object goes.
+class FolderHold {
+ public:
+  virtual ~FolderHold() = default;
+};
+
 class SingleCopy {
  public:
   virtual ~SingleCopy() = default;
   virtual bool other_copy_running() = 0;
-  // Holds the data folder for the life of this copy. True when another copy
+  // Holds the data folder while the result lives; nullptr when another copy
   // plays from it already, whatever lock that one took besides.
-  virtual bool other_copy_on_folder(const std::string& data_dir) = 0;
+  virtual std::unique_ptr<FolderHold> hold_data_folder(const std::string& data_dir) = 0;
 };
 
 class Shell {

@@ -12,15 +12,13 @@ FolderLock::~FolderLock() {
   if (fd_ >= 0) ::close(fd_);
 }
 
-bool FolderLock::held_elsewhere(const std::string& dir) {
-  if (fd_ >= 0) ::close(fd_);
-  fd_ = ::open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-  if (fd_ < 0) return false;
-  if (::flock(fd_, LOCK_EX | LOCK_NB) == 0) return false;
-  const bool taken = errno == EWOULDBLOCK;
-  ::close(fd_);
-  fd_ = -1;
-  return taken;
+std::unique_ptr<FolderHold> FolderLock::take(const std::string& dir) {
+  const int fd = ::open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (fd < 0) return std::unique_ptr<FolderHold>(new FolderLock(-1));
+  if (::flock(fd, LOCK_EX | LOCK_NB) == 0 || errno != EWOULDBLOCK)
+    return std::unique_ptr<FolderHold>(new FolderLock(fd));
+  ::close(fd);
+  return nullptr;
 }
 
 }  // namespace vm

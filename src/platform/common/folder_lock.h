@@ -3,26 +3,26 @@
 // pictures under their feet.
 #pragma once
 
+#include <memory>
 #include <string>
+
+#include "platform/services.h"
 
 namespace vm {
 
 // An advisory lock on the folder itself, so that nothing is created in it
 // and a read-only folder is held too. Released with the object (or the
 // process).
-class FolderLock {
+class FolderLock : public FolderHold {
  public:
-  FolderLock() = default;
-  ~FolderLock();
-  FolderLock(const FolderLock&) = delete;
-  FolderLock& operator=(const FolderLock&) = delete;
-
-  // Takes the folder, letting go of any taken before. True when another copy
-  // holds it already; a folder that cannot be opened is held by no one (the
-  // start-up tells the player what is wrong with it).
-  bool held_elsewhere(const std::string& dir);
+  // nullptr when another copy holds the folder already. A folder that cannot
+  // be opened is held by no one (the start-up tells the player what is wrong
+  // with it).
+  static std::unique_ptr<FolderHold> take(const std::string& dir);
+  ~FolderLock() override;
 
  private:
+  explicit FolderLock(int fd) : fd_(fd) {}
   int fd_ = -1;
 };
 

@@ -82,8 +82,8 @@ class FileLockSingleCopy : public SingleCopy {
   }
   // Another user's copy, or one started with another runtime folder, has a
   // lock of its own: the data folder is held as well.
-  bool other_copy_on_folder(const std::string& data_dir) override {
-    return folder_.held_elsewhere(data_dir);
+  std::unique_ptr<FolderHold> hold_data_folder(const std::string& data_dir) override {
+    return FolderLock::take(data_dir);
   }
 
  private:
@@ -98,7 +98,6 @@ class FileLockSingleCopy : public SingleCopy {
   bool checked_ = false;
   bool other_ = false;
   int fd_ = -1;
-  FolderLock folder_;
 };
 
 class XdgShell : public Shell {

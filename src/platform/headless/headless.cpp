@@ -271,8 +271,8 @@ class HeadlessMisc : public SingleCopy, public Shell {
  public:
   explicit HeadlessMisc(Headless& h) : h_(h) {}
   bool other_copy_running() override { return h_.other_copy; }
-  bool other_copy_on_folder(const std::string& data_dir) override {
-    return folder_.held_elsewhere(data_dir);
+  std::unique_ptr<FolderHold> hold_data_folder(const std::string& data_dir) override {
+    return FolderLock::take(data_dir);
   }
   void open_with_shell(const std::string& target) override {
     h_.shell_opened.push_back(target);
@@ -281,7 +281,6 @@ class HeadlessMisc : public SingleCopy, public Shell {
 
  private:
   Headless& h_;
-  FolderLock folder_;
 };
 
 class HeadlessSettings : public SettingsStore {
