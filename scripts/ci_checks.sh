@@ -34,7 +34,10 @@ run_sanitize() (
   export ASAN_OPTIONS="detect_leaks=1:strict_string_checks=1:check_initialization_order=1"
   export LSAN_OPTIONS="suppressions=$top/.ci/lsan.supp:print_suppressions=0"
   export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
-  cmake -S . -B build-asan -DVELMORA_SANITIZE=ON >/dev/null &&
+  # Light optimisation and line tables only: the tree builds in half the
+  # time and a report still names file and line.
+  cmake -S . -B build-asan -DVELMORA_SANITIZE=ON -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+    -DCMAKE_CXX_FLAGS_RELWITHDEBINFO="-O1 -g1" >/dev/null &&
     cmake --build build-asan -j2 --target velmora_tests demo_data &&
     ctest --test-dir build-asan -L unit --output-on-failure -j2
 )

@@ -259,8 +259,7 @@ void replace_file(const std::string& path, const std::string& data) {
 
 std::string tune_file_name(const std::string& cp932_name) {
   const std::string name = cp932_to_utf8(cp932_name);
-  if (name.empty() || name == "." || name == ".." ||
-      name.find_first_of("/\\") != std::string::npos)
+  if (name.empty() || name == "." || name == ".." || name.find_first_of("/\\") != std::string::npos)
     return "";
   return name;
 }

@@ -73,7 +73,6 @@ void read_line6(AssetState& a);
 // The managed pictures in the order they are disguised at exit.
 const std::vector<int>& managed_pictures_exit_order();
 
-
 bool file_exists(const std::string& path);
 // Length of a file, -1 when it does not exist.
 long long file_length(const std::string& path);

@@ -6,8 +6,8 @@
 
 #include <algorithm>
 
-#include "game/game.h"
 #include "assets/text_helpers.h"
+#include "game/game.h"
 
 namespace vm {
 

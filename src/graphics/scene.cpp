@@ -1,7 +1,7 @@
 #include "graphics/scene.h"
 
-#include "game/game.h"
 #include "assets/data_error.h"
+#include "game/game.h"
 
 namespace vm {
 

@@ -4,8 +4,8 @@
 // machine shows them at the intended speed.
 #include <cstdio>
 
-#include "game/game.h"
 #include "assets/text_helpers.h"
+#include "game/game.h"
 #include "graphics/scene.h"
 
 namespace vm {

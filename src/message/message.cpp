@@ -2,9 +2,9 @@
 
 #include <algorithm>
 
-#include "game/game.h"
 #include "assets/data_error.h"
 #include "assets/text_helpers.h"
+#include "game/game.h"
 #include "graphics/surface.h"
 #include "graphics/texture_sheet.h"
 #include "script/input.h"
@@ -111,8 +111,7 @@ void draw_message(Game& g, const std::string& label, const std::string& text, ui
   const bool new_speaker = g.interp.Cur_Speaker != m.Shown_Speaker;
   const int label_lines = (new_speaker && !label.empty()) ? 1 : 0;
   const int start_line = new_speaker ? 0 : m.Line_No;
-  if (start_line > 0 && start_line + label_lines + text_lines > kPageLines)
-    clear_message_window(g);
+  if (start_line > 0 && start_line + label_lines + text_lines > kPageLines) clear_message_window(g);
 
   if (g.interp.Cur_Speaker != m.Shown_Speaker) {
     clear_message_window(g);

@@ -211,16 +211,14 @@ bool record_fits_story(const SavedRecord& r, const ScriptTables& t, std::string&
   // the backgrounds the data folder has (-1: none shown yet), and the rest
   // as the game itself sets them.
   const Range ranges[] = {
-      {r.kou, -99, 999, "kou"},          {r.pap, -99, 999, "pap"},
-      {r.rub, -99, 999, "rub"},          {r.place, -1, 15, "place"},
-      {r.num, 0, 9999, "NUM"},           {r.density, 0, 100, "density"},
-      {r.text_mode, 0, 3, "speed"},      {r.pos, 0, 9999, "SEQ"},
-      {r.track, 0, 9, "tune"},
+      {r.kou, -99, 999, "kou"},     {r.pap, -99, 999, "pap"}, {r.rub, -99, 999, "rub"},
+      {r.place, -1, 15, "place"},   {r.num, 0, 9999, "NUM"},  {r.density, 0, 100, "density"},
+      {r.text_mode, 0, 3, "speed"}, {r.pos, 0, 9999, "SEQ"},  {r.track, 0, 9, "tune"},
   };
   for (const Range& f : ranges)
     if (f.value < f.low || f.value > f.high) {
-      error = std::string("欄 (") + f.what + ") の値 " + std::to_string(f.value) + " が範囲外です (" +
-              std::to_string(f.low) + "〜" + std::to_string(f.high) + ")";
+      error = std::string("欄 (") + f.what + ") の値 " + std::to_string(f.value) +
+              " が範囲外です (" + std::to_string(f.low) + "〜" + std::to_string(f.high) + ")";
       return false;
     }
   // The story resumes at the saved scene, or at the saved row when the scene
@@ -261,8 +259,7 @@ void load_state(Game& g) {
   // nothing else fills the record.)
   SavedRecord r;
   std::string error;
-  if (!parse_state_text(g.save.Save_Slots[0], r, error) ||
-      !record_fits_story(r, g.tables, error)) {
+  if (!parse_state_text(g.save.Save_Slots[0], r, error) || !record_fits_story(r, g.tables, error)) {
     message_box(g, "セーブデータを読み込めませんでした。\r\n" + error);
     return;
   }

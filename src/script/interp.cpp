@@ -1,10 +1,10 @@
 #include "script/interp.h"
 
-#include "game/game.h"
 #include "assets/data_error.h"
 #include "assets/text_helpers.h"
 #include "choices/choices.h"
 #include "ending/ending.h"
+#include "game/game.h"
 #include "graphics/scene.h"
 #include "message/history.h"
 #include "message/message.h"

@@ -34,7 +34,7 @@ struct InterpState {
   int16_t Scene_Hap = 0;
   std::string Save_Title;
   int16_t Place_No = -1;
-  int cur_line = 0;           // 51.dat line of the current row, for messages
+  int cur_line = 0;  // 51.dat line of the current row, for messages
 };
 
 // One row's fields as a step reads them: the texts trimmed of blanks, the

@@ -1,9 +1,9 @@
 #include "script/tables.h"
 
-#include "game/game.h"
 #include "assets/cp932.h"
 #include "assets/data_error.h"
 #include "assets/text_helpers.h"
+#include "game/game.h"
 
 namespace vm {
 
@@ -96,8 +96,8 @@ std::vector<CsvLine> parse_csv(std::string_view text) {
   return out;
 }
 
-void load_tables(ScriptTables& t, const std::string& script_cp932,
-                 const std::string& choice_cp932, LoadReport* report) {
+void load_tables(ScriptTables& t, const std::string& script_cp932, const std::string& choice_cp932,
+                 LoadReport* report) {
   t = ScriptTables{};
   const char* sfile = "51.dat";
   bool full = false;

@@ -33,8 +33,8 @@ struct SceneEntry {
 
 struct ChoiceRow {
   int16_t key = 0;
-  std::string label;   // UTF-8
-  int32_t target = 0;  // NUM on reading, SEQ once resolved
+  std::string label;       // UTF-8
+  int32_t target = 0;      // NUM on reading, SEQ once resolved
   int16_t target_num = 0;  // the NUM as read
   bool resolved = false;   // whether target became a SEQ
   int line = 0;

@@ -5,8 +5,8 @@
 
 #include <cctype>
 
-#include "game/game.h"
 #include "assets/text_helpers.h"
+#include "game/game.h"
 
 namespace vm {
 

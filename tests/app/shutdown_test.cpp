@@ -90,16 +90,16 @@ TEST_P(CloseFrom, EndsInOrderWithinASecond) {
 
 INSTANTIATE_TEST_SUITE_P(
     EveryLongLoop, CloseFrom,
-    ::testing::Values(
-        Place{"transition", "0010,,,0,,,,,MS,,,,\r\n0010,,,,,,,,海,,,,\r\n", 100},
-        // Longer than a page: typing alone takes well over a second.
-        Place{"typing", "0010,,,,,,,,@,,,,\r\n", 100},
-        Place{"click wait", "0010,,,,,,,,海,,,,\r\n", 5000},
-        Place{"timed wait", "0010,w,,,,,,,600000,,,,\r\n", 3000},
-        Place{"fade", "0010,aJ,,,,,,,,,,,\r\n0010,,,,,,,,海,,,,\r\n", 300},
-        Place{"choice", "0010,s,,,,,,,2,,,,\r\n", 2000},
-        // A scene that jumps to itself shows and waits for nothing.
-        Place{"spinning scene", "0020,p2,,,,,,,kou,0,,,\r\n0020,g0,0020,,,,,,,,,,\r\n", 1500}),
+    ::testing::Values(Place{"transition", "0010,,,0,,,,,MS,,,,\r\n0010,,,,,,,,海,,,,\r\n", 100},
+                      // Longer than a page: typing alone takes well over a second.
+                      Place{"typing", "0010,,,,,,,,@,,,,\r\n", 100},
+                      Place{"click wait", "0010,,,,,,,,海,,,,\r\n", 5000},
+                      Place{"timed wait", "0010,w,,,,,,,600000,,,,\r\n", 3000},
+                      Place{"fade", "0010,aJ,,,,,,,,,,,\r\n0010,,,,,,,,海,,,,\r\n", 300},
+                      Place{"choice", "0010,s,,,,,,,2,,,,\r\n", 2000},
+                      // A scene that jumps to itself shows and waits for nothing.
+                      Place{"spinning scene",
+                            "0020,p2,,,,,,,kou,0,,,\r\n0020,g0,0020,,,,,,,,,,\r\n", 1500}),
     [](const auto& info) {
       std::string n = info.param.what;
       for (char& c : n)

@@ -1,5 +1,7 @@
 // The picture gallery on the demo pictures: thumbnails of what was seen,
 // full-size viewing, the exit, broken files.
+#include "gallery/gallery.h"
+
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -7,7 +9,6 @@
 #include "app/game.h"
 #include "app/main_form.h"
 #include "assets/assets.h"
-#include "gallery/gallery.h"
 #include "graphics/button.h"
 #include "platform/headless/headless.h"
 #include "test_support.h"

@@ -3,7 +3,6 @@
 #include "save/save.h"
 
 #include <gtest/gtest.h>
-
 #include <unistd.h>
 
 #include <cstdio>

@@ -1,11 +1,10 @@
-#include "data/pictures.h"
-
 #include <algorithm>
 #include <cmath>
 #include <vector>
 
 #include "data/draw.h"
 #include "data/palette.h"
+#include "data/pictures.h"
 #include "graphics/scene.h"
 
 namespace vm::datatool {

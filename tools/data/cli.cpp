@@ -6,8 +6,8 @@
 #include "assets/data_error.h"
 #include "data/data_tool.h"
 #include "data/pictures.h"
-#include "platform/common/pixbuf_pictures.h"
 #include "data/story_paths.h"
+#include "platform/common/pixbuf_pictures.h"
 
 namespace vm::datatool {
 
@@ -67,10 +67,10 @@ int data_tool_main(const std::vector<std::string>& given, std::ostream& out, std
     args.erase(args.begin() + static_cast<long>(i), args.begin() + static_cast<long>(i) + 2);
     break;
   }
-  const size_t want = (cmd == "demo" || cmd == "check" || cmd == "verify")                     ? 2
-                      : (cmd == "unpack" || cmd == "pack" || cmd == "graph" || cmd == "paths" ||
-                       cmd == "icon") ? 3
-                                                                                               : 0;
+  const size_t want =
+      (cmd == "demo" || cmd == "check" || cmd == "verify")                                      ? 2
+      : (cmd == "unpack" || cmd == "pack" || cmd == "graph" || cmd == "paths" || cmd == "icon") ? 3
+                                                                                                : 0;
   if (want == 0 || args.size() != want) {
     if (!cmd.empty() && cmd != "help" && cmd != "--help" && want == 0)
       err << "velmora-data: unknown command \"" << cmd << "\"\n";

@@ -1,6 +1,6 @@
-#include "data/pictures.h"
-
 #include <cstdint>
+
+#include "data/pictures.h"
 
 namespace vm::datatool {
 
