@@ -190,7 +190,7 @@ bool parse_slot_file(const std::string& bytes, SlotFile& out, std::string& error
   int hap = 0;
   if (lines.size() >= 7 && lines[6].rfind(kHapKey, 0) == 0) {
     const std::string v = lines[6].substr(std::char_traits<char>::length(kHapKey));
-    if (!field_value(v, hap) || v.empty() || v.size() > 6 || hap < -32768 || hap > 32767) {
+    if (v.empty() || v.size() > 6 || !field_value(v, hap) || hap < -32768 || hap > 32767) {
       error = "7行目: hap \"" + v + "\" が数字ではありません";
       return false;
     }

@@ -65,13 +65,13 @@ std::string copy_file_whole(const std::string& from, const std::string& to) {
 std::string copy_tree(const std::string& from, const std::string& to) {
   std::error_code ec;
   for (const fs::directory_entry& e : fs::directory_iterator(from, ec)) {
-    const std::string name = e.path().filename().string();
+    const std::string target = (fs::path(to) / e.path().filename()).string();
     std::string error;
     if (e.is_directory(ec)) {
-      if (!fs::create_directory(to + "/" + name, ec)) return failure(to + "/" + name, ec.value());
-      error = copy_tree(e.path().string(), to + "/" + name);
+      if (!fs::create_directory(target, ec)) return failure(target, ec.value());
+      error = copy_tree(e.path().string(), target);
     } else {
-      error = copy_file_whole(e.path().string(), to + "/" + name);
+      error = copy_file_whole(e.path().string(), target);
     }
     if (!error.empty()) return error;
   }
