@@ -73,9 +73,10 @@ TEST(StateText, FieldsAsTheRecordWritesThem) {
   }
   // A hap line too long for any counter is refused, not read past its range.
   SlotFile slot;
-  EXPECT_FALSE(parse_slot_file("a\r\nb\r\n00501200000712050080-10003041703\r\nc\r\nd\r\n\\\r\n"
-                               "hap=000000126796553535613806970\r\n",
-                               slot, error));
+  EXPECT_FALSE(
+      parse_slot_file("a\r\nb\r\n00501200000712050080-10003041703\r\nc\r\nd\r\n\\\r\n"
+                      "hap=000000126796553535613806970\r\n",
+                      slot, error));
   EXPECT_FALSE(parse_state_text("00501200000712050080-1000304170X", back, error));
   EXPECT_NE(error.find("(tune)"), std::string::npos) << error;
 }
