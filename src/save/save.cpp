@@ -198,6 +198,7 @@ bool parse_slot_file(const std::string& bytes, SlotFile& out, std::string& error
   out.saved_at = lines[0];
   out.title = lines[1];
   out.record = {lines[2], lines[3], lines[4]};
+  out.state = r;
   out.hap = static_cast<int16_t>(hap);
   return true;
 }

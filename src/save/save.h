@@ -60,7 +60,8 @@ struct SlotFile {
   std::string saved_at;  // "yyyy/mm/dd hh:mm"
   std::string title;     // Save_Title when saved
   std::array<std::string, 3> record;
-  int16_t hap = 0;  // the line after the end mark; 0 in a slot without it
+  SavedRecord state;  // record[0] as read
+  int16_t hap = 0;    // the line after the end mark; 0 in a slot without it
 };
 // "00.dat".."04.dat".
 std::string slot_file_name(int slot);

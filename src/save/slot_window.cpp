@@ -168,11 +168,9 @@ SlotContent slot_content(Game& g, int i, SlotFile* file, std::string* error) {
   if (!file_exists(path)) return SlotContent::Empty;
   SlotFile f;
   std::string why;
-  SavedRecord r;
   // A record this story cannot resume is as unreadable as a cut one: it is
   // never loaded.
-  if (!read_slot_file(path, f, why) || !parse_state_text(f.record[0], r, why) ||
-      !record_fits_story(r, g.tables, why)) {
+  if (!read_slot_file(path, f, why) || !record_fits_story(f.state, g.tables, why)) {
     if (error) *error = why;
     return SlotContent::Unreadable;
   }
