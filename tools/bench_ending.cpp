@@ -26,7 +26,7 @@ double roll_ms(vm::Platform& pf, const std::string& demo, bool real_clock) {
   pf.window.set_menu(vm::main_menu_items());
   vm::layout_screen(g);
   vm::check_assets(g);
-  vm::open_mixer(g);
+  vm::open_mixer(g.audio());
   // As the ending leaves the screen for the roll.
   g.screen.Pic_Back.font = vm::Font{"Arial", 20, false};
   g.screen.Pic_Main.visible = false;
@@ -37,7 +37,7 @@ double roll_ms(vm::Platform& pf, const std::string& demo, bool real_clock) {
   const auto t0 = std::chrono::steady_clock::now();
   const uint32_t tick0 = pf.clock.tick_count();
   vm::show_staff_roll(g);
-  vm::stop_music(g);
+  vm::stop_music(g.audio());
   const double ms =
       real_clock
           ? std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - t0).count()

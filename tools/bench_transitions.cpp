@@ -32,7 +32,7 @@ void prepare_screen(vm::Game& g) {
   sc.Waku[0].place(g.msg.left, g.msg.top, g.msg.width, g.msg.height);
   sc.Waku[0].visible = false;
   sc.layers.push_back(&sc.Waku[0]);
-  vm::ensure_mask_sheet(g);
+  vm::ensure_mask_sheet(g.screen);
 }
 
 // Two different full-screen pictures: the old one on screen, the next behind.
@@ -66,7 +66,7 @@ void bench_transitions(vm::Platform& pf, const char* suffix) {
     prepare_pictures(g, ++round);
     g.scene.Trans_Code = code;
     const Clock::time_point t0 = Clock::now();
-    vm::run_transition(g);
+    vm::run_transition(g.stage());
     const double took = ms_since(t0);
     std::printf("transition_%s_vs_minimum%s %.4f ratio\n", code, suffix, took / minimum);
     std::fflush(stdout);
@@ -77,7 +77,7 @@ void bench_transitions(vm::Platform& pf, const char* suffix) {
     double total = 0;
     for (int i = 0; i < t.steps; ++i) {
       const Clock::time_point t0 = Clock::now();
-      vm::transition_step(g, code, i);
+      vm::transition_step(g.stage(), code, i);
       vm::refresh(g);
       total += ms_since(t0);
     }

@@ -105,7 +105,7 @@ int main(int argc, char** argv) {
   for (int y = 0; y < main.h; ++y)
     for (int x = 0; x < main.w; ++x)
       main.at(x, y) = vm::rgb(static_cast<uint8_t>(x), static_cast<uint8_t>(y), 90);
-  vm::build_window_frame(g);
+  vm::build_window_frame(g.message_window());
   g.screen.Waku[0].visible = true;
   pf.window.show();
   // Let the window map before timing presents.
@@ -156,7 +156,7 @@ int main(int argc, char** argv) {
   int i = 0;
   const double step = per_call(
       [&] {
-        vm::draw_cell(g, i % 23, kChars[i % 6], 0x953C8C);
+        vm::draw_cell(g.message_window(), i % 23, kChars[i % 6], 0x953C8C);
         vm::refresh(g);
         ++i;
       },

@@ -185,18 +185,34 @@ void form_load(Game& g, const std::string& data_dir) {
   do_events(g);
 
   check_assets(g);
-  open_mixer(g);
+  open_mixer(g.audio());
   w.set_timer_enabled(g.sound.BGMLoop, true);
   g.interp.Cur_Cmd = "aa";
-  sound_command(g);
-  build_window_frame(g);
-  load_script(g);
-  load_faces(g);
+  sound_command(g.audio(), g.interp.Cur_Cmd, g.assets);
+  build_window_frame(g.message_window());
+  load_script(g.tables, g.assets);
+  load_faces(g.stage());
   w.set_busy_cursor(false);
   w.set_caption("Velmora");
   do_events(g);
   show_title(g);
 }
+
+namespace {
+
+void open_options(Game& g) {
+  open_option_window(g.options, g.audio(), g.input.Text_Mode, [&g](int16_t mode) {
+    set_text_mode(g, mode);                 // the skip item's caption follows
+    if (mode == 0) g.input.Click_Wait = 0;  // skipping starts at once
+  });
+}
+
+void open_history_window(Game& g) {
+  open_history(g.history, g.pf);
+  g.input.back_at = g.history.closed_at;
+}
+
+}  // namespace
 
 void handle_event(Game& g, const InputEvent& ev) {
   switch (ev.kind) {
@@ -231,7 +247,8 @@ void handle_event(Game& g, const InputEvent& ev) {
       break;
     case InputEvent::Wheel:
       // Turning the wheel up over the game looks back, as players expect.
-      if (ev.wheel < 0 && !g.ending.running) open_history_by_wheel(g);
+      if (ev.wheel < 0 && !g.ending.running && open_history_by_wheel(g.history, g.pf))
+        g.input.back_at = g.history.closed_at;
       break;
     case InputEvent::Menu:
       if (ev.name == "prog_end")
@@ -243,13 +260,13 @@ void handle_event(Game& g, const InputEvent& ev) {
       else if (ev.name == "prog_load")
         on_prog_load(g);
       else if (ev.name == "opt_menu")
-        open_option_window(g);
+        open_options(g);
       else if (ev.name == "vvrr")
         open_about(g);
       else if (ev.name == "auto")
         on_auto(g);
       else if (ev.name == "history")
-        open_history(g);
+        open_history_window(g);
       else
         on_view_menu(g, ev.name);
       break;
@@ -259,7 +276,7 @@ void handle_event(Game& g, const InputEvent& ev) {
       if (ev.timer == g.input.Clicker)
         on_clicker_tick(g);
       else if (ev.timer == g.sound.BGMLoop)
-        on_bgmloop_tick(g);
+        on_bgmloop_tick(g.audio());
       break;
     case InputEvent::Hook:     // the headless runner's own actions; never sent here
     case InputEvent::Control:  // secondary windows have sinks of their own
@@ -276,8 +293,8 @@ void unload_main_form(Game& g, bool failure) {
   const int code = failure ? 1 : 0;
   if (g.app.unloading) throw EndProcess{code};
   g.app.unloading = true;
-  if (g.sound.Saved_Volume != 0) set_volume(g, g.sound.Saved_Volume);
-  stop_music(g);
+  if (g.sound.Saved_Volume != 0) set_volume(g.audio(), g.sound.Saved_Volume);
+  stop_music(g.audio());
   // A system file that was never read is never written: a close during the
   // loading picture must not replace the names and tunes with empty lines.
   std::string problems;

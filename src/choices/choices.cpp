@@ -58,7 +58,8 @@ int menu_size(const ScriptTables& t, int32_t first, const std::string& count_tex
 }
 
 void show_choices(Game& g) {
-  find_sct(g, g.interp.Cur_Num);  // on failure the previous menu's rows are used
+  find_sct(g.tables, g.interp.Cur_Num,
+           g.pf.dialogs);  // on failure the previous menu's rows are used
   const int32_t first = g.tables.Sel_First;
   const int last = menu_size(g.tables, first, g.interp.Cur_Text) - 1;
   if (last < 0) {
@@ -72,7 +73,7 @@ void show_choices(Game& g) {
   g.screen.Blinker.visible = false;
   set_menu_items_enabled(g, false);
 
-  clear_message_window(g);
+  clear_message_window(g.message_window());
 
   const Font font = label_font(g);
   int width = 0;
@@ -114,7 +115,7 @@ void show_choices(Game& g) {
   do_events(g);
 
   const ChoiceRowEntry& chosen = g.choice.Choice_Rows[static_cast<size_t>(std::min(picked, last))];
-  history_add_choice(g, chosen.label);
+  history_add_choice(g.history, chosen.label);
   g.interp.Script_Pos = chosen.target;
   if (g.input.Text_Mode == 0) set_text_mode(g, 1);  // skipping always stops at a choice
   g.msg.Shown_Speaker = 0;
@@ -150,7 +151,7 @@ void on_choice_mouse_move(Game& g, int x, int y) {
       g.choice.text_colour[slot] = kChoiceTextHover;
       g.choice.box_colour[slot] = kChoiceBoxHover;
       paint_box(g, k);
-      if (g.sound.Sound_On) play_effect(g, kEffectHover);
+      if (g.sound.Sound_On) play_effect(g.audio(), kEffectHover);
     } else {
       g.choice.text_colour[slot] = kChoiceTextNormal;
       g.choice.box_colour[slot] = kChoiceBoxNormal;
@@ -169,7 +170,7 @@ void on_choice_mouse_down(Game& g, int x, int y, int button) {
   paint_box(g, index);
   refresh(g);
   do_events(g);
-  if (g.sound.Sound_On) play_effect(g, kEffectSelect);
+  if (g.sound.Sound_On) play_effect(g.audio(), kEffectSelect);
   sleep_ms(g, kPressedPauseMs);  // no events: a second press cannot land now
   g.choice.Sel_Choice = static_cast<int16_t>(index);
 }

@@ -99,7 +99,7 @@ void show_card_picture(Game& g, int number) {
   const std::string file = std::to_string(number) + ".dat";
   Image picture;
   std::string error;
-  if (!load_data_picture(g, file, picture, error)) {
+  if (!load_data_picture(g.stage(), file, picture, error)) {
     g.pf.log.log("warning: the staff roll goes on without " + file + ": " + error);
     return;
   }
@@ -278,13 +278,13 @@ void run_ending(Game& g) {
   // 5. The tune fades out on the speakers.
   g.sound.Cur_Track = 0;
   uint32_t level = 0;
-  if (get_volume(g, level)) {
+  if (get_volume(g.audio(), level)) {
     g.sound.Start_Volume = level;
     // After the script's own fade-out the speakers read 0; the level to
     // come back to is still the one from before that fade.
     if (!g.sound.faded_out) g.sound.Saved_Volume = level;
   }
-  if (g.sound.Start_Volume != 0) fade_out(g, g.sound.Saved_Volume);
+  if (g.sound.Start_Volume != 0) fade_out(g.audio(), g.sound.Saved_Volume);
 
   // 6-7. A black Pic_Back to dissolve into, a black window behind.
   Surface& back = pic_back(g);
@@ -297,16 +297,16 @@ void run_ending(Game& g) {
   refresh(g);
 
   // 8. The speakers are back at their level for the ending tune.
-  stop_music(g);
-  set_volume(g, g.sound.Saved_Volume);
+  stop_music(g.audio());
+  set_volume(g.audio(), g.sound.Saved_Volume);
   g.sound.faded_out = false;
 
   // 9. Dissolve to black in nine steps of at least 150 ms.
-  ensure_mask_sheet(g);
+  ensure_mask_sheet(g.screen);
   sc.Mesh2.place(0, 0, 32, 32);
   for (int k = 0; k <= 8; ++k) {
     const uint32_t start = tick_count(g);
-    dither_step(g, sc.Pic_Main, 0, 0, kScreenW, kScreenH, sc.Pic_Back, 0, 0, k);
+    dither_step(g.screen, sc.Pic_Main, 0, 0, kScreenW, kScreenH, sc.Pic_Back, 0, 0, k);
     refresh(g);
     while (tick_count(g) - start <= 150) {
       do_events(g);
@@ -405,7 +405,7 @@ void show_staff_roll(Game& g) {
   // A. The title card; the ending tune plays once, music switched on or not.
   e.Card_Split = 240;
   e.alpha = 0.1f;
-  play_music(g, g.assets.Data_Dir + "velloria.mid");
+  play_music(g.audio(), g.assets.Data_Dir + "velloria.mid");
   wait_seconds(g, 4);
   draw_staff_card(g, 0);
   pic.place_keeping(160, 210, 310, 30);

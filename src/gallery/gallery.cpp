@@ -19,7 +19,7 @@ bool load_into_viewer(Game& g, const std::string& file) {
   viewer.img = Image(kScreenW, kScreenH, 0);
   Image picture;
   std::string error;
-  if (!load_data_picture(g, file, picture, error)) {
+  if (!load_data_picture(g.stage(), file, picture, error)) {
     message_box(g, "ギャラリーの絵を表示できません: " + file + "\r\n" + error);
     return false;
   }
@@ -75,7 +75,7 @@ void open_gallery(Game& g) {
   // The backdrop becomes the window's own picture.
   Image backdrop;
   std::string error;
-  if (load_data_picture(g, "74.dat", backdrop, error)) {
+  if (load_data_picture(g.stage(), "74.dat", backdrop, error)) {
     sc.Form_Canvas.img = Image(kScreenW, kScreenH, sc.Form_Canvas.back_color);
     Surface loaded{"loaded"};
     loaded.img = std::move(backdrop);
@@ -126,7 +126,7 @@ void open_gallery(Game& g) {
 void view_picture(Game& g, int k) {
   GalleryState& gl = g.gallery;
   hide_buttons(g);
-  if (g.sound.Sound_On) play_effect(g, kEffectPress);
+  if (g.sound.Sound_On) play_effect(g.audio(), kEffectPress);
   if (!load_into_viewer(g, gallery_file(k))) {
     // The file went away since the thumbnails were made: back to them, this
     // one no longer offered.
@@ -163,7 +163,7 @@ void leave_gallery(Game& g) {
   sc.End_Pic.visible = true;
   gl.Thumbs_Ready = 0;
   refresh(g);
-  play_effect(g, kEffectPress);  // the exit clicks even with sounds off
+  play_effect(g.audio(), kEffectPress);  // the exit clicks even with sounds off
   do_events(g);
 }
 

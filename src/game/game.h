@@ -53,6 +53,11 @@ struct Game {
   EndingState ending;
   AboutState about;
   HistoryState history;
+
+  // What each subsystem works with, handed to it instead of the whole game.
+  Stage stage() { return {pf, screen, scene, assets, interp.cur_line}; }
+  MessageWindow message_window() { return {pf, msg, screen, options.Window_Density}; }
+  Audio audio() { return {pf, sound}; }
 };
 
 // Shorthands used everywhere.

@@ -1,7 +1,6 @@
 // Faces: one shared sheet (60.dat) with a column per sprite picture, painted
 // over the face area of the sprite on screen with a short dither dissolve.
 #include "assets/data_error.h"
-#include "game/game.h"
 #include "graphics/scene.h"
 
 namespace vm {
@@ -28,20 +27,20 @@ int face_row(int key) {
   }
 }
 
-void load_faces(Game& g) {
-  SceneState& s = g.scene;
-  ensure_mask_sheet(g);
+void load_faces(const Stage& st) {
+  SceneState& s = st.scene;
+  ensure_mask_sheet(st.screen);
   s.Face_Load.back_color = 0;
   s.Face_Load.place(0, 0, kFaceSheetW, kFaceSheetH);
   s.Face_Load.clear();
   Image sheet;
   std::string error;
-  if (load_data_picture(g, "60.dat", sheet, error)) {
+  if (load_data_picture(st, "60.dat", sheet, error)) {
     Surface tmp{"sheet"};
     tmp.img = std::move(sheet);
     bit_blt(s.Face_Load, 0, 0, kFaceSheetW, kFaceSheetH, tmp, 0, 0, SRCCOPY);
   } else {
-    message_box(g, "The face sheet cannot be loaded: " + error);
+    st.pf.dialogs.message_box("The face sheet cannot be loaded: " + error, Buttons::Ok);
   }
   s.Face_Mask.back_color = rgb(255, 255, 255);
   s.Face_Mask.fore_color = 0;
@@ -50,12 +49,9 @@ void load_faces(Game& g) {
   for (size_t q = 0; q < kFaceAreas.size(); ++q) s.Face_Rect[q] = kFaceAreas[q];
 }
 
-int change_face(Game& g) {
-  SceneState& s = g.scene;
-  ScreenState& sc = g.screen;
-  const int doll = g.interp.Cur_Doll;
-  const int pose = g.interp.Cur_Pose;
-  const int face = g.interp.Cur_Face;
+void change_face(const Stage& st, int doll, int pose, int face, bool dissolve) {
+  SceneState& s = st.scene;
+  ScreenState& sc = st.screen;
 
   // The sprite must stand in this very pose; a hide (pose 0) is no sprite.
   int j = kSlotNone;
@@ -66,16 +62,16 @@ int change_face(Game& g) {
         break;
       }
   if (j == kSlotNone) {
-    message_box(g, "0 doll but face change?");
+    st.pf.dialogs.message_box("0 doll but face change?", Buttons::Ok);
     throw ShutdownRequest{true};
   }
 
   const FaceArea& r = s.Face_Rect[static_cast<size_t>(face_row(doll * 10 + pose))];
   const int x1 = r.x1, y1 = r.y1, w = r.w(), h = r.h(), sheet_x = r.sheet_x;
   if (face < 1 || face * h > kFaceSheetH) {
-    scene_fault(g, "Face " + std::to_string(face) + " of doll " + std::to_string(doll) +
-                       std::to_string(pose) + " is not in 60.dat.");
-    return kShowMessage;
+    scene_fault(st, "Face " + std::to_string(face) + " of doll " + std::to_string(doll) +
+                        std::to_string(pose) + " is not in 60.dat.");
+    return;
   }
   const int sy = (face - 1) * h;
 
@@ -86,21 +82,20 @@ int change_face(Game& g) {
   bit_blt(fd, 0, 0, w, h, disp, x1, y1, SRCCOPY);
   bit_blt(fd, 0, 0, w, h, s.Face_Mask, sheet_x, sy, SRCAND);
   bit_blt(fd, 0, 0, w, h, s.Face_Load, sheet_x, sy, SRCINVERT);
-  do_events(g);
+  st.pf.window.do_events();
 
-  if (g.input.Text_Mode != 0) {
-    ensure_mask_sheet(g);
+  if (dissolve) {
+    ensure_mask_sheet(sc);
     sc.Mesh2.place(sc.Mesh2.left, sc.Mesh2.top, 32, 32);
-    StepPacer pacer(g, 50, true);
+    StepPacer pacer(st.pf, 50, true);
     for (int k = 0; k <= 8; ++k) {
-      dither_step(g, disp, x1, y1, w, h, fd, 0, 0, k);
-      if (pacer.should_present(k, k == 8)) refresh(g);
+      dither_step(sc, disp, x1, y1, w, h, fd, 0, 0, k);
+      if (pacer.should_present(k, k == 8)) refresh(st);
       pacer.finish_step(k, k == 8);
     }
   }
   bit_blt(disp, x1, y1, w, h, fd, 0, 0, SRCCOPY);
-  refresh(g);
-  return kShowMessage;
+  refresh(st);
 }
 
 }  // namespace vm

@@ -5,8 +5,7 @@
 
 #include <algorithm>
 
-#include "game/game.h"
-#include "graphics/scene.h"
+#include "graphics/screen.h"
 
 namespace vm {
 
@@ -56,8 +55,8 @@ void load_mask_sheet(Surface& mesh1) {
   }
 }
 
-void ensure_mask_sheet(Game& g) {
-  Surface& m = g.screen.Mesh1;
+void ensure_mask_sheet(ScreenState& screen) {
+  Surface& m = screen.Mesh1;
   // Another screen may have sized Mesh1 without filling it: look at a few
   // pixels whose value every correct sheet has.
   if (m.width() == kMaskSheetW && m.height() == kMaskSheetH && m.img.at(0, 32) == kWhite &&
@@ -71,10 +70,10 @@ void ensure_mask_sheet(Game& g) {
 
 namespace vm {
 
-void dither_step(Game& g, Surface& dst, int dx, int dy, int w, int h, const Surface& src, int sx,
-                 int sy, int k) {
-  Surface& tile = g.screen.Mesh2;
-  const Surface& sheet = g.screen.Mesh1;
+void dither_step(ScreenState& screen, Surface& dst, int dx, int dy, int w, int h,
+                 const Surface& src, int sx, int sy, int k) {
+  Surface& tile = screen.Mesh2;
+  const Surface& sheet = screen.Mesh1;
   for (int x = 0; x < w; x += 32) {
     const int tw = std::min(32, w - x);
     for (int y = 0; y < h; y += 32) {

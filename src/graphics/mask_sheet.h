@@ -6,7 +6,7 @@
 
 namespace vm {
 
-struct Game;
+struct ScreenState;
 struct Surface;
 
 constexpr int kMaskSheetW = 320;
@@ -17,13 +17,13 @@ const std::array<const char*, 8>& mask_cell(int k);
 // new picture shows at step k (tile at x = 32k), upper band its complement.
 void load_mask_sheet(Surface& mesh1);
 // Loads the sheet into Mesh1 unless it is already there.
-void ensure_mask_sheet(Game& g);
+void ensure_mask_sheet(ScreenState& screen);
 
 // Dissolve step k over the w x h area of dst at (dx, dy): in 32 x 32 tiles,
 // the new picture from src at (sx, sy) shows where tile k of the sheet's
 // lower band is white, dst stays where its upper band is. Mesh2 is the
 // scratch tile.
-void dither_step(Game& g, Surface& dst, int dx, int dy, int w, int h, const Surface& src, int sx,
-                 int sy, int k);
+void dither_step(ScreenState& screen, Surface& dst, int dx, int dy, int w, int h,
+                 const Surface& src, int sx, int sy, int k);
 
 }  // namespace vm

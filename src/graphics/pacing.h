@@ -5,7 +5,7 @@
 
 namespace vm {
 
-struct Game;
+struct Platform;
 
 // Paces a loop of steps of budget_ms each. The budget of step i is counted
 // on a schedule fixed when the loop starts (step i may end no earlier than
@@ -16,7 +16,7 @@ struct Game;
 // and the last frame always shows.
 class StepPacer {
  public:
-  StepPacer(Game& g, int budget_ms, bool events);
+  StepPacer(Platform& pf, int budget_ms, bool events);
   // Whether step i, just drawn, should be presented.
   bool should_present(int i, bool last);
   // Sleeps until step i's time is up, then lets pending events run when
@@ -24,7 +24,7 @@ class StepPacer {
   void finish_step(int i, bool last = false);
 
  private:
-  Game& g_;
+  Platform& pf_;
   int budget_;
   bool events_;
   uint32_t start_;

@@ -9,16 +9,17 @@
 #include <string>
 #include <vector>
 
+#include "assets/assets.h"
 #include "graphics/faces.h"
 #include "graphics/mask_sheet.h"
 #include "graphics/pacing.h"
+#include "graphics/screen.h"
 #include "graphics/sprites.h"
 #include "graphics/surface.h"
 #include "graphics/transitions.h"
+#include "platform/services.h"
 
 namespace vm {
-
-struct Game;
 
 // Everything the scene changes keep between rows: the sprite slots with
 // their pictures and geometry, the face sheet, and the transition's scratch.
@@ -54,10 +55,32 @@ struct SceneState {
   SceneState& operator=(const SceneState&) = delete;
 };
 
+// What the scene changes work with: the screen's surfaces, the scene's own
+// state, the data folder they load pictures from (and whose gallery marks a
+// background change sets), the services that show and pace them, and the
+// 51.dat line of the row being played, which their faults name.
+struct Stage {
+  Platform& pf;
+  ScreenState& screen;
+  SceneState& scene;
+  AssetState& assets;
+  const int& row_line;
+};
+
+// Composes the screen and presents it.
+inline void refresh(const Stage& st) {
+  present_screen(st.screen, st.pf.window);
+}
+
 // Reports a script row that asks for something the data does not hold,
 // naming the row in 51.dat.
-void scene_fault(Game& g, const std::string& what);
+void scene_fault(const Stage& st, const std::string& what);
 // Loads a picture of the data folder by file name ("71.dat").
-bool load_data_picture(Game& g, const std::string& file, Image& out, std::string& error);
+bool load_data_picture(Pictures& pictures, const std::string& data_dir, const std::string& file,
+                       Image& out, std::string& error);
+inline bool load_data_picture(const Stage& st, const std::string& file, Image& out,
+                              std::string& error) {
+  return load_data_picture(st.pf.pictures, st.assets.Data_Dir, file, out, error);
+}
 
 }  // namespace vm

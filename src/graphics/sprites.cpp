@@ -1,7 +1,6 @@
 // Character sprites in the three slots L, R and C. Each slot's Doll_Disp is
 // its own child area over Pic_Main holding the screen under the sprite with
 // the sprite masked onto it, so showing and hiding never touch Pic_Main.
-#include "game/game.h"
 #include "graphics/scene.h"
 
 namespace vm {
@@ -16,18 +15,10 @@ int slot_of_code(const std::string& code) {
   return kSlotNone;
 }
 
-// The message window's backdrop rectangle on the screen.
-struct WindowRect {
-  int x, y, w, h;
-};
-WindowRect window_rect(const Game& g) {
-  return {g.msg.left, g.msg.top, g.msg.width, g.msg.height};
-}
-
 }  // namespace
 
-void load_doll(Game& g, int j, const Image& picture) {
-  SceneState& s = g.scene;
+void load_doll(const Stage& st, int j, const Image& picture) {
+  SceneState& s = st.scene;
   Surface& body = s.Doll_Body[j];
   body.img = picture;
   const int w = body.width();
@@ -44,58 +35,81 @@ void load_doll(Game& g, int j, const Image& picture) {
   s.Doll_Back[j].place(0, 0, w, h);
   // A sprite reaching past the screen's edge keeps black where no screen is.
   s.Doll_Back[j].clear();
-  g.screen.Doll_Disp[j].place(0, 0, w, h);
+  st.screen.Doll_Disp[j].place(0, 0, w, h);
   make_mask(mask, body, 0, 0, w, h);
 }
 
-void wipe_doll(Game& g, int j) {
-  SceneState& s = g.scene;
-  ScreenState& sc = g.screen;
+bool wipe_doll(const Stage& st, int j) {
+  SceneState& s = st.scene;
+  ScreenState& sc = st.screen;
   if (j == kSlotL) {
     Surface& disp = sc.Doll_Disp[0];
     const int w = s.Doll_W[0], h = s.Doll_H[0];
     // Two-pixel bars from the top and from the bottom.
-    StepPacer pacer(g, 8, true);
+    StepPacer pacer(st.pf, 8, true);
     for (int i = 0, step = 0; i <= h; i += 2, ++step) {
       bit_blt(disp, 0, 2 * i, w, 2, s.Doll_Back[0], 0, 2 * i, SRCCOPY);
       bit_blt(disp, 0, h - 2 * i, w, 2, s.Doll_Back[0], 0, h - 2 * i, SRCCOPY);
-      if (pacer.should_present(step, i + 2 > h)) refresh(g);
+      if (pacer.should_present(step, i + 2 > h)) refresh(st);
       pacer.finish_step(step, i + 2 > h);
     }
     disp.visible = false;
-    refresh(g);
-  } else if (j == kSlotR) {
+    refresh(st);
+    return false;
+  }
+  if (j == kSlotR) {
     Surface& disp = sc.Doll_Disp[1];
     const int w = s.Doll_W[1], h = s.Doll_H[1];
     sc.Waku[0].visible = false;
     // Three-pixel bars from the left and from the right.
-    StepPacer pacer(g, 10, true);
+    StepPacer pacer(st.pf, 10, true);
     for (int i = 0, step = 0; i <= w; i += 2, ++step) {
       bit_blt(disp, 2 * i, 0, 3, h, s.Doll_Back[1], 2 * i, 0, SRCCOPY);
       bit_blt(disp, w - 2 * i, 0, 3, h, s.Doll_Back[1], w - 2 * i, 0, SRCCOPY);
-      if (pacer.should_present(step, i + 2 > w)) refresh(g);
+      if (pacer.should_present(step, i + 2 > w)) refresh(st);
       pacer.finish_step(step, i + 2 > w);
     }
     // Hidden before the backdrop is recomposed, so that no stripe of the
-    // wiped sprite can be taken into the message window.
+    // wiped sprite can be taken into the message window (hidden meanwhile).
     disp.visible = false;
-    rebuild_window_back(g);
-    refresh(g);
-  } else if (j == kSlotC) {
+    refresh(st);
+    return true;
+  }
+  if (j == kSlotC) {
     // The centre slot has no wipe of its own: it goes at once.
     sc.Doll_Disp[2].visible = false;
-    refresh(g);
+    refresh(st);
   }
+  return false;
 }
 
-int change_doll(Game& g) {
-  SceneState& s = g.scene;
-  ScreenState& sc = g.screen;
-  const int doll = g.interp.Cur_Doll;
-  const int pose = g.interp.Cur_Pose;
+namespace {
+
+// The sprite's picture masked onto the screen under its place, shown.
+void show_in_slot(const Stage& st, int j, const Image& picture) {
+  SceneState& s = st.scene;
+  ScreenState& sc = st.screen;
+  if (j > kSlotL) sc.Waku[0].visible = false;
+  load_doll(st, j, picture);
+  Surface& disp = sc.Doll_Disp[j];
+  bit_blt(s.Doll_Back[j], 0, 0, s.Doll_W[j], s.Doll_H[j], sc.Pic_Main, s.Doll_X[j], s.Doll_Y[j],
+          SRCCOPY);
+  disp.place(s.Doll_X[j], s.Doll_Y[j], s.Doll_W[j], s.Doll_H[j]);
+  bit_blt(disp, 0, 0, s.Doll_W[j], s.Doll_H[j], s.Doll_Back[j], 0, 0, SRCCOPY);
+  bit_blt(disp, 0, 0, s.Doll_W[j], s.Doll_H[j], s.Doll_Mask[j], 0, 0, SRCAND);
+  bit_blt(disp, 0, 0, s.Doll_W[j], s.Doll_H[j], s.Doll_Body[j], 0, 0, SRCINVERT);
+  disp.visible = true;
+  refresh(st);
+  st.pf.window.do_events();
+}
+
+}  // namespace
+
+bool change_doll(const Stage& st, int doll, int pose, const std::string& slot_code) {
+  SceneState& s = st.scene;
   if (doll < 1 || doll > kCharacters) {
-    scene_fault(g, "Doll " + std::to_string(doll) + std::to_string(pose) + " is no character.");
-    return kNothingToShow;
+    scene_fault(st, "Doll " + std::to_string(doll) + std::to_string(pose) + " is no character.");
+    return false;
   }
   auto& row = s.Doll_Shown[doll - 1];
 
@@ -106,10 +120,10 @@ int change_doll(Game& g) {
         j = k;
         break;
       }
-    if (j == kSlotNone) scene_fault(g, "Doll not hide.");
-    wipe_doll(g, j);
+    if (j == kSlotNone) scene_fault(st, "Doll not hide.");
+    const bool backdrop = wipe_doll(st, j);
     row[j] = 0;
-    return kNothingToShow;
+    return backdrop;
   }
 
   int j = kSlotNone;
@@ -119,69 +133,28 @@ int change_doll(Game& g) {
       break;
     }
   if (j == kSlotNone) {
-    j = slot_of_code(g.interp.Cur_Text);
-    if (j == kSlotNone) scene_fault(g, "Doll disp position ignore.");
+    j = slot_of_code(slot_code);
+    if (j == kSlotNone) scene_fault(st, "Doll disp position ignore.");
   }
-  if (row[j] == pose) return kNothingToShow;  // already standing in this pose
+  if (row[j] == pose) return false;  // already standing in this pose
   if (j == kSlotNone) {
     // The spare column records the request; there is no slot to draw into.
     row[j] = static_cast<int16_t>(pose);
-    return kNothingToShow;
+    return false;
   }
 
   const std::string file = std::to_string(doll) + std::to_string(pose) + ".dat";
   Image picture;
   std::string error;
-  if (!load_data_picture(g, file, picture, error)) {
-    scene_fault(g, "Doll " + std::to_string(doll) + std::to_string(pose) + " (" + file +
-                       ") cannot be shown: " + error);
-    return kNothingToShow;
+  if (!load_data_picture(st, file, picture, error)) {
+    scene_fault(st, "Doll " + std::to_string(doll) + std::to_string(pose) + " (" + file +
+                        ") cannot be shown: " + error);
+    return false;
   }
 
   row[j] = static_cast<int16_t>(pose);
-  if (j > kSlotL) sc.Waku[0].visible = false;
-  load_doll(g, j, picture);
-  Surface& disp = sc.Doll_Disp[j];
-  bit_blt(s.Doll_Back[j], 0, 0, s.Doll_W[j], s.Doll_H[j], sc.Pic_Main, s.Doll_X[j], s.Doll_Y[j],
-          SRCCOPY);
-  disp.place(s.Doll_X[j], s.Doll_Y[j], s.Doll_W[j], s.Doll_H[j]);
-  bit_blt(disp, 0, 0, s.Doll_W[j], s.Doll_H[j], s.Doll_Back[j], 0, 0, SRCCOPY);
-  bit_blt(disp, 0, 0, s.Doll_W[j], s.Doll_H[j], s.Doll_Mask[j], 0, 0, SRCAND);
-  bit_blt(disp, 0, 0, s.Doll_W[j], s.Doll_H[j], s.Doll_Body[j], 0, 0, SRCINVERT);
-  disp.visible = true;
-  refresh(g);
-  do_events(g);
-  rebuild_window_back(g);
-  return kNothingToShow;
-}
-
-void rebuild_window_back(Game& g) {
-  SceneState& s = g.scene;
-  ScreenState& sc = g.screen;
-  const WindowRect wr = window_rect(g);
-  Surface& waku = sc.Waku[kWakuShown];
-
-  // The one sprite slot whose picture is taken under the window.
-  int k = kSlotL;
-  bool with_sprite = true;
-  if (g.interp.Cur_Text == "L") {
-    with_sprite = false;
-    for (const auto& row : s.Doll_Shown)
-      if (row[kSlotR] != 0) with_sprite = true;
-    k = kSlotR;
-  } else if (g.interp.Cur_Text == "R") {
-    k = kSlotR;
-  }
-  // A hidden slot holds the picture of a scene that is gone.
-  if (!sc.Doll_Disp[k].visible) with_sprite = false;
-
-  bit_blt(waku, 0, 0, wr.w, wr.h, sc.Pic_Main, wr.x, wr.y, SRCCOPY);
-  if (with_sprite)
-    bit_blt(waku, s.Doll_X[k] - wr.x, 0, s.Doll_W[k], wr.h, sc.Doll_Disp[k], 0, wr.y - s.Doll_Y[k],
-            SRCCOPY);
-  tint_window_panel(g);
-  do_events(g);
-  g.msg.Shown_Speaker = 0;
+  show_in_slot(st, j, picture);
+  return true;
 }
 
 }  // namespace vm

@@ -1,10 +1,12 @@
 // Character sprites in their three stage slots.
 #pragma once
 
+#include <string>
+
 namespace vm {
 
-struct Game;
 struct Image;
+struct Stage;
 
 // Sprite slots: L, R, C. Column 3 of Doll_Shown is the spare one that only
 // the fault paths write; it has no surfaces.
@@ -14,18 +16,19 @@ constexpr int kSlotC = 2;
 constexpr int kSlotNone = 3;
 constexpr int kCharacters = 8;
 
-int change_doll(Game& g);  // sprite Cur_Doll/Cur_Pose at Cur_Text's slot; returns 2
+// Shows character doll in pose (0 hides it) in the slot it stands in, or for
+// a new sprite the slot named by slot_code ("L", "R", "C"). True when the
+// screen under the message window changed: the caller then recomposes the
+// window's panel over it.
+[[nodiscard]] bool change_doll(const Stage& st, int doll, int pose, const std::string& slot_code);
 
-// Sprite slot operations used by change_doll.
-void load_doll(Game& g, int slot, const Image& picture);
-void wipe_doll(Game& g, int slot);
+// Sprite slot operations used by change_doll; wipe_doll is true when the
+// wipe changed the screen under the message window.
+void load_doll(const Stage& st, int slot, const Image& picture);
+[[nodiscard]] bool wipe_doll(const Stage& st, int slot);
 
 // Hides the three sprite surfaces and forgets what stood in the slots
 // (characters 1..7), as a background change or a loaded game does.
-void clear_sprites(Game& g);
-
-// Recomposes the message window's panel over the scene now under it, with
-// the sprite standing there.
-void rebuild_window_back(Game& g);
+void clear_sprites(const Stage& st);
 
 }  // namespace vm

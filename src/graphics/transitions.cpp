@@ -5,7 +5,6 @@
 #include <cstdio>
 
 #include "assets/text_helpers.h"
-#include "game/game.h"
 #include "graphics/scene.h"
 
 namespace vm {
@@ -13,21 +12,21 @@ namespace vm {
 namespace {
 
 // The part of the screen that a step brings over from the next picture.
-void copy_back(Game& g, int x, int y, int w, int h) {
-  bit_blt(g.screen.Pic_Main, x, y, w, h, g.screen.Pic_Back, x, y, SRCCOPY);
+void copy_back(const Stage& st, int x, int y, int w, int h) {
+  bit_blt(st.screen.Pic_Main, x, y, w, h, st.screen.Pic_Back, x, y, SRCCOPY);
 }
 
 // Every channel 100 darker, through the whole-surface pixel transfer.
-void darken_back(Game& g) {
-  SceneState& s = g.scene;
-  s.Pixel_Count = read_pixels(g.screen.Pic_Back, s.Pixel_Buf);
+void darken_back(const Stage& st) {
+  SceneState& s = st.scene;
+  s.Pixel_Count = read_pixels(st.screen.Pic_Back, s.Pixel_Buf);
   // The count is W x H; element W x H is the spare word, harmless to touch.
   for (int32_t p = 0; p <= s.Pixel_Count && static_cast<size_t>(p) < s.Pixel_Buf.size(); ++p) {
     uint32_t& c = s.Pixel_Buf[static_cast<size_t>(p)];
     auto dim = [](uint8_t v) { return static_cast<uint8_t>(v > 100 ? v - 100 : 0); };
     c = rgb(dim(red_of(c)), dim(green_of(c)), dim(blue_of(c)));
   }
-  if (s.Pixel_Count >= 0) write_pixels(g.screen.Pic_Back, s.Pixel_Buf);
+  if (s.Pixel_Count >= 0) write_pixels(st.screen.Pic_Back, s.Pixel_Buf);
 }
 
 }  // namespace
@@ -44,110 +43,110 @@ TransitionInfo transition_info(const std::string& code) {
   return {1, 0, false};
 }
 
-void transition_step(Game& g, const std::string& code, int i) {
+void transition_step(const Stage& st, const std::string& code, int i) {
   if (code == "DI") {
     // Column i of every 50-pixel band.
-    for (int x = 0; x <= 600; x += 50) copy_back(g, x + i, 0, 1, 480);
+    for (int x = 0; x <= 600; x += 50) copy_back(st, x + i, 0, 1, 480);
   } else if (code == "VB") {
     // Two-pixel bars from both edges; they cross and fill each other's gaps.
     const int a = 4 * i;
-    copy_back(g, a, 0, 2, 480);
-    copy_back(g, 638 - a, 0, 2, 480);
+    copy_back(st, a, 0, 2, 480);
+    copy_back(st, 638 - a, 0, 2, 480);
   } else if (code == "HB") {
     const int b = 4 * i;
-    copy_back(g, 0, b, 640, 2);
-    copy_back(g, 0, 478 - b, 640, 2);
+    copy_back(st, 0, b, 640, 2);
+    copy_back(st, 0, 478 - b, 640, 2);
   } else if (code == "HC") {
     // 15-pixel bands, each one pixel wider than the band to its right.
     const int x0 = 15 * i;
-    for (int j = 0; j <= 15; ++j) copy_back(g, x0 + 15 * j, 0, 15 - j, 480);
+    for (int j = 0; j <= 15; ++j) copy_back(st, x0 + 15 * j, 0, 15 - j, 480);
   } else if (code == "BC") {
     const int s = 2 * (i + 1);
     for (int y = 0; y <= 480; y += 20)
-      for (int x = 0; x <= 640; x += 20) copy_back(g, x, y, s, s);
+      for (int x = 0; x <= 640; x += 20) copy_back(st, x, y, s, s);
   } else if (code == "IC") {
     if (i == 0) {
       for (int y = 0; y <= 476; y += 4)
         for (int x = 0; x <= 636; x += 4) {
-          copy_back(g, x, y, 2, 2);
-          copy_back(g, x + 2, y + 2, 2, 2);
+          copy_back(st, x, y, 2, 2);
+          copy_back(st, x + 2, y + 2, 2, 2);
         }
     } else {
       for (int y = 0; y <= 480; y += 4)
         for (int x = 2; x <= 638; x += 4) {
-          copy_back(g, x, y, 2, 2);
-          copy_back(g, x - 2, y - 2, 2, 2);
+          copy_back(st, x, y, 2, 2);
+          copy_back(st, x - 2, y - 2, 2, 2);
         }
     }
   } else if (code == "DK") {
-    darken_back(g);
-    copy_back(g, 0, 0, 640, 480);
+    darken_back(st);
+    copy_back(st, 0, 0, 640, 480);
   } else if (code == "MS") {
-    dither_step(g, g.screen.Pic_Main, 0, 0, 640, 480, g.screen.Pic_Back, 0, 0, i);
+    dither_step(st.screen, st.screen.Pic_Main, 0, 0, 640, 480, st.screen.Pic_Back, 0, 0, i);
   } else {
-    copy_back(g, 0, 0, 640, 480);
+    copy_back(st, 0, 0, 640, 480);
   }
 }
 
-void run_transition(Game& g) {
-  const std::string code = g.scene.Trans_Code;
+void run_transition(const Stage& st) {
+  const std::string code = st.scene.Trans_Code;
   const TransitionInfo t = transition_info(code);
   if (code == "MS") {
-    ensure_mask_sheet(g);
-    g.screen.Mesh2.place(g.screen.Mesh2.left, g.screen.Mesh2.top, 32, 32);
+    ensure_mask_sheet(st.screen);
+    st.screen.Mesh2.place(st.screen.Mesh2.left, st.screen.Mesh2.top, 32, 32);
   }
   if (code == "IC") {
     // Half of the 2 x 2 checkerboard, a pause, then the other half.
-    transition_step(g, code, 0);
-    refresh(g);
-    do_events(g);
-    sleep_ms(g, 100);
-    transition_step(g, code, 1);
-    refresh(g);
-    do_events(g);
+    transition_step(st, code, 0);
+    refresh(st);
+    st.pf.window.do_events();
+    st.pf.clock.sleep(100);
+    transition_step(st, code, 1);
+    refresh(st);
+    st.pf.window.do_events();
   } else {
     if (t.budget_ms > 0) {
-      StepPacer pacer(g, t.budget_ms, t.events);
+      StepPacer pacer(st.pf, t.budget_ms, t.events);
       for (int i = 0; i < t.steps; ++i) {
-        transition_step(g, code, i);
-        if (pacer.should_present(i, i == t.steps - 1)) refresh(g);
+        transition_step(st, code, i);
+        if (pacer.should_present(i, i == t.steps - 1)) refresh(st);
         pacer.finish_step(i, i == t.steps - 1);
       }
     } else {
       // Unpaced effects show every step as fast as the screen takes them
       // and hold the program until they are done.
       for (int i = 0; i < t.steps; ++i) {
-        transition_step(g, code, i);
-        refresh(g);
+        transition_step(st, code, i);
+        refresh(st);
       }
     }
     if (code == "MS") {
       // The last mask is never drawn: a plain copy completes the picture.
-      copy_back(g, 0, 0, 640, 480);
-      refresh(g);
+      copy_back(st, 0, 0, 640, 480);
+      refresh(st);
     }
   }
   // Pic_Back has served; the next change overwrites it whole.
-  Surface& back = g.screen.Pic_Back;
+  Surface& back = st.screen.Pic_Back;
   fill_rect(back, 0, 0, back.width(), 1, 0);
   fill_rect(back, 0, back.height() - 1, back.width(), 1, 0);
   fill_rect(back, 0, 0, 1, back.height(), 0);
   fill_rect(back, back.width() - 1, 0, 1, back.height(), 0);
 }
 
-int change_place(Game& g) {
-  ScreenState& sc = g.screen;
-  SceneState& s = g.scene;
-  const int n = g.interp.Place_No;
+bool change_place(const Stage& st, int n, const std::string& trans_text, int blink_timer) {
+  ScreenState& sc = st.screen;
+  SceneState& s = st.scene;
   char file[32];
   std::snprintf(file, sizeof file, "%d.dat", n + 70);
 
   // Load first: a background the data does not hold leaves the scene as it is.
   Image picture;
   std::string error;
-  if (!load_data_picture(g, file, picture, error)) {
-    scene_fault(g, "Background " + std::to_string(n) + " (" + file + ") cannot be shown: " + error);
-    return kNothingToShow;
+  if (!load_data_picture(st, file, picture, error)) {
+    scene_fault(st,
+                "Background " + std::to_string(n) + " (" + file + ") cannot be shown: " + error);
+    return false;
   }
 
   // The screen as the player sees it becomes one picture, sprites included.
@@ -156,11 +155,11 @@ int change_place(Game& g) {
     if (!d.visible) continue;
     bit_blt(sc.Pic_Main, s.Doll_X[j], s.Doll_Y[j], s.Doll_W[j], s.Doll_H[j], d, 0, 0, SRCCOPY);
     d.visible = false;
-    refresh(g);
+    refresh(st);
   }
   sc.Waku[0].visible = false;
-  if (n >= 5 && n <= 9) g.assets.CG_Seen[n - 5] = -1;  // the gallery's pictures
-  if (g.input.Clicker >= 0) g.pf.window.set_timer_enabled(g.input.Clicker, false);
+  if (n >= 5 && n <= 9) st.assets.CG_Seen[n - 5] = -1;  // the gallery's pictures
+  if (blink_timer >= 0) st.pf.window.set_timer_enabled(blink_timer, false);
   sc.Blinker.visible = false;
 
   Surface& load = sc.Place_Load;
@@ -169,14 +168,11 @@ int change_place(Game& g) {
   // Short scenes stand on the tiled wall strip.
   if (load.height() < 480) bit_blt(sc.Pic_Back, 0, 345, 640, 135, sc.Wall_Back, 0, 0, SRCCOPY);
 
-  s.Trans_Code = utf8_substr(g.interp.Cur_Text, 0, 2);
-  run_transition(g);
-  g.pf.log.log("place " + std::to_string(n));
-  g.msg.Line_No = 0;
-  g.msg.Shown_Speaker = 0;
-  rebuild_window_back(g);
-  clear_sprites(g);  // nobody stands on the new background yet
-  return kNothingToShow;
+  s.Trans_Code = utf8_substr(trans_text, 0, 2);
+  run_transition(st);
+  st.pf.log.log("place " + std::to_string(n));
+  clear_sprites(st);  // nobody stands on the new background yet
+  return true;
 }
 
 }  // namespace vm

@@ -5,12 +5,17 @@
 
 namespace vm {
 
-struct Game;
+struct Stage;
 
-int change_place(Game& g);  // background of place Place_No; returns 2
+// The background of place `place`, brought in with the effect named by the
+// first two characters of trans_text; the blinking mark's timer stops. True
+// when it was drawn: the caller then starts the message window afresh over
+// it. A background the data does not hold leaves the scene as it is.
+[[nodiscard]] bool change_place(const Stage& st, int place, const std::string& trans_text,
+                                int blink_timer);
 
 // Draws Pic_Back onto Pic_Main with the effect named by Trans_Code.
-void run_transition(Game& g);
+void run_transition(const Stage& st);
 
 // The transition steps, also timed by the benchmark.
 struct TransitionInfo {
@@ -20,6 +25,6 @@ struct TransitionInfo {
 };
 TransitionInfo transition_info(const std::string& code);
 // Draws step i of the effect from Pic_Back onto Pic_Main, without presenting.
-void transition_step(Game& g, const std::string& code, int i);
+void transition_step(const Stage& st, const std::string& code, int i);
 
 }  // namespace vm

@@ -1,11 +1,10 @@
 #include "message/history.h"
 
-#include "game/game.h"
+#include "platform/services.h"
 
 namespace vm {
 
-void history_add_message(Game& g, const std::string& speaker, const std::string& text) {
-  HistoryState& h = g.history;
+void history_add_message(HistoryState& h, const std::string& speaker, const std::string& text) {
   h.entries.push_back({speaker, text, false});
   ++h.messages;
   // The oldest message goes, and with it any choice picked before the next.
@@ -16,31 +15,31 @@ void history_add_message(Game& g, const std::string& speaker, const std::string&
   }
 }
 
-void history_add_choice(Game& g, const std::string& label) {
-  g.history.entries.push_back({"", "→ " + label, true});
+void history_add_choice(HistoryState& h, const std::string& label) {
+  h.entries.push_back({"", "→ " + label, true});
 }
 
-void clear_history(Game& g) {
-  g.history.entries.clear();
-  g.history.messages = 0;
+void clear_history(HistoryState& h) {
+  h.entries.clear();
+  h.messages = 0;
 }
 
-void open_history(Game& g) {
+void open_history(HistoryState& h, Platform& pf) {
   std::vector<HistoryLine> lines;
-  lines.reserve(g.history.entries.size());
-  for (const HistoryEntry& e : g.history.entries) lines.push_back({e.speaker, e.text, e.choice});
-  g.pf.dialogs.show_history(lines);
-  g.history.closed_at = tick_count(g);
-  g.input.back_at = g.history.closed_at;
+  lines.reserve(h.entries.size());
+  for (const HistoryEntry& e : h.entries) lines.push_back({e.speaker, e.text, e.choice});
+  pf.dialogs.show_history(lines);
+  h.closed_at = pf.clock.tick_count();
 }
 
-void open_history_by_wheel(Game& g) {
+bool open_history_by_wheel(HistoryState& h, Platform& pf) {
   // One flick of the wheel sends several notches; those still coming after
   // the window closed are part of the same turn.
   constexpr uint32_t kSameTurnMs = 400;
-  if (g.history.entries.empty()) return;
-  if (g.history.closed_at != 0 && tick_count(g) - g.history.closed_at < kSameTurnMs) return;
-  open_history(g);
+  if (h.entries.empty()) return false;
+  if (h.closed_at != 0 && pf.clock.tick_count() - h.closed_at < kSameTurnMs) return false;
+  open_history(h, pf);
+  return true;
 }
 
 }  // namespace vm

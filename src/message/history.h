@@ -10,7 +10,7 @@
 
 namespace vm {
 
-struct Game;
+struct Platform;
 
 constexpr int kHistoryMessages = 200;
 
@@ -27,16 +27,17 @@ struct HistoryState {
 };
 
 // A message as it goes on screen.
-void history_add_message(Game& g, const std::string& speaker, const std::string& text);
+void history_add_message(HistoryState& h, const std::string& speaker, const std::string& text);
 // The label of the choice just picked.
-void history_add_choice(Game& g, const std::string& label);
+void history_add_choice(HistoryState& h, const std::string& label);
 // A fresh history (a loaded game).
-void clear_history(Game& g);
+void clear_history(HistoryState& h);
 
-// Opens the history window over the game; changes nothing in the game.
-// Nothing opens before the first message, nor again from the rest of the
-// same wheel turn that closed it.
-void open_history(Game& g);
-void open_history_by_wheel(Game& g);
+// Opens the history window over the game and returns when it has closed
+// (closed_at); changes nothing in the game. By the wheel, nothing opens
+// before the first message, nor again from the rest of the same wheel turn
+// that closed it: false when it did not open.
+void open_history(HistoryState& h, Platform& pf);
+bool open_history_by_wheel(HistoryState& h, Platform& pf);
 
 }  // namespace vm

@@ -4,10 +4,8 @@
 
 #include "assets/data_error.h"
 #include "assets/text_helpers.h"
-#include "game/game.h"
 #include "graphics/surface.h"
 #include "graphics/texture_sheet.h"
-#include "script/input.h"
 
 namespace vm {
 
@@ -24,54 +22,59 @@ constexpr int kTextY = 18;
 // The frame's inner tinted area starts this far in from every side.
 constexpr int kPanelInset = 6;
 
-void draw_string(Game& g, int x, int y, const std::string& s, uint32_t colour) {
-  Surface& win = g.screen.Waku[kWakuShown];
-  g.pf.text.draw_text(win.img, x, y, s, colour, win.font);
+void draw_string(const MessageWindow& mw, int x, int y, const std::string& s, uint32_t colour) {
+  Surface& win = mw.screen.Waku[kWakuShown];
+  mw.pf.text.draw_text(win.img, x, y, s, colour, win.font);
+}
+
+void refresh(const MessageWindow& mw) {
+  present_screen(mw.screen, mw.pf.window);
 }
 
 // Draws one line of text in its cells: every character gets its own cell of
 // Cell_Size pixels, with the shadow one pixel right and down.
-void draw_piece(Game& g, const std::vector<std::string>& chars, size_t first, size_t count,
-                uint32_t colour, int delay_ms) {
-  if (g.input.Text_Mode == 3 && !fast_forwarding(g)) {
+void draw_piece(const MessageWindow& mw, const std::vector<std::string>& chars, size_t first,
+                size_t count, uint32_t colour, int delay_ms, bool typed) {
+  if (typed) {
     for (size_t i = 0; i < count; ++i) {
-      draw_cell(g, static_cast<int>(i), chars[first + i], colour);
-      refresh(g);
+      draw_cell(mw, static_cast<int>(i), chars[first + i], colour);
+      refresh(mw);
       // The typing pause lets no event run: a click waits for the click wait.
       // Only a request to close is heeded at once, however long the message.
-      sleep_ms(g, delay_ms);
-      if (g.pf.window.close_requested()) throw ShutdownRequest{};
+      mw.pf.clock.sleep(delay_ms);
+      if (mw.pf.window.close_requested()) throw ShutdownRequest{};
     }
     return;
   }
   // The whole line at once: the shadow line first, then the text over it.
-  const int cell = g.msg.Cell_Size;
-  const int y = cell * g.msg.Line_No + kTextY;
+  const int cell = mw.msg.Cell_Size;
+  const int y = cell * mw.msg.Line_No + kTextY;
   for (size_t i = 0; i < count; ++i)
-    draw_string(g, static_cast<int>(i) * cell + kTextX + 1, y + 1, chars[first + i], kShadowColour);
+    draw_string(mw, static_cast<int>(i) * cell + kTextX + 1, y + 1, chars[first + i],
+                kShadowColour);
   for (size_t i = 0; i < count; ++i)
-    draw_string(g, static_cast<int>(i) * cell + kTextX, y, chars[first + i], colour);
-  refresh(g);
+    draw_string(mw, static_cast<int>(i) * cell + kTextX, y, chars[first + i], colour);
+  refresh(mw);
 }
 
 }  // namespace
 
-void draw_cell(Game& g, int index, const std::string& ch, uint32_t colour) {
-  const int cell = g.msg.Cell_Size;
+void draw_cell(const MessageWindow& mw, int index, const std::string& ch, uint32_t colour) {
+  const int cell = mw.msg.Cell_Size;
   const int x = index * cell + kTextX;
-  const int y = cell * g.msg.Line_No + kTextY;
-  draw_string(g, x + 1, y + 1, ch, kShadowColour);
-  draw_string(g, x, y, ch, colour);
+  const int y = cell * mw.msg.Line_No + kTextY;
+  draw_string(mw, x + 1, y + 1, ch, kShadowColour);
+  draw_string(mw, x, y, ch, colour);
 }
 
-std::string speaker_label(const Game& g, int code) {
+std::string speaker_label(const MessageState& m, int code) {
   switch (code) {
     case 1:
       return "【ソラノ】";
     case 2:
       return "【ミツ】";
     case 3:
-      return "【" + g.msg.Name_Table[2] + "】";
+      return "【" + m.Name_Table[2] + "】";
     case 4:
       return "【ソラノの父】";
     case 5:
@@ -87,20 +90,12 @@ uint32_t speaker_colour(int code) {
   return (code >= 1 && code <= 6) ? 0x000000u : kNarrationColour;
 }
 
-void show_message(Game& g) {
-  if (g.interp.Cur_Text.empty()) return;
-  const int code = g.interp.Cur_Speaker;
-  g.screen.Waku[kWakuShown].visible = true;
-  const std::string label = speaker_label(g, code);
-  history_add_message(g, label, g.interp.Cur_Text);
-  draw_message(g, label, g.interp.Cur_Text, speaker_colour(code));
-}
-
-void draw_message(Game& g, const std::string& label, const std::string& text, uint32_t colour) {
-  MessageState& m = g.msg;
-  if (m.Msg_Busy) return;
+int draw_message(const MessageWindow& mw, const std::string& label, const std::string& text,
+                 uint32_t colour, int speaker, bool typed) {
+  MessageState& m = mw.msg;
+  if (m.Msg_Busy) return -1;
   m.Msg_Busy = -1;
-  g.screen.Waku[kWakuShown].visible = true;
+  mw.screen.Waku[kWakuShown].visible = true;
 
   const std::vector<std::string> chars = split_chars(text);
   const size_t n = chars.size();
@@ -108,24 +103,25 @@ void draw_message(Game& g, const std::string& label, const std::string& text, ui
   // A message that would run past the page's fourth line starts a fresh page
   // instead, so no line is ever drawn over the border or below the window.
   const int text_lines = static_cast<int>((n + kLineChars - 1) / kLineChars);
-  const bool new_speaker = g.interp.Cur_Speaker != m.Shown_Speaker;
+  const bool new_speaker = speaker != m.Shown_Speaker;
   const int label_lines = (new_speaker && !label.empty()) ? 1 : 0;
   const int start_line = new_speaker ? 0 : m.Line_No;
-  if (start_line > 0 && start_line + label_lines + text_lines > kPageLines) clear_message_window(g);
+  if (start_line > 0 && start_line + label_lines + text_lines > kPageLines)
+    clear_message_window(mw);
 
-  if (g.interp.Cur_Speaker != m.Shown_Speaker) {
-    clear_message_window(g);
-    m.Shown_Speaker = g.interp.Cur_Speaker;
+  if (new_speaker) {
+    clear_message_window(mw);
+    m.Shown_Speaker = static_cast<int16_t>(speaker);
     if (!label.empty()) {
       const int y = m.Cell_Size * m.Line_No + kLabelY;
-      draw_string(g, kTextX + 1, y + 1, label, kShadowColour);
-      draw_string(g, kTextX, y, label, colour);
+      draw_string(mw, kTextX + 1, y + 1, label, kShadowColour);
+      draw_string(mw, kTextX, y, label, colour);
       ++m.Line_No;
     }
   }
 
   if (n <= kLineChars) {
-    draw_piece(g, chars, 0, n, colour, kTypingDelayOneLine);
+    draw_piece(mw, chars, 0, n, colour, kTypingDelayOneLine, typed);
   } else {
     // Pieces 0 .. n / 23: the last may be short, and is empty when n is an
     // exact multiple of 23 (its line still counts).
@@ -133,44 +129,44 @@ void draw_message(Game& g, const std::string& label, const std::string& text, ui
     for (size_t k = 0; k < pieces; ++k) {
       if (k > 0) ++m.Line_No;
       const size_t first = k * kLineChars;
-      draw_piece(g, chars, first, std::min(kLineChars, n - first), colour, kTypingDelayLong);
+      draw_piece(mw, chars, first, std::min(kLineChars, n - first), colour, kTypingDelayLong,
+                 typed);
     }
   }
 
   m.Msg_Busy = 0;
   m.Choice_Armed = -1;
   ++m.Line_No;
-  if (g.input.Text_Mode != 0) wait_click(g, static_cast<int>(n));
-  page_check(g);
+  return static_cast<int>(n);
 }
 
-void page_check(Game& g) {
+void page_check(const MessageWindow& mw) {
   // A message of two or more lines can carry Line_No past the page; the next
   // one would then be drawn below the window, so a full page is cleared too.
-  if (g.msg.Line_No >= kPageLines) {
-    g.msg.Line_No = 0;
-    clear_message_window(g);
+  if (mw.msg.Line_No >= kPageLines) {
+    mw.msg.Line_No = 0;
+    clear_message_window(mw);
   }
 }
 
-void tint_window_panel(Game& g) {
-  auto& waku = g.screen.Waku;
-  const MessageState& m = g.msg;
+void tint_window_panel(const MessageWindow& mw) {
+  auto& waku = mw.screen.Waku;
+  const MessageState& m = mw.msg;
   const int w = m.width, h = m.height;
   blend_region(waku[kWakuShown], kPanelInset, kPanelInset, w - 2 * kPanelInset, h - 2 * kPanelInset,
-               waku[kWakuTint], 0, 0, g.options.Window_Density, 0);
+               waku[kWakuTint], 0, 0, mw.density, 0);
   // The border goes on opaquely: AND with the mask clears the border's area,
   // XOR then writes the border there; black border pixels change nothing.
   bit_blt(waku[kWakuShown], 0, 0, w, h, waku[kWakuBorderMask], 0, 0, SRCAND);
   bit_blt(waku[kWakuShown], 0, 0, w, h, waku[kWakuBorder], 0, 0, SRCINVERT);
-  refresh(g);
+  refresh(mw);
   bit_blt(waku[kWakuBlank], 0, 0, w, h, waku[kWakuShown], 0, 0, SRCCOPY);
 }
 
-void build_window_frame(Game& g) {
-  auto& waku = g.screen.Waku;
-  const Surface& tex = g.screen.Texture;
-  const MessageState& m = g.msg;
+void build_window_frame(const MessageWindow& mw) {
+  auto& waku = mw.screen.Waku;
+  const Surface& tex = mw.screen.Texture;
+  const MessageState& m = mw.msg;
   const int w = m.width, h = m.height;
 
   // The tint layer: one colour taken from the middle of the frame piece.
@@ -210,22 +206,49 @@ void build_window_frame(Game& g) {
   waku[kWakuShown].place(m.left, m.top, w, h);
   waku[kWakuBlank].place(m.left, m.top, w, h);
   waku[kWakuShown].clear();
-  bit_blt(waku[kWakuShown], 0, 0, w, h, g.screen.Pic_Main, m.left, m.top, SRCCOPY);
-  tint_window_panel(g);
+  bit_blt(waku[kWakuShown], 0, 0, w, h, mw.screen.Pic_Main, m.left, m.top, SRCCOPY);
+  tint_window_panel(mw);
 }
 
-void clear_message_window(Game& g) {
-  const MessageState& m = g.msg;
-  bit_blt(g.screen.Waku[kWakuShown], 0, 0, m.width, m.height, g.screen.Waku[kWakuBlank], 0, 0,
+void clear_message_window(const MessageWindow& mw) {
+  MessageState& m = mw.msg;
+  bit_blt(mw.screen.Waku[kWakuShown], 0, 0, m.width, m.height, mw.screen.Waku[kWakuBlank], 0, 0,
           SRCCOPY);
-  refresh(g);
-  g.msg.Line_No = 0;
-  g.msg.Shown_Speaker = 0;
+  refresh(mw);
+  m.Line_No = 0;
+  m.Shown_Speaker = 0;
 }
 
-void Change_Name(Game& g) {
-  MessageState& m = g.msg;
-  Dialogs& dialogs = g.pf.dialogs;
+void rebuild_window_back(const MessageWindow& mw, const SceneState& s,
+                         const std::string& slot_code) {
+  ScreenState& sc = mw.screen;
+  const MessageState& m = mw.msg;
+  Surface& waku = sc.Waku[kWakuShown];
+
+  // The one sprite slot whose picture is taken under the window.
+  int k = kSlotL;
+  bool with_sprite = true;
+  if (slot_code == "L") {
+    with_sprite = false;
+    for (const auto& row : s.Doll_Shown)
+      if (row[kSlotR] != 0) with_sprite = true;
+    k = kSlotR;
+  } else if (slot_code == "R") {
+    k = kSlotR;
+  }
+  // A hidden slot holds the picture of a scene that is gone.
+  if (!sc.Doll_Disp[k].visible) with_sprite = false;
+
+  bit_blt(waku, 0, 0, m.width, m.height, sc.Pic_Main, m.left, m.top, SRCCOPY);
+  if (with_sprite)
+    bit_blt(waku, s.Doll_X[k] - m.left, 0, s.Doll_W[k], m.height, sc.Doll_Disp[k], 0,
+            m.top - s.Doll_Y[k], SRCCOPY);
+  tint_window_panel(mw);
+  mw.pf.window.do_events();
+  mw.msg.Shown_Speaker = 0;
+}
+
+void Change_Name(MessageState& m, Dialogs& dialogs) {
   static const std::string kWideSpace = "\xE3\x80\x80";  // U+3000
   dialogs.set_ime_open(true);
   const std::string answer = dialogs.input_box(

@@ -7,9 +7,11 @@
 #include <string>
 #include <vector>
 
-namespace vm {
+#include "graphics/scene.h"
+#include "graphics/screen.h"
+#include "platform/services.h"
 
-struct Game;
+namespace vm {
 
 struct MessageState {
   int16_t Msg_Busy = 0;
@@ -29,29 +31,46 @@ constexpr int kPageLines = 4;
 constexpr uint32_t kNarrationColour = 0x953C8C;
 constexpr uint32_t kShadowColour = 0xC0C0C0;
 
-// Label and colour for the current speaker, then draw_message.
-void show_message(Game& g);
-void draw_message(Game& g, const std::string& label, const std::string& text, uint32_t colour);
+// What the message window draws with: its own state, the screen's surfaces
+// (its layers are ScreenState::Waku), the services that draw text and
+// present, and the options' window density.
+struct MessageWindow {
+  Platform& pf;
+  MessageState& msg;
+  ScreenState& screen;
+  const float& density;
+};
+
+// Draws a message of speaker (its label first when the speaker changes),
+// typed character by character when `typed`, else each line at once.
+// Returns the number of characters, which the click wait after it counts;
+// -1 when a message is being drawn already (nothing drawn, nothing to wait for).
+int draw_message(const MessageWindow& mw, const std::string& label, const std::string& text,
+                 uint32_t colour, int speaker, bool typed);
 // Clears the window once a page is full (or more than full).
-void page_check(Game& g);
+void page_check(const MessageWindow& mw);
 // One typed character: its shadow, then the character, in cell index of the
 // line Line_No (no repaint).
-void draw_cell(Game& g, int index, const std::string& ch, uint32_t colour);
+void draw_cell(const MessageWindow& mw, int index, const std::string& ch, uint32_t colour);
 
 // The frame from the texture sheet and the tinted panel over the scene.
-void build_window_frame(Game& g);
-void clear_message_window(Game& g);
+void build_window_frame(const MessageWindow& mw);
+void clear_message_window(const MessageWindow& mw);
 // With the scene under the window already copied into Waku(0): blends the
-// tint layer over its inner area at Window_Density, lays the border on and
-// keeps the result in Waku(4) as the blank panel. Used by build_window_frame
-// and by whoever recomposes the backdrop after a scene change.
-void tint_window_panel(Game& g);
+// tint layer over its inner area at the window density, lays the border on
+// and keeps the result in Waku(4) as the blank panel.
+void tint_window_panel(const MessageWindow& mw);
+// Recomposes the panel over the scene now under the window, with the sprite
+// standing there (slot_code: the row's text, which names the slot a new
+// sprite took), after a scene change reported that the backdrop changed.
+void rebuild_window_back(const MessageWindow& mw, const SceneState& scene,
+                         const std::string& slot_code);
 
 // The g4 rename dialog.
-void Change_Name(Game& g);
+void Change_Name(MessageState& m, Dialogs& dialogs);
 
 // Speaker label for a code ("" for narration and unknown codes).
-std::string speaker_label(const Game& g, int code);
+std::string speaker_label(const MessageState& m, int code);
 uint32_t speaker_colour(int code);
 
 }  // namespace vm

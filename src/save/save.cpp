@@ -286,8 +286,8 @@ void load_state(Game& g) {
   g.msg.Name_Table[1] = g.save.Save_Slots[1];
   g.msg.Name_Table[2] = g.save.Save_Slots[2];
 
-  stop_music(g);
-  clear_sprites(g);
+  stop_music(g.audio());
+  clear_sprites(g.stage());
   s.Cur_Doll = 0;
   s.Cur_Face = 0;
   g.msg.Line_No = 0;
@@ -301,7 +301,7 @@ void load_state(Game& g) {
   g.screen.Blinker.visible = true;
   if (g.input.Clicker >= 0) w.set_timer_enabled(g.input.Clicker, true);
 
-  jump_to_num(g, s.Cur_Num);  // a missing NUM keeps the saved SEQ
+  jump_to_num(g.tables, s.Script_Pos, s.Cur_Num, g.pf.dialogs);  // a missing NUM keeps the SEQ
   g.input.Click_Wait = 0;
 
   // The saved background comes back at once when the scene's first rows
@@ -311,7 +311,7 @@ void load_state(Game& g) {
   if (saved_place >= 0 && !scene_opens_with_place(g.tables, s.Script_Pos)) {
     s.Place_No = saved_place;
     s.Cur_Text.clear();
-    change_place(g);
+    enter_place(g);
     // The scene's own place field still takes effect when it comes.
     s.Place_No = -1;
   }

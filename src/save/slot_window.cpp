@@ -121,7 +121,7 @@ void let_events_run(Game& g) {
 }
 
 void press_click(Game& g) {
-  if (g.sound.Sound_On) play_effect(g, kEffectPress);
+  if (g.sound.Sound_On) play_effect(g.audio(), kEffectPress);
 }
 
 void paint_icons(Game& g) {
@@ -130,7 +130,7 @@ void paint_icons(Game& g) {
 }
 
 void select_slot(Game& g, int i) {
-  if (g.sound.Sound_On) play_effect(g, kEffectSelect);
+  if (g.sound.Sound_On) play_effect(g.audio(), kEffectSelect);
   g.save.Selected_Slot = static_cast<int16_t>(i);
   paint_icons(g);
   window(g).set_picture(icon_name(i), icon_picture(true, kIconSelected));

@@ -8,6 +8,7 @@
 #include "graphics/scene.h"
 #include "message/history.h"
 #include "message/message.h"
+#include "script/input.h"
 #include "sound/sound.h"
 
 namespace vm {
@@ -19,7 +20,8 @@ constexpr int kQuietRowsBetweenEvents = 1000;
 // A jump that finds no target cannot go on: the same row would run again for
 // ever. The message has been shown once; the program ends in order.
 void jump_or_stop(Game& g) {
-  if (!jump_to_num(g, g.interp.Cur_Jump)) throw ShutdownRequest{true};
+  if (!jump_to_num(g.tables, g.interp.Script_Pos, g.interp.Cur_Jump, g.pf.dialogs))
+    throw ShutdownRequest{true};
 }
 
 int run_command(Game& g, int result) {
@@ -32,10 +34,10 @@ int run_command(Game& g, int result) {
       jump_or_stop(g);
       return kPositionSet;
     case Command::Rename:
-      Change_Name(g);
+      Change_Name(g.msg, g.pf.dialogs);
       return kNothingToShow;
     case Command::Sound:
-      sound_command(g);
+      sound_command(g.audio(), g.interp.Cur_Cmd, g.assets);
       return kNothingToShow;
     case Command::Choice:
       show_choices(g);
@@ -61,7 +63,7 @@ int run_command(Game& g, int result) {
       }
       throw ShutdownRequest{};
     case Command::Clear:
-      clear_message_window(g);
+      clear_message_window(g.message_window());
       return kShowMessage;
     case Command::Wait:
       timed_wait(g);
@@ -230,20 +232,57 @@ RowChanges load_row(InterpState& s, const ScriptTables& t,
   return ch;
 }
 
+void enter_place(Game& g) {
+  const InterpState& s = g.interp;
+  if (!change_place(g.stage(), s.Place_No, s.Cur_Text, g.input.Clicker)) return;
+  // A fresh message window over the new background.
+  g.msg.Line_No = 0;
+  g.msg.Shown_Speaker = 0;
+  rebuild_window_back(g.message_window(), g.scene, s.Cur_Text);
+}
+
 int script_step(Game& g) {
   const RowChanges ch = load_row(g.interp, g.tables, g.msg.Name_Table);
+  const InterpState& s = g.interp;
+  const Stage st = g.stage();
+  const MessageWindow mw = g.message_window();
   int result = kShowMessage;
-  if (ch.place) result = change_place(g);
-  if (ch.doll) result = change_doll(g);
-  if (ch.face) result = change_face(g);
+  if (ch.place) {
+    enter_place(g);
+    result = kNothingToShow;
+  }
+  if (ch.doll) {
+    if (change_doll(st, s.Cur_Doll, s.Cur_Pose, s.Cur_Text))
+      rebuild_window_back(mw, g.scene, s.Cur_Text);
+    result = kNothingToShow;
+  }
+  if (ch.face) {
+    change_face(st, s.Cur_Doll, s.Cur_Pose, s.Cur_Face, g.input.Text_Mode != 0);
+    result = kShowMessage;
+  }
   return run_command(g, result);
+}
+
+void show_message(Game& g) {
+  const InterpState& s = g.interp;
+  if (s.Cur_Text.empty()) return;
+  g.screen.Waku[kWakuShown].visible = true;
+  const std::string label = speaker_label(g.msg, s.Cur_Speaker);
+  history_add_message(g.history, label, s.Cur_Text);
+  const MessageWindow mw = g.message_window();
+  const bool typed = g.input.Text_Mode == 3 && !fast_forwarding(g);
+  const int chars =
+      draw_message(mw, label, s.Cur_Text, speaker_colour(s.Cur_Speaker), s.Cur_Speaker, typed);
+  if (chars < 0) return;
+  if (g.input.Text_Mode != 0) wait_click(g, chars);
+  page_check(mw);
 }
 
 void run_script(Game& g) {
   InterpState& s = g.interp;
   // The story is entered only to begin it or to resume a loaded game: either
   // way the messages of what was played before are no longer this story's.
-  clear_history(g);
+  clear_history(g.history);
   // The last row is the end marker and never runs. A jump may land on it (a
   // jump skips this test); the loop then stops after it instead of running
   // past the table's end.

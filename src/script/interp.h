@@ -97,8 +97,16 @@ Command decide_command(InterpState& s);
 // Runs from Script_Pos until Script_Last (the end marker) is reached.
 void run_script(Game& g);
 
+// The background of Place_No with the transition the row's text names, and
+// a fresh message window over it.
+void enter_place(Game& g);
+
 // One step of the loop; returns the step result.
 int script_step(Game& g);
+
+// The current row's message: its speaker's label, into the history, drawn,
+// then the click wait (unless skipping) and the page check.
+void show_message(Game& g);
 
 // Replaces each "&d" of the script's own text by names[d], once: what a name
 // brings in is never searched again. A "&" without a digit 0..5 after it

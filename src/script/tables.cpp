@@ -1,9 +1,10 @@
 #include "script/tables.h"
 
+#include "assets/assets.h"
 #include "assets/cp932.h"
 #include "assets/data_error.h"
 #include "assets/text_helpers.h"
-#include "game/game.h"
+#include "platform/services.h"
 
 namespace vm {
 
@@ -177,10 +178,10 @@ void load_tables(ScriptTables& t, const std::string& script_cp932, const std::st
   }
 }
 
-void load_script(Game& g) {
-  load_tables(g.tables, g.assets.script_text, g.assets.choice_text);
-  g.assets.script_text.clear();
-  g.assets.choice_text.clear();
+void load_script(ScriptTables& t, AssetState& assets) {
+  load_tables(t, assets.script_text, assets.choice_text);
+  assets.script_text.clear();
+  assets.choice_text.clear();
 }
 
 int32_t find_num(const ScriptTables& t, int16_t num) {
@@ -201,13 +202,13 @@ int32_t find_num(const ScriptTables& t, int16_t num) {
   return -1;
 }
 
-bool jump_to_num(Game& g, int16_t num) {
-  int32_t seq = find_num(g.tables, num);
+bool jump_to_num(const ScriptTables& t, int32_t& pos, int16_t num, Dialogs& dialogs) {
+  int32_t seq = find_num(t, num);
   if (seq < 0) {
-    message_box(g, "Not found NUM to SEQ");
+    dialogs.message_box("Not found NUM to SEQ", Buttons::Ok);
     return false;
   }
-  g.interp.Script_Pos = seq;
+  pos = seq;
   return true;
 }
 
@@ -217,13 +218,13 @@ int32_t find_sct_row(const ScriptTables& t, int16_t num) {
   return -1;
 }
 
-bool find_sct(Game& g, int16_t num) {
-  const int32_t row = find_sct_row(g.tables, num);
+bool find_sct(ScriptTables& t, int16_t num, Dialogs& dialogs) {
+  const int32_t row = find_sct_row(t, num);
   if (row >= 0) {
-    g.tables.Sel_First = row;
+    t.Sel_First = row;
     return true;
   }
-  message_box(g, "SCT not found.");
+  dialogs.message_box("SCT not found.", Buttons::Ok);
   return false;
 }
 

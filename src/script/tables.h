@@ -12,7 +12,8 @@
 
 namespace vm {
 
-struct Game;
+struct AssetState;
+class Dialogs;
 
 constexpr int kMaxScriptRows = 3001;
 constexpr int kMaxSceneEntries = 501;
@@ -75,20 +76,20 @@ void load_tables(ScriptTables& t, const std::string& script_cp932, const std::st
 
 // Start-up's load_script: builds the tables from the texts decoded in memory
 // by the asset check, then drops those texts.
-void load_script(Game& g);
+void load_script(ScriptTables& t, AssetState& assets);
 
 // Binary search of Scene_Index with a half rounded to the even neighbour.
 // Returns the SEQ, or -1 when the NUM is not there.
 int32_t find_num(const ScriptTables& t, int16_t num);
 
-// The interpreter's lookup: sets Script_Pos; shows "Not found NUM to SEQ" and
-// returns false when the NUM is missing.
-bool jump_to_num(Game& g, int16_t num);
+// The interpreter's lookup: sets pos (Script_Pos) to the NUM's SEQ; shows
+// "Not found NUM to SEQ" and returns false when the NUM is missing.
+bool jump_to_num(const ScriptTables& t, int32_t& pos, int16_t num, Dialogs& dialogs);
 
 // The first SCT row with this key, -1 when there is none.
 int32_t find_sct_row(const ScriptTables& t, int16_t num);
 
 // First SCT row with this key into Sel_First; "SCT not found." otherwise.
-bool find_sct(Game& g, int16_t num);
+bool find_sct(ScriptTables& t, int16_t num, Dialogs& dialogs);
 
 }  // namespace vm

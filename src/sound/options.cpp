@@ -3,8 +3,6 @@
 #include <cmath>
 #include <string>
 
-#include "game/game.h"
-#include "script/input.h"
 #include "sound/sound.h"
 
 namespace vm {
@@ -48,73 +46,73 @@ FormSpec option_window_spec() {
   return f;
 }
 
-void close_option_window(Game& g) {
-  // The window goes after its event has been handled: the sink lives on.
-  g.options.Option_Window.reset();
-  g.pf.forms.set_main_enabled(true);
-}
-
-void apply_options(Game& g) {
-  Form& f = *g.options.Option_Window;
-  g.sound.Music_On = -1;
-  g.sound.Sound_On = -1;
-  g.options.Mesh_On = -1;
-  for (int i = 0; i < 4; ++i)
-    if (f.value(kModeOptions[i])) {
-      set_text_mode(g, static_cast<int16_t>(i));  // the skip item's caption follows
-      if (i == 0) g.input.Click_Wait = 0;         // skipping starts at once
-    }
-  if (!f.value("Check1")) {
-    g.sound.Music_On = 0;
-    stop_music(g);
-  }
-  if (!f.value("Check2")) g.sound.Sound_On = 0;
-  if (!f.value("Check3")) g.options.Mesh_On = 0;
-  // The panel takes the new density the next time it is recomposed.
-  g.options.Window_Density = static_cast<float>(f.value("HScroll1")) / 100.0f;
-}
-
 class OptionWindowEvents : public EventSink {
  public:
-  explicit OptionWindowEvents(Game& g) : g_(g) {}
+  OptionWindowEvents(OptionState& o, const Audio& a, std::function<void(int16_t)> set_text_mode)
+      : o_(o), a_(a), set_text_mode_(std::move(set_text_mode)) {}
   void on_event(const InputEvent& ev) override {
-    Form* f = g_.options.Option_Window.get();
+    Form* f = o_.Option_Window.get();
     if (!f) return;
-    if (ev.kind == InputEvent::FormClose) return close_option_window(g_);  // as "Cancel"
+    if (ev.kind == InputEvent::FormClose) return close();  // as "Cancel"
     if (ev.kind != InputEvent::Control) return;
     if (ev.name == "HScroll1") {
       f->set_text("Label4", std::to_string(f->value("HScroll1")));
     } else if (ev.name == "Command1") {
-      apply_options(g_);
-      close_option_window(g_);
+      apply(*f);
+      close();
     } else if (ev.name == "Command2") {
-      close_option_window(g_);
+      close();
     }
   }
 
  private:
-  Game& g_;
+  void close() {
+    // The window goes after its event has been handled: the sink lives on.
+    o_.Option_Window.reset();
+    a_.pf.forms.set_main_enabled(true);
+  }
+
+  void apply(Form& f) {
+    a_.state.Music_On = -1;
+    a_.state.Sound_On = -1;
+    o_.Mesh_On = -1;
+    for (int i = 0; i < 4; ++i)
+      if (f.value(kModeOptions[i])) set_text_mode_(static_cast<int16_t>(i));
+    if (!f.value("Check1")) {
+      a_.state.Music_On = 0;
+      stop_music(a_);
+    }
+    if (!f.value("Check2")) a_.state.Sound_On = 0;
+    if (!f.value("Check3")) o_.Mesh_On = 0;
+    // The panel takes the new density the next time it is recomposed.
+    o_.Window_Density = static_cast<float>(f.value("HScroll1")) / 100.0f;
+  }
+
+  OptionState& o_;
+  Audio a_;
+  std::function<void(int16_t)> set_text_mode_;
 };
 
 }  // namespace
 
-void open_option_window(Game& g) {
-  OptionState& o = g.options;
+void open_option_window(OptionState& o, const Audio& a, int16_t text_mode,
+                        std::function<void(int16_t)> set_text_mode) {
   if (o.Option_Window) return;
-  if (!o.option_events) o.option_events = std::make_unique<OptionWindowEvents>(g);
-  g.pf.forms.set_main_enabled(false);
+  // A fresh sink each time: it holds the game's handler for the mode chosen.
+  o.option_events = std::make_unique<OptionWindowEvents>(o, a, std::move(set_text_mode));
+  a.pf.forms.set_main_enabled(false);
   FormSpec spec = option_window_spec();
   const int density = static_cast<int>(std::lround(o.Window_Density * 100.0f));
   for (ControlSpec& c : spec.controls) {
     if (c.name == "HScroll1") c.value = density;
     if (c.name == "Label4") c.caption = std::to_string(density);
-    if (c.name == "Check1") c.value = g.sound.Music_On != 0;
-    if (c.name == "Check2") c.value = g.sound.Sound_On != 0;
+    if (c.name == "Check1") c.value = a.state.Music_On != 0;
+    if (c.name == "Check2") c.value = a.state.Sound_On != 0;
     if (c.name == "Check3") c.value = o.Mesh_On != 0;
     for (int i = 0; i < 4; ++i)
-      if (c.name == kModeOptions[i]) c.value = g.input.Text_Mode == i;
+      if (c.name == kModeOptions[i]) c.value = text_mode == i;
   }
-  o.Option_Window = g.pf.forms.open(spec);
+  o.Option_Window = a.pf.forms.open(spec);
   o.Option_Window->set_sink(o.option_events.get());
 }
 

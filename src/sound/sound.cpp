@@ -5,8 +5,8 @@
 
 #include <cctype>
 
+#include "assets/assets.h"
 #include "assets/text_helpers.h"
-#include "game/game.h"
 
 namespace vm {
 
@@ -15,23 +15,23 @@ namespace {
 constexpr int kFadeLevelMs = 100;  // each fade level is held a little over this
 constexpr int kFadePollMs = 10;
 
-bool music_on(const Game& g) {
-  return g.sound.Music_On != 0;
+bool music_on(const Audio& a) {
+  return a.state.Music_On != 0;
 }
-bool sound_on(const Game& g) {
-  return g.sound.Sound_On != 0;
+bool sound_on(const Audio& a) {
+  return a.state.Sound_On != 0;
 }
 
-int send(Game& g, const std::string& command, std::string* reply = nullptr) {
-  return g.pf.music.send_command(command, reply);
+int send(const Audio& a, const std::string& command, std::string* reply = nullptr) {
+  return a.pf.music.send_command(command, reply);
 }
 
 // Holds a level until more than 100 ms have passed since it was set, letting
 // the window work meanwhile (BGMLoop and input run inside a fade).
-void hold_level(Game& g, uint32_t since) {
-  while (tick_count(g) - since <= static_cast<uint32_t>(kFadeLevelMs)) {
-    do_events(g);
-    sleep_ms(g, kFadePollMs);
+void hold_level(const Audio& a, uint32_t since) {
+  while (a.pf.clock.tick_count() - since <= static_cast<uint32_t>(kFadeLevelMs)) {
+    a.pf.window.do_events();
+    a.pf.clock.sleep(kFadePollMs);
   }
 }
 
@@ -39,16 +39,16 @@ void hold_level(Game& g, uint32_t since) {
 // value read (0 when it failed), which decides whether a fade is worth running.
 // While the music is faded out ("J") the level read is the faded one: the
 // level to return to stays the one remembered before the fade.
-uint32_t remember_volume(Game& g) {
+uint32_t remember_volume(const Audio& a) {
   uint32_t level = 0;
-  if (get_volume(g, level) && !g.sound.faded_out) g.sound.Saved_Volume = level;
+  if (get_volume(a, level) && !a.state.faded_out) a.state.Saved_Volume = level;
   return level;
 }
 
 // Back at the level a fade returns to.
-void restore_volume(Game& g) {
-  set_volume(g, g.sound.Saved_Volume);
-  g.sound.faded_out = false;
+void restore_volume(const Audio& a) {
+  set_volume(a, a.state.Saved_Volume);
+  a.state.faded_out = false;
 }
 
 }  // namespace
@@ -59,76 +59,76 @@ std::string music_open_command(const std::string& path) {
 
 // ------------------------------------------------------------------ mixer ---
 
-void open_mixer(Game& g) {
-  if (!g.pf.volume.open_mixer()) {
+void open_mixer(const Audio& a) {
+  if (!a.pf.volume.open_mixer()) {
     // No audio output at all: the game runs silent until the player switches
     // the sounds on again in the options.
-    g.sound.mixer_open = false;
-    g.sound.Music_On = 0;
-    g.sound.Sound_On = 0;
+    a.state.mixer_open = false;
+    a.state.Music_On = 0;
+    a.state.Sound_On = 0;
     return;
   }
-  g.sound.mixer_open = true;
+  a.state.mixer_open = true;
   uint32_t level = 0;
-  if (get_volume(g, level)) g.sound.Start_Volume = level;
-  g.sound.Saved_Volume = g.sound.Start_Volume;
+  if (get_volume(a, level)) a.state.Start_Volume = level;
+  a.state.Saved_Volume = a.state.Start_Volume;
 }
 
-bool get_volume(Game& g, uint32_t& level) {
-  return g.pf.volume.get_volume(level);
+bool get_volume(const Audio& a, uint32_t& level) {
+  return a.pf.volume.get_volume(level);
 }
 
-void set_volume(Game& g, uint32_t level) {
-  g.pf.volume.set_volume(level);
+void set_volume(const Audio& a, uint32_t level) {
+  a.pf.volume.set_volume(level);
 }
 
-void fade_out(Game& g, uint32_t level) {
+void fade_out(const Audio& a, uint32_t level) {
   const uint32_t step = level / 8;
   if (step == 0) return;  // below 8 there is nothing to step through
   for (int64_t v = level; v >= 0; v -= step) {
-    const uint32_t since = tick_count(g);
-    set_volume(g, static_cast<uint32_t>(v));
-    hold_level(g, since);
+    const uint32_t since = a.pf.clock.tick_count();
+    set_volume(a, static_cast<uint32_t>(v));
+    hold_level(a, since);
   }
 }
 
-void fade_in(Game& g, uint32_t level) {
+void fade_in(const Audio& a, uint32_t level) {
   const uint32_t step = level / 8;
   if (step == 0) {
     // Too small a target to step towards: reach it at once rather than never.
-    set_volume(g, level);
+    set_volume(a, level);
     return;
   }
   for (uint64_t v = 0; v <= level; v += step) {
-    const uint32_t since = tick_count(g);
-    set_volume(g, static_cast<uint32_t>(v));
-    hold_level(g, since);
+    const uint32_t since = a.pf.clock.tick_count();
+    set_volume(a, static_cast<uint32_t>(v));
+    hold_level(a, since);
   }
 }
 
 // ------------------------------------------------------------------ music ---
 
-void play_music(Game& g, const std::string& path) {
-  int result = send(g, music_open_command(path));
-  if (result == 0) result = send(g, kMusicPlayCommand);
+void play_music(const Audio& a, const std::string& path) {
+  int result = send(a, music_open_command(path));
+  if (result == 0) result = send(a, kMusicPlayCommand);
   // A tune that cannot be played turns music off quietly; the player can
   // switch it on again in the options.
-  if (result != 0) g.sound.Music_On = 0;
+  if (result != 0) a.state.Music_On = 0;
 }
 
-void stop_music(Game& g) {
-  send(g, kMusicStopCommand);
-  send(g, kMusicCloseCommand);
+void stop_music(const Audio& a) {
+  send(a, kMusicStopCommand);
+  send(a, kMusicCloseCommand);
 }
 
-void restart_music(Game& g) {
-  send(g, kMusicStopCommand);
-  send(g, kMusicPlayCommand);
+void restart_music(const Audio& a) {
+  send(a, kMusicStopCommand);
+  send(a, kMusicPlayCommand);
 }
 
-std::string music_mode(Game& g) {
+std::string music_mode(const Audio& a) {
   std::string reply;
-  send(g, kMusicStatusCommand, &reply);
+  send(a, kMusicStatusCommand, &reply);
   // The answer fits a 15-character buffer and ends at its first NUL.
   if (reply.size() > 15) reply.resize(15);
   if (size_t nul = reply.find('\0'); nul != std::string::npos) reply.resize(nul);
@@ -136,72 +136,72 @@ std::string music_mode(Game& g) {
   return reply;
 }
 
-void on_bgmloop_tick(Game& g) {
-  if (music_mode(g) != "PLAYING" && g.sound.Cur_Track != 0) restart_music(g);
+void on_bgmloop_tick(const Audio& a) {
+  if (music_mode(a) != "PLAYING" && a.state.Cur_Track != 0) restart_music(a);
 }
 
-void sound_command(Game& g) {
+void sound_command(const Audio& a, const std::string& row_cmd, const AssetState& assets) {
   // The operand is the one character after the "a"; a bare "a" names nothing.
-  const std::string cmd = trim_blanks(g.interp.Cur_Cmd);
+  const std::string cmd = trim_blanks(row_cmd);
   if (cmd.size() < 2) return;
-  if (!music_on(g) && !sound_on(g)) return;
+  if (!music_on(a) && !sound_on(a)) return;
 
   const int d = static_cast<unsigned char>(cmd[1]) - '0';
 
   if (d == 0) {  // stop the music, leaving the speakers at their level
-    g.sound.Cur_Track = 0;
-    if (remember_volume(g) != 0) fade_out(g, g.sound.Saved_Volume);
-    stop_music(g);
-    restore_volume(g);
+    a.state.Cur_Track = 0;
+    if (remember_volume(a) != 0) fade_out(a, a.state.Saved_Volume);
+    stop_music(a);
+    restore_volume(a);
     return;
   }
-  if (d < 10 && sound_on(g)) {
-    play_effect(g, d);  // ids 1..9 are not carried: skipped
+  if (d < 10 && sound_on(a)) {
+    play_effect(a, d);  // ids 1..9 are not carried: skipped
     return;
   }
 
   int m = d - 16;
-  if (m > 32 && music_on(g)) m -= 32;  // lower-case letters act like capitals
-  if (m < 1 || !music_on(g)) return;
+  if (m > 32 && music_on(a)) m -= 32;  // lower-case letters act like capitals
+  if (m < 1 || !music_on(a)) return;
 
   if (m == 10) {  // "J": fade out; the tune keeps playing silently
-    if (remember_volume(g) != 0) {
-      fade_out(g, g.sound.Saved_Volume);
-      g.sound.faded_out = true;
+    if (remember_volume(a) != 0) {
+      fade_out(a, a.state.Saved_Volume);
+      a.state.faded_out = true;
     }
     return;
   }
   if (m == 11) {  // "K": fade back in
-    if (g.sound.Saved_Volume != 0) fade_in(g, g.sound.Saved_Volume);
-    g.sound.faded_out = false;
+    if (a.state.Saved_Volume != 0) fade_in(a, a.state.Saved_Volume);
+    a.state.faded_out = false;
     return;
   }
   if (m > 9) return;  // letters after "K" name nothing
 
-  const std::string file = tune_file_name(g.assets.Track_Files[static_cast<size_t>(m)]);
+  const std::string file = tune_file_name(assets.Track_Files[static_cast<size_t>(m)]);
   if (file.empty()) return;
-  if (g.sound.Cur_Track == m) return;  // the selected tune goes on undisturbed
+  if (a.state.Cur_Track == m) return;  // the selected tune goes on undisturbed
 
-  const uint32_t level = remember_volume(g);
-  if (music_mode(g) == "PLAYING") {
-    if (level != 0) fade_out(g, g.sound.Saved_Volume);
-    do_events(g);
-    stop_music(g);
-    restore_volume(g);
-  } else if (g.sound.faded_out) {
-    restore_volume(g);  // the new tune starts at the level a fade returns to
+  const uint32_t level = remember_volume(a);
+  if (music_mode(a) == "PLAYING") {
+    if (level != 0) fade_out(a, a.state.Saved_Volume);
+    a.pf.window.do_events();
+    stop_music(a);
+    restore_volume(a);
+  } else if (a.state.faded_out) {
+    restore_volume(a);  // the new tune starts at the level a fade returns to
   }
-  g.sound.Cur_Track = static_cast<int16_t>(m);
-  play_music(g, g.assets.Data_Dir + file);
-  do_events(g);
+  a.state.Cur_Track = static_cast<int16_t>(m);
+  play_music(a, assets.Data_Dir + file);
+  a.pf.window.do_events();
 }
 
 // ---------------------------------------------------------------- effects ---
 
-void play_effect(Game& g, int id) {
+void play_effect(const Audio& a, int id) {
   const std::vector<uint8_t>& wave = effect_wave(id);
   if (wave.empty()) return;
-  g.pf.effects.play_wave(wave);
+  a.pf.effects.play_wave(wave);
 }
 
 }  // namespace vm

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -11,7 +12,7 @@
 
 namespace vm {
 
-struct Game;
+struct AssetState;
 
 struct SoundState {
   int16_t Music_On = -1;
@@ -32,9 +33,18 @@ struct OptionState {
   std::unique_ptr<EventSink> option_events;
 };
 
+// The music and effects with the services they play through.
+struct Audio {
+  Platform& pf;
+  SoundState& state;
+};
+
 // The options window (opt_menu): opens it, not modal, kept on top; the main
-// window takes no input until "OK" or "Cancel" closes it.
-void open_option_window(Game& g);
+// window takes no input until "OK" or "Cancel" closes it. It shows the text
+// mode given; "OK" applies the switches and the density and hands the mode
+// chosen to set_text_mode.
+void open_option_window(OptionState& o, const Audio& a, int16_t text_mode,
+                        std::function<void(int16_t)> set_text_mode);
 
 // The built-in interface sounds.
 constexpr int kEffectPress = 100;   // button press click
@@ -48,18 +58,19 @@ inline constexpr const char* kMusicStopCommand = "stop midifile ";
 inline constexpr const char* kMusicCloseCommand = "close midifile";
 inline constexpr const char* kMusicStatusCommand = "status midifile mode";
 
-void open_mixer(Game& g);     // Start_Volume, Saved_Volume; no mixer: sounds off
-void sound_command(Game& g);  // the "a" rows (last character of Cur_Cmd)
-void play_music(Game& g, const std::string& path);
-void stop_music(Game& g);
-void restart_music(Game& g);
-std::string music_mode(Game& g);
-void on_bgmloop_tick(Game& g);
-void play_effect(Game& g, int id);
-bool get_volume(Game& g, uint32_t& level);
-void set_volume(Game& g, uint32_t level);
-void fade_out(Game& g, uint32_t level);
-void fade_in(Game& g, uint32_t level);
+void open_mixer(const Audio& a);  // Start_Volume, Saved_Volume; no mixer: sounds off
+// The "a" rows: cmd is the row's command; its tunes are those of the assets.
+void sound_command(const Audio& a, const std::string& cmd, const AssetState& assets);
+void play_music(const Audio& a, const std::string& path);
+void stop_music(const Audio& a);
+void restart_music(const Audio& a);
+std::string music_mode(const Audio& a);
+void on_bgmloop_tick(const Audio& a);
+void play_effect(const Audio& a, int id);
+bool get_volume(const Audio& a, uint32_t& level);
+void set_volume(const Audio& a, uint32_t level);
+void fade_out(const Audio& a, uint32_t level);
+void fade_in(const Audio& a, uint32_t level);
 
 // The RIFF/WAVE image of a built-in sound; empty for an id the program does
 // not carry. Built once, the same bytes on every run.

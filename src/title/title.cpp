@@ -134,13 +134,13 @@ void on_title_hover(Game& g, int i) {
     bit_blt(g.screen.Smenu[k], 0, 0, 110, 35, g.screen.Texture, k == i ? 120 : 0, 230 + 35 * k,
             SRCCOPY);
   refresh(g);
-  play_effect(g, kEffectHover);  // the menu ticks even with effects off
+  play_effect(g.audio(), kEffectHover);  // the menu ticks even with effects off
 }
 
 void on_title_press(Game& g, int i) {
   static const char* const kItems[4] = {"start", "load", "gallery", "quit"};
   if (i >= 0 && i < 4) g.pf.log.log(std::string("title ") + kItems[i]);
-  play_effect(g, kEffectPress);
+  play_effect(g.audio(), kEffectPress);
   switch (i) {
     case 0:
       leave_title(g);

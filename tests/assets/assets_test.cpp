@@ -188,7 +188,7 @@ TEST_F(Assets, ATuneNamedInJapanesePlaysFromItsDesktopName) {
   check_assets(g);
   EXPECT_EQ(g.assets.Track_Files[1], cp932);
   g.interp.Cur_Cmd = "aa";
-  sound_command(g);
+  sound_command(g.audio(), g.interp.Cur_Cmd, g.assets);
   const auto& sent = hl.music_commands();
   EXPECT_NE(std::find(sent.begin(), sent.end(), music_open_command(dir / "夏の歌.mid")),
             sent.end());

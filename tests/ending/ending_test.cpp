@@ -34,7 +34,7 @@ class EndingTest : public ::testing::Test {
     g.assets.Data_Dir = dir.path();
     layout_screen(g);
     check_assets(g);
-    open_mixer(g);
+    open_mixer(g.audio());
   }
 
   int count_logged(const std::string& part) const {
@@ -101,7 +101,7 @@ TEST_F(EndingTest, ClosingMessageOfEachEndingWithItsColourPlaceAndButton) {
     g2.assets.Data_Dir = dir.path();
     layout_screen(g2);
     check_assets(g2);
-    open_mixer(g2);
+    open_mixer(g2.audio());
     g2.interp.hap = hap;
     run_ending(g2);
     const Image& f = h2.last_frame();
@@ -331,7 +331,7 @@ TEST_F(EndingTest, TuneAfterAFadeOutPlaysAtTheEarlierLevelAndNothingOpensOverThe
   hl.volume_level = 0x8000;
   g.sound.Cur_Track = 2;
   g.interp.Cur_Cmd = "aJ";  // the story fades its music out before the ending
-  sound_command(g);
+  sound_command(g.audio(), g.interp.Cur_Cmd, g.assets);
   ASSERT_EQ(hl.volume_level, 0u);
   uint32_t level_for_tune = 1;
   // Nothing opens the history over the roll: not the menu, not the wheel.

@@ -26,12 +26,13 @@ class FaceTest : public SceneTest {
     write_picture("12.dat", sprite_picture(160, 320, 220));
     write_picture("22.dat", sprite_picture(150, 350, 180));
     write_picture("42.dat", sprite_picture(190, 310, 140));
-    load_faces(g);
+    load_faces(g.stage());
     place(0, "");
   }
   int face(int f) {
     g.interp.Cur_Face = static_cast<uint8_t>(f);
-    return change_face(g);
+    change_face(g.stage(), g.interp.Cur_Doll, g.interp.Cur_Pose, f, g.input.Text_Mode != 0);
+    return kShowMessage;
   }
 };
 

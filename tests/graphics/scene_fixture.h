@@ -108,7 +108,7 @@ class SceneTest : public ::testing::Test {
     write_picture("70.dat", make_image(640, 480, old_px));
     write_picture("71.dat", make_image(640, 480, new_px));
     layout_screen(g);
-    build_window_frame(g);
+    build_window_frame(g.message_window());
   }
 
   void write_picture(const std::string& name, const Image& img) {
@@ -119,14 +119,17 @@ class SceneTest : public ::testing::Test {
   int place(int n, const std::string& code) {
     g.interp.Place_No = static_cast<int16_t>(n);
     g.interp.Cur_Text = code;
-    return change_place(g);
+    enter_place(g);
+    return kNothingToShow;
   }
 
   int doll(int character, int pose, const std::string& text) {
     g.interp.Cur_Doll = static_cast<uint8_t>(character);
     g.interp.Cur_Pose = static_cast<uint8_t>(pose);
     g.interp.Cur_Text = text;
-    return change_doll(g);
+    if (change_doll(g.stage(), character, pose, text))
+      rebuild_window_back(g.message_window(), g.scene, text);
+    return kNothingToShow;
   }
 
   bool logged(const std::string& part) const {

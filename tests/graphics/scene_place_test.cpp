@@ -124,7 +124,7 @@ TEST(MaskSheet, NewPixelsPerCellGrowAsTabledAndTheUpperBandIsTheComplement) {
 TEST_F(SceneTest, MaskSheetIsRestoredWhenMesh1WasSizedButNotFilled) {
   g.screen.Mesh1.place(0, 0, 320, 64);
   g.screen.Mesh1.clear();
-  ensure_mask_sheet(g);
+  ensure_mask_sheet(g.screen);
   Surface want{"want"};
   load_mask_sheet(want);
   EXPECT_EQ(g.screen.Mesh1.img.px, want.img.px);

@@ -25,7 +25,7 @@ TEST_F(PacingTest, SlowPresentsDropInBetweenFramesButKeepTheSpeedAndTheLastFrame
   slow_presents(9, &presents);
   g.scene.Trans_Code = "VB";
   const uint32_t t0 = hl.now();
-  run_transition(g);
+  run_transition(g.stage());
   hl.on_present = nullptr;
   const uint32_t took = hl.now() - t0;
   EXPECT_GE(took, 805u);
@@ -39,14 +39,14 @@ TEST_F(PacingTest, SlowPresentsDropInBetweenFramesButKeepTheSpeedAndTheLastFrame
 TEST_F(PacingTest, PresentsSlowerThanTheBudgetOfAFaceStepStillShowEveryStep) {
   write_picture("60.dat", make_image(580, 585, new_px));
   write_picture("11.dat", sprite_picture(180, 300, 240));
-  load_faces(g);
+  load_faces(g.stage());
   place(0, "");
   doll(1, 1, "L");
   int presents = 0;
   slow_presents(20, &presents);
   g.interp.Cur_Face = 2;
   const uint32_t t0 = hl.now();
-  change_face(g);
+  change_face(g.stage(), 1, 1, 2, g.input.Text_Mode != 0);
   hl.on_present = nullptr;
   EXPECT_EQ(presents, 10);  // 20 ms of 50: nothing to drop
   // The last present, and at most the millisecond that guards against a
@@ -63,7 +63,7 @@ TEST_F(PacingTest, ALoopHeldUpByAnEventCarriesOnAtItsOwnPace) {
   hl.on_present = [&](const Image&, uint32_t) { ++presents; };
   g.scene.Trans_Code = "HC";
   const uint32_t t0 = hl.now();
-  run_transition(g);
+  run_transition(g.stage());
   hl.on_present = nullptr;
   EXPECT_EQ(presents, 43);
   EXPECT_GE(hl.now() - t0, 2150u + 2000u);

@@ -54,10 +54,11 @@ TEST_F(History, HoldsLabelsAndNamesAsShownAndStartsAfreshWithEachRun) {
 }
 
 TEST_F(History, KeepsTheLast200MessagesAndTheChoicesAmongThem) {
-  history_add_choice(g, "はじめの選択");
-  for (int i = 0; i < 150; ++i) history_add_message(g, "", "a" + std::to_string(i));
-  history_add_choice(g, "まんなかの選択");
-  for (int i = 150; i < 205; ++i) history_add_message(g, "【ミツ】", "a" + std::to_string(i));
+  history_add_choice(g.history, "はじめの選択");
+  for (int i = 0; i < 150; ++i) history_add_message(g.history, "", "a" + std::to_string(i));
+  history_add_choice(g.history, "まんなかの選択");
+  for (int i = 150; i < 205; ++i)
+    history_add_message(g.history, "【ミツ】", "a" + std::to_string(i));
   ASSERT_EQ(g.history.messages, 200);
   ASSERT_EQ(g.history.entries.size(), 201u);
   EXPECT_EQ(g.history.entries.front().text, "a5");
@@ -65,7 +66,7 @@ TEST_F(History, KeepsTheLast200MessagesAndTheChoicesAmongThem) {
   EXPECT_TRUE(g.history.entries[145].choice);
   EXPECT_EQ(g.history.entries.back().text, "a204");
   // The choice goes with the message before it once that is dropped.
-  for (int i = 0; i < 145; ++i) history_add_message(g, "", "b");
+  for (int i = 0; i < 145; ++i) history_add_message(g.history, "", "b");
   EXPECT_FALSE(g.history.entries.front().choice);
   EXPECT_EQ(g.history.entries.front().text, "a150");
 }

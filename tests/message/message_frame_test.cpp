@@ -43,7 +43,7 @@ TEST(MessageFrame, BorderPiecesFromTheSheet) {
 TEST(MessageFrame, WindowDensityOnScreen) {
   Rig r;
   r.g.options.Window_Density = 0.5f;
-  build_window_frame(r.g);
+  build_window_frame(r.g.message_window());
   r.g.input.Text_Mode = 0;
   r.say(0, "あ");
   // The shown window: panel at density 0.5 beside the text.
@@ -63,7 +63,7 @@ TEST(MessageFrame, DemoSheetGivesAnOpaqueBorder) {
   ASSERT_EQ(g.screen.Texture.width(), 280);
   for (int y = 0; y < kScreenH; ++y)
     for (int x = 0; x < kScreenW; ++x) g.screen.Pic_Main.img.at(x, y) = scene_pixel(x, y);
-  build_window_frame(g);
+  build_window_frame(g.message_window());
   const Surface& tex = g.screen.Texture;
   const Surface& w0 = g.screen.Waku[0];
   // Wherever a corner piece has colour, the window shows it exactly.
@@ -108,7 +108,7 @@ TEST(MessageFrame, TheDemoPanelIsReadableOverEveryScene) {
       for (int x = 0; x < kScreenW; ++x)
         r.g.screen.Pic_Main.img.at(x, y) =
             y < bg.h ? bg.at(x, y) : r.g.screen.Texture.img.at(96 + x % 64, (y - bg.h) % 64);
-    build_window_frame(r.g);
+    build_window_frame(r.g.message_window());
     std::array<std::vector<int>, 3> ch;
     const Image& w0 = r.g.screen.Waku[0].img;
     for (int y = 8; y < w0.h - 8; ++y)

@@ -13,7 +13,7 @@ struct Rename : ::testing::Test {
   }
   void answer(const std::string& a) {
     r.hl.answer(0, a);
-    Change_Name(r.g);
+    Change_Name(r.g.msg, r.g.pf.dialogs);
   }
   std::string family() const { return r.g.msg.Name_Table[1]; }
   std::string given() const { return r.g.msg.Name_Table[2]; }
@@ -35,7 +35,7 @@ TEST_F(Rename, DialogTextsAndInputMethod) {
   EXPECT_EQ(mine[2], "ime close");
   EXPECT_EQ(family(), "佐藤");
   EXPECT_EQ(given(), "桜");
-  EXPECT_EQ(speaker_label(r.g, 3), "【桜】");
+  EXPECT_EQ(speaker_label(r.g.msg, 3), "【桜】");
 }
 
 TEST_F(Rename, SevenCharactersAcceptedEightRefused) {

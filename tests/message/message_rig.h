@@ -119,7 +119,7 @@ struct Rig {
     for (int y = 0; y < g.screen.Texture.height(); ++y)
       for (int x = 0; x < g.screen.Texture.width(); ++x)
         g.screen.Texture.img.at(x, y) = sheet_pixel(x, y);
-    build_window_frame(g);
+    build_window_frame(g.message_window());
     blocks.calls.clear();  // the layout's own mark
     hl.on_present = [this](const Image& f, uint32_t t) { frames.emplace_back(t, f); };
   }

@@ -141,14 +141,14 @@ TEST(MessageText, NarrationAfterASpeakerClearsTheWindow) {
 TEST(MessageText, LabelsAndColoursBySpeaker) {
   Rig r;
   r.g.msg.Name_Table[2] = "ユキ";
-  EXPECT_EQ(speaker_label(r.g, 1), "【ソラノ】");
-  EXPECT_EQ(speaker_label(r.g, 2), "【ミツ】");
-  EXPECT_EQ(speaker_label(r.g, 3), "【ユキ】");
-  EXPECT_EQ(speaker_label(r.g, 4), "【ソラノの父】");
-  EXPECT_EQ(speaker_label(r.g, 5), "【ミツの父】");
-  EXPECT_EQ(speaker_label(r.g, 6), "【女の子】");
-  EXPECT_EQ(speaker_label(r.g, 0), "");
-  EXPECT_EQ(speaker_label(r.g, 7), "");
+  EXPECT_EQ(speaker_label(r.g.msg, 1), "【ソラノ】");
+  EXPECT_EQ(speaker_label(r.g.msg, 2), "【ミツ】");
+  EXPECT_EQ(speaker_label(r.g.msg, 3), "【ユキ】");
+  EXPECT_EQ(speaker_label(r.g.msg, 4), "【ソラノの父】");
+  EXPECT_EQ(speaker_label(r.g.msg, 5), "【ミツの父】");
+  EXPECT_EQ(speaker_label(r.g.msg, 6), "【女の子】");
+  EXPECT_EQ(speaker_label(r.g.msg, 0), "");
+  EXPECT_EQ(speaker_label(r.g.msg, 7), "");
   EXPECT_EQ(speaker_colour(6), 0x000000u);
   EXPECT_EQ(speaker_colour(0), 0x953C8Cu);
   EXPECT_EQ(speaker_colour(9), 0x953C8Cu);
@@ -227,7 +227,7 @@ TEST(MessageText, ClearRestoresTheBlankPanel) {
   Rig r;
   r.click_window(100);
   r.say(3, "ねえ");
-  clear_message_window(r.g);
+  clear_message_window(r.g.message_window());
   EXPECT_EQ(r.g.screen.Waku[0].img.px, r.g.screen.Waku[4].img.px);
   EXPECT_EQ(r.g.msg.Line_No, 0);
   EXPECT_EQ(r.g.msg.Shown_Speaker, 0);

@@ -110,22 +110,23 @@ class Lookup : public ::testing::Test {
 TEST_F(Lookup, BinarySearchFindsEveryKeyAndChoiceRowsAndRefusesOthers) {
   for (int i = 0; i < 6; ++i) {
     g.interp.Script_Pos = -5;
-    EXPECT_TRUE(jump_to_num(g, static_cast<int16_t>(10 * (i + 1))));
+    EXPECT_TRUE(jump_to_num(g.tables, g.interp.Script_Pos, static_cast<int16_t>(10 * (i + 1)),
+                            g.pf.dialogs));
     EXPECT_EQ(g.interp.Script_Pos, i);
   }
   for (int16_t missing : {5, 15, 65, -1}) {
     g.interp.Script_Pos = 3;
-    EXPECT_FALSE(jump_to_num(g, missing));
+    EXPECT_FALSE(jump_to_num(g.tables, g.interp.Script_Pos, missing, g.pf.dialogs));
     EXPECT_EQ(g.interp.Script_Pos, 3);
   }
   ASSERT_EQ(hl.log_lines().size(), 4u);
   EXPECT_NE(hl.log_lines()[0].find("dialog \"Not found NUM to SEQ\""), std::string::npos);
 
   // The choice table: a key is found, a missing one leaves the first row.
-  EXPECT_TRUE(find_sct(g, 30));
+  EXPECT_TRUE(find_sct(g.tables, 30, g.pf.dialogs));
   EXPECT_EQ(g.tables.Sel_First, 0);
   g.tables.Sel_First = 1;
-  EXPECT_FALSE(find_sct(g, 40));
+  EXPECT_FALSE(find_sct(g.tables, 40, g.pf.dialogs));
   EXPECT_EQ(g.tables.Sel_First, 1);
   EXPECT_NE(hl.log_lines().back().find("\"SCT not found.\""), std::string::npos);
 

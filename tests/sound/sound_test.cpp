@@ -46,7 +46,7 @@ class Sound : public ::testing::Test {
 
   void row(const std::string& cmd) {
     g.interp.Cur_Cmd = cmd;
-    sound_command(g);
+    sound_command(g.audio(), g.interp.Cur_Cmd, g.assets);
   }
   std::string open_of(const std::string& file) const {
     return music_open_command(g.assets.Data_Dir + file);
@@ -77,7 +77,7 @@ class Sound : public ::testing::Test {
 
 TEST_F(Sound, StartUpRowSelectsTuneOneWhichTheSameRowDoesNotRestart) {
   hl.volume_level = 40000;
-  open_mixer(g);
+  open_mixer(g.audio());
   EXPECT_TRUE(g.sound.mixer_open);
   EXPECT_EQ(g.sound.Start_Volume, 40000u);
   EXPECT_EQ(g.sound.Saved_Volume, 40000u);
@@ -88,19 +88,19 @@ TEST_F(Sound, StartUpRowSelectsTuneOneWhichTheSameRowDoesNotRestart) {
   EXPECT_EQ(hl.music_commands(),
             (std::vector<std::string>{"status midifile mode", open_of("title.mid"),
                                       "play midifile from 0"}));
-  EXPECT_EQ(music_mode(g), "PLAYING");
+  EXPECT_EQ(music_mode(g.audio()), "PLAYING");
   const size_t sent = commands_sent();
   row("aa");
   row("  aA  ");
   EXPECT_EQ(commands_sent(), sent);  // the tune goes on: no stop, no fade
   EXPECT_TRUE(volumes().empty());
   hl.tune_length_ms = 0;
-  EXPECT_EQ(music_mode(g), "STOPPED");  // the answer is upper-cased
+  EXPECT_EQ(music_mode(g.audio()), "STOPPED");  // the answer is upper-cased
 }
 
 TEST_F(Sound, WithoutAudioOutputMusicAndSoundsAreOffAndRowsDoNothing) {
   hl.no_audio = true;
-  open_mixer(g);
+  open_mixer(g.audio());
   EXPECT_FALSE(g.sound.mixer_open);
   EXPECT_EQ(g.sound.Music_On, 0);
   EXPECT_EQ(g.sound.Sound_On, 0);
@@ -110,12 +110,12 @@ TEST_F(Sound, WithoutAudioOutputMusicAndSoundsAreOffAndRowsDoNothing) {
   EXPECT_EQ(commands_sent(), 0u);
   EXPECT_EQ(g.sound.Cur_Track, 0);
   uint32_t level = 123;
-  EXPECT_FALSE(get_volume(g, level));
+  EXPECT_FALSE(get_volume(g.audio(), level));
 }
 
 TEST_F(Sound, ANewTuneFadesTheOldOneOutThenStartsAtTheRestoredLevel) {
   hl.volume_level = 49152;
-  open_mixer(g);
+  open_mixer(g.audio());
   row("aa");
   row("aB");
   EXPECT_EQ(g.sound.Cur_Track, 2);
@@ -135,7 +135,7 @@ TEST_F(Sound, ANewTuneFadesTheOldOneOutThenStartsAtTheRestoredLevel) {
 }
 
 TEST_F(Sound, MusicOffIgnoresTuneRowsSoundOffDoesNotAndBothOffNotEvenAStop) {
-  open_mixer(g);
+  open_mixer(g.audio());
   g.sound.Music_On = 0;
   row("aa");
   row("aj");
@@ -160,7 +160,7 @@ TEST_F(Sound, MusicOffIgnoresTuneRowsSoundOffDoesNotAndBothOffNotEvenAStop) {
 }
 
 TEST_F(Sound, DigitsEmptyTrackNamesAndLettersPastKPlayNothing) {
-  open_mixer(g);
+  open_mixer(g.audio());
   row("a");                                         // a bare "a" names nothing
   for (const char* r : {"a1", "a5", "a9"}) row(r);  // effects the program does not carry
   EXPECT_EQ(commands_sent(), 0u);
@@ -179,7 +179,7 @@ TEST_F(Sound, DigitsEmptyTrackNamesAndLettersPastKPlayNothing) {
 }
 
 TEST_F(Sound, AMissingTuneOrARefusingSequencerSwitchesMusicOffQuietly) {
-  open_mixer(g);
+  open_mixer(g.audio());
   row("ad");
   EXPECT_EQ(g.sound.Music_On, 0);
   EXPECT_EQ(g.sound.Cur_Track, 4);
@@ -195,7 +195,7 @@ TEST_F(Sound, AMissingTuneOrARefusingSequencerSwitchesMusicOffQuietly) {
 
 TEST_F(Sound, FadeOutThenFadeInReturnsToTheSavedLevelAndTheNextTuneIsHeard) {
   hl.volume_level = 0xC000;
-  open_mixer(g);
+  open_mixer(g.audio());
   row("aa");
   const size_t sent = commands_sent();
   row("aJ");
@@ -225,27 +225,27 @@ TEST_F(Sound, FadeOutThenFadeInReturnsToTheSavedLevelAndTheNextTuneIsHeard) {
 
 TEST_F(Sound, EachFadeLevelIsHeldJustOver100MillisecondsAndTinyFadesArriveAtOnce) {
   hl.volume_level = 65535;
-  open_mixer(g);
+  open_mixer(g.audio());
   uint32_t start = hl.now();
-  fade_out(g, 65535);
+  fade_out(g.audio(), 65535);
   const std::vector<Line> steps = log_with("volume ");
   ASSERT_EQ(steps.size(), 8u);  // 65535 itself was already set
   for (size_t i = 1; i < steps.size(); ++i) EXPECT_GT(steps[i].at - steps[i - 1].at, 100u);
   EXPECT_EQ(hl.volume_level, 7u);  // 65535 - 8 * 8191: not quite silent
   EXPECT_GT(hl.now() - start, 900u);
   hl.volume_level = 5;
-  fade_out(g, 5);
+  fade_out(g.audio(), 5);
   EXPECT_EQ(hl.volume_level, 5u);
   hl.volume_level = 0;
   start = hl.now();
-  fade_in(g, 6);
+  fade_in(g.audio(), 6);
   EXPECT_EQ(hl.volume_level, 6u);
   EXPECT_EQ(hl.now(), start);
 }
 
 TEST_F(Sound, StopRowFadesStopsAndRestoresTheLevelAndSkipsTheFadeAtLevelZero) {
   hl.volume_level = 65535;
-  open_mixer(g);
+  open_mixer(g.audio());
   row("aa");
   row("a0");
   EXPECT_EQ(g.sound.Cur_Track, 0);
@@ -255,7 +255,7 @@ TEST_F(Sound, StopRowFadesStopsAndRestoresTheLevelAndSkipsTheFadeAtLevelZero) {
   const std::vector<std::string>& c = hl.music_commands();
   EXPECT_EQ(c[c.size() - 2], "stop midifile ");
   EXPECT_EQ(c.back(), "close midifile");
-  EXPECT_EQ(music_mode(g), "");
+  EXPECT_EQ(music_mode(g.audio()), "");
   row("aa");
   hl.volume_level = 0;
   const size_t levels = volumes().size();
@@ -269,7 +269,7 @@ TEST_F(Sound, StopRowFadesStopsAndRestoresTheLevelAndSkipsTheFadeAtLevelZero) {
 
 TEST_F(Sound, BGMLoopRestartsAFinishedTuneWithin500MillisecondsButNeverAPlayingOrStoppedOne) {
   hl.tune_length_ms = 2000;
-  open_mixer(g);
+  open_mixer(g.audio());
   row("aa");
   const uint32_t started = hl.now();
   run_until(started + 5000);
