@@ -202,7 +202,7 @@ namespace {
 
 void open_options(Game& g) {
   open_option_window(g.options, g.audio(), g.input.Text_Mode, [&g](int16_t mode) {
-    set_text_mode(g, mode);                 // the skip item's caption follows
+    set_text_mode(g.story(), mode);         // the skip item's caption follows
     if (mode == 0) g.input.Click_Wait = 0;  // skipping starts at once
   });
 }
@@ -229,7 +229,7 @@ void handle_event(Game& g, const InputEvent& ev) {
           on_title_press(g, item);
         else if (!on_gallery_press(g, target, ev.button) &&
                  !on_end_button_press(g, target, ev.button))
-          on_mouse_down(g, target, ev.button);
+          on_mouse_down(g.story(), target, ev.button);
       }
       break;
     case InputEvent::MouseMove: {
@@ -240,10 +240,10 @@ void handle_event(Game& g, const InputEvent& ev) {
     }
     case InputEvent::KeyDown:
       if (!on_view_key(g, ev.key) && !on_gallery_key(g, ev.key) && !on_end_button_key(g, ev.key))
-        on_key_down(g, ev.key);
+        on_key_down(g.story(), ev.key);
       break;
     case InputEvent::KeyUp:
-      on_key_up(g, ev.key);
+      on_key_up(g.story(), ev.key);
       break;
     case InputEvent::Wheel:
       // Turning the wheel up over the game looks back, as players expect.
@@ -254,7 +254,7 @@ void handle_event(Game& g, const InputEvent& ev) {
       if (ev.name == "prog_end")
         on_prog_end(g);
       else if (ev.name == "speedup")
-        on_speedup(g);
+        on_speedup(g.story());
       else if (ev.name == "prog_save")
         on_prog_save(g);
       else if (ev.name == "prog_load")
@@ -264,7 +264,7 @@ void handle_event(Game& g, const InputEvent& ev) {
       else if (ev.name == "vvrr")
         open_about(g);
       else if (ev.name == "auto")
-        on_auto(g);
+        on_auto(g.story());
       else if (ev.name == "history")
         open_history_window(g);
       else
@@ -274,7 +274,7 @@ void handle_event(Game& g, const InputEvent& ev) {
       throw ShutdownRequest{};
     case InputEvent::Timer:
       if (ev.timer == g.input.Clicker)
-        on_clicker_tick(g);
+        on_clicker_tick(g.story());
       else if (ev.timer == g.sound.BGMLoop)
         on_bgmloop_tick(g.audio());
       break;

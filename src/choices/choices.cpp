@@ -117,7 +117,7 @@ void show_choices(Game& g) {
   const ChoiceRowEntry& chosen = g.choice.Choice_Rows[static_cast<size_t>(std::min(picked, last))];
   history_add_choice(g.history, chosen.label);
   g.interp.Script_Pos = chosen.target;
-  if (g.input.Text_Mode == 0) set_text_mode(g, 1);  // skipping always stops at a choice
+  if (g.input.Text_Mode == 0) set_text_mode(g.story(), 1);  // skipping always stops at a choice
   g.msg.Shown_Speaker = 0;
   set_menu_items_enabled(g, true);
 }

@@ -2,6 +2,44 @@
 
 namespace vm {
 
+namespace {
+
+constexpr const char* kSpeedupIdle = "次の選択まで進む";
+constexpr const char* kSpeedupRunning = "スキップ停止";
+
+class GameStoryHooks : public StoryHooks {
+ public:
+  explicit GameStoryHooks(Game& g) : g_(g) {}
+  void choose() override { show_choices(g_); }
+  [[noreturn]] void ending() override {
+    Window& w = g_.pf.window;
+    if (g_.sound.BGMLoop >= 0) w.set_timer_enabled(g_.sound.BGMLoop, false);
+    if (g_.input.Clicker >= 0) w.set_timer_enabled(g_.input.Clicker, false);
+    run_ending(g_);
+    // The ending's last screen stays until the player closes the game.
+    for (;;) {
+      do_events(g_);
+      sleep_ms(g_, 100);
+    }
+  }
+  bool story_held() override { return g_.options.Option_Window || g_.save.File_Window; }
+  void text_mode_changed(int16_t mode) override {
+    g_.pf.window.set_menu_caption("speedup", mode == 0 ? kSpeedupRunning : kSpeedupIdle);
+  }
+  void window_hidden_changed(bool hidden) override {
+    g_.pf.window.set_menu_enabled("opt_menu", !hidden);
+  }
+  void auto_changed(bool on) override { g_.pf.window.set_menu_checked("auto", on); }
+
+ private:
+  Game& g_;
+};
+
+}  // namespace
+
+Game::Game(Platform& platform) : pf(platform), hooks(std::make_unique<GameStoryHooks>(*this)) {}
+Game::~Game() = default;
+
 Answer message_box(Game& g, const std::string& text, Buttons buttons) {
   return g.pf.dialogs.message_box(text, buttons);
 }

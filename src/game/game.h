@@ -17,6 +17,7 @@
 #include "save/save.h"
 #include "script/input.h"
 #include "script/interp.h"
+#include "script/story.h"
 #include "script/tables.h"
 #include "sound/sound.h"
 #include "title/title.h"
@@ -32,7 +33,8 @@ struct AppState {
 };
 
 struct Game {
-  explicit Game(Platform& platform) : pf(platform) {}
+  explicit Game(Platform& platform);
+  ~Game();
   Game(const Game&) = delete;
   Game& operator=(const Game&) = delete;
 
@@ -58,6 +60,23 @@ struct Game {
   Stage stage() { return {pf, screen, scene, assets, interp.cur_line}; }
   MessageWindow message_window() { return {pf, msg, screen, options.Window_Density}; }
   Audio audio() { return {pf, sound}; }
+  Story story() {
+    return {pf,
+            interp,
+            tables,
+            input,
+            msg,
+            screen,
+            scene,
+            sound,
+            assets,
+            history,
+            options.Window_Density,
+            *hooks};
+  }
+
+  // What the story asks of the game above the script.
+  std::unique_ptr<StoryHooks> hooks;
 };
 
 // Shorthands used everywhere.

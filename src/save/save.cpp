@@ -281,7 +281,7 @@ void load_state(Game& g) {
   g.sound.Music_On = r.music != 0 ? -1 : 0;
   g.sound.Sound_On = r.sound != 0 ? -1 : 0;
   // A game saved while skipping goes on skipping, and the menu says so.
-  set_text_mode(g, static_cast<int16_t>(r.text_mode));
+  set_text_mode(g.story(), static_cast<int16_t>(r.text_mode));
   s.Script_Pos = r.pos;
   g.msg.Name_Table[1] = g.save.Save_Slots[1];
   g.msg.Name_Table[2] = g.save.Save_Slots[2];
@@ -311,13 +311,13 @@ void load_state(Game& g) {
   if (saved_place >= 0 && !scene_opens_with_place(g.tables, s.Script_Pos)) {
     s.Place_No = saved_place;
     s.Cur_Text.clear();
-    enter_place(g);
+    enter_place(g.story());
     // The scene's own place field still takes effect when it comes.
     s.Place_No = -1;
   }
   g.save.Loaded_Place = saved_place;
   refresh(g);
-  run_script(g);
+  run_script(g.story());
 }
 
 void play_story(Game& g, bool loaded) {
@@ -326,7 +326,7 @@ void play_story(Game& g, bool loaded) {
       if (loaded)
         load_state(g);
       else
-        run_script(g);
+        run_script(g.story());
       return;
     } catch (const LoadRequest&) {
       loaded = true;  // the slot window has read the record to resume

@@ -6,7 +6,7 @@
 
 namespace vm {
 
-struct Game;
+struct Story;
 struct Surface;
 
 struct InputState {
@@ -24,26 +24,26 @@ struct InputState {
 // Waits until a click, Enter or Space clears Click_Wait. With auto-forward on
 // the wait also ends by itself, later for a longer message (message_chars
 // characters); while Ctrl is held it ends at once.
-void wait_click(Game& g, int message_chars = 0);
+void wait_click(const Story& st, int message_chars = 0);
 
 // Ctrl is held and the message window is shown: messages are drawn whole and
 // their waits end at once, without touching Text_Mode.
-bool fast_forwarding(const Game& g);
+bool fast_forwarding(const Story& st);
 
 // How long auto-forward lets a finished message of n characters stand.
-int auto_delay_ms(const Game& g, int n);
+int auto_delay_ms(const Story& st, int n);
 
 // Main-window handlers; target is the child area under the pointer.
-void on_mouse_down(Game& g, const Surface* target, int button);
-void on_key_down(Game& g, int key);
-void on_key_up(Game& g, int key);
+void on_mouse_down(const Story& st, const Surface* target, int button);
+void on_key_down(const Story& st, int key);
+void on_key_up(const Story& st, int key);
 // The auto menu item: turns auto-forward on or off.
-void on_auto(Game& g);
-void on_clicker_tick(Game& g);
-void on_speedup(Game& g);
+void on_auto(const Story& st);
+void on_clicker_tick(const Story& st);
+void on_speedup(const Story& st);
 
 // Sets the message pacing and keeps the skip item's caption in step with it:
 // "スキップ停止" while skipping (mode 0), "次の選択まで進む" otherwise.
-void set_text_mode(Game& g, int16_t mode);
+void set_text_mode(const Story& st, int16_t mode);
 
 }  // namespace vm

@@ -2,14 +2,7 @@
 
 #include "assets/data_error.h"
 #include "assets/text_helpers.h"
-#include "choices/choices.h"
-#include "ending/ending.h"
-#include "game/game.h"
-#include "graphics/scene.h"
-#include "message/history.h"
-#include "message/message.h"
-#include "script/input.h"
-#include "sound/sound.h"
+#include "script/story.h"
 
 namespace vm {
 
@@ -19,54 +12,49 @@ constexpr int kQuietRowsBetweenEvents = 1000;
 
 // A jump that finds no target cannot go on: the same row would run again for
 // ever. The message has been shown once; the program ends in order.
-void jump_or_stop(Game& g) {
-  if (!jump_to_num(g.tables, g.interp.Script_Pos, g.interp.Cur_Jump, g.pf.dialogs))
+void jump_or_stop(const Story& st) {
+  if (!jump_to_num(st.tables, st.interp.Script_Pos, st.interp.Cur_Jump, st.pf.dialogs))
     throw ShutdownRequest{true};
 }
 
-int run_command(Game& g, int result) {
-  switch (decide_command(g.interp)) {
+int run_command(const Story& st, int result) {
+  switch (decide_command(st.interp)) {
     case Command::Keep:
       return result;
     case Command::Done:
       return kNothingToShow;
     case Command::Jump:
-      jump_or_stop(g);
+      jump_or_stop(st);
       return kPositionSet;
     case Command::Rename:
-      Change_Name(g.msg, g.pf.dialogs);
+      Change_Name(st.msg, st.pf.dialogs);
       return kNothingToShow;
     case Command::Sound:
-      sound_command(g.audio(), g.interp.Cur_Cmd, g.assets);
+      sound_command(st.audio(), st.interp.Cur_Cmd, st.assets);
       return kNothingToShow;
     case Command::Choice:
-      show_choices(g);
+      st.hooks.choose();
       return kPositionSet;
     case Command::BadP:
-      message_box(g, "error(p?)");
+      st.pf.dialogs.message_box("error(p?)", Buttons::Ok);
       return kNothingToShow;
     case Command::BadI:
-      message_box(g, "error(i?)");
+      st.pf.dialogs.message_box("error(i?)", Buttons::Ok);
       return kNothingToShow;
     case Command::Ending:
-      if (g.sound.BGMLoop >= 0) g.pf.window.set_timer_enabled(g.sound.BGMLoop, false);
-      if (g.input.Clicker >= 0) g.pf.window.set_timer_enabled(g.input.Clicker, false);
-      run_ending(g);
-      for (;;) {
-        do_events(g);
-        sleep_ms(g, 100);
-      }
+      st.hooks.ending();  // never returns
+      return kNothingToShow;
     case Command::Quit:
       for (int i = 0; i < 2; ++i) {
-        do_events(g);
-        sleep_ms(g, 50);
+        st.pf.window.do_events();
+        st.pf.clock.sleep(50);
       }
       throw ShutdownRequest{};
     case Command::Clear:
-      clear_message_window(g.message_window());
+      clear_message_window(st.message_window());
       return kShowMessage;
     case Command::Wait:
-      timed_wait(g);
+      timed_wait(st);
       return kNothingToShow;
   }
   return result;
@@ -232,94 +220,94 @@ RowChanges load_row(InterpState& s, const ScriptTables& t,
   return ch;
 }
 
-void enter_place(Game& g) {
-  const InterpState& s = g.interp;
-  if (!change_place(g.stage(), s.Place_No, s.Cur_Text, g.input.Clicker)) return;
+void enter_place(const Story& st) {
+  const InterpState& s = st.interp;
+  if (!change_place(st.stage(), s.Place_No, s.Cur_Text, st.input.Clicker)) return;
   // A fresh message window over the new background.
-  g.msg.Line_No = 0;
-  g.msg.Shown_Speaker = 0;
-  rebuild_window_back(g.message_window(), g.scene, s.Cur_Text);
+  st.msg.Line_No = 0;
+  st.msg.Shown_Speaker = 0;
+  rebuild_window_back(st.message_window(), st.scene, s.Cur_Text);
 }
 
-int script_step(Game& g) {
-  const RowChanges ch = load_row(g.interp, g.tables, g.msg.Name_Table);
-  const InterpState& s = g.interp;
-  const Stage st = g.stage();
-  const MessageWindow mw = g.message_window();
+int script_step(const Story& st) {
+  const RowChanges ch = load_row(st.interp, st.tables, st.msg.Name_Table);
+  const InterpState& s = st.interp;
+  const MessageWindow mw = st.message_window();
+  const Stage stage = st.stage();
   int result = kShowMessage;
   if (ch.place) {
-    enter_place(g);
+    enter_place(st);
     result = kNothingToShow;
   }
   if (ch.doll) {
-    if (change_doll(st, s.Cur_Doll, s.Cur_Pose, s.Cur_Text))
-      rebuild_window_back(mw, g.scene, s.Cur_Text);
+    if (change_doll(stage, s.Cur_Doll, s.Cur_Pose, s.Cur_Text))
+      rebuild_window_back(mw, st.scene, s.Cur_Text);
     result = kNothingToShow;
   }
   if (ch.face) {
-    change_face(st, s.Cur_Doll, s.Cur_Pose, s.Cur_Face, g.input.Text_Mode != 0);
+    change_face(stage, s.Cur_Doll, s.Cur_Pose, s.Cur_Face, st.input.Text_Mode != 0);
     result = kShowMessage;
   }
-  return run_command(g, result);
+  return run_command(st, result);
 }
 
-void show_message(Game& g) {
-  const InterpState& s = g.interp;
+void show_message(const Story& st) {
+  const InterpState& s = st.interp;
   if (s.Cur_Text.empty()) return;
-  g.screen.Waku[kWakuShown].visible = true;
-  const std::string label = speaker_label(g.msg, s.Cur_Speaker);
-  history_add_message(g.history, label, s.Cur_Text);
-  const MessageWindow mw = g.message_window();
-  const bool typed = g.input.Text_Mode == 3 && !fast_forwarding(g);
+  st.screen.Waku[kWakuShown].visible = true;
+  const std::string label = speaker_label(st.msg, s.Cur_Speaker);
+  history_add_message(st.history, label, s.Cur_Text);
+  const MessageWindow mw = st.message_window();
+  const bool typed = st.input.Text_Mode == 3 && !fast_forwarding(st);
   const int chars =
       draw_message(mw, label, s.Cur_Text, speaker_colour(s.Cur_Speaker), s.Cur_Speaker, typed);
   if (chars < 0) return;
-  if (g.input.Text_Mode != 0) wait_click(g, chars);
+  if (st.input.Text_Mode != 0) wait_click(st, chars);
   page_check(mw);
 }
 
-void run_script(Game& g) {
-  InterpState& s = g.interp;
+void run_script(const Story& st) {
+  InterpState& s = st.interp;
   // The story is entered only to begin it or to resume a loaded game: either
   // way the messages of what was played before are no longer this story's.
-  clear_history(g.history);
+  clear_history(st.history);
   // The last row is the end marker and never runs. A jump may land on it (a
   // jump skips this test); the loop then stops after it instead of running
   // past the table's end.
   int quiet_rows = 0;
-  while (s.Script_Pos < g.tables.Script_Last) {
+  while (s.Script_Pos < st.tables.Script_Last) {
     int result;
     do {
-      result = script_step(g);
+      result = script_step(st);
       // Rows that show nothing and wait for nothing, going round and round (a
       // scene that jumps to itself), would hold the window for ever: now and
       // then the window runs, so a close still ends the game in order.
       if (++quiet_rows >= kQuietRowsBetweenEvents) {
         quiet_rows = 0;
-        do_events(g);
-        sleep_ms(g, 10);
+        st.pf.window.do_events();
+        st.pf.clock.sleep(10);
       }
     } while (result == kPositionSet);
     if (result == kShowMessage) {
       if (!s.Cur_Text.empty())
-        g.pf.log.log("text " + std::to_string(s.Cur_Speaker) + " " + s.Cur_Text);
-      show_message(g);
+        st.pf.log.log("text " + std::to_string(s.Cur_Speaker) + " " + s.Cur_Text);
+      show_message(st);
       quiet_rows = 0;
     }
     ++s.Script_Pos;
   }
 }
 
-void timed_wait(Game& g) {
-  const long duration = wait_duration(g.interp.cur_line, g.interp.Cur_Text);
+void timed_wait(const Story& st) {
+  const long duration = wait_duration(st.interp.cur_line, st.interp.Cur_Text);
   if (duration < 0) return;
-  uint32_t start = tick_count(g);
-  if (static_cast<long>(tick_count(g) - start) > duration) return;
+  uint32_t start = st.pf.clock.tick_count();
+  if (static_cast<long>(st.pf.clock.tick_count() - start) > duration) return;
   uint32_t now;
   do {
-    do_events(g);
-    sleep_ms(g, 50);
-    now = tick_count(g);
+    st.pf.window.do_events();
+    st.pf.clock.sleep(50);
+    now = st.pf.clock.tick_count();
   } while (static_cast<long>(now - start) <= duration);
 }
 

@@ -7,7 +7,7 @@
 
 namespace vm {
 
-struct Game;
+struct Story;
 struct ScriptRow;
 struct ScriptTables;
 
@@ -95,18 +95,18 @@ enum class Command {
 Command decide_command(InterpState& s);
 
 // Runs from Script_Pos until Script_Last (the end marker) is reached.
-void run_script(Game& g);
+void run_script(const Story& st);
 
 // The background of Place_No with the transition the row's text names, and
 // a fresh message window over it.
-void enter_place(Game& g);
+void enter_place(const Story& st);
 
 // One step of the loop; returns the step result.
-int script_step(Game& g);
+int script_step(const Story& st);
 
 // The current row's message: its speaker's label, into the history, drawn,
 // then the click wait (unless skipping) and the page check.
-void show_message(Game& g);
+void show_message(const Story& st);
 
 // Replaces each "&d" of the script's own text by names[d], once: what a name
 // brings in is never searched again. A "&" without a digit 0..5 after it
@@ -116,6 +116,6 @@ std::string substitute_names(const std::array<std::string, 6>& names, const std:
 
 // The w command: at least the given milliseconds, in 50 ms steps that let
 // events run.
-void timed_wait(Game& g);
+void timed_wait(const Story& st);
 
 }  // namespace vm

@@ -104,7 +104,7 @@ TEST_F(Choices, PickingTheSecondOfTwoContinuesAtItsTarget) {
       EXPECT_FALSE(hl.menu_enabled(item)) << item;
   });
   hl.click(200, kLabelX, label_y(1));
-  run_script(g);
+  run_script(g.story());
   EXPECT_TRUE(checked);
   EXPECT_EQ(counters(), 2);  // pap: the second choice's row
   EXPECT_EQ(g.choice.Sel_Choice, 1);
@@ -144,7 +144,7 @@ TEST_F(Choices, AllBoxesAreAsWideAsTheWidestTrimmedLabelPlusTen) {
     EXPECT_TRUE(label_pixels);
   });
   hl.click(200, kLabelX, label_y(2));
-  run_script(g);
+  run_script(g.story());
   EXPECT_EQ(counters(), 3);  // rub: the third choice
 }
 
@@ -168,7 +168,7 @@ TEST_F(Choices, HoveringHighlightsOneChoiceWithATick) {
     EXPECT_EQ(g.screen.SelBox[1].img.at(2, 2), kChoiceBoxHover);
   });
   hl.click(300, kLabelX, label_y(1));
-  run_script(g);
+  run_script(g.story());
   const std::vector<Line> ticks = effects(kEffectHover);
   ASSERT_EQ(ticks.size(), 2u);
   EXPECT_EQ(ticks[0].at, 100u);
@@ -192,7 +192,7 @@ TEST_F(Choices, TheItemHighlightedLastIsNotHighlightedAgainUntilAnotherWas) {
     EXPECT_EQ(g.choice.text_colour[1], kChoiceTextNormal);
   });
   hl.click(400, kLabelX, label_y(0));
-  run_script(g);
+  run_script(g.story());
   EXPECT_EQ(effects(kEffectHover).size(), 2u);
   EXPECT_EQ(counters(), 1);
 }
@@ -207,7 +207,7 @@ TEST_F(Choices, RightButtonAndPointsBesideTheLabelDoNothing) {
     EXPECT_TRUE(g.screen.Waku[0].visible);
   });
   hl.click(300, kLabelX, label_y(0));
-  run_script(g);
+  run_script(g.story());
   EXPECT_EQ(counters(), 1);
   EXPECT_EQ(effects(kEffectSelect).size(), 1u);
 }
@@ -216,7 +216,7 @@ TEST_F(Choices, AfterThePressMovesChangeNothingUntilTheNextMessage) {
   load("2");
   hl.click(100, kLabelX, label_y(0));
   hl.move(600, kLabelX, label_y(1));  // arrives after the pause, as the menu closes
-  run_script(g);
+  run_script(g.story());
   EXPECT_EQ(counters(), 1);
   EXPECT_TRUE(effects(kEffectHover).empty());
   EXPECT_EQ(g.choice.text_colour[1], kChoiceTextNormal);
@@ -228,7 +228,7 @@ TEST_F(Choices, WithSoundEffectsOffTheMenuIsSilent) {
   g.sound.Sound_On = 0;
   hl.move(100, kLabelX, label_y(1));
   hl.click(200, kLabelX, label_y(1));
-  run_script(g);
+  run_script(g.story());
   EXPECT_EQ(counters(), 2);
   EXPECT_EQ(g.choice.text_colour[1], kChoiceTextPressed);
   EXPECT_EQ(hl.effects_played, 0);
@@ -243,18 +243,18 @@ TEST_F(Choices, ASingleChoiceShowsOnlyTheFirstBox) {
     EXPECT_EQ(g.choice.Sel_Choice, -1);
   });
   hl.click(300, kLabelX, label_y(0));
-  run_script(g);
+  run_script(g.story());
   EXPECT_EQ(counters(), 1);
 }
 
 TEST_F(Choices, SkipModeStopsAtTheMenu) {
   load("2");
   g.input.Text_Mode = 3;
-  on_speedup(g);  // from character-by-character to skipping
+  on_speedup(g.story());  // from character-by-character to skipping
   ASSERT_EQ(g.input.Text_Mode, 0);
   ASSERT_EQ(hl.menu_caption("speedup"), "スキップ停止");
   hl.click(100, kLabelX, label_y(0));
-  run_script(g);
+  run_script(g.story());
   EXPECT_EQ(g.input.Text_Mode, 1);
   EXPECT_EQ(hl.menu_caption("speedup"), "次の選択まで進む");
   EXPECT_EQ(counters(), 1);
@@ -270,7 +270,7 @@ TEST_F(Choices, AMenuWithoutItsRowsReusesTheRowsOfThePreviousMenu) {
   hl.click(100, kLabelX, label_y(0));
   hl.click(1500, kLabelX, label_y(0));
   hl.close(3000);  // the third time round the menu waits until the window closes
-  EXPECT_THROW(run_script(g), ShutdownRequest);
+  EXPECT_THROW(run_script(g.story()), ShutdownRequest);
   EXPECT_EQ(g.interp.kou, 2);  // 0060 led back to 0030 twice
   EXPECT_EQ(log_with("dialog \"SCT not found.\"").size(), 2u);
 }
@@ -281,7 +281,7 @@ TEST_F(Choices, ACountTheMenuCannotShowIsRefusedAndTheStoryGoesOn) {
     load(count);
     g.interp.Script_Pos = 0;
     g.interp.kou = 0;
-    run_script(g);
+    run_script(g.story());
     EXPECT_EQ(counters(), 1);  // the next row ran
   }
   EXPECT_EQ(log_with("dialog \"error(s?)\"").size(), 3u);

@@ -119,7 +119,7 @@ class SceneTest : public ::testing::Test {
   int place(int n, const std::string& code) {
     g.interp.Place_No = static_cast<int16_t>(n);
     g.interp.Cur_Text = code;
-    enter_place(g);
+    enter_place(g.story());
     return kNothingToShow;
   }
 

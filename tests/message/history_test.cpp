@@ -39,7 +39,7 @@ TEST_F(History, HoldsLabelsAndNamesAsShownAndStartsAfreshWithEachRun) {
   g.msg.Name_Table[2] = "ナギ";
   load(row("0010", "", "浜辺に着いた。") + row("0010", "1", "やあ。") + row("0010", "1", "元気？") +
        row("0010", "3", "&2です。", "1") + row("9999", "", ""));
-  run_script(g);
+  run_script(g.story());
   const std::vector<std::string> want = {"- 浜辺に着いた。", "【ソラノ】 やあ。",
                                          "【ソラノ】 元気？", "【ナギ】 ナギです。"};
   EXPECT_EQ(shown(), want);
@@ -49,7 +49,7 @@ TEST_F(History, HoldsLabelsAndNamesAsShownAndStartsAfreshWithEachRun) {
 
   // Entering the story again (a loaded game resumes this way) starts over.
   g.interp.Script_Pos = 2;
-  run_script(g);
+  run_script(g.story());
   EXPECT_EQ(shown(), (std::vector<std::string>{"【ソラノ】 元気？", "【ミナ】 ミナです。"}));
 }
 

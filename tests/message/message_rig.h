@@ -141,7 +141,7 @@ struct Rig {
   void say(int speaker, const std::string& text) {
     g.interp.Cur_Speaker = static_cast<int16_t>(speaker);
     g.interp.Cur_Text = text;
-    show_message(g);
+    show_message(g.story());
   }
 };
 

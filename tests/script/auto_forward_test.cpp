@@ -17,7 +17,7 @@ std::string chars(int n) {
 
 TEST(AutoForward, FinishedMessageGoesOnAfterItsDelay) {
   Rig r;
-  on_auto(r.g);
+  on_auto(r.g.story());
   EXPECT_TRUE(r.hl.menu_checked("auto"));
   for (int n : {1, 10, 23}) {
     const uint32_t t0 = r.hl.now();
@@ -36,7 +36,7 @@ TEST(AutoForward, DelayComesFromTheSettingsAndAClickStillGoesOnAtOnce) {
   Rig r;
   r.hl.player_settings.auto_delay_ms = 700;
   r.hl.player_settings.auto_delay_per_char_ms = 20;
-  on_auto(r.g);
+  on_auto(r.g.story());
   uint32_t t0 = r.hl.now();
   r.say(1, chars(5));
   EXPECT_EQ(r.hl.now() - t0, 200u + 700u + 100u);
@@ -57,7 +57,7 @@ TEST(AutoForward, OffWaitsForTheClickAndHidingTheWindowReadingBackOrSavingRestar
 
   // On, with the window hidden by the player 1 s into the delay and shown
   // again 5 s later: the full delay runs again from then.
-  on_auto(r.g);
+  on_auto(r.g.story());
   const uint32_t typed = r.hl.now() + 200;
   r.click_window(typed + 1000, kRightButton);
   r.click_scene(typed + 6000, kRightButton);
@@ -123,7 +123,7 @@ TEST(CtrlFastForward, RunsWhileHeldAndStopsWhenReleased) {
 TEST(CtrlFastForward, HeldCtrlReleasesAPendingWaitButNotAHiddenWindow) {
   Rig r;
   r.hl.key(300, kKeyControl);
-  wait_click(r.g);
+  wait_click(r.g.story());
   EXPECT_GE(r.hl.now(), 300u);
   EXPECT_LT(r.hl.now(), 320u);
 
@@ -133,7 +133,7 @@ TEST(CtrlFastForward, HeldCtrlReleasesAPendingWaitButNotAHiddenWindow) {
   h.click_window(100, kRightButton);
   h.hl.key(200, kKeyControl);
   h.click_scene(3000, kRightButton);  // shown again: now Ctrl goes on
-  wait_click(h.g);
+  wait_click(h.g.story());
   EXPECT_GE(h.hl.now(), 3000u);
   EXPECT_LT(h.hl.now(), 3020u);
 }

@@ -25,7 +25,7 @@ struct Story : ::testing::Test {
     row("", "");  // the end marker
     r.g.tables.Script_Last = static_cast<int32_t>(r.g.tables.Script_Table.size()) - 1;
     r.g.interp.Script_Pos = 0;
-    run_script(r.g);
+    run_script(r.g.story());
   }
   // When each text row was shown, from the interpreter's log.
   std::vector<uint32_t> text_times() const {

@@ -13,7 +13,7 @@ TEST(InputWait, LeftClicksEnterAndSpaceReleaseOtherInputDoesNot) {
       r.click_window(300);
     else
       r.click_scene(300);
-    wait_click(r.g);
+    wait_click(r.g.story());
     EXPECT_EQ(r.g.input.Click_Wait, 0);
     EXPECT_GE(r.hl.now(), 300u) << window;
     EXPECT_LT(r.hl.now(), 320u) << window;
@@ -25,7 +25,7 @@ TEST(InputWait, LeftClicksEnterAndSpaceReleaseOtherInputDoesNot) {
     r.hl.key(150, 'A');
     r.hl.click(160, 320, 100, kMiddleButton);
     r.hl.key(400, key);
-    wait_click(r.g);
+    wait_click(r.g.story());
     EXPECT_GE(r.hl.now(), 400u) << key;
     EXPECT_LT(r.hl.now(), 420u) << key;
   }
@@ -53,7 +53,7 @@ TEST(InputWait, MarkBlinksOnceASecondFromHalfASecondInItsColour) {
       for (int x = 0; x < 18; ++x) coloured |= f.at(195 + 407 + x, 355 + 83 + y) == 0x1993D0u;
   });
   r.click_window(1700);
-  wait_click(r.g);
+  wait_click(r.g.story());
   const std::vector<std::pair<uint32_t, bool>> want = {{490, false},  {510, true},   {990, true},
                                                        {1010, false}, {1490, false}, {1510, true},
                                                        {1690, true}};
@@ -97,7 +97,7 @@ TEST(InputWait, RightClickHidesAndShowsKeepingTheWait) {
                r.hl.last_frame().at(400, 400) == r.g.screen.Waku[0].img.at(205, 45);
   });
   r.click_scene(800);
-  wait_click(r.g);
+  wait_click(r.g.story());
   EXPECT_TRUE(hidden_ok);
   EXPECT_TRUE(shown_ok);
   EXPECT_GE(r.hl.now(), 800u);
@@ -113,33 +113,33 @@ TEST(InputWait, ClickOnTheMarkCountsAsTheWindowOnTheShownSceneAsNothing) {
   EXPECT_TRUE(r.g.screen.Waku[0].visible);
   EXPECT_EQ(r.g.input.Wnd_Hidden, 0);
   r.g.screen.Blinker.visible = true;
-  on_mouse_down(r.g, &r.g.screen.Blinker, kRightButton);
+  on_mouse_down(r.g.story(), &r.g.screen.Blinker, kRightButton);
   EXPECT_EQ(r.g.input.Wnd_Hidden, -1);
   EXPECT_FALSE(r.g.screen.Waku[0].visible);
-  on_mouse_down(r.g, &r.g.screen.Doll_Disp[1], kRightButton);
+  on_mouse_down(r.g.story(), &r.g.screen.Doll_Disp[1], kRightButton);
   EXPECT_EQ(r.g.input.Wnd_Hidden, 0);
   // A choice box has no handler: beside its label a click neither advances
   // nor hides the window (the label itself picks the choice).
   r.g.input.Click_Wait = -1;
-  on_mouse_down(r.g, &r.g.screen.SelBox[2], kLeftButton);
+  on_mouse_down(r.g.story(), &r.g.screen.SelBox[2], kLeftButton);
   EXPECT_EQ(r.g.input.Click_Wait, -1);
-  on_mouse_down(r.g, &r.g.screen.SelBox[2], kRightButton);
+  on_mouse_down(r.g.story(), &r.g.screen.SelBox[2], kRightButton);
   EXPECT_EQ(r.g.input.Wnd_Hidden, 0);
   EXPECT_TRUE(r.g.screen.Waku[0].visible);
   // Other surfaces (the title picture) are not the game screen.
-  on_mouse_down(r.g, &r.g.screen.Title, kLeftButton);
+  on_mouse_down(r.g.story(), &r.g.screen.Title, kLeftButton);
   EXPECT_EQ(r.g.input.Click_Wait, -1);
 }
 
 TEST(InputWait, SpeedupTogglesSkip) {
   Rig r;
   r.hl.menu(100, "speedup");
-  wait_click(r.g);
+  wait_click(r.g.story());
   EXPECT_GE(r.hl.now(), 100u);
   EXPECT_LT(r.hl.now(), 120u);
   EXPECT_EQ(r.g.input.Text_Mode, 0);
   EXPECT_EQ(r.hl.menu_caption("speedup"), "スキップ停止");
-  on_speedup(r.g);
+  on_speedup(r.g.story());
   EXPECT_EQ(r.g.input.Text_Mode, 1);
   EXPECT_EQ(r.g.input.Click_Wait, -1);
   EXPECT_EQ(r.hl.menu_caption("speedup"), "次の選択まで進む");

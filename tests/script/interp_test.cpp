@@ -61,7 +61,7 @@ TEST_F(Interp, CountersAddAndTest) {
         {"0040", "p2", "", "", "", "", "", "xyz", "7"},
         {"0040", "", "", "", "", "", "", "end"},
         {"9999"}});
-  run_script(g);
+  run_script(g.story());
   EXPECT_EQ(g.interp.kou, 0);
   EXPECT_EQ(g.interp.hap, 7);
   EXPECT_EQ(texts(), (std::vector<std::string>{"0 end"}));
@@ -72,7 +72,7 @@ TEST_F(Interp, JumpToTheLastRowRunsItAndStops) {
         {"0010", "g0", "0090"},
         {"0020", "", "", "", "", "", "", "skipped"},
         {"0090", "p2", "", "", "", "", "", "rub", "5"}});
-  run_script(g);
+  run_script(g.story());
   EXPECT_EQ(g.interp.rub, 5);
   EXPECT_EQ(texts(), (std::vector<std::string>{"0 こんにちは"}));
   EXPECT_EQ(g.interp.Script_Pos, 4);
@@ -80,7 +80,7 @@ TEST_F(Interp, JumpToTheLastRowRunsItAndStops) {
 
 TEST_F(Interp, MissingJumpTargetIsReportedOnceThenTheGameEnds) {
   load({{"0010", "g0", "0050"}, {"9999"}});
-  EXPECT_THROW(run_script(g), ShutdownRequest);
+  EXPECT_THROW(run_script(g.story()), ShutdownRequest);
   EXPECT_EQ(dialogs("Not found NUM to SEQ"), 1);
 }
 
@@ -91,16 +91,16 @@ TEST_F(Interp, TimedWaitUsesTheVirtualClock) {
         {"0010", "w", "", "", "", "", "", "-200"},
         {"9999"}});
   g.interp.Script_Pos = 0;
-  script_step(g);
+  script_step(g.story());
   EXPECT_EQ(hl.now(), 1050u);  // more than 1000 ms, in 50 ms steps
   g.interp.Script_Pos = 1;
-  script_step(g);
+  script_step(g.story());
   EXPECT_EQ(hl.now(), 1100u);  // "0" still sleeps once
   g.interp.Script_Pos = 2;
-  script_step(g);
+  script_step(g.story());
   EXPECT_EQ(hl.now(), 1250u);
   g.interp.Script_Pos = 3;
-  EXPECT_EQ(script_step(g), kNothingToShow);  // a negative wait is no wait
+  EXPECT_EQ(script_step(g.story()), kNothingToShow);  // a negative wait is no wait
   EXPECT_EQ(hl.now(), 1250u);
 }
 
@@ -110,7 +110,7 @@ TEST_F(Interp, NameSubstitutionAndANameIsNeverReadAsScript) {
   load({{"0010", "", "", "", "", "", "3", "&1は&2", "", "1"},
         {"0010", "", "", "", "", "", "", "&1は&2"},
         {"9999"}});
-  run_script(g);
+  run_script(g.story());
   EXPECT_EQ(texts(), (std::vector<std::string>{"3 春野はひより", "0 &1は&2"}));
   // Names typed by the player may hold "&": they are shown as typed, once,
   // and never searched for markers again (which used to loop for ever).
@@ -118,7 +118,7 @@ TEST_F(Interp, NameSubstitutionAndANameIsNeverReadAsScript) {
   g.msg.Name_Table[2] = "&x";
   load({{"0010", "", "", "", "", "", "3", "&1と&2", "", "1"}, {"9999"}});
   g.interp.Script_Pos = 0;
-  run_script(g);
+  run_script(g.story());
   EXPECT_EQ(texts().back(), "3 &1と&x");
   EXPECT_EQ(texts().size(), 3u);
 }
@@ -134,7 +134,7 @@ TEST_F(Interp, PlaceSoundCaptionAndUnknownRowsAndMessages) {
         {"0010", "i2"},
         {"0010", "p8", "", "", "", "", "", "第一章"},
         {"9999"}});
-  run_script(g);
+  run_script(g.story());
   // Unknown sub-codes show their messages; p8 sets the caption.
   EXPECT_EQ(dialogs("error(p?)"), 1);
   EXPECT_EQ(dialogs("error(i?)"), 1);
@@ -146,7 +146,7 @@ TEST_F(Interp, PlaceSoundCaptionAndUnknownRowsAndMessages) {
 TEST_F(Interp, MalformedFieldsStopWithTheRowNamed) {
   load({{"0010", "p2", "", "", "", "", "", "kou", "abc"}, {"9999"}});
   try {
-    run_script(g);
+    run_script(g.story());
     FAIL();
   } catch (const DataError& e) {
     EXPECT_EQ(e.line, 1);

@@ -1,0 +1,59 @@
+// What the story's interpreter and its click wait work with: the state of the
+// subsystems a script row drives, the services, and the hooks through which
+// the game that runs the story does what lies above the script (the choice
+// menu, the ending, the main window's menu).
+#pragma once
+
+#include <cstdint>
+
+#include "assets/assets.h"
+#include "graphics/scene.h"
+#include "message/history.h"
+#include "message/message.h"
+#include "platform/services.h"
+#include "script/input.h"
+#include "script/interp.h"
+#include "script/tables.h"
+#include "sound/sound.h"
+
+namespace vm {
+
+class StoryHooks {
+ public:
+  virtual ~StoryHooks() = default;
+  // An "s" row: shows the choices of the current row and sets Script_Pos to
+  // the target of the one picked.
+  virtual void choose() = 0;
+  // An "e" row: the ending; it never returns (the game ends from it).
+  [[noreturn]] virtual void ending() = 0;
+  // Another window holds the story (the slot window, the options window):
+  // auto-forward waits until it closes.
+  virtual bool story_held() = 0;
+  // The main window's menu follows the text mode, the hidden message window
+  // and auto-forward.
+  virtual void text_mode_changed(int16_t mode) = 0;
+  virtual void window_hidden_changed(bool hidden) = 0;
+  virtual void auto_changed(bool on) = 0;
+};
+
+struct Story {
+  Platform& pf;
+  InterpState& interp;
+  ScriptTables& tables;
+  InputState& input;
+  MessageState& msg;
+  ScreenState& screen;
+  SceneState& scene;
+  SoundState& sound;
+  AssetState& assets;
+  HistoryState& history;
+  const float& density;
+  StoryHooks& hooks;
+
+  Stage stage() const { return {pf, screen, scene, assets, interp.cur_line}; }
+  MessageWindow message_window() const { return {pf, msg, screen, density}; }
+  Audio audio() const { return {pf, sound}; }
+  void refresh() const { present_screen(screen, pf.window); }
+};
+
+}  // namespace vm
