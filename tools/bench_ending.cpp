@@ -7,9 +7,9 @@
 #include <filesystem>
 #include <string>
 
+#include "app/game.h"
 #include "app/main_form.h"
 #include "ending/ending.h"
-#include "game/game.h"
 #include "platform/headless/headless.h"
 #include "sound/sound.h"
 

@@ -6,7 +6,7 @@
 #include <cstdio>
 #include <string>
 
-#include "game/game.h"
+#include "app/game.h"
 #include "graphics/scene.h"
 
 namespace {

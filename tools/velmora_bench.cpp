@@ -12,8 +12,8 @@
 #include <string>
 #include <vector>
 
+#include "app/game.h"
 #include "app/main_form.h"
-#include "game/game.h"
 #include "graphics/scene.h"
 #include "graphics/surface.h"
 #include "message/message.h"

@@ -1,6 +1,6 @@
 #include "about/about.h"
 
-#include "game/game.h"
+#include "app/game.h"
 
 namespace vm {
 

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "game/game.h"
+#include "app/game.h"
 
 namespace vm {
 

@@ -1,5 +1,98 @@
-// The game's state has its own home below every subsystem; kept so that code
-// written against the old place still builds.
+// The composition root: all state of one running game, grouped by
+// subsystem, and the platform services it runs on. Only the flows that
+// orchestrate (start-up and shutdown, the main window's routing, the title,
+// gallery and ending, saving and loading) see it whole; every subsystem below
+// them receives the view it works with (stage, message window, audio, story).
+// Tests create a fresh one on the headless platform.
 #pragma once
 
-#include "game/game.h"
+#include "about/about.h"
+#include "assets/assets.h"
+#include "choices/choices.h"
+#include "ending/ending.h"
+#include "gallery/gallery.h"
+#include "graphics/scene.h"
+#include "graphics/screen.h"
+#include "message/history.h"
+#include "message/message.h"
+#include "platform/services.h"
+#include "save/save.h"
+#include "script/input.h"
+#include "script/interp.h"
+#include "script/story.h"
+#include "script/tables.h"
+#include "sound/sound.h"
+#include "title/title.h"
+
+namespace vm {
+
+inline constexpr const char* kAppTitle = "Velmora";
+
+struct AppState {
+  int16_t Menu_Hover = 5;
+  bool unloading = false;
+  TitleState title;
+};
+
+struct Game {
+  explicit Game(Platform& platform);
+  ~Game();
+  Game(const Game&) = delete;
+  Game& operator=(const Game&) = delete;
+
+  Platform& pf;
+  AppState app;
+  AssetState assets;
+  ScriptTables tables;
+  InterpState interp;
+  InputState input;
+  MessageState msg;
+  ScreenState screen;
+  SceneState scene;
+  SoundState sound;
+  OptionState options;
+  ChoiceState choice;
+  SaveState save;
+  GalleryState gallery;
+  EndingState ending;
+  AboutState about;
+  HistoryState history;
+
+  // What each subsystem works with, handed to it instead of the whole game.
+  Stage stage() { return {pf, screen, scene, assets, interp.cur_line}; }
+  MessageWindow message_window() { return {pf, msg, screen, options.Window_Density}; }
+  Audio audio() { return {pf, sound}; }
+  Story story() {
+    return {pf,
+            interp,
+            tables,
+            input,
+            msg,
+            screen,
+            scene,
+            sound,
+            assets,
+            history,
+            options.Window_Density,
+            *hooks};
+  }
+
+  // What the story asks of the game above the script.
+  std::unique_ptr<StoryHooks> hooks;
+};
+
+// Shorthands used everywhere.
+inline void do_events(Game& g) {
+  g.pf.window.do_events();
+}
+inline void sleep_ms(Game& g, int ms) {
+  g.pf.clock.sleep(ms);
+}
+inline uint32_t tick_count(Game& g) {
+  return g.pf.clock.tick_count();
+}
+Answer message_box(Game& g, const std::string& text, Buttons buttons = Buttons::Ok);
+// Composes the screen and presents it.
+void refresh(Game& g);
+
+}  // namespace vm

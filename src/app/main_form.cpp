@@ -7,12 +7,12 @@
 
 #include "about/about.h"
 #include "app/display.h"
+#include "app/game.h"
 #include "assets/assets.h"
 #include "assets/data_error.h"
 #include "choices/choices.h"
 #include "ending/ending.h"
 #include "gallery/gallery.h"
-#include "game/game.h"
 #include "graphics/scene.h"
 #include "graphics/texture_sheet.h"
 #include "message/history.h"
@@ -212,25 +212,47 @@ void open_history_window(Game& g) {
   g.input.back_at = g.history.closed_at;
 }
 
+void on_main_mouse_down(Game& g, const InputEvent& ev) {
+  // A choice label takes its own clicks; they never reach the window.
+  if (choice_at(g, ev.x, ev.y) >= 0) return on_choice_mouse_down(g, ev.x, ev.y, ev.button);
+  const Surface* target = surface_at(g.screen, ev.x, ev.y);
+  // The title menu's items, the gallery's and the ending's buttons take
+  // their own presses.
+  if (const int item = title_item(g, target); item >= 0) {
+    if (on_title_press(g, item) == TitleAction::Quit) on_prog_end(g);
+  } else if (!on_gallery_press(g, target, ev.button) &&
+             !on_end_button_press(g, target, ev.button)) {
+    on_mouse_down(g.story(), target, ev.button);
+  }
+}
+
+void on_main_menu(Game& g, const std::string& name) {
+  if (name == "prog_end")
+    on_prog_end(g);
+  else if (name == "speedup")
+    on_speedup(g.story());
+  else if (name == "prog_save")
+    on_prog_save(g);
+  else if (name == "prog_load")
+    on_prog_load(g);
+  else if (name == "opt_menu")
+    open_options(g);
+  else if (name == "vvrr")
+    open_about(g);
+  else if (name == "auto")
+    on_auto(g.story());
+  else if (name == "history")
+    open_history_window(g);
+  else
+    on_view_menu(g, name);
+}
+
 }  // namespace
 
 void handle_event(Game& g, const InputEvent& ev) {
   switch (ev.kind) {
     case InputEvent::MouseDown:
-      // A choice label takes its own clicks; they never reach the window.
-      if (choice_at(g, ev.x, ev.y) >= 0) {
-        on_choice_mouse_down(g, ev.x, ev.y, ev.button);
-      } else {
-        const Surface* target = surface_at(g.screen, ev.x, ev.y);
-        const int item = title_item(g, target);
-        // The title menu's items, the gallery's and the ending's buttons
-        // take their own presses.
-        if (item >= 0)
-          on_title_press(g, item);
-        else if (!on_gallery_press(g, target, ev.button) &&
-                 !on_end_button_press(g, target, ev.button))
-          on_mouse_down(g.story(), target, ev.button);
-      }
+      on_main_mouse_down(g, ev);
       break;
     case InputEvent::MouseMove: {
       const int item = title_item(g, surface_at(g.screen, ev.x, ev.y));
@@ -251,24 +273,7 @@ void handle_event(Game& g, const InputEvent& ev) {
         g.input.back_at = g.history.closed_at;
       break;
     case InputEvent::Menu:
-      if (ev.name == "prog_end")
-        on_prog_end(g);
-      else if (ev.name == "speedup")
-        on_speedup(g.story());
-      else if (ev.name == "prog_save")
-        on_prog_save(g);
-      else if (ev.name == "prog_load")
-        on_prog_load(g);
-      else if (ev.name == "opt_menu")
-        open_options(g);
-      else if (ev.name == "vvrr")
-        open_about(g);
-      else if (ev.name == "auto")
-        on_auto(g.story());
-      else if (ev.name == "history")
-        open_history_window(g);
-      else
-        on_view_menu(g, ev.name);
+      on_main_menu(g, ev.name);
       break;
     case InputEvent::Close:
       throw ShutdownRequest{};

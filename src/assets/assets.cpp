@@ -10,11 +10,11 @@
 #include <cstring>
 #include <stdexcept>
 
+#include "app/game.h"
 #include "assets/cp932.h"
 #include "assets/data_error.h"
 #include "assets/picture_table.h"
 #include "assets/text_helpers.h"
-#include "game/game.h"
 
 namespace vm {
 

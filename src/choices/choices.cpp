@@ -6,8 +6,8 @@
 
 #include <algorithm>
 
+#include "app/game.h"
 #include "assets/text_helpers.h"
-#include "game/game.h"
 
 namespace vm {
 

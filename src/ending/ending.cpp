@@ -5,8 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "app/game.h"
 #include "assets/data_error.h"
-#include "game/game.h"
 #include "graphics/button.h"
 #include "graphics/scene.h"
 #include "sound/sound.h"

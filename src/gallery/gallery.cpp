@@ -1,6 +1,6 @@
 #include "gallery/gallery.h"
 
-#include "game/game.h"
+#include "app/game.h"
 #include "graphics/button.h"
 #include "graphics/scene.h"
 #include "sound/sound.h"

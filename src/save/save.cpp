@@ -3,9 +3,9 @@
 #include <cmath>
 #include <cstdio>
 
+#include "app/game.h"
 #include "assets/assets.h"
 #include "assets/cp932.h"
-#include "game/game.h"
 #include "graphics/scene.h"
 #include "message/message.h"
 #include "script/input.h"

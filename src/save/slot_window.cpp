@@ -2,8 +2,8 @@
 // after each action and a Yes/No box before overwriting or deleting.
 #include <string>
 
+#include "app/game.h"
 #include "assets/assets.h"
-#include "game/game.h"
 #include "save/save.h"
 #include "sound/sound.h"
 

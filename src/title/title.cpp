@@ -2,11 +2,10 @@
 
 #include <stdexcept>
 
-#include "app/main_form.h"
+#include "app/game.h"
 #include "assets/assets.h"
 #include "assets/data_error.h"
 #include "gallery/gallery.h"
-#include "game/game.h"
 #include "graphics/surface.h"
 #include "save/save.h"
 #include "script/interp.h"
@@ -137,7 +136,7 @@ void on_title_hover(Game& g, int i) {
   play_effect(g.audio(), kEffectHover);  // the menu ticks even with effects off
 }
 
-void on_title_press(Game& g, int i) {
+TitleAction on_title_press(Game& g, int i) {
   static const char* const kItems[4] = {"start", "load", "gallery", "quit"};
   if (i >= 0 && i < 4) g.pf.log.log(std::string("title ") + kItems[i]);
   play_effect(g.audio(), kEffectPress);
@@ -160,11 +159,11 @@ void on_title_press(Game& g, int i) {
       show_gallery(g);
       break;
     case 3:
-      on_prog_end(g);
-      break;
+      return TitleAction::Quit;
     default:
       break;
   }
+  return TitleAction::None;
 }
 
 }  // namespace vm

@@ -20,7 +20,10 @@ void show_title(Game& g);
 int title_item(const Game& g, const Surface* target);
 // Pointer over item i.
 void on_title_hover(Game& g, int i);
-// Any mouse button pressed on item i.
-void on_title_press(Game& g, int i);
+// What a press on a title item leaves for the main window to do.
+enum class TitleAction { None, Quit };
+// Any mouse button pressed on item i; おわる returns Quit (the main window
+// asks the player first).
+[[nodiscard]] TitleAction on_title_press(Game& g, int i);
 
 }  // namespace vm

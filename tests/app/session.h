@@ -6,9 +6,9 @@
 #include <functional>
 #include <string>
 
+#include "app/game.h"
 #include "app/main_form.h"
 #include "assets/data_error.h"
-#include "game/game.h"
 #include "platform/headless/headless.h"
 #include "test_support.h"
 

@@ -9,10 +9,10 @@
 #include <filesystem>
 #include <new>
 
+#include "app/game.h"
 #include "app/main_form.h"
 #include "assets/assets.h"
 #include "assets/cp932.h"
-#include "game/game.h"
 #include "platform/headless/headless.h"
 #include "test_support.h"
 

@@ -5,9 +5,9 @@
 #include <csignal>
 #include <filesystem>
 
+#include "app/game.h"
 #include "app/main_form.h"
 #include "assets/assets.h"
-#include "game/game.h"
 #include "platform/common/folder_copy.h"
 #include "platform/headless/headless.h"
 #include "test_support.h"

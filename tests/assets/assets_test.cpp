@@ -5,10 +5,10 @@
 #include <algorithm>
 #include <filesystem>
 
+#include "app/game.h"
 #include "app/main_form.h"
 #include "assets/cp932.h"
 #include "assets/data_error.h"
-#include "game/game.h"
 #include "platform/headless/headless.h"
 #include "sound/sound.h"
 #include "test_support.h"

@@ -9,10 +9,10 @@
 #include <string>
 #include <vector>
 
+#include "app/game.h"
 #include "app/main_form.h"
 #include "assets/cp932.h"
 #include "assets/data_error.h"
-#include "game/game.h"
 #include "platform/headless/headless.h"
 #include "test_support.h"
 

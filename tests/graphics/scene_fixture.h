@@ -11,8 +11,8 @@
 #include <string>
 
 #include "../test_support.h"
+#include "app/game.h"
 #include "app/main_form.h"
-#include "game/game.h"
 #include "graphics/scene.h"
 #include "message/message.h"
 #include "platform/headless/headless.h"

@@ -5,8 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include "app/game.h"
 #include "assets/cp932.h"
-#include "game/game.h"
 #include "platform/headless/headless.h"
 #include "script/interp.h"
 #include "script/tables.h"

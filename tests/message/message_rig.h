@@ -15,9 +15,9 @@
 #include <string>
 #include <vector>
 
+#include "app/game.h"
 #include "app/main_form.h"
 #include "assets/text_helpers.h"
-#include "game/game.h"
 #include "graphics/surface.h"
 #include "message/message.h"
 #include "platform/headless/headless.h"

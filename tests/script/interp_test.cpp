@@ -2,9 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include "app/game.h"
 #include "assets/cp932.h"
 #include "assets/data_error.h"
-#include "game/game.h"
 #include "platform/headless/headless.h"
 #include "test_support.h"
 

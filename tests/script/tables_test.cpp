@@ -2,10 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include "app/game.h"
 #include "assets/cp932.h"
 #include "assets/data_error.h"
 #include "assets/text_helpers.h"
-#include "game/game.h"
 #include "platform/headless/headless.h"
 
 namespace vm {

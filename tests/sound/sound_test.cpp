@@ -10,8 +10,8 @@
 #include <string>
 #include <vector>
 
+#include "app/game.h"
 #include "app/main_form.h"
-#include "game/game.h"
 #include "platform/headless/headless.h"
 #include "test_support.h"
 

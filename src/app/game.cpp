@@ -1,4 +1,4 @@
-#include "game/game.h"
+#include "app/game.h"
 
 namespace vm {
 
