@@ -66,20 +66,6 @@ void copy(Game& g, int dx, int dy, int w, int h, int sx, int sy) {
   bit_blt(end_pic(g), dx, dy, w, h, pic_back(g), sx, sy, SRCCOPY);
 }
 
-// Eleven fade steps: draw, show, (events), sleep.
-template <typename Draw>
-void fade11(Game& g, int sleep, bool events, Draw draw) {
-  for (int i = 0; i < 11; ++i) {
-    draw();
-    refresh(g);
-    if (events)
-      do_events(g);
-    else if (g.pf.window.close_requested())
-      throw ShutdownRequest{};  // steps that run no events still heed a close
-    sleep_ms(g, sleep);
-  }
-}
-
 // Waits at least ms, letting events run every 100 ms.
 void pause_ms(Game& g, int ms) {
   const uint32_t start = tick_count(g);
@@ -250,13 +236,14 @@ void wait_seconds(Game& g, int32_t n) {
   }
 }
 
-void run_ending(Game& g) {
+namespace {
+
+// The story's own controls go out for good, the end button waits hidden, the
+// credits are filled and the last scene's window and sprites go.
+void lock_the_story(Game& g) {
   ScreenState& sc = g.screen;
   EndingState& e = g.ending;
   Window& w = g.pf.window;
-  e.running = true;
-
-  // 1. The story's own controls go out for good.
   if (g.input.Clicker >= 0) w.set_timer_enabled(g.input.Clicker, false);
   sc.Blinker.visible = false;
   g.input.Click_Wait = 0;
@@ -266,7 +253,6 @@ void run_ending(Game& g) {
   for (const char* item :
        {"prog_load", "prog_save", "speedup", "opt_menu", "vvrr", "history", "auto"})
     w.set_menu_enabled(item, false);
-  // 2-4.
   e.END_btn.place(560, 440, e.END_btn.width(), e.END_btn.height());
   e.END_btn.visible = false;
   e.end_button_enabled = false;
@@ -274,8 +260,11 @@ void run_ending(Game& g) {
   sc.Waku[0].visible = false;
   for (Surface& d : sc.Doll_Disp) d.visible = false;
   refresh(g);  // the music fades over the bare background, not the last scene
+}
 
-  // 5. The tune fades out on the speakers.
+// The tune fades out on the speakers, as the script's stop-music command
+// fades it; the stop itself waits for the black canvas.
+void fade_the_music(Game& g) {
   g.sound.Cur_Track = 0;
   uint32_t level = 0;
   if (get_volume(g.audio(), level)) {
@@ -285,23 +274,27 @@ void run_ending(Game& g) {
     if (!g.sound.faded_out) g.sound.Saved_Volume = level;
   }
   if (g.sound.Start_Volume != 0) fade_out(g.audio(), g.sound.Saved_Volume);
+}
 
-  // 6-7. A black Pic_Back to dissolve into, a black window behind.
+// A black Pic_Back to dissolve into, a black window behind; then the
+// speakers are back at their level for the ending tune.
+void black_canvas(Game& g) {
   Surface& back = pic_back(g);
   back.font = kArial20;
   back.place(0, 0, kScreenW, kScreenH);
   rect(back, 0, 0, 640, 480, kBlack);
-  Surface& form = sc.Form_Canvas;
+  Surface& form = g.screen.Form_Canvas;
   form.back_color = kBlack;
   form.img = Image(kScreenW, kScreenH, kBlack);
   refresh(g);
-
-  // 8. The speakers are back at their level for the ending tune.
   stop_music(g.audio());
   set_volume(g.audio(), g.sound.Saved_Volume);
   g.sound.faded_out = false;
+}
 
-  // 9. Dissolve to black in nine steps of at least 150 ms.
+// The last scene dissolves to black in nine steps of at least 150 ms.
+void dissolve_to_black(Game& g) {
+  ScreenState& sc = g.screen;
   ensure_mask_sheet(g.screen);
   sc.Mesh2.place(0, 0, 32, 32);
   for (int k = 0; k <= 8; ++k) {
@@ -313,10 +306,14 @@ void run_ending(Game& g) {
       sleep_ms(g, 50);
     }
   }
-  bit_blt(sc.Pic_Main, 0, 0, 640, 480, back, 0, 0, SRCCOPY);
+  bit_blt(sc.Pic_Main, 0, 0, 640, 480, sc.Pic_Back, 0, 0, SRCCOPY);
   refresh(g);
+}
 
-  // 10-12. The overlay the roll is shown on.
+// The black overlay the roll is shown on takes the screen's place; the
+// ending tune will not be started again.
+void raise_the_overlay(Game& g) {
+  ScreenState& sc = g.screen;
   Surface& pic = end_pic(g);
   pic.font = kArial20;
   pic.back_color = kBlack;
@@ -324,12 +321,22 @@ void run_ending(Game& g) {
   pic.place_keeping(0, 0, kScreenW, kScreenH);
   rect(pic, 0, 0, 640, 480, kBlack);
   pic.visible = true;
-  e.pen_x = e.pen_y = 0;
+  g.ending.pen_x = g.ending.pen_y = 0;
   refresh(g);
   sc.Pic_Main.place(0, 0, 0, 0);
   sc.Pic_Main.visible = false;
-  if (g.sound.BGMLoop >= 0) w.set_timer_enabled(g.sound.BGMLoop, false);
+  if (g.sound.BGMLoop >= 0) g.pf.window.set_timer_enabled(g.sound.BGMLoop, false);
+}
 
+}  // namespace
+
+void run_ending(Game& g) {
+  g.ending.running = true;
+  lock_the_story(g);
+  fade_the_music(g);
+  black_canvas(g);
+  dissolve_to_black(g);
+  raise_the_overlay(g);
   show_staff_roll(g);
   show_end_message(g);
 }
@@ -394,123 +401,244 @@ void draw_staff_card(Game& g, int16_t row) {
   g.pf.text.draw_text(back.img, 0, 150, r[2], name_colour(e, r[2]), back.font);
 }
 
-void show_staff_roll(Game& g) {
-  EndingState& e = g.ending;
-  Surface& pic = end_pic(g);
-  Surface& back = pic_back(g);
-  auto text = [&g, &back](int x, int y, const std::string& s, uint32_t colour) {
-    g.pf.text.draw_text(back.img, x, y, s, colour, back.font);
-  };
+namespace {
 
-  // A. The title card; the ending tune plays once, music switched on or not.
-  e.Card_Split = 240;
-  e.alpha = 0.1f;
-  play_music(g.audio(), g.assets.Data_Dir + "velloria.mid");
-  wait_seconds(g, 4);
-  draw_staff_card(g, 0);
-  pic.place_keeping(160, 210, 310, 30);
-  set_back_color(pic, kBlack);
-  fade11(g, 80, true, [&] { blend(g, 40, 0, 240, 30, 0, 50, e.alpha, false); });
-  copy(g, 40, 0, 240, 30, 0, 50);
-  refresh(g);
-  wait_seconds(g, 5);
-  rose_wipe(g);
-  pic.place_keeping(0, 0, kScreenW, kScreenH);
-  wait_seconds(g, 3);
-  fade11(g, 50, true, [&] { blend(g, 260, 210, 240, 30, 240, 50, e.alpha, false); });
-  copy(g, 260, 210, 240, 30, 240, 50);
-  refresh(g);
-  wait_seconds(g, 1);
-  fade11(g, 50, true, [&] { blend(g, 230, 260, 240, 30, 0, 150, e.alpha, false); });
-  copy(g, 230, 260, 240, 30, 0, 150);
-  refresh(g);
-  wait_seconds(g, 4);
-  fade11(g, 50, true, [&] {
-    blend(g, 260, 210, 240, 30, 0, 0, e.alpha, false);
-    blend(g, 230, 260, 240, 30, 0, 0, e.alpha, false);
-  });
-  copy(g, 260, 210, 240, 30, 0, 0);
-  copy(g, 230, 260, 240, 30, 0, 0);
-  refresh(g);
-  wait_seconds(g, 2);
+// --- the staff roll as a table of cards ------------------------------------------
 
-  // B. The staff cards, each over its picture, each heading splitting.
-  e.Card_Split = 200;
-  e.alpha = 0.1f;
-  wait_seconds(g, 1);
-  pic.fore_color = kBlack;
-  for (int16_t r = 2; r <= 5; ++r) {
-    draw_staff_card(g, r);
-    show_card_picture(g, staff_picture(r));
-    fade11(g, 50, true, [&] { blend(g, 180, 350, 200, 32, 0, 50, e.alpha, true); });
-    sleep_ms(g, 300);
-    do_events(g);
-    e.alpha = 0.7f;
-    for (int j = 0; j <= 20; ++j) {
-      e.alpha = static_cast<float>(static_cast<double>(e.alpha) - 0.03);
-      copy(g, 180, 330, 200, 52 + j, 0, 30);
-      copy(g, 415 - j, 350, 65, 32, 0, 200);
-      blend(g, 180, 350 - j, 200, 32, 200, 50, e.alpha, true);
-      blend(g, 180, 350 + j, 200, 32, 200, 50, e.alpha, true);
-      blend(g, 180 + j, 350, 65, 32, 0, 150, e.alpha, true);
-      blend(g, 415 - j, 350, 65, 32, 0, 150, static_cast<float>(1.0 - e.alpha), true);
-      refresh(g);
+// A region of Pic_Back brought onto End_Pic: w x h from (sx, sy) to (dx, dy).
+struct Region {
+  int dx, dy, w, h, sx, sy;
+};
+
+// Where a region ends after its fade: blended only, copied at full strength,
+// or copied and shown at once.
+enum class Settle { Blended, Copied, Shown };
+
+// Steps of blending regions towards what Pic_Back holds there, all with the
+// roll's one weight; no regions, no fade.
+struct Fade {
+  std::vector<Region> regions;
+  bool keyed = false;  // black source pixels leave the overlay as it is
+  int steps = 11;      // 0: the regions are only copied
+  int step_ms = 50;
+  bool events = true;  // pending events run between the steps
+  Settle settle = Settle::Blended;
+};
+
+// A rectangle (x1, y1)-(x2, y2) of End_Pic painted black; x2 = 0, none.
+struct Box {
+  int x1 = 0, y1 = 0, x2 = 0, y2 = 0;
+};
+
+// A text of the credits drawn onto the card: Staff_Table's cell at (x, y).
+struct CardLine {
+  size_t row, column;
+  int x, y;
+  uint32_t colour;
+};
+
+// What a card draws into Pic_Back: a row of Staff_Table as a staff card, or
+// lines of credits over black in the font given; a card that shows neither
+// brings on more of what the card before it drew.
+struct Shows {
+  int16_t staff_row = -1;
+  const char* family = nullptr;  // nullptr keeps the font's family
+  int points = 0;                // 0 keeps its size
+  std::vector<CardLine> lines;
+};
+
+// One card of the roll, played in the order of its fields.
+struct Card {
+  int32_t card_split = 0;  // Card_Split for this card; 0 keeps it
+  float alpha = 0;         // the weight it starts from; 0 keeps what the last split left
+  Box clear_before;        // shown black before the card
+  int wait_before = 0;     // seconds
+  Shows shows;
+  bool strip = false;  // End_Pic narrowed to the title strip until the card leaves
+  int picture = 0;     // staff-roll picture under the card
+  Fade wipe;           // the last card's text covered with black
+  Fade in;
+  bool splits = false;  // the heading splits and the name slides across
+  int hold = 0;         // seconds
+  bool rose_out = false;
+  Fade out;
+  Box clear_after;  // shown black after the card, pending events run
+  int rest = 0;     // seconds
+};
+
+// A staff card over its picture; the first of them starts the weight again.
+Card staff_card(int16_t row, bool first) {
+  return {.card_split = 200,
+          .alpha = first ? 0.1f : 0.0f,
+          .wait_before = first ? 1 : 0,
+          .shows = {.staff_row = row},
+          .picture = staff_picture(row),
+          .in = {.regions = {{180, 350, 200, 32, 0, 50}}, .keyed = true},
+          .splits = true,
+          .hold = 3,
+          .out = {.regions = {{180, 350, 285, 32, 0, 0}}, .settle = Settle::Copied},
+          .clear_after = {100, 305, 600, 480},
+          .rest = 2};
+}
+
+// The whole roll: the title card in three parts (the notice, swept away by
+// the rose; the product name; " making staff"), the four staff cards, the
+// special thanks, where the music came from over the lighthouse at dusk, and
+// the tunes.
+const std::vector<Card> kStaffRoll = {
+    {.card_split = 240,
+     .alpha = 0.1f,
+     .wait_before = 4,
+     .shows = {.staff_row = 0},
+     .strip = true,
+     .in = {.regions = {{40, 0, 240, 30, 0, 50}}, .step_ms = 80, .settle = Settle::Shown},
+     .hold = 5,
+     .rose_out = true,
+     .rest = 3},
+    {.in = {.regions = {{260, 210, 240, 30, 240, 50}}, .settle = Settle::Shown}, .hold = 1},
+    {.in = {.regions = {{230, 260, 240, 30, 0, 150}}, .settle = Settle::Shown},
+     .hold = 4,
+     .out = {.regions = {{260, 210, 240, 30, 0, 0}, {230, 260, 240, 30, 0, 0}},
+             .settle = Settle::Shown},
+     .rest = 2},
+    staff_card(2, true),
+    staff_card(3, false),
+    staff_card(4, false),
+    staff_card(5, false),
+    {.clear_before = {100, 100, 600, 480},
+     .wait_before = 5,
+     .shows = {.points = 14,
+               .lines = {{6, 0, 0, 0, rgb(255, 192, 192)}, {6, 1, 0, 20, rgb(255, 192, 192)}}},
+     .in = {.regions = {{180, 350, 150, 40, 0, 0}}, .steps = 0, .settle = Settle::Shown},
+     .hold = 3},
+    {.clear_before = {0, 0, 600, 400},
+     .shows = {.family = "ＭＳ ゴシック",
+               .points = 11,
+               .lines = {{7, 0, 0, 0, rgb(255, 128, 128)},
+                         {7, 1, 0, 20, kWhite},
+                         {7, 2, 0, 35, kWhite}}},
+     .picture = 84,
+     .in = {.regions = {{170, 350, 300, 80, 0, 0}},
+            .keyed = true,
+            .events = false,
+            .settle = Settle::Shown},
+     .hold = 6,
+     .out = {.regions = {{170, 350, 300, 80, 0, 100}}, .events = false},
+     .rest = 2},
+    {.wait_before = 1,
+     .shows = {.lines = {{8, 0, 0, 0, rgb(238, 255, 255)},
+                         {8, 1, 0, 17, rgb(238, 255, 255)},
+                         {8, 2, 0, 34, rgb(238, 255, 255)},
+                         {8, 3, 0, 51, rgb(238, 255, 255)},
+                         {8, 4, 0, 68, rgb(238, 255, 255)}}},
+     .wipe = {.regions = {{170, 350, 300, 80, 0, 100}}, .steps = 0, .settle = Settle::Copied},
+     .in = {.regions = {{170, 360, 330, 200, 0, 0}}, .keyed = true, .settle = Settle::Shown},
+     .hold = 6,
+     .out = {.regions = {{170, 360, 330, 200, 0, 200}}},
+     .clear_after = {0, 0, 640, 480},
+     .rest = 2},
+};
+
+void play_fade(Game& g, const Fade& f) {
+  if (f.regions.empty()) return;
+  const float alpha = g.ending.alpha;
+  for (int i = 0; i < f.steps; ++i) {
+    for (const Region& r : f.regions) blend(g, r.dx, r.dy, r.w, r.h, r.sx, r.sy, alpha, f.keyed);
+    refresh(g);
+    if (f.events)
       do_events(g);
-      sleep_ms(g, 50);
-    }
-    wait_seconds(g, 3);
-    fade11(g, 50, true, [&] { blend(g, 180, 350, 285, 32, 0, 0, e.alpha, false); });
-    copy(g, 180, 350, 285, 32, 0, 0);
-    rect(pic, 100, 305, 600, 480, kBlack);
+    else if (g.pf.window.close_requested())
+      throw ShutdownRequest{};  // steps that run no events still heed a close
+    sleep_ms(g, f.step_ms);
+  }
+  if (f.settle == Settle::Blended) return;
+  for (const Region& r : f.regions) copy(g, r.dx, r.dy, r.w, r.h, r.sx, r.sy);
+  if (f.settle == Settle::Shown) refresh(g);
+}
+
+// Paints a box of the overlay black and shows it.
+bool clear_box(Game& g, const Box& b) {
+  if (b.x2 == 0) return false;
+  rect(end_pic(g), b.x1, b.y1, b.x2, b.y2, kBlack);
+  refresh(g);
+  return true;
+}
+
+// The card's texts into Pic_Back, over black.
+void draw_card(Game& g, const Shows& s) {
+  if (s.staff_row >= 0) {
+    draw_staff_card(g, s.staff_row);
+    return;
+  }
+  if (s.lines.empty()) return;
+  Surface& back = pic_back(g);
+  if (s.family)
+    back.font = Font{s.family, s.points, false};
+  else if (s.points)
+    back.font.points = s.points;
+  rect(back, 0, 0, 600, 400, kBlack);
+  const auto& table = g.ending.Staff_Table;
+  for (const CardLine& l : s.lines)
+    g.pf.text.draw_text(back.img, l.x, l.y, table[l.row][l.column], l.colour, back.font);
+}
+
+// After a moment, the heading splits: two fading copies of its second text
+// drift up and down, the name drifts right and fades while a second copy of
+// it drifts left and grows stronger. The weight it leaves stays for the rest
+// of the roll.
+void split_heading(Game& g) {
+  EndingState& e = g.ending;
+  sleep_ms(g, 300);
+  do_events(g);
+  e.alpha = 0.7f;
+  for (int j = 0; j <= 20; ++j) {
+    e.alpha = static_cast<float>(static_cast<double>(e.alpha) - 0.03);
+    copy(g, 180, 330, 200, 52 + j, 0, 30);
+    copy(g, 415 - j, 350, 65, 32, 0, 200);
+    blend(g, 180, 350 - j, 200, 32, 200, 50, e.alpha, true);
+    blend(g, 180, 350 + j, 200, 32, 200, 50, e.alpha, true);
+    blend(g, 180 + j, 350, 65, 32, 0, 150, e.alpha, true);
+    blend(g, 415 - j, 350, 65, 32, 0, 150, static_cast<float>(1.0 - e.alpha), true);
     refresh(g);
     do_events(g);
-    wait_seconds(g, 2);
+    sleep_ms(g, 50);
   }
+}
 
-  // C. Special thanks.
-  rect(pic, 100, 100, 600, 480, kBlack);
-  refresh(g);
-  wait_seconds(g, 5);
-  back.font.points = 14;
-  rect(back, 0, 0, 600, 400, kBlack);
-  text(0, 0, e.Staff_Table[6][0], rgb(255, 192, 192));
-  text(0, 20, e.Staff_Table[6][1], rgb(255, 192, 192));
-  copy(g, 180, 350, 150, 40, 0, 0);
-  refresh(g);
-  wait_seconds(g, 3);
+void play_card(Game& g, const Card& c) {
+  EndingState& e = g.ending;
+  Surface& pic = end_pic(g);
+  if (c.card_split) e.Card_Split = c.card_split;
+  if (c.alpha > 0) e.alpha = c.alpha;
+  clear_box(g, c.clear_before);
+  wait_seconds(g, c.wait_before);
+  draw_card(g, c.shows);
+  if (c.strip) {
+    pic.place_keeping(160, 210, 310, 30);
+    set_back_color(pic, kBlack);
+  }
+  if (c.picture) show_card_picture(g, c.picture);
+  play_fade(g, c.wipe);
+  play_fade(g, c.in);
+  if (c.splits) split_heading(g);
+  wait_seconds(g, c.hold);
+  if (c.rose_out) rose_wipe(g);
+  play_fade(g, c.out);
+  if (c.strip) pic.place_keeping(0, 0, kScreenW, kScreenH);
+  if (clear_box(g, c.clear_after)) do_events(g);
+  wait_seconds(g, c.rest);
+}
 
-  // D. Where the music came from, over the lighthouse at dusk.
-  back.font = Font{"ＭＳ ゴシック", 11, false};
-  rect(back, 0, 0, 600, 400, kBlack);
-  text(0, 0, e.Staff_Table[7][0], rgb(255, 128, 128));
-  text(0, 20, e.Staff_Table[7][1], kWhite);
-  text(0, 35, e.Staff_Table[7][2], kWhite);
-  rect(pic, 0, 0, 600, 400, kBlack);
-  refresh(g);
-  show_card_picture(g, 84);
-  fade11(g, 50, false, [&] { blend(g, 170, 350, 300, 80, 0, 0, e.alpha, true); });
-  copy(g, 170, 350, 300, 80, 0, 0);
-  refresh(g);
-  wait_seconds(g, 6);
-  fade11(g, 50, false, [&] { blend(g, 170, 350, 300, 80, 0, 100, e.alpha, false); });
-  wait_seconds(g, 2);
+}  // namespace
 
-  // E. The tunes.
-  rect(back, 0, 0, 600, 400, kBlack);
-  for (int i = 0; i < 5; ++i)
-    text(0, 17 * i, e.Staff_Table[8][static_cast<size_t>(i)], rgb(238, 255, 255));
-  wait_seconds(g, 1);
-  copy(g, 170, 350, 300, 80, 0, 100);
-  fade11(g, 50, true, [&] { blend(g, 170, 360, 330, 200, 0, 0, e.alpha, true); });
-  copy(g, 170, 360, 330, 200, 0, 0);
-  refresh(g);
-  wait_seconds(g, 6);
-  fade11(g, 50, true, [&] { blend(g, 170, 360, 330, 200, 0, 200, e.alpha, false); });
-  rect(pic, 0, 0, 640, 480, kBlack);
-  refresh(g);
-  do_events(g);
-  wait_seconds(g, 2);
-  set_back_color(pic, kEndBackground);
+void show_staff_roll(Game& g) {
+  // The pen of the overlay stays black for the whole roll; the ending tune
+  // plays once, music switched on or not.
+  end_pic(g).fore_color = kBlack;
+  play_music(g.audio(), g.assets.Data_Dir + "velloria.mid");
+  for (const Card& card : kStaffRoll) play_card(g, card);
+  // The overlay turns dark purple for the closing message.
+  set_back_color(end_pic(g), kEndBackground);
   refresh(g);
   wait_seconds(g, 1);
 }

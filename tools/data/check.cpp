@@ -30,12 +30,6 @@ std::string in_quotes(const std::string& s) {
   return "\"" + s + "\"";
 }
 
-std::string num4(int n) {
-  char buf[16];
-  std::snprintf(buf, sizeof buf, "%04d", n);
-  return buf;
-}
-
 struct Checker {
   std::string dir;
   std::vector<Finding> found;
@@ -218,130 +212,168 @@ struct Checker {
     }
   }
 
+  void row_error(int line, const char* field, const std::string& what) {
+    add(true, "51.dat", line, field, what);
+  }
+  void row_warning(int line, const char* field, const std::string& what) {
+    add(false, "51.dat", line, field, what);
+  }
+
+  // One row the game may run, field by field, in the order of its fields.
   void check_row(const ScriptRow& r, const std::set<int>& nums) {
-    const int L = r.line;
-    auto error = [&](const char* field, const std::string& what) {
-      add(true, "51.dat", L, field, what);
-    };
-    auto warning = [&](const char* field, const std::string& what) {
-      add(false, "51.dat", L, field, what);
-    };
     if (r.fields > 13)
-      warning("", std::to_string(r.fields) + " fields; the game reads 13 and drops the rest");
+      row_warning(r.line, "",
+                  std::to_string(r.fields) + " fields; the game reads 13 and drops the rest");
     else if (r.fields == 12)
-      warning("", "12 fields; a row has 13 (the last one, a note, may be empty)");
+      row_warning(r.line, "", "12 fields; a row has 13 (the last one, a note, may be empty)");
 
     RowFields f = read_row(r);  // a field the game cannot read throws
-    if (f.subst == "1") substitute_names({}, f.text, L);
-
-    // Scene fields.
-    if (f.has_place) {
-      const std::string file = dat_name(70 + f.place);
-      const PictureEntry* e = find_picture_entry(70 + f.place);
-      const bool scene = e && e->kind == 'J' && e->disguised;
-      if (f.place < 0 || f.place > 29 || !is_file(path(file)))
-        error("4 (place)", "background " + std::to_string(f.place) + " needs " + file +
-                               ", which is not in the folder");
-      else if (!scene)
-        warning("4 (place)", "background " + std::to_string(f.place) + " shows " + file +
-                                 ", which is not a background");
-      places_shown.insert(f.place);
-    }
-    if (f.has_doll) {
-      const std::string doll = trim_blanks(r.doll);
-      if (f.doll < 1 || f.doll > kCharacters) {
-        error("5 (doll)",
-              in_quotes(doll) + " is not a character digit 1..8 followed by a pose digit");
-      } else if (f.pose != 0) {
-        const int key = f.doll * 10 + f.pose;
-        if (!find_picture_entry(key) || !is_file(path(dat_name(key))))
-          error("5 (doll)", "no sprite picture " + dat_name(key));
-        if (!f.has_place && f.text != "L" && f.text != "R" && f.text != "C")
-          error("9 (text)",
-                "a sprite row's text is its position, L, R or C, not " + in_quotes(f.text));
-      }
-      if (doll.size() > 2)
-        warning("5 (doll)", in_quotes(doll) + " reads as character " + std::to_string(f.doll) +
-                                ", pose " + std::to_string(f.pose));
-    }
+    if (f.subst == "1") substitute_names({}, f.text, r.line);
+    check_place(r, f);
+    check_doll(r, f);
     if (f.has_face && (f.face < 1 || f.face > 8))
-      error("6 (face)", in_quotes(trim_blanks(r.face)) + " is not a face number 1..8");
+      row_error(r.line, "6 (face)", in_quotes(trim_blanks(r.face)) + " is not a face number 1..8");
+    check_page(r, f);
+    check_jump(r, f, nums);
+    check_command(r, f);
+  }
 
-    // What the step shows: a plain row, a face change, an "r" row.
+  // The background a row shows.
+  void check_place(const ScriptRow& r, const RowFields& f) {
+    if (!f.has_place) return;
+    const std::string file = dat_name(70 + f.place);
+    const PictureEntry* e = find_picture_entry(70 + f.place);
+    const bool scene = e && e->kind == 'J' && e->disguised;
+    if (f.place < 0 || f.place > 29 || !is_file(path(file)))
+      row_error(r.line, "4 (place)",
+                "background " + std::to_string(f.place) + " needs " + file +
+                    ", which is not in the folder");
+    else if (!scene)
+      row_warning(r.line, "4 (place)",
+                  "background " + std::to_string(f.place) + " shows " + file +
+                      ", which is not a background");
+    places_shown.insert(f.place);
+  }
+
+  // The sprite a row shows, and where: a sprite row's text is its position.
+  void check_doll(const ScriptRow& r, const RowFields& f) {
+    if (!f.has_doll) return;
+    const std::string doll = trim_blanks(r.doll);
+    if (f.doll < 1 || f.doll > kCharacters) {
+      row_error(r.line, "5 (doll)",
+                in_quotes(doll) + " is not a character digit 1..8 followed by a pose digit");
+    } else if (f.pose != 0) {
+      const int key = f.doll * 10 + f.pose;
+      if (!find_picture_entry(key) || !is_file(path(dat_name(key))))
+        row_error(r.line, "5 (doll)", "no sprite picture " + dat_name(key));
+      if (!f.has_place && f.text != "L" && f.text != "R" && f.text != "C")
+        row_error(r.line, "9 (text)",
+                  "a sprite row's text is its position, L, R or C, not " + in_quotes(f.text));
+    }
+    if (doll.size() > 2)
+      row_warning(r.line, "5 (doll)",
+                  in_quotes(doll) + " reads as character " + std::to_string(f.doll) + ", pose " +
+                      std::to_string(f.pose));
+  }
+
+  // What the step shows: a plain row, a face change, an "r" row; a text
+  // longer than the window's page types on below it.
+  void check_page(const ScriptRow& r, const RowFields& f) {
     const bool shows = (!f.has_place && !f.has_doll) || f.has_face;
     const char c0 = f.cmd.empty() ? '\0' : f.cmd[0];
-    if (shows && (c0 == '\0' || c0 == 'r')) {
-      const size_t chars = utf8_length(f.text);
-      // As the window types it: lines of 23, a line more when the count is a
-      // multiple of 23 past the first, and the speaker's label above.
-      const bool label = f.has_speaker && f.speaker >= 1 && f.speaker <= 6;
-      const size_t lines = (chars <= kLineChars ? 1 : chars / kLineChars + 1) + (label ? 1 : 0);
-      if (lines > static_cast<size_t>(kPageLines))
-        warning("9 (text)", std::to_string(chars) +
-                                " characters, more than one page of the window (4 lines of 23); "
-                                "the rest types on below the window");
-    }
+    if (!shows || (c0 != '\0' && c0 != 'r')) return;
+    const size_t chars = utf8_length(f.text);
+    // As the window types it: lines of 23, a line more when the count is a
+    // multiple of 23 past the first, and the speaker's label above.
+    const bool label = f.has_speaker && f.speaker >= 1 && f.speaker <= 6;
+    const size_t lines = (chars <= kLineChars ? 1 : chars / kLineChars + 1) + (label ? 1 : 0);
+    if (lines > static_cast<size_t>(kPageLines))
+      row_warning(r.line, "9 (text)",
+                  std::to_string(chars) +
+                      " characters, more than one page of the window (4 lines of 23); "
+                      "the rest types on below the window");
+  }
 
-    // The command.
+  void check_jump(const ScriptRow& r, const RowFields& f, const std::set<int>& nums) {
     const bool jumps = f.cmd == "g0" || f.cmd == "i1";
     if (jumps && !nums.count(r.jump))
-      error("3 (jump)", "NUM " + num4(r.jump) + " is not in the script");
+      row_error(r.line, "3 (jump)", "NUM " + num4(r.jump) + " is not in the script");
     else if (!jumps && r.jump != 0 && !nums.count(r.jump))
-      warning("3 (jump)", "NUM " + num4(r.jump) + " is not in the script (the row does not jump)");
-    InterpState counters;
-    switch (c0) {
+      row_warning(r.line, "3 (jump)",
+                  "NUM " + num4(r.jump) + " is not in the script (the row does not jump)");
+  }
+
+  void check_command(const ScriptRow& r, const RowFields& f) {
+    const int L = r.line;
+    switch (f.cmd.empty() ? '\0' : f.cmd[0]) {
       case '\0':
       case 'g':
       case 'e':
       case 'q':
       case 'r':
         break;
-      case 'a': {
-        // The game reads the one character after the "a".
-        const char c = f.cmd.size() >= 2 ? f.cmd[1] : '\0';
-        const bool digit = c >= '0' && c <= '9';
-        const bool letter = (c >= 'A' && c <= 'K') || (c >= 'a' && c <= 'k');
-        if ((!digit && !letter) || f.cmd.size() != 2)
-          warning("2 (cmd)", in_quotes(f.cmd) + " is not a sound command (a0..a9, aA..aK, aa..ak)");
-        if (letter) {
-          const int track = (c & ~0x20) - 'A' + 1;
-          if (track <= 9) tracks_played.insert(track);
-        }
+      case 'a':
+        check_sound(L, f);
         break;
-      }
       case 's':
         check_choice(r, f);
         break;
-      case 'p': {
-        const int sub = sub_code(L, f.cmd);
-        if (sub == 2) {
-          if (counter(counters, f.text, true))
-            counter_operand(L, f.value);
-          else
-            warning("9 (text)", in_quotes(f.text) +
-                                    " names no counter (kou, pap, rub, hap): "
-                                    "the row changes nothing");
-        } else if (sub != 8) {
-          error("2 (cmd)", in_quotes(f.cmd) + " is not p2 or p8 (the game shows \"error(p?)\")");
-        }
+      case 'p':
+        check_counter_change(L, f);
         break;
-      }
       case 'i':
-        if (sub_code(L, f.cmd) != 1) {
-          error("2 (cmd)", in_quotes(f.cmd) + " is not i1 (the game shows \"error(i?)\")");
-        } else if (counter(counters, f.text, false)) {
-          counter_operand(L, f.value);
-        } else {
-          warning("9 (text)", in_quotes(f.text) +
-                                  " names no counter i1 can test (kou, pap, rub): "
-                                  "the row never jumps");
-        }
+        check_counter_test(L, f);
         break;
       case 'w':
         wait_duration(L, f.text);
         break;
       default:
-        warning("2 (cmd)", "unknown command " + in_quotes(f.cmd) + ": the game ignores it");
+        row_warning(L, "2 (cmd)", "unknown command " + in_quotes(f.cmd) + ": the game ignores it");
+    }
+  }
+
+  // A sound command; the tracks it plays are noted for the music check.
+  void check_sound(int L, const RowFields& f) {
+    // The game reads the one character after the "a".
+    const char c = f.cmd.size() >= 2 ? f.cmd[1] : '\0';
+    const bool digit = c >= '0' && c <= '9';
+    const bool letter = (c >= 'A' && c <= 'K') || (c >= 'a' && c <= 'k');
+    if ((!digit && !letter) || f.cmd.size() != 2)
+      row_warning(L, "2 (cmd)",
+                  in_quotes(f.cmd) + " is not a sound command (a0..a9, aA..aK, aa..ak)");
+    if (letter) {
+      const int track = (c & ~0x20) - 'A' + 1;
+      if (track <= 9) tracks_played.insert(track);
+    }
+  }
+
+  // p2 adds to a counter, p8 does nothing the check can see.
+  void check_counter_change(int L, const RowFields& f) {
+    InterpState counters;
+    const int sub = sub_code(L, f.cmd);
+    if (sub == 2) {
+      if (counter(counters, f.text, true))
+        counter_operand(L, f.value);
+      else
+        row_warning(
+            L, "9 (text)",
+            in_quotes(f.text) + " names no counter (kou, pap, rub, hap): the row changes nothing");
+    } else if (sub != 8) {
+      row_error(L, "2 (cmd)", in_quotes(f.cmd) + " is not p2 or p8 (the game shows \"error(p?)\")");
+    }
+  }
+
+  // i1 jumps when a counter holds a value.
+  void check_counter_test(int L, const RowFields& f) {
+    InterpState counters;
+    if (sub_code(L, f.cmd) != 1) {
+      row_error(L, "2 (cmd)", in_quotes(f.cmd) + " is not i1 (the game shows \"error(i?)\")");
+    } else if (counter(counters, f.text, false)) {
+      counter_operand(L, f.value);
+    } else {
+      row_warning(
+          L, "9 (text)",
+          in_quotes(f.text) + " names no counter i1 can test (kou, pap, rub): the row never jumps");
     }
   }
 

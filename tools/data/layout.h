@@ -18,6 +18,9 @@ void write_bytes(const std::string& path, const std::string& data);
 bool is_file(const std::string& path);
 std::string join_path(const std::string& dir, const std::string& name);
 
+// A NUM as the script writes it: four digits, leading zeros.
+std::string num4(int n);
+
 // Text between the game's code page and UTF-8, only when it converts back to
 // the very same bytes; otherwise throws std::runtime_error naming the file.
 std::string convert_exact(const std::string& in, bool to_utf8, const std::string& file);

@@ -64,131 +64,170 @@ std::string write_midi(const std::vector<std::vector<MidiEvent>>& tracks, uint32
   return out;
 }
 
-bool read_midi(const std::string& bytes, MidiInfo& info, std::string& error) {
-  info = MidiInfo{};
-  size_t p = 0;
-  auto need = [&](size_t n) { return p + n <= bytes.size(); };
-  auto u8 = [&]() { return static_cast<uint8_t>(bytes[p++]); };
-  auto u16 = [&]() {
-    uint32_t v = u8();
-    return (v << 8) | u8();
-  };
-  auto u32 = [&]() {
-    uint32_t v = u16();
-    return (v << 16) | u16();
-  };
-  if (!need(14) || bytes.compare(0, 4, "MThd") != 0) {
-    error = "no MThd header";
-    return false;
+namespace {
+
+// Reads a file front to back, measuring it into info; each step returns
+// false with the reason in error when the file is not a valid SMF.
+class MidiReader {
+ public:
+  MidiReader(const std::string& bytes, MidiInfo& info, std::string& error)
+      : bytes_(bytes), info_(info), error_(error) {}
+
+  bool read() {
+    info_ = MidiInfo{};
+    if (!header()) return false;
+    for (int t = 0; t < info_.tracks; ++t)
+      if (!track(t)) return false;
+    info_.seconds = seconds();
+    return true;
   }
-  p = 4;
-  if (u32() != 6) {
-    error = "header length is not 6";
-    return false;
-  }
-  info.format = static_cast<int>(u16());
-  info.tracks = static_cast<int>(u16());
-  info.division = static_cast<int>(u16());
-  if (info.format > 2 || info.division <= 0 || (info.division & 0x8000)) {
-    error = "unsupported format or time division";
-    return false;
-  }
-  std::map<uint32_t, uint32_t> tempo;  // tick -> microseconds per quarter
-  for (int t = 0; t < info.tracks; ++t) {
-    if (!need(8) || bytes.compare(p, 4, "MTrk") != 0) {
-      error = "track " + std::to_string(t + 1) + ": no MTrk chunk";
-      return false;
-    }
-    p += 4;
-    const uint32_t len = u32();
-    if (!need(len)) {
-      error = "track " + std::to_string(t + 1) + ": length runs past the end of the file";
-      return false;
-    }
-    const size_t end = p + len;
+
+ private:
+  // Where a track stands while its events are read.
+  struct Track {
+    int number;  // from 1, as the reasons name it
+    size_t end;
     uint32_t tick = 0;
     uint8_t running = 0;
     bool ended = false;
-    // A variable-length number of at most four bytes within the track.
-    auto vlq = [&](uint32_t& out, const char* what) {
-      out = 0;
-      for (int i = 0;; ++i) {
-        if (p >= end || i == 4) {
-          error = "track " + std::to_string(t + 1) + ": bad " + what;
-          return false;
-        }
-        const uint8_t b = u8();
-        out = (out << 7) | (b & 0x7F);
-        if (!(b & 0x80)) return true;
-      }
-    };
-    while (p < end && !ended) {
-      uint32_t delta = 0;
-      if (!vlq(delta, "delta time")) return false;
-      tick += delta;
-      if (p >= end) break;
-      uint8_t status = static_cast<uint8_t>(bytes[p]);
-      if (status & 0x80) {
-        ++p;
-      } else if (running) {
-        status = running;
-      } else {
-        error = "track " + std::to_string(t + 1) + ": data byte without a status";
-        return false;
-      }
-      if (status == 0xFF || status == 0xF0 || status == 0xF7) {
-        uint8_t type = 0;
-        if (status == 0xFF) {
-          if (p >= end) break;
-          type = u8();
-        }
-        uint32_t mlen = 0;
-        if (!vlq(mlen, "meta length")) return false;
-        if (p + mlen > end) {
-          error = "track " + std::to_string(t + 1) + ": meta event runs past the track";
-          return false;
-        }
-        if (status == 0xFF && type == 0x51 && mlen == 3) {
-          const uint32_t us = (static_cast<uint8_t>(bytes[p]) << 16) |
-                              (static_cast<uint8_t>(bytes[p + 1]) << 8) |
-                              static_cast<uint8_t>(bytes[p + 2]);
-          tempo[tick] = us;
-        }
-        if (status == 0xFF && type == 0x2F) ended = true;
-        p += mlen;
-        running = 0;
-        continue;
-      }
-      running = status;
-      const uint8_t kind = status & 0xF0;
-      const int data = (kind == 0xC0 || kind == 0xD0) ? 1 : 2;
-      if (p + data > end) {
-        error = "track " + std::to_string(t + 1) + ": event runs past the track";
-        return false;
-      }
-      if (kind == 0x90 && static_cast<uint8_t>(bytes[p + 1]) > 0) ++info.notes;
-      p += data;
-    }
-    if (!ended) {
-      error = "track " + std::to_string(t + 1) + ": no end-of-track event";
-      return false;
-    }
-    p = end;
-    info.last_tick = std::max(info.last_tick, tick);
+  };
+  enum class Step { Next, Stop, Failed };
+
+  const std::string& bytes_;
+  MidiInfo& info_;
+  std::string& error_;
+  size_t p_ = 0;
+  std::map<uint32_t, uint32_t> tempo_;  // tick -> microseconds per quarter
+
+  bool need(size_t n) const { return p_ + n <= bytes_.size(); }
+  uint8_t u8() { return static_cast<uint8_t>(bytes_[p_++]); }
+  uint32_t u16() {
+    uint32_t v = u8();
+    return (v << 8) | u8();
   }
+  uint32_t u32() {
+    uint32_t v = u16();
+    return (v << 16) | u16();
+  }
+  bool fail(const std::string& why) {
+    error_ = why;
+    return false;
+  }
+  bool fail(const Track& tr, const std::string& why) {
+    return fail("track " + std::to_string(tr.number) + ": " + why);
+  }
+  Step failed(const Track& tr, const std::string& why) {
+    fail(tr, why);
+    return Step::Failed;
+  }
+
+  bool header() {
+    if (!need(14) || bytes_.compare(0, 4, "MThd") != 0) return fail("no MThd header");
+    p_ = 4;
+    if (u32() != 6) return fail("header length is not 6");
+    info_.format = static_cast<int>(u16());
+    info_.tracks = static_cast<int>(u16());
+    info_.division = static_cast<int>(u16());
+    if (info_.format > 2 || info_.division <= 0 || (info_.division & 0x8000))
+      return fail("unsupported format or time division");
+    return true;
+  }
+
+  bool track(int t) {
+    Track tr{t + 1, 0};
+    if (!need(8) || bytes_.compare(p_, 4, "MTrk") != 0) return fail(tr, "no MTrk chunk");
+    p_ += 4;
+    const uint32_t len = u32();
+    if (!need(len)) return fail(tr, "length runs past the end of the file");
+    tr.end = p_ + len;
+    while (p_ < tr.end && !tr.ended) {
+      const Step s = event(tr);
+      if (s == Step::Failed) return false;
+      if (s == Step::Stop) break;
+    }
+    if (!tr.ended) return fail(tr, "no end-of-track event");
+    p_ = tr.end;
+    info_.last_tick = std::max(info_.last_tick, tr.tick);
+    return true;
+  }
+
+  // A variable-length number of at most four bytes within the track.
+  bool vlq(const Track& tr, uint32_t& out, const char* what) {
+    out = 0;
+    for (int i = 0;; ++i) {
+      if (p_ >= tr.end || i == 4) return fail(tr, std::string("bad ") + what);
+      const uint8_t b = u8();
+      out = (out << 7) | (b & 0x7F);
+      if (!(b & 0x80)) return true;
+    }
+  }
+
+  // One event after its delta time; Stop where the track ends inside it.
+  Step event(Track& tr) {
+    uint32_t delta = 0;
+    if (!vlq(tr, delta, "delta time")) return Step::Failed;
+    tr.tick += delta;
+    if (p_ >= tr.end) return Step::Stop;
+    uint8_t status = static_cast<uint8_t>(bytes_[p_]);
+    if (status & 0x80)
+      ++p_;
+    else if (tr.running)
+      status = tr.running;
+    else
+      return failed(tr, "data byte without a status");
+    if (status == 0xFF || status == 0xF0 || status == 0xF7) return meta_event(tr, status);
+    tr.running = status;
+    const uint8_t kind = status & 0xF0;
+    const int data = (kind == 0xC0 || kind == 0xD0) ? 1 : 2;
+    if (p_ + data > tr.end) return failed(tr, "event runs past the track");
+    if (kind == 0x90 && static_cast<uint8_t>(bytes_[p_ + 1]) > 0) ++info_.notes;
+    p_ += data;
+    return Step::Next;
+  }
+
+  // A meta or system-exclusive event: tempo changes are kept, an
+  // end-of-track ends the track.
+  Step meta_event(Track& tr, uint8_t status) {
+    uint8_t type = 0;
+    if (status == 0xFF) {
+      if (p_ >= tr.end) return Step::Stop;
+      type = u8();
+    }
+    uint32_t mlen = 0;
+    if (!vlq(tr, mlen, "meta length")) return Step::Failed;
+    if (p_ + mlen > tr.end) return failed(tr, "meta event runs past the track");
+    if (status == 0xFF && type == 0x51 && mlen == 3) {
+      const uint32_t us = (static_cast<uint8_t>(bytes_[p_]) << 16) |
+                          (static_cast<uint8_t>(bytes_[p_ + 1]) << 8) |
+                          static_cast<uint8_t>(bytes_[p_ + 2]);
+      tempo_[tr.tick] = us;
+    }
+    if (status == 0xFF && type == 0x2F) tr.ended = true;
+    p_ += mlen;
+    tr.running = 0;
+    return Step::Next;
+  }
+
   // Time of the last tick through the tempo map (120 per minute until the
   // first tempo event).
-  double seconds = 0;
-  uint32_t at = 0, us = 500000;
-  for (const auto& [tick, value] : tempo) {
-    if (tick >= info.last_tick) break;
-    seconds += static_cast<double>(tick - at) * us / 1e6 / info.division;
-    at = tick;
-    us = value;
+  double seconds() const {
+    double seconds = 0;
+    uint32_t at = 0, us = 500000;
+    for (const auto& [tick, value] : tempo_) {
+      if (tick >= info_.last_tick) break;
+      seconds += static_cast<double>(tick - at) * us / 1e6 / info_.division;
+      at = tick;
+      us = value;
+    }
+    seconds += static_cast<double>(info_.last_tick - at) * us / 1e6 / info_.division;
+    return seconds;
   }
-  seconds += static_cast<double>(info.last_tick - at) * us / 1e6 / info.division;
-  info.seconds = seconds;
-  return true;
+};
+
+}  // namespace
+
+bool read_midi(const std::string& bytes, MidiInfo& info, std::string& error) {
+  return MidiReader(bytes, info, error).read();
 }
 
 // ------------------------------------------------------------ composer ---
@@ -376,6 +415,108 @@ int nearest_chord_tone(int chord, int from) {
   return best;
 }
 
+// Where a bar stands in its tune.
+struct Bar {
+  uint32_t tick;
+  uint32_t len;
+  int chord;  // scale degree of its chord
+  bool final_bar, phrase_end;
+};
+
+// Melody: chord tones on strong beats, steps in between; a long note at the
+// end of each phrase, the tonic at the very end. deg is the degree the
+// melody stands on, carried from bar to bar.
+void melody_bar(const TuneDef& t, const Bar& bar, const std::vector<int>& rhythm, int& deg,
+                Prng& rng, Tracks& out) {
+  if (bar.final_bar) {
+    deg = (deg > 3) ? 7 : 0;
+    note(out.melody, 0, bar.tick, bar.len - kEighth, degree_pitch(t, deg), 92);
+    return;
+  }
+  if (bar.phrase_end) {
+    deg = nearest_chord_tone(bar.chord, deg);
+    note(out.melody, 0, bar.tick, kEighth * 2 * (t.beats - 1) - 20, degree_pitch(t, deg), 88);
+    return;
+  }
+  uint32_t pos = 0;
+  for (int len : rhythm) {
+    const bool strong = pos == 0 || (t.beats == 4 && pos == 4);
+    if (strong) {
+      deg = nearest_chord_tone(bar.chord, deg + rng.range(-1, 1));
+    } else {
+      const int r = rng.range(0, 9);
+      const int step = r < 7 ? 1 : (r < 9 ? 2 : 0);
+      int dir = rng.range(0, 1) ? 1 : -1;
+      if (deg > 9) dir = -1;
+      if (deg < 1) dir = 1;
+      deg += dir * step;
+    }
+    if (t.minor && bar.chord % 7 == 4 && ((deg % 7) + 7) % 7 == 6)
+      deg += 1;  // no clash with the raised seventh
+    const int vel = (strong ? 94 : 80) + rng.range(-6, 6);
+    note(out.melody, 0, bar.tick + pos * kEighth, len * kEighth - 30, degree_pitch(t, deg), vel);
+    pos += len;
+  }
+}
+
+// Accompaniment: the tune's own pattern, a held chord in the last bar.
+void chords_bar(const TuneDef& t, const Bar& bar, Tracks& out) {
+  const std::vector<int> triad = chord_pitches(t, bar.chord, -1);
+  const uint32_t at = bar.tick;
+  if (bar.final_bar || t.accomp == Accomp::Pad) {
+    for (int p : triad) note(out.chords, 1, at, bar.len - 10, p, bar.final_bar ? 64 : 56);
+  } else if (t.accomp == Accomp::Arpeggio) {
+    const int order[8] = {0, 1, 2, 3, 2, 1, 0, 1};
+    for (int i = 0; i < 2 * t.beats; ++i) {
+      const int k = order[i % 8];
+      const int p = k == 3 ? triad[0] + 12 : triad[k];
+      note(out.chords, 1, at + i * kEighth, kEighth * 2, p, 58 + (i == 0 ? 8 : 0));
+    }
+  } else if (t.accomp == Accomp::OffBeat) {
+    for (int beat = 1; beat < 4; beat += 2)
+      for (int p : triad) note(out.chords, 1, at + beat * 2 * kEighth, kEighth + 60, p, 60);
+  } else {  // waltz: chords on beats 2 and 3
+    for (int beat = 1; beat < 3; ++beat)
+      for (int p : triad) note(out.chords, 1, at + beat * 2 * kEighth, kEighth + 100, p, 54);
+  }
+}
+
+// Bass: the root, with the fifth on the half bar in 4/4.
+void bass_bar(const TuneDef& t, const Bar& bar, Tracks& out) {
+  const int root =
+      degree_pitch(t, bar.chord % 7) - 24 - (degree_pitch(t, bar.chord % 7) - 24 > 52 ? 12 : 0);
+  if (bar.final_bar || t.beats == 3) {
+    note(out.bass, 2, bar.tick, bar.len - 20, root, 84);
+  } else if (t.accomp == Accomp::OffBeat) {
+    note(out.bass, 2, bar.tick, kEighth * 2 - 20, root, 86);
+    note(out.bass, 2, bar.tick + 4 * kEighth, kEighth * 2 - 20, root + 7, 80);
+  } else {
+    note(out.bass, 2, bar.tick, kEighth * 4 - 20, root, 84);
+    note(out.bass, 2, bar.tick + 4 * kEighth, kEighth * 4 - 20, root + 7, 78);
+  }
+}
+
+// Drums on channel 10: kick, snare (side stick for the quiet tunes), hats; a
+// crash on the first bar of a section and on the very last.
+void drums_bar(const TuneDef& t, const Bar& bar, bool first, Tracks& out) {
+  if (first) note(out.drums, 9, bar.tick, kEighth, 49, 80);
+  if (bar.final_bar) {
+    note(out.drums, 9, bar.tick, kEighth, 49, 90);
+    note(out.drums, 9, bar.tick, kEighth, 36, 90);
+    return;
+  }
+  const int snare = t.bpm < 90 ? 37 : 38;
+  for (int beat = 0; beat < t.beats; ++beat) {
+    const uint32_t at = bar.tick + beat * 2 * kEighth;
+    if (beat % 2 == 0)
+      note(out.drums, 9, at, kEighth, 36, 86);
+    else
+      note(out.drums, 9, at, kEighth, snare, 70);
+    note(out.drums, 9, at, kEighth / 2, 42, 52);
+    note(out.drums, 9, at + kEighth, kEighth / 2, 42, 40);
+  }
+}
+
 void compose_section(const TuneDef& t, const Section& s, uint32_t start, bool last, Prng& rng,
                      Tracks& out) {
   const uint32_t bar_len = kEighth * 2 * t.beats;
@@ -385,94 +526,12 @@ void compose_section(const TuneDef& t, const Section& s, uint32_t start, bool la
   int deg = 4;
   const int bars = static_cast<int>(s.chords.size());
   for (int b = 0; b < bars; ++b) {
-    const uint32_t bar_tick = start + bar_len * b;
-    const int chord = s.chords[b];
-    const bool final_bar = last && b == bars - 1;
-    const bool phrase_end = (b % 4 == 3) || b == bars - 1;
-
-    // Melody: chord tones on strong beats, steps in between; a long note at
-    // the end of each phrase, the tonic at the very end.
-    if (final_bar) {
-      deg = (deg > 3) ? 7 : 0;
-      note(out.melody, 0, bar_tick, bar_len - kEighth, degree_pitch(t, deg), 92);
-    } else if (phrase_end) {
-      deg = nearest_chord_tone(chord, deg);
-      note(out.melody, 0, bar_tick, kEighth * 2 * (t.beats - 1) - 20, degree_pitch(t, deg), 88);
-    } else {
-      uint32_t pos = 0;
-      for (int len : pats[bar_rhythm[b % 4]]) {
-        const bool strong = pos == 0 || (t.beats == 4 && pos == 4);
-        if (strong) {
-          deg = nearest_chord_tone(chord, deg + rng.range(-1, 1));
-        } else {
-          const int r = rng.range(0, 9);
-          const int step = r < 7 ? 1 : (r < 9 ? 2 : 0);
-          int dir = rng.range(0, 1) ? 1 : -1;
-          if (deg > 9) dir = -1;
-          if (deg < 1) dir = 1;
-          deg += dir * step;
-        }
-        if (t.minor && chord % 7 == 4 && ((deg % 7) + 7) % 7 == 6)
-          deg += 1;  // no clash with the raised seventh
-        const int vel = (strong ? 94 : 80) + rng.range(-6, 6);
-        note(out.melody, 0, bar_tick + pos * kEighth, len * kEighth - 30, degree_pitch(t, deg),
-             vel);
-        pos += len;
-      }
-    }
-
-    // Accompaniment.
-    const std::vector<int> triad = chord_pitches(t, chord, -1);
-    if (final_bar || t.accomp == Accomp::Pad) {
-      for (int p : triad) note(out.chords, 1, bar_tick, bar_len - 10, p, final_bar ? 64 : 56);
-    } else if (t.accomp == Accomp::Arpeggio) {
-      const int order[8] = {0, 1, 2, 3, 2, 1, 0, 1};
-      for (int i = 0; i < 2 * t.beats; ++i) {
-        const int k = order[i % 8];
-        const int p = k == 3 ? triad[0] + 12 : triad[k];
-        note(out.chords, 1, bar_tick + i * kEighth, kEighth * 2, p, 58 + (i == 0 ? 8 : 0));
-      }
-    } else if (t.accomp == Accomp::OffBeat) {
-      for (int beat = 1; beat < 4; beat += 2)
-        for (int p : triad) note(out.chords, 1, bar_tick + beat * 2 * kEighth, kEighth + 60, p, 60);
-    } else {  // waltz: chords on beats 2 and 3
-      for (int beat = 1; beat < 3; ++beat)
-        for (int p : triad)
-          note(out.chords, 1, bar_tick + beat * 2 * kEighth, kEighth + 100, p, 54);
-    }
-
-    // Bass: the root, with the fifth on the half bar in 4/4.
-    const int root =
-        degree_pitch(t, chord % 7) - 24 - (degree_pitch(t, chord % 7) - 24 > 52 ? 12 : 0);
-    if (final_bar || t.beats == 3) {
-      note(out.bass, 2, bar_tick, bar_len - 20, root, 84);
-    } else if (t.accomp == Accomp::OffBeat) {
-      note(out.bass, 2, bar_tick, kEighth * 2 - 20, root, 86);
-      note(out.bass, 2, bar_tick + 4 * kEighth, kEighth * 2 - 20, root + 7, 80);
-    } else {
-      note(out.bass, 2, bar_tick, kEighth * 4 - 20, root, 84);
-      note(out.bass, 2, bar_tick + 4 * kEighth, kEighth * 4 - 20, root + 7, 78);
-    }
-
-    // Drums on channel 10: kick, snare (side stick for the quiet tunes), hats.
-    if (t.drums) {
-      if (b == 0) note(out.drums, 9, bar_tick, kEighth, 49, 80);
-      if (final_bar) {
-        note(out.drums, 9, bar_tick, kEighth, 49, 90);
-        note(out.drums, 9, bar_tick, kEighth, 36, 90);
-        continue;
-      }
-      const int snare = t.bpm < 90 ? 37 : 38;
-      for (int beat = 0; beat < t.beats; ++beat) {
-        const uint32_t at = bar_tick + beat * 2 * kEighth;
-        if (beat % 2 == 0)
-          note(out.drums, 9, at, kEighth, 36, 86);
-        else
-          note(out.drums, 9, at, kEighth, snare, 70);
-        note(out.drums, 9, at, kEighth / 2, 42, 52);
-        note(out.drums, 9, at + kEighth, kEighth / 2, 42, 40);
-      }
-    }
+    const Bar bar{start + bar_len * b, bar_len, s.chords[b], last && b == bars - 1,
+                  (b % 4 == 3) || b == bars - 1};
+    melody_bar(t, bar, pats[bar_rhythm[b % 4]], deg, rng, out);
+    chords_bar(t, bar, out);
+    bass_bar(t, bar, out);
+    if (t.drums) drums_bar(t, bar, b == 0, out);
   }
 }
 

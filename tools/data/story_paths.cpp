@@ -82,12 +82,6 @@ std::string counters_text(int16_t kou, int16_t pap, int16_t rub, int16_t hap) {
          std::to_string(rub) + ", hap " + std::to_string(hap);
 }
 
-std::string num4(int n) {
-  char buf[16];
-  std::snprintf(buf, sizeof buf, "%04d", n);
-  return buf;
-}
-
 class Explorer {
  public:
   Explorer(const Story& story, const ExploreOptions& options, Exploration& ex)

@@ -1,4 +1,5 @@
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <vector>
 
@@ -55,27 +56,26 @@ double frame_depth(int x, int y, int w, int h) {
   return std::min(dx, dy);
 }
 
-// The frame colour at a depth: a dark-gold outer line, a bright gold line, a
-// gap, an ivory inner line; black (transparent) elsewhere.
-uint32_t frame_colour(double d) {
-  if (d < 0.6) return 0;
-  if (d < 1.6) return 0x8C6420;
-  if (d < 3.0) return 0xE6BE5A;
-  if (d < 4.0) return 0;
-  if (d < 5.2) return 0xFAF0D2;
+// A frame's colour at a depth: its lines from the outside in end at 0.6,
+// 1.6, 3.0, 4.0 and 5.2 pixels; black (transparent) past the last.
+uint32_t frame_line(double d, const std::array<uint32_t, 5>& lines) {
+  constexpr double kEnds[5] = {0.6, 1.6, 3.0, 4.0, 5.2};
+  for (size_t i = 0; i < lines.size(); ++i)
+    if (d < kEnds[i]) return lines[i];
   return 0;
+}
+
+// The title panel's frame: a dark-gold outer line, a bright gold line, a
+// gap, an ivory inner line.
+uint32_t frame_colour(double d) {
+  return frame_line(d, {0, 0x8C6420, 0xE6BE5A, 0, 0xFAF0D2});
 }
 
 // The message window's frame: a dark outline and a gold line that hold their
 // own against bright scenes and the ivory panel, a gap that lets the scene
 // through, and a thin sand line just inside.
 uint32_t window_frame_colour(double d) {
-  if (d < 0.6) return 0;
-  if (d < 1.6) return 0x3A2C48;
-  if (d < 3.0) return 0xD4A64E;
-  if (d < 4.0) return 0x3A2C48;
-  if (d < 5.2) return 0xE8D6B0;
-  return 0;
+  return frame_line(d, {0, 0x3A2C48, 0xD4A64E, 0x3A2C48, 0xE8D6B0});
 }
 
 // A menu item: a gradient plate in a thin frame with its Japanese label,
