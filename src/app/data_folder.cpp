@@ -28,7 +28,7 @@ std::string find_data_dir(Files& files, const std::string& program_dir) {
 
 std::string find_game_data(Files& files, const DataPlaces& places, EventLog& log) {
   const std::string& program = places.program_dir;
-  const std::string usual = find_data_dir(files, program);
+  std::string usual = find_data_dir(files, program);
   if (usual != program || holds_game(files, usual)) return usual;
   const std::string& installed = places.installed_dir;
   if (!holds_game(files, installed)) return usual;

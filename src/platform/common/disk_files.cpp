@@ -50,8 +50,8 @@ void sync_folder_of(const std::string& path) {
 }
 
 // The new content in path + ".tmp", flushed, with the given permissions.
-void write_temporary(const std::string& path, const std::string& tmp, const std::string& data,
-                     mode_t mode) {
+void write_temporary(const std::string& path, const std::string& data, mode_t mode) {
+  const std::string tmp = path + ".tmp";
   const int fd = ::open(tmp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
   if (fd < 0) {
     // The new content has nowhere to go but over the old file, and a kill or
@@ -110,7 +110,7 @@ void DiskFiles::replace_whole(const std::string& path, const std::string& data) 
   const std::string tmp = path + ".tmp";
   // One left by a copy that was killed before its rename is only in the way.
   ::unlink(tmp.c_str());
-  write_temporary(path, tmp, data, mode);
+  write_temporary(path, data, mode);
   // The rename replaces the old file whole, so a crash never leaves it empty
   // or half written.
   if (std::rename(tmp.c_str(), path.c_str()) != 0) {
