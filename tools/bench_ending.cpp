@@ -9,6 +9,7 @@
 
 #include "app/game.h"
 #include "app/main_form.h"
+#include "assets/assets.h"
 #include "ending/ending.h"
 #include "platform/headless/headless.h"
 #include "sound/sound.h"
@@ -25,7 +26,7 @@ double roll_ms(vm::Platform& pf, const std::string& demo, bool real_clock) {
   g.assets.Data_Dir = copy.string() + "/";
   pf.window.set_menu(vm::main_menu_items());
   vm::layout_screen(g);
-  vm::check_assets(g);
+  vm::check_assets(g.assets, g.msg.Name_Table, pf.files, pf.dialogs);
   vm::open_mixer(g.audio());
   // As the ending leaves the screen for the roll.
   g.screen.Pic_Back.font = vm::Font{"Arial", 20, false};

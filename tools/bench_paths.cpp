@@ -9,6 +9,7 @@
 
 #include "assets/cp932.h"
 #include "data/story_paths.h"
+#include "platform/common/disk_files.h"
 #include "script/tables.h"
 
 namespace {
@@ -139,7 +140,8 @@ double best_ms(Fn fn, int runs = 5) {
 void bench_paths(const std::string& demo_dir) {
   using namespace vm::datatool;
   try {
-    const Story demo = read_story(demo_dir);
+    vm::DiskFiles disk;
+    const Story demo = read_story(vm::DataFolder(disk, demo_dir));
     size_t paths = 0;
     const double ms = best_ms([&] {
       const Exploration ex = explore_story(demo);

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "app/command_line.h"
+#include "app/data_folder.h"
 #include "app/main_form.h"
 #include "platform/desktop/desktop.h"
 
@@ -40,9 +41,10 @@ int main(int argc, char** argv) {
     }
     if (cl.full_screen) s.full_screen = true;
     desktop.override_settings(s);
+    vm::Platform& pf = desktop.platform();
     const std::string data_dir =
-        cl.data_dir.empty() ? vm::find_game_data(vm::program_dir()) : cl.data_dir;
-    return vm::run_game(desktop.platform(), data_dir);
+        cl.data_dir.empty() ? vm::find_game_data(pf.files, vm::data_places(), pf.log) : cl.data_dir;
+    return vm::run_game(pf, data_dir);
   } catch (vm::EndProcess& e) {
     return e.code;
   } catch (std::exception& e) {

@@ -53,7 +53,7 @@ namespace {
 // yet. The decoder's own account is for whoever reads standard error.
 bool load_early_picture(Game& g, const std::string& number, Surface& s) {
   const std::string path = g.assets.Data_Dir + number + ".dat";
-  const long long length = file_length(path);
+  const long long length = g.pf.files.length(path);
   if (length == 0) return false;
   if (length < 0) {
     g.pf.log.log("error: " + path + ": missing");
@@ -160,7 +160,7 @@ void form_load(Game& g, const std::string& data_dir) {
 
   g.assets.Data_Dir = data_dir;
   if (g.assets.Data_Dir.empty() || g.assets.Data_Dir.back() != '/') g.assets.Data_Dir += '/';
-  if (!file_exists(g.assets.Data_Dir + "11.dat")) {
+  if (!g.pf.files.exists(g.assets.Data_Dir + "11.dat")) {
     message_box(g, "フォルダの内容が不正です.\r\n" + g.assets.Data_Dir);
     throw EndProcess{1};
   }
@@ -184,7 +184,7 @@ void form_load(Game& g, const std::string& data_dir) {
   refresh(g);
   do_events(g);
 
-  check_assets(g);
+  check_assets(g.assets, g.msg.Name_Table, g.pf.files, g.pf.dialogs);
   open_mixer(g.audio());
   w.set_timer_enabled(g.sound.BGMLoop, true);
   g.interp.Cur_Cmd = "aa";
@@ -304,15 +304,15 @@ void unload_main_form(Game& g, bool failure) {
   // loading picture must not replace the names and tunes with empty lines.
   std::string problems;
   if (g.assets.sys_lines_read) {
-    rebuild_line6(g);
+    rebuild_line6(g.assets);
     try {
-      write_system_file(g);
+      write_system_file(g.assets, g.pf.files, g.pf.log);
     } catch (const std::exception& e) {
       problems += std::string(e.what()) + "\r\n";
     }
   }
   // Whatever ends the game, the folder goes back to rest.
-  problems += disguise_restored_pictures(g.assets);
+  problems += disguise_restored_pictures(g.assets, g.pf.files);
   if (!problems.empty()) {
     message_box(g, "終了処理でファイルを書き込めませんでした。\r\n" + problems);
     throw EndProcess{1};

@@ -7,9 +7,9 @@
 #include <string>
 #include <vector>
 
-namespace vm {
+#include "platform/services.h"
 
-struct Game;
+namespace vm {
 
 struct AssetState {
   std::string Data_Dir;                   // ends in '/'
@@ -24,23 +24,14 @@ struct AssetState {
   std::string choice_text;                  // 52.dat decoded in memory
 };
 
-// Finds the data folder for a program folder: "data/" beside it, else the
-// folder itself. The result ends in '/'.
-std::string find_data_dir(const std::string& program_dir);
-
 // Byte inversion of the script files (255 - b for every byte).
 std::string invert_bytes(const std::string& bytes);
 
-// Writes the two real magic bytes ("BM" for kind B/b, FF D8 for J/j) at the
-// start of path + ".dat", leaving the rest of the file as it is.
-void restore_magic(const std::string& path_without_dat, char kind);
-// Writes "JF" at the start of path + ".dat".
-void blank_magic(const std::string& path_without_dat);
-
-// The start-up sequence: presence checks, picture restore, script decoding
-// (in memory), system file. On failure shows the message and asks for the
+// The start-up sequence on the folder a.Data_Dir: presence checks, picture
+// restore, script decoding (in memory), system file; the names 1..5 of the
+// system file go to names. On failure shows the message and asks for the
 // shutdown (ShutdownRequest, a failure).
-void check_assets(Game& g);
+void check_assets(AssetState& a, std::array<std::string, 6>& names, Files& files, Dialogs& dialogs);
 
 // The file name of a tune from its bytes in 50.dat (CP932) as the desktop
 // names files (UTF-8): the one conversion used by the check, by playing and by
@@ -48,9 +39,10 @@ void check_assets(Game& g);
 // path separator, "." or ".."), so no tune reaches outside the folder.
 std::string tune_file_name(const std::string& cp932_name);
 
-// Line 6 from Keep_Flag and CG_Seen, then 50.dat written whole.
-void rebuild_line6(Game& g);
-void write_system_file(Game& g);
+// Line 6 from Keep_Flag and CG_Seen, then 50.dat written whole (throws
+// FileError; the write is logged).
+void rebuild_line6(AssetState& a);
+void write_system_file(const AssetState& a, Files& files, EventLog& log);
 
 // The system file as the game reads it: lines 1..25 (entry 0 stays empty),
 // each without its line end; lines after the 25th are not read. Throws
@@ -59,23 +51,12 @@ std::array<std::string, 26> read_system_lines(const std::string& bytes);
 
 // Disguises again every picture that start-up restored, in the exit order.
 // Returns what could not be written (empty when all went well).
-std::string disguise_restored_pictures(AssetState& a);
-
-// Replaces a file whole or not at all: a temporary file beside it, flushed to
-// disk, renamed over it, with the old file's permissions. A folder that
-// refuses the temporary file (no write permission) leaves the old file as it
-// is. Throws std::runtime_error naming the file and the reason.
-void replace_file(const std::string& path, const std::string& data);
+std::string disguise_restored_pictures(AssetState& a, Files& files);
 
 // Applies line 6 to Keep_Flag and CG_Seen.
 void read_line6(AssetState& a);
 
 // The managed pictures in the order they are disguised at exit.
 const std::vector<int>& managed_pictures_exit_order();
-
-bool file_exists(const std::string& path);
-// Length of a file, -1 when it does not exist.
-long long file_length(const std::string& path);
-std::string read_file(const std::string& path);  // throws std::runtime_error
 
 }  // namespace vm

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -253,13 +254,99 @@ class Dialogs {
   virtual void show_history(const std::vector<HistoryLine>& lines) = 0;
 };
 
+// ----------------------------------------------------------------- files ---
+
+// Why a file could not be read or written: what() is the account the player
+// is shown (the path, then the system's own reason); the parts are for those
+// who word it otherwise.
+struct FileError : std::runtime_error {
+  enum Step {
+    Opening,   // the file would not open to be read
+    Reading,   // it opened, but a read failed part way
+    Updating,  // it would not open to have bytes written into it
+    Writing,   // a write or the flush to the disk failed
+    NoCopy,    // no new copy can be made beside it: the old one is kept
+  };
+  FileError(Step s, std::string p, std::string r)
+      : std::runtime_error(words(s, p, r)), step(s), path(std::move(p)), reason(std::move(r)) {}
+  Step step;
+  std::string path;
+  std::string reason;  // "No such file or directory"
+
+  static std::string words(Step s, const std::string& p, const std::string& r) {
+    switch (s) {
+      case Opening:
+      case Reading:
+        return p + ": cannot read (" + r + ")";
+      case Updating:
+        return p + ": " + r;
+      case Writing:
+        return p + ": cannot write (" + r + ")";
+      case NoCopy:
+        break;
+    }
+    return p + ": not written, the old file is kept (no new copy can be made beside it: " + r + ")";
+  }
+};
+
+// One name in a folder.
+struct FolderEntry {
+  std::string name;
+  bool folder = false;
+  bool operator==(const FolderEntry&) const = default;
+};
+
+// The game's files: the data folder, its saves, the player's copy of it.
+// Paths are plain strings joined with '/'.
+class Files {
+ public:
+  virtual ~Files() = default;
+  // The whole file. Throws FileError (Opening, Reading).
+  virtual std::string read_whole(const std::string& path) = 0;
+  // Replaces a file whole or not at all: a temporary file beside it (path +
+  // ".tmp"), flushed to the disk, renamed over it, with the old file's
+  // permissions. A folder that refuses the temporary file leaves the old
+  // file as it is. Throws FileError (NoCopy, Writing).
+  virtual void replace_whole(const std::string& path, const std::string& data) = 0;
+  // Writes bytes into an existing file at offset, leaving the rest of it as
+  // it is; a missing file is never created. Throws FileError (Updating,
+  // Writing).
+  virtual void write_at(const std::string& path, size_t offset, const std::string& bytes) = 0;
+  // Removes a file (never a folder); false when there was none or it stays.
+  virtual bool remove(const std::string& path) = 0;
+  // The names in a folder, sorted; empty when it is no folder.
+  virtual std::vector<FolderEntry> list(const std::string& dir) = 0;
+  virtual bool is_folder(const std::string& path) = 0;
+  // Length of a file, -1 when there is none (a folder is none).
+  virtual long long length(const std::string& path) = 0;
+  bool exists(const std::string& path) { return length(path) >= 0; }
+  // Whether this copy of the game may change it: a file's content, a
+  // folder's names (a file made, replaced or removed in it).
+  virtual bool writable(const std::string& path) = 0;
+  // Makes a folder and those above it; false when it is not there after.
+  virtual bool make_folder(const std::string& dir) = 0;
+  // Copies the folder from into the new folder to, whole or not at all;
+  // copied files are the player's to write. Returns "" when done, else what
+  // went wrong with the system's reason; to is then left as it was.
+  virtual std::string copy_folder_whole(const std::string& from, const std::string& to) = 0;
+};
+
+// Where the desktop looks for the game's data when no folder is named: the
+// running program's own folder, the data installed with it, and the
+// player's own copy of that. Each ends in '/'.
+struct DataPlaces {
+  std::string program_dir;
+  std::string installed_dir;
+  std::string own_dir;
+};
+
 // -------------------------------------------------------------- pictures ---
 
 class Pictures {
  public:
   virtual ~Pictures() = default;
-  // Decodes a BMP or JPEG file. Returns false with a reason when the file is
-  // missing or cannot be decoded.
+  // Decodes a BMP or JPEG file, read through the game's Files. Returns false
+  // with a reason when the file is missing or cannot be decoded.
   virtual bool load_picture(const std::string& path, Image& out, std::string& error) = 0;
 };
 
@@ -382,6 +469,7 @@ struct Platform {
   EventLog& log;
   Forms& forms;
   SettingsStore& settings;
+  Files& files;
 };
 
 // Thrown to end the process at once: every window closes and no further

@@ -6,6 +6,7 @@
 #include "app/game.h"
 #include "assets/assets.h"
 #include "assets/cp932.h"
+#include "assets/data_folder.h"
 #include "graphics/scene.h"
 #include "message/message.h"
 #include "script/input.h"
@@ -127,11 +128,7 @@ bool parse_state_text(const std::string& text, SavedRecord& r, std::string& erro
 }
 
 std::string slot_file_name(int slot) {
-  return "0" + std::to_string(slot) + ".dat";
-}
-
-std::string slot_path(const Game& g, int slot) {
-  return g.assets.Data_Dir + slot_file_name(slot);
+  return DataFolder::slot_name(slot);
 }
 
 std::string format_date(const DateTime& t) {
@@ -153,10 +150,10 @@ std::string slot_file_text(const std::string& saved_at, const std::string& title
   return utf8_to_cp932(text);
 }
 
-bool read_slot_file(const std::string& path, SlotFile& out, std::string& error) {
+bool read_slot_file(const DataFolder& data, int slot, SlotFile& out, std::string& error) {
   std::string bytes;
   try {
-    bytes = read_file(path);
+    bytes = data.read_slot(slot);
   } catch (const std::exception& e) {
     error = e.what();
     return false;

@@ -12,6 +12,7 @@
 
 namespace vm {
 
+class DataFolder;
 struct Game;
 struct ScriptTables;
 
@@ -65,10 +66,10 @@ struct SlotFile {
 };
 // "00.dat".."04.dat".
 std::string slot_file_name(int slot);
-std::string slot_path(const Game& g, int slot);
-// Reads and checks a slot file (CP932 text, CR LF lines). False with a
-// reason when it is missing lines, cut short or holds a non-numeric field.
-bool read_slot_file(const std::string& path, SlotFile& out, std::string& error);
+// Reads and checks a slot file of the data folder (CP932 text, CR LF lines).
+// False with a reason when it cannot be read, is missing lines, cut short or
+// holds a non-numeric field.
+bool read_slot_file(const DataFolder& data, int slot, SlotFile& out, std::string& error);
 // The same check on the bytes of a slot file already read.
 bool parse_slot_file(const std::string& bytes, SlotFile& out, std::string& error);
 // Whether a record can be played by this story: every field within the

@@ -4,6 +4,7 @@
 
 #include "app/game.h"
 #include "assets/assets.h"
+#include "assets/data_folder.h"
 #include "save/save.h"
 #include "sound/sound.h"
 
@@ -164,13 +165,13 @@ uint8_t ask(Game& g, const char* question) {
 enum class SlotContent { Empty, Used, Unreadable };
 
 SlotContent slot_content(Game& g, int i, SlotFile* file, std::string* error) {
-  const std::string path = slot_path(g, i);
-  if (!file_exists(path)) return SlotContent::Empty;
+  const DataFolder data(g.pf.files, g.assets.Data_Dir);
+  if (!data.has_slot(i)) return SlotContent::Empty;
   SlotFile f;
   std::string why;
   // A record this story cannot resume is as unreadable as a cut one: it is
   // never loaded.
-  if (!read_slot_file(path, f, why) || !record_fits_story(f.state, g.tables, why)) {
+  if (!read_slot_file(data, i, f, why) || !record_fits_story(f.state, g.tables, why)) {
     if (error) *error = why;
     return SlotContent::Unreadable;
   }
@@ -186,10 +187,10 @@ void do_save(Game& g, int slot, SlotContent content) {
   if (content != SlotContent::Empty) {
     if (ask(g, "上書きしますか？") != 1) return;
   }
-  const std::string path = slot_path(g, slot);
   try {
-    replace_file(path, slot_file_text(format_date(g.pf.clock.local_time()), g.interp.Save_Title,
-                                      g.save.Save_Slots, g.save.Saved_Hap));
+    DataFolder(g.pf.files, g.assets.Data_Dir)
+        .write_slot(slot, slot_file_text(format_date(g.pf.clock.local_time()), g.interp.Save_Title,
+                                         g.save.Save_Slots, g.save.Saved_Hap));
   } catch (const std::exception& e) {
     // The folder may be read-only: the player hears why, and plays on.
     message_box(g, "ゲームをセーブできませんでした。\r\n" + slot_words(slot) + "\r\n" + e.what());
@@ -224,8 +225,7 @@ void do_load(Game& g, int slot) {
 void do_delete(Game& g, int slot) {
   if (ask(g, "消去しますか？") == 2) return;
   if (g.save.Slot_Mode == 0) return;  // the window was closed meanwhile
-  const std::string path = slot_path(g, slot);
-  if (std::remove(path.c_str()) != 0) {
+  if (!DataFolder(g.pf.files, g.assets.Data_Dir).remove_slot(slot)) {
     message_box(g, "データを消去できませんでした。\r\n" + slot_words(slot));
     return;
   }

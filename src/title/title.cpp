@@ -26,7 +26,7 @@ struct TitleFailure {
 
 void load_title_picture(Game& g) {
   const std::string path = g.assets.Data_Dir + "72.dat";
-  const long long length = file_length(path);
+  const long long length = g.pf.files.length(path);
   if (length < 0) throw TitleFailure{true, ""};
   if (length == 0) return;  // the loading picture stays
   std::string error;

@@ -24,6 +24,10 @@ constexpr uint32_t kMenuReadyMs = 5400;  // start-up, title, dissolve, pause
 constexpr int kWindowX = 240, kFirstChoiceY = 401, kSecondChoiceY = 419;
 
 struct Session {
+  Session() = default;
+  // A run over files the test keeps (a folder held in memory).
+  explicit Session(Files& files) : hl(files) {}
+
   Headless hl;
   Game g{hl.platform()};
   MainFormEvents form{g};

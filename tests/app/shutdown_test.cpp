@@ -4,7 +4,6 @@
 // report a failure as one.
 #include <gtest/gtest.h>
 #include <sys/stat.h>
-#include <unistd.h>
 
 #include <filesystem>
 #include <new>
@@ -13,7 +12,9 @@
 #include "app/main_form.h"
 #include "assets/assets.h"
 #include "assets/cp932.h"
+#include "assets/picture_table.h"
 #include "platform/headless/headless.h"
+#include "platform/headless/memory_files.h"
 #include "test_support.h"
 
 namespace vm {
@@ -163,42 +164,31 @@ TEST_F(Shutdown, TheSystemFileKeepsItsPermissions) {
   EXPECT_FALSE(std::filesystem::exists(dir / "50.dat.tmp"));
 }
 
-// A plain player's rights while it lives, also when the tests run as the
-// superuser, who may write into any folder.
-class AsPlainUser {
- public:
-  AsPlainUser() {
-    if (was_root_) EXPECT_EQ(::seteuid(65534), 0);
-  }
-  ~AsPlainUser() {
-    if (was_root_) EXPECT_EQ(::seteuid(0), 0);
-  }
-
- private:
-  const bool was_root_ = ::geteuid() == 0;
-};
-
-TEST_F(Shutdown, AFolderWithoutWritePermissionKeepsTheSystemFileWhole) {
+TEST(ReadOnlyFolder, TheSystemFileIsKeptWholeWhoeverPlays) {
   // The files are writable but the folder is not: 50.dat could only be cut
   // short and rewritten where it stands, which a kill or a full disk would
-  // leave empty. It is left as it was, and the player is told why.
-  for (const auto& e : std::filesystem::directory_iterator(dir.path()))
-    ASSERT_EQ(::chmod(e.path().c_str(), 0666), 0);
-  ASSERT_EQ(::chmod(dir.path().c_str(), 0555), 0);
+  // leave empty. It is left as it was, and the player is told why. Held in
+  // memory, the folder is read-only for the superuser too.
+  MemoryFiles files;
+  const std::string dir = "/velmora-memory/data/";
+  files.seed_from_disk(test::build_dir() + "/data", dir);
+  const std::string sys_before = *files.find(dir + "50.dat");
+  files.set_read_only(dir);
+  Headless hl(files);
   hl.close(600000);
-  int code = -1;
-  {
-    AsPlainUser player;
-    code = run();
+  EXPECT_EQ(run_game(hl.platform(), dir), 1);
+  EXPECT_EQ(*files.find(dir + "50.dat"), sys_before);
+  int written = 0, refused = 0;
+  for (const std::string& l : hl.log_lines()) {
+    written += l.find("file written 50.dat") != std::string::npos;
+    refused += l.find(
+                   "50.dat: not written, the old file is kept (no new copy can be made beside "
+                   "it: Permission denied)") != std::string::npos;
   }
-  ::chmod(dir.path().c_str(), 0755);
-  EXPECT_EQ(code, 1);
-  EXPECT_EQ(read_bytes(dir / "50.dat"), sys_before);
-  EXPECT_EQ(count("file written 50.dat"), 0);
-  EXPECT_EQ(count("50.dat: not written, the old file is kept (no new copy can be made beside it: "
-                  "Permission denied)"),
-            1);
-  expect_at_rest();
+  EXPECT_EQ(written, 0);
+  EXPECT_EQ(refused, 1);
+  for (int n : managed_pictures_exit_order())
+    EXPECT_EQ(files.find(dir + dat_name(n))->substr(0, 2), "JF") << n;
 }
 
 }  // namespace

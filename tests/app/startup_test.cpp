@@ -5,11 +5,14 @@
 #include <csignal>
 #include <filesystem>
 
+#include "app/data_folder.h"
 #include "app/game.h"
 #include "app/main_form.h"
 #include "assets/assets.h"
+#include "platform/common/disk_files.h"
 #include "platform/common/folder_copy.h"
 #include "platform/headless/headless.h"
+#include "platform/headless/memory_files.h"
 #include "test_support.h"
 
 namespace vm {
@@ -198,6 +201,61 @@ TEST(FirstStart, TheGameDataIsCopiedWholeOrNotAtAll) {
     EXPECT_EQ(::access((own + name).c_str(), W_OK), 0) << name;
   }
   EXPECT_GT(files, 25);
+}
+
+TEST(DataDir, SubFolderOrProgramFolder) {
+  TempDir d;
+  DiskFiles disk;
+  std::string base = d.path();
+  EXPECT_EQ(find_data_dir(disk, base), base);
+  base.pop_back();
+  EXPECT_EQ(find_data_dir(disk, base), base + "/");  // no doubled separator either way
+  std::filesystem::create_directory(d / "data");
+  EXPECT_EQ(find_data_dir(disk, d.path()), d.path() + "data/");
+}
+
+// Where the game plays from when no folder is named, the installed data held
+// in memory so that its read-only file is read-only for the superuser too.
+TEST(DataDir, TheInstalledDataIsCopiedOnceWhereThePlayerMayWriteIt) {
+  const DataPlaces places{"/velmora-memory/bin/", "/velmora-memory/share/velmora/data/",
+                          "/velmora-memory/home/velmora/data/"};
+  const std::string& installed = places.installed_dir;
+  const std::string& own = places.own_dir;
+  LineLog log([] { return 0u; });
+  MemoryFiles files;
+  files.make_folder(places.program_dir);
+  EXPECT_EQ(find_game_data(files, places, log), places.program_dir);  // no game anywhere
+  files.put(installed + "11.dat", "JF");
+  files.put(installed + "50.dat", "system");
+  EXPECT_EQ(find_game_data(files, places, log), installed);  // the player may write it
+  files.set_read_only(installed + "50.dat");
+  EXPECT_EQ(find_game_data(files, places, log), own);
+  EXPECT_EQ(*files.find(own + "50.dat"), "system");
+  EXPECT_TRUE(files.writable(own + "50.dat"));
+  // Played from then on, never copied over.
+  files.put(own + "50.dat", "played");
+  EXPECT_EQ(find_game_data(files, places, log), own);
+  EXPECT_EQ(*files.find(own + "50.dat"), "played");
+  EXPECT_TRUE(log.lines().empty());
+
+  // No copy can be made: the player hears why and plays the installed data.
+  MemoryFiles locked;
+  locked.put(installed + "11.dat", "JF");
+  locked.set_read_only(installed);
+  locked.set_read_only("/velmora-memory/home/velmora");
+  EXPECT_EQ(find_game_data(locked, places, log), installed);
+  ASSERT_EQ(log.lines().size(), 1u);
+  EXPECT_NE(log.lines()[0].find(
+                "warning: cannot copy the game data to /velmora-memory/home/velmora/data"),
+            std::string::npos)
+      << log.lines()[0];
+  EXPECT_FALSE(locked.is_folder(own));
+
+  // A game beside the program comes first: in "data", or in its own folder.
+  files.put(places.program_dir + "11.dat", "JF");
+  EXPECT_EQ(find_game_data(files, places, log), places.program_dir);
+  files.make_folder(places.program_dir + "data");
+  EXPECT_EQ(find_game_data(files, places, log), places.program_dir + "data/");
 }
 
 TEST_F(Startup, SkipIsOfferedOnceTheStoryRuns) {

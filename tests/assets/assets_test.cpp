@@ -9,7 +9,10 @@
 #include "app/main_form.h"
 #include "assets/cp932.h"
 #include "assets/data_error.h"
+#include "assets/data_folder.h"
+#include "platform/common/disk_files.h"
 #include "platform/headless/headless.h"
+#include "platform/headless/memory_files.h"
 #include "sound/sound.h"
 #include "test_support.h"
 
@@ -47,6 +50,10 @@ class Assets : public ::testing::Test {
   Headless hl;
   Game g{hl.platform()};
   void SetUp() override { g.assets.Data_Dir = dir.path(); }
+  // The start-up check as the main window runs it.
+  static void check(Game& game) {
+    check_assets(game.assets, game.msg.Name_Table, game.pf.files, game.pf.dialogs);
+  }
   std::string last_dialog() const {
     for (auto it = hl.log_lines().rbegin(); it != hl.log_lines().rend(); ++it)
       if (it->find("dialog ") != std::string::npos) return it->substr(it->find("dialog "));
@@ -54,29 +61,26 @@ class Assets : public ::testing::Test {
   }
 };
 
-TEST(DataDir, SubFolderOrProgramFolder) {
-  TempDir d;
-  std::string base = d.path();
-  EXPECT_EQ(find_data_dir(base), base);
-  base.pop_back();
-  EXPECT_EQ(find_data_dir(base), base + "/");  // no doubled separator either way
-  std::filesystem::create_directory(d / "data");
-  EXPECT_EQ(find_data_dir(d.path()), d.path() + "data/");
-}
-
 TEST(Magic, InvertRestoreAndBlank) {
   EXPECT_EQ(invert_bytes(std::string("\x00\xff\x41", 3)), std::string("\xff\x00\xbe", 3));
+  // The same on the disk and in memory.
   TempDir d;
-  write_bytes(d / "x.dat", "");
-  restore_magic(d / "x", 'b');  // an empty picture gets its two bytes
-  EXPECT_EQ(read_bytes(d / "x.dat"), "BM");
-  write_bytes(d / "y.dat", "JF rest");
-  restore_magic(d / "y", 'J');
-  EXPECT_EQ(read_bytes(d / "y.dat"), "\xff\xd8 rest");
-  blank_magic(d / "y");
-  EXPECT_EQ(read_bytes(d / "y.dat"), "JF rest");
-  EXPECT_THROW(blank_magic(d / "missing"), std::runtime_error);
-  EXPECT_FALSE(std::filesystem::exists(d / "missing.dat"));  // never created
+  DiskFiles disk;
+  MemoryFiles memory;
+  memory.make_folder(d.path());
+  for (Files* files : {static_cast<Files*>(&disk), static_cast<Files*>(&memory)}) {
+    const DataFolder folder(*files, d.path());
+    folder.replace("11.dat", "");
+    folder.restore_magic(11, 'b');  // an empty picture gets its two bytes
+    EXPECT_EQ(folder.read("11.dat"), "BM");
+    folder.replace("70.dat", "JF rest");
+    folder.restore_magic(70, 'J');
+    EXPECT_EQ(folder.read("70.dat"), "\xff\xd8 rest");
+    folder.blank_magic(70);
+    EXPECT_EQ(folder.read("70.dat"), "JF rest");
+    EXPECT_THROW(folder.blank_magic(71), FileError);
+    EXPECT_FALSE(folder.has("71.dat"));  // never created
+  }
 }
 
 TEST(Line6, FlagsBothWays) {
@@ -91,11 +95,11 @@ TEST(Line6, FlagsBothWays) {
   EXPECT_EQ(g.assets.Keep_Flag, 0);
   EXPECT_EQ(g.assets.CG_Seen, (std::array<int16_t, 5>{-1, -1, -1, -1, -1}));
   g.assets.CG_Seen = {0, 0, 0, 0, 0};
-  rebuild_line6(g);
+  rebuild_line6(g.assets);
   EXPECT_EQ(g.assets.Sys_Lines[6], "023456");
   g.assets.Keep_Flag = -1;
   g.assets.CG_Seen[2] = -1;
-  rebuild_line6(g);
+  rebuild_line6(g.assets);
   EXPECT_EQ(g.assets.Sys_Lines[6], "123056");
 }
 
@@ -105,7 +109,7 @@ TEST_F(Assets, StartRestoresPicturesAndReadsTheSystemFileShutdownDisguisesThem) 
   write_bytes(dir / "03.dat", "slot");
   write_bytes(dir / "03.dat.tmp", "half a sl");
   write_bytes(dir / "50.dat.tmp", "");
-  check_assets(g);
+  check(g);
   EXPECT_FALSE(std::filesystem::exists(dir / "03.dat.tmp"));
   EXPECT_FALSE(std::filesystem::exists(dir / "50.dat.tmp"));
   EXPECT_EQ(read_bytes(dir / "03.dat"), "slot");
@@ -126,7 +130,7 @@ TEST_F(Assets, StartRestoresPicturesAndReadsTheSystemFileShutdownDisguisesThem) 
   // A second start (after a crash) leaves every picture valid.
   Game again(hl.platform());
   again.assets.Data_Dir = dir.path();
-  check_assets(again);
+  check(again);
   EXPECT_EQ(read_bytes(dir / "11.dat").substr(0, 2), "BM");
 
   // Shutting down writes line 6 and disguises the pictures again.
@@ -146,7 +150,7 @@ TEST_F(Assets, MissingFileTuneOrSystemLineIsNamedAndNothingIsWritten) {
   make_folder(dir);
   std::filesystem::remove(dir / "52.dat");
   std::string sys_before = read_bytes(dir / "50.dat");
-  EXPECT_THROW(check_assets(g), ShutdownRequest);
+  EXPECT_THROW(check(g), ShutdownRequest);
   EXPECT_EQ(last_dialog(),
             "dialog \"実行に必要なﾌｧｲﾙがありません. file" + dir.path() + "52\" -> ok (default)");
   EXPECT_EQ(read_bytes(dir / "50.dat"), sys_before);
@@ -156,7 +160,7 @@ TEST_F(Assets, MissingFileTuneOrSystemLineIsNamedAndNothingIsWritten) {
   std::filesystem::remove(dir / "41.dat");
   Game g2(hl.platform());
   g2.assets.Data_Dir = dir.path();
-  EXPECT_THROW(check_assets(g2), ShutdownRequest);
+  EXPECT_THROW(check(g2), ShutdownRequest);
   EXPECT_NE(last_dialog().find("file" + dir.path() + "41\""), std::string::npos);
   EXPECT_FALSE(std::filesystem::exists(dir / "42.dat") &&
                read_bytes(dir / "42.dat").size() == 2);  // no stub pictures
@@ -166,14 +170,14 @@ TEST_F(Assets, MissingFileTuneOrSystemLineIsNamedAndNothingIsWritten) {
   std::filesystem::remove(dir / "tune1.mid");
   Game g3(hl.platform());
   g3.assets.Data_Dir = dir.path();
-  EXPECT_THROW(check_assets(g3), ShutdownRequest);
+  EXPECT_THROW(check(g3), ShutdownRequest);
   EXPECT_NE(last_dialog().find("ﾌｧｲﾙがありません. filetune1.mid\""), std::string::npos);
 
   // A system file one line short.
   make_folder(dir, 24);
   Game g4(hl.platform());
   g4.assets.Data_Dir = dir.path();
-  EXPECT_THROW(check_assets(g4), ShutdownRequest);
+  EXPECT_THROW(check(g4), ShutdownRequest);
   EXPECT_NE(last_dialog().find("実行に必要なﾌｧｲﾙが異常です.(62)"), std::string::npos);
   EXPECT_NE(last_dialog().find("50.dat line 25"), std::string::npos);
 }
@@ -185,7 +189,7 @@ TEST_F(Assets, ATuneNamedInJapanesePlaysFromItsDesktopName) {
   sys.replace(sys.find("tune1.mid"), 9, cp932);
   write_bytes(dir / "50.dat", sys);
   write_bytes(dir / "夏の歌.mid", "MThd");  // as the desktop names it
-  check_assets(g);
+  check(g);
   EXPECT_EQ(g.assets.Track_Files[1], cp932);
   g.interp.Cur_Cmd = "aa";
   sound_command(g.audio(), g.interp.Cur_Cmd, g.assets);
@@ -196,7 +200,7 @@ TEST_F(Assets, ATuneNamedInJapanesePlaysFromItsDesktopName) {
 
 TEST_F(Assets, UnwritableSystemFileIsKeptAndReported) {
   make_folder(dir);
-  check_assets(g);
+  check(g);
   std::string before = read_bytes(dir / "50.dat");
   // A folder in the way of the temporary file makes the write fail, as a
   // read-only data folder would (also for root).
@@ -212,14 +216,14 @@ TEST_F(Assets, ReadAndWriteFailuresGiveTheSystemsOwnReason) {
   // system file without lines.
   std::filesystem::remove(dir / "50.dat");
   std::filesystem::create_symlink("/proc/self/mem", dir / "50.dat");
-  EXPECT_THROW(check_assets(g), ShutdownRequest);
+  EXPECT_THROW(check(g), ShutdownRequest);
   EXPECT_NE(last_dialog().find("50.dat: cannot read (Input/output error)"), std::string::npos)
       << last_dialog();
   // A disk that takes nothing more.
   std::filesystem::remove(dir / "11.dat");
   std::filesystem::create_symlink("/dev/full", dir / "11.dat");
   try {
-    blank_magic(dir / "11");
+    DataFolder(g.pf.files, dir.path()).blank_magic(11);
     ADD_FAILURE() << "written to a full disk";
   } catch (const std::runtime_error& e) {
     EXPECT_NE(std::string(e.what()).find("cannot write (No space left on device)"),

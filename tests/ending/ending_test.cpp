@@ -33,7 +33,7 @@ class EndingTest : public ::testing::Test {
                           std::filesystem::copy_options::recursive);
     g.assets.Data_Dir = dir.path();
     layout_screen(g);
-    check_assets(g);
+    check_assets(g.assets, g.msg.Name_Table, g.pf.files, g.pf.dialogs);
     open_mixer(g.audio());
   }
 
@@ -100,7 +100,7 @@ TEST_F(EndingTest, ClosingMessageOfEachEndingWithItsColourPlaceAndButton) {
     Game g2{h2.platform()};
     g2.assets.Data_Dir = dir.path();
     layout_screen(g2);
-    check_assets(g2);
+    check_assets(g2.assets, g2.msg.Name_Table, g2.pf.files, g2.pf.dialogs);
     open_mixer(g2.audio());
     g2.interp.hap = hap;
     run_ending(g2);

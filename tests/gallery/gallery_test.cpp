@@ -31,7 +31,7 @@ class GalleryTest : public ::testing::Test {
     hl.platform().window.set_sink(&form);
     g.assets.Data_Dir = dir.path();
     layout_screen(g);
-    check_assets(g);
+    check_assets(g.assets, g.msg.Name_Table, g.pf.files, g.pf.dialogs);
     g.screen.Title.visible = true;
   }
 

@@ -102,7 +102,8 @@ struct Rig {
            hl.platform().shell,
            hl.platform().log,
            hl.platform().forms,
-           hl.platform().settings},
+           hl.platform().settings,
+           hl.platform().files},
         g(pf) {
     static std::atomic<int> serial{0};
     dir = std::filesystem::temp_directory_path() /

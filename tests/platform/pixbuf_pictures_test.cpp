@@ -10,6 +10,8 @@
 #include <string>
 
 #include "data/pictures.h"
+#include "platform/common/disk_files.h"
+#include "platform/headless/memory_files.h"
 
 namespace vm {
 namespace {
@@ -44,7 +46,8 @@ TEST(PixbufPictures, BmpDecodesToTheExactPixels) {
   const Image src = pattern(7, 5);              // odd width: rows are padded
   const std::string path = temp_path("a.dat");  // the game's names do not end in .bmp
   write_file(path, make_bmp(src));
-  PixbufPictures pics;
+  DiskFiles disk;
+  PixbufPictures pics(disk);
   Image out;
   std::string error;
   ASSERT_TRUE(pics.load_picture(path, out, error)) << error;
@@ -55,17 +58,37 @@ TEST(PixbufPictures, BmpDecodesToTheExactPixels) {
 }
 
 TEST(PixbufPictures, MissingFileFailsWithAReason) {
-  PixbufPictures pics;
+  DiskFiles disk;
+  PixbufPictures pics(disk);
   Image out;
   std::string error;
-  EXPECT_FALSE(pics.load_picture(temp_path("does-not-exist.dat"), out, error));
-  EXPECT_NE(error.find("does-not-exist"), std::string::npos) << error;
+  const std::string missing = temp_path("does-not-exist.dat");
+  EXPECT_FALSE(pics.load_picture(missing, out, error));
+  EXPECT_EQ(error, missing + ": No such file or directory");
+}
+
+TEST(PixbufPictures, AFolderHeldInMemoryDecodesAndFailsAsOnTheDisk) {
+  MemoryFiles memory;
+  PixbufPictures pics(memory);
+  const Image src = pattern(3, 2);
+  const std::vector<uint8_t> bmp = make_bmp(src);
+  memory.put("/mem/11.dat", std::string(bmp.begin(), bmp.end()));
+  Image out;
+  std::string error;
+  ASSERT_TRUE(pics.load_picture("/mem/11.dat", out, error)) << error;
+  EXPECT_EQ(out.px, src.px);
+  EXPECT_FALSE(pics.load_picture("/mem/12.dat", out, error));
+  EXPECT_EQ(error, "/mem/12.dat: No such file or directory");
+  memory.put("/mem/13.dat", "");
+  EXPECT_FALSE(pics.load_picture("/mem/13.dat", out, error));
+  EXPECT_EQ(error, "/mem/13.dat: empty file");
 }
 
 TEST(PixbufPictures, UndecodableFileFails) {
   const std::string path = temp_path("junk.dat");
   write_file(path, {'J', 'F', 1, 2, 3, 4, 5, 6, 7, 8, 9});
-  PixbufPictures pics;
+  DiskFiles disk;
+  PixbufPictures pics(disk);
   Image out;
   std::string error;
   EXPECT_FALSE(pics.load_picture(path, out, error));
@@ -127,7 +150,8 @@ TEST(PixbufPictures, JpegFileLoads) {
   ASSERT_TRUE(encode_jpeg(src, 75, jpeg, error)) << error;
   const std::string path = temp_path("b.dat");
   write_file(path, jpeg);
-  PixbufPictures pics;
+  DiskFiles disk;
+  PixbufPictures pics(disk);
   Image out;
   ASSERT_TRUE(pics.load_picture(path, out, error)) << error;
   EXPECT_EQ(out.w, 33);
@@ -140,7 +164,8 @@ TEST(PixbufPictures, PngSavesLosslessly) {
   const std::string path = temp_path("c.png");
   std::string error;
   ASSERT_TRUE(save_png(src, path, error)) << error;
-  PixbufPictures pics;
+  DiskFiles disk;
+  PixbufPictures pics(disk);
   Image out;
   // load_picture sniffs the content, so a PNG loads too.
   ASSERT_TRUE(pics.load_picture(path, out, error)) << error;

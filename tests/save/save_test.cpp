@@ -6,13 +6,16 @@
 #include <unistd.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <functional>
 #include <regex>
 
 #include "app/session.h"
 #include "assets/cp932.h"
+#include "assets/picture_table.h"
 #include "ending/ending.h"
+#include "platform/headless/memory_files.h"
 #include "script/tables.h"
 
 namespace vm {
@@ -597,6 +600,56 @@ TEST(SlotWindow, SaveThatCannotBeWrittenIsReported) {
   EXPECT_EQ(s.count("file written 00.dat"), 0);
   EXPECT_EQ(s.count("セーブしました"), 0);
   EXPECT_FALSE(std::filesystem::exists(dir / "00.dat"));
+}
+
+// A folder the player may not change, whoever runs the game (the superuser
+// too, since it is held in memory): a save and a delete are refused with the
+// reason, every slot stays as it was, and so does the system file at the end.
+TEST(SlotWindow, AReadOnlyFolderKeepsEverySlot) {
+  MemoryFiles files;
+  const std::string dir = "/velmora-memory/data/";
+  files.seed_from_disk(test::build_dir() + "/data", dir);
+  const std::string old1 = slot_text("町の案内", "00100100000305000080-1-103000802");
+  files.put(dir + "01.dat", old1);
+  const std::string sys_before = *files.find(dir + "50.dat");
+  files.set_read_only(dir);
+  Session s(files);
+  Game& g = s.g;
+  s.hl.click(test::kMenuReadyMs + 100, test::kItemX, test::item_y(0));
+  bool tried = false;
+  s.when(
+      test::kMenuReadyMs + 200, [&] { return g.input.Click_Wait != 0; },
+      [&] {
+        const uint32_t t = s.hl.now();
+        s.hl.menu(t, "prog_save");
+        s.hl.click_control(t + 200, "Label1(0)");
+        s.hl.press(t + 300, "Save");
+        s.hl.click_control(t + 1500, "Label1(1)");
+        s.hl.press(t + 1600, "Delete");
+        s.hl.press(t + 2000, "Yes");
+        s.hl.press(t + 3500, "Close");
+        s.hl.at(t + 4000, [&] { tried = true; });
+        s.quit(t + 4500);
+      });
+  s.run(dir);
+  EXPECT_TRUE(tried);
+  EXPECT_EQ(s.exit_code, 1);  // the system file could not be written either
+  EXPECT_EQ(
+      s.count("dialog \"ゲームをセーブできませんでした。\\r\\nスロット1 (00.dat)\\r\\n" + dir +
+              "00.dat: not written, the old file is kept (no new copy can be made beside it: "
+              "Permission denied)\""),
+      1);
+  EXPECT_EQ(s.count("dialog \"データを消去できませんでした。\\r\\nスロット2 (01.dat)\""), 1);
+  EXPECT_EQ(s.count("file written 00.dat"), 0);
+  EXPECT_EQ(s.count("file removed 01.dat"), 0);
+  EXPECT_EQ(files.find(dir + "00.dat"), nullptr);
+  EXPECT_EQ(*files.find(dir + "01.dat"), old1);
+  EXPECT_EQ(*files.find(dir + "50.dat"), sys_before);
+  // Only the pictures' first bytes were written, and given back.
+  for (const std::string& path : files.written()) {
+    const PictureEntry* p = find_picture_entry(std::atoi(path.substr(dir.size()).c_str()));
+    EXPECT_TRUE(p && p->disguised) << path;
+  }
 }
 
 }  // namespace

@@ -18,13 +18,20 @@
 #include "choices/choices.h"
 #include "data/data_tool.h"
 #include "data/layout.h"
+#include "platform/common/disk_files.h"
 #include "script/interp.h"
 #include "script/tables.h"
+#include "test_support.h"
 
 namespace vm::datatool {
 namespace {
 
+using test::read_bytes;
+using test::write_bytes;
+
 namespace fs = std::filesystem;
+
+DiskFiles disk;
 
 // What the game made of the case's rows: the tables and the first added row.
 struct Read {
@@ -208,7 +215,7 @@ class DataRules : public ::testing::TestWithParam<size_t> {
     const fs::path built = fs::path(VELMORA_BUILD_DIR) / "data";
     own_ = !fs::exists(built / "50.dat");
     demo_ = new std::string(own_ ? dir("demo") : built.string());
-    if (own_) write_demo(*demo_);
+    if (own_) write_demo(disk, *demo_);
   }
   static void TearDownTestSuite() {
     if (own_) fs::remove_all(*demo_);
@@ -289,7 +296,7 @@ TEST_P(DataRules, GameCheckAndConvertersAgree) {
   // game reads a legal form otherwise than it looks.
   size_t errors = 0, warnings = 0;
   std::string all;
-  for (const Finding& f : check_folder(d)) {
+  for (const Finding& f : check_folder(disk, d)) {
     (f.error ? errors : warnings) += 1;
     all += f.line + "\n";
   }
@@ -298,8 +305,8 @@ TEST_P(DataRules, GameCheckAndConvertersAgree) {
     EXPECT_EQ(warnings > 0, rule.verdict == Verdict::warning) << all;
 
   // The converters take every form and give it back byte for byte.
-  unpack_folder(d, dir("open"));
-  pack_folder(dir("open"), dir("packed"));
+  unpack_folder(disk, d, dir("open"));
+  pack_folder(disk, dir("open"), dir("packed"));
   for (const char* f : {"50.dat", "51.dat", "52.dat"})
     EXPECT_TRUE(read_bytes(join_path(d, f)) == read_bytes(join_path(dir("packed"), f))) << f;
 }

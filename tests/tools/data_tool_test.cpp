@@ -11,16 +11,24 @@
 
 #include "assets/assets.h"
 #include "assets/cp932.h"
+#include "assets/data_folder.h"
 #include "data/layout.h"
 #include "data/midi.h"
 #include "data/pictures.h"
+#include "platform/common/disk_files.h"
 #include "platform/common/pixbuf_pictures.h"
 #include "script/tables.h"
+#include "test_support.h"
 
 namespace vm::datatool {
 namespace {
 
+using test::read_bytes;
+using test::write_bytes;
+
 namespace fs = std::filesystem;
+
+DiskFiles disk;
 
 std::string temp_dir(const std::string& name) {
   const fs::path p =
@@ -47,7 +55,7 @@ class DataToolTest : public ::testing::Test {
  protected:
   static void SetUpTestSuite() {
     demo_ = new std::string(temp_dir("demo"));
-    write_demo(*demo_);
+    write_demo(disk, *demo_);
   }
   static void TearDownTestSuite() {
     fs::remove_all(*demo_);
@@ -127,7 +135,7 @@ TEST_F(DataToolTest, DemoIsByteIdenticalOnEveryRunCompleteAndPassesTheCheck) {
   EXPECT_EQ(lines.back(), "9999,,,,,,,,END,,,,");
 
   // The check passes on it without warnings.
-  EXPECT_EQ(check_folder(*demo_), std::vector<Finding>{});
+  EXPECT_EQ(check_folder(disk, *demo_), std::vector<Finding>{});
   out.str("");
   EXPECT_EQ(data_tool_main({"check", "--strict", *demo_}, out, err), 0);
   EXPECT_EQ(out.str(), "ok\n");
@@ -191,7 +199,7 @@ TEST_F(DataToolTest, CheckNamesTheLineAndFieldOfBrokenRows) {
          "waiting for nothing: the game cannot go on"),
       "77.dat: error: missing",
   };
-  EXPECT_EQ(lines_of(check_folder(dir)), expected);
+  EXPECT_EQ(lines_of(check_folder(disk, dir)), expected);
 
   std::ostringstream out, err;
   EXPECT_EQ(data_tool_main({"check", dir}, out, err), 1);
@@ -243,7 +251,7 @@ TEST_F(DataToolTest, CheckFollowsChoicesCommandsAndTheSystemFile) {
          "the row never jumps"),
       "sad.mid: warning: not named in 50.dat: the game never plays it",
   };
-  EXPECT_EQ(lines_of(check_folder(dir)), expected);
+  EXPECT_EQ(lines_of(check_folder(disk, dir)), expected);
 
   // Warnings alone pass, unless strict.
   const std::string mild = copy_of_demo("mild");
@@ -266,7 +274,7 @@ TEST_F(DataToolTest, CheckRejectsPicturesThatDoNotDecodeAndBrokenMusicAndWarnsOf
   std::string bomb = encode_bmp(Image(16, 16));
   for (size_t at : {18u, 22u}) bomb.replace(at, 2, "\x20\x4E");
   write_bytes(join_path(dir, "11.dat"), "JF" + bomb.substr(2));
-  const std::vector<std::string> problems = lines_of(check_folder(dir));
+  const std::vector<std::string> problems = lines_of(check_folder(disk, dir));
   ASSERT_EQ(problems.size(), 4u);
   EXPECT_EQ(problems[0],
             "11.dat: error: not a picture: the picture claims 20000 x 20000 pixels, more than the "
@@ -307,17 +315,17 @@ TEST_F(DataToolTest, UnpackThenPackGivesTheSameFolderAndRefusesWhatWouldNotComeB
   // ...and a JPEG offered for a sprite.
   fs::rename(join_path(open, "70.jpg"), join_path(open, "12.jpg"));
   fs::remove(join_path(open, "12.bmp"));
-  EXPECT_THROW(pack_folder(open, refused), std::runtime_error);
+  EXPECT_THROW(pack_folder(disk, open, refused), std::runtime_error);
 }
 
 TEST_F(DataToolTest, AFolderInItsRunningFormPacksIntoItsAtRestForm) {
   // Left so when the game stopped without tidying up, it reads the same to
   // the game: it converts, and packs into its at-rest form.
   const std::string running = copy_of_demo("running");
-  restore_magic(join_path(running, "11"), 'B');
+  DataFolder(disk, running).restore_magic(11, 'B');
   const std::string reopened = scratch("reopened"), rested = scratch("rested");
-  unpack_folder(running, reopened);
-  pack_folder(reopened, rested);
+  unpack_folder(disk, running, reopened);
+  pack_folder(disk, reopened, rested);
   expect_same_folders(*demo_, rested);
 }
 

@@ -10,10 +10,14 @@
 #include "assets/assets.h"
 #include "assets/cp932.h"
 #include "data/layout.h"
+#include "platform/common/disk_files.h"
 #include "test_support.h"
 
 namespace vm::datatool {
 namespace {
+
+using test::read_bytes;
+using test::write_bytes;
 
 struct Row {
   std::string num, cmd, jump, place, doll, face, speaker, text, value, subst;

@@ -4,12 +4,12 @@
 // load or stops on, and what it lets pass the game plays. Warnings are what
 // the game accepts but reads otherwise than an author probably meant.
 #include <algorithm>
-#include <filesystem>
 #include <map>
 #include <set>
 
 #include "assets/assets.h"
 #include "assets/cp932.h"
+#include "assets/data_folder.h"
 #include "assets/text_helpers.h"
 #include "choices/choices.h"
 #include "data/data_tool.h"
@@ -31,10 +31,11 @@ std::string in_quotes(const std::string& s) {
 }
 
 struct Checker {
-  std::string dir;
+  DataFolder data;
   std::vector<Finding> found;
 
-  std::string path(const std::string& name) const { return join_path(dir, name); }
+  std::string path(const std::string& name) const { return data.path(name); }
+  bool is_file(const std::string& p) const { return data.files().exists(p); }
 
   // "FILE:LINE: error: field N (name): what", without the parts not given.
   void add(bool error, const std::string& file, int line, const std::string& field,
@@ -57,7 +58,7 @@ struct Checker {
       return false;
     }
     try {
-      bytes = read_bytes(path(name));
+      bytes = data.read(name);
     } catch (const std::exception& e) {
       file_error(name, e.what());
       return false;
@@ -469,7 +470,7 @@ struct Checker {
       }
       MidiInfo info;
       std::string why;
-      if (!read_midi(read_bytes(path(n)), info, why)) file_error(n, "not a MIDI file: " + why);
+      if (!read_midi(data.read(n), info, why)) file_error(n, "not a MIDI file: " + why);
     }
     if (have_script)
       for (const auto& [line, name] : tunes)
@@ -478,10 +479,8 @@ struct Checker {
               "track " + std::to_string(line - 6) + " (" + name +
                   ") is never played: no row has its sound command");
     // Tunes in the folder that nothing names.
-    std::error_code ec;
-    for (const auto& e : std::filesystem::directory_iterator(dir, ec)) {
-      const std::string n = e.path().filename().string();
-      if (e.path().extension() == ".mid" && !names.count(n))
+    for (const std::string& n : data.file_names()) {
+      if (n.size() > 4 && n.compare(n.size() - 4, 4, ".mid") == 0 && !names.count(n))
         add(false, n, 0, "", "not named in 50.dat: the game never plays it");
     }
   }
@@ -489,10 +488,9 @@ struct Checker {
 
 }  // namespace
 
-std::vector<Finding> check_folder(const std::string& dir) {
-  Checker c{dir, {}};
-  std::error_code ec;
-  if (!std::filesystem::is_directory(dir, ec)) return {{true, dir + ": error: not a folder"}};
+std::vector<Finding> check_folder(Files& files, const std::string& dir) {
+  Checker c{DataFolder(files, dir), {}};
+  if (!c.data.is_folder()) return {{true, dir + ": error: not a folder"}};
   c.check_system();
   c.check_script();
   c.check_pictures();

@@ -7,6 +7,7 @@
 #include "data/data_tool.h"
 #include "data/pictures.h"
 #include "data/story_paths.h"
+#include "platform/common/disk_files.h"
 #include "platform/common/pixbuf_pictures.h"
 
 namespace vm::datatool {
@@ -78,12 +79,13 @@ int data_tool_main(const std::vector<std::string>& given, std::ostream& out, std
     return 2;
   }
   try {
+    DiskFiles files;
     if (cmd == "demo") {
-      write_demo(args[1]);
+      write_demo(files, args[1]);
       out << "wrote the demo data folder " << args[1] << "\n";
       return 0;
     }
-    if (cmd == "check") return report(check_folder(args[1]), strict, out);
+    if (cmd == "check") return report(check_folder(files, args[1]), strict, out);
     if (cmd == "icon") {
       const std::string& size_text = args[1];
       const int size = size_text.size() <= 4 && !size_text.empty() &&
@@ -103,22 +105,22 @@ int data_tool_main(const std::vector<std::string>& given, std::ostream& out, std
       return 0;
     }
     if (cmd == "graph") {
-      write_story_graph(args[1], args[2]);
+      write_story_graph(files, args[1], args[2]);
       out << "wrote " << args[2] << ".dot and " << args[2] << ".svg\n";
       return 0;
     }
     if (cmd == "paths") {
-      const Exploration ex = write_paths(args[1], args[2], out, nullptr, explore);
+      const Exploration ex = write_paths(files, args[1], args[2], out, nullptr, explore);
       out << describe_paths(ex) << "; written to " << args[2] << "\n";
       return 0;
     }
     if (cmd == "verify") return verify_folder(args[1], out, err);
     if (cmd == "unpack") {
-      unpack_folder(args[1], args[2]);
+      unpack_folder(files, args[1], args[2]);
       out << "unpacked " << args[1] << " into " << args[2] << "\n";
       return 0;
     }
-    pack_folder(args[1], args[2]);
+    pack_folder(files, args[1], args[2]);
     out << "packed " << args[1] << " into " << args[2] << "\n";
     return 0;
   } catch (const DataError& e) {

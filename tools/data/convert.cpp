@@ -1,9 +1,9 @@
 #include <algorithm>
-#include <filesystem>
 #include <stdexcept>
 
 #include "assets/assets.h"
 #include "assets/cp932.h"
+#include "assets/data_folder.h"
 #include "data/data_tool.h"
 #include "data/layout.h"
 
@@ -11,26 +11,18 @@ namespace vm::datatool {
 
 namespace {
 
-namespace fs = std::filesystem;
-
 constexpr const char* kSystemText = "system.txt";
 constexpr const char* kScriptCsv = "script.csv";
 constexpr const char* kChoicesCsv = "choices.csv";
 
-std::vector<std::string> file_names(const std::string& dir) {
-  std::error_code ec;
-  if (!fs::is_directory(dir, ec)) throw std::runtime_error(dir + " is not a folder");
-  std::vector<std::string> names;
-  for (const auto& e : fs::directory_iterator(dir))
-    if (e.is_regular_file()) names.push_back(e.path().filename().string());
-  std::sort(names.begin(), names.end());
-  return names;
+std::vector<std::string> file_names(const DataFolder& folder, const std::string& dir) {
+  if (!folder.is_folder()) throw std::runtime_error(dir + " is not a folder");
+  return folder.file_names();
 }
 
-void make_dir(const std::string& dir) {
-  std::error_code ec;
-  fs::create_directories(dir, ec);
-  if (!fs::is_directory(dir, ec)) throw std::runtime_error("cannot create the folder " + dir);
+DataFolder made_folder(Files& files, const std::string& dir) {
+  if (!files.make_folder(dir)) throw std::runtime_error("cannot create the folder " + dir);
+  return DataFolder(files, dir);
 }
 
 // The picture number of "NN.ext", or -1.
@@ -66,8 +58,9 @@ std::string convert_exact(const std::string& in, bool to_utf8, const std::string
   return out;
 }
 
-void unpack_folder(const std::string& dir, const std::string& out) {
-  const std::vector<std::string> names = file_names(dir);
+void unpack_folder(Files& files, const std::string& dir, const std::string& out) {
+  const DataFolder from(files, dir);
+  const std::vector<std::string> names = file_names(from, dir);
   // Refuse names that the unpacked form uses for something else, so that
   // packing again cannot mix them up.
   for (const std::string& n : names) {
@@ -75,9 +68,9 @@ void unpack_folder(const std::string& dir, const std::string& out) {
         picture_number(n, ".jpg") >= 0)
       throw std::runtime_error(dir + " holds " + n + ", a name the unpacked folder uses itself");
   }
-  make_dir(out);
+  const DataFolder to = made_folder(files, out);
   for (const std::string& n : names) {
-    const std::string bytes = read_bytes(join_path(dir, n));
+    const std::string bytes = from.read(n);
     std::string name = n, data = bytes;
     const int pic = picture_number(n, ".dat");
     if (n == "50.dat") {
@@ -104,12 +97,13 @@ void unpack_folder(const std::string& dir, const std::string& out) {
       }
       if (kind) name = n.substr(0, 2) + (kind == 'B' ? ".bmp" : ".jpg");
     }
-    write_bytes(join_path(out, name), data);
+    to.replace(name, data);
   }
 }
 
-void pack_folder(const std::string& src, const std::string& dir) {
-  const std::vector<std::string> names = file_names(src);
+void pack_folder(Files& files, const std::string& src, const std::string& dir) {
+  const DataFolder from(files, src);
+  const std::vector<std::string> names = file_names(from, src);
   for (const std::string& n : names) {
     const int kept = picture_number(n, ".dat");
     if (n == "50.dat" || n == "51.dat" || n == "52.dat" ||
@@ -124,9 +118,9 @@ void pack_folder(const std::string& src, const std::string& dir) {
     if (pic >= 0 && (holds(b >= 0 ? ".jpg" : ".bmp") || holds(".dat")))
       throw std::runtime_error(src + " holds two files for picture " + n.substr(0, 2));
   }
-  make_dir(dir);
+  const DataFolder to = made_folder(files, dir);
   for (const std::string& n : names) {
-    const std::string bytes = read_bytes(join_path(src, n));
+    const std::string bytes = from.read(n);
     std::string name = n, data = bytes;
     const int b = picture_number(n, ".bmp"), j = picture_number(n, ".jpg");
     if (n == kSystemText) {
@@ -149,7 +143,7 @@ void pack_folder(const std::string& src, const std::string& dir) {
       }
       name = dat_name(pic);
     }
-    write_bytes(join_path(dir, name), data);
+    to.replace(name, data);
   }
 }
 

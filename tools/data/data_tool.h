@@ -6,11 +6,13 @@
 #include <string>
 #include <vector>
 
+#include "platform/services.h"
+
 namespace vm::datatool {
 
 // Writes the complete demo folder in its at-rest form (creating the folder,
 // overwriting files). Byte-identical on every run. Throws std::runtime_error.
-void write_demo(const std::string& dir);
+void write_demo(Files& files, const std::string& dir);
 
 // One finding of the check, as printed: "FILE:LINE: error: field N (name):
 // problem" for rows of the text files, "FILE: warning: problem" for whole
@@ -23,16 +25,16 @@ struct Finding {
 };
 
 // Checks a data folder without changing it; empty when nothing was found.
-std::vector<Finding> check_folder(const std::string& dir);
+std::vector<Finding> check_folder(Files& files, const std::string& dir);
 
 // At-rest folder -> editable folder: script.csv, choices.csv, system.txt in
 // UTF-8, pictures as NN.bmp / NN.jpg with their real first bytes, every other
 // file copied. Converts every folder the game reads, whatever its story
 // holds; throws std::runtime_error naming the file only when one cannot be
 // converted so that it comes back byte for byte.
-void unpack_folder(const std::string& dir, const std::string& out);
+void unpack_folder(Files& files, const std::string& dir, const std::string& out);
 // Editable folder -> at-rest folder; the exact inverse of unpack_folder.
-void pack_folder(const std::string& src, const std::string& dir);
+void pack_folder(Files& files, const std::string& src, const std::string& dir);
 
 // The command line: args without the program name. Returns the exit status.
 int data_tool_main(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);

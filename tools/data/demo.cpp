@@ -1,8 +1,8 @@
-#include <filesystem>
 #include <stdexcept>
 
 #include "assets/assets.h"
 #include "assets/cp932.h"
+#include "assets/data_folder.h"
 #include "data/data_tool.h"
 #include "data/layout.h"
 #include "data/midi.h"
@@ -30,13 +30,11 @@ std::string disguise(std::string bytes) {
 
 }  // namespace
 
-void write_demo(const std::string& dir) {
-  std::error_code ec;
-  std::filesystem::create_directories(dir, ec);
-  if (!std::filesystem::is_directory(dir))
-    throw std::runtime_error("cannot create the folder " + dir);
-  auto put = [&dir](const std::string& name, const std::string& data) {
-    write_bytes(join_path(dir, name), data);
+void write_demo(Files& files, const std::string& dir) {
+  if (!files.make_folder(dir)) throw std::runtime_error("cannot create the folder " + dir);
+  const DataFolder folder(files, dir);
+  auto put = [&folder](const std::string& name, const std::string& data) {
+    folder.replace(name, data);
   };
 
   put("50.dat", convert_exact(system_text(demo_system_lines()), false, "50.dat"));

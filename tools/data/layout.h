@@ -1,5 +1,6 @@
 // What a data folder holds besides its pictures (whose table is the game's
-// own): the system file, the ending tune, and whole-file helpers.
+// own): the system file and the ending tune. Files are read and written
+// through the game's own Files and DataFolder.
 #pragma once
 
 #include <string>
@@ -12,10 +13,7 @@ namespace vm::datatool {
 constexpr const char* kEndingTune = "velloria.mid";
 constexpr int kSystemLines = 25;
 
-// Whole-file helpers. read_bytes throws std::runtime_error naming the path.
-std::string read_bytes(const std::string& path);
-void write_bytes(const std::string& path, const std::string& data);
-bool is_file(const std::string& path);
+// dir and name with one '/' between them; name alone when dir is "".
 std::string join_path(const std::string& dir, const std::string& name);
 
 // A NUM as the script writes it: four digits, leading zeros.

@@ -276,11 +276,11 @@ std::string story_dot(const Story& story, const Exploration& ex) {
   return StoryMap(story, ex).dot();
 }
 
-void write_story_graph(const std::string& dir, const std::string& out) {
-  const Story story = read_story(dir);
+void write_story_graph(Files& files, const std::string& dir, const std::string& out) {
+  const Story story = read_story(DataFolder(files, dir));
   const Exploration ex = explore_story(story);
   const std::string dot = story_dot(story, ex);
-  write_bytes(out + ".dot", dot);
+  files.replace_whole(out + ".dot", dot);
 
   GVC_t* gvc = gvContext();
   Agraph_t* g = agmemread(dot.c_str());

@@ -5,16 +5,17 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <filesystem>
 #include <functional>
 #include <ostream>
 #include <set>
+#include <stdexcept>
 #include <unordered_map>
 #include <unordered_set>
 
 #include "assets/assets.h"
 #include "assets/cp932.h"
 #include "assets/data_error.h"
+#include "assets/data_folder.h"
 #include "assets/text_helpers.h"
 #include "choices/choices.h"
 #include "data/layout.h"
@@ -502,14 +503,13 @@ std::string path_name(size_t id) {
 
 // --------------------------------------------------------------- public ---
 
-Story read_story(const std::string& dir) {
+Story read_story(const DataFolder& folder) {
   Story story;
-  const std::string base = join_path(dir, "");
-  const std::string script = invert_bytes(read_bytes(base + "51.dat"));
-  const std::string choices = invert_bytes(read_bytes(base + "52.dat"));
+  const std::string script = folder.read_script();
+  const std::string choices = folder.read_choices();
   load_tables(story.tables, script, choices);
   // Names 1..5 are the system file's first five lines.
-  const std::array<std::string, 26> lines = read_system_lines(read_bytes(base + "50.dat"));
+  const std::array<std::string, 26> lines = folder.read_system();
   for (size_t i = 1; i <= 5; ++i) story.names[i] = cp932_to_utf8(lines[i]);
   return story;
 }
@@ -652,16 +652,17 @@ std::string path_input(const Story& story, const Exploration& ex, const StoryPat
   return out;
 }
 
-Exploration write_paths(const std::string& dir, const std::string& out_dir, std::ostream& out,
-                        Story* story_out, const ExploreOptions& options) {
-  Story story = read_story(dir);
+Exploration write_paths(Files& files, const std::string& dir, const std::string& out_dir,
+                        std::ostream& out, Story* story_out, const ExploreOptions& options) {
+  Story story = read_story(DataFolder(files, dir));
   Exploration ex = explore_story(story, options);
-  std::filesystem::create_directories(out_dir);
+  if (!files.make_folder(out_dir)) throw std::runtime_error("cannot create the folder " + out_dir);
+  const DataFolder to(files, out_dir);
   std::string tsv = "path\tchoices\tend_num\tend_seq\tends\tbackgrounds\tgallery\tlast_message\n";
   for (size_t i = 0; i < ex.paths.size(); ++i) {
     const size_t id = i + 1;
     const StoryPath& p = ex.paths[i];
-    write_bytes(join_path(out_dir, path_name(id) + ".txt"), path_input(story, ex, p, id));
+    to.replace(path_name(id) + ".txt", path_input(story, ex, p, id));
     const PathSummary sum = summarize(story, ex, p);
     std::vector<std::string> places, gallery;
     for (size_t k = 0; k < sum.places.size(); ++k) {
@@ -678,7 +679,7 @@ Exploration write_paths(const std::string& dir, const std::string& out_dir, std:
            join(gallery, ",") + "\t" + tsv_field(sum.messages.empty() ? "" : sum.messages.back()) +
            "\n";
   }
-  write_bytes(join_path(out_dir, "paths.tsv"), tsv);
+  to.replace("paths.tsv", tsv);
   for (const std::string& f : ex.findings) out << f << "\n";
   if (story_out) *story_out = std::move(story);
   return ex;

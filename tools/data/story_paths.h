@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "assets/data_folder.h"
 #include "script/tables.h"
 
 namespace vm::datatool {
@@ -21,7 +22,7 @@ struct Story {
   std::array<std::string, 6> names;
 };
 // Throws std::runtime_error (a DataError for malformed rows).
-Story read_story(const std::string& dir);
+Story read_story(const DataFolder& folder);
 
 // How a run of the story stops.
 enum class PathEnd : uint8_t {
@@ -115,11 +116,12 @@ std::string path_input(const Story& story, const Exploration& ex, const StoryPat
 
 // velmora-data paths DIR OUTDIR: path-NNN.txt and paths.tsv; the findings go
 // to out. Returns the exploration for verify.
-Exploration write_paths(const std::string& dir, const std::string& out_dir, std::ostream& out,
-                        Story* story_out = nullptr, const ExploreOptions& options = {});
+Exploration write_paths(Files& files, const std::string& dir, const std::string& out_dir,
+                        std::ostream& out, Story* story_out = nullptr,
+                        const ExploreOptions& options = {});
 
 // velmora-data graph DIR OUT: OUT.dot and OUT.svg.
-void write_story_graph(const std::string& dir, const std::string& out);
+void write_story_graph(Files& files, const std::string& dir, const std::string& out);
 // The graph in the dot language.
 std::string story_dot(const Story& story, const Exploration& ex);
 

@@ -18,6 +18,7 @@
 
 #include "data/layout.h"
 #include "data/story_paths.h"
+#include "platform/common/disk_files.h"
 #include "platform/common/pixbuf_pictures.h"
 
 extern char** environ;
@@ -124,7 +125,7 @@ bool run_play(const std::string& play, const std::string& data, const std::strin
 int closing_hap(const std::string& png) {
   std::string bytes;
   try {
-    bytes = read_bytes(png);
+    bytes = DiskFiles().read_whole(png);
   } catch (const std::exception&) {
     return -1;
   }
@@ -267,7 +268,8 @@ int verify_folder(const std::string& dir, std::ostream& out, std::ostream& err) 
 
   Story story;
   std::ostringstream findings;
-  const Exploration ex = write_paths(dir, work + "paths", findings, &story);
+  DiskFiles disk;
+  const Exploration ex = write_paths(disk, dir, work + "paths", findings, &story);
   out << findings.str() << describe_paths(ex) << "\n";
 
   const size_t count = ex.paths.size();
@@ -289,7 +291,7 @@ int verify_folder(const std::string& dir, std::ostream& out, std::ostream& err) 
           !ec && run_play(play, play_dir + "data", input, play_dir, play_dir + "log.txt", error);
       std::string log;
       try {
-        log = read_bytes(play_dir + "log.txt");
+        log = disk.read_whole(play_dir + "log.txt");
       } catch (const std::exception&) {
       }
       Played got = read_log(log);
@@ -297,7 +299,8 @@ int verify_folder(const std::string& dir, std::ostream& out, std::ostream& err) 
       if (ec) got.failure = "cannot copy the data folder: " + ec.message();
       if (!error.empty()) got.failure = error;
       const PathSummary want = summarize(story, ex, ex.paths[i]);
-      outcomes[i] = compare(want, got, input_length(read_bytes(input)), play_dir + "ending.png");
+      outcomes[i] =
+          compare(want, got, input_length(disk.read_whole(input)), play_dir + "ending.png");
       fs::remove_all(play_dir + "data", ec);
     }
   };

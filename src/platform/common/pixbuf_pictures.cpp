@@ -2,10 +2,6 @@
 
 #include <gdk-pixbuf/gdk-pixbuf.h>
 
-#include <cerrno>
-#include <cstdio>
-#include <cstring>
-
 namespace vm {
 
 namespace {
@@ -137,23 +133,14 @@ bool decode_picture(const std::vector<uint8_t>& bytes, Image& out, std::string& 
 }
 
 bool PixbufPictures::load_picture(const std::string& path, Image& out, std::string& error) {
-  errno = 0;
-  FILE* f = std::fopen(path.c_str(), "rb");
-  if (!f) {
-    error = path + ": " + (errno ? std::strerror(errno) : "cannot open the file");
+  std::string read;
+  try {
+    read = files_.read_whole(path);
+  } catch (const FileError& e) {
+    error = path + (e.step == FileError::Opening ? ": " + e.reason : ": read error");
     return false;
   }
-  std::vector<uint8_t> bytes;
-  uint8_t chunk[65536];
-  size_t n;
-  while ((n = std::fread(chunk, 1, sizeof chunk, f)) > 0)
-    bytes.insert(bytes.end(), chunk, chunk + n);
-  const bool failed = std::ferror(f) != 0;
-  std::fclose(f);
-  if (failed) {
-    error = path + ": read error";
-    return false;
-  }
+  const std::vector<uint8_t> bytes(read.begin(), read.end());
   std::string why;
   if (!decode_picture(bytes, out, why)) {
     error = path + ": " + why;

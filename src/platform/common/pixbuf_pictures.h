@@ -15,9 +15,15 @@ namespace vm {
 // is damaged (decoding it would take gigabytes).
 constexpr int kMaxPictureSide = 4096;
 
+// Decodes from memory what the game's Files read, so a folder held in
+// memory plays as one on the disk does.
 class PixbufPictures : public Pictures {
  public:
+  explicit PixbufPictures(Files& files) : files_(files) {}
   bool load_picture(const std::string& path, Image& out, std::string& error) override;
+
+ private:
+  Files& files_;
 };
 
 // Encoders for the data tool and screenshots.

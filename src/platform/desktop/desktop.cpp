@@ -9,12 +9,10 @@
 #include <climits>
 #include <cstdio>
 #include <cstring>
-#include <filesystem>
 #include <iostream>
 #include <stdexcept>
 
-#include "assets/assets.h"
-#include "platform/common/folder_copy.h"
+#include "platform/common/disk_files.h"
 #include "platform/common/folder_lock.h"
 #include "platform/common/pango_text.h"
 #include "platform/common/pixbuf_pictures.h"
@@ -141,7 +139,8 @@ struct Desktop::Impl {
   GtkDialogs dialogs{window};
   GtkForms forms{window};
   DesktopClock clock;
-  PixbufPictures pictures;
+  DiskFiles files;
+  PixbufPictures pictures{files};
   PangoText text;
   DesktopAudio audio;
   FileLockSingleCopy single_copy;
@@ -152,7 +151,7 @@ struct Desktop::Impl {
   Impl() : audio(make_desktop_audio(log)) {
     platform.reset(new Platform{window, clock, dialogs, pictures, text, *audio.music,
                                 *audio.effects, *audio.volume, single_copy, shell, log, forms,
-                                settings});
+                                settings, files});
   }
 };
 
@@ -199,43 +198,10 @@ std::string program_dir() {
   return slash == std::string::npos ? std::string("./") : path.substr(0, slash + 1);
 }
 
-}  // namespace vm
-
-namespace vm {
-
-namespace {
-
-bool holds_game(const std::string& dir) {
-  return g_file_test((dir + "11.dat").c_str(), G_FILE_TEST_IS_REGULAR);
-}
-
-// The game rewrites its pictures' first bytes and the system file: the whole
-// folder must be writable.
-bool writable_folder(const std::string& dir) {
-  if (::access(dir.c_str(), W_OK | X_OK) != 0) return false;
-  std::error_code ec;
-  for (const auto& e : std::filesystem::directory_iterator(dir, ec))
-    if (e.is_regular_file(ec) && ::access(e.path().c_str(), W_OK) != 0) return false;
-  return !ec;
-}
-
-}  // namespace
-
-std::string find_game_data(const std::string& program_dir) {
-  const std::string usual = find_data_dir(program_dir);
-  if (usual != program_dir || holds_game(usual)) return usual;
-  const std::string installed = program_dir + VELMORA_INSTALLED_DATA "/";
-  if (!holds_game(installed)) return usual;
-  if (writable_folder(installed)) return installed;
-  const std::string own = std::string(g_get_user_data_dir()) + "/velmora/data/";
-  if (!holds_game(own)) {
-    const std::string error = copy_folder_whole(installed, own);
-    if (!error.empty()) {
-      std::cerr << "velmora: warning: " << error << "\n";
-      return installed;
-    }
-  }
-  return own;
+DataPlaces data_places() {
+  const std::string program = program_dir();
+  return {program, program + VELMORA_INSTALLED_DATA "/",
+          std::string(g_get_user_data_dir()) + "/velmora/data/"};
 }
 
 }  // namespace vm

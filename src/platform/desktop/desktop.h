@@ -37,11 +37,7 @@ void hold_termination_signals();
 // The folder holding the running program, ending in '/'.
 std::string program_dir();
 
-// The data folder when none is named on the command line: "data" beside the
-// program, else the program's own folder when it holds the game, else the
-// installed data (copied once to the player's own data folder when the
-// installed one cannot be written, since the game keeps its saves and the
-// gallery progress there), else the program's folder.
-std::string find_game_data(const std::string& program_dir);
+// Where the game's data may lie when no folder is named on the command line.
+DataPlaces data_places();
 
 }  // namespace vm

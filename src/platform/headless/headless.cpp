@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <stdexcept>
 
+#include "platform/common/disk_files.h"
 #include "platform/common/folder_lock.h"
 #include "platform/common/pango_text.h"
 #include "platform/common/pixbuf_pictures.h"
@@ -469,11 +470,19 @@ class HeadlessForms : public Forms {
   Headless& h_;
 };
 
-Headless::Headless() : log_([this] { return now_; }) {
+Headless::Headless() : Headless(nullptr) {}
+
+Headless::Headless(Files& files) : Headless(&files) {}
+
+Headless::Headless(Files* files) : log_([this] { return now_; }) {
+  if (!files) {
+    own_files_ = std::make_unique<DiskFiles>();
+    files = own_files_.get();
+  }
   window_ = std::make_unique<HeadlessWindow>(*this);
   clock_ = std::make_unique<HeadlessClock>(*this);
   dialogs_ = std::make_unique<HeadlessDialogs>(*this);
-  pictures_ = std::make_unique<PixbufPictures>();
+  pictures_ = std::make_unique<PixbufPictures>(*files);
   text_ = std::make_unique<PangoText>();
   music_ = std::make_unique<HeadlessMusic>(*this);
   effects_ = std::make_unique<HeadlessEffects>(*this);
@@ -483,7 +492,7 @@ Headless::Headless() : log_([this] { return now_; }) {
   settings_ = std::make_unique<HeadlessSettings>(*this);
   platform_ = std::make_unique<Platform>(Platform{*window_, *clock_, *dialogs_, *pictures_, *text_,
                                                   *music_, *effects_, *volume_, *misc_, *misc_,
-                                                  log_, *forms_service_, *settings_});
+                                                  log_, *forms_service_, *settings_, *files});
 }
 
 Headless::~Headless() = default;

@@ -47,7 +47,11 @@ struct HeadlessFormState {
 
 class Headless {
  public:
+  // The game's files on the disk (tests copy data folders to temporary
+  // folders, velmora-play plays one where it lies)...
   Headless();
+  // ...or those of a store the caller keeps, such as a MemoryFiles.
+  explicit Headless(Files& files);
   ~Headless();
   Headless(const Headless&) = delete;
   Headless& operator=(const Headless&) = delete;
@@ -150,6 +154,7 @@ class Headless {
     uint32_t due = 0;
   };
 
+  explicit Headless(Files* files);  // nullptr: the disk
   void dispatch_due();
   // Runs fn on the top window at its time; logs and drops the action when
   // no window is open.
@@ -184,6 +189,7 @@ class Headless {
   std::vector<std::unique_ptr<HeadlessFormState>> forms_;  // in opening order
   LineLog log_;
 
+  std::unique_ptr<Files> own_files_;  // the disk, unless the caller gave files
   std::unique_ptr<Window> window_;
   std::unique_ptr<Clock> clock_;
   std::unique_ptr<Dialogs> dialogs_;
