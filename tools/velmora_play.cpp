@@ -140,9 +140,9 @@ int main(int argc, char** argv) {
       hl.at(cursor, [&hl, &shot_failed, path] {
         std::string error;
         if (vm::save_png(hl.last_frame().w ? hl.last_frame() : vm::Image(640, 480), path, error)) {
-          hl.log().log("shot " + path);
+          hl.log().record(vm::LogEvent::other("shot " + path));
         } else {
-          hl.log().log("shot failed: " + error);
+          hl.log().record(vm::LogEvent::other("shot failed: " + error));
           shot_failed = true;
         }
       });
@@ -155,11 +155,11 @@ int main(int argc, char** argv) {
 
   try {
     int code = vm::run_game(hl.platform(), data_dir);
-    hl.log().log("exit " + std::to_string(code));
+    hl.log().record(vm::LogEvent::other("exit " + std::to_string(code)));
     // A picture asked for and not written is a failure of the run too.
     return code != 0 ? code : shot_failed ? 1 : 0;
   } catch (const vm::HeadlessIdle&) {
-    hl.log().log("exit: the game stopped with nothing left to do");
+    hl.log().record(vm::LogEvent::other("exit: the game stopped with nothing left to do"));
     return 3;
   } catch (const std::exception& e) {
     std::cerr << "velmora-play: " << e.what() << "\n";

@@ -169,7 +169,7 @@ void write_system_file(Game& g) {
   std::string text;
   for (int i = 1; i <= 25; ++i) text += g.assets.Sys_Lines[i] + "\r\n";
   replace_file(g.assets.Data_Dir + "50.dat", text);
-  g.pf.log.log("file written 50.dat");
+  g.pf.log.record(LogEvent::file_written("50.dat"));
 }
 
 std::string disguise_restored_pictures(AssetState& a) {

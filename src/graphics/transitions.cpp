@@ -171,7 +171,7 @@ int change_place(Game& g) {
 
   s.Trans_Code = utf8_substr(g.interp.Cur_Text, 0, 2);
   run_transition(g);
-  g.pf.log.log("place " + std::to_string(n));
+  g.pf.log.record(LogEvent::place(n));
   g.msg.Line_No = 0;
   g.msg.Shown_Speaker = 0;
   rebuild_window_back(g);

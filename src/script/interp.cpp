@@ -262,8 +262,7 @@ void run_script(Game& g) {
       }
     } while (result == kPositionSet);
     if (result == kShowMessage) {
-      if (!s.Cur_Text.empty())
-        g.pf.log.log("text " + std::to_string(s.Cur_Speaker) + " " + s.Cur_Text);
+      if (!s.Cur_Text.empty()) g.pf.log.record(LogEvent::text_shown(s.Cur_Speaker, s.Cur_Text));
       show_message(g);
       quiet_rows = 0;
     }
