@@ -19,6 +19,9 @@
 namespace vm {
 namespace {
 
+using test::count;
+using test::events;
+
 using test::read_bytes;
 using test::TempDir;
 
@@ -56,12 +59,6 @@ class Shutdown : public ::testing::Test {
       if (std::filesystem::exists(dir / (std::to_string(n) + ".dat")))
         EXPECT_EQ(read_bytes(dir / (std::to_string(n) + ".dat")).substr(0, 2), "JF") << n;
   }
-  int count(const std::string& needle) const {
-    int n = 0;
-    for (const std::string& l : hl.log_lines())
-      if (l.find(needle) != std::string::npos) ++n;
-    return n;
-  }
 };
 
 struct Place {
@@ -82,9 +79,9 @@ TEST_P(CloseFrom, EndsInOrderWithinASecond) {
   story(rows);
   close_after_start(GetParam().close_after);
   EXPECT_EQ(run(), 0);
-  EXPECT_EQ(count("title start"), 1) << "the story never began";
+  EXPECT_EQ(count(hl, LogKind::Title, "start"), 1) << "the story never began";
   EXPECT_LT(hl.now() - asked, 1000u) << GetParam().what;
-  EXPECT_EQ(count("file written 50.dat"), 1);
+  EXPECT_EQ(count(hl, LogKind::FileWritten, "50.dat"), 1);
   expect_at_rest();
 }
 
@@ -111,7 +108,7 @@ TEST_F(Shutdown, CloseDuringTheLoadingPictureWritesNothing) {
   hl.close(0);
   EXPECT_EQ(run(), 0);
   EXPECT_EQ(read_bytes(dir / "50.dat"), sys_before);  // names, tunes, gallery kept
-  EXPECT_EQ(count("file written"), 0);
+  EXPECT_EQ(count(hl, LogKind::FileWritten), 0);
   expect_at_rest();
 }
 
@@ -127,8 +124,8 @@ TEST_F(Shutdown, AFaceOnAHiddenSpriteEndsNonZeroAtRest) {
   story("0010,,,0,11,,,,L,,,,\r\n0010,,,,10,,,,,,,,\r\n0010,,,,,2,,1,顔,,,,\r\n");
   close_after_start(600000);
   EXPECT_EQ(run(), 1);
-  EXPECT_EQ(count("dialog \"0 doll but face change?\""), 1);
-  EXPECT_EQ(count("file written 50.dat"), 1);
+  EXPECT_EQ(count(hl, LogKind::Dialog, "\"0 doll but face change?\""), 1);
+  EXPECT_EQ(count(hl, LogKind::FileWritten, "50.dat"), 1);
   expect_at_rest();
 }
 
@@ -137,9 +134,9 @@ TEST_F(Shutdown, MemoryRunningOutMidStoryStillEndsInOrder) {
   close_after_start(600000);
   hl.at(9000, [] { throw std::bad_alloc(); });
   EXPECT_EQ(run(), 1);
-  EXPECT_EQ(count("title start"), 1);
-  EXPECT_EQ(count("warning: the game stopped: out of memory (std::bad_alloc)"), 1);
-  EXPECT_EQ(count("file written 50.dat"), 1);
+  EXPECT_EQ(count(hl, LogKind::Title, "start"), 1);
+  EXPECT_EQ(count(hl, LogKind::Warning, "the game stopped: out of memory (std::bad_alloc)"), 1);
+  EXPECT_EQ(count(hl, LogKind::FileWritten, "50.dat"), 1);
   expect_at_rest();
 }
 
@@ -148,8 +145,8 @@ TEST_F(Shutdown, ATuneNamedOutsideTheFolderIsRefused) {
   sys.replace(sys.find("title.mid"), 9, "../t.mid");
   test::write_bytes(dir / "50.dat", sys);
   EXPECT_EQ(run(), 1);
-  EXPECT_EQ(count("dialog \"実行に必要なﾌｧｲﾙがありません. file../t.mid\""), 1);
-  EXPECT_EQ(count("music open"), 0);
+  EXPECT_EQ(count(hl, LogKind::Dialog, "\"実行に必要なﾌｧｲﾙがありません. file../t.mid\""), 1);
+  EXPECT_EQ(events(hl).of(LogKind::Music).about("open").size(), 0u);
   expect_at_rest();
 }
 
@@ -194,8 +191,9 @@ TEST_F(Shutdown, AFolderWithoutWritePermissionKeepsTheSystemFileWhole) {
   ::chmod(dir.path().c_str(), 0755);
   EXPECT_EQ(code, 1);
   EXPECT_EQ(read_bytes(dir / "50.dat"), sys_before);
-  EXPECT_EQ(count("file written 50.dat"), 0);
-  EXPECT_EQ(count("50.dat: not written, the old file is kept (no new copy can be made beside it: "
+  EXPECT_EQ(count(hl, LogKind::FileWritten, "50.dat"), 0);
+  EXPECT_EQ(count(hl,
+                  "50.dat: not written, the old file is kept (no new copy can be made beside it: "
                   "Permission denied)"),
             1);
   expect_at_rest();

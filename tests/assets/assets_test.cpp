@@ -16,6 +16,8 @@
 namespace vm {
 namespace {
 
+using test::events;
+
 using test::read_bytes;
 using test::TempDir;
 using test::write_bytes;
@@ -47,11 +49,7 @@ class Assets : public ::testing::Test {
   Headless hl;
   Game g{hl.platform()};
   void SetUp() override { g.assets.Data_Dir = dir.path(); }
-  std::string last_dialog() const {
-    for (auto it = hl.log_lines().rbegin(); it != hl.log_lines().rend(); ++it)
-      if (it->find("dialog ") != std::string::npos) return it->substr(it->find("dialog "));
-    return "";
-  }
+  std::string last_dialog() const { return events(hl).of(LogKind::Dialog).last_line(); }
 };
 
 TEST(DataDir, SubFolderOrProgramFolder) {

@@ -128,12 +128,6 @@ class SceneTest : public ::testing::Test {
     g.interp.Cur_Text = text;
     return change_doll(g);
   }
-
-  bool logged(const std::string& part) const {
-    for (const auto& l : hl.log_lines())
-      if (l.find(part) != std::string::npos) return true;
-    return false;
-  }
 };
 
 // Number of pixels that differ, with the first one described.

@@ -1,61 +1,41 @@
 #include "platform/log_event.h"
 
+#include <utility>
+
 namespace vm {
 
 namespace {
 
 // The word each kind's line starts with.
 const char* kind_word(LogKind kind) {
-  switch (kind) {
-    case LogKind::Text:
-      return "text";
-    case LogKind::Place:
-      return "place";
-    case LogKind::Dialog:
-      return "dialog";
-    case LogKind::InputBox:
-      return "input";
-    case LogKind::Ime:
-      return "ime";
-    case LogKind::History:
-      return "history";
-    case LogKind::Music:
-      return "music";
-    case LogKind::Effect:
-      return "effect";
-    case LogKind::Volume:
-      return "volume";
-    case LogKind::FileWritten:
-      return "file written";
-    case LogKind::FileRead:
-      return "file read";
-    case LogKind::FileRemoved:
-      return "file removed";
-    case LogKind::FormOpened:
-    case LogKind::FormControl:
-    case LogKind::FormClosed:
-      return "form";
-    case LogKind::MainWindow:
-      return "main window";
-    case LogKind::Menu:
-      return "menu";
-    case LogKind::View:
-      return "view";
-    case LogKind::Caption:
-      return "caption";
-    case LogKind::Shell:
-      return "open";
-    case LogKind::Title:
-      return "title";
-    case LogKind::Warning:
-      return "warning:";
-    case LogKind::Error:
-      return "error:";
-    case LogKind::Ignored:
-    case LogKind::Other:
-      break;
-  }
-  return "";
+  static const std::pair<LogKind, const char*> kWords[] = {
+      {LogKind::Text, "text"},
+      {LogKind::Place, "place"},
+      {LogKind::Dialog, "dialog"},
+      {LogKind::InputBox, "input"},
+      {LogKind::Ime, "ime"},
+      {LogKind::History, "history"},
+      {LogKind::Music, "music"},
+      {LogKind::Effect, "effect"},
+      {LogKind::Volume, "volume"},
+      {LogKind::FileWritten, "file written"},
+      {LogKind::FileRead, "file read"},
+      {LogKind::FileRemoved, "file removed"},
+      {LogKind::FormOpened, "form"},
+      {LogKind::FormControl, "form"},
+      {LogKind::FormClosed, "form"},
+      {LogKind::MainWindow, "main window"},
+      {LogKind::Menu, "menu"},
+      {LogKind::View, "view"},
+      {LogKind::Caption, "caption"},
+      {LogKind::Shell, "open"},
+      {LogKind::Title, "title"},
+      {LogKind::Warning, "warning:"},
+      {LogKind::Error, "error:"},
+  };
+  for (const auto& [k, word] : kWords)
+    if (k == kind) return word;
+  return "";  // Ignored, Other: the line as it is
 }
 
 }  // namespace
@@ -107,8 +87,9 @@ LogEvent LogEvent::history_close() {
   return of(LogKind::History, "", "close");
 }
 
+// The subject is the command's first word: open, play, stop.
 LogEvent LogEvent::music(const std::string& what) {
-  return of(LogKind::Music, "", what);
+  return of(LogKind::Music, what.substr(0, what.find(' ')), what);
 }
 
 LogEvent LogEvent::effect(size_t bytes, uint32_t ms) {
@@ -116,7 +97,7 @@ LogEvent LogEvent::effect(size_t bytes, uint32_t ms) {
 }
 
 LogEvent LogEvent::volume(uint32_t level) {
-  return of(LogKind::Volume, "", std::to_string(level));
+  return of(LogKind::Volume, std::to_string(level), std::to_string(level));
 }
 
 LogEvent LogEvent::form_opened(const std::string& form, const std::string& caption, bool topmost) {
