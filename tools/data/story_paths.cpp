@@ -20,6 +20,7 @@
 #include "data/layout.h"
 #include "graphics/transitions.h"
 #include "message/message.h"
+#include "runner/script.h"
 #include "script/interp.h"
 
 namespace vm::datatool {
@@ -619,10 +620,10 @@ std::string path_input(const Story& story, const Exploration& ex, const StoryPat
                     "\n# ends: " + describe_end(sum.end, sum.hap, sum.error) + " at NUM " +
                     num4(story.tables.Script_Table[static_cast<size_t>(sum.end_seq)].num) +
                     " (row " + std::to_string(sum.end_seq) + ")\n";
-  auto click = [&](ClickPoint p) {
-    out += "click " + std::to_string(p.x) + " " + std::to_string(p.y) + "\n";
-  };
-  out += "# the title menu's start item\nwait " + std::to_string(kTitleMs) + "\n";
+  auto click = [&](ClickPoint p) { out += runner::line_of(runner::click_step(p.x, p.y)) + "\n"; };
+  auto wait = [&](long ms) { out += runner::line_of(runner::wait_step(ms)) + "\n"; };
+  out += "# the title menu's start item\n";
+  wait(kTitleMs);
   click(title_start_point());
   bool after_pick = false;
   for (size_t k = 0; k < path.segments.size(); ++k) {
@@ -637,22 +638,27 @@ std::string path_input(const Story& story, const Exploration& ex, const StoryPat
       for (size_t c = 0; c < chars.size() && c < 16; ++c) start += chars[c];
       out += "# " + num4(story.tables.Script_Table[static_cast<size_t>(e.seq)].num) + " " + start +
              (chars.size() > 16 ? "…" : "") + "\n";
-      out += "wait " + std::to_string(e.ms + extra + kClickMs) + "\n";
+      wait(e.ms + extra + kClickMs);
       click(message_point());
       extra = 0;
     }
     const int32_t tail = seg.tail_ms + extra + kClickMs;
     if (k < path.picks.size()) {
-      out += "# choice: " + sum.picks[k] + "\nwait " + std::to_string(tail) + "\n";
+      out += "# choice: " + sum.picks[k] + "\n";
+      wait(tail);
       click(choice_point(path.picks[k].second));
       after_pick = true;
     } else if (path.end == PathEnd::Ending) {
-      out += "# the ending, then its end button\nwait " + std::to_string(tail + kEndingMs) +
-             "\nshot ending.png\n";
+      out += "# the ending, then its end button\n";
+      wait(tail + kEndingMs);
+      runner::Step shot;
+      shot.verb = runner::Step::Shot;
+      shot.text = "ending.png";
+      out += runner::line_of(shot) + "\n";
       click(end_button_point());
-      out += "wait " + std::to_string(kAfterEndMs) + "\n";
+      wait(kAfterEndMs);
     } else {
-      out += "wait " + std::to_string(tail + 5000) + "\n";
+      wait(tail + 5000);
     }
   }
   return out;
