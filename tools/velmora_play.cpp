@@ -97,7 +97,8 @@ void schedule(vm::Headless& hl, uint32_t& cursor, const Step& s, const std::stri
 }
 
 // Plays the game to its end; the exit code, or 3 when it stopped otherwise.
-int play(vm::Headless& hl, const std::string& data_dir, bool shot_failed) {
+// shot_failed is set by the pictures taken during the play.
+int play(vm::Headless& hl, const std::string& data_dir, const bool& shot_failed) {
   try {
     int code = vm::run_game(hl.platform(), data_dir);
     hl.log().record(vm::LogEvent::other("exit " + std::to_string(code)));
