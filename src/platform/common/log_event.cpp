@@ -78,6 +78,8 @@ LogEvent LogEvent::history_open(size_t lines) {
   return of(LogKind::History, "", "open, " + std::to_string(lines) + " lines");
 }
 
+// The speaker as the window shows it, then the text: the order of the line.
+// NOLINTNEXTLINE(bugprone-easily-swappable-parameters)
 LogEvent LogEvent::history_line(const std::string& speaker, const std::string& text) {
   const std::string who = speaker.empty() ? "-" : speaker;
   return of(LogKind::History, who, who + " " + text);

@@ -26,6 +26,8 @@ namespace {
 
 // Copies the runs of pixels of one row that differ into dst, nearby runs as
 // one, and adds each run to the changed region.
+// The row's width, then which row it is, as an image row is addressed.
+// NOLINTNEXTLINE(bugprone-easily-swappable-parameters)
 void copy_changed_runs(uint32_t* dst, const uint32_t* src, int w, int y, cairo_region_t* changed) {
   constexpr int kJoinGap = 32;  // nearby runs go as one rectangle
   int x = 0;
