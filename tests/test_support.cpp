@@ -58,4 +58,78 @@ int run_command(const std::string& command, std::string& out) {
   return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
+Events::Events(const Headless& h) : all_(&h.log().events()) {
+  for (size_t i = 0; i < all_->size(); ++i) picked_.push_back(i);
+}
+
+Events Events::of(LogKind kind) const {
+  return of({kind});
+}
+
+Events Events::of(std::initializer_list<LogKind> kinds) const {
+  Events out = *this;
+  std::erase_if(out.picked_, [&](size_t i) {
+    return std::find(kinds.begin(), kinds.end(), (*all_)[i].event.kind) == kinds.end();
+  });
+  return out;
+}
+
+Events Events::with(const std::string& part) const {
+  Events out = *this;
+  std::erase_if(out.picked_, [&](size_t i) {
+    return log_line((*all_)[i].event).find(part) == std::string::npos;
+  });
+  return out;
+}
+
+Events Events::about(const std::string& subject) const {
+  Events out = *this;
+  std::erase_if(out.picked_, [&](size_t i) { return (*all_)[i].event.subject != subject; });
+  return out;
+}
+
+Events Events::from(int index) const {
+  Events out = *this;
+  std::erase_if(out.picked_, [&](size_t i) { return static_cast<int>(i) < index; });
+  return out;
+}
+
+std::string Events::line(size_t i) const {
+  return log_line((*this)[i].event);
+}
+
+std::vector<std::string> Events::lines() const {
+  std::vector<std::string> out;
+  for (size_t i = 0; i < size(); ++i) out.push_back(line(i));
+  return out;
+}
+
+std::vector<std::string> Events::bodies() const {
+  std::vector<std::string> out;
+  for (size_t i = 0; i < size(); ++i) out.push_back((*this)[i].event.body);
+  return out;
+}
+
+std::vector<uint32_t> Events::times() const {
+  std::vector<uint32_t> out;
+  for (size_t i = 0; i < size(); ++i) out.push_back((*this)[i].at);
+  return out;
+}
+
+Events events(const Headless& h) {
+  return Events(h);
+}
+
+int count(const Headless& h, LogKind kind, const std::string& part) {
+  return static_cast<int>(Events(h).of(kind).with(part).size());
+}
+
+int count(const Headless& h, const std::string& part) {
+  return static_cast<int>(Events(h).with(part).size());
+}
+
+int first_index(const Headless& h, LogKind kind, const std::string& part, int from) {
+  return Events(h).from(from).of(kind).with(part).index(0);
+}
+
 }  // namespace vm::test

@@ -2,7 +2,11 @@
 #pragma once
 
 #include <filesystem>
+#include <initializer_list>
 #include <string>
+#include <vector>
+
+#include "platform/headless/headless.h"
 
 namespace vm::test {
 
@@ -30,5 +34,45 @@ std::string build_dir();
 
 // Runs a command, returning its exit code and standard output.
 int run_command(const std::string& command, std::string& out);
+
+// What the headless log holds, asked about by kind of event: a selection of
+// its events in order, narrowed by kind, by part of the line, or by time.
+class Events {
+ public:
+  explicit Events(const Headless& h);
+  Events of(LogKind kind) const;
+  Events of(std::initializer_list<LogKind> kinds) const;
+  // The events whose line (without its time) holds part.
+  Events with(const std::string& part) const;
+  // The events about this subject (the file, window, menu item...).
+  Events about(const std::string& subject) const;
+  // The events at or after this position of the whole log.
+  Events from(int index) const;
+  size_t size() const { return picked_.size(); }
+  bool empty() const { return picked_.empty(); }
+  const LoggedEvent& operator[](size_t i) const { return all_->at(picked_.at(i)); }
+  // Position in the whole log of the i-th event picked (-1 past the end).
+  int index(size_t i) const { return i < picked_.size() ? static_cast<int>(picked_[i]) : -1; }
+  // The lines without their times, and the times.
+  std::vector<std::string> lines() const;
+  // The lines after their kind's word ("0 こんにちは" of "text 0 こんにちは").
+  std::vector<std::string> bodies() const;
+  std::vector<uint32_t> times() const;
+  std::string line(size_t i) const;
+  std::string last_line() const { return empty() ? "" : line(size() - 1); }
+
+ private:
+  const std::vector<LoggedEvent>* all_;  // the log's, which only grows
+  std::vector<size_t> picked_;
+};
+
+Events events(const Headless& h);
+// Events of this kind whose line holds part.
+int count(const Headless& h, LogKind kind, const std::string& part = "");
+// Events of whatever kind whose line holds part: for what must appear nowhere.
+int count(const Headless& h, const std::string& part);
+// Position in the whole log of the first event of this kind holding part at
+// or after from, or -1.
+int first_index(const Headless& h, LogKind kind, const std::string& part = "", int from = 0);
 
 }  // namespace vm::test

@@ -5,37 +5,112 @@
 #include <filesystem>
 #include <fstream>
 #include <iostream>
-#include <sstream>
 #include <string>
 
 #include "app/main_form.h"
 #include "graphics/screen.h"
 #include "platform/common/pixbuf_pictures.h"
 #include "platform/headless/headless.h"
+#include "runner/script.h"
 
 namespace {
 
-int key_code(const std::string& name) {
-  static const std::pair<const char*, int> names[] = {
-      {"Return", vm::kKeyReturn},  {"Enter", vm::kKeyReturn},  {"space", vm::kKeySpace},
-      {"Space", vm::kKeySpace},    {"Escape", vm::kKeyEscape}, {"Tab", vm::kKeyTab},
-      {"BackSpace", vm::kKeyBack}, {"Left", vm::kKeyLeft},     {"Up", vm::kKeyUp},
-      {"Right", vm::kKeyRight},    {"Down", vm::kKeyDown},     {"Control", vm::kKeyControl},
-      {"Ctrl", vm::kKeyControl},   {"F11", vm::kKeyF11}};
-  for (auto& [n, c] : names)
-    if (name == n) return c;
-  if (name.size() == 1) return std::toupper(static_cast<unsigned char>(name[0]));
-  return -1;
-}
+using vm::runner::Step;
 
 int usage() {
-  std::cerr << "usage: velmora-play DATA_DIR INPUT [OUT_DIR]\n"
-               "INPUT lines: wait MS | click X Y | rclick X Y | move X Y | key NAME |\n"
-               "             keyup NAME | wheel X Y up|down | menu NAME |\n"
-               "             answer ok|yes|no|TEXT | shot FILE |\n"
-               "             slot N | press CAPTION | control NAME | choose CAPTION |\n"
-               "             check CAPTION on|off | scroll N | row N | closebox\n";
+  std::cerr << "usage: velmora-play DATA_DIR INPUT [OUT_DIR]\n" << vm::runner::kGrammar;
   return 2;
+}
+
+// A picture of the screen as it is then, noted in the log.
+void schedule_shot(vm::Headless& hl, uint32_t at, const std::string& path, bool& failed) {
+  hl.at(at, [&hl, &failed, path] {
+    std::string error;
+    if (vm::save_png(hl.last_frame().w ? hl.last_frame() : vm::Image(640, 480), path, error)) {
+      hl.log().record(vm::LogEvent::other("shot " + path));
+    } else {
+      hl.log().record(vm::LogEvent::other("shot failed: " + error));
+      failed = true;
+    }
+  });
+}
+
+// Queues one action of the input at the cursor's time (a wait moves it on).
+void schedule(vm::Headless& hl, uint32_t& cursor, const Step& s, const std::string& out_dir,
+              bool& shot_failed) {
+  switch (s.verb) {
+    case Step::Wait:
+      cursor += static_cast<uint32_t>(s.ms);
+      break;
+    case Step::Click:
+      hl.click(cursor, s.x, s.y, vm::kLeftButton);
+      break;
+    case Step::RClick:
+      hl.click(cursor, s.x, s.y, vm::kRightButton);
+      break;
+    case Step::Move:
+      hl.move(cursor, s.x, s.y);
+      break;
+    case Step::Key:
+      hl.key(cursor, s.key);
+      break;
+    case Step::KeyUp:
+      hl.key_up(cursor, s.key);
+      break;
+    case Step::Wheel:
+      hl.wheel(cursor, s.x, s.y, s.n);
+      break;
+    case Step::Menu:
+      hl.menu(cursor, s.text);
+      break;
+    case Step::Answer:
+      hl.answer(cursor, s.text);
+      break;
+    case Step::Press:
+      hl.press(cursor, s.text);
+      break;  // the open secondary window's button
+    case Step::Slot:
+      hl.click_control(cursor, "Label1(" + std::to_string(s.n) + ")");
+      break;
+    case Step::Control:
+      hl.click_control(cursor, s.text);
+      break;
+    case Step::Choose:
+      hl.choose(cursor, s.text);
+      break;
+    case Step::Check:
+      hl.check(cursor, s.text, s.on);
+      break;
+    case Step::Scroll:
+      hl.scroll(cursor, s.n);
+      break;
+    case Step::Row:
+      hl.row(cursor, s.n);
+      break;
+    case Step::CloseBox:
+      hl.close_box(cursor);
+      break;
+    case Step::Shot:
+      schedule_shot(hl, cursor, out_dir + s.text, shot_failed);
+      break;
+  }
+}
+
+// Plays the game to its end; the exit code, or 3 when it stopped otherwise.
+// shot_failed is set by the pictures taken during the play.
+int play(vm::Headless& hl, const std::string& data_dir, const bool& shot_failed) {
+  try {
+    int code = vm::run_game(hl.platform(), data_dir);
+    hl.log().record(vm::LogEvent::other("exit " + std::to_string(code)));
+    // A picture asked for and not written is a failure of the run too.
+    return code != 0 ? code : shot_failed ? 1 : 0;
+  } catch (const vm::HeadlessIdle&) {
+    hl.log().record(vm::LogEvent::other("exit: the game stopped with nothing left to do"));
+    return 3;
+  } catch (const std::exception& e) {
+    std::cerr << "velmora-play: " << e.what() << "\n";
+    return 3;
+  }
 }
 
 }  // namespace
@@ -67,102 +142,16 @@ int main(int argc, char** argv) {
   int line_no = 0;
   while (std::getline(in, line)) {
     ++line_no;
-    if (!line.empty() && line.back() == '\r') line.pop_back();
-    std::istringstream ls(line);
-    std::string verb;
-    if (!(ls >> verb) || verb[0] == '#') continue;
-    std::string rest;
-    std::getline(ls >> std::ws, rest);
-    std::istringstream args(rest);
-    int x = 0, y = 0;
-    auto bad = [&] {
+    Step step;
+    const vm::runner::Parsed p = vm::runner::parse_line(line, step);
+    if (p == vm::runner::Parsed::Bad) {
+      if (!line.empty() && line.back() == '\r') line.pop_back();
       std::cerr << argv[2] << ":" << line_no << ": cannot read \"" << line << "\"\n";
       return 2;
-    };
-    if (verb == "wait") {
-      long ms = 0;
-      if (!(args >> ms) || ms < 0) return bad();
-      cursor += static_cast<uint32_t>(ms);
-    } else if (verb == "click" || verb == "rclick") {
-      if (!(args >> x >> y)) return bad();
-      hl.click(cursor, x, y, verb == "click" ? vm::kLeftButton : vm::kRightButton);
-    } else if (verb == "move") {
-      if (!(args >> x >> y)) return bad();
-      hl.move(cursor, x, y);
-    } else if (verb == "key") {
-      int code = key_code(rest);
-      if (code < 0) return bad();
-      hl.key(cursor, code);
-    } else if (verb == "keyup") {
-      int code = key_code(rest);
-      if (code < 0) return bad();
-      hl.key_up(cursor, code);
-    } else if (verb == "wheel") {
-      std::string way;
-      if (!(args >> x >> y >> way) || (way != "up" && way != "down")) return bad();
-      hl.wheel(cursor, x, y, way == "up" ? -1 : 1);
-    } else if (verb == "menu") {
-      if (rest.empty()) return bad();
-      hl.menu(cursor, rest);
-    } else if (verb == "answer") {
-      hl.answer(cursor, rest);
-    } else if (verb == "press") {  // the open secondary window's button
-      if (rest.empty()) return bad();
-      hl.press(cursor, rest);
-    } else if (verb == "slot") {  // a row of the slot window
-      int n = -1;
-      if (!(args >> n) || n < 0 || n > 4) return bad();
-      hl.click_control(cursor, "Label1(" + std::to_string(n) + ")");
-    } else if (verb == "control") {
-      if (rest.empty()) return bad();
-      hl.click_control(cursor, rest);
-    } else if (verb == "choose") {
-      if (rest.empty()) return bad();
-      hl.choose(cursor, rest);
-    } else if (verb == "check") {
-      const size_t sp = rest.rfind(' ');
-      if (sp == std::string::npos) return bad();
-      const std::string state = rest.substr(sp + 1);
-      if (state != "on" && state != "off") return bad();
-      hl.check(cursor, rest.substr(0, sp), state == "on");
-    } else if (verb == "scroll" || verb == "row") {
-      int n = 0;
-      if (!(args >> n)) return bad();
-      if (verb == "scroll")
-        hl.scroll(cursor, n);
-      else
-        hl.row(cursor, n);
-    } else if (verb == "closebox") {
-      hl.close_box(cursor);
-    } else if (verb == "shot") {
-      if (rest.empty()) return bad();
-      std::string path = out_dir + rest;
-      hl.at(cursor, [&hl, &shot_failed, path] {
-        std::string error;
-        if (vm::save_png(hl.last_frame().w ? hl.last_frame() : vm::Image(640, 480), path, error)) {
-          hl.log().log("shot " + path);
-        } else {
-          hl.log().log("shot failed: " + error);
-          shot_failed = true;
-        }
-      });
-    } else {
-      return bad();
     }
+    if (p == vm::runner::Parsed::Step) schedule(hl, cursor, step, out_dir, shot_failed);
   }
   // The input is over: close the window as the close box would.
   hl.close(cursor);
-
-  try {
-    int code = vm::run_game(hl.platform(), data_dir);
-    hl.log().log("exit " + std::to_string(code));
-    // A picture asked for and not written is a failure of the run too.
-    return code != 0 ? code : shot_failed ? 1 : 0;
-  } catch (const vm::HeadlessIdle&) {
-    hl.log().log("exit: the game stopped with nothing left to do");
-    return 3;
-  } catch (const std::exception& e) {
-    std::cerr << "velmora-play: " << e.what() << "\n";
-    return 3;
-  }
+  return play(hl, data_dir, shot_failed);
 }

@@ -37,7 +37,7 @@ std::string find_game_data(Files& files, const DataPlaces& places, EventLog& log
   if (!holds_game(files, own)) {
     const std::string error = files.copy_folder_whole(installed, own);
     if (!error.empty()) {
-      log.log("warning: " + error);
+      log.record(LogEvent::warning(error));
       return installed;
     }
   }

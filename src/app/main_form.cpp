@@ -56,13 +56,13 @@ bool load_early_picture(Game& g, const std::string& number, Surface& s) {
   const long long length = g.pf.files.length(path);
   if (length == 0) return false;
   if (length < 0) {
-    g.pf.log.log("error: " + path + ": missing");
+    g.pf.log.record(LogEvent::error(path + ": missing"));
     message_box(g, "起動に必要なファイルがありません。\r\n" + path);
     throw EndProcess{1};
   }
   std::string error;
   if (!g.pf.pictures.load_picture(path, s.img, error)) {
-    g.pf.log.log("error: " + path + ": " + error);
+    g.pf.log.record(LogEvent::error(path + ": " + error));
     message_box(g, "起動に必要なファイルが壊れています。\r\n" + path);
     throw EndProcess{1};
   }
@@ -347,7 +347,7 @@ int run_game(Platform& pf, const std::string& data_dir) {
       const std::string reason = dynamic_cast<const std::bad_alloc*>(&e)
                                      ? std::string("out of memory (") + e.what() + ")"
                                      : std::string(e.what());
-      g.pf.log.log("warning: the game stopped: " + reason);
+      g.pf.log.record(LogEvent::warning("the game stopped: " + reason));
       message_box(g, reason);
       unload_main_form(g, true);
     }

@@ -106,7 +106,7 @@ void rebuild_line6(AssetState& a) {
 
 void write_system_file(const AssetState& a, Files& files, EventLog& log) {
   DataFolder(files, a.Data_Dir).write_system(a.Sys_Lines);
-  log.log("file written 50.dat");
+  log.record(LogEvent::file_written("50.dat"));
 }
 
 std::string disguise_restored_pictures(AssetState& a, Files& files) {

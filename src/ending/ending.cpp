@@ -86,7 +86,7 @@ void show_card_picture(Game& g, int number) {
   Image picture;
   std::string error;
   if (!load_data_picture(g.stage(), file, picture, error)) {
-    g.pf.log.log("warning: the staff roll goes on without " + file + ": " + error);
+    g.pf.log.record(LogEvent::warning("the staff roll goes on without " + file + ": " + error));
     return;
   }
   g.screen.Place_Load.img = std::move(picture);
@@ -386,7 +386,7 @@ void show_end_message(Game& g) {
   e.END_btn.visible = true;
   e.end_button_enabled = true;
   refresh(g);
-  g.pf.log.log("end button shown");
+  g.pf.log.record(LogEvent::other("end button shown"));
 }
 
 void draw_staff_card(Game& g, int16_t row) {

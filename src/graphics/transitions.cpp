@@ -170,7 +170,7 @@ bool change_place(const Stage& st, int n, const std::string& trans_text, int bli
 
   s.Trans_Code = utf8_substr(trans_text, 0, 2);
   run_transition(st);
-  st.pf.log.log("place " + std::to_string(n));
+  st.pf.log.record(LogEvent::place(n));
   clear_sprites(st);  // nobody stands on the new background yet
   return true;
 }

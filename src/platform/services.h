@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "platform/image.h"
+#include "platform/log_event.h"
 
 namespace vm {
 
@@ -451,7 +452,7 @@ class SettingsStore {
 class EventLog {
  public:
   virtual ~EventLog() = default;
-  virtual void log(const std::string& line) = 0;
+  virtual void record(const LogEvent& event) = 0;
 };
 
 // Everything a subsystem may need, handed down from the start routine.

@@ -196,7 +196,7 @@ void do_save(Game& g, int slot, SlotContent content) {
     message_box(g, "ゲームをセーブできませんでした。\r\n" + slot_words(slot) + "\r\n" + e.what());
     return;
   }
-  g.pf.log.log("file written " + slot_file_name(slot));
+  g.pf.log.record(LogEvent::file_written(slot_file_name(slot)));
   show_notice(g, "セーブしました", kSavedNotice);
   refresh_slots(g);
   window(g).set_visible("Label2", false);
@@ -217,7 +217,7 @@ void do_load(Game& g, int slot) {
   }
   g.save.Save_Slots = file.record;
   g.save.Saved_Hap = file.hap;
-  g.pf.log.log("file read " + slot_file_name(slot));
+  g.pf.log.record(LogEvent::file_read(slot_file_name(slot)));
   show_notice(g, "ロードしました", kLoadedNotice);
   g.save.Slot_Mode = 3;
 }
@@ -229,7 +229,7 @@ void do_delete(Game& g, int slot) {
     message_box(g, "データを消去できませんでした。\r\n" + slot_words(slot));
     return;
   }
-  g.pf.log.log("file removed " + slot_file_name(slot));
+  g.pf.log.record(LogEvent::file_removed(slot_file_name(slot)));
   show_notice(g, "消去しました", kDeletedNotice);
   refresh_slots(g);
   window(g).set_visible("Label2", false);

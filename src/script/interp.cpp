@@ -289,8 +289,7 @@ void run_script(const Story& st) {
       }
     } while (result == kPositionSet);
     if (result == kShowMessage) {
-      if (!s.Cur_Text.empty())
-        st.pf.log.log("text " + std::to_string(s.Cur_Speaker) + " " + s.Cur_Text);
+      if (!s.Cur_Text.empty()) st.pf.log.record(LogEvent::text_shown(s.Cur_Speaker, s.Cur_Text));
       show_message(st);
       quiet_rows = 0;
     }

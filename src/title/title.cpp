@@ -93,7 +93,7 @@ void title_steps(Game& g) {
   refresh(g);
   g.pf.window.set_menu_enabled("opt_menu", true);
   g.pf.window.set_menu_enabled("vvrr", true);
-  g.pf.log.log("title menu ready");
+  g.pf.log.record(LogEvent::title("menu ready"));
   g.pf.dialogs.set_ime_open(false);
 }
 
@@ -138,7 +138,7 @@ void on_title_hover(Game& g, int i) {
 
 TitleAction on_title_press(Game& g, int i) {
   static const char* const kItems[4] = {"start", "load", "gallery", "quit"};
-  if (i >= 0 && i < 4) g.pf.log.log(std::string("title ") + kItems[i]);
+  if (i >= 0 && i < 4) g.pf.log.record(LogEvent::title(kItems[i]));
   play_effect(g.audio(), kEffectPress);
   switch (i) {
     case 0:

@@ -6,9 +6,12 @@
 #include "app/game.h"
 #include "app/main_form.h"
 #include "platform/headless/headless.h"
+#include "test_support.h"
 
 namespace vm {
 namespace {
+
+using test::events;
 
 InputEvent menu_event(const char* name) {
   InputEvent ev;
@@ -66,7 +69,7 @@ TEST(AboutBox, ShowsItsTextsOpensItsLinksAndClosesWithOk) {
   // it, and the next opening builds it afresh.
   handle_event(g, menu_event("vvrr"));
   EXPECT_EQ(hl.form("frmAbout"), box);
-  EXPECT_NE(hl.log_lines().back().find(" form frmAbout raised"), std::string::npos);
+  EXPECT_EQ(events(hl).last_line(), "form frmAbout raised");
   hl.press(hl.now(), "OK");
   hl.platform().window.do_events();
   EXPECT_EQ(hl.form("frmAbout"), nullptr);

@@ -14,6 +14,10 @@
 namespace vm {
 namespace {
 
+using test::count;
+using test::Events;
+using test::events;
+
 // The first choice box of the demo's menus, on the message window.
 constexpr int kFirstChoiceX = 230, kFirstChoiceY = 400;
 // The title menu's start item, once the menu shows.
@@ -32,14 +36,6 @@ class Comfort : public ::testing::Test {
     hl.close(close_at);
     return run_game(hl.platform(), dir.path());
   }
-  // Log lines without their time stamps.
-  std::vector<std::string> lines(const std::string& prefix) const {
-    std::vector<std::string> out;
-    for (const std::string& l : hl.log_lines())
-      if (l.compare(9, prefix.size(), prefix) == 0) out.push_back(l.substr(9));
-    return out;
-  }
-  static uint32_t time_of(const std::string& line) { return std::stoul(line.substr(0, 8)); }
 };
 
 TEST_F(Comfort, ViewMenuAndKeysAreKeptInTheSettingsAndWindowsFitTheScreen) {
@@ -52,7 +48,7 @@ TEST_F(Comfort, ViewMenuAndKeysAreKeptInTheSettingsAndWindowsFitTheScreen) {
   EXPECT_EQ(run(8000), 0);
   const std::vector<std::string> want = {"view scale 3", "view scale 2",     "view full screen",
                                          "view scale 2", "view full screen", "view scale 1"};
-  EXPECT_EQ(lines("view "), want);
+  EXPECT_EQ(events(hl).of(LogKind::View).lines(), want);
   EXPECT_EQ(hl.player_settings.scale, 1);
   EXPECT_FALSE(hl.player_settings.full_screen);
   EXPECT_EQ(hl.settings_saves, 5);
@@ -90,8 +86,8 @@ TEST_F(Comfort, HistoryHoldsWhatWasShownAndAutoForwardWaitsAtTheChoice) {
   hl.wheel(look + 10, 320, 240, 1);  // down: the game ignores it
   EXPECT_EQ(run(look + 1000), 0);
 
-  const std::vector<std::string> texts = lines("text ");
-  const std::vector<std::string> history = lines("history ");
+  const Events texts = events(hl).of(LogKind::Text);
+  const std::vector<std::string> history = events(hl).of(LogKind::History).lines();
   ASSERT_GE(texts.size(), 12u);
   ASSERT_EQ(history.size(), texts.size() + 3);  // open, the choice, close
   EXPECT_EQ(history.front(), "history open, " + std::to_string(texts.size() + 1) + " lines");
@@ -115,16 +111,14 @@ TEST_F(Comfort, HistoryHoldsWhatWasShownAndAutoForwardWaitsAtTheChoice) {
   // story waited at the choice although auto-forward was on.
   size_t k = 1;
   bool choice_seen = false;
-  for (const std::string& logged : hl.log_lines()) {
-    const std::string l = logged.substr(9);
-    if (l.rfind("text ", 0) != 0) continue;
-    if (!choice_seen && time_of(logged) > pick) {
+  for (size_t i = 0; i < texts.size(); ++i) {
+    if (!choice_seen && texts[i].at > pick) {
       EXPECT_EQ(history[k], "history - → ミツと海へ行く");
       choice_seen = true;
       ++k;
     }
-    const std::string code = l.substr(5, l.find(' ', 5) - 5);
-    const std::string text = l.substr(5 + code.size() + 1);
+    const std::string& code = texts[i].event.subject;
+    const std::string text = texts[i].event.body.substr(code.size() + 1);
     EXPECT_EQ(history[k], "history " + label(code.size() == 1 ? code[0] : '0') + " " + text);
     ++k;
   }
@@ -155,7 +149,7 @@ TEST_F(Comfort, OpeningTheHistoryChangesNothing) {
   {
     Headless h;
     ASSERT_EQ(play(h, false), 0);
-    plain = h.log_lines();
+    plain = h.log().lines();
   }
   std::filesystem::remove_all(dir.path());
   std::filesystem::copy(test::build_dir() + "/data", dir.path(),
@@ -163,13 +157,11 @@ TEST_F(Comfort, OpeningTheHistoryChangesNothing) {
   {
     Headless h;
     ASSERT_EQ(play(h, true), 0);
-    for (const std::string& l : h.log_lines())
-      if (l.find(" history ") == std::string::npos && l.find(" menu history") == std::string::npos)
-        looked.push_back(l);
-    int opened = 0;
-    for (const std::string& l : h.log_lines())
-      if (l.find(" history open") != std::string::npos) ++opened;
-    EXPECT_EQ(opened, 3);
+    for (const LoggedEvent& e : h.log().events())
+      if (e.event.kind != LogKind::History &&
+          !(e.event.kind == LogKind::Menu && e.event.subject == "history"))
+        looked.push_back(e.line);
+    EXPECT_EQ(count(h, LogKind::History, "history open"), 3);
   }
   EXPECT_EQ(looked, plain);
 }

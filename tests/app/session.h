@@ -79,20 +79,6 @@ struct Session {
     hl.menu(at_ms, "prog_end");
     hl.answer(at_ms, "yes");
   }
-
-  int count(const std::string& needle) const {
-    int n = 0;
-    for (const std::string& l : hl.log_lines())
-      if (l.find(needle) != std::string::npos) ++n;
-    return n;
-  }
-  // Index of the first log line holding needle at or after from, or -1.
-  int find(const std::string& needle, int from = 0) const {
-    const auto& lines = hl.log_lines();
-    for (int i = from; i < static_cast<int>(lines.size()); ++i)
-      if (lines[static_cast<size_t>(i)].find(needle) != std::string::npos) return i;
-    return -1;
-  }
 };
 
 // A copy of the build's demo folder.

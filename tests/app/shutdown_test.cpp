@@ -20,6 +20,9 @@
 namespace vm {
 namespace {
 
+using test::count;
+using test::events;
+
 using test::read_bytes;
 using test::TempDir;
 
@@ -57,12 +60,6 @@ class Shutdown : public ::testing::Test {
       if (std::filesystem::exists(dir / (std::to_string(n) + ".dat")))
         EXPECT_EQ(read_bytes(dir / (std::to_string(n) + ".dat")).substr(0, 2), "JF") << n;
   }
-  int count(const std::string& needle) const {
-    int n = 0;
-    for (const std::string& l : hl.log_lines())
-      if (l.find(needle) != std::string::npos) ++n;
-    return n;
-  }
 };
 
 struct Place {
@@ -83,9 +80,9 @@ TEST_P(CloseFrom, EndsInOrderWithinASecond) {
   story(rows);
   close_after_start(GetParam().close_after);
   EXPECT_EQ(run(), 0);
-  EXPECT_EQ(count("title start"), 1) << "the story never began";
+  EXPECT_EQ(count(hl, LogKind::Title, "start"), 1) << "the story never began";
   EXPECT_LT(hl.now() - asked, 1000u) << GetParam().what;
-  EXPECT_EQ(count("file written 50.dat"), 1);
+  EXPECT_EQ(count(hl, LogKind::FileWritten, "50.dat"), 1);
   expect_at_rest();
 }
 
@@ -112,7 +109,7 @@ TEST_F(Shutdown, CloseDuringTheLoadingPictureWritesNothing) {
   hl.close(0);
   EXPECT_EQ(run(), 0);
   EXPECT_EQ(read_bytes(dir / "50.dat"), sys_before);  // names, tunes, gallery kept
-  EXPECT_EQ(count("file written"), 0);
+  EXPECT_EQ(count(hl, LogKind::FileWritten), 0);
   expect_at_rest();
 }
 
@@ -128,8 +125,8 @@ TEST_F(Shutdown, AFaceOnAHiddenSpriteEndsNonZeroAtRest) {
   story("0010,,,0,11,,,,L,,,,\r\n0010,,,,10,,,,,,,,\r\n0010,,,,,2,,1,顔,,,,\r\n");
   close_after_start(600000);
   EXPECT_EQ(run(), 1);
-  EXPECT_EQ(count("dialog \"0 doll but face change?\""), 1);
-  EXPECT_EQ(count("file written 50.dat"), 1);
+  EXPECT_EQ(count(hl, LogKind::Dialog, "\"0 doll but face change?\""), 1);
+  EXPECT_EQ(count(hl, LogKind::FileWritten, "50.dat"), 1);
   expect_at_rest();
 }
 
@@ -138,9 +135,9 @@ TEST_F(Shutdown, MemoryRunningOutMidStoryStillEndsInOrder) {
   close_after_start(600000);
   hl.at(9000, [] { throw std::bad_alloc(); });
   EXPECT_EQ(run(), 1);
-  EXPECT_EQ(count("title start"), 1);
-  EXPECT_EQ(count("warning: the game stopped: out of memory (std::bad_alloc)"), 1);
-  EXPECT_EQ(count("file written 50.dat"), 1);
+  EXPECT_EQ(count(hl, LogKind::Title, "start"), 1);
+  EXPECT_EQ(count(hl, LogKind::Warning, "the game stopped: out of memory (std::bad_alloc)"), 1);
+  EXPECT_EQ(count(hl, LogKind::FileWritten, "50.dat"), 1);
   expect_at_rest();
 }
 
@@ -149,8 +146,8 @@ TEST_F(Shutdown, ATuneNamedOutsideTheFolderIsRefused) {
   sys.replace(sys.find("title.mid"), 9, "../t.mid");
   test::write_bytes(dir / "50.dat", sys);
   EXPECT_EQ(run(), 1);
-  EXPECT_EQ(count("dialog \"実行に必要なﾌｧｲﾙがありません. file../t.mid\""), 1);
-  EXPECT_EQ(count("music open"), 0);
+  EXPECT_EQ(count(hl, LogKind::Dialog, "\"実行に必要なﾌｧｲﾙがありません. file../t.mid\""), 1);
+  EXPECT_EQ(events(hl).of(LogKind::Music).about("open").size(), 0u);
   expect_at_rest();
 }
 
@@ -178,15 +175,11 @@ TEST(ReadOnlyFolder, TheSystemFileIsKeptWholeWhoeverPlays) {
   hl.close(600000);
   EXPECT_EQ(run_game(hl.platform(), dir), 1);
   EXPECT_EQ(*files.find(dir + "50.dat"), sys_before);
-  int written = 0, refused = 0;
-  for (const std::string& l : hl.log_lines()) {
-    written += l.find("file written 50.dat") != std::string::npos;
-    refused += l.find(
-                   "50.dat: not written, the old file is kept (no new copy can be made beside "
-                   "it: Permission denied)") != std::string::npos;
-  }
-  EXPECT_EQ(written, 0);
-  EXPECT_EQ(refused, 1);
+  EXPECT_EQ(count(hl, LogKind::FileWritten, "50.dat"), 0);
+  EXPECT_EQ(count(hl,
+                  "50.dat: not written, the old file is kept (no new copy can be made beside "
+                  "it: Permission denied)"),
+            1);
   for (int n : managed_pictures_exit_order())
     EXPECT_EQ(files.find(dir + dat_name(n))->substr(0, 2), "JF") << n;
 }

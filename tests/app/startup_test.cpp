@@ -18,6 +18,10 @@
 namespace vm {
 namespace {
 
+using test::count;
+using test::Events;
+using test::events;
+
 using test::read_bytes;
 using test::TempDir;
 
@@ -34,20 +38,14 @@ class Startup : public ::testing::Test {
     hl.close(hl.now() + 600000);  // as the runner does when its input ends
     return run_game(hl.platform(), dir.path());
   }
-  int count(const std::string& needle) const {
-    int n = 0;
-    for (const std::string& l : hl.log_lines())
-      if (l.find(needle) != std::string::npos) ++n;
-    return n;
-  }
 };
 
 TEST_F(Startup, SecondCopyIsRefused) {
   hl.other_copy = true;
   std::string sys = read_bytes(dir / "50.dat");
   EXPECT_EQ(run(), 1);
-  EXPECT_EQ(count("dialog \"既に起動しています。\""), 1);
-  EXPECT_EQ(count("caption"), 0);
+  EXPECT_EQ(count(hl, LogKind::Dialog, "\"既に起動しています。\""), 1);
+  EXPECT_EQ(count(hl, LogKind::Caption), 0);
   EXPECT_EQ(read_bytes(dir / "11.dat").substr(0, 2), "JF");
 }
 
@@ -64,19 +62,16 @@ TEST_F(Startup, ASecondCopyOnTheSameFolderIsRefusedWhateverItsOwnLock) {
   });
   EXPECT_EQ(run(), 0);
   EXPECT_EQ(second_code, 1);
-  int refused = 0;
-  for (const std::string& l : second.log_lines())
-    refused += l.find("dialog \"既に起動しています。\"") != std::string::npos;
-  EXPECT_EQ(refused, 1);
+  EXPECT_EQ(count(second, LogKind::Dialog, "\"既に起動しています。\""), 1);
   EXPECT_EQ(first_pictures, "BM");  // the first copy's pictures were left alone
-  EXPECT_EQ(count("file written 50.dat"), 1);
+  EXPECT_EQ(count(hl, LogKind::FileWritten, "50.dat"), 1);
 }
 
 TEST_F(Startup, FolderWithoutTheMarkerFileIsRejected) {
   std::filesystem::remove(dir / "11.dat");
   std::string sys = read_bytes(dir / "50.dat");
   EXPECT_EQ(run(), 1);
-  EXPECT_EQ(count("dialog \"フォルダの内容が不正です.\\r\\n" + dir.path() + "\""), 1);
+  EXPECT_EQ(count(hl, LogKind::Dialog, "\"フォルダの内容が不正です.\\r\\n" + dir.path() + "\""), 1);
   EXPECT_EQ(read_bytes(dir / "50.dat"), sys);
   EXPECT_EQ(read_bytes(dir / "12.dat").substr(0, 2), "JF");
 }
@@ -87,11 +82,11 @@ TEST_F(Startup, QuitAsksFirstAndEndsInOrder) {
   hl.menu(6000, "prog_end");
   hl.answer(6000, "yes");
   EXPECT_EQ(run(), 0);
-  EXPECT_EQ(count("dialog \"終了しますか？\" -> no"), 1);
-  EXPECT_EQ(count("dialog \"終了しますか？\" -> yes"), 1);
-  EXPECT_EQ(count("caption \"Velmora - loading now...\""), 1);
-  EXPECT_EQ(count("caption \"Velmora\""), 1);
-  EXPECT_EQ(count("file written 50.dat"), 1);
+  EXPECT_EQ(count(hl, LogKind::Dialog, "\"終了しますか？\" -> no"), 1);
+  EXPECT_EQ(count(hl, LogKind::Dialog, "\"終了しますか？\" -> yes"), 1);
+  EXPECT_EQ(count(hl, LogKind::Caption, "\"Velmora - loading now...\""), 1);
+  EXPECT_EQ(count(hl, LogKind::Caption, "\"Velmora\""), 1);
+  EXPECT_EQ(count(hl, LogKind::FileWritten, "50.dat"), 1);
   for (int n : managed_pictures_exit_order())
     EXPECT_EQ(read_bytes(dir / (std::to_string(n) + ".dat")).substr(0, 2), "JF") << n;
   EXPECT_FALSE(std::filesystem::exists(dir / "51.cod"));
@@ -102,7 +97,7 @@ TEST_F(Startup, EmptyLoadingPictureIsSkipped) {
   hl.menu(3000, "prog_end");
   hl.answer(3000, "yes");
   EXPECT_EQ(run(), 0);
-  EXPECT_EQ(count("dialog"), 1);  // only the quit question
+  EXPECT_EQ(count(hl, LogKind::Dialog), 1);  // only the quit question
   EXPECT_EQ(read_bytes(dir / "72.dat"), "");
 }
 
@@ -123,14 +118,10 @@ TEST_F(Startup, MissingOrDamagedLoadingPicturesAreNamedInTheGamesWords) {
       const std::string want = std::string("dialog \"起動に必要なファイル") +
                                (missing ? "がありません。" : "が壊れています。") + "\\r\\n" +
                                dir.path() + file + "\"";
-      int dialogs = 0, details = 0;
-      for (const std::string& l : again.log_lines()) {
-        dialogs += l.find("dialog") != std::string::npos;
-        details += l.find("error: " + dir.path() + file + ": ") != std::string::npos;
-        if (l.find("dialog") != std::string::npos) EXPECT_NE(l.find(want), std::string::npos) << l;
-      }
-      EXPECT_EQ(dialogs, 1) << file;
-      EXPECT_EQ(details, 1) << file;
+      const Events dialogs = events(again).of(LogKind::Dialog);
+      ASSERT_EQ(dialogs.size(), 1u) << file;
+      EXPECT_NE(dialogs.line(0).find(want), std::string::npos) << dialogs.line(0);
+      EXPECT_EQ(count(again, LogKind::Error, dir.path() + file + ": "), 1) << file;
       EXPECT_EQ(read_bytes(dir / "11.dat"), sprite);
     }
     test::write_bytes(dir / file, kept);
@@ -146,7 +137,7 @@ TEST_F(Startup, BrokenScriptRowIsNamedAndTheGameEndsInOrder) {
   test::write_bytes(dir / "51.dat", invert_bytes(broken));
   hl.click(5500, 300, 255);  // the title menu's start item
   EXPECT_EQ(run(), 1);
-  EXPECT_EQ(count("51.dat line 4, field 8 (speaker)"), 1);
+  EXPECT_EQ(count(hl, LogKind::Dialog, "51.dat line 4, field 8 (speaker)"), 1);
   EXPECT_EQ(read_bytes(dir / "11.dat").substr(0, 2), "JF");  // disguised again
 }
 
@@ -266,9 +257,10 @@ TEST_F(Startup, SkipIsOfferedOnceTheStoryRuns) {
   hl.menu(65000, "prog_end");
   hl.answer(65000, "yes");
   EXPECT_EQ(run(), 0);
-  EXPECT_EQ(count("menu speedup (disabled"), 1);
-  EXPECT_EQ(count("menu caption speedup \"スキップ停止\""), 1);
-  EXPECT_EQ(count("menu caption speedup \"次の選択まで進む\""), 1);  // the choice ended it
+  EXPECT_EQ(count(hl, LogKind::Ignored, "menu speedup (disabled"), 1);
+  EXPECT_EQ(count(hl, LogKind::Menu, "caption speedup \"スキップ停止\""), 1);
+  EXPECT_EQ(count(hl, LogKind::Menu, "caption speedup \"次の選択まで進む\""),
+            1);  // the choice ended it
   EXPECT_TRUE(hl.menu_enabled("speedup"));
 }
 

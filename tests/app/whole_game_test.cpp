@@ -88,7 +88,7 @@ class WholeGame : public ::testing::Test {
     // Nothing should be left to close by then; the close box is the safety.
     hl.close(t + 200000);
     run.code = run_game(hl.platform(), dir.path());
-    run.log = hl.log_lines();
+    run.log = hl.log().lines();
     return run;
   }
 

@@ -19,6 +19,8 @@
 namespace vm {
 namespace {
 
+using test::events;
+
 using test::read_bytes;
 using test::TempDir;
 using test::write_bytes;
@@ -54,11 +56,7 @@ class Assets : public ::testing::Test {
   static void check(Game& game) {
     check_assets(game.assets, game.msg.Name_Table, game.pf.files, game.pf.dialogs);
   }
-  std::string last_dialog() const {
-    for (auto it = hl.log_lines().rbegin(); it != hl.log_lines().rend(); ++it)
-      if (it->find("dialog ") != std::string::npos) return it->substr(it->find("dialog "));
-    return "";
-  }
+  std::string last_dialog() const { return events(hl).of(LogKind::Dialog).last_line(); }
 };
 
 TEST(Magic, InvertRestoreAndBlank) {

@@ -19,6 +19,10 @@
 namespace vm {
 namespace {
 
+using test::count;
+using test::Events;
+using test::events;
+
 using Sink = MainFormEvents;
 
 // A point on the label of box i: the message window stands at (195, 355),
@@ -27,11 +31,6 @@ constexpr int kLabelX = 195 + 11 + 20;
 int label_y(int i) {
   return 355 + 18 * (i + 2) + 2 + 6;
 }
-
-struct Line {
-  uint32_t at;
-  std::string text;
-};
 
 class Choices : public ::testing::Test {
  protected:
@@ -74,20 +73,11 @@ class Choices : public ::testing::Test {
   }
   int counters() const { return g.interp.kou * 1 + g.interp.pap * 2 + g.interp.rub * 3; }
 
-  std::vector<Line> log_with(const std::string& what) const {
-    std::vector<Line> out;
-    for (const std::string& l : hl.log_lines()) {
-      if (l.size() > 9 && l.compare(9, what.size(), what) == 0)
-        out.push_back({static_cast<uint32_t>(std::stoul(l.substr(0, 8))), l.substr(9)});
-    }
-    return out;
-  }
   // Effects by their image sizes: 101 is 182 bytes, 102 is 2692 bytes.
-  std::vector<Line> effects(int id) const {
-    std::vector<Line> out;
-    const std::string size = "effect " + std::to_string(effect_wave(id).size()) + " bytes";
-    for (const Line& l : log_with(size)) out.push_back(l);
-    return out;
+  Events effects(int id) const {
+    return events(hl)
+        .of(LogKind::Effect)
+        .with("effect " + std::to_string(effect_wave(id).size()) + " bytes");
   }
 };
 
@@ -169,7 +159,7 @@ TEST_F(Choices, HoveringHighlightsOneChoiceWithATick) {
   });
   hl.click(300, kLabelX, label_y(1));
   run_script(g.story());
-  const std::vector<Line> ticks = effects(kEffectHover);
+  const Events ticks = effects(kEffectHover);
   ASSERT_EQ(ticks.size(), 2u);
   EXPECT_EQ(ticks[0].at, 100u);
   EXPECT_GE(ticks[1].at, 200u);  // at the menu's next poll
@@ -272,7 +262,7 @@ TEST_F(Choices, AMenuWithoutItsRowsReusesTheRowsOfThePreviousMenu) {
   hl.close(3000);  // the third time round the menu waits until the window closes
   EXPECT_THROW(run_script(g.story()), ShutdownRequest);
   EXPECT_EQ(g.interp.kou, 2);  // 0060 led back to 0030 twice
-  EXPECT_EQ(log_with("dialog \"SCT not found.\"").size(), 2u);
+  EXPECT_EQ(count(hl, LogKind::Dialog, "\"SCT not found.\""), 2);
 }
 
 TEST_F(Choices, ACountTheMenuCannotShowIsRefusedAndTheStoryGoesOn) {
@@ -284,7 +274,7 @@ TEST_F(Choices, ACountTheMenuCannotShowIsRefusedAndTheStoryGoesOn) {
     run_script(g.story());
     EXPECT_EQ(counters(), 1);  // the next row ran
   }
-  EXPECT_EQ(log_with("dialog \"error(s?)\"").size(), 3u);
+  EXPECT_EQ(count(hl, LogKind::Dialog, "\"error(s?)\""), 3);
 }
 
 }  // namespace

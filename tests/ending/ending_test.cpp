@@ -18,6 +18,9 @@
 namespace vm {
 namespace {
 
+using test::count;
+using test::events;
+
 using test::TempDir;
 
 class EndingTest : public ::testing::Test {
@@ -35,13 +38,6 @@ class EndingTest : public ::testing::Test {
     layout_screen(g);
     check_assets(g.assets, g.msg.Name_Table, g.pf.files, g.pf.dialogs);
     open_mixer(g.audio());
-  }
-
-  int count_logged(const std::string& part) const {
-    int n = 0;
-    for (const auto& l : hl.log_lines())
-      if (l.find(part) != std::string::npos) ++n;
-    return n;
   }
 
   // fn ends the game as the player asked: the main loop's orderly unload
@@ -183,7 +179,7 @@ TEST_F(EndingTest, EndButtonAppearsOnlyAfterTheLastCharacterAndCloses) {
         handle_event(g, InputEvent{InputEvent::MouseDown, 570, 450, kLeftButton});
       },
       "the end button");
-  EXPECT_EQ(count_logged("file written 50.dat"), 1);
+  EXPECT_EQ(count(hl, LogKind::FileWritten, "50.dat"), 1);
   EXPECT_EQ(test::read_bytes(dir / "11.dat").substr(0, 2), "JF");
 }
 
@@ -223,15 +219,15 @@ TEST_F(EndingTest, StaffRollTakesExactlyItsWaitsAndPlaysTheTuneOnce) {
   const uint32_t e = 1000 + 550 + 6000 + 550 + 2000 + 1000;
   EXPECT_EQ(hl.now() - start, a + b + c + d + e);
   EXPECT_EQ(a + b + c + d + e, 87445u);
-  EXPECT_EQ(count_logged("velloria.mid"), 1);
-  EXPECT_EQ(count_logged("music play"), 1);
+  EXPECT_EQ(count(hl, LogKind::Music, "velloria.mid"), 1);
+  EXPECT_EQ(events(hl).of(LogKind::Music).about("play").size(), 1u);
   // The overlay ends dark purple and full-window.
   EXPECT_EQ(g.screen.End_Pic.width(), 640);
   EXPECT_EQ(g.screen.End_Pic.height(), 480);
   EXPECT_EQ(last.at(320, 240), kEndBackground);
   EXPECT_TRUE(seen81);
-  EXPECT_EQ(count_logged("warning: the staff roll goes on without 83.dat"), 1);
-  EXPECT_EQ(count_logged("dialog"), 0);
+  EXPECT_EQ(count(hl, LogKind::Warning, "the staff roll goes on without 83.dat"), 1);
+  EXPECT_EQ(count(hl, LogKind::Dialog), 0);
 }
 
 TEST_F(EndingTest, RoseFadesInThenTurnsPinkAndMovesAtFrame250) {
@@ -298,14 +294,14 @@ TEST_F(EndingTest, MusicFadesAndTheSceneDissolvesToBlack) {
   bool bare_before_fade = false;
   uint32_t fade_done = 0, black_at = 0;
   hl.on_present = [&](const Image& f, uint32_t t) {
-    if (count_logged("volume") == 0 && count_colour(f, rgb(1, 2, 3)) == 0 &&
+    if (count(hl, LogKind::Volume) == 0 && count_colour(f, rgb(1, 2, 3)) == 0 &&
         f.at(320, 240) == rgb(200, 100, 50))
       bare_before_fade = true;
-    if (!fade_done && count_logged("volume 0") == 1) fade_done = t;
+    if (!fade_done && events(hl).of(LogKind::Volume).about("0").size() == 1u) fade_done = t;
     if (!black_at && f.at(320, 240) == 0 && count_colour(f, rgb(200, 100, 50)) == 0) black_at = t;
   };
   // Close the window once the roll has begun.
-  hl.at(12000, [&] { EXPECT_EQ(count_logged("velloria.mid"), 1); });
+  hl.at(12000, [&] { EXPECT_EQ(count(hl, LogKind::Music, "velloria.mid"), 1); });
   hl.close(12000);
   // The close request leaves the roll's loops for the main loop, which
   // unloads the main window.
@@ -313,16 +309,16 @@ TEST_F(EndingTest, MusicFadesAndTheSceneDissolvesToBlack) {
   hl.on_present = nullptr;
   EXPECT_EQ(g.sound.Cur_Track, 0);
   // Eight steps down to 0, then back at the level for the ending tune.
-  EXPECT_EQ(count_logged("volume 28672"), 1);
-  EXPECT_EQ(count_logged("volume 0"), 1);
-  EXPECT_EQ(count_logged("volume 32768"), 1);
+  EXPECT_EQ(events(hl).of(LogKind::Volume).about("28672").size(), 1u);
+  EXPECT_EQ(events(hl).of(LogKind::Volume).about("0").size(), 1u);
+  EXPECT_EQ(events(hl).of(LogKind::Volume).about("32768").size(), 1u);
   ASSERT_NE(fade_done, 0u);
   EXPECT_GE(black_at - fade_done, 9u * 150u);
   EXPECT_TRUE(bare_before_fade);
   // Ended in order in the middle of the roll: nothing of the closing message,
   // the system file written, the pictures disguised, the volume restored.
-  EXPECT_EQ(count_logged("end button shown"), 0);
-  EXPECT_EQ(count_logged("file written 50.dat"), 1);
+  EXPECT_EQ(count(hl, LogKind::Other, "end button shown"), 0);
+  EXPECT_EQ(count(hl, LogKind::FileWritten, "50.dat"), 1);
   EXPECT_EQ(test::read_bytes(dir / "85.dat").substr(0, 2), "JF");
   EXPECT_EQ(hl.volume_level, 0x8000u);
 }
@@ -337,7 +333,7 @@ TEST_F(EndingTest, TuneAfterAFadeOutPlaysAtTheEarlierLevelAndNothingOpensOverThe
   // Nothing opens the history over the roll: not the menu, not the wheel.
   hl.wheel(11000, 320, 240, -1);
   hl.at(12000, [&] {
-    EXPECT_EQ(count_logged("velloria.mid"), 1);
+    EXPECT_EQ(count(hl, LogKind::Music, "velloria.mid"), 1);
     level_for_tune = hl.volume_level;
     EXPECT_FALSE(hl.menu_enabled("history"));
     EXPECT_FALSE(hl.menu_enabled("auto"));
@@ -345,7 +341,7 @@ TEST_F(EndingTest, TuneAfterAFadeOutPlaysAtTheEarlierLevelAndNothingOpensOverThe
   hl.close(12000);
   expect_orderly_end([&] { run_ending(g); }, "the close box");
   EXPECT_EQ(level_for_tune, 0x8000u);
-  EXPECT_EQ(count_logged("history open"), 0);
+  EXPECT_EQ(count(hl, LogKind::History, "history open"), 0);
 }
 
 }  // namespace

@@ -16,6 +16,8 @@
 namespace vm {
 namespace {
 
+using test::count;
+
 using test::TempDir;
 
 class GalleryTest : public ::testing::Test {
@@ -44,13 +46,6 @@ class GalleryTest : public ::testing::Test {
 
   void press(int x, int y) {
     handle_event(g, InputEvent{InputEvent::MouseDown, x, y, kLeftButton});
-  }
-
-  int dialogs() const {
-    int n = 0;
-    for (const auto& l : hl.log_lines())
-      if (l.find("dialog ") != std::string::npos) ++n;
-    return n;
   }
 };
 
@@ -109,12 +104,12 @@ TEST_F(GalleryTest, FullSizeViewAndBackWithoutReloading) {
   std::filesystem::remove(dir / gallery_file(4));
   press(300, 300);
   EXPECT_FALSE(g.gallery.Thumb1.visible);
-  EXPECT_EQ(dialogs(), 0);
+  EXPECT_EQ(count(hl, LogKind::Dialog), 0);
   EXPECT_TRUE(shows_thumbnail(hl.last_frame(), picture(0), 0));
   EXPECT_TRUE(g.gallery.CG_exit.visible);
   // Picture 4 cannot be viewed any more: one message, back to the others.
   press(thumb_x(4) + 5, thumb_y(4) + 5);
-  EXPECT_EQ(dialogs(), 1);
+  EXPECT_EQ(count(hl, LogKind::Dialog), 1);
   EXPECT_FALSE(g.gallery.Thumb1.visible);
   EXPECT_FALSE(g.gallery.btn_enabled[4]);
   EXPECT_TRUE(g.gallery.CG_btn[0].visible);
@@ -149,14 +144,9 @@ TEST_F(GalleryTest, BrokenPictureGivesAnEmptyButtonAndOneMessage) {
   test::write_bytes(dir / gallery_file(1), "not a picture at all");
   std::filesystem::remove(dir / gallery_file(3));
   open_gallery(g);
-  EXPECT_EQ(dialogs(), 2);
-  int naming77 = 0, naming78 = 0;
-  for (const auto& l : hl.log_lines()) {
-    if (l.find("dialog ") != std::string::npos && l.find("76.dat") != std::string::npos) ++naming77;
-    if (l.find("dialog ") != std::string::npos && l.find("78.dat") != std::string::npos) ++naming78;
-  }
-  EXPECT_EQ(naming77, 1);
-  EXPECT_EQ(naming78, 1);
+  EXPECT_EQ(count(hl, LogKind::Dialog), 2);
+  EXPECT_EQ(count(hl, LogKind::Dialog, "76.dat"), 1);
+  EXPECT_EQ(count(hl, LogKind::Dialog, "78.dat"), 1);
   EXPECT_FALSE(g.gallery.btn_enabled[1]);
   EXPECT_FALSE(g.gallery.btn_enabled[3]);
   EXPECT_EQ(hl.last_frame().at(thumb_x(1) + 64, thumb_y(1) + 48), kButtonFace);
@@ -167,7 +157,7 @@ TEST_F(GalleryTest, BrokenPictureGivesAnEmptyButtonAndOneMessage) {
   press(10, 10);
   press(560, 390);
   EXPECT_TRUE(g.screen.Title.visible);
-  EXPECT_EQ(dialogs(), 2);
+  EXPECT_EQ(count(hl, LogKind::Dialog), 2);
 }
 
 }  // namespace

@@ -108,12 +108,7 @@ TEST_F(FaceTest, RightSlotFaceComesFromItsOwnColumn) {
 }
 
 TEST_F(FaceTest, FaceOnNoShownPoseEndsTheProgramAfterTheMessage) {
-  auto messages = [&] {
-    int n = 0;
-    for (const auto& l : hl.log_lines())
-      n += l.find("dialog \"0 doll but face change?\"") != l.npos;
-    return n;
-  };
+  auto messages = [&] { return count(hl, LogKind::Dialog, "\"0 doll but face change?\""); };
   // No sprite at all.
   g.interp.Cur_Doll = 0;
   EXPECT_THROW(face(1), ShutdownRequest);
@@ -136,7 +131,7 @@ TEST_F(FaceTest, FaceNumberOutsideTheSheetIsReportedAndDrawsNothing) {
   const Image before = g.screen.Doll_Disp[0].img;
   EXPECT_EQ(face(9), kShowMessage);
   EXPECT_EQ(face(0), kShowMessage);
-  EXPECT_TRUE(logged("51.dat line 31"));
+  EXPECT_GT(count(hl, LogKind::Dialog, "51.dat line 31"), 0);
   EXPECT_EQ(g.screen.Doll_Disp[0].img.px, before.px);
 }
 

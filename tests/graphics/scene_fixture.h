@@ -131,12 +131,6 @@ class SceneTest : public ::testing::Test {
       rebuild_window_back(g.message_window(), g.scene, text);
     return kNothingToShow;
   }
-
-  bool logged(const std::string& part) const {
-    for (const auto& l : hl.log_lines())
-      if (l.find(part) != std::string::npos) return true;
-    return false;
-  }
 };
 
 // Number of pixels that differ, with the first one described.

@@ -84,8 +84,8 @@ TEST_F(SceneTest, MissingBackgroundIsReportedWithItsScriptLineAndChangesNothing)
   const int before = hl.present_count();
   EXPECT_EQ(place(13, "VB"), kNothingToShow);
   EXPECT_EQ(hl.present_count(), before);
-  EXPECT_TRUE(logged("83.dat"));
-  EXPECT_TRUE(logged("51.dat line 42"));
+  EXPECT_GT(count(hl, LogKind::Dialog, "83.dat"), 0);
+  EXPECT_GT(count(hl, LogKind::Dialog, "51.dat line 42"), 0);
   EXPECT_EQ(count_mismatches(g.screen.Pic_Main.img, old_px), 0);
 }
 

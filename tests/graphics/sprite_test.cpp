@@ -227,23 +227,23 @@ TEST_F(SpriteTest, BadSpriteRowsAreReportedWithTheirScriptLineAndDrawNothing) {
   const int before = hl.present_count();
   // Hiding someone shown nowhere.
   doll(3, 0, "");
-  EXPECT_TRUE(logged("dialog \"Doll not hide.\\r\\n(51.dat line"));
+  EXPECT_GT(count(hl, LogKind::Dialog, "\"Doll not hide.\\r\\n(51.dat line"), 0);
   EXPECT_EQ(g.scene.Doll_Shown[2][3], 0);
   // A position code other than L, R and C.
   doll(1, 1, "l");
-  EXPECT_TRUE(logged("dialog \"Doll disp position ignore.\\r\\n(51.dat line"));
+  EXPECT_GT(count(hl, LogKind::Dialog, "\"Doll disp position ignore.\\r\\n(51.dat line"), 0);
   EXPECT_EQ(g.scene.Doll_Shown[0][3], 1);
   // A sprite picture missing from the folder.
   g.interp.cur_line = 77;
   EXPECT_EQ(doll(4, 2, "R"), kNothingToShow);
-  EXPECT_TRUE(logged("42.dat"));
-  EXPECT_TRUE(logged("51.dat line 77"));
+  EXPECT_GT(count(hl, LogKind::Dialog, "42.dat"), 0);
+  EXPECT_GT(count(hl, LogKind::Dialog, "51.dat line 77"), 0);
   EXPECT_EQ(g.scene.Doll_Shown[3][1], 0);
   // A character outside the table.
   g.interp.cur_line = 9;
   EXPECT_EQ(doll(9, 1, "L"), kNothingToShow);
   EXPECT_EQ(doll(0, 0, ""), kNothingToShow);
-  EXPECT_TRUE(logged("51.dat line 9"));
+  EXPECT_GT(count(hl, LogKind::Dialog, "51.dat line 9"), 0);
   EXPECT_EQ(hl.present_count(), before);
   for (const Surface& d : g.screen.Doll_Disp) EXPECT_FALSE(d.visible);
 }

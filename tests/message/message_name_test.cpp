@@ -1,9 +1,12 @@
 #include <gtest/gtest.h>
 
 #include "message_rig.h"
+#include "test_support.h"
 
 namespace vm::msgtest {
 namespace {
+
+using vm::test::events;
 
 struct Rename : ::testing::Test {
   Rig r;
@@ -21,11 +24,7 @@ struct Rename : ::testing::Test {
 
 TEST_F(Rename, DialogTextsAndInputMethod) {
   answer("佐藤　桜");
-  const auto& lines = r.hl.log_lines();
-  std::vector<std::string> mine;
-  for (const auto& l : lines)
-    if (l.find("ime ") != std::string::npos || l.find("input ") != std::string::npos)
-      mine.push_back(l.substr(9));
+  const std::vector<std::string> mine = events(r.hl).of({LogKind::Ime, LogKind::InputBox}).lines();
   ASSERT_EQ(mine.size(), 3u);
   EXPECT_EQ(mine[0], "ime open");
   EXPECT_EQ(mine[1],
@@ -70,7 +69,7 @@ TEST_F(Rename, SpaceFirstAndBothKindsOfSpace) {
 
 TEST_F(Rename, CancelledDialogStillClosesTheInputMethod) {
   answer("");
-  EXPECT_NE(r.hl.log_lines().back().find("ime close"), std::string::npos);
+  EXPECT_EQ(events(r.hl).last_line(), "ime close");
 }
 
 }  // namespace

@@ -21,6 +21,10 @@
 namespace vm {
 namespace {
 
+using test::count;
+using test::events;
+using test::first_index;
+
 using test::Session;
 using test::TempDir;
 
@@ -128,8 +132,9 @@ TEST(SaveAndLoad, RoundTripThroughQuitAndStart) {
     a.run(dir.path());
     ASSERT_TRUE(done);
     EXPECT_EQ(a.exit_code, 0);
-    EXPECT_EQ(a.count("file written 02.dat"), 1);
-    EXPECT_EQ(a.count("form File_Window Label1(2) \"三人の浜辺\\r\\n07/20 10:"), 1);
+    EXPECT_EQ(count(a.hl, LogKind::FileWritten, "02.dat"), 1);
+    EXPECT_EQ(
+        count(a.hl, LogKind::FormControl, "File_Window Label1(2) \"三人の浜辺\\r\\n07/20 10:"), 1);
   }
   EXPECT_EQ(saved.kou, 1);  // the hill, then Mitsu invited along
   EXPECT_EQ(saved.rub, 0);
@@ -182,15 +187,16 @@ TEST(SaveAndLoad, RoundTripThroughQuitAndStart) {
   b.run(dir.path());
   ASSERT_TRUE(resumed);
   EXPECT_EQ(b.exit_code, 0);
-  const int read = b.find("file read 02.dat");
+  const int read = first_index(b.hl, LogKind::FileRead, "02.dat");
   ASSERT_GE(read, 0);
-  EXPECT_LT(b.find("form File_Window closed", read), b.find(" text ", read));
+  EXPECT_LT(first_index(b.hl, LogKind::FormClosed, "File_Window closed", read),
+            first_index(b.hl, LogKind::Text, "", read));
   // The story picks up at the first row of the saved scene, with no tune.
-  const int first = b.find(" text ", read);
-  EXPECT_NE(b.hl.log_lines()[static_cast<size_t>(first)].find("よし、三人でビーチバレーしよう"),
+  const int first = first_index(b.hl, LogKind::Text, "", read);
+  EXPECT_NE(events(b.hl).line(static_cast<size_t>(first)).find("よし、三人でビーチバレーしよう"),
             std::string::npos)
-      << b.hl.log_lines()[static_cast<size_t>(first)];
-  EXPECT_EQ(b.find("music play", read), -1);
+      << events(b.hl).line(static_cast<size_t>(first));
+  EXPECT_EQ(first_index(b.hl, LogKind::Music, "music play", read), -1);
 }
 
 // Loading resumes at the first row of the saved scene with the slot's hap and
@@ -297,16 +303,17 @@ TEST(SlotWindow, OverwriteDeleteEmptySlotsAndCloseWhileItWaits) {
   ASSERT_TRUE(saved);
   EXPECT_EQ(s.exit_code, 0);
   EXPECT_LT(s.hl.now(), asked + 1000);
-  const int closed = s.find("form File_Window closed", s.find("file removed 01.dat"));
+  const int closed = first_index(s.hl, LogKind::FormClosed, "File_Window closed",
+                                 first_index(s.hl, LogKind::FileRemoved, "01.dat"));
   ASSERT_GE(closed, 0);
-  EXPECT_GT(s.find("file written 50.dat"), closed);
+  EXPECT_GT(first_index(s.hl, LogKind::FileWritten, "50.dat"), closed);
   EXPECT_EQ(title_after.px, title_before.px);
-  EXPECT_EQ(s.count("form File_Window shows Label4 \"上書きしますか？\""), 2);
-  EXPECT_EQ(s.count("form File_Window shows Label4 \"消去しますか？\""), 2);
-  EXPECT_EQ(s.count("file written 00.dat"), 1);
-  EXPECT_EQ(s.count("file removed 01.dat"), 1);
-  EXPECT_EQ(s.count("shows Label2 \"セーブしました\""), 1);
-  EXPECT_EQ(s.count("shows Label2 \"消去しました\""), 1);
+  EXPECT_EQ(count(s.hl, LogKind::FormControl, "File_Window shows Label4 \"上書きしますか？\""), 2);
+  EXPECT_EQ(count(s.hl, LogKind::FormControl, "File_Window shows Label4 \"消去しますか？\""), 2);
+  EXPECT_EQ(count(s.hl, LogKind::FileWritten, "00.dat"), 1);
+  EXPECT_EQ(count(s.hl, LogKind::FileRemoved, "01.dat"), 1);
+  EXPECT_EQ(count(s.hl, LogKind::FormControl, "shows Label2 \"セーブしました\""), 1);
+  EXPECT_EQ(count(s.hl, LogKind::FormControl, "shows Label2 \"消去しました\""), 1);
   EXPECT_FALSE(std::filesystem::exists(dir / "01.dat"));
   const auto lines = crlf_lines(cp932_to_utf8(test::read_bytes(dir / "00.dat")));
   ASSERT_EQ(lines.size(), 7u);
@@ -368,16 +375,17 @@ TEST(SlotWindow, BrokenFilesNegativeCountersAndMissingScene) {
   ASSERT_TRUE(first);
   ASSERT_TRUE(second);
   EXPECT_EQ(s.exit_code, 0);
-  EXPECT_EQ(s.count("dialog \"スロット1 (00.dat) のデータを読み込めません。\\r\\n行が足りません"),
+  EXPECT_EQ(count(s.hl, LogKind::Dialog,
+                  "\"スロット1 (00.dat) のデータを読み込めません。\\r\\n行が足りません"),
             1);
-  EXPECT_EQ(s.count("dialog \"スロット3 (02.dat) のデータを読み込めません。"), 1);
-  EXPECT_EQ(s.count("数字ではありません"), 1);
-  EXPECT_EQ(s.count("dialog \"Not found NUM to SEQ\""), 1);
-  const int load = s.find("file read 04.dat");
+  EXPECT_EQ(count(s.hl, LogKind::Dialog, "\"スロット3 (02.dat) のデータを読み込めません。"), 1);
+  EXPECT_EQ(count(s.hl, LogKind::Dialog, "数字ではありません"), 1);
+  EXPECT_EQ(count(s.hl, LogKind::Dialog, "\"Not found NUM to SEQ\""), 1);
+  const int load = first_index(s.hl, LogKind::FileRead, "04.dat");
   ASSERT_GE(load, 0);
-  const int text = s.find(" text ", load);
+  const int text = first_index(s.hl, LogKind::Text, "", load);
   ASSERT_GE(text, 0);
-  EXPECT_NE(s.hl.log_lines()[static_cast<size_t>(text)].find("さて、今年の夏休みは"),
+  EXPECT_NE(events(s.hl).line(static_cast<size_t>(text)).find("さて、今年の夏休みは"),
             std::string::npos);
   // Refused files are left as they were.
   EXPECT_EQ(test::read_bytes(dir / "00.dat"), utf8_to_cp932("2026/07/01 09:30\r\n見出し\r\n"));
@@ -438,10 +446,13 @@ TEST(SaveAndLoad, ALoadInTheSameRunGivesTheSlotsEnding) {
   int true_pixels = 0;
   for (uint32_t px : closing.px) true_pixels += px == kEndColourTrue;
   EXPECT_GT(true_pixels, 100) << "the closing message is the true ending's";
-  const int read = s.find("file read 00.dat");
+  const int read = first_index(s.hl, LogKind::FileRead, "00.dat");
   ASSERT_GE(read, 0);
-  EXPECT_EQ(s.find("place 9", s.find("place 9", read) + 1), -1) << "the scene's place, once";
-  EXPECT_GE(s.find("place 9", read), 0);
+  EXPECT_EQ(first_index(s.hl, LogKind::Place, "place 9",
+                        first_index(s.hl, LogKind::Place, "place 9", read) + 1),
+            -1)
+      << "the scene's place, once";
+  EXPECT_GE(first_index(s.hl, LogKind::Place, "place 9", read), 0);
 }
 
 // A record this story cannot resume is shown as unreadable and never loaded:
@@ -495,10 +506,10 @@ TEST(SlotWindow, RecordsOutOfRangeAreRefusedAndOldSlotsLoad) {
   s.run(dir.path());
   ASSERT_TRUE(loaded);
   EXPECT_EQ(s.exit_code, 0);
-  EXPECT_EQ(s.count("dialog \"スロット1 (00.dat) のデータを読み込めません。"), 1);
-  EXPECT_EQ(s.count("(place) の値 50 が範囲外です"), 1);
-  EXPECT_EQ(s.count("Background 50"), 0);
-  EXPECT_EQ(s.count("file read 00.dat"), 0);
+  EXPECT_EQ(count(s.hl, LogKind::Dialog, "\"スロット1 (00.dat) のデータを読み込めません。"), 1);
+  EXPECT_EQ(count(s.hl, LogKind::Dialog, "(place) の値 50 が範囲外です"), 1);
+  EXPECT_EQ(count(s.hl, "Background 50"), 0);
+  EXPECT_EQ(count(s.hl, LogKind::FileRead, "00.dat"), 0);
 }
 
 // Loads from the game menu, one after another, run in one loop: the stack
@@ -596,9 +607,11 @@ TEST(SlotWindow, SaveThatCannotBeWrittenIsReported) {
   s.run(dir.path());
   EXPECT_TRUE(went_on);
   EXPECT_EQ(s.exit_code, 0);
-  EXPECT_EQ(s.count("dialog \"ゲームをセーブできませんでした。\\r\\nスロット1 (00.dat)"), 1);
-  EXPECT_EQ(s.count("file written 00.dat"), 0);
-  EXPECT_EQ(s.count("セーブしました"), 0);
+  EXPECT_EQ(
+      count(s.hl, LogKind::Dialog, "\"ゲームをセーブできませんでした。\\r\\nスロット1 (00.dat)"),
+      1);
+  EXPECT_EQ(count(s.hl, LogKind::FileWritten, "00.dat"), 0);
+  EXPECT_EQ(count(s.hl, "セーブしました"), 0);
   EXPECT_FALSE(std::filesystem::exists(dir / "00.dat"));
 }
 
@@ -635,13 +648,16 @@ TEST(SlotWindow, AReadOnlyFolderKeepsEverySlot) {
   EXPECT_TRUE(tried);
   EXPECT_EQ(s.exit_code, 1);  // the system file could not be written either
   EXPECT_EQ(
-      s.count("dialog \"ゲームをセーブできませんでした。\\r\\nスロット1 (00.dat)\\r\\n" + dir +
-              "00.dat: not written, the old file is kept (no new copy can be made beside it: "
-              "Permission denied)\""),
+      count(s.hl, LogKind::Dialog,
+            "\"ゲームをセーブできませんでした。\\r\\nスロット1 (00.dat)\\r\\n" + dir +
+                "00.dat: not written, the old file is kept (no new copy can be made beside it: "
+                "Permission denied)\""),
       1);
-  EXPECT_EQ(s.count("dialog \"データを消去できませんでした。\\r\\nスロット2 (01.dat)\""), 1);
-  EXPECT_EQ(s.count("file written 00.dat"), 0);
-  EXPECT_EQ(s.count("file removed 01.dat"), 0);
+  EXPECT_EQ(
+      count(s.hl, LogKind::Dialog, "\"データを消去できませんでした。\\r\\nスロット2 (01.dat)\""),
+      1);
+  EXPECT_EQ(count(s.hl, LogKind::FileWritten, "00.dat"), 0);
+  EXPECT_EQ(count(s.hl, LogKind::FileRemoved, "01.dat"), 0);
   EXPECT_EQ(files.find(dir + "00.dat"), nullptr);
   EXPECT_EQ(*files.find(dir + "01.dat"), old1);
   EXPECT_EQ(*files.find(dir + "50.dat"), sys_before);

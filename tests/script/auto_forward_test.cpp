@@ -4,9 +4,12 @@
 #include <gtest/gtest.h>
 
 #include "../message/message_rig.h"
+#include "test_support.h"
 
 namespace vm::msgtest {
 namespace {
+
+using vm::test::count;
 
 // A one-line message of n characters, typed at 40 ms each.
 std::string chars(int n) {
@@ -73,10 +76,7 @@ TEST(AutoForward, OffWaitsForTheClickAndHidingTheWindowReadingBackOrSavingRestar
   r.say(1, chars(5));
   EXPECT_GE(r.hl.now(), shown + 1000 + 1890);
   EXPECT_LT(r.hl.now(), shown + 1000 + 1920);
-  int opened = 0;
-  for (const std::string& l : r.hl.log_lines())
-    opened += l.find("history open") != std::string::npos;
-  EXPECT_EQ(opened, 1);
+  EXPECT_EQ(count(r.hl, LogKind::History, "history open"), 1);
 
   // Saving in the slot window 1 s into the delay, closed 4 s later: the
   // full delay runs again from the close.

@@ -3,9 +3,12 @@
 #include "../message/message_rig.h"
 #include "script/interp.h"
 #include "script/tables.h"
+#include "test_support.h"
 
 namespace vm::msgtest {
 namespace {
+
+using vm::test::events;
 
 // A small story played by the interpreter: message rows, a timed wait in the
 // middle, then more messages and the end marker.
@@ -28,12 +31,7 @@ struct Story : ::testing::Test {
     run_script(r.g.story());
   }
   // When each text row was shown, from the interpreter's log.
-  std::vector<uint32_t> text_times() const {
-    std::vector<uint32_t> t;
-    for (const auto& l : r.hl.log_lines())
-      if (l.find(" text ") == 8) t.push_back(static_cast<uint32_t>(std::stoul(l.substr(0, 8))));
-    return t;
-  }
+  std::vector<uint32_t> text_times() const { return events(r.hl).of(LogKind::Text).times(); }
 };
 
 TEST_F(Story, SkipDrawsWholeMessagesUntilSpeedupAgain) {

@@ -11,6 +11,9 @@
 namespace vm {
 namespace {
 
+using test::count;
+using test::events;
+
 struct Row {
   std::string num, cmd, jump, place, doll, face, speaker, text, value, subst;
 };
@@ -34,20 +37,6 @@ class Interp : public ::testing::Test {
     load_tables(g.tables, utf8_to_cp932(csv(rows)), "");
     g.input.Text_Mode = 0;  // no click waits: messages run straight through
   }
-  std::vector<std::string> texts() const {
-    std::vector<std::string> out;
-    for (const std::string& l : hl.log_lines()) {
-      size_t p = l.find(" text ");
-      if (p != std::string::npos) out.push_back(l.substr(p + 6));
-    }
-    return out;
-  }
-  int dialogs(const std::string& text) const {
-    int n = 0;
-    for (const std::string& l : hl.log_lines())
-      if (l.find("dialog \"" + text + "\"") != std::string::npos) ++n;
-    return n;
-  }
 };
 
 TEST_F(Interp, CountersAddAndTest) {
@@ -64,7 +53,7 @@ TEST_F(Interp, CountersAddAndTest) {
   run_script(g.story());
   EXPECT_EQ(g.interp.kou, 0);
   EXPECT_EQ(g.interp.hap, 7);
-  EXPECT_EQ(texts(), (std::vector<std::string>{"0 end"}));
+  EXPECT_EQ(events(hl).of(LogKind::Text).bodies(), (std::vector<std::string>{"0 end"}));
 }
 
 TEST_F(Interp, JumpToTheLastRowRunsItAndStops) {
@@ -74,14 +63,14 @@ TEST_F(Interp, JumpToTheLastRowRunsItAndStops) {
         {"0090", "p2", "", "", "", "", "", "rub", "5"}});
   run_script(g.story());
   EXPECT_EQ(g.interp.rub, 5);
-  EXPECT_EQ(texts(), (std::vector<std::string>{"0 こんにちは"}));
+  EXPECT_EQ(events(hl).of(LogKind::Text).bodies(), (std::vector<std::string>{"0 こんにちは"}));
   EXPECT_EQ(g.interp.Script_Pos, 4);
 }
 
 TEST_F(Interp, MissingJumpTargetIsReportedOnceThenTheGameEnds) {
   load({{"0010", "g0", "0050"}, {"9999"}});
   EXPECT_THROW(run_script(g.story()), ShutdownRequest);
-  EXPECT_EQ(dialogs("Not found NUM to SEQ"), 1);
+  EXPECT_EQ(count(hl, LogKind::Dialog, "\"Not found NUM to SEQ\""), 1);
 }
 
 TEST_F(Interp, TimedWaitUsesTheVirtualClock) {
@@ -111,7 +100,8 @@ TEST_F(Interp, NameSubstitutionAndANameIsNeverReadAsScript) {
         {"0010", "", "", "", "", "", "", "&1は&2"},
         {"9999"}});
   run_script(g.story());
-  EXPECT_EQ(texts(), (std::vector<std::string>{"3 春野はひより", "0 &1は&2"}));
+  EXPECT_EQ(events(hl).of(LogKind::Text).bodies(),
+            (std::vector<std::string>{"3 春野はひより", "0 &1は&2"}));
   // Names typed by the player may hold "&": they are shown as typed, once,
   // and never searched for markers again (which used to loop for ever).
   g.msg.Name_Table[1] = "&1";
@@ -119,8 +109,8 @@ TEST_F(Interp, NameSubstitutionAndANameIsNeverReadAsScript) {
   load({{"0010", "", "", "", "", "", "3", "&1と&2", "", "1"}, {"9999"}});
   g.interp.Script_Pos = 0;
   run_script(g.story());
-  EXPECT_EQ(texts().back(), "3 &1と&x");
-  EXPECT_EQ(texts().size(), 3u);
+  EXPECT_EQ(events(hl).of(LogKind::Text).bodies().back(), "3 &1と&x");
+  EXPECT_EQ(events(hl).of(LogKind::Text).bodies().size(), 3u);
 }
 
 TEST_F(Interp, PlaceSoundCaptionAndUnknownRowsAndMessages) {
@@ -136,11 +126,12 @@ TEST_F(Interp, PlaceSoundCaptionAndUnknownRowsAndMessages) {
         {"9999"}});
   run_script(g.story());
   // Unknown sub-codes show their messages; p8 sets the caption.
-  EXPECT_EQ(dialogs("error(p?)"), 1);
-  EXPECT_EQ(dialogs("error(i?)"), 1);
+  EXPECT_EQ(count(hl, LogKind::Dialog, "\"error(p?)\""), 1);
+  EXPECT_EQ(count(hl, LogKind::Dialog, "\"error(i?)\""), 1);
   EXPECT_EQ(g.interp.Save_Title, "第一章");
   EXPECT_EQ(g.interp.Place_No, 3);
-  EXPECT_EQ(texts(), (std::vector<std::string>{"0 same place shows text", "1 cleared"}));
+  EXPECT_EQ(events(hl).of(LogKind::Text).bodies(),
+            (std::vector<std::string>{"0 same place shows text", "1 cleared"}));
 }
 
 TEST_F(Interp, MalformedFieldsStopWithTheRowNamed) {

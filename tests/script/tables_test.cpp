@@ -7,9 +7,12 @@
 #include "assets/data_error.h"
 #include "assets/text_helpers.h"
 #include "platform/headless/headless.h"
+#include "test_support.h"
 
 namespace vm {
 namespace {
+
+using test::events;
 
 // A script row with the given NUM, command, jump and text; other fields empty.
 std::string row(const std::string& num, const std::string& cmd = "", const std::string& jump = "",
@@ -119,8 +122,8 @@ TEST_F(Lookup, BinarySearchFindsEveryKeyAndChoiceRowsAndRefusesOthers) {
     EXPECT_FALSE(jump_to_num(g.tables, g.interp.Script_Pos, missing, g.pf.dialogs));
     EXPECT_EQ(g.interp.Script_Pos, 3);
   }
-  ASSERT_EQ(hl.log_lines().size(), 4u);
-  EXPECT_NE(hl.log_lines()[0].find("dialog \"Not found NUM to SEQ\""), std::string::npos);
+  ASSERT_EQ(events(hl).size(), 4u);
+  EXPECT_NE(events(hl).line(0).find("dialog \"Not found NUM to SEQ\""), std::string::npos);
 
   // The choice table: a key is found, a missing one leaves the first row.
   EXPECT_TRUE(find_sct(g.tables, 30, g.pf.dialogs));
@@ -128,7 +131,7 @@ TEST_F(Lookup, BinarySearchFindsEveryKeyAndChoiceRowsAndRefusesOthers) {
   g.tables.Sel_First = 1;
   EXPECT_FALSE(find_sct(g.tables, 40, g.pf.dialogs));
   EXPECT_EQ(g.tables.Sel_First, 1);
-  EXPECT_NE(hl.log_lines().back().find("\"SCT not found.\""), std::string::npos);
+  EXPECT_NE(events(hl).last_line().find("\"SCT not found.\""), std::string::npos);
 
   // Out of order, the probes decide what is found: a midpoint rounded half
   // to even finds 20, 30 and 40 here; rounding down would find 50 instead

@@ -25,7 +25,7 @@ using namespace std::chrono_literals;
 
 class Lines : public EventLog {
  public:
-  void log(const std::string& line) override { lines.push_back(line); }
+  void record(const LogEvent& e) override { lines.push_back(log_line(e)); }
   std::vector<std::string> lines;
 };
 

@@ -7,6 +7,10 @@
 namespace vm {
 namespace {
 
+using test::count;
+using test::events;
+using test::first_index;
+
 using test::kMenuReadyMs;
 using test::Session;
 using test::TempDir;
@@ -87,8 +91,8 @@ TEST_F(Options, OpensShowingTheCurrentSettings) {
   s.run(dir.path());
   EXPECT_EQ(s.exit_code, 0);
   EXPECT_NE(g.options.Mesh_On, 0);
-  EXPECT_EQ(s.count("menu prog_end (main window disabled, ignored)"), 1);
-  EXPECT_EQ(s.count("dialog \"終了しますか？\""), 1);
+  EXPECT_EQ(count(s.hl, LogKind::Ignored, "menu prog_end (main window disabled, ignored)"), 1);
+  EXPECT_EQ(count(s.hl, LogKind::Dialog, "\"終了しますか？\""), 1);
 }
 
 // Both during the story's first click wait: the music switch, then skipping.
@@ -101,10 +105,11 @@ TEST_F(Options, MusicSwitchStopsTheTuneAtOnceAndSkipChosenGoesOnAtOnce) {
     s.hl.press(t + 200, "OK");
     s.hl.at(t + 300, [&, t] {
       EXPECT_EQ(g.sound.Music_On, 0);
-      const int stop = s.find("music stop", s.find("form Option_Window Command1 acted on"));
+      const int stop =
+          first_index(s.hl, LogKind::Music, "music stop",
+                      first_index(s.hl, LogKind::FormControl, "Option_Window Command1 acted on"));
       EXPECT_GE(stop, 0);
-      EXPECT_NE(s.hl.log_lines()[static_cast<size_t>(stop)].find(std::to_string(t + 200)),
-                std::string::npos);
+      EXPECT_EQ(events(s.hl)[static_cast<size_t>(stop)].at, t + 200);
     });
     s.hl.menu(t + 400, "opt_menu");
     s.hl.check(t + 500, "ＢＧＭ", true);
@@ -112,15 +117,19 @@ TEST_F(Options, MusicSwitchStopsTheTuneAtOnceAndSkipChosenGoesOnAtOnce) {
     s.hl.at(t + 2000, [&] {
       EXPECT_NE(g.sound.Music_On, 0);
       // The device was closed: nothing opens a tune again until the script does.
-      EXPECT_EQ(s.find("music open", s.find("form Option_Window Command1 acted on")), -1);
-      texts_before = s.count(" text ");
+      EXPECT_EQ(
+          first_index(s.hl, LogKind::Music, "open",
+                      first_index(s.hl, LogKind::FormControl, "Option_Window Command1 acted on")),
+          -1);
+      texts_before = count(s.hl, LogKind::Text);
     });
     s.hl.menu(t + 2100, "opt_menu");
     s.hl.choose(t + 2200, "選択までｽｷｯﾌﾟ");
     s.hl.press(t + 2300, "OK");
     // No click: the story runs on by itself up to the first choice.
     s.when(
-        t + 2400, [&] { return g.msg.Choice_Armed != 0 || s.count(" text ") > texts_before + 5; },
+        t + 2400,
+        [&] { return g.msg.Choice_Armed != 0 || count(s.hl, LogKind::Text) > texts_before + 5; },
         [&] {
           checked = true;
           EXPECT_EQ(g.input.Text_Mode, 0);
@@ -130,7 +139,7 @@ TEST_F(Options, MusicSwitchStopsTheTuneAtOnceAndSkipChosenGoesOnAtOnce) {
   });
   s.run(dir.path());
   EXPECT_TRUE(checked);
-  EXPECT_GT(s.count(" text "), texts_before + 3);
+  EXPECT_GT(count(s.hl, LogKind::Text), texts_before + 3);
 }
 
 }  // namespace

@@ -18,12 +18,11 @@
 namespace vm {
 namespace {
 
-using Sink = MainFormEvents;
+using test::count;
+using test::Events;
+using test::events;
 
-struct Line {
-  uint32_t at;
-  std::string text;
-};
+using Sink = MainFormEvents;
 
 class Sound : public ::testing::Test {
  protected:
@@ -59,17 +58,10 @@ class Sound : public ::testing::Test {
       do_events(g);
     }
   }
-  std::vector<Line> log_with(const std::string& what) const {
-    std::vector<Line> out;
-    for (const std::string& l : hl.log_lines()) {
-      if (l.size() > 9 && l.compare(9, what.size(), what) == 0)
-        out.push_back({static_cast<uint32_t>(std::stoul(l.substr(0, 8))), l.substr(9)});
-    }
-    return out;
-  }
   std::vector<uint32_t> volumes() const {
     std::vector<uint32_t> out;
-    for (const Line& l : log_with("volume ")) out.push_back(std::stoul(l.text.substr(7)));
+    const Events levels = events(hl).of(LogKind::Volume);
+    for (size_t i = 0; i < levels.size(); ++i) out.push_back(std::stoul(levels[i].event.body));
     return out;
   }
   size_t commands_sent() const { return hl.music_commands().size(); }
@@ -175,7 +167,7 @@ TEST_F(Sound, DigitsEmptyTrackNamesAndLettersPastKPlayNothing) {
   EXPECT_EQ(std::count(hl.music_commands().begin(), hl.music_commands().end(), open_of("town.mid")),
             1);
   EXPECT_EQ(hl.effects_played, 0);
-  EXPECT_TRUE(log_with("dialog").empty());
+  EXPECT_EQ(count(hl, LogKind::Dialog), 0);
 }
 
 TEST_F(Sound, AMissingTuneOrARefusingSequencerSwitchesMusicOffQuietly) {
@@ -186,7 +178,7 @@ TEST_F(Sound, AMissingTuneOrARefusingSequencerSwitchesMusicOffQuietly) {
   const size_t sent = commands_sent();
   row("ab");
   EXPECT_EQ(commands_sent(), sent);
-  EXPECT_TRUE(log_with("dialog").empty());
+  EXPECT_EQ(count(hl, LogKind::Dialog), 0);
   g.sound.Music_On = -1;
   hl.music_fails = true;
   row("aa");
@@ -228,7 +220,7 @@ TEST_F(Sound, EachFadeLevelIsHeldJustOver100MillisecondsAndTinyFadesArriveAtOnce
   open_mixer(g.audio());
   uint32_t start = hl.now();
   fade_out(g.audio(), 65535);
-  const std::vector<Line> steps = log_with("volume ");
+  const Events steps = events(hl).of(LogKind::Volume);
   ASSERT_EQ(steps.size(), 8u);  // 65535 itself was already set
   for (size_t i = 1; i < steps.size(); ++i) EXPECT_GT(steps[i].at - steps[i - 1].at, 100u);
   EXPECT_EQ(hl.volume_level, 7u);  // 65535 - 8 * 8191: not quite silent
@@ -273,7 +265,7 @@ TEST_F(Sound, BGMLoopRestartsAFinishedTuneWithin500MillisecondsButNeverAPlayingO
   row("aa");
   const uint32_t started = hl.now();
   run_until(started + 5000);
-  const std::vector<Line> plays = log_with("music play");
+  const Events plays = events(hl).of(LogKind::Music).about("play");
   ASSERT_GE(plays.size(), 3u);
   for (size_t i = 1; i < plays.size(); ++i) {
     EXPECT_GE(plays[i].at - plays[i - 1].at, 2000u);
@@ -281,14 +273,14 @@ TEST_F(Sound, BGMLoopRestartsAFinishedTuneWithin500MillisecondsButNeverAPlayingO
   }
   // With no tune selected the loop leaves the music alone.
   row("a0");
-  const size_t stopped = log_with("music play").size();
+  const size_t stopped = events(hl).of(LogKind::Music).about("play").size();
   run_until(hl.now() + 3000);
-  EXPECT_EQ(log_with("music play").size(), stopped);
+  EXPECT_EQ(events(hl).of(LogKind::Music).about("play").size(), stopped);
   // A tick during a fade finds a long tune playing and does nothing.
   hl.tune_length_ms = 60000;
   row("aa");
   row("aj");  // runs the window for about a second
-  EXPECT_EQ(log_with("music play").size(), stopped + 1);
+  EXPECT_EQ(events(hl).of(LogKind::Music).about("play").size(), stopped + 1);
 }
 
 // --------------------------------------------------------------- effects ---

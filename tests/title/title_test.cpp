@@ -13,6 +13,9 @@
 namespace vm {
 namespace {
 
+using test::count;
+using test::events;
+
 using test::item_y;
 using test::kItemX;
 using test::kMenuReadyMs;
@@ -27,7 +30,7 @@ std::vector<uint32_t> crop(const Image& img, int x, int y, int w, int h) {
 }
 
 int ticks(const Session& s) {
-  return s.count("effect " + std::to_string(effect_wave(kEffectHover).size()) + " bytes");
+  return count(s.hl, LogKind::Effect, std::to_string(effect_wave(kEffectHover).size()) + " bytes");
 }
 
 class Title : public ::testing::Test {
@@ -70,8 +73,8 @@ TEST_F(Title, PanelDissolvesInNineStepsOntoThePanelTexture) {
     EXPECT_EQ(crop(shown, 265, 245 + 35 * k, 110, 30),
               crop(s.g.screen.Texture.img, 0, 230 + 35 * k, 110, 30))
         << "item " << k;
-  EXPECT_EQ(s.count("title menu ready"), 1);
-  EXPECT_EQ(s.find("title menu ready"), s.find(std::to_string(kMenuReadyMs) + " title menu ready"));
+  EXPECT_EQ(count(s.hl, LogKind::Title, "menu ready"), 1);
+  EXPECT_EQ(events(s.hl).of(LogKind::Title).with("menu ready").times().at(0), kMenuReadyMs);
 }
 
 TEST_F(Title, HoverHighlightsOneItemAndTicksOncePerChange) {
@@ -119,9 +122,10 @@ TEST_F(Title, StartEntersTheStoryAndLeavesTheTitle) {
   s.quit(kMenuReadyMs + 4100);
   s.run(dir.path());
   EXPECT_EQ(s.exit_code, 0);
-  EXPECT_EQ(s.count("effect " + std::to_string(effect_wave(kEffectPress).size()) + " bytes"), 1);
-  EXPECT_EQ(s.count("text 0 港町ヴェルモラの夏は"), 1);
-  EXPECT_EQ(s.count("history open"), 0);
+  EXPECT_EQ(
+      count(s.hl, LogKind::Effect, std::to_string(effect_wave(kEffectPress).size()) + " bytes"), 1);
+  EXPECT_EQ(count(s.hl, LogKind::Text, "text 0 港町ヴェルモラの夏は"), 1);
+  EXPECT_EQ(count(s.hl, LogKind::History, "history open"), 0);
 }
 
 TEST_F(Title, ASmallTitlePictureCoversWhatItCanAndTheMenuComes) {
@@ -130,7 +134,7 @@ TEST_F(Title, ASmallTitlePictureCoversWhatItCanAndTheMenuComes) {
   s.quit(kMenuReadyMs + 100);
   s.run(dir.path());
   EXPECT_EQ(s.exit_code, 0);
-  EXPECT_EQ(s.count("title menu ready"), 1);
+  EXPECT_EQ(count(s.hl, LogKind::Title, "menu ready"), 1);
   EXPECT_EQ(s.g.screen.Title.img.at(319, 239), rgb(10, 120, 200));
 }
 
@@ -139,7 +143,7 @@ TEST_F(Title, PressesBeforeTheMenuShowsDoNothing) {
   s.hl.at(kMenuReadyMs + 100, [&] { EXPECT_TRUE(s.g.screen.Title.visible); });
   s.quit(kMenuReadyMs + 200);
   s.run(dir.path());
-  EXPECT_EQ(s.count(" text "), 0);
+  EXPECT_EQ(count(s.hl, LogKind::Text), 0);
 }
 
 TEST_F(Title, GalleryAndARefusedQuitComeBackToTheTitle) {
@@ -162,8 +166,8 @@ TEST_F(Title, GalleryAndARefusedQuitComeBackToTheTitle) {
   s.hl.answer(kMenuReadyMs + 1100, "yes");
   s.run(dir.path());
   EXPECT_EQ(s.exit_code, 0);
-  EXPECT_EQ(s.count("dialog \"終了しますか？\" -> no"), 1);
-  EXPECT_EQ(s.count("file written 50.dat"), 1);
+  EXPECT_EQ(count(s.hl, LogKind::Dialog, "\"終了しますか？\" -> no"), 1);
+  EXPECT_EQ(count(s.hl, LogKind::FileWritten, "50.dat"), 1);
 }
 
 }  // namespace

@@ -21,6 +21,7 @@
 #include "data/layout.h"
 #include "graphics/transitions.h"
 #include "message/message.h"
+#include "runner/script.h"
 #include "script/interp.h"
 
 namespace vm::datatool {
@@ -153,143 +154,160 @@ class Explorer {
     return id;
   }
 
+  // What one segment's run carries from row to row.
+  struct Run {
+    Job& j;
+    Segment seg;
+    int32_t sel_first = 0;
+    bool test = true;
+    int32_t pending = 0;                      // time since the last message
+    std::unordered_set<Key, KeyHash> jumped;  // states right after a jump
+    void finish(PathEnd end) {
+      seg.end = end;
+      seg.tail_ms = pending;
+      seg.kou = j.s.kou;
+      seg.pap = j.s.pap;
+      seg.rub = j.s.rub;
+      seg.hap = j.s.hap;
+      seg.place = j.s.Place_No;
+    }
+  };
+  // How the run goes on after a row's command.
+  enum class Next { Row, Stop, Stored };
+
+  // The time the row's scene changes take; what the row shows then.
+  static int row_changes(Run& r, const RowChanges& ch, int32_t pos) {
+    const InterpState& s = r.j.s;
+    int result = kShowMessage;
+    if (ch.place) {
+      result = kNothingToShow;
+      r.seg.events.push_back({PathEvent::Place, pos, s.Place_No, 0});
+      r.pending += place_ms(s.Cur_Text);
+    }
+    if (ch.doll) {
+      result = kNothingToShow;
+      r.pending += s.Cur_Pose == 0 ? kSpriteHideMs : kSpriteShowMs;
+    }
+    if (ch.face) {
+      result = kShowMessage;
+      r.pending += kFaceMs;
+    }
+    return result;
+  }
+
+  // The row's command as the game decides it: its time, a jump, a menu, an end.
+  Next run_command(Run& r, int32_t pos, int& result) {
+    InterpState& s = r.j.s;
+    switch (decide_command(r.j.s)) {
+      case Command::Keep:
+        break;
+      case Command::Done:
+      case Command::Rename:
+      case Command::BadP:
+      case Command::BadI:
+        result = kNothingToShow;
+        break;
+      case Command::Sound:
+        result = kNothingToShow;
+        r.pending += kSoundMs;
+        break;
+      case Command::Wait:
+        result = kNothingToShow;
+        r.pending += static_cast<int32_t>(
+                         std::clamp<long>(wait_duration(s.cur_line, s.Cur_Text), 0, 1L << 29)) +
+                     100;
+        break;
+      case Command::Clear:
+        result = kShowMessage;
+        break;
+      case Command::Jump: {
+        const int32_t to = find_num(t_, s.Cur_Jump);
+        if (to < 0) {
+          r.seg.error = "Not found NUM to SEQ";
+          r.finish(PathEnd::Error);
+          return Next::Stop;
+        }
+        s.Script_Pos = to;
+        if (!r.jumped.insert(key_of(s, r.sel_first, true)).second) {
+          r.seg.last_seq = pos;
+          r.finish(PathEnd::Stuck);
+          return Next::Stop;
+        }
+        result = kPositionSet;
+        break;
+      }
+      case Command::Choice: {
+        const int32_t found = find_sct_row(t_, s.Cur_Num);
+        if (found >= 0) r.sel_first = found;  // else the previous menu's rows
+        const int count = menu_size(t_, r.sel_first, s.Cur_Text);
+        if (count == 0) {
+          // "error(s?)": the story goes on with the next row.
+          s.Script_Pos += 1;
+          result = kPositionSet;
+          break;
+        }
+        r.finish(PathEnd::Choice);
+        // Stored before the menu is made: making it adds segments.
+        ex_.segments[static_cast<size_t>(r.j.segment)] = std::move(r.seg);
+        const int node = node_for(s, r.sel_first, count);
+        ex_.segments[static_cast<size_t>(r.j.segment)].next = node;
+        return Next::Stored;
+      }
+      case Command::Ending:
+        r.finish(PathEnd::Ending);
+        return Next::Stop;
+      case Command::Quit:
+        r.finish(PathEnd::Quit);
+        return Next::Stop;
+    }
+    return Next::Row;
+  }
+
   // The interpreter's loop (run_script and script_step) from one state, with
   // the game's own row reading and command decisions; the scene changes and
   // the waits only count their time.
   void run_segment(Job& j) {
-    Segment seg;
+    Run r{j, Segment{}, j.sel_first, !j.no_end_test};
     InterpState& s = j.s;
-    int32_t sel_first = j.sel_first;
-    bool test = !j.no_end_test;
-    int32_t pending = 0;
-    std::unordered_set<Key, KeyHash> jumped;  // states right after a jump
-    auto finish = [&](PathEnd end) {
-      seg.end = end;
-      seg.tail_ms = pending;
-      seg.kou = s.kou;
-      seg.pap = s.pap;
-      seg.rub = s.rub;
-      seg.hap = s.hap;
-      seg.place = s.Place_No;
-    };
     try {
       for (;;) {
-        if (test && s.Script_Pos >= t_.Script_Last) {
+        if (r.test && s.Script_Pos >= t_.Script_Last) {
           // The end marker is never run; the game stops with its last picture.
-          seg.last_seq = std::max<int32_t>(0, s.Script_Pos - 1);
-          finish(PathEnd::EndOfScript);
+          r.seg.last_seq = std::max<int32_t>(0, s.Script_Pos - 1);
+          r.finish(PathEnd::EndOfScript);
           break;
         }
-        if (seg.rows >= opt_.max_rows) {
-          seg.last_seq = s.Script_Pos;
-          finish(PathEnd::Runaway);
+        if (r.seg.rows >= opt_.max_rows) {
+          r.seg.last_seq = s.Script_Pos;
+          r.finish(PathEnd::Runaway);
           break;
         }
-        ++seg.rows;
-        seg.last_seq = s.Script_Pos;
+        ++r.seg.rows;
+        r.seg.last_seq = s.Script_Pos;
         const RowChanges ch = load_row(s, t_, st_.names);
         const int32_t pos = s.Script_Pos;
         ex_.reached[static_cast<size_t>(pos)] = true;
-
-        int result = kShowMessage;
-        if (ch.place) {
-          result = kNothingToShow;
-          seg.events.push_back({PathEvent::Place, pos, s.Place_No, 0});
-          pending += place_ms(s.Cur_Text);
-        }
-        if (ch.doll) {
-          result = kNothingToShow;
-          pending += s.Cur_Pose == 0 ? kSpriteHideMs : kSpriteShowMs;
-        }
-        if (ch.face) {
-          result = kShowMessage;
-          pending += kFaceMs;
-        }
-        bool stop = false;
-        switch (decide_command(s)) {
-          case Command::Keep:
-            break;
-          case Command::Done:
-          case Command::Rename:
-          case Command::BadP:
-          case Command::BadI:
-            result = kNothingToShow;
-            break;
-          case Command::Sound:
-            result = kNothingToShow;
-            pending += kSoundMs;
-            break;
-          case Command::Wait:
-            result = kNothingToShow;
-            pending += static_cast<int32_t>(
-                           std::clamp<long>(wait_duration(s.cur_line, s.Cur_Text), 0, 1L << 29)) +
-                       100;
-            break;
-          case Command::Clear:
-            result = kShowMessage;
-            break;
-          case Command::Jump: {
-            const int32_t to = find_num(t_, s.Cur_Jump);
-            if (to < 0) {
-              seg.error = "Not found NUM to SEQ";
-              finish(PathEnd::Error);
-              stop = true;
-              break;
-            }
-            s.Script_Pos = to;
-            if (!jumped.insert(key_of(s, sel_first, true)).second) {
-              seg.last_seq = pos;
-              finish(PathEnd::Stuck);
-              stop = true;
-              break;
-            }
-            result = kPositionSet;
-            break;
-          }
-          case Command::Choice: {
-            const int32_t found = find_sct_row(t_, s.Cur_Num);
-            if (found >= 0) sel_first = found;  // else the previous menu's rows
-            const int count = menu_size(t_, sel_first, s.Cur_Text);
-            if (count == 0) {
-              // "error(s?)": the story goes on with the next row.
-              s.Script_Pos += 1;
-              result = kPositionSet;
-              break;
-            }
-            finish(PathEnd::Choice);
-            // Stored before the menu is made: making it adds segments.
-            ex_.segments[static_cast<size_t>(j.segment)] = std::move(seg);
-            const int node = node_for(s, sel_first, count);
-            ex_.segments[static_cast<size_t>(j.segment)].next = node;
-            return;
-          }
-          case Command::Ending:
-            finish(PathEnd::Ending);
-            stop = true;
-            break;
-          case Command::Quit:
-            finish(PathEnd::Quit);
-            stop = true;
-            break;
-        }
-        if (stop) break;
+        int result = row_changes(r, ch, pos);
+        const Next next = run_command(r, pos, result);
+        if (next == Next::Stored) return;
+        if (next == Next::Stop) break;
         if (result == kPositionSet) {
-          test = false;
+          r.test = false;
           continue;
         }
         if (result == kShowMessage && !s.Cur_Text.empty()) {
-          pending += typing_ms(s.Cur_Text);
-          seg.events.push_back({PathEvent::Message, pos, 0, pending});
-          pending = 0;
+          r.pending += typing_ms(s.Cur_Text);
+          r.seg.events.push_back({PathEvent::Message, pos, 0, r.pending});
+          r.pending = 0;
         }
         ++s.Script_Pos;
-        test = true;
+        r.test = true;
       }
     } catch (const DataError& e) {
-      seg.error = e.describe();
-      finish(PathEnd::Error);
+      r.seg.error = e.describe();
+      r.finish(PathEnd::Error);
     }
-    ex_.segments[static_cast<size_t>(j.segment)] = std::move(seg);
+    ex_.segments[static_cast<size_t>(j.segment)] = std::move(r.seg);
   }
 };
 
@@ -613,10 +631,10 @@ std::string path_input(const Story& story, const Exploration& ex, const StoryPat
                     "\n# ends: " + describe_end(sum.end, sum.hap, sum.error) + " at NUM " +
                     num4(story.tables.Script_Table[static_cast<size_t>(sum.end_seq)].num) +
                     " (row " + std::to_string(sum.end_seq) + ")\n";
-  auto click = [&](ClickPoint p) {
-    out += "click " + std::to_string(p.x) + " " + std::to_string(p.y) + "\n";
-  };
-  out += "# the title menu's start item\nwait " + std::to_string(kTitleMs) + "\n";
+  auto click = [&](ClickPoint p) { out += runner::line_of(runner::click_step(p.x, p.y)) + "\n"; };
+  auto wait = [&](long ms) { out += runner::line_of(runner::wait_step(ms)) + "\n"; };
+  out += "# the title menu's start item\n";
+  wait(kTitleMs);
   click(title_start_point());
   bool after_pick = false;
   for (size_t k = 0; k < path.segments.size(); ++k) {
@@ -631,22 +649,27 @@ std::string path_input(const Story& story, const Exploration& ex, const StoryPat
       for (size_t c = 0; c < chars.size() && c < 16; ++c) start += chars[c];
       out += "# " + num4(story.tables.Script_Table[static_cast<size_t>(e.seq)].num) + " " + start +
              (chars.size() > 16 ? "…" : "") + "\n";
-      out += "wait " + std::to_string(e.ms + extra + kClickMs) + "\n";
+      wait(e.ms + extra + kClickMs);
       click(message_point());
       extra = 0;
     }
     const int32_t tail = seg.tail_ms + extra + kClickMs;
     if (k < path.picks.size()) {
-      out += "# choice: " + sum.picks[k] + "\nwait " + std::to_string(tail) + "\n";
+      out += "# choice: " + sum.picks[k] + "\n";
+      wait(tail);
       click(choice_point(path.picks[k].second));
       after_pick = true;
     } else if (path.end == PathEnd::Ending) {
-      out += "# the ending, then its end button\nwait " + std::to_string(tail + kEndingMs) +
-             "\nshot ending.png\n";
+      out += "# the ending, then its end button\n";
+      wait(tail + kEndingMs);
+      runner::Step shot;
+      shot.verb = runner::Step::Shot;
+      shot.text = "ending.png";
+      out += runner::line_of(shot) + "\n";
       click(end_button_point());
-      out += "wait " + std::to_string(kAfterEndMs) + "\n";
+      wait(kAfterEndMs);
     } else {
-      out += "wait " + std::to_string(tail + 5000) + "\n";
+      wait(tail + 5000);
     }
   }
   return out;

@@ -20,6 +20,7 @@
 #include "data/story_paths.h"
 #include "platform/common/disk_files.h"
 #include "platform/common/pixbuf_pictures.h"
+#include "runner/script.h"
 
 extern char** environ;
 
@@ -152,19 +153,6 @@ struct Outcome {
   bool ending_compared = false;  // the play reached an ending screen to compare
   std::string line;
 };
-
-// The total virtual time of an input file: when the runner closes the window.
-long input_length(const std::string& input) {
-  std::istringstream in(input);
-  std::string verb;
-  long total = 0, ms = 0;
-  std::string line;
-  while (std::getline(in, line)) {
-    std::istringstream ls(line);
-    if (ls >> verb && verb == "wait" && ls >> ms) total += ms;
-  }
-  return total;
-}
 
 Outcome compare(const PathSummary& want, const Played& got, long input_end,
                 const std::string& screenshot) {
@@ -300,7 +288,7 @@ int verify_folder(const std::string& dir, std::ostream& out, std::ostream& err) 
       if (!error.empty()) got.failure = error;
       const PathSummary want = summarize(story, ex, ex.paths[i]);
       outcomes[i] =
-          compare(want, got, input_length(disk.read_whole(input)), play_dir + "ending.png");
+          compare(want, got, runner::input_length(disk.read_whole(input)), play_dir + "ending.png");
       fs::remove_all(play_dir + "data", ec);
     }
   };

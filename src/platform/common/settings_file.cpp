@@ -193,7 +193,7 @@ FileSettingsStore::FileSettingsStore(std::string path, EventLog& log)
   std::string warning;
   current_ = read_settings_file(path_, &warning);
   if (!warning.empty()) {
-    log_.log("warning: " + warning);
+    log_.record(LogEvent::warning(warning));
     save_settings(current_);
   }
 }
@@ -201,7 +201,7 @@ FileSettingsStore::FileSettingsStore(std::string path, EventLog& log)
 void FileSettingsStore::save_settings(const PlayerSettings& s) {
   current_ = s;
   std::string error;
-  if (!write_settings_file(path_, s, &error)) log_.log("warning: " + error);
+  if (!write_settings_file(path_, s, &error)) log_.record(LogEvent::warning(error));
 }
 
 }  // namespace vm

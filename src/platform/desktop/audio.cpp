@@ -93,7 +93,7 @@ class AudioDevice {
   void warn(const std::string& why) {
     if (warned_) return;
     warned_ = true;
-    log_.log("warning: " + why);
+    log_.record(LogEvent::warning(why));
   }
 
   void apply_volume() {
@@ -180,7 +180,7 @@ class SdlMusic : public Music {
     }
     dev_->tune = Mix_LoadMUS(path.c_str());
     if (!dev_->tune) {
-      dev_->log().log("music: cannot open " + path + ": " + Mix_GetError());
+      dev_->log().record(LogEvent::other("music: cannot open " + path + ": " + Mix_GetError()));
       return kFailed;
     }
     return kOk;
@@ -191,7 +191,7 @@ class SdlMusic : public Music {
     Mix_HaltMusic();
     // Played once: the game's BGMLoop timer restarts a finished tune.
     if (Mix_PlayMusic(dev_->tune, 0) != 0) {
-      dev_->log().log(std::string("music: cannot play: ") + Mix_GetError());
+      dev_->log().record(LogEvent::other(std::string("music: cannot play: ") + Mix_GetError()));
       return kFailed;
     }
     return kOk;

@@ -111,8 +111,8 @@ class XdgShell : public Shell {
     if (!g_spawn_async(nullptr, argv, nullptr,
                        static_cast<GSpawnFlags>(G_SPAWN_SEARCH_PATH | G_SPAWN_STDOUT_TO_DEV_NULL),
                        nullptr, nullptr, nullptr, &err)) {
-      log_.log(std::string("warning: cannot open ") + t + ": " +
-               (err && err->message ? err->message : "xdg-open failed"));
+      log_.record(LogEvent::warning("cannot open " + t + ": " +
+                                    (err && err->message ? err->message : "xdg-open failed")));
       if (err) g_error_free(err);
     }
   }
@@ -125,9 +125,9 @@ class XdgShell : public Shell {
 // message are for the player, on standard error.
 class StderrLog : public EventLog {
  public:
-  void log(const std::string& line) override {
-    if (line.rfind("warning:", 0) == 0 || line.rfind("error:", 0) == 0)
-      std::cerr << "velmora: " << line << std::endl;
+  void record(const LogEvent& e) override {
+    if (e.kind == LogKind::Warning || e.kind == LogKind::Error)
+      std::cerr << "velmora: " << log_line(e) << std::endl;
   }
 };
 

@@ -90,6 +90,10 @@ class GtkForm : public Form {
     return *it->second;
   }
   void build(Ctl& c);
+  // The control's widgets, by its kind, with their signals connected.
+  void make_widget(Ctl& c, const std::string& text);
+  static void make_label(Ctl& c, const std::string& text);
+  static void make_list(Ctl& c);
   void post(const Ctl& c, int value);
   void apply_colours(Ctl& c);
 
@@ -175,21 +179,42 @@ void GtkForm::build(Ctl& c) {
       throw std::logic_error("control " + s.name + " names no panel " + s.parent);
     parent = it->second->fixed;
   }
-  const std::string text = gtk_text(s.caption);
+  make_widget(c, gtk_text(s.caption));
+  gtk_widget_set_size_request(c.outer, std::max(1, s.w), std::max(1, s.h));
+  gtk_fixed_put(GTK_FIXED(parent), c.outer, s.x, s.y);
+  apply_colours(c);
+}
+
+void GtkForm::make_label(Ctl& c, const std::string& text) {
+  c.outer = gtk_event_box_new();
+  c.inner = gtk_label_new(text.c_str());
+  gtk_label_set_line_wrap(GTK_LABEL(c.inner), TRUE);
+  // A label with a box colour is a notice: its text stands in the middle.
+  const bool boxed = c.spec.back != ControlSpec::kDefaultColour;
+  gtk_label_set_xalign(GTK_LABEL(c.inner), boxed ? 0.5f : 0.0f);
+  gtk_label_set_justify(GTK_LABEL(c.inner), boxed ? GTK_JUSTIFY_CENTER : GTK_JUSTIFY_LEFT);
+  gtk_container_add(GTK_CONTAINER(c.outer), c.inner);
+  gtk_widget_add_events(c.outer, GDK_BUTTON_PRESS_MASK);
+  g_signal_connect(c.outer, "button-press-event", G_CALLBACK(on_press), &c);
+}
+
+void GtkForm::make_list(Ctl& c) {
+  c.outer = gtk_scrolled_window_new(nullptr, nullptr);
+  gtk_scrolled_window_set_policy(GTK_SCROLLED_WINDOW(c.outer), GTK_POLICY_NEVER, GTK_POLICY_ALWAYS);
+  gtk_scrolled_window_set_shadow_type(GTK_SCROLLED_WINDOW(c.outer), GTK_SHADOW_IN);
+  c.inner = gtk_list_box_new();
+  gtk_container_add(GTK_CONTAINER(c.outer), c.inner);
+  gtk_container_set_focus_vadjustment(
+      GTK_CONTAINER(c.inner), gtk_scrolled_window_get_vadjustment(GTK_SCROLLED_WINDOW(c.outer)));
+  g_signal_connect(c.inner, "row-activated", G_CALLBACK(on_row), &c);
+}
+
+void GtkForm::make_widget(Ctl& c, const std::string& text) {
+  const ControlSpec& s = c.spec;
   switch (s.kind) {
-    case ControlSpec::Label: {
-      c.outer = gtk_event_box_new();
-      c.inner = gtk_label_new(text.c_str());
-      gtk_label_set_line_wrap(GTK_LABEL(c.inner), TRUE);
-      // A label with a box colour is a notice: its text stands in the middle.
-      const bool boxed = s.back != ControlSpec::kDefaultColour;
-      gtk_label_set_xalign(GTK_LABEL(c.inner), boxed ? 0.5f : 0.0f);
-      gtk_label_set_justify(GTK_LABEL(c.inner), boxed ? GTK_JUSTIFY_CENTER : GTK_JUSTIFY_LEFT);
-      gtk_container_add(GTK_CONTAINER(c.outer), c.inner);
-      gtk_widget_add_events(c.outer, GDK_BUTTON_PRESS_MASK);
-      g_signal_connect(c.outer, "button-press-event", G_CALLBACK(on_press), &c);
+    case ControlSpec::Label:
+      make_label(c, text);
       break;
-    }
     case ControlSpec::Button:
       c.outer = gtk_button_new_with_label(text.c_str());
       g_signal_connect(c.outer, "clicked", G_CALLBACK(on_clicked), &c);
@@ -214,16 +239,7 @@ void GtkForm::build(Ctl& c) {
       break;
     }
     case ControlSpec::List:
-      c.outer = gtk_scrolled_window_new(nullptr, nullptr);
-      gtk_scrolled_window_set_policy(GTK_SCROLLED_WINDOW(c.outer), GTK_POLICY_NEVER,
-                                     GTK_POLICY_ALWAYS);
-      gtk_scrolled_window_set_shadow_type(GTK_SCROLLED_WINDOW(c.outer), GTK_SHADOW_IN);
-      c.inner = gtk_list_box_new();
-      gtk_container_add(GTK_CONTAINER(c.outer), c.inner);
-      gtk_container_set_focus_vadjustment(
-          GTK_CONTAINER(c.inner),
-          gtk_scrolled_window_get_vadjustment(GTK_SCROLLED_WINDOW(c.outer)));
-      g_signal_connect(c.inner, "row-activated", G_CALLBACK(on_row), &c);
+      make_list(c);
       break;
     case ControlSpec::Picture:
       c.outer = gtk_drawing_area_new();
@@ -247,9 +263,6 @@ void GtkForm::build(Ctl& c) {
       gtk_container_add(GTK_CONTAINER(c.outer), c.fixed);
       break;
   }
-  gtk_widget_set_size_request(c.outer, std::max(1, s.w), std::max(1, s.h));
-  gtk_fixed_put(GTK_FIXED(parent), c.outer, s.x, s.y);
-  apply_colours(c);
 }
 
 void GtkForm::apply_colours(Ctl& c) {

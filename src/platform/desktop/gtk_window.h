@@ -16,6 +16,9 @@
 
 namespace vm {
 
+// The application's name, the title of its windows and dialogs.
+inline constexpr const char* kAppTitle = "Velmora";
+
 class GtkMainWindow : public Window {
  public:
   GtkMainWindow();
@@ -108,6 +111,11 @@ class GtkMainWindow : public Window {
   // The game screen on the display's side (null until the area exists), kept
   // equal to frame_; drawn magnified from there.
   cairo_surface_t* screen_surface(bool refill);
+  // Copies the frame's changed pixels into frame_; returns where they lie
+  // (the caller destroys the region).
+  cairo_region_t* take_frame(const Image& frame);
+  // Sends the changed part of frame_ to the display and the window.
+  void show_changed(const cairo_region_t* changed, bool had_frame);
   // Fills the given game pixels (all of them for none) from the screen, as
   // the view places them, into a context in the area's own coordinates.
   void paint_screen(cairo_t* cr, const ViewGeometry& v, int device_factor,

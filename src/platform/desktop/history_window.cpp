@@ -155,26 +155,8 @@ GtkWidget* line_widget(const HistoryLine& line) {
   return box;
 }
 
-}  // namespace
-
-void GtkDialogs::show_history(const std::vector<HistoryLine>& lines) {
-  HistoryRun run;
-  GtkWindow* parent = window_.parent_for_dialogs();
-  run.window = gtk_window_new(GTK_WINDOW_TOPLEVEL);
-  gtk_window_set_title(GTK_WINDOW(run.window), kHistoryTitle);
-  if (parent) gtk_window_set_transient_for(GTK_WINDOW(run.window), parent);
-  gtk_window_set_modal(GTK_WINDOW(run.window), TRUE);
-  gtk_window_set_destroy_with_parent(GTK_WINDOW(run.window), TRUE);
-  gtk_window_set_position(GTK_WINDOW(run.window),
-                          parent ? GTK_WIN_POS_CENTER_ON_PARENT : GTK_WIN_POS_CENTER);
-  gtk_window_set_type_hint(GTK_WINDOW(run.window), GDK_WINDOW_TYPE_HINT_DIALOG);
-  gtk_container_set_border_width(GTK_CONTAINER(run.window), 12);
-
-  run.scroller = gtk_scrolled_window_new(nullptr, nullptr);
-  gtk_scrolled_window_set_policy(GTK_SCROLLED_WINDOW(run.scroller), GTK_POLICY_NEVER,
-                                 GTK_POLICY_ALWAYS);
-  gtk_scrolled_window_set_shadow_type(GTK_SCROLLED_WINDOW(run.scroller), GTK_SHADOW_IN);
-  gtk_widget_set_size_request(run.scroller, kListWidth, kListHeight);
+// The list of lines on the game's own paper, none of them focusable.
+GtkWidget* history_list(const std::vector<HistoryLine>& lines) {
   GtkWidget* list = gtk_list_box_new();
   // The list is the game's own paper, whatever the desktop theme: the
   // message colours are the game's, and need a light ground to read.
@@ -203,6 +185,30 @@ void GtkDialogs::show_history(const std::vector<HistoryLine>& lines) {
       gtk_list_box_row_set_activatable(GTK_LIST_BOX_ROW(row), FALSE);
     }
   }
+  return list;
+}
+
+}  // namespace
+
+void GtkDialogs::show_history(const std::vector<HistoryLine>& lines) {
+  HistoryRun run;
+  GtkWindow* parent = window_.parent_for_dialogs();
+  run.window = gtk_window_new(GTK_WINDOW_TOPLEVEL);
+  gtk_window_set_title(GTK_WINDOW(run.window), kHistoryTitle);
+  if (parent) gtk_window_set_transient_for(GTK_WINDOW(run.window), parent);
+  gtk_window_set_modal(GTK_WINDOW(run.window), TRUE);
+  gtk_window_set_destroy_with_parent(GTK_WINDOW(run.window), TRUE);
+  gtk_window_set_position(GTK_WINDOW(run.window),
+                          parent ? GTK_WIN_POS_CENTER_ON_PARENT : GTK_WIN_POS_CENTER);
+  gtk_window_set_type_hint(GTK_WINDOW(run.window), GDK_WINDOW_TYPE_HINT_DIALOG);
+  gtk_container_set_border_width(GTK_CONTAINER(run.window), 12);
+
+  run.scroller = gtk_scrolled_window_new(nullptr, nullptr);
+  gtk_scrolled_window_set_policy(GTK_SCROLLED_WINDOW(run.scroller), GTK_POLICY_NEVER,
+                                 GTK_POLICY_ALWAYS);
+  gtk_scrolled_window_set_shadow_type(GTK_SCROLLED_WINDOW(run.scroller), GTK_SHADOW_IN);
+  gtk_widget_set_size_request(run.scroller, kListWidth, kListHeight);
+  GtkWidget* list = history_list(lines);
   gtk_container_add(GTK_CONTAINER(run.scroller), list);
   gtk_container_add(GTK_CONTAINER(run.window), run.scroller);
 

@@ -16,22 +16,29 @@
 
 namespace vm {
 
+// One event of the headless log, with the virtual time it happened at and
+// the line velmora-play prints for it.
+struct LoggedEvent {
+  uint32_t at = 0;
+  LogEvent event;
+  std::string line;  // "   12345 text 0 ...": the time in eight columns, the event
+};
+
 // Where the headless services write their observable events.
 class LineLog : public EventLog {
  public:
   explicit LineLog(std::function<uint32_t()> now) : now_(std::move(now)) {}
-  void log(const std::string& line) override;
-  const std::vector<std::string>& lines() const { return lines_; }
+  void record(const LogEvent& event) override;
+  const std::vector<LoggedEvent>& events() const { return events_; }
+  // The lines as printed, in order.
+  std::vector<std::string> lines() const;
   // Also echo every line to this callback (velmora-play prints them).
   std::function<void(const std::string&)> echo;
 
  private:
   std::function<uint32_t()> now_;
-  std::vector<std::string> lines_;
+  std::vector<LoggedEvent> events_;
 };
-
-class HeadlessMisc;
-class HeadlessForms;
 
 // What an open secondary window holds now, for the runner and the tests.
 struct HeadlessFormState {
@@ -99,8 +106,8 @@ class Headless {
   int present_count() const { return present_count_; }
   // Called with every presented frame and its time.
   std::function<void(const Image&, uint32_t)> on_present;
-  const std::vector<std::string>& log_lines() const { return log_.lines(); }
   LineLog& log() { return log_; }
+  const LineLog& log() const { return log_; }
   std::string caption() const { return caption_; }
   bool menu_enabled(const std::string& name) const;
   bool menu_checked(const std::string& name) const;
@@ -138,7 +145,8 @@ class Headless {
   friend class HeadlessMusic;
   friend class HeadlessEffects;
   friend class HeadlessVolume;
-  friend class HeadlessMisc;
+  friend class HeadlessSingleCopy;
+  friend class HeadlessShell;
   friend class HeadlessSettings;
 
   friend class HeadlessForms;
@@ -156,6 +164,9 @@ class Headless {
 
   explicit Headless(Files* files);  // nullptr: the disk
   void dispatch_due();
+  // Input the main window drops while it is disabled, or a menu item that is
+  // disabled; notes what it dropped.
+  bool dropped(const InputEvent& ev);
   // Runs fn on the top window at its time; logs and drops the action when
   // no window is open.
   void act_on_form(uint32_t at_ms, const std::string& what,
@@ -198,9 +209,10 @@ class Headless {
   std::unique_ptr<Music> music_;
   std::unique_ptr<Effects> effects_;
   std::unique_ptr<Volume> volume_;
-  std::unique_ptr<HeadlessMisc> misc_;  // single copy and shell
+  std::unique_ptr<SingleCopy> single_copy_;
+  std::unique_ptr<Shell> shell_;
   std::unique_ptr<SettingsStore> settings_;
-  std::unique_ptr<HeadlessForms> forms_service_;
+  std::unique_ptr<Forms> forms_service_;
   std::unique_ptr<Platform> platform_;
 };
 

@@ -1,0 +1,48 @@
+// Dialogs answered from the script of answers, or with their default.
+#include <optional>
+
+#include "platform/headless/headless_services.h"
+
+namespace vm {
+
+class HeadlessDialogs : public Dialogs {
+ public:
+  explicit HeadlessDialogs(Headless& h) : h_(h) {}
+  Answer message_box(const std::string& text, Buttons buttons) override {
+    std::optional<std::string> a = take();
+    Answer result = buttons == Buttons::Ok ? Answer::Ok : Answer::No;
+    if (a && buttons == Buttons::YesNo) result = *a == "yes" ? Answer::Yes : Answer::No;
+    const char* shown = result == Answer::Ok ? "ok" : result == Answer::Yes ? "yes" : "no";
+    h_.log_.record(LogEvent::dialog(text, shown, !a));
+    return result;
+  }
+  std::string input_box(const std::string& prompt, const std::string& title,
+                        const std::string& preset) override {
+    std::optional<std::string> a = take();
+    std::string result = a ? *a : preset;
+    h_.log_.record(LogEvent::input_box(title, prompt, preset, result, !a));
+    return result;
+  }
+  void set_ime_open(bool open) override { h_.log_.record(LogEvent::ime(open)); }
+  // The window shows its lines and is closed again at once.
+  void show_history(const std::vector<HistoryLine>& lines) override {
+    h_.log_.record(LogEvent::history_open(lines.size()));
+    for (const HistoryLine& l : lines) h_.log_.record(LogEvent::history_line(l.speaker, l.text));
+    h_.log_.record(LogEvent::history_close());
+  }
+
+ private:
+  std::optional<std::string> take() {
+    if (h_.answers_.empty() || h_.answers_.front().first > h_.now_) return std::nullopt;
+    std::string a = h_.answers_.front().second;
+    h_.answers_.pop_front();
+    return a;
+  }
+  Headless& h_;
+};
+
+std::unique_ptr<Dialogs> make_headless_dialogs(Headless& h) {
+  return std::make_unique<HeadlessDialogs>(h);
+}
+
+}  // namespace vm
