@@ -40,12 +40,4 @@ class GameStoryHooks : public StoryHooks {
 Game::Game(Platform& platform) : pf(platform), hooks(std::make_unique<GameStoryHooks>(*this)) {}
 Game::~Game() = default;
 
-Answer message_box(Game& g, const std::string& text, Buttons buttons) {
-  return g.pf.dialogs.message_box(text, buttons);
-}
-
-void refresh(Game& g) {
-  present_screen(g.screen, g.pf.window);
-}
-
 }  // namespace vm

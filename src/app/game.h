@@ -91,8 +91,12 @@ inline void sleep_ms(Game& g, int ms) {
 inline uint32_t tick_count(Game& g) {
   return g.pf.clock.tick_count();
 }
-Answer message_box(Game& g, const std::string& text, Buttons buttons = Buttons::Ok);
+inline Answer message_box(Game& g, const std::string& text, Buttons buttons = Buttons::Ok) {
+  return g.pf.dialogs.message_box(text, buttons);
+}
 // Composes the screen and presents it.
-void refresh(Game& g);
+inline void refresh(Game& g) {
+  present_screen(g.screen, g.pf.window);
+}
 
 }  // namespace vm

@@ -2,7 +2,6 @@
 
 #include <algorithm>
 
-#include "app/game.h"
 #include "assets/cp932.h"
 #include "assets/data_error.h"
 #include "assets/data_folder.h"
