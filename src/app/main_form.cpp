@@ -77,23 +77,13 @@ void add_layer(Game& g, Surface& s, Surface* parent, bool visible) {
 
 }  // namespace
 
-void layout_screen(Game& g) {
+namespace {
+
+// The message window, its layers, the click-wait mark and the choice boxes;
+// the window's font sets the cell size.
+void layout_message_window(Game& g) {
   ScreenState& sc = g.screen;
   MessageState& m = g.msg;
-  sc.layers.clear();
-  sc.Pic_Main.place(0, 0, kScreenW, kScreenH);
-  sc.Pic_Main.back_color = 0;
-  sc.Pic_Main.clear();
-  sc.Pic_Main.visible = true;
-  sc.Pic_Back.place(0, 0, kScreenW, kScreenH);
-  sc.Form_Back.place(0, 0, 0, 0);
-  sc.Place_Back.place(0, 0, kScreenW, kScreenH);
-  sc.Place_Load.place(0, 0, 640, 345);
-  sc.Wall_Back.place(0, 0, 640, 135);
-  sc.Mesh2.place(0, 0, 32, 32);
-  load_mask_sheet(sc.Mesh1);
-
-  // The message window and its layers; its font sets the cell size.
   for (Surface& w : sc.Waku) {
     w.back_color = 0;
     w.place(m.left, m.top, m.width, m.height);
@@ -120,7 +110,11 @@ void layout_screen(Game& g) {
     sc.SelBox[i].font = sc.Waku[0].font;
     add_layer(g, sc.SelBox[i], &sc.Waku[0], false);
   }
+}
 
+// The title menu's items and the wall strip, cut from the texture sheet.
+void layout_texture_pieces(Game& g) {
+  ScreenState& sc = g.screen;
   sc.Texture.place(0, 0, kTextureW, kTextureH);
   if (load_early_picture(g, "61", sc.Texture)) {
     // Title-menu items and the wall strip are cut from the texture sheet.
@@ -137,7 +131,27 @@ void layout_screen(Game& g) {
         bit_blt(sc.Wall_Back, col * kWallTileSize, row * kWallTileSize, kWallTileSize,
                 kWallTileSize, sc.Texture, kWallTileX, kWallTileY, SRCCOPY);
   }
+}
 
+}  // namespace
+
+void layout_screen(Game& g) {
+  ScreenState& sc = g.screen;
+  sc.layers.clear();
+  sc.Pic_Main.place(0, 0, kScreenW, kScreenH);
+  sc.Pic_Main.back_color = 0;
+  sc.Pic_Main.clear();
+  sc.Pic_Main.visible = true;
+  sc.Pic_Back.place(0, 0, kScreenW, kScreenH);
+  sc.Form_Back.place(0, 0, 0, 0);
+  sc.Place_Back.place(0, 0, kScreenW, kScreenH);
+  sc.Place_Load.place(0, 0, 640, 345);
+  sc.Wall_Back.place(0, 0, 640, 135);
+  sc.Mesh2.place(0, 0, 32, 32);
+  load_mask_sheet(sc.Mesh1);
+
+  layout_message_window(g);
+  layout_texture_pieces(g);
   sc.Title.place(0, 0, kScreenW, kScreenH);
   add_layer(g, sc.Title, nullptr, false);
   for (int i = 0; i < 4; ++i) add_layer(g, sc.Smenu[i], &sc.Title, false);

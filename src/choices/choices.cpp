@@ -42,6 +42,33 @@ void set_menu_items_enabled(Game& g, bool enabled) {
   g.pf.window.set_menu_enabled("speedup", enabled);
 }
 
+// The boxes of the menu from SCT row first, each as wide as the widest
+// label plus 10, in their normal colours.
+void open_boxes(Game& g, int32_t first, int last) {
+  const Font font = label_font(g);
+  int width = 0;
+  g.choice.shown = last + 1;
+  for (int i = 0; i <= last; ++i) {
+    const ChoiceRow& row = g.tables.SCT[static_cast<size_t>(first + i)];
+    ChoiceRowEntry& entry = g.choice.Choice_Rows[static_cast<size_t>(i)];
+    entry.index = static_cast<int16_t>(i);
+    entry.label = trim_blanks(row.label);
+    entry.target = row.target;
+    g.choice.text_colour[static_cast<size_t>(i)] = kChoiceTextNormal;
+    width = std::max(width, g.pf.text.text_width(entry.label, font));
+  }
+  width += 10;  // every box is as wide as the widest label plus 10
+
+  for (int i = 0; i <= last; ++i) {
+    Surface& box = g.screen.SelBox[static_cast<size_t>(i)];
+    const int height = box.height() > 0 ? box.height() : g.msg.Cell_Size;
+    box.place(box.left, box.top, width, height);
+    g.choice.box_colour[static_cast<size_t>(i)] = kChoiceBoxNormal;
+    paint_box(g, i);
+    box.visible = true;
+  }
+}
+
 }  // namespace
 
 int choice_count(const std::string& text) {
@@ -75,28 +102,7 @@ void show_choices(Game& g) {
 
   clear_message_window(g.message_window());
 
-  const Font font = label_font(g);
-  int width = 0;
-  g.choice.shown = last + 1;
-  for (int i = 0; i <= last; ++i) {
-    const ChoiceRow& row = g.tables.SCT[static_cast<size_t>(first + i)];
-    ChoiceRowEntry& entry = g.choice.Choice_Rows[static_cast<size_t>(i)];
-    entry.index = static_cast<int16_t>(i);
-    entry.label = trim_blanks(row.label);
-    entry.target = row.target;
-    g.choice.text_colour[static_cast<size_t>(i)] = kChoiceTextNormal;
-    width = std::max(width, g.pf.text.text_width(entry.label, font));
-  }
-  width += 10;  // every box is as wide as the widest label plus 10
-
-  for (int i = 0; i <= last; ++i) {
-    Surface& box = g.screen.SelBox[static_cast<size_t>(i)];
-    const int height = box.height() > 0 ? box.height() : g.msg.Cell_Size;
-    box.place(box.left, box.top, width, height);
-    g.choice.box_colour[static_cast<size_t>(i)] = kChoiceBoxNormal;
-    paint_box(g, i);
-    box.visible = true;
-  }
+  open_boxes(g, first, last);
   refresh(g);
 
   g.interp.Cur_Jump = 0;

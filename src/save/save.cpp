@@ -251,6 +251,29 @@ void save_state(Game& g) {
   g.save.Saved_Hap = g.interp.Scene_Hap;
 }
 
+namespace {
+
+// The record's counters, settings and names into the game.
+void apply_record(Game& g, const SavedRecord& r) {
+  InterpState& s = g.interp;
+  s.kou = static_cast<int16_t>(r.kou);
+  s.pap = static_cast<int16_t>(r.pap);
+  s.rub = static_cast<int16_t>(r.rub);
+  // The ending follows the slot, whatever was played before the load.
+  s.hap = g.save.Saved_Hap;
+  s.Cur_Num = static_cast<int16_t>(r.num);
+  g.options.Window_Density = static_cast<float>(r.density) / 100.0f;
+  g.sound.Music_On = r.music != 0 ? -1 : 0;
+  g.sound.Sound_On = r.sound != 0 ? -1 : 0;
+  // A game saved while skipping goes on skipping, and the menu says so.
+  set_text_mode(g.story(), static_cast<int16_t>(r.text_mode));
+  s.Script_Pos = r.pos;
+  g.msg.Name_Table[1] = g.save.Save_Slots[1];
+  g.msg.Name_Table[2] = g.save.Save_Slots[2];
+}
+
+}  // namespace
+
 void load_state(Game& g) {
   // The record is read before anything is locked, so an unreadable one
   // leaves the game as it was. (The slot window checked the file already;
@@ -267,21 +290,8 @@ void load_state(Game& g) {
   if (g.input.Clicker >= 0) w.set_timer_enabled(g.input.Clicker, false);
 
   InterpState& s = g.interp;
-  s.kou = static_cast<int16_t>(r.kou);
-  s.pap = static_cast<int16_t>(r.pap);
-  s.rub = static_cast<int16_t>(r.rub);
-  // The ending follows the slot, whatever was played before the load.
-  s.hap = g.save.Saved_Hap;
   const int16_t saved_place = static_cast<int16_t>(r.place);
-  s.Cur_Num = static_cast<int16_t>(r.num);
-  g.options.Window_Density = static_cast<float>(r.density) / 100.0f;
-  g.sound.Music_On = r.music != 0 ? -1 : 0;
-  g.sound.Sound_On = r.sound != 0 ? -1 : 0;
-  // A game saved while skipping goes on skipping, and the menu says so.
-  set_text_mode(g.story(), static_cast<int16_t>(r.text_mode));
-  s.Script_Pos = r.pos;
-  g.msg.Name_Table[1] = g.save.Save_Slots[1];
-  g.msg.Name_Table[2] = g.save.Save_Slots[2];
+  apply_record(g, r);
 
   stop_music(g.audio());
   clear_sprites(g.stage());

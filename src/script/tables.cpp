@@ -97,9 +97,10 @@ std::vector<CsvLine> parse_csv(std::string_view text) {
   return out;
 }
 
-void load_tables(ScriptTables& t, const std::string& script_cp932, const std::string& choice_cp932,
-                 LoadReport* report) {
-  t = ScriptTables{};
+namespace {
+
+// The rows of 51.dat into Script_Table.
+void read_script_rows(ScriptTables& t, const std::string& script_cp932, LoadReport* report) {
   const char* sfile = "51.dat";
   bool full = false;
   for (const CsvLine& l : parse_csv(script_cp932)) {
@@ -132,7 +133,11 @@ void load_tables(ScriptTables& t, const std::string& script_cp932, const std::st
     }
   }
   t.Script_Last = static_cast<int32_t>(t.Script_Table.size()) - 1;
+}
 
+// Scene_Index: the first SEQ of every run of rows with one NUM.
+void index_scenes(ScriptTables& t, LoadReport* report) {
+  const char* sfile = "51.dat";
   int previous = -1;
   for (int32_t i = 0; i <= t.Script_Last; ++i) {
     const ScriptRow& r = t.Script_Table[i];
@@ -146,9 +151,12 @@ void load_tables(ScriptTables& t, const std::string& script_cp932, const std::st
     }
   }
   t.Scene_Count = static_cast<int32_t>(t.Scene_Index.size());
+}
 
+// The rows of 52.dat into SCT.
+void read_choice_rows(ScriptTables& t, const std::string& choice_cp932, LoadReport* report) {
   const char* cfile = "52.dat";
-  full = false;
+  bool full = false;
   for (const CsvLine& l : parse_csv(choice_cp932)) {
     try {
       if (l.fields.size() < 3)
@@ -166,7 +174,10 @@ void load_tables(ScriptTables& t, const std::string& script_cp932, const std::st
     }
   }
   t.Sel_Last = static_cast<int32_t>(t.SCT.size()) - 1;
+}
 
+// Each choice's target NUM becomes the SEQ where that scene starts.
+void resolve_targets(ScriptTables& t) {
   for (ChoiceRow& c : t.SCT) {
     for (int32_t k = 0; k < t.Scene_Count; ++k) {
       if (t.Scene_Index[k].key == c.target) {
@@ -176,6 +187,17 @@ void load_tables(ScriptTables& t, const std::string& script_cp932, const std::st
       }
     }
   }
+}
+
+}  // namespace
+
+void load_tables(ScriptTables& t, const std::string& script_cp932, const std::string& choice_cp932,
+                 LoadReport* report) {
+  t = ScriptTables{};
+  read_script_rows(t, script_cp932, report);
+  index_scenes(t, report);
+  read_choice_rows(t, choice_cp932, report);
+  resolve_targets(t);
 }
 
 void load_script(ScriptTables& t, AssetState& assets) {

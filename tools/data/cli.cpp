@@ -46,6 +46,47 @@ int report(const std::vector<Finding>& found, bool strict, std::ostream& out) {
 
 }  // namespace
 
+namespace {
+
+// velmora-data icon SIZE FILE.
+int write_icon(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+  const std::string& size_text = args[1];
+  const int size = size_text.size() <= 4 && !size_text.empty() &&
+                           size_text.find_first_not_of("0123456789") == std::string::npos
+                       ? std::stoi(size_text)
+                       : 0;
+  if (size < 16 || size > 1024) {
+    err << "velmora-data: the icon size is a number from 16 to 1024, not \"" << size_text << "\"\n";
+    return 2;
+  }
+  std::vector<uint8_t> alpha;
+  const Image icon = paint_icon(size, alpha);
+  std::string error;
+  if (!save_png_alpha(icon, alpha, args[2], error)) throw std::runtime_error(error);
+  out << "wrote the " << size << " x " << size << " icon " << args[2] << "\n";
+  return 0;
+}
+
+// paths takes the step bound as an option: --max-rows N. False (and a
+// message) for a bound that is no number of rows.
+bool take_max_rows(std::vector<std::string>& args, ExploreOptions& explore, std::ostream& err) {
+  for (size_t i = 1; i + 1 < args.size(); ++i) {
+    if (args[i] != "--max-rows") continue;
+    char* end = nullptr;
+    const long long n = std::strtoll(args[i + 1].c_str(), &end, 10);
+    if (*end != '\0' || n < 1) {
+      err << "velmora-data: --max-rows takes a number of rows, not \"" << args[i + 1] << "\"\n";
+      return false;
+    }
+    explore.max_rows = n;
+    args.erase(args.begin() + static_cast<long>(i), args.begin() + static_cast<long>(i) + 2);
+    break;
+  }
+  return true;
+}
+
+}  // namespace
+
 int data_tool_main(const std::vector<std::string>& given, std::ostream& out, std::ostream& err) {
   std::vector<std::string> args = given;
   const std::string cmd = args.empty() ? "" : args[0];
@@ -54,20 +95,8 @@ int data_tool_main(const std::vector<std::string>& given, std::ostream& out, std
     strict = true;
     args.erase(args.begin() + 1);
   }
-  // paths takes the step bound as an option: --max-rows N.
   ExploreOptions explore;
-  for (size_t i = 1; cmd == "paths" && i + 1 < args.size(); ++i) {
-    if (args[i] != "--max-rows") continue;
-    char* end = nullptr;
-    const long long n = std::strtoll(args[i + 1].c_str(), &end, 10);
-    if (*end != '\0' || n < 1) {
-      err << "velmora-data: --max-rows takes a number of rows, not \"" << args[i + 1] << "\"\n";
-      return 2;
-    }
-    explore.max_rows = n;
-    args.erase(args.begin() + static_cast<long>(i), args.begin() + static_cast<long>(i) + 2);
-    break;
-  }
+  if (cmd == "paths" && !take_max_rows(args, explore, err)) return 2;
   const size_t want =
       (cmd == "demo" || cmd == "check" || cmd == "verify")                                      ? 2
       : (cmd == "unpack" || cmd == "pack" || cmd == "graph" || cmd == "paths" || cmd == "icon") ? 3
@@ -86,24 +115,7 @@ int data_tool_main(const std::vector<std::string>& given, std::ostream& out, std
       return 0;
     }
     if (cmd == "check") return report(check_folder(files, args[1]), strict, out);
-    if (cmd == "icon") {
-      const std::string& size_text = args[1];
-      const int size = size_text.size() <= 4 && !size_text.empty() &&
-                               size_text.find_first_not_of("0123456789") == std::string::npos
-                           ? std::stoi(size_text)
-                           : 0;
-      if (size < 16 || size > 1024) {
-        err << "velmora-data: the icon size is a number from 16 to 1024, not \"" << size_text
-            << "\"\n";
-        return 2;
-      }
-      std::vector<uint8_t> alpha;
-      const Image icon = paint_icon(size, alpha);
-      std::string error;
-      if (!save_png_alpha(icon, alpha, args[2], error)) throw std::runtime_error(error);
-      out << "wrote the " << size << " x " << size << " icon " << args[2] << "\n";
-      return 0;
-    }
+    if (cmd == "icon") return write_icon(args, out, err);
     if (cmd == "graph") {
       write_story_graph(files, args[1], args[2]);
       out << "wrote " << args[2] << ".dot and " << args[2] << ".svg\n";

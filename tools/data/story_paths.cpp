@@ -396,9 +396,9 @@ struct Findings {
   }
 };
 
-void find_problems(const ExploreOptions& opt, Exploration& ex, const ScriptTables& t) {
-  Findings f{t, {}, {}};
+namespace {
 
+void find_unreached_rows(Findings& f, const Exploration& ex, const ScriptTables& t) {
   // Rows that no path runs, one warning per stretch (the end marker aside).
   const auto rows = static_cast<int32_t>(t.Script_Table.size());
   for (int32_t i = 0; i < rows - 1;) {
@@ -416,7 +416,9 @@ void find_problems(const ExploreOptions& opt, Exploration& ex, const ScriptTable
     f.add(false, a.line, what + (i == j ? " is" : " are") + " reached by no path");
     i = j + 1;
   }
+}
 
+void find_unoffered_choices(Findings& f, const Exploration& ex, const ScriptTables& t) {
   // Menus, and whether some end can be reached from each.
   std::vector<bool> offered(t.SCT.size(), false);
   for (const ChoiceNode& n : ex.nodes)
@@ -426,7 +428,9 @@ void find_problems(const ExploreOptions& opt, Exploration& ex, const ScriptTable
       f.add(true, t.SCT[i].line,
             "the choice \"" + t.SCT[i].label + "\" (key " + num4(t.SCT[i].key) +
                 ") is offered on no path");
+}
 
+void find_endless_menus(Findings& f, const Exploration& ex, const ScriptTables& t) {
   // Menus from which every pick keeps the player going round (no end, quit or
   // end of script behind any of them).
   std::vector<bool> leaves(ex.nodes.size(), false);
@@ -450,7 +454,10 @@ void find_problems(const ExploreOptions& opt, Exploration& ex, const ScriptTable
             "no choice of this menu (NUM " + num4(t.Script_Table[static_cast<size_t>(n.seq)].num) +
                 ") leads to an end: the player goes round a loop for ever");
     }
+}
 
+// How each path ends, where that end is a problem.
+void find_bad_ends(Findings& f, const ExploreOptions& opt, const Exploration& ex) {
   for (const Segment& s : ex.segments) {
     const int line = f.line_of(s.last_seq);
     switch (s.end) {
@@ -481,6 +488,16 @@ void find_problems(const ExploreOptions& opt, Exploration& ex, const ScriptTable
         break;
     }
   }
+}
+
+}  // namespace
+
+void find_problems(const ExploreOptions& opt, Exploration& ex, const ScriptTables& t) {
+  Findings f{t, {}, {}};
+  find_unreached_rows(f, ex, t);
+  find_unoffered_choices(f, ex, t);
+  find_endless_menus(f, ex, t);
+  find_bad_ends(f, opt, ex);
   if (ex.paths_cut)
     f.add(false, 0,
           "more than " + std::to_string(opt.max_paths) + " paths; only the first " +

@@ -234,6 +234,71 @@ Outcome compare(const PathSummary& want, const Played& got, long input_end,
 
 }  // namespace
 
+namespace {
+
+// Plays path i from a fresh copy of the folder and compares what the game
+// did with what the map predicted.
+Outcome play_path(const std::string& play, const std::string& dir, const std::string& work,
+                  const Story& story, const Exploration& ex, DiskFiles& disk, size_t i) {
+  const std::string id = std::to_string(i + 1);
+  const std::string play_dir = work + "play-" + id + "/";
+  std::error_code ec;
+  fs::create_directories(play_dir, ec);
+  // Every play gets a fresh copy: the game writes into its folder.
+  fs::copy(dir, play_dir + "data", fs::copy_options::recursive, ec);
+  char name[32];
+  std::snprintf(name, sizeof name, "path-%03zu.txt", i + 1);
+  const std::string input = work + "paths/" + name;
+  std::string error;
+  const bool ended =
+      !ec && run_play(play, play_dir + "data", input, play_dir, play_dir + "log.txt", error);
+  std::string log;
+  try {
+    log = disk.read_whole(play_dir + "log.txt");
+  } catch (const std::exception&) {
+  }
+  Played got = read_log(log);
+  got.killed = !ended;
+  if (ec) got.failure = "cannot copy the data folder: " + ec.message();
+  if (!error.empty()) got.failure = error;
+  const PathSummary want = summarize(story, ex, ex.paths[i]);
+  Outcome o =
+      compare(want, got, runner::input_length(disk.read_whole(input)), play_dir + "ending.png");
+  fs::remove_all(play_dir + "data", ec);
+  return o;
+}
+
+// One line per path; returns how many played as predicted.
+size_t report_outcomes(const Exploration& ex, std::vector<Outcome>& outcomes, std::ostream& out) {
+  const size_t count = outcomes.size();
+  size_t endings = 0, ending_paths = 0;
+  for (size_t i = 0; i < count; ++i)
+    if (ex.paths[i].end == PathEnd::Ending) {
+      ++ending_paths;
+      if (outcomes[i].ending_compared) ++endings;
+    }
+  // A game without an ending screen cannot show its closing message: say so
+  // once rather than count every ending as a difference. Once one play shows
+  // the end button, every path to an ending must.
+  if (ending_paths > 0 && endings == 0)
+    out << "note: no play showed the end button; closing messages were not compared\n";
+  size_t same = 0;
+  for (size_t i = 0; i < count; ++i) {
+    Outcome& o = outcomes[i];
+    if (endings > 0 && o.same && ex.paths[i].end == PathEnd::Ending && !o.ending_compared) {
+      o.same = false;
+      o.line = "DIFFERS: the end button was not shown";
+    }
+    char name[32];
+    std::snprintf(name, sizeof name, "path-%03zu", i + 1);
+    out << name << " " << o.line << "\n";
+    if (o.same) ++same;
+  }
+  return same;
+}
+
+}  // namespace
+
 int verify_folder(const std::string& dir, std::ostream& out, std::ostream& err) {
   const std::string play = program_dir() + "velmora-play";
   if (access(play.c_str(), X_OK) != 0) {
@@ -265,31 +330,7 @@ int verify_folder(const std::string& dir, std::ostream& out, std::ostream& err) 
   std::atomic<size_t> next{0};
   auto worker = [&] {
     for (size_t i = next++; i < count; i = next++) {
-      const std::string id = std::to_string(i + 1);
-      const std::string play_dir = work + "play-" + id + "/";
-      std::error_code ec;
-      fs::create_directories(play_dir, ec);
-      // Every play gets a fresh copy: the game writes into its folder.
-      fs::copy(dir, play_dir + "data", fs::copy_options::recursive, ec);
-      char name[32];
-      std::snprintf(name, sizeof name, "path-%03zu.txt", i + 1);
-      const std::string input = work + "paths/" + name;
-      std::string error;
-      const bool ended =
-          !ec && run_play(play, play_dir + "data", input, play_dir, play_dir + "log.txt", error);
-      std::string log;
-      try {
-        log = disk.read_whole(play_dir + "log.txt");
-      } catch (const std::exception&) {
-      }
-      Played got = read_log(log);
-      got.killed = !ended;
-      if (ec) got.failure = "cannot copy the data folder: " + ec.message();
-      if (!error.empty()) got.failure = error;
-      const PathSummary want = summarize(story, ex, ex.paths[i]);
-      outcomes[i] =
-          compare(want, got, runner::input_length(disk.read_whole(input)), play_dir + "ending.png");
-      fs::remove_all(play_dir + "data", ec);
+      outcomes[i] = play_path(play, dir, work, story, ex, disk, i);
     }
   };
   const unsigned cores = std::max(1u, std::thread::hardware_concurrency());
@@ -297,29 +338,7 @@ int verify_folder(const std::string& dir, std::ostream& out, std::ostream& err) 
   for (unsigned k = 0; k < std::min<size_t>(cores, count); ++k) threads.emplace_back(worker);
   for (std::thread& t : threads) t.join();
 
-  size_t endings = 0, ending_paths = 0;
-  for (size_t i = 0; i < count; ++i)
-    if (ex.paths[i].end == PathEnd::Ending) {
-      ++ending_paths;
-      if (outcomes[i].ending_compared) ++endings;
-    }
-  // A game without an ending screen cannot show its closing message: say so
-  // once rather than count every ending as a difference. Once one play shows
-  // the end button, every path to an ending must.
-  if (ending_paths > 0 && endings == 0)
-    out << "note: no play showed the end button; closing messages were not compared\n";
-  size_t same = 0;
-  for (size_t i = 0; i < count; ++i) {
-    Outcome& o = outcomes[i];
-    if (endings > 0 && o.same && ex.paths[i].end == PathEnd::Ending && !o.ending_compared) {
-      o.same = false;
-      o.line = "DIFFERS: the end button was not shown";
-    }
-    char name[32];
-    std::snprintf(name, sizeof name, "path-%03zu", i + 1);
-    out << name << " " << o.line << "\n";
-    if (o.same) ++same;
-  }
+  const size_t same = report_outcomes(ex, outcomes, out);
   const bool ok = same == count;
   out << same << " of " << count << " paths played as predicted\n";
   return ok ? 0 : 1;
