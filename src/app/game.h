@@ -59,9 +59,10 @@ struct Game {
   HistoryState history;
 
   // What each subsystem works with, handed to it instead of the whole game.
-  Stage stage() { return {pf, screen, scene, assets, interp.cur_line}; }
-  MessageWindow message_window() { return {pf, msg, screen, options.Window_Density}; }
-  Audio audio() { return {pf, sound}; }
+  // The story's view holds them all; the narrower ones are cut from it.
+  Stage stage() { return story().stage(); }
+  MessageWindow message_window() { return story().message_window(); }
+  Audio audio() { return story().audio(); }
   Story story() {
     return {pf,
             interp,
