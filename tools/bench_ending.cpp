@@ -24,7 +24,8 @@ double roll_ms(vm::Platform& pf, const std::string& demo, bool real_clock) {
   std::filesystem::copy(demo, copy, std::filesystem::copy_options::recursive);
   vm::Game g(pf);
   g.assets.Data_Dir = copy.string() + "/";
-  pf.window.set_menu(vm::main_menu_items());
+  g.menu.build();
+  g.menu.enter(vm::MenuPhase::Story);
   vm::layout_screen(g);
   vm::check_assets(g.assets, g.msg.Name_Table, pf.files, pf.dialogs);
   vm::open_mixer(g.audio());
@@ -37,7 +38,7 @@ double roll_ms(vm::Platform& pf, const std::string& demo, bool real_clock) {
   vm::fill_staff_table(g.ending);
   const auto t0 = std::chrono::steady_clock::now();
   const uint32_t tick0 = pf.clock.tick_count();
-  vm::show_staff_roll(g);
+  vm::show_staff_roll(g.finale());
   vm::stop_music(g.audio());
   const double ms =
       real_clock

@@ -143,7 +143,8 @@ int main(int argc, char** argv) {
   vm::Platform& pf = desktop.platform();
   vm::Game g(pf);
   g.assets.Data_Dir = data_folder();
-  pf.window.set_menu(vm::main_menu_items());
+  g.menu.build();
+  g.menu.enter(vm::MenuPhase::Story);
   vm::layout_screen(g);
   auto& main = g.screen.Pic_Main.img;
   for (int y = 0; y < main.h; ++y)

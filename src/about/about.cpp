@@ -1,7 +1,5 @@
 #include "about/about.h"
 
-#include "app/game.h"
-
 namespace vm {
 
 namespace {
@@ -20,13 +18,13 @@ ControlSpec shape(const std::string& name, int x, int y, int w, int h, uint32_t 
 
 // The game's name as the box shows it: in the Mincho face, drawn by the
 // game's own text service.
-Image title_picture(Game& g, int w, int h) {
+Image title_picture(Text& text, int w, int h) {
   Image img(w, h, kPaper);
-  g.pf.text.draw_text(img, 0, 0, kGameName, kPlum, Font{"ＭＳ 明朝", 24, true});
+  text.draw_text(img, 0, 0, kGameName, kPlum, Font{"ＭＳ 明朝", 24, true});
   return img;
 }
 
-FormSpec about_form(Game& g) {
+FormSpec about_form(Text& text) {
   FormSpec f;
   f.name = "frmAbout";
   f.caption = kAboutCaption;
@@ -38,7 +36,7 @@ FormSpec about_form(Game& g) {
   c.push_back(shape("Shape2", 20, 62, kWidth - 40, 2, rgb(192, 160, 192)));
   c.push_back(shape("Shape3", 20, 240, kWidth - 40, 1, rgb(192, 160, 192)));
   ControlSpec name = ControlSpec::at(ControlSpec::Picture, "Label5", 20, 18, 200, 38);
-  name.picture = title_picture(g, name.w, name.h);
+  name.picture = title_picture(text, name.w, name.h);
   c.push_back(name);
   c.push_back(ControlSpec::at(ControlSpec::Label, "Label6", 250, 32, 150, 20));
   c.push_back(ControlSpec::at(ControlSpec::Label, "Label1", 20, 72, kWidth - 40, 40));
@@ -66,29 +64,28 @@ std::string about_notice() {
 
 void AboutEvents::on_event(const InputEvent& ev) {
   if (ev.kind == InputEvent::FormClose) {
-    close_about(g_);
+    close_about(about_);
     return;
   }
   if (ev.kind != InputEvent::Control) return;
   if (ev.name == "cmdOK") {
-    close_about(g_);
+    close_about(about_);
   } else if (ev.name == "Label3") {
     // The link's own text is the target; what the desktop does with it is
     // its affair (nothing, when no program takes it).
-    g_.pf.shell.open_with_shell(kMakerMail);
+    pf_.shell.open_with_shell(kMakerMail);
   } else if (ev.name == "Label4") {
-    g_.pf.shell.open_with_shell(kMakerHome);
+    pf_.shell.open_with_shell(kMakerHome);
   }
 }
 
-void open_about(Game& g) {
-  AboutState& a = g.about;
+void open_about(AboutState& a, Platform& pf) {
   if (a.frmAbout) {  // already open, perhaps behind the game: bring it forward
     a.frmAbout->raise();
     return;
   }
-  if (!a.events) a.events = std::make_unique<AboutEvents>(g);
-  a.frmAbout = g.pf.forms.open(about_form(g));
+  if (!a.events) a.events = std::make_unique<AboutEvents>(a, pf);
+  a.frmAbout = pf.forms.open(about_form(pf.text));
   a.frmAbout->set_sink(a.events.get());
   Form& f = *a.frmAbout;
   f.set_text("Label6", kGameVersion);
@@ -98,8 +95,8 @@ void open_about(Game& g) {
   f.set_text("Label4", kMakerHome);
 }
 
-void close_about(Game& g) {
-  g.about.frmAbout.reset();
+void close_about(AboutState& a) {
+  a.frmAbout.reset();
 }
 
 }  // namespace vm

@@ -9,7 +9,7 @@
 
 namespace vm {
 
-struct Game;
+struct AboutState;
 
 inline constexpr const char* kAboutCaption = "ﾊﾞｰｼﾞｮﾝ情報";
 inline constexpr const char* kGameName = "Velmora";
@@ -23,11 +23,12 @@ std::string about_notice();        // Label2
 
 class AboutEvents : public EventSink {
  public:
-  explicit AboutEvents(Game& g) : g_(g) {}
+  AboutEvents(AboutState& about, Platform& pf) : about_(about), pf_(pf) {}
   void on_event(const InputEvent& ev) override;
 
  private:
-  Game& g_;
+  AboutState& about_;
+  Platform& pf_;
 };
 
 struct AboutState {
@@ -37,7 +38,7 @@ struct AboutState {
 
 // The version menu item: builds the box afresh and shows it (an open box
 // stays as it is).
-void open_about(Game& g);
-void close_about(Game& g);
+void open_about(AboutState& a, Platform& pf);
+void close_about(AboutState& a);
 
 }  // namespace vm

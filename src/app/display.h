@@ -2,20 +2,19 @@
 // that size, or full screen, kept in the player's settings.
 #pragma once
 
-#include <string>
+#include "app/main_menu.h"
+#include "platform/services.h"
 
 namespace vm {
 
-struct Game;
-
 // Shows the view the settings ask for and ticks the matching menu items.
-void apply_view_settings(Game& g);
+void apply_view_settings(Platform& pf, MainMenu& menu);
 
-// Menu items scale_1, scale_2, scale_3 and full_screen; false for any other.
-bool on_view_menu(Game& g, const std::string& name);
+// The scale and full-screen items; false for any other.
+bool on_view_menu(Platform& pf, MainMenu& menu, MenuItem item);
 
 // F11 switches full screen on and off, Escape leaves it; false for any other
 // key (and Escape in a window), which then goes to the story as usual.
-bool on_view_key(Game& g, int key);
+bool on_view_key(Platform& pf, MainMenu& menu, int key);
 
 }  // namespace vm

@@ -4,13 +4,14 @@ namespace vm {
 
 namespace {
 
-constexpr const char* kSpeedupIdle = "次の選択まで進む";
-constexpr const char* kSpeedupRunning = "スキップ停止";
-
 class GameStoryHooks : public StoryHooks {
  public:
   explicit GameStoryHooks(Game& g) : g_(g) {}
-  void choose() override { show_choices(g_); }
+  void choose() override {
+    g_.menu.enter(MenuPhase::Choosing);
+    show_choices(g_.choice_menu());
+    g_.menu.enter(MenuPhase::Story);
+  }
   [[noreturn]] void ending() override {
     Window& w = g_.pf.window;
     if (g_.sound.BGMLoop >= 0) w.set_timer_enabled(g_.sound.BGMLoop, false);
@@ -23,13 +24,9 @@ class GameStoryHooks : public StoryHooks {
     }
   }
   bool story_held() override { return g_.options.Option_Window || g_.save.File_Window; }
-  void text_mode_changed(int16_t mode) override {
-    g_.pf.window.set_menu_caption("speedup", mode == 0 ? kSpeedupRunning : kSpeedupIdle);
-  }
-  void window_hidden_changed(bool hidden) override {
-    g_.pf.window.set_menu_enabled("opt_menu", !hidden);
-  }
-  void auto_changed(bool on) override { g_.pf.window.set_menu_checked("auto", on); }
+  void text_mode_changed(int16_t mode) override { g_.menu.set_skipping(mode == 0); }
+  void window_hidden_changed(bool hidden) override { g_.menu.set_window_hidden(hidden); }
+  void auto_changed(bool on) override { g_.menu.set_checked(MenuItem::Auto, on); }
 
  private:
   Game& g_;
@@ -37,7 +34,8 @@ class GameStoryHooks : public StoryHooks {
 
 }  // namespace
 
-Game::Game(Platform& platform) : pf(platform), hooks(std::make_unique<GameStoryHooks>(*this)) {}
+Game::Game(Platform& platform)
+    : pf(platform), menu(platform.window), hooks(std::make_unique<GameStoryHooks>(*this)) {}
 Game::~Game() = default;
 
 }  // namespace vm

@@ -7,6 +7,7 @@
 #pragma once
 
 #include "about/about.h"
+#include "app/main_menu.h"
 #include "assets/assets.h"
 #include "choices/choices.h"
 #include "ending/ending.h"
@@ -57,12 +58,22 @@ struct Game {
   EndingState ending;
   AboutState about;
   HistoryState history;
+  MainMenu menu;
 
   // What each subsystem works with, handed to it instead of the whole game.
   // The story's view holds them all; the narrower ones are cut from it.
   Stage stage() { return story().stage(); }
   MessageWindow message_window() { return story().message_window(); }
   Audio audio() { return story().audio(); }
+  GalleryRoom gallery_room() { return {gallery, stage(), audio()}; }
+  ChoiceMenu choice_menu() { return {choice, story(), app.Menu_Hover}; }
+  TitleScreen title_screen() { return {app.title, stage(), audio(), app.Menu_Hover}; }
+  SlotWindow slot_window() {
+    return {
+        save,         pf, audio(), screen.Texture.img, assets.Data_Dir, tables, interp.Save_Title,
+        input.back_at};
+  }
+  Finale finale() { return {ending, stage(), audio(), interp.hap}; }
   Story story() {
     return {pf,
             interp,
@@ -84,16 +95,16 @@ struct Game {
 
 // Shorthands used everywhere.
 inline void do_events(Game& g) {
-  g.pf.window.do_events();
+  do_events(g.pf);
 }
 inline void sleep_ms(Game& g, int ms) {
-  g.pf.clock.sleep(ms);
+  sleep_ms(g.pf, ms);
 }
 inline uint32_t tick_count(Game& g) {
-  return g.pf.clock.tick_count();
+  return tick_count(g.pf);
 }
 inline Answer message_box(Game& g, const std::string& text, Buttons buttons = Buttons::Ok) {
-  return g.pf.dialogs.message_box(text, buttons);
+  return message_box(g.pf, text, buttons);
 }
 // Composes the screen and presents it.
 inline void refresh(Game& g) {

@@ -3,11 +3,13 @@
 #include <cstdio>
 #include <memory>
 #include <new>
+#include <optional>
 #include <stdexcept>
 
 #include "about/about.h"
 #include "app/display.h"
 #include "app/game.h"
+#include "app/main_menu.h"
 #include "assets/assets.h"
 #include "assets/data_error.h"
 #include "choices/choices.h"
@@ -26,53 +28,35 @@
 
 namespace vm {
 
-const std::vector<MenuEntry>& main_menu_items() {
-  static const std::vector<MenuEntry> items = {
-      {"prog_save", "セーブ", "ゲーム"},
-      {"prog_load", "ロード", "ゲーム"},
-      {"speedup", "次の選択まで進む", "ゲーム"},
-      {"auto", "オート", "ゲーム", true},
-      {"history", "履歴", "ゲーム"},
-      {"opt_menu", "設定", "ゲーム"},
-      {"prog_end", "終了", "ゲーム"},
-      {"scale_1", "等倍", "表示", true, true},
-      {"scale_2", "2倍", "表示", true, true},
-      {"scale_3", "3倍", "表示", true, true},
-      {"", "-", "表示"},
-      {"full_screen", "フルスクリーン", "表示", true},
-      {"vvrr", "バージョン", "ヘルプ"},
-  };
-  return items;
-}
-
 namespace {
 
 // Loads one of the two pictures read before the asset check ("61", "72").
 // An empty file is no picture (false); a missing or broken one is named in
 // the game's own words and the program ends, nothing having been changed
 // yet. The decoder's own account is for whoever reads standard error.
-bool load_early_picture(Game& g, const std::string& number, Surface& s) {
-  const std::string path = g.assets.Data_Dir + number + ".dat";
-  const long long length = g.pf.files.length(path);
+bool load_early_picture(Platform& pf, const std::string& data_dir, const std::string& number,
+                        Surface& s) {
+  const std::string path = data_dir + number + ".dat";
+  const long long length = pf.files.length(path);
   if (length == 0) return false;
   if (length < 0) {
-    g.pf.log.record(LogEvent::error(path + ": missing"));
-    message_box(g, "起動に必要なファイルがありません。\r\n" + path);
+    pf.log.record(LogEvent::error(path + ": missing"));
+    message_box(pf, "起動に必要なファイルがありません。\r\n" + path);
     throw EndProcess{1};
   }
   std::string error;
-  if (!g.pf.pictures.load_picture(path, s.img, error)) {
-    g.pf.log.record(LogEvent::error(path + ": " + error));
-    message_box(g, "起動に必要なファイルが壊れています。\r\n" + path);
+  if (!pf.pictures.load_picture(path, s.img, error)) {
+    pf.log.record(LogEvent::error(path + ": " + error));
+    message_box(pf, "起動に必要なファイルが壊れています。\r\n" + path);
     throw EndProcess{1};
   }
   return true;
 }
 
-void add_layer(Game& g, Surface& s, Surface* parent, bool visible) {
+void add_layer(ScreenState& sc, Surface& s, Surface* parent, bool visible) {
   s.parent = parent;
   s.visible = visible;
-  g.screen.layers.push_back(&s);
+  sc.layers.push_back(&s);
 }
 
 }  // namespace
@@ -81,9 +65,7 @@ namespace {
 
 // The message window, its layers, the click-wait mark and the choice boxes;
 // the window's font sets the cell size.
-void layout_message_window(Game& g) {
-  ScreenState& sc = g.screen;
-  MessageState& m = g.msg;
+void layout_message_window(ScreenState& sc, MessageState& m, Text& text) {
   for (Surface& w : sc.Waku) {
     w.back_color = 0;
     w.place(m.left, m.top, m.width, m.height);
@@ -92,8 +74,8 @@ void layout_message_window(Game& g) {
   }
   m.Cell_Size = static_cast<int16_t>(sc.Waku[0].font.points + 5);
 
-  for (int i = 0; i < 3; ++i) add_layer(g, sc.Doll_Disp[i], nullptr, false);
-  add_layer(g, sc.Waku[0], nullptr, false);
+  for (int i = 0; i < 3; ++i) add_layer(sc, sc.Doll_Disp[i], nullptr, false);
+  add_layer(sc, sc.Waku[0], nullptr, false);
 
   // The click-wait mark: a small label near the window's bottom-right corner.
   sc.Blinker.back_color = 0;
@@ -101,22 +83,21 @@ void layout_message_window(Game& g) {
   sc.Blinker.clear();
   sc.Blinker.keyed = true;
   sc.Blinker.font = Font{"ＭＳ ゴシック", 12, false};
-  g.pf.text.draw_text(sc.Blinker.img, 0, 0, "▼", 0x1993D0, sc.Blinker.font);
-  add_layer(g, sc.Blinker, &sc.Waku[0], false);
+  text.draw_text(sc.Blinker.img, 0, 0, "▼", 0x1993D0, sc.Blinker.font);
+  add_layer(sc, sc.Blinker, &sc.Waku[0], false);
 
   for (int i = 0; i < 3; ++i) {
     sc.SelBox[i].back_color = 0;
     sc.SelBox[i].place(11, m.Cell_Size * (i + 2) + 2, 200, m.Cell_Size);
     sc.SelBox[i].font = sc.Waku[0].font;
-    add_layer(g, sc.SelBox[i], &sc.Waku[0], false);
+    add_layer(sc, sc.SelBox[i], &sc.Waku[0], false);
   }
 }
 
 // The title menu's items and the wall strip, cut from the texture sheet.
-void layout_texture_pieces(Game& g) {
-  ScreenState& sc = g.screen;
+void layout_texture_pieces(ScreenState& sc, Platform& pf, const std::string& data_dir) {
   sc.Texture.place(0, 0, kTextureW, kTextureH);
-  if (load_early_picture(g, "61", sc.Texture)) {
+  if (load_early_picture(pf, data_dir, "61", sc.Texture)) {
     // Title-menu items and the wall strip are cut from the texture sheet.
     // The last item is 5 pixels shorter; it takes that size before its piece
     // is cut, since a resize clears the picture.
@@ -150,27 +131,23 @@ void layout_screen(Game& g) {
   sc.Mesh2.place(0, 0, 32, 32);
   load_mask_sheet(sc.Mesh1);
 
-  layout_message_window(g);
-  layout_texture_pieces(g);
+  layout_message_window(sc, g.msg, g.pf.text);
+  layout_texture_pieces(sc, g.pf, g.assets.Data_Dir);
   sc.Title.place(0, 0, kScreenW, kScreenH);
-  add_layer(g, sc.Title, nullptr, false);
-  for (int i = 0; i < 4; ++i) add_layer(g, sc.Smenu[i], &sc.Title, false);
+  add_layer(sc, sc.Title, nullptr, false);
+  for (int i = 0; i < 4; ++i) add_layer(sc, sc.Smenu[i], &sc.Title, false);
   sc.End_Pic.place(0, 0, kScreenW, kScreenH);
-  add_layer(g, sc.End_Pic, nullptr, false);
-  layout_gallery(g);
-  layout_ending(g);
+  add_layer(sc, sc.End_Pic, nullptr, false);
+  layout_gallery(g.gallery_room());
+  layout_ending(g.finale());
 }
 
 void form_load(Game& g, const std::string& data_dir) {
   Window& w = g.pf.window;
-  w.set_menu(main_menu_items());
-  apply_view_settings(g);
+  g.menu.build();
+  apply_view_settings(g.pf, g.menu);
   w.set_busy_cursor(true);
   w.set_caption("Velmora - loading now...");
-  // The history waits for the story too: at the title and in the gallery
-  // there is nothing to look back on.
-  for (const char* item : {"prog_load", "prog_save", "opt_menu", "speedup", "vvrr", "history"})
-    w.set_menu_enabled(item, false);
 
   g.assets.Data_Dir = data_dir;
   if (g.assets.Data_Dir.empty() || g.assets.Data_Dir.back() != '/') g.assets.Data_Dir += '/';
@@ -193,7 +170,8 @@ void form_load(Game& g, const std::string& data_dir) {
   g.input.Clicker = w.create_timer(500);
   g.sound.BGMLoop = w.create_timer(500);
 
-  if (load_early_picture(g, "72", g.screen.Title)) g.screen.Title.visible = true;
+  if (load_early_picture(g.pf, g.assets.Data_Dir, "72", g.screen.Title))
+    g.screen.Title.visible = true;
   w.show();
   refresh(g);
   do_events(g);
@@ -221,44 +199,58 @@ void open_options(Game& g) {
   });
 }
 
-void open_history_window(Game& g) {
-  open_history(g.history, g.pf);
-  g.input.back_at = g.history.closed_at;
+// The history window, from the menu or the wheel; the click that closes it
+// does not count as a click on the story.
+void open_history_window(HistoryState& history, Platform& pf, uint32_t& back_at, bool by_wheel) {
+  if (!by_wheel)
+    open_history(history, pf);
+  else if (!open_history_by_wheel(history, pf))
+    return;
+  back_at = history.closed_at;
 }
 
 void on_main_mouse_down(Game& g, const InputEvent& ev) {
   // A choice label takes its own clicks; they never reach the window.
-  if (choice_at(g, ev.x, ev.y) >= 0) return on_choice_mouse_down(g, ev.x, ev.y, ev.button);
+  if (choice_at(g.choice_menu(), ev.x, ev.y) >= 0)
+    return on_choice_mouse_down(g.choice_menu(), ev.x, ev.y, ev.button);
   const Surface* target = surface_at(g.screen, ev.x, ev.y);
   // The title menu's items, the gallery's and the ending's buttons take
   // their own presses.
-  if (const int item = title_item(g, target); item >= 0) {
+  if (const int item = title_item(g.screen, target); item >= 0) {
     if (on_title_press(g, item) == TitleAction::Quit) on_prog_end(g);
-  } else if (!on_gallery_press(g, target, ev.button) &&
-             !on_end_button_press(g, target, ev.button)) {
+  } else if (!on_gallery_press(g.gallery_room(), target, ev.button) &&
+             !on_end_button_press(g.finale(), target, ev.button)) {
     on_mouse_down(g.story(), target, ev.button);
   }
 }
 
 void on_main_menu(Game& g, const std::string& name) {
-  if (name == "prog_end")
-    on_prog_end(g);
-  else if (name == "speedup")
-    on_speedup(g.story());
-  else if (name == "prog_save")
-    on_prog_save(g);
-  else if (name == "prog_load")
-    on_prog_load(g);
-  else if (name == "opt_menu")
-    open_options(g);
-  else if (name == "vvrr")
-    open_about(g);
-  else if (name == "auto")
-    on_auto(g.story());
-  else if (name == "history")
-    open_history_window(g);
-  else
-    on_view_menu(g, name);
+  const std::optional<MenuItem> item = menu_item_named(name);
+  if (!item) return;
+  switch (*item) {
+    case MenuItem::ProgEnd:
+      return on_prog_end(g);
+    case MenuItem::Speedup:
+      return on_speedup(g.story());
+    case MenuItem::ProgSave:
+      return on_prog_save(g);
+    case MenuItem::ProgLoad:
+      return on_prog_load(g);
+    case MenuItem::OptMenu:
+      return open_options(g);
+    case MenuItem::Vvrr:
+      return open_about(g.about, g.pf);
+    case MenuItem::Auto:
+      return on_auto(g.story());
+    case MenuItem::History:
+      return open_history_window(g.history, g.pf, g.input.back_at, false);
+    case MenuItem::Scale1:
+    case MenuItem::Scale2:
+    case MenuItem::Scale3:
+    case MenuItem::FullScreen:
+      on_view_menu(g.pf, g.menu, *item);
+      return;
+  }
 }
 
 }  // namespace
@@ -269,13 +261,14 @@ void handle_event(Game& g, const InputEvent& ev) {
       on_main_mouse_down(g, ev);
       break;
     case InputEvent::MouseMove: {
-      const int item = title_item(g, surface_at(g.screen, ev.x, ev.y));
-      if (item >= 0) on_title_hover(g, item);
-      on_choice_mouse_move(g, ev.x, ev.y);
+      const int item = title_item(g.screen, surface_at(g.screen, ev.x, ev.y));
+      if (item >= 0) on_title_hover(g.title_screen(), item);
+      on_choice_mouse_move(g.choice_menu(), ev.x, ev.y);
       break;
     }
     case InputEvent::KeyDown:
-      if (!on_view_key(g, ev.key) && !on_gallery_key(g, ev.key) && !on_end_button_key(g, ev.key))
+      if (!on_view_key(g.pf, g.menu, ev.key) && !on_gallery_key(g.gallery_room(), ev.key) &&
+          !on_end_button_key(g.finale(), ev.key))
         on_key_down(g.story(), ev.key);
       break;
     case InputEvent::KeyUp:
@@ -283,8 +276,8 @@ void handle_event(Game& g, const InputEvent& ev) {
       break;
     case InputEvent::Wheel:
       // Turning the wheel up over the game looks back, as players expect.
-      if (ev.wheel < 0 && !g.ending.running && open_history_by_wheel(g.history, g.pf))
-        g.input.back_at = g.history.closed_at;
+      if (ev.wheel < 0 && !g.ending.running)
+        open_history_window(g.history, g.pf, g.input.back_at, true);
       break;
     case InputEvent::Menu:
       on_main_menu(g, ev.name);

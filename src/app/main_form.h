@@ -11,9 +11,6 @@ namespace vm {
 
 struct Game;
 
-// Menu items of the main window.
-const std::vector<MenuEntry>& main_menu_items();
-
 // The start routine: single copy, Form_Load, then idles handling events until
 // the program ends. Returns the process exit code.
 int run_game(Platform& pf, const std::string& data_dir);

@@ -6,8 +6,12 @@
 
 #include <algorithm>
 
-#include "app/game.h"
 #include "assets/text_helpers.h"
+#include "graphics/scene.h"
+#include "message/history.h"
+#include "message/message.h"
+#include "script/interp.h"
+#include "sound/sound.h"
 
 namespace vm {
 
@@ -17,51 +21,45 @@ constexpr int kPollMs = 50;            // the menu looks for a pick this often
 constexpr int kPressedPauseMs = 1000;  // the pressed colour stays this long
 
 // The labels use the message window's face, bold.
-Font label_font(const Game& g) {
-  Font f = g.screen.Waku[0].font;
+Font label_font(const ChoiceMenu& g) {
+  Font f = g.story.screen.Waku[0].font;
   f.bold = true;
   return f;
 }
 
 // Repaints box k with its background and, when it belongs to the open menu,
 // its label in the label's current colour.
-void paint_box(Game& g, int k) {
-  Surface& box = g.screen.SelBox[static_cast<size_t>(k)];
+void paint_box(const ChoiceMenu& g, int k) {
+  Surface& box = g.story.screen.SelBox[static_cast<size_t>(k)];
   box.back_color = g.choice.box_colour[static_cast<size_t>(k)];
   box.clear();
   if (k < g.choice.shown) {
-    g.pf.text.draw_text(box.img, kChoiceLabelX, 0,
-                        g.choice.Choice_Rows[static_cast<size_t>(k)].label,
-                        g.choice.text_colour[static_cast<size_t>(k)], label_font(g));
+    g.story.pf.text.draw_text(box.img, kChoiceLabelX, 0,
+                              g.choice.Choice_Rows[static_cast<size_t>(k)].label,
+                              g.choice.text_colour[static_cast<size_t>(k)], label_font(g));
   }
-}
-
-void set_menu_items_enabled(Game& g, bool enabled) {
-  g.pf.window.set_menu_enabled("prog_load", enabled);
-  g.pf.window.set_menu_enabled("prog_save", enabled);
-  g.pf.window.set_menu_enabled("speedup", enabled);
 }
 
 // The boxes of the menu from SCT row first, each as wide as the widest
 // label plus 10, in their normal colours.
-void open_boxes(Game& g, int32_t first, int last) {
+void open_boxes(const ChoiceMenu& g, int32_t first, int last) {
   const Font font = label_font(g);
   int width = 0;
   g.choice.shown = last + 1;
   for (int i = 0; i <= last; ++i) {
-    const ChoiceRow& row = g.tables.SCT[static_cast<size_t>(first + i)];
+    const ChoiceRow& row = g.story.tables.SCT[static_cast<size_t>(first + i)];
     ChoiceRowEntry& entry = g.choice.Choice_Rows[static_cast<size_t>(i)];
     entry.index = static_cast<int16_t>(i);
     entry.label = trim_blanks(row.label);
     entry.target = row.target;
     g.choice.text_colour[static_cast<size_t>(i)] = kChoiceTextNormal;
-    width = std::max(width, g.pf.text.text_width(entry.label, font));
+    width = std::max(width, g.story.pf.text.text_width(entry.label, font));
   }
   width += 10;  // every box is as wide as the widest label plus 10
 
   for (int i = 0; i <= last; ++i) {
-    Surface& box = g.screen.SelBox[static_cast<size_t>(i)];
-    const int height = box.height() > 0 ? box.height() : g.msg.Cell_Size;
+    Surface& box = g.story.screen.SelBox[static_cast<size_t>(i)];
+    const int height = box.height() > 0 ? box.height() : g.story.msg.Cell_Size;
     box.place(box.left, box.top, width, height);
     g.choice.box_colour[static_cast<size_t>(i)] = kChoiceBoxNormal;
     paint_box(g, i);
@@ -84,53 +82,51 @@ int menu_size(const ScriptTables& t, int32_t first, const std::string& count_tex
   return last + 1;
 }
 
-void show_choices(Game& g) {
-  find_sct(g.tables, g.interp.Cur_Num,
-           g.pf.dialogs);  // on failure the previous menu's rows are used
-  const int32_t first = g.tables.Sel_First;
-  const int last = menu_size(g.tables, first, g.interp.Cur_Text) - 1;
+void show_choices(const ChoiceMenu& g) {
+  find_sct(g.story.tables, g.story.interp.Cur_Num,
+           g.story.pf.dialogs);  // on failure the previous menu's rows are used
+  const int32_t first = g.story.tables.Sel_First;
+  const int last = menu_size(g.story.tables, first, g.story.interp.Cur_Text) - 1;
   if (last < 0) {
     // The story goes on with the next row.
-    message_box(g, "error(s?)");
-    g.interp.Script_Pos += 1;
+    message_box(g.story.pf, "error(s?)");
+    g.story.interp.Script_Pos += 1;
     return;
   }
 
-  if (g.input.Clicker >= 0) g.pf.window.set_timer_enabled(g.input.Clicker, false);
-  g.screen.Blinker.visible = false;
-  set_menu_items_enabled(g, false);
+  if (g.story.input.Clicker >= 0) g.story.pf.window.set_timer_enabled(g.story.input.Clicker, false);
+  g.story.screen.Blinker.visible = false;
 
-  clear_message_window(g.message_window());
+  clear_message_window(g.story.message_window());
 
   open_boxes(g, first, last);
-  refresh(g);
+  g.story.refresh();
 
-  g.interp.Cur_Jump = 0;
+  g.story.interp.Cur_Jump = 0;
 
   // The press handler sets Sel_Choice from inside do_events.
   g.choice.Sel_Choice = -1;
   while (g.choice.Sel_Choice < 0) {
-    sleep_ms(g, kPollMs);
-    do_events(g);
+    sleep_ms(g.story.pf, kPollMs);
+    do_events(g.story.pf);
   }
 
-  for (int i = 0; i <= last; ++i) g.screen.SelBox[static_cast<size_t>(i)].visible = false;
+  for (int i = 0; i <= last; ++i) g.story.screen.SelBox[static_cast<size_t>(i)].visible = false;
   const int picked = g.choice.Sel_Choice;
   g.choice.shown = 0;
-  refresh(g);
-  do_events(g);
+  g.story.refresh();
+  do_events(g.story.pf);
 
   const ChoiceRowEntry& chosen = g.choice.Choice_Rows[static_cast<size_t>(std::min(picked, last))];
-  history_add_choice(g.history, chosen.label);
-  g.interp.Script_Pos = chosen.target;
-  if (g.input.Text_Mode == 0) set_text_mode(g.story(), 1);  // skipping always stops at a choice
-  g.msg.Shown_Speaker = 0;
-  set_menu_items_enabled(g, true);
+  history_add_choice(g.story.history, chosen.label);
+  g.story.interp.Script_Pos = chosen.target;
+  if (g.story.input.Text_Mode == 0) set_text_mode(g.story, 1);  // skipping always stops at a choice
+  g.story.msg.Shown_Speaker = 0;
 }
 
-int choice_at(const Game& g, int x, int y) {
+int choice_at(const ChoiceMenu& g, int x, int y) {
   for (int i = 0; i < g.choice.shown && i < kChoiceSlots; ++i) {
-    const Surface& box = g.screen.SelBox[static_cast<size_t>(i)];
+    const Surface& box = g.story.screen.SelBox[static_cast<size_t>(i)];
     if (!shown_on_screen(box)) continue;
     int ox = 0, oy = 0;
     absolute_origin(box, ox, oy);
@@ -144,40 +140,40 @@ int choice_at(const Game& g, int x, int y) {
   return -1;
 }
 
-void on_choice_mouse_move(Game& g, int x, int y) {
+void on_choice_mouse_move(const ChoiceMenu& g, int x, int y) {
   const int index = choice_at(g, x, y);
   if (index < 0) return;
   // No highlight after a press until the next message has been printed, and
   // none for the item that was highlighted last (here or in the title menu).
-  if (!g.msg.Choice_Armed || index == g.app.Menu_Hover) return;
-  g.app.Menu_Hover = static_cast<int16_t>(index);
+  if (!g.story.msg.Choice_Armed || index == g.menu_hover) return;
+  g.menu_hover = static_cast<int16_t>(index);
   for (int k = 0; k < kChoiceSlots; ++k) {
     const auto slot = static_cast<size_t>(k);
     if (k == index) {
       g.choice.text_colour[slot] = kChoiceTextHover;
       g.choice.box_colour[slot] = kChoiceBoxHover;
       paint_box(g, k);
-      if (g.sound.Sound_On) play_effect(g.audio(), kEffectHover);
+      if (g.story.sound.Sound_On) play_effect(g.story.audio(), kEffectHover);
     } else {
       g.choice.text_colour[slot] = kChoiceTextNormal;
       g.choice.box_colour[slot] = kChoiceBoxNormal;
       paint_box(g, k);
     }
-    refresh(g);
+    g.story.refresh();
   }
-  do_events(g);
+  do_events(g.story.pf);
 }
 
-void on_choice_mouse_down(Game& g, int x, int y, int button) {
+void on_choice_mouse_down(const ChoiceMenu& g, int x, int y, int button) {
   const int index = choice_at(g, x, y);
   if (index < 0 || button == kRightButton) return;
-  g.msg.Choice_Armed = 0;
+  g.story.msg.Choice_Armed = 0;
   g.choice.text_colour[static_cast<size_t>(index)] = kChoiceTextPressed;
   paint_box(g, index);
-  refresh(g);
-  do_events(g);
-  if (g.sound.Sound_On) play_effect(g.audio(), kEffectSelect);
-  sleep_ms(g, kPressedPauseMs);  // no events: a second press cannot land now
+  g.story.refresh();
+  do_events(g.story.pf);
+  if (g.story.sound.Sound_On) play_effect(g.story.audio(), kEffectSelect);
+  sleep_ms(g.story.pf, kPressedPauseMs);  // no events: a second press cannot land now
   g.choice.Sel_Choice = static_cast<int16_t>(index);
 }
 

@@ -5,11 +5,10 @@
 #include <cstdint>
 #include <string>
 
+#include "script/story.h"
 #include "script/tables.h"
 
 namespace vm {
-
-struct Game;
 
 constexpr int kChoiceSlots = 3;
 
@@ -45,7 +44,16 @@ struct ChoiceState {
 // Shows the choices of the current row and sets Script_Pos to the target of
 // the one picked. A row asking for fewer than one or more than three choices
 // is refused with "error(s?)" and the story goes on with the next row.
-void show_choices(Game& g);
+// What the choice menu works with: its boxes, the story it branches (whose
+// message window it borrows), and the hover mark it shares with the title
+// menu (an item highlighted last is not highlighted again).
+struct ChoiceMenu {
+  ChoiceState& choice;
+  Story story;
+  int16_t& menu_hover;
+};
+
+void show_choices(const ChoiceMenu& g);
 // The number of boxes a choice row's text asks for; 0 when it is no number.
 int choice_count(const std::string& text);
 
@@ -57,10 +65,10 @@ int menu_size(const ScriptTables& t, int32_t first, const std::string& count_tex
 // Main-window handlers for the choice labels, in game-screen coordinates.
 // Each finds the label under the point itself and ignores points that are not
 // on the label of a shown choice box.
-void on_choice_mouse_move(Game& g, int x, int y);
-void on_choice_mouse_down(Game& g, int x, int y, int button);
+void on_choice_mouse_move(const ChoiceMenu& g, int x, int y);
+void on_choice_mouse_down(const ChoiceMenu& g, int x, int y, int button);
 
 // The index of the shown choice label under a game-screen point, or -1.
-int choice_at(const Game& g, int x, int y);
+int choice_at(const ChoiceMenu& g, int x, int y);
 
 }  // namespace vm

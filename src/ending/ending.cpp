@@ -51,23 +51,37 @@ std::vector<std::string> characters(const std::string& text) {
   return out;
 }
 
-Surface& end_pic(Game& g) {
-  return g.screen.End_Pic;
+// The ending's own pacing and presenting, on the stage's services.
+void refresh(const Finale& g) {
+  refresh(g.stage);
 }
-Surface& pic_back(Game& g) {
-  return g.screen.Pic_Back;
+void do_events(const Finale& g) {
+  do_events(g.stage.pf);
+}
+void sleep_ms(const Finale& g, int ms) {
+  sleep_ms(g.stage.pf, ms);
+}
+uint32_t tick_count(const Finale& g) {
+  return tick_count(g.stage.pf);
+}
+
+Surface& end_pic(const Finale& g) {
+  return g.stage.screen.End_Pic;
+}
+Surface& pic_back(const Finale& g) {
+  return g.stage.screen.Pic_Back;
 }
 
 // blend(...) and copy(...) of the roll: Pic_Back onto End_Pic.
-void blend(Game& g, int dx, int dy, int w, int h, int sx, int sy, float alpha, bool keyed) {
+void blend(const Finale& g, int dx, int dy, int w, int h, int sx, int sy, float alpha, bool keyed) {
   blend_region(end_pic(g), dx, dy, w, h, pic_back(g), sx, sy, alpha, keyed ? -1 : 0);
 }
-void copy(Game& g, int dx, int dy, int w, int h, int sx, int sy) {
+void copy(const Finale& g, int dx, int dy, int w, int h, int sx, int sy) {
   bit_blt(end_pic(g), dx, dy, w, h, pic_back(g), sx, sy, SRCCOPY);
 }
 
 // Waits at least ms, letting events run every 100 ms.
-void pause_ms(Game& g, int ms) {
+void pause_ms(const Finale& g, int ms) {
   const uint32_t start = tick_count(g);
   while (tick_count(g) - start < static_cast<uint32_t>(ms)) {
     do_events(g);
@@ -81,16 +95,17 @@ void pause_ms(Game& g, int ms) {
 // reduced to half on End_Pic at (160, 130). A picture that cannot be read is
 // named once and the card goes on without it: a box would hold the roll
 // while its tune plays on.
-void show_card_picture(Game& g, int number) {
+void show_card_picture(const Finale& g, int number) {
   const std::string file = std::to_string(number) + ".dat";
   Image picture;
   std::string error;
-  if (!load_data_picture(g.stage(), file, picture, error)) {
-    g.pf.log.record(LogEvent::warning("the staff roll goes on without " + file + ": " + error));
+  if (!load_data_picture(g.stage, file, picture, error)) {
+    g.stage.pf.log.record(
+        LogEvent::warning("the staff roll goes on without " + file + ": " + error));
     return;
   }
-  g.screen.Place_Load.img = std::move(picture);
-  stretch_blt(end_pic(g), 160, 130, 320, 173, g.screen.Place_Load, 0, 0, 640, 345);
+  g.stage.screen.Place_Load.img = std::move(picture);
+  stretch_blt(end_pic(g), 160, 130, 320, 173, g.stage.screen.Place_Load, 0, 0, 640, 345);
   refresh(g);
 }
 
@@ -112,7 +127,7 @@ int nearest(double v) {
   return static_cast<int>(std::nearbyint(v));  // ties to even
 }
 
-void rose_loop(Game& g, const RoseVariant& v) {
+void rose_loop(const Finale& g, const RoseVariant& v) {
   EndingState& e = g.ending;
   Surface& pic = end_pic(g);
   constexpr double kPi = 3.141592;
@@ -206,21 +221,21 @@ int staff_picture(int row) {
 
 // --- layout and controls -------------------------------------------------------
 
-void layout_ending(Game& g) {
+void layout_ending(const Finale& g) {
   Surface& b = g.ending.END_btn;
   b.place(560, 440, kEndButtonW, kEndButtonH);
   b.visible = false;
-  g.screen.layers.push_back(&b);
+  g.stage.screen.layers.push_back(&b);
 }
 
-bool on_end_button_press(Game& g, const Surface* target, int button) {
+bool on_end_button_press(const Finale& g, const Surface* target, int button) {
   if (target != &g.ending.END_btn) return false;
   // The main loop unloads the main window: the program ends in order.
   if (button == kLeftButton && g.ending.end_button_enabled) throw ShutdownRequest{};
   return true;
 }
 
-bool on_end_button_key(Game& g, int key) {
+bool on_end_button_key(const Finale& g, int key) {
   const EndingState& e = g.ending;
   if (!e.END_btn.visible || !e.end_button_enabled) return false;
   if (key != kKeyReturn && key != kKeySpace) return false;
@@ -229,7 +244,7 @@ bool on_end_button_key(Game& g, int key) {
 
 // --- the ending ------------------------------------------------------------------
 
-void wait_seconds(Game& g, int32_t n) {
+void wait_seconds(const Finale& g, int32_t n) {
   for (int32_t i = 0; i < n * 10; ++i) {
     do_events(g);
     sleep_ms(g, 100);
@@ -237,6 +252,72 @@ void wait_seconds(Game& g, int32_t n) {
 }
 
 namespace {
+
+// The tune fades out on the speakers, as the script's stop-music command
+// fades it; the stop itself waits for the black canvas.
+void fade_the_music(const Finale& g) {
+  g.audio.state.Cur_Track = 0;
+  uint32_t level = 0;
+  if (get_volume(g.audio, level)) {
+    g.audio.state.Start_Volume = level;
+    // After the script's own fade-out the speakers read 0; the level to
+    // come back to is still the one from before that fade.
+    if (!g.audio.state.faded_out) g.audio.state.Saved_Volume = level;
+  }
+  if (g.audio.state.Start_Volume != 0) fade_out(g.audio, g.audio.state.Saved_Volume);
+}
+
+// A black Pic_Back to dissolve into, a black window behind; then the
+// speakers are back at their level for the ending tune.
+void black_canvas(const Finale& g) {
+  Surface& back = pic_back(g);
+  back.font = kArial20;
+  back.place(0, 0, kScreenW, kScreenH);
+  rect(back, 0, 0, 640, 480, kBlack);
+  Surface& form = g.stage.screen.Form_Canvas;
+  form.back_color = kBlack;
+  form.img = Image(kScreenW, kScreenH, kBlack);
+  refresh(g);
+  stop_music(g.audio);
+  set_volume(g.audio, g.audio.state.Saved_Volume);
+  g.audio.state.faded_out = false;
+}
+
+// The last scene dissolves to black in nine steps of at least 150 ms.
+void dissolve_to_black(const Finale& g) {
+  ScreenState& sc = g.stage.screen;
+  ensure_mask_sheet(g.stage.screen);
+  sc.Mesh2.place(0, 0, 32, 32);
+  for (int k = 0; k <= 8; ++k) {
+    const uint32_t start = tick_count(g);
+    dither_step(g.stage.screen, sc.Pic_Main, 0, 0, kScreenW, kScreenH, sc.Pic_Back, 0, 0, k);
+    refresh(g);
+    while (tick_count(g) - start <= 150) {
+      do_events(g);
+      sleep_ms(g, 50);
+    }
+  }
+  bit_blt(sc.Pic_Main, 0, 0, 640, 480, sc.Pic_Back, 0, 0, SRCCOPY);
+  refresh(g);
+}
+
+// The black overlay the roll is shown on takes the screen's place; the
+// ending tune will not be started again.
+void raise_the_overlay(const Finale& g) {
+  ScreenState& sc = g.stage.screen;
+  Surface& pic = end_pic(g);
+  pic.font = kArial20;
+  pic.back_color = kBlack;
+  pic.fore_color = kBlack;
+  pic.place_keeping(0, 0, kScreenW, kScreenH);
+  rect(pic, 0, 0, 640, 480, kBlack);
+  pic.visible = true;
+  g.ending.pen_x = g.ending.pen_y = 0;
+  refresh(g);
+  sc.Pic_Main.place(0, 0, 0, 0);
+  sc.Pic_Main.visible = false;
+  if (g.audio.state.BGMLoop >= 0) g.stage.pf.window.set_timer_enabled(g.audio.state.BGMLoop, false);
+}
 
 // The story's own controls go out for good, the end button waits hidden, the
 // credits are filled and the last scene's window and sprites go.
@@ -250,9 +331,7 @@ void lock_the_story(Game& g) {
   g.input.Wnd_Hidden = 0;
   // The history window and auto-forward go too: a modal list opened here
   // would hold the staff roll while its tune plays on.
-  for (const char* item :
-       {"prog_load", "prog_save", "speedup", "opt_menu", "vvrr", "history", "auto"})
-    w.set_menu_enabled(item, false);
+  g.menu.enter(MenuPhase::Ending);
   e.END_btn.place(560, 440, e.END_btn.width(), e.END_btn.height());
   e.END_btn.visible = false;
   e.end_button_enabled = false;
@@ -262,95 +341,30 @@ void lock_the_story(Game& g) {
   refresh(g);  // the music fades over the bare background, not the last scene
 }
 
-// The tune fades out on the speakers, as the script's stop-music command
-// fades it; the stop itself waits for the black canvas.
-void fade_the_music(Game& g) {
-  g.sound.Cur_Track = 0;
-  uint32_t level = 0;
-  if (get_volume(g.audio(), level)) {
-    g.sound.Start_Volume = level;
-    // After the script's own fade-out the speakers read 0; the level to
-    // come back to is still the one from before that fade.
-    if (!g.sound.faded_out) g.sound.Saved_Volume = level;
-  }
-  if (g.sound.Start_Volume != 0) fade_out(g.audio(), g.sound.Saved_Volume);
-}
-
-// A black Pic_Back to dissolve into, a black window behind; then the
-// speakers are back at their level for the ending tune.
-void black_canvas(Game& g) {
-  Surface& back = pic_back(g);
-  back.font = kArial20;
-  back.place(0, 0, kScreenW, kScreenH);
-  rect(back, 0, 0, 640, 480, kBlack);
-  Surface& form = g.screen.Form_Canvas;
-  form.back_color = kBlack;
-  form.img = Image(kScreenW, kScreenH, kBlack);
-  refresh(g);
-  stop_music(g.audio());
-  set_volume(g.audio(), g.sound.Saved_Volume);
-  g.sound.faded_out = false;
-}
-
-// The last scene dissolves to black in nine steps of at least 150 ms.
-void dissolve_to_black(Game& g) {
-  ScreenState& sc = g.screen;
-  ensure_mask_sheet(g.screen);
-  sc.Mesh2.place(0, 0, 32, 32);
-  for (int k = 0; k <= 8; ++k) {
-    const uint32_t start = tick_count(g);
-    dither_step(g.screen, sc.Pic_Main, 0, 0, kScreenW, kScreenH, sc.Pic_Back, 0, 0, k);
-    refresh(g);
-    while (tick_count(g) - start <= 150) {
-      do_events(g);
-      sleep_ms(g, 50);
-    }
-  }
-  bit_blt(sc.Pic_Main, 0, 0, 640, 480, sc.Pic_Back, 0, 0, SRCCOPY);
-  refresh(g);
-}
-
-// The black overlay the roll is shown on takes the screen's place; the
-// ending tune will not be started again.
-void raise_the_overlay(Game& g) {
-  ScreenState& sc = g.screen;
-  Surface& pic = end_pic(g);
-  pic.font = kArial20;
-  pic.back_color = kBlack;
-  pic.fore_color = kBlack;
-  pic.place_keeping(0, 0, kScreenW, kScreenH);
-  rect(pic, 0, 0, 640, 480, kBlack);
-  pic.visible = true;
-  g.ending.pen_x = g.ending.pen_y = 0;
-  refresh(g);
-  sc.Pic_Main.place(0, 0, 0, 0);
-  sc.Pic_Main.visible = false;
-  if (g.sound.BGMLoop >= 0) g.pf.window.set_timer_enabled(g.sound.BGMLoop, false);
-}
-
 }  // namespace
 
 void run_ending(Game& g) {
   g.ending.running = true;
   lock_the_story(g);
-  fade_the_music(g);
-  black_canvas(g);
-  dissolve_to_black(g);
-  raise_the_overlay(g);
-  show_staff_roll(g);
-  show_end_message(g);
+  const Finale f = g.finale();
+  fade_the_music(f);
+  black_canvas(f);
+  dissolve_to_black(f);
+  raise_the_overlay(f);
+  show_staff_roll(f);
+  show_end_message(f);
 }
 
-void show_end_message(Game& g) {
+void show_end_message(const Finale& g) {
   EndingState& e = g.ending;
   Surface& pic = end_pic(g);
-  const int16_t hap = g.interp.hap;
+  const int16_t hap = g.hap;
   const uint32_t c = end_message_colour(hap);
 
   pic.font = kMincho20;
   pic.fore_color = c;
   set_back_color(pic, kEndBackground);
-  set_back_color(g.screen.Form_Canvas, kEndBackground);
+  set_back_color(g.stage.screen.Form_Canvas, kEndBackground);
   refresh(g);
 
   for (int l = 0; l < 3; ++l) {
@@ -362,8 +376,8 @@ void show_end_message(Game& g) {
       back.font = kArial20;
       back.back_color = kEndBackground;
       rect(back, 0, 0, 500, 300, kEndBackground);
-      g.pf.text.draw_text(back.img, 51, 1, line, kEndShadow, back.font);
-      g.pf.text.draw_text(back.img, 50, 0, line, c, back.font);
+      g.stage.pf.text.draw_text(back.img, 51, 1, line, kEndShadow, back.font);
+      g.stage.pf.text.draw_text(back.img, 50, 0, line, c, back.font);
       rose_writer(g);
       pic.font = kMincho20;
       pic.fore_color = c;
@@ -375,30 +389,31 @@ void show_end_message(Game& g) {
     const std::vector<std::string> chars = characters(line);
     const int n = static_cast<int>(chars.size());
     for (int i = 1; i <= n; ++i) {
-      g.pf.text.draw_text(pic.img, end_char_x(hap, i, n), 30 * l + 150, chars[i - 1], c, pic.font);
+      g.stage.pf.text.draw_text(pic.img, end_char_x(hap, i, n), 30 * l + 150, chars[i - 1], c,
+                                pic.font);
       refresh(g);
       do_events(g);
       sleep_ms(g, 50);
     }
   }
 
-  paint_button(g.pf.text, e.END_btn, kEndButtonCaption, true);
+  paint_button(g.stage.pf.text, e.END_btn, kEndButtonCaption, true);
   e.END_btn.visible = true;
   e.end_button_enabled = true;
   refresh(g);
-  g.pf.log.record(LogEvent::other("end button shown"));
+  g.stage.pf.log.record(LogEvent::other("end button shown"));
 }
 
-void draw_staff_card(Game& g, int16_t row) {
+void draw_staff_card(const Finale& g, int16_t row) {
   EndingState& e = g.ending;
   Surface& back = pic_back(g);
   const int w = e.Card_Split;
   const auto& r = e.Staff_Table[static_cast<size_t>(row)];
   rect(back, 0, 0, 500, 300, kBlack);
   draw_line(back, 0, 68, w, 68, rgb(0, 0, 255));
-  g.pf.text.draw_text(back.img, 0, 50, r[0], rgb(128, 255, 128), back.font);
-  g.pf.text.draw_text(back.img, w, 50, r[1], kWhite, back.font);
-  g.pf.text.draw_text(back.img, 0, 150, r[2], name_colour(e, r[2]), back.font);
+  g.stage.pf.text.draw_text(back.img, 0, 50, r[0], rgb(128, 255, 128), back.font);
+  g.stage.pf.text.draw_text(back.img, w, 50, r[1], kWhite, back.font);
+  g.stage.pf.text.draw_text(back.img, 0, 150, r[2], name_colour(e, r[2]), back.font);
 }
 
 namespace {
@@ -539,7 +554,7 @@ const std::vector<Card> kStaffRoll = {
      .rest = 2},
 };
 
-void play_fade(Game& g, const Fade& f) {
+void play_fade(const Finale& g, const Fade& f) {
   if (f.regions.empty()) return;
   const float alpha = g.ending.alpha;
   for (int i = 0; i < f.steps; ++i) {
@@ -547,7 +562,7 @@ void play_fade(Game& g, const Fade& f) {
     refresh(g);
     if (f.events)
       do_events(g);
-    else if (g.pf.window.close_requested())
+    else if (g.stage.pf.window.close_requested())
       throw ShutdownRequest{};  // steps that run no events still heed a close
     sleep_ms(g, f.step_ms);
   }
@@ -557,7 +572,7 @@ void play_fade(Game& g, const Fade& f) {
 }
 
 // Paints a box of the overlay black and shows it.
-bool clear_box(Game& g, const Box& b) {
+bool clear_box(const Finale& g, const Box& b) {
   if (b.x2 == 0) return false;
   rect(end_pic(g), b.x1, b.y1, b.x2, b.y2, kBlack);
   refresh(g);
@@ -565,7 +580,7 @@ bool clear_box(Game& g, const Box& b) {
 }
 
 // The card's texts into Pic_Back, over black.
-void draw_card(Game& g, const Shows& s) {
+void draw_card(const Finale& g, const Shows& s) {
   if (s.staff_row >= 0) {
     draw_staff_card(g, s.staff_row);
     return;
@@ -579,14 +594,14 @@ void draw_card(Game& g, const Shows& s) {
   rect(back, 0, 0, 600, 400, kBlack);
   const auto& table = g.ending.Staff_Table;
   for (const CardLine& l : s.lines)
-    g.pf.text.draw_text(back.img, l.x, l.y, table[l.row][l.column], l.colour, back.font);
+    g.stage.pf.text.draw_text(back.img, l.x, l.y, table[l.row][l.column], l.colour, back.font);
 }
 
 // After a moment, the heading splits: two fading copies of its second text
 // drift up and down, the name drifts right and fades while a second copy of
 // it drifts left and grows stronger. The weight it leaves stays for the rest
 // of the roll.
-void split_heading(Game& g) {
+void split_heading(const Finale& g) {
   EndingState& e = g.ending;
   sleep_ms(g, 300);
   do_events(g);
@@ -605,7 +620,7 @@ void split_heading(Game& g) {
   }
 }
 
-void play_card(Game& g, const Card& c) {
+void play_card(const Finale& g, const Card& c) {
   EndingState& e = g.ending;
   Surface& pic = end_pic(g);
   if (c.card_split) e.Card_Split = c.card_split;
@@ -631,11 +646,11 @@ void play_card(Game& g, const Card& c) {
 
 }  // namespace
 
-void show_staff_roll(Game& g) {
+void show_staff_roll(const Finale& g) {
   // The pen of the overlay stays black for the whole roll; the ending tune
   // plays once, music switched on or not.
   end_pic(g).fore_color = kBlack;
-  play_music(g.audio(), g.assets.Data_Dir + "velloria.mid");
+  play_music(g.audio, g.stage.assets.Data_Dir + "velloria.mid");
   for (const Card& card : kStaffRoll) play_card(g, card);
   // The overlay turns dark purple for the closing message.
   set_back_color(end_pic(g), kEndBackground);
@@ -643,14 +658,14 @@ void show_staff_roll(Game& g) {
   wait_seconds(g, 1);
 }
 
-void rose_wipe(Game& g) {
+void rose_wipe(const Finale& g) {
   Surface& pic = end_pic(g);
   pic.place_keeping(160, 210, 310, 30);
   rose_loop(g, RoseVariant{20, 15, kBlack, false, 15});
   pic.place_keeping(0, 0, kScreenW, kScreenH);
 }
 
-void rose_writer(Game& g) {
+void rose_writer(const Finale& g) {
   EndingState& e = g.ending;
   Surface& pic = end_pic(g);
   pic.place_keeping(0, 200, kScreenW, 50);

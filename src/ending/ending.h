@@ -7,7 +7,9 @@
 #include <cstdint>
 #include <string>
 
+#include "graphics/scene.h"
 #include "graphics/surface.h"
+#include "sound/sound.h"
 
 namespace vm {
 
@@ -40,6 +42,15 @@ struct EndingState {
   bool running = false;  // run_ending has begun; the story's controls stay out
 };
 
+// What the ending works with once the story is locked: its own state, the
+// stage it draws on, the speakers, and hap, which picks the closing message.
+struct Finale {
+  EndingState& ending;
+  Stage stage;
+  Audio audio;
+  int16_t hap;
+};
+
 // The closing message: line l (0..2) of the ending chosen by hap. A hap other
 // than 0 or 1 gets the message of 0.
 int ending_row(int16_t hap);
@@ -56,23 +67,23 @@ std::string name_colour_key(const EndingState& e);
 int staff_picture(int row);
 
 // Registers END_btn among the main window's child areas (layout).
-void layout_ending(Game& g);
+void layout_ending(const Finale& g);
 
 // The whole ending; called once by the interpreter's ending command. Returns
 // when the end button is shown.
 void run_ending(Game& g);
-void show_end_message(Game& g);
-void show_staff_roll(Game& g);
-void draw_staff_card(Game& g, int16_t row);
+void show_end_message(const Finale& g);
+void show_staff_roll(const Finale& g);
+void draw_staff_card(const Finale& g, int16_t row);
 // n x 10 steps of: pending events, 100 ms.
-void wait_seconds(Game& g, int32_t n);
-void rose_wipe(Game& g);
-void rose_writer(Game& g);
+void wait_seconds(const Finale& g, int32_t n);
+void rose_wipe(const Finale& g);
+void rose_writer(const Finale& g);
 
 // The end button under the pointer: closes the program (raises the shutdown
 // request). Returns whether the press was the end button's.
-bool on_end_button_press(Game& g, const Surface* target, int button);
+bool on_end_button_press(const Finale& g, const Surface* target, int button);
 // Enter or Space while the end button is shown: the same.
-bool on_end_button_key(Game& g, int key);
+bool on_end_button_key(const Finale& g, int key);
 
 }  // namespace vm

@@ -1,6 +1,5 @@
 #include "gallery/gallery.h"
 
-#include "app/game.h"
 #include "graphics/button.h"
 #include "graphics/scene.h"
 #include "sound/sound.h"
@@ -14,13 +13,13 @@ constexpr int kGap = 50;
 // Loads picture file into the 640 x 480 viewer, top-left aligned on black.
 // A file that is missing or cannot be decoded is named to the player once,
 // and the viewer is left black.
-bool load_into_viewer(Game& g, const std::string& file) {
+bool load_into_viewer(const GalleryRoom& g, const std::string& file) {
   Surface& viewer = g.gallery.Thumb1;
   viewer.img = Image(kScreenW, kScreenH, 0);
   Image picture;
   std::string error;
-  if (!load_data_picture(g.stage(), file, picture, error)) {
-    message_box(g, "ギャラリーの絵を表示できません: " + file + "\r\n" + error);
+  if (!load_data_picture(g.stage, file, picture, error)) {
+    message_box(g.stage.pf, "ギャラリーの絵を表示できません: " + file + "\r\n" + error);
     return false;
   }
   Surface loaded{"loaded"};
@@ -29,13 +28,13 @@ bool load_into_viewer(Game& g, const std::string& file) {
   return true;
 }
 
-void paint_thumb_button(Game& g, int k) {
+void paint_thumb_button(const GalleryRoom& g, int k) {
   GalleryState& gl = g.gallery;
   const size_t i = static_cast<size_t>(k);
   paint_picture_button(gl.CG_btn[i], gl.btn_picture[i] ? &gl.Thumb2[i] : nullptr);
 }
 
-void hide_buttons(Game& g) {
+void hide_buttons(const GalleryRoom& g) {
   for (Surface& b : g.gallery.CG_btn) b.visible = false;
 }
 
@@ -53,21 +52,21 @@ std::string gallery_file(int k) {
   return std::to_string(75 + k) + ".dat";
 }
 
-void layout_gallery(Game& g) {
+void layout_gallery(const GalleryRoom& g) {
   GalleryState& gl = g.gallery;
   for (Surface& b : gl.CG_btn) {
     b.visible = false;
-    g.screen.layers.push_back(&b);
+    g.stage.screen.layers.push_back(&b);
   }
   gl.CG_exit.visible = false;
-  g.screen.layers.push_back(&gl.CG_exit);
+  g.stage.screen.layers.push_back(&gl.CG_exit);
   gl.Thumb1.back_color = 0;
   gl.Thumb1.visible = false;
-  g.screen.layers.push_back(&gl.Thumb1);
+  g.stage.screen.layers.push_back(&gl.Thumb1);
 }
 
-void open_gallery(Game& g) {
-  ScreenState& sc = g.screen;
+void open_gallery(const GalleryRoom& g) {
+  ScreenState& sc = g.stage.screen;
   GalleryState& gl = g.gallery;
   sc.Pic_Main.visible = false;
   sc.End_Pic.visible = false;
@@ -75,17 +74,17 @@ void open_gallery(Game& g) {
   // The backdrop becomes the window's own picture.
   Image backdrop;
   std::string error;
-  if (load_data_picture(g.stage(), "74.dat", backdrop, error)) {
+  if (load_data_picture(g.stage, "74.dat", backdrop, error)) {
     sc.Form_Canvas.img = Image(kScreenW, kScreenH, sc.Form_Canvas.back_color);
     Surface loaded{"loaded"};
     loaded.img = std::move(backdrop);
     bit_blt(sc.Form_Canvas, 0, 0, kScreenW, kScreenH, loaded, 0, 0, SRCCOPY);
   } else {
-    message_box(g, "ギャラリーの絵を表示できません: 74.dat\r\n" + error);
+    message_box(g.stage.pf, "ギャラリーの絵を表示できません: 74.dat\r\n" + error);
   }
   sc.Title.visible = false;
-  refresh(g);
-  do_events(g);
+  refresh(g.stage);
+  do_events(g.stage.pf);
 
   gl.Thumb1.place(0, 0, kScreenW, kScreenH);
   for (int k = 0; k < kGalleryPictures; ++k) {
@@ -101,7 +100,7 @@ void open_gallery(Game& g) {
       const bool loaded = load_into_viewer(g, gallery_file(k));
       gl.CG_btn[i].place(thumb_x(k), thumb_y(k), kThumbW, kThumbH);
       gl.btn_picture[i] = false;
-      if (g.assets.CG_Seen[i] && loaded) {
+      if (g.stage.assets.CG_Seen[i] && loaded) {
         stretch_blt(gl.Thumb2[i], 0, 0, kThumbW, kThumbH, gl.Thumb1, 0, 0, kScreenW, kScreenH);
         gl.btn_picture[i] = true;
       }
@@ -113,20 +112,20 @@ void open_gallery(Game& g) {
   // A picture not seen (or not readable) keeps an empty, disabled button.
   for (int k = 0; k < kGalleryPictures; ++k) {
     const size_t i = static_cast<size_t>(k);
-    gl.btn_enabled[i] = g.assets.CG_Seen[i] && gl.btn_picture[i];
+    gl.btn_enabled[i] = g.stage.assets.CG_Seen[i] && gl.btn_picture[i];
     gl.CG_btn[i].visible = true;
   }
   gl.CG_exit.place(520, 380, 100, 30);
-  paint_button(g.pf.text, gl.CG_exit, kGalleryExitCaption, true);
+  paint_button(g.stage.pf.text, gl.CG_exit, kGalleryExitCaption, true);
   gl.CG_exit.visible = true;
-  refresh(g);
-  do_events(g);
+  refresh(g.stage);
+  do_events(g.stage.pf);
 }
 
-void view_picture(Game& g, int k) {
+void view_picture(const GalleryRoom& g, int k) {
   GalleryState& gl = g.gallery;
   hide_buttons(g);
-  if (g.sound.Sound_On) play_effect(g.audio(), kEffectPress);
+  if (g.audio.state.Sound_On) play_effect(g.audio, kEffectPress);
   if (!load_into_viewer(g, gallery_file(k))) {
     // The file went away since the thumbnails were made: back to them, this
     // one no longer offered.
@@ -135,24 +134,24 @@ void view_picture(Game& g, int k) {
     gl.btn_enabled[i] = false;
     paint_thumb_button(g, k);
     for (Surface& b : gl.CG_btn) b.visible = true;
-    refresh(g);
+    refresh(g.stage);
     return;
   }
   gl.Thumb1.visible = true;
   gl.CG_exit.visible = false;
-  refresh(g);
-  do_events(g);
+  refresh(g.stage);
+  do_events(g.stage.pf);
 }
 
-void close_viewer(Game& g) {
+void close_viewer(const GalleryRoom& g) {
   g.gallery.Thumb1.visible = false;
-  refresh(g);
-  do_events(g);
+  refresh(g.stage);
+  do_events(g.stage.pf);
   open_gallery(g);
 }
 
-void leave_gallery(Game& g) {
-  ScreenState& sc = g.screen;
+void leave_gallery(const GalleryRoom& g) {
+  ScreenState& sc = g.stage.screen;
   GalleryState& gl = g.gallery;
   hide_buttons(g);
   gl.CG_exit.visible = false;
@@ -162,12 +161,12 @@ void leave_gallery(Game& g) {
   sc.Pic_Main.visible = true;
   sc.End_Pic.visible = true;
   gl.Thumbs_Ready = 0;
-  refresh(g);
-  play_effect(g.audio(), kEffectPress);  // the exit clicks even with sounds off
-  do_events(g);
+  refresh(g.stage);
+  play_effect(g.audio, kEffectPress);  // the exit clicks even with sounds off
+  do_events(g.stage.pf);
 }
 
-bool on_gallery_press(Game& g, const Surface* target, int button) {
+bool on_gallery_press(const GalleryRoom& g, const Surface* target, int button) {
   GalleryState& gl = g.gallery;
   for (int k = 0; k < kGalleryPictures; ++k) {
     const size_t i = static_cast<size_t>(k);
@@ -186,7 +185,7 @@ bool on_gallery_press(Game& g, const Surface* target, int button) {
   return false;
 }
 
-bool on_gallery_key(Game& g, int key) {
+bool on_gallery_key(const GalleryRoom& g, int key) {
   const GalleryState& gl = g.gallery;
   // The exit button has the keyboard focus while the thumbnails show.
   if (!gl.CG_exit.visible) return false;

@@ -6,11 +6,11 @@
 #include <cstdint>
 #include <string>
 
+#include "graphics/scene.h"
 #include "graphics/surface.h"
+#include "sound/sound.h"
 
 namespace vm {
-
-struct Game;
 
 constexpr int kGalleryPictures = 5;
 constexpr int kThumbW = 128;
@@ -33,6 +33,14 @@ struct GalleryState {
   Surface CG_exit{"CG_exit"};
 };
 
+// What the gallery works with: its own screens, the stage it draws on and
+// the speakers that click.
+struct GalleryRoom {
+  GalleryState& gallery;
+  Stage stage;
+  Audio audio;
+};
+
 // Top-left corner of thumbnail button k.
 int thumb_x(int k);
 int thumb_y(int k);
@@ -40,24 +48,24 @@ int thumb_y(int k);
 std::string gallery_file(int k);
 
 // Registers the gallery's surfaces among the main window's child areas.
-void layout_gallery(Game& g);
+void layout_gallery(const GalleryRoom& g);
 
 // Builds the thumbnails when needed and shows the gallery screen.
-void open_gallery(Game& g);
+void open_gallery(const GalleryRoom& g);
 // The title menu's gallery item.
-inline void show_gallery(Game& g) {
+inline void show_gallery(const GalleryRoom& g) {
   open_gallery(g);
 }
 
 // The gallery's own controls; each returns whether the press was its.
-bool on_gallery_press(Game& g, const Surface* target, int button);
-bool on_gallery_key(Game& g, int key);
+bool on_gallery_press(const GalleryRoom& g, const Surface* target, int button);
+bool on_gallery_key(const GalleryRoom& g, int key);
 
 // Leaving the gallery for the title screen (the exit button's action).
-void leave_gallery(Game& g);
+void leave_gallery(const GalleryRoom& g);
 // Picture k at full size (a thumbnail button's action).
-void view_picture(Game& g, int k);
+void view_picture(const GalleryRoom& g, int k);
 // Back from the full-size view to the thumbnails.
-void close_viewer(Game& g);
+void close_viewer(const GalleryRoom& g);
 
 }  // namespace vm

@@ -473,6 +473,21 @@ struct Platform {
   Files& files;
 };
 
+// The game's own message box, with "OK" unless other buttons are asked for.
+inline Answer message_box(Platform& pf, const std::string& text, Buttons buttons = Buttons::Ok) {
+  return pf.dialogs.message_box(text, buttons);
+}
+// Shorthands for the window's event pump and the clock.
+inline void do_events(Platform& pf) {
+  pf.window.do_events();
+}
+inline void sleep_ms(Platform& pf, int ms) {
+  pf.clock.sleep(ms);
+}
+inline uint32_t tick_count(Platform& pf) {
+  return pf.clock.tick_count();
+}
+
 // Thrown to end the process at once: every window closes and no further
 // handler runs. Caught only by main().
 struct EndProcess {

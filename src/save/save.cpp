@@ -232,23 +232,23 @@ bool record_fits_story(const SavedRecord& r, const ScriptTables& t, std::string&
   return true;
 }
 
-void save_state(Game& g) {
+void save_state(SaveState& save, const Story& g) {
   SavedRecord r;
   r.kou = g.interp.kou;
   r.pap = g.interp.pap;
   r.rub = g.interp.rub;
-  r.place = g.interp.Place_No >= 0 ? g.interp.Place_No : g.save.Loaded_Place;
+  r.place = g.interp.Place_No >= 0 ? g.interp.Place_No : save.Loaded_Place;
   r.num = g.interp.Cur_Num;
-  r.density = static_cast<int>(std::lround(g.options.Window_Density * 100.0f));
+  r.density = static_cast<int>(std::lround(g.density * 100.0f));
   r.music = g.sound.Music_On;
   r.sound = g.sound.Sound_On;
   r.text_mode = g.input.Text_Mode;
   r.pos = g.interp.Script_Pos;
   r.track = g.sound.Cur_Track;
-  g.save.Save_Slots[0] = make_state_text(r);
-  g.save.Save_Slots[1] = g.msg.Name_Table[1];
-  g.save.Save_Slots[2] = g.msg.Name_Table[2];
-  g.save.Saved_Hap = g.interp.Scene_Hap;
+  save.Save_Slots[0] = make_state_text(r);
+  save.Save_Slots[1] = g.msg.Name_Table[1];
+  save.Save_Slots[2] = g.msg.Name_Table[2];
+  save.Saved_Hap = g.interp.Scene_Hap;
 }
 
 namespace {
@@ -285,7 +285,7 @@ void load_state(Game& g) {
     return;
   }
   Window& w = g.pf.window;
-  for (const char* item : {"prog_load", "prog_save", "speedup"}) w.set_menu_enabled(item, false);
+  g.menu.enter(MenuPhase::Restoring);
   g.screen.Blinker.visible = false;
   if (g.input.Clicker >= 0) w.set_timer_enabled(g.input.Clicker, false);
 
@@ -303,8 +303,7 @@ void load_state(Game& g) {
   g.sound.Cur_Track = 0;  // silent until the script selects a tune
   g.screen.Waku[0].visible = false;
 
-  for (const char* item : {"prog_load", "prog_save", "speedup", "history"})
-    w.set_menu_enabled(item, true);
+  g.menu.enter(MenuPhase::Story);
   g.screen.Blinker.visible = true;
   if (g.input.Clicker >= 0) w.set_timer_enabled(g.input.Clicker, true);
 

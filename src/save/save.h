@@ -8,7 +8,10 @@
 #include <memory>
 #include <string>
 
+#include "graphics/surface.h"
 #include "platform/services.h"
+#include "script/story.h"
+#include "sound/sound.h"
 
 namespace vm {
 
@@ -83,8 +86,8 @@ std::string slot_file_text(const std::string& saved_at, const std::string& title
 // "yyyy/mm/dd hh:mm".
 std::string format_date(const DateTime& t);
 
-// Gathers the game into Save_Slots just before the slot window opens to save.
-void save_state(Game& g);
+// Gathers the story into Save_Slots just before the slot window opens to save.
+void save_state(SaveState& save, const Story& st);
 // Puts the loaded Save_Slots back into the game and runs the story from the
 // first row of the saved scene; returns only when the interpreter does.
 void load_state(Game& g);
@@ -93,11 +96,26 @@ void load_state(Game& g);
 // menu starts the story again from its record in this same loop.
 void play_story(Game& g, bool loaded);
 
+// What the slot window works with: the saves, the platform, the speakers
+// that click, the texture its background is tiled from, the folder and the
+// story whose slots it shows, the title a save is stored under, and the
+// moment the main window takes clicks again.
+struct SlotWindow {
+  SaveState& save;
+  Platform& pf;
+  Audio audio;
+  const Image& texture;
+  const std::string& data_dir;
+  const ScriptTables& tables;
+  const std::string& save_title;
+  uint32_t& back_at;
+};
+
 // The slot window: Slot_Mode set by the caller; returns when the player has
 // closed it (Slot_Mode 0) or loaded a slot (Slot_Mode 3), the window closed.
-void open_slot_window(Game& g);
+void open_slot_window(const SlotWindow& g);
 // Redraws the five slot rows from the slot files.
-void refresh_slots(Game& g);
+void refresh_slots(const SlotWindow& g);
 
 // The menu items of the main window.
 void on_prog_save(Game& g);

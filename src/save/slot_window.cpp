@@ -66,16 +66,16 @@ Image icon_picture(bool selected, uint32_t back) {
 }
 
 // The background: the texture sheet's 64 x 64 square at (96, 0), tiled.
-Image window_back(const Game& g) {
+Image window_back(const SlotWindow& g) {
   Image img(kWidth, kHeight, 0x202040);
-  const Image& tex = g.screen.Texture.img;
+  const Image& tex = g.texture;
   if (tex.w < 160 || tex.h < 64) return img;
   for (int y = 0; y < kHeight; ++y)
     for (int x = 0; x < kWidth; ++x) img.at(x, y) = tex.at(96 + x % 64, y % 64);
   return img;
 }
 
-FormSpec slot_window_spec(const Game& g) {
+FormSpec slot_window_spec(const SlotWindow& g) {
   FormSpec f;
   f.name = "File_Window";
   f.caption = "ゲームデータ";
@@ -113,49 +113,49 @@ FormSpec slot_window_spec(const Game& g) {
   return f;
 }
 
-Form& window(Game& g) {
+Form& window(const SlotWindow& g) {
   return *g.save.File_Window;
 }
 
-void let_events_run(Game& g) {
-  do_events(g);
+void let_events_run(const SlotWindow& g) {
+  do_events(g.pf);
 }
 
-void press_click(Game& g) {
-  if (g.sound.Sound_On) play_effect(g.audio(), kEffectPress);
+void press_click(const SlotWindow& g) {
+  if (g.audio.state.Sound_On) play_effect(g.audio, kEffectPress);
 }
 
-void paint_icons(Game& g) {
+void paint_icons(const SlotWindow& g) {
   for (int i = 0; i < kSlotCount; ++i)
     window(g).set_picture(icon_name(i), icon_picture(false, kIconBack));
 }
 
-void select_slot(Game& g, int i) {
-  if (g.sound.Sound_On) play_effect(g.audio(), kEffectSelect);
+void select_slot(const SlotWindow& g, int i) {
+  if (g.audio.state.Sound_On) play_effect(g.audio, kEffectSelect);
   g.save.Selected_Slot = static_cast<int16_t>(i);
   paint_icons(g);
   window(g).set_picture(icon_name(i), icon_picture(true, kIconSelected));
 }
 
 // The notice of what was done stands for a second, the window still live.
-void show_notice(Game& g, const char* text, uint32_t colour) {
+void show_notice(const SlotWindow& g, const char* text, uint32_t colour) {
   Form& f = window(g);
   f.set_colours("Label2", 0x000000, colour);
   f.set_text("Label2", text);
   f.set_visible("Label2", true);
   let_events_run(g);
-  sleep_ms(g, 1000);
+  sleep_ms(g.pf, 1000);
 }
 
 // Shows the question and waits for "Yes" or "No" (or the window closing).
-uint8_t ask(Game& g, const char* question) {
+uint8_t ask(const SlotWindow& g, const char* question) {
   Form& f = window(g);
   f.set_text("Label4", question);
   f.set_visible("Picture4", true);
   g.save.Confirm_Answer = 0;
   while (g.save.Confirm_Answer == 0 && g.save.Slot_Mode != 0) {
     let_events_run(g);
-    sleep_ms(g, 30);
+    sleep_ms(g.pf, 30);
   }
   if (g.save.File_Window) f.set_visible("Picture4", false);
   return g.save.Confirm_Answer;
@@ -164,8 +164,8 @@ uint8_t ask(Game& g, const char* question) {
 // What a slot's file holds, for the label and the actions.
 enum class SlotContent { Empty, Used, Unreadable };
 
-SlotContent slot_content(Game& g, int i, SlotFile* file, std::string* error) {
-  const DataFolder data(g.pf.files, g.assets.Data_Dir);
+SlotContent slot_content(const SlotWindow& g, int i, SlotFile* file, std::string* error) {
+  const DataFolder data(g.pf.files, g.data_dir);
   if (!data.has_slot(i)) return SlotContent::Empty;
   SlotFile f;
   std::string why;
@@ -183,17 +183,18 @@ std::string slot_words(int i) {
   return "スロット" + std::to_string(i + 1) + " (" + slot_file_name(i) + ")";
 }
 
-void do_save(Game& g, int slot, SlotContent content) {
+void do_save(const SlotWindow& g, int slot, SlotContent content) {
   if (content != SlotContent::Empty) {
     if (ask(g, "上書きしますか？") != 1) return;
   }
   try {
-    DataFolder(g.pf.files, g.assets.Data_Dir)
-        .write_slot(slot, slot_file_text(format_date(g.pf.clock.local_time()), g.interp.Save_Title,
+    DataFolder(g.pf.files, g.data_dir)
+        .write_slot(slot, slot_file_text(format_date(g.pf.clock.local_time()), g.save_title,
                                          g.save.Save_Slots, g.save.Saved_Hap));
   } catch (const std::exception& e) {
     // The folder may be read-only: the player hears why, and plays on.
-    message_box(g, "ゲームをセーブできませんでした。\r\n" + slot_words(slot) + "\r\n" + e.what());
+    message_box(g.pf,
+                "ゲームをセーブできませんでした。\r\n" + slot_words(slot) + "\r\n" + e.what());
     return;
   }
   g.pf.log.record(LogEvent::file_written(slot_file_name(slot)));
@@ -202,7 +203,7 @@ void do_save(Game& g, int slot, SlotContent content) {
   window(g).set_visible("Label2", false);
 }
 
-void do_load(Game& g, int slot) {
+void do_load(const SlotWindow& g, int slot) {
   SlotFile file;
   std::string error;
   const SlotContent content = slot_content(g, slot, &file, &error);
@@ -211,7 +212,7 @@ void do_load(Game& g, int slot) {
     return;
   }
   if (content == SlotContent::Unreadable) {
-    message_box(g, slot_words(slot) + " のデータを読み込めません。\r\n" + error);
+    message_box(g.pf, slot_words(slot) + " のデータを読み込めません。\r\n" + error);
     refresh_slots(g);
     return;
   }
@@ -222,11 +223,11 @@ void do_load(Game& g, int slot) {
   g.save.Slot_Mode = 3;
 }
 
-void do_delete(Game& g, int slot) {
+void do_delete(const SlotWindow& g, int slot) {
   if (ask(g, "消去しますか？") == 2) return;
   if (g.save.Slot_Mode == 0) return;  // the window was closed meanwhile
-  if (!DataFolder(g.pf.files, g.assets.Data_Dir).remove_slot(slot)) {
-    message_box(g, "データを消去できませんでした。\r\n" + slot_words(slot));
+  if (!DataFolder(g.pf.files, g.data_dir).remove_slot(slot)) {
+    message_box(g.pf, "データを消去できませんでした。\r\n" + slot_words(slot));
     return;
   }
   g.pf.log.record(LogEvent::file_removed(slot_file_name(slot)));
@@ -235,7 +236,7 @@ void do_delete(Game& g, int slot) {
   window(g).set_visible("Label2", false);
 }
 
-void on_button(Game& g, int button) {
+void on_button(const SlotWindow& g, int button) {
   if (button == 0) {  // Close
     g.save.Slot_Mode = 0;
     press_click(g);
@@ -265,7 +266,7 @@ void on_button(Game& g, int button) {
 
 class SlotWindowEvents : public EventSink {
  public:
-  explicit SlotWindowEvents(Game& g) : g_(g) {}
+  explicit SlotWindowEvents(const SlotWindow& g) : g_(g) {}
   void on_event(const InputEvent& ev) override {
     if (!g_.save.File_Window) return;
     if (ev.kind == InputEvent::FormClose) {
@@ -282,12 +283,12 @@ class SlotWindowEvents : public EventSink {
   }
 
  private:
-  Game& g_;
+  const SlotWindow& g_;
 };
 
 }  // namespace
 
-void refresh_slots(Game& g) {
+void refresh_slots(const SlotWindow& g) {
   Form& f = window(g);
   for (int i = 0; i < kSlotCount; ++i) {
     f.set_picture(icon_name(i), icon_picture(false, kIconBack));
@@ -314,7 +315,7 @@ void refresh_slots(Game& g) {
   }
 }
 
-void open_slot_window(Game& g) {
+void open_slot_window(const SlotWindow& g) {
   SaveState& s = g.save;
   g.pf.forms.set_main_enabled(false);
   s.Selected_Slot = -1;
@@ -333,30 +334,30 @@ void open_slot_window(Game& g) {
   // The window closes and the main window takes input again however the
   // wait ends, the program ending included.
   struct Closer {
-    Game& g;
+    const SlotWindow& g;
     ~Closer() {
       g.save.File_Window.reset();
       g.pf.forms.set_main_enabled(true);
-      g.input.back_at = tick_count(g);
+      g.back_at = tick_count(g.pf);
     }
   } closer{g};
   while (s.Slot_Mode != 0 && s.Slot_Mode != 3) {
     let_events_run(g);
-    sleep_ms(g, 100);
+    sleep_ms(g.pf, 100);
   }
 }
 
 void on_prog_save(Game& g) {
   if (!g.input.Click_Wait) return;
-  save_state(g);
+  save_state(g.save, g.story());
   g.save.Slot_Mode = 1;
-  open_slot_window(g);
+  open_slot_window(g.slot_window());
 }
 
 void on_prog_load(Game& g) {
   if (!g.input.Click_Wait) return;
   g.save.Slot_Mode = 2;
-  open_slot_window(g);
+  open_slot_window(g.slot_window());
   // The story that waited for this click gives way to the loaded one.
   if (g.save.Slot_Mode == 3) throw LoadRequest{};
 }

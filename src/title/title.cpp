@@ -1,6 +1,6 @@
 #include "title/title.h"
 
-#include <stdexcept>
+#include <string>
 
 #include "app/game.h"
 #include "assets/assets.h"
@@ -18,30 +18,42 @@ namespace {
 constexpr int kPanelX = 180, kPanelY = 65, kPanelW = 280, kPanelH = 150;
 constexpr int kDissolveSteps = 9;
 
-// A failure of one of the title's own steps.
-struct TitleFailure {
-  bool not_found = false;
-  std::string detail;
-};
-
-void load_title_picture(Game& g) {
-  const std::string path = g.assets.Data_Dir + "72.dat";
-  const long long length = g.pf.files.length(path);
-  if (length < 0) throw TitleFailure{true, ""};
-  if (length == 0) return;  // the loading picture stays
+// Puts the title picture on Title; what the player is told when it cannot
+// be read (nothing when all went well).
+std::string load_title_picture(const TitleScreen& g) {
+  const std::string path = g.stage.assets.Data_Dir + "72.dat";
+  const long long length = g.stage.pf.files.length(path);
+  if (length < 0) return "実行に必要なﾌｧｲﾙがありません. file:title";
+  if (length == 0) return "";  // the loading picture stays
   std::string error;
-  Surface& t = g.screen.Title;
+  Surface& t = g.stage.screen.Title;
   t.place(0, 0, kScreenW, kScreenH);
   Image img;
-  if (!g.pf.pictures.load_picture(path, img, error)) throw TitleFailure{false, "72.dat: " + error};
+  if (!g.stage.pf.pictures.load_picture(path, img, error))
+    return "実行に必要なﾌｧｲﾙが異常です.(72.dat: " + error + ")";
   // A smaller picture covers what it can; the rest keeps Title's colour.
   bit_blt(t, 0, 0, kScreenW, kScreenH, Surface{"", img}, 0, 0, SRCCOPY);
+  return "";
 }
 
-void title_steps(Game& g) {
-  ScreenState& sc = g.screen;
-  g.app.title.Title_Start = tick_count(g);
-  load_title_picture(g);
+void refresh(const TitleScreen& g) {
+  refresh(g.stage);
+}
+void do_events(const TitleScreen& g) {
+  do_events(g.stage.pf);
+}
+void sleep_ms(const TitleScreen& g, int ms) {
+  sleep_ms(g.stage.pf, ms);
+}
+uint32_t tick_count(const TitleScreen& g) {
+  return tick_count(g.stage.pf);
+}
+
+// The title's opening; what the player is told when it cannot be shown.
+std::string title_steps(const TitleScreen& g) {
+  ScreenState& sc = g.stage.screen;
+  g.title.Title_Start = tick_count(g);
+  if (std::string problem = load_title_picture(g); !problem.empty()) return problem;
 
   sc.End_Pic.place(kPanelX, kPanelY, kPanelW, kPanelH);
   bit_blt(sc.End_Pic, 0, 0, kPanelW, kPanelH, sc.Title, kPanelX, kPanelY, SRCCOPY);
@@ -58,14 +70,14 @@ void title_steps(Game& g) {
   sc.Title.visible = true;
   refresh(g);
 
-  while (tick_count(g) - g.app.title.Title_Start <= 1500) {
+  while (tick_count(g) - g.title.Title_Start <= 1500) {
     do_events(g);
     sleep_ms(g, 100);
   }
 
   sc.Mesh2.place(sc.Mesh2.left, sc.Mesh2.top, 32, 32);
   for (int k = 0; k < kDissolveSteps; ++k) {
-    g.app.title.Title_Start = tick_count(g);
+    g.title.Title_Start = tick_count(g);
     for (int x = 0; x <= 288; x += 32)
       for (int y = 0; y <= 160; y += 32) {
         bit_blt(sc.Mesh2, 0, 0, 32, 32, sc.Form_Back, x, y, SRCCOPY);
@@ -75,7 +87,7 @@ void title_steps(Game& g) {
       }
     refresh(g);
     do_events(g);
-    while (tick_count(g) - g.app.title.Title_Start <= 100) {
+    while (tick_count(g) - g.title.Title_Start <= 100) {
       sleep_ms(g, 100);
       do_events(g);
       sleep_ms(g, 100);
@@ -91,15 +103,14 @@ void title_steps(Game& g) {
   for (Surface& item : sc.Smenu) item.visible = true;
   sc.End_Pic.visible = true;
   refresh(g);
-  g.pf.window.set_menu_enabled("opt_menu", true);
-  g.pf.window.set_menu_enabled("vvrr", true);
-  g.pf.log.record(LogEvent::title("menu ready"));
-  g.pf.dialogs.set_ime_open(false);
+  g.stage.pf.log.record(LogEvent::title("menu ready"));
+  g.stage.pf.dialogs.set_ime_open(false);
+  return "";
 }
 
 // The title leaves the screen for good (start, or a loaded game).
-void leave_title(Game& g) {
-  ScreenState& sc = g.screen;
+void leave_title(const TitleScreen& g) {
+  ScreenState& sc = g.stage.screen;
   sc.Title.visible = false;
   sc.Title.clear();
   sc.Title.place(0, 0, 0, 0);
@@ -111,29 +122,27 @@ void leave_title(Game& g) {
 }  // namespace
 
 void show_title(Game& g) {
-  try {
-    title_steps(g);
-  } catch (const TitleFailure& f) {
-    message_box(g, f.not_found ? "実行に必要なﾌｧｲﾙがありません. file:title"
-                               : "実行に必要なﾌｧｲﾙが異常です.(" + f.detail + ")");
+  if (const std::string problem = title_steps(g.title_screen()); !problem.empty()) {
+    message_box(g, problem);
     throw ShutdownRequest{true};
   }
+  g.menu.enter(MenuPhase::Title);
 }
 
-int title_item(const Game& g, const Surface* target) {
+int title_item(const ScreenState& screen, const Surface* target) {
   for (int i = 0; i < 4; ++i)
-    if (target == &g.screen.Smenu[i]) return i;
+    if (target == &screen.Smenu[i]) return i;
   return -1;
 }
 
-void on_title_hover(Game& g, int i) {
-  if (i == g.app.Menu_Hover) return;
-  g.app.Menu_Hover = static_cast<int16_t>(i);
+void on_title_hover(const TitleScreen& g, int i) {
+  if (i == g.menu_hover) return;
+  g.menu_hover = static_cast<int16_t>(i);
+  ScreenState& sc = g.stage.screen;
   for (int k = 0; k < 4; ++k)
-    bit_blt(g.screen.Smenu[k], 0, 0, 110, 35, g.screen.Texture, k == i ? 120 : 0, 230 + 35 * k,
-            SRCCOPY);
+    bit_blt(sc.Smenu[k], 0, 0, 110, 35, sc.Texture, k == i ? 120 : 0, 230 + 35 * k, SRCCOPY);
   refresh(g);
-  play_effect(g.audio(), kEffectHover);  // the menu ticks even with effects off
+  play_effect(g.audio, kEffectHover);  // the menu ticks even with effects off
 }
 
 TitleAction on_title_press(Game& g, int i) {
@@ -142,21 +151,20 @@ TitleAction on_title_press(Game& g, int i) {
   play_effect(g.audio(), kEffectPress);
   switch (i) {
     case 0:
-      leave_title(g);
-      for (const char* item : {"prog_load", "prog_save", "speedup", "history"})
-        g.pf.window.set_menu_enabled(item, true);
+      leave_title(g.title_screen());
+      g.menu.enter(MenuPhase::Story);
       play_story(g, false);
       break;
     case 1:
       g.save.Slot_Mode = 2;
-      open_slot_window(g);
+      open_slot_window(g.slot_window());
       if (g.save.Slot_Mode == 3) {
-        leave_title(g);
+        leave_title(g.title_screen());
         play_story(g, true);
       }
       break;
     case 2:
-      show_gallery(g);
+      show_gallery(g.gallery_room());
       break;
     case 3:
       return TitleAction::Quit;

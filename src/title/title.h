@@ -4,22 +4,33 @@
 
 #include <cstdint>
 
+#include "graphics/scene.h"
+#include "sound/sound.h"
+
 namespace vm {
 
 struct Game;
-struct Surface;
 
 struct TitleState {
   uint32_t Title_Start = 0;
+};
+
+// What the title screen works with: its clock mark, the stage, the speakers
+// that tick, and the hover mark it shares with the choice menu.
+struct TitleScreen {
+  TitleState& title;
+  Stage stage;
+  Audio audio;
+  int16_t& menu_hover;
 };
 
 // Last step of start-up; returns when the menu is ready.
 void show_title(Game& g);
 
 // The menu item a surface is (0..3), or -1.
-int title_item(const Game& g, const Surface* target);
+int title_item(const ScreenState& screen, const Surface* target);
 // Pointer over item i.
-void on_title_hover(Game& g, int i);
+void on_title_hover(const TitleScreen& g, int i);
 // What a press on a title item leaves for the main window to do.
 enum class TitleAction { None, Quit };
 // Any mouse button pressed on item i; おわる returns Quit (the main window

@@ -31,7 +31,8 @@ TEST(AboutBox, ShowsItsTextsOpensItsLinksAndClosesWithOk) {
   Game g{hl.platform()};
   MainFormEvents form{g};
   hl.platform().window.set_sink(&form);
-  hl.platform().window.set_menu(main_menu_items());
+  g.menu.build();
+  g.menu.enter(MenuPhase::Story);
 
   handle_event(g, menu_event("vvrr"));
   const HeadlessFormState* box = hl.form("frmAbout");

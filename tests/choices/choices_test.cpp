@@ -43,7 +43,8 @@ class Choices : public ::testing::Test {
     test::write_bytes(dir / "61.dat", "");  // an empty texture sheet is not loaded
     g.assets.Data_Dir = dir.path();
     hl.platform().window.set_sink(&sink);
-    hl.platform().window.set_menu(main_menu_items());
+    g.menu.build();
+    g.menu.enter(MenuPhase::Story);
     layout_screen(g);
     g.screen.Waku[0].visible = true;
     g.input.Text_Mode = 0;  // messages run straight through until the menu

@@ -138,7 +138,7 @@ TEST_F(EndingTest, HapOutsideTheTableShowsTheOtherEnding) {
   }
   g.interp.hap = 7;
   g.screen.End_Pic.visible = true;
-  show_end_message(g);
+  show_end_message(g.finale());
   Image odd = hl.last_frame();
   Headless h2;
   Game g2{h2.platform()};
@@ -146,7 +146,7 @@ TEST_F(EndingTest, HapOutsideTheTableShowsTheOtherEnding) {
   layout_screen(g2);
   g2.interp.hap = 0;
   g2.screen.End_Pic.visible = true;
-  show_end_message(g2);
+  show_end_message(g2.finale());
   EXPECT_TRUE(odd.px == h2.last_frame().px);
 }
 
@@ -162,7 +162,7 @@ TEST_F(EndingTest, EndButtonAppearsOnlyAfterTheLastCharacterAndCloses) {
     if (g.ending.END_btn.visible && last_typed == 0) ++button_frames_before;
   };
   const uint32_t start = hl.now();
-  show_end_message(g);
+  show_end_message(g.finale());
   hl.on_present = nullptr;
   EXPECT_EQ(button_frames_before, 0);
   EXPECT_TRUE(g.ending.end_button_enabled);
@@ -205,7 +205,7 @@ TEST_F(EndingTest, StaffRollTakesExactlyItsWaitsAndPlaysTheTuneOnce) {
       seen81 = true;
     last = f;
   };
-  show_staff_roll(g);
+  show_staff_roll(g.finale());
   hl.on_present = nullptr;
   // A: 4 s, 11 x 80 ms, 5 s, the rose 461 x 15 ms, 3 s, three fades of
   // 11 x 50 ms with 1 s, 4 s and 2 s after them. B: 1 s, then four cards of
@@ -236,7 +236,7 @@ TEST_F(EndingTest, RoseFadesInThenTurnsPinkAndMovesAtFrame250) {
   pic.back_color = 0;
   pic.clear();
   std::map<size_t, Image> kept;
-  auto times = record([&] { rose_wipe(g); },
+  auto times = record([&] { rose_wipe(g.finale()); },
                       [](size_t i) { return i == 124 || i == 125 || i == 460; }, kept);
   ASSERT_EQ(times.size(), 461u);
   // Frame i draws a = 2i; frame 124 is a = 248, frame 125 is a = 250.
@@ -263,11 +263,11 @@ TEST_F(EndingTest, NameOfTheSecondStaffMemberIsPinkInAnyRow) {
   g.screen.Pic_Back.font = Font{"Arial", 20, false};
   e.Card_Split = 200;
   const uint32_t pink = rgb(255, 192, 255), yellow = rgb(255, 255, 192);
-  draw_staff_card(g, 2);
+  draw_staff_card(g.finale(), 2);
   EXPECT_GT(count_colour(g.screen.Pic_Back.img, yellow, 0, 150, 500, 200), 20);
   EXPECT_EQ(count_colour(g.screen.Pic_Back.img, pink, 0, 150, 500, 200), 0);
   e.Staff_Table[2][2] = name_colour_key(e) + " and friends";
-  draw_staff_card(g, 2);
+  draw_staff_card(g.finale(), 2);
   EXPECT_GT(count_colour(g.screen.Pic_Back.img, pink, 0, 150, 500, 200), 20);
   // The underline runs from x 0 to Card_Split - 1 at y 68.
   EXPECT_EQ(g.screen.Pic_Back.img.at(0, 68), rgb(0, 0, 255));
@@ -277,8 +277,8 @@ TEST_F(EndingTest, NameOfTheSecondStaffMemberIsPinkInAnyRow) {
   EXPECT_EQ(staff_picture(5), 85);
 
   const uint32_t before = hl.now();
-  wait_seconds(g, 0);
-  wait_seconds(g, -3);
+  wait_seconds(g.finale(), 0);
+  wait_seconds(g.finale(), -3);
   EXPECT_EQ(hl.now(), before);
 }
 

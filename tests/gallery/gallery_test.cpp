@@ -60,7 +60,7 @@ bool shows_thumbnail(const Image& frame, const Image& pic, int k) {
 
 TEST_F(GalleryTest, ThumbnailsOfSeenPicturesOverTheBackdrop) {
   g.assets.CG_Seen = {-1, 0, -1, 0, -1};
-  open_gallery(g);
+  open_gallery(g.gallery_room());
   const Image& f = hl.last_frame();
   for (int k : {0, 2, 4}) {
     EXPECT_TRUE(shows_thumbnail(f, picture(k), k)) << k;
@@ -94,7 +94,7 @@ TEST_F(GalleryTest, ThumbnailsOfSeenPicturesOverTheBackdrop) {
 TEST_F(GalleryTest, FullSizeViewAndBackWithoutReloading) {
   g.assets.CG_Seen = {-1, -1, -1, -1, -1};
   g.sound.Sound_On = 0;
-  open_gallery(g);
+  open_gallery(g.gallery_room());
   press(thumb_x(2) + 5, thumb_y(2) + 5);
   EXPECT_TRUE(g.gallery.Thumb1.visible);
   EXPECT_TRUE(hl.last_frame().px == picture(2).px);
@@ -118,7 +118,7 @@ TEST_F(GalleryTest, FullSizeViewAndBackWithoutReloading) {
 TEST_F(GalleryTest, ExitReturnsToTheTitleAndTheNextVisitShowsNewPictures) {
   g.assets.CG_Seen = {0, 0, 0, 0, 0};
   g.sound.Sound_On = 0;
-  open_gallery(g);
+  open_gallery(g.gallery_room());
   for (int k = 0; k < kGalleryPictures; ++k)
     EXPECT_FALSE(g.gallery.btn_enabled[static_cast<size_t>(k)]);
   // The exit has the keyboard focus; it clicks even with sounds off.
@@ -132,7 +132,7 @@ TEST_F(GalleryTest, ExitReturnsToTheTitleAndTheNextVisitShowsNewPictures) {
   // Seen in play after the visit: shown on the next one.
   g.assets.CG_Seen[3] = -1;
   g.screen.Title.visible = false;
-  open_gallery(g);
+  open_gallery(g.gallery_room());
   EXPECT_TRUE(g.gallery.btn_enabled[3]);
   EXPECT_TRUE(shows_thumbnail(hl.last_frame(), picture(3), 3));
   press(560, 390);
@@ -143,7 +143,7 @@ TEST_F(GalleryTest, BrokenPictureGivesAnEmptyButtonAndOneMessage) {
   g.assets.CG_Seen = {-1, -1, -1, -1, -1};
   test::write_bytes(dir / gallery_file(1), "not a picture at all");
   std::filesystem::remove(dir / gallery_file(3));
-  open_gallery(g);
+  open_gallery(g.gallery_room());
   EXPECT_EQ(count(hl, LogKind::Dialog), 2);
   EXPECT_EQ(count(hl, LogKind::Dialog, "76.dat"), 1);
   EXPECT_EQ(count(hl, LogKind::Dialog, "78.dat"), 1);

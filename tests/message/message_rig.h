@@ -111,7 +111,8 @@ struct Rig {
     std::filesystem::create_directories(dir);
     std::ofstream(dir / "61.dat").close();  // empty: the sheet is painted below
     g.assets.Data_Dir = dir.string() + "/";
-    pf.window.set_menu(main_menu_items());
+    g.menu.build();
+    g.menu.enter(MenuPhase::Story);
     layout_screen(g);
     g.input.Clicker = pf.window.create_timer(500);
     pf.window.set_sink(&sink);

@@ -1,0 +1,136 @@
+#include "app/main_menu.h"
+
+namespace vm {
+
+namespace {
+
+struct ItemDef {
+  MenuItem item;
+  MenuEntry entry;
+};
+
+const std::vector<ItemDef>& item_defs() {
+  static const std::vector<ItemDef> defs = {
+      {MenuItem::ProgSave, {"prog_save", "セーブ", "ゲーム"}},
+      {MenuItem::ProgLoad, {"prog_load", "ロード", "ゲーム"}},
+      {MenuItem::Speedup, {"speedup", "次の選択まで進む", "ゲーム"}},
+      {MenuItem::Auto, {"auto", "オート", "ゲーム", true}},
+      {MenuItem::History, {"history", "履歴", "ゲーム"}},
+      {MenuItem::OptMenu, {"opt_menu", "設定", "ゲーム"}},
+      {MenuItem::ProgEnd, {"prog_end", "終了", "ゲーム"}},
+      {MenuItem::Scale1, {"scale_1", "等倍", "表示", true, true}},
+      {MenuItem::Scale2, {"scale_2", "2倍", "表示", true, true}},
+      {MenuItem::Scale3, {"scale_3", "3倍", "表示", true, true}},
+      {MenuItem::FullScreen, {"full_screen", "フルスクリーン", "表示", true}},
+      {MenuItem::Vvrr, {"vvrr", "バージョン", "ヘルプ"}},
+  };
+  return defs;
+}
+
+const std::string& name_of(MenuItem item) {
+  for (const ItemDef& d : item_defs())
+    if (d.item == item) return d.entry.name;
+  static const std::string none;
+  return none;
+}
+
+constexpr const char* kSpeedupIdle = "次の選択まで進む";
+constexpr const char* kSpeedupRunning = "スキップ停止";
+
+}  // namespace
+
+const std::vector<MenuEntry>& main_menu_items() {
+  static const std::vector<MenuEntry> items = [] {
+    std::vector<MenuEntry> out;
+    for (const ItemDef& d : item_defs()) {
+      out.push_back(d.entry);
+      // The view menu separates the window sizes from full screen.
+      if (d.item == MenuItem::Scale3) out.push_back({"", "-", "表示"});
+    }
+    return out;
+  }();
+  return items;
+}
+
+std::optional<MenuItem> menu_item_named(const std::string& name) {
+  for (const ItemDef& d : item_defs())
+    if (d.entry.name == name) return d.item;
+  return std::nullopt;
+}
+
+MenuItem scale_item(int k) {
+  return k <= 1 ? MenuItem::Scale1 : k == 2 ? MenuItem::Scale2 : MenuItem::Scale3;
+}
+
+bool MainMenu::enabled(MenuItem item) const {
+  const MenuPhase p = phase_;
+  const bool in_story = p == MenuPhase::Story;
+  const bool playing = in_story || p == MenuPhase::Choosing || p == MenuPhase::Restoring;
+  switch (item) {
+    case MenuItem::ProgSave:
+    case MenuItem::ProgLoad:
+    case MenuItem::Speedup:
+      return in_story;
+    case MenuItem::History:
+      // At the title and in the gallery there is nothing to look back on.
+      return playing;
+    case MenuItem::OptMenu:
+      return (p == MenuPhase::Title || playing) && !window_hidden_;
+    case MenuItem::Vvrr:
+      return p == MenuPhase::Title || playing;
+    case MenuItem::Auto:
+      return p != MenuPhase::Ending;
+    case MenuItem::Scale1:
+      return true;
+    case MenuItem::Scale2:
+      return largest_scale_ >= 2;
+    case MenuItem::Scale3:
+      return largest_scale_ >= 3;
+    case MenuItem::ProgEnd:
+    case MenuItem::FullScreen:
+      return true;
+  }
+  return true;
+}
+
+void MainMenu::build() {
+  window_.set_menu(main_menu_items());
+  enabled_.fill(true);
+  apply();
+}
+
+void MainMenu::enter(MenuPhase phase) {
+  phase_ = phase;
+  apply();
+}
+
+void MainMenu::set_window_hidden(bool hidden) {
+  window_hidden_ = hidden;
+  apply();
+}
+
+void MainMenu::set_largest_scale(int fits) {
+  largest_scale_ = fits;
+  apply();
+}
+
+void MainMenu::set_checked(MenuItem item, bool checked) {
+  window_.set_menu_checked(name_of(item), checked);
+}
+
+void MainMenu::set_skipping(bool running) {
+  window_.set_menu_caption(name_of(MenuItem::Speedup), running ? kSpeedupRunning : kSpeedupIdle);
+}
+
+// Only the items whose state changes are switched.
+void MainMenu::apply() {
+  for (const ItemDef& d : item_defs()) {
+    const size_t i = static_cast<size_t>(d.item);
+    const bool on = enabled(d.item);
+    if (on == enabled_[i]) continue;
+    enabled_[i] = on;
+    window_.set_menu_enabled(d.entry.name, on);
+  }
+}
+
+}  // namespace vm

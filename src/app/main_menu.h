@@ -1,0 +1,79 @@
+// The main window's menu bar: its items, and which of them the player can use
+// in each part of the game. The flows say where the game is (the title, the
+// story, a choice, a load, the ending); the menu alone knows what that means
+// for each item, so no item is switched by name anywhere else.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "platform/services.h"
+
+namespace vm {
+
+enum class MenuItem : uint8_t {
+  ProgSave,
+  ProgLoad,
+  Speedup,
+  Auto,
+  History,
+  OptMenu,
+  ProgEnd,
+  Scale1,
+  Scale2,
+  Scale3,
+  FullScreen,
+  Vvrr,
+};
+inline constexpr size_t kMenuItems = static_cast<size_t>(MenuItem::Vvrr) + 1;
+
+// Where the game is, as far as the menu is concerned.
+enum class MenuPhase : uint8_t {
+  Loading,    // the loading picture and the title's opening
+  Title,      // the title menu and the gallery
+  Story,      // a message or a scene plays
+  Choosing,   // the choice menu waits for a pick
+  Restoring,  // a saved game is being put back
+  Ending,     // the staff roll and the end button
+};
+
+// The window entries in the order the menu bar shows them.
+const std::vector<MenuEntry>& main_menu_items();
+// The item a menu event names, if it is one of ours.
+std::optional<MenuItem> menu_item_named(const std::string& name);
+// Scale item of magnification k (1 to 3).
+MenuItem scale_item(int k);
+
+class MainMenu {
+ public:
+  explicit MainMenu(Window& window) : window_(window) { enabled_.fill(true); }
+
+  // Builds the menu bar; every item starts usable, then the phase rules.
+  void build();
+  void enter(MenuPhase phase);
+  MenuPhase phase() const { return phase_; }
+  // A hidden message window offers no options until it is shown again.
+  void set_window_hidden(bool hidden);
+  // The largest magnification the screen can hold; larger ones are greyed.
+  void set_largest_scale(int fits);
+
+  void set_checked(MenuItem item, bool checked);
+  // The skip item's caption follows whether skipping runs.
+  void set_skipping(bool running);
+
+  bool enabled(MenuItem item) const;
+
+ private:
+  void apply();
+
+  Window& window_;
+  MenuPhase phase_ = MenuPhase::Loading;
+  bool window_hidden_ = false;
+  int largest_scale_ = 3;
+  std::array<bool, kMenuItems> enabled_{};  // what the window shows now
+};
+
+}  // namespace vm
