@@ -3,22 +3,24 @@
 #include <algorithm>
 
 #include "assets/cp932.h"
-#include "assets/data_error.h"
 #include "assets/data_folder.h"
 #include "assets/picture_table.h"
 #include "assets/text_helpers.h"
+#include "platform/errors.h"
 
 namespace vm {
 
 namespace {
 
-// A failure of the start-up check. not_found tells the missing-file case
-// apart; number is the run-time error number shown otherwise.
-struct AssetFailure {
-  bool not_found = false;
-  std::string name;
-  int number = 0;
-  std::string detail;
+// A failure of the start-up check, caught by the check itself: a data error
+// whose file is the one named to the player. not_found tells the
+// missing-file case apart; number is the run-time error number shown
+// otherwise, with the detail (what()) below it.
+struct AssetFailure : DataError {
+  AssetFailure(bool missing, std::string name, int error_number, const std::string& detail)
+      : DataError(std::move(name), 0, "", detail), not_found(missing), number(error_number) {}
+  bool not_found;
+  int number;
 };
 
 constexpr int kErrFileNotFound = 53;
@@ -157,10 +159,10 @@ void check_assets(AssetState& a, std::array<std::string, 6>& names, Files& files
   } catch (const AssetFailure& f) {
     std::string text;
     if (f.not_found) {
-      text = "実行に必要なﾌｧｲﾙがありません. file" + f.name;
+      text = "実行に必要なﾌｧｲﾙがありません. file" + f.file;
     } else {
       text = "実行に必要なﾌｧｲﾙが異常です.(" + std::to_string(f.number) + ")";
-      if (!f.detail.empty()) text += "\r\n" + f.detail;
+      if (*f.what() != '\0') text += "\r\n" + std::string(f.what());
     }
     dialogs.message_box(text, Buttons::Ok);
     // The shutdown writes no system file that was never read, and disguises

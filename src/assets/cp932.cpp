@@ -3,7 +3,9 @@
 #include <iconv.h>
 
 #include <cerrno>
-#include <stdexcept>
+#include <string>
+
+#include "platform/errors.h"
 
 namespace vm {
 
@@ -12,7 +14,7 @@ namespace {
 std::string convert(const std::string& in, const char* to, const char* from) {
   iconv_t cd = iconv_open(to, from);
   if (cd == reinterpret_cast<iconv_t>(-1))
-    throw std::runtime_error(std::string("no text conversion from ") + from + " to " + to);
+    throw DataError("", 0, "", std::string("no text conversion from ") + from + " to " + to);
   std::string out(in.size() * 4 + 16, '\0');
   char* src = const_cast<char*>(in.data());
   size_t src_left = in.size();

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <charconv>
 
-#include "assets/data_error.h"
+#include "platform/errors.h"
 
 namespace vm {
 

@@ -6,9 +6,9 @@
 #include <vector>
 
 #include "app/game.h"
-#include "assets/data_error.h"
 #include "graphics/button.h"
 #include "graphics/scene.h"
+#include "platform/errors.h"
 #include "sound/sound.h"
 
 namespace vm {

@@ -1,7 +1,7 @@
 // Faces: one shared sheet (60.dat) with a column per sprite picture, painted
 // over the face area of the sprite on screen with a short dither dissolve.
-#include "assets/data_error.h"
 #include "graphics/scene.h"
+#include "platform/errors.h"
 
 namespace vm {
 

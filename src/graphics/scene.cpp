@@ -1,6 +1,6 @@
 #include "graphics/scene.h"
 
-#include "assets/data_error.h"
+#include "platform/errors.h"
 #include "platform/services.h"
 
 namespace vm {

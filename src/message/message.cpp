@@ -2,10 +2,10 @@
 
 #include <algorithm>
 
-#include "assets/data_error.h"
 #include "assets/text_helpers.h"
 #include "graphics/surface.h"
 #include "graphics/texture_sheet.h"
+#include "platform/errors.h"
 
 namespace vm {
 

@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/errors.h"
 #include "platform/image.h"
 #include "platform/log_event.h"
 
@@ -257,39 +258,6 @@ class Dialogs {
 
 // ----------------------------------------------------------------- files ---
 
-// Why a file could not be read or written: what() is the account the player
-// is shown (the path, then the system's own reason); the parts are for those
-// who word it otherwise.
-struct FileError : std::runtime_error {
-  enum Step {
-    Opening,   // the file would not open to be read
-    Reading,   // it opened, but a read failed part way
-    Updating,  // it would not open to have bytes written into it
-    Writing,   // a write or the flush to the disk failed
-    NoCopy,    // no new copy can be made beside it: the old one is kept
-  };
-  FileError(Step s, std::string p, std::string r)
-      : std::runtime_error(words(s, p, r)), step(s), path(std::move(p)), reason(std::move(r)) {}
-  Step step;
-  std::string path;
-  std::string reason;  // "No such file or directory"
-
-  static std::string words(Step s, const std::string& p, const std::string& r) {
-    switch (s) {
-      case Opening:
-      case Reading:
-        return p + ": cannot read (" + r + ")";
-      case Updating:
-        return p + ": " + r;
-      case Writing:
-        return p + ": cannot write (" + r + ")";
-      case NoCopy:
-        break;
-    }
-    return p + ": not written, the old file is kept (no new copy can be made beside it: " + r + ")";
-  }
-};
-
 // One name in a folder.
 struct FolderEntry {
   std::string name;
@@ -487,11 +455,5 @@ inline void sleep_ms(Platform& pf, int ms) {
 inline uint32_t tick_count(Platform& pf) {
   return pf.clock.tick_count();
 }
-
-// Thrown to end the process at once: every window closes and no further
-// handler runs. Caught only by main().
-struct EndProcess {
-  int code = 0;
-};
 
 }  // namespace vm

@@ -40,11 +40,6 @@ struct SaveState {
   int16_t Saved_Hap = 0;
 };
 
-// Asked for by the game menu's load once the slot window has read a slot:
-// the story that is running unwinds to play_story, which resumes the loaded
-// game in its one loop, so loads never pile up inside each other.
-struct LoadRequest {};
-
 // The game as the state text records it.
 struct SavedRecord {
   int kou = 0, pap = 0, rub = 0, place = 0, num = 0, density = 80;

@@ -1,7 +1,7 @@
 #include "script/interp.h"
 
-#include "assets/data_error.h"
 #include "assets/text_helpers.h"
+#include "platform/errors.h"
 #include "script/story.h"
 
 namespace vm {

@@ -2,8 +2,8 @@
 
 #include "assets/assets.h"
 #include "assets/cp932.h"
-#include "assets/data_error.h"
 #include "assets/text_helpers.h"
+#include "platform/errors.h"
 #include "platform/services.h"
 
 namespace vm {

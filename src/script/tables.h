@@ -8,7 +8,7 @@
 #include <string_view>
 #include <vector>
 
-#include "assets/data_error.h"
+#include "platform/errors.h"
 
 namespace vm {
 

@@ -4,9 +4,9 @@
 
 #include "app/game.h"
 #include "assets/assets.h"
-#include "assets/data_error.h"
 #include "gallery/gallery.h"
 #include "graphics/surface.h"
+#include "platform/errors.h"
 #include "save/save.h"
 #include "script/interp.h"
 #include "sound/sound.h"

@@ -12,7 +12,7 @@
 #include "app/game.h"
 #include "app/main_form.h"
 #include "assets/cp932.h"
-#include "assets/data_error.h"
+#include "platform/errors.h"
 #include "platform/headless/headless.h"
 #include "test_support.h"
 

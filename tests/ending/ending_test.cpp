@@ -10,7 +10,7 @@
 #include "app/game.h"
 #include "app/main_form.h"
 #include "assets/assets.h"
-#include "assets/data_error.h"
+#include "platform/errors.h"
 #include "platform/headless/headless.h"
 #include "sound/sound.h"
 #include "test_support.h"

@@ -6,7 +6,7 @@
 
 #include "assets/assets.h"
 #include "assets/cp932.h"
-#include "assets/data_error.h"
+#include "platform/errors.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const std::string bytes(reinterpret_cast<const char*>(data), size);

@@ -1,6 +1,6 @@
 // Faces: the sheet's layout, the dither dissolve over the sprite on screen,
 // skip mode, and the fatal request for a face on no sprite.
-#include "assets/data_error.h"
+#include "platform/errors.h"
 #include "scene_fixture.h"
 
 namespace vm::test {

@@ -4,7 +4,7 @@
 
 #include "app/game.h"
 #include "assets/cp932.h"
-#include "assets/data_error.h"
+#include "platform/errors.h"
 #include "platform/headless/headless.h"
 #include "test_support.h"
 

@@ -4,8 +4,8 @@
 
 #include "app/game.h"
 #include "assets/cp932.h"
-#include "assets/data_error.h"
 #include "assets/text_helpers.h"
+#include "platform/errors.h"
 #include "platform/headless/headless.h"
 #include "test_support.h"
 

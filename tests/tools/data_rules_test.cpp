@@ -14,11 +14,11 @@
 
 #include "assets/assets.h"
 #include "assets/cp932.h"
-#include "assets/data_error.h"
 #include "choices/choices.h"
 #include "data/data_tool.h"
 #include "data/layout.h"
 #include "platform/common/disk_files.h"
+#include "platform/errors.h"
 #include "script/interp.h"
 #include "script/tables.h"
 #include "test_support.h"

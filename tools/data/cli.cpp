@@ -3,12 +3,12 @@
 #include <ostream>
 #include <stdexcept>
 
-#include "assets/data_error.h"
 #include "data/data_tool.h"
 #include "data/pictures.h"
 #include "data/story_paths.h"
 #include "platform/common/disk_files.h"
 #include "platform/common/pixbuf_pictures.h"
+#include "platform/errors.h"
 
 namespace vm::datatool {
 

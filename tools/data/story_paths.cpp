@@ -14,13 +14,13 @@
 
 #include "assets/assets.h"
 #include "assets/cp932.h"
-#include "assets/data_error.h"
 #include "assets/data_folder.h"
 #include "assets/text_helpers.h"
 #include "choices/choices.h"
 #include "data/layout.h"
 #include "graphics/transitions.h"
 #include "message/message.h"
+#include "platform/errors.h"
 #include "runner/script.h"
 #include "script/interp.h"
 
