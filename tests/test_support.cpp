@@ -1,5 +1,6 @@
 #include "test_support.h"
 
+#include <gtest/gtest.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -8,6 +9,9 @@
 #include <random>
 #include <sstream>
 #include <stdexcept>
+
+#include "assets/assets.h"
+#include "assets/picture_table.h"
 
 namespace vm::test {
 
@@ -45,6 +49,15 @@ void write_demo_folder(const std::string& dir) {
   std::string out;
   int code = run_command(build_dir() + "/velmora-data demo " + dir, out);
   if (code != 0) throw std::runtime_error("velmora-data demo failed: " + out);
+}
+
+void expect_at_rest(const std::string& dir) {
+  for (int n : managed_pictures_exit_order())
+    if (std::filesystem::exists(dir + dat_name(n)))
+      EXPECT_EQ(read_bytes(dir + dat_name(n)).substr(0, 2), "JF") << n;
+  for (const auto& e : std::filesystem::directory_iterator(dir))
+    EXPECT_NE(e.path().extension(), ".tmp") << e.path();
+  EXPECT_FALSE(std::filesystem::exists(dir + "51.cod"));
 }
 
 int run_command(const std::string& command, std::string& out) {

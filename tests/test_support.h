@@ -32,6 +32,10 @@ void write_demo_folder(const std::string& dir);
 // The build's folder (velmora-play, velmora-data).
 std::string build_dir();
 
+// The data folder once the game has ended, however it ended: every picture
+// the game disguises begins with "JF" again and no temporary file is left.
+void expect_at_rest(const std::string& dir);
+
 // Runs a command, returning its exit code and standard output.
 int run_command(const std::string& command, std::string& out);
 

@@ -74,6 +74,15 @@ struct Session {
     });
   }
 
+  // Starts the story from the title and runs then at its first click wait,
+  // with the time it came.
+  void at_first_wait(std::function<void(uint32_t)> then) {
+    hl.click(kMenuReadyMs + 100, kItemX, item_y(0));
+    when(
+        kMenuReadyMs + 200, [this] { return g.input.Click_Wait != 0; },
+        [this, then] { then(hl.now()); });
+  }
+
   // Quits through the menu, answering yes.
   void quit(uint32_t at_ms) {
     hl.menu(at_ms, "prog_end");

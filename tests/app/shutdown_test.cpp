@@ -55,11 +55,7 @@ class Shutdown : public ::testing::Test {
     hl.close(asked);
   }
   int run() { return run_game(hl.platform(), dir.path()); }
-  void expect_at_rest() {
-    for (int n : managed_pictures_exit_order())
-      if (std::filesystem::exists(dir / (std::to_string(n) + ".dat")))
-        EXPECT_EQ(read_bytes(dir / (std::to_string(n) + ".dat")).substr(0, 2), "JF") << n;
-  }
+  void expect_at_rest() { test::expect_at_rest(dir.path()); }
 };
 
 struct Place {
@@ -104,6 +100,21 @@ INSTANTIATE_TEST_SUITE_P(
         if (c == ' ') c = '_';
       return n;
     });
+
+TEST_F(Shutdown, QuitAsksFirstAndEndsInOrder) {
+  hl.menu(5000, "prog_end");
+  hl.answer(5000, "no");
+  hl.menu(6000, "prog_end");
+  hl.answer(6000, "yes");
+  hl.close(600000);
+  EXPECT_EQ(run(), 0);
+  EXPECT_EQ(count(hl, LogKind::Dialog, "\"終了しますか？\" -> no"), 1);
+  EXPECT_EQ(count(hl, LogKind::Dialog, "\"終了しますか？\" -> yes"), 1);
+  EXPECT_EQ(count(hl, LogKind::Caption, "\"Velmora - loading now...\""), 1);
+  EXPECT_EQ(count(hl, LogKind::Caption, "\"Velmora\""), 1);
+  EXPECT_EQ(count(hl, LogKind::FileWritten, "50.dat"), 1);
+  expect_at_rest();
+}
 
 TEST_F(Shutdown, CloseDuringTheLoadingPictureWritesNothing) {
   hl.close(0);

@@ -46,7 +46,7 @@ TEST_F(Startup, SecondCopyIsRefused) {
   EXPECT_EQ(run(), 1);
   EXPECT_EQ(count(hl, LogKind::Dialog, "\"既に起動しています。\""), 1);
   EXPECT_EQ(count(hl, LogKind::Caption), 0);
-  EXPECT_EQ(read_bytes(dir / "11.dat").substr(0, 2), "JF");
+  test::expect_at_rest(dir.path());
 }
 
 TEST_F(Startup, ASecondCopyOnTheSameFolderIsRefusedWhateverItsOwnLock) {
@@ -73,23 +73,7 @@ TEST_F(Startup, FolderWithoutTheMarkerFileIsRejected) {
   EXPECT_EQ(run(), 1);
   EXPECT_EQ(count(hl, LogKind::Dialog, "\"フォルダの内容が不正です.\\r\\n" + dir.path() + "\""), 1);
   EXPECT_EQ(read_bytes(dir / "50.dat"), sys);
-  EXPECT_EQ(read_bytes(dir / "12.dat").substr(0, 2), "JF");
-}
-
-TEST_F(Startup, QuitAsksFirstAndEndsInOrder) {
-  hl.menu(5000, "prog_end");
-  hl.answer(5000, "no");
-  hl.menu(6000, "prog_end");
-  hl.answer(6000, "yes");
-  EXPECT_EQ(run(), 0);
-  EXPECT_EQ(count(hl, LogKind::Dialog, "\"終了しますか？\" -> no"), 1);
-  EXPECT_EQ(count(hl, LogKind::Dialog, "\"終了しますか？\" -> yes"), 1);
-  EXPECT_EQ(count(hl, LogKind::Caption, "\"Velmora - loading now...\""), 1);
-  EXPECT_EQ(count(hl, LogKind::Caption, "\"Velmora\""), 1);
-  EXPECT_EQ(count(hl, LogKind::FileWritten, "50.dat"), 1);
-  for (int n : managed_pictures_exit_order())
-    EXPECT_EQ(read_bytes(dir / (std::to_string(n) + ".dat")).substr(0, 2), "JF") << n;
-  EXPECT_FALSE(std::filesystem::exists(dir / "51.cod"));
+  test::expect_at_rest(dir.path());
 }
 
 TEST_F(Startup, EmptyLoadingPictureIsSkipped) {
@@ -138,7 +122,7 @@ TEST_F(Startup, BrokenScriptRowIsNamedAndTheGameEndsInOrder) {
   hl.click(5500, 300, 255);  // the title menu's start item
   EXPECT_EQ(run(), 1);
   EXPECT_EQ(count(hl, LogKind::Dialog, "51.dat line 4, field 8 (speaker)"), 1);
-  EXPECT_EQ(read_bytes(dir / "11.dat").substr(0, 2), "JF");  // disguised again
+  test::expect_at_rest(dir.path());
 }
 
 }  // namespace

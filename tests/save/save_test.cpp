@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
 #include <functional>
 #include <regex>
 
@@ -577,48 +578,82 @@ TEST(SaveAndLoad, TwoThousandLoadsKeepTheStackAndMemoryFlat) {
   EXPECT_LT(last_kb - first_kb, kMoreKb) << "kB more after " << kLoads << " loads";
 }
 
-// A slot that cannot be written (here its temporary file's place is taken)
-// says so; nothing is written and the story goes on.
-TEST(SlotWindow, SaveThatCannotBeWrittenIsReported) {
-  TempDir dir;
-  test::copy_demo(dir);
-  std::filesystem::create_directory(dir / "00.dat.tmp");
-  Session s;
-  Game& g = s.g;
-  s.hl.click(test::kMenuReadyMs + 100, test::kItemX, test::item_y(0));
-  bool went_on = false;
-  s.when(
-      test::kMenuReadyMs + 200, [&] { return g.input.Click_Wait != 0; },
-      [&] {
-        const uint32_t t = s.hl.now();
-        s.hl.menu(t, "prog_save");
-        s.hl.click_control(t + 200, "Label1(0)");
-        s.hl.press(t + 300, "Save");
-        s.hl.press(t + 1500, "Close");
-        const int16_t pos = static_cast<int16_t>(g.interp.Script_Pos);
-        s.hl.click(t + 2000, test::kWindowX, 380);
-        s.when(
-            t + 2100, [&] { return g.interp.Script_Pos > pos && g.input.Click_Wait != 0; },
-            [&] {
-              went_on = true;
-              s.quit(s.hl.now());
-            });
-      });
-  s.run(dir.path());
-  EXPECT_TRUE(went_on);
-  EXPECT_EQ(s.exit_code, 0);
-  EXPECT_EQ(
-      count(s.hl, LogKind::Dialog, "\"ゲームをセーブできませんでした。\\r\\nスロット1 (00.dat)"),
-      1);
-  EXPECT_EQ(count(s.hl, LogKind::FileWritten, "00.dat"), 0);
-  EXPECT_EQ(count(s.hl, "セーブしました"), 0);
-  EXPECT_FALSE(std::filesystem::exists(dir / "00.dat"));
+// An author's unattended save and load: the runner's verbs drive the options
+// window and the slot window, and the log shows what they showed.
+TEST(SaveAndLoad, WithTheRunnersVerbs) {
+  test::TempDir dir;
+  std::filesystem::copy(test::build_dir() + "/data", dir / "data",
+                        std::filesystem::copy_options::recursive);
+  const std::string play = test::build_dir() + "/velmora-play " + dir.path() + "data ";
+  std::ofstream(dir / "save.txt") << "wait 5500\nmenu opt_menu\nwait 100\nchoose 1行ずつ表示\n"
+                                     "check 効果音 off\nscroll 60\npress OK\nwait 200\n"
+                                     "click 300 255\nwait 8000\nmenu prog_save\nwait 200\n"
+                                     "slot 3\npress Save\nwait 2000\npress Close\nwait 500\n"
+                                     "menu prog_end\nanswer yes\n";
+  std::string out;
+  ASSERT_EQ(test::run_command(play + dir.path() + "save.txt " + dir.path(), out), 0) << out;
+  auto seen = [&](const std::string& s) { return out.find(s) != std::string::npos; };
+  EXPECT_TRUE(seen("form Option_Window open \"オプション設定\" topmost"));
+  EXPECT_TRUE(seen("form Option_Window Label4 \"60\""));
+  EXPECT_TRUE(seen("form File_Window open \"ゲームデータ\""));
+  EXPECT_TRUE(seen("form File_Window Label1(3) \"データなし\""));
+  EXPECT_TRUE(seen("file written 03.dat"));
+  EXPECT_TRUE(seen("form File_Window shows Label2 \"セーブしました\""));
+  EXPECT_TRUE(seen("form File_Window Label1(3) \"夏休みの始まり\\r\\n07/20 10:00\""));
+
+  std::ofstream(dir / "load.txt") << "wait 5500\nclick 300 290\nwait 300\nslot 3\npress Load\n"
+                                     "wait 4000\nmenu prog_end\nanswer yes\n";
+  ASSERT_EQ(test::run_command(play + dir.path() + "load.txt " + dir.path(), out), 0) << out;
+  EXPECT_TRUE(seen("form File_Window fBtn(3) \"Save\" disabled"));
+  EXPECT_TRUE(seen("form File_Window shows Label2 \"ロードしました\""));
+  const size_t read = out.find("file read 03.dat");
+  ASSERT_NE(read, std::string::npos) << out;
+  EXPECT_NE(out.find("text 0 港町ヴェルモラの夏は", read), std::string::npos) << out;
 }
 
-// A folder the player may not change, whoever runs the game (the superuser
+// Starts the story and, at its first wait for a click, presses "Save" on
+// slot 1; then from that time on runs then.
+void save_at_first_wait(Session& s, std::function<void(uint32_t)> then) {
+  s.at_first_wait([&s, then](uint32_t t) {
+    s.hl.menu(t, "prog_save");
+    s.hl.click_control(t + 200, "Label1(0)");
+    s.hl.press(t + 300, "Save");
+    then(t);
+  });
+}
+
+// A slot that cannot be written says so; nothing is written and the story
+// goes on. First on the disk, the temporary file's place taken; then in a
+// folder the player may not change, whoever runs the game (the superuser
 // too, since it is held in memory): a save and a delete are refused with the
 // reason, every slot stays as it was, and so does the system file at the end.
-TEST(SlotWindow, AReadOnlyFolderKeepsEverySlot) {
+TEST(SlotWindow, SavesThatCannotBeWrittenAreReportedAndEverySlotIsKept) {
+  const std::string refused = "\"ゲームをセーブできませんでした。\\r\\nスロット1 (00.dat)";
+  {
+    TempDir dir;
+    test::copy_demo(dir);
+    std::filesystem::create_directory(dir / "00.dat.tmp");
+    Session s;
+    bool went_on = false;
+    save_at_first_wait(s, [&](uint32_t t) {
+      s.hl.press(t + 1500, "Close");
+      const int16_t pos = static_cast<int16_t>(s.g.interp.Script_Pos);
+      s.hl.click(t + 2000, test::kWindowX, 380);
+      s.when(
+          t + 2100, [&, pos] { return s.g.interp.Script_Pos > pos && s.g.input.Click_Wait != 0; },
+          [&] {
+            went_on = true;
+            s.quit(s.hl.now());
+          });
+    });
+    s.run(dir.path());
+    EXPECT_TRUE(went_on);
+    EXPECT_EQ(s.exit_code, 0);
+    EXPECT_EQ(count(s.hl, LogKind::Dialog, refused), 1);
+    EXPECT_EQ(count(s.hl, LogKind::FileWritten, "00.dat"), 0);
+    EXPECT_EQ(count(s.hl, "セーブしました"), 0);
+    EXPECT_FALSE(std::filesystem::exists(dir / "00.dat"));
+  }
   MemoryFiles files;
   const std::string dir = "/velmora-memory/data/";
   files.seed_from_disk(test::build_dir() + "/data", dir);
@@ -627,32 +662,23 @@ TEST(SlotWindow, AReadOnlyFolderKeepsEverySlot) {
   const std::string sys_before = *files.find(dir + "50.dat");
   files.set_read_only(dir);
   Session s(files);
-  Game& g = s.g;
-  s.hl.click(test::kMenuReadyMs + 100, test::kItemX, test::item_y(0));
   bool tried = false;
-  s.when(
-      test::kMenuReadyMs + 200, [&] { return g.input.Click_Wait != 0; },
-      [&] {
-        const uint32_t t = s.hl.now();
-        s.hl.menu(t, "prog_save");
-        s.hl.click_control(t + 200, "Label1(0)");
-        s.hl.press(t + 300, "Save");
-        s.hl.click_control(t + 1500, "Label1(1)");
-        s.hl.press(t + 1600, "Delete");
-        s.hl.press(t + 2000, "Yes");
-        s.hl.press(t + 3500, "Close");
-        s.hl.at(t + 4000, [&] { tried = true; });
-        s.quit(t + 4500);
-      });
+  save_at_first_wait(s, [&](uint32_t t) {
+    s.hl.click_control(t + 1500, "Label1(1)");
+    s.hl.press(t + 1600, "Delete");
+    s.hl.press(t + 2000, "Yes");
+    s.hl.press(t + 3500, "Close");
+    s.hl.at(t + 4000, [&] { tried = true; });
+    s.quit(t + 4500);
+  });
   s.run(dir);
   EXPECT_TRUE(tried);
   EXPECT_EQ(s.exit_code, 1);  // the system file could not be written either
-  EXPECT_EQ(
-      count(s.hl, LogKind::Dialog,
-            "\"ゲームをセーブできませんでした。\\r\\nスロット1 (00.dat)\\r\\n" + dir +
-                "00.dat: not written, the old file is kept (no new copy can be made beside it: "
-                "Permission denied)\""),
-      1);
+  EXPECT_EQ(count(s.hl, LogKind::Dialog,
+                  refused + "\\r\\n" + dir +
+                      "00.dat: not written, the old file is kept (no new copy can be made "
+                      "beside it: Permission denied)\""),
+            1);
   EXPECT_EQ(
       count(s.hl, LogKind::Dialog, "\"データを消去できませんでした。\\r\\nスロット2 (01.dat)\""),
       1);

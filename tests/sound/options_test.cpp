@@ -28,13 +28,6 @@ class Options : public ::testing::Test {
     const ControlSpec* c = f ? f->find(name) : nullptr;
     return c ? *c : none;
   }
-  // Starts the story and calls then at its first click wait.
-  void in_story(std::function<void(uint32_t)> then) {
-    s.hl.click(kMenuReadyMs + 100, test::kItemX, test::item_y(0));
-    s.when(
-        kMenuReadyMs + 200, [this] { return g.input.Click_Wait != 0; },
-        [this, then] { then(s.hl.now()); });
-  }
 };
 
 TEST_F(Options, OpensShowingTheCurrentSettings) {
@@ -99,7 +92,7 @@ TEST_F(Options, OpensShowingTheCurrentSettings) {
 TEST_F(Options, MusicSwitchStopsTheTuneAtOnceAndSkipChosenGoesOnAtOnce) {
   bool checked = false;
   int texts_before = 0;
-  in_story([&](uint32_t t) {
+  s.at_first_wait([&](uint32_t t) {
     s.hl.menu(t, "opt_menu");
     s.hl.check(t + 100, "ＢＧＭ", false);
     s.hl.press(t + 200, "OK");
