@@ -33,6 +33,9 @@ struct AppState {
   int16_t Menu_Hover = 5;
   bool unloading = false;
   TitleState title;
+  // The short notice in the screen's corner (a quick save) and its timer.
+  Surface Notice{"Notice"};
+  int notice_timer = -1;
 };
 
 struct Game {

@@ -10,6 +10,7 @@
 #include "app/display.h"
 #include "app/game.h"
 #include "app/main_menu.h"
+#include "app/quick_slot.h"
 #include "assets/assets.h"
 #include "choices/choices.h"
 #include "ending/ending.h"
@@ -140,6 +141,7 @@ void layout_screen(Game& g) {
   add_layer(sc, sc.End_Pic, nullptr, false);
   layout_gallery(g.gallery_room());
   layout_ending(g.finale());
+  layout_notice(g);
 }
 
 void form_load(Game& g, const std::string& data_dir) {
@@ -184,6 +186,7 @@ void form_load(Game& g, const std::string& data_dir) {
   build_window_frame(g.message_window());
   load_script(g.tables, g.assets);
   load_faces(g.stage());
+  g.menu.set_quick_slot(quick_slot_present(g.slot_window()));
   w.set_busy_cursor(false);
   w.set_caption("Velmora");
   do_events(g);
@@ -224,6 +227,14 @@ void on_main_mouse_down(Game& g, const InputEvent& ev) {
   }
 }
 
+void on_main_key_down(Game& g, int key) {
+  if (key == kKeyF5) return on_quick_save(g);
+  if (key == kKeyF9) return on_quick_load(g);
+  if (!on_view_key(g.pf, g.menu, key) && !on_gallery_key(g.gallery_room(), key) &&
+      !on_end_button_key(g.finale(), key))
+    on_key_down(g.story(), key);
+}
+
 void on_main_menu(Game& g, const std::string& name) {
   const std::optional<MenuItem> item = menu_item_named(name);
   if (!item) return;
@@ -236,6 +247,10 @@ void on_main_menu(Game& g, const std::string& name) {
       return on_prog_save(g);
     case MenuItem::ProgLoad:
       return on_prog_load(g);
+    case MenuItem::QuickSave:
+      return on_quick_save(g);
+    case MenuItem::QuickLoad:
+      return on_quick_load(g);
     case MenuItem::OptMenu:
       return open_options(g);
     case MenuItem::Vvrr:
@@ -267,9 +282,7 @@ void handle_event(Game& g, const InputEvent& ev) {
       break;
     }
     case InputEvent::KeyDown:
-      if (!on_view_key(g.pf, g.menu, ev.key) && !on_gallery_key(g.gallery_room(), ev.key) &&
-          !on_end_button_key(g.finale(), ev.key))
-        on_key_down(g.story(), ev.key);
+      on_main_key_down(g, ev.key);
       break;
     case InputEvent::KeyUp:
       on_key_up(g.story(), ev.key);
@@ -289,6 +302,8 @@ void handle_event(Game& g, const InputEvent& ev) {
         on_clicker_tick(g.story());
       else if (ev.timer == g.sound.BGMLoop)
         on_bgmloop_tick(g.audio());
+      else if (ev.timer == g.app.notice_timer)
+        on_notice_timer(g);
       break;
     case InputEvent::Hook:     // the headless runner's own actions; never sent here
     case InputEvent::Control:  // secondary windows have sinks of their own

@@ -13,6 +13,8 @@ const std::vector<ItemDef>& item_defs() {
   static const std::vector<ItemDef> defs = {
       {MenuItem::ProgSave, {"prog_save", "セーブ", "ゲーム"}},
       {MenuItem::ProgLoad, {"prog_load", "ロード", "ゲーム"}},
+      {MenuItem::QuickSave, {"quick_save", "クイックセーブ", "ゲーム"}},
+      {MenuItem::QuickLoad, {"quick_load", "クイックロード", "ゲーム"}},
       {MenuItem::Speedup, {"speedup", "次の選択まで進む", "ゲーム"}},
       {MenuItem::Auto, {"auto", "オート", "ゲーム", true}},
       {MenuItem::History, {"history", "履歴", "ゲーム"}},
@@ -70,7 +72,10 @@ bool MainMenu::enabled(MenuItem item) const {
     case MenuItem::ProgSave:
     case MenuItem::ProgLoad:
     case MenuItem::Speedup:
+    case MenuItem::QuickSave:
       return in_story;
+    case MenuItem::QuickLoad:
+      return in_story && quick_slot_;
     case MenuItem::History:
       // At the title and in the gallery there is nothing to look back on.
       return playing;
@@ -101,6 +106,11 @@ void MainMenu::build() {
 
 void MainMenu::enter(MenuPhase phase) {
   phase_ = phase;
+  apply();
+}
+
+void MainMenu::set_quick_slot(bool present) {
+  quick_slot_ = present;
   apply();
 }
 

@@ -17,6 +17,8 @@ namespace vm {
 enum class MenuItem : uint8_t {
   ProgSave,
   ProgLoad,
+  QuickSave,
+  QuickLoad,
   Speedup,
   Auto,
   History,
@@ -55,6 +57,8 @@ class MainMenu {
   void build();
   void enter(MenuPhase phase);
   MenuPhase phase() const { return phase_; }
+  // The quick load is offered only while there is a quick slot to load.
+  void set_quick_slot(bool present);
   // A hidden message window offers no options until it is shown again.
   void set_window_hidden(bool hidden);
   // The largest magnification the screen can hold; larger ones are greyed.
@@ -72,6 +76,7 @@ class MainMenu {
   Window& window_;
   MenuPhase phase_ = MenuPhase::Loading;
   bool window_hidden_ = false;
+  bool quick_slot_ = false;
   int largest_scale_ = 3;
   std::array<bool, kMenuItems> enabled_{};  // what the window shows now
 };

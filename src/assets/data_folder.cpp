@@ -52,7 +52,7 @@ std::string DataFolder::slot_name(int slot) {
 }
 
 void DataFolder::remove_stale_temporaries() const {
-  for (int slot = 0; slot < 5; ++slot) remove(slot_name(slot) + ".tmp");
+  for (int slot = 0; slot <= kQuickSlot; ++slot) remove(slot_name(slot) + ".tmp");
   remove("50.dat.tmp");
 }
 

@@ -12,6 +12,8 @@
 
 namespace vm {
 
+inline constexpr int kQuickSlot = 5;
+
 class DataFolder {
  public:
   // dir ends in '/' here whether or not it was given one.
@@ -46,7 +48,7 @@ class DataFolder {
   void restore_magic(int number, char kind) const;
   void blank_magic(int number) const;
 
-  // Slot files 00.dat..04.dat.
+  // Slot files 00.dat..04.dat, and the quick slot 05.dat beside them.
   static std::string slot_name(int slot);
   bool has_slot(int slot) const { return has(slot_name(slot)); }
   std::string read_slot(int slot) const { return read(slot_name(slot)); }

@@ -26,10 +26,14 @@ enum KeyCode : int {
   kKeyControl = 17,
   kKeyEscape = 27,
   kKeySpace = 32,
+  kKeyPrior = 33,  // Page Up
+  kKeyNext = 34,   // Page Down
   kKeyLeft = 37,
   kKeyUp = 38,
   kKeyRight = 39,
   kKeyDown = 40,
+  kKeyF5 = 116,
+  kKeyF9 = 120,
   kKeyF11 = 122,
 };
 

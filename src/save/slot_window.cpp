@@ -180,13 +180,13 @@ SlotContent slot_content(const SlotWindow& g, int i, SlotFile* file, std::string
 }
 
 std::string slot_words(int i) {
+  if (i == kQuickSlot) return "クイックスロット (" + slot_file_name(i) + ")";
   return "スロット" + std::to_string(i + 1) + " (" + slot_file_name(i) + ")";
 }
 
-void do_save(const SlotWindow& g, int slot, SlotContent content) {
-  if (content != SlotContent::Empty) {
-    if (ask(g, "上書きしますか？") != 1) return;
-  }
+// Writes Save_Slots into a slot file whole; a folder that cannot take it is
+// named to the player, who plays on.
+bool write_slot(const SlotWindow& g, int slot) {
   try {
     DataFolder(g.pf.files, g.data_dir)
         .write_slot(slot, slot_file_text(format_date(g.pf.clock.local_time()), g.save_title,
@@ -195,30 +195,47 @@ void do_save(const SlotWindow& g, int slot, SlotContent content) {
     // The folder may be read-only: the player hears why, and plays on.
     message_box(g.pf,
                 "ゲームをセーブできませんでした。\r\n" + slot_words(slot) + "\r\n" + e.what());
-    return;
+    return false;
   }
   g.pf.log.record(LogEvent::file_written(slot_file_name(slot)));
+  return true;
+}
+
+// Takes a readable slot's record as the one to resume; an unreadable one is
+// named and never loaded. False when there is nothing to load.
+bool take_slot(const SlotWindow& g, int slot) {
+  SlotFile file;
+  std::string error;
+  const SlotContent content = slot_content(g, slot, &file, &error);
+  if (content == SlotContent::Empty) return false;
+  if (content == SlotContent::Unreadable) {
+    message_box(g.pf, slot_words(slot) + " のデータを読み込めません。\r\n" + error);
+    return false;
+  }
+  g.save.Save_Slots = file.record;
+  g.save.Saved_Hap = file.hap;
+  g.pf.log.record(LogEvent::file_read(slot_file_name(slot)));
+  return true;
+}
+
+void do_save(const SlotWindow& g, int slot, SlotContent content) {
+  if (content != SlotContent::Empty) {
+    if (ask(g, "上書きしますか？") != 1) return;
+  }
+  if (!write_slot(g, slot)) return;
   show_notice(g, "セーブしました", kSavedNotice);
   refresh_slots(g);
   window(g).set_visible("Label2", false);
 }
 
 void do_load(const SlotWindow& g, int slot) {
-  SlotFile file;
-  std::string error;
-  const SlotContent content = slot_content(g, slot, &file, &error);
-  if (content == SlotContent::Empty) {
-    g.save.Selected_Slot = -1;
+  if (!take_slot(g, slot)) {
+    if (DataFolder(g.pf.files, g.data_dir).has_slot(slot))
+      refresh_slots(g);
+    else
+      g.save.Selected_Slot = -1;
     return;
   }
-  if (content == SlotContent::Unreadable) {
-    message_box(g.pf, slot_words(slot) + " のデータを読み込めません。\r\n" + error);
-    refresh_slots(g);
-    return;
-  }
-  g.save.Save_Slots = file.record;
-  g.save.Saved_Hap = file.hap;
-  g.pf.log.record(LogEvent::file_read(slot_file_name(slot)));
   show_notice(g, "ロードしました", kLoadedNotice);
   g.save.Slot_Mode = 3;
 }
@@ -345,6 +362,20 @@ void open_slot_window(const SlotWindow& g) {
     let_events_run(g);
     sleep_ms(g.pf, 100);
   }
+}
+
+bool quick_save(const SlotWindow& g) {
+  return write_slot(g, kQuickSlot);
+}
+
+bool quick_slot_present(const SlotWindow& g) {
+  return slot_content(g, kQuickSlot, nullptr, nullptr) != SlotContent::Empty;
+}
+
+bool quick_load(const SlotWindow& g) {
+  if (!quick_slot_present(g)) return false;
+  if (message_box(g.pf, "クイックロードしますか？", Buttons::YesNo) != Answer::Yes) return false;
+  return take_slot(g, kQuickSlot);
 }
 
 void on_prog_save(Game& g) {

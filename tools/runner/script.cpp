@@ -90,7 +90,8 @@ int key_code(const std::string& name) {
       {"Space", kKeySpace},    {"Escape", kKeyEscape}, {"Tab", kKeyTab},
       {"BackSpace", kKeyBack}, {"Left", kKeyLeft},     {"Up", kKeyUp},
       {"Right", kKeyRight},    {"Down", kKeyDown},     {"Control", kKeyControl},
-      {"Ctrl", kKeyControl},   {"F11", kKeyF11}};
+      {"Ctrl", kKeyControl},   {"F11", kKeyF11},       {"F5", kKeyF5},
+      {"F9", kKeyF9},          {"Prior", kKeyPrior},   {"Next", kKeyNext}};
   for (auto& [n, c] : names)
     if (name == n) return c;
   if (name.size() == 1) return std::toupper(static_cast<unsigned char>(name[0]));

@@ -42,6 +42,16 @@ int key_code(guint keyval) {
     case GDK_KEY_Control_L:
     case GDK_KEY_Control_R:
       return kKeyControl;
+    case GDK_KEY_Page_Up:
+    case GDK_KEY_KP_Page_Up:
+      return kKeyPrior;
+    case GDK_KEY_Page_Down:
+    case GDK_KEY_KP_Page_Down:
+      return kKeyNext;
+    case GDK_KEY_F5:
+      return kKeyF5;
+    case GDK_KEY_F9:
+      return kKeyF9;
     case GDK_KEY_F11:
       return kKeyF11;
     default:
