@@ -694,5 +694,40 @@ TEST(SlotWindow, SavesThatCannotBeWrittenAreReportedAndEverySlotIsKept) {
   }
 }
 
+// F5 at a click wait writes the quick slot beside the five and shows its
+// notice for a second; F9 asks, and "yes" resumes the slot. A damaged quick
+// slot is refused with the slot window's words and nothing is loaded.
+TEST(QuickSlot, F5SavesWithANoticeF9AsksAndLoadsADamagedOneIsRefused) {
+  TempDir dir;
+  test::copy_demo(dir);
+  Session s;
+  Game& g = s.g;
+  s.at_first_wait([&](uint32_t t) {
+    EXPECT_FALSE(s.hl.menu_enabled("quick_load"));  // no quick slot yet
+    s.hl.key(t, kKeyF5);
+    s.hl.at(t + 100, [&] {
+      EXPECT_TRUE(std::filesystem::exists(dir / "05.dat"));
+      EXPECT_TRUE(g.app.Notice.visible);
+      EXPECT_TRUE(s.hl.menu_enabled("quick_load"));
+    });
+    s.hl.at(t + 1200, [&] { EXPECT_FALSE(g.app.Notice.visible); });
+    s.hl.key(t + 1500, kKeyF9);
+    s.hl.answer(t + 1500, "yes");
+    s.hl.at(t + 3000, [&] {
+      EXPECT_EQ(count(s.hl, LogKind::FileRead, "05.dat"), 1);
+      test::write_bytes(dir / "05.dat", "壊れた");
+    });
+    s.hl.key(t + 3100, kKeyF9);
+    s.hl.answer(t + 3100, "yes");
+    s.hl.at(t + 3300, [&] {
+      EXPECT_EQ(count(s.hl, LogKind::FileRead, "05.dat"), 1);
+      EXPECT_EQ(count(s.hl, LogKind::Dialog, "のデータを読み込めません"), 1);
+    });
+    s.quit(t + 3500);
+  });
+  s.run(dir.path());
+  EXPECT_EQ(s.exit_code, 0);
+}
+
 }  // namespace
 }  // namespace vm
