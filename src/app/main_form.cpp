@@ -171,6 +171,7 @@ void form_load(Game& g, const std::string& data_dir) {
   layout_screen(g);
   g.input.Clicker = w.create_timer(500);
   g.sound.BGMLoop = w.create_timer(500);
+  g.app.notice_timer = create_notice_timer(w);
 
   if (load_early_picture(g.pf, g.assets.Data_Dir, "72", g.screen.Title))
     g.screen.Title.visible = true;

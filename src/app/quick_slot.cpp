@@ -1,7 +1,5 @@
 #include "app/quick_slot.h"
 
-#include <algorithm>
-
 #include "app/game.h"
 #include "graphics/surface.h"
 #include "save/save.h"
@@ -31,7 +29,10 @@ void layout_notice(Game& g) {
   Surface& n = g.app.Notice;
   n.visible = false;
   g.screen.layers.push_back(&n);
-  if (g.app.notice_timer < 0) g.app.notice_timer = g.pf.window.create_timer(kNoticeMs);
+}
+
+int create_notice_timer(Window& w) {
+  return w.create_timer(kNoticeMs);
 }
 
 void show_notice(Game& g, const std::string& text) {

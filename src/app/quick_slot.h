@@ -7,9 +7,12 @@
 namespace vm {
 
 struct Game;
+class Window;
 
 // Registers the notice among the main window's layers (topmost).
 void layout_notice(Game& g);
+// The timer that hides the notice a second after it shows.
+int create_notice_timer(Window& w);
 // The notice shows for a second; the notice timer hides it.
 void show_notice(Game& g, const std::string& text);
 void on_notice_timer(Game& g);

@@ -201,21 +201,19 @@ bool write_slot(const SlotWindow& g, int slot) {
   return true;
 }
 
-// Takes a readable slot's record as the one to resume; an unreadable one is
-// named and never loaded. False when there is nothing to load.
-bool take_slot(const SlotWindow& g, int slot) {
+// Takes a readable slot's record as the one to resume (Used); an unreadable
+// one is named and never loaded.
+SlotContent take_slot(const SlotWindow& g, int slot) {
   SlotFile file;
   std::string error;
   const SlotContent content = slot_content(g, slot, &file, &error);
-  if (content == SlotContent::Empty) return false;
-  if (content == SlotContent::Unreadable) {
+  if (content == SlotContent::Unreadable)
     message_box(g.pf, slot_words(slot) + " のデータを読み込めません。\r\n" + error);
-    return false;
-  }
+  if (content != SlotContent::Used) return content;
   g.save.Save_Slots = file.record;
   g.save.Saved_Hap = file.hap;
   g.pf.log.record(LogEvent::file_read(slot_file_name(slot)));
-  return true;
+  return content;
 }
 
 void do_save(const SlotWindow& g, int slot, SlotContent content) {
@@ -229,12 +227,15 @@ void do_save(const SlotWindow& g, int slot, SlotContent content) {
 }
 
 void do_load(const SlotWindow& g, int slot) {
-  if (!take_slot(g, slot)) {
-    if (DataFolder(g.pf.files, g.data_dir).has_slot(slot))
-      refresh_slots(g);
-    else
+  switch (take_slot(g, slot)) {
+    case SlotContent::Empty:
       g.save.Selected_Slot = -1;
-    return;
+      return;
+    case SlotContent::Unreadable:
+      refresh_slots(g);
+      return;
+    case SlotContent::Used:
+      break;
   }
   show_notice(g, "ロードしました", kLoadedNotice);
   g.save.Slot_Mode = 3;
@@ -369,13 +370,13 @@ bool quick_save(const SlotWindow& g) {
 }
 
 bool quick_slot_present(const SlotWindow& g) {
-  return slot_content(g, kQuickSlot, nullptr, nullptr) != SlotContent::Empty;
+  return DataFolder(g.pf.files, g.data_dir).has_slot(kQuickSlot);
 }
 
 bool quick_load(const SlotWindow& g) {
   if (!quick_slot_present(g)) return false;
   if (message_box(g.pf, "クイックロードしますか？", Buttons::YesNo) != Answer::Yes) return false;
-  return take_slot(g, kQuickSlot);
+  return take_slot(g, kQuickSlot) == SlotContent::Used;
 }
 
 void on_prog_save(Game& g) {
