@@ -2,8 +2,10 @@
 # The checks CI runs after the test suite, one after the other; each says how
 # long it took, and the run fails at the end if any of them failed.
 #
-#   scripts/ci_checks.sh [STEP...]    STEP: format tidy sanitize fuzz (default: all)
+#   scripts/ci_checks.sh [STEP...]    STEP: layers format tidy sanitize fuzz (default: all)
 #
+#   layers    scripts/check_layers.sh build: each game library calls only the
+#             layers it lists (builds build when it is not)
 #   format    scripts/check_format.sh: the layout of src, tools and tests
 #   tidy      scripts/check_tidy.sh build: clang-tidy on src against
 #             .ci/tidy-baseline.txt (configures build when it is not)
@@ -14,9 +16,14 @@
 set -u
 cd "$(dirname "$0")/.."
 top=$(pwd)
-steps=${*:-format tidy sanitize fuzz}
+steps=${*:-layers format tidy sanitize fuzz}
 fuzz_seconds=${FUZZ_SECONDS:-60}
 failed=""
+
+run_layers() {
+  { [ -f build/layers.txt ] || cmake -S . -B build >/dev/null; } &&
+    cmake --build build -j2 >/dev/null && scripts/check_layers.sh build
+}
 
 run_format() {
   scripts/check_format.sh
@@ -80,8 +87,8 @@ run_fuzz() {
 
 for s in $steps; do
   case $s in
-    format | tidy | sanitize | fuzz) ;;
-    *) echo "ci_checks: no step $s (format tidy sanitize fuzz)" >&2; exit 2 ;;
+    layers | format | tidy | sanitize | fuzz) ;;
+    *) echo "ci_checks: no step $s (layers format tidy sanitize fuzz)" >&2; exit 2 ;;
   esac
   echo "=== $s"
   start=$(date +%s)
