@@ -34,10 +34,15 @@ class EndingTest : public ::testing::Test {
     hl.platform().window.set_sink(&form);
     std::filesystem::copy(test::build_dir() + "/data", dir.path(),
                           std::filesystem::copy_options::recursive);
-    g.assets.Data_Dir = dir.path();
-    layout_screen(g);
-    check_assets(g.assets, g.msg.Name_Table, g.pf.files, g.pf.dialogs);
-    open_mixer(g.audio());
+    ready(g);
+  }
+
+  // A game over the demo data as the ending finds it.
+  void ready(Game& game) {
+    game.assets.Data_Dir = dir.path();
+    layout_screen(game);
+    check_assets(game.assets, game.msg.Name_Table, game.pf.files, game.pf.dialogs);
+    open_mixer(game.audio());
   }
 
   // fn ends the game as the player asked: the main loop's orderly unload
@@ -94,10 +99,7 @@ TEST_F(EndingTest, ClosingMessageOfEachEndingWithItsColourPlaceAndButton) {
   for (int16_t hap : {0, 1}) {
     Headless h2;
     Game g2{h2.platform()};
-    g2.assets.Data_Dir = dir.path();
-    layout_screen(g2);
-    check_assets(g2.assets, g2.msg.Name_Table, g2.pf.files, g2.pf.dialogs);
-    open_mixer(g2.audio());
+    ready(g2);
     g2.interp.hap = hap;
     run_ending(g2);
     const Image& f = h2.last_frame();
@@ -142,8 +144,7 @@ TEST_F(EndingTest, HapOutsideTheTableShowsTheOtherEnding) {
   Image odd = hl.last_frame();
   Headless h2;
   Game g2{h2.platform()};
-  g2.assets.Data_Dir = dir.path();
-  layout_screen(g2);
+  ready(g2);
   g2.interp.hap = 0;
   g2.screen.End_Pic.visible = true;
   show_end_message(g2.finale());

@@ -138,23 +138,9 @@ TEST(MessageText, NarrationAfterASpeakerClearsTheWindow) {
   EXPECT_EQ(r.g.msg.Line_No, 1);
 }
 
-TEST(MessageText, LabelsAndColoursBySpeaker) {
-  Rig r;
-  r.g.msg.Name_Table[2] = "ユキ";
-  EXPECT_EQ(speaker_label(r.g.msg, 1), "【ソラノ】");
-  EXPECT_EQ(speaker_label(r.g.msg, 2), "【ミツ】");
-  EXPECT_EQ(speaker_label(r.g.msg, 3), "【ユキ】");
-  EXPECT_EQ(speaker_label(r.g.msg, 4), "【ソラノの父】");
-  EXPECT_EQ(speaker_label(r.g.msg, 5), "【ミツの父】");
-  EXPECT_EQ(speaker_label(r.g.msg, 6), "【女の子】");
-  EXPECT_EQ(speaker_label(r.g.msg, 0), "");
-  EXPECT_EQ(speaker_label(r.g.msg, 7), "");
-  EXPECT_EQ(speaker_colour(6), 0x000000u);
-  EXPECT_EQ(speaker_colour(0), 0x953C8Cu);
-  EXPECT_EQ(speaker_colour(9), 0x953C8Cu);
-}
-
-TEST(MessageText, EmptyTextShowsNothing) {
+// An empty text shows nothing and a message asked for while another is
+// being shown returns at once.
+TEST(MessageText, EmptyTextAndABusyWindowShowNothing) {
   Rig r;
   r.click_window(100);
   r.say(0, "あ");
@@ -164,18 +150,13 @@ TEST(MessageText, EmptyTextShowsNothing) {
   EXPECT_EQ(r.g.msg.Line_No, 1);
   EXPECT_EQ(r.g.msg.Shown_Speaker, 0);
   EXPECT_EQ(r.hl.pending(), 0u);
-}
-
-TEST(MessageText, BusyGuardReturnsAtOnce) {
-  Rig r;
   r.g.msg.Msg_Busy = -1;
-  r.frames.clear();
-  r.say(0, "あ");
+  r.say(0, "い");
   EXPECT_TRUE(r.frames.empty());
-  EXPECT_EQ(r.g.msg.Line_No, 0);
+  EXPECT_EQ(r.g.msg.Line_No, 1);
 }
 
-TEST(MessageText, FullPageIsClearedAfterTheClick) {
+TEST(MessageText, FullPageIsClearedAfterTheClickAndClearRestoresTheBlankPanel) {
   Rig r;
   r.g.input.Text_Mode = 1;
   r.g.msg.Line_No = 3;
@@ -184,6 +165,13 @@ TEST(MessageText, FullPageIsClearedAfterTheClick) {
   r.say(0, "おわり");
   EXPECT_EQ(r.g.msg.Line_No, 0);
   EXPECT_EQ(r.g.screen.Waku[0].img.px, r.g.screen.Waku[4].img.px);
+  r.click_window(200);
+  r.say(3, "ねえ");
+  ASSERT_NE(r.g.screen.Waku[0].img.px, r.g.screen.Waku[4].img.px);
+  clear_message_window(r.g.message_window());
+  EXPECT_EQ(r.g.screen.Waku[0].img.px, r.g.screen.Waku[4].img.px);
+  EXPECT_EQ(r.g.msg.Line_No, 0);
+  EXPECT_EQ(r.g.msg.Shown_Speaker, 0);
 }
 
 TEST(MessageText, APageHoldsFourLines) {
@@ -221,16 +209,6 @@ TEST(MessageText, MessageThatWouldRunBelowTheWindowStartsAFreshPage) {
   r.click_window(300);
   r.say(0, text);
   EXPECT_EQ(r.g.msg.Line_No, 0);
-}
-
-TEST(MessageText, ClearRestoresTheBlankPanel) {
-  Rig r;
-  r.click_window(100);
-  r.say(3, "ねえ");
-  clear_message_window(r.g.message_window());
-  EXPECT_EQ(r.g.screen.Waku[0].img.px, r.g.screen.Waku[4].img.px);
-  EXPECT_EQ(r.g.msg.Line_No, 0);
-  EXPECT_EQ(r.g.msg.Shown_Speaker, 0);
 }
 
 TEST(MessageText, JapaneseGlyphsLandInTheirCells) {

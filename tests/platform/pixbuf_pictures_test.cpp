@@ -42,26 +42,42 @@ void write_file(const std::string& path, const std::vector<uint8_t>& bytes) {
             static_cast<std::streamsize>(bytes.size()));
 }
 
-TEST(PixbufPictures, BmpDecodesToTheExactPixels) {
-  const Image src = pattern(7, 5);              // odd width: rows are padded
-  const std::string path = temp_path("a.dat");  // the game's names do not end in .bmp
-  write_file(path, make_bmp(src));
+// Files on the disk, whatever their names end in (the game's end in .dat):
+// BMP to the exact pixels, JPEG, PNG sniffed by content; clear failures.
+TEST(PixbufPictures, FilesOnTheDiskDecodeOrFailWithAReason) {
   DiskFiles disk;
   PixbufPictures pics(disk);
   Image out;
   std::string error;
+  const Image src = pattern(7, 5);  // odd width: rows are padded
+  const std::string path = temp_path("a.dat");
+  write_file(path, make_bmp(src));
   ASSERT_TRUE(pics.load_picture(path, out, error)) << error;
   EXPECT_EQ(out.w, 7);
   EXPECT_EQ(out.h, 5);
   EXPECT_EQ(out.px, src.px);
-  std::remove(path.c_str());
-}
 
-TEST(PixbufPictures, MissingFileFailsWithAReason) {
-  DiskFiles disk;
-  PixbufPictures pics(disk);
-  Image out;
-  std::string error;
+  std::vector<uint8_t> jpeg;
+  ASSERT_TRUE(encode_jpeg(pattern(33, 17), 75, jpeg, error)) << error;
+  write_file(path, jpeg);
+  ASSERT_TRUE(pics.load_picture(path, out, error)) << error;
+  EXPECT_EQ(out.w, 33);
+  EXPECT_EQ(out.h, 17);
+
+  const std::string png = temp_path("c.png");
+  ASSERT_TRUE(save_png(pattern(20, 10), png, error)) << error;
+  ASSERT_TRUE(pics.load_picture(png, out, error)) << error;
+  EXPECT_EQ(out.px, pattern(20, 10).px);
+  std::remove(png.c_str());
+
+  for (const std::vector<uint8_t>& junk :
+       {std::vector<uint8_t>{'J', 'F', 1, 2, 3, 4, 5, 6, 7, 8, 9}, std::vector<uint8_t>{}}) {
+    write_file(path, junk);
+    error.clear();
+    EXPECT_FALSE(pics.load_picture(path, out, error));
+    EXPECT_FALSE(error.empty());
+  }
+  std::remove(path.c_str());
   const std::string missing = temp_path("does-not-exist.dat");
   EXPECT_FALSE(pics.load_picture(missing, out, error));
   EXPECT_EQ(error, missing + ": No such file or directory");
@@ -84,24 +100,6 @@ TEST(PixbufPictures, AFolderHeldInMemoryDecodesAndFailsAsOnTheDisk) {
   EXPECT_EQ(error, "/mem/13.dat: empty file");
 }
 
-TEST(PixbufPictures, UndecodableFileFails) {
-  const std::string path = temp_path("junk.dat");
-  write_file(path, {'J', 'F', 1, 2, 3, 4, 5, 6, 7, 8, 9});
-  DiskFiles disk;
-  PixbufPictures pics(disk);
-  Image out;
-  std::string error;
-  EXPECT_FALSE(pics.load_picture(path, out, error));
-  EXPECT_FALSE(error.empty());
-  std::remove(path.c_str());
-
-  write_file(path, {});
-  error.clear();
-  EXPECT_FALSE(pics.load_picture(path, out, error));
-  EXPECT_FALSE(error.empty());
-  std::remove(path.c_str());
-}
-
 TEST(PixbufPictures, AHeaderClaimingAHugeSizeIsRefusedBeforeDecoding) {
   // Under a kilobyte, claiming 20000 x 20000: decoded, gigabytes.
   std::vector<uint8_t> bomb = make_bmp(pattern(16, 16));
@@ -118,7 +116,7 @@ TEST(PixbufPictures, AHeaderClaimingAHugeSizeIsRefusedBeforeDecoding) {
   EXPECT_EQ(out.w, 0);
 }
 
-TEST(PixbufPictures, JpegRoundTripThroughMemory) {
+TEST(PixbufPictures, JpegRoundTripThroughMemoryAndNothingToEncode) {
   Image src(64, 48);
   for (int y = 0; y < 48; ++y)
     for (int x = 0; x < 64; ++x) src.at(x, y) = rgb(static_cast<uint8_t>(x * 4), 128, 64);
@@ -141,42 +139,8 @@ TEST(PixbufPictures, JpegRoundTripThroughMemory) {
   Image again;
   ASSERT_TRUE(decode_picture(jpeg, again, error)) << error;
   EXPECT_EQ(out.px, again.px);
-}
-
-TEST(PixbufPictures, JpegFileLoads) {
-  const Image src = pattern(33, 17);
-  std::vector<uint8_t> jpeg;
-  std::string error;
-  ASSERT_TRUE(encode_jpeg(src, 75, jpeg, error)) << error;
-  const std::string path = temp_path("b.dat");
-  write_file(path, jpeg);
-  DiskFiles disk;
-  PixbufPictures pics(disk);
-  Image out;
-  ASSERT_TRUE(pics.load_picture(path, out, error)) << error;
-  EXPECT_EQ(out.w, 33);
-  EXPECT_EQ(out.h, 17);
-  std::remove(path.c_str());
-}
-
-TEST(PixbufPictures, PngSavesLosslessly) {
-  const Image src = pattern(20, 10);
-  const std::string path = temp_path("c.png");
-  std::string error;
-  ASSERT_TRUE(save_png(src, path, error)) << error;
-  DiskFiles disk;
-  PixbufPictures pics(disk);
-  Image out;
-  // load_picture sniffs the content, so a PNG loads too.
-  ASSERT_TRUE(pics.load_picture(path, out, error)) << error;
-  EXPECT_EQ(out.px, src.px);
-  std::remove(path.c_str());
-}
-
-TEST(PixbufPictures, EmptyImageIsNotEncoded) {
-  std::vector<uint8_t> out;
-  std::string error;
-  EXPECT_FALSE(encode_jpeg(Image(), 90, out, error));
+  std::vector<uint8_t> none;
+  EXPECT_FALSE(encode_jpeg(Image(), 90, none, error));
   EXPECT_FALSE(error.empty());
 }
 

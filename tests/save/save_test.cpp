@@ -11,6 +11,7 @@
 #include <fstream>
 #include <functional>
 #include <regex>
+#include <stdexcept>
 
 #include "app/session.h"
 #include "assets/cp932.h"
@@ -296,8 +297,18 @@ TEST(SlotWindow, OverwriteDeleteEmptySlotsAndCloseWhileItWaits) {
           EXPECT_EQ(s.hl.form("File_Window")->find("Label1(1)")->caption, "データなし");
           saved = true;
         });
+        // Closed while it asks whether to delete: nothing is deleted (and
+        // the game, confused, would not end at the request below).
+        s.hl.click_control(t + 6100, "Label1(0)");
+        s.hl.press(t + 6200, "Delete");
+        s.hl.press(t + 6500, "Close");
+        s.hl.at(t + 6900, [&] {
+          if (!std::filesystem::exists(dir / "00.dat"))
+            throw std::runtime_error("deleted after the window was closed");
+        });
+        s.hl.menu(t + 7000, "prog_save");
         // A close request while the window waits ends the game in order.
-        asked = t + 6100;
+        asked = t + 7500;
         s.hl.close(asked);
       });
   s.run(dir.path());
@@ -310,7 +321,7 @@ TEST(SlotWindow, OverwriteDeleteEmptySlotsAndCloseWhileItWaits) {
   EXPECT_GT(first_index(s.hl, LogKind::FileWritten, "50.dat"), closed);
   EXPECT_EQ(title_after.px, title_before.px);
   EXPECT_EQ(count(s.hl, LogKind::FormControl, "File_Window shows Label4 \"上書きしますか？\""), 2);
-  EXPECT_EQ(count(s.hl, LogKind::FormControl, "File_Window shows Label4 \"消去しますか？\""), 2);
+  EXPECT_EQ(count(s.hl, LogKind::FormControl, "File_Window shows Label4 \"消去しますか？\""), 3);
   EXPECT_EQ(count(s.hl, LogKind::FileWritten, "00.dat"), 1);
   EXPECT_EQ(count(s.hl, LogKind::FileRemoved, "01.dat"), 1);
   EXPECT_EQ(count(s.hl, LogKind::FormControl, "shows Label2 \"セーブしました\""), 1);
@@ -369,7 +380,14 @@ TEST(SlotWindow, BrokenFilesNegativeCountersAndMissingScene) {
             [&] {
               second = true;
               EXPECT_EQ(g.interp.kou, 0);
-              s.quit(s.hl.now() + 100);
+              // Saved at once, before any place row: the loaded background.
+              const uint32_t u = s.hl.now();
+              s.hl.menu(u, "prog_save");
+              s.hl.click_control(u + 200, "Label1(1)");
+              s.hl.press(u + 300, "Save");
+              s.hl.press(u + 500, "Yes");
+              s.hl.press(u + 2500, "Close");
+              s.quit(u + 3000);
             });
       });
   s.run(dir.path());
@@ -388,6 +406,7 @@ TEST(SlotWindow, BrokenFilesNegativeCountersAndMissingScene) {
   ASSERT_GE(text, 0);
   EXPECT_NE(events(s.hl).line(static_cast<size_t>(text)).find("さて、今年の夏休みは"),
             std::string::npos);
+  EXPECT_EQ(crlf_lines(cp932_to_utf8(test::read_bytes(dir / "01.dat"))).at(2).substr(9, 3), "000");
   // Refused files are left as they were.
   EXPECT_EQ(test::read_bytes(dir / "00.dat"), utf8_to_cp932("2026/07/01 09:30\r\n見出し\r\n"));
 }
