@@ -252,6 +252,9 @@ void on_main_menu(Game& g, const std::string& name) {
       return on_quick_save(g);
     case MenuItem::QuickLoad:
       return on_quick_load(g);
+    case MenuItem::Rollback:
+    case MenuItem::Preferences:
+      return;
     case MenuItem::OptMenu:
       return open_options(g);
     case MenuItem::Vvrr:

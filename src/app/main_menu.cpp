@@ -15,6 +15,7 @@ const std::vector<ItemDef>& item_defs() {
       {MenuItem::ProgLoad, {"prog_load", "ロード", "ゲーム"}},
       {MenuItem::QuickSave, {"quick_save", "クイックセーブ", "ゲーム"}},
       {MenuItem::QuickLoad, {"quick_load", "クイックロード", "ゲーム"}},
+      {MenuItem::Rollback, {"rollback", "戻る", "ゲーム"}},
       {MenuItem::Speedup, {"speedup", "次の選択まで進む", "ゲーム"}},
       {MenuItem::Auto, {"auto", "オート", "ゲーム", true}},
       {MenuItem::History, {"history", "履歴", "ゲーム"}},
@@ -24,6 +25,7 @@ const std::vector<ItemDef>& item_defs() {
       {MenuItem::Scale2, {"scale_2", "2倍", "表示", true, true}},
       {MenuItem::Scale3, {"scale_3", "3倍", "表示", true, true}},
       {MenuItem::FullScreen, {"full_screen", "フルスクリーン", "表示", true}},
+      {MenuItem::Preferences, {"preferences", "環境設定...", "表示"}},
       {MenuItem::Vvrr, {"vvrr", "バージョン", "ヘルプ"}},
   };
   return defs;
@@ -47,7 +49,8 @@ const std::vector<MenuEntry>& main_menu_items() {
     for (const ItemDef& d : item_defs()) {
       out.push_back(d.entry);
       // The view menu separates the window sizes from full screen.
-      if (d.item == MenuItem::Scale3) out.push_back({"", "-", "表示"});
+      if (d.item == MenuItem::Scale3 || d.item == MenuItem::FullScreen)
+        out.push_back({"", "-", "表示"});
     }
     return out;
   }();
@@ -76,6 +79,8 @@ bool MainMenu::enabled(MenuItem item) const {
       return in_story;
     case MenuItem::QuickLoad:
       return in_story && quick_slot_;
+    case MenuItem::Rollback:
+      return in_story && can_roll_back_;
     case MenuItem::History:
       // At the title and in the gallery there is nothing to look back on.
       return playing;
@@ -93,6 +98,7 @@ bool MainMenu::enabled(MenuItem item) const {
       return largest_scale_ >= 3;
     case MenuItem::ProgEnd:
     case MenuItem::FullScreen:
+    case MenuItem::Preferences:
       return true;
   }
   return true;
@@ -111,6 +117,12 @@ void MainMenu::enter(MenuPhase phase) {
 
 void MainMenu::set_quick_slot(bool present) {
   quick_slot_ = present;
+  apply();
+}
+
+void MainMenu::set_can_roll_back(bool can) {
+  if (can == can_roll_back_) return;
+  can_roll_back_ = can;
   apply();
 }
 

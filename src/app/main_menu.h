@@ -19,6 +19,7 @@ enum class MenuItem : uint8_t {
   ProgLoad,
   QuickSave,
   QuickLoad,
+  Rollback,
   Speedup,
   Auto,
   History,
@@ -28,6 +29,7 @@ enum class MenuItem : uint8_t {
   Scale2,
   Scale3,
   FullScreen,
+  Preferences,
   Vvrr,
 };
 inline constexpr size_t kMenuItems = static_cast<size_t>(MenuItem::Vvrr) + 1;
@@ -59,6 +61,8 @@ class MainMenu {
   MenuPhase phase() const { return phase_; }
   // The quick load is offered only while there is a quick slot to load.
   void set_quick_slot(bool present);
+  // Stepping back is offered while there is an earlier message to go to.
+  void set_can_roll_back(bool can);
   // A hidden message window offers no options until it is shown again.
   void set_window_hidden(bool hidden);
   // The largest magnification the screen can hold; larger ones are greyed.
@@ -77,6 +81,7 @@ class MainMenu {
   MenuPhase phase_ = MenuPhase::Loading;
   bool window_hidden_ = false;
   bool quick_slot_ = false;
+  bool can_roll_back_ = false;
   int largest_scale_ = 3;
   std::array<bool, kMenuItems> enabled_{};  // what the window shows now
 };
