@@ -8,9 +8,10 @@ class GameStoryHooks : public StoryHooks {
  public:
   explicit GameStoryHooks(Game& g) : g_(g) {}
   void choose() override {
-    g_.menu.enter(MenuPhase::Choosing);
+    if (!g_.rollback.replaying) g_.menu.enter(MenuPhase::Choosing);
     show_choices(g_.choice_menu());
-    g_.menu.enter(MenuPhase::Story);
+    rollback_choice_picked(g_, g_.choice.Sel_Choice);
+    if (!g_.rollback.replaying) g_.menu.enter(MenuPhase::Story);
   }
   [[noreturn]] void ending() override {
     Window& w = g_.pf.window;
@@ -24,9 +25,18 @@ class GameStoryHooks : public StoryHooks {
     }
   }
   bool story_held() override { return g_.options.Option_Window || g_.save.File_Window; }
-  void text_mode_changed(int16_t mode) override { g_.menu.set_skipping(mode == 0); }
-  void window_hidden_changed(bool hidden) override { g_.menu.set_window_hidden(hidden); }
-  void auto_changed(bool on) override { g_.menu.set_checked(MenuItem::Auto, on); }
+  void text_mode_changed(int16_t mode) override {
+    if (!g_.rollback.replaying) g_.menu.set_skipping(mode == 0);
+  }
+  void window_hidden_changed(bool hidden) override {
+    if (!g_.rollback.replaying) g_.menu.set_window_hidden(hidden);
+  }
+  void auto_changed(bool on) override {
+    if (!g_.rollback.replaying) g_.menu.set_checked(MenuItem::Auto, on);
+  }
+  void story_started() override { rollback_story_started(g_); }
+  void row_starting() override { rollback_row_starting(g_); }
+  void message_finished() override { rollback_message_finished(g_); }
 
  private:
   Game& g_;
@@ -35,7 +45,12 @@ class GameStoryHooks : public StoryHooks {
 }  // namespace
 
 Game::Game(Platform& platform)
-    : pf(platform), menu(platform.window), hooks(std::make_unique<GameStoryHooks>(*this)) {}
+    : quiet(platform),
+      pf(quiet.platform()),
+      menu(platform.window),
+      hooks(std::make_unique<GameStoryHooks>(*this)) {
+  quiet.on_name_typed = [this](const std::string& name) { rollback_name_typed(*this, name); };
+}
 Game::~Game() = default;
 
 }  // namespace vm

@@ -8,6 +8,8 @@
 
 #include "about/about.h"
 #include "app/main_menu.h"
+#include "app/quiet_platform.h"
+#include "app/rollback.h"
 #include "assets/assets.h"
 #include "choices/choices.h"
 #include "ending/ending.h"
@@ -44,6 +46,9 @@ struct Game {
   Game(const Game&) = delete;
   Game& operator=(const Game&) = delete;
 
+  // The services, through the switch that lets an earlier message be
+  // rebuilt unseen; pf is what everything uses.
+  QuietPlatform quiet;
   Platform& pf;
   AppState app;
   AssetState assets;
@@ -61,6 +66,7 @@ struct Game {
   EndingState ending;
   AboutState about;
   HistoryState history;
+  RollbackState rollback;
   MainMenu menu;
 
   // What each subsystem works with, handed to it instead of the whole game.

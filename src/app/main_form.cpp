@@ -205,12 +205,14 @@ void open_options(Game& g) {
 
 // The history window, from the menu or the wheel; the click that closes it
 // does not count as a click on the story.
-void open_history_window(HistoryState& history, Platform& pf, uint32_t& back_at, bool by_wheel) {
-  if (!by_wheel)
-    open_history(history, pf);
-  else if (!open_history_by_wheel(history, pf))
-    return;
-  back_at = history.closed_at;
+// A double click on one of its lines goes back to that message, when the
+// run still reaches it.
+void open_history_window(Game& g, bool by_wheel) {
+  const int back =
+      by_wheel ? open_history_by_wheel(g.history, g.pf) : open_history(g.history, g.pf);
+  if (back == -2) return;
+  g.input.back_at = g.history.closed_at;
+  if (back > 0 && back <= rollback_room(g.rollback)) roll_back(g, back);
 }
 
 void on_main_mouse_down(Game& g, const InputEvent& ev) {
@@ -218,6 +220,8 @@ void on_main_mouse_down(Game& g, const InputEvent& ev) {
   if (choice_at(g.choice_menu(), ev.x, ev.y) >= 0)
     return on_choice_mouse_down(g.choice_menu(), ev.x, ev.y, ev.button);
   const Surface* target = surface_at(g.screen, ev.x, ev.y);
+  // Rolled back, a click steps forward again.
+  if (ev.button == kLeftButton && on_rollback_click(g)) return;
   // The title menu's items, the gallery's and the ending's buttons take
   // their own presses.
   if (const int item = title_item(g.screen, target); item >= 0) {
@@ -231,6 +235,7 @@ void on_main_mouse_down(Game& g, const InputEvent& ev) {
 void on_main_key_down(Game& g, int key) {
   if (key == kKeyF5) return on_quick_save(g);
   if (key == kKeyF9) return on_quick_load(g);
+  if (on_rollback_key(g, key)) return;
   if (!on_view_key(g.pf, g.menu, key) && !on_gallery_key(g.gallery_room(), key) &&
       !on_end_button_key(g.finale(), key))
     on_key_down(g.story(), key);
@@ -253,6 +258,8 @@ void on_main_menu(Game& g, const std::string& name) {
     case MenuItem::QuickLoad:
       return on_quick_load(g);
     case MenuItem::Rollback:
+      roll_back(g, 1);
+      return;
     case MenuItem::Preferences:
       return;
     case MenuItem::OptMenu:
@@ -262,7 +269,7 @@ void on_main_menu(Game& g, const std::string& name) {
     case MenuItem::Auto:
       return on_auto(g.story());
     case MenuItem::History:
-      return open_history_window(g.history, g.pf, g.input.back_at, false);
+      return open_history_window(g, false);
     case MenuItem::Scale1:
     case MenuItem::Scale2:
     case MenuItem::Scale3:
@@ -293,8 +300,7 @@ void handle_event(Game& g, const InputEvent& ev) {
       break;
     case InputEvent::Wheel:
       // Turning the wheel up over the game looks back, as players expect.
-      if (ev.wheel < 0 && !g.ending.running)
-        open_history_window(g.history, g.pf, g.input.back_at, true);
+      if (ev.wheel < 0 && !g.ending.running) open_history_window(g, true);
       break;
     case InputEvent::Menu:
       on_main_menu(g, ev.name);

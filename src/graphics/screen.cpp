@@ -75,7 +75,7 @@ Image compose_screen(const ScreenState& screen) {
 }
 
 void present_screen(const ScreenState& screen, Window& window) {
-  window.present(compose_screen(screen));
+  if (window.shows_frames()) window.present(compose_screen(screen));
 }
 
 const Surface* surface_at(const ScreenState& screen, int x, int y) {

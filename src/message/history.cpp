@@ -24,22 +24,33 @@ void clear_history(HistoryState& h) {
   h.messages = 0;
 }
 
-void open_history(HistoryState& h, Platform& pf) {
+int open_history(HistoryState& h, Platform& pf) {
   std::vector<HistoryLine> lines;
   lines.reserve(h.entries.size());
   for (const HistoryEntry& e : h.entries) lines.push_back({e.speaker, e.text, e.choice});
-  pf.dialogs.show_history(lines);
+  const int picked = pf.dialogs.show_history(lines);
   h.closed_at = pf.clock.tick_count();
+  if (picked < 0 || picked >= static_cast<int>(h.entries.size())) return -1;
+  // Messages after the picked line; a choice line counts as the message it
+  // followed.
+  int later = 0;
+  for (size_t i = static_cast<size_t>(picked) + 1; i < h.entries.size(); ++i)
+    if (!h.entries[i].choice) ++later;
+  if (h.entries[static_cast<size_t>(picked)].choice) {
+    bool any_before = false;
+    for (int i = 0; i < picked; ++i) any_before = any_before || !h.entries[i].choice;
+    if (!any_before) return -1;
+  }
+  return later;
 }
 
-bool open_history_by_wheel(HistoryState& h, Platform& pf) {
+int open_history_by_wheel(HistoryState& h, Platform& pf) {
   // One flick of the wheel sends several notches; those still coming after
   // the window closed are part of the same turn.
   constexpr uint32_t kSameTurnMs = 400;
-  if (h.entries.empty()) return false;
-  if (h.closed_at != 0 && pf.clock.tick_count() - h.closed_at < kSameTurnMs) return false;
-  open_history(h, pf);
-  return true;
+  if (h.entries.empty()) return -2;
+  if (h.closed_at != 0 && pf.clock.tick_count() - h.closed_at < kSameTurnMs) return -2;
+  return open_history(h, pf);
 }
 
 }  // namespace vm

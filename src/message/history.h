@@ -34,10 +34,12 @@ void history_add_choice(HistoryState& h, const std::string& label);
 void clear_history(HistoryState& h);
 
 // Opens the history window over the game and returns when it has closed
-// (closed_at); changes nothing in the game. By the wheel, nothing opens
-// before the first message, nor again from the rest of the same wheel turn
-// that closed it: false when it did not open.
-void open_history(HistoryState& h, Platform& pf);
-bool open_history_by_wheel(HistoryState& h, Platform& pf);
+// (closed_at); changes nothing in the game. The result is how many messages
+// back the player asked to go (a double click on a line: its message, or for
+// a choice the message before it; 0 the newest), or -1. By the wheel,
+// nothing opens before the first message, nor again from the rest of the
+// same wheel turn that closed it: then -2.
+int open_history(HistoryState& h, Platform& pf);
+int open_history_by_wheel(HistoryState& h, Platform& pf);
 
 }  // namespace vm

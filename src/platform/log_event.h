@@ -32,6 +32,7 @@ enum class LogKind {
   Caption,     // the main window's title
   Shell,       // a page or a mail address handed to the desktop
   Title,       // the title menu ready, one of its items chosen
+  Rollback,    // how many messages back the screen stands (0: live again)
   Ignored,     // input that arrived where nothing took it
   Warning,     // for the player to know (standard error on the desktop)
   Error,
@@ -64,6 +65,9 @@ struct LogEvent {
     return of(LogKind::FileRemoved, name, name);
   }
   static LogEvent title(const std::string& what) { return of(LogKind::Title, what, what); }
+  static LogEvent rollback(int depth) {
+    return of(LogKind::Rollback, std::to_string(depth), std::to_string(depth));
+  }
   static LogEvent warning(const std::string& what) { return of(LogKind::Warning, "", what); }
   static LogEvent error(const std::string& what) { return of(LogKind::Error, "", what); }
   static LogEvent other(const std::string& line) { return of(LogKind::Other, "", line); }

@@ -109,6 +109,9 @@ class Window {
   virtual int largest_window_scale() = 0;
   // Puts a finished 640 x 480 frame on screen at once, running no other event.
   virtual void present(const Image& frame) = 0;
+  // False while frames would not be seen (the game rebuilding an earlier
+  // moment behind the scenes): the frame need not even be composed.
+  virtual bool shows_frames() { return true; }
   // Runs every pending event, then returns without blocking.
   virtual void do_events() = 0;
   // The idle state: blocks until at least one event has been dispatched.
@@ -256,8 +259,9 @@ class Dialogs {
   // The history window over the game: the lines in a scrolling list opened
   // at the newest one. Returns when the player closes it (Escape, a click
   // outside the list, the wheel turned down past the end); input meant for
-  // the game meanwhile is dropped.
-  virtual void show_history(const std::vector<HistoryLine>& lines) = 0;
+  // the game meanwhile is dropped. Returns the line the player asked to go
+  // back to (a double click on it), or -1.
+  virtual int show_history(const std::vector<HistoryLine>& lines) = 0;
 };
 
 // ----------------------------------------------------------------- files ---

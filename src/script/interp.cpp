@@ -262,15 +262,21 @@ void show_message(const Story& st) {
   const int chars =
       draw_message(mw, label, s.Cur_Text, speaker_colour(s.Cur_Speaker), s.Cur_Speaker, typed);
   if (chars < 0) return;
+  st.hooks.message_finished();
   if (st.input.Text_Mode != 0) wait_click(st, chars);
   page_check(mw);
 }
 
 void run_script(const Story& st) {
-  InterpState& s = st.interp;
   // The story is entered only to begin it or to resume a loaded game: either
   // way the messages of what was played before are no longer this story's.
   clear_history(st.history);
+  st.hooks.story_started();
+  run_rows(st);
+}
+
+void run_rows(const Story& st) {
+  InterpState& s = st.interp;
   // The last row is the end marker and never runs. A jump may land on it (a
   // jump skips this test); the loop then stops after it instead of running
   // past the table's end.
@@ -278,6 +284,7 @@ void run_script(const Story& st) {
   while (s.Script_Pos < st.tables.Script_Last) {
     int result;
     do {
+      st.hooks.row_starting();
       result = script_step(st);
       // Rows that show nothing and wait for nothing, going round and round (a
       // scene that jumps to itself), would hold the window for ever: now and

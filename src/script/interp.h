@@ -96,6 +96,9 @@ Command decide_command(InterpState& s);
 
 // Runs from Script_Pos until Script_Last (the end marker) is reached.
 void run_script(const Story& st);
+// The same loop without entering the story afresh: the history and what the
+// hooks keep of the run stay (an earlier moment played again).
+void run_rows(const Story& st);
 
 // The background of Place_No with the transition the row's text names, and
 // a fresh message window over it.

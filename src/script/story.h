@@ -34,6 +34,13 @@ class StoryHooks {
   virtual void text_mode_changed(int16_t mode) = 0;
   virtual void window_hidden_changed(bool hidden) = 0;
   virtual void auto_changed(bool on) = 0;
+  // The story is entered afresh (begun, or resumed from a save).
+  virtual void story_started() {}
+  // A row is about to be played (Script_Pos names it).
+  virtual void row_starting() {}
+  // The current row's message stands whole on screen; its click wait (if
+  // any) comes next.
+  virtual void message_finished() {}
 };
 
 struct Story {

@@ -30,6 +30,7 @@ const char* kind_word(LogKind kind) {
       {LogKind::Caption, "caption"},
       {LogKind::Shell, "open"},
       {LogKind::Title, "title"},
+      {LogKind::Rollback, "rollback"},
       {LogKind::Warning, "warning:"},
       {LogKind::Error, "error:"},
   };

@@ -151,7 +151,7 @@ class GtkDialogs : public Dialogs {
   std::string input_box(const std::string& prompt, const std::string& title,
                         const std::string& preset) override;
   void set_ime_open(bool open) override { ime_open_ = open; }
-  void show_history(const std::vector<HistoryLine>& lines) override;
+  int show_history(const std::vector<HistoryLine>& lines) override;
 
  private:
   GtkMainWindow& window_;

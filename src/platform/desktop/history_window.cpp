@@ -21,6 +21,7 @@ struct HistoryRun {
   bool closed = false;
   bool keep_at_end = true;  // until the player scrolls, the newest stays in view
   bool holding = false;
+  int picked = -1;  // the line double-clicked, to go back to
 };
 
 bool at_end(GtkAdjustment* adj) {
@@ -119,6 +120,15 @@ gboolean on_scrollbar_press(GtkWidget*, GdkEventButton*, gpointer data) {
   return FALSE;
 }
 
+// A double click on a line asks to go back to it.
+gboolean on_row_press(GtkWidget* row, GdkEventButton* ev, gpointer data) {
+  if (ev->type != GDK_2BUTTON_PRESS || ev->button != 1) return FALSE;
+  auto* run = static_cast<HistoryRun*>(data);
+  run->picked = gtk_list_box_row_get_index(GTK_LIST_BOX_ROW(row));
+  run->closed = true;
+  return TRUE;
+}
+
 gboolean on_delete(GtkWidget*, GdkEvent*, gpointer data) {
   static_cast<HistoryRun*>(data)->closed = true;
   return TRUE;
@@ -156,7 +166,7 @@ GtkWidget* line_widget(const HistoryLine& line) {
 }
 
 // The list of lines on the game's own paper, none of them focusable.
-GtkWidget* history_list(const std::vector<HistoryLine>& lines) {
+GtkWidget* history_list(const std::vector<HistoryLine>& lines, HistoryRun& run) {
   GtkWidget* list = gtk_list_box_new();
   // The list is the game's own paper, whatever the desktop theme: the
   // message colours are the game's, and need a light ground to read.
@@ -183,6 +193,8 @@ GtkWidget* history_list(const std::vector<HistoryLine>& lines) {
     if (GtkWidget* row = gtk_widget_get_parent(w)) {
       gtk_widget_set_can_focus(row, FALSE);
       gtk_list_box_row_set_activatable(GTK_LIST_BOX_ROW(row), FALSE);
+      gtk_widget_add_events(row, GDK_BUTTON_PRESS_MASK);
+      g_signal_connect(row, "button-press-event", G_CALLBACK(on_row_press), &run);
     }
   }
   return list;
@@ -190,7 +202,7 @@ GtkWidget* history_list(const std::vector<HistoryLine>& lines) {
 
 }  // namespace
 
-void GtkDialogs::show_history(const std::vector<HistoryLine>& lines) {
+int GtkDialogs::show_history(const std::vector<HistoryLine>& lines) {
   HistoryRun run;
   GtkWindow* parent = window_.parent_for_dialogs();
   run.window = gtk_window_new(GTK_WINDOW_TOPLEVEL);
@@ -208,7 +220,7 @@ void GtkDialogs::show_history(const std::vector<HistoryLine>& lines) {
                                  GTK_POLICY_ALWAYS);
   gtk_scrolled_window_set_shadow_type(GTK_SCROLLED_WINDOW(run.scroller), GTK_SHADOW_IN);
   gtk_widget_set_size_request(run.scroller, kListWidth, kListHeight);
-  GtkWidget* list = history_list(lines);
+  GtkWidget* list = history_list(lines, run);
   gtk_container_add(GTK_CONTAINER(run.scroller), list);
   gtk_container_add(GTK_CONTAINER(run.window), run.scroller);
 
@@ -232,6 +244,7 @@ void GtkDialogs::show_history(const std::vector<HistoryLine>& lines) {
   g_signal_handler_disconnect(adj, changed);
   g_signal_handler_disconnect(adj, moved);
   gtk_widget_destroy(run.window);
+  return run.picked;
 }
 
 }  // namespace vm

@@ -119,6 +119,8 @@ class Headless {
   // The settings store: what the game reads at start, and every save.
   PlayerSettings player_settings;
   int settings_saves = 0;
+  // The line the next history window is double-clicked on (-1: none).
+  int history_pick = -1;
   bool main_enabled() const { return main_enabled_; }
   // The open secondary window with this code name, or nullptr.
   const HeadlessFormState* form(const std::string& name) const;

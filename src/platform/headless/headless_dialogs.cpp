@@ -24,11 +24,15 @@ class HeadlessDialogs : public Dialogs {
     return result;
   }
   void set_ime_open(bool open) override { h_.log_.record(LogEvent::ime(open)); }
-  // The window shows its lines and is closed again at once.
-  void show_history(const std::vector<HistoryLine>& lines) override {
+  // The window shows its lines and is closed again at once, on the line
+  // the script double-clicks, if any.
+  int show_history(const std::vector<HistoryLine>& lines) override {
     h_.log_.record(LogEvent::history_open(lines.size()));
     for (const HistoryLine& l : lines) h_.log_.record(LogEvent::history_line(l.speaker, l.text));
     h_.log_.record(LogEvent::history_close());
+    const int pick = h_.history_pick;
+    h_.history_pick = -1;
+    return pick >= 0 && pick < static_cast<int>(lines.size()) ? pick : -1;
   }
 
  private:

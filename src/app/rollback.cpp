@@ -1,0 +1,333 @@
+#include "app/rollback.h"
+
+#include <algorithm>
+
+#include "app/game.h"
+
+namespace vm {
+
+namespace {
+
+// Thrown inside the quiet play when the message asked for stands whole.
+struct ReplayReached {};
+
+// Rows played quietly without reaching the message: the rebuild gives up
+// rather than run for ever on a story that went another way.
+constexpr int kReplayRowLimit = 200000;
+
+std::vector<Surface*> all_surfaces(Game& g) {
+  ScreenState& s = g.screen;
+  SceneState& c = g.scene;
+  std::vector<Surface*> out = {&s.Form_Canvas, &s.Pic_Main,   &s.Pic_Back,  &s.Form_Back,
+                               &s.Place_Back,  &s.Place_Load, &s.Wall_Back, &s.Blinker,
+                               &c.Face_Load,   &c.Face_Mask};
+  for (Surface& x : s.Waku) out.push_back(&x);
+  for (Surface& x : s.SelBox) out.push_back(&x);
+  for (Surface& x : s.Doll_Disp) out.push_back(&x);
+  for (Surface& x : c.Doll_Body) out.push_back(&x);
+  for (Surface& x : c.Doll_Mask) out.push_back(&x);
+  for (Surface& x : c.Doll_Back) out.push_back(&x);
+  for (Surface& x : c.Face_Disp) out.push_back(&x);
+  return out;
+}
+
+Keyframe take_keyframe(Game& g) {
+  const RollbackState& r = g.rollback;
+  Keyframe k;
+  k.interp = g.interp;
+  k.msg = g.msg;
+  k.choice = g.choice;
+  k.history = g.history;
+  k.cur_track = g.sound.Cur_Track;
+  k.faded_out = g.sound.faded_out;
+  k.saved_volume = g.sound.Saved_Volume;
+  k.doll_x = g.scene.Doll_X;
+  k.doll_y = g.scene.Doll_Y;
+  k.doll_w = g.scene.Doll_W;
+  k.doll_h = g.scene.Doll_H;
+  k.doll_shown = g.scene.Doll_Shown;
+  k.trans_code = g.scene.Trans_Code;
+  for (const Surface* s : all_surfaces(g)) k.looks.push_back({s->left, s->top, s->visible});
+  k.rows_at = r.rows.size();
+  k.picks_at = r.picks.size();
+  k.names_at = r.names.size();
+  return k;
+}
+
+void put_keyframe(Game& g, const Keyframe& k) {
+  g.interp = k.interp;
+  g.msg = k.msg;
+  g.choice = k.choice;
+  const uint32_t closed_at = g.history.closed_at;
+  g.history = k.history;
+  g.history.closed_at = closed_at;
+  g.sound.Cur_Track = k.cur_track;
+  g.sound.faded_out = k.faded_out;
+  g.sound.Saved_Volume = k.saved_volume;
+  g.scene.Doll_X = k.doll_x;
+  g.scene.Doll_Y = k.doll_y;
+  g.scene.Doll_W = k.doll_w;
+  g.scene.Doll_H = k.doll_h;
+  g.scene.Doll_Shown = k.doll_shown;
+  g.scene.Trans_Code = k.trans_code;
+  const std::vector<Surface*> surfaces = all_surfaces(g);
+  for (size_t i = 0; i < surfaces.size() && i < k.looks.size(); ++i) {
+    surfaces[i]->left = k.looks[i].left;
+    surfaces[i]->top = k.looks[i].top;
+    surfaces[i]->visible = k.looks[i].visible;
+  }
+}
+
+// The row at Script_Pos brings in another background: the scene is then
+// built from nothing but that row and what follows it.
+bool row_changes_place(const Game& g) {
+  const InterpState& s = g.interp;
+  if (s.Script_Pos < 0 || s.Script_Pos >= g.tables.Script_Last) return false;
+  try {
+    const RowFields f = read_row(g.tables.Script_Table[static_cast<size_t>(s.Script_Pos)]);
+    return f.has_place && f.place != s.Place_No;
+  } catch (const DataError&) {
+    return false;  // the row stops the game when it plays
+  }
+}
+
+// The waits of the quiet play: the picks made the first time, and every
+// click wait released at once.
+void feed_quiet_play(Game& g) {
+  RollbackState& r = g.rollback;
+  if (g.choice.shown > 0 && g.choice.Sel_Choice < 0) {
+    g.choice.Sel_Choice = r.replay_pick < r.picks.size() ? r.picks[r.replay_pick++] : 0;
+    return;
+  }
+  if (g.input.Click_Wait) g.input.Click_Wait = 0;
+}
+
+void forget_oldest(RollbackState& r) {
+  while (r.checkpoints.size() > kRollbackMessages) r.checkpoints.pop_front();
+  const size_t needed = r.checkpoints.empty() ? r.dropped_keyframes + r.keyframes.size() - 1
+                                              : r.checkpoints.front().keyframe;
+  while (!r.keyframes.empty() && r.dropped_keyframes < needed) {
+    r.keyframes.pop_front();
+    ++r.dropped_keyframes;
+  }
+}
+
+// The story goes on live from the message shown: what followed it is no
+// longer this run's.
+void go_live_here(RollbackState& r) {
+  const Checkpoint here = r.checkpoints[r.checkpoints.size() - 1 - static_cast<size_t>(r.depth)];
+  r.checkpoints.resize(r.checkpoints.size() - static_cast<size_t>(r.depth));
+  r.rows.resize(here.rows_at);
+  r.picks.resize(here.picks_at);
+  r.names.resize(here.names_at);
+  while (r.dropped_keyframes + r.keyframes.size() > here.keyframe + 1) r.keyframes.pop_back();
+  r.since_keyframe = here.ordinal;
+  r.depth = 0;
+}
+
+void show_menu_room(Game& g) {
+  g.menu.set_can_roll_back(rollback_room(g.rollback) > 0);
+}
+
+// Plays the story quietly from the checkpoint's keyframe until its message
+// stands whole. False when the story went another way.
+bool rebuild(Game& g, const Checkpoint& c) {
+  RollbackState& r = g.rollback;
+  const Keyframe& k = r.keyframes[c.keyframe - r.dropped_keyframes];
+  put_keyframe(g, k);
+  r.replaying = true;
+  r.replay_target = c.ordinal;
+  r.replay_seen = 0;
+  r.replay_row = k.rows_at;
+  r.replay_pick = k.picks_at;
+  g.quiet.names_to_give.assign(r.names.begin() + static_cast<std::ptrdiff_t>(k.names_at),
+                               r.names.end());
+  g.quiet.on_quiet_events = [&g] { feed_quiet_play(g); };
+  g.quiet.set_quiet(true);
+  bool reached = false;
+  try {
+    run_rows(g.story());
+  } catch (const ReplayReached&) {
+    reached = true;
+  } catch (...) {
+    g.quiet.set_quiet(false);
+    r.replaying = false;
+    throw;
+  }
+  g.quiet.set_quiet(false);
+  g.quiet.names_to_give.clear();
+  r.replaying = false;
+  return reached;
+}
+
+// After a rebuild the game stands in the click wait of the message shown:
+// no skipping, no auto-forward, the window shown, the tune of that moment.
+void settle_in_wait(Game& g, int16_t track_before) {
+  InputState& in = g.input;
+  if (in.Text_Mode == 0) {
+    in.Text_Mode = 1;
+    g.hooks->text_mode_changed(1);
+  }
+  if (in.Auto_On) {
+    in.Auto_On = 0;
+    g.hooks->auto_changed(false);
+  }
+  if (in.Wnd_Hidden) {
+    in.Wnd_Hidden = 0;
+    g.hooks->window_hidden_changed(false);
+  }
+  in.Click_Wait = -1;
+  g.screen.Blinker.visible = false;
+  if (in.Clicker >= 0) g.pf.window.set_timer_enabled(in.Clicker, true);
+  const int16_t track = g.sound.Cur_Track;
+  if (track != track_before) {
+    const Audio a = g.audio();
+    if (track <= 0) {
+      stop_music(a);
+    } else {
+      const std::string file = tune_file_name(g.assets.Track_Files[static_cast<size_t>(track)]);
+      if (!file.empty()) play_music(a, g.assets.Data_Dir + file);
+    }
+  }
+  refresh(g);
+}
+
+// Shows the message `depth` messages back from the newest.
+bool show_depth(Game& g, int depth) {
+  RollbackState& r = g.rollback;
+  const size_t at = r.checkpoints.size() - 1 - static_cast<size_t>(depth);
+  const int16_t track_before = g.sound.Cur_Track;
+  if (!rebuild(g, r.checkpoints[at])) {
+    g.pf.log.record(LogEvent::warning("the earlier message could not be rebuilt"));
+    return false;
+  }
+  r.depth = depth;
+  settle_in_wait(g, track_before);
+  g.pf.log.record(LogEvent::rollback(depth));
+  show_menu_room(g);
+  return true;
+}
+
+bool waiting_on_message(const Game& g) {
+  return g.menu.phase() == MenuPhase::Story && g.input.Click_Wait != 0 &&
+         !g.options.Option_Window && !g.save.File_Window && !g.rollback.replaying;
+}
+
+}  // namespace
+
+void rollback_story_started(Game& g) {
+  if (g.rollback.replaying) return;
+  g.rollback = RollbackState{};
+  show_menu_room(g);
+}
+
+void rollback_row_starting(Game& g) {
+  RollbackState& r = g.rollback;
+  InputState& in = g.input;
+  if (r.replaying) {
+    if (r.replay_row < r.rows.size()) {
+      const RowInput& ri = r.rows[r.replay_row];
+      in.Text_Mode = ri.text_mode;
+      in.Ctrl_Held = ri.ctrl_held;
+      in.Wnd_Hidden = ri.wnd_hidden;
+    }
+    ++r.replay_row;
+    if (r.replay_row > r.rows.size() + kReplayRowLimit) throw ReplayReached{};
+    return;
+  }
+  if (r.depth > 0) {
+    go_live_here(r);
+    g.pf.log.record(LogEvent::rollback(0));
+  }
+  if (row_changes_place(g)) {
+    r.keyframes.push_back(take_keyframe(g));
+    r.since_keyframe = 0;
+  }
+  r.rows.push_back({in.Text_Mode, in.Ctrl_Held, in.Wnd_Hidden});
+}
+
+void rollback_message_finished(Game& g) {
+  RollbackState& r = g.rollback;
+  if (r.replaying) {
+    if (++r.replay_seen >= r.replay_target) throw ReplayReached{};
+    return;
+  }
+  if (r.keyframes.empty()) return;  // nothing to rebuild it from (before the first place)
+  ++r.since_keyframe;
+  r.checkpoints.push_back({r.dropped_keyframes + r.keyframes.size() - 1, r.since_keyframe,
+                           r.rows.size(), r.picks.size(), r.names.size()});
+  forget_oldest(r);
+  show_menu_room(g);
+}
+
+void rollback_choice_picked(Game& g, int16_t picked) {
+  if (!g.rollback.replaying) g.rollback.picks.push_back(picked);
+}
+
+void rollback_name_typed(Game& g, const std::string& name) {
+  if (!g.rollback.replaying) g.rollback.names.push_back(name);
+}
+
+int rollback_room(const RollbackState& r) {
+  return std::max(0, static_cast<int>(r.checkpoints.size()) - 1 - r.depth);
+}
+
+bool roll_back(Game& g, int n) {
+  RollbackState& r = g.rollback;
+  if (!waiting_on_message(g) || n <= 0 || rollback_room(r) <= 0) return false;
+  return show_depth(g, r.depth + std::min(n, rollback_room(r)));
+}
+
+bool roll_forward(Game& g) {
+  RollbackState& r = g.rollback;
+  if (!waiting_on_message(g) || r.depth <= 0) return false;
+  const Checkpoint& here = r.checkpoints[r.checkpoints.size() - 1 - static_cast<size_t>(r.depth)];
+  const Checkpoint& next = r.checkpoints[r.checkpoints.size() - static_cast<size_t>(r.depth)];
+  if (next.picks_at != here.picks_at) {
+    // A choice lies ahead: the story goes on live from here, to ask it again.
+    g.input.Click_Wait = 0;
+    return true;
+  }
+  return show_depth(g, r.depth - 1);
+}
+
+bool on_rollback_key(Game& g, int key) {
+  if (!waiting_on_message(g)) return false;
+  if (key == kKeyPrior || key == kKeyBack) {
+    roll_back(g, 1);
+    return true;
+  }
+  if (key == kKeyNext) {
+    roll_forward(g);
+    return true;
+  }
+  if (g.rollback.depth > 0 && (key == kKeyReturn || key == kKeySpace)) {
+    roll_forward(g);
+    return true;
+  }
+  return false;
+}
+
+bool on_rollback_click(Game& g) {
+  if (!waiting_on_message(g) || g.rollback.depth <= 0) return false;
+  roll_forward(g);
+  return true;
+}
+
+size_t rollback_bytes(const RollbackState& r) {
+  size_t n = sizeof r + r.rows.capacity() * sizeof(RowInput) +
+             r.picks.capacity() * sizeof(int16_t) + r.checkpoints.size() * sizeof(Checkpoint);
+  for (const std::string& s : r.names) n += sizeof s + s.capacity();
+  for (const Keyframe& k : r.keyframes) {
+    n += sizeof k + k.looks.capacity() * sizeof(SurfaceLook);
+    for (const HistoryEntry& e : k.history.entries)
+      n += sizeof e + e.speaker.capacity() + e.text.capacity();
+    n += k.interp.Cur_Text.capacity() + k.interp.Cur_Cmd.capacity() +
+         k.interp.Save_Title.capacity() + k.interp.Cur_Value.capacity() +
+         k.interp.Cur_Subst.capacity();
+    for (const std::string& s : k.msg.Name_Table) n += s.capacity();
+  }
+  return n;
+}
+
+}  // namespace vm

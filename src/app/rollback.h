@@ -1,0 +1,118 @@
+// Stepping back to an earlier message and forward again.
+//
+// The run keeps no pictures of what was shown. It keeps, for every place
+// change, the story's small state as it stood just before that row (a
+// keyframe), and for every row what the player had set that changes how it
+// is drawn (the text mode, Ctrl, the hidden window), every choice picked and
+// every name typed. An earlier message is rebuilt by putting its keyframe's
+// state back and playing the rows after it again on the quiet platform, with
+// the same picks and names, up to that message: the same code draws the same
+// screen, with no sound, frame, dialog or pause on the way.
+//
+// Stepping back happens inside the click wait of the newest message, and the
+// story stays in that wait: going forward re-shows the later messages the
+// same way, and the newest one puts the game back as it stood. When the wait
+// ends while rolled back (a choice lies ahead, or the player skips), the
+// story simply runs on from the message shown, and what followed it is
+// forgotten: a choice can then be picked again.
+#pragma once
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <deque>
+#include <string>
+#include <vector>
+
+#include "choices/choices.h"
+#include "graphics/scene.h"
+#include "message/history.h"
+#include "message/message.h"
+#include "script/interp.h"
+#include "sound/sound.h"
+
+namespace vm {
+
+struct Game;
+
+// How many finished messages can be gone back to at most.
+constexpr size_t kRollbackMessages = 250;
+
+// What the player had set when a row was played.
+struct RowInput {
+  int16_t text_mode = 3;
+  int16_t ctrl_held = 0;
+  int16_t wnd_hidden = 0;
+};
+
+// Where and how big a surface stood, and whether it was shown.
+struct SurfaceLook {
+  int left = 0, top = 0;
+  bool visible = false;
+};
+
+struct Keyframe {
+  InterpState interp;
+  MessageState msg;
+  ChoiceState choice;
+  HistoryState history;
+  int16_t cur_track = 0;
+  bool faded_out = false;
+  uint32_t saved_volume = 0;
+  std::array<int32_t, 5> doll_x{}, doll_y{}, doll_w{}, doll_h{};
+  std::array<std::array<int16_t, 4>, kCharacters> doll_shown{};
+  std::string trans_code;
+  std::vector<SurfaceLook> looks;
+  size_t rows_at = 0, picks_at = 0, names_at = 0;
+};
+
+// One finished message: the keyframe it is rebuilt from, how many messages
+// after it that keyframe's row it is, and how much of the journals had been
+// used when it stood whole.
+struct Checkpoint {
+  size_t keyframe = 0;  // absolute number, counted from the run's start
+  int ordinal = 0;
+  size_t rows_at = 0, picks_at = 0, names_at = 0;
+};
+
+struct RollbackState {
+  std::deque<Keyframe> keyframes;
+  size_t dropped_keyframes = 0;        // keyframes already forgotten (their numbers stay)
+  std::deque<Checkpoint> checkpoints;  // oldest first; the last is the newest message
+  std::vector<RowInput> rows;
+  std::vector<int16_t> picks;
+  std::vector<std::string> names;
+  int since_keyframe = 0;  // messages finished since the newest keyframe
+  int depth = 0;           // how many messages back the screen stands (0: live)
+
+  // While an earlier message is being rebuilt.
+  bool replaying = false;
+  int replay_target = 0;
+  int replay_seen = 0;
+  size_t replay_row = 0, replay_pick = 0;
+};
+
+// The story's side (called from the story hooks).
+void rollback_story_started(Game& g);
+void rollback_row_starting(Game& g);
+void rollback_message_finished(Game& g);
+void rollback_choice_picked(Game& g, int16_t picked);
+void rollback_name_typed(Game& g, const std::string& name);
+
+// How many messages back the player can still go from where the screen is.
+int rollback_room(const RollbackState& r);
+// The player's steps: back by n messages (a key: 1; the history: its line),
+// forward by one. False when there was nowhere to go.
+bool roll_back(Game& g, int n = 1);
+bool roll_forward(Game& g);
+
+// The main window's keys and click while the story waits on a message:
+// true when they were a rollback step (or while rolled back, any forward
+// key or click), so nothing else acts on them.
+bool on_rollback_key(Game& g, int key);
+bool on_rollback_click(Game& g);
+
+// The memory the rollback journals hold, in bytes (for the benchmark).
+size_t rollback_bytes(const RollbackState& r);
+
+}  // namespace vm
