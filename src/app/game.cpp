@@ -23,7 +23,9 @@ class GameStoryHooks : public StoryHooks {
       sleep_ms(g_, 100);
     }
   }
-  bool story_held() override { return g_.options.Option_Window || g_.save.File_Window; }
+  bool story_held() override {
+    return g_.options.Option_Window || g_.save.File_Window || g_.prefs.window;
+  }
   void text_mode_changed(int16_t mode) override { g_.menu.set_skipping(mode == 0); }
   void window_hidden_changed(bool hidden) override { g_.menu.set_window_hidden(hidden); }
   void auto_changed(bool on) override { g_.menu.set_checked(MenuItem::Auto, on); }

@@ -8,6 +8,7 @@
 
 #include "about/about.h"
 #include "app/main_menu.h"
+#include "app/preferences.h"
 #include "assets/assets.h"
 #include "choices/choices.h"
 #include "ending/ending.h"
@@ -62,6 +63,7 @@ struct Game {
   AboutState about;
   HistoryState history;
   MainMenu menu;
+  PreferencesState prefs;
 
   // What each subsystem works with, handed to it instead of the whole game.
   // The story's view holds them all; the narrower ones are cut from it.

@@ -10,6 +10,7 @@
 #include "app/display.h"
 #include "app/game.h"
 #include "app/main_menu.h"
+#include "app/preferences.h"
 #include "app/quick_slot.h"
 #include "assets/assets.h"
 #include "choices/choices.h"
@@ -253,8 +254,9 @@ void on_main_menu(Game& g, const std::string& name) {
     case MenuItem::QuickLoad:
       return on_quick_load(g);
     case MenuItem::Rollback:
-    case MenuItem::Preferences:
       return;
+    case MenuItem::Preferences:
+      return open_preferences(g.prefs, g.pf, g.menu);
     case MenuItem::OptMenu:
       return open_options(g);
     case MenuItem::Vvrr:
