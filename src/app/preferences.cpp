@@ -54,11 +54,11 @@ void add_sound_frame(FormSpec& f) {
 
 void add_text_frame(FormSpec& f) {
   auto add = [&](ControlSpec c) { f.controls.push_back(std::move(c)); };
-  add(ControlSpec::at(ControlSpec::Frame, "FrameText", 10, 94, 340, 110, "文字"));
+  add(ControlSpec::at(ControlSpec::Frame, "FrameText", 10, 94, 340, 96, "文字"));
   add(ControlSpec::at(ControlSpec::Label, "LabelSpeed", 10, 6, 100, 20, "文字の速さ", "FrameText"));
   const char* speeds[4] = {"遅い", "普通", "速い", "瞬間"};
   for (int i = 0; i < 4; ++i) {
-    ControlSpec o = ControlSpec::at(ControlSpec::Option, kSpeedOptions[i], 112 + 56 * i, 4, 54, 24,
+    ControlSpec o = ControlSpec::at(ControlSpec::Option, kSpeedOptions[i], 104 + 57 * i, 4, 56, 24,
                                     speeds[i], "FrameText");
     o.group = "Speed";
     add(o);
@@ -77,7 +77,7 @@ void add_text_frame(FormSpec& f) {
 
 void add_view_frame(FormSpec& f) {
   auto add = [&](ControlSpec c) { f.controls.push_back(std::move(c)); };
-  add(ControlSpec::at(ControlSpec::Frame, "FrameView", 10, 212, 340, 56, "画面"));
+  add(ControlSpec::at(ControlSpec::Frame, "FrameView", 10, 198, 340, 56, "画面"));
   const char* scales[3] = {"等倍", "2倍", "3倍"};
   for (int i = 0; i < 3; ++i) {
     ControlSpec o = ControlSpec::at(ControlSpec::Option, kScaleOptions[i], 10 + 64 * i, 4, 62, 24,
@@ -94,13 +94,13 @@ FormSpec preferences_spec() {
   f.name = "Preferences_Window";
   f.caption = "環境設定";
   f.width = 360;
-  f.height = 318;
+  f.height = 304;
   add_sound_frame(f);
   add_text_frame(f);
   add_view_frame(f);
-  f.controls.push_back(ControlSpec::at(ControlSpec::Button, "ButtonOk", 160, 278, 90, 30, "OK"));
+  f.controls.push_back(ControlSpec::at(ControlSpec::Button, "ButtonOk", 160, 264, 90, 30, "OK"));
   f.controls.push_back(
-      ControlSpec::at(ControlSpec::Button, "ButtonCancel", 260, 278, 90, 30, "Cancel"));
+      ControlSpec::at(ControlSpec::Button, "ButtonCancel", 260, 264, 90, 30, "Cancel"));
   return f;
 }
 
