@@ -24,7 +24,9 @@ class GameStoryHooks : public StoryHooks {
       sleep_ms(g_, 100);
     }
   }
-  bool story_held() override { return g_.options.Option_Window || g_.save.File_Window; }
+  bool story_held() override {
+    return g_.options.Option_Window || g_.save.File_Window || g_.prefs.window;
+  }
   void text_mode_changed(int16_t mode) override {
     if (!g_.rollback.replaying) g_.menu.set_skipping(mode == 0);
   }

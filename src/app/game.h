@@ -8,6 +8,7 @@
 
 #include "about/about.h"
 #include "app/main_menu.h"
+#include "app/preferences.h"
 #include "app/quiet_platform.h"
 #include "app/rollback.h"
 #include "assets/assets.h"
@@ -68,6 +69,7 @@ struct Game {
   HistoryState history;
   RollbackState rollback;
   MainMenu menu;
+  PreferencesState prefs;
 
   // What each subsystem works with, handed to it instead of the whole game.
   // The story's view holds them all; the narrower ones are cut from it.

@@ -10,6 +10,7 @@
 #include "app/display.h"
 #include "app/game.h"
 #include "app/main_menu.h"
+#include "app/preferences.h"
 #include "app/quick_slot.h"
 #include "assets/assets.h"
 #include "choices/choices.h"
@@ -261,7 +262,7 @@ void on_main_menu(Game& g, const std::string& name) {
       roll_back(g, 1);
       return;
     case MenuItem::Preferences:
-      return;
+      return open_preferences(g.prefs, g.pf, g.menu);
     case MenuItem::OptMenu:
       return open_options(g);
     case MenuItem::Vvrr:

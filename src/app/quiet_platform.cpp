@@ -122,6 +122,9 @@ class QuietPlatform::QVolume : public Volume {
   bool open_mixer() override { return v_.open_mixer(); }
   bool get_volume(uint32_t& level) override { return v_.get_volume(level); }
   bool set_volume(uint32_t level) override { return q_.quiet_ || v_.set_volume(level); }
+  void set_player_levels(int music_percent, int effects_percent) override {
+    v_.set_player_levels(music_percent, effects_percent);
+  }
 
  private:
   QuietPlatform& q_;

@@ -278,12 +278,12 @@ bool roll_back(Game& g, int n) {
   return show_depth(g, r.depth + std::min(n, rollback_room(r)));
 }
 
-bool roll_forward(Game& g) {
+bool roll_forward(Game& g, bool ask_again) {
   RollbackState& r = g.rollback;
   if (!waiting_on_message(g) || r.depth <= 0) return false;
   const Checkpoint& here = r.checkpoints[r.checkpoints.size() - 1 - static_cast<size_t>(r.depth)];
   const Checkpoint& next = r.checkpoints[r.checkpoints.size() - static_cast<size_t>(r.depth)];
-  if (next.picks_at != here.picks_at) {
+  if (ask_again && next.picks_at != here.picks_at) {
     // A choice lies ahead: the story goes on live from here, to ask it again.
     g.input.Click_Wait = 0;
     return true;
@@ -298,11 +298,11 @@ bool on_rollback_key(Game& g, int key) {
     return true;
   }
   if (key == kKeyNext) {
-    roll_forward(g);
+    roll_forward(g, false);
     return true;
   }
   if (g.rollback.depth > 0 && (key == kKeyReturn || key == kKeySpace)) {
-    roll_forward(g);
+    roll_forward(g, true);
     return true;
   }
   return false;
@@ -310,7 +310,7 @@ bool on_rollback_key(Game& g, int key) {
 
 bool on_rollback_click(Game& g) {
   if (!waiting_on_message(g) || g.rollback.depth <= 0) return false;
-  roll_forward(g);
+  roll_forward(g, true);
   return true;
 }
 

@@ -102,9 +102,12 @@ void rollback_name_typed(Game& g, const std::string& name);
 // How many messages back the player can still go from where the screen is.
 int rollback_room(const RollbackState& r);
 // The player's steps: back by n messages (a key: 1; the history: its line),
-// forward by one. False when there was nowhere to go.
+// forward by one. Page Down goes forward through a choice with the pick made
+// before; a click, Enter or Space (ask_again) lets the story go on live from
+// the message shown when a choice lies ahead, so that it is asked again.
+// False when there was nowhere to go.
 bool roll_back(Game& g, int n = 1);
-bool roll_forward(Game& g);
+bool roll_forward(Game& g, bool ask_again);
 
 // The main window's keys and click while the story waits on a message:
 // true when they were a rollback step (or while rolled back, any forward

@@ -31,10 +31,34 @@ void refresh(const MessageWindow& mw) {
   present_screen(mw.screen, mw.pf.window);
 }
 
+// The pause after each typed character at the player's text speed; -1 for
+// none at all (the line appears whole, drawn as typing draws it).
+int typing_delay(const MessageWindow& mw, int normal_ms) {
+  switch (mw.pf.settings.settings().text_speed) {
+    case TextSpeed::Slow:
+      return normal_ms * 2;
+    case TextSpeed::Fast:
+      return normal_ms / 2;
+    case TextSpeed::Instant:
+      return -1;
+    case TextSpeed::Normal:
+      break;
+  }
+  return normal_ms;
+}
+
 // Draws one line of text in its cells: every character gets its own cell of
 // Cell_Size pixels, with the shadow one pixel right and down.
 void draw_piece(const MessageWindow& mw, const std::vector<std::string>& chars, size_t first,
                 size_t count, uint32_t colour, int delay_ms, bool typed) {
+  if (typed && delay_ms < 0) {
+    // Cell by cell, each shadow before its character, exactly as typing
+    // leaves the line, but shown once.
+    for (size_t i = 0; i < count; ++i) draw_cell(mw, static_cast<int>(i), chars[first + i], colour);
+    refresh(mw);
+    if (mw.pf.window.close_requested()) throw ShutdownRequest{};
+    return;
+  }
   if (typed) {
     for (size_t i = 0; i < count; ++i) {
       draw_cell(mw, static_cast<int>(i), chars[first + i], colour);
@@ -121,7 +145,7 @@ int draw_message(const MessageWindow& mw, const std::string& label, const std::s
   }
 
   if (n <= kLineChars) {
-    draw_piece(mw, chars, 0, n, colour, kTypingDelayOneLine, typed);
+    draw_piece(mw, chars, 0, n, colour, typing_delay(mw, kTypingDelayOneLine), typed);
   } else {
     // Pieces 0 .. n / 23: the last may be short, and is empty when n is an
     // exact multiple of 23 (its line still counts).
@@ -129,8 +153,8 @@ int draw_message(const MessageWindow& mw, const std::string& label, const std::s
     for (size_t k = 0; k < pieces; ++k) {
       if (k > 0) ++m.Line_No;
       const size_t first = k * kLineChars;
-      draw_piece(mw, chars, first, std::min(kLineChars, n - first), colour, kTypingDelayLong,
-                 typed);
+      draw_piece(mw, chars, first, std::min(kLineChars, n - first), colour,
+                 typing_delay(mw, kTypingDelayLong), typed);
     }
   }
 

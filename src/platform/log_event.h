@@ -20,6 +20,7 @@ enum class LogKind {
   Music,        // the sequencer opened a tune, played, stopped
   Effect,       // a sound effect played
   Volume,       // the master volume changed
+  Levels,       // the player's music and effects levels changed
   FileWritten,  // a file of the data folder written, read, removed
   FileRead,
   FileRemoved,
@@ -83,6 +84,7 @@ struct LogEvent {
   static LogEvent music(const std::string& what);
   static LogEvent effect(size_t bytes, uint32_t ms);
   static LogEvent volume(uint32_t level);
+  static LogEvent levels(int music_percent, int effects_percent);
   static LogEvent form_opened(const std::string& form, const std::string& caption, bool topmost);
   // what: the control and its state, or what befell the window ("raised")
   static LogEvent form_control(const std::string& form, const std::string& what);

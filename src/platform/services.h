@@ -375,6 +375,9 @@ class Volume {
   virtual bool open_mixer() = 0;  // false when there is no audio output at all
   virtual bool get_volume(uint32_t& level) = 0;
   virtual bool set_volume(uint32_t level) = 0;
+  // The player's own levels (0..100 %) over music and effects, applied on
+  // top of the game's master volume and its fades, which they never change.
+  virtual void set_player_levels(int music_percent, int effects_percent) = 0;
 };
 
 // ------------------------------------------------------- single copy, shell --
@@ -402,12 +405,20 @@ class Shell {
 
 // -------------------------------------------------------------- settings ---
 
+// How fast a message is typed: Normal is the game's own pace, Slow twice its
+// pauses, Fast half of them, Instant none.
+enum class TextSpeed : uint8_t { Slow, Normal, Fast, Instant };
+
 // The player's own preferences, kept outside the game data.
 struct PlayerSettings {
   int scale = 1;  // 1..3, the window's magnification
   bool full_screen = false;
   int auto_delay_ms = 1500;         // auto-forward: the pause after a message...
   int auto_delay_per_char_ms = 80;  // ...plus this much per character of it
+  int music_volume = 100;           // the player's levels, 0..100 %
+  int effects_volume = 100;
+  TextSpeed text_speed = TextSpeed::Normal;
+  bool skip_unread = false;  // skipping goes on past text not read before
 };
 
 class SettingsStore {

@@ -69,6 +69,9 @@ void open_mixer(const Audio& a) {
     return;
   }
   a.state.mixer_open = true;
+  // The player's own levels from the last run sit over the game's volume.
+  const PlayerSettings s = a.pf.settings.settings();
+  a.pf.volume.set_player_levels(s.music_volume, s.effects_volume);
   uint32_t level = 0;
   if (get_volume(a, level)) a.state.Start_Volume = level;
   a.state.Saved_Volume = a.state.Start_Volume;

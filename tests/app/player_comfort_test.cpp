@@ -72,6 +72,67 @@ TEST_F(Comfort, ViewMenuAndKeysAreKeptInTheSettingsAndWindowsFitTheScreen) {
   EXPECT_EQ(again.player_settings.scale, 3);
 }
 
+// The preferences window at the title: the volume bars are heard while they
+// move, "OK" keeps all it shows (and the next run starts with it), "Cancel"
+// and the close box put the levels back and keep nothing.
+TEST_F(Comfort, PreferencesAreKeptByOkOnlyAndTheNextRunStartsWithThem) {
+  hl.screen_fits_scale = 2;
+  hl.menu(8000, "preferences");
+  hl.scroll(8100, 30);  // the first bar: the music
+  hl.click_control(8200, "EffectsVolume");
+  hl.scroll(8300, 40);
+  hl.menu(8400, "preferences");  // open already: raised
+  hl.choose(8500, "遅い");
+  hl.check(8600, "未読も飛ばす", true);
+  hl.click_control(8700, "AutoDelay");
+  hl.scroll(8800, 25);
+  hl.choose(8900, "3倍");  // greyed on this screen: nothing happens
+  hl.choose(8950, "2倍");
+  hl.press(9000, "OK");
+  hl.menu(10000, "preferences");
+  hl.scroll(10100, 90);
+  hl.check(10200, "全画面表示", true);
+  hl.press(10300, "Cancel");
+  hl.menu(11000, "preferences");
+  hl.click_control(11100, "EffectsVolume");
+  hl.scroll(11200, 5);
+  hl.close_box(11300);
+  EXPECT_EQ(run(12000), 0);
+  const std::vector<std::string> heard = {
+      "levels music 30 effects 100", "levels music 30 effects 40", "levels music 90 effects 40",
+      "levels music 30 effects 40",  "levels music 30 effects 5",  "levels music 30 effects 40"};
+  EXPECT_EQ(events(hl).of(LogKind::Levels).lines(), heard);
+  EXPECT_EQ(count(hl, LogKind::FormOpened, "Preferences_Window open \"環境設定\""), 3);
+  EXPECT_EQ(count(hl, LogKind::FormControl, "Preferences_Window raised"), 1);
+  EXPECT_EQ(count(hl, LogKind::FormControl, "Scale3 \"3倍\" disabled"), 3);
+  EXPECT_EQ(count(hl, LogKind::MainWindow), 0);  // the game stays in reach
+  const PlayerSettings& s = hl.player_settings;
+  EXPECT_EQ(hl.settings_saves, 1);
+  EXPECT_EQ(s.music_volume, 30);
+  EXPECT_EQ(s.effects_volume, 40);
+  EXPECT_EQ(s.text_speed, TextSpeed::Slow);
+  EXPECT_TRUE(s.skip_unread);
+  EXPECT_EQ(s.auto_delay_ms, 2500);
+  EXPECT_EQ(s.auto_delay_per_char_ms, 80);
+  EXPECT_EQ(s.scale, 2);
+  EXPECT_FALSE(s.full_screen);
+  EXPECT_EQ(events(hl).of(LogKind::View).lines(), std::vector<std::string>{"view scale 2"});
+  EXPECT_TRUE(hl.menu_checked("scale_2"));
+
+  Headless again;
+  again.player_settings = s;
+  again.menu(8000, "preferences");
+  again.close(9000);
+  EXPECT_EQ(run_game(again.platform(), dir.path()), 0);
+  EXPECT_EQ(events(again).of(LogKind::Levels).lines(),
+            std::vector<std::string>{"levels music 30 effects 40"});
+  EXPECT_EQ(again.view_scale(), 2);
+  for (const char* shown :
+       {"MusicPercent \"30 %\"", "EffectsPercent \"40 %\"", "AutoSeconds \"2.5 秒\"",
+        "SpeedSlow \"遅い\" [x]", "SkipUnread \"未読も飛ばす\" [x]", "Scale2 \"2倍\" [x]"})
+    EXPECT_EQ(count(again, LogKind::FormControl, shown), 1) << shown;
+}
+
 // Auto-forward runs the opening up to the first choice and waits there; the
 // history opened afterwards holds every message in order with its label and
 // the names as shown, across page clears, the choice and the rename.

@@ -75,6 +75,51 @@ TEST(MessageText, LongTextTypesFasterOnLinesOf23) {
   EXPECT_EQ(r.g.msg.Line_No, 2);
 }
 
+// The text speed the player picks in the preferences window: slow doubles
+// the typing pauses, fast halves them, instant types without any and leaves
+// exactly the pixels typing leaves. The story is held while it is open.
+TEST(MessageText, TextSpeedChosenInThePreferencesWindow) {
+  Rig r;
+  r.hl.menu(0, "preferences");
+  r.pf.window.do_events();
+  EXPECT_TRUE(r.g.hooks->story_held());
+  r.hl.choose(0, "遅い");
+  r.hl.press(0, "OK");
+  r.pf.window.do_events();
+  EXPECT_FALSE(r.g.hooks->story_held());
+  ASSERT_EQ(r.hl.player_settings.text_speed, TextSpeed::Slow);
+  auto times = [](const Rig& k) {
+    std::vector<uint32_t> t;
+    for (const auto& f : k.frames) t.push_back(f.first - k.frames.front().first);
+    return t;
+  };
+  r.frames.clear();
+  r.click_window(r.hl.now() + 50);  // during the typing: no mark is drawn
+  r.say(0, "あいう");
+  EXPECT_EQ(times(r), (std::vector<uint32_t>{0, 80, 160}));
+
+  std::string text;  // two lines: the long text's pace, glyphs that overlap
+  for (int i = 0; i < 25; ++i) text += i % 2 ? "ア" : "漢";
+  auto typed = [&](TextSpeed speed, std::vector<uint32_t>& at) {
+    Rig k(true);
+    k.hl.player_settings.text_speed = speed;
+    k.frames.clear();
+    k.click_window(100);
+    k.say(0, text);
+    at = times(k);
+    return k.hl.last_frame().px;
+  };
+  std::vector<uint32_t> normal_at, fast_at, instant_at;
+  const std::vector<uint32_t> normal = typed(TextSpeed::Normal, normal_at);
+  EXPECT_EQ(typed(TextSpeed::Fast, fast_at), normal);
+  EXPECT_EQ(typed(TextSpeed::Instant, instant_at), normal);
+  ASSERT_EQ(normal_at.size(), 25u);
+  EXPECT_EQ(normal_at.back(), 240u);
+  ASSERT_EQ(fast_at.size(), 25u);
+  EXPECT_EQ(fast_at.back(), 120u);
+  EXPECT_EQ(instant_at, (std::vector<uint32_t>{0, 0}));  // one present a line
+}
+
 TEST(MessageText, LineBreaksCountCharactersNotBytes) {
   Rig r;
   r.g.input.Text_Mode = 1;

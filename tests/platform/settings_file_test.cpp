@@ -33,6 +33,10 @@ TEST(SettingsFile, RoundTripAndMissingFile) {
   s.full_screen = true;
   s.auto_delay_ms = 900;
   s.auto_delay_per_char_ms = 25;
+  s.music_volume = 0;
+  s.effects_volume = 55;
+  s.text_speed = TextSpeed::Instant;
+  s.skip_unread = true;
   std::string error;
   ASSERT_TRUE(write_settings_file(path, s, &error)) << error;
   const PlayerSettings back = read_settings_file(path, &warning);
@@ -41,6 +45,10 @@ TEST(SettingsFile, RoundTripAndMissingFile) {
   EXPECT_TRUE(back.full_screen);
   EXPECT_EQ(back.auto_delay_ms, 900);
   EXPECT_EQ(back.auto_delay_per_char_ms, 25);
+  EXPECT_EQ(back.music_volume, 0);
+  EXPECT_EQ(back.effects_volume, 55);
+  EXPECT_EQ(back.text_speed, TextSpeed::Instant);
+  EXPECT_TRUE(back.skip_unread);
   // A file written by hand with only some keys keeps the defaults for the rest.
   write_bytes(path, "[auto_forward]\ndelay_per_char_ms=40\n");
   const PlayerSettings some = read_settings_file(path, &warning);
@@ -48,6 +56,9 @@ TEST(SettingsFile, RoundTripAndMissingFile) {
   EXPECT_EQ(some.scale, 1);
   EXPECT_EQ(some.auto_delay_ms, 1500);
   EXPECT_EQ(some.auto_delay_per_char_ms, 40);
+  EXPECT_EQ(some.music_volume, 100);
+  EXPECT_EQ(some.text_speed, TextSpeed::Normal);
+  EXPECT_FALSE(some.skip_unread);
 }
 
 TEST(SettingsFile, DamagedFileGivesDefaultsAWarningAndIsKeptAside) {
@@ -56,7 +67,10 @@ TEST(SettingsFile, DamagedFileGivesDefaultsAWarningAndIsKeptAside) {
   int n = 0;
   for (const std::string& bad :
        {std::string("[view\nscale=2\n"), std::string("[view]\nscale=7\n"),
-        std::string("[view]\nfull_screen=maybe\n"), std::string("[auto_forward]\ndelay_ms=-5\n")}) {
+        std::string("[view]\nfull_screen=maybe\n"), std::string("[auto_forward]\ndelay_ms=-5\n"),
+        std::string("[view]\nscale=2\n[sound]\nmusic_volume=150\n"),
+        std::string("[sound]\neffects_volume=loud\n"), std::string("[text]\nspeed=ludicrous\n"),
+        std::string("[text]\nspeed=fast\nskip_unread=2\n")}) {
     write_bytes(path, bad);
     const std::string aside = path + ".bad" + (n ? "." + std::to_string(n) : "");
     ++n;
@@ -64,6 +78,10 @@ TEST(SettingsFile, DamagedFileGivesDefaultsAWarningAndIsKeptAside) {
     FileSettingsStore store(path, log);
     EXPECT_EQ(store.settings().scale, 1) << bad;
     EXPECT_FALSE(store.settings().full_screen) << bad;
+    EXPECT_EQ(store.settings().music_volume, 100) << bad;
+    EXPECT_EQ(store.settings().effects_volume, 100) << bad;
+    EXPECT_EQ(store.settings().text_speed, TextSpeed::Normal) << bad;
+    EXPECT_FALSE(store.settings().skip_unread) << bad;
     ASSERT_EQ(log.lines().size(), 1u) << bad;
     EXPECT_NE(log.lines()[0].find("warning: the settings file " + path + " is damaged"),
               std::string::npos)

@@ -138,13 +138,19 @@ TEST_F(RealAudio, ATuneAndAnEffectReachTheOutput) {
     // It returns only once the whole 60 ms sound has been mixed.
     EXPECT_GE(std::chrono::steady_clock::now() - before, 30ms);
     std::this_thread::sleep_for(200ms);
+    // The player's effects level halves the same chime; the music's level
+    // leaves the effects alone.
+    audio.volume->set_player_levels(0, 50);
+    audio.effects->play_wave(effect_wave(kEffectSelect));
+    std::this_thread::sleep_for(200ms);
   }
   for (const std::string& l : log.lines) EXPECT_EQ(l.rfind("warning: ", 0), std::string::npos) << l;
 
   const std::vector<SoundRun> runs = sounding_runs(read_samples(out));
-  ASSERT_GE(runs.size(), 2u);
+  ASSERT_GE(runs.size(), 3u);
   const SoundRun& music = runs.front();
-  const SoundRun& effect = runs.back();
+  const SoundRun& effect = runs[runs.size() - 2];
+  EXPECT_NEAR(runs.back().peak * 2, effect.peak, effect.peak / 10);
   EXPECT_GT(music.last - music.first, 44100u / 2) << "the tune is about a second long";
   EXPECT_GT(music.peak, 1000);
   EXPECT_GT(effect.peak, 1000);

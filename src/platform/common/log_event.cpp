@@ -18,6 +18,7 @@ const char* kind_word(LogKind kind) {
       {LogKind::Music, "music"},
       {LogKind::Effect, "effect"},
       {LogKind::Volume, "volume"},
+      {LogKind::Levels, "levels"},
       {LogKind::FileWritten, "file written"},
       {LogKind::FileRead, "file read"},
       {LogKind::FileRemoved, "file removed"},
@@ -101,6 +102,12 @@ LogEvent LogEvent::effect(size_t bytes, uint32_t ms) {
 
 LogEvent LogEvent::volume(uint32_t level) {
   return of(LogKind::Volume, std::to_string(level), std::to_string(level));
+}
+
+LogEvent LogEvent::levels(int music_percent, int effects_percent) {
+  return of(
+      LogKind::Levels, "",
+      "music " + std::to_string(music_percent) + " effects " + std::to_string(effects_percent));
 }
 
 LogEvent LogEvent::form_opened(const std::string& form, const std::string& caption, bool topmost) {

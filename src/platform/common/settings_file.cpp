@@ -4,6 +4,7 @@
 #include <glib/gstdio.h>
 #include <sys/stat.h>
 
+#include <iterator>
 #include <memory>
 #include <string_view>
 
@@ -13,6 +14,11 @@ namespace {
 
 constexpr const char* kView = "view";
 constexpr const char* kAuto = "auto_forward";
+constexpr const char* kSound = "sound";
+constexpr const char* kText = "text";
+
+// The text speeds as the file writes them.
+constexpr const char* kSpeedNames[] = {"slow", "normal", "fast", "instant"};
 
 struct KeyFileDeleter {
   void operator()(GKeyFile* k) const { g_key_file_free(k); }
@@ -55,6 +61,35 @@ bool read_bool(GKeyFile* kf, const char* group, const char* key, bool& out, std:
   }
   out = v != FALSE;
   return true;
+}
+
+// The text speed: absent keeps the default; present it must be one of its
+// names.
+bool read_speed(GKeyFile* kf, TextSpeed& out, std::string& problem) {
+  if (!g_key_file_has_key(kf, kText, "speed", nullptr)) return true;
+  gchar* v = g_key_file_get_string(kf, kText, "speed", nullptr);
+  const std::string name = v ? v : "";
+  g_free(v);
+  for (size_t i = 0; i < std::size(kSpeedNames); ++i)
+    if (name == kSpeedNames[i]) {
+      out = static_cast<TextSpeed>(i);
+      return true;
+    }
+  problem =
+      std::string("[") + kText + "] speed=" + name + " is none of slow, normal, fast, instant";
+  return false;
+}
+
+// Every key the file may hold; false at the first damaged one.
+bool read_keys(GKeyFile* kf, PlayerSettings& s, std::string& problem) {
+  return read_int(kf, kView, "scale", 1, 3, s.scale, problem) &&
+         read_bool(kf, kView, "full_screen", s.full_screen, problem) &&
+         read_int(kf, kAuto, "delay_ms", 0, 60000, s.auto_delay_ms, problem) &&
+         read_int(kf, kAuto, "delay_per_char_ms", 0, 10000, s.auto_delay_per_char_ms, problem) &&
+         read_int(kf, kSound, "music_volume", 0, 100, s.music_volume, problem) &&
+         read_int(kf, kSound, "effects_volume", 0, 100, s.effects_volume, problem) &&
+         read_speed(kf, s.text_speed, problem) &&
+         read_bool(kf, kText, "skip_unread", s.skip_unread, problem);
 }
 
 // The file a settings path stands for: a link is followed to what it points
@@ -146,11 +181,7 @@ PlayerSettings read_settings_file(const std::string& link, std::string* warning)
       problem = take_message(err);
     g_free(text);
   }
-  if (problem.empty() && read_int(kf.get(), kView, "scale", 1, 3, s.scale, problem) &&
-      read_bool(kf.get(), kView, "full_screen", s.full_screen, problem) &&
-      read_int(kf.get(), kAuto, "delay_ms", 0, 60000, s.auto_delay_ms, problem) &&
-      read_int(kf.get(), kAuto, "delay_per_char_ms", 0, 10000, s.auto_delay_per_char_ms, problem))
-    return s;
+  if (problem.empty() && read_keys(kf.get(), s, problem)) return s;
   // Damaged: the defaults stand, and the old file is kept beside the new one
   // for whoever wants to see what was wrong with it.
   const std::string aside = free_aside_name(path);
@@ -178,6 +209,18 @@ bool write_settings_file(const std::string& link, const PlayerSettings& s, std::
   g_key_file_set_comment(kf.get(), kAuto, nullptr,
                          " After a message, auto-forward waits delay_ms plus delay_per_char_ms"
                          " for each of its characters.",
+                         nullptr);
+  g_key_file_set_integer(kf.get(), kSound, "music_volume", s.music_volume);
+  g_key_file_set_integer(kf.get(), kSound, "effects_volume", s.effects_volume);
+  g_key_file_set_comment(kf.get(), kSound, nullptr,
+                         " The player's levels in percent, over the game's own volume.", nullptr);
+  const size_t speed = static_cast<size_t>(s.text_speed);
+  g_key_file_set_string(kf.get(), kText, "speed",
+                        kSpeedNames[speed < std::size(kSpeedNames) ? speed : 1]);
+  g_key_file_set_boolean(kf.get(), kText, "skip_unread", s.skip_unread);
+  g_key_file_set_comment(kf.get(), kText, nullptr,
+                         " speed: slow, normal, fast or instant; skip_unread: skipping goes on"
+                         " past text not read before.",
                          nullptr);
   GError* err = nullptr;
   // Written to a temporary file and renamed: a crash never leaves half a file.

@@ -1,6 +1,7 @@
 // Desktop audio on SDL2_mixer: the "midifile" sequencer commands play MIDI
 // through FluidSynth with the TimGM6mb SoundFont, wave images play on a mixer
-// channel, and the game's master volume scales both. Only SDL's audio
+// channel, and the game's master volume scales both, each under the player's
+// own level for it. Only SDL's audio
 // subsystem is started; GTK owns the window. No callback of ours is ever
 // registered with SDL, so nothing of ours runs on SDL's audio thread.
 
@@ -84,6 +85,12 @@ class AudioDevice {
     level_ = std::min(level, kFullVolume);
     apply_volume();
   }
+  // Kept while no device is open, applied once one is.
+  void set_player_levels(int music_percent, int effects_percent) {
+    music_percent_ = std::clamp(music_percent, 0, 100);
+    effects_percent_ = std::clamp(effects_percent, 0, 100);
+    apply_volume();
+  }
 
   Mix_Music* tune = nullptr;
 
@@ -96,12 +103,17 @@ class AudioDevice {
     log_.record(LogEvent::warning(why));
   }
 
+  // The game's master level times the player's own: the music's volume for
+  // the tune, the mixer's master (which leaves music alone) for the effects.
   void apply_volume() {
     if (!open_) return;
-    const int v =
-        static_cast<int>((uint64_t{level_} * MIX_MAX_VOLUME + kFullVolume / 2) / kFullVolume);
-    Mix_VolumeMusic(v);
-    Mix_MasterVolume(v);
+    auto scaled = [this](int percent) {
+      const uint64_t full = uint64_t{kFullVolume} * 100;
+      return static_cast<int>(
+          (uint64_t{level_} * static_cast<uint64_t>(percent) * MIX_MAX_VOLUME + full / 2) / full);
+    };
+    Mix_VolumeMusic(scaled(music_percent_));
+    Mix_MasterVolume(scaled(effects_percent_));
   }
 
   void shut_down() {
@@ -126,6 +138,8 @@ class AudioDevice {
   bool warned_ = false;
   std::string midi_problem_;
   uint32_t level_ = kFullVolume;
+  int music_percent_ = 100;
+  int effects_percent_ = 100;
 };
 
 std::string without_trailing_blanks(std::string s) {
@@ -243,6 +257,9 @@ class SdlVolume : public Volume {
     if (!dev_->is_open()) return false;
     dev_->set_level(level);
     return true;
+  }
+  void set_player_levels(int music_percent, int effects_percent) override {
+    dev_->set_player_levels(music_percent, effects_percent);
   }
 
  private:

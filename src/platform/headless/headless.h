@@ -46,6 +46,7 @@ struct HeadlessFormState {
   FormSpec spec;  // controls with their current text, state, value and colours
   std::map<std::string, std::vector<std::string>> rows;  // List rows
   EventSink* sink = nullptr;
+  std::string focused;  // the scroll bar clicked last, which scroll moves
   ControlSpec* find(const std::string& name);
   const ControlSpec* find(const std::string& name) const;
   // The control and every Panel or Frame around it are visible.
@@ -94,7 +95,8 @@ class Headless {
   void choose(uint32_t at_ms, const std::string& caption);
   // Sets the check box with this caption (an event only when it changes).
   void check(uint32_t at_ms, const std::string& caption, bool on);
-  // Moves the window's scroll bar to a position.
+  // Moves the window's scroll bar to a position: the one clicked last
+  // (click_control, the runner's "control NAME"), else the first.
   void scroll(uint32_t at_ms, int value);
   // Clicks row n of the window's list.
   void row(uint32_t at_ms, int n);
@@ -134,6 +136,9 @@ class Headless {
   // Set to have no audio output (open_mixer fails).
   bool no_audio = false;
   uint32_t volume_level = 0xC000;
+  // The player's levels over the master volume, in percent.
+  int music_level = 100;
+  int effects_level = 100;
   int effects_played = 0;
   bool other_copy = false;
   // The wall-clock date at virtual time 0.

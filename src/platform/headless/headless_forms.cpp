@@ -243,6 +243,7 @@ void Headless::click_control(uint32_t at_ms, const std::string& name) {
       return log_.record(LogEvent::ignored("click " + name + ": no such enabled control, ignored"));
     if (c->kind == ControlSpec::Check) HeadlessForm::set_control_value(f, *c, !c->value);
     if (c->kind == ControlSpec::Option) HeadlessForm::set_control_value(f, *c, 1);
+    if (c->kind == ControlSpec::Scroll) f.focused = c->name;  // as a click gives it the keys
     send_control(f, *c);
   });
 }
@@ -277,8 +278,9 @@ void Headless::check(uint32_t at_ms, const std::string& caption, bool on) {
 
 void Headless::scroll(uint32_t at_ms, int value) {
   act_on_form(at_ms, "scroll", [this, value](HeadlessFormState& f) {
-    ControlSpec* c =
-        reachable(f, [](const ControlSpec& k) { return k.kind == ControlSpec::Scroll; });
+    ControlSpec* c = reachable(f, [&f](const ControlSpec& k) {
+      return k.kind == ControlSpec::Scroll && (f.focused.empty() || k.name == f.focused);
+    });
     if (!c) return log_.record(LogEvent::ignored("scroll: no scroll bar, ignored"));
     const int before = c->value;
     HeadlessForm::set_control_value(f, *c, value);

@@ -95,6 +95,12 @@ class HeadlessVolume : public Volume {
     h_.volume_level = level;
     return true;
   }
+  void set_player_levels(int music_percent, int effects_percent) override {
+    if (music_percent == h_.music_level && effects_percent == h_.effects_level) return;
+    h_.music_level = music_percent;
+    h_.effects_level = effects_percent;
+    h_.log_.record(LogEvent::levels(music_percent, effects_percent));
+  }
 
  private:
   Headless& h_;
