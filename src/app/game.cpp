@@ -1,14 +1,19 @@
 #include "app/game.h"
 
+#include "app/quick_slot.h"
+
 namespace vm {
 
 namespace {
+
+constexpr const char* kUnreadNotice = "未読のため止まりました";
 
 class GameStoryHooks : public StoryHooks {
  public:
   explicit GameStoryHooks(Game& g) : g_(g) {}
   void choose() override {
     if (!g_.rollback.replaying) g_.menu.enter(MenuPhase::Choosing);
+    if (!g_.rollback.replaying) save_read_log(g_.read_log, g_.pf, g_.assets.Data_Dir);
     show_choices(g_.choice_menu());
     rollback_choice_picked(g_, g_.choice.Sel_Choice);
     if (!g_.rollback.replaying) g_.menu.enter(MenuPhase::Story);
@@ -38,7 +43,18 @@ class GameStoryHooks : public StoryHooks {
   }
   void story_started() override { rollback_story_started(g_); }
   void row_starting() override { rollback_row_starting(g_); }
-  void message_finished() override { rollback_message_finished(g_); }
+  void message_finished() override {
+    rollback_message_finished(g_);
+    if (!g_.rollback.replaying)
+      mark_read(g_.read_log, g_.pf, g_.assets.Data_Dir, g_.interp.Script_Pos);
+  }
+  bool may_skip_message() override {
+    if (g_.rollback.replaying || g_.pf.settings.settings().skip_unread ||
+        was_read(g_.read_log, g_.interp.Script_Pos))
+      return true;
+    show_notice(g_, kUnreadNotice);
+    return false;
+  }
 
  private:
   Game& g_;

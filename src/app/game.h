@@ -10,6 +10,7 @@
 #include "app/main_menu.h"
 #include "app/preferences.h"
 #include "app/quiet_platform.h"
+#include "app/read_log.h"
 #include "app/rollback.h"
 #include "assets/assets.h"
 #include "choices/choices.h"
@@ -68,6 +69,7 @@ struct Game {
   AboutState about;
   HistoryState history;
   RollbackState rollback;
+  ReadLog read_log;
   MainMenu menu;
   PreferencesState prefs;
 

@@ -187,6 +187,7 @@ void form_load(Game& g, const std::string& data_dir) {
   sound_command(g.audio(), g.interp.Cur_Cmd, g.assets);
   build_window_frame(g.message_window());
   load_script(g.tables, g.assets);
+  load_read_log(g.read_log, g.pf, g.assets.Data_Dir, g.tables.Script_Table.size());
   load_faces(g.stage());
   g.menu.set_quick_slot(quick_slot_present(g.slot_window()));
   w.set_busy_cursor(false);
@@ -333,6 +334,7 @@ void unload_main_form(Game& g, bool failure) {
   g.app.unloading = true;
   if (g.sound.Saved_Volume != 0) set_volume(g.audio(), g.sound.Saved_Volume);
   stop_music(g.audio());
+  save_read_log(g.read_log, g.pf, g.assets.Data_Dir);
   // A system file that was never read is never written: a close during the
   // loading picture must not replace the names and tunes with empty lines.
   std::string problems;

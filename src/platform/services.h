@@ -418,7 +418,9 @@ struct PlayerSettings {
   int music_volume = 100;           // the player's levels, 0..100 %
   int effects_volume = 100;
   TextSpeed text_speed = TextSpeed::Normal;
-  bool skip_unread = false;  // skipping goes on past text not read before
+  // Skipping goes on past text not read before, as the game always skipped;
+  // cleared, 次の選択まで進む and Ctrl stop at the first unread message.
+  bool skip_unread = true;
 };
 
 class SettingsStore {

@@ -129,6 +129,7 @@ void on_speedup(const Story& st) {
   InputState& in = st.input;
   if (in.Text_Mode != 0) {
     set_text_mode(st, 0);
+    in.read_only_skip = true;
     in.Click_Wait = 0;
   } else {
     set_text_mode(st, 1);
@@ -138,6 +139,7 @@ void on_speedup(const Story& st) {
 
 void set_text_mode(const Story& st, int16_t mode) {
   st.input.Text_Mode = mode;
+  st.input.read_only_skip = false;
   st.hooks.text_mode_changed(mode);
 }
 

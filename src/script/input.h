@@ -16,6 +16,10 @@ struct InputState {
   int Clicker = -1;       // timer id
   int16_t Auto_On = 0;    // auto-forward: a finished message goes on by itself
   int16_t Ctrl_Held = 0;  // Ctrl is down: messages fast-forward
+  // Skipping was started from the game menu (次の選択まで進む): it passes
+  // only messages already read, as Ctrl does. The options window's skip
+  // mode passes everything.
+  bool read_only_skip = false;
   // Tick count when the player last came back from a window that held the
   // story (the slot window, the history); 0 never.
   uint32_t back_at = 0;

@@ -258,6 +258,13 @@ void show_message(const Story& st) {
   const std::string label = speaker_label(st.msg, s.Cur_Speaker);
   history_add_message(st.history, label, s.Cur_Text);
   const MessageWindow mw = st.message_window();
+  const bool read_only_skip =
+      (st.input.Text_Mode == 0 && st.input.read_only_skip) || fast_forwarding(st);
+  if (read_only_skip && !st.hooks.may_skip_message()) {
+    // Skipping stops at text the player has not read yet.
+    if (st.input.Text_Mode == 0) set_text_mode(st, 1);
+    st.input.Ctrl_Held = 0;
+  }
   const bool typed = st.input.Text_Mode == 3 && !fast_forwarding(st);
   const int chars =
       draw_message(mw, label, s.Cur_Text, speaker_colour(s.Cur_Speaker), s.Cur_Speaker, typed);

@@ -41,6 +41,9 @@ class StoryHooks {
   // The current row's message stands whole on screen; its click wait (if
   // any) comes next.
   virtual void message_finished() {}
+  // Skipping may pass the current row's message (false: it has not been
+  // read, and skipping stops there).
+  virtual bool may_skip_message() { return true; }
 };
 
 struct Story {

@@ -3,6 +3,7 @@
 // they were shown, and a path picked again plays as a fresh play of it does.
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <functional>
 #include <vector>
 
@@ -181,6 +182,76 @@ TEST(Rollback, PickingAgainAfterRollingBackPlaysAsAFreshPlayOfThatPath) {
   const InterpState& h = hill.s.g.interp;
   EXPECT_EQ(std::tie(a.kou, a.pap, a.rub, a.hap), std::tie(h.kou, h.pap, h.rub, h.hap));
   EXPECT_TRUE(again.s.g.ending.running);
+}
+
+}  // namespace
+}  // namespace vm
+
+namespace vm {
+namespace {
+
+// Skipping from the title's start on a second run: through what the first
+// run read, to the first message it did not reach.
+struct SkipRun {
+  std::string stopped_at;  // the message skipping stopped at
+  bool notice = false;
+  size_t messages_skipped = 0;
+};
+
+SkipRun skip_from_start(const std::string& dir, bool skip_unread) {
+  Session s;
+  s.hl.player_settings.skip_unread = skip_unread;
+  SkipRun out;
+  s.at_first_wait([&](uint32_t t) {
+    s.hl.menu(t + 100, "speedup");
+    s.when(
+        t + 200,
+        [&] {
+          const Game& g = s.g;
+          return g.choice.shown > 0 || (g.input.Text_Mode != 0 && g.input.Click_Wait != 0);
+        },
+        [&] {
+          out.stopped_at = s.g.choice.shown > 0 ? "" : s.g.interp.Cur_Text;
+          out.notice = s.g.app.Notice.visible;
+          out.messages_skipped = s.g.rollback.checkpoints.size();
+          s.quit(s.hl.now() + 100);
+        });
+  });
+  s.hl.close(3'000'000);
+  s.run(dir);
+  return out;
+}
+
+TEST(ReadSkip, SkippingStopsAtTheFirstUnreadMessageOfASecondRunUnlessAskedNotTo) {
+  Play first;
+  first.hold = [&] {
+    if (first.frames.size() < 5) return false;
+    first.s.quit(first.s.hl.now() + 100);
+    return true;
+  };
+  first.run();
+  ASSERT_EQ(first.frames.size(), 5u);
+  ASSERT_TRUE(std::filesystem::exists(first.dir / kReadLogFile));
+
+  // A later session's first message is the one after the five read; the
+  // notice says why skipping stopped there.
+  Play all;
+  all.hold = [&] { return all.frames.size() >= 7; };
+  all.run();
+  const SkipRun second = skip_from_start(first.dir.path(), false);
+  EXPECT_EQ(second.stopped_at, all.texts[5]);
+  EXPECT_TRUE(second.notice);
+
+  // With 未読も飛ばす, skipping runs on to the first choice.
+  const SkipRun unread = skip_from_start(first.dir.path(), true);
+  EXPECT_EQ(unread.stopped_at, "");
+  EXPECT_GT(unread.messages_skipped, 6u);
+
+  // A damaged log is counted afresh: skipping stops at once, nothing else is lost.
+  test::write_bytes(first.dir / kReadLogFile, "VELMORA READ 1\n3\nzz\n");
+  const SkipRun damaged = skip_from_start(first.dir.path(), false);
+  EXPECT_EQ(damaged.stopped_at, all.texts[1]);
+  EXPECT_TRUE(std::filesystem::exists(first.dir / "50.dat"));
 }
 
 }  // namespace

@@ -36,7 +36,7 @@ TEST(SettingsFile, RoundTripAndMissingFile) {
   s.music_volume = 0;
   s.effects_volume = 55;
   s.text_speed = TextSpeed::Instant;
-  s.skip_unread = true;
+  s.skip_unread = false;
   std::string error;
   ASSERT_TRUE(write_settings_file(path, s, &error)) << error;
   const PlayerSettings back = read_settings_file(path, &warning);
@@ -48,7 +48,7 @@ TEST(SettingsFile, RoundTripAndMissingFile) {
   EXPECT_EQ(back.music_volume, 0);
   EXPECT_EQ(back.effects_volume, 55);
   EXPECT_EQ(back.text_speed, TextSpeed::Instant);
-  EXPECT_TRUE(back.skip_unread);
+  EXPECT_FALSE(back.skip_unread);
   // A file written by hand with only some keys keeps the defaults for the rest.
   write_bytes(path, "[auto_forward]\ndelay_per_char_ms=40\n");
   const PlayerSettings some = read_settings_file(path, &warning);
@@ -58,7 +58,7 @@ TEST(SettingsFile, RoundTripAndMissingFile) {
   EXPECT_EQ(some.auto_delay_per_char_ms, 40);
   EXPECT_EQ(some.music_volume, 100);
   EXPECT_EQ(some.text_speed, TextSpeed::Normal);
-  EXPECT_FALSE(some.skip_unread);
+  EXPECT_TRUE(some.skip_unread);
 }
 
 TEST(SettingsFile, DamagedFileGivesDefaultsAWarningAndIsKeptAside) {
@@ -81,7 +81,7 @@ TEST(SettingsFile, DamagedFileGivesDefaultsAWarningAndIsKeptAside) {
     EXPECT_EQ(store.settings().music_volume, 100) << bad;
     EXPECT_EQ(store.settings().effects_volume, 100) << bad;
     EXPECT_EQ(store.settings().text_speed, TextSpeed::Normal) << bad;
-    EXPECT_FALSE(store.settings().skip_unread) << bad;
+    EXPECT_TRUE(store.settings().skip_unread) << bad;
     ASSERT_EQ(log.lines().size(), 1u) << bad;
     EXPECT_NE(log.lines()[0].find("warning: the settings file " + path + " is damaged"),
               std::string::npos)

@@ -1,0 +1,95 @@
+#include "app/read_log.h"
+
+#include "platform/errors.h"
+
+namespace vm {
+
+namespace {
+
+constexpr const char* kHeader = "VELMORA READ 1";
+// Written whole after this many newly read messages, so that a game killed
+// on the way loses at most these.
+constexpr int kMarksPerWrite = 8;
+
+int hex_value(char c) {
+  if (c >= '0' && c <= '9') return c - '0';
+  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+  return -1;
+}
+
+}  // namespace
+
+std::string read_log_text(const ReadLog& log) {
+  static const char kDigits[] = "0123456789abcdef";
+  std::string out = std::string(kHeader) + "\n" + std::to_string(log.read.size()) + "\n";
+  for (size_t i = 0; i < log.read.size(); i += 4) {
+    int v = 0;
+    for (size_t b = 0; b < 4 && i + b < log.read.size(); ++b)
+      if (log.read[i + b]) v |= 1 << b;
+    out += kDigits[v];
+  }
+  out += "\n";
+  return out;
+}
+
+bool parse_read_log(const std::string& text, size_t rows, ReadLog& out) {
+  const std::string head = std::string(kHeader) + "\n" + std::to_string(rows) + "\n";
+  const size_t digits = (rows + 3) / 4;
+  if (text.size() != head.size() + digits + 1 || text.compare(0, head.size(), head) != 0 ||
+      text.back() != '\n')
+    return false;
+  std::vector<bool> read(rows, false);
+  for (size_t d = 0; d < digits; ++d) {
+    const int v = hex_value(text[head.size() + d]);
+    if (v < 0) return false;
+    for (size_t b = 0; b < 4; ++b)
+      if (v & (1 << b)) {
+        if (d * 4 + b >= rows) return false;
+        read[d * 4 + b] = true;
+      }
+  }
+  out.read = std::move(read);
+  out.unsaved = 0;
+  return true;
+}
+
+void load_read_log(ReadLog& log, Platform& pf, const std::string& data_dir, size_t rows) {
+  log.read.assign(rows, false);
+  log.unsaved = 0;
+  const std::string path = data_dir + kReadLogFile;
+  if (pf.files.length(path) < 0) return;
+  try {
+    if (parse_read_log(pf.files.read_whole(path), rows, log)) return;
+    pf.log.record(LogEvent::warning(std::string(kReadLogFile) +
+                                    " is damaged or belongs to another script: the messages "
+                                    "read are counted afresh"));
+  } catch (const FileError& e) {
+    pf.log.record(LogEvent::warning(e.describe() + ": the messages read are counted afresh"));
+  }
+}
+
+bool was_read(const ReadLog& log, int row) {
+  return row >= 0 && static_cast<size_t>(row) < log.read.size() &&
+         log.read[static_cast<size_t>(row)];
+}
+
+void mark_read(ReadLog& log, Platform& pf, const std::string& data_dir, int row) {
+  if (row < 0 || static_cast<size_t>(row) >= log.read.size() || log.read[static_cast<size_t>(row)])
+    return;
+  log.read[static_cast<size_t>(row)] = true;
+  if (++log.unsaved >= kMarksPerWrite) save_read_log(log, pf, data_dir);
+}
+
+void save_read_log(ReadLog& log, Platform& pf, const std::string& data_dir) {
+  if (log.unsaved == 0 || log.read.empty()) return;
+  try {
+    pf.files.replace_whole(data_dir + kReadLogFile, read_log_text(log));
+    log.unsaved = 0;
+  } catch (const FileError& e) {
+    // A folder that cannot be written keeps the log for this run only.
+    pf.log.record(LogEvent::warning(e.describe()));
+    log.unsaved = 0;
+  }
+}
+
+}  // namespace vm
