@@ -96,7 +96,7 @@ bool row_changes_place(const Game& g) {
 void feed_quiet_play(Game& g) {
   RollbackState& r = g.rollback;
   if (g.choice.shown > 0 && g.choice.Sel_Choice < 0) {
-    g.choice.Sel_Choice = r.replay_pick < r.picks.size() ? r.picks[r.replay_pick++] : 0;
+    g.choice.Sel_Choice = r.replay_pick < r.picks.size() ? r.picks[r.replay_pick++] : int16_t{0};
     return;
   }
   if (g.input.Click_Wait) g.input.Click_Wait = 0;
@@ -315,9 +315,9 @@ bool on_rollback_click(Game& g) {
 }
 
 size_t rollback_bytes(const RollbackState& r) {
-  size_t n = sizeof r + r.rows.capacity() * sizeof(RowInput) +
+  size_t n = sizeof(RollbackState) + r.rows.capacity() * sizeof(RowInput) +
              r.picks.capacity() * sizeof(int16_t) + r.checkpoints.size() * sizeof(Checkpoint);
-  for (const std::string& s : r.names) n += sizeof s + s.capacity();
+  for (const std::string& s : r.names) n += sizeof(std::string) + s.capacity();
   for (const Keyframe& k : r.keyframes) {
     n += sizeof k + k.looks.capacity() * sizeof(SurfaceLook);
     for (const HistoryEntry& e : k.history.entries)
