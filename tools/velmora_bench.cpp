@@ -22,6 +22,7 @@
 void bench_transitions(vm::Platform& pf, const char* suffix);
 void bench_staff_roll(vm::Platform& pf, const std::string& demo);
 void bench_paths(const std::string& demo_dir);
+void bench_rollback(const std::string& demo);
 
 namespace {
 
@@ -176,6 +177,7 @@ int main(int argc, char** argv) {
   std::printf("typing_step_vs_budget %.3f ratio\n", step / 0.010);
   bench_transitions(pf, "");
   bench_staff_roll(pf, vm::program_dir() + "data/");
+  bench_rollback(vm::program_dir() + "data/");
   // The paced effects keep their pace on a magnified screen too.
   pf.window.set_view(3, false);
   bench_transitions(pf, "_at_3x");

@@ -1,0 +1,83 @@
+// Rollback figures for velmora-bench: the demo played on the headless
+// platform to the last message of its first branch, then every message
+// stepped back to and forward again; the time of one step (real time: the
+// rebuild's work, with no waits in it) and the memory the journals hold,
+// scaled to 200 messages.
+#include <algorithm>
+#include <chrono>
+#include <functional>
+#include <cstdio>
+#include <filesystem>
+#include <string>
+
+#include "app/game.h"
+#include "app/main_form.h"
+#include "platform/errors.h"
+#include "platform/headless/headless.h"
+
+void bench_rollback(const std::string& demo) {
+  if (!std::filesystem::exists(demo + "51.dat")) {
+    std::printf("rollback skipped (no demo folder at %s)\n", demo.c_str());
+    return;
+  }
+  const auto copy = std::filesystem::temp_directory_path() / "velmora_bench_rollback";
+  std::filesystem::remove_all(copy);
+  std::filesystem::copy(demo, copy, std::filesystem::copy_options::recursive);
+  vm::Headless hl;
+  vm::Game g(hl.platform());
+  vm::MainFormEvents form(g);
+  hl.platform().window.set_sink(&form);
+  double worst = 0, total = 0;
+  int steps = 0;
+  size_t messages = 0, bytes = 0;
+  hl.click(5500, 300, 255);
+  // A click every 1500 ms until the first choice; there every message is
+  // gone back to and forward again, and the game closes.
+  bool held = false;
+  // A click every 1500 ms until the message before the first choice; there
+  // every message is gone back to and forward again, and the game closes.
+  std::function<void()> tick = [&] {
+    if (held) return;
+    hl.click(hl.now(), 240, 401);
+    hl.at(hl.now() + 1500, tick);
+  };
+  hl.at(7000, tick);
+  hl.log().echo = [&](const std::string& line) {
+    if (held || line.find("text 0 さて、どうしようか。") == std::string::npos) return;
+    held = true;
+    hl.at(hl.now() + 1000, [&] {
+      messages = g.rollback.checkpoints.size();
+      bytes = vm::rollback_bytes(g.rollback);
+      for (int dir = 0; dir < 2; ++dir)
+        while (dir == 0 ? vm::rollback_room(g.rollback) > 0 : g.rollback.depth > 0) {
+          const auto t0 = std::chrono::steady_clock::now();
+          if (!(dir == 0 ? vm::roll_back(g, 1) : vm::roll_forward(g, false))) return;
+          const double ms =
+              std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - t0)
+                  .count();
+          worst = std::max(worst, ms);
+          total += ms;
+          ++steps;
+        }
+      hl.close(hl.now() + 100);
+    });
+  };
+  try {
+    vm::form_load(g, copy.string() + "/");
+    for (;;) hl.platform().window.wait_events();
+  } catch (const vm::GameThrow&) {
+  } catch (const vm::HeadlessIdle&) {
+  }
+  hl.platform().window.set_sink(nullptr);
+  std::filesystem::remove_all(copy);
+  if (steps == 0 || messages == 0) {
+    std::printf("rollback skipped (the demo's first choice was not reached)\n");
+    return;
+  }
+  std::printf("rollback_step_mean %.2f ms\n", total / steps);
+  std::printf("rollback_step_worst %.2f ms\n", worst);
+  std::printf("rollback_step_vs_frame %.2f ratio\n", worst / 16.0);
+  std::printf("rollback_memory_%zu_messages %.1f KB\n", messages, bytes / 1024.0);
+  std::printf("rollback_memory_per_200_messages %.1f KB\n",
+              static_cast<double>(bytes) / static_cast<double>(messages) * 200 / 1024.0);
+}
