@@ -5,9 +5,9 @@
 // scaled to 200 messages.
 #include <algorithm>
 #include <chrono>
-#include <functional>
 #include <cstdio>
 #include <filesystem>
+#include <functional>
 #include <string>
 
 #include "app/game.h"
