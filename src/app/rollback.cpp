@@ -209,8 +209,8 @@ bool show_depth(Game& g, int depth) {
 }
 
 bool waiting_on_message(const Game& g) {
-  return g.menu.phase() == MenuPhase::Story && g.input.Click_Wait != 0 &&
-         !g.options.Option_Window && !g.save.File_Window && !g.rollback.replaying;
+  return g.menu.phase() == MenuPhase::Story && g.input.Click_Wait != 0 && !g.hooks->story_held() &&
+         !g.rollback.replaying;
 }
 
 }  // namespace
