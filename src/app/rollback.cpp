@@ -185,8 +185,8 @@ void settle_in_wait(Game& g, int16_t track_before) {
     if (track <= 0) {
       stop_music(a);
     } else {
-      const std::string file = tune_file_name(g.assets.Track_Files[static_cast<size_t>(track)]);
-      if (!file.empty()) play_music(a, g.assets.Data_Dir + file);
+      const std::string path = tune_path(g.assets, track);
+      if (!path.empty()) play_music(a, path);
     }
   }
   refresh(g);

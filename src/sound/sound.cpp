@@ -143,6 +143,11 @@ void on_bgmloop_tick(const Audio& a) {
   if (music_mode(a) != "PLAYING" && a.state.Cur_Track != 0) restart_music(a);
 }
 
+std::string tune_path(const AssetState& assets, int m) {
+  const std::string file = tune_file_name(assets.Track_Files[static_cast<size_t>(m)]);
+  return file.empty() ? "" : assets.Data_Dir + file;
+}
+
 void sound_command(const Audio& a, const std::string& row_cmd, const AssetState& assets) {
   // The operand is the one character after the "a"; a bare "a" names nothing.
   const std::string cmd = trim_blanks(row_cmd);
@@ -181,8 +186,8 @@ void sound_command(const Audio& a, const std::string& row_cmd, const AssetState&
   }
   if (m > 9) return;  // letters after "K" name nothing
 
-  const std::string file = tune_file_name(assets.Track_Files[static_cast<size_t>(m)]);
-  if (file.empty()) return;
+  const std::string path = tune_path(assets, m);
+  if (path.empty()) return;
   if (a.state.Cur_Track == m) return;  // the selected tune goes on undisturbed
 
   const uint32_t level = remember_volume(a);
@@ -195,7 +200,7 @@ void sound_command(const Audio& a, const std::string& row_cmd, const AssetState&
     restore_volume(a);  // the new tune starts at the level a fade returns to
   }
   a.state.Cur_Track = static_cast<int16_t>(m);
-  play_music(a, assets.Data_Dir + file);
+  play_music(a, path);
   a.pf.window.do_events();
 }
 

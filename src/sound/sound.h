@@ -62,6 +62,8 @@ void open_mixer(const Audio& a);  // Start_Volume, Saved_Volume; no mixer: sound
 // The "a" rows: cmd is the row's command; its tunes are those of the assets.
 void sound_command(const Audio& a, const std::string& cmd, const AssetState& assets);
 void play_music(const Audio& a, const std::string& path);
+// The file of tune m (1..9) in the data folder; "" when the folder names none.
+std::string tune_path(const AssetState& assets, int m);
 void stop_music(const Audio& a);
 void restart_music(const Audio& a);
 std::string music_mode(const Audio& a);
