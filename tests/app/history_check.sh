@@ -2,7 +2,8 @@
 # The history window in the real desktop under a virtual X display: the wheel
 # turned up over the game opens it; Escape, a click on the game screen (outside
 # the list) and the wheel turned down at the end of the list each close it;
-# and the game screen is the same before and after.
+# the game screen is the same before and after; Enter on a line lit by the
+# arrow keys goes back to that message.
 # usage: history_check.sh BUILD_DIR
 set -eu
 build=$1
@@ -40,6 +41,14 @@ hy=$(xwininfo -name 履歴 | awk '/Absolute upper-left Y/ {print $4}')
 xdotool mousemove $((hx + 100)) $((hy + 100)) click 5; sleep 1
 echo "wheel down at the end: $(state)" >> "$work/result"
 import -window root "$work/after.png"
+# Up lights the newest line, Up again the one before; Enter goes back to that
+# message, and Page Down comes forward again to the screen as it was.
+wheel_up
+xdotool key Up Up Return; sleep 1.5
+echo "enter on a line: $(state)" >> "$work/result"
+import -window root "$work/back.png"
+xdotool mousemove $((x + 320)) $((top + 200)) key Next; sleep 1.5
+import -window root "$work/forward.png"
 # A termination request while the history is open ends the game in order.
 wheel_up
 kill -TERM $pid 2>/dev/null || true
@@ -58,6 +67,7 @@ wheel up: open
 click outside: closed
 wheel up: open
 wheel down at the end: closed
+enter on a line: closed
 sigterm while open: ended"
 got=$(cat "$work/result")
 [ "$got" = "$want" ] || { echo "FAIL: got"; echo "$got"; cat "$work/game.log"; exit 1; }
@@ -66,7 +76,14 @@ got=$(cat "$work/result")
 set -- $(cat "$work/origin")
 mark="rectangle $(($1 + 600)),$(($2 + 436)) $(($1 + 622)),$(($2 + 458))"
 convert "$work/before.png" -fill black -draw "$mark" "$work/b.png"
-convert "$work/after.png" -fill black -draw "$mark" "$work/a.png"
-ae=$(compare -metric AE "$work/b.png" "$work/a.png" null: 2>&1 || true)
+differ() {
+  convert "$work/$1.png" -fill black -draw "$mark" "$work/x.png"
+  compare -metric AE "$work/b.png" "$work/x.png" null: 2>&1 || true
+}
+ae=$(differ after)
 [ "$ae" = 0 ] || { echo "FAIL: the game screen changed ($ae pixels)"; exit 1; }
+ae=$(differ back)
+[ "$ae" != 0 ] || { echo "FAIL: Enter on an earlier line did not go back"; exit 1; }
+ae=$(differ forward)
+[ "$ae" = 0 ] || { echo "FAIL: Page Down did not come back to the newest message ($ae pixels)"; exit 1; }
 echo "1 passed, 0 failed"

@@ -1,9 +1,13 @@
 // The history window of the desktop: the messages the player went past in a
 // scrolling list over the game, opened at the newest. Escape, a click
 // anywhere outside the list (the game screen included) or the wheel turned
-// down past the end closes it. It is modal: while it is open the game sees
+// down past the end closes it; a double click on a line, or Enter on the line
+// the arrow keys lit, goes back to that message. It is modal: while it is open the game sees
 // no input, so nothing in the story can change.
 #include <gtk/gtk.h>
+
+#include <algorithm>
+#include <vector>
 
 #include "platform/desktop/gtk_window.h"
 
@@ -21,7 +25,9 @@ struct HistoryRun {
   bool closed = false;
   bool keep_at_end = true;  // until the player scrolls, the newest stays in view
   bool holding = false;
-  int picked = -1;  // the line double-clicked, to go back to
+  int picked = -1;  // the line double-clicked, or chosen by Enter, to go back to
+  std::vector<GtkWidget*> rows;
+  int cursor = -1;  // the line the arrow keys have lit, none at first
 };
 
 bool at_end(GtkAdjustment* adj) {
@@ -59,29 +65,62 @@ gboolean on_list_scroll(GtkWidget*, GdkEventScroll* ev, gpointer data) {
   return FALSE;  // the list scrolls as usual
 }
 
-// Escape closes; the arrow and page keys, Home and End scroll the list (no
-// row takes the focus, which would pull the list to its top).
+// Lights the line the arrow keys reached and brings it into view. The lit
+// line is the window's own mark, not the toolkit's focus, which would pull
+// the list to its top.
+void move_cursor(HistoryRun& run, int by) {
+  const int n = static_cast<int>(run.rows.size());
+  if (n == 0) return;
+  const int to = run.cursor < 0 ? n - 1 : std::clamp(run.cursor + by, 0, n - 1);
+  if (run.cursor >= 0) {
+    gtk_style_context_remove_class(gtk_widget_get_style_context(run.rows[run.cursor]), "lit");
+  }
+  run.cursor = to;
+  GtkWidget* row = run.rows[to];
+  gtk_style_context_add_class(gtk_widget_get_style_context(row), "lit");
+  run.keep_at_end = false;
+  GtkAllocation box;
+  gtk_widget_get_allocation(row, &box);
+  GtkAdjustment* adj = gtk_scrolled_window_get_vadjustment(GTK_SCROLLED_WINDOW(run.scroller));
+  const double value = gtk_adjustment_get_value(adj);
+  const double page = gtk_adjustment_get_page_size(adj);
+  if (box.y < value) {
+    gtk_adjustment_set_value(adj, box.y);
+  } else if (box.y + box.height > value + page) {
+    gtk_adjustment_set_value(adj, box.y + box.height - page);
+  }
+}
+
+// Escape closes; Up and Down light a line (the newest first), Enter goes back
+// to the lit line; the page keys, Home and End scroll the list.
 gboolean on_key(GtkWidget*, GdkEventKey* ev, gpointer data) {
   auto* run = static_cast<HistoryRun*>(data);
-  if (ev->keyval == GDK_KEY_Escape) {
-    run->closed = true;
-    return TRUE;
+  switch (ev->keyval) {
+    case GDK_KEY_Escape:
+      run->closed = true;
+      return TRUE;
+    case GDK_KEY_Up:
+    case GDK_KEY_KP_Up:
+      move_cursor(*run, -1);
+      return TRUE;
+    case GDK_KEY_Down:
+    case GDK_KEY_KP_Down:
+      if (run->cursor >= 0) move_cursor(*run, +1);
+      return TRUE;
+    case GDK_KEY_Return:
+    case GDK_KEY_KP_Enter:
+      if (run->cursor < 0) return TRUE;
+      run->picked = run->cursor;
+      run->closed = true;
+      return TRUE;
+    default:
+      break;
   }
   GtkAdjustment* adj = gtk_scrolled_window_get_vadjustment(GTK_SCROLLED_WINDOW(run->scroller));
   const double value = gtk_adjustment_get_value(adj);
-  const double step =
-      gtk_adjustment_get_step_increment(adj) > 0 ? gtk_adjustment_get_step_increment(adj) : 40.0;
   const double page = gtk_adjustment_get_page_increment(adj);
   double to;
   switch (ev->keyval) {
-    case GDK_KEY_Up:
-    case GDK_KEY_KP_Up:
-      to = value - step;
-      break;
-    case GDK_KEY_Down:
-    case GDK_KEY_KP_Down:
-      to = value + step;
-      break;
     case GDK_KEY_Page_Up:
     case GDK_KEY_KP_Page_Up:
       to = value - page;
@@ -177,8 +216,9 @@ GtkWidget* history_list(const std::vector<HistoryLine>& lines, HistoryRun& run) 
     GtkCssProvider* paper = gtk_css_provider_new();
     gtk_css_provider_load_from_data(
         paper,
-        "#velmora-history, #velmora-history row { background-color: #FFF9EC; color: #000000; }", -1,
-        nullptr);
+        "#velmora-history, #velmora-history row { background-color: #FFF9EC; color: #000000; }"
+        "#velmora-history row.lit { background-color: #DCEBF7; }",
+        -1, nullptr);
     gtk_style_context_add_provider_for_screen(gtk_widget_get_screen(list),
                                               GTK_STYLE_PROVIDER(paper),
                                               GTK_STYLE_PROVIDER_PRIORITY_APPLICATION);
@@ -195,6 +235,7 @@ GtkWidget* history_list(const std::vector<HistoryLine>& lines, HistoryRun& run) 
       gtk_list_box_row_set_activatable(GTK_LIST_BOX_ROW(row), FALSE);
       gtk_widget_add_events(row, GDK_BUTTON_PRESS_MASK);
       g_signal_connect(row, "button-press-event", G_CALLBACK(on_row_press), &run);
+      run.rows.push_back(row);
     }
   }
   return list;
