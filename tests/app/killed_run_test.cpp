@@ -1,0 +1,94 @@
+// A run killed outright (kill -9, a crash, the power) at any moment leaves
+// the player's read log and quick slot whole: each is the file as it was
+// before the write or as it is after it, never a part of one.
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <time.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <random>
+#include <string>
+
+#include "app/read_log.h"
+#include "app/session.h"
+#include "save/save.h"
+
+namespace vm {
+namespace {
+
+using test::Session;
+using test::TempDir;
+
+// In the child: the story played on with a click and a quick save on every
+// message, so both files are written over and over, until the parent kills it.
+// It says on `ready` when the story's first message is up.
+[[noreturn]] void play_and_save(const std::string& dir, int ready) {
+  Session s;
+  s.at_first_wait([&](uint32_t t) {
+    const char up = 1;
+    (void)!::write(ready, &up, 1);
+    for (uint32_t at = t; at < t + 600'000; at += 700) {
+      s.hl.key(at, kKeyF5);
+      s.hl.click(at + 350, test::kWindowX, test::kFirstChoiceY);
+    }
+  });
+  s.run(dir);
+  _exit(0);
+}
+
+void sleep_us(long us) {
+  timespec ts{us / 1'000'000, (us % 1'000'000) * 1000};
+  while (nanosleep(&ts, &ts) != 0) {
+  }
+}
+
+TEST(KilledRun, LeavesTheReadLogAndTheQuickSlotWhole) {
+  TempDir dir;
+  test::copy_demo(dir);
+  const size_t rows = [&] {
+    Session probe;
+    probe.at_first_wait([&](uint32_t t) { probe.quit(t); });
+    probe.run(dir.path());
+    return probe.g.tables.Script_Table.size();
+  }();
+  std::mt19937 random(20261209);
+  int both_seen = 0;
+  for (int kill_no = 0; kill_no < 25; ++kill_no) {
+    // A log from nothing each time, so that every run writes it again.
+    std::filesystem::remove(dir / kReadLogFile);
+    int ready[2];
+    ASSERT_EQ(::pipe(ready), 0);
+    const pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) play_and_save(dir.path(), ready[1]);
+    ::close(ready[1]);
+    // Past the start-up, somewhere among the writes.
+    char up = 0;
+    (void)!::read(ready[0], &up, 1);
+    ::close(ready[0]);
+    sleep_us(std::uniform_int_distribution<long>(0, 500'000)(random));
+    ::kill(child, SIGKILL);
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    SCOPED_TRACE("kill " + std::to_string(kill_no));
+    const bool has_log = std::filesystem::exists(dir / kReadLogFile);
+    const bool has_slot = std::filesystem::exists(dir / "05.dat");
+    if (has_log) {
+      ReadLog log;
+      EXPECT_TRUE(parse_read_log(test::read_bytes(dir / kReadLogFile), rows, log));
+    }
+    if (has_slot) {
+      SlotFile slot;
+      std::string error;
+      EXPECT_TRUE(parse_slot_file(test::read_bytes(dir / "05.dat"), slot, error)) << error;
+    }
+    both_seen += has_log && has_slot;
+  }
+  // The kills fell among the writes, not all before them.
+  EXPECT_GT(both_seen, 0);
+}
+
+}  // namespace
+}  // namespace vm
