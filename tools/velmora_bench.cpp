@@ -131,6 +131,11 @@ void bench_presents(vm::Platform& pf, vm::Game& g) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  // `velmora-bench rollback`: only the rollback figures, which need no window.
+  if (argc > 1 && std::string(argv[1]) == "rollback") {
+    bench_rollback(vm::program_dir() + "data/");
+    return 0;
+  }
   bench_paths(data_folder());
   double blend_420 = 0;
   const double ratio_420 = blend_ratio(420, 96, 200, &blend_420);

@@ -1,5 +1,10 @@
 #include "app/quiet_platform.h"
 
+#include <list>
+#include <string_view>
+
+#include "platform/errors.h"
+
 namespace vm {
 
 class QuietPlatform::QWindow : public Window {
@@ -143,6 +148,59 @@ class QuietPlatform::QLog : public EventLog {
   EventLog& l_;
 };
 
+// Every step back plays its scene again from the start, and decoding the
+// same background and sprites each time would be most of its work: while
+// quiet, the pictures decoded are kept, the most recently used first, up to
+// a few screens' worth. A picture is known by its file's bytes, not only its
+// name, so a file changed on the disk is decoded again.
+class QuietPlatform::QPictures : public Pictures {
+ public:
+  QPictures(QuietPlatform& q, Pictures& p, Files& f) : q_(q), p_(p), f_(f) {}
+  bool load_picture(const std::string& path, Image& out, std::string& error) override {
+    if (!q_.quiet_) return p_.load_picture(path, out, error);
+    std::string bytes;
+    try {
+      bytes = f_.read_whole(path);
+    } catch (const FileError&) {
+      return p_.load_picture(path, out, error);  // it says why
+    }
+    const size_t hash = std::hash<std::string_view>{}(bytes);
+    for (auto it = kept_.begin(); it != kept_.end(); ++it) {
+      if (it->path != path || it->size != bytes.size() || it->hash != hash) continue;
+      out = it->picture;
+      kept_.splice(kept_.begin(), kept_, it);
+      return true;
+    }
+    if (!p_.load_picture(path, out, error)) return false;
+    kept_.push_front({path, bytes.size(), hash, out});
+    bytes_ += picture_bytes(out);
+    while (bytes_ > kKeptBytes && kept_.size() > 1) {
+      bytes_ -= picture_bytes(kept_.back().picture);
+      kept_.pop_back();
+    }
+    return true;
+  }
+  size_t kept_bytes() const { return bytes_; }
+
+ private:
+  // Four full screens: a background, its sprites and the face sheet.
+  static constexpr size_t kKeptBytes = 4 * 640 * 480 * sizeof(uint32_t);
+  struct Kept {
+    std::string path;
+    size_t size;
+    size_t hash;
+    Image picture;
+  };
+  static size_t picture_bytes(const Image& img) {
+    return static_cast<size_t>(img.w) * static_cast<size_t>(img.h) * sizeof(uint32_t);
+  }
+  QuietPlatform& q_;
+  Pictures& p_;
+  Files& f_;
+  std::list<Kept> kept_;
+  size_t bytes_ = 0;
+};
+
 QuietPlatform::QuietPlatform(Platform& real)
     : real_(real),
       window_(std::make_unique<QWindow>(*this, real.window)),
@@ -151,13 +209,18 @@ QuietPlatform::QuietPlatform(Platform& real)
       music_(std::make_unique<QMusic>(*this, real.music)),
       effects_(std::make_unique<QEffects>(*this, real.effects)),
       volume_(std::make_unique<QVolume>(*this, real.volume)),
-      log_(std::make_unique<QLog>(*this, real.log)) {
+      log_(std::make_unique<QLog>(*this, real.log)),
+      pictures_(std::make_unique<QPictures>(*this, real.pictures, real.files)) {
   platform_ = std::make_unique<Platform>(
-      Platform{*window_, *clock_, *dialogs_, real.pictures, real.text, *music_, *effects_, *volume_,
+      Platform{*window_, *clock_, *dialogs_, *pictures_, real.text, *music_, *effects_, *volume_,
                real.single_copy, real.shell, *log_, real.forms, real.settings, real.files});
 }
 
 QuietPlatform::~QuietPlatform() = default;
+
+size_t QuietPlatform::kept_picture_bytes() const {
+  return pictures_->kept_bytes();
+}
 
 void QuietPlatform::set_quiet(bool quiet) {
   if (quiet && !quiet_) quiet_ticks_ = real_.clock.tick_count();

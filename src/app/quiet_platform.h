@@ -28,6 +28,8 @@ class QuietPlatform {
 
   bool quiet() const { return quiet_; }
   void set_quiet(bool quiet);
+  // The pictures decoded while quiet and kept for the next quiet play.
+  size_t kept_picture_bytes() const;
 
   // While quiet, each turn of the event pump runs this instead (it answers
   // the waits the story would have waited on the player for).
@@ -45,6 +47,7 @@ class QuietPlatform {
   class QEffects;
   class QVolume;
   class QLog;
+  class QPictures;
 
   Platform& real_;
   bool quiet_ = false;
@@ -56,6 +59,7 @@ class QuietPlatform {
   std::unique_ptr<QEffects> effects_;
   std::unique_ptr<QVolume> volume_;
   std::unique_ptr<QLog> log_;
+  std::unique_ptr<QPictures> pictures_;
   std::unique_ptr<Platform> platform_;
 };
 

@@ -95,7 +95,16 @@ void run_transition(const Stage& st) {
     ensure_mask_sheet(st.screen);
     st.screen.Mesh2.place(st.screen.Mesh2.left, st.screen.Mesh2.top, 32, 32);
   }
-  if (code == "IC") {
+  if (!st.pf.window.shows_frames()) {
+    // Nobody sees the steps (the story played again out of sight to step
+    // back to an earlier message): every effect ends with the whole next
+    // picture on the screen, so it goes there at once. The darkening one
+    // ends with the darkened picture, which its one step makes.
+    if (code == "DK")
+      transition_step(st, code, 0);
+    else
+      copy_back(st, 0, 0, 640, 480);
+  } else if (code == "IC") {
     // Half of the 2 x 2 checkerboard, a pause, then the other half.
     transition_step(st, code, 0);
     refresh(st);
