@@ -95,7 +95,14 @@ std::string maintainer_of(const Bundle& b) {
   std::vector<std::string> parts;
   for (std::string p; std::getline(in, p, '.');) parts.push_back(p);
   for (size_t i = parts.size() - 1; i-- > 0;) domain += parts[i] + (i > 0 ? "." : "");
-  return std::string(full && *full ? full : b.name + " authors") + " <" +
+  // A contact's name holds no quotes, commas or angle brackets.
+  std::string authors;
+  for (char c : b.name)
+    if (std::isalnum(static_cast<unsigned char>(c)) || c == ' ' || c == '-' || c == '.' ||
+        static_cast<unsigned char>(c) >= 0x80)
+      authors += c;
+  authors = (authors.find_first_not_of(' ') == std::string::npos ? b.game : authors) + " authors";
+  return std::string(full && *full ? full : authors) + " <" +
          (mail && *mail ? mail : b.game + "@" + domain) + ">";
 }
 
@@ -127,6 +134,7 @@ int run(const std::vector<std::string>& argv, const fs::path& cwd, std::string* 
     ::dup2(o, 1);
     ::dup2(e, 2);
     std::vector<char*> args;
+    args.reserve(argv.size() + 1);
     for (const std::string& a : argv) args.push_back(const_cast<char*>(a.c_str()));
     args.push_back(nullptr);
     ::execvp(args[0], args.data());
@@ -333,19 +341,25 @@ long size_kib(const fs::path& root) {
   return kib;
 }
 
+// What both the package and the player's folder are made of.
+struct Parts {
+  fs::path data;     // the game's data at rest
+  fs::path program;  // velmora, stripped
+  fs::path hicolor;  // the icons, as the icon theme lays them out
+};
+
 // The Debian package's tree under root (everything but DEBIAN/control).
-void lay_out_package(const Bundle& b, const fs::path& root, const fs::path& data,
-                     const fs::path& program, const fs::path& hicolor) {
+void lay_out_package(const Bundle& b, const fs::path& root, const Parts& parts) {
   const fs::path share = root / "usr/share";
   write_file(root / "usr/games" / b.game, launcher_text(b, false));
   fs::create_directories(root / "usr/lib/games" / b.game);
-  fs::copy_file(program, root / "usr/lib/games" / b.game / "velmora");
+  fs::copy_file(parts.program, root / "usr/lib/games" / b.game / "velmora");
   fs::create_directories(share / "games");
-  fs::copy(data, share / "games" / b.game, fs::copy_options::recursive);
+  fs::copy(parts.data, share / "games" / b.game, fs::copy_options::recursive);
   write_file(share / "applications" / (b.game + ".desktop"),
              desktop_entry(b, "/usr/games/" + b.game));
   fs::create_directories(share / "icons");
-  fs::copy(hicolor, share / "icons/hicolor", fs::copy_options::recursive);
+  fs::copy(parts.hicolor, share / "icons/hicolor", fs::copy_options::recursive);
   const fs::path doc = share / "doc" / b.game;
   write_file(doc / "copyright", copyright_text(b, package_date("%Y")));
   write_file(doc / "changelog", changelog_text(b, package_date("%a, %d %b %Y %H:%M:%S +0000")));
@@ -358,31 +372,29 @@ void lay_out_package(const Bundle& b, const fs::path& root, const fs::path& data
 
 // The player's folder under root: launcher, README, desktop entry, icons,
 // program, data.
-void lay_out_folder(const Bundle& b, const fs::path& dir, const fs::path& data,
-                    const fs::path& program, const fs::path& hicolor,
+void lay_out_folder(const Bundle& b, const fs::path& dir, const Parts& parts,
                     const std::vector<std::string>& packages) {
   write_file(dir / b.game, launcher_text(b, true));
   write_file(dir / "README.txt", player_readme(b, packages));
   write_file(dir / (b.game + ".desktop"), desktop_entry(b, b.game));
   fs::create_directories(dir / "icons");
-  fs::copy(hicolor, dir / "icons/hicolor", fs::copy_options::recursive);
+  fs::copy(parts.hicolor, dir / "icons/hicolor", fs::copy_options::recursive);
   fs::create_directories(dir / "bin");
-  fs::copy_file(program, dir / "bin/velmora");
-  fs::copy(data, dir / "data", fs::copy_options::recursive);
+  fs::copy_file(parts.program, dir / "bin/velmora");
+  fs::copy(parts.data, dir / "data", fs::copy_options::recursive);
   set_modes(dir, {dir / b.game, dir / "bin/velmora"});
 }
 
 // Everything made in work; the two files moved into OUT_DIR at the end.
 void make_bundle(const Bundle& b, const fs::path& work, std::ostream& out) {
-  const fs::path data = work / "data", hicolor = work / "hicolor";
-  const fs::path program = work / "velmora";
+  const Parts parts{work / "data", work / "velmora", work / "hicolor"};
   const std::string velmora = tools_dir() + "velmora";
   if (!fs::exists(velmora))
     throw std::runtime_error("the program " + velmora + " is not beside velmora-data");
   must_run({"strip", "--strip-unneeded", "--remove-section=.comment", "--remove-section=.note",
-            "-o", program.string(), velmora},
+            "-o", parts.program.string(), velmora},
            work);
-  write_icons(b, hicolor);
+  write_icons(b, parts.hicolor);
 
   const std::string arch = [&] {
     std::string a = must_run({"dpkg", "--print-architecture"}, work);
@@ -390,7 +402,7 @@ void make_bundle(const Bundle& b, const fs::path& work, std::ostream& out) {
     return a;
   }();
   const fs::path root = work / "debian" / b.game;
-  lay_out_package(b, root, data, program, hicolor);
+  lay_out_package(b, root, parts);
   const std::string depends = library_depends(work, b, root / "usr/lib/games" / b.game / "velmora");
   write_md5sums(root);
   write_file(root / "DEBIAN/control", control_text(b, arch, depends, size_kib(root)));
@@ -403,7 +415,7 @@ void make_bundle(const Bundle& b, const fs::path& work, std::ostream& out) {
   std::vector<std::string> packages =
       package_names(depends + ", " + kGameDepends + ", " + kGameRecommends);
   const std::string folder = b.game + "-" + b.version;
-  lay_out_folder(b, work / "tar" / folder, data, program, hicolor, packages);
+  lay_out_folder(b, work / "tar" / folder, parts, packages);
   const std::string tarball = folder + "-linux-" + tar_arch() + ".tar.gz";
   must_run({"tar", "--sort=name", "--owner=0", "--group=0", "--numeric-owner", "-czf",
             (work / tarball).string(), "-C", (work / "tar").string(), folder},
