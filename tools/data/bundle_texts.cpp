@@ -129,6 +129,8 @@ std::string player_readme(const Bundle& b, const std::vector<std::string>& packa
     << "~/.local/share/" << b.game << "/ ($XDG_DATA_HOME/" << b.game << "/) and plays that copy:\n"
     << "saved games (00.dat to 04.dat) and the gallery pictures you have seen\n"
     << "are kept there, so this folder is never written and can be moved.\n"
+    << "The copy is made once: a newer version of the game plays only once\n"
+    << "that folder is moved aside (and your saves with it).\n"
     << "The window size and sound levels are kept in\n"
     << "~/.config/" << b.game << "/settings.ini.\n\n"
     << "IN THE DESKTOP'S MENU\n\n"
