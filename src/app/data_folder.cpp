@@ -32,7 +32,7 @@ std::string find_game_data(Files& files, const DataPlaces& places, EventLog& log
   if (usual != program || holds_game(files, usual)) return usual;
   const std::string& installed = places.installed_dir;
   if (!holds_game(files, installed)) return usual;
-  if (writable_folder(files, installed)) return installed;
+  if (!places.always_copy && writable_folder(files, installed)) return installed;
   const std::string& own = places.own_dir;
   if (!holds_game(files, own)) {
     const std::string error = files.copy_folder_whole(installed, own);

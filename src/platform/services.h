@@ -315,6 +315,10 @@ struct DataPlaces {
   std::string program_dir;
   std::string installed_dir;
   std::string own_dir;
+  // A shipped game plays the player's copy even where the installed data
+  // could be written (the superuser; a folder the player unpacked), so its
+  // saves never land among the installed files.
+  bool always_copy = false;
 };
 
 // -------------------------------------------------------------- pictures ---

@@ -212,6 +212,13 @@ TEST(DataDir, TheInstalledDataIsCopiedOnceWhereThePlayerMayWriteIt) {
   EXPECT_EQ(find_game_data(files, places, log), own);
   EXPECT_EQ(*files.find(own + "50.dat"), "played");
   EXPECT_TRUE(log.lines().empty());
+  // A shipped game's data is copied even where the player could write it.
+  DataPlaces shipped = places;
+  shipped.own_dir = "/velmora-memory/home/mygame/";
+  shipped.always_copy = true;
+  files.set_read_only(installed + "50.dat", false);
+  EXPECT_EQ(find_game_data(files, shipped, log), shipped.own_dir);
+  EXPECT_EQ(*files.find(shipped.own_dir + "50.dat"), "system");
 
   // No copy can be made: the player hears why and plays the installed data.
   MemoryFiles locked;

@@ -26,7 +26,11 @@ constexpr const char* kUsage =
     "                                    every path: OUT/path-NNN.txt for velmora-play, "
     "paths.tsv;\n"
     "                                    a path is stopped after N rows (100000)\n"
-    "       velmora-data verify DIR      play every path and compare with the prediction\n";
+    "       velmora-data verify DIR      play every path and compare with the prediction\n"
+    "       velmora-data bundle DATA_OR_EDIT_DIR --name NAME --id ID [--icon PNG]\n"
+    "                           [--version V] OUT_DIR\n"
+    "                                    the game for players: a tarball and a Debian "
+    "package\n";
 
 // Exit status 1 with any error (or, strict, any warning), else 0.
 int report(const std::vector<Finding>& found, bool strict, std::ostream& out) {
@@ -90,6 +94,7 @@ bool take_max_rows(std::vector<std::string>& args, ExploreOptions& explore, std:
 int data_tool_main(const std::vector<std::string>& given, std::ostream& out, std::ostream& err) {
   std::vector<std::string> args = given;
   const std::string cmd = args.empty() ? "" : args[0];
+  if (cmd == "bundle") return bundle_command(args, out, err);
   bool strict = false;
   if (cmd == "check" && args.size() > 1 && args[1] == "--strict") {
     strict = true;

@@ -36,6 +36,14 @@ void unpack_folder(Files& files, const std::string& dir, const std::string& out)
 // Editable folder -> at-rest folder; the exact inverse of unpack_folder.
 void pack_folder(Files& files, const std::string& src, const std::string& dir);
 
+// velmora-data bundle: the game as a tarball and a Debian package for
+// players. Returns the exit status.
+int bundle_command(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
+
+// The folder holding this program (velmora, velmora-play stand beside it),
+// ending in '/'.
+std::string tools_dir();
+
 // The command line: args without the program name. Returns the exit status.
 int data_tool_main(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
 

@@ -16,6 +16,7 @@
 #include <sstream>
 #include <thread>
 
+#include "data/data_tool.h"
 #include "data/layout.h"
 #include "data/story_paths.h"
 #include "platform/common/disk_files.h"
@@ -79,12 +80,6 @@ Played read_log(const std::string& log) {
     }
   }
   return p;
-}
-
-std::string program_dir() {
-  std::error_code ec;
-  const fs::path exe = fs::read_symlink("/proc/self/exe", ec);
-  return ec ? std::string("./") : exe.parent_path().string() + "/";
 }
 
 // Runs velmora-play with its output into log_path; false when it had to be
@@ -300,7 +295,7 @@ size_t report_outcomes(const Exploration& ex, std::vector<Outcome>& outcomes, st
 }  // namespace
 
 int verify_folder(const std::string& dir, std::ostream& out, std::ostream& err) {
-  const std::string play = program_dir() + "velmora-play";
+  const std::string play = tools_dir() + "velmora-play";
   if (access(play.c_str(), X_OK) != 0) {
     err << "velmora-data: verify needs velmora-play beside velmora-data (" << play << ")\n";
     return 2;
@@ -342,6 +337,12 @@ int verify_folder(const std::string& dir, std::ostream& out, std::ostream& err) 
   const bool ok = same == count;
   out << same << " of " << count << " paths played as predicted\n";
   return ok ? 0 : 1;
+}
+
+std::string tools_dir() {
+  std::error_code ec;
+  const fs::path exe = fs::read_symlink("/proc/self/exe", ec);
+  return ec ? std::string("./") : exe.parent_path().string() + "/";
 }
 
 }  // namespace vm::datatool

@@ -153,8 +153,8 @@ void remove_stale_temporaries(const std::string& path) {
 
 }  // namespace
 
-std::string default_settings_path() {
-  return std::string(g_get_user_config_dir()) + "/velmora/settings.ini";
+std::string default_settings_path(const std::string& game) {
+  return std::string(g_get_user_config_dir()) + "/" + game + "/settings.ini";
 }
 
 PlayerSettings read_settings_file(const std::string& link, std::string* warning) {

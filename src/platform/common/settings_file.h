@@ -8,8 +8,9 @@
 
 namespace vm {
 
-// $XDG_CONFIG_HOME/velmora/settings.ini (~/.config when the variable is unset).
-std::string default_settings_path();
+// $XDG_CONFIG_HOME/GAME/settings.ini (~/.config when the variable is unset);
+// GAME is velmora, or the name of a game shipped on its own.
+std::string default_settings_path(const std::string& game = "velmora");
 
 // Reads the settings file. A missing file gives the defaults quietly; a
 // damaged one (unreadable syntax or a value out of range) gives the defaults,

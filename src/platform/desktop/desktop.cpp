@@ -88,9 +88,9 @@ class FileLockSingleCopy : public SingleCopy {
   static std::string lock_path() {
     const char* runtime = g_getenv("XDG_RUNTIME_DIR");
     if (runtime && *runtime && g_file_test(runtime, G_FILE_TEST_IS_DIR)) {
-      return std::string(runtime) + "/velmora.lock";
+      return std::string(runtime) + "/" + game_folder_name() + ".lock";
     }
-    return "/tmp/velmora-" + std::to_string(::getuid()) + ".lock";
+    return "/tmp/" + game_folder_name() + "-" + std::to_string(::getuid()) + ".lock";
   }
 
   bool checked_ = false;
@@ -145,7 +145,7 @@ struct Desktop::Impl {
   DesktopAudio audio;
   FileLockSingleCopy single_copy;
   XdgShell shell{log};
-  FileSettingsStore settings{default_settings_path(), log};
+  FileSettingsStore settings{default_settings_path(game_folder_name()), log};
   std::unique_ptr<Platform> platform;
 
   Impl() : audio(make_desktop_audio(log)) {
@@ -169,6 +169,9 @@ int* init_gtk(int* argc, char*** argv) {
 }  // namespace
 
 Desktop::Desktop(int* argc, char*** argv) {
+  // A shipped game's windows carry its own name (WM_CLASS), so the desktop
+  // matches them to its desktop entry and icon.
+  if (game_folder_name() != "velmora") g_set_prgname(game_folder_name().c_str());
   init_gtk(argc, argv);
   impl_ = std::make_unique<Impl>();
 }
@@ -198,8 +201,25 @@ std::string program_dir() {
   return slash == std::string::npos ? std::string("./") : path.substr(0, slash + 1);
 }
 
+std::string game_folder_name() {
+  // Only a plain folder name: anything else is velmora's own.
+  const char* given = g_getenv("VELMORA_GAME");
+  const std::string name = given ? given : "";
+  const bool plain =
+      !name.empty() && name[0] != '.' &&
+      name.find_first_not_of("abcdefghijklmnopqrstuvwxyz0123456789.+-_") == std::string::npos;
+  return plain ? name : "velmora";
+}
+
 DataPlaces data_places() {
   const std::string program = program_dir();
+  const std::string game = game_folder_name();
+  const char* shipped = g_getenv("VELMORA_GAME_DATA");
+  if (game != "velmora" && shipped && *shipped) {
+    std::string data = shipped;
+    if (data.back() != '/') data += '/';
+    return {program, data, std::string(g_get_user_data_dir()) + "/" + game + "/", true};
+  }
   return {program, program + VELMORA_INSTALLED_DATA "/",
           std::string(g_get_user_data_dir()) + "/velmora/data/"};
 }

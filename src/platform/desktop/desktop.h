@@ -37,7 +37,15 @@ void hold_termination_signals();
 // The folder holding the running program, ending in '/'.
 std::string program_dir();
 
+// The name of the player's own folders for this game: "velmora", or the name
+// a shipped game's launcher gives in VELMORA_GAME (velmora-data bundle). The
+// settings, the single-copy lock and the player's copy of the data go under
+// it, so a shipped game shares none of them with velmora or another game.
+std::string game_folder_name();
+
 // Where the game's data may lie when no folder is named on the command line.
+// A shipped game's launcher names its data in VELMORA_GAME_DATA; the player's
+// copy of it is then $XDG_DATA_HOME/NAME/ itself.
 DataPlaces data_places();
 
 }  // namespace vm

@@ -1,0 +1,59 @@
+#!/bin/sh
+# The demo's package installed with apt-get, started from its desktop entry's
+# command under a virtual X display as a player would, and removed: the game
+# shows its title, plays the player's copy in $XDG_DATA_HOME/GAME/ and
+# changes nothing of its installed files; removing leaves nothing behind.
+# Installing needs the superuser and apt: without them the check is skipped
+# (status 77). KEEP_SHOT=FILE keeps the screenshot.
+# usage: bundle_install_check.sh BUILD_DIR
+set -eu
+build=$1
+game=velmorabundlecheck
+if [ "$(id -u)" != 0 ] || ! command -v apt-get > /dev/null; then
+  echo "skipped: installing a package needs root and apt-get"
+  exit 77
+fi
+work=$(mktemp -d)
+trap 'apt-get remove --purge -y -q $game > /dev/null 2>&1 || true; rm -rf "$work"' EXIT
+fail() { echo "FAIL: $*"; exit 1; }
+"$build/velmora-data" demo "$work/demo" > /dev/null
+"$build/velmora-data" bundle "$work/demo" --name "Bundle Check" --id org.velmora.$game \
+  "$work/out" > "$work/bundle.log" 2>&1 || { cat "$work/bundle.log"; fail "bundle"; }
+deb="$work/out/${game}_1.0_$(dpkg --print-architecture).deb"
+lintian "$deb" > "$work/lintian.txt" 2>&1 || true
+grep -E '^(E|W):' "$work/lintian.txt" && fail "lintian"
+apt-get install -y -q "$deb" > "$work/apt.log" 2>&1 || { cat "$work/apt.log"; fail "apt-get install"; }
+desktop=/usr/share/applications/$game.desktop
+desktop-file-validate "$desktop" || fail "desktop entry"
+command=$(sed -n 's/^Exec=//p' "$desktop")
+
+cat > "$work/run.sh" <<'INNER'
+#!/bin/sh
+cd "$HOME"
+$1 > "$2/game.log" 2>&1 &
+pid=$!
+sleep 8
+xwininfo -root -tree > "$2/tree.txt"
+import -window root "$2/shot.png"
+kill $pid 2>/dev/null || true
+wait $pid 2>/dev/null || true
+INNER
+mkdir -p "$work/home"
+mkdir -m 700 "$work/run"
+export HOME="$work/home" XDG_RUNTIME_DIR="$work/run" SDL_AUDIODRIVER=dummy
+export XDG_CONFIG_HOME="$work/home/.config" XDG_DATA_HOME="$work/home/.local/share"
+xvfb-run -a -s "-screen 0 1024x768x24" sh "$work/run.sh" "$command" "$work"
+[ -z "${KEEP_SHOT:-}" ] || cp "$work/shot.png" "$KEEP_SHOT"
+grep -q "(\"$game\" " "$work/tree.txt" || { cat "$work/tree.txt" "$work/game.log"; fail "no game window"; }
+sd=$(convert "$work/shot.png" -crop 640x480+192+156 -colorspace gray -format '%[fx:standard_deviation]' info:)
+awk "BEGIN { exit !($sd > 0.05) }" || { cat "$work/game.log"; fail "the game shows nothing"; }
+[ -f "$XDG_DATA_HOME/$game/50.dat" ] || fail "no player's copy in \$XDG_DATA_HOME/$game"
+changed=$(dpkg --verify $game) || true
+[ -z "$changed" ] || fail "the installed files changed: $changed"
+
+apt-get remove --purge -y -q $game > "$work/remove.log" 2>&1 || { cat "$work/remove.log"; fail "remove"; }
+for p in /usr/games/$game /usr/lib/games/$game /usr/share/games/$game "$desktop" \
+  /usr/share/icons/hicolor/48x48/apps/$game.png /usr/share/doc/$game; do
+  [ ! -e "$p" ] || fail "$p is left after removal"
+done
+echo "1 passed, 0 failed"

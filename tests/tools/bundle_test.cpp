@@ -1,0 +1,133 @@
+// velmora-data bundle on an edited folder: what the tarball and the package
+// hold, what players get of the author's own play (nothing), and the folders
+// it refuses. The launchers under a display: tests/tools/bundle_check.sh.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "test_support.h"
+
+namespace vm::test {
+namespace {
+
+namespace fs = std::filesystem;
+
+// The bundle needs the program beside the tool and the Debian tools
+// (a sanitizer tree builds neither the program nor a package).
+bool can_bundle() {
+  std::string out;
+  return fs::exists(build_dir() + "/velmora") &&
+         run_command("command -v dpkg-shlibdeps dpkg-deb strip", out) == 0;
+}
+
+std::string tool() {
+  return build_dir() + "/velmora-data";
+}
+
+// A file's lines without their CR LF.
+std::vector<std::string> lines_of(const std::string& path) {
+  std::vector<std::string> lines;
+  std::string bytes = read_bytes(path), line;
+  for (char c : bytes) {
+    if (c == '\n') {
+      lines.push_back(line);
+      line.clear();
+    } else if (c != '\r') {
+      line += c;
+    }
+  }
+  return lines;
+}
+
+void write_lines(const std::string& path, const std::vector<std::string>& lines) {
+  std::string bytes;
+  for (const std::string& l : lines) bytes += l + "\r\n";
+  write_bytes(path, bytes);
+}
+
+TEST(Bundle, AnEditedFolderShipsPackedWithoutTheAuthorsPlay) {
+  if (!can_bundle()) GTEST_SKIP() << "no velmora beside the tool, or no dpkg-dev";
+  TempDir d;
+  std::string out;
+  ASSERT_EQ(run_command(tool() + " demo " + d / "demo", out), 0) << out;
+  ASSERT_EQ(run_command(tool() + " unpack " + d / "demo " + d / "edit", out), 0) << out;
+  // The author's edit, and what trying it left: a save, the gallery seen.
+  std::vector<std::string> script = lines_of(d / "edit/script.csv");
+  script[4] = "0010,,,,,,,,港町の夏は、いつも突然はじまる。,,,,";
+  write_lines(d / "edit/script.csv", script);
+  std::vector<std::string> sys = lines_of(d / "edit/system.txt");
+  sys[5] = "000000";
+  write_lines(d / "edit/system.txt", sys);
+  write_bytes(d / "edit/00.dat", "a save of the author's\r\n");
+  ASSERT_EQ(run_command(tool() + " icon 64 " + d / "icon.png", out), 0) << out;
+  ASSERT_EQ(run_command(tool() + " pack " + d / "edit " + d / "packed", out), 0) << out;
+
+  ASSERT_EQ(
+      run_command(tool() + " bundle " + d / "edit" + " --name 'Summer Test' --id " +
+                      "org.example.summer_test --icon " + d / "icon.png --version 2.0 " + d / "out",
+                  out),
+      0)
+      << out;
+  ASSERT_EQ(
+      run_command("tar xzf " + d / "out/summer-test-2.0-linux-x86_64.tar.gz -C " + d.path(), out),
+      0)
+      << out;
+  const std::string folder = d / "summer-test-2.0/";
+  EXPECT_EQ(read_bytes(folder + "data/51.dat"), read_bytes(d / "packed/51.dat"));
+  EXPECT_FALSE(fs::exists(folder + "data/00.dat"));
+  EXPECT_EQ(lines_of(folder + "data/50.dat")[5], "023456");  // nothing seen yet
+  EXPECT_EQ(read_bytes(folder + "icons/hicolor/64x64/apps/summer-test.png"),
+            read_bytes(d / "icon.png"));
+  // The launcher finds the program from anywhere.
+  EXPECT_EQ(run_command("cd / && '" + folder + "summer-test' --version", out), 0);
+  EXPECT_EQ(out, "velmora 1.10\n");
+
+  const std::string deb = d / "out/summer-test_2.0_amd64.deb";
+  ASSERT_EQ(run_command("dpkg-deb -c " + deb, out), 0) << out;
+  for (const char* path :
+       {"./usr/games/summer-test", "./usr/lib/games/summer-test/velmora",
+        "./usr/share/games/summer-test/51.dat", "./usr/share/applications/summer-test.desktop",
+        "./usr/share/icons/hicolor/64x64/apps/summer-test.png",
+        "./usr/share/doc/summer-test/copyright", "./usr/share/man/man6/summer-test.6.gz"})
+    EXPECT_NE(out.find(std::string(" ") + path + "\n"), std::string::npos) << path;
+  EXPECT_EQ(out.find("00.dat"), std::string::npos);
+  ASSERT_EQ(run_command("dpkg-deb -f " + deb + " Depends", out), 0) << out;
+  EXPECT_NE(out.find("libgtk-3-0 (>= "), std::string::npos) << out;
+  if (run_command("command -v lintian", out) == 0) {
+    run_command("lintian " + deb + " | grep -v 'running with root'", out);
+    EXPECT_EQ(out, "");
+  }
+}
+
+TEST(Bundle, RefusesBrokenDataAndNamesItCannotShip) {
+  if (!can_bundle()) GTEST_SKIP() << "no velmora beside the tool, or no dpkg-dev";
+  TempDir d;
+  std::string out;
+  ASSERT_EQ(run_command(tool() + " demo " + d / "demo", out), 0) << out;
+  ASSERT_EQ(run_command(tool() + " unpack " + d / "demo " + d / "edit", out), 0) << out;
+  std::vector<std::string> script = lines_of(d / "edit/script.csv");
+  script[3] = "0010,,,zz,,,,,DI,,,,";
+  write_lines(d / "edit/script.csv", script);
+  const std::string names = " --name Broken --id org.example.broken ";
+  EXPECT_EQ(run_command(tool() + " bundle " + d / "edit" + names + d / "out", out), 1);
+  EXPECT_NE(out.find("script.csv:4: error: field 4 (place): \"zz\" is not a number\n"),
+            std::string::npos)
+      << out;
+  EXPECT_TRUE(fs::is_empty(d / "out"));
+
+  EXPECT_EQ(run_command(tool() + " bundle " + d / "demo --name A --id mygame " + d / "out", out),
+            2);
+  EXPECT_NE(out.find("the id is reverse-DNS"), std::string::npos) << out;
+  EXPECT_EQ(
+      run_command(tool() + " bundle " + d / "demo --name A --id org.example.velmora " + d / "out",
+                  out),
+      2);
+  EXPECT_EQ(
+      run_command(tool() + " bundle " + d / "empty --name A --id org.example.ab " + d / "out", out),
+      1);
+  EXPECT_NE(out.find("neither a data folder (51.dat) nor an edit folder"), std::string::npos)
+      << out;
+}
+
+}  // namespace
+}  // namespace vm::test
