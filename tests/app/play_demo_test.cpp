@@ -1,7 +1,6 @@
-// The headless runner binary's own failures: a mistake in its input file, a
-// picture it cannot write. (Its verbs drive a save and a load in save_test;
-// the story is played through in whole_game_test and, path by path, by the
-// story map's verify.)
+// The headless runner binary: a mistake in its input file, its verbs, a
+// picture it cannot write. (The story is played through in whole_game_test
+// and, path by path, by the story map's verify.)
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -23,11 +22,19 @@ TEST(PlayDemo, BadInputLineIsReported) {
   EXPECT_NE(out.find("input.txt:2"), std::string::npos);
 }
 
-TEST(PlayDemo, TheOutputFolderIsMadeAndAFailedShotIsAFailure) {
+// An author's unattended save: the runner's verbs drive the options window
+// and the slot window, and the log shows what they showed; the shots go to
+// an output folder made for them, and a shot that cannot be written makes
+// the run a failure.
+TEST(PlayDemo, TheRunnersVerbsSaveAndShootAndAFailedShotIsAFailure) {
   test::TempDir dir;
   std::filesystem::copy(test::build_dir() + "/data", dir / "data",
                         std::filesystem::copy_options::recursive);
-  std::ofstream(dir / "input.txt") << "wait 3000\nshot a.png\nshot no/such/b.png\n";
+  std::ofstream(dir / "input.txt") << "wait 3000\nshot a.png\nwait 2500\nmenu opt_menu\nwait 100\n"
+                                      "choose 1行ずつ表示\ncheck 効果音 off\nscroll 60\npress OK\n"
+                                      "wait 200\nclick 300 255\nwait 8000\nmenu prog_save\n"
+                                      "wait 200\nslot 3\npress Save\nwait 2000\npress Close\n"
+                                      "wait 500\nshot no/such/b.png\nmenu prog_end\nanswer yes\n";
   std::string out;
   int code = test::run_command(test::build_dir() + "/velmora-play " + dir.path() + "data " +
                                    dir.path() + "input.txt " + dir.path() + "new/out",
@@ -35,6 +42,12 @@ TEST(PlayDemo, TheOutputFolderIsMadeAndAFailedShotIsAFailure) {
   EXPECT_TRUE(std::filesystem::exists(dir / "new/out/a.png")) << out;
   EXPECT_NE(out.find("shot failed"), std::string::npos);
   EXPECT_EQ(code, 1);
+  for (const char* seen :
+       {"form Option_Window open \"オプション設定\" topmost", "form Option_Window Label4 \"60\"",
+        "form File_Window open \"ゲームデータ\"", "form File_Window Label1(3) \"データなし\"",
+        "file written 03.dat", "form File_Window shows Label2 \"セーブしました\"",
+        "form File_Window Label1(3) \"夏休みの始まり\\r\\n07/20 10:00\""})
+    EXPECT_NE(out.find(seen), std::string::npos) << seen;
 }
 
 }  // namespace

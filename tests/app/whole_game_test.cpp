@@ -3,6 +3,7 @@
 // data folder ends each run in its at-rest form.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <functional>
 #include <map>
@@ -10,7 +11,9 @@
 
 #include "app/game.h"
 #include "app/main_form.h"
+#include "app/session.h"
 #include "assets/assets.h"
+#include "ending/ending.h"
 #include "gallery/gallery.h"
 #include "platform/headless/headless.h"
 #include "test_support.h"
@@ -18,6 +21,8 @@
 namespace vm {
 namespace {
 
+using test::count;
+using test::first_index;
 using test::read_bytes;
 using test::TempDir;
 
@@ -50,44 +55,56 @@ class WholeGame : public ::testing::Test {
       at_rest[e.path().filename().string()] = read_bytes(e.path().string());
   }
 
-  struct Run {
-    int code = -1;
-    std::vector<std::string> log;
-    uint32_t end_button_at = 0;
-    bool seen(const std::string& part) const {
-      for (const auto& l : log)
-        if (l.find(part) != std::string::npos) return true;
-      return false;
-    }
-  };
-
   // Plays one run: clicks on the story at kClickEvery, the first `second`
   // of them on the second choice row, then on the first; once the end
-  // button shows, it is pressed. (The closing message of each path is
-  // checked by the story map's verify.)
-  Run play_to_ending(int second, int clicks) {
-    Headless hl;
-    Run run;
-    uint32_t t = start_story(hl);
-    for (int i = 0; i < clicks; ++i, t += kClickEvery)
-      hl.click(t, kChoiceX, i < second ? kSecondChoiceY : kFirstChoiceY);
-    hl.log().echo = [&](const std::string& line) {
+  // button shows, the screen is kept and the button pressed. (The closing
+  // message of each path is checked by the story map's verify.) With
+  // save_at_hap, the story is saved to slot 1 at the first wait after hap
+  // was added to in scene 900, and that slot loaded in the same run.
+  Image play_to_ending(test::Session& s, int second, bool save_at_hap = false) {
+    Game& g = s.g;
+    Image closing;
+    bool paused = false;
+    int clicks = 0;
+    std::function<void()> clicker = [&] {
+      if (!paused)
+        s.hl.click(s.hl.now(), kChoiceX, clicks++ < second ? kSecondChoiceY : kFirstChoiceY);
+      if (!g.ending.running) s.hl.at(s.hl.now() + kClickEvery, clicker);
+    };
+    s.hl.click(5500, kTitleItemX, kTitleItemY);
+    s.hl.at(7000, clicker);
+    if (save_at_hap)
+      s.when(
+          7000, [&] { return g.interp.Cur_Num == 900 && g.interp.hap == 1 && g.input.Click_Wait; },
+          [&] {
+            paused = true;
+            const uint32_t t = s.hl.now();
+            s.hl.menu(t, "prog_save");
+            s.hl.click_control(t + 200, "Label1(0)");
+            s.hl.press(t + 400, "Save");
+            s.hl.press(t + 2000, "Close");
+            s.hl.menu(t + 2200, "prog_load");
+            s.hl.click_control(t + 2400, "Label1(0)");
+            s.hl.press(t + 2600, "Load");
+            s.when(
+                t + 2700, [&] { return g.input.Click_Wait != 0; },
+                [&] {
+                  EXPECT_EQ(g.interp.hap, 1) << "the slot carries hap";
+                  paused = false;
+                });
+          });
+    s.hl.log().echo = [&](const std::string& line) {
       if (line.find("end button shown") == std::string::npos) return;
-      run.end_button_at = hl.now();
-      hl.click(hl.now() + 500, kEndButtonX, kEndButtonY);
+      closing = s.hl.last_frame();
+      s.hl.click(s.hl.now() + 500, kEndButtonX, kEndButtonY);
     };
     // Nothing should be left to close by then; the close box is the safety.
-    hl.close(t + 200000);
-    run.code = run_game(hl.platform(), dir.path());
-    run.log = hl.log().lines();
-    return run;
-  }
-
-  // The title menu is ready about five seconds after the start; its start
-  // item begins the story. Returns when the story's first page is up.
-  uint32_t start_story(Headless& hl) {
-    hl.click(5500, kTitleItemX, kTitleItemY);
-    return 7000;
+    s.hl.close(300000);
+    s.run(dir.path());
+    s.hl.log().echo = nullptr;
+    EXPECT_EQ(s.exit_code, 0);
+    EXPECT_EQ(count(s.hl, "end button shown"), 1);
+    return closing;
   }
 
   // A fresh start on the folder, the title's gallery item, a look at the
@@ -129,26 +146,39 @@ class WholeGame : public ::testing::Test {
 
 TEST_F(WholeGame, BothEndingsThenTheGalleryAfterARestart) {
   // The beach, showing her the town, the fireworks: a quiet farewell, hap 0.
-  Run farewell = play_to_ending(0, 60);
-  ASSERT_EQ(farewell.code, 0);
-  EXPECT_TRUE(farewell.seen("caption \"Velmora\""));
-  EXPECT_TRUE(farewell.seen("text 0 港町ヴェルモラの夏は、潮の香りと一緒にやってくる。"));
+  test::Session farewell;
+  const Image other = play_to_ending(farewell, 0);
+  auto seen = [](const test::Session& s, const std::string& part) { return count(s.hl, part) > 0; };
+  EXPECT_TRUE(seen(farewell, "caption \"Velmora\""));
+  EXPECT_TRUE(seen(farewell, "text 0 港町ヴェルモラの夏は、潮の香りと一緒にやってくる。"));
   // The meeting scene, the rename dialog and the name used afterwards.
-  EXPECT_TRUE(farewell.seen("わたし、夏のあいだだけ、おばあちゃんの家に来ているの。"));
-  EXPECT_TRUE(farewell.seen("input \"なまえの変更\""));
-  EXPECT_TRUE(farewell.seen("ソラノくん、この夏、ありがとう。"));
-  EXPECT_FALSE(farewell.seen("夜空にひときわ大きな花火が開いて"));
-  EXPECT_TRUE(farewell.seen("music open \"" + dir.path() + "velloria.mid\""));
-  ASSERT_NE(farewell.end_button_at, 0u);
-  EXPECT_TRUE(farewell.seen("file written 50.dat"));
+  EXPECT_TRUE(seen(farewell, "わたし、夏のあいだだけ、おばあちゃんの家に来ているの。"));
+  EXPECT_TRUE(seen(farewell, "input \"なまえの変更\""));
+  EXPECT_TRUE(seen(farewell, "ソラノくん、この夏、ありがとう。"));
+  EXPECT_FALSE(seen(farewell, "夜空にひときわ大きな花火が開いて"));
+  EXPECT_TRUE(seen(farewell, "music open \"" + dir.path() + "velloria.mid\""));
+  EXPECT_TRUE(seen(farewell, "file written 50.dat"));
   // Seen: the beach (0), the fireworks (1) and the shop (3).
   expect_at_rest("000406");
 
-  // The hill, showing her the town, the fireworks: the true ending, hap 1.
-  Run promise = play_to_ending(21, 60);
-  ASSERT_EQ(promise.code, 0);
-  EXPECT_TRUE(promise.seen("夜空にひときわ大きな花火が開いて"));
-  ASSERT_NE(promise.end_button_at, 0u);
+  // The hill, showing her the town, the fireworks: the true ending, hap 1,
+  // though the story was saved and loaded after hap was added to. The scene
+  // loaded brings its own background in with its transition, once.
+  test::Session promise;
+  const Image true_end = play_to_ending(promise, 21, true);
+  EXPECT_TRUE(seen(promise, "夜空にひときわ大きな花火が開いて"));
+  auto pixels = [](const Image& img, uint32_t colour) {
+    return std::count(img.px.begin(), img.px.end(), colour);
+  };
+  EXPECT_GT(pixels(true_end, kEndColourTrue), 100) << "the true ending's closing message";
+  EXPECT_GT(pixels(other, kEndColourOther), 100);
+  EXPECT_EQ(pixels(other, kEndColourTrue), 0);
+  const int read = first_index(promise.hl, LogKind::FileRead, "00.dat");
+  const int place = first_index(promise.hl, LogKind::Place, "place 9", read);
+  ASSERT_GE(read, 0);
+  ASSERT_GE(place, 0);
+  EXPECT_EQ(first_index(promise.hl, LogKind::Place, "place 9", place + 1), -1) << "once";
+  EXPECT_TRUE(std::filesystem::remove(dir / "00.dat"));
   // Added to what the first run saw: every picture now.
   expect_at_rest("000000");
 

@@ -61,13 +61,10 @@ class Assets : public ::testing::Test {
 
 TEST(Magic, InvertRestoreAndBlank) {
   EXPECT_EQ(invert_bytes(std::string("\x00\xff\x41", 3)), std::string("\xff\x00\xbe", 3));
-  // The same on the disk and in memory.
   TempDir d;
   DiskFiles disk;
-  MemoryFiles memory;
-  memory.make_folder(d.path());
-  for (Files* files : {static_cast<Files*>(&disk), static_cast<Files*>(&memory)}) {
-    const DataFolder folder(*files, d.path());
+  {
+    const DataFolder folder(disk, d.path());
     folder.replace("11.dat", "");
     folder.restore_magic(11, 'b');  // an empty picture gets its two bytes
     EXPECT_EQ(folder.read("11.dat"), "BM");
@@ -79,26 +76,6 @@ TEST(Magic, InvertRestoreAndBlank) {
     EXPECT_THROW(folder.blank_magic(71), FileError);
     EXPECT_FALSE(folder.has("71.dat"));  // never created
   }
-}
-
-TEST(Line6, FlagsBothWays) {
-  Headless hl;
-  Game g(hl.platform());
-  g.assets.Sys_Lines[6] = "103456";
-  read_line6(g.assets);
-  EXPECT_EQ(g.assets.Keep_Flag, -1);
-  EXPECT_EQ(g.assets.CG_Seen, (std::array<int16_t, 5>{-1, 0, 0, 0, 0}));
-  g.assets.Sys_Lines[6] = "000000";
-  read_line6(g.assets);
-  EXPECT_EQ(g.assets.Keep_Flag, 0);
-  EXPECT_EQ(g.assets.CG_Seen, (std::array<int16_t, 5>{-1, -1, -1, -1, -1}));
-  g.assets.CG_Seen = {0, 0, 0, 0, 0};
-  rebuild_line6(g.assets);
-  EXPECT_EQ(g.assets.Sys_Lines[6], "023456");
-  g.assets.Keep_Flag = -1;
-  g.assets.CG_Seen[2] = -1;
-  rebuild_line6(g.assets);
-  EXPECT_EQ(g.assets.Sys_Lines[6], "123056");
 }
 
 TEST_F(Assets, StartRestoresPicturesAndReadsTheSystemFileShutdownDisguisesThem) {

@@ -85,8 +85,12 @@ class Choices : public ::testing::Test {
 TEST_F(Choices, PickingTheSecondOfTwoContinuesAtItsTarget) {
   load("2");
   bool checked = false;
+  // The right button, and a point on the box left of its label, pick nothing.
+  hl.click(50, kLabelX, label_y(0), kRightButton);
+  hl.click(80, 195 + 11 + 3, label_y(0));
   hl.at(100, [&] {
     checked = true;
+    EXPECT_TRUE(g.screen.Waku[0].visible);
     EXPECT_TRUE(g.screen.SelBox[0].visible);
     EXPECT_TRUE(g.screen.SelBox[1].visible);
     EXPECT_FALSE(g.screen.SelBox[2].visible);
@@ -139,37 +143,11 @@ TEST_F(Choices, AllBoxesAreAsWideAsTheWidestTrimmedLabelPlusTen) {
   EXPECT_EQ(counters(), 3);  // rub: the third choice
 }
 
-TEST_F(Choices, HoveringHighlightsOneChoiceWithATick) {
+// Hovering highlights one choice with a tick, but not the item highlighted
+// last (here or at the title) until another was; after the press, moves
+// change nothing until the next message.
+TEST_F(Choices, HoveringHighlightsOneChoiceWithATickButNotTheLastOneAgain) {
   load("3");
-  g.app.Menu_Hover = 5;
-  hl.move(100, kLabelX, label_y(0));
-  hl.at(150, [&] {
-    EXPECT_EQ(g.app.Menu_Hover, 0);
-    EXPECT_EQ(g.choice.text_colour[0], kChoiceTextHover);
-    EXPECT_EQ(g.screen.SelBox[0].img.at(2, 2), kChoiceBoxHover);
-    EXPECT_EQ(g.screen.SelBox[1].img.at(2, 2), kChoiceBoxNormal);
-    EXPECT_EQ(hl.last_frame().at(195 + 11 + 2, 355 + 38 + 2), kChoiceBoxHover);
-  });
-  hl.move(200, kLabelX, label_y(1));
-  hl.move(210, kLabelX, label_y(1) + 3);  // still on the same choice: nothing
-  hl.at(250, [&] {
-    EXPECT_EQ(g.app.Menu_Hover, 1);
-    EXPECT_EQ(g.choice.text_colour[0], kChoiceTextNormal);
-    EXPECT_EQ(g.screen.SelBox[0].img.at(2, 2), kChoiceBoxNormal);
-    EXPECT_EQ(g.screen.SelBox[1].img.at(2, 2), kChoiceBoxHover);
-  });
-  hl.click(300, kLabelX, label_y(1));
-  run_script(g.story());
-  const Events ticks = effects(kEffectHover);
-  ASSERT_EQ(ticks.size(), 2u);
-  EXPECT_EQ(ticks[0].at, 100u);
-  EXPECT_GE(ticks[1].at, 200u);  // at the menu's next poll
-  EXPECT_LT(ticks[1].at, 250u);
-  EXPECT_EQ(counters(), 2);
-}
-
-TEST_F(Choices, TheItemHighlightedLastIsNotHighlightedAgainUntilAnotherWas) {
-  load("2");
   g.app.Menu_Hover = 0;  // left so by an earlier menu or the title
   hl.move(100, kLabelX, label_y(0));
   hl.at(150, [&] {
@@ -177,56 +155,40 @@ TEST_F(Choices, TheItemHighlightedLastIsNotHighlightedAgainUntilAnotherWas) {
     EXPECT_TRUE(effects(kEffectHover).empty());
   });
   hl.move(200, kLabelX, label_y(1));
+  hl.move(210, kLabelX, label_y(1) + 3);  // still on the same choice: nothing
+  hl.at(250, [&] {
+    EXPECT_EQ(g.app.Menu_Hover, 1);
+    EXPECT_EQ(g.choice.text_colour[1], kChoiceTextHover);
+    EXPECT_EQ(g.screen.SelBox[1].img.at(2, 2), kChoiceBoxHover);
+    EXPECT_EQ(g.screen.SelBox[0].img.at(2, 2), kChoiceBoxNormal);
+  });
   hl.move(300, kLabelX, label_y(0));
   hl.at(350, [&] {
+    EXPECT_EQ(g.app.Menu_Hover, 0);
     EXPECT_EQ(g.choice.text_colour[0], kChoiceTextHover);
     EXPECT_EQ(g.choice.text_colour[1], kChoiceTextNormal);
+    EXPECT_EQ(g.screen.SelBox[1].img.at(2, 2), kChoiceBoxNormal);
+    EXPECT_EQ(hl.last_frame().at(195 + 11 + 2, 355 + 38 + 2), kChoiceBoxHover);
   });
   hl.click(400, kLabelX, label_y(0));
+  hl.move(900, kLabelX, label_y(1));  // arrives after the pause, as the menu closes
   run_script(g.story());
-  EXPECT_EQ(effects(kEffectHover).size(), 2u);
+  const Events ticks = effects(kEffectHover);
+  ASSERT_EQ(ticks.size(), 2u);
+  for (size_t i = 0; i < 2; ++i) {
+    EXPECT_GE(ticks[i].at, 200u + 100 * i);  // at the menu's next poll
+    EXPECT_LT(ticks[i].at, 250u + 100 * i);
+  }
   EXPECT_EQ(counters(), 1);
-}
-
-TEST_F(Choices, RightButtonAndPointsBesideTheLabelDoNothing) {
-  load("2");
-  hl.click(100, kLabelX, label_y(0), kRightButton);
-  hl.click(150, 195 + 11 + 3, label_y(0));  // on the box, left of its label
-  hl.at(200, [&] {
-    EXPECT_EQ(g.choice.Sel_Choice, -1);
-    EXPECT_TRUE(g.screen.SelBox[0].visible);
-    EXPECT_TRUE(g.screen.Waku[0].visible);
-  });
-  hl.click(300, kLabelX, label_y(0));
-  run_script(g.story());
-  EXPECT_EQ(counters(), 1);
-  EXPECT_EQ(effects(kEffectSelect).size(), 1u);
-}
-
-TEST_F(Choices, AfterThePressMovesChangeNothingUntilTheNextMessage) {
-  load("2");
-  hl.click(100, kLabelX, label_y(0));
-  hl.move(600, kLabelX, label_y(1));  // arrives after the pause, as the menu closes
-  run_script(g.story());
-  EXPECT_EQ(counters(), 1);
-  EXPECT_TRUE(effects(kEffectHover).empty());
   EXPECT_EQ(g.choice.text_colour[1], kChoiceTextNormal);
   EXPECT_EQ(g.choice.text_colour[0], kChoiceTextPressed);
 }
 
-TEST_F(Choices, WithSoundEffectsOffTheMenuIsSilent) {
-  load("2");
-  g.sound.Sound_On = 0;
-  hl.move(100, kLabelX, label_y(1));
-  hl.click(200, kLabelX, label_y(1));
-  run_script(g.story());
-  EXPECT_EQ(counters(), 2);
-  EXPECT_EQ(g.choice.text_colour[1], kChoiceTextPressed);
-  EXPECT_EQ(hl.effects_played, 0);
-}
-
-TEST_F(Choices, ASingleChoiceShowsOnlyTheFirstBox) {
+// With sound effects off the menu is silent.
+TEST_F(Choices, ASingleChoiceShowsOnlyTheFirstBoxSilentlyWithEffectsOff) {
   load("1");
+  g.sound.Sound_On = 0;
+  hl.move(50, kLabelX, label_y(0));
   hl.click(100, kLabelX, label_y(1));  // where a second box would stand
   hl.at(200, [&] {
     EXPECT_TRUE(g.screen.SelBox[0].visible);
@@ -236,6 +198,8 @@ TEST_F(Choices, ASingleChoiceShowsOnlyTheFirstBox) {
   hl.click(300, kLabelX, label_y(0));
   run_script(g.story());
   EXPECT_EQ(counters(), 1);
+  EXPECT_EQ(g.choice.text_colour[0], kChoiceTextPressed);
+  EXPECT_EQ(hl.effects_played, 0);
 }
 
 TEST_F(Choices, SkipModeStopsAtTheMenu) {

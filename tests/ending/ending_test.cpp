@@ -94,15 +94,20 @@ int leftmost(const Image& img, uint32_t colour, int y0, int y1) {
   return -1;
 }
 
+// A hap outside the table (-1, 7) shows the other ending, pixel for pixel.
 TEST_F(EndingTest, ClosingMessageOfEachEndingWithItsColourPlaceAndButton) {
   std::map<int, Image> last;
-  for (int16_t hap : {0, 1}) {
+  for (int16_t hap : {0, 1, -1, 7}) {
     Headless h2;
     Game g2{h2.platform()};
     ready(g2);
     g2.interp.hap = hap;
     run_ending(g2);
     const Image& f = h2.last_frame();
+    if (hap != 0 && hap != 1) {
+      EXPECT_TRUE(f.px == last[0].px) << hap;
+      continue;
+    }
     const uint32_t c = hap ? kEndColourTrue : kEndColourOther;
     // Dark purple all round, the end button at (560, 440).
     EXPECT_EQ(f.at(5, 5), kEndBackground);
@@ -123,32 +128,8 @@ TEST_F(EndingTest, ClosingMessageOfEachEndingWithItsColourPlaceAndButton) {
     EXPECT_EQ(h2.menu_enabled("vvrr"), false);
     last[hap] = f;
   }
-  // The line "This is not true end." starts at x = 15 + 320 - 168 = 167; the
-  // true ending's lines stand 10 pixels further left.
-  EXPECT_EQ(end_char_x(0, 1, 21), 167);
-  EXPECT_EQ(end_char_x(1, 1, 21), 157);
   EXPECT_NE(count_colour(last[0], kEndColourOther, 0, 380, 640, 440), 0);
   EXPECT_EQ(count_colour(last[0], kEndColourTrue), 0);
-}
-
-TEST_F(EndingTest, HapOutsideTheTableShowsTheOtherEnding) {
-  for (int16_t hap : {int16_t{-1}, int16_t{2}, int16_t{300}}) {
-    EXPECT_EQ(end_message(hap, 0), "       Sorry...");
-    EXPECT_EQ(end_message(hap, 2), "Let's try again!");
-    EXPECT_EQ(end_message_colour(hap), kEndColourOther);
-    EXPECT_EQ(end_char_x(hap, 1, 21), 167);
-  }
-  g.interp.hap = 7;
-  g.screen.End_Pic.visible = true;
-  show_end_message(g.finale());
-  Image odd = hl.last_frame();
-  Headless h2;
-  Game g2{h2.platform()};
-  ready(g2);
-  g2.interp.hap = 0;
-  g2.screen.End_Pic.visible = true;
-  show_end_message(g2.finale());
-  EXPECT_TRUE(odd.px == h2.last_frame().px);
 }
 
 TEST_F(EndingTest, EndButtonAppearsOnlyAfterTheLastCharacterAndCloses) {
@@ -274,8 +255,6 @@ TEST_F(EndingTest, NameOfTheSecondStaffMemberIsPinkInAnyRow) {
   EXPECT_EQ(g.screen.Pic_Back.img.at(0, 68), rgb(0, 0, 255));
   EXPECT_EQ(g.screen.Pic_Back.img.at(199, 68), rgb(0, 0, 255));
   EXPECT_NE(g.screen.Pic_Back.img.at(200, 68), rgb(0, 0, 255));
-  EXPECT_EQ(staff_picture(2), 81);
-  EXPECT_EQ(staff_picture(5), 85);
 
   const uint32_t before = hl.now();
   wait_seconds(g.finale(), 0);

@@ -13,39 +13,16 @@
 #include "../test_support.h"
 #include "app/game.h"
 #include "app/main_form.h"
+#include "data/pictures.h"
 #include "graphics/scene.h"
 #include "message/message.h"
 #include "platform/headless/headless.h"
 
 namespace vm::test {
 
+// Pictures are written by the data tool's own BMP writer.
 inline std::string bmp_bytes(const Image& img) {
-  const int stride = (img.w * 3 + 3) / 4 * 4;
-  const uint32_t data = static_cast<uint32_t>(stride * img.h);
-  std::string b(54 + data, '\0');
-  auto put32 = [&](size_t at, uint32_t v) {
-    for (int i = 0; i < 4; ++i) b[at + i] = static_cast<char>((v >> (8 * i)) & 0xFF);
-  };
-  b[0] = 'B';
-  b[1] = 'M';
-  put32(2, 54 + data);
-  put32(10, 54);
-  put32(14, 40);
-  put32(18, static_cast<uint32_t>(img.w));
-  put32(22, static_cast<uint32_t>(img.h));
-  b[26] = 1;
-  b[28] = 24;
-  put32(34, data);
-  for (int y = 0; y < img.h; ++y) {
-    size_t row = 54 + static_cast<size_t>(img.h - 1 - y) * stride;
-    for (int x = 0; x < img.w; ++x) {
-      const uint32_t c = img.at(x, y);
-      b[row + 3 * x] = static_cast<char>(blue_of(c));
-      b[row + 3 * x + 1] = static_cast<char>(green_of(c));
-      b[row + 3 * x + 2] = static_cast<char>(red_of(c));
-    }
-  }
-  return b;
+  return datatool::encode_bmp(img);
 }
 
 inline Image make_image(int w, int h, const std::function<uint32_t(int, int)>& f) {

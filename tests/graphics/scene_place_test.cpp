@@ -89,38 +89,6 @@ TEST_F(SceneTest, MissingBackgroundIsReportedWithItsScriptLineAndChangesNothing)
   EXPECT_EQ(count_mismatches(g.screen.Pic_Main.img, old_px), 0);
 }
 
-TEST(MaskSheet, NewPixelsPerCellGrowAsTabledAndTheUpperBandIsTheComplement) {
-  Surface sheet{"Mesh1"};
-  load_mask_sheet(sheet);
-  ASSERT_EQ(sheet.width(), 320);
-  ASSERT_EQ(sheet.height(), 64);
-  const int per_cell[10] = {6, 13, 18, 26, 39, 45, 52, 58, 61, 64};
-  for (int k = 0; k < 10; ++k) {
-    int tile = 0;
-    for (int cy = 0; cy < 4; ++cy)
-      for (int cx = 0; cx < 4; ++cx) {
-        int cell = 0;
-        for (int y = 0; y < 8; ++y)
-          for (int x = 0; x < 8; ++x) {
-            const int px = 32 * k + 8 * cx + x, py = 8 * cy + y;
-            const uint32_t lower = sheet.img.at(px, 32 + py), upper = sheet.img.at(px, py);
-            ASSERT_TRUE(lower == 0xFFFFFF || lower == 0);
-            EXPECT_EQ(upper, lower ^ 0xFFFFFFu);
-            if (lower) ++cell;
-            // Nested: a pixel shown at step k stays shown at k + 1.
-            if (k < 9 && lower) {
-              EXPECT_EQ(sheet.img.at(px + 32, 32 + py), 0xFFFFFFu);
-            }
-            // The cell repeats over the tile.
-            EXPECT_EQ(lower, sheet.img.at(32 * k + x, 32 + y));
-          }
-        EXPECT_EQ(cell, per_cell[k]) << "step " << k;
-        tile += cell;
-      }
-    EXPECT_EQ(tile, 16 * per_cell[k]);
-  }
-}
-
 TEST_F(SceneTest, MaskSheetIsRestoredWhenMesh1WasSizedButNotFilled) {
   g.screen.Mesh1.place(0, 0, 320, 64);
   g.screen.Mesh1.clear();

@@ -6,18 +6,15 @@
 #pragma once
 
 #include <gtest/gtest.h>
-#include <unistd.h>
 
-#include <atomic>
-#include <cmath>
 #include <filesystem>
-#include <fstream>
 #include <string>
 #include <vector>
 
 #include "app/game.h"
 #include "app/main_form.h"
 #include "assets/text_helpers.h"
+#include "graphics/scene_fixture.h"
 #include "graphics/surface.h"
 #include "message/message.h"
 #include "platform/headless/headless.h"
@@ -68,25 +65,13 @@ inline uint32_t sheet_pixel(int x, int y) {
   return rgb(static_cast<uint8_t>(100 + x), static_cast<uint8_t>(50 + 3 * y), 200);
 }
 
-// The blend rule written out plainly.
-inline uint8_t blend_channel(uint8_t d, uint8_t s, float alpha) {
-  const float beta = 1.0f - alpha;
-  return static_cast<uint8_t>(std::nearbyint(static_cast<double>(d) * static_cast<double>(beta) +
-                                             static_cast<double>(s) * static_cast<double>(alpha)));
-}
-inline uint32_t blend_pixel(uint32_t d, uint32_t s, float alpha) {
-  return rgb(blend_channel(red_of(d), red_of(s), alpha),
-             blend_channel(green_of(d), green_of(s), alpha),
-             blend_channel(blue_of(d), blue_of(s), alpha));
-}
-
 struct Rig {
   Headless hl;
   BlockText blocks;
   Platform pf;
   Game g;
   Sink sink{g};
-  std::filesystem::path dir;
+  test::TempDir dir;
   std::vector<std::pair<uint32_t, Image>> frames;  // every present with its time
 
   explicit Rig(bool real_text = false)
@@ -105,12 +90,8 @@ struct Rig {
            hl.platform().settings,
            hl.platform().files},
         g(pf) {
-    static std::atomic<int> serial{0};
-    dir = std::filesystem::temp_directory_path() /
-          ("velmora_msg_" + std::to_string(::getpid()) + "_" + std::to_string(serial++));
-    std::filesystem::create_directories(dir);
-    std::ofstream(dir / "61.dat").close();  // empty: the sheet is painted below
-    g.assets.Data_Dir = dir.string() + "/";
+    test::write_bytes(dir / "61.dat", "");  // empty: the sheet is painted below
+    g.assets.Data_Dir = dir.path();
     g.menu.build();
     g.menu.enter(MenuPhase::Story);
     layout_screen(g);
@@ -125,11 +106,7 @@ struct Rig {
     blocks.calls.clear();  // the layout's own mark
     hl.on_present = [this](const Image& f, uint32_t t) { frames.emplace_back(t, f); };
   }
-  ~Rig() {
-    pf.window.set_sink(nullptr);
-    std::error_code ec;
-    std::filesystem::remove_all(dir, ec);
-  }
+  ~Rig() { pf.window.set_sink(nullptr); }
 
   // A pixel of the message window as last presented.
   uint32_t shown(int x, int y) const { return hl.last_frame().at(g.msg.left + x, g.msg.top + y); }

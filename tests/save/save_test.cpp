@@ -228,6 +228,23 @@ TEST(LoadState, ResumesAtTheSceneWithTheSlotsHapKeepingTheCaption) {
   // The record was saved while skipping (mode "00"): the menu offers to stop.
   EXPECT_EQ(g.input.Text_Mode, 0);
   EXPECT_EQ(hl.menu_caption("speedup"), "スキップ停止");
+  // A record is resumed only at a scene, or a row, the story can play, with
+  // the speeds and densities the game sets.
+  auto fits = [&](int num, int pos, int mode = 1, int density = 80) {
+    SavedRecord r;
+    r.num = num;
+    r.pos = pos;
+    r.text_mode = mode;
+    r.density = density;
+    std::string why;
+    return record_fits_story(r, g.tables, why);
+  };
+  EXPECT_TRUE(fits(1234, 1));
+  EXPECT_FALSE(fits(9999, 0));
+  EXPECT_FALSE(fits(1234, -5));
+  EXPECT_FALSE(fits(1234, 9000));
+  EXPECT_FALSE(fits(10, 0, 4));
+  EXPECT_FALSE(fits(10, 0, 1, 101));
 }
 
 // Overwriting asks first, deleting asks first, an empty slot has nothing to
@@ -332,154 +349,13 @@ TEST(SlotWindow, OverwriteDeleteEmptySlotsAndCloseWhileItWaits) {
   EXPECT_EQ(lines[1], "夏休みの始まり");
 }
 
-// Broken slot files are named and refused while the game goes on; a record
-// with negative counters and a music field of "01" loads; a scene missing
-// from the script resumes at the saved row.
-TEST(SlotWindow, BrokenFilesNegativeCountersAndMissingScene) {
-  TempDir dir;
-  test::copy_demo(dir);
-  test::write_bytes(dir / "00.dat", utf8_to_cp932("2026/07/01 09:30\r\n見出し\r\n"));
-  test::write_bytes(dir / "01.dat", slot_text("短い", "0010010000030500008"));
-  test::write_bytes(dir / "02.dat", slot_text("文字", "001001000003050000x0-1-103000802"));
-  // kou -5, pap 2, rub -1, place 13, NUM 300, density 70, music "01".
-  test::write_bytes(dir / "03.dat", slot_text("港で", "0-50020-101303000070010001000002"));
-  // NUM 1234 is no scene of the story; SEQ 6 is the hero's first line.
-  test::write_bytes(dir / "04.dat", slot_text("迷子", "00000000000012340080-1-103000600"));
-
-  Session s;
-  Game& g = s.g;
-  const uint32_t t0 = test::kMenuReadyMs + 100;
-  s.hl.click(t0, test::kItemX, test::item_y(1));
-  s.hl.at(t0 + 100, [&] {
-    const HeadlessFormState* f = s.hl.form("File_Window");
-    for (int i = 0; i < 3; ++i)
-      EXPECT_EQ(f->find("Label1(" + std::to_string(i) + ")")->caption, "読み込めないデータ") << i;
-  });
-  s.hl.click_control(t0 + 200, "Label1(0)");
-  s.hl.press(t0 + 300, "Load");
-  s.hl.click_control(t0 + 600, "Label1(2)");
-  s.hl.press(t0 + 700, "Load");
-  s.hl.click_control(t0 + 1000, "Label1(3)");
-  s.hl.press(t0 + 1100, "Load");
-  bool first = false, second = false;
-  s.when(
-      t0 + 1200, [&] { return g.input.Click_Wait != 0; },
-      [&] {
-        first = true;
-        EXPECT_EQ(g.interp.kou, -5);
-        EXPECT_EQ(g.interp.pap, 2);
-        EXPECT_EQ(g.interp.rub, -1);
-        EXPECT_NE(g.sound.Music_On, 0);
-        EXPECT_FLOAT_EQ(g.options.Window_Density, 0.7f);
-        const uint32_t t = s.hl.now();
-        s.hl.menu(t, "prog_load");
-        s.hl.click_control(t + 200, "Label1(4)");
-        s.hl.press(t + 300, "Load");
-        s.when(
-            t + 400, [&] { return g.input.Click_Wait != 0 && g.interp.Cur_Num == 10; },
-            [&] {
-              second = true;
-              EXPECT_EQ(g.interp.kou, 0);
-              // Saved at once, before any place row: the loaded background.
-              const uint32_t u = s.hl.now();
-              s.hl.menu(u, "prog_save");
-              s.hl.click_control(u + 200, "Label1(1)");
-              s.hl.press(u + 300, "Save");
-              s.hl.press(u + 500, "Yes");
-              s.hl.press(u + 2500, "Close");
-              s.quit(u + 3000);
-            });
-      });
-  s.run(dir.path());
-  ASSERT_TRUE(first);
-  ASSERT_TRUE(second);
-  EXPECT_EQ(s.exit_code, 0);
-  EXPECT_EQ(count(s.hl, LogKind::Dialog,
-                  "\"スロット1 (00.dat) のデータを読み込めません。\\r\\n行が足りません"),
-            1);
-  EXPECT_EQ(count(s.hl, LogKind::Dialog, "\"スロット3 (02.dat) のデータを読み込めません。"), 1);
-  EXPECT_EQ(count(s.hl, LogKind::Dialog, "数字ではありません"), 1);
-  EXPECT_EQ(count(s.hl, LogKind::Dialog, "\"Not found NUM to SEQ\""), 1);
-  const int load = first_index(s.hl, LogKind::FileRead, "04.dat");
-  ASSERT_GE(load, 0);
-  const int text = first_index(s.hl, LogKind::Text, "", load);
-  ASSERT_GE(text, 0);
-  EXPECT_NE(events(s.hl).line(static_cast<size_t>(text)).find("さて、今年の夏休みは"),
-            std::string::npos);
-  EXPECT_EQ(crlf_lines(cp932_to_utf8(test::read_bytes(dir / "01.dat"))).at(2).substr(9, 3), "000");
-  // Refused files are left as they were.
-  EXPECT_EQ(test::read_bytes(dir / "00.dat"), utf8_to_cp932("2026/07/01 09:30\r\n見出し\r\n"));
-}
-
-// On the true path, a save right after the row that adds to hap, loaded in
-// the same run, still gives the true ending: the slot carries hap. The scene
-// brings its own background in with its transition, once.
-TEST(SaveAndLoad, ALoadInTheSameRunGivesTheSlotsEnding) {
-  TempDir dir;
-  test::copy_demo(dir);
-  Session s;
-  Game& g = s.g;
-  bool paused = false, saved = false;
-  int clicks = 0;
-  std::function<void()> clicker = [&] {
-    if (!paused) {
-      // The hill, showing her the town, the fireworks: the second choice
-      // at the first menus, then the first.
-      s.hl.click(s.hl.now(), test::kWindowX,
-                 clicks++ < 21 ? test::kSecondChoiceY : test::kFirstChoiceY);
-    }
-    if (!g.ending.running) s.hl.at(s.hl.now() + 1500, clicker);
-  };
-  s.hl.click(test::kMenuReadyMs + 100, test::kItemX, test::item_y(0));
-  s.hl.at(test::kMenuReadyMs + 1600, clicker);
-  s.when(
-      test::kMenuReadyMs + 1600,
-      [&] { return g.interp.Cur_Num == 900 && g.interp.hap == 1 && g.input.Click_Wait != 0; },
-      [&] {
-        paused = true;
-        const uint32_t t = s.hl.now();
-        s.hl.menu(t, "prog_save");
-        s.hl.click_control(t + 200, "Label1(0)");
-        s.hl.press(t + 400, "Save");
-        s.hl.press(t + 2000, "Close");
-        s.hl.menu(t + 2200, "prog_load");
-        s.hl.click_control(t + 2400, "Label1(0)");
-        s.hl.press(t + 2600, "Load");
-        s.when(
-            t + 2700, [&] { return g.input.Click_Wait != 0; },
-            [&] {
-              saved = true;
-              EXPECT_EQ(g.interp.hap, 1);
-              paused = false;
-            });
-      });
-  Image closing;
-  s.hl.log().echo = [&](const std::string& line) {
-    if (line.find("end button shown") == std::string::npos) return;
-    closing = s.hl.last_frame();
-    s.quit(s.hl.now() + 100);
-  };
-  s.run(dir.path());
-  ASSERT_TRUE(saved);
-  EXPECT_EQ(s.exit_code, 0);
-  EXPECT_EQ(g.interp.hap, 1);
-  int true_pixels = 0;
-  for (uint32_t px : closing.px) true_pixels += px == kEndColourTrue;
-  EXPECT_GT(true_pixels, 100) << "the closing message is the true ending's";
-  const int read = first_index(s.hl, LogKind::FileRead, "00.dat");
-  ASSERT_GE(read, 0);
-  EXPECT_EQ(first_index(s.hl, LogKind::Place, "place 9",
-                        first_index(s.hl, LogKind::Place, "place 9", read) + 1),
-            -1)
-      << "the scene's place, once";
-  EXPECT_GE(first_index(s.hl, LogKind::Place, "place 9", read), 0);
-}
-
-// A record this story cannot resume is shown as unreadable and never loaded:
-// a place without a picture, a row before the script or past its end, the
-// end marker's scene, a speed or density the game never sets. A slot
-// written before hap was kept loads with hap 0, as a fresh start would.
-TEST(SlotWindow, RecordsOutOfRangeAreRefusedAndOldSlotsLoad) {
+// Broken slot files and records this story cannot resume are named and
+// refused, the file left as it was, while the game goes on: too few lines, a
+// field that is no number, a place without a picture, the end marker's scene.
+// A slot written before hap was kept, with negative counters, music "01" and
+// a scene missing from the script, loads at the saved row with hap 0; saved
+// again before any place row, it keeps the loaded background.
+TEST(SlotWindow, BrokenAndOutOfRangeRecordsAreRefusedAndOldSlotsLoad) {
   TempDir dir;
   test::copy_demo(dir);
   auto record = [](int place, int num, int pos) {
@@ -489,14 +365,15 @@ TEST(SlotWindow, RecordsOutOfRangeAreRefusedAndOldSlotsLoad) {
     r.pos = pos;
     return make_state_text(r);
   };
-  // place 50; NUM 1234 (none) with SEQ -5; NUM 1234 with SEQ 9000; NUM 9999.
-  test::write_bytes(dir / "00.dat", slot_text("絵", record(50, 10, 8)));
-  test::write_bytes(dir / "01.dat", slot_text("前", record(0, 1234, -5)));
-  test::write_bytes(dir / "02.dat", slot_text("後", record(0, 1234, 9000)));
+  test::write_bytes(dir / "00.dat", utf8_to_cp932("2026/07/01 09:30\r\n見出し\r\n"));
+  test::write_bytes(dir / "01.dat", slot_text("文字", "001001000003050000x0-1-103000802"));
+  test::write_bytes(dir / "02.dat", slot_text("絵", record(50, 10, 8)));
   test::write_bytes(dir / "03.dat", slot_text("終", record(0, 9999, 0)));
-  // Six lines, as slots were written before: NUM 10, speed 3.
+  // Six lines, as slots were written before: kou -5, pap 2, rub -1, place
+  // 13, NUM 1234 (no scene of the story), density 70, music "01", line by
+  // line; SEQ 6 is the hero's first line.
   test::write_bytes(dir / "04.dat", utf8_to_cp932("2026/07/01 09:30\r\n昔の\r\n"
-                                                  "00000000000000100080-1-103000000\r\n"
+                                                  "0-50020-101312340070010003000600\r\n"
                                                   "山田\r\n花子\r\n\\\r\n"));
   Session s;
   Game& g = s.g;
@@ -510,26 +387,49 @@ TEST(SlotWindow, RecordsOutOfRangeAreRefusedAndOldSlotsLoad) {
       EXPECT_EQ(f->find("Label1(" + std::to_string(i) + ")")->caption, "読み込めないデータ") << i;
     EXPECT_EQ(f->find("Label1(4)")->caption, "昔の\r\n07/01 09:30");
   });
-  s.hl.click_control(t0 + 200, "Label1(0)");
-  s.hl.press(t0 + 300, "Load");
-  s.hl.click_control(t0 + 600, "Label1(4)");
-  s.hl.press(t0 + 700, "Load");
+  for (int i : {0, 1, 2, 4}) {
+    s.hl.click_control(t0 + 200 + 400 * i, "Label1(" + std::to_string(i) + ")");
+    s.hl.press(t0 + 300 + 400 * i, "Load");
+  }
   bool loaded = false;
   s.when(
-      t0 + 800, [&] { return g.input.Click_Wait != 0; },
+      t0 + 2000, [&] { return g.input.Click_Wait != 0 && g.interp.Cur_Num == 10; },
       [&] {
         loaded = true;
+        EXPECT_EQ(g.interp.kou, -5);
+        EXPECT_EQ(g.interp.pap, 2);
+        EXPECT_EQ(g.interp.rub, -1);
         EXPECT_EQ(g.interp.hap, 0);
-        EXPECT_EQ(g.interp.Cur_Num, 10);
-        s.quit(s.hl.now() + 100);
+        EXPECT_NE(g.sound.Music_On, 0);
+        EXPECT_FLOAT_EQ(g.options.Window_Density, 0.7f);
+        const uint32_t u = s.hl.now();
+        s.hl.menu(u, "prog_save");
+        s.hl.click_control(u + 200, "Label1(1)");
+        s.hl.press(u + 300, "Save");
+        s.hl.press(u + 500, "Yes");
+        s.hl.press(u + 2500, "Close");
+        s.quit(u + 3000);
       });
   s.run(dir.path());
   ASSERT_TRUE(loaded);
   EXPECT_EQ(s.exit_code, 0);
-  EXPECT_EQ(count(s.hl, LogKind::Dialog, "\"スロット1 (00.dat) のデータを読み込めません。"), 1);
+  EXPECT_EQ(count(s.hl, LogKind::Dialog,
+                  "\"スロット1 (00.dat) のデータを読み込めません。\\r\\n行が足りません"),
+            1);
+  EXPECT_EQ(count(s.hl, LogKind::Dialog, "\"スロット2 (01.dat) のデータを読み込めません。"), 1);
+  EXPECT_EQ(count(s.hl, LogKind::Dialog, "数字ではありません"), 1);
+  EXPECT_EQ(count(s.hl, LogKind::Dialog, "\"スロット3 (02.dat) のデータを読み込めません。"), 1);
   EXPECT_EQ(count(s.hl, LogKind::Dialog, "(place) の値 50 が範囲外です"), 1);
+  EXPECT_EQ(count(s.hl, LogKind::Dialog, "\"Not found NUM to SEQ\""), 1);
   EXPECT_EQ(count(s.hl, "Background 50"), 0);
-  EXPECT_EQ(count(s.hl, LogKind::FileRead, "00.dat"), 0);
+  EXPECT_EQ(count(s.hl, LogKind::FileRead, "02.dat"), 0);
+  const int text =
+      first_index(s.hl, LogKind::Text, "", first_index(s.hl, LogKind::FileRead, "04.dat"));
+  ASSERT_GE(text, 0);
+  EXPECT_NE(events(s.hl).line(static_cast<size_t>(text)).find("さて、今年の夏休みは"),
+            std::string::npos);
+  EXPECT_EQ(crlf_lines(cp932_to_utf8(test::read_bytes(dir / "01.dat"))).at(2).substr(9, 3), "013");
+  EXPECT_EQ(test::read_bytes(dir / "00.dat"), utf8_to_cp932("2026/07/01 09:30\r\n見出し\r\n"));
 }
 
 // Loads from the game menu, one after another, run in one loop: the stack
@@ -595,39 +495,6 @@ TEST(SaveAndLoad, TwoThousandLoadsKeepTheStackAndMemoryFlat) {
   ASSERT_EQ(loads, kLoads + 1);
   EXPECT_LT(first_frame - deepest_frame, 4096u) << "each load nests in the last";
   EXPECT_LT(last_kb - first_kb, kMoreKb) << "kB more after " << kLoads << " loads";
-}
-
-// An author's unattended save and load: the runner's verbs drive the options
-// window and the slot window, and the log shows what they showed.
-TEST(SaveAndLoad, WithTheRunnersVerbs) {
-  test::TempDir dir;
-  std::filesystem::copy(test::build_dir() + "/data", dir / "data",
-                        std::filesystem::copy_options::recursive);
-  const std::string play = test::build_dir() + "/velmora-play " + dir.path() + "data ";
-  std::ofstream(dir / "save.txt") << "wait 5500\nmenu opt_menu\nwait 100\nchoose 1行ずつ表示\n"
-                                     "check 効果音 off\nscroll 60\npress OK\nwait 200\n"
-                                     "click 300 255\nwait 8000\nmenu prog_save\nwait 200\n"
-                                     "slot 3\npress Save\nwait 2000\npress Close\nwait 500\n"
-                                     "menu prog_end\nanswer yes\n";
-  std::string out;
-  ASSERT_EQ(test::run_command(play + dir.path() + "save.txt " + dir.path(), out), 0) << out;
-  auto seen = [&](const std::string& s) { return out.find(s) != std::string::npos; };
-  EXPECT_TRUE(seen("form Option_Window open \"オプション設定\" topmost"));
-  EXPECT_TRUE(seen("form Option_Window Label4 \"60\""));
-  EXPECT_TRUE(seen("form File_Window open \"ゲームデータ\""));
-  EXPECT_TRUE(seen("form File_Window Label1(3) \"データなし\""));
-  EXPECT_TRUE(seen("file written 03.dat"));
-  EXPECT_TRUE(seen("form File_Window shows Label2 \"セーブしました\""));
-  EXPECT_TRUE(seen("form File_Window Label1(3) \"夏休みの始まり\\r\\n07/20 10:00\""));
-
-  std::ofstream(dir / "load.txt") << "wait 5500\nclick 300 290\nwait 300\nslot 3\npress Load\n"
-                                     "wait 4000\nmenu prog_end\nanswer yes\n";
-  ASSERT_EQ(test::run_command(play + dir.path() + "load.txt " + dir.path(), out), 0) << out;
-  EXPECT_TRUE(seen("form File_Window fBtn(3) \"Save\" disabled"));
-  EXPECT_TRUE(seen("form File_Window shows Label2 \"ロードしました\""));
-  const size_t read = out.find("file read 03.dat");
-  ASSERT_NE(read, std::string::npos) << out;
-  EXPECT_NE(out.find("text 0 港町ヴェルモラの夏は", read), std::string::npos) << out;
 }
 
 // Starts the story and, at its first wait for a click, presses "Save" on

@@ -39,7 +39,13 @@ class Interp : public ::testing::Test {
   }
 };
 
-TEST_F(Interp, CountersAddAndTest) {
+// One scene of most rows: counters added to and tested (an i1 on hap never
+// jumps, a p2 on "hapx" adds to hap, other names to nothing), the place
+// already shown (no change, so its message shows), a clear, sound and g1
+// rows that show nothing, unknown sub-codes named, the caption, and a jump
+// to the last row, the end marker, which then runs and stops the story.
+TEST_F(Interp, ACounterPlaceCaptionAndJumpScene) {
+  g.interp.Place_No = 3;
   load({{"0010", "p2", "", "", "", "", "", "kou", "-3"},
         {"0010", "i1", "0040", "", "", "", "", "kou", "0"},
         {"0020", "p2", "", "", "", "", "", "kou", "3"},
@@ -48,23 +54,27 @@ TEST_F(Interp, CountersAddAndTest) {
         {"0040", "i1", "0030", "", "", "", "", "hap", "0"},
         {"0040", "p2", "", "", "", "", "", "hapx", "7"},
         {"0040", "p2", "", "", "", "", "", "xyz", "7"},
-        {"0040", "", "", "", "", "", "", "end"},
-        {"9999"}});
+        {"0040", "", "", "3", "", "", "", "same place shows text"},
+        {"0040", "r", "", "", "", "", "1", "cleared"},
+        {"0040", "a0", "", "", "", "", "", "a sound row shows nothing"},
+        {"0040", "g1", "", "", "", "", "", "nor does g1"},
+        {"0040", "p3"},
+        {"0040", "i2"},
+        {"0040", "p8", "", "", "", "", "", "第一章"},
+        {"0040", "g0", "0090"},
+        {"0050", "", "", "", "", "", "", "skipped"},
+        {"0090", "p2", "", "", "", "", "", "rub", "5"}});
   run_script(g.story());
   EXPECT_EQ(g.interp.kou, 0);
   EXPECT_EQ(g.interp.hap, 7);
-  EXPECT_EQ(events(hl).of(LogKind::Text).bodies(), (std::vector<std::string>{"0 end"}));
-}
-
-TEST_F(Interp, JumpToTheLastRowRunsItAndStops) {
-  load({{"0010", "", "", "", "", "", "", "こんにちは"},
-        {"0010", "g0", "0090"},
-        {"0020", "", "", "", "", "", "", "skipped"},
-        {"0090", "p2", "", "", "", "", "", "rub", "5"}});
-  run_script(g.story());
   EXPECT_EQ(g.interp.rub, 5);
-  EXPECT_EQ(events(hl).of(LogKind::Text).bodies(), (std::vector<std::string>{"0 こんにちは"}));
-  EXPECT_EQ(g.interp.Script_Pos, 4);
+  EXPECT_EQ(g.interp.Script_Pos, 18);
+  EXPECT_EQ(count(hl, LogKind::Dialog, "\"error(p?)\""), 1);
+  EXPECT_EQ(count(hl, LogKind::Dialog, "\"error(i?)\""), 1);
+  EXPECT_EQ(g.interp.Save_Title, "第一章");
+  EXPECT_EQ(g.interp.Place_No, 3);
+  EXPECT_EQ(events(hl).of(LogKind::Text).bodies(),
+            (std::vector<std::string>{"0 same place shows text", "1 cleared"}));
 }
 
 TEST_F(Interp, MissingJumpTargetIsReportedOnceThenTheGameEnds) {
@@ -111,27 +121,6 @@ TEST_F(Interp, NameSubstitutionAndANameIsNeverReadAsScript) {
   run_script(g.story());
   EXPECT_EQ(events(hl).of(LogKind::Text).bodies().back(), "3 &1と&x");
   EXPECT_EQ(events(hl).of(LogKind::Text).bodies().size(), 3u);
-}
-
-TEST_F(Interp, PlaceSoundCaptionAndUnknownRowsAndMessages) {
-  // The place already shown is no change, so the row shows its message.
-  g.interp.Place_No = 3;
-  load({{"0010", "", "", "3", "", "", "", "same place shows text"},
-        {"0010", "r", "", "", "", "", "1", "cleared"},
-        {"0010", "a0", "", "", "", "", "", "a sound row shows nothing"},
-        {"0010", "g1", "", "", "", "", "", "nor does g1"},
-        {"0010", "p3"},
-        {"0010", "i2"},
-        {"0010", "p8", "", "", "", "", "", "第一章"},
-        {"9999"}});
-  run_script(g.story());
-  // Unknown sub-codes show their messages; p8 sets the caption.
-  EXPECT_EQ(count(hl, LogKind::Dialog, "\"error(p?)\""), 1);
-  EXPECT_EQ(count(hl, LogKind::Dialog, "\"error(i?)\""), 1);
-  EXPECT_EQ(g.interp.Save_Title, "第一章");
-  EXPECT_EQ(g.interp.Place_No, 3);
-  EXPECT_EQ(events(hl).of(LogKind::Text).bodies(),
-            (std::vector<std::string>{"0 same place shows text", "1 cleared"}));
 }
 
 TEST_F(Interp, MalformedFieldsStopWithTheRowNamed) {

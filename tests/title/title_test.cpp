@@ -40,8 +40,10 @@ class Title : public ::testing::Test {
   void SetUp() override { test::copy_demo(dir); }
 };
 
+// A press before the menu shows does nothing.
 TEST_F(Title, PanelDissolvesInNineStepsOntoThePanelTexture) {
   std::vector<std::pair<uint32_t, std::vector<uint32_t>>> panels;
+  s.hl.click(3000, kItemX, item_y(0));
   s.hl.on_present = [&](const Image& frame, uint32_t at) {
     panels.emplace_back(at, crop(frame, 180, 65, 280, 150));
   };
@@ -75,9 +77,16 @@ TEST_F(Title, PanelDissolvesInNineStepsOntoThePanelTexture) {
         << "item " << k;
   EXPECT_EQ(count(s.hl, LogKind::Title, "menu ready"), 1);
   EXPECT_EQ(events(s.hl).of(LogKind::Title).with("menu ready").times().at(0), kMenuReadyMs);
+  EXPECT_EQ(count(s.hl, LogKind::Text), 0);
 }
 
-TEST_F(Title, HoverHighlightsOneItemAndTicksOncePerChange) {
+// The menu ticks once per change of item, with effects switched off too;
+// the start item (any button) enters the story and leaves the title. Nothing
+// is there to look back on at the title: the wheel opens no history.
+TEST_F(Title, HoverTicksOncePerChangeAndStartEntersTheStory) {
+  EXPECT_FALSE(s.hl.menu_enabled("prog_save"));
+  s.hl.at(kMenuReadyMs, [&] { EXPECT_FALSE(s.hl.menu_enabled("history")); });
+  s.hl.wheel(kMenuReadyMs + 50, 320, 100, -1);
   const uint32_t t = kMenuReadyMs + 100;
   s.hl.move(t, kItemX, item_y(0));
   s.hl.move(t + 100, kItemX + 20, item_y(0) + 5);  // the same item
@@ -88,40 +97,32 @@ TEST_F(Title, HoverHighlightsOneItemAndTicksOncePerChange) {
   s.hl.move(t + 600, kItemX, item_y(1));
   Image frame;
   s.hl.at(t + 700, [&] { frame = s.hl.last_frame(); });
-  // With effects switched off the menu still ticks.
   s.hl.menu(t + 800, "opt_menu");
   s.hl.check(t + 900, "効果音", false);
   s.hl.press(t + 1000, "OK");
   s.hl.move(t + 1100, kItemX, item_y(3));
-  s.quit(t + 1200);
+  s.hl.at(t + 1200, [&] {
+    EXPECT_EQ(s.g.sound.Sound_On, 0);
+    EXPECT_EQ(ticks(s), 5);
+    EXPECT_EQ(s.g.app.Menu_Hover, 3);
+  });
+  s.hl.click(t + 1300, kItemX, item_y(0), kRightButton);
+  s.hl.at(t + 5300, [&] {
+    EXPECT_FALSE(s.g.screen.Title.visible);
+    EXPECT_FALSE(s.g.screen.End_Pic.visible);
+    for (const char* m : {"prog_save", "prog_load", "speedup", "opt_menu", "history"})
+      EXPECT_TRUE(s.hl.menu_enabled(m)) << m;
+  });
+  s.quit(t + 5400);
   s.run(dir.path());
-  EXPECT_EQ(s.g.sound.Sound_On, 0);
-  EXPECT_EQ(ticks(s), 5);
-  EXPECT_EQ(s.g.app.Menu_Hover, 3);
-  // Item 1 shows its highlighted piece, the others their normal ones.
+  EXPECT_EQ(s.exit_code, 0);
+  // Item 1 showed its highlighted piece, the others their normal ones.
   const Image& tex = s.g.screen.Texture.img;
   for (int k = 0; k < 4; ++k) {
     const int src_x = k == 1 ? 120 : 0;
     EXPECT_EQ(crop(frame, 265, 245 + 35 * k, 110, 30), crop(tex, src_x, 230 + 35 * k, 110, 30))
         << "item " << k;
   }
-}
-
-TEST_F(Title, StartEntersTheStoryAndLeavesTheTitle) {
-  EXPECT_FALSE(s.hl.menu_enabled("prog_save"));
-  // Nothing to look back on at the title: the wheel opens no history.
-  s.hl.at(kMenuReadyMs, [&] { EXPECT_FALSE(s.hl.menu_enabled("history")); });
-  s.hl.wheel(kMenuReadyMs + 50, 320, 100, -1);
-  s.hl.click(kMenuReadyMs + 100, kItemX, item_y(0), kRightButton);  // any button
-  s.hl.at(kMenuReadyMs + 4000, [&] {
-    EXPECT_FALSE(s.g.screen.Title.visible);
-    EXPECT_FALSE(s.g.screen.End_Pic.visible);
-    for (const char* m : {"prog_save", "prog_load", "speedup", "opt_menu", "history"})
-      EXPECT_TRUE(s.hl.menu_enabled(m)) << m;
-  });
-  s.quit(kMenuReadyMs + 4100);
-  s.run(dir.path());
-  EXPECT_EQ(s.exit_code, 0);
   EXPECT_EQ(
       count(s.hl, LogKind::Effect, std::to_string(effect_wave(kEffectPress).size()) + " bytes"), 1);
   EXPECT_EQ(count(s.hl, LogKind::Text, "text 0 港町ヴェルモラの夏は"), 1);
@@ -136,14 +137,6 @@ TEST_F(Title, ASmallTitlePictureCoversWhatItCanAndTheMenuComes) {
   EXPECT_EQ(s.exit_code, 0);
   EXPECT_EQ(count(s.hl, LogKind::Title, "menu ready"), 1);
   EXPECT_EQ(s.g.screen.Title.img.at(319, 239), rgb(10, 120, 200));
-}
-
-TEST_F(Title, PressesBeforeTheMenuShowsDoNothing) {
-  s.hl.click(3000, kItemX, item_y(0));
-  s.hl.at(kMenuReadyMs + 100, [&] { EXPECT_TRUE(s.g.screen.Title.visible); });
-  s.quit(kMenuReadyMs + 200);
-  s.run(dir.path());
-  EXPECT_EQ(count(s.hl, LogKind::Text), 0);
 }
 
 TEST_F(Title, GalleryAndARefusedQuitComeBackToTheTitle) {

@@ -117,10 +117,7 @@ TEST_F(DataToolTest, DemoIsByteIdenticalOnEveryRunCompleteAndPassesTheCheck) {
   for (const std::string& t : demo_tune_names()) expected.push_back(t);
   std::sort(expected.begin(), expected.end());
   EXPECT_EQ(names_in(*demo_), expected);
-  // At rest: the disguised pictures begin with "JF".
-  for (const PictureEntry& s : picture_entries())
-    if (s.disguised)
-      EXPECT_EQ(read_bytes(join_path(*demo_, dat_name(s.number))).substr(0, 2), "JF");
+  test::expect_at_rest(*demo_ + "/");
 
   // The system file has twenty-five lines in the code page.
   const std::string bytes = read_bytes(join_path(*demo_, "50.dat"));
@@ -316,11 +313,9 @@ TEST_F(DataToolTest, UnpackThenPackGivesTheSameFolderAndRefusesWhatWouldNotComeB
   fs::rename(join_path(open, "70.jpg"), join_path(open, "12.jpg"));
   fs::remove(join_path(open, "12.bmp"));
   EXPECT_THROW(pack_folder(disk, open, refused), std::runtime_error);
-}
 
-TEST_F(DataToolTest, AFolderInItsRunningFormPacksIntoItsAtRestForm) {
-  // Left so when the game stopped without tidying up, it reads the same to
-  // the game: it converts, and packs into its at-rest form.
+  // A folder in its running form, left so when the game stopped without
+  // tidying up, reads the same to the game: it packs into its at-rest form.
   const std::string running = copy_of_demo("running");
   DataFolder(disk, running).restore_magic(11, 'B');
   const std::string reopened = scratch("reopened"), rested = scratch("rested");

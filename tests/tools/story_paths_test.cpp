@@ -247,59 +247,6 @@ TEST(StoryPaths, UnreachedRowsUnofferedChoicesOddEndingsAndErrorsAreReported) {
   EXPECT_TRUE(has_finding(bx, "51.dat:2: warning:", "Not found NUM to SEQ"));
 }
 
-// ------------------------------------------------- played by the game ---
-
-std::string verify(const std::string& dir, int& code) {
-  std::string out;
-  code = test::run_command(test::build_dir() + "/velmora-data verify " + dir, out);
-  return out;
-}
-
-// The demo story walked once, on every choice path, by the game itself: each
-// path ends at an ending with hap 0 or 1 and plays as the map predicts (a
-// sprite, face or jump the data gets wrong stops the game, and the play
-// differs), no row is left unplayed, no choice unoffered, and every gallery
-// picture is shown on some path.
-TEST(StoryPathsPlayed, EveryDemoPathAndCountersRawTargetsAndLoopsPlayAsPredicted) {
-  DiskFiles disk;
-  const Story demo = read_story(DataFolder(disk, test::build_dir() + "/data"));
-  const Exploration dx = explore_story(demo);
-  EXPECT_TRUE(dx.findings.empty()) << dx.findings.front();
-  std::set<int> haps, places;
-  for (const StoryPath& p : dx.paths) {
-    const PathSummary s = summarize(demo, dx, p);
-    EXPECT_EQ(s.end, PathEnd::Ending) << describe_end(s.end, s.hap, s.error);
-    haps.insert(s.hap);
-    places.insert(s.places.begin(), s.places.end());
-  }
-  EXPECT_EQ(haps, (std::set<int>{0, 1}));
-  for (int gallery = 5; gallery <= 9; ++gallery) EXPECT_TRUE(places.count(gallery)) << gallery;
-  int code = 0;
-  std::string out = verify(test::build_dir() + "/data", code);
-  EXPECT_EQ(code, 0) << out;
-  EXPECT_NE(out.find("6 of 6 paths played as predicted"), std::string::npos) << out;
-  EXPECT_EQ(out.find("warning:"), std::string::npos) << out;
-
-  test::TempDir dir;
-  const std::string data = dir / "data";
-  std::filesystem::copy(test::build_dir() + "/data", data);
-  write_bytes(data + "/51.dat", invert_bytes(utf8_to_cp932(script_text(kStory))));
-  write_bytes(data + "/52.dat", invert_bytes(utf8_to_cp932(choice_text(kChoices))));
-  out = verify(data, code);
-  EXPECT_EQ(code, 0) << out;
-  EXPECT_NE(out.find("3 of 3 paths played as predicted"), std::string::npos) << out;
-
-  // A prediction the game does not bear out is reported: a sprite face on a
-  // character who does not stand ends the game, which the paths do not model.
-  std::vector<Row> rows = kStory;
-  rows[9].face = "2";
-  write_bytes(data + "/51.dat", invert_bytes(utf8_to_cp932(script_text(rows))));
-  out = verify(data, code);
-  EXPECT_EQ(code, 1) << out;
-  EXPECT_NE(out.find("DIFFERS"), std::string::npos) << out;
-  EXPECT_NE(out.find("2 of 3 paths played as predicted"), std::string::npos) << out;
-}
-
 TEST(StoryPaths, GraphDrawsScenesEdgesAndMarks) {
   const Story st = story_of(kStory, kChoices);
   const std::string dot = story_dot(st, explore_story(st));
@@ -344,48 +291,6 @@ TEST(StoryPaths, CommandsWriteTheGraphInputFilesAndTable) {
               invert_bytes(utf8_to_cp932(script_text({{"0010"}, {"00x0"}, {"9999"}}))));
   EXPECT_EQ(test::run_command(tool + "paths " + (dir / "bad") + " " + (dir / "r"), out), 1);
   EXPECT_NE(out.find("51.dat line 3, field 1 (num)"), std::string::npos) << out;
-}
-
-// What the demo's rows use: every command, code, speaker and position the
-// game knows, so that playing it exercises the whole interpreter.
-TEST(StoryPathsPlayed, TheDemoUsesTheWholeCommandSet) {
-  std::set<std::string> cmds, codes, speakers, counters, positions, waits;
-  std::set<int> choice_sizes;
-  size_t longest = 0;
-  bool names = false, two_lines = false;
-  for (const ScenarioRow& r : demo_script()) {
-    const std::string cmd = r.cmd, text = r.text;
-    cmds.insert(cmd);
-    if (r.place[0]) codes.insert(text);
-    if (r.doll[0] && r.doll[1] != '0') positions.insert(text);
-    if (!cmd.empty()) {
-      if (cmd == "s") choice_sizes.insert(std::stoi(text));
-      if (cmd == "p2") counters.insert(text + (r.value[0] == '-' ? "-" : "+"));
-      if (cmd == "w") waits.insert(text);
-      continue;
-    }
-    if (r.place[0] || r.doll[0]) continue;
-    speakers.insert(r.speaker);
-    longest = std::max(longest, utf8_length(text));
-    two_lines |= utf8_length(text) > 23 && utf8_length(text) <= 46;
-    names |= std::string(r.subst) == "1" && text.find("&1&2") != std::string::npos;
-  }
-  for (const char* c : {"g0", "g1", "g4", "aa", "ab", "ac", "ad", "ae", "aJ", "aK", "a0", "a1", "s",
-                        "p2", "p8", "i1", "w", "r", "e"})
-    if (std::string(c) != "aa") EXPECT_TRUE(cmds.count(c)) << c;  // aa: start-up's title tune
-  EXPECT_FALSE(cmds.count("q"));
-  EXPECT_EQ(codes, (std::set<std::string>{"", "DI", "VB", "HB", "HC", "BC", "IC", "DK", "MS"}));
-  EXPECT_EQ(speakers, (std::set<std::string>{"", "1", "2", "3", "4", "5", "6"}));
-  EXPECT_EQ(positions, (std::set<std::string>{"L", "R", "C"}));
-  EXPECT_EQ(choice_sizes, (std::set<int>{1, 2, 3}));
-  for (const char* c : {"kou+", "pap+", "rub+", "hap+", "rub-", "hap-"})
-    EXPECT_TRUE(counters.count(c)) << c;
-  EXPECT_EQ(waits, (std::set<std::string>{"", "1500", "2000"}));
-  EXPECT_GT(longest, 46u);
-  EXPECT_LE(longest, 69u);  // three lines at most
-  EXPECT_TRUE(two_lines);
-  EXPECT_TRUE(names);
-  EXPECT_EQ(std::string(demo_script()[demo_script().size() - 2].cmd), "e");
 }
 
 }  // namespace
