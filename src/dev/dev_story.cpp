@@ -16,7 +16,7 @@ namespace {
 // The NUM itself when the script still has it, else the nearest earlier one
 // it has, else its first.
 int16_t nearest_num(const ScriptTables& t, int16_t num) {
-  int16_t best = t.Script_Table.empty() ? 0 : t.Script_Table.front().num;
+  int16_t best = t.Script_Table.empty() ? int16_t{0} : t.Script_Table.front().num;
   bool found = false;
   for (int32_t i = 0; i < t.Scene_Count && i < static_cast<int32_t>(t.Scene_Index.size()); ++i) {
     const int16_t key = t.Scene_Index[static_cast<size_t>(i)].key;
