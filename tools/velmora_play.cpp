@@ -1,15 +1,20 @@
-// velmora-play DATA_DIR INPUT [OUT_DIR]: plays the real game on the headless
-// platform, driven by a list of actions, and prints what a player would have
-// seen and heard, one line per event with its virtual time.
+// velmora-play [--dev] DATA_DIR INPUT [OUT_DIR]: plays the real game on the
+// headless platform, driven by a list of actions, and prints what a player
+// would have seen and heard, one line per event with its virtual time. With
+// --dev, DATA_DIR is an editable folder played as velmora --dev plays it, and
+// the input may jump to a scene and set the counters.
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <iostream>
+#include <memory>
 #include <string>
 
 #include "app/main_form.h"
+#include "dev/dev_run.h"
 #include "graphics/screen.h"
 #include "platform/common/pixbuf_pictures.h"
+#include "platform/common/user_cache.h"
 #include "platform/headless/headless.h"
 #include "runner/script.h"
 
@@ -18,7 +23,7 @@ namespace {
 using vm::runner::Step;
 
 int usage() {
-  std::cerr << "usage: velmora-play DATA_DIR INPUT [OUT_DIR]\n" << vm::runner::kGrammar;
+  std::cerr << "usage: velmora-play [--dev] DATA_DIR INPUT [OUT_DIR]\n" << vm::runner::kGrammar;
   return 2;
 }
 
@@ -35,9 +40,19 @@ void schedule_shot(vm::Headless& hl, uint32_t at, const std::string& path, bool&
   });
 }
 
+// A dev run's own verb, at its time; what it could not do is in the log.
+void schedule_dev(vm::Headless& hl, uint32_t at, const Step& s, vm::dev::DevRun* dev) {
+  hl.at(at, [&hl, s, dev] {
+    std::string error;
+    const bool done =
+        s.verb == Step::Jump ? dev->jump(s.n, error) : dev->set_counter(s.text, error);
+    if (!done) hl.log().record(vm::LogEvent::warning(vm::runner::line_of(s) + ": " + error));
+  });
+}
+
 // Queues one action of the input at the cursor's time (a wait moves it on).
 void schedule(vm::Headless& hl, uint32_t& cursor, const Step& s, const std::string& out_dir,
-              bool& shot_failed) {
+              bool& shot_failed, vm::dev::DevRun* dev) {
   switch (s.verb) {
     case Step::Wait:
       cursor += static_cast<uint32_t>(s.ms);
@@ -93,14 +108,19 @@ void schedule(vm::Headless& hl, uint32_t& cursor, const Step& s, const std::stri
     case Step::Shot:
       schedule_shot(hl, cursor, out_dir + s.text, shot_failed);
       break;
+    case Step::Jump:
+    case Step::Set:
+      schedule_dev(hl, cursor, s, dev);
+      break;
   }
 }
 
 // Plays the game to its end; the exit code, or 3 when it stopped otherwise.
 // shot_failed is set by the pictures taken during the play.
-int play(vm::Headless& hl, const std::string& data_dir, const bool& shot_failed) {
+int play(vm::Headless& hl, const std::string& data_dir, const bool& shot_failed,
+         vm::dev::DevRun* dev) {
   try {
-    int code = vm::run_game(hl.platform(), data_dir);
+    int code = dev ? dev->run() : vm::run_game(hl.platform(), data_dir);
     hl.log().record(vm::LogEvent::other("exit " + std::to_string(code)));
     // A picture asked for and not written is a failure of the run too.
     return code != 0 ? code : shot_failed ? 1 : 0;
@@ -116,6 +136,11 @@ int play(vm::Headless& hl, const std::string& data_dir, const bool& shot_failed)
 }  // namespace
 
 int main(int argc, char** argv) {
+  const bool dev_run = argc > 1 && std::string(argv[1]) == "--dev";
+  if (dev_run) {
+    --argc;
+    ++argv;
+  }
   if (argc < 3 || argc > 4) return usage();
   std::string data_dir = argv[1];
   std::string out_dir = argc > 3 ? argv[3] : ".";
@@ -134,6 +159,10 @@ int main(int argc, char** argv) {
   }
 
   vm::Headless hl;
+  std::unique_ptr<vm::dev::DevRun> dev;
+  if (dev_run)
+    dev = std::make_unique<vm::dev::DevRun>(hl.platform(), hl.file_monitor(), data_dir,
+                                            vm::user_cache_dir());
   bool shot_failed = false;
   hl.log().echo = [](const std::string& line) { std::cout << line << "\n" << std::flush; };
 
@@ -149,9 +178,15 @@ int main(int argc, char** argv) {
       std::cerr << argv[2] << ":" << line_no << ": cannot read \"" << line << "\"\n";
       return 2;
     }
-    if (p == vm::runner::Parsed::Step) schedule(hl, cursor, step, out_dir, shot_failed);
+    const bool dev_verb = step.verb == Step::Jump || step.verb == Step::Set;
+    if (p == vm::runner::Parsed::Step && dev_verb && !dev) {
+      std::cerr << argv[2] << ":" << line_no << ": " << vm::runner::line_of(step)
+                << ": only a --dev run jumps and sets counters\n";
+      return 2;
+    }
+    if (p == vm::runner::Parsed::Step) schedule(hl, cursor, step, out_dir, shot_failed, dev.get());
   }
   // The input is over: close the window as the close box would.
   hl.close(cursor);
-  return play(hl, data_dir, shot_failed);
+  return play(hl, data_dir, shot_failed, dev.get());
 }

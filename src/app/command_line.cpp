@@ -23,6 +23,8 @@ CommandLine parse_command_line(const std::vector<std::string>& args) {
       cl.help = true;
     } else if (!options_done && (a == "--version" || a == "-V")) {
       cl.version = true;
+    } else if (!options_done && a == "--dev") {
+      cl.dev = true;
     } else if (!options_done && (a == "--fullscreen" || a == "--full-screen")) {
       cl.full_screen = true;
     } else if (!options_done && (a == "--scale" || a.rfind("--scale=", 0) == 0)) {
@@ -54,16 +56,21 @@ CommandLine parse_command_line(const std::vector<std::string>& args) {
       return cl;
     }
   }
+  if (cl.dev && cl.data_dir.empty()) cl.error = "--dev needs the editable folder to play";
   return cl;
 }
 
 std::string usage_text() {
   return "Usage: velmora [--scale N] [--fullscreen] [DATA_DIR]\n"
+         "       velmora [--scale N] [--fullscreen] --dev EDIT_DIR\n"
          "Plays the visual novel Velmora.\n"
          "\n"
          "  --scale N      show the 640 x 480 screen N times larger (1, 2 or 3)\n"
          "  --fullscreen   start in full screen (F11 switches, Escape leaves)\n"
          "  DATA_DIR       play this data folder instead of the installed game\n"
+         "  --dev EDIT_DIR play an editable folder (velmora-data unpack) as it is:\n"
+         "                 a file saved there is played at once; nothing is written\n"
+         "                 into it (saves go to $XDG_CACHE_HOME/velmora/dev/)\n"
          "  --help         show this help and exit\n"
          "  --version      show the version and exit\n"
          "\n"

@@ -1,4 +1,5 @@
-// The program's command line: velmora [--scale N] [--fullscreen] [DATA_DIR],
+// The program's command line: velmora [--scale N] [--fullscreen] [DATA_DIR]
+// or [--dev EDIT_DIR],
 // and the --help and --version answers.
 #pragma once
 
@@ -12,6 +13,7 @@ struct CommandLine {
   bool version = false;
   int scale = 0;             // 0: as the settings say
   bool full_screen = false;  // true: full screen for this run
+  bool dev = false;          // --dev: data_dir is an editable folder to play as it is saved
   std::string data_dir;      // empty: the usual search
   std::string error;         // what was wrong, for standard error
 };

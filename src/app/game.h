@@ -7,6 +7,7 @@
 #pragma once
 
 #include "about/about.h"
+#include "app/dev_hooks.h"
 #include "app/main_menu.h"
 #include "app/preferences.h"
 #include "app/quiet_platform.h"
@@ -104,6 +105,8 @@ struct Game {
 
   // What the story asks of the game above the script.
   std::unique_ptr<StoryHooks> hooks;
+  // What a dev run adds (velmora --dev); none in a player's game.
+  std::unique_ptr<DevHooks> dev;
 };
 
 // Shorthands used everywhere.

@@ -1,6 +1,6 @@
 // The velmora program: the desktop platform around the game's start routine.
-// velmora [--scale N] [--fullscreen] [DATA_DIR]; --help and --version answer
-// without a display.
+// velmora [--scale N] [--fullscreen] [DATA_DIR | --dev EDIT_DIR]; --help and
+// --version answer without a display.
 #include <exception>
 #include <iostream>
 #include <string>
@@ -9,6 +9,8 @@
 #include "app/command_line.h"
 #include "app/data_folder.h"
 #include "app/main_form.h"
+#include "dev/dev_run.h"
+#include "platform/common/user_cache.h"
 #include "platform/desktop/desktop.h"
 
 int main(int argc, char** argv) {
@@ -42,6 +44,10 @@ int main(int argc, char** argv) {
     if (cl.full_screen) s.full_screen = true;
     desktop.override_settings(s);
     vm::Platform& pf = desktop.platform();
+    if (cl.dev) {
+      vm::dev::DevRun dev(pf, desktop.file_monitor(), cl.data_dir, vm::user_cache_dir());
+      return dev.run();
+    }
     const std::string data_dir =
         cl.data_dir.empty() ? vm::find_game_data(pf.files, vm::data_places(), pf.log) : cl.data_dir;
     return vm::run_game(pf, data_dir);

@@ -143,14 +143,24 @@ void layout_screen(Game& g) {
   layout_gallery(g.gallery_room());
   layout_ending(g.finale());
   layout_notice(g);
+  if (g.dev) g.dev->layout();
 }
+
+namespace {
+
+// A dev run names the author's folder in the caption.
+void set_caption(Game& g, const std::string& caption) {
+  g.pf.window.set_caption(g.dev ? g.dev->caption(caption) : caption);
+}
+
+}  // namespace
 
 void form_load(Game& g, const std::string& data_dir) {
   Window& w = g.pf.window;
-  g.menu.build();
+  g.menu.build(g.dev != nullptr);
   apply_view_settings(g.pf, g.menu);
   w.set_busy_cursor(true);
-  w.set_caption("Velmora - loading now...");
+  set_caption(g, "Velmora - loading now...");
 
   g.assets.Data_Dir = data_dir;
   if (g.assets.Data_Dir.empty() || g.assets.Data_Dir.back() != '/') g.assets.Data_Dir += '/';
@@ -191,7 +201,7 @@ void form_load(Game& g, const std::string& data_dir) {
   load_faces(g.stage());
   g.menu.set_quick_slot(quick_slot_present(g.slot_window()));
   w.set_busy_cursor(false);
-  w.set_caption("Velmora");
+  set_caption(g, "Velmora");
   do_events(g);
   show_title(g);
 }
@@ -235,6 +245,7 @@ void on_main_mouse_down(Game& g, const InputEvent& ev) {
 }
 
 void on_main_key_down(Game& g, int key) {
+  if (g.dev && g.dev->on_key(key)) return;
   if (key == kKeyF5) return on_quick_save(g);
   if (key == kKeyF9) return on_quick_load(g);
   if (on_rollback_key(g, key)) return;
@@ -278,6 +289,11 @@ void on_main_menu(Game& g, const std::string& name) {
     case MenuItem::FullScreen:
       on_view_menu(g.pf, g.menu, *item);
       return;
+    case MenuItem::DevJump:
+    case MenuItem::DevCounters:
+    case MenuItem::DevReload:
+      if (g.dev) g.dev->on_menu(*item);
+      return;
   }
 }
 
@@ -316,6 +332,11 @@ void handle_event(Game& g, const InputEvent& ev) {
         on_bgmloop_tick(g.audio());
       else if (ev.timer == g.app.notice_timer)
         on_notice_timer(g);
+      else if (g.dev)
+        g.dev->on_timer(ev.timer);
+      break;
+    case InputEvent::FileChanged:
+      if (g.dev) g.dev->on_file_changed(ev.name);
       break;
     case InputEvent::Hook:     // the headless runner's own actions; never sent here
     case InputEvent::Control:  // secondary windows have sinks of their own
@@ -355,7 +376,7 @@ void unload_main_form(Game& g, bool failure) {
   throw EndProcess{code};
 }
 
-int run_game(Platform& pf, const std::string& data_dir) {
+int run_game(Platform& pf, const std::string& data_dir, const DevStart& dev) {
   // The data folder is held before anything in it is touched, until the
   // game has ended.
   std::unique_ptr<FolderHold> folder;
@@ -365,6 +386,7 @@ int run_game(Platform& pf, const std::string& data_dir) {
     return 1;
   }
   Game g(pf);
+  if (dev) g.dev = dev(g);
   MainFormEvents form(g);
   pf.window.set_sink(&form);
   try {

@@ -2,6 +2,8 @@
 // the one shutdown sequence every orderly end goes through.
 #pragma once
 
+#include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -10,10 +12,15 @@
 namespace vm {
 
 struct Game;
+class DevHooks;
+
+// What a dev run adds to the game, made once the game exists.
+using DevStart = std::function<std::unique_ptr<DevHooks>(Game&)>;
 
 // The start routine: single copy, Form_Load, then idles handling events until
-// the program ends. Returns the process exit code.
-int run_game(Platform& pf, const std::string& data_dir);
+// the program ends. Returns the process exit code. A dev run (velmora --dev)
+// hands what it adds.
+int run_game(Platform& pf, const std::string& data_dir, const DevStart& dev = {});
 
 // Form_Load with the data folder already found.
 void form_load(Game& g, const std::string& data_dir);

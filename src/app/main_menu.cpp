@@ -27,6 +27,9 @@ const std::vector<ItemDef>& item_defs() {
       {MenuItem::FullScreen, {"full_screen", "フルスクリーン", "表示", true}},
       {MenuItem::Preferences, {"preferences", "環境設定...", "表示"}},
       {MenuItem::Vvrr, {"vvrr", "バージョン", "ヘルプ"}},
+      {MenuItem::DevJump, {"dev_jump", "ジャンプ...", "開発"}},
+      {MenuItem::DevCounters, {"dev_counters", "カウンタ...", "開発"}},
+      {MenuItem::DevReload, {"dev_reload", "再読み込み", "開発"}},
   };
   return defs;
 }
@@ -38,23 +41,25 @@ const std::string& name_of(MenuItem item) {
   return none;
 }
 
+bool dev_item(MenuItem item) {
+  return item == MenuItem::DevJump || item == MenuItem::DevCounters || item == MenuItem::DevReload;
+}
+
 constexpr const char* kSpeedupIdle = "次の選択まで進む";
 constexpr const char* kSpeedupRunning = "スキップ停止";
 
 }  // namespace
 
-const std::vector<MenuEntry>& main_menu_items() {
-  static const std::vector<MenuEntry> items = [] {
-    std::vector<MenuEntry> out;
-    for (const ItemDef& d : item_defs()) {
-      out.push_back(d.entry);
-      // The view menu separates the window sizes from full screen.
-      if (d.item == MenuItem::Scale3 || d.item == MenuItem::FullScreen)
-        out.push_back({"", "-", "表示"});
-    }
-    return out;
-  }();
-  return items;
+std::vector<MenuEntry> main_menu_items(bool dev_run) {
+  std::vector<MenuEntry> out;
+  for (const ItemDef& d : item_defs()) {
+    if (dev_item(d.item) && !dev_run) continue;
+    out.push_back(d.entry);
+    // The view menu separates the window sizes from full screen.
+    if (d.item == MenuItem::Scale3 || d.item == MenuItem::FullScreen)
+      out.push_back({"", "-", "表示"});
+  }
+  return out;
 }
 
 std::optional<MenuItem> menu_item_named(const std::string& name) {
@@ -100,12 +105,21 @@ bool MainMenu::enabled(MenuItem item) const {
     case MenuItem::FullScreen:
     case MenuItem::Preferences:
       return true;
+    // A jump starts the story from the title or from within it; the
+    // counters are those of a story that plays.
+    case MenuItem::DevJump:
+      return p == MenuPhase::Title || in_story || p == MenuPhase::Choosing;
+    case MenuItem::DevCounters:
+      return in_story || p == MenuPhase::Choosing;
+    case MenuItem::DevReload:
+      return p != MenuPhase::Loading && p != MenuPhase::Restoring;
   }
   return true;
 }
 
-void MainMenu::build() {
-  window_.set_menu(main_menu_items());
+void MainMenu::build(bool dev_run) {
+  dev_run_ = dev_run;
+  window_.set_menu(main_menu_items(dev_run));
   enabled_.fill(true);
   apply();
 }
@@ -147,6 +161,7 @@ void MainMenu::set_skipping(bool running) {
 // Only the items whose state changes are switched.
 void MainMenu::apply() {
   for (const ItemDef& d : item_defs()) {
+    if (dev_item(d.item) && !dev_run_) continue;
     const size_t i = static_cast<size_t>(d.item);
     const bool on = enabled(d.item);
     if (on == enabled_[i]) continue;

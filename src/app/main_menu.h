@@ -31,8 +31,12 @@ enum class MenuItem : uint8_t {
   FullScreen,
   Preferences,
   Vvrr,
+  // The 開発 menu, only in a dev run.
+  DevJump,
+  DevCounters,
+  DevReload,
 };
-inline constexpr size_t kMenuItems = static_cast<size_t>(MenuItem::Vvrr) + 1;
+inline constexpr size_t kMenuItems = static_cast<size_t>(MenuItem::DevReload) + 1;
 
 // Where the game is, as far as the menu is concerned.
 enum class MenuPhase : uint8_t {
@@ -44,8 +48,9 @@ enum class MenuPhase : uint8_t {
   Ending,     // the staff roll and the end button
 };
 
-// The window entries in the order the menu bar shows them.
-const std::vector<MenuEntry>& main_menu_items();
+// The window entries in the order the menu bar shows them; the 開発 menu's
+// only in a dev run.
+std::vector<MenuEntry> main_menu_items(bool dev_run = false);
 // The item a menu event names, if it is one of ours.
 std::optional<MenuItem> menu_item_named(const std::string& name);
 // Scale item of magnification k (1 to 3).
@@ -56,7 +61,8 @@ class MainMenu {
   explicit MainMenu(Window& window) : window_(window) { enabled_.fill(true); }
 
   // Builds the menu bar; every item starts usable, then the phase rules.
-  void build();
+  // A dev run's bar has the 開発 menu too.
+  void build(bool dev_run = false);
   void enter(MenuPhase phase);
   MenuPhase phase() const { return phase_; }
   // The quick load is offered only while there is a quick slot to load.
@@ -79,6 +85,7 @@ class MainMenu {
 
   Window& window_;
   MenuPhase phase_ = MenuPhase::Loading;
+  bool dev_run_ = false;
   bool window_hidden_ = false;
   bool quick_slot_ = false;
   bool can_roll_back_ = false;

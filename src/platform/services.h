@@ -52,14 +52,15 @@ struct InputEvent {
     Control,
     FormClose,
     KeyUp,
-    Wheel
+    Wheel,
+    FileChanged  // a file of a watched folder changed (FileMonitor)
   };
   Kind kind = MouseDown;
   int x = 0, y = 0;            // game-screen pixels (MouseDown, MouseMove, Wheel)
   int button = 0;              // MouseButton (MouseDown)
   int key = 0;                 // KeyCode (KeyDown, KeyUp: only Control is reported released)
   int wheel = 0;               // Wheel: -1 turned up (away from the player), +1 down
-  std::string name;            // menu item code name (Menu)
+  std::string name;            // menu item code name (Menu); file name (FileChanged)
   int timer = 0;               // timer id (Timer)
   std::function<void()> hook;  // headless only: a runner action run in turn
   // Control, FormClose: the secondary window (its id) and, for Control, the
@@ -306,6 +307,19 @@ class Files {
   // copied files are the player's to write. Returns "" when done, else what
   // went wrong with the system's reason; to is then left as it was.
   virtual std::string copy_folder_whole(const std::string& from, const std::string& to) = 0;
+};
+
+// Tells when the files of a folder change: an author's editor saving a file
+// the game plays. The system notices the change (nothing reads the folder
+// over and over); it arrives as a FileChanged event naming the file (its name
+// in the folder) from do_events, like any other input, and reaches the main
+// window whatever window is open.
+class FileMonitor {
+ public:
+  virtual ~FileMonitor() = default;
+  // Watches the folder from now on (one folder; a second call replaces the
+  // first). False with the system's reason when it cannot be watched.
+  virtual bool watch(const std::string& dir, std::string& error) = 0;
 };
 
 // Where the desktop looks for the game's data when no folder is named: the

@@ -108,7 +108,8 @@ std::string title_steps(const TitleScreen& g) {
   return "";
 }
 
-// The title leaves the screen for good (start, or a loaded game).
+}  // namespace
+
 void leave_title(const TitleScreen& g) {
   ScreenState& sc = g.stage.screen;
   sc.Title.visible = false;
@@ -118,8 +119,6 @@ void leave_title(const TitleScreen& g) {
   sc.Pic_Main.visible = true;
   refresh(g);
 }
-
-}  // namespace
 
 void show_title(Game& g) {
   if (const std::string problem = title_steps(g.title_screen()); !problem.empty()) {

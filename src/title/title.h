@@ -27,6 +27,9 @@ struct TitleScreen {
 // Last step of start-up; returns when the menu is ready.
 void show_title(Game& g);
 
+// The title leaves the screen for good (start, or a loaded game).
+void leave_title(const TitleScreen& g);
+
 // The menu item a surface is (0..3), or -1.
 int title_item(const ScreenState& screen, const Surface* target);
 // Pointer over item i.

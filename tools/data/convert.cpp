@@ -6,6 +6,7 @@
 #include "assets/data_folder.h"
 #include "data/data_tool.h"
 #include "data/layout.h"
+#include "data/packing.h"
 
 namespace vm::datatool {
 
@@ -120,31 +121,37 @@ void pack_folder(Files& files, const std::string& src, const std::string& dir) {
   }
   const DataFolder to = made_folder(files, dir);
   for (const std::string& n : names) {
-    const std::string bytes = from.read(n);
-    std::string name = n, data = bytes;
-    const int b = picture_number(n, ".bmp"), j = picture_number(n, ".jpg");
-    if (n == kSystemText) {
-      name = "50.dat";
-      data = convert_exact(bytes, false, n);
-    } else if (n == kScriptCsv || n == kChoicesCsv) {
-      name = n == kScriptCsv ? "51.dat" : "52.dat";
-      data = invert_bytes(convert_exact(bytes, false, n));
-    } else if (b >= 0 || j >= 0) {
-      const int pic = std::max(b, j);
-      const PictureEntry& s = *find_picture_entry(pic);
-      const std::string want = real_magic(b >= 0 ? 'B' : 'J');
-      if (magic_of(bytes) != want)
-        throw std::runtime_error(n + " is not a " + (b >= 0 ? "bitmap" : "JPEG") + " file");
-      if (s.disguised) {
-        if ((s.kind == 'B') != (b >= 0))
-          throw std::runtime_error(n + ": picture " + std::to_string(pic) + " must be a " +
-                                   (s.kind == 'B' ? "bitmap (.bmp)" : "JPEG (.jpg)"));
-        data.replace(0, 2, kRestMagic);
-      }
-      name = dat_name(pic);
-    }
+    std::string name;
+    const std::string data = pack_file(n, from.read(n), name);
     to.replace(name, data);
   }
+}
+
+std::string pack_file(const std::string& n, const std::string& bytes, std::string& name) {
+  name = n;
+  std::string data = bytes;
+  const int b = picture_number(n, ".bmp"), j = picture_number(n, ".jpg");
+  if (n == kSystemText) {
+    name = "50.dat";
+    data = convert_exact(bytes, false, n);
+  } else if (n == kScriptCsv || n == kChoicesCsv) {
+    name = n == kScriptCsv ? "51.dat" : "52.dat";
+    data = invert_bytes(convert_exact(bytes, false, n));
+  } else if (b >= 0 || j >= 0) {
+    const int pic = std::max(b, j);
+    const PictureEntry& s = *find_picture_entry(pic);
+    const std::string want = real_magic(b >= 0 ? 'B' : 'J');
+    if (magic_of(bytes) != want)
+      throw std::runtime_error(n + " is not a " + (b >= 0 ? "bitmap" : "JPEG") + " file");
+    if (s.disguised) {
+      if ((s.kind == 'B') != (b >= 0))
+        throw std::runtime_error(n + ": picture " + std::to_string(pic) + " must be a " +
+                                 (s.kind == 'B' ? "bitmap (.bmp)" : "JPEG (.jpg)"));
+      data.replace(0, 2, kRestMagic);
+    }
+    name = dat_name(pic);
+  }
+  return data;
 }
 
 }  // namespace vm::datatool

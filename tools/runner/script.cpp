@@ -22,6 +22,7 @@ constexpr VerbName kVerbs[] = {
     {Step::Shot, "shot"},       {Step::Slot, "slot"},     {Step::Press, "press"},
     {Step::Control, "control"}, {Step::Choose, "choose"}, {Step::Check, "check"},
     {Step::Scroll, "scroll"},   {Step::Row, "row"},       {Step::CloseBox, "closebox"},
+    {Step::Jump, "jump"},       {Step::Set, "set"},
 };
 
 const char* verb_name(Step::Verb v) {
@@ -56,6 +57,11 @@ bool parse_args(Step& s, const std::string& rest) {
     case Step::Scroll:
     case Step::Row:
       return static_cast<bool>(args >> s.n);
+    case Step::Jump:
+      return args >> s.n && s.n >= 0 && s.n <= 9999;
+    case Step::Set:
+      s.text = rest;
+      return rest.find('=') != std::string::npos && rest.find(' ') == std::string::npos;
     case Step::Check: {
       const size_t sp = rest.rfind(' ');
       if (sp == std::string::npos) return false;
@@ -82,7 +88,8 @@ const char* const kGrammar =
     "             keyup NAME | wheel X Y up|down | menu NAME |\n"
     "             answer ok|yes|no|TEXT | shot FILE |\n"
     "             slot N | press CAPTION | control NAME | choose CAPTION |\n"
-    "             check CAPTION on|off | scroll N | row N | closebox\n";
+    "             check CAPTION on|off | scroll N | row N | closebox\n"
+    "  with --dev: jump NUM | set kou|pap|rub|hap=VALUE\n";
 
 int key_code(const std::string& name) {
   static const std::pair<const char*, int> names[] = {
@@ -129,6 +136,7 @@ std::string line_of(const Step& s) {
     case Step::Slot:
     case Step::Scroll:
     case Step::Row:
+    case Step::Jump:
       return verb + " " + std::to_string(s.n);
     case Step::Check:
       return verb + " " + s.text + (s.on ? " on" : " off");

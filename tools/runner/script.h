@@ -27,12 +27,14 @@ struct Step {
     Scroll,    // n
     Row,       // n
     CloseBox,  // the secondary window's close box
+    Jump,      // n: the NUM a dev run starts the story at
+    Set,       // text: NAME=VALUE, a counter a dev run sets
   };
   Verb verb = Wait;
   long ms = 0;
   int x = 0, y = 0, n = 0, key = 0;
   bool on = false;
-  std::string text;  // Menu, Answer, Shot, Press, Control, Choose, Check; Key, KeyUp: the name
+  std::string text;  // Menu, Answer, Shot, Press, Control, Choose, Check, Set; Key, KeyUp: the name
 };
 
 enum class Parsed { Step, Blank, Bad };

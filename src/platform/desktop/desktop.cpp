@@ -18,6 +18,7 @@
 #include "platform/common/pixbuf_pictures.h"
 #include "platform/common/settings_file.h"
 #include "platform/desktop/audio.h"
+#include "platform/desktop/gio_file_monitor.h"
 #include "platform/desktop/gtk_forms.h"
 #include "platform/desktop/gtk_window.h"
 
@@ -147,6 +148,7 @@ struct Desktop::Impl {
   XdgShell shell{log};
   FileSettingsStore settings{default_settings_path(game_folder_name()), log};
   std::unique_ptr<Platform> platform;
+  std::unique_ptr<FileMonitor> monitor = make_gio_file_monitor(window);
 
   Impl() : audio(make_desktop_audio(log)) {
     platform.reset(new Platform{window, clock, dialogs, pictures, text, *audio.music,
@@ -180,6 +182,10 @@ Desktop::~Desktop() = default;
 
 Platform& Desktop::platform() {
   return *impl_->platform;
+}
+
+FileMonitor& Desktop::file_monitor() {
+  return *impl_->monitor;
 }
 
 void Desktop::override_settings(const PlayerSettings& s) {

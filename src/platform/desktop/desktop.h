@@ -20,6 +20,8 @@ class Desktop {
   Desktop& operator=(const Desktop&) = delete;
 
   Platform& platform();
+  // Watches an author's folder in a dev run.
+  FileMonitor& file_monitor();
   // The settings for this run in place of those read from the settings file
   // (the command line); saved only when the player changes one.
   void override_settings(const PlayerSettings& s);

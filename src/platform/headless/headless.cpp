@@ -60,6 +60,26 @@ class HeadlessSettings : public SettingsStore {
   Headless& h_;
 };
 
+class HeadlessFileMonitor : public FileMonitor {
+ public:
+  explicit HeadlessFileMonitor(Headless& h) : h_(h) {}
+  bool watch(const std::string& dir, std::string&) override {
+    h_.watched_ = dir;
+    h_.log_.record(LogEvent::other("watching " + dir));
+    return true;
+  }
+
+ private:
+  Headless& h_;
+};
+
+void Headless::file_changed(uint32_t at_ms, const std::string& name) {
+  InputEvent ev;
+  ev.kind = InputEvent::FileChanged;
+  ev.name = name;
+  schedule(at_ms, ev);
+}
+
 Headless::Headless() : Headless(nullptr) {}
 
 Headless::Headless(Files& files) : Headless(&files) {}
@@ -84,6 +104,7 @@ Headless::Headless(Files* files) : log_([this] { return now_; }) {
   platform_ = std::make_unique<Platform>(
       Platform{*window_, *clock_, *dialogs_, *pictures_, *text_, *music_, *effects_, *volume_,
                *single_copy_, *shell_, log_, *forms_service_, *settings_, *files});
+  monitor_ = std::make_unique<HeadlessFileMonitor>(*this);
 }
 
 Headless::~Headless() = default;

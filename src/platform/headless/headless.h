@@ -83,6 +83,12 @@ class Headless {
   // Answers for dialogs shown at or after at_ms, in order: "ok", "yes", "no"
   // or the text for an input box.
   void answer(uint32_t at_ms, const std::string& answer);
+  // The file monitor of a dev run: the folder it was asked to watch, and a
+  // change of one of its files (by name) told to the game at at_ms, as the
+  // system would tell it once the file has been written.
+  FileMonitor& file_monitor() { return *monitor_; }
+  const std::string& watched_folder() const { return watched_; }
+  void file_changed(uint32_t at_ms, const std::string& name);
   // Pending scheduled events.
   size_t pending() const { return queue_.size(); }
 
@@ -158,6 +164,7 @@ class Headless {
 
   friend class HeadlessForms;
   friend class HeadlessForm;
+  friend class HeadlessFileMonitor;
   struct Scheduled {
     uint32_t at;
     uint64_t order;
@@ -221,6 +228,8 @@ class Headless {
   std::unique_ptr<SettingsStore> settings_;
   std::unique_ptr<Forms> forms_service_;
   std::unique_ptr<Platform> platform_;
+  std::unique_ptr<FileMonitor> monitor_;
+  std::string watched_;
 };
 
 // Thrown by wait_events when nothing is scheduled any more and no timer runs:

@@ -1,0 +1,143 @@
+// The 開発 menu of a dev run: jump to a scene, look at and change the
+// counters, reload the author's files.
+#include <cstdio>
+
+#include "app/game.h"
+#include "dev/dev_session.h"
+
+namespace vm::dev {
+
+namespace {
+
+constexpr const char* kJumpForm = "Dev_Jump";
+constexpr const char* kNumList = "NumList";
+constexpr int kFormW = 480;
+constexpr int kFormH = 360;
+
+std::string num4(int n) {
+  char s[16];
+  std::snprintf(s, sizeof s, "%04d", n);
+  return s;
+}
+
+// A scene as the jump list shows it: its NUM and its first message or place.
+std::string scene_line(const ScriptTables& t, int16_t key, int32_t seq) {
+  std::string what;
+  for (int32_t i = seq; i < static_cast<int32_t>(t.Script_Table.size()); ++i) {
+    const ScriptRow& r = t.Script_Table[static_cast<size_t>(i)];
+    if (r.num != key) break;
+    if (r.cmd.empty() && !r.text.empty()) {
+      what = r.text;
+      break;
+    }
+    if (!r.place.empty()) {
+      what = "[場所 " + r.place + "]";
+      break;
+    }
+  }
+  return num4(key) + "  " + what;
+}
+
+FormSpec jump_form() {
+  FormSpec f;
+  f.name = kJumpForm;
+  f.caption = "ジャンプ";
+  f.width = kFormW;
+  f.height = kFormH;
+  f.controls.push_back(ControlSpec::at(ControlSpec::List, kNumList, 10, 10, kFormW - 20, 290));
+  f.controls.push_back(
+      ControlSpec::at(ControlSpec::Button, "cmdOK", kFormW - 200, 315, 90, 30, "OK"));
+  f.controls.push_back(
+      ControlSpec::at(ControlSpec::Button, "cmdCancel", kFormW - 100, 315, 90, 30, "Cancel"));
+  f.controls.front().value = -1;
+  return f;
+}
+
+// The jump window's answer: the row chosen, once OK or a close ends it.
+struct JumpEvents : EventSink {
+  int row = -1;
+  bool done = false, ok = false;
+  void on_event(const InputEvent& ev) override {
+    if (ev.kind == InputEvent::FormClose) done = true;
+    if (ev.kind != InputEvent::Control) return;
+    if (ev.name == kNumList) row = ev.value;
+    if (ev.name == "cmdOK") ok = done = true;
+    if (ev.name == "cmdCancel") done = true;
+  }
+};
+
+// The main window takes input again however the window ends (a close
+// request unwinds through here).
+struct MainDisabled {
+  explicit MainDisabled(Forms& f) : forms(f) { forms.set_main_enabled(false); }
+  ~MainDisabled() { forms.set_main_enabled(true); }
+  MainDisabled(const MainDisabled&) = delete;
+  MainDisabled& operator=(const MainDisabled&) = delete;
+  Forms& forms;
+};
+
+}  // namespace
+
+void DevSession::on_menu(MenuItem item) {
+  switch (item) {
+    case MenuItem::DevJump:
+      return open_jump_dialog();
+    case MenuItem::DevCounters:
+      return open_counters_dialog();
+    case MenuItem::DevReload:
+      // Everything the author may have saved unseen; the scene starts again.
+      changed_.insert({"script.csv", "choices.csv", "system.txt"});
+      return take_changes();
+    default:
+      return;
+  }
+}
+
+void DevSession::open_jump_dialog() {
+  const ScriptTables& t = g_.tables;
+  std::vector<std::string> rows;
+  std::vector<int16_t> nums;
+  for (int32_t i = 0; i < t.Scene_Count && i < static_cast<int32_t>(t.Scene_Index.size()); ++i) {
+    const SceneEntry& e = t.Scene_Index[static_cast<size_t>(i)];
+    rows.push_back(scene_line(t, e.key, e.seq));
+    nums.push_back(e.key);
+  }
+  Platform& pf = g_.pf;
+  JumpEvents events;
+  {
+    const MainDisabled held(pf.forms);
+    std::unique_ptr<Form> form = pf.forms.open(jump_form());
+    form->set_sink(&events);
+    form->set_rows(kNumList, rows);
+    while (!events.done) {
+      sleep_ms(pf, 20);
+      do_events(pf);
+    }
+  }
+  if (!events.ok || events.row < 0 || events.row >= static_cast<int>(nums.size())) return;
+  const std::string typed =
+      pf.dialogs.input_box("カウンタ (例: kou=2 pap=1、空欄はすべて 0)", "ジャンプ", "");
+  Counters c;
+  std::string error;
+  if (!parse_counters(typed, c, error) || !jump(nums[static_cast<size_t>(events.row)], c, error))
+    message_box(pf, error);
+}
+
+void DevSession::open_counters_dialog() {
+  const InterpState& s = g_.interp;
+  std::string names;
+  for (int i = 1; i <= 5; ++i) names += " " + g_.msg.Name_Table[static_cast<size_t>(i)];
+  const std::string prompt = "NUM " + num4(s.Cur_Num) + "  SEQ " + std::to_string(s.Script_Pos) +
+                             "\r\n名前:" + names + "\r\nカウンタ (NAME=VALUE):";
+  Counters c = counters();
+  const std::string typed = g_.pf.dialogs.input_box(prompt, "カウンタ", counters_text(c));
+  if (typed.empty()) return;  // cancelled
+  std::string error;
+  if (!parse_counters(typed, c, error)) {
+    message_box(g_.pf, error);
+    return;
+  }
+  set_counters(c);
+}
+
+}  // namespace vm::dev

@@ -1,0 +1,129 @@
+#include "dev/dev_run.h"
+
+#include <cstdio>
+#include <filesystem>
+#include <memory>
+
+#include "app/main_form.h"
+#include "app/read_log.h"
+#include "assets/assets.h"
+#include "assets/data_folder.h"
+#include "data/data_tool.h"
+#include "dev/dev_session.h"
+
+namespace vm::dev {
+
+namespace {
+
+// FNV-1a: two folders of one name get shadows of their own, and a folder
+// gets the same one on every run.
+std::string short_hash(const std::string& s) {
+  uint32_t h = 2166136261u;
+  for (const unsigned char c : s) h = (h ^ c) * 16777619u;
+  char out[9];
+  std::snprintf(out, sizeof out, "%08x", h);
+  return out;
+}
+
+// What a shadow keeps across packs: what the game wrote there itself.
+bool kept_in_shadow(const std::string& name) {
+  for (int slot = 0; slot <= kQuickSlot; ++slot)
+    if (name == DataFolder::slot_name(slot)) return true;
+  return name == kReadLogFile;
+}
+
+// Line 6 of the shadow's system file, the gallery progress; empty when
+// there is none to keep.
+std::string gallery_line(const DataFolder& shadow) {
+  if (!shadow.has("50.dat")) return "";
+  try {
+    return shadow.read_system()[6];
+  } catch (const std::exception&) {
+    return "";  // a damaged one is packed anew
+  }
+}
+
+}  // namespace
+
+DevFolders dev_folders(const std::string& edit_dir, const std::string& cache_dir) {
+  namespace fs = std::filesystem;
+  std::string abs = fs::absolute(fs::path(edit_dir)).lexically_normal().string();
+  while (abs.size() > 1 && abs.back() == '/') abs.pop_back();
+  DevFolders f;
+  f.edit = abs + "/";
+  f.name = fs::path(abs).filename().string();
+  if (f.name.empty()) f.name = "root";
+  f.shadow = cache_dir + "velmora/dev/" + f.name + "-" + short_hash(abs) + "/";
+  return f;
+}
+
+void prepare_shadow(Files& files, const DevFolders& f) {
+  if (!files.is_folder(f.edit)) throw std::runtime_error(f.edit + " is not a folder");
+  if (!files.make_folder(f.shadow)) throw std::runtime_error("cannot create " + f.shadow);
+  const DataFolder shadow(files, f.shadow);
+  const std::string progress = gallery_line(shadow);
+  for (const std::string& n : shadow.file_names())
+    if (!kept_in_shadow(n)) shadow.remove(n);
+  datatool::pack_folder(files, f.edit, f.shadow);
+  if (progress.empty() || !shadow.has("50.dat")) return;
+  std::array<std::string, 26> lines = shadow.read_system();
+  lines[6] = progress;
+  shadow.write_system(lines);
+}
+
+DevRun::DevRun(Platform& pf, FileMonitor& monitor, const std::string& edit_dir,
+               const std::string& cache_dir)
+    : pf_(pf), monitor_(monitor), folders_(dev_folders(edit_dir, cache_dir)) {}
+
+int DevRun::run() {
+  try {
+    prepare_shadow(pf_.files, folders_);
+  } catch (const std::exception& e) {
+    pf_.log.record(LogEvent::error(e.what()));
+    message_box(pf_, "開発用のフォルダを用意できません。\r\n" + std::string(e.what()));
+    return 1;
+  }
+  // A folder the game could not load is told as check tells it.
+  std::string errors;
+  for (const datatool::Finding& f : datatool::check_folder(pf_.files, folders_.shadow)) {
+    const std::string line = edited_name(f.line);
+    pf_.log.record(f.error ? LogEvent::error(line) : LogEvent::warning(line));
+    if (f.error) errors += line + "\r\n";
+  }
+  if (!errors.empty()) {
+    message_box(pf_, folders_.edit + " にエラーがあります。\r\n" + errors);
+    return 1;
+  }
+  std::string why;
+  if (!monitor_.watch(folders_.edit, why))
+    pf_.log.record(LogEvent::warning("cannot watch " + folders_.edit + ": " + why +
+                                     "; 開発 > 再読み込み reloads it"));
+  const int code = run_game(pf_, folders_.shadow, [this](Game& g) {
+    auto s = std::make_unique<DevSession>(g, folders_);
+    session_ = s.get();
+    return s;
+  });
+  session_ = nullptr;
+  return code;
+}
+
+bool DevRun::jump(int num, std::string& error) {
+  if (!session_) {
+    error = "the game is not running";
+    return false;
+  }
+  return session_->jump(num, session_->counters(), error);
+}
+
+bool DevRun::set_counter(const std::string& assignment, std::string& error) {
+  if (!session_) {
+    error = "the game is not running";
+    return false;
+  }
+  Counters c = session_->counters();
+  if (!parse_counters(assignment, c, error)) return false;
+  session_->set_counters(c);
+  return true;
+}
+
+}  // namespace vm::dev

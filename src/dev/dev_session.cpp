@@ -1,0 +1,230 @@
+#include "dev/dev_session.h"
+
+#include <algorithm>
+#include <sstream>
+
+#include "app/game.h"
+#include "app/read_log.h"
+#include "assets/assets.h"
+#include "assets/cp932.h"
+#include "assets/data_folder.h"
+#include "assets/picture_table.h"
+#include "data/data_tool.h"
+#include "data/packing.h"
+#include "graphics/faces.h"
+#include "graphics/screen.h"
+
+namespace vm::dev {
+
+namespace {
+
+constexpr const char* kScriptCsv = "script.csv";
+constexpr const char* kChoicesCsv = "choices.csv";
+constexpr const char* kSystemText = "system.txt";
+// An editor's save is a few writes and a rename in a row; they are taken
+// together once it has been quiet this long.
+constexpr int kSettleMs = 100;
+constexpr int kWarningMs = 5000;
+constexpr int kRetryMs = 100;
+constexpr int kKeyR = 'R';
+
+bool is_text(const std::string& name) {
+  return name == kScriptCsv || name == kChoicesCsv || name == kSystemText;
+}
+
+// The picture number of an editable picture "NN.bmp" / "NN.jpg", or -1.
+int picture_of(const std::string& name) {
+  if (name.size() != 6 || (name.compare(2, 4, ".bmp") != 0 && name.compare(2, 4, ".jpg") != 0))
+    return -1;
+  if (!std::isdigit(static_cast<unsigned char>(name[0])) ||
+      !std::isdigit(static_cast<unsigned char>(name[1])))
+    return -1;
+  const int n = (name[0] - '0') * 10 + (name[1] - '0');
+  return find_picture_entry(n) ? n : -1;
+}
+
+bool is_tune(const std::string& name) {
+  return name.size() > 4 && name.compare(name.size() - 4, 4, ".mid") == 0;
+}
+
+}  // namespace
+
+std::string edited_name(const std::string& finding) {
+  static const std::pair<const char*, const char*> kNames[] = {
+      {"51.dat", kScriptCsv}, {"52.dat", kChoicesCsv}, {"50.dat", kSystemText}};
+  for (const auto& [packed, edited] : kNames) {
+    const std::string p = std::string(packed) + ":";
+    if (finding.rfind(p, 0) == 0) return edited + finding.substr(std::string(packed).size());
+  }
+  return finding;
+}
+
+DevSession::DevSession(Game& g, const DevFolders& folders) : g_(g), f_(folders) {
+  Window& w = g_.pf.window;
+  settle_timer_ = w.create_timer(kSettleMs);
+  warning_timer_ = w.create_timer(kWarningMs);
+  retry_timer_ = w.create_timer(kRetryMs);
+}
+
+DevSession::~DevSession() = default;
+
+std::string DevSession::caption(const std::string& game_caption) {
+  // "Velmora - loading now..." becomes "NAME (dev) - loading now...".
+  const std::string game = "Velmora";
+  const std::string rest =
+      game_caption.rfind(game, 0) == 0 ? game_caption.substr(game.size()) : " " + game_caption;
+  return f_.name + " (dev)" + rest;
+}
+
+void DevSession::layout() {
+  band_.visible = false;
+  g_.screen.layers.push_back(&band_);
+}
+
+bool DevSession::on_key(int key) {
+  if (key != kKeyR || g_.input.Ctrl_Held == 0) return false;
+  on_menu(MenuItem::DevReload);
+  return true;
+}
+
+void DevSession::on_file_changed(const std::string& name) {
+  if (!is_text(name) && picture_of(name) < 0 && !is_tune(name)) return;
+  changed_.insert(name);
+  // From now: the last of a save's notices starts the wait.
+  g_.pf.window.set_timer_enabled(settle_timer_, false);
+  g_.pf.window.set_timer_enabled(settle_timer_, true);
+}
+
+bool DevSession::on_timer(int id) {
+  Window& w = g_.pf.window;
+  if (id == settle_timer_) {
+    w.set_timer_enabled(settle_timer_, false);
+    take_changes();
+  } else if (id == warning_timer_) {
+    w.set_timer_enabled(warning_timer_, false);
+    if (!band_errors_) hide_band();
+  } else if (id == retry_timer_) {
+    if (!restart_waiting_) {
+      w.set_timer_enabled(retry_timer_, false);
+    } else if (can_start_now()) {
+      w.set_timer_enabled(retry_timer_, false);
+      restart_waiting_ = false;
+      start_at(waiting_record_, waiting_hap_);
+    }
+  } else {
+    return false;
+  }
+  return true;
+}
+
+void DevSession::take_changes() {
+  // Start-up reads the folder itself; what was saved meanwhile waits.
+  if (g_.menu.phase() == MenuPhase::Loading) {
+    g_.pf.window.set_timer_enabled(settle_timer_, true);
+    return;
+  }
+  std::set<std::string> texts;
+  bool redraw = false;
+  for (const std::string& n : changed_) {
+    if (is_text(n)) {
+      texts.insert(n);
+      continue;
+    }
+    repack(n);
+    const int pic = picture_of(n);
+    if (pic == 60) load_faces(g_.stage());
+    // A background or a character now on screen is drawn again, by playing
+    // the scene again.
+    const bool dolls = std::any_of(g_.screen.Doll_Disp.begin(), g_.screen.Doll_Disp.end(),
+                                   [](const Surface& d) { return d.visible; });
+    redraw = redraw || (pic >= 0 && (pic == 70 + g_.interp.Place_No || (pic < 70 && dolls)));
+  }
+  changed_.clear();
+  if (!texts.empty() && !reload_texts(texts)) return;
+  if (!texts.empty() || redraw) restart_scene();
+}
+
+void DevSession::repack(const std::string& name) {
+  const DataFolder edit(g_.pf.files, f_.edit);
+  const DataFolder shadow(g_.pf.files, f_.shadow);
+  try {
+    if (!edit.has(name)) return;  // removed: the packed one stays until the next run
+    std::string packed;
+    const std::string bytes = datatool::pack_file(name, edit.read(name), packed);
+    shadow.replace(packed, bytes);
+    // A picture the game holds restored gets its real first bytes again.
+    const int pic = picture_of(name);
+    const bool restored = std::find(g_.assets.restored.begin(), g_.assets.restored.end(), pic) !=
+                          g_.assets.restored.end();
+    if (pic >= 0 && restored) shadow.restore_magic(pic, find_picture_entry(pic)->kind);
+    g_.pf.log.record(LogEvent::other("dev packed " + name));
+  } catch (const std::exception& e) {
+    show_band({name + ": error: " + e.what()}, true);
+  }
+}
+
+bool DevSession::reload_texts(const std::set<std::string>& names) {
+  const DataFolder edit(g_.pf.files, f_.edit);
+  const DataFolder shadow(g_.pf.files, f_.shadow);
+  // The packed files the game plays now, to put back if the new ones fail.
+  std::vector<std::pair<std::string, std::string>> good;
+  std::set<std::string> packed;
+  std::vector<std::string> errors;
+  for (const std::string& n : names) {
+    std::string to;
+    try {
+      const std::string bytes = datatool::pack_file(n, edit.read(n), to);
+      good.emplace_back(to, shadow.read(to));
+      shadow.replace(to, bytes);
+      packed.insert(to);
+    } catch (const std::exception& e) {
+      errors.push_back(n + ": error: " + e.what());
+    }
+  }
+  std::vector<std::string> warnings;
+  if (errors.empty())
+    for (const datatool::Finding& f : datatool::check_folder(g_.pf.files, f_.shadow))
+      (f.error ? errors : warnings).push_back(edited_name(f.line));
+  if (!errors.empty()) {
+    for (const auto& [name, bytes] : good) shadow.replace(name, bytes);
+    for (const std::string& e : errors) g_.pf.log.record(LogEvent::error(e));
+    show_band(errors, true);
+    return false;
+  }
+  apply_texts(packed);
+  if (warnings.empty()) {
+    hide_band();
+  } else {
+    for (const std::string& w : warnings) g_.pf.log.record(LogEvent::warning(w));
+    show_band(warnings, false);
+  }
+  return true;
+}
+
+void DevSession::apply_texts(const std::set<std::string>& packed) {
+  const DataFolder shadow(g_.pf.files, f_.shadow);
+  AssetState& a = g_.assets;
+  if (packed.count("51.dat") || packed.count("52.dat")) {
+    ScriptTables fresh;
+    load_tables(fresh, shadow.read_script(), shadow.read_choices());
+    g_.tables = std::move(fresh);
+    // The read log belongs to the script it was written for.
+    save_read_log(g_.read_log, g_.pf, a.Data_Dir);
+    load_read_log(g_.read_log, g_.pf, a.Data_Dir, g_.tables.Script_Table.size());
+  }
+  if (packed.count("50.dat")) {
+    // The author's names and tunes; the gallery progress stays the game's.
+    std::array<std::string, 26> lines = shadow.read_system();
+    lines[6] = a.Sys_Lines[6];
+    a.Sys_Lines = lines;
+    for (int i = 1; i <= 5; ++i)
+      g_.msg.Name_Table[static_cast<size_t>(i)] = cp932_to_utf8(lines[i]);
+    for (int i = 1; i <= 9; ++i) {
+      a.Track_Files[i] = lines[6 + i];
+      a.Extra_Files[i] = lines[15 + i];
+    }
+  }
+  g_.pf.log.record(LogEvent::other("dev reloaded"));
+}
+
+}  // namespace vm::dev

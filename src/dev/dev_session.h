@@ -1,0 +1,84 @@
+// The dev run inside the running game: what it adds to the main window (the
+// caption, the 開発 menu, Ctrl+R, the error band) and what it does when a file
+// of the author's folder is saved.
+#pragma once
+
+#include <set>
+#include <string>
+#include <vector>
+
+#include "app/dev_hooks.h"
+#include "dev/dev_run.h"
+#include "graphics/surface.h"
+#include "save/save.h"
+
+namespace vm {
+struct Game;
+}
+
+namespace vm::dev {
+
+// The counters as the author types them: "kou=2 pap=1". Names not given
+// keep their value in c. False with the reason for anything else.
+struct Counters {
+  int kou = 0, pap = 0, rub = 0, hap = 0;
+};
+bool parse_counters(const std::string& text, Counters& c, std::string& error);
+std::string counters_text(const Counters& c);
+
+// check's findings as the author reads them: the packed file's name (51.dat)
+// replaced by the one edited (script.csv).
+std::string edited_name(const std::string& finding);
+
+class DevSession : public DevHooks {
+ public:
+  DevSession(Game& g, const DevFolders& folders);
+  ~DevSession() override;
+  DevSession(const DevSession&) = delete;
+  DevSession& operator=(const DevSession&) = delete;
+
+  std::string caption(const std::string& game_caption) override;
+  void layout() override;
+  void on_menu(MenuItem item) override;
+  bool on_key(int key) override;
+  void on_file_changed(const std::string& name) override;
+  bool on_timer(int id) override;
+
+  // The story from the first row of NUM with these counters (from the title
+  // too); false with the reason when the script has no such NUM or the game
+  // is where no story can start.
+  bool jump(int num, const Counters& c, std::string& error);
+  Counters counters() const;
+  void set_counters(const Counters& c);
+
+ private:
+  // Everything saved since the last look, taken together.
+  void take_changes();
+  // The text files again: false when they have errors (the old ones stay,
+  // the band shows them).
+  bool reload_texts(const std::set<std::string>& names);
+  void apply_texts(const std::set<std::string>& packed);
+  void repack(const std::string& name);
+  // The scene the story is in, from its NUM's first row, as a load does.
+  void restart_scene();
+  void start_at(const SavedRecord& r, int16_t hap);
+  bool can_start_now() const;
+  void show_band(const std::vector<std::string>& lines, bool errors);
+  void hide_band();
+  void open_jump_dialog();
+  void open_counters_dialog();
+
+  Game& g_;
+  DevFolders f_;
+  Surface band_{"Dev_Band"};
+  bool band_errors_ = false;
+  int settle_timer_ = -1;   // lets an editor finish its save
+  int warning_timer_ = -1;  // how long warnings show
+  int retry_timer_ = -1;    // a restart waiting for the story to wait
+  std::set<std::string> changed_;
+  bool restart_waiting_ = false;
+  SavedRecord waiting_record_;
+  int16_t waiting_hap_ = 0;
+};
+
+}  // namespace vm::dev

@@ -1,0 +1,160 @@
+// Where a dev run starts the story: the scene it was in again after a
+// reload, a NUM the author jumps to, with the counters the author gives.
+#include <sstream>
+
+#include "app/game.h"
+#include "dev/dev_session.h"
+#include "gallery/gallery.h"
+#include "graphics/screen.h"
+#include "save/save.h"
+#include "title/title.h"
+
+namespace vm::dev {
+
+namespace {
+
+// The NUM itself when the script still has it, else the nearest earlier one
+// it has, else its first.
+int16_t nearest_num(const ScriptTables& t, int16_t num) {
+  int16_t best = t.Script_Table.empty() ? int16_t{0} : t.Script_Table.front().num;
+  bool found = false;
+  for (int32_t i = 0; i < t.Scene_Count && i < static_cast<int32_t>(t.Scene_Index.size()); ++i) {
+    const int16_t key = t.Scene_Index[static_cast<size_t>(i)].key;
+    if (key <= num && (!found || key > best)) {
+      best = key;
+      found = true;
+    }
+  }
+  return best;
+}
+
+int16_t* counter_named(InterpState& s, const std::string& name) {
+  if (name == "kou") return &s.kou;
+  if (name == "pap") return &s.pap;
+  if (name == "rub") return &s.rub;
+  if (name == "hap") return &s.hap;
+  return nullptr;
+}
+
+}  // namespace
+
+bool parse_counters(const std::string& text, Counters& c, std::string& error) {
+  std::istringstream in(text);
+  std::string item;
+  while (in >> item) {
+    const size_t eq = item.find('=');
+    const std::string name = item.substr(0, eq == std::string::npos ? item.size() : eq);
+    int* slot = name == "kou"   ? &c.kou
+                : name == "pap" ? &c.pap
+                : name == "rub" ? &c.rub
+                : name == "hap" ? &c.hap
+                                : nullptr;
+    const std::string value = eq == std::string::npos ? "" : item.substr(eq + 1);
+    size_t used = 0;
+    int v = 0;
+    try {
+      v = std::stoi(value, &used);
+    } catch (const std::exception&) {
+      used = 0;
+    }
+    if (!slot || value.empty() || used != value.size() || v < -99 || v > 999) {
+      error = "\"" + item + "\": kou, pap, rub or hap = a number from -99 to 999";
+      return false;
+    }
+    *slot = v;
+  }
+  return true;
+}
+
+std::string counters_text(const Counters& c) {
+  return "kou=" + std::to_string(c.kou) + " pap=" + std::to_string(c.pap) +
+         " rub=" + std::to_string(c.rub) + " hap=" + std::to_string(c.hap);
+}
+
+Counters DevSession::counters() const {
+  const InterpState& s = g_.interp;
+  return {s.kou, s.pap, s.rub, s.hap};
+}
+
+void DevSession::set_counters(const Counters& c) {
+  InterpState& s = g_.interp;
+  for (const auto& [name, v] : {std::pair<const char*, int>{"kou", c.kou},
+                                {"pap", c.pap},
+                                {"rub", c.rub},
+                                {"hap", c.hap}}) {
+    int16_t* slot = counter_named(s, name);
+    if (*slot != v)
+      g_.pf.log.record(LogEvent::other(std::string("dev set ") + name + "=" + std::to_string(v)));
+    *slot = static_cast<int16_t>(v);
+  }
+}
+
+bool DevSession::can_start_now() const {
+  // As a quick load: the story waits for a click or a choice, and no other
+  // window holds it.
+  const MenuPhase p = g_.menu.phase();
+  if (g_.hooks->story_held()) return false;
+  if (p == MenuPhase::Title) return true;
+  return (p == MenuPhase::Story && g_.input.Click_Wait != 0) || p == MenuPhase::Choosing;
+}
+
+void DevSession::restart_scene() {
+  const MenuPhase p = g_.menu.phase();
+  if (p != MenuPhase::Story && p != MenuPhase::Choosing) return;  // the title takes the new script
+  save_state(g_.save, g_.story());
+  SavedRecord r;
+  std::string error;
+  if (!parse_state_text(g_.save.Save_Slots[0], r, error)) return;
+  r.num = nearest_num(g_.tables, g_.interp.Cur_Num);
+  r.pos = std::max<int32_t>(0, find_num(g_.tables, static_cast<int16_t>(r.num)));
+  start_at(r, g_.interp.Scene_Hap);
+}
+
+void DevSession::start_at(const SavedRecord& r, int16_t hap) {
+  if (!can_start_now()) {
+    // Mid-transition or behind a window: as soon as the story waits again.
+    restart_waiting_ = true;
+    waiting_record_ = r;
+    waiting_hap_ = hap;
+    g_.pf.window.set_timer_enabled(retry_timer_, true);
+    return;
+  }
+  g_.save.Save_Slots[0] = make_state_text(r);
+  g_.save.Saved_Hap = hap;
+  g_.pf.log.record(LogEvent::other("dev start " + std::to_string(r.num)));
+  if (g_.menu.phase() == MenuPhase::Title) {
+    if (g_.gallery.CG_exit.visible) leave_gallery(g_.gallery_room());
+    leave_title(g_.title_screen());
+    play_story(g_, true);
+    return;
+  }
+  // The choice boxes of a menu left unanswered go with it.
+  for (Surface& box : g_.screen.SelBox) box.visible = false;
+  g_.choice.shown = 0;
+  throw LoadRequest{};
+}
+
+bool DevSession::jump(int num, const Counters& c, std::string& error) {
+  if (num < 0 || num > 9999 || find_num(g_.tables, static_cast<int16_t>(num)) < 0) {
+    error = "the script has no NUM " + std::to_string(num);
+    return false;
+  }
+  const MenuPhase p = g_.menu.phase();
+  if (p != MenuPhase::Title && p != MenuPhase::Story && p != MenuPhase::Choosing) {
+    error = "no story can start here";
+    return false;
+  }
+  save_state(g_.save, g_.story());
+  SavedRecord r;
+  if (!parse_state_text(g_.save.Save_Slots[0], r, error)) return false;
+  r.num = num;
+  r.pos = find_num(g_.tables, static_cast<int16_t>(num));
+  r.kou = c.kou;
+  r.pap = c.pap;
+  r.rub = c.rub;
+  r.place = -1;  // the scene brings in its own
+  start_at(r, static_cast<int16_t>(c.hap));
+  return true;
+}
+
+}  // namespace vm::dev
