@@ -184,7 +184,7 @@ class QuietPlatform::QPictures : public Pictures {
 
  private:
   // Four full screens: a background, its sprites and the face sheet.
-  static constexpr size_t kKeptBytes = 4 * 640 * 480 * sizeof(uint32_t);
+  static constexpr size_t kKeptBytes = size_t{4} * 640 * 480 * sizeof(uint32_t);
   struct Kept {
     std::string path;
     size_t size;
