@@ -33,8 +33,8 @@ std::string fitted(Text& text, const std::string& line, int width) {
 }  // namespace
 
 void DevSession::show_band(const std::vector<std::string>& found, bool errors) {
-  std::vector<std::string> lines(found.begin(),
-                                 found.begin() + std::min<std::ptrdiff_t>(kMaxLines, std::ssize(found)));
+  std::vector<std::string> lines(
+      found.begin(), found.begin() + std::min<std::ptrdiff_t>(kMaxLines, std::ssize(found)));
   if (found.size() > static_cast<size_t>(kMaxLines))
     lines.back() = "... " + std::to_string(found.size() - kMaxLines + 1) + " more";
   const int h = kPad * 2 + kLineH * static_cast<int>(lines.size());
