@@ -30,20 +30,9 @@ passed=1
 # The installed program, started from elsewhere, finds its installed data
 # (no "data" beside it) and shows the game; it writes nothing outside the
 # prefix and the player's folders.
-cat > "$work/run.sh" <<'INNER'
-#!/bin/sh
-cd /
-"$1" > "$2/game.log" 2>&1 &
-pid=$!
-sleep 8
-xwininfo -root -tree > "$2/tree.txt"
-import -window root "$2/shot.png"
-kill $pid 2>/dev/null || true
-wait $pid 2>/dev/null || true
-INNER
 export XDG_RUNTIME_DIR="$work" XDG_CONFIG_HOME="$work/config" XDG_DATA_HOME="$work/share"
 export SDL_AUDIODRIVER=dummy
-xvfb-run -a -s "-screen 0 1024x768x24" sh "$work/run.sh" "$prefix/bin/velmora" "$work"
+xvfb-run -a -s "-screen 0 1024x768x24" sh "$(dirname "$0")/launch_and_shoot.sh" / "$work" "$prefix/bin/velmora"
 # The game's own window (a message box would carry the same title).
 grep -q '"Velmora": ("velmora" "Velmora")  640x' "$work/tree.txt" ||
   { cat "$work/tree.txt" "$work/game.log"; fail "no Velmora game window"; }
@@ -56,7 +45,7 @@ passed=$((passed + 1))
 # so this is seen only as an ordinary user.)
 if [ "$(id -u)" != 0 ]; then
   chmod -R a-w "$prefix/share/velmora/data"
-  xvfb-run -a -s "-screen 0 1024x768x24" sh "$work/run.sh" "$prefix/bin/velmora" "$work"
+  xvfb-run -a -s "-screen 0 1024x768x24" sh "$(dirname "$0")/launch_and_shoot.sh" / "$work" "$prefix/bin/velmora"
   grep -q '"Velmora": ("velmora" "Velmora")  640x' "$work/tree.txt" ||
     { cat "$work/game.log"; fail "no game window from a read-only install"; }
   [ -f "$work/share/velmora/data/11.dat" ] || fail "no copy in the player's data folder"

@@ -18,21 +18,10 @@ tar xzf "$work/out/shoretest-1.0-linux-x86_64.tar.gz" -C "$unpacked"
 tar xzf "$work/out/shoretest-1.0-linux-x86_64.tar.gz" -C "$work/again"
 desktop-file-validate "$unpacked/shoretest-1.0/shoretest.desktop" || fail "desktop entry"
 
-cat > "$work/run.sh" <<'INNER'
-#!/bin/sh
-cd /
-"$1" > "$2/game.log" 2>&1 &
-pid=$!
-sleep 8
-xwininfo -root -tree > "$2/tree.txt"
-import -window root "$2/shot.png"
-kill $pid 2>/dev/null || true
-wait $pid 2>/dev/null || true
-INNER
 mkdir -m 700 "$work/run"
 export XDG_RUNTIME_DIR="$work/run" XDG_CONFIG_HOME="$work/config" XDG_DATA_HOME="$work/share"
 export SDL_AUDIODRIVER=dummy
-xvfb-run -a -s "-screen 0 1024x768x24" sh "$work/run.sh" "$unpacked/shoretest-1.0/shoretest" "$work"
+xvfb-run -a -s "-screen 0 1024x768x24" sh "$(dirname "$0")/../app/launch_and_shoot.sh" / "$work" "$unpacked/shoretest-1.0/shoretest"
 grep -q '"Velmora": ("shoretest" "Shoretest")  640x' "$work/tree.txt" ||
   { cat "$work/tree.txt" "$work/game.log"; fail "no game window of shoretest"; }
 sd=$(convert "$work/shot.png" -crop 640x480+192+156 -colorspace gray -format '%[fx:standard_deviation]' info:)

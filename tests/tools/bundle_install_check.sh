@@ -27,22 +27,11 @@ desktop=/usr/share/applications/$game.desktop
 desktop-file-validate "$desktop" || fail "desktop entry"
 command=$(sed -n 's/^Exec=//p' "$desktop")
 
-cat > "$work/run.sh" <<'INNER'
-#!/bin/sh
-cd "$HOME"
-$1 > "$2/game.log" 2>&1 &
-pid=$!
-sleep 8
-xwininfo -root -tree > "$2/tree.txt"
-import -window root "$2/shot.png"
-kill $pid 2>/dev/null || true
-wait $pid 2>/dev/null || true
-INNER
 mkdir -p "$work/home"
 mkdir -m 700 "$work/run"
 export HOME="$work/home" XDG_RUNTIME_DIR="$work/run" SDL_AUDIODRIVER=dummy
 export XDG_CONFIG_HOME="$work/home/.config" XDG_DATA_HOME="$work/home/.local/share"
-xvfb-run -a -s "-screen 0 1024x768x24" sh "$work/run.sh" "$command" "$work"
+xvfb-run -a -s "-screen 0 1024x768x24" sh "$(dirname "$0")/../app/launch_and_shoot.sh" "$HOME" "$work" $command
 [ -z "${KEEP_SHOT:-}" ] || cp "$work/shot.png" "$KEEP_SHOT"
 grep -q "(\"$game\" " "$work/tree.txt" || { cat "$work/tree.txt" "$work/game.log"; fail "no game window"; }
 sd=$(convert "$work/shot.png" -crop 640x480+192+156 -colorspace gray -format '%[fx:standard_deviation]' info:)
