@@ -18,7 +18,7 @@ cd "$1"
 "$2/velmora" --dev edit > game.log 2>&1 &
 pid=$!
 i=0
-while [ $i -lt 150 ] && ! xwininfo -root -tree | grep -q '"edit (dev)"'; do
+while [ $i -lt 600 ] && ! xwininfo -root -tree | grep -q '"edit (dev)"'; do
   sleep 0.1
   i=$((i + 1))
 done
@@ -27,21 +27,11 @@ sleep 1
 kill -9 $pid
 wait $pid || true
 # A close request while the loading picture is up.
-"$2/velmora" --dev edit > game2.log 2>&1 &
-pid=$!
-i=0
-while [ $i -lt 500 ] && ! grep -q '^SigBlk:.*[1-9a-f]' /proc/$pid/status 2>/dev/null; do
-  sleep 0.01
-  i=$((i + 1))
-done
-kill $pid 2>/dev/null || true
-status=0
-wait $pid || status=$?
-echo "$status" > status2.txt
+"$3/close_early.sh" status2.txt game2.log "$2/velmora" --dev edit
 INNER
 chmod +x "$work/run.sh"
 XDG_CACHE_HOME=$work/cache XDG_RUNTIME_DIR=$work SDL_AUDIODRIVER=dummy \
-  xvfb-run -a -s "-screen 0 1024x768x24" "$work/run.sh" "$work" "$build"
+  xvfb-run -a -s "-screen 0 1024x768x24" "$work/run.sh" "$work" "$build" "$(cd "$(dirname "$0")" && pwd)"
 grep -q '"edit (dev)"' "$work/tree.txt" || { echo "no window captioned \"edit (dev)\""; cat "$work/game.log"; exit 1; }
 [ "$(cat "$work/status2.txt")" = 0 ] || { echo "close while loading: exit status $(cat "$work/status2.txt")"; cat "$work/game2.log"; exit 1; }
 ls "$work"/cache/velmora/dev/edit-*/51.dat > /dev/null || { echo "no shadow folder"; exit 1; }

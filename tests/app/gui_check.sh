@@ -21,20 +21,10 @@ echo "$status" > status.txt
 # requests, while the toolkit starts and the loading picture is up) must leave
 # the system file exactly as it was.
 cp data/50.dat sys-before.dat
-./velmora > game2.log 2>&1 &
-pid=$!
-i=0
-while [ $i -lt 500 ] && ! grep -q '^SigBlk:.*[1-9a-f]' /proc/$pid/status 2>/dev/null; do
-  sleep 0.01
-  i=$((i + 1))
-done
-kill $pid 2>/dev/null || true
-status=0
-wait $pid || status=$?
-echo "$status" > status2.txt
+"$2/close_early.sh" status2.txt game2.log ./velmora
 INNER
 chmod +x "$work/run.sh"
-XDG_RUNTIME_DIR=$work SDL_AUDIODRIVER=dummy xvfb-run -a -s "-screen 0 1024x768x24" "$work/run.sh" "$work"
+XDG_RUNTIME_DIR=$work SDL_AUDIODRIVER=dummy xvfb-run -a -s "-screen 0 1024x768x24" "$work/run.sh" "$work" "$(cd "$(dirname "$0")" && pwd)"
 grep -q '"Velmora"' "$work/tree.txt" || { echo "no Velmora window"; cat "$work/tree.txt"; cat "$work/game.log"; exit 1; }
 # The game screen must hold a picture, not one flat colour.
 sd=$(convert "$work/shot.png" -crop 640x480+192+156 -colorspace gray -format '%[fx:standard_deviation]' info:)
