@@ -1,6 +1,7 @@
 #include "app/read_aloud.h"
 
 #include <algorithm>
+#include <memory>
 #include <utility>
 
 namespace vm {
@@ -57,7 +58,10 @@ class SpokenForm : public Form, EventSink {
       : real_(std::move(real)), spec_(std::move(spec)), voice_(voice) {
     real_->set_sink(this);
   }
-  ~SpokenForm() override { real_->set_sink(nullptr); }
+  ~SpokenForm() override {
+    *alive_ = false;
+    real_->set_sink(nullptr);
+  }
   SpokenForm(const SpokenForm&) = delete;
   SpokenForm& operator=(const SpokenForm&) = delete;
 
@@ -67,7 +71,12 @@ class SpokenForm : public Form, EventSink {
       return;
     }
     if (ev.kind == InputEvent::Control) set_spec_value(ev.name, ev.value);
+    const bool reread = ev.kind == InputEvent::Control && changes_setting(ev.name);
+    const std::shared_ptr<bool> alive = alive_;
     if (sink_) sink_->on_event(ev);
+    // A setting changed is read back as it stands now, unless the window
+    // closed meanwhile (this object is gone with it).
+    if (reread && *alive) voice_.say(spoken_control(spec_, ev.name));
   }
 
   int id() const override { return real_->id(); }
@@ -99,6 +108,11 @@ class SpokenForm : public Form, EventSink {
   void raise() override { real_->raise(); }
 
  private:
+  bool changes_setting(const std::string& name) {
+    const ControlSpec* c = find(name);
+    return c && (c->kind == ControlSpec::Check || c->kind == ControlSpec::Option ||
+                 c->kind == ControlSpec::Scroll);
+  }
   ControlSpec* find(const std::string& name) {
     for (ControlSpec& c : spec_.controls)
       if (c.name == name) return &c;
@@ -118,6 +132,7 @@ class SpokenForm : public Form, EventSink {
   FormSpec spec_;
   Speech& voice_;
   EventSink* sink_ = nullptr;
+  std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
 };
 
 }  // namespace
@@ -176,14 +191,29 @@ void show_read_aloud_tick(Platform& pf, MainMenu& menu) {
 
 namespace {
 
-// The caption of the label listed just before (step -1) or after (+1) the
-// control at i, among the controls of the same panel.
-std::string label_beside(const FormSpec& spec, size_t i, int step) {
-  const size_t j = i + static_cast<size_t>(step);
-  if (j >= spec.controls.size()) return "";
-  const ControlSpec& k = spec.controls[j];
-  if (k.kind != ControlSpec::Label || k.parent != spec.controls[i].parent) return "";
-  return k.caption;
+std::string joined(const std::string& a, const std::string& b);
+
+// Whether a label stands on the control's row, or just above it as its
+// heading.
+bool on_row_of(const ControlSpec& label, const ControlSpec& c) {
+  constexpr int kHeadingGap = 8;
+  return label.y < c.y + c.h && label.y + label.h >= c.y - kHeadingGap;
+}
+
+// The captions of the labels listed just before (step -1) or after (+1) the
+// control at i, in reading order, that stand on its row: what a scroll bar
+// sets, its value, the ends of its range.
+std::string labels_beside(const FormSpec& spec, size_t i, int step) {
+  std::string said;
+  for (size_t j = i + static_cast<size_t>(step); j < spec.controls.size();
+       j += static_cast<size_t>(step)) {
+    const ControlSpec& k = spec.controls[j];
+    if (k.kind != ControlSpec::Label || k.parent != spec.controls[i].parent ||
+        !on_row_of(k, spec.controls[i]))
+      break;
+    said = step < 0 ? joined(k.caption, said) : joined(said, k.caption);
+  }
+  return said;
 }
 
 std::string joined(const std::string& a, const std::string& b) {
@@ -203,7 +233,7 @@ std::string spoken_control(const FormSpec& spec, const std::string& control) {
       case ControlSpec::Option:
         return joined(c.caption, c.value ? "選択中" : "");
       case ControlSpec::Scroll:
-        return joined(label_beside(spec, i, -1), label_beside(spec, i, +1));
+        return joined(labels_beside(spec, i, -1), labels_beside(spec, i, +1));
       case ControlSpec::Picture:
       case ControlSpec::Panel:
       case ControlSpec::List:
