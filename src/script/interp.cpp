@@ -253,13 +253,15 @@ int script_step(const Story& st) {
 
 namespace {
 
-// A message as it is read aloud: the speaker's name without its brackets,
-// then the text.
-std::string spoken_message(const std::string& label, const std::string& text) {
+// The row's message as it is read aloud: the speaker's name without its
+// brackets, then the text.
+std::string spoken_message(const InterpState& s, const std::string& label) {
+  const std::string& text = s.Cur_Text;
   std::string name = label;
   const std::string open = "【", close = "】";
   if (name.rfind(open, 0) == 0) name.erase(0, open.size());
-  if (name.size() >= close.size() && name.compare(name.size() - close.size(), close.size(), close) == 0)
+  if (name.size() >= close.size() &&
+      name.compare(name.size() - close.size(), close.size(), close) == 0)
     name.resize(name.size() - close.size());
   return name.empty() ? text : name + "、" + text;
 }
@@ -282,8 +284,7 @@ void show_message(const Story& st) {
   }
   // Read as it starts typing, cutting off the one before; while skipping the
   // messages fly by unread, and the one the skip stops at is read.
-  if (st.input.Text_Mode != 0 && !fast_forwarding(st))
-    st.pf.speech.say(spoken_message(label, s.Cur_Text));
+  if (st.input.Text_Mode != 0 && !fast_forwarding(st)) st.pf.speech.say(spoken_message(s, label));
   const bool typed = st.input.Text_Mode == 3 && !fast_forwarding(st);
   const int chars =
       draw_message(mw, label, s.Cur_Text, speaker_colour(s.Cur_Speaker), s.Cur_Speaker, typed);

@@ -107,8 +107,8 @@ std::string title_steps(const TitleScreen& g) {
   sc.End_Pic.visible = true;
   refresh(g);
   g.stage.pf.log.record(LogEvent::title("menu ready"));
-  g.stage.pf.speech.say(std::string("タイトル。") + kSpokenItems[0] + "、" + kSpokenItems[1] + "、" +
-                        kSpokenItems[2] + "、" + kSpokenItems[3]);
+  g.stage.pf.speech.say(std::string("タイトル。") + kSpokenItems[0] + "、" + kSpokenItems[1] +
+                        "、" + kSpokenItems[2] + "、" + kSpokenItems[3]);
   g.stage.pf.dialogs.set_ime_open(false);
   return "";
 }

@@ -2,13 +2,14 @@
 // platform: what is said and in what order for the demo's opening, a click
 // cutting a message off, nothing said while it is off, the silent game when
 // there is no speech service, and the secondary windows and the gallery.
+#include "app/read_aloud.h"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <string>
 #include <vector>
 
-#include "app/read_aloud.h"
 #include "session.h"
 
 namespace vm {
@@ -77,7 +78,8 @@ TEST(ReadAloud, TheOpeningIsSpokenInOrderAndAClickCutsAMessageOff) {
   }
   // The choices as the menu opens, then the one highlighted; the last
   // utterance before the pick.
-  const auto menu = std::find(said.begin(), said.end(), "選択肢。1 ミツと海へ行く、2 ひとりで丘へ登る");
+  const auto menu =
+      std::find(said.begin(), said.end(), "選択肢。1 ミツと海へ行く、2 ひとりで丘へ登る");
   ASSERT_NE(menu, said.end());
   ASSERT_NE(menu + 1, said.end());
   EXPECT_EQ(*(menu + 1), "ひとりで丘へ登る");
