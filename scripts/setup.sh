@@ -8,6 +8,7 @@ packages="build-essential cmake pkg-config \
   libgtest-dev xvfb xauth x11-utils xdg-utils imagemagick xdotool desktop-file-utils \
   dpkg-dev lintian \
   graphviz libgraphviz-dev \
+  libspeechd-dev speech-dispatcher speech-dispatcher-espeak-ng espeak-ng \
   clang libclang-rt-14-dev clang-tidy clang-format"
 missing=""
 for p in $packages; do

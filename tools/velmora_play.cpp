@@ -2,7 +2,8 @@
 // headless platform, driven by a list of actions, and prints what a player
 // would have seen and heard, one line per event with its virtual time. With
 // --dev, DATA_DIR is an editable folder played as velmora --dev plays it, and
-// the input may jump to a scene and set the counters.
+// the input may jump to a scene and set the counters. With --no-speech the
+// desktop has no speech service, as a player's may not.
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -23,7 +24,8 @@ namespace {
 using vm::runner::Step;
 
 int usage() {
-  std::cerr << "usage: velmora-play [--dev] DATA_DIR INPUT [OUT_DIR]\n" << vm::runner::kGrammar;
+  std::cerr << "usage: velmora-play [--dev] [--no-speech] DATA_DIR INPUT [OUT_DIR]\n"
+            << vm::runner::kGrammar;
   return 2;
 }
 
@@ -105,6 +107,9 @@ void schedule(vm::Headless& hl, uint32_t& cursor, const Step& s, const std::stri
     case Step::CloseBox:
       hl.close_box(cursor);
       break;
+    case Step::Focus:
+      hl.focus(cursor, s.text);
+      break;
     case Step::Shot:
       schedule_shot(hl, cursor, out_dir + s.text, shot_failed);
       break;
@@ -136,10 +141,16 @@ int play(vm::Headless& hl, const std::string& data_dir, const bool& shot_failed,
 }  // namespace
 
 int main(int argc, char** argv) {
-  const bool dev_run = argc > 1 && std::string(argv[1]) == "--dev";
-  if (dev_run) {
-    --argc;
-    ++argv;
+  bool dev_run = false;
+  bool no_speech = false;
+  for (; argc > 1 && std::string(argv[1]).rfind("--", 0) == 0; --argc, ++argv) {
+    const std::string flag = argv[1];
+    if (flag == "--dev")
+      dev_run = true;
+    else if (flag == "--no-speech")
+      no_speech = true;
+    else
+      return usage();
   }
   if (argc < 3 || argc > 4) return usage();
   std::string data_dir = argv[1];
@@ -159,6 +170,7 @@ int main(int argc, char** argv) {
   }
 
   vm::Headless hl;
+  hl.no_speech = no_speech;
   std::unique_ptr<vm::dev::DevRun> dev;
   if (dev_run)
     dev = std::make_unique<vm::dev::DevRun>(hl.platform(), hl.file_monitor(), data_dir,

@@ -68,6 +68,7 @@ Game::Game(Platform& platform)
       menu(platform.window),
       hooks(std::make_unique<GameStoryHooks>(*this)) {
   quiet.on_name_typed = [this](const std::string& name) { rollback_name_typed(*this, name); };
+  quiet.read_aloud().on_missing = [this] { show_notice(*this, kNoSpeechNotice); };
 }
 Game::~Game() = default;
 

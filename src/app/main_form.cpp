@@ -12,6 +12,7 @@
 #include "app/main_menu.h"
 #include "app/preferences.h"
 #include "app/quick_slot.h"
+#include "app/read_aloud.h"
 #include "assets/assets.h"
 #include "choices/choices.h"
 #include "ending/ending.h"
@@ -159,6 +160,7 @@ void form_load(Game& g, const std::string& data_dir) {
   Window& w = g.pf.window;
   g.menu.build(g.dev != nullptr);
   apply_view_settings(g.pf, g.menu);
+  show_read_aloud_tick(g.pf, g.menu);
   w.set_busy_cursor(true);
   set_caption(g, "Velmora - loading now...");
 
@@ -248,6 +250,7 @@ void on_main_key_down(Game& g, int key) {
   if (g.dev && g.dev->on_key(key)) return;
   if (key == kKeyF5) return on_quick_save(g);
   if (key == kKeyF9) return on_quick_load(g);
+  if (key == 'V') return toggle_read_aloud(g.pf, g.menu);
   if (on_rollback_key(g, key)) return;
   if (!on_view_key(g.pf, g.menu, key) && !on_gallery_key(g.gallery_room(), key) &&
       !on_end_button_key(g.finale(), key))
@@ -289,6 +292,8 @@ void on_main_menu(Game& g, const std::string& name) {
     case MenuItem::FullScreen:
       on_view_menu(g.pf, g.menu, *item);
       return;
+    case MenuItem::SelfVoicing:
+      return toggle_read_aloud(g.pf, g.menu);
     case MenuItem::DevJump:
     case MenuItem::DevCounters:
     case MenuItem::DevReload:
@@ -302,6 +307,8 @@ void on_main_menu(Game& g, const std::string& name) {
 void handle_event(Game& g, const InputEvent& ev) {
   switch (ev.kind) {
     case InputEvent::MouseDown:
+      // A click cuts off what is still being read, whatever it goes on to do.
+      g.pf.speech.stop();
       on_main_mouse_down(g, ev);
       break;
     case InputEvent::MouseMove: {
@@ -311,6 +318,7 @@ void handle_event(Game& g, const InputEvent& ev) {
       break;
     }
     case InputEvent::KeyDown:
+      if (ev.key == kKeyReturn || ev.key == kKeySpace) g.pf.speech.stop();  // as a click
       on_main_key_down(g, ev.key);
       break;
     case InputEvent::KeyUp:
@@ -340,6 +348,7 @@ void handle_event(Game& g, const InputEvent& ev) {
       break;
     case InputEvent::Hook:     // the headless runner's own actions; never sent here
     case InputEvent::Control:  // secondary windows have sinks of their own
+    case InputEvent::Focus:
     case InputEvent::FormClose:
       break;
   }

@@ -25,6 +25,7 @@ const std::vector<ItemDef>& item_defs() {
       {MenuItem::Scale2, {"scale_2", "2倍", "表示", true, true}},
       {MenuItem::Scale3, {"scale_3", "3倍", "表示", true, true}},
       {MenuItem::FullScreen, {"full_screen", "フルスクリーン", "表示", true}},
+      {MenuItem::SelfVoicing, {"self_voicing", "読み上げ", "表示", true}},
       {MenuItem::Preferences, {"preferences", "環境設定...", "表示"}},
       {MenuItem::Vvrr, {"vvrr", "バージョン", "ヘルプ"}},
       {MenuItem::DevJump, {"dev_jump", "ジャンプ...", "開発"}},
@@ -103,6 +104,7 @@ bool MainMenu::enabled(MenuItem item) const {
       return largest_scale_ >= 3;
     case MenuItem::ProgEnd:
     case MenuItem::FullScreen:
+    case MenuItem::SelfVoicing:
     case MenuItem::Preferences:
       return true;
     // A jump starts the story from the title or from within it; the

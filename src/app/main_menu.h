@@ -29,6 +29,7 @@ enum class MenuItem : uint8_t {
   Scale2,
   Scale3,
   FullScreen,
+  SelfVoicing,  // 読み上げ: the game read aloud
   Preferences,
   Vvrr,
   // The 開発 menu, only in a dev run.

@@ -210,10 +210,13 @@ QuietPlatform::QuietPlatform(Platform& real)
       effects_(std::make_unique<QEffects>(*this, real.effects)),
       volume_(std::make_unique<QVolume>(*this, real.volume)),
       log_(std::make_unique<QLog>(*this, real.log)),
-      pictures_(std::make_unique<QPictures>(*this, real.pictures, real.files)) {
+      pictures_(std::make_unique<QPictures>(*this, real.pictures, real.files)),
+      read_aloud_(
+          std::make_unique<ReadAloud>(real.speech, real.forms, real.settings, real.log, quiet_)) {
   platform_ = std::make_unique<Platform>(
       Platform{*window_, *clock_, *dialogs_, *pictures_, real.text, *music_, *effects_, *volume_,
-               real.single_copy, real.shell, *log_, real.forms, real.settings, real.files});
+               real.single_copy, real.shell, *log_, read_aloud_->forms(), real.settings, real.files,
+               read_aloud_->speech()});
 }
 
 QuietPlatform::~QuietPlatform() = default;

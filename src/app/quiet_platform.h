@@ -11,6 +11,7 @@
 #include <memory>
 #include <string>
 
+#include "app/read_aloud.h"
 #include "platform/services.h"
 
 namespace vm {
@@ -28,6 +29,8 @@ class QuietPlatform {
 
   bool quiet() const { return quiet_; }
   void set_quiet(bool quiet);
+  // The voice and the speaking secondary windows (silent while quiet).
+  ReadAloud& read_aloud() { return *read_aloud_; }
   // The pictures decoded while quiet and kept for the next quiet play.
   size_t kept_picture_bytes() const;
 
@@ -60,6 +63,7 @@ class QuietPlatform {
   std::unique_ptr<QVolume> volume_;
   std::unique_ptr<QLog> log_;
   std::unique_ptr<QPictures> pictures_;
+  std::unique_ptr<ReadAloud> read_aloud_;
   std::unique_ptr<Platform> platform_;
 };
 

@@ -67,6 +67,15 @@ void open_boxes(const ChoiceMenu& g, int32_t first, int last) {
   }
 }
 
+// The open menu read aloud: its choices in order, numbered.
+std::string spoken_menu(const ChoiceState& c) {
+  std::string said = "選択肢";
+  for (int i = 0; i < c.shown; ++i)
+    said += (i ? "、" : "。") + std::to_string(i + 1) + " " +
+            c.Choice_Rows[static_cast<size_t>(i)].label;
+  return said;
+}
+
 }  // namespace
 
 int choice_count(const std::string& text) {
@@ -101,6 +110,7 @@ void show_choices(const ChoiceMenu& g) {
 
   open_boxes(g, first, last);
   g.story.refresh();
+  g.story.pf.speech.say(spoken_menu(g.choice));
 
   g.story.interp.Cur_Jump = 0;
 
@@ -147,6 +157,7 @@ void on_choice_mouse_move(const ChoiceMenu& g, int x, int y) {
   // none for the item that was highlighted last (here or in the title menu).
   if (!g.story.msg.Choice_Armed || index == g.menu_hover) return;
   g.menu_hover = static_cast<int16_t>(index);
+  g.story.pf.speech.say(g.choice.Choice_Rows[static_cast<size_t>(index)].label);
   for (int k = 0; k < kChoiceSlots; ++k) {
     const auto slot = static_cast<size_t>(k);
     if (k == index) {

@@ -366,6 +366,10 @@ void show_end_message(const Finale& g) {
   set_back_color(pic, kEndBackground);
   set_back_color(g.stage.screen.Form_Canvas, kEndBackground);
   refresh(g);
+  // Read whole as its first line comes in; the writing takes longer.
+  std::string said;
+  for (int l = 0; l < 3; ++l) said += (l ? " " : "") + end_message(hap, l);
+  g.stage.pf.speech.say(said.substr(said.find_first_not_of(' ')));
 
   for (int l = 0; l < 3; ++l) {
     const std::string& line = end_message(hap, l);

@@ -119,6 +119,10 @@ void open_gallery(const GalleryRoom& g) {
   paint_button(g.stage.pf.text, gl.CG_exit, kGalleryExitCaption, true);
   gl.CG_exit.visible = true;
   refresh(g.stage);
+  int offered = 0;
+  for (const bool on : gl.btn_enabled) offered += on ? 1 : 0;
+  g.stage.pf.speech.say("ギャラリー。" + std::to_string(kGalleryPictures) + "枚中" +
+                        std::to_string(offered) + "枚を見られます");
   do_events(g.stage.pf);
 }
 
@@ -140,6 +144,7 @@ void view_picture(const GalleryRoom& g, int k) {
   gl.Thumb1.visible = true;
   gl.CG_exit.visible = false;
   refresh(g.stage);
+  g.stage.pf.speech.say(std::to_string(kGalleryPictures) + "枚中" + std::to_string(k + 1) + "枚目");
   do_events(g.stage.pf);
 }
 

@@ -34,6 +34,8 @@ enum class LogKind {
   Shell,       // a page or a mail address handed to the desktop
   Title,       // the title menu ready, one of its items chosen
   Rollback,    // how many messages back the screen stands (0: live again)
+  Speak,       // a text handed to the speech service
+  Hush,        // the speech service told to stop
   Ignored,     // input that arrived where nothing took it
   Warning,     // for the player to know (standard error on the desktop)
   Error,
@@ -97,6 +99,8 @@ struct LogEvent {
   static LogEvent caption(const std::string& caption);
   static LogEvent shell(const std::string& target);
   static LogEvent ignored(const std::string& what);
+  static LogEvent speak(const std::string& text);
+  static LogEvent hush();
 };
 
 // The event as one line (without the time the headless log puts before it).

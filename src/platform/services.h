@@ -53,7 +53,8 @@ struct InputEvent {
     FormClose,
     KeyUp,
     Wheel,
-    FileChanged  // a file of a watched folder changed (FileMonitor)
+    FileChanged,  // a file of a watched folder changed (FileMonitor)
+    Focus         // a control of a secondary window got the keyboard focus or the pointer
   };
   Kind kind = MouseDown;
   int x = 0, y = 0;            // game-screen pixels (MouseDown, MouseMove, Wheel)
@@ -63,8 +64,8 @@ struct InputEvent {
   std::string name;            // menu item code name (Menu); file name (FileChanged)
   int timer = 0;               // timer id (Timer)
   std::function<void()> hook;  // headless only: a runner action run in turn
-  // Control, FormClose: the secondary window (its id) and, for Control, the
-  // control acted on (name) and its value afterwards (value).
+  // Control, FormClose, Focus: the secondary window (its id) and, for Control
+  // and Focus, the control (name); for Control its value afterwards (value).
   int form = 0;
   int value = 0;
 };
@@ -439,6 +440,8 @@ struct PlayerSettings {
   // Skipping goes on past text not read before, as the game always skipped;
   // cleared, 次の選択まで進む and Ctrl stop at the first unread message.
   bool skip_unread = true;
+  // The game read aloud through the desktop's speech service (読み上げ).
+  bool self_voicing = false;
 };
 
 class SettingsStore {
@@ -449,6 +452,23 @@ class SettingsStore {
   virtual PlayerSettings settings() = 0;
   // Makes s the settings in force and keeps them for the next run.
   virtual void save_settings(const PlayerSettings& s) = 0;
+};
+
+// ---------------------------------------------------------------- speech ---
+
+// The desktop's speech service, for players who have the game read aloud.
+// Nothing here waits for speech to finish: a call hands the text over and
+// returns.
+class Speech {
+ public:
+  virtual ~Speech() = default;
+  // Whether there is a service to speak through (the desktop connects to it
+  // the first time it is asked, not before).
+  virtual bool available() = 0;
+  // Speaks UTF-8 text, cutting off whatever is still being spoken.
+  virtual void say(const std::string& text) = 0;
+  // Stops what is being spoken, if anything.
+  virtual void stop() = 0;
 };
 
 // ------------------------------------------------------------------- log ---
@@ -478,6 +498,7 @@ struct Platform {
   Forms& forms;
   SettingsStore& settings;
   Files& files;
+  Speech& speech;
 };
 
 // The game's own message box, with "OK" unless other buttons are asked for.

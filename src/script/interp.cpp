@@ -251,6 +251,23 @@ int script_step(const Story& st) {
   return run_command(st, result);
 }
 
+namespace {
+
+// The row's message as it is read aloud: the speaker's name without its
+// brackets, then the text.
+std::string spoken_message(const InterpState& s, const std::string& label) {
+  const std::string& text = s.Cur_Text;
+  std::string name = label;
+  const std::string open = "【", close = "】";
+  if (name.rfind(open, 0) == 0) name.erase(0, open.size());
+  if (name.size() >= close.size() &&
+      name.compare(name.size() - close.size(), close.size(), close) == 0)
+    name.resize(name.size() - close.size());
+  return name.empty() ? text : name + "、" + text;
+}
+
+}  // namespace
+
 void show_message(const Story& st) {
   const InterpState& s = st.interp;
   if (s.Cur_Text.empty()) return;
@@ -265,6 +282,9 @@ void show_message(const Story& st) {
     if (st.input.Text_Mode == 0) set_text_mode(st, 1);
     st.input.Ctrl_Held = 0;
   }
+  // Read as it starts typing, cutting off the one before; while skipping the
+  // messages fly by unread, and the one the skip stops at is read.
+  if (st.input.Text_Mode != 0 && !fast_forwarding(st)) st.pf.speech.say(spoken_message(s, label));
   const bool typed = st.input.Text_Mode == 3 && !fast_forwarding(st);
   const int chars =
       draw_message(mw, label, s.Cur_Text, speaker_colour(s.Cur_Speaker), s.Cur_Speaker, typed);

@@ -36,6 +36,9 @@ std::string load_title_picture(const TitleScreen& g) {
   return "";
 }
 
+// The items as they are read aloud (their pictures carry the words).
+constexpr const char* kSpokenItems[4] = {"はじめから", "つづきから", "ギャラリー", "おわる"};
+
 void refresh(const TitleScreen& g) {
   refresh(g.stage);
 }
@@ -104,6 +107,8 @@ std::string title_steps(const TitleScreen& g) {
   sc.End_Pic.visible = true;
   refresh(g);
   g.stage.pf.log.record(LogEvent::title("menu ready"));
+  g.stage.pf.speech.say(std::string("タイトル。") + kSpokenItems[0] + "、" + kSpokenItems[1] +
+                        "、" + kSpokenItems[2] + "、" + kSpokenItems[3]);
   g.stage.pf.dialogs.set_ime_open(false);
   return "";
 }
@@ -137,6 +142,7 @@ int title_item(const ScreenState& screen, const Surface* target) {
 void on_title_hover(const TitleScreen& g, int i) {
   if (i == g.menu_hover) return;
   g.menu_hover = static_cast<int16_t>(i);
+  if (i >= 0 && i < 4) g.stage.pf.speech.say(kSpokenItems[i]);
   ScreenState& sc = g.stage.screen;
   for (int k = 0; k < 4; ++k)
     bit_blt(sc.Smenu[k], 0, 0, 110, 35, sc.Texture, k == i ? 120 : 0, 230 + 35 * k, SRCCOPY);

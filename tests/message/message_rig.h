@@ -88,7 +88,8 @@ struct Rig {
            hl.platform().log,
            hl.platform().forms,
            hl.platform().settings,
-           hl.platform().files},
+           hl.platform().files,
+           hl.platform().speech},
         g(pf) {
     test::write_bytes(dir / "61.dat", "");  // empty: the sheet is painted below
     g.assets.Data_Dir = dir.path();

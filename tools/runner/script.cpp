@@ -22,7 +22,7 @@ constexpr VerbName kVerbs[] = {
     {Step::Shot, "shot"},       {Step::Slot, "slot"},     {Step::Press, "press"},
     {Step::Control, "control"}, {Step::Choose, "choose"}, {Step::Check, "check"},
     {Step::Scroll, "scroll"},   {Step::Row, "row"},       {Step::CloseBox, "closebox"},
-    {Step::Jump, "jump"},       {Step::Set, "set"},
+    {Step::Jump, "jump"},       {Step::Set, "set"},       {Step::Focus, "focus"},
 };
 
 const char* verb_name(Step::Verb v) {
@@ -75,7 +75,7 @@ bool parse_args(Step& s, const std::string& rest) {
       return true;
     case Step::CloseBox:
       return true;
-    default:  // Menu, Shot, Press, Control, Choose: a text that is not empty
+    default:  // Menu, Shot, Press, Control, Choose, Focus: a text that is not empty
       s.text = rest;
       return !rest.empty();
   }
@@ -88,7 +88,8 @@ const char* const kGrammar =
     "             keyup NAME | wheel X Y up|down | menu NAME |\n"
     "             answer ok|yes|no|TEXT | shot FILE |\n"
     "             slot N | press CAPTION | control NAME | choose CAPTION |\n"
-    "             check CAPTION on|off | scroll N | row N | closebox\n"
+    "             check CAPTION on|off | scroll N | row N | closebox |\n"
+    "             focus NAME\n"
     "  with --dev: jump NUM | set kou|pap|rub|hap=VALUE\n";
 
 int key_code(const std::string& name) {

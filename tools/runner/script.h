@@ -27,6 +27,7 @@ struct Step {
     Scroll,    // n
     Row,       // n
     CloseBox,  // the secondary window's close box
+    Focus,     // text: a control's code name, given the keyboard focus
     Jump,      // n: the NUM a dev run starts the story at
     Set,       // text: NAME=VALUE, a counter a dev run sets
   };

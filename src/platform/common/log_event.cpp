@@ -32,12 +32,13 @@ const char* kind_word(LogKind kind) {
       {LogKind::Shell, "open"},
       {LogKind::Title, "title"},
       {LogKind::Rollback, "rollback"},
+      {LogKind::Speak, "speak"},
       {LogKind::Warning, "warning:"},
       {LogKind::Error, "error:"},
   };
   for (const auto& [k, word] : kWords)
     if (k == kind) return word;
-  return "";  // Ignored, Other: the line as it is
+  return "";  // Ignored, Hush, Other: the line as it is
 }
 
 }  // namespace
@@ -70,6 +71,14 @@ LogEvent LogEvent::input_box(const std::string& title, const std::string& prompt
   return of(LogKind::InputBox, title,
             log_quoted(title) + " " + log_quoted(prompt) + " preset " + log_quoted(preset) +
                 " -> " + log_quoted(result) + (defaulted ? " (default)" : ""));
+}
+
+LogEvent LogEvent::speak(const std::string& text) {
+  return of(LogKind::Speak, text, text);
+}
+
+LogEvent LogEvent::hush() {
+  return of(LogKind::Hush, "", "hush");
 }
 
 LogEvent LogEvent::ime(bool open) {

@@ -16,6 +16,7 @@ constexpr const char* kView = "view";
 constexpr const char* kAuto = "auto_forward";
 constexpr const char* kSound = "sound";
 constexpr const char* kText = "text";
+constexpr const char* kReading = "reading";
 
 // The text speeds as the file writes them.
 constexpr const char* kSpeedNames[] = {"slow", "normal", "fast", "instant"};
@@ -89,7 +90,8 @@ bool read_keys(GKeyFile* kf, PlayerSettings& s, std::string& problem) {
          read_int(kf, kSound, "music_volume", 0, 100, s.music_volume, problem) &&
          read_int(kf, kSound, "effects_volume", 0, 100, s.effects_volume, problem) &&
          read_speed(kf, s.text_speed, problem) &&
-         read_bool(kf, kText, "skip_unread", s.skip_unread, problem);
+         read_bool(kf, kText, "skip_unread", s.skip_unread, problem) &&
+         read_bool(kf, kReading, "self_voicing", s.self_voicing, problem);
 }
 
 // The file a settings path stands for: a link is followed to what it points
@@ -221,6 +223,10 @@ bool write_settings_file(const std::string& link, const PlayerSettings& s, std::
   g_key_file_set_comment(kf.get(), kText, nullptr,
                          " speed: slow, normal, fast or instant; skip_unread: skipping goes on"
                          " past text not read before.",
+                         nullptr);
+  g_key_file_set_boolean(kf.get(), kReading, "self_voicing", s.self_voicing);
+  g_key_file_set_comment(kf.get(), kReading, nullptr,
+                         " self_voicing: the game read aloud through the desktop's speech service.",
                          nullptr);
   GError* err = nullptr;
   // Written to a temporary file and renamed: a crash never leaves half a file.

@@ -21,6 +21,7 @@
 #include "platform/desktop/gio_file_monitor.h"
 #include "platform/desktop/gtk_forms.h"
 #include "platform/desktop/gtk_window.h"
+#include "platform/desktop/spd_speech.h"
 
 namespace vm {
 
@@ -147,13 +148,14 @@ struct Desktop::Impl {
   FileLockSingleCopy single_copy;
   XdgShell shell{log};
   FileSettingsStore settings{default_settings_path(game_folder_name()), log};
+  std::unique_ptr<Speech> speech = make_spd_speech(log);
   std::unique_ptr<Platform> platform;
   std::unique_ptr<FileMonitor> monitor = make_gio_file_monitor(window);
 
   Impl() : audio(make_desktop_audio(log)) {
     platform.reset(new Platform{window, clock, dialogs, pictures, text, *audio.music,
                                 *audio.effects, *audio.volume, single_copy, shell, log, forms,
-                                settings, files});
+                                settings, files, *speech});
   }
 };
 

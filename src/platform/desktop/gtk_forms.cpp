@@ -94,7 +94,10 @@ class GtkForm : public Form {
   void make_widget(Ctl& c, const std::string& text);
   static void make_label(Ctl& c, const std::string& text);
   static void make_list(Ctl& c);
+  // The control tells when it gets the keyboard focus or the pointer.
+  static void watch_focus(Ctl& c);
   void post(const Ctl& c, int value);
+  void post_focus(const Ctl& c);
   void apply_colours(Ctl& c);
 
   static gboolean on_delete(GtkWidget*, GdkEvent*, gpointer self);
@@ -105,6 +108,8 @@ class GtkForm : public Form {
   static void on_row(GtkListBox*, GtkListBoxRow* row, gpointer ctl);
   static gboolean on_link(GtkLinkButton*, gpointer ctl);
   static gboolean on_draw_picture(GtkWidget*, cairo_t* cr, gpointer ctl);
+  static gboolean on_focus_in(GtkWidget*, GdkEventFocus*, gpointer ctl);
+  static gboolean on_enter(GtkWidget*, GdkEventCrossing* ev, gpointer ctl);
 
   GtkMainWindow& main_;
   int id_;
@@ -180,6 +185,7 @@ void GtkForm::build(Ctl& c) {
     parent = it->second->fixed;
   }
   make_widget(c, gtk_text(s.caption));
+  watch_focus(c);
   gtk_widget_set_size_request(c.outer, std::max(1, s.w), std::max(1, s.h));
   gtk_fixed_put(GTK_FIXED(parent), c.outer, s.x, s.y);
   apply_colours(c);
@@ -390,6 +396,22 @@ void GtkForm::set_rows(const std::string& control, const std::vector<std::string
   gtk_widget_show_all(c.inner);
 }
 
+void GtkForm::watch_focus(Ctl& c) {
+  if (c.spec.kind == ControlSpec::Panel || c.spec.kind == ControlSpec::Frame) return;
+  gtk_widget_add_events(c.outer, GDK_ENTER_NOTIFY_MASK | GDK_FOCUS_CHANGE_MASK);
+  g_signal_connect(c.outer, "focus-in-event", G_CALLBACK(on_focus_in), &c);
+  g_signal_connect(c.outer, "enter-notify-event", G_CALLBACK(on_enter), &c);
+}
+
+void GtkForm::post_focus(const Ctl& c) {
+  if (updating_ || closing_) return;
+  InputEvent e;
+  e.kind = InputEvent::Focus;
+  e.form = id_;
+  e.name = c.spec.name;
+  main_.post(std::move(e));
+}
+
 void GtkForm::post(const Ctl& c, int value) {
   if (updating_ || closing_) return;
   InputEvent e;
@@ -487,6 +509,27 @@ gboolean GtkForm::on_draw_picture(GtkWidget*, cairo_t* cr, gpointer ctl) {
   } catch (...) {
   }
   return TRUE;
+}
+
+gboolean GtkForm::on_focus_in(GtkWidget*, GdkEventFocus*, gpointer ctl) {
+  try {
+    auto* c = static_cast<Ctl*>(ctl);
+    c->owner->post_focus(*c);
+  } catch (...) {
+  }
+  return FALSE;  // the toolkit draws the focus as usual
+}
+
+gboolean GtkForm::on_enter(GtkWidget*, GdkEventCrossing* ev, gpointer ctl) {
+  try {
+    // Coming back out of a part of the same control is no new arrival.
+    if (ev->detail != GDK_NOTIFY_INFERIOR) {
+      auto* c = static_cast<Ctl*>(ctl);
+      c->owner->post_focus(*c);
+    }
+  } catch (...) {
+  }
+  return FALSE;
 }
 
 std::unique_ptr<Form> GtkForms::open(const FormSpec& spec) {

@@ -60,6 +60,25 @@ class HeadlessSettings : public SettingsStore {
   Headless& h_;
 };
 
+// The speech service: what would be spoken is noted, in order; with
+// no_speech there is no service at all and nothing is noted.
+class HeadlessSpeech : public Speech {
+ public:
+  explicit HeadlessSpeech(Headless& h) : h_(h) {}
+  bool available() override { return !h_.no_speech; }
+  void say(const std::string& text) override {
+    if (h_.no_speech) return;
+    h_.spoken.push_back(text);
+    h_.log_.record(LogEvent::speak(text));
+  }
+  void stop() override {
+    if (!h_.no_speech) h_.log_.record(LogEvent::hush());
+  }
+
+ private:
+  Headless& h_;
+};
+
 class HeadlessFileMonitor : public FileMonitor {
  public:
   explicit HeadlessFileMonitor(Headless& h) : h_(h) {}
@@ -101,9 +120,10 @@ Headless::Headless(Files* files) : log_([this] { return now_; }) {
   shell_ = std::make_unique<HeadlessShell>(*this);
   forms_service_ = make_headless_forms(*this);
   settings_ = std::make_unique<HeadlessSettings>(*this);
+  speech_ = std::make_unique<HeadlessSpeech>(*this);
   platform_ = std::make_unique<Platform>(
       Platform{*window_, *clock_, *dialogs_, *pictures_, *text_, *music_, *effects_, *volume_,
-               *single_copy_, *shell_, log_, *forms_service_, *settings_, *files});
+               *single_copy_, *shell_, log_, *forms_service_, *settings_, *files, *speech_});
   monitor_ = std::make_unique<HeadlessFileMonitor>(*this);
 }
 

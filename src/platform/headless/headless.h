@@ -97,6 +97,9 @@ class Headless {
   void press(uint32_t at_ms, const std::string& caption);
   // Clicks the control with this code name (a label, a picture, a button).
   void click_control(uint32_t at_ms, const std::string& name);
+  // Gives the control with this code name the keyboard focus (as Tab or the
+  // pointer would).
+  void focus(uint32_t at_ms, const std::string& name);
   // Chooses the option button with this caption.
   void choose(uint32_t at_ms, const std::string& caption);
   // Sets the check box with this caption (an event only when it changes).
@@ -150,6 +153,10 @@ class Headless {
   // The wall-clock date at virtual time 0.
   DateTime start_date{2026, 7, 20, 10, 0};
   std::vector<std::string> shell_opened;
+  // The speech service: set to have none (the desktop without one); the
+  // texts spoken, in order.
+  bool no_speech = false;
+  std::vector<std::string> spoken;
 
  private:
   friend class HeadlessWindow;
@@ -165,6 +172,7 @@ class Headless {
   friend class HeadlessForms;
   friend class HeadlessForm;
   friend class HeadlessFileMonitor;
+  friend class HeadlessSpeech;
   struct Scheduled {
     uint32_t at;
     uint64_t order;
@@ -227,6 +235,7 @@ class Headless {
   std::unique_ptr<Shell> shell_;
   std::unique_ptr<SettingsStore> settings_;
   std::unique_ptr<Forms> forms_service_;
+  std::unique_ptr<Speech> speech_;
   std::unique_ptr<Platform> platform_;
   std::unique_ptr<FileMonitor> monitor_;
   std::string watched_;

@@ -248,6 +248,19 @@ void Headless::click_control(uint32_t at_ms, const std::string& name) {
   });
 }
 
+void Headless::focus(uint32_t at_ms, const std::string& name) {
+  act_on_form(at_ms, "focus " + name, [this, name](HeadlessFormState& f) {
+    const ControlSpec* c = reachable(f, [&](const ControlSpec& k) { return k.name == name; });
+    if (!c)
+      return log_.record(LogEvent::ignored("focus " + name + ": no such enabled control, ignored"));
+    InputEvent ev;
+    ev.kind = InputEvent::Focus;
+    ev.form = f.id;
+    ev.name = c->name;
+    if (f.sink) f.sink->on_event(ev);
+  });
+}
+
 void Headless::choose(uint32_t at_ms, const std::string& caption) {
   act_on_form(at_ms, "choose " + log_quoted(caption), [this, caption](HeadlessFormState& f) {
     ControlSpec* c = reachable(f, [&](const ControlSpec& k) {
