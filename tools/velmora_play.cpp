@@ -72,6 +72,9 @@ void schedule(vm::Headless& hl, uint32_t& cursor, const Step& s, const std::stri
     case Step::KeyUp:
       hl.key_up(cursor, s.key);
       break;
+    case Step::FormKey:
+      hl.form_key(cursor, s.key);
+      break;
     case Step::Wheel:
       hl.wheel(cursor, s.x, s.y, s.n);
       break;

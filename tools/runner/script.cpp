@@ -22,7 +22,7 @@ constexpr VerbName kVerbs[] = {
     {Step::Shot, "shot"},       {Step::Slot, "slot"},     {Step::Press, "press"},
     {Step::Control, "control"}, {Step::Choose, "choose"}, {Step::Check, "check"},
     {Step::Scroll, "scroll"},   {Step::Row, "row"},       {Step::CloseBox, "closebox"},
-    {Step::Jump, "jump"},       {Step::Set, "set"},
+    {Step::Jump, "jump"},       {Step::Set, "set"},       {Step::FormKey, "formkey"},
 };
 
 const char* verb_name(Step::Verb v) {
@@ -43,6 +43,7 @@ bool parse_args(Step& s, const std::string& rest) {
       return static_cast<bool>(args >> s.x >> s.y);
     case Step::Key:
     case Step::KeyUp:
+    case Step::FormKey:
       s.text = rest;
       s.key = key_code(rest);
       return s.key >= 0;
@@ -88,7 +89,8 @@ const char* const kGrammar =
     "             keyup NAME | wheel X Y up|down | menu NAME |\n"
     "             answer ok|yes|no|TEXT | shot FILE |\n"
     "             slot N | press CAPTION | control NAME | choose CAPTION |\n"
-    "             check CAPTION on|off | scroll N | row N | closebox\n"
+    "             check CAPTION on|off | scroll N | row N | closebox |\n"
+    "             formkey NAME (Tab, Return, space, Escape in the open window)\n"
     "  with --dev: jump NUM | set kou|pap|rub|hap=VALUE\n";
 
 int key_code(const std::string& name) {

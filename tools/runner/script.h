@@ -29,6 +29,7 @@ struct Step {
     CloseBox,  // the secondary window's close box
     Jump,      // n: the NUM a dev run starts the story at
     Set,       // text: NAME=VALUE, a counter a dev run sets
+    FormKey,   // key, name: a key pressed in the open secondary window
   };
   Verb verb = Wait;
   long ms = 0;
