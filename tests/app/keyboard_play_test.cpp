@@ -111,7 +111,7 @@ TEST(KeyboardPlay, SecondaryWindowsTakeTabEnterAndEscape) {
   uint32_t t = test::kMenuReadyMs + 100;
   hl.menu(t, "preferences");
   for (int i = 0; i < 13; ++i) hl.form_key(t += 20, kKeyTab);
-  hl.form_key(t += 20, kKeySpace);  // 大きな文字, the thirteenth stop
+  hl.form_key(t += 20, kKeySpace);   // 大きな文字, the thirteenth stop
   hl.form_key(t += 20, kKeyReturn);  // on a box: the window's OK
   hl.key(t += 100, kKeyDown);
   hl.key(t += 100, kKeyDown);

@@ -340,7 +340,8 @@ void Headless::form_key(uint32_t at_ms, int key) {
                            [&](const ControlSpec* c) { return c->name == f.focused; });
     if (key == kKeyTab) {
       if (stops.empty()) return;
-      const ControlSpec* to = (at == stops.end() || at + 1 == stops.end()) ? stops.front() : *(at + 1);
+      const ControlSpec* to =
+          (at == stops.end() || at + 1 == stops.end()) ? stops.front() : *(at + 1);
       f.focused = to->name;
       log_.record(LogEvent::form_control(f.spec.name, "focus " + to->name));
       return;
