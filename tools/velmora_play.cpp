@@ -60,10 +60,8 @@ void schedule(vm::Headless& hl, uint32_t& cursor, const Step& s, const std::stri
       cursor += static_cast<uint32_t>(s.ms);
       break;
     case Step::Click:
-      hl.click(cursor, s.x, s.y, vm::kLeftButton);
-      break;
     case Step::RClick:
-      hl.click(cursor, s.x, s.y, vm::kRightButton);
+      hl.click(cursor, s.x, s.y, s.verb == Step::Click ? vm::kLeftButton : vm::kRightButton);
       break;
     case Step::Move:
       hl.move(cursor, s.x, s.y);
@@ -74,6 +72,8 @@ void schedule(vm::Headless& hl, uint32_t& cursor, const Step& s, const std::stri
     case Step::KeyUp:
       hl.key_up(cursor, s.key);
       break;
+    case Step::FormKey:
+      return hl.form_key(cursor, s.key);
     case Step::Wheel:
       hl.wheel(cursor, s.x, s.y, s.n);
       break;
@@ -85,12 +85,11 @@ void schedule(vm::Headless& hl, uint32_t& cursor, const Step& s, const std::stri
       break;
     case Step::Press:
       hl.press(cursor, s.text);
-      break;  // the open secondary window's button
-    case Step::Slot:
-      hl.click_control(cursor, "Label1(" + std::to_string(s.n) + ")");
-      break;
+      break;          // the open secondary window's button
+    case Step::Slot:  // the slot window's row n
     case Step::Control:
-      hl.click_control(cursor, s.text);
+      hl.click_control(cursor,
+                       s.verb == Step::Slot ? "Label1(" + std::to_string(s.n) + ")" : s.text);
       break;
     case Step::Choose:
       hl.choose(cursor, s.text);

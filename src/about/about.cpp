@@ -46,6 +46,7 @@ FormSpec about_form(Text& text) {
   ControlSpec ok = ControlSpec::at(ControlSpec::Button, "cmdOK", kWidth - 110, 252, 90, 30);
   ok.caption = "OK";
   c.push_back(ok);
+  f.enter_button = "cmdOK";
   return f;
 }
 

@@ -252,6 +252,12 @@ void on_main_key_down(Game& g, int key) {
   if (key == kKeyF9) return on_quick_load(g);
   if (key == 'V') return toggle_read_aloud(g.pf, g.menu);
   if (on_rollback_key(g, key)) return;
+  // The title's and the choice menu's own keys move their highlight.
+  if (const int item = on_title_key(g.title_screen(), key); item >= 0) {
+    if (on_title_press(g, item) == TitleAction::Quit) on_prog_end(g);
+    return;
+  }
+  if (on_choice_key(g.choice_menu(), key)) return;
   if (!on_view_key(g.pf, g.menu, key) && !on_gallery_key(g.gallery_room(), key) &&
       !on_end_button_key(g.finale(), key))
     on_key_down(g.story(), key);

@@ -89,18 +89,29 @@ void add_view_frame(FormSpec& f) {
                       "FrameView"));
 }
 
+// For low vision: larger message text, an opaque message window.
+void add_sight_frame(FormSpec& f) {
+  auto add = [&](ControlSpec c) { f.controls.push_back(std::move(c)); };
+  add(ControlSpec::at(ControlSpec::Frame, "FrameSight", 10, 262, 340, 56, "見やすさ"));
+  add(ControlSpec::at(ControlSpec::Check, "LargeText", 10, 4, 120, 24, "大きな文字", "FrameSight"));
+  add(ControlSpec::at(ControlSpec::Check, "HighContrast", 140, 4, 140, 24, "高コントラスト",
+                      "FrameSight"));
+}
+
 FormSpec preferences_spec() {
   FormSpec f;
   f.name = "Preferences_Window";
   f.caption = "環境設定";
   f.width = 360;
-  f.height = 304;
+  f.height = 366;
   add_sound_frame(f);
   add_text_frame(f);
   add_view_frame(f);
-  f.controls.push_back(ControlSpec::at(ControlSpec::Button, "ButtonOk", 160, 264, 90, 30, "OK"));
+  add_sight_frame(f);
+  f.controls.push_back(ControlSpec::at(ControlSpec::Button, "ButtonOk", 160, 326, 90, 30, "OK"));
   f.controls.push_back(
-      ControlSpec::at(ControlSpec::Button, "ButtonCancel", 260, 264, 90, 30, "Cancel"));
+      ControlSpec::at(ControlSpec::Button, "ButtonCancel", 260, 326, 90, 30, "Cancel"));
+  f.enter_button = "ButtonOk";
   return f;
 }
 
@@ -115,6 +126,8 @@ void show_settings(FormSpec& spec, const PlayerSettings& s, int fits) {
     if (c.name == "AutoSeconds") c.caption = seconds_text(auto_tenths(s));
     if (c.name == "SkipUnread") c.value = s.skip_unread;
     if (c.name == "FullScreen") c.value = s.full_screen;
+    if (c.name == "LargeText") c.value = s.large_text;
+    if (c.name == "HighContrast") c.value = s.high_contrast;
     for (int i = 0; i < 4; ++i)
       if (c.name == kSpeedOptions[i]) c.value = static_cast<int>(s.text_speed) == i;
     for (int k = 1; k <= 3; ++k)
@@ -179,6 +192,8 @@ void PreferencesEvents::apply(const Form& f) {
     if (f.value(kScaleOptions[k - 1]) && k != shown_scale(s, fits_)) s.scale = k;
   s.skip_unread = f.value("SkipUnread") != 0;
   s.full_screen = f.value("FullScreen") != 0;
+  s.large_text = f.value("LargeText") != 0;
+  s.high_contrast = f.value("HighContrast") != 0;
   pf_.settings.save_settings(s);
   pf_.volume.set_player_levels(s.music_volume, s.effects_volume);
   apply_view_settings(pf_, menu_);

@@ -152,7 +152,10 @@ int choice_at(const ChoiceMenu& g, int x, int y) {
 
 void on_choice_mouse_move(const ChoiceMenu& g, int x, int y) {
   const int index = choice_at(g, x, y);
-  if (index < 0) return;
+  if (index >= 0) on_choice_hover(g, index);
+}
+
+void on_choice_hover(const ChoiceMenu& g, int index) {
   // No highlight after a press until the next message has been printed, and
   // none for the item that was highlighted last (here or in the title menu).
   if (!g.story.msg.Choice_Armed || index == g.menu_hover) return;
@@ -178,6 +181,10 @@ void on_choice_mouse_move(const ChoiceMenu& g, int x, int y) {
 void on_choice_mouse_down(const ChoiceMenu& g, int x, int y, int button) {
   const int index = choice_at(g, x, y);
   if (index < 0 || button == kRightButton) return;
+  press_choice(g, index);
+}
+
+void press_choice(const ChoiceMenu& g, int index) {
   g.story.msg.Choice_Armed = 0;
   g.choice.text_colour[static_cast<size_t>(index)] = kChoiceTextPressed;
   paint_box(g, index);
@@ -186,6 +193,30 @@ void on_choice_mouse_down(const ChoiceMenu& g, int x, int y, int button) {
   if (g.story.sound.Sound_On) play_effect(g.story.audio(), kEffectSelect);
   sleep_ms(g.story.pf, kPressedPauseMs);  // no events: a second press cannot land now
   g.choice.Sel_Choice = static_cast<int16_t>(index);
+}
+
+bool on_choice_key(const ChoiceMenu& g, int key) {
+  const int shown = g.choice.shown;
+  // Only an open menu in a window the player can see takes keys.
+  if (shown <= 0 || g.choice.Sel_Choice >= 0 || !shown_on_screen(g.story.screen.SelBox[0]))
+    return false;
+  int at = -1;  // the choice shown highlighted
+  for (int k = 0; k < shown; ++k)
+    if (g.choice.box_colour[static_cast<size_t>(k)] == kChoiceBoxHover) at = k;
+  if (key == kKeyReturn || key == kKeySpace) {
+    if (at >= 0 && g.story.msg.Choice_Armed) press_choice(g, at);
+    return true;  // never a click on the story beneath
+  }
+  int to = -1;
+  if (key == kKeyDown) to = at < 0 ? 0 : (at + 1) % shown;
+  if (key == kKeyUp) to = at < 0 ? shown - 1 : (at + shown - 1) % shown;
+  if (key >= '1' && key < '1' + shown) to = key - '1';
+  if (to < 0) return false;
+  // The mark of the item highlighted last keeps the pointer from lighting it
+  // again; a key always reaches the choice it names.
+  if (to != at && to == g.menu_hover) g.menu_hover = kNoMenuHover;
+  on_choice_hover(g, to);
+  return true;
 }
 
 }  // namespace vm

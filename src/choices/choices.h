@@ -67,6 +67,16 @@ int menu_size(const ScriptTables& t, int32_t first, const std::string& count_tex
 // on the label of a shown choice box.
 void on_choice_mouse_move(const ChoiceMenu& g, int x, int y);
 void on_choice_mouse_down(const ChoiceMenu& g, int x, int y, int button);
+// Choice index highlighted (the pointer over it, or the keyboard), with the
+// tick; and choice index picked.
+void on_choice_hover(const ChoiceMenu& g, int index);
+void press_choice(const ChoiceMenu& g, int index);
+// The keyboard on an open menu: Up and Down, or the digits 1..3, move the
+// highlight; Enter or Space picks the highlighted choice. Whether the key
+// was the menu's.
+bool on_choice_key(const ChoiceMenu& g, int key);
+// Menu_Hover naming no item.
+constexpr int16_t kNoMenuHover = 5;
 
 // The index of the shown choice label under a game-screen point, or -1.
 int choice_at(const ChoiceMenu& g, int x, int y);

@@ -34,6 +34,27 @@ void paint_thumb_button(const GalleryRoom& g, int k) {
   paint_picture_button(gl.CG_btn[i], gl.btn_picture[i] ? &gl.Thumb2[i] : nullptr);
 }
 
+// The buttons' faces again, the focused one framed once the keys moved it.
+void paint_focus(const GalleryRoom& g) {
+  GalleryState& gl = g.gallery;
+  for (int k = 0; k < kGalleryPictures; ++k) paint_thumb_button(g, k);
+  paint_button(g.stage.pf.text, gl.CG_exit, kGalleryExitCaption, true);
+  if (!gl.focus_shown) return;
+  draw_focus_frame(gl.focus == kGalleryExit ? gl.CG_exit
+                                            : gl.CG_btn[static_cast<size_t>(gl.focus)]);
+}
+
+// The next button the keys reach from the focus, step +1 or -1 through the
+// thumbnails in reading order and then もどる: a picture not seen is passed.
+int next_focus(const GalleryState& gl, int step) {
+  int at = gl.focus;
+  for (int tries = 0; tries <= kGalleryExit; ++tries) {
+    at = (at + step + kGalleryExit + 1) % (kGalleryExit + 1);
+    if (at == kGalleryExit || gl.btn_enabled[static_cast<size_t>(at)]) return at;
+  }
+  return kGalleryExit;
+}
+
 void hide_buttons(const GalleryRoom& g) {
   for (Surface& b : g.gallery.CG_btn) b.visible = false;
 }
@@ -116,7 +137,8 @@ void open_gallery(const GalleryRoom& g) {
     gl.CG_btn[i].visible = true;
   }
   gl.CG_exit.place(520, 380, 100, 30);
-  paint_button(g.stage.pf.text, gl.CG_exit, kGalleryExitCaption, true);
+  gl.focus = kGalleryExit;
+  paint_focus(g);
   gl.CG_exit.visible = true;
   refresh(g.stage);
   int offered = 0;
@@ -129,6 +151,7 @@ void open_gallery(const GalleryRoom& g) {
 void view_picture(const GalleryRoom& g, int k) {
   GalleryState& gl = g.gallery;
   hide_buttons(g);
+  g.gallery.viewing = k;
   if (g.audio.state.Sound_On) play_effect(g.audio, kEffectPress);
   if (!load_into_viewer(g, gallery_file(k))) {
     // The file went away since the thumbnails were made: back to them, this
@@ -149,10 +172,18 @@ void view_picture(const GalleryRoom& g, int k) {
 }
 
 void close_viewer(const GalleryRoom& g) {
-  g.gallery.Thumb1.visible = false;
+  GalleryState& gl = g.gallery;
+  gl.Thumb1.visible = false;
   refresh(g.stage);
   do_events(g.stage.pf);
   open_gallery(g);
+  // Back by the keys, the focus stays on the picture just seen.
+  if (gl.focus_shown && gl.viewing >= 0) {
+    gl.focus = gl.viewing;
+    paint_focus(g);
+    refresh(g.stage);
+  }
+  gl.viewing = -1;
 }
 
 void leave_gallery(const GalleryRoom& g) {
@@ -166,6 +197,7 @@ void leave_gallery(const GalleryRoom& g) {
   sc.Pic_Main.visible = true;
   sc.End_Pic.visible = true;
   gl.Thumbs_Ready = 0;
+  gl.focus_shown = false;
   refresh(g.stage);
   play_effect(g.audio, kEffectPress);  // the exit clicks even with sounds off
   do_events(g.stage.pf);
@@ -191,11 +223,32 @@ bool on_gallery_press(const GalleryRoom& g, const Surface* target, int button) {
 }
 
 bool on_gallery_key(const GalleryRoom& g, int key) {
-  const GalleryState& gl = g.gallery;
-  // The exit button has the keyboard focus while the thumbnails show.
+  GalleryState& gl = g.gallery;
+  const bool go = key == kKeyReturn || key == kKeySpace;
+  if (gl.Thumb1.visible) {
+    // The full view: any of the keys that back out brings the thumbnails.
+    if (!go && key != kKeyEscape) return false;
+    close_viewer(g);
+    return true;
+  }
+  // The thumbnails: the focus starts on もどる.
   if (!gl.CG_exit.visible) return false;
-  if (key != kKeyReturn && key != kKeySpace) return false;
-  leave_gallery(g);
+  if (key == kKeyEscape || (go && gl.focus == kGalleryExit)) {
+    leave_gallery(g);
+    return true;
+  }
+  if (go) {
+    view_picture(g, gl.focus);
+    return true;
+  }
+  int step = 0;
+  if (key == kKeyRight || key == kKeyDown) step = 1;
+  if (key == kKeyLeft || key == kKeyUp) step = -1;
+  if (step == 0) return false;
+  gl.focus = next_focus(gl, step);
+  gl.focus_shown = true;
+  paint_focus(g);
+  refresh(g.stage);
   return true;
 }
 

@@ -31,7 +31,14 @@ struct GalleryState {
   // Which buttons carry their thumbnail.
   std::array<bool, 5> btn_picture{};
   Surface CG_exit{"CG_exit"};
+  // The keyboard focus: a thumbnail 0..4, or kGalleryExit (もどる, where the
+  // gallery puts it when it opens). Its frame shows once the player has
+  // moved it with the arrow keys during this visit.
+  int focus = 5;
+  bool focus_shown = false;
+  int viewing = -1;  // the picture shown at full size, -1 none
 };
+constexpr int kGalleryExit = kGalleryPictures;
 
 // What the gallery works with: its own screens, the stage it draws on and
 // the speakers that click.

@@ -48,4 +48,13 @@ void paint_picture_button(Surface& button, const Surface* picture) {
     bit_blt(button, 0, 0, button.width(), button.height(), *picture, 0, 0, SRCCOPY);
 }
 
+void draw_focus_frame(Surface& button) {
+  const int w = button.width(), h = button.height();
+  if (w < 6 || h < 6) return;
+  fill_rect(button, 1, 1, w - 2, 2, kFocusFrame);
+  fill_rect(button, 1, h - 3, w - 2, 2, kFocusFrame);
+  fill_rect(button, 1, 1, 2, h - 2, kFocusFrame);
+  fill_rect(button, w - 3, 1, 2, h - 2, kFocusFrame);
+}
+
 }  // namespace vm

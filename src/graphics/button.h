@@ -18,4 +18,9 @@ void paint_button(Text& text, Surface& button, const std::string& caption, bool 
 // (picture non-empty), else an empty face.
 void paint_picture_button(Surface& button, const Surface* picture);
 
+// The keyboard focus on a button drawn on the game screen: a 2-pixel frame
+// just inside its edge, in the highlight blue of the menus.
+constexpr uint32_t kFocusFrame = 0x1993D0;
+void draw_focus_frame(Surface& button);
+
 }  // namespace vm

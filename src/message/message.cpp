@@ -1,6 +1,7 @@
 #include "message/message.h"
 
 #include <algorithm>
+#include <functional>
 
 #include "assets/text_helpers.h"
 #include "graphics/surface.h"
@@ -22,9 +23,32 @@ constexpr int kTextY = 18;
 // The frame's inner tinted area starts this far in from every side.
 constexpr int kPanelInset = 6;
 
-void draw_string(const MessageWindow& mw, int x, int y, const std::string& s, uint32_t colour) {
-  Surface& win = mw.screen.Waku[kWakuShown];
-  mw.pf.text.draw_text(win.img, x, y, s, colour, win.font);
+// Large text for low vision: one size up, in cells wide enough for it; a
+// line then holds 19 characters and the page is still four lines, the last
+// one ending inside the panel's tinted area.
+constexpr int kLargePoints = 15;
+constexpr int kLargeCell = 21;
+constexpr size_t kLargeLineChars = 19;
+
+// The cells the message text is drawn in now.
+struct TextCells {
+  Font font;
+  int cell = 18;
+  size_t line_chars = kLineChars;
+};
+
+TextCells text_cells(const MessageWindow& mw) {
+  TextCells c{mw.screen.Waku[kWakuShown].font, mw.msg.Cell_Size, kLineChars};
+  if (!mw.pf.settings.settings().large_text) return c;
+  c.font.points = kLargePoints;
+  c.cell = kLargeCell;
+  c.line_chars = kLargeLineChars;
+  return c;
+}
+
+void draw_string(const MessageWindow& mw, int x, int y, const std::string& s, uint32_t colour,
+                 const Font& font) {
+  mw.pf.text.draw_text(mw.screen.Waku[kWakuShown].img, x, y, s, colour, font);
 }
 
 void refresh(const MessageWindow& mw) {
@@ -71,24 +95,24 @@ void draw_piece(const MessageWindow& mw, const std::vector<std::string>& chars, 
     return;
   }
   // The whole line at once: the shadow line first, then the text over it.
-  const int cell = mw.msg.Cell_Size;
-  const int y = cell * mw.msg.Line_No + kTextY;
+  const TextCells tc = text_cells(mw);
+  const int y = tc.cell * mw.msg.Line_No + kTextY;
   for (size_t i = 0; i < count; ++i)
-    draw_string(mw, static_cast<int>(i) * cell + kTextX + 1, y + 1, chars[first + i],
-                kShadowColour);
+    draw_string(mw, static_cast<int>(i) * tc.cell + kTextX + 1, y + 1, chars[first + i],
+                kShadowColour, tc.font);
   for (size_t i = 0; i < count; ++i)
-    draw_string(mw, static_cast<int>(i) * cell + kTextX, y, chars[first + i], colour);
+    draw_string(mw, static_cast<int>(i) * tc.cell + kTextX, y, chars[first + i], colour, tc.font);
   refresh(mw);
 }
 
 }  // namespace
 
 void draw_cell(const MessageWindow& mw, int index, const std::string& ch, uint32_t colour) {
-  const int cell = mw.msg.Cell_Size;
-  const int x = index * cell + kTextX;
-  const int y = cell * mw.msg.Line_No + kTextY;
-  draw_string(mw, x + 1, y + 1, ch, kShadowColour);
-  draw_string(mw, x, y, ch, colour);
+  const TextCells tc = text_cells(mw);
+  const int x = index * tc.cell + kTextX;
+  const int y = tc.cell * mw.msg.Line_No + kTextY;
+  draw_string(mw, x + 1, y + 1, ch, kShadowColour, tc.font);
+  draw_string(mw, x, y, ch, colour, tc.font);
 }
 
 std::string speaker_label(const MessageState& m, int code) {
@@ -115,7 +139,7 @@ uint32_t speaker_colour(int code) {
 }
 
 int draw_message(const MessageWindow& mw, const std::string& label, const std::string& text,
-                 uint32_t colour, int speaker, bool typed) {
+                 uint32_t colour, int speaker, bool typed, const std::function<void()>& page_full) {
   MessageState& m = mw.msg;
   if (m.Msg_Busy) return -1;
   m.Msg_Busy = -1;
@@ -123,10 +147,12 @@ int draw_message(const MessageWindow& mw, const std::string& label, const std::s
 
   const std::vector<std::string> chars = split_chars(text);
   const size_t n = chars.size();
+  const TextCells tc = text_cells(mw);
+  const size_t per_line = tc.line_chars;
 
   // A message that would run past the page's fourth line starts a fresh page
   // instead, so no line is ever drawn over the border or below the window.
-  const int text_lines = static_cast<int>((n + kLineChars - 1) / kLineChars);
+  const int text_lines = static_cast<int>((n + per_line - 1) / per_line);
   const bool new_speaker = speaker != m.Shown_Speaker;
   const int label_lines = (new_speaker && !label.empty()) ? 1 : 0;
   const int start_line = new_speaker ? 0 : m.Line_No;
@@ -137,23 +163,31 @@ int draw_message(const MessageWindow& mw, const std::string& label, const std::s
     clear_message_window(mw);
     m.Shown_Speaker = static_cast<int16_t>(speaker);
     if (!label.empty()) {
-      const int y = m.Cell_Size * m.Line_No + kLabelY;
-      draw_string(mw, kTextX + 1, y + 1, label, kShadowColour);
-      draw_string(mw, kTextX, y, label, colour);
+      const int y = tc.cell * m.Line_No + kLabelY;
+      draw_string(mw, kTextX + 1, y + 1, label, kShadowColour, tc.font);
+      draw_string(mw, kTextX, y, label, colour, tc.font);
       ++m.Line_No;
     }
   }
 
-  if (n <= kLineChars) {
+  if (n <= per_line) {
     draw_piece(mw, chars, 0, n, colour, typing_delay(mw, kTypingDelayOneLine), typed);
   } else {
     // Pieces 0 .. n / 23: the last may be short, and is empty when n is an
     // exact multiple of 23 (its line still counts).
-    const size_t pieces = n / kLineChars + 1;
+    const size_t pieces = n / per_line + 1;
     for (size_t k = 0; k < pieces; ++k) {
       if (k > 0) ++m.Line_No;
-      const size_t first = k * kLineChars;
-      draw_piece(mw, chars, first, std::min(kLineChars, n - first), colour,
+      const size_t first = k * per_line;
+      // Large text can fill a page before a long message ends: the player
+      // reads the full page, then the rest goes on on a fresh one.
+      if (per_line != kLineChars && m.Line_No >= kPageLines && first < n) {
+        if (page_full) page_full();
+        bit_blt(mw.screen.Waku[kWakuShown], 0, 0, m.width, m.height, mw.screen.Waku[kWakuBlank], 0,
+                0, SRCCOPY);
+        m.Line_No = 0;
+      }
+      draw_piece(mw, chars, first, std::min(per_line, n - first), colour,
                  typing_delay(mw, kTypingDelayLong), typed);
     }
   }
@@ -174,11 +208,13 @@ void page_check(const MessageWindow& mw) {
 }
 
 void tint_window_panel(const MessageWindow& mw) {
+  // High contrast: the panel opaque, the scene no longer showing through.
+  const bool high_contrast = mw.pf.settings.settings().high_contrast;
   auto& waku = mw.screen.Waku;
   const MessageState& m = mw.msg;
   const int w = m.width, h = m.height;
   blend_region(waku[kWakuShown], kPanelInset, kPanelInset, w - 2 * kPanelInset, h - 2 * kPanelInset,
-               waku[kWakuTint], 0, 0, mw.density, 0);
+               waku[kWakuTint], 0, 0, high_contrast ? 1.0f : mw.density, 0);
   // The border goes on opaquely: AND with the mask clears the border's area,
   // XOR then writes the border there; black border pixels change nothing.
   bit_blt(waku[kWakuShown], 0, 0, w, h, waku[kWakuBorderMask], 0, 0, SRCAND);

@@ -4,6 +4,7 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -45,8 +46,11 @@ struct MessageWindow {
 // typed character by character when `typed`, else each line at once.
 // Returns the number of characters, which the click wait after it counts;
 // -1 when a message is being drawn already (nothing drawn, nothing to wait for).
+// With large text a long message can fill the page before it ends:
+// page_full then runs (the click wait) before the rest goes on a fresh page.
 int draw_message(const MessageWindow& mw, const std::string& label, const std::string& text,
-                 uint32_t colour, int speaker, bool typed);
+                 uint32_t colour, int speaker, bool typed,
+                 const std::function<void()>& page_full = {});
 // Clears the window once a page is full (or more than full).
 void page_check(const MessageWindow& mw);
 // One typed character: its shadow, then the character, in cell index of the

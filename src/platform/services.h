@@ -188,6 +188,14 @@ struct FormSpec {
   int width = 0, height = 0;
   bool topmost = false;               // kept above every other window
   std::vector<ControlSpec> controls;  // a parent before its children; later ones lie on top
+  // The keyboard, the same in every window: Tab visits the controls named
+  // here in this order (reading order), or when there are none the buttons,
+  // boxes, bars, lists and links in the order listed; a label named here is
+  // reached too and acts as a click. Enter activates the focused button or
+  // label, and elsewhere presses enter_button (the window's OK); Escape is
+  // the close box (Close or Cancel).
+  std::vector<std::string> tab_order;
+  std::string enter_button;
 };
 
 // One open secondary window; destroying the object closes it.
@@ -442,6 +450,10 @@ struct PlayerSettings {
   bool skip_unread = true;
   // The game read aloud through the desktop's speech service (読み上げ).
   bool self_voicing = false;
+  // For low vision: the message text one size larger, and the history in a
+  // larger font (large_text); the message panel opaque (high_contrast).
+  bool large_text = false;
+  bool high_contrast = false;
 };
 
 class SettingsStore {

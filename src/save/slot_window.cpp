@@ -110,6 +110,11 @@ FormSpec slot_window_spec(const SlotWindow& g) {
   question.fore = 0x000000;
   add(ControlSpec::at(ControlSpec::Button, "Command1", 20, 44, 72, 30, "Yes", "Picture4"));
   add(ControlSpec::at(ControlSpec::Button, "Command2", 108, 44, 72, 30, "No", "Picture4"));
+  // By the keys: the slots top to bottom, then the buttons top to bottom,
+  // then the question's answers; Enter acts on the one reached.
+  for (int i = 0; i < kSlotCount; ++i) f.tab_order.push_back(label_name(i));
+  for (int i = 3; i >= 0; --i) f.tab_order.push_back(button_name(i));
+  f.tab_order.insert(f.tab_order.end(), {"Command1", "Command2"});
   return f;
 }
 

@@ -30,6 +30,23 @@ void set_clicker(const Story& st, bool enabled) {
   if (st.input.Clicker >= 0) st.pf.window.set_timer_enabled(st.input.Clicker, enabled);
 }
 
+// Hiding the window shows the whole scene and stops skipping; the pending
+// wait, if any, keeps waiting.
+void hide_window(const Story& st) {
+  st.screen.Waku[0].visible = false;
+  st.input.Wnd_Hidden = -1;
+  if (st.input.Text_Mode == 0) set_text_mode(st, 1);
+  st.hooks.window_hidden_changed(true);
+  st.refresh();
+}
+
+void show_window(const Story& st) {
+  st.input.Wnd_Hidden = 0;
+  st.screen.Waku[0].visible = true;
+  st.hooks.window_hidden_changed(false);
+  st.refresh();
+}
+
 }  // namespace
 
 bool fast_forwarding(const Story& st) {
@@ -81,13 +98,7 @@ void on_mouse_down(const Story& st, const Surface* target, int button) {
     if (button == kLeftButton) {
       if (in.Click_Wait) in.Click_Wait = 0;
     } else if (button == kRightButton) {
-      // Hiding the window shows the whole scene and stops skipping; the
-      // pending wait, if any, keeps waiting.
-      st.screen.Waku[0].visible = false;
-      in.Wnd_Hidden = -1;
-      if (in.Text_Mode == 0) set_text_mode(st, 1);
-      st.hooks.window_hidden_changed(true);
-      st.refresh();
+      hide_window(st);
     }
     return;
   }
@@ -95,18 +106,22 @@ void on_mouse_down(const Story& st, const Surface* target, int button) {
   if (button == kLeftButton) {
     if (!in.Wnd_Hidden && in.Click_Wait) in.Click_Wait = 0;
   } else if (button == kRightButton) {
-    if (in.Wnd_Hidden) {
-      in.Wnd_Hidden = 0;
-      st.screen.Waku[0].visible = true;
-      st.hooks.window_hidden_changed(false);
-      st.refresh();
-    }
+    if (in.Wnd_Hidden) show_window(st);
   }
 }
 
 void on_key_down(const Story& st, int key) {
   InputState& in = st.input;
   if (key == kKeyControl) in.Ctrl_Held = -1;
+  // H (and Escape, the pad's back button) hides the window as a right click
+  // on it does, and brings it back as a right click on the scene does.
+  if (key == kKeyHide || key == kKeyEscape) {
+    if (in.Wnd_Hidden)
+      show_window(st);
+    else if (st.screen.Waku[0].visible)
+      hide_window(st);
+    return;
+  }
   if (in.Wnd_Hidden) return;
   if ((key == kKeyReturn || key == kKeySpace) && in.Click_Wait) in.Click_Wait = 0;
 }

@@ -40,6 +40,8 @@ int auto_delay_ms(const Story& st, int n);
 // Main-window handlers; target is the child area under the pointer.
 void on_mouse_down(const Story& st, const Surface* target, int button);
 void on_key_down(const Story& st, int key);
+// The key that hides and shows the message window.
+constexpr int kKeyHide = 'H';
 void on_key_up(const Story& st, int key);
 // The auto menu item: turns auto-forward on or off.
 void on_auto(const Story& st);

@@ -287,7 +287,9 @@ void show_message(const Story& st) {
   if (st.input.Text_Mode != 0 && !fast_forwarding(st)) st.pf.speech.say(spoken_message(s, label));
   const bool typed = st.input.Text_Mode == 3 && !fast_forwarding(st);
   const int chars =
-      draw_message(mw, label, s.Cur_Text, speaker_colour(s.Cur_Speaker), s.Cur_Speaker, typed);
+      draw_message(mw, label, s.Cur_Text, speaker_colour(s.Cur_Speaker), s.Cur_Speaker, typed, [&] {
+        if (st.input.Text_Mode != 0) wait_click(st);
+      });
   if (chars < 0) return;
   st.hooks.message_finished();
   if (st.input.Text_Mode != 0) wait_click(st, chars);

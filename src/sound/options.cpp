@@ -38,6 +38,7 @@ FormSpec option_window_spec() {
   add(ControlSpec::Label, "Label2", "High", 258, 178, 50, 20);
   add(ControlSpec::Button, "Command1", "OK", 120, 210, 90, 30);
   add(ControlSpec::Button, "Command2", "Cancel", 220, 210, 90, 30);
+  f.enter_button = "Command1";
   for (ControlSpec& c : f.controls)
     if (c.kind == ControlSpec::Scroll) {
       c.min = 0;

@@ -150,6 +150,16 @@ void on_title_hover(const TitleScreen& g, int i) {
   play_effect(g.audio, kEffectHover);  // the menu ticks even with effects off
 }
 
+int on_title_key(const TitleScreen& g, int key) {
+  const ScreenState& sc = g.stage.screen;
+  if (!shown_on_screen(sc.Smenu[0])) return -1;
+  const int at = g.menu_hover >= 0 && g.menu_hover < 4 ? g.menu_hover : -1;
+  if (key == kKeyReturn || key == kKeySpace) return at;
+  if (key == kKeyDown) on_title_hover(g, at < 0 ? 0 : (at + 1) % 4);
+  if (key == kKeyUp) on_title_hover(g, at < 0 ? 3 : (at + 3) % 4);
+  return -1;
+}
+
 TitleAction on_title_press(Game& g, int i) {
   static const char* const kItems[4] = {"start", "load", "gallery", "quit"};
   if (i >= 0 && i < 4) g.pf.log.record(LogEvent::title(kItems[i]));

@@ -34,6 +34,11 @@ void leave_title(const TitleScreen& g);
 int title_item(const ScreenState& screen, const Surface* target);
 // Pointer over item i.
 void on_title_hover(const TitleScreen& g, int i);
+// The keyboard on the title menu once it is ready: Up and Down move the
+// highlight as the pointer does (the same tick); Enter or Space returns the
+// highlighted item to press, or -1. Other keys, or a title not showing its
+// menu, return -1 and are left to the others.
+int on_title_key(const TitleScreen& g, int key);
 // What a press on a title item leaves for the main window to do.
 enum class TitleAction { None, Quit };
 // Any mouse button pressed on item i; おわる returns Quit (the main window

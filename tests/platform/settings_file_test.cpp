@@ -38,6 +38,8 @@ TEST(SettingsFile, RoundTripAndMissingFile) {
   s.text_speed = TextSpeed::Instant;
   s.skip_unread = false;
   s.self_voicing = true;
+  s.large_text = true;
+  s.high_contrast = true;
   std::string error;
   ASSERT_TRUE(write_settings_file(path, s, &error)) << error;
   const PlayerSettings back = read_settings_file(path, &warning);
@@ -51,6 +53,7 @@ TEST(SettingsFile, RoundTripAndMissingFile) {
   EXPECT_EQ(back.text_speed, TextSpeed::Instant);
   EXPECT_FALSE(back.skip_unread);
   EXPECT_TRUE(back.self_voicing);
+  EXPECT_TRUE(back.large_text && back.high_contrast);
   // A file written by hand with only some keys keeps the defaults for the rest.
   write_bytes(path, "[auto_forward]\ndelay_per_char_ms=40\n");
   const PlayerSettings some = read_settings_file(path, &warning);
@@ -62,6 +65,7 @@ TEST(SettingsFile, RoundTripAndMissingFile) {
   EXPECT_EQ(some.text_speed, TextSpeed::Normal);
   EXPECT_TRUE(some.skip_unread);
   EXPECT_FALSE(some.self_voicing);
+  EXPECT_FALSE(some.large_text || some.high_contrast) << "off unless chosen";
 }
 
 TEST(SettingsFile, DamagedFileGivesDefaultsAWarningAndIsKeptAside) {

@@ -23,6 +23,7 @@ constexpr VerbName kVerbs[] = {
     {Step::Control, "control"}, {Step::Choose, "choose"}, {Step::Check, "check"},
     {Step::Scroll, "scroll"},   {Step::Row, "row"},       {Step::CloseBox, "closebox"},
     {Step::Jump, "jump"},       {Step::Set, "set"},       {Step::Focus, "focus"},
+    {Step::FormKey, "formkey"},
 };
 
 const char* verb_name(Step::Verb v) {
@@ -43,6 +44,7 @@ bool parse_args(Step& s, const std::string& rest) {
       return static_cast<bool>(args >> s.x >> s.y);
     case Step::Key:
     case Step::KeyUp:
+    case Step::FormKey:
       s.text = rest;
       s.key = key_code(rest);
       return s.key >= 0;
@@ -89,7 +91,7 @@ const char* const kGrammar =
     "             answer ok|yes|no|TEXT | shot FILE |\n"
     "             slot N | press CAPTION | control NAME | choose CAPTION |\n"
     "             check CAPTION on|off | scroll N | row N | closebox |\n"
-    "             focus NAME\n"
+    "             focus NAME | formkey NAME (Tab, Return, space, Escape in the open window)\n"
     "  with --dev: jump NUM | set kou|pap|rub|hap=VALUE\n";
 
 int key_code(const std::string& name) {

@@ -30,6 +30,7 @@ struct Step {
     Focus,     // text: a control's code name, given the keyboard focus
     Jump,      // n: the NUM a dev run starts the story at
     Set,       // text: NAME=VALUE, a counter a dev run sets
+    FormKey,   // key, name: a key pressed in the open secondary window
   };
   Verb verb = Wait;
   long ms = 0;

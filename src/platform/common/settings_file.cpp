@@ -17,6 +17,7 @@ constexpr const char* kAuto = "auto_forward";
 constexpr const char* kSound = "sound";
 constexpr const char* kText = "text";
 constexpr const char* kReading = "reading";
+constexpr const char* kSight = "sight";
 
 // The text speeds as the file writes them.
 constexpr const char* kSpeedNames[] = {"slow", "normal", "fast", "instant"};
@@ -91,7 +92,9 @@ bool read_keys(GKeyFile* kf, PlayerSettings& s, std::string& problem) {
          read_int(kf, kSound, "effects_volume", 0, 100, s.effects_volume, problem) &&
          read_speed(kf, s.text_speed, problem) &&
          read_bool(kf, kText, "skip_unread", s.skip_unread, problem) &&
-         read_bool(kf, kReading, "self_voicing", s.self_voicing, problem);
+         read_bool(kf, kReading, "self_voicing", s.self_voicing, problem) &&
+         read_bool(kf, kSight, "large_text", s.large_text, problem) &&
+         read_bool(kf, kSight, "high_contrast", s.high_contrast, problem);
 }
 
 // The file a settings path stands for: a link is followed to what it points
@@ -227,6 +230,12 @@ bool write_settings_file(const std::string& link, const PlayerSettings& s, std::
   g_key_file_set_boolean(kf.get(), kReading, "self_voicing", s.self_voicing);
   g_key_file_set_comment(kf.get(), kReading, nullptr,
                          " self_voicing: the game read aloud through the desktop's speech service.",
+                         nullptr);
+  g_key_file_set_boolean(kf.get(), kSight, "large_text", s.large_text);
+  g_key_file_set_boolean(kf.get(), kSight, "high_contrast", s.high_contrast);
+  g_key_file_set_comment(kf.get(), kSight, nullptr,
+                         " large_text: the messages one size larger; high_contrast: the message"
+                         " window opaque.",
                          nullptr);
   GError* err = nullptr;
   // Written to a temporary file and renamed: a crash never leaves half a file.

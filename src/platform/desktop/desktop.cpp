@@ -153,6 +153,7 @@ struct Desktop::Impl {
   std::unique_ptr<FileMonitor> monitor = make_gio_file_monitor(window);
 
   Impl() : audio(make_desktop_audio(log)) {
+    dialogs.set_settings(&settings);
     platform.reset(new Platform{window, clock, dialogs, pictures, text, *audio.music,
                                 *audio.effects, *audio.volume, single_copy, shell, log, forms,
                                 settings, files, *speech});

@@ -90,6 +90,10 @@ class GtkForm : public Form {
     return *it->second;
   }
   void build(Ctl& c);
+  void set_up_keys(const FormSpec& spec);
+  static GtkWidget* focus_widget(const Ctl& c) {
+    return c.spec.kind == ControlSpec::List ? c.inner : c.outer;
+  }
   // The control's widgets, by its kind, with their signals connected.
   void make_widget(Ctl& c, const std::string& text);
   static void make_label(Ctl& c, const std::string& text);
@@ -100,6 +104,12 @@ class GtkForm : public Form {
   void post_focus(const Ctl& c);
   void apply_colours(Ctl& c);
 
+  // The keyboard, the same in every window (see FormSpec).
+  std::vector<Ctl*> tab_stops() const;
+  Ctl* focused_control() const;
+  bool on_key_press(const GdkEventKey& ev);
+  void post_close();
+  static gboolean on_key(GtkWidget*, GdkEventKey* ev, gpointer self);
   static gboolean on_delete(GtkWidget*, GdkEvent*, gpointer self);
   static gboolean on_press(GtkWidget*, GdkEventButton* ev, gpointer ctl);
   static void on_clicked(GtkButton*, gpointer ctl);
@@ -117,6 +127,8 @@ class GtkForm : public Form {
   GtkWidget* root_ = nullptr;
   std::map<std::string, std::unique_ptr<Ctl>> ctls_;
   std::map<std::string, GSList*> radio_groups_;
+  std::vector<Ctl*> tab_order_;  // every control Tab may reach, in order
+  std::string enter_button_;
   bool updating_ = false;  // changes made by the game send no events
   bool closing_ = false;
 };
@@ -154,8 +166,11 @@ GtkForm::GtkForm(GtkMainWindow& main, int id, const FormSpec& spec) : main_(main
     if (!c->spec.visible) gtk_widget_hide(c->outer);
     if (!c->spec.enabled) gtk_widget_set_sensitive(c->outer, FALSE);
   }
+  set_up_keys(spec);
   updating_ = false;
   gtk_widget_show(window_);
+  const std::vector<Ctl*> stops = tab_stops();
+  if (!stops.empty()) gtk_widget_grab_focus(focus_widget(*stops.front()));
 }
 
 GtkForm::~GtkForm() {
@@ -428,12 +443,7 @@ void GtkForm::post(const Ctl& c, int value) {
 gboolean GtkForm::on_delete(GtkWidget*, GdkEvent*, gpointer self) {
   try {
     auto* f = static_cast<GtkForm*>(self);
-    if (!f->closing_) {
-      InputEvent e;
-      e.kind = InputEvent::FormClose;
-      e.form = f->id_;
-      f->main_.post(std::move(e));
-    }
+    if (!f->closing_) f->post_close();
   } catch (...) {
   }
   return TRUE;  // the game closes the window when it is done with it
@@ -530,6 +540,110 @@ gboolean GtkForm::on_enter(GtkWidget*, GdkEventCrossing* ev, gpointer ctl) {
   } catch (...) {
   }
   return FALSE;
+}
+
+// ------------------------------------------------------------ the keyboard ---
+
+void GtkForm::set_up_keys(const FormSpec& spec) {
+  enter_button_ = spec.enter_button;
+  auto focusable = [](const Ctl& c) {
+    const ControlSpec::Kind k = c.spec.kind;
+    return k == ControlSpec::Button || k == ControlSpec::Option || k == ControlSpec::Check ||
+           k == ControlSpec::Scroll || k == ControlSpec::List || k == ControlSpec::Link;
+  };
+  if (spec.tab_order.empty()) {
+    for (const ControlSpec& cs : spec.controls)
+      if (focusable(get(cs.name))) tab_order_.push_back(&get(cs.name));
+  } else {
+    for (const std::string& name : spec.tab_order)
+      if (ctls_.count(name)) tab_order_.push_back(&get(name));
+  }
+  static bool style_added = false;
+  for (Ctl* c : tab_order_) {
+    if (c->spec.kind != ControlSpec::Label) continue;
+    // A label the keys reach: focusable, framed while it has the focus.
+    gtk_widget_set_can_focus(c->outer, TRUE);
+    gtk_style_context_add_class(gtk_widget_get_style_context(c->outer), "velmora-keys");
+    if (!style_added) {
+      style_added = true;
+      GtkCssProvider* p = gtk_css_provider_new();
+      gtk_css_provider_load_from_data(
+          p, ".velmora-keys:focus { box-shadow: inset 0 0 0 2px #1993D0; }", -1, nullptr);
+      gtk_style_context_add_provider_for_screen(gtk_widget_get_screen(c->outer),
+                                                GTK_STYLE_PROVIDER(p),
+                                                GTK_STYLE_PROVIDER_PRIORITY_APPLICATION + 1);
+      g_object_unref(p);
+    }
+  }
+  g_signal_connect(window_, "key-press-event", G_CALLBACK(on_key), this);
+}
+
+std::vector<GtkForm::Ctl*> GtkForm::tab_stops() const {
+  std::vector<Ctl*> stops;
+  for (Ctl* c : tab_order_)
+    if (gtk_widget_is_visible(c->outer) && gtk_widget_is_sensitive(c->outer)) stops.push_back(c);
+  return stops;
+}
+
+GtkForm::Ctl* GtkForm::focused_control() const {
+  GtkWidget* f = gtk_window_get_focus(GTK_WINDOW(window_));
+  if (!f) return nullptr;
+  for (auto& [name, c] : ctls_)
+    if (f == c->outer || gtk_widget_is_ancestor(f, c->outer)) {
+      if (c->spec.kind != ControlSpec::Panel && c->spec.kind != ControlSpec::Frame) return c.get();
+    }
+  return nullptr;
+}
+
+void GtkForm::post_close() {
+  InputEvent e;
+  e.kind = InputEvent::FormClose;
+  e.form = id_;
+  main_.post(std::move(e));
+}
+
+bool GtkForm::on_key_press(const GdkEventKey& ev) {
+  const guint k = ev.keyval;
+  if (k == GDK_KEY_Escape) {
+    if (!closing_) post_close();
+    return true;
+  }
+  Ctl* at = focused_control();
+  if (k == GDK_KEY_Tab || k == GDK_KEY_ISO_Left_Tab || k == GDK_KEY_KP_Tab) {
+    const std::vector<Ctl*> stops = tab_stops();
+    if (stops.empty()) return true;
+    const bool back = k == GDK_KEY_ISO_Left_Tab || (ev.state & GDK_SHIFT_MASK) != 0;
+    const auto n = static_cast<long>(stops.size());
+    const long i = std::find(stops.begin(), stops.end(), at) - stops.begin();
+    const long to = i >= n ? (back ? n - 1 : 0) : (i + (back ? n - 1 : 1)) % n;
+    gtk_widget_grab_focus(focus_widget(*stops[static_cast<size_t>(to)]));
+    return true;
+  }
+  const bool enter = k == GDK_KEY_Return || k == GDK_KEY_KP_Enter || k == GDK_KEY_ISO_Enter;
+  const bool space = k == GDK_KEY_space || k == GDK_KEY_KP_Space;
+  if (!enter && !space) return false;
+  if (at && at->spec.kind == ControlSpec::Label) {
+    post(*at, 0);  // a slot row, as a click on it
+    return true;
+  }
+  // Buttons, links and lists act on their own keys; the space toggles a box.
+  if (at && (at->spec.kind == ControlSpec::Button || at->spec.kind == ControlSpec::Link ||
+             at->spec.kind == ControlSpec::List || space))
+    return false;
+  auto ok = ctls_.find(enter_button_);
+  if (ok == ctls_.end() || !gtk_widget_is_visible(ok->second->outer) ||
+      !gtk_widget_is_sensitive(ok->second->outer))
+    return false;
+  post(*ok->second, 0);
+  return true;
+}
+
+gboolean GtkForm::on_key(GtkWidget*, GdkEventKey* ev, gpointer self) {
+  try {
+    return static_cast<GtkForm*>(self)->on_key_press(*ev) ? TRUE : FALSE;
+  } catch (...) {
+  }
+  return TRUE;
 }
 
 std::unique_ptr<Form> GtkForms::open(const FormSpec& spec) {

@@ -152,9 +152,12 @@ class GtkDialogs : public Dialogs {
                         const std::string& preset) override;
   void set_ime_open(bool open) override { ime_open_ = open; }
   int show_history(const std::vector<HistoryLine>& lines) override;
+  // Where the history finds the player's text size.
+  void set_settings(SettingsStore* settings) { settings_ = settings; }
 
  private:
   GtkMainWindow& window_;
+  SettingsStore* settings_ = nullptr;
   bool ime_open_ = false;
 };
 

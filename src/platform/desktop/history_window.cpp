@@ -217,7 +217,8 @@ GtkWidget* history_list(const std::vector<HistoryLine>& lines, HistoryRun& run) 
     gtk_css_provider_load_from_data(
         paper,
         "#velmora-history, #velmora-history row { background-color: #FFF9EC; color: #000000; }"
-        "#velmora-history row.lit { background-color: #DCEBF7; }",
+        "#velmora-history row.lit { background-color: #DCEBF7; }"
+        "#velmora-history.large label { font-size: 16pt; }",
         -1, nullptr);
     gtk_style_context_add_provider_for_screen(gtk_widget_get_screen(list),
                                               GTK_STYLE_PROVIDER(paper),
@@ -262,6 +263,9 @@ int GtkDialogs::show_history(const std::vector<HistoryLine>& lines) {
   gtk_scrolled_window_set_shadow_type(GTK_SCROLLED_WINDOW(run.scroller), GTK_SHADOW_IN);
   gtk_widget_set_size_request(run.scroller, kListWidth, kListHeight);
   GtkWidget* list = history_list(lines, run);
+  // Large text for low vision: the lines a size up, their list as wide.
+  if (settings_ && settings_->settings().large_text)
+    gtk_style_context_add_class(gtk_widget_get_style_context(list), "large");
   gtk_container_add(GTK_CONTAINER(run.scroller), list);
   gtk_container_add(GTK_CONTAINER(run.window), run.scroller);
 

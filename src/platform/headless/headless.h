@@ -111,6 +111,11 @@ class Headless {
   void row(uint32_t at_ms, int n);
   // The window's close box.
   void close_box(uint32_t at_ms);
+  // A key pressed in the open secondary window, as the desktop's windows
+  // take it: Tab moves the focus in the window's tab order, Enter and Space
+  // act on the focused control (Enter elsewhere presses the window's OK),
+  // Escape is the close box.
+  void form_key(uint32_t at_ms, int key);
 
   // --- what happened -------------------------------------------------------
   const Image& last_frame() const { return last_frame_; }

@@ -311,6 +311,72 @@ void Headless::row(uint32_t at_ms, int n) {
   });
 }
 
+namespace {
+
+bool takes_focus(const HeadlessFormState& f, const ControlSpec& c) {
+  if (!f.spec.tab_order.empty())
+    return std::find(f.spec.tab_order.begin(), f.spec.tab_order.end(), c.name) !=
+           f.spec.tab_order.end();
+  return c.kind == ControlSpec::Button || c.kind == ControlSpec::Option ||
+         c.kind == ControlSpec::Check || c.kind == ControlSpec::Scroll ||
+         c.kind == ControlSpec::List || c.kind == ControlSpec::Link;
+}
+
+// The controls Tab reaches now, in order.
+std::vector<ControlSpec*> tab_stops(HeadlessFormState& f) {
+  std::vector<ControlSpec*> stops;
+  auto add = [&](ControlSpec* c) {
+    if (c && f.shown(*c) && c->enabled && takes_focus(f, *c)) stops.push_back(c);
+  };
+  if (f.spec.tab_order.empty()) {
+    for (ControlSpec& c : f.spec.controls) add(&c);
+  } else {
+    for (const std::string& name : f.spec.tab_order) add(f.find(name));
+  }
+  return stops;
+}
+
+}  // namespace
+
+void Headless::form_key(uint32_t at_ms, int key) {
+  act_on_form(at_ms, "form key", [this, key](HeadlessFormState& f) {
+    if (key == kKeyEscape) {
+      log_.record(LogEvent::form_control(f.spec.name, "close box"));
+      InputEvent ev;
+      ev.kind = InputEvent::FormClose;
+      ev.form = f.id;
+      if (f.sink) f.sink->on_event(ev);
+      return;
+    }
+    std::vector<ControlSpec*> stops = tab_stops(f);
+    auto at = std::find_if(stops.begin(), stops.end(),
+                           [&](const ControlSpec* c) { return c->name == f.focused; });
+    if (key == kKeyTab) {
+      if (stops.empty()) return;
+      const ControlSpec* to =
+          (at == stops.end() || at + 1 == stops.end()) ? stops.front() : *(at + 1);
+      f.focused = to->name;
+      log_.record(LogEvent::form_control(f.spec.name, "focus " + to->name));
+      return;
+    }
+    if (key != kKeyReturn && key != kKeySpace) return;
+    ControlSpec* c = at == stops.end() ? nullptr : *at;
+    const bool acts = c && (c->kind == ControlSpec::Button || c->kind == ControlSpec::Label ||
+                            c->kind == ControlSpec::Link);
+    if (acts) return send_control(f, *c);
+    if (c && key == kKeySpace && c->kind == ControlSpec::Check) {
+      HeadlessForm::set_control_value(f, *c, !c->value);
+      return send_control(f, *c);
+    }
+    if (c && key == kKeySpace && c->kind == ControlSpec::Option && !c->value) {
+      HeadlessForm::set_control_value(f, *c, 1);
+      return send_control(f, *c);
+    }
+    ControlSpec* ok = f.spec.enter_button.empty() ? nullptr : f.find(f.spec.enter_button);
+    if (key == kKeyReturn && ok && f.shown(*ok) && ok->enabled) send_control(f, *ok);
+  });
+}
+
 void Headless::close_box(uint32_t at_ms) {
   act_on_form(at_ms, "close box", [this](HeadlessFormState& f) {
     log_.record(LogEvent::form_control(f.spec.name, "close box"));

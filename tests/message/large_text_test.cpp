@@ -1,0 +1,78 @@
+// The options for low vision on the whole demo: with large text every
+// character of every message lands inside the window's tinted area, and
+// high contrast makes the panel the tint colour itself.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+#include "app/session.h"
+#include "graphics/texture_sheet.h"
+#include "message/message.h"
+
+namespace vm {
+namespace {
+
+constexpr int kInset = 6;
+
+// Plays the demo to its end with the settings s, clicking the message window;
+// calls look at every frame the window is shown in.
+void play_with(test::Session& s, const PlayerSettings& settings,
+               const std::function<void(const Game&)>& look) {
+  test::TempDir dir;
+  test::copy_demo(dir);
+  s.hl.platform().settings.save_settings(settings);
+  s.hl.on_present = [&](const Image&, uint32_t) { look(s.g); };
+  s.click_through(
+      test::kMenuReadyMs + 1500, [&] { return s.g.ending.running; }, test::kFirstChoiceY);
+  s.hl.click(test::kMenuReadyMs + 100, test::kItemX, test::item_y(0));
+  s.hl.close(300000);
+  s.run(dir.path());
+  s.hl.on_present = nullptr;
+}
+
+TEST(LowVision, LargeTextKeepsEveryCharacterInsideTheWindow) {
+  PlayerSettings settings;
+  settings.large_text = true;
+  test::Session s;
+  int frames = 0, outside = 0, lowest = 0;
+  play_with(s, settings, [&](const Game& g) {
+    const Surface& shown = g.screen.Waku[kWakuShown];
+    const Surface& blank = g.screen.Waku[kWakuBlank];
+    if (!shown.visible || shown.img.px.size() != blank.img.px.size()) return;
+    ++frames;
+    for (int y = 0; y < shown.img.h; ++y)
+      for (int x = 0; x < shown.img.w; ++x) {
+        if (shown.img.at(x, y) == blank.img.at(x, y)) continue;
+        if (x < kInset || y < kInset || x >= shown.img.w - kInset || y >= shown.img.h - kInset)
+          ++outside;
+        lowest = std::max(lowest, y);
+      }
+    EXPECT_LE(g.msg.Line_No, kPageLines);
+  });
+  EXPECT_GT(frames, 100);
+  EXPECT_EQ(outside, 0) << "text drawn over the border or beyond the window";
+  // The fourth line of the larger cells reaches further down than the
+  // fourth line of the normal ones ever does (its foot at 90).
+  EXPECT_GT(lowest, 92);
+  EXPECT_EQ(test::count(s.hl, "end button shown"), 1) << "the whole story was played";
+}
+
+TEST(LowVision, HighContrastMakesThePanelOpaque) {
+  PlayerSettings settings;
+  settings.high_contrast = true;
+  test::Session s;
+  bool checked = false;
+  play_with(s, settings, [&](const Game& g) {
+    if (checked || !g.input.Click_Wait) return;
+    checked = true;
+    s.hl.close(s.hl.now() + 10);
+    const uint32_t tint = g.screen.Texture.img.at(kTintX, kTintY) & 0xFFFFFFu;
+    const Image& blank = g.screen.Waku[kWakuBlank].img;
+    for (int y = 10; y < blank.h - 10; y += 7)
+      for (int x = 10; x < blank.w - 10; x += 13) EXPECT_EQ(blank.at(x, y) & 0xFFFFFFu, tint);
+  });
+  EXPECT_TRUE(checked);
+}
+
+}  // namespace
+}  // namespace vm
