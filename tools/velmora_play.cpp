@@ -14,6 +14,7 @@
 #include "app/main_form.h"
 #include "dev/dev_run.h"
 #include "graphics/screen.h"
+#include "platform/common/pad_map.h"
 #include "platform/common/pixbuf_pictures.h"
 #include "platform/common/user_cache.h"
 #include "platform/headless/headless.h"
@@ -73,6 +74,10 @@ void schedule(vm::Headless& hl, uint32_t& cursor, const Step& s, const std::stri
       break;
     case Step::KeyUp:
       hl.key_up(cursor, s.key);
+      break;
+    case Step::Pad:
+    case Step::PadUp:
+      hl.pad(cursor, *vm::pad_button_named(s.text), s.verb == Step::Pad);
       break;
     case Step::Wheel:
       hl.wheel(cursor, s.x, s.y, s.n);

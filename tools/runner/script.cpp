@@ -4,6 +4,7 @@
 #include <sstream>
 #include <utility>
 
+#include "platform/common/pad_map.h"
 #include "platform/services.h"
 
 namespace vm::runner {
@@ -23,6 +24,7 @@ constexpr VerbName kVerbs[] = {
     {Step::Control, "control"}, {Step::Choose, "choose"}, {Step::Check, "check"},
     {Step::Scroll, "scroll"},   {Step::Row, "row"},       {Step::CloseBox, "closebox"},
     {Step::Jump, "jump"},       {Step::Set, "set"},       {Step::Focus, "focus"},
+    {Step::Pad, "pad"},         {Step::PadUp, "padup"},
 };
 
 const char* verb_name(Step::Verb v) {
@@ -59,6 +61,10 @@ bool parse_args(Step& s, const std::string& rest) {
       return static_cast<bool>(args >> s.n);
     case Step::Jump:
       return args >> s.n && s.n >= 0 && s.n <= 9999;
+    case Step::Pad:
+    case Step::PadUp:
+      s.text = rest;
+      return pad_button_named(rest).has_value();
     case Step::Set:
       s.text = rest;
       return rest.find('=') != std::string::npos && rest.find(' ') == std::string::npos;
@@ -89,7 +95,10 @@ const char* const kGrammar =
     "             answer ok|yes|no|TEXT | shot FILE |\n"
     "             slot N | press CAPTION | control NAME | choose CAPTION |\n"
     "             check CAPTION on|off | scroll N | row N | closebox |\n"
-    "             focus NAME\n"
+    "             focus NAME |
+"
+    "             pad|padup a|b|x|y|back|start|lb|rb|up|down|left|right
+"
     "  with --dev: jump NUM | set kou|pap|rub|hap=VALUE\n";
 
 int key_code(const std::string& name) {

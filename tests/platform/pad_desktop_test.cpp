@@ -1,0 +1,83 @@
+// SDL's virtual controller plugged into the real desktop window while it
+// runs (under a display only: pad_check runs it under Xvfb).
+#include <gtest/gtest.h>
+
+#include <functional>
+
+#include "platform/desktop/sdl_pad.h"
+
+namespace vm {
+namespace {
+
+struct Recorder : EventSink {
+  std::vector<InputEvent> got;
+  void on_event(const InputEvent& ev) override { got.push_back(ev); }
+  bool has(InputEvent::Kind kind, int key, const std::string& name = "") const {
+    for (const InputEvent& e : got)
+      if (e.kind == kind && e.key == key && e.name == name) return true;
+    return false;
+  }
+};
+
+struct Quiet : EventLog {
+  void record(const LogEvent&) override {}
+};
+
+// A controller plugged in after the window is up, its presses through SDL's
+// game-controller events, the GDK keys made of them and the window's queue.
+TEST(DesktopPad, AControllerPluggedInWhileTheGameRunsTypesIntoTheMainWindow) {
+  if (!gtk_init_check(nullptr, nullptr)) GTEST_SKIP() << "no display";
+  GtkMainWindow w;
+  Recorder rec;
+  w.set_sink(&rec);
+  w.set_menu({{"history", "履歴", "ゲーム"}, {"auto", "オート", "ゲーム", true}});
+  w.show();
+  Quiet log;
+  SdlPad pad(w, log);
+  // Waits on the toolkit (the pad's poll wakes it) until cond holds, or gives up.
+  auto until = [&](const std::function<bool()>& cond) {
+    for (int i = 0; i < 400 && !cond(); ++i) {
+      g_main_context_iteration(nullptr, TRUE);
+      w.do_events();
+    }
+    return cond();
+  };
+  for (int i = 0; i < 3; ++i) g_main_context_iteration(nullptr, TRUE);  // nothing plugged in
+  ASSERT_EQ(pad.open_count(), 0);
+
+  SDL_VirtualJoystickDesc desc{};
+  desc.version = SDL_VIRTUAL_JOYSTICK_DESC_VERSION;
+  desc.type = SDL_JOYSTICK_TYPE_GAMECONTROLLER;
+  desc.naxes = SDL_CONTROLLER_AXIS_MAX;
+  desc.nbuttons = SDL_CONTROLLER_BUTTON_MAX;
+  desc.name = "test pad";
+  const int index = SDL_JoystickAttachVirtualEx(&desc);
+  ASSERT_GE(index, 0) << SDL_GetError();
+  ASSERT_TRUE(until([&] { return pad.open_count() == 1; })) << "picked up while running";
+  SDL_Joystick* joy = SDL_JoystickOpen(index);
+  ASSERT_NE(joy, nullptr);
+  auto button = [&](SDL_GameControllerButton b, Uint8 v) {
+    SDL_JoystickSetVirtualButton(joy, b, v);
+  };
+  button(SDL_CONTROLLER_BUTTON_A, 1);
+  EXPECT_TRUE(until([&] { return rec.has(InputEvent::KeyDown, kKeyReturn); }));
+  button(SDL_CONTROLLER_BUTTON_A, 0);
+  button(SDL_CONTROLLER_BUTTON_DPAD_DOWN, 1);
+  EXPECT_TRUE(until([&] { return rec.has(InputEvent::KeyDown, kKeyDown); }));
+  button(SDL_CONTROLLER_BUTTON_DPAD_DOWN, 0);
+  SDL_JoystickSetVirtualAxis(joy, SDL_CONTROLLER_AXIS_LEFTY, -30000);
+  EXPECT_TRUE(until([&] { return rec.has(InputEvent::KeyDown, kKeyUp); })) << "the stick";
+  SDL_JoystickSetVirtualAxis(joy, SDL_CONTROLLER_AXIS_LEFTY, 0);
+  button(SDL_CONTROLLER_BUTTON_X, 1);
+  EXPECT_TRUE(until([&] { return rec.has(InputEvent::Menu, 0, "history"); }));
+  button(SDL_CONTROLLER_BUTTON_RIGHTSHOULDER, 1);
+  EXPECT_TRUE(until([&] { return rec.has(InputEvent::KeyDown, kKeyControl); }));
+  // Unplugged with RB held: fast-forward ends with it.
+  SDL_JoystickClose(joy);
+  SDL_JoystickDetachVirtual(index);
+  EXPECT_TRUE(until([&] { return pad.open_count() == 0; }));
+  EXPECT_TRUE(until([&] { return rec.has(InputEvent::KeyUp, kKeyControl); }));
+}
+
+}  // namespace
+}  // namespace vm
