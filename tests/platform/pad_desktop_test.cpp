@@ -70,6 +70,27 @@ TEST(DesktopPad, AControllerPluggedInWhileTheGameRunsTypesIntoTheMainWindow) {
   SDL_JoystickSetVirtualAxis(joy, SDL_CONTROLLER_AXIS_LEFTY, 0);
   button(SDL_CONTROLLER_BUTTON_X, 1);
   EXPECT_TRUE(until([&] { return rec.has(InputEvent::Menu, 0, "history"); }));
+  // A modal question over the window: the d-pad moves the focus from いいえ
+  // (the default) to はい on its right and A answers, through GTK's own keys
+  // for the dialog.
+  struct Presser {
+    SDL_Joystick* joy;
+    int step = 0;
+  } presser{joy};
+  const guint source = g_timeout_add(
+      100,
+      [](gpointer p) -> gboolean {
+        auto* pr = static_cast<Presser*>(p);
+        static const SDL_GameControllerButton order[] = {SDL_CONTROLLER_BUTTON_DPAD_RIGHT,
+                                                         SDL_CONTROLLER_BUTTON_A};
+        const int k = pr->step++;
+        if (k < 4) SDL_JoystickSetVirtualButton(pr->joy, order[k / 2], k % 2 == 0 ? 1 : 0);
+        return G_SOURCE_CONTINUE;
+      },
+      &presser);
+  GtkDialogs dialogs(w);
+  EXPECT_EQ(dialogs.message_box("つづけますか?", Buttons::YesNo), Answer::Yes);
+  g_source_remove(source);
   button(SDL_CONTROLLER_BUTTON_RIGHTSHOULDER, 1);
   EXPECT_TRUE(until([&] { return rec.has(InputEvent::KeyDown, kKeyControl); }));
   // Unplugged with RB held: fast-forward ends with it.
