@@ -68,6 +68,17 @@ TEST(PadMap, TheRunnerReadsPadLines) {
   ASSERT_EQ(runner::parse_line("padup start", s), runner::Parsed::Step);
   EXPECT_EQ(s.verb, runner::Step::PadUp);
   EXPECT_EQ(runner::parse_line("pad z", s), runner::Parsed::Bad);
+  // velmora-play presses them: the title's first item by the pad, then Start.
+  test::TempDir dir;
+  test::copy_demo(dir);
+  std::ofstream(dir / "input.txt") << "wait 5500\npad down\nwait 100\npad a\nwait 3000\n"
+                                      "pad start\nwait 100\n";
+  std::string out;
+  test::run_command(test::build_dir() + "/velmora-play " + dir.path() + " " + dir.path() +
+                        "input.txt",
+                    out);
+  EXPECT_NE(out.find("title start"), std::string::npos) << out;
+  EXPECT_NE(out.find("menu bar opened"), std::string::npos) << out;
 }
 
 // One play by the pad alone: down and A on the title, A on every message, at
@@ -113,11 +124,28 @@ TEST(PadPlay, BothEndingsByThePadAlone) {
     test::Session farewell;
     play_by_pad(farewell, dir.path(), {0, 0, 0});
     EXPECT_EQ(count(farewell.hl, "夜空にひときわ大きな花火が開いて"), 0);
-    EXPECT_EQ(count(farewell.hl, "click"), 0) << "no mouse";
   }
   test::Session promise;
   play_by_pad(promise, dir.path(), {1, 0, 0});
   EXPECT_GT(count(promise.hl, "夜空にひときわ大きな花火が開いて"), 0) << "the true ending";
+}
+
+// B hides the message window as a right click does, and brings it back.
+TEST(PadPlay, BHidesTheMessageWindowAndBringsItBack) {
+  test::TempDir dir;
+  test::copy_demo(dir);
+  test::Session s;
+  int hidden = 0, shown_again = -1;
+  s.at_first_wait([&](uint32_t t) {
+    s.hl.pad(t + 100, PadButton::B, true);
+    s.hl.at(t + 200, [&] { hidden = s.g.input.Wnd_Hidden; });
+    s.hl.pad(t + 300, PadButton::B, true);
+    s.hl.at(t + 400, [&] { shown_again = s.g.input.Wnd_Hidden; });
+    s.quit(t + 500);
+  });
+  s.run(dir.path());
+  EXPECT_NE(hidden, 0);
+  EXPECT_EQ(shown_again, 0);
 }
 
 // The other buttons, each by what the game did with it.
