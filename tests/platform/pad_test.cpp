@@ -38,7 +38,7 @@ TEST(PadMap, ButtonsAreKeysMenuItemsAndTheStickLeansPastItsDeadZone) {
   s.stick(PadState::kDeadZone - 1, -(PadState::kDeadZone - 1), 0, out);
   EXPECT_TRUE(out.empty()) << "a resting stick";
   s.stick(3000, -20000, 0, out);
-  s.stick(25000, -20000, 10, out);  // swung round: up let go before right
+  s.stick(25000, -20000, 10, out);            // swung round: up let go before right
   s.button(PadButton::Right, true, 20, out);  // the d-pad too: still one press
   s.stick(0, 0, 30, out);                     // the d-pad still holds it
   const std::vector<PadChange> swung = {
@@ -68,16 +68,15 @@ TEST(PadMap, TheRunnerReadsPadLines) {
   ASSERT_EQ(runner::parse_line("padup start", s), runner::Parsed::Step);
   EXPECT_EQ(s.verb, runner::Step::PadUp);
   EXPECT_EQ(runner::parse_line("pad z", s), runner::Parsed::Bad);
-  // velmora-play presses them: the title's first item by the pad, then Start.
+  // velmora-play presses them: X for the history, then Start.
   test::TempDir dir;
   test::copy_demo(dir);
-  std::ofstream(dir / "input.txt") << "wait 5500\npad down\nwait 100\npad a\nwait 3000\n"
+  std::ofstream(dir / "input.txt") << "wait 5500\nclick 300 255\nwait 3000\npad x\nwait 500\n"
                                       "pad start\nwait 100\n";
   std::string out;
-  test::run_command(test::build_dir() + "/velmora-play " + dir.path() + " " + dir.path() +
-                        "input.txt",
-                    out);
-  EXPECT_NE(out.find("title start"), std::string::npos) << out;
+  test::run_command(
+      test::build_dir() + "/velmora-play " + dir.path() + " " + dir.path() + "input.txt", out);
+  EXPECT_NE(out.find("history open"), std::string::npos) << out;
   EXPECT_NE(out.find("menu bar opened"), std::string::npos) << out;
 }
 

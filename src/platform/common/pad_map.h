@@ -40,9 +40,9 @@ struct PadAction {
   PadButton button;
   const char* name;  // as the runner writes it: "a", "lb", "up"...
   Kind kind;
-  int key = 0;               // Key, HeldKey: the KeyCode
-  const char* menu = "";     // Menu: the item's code name
-  bool repeats = false;      // a direction: pressed again while held, as a key repeats
+  int key = 0;            // Key, HeldKey: the KeyCode
+  const char* menu = "";  // Menu: the item's code name
+  bool repeats = false;   // a direction: pressed again while held, as a key repeats
 };
 
 // In PadButton order.
@@ -107,10 +107,10 @@ class PadState {
  private:
   void set(PadButton b, bool down, uint32_t now, std::vector<PadChange>& out);
 
-  std::array<bool, kPadButtons> held_{};       // as the game sees it
-  std::array<bool, kPadButtons> from_pad_{};   // the button itself
-  std::array<bool, kPadButtons> from_stick_{}; // the stick leaning that way
-  std::array<uint32_t, kPadButtons> due_{};    // next repeat of a held direction
+  std::array<bool, kPadButtons> held_{};        // as the game sees it
+  std::array<bool, kPadButtons> from_pad_{};    // the button itself
+  std::array<bool, kPadButtons> from_stick_{};  // the stick leaning that way
+  std::array<uint32_t, kPadButtons> due_{};     // next repeat of a held direction
 };
 
 }  // namespace vm

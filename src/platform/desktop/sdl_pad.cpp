@@ -100,8 +100,7 @@ void send_key(GtkWidget* toplevel, guint keyval, bool press) {
   GdkKeymapKey* keys = nullptr;
   gint n = 0;
   // Key bindings match the hardware code, not only the key's name.
-  if (gdk_keymap_get_entries_for_keyval(gdk_keymap_get_for_display(display), keyval, &keys,
-                                        &n) &&
+  if (gdk_keymap_get_entries_for_keyval(gdk_keymap_get_for_display(display), keyval, &keys, &n) &&
       n > 0) {
     ev->key.hardware_keycode = static_cast<guint16>(keys[0].keycode);
     ev->key.group = static_cast<guint8>(keys[0].group);
@@ -195,8 +194,8 @@ void SdlPad::take(const SDL_Event& e, uint32_t now) {
     }
     case SDL_CONTROLLERAXISMOTION: {
       Pad* p = find(e.caxis.which);
-      if (!p || (e.caxis.axis != SDL_CONTROLLER_AXIS_LEFTX &&
-                 e.caxis.axis != SDL_CONTROLLER_AXIS_LEFTY))
+      if (!p ||
+          (e.caxis.axis != SDL_CONTROLLER_AXIS_LEFTX && e.caxis.axis != SDL_CONTROLLER_AXIS_LEFTY))
         return;
       p->state.stick(SDL_GameControllerGetAxis(p->controller, SDL_CONTROLLER_AXIS_LEFTX),
                      SDL_GameControllerGetAxis(p->controller, SDL_CONTROLLER_AXIS_LEFTY), now,
