@@ -35,12 +35,12 @@ TEST(PadMap, ButtonsAreKeysMenuItemsAndTheStickLeansPastItsDeadZone) {
 
   PadState s;
   std::vector<PadChange> out;
-  s.stick(PadState::kDeadZone - 1, -(PadState::kDeadZone - 1), 0, out);
+  s.stick({PadState::kDeadZone - 1, -(PadState::kDeadZone - 1)}, 0, out);
   EXPECT_TRUE(out.empty()) << "a resting stick";
-  s.stick(3000, -20000, 0, out);
-  s.stick(25000, -20000, 10, out);            // swung round: up let go before right
+  s.stick({3000, -20000}, 0, out);
+  s.stick({25000, -20000}, 10, out);          // swung round: up let go before right
   s.button(PadButton::Right, true, 20, out);  // the d-pad too: still one press
-  s.stick(0, 0, 30, out);                     // the d-pad still holds it
+  s.stick({0, 0}, 30, out);                   // the d-pad still holds it
   const std::vector<PadChange> swung = {
       {PadButton::Up, true}, {PadButton::Up, false}, {PadButton::Right, true}};
   EXPECT_EQ(out, swung);

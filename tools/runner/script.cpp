@@ -132,7 +132,7 @@ Parsed parse_line(std::string line, Step& out) {
 }
 
 std::string line_of(const Step& s) {
-  const std::string verb = verb_name(s.verb);
+  std::string verb = verb_name(s.verb);
   switch (s.verb) {
     case Step::Wait:
       return verb + " " + std::to_string(s.ms);
@@ -164,6 +164,7 @@ Step wait_step(long ms) {
   return s;
 }
 
+// NOLINTNEXTLINE(bugprone-easily-swappable-parameters)
 Step click_step(int x, int y) {
   Step s;
   s.verb = Step::Click;

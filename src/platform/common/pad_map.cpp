@@ -46,7 +46,8 @@ void PadState::button(PadButton b, bool down, uint32_t now, std::vector<PadChang
   set(b, from_pad_[i] || from_stick_[i], now, out);
 }
 
-void PadState::stick(int x, int y, uint32_t now, std::vector<PadChange>& out) {
+void PadState::stick(StickPosition at, uint32_t now, std::vector<PadChange>& out) {
+  const int x = at.x, y = at.y;
   // The stick leans one way at a time: the axis it leans furthest along.
   std::optional<PadButton> way;
   if (std::abs(x) >= kDeadZone || std::abs(y) >= kDeadZone) {

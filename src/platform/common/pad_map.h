@@ -83,6 +83,12 @@ struct PadChange {
   bool operator==(const PadChange&) const = default;
 };
 
+// Where the left stick leans (SDL's axes: -32768..32767, y down positive).
+struct StickPosition {
+  int x = 0;
+  int y = 0;
+};
+
 // What one controller holds: the d-pad and the left stick both move the
 // highlight, the stick only past its dead zone, and a held direction presses
 // again at a key's repeat pace. Times are the caller's milliseconds.
@@ -94,8 +100,8 @@ class PadState {
 
   // A button went down or up.
   void button(PadButton b, bool down, uint32_t now, std::vector<PadChange>& out);
-  // The left stick now (SDL's axes: -32768..32767, y down positive).
-  void stick(int x, int y, uint32_t now, std::vector<PadChange>& out);
+  // The left stick now.
+  void stick(StickPosition at, uint32_t now, std::vector<PadChange>& out);
   // The repeats of a held direction that are due.
   void tick(uint32_t now, std::vector<PadChange>& out);
   // Everything released (the controller went away): a held RB must not keep

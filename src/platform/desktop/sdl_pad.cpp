@@ -197,9 +197,9 @@ void SdlPad::take(const SDL_Event& e, uint32_t now) {
       if (!p ||
           (e.caxis.axis != SDL_CONTROLLER_AXIS_LEFTX && e.caxis.axis != SDL_CONTROLLER_AXIS_LEFTY))
         return;
-      p->state.stick(SDL_GameControllerGetAxis(p->controller, SDL_CONTROLLER_AXIS_LEFTX),
-                     SDL_GameControllerGetAxis(p->controller, SDL_CONTROLLER_AXIS_LEFTY), now,
-                     changes);
+      p->state.stick({SDL_GameControllerGetAxis(p->controller, SDL_CONTROLLER_AXIS_LEFTX),
+                      SDL_GameControllerGetAxis(p->controller, SDL_CONTROLLER_AXIS_LEFTY)},
+                     now, changes);
       break;
     }
     default:
