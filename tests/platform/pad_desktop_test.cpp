@@ -5,6 +5,7 @@
 #include <functional>
 
 #include "platform/desktop/sdl_pad.h"
+#include "platform/headless/headless.h"
 
 namespace vm {
 namespace {
@@ -19,10 +20,6 @@ struct Recorder : EventSink {
   }
 };
 
-struct Quiet : EventLog {
-  void record(const LogEvent&) override {}
-};
-
 // A controller plugged in after the window is up, its presses through SDL's
 // game-controller events, the GDK keys made of them and the window's queue.
 TEST(DesktopPad, AControllerPluggedInWhileTheGameRunsTypesIntoTheMainWindow) {
@@ -32,7 +29,7 @@ TEST(DesktopPad, AControllerPluggedInWhileTheGameRunsTypesIntoTheMainWindow) {
   w.set_sink(&rec);
   w.set_menu({{"history", "履歴", "ゲーム"}, {"auto", "オート", "ゲーム", true}});
   w.show();
-  Quiet log;
+  LineLog log([] { return 0U; });
   SdlPad pad(w, log);
   // Waits on the toolkit (the pad's poll wakes it) until cond holds, or gives up.
   auto until = [&](const std::function<bool()>& cond) {
@@ -43,57 +40,43 @@ TEST(DesktopPad, AControllerPluggedInWhileTheGameRunsTypesIntoTheMainWindow) {
     return cond();
   };
   for (int i = 0; i < 3; ++i) g_main_context_iteration(nullptr, TRUE);  // nothing plugged in
-  ASSERT_EQ(pad.open_count(), 0);
-
-  SDL_VirtualJoystickDesc desc{};
-  desc.version = SDL_VIRTUAL_JOYSTICK_DESC_VERSION;
-  desc.type = SDL_JOYSTICK_TYPE_GAMECONTROLLER;
-  desc.naxes = SDL_CONTROLLER_AXIS_MAX;
-  desc.nbuttons = SDL_CONTROLLER_BUTTON_MAX;
-  desc.name = "test pad";
+  SDL_VirtualJoystickDesc desc{SDL_VIRTUAL_JOYSTICK_DESC_VERSION, SDL_JOYSTICK_TYPE_GAMECONTROLLER,
+                               SDL_CONTROLLER_AXIS_MAX, SDL_CONTROLLER_BUTTON_MAX};
   const int index = SDL_JoystickAttachVirtualEx(&desc);
   ASSERT_GE(index, 0) << SDL_GetError();
   ASSERT_TRUE(until([&] { return pad.open_count() == 1; })) << "picked up while running";
   SDL_Joystick* joy = SDL_JoystickOpen(index);
-  ASSERT_NE(joy, nullptr);
-  auto button = [&](SDL_GameControllerButton b, Uint8 v) {
-    SDL_JoystickSetVirtualButton(joy, b, v);
+  // Holds a button until the window got what it makes, then lets it go.
+  auto press = [&](SDL_GameControllerButton b, InputEvent::Kind kind, int key, const char* name) {
+    SDL_JoystickSetVirtualButton(joy, b, 1);
+    EXPECT_TRUE(until([&] { return rec.has(kind, key, name); })) << key << name;
+    SDL_JoystickSetVirtualButton(joy, b, 0);
   };
-  button(SDL_CONTROLLER_BUTTON_A, 1);
-  EXPECT_TRUE(until([&] { return rec.has(InputEvent::KeyDown, kKeyReturn); }));
-  button(SDL_CONTROLLER_BUTTON_A, 0);
-  button(SDL_CONTROLLER_BUTTON_DPAD_DOWN, 1);
-  EXPECT_TRUE(until([&] { return rec.has(InputEvent::KeyDown, kKeyDown); }));
-  button(SDL_CONTROLLER_BUTTON_DPAD_DOWN, 0);
+  press(SDL_CONTROLLER_BUTTON_A, InputEvent::KeyDown, kKeyReturn, "");
+  press(SDL_CONTROLLER_BUTTON_DPAD_DOWN, InputEvent::KeyDown, kKeyDown, "");
+  press(SDL_CONTROLLER_BUTTON_X, InputEvent::Menu, 0, "history");
   SDL_JoystickSetVirtualAxis(joy, SDL_CONTROLLER_AXIS_LEFTY, -30000);
   EXPECT_TRUE(until([&] { return rec.has(InputEvent::KeyDown, kKeyUp); })) << "the stick";
   SDL_JoystickSetVirtualAxis(joy, SDL_CONTROLLER_AXIS_LEFTY, 0);
-  button(SDL_CONTROLLER_BUTTON_X, 1);
-  EXPECT_TRUE(until([&] { return rec.has(InputEvent::Menu, 0, "history"); }));
   // A modal question over the window: the d-pad moves the focus from いいえ
-  // (the default) to はい on its right and A answers, through GTK's own keys
-  // for the dialog.
-  struct Presser {
-    SDL_Joystick* joy;
-    int step = 0;
-  } presser{joy};
+  // (the default) to はい on its right and A answers, through GTK's own keys.
+  static const SDL_GameControllerButton answer[] = {SDL_CONTROLLER_BUTTON_DPAD_RIGHT,
+                                                    SDL_CONTROLLER_BUTTON_A};
+  static int step = 0;
   const guint source = g_timeout_add(
       100,
-      [](gpointer p) -> gboolean {
-        auto* pr = static_cast<Presser*>(p);
-        static const SDL_GameControllerButton order[] = {SDL_CONTROLLER_BUTTON_DPAD_RIGHT,
-                                                         SDL_CONTROLLER_BUTTON_A};
-        const int k = pr->step++;
-        if (k < 4) SDL_JoystickSetVirtualButton(pr->joy, order[k / 2], k % 2 == 0 ? 1 : 0);
+      [](gpointer j) -> gboolean {
+        const int k = step++;
+        if (k < 4)
+          SDL_JoystickSetVirtualButton(static_cast<SDL_Joystick*>(j), answer[k / 2], k % 2 == 0);
         return G_SOURCE_CONTINUE;
       },
-      &presser);
-  GtkDialogs dialogs(w);
-  EXPECT_EQ(dialogs.message_box("つづけますか?", Buttons::YesNo), Answer::Yes);
+      joy);
+  EXPECT_EQ(GtkDialogs(w).message_box("つづけますか?", Buttons::YesNo), Answer::Yes);
   g_source_remove(source);
-  button(SDL_CONTROLLER_BUTTON_RIGHTSHOULDER, 1);
-  EXPECT_TRUE(until([&] { return rec.has(InputEvent::KeyDown, kKeyControl); }));
   // Unplugged with RB held: fast-forward ends with it.
+  SDL_JoystickSetVirtualButton(joy, SDL_CONTROLLER_BUTTON_RIGHTSHOULDER, 1);
+  EXPECT_TRUE(until([&] { return rec.has(InputEvent::KeyDown, kKeyControl); }));
   SDL_JoystickClose(joy);
   SDL_JoystickDetachVirtual(index);
   EXPECT_TRUE(until([&] { return pad.open_count() == 0; }));

@@ -86,14 +86,4 @@ void PadState::release_all(std::vector<PadChange>& out) {
   }
 }
 
-std::optional<uint32_t> PadState::next_repeat() const {
-  std::optional<uint32_t> next;
-  for (const PadAction& a : kPadActions) {
-    const auto i = static_cast<size_t>(a.button);
-    if (!a.repeats || !held_[i]) continue;
-    if (!next || static_cast<int32_t>(due_[i] - *next) < 0) next = due_[i];
-  }
-  return next;
-}
-
 }  // namespace vm

@@ -107,8 +107,6 @@ class PadState {
   // Everything released (the controller went away): a held RB must not keep
   // the game fast-forwarding.
   void release_all(std::vector<PadChange>& out);
-  // When the next repeat is due, none while no direction is held.
-  std::optional<uint32_t> next_repeat() const;
 
  private:
   void set(PadButton b, bool down, uint32_t now, std::vector<PadChange>& out);
