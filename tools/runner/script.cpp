@@ -95,10 +95,8 @@ const char* const kGrammar =
     "             answer ok|yes|no|TEXT | shot FILE |\n"
     "             slot N | press CAPTION | control NAME | choose CAPTION |\n"
     "             check CAPTION on|off | scroll N | row N | closebox |\n"
-    "             focus NAME |
-"
-    "             pad|padup a|b|x|y|back|start|lb|rb|up|down|left|right
-"
+    "             focus NAME |\n"
+    "             pad|padup a|b|x|y|back|start|lb|rb|up|down|left|right\n"
     "  with --dev: jump NUM | set kou|pap|rub|hap=VALUE\n";
 
 int key_code(const std::string& name) {
