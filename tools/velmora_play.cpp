@@ -14,6 +14,7 @@
 #include "app/main_form.h"
 #include "dev/dev_run.h"
 #include "graphics/screen.h"
+#include "platform/common/pad_map.h"
 #include "platform/common/pixbuf_pictures.h"
 #include "platform/common/user_cache.h"
 #include "platform/headless/headless.h"
@@ -52,9 +53,48 @@ void schedule_dev(vm::Headless& hl, uint32_t at, const Step& s, vm::dev::DevRun*
   });
 }
 
+// The open secondary window's verbs; false for any other.
+bool schedule_form(vm::Headless& hl, uint32_t cursor, const Step& s) {
+  switch (s.verb) {
+    case Step::Press:
+      hl.press(cursor, s.text);
+      return true;  // the open secondary window's button
+    case Step::Slot:
+      hl.click_control(cursor, "Label1(" + std::to_string(s.n) + ")");
+      return true;
+    case Step::Control:
+      hl.click_control(cursor, s.text);
+      return true;
+    case Step::Choose:
+      hl.choose(cursor, s.text);
+      return true;
+    case Step::Check:
+      hl.check(cursor, s.text, s.on);
+      return true;
+    case Step::Scroll:
+      hl.scroll(cursor, s.n);
+      return true;
+    case Step::Row:
+      hl.row(cursor, s.n);
+      return true;
+    case Step::CloseBox:
+      hl.close_box(cursor);
+      return true;
+    case Step::Focus:
+      hl.focus(cursor, s.text);
+      return true;
+    case Step::FormKey:
+      hl.form_key(cursor, s.key);
+      return true;
+    default:
+      return false;
+  }
+}
+
 // Queues one action of the input at the cursor's time (a wait moves it on).
 void schedule(vm::Headless& hl, uint32_t& cursor, const Step& s, const std::string& out_dir,
               bool& shot_failed, vm::dev::DevRun* dev) {
+  if (schedule_form(hl, cursor, s)) return;
   switch (s.verb) {
     case Step::Wait:
       cursor += static_cast<uint32_t>(s.ms);
@@ -72,8 +112,10 @@ void schedule(vm::Headless& hl, uint32_t& cursor, const Step& s, const std::stri
     case Step::KeyUp:
       hl.key_up(cursor, s.key);
       break;
-    case Step::FormKey:
-      return hl.form_key(cursor, s.key);
+    case Step::Pad:
+    case Step::PadUp:
+      hl.pad(cursor, *vm::pad_button_named(s.text), s.verb == Step::Pad);
+      break;
     case Step::Wheel:
       hl.wheel(cursor, s.x, s.y, s.n);
       break;
@@ -83,38 +125,14 @@ void schedule(vm::Headless& hl, uint32_t& cursor, const Step& s, const std::stri
     case Step::Answer:
       hl.answer(cursor, s.text);
       break;
-    case Step::Press:
-      hl.press(cursor, s.text);
-      break;          // the open secondary window's button
-    case Step::Slot:  // the slot window's row n
-    case Step::Control:
-      hl.click_control(cursor,
-                       s.verb == Step::Slot ? "Label1(" + std::to_string(s.n) + ")" : s.text);
-      break;
-    case Step::Choose:
-      hl.choose(cursor, s.text);
-      break;
-    case Step::Check:
-      hl.check(cursor, s.text, s.on);
-      break;
-    case Step::Scroll:
-      hl.scroll(cursor, s.n);
-      break;
-    case Step::Row:
-      hl.row(cursor, s.n);
-      break;
-    case Step::CloseBox:
-      hl.close_box(cursor);
-      break;
-    case Step::Focus:
-      hl.focus(cursor, s.text);
-      break;
     case Step::Shot:
       schedule_shot(hl, cursor, out_dir + s.text, shot_failed);
       break;
     case Step::Jump:
     case Step::Set:
       schedule_dev(hl, cursor, s, dev);
+      break;
+    default:  // a secondary window's, above
       break;
   }
 }

@@ -4,6 +4,7 @@
 #include <sstream>
 #include <utility>
 
+#include "platform/common/pad_map.h"
 #include "platform/services.h"
 
 namespace vm::runner {
@@ -23,7 +24,7 @@ constexpr VerbName kVerbs[] = {
     {Step::Control, "control"}, {Step::Choose, "choose"}, {Step::Check, "check"},
     {Step::Scroll, "scroll"},   {Step::Row, "row"},       {Step::CloseBox, "closebox"},
     {Step::Jump, "jump"},       {Step::Set, "set"},       {Step::Focus, "focus"},
-    {Step::FormKey, "formkey"},
+    {Step::FormKey, "formkey"}, {Step::Pad, "pad"},       {Step::PadUp, "padup"},
 };
 
 const char* verb_name(Step::Verb v) {
@@ -61,6 +62,10 @@ bool parse_args(Step& s, const std::string& rest) {
       return static_cast<bool>(args >> s.n);
     case Step::Jump:
       return args >> s.n && s.n >= 0 && s.n <= 9999;
+    case Step::Pad:
+    case Step::PadUp:
+      s.text = rest;
+      return pad_button_named(rest).has_value();
     case Step::Set:
       s.text = rest;
       return rest.find('=') != std::string::npos && rest.find(' ') == std::string::npos;
@@ -91,7 +96,8 @@ const char* const kGrammar =
     "             answer ok|yes|no|TEXT | shot FILE |\n"
     "             slot N | press CAPTION | control NAME | choose CAPTION |\n"
     "             check CAPTION on|off | scroll N | row N | closebox |\n"
-    "             focus NAME | formkey NAME (Tab, Return, space, Escape in the open window)\n"
+    "             focus NAME | formkey NAME (Tab, Return, space, Escape in the open window) |\n"
+    "             pad|padup a|b|x|y|back|start|lb|rb|up|down|left|right\n"
     "  with --dev: jump NUM | set kou|pap|rub|hap=VALUE\n";
 
 int key_code(const std::string& name) {
@@ -125,7 +131,7 @@ Parsed parse_line(std::string line, Step& out) {
 }
 
 std::string line_of(const Step& s) {
-  const std::string verb = verb_name(s.verb);
+  std::string verb = verb_name(s.verb);
   switch (s.verb) {
     case Step::Wait:
       return verb + " " + std::to_string(s.ms);
@@ -157,6 +163,7 @@ Step wait_step(long ms) {
   return s;
 }
 
+// NOLINTNEXTLINE(bugprone-easily-swappable-parameters)
 Step click_step(int x, int y) {
   Step s;
   s.verb = Step::Click;

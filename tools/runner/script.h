@@ -31,12 +31,15 @@ struct Step {
     Jump,      // n: the NUM a dev run starts the story at
     Set,       // text: NAME=VALUE, a counter a dev run sets
     FormKey,   // key, name: a key pressed in the open secondary window
+    Pad,       // text: a gamepad button pressed ("a", "start", "rb"...)
+    PadUp,     // text: a gamepad button released
   };
   Verb verb = Wait;
   long ms = 0;
   int x = 0, y = 0, n = 0, key = 0;
   bool on = false;
-  std::string text;  // Menu, Answer, Shot, Press, Control, Choose, Check, Set; Key, KeyUp: the name
+  std::string text;  // Menu, Answer, Shot, Press, Control, Choose, Check, Set;
+                     // Key, KeyUp, Pad, PadUp: the name
 };
 
 enum class Parsed { Step, Blank, Bad };

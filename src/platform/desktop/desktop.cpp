@@ -21,6 +21,7 @@
 #include "platform/desktop/gio_file_monitor.h"
 #include "platform/desktop/gtk_forms.h"
 #include "platform/desktop/gtk_window.h"
+#include "platform/desktop/sdl_pad.h"
 #include "platform/desktop/spd_speech.h"
 
 namespace vm {
@@ -151,6 +152,7 @@ struct Desktop::Impl {
   std::unique_ptr<Speech> speech = make_spd_speech(log);
   std::unique_ptr<Platform> platform;
   std::unique_ptr<FileMonitor> monitor = make_gio_file_monitor(window);
+  SdlPad pad{window, log};  // closed first, before the audio's SDL goes
 
   Impl() : audio(make_desktop_audio(log)) {
     dialogs.set_settings(&settings);

@@ -43,6 +43,11 @@ void GtkMainWindow::set_menu_enabled(const std::string& name, bool enabled) {
   if (it != menu_items_.end()) gtk_widget_set_sensitive(it->second, enabled);
 }
 
+bool GtkMainWindow::menu_item_enabled(const std::string& name) const {
+  auto it = menu_items_.find(name);
+  return it != menu_items_.end() && gtk_widget_get_sensitive(it->second);
+}
+
 void GtkMainWindow::set_menu_caption(const std::string& name, const std::string& caption) {
   auto it = menu_items_.find(name);
   if (it != menu_items_.end() && GTK_IS_MENU_ITEM(it->second) &&

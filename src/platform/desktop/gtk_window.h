@@ -61,6 +61,8 @@ class GtkMainWindow : public Window {
   void post(InputEvent ev) { queue(std::move(ev)); }
   void register_form(int id, EventSink* sink) { form_sinks_[id] = sink; }
   void unregister_form(int id) { form_sinks_.erase(id); }
+  // Whether the game lets the player choose this menu item now.
+  bool menu_item_enabled(const std::string& name) const;
   // While disabled, mouse, key and menu input of the main window is dropped.
   void set_input_enabled(bool enabled);
 

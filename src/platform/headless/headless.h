@@ -16,6 +16,8 @@
 
 namespace vm {
 
+enum class PadButton : uint8_t;
+
 // One event of the headless log, with the virtual time it happened at and
 // the line velmora-play prints for it.
 struct LoggedEvent {
@@ -78,6 +80,9 @@ class Headless {
   void wheel(uint32_t at_ms, int x, int y, int delta);
   void menu(uint32_t at_ms, const std::string& name);
   void close(uint32_t at_ms);
+  // A gamepad button down or up, as the desktop's controllers press it
+  // (platform/common/pad_map.h): its key, menu item or the menu bar.
+  void pad(uint32_t at_ms, PadButton button, bool down);
   // Runs fn on the game's thread when the clock reaches at_ms (screenshots).
   void at(uint32_t at_ms, std::function<void()> fn);
   // Answers for dialogs shown at or after at_ms, in order: "ok", "yes", "no"
