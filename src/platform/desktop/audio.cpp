@@ -12,6 +12,8 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <atomic>
+#include <chrono>
 #include <string>
 
 namespace vm {
@@ -266,7 +268,31 @@ class SdlVolume : public Volume {
   std::shared_ptr<AudioDevice> dev_;
 };
 
+std::atomic<long long> g_heard_us{-1};
+
+// Runs on SDL's audio thread after each mix: only an atomic store.
+void SDLCALL listen_to_mix(void* /*unused*/, Uint8* stream, int len) {
+  if (g_heard_us.load(std::memory_order_relaxed) >= 0) return;
+  const auto* s = reinterpret_cast<const int16_t*>(stream);
+  for (int i = 0; i < len / 2; ++i) {
+    if (s[i] != 0) {
+      const auto now = std::chrono::steady_clock::now().time_since_epoch();
+      g_heard_us.store(std::chrono::duration_cast<std::chrono::microseconds>(now).count());
+      return;
+    }
+  }
+}
+
 }  // namespace
+
+void arm_sound_probe() {
+  Mix_SetPostMix(listen_to_mix, nullptr);
+  g_heard_us.store(-1);
+}
+
+long long sound_probe_heard_us() {
+  return g_heard_us.load();
+}
 
 DesktopAudio make_desktop_audio(EventLog& log) {
   auto dev = std::make_shared<AudioDevice>(log);

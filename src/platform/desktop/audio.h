@@ -18,4 +18,11 @@ struct DesktopAudio {
 // told once on standard error and in the log.
 DesktopAudio make_desktop_audio(EventLog& log);
 
+// velmora-bench's ear on the mixed output, for how long a tune change takes:
+// arm_sound_probe forgets what was heard; sound_probe_heard_us then tells when
+// (microseconds on std::chrono::steady_clock) the mixer first put out a sample
+// that is not silence, or -1 while it has put out none. The device must be open.
+void arm_sound_probe();
+long long sound_probe_heard_us();
+
 }  // namespace vm
