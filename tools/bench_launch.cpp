@@ -191,7 +191,8 @@ class GameRun {
 
 // A fresh copy of the data folder, so each run starts as the first one did.
 fs::path fresh_scratch(const std::string& data_dir) {
-  const fs::path scratch = fs::temp_directory_path() / ("velmora_bench_game_" + std::to_string(getpid()));
+  const fs::path scratch =
+      fs::temp_directory_path() / ("velmora_bench_game_" + std::to_string(getpid()));
   fs::remove_all(scratch);
   fs::create_directories(scratch / "config");
   fs::copy(data_dir, scratch / "data", fs::copy_options::recursive);
@@ -259,7 +260,8 @@ void bench_game(const std::string& program, const std::string& data_dir) {
   std::vector<double> window, shown, rss_title, rss_play;
   for (int i = 0; i < 3; ++i) {
     const RunFigures f = one_run(dpy, program, data_dir, title, i == 0);
-    std::fprintf(stderr, "run %d: window %.0f ms, title %.0f ms, %.1f MB at the title, %.1f MB in play\n",
+    std::fprintf(stderr,
+                 "run %d: window %.0f ms, title %.0f ms, %.1f MB at the title, %.1f MB in play\n",
                  i + 1, f.window_ms, f.title_ms, f.rss_title, f.rss_play);
     window.push_back(f.window_ms);
     shown.push_back(f.title_ms);

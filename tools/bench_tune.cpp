@@ -58,8 +58,7 @@ void bench_tune_change(const std::string& data_dir) {
     music.send_command(vm::music_open_command(tunes[i % tunes.size()]), nullptr);
     music.send_command(vm::kMusicPlayCommand, nullptr);
     const long long give_up = now_us() + 5'000'000;
-    while (vm::sound_probe_heard_us() < 0 && now_us() < give_up)
-      std::this_thread::sleep_for(1ms);
+    while (vm::sound_probe_heard_us() < 0 && now_us() < give_up) std::this_thread::sleep_for(1ms);
     if (vm::sound_probe_heard_us() >= 0)
       changes.push_back(static_cast<double>(vm::sound_probe_heard_us() - t0) / 1000.0);
     std::this_thread::sleep_for(700ms);
