@@ -214,8 +214,14 @@ void play_first_scene(GameRun& run) {
   }
 }
 
-RunFigures one_run(Display* dpy, const std::string& program, const std::string& data_dir,
-                   const std::vector<uint32_t>& title, bool play) {
+// The game and the data folder it starts from.
+struct Game {
+  std::string program, data_dir;
+};
+
+RunFigures one_run(Display* dpy, const Game& game, const std::vector<uint32_t>& title, bool play) {
+  const std::string& program = game.program;
+  const std::string& data_dir = game.data_dir;
   const fs::path scratch = fresh_scratch(data_dir);
   RunFigures f;
   {
@@ -259,7 +265,7 @@ void bench_game(const std::string& program, const std::string& data_dir) {
   fs::remove_all(scratch);
   std::vector<double> window, shown, rss_title, rss_play;
   for (int i = 0; i < 3; ++i) {
-    const RunFigures f = one_run(dpy, program, data_dir, title, i == 0);
+    const RunFigures f = one_run(dpy, {program, data_dir}, title, i == 0);
     std::fprintf(stderr,
                  "run %d: window %.0f ms, title %.0f ms, %.1f MB at the title, %.1f MB in play\n",
                  i + 1, f.window_ms, f.title_ms, f.rss_title, f.rss_play);

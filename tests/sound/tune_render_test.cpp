@@ -43,7 +43,7 @@ std::vector<std::vector<int16_t>> heard_tunes(const fs::path& p) {
   std::vector<char> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
   std::vector<int16_t> s(bytes.size() / 2);
   std::memcpy(s.data(), bytes.data(), s.size() * 2);
-  constexpr size_t kPause = 44100 * 2 * 3;
+  constexpr size_t kPause = size_t{44100} * 2 * 3;
   std::vector<std::vector<int16_t>> tunes;
   size_t i = 0;
   while (i < s.size()) {
@@ -97,7 +97,7 @@ class TuneRender : public ::testing::Test {
 
   // Each tune played to its end after the last, SDL_mixer's way.
   fs::path render_before() {
-    const fs::path out = dir / "before.raw";
+    fs::path out = dir / "before.raw";
     setenv("SDL_DISKAUDIOFILE", out.c_str(), 1);
     SDL_Init(SDL_INIT_AUDIO);
     Mix_SetSoundFonts(kGameSoundFont);
@@ -119,7 +119,7 @@ class TuneRender : public ::testing::Test {
 
   // The same through the game's music commands.
   fs::path render_now(Lines& log) {
-    const fs::path out = dir / "now.raw";
+    fs::path out = dir / "now.raw";
     setenv("SDL_DISKAUDIOFILE", out.c_str(), 1);
     DesktopAudio audio = make_desktop_audio(log);
     EXPECT_TRUE(audio.volume->open_mixer());
