@@ -3,9 +3,9 @@
 # when all of it is already there (the play command runs this every time).
 set -e
 packages="build-essential cmake pkg-config \
-  libgtk-3-dev libsdl2-mixer-dev timgm6mb-soundfont fonts-ipafont-gothic \
+  libgtk-3-dev libsdl2-mixer-dev libfluidsynth-dev timgm6mb-soundfont fonts-ipafont-gothic \
   fonts-ipafont-mincho fonts-liberation2 \
-  libgtest-dev xvfb xauth x11-utils xdg-utils imagemagick xdotool desktop-file-utils \
+  libgtest-dev xvfb xauth x11-utils libxtst-dev xdg-utils imagemagick xdotool desktop-file-utils \
   dpkg-dev lintian \
   graphviz libgraphviz-dev \
   libspeechd-dev speech-dispatcher speech-dispatcher-espeak-ng espeak-ng \

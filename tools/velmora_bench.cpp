@@ -23,6 +23,8 @@ void bench_transitions(vm::Platform& pf, const char* suffix);
 void bench_staff_roll(vm::Platform& pf, const std::string& demo);
 void bench_paths(const std::string& demo_dir);
 void bench_rollback(const std::string& demo);
+void bench_game(const std::string& program, const std::string& data_dir);
+void bench_tune_change(const std::string& data_dir);
 
 namespace {
 
@@ -135,6 +137,14 @@ int main(int argc, char** argv) {
   if (argc > 1 && std::string(argv[1]) == "rollback") {
     bench_rollback(vm::program_dir() + "data/");
     return 0;
+  }
+  // `velmora-bench game`: only the real game's memory and start-up figures
+  // and the tune change (a display needed, no sound card).
+  const bool game_only = argc > 1 && std::string(argv[1]) == "game";
+  if (game_only || argc == 1) {
+    bench_game(vm::program_dir() + "velmora", vm::program_dir() + "data/");
+    bench_tune_change(vm::program_dir() + "data/");
+    if (game_only) return 0;
   }
   bench_paths(data_folder());
   double blend_420 = 0;

@@ -11,6 +11,8 @@ cd "$1"
 ./velmora > game.log 2>&1 &
 pid=$!
 sleep 6
+# Nothing draws with OpenGL, so the desktop's OpenGL driver stays out.
+grep -c 'libGLX\|libLLVM' /proc/$pid/maps > gl.txt
 xwininfo -root -tree > tree.txt
 import -window root shot.png
 kill $pid 2>/dev/null || true
@@ -26,6 +28,7 @@ INNER
 chmod +x "$work/run.sh"
 XDG_RUNTIME_DIR=$work SDL_AUDIODRIVER=dummy xvfb-run -a -s "-screen 0 1024x768x24" "$work/run.sh" "$work" "$(cd "$(dirname "$0")" && pwd)"
 grep -q '"Velmora"' "$work/tree.txt" || { echo "no Velmora window"; cat "$work/tree.txt"; cat "$work/game.log"; exit 1; }
+[ "$(cat "$work/gl.txt")" = 0 ] || { echo "the game loaded an OpenGL driver"; exit 1; }
 # The game screen must hold a picture, not one flat colour.
 sd=$(convert "$work/shot.png" -crop 640x480+192+156 -colorspace gray -format '%[fx:standard_deviation]' info:)
 echo "screen deviation $sd"

@@ -1,9 +1,10 @@
 // Desktop audio on SDL2_mixer: the "midifile" sequencer commands play MIDI
-// through FluidSynth with the TimGM6mb SoundFont, wave images play on a mixer
-// channel, and the game's master volume scales both, each under the player's
-// own level for it. Only SDL's audio
-// subsystem is started; GTK owns the window. No callback of ours is ever
-// registered with SDL, so nothing of ours runs on SDL's audio thread.
+// through one FluidSynth synthesizer with the TimGM6mb SoundFont (MidiSynth,
+// in the mixer's music hook), wave images play on a mixer channel, and the
+// game's master volume scales both, each under the player's own level for it.
+// Only SDL's audio subsystem is started; GTK owns the window. What runs on
+// SDL's audio thread is the synthesizer's rendering, under its own lock, and
+// the bench's probe.
 
 #include "platform/desktop/audio.h"
 
@@ -12,13 +13,16 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <atomic>
+#include <chrono>
 #include <string>
+
+#include "platform/desktop/midi_synth.h"
 
 namespace vm {
 
 namespace {
 
-constexpr const char* kSoundFont = "/usr/share/sounds/sf2/TimGM6mb.sf2";
 constexpr int kRate = 44100;
 constexpr int kChannels = 2;
 constexpr int kBufferFrames = 1024;
@@ -33,7 +37,7 @@ constexpr int kFailed = 1;
 // need (normally open_mixer at start-up) and closed with the last service.
 class AudioDevice {
  public:
-  explicit AudioDevice(EventLog& log) : log_(log) {}
+  AudioDevice(EventLog& log, std::string soundfont) : log_(log), soundfont_(std::move(soundfont)) {}
   ~AudioDevice() { shut_down(); }
   AudioDevice(const AudioDevice&) = delete;
   AudioDevice& operator=(const AudioDevice&) = delete;
@@ -53,31 +57,26 @@ class AudioDevice {
     }
     sdl_started_ = true;
 
-    // The SoundFont must be named before the MIDI decoder starts.
-    if (access(kSoundFont, R_OK) == 0) {
-      Mix_SetSoundFonts(kSoundFont);
-    } else {
-      midi_problem_ = std::string("no SoundFont at ") + kSoundFont +
-                      " (install timgm6mb-soundfont); music is off";
-    }
-    if ((Mix_Init(MIX_INIT_MID) & MIX_INIT_MID) == 0 && midi_problem_.empty()) {
-      midi_problem_ = std::string("no MIDI decoder (") + Mix_GetError() + "); music is off";
-    }
-    mix_started_ = true;
-
     if (Mix_OpenAudio(kRate, AUDIO_S16SYS, kChannels, kBufferFrames) != 0) {
       warn(std::string("no audio output (") + Mix_GetError() + "); music and sounds are off");
       shut_down();
       return false;
     }
     open_ = true;
+    if (access(soundfont_.c_str(), R_OK) != 0) {
+      midi_problem_ =
+          "no SoundFont at " + soundfont_ + " (install timgm6mb-soundfont); music is off";
+    } else {
+      synth_ = MidiSynth::create(soundfont_, kBufferFrames, midi_problem_);
+    }
     apply_volume();
     if (!midi_problem_.empty()) warn(midi_problem_);
     return true;
   }
 
   bool is_open() const { return open_; }
-  bool midi_usable() const { return open_ && midi_problem_.empty(); }
+  // The synthesizer, while the device is open and the SoundFont usable.
+  MidiSynth* synth() { return synth_.get(); }
   EventLog& log() { return log_; }
 
   uint32_t level() const { return level_; }
@@ -91,8 +90,6 @@ class AudioDevice {
     effects_percent_ = std::clamp(effects_percent, 0, 100);
     apply_volume();
   }
-
-  Mix_Music* tune = nullptr;
 
  private:
   // Said once. The desktop's log shows "warning: " lines to the player on
@@ -112,29 +109,24 @@ class AudioDevice {
       return static_cast<int>(
           (uint64_t{level_} * static_cast<uint64_t>(percent) * MIX_MAX_VOLUME + full / 2) / full);
     };
-    Mix_VolumeMusic(scaled(music_percent_));
+    if (synth_) synth_->set_volume(scaled(music_percent_));
     Mix_MasterVolume(scaled(effects_percent_));
   }
 
   void shut_down() {
-    if (tune) {
-      Mix_HaltMusic();
-      Mix_FreeMusic(tune);
-      tune = nullptr;
-    }
+    synth_.reset();
     if (open_) Mix_CloseAudio();
     open_ = false;
-    if (mix_started_) Mix_Quit();
-    mix_started_ = false;
     if (sdl_started_) SDL_QuitSubSystem(SDL_INIT_AUDIO);
     sdl_started_ = false;
   }
 
   EventLog& log_;
+  std::string soundfont_;
+  std::unique_ptr<MidiSynth> synth_;
   bool tried_ = false;
   bool open_ = false;
   bool sdl_started_ = false;
-  bool mix_started_ = false;
   bool warned_ = false;
   std::string midi_problem_;
   uint32_t level_ = kFullVolume;
@@ -161,51 +153,36 @@ class SdlMusic : public Music {
         cmd.compare(cmd.size() - kOpenTail.size(), kOpenTail.size(), kOpenTail) == 0) {
       return open(cmd.substr(kOpen.size(), cmd.size() - kOpen.size() - kOpenTail.size()));
     }
-    if (cmd == "play midifile from 0") return play();
+    MidiSynth* synth = dev_->synth();
+    if (!synth || !synth->is_open()) return kFailed;  // a closed device does nothing
+    if (cmd == "play midifile from 0") {
+      // Played once: the game's BGMLoop timer restarts a finished tune.
+      synth->play();
+      return kOk;
+    }
     if (cmd == "stop midifile") {
-      if (!dev_->tune) return kFailed;
-      Mix_HaltMusic();
+      synth->stop();
       return kOk;
     }
     if (cmd == "close midifile") {
-      if (!dev_->tune) return kFailed;
-      Mix_HaltMusic();
-      Mix_FreeMusic(dev_->tune);
-      dev_->tune = nullptr;
+      synth->close();
       return kOk;
     }
     if (cmd == "status midifile mode") {
-      if (!dev_->tune) return kFailed;  // a closed device has no mode
-      if (reply) *reply = Mix_PlayingMusic() ? "playing" : "stopped";
+      if (reply) *reply = synth->playing() ? "playing" : "stopped";
       return kOk;
     }
     return kFailed;
   }
 
  private:
+  // A tune left open is replaced rather than refused, so a new tune never
+  // fails merely because the last one ended on its own.
   int open(const std::string& path) {
-    if (!dev_->ensure_open() || !dev_->midi_usable()) return kFailed;
-    // A tune left open is replaced rather than refused, so a new tune never
-    // fails merely because the last one ended on its own.
-    if (dev_->tune) {
-      Mix_HaltMusic();
-      Mix_FreeMusic(dev_->tune);
-      dev_->tune = nullptr;
-    }
-    dev_->tune = Mix_LoadMUS(path.c_str());
-    if (!dev_->tune) {
-      dev_->log().record(LogEvent::other("music: cannot open " + path + ": " + Mix_GetError()));
-      return kFailed;
-    }
-    return kOk;
-  }
-
-  int play() {
-    if (!dev_->tune) return kFailed;
-    Mix_HaltMusic();
-    // Played once: the game's BGMLoop timer restarts a finished tune.
-    if (Mix_PlayMusic(dev_->tune, 0) != 0) {
-      dev_->log().record(LogEvent::other(std::string("music: cannot play: ") + Mix_GetError()));
+    if (!dev_->ensure_open() || !dev_->synth()) return kFailed;
+    std::string error;
+    if (!dev_->synth()->open(path, error)) {
+      dev_->log().record(LogEvent::other("music: cannot open " + path + ": " + error));
       return kFailed;
     }
     return kOk;
@@ -266,10 +243,34 @@ class SdlVolume : public Volume {
   std::shared_ptr<AudioDevice> dev_;
 };
 
+std::atomic<long long> g_heard_us{-1};
+
+// Runs on SDL's audio thread after each mix: only an atomic store.
+void SDLCALL listen_to_mix(void* /*unused*/, Uint8* stream, int len) {
+  if (g_heard_us.load(std::memory_order_relaxed) >= 0) return;
+  const auto* s = reinterpret_cast<const int16_t*>(stream);
+  for (int i = 0; i < len / 2; ++i) {
+    if (s[i] != 0) {
+      const auto now = std::chrono::steady_clock::now().time_since_epoch();
+      g_heard_us.store(std::chrono::duration_cast<std::chrono::microseconds>(now).count());
+      return;
+    }
+  }
+}
+
 }  // namespace
 
-DesktopAudio make_desktop_audio(EventLog& log) {
-  auto dev = std::make_shared<AudioDevice>(log);
+void arm_sound_probe() {
+  Mix_SetPostMix(listen_to_mix, nullptr);
+  g_heard_us.store(-1);
+}
+
+long long sound_probe_heard_us() {
+  return g_heard_us.load();
+}
+
+DesktopAudio make_desktop_audio(EventLog& log, const std::string& soundfont) {
+  auto dev = std::make_shared<AudioDevice>(log, soundfont);
   return {std::make_unique<SdlMusic>(dev), std::make_unique<SdlEffects>(dev),
           std::make_unique<SdlVolume>(dev)};
 }

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <memory>
+#include <string>
 
 #include "platform/services.h"
 
@@ -14,8 +15,18 @@ struct DesktopAudio {
   std::unique_ptr<Volume> volume;
 };
 
-// Problems that leave the game silent (no SoundFont, no audio device) are
-// told once on standard error and in the log.
-DesktopAudio make_desktop_audio(EventLog& log);
+// The SoundFont the game's tunes are played with.
+inline constexpr const char* kGameSoundFont = "/usr/share/sounds/sf2/TimGM6mb.sf2";
+
+// Problems that leave the game silent (no SoundFont or one that cannot be
+// read, no audio device) are told once on standard error and in the log.
+DesktopAudio make_desktop_audio(EventLog& log, const std::string& soundfont = kGameSoundFont);
+
+// velmora-bench's ear on the mixed output, for how long a tune change takes:
+// arm_sound_probe forgets what was heard; sound_probe_heard_us then tells when
+// (microseconds on std::chrono::steady_clock) the mixer first put out a sample
+// that is not silence, or -1 while it has put out none. The device must be open.
+void arm_sound_probe();
+long long sound_probe_heard_us();
 
 }  // namespace vm

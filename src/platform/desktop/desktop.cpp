@@ -166,8 +166,19 @@ namespace {
 
 // gtk_init_check before any widget exists; a missing display is an error the
 // caller reports, not an exit inside GTK.
+//
+// Nothing of the game draws with OpenGL (it presents through cairo and
+// shared-memory images), yet GTK would load the desktop's OpenGL driver at
+// start-up only to choose a visual for it: megabytes of private memory and a
+// slower first window for nothing. A player's own GDK_GL is left in force;
+// ours is taken back once GTK has read it, so nothing the game starts (the
+// browser for a link) inherits it.
 int* init_gtk(int* argc, char*** argv) {
-  if (!gtk_init_check(argc, argv)) {
+  const bool own_gl_choice = g_getenv("GDK_GL") != nullptr;
+  if (!own_gl_choice) g_setenv("GDK_GL", "disable", TRUE);
+  const bool ok = gtk_init_check(argc, argv);
+  if (!own_gl_choice) g_unsetenv("GDK_GL");
+  if (!ok) {
     throw std::runtime_error("cannot open the display (is DISPLAY set?)");
   }
   return argc;

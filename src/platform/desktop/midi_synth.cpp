@@ -1,0 +1,188 @@
+#include "platform/desktop/midi_synth.h"
+
+#include <fstream>
+#include <iterator>
+#include <vector>
+
+namespace vm {
+
+namespace {
+
+// SDL_mixer's MIDI player gave the music volume this gain at its full level
+// (FluidSynth's own default is 0.2).
+constexpr double kGainAtFullVolume = 1.2;
+
+// FluidSynth's complaints while the SoundFont loads: kept for the one
+// warning the game gives, never printed on their own.
+std::string g_fluid_error;
+void keep_fluid_error(int /*level*/, const char* message, void* /*data*/) {
+  g_fluid_error = message ? message : "";
+}
+
+}  // namespace
+
+std::unique_ptr<MidiSynth> MidiSynth::create(const std::string& soundfont, int block_frames,
+                                             std::string& problem) {
+  int rate = 0, channels = 0;
+  Uint16 format = 0;
+  if (Mix_QuerySpec(&rate, &format, &channels) == 0) {
+    problem = "no audio output; music is off";
+    return nullptr;
+  }
+  std::unique_ptr<MidiSynth> s(new MidiSynth);
+  s->settings_ = new_fluid_settings();
+  // SDL_mixer's settings: the device's rate, the rest FluidSynth's defaults;
+  // besides, an instrument's samples are read only while a tune uses it.
+  fluid_settings_setnum(s->settings_, "synth.sample-rate", static_cast<double>(rate));
+  fluid_settings_setint(s->settings_, "synth.dynamic-sample-loading", 1);
+  double synth_rate = rate;
+  fluid_settings_getnum(s->settings_, "synth.sample-rate", &synth_rate);
+  s->synth_ = new_fluid_synth(s->settings_);
+  if (!s->synth_) {
+    problem = "the MIDI synthesizer cannot start; music is off";
+    return nullptr;
+  }
+  g_fluid_error.clear();
+  fluid_set_log_function(FLUID_PANIC, keep_fluid_error, nullptr);
+  fluid_set_log_function(FLUID_ERR, keep_fluid_error, nullptr);
+  const int id = fluid_synth_sfload(s->synth_, soundfont.c_str(), 1);
+  fluid_set_log_function(FLUID_PANIC, fluid_default_log_function, nullptr);
+  fluid_set_log_function(FLUID_ERR, fluid_default_log_function, nullptr);
+  if (id == FLUID_FAILED) {
+    problem = "the SoundFont " + soundfont + " cannot be read" +
+              (g_fluid_error.empty() ? "" : " (" + g_fluid_error + ")") + "; music is off";
+    return nullptr;
+  }
+  // SDL_mixer rendered a block of the device's buffer size at a time and
+  // passed it on through an audio stream to the device's format.
+  s->block_frames_ = block_frames;
+  s->block_ = std::make_unique<Sint16[]>(static_cast<size_t>(s->block_frames_) * 2);
+  s->stream_ = SDL_NewAudioStream(AUDIO_S16SYS, 2, static_cast<int>(synth_rate), format,
+                                  static_cast<Uint8>(channels), rate);
+  if (!s->stream_) {
+    problem = std::string("the music cannot be converted (") + SDL_GetError() + "); music is off";
+    return nullptr;
+  }
+  Mix_HookMusic(&MidiSynth::mix, s.get());
+  return s;
+}
+
+MidiSynth::~MidiSynth() {
+  if (stream_) Mix_HookMusic(nullptr, nullptr);
+  if (player_) delete_fluid_player(player_);
+  if (synth_) delete_fluid_synth(synth_);
+  if (settings_) delete_fluid_settings(settings_);
+  if (stream_) SDL_FreeAudioStream(stream_);
+}
+
+bool MidiSynth::open(const std::string& path, std::string& error) {
+  std::ifstream in(path, std::ios::binary);
+  if (!in) {
+    error = "Couldn't open " + path;
+    return false;
+  }
+  const std::vector<char> bytes((std::istreambuf_iterator<char>(in)),
+                                std::istreambuf_iterator<char>());
+  std::lock_guard<std::mutex> lock(mutex_);
+  return open_locked(bytes, error);
+}
+
+bool MidiSynth::open_locked(const std::vector<char>& bytes, std::string& error) {
+  halt();
+  if (player_) delete_fluid_player(player_);
+  player_ = nullptr;
+  // A fresh start for the new tune: no voice, controller or effect tail of
+  // the last one; the instruments only it used leave memory.
+  fluid_synth_system_reset(synth_);
+  SDL_AudioStreamClear(stream_);
+  player_ = new_fluid_player(synth_);
+  if (!player_ || fluid_player_add_mem(player_, bytes.data(), bytes.size()) != FLUID_OK) {
+    if (player_) delete_fluid_player(player_);
+    player_ = nullptr;
+    error = "FluidSynth failed to load in-memory song";
+    return false;
+  }
+  return true;
+}
+
+void MidiSynth::close() {
+  std::lock_guard<std::mutex> lock(mutex_);
+  halt();
+  if (player_) delete_fluid_player(player_);
+  player_ = nullptr;
+}
+
+bool MidiSynth::is_open() {
+  std::lock_guard<std::mutex> lock(mutex_);
+  return player_ != nullptr;
+}
+
+void MidiSynth::play() {
+  std::lock_guard<std::mutex> lock(mutex_);
+  if (!player_) return;
+  halt();
+  playing_ = true;
+  apply_gain();
+  fluid_player_set_loop(player_, 1);
+  fluid_player_play(player_);
+}
+
+void MidiSynth::stop() {
+  std::lock_guard<std::mutex> lock(mutex_);
+  halt();
+}
+
+bool MidiSynth::playing() {
+  std::lock_guard<std::mutex> lock(mutex_);
+  return playing_ && fluid_player_get_status(player_) == FLUID_PLAYER_PLAYING;
+}
+
+void MidiSynth::set_volume(int volume) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  volume_ = volume;
+  if (playing_) apply_gain();
+}
+
+void MidiSynth::apply_gain() {
+  fluid_synth_set_gain(synth_, static_cast<float>(volume_ * kGainAtFullVolume / MIX_MAX_VOLUME));
+}
+
+// The player stops where it is; a later play goes on from the player's own
+// idea of where that is, as with SDL_mixer.
+void MidiSynth::halt() {
+  if (!playing_) return;
+  playing_ = false;
+  fluid_player_stop(player_);
+}
+
+void SDLCALL MidiSynth::mix(void* self, Uint8* stream, int len) {
+  static_cast<MidiSynth*>(self)->render(stream, len);
+}
+
+// Fills the whole buffer from the synthesizer's blocks and then looks whether
+// the tune has ended, after which nothing more of it is heard: SDL_mixer's
+// own order, so a tune ends on the same sample.
+void MidiSynth::render(Uint8* stream, int len) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  if (!playing_) return;
+  const int block_bytes = block_frames_ * 2 * static_cast<int>(sizeof(Sint16));
+  int zero_rounds = 0;
+  while (len > 0 && zero_rounds <= 10) {
+    const int got = SDL_AudioStreamGet(stream_, stream, len);
+    if (got > 0) {
+      stream += got;
+      len -= got;
+      zero_rounds = 0;
+      continue;
+    }
+    ++zero_rounds;
+    if (got < 0 ||
+        fluid_synth_write_s16(synth_, block_frames_, block_.get(), 0, 2, block_.get(), 1, 2) !=
+            FLUID_OK ||
+        SDL_AudioStreamPut(stream_, block_.get(), block_bytes) < 0)
+      break;
+  }
+  if (fluid_player_get_status(player_) != FLUID_PLAYER_PLAYING) halt();
+}
+
+}  // namespace vm

@@ -1,0 +1,64 @@
+// The game's MIDI tunes through one FluidSynth synthesizer that lives as long
+// as the audio device: the SoundFont is read once, and only the instruments
+// a tune selects have their samples in memory. It renders into SDL_mixer's
+// music hook, so the effects keep their mixer channels, and it plays a tune
+// exactly as SDL_mixer's own MIDI player did (the same synthesizer settings,
+// the same gain for the music volume, the same blocks and end of a tune).
+#pragma once
+
+#include <SDL.h>
+#include <SDL_mixer.h>
+#include <fluidsynth.h>
+
+#include <memory>
+#include <mutex>
+#include <string>
+#include <vector>
+
+namespace vm {
+
+class MidiSynth {
+ public:
+  // A synthesizer for the open mixer's output (block_frames its buffer size),
+  // with the SoundFont loaded and the mixer's music hook taken; nullptr with
+  // the reason in `problem` when the SoundFont cannot be used.
+  static std::unique_ptr<MidiSynth> create(const std::string& soundfont, int block_frames,
+                                           std::string& problem);
+  ~MidiSynth();
+  MidiSynth(const MidiSynth&) = delete;
+  MidiSynth& operator=(const MidiSynth&) = delete;
+
+  // Opens a tune in place of any open one; false with the reason when its
+  // file cannot be read.
+  bool open(const std::string& path, std::string& error);
+  void close();
+  bool is_open();
+  // From the start, once; a tune playing is stopped first.
+  void play();
+  void stop();
+  // True from play until stop or the tune's end.
+  bool playing();
+  // The music volume, 0..MIX_MAX_VOLUME.
+  void set_volume(int volume);
+
+ private:
+  MidiSynth() = default;
+  // SDL_mixer's music hook, on SDL's audio thread.
+  static void SDLCALL mix(void* self, Uint8* stream, int len);
+  void render(Uint8* stream, int len);
+  bool open_locked(const std::vector<char>& bytes, std::string& error);
+  void apply_gain();
+  void halt();
+
+  std::mutex mutex_;  // the hook against the game's commands
+  fluid_settings_t* settings_ = nullptr;
+  fluid_synth_t* synth_ = nullptr;
+  fluid_player_t* player_ = nullptr;
+  SDL_AudioStream* stream_ = nullptr;  // the synthesizer's blocks to the device's format
+  std::unique_ptr<Sint16[]> block_;
+  int block_frames_ = 0;
+  bool playing_ = false;
+  int volume_ = MIX_MAX_VOLUME;
+};
+
+}  // namespace vm
