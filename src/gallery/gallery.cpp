@@ -148,6 +148,11 @@ void open_gallery(const GalleryRoom& g) {
   do_events(g.stage.pf);
 }
 
+// How reading aloud names picture k among all of them: "5枚中2枚目".
+std::string spoken_picture(int k) {
+  return std::to_string(kGalleryPictures) + "枚中" + std::to_string(k + 1) + "枚目";
+}
+
 void view_picture(const GalleryRoom& g, int k) {
   GalleryState& gl = g.gallery;
   hide_buttons(g);
@@ -167,7 +172,7 @@ void view_picture(const GalleryRoom& g, int k) {
   gl.Thumb1.visible = true;
   gl.CG_exit.visible = false;
   refresh(g.stage);
-  g.stage.pf.speech.say(std::to_string(kGalleryPictures) + "枚中" + std::to_string(k + 1) + "枚目");
+  g.stage.pf.speech.say(spoken_picture(k));
   do_events(g.stage.pf);
 }
 
@@ -249,6 +254,9 @@ bool on_gallery_key(const GalleryRoom& g, int key) {
   gl.focus_shown = true;
   paint_focus(g);
   refresh(g.stage);
+  // The thumbnail the focus reached, or the way out, as the keys move it.
+  g.stage.pf.speech.say(gl.focus == kGalleryExit ? std::string("もどる")
+                                                 : spoken_picture(gl.focus));
   return true;
 }
 
