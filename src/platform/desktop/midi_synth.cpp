@@ -19,6 +19,14 @@ void keep_fluid_error(int /*level*/, const char* message, void* /*data*/) {
   g_fluid_error = message ? message : "";
 }
 
+// A synthesizer the SoundFont is taken from finds no instrument for its
+// channels and says so for each: expected here, so not printed.
+void remove_quietly(fluid_synth_t* synth, fluid_sfont_t* sfont) {
+  fluid_set_log_function(FLUID_WARN, nullptr, nullptr);
+  fluid_synth_remove_sfont(synth, sfont);
+  fluid_set_log_function(FLUID_WARN, fluid_default_log_function, nullptr);
+}
+
 }  // namespace
 
 std::unique_ptr<MidiSynth> MidiSynth::create(const std::string& soundfont, int block_frames,
@@ -77,7 +85,7 @@ bool MidiSynth::load_soundfont(const std::string& soundfont, std::string& proble
     return false;
   }
   sfont_ = fluid_synth_get_sfont_by_id(keeper_, id);
-  fluid_synth_remove_sfont(keeper_, sfont_);
+  remove_quietly(keeper_, sfont_);
   return true;
 }
 
@@ -132,7 +140,7 @@ void MidiSynth::drop_synth() {
   if (player_) delete_fluid_player(player_);
   player_ = nullptr;
   if (!synth_) return;
-  fluid_synth_remove_sfont(synth_, sfont_);
+  remove_quietly(synth_, sfont_);
   delete_fluid_synth(synth_);
   synth_ = nullptr;
 }
@@ -174,7 +182,8 @@ void MidiSynth::set_volume(int volume) {
 }
 
 void MidiSynth::apply_gain() {
-  if (synth_) fluid_synth_set_gain(synth_, static_cast<float>(volume_ * kGainAtFullVolume / MIX_MAX_VOLUME));
+  if (synth_)
+    fluid_synth_set_gain(synth_, static_cast<float>(volume_ * kGainAtFullVolume / MIX_MAX_VOLUME));
 }
 
 // The player stops where it is; a later play goes on from the player's own
