@@ -1,7 +1,8 @@
 // Desktop audio on SDL2_mixer: the "midifile" sequencer commands play MIDI
-// through one FluidSynth synthesizer with the TimGM6mb SoundFont (MidiSynth,
-// in the mixer's music hook), wave images play on a mixer channel, and the
-// game's master volume scales both, each under the player's own level for it.
+// through FluidSynth with the TimGM6mb SoundFont read once (MidiSynth, a
+// synthesizer per tune in the mixer's music hook), wave images play on a
+// mixer channel, and the game's master volume scales both, each under the
+// player's own level for it.
 // Only SDL's audio subsystem is started; GTK owns the window. What runs on
 // SDL's audio thread is the synthesizer's rendering, under its own lock, and
 // the bench's probe.

@@ -8,9 +8,29 @@
 
 #include <cstring>
 
+#ifdef __GLIBC__
+#include <malloc.h>
+#endif
+
 namespace vm {
 
 namespace {
+
+// Start-up, and each scene's change, free much of what they read and
+// decoded; once the picture has stayed still for a second, the allocator
+// gives those pages back to the system instead of keeping them for later.
+guint g_trim_source = 0;
+gboolean trim_heap(gpointer) {
+  g_trim_source = 0;
+#ifdef __GLIBC__
+  malloc_trim(0);
+#endif
+  return G_SOURCE_REMOVE;
+}
+void trim_heap_when_still() {
+  if (g_trim_source) g_source_remove(g_trim_source);
+  g_trim_source = g_timeout_add_seconds(1, trim_heap, nullptr);
+}
 
 bool on_x11([[maybe_unused]] GdkWindow* gw) {
 #ifdef GDK_WINDOWING_X11
@@ -66,6 +86,7 @@ void GtkMainWindow::present(const Image& frame) {
   const bool had_frame = have_frame_;
   have_frame_ = true;
   show_changed(changed, had_frame);
+  trim_heap_when_still();
   cairo_region_destroy(changed);
 }
 
