@@ -10,6 +10,14 @@
 
 namespace vm::test {
 
+// An event log that keeps each event as the line the runner would print,
+// for the desktop services that are handed a log of their own.
+class LogLines : public EventLog {
+ public:
+  void record(const LogEvent& e) override { lines.push_back(log_line(e)); }
+  std::vector<std::string> lines;
+};
+
 // A fresh empty folder under the system's temporary folder, removed with the
 // object.
 class TempDir {

@@ -55,6 +55,14 @@ void refresh(const MessageWindow& mw) {
   present_screen(mw.screen, mw.pf.window);
 }
 
+// The empty panel again, writing from its first line.
+void blank_panel(const MessageWindow& mw) {
+  MessageState& m = mw.msg;
+  bit_blt(mw.screen.Waku[kWakuShown], 0, 0, m.width, m.height, mw.screen.Waku[kWakuBlank], 0, 0,
+          SRCCOPY);
+  m.Line_No = 0;
+}
+
 // The pause after each typed character at the player's text speed; -1 for
 // none at all (the line appears whole, drawn as typing draws it).
 int typing_delay(const MessageWindow& mw, int normal_ms) {
@@ -183,9 +191,7 @@ int draw_message(const MessageWindow& mw, const std::string& label, const std::s
       // reads the full page, then the rest goes on on a fresh one.
       if (per_line != kLineChars && m.Line_No >= kPageLines && first < n) {
         if (page_full) page_full();
-        bit_blt(mw.screen.Waku[kWakuShown], 0, 0, m.width, m.height, mw.screen.Waku[kWakuBlank], 0,
-                0, SRCCOPY);
-        m.Line_No = 0;
+        blank_panel(mw);
       }
       draw_piece(mw, chars, first, std::min(per_line, n - first), colour,
                  typing_delay(mw, kTypingDelayLong), typed);
@@ -271,12 +277,9 @@ void build_window_frame(const MessageWindow& mw) {
 }
 
 void clear_message_window(const MessageWindow& mw) {
-  MessageState& m = mw.msg;
-  bit_blt(mw.screen.Waku[kWakuShown], 0, 0, m.width, m.height, mw.screen.Waku[kWakuBlank], 0, 0,
-          SRCCOPY);
+  blank_panel(mw);
   refresh(mw);
-  m.Line_No = 0;
-  m.Shown_Speaker = 0;
+  mw.msg.Shown_Speaker = 0;
 }
 
 void rebuild_window_back(const MessageWindow& mw, const SceneState& s,

@@ -16,6 +16,7 @@
 #include "data/midi.h"
 #include "platform/desktop/audio.h"
 #include "sound/sound.h"
+#include "test_support.h"
 
 namespace vm {
 namespace {
@@ -23,11 +24,7 @@ namespace {
 namespace fs = std::filesystem;
 using namespace std::chrono_literals;
 
-class Lines : public EventLog {
- public:
-  void record(const LogEvent& e) override { lines.push_back(log_line(e)); }
-  std::vector<std::string> lines;
-};
+using Lines = test::LogLines;
 
 // One second of a C major arpeggio on the piano at 120 beats a minute (no
 // tempo event): each note 240 ticks, 250 ms.

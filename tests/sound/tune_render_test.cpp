@@ -24,6 +24,7 @@
 #include "data/midi.h"
 #include "platform/desktop/audio.h"
 #include "sound/sound.h"
+#include "test_support.h"
 
 namespace vm {
 namespace {
@@ -31,11 +32,7 @@ namespace {
 namespace fs = std::filesystem;
 using namespace std::chrono_literals;
 
-class Lines : public EventLog {
- public:
-  void record(const LogEvent& e) override { lines.push_back(log_line(e)); }
-  std::vector<std::string> lines;
-};
+using Lines = test::LogLines;
 
 // The tunes heard in the samples written: the runs of sound between
 // silences of some seconds (each tune here is followed by a pause that long;
