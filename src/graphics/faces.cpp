@@ -1,5 +1,7 @@
 // Faces: one shared sheet (60.dat) with a column per sprite picture, painted
 // over the face area of the sprite on screen with a short dither dissolve.
+#include <algorithm>
+
 #include "graphics/scene.h"
 #include "platform/errors.h"
 
@@ -42,10 +44,10 @@ void load_faces(const Stage& st) {
   } else {
     st.pf.dialogs.message_box("The face sheet cannot be loaded: " + error, Buttons::Ok);
   }
+  // The mask is made for one face at a time, as it is put on (a whole
+  // sheet's would hold well over a megabyte for the one face in use).
   s.Face_Mask.back_color = rgb(255, 255, 255);
   s.Face_Mask.fore_color = 0;
-  s.Face_Mask.place(0, 0, kFaceSheetW, kFaceSheetH);
-  make_mask(s.Face_Mask, s.Face_Load, 0, 0, kFaceSheetW, kFaceSheetH);
   for (size_t q = 0; q < kFaceAreas.size(); ++q) s.Face_Rect[q] = kFaceAreas[q];
 }
 
@@ -80,7 +82,13 @@ void change_face(const Stage& st, int doll, int pose, int face, bool dissolve) {
   fd.place(0, 0, w, h);
   // The face area as it is on screen, the new face masked over it.
   bit_blt(fd, 0, 0, w, h, disp, x1, y1, SRCCOPY);
-  bit_blt(fd, 0, 0, w, h, s.Face_Mask, sheet_x, sy, SRCAND);
+  // The mask covers only what lies on the sheet; the rest is left white, so
+  // the face area there stays as it is on screen.
+  s.Face_Mask.place(0, 0, w, h);
+  s.Face_Mask.clear();
+  make_mask(s.Face_Mask, s.Face_Load, sheet_x, sy, std::min(w, kFaceSheetW - sheet_x),
+            std::min(h, kFaceSheetH - sy));
+  bit_blt(fd, 0, 0, w, h, s.Face_Mask, 0, 0, SRCAND);
   bit_blt(fd, 0, 0, w, h, s.Face_Load, sheet_x, sy, SRCINVERT);
   st.pf.window.do_events();
 

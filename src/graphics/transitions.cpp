@@ -176,6 +176,8 @@ bool change_place(const Stage& st, int n, const std::string& trans_text, int bli
   bit_blt(sc.Pic_Back, 0, 0, load.width(), load.height(), load, 0, 0, SRCCOPY);
   // Short scenes stand on the tiled wall strip.
   if (load.height() < 480) bit_blt(sc.Pic_Back, 0, 345, 640, 135, sc.Wall_Back, 0, 0, SRCCOPY);
+  // Pic_Back holds the scene now; the decoded picture is not kept beside it.
+  load.img = Image{};
 
   s.Trans_Code = utf8_substr(trans_text, 0, 2);
   run_transition(st);

@@ -20,10 +20,15 @@ struct Image {
   uint32_t& at(int x, int y) { return px[static_cast<size_t>(y) * w + x]; }
   uint32_t at(int x, int y) const { return px[static_cast<size_t>(y) * w + x]; }
   bool contains(int x, int y) const { return x >= 0 && y >= 0 && x < w && y < h; }
+  // A new size gives back the old pixels' memory first: a surface shrunk to
+  // nothing (the title once left) or to a panel holds no full screen's worth.
+  // NOLINTNEXTLINE(bugprone-easily-swappable-parameters): a size, then a colour
   void resize(int width, int height, uint32_t fill = 0) {
+    const size_t n = static_cast<size_t>(width) * height;
     w = width;
     h = height;
-    px.assign(static_cast<size_t>(width) * height, fill);
+    if (n != px.size()) std::vector<uint32_t>().swap(px);
+    px.assign(n, fill);
   }
 };
 

@@ -2,6 +2,9 @@
 
 #include <fcntl.h>
 #include <glib.h>
+#ifdef __GLIBC__
+#include <malloc.h>
+#endif
 #include <sys/file.h>
 #include <unistd.h>
 
@@ -187,6 +190,14 @@ int* init_gtk(int* argc, char*** argv) {
 }  // namespace
 
 Desktop::Desktop(int* argc, char*** argv) {
+#ifdef __GLIBC__
+  // Screen-sized pictures come and go with every scene. The allocator would
+  // otherwise raise its own bar for mapping blocks apart each time one is
+  // freed and then keep the next ones in its heap, where they stay resident
+  // long after the scene is gone; at a fixed bar each goes back to the
+  // system as it is freed.
+  mallopt(M_MMAP_THRESHOLD, 128 * 1024);
+#endif
   // A shipped game's windows carry its own name (WM_CLASS), so the desktop
   // matches them to its desktop entry and icon.
   if (game_folder_name() != "velmora") g_set_prgname(game_folder_name().c_str());

@@ -16,9 +16,11 @@ namespace vm {
 
 namespace {
 
-// Start-up, and each scene's change, free much of what they read and
-// decoded; once the picture has stayed still for a second, the allocator
-// gives those pages back to the system instead of keeping them for later.
+// Start-up, each scene's change and each tune's free much of what they read
+// and decoded; a second after the picture changes the allocator gives those
+// pages back to the system instead of keeping them for later. The story's
+// screen is seldom still for long (the waiting arrow blinks), so the second
+// runs from the first change after the last giving back, not the last one.
 guint g_trim_source = 0;
 gboolean trim_heap(gpointer) {
   g_trim_source = 0;
@@ -27,9 +29,8 @@ gboolean trim_heap(gpointer) {
 #endif
   return G_SOURCE_REMOVE;
 }
-void trim_heap_when_still() {
-  if (g_trim_source) g_source_remove(g_trim_source);
-  g_trim_source = g_timeout_add_seconds(1, trim_heap, nullptr);
+void trim_heap_soon() {
+  if (!g_trim_source) g_trim_source = g_timeout_add_seconds(1, trim_heap, nullptr);
 }
 
 bool on_x11([[maybe_unused]] GdkWindow* gw) {
@@ -86,7 +87,7 @@ void GtkMainWindow::present(const Image& frame) {
   const bool had_frame = have_frame_;
   have_frame_ = true;
   show_changed(changed, had_frame);
-  trim_heap_when_still();
+  trim_heap_soon();
   cairo_region_destroy(changed);
 }
 

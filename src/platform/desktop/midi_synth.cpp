@@ -19,14 +19,6 @@ void keep_fluid_error(int /*level*/, const char* message, void* /*data*/) {
   g_fluid_error = message ? message : "";
 }
 
-// A synthesizer the SoundFont is taken from finds no instrument for its
-// channels and says so for each: expected here, so not printed.
-void remove_quietly(fluid_synth_t* synth, fluid_sfont_t* sfont) {
-  fluid_set_log_function(FLUID_WARN, nullptr, nullptr);
-  fluid_synth_remove_sfont(synth, sfont);
-  fluid_set_log_function(FLUID_WARN, fluid_default_log_function, nullptr);
-}
-
 }  // namespace
 
 std::unique_ptr<MidiSynth> MidiSynth::create(const std::string& soundfont, int block_frames,
@@ -45,17 +37,14 @@ std::unique_ptr<MidiSynth> MidiSynth::create(const std::string& soundfont, int b
   fluid_settings_setint(s->settings_, "synth.dynamic-sample-loading", 1);
   double synth_rate = rate;
   fluid_settings_getnum(s->settings_, "synth.sample-rate", &synth_rate);
-  s->keeper_settings_ = new_fluid_settings();
-  fluid_settings_setint(s->keeper_settings_, "synth.dynamic-sample-loading", 1);
-  fluid_settings_setint(s->keeper_settings_, "synth.polyphony", 1);
-  fluid_settings_setint(s->keeper_settings_, "synth.reverb.active", 0);
-  fluid_settings_setint(s->keeper_settings_, "synth.chorus.active", 0);
-  s->keeper_ = new_fluid_synth(s->keeper_settings_);
-  if (!s->keeper_) {
-    problem = "the MIDI synthesizer cannot start; music is off";
+  // The first tune's synthesizer, made now so that a SoundFont that cannot
+  // be read is known (and said) when the music starts, not at the first tune.
+  s->soundfont_ = soundfont;
+  s->synth_ = s->fresh_synth(problem);
+  if (!s->synth_) {
+    problem += "; music is off";
     return nullptr;
   }
-  if (!s->load_soundfont(soundfont, problem)) return nullptr;
   // SDL_mixer rendered a block of the device's buffer size at a time and
   // passed it on through an audio stream to the device's format.
   s->block_frames_ = block_frames;
@@ -70,36 +59,44 @@ std::unique_ptr<MidiSynth> MidiSynth::create(const std::string& soundfont, int b
   return s;
 }
 
-// Into the keeper, which hands it to each tune's synthesizer; no instrument
-// is selected there, so none of its samples are read yet.
-bool MidiSynth::load_soundfont(const std::string& soundfont, std::string& problem) {
+// A synthesizer with the SoundFont read into it; no instrument is selected
+// yet beyond the default ones, so few of its samples are read.
+fluid_synth_t* MidiSynth::fresh_synth(std::string& problem) {
+  fluid_synth_t* synth = new_fluid_synth(settings_);
+  if (!synth) {
+    problem = "the MIDI synthesizer cannot start";
+    return nullptr;
+  }
   g_fluid_error.clear();
   fluid_set_log_function(FLUID_PANIC, keep_fluid_error, nullptr);
   fluid_set_log_function(FLUID_ERR, keep_fluid_error, nullptr);
-  const int id = fluid_synth_sfload(keeper_, soundfont.c_str(), 0);
+  const int id = fluid_synth_sfload(synth, soundfont_.c_str(), 1);
   fluid_set_log_function(FLUID_PANIC, fluid_default_log_function, nullptr);
   fluid_set_log_function(FLUID_ERR, fluid_default_log_function, nullptr);
   if (id == FLUID_FAILED) {
-    problem = "the SoundFont " + soundfont + " cannot be read" +
-              (g_fluid_error.empty() ? "" : " (" + g_fluid_error + ")") + "; music is off";
-    return false;
+    delete_fluid_synth(synth);
+    problem = "the SoundFont " + soundfont_ + " cannot be read" +
+              (g_fluid_error.empty() ? "" : " (" + g_fluid_error + ")");
+    return nullptr;
   }
-  sfont_ = fluid_synth_get_sfont_by_id(keeper_, id);
-  remove_quietly(keeper_, sfont_);
-  return true;
+  return synth;
 }
 
 MidiSynth::~MidiSynth() {
   if (stream_) Mix_HookMusic(nullptr, nullptr);
-  drop_synth();
-  // Back to the keeper, which frees it with itself.
-  if (sfont_) fluid_synth_add_sfont(keeper_, sfont_);
-  if (keeper_) delete_fluid_synth(keeper_);
-  if (keeper_settings_) delete_fluid_settings(keeper_settings_);
+  fluid_synth_t* last = nullptr;
+  {
+    std::lock_guard<std::mutex> lock(mutex_);
+    last = detach_synth();
+  }
+  if (last) delete_fluid_synth(last);
   if (settings_) delete_fluid_settings(settings_);
   if (stream_) SDL_FreeAudioStream(stream_);
 }
 
+// The last tune's synthesizer goes before the new one reads the SoundFont,
+// so only one is ever in memory; both are dealt with outside the lock, so
+// the effects go on meanwhile (the music is silent between two tunes).
 bool MidiSynth::open(const std::string& path, std::string& error) {
   std::ifstream in(path, std::ios::binary);
   if (!in) {
@@ -108,46 +105,52 @@ bool MidiSynth::open(const std::string& path, std::string& error) {
   }
   const std::vector<char> bytes((std::istreambuf_iterator<char>(in)),
                                 std::istreambuf_iterator<char>());
-  // Made before the lock, so the effects go on meanwhile.
-  fluid_synth_t* fresh = new_fluid_synth(settings_);
-  if (!fresh) {
-    error = "FluidSynth failed to create a synthesizer";
-    return false;
+  fluid_synth_t* last = nullptr;
+  {
+    std::lock_guard<std::mutex> lock(mutex_);
+    if (synth_used_ || !synth_) last = detach_synth();
+  }
+  fluid_synth_t* fresh = nullptr;
+  if (last || !synth_) {
+    if (last) delete_fluid_synth(last);
+    fresh = fresh_synth(error);
+    if (!fresh) return false;
   }
   std::lock_guard<std::mutex> lock(mutex_);
-  return open_locked(fresh, bytes, error);
+  if (fresh) synth_ = fresh;
+  return start_tune(bytes, error);
 }
 
-// The tune's own synthesizer in place of the last one's, the SoundFont
-// handed over; the instruments only the last tune used leave memory.
-bool MidiSynth::open_locked(fluid_synth_t* fresh, const std::vector<char>& bytes,
-                            std::string& error) {
-  drop_synth();
-  synth_ = fresh;
-  fluid_synth_add_sfont(synth_, sfont_);
+bool MidiSynth::start_tune(const std::vector<char>& bytes, std::string& error) {
+  synth_used_ = true;
   SDL_AudioStreamClear(stream_);
   player_ = new_fluid_player(synth_);
   if (!player_ || fluid_player_add_mem(player_, bytes.data(), bytes.size()) != FLUID_OK) {
-    drop_synth();
+    if (player_) delete_fluid_player(player_);
+    player_ = nullptr;
     error = "FluidSynth failed to load in-memory song";
     return false;
   }
   return true;
 }
 
-void MidiSynth::drop_synth() {
+fluid_synth_t* MidiSynth::detach_synth() {
   halt();
   if (player_) delete_fluid_player(player_);
   player_ = nullptr;
-  if (!synth_) return;
-  remove_quietly(synth_, sfont_);
-  delete_fluid_synth(synth_);
+  fluid_synth_t* synth = synth_;
   synth_ = nullptr;
+  synth_used_ = false;
+  return synth;
 }
 
 void MidiSynth::close() {
-  std::lock_guard<std::mutex> lock(mutex_);
-  drop_synth();
+  fluid_synth_t* last = nullptr;
+  {
+    std::lock_guard<std::mutex> lock(mutex_);
+    last = detach_synth();
+  }
+  if (last) delete_fluid_synth(last);
 }
 
 bool MidiSynth::is_open() {

@@ -1,11 +1,12 @@
-// The game's MIDI tunes through FluidSynth with the SoundFont read once for as
-// long as the audio device is open; only the instruments a tune selects have
-// their samples in memory. Each tune gets a synthesizer of its own, as under
-// SDL_mixer: one kept from tune to tune carries the last tune's reverb, voices
-// and dither into the next, which then sounds different. It renders into SDL_mixer's
-// music hook, so the effects keep their mixer channels, and it plays a tune
-// exactly as SDL_mixer's own MIDI player did (the same synthesizer settings,
-// the same gain for the music volume, the same blocks and end of a tune).
+// The game's MIDI tunes through FluidSynth. Each tune gets a synthesizer of
+// its own, with the SoundFont read into it afresh, as under SDL_mixer: one
+// kept from tune to tune carries the last tune's reverb, voices and dither
+// into the next, which then sounds different. Only the instruments a tune
+// selects have their samples in memory, and only one tune's synthesizer
+// lives at a time. It renders into SDL_mixer's music hook, so the effects
+// keep their mixer channels, and it plays a tune exactly as SDL_mixer's own
+// MIDI player did (the same synthesizer settings, the same gain for the
+// music volume, the same blocks and end of a tune).
 #pragma once
 
 #include <SDL.h>
@@ -48,20 +49,19 @@ class MidiSynth {
   // SDL_mixer's music hook, on SDL's audio thread.
   static void SDLCALL mix(void* self, Uint8* stream, int len);
   void render(Uint8* stream, int len);
-  bool open_locked(fluid_synth_t* fresh, const std::vector<char>& bytes, std::string& error);
-  bool load_soundfont(const std::string& soundfont, std::string& problem);
-  void drop_synth();
+  fluid_synth_t* fresh_synth(std::string& problem);
+  bool start_tune(const std::vector<char>& bytes, std::string& error);
+  // Takes the tune's synthesizer out of the hook's reach (under the lock);
+  // the caller deletes it.
+  fluid_synth_t* detach_synth();
   void apply_gain();
   void halt();
 
   std::mutex mutex_;  // the hook against the game's commands
   fluid_settings_t* settings_ = nullptr;
-  // Owns the SoundFont (and the reader its samples come from) between tunes;
-  // it never plays, so it is as small as FluidSynth allows.
-  fluid_settings_t* keeper_settings_ = nullptr;
-  fluid_synth_t* keeper_ = nullptr;
-  fluid_sfont_t* sfont_ = nullptr;
-  fluid_synth_t* synth_ = nullptr;  // the open tune's
+  std::string soundfont_;
+  fluid_synth_t* synth_ = nullptr;  // the open tune's, or one waiting for the first tune
+  bool synth_used_ = false;         // a tune has been opened on synth_
   fluid_player_t* player_ = nullptr;
   SDL_AudioStream* stream_ = nullptr;  // the synthesizer's blocks to the device's format
   std::unique_ptr<Sint16[]> block_;
