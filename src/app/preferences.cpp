@@ -52,17 +52,30 @@ void add_sound_frame(FormSpec& f) {
   }
 }
 
+// A row of option buttons, one group, in a frame: the first at x, each
+// next one step further right, all w wide.
+struct OptionRow {
+  const char* const* names;  // as many as captions
+  std::vector<const char*> captions;
+  const char* group;
+  const char* frame;
+};
+void add_options(FormSpec& f, const OptionRow& row, int x, int step, int w) {
+  for (size_t i = 0; i < row.captions.size(); ++i) {
+    ControlSpec o =
+        ControlSpec::at(ControlSpec::Option, row.names[i], x + step * static_cast<int>(i), 4, w, 24,
+                        row.captions[i], row.frame);
+    o.group = row.group;
+    f.controls.push_back(std::move(o));
+  }
+}
+
 void add_text_frame(FormSpec& f) {
   auto add = [&](ControlSpec c) { f.controls.push_back(std::move(c)); };
   add(ControlSpec::at(ControlSpec::Frame, "FrameText", 10, 94, 340, 96, "文字"));
   add(ControlSpec::at(ControlSpec::Label, "LabelSpeed", 10, 6, 100, 20, "文字の速さ", "FrameText"));
-  const char* speeds[4] = {"遅い", "普通", "速い", "瞬間"};
-  for (int i = 0; i < 4; ++i) {
-    ControlSpec o = ControlSpec::at(ControlSpec::Option, kSpeedOptions[i], 104 + 57 * i, 4, 56, 24,
-                                    speeds[i], "FrameText");
-    o.group = "Speed";
-    add(o);
-  }
+  add_options(f, {kSpeedOptions, {"遅い", "普通", "速い", "瞬間"}, "Speed", "FrameText"}, 104, 57,
+              56);
   add(ControlSpec::at(ControlSpec::Label, "LabelAuto", 10, 36, 100, 20, "オートの間隔",
                       "FrameText"));
   ControlSpec bar =
@@ -78,13 +91,7 @@ void add_text_frame(FormSpec& f) {
 void add_view_frame(FormSpec& f) {
   auto add = [&](ControlSpec c) { f.controls.push_back(std::move(c)); };
   add(ControlSpec::at(ControlSpec::Frame, "FrameView", 10, 198, 340, 56, "画面"));
-  const char* scales[3] = {"等倍", "2倍", "3倍"};
-  for (int i = 0; i < 3; ++i) {
-    ControlSpec o = ControlSpec::at(ControlSpec::Option, kScaleOptions[i], 10 + 64 * i, 4, 62, 24,
-                                    scales[i], "FrameView");
-    o.group = "Scale";
-    add(o);
-  }
+  add_options(f, {kScaleOptions, {"等倍", "2倍", "3倍"}, "Scale", "FrameView"}, 10, 64, 62);
   add(ControlSpec::at(ControlSpec::Check, "FullScreen", 212, 4, 120, 24, "全画面表示",
                       "FrameView"));
 }
