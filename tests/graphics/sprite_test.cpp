@@ -36,7 +36,9 @@ class SpriteTest : public SceneTest {
   }
 };
 
-TEST_F(SpriteTest, LeftSpriteStandsOnTheBottomEdgeWithBlackTransparent) {
+// A sprite stands on the bottom edge with black transparent; the same pose
+// again changes nothing, another pose or character takes the slot at once.
+TEST_F(SpriteTest, LeftSpriteStandsOnTheBottomEdgeAndAnotherPoseTakesTheSlotAtOnce) {
   const Image s11 = sprite_picture(180, 300, 240);
   EXPECT_EQ(doll(1, 1, "L"), kNothingToShow);
   EXPECT_EQ(g.scene.Doll_Shown[0][0], 1);
@@ -55,6 +57,30 @@ TEST_F(SpriteTest, LeftSpriteStandsOnTheBottomEdgeWithBlackTransparent) {
   EXPECT_EQ(hl.last_frame().at(0, 479), old_px(0, 479));
   // Pic_Main itself is untouched by a sprite.
   EXPECT_EQ(count_mismatches(g.screen.Pic_Main.img, old_px), 0);
+  const int before = hl.present_count();
+  doll(1, 1, "L");
+  doll(1, 1, "R");  // the same pose again, whatever the position
+  EXPECT_EQ(hl.present_count(), before);
+  EXPECT_FALSE(g.screen.Doll_Disp[1].visible);
+  EXPECT_EQ(g.scene.Doll_Shown[0], (std::array<int16_t, 4>{1, 0, 0, 0}));
+  // Another pose replaces the picture in the slot at once.
+  const uint32_t t0 = hl.now();
+  doll(1, 2, "L");
+  EXPECT_EQ(hl.now(), t0);
+  EXPECT_EQ(g.scene.Doll_Shown[0][0], 2);
+  const Image s12 = sprite_picture(160, 320, 220);
+  EXPECT_EQ(count_mismatches(hl.last_frame(),
+                             [&](int x, int y) { return over(s12, 0, x, y, old_px(x, y)); }),
+            0);
+  // Another character takes the slot and the table remembers both; hiding
+  // character 1 wipes slot L, which shows character 2.
+  doll(2, 1, "L");
+  EXPECT_EQ(g.scene.Doll_Shown[0][0], 2);
+  EXPECT_EQ(g.scene.Doll_Shown[1][0], 1);
+  doll(1, 0, "");
+  EXPECT_FALSE(g.screen.Doll_Disp[0].visible);
+  EXPECT_EQ(g.scene.Doll_Shown[0][0], 0);
+  EXPECT_EQ(g.scene.Doll_Shown[1][0], 1);
 }
 
 TEST_F(SpriteTest, RightAndCentreSlotsStandAtTheirBaseColumnsAndCentreHidesAtOnce) {
@@ -83,34 +109,6 @@ TEST_F(SpriteTest, RightAndCentreSlotsStandAtTheirBaseColumnsAndCentreHidesAtOnc
   EXPECT_EQ(count_mismatches(hl.last_frame(),
                              [&](int x, int y) { return over(s21, 350, x, y, old_px(x, y)); }),
             0);
-}
-
-TEST_F(SpriteTest, SamePoseChangesNothingAnotherPoseOrCharacterTakesTheSlotAtOnce) {
-  doll(1, 1, "L");
-  const int before = hl.present_count();
-  doll(1, 1, "L");
-  doll(1, 1, "R");  // the same pose again, whatever the position
-  EXPECT_EQ(hl.present_count(), before);
-  EXPECT_FALSE(g.screen.Doll_Disp[1].visible);
-  EXPECT_EQ(g.scene.Doll_Shown[0], (std::array<int16_t, 4>{1, 0, 0, 0}));
-  // Another pose replaces the picture in the slot at once.
-  const uint32_t t0 = hl.now();
-  doll(1, 2, "L");
-  EXPECT_EQ(hl.now(), t0);
-  EXPECT_EQ(g.scene.Doll_Shown[0][0], 2);
-  const Image s12 = sprite_picture(160, 320, 220);
-  EXPECT_EQ(count_mismatches(hl.last_frame(),
-                             [&](int x, int y) { return over(s12, 0, x, y, old_px(x, y)); }),
-            0);
-  // Another character takes the slot and the table remembers both; hiding
-  // character 1 wipes slot L, which shows character 2.
-  doll(2, 1, "L");
-  EXPECT_EQ(g.scene.Doll_Shown[0][0], 2);
-  EXPECT_EQ(g.scene.Doll_Shown[1][0], 1);
-  doll(1, 0, "");
-  EXPECT_FALSE(g.screen.Doll_Disp[0].visible);
-  EXPECT_EQ(g.scene.Doll_Shown[0][0], 0);
-  EXPECT_EQ(g.scene.Doll_Shown[1][0], 1);
 }
 
 TEST_F(SpriteTest, LeftWipeSweepsTwoRowBarsFromTopAndBottom) {
@@ -147,10 +145,25 @@ TEST_F(SpriteTest, LeftWipeSweepsTwoRowBarsFromTopAndBottom) {
   EXPECT_EQ(count_mismatches(hl.last_frame(), old_px), 0);
 }
 
-TEST_F(SpriteTest, RightWipeHidesTheWindowSweepsThreeColumnBarsAndRecomposes) {
+// The window's backdrop blends the tint over a sprite at R; the wipe of R
+// hides the window, sweeps three-column bars and recomposes the backdrop.
+TEST_F(SpriteTest, BackdropOverTheRightSpriteAndItsWipe) {
   const Image s21 = sprite_picture(220, 400, 200);
+  g.options.Window_Density = 0.65f;
   doll(2, 1, "R");
   g.screen.Waku[0].visible = true;
+  refresh(g);
+  const auto want =
+      backdrop([&](int x, int y) { return over(s21, 350, x, y, old_px(x, y)); }, 0.65f);
+  std::string first;
+  EXPECT_EQ(count_mismatches(g.screen.Waku[4].img, want, &first), 0) << first;
+  EXPECT_EQ(g.screen.Waku[0].img.px, g.screen.Waku[4].img.px);
+  // On screen: the frame colour on the border, the tinted sprite inside.
+  EXPECT_EQ(hl.last_frame().at(195 + 3, 355 + 3), kFrameColour);
+  EXPECT_EQ(hl.last_frame().at(195 + 250, 355 + 50), want(250, 50));
+  EXPECT_NE(want(250, 50), mix(old_px(445, 405), kTint, 0.65f));  // the sprite is there
+  EXPECT_EQ(g.msg.Shown_Speaker, 0);
+
   const int w = 220;
   int index = 0;
   const uint32_t t0 = hl.now();
@@ -180,26 +193,7 @@ TEST_F(SpriteTest, RightWipeHidesTheWindowSweepsThreeColumnBarsAndRecomposes) {
   // The backdrop no longer holds the sprite.
   g.screen.Waku[0].visible = true;
   refresh(g);
-  EXPECT_EQ(count_mismatches(g.screen.Waku[4].img, backdrop(old_px, 0.8f)), 0);
-}
-
-TEST_F(SpriteTest, WindowBackdropBlendsTheTintOverTheRightSprite) {
-  const Image s21 = sprite_picture(220, 400, 200);
-  g.options.Window_Density = 0.65f;
-  doll(2, 1, "R");
-  g.screen.Waku[0].visible = true;
-  refresh(g);
-  const auto want =
-      backdrop([&](int x, int y) { return over(s21, 350, x, y, old_px(x, y)); }, 0.65f);
-  std::string first;
-  EXPECT_EQ(count_mismatches(g.screen.Waku[4].img, want, &first), 0) << first;
-  EXPECT_EQ(g.screen.Waku[0].img.px, g.screen.Waku[4].img.px);
-  // On screen: the frame colour on the border, the tinted sprite inside.
-  const Image& frame = hl.last_frame();
-  EXPECT_EQ(frame.at(195 + 3, 355 + 3), kFrameColour);
-  EXPECT_EQ(frame.at(195 + 250, 355 + 50), want(250, 50));
-  EXPECT_NE(want(250, 50), mix(old_px(445, 405), kTint, 0.65f));  // the sprite is there
-  EXPECT_EQ(g.msg.Shown_Speaker, 0);
+  EXPECT_EQ(count_mismatches(g.screen.Waku[4].img, backdrop(old_px, 0.65f)), 0);
 }
 
 TEST_F(SpriteTest, BackdropTakesSlotLeftUnlessTheTextAsksForRightAndForgetsHiddenSlots) {

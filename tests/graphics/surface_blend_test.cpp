@@ -43,9 +43,34 @@ const float kAlphas[] = {0.0f,        0.1f,       0.25f,      0.5f,        0.8f,
                          0.7f,        0.333333f,  0.9999999f, 0.50000006f, 1e-8f, 0.0039215f,
                          0.49999997f, 0.6180339f, 0.05f,      0.95f};
 
-// Every (dest, src) channel pair: blue runs dest x over src y, green the
-// other way round, red a third mixture.
-TEST_P(Blend, AllChannelPairsMatchTheRule) {
+// Blends the w x h region of src at (sx, sy) onto a copy of dst0 at (x, y)
+// and checks every pixel: the rule where the region lies on both pictures,
+// the old pixel everywhere else.
+void expect_blend(const Surface& dst0, int x, int y, int w, int h, const Surface& src, int sx,
+                  int sy, float alpha, int16_t keyed) {
+  Surface dst = dst0;
+  blend_region(dst, x, y, w, h, src, sx, sy, alpha, keyed);
+  int bad = 0;
+  for (int py = 0; py < dst.height(); ++py)
+    for (int px = 0; px < dst.width(); ++px) {
+      const int qx = px - x + sx, qy = py - y + sy;
+      const bool inside =
+          px >= x && px < x + w && py >= y && py < y + h && qx < src.width() && qy < src.height();
+      const uint32_t old = dst0.img.at(px, py);
+      const uint32_t want =
+          inside ? reference_pixel(old, src.img.at(qx, qy), alpha, keyed != 0) : old;
+      if (dst.img.at(px, py) != want && ++bad <= 5)
+        ADD_FAILURE() << "alpha " << alpha << " keyed " << keyed << " region " << x << "," << y
+                      << " " << w << "x" << h << " at " << px << "," << py << ": got " << std::hex
+                      << dst.img.at(px, py) << " want " << want;
+    }
+}
+
+// Every (dest, src) channel pair (blue runs dest x over src y, green the
+// other way round, red a third mixture), where ties go to the even
+// neighbour; then random pictures at odd widths and offsets, and a region
+// reaching off the destination.
+TEST_P(Blend, AllChannelPairsOddWidthsAndClippedRegionsMatchTheRule) {
   Surface dst0 = make(256, 256), src = make(256, 256);
   for (int y = 0; y < 256; ++y)
     for (int x = 0; x < 256; ++x) {
@@ -54,66 +79,21 @@ TEST_P(Blend, AllChannelPairsMatchTheRule) {
       src.img.at(x, y) =
           rgb(static_cast<uint8_t>(255 - x), static_cast<uint8_t>(x), static_cast<uint8_t>(y));
     }
-  for (float alpha : kAlphas) {
-    for (int16_t keyed : {int16_t{0}, int16_t{-1}}) {
-      Surface dst = dst0;
-      blend_region(dst, 0, 0, 256, 256, src, 0, 0, alpha, keyed);
-      int bad = 0;
-      for (size_t i = 0; i < dst.img.px.size() && bad < 5; ++i) {
-        const uint32_t want = reference_pixel(dst0.img.px[i], src.img.px[i], alpha, keyed != 0);
-        if (dst.img.px[i] != want) {
-          ++bad;
-          ADD_FAILURE() << "alpha " << alpha << " keyed " << keyed << " pixel " << i << ": got "
-                        << std::hex << dst.img.px[i] << " want " << want;
-        }
-      }
-    }
-  }
-}
+  for (float alpha : kAlphas)
+    for (int16_t keyed : {int16_t{0}, int16_t{-1}})
+      expect_blend(dst0, 0, 0, 256, 256, src, 0, 0, alpha, keyed);
 
-TEST_P(Blend, OddWidthsOffsetsAndRandomPictures) {
   std::mt19937 rng(12345);
   for (int w : {1, 3, 7, 65, 285, 330, 420}) {
-    Surface src = make(w + 5, 40), dst0 = make(w + 9, 50);
-    for (auto& p : src.img.px) p = rng() & 0xFFFFFF;
-    for (auto& p : dst0.img.px) p = rng() & 0xFFFFFF;
-    for (int k = 0; k < 40; k += 3) src.img.px[k * 11 % src.img.px.size()] = 0;
-    for (float alpha : {0.8f, 0.3f, 0.5f, 0.999f}) {
-      for (int16_t keyed : {int16_t{0}, int16_t{1}}) {
-        Surface dst = dst0;
-        blend_region(dst, 4, 6, w, 33, src, 2, 3, alpha, keyed);
-        for (int y = 0; y < dst.height(); ++y)
-          for (int x = 0; x < dst.width(); ++x) {
-            const bool inside = x >= 4 && x < 4 + w && y >= 6 && y < 39;
-            const uint32_t want = inside
-                                      ? reference_pixel(dst0.img.at(x, y), src.img.at(x - 2, y - 3),
-                                                        alpha, keyed != 0)
-                                      : dst0.img.at(x, y);
-            ASSERT_EQ(dst.img.at(x, y), want)
-                << "w " << w << " alpha " << alpha << " at " << x << "," << y;
-          }
-      }
-    }
+    Surface pic = make(w + 5, 40), under = make(w + 9, 50);
+    for (auto& p : pic.img.px) p = rng() & 0xFFFFFF;
+    for (auto& p : under.img.px) p = rng() & 0xFFFFFF;
+    for (int k = 0; k < 40; k += 3) pic.img.px[k * 11 % pic.img.px.size()] = 0;
+    for (float alpha : {0.8f, 0.3f, 0.5f, 0.999f})
+      for (int16_t keyed : {int16_t{0}, int16_t{1}})
+        expect_blend(under, 4, 6, w, 33, pic, 2, 3, alpha, keyed);
   }
-}
-
-TEST_P(Blend, EdgeValues) {
-  Surface dst = make(2, 1), src = make(2, 1);
-  dst.img.at(0, 0) = rgb(0, 1, 3);
-  src.img.at(0, 0) = rgb(255, 0, 0);
-  dst.img.at(1, 0) = rgb(254, 2, 100);
-  src.img.at(1, 0) = rgb(1, 255, 100);
-  Surface half = dst;
-  blend_region(half, 0, 0, 2, 1, src, 0, 0, 0.5f, 0);
-  // 127.5 goes to 128, 0.5 to 0, 1.5 to 2: ties to the even neighbour.
-  EXPECT_EQ(half.img.at(0, 0), rgb(128, 0, 2));
-  EXPECT_EQ(half.img.at(1, 0), rgb(128, 128, 100));
-  Surface none = dst;
-  blend_region(none, 0, 0, 2, 1, src, 0, 0, 0.0f, 0);
-  EXPECT_EQ(none.img.px, dst.img.px);
-  Surface all = dst;
-  blend_region(all, 0, 0, 2, 1, src, 0, 0, 1.0f, 0);
-  EXPECT_EQ(all.img.px, src.img.px);
+  expect_blend(make(10, 10, 0x808080), 6, -3, 12, 8, make(20, 20, 0xFFFFFF), 0, 0, 0.5f, 0);
 }
 
 TEST_P(Blend, AlphaOutsideTheRangeDrawsNothing) {
@@ -125,14 +105,7 @@ TEST_P(Blend, AlphaOutsideTheRangeDrawsNothing) {
   }
 }
 
-TEST_P(Blend, ClippedToTheDestinationAndOntoItsOwnSurface) {
-  Surface dst = make(10, 10, 0x808080), src = make(20, 20, 0xFFFFFF);
-  blend_region(dst, 6, -3, 12, 8, src, 0, 0, 0.5f, 0);
-  const uint32_t mixed = reference_pixel(0x808080, 0xFFFFFF, 0.5f, false);
-  for (int y = 0; y < 10; ++y)
-    for (int x = 0; x < 10; ++x)
-      EXPECT_EQ(dst.img.at(x, y), (x >= 6 && y < 5) ? mixed : 0x808080u) << x << "," << y;
-  // Onto its own surface, shifted by one column.
+TEST_P(Blend, OntoItsOwnSurface) {
   Surface s = make(16, 4);
   for (int x = 0; x < 16; ++x)
     for (int y = 0; y < 4; ++y) s.img.at(x, y) = rgb(static_cast<uint8_t>(x * 16), 0, 0);

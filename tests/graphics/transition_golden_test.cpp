@@ -12,11 +12,14 @@ namespace {
 using NewAt = std::function<bool(int x, int y, int step)>;
 
 struct Case {
-  std::string code;
+  std::string name, code;
   int steps;          // presents of the effect itself
   uint32_t duration;  // virtual milliseconds the effect takes
   std::set<int> checked;
   NewAt fresh;
+  // Whether events run between its steps: only the effects paced on the
+  // clock let them.
+  bool paced = false;
 };
 
 // Test names show the code rather than the bytes of the case.
@@ -24,46 +27,65 @@ void PrintTo(const Case& c, std::ostream* os) {
   *os << '"' << c.code << '"';
 }
 
+bool dissolved(int x, int, int i) {
+  return x % 50 <= i;
+}
+
+// Only the first two characters name the effect, and case matters.
 std::vector<Case> cases() {
   return {
-      {"DI", 50, 0, {0, 1, 17, 49}, [](int x, int, int i) { return x % 50 <= i; }},
+      {"DI", "DI", 50, 0, {0, 1, 17, 49}, dissolved},
+      {"DIssolve", "DIssolve please", 50, 0, {0, 49}, dissolved},
       {"VB",
+       "VB",
        161,
        805,
        {0, 1, 40, 80, 159, 160},
-       [](int x, int, int i) { return x % 4 < 2 ? x / 4 <= i : (639 - x) / 4 <= i; }},
+       [](int x, int, int i) { return x % 4 < 2 ? x / 4 <= i : (639 - x) / 4 <= i; },
+       true},
       {"HB",
+       "HB",
        121,
        0,
        {0, 3, 60, 119, 120},
        [](int, int y, int i) { return y % 4 < 2 ? y / 4 <= i : (479 - y) / 4 <= i; }},
       {"HC",
+       "HC",
        43,
        2150,
        {0, 1, 7, 20, 41, 42},
        [](int x, int, int i) {
          const int band = x / 15, off = x % 15;
          return band <= i || off < 15 - (band - i);
-       }},
+       },
+       true},
       {"BC",
+       "BC",
        10,
        400,
        {0, 4, 9},
-       [](int x, int y, int i) { return x % 20 < 2 * (i + 1) && y % 20 < 2 * (i + 1); }},
+       [](int x, int y, int i) { return x % 20 < 2 * (i + 1) && y % 20 < 2 * (i + 1); },
+       true},
       {"IC",
+       "IC",
        2,
        100,
        {0, 1},
-       [](int x, int y, int i) { return i == 1 || ((x % 4 < 2) == (y % 4 < 2)); }},
+       [](int x, int y, int i) { return i == 1 || ((x % 4 < 2) == (y % 4 < 2)); },
+       true},
       {"MS",
+       "MS",
        10,
        810,
        {0, 1, 2, 3, 4, 5, 6, 7, 8, 9},
        // The dissolve's cells are the mask sheet's own, checked where the
        // sheet is; here, that step i shows exactly cell i of it.
-       [](int x, int y, int i) { return i == 9 || mask_cell(i)[y % 8][x % 8] == '#'; }},
-      {"", 1, 0, {0}, [](int, int, int) { return true; }},
-      {"XY", 1, 0, {0}, [](int, int, int) { return true; }},
+       [](int x, int y, int i) { return i == 9 || mask_cell(i)[y % 8][x % 8] == '#'; },
+       true},
+      {"Cut", "", 1, 0, {0}, [](int, int, int) { return true; }},
+      {"Unknown", "XY", 1, 0, {0}, [](int, int, int) { return true; }},
+      {"SmallLetters", "di", 1, 0, {0}, [](int, int, int) { return true; }},
+      {"OneLetter", "D", 1, 0, {0}, [](int, int, int) { return true; }},
   };
 }
 
@@ -78,6 +100,10 @@ TEST_P(TransitionGolden, EveryCheckedStepShowsExactlyTheNewPixelsOfThatStep) {
   int checked = 0;
   const uint32_t t0 = hl.now();
   uint32_t effect_end = 0;
+  // A hook scheduled for now runs at the first chance the game gives pending
+  // events: between the steps of a paced effect, after the others are over.
+  int before_hook = -1;
+  hl.at(hl.now(), [&] { before_hook = index; });
   hl.on_present = [&](const Image& frame, uint32_t now) {
     const int i = index++;
     if (i == c.steps) effect_end = now;  // the backdrop, once the effect is over
@@ -96,14 +122,13 @@ TEST_P(TransitionGolden, EveryCheckedStepShowsExactlyTheNewPixelsOfThatStep) {
   EXPECT_EQ(index, c.steps + 1) << c.code;
   EXPECT_EQ(effect_end - t0, c.duration) << c.code;
   EXPECT_EQ(count_mismatches(g.screen.Pic_Main.img, new_px), 0);
+  EXPECT_EQ(g.scene.Trans_Code, c.code.substr(0, 2));
+  // Every frame of an unpaced effect and the backdrop's present came first.
+  EXPECT_EQ(before_hook, c.paced ? 1 : c.steps + 1) << c.code;
 }
 
 INSTANTIATE_TEST_SUITE_P(AllCodes, TransitionGolden, ::testing::ValuesIn(cases()),
-                         [](const ::testing::TestParamInfo<Case>& p) {
-                           return p.param.code.empty()   ? std::string("Cut")
-                                  : p.param.code == "XY" ? std::string("Unknown")
-                                                         : p.param.code;
-                         });
+                         [](const ::testing::TestParamInfo<Case>& p) { return p.param.name; });
 
 uint32_t darker(uint32_t c) {
   auto d = [](uint8_t v) { return static_cast<uint8_t>(v > 100 ? v - 100 : 0); };
@@ -117,7 +142,10 @@ TEST_F(SceneTest, DarkenedCutShowsEveryChannelAndTheWallStripOneHundredDarkerAtO
                 }));
   const int before = hl.present_count();
   const uint32_t t0 = hl.now();
+  int before_hook = -1;  // events run only once the cut and backdrop are shown
+  hl.at(hl.now(), [&] { before_hook = hl.present_count() - before; });
   place(3, "DK");
+  EXPECT_EQ(before_hook, 2);
   EXPECT_EQ(hl.present_count() - before, 2);  // the cut, then the window backdrop
   EXPECT_EQ(hl.now(), t0);
   EXPECT_EQ(g.screen.Pic_Main.img.at(5, 7), rgb(20, 0, 150));
@@ -134,48 +162,6 @@ TEST_F(SceneTest, DarkenedCutShowsEveryChannelAndTheWallStripOneHundredDarkerAtO
                 g.screen.Pic_Main.img,
                 [&](int x, int y) { return darker(y < 345 ? new_px(x, y) : wall.at(x, y - 345)); }),
             0);
-}
-
-TEST_F(SceneTest, OnlyTheFirstTwoCharactersNameTheEffectAndCaseMatters) {
-  place(0, "");
-  int n = 0;
-  hl.on_present = [&](const Image&, uint32_t) { ++n; };
-  place(1, "DIssolve please");
-  EXPECT_EQ(n, 51);
-  n = 0;
-  place(0, "di");
-  EXPECT_EQ(n, 2);
-  n = 0;
-  place(1, "D");
-  EXPECT_EQ(n, 2);
-  EXPECT_EQ(g.scene.Trans_Code, "D");
-}
-
-// A hook scheduled for the current moment runs at the first chance the game
-// gives pending events; the frames show whether that happened mid-effect.
-// Paced effects let events run between their steps; the others run none
-// until the backdrop is recomposed.
-TEST_F(SceneTest, PacedEffectsLetEventsRunBetweenStepsUnpacedOnesDoNot) {
-  int n = 0;
-  for (const std::string code : {"VB", "HC", "BC", "IC", "MS", "DI", "HB", "DK", ""}) {
-    const bool paced = code == "VB" || code == "HC" || code == "BC" || code == "IC" || code == "MS";
-    place(n++ % 2, "");
-    bool ran = false;
-    int before = 0, after = 0;
-    hl.at(hl.now(), [&ran] { ran = true; });
-    hl.on_present = [&](const Image&, uint32_t) { (ran ? after : before)++; };
-    place(n++ % 2, code);
-    hl.on_present = nullptr;
-    EXPECT_TRUE(ran) << code;
-    if (paced) {
-      EXPECT_EQ(before, 1) << code << ": events run after the first step";
-      EXPECT_GT(after, 1) << code;
-    } else {
-      // Every frame of the effect and the backdrop's present came before.
-      EXPECT_EQ(after, 0) << code;
-      EXPECT_GT(before, 0) << code;
-    }
-  }
 }
 
 }  // namespace

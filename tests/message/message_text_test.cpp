@@ -57,25 +57,10 @@ TEST(MessageText, TypedOneCharacterPerPresent) {
   EXPECT_EQ(r.shown(25, 33), kShadowColour);
 }
 
-TEST(MessageText, LongTextTypesFasterOnLinesOf23) {
-  Rig r;
-  r.frames.clear();
-  std::string text;
-  for (int i = 0; i < 24; ++i) text += "ア";
-  r.click_window(500);
-  r.say(0, text);
-  // Two lines, the second holding one character; 10 ms per character.
-  ASSERT_EQ(r.frames.size(), 24u);
-  EXPECT_EQ(r.frames[23].first, 230u);
-  EXPECT_EQ(r.shown(cell_x(22), line_y(0)), kNarrationColour);
-  EXPECT_EQ(r.shown(cell_x(0), line_y(1)), kNarrationColour);
-  EXPECT_NE(r.shown(cell_x(1), line_y(1)), kNarrationColour);
-  EXPECT_EQ(r.g.msg.Line_No, 2);
-}
-
 // The text speed the player picks in the preferences window: slow doubles
 // the typing pauses, fast halves them, instant types without any and leaves
-// exactly the pixels typing leaves. The story is held while it is open.
+// exactly the pixels typing leaves; more than a line types at 10 ms a
+// character. The story is held while the window is open.
 TEST(MessageText, TextSpeedChosenInThePreferencesWindow) {
   Rig r;
   r.hl.menu(0, "preferences");
