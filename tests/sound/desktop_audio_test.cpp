@@ -43,6 +43,24 @@ std::vector<int16_t> read_samples(const std::string& p) {
   return s;
 }
 
+// Runs of sound in an interleaved stereo 44.1 kHz stream, in frames: the
+// frames reaching the threshold, parted by gaps longer than gap frames.
+struct SoundRun {
+  size_t first, last;
+  int peak;
+};
+std::vector<SoundRun> sounding_runs(const std::vector<int16_t>& s, int threshold, size_t gap) {
+  std::vector<SoundRun> runs;
+  for (size_t f = 0; f < s.size() / 2; ++f) {
+    const int a = std::max(std::abs(int{s[2 * f]}), std::abs(int{s[2 * f + 1]}));
+    if (a < threshold) continue;
+    if (runs.empty() || f - runs.back().last > gap) runs.push_back({f, f, 0});
+    runs.back().last = f;
+    runs.back().peak = std::max(runs.back().peak, a);
+  }
+  return runs;
+}
+
 class DiskAudio : public ::testing::Test {
  protected:
   test::TempDir dir;
@@ -71,26 +89,6 @@ std::string tiny_midi() {
     track.push_back({at, {0x80, note, 0x40}});
   }
   return datatool::write_midi({track}, at);
-}
-
-// Runs of sound in an interleaved stereo 44.1 kHz stream, in frames; gaps
-// shorter than 50 ms do not split a run.
-struct SoundRun {
-  size_t first, last;
-  int peak;
-};
-std::vector<SoundRun> sounding_runs(const std::vector<int16_t>& s) {
-  constexpr int kThreshold = 64;
-  constexpr size_t kGap = 44100 / 20;
-  std::vector<SoundRun> runs;
-  for (size_t f = 0; f < s.size() / 2; ++f) {
-    const int a = std::max(std::abs(int{s[2 * f]}), std::abs(int{s[2 * f + 1]}));
-    if (a < kThreshold) continue;
-    if (runs.empty() || f - runs.back().last > kGap) runs.push_back({f, f, 0});
-    runs.back().last = f;
-    runs.back().peak = std::max(runs.back().peak, a);
-  }
-  return runs;
 }
 
 TEST_F(DiskAudio, ATuneAndAnEffectReachTheOutput) {
@@ -148,7 +146,7 @@ TEST_F(DiskAudio, ATuneAndAnEffectReachTheOutput) {
   }
   for (const std::string& l : log.lines) EXPECT_EQ(l.rfind("warning: ", 0), std::string::npos) << l;
 
-  const std::vector<SoundRun> runs = sounding_runs(read_samples(out));
+  const std::vector<SoundRun> runs = sounding_runs(read_samples(out), 64, 44100 / 20);
   ASSERT_GE(runs.size(), 3u);
   const SoundRun& music = runs.front();
   const SoundRun& effect = runs[runs.size() - 2];
@@ -176,26 +174,15 @@ TEST_F(DiskAudio, WithoutAnOutputEverythingIsQuietlyRefusedWithOneWarning) {
   EXPECT_EQ(log.lines[0].rfind("warning: no audio output", 0), 0u) << log.lines[0];
 }
 
-// The tunes heard in the samples written: the runs of sound between
-// silences of some seconds (each tune here is followed by a pause that long;
-// how long the pause lasts depends on the machine).
+// The tunes heard in the samples written, every sample of them: the runs of
+// sound between silences of some seconds (each tune here is followed by a
+// pause that long; how long the pause lasts depends on the machine).
 std::vector<std::vector<int16_t>> heard_tunes(const std::string& p) {
   const std::vector<int16_t> s = read_samples(p);
-  constexpr size_t kPause = size_t{44100} * 2 * 3;
   std::vector<std::vector<int16_t>> tunes;
-  size_t i = 0;
-  while (i < s.size()) {
-    while (i < s.size() && s[i] == 0) ++i;
-    if (i == s.size()) break;
-    i &= ~size_t{1};  // whole frames: left and right
-    size_t end = i, zeros = 0;
-    for (size_t j = i; j < s.size() && zeros < kPause; ++j) {
-      zeros = s[j] == 0 ? zeros + 1 : 0;
-      if (s[j] != 0) end = (j + 2) & ~size_t{1};
-    }
-    tunes.emplace_back(s.begin() + static_cast<long>(i), s.begin() + static_cast<long>(end));
-    i = end;
-  }
+  for (const SoundRun& r : sounding_runs(s, 1, 44100 * 3))
+    tunes.emplace_back(s.begin() + static_cast<long>(2 * r.first),
+                       s.begin() + static_cast<long>(2 * r.last + 2));
   return tunes;
 }
 
