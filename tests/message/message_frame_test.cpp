@@ -6,9 +6,9 @@
 #include <iostream>
 
 #include "data/pictures.h"
-#include "message_rig.h"
+#include "graphics/scene_fixture.h"
 
-namespace vm::msgtest {
+namespace vm::test {
 namespace {
 
 TEST(MessageFrame, BorderPiecesFromTheSheet) {
@@ -29,11 +29,11 @@ TEST(MessageFrame, BorderPiecesFromTheSheet) {
   EXPECT_EQ(w0.img.at(0, 0), scene(0, 0));
   EXPECT_EQ(w0.img.at(6, 4), scene(6, 4));
   // ...and tinted inside it.
-  EXPECT_EQ(w0.img.at(7, 8), test::mix(scene(7, 8), kTint, 0.8f));
+  EXPECT_EQ(w0.img.at(7, 8), test::mix(scene(7, 8), kSheetTint, 0.8f));
   // The open inner area: the scene under the tint at the window density.
   const int open[][2] = {{20, 8}, {8, 50}, {423, 50}, {200, 99}, {65, 50}, {415, 90}};
   for (const auto& p : open)
-    EXPECT_EQ(w0.img.at(p[0], p[1]), test::mix(scene(p[0], p[1]), kTint, 0.8f))
+    EXPECT_EQ(w0.img.at(p[0], p[1]), test::mix(scene(p[0], p[1]), kSheetTint, 0.8f))
         << p[0] << "," << p[1];
   // The blank panel is kept for clearing.
   EXPECT_EQ(r.g.screen.Waku[4].img.px, w0.img.px);
@@ -42,7 +42,7 @@ TEST(MessageFrame, BorderPiecesFromTheSheet) {
   r.g.input.Text_Mode = 0;
   r.say(0, "あ");
   // The shown window: panel at density 0.5 beside the text.
-  EXPECT_EQ(r.shown(300, 60), test::mix(scene_pixel(495, 415), kTint, 0.5f));
+  EXPECT_EQ(r.shown(300, 60), test::mix(scene_pixel(495, 415), kSheetTint, 0.5f));
   EXPECT_EQ(r.shown(13, 20), kNarrationColour);
   EXPECT_EQ(r.hl.last_frame().at(100, 100), scene_pixel(100, 100));
 }
@@ -105,4 +105,4 @@ TEST(MessageFrame, TheDemoBorderIsOpaqueAndThePanelReadableOverEveryScene) {
 }
 
 }  // namespace
-}  // namespace vm::msgtest
+}  // namespace vm::test

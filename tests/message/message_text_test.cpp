@@ -3,10 +3,9 @@
 
 #include <array>
 
-#include "message_rig.h"
-#include "test_support.h"
+#include "graphics/scene_fixture.h"
 
-namespace vm::msgtest {
+namespace vm::test {
 namespace {
 
 constexpr uint32_t kBlack = 0x000000;
@@ -243,8 +242,6 @@ TEST(MessageText, JapaneseGlyphsLandInTheirCells) {
 
 // ---------------------------------------------------------------- names ---
 
-using vm::test::events;
-
 struct Rename : ::testing::Test {
   Rig r;
   void SetUp() override {
@@ -300,4 +297,4 @@ TEST_F(Rename, WhatIsAcceptedAndWhatKeepsTheName) {
 }
 
 }  // namespace
-}  // namespace vm::msgtest
+}  // namespace vm::test

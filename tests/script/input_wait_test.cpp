@@ -1,11 +1,10 @@
 #include <gtest/gtest.h>
 
-#include "../message/message_rig.h"
+#include "graphics/scene_fixture.h"
 #include "script/interp.h"
 #include "script/tables.h"
-#include "test_support.h"
 
-namespace vm::msgtest {
+namespace vm::test {
 namespace {
 
 // A pending wait ends at a left click on the window or on the scene, Enter,
@@ -138,8 +137,6 @@ TEST(InputWait, ClickOnTheMarkCountsAsTheWindowOnTheShownSceneAsNothing) {
   EXPECT_EQ(r.g.input.Click_Wait, -1);
 }
 
-using vm::test::events;
-
 // A small story played by the interpreter: message rows, a timed wait in the
 // middle, then more messages and the end marker.
 struct Story : ::testing::Test {
@@ -231,8 +228,6 @@ TEST_F(Story, SkipModeShowsEveryMessageWhole) {
 // A finished message stands for its delay and goes on by itself; the
 // player's click still goes on at once; Ctrl runs through messages while it
 // is held.
-
-using vm::test::count;
 
 // A one-line message of n characters, typed at 40 ms each.
 std::string chars(int n) {
@@ -336,4 +331,4 @@ TEST(CtrlFastForward, RunsWhileHeldAndStopsWhenReleased) {
 }
 
 }  // namespace
-}  // namespace vm::msgtest
+}  // namespace vm::test
