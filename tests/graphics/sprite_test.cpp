@@ -361,7 +361,17 @@ TEST_F(FaceTest, RightSlotFaceComesFromItsOwnColumn) {
     }
 }
 
-TEST_F(FaceTest, FaceOnNoShownPoseEndsTheProgramAfterTheMessage) {
+// A face number outside the sheet is reported and draws nothing; a face on no
+// shown pose ends the program after its message.
+TEST_F(FaceTest, FaceOutsideTheSheetIsReportedAndOnNoShownPoseEndsTheProgram) {
+  doll(1, 1, "L");
+  g.interp.cur_line = 31;
+  const Image before = g.screen.Doll_Disp[0].img;
+  EXPECT_EQ(face(9), kShowMessage);
+  EXPECT_EQ(face(0), kShowMessage);
+  EXPECT_GT(count(hl, LogKind::Dialog, "51.dat line 31"), 0);
+  EXPECT_EQ(g.screen.Doll_Disp[0].img.px, before.px);
+
   auto messages = [&] { return count(hl, LogKind::Dialog, "\"0 doll but face change?\""); };
   // No sprite at all.
   g.interp.Cur_Doll = 0;
@@ -377,16 +387,6 @@ TEST_F(FaceTest, FaceOnNoShownPoseEndsTheProgramAfterTheMessage) {
   g.interp.Cur_Pose = 1;
   EXPECT_THROW(face(1), ShutdownRequest);
   EXPECT_EQ(messages(), 3);
-}
-
-TEST_F(FaceTest, FaceNumberOutsideTheSheetIsReportedAndDrawsNothing) {
-  doll(1, 1, "L");
-  g.interp.cur_line = 31;
-  const Image before = g.screen.Doll_Disp[0].img;
-  EXPECT_EQ(face(9), kShowMessage);
-  EXPECT_EQ(face(0), kShowMessage);
-  EXPECT_GT(count(hl, LogKind::Dialog, "51.dat line 31"), 0);
-  EXPECT_EQ(g.screen.Doll_Disp[0].img.px, before.px);
 }
 
 }  // namespace

@@ -28,7 +28,9 @@ Surface pattern(int w, int h) {
   return s;
 }
 
-TEST(SurfaceCopy, RasterOperationsPerChannel) {
+// Copies: raster operations per channel, clipped to both surfaces, and
+// overlapping within one surface.
+TEST(SurfaceCopy, RasterOperationsClippingAndOverlap) {
   Surface dst = make(4, 4, 0x123456);
   Surface src = make(4, 4, 0x0F0FF0);
   bit_blt(dst, 0, 0, 2, 2, src, 0, 0, SRCAND);
@@ -39,31 +41,27 @@ TEST(SurfaceCopy, RasterOperationsPerChannel) {
   bit_blt(dst, 0, 2, 1, 1, src, 3, 3, SRCCOPY);
   EXPECT_EQ(dst.img.at(0, 2), 0x0F0FF0u);
   EXPECT_EQ(dst.img.at(1, 2), 0x123456u);
-}
-
-TEST(SurfaceCopy, ClippedToBothSurfaces) {
-  Surface src = pattern(10, 10);
-  Surface dst = make(6, 6, 0xABCDEF);
+  // Clipped to both surfaces.
+  Surface pic = pattern(10, 10);
+  Surface clipped = make(6, 6, 0xABCDEF);
   // Reaches out on every side: only the overlapping part is copied.
-  bit_blt(dst, -2, -3, 20, 20, src, 1, 1, SRCCOPY);
-  EXPECT_EQ(dst.img.at(0, 0), src.img.at(3, 4));
-  EXPECT_EQ(dst.img.at(5, 5), src.img.at(8, 9));
+  bit_blt(clipped, -2, -3, 20, 20, pic, 1, 1, SRCCOPY);
+  EXPECT_EQ(clipped.img.at(0, 0), pic.img.at(3, 4));
+  EXPECT_EQ(clipped.img.at(5, 5), pic.img.at(8, 9));
   // Source starting left of its picture moves the destination over.
   Surface dst2 = make(6, 6, 0xABCDEF);
-  bit_blt(dst2, 0, 0, 4, 4, src, -2, -1, SRCCOPY);
+  bit_blt(dst2, 0, 0, 4, 4, pic, -2, -1, SRCCOPY);
   EXPECT_EQ(dst2.img.at(0, 0), 0xABCDEFu);
   EXPECT_EQ(dst2.img.at(1, 0), 0xABCDEFu);
-  EXPECT_EQ(dst2.img.at(2, 1), src.img.at(0, 0));
-  EXPECT_EQ(dst2.img.at(3, 3), src.img.at(1, 2));
+  EXPECT_EQ(dst2.img.at(2, 1), pic.img.at(0, 0));
+  EXPECT_EQ(dst2.img.at(3, 3), pic.img.at(1, 2));
   // Wholly outside, or empty: nothing.
   Surface dst3 = make(6, 6, 0xABCDEF);
-  bit_blt(dst3, 6, 0, 4, 4, src, 0, 0, SRCCOPY);
-  bit_blt(dst3, 0, 0, 0, 4, src, 0, 0, SRCCOPY);
-  bit_blt(dst3, 0, 0, -3, 4, src, 0, 0, SRCCOPY);
+  bit_blt(dst3, 6, 0, 4, 4, pic, 0, 0, SRCCOPY);
+  bit_blt(dst3, 0, 0, 0, 4, pic, 0, 0, SRCCOPY);
+  bit_blt(dst3, 0, 0, -3, 4, pic, 0, 0, SRCCOPY);
   for (uint32_t p : dst3.img.px) EXPECT_EQ(p, 0xABCDEFu);
-}
-
-TEST(SurfaceCopy, OverlappingCopyWithinOneSurface) {
+  // Overlapping copies within one surface.
   Surface s = pattern(8, 8);
   const Surface before = s;
   bit_blt(s, 1, 1, 6, 6, s, 0, 0, SRCCOPY);

@@ -157,21 +157,43 @@ TEST_F(DiskAudio, ATuneAndAnEffectReachTheOutput) {
   EXPECT_LT(effect.last - effect.first, 44100u / 5) << "the chime is about 60 ms long";
 }
 
-TEST_F(DiskAudio, WithoutAnOutputEverythingIsQuietlyRefusedWithOneWarning) {
-  setenv("SDL_AUDIODRIVER", "no-such-driver", 1);
-  vm::DesktopAudio audio = make_desktop_audio(log);
-  EXPECT_FALSE(audio.volume->open_mixer());
-  EXPECT_FALSE(audio.volume->open_mixer());
-  uint32_t level = 0;
-  EXPECT_FALSE(audio.volume->get_volume(level));
-  EXPECT_FALSE(audio.volume->set_volume(1000));
-  EXPECT_NE(audio.music->send_command(music_open_command(dir / "x.mid"), nullptr), 0);
-  std::string mode = "x";
-  EXPECT_NE(audio.music->send_command(kMusicStatusCommand, &mode), 0);
-  EXPECT_EQ(mode, "");
-  audio.effects->play_wave(effect_wave(kEffectPress));
-  ASSERT_EQ(log.lines.size(), 1u);
-  EXPECT_EQ(log.lines[0].rfind("warning: no audio output", 0), 0u) << log.lines[0];
+// Without an output everything is quietly refused with one warning; a
+// SoundFont that cannot be read, or none, leaves the music off with one.
+TEST_F(DiskAudio, WithoutAnOutputOrASoundFontTheMusicIsOffWithOneWarning) {
+  {
+    setenv("SDL_AUDIODRIVER", "no-such-driver", 1);
+    vm::DesktopAudio audio = make_desktop_audio(log);
+    EXPECT_FALSE(audio.volume->open_mixer());
+    EXPECT_FALSE(audio.volume->open_mixer());
+    uint32_t level = 0;
+    EXPECT_FALSE(audio.volume->get_volume(level));
+    EXPECT_FALSE(audio.volume->set_volume(1000));
+    EXPECT_NE(audio.music->send_command(music_open_command(dir / "x.mid"), nullptr), 0);
+    std::string mode = "x";
+    EXPECT_NE(audio.music->send_command(kMusicStatusCommand, &mode), 0);
+    EXPECT_EQ(mode, "");
+    audio.effects->play_wave(effect_wave(kEffectPress));
+    ASSERT_EQ(log.lines.size(), 1u);
+    EXPECT_EQ(log.lines[0].rfind("warning: no audio output", 0), 0u) << log.lines[0];
+  }
+  const std::string broken = dir / "broken.sf2";
+  test::write_bytes(broken, "RIFF0000sfbk not a SoundFont");
+  const std::string tune = dir / "title.mid";
+  test::write_bytes(tune, datatool::compose_tune("title.mid"));
+  to_disk("out.raw");
+  {
+    DesktopAudio unreadable = make_desktop_audio(log, broken);
+    EXPECT_TRUE(unreadable.volume->open_mixer());
+    EXPECT_NE(unreadable.music->send_command(music_open_command(tune), nullptr), 0);
+    unreadable.effects->play_wave(effect_wave(kEffectSelect));
+  }
+  ASSERT_EQ(log.lines.size(), 2u);
+  EXPECT_EQ(log.lines[1].rfind("warning: the SoundFont " + broken + " cannot be read", 0), 0u)
+      << log.lines[1];
+  DesktopAudio missing = make_desktop_audio(log, dir / "none.sf2");
+  EXPECT_TRUE(missing.volume->open_mixer());
+  ASSERT_EQ(log.lines.size(), 3u);
+  EXPECT_EQ(log.lines[2].rfind("warning: no SoundFont at ", 0), 0u) << log.lines[2];
 }
 
 // The tunes heard in the samples written, every sample of them: the runs of
@@ -262,25 +284,6 @@ TEST_F(TuneRender, TheTitleTuneSoundsAsItDidThroughSdlMixer) {
   EXPECT_TRUE(now[0] == before[0]) << "the title tune's samples are not the same";
   // The tune changed to, after the title's voices, reverb and dither.
   EXPECT_TRUE(now[1] == before[1]) << "the second tune's samples are not the same";
-}
-
-TEST_F(TuneRender, ASoundFontThatCannotBeReadLeavesTheMusicOffWithOneWarning) {
-  const std::string broken = dir / "broken.sf2";
-  test::write_bytes(broken, "RIFF0000sfbk not a SoundFont");
-  to_disk("out.raw");
-  {
-    DesktopAudio audio = make_desktop_audio(log, broken);
-    EXPECT_TRUE(audio.volume->open_mixer());
-    EXPECT_NE(audio.music->send_command(music_open_command(tunes[0]), nullptr), 0);
-    audio.effects->play_wave(effect_wave(kEffectSelect));
-  }
-  ASSERT_EQ(log.lines.size(), 1u);
-  EXPECT_EQ(log.lines[0].rfind("warning: the SoundFont " + broken + " cannot be read", 0), 0u)
-      << log.lines[0];
-  DesktopAudio missing = make_desktop_audio(log, dir / "none.sf2");
-  EXPECT_TRUE(missing.volume->open_mixer());
-  ASSERT_EQ(log.lines.size(), 2u);
-  EXPECT_EQ(log.lines[1].rfind("warning: no SoundFont at ", 0), 0u) << log.lines[1];
 }
 
 }  // namespace
