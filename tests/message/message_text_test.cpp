@@ -49,6 +49,16 @@ TEST(MessageFrame, BorderPiecesFromTheSheet) {
   EXPECT_EQ(r.hl.last_frame().at(100, 100), scene_pixel(100, 100));
 }
 
+// High contrast, for low vision, makes the panel the tint colour itself.
+TEST(MessageFrame, HighContrastMakesThePanelOpaque) {
+  Rig r;
+  r.hl.player_settings.high_contrast = true;
+  build_window_frame(r.g.message_window());
+  const Image& blank = r.g.screen.Waku[kWakuBlank].img;
+  for (int y = 16; y < blank.h - 16; y += 7)  // inside the frame's corners
+    for (int x = 16; x < blank.w - 16; x += 13) EXPECT_EQ(blank.at(x, y), kSheetTint);
+}
+
 // WCAG contrast of two colours.
 double luminance(uint32_t c) {
   auto lin = [](int v) {

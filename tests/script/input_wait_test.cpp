@@ -208,22 +208,6 @@ TEST_F(Story, RightClickOnTheWindowStopsSkipping) {
   EXPECT_EQ(r.hl.menu_caption("speedup"), "次の選択まで進む");
 }
 
-TEST_F(Story, SkipModeShowsEveryMessageWhole) {
-  r.g.input.Text_Mode = 0;
-  row("", "あいうえお");
-  row("", "かきくけこ", "1");
-  row("", "さしすせそ", "1");
-  r.frames.clear();
-  run();
-  EXPECT_EQ(r.hl.now(), 0u);  // no waits, no typing delays
-  EXPECT_EQ(r.g.msg.Line_No, 3);
-  EXPECT_EQ(r.g.msg.Shown_Speaker, 1);
-  // Label, then two lines of speaker text on the last frame.
-  EXPECT_EQ(r.shown(13, 17), 0x000000u);
-  EXPECT_EQ(r.shown(11 + 2, 18 + 18 + 2), 0x000000u);
-  EXPECT_EQ(r.shown(11 + 4 * 18 + 2, 18 + 36 + 2), 0x000000u);
-}
-
 // ------------------------------------------------ auto-forward and Ctrl ---
 // A finished message stands for its delay and goes on by itself; the
 // player's click still goes on at once; Ctrl runs through messages while it
