@@ -99,15 +99,16 @@ inline int count_mismatches(const Image& got, const std::function<uint32_t(int, 
   return bad;
 }
 
-// Plain translucent mix of one pixel, rounded half to even.
+// The blend rule in its plainest form: float alpha and beta, the two
+// products and their sum in double precision, rounded to nearest with ties
+// to even.
 inline uint32_t mix(uint32_t d, uint32_t s, float alpha) {
   const float beta = 1.0f - alpha;
   uint32_t out = 0;
   for (int sh = 0; sh <= 16; sh += 8) {
-    const double v = static_cast<double>((d >> sh) & 0xFF) * beta +
-                     static_cast<double>((s >> sh) & 0xFF) * alpha;
-    double r = std::nearbyint(v);
-    out |= static_cast<uint32_t>(r) << sh;
+    const double v = static_cast<double>((d >> sh) & 0xFF) * static_cast<double>(beta) +
+                     static_cast<double>((s >> sh) & 0xFF) * static_cast<double>(alpha);
+    out |= static_cast<uint32_t>(std::nearbyint(v)) << sh;
   }
   return out;
 }
