@@ -369,7 +369,7 @@ TEST_F(FaceTest, FaceOutsideTheSheetIsReportedAndOnNoShownPoseEndsTheProgram) {
   const Image before = g.screen.Doll_Disp[0].img;
   EXPECT_EQ(face(9), kShowMessage);
   EXPECT_EQ(face(0), kShowMessage);
-  EXPECT_GT(count(hl, LogKind::Dialog, "51.dat line 31"), 0);
+  EXPECT_EQ(count(hl, LogKind::Dialog, "51.dat line 31"), 2);  // both reported
   EXPECT_EQ(g.screen.Doll_Disp[0].img.px, before.px);
 
   auto messages = [&] { return count(hl, LogKind::Dialog, "\"0 doll but face change?\""); };
