@@ -81,22 +81,19 @@ inline Image sprite_picture(int w, int h, uint8_t tag) {
   });
 }
 
-// Number of pixels that differ, with the first one described.
-inline int count_mismatches(const Image& got, const std::function<uint32_t(int, int)>& want,
-                            std::string* first = nullptr) {
+// Whether every pixel of got is want's; otherwise how many differ, the first
+// of them described.
+inline ::testing::AssertionResult shows(const Image& got,
+                                        const std::function<uint32_t(int, int)>& want) {
   int bad = 0;
+  char first[96] = "";
   for (int y = 0; y < got.h; ++y)
     for (int x = 0; x < got.w; ++x)
-      if (got.at(x, y) != want(x, y)) {
-        if (bad == 0 && first) {
-          char buf[96];
-          std::snprintf(buf, sizeof buf, "(%d, %d): got %06X want %06X", x, y, got.at(x, y),
-                        want(x, y));
-          *first = buf;
-        }
-        ++bad;
-      }
-  return bad;
+      if (got.at(x, y) != want(x, y) && bad++ == 0)
+        std::snprintf(first, sizeof first, "(%d, %d): got %06X want %06X", x, y, got.at(x, y),
+                      want(x, y));
+  if (bad == 0) return ::testing::AssertionSuccess();
+  return ::testing::AssertionFailure() << bad << " pixels differ, the first at " << first;
 }
 
 // The blend rule in its plainest form: float alpha and beta, the two
