@@ -142,7 +142,6 @@ TEST(InputWait, ClickOnTheMarkCountsAsTheWindowOnTheShownSceneAsNothing) {
 // middle, then more messages and the end marker.
 struct Story : ::testing::Test {
   Rig r;
-  std::vector<std::string> said;  // texts in the order they were completed
 
   void row(const std::string& cmd, const std::string& text, const std::string& speaker = "") {
     ScriptRow row;

@@ -264,42 +264,26 @@ TEST_F(Sound, BGMLoopRestartsAFinishedTuneWithin500MillisecondsButNeverAPlayingO
 
 // --------------------------------------------------------------- effects ---
 
-struct WaveInfo {
-  uint16_t format = 0, channels = 0, bits = 0;
-  uint32_t rate = 0, data = 0, riff_size = 0;
-};
-
-WaveInfo parse(const std::vector<uint8_t>& w) {
-  auto u16 = [&](size_t o) { return static_cast<uint16_t>(w[o] | w[o + 1] << 8); };
-  auto u32 = [&](size_t o) { return uint32_t{u16(o)} | uint32_t{u16(o + 2)} << 16; };
-  WaveInfo i;
-  if (w.size() < 44 || std::string(w.begin(), w.begin() + 4) != "RIFF" ||
-      std::string(w.begin() + 8, w.begin() + 16) != "WAVEfmt " ||
-      std::string(w.begin() + 36, w.begin() + 40) != "data")
-    return i;
-  i.riff_size = u32(4);
-  i.format = u16(20);
-  i.channels = u16(22);
-  i.rate = u32(24);
-  i.bits = u16(34);
-  i.data = u32(40);
-  return i;
-}
-
 TEST(Effects, TheThreeSoundsAreWholeAudibleWavesEndingAtRest) {
   for (int id : {100, 101, 102}) {
     SCOPED_TRACE(id);
     const std::vector<uint8_t>& w = effect_wave(id);
-    const WaveInfo i = parse(w);
-    EXPECT_EQ(i.format, 1);
-    EXPECT_EQ(i.channels, 1);
-    ASSERT_TRUE(i.bits == 8 || i.bits == 16);
-    EXPECT_EQ(w.size(), 44u + i.data);
-    EXPECT_EQ(i.riff_size, w.size() - 8);
+    ASSERT_GE(w.size(), 44u);
+    auto u16 = [&](size_t o) { return static_cast<uint16_t>(w[o] | w[o + 1] << 8); };
+    auto u32 = [&](size_t o) { return uint32_t{u16(o)} | uint32_t{u16(o + 2)} << 16; };
+    EXPECT_EQ(std::string(w.begin(), w.begin() + 4), "RIFF");
+    EXPECT_EQ(std::string(w.begin() + 8, w.begin() + 16), "WAVEfmt ");
+    EXPECT_EQ(std::string(w.begin() + 36, w.begin() + 40), "data");
+    EXPECT_EQ(u16(20), 1);  // PCM
+    EXPECT_EQ(u16(22), 1);  // one channel
+    const size_t bits = u16(34);
+    ASSERT_TRUE(bits == 8 || bits == 16);
+    EXPECT_EQ(w.size(), 44u + u32(40));
+    EXPECT_EQ(u32(4), w.size() - 8);
     // Audible, and ending at rest so it stops without a pop.
     int peak = 0, last = 0;
-    for (size_t o = 44; o + i.bits / 8 <= w.size(); o += i.bits / 8) {
-      const int s = i.bits == 8 ? (w[o] - 128) * 256 : static_cast<int16_t>(w[o] | w[o + 1] << 8);
+    for (size_t o = 44; o + bits / 8 <= w.size(); o += bits / 8) {
+      const int s = bits == 8 ? (w[o] - 128) * 256 : static_cast<int16_t>(w[o] | w[o + 1] << 8);
       peak = std::max(peak, std::abs(s));
       last = s;
     }
