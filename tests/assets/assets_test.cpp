@@ -168,6 +168,18 @@ TEST_F(Assets, ATuneNamedInJapanesePlaysFromItsDesktopName) {
             sent.end());
 }
 
+TEST_F(Assets, UnwritableSystemFileIsKeptAndReported) {
+  make_folder(dir);
+  check(g);
+  std::string before = read_bytes(dir / "50.dat");
+  // A folder in the way of the temporary file makes the write fail, as a
+  // read-only data folder would (also for root).
+  std::filesystem::create_directory(dir / "50.dat.tmp");
+  EXPECT_THROW(unload_main_form(g), EndProcess);
+  EXPECT_EQ(read_bytes(dir / "50.dat"), before);
+  EXPECT_NE(last_dialog().find("50.dat"), std::string::npos);
+}
+
 TEST_F(Assets, ReadAndWriteFailuresGiveTheSystemsOwnReason) {
   make_folder(dir);
   // 50.dat opens but its first read fails: an error of the disk, not a
