@@ -1,6 +1,10 @@
-// A headless game with a temporary data folder of small BMP pictures, for the
-// background, sprite and face tests. Pictures are BMP so that every pixel is
-// exact; their colours are chosen so that old and new never coincide.
+// Headless games for the screen tests, on a temporary data folder with the
+// main window's event handling attached: the scene tests' over small BMP
+// pictures, whose every pixel is exact and whose colours are chosen so that
+// old and new never coincide; the message window's over a painted scene and
+// frame sheet. Text is drawn either by the real text service or by a stand-in
+// that paints each character as a solid block, so that cell positions and
+// colours can be checked pixel for pixel.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -9,14 +13,18 @@
 #include <cstdio>
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "../test_support.h"
 #include "app/game.h"
 #include "app/main_form.h"
+#include "assets/text_helpers.h"
 #include "data/pictures.h"
 #include "graphics/scene.h"
+#include "graphics/surface.h"
 #include "message/message.h"
 #include "platform/headless/headless.h"
+#include "script/input.h"
 
 namespace vm::test {
 
@@ -73,21 +81,120 @@ inline Image sprite_picture(int w, int h, uint8_t tag) {
   });
 }
 
-class SceneTest : public ::testing::Test {
- protected:
+// Whether every pixel of got is want's; otherwise how many differ, the first
+// of them described.
+inline ::testing::AssertionResult shows(const Image& got,
+                                        const std::function<uint32_t(int, int)>& want) {
+  int bad = 0;
+  char first[96] = "";
+  for (int y = 0; y < got.h; ++y)
+    for (int x = 0; x < got.w; ++x)
+      if (got.at(x, y) != want(x, y) && bad++ == 0)
+        std::snprintf(first, sizeof first, "(%d, %d): got %06X want %06X", x, y, got.at(x, y),
+                      want(x, y));
+  if (bad == 0) return ::testing::AssertionSuccess();
+  return ::testing::AssertionFailure() << bad << " pixels differ, the first at " << first;
+}
+
+// The blend rule in its plainest form: float alpha and beta, the two
+// products and their sum in double precision, rounded to nearest with ties
+// to even.
+inline uint32_t mix(uint32_t d, uint32_t s, float alpha) {
+  const float beta = 1.0f - alpha;
+  uint32_t out = 0;
+  for (int sh = 0; sh <= 16; sh += 8) {
+    const double v = static_cast<double>((d >> sh) & 0xFF) * static_cast<double>(beta) +
+                     static_cast<double>((s >> sh) & 0xFF) * static_cast<double>(alpha);
+    out |= static_cast<uint32_t>(std::nearbyint(v)) << sh;
+  }
+  return out;
+}
+
+// Each character a 12 x 13 block, 2 pixels in from the string's corner and 18
+// pixels apart; every call is recorded.
+class BlockText : public Text {
+ public:
+  struct Call {
+    int x, y;
+    std::string text;
+    uint32_t colour;
+    Font font;
+  };
+  std::vector<Call> calls;
+
+  void draw_text(Image& dst, int x, int y, const std::string& utf8, uint32_t colour,
+                 const Font& font) override {
+    calls.push_back({x, y, utf8, colour, font});
+    const size_t n = split_chars(utf8).size();
+    for (size_t k = 0; k < n; ++k)
+      for (int yy = y + 2; yy < y + 15; ++yy)
+        for (int xx = x + static_cast<int>(k) * 18 + 2; xx < x + static_cast<int>(k) * 18 + 14;
+             ++xx)
+          if (dst.contains(xx, yy)) dst.at(xx, yy) = colour;
+  }
+  int text_width(const std::string& utf8, const Font&) override {
+    return static_cast<int>(split_chars(utf8).size()) * 18;
+  }
+};
+
+// The scene under everything: every pixel different.
+inline uint32_t scene_pixel(int x, int y) {
+  return rgb(static_cast<uint8_t>(x), static_cast<uint8_t>(y), static_cast<uint8_t>(x + y));
+}
+
+// The frame sheet: pieces in the 48 x 48 corner, black on a diagonal pattern
+// (transparent there), the tint colour at (24, 24).
+constexpr uint32_t kSheetTint = 0x283C78;
+inline uint32_t sheet_pixel(int x, int y) {
+  if (x == 24 && y == 24) return kSheetTint;
+  if ((x + y) % 5 == 0) return 0;
+  return rgb(static_cast<uint8_t>(100 + x), static_cast<uint8_t>(50 + 3 * y), 200);
+}
+
+// The game itself, on the headless platform.
+struct ScreenRig {
   Headless hl;
-  Game g{hl.platform()};
+  BlockText blocks;
+  Platform pf;
+  Game g{pf};
+  MainFormEvents sink{g};
   TempDir dir;
 
-  void SetUp() override {
+  explicit ScreenRig(bool real_text)
+      : pf{hl.platform().window,
+           hl.platform().clock,
+           hl.platform().dialogs,
+           hl.platform().pictures,
+           real_text ? hl.platform().text : blocks,
+           hl.platform().music,
+           hl.platform().effects,
+           hl.platform().volume,
+           hl.platform().single_copy,
+           hl.platform().shell,
+           hl.platform().log,
+           hl.platform().forms,
+           hl.platform().settings,
+           hl.platform().files,
+           hl.platform().speech} {
     g.assets.Data_Dir = dir.path();
+    pf.window.set_sink(&sink);
+  }
+  ~ScreenRig() { pf.window.set_sink(nullptr); }
+};
+
+// The scene tests' game: the texture sheet and backgrounds 0 and 1 in the
+// folder, the screen laid out.
+class SceneTest : public ::testing::Test, protected ScreenRig {
+ protected:
+  SceneTest() : ScreenRig(true) {}
+
+  void SetUp() override {
     write_picture("61.dat", texture_sheet());
     write_picture("70.dat", make_image(640, 480, old_px));
     write_picture("71.dat", make_image(640, 480, new_px));
     layout_screen(g);
     build_window_frame(g.message_window());
   }
-
   void write_picture(const std::string& name, const Image& img) {
     write_bytes(dir / name, bmp_bytes(img));
   }
@@ -110,35 +217,40 @@ class SceneTest : public ::testing::Test {
   }
 };
 
-// Number of pixels that differ, with the first one described.
-inline int count_mismatches(const Image& got, const std::function<uint32_t(int, int)>& want,
-                            std::string* first = nullptr) {
-  int bad = 0;
-  for (int y = 0; y < got.h; ++y)
-    for (int x = 0; x < got.w; ++x)
-      if (got.at(x, y) != want(x, y)) {
-        if (bad == 0 && first) {
-          char buf[96];
-          std::snprintf(buf, sizeof buf, "(%d, %d): got %06X want %06X", x, y, got.at(x, y),
-                        want(x, y));
-          *first = buf;
-        }
-        ++bad;
-      }
-  return bad;
-}
+// The message window's game: a fresh story laid out over the painted scene
+// and frame sheet, the menu built, every present kept with its time.
+struct Rig : ScreenRig {
+  std::vector<std::pair<uint32_t, Image>> frames;
 
-// Plain translucent mix of one pixel, rounded half to even.
-inline uint32_t mix(uint32_t d, uint32_t s, float alpha) {
-  const float beta = 1.0f - alpha;
-  uint32_t out = 0;
-  for (int sh = 0; sh <= 16; sh += 8) {
-    const double v = static_cast<double>((d >> sh) & 0xFF) * beta +
-                     static_cast<double>((s >> sh) & 0xFF) * alpha;
-    double r = std::nearbyint(v);
-    out |= static_cast<uint32_t>(r) << sh;
+  explicit Rig(bool real_text = false) : ScreenRig(real_text) {
+    write_bytes(dir / "61.dat", "");  // empty: the sheet is painted below
+    g.menu.build();
+    g.menu.enter(MenuPhase::Story);
+    layout_screen(g);
+    g.input.Clicker = pf.window.create_timer(500);
+    for (int y = 0; y < kScreenH; ++y)
+      for (int x = 0; x < kScreenW; ++x) g.screen.Pic_Main.img.at(x, y) = scene_pixel(x, y);
+    for (int y = 0; y < g.screen.Texture.height(); ++y)
+      for (int x = 0; x < g.screen.Texture.width(); ++x)
+        g.screen.Texture.img.at(x, y) = sheet_pixel(x, y);
+    build_window_frame(g.message_window());
+    blocks.calls.clear();  // the layout's own mark
+    hl.on_present = [this](const Image& f, uint32_t t) { frames.emplace_back(t, f); };
   }
-  return out;
-}
+  // A pixel of the message window as last presented.
+  uint32_t shown(int x, int y) const { return hl.last_frame().at(g.msg.left + x, g.msg.top + y); }
+  // A point inside the message window and one on the scene above it.
+  void click_window(uint32_t at, int button = kLeftButton) {
+    hl.click(at, g.msg.left + 200, g.msg.top + 50, button);
+  }
+  void click_scene(uint32_t at, int button = kLeftButton) { hl.click(at, 320, 100, button); }
+
+  // Shows a message as the interpreter does.
+  void say(int speaker, const std::string& text) {
+    g.interp.Cur_Speaker = static_cast<int16_t>(speaker);
+    g.interp.Cur_Text = text;
+    show_message(g.story());
+  }
+};
 
 }  // namespace vm::test

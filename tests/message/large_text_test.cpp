@@ -1,12 +1,10 @@
-// The options for low vision on the whole demo: with large text every
-// character of every message lands inside the window's tinted area, and
-// high contrast makes the panel the tint colour itself.
+// Large text on the whole demo: every character of every message lands
+// inside the window's tinted area.
 #include <gtest/gtest.h>
 
 #include <algorithm>
 
 #include "app/session.h"
-#include "graphics/texture_sheet.h"
 #include "message/message.h"
 
 namespace vm {
@@ -55,23 +53,6 @@ TEST(LowVision, LargeTextKeepsEveryCharacterInsideTheWindow) {
   // fourth line of the normal ones ever does (its foot at 90).
   EXPECT_GT(lowest, 92);
   EXPECT_EQ(test::count(s.hl, "end button shown"), 1) << "the whole story was played";
-}
-
-TEST(LowVision, HighContrastMakesThePanelOpaque) {
-  PlayerSettings settings;
-  settings.high_contrast = true;
-  test::Session s;
-  bool checked = false;
-  play_with(s, settings, [&](const Game& g) {
-    if (checked || !g.input.Click_Wait) return;
-    checked = true;
-    s.hl.close(s.hl.now() + 10);
-    const uint32_t tint = g.screen.Texture.img.at(kTintX, kTintY) & 0xFFFFFFu;
-    const Image& blank = g.screen.Waku[kWakuBlank].img;
-    for (int y = 10; y < blank.h - 10; y += 7)
-      for (int x = 10; x < blank.w - 10; x += 13) EXPECT_EQ(blank.at(x, y) & 0xFFFFFFu, tint);
-  });
-  EXPECT_TRUE(checked);
 }
 
 }  // namespace

@@ -90,9 +90,20 @@ TEST(StateText, FieldsAsTheRecordWritesThem) {
   EXPECT_NE(error.find("(tune)"), std::string::npos) << error;
 }
 
-// A slot file as the game writes it.
+// A slot file as the game writes it, and one as it lies on the disk.
 std::string slot_text(const std::string& title, const std::string& state) {
   return slot_file_text("2026/07/01 09:30", title, {state, "山田", "花子"});
+}
+std::vector<std::string> slot_lines(const std::string& path) {
+  return crlf_lines(cp932_to_utf8(test::read_bytes(path)));
+}
+
+// From t on: the slot window from the menu item (none when it is open
+// already), the slot picked, the button pressed.
+void in_slot_window(Session& s, uint32_t t, const char* menu, int slot, const char* button) {
+  if (menu) s.hl.menu(t, menu);
+  s.hl.click_control(t + 200, "Label1(" + std::to_string(slot) + ")");
+  s.hl.press(t + 300, button);
 }
 
 // Saves in the middle of the story with changed options and a new name,
@@ -125,9 +136,7 @@ TEST(SaveAndLoad, RoundTripThroughQuitAndStart) {
           saved = {g.interp.kou,        g.interp.pap,        g.interp.rub,       g.interp.Cur_Num,
                    g.interp.Script_Pos, g.msg.Name_Table[1], g.msg.Name_Table[2]};
           const uint32_t t = a.hl.now();
-          a.hl.menu(t, "prog_save");
-          a.hl.click_control(t + 200, "Label1(2)");
-          a.hl.press(t + 400, "Save");
+          in_slot_window(a, t, "prog_save", 2, "Save");
           a.hl.press(t + 3000, "Close");
           a.quit(t + 4000);
         });
@@ -142,8 +151,7 @@ TEST(SaveAndLoad, RoundTripThroughQuitAndStart) {
   EXPECT_EQ(saved.rub, 0);
   EXPECT_EQ(saved.family, "森野");
 
-  const std::vector<std::string> lines =
-      crlf_lines(cp932_to_utf8(test::read_bytes(dir / "02.dat")));
+  const std::vector<std::string> lines = slot_lines(dir / "02.dat");
   ASSERT_EQ(lines.size(), 7u);
   EXPECT_TRUE(std::regex_match(lines[0], std::regex(R"(2026/07/20 10:\d\d)"))) << lines[0];
   EXPECT_EQ(lines[1], "三人の浜辺");
@@ -164,8 +172,7 @@ TEST(SaveAndLoad, RoundTripThroughQuitAndStart) {
   bool resumed = false;
   b.hl.at(100, [&] { g.interp.hap = 1; });
   b.hl.click(test::kMenuReadyMs + 100, test::kItemX, test::item_y(1));
-  b.hl.click_control(test::kMenuReadyMs + 300, "Label1(2)");
-  b.hl.press(test::kMenuReadyMs + 500, "Load");
+  in_slot_window(b, test::kMenuReadyMs + 100, nullptr, 2, "Load");
   b.when(
       test::kMenuReadyMs + 600, [&] { return g.input.Click_Wait != 0; },
       [&] {
@@ -184,7 +191,31 @@ TEST(SaveAndLoad, RoundTripThroughQuitAndStart) {
         EXPECT_EQ(g.sound.Cur_Track, 0);
         EXPECT_FALSE(g.screen.Title.visible);
         EXPECT_TRUE(b.hl.menu_enabled("prog_save"));
-        b.quit(b.hl.now() + 100);
+        // F5 writes the quick slot beside the five and shows its notice for a
+        // second; F9 asks, and "yes" resumes the slot. A damaged quick slot
+        // is refused with the slot window's words and nothing is loaded.
+        EXPECT_FALSE(b.hl.menu_enabled("quick_load"));  // no quick slot yet
+        const uint32_t t = b.hl.now();
+        b.hl.key(t, kKeyF5);
+        b.hl.at(t + 100, [&] {
+          EXPECT_TRUE(std::filesystem::exists(dir / "05.dat"));
+          EXPECT_TRUE(g.app.Notice.visible);
+          EXPECT_TRUE(b.hl.menu_enabled("quick_load"));
+        });
+        b.hl.at(t + 1200, [&] { EXPECT_FALSE(g.app.Notice.visible); });
+        b.hl.key(t + 1500, kKeyF9);
+        b.hl.answer(t + 1500, "yes");
+        b.hl.at(t + 3000, [&] {
+          EXPECT_EQ(count(b.hl, LogKind::FileRead, "05.dat"), 1);
+          test::write_bytes(dir / "05.dat", "壊れた");
+        });
+        b.hl.key(t + 3100, kKeyF9);
+        b.hl.answer(t + 3100, "yes");
+        b.hl.at(t + 3300, [&] {
+          EXPECT_EQ(count(b.hl, LogKind::FileRead, "05.dat"), 1);
+          EXPECT_EQ(count(b.hl, LogKind::Dialog, "のデータを読み込めません"), 1);
+        });
+        b.quit(t + 3500);
       });
   b.run(dir.path());
   ASSERT_TRUE(resumed);
@@ -298,8 +329,7 @@ TEST(SlotWindow, OverwriteDeleteEmptySlotsAndCloseWhileItWaits) {
         s.hl.at(t + 100, [&] {
           EXPECT_FALSE(s.hl.form("File_Window")->find("fBtn(2)")->enabled);  // no load
         });
-        s.hl.click_control(t + 200, "Label1(0)");
-        s.hl.press(t + 300, "Save");
+        in_slot_window(s, t, nullptr, 0, "Save");
         s.hl.press(t + 500, "No");  // keeps the old file
         s.hl.at(t + 700, [&] { EXPECT_EQ(test::read_bytes(dir / "00.dat"), old0); });
         s.hl.press(t + 800, "Save");  // the slot is still selected: asks again
@@ -344,7 +374,7 @@ TEST(SlotWindow, OverwriteDeleteEmptySlotsAndCloseWhileItWaits) {
   EXPECT_EQ(count(s.hl, LogKind::FormControl, "shows Label2 \"セーブしました\""), 1);
   EXPECT_EQ(count(s.hl, LogKind::FormControl, "shows Label2 \"消去しました\""), 1);
   EXPECT_FALSE(std::filesystem::exists(dir / "01.dat"));
-  const auto lines = crlf_lines(cp932_to_utf8(test::read_bytes(dir / "00.dat")));
+  const auto lines = slot_lines(dir / "00.dat");
   ASSERT_EQ(lines.size(), 7u);
   EXPECT_EQ(lines[1], "夏休みの始まり");
 }
@@ -403,9 +433,7 @@ TEST(SlotWindow, BrokenAndOutOfRangeRecordsAreRefusedAndOldSlotsLoad) {
         EXPECT_NE(g.sound.Music_On, 0);
         EXPECT_FLOAT_EQ(g.options.Window_Density, 0.7f);
         const uint32_t u = s.hl.now();
-        s.hl.menu(u, "prog_save");
-        s.hl.click_control(u + 200, "Label1(1)");
-        s.hl.press(u + 300, "Save");
+        in_slot_window(s, u, "prog_save", 1, "Save");
         s.hl.press(u + 500, "Yes");
         s.hl.press(u + 2500, "Close");
         s.quit(u + 3000);
@@ -428,7 +456,7 @@ TEST(SlotWindow, BrokenAndOutOfRangeRecordsAreRefusedAndOldSlotsLoad) {
   ASSERT_GE(text, 0);
   EXPECT_NE(events(s.hl).line(static_cast<size_t>(text)).find("さて、今年の夏休みは"),
             std::string::npos);
-  EXPECT_EQ(crlf_lines(cp932_to_utf8(test::read_bytes(dir / "01.dat"))).at(2).substr(9, 3), "013");
+  EXPECT_EQ(slot_lines(dir / "01.dat").at(2).substr(9, 3), "013");
   EXPECT_EQ(test::read_bytes(dir / "00.dat"), utf8_to_cp932("2026/07/01 09:30\r\n見出し\r\n"));
 }
 
@@ -497,49 +525,13 @@ TEST(SaveAndLoad, TwoThousandLoadsKeepTheStackAndMemoryFlat) {
   EXPECT_LT(last_kb - first_kb, kMoreKb) << "kB more after " << kLoads << " loads";
 }
 
-// Starts the story and, at its first wait for a click, presses "Save" on
-// slot 1; then from that time on runs then.
-void save_at_first_wait(Session& s, std::function<void(uint32_t)> then) {
-  s.at_first_wait([&s, then](uint32_t t) {
-    s.hl.menu(t, "prog_save");
-    s.hl.click_control(t + 200, "Label1(0)");
-    s.hl.press(t + 300, "Save");
-    then(t);
-  });
-}
-
-// A slot that cannot be written says so; nothing is written and the story
-// goes on. First on the disk, the temporary file's place taken; then in a
-// folder the player may not change, whoever runs the game (the superuser
-// too, since it is held in memory): a save and a delete are refused with the
-// reason, every slot stays as it was, and so does the system file at the end.
+// A slot that cannot be written says so, nothing is written and the story
+// goes on: in a folder the player may not change, whoever runs the game (the
+// superuser too, since it is held in memory), a save and a delete are refused
+// with the reason, every slot stays as it was, and so does the system file
+// at the end.
 TEST(SlotWindow, SavesThatCannotBeWrittenAreReportedAndEverySlotIsKept) {
   const std::string refused = "\"ゲームをセーブできませんでした。\\r\\nスロット1 (00.dat)";
-  {
-    TempDir dir;
-    test::copy_demo(dir);
-    std::filesystem::create_directory(dir / "00.dat.tmp");
-    Session s;
-    bool went_on = false;
-    save_at_first_wait(s, [&](uint32_t t) {
-      s.hl.press(t + 1500, "Close");
-      const int16_t pos = static_cast<int16_t>(s.g.interp.Script_Pos);
-      s.hl.click(t + 2000, test::kWindowX, 380);
-      s.when(
-          t + 2100, [&, pos] { return s.g.interp.Script_Pos > pos && s.g.input.Click_Wait != 0; },
-          [&] {
-            went_on = true;
-            s.quit(s.hl.now());
-          });
-    });
-    s.run(dir.path());
-    EXPECT_TRUE(went_on);
-    EXPECT_EQ(s.exit_code, 0);
-    EXPECT_EQ(count(s.hl, LogKind::Dialog, refused), 1);
-    EXPECT_EQ(count(s.hl, LogKind::FileWritten, "00.dat"), 0);
-    EXPECT_EQ(count(s.hl, "セーブしました"), 0);
-    EXPECT_FALSE(std::filesystem::exists(dir / "00.dat"));
-  }
   MemoryFiles files;
   const std::string dir = "/velmora-memory/data/";
   files.seed_from_disk(test::build_dir() + "/data", dir);
@@ -548,17 +540,23 @@ TEST(SlotWindow, SavesThatCannotBeWrittenAreReportedAndEverySlotIsKept) {
   const std::string sys_before = *files.find(dir + "50.dat");
   files.set_read_only(dir);
   Session s(files);
-  bool tried = false;
-  save_at_first_wait(s, [&](uint32_t t) {
-    s.hl.click_control(t + 1500, "Label1(1)");
-    s.hl.press(t + 1600, "Delete");
+  bool went_on = false;
+  s.at_first_wait([&](uint32_t t) {
+    in_slot_window(s, t, "prog_save", 0, "Save");
+    in_slot_window(s, t + 1300, nullptr, 1, "Delete");
     s.hl.press(t + 2000, "Yes");
     s.hl.press(t + 3500, "Close");
-    s.hl.at(t + 4000, [&] { tried = true; });
-    s.quit(t + 4500);
+    const auto pos = s.g.interp.Script_Pos;
+    s.hl.click(t + 4000, test::kWindowX, 380);
+    s.when(
+        t + 4100, [&, pos] { return s.g.interp.Script_Pos > pos && s.g.input.Click_Wait != 0; },
+        [&] {
+          went_on = true;
+          s.quit(s.hl.now());
+        });
   });
   s.run(dir);
-  EXPECT_TRUE(tried);
+  EXPECT_TRUE(went_on);
   EXPECT_EQ(s.exit_code, 1);  // the system file could not be written either
   EXPECT_EQ(count(s.hl, LogKind::Dialog,
                   refused + "\\r\\n" + dir +
@@ -569,6 +567,7 @@ TEST(SlotWindow, SavesThatCannotBeWrittenAreReportedAndEverySlotIsKept) {
       count(s.hl, LogKind::Dialog, "\"データを消去できませんでした。\\r\\nスロット2 (01.dat)\""),
       1);
   EXPECT_EQ(count(s.hl, LogKind::FileWritten, "00.dat"), 0);
+  EXPECT_EQ(count(s.hl, "セーブしました"), 0);
   EXPECT_EQ(count(s.hl, LogKind::FileRemoved, "01.dat"), 0);
   EXPECT_EQ(files.find(dir + "00.dat"), nullptr);
   EXPECT_EQ(*files.find(dir + "01.dat"), old1);
@@ -578,41 +577,6 @@ TEST(SlotWindow, SavesThatCannotBeWrittenAreReportedAndEverySlotIsKept) {
     const PictureEntry* p = find_picture_entry(std::atoi(path.substr(dir.size()).c_str()));
     EXPECT_TRUE(p && p->disguised) << path;
   }
-}
-
-// F5 at a click wait writes the quick slot beside the five and shows its
-// notice for a second; F9 asks, and "yes" resumes the slot. A damaged quick
-// slot is refused with the slot window's words and nothing is loaded.
-TEST(QuickSlot, F5SavesWithANoticeF9AsksAndLoadsADamagedOneIsRefused) {
-  TempDir dir;
-  test::copy_demo(dir);
-  Session s;
-  Game& g = s.g;
-  s.at_first_wait([&](uint32_t t) {
-    EXPECT_FALSE(s.hl.menu_enabled("quick_load"));  // no quick slot yet
-    s.hl.key(t, kKeyF5);
-    s.hl.at(t + 100, [&] {
-      EXPECT_TRUE(std::filesystem::exists(dir / "05.dat"));
-      EXPECT_TRUE(g.app.Notice.visible);
-      EXPECT_TRUE(s.hl.menu_enabled("quick_load"));
-    });
-    s.hl.at(t + 1200, [&] { EXPECT_FALSE(g.app.Notice.visible); });
-    s.hl.key(t + 1500, kKeyF9);
-    s.hl.answer(t + 1500, "yes");
-    s.hl.at(t + 3000, [&] {
-      EXPECT_EQ(count(s.hl, LogKind::FileRead, "05.dat"), 1);
-      test::write_bytes(dir / "05.dat", "壊れた");
-    });
-    s.hl.key(t + 3100, kKeyF9);
-    s.hl.answer(t + 3100, "yes");
-    s.hl.at(t + 3300, [&] {
-      EXPECT_EQ(count(s.hl, LogKind::FileRead, "05.dat"), 1);
-      EXPECT_EQ(count(s.hl, LogKind::Dialog, "のデータを読み込めません"), 1);
-    });
-    s.quit(t + 3500);
-  });
-  s.run(dir.path());
-  EXPECT_EQ(s.exit_code, 0);
 }
 
 }  // namespace

@@ -1,36 +1,30 @@
 #include <gtest/gtest.h>
 
-#include "../message/message_rig.h"
+#include "graphics/scene_fixture.h"
 #include "script/interp.h"
 #include "script/tables.h"
-#include "test_support.h"
 
-namespace vm::msgtest {
+namespace vm::test {
 namespace {
 
-TEST(InputWait, LeftClicksEnterAndSpaceReleaseOtherInputDoesNot) {
-  // A left click on the window or on the scene.
-  for (bool window : {true, false}) {
-    Rig r;
-    if (window)
-      r.click_window(300);
-    else
-      r.click_scene(300);
-    wait_click(r.g.story());
-    EXPECT_EQ(r.g.input.Click_Wait, 0);
-    EXPECT_GE(r.hl.now(), 300u) << window;
-    EXPECT_LT(r.hl.now(), 320u) << window;
-  }
-  // Enter or Space, after keys and a button that do not release.
-  for (int key : {int{kKeyReturn}, int{kKeySpace}}) {
+// A pending wait ends at a left click on the window or on the scene, Enter,
+// Space or a held Ctrl, whatever keys and buttons came before.
+TEST(InputWait, LeftClicksEnterSpaceAndCtrlReleaseOtherInputDoesNot) {
+  const std::vector<std::function<void(Rig&)>> releases = {
+      [](Rig& r) { r.click_window(400); }, [](Rig& r) { r.click_scene(400); },
+      [](Rig& r) { r.hl.key(400, kKeyReturn); }, [](Rig& r) { r.hl.key(400, kKeySpace); },
+      [](Rig& r) { r.hl.key(400, kKeyControl); }};
+  for (size_t i = 0; i < releases.size(); ++i) {
     Rig r;
     r.hl.key(100, kKeyEscape);
     r.hl.key(150, 'A');
     r.hl.click(160, 320, 100, kMiddleButton);
-    r.hl.key(400, key);
+    releases[i](r);
+    r.click_window(5000);  // ends the wait anyway, for a failure rather than a hang
     wait_click(r.g.story());
-    EXPECT_GE(r.hl.now(), 400u) << key;
-    EXPECT_LT(r.hl.now(), 420u) << key;
+    EXPECT_EQ(r.g.input.Click_Wait, 0);
+    EXPECT_GE(r.hl.now(), 400u) << i;
+    EXPECT_LT(r.hl.now(), 420u) << i;
   }
   // With no wait pending they change nothing.
   Rig r;
@@ -41,6 +35,16 @@ TEST(InputWait, LeftClicksEnterAndSpaceReleaseOtherInputDoesNot) {
   EXPECT_EQ(r.g.input.Text_Mode, 3);
   EXPECT_EQ(r.g.input.Wnd_Hidden, 0);
   EXPECT_EQ(r.g.msg.Line_No, 0);
+  // With the window hidden the story stays where it is, Ctrl or not, until
+  // the window is shown again.
+  Rig h;
+  h.g.screen.Waku[0].visible = true;
+  h.click_window(100, kRightButton);
+  h.hl.key(200, kKeyControl);
+  h.click_scene(3000, kRightButton);
+  wait_click(h.g.story());
+  EXPECT_GE(h.hl.now(), 3000u);
+  EXPECT_LT(h.hl.now(), 3020u);
 }
 
 TEST(InputWait, MarkBlinksOnceASecondFromHalfASecondInItsColour) {
@@ -134,13 +138,10 @@ TEST(InputWait, ClickOnTheMarkCountsAsTheWindowOnTheShownSceneAsNothing) {
   EXPECT_EQ(r.g.input.Click_Wait, -1);
 }
 
-using vm::test::events;
-
 // A small story played by the interpreter: message rows, a timed wait in the
 // middle, then more messages and the end marker.
 struct Story : ::testing::Test {
   Rig r;
-  std::vector<std::string> said;  // texts in the order they were completed
 
   void row(const std::string& cmd, const std::string& text, const std::string& speaker = "") {
     ScriptRow row;
@@ -207,21 +208,111 @@ TEST_F(Story, RightClickOnTheWindowStopsSkipping) {
   EXPECT_EQ(r.hl.menu_caption("speedup"), "次の選択まで進む");
 }
 
-TEST_F(Story, SkipModeShowsEveryMessageWhole) {
-  r.g.input.Text_Mode = 0;
-  row("", "あいうえお");
-  row("", "かきくけこ", "1");
-  row("", "さしすせそ", "1");
-  r.frames.clear();
-  run();
-  EXPECT_EQ(r.hl.now(), 0u);  // no waits, no typing delays
-  EXPECT_EQ(r.g.msg.Line_No, 3);
-  EXPECT_EQ(r.g.msg.Shown_Speaker, 1);
-  // Label, then two lines of speaker text on the last frame.
-  EXPECT_EQ(r.shown(13, 17), 0x000000u);
-  EXPECT_EQ(r.shown(11 + 2, 18 + 18 + 2), 0x000000u);
-  EXPECT_EQ(r.shown(11 + 4 * 18 + 2, 18 + 36 + 2), 0x000000u);
+// ------------------------------------------------ auto-forward and Ctrl ---
+// A finished message stands for its delay and goes on by itself; the
+// player's click still goes on at once; Ctrl runs through messages while it
+// is held.
+
+// A one-line message of n characters, typed at 40 ms each.
+std::string chars(int n) {
+  std::string s;
+  for (int i = 0; i < n; ++i) s += "あ";
+  return s;
+}
+
+TEST(AutoForward, FinishedMessageGoesOnAfterTheDelayOfTheSettingsOrAtAClick) {
+  Rig r;
+  on_auto(r.g.story());
+  EXPECT_TRUE(r.hl.menu_checked("auto"));
+  // Typing, then 1.5 s and 80 ms per character, with no input at all; more
+  // than a line is typed at 10 ms a character.
+  for (int n : {1, 10, 23, 30}) {
+    const uint32_t t0 = r.hl.now();
+    r.say(1, chars(n));
+    EXPECT_EQ(r.hl.now() - t0, static_cast<uint32_t>((n > 23 ? 10 : 40) * n + 1500 + 80 * n)) << n;
+    EXPECT_EQ(r.g.input.Click_Wait, 0);
+  }
+  r.hl.player_settings.auto_delay_ms = 700;
+  r.hl.player_settings.auto_delay_per_char_ms = 20;
+  uint32_t t0 = r.hl.now();
+  r.say(1, chars(5));
+  EXPECT_EQ(r.hl.now() - t0, 200u + 700u + 100u);
+  // A click 300 ms after the message is typed ends the wait there.
+  t0 = r.hl.now();
+  r.click_window(t0 + 200 + 300);
+  r.say(1, chars(5));
+  EXPECT_GE(r.hl.now() - t0, 500u);
+  EXPECT_LT(r.hl.now() - t0, 520u);
+}
+
+TEST(AutoForward, OffWaitsForTheClickAndHidingTheWindowReadingBackOrSavingRestartsTheDelay) {
+  Rig r;
+  // Off: nothing but the click ends the wait.
+  r.click_window(20000);
+  r.say(1, chars(5));
+  EXPECT_GE(r.hl.now(), 20000u);
+
+  // On, with the window hidden by the player 1 s into the delay and shown
+  // again 5 s later: the full delay runs again from then.
+  on_auto(r.g.story());
+  const uint32_t typed = r.hl.now() + 200;
+  r.click_window(typed + 1000, kRightButton);
+  r.click_scene(typed + 6000, kRightButton);
+  r.say(1, chars(5));
+  EXPECT_GE(r.hl.now(), typed + 6000 + 1890);
+  EXPECT_LT(r.hl.now(), typed + 6000 + 1920);
+
+  // Reading back in the history 1 s into the delay starts it over when the
+  // player returns; the rest of the same wheel turn opens nothing again.
+  const uint32_t shown = r.hl.now() + 200;
+  r.hl.wheel(shown + 1000, 320, 200, -1);
+  r.hl.wheel(shown + 1100, 320, 200, -1);
+  r.say(1, chars(5));
+  EXPECT_GE(r.hl.now(), shown + 1000 + 1890);
+  EXPECT_LT(r.hl.now(), shown + 1000 + 1920);
+  EXPECT_EQ(count(r.hl, LogKind::History, "history open"), 1);
+
+  // Saving in the slot window 1 s into the delay, closed 4 s later: the
+  // full delay runs again from the close.
+  const uint32_t standing = r.hl.now() + 200;
+  r.hl.menu(standing + 1000, "prog_save");
+  r.hl.click_control(standing + 1200, "Label1(0)");
+  r.hl.press(standing + 1400, "Save");
+  r.hl.press(standing + 5000, "Close");
+  r.say(1, chars(5));
+  EXPECT_TRUE(std::filesystem::exists(r.dir / "00.dat"));
+  EXPECT_GE(r.hl.now(), standing + 5000 + 1890);
+  EXPECT_LT(r.hl.now(), standing + 5000 + 2300);  // the window takes its close at its next turn
+
+  // Turned off while a message stands: it waits for the click again.
+  const uint32_t start = r.hl.now();
+  r.hl.menu(start + 500, "auto");
+  r.click_window(start + 30000);
+  r.say(1, chars(5));
+  EXPECT_FALSE(r.hl.menu_checked("auto"));
+  EXPECT_GE(r.hl.now(), start + 30000);
+}
+
+TEST(CtrlFastForward, RunsWhileHeldAndStopsWhenReleased) {
+  Rig r;
+  r.hl.key(0, kKeyControl);
+  do_events(r.g);
+  const int presents = r.hl.present_count();
+  uint32_t t0 = r.hl.now();
+  for (int i = 0; i < 6; ++i) r.say(1, chars(23));
+  // Drawn whole, no typing pauses, each wait over at its first look.
+  EXPECT_LE(r.hl.now() - t0, 6u * 10u);
+  EXPECT_LT(r.hl.present_count() - presents, 6 * 23);
+  EXPECT_EQ(r.g.input.Text_Mode, 3);  // the pacing the player chose is untouched
+
+  // Released: typing and the click wait are back.
+  r.hl.key_up(r.hl.now(), kKeyControl);
+  do_events(r.g);
+  t0 = r.hl.now();
+  r.click_window(t0 + 5000);
+  r.say(1, chars(10));
+  EXPECT_GE(r.hl.now() - t0, 5000u);
 }
 
 }  // namespace
-}  // namespace vm::msgtest
+}  // namespace vm::test

@@ -1,11 +1,17 @@
+// The script as the interpreter plays it: the tables read from the script
+// and choice files, the scene lookups, the rows run, and the message history
+// they fill.
 #include "script/interp.h"
 
 #include <gtest/gtest.h>
 
 #include "app/game.h"
 #include "assets/cp932.h"
+#include "assets/text_helpers.h"
+#include "message/history.h"
 #include "platform/errors.h"
 #include "platform/headless/headless.h"
+#include "script/tables.h"
 #include "test_support.h"
 
 namespace vm {
@@ -89,18 +95,14 @@ TEST_F(Interp, TimedWaitUsesTheVirtualClock) {
         {"0010", "w", "", "", "", "", "", "120"},
         {"0010", "w", "", "", "", "", "", "-200"},
         {"9999"}});
-  g.interp.Script_Pos = 0;
-  script_step(g.story());
-  EXPECT_EQ(hl.now(), 1050u);  // more than 1000 ms, in 50 ms steps
-  g.interp.Script_Pos = 1;
-  script_step(g.story());
-  EXPECT_EQ(hl.now(), 1100u);  // "0" still sleeps once
-  g.interp.Script_Pos = 2;
-  script_step(g.story());
-  EXPECT_EQ(hl.now(), 1250u);
-  g.interp.Script_Pos = 3;
-  EXPECT_EQ(script_step(g.story()), kNothingToShow);  // a negative wait is no wait
-  EXPECT_EQ(hl.now(), 1250u);
+  // More than 1000 ms with no value, in 50 ms steps; "0" still sleeps once;
+  // a negative wait is no wait.
+  const std::pair<int, uint32_t> steps[] = {{0, 1050}, {1, 1100}, {2, 1250}, {3, 1250}};
+  for (const auto& [pos, at] : steps) {
+    g.interp.Script_Pos = pos;
+    EXPECT_EQ(script_step(g.story()), kNothingToShow);
+    EXPECT_EQ(hl.now(), at) << pos;
+  }
 }
 
 TEST_F(Interp, NameSubstitutionAndANameIsNeverReadAsScript) {
@@ -132,6 +134,180 @@ TEST_F(Interp, MalformedFieldsStopWithTheRowNamed) {
     EXPECT_EQ(e.line, 1);
     EXPECT_EQ(e.field, "10 (value)");
   }
+}
+
+// --------------------------------------------------------------- tables ---
+
+// A script row with the given NUM, command, jump and text; other fields empty.
+std::string row(const std::string& num, const std::string& cmd = "", const std::string& jump = "",
+                const std::string& text = "") {
+  return csv({{num, cmd, jump, "", "", "", "", text}});
+}
+
+TEST(NumField, DecodesFirstAndLastThreeCharacters) {
+  struct Case {
+    const char* field;
+    int16_t want;
+  } cases[] = {{"0010", 10},  {"0-010", 10},   {"9999", 9999}, {"123", 1123}, {"1234", 1234},
+               {"0305", 305}, {"1-234", 1234}, {"12", 112},    {"5", 55}};
+  for (const auto& c : cases) {
+    int16_t v = -1;
+    ASSERT_TRUE(decode_num(c.field, v)) << c.field;
+    EXPECT_EQ(v, c.want) << c.field;
+  }
+  int16_t v;
+  EXPECT_FALSE(decode_num("", v));
+  EXPECT_FALSE(decode_num("abcd", v));
+  EXPECT_FALSE(decode_num("4x", v));
+}
+
+TEST(Csv, QuotedFieldsKeepCommasAndLinesAreNumbered) {
+  auto lines = parse_csv("a,\"b,c\",d\r\n\r\n1, 2 ,3\r\n");
+  ASSERT_EQ(lines.size(), 2u);
+  EXPECT_EQ(lines[0].fields, (std::vector<std::string>{"a", "b,c", "d"}));
+  EXPECT_EQ(lines[1].line, 3);
+  EXPECT_EQ(lines[1].fields, (std::vector<std::string>{"1", "2", "3"}));
+}
+
+TEST(LoadTables, HeadingLinesAndIndexRuns) {
+  ScriptTables t;
+  std::string s = "num,cmd,jump,place,doll,face,x,speaker,text,value,x,subst,x\r\n" + row("0010") +
+                  row("0010") + "NUM,,,,,,,,,,,,\r\n" + row("0020") + row("0020") +
+                  "num,,,,,,,,,,,,\r\n" + row("0010", "g0", "0020");
+  // "NUM" is not a heading: the row fails as a scene number.
+  EXPECT_THROW(load_tables(t, s, ""), DataError);
+
+  // Text comes in the game's code page, half-width kana included.
+  s = "num,cmd,jump,place,doll,face,x,speaker,text,value,x,subst,x\r\n" +
+      row("0010", "", "", utf8_to_cp932("ｱｲｳ「こんにちは」")) + row("0010") + row("0020") +
+      row("0020") + "num,,,,,,,,,,,,\r\n" + row("0010", "g0", "0020");
+  load_tables(t, s, utf8_to_cp932("0010,\"はい、そうです\",0020\r\n0010,いいえ,0777\r\n"));
+  EXPECT_EQ(t.Script_Last, 4);
+  ASSERT_EQ(t.Scene_Count, 3);
+  EXPECT_EQ(t.Scene_Index[0].key, 10);
+  EXPECT_EQ(t.Scene_Index[0].seq, 0);
+  EXPECT_EQ(t.Scene_Index[1].key, 20);
+  EXPECT_EQ(t.Scene_Index[1].seq, 2);
+  EXPECT_EQ(t.Scene_Index[2].key, 10);
+  EXPECT_EQ(t.Scene_Index[2].seq, 4);
+  EXPECT_EQ(t.Script_Table[0].text, "ｱｲｳ「こんにちは」");
+  EXPECT_EQ(t.Script_Table[0].jump, 0);
+  EXPECT_EQ(t.Script_Table[4].jump, 20);
+  ASSERT_EQ(t.Sel_Last, 1);
+  EXPECT_EQ(t.SCT[0].label, "はい、そうです");
+  EXPECT_EQ(t.SCT[0].target, 2);    // resolved to the SEQ
+  EXPECT_EQ(t.SCT[1].target, 777);  // unknown NUM kept as written
+}
+
+TEST(LoadTables, MalformedRowsNameFileLineAndField) {
+  ScriptTables t;
+  try {
+    load_tables(t, row("0010") + row("00x0"), "");
+    FAIL();
+  } catch (const DataError& e) {
+    EXPECT_EQ(e.file, "51.dat");
+    EXPECT_EQ(e.line, 2);
+    EXPECT_EQ(e.field, "1 (num)");
+  }
+  try {
+    load_tables(t, row("0010") + "0020,,\r\n", "");
+    FAIL();
+  } catch (const DataError& e) {
+    EXPECT_EQ(e.line, 2);
+  }
+  std::string many;
+  for (int i = 0; i < 3002; ++i) many += row("0010");
+  EXPECT_THROW(load_tables(t, many, ""), DataError);
+  std::string choices;
+  for (int i = 0; i < 202; ++i) choices += "0010,x,0010\r\n";
+  EXPECT_THROW(load_tables(t, row("0010"), choices), DataError);
+}
+
+TEST_F(Interp, BinarySearchFindsEveryKeyAndChoiceRowsAndRefusesOthers) {
+  std::string rows;
+  for (const char* n : {"0010", "0020", "0030", "0040", "0050", "0060"}) rows += row(n);
+  load_tables(g.tables, rows, "0030,a,0050\r\n0030,b,0060\r\n");
+  for (int i = 0; i < 6; ++i) {
+    g.interp.Script_Pos = -5;
+    EXPECT_TRUE(jump_to_num(g.tables, g.interp.Script_Pos, static_cast<int16_t>(10 * (i + 1)),
+                            g.pf.dialogs));
+    EXPECT_EQ(g.interp.Script_Pos, i);
+  }
+  for (int16_t missing : {5, 15, 65, -1}) {
+    g.interp.Script_Pos = 3;
+    EXPECT_FALSE(jump_to_num(g.tables, g.interp.Script_Pos, missing, g.pf.dialogs));
+    EXPECT_EQ(g.interp.Script_Pos, 3);
+  }
+  ASSERT_EQ(events(hl).size(), 4u);
+  EXPECT_NE(events(hl).line(0).find("dialog \"Not found NUM to SEQ\""), std::string::npos);
+
+  // The choice table: a key is found, a missing one leaves the first row.
+  EXPECT_TRUE(find_sct(g.tables, 30, g.pf.dialogs));
+  EXPECT_EQ(g.tables.Sel_First, 0);
+  g.tables.Sel_First = 1;
+  EXPECT_FALSE(find_sct(g.tables, 40, g.pf.dialogs));
+  EXPECT_EQ(g.tables.Sel_First, 1);
+  EXPECT_NE(events(hl).last_line().find("\"SCT not found.\""), std::string::npos);
+
+  // Out of order, the probes decide what is found: a midpoint rounded half
+  // to even finds 20, 30 and 40 here; rounding down would find 50 instead
+  // of 40, rounding up 10 instead of 20.
+  std::string s;
+  for (const char* n : {"0020", "0010", "0030", "0050", "0040"}) s += row(n);
+  load_tables(g.tables, s, "");
+  for (int16_t num : {10, 20, 30, 40, 50})
+    EXPECT_EQ(find_num(g.tables, num) >= 0, num == 20 || num == 30 || num == 40) << num;
+}
+
+// -------------------------------------------------------------- history ---
+// What was shown, in order, at most 200 messages, and a fresh history whenever
+// the story is entered anew (a new game or a loaded one).
+
+std::vector<std::string> shown(const HistoryState& h) {
+  std::vector<std::string> out;
+  for (const HistoryEntry& e : h.entries)
+    out.push_back((e.speaker.empty() ? "-" : e.speaker) + " " + e.text);
+  return out;
+}
+
+TEST_F(Interp, HistoryHoldsLabelsAndNamesAsShownAndStartsAfreshWithEachRun) {
+  g.msg.Name_Table[2] = "ナギ";
+  load({{"0010", "", "", "", "", "", "", "浜辺に着いた。"},
+        {"0010", "", "", "", "", "", "1", "やあ。"},
+        {"0010", "", "", "", "", "", "1", "元気？"},
+        {"0010", "", "", "", "", "", "3", "&2です。", "", "1"},
+        {"9999"}});
+  run_script(g.story());
+  const std::vector<std::string> want = {"- 浜辺に着いた。", "【ソラノ】 やあ。",
+                                         "【ソラノ】 元気？", "【ナギ】 ナギです。"};
+  EXPECT_EQ(shown(g.history), want);
+  // A later rename does not rewrite what was shown.
+  g.msg.Name_Table[2] = "ミナ";
+  EXPECT_EQ(shown(g.history), want);
+
+  // Entering the story again (a loaded game resumes this way) starts over.
+  g.interp.Script_Pos = 2;
+  run_script(g.story());
+  EXPECT_EQ(shown(g.history),
+            (std::vector<std::string>{"【ソラノ】 元気？", "【ミナ】 ミナです。"}));
+}
+
+TEST_F(Interp, HistoryKeepsTheLast200MessagesAndTheChoicesAmongThem) {
+  history_add_choice(g.history, "はじめの選択");
+  for (int i = 0; i < 150; ++i) history_add_message(g.history, "", "a" + std::to_string(i));
+  history_add_choice(g.history, "まんなかの選択");
+  for (int i = 150; i < 205; ++i)
+    history_add_message(g.history, "【ミツ】", "a" + std::to_string(i));
+  ASSERT_EQ(g.history.messages, 200);
+  ASSERT_EQ(g.history.entries.size(), 201u);
+  EXPECT_EQ(g.history.entries.front().text, "a5");
+  EXPECT_EQ(g.history.entries[145].text, "→ まんなかの選択");
+  EXPECT_TRUE(g.history.entries[145].choice);
+  EXPECT_EQ(g.history.entries.back().text, "a204");
+  // The choice goes with the message before it once that is dropped.
+  for (int i = 0; i < 145; ++i) history_add_message(g.history, "", "b");
+  EXPECT_FALSE(g.history.entries.front().choice);
+  EXPECT_EQ(g.history.entries.front().text, "a150");
 }
 
 }  // namespace

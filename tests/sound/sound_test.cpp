@@ -67,7 +67,10 @@ class Sound : public ::testing::Test {
   size_t commands_sent() const { return hl.music_commands().size(); }
 };
 
-TEST_F(Sound, StartUpRowSelectsTuneOneWhichTheSameRowDoesNotRestart) {
+// Start-up selects tune one; a row naming the tune already playing, a digit
+// (an effect the program does not carry), a bare "a", an empty track name or a
+// letter past "k" plays nothing, and no dialog is shown.
+TEST_F(Sound, RowsSelectTunesByLetterAndOtherRowsPlayNothing) {
   hl.volume_level = 40000;
   open_mixer(g.audio());
   EXPECT_TRUE(g.sound.mixer_open);
@@ -75,6 +78,8 @@ TEST_F(Sound, StartUpRowSelectsTuneOneWhichTheSameRowDoesNotRestart) {
   EXPECT_EQ(g.sound.Saved_Volume, 40000u);
   EXPECT_TRUE(g.sound.Music_On);
   EXPECT_TRUE(g.sound.Sound_On);
+  for (const char* r : {"a", "a1", "a5", "a9"}) row(r);
+  EXPECT_EQ(commands_sent(), 0u);
   row("aA");  // capital and small letters select the same tune
   EXPECT_EQ(g.sound.Cur_Track, 1);
   EXPECT_EQ(hl.music_commands(),
@@ -82,10 +87,15 @@ TEST_F(Sound, StartUpRowSelectsTuneOneWhichTheSameRowDoesNotRestart) {
                                       "play midifile from 0"}));
   EXPECT_EQ(music_mode(g.audio()), "PLAYING");
   const size_t sent = commands_sent();
-  row("aa");
-  row("  aA  ");
+  for (const char* r : {"aa", "  aA  ", "ac", "aL", "a"}) row(r);
   EXPECT_EQ(commands_sent(), sent);  // the tune goes on: no stop, no fade
   EXPECT_TRUE(volumes().empty());
+  EXPECT_EQ(g.sound.Cur_Track, 1);
+  row("ab1");  // tune 2; the trailing character is no effect number
+  EXPECT_EQ(std::count(hl.music_commands().begin(), hl.music_commands().end(), open_of("town.mid")),
+            1);
+  EXPECT_EQ(hl.effects_played, 0);
+  EXPECT_EQ(count(hl, LogKind::Dialog), 0);
   hl.tune_length_ms = 0;
   EXPECT_EQ(music_mode(g.audio()), "STOPPED");  // the answer is upper-cased
 }
@@ -96,86 +106,78 @@ TEST_F(Sound, WithoutAudioOutputMusicAndSoundsAreOffAndRowsDoNothing) {
   EXPECT_FALSE(g.sound.mixer_open);
   EXPECT_EQ(g.sound.Music_On, 0);
   EXPECT_EQ(g.sound.Sound_On, 0);
-  row("aa");
-  row("a0");
-  row("aj");
+  for (const char* r : {"aa", "a0", "aj"}) row(r);
   EXPECT_EQ(commands_sent(), 0u);
   EXPECT_EQ(g.sound.Cur_Track, 0);
   uint32_t level = 123;
   EXPECT_FALSE(get_volume(g.audio(), level));
 }
 
-TEST_F(Sound, ANewTuneFadesTheOldOneOutThenStartsAtTheRestoredLevel) {
+// A new tune fades the old one out in eight steps of an eighth (the first
+// level is the one already set), then starts at the level before the fade; a
+// stop row does the same and closes the device, and skips the fade at level 0.
+TEST_F(Sound, ANewTuneOrAStopFadesTheOldOneOutAndRestoresTheLevel) {
   hl.volume_level = 49152;
   open_mixer(g.audio());
   row("aa");
   row("aB");
   EXPECT_EQ(g.sound.Cur_Track, 2);
-  // Nine levels of 6144 down to 0 (the first is the level already set), then
-  // back to the level before the fade.
   std::vector<uint32_t> expected;
   for (int k = 1; k <= 8; ++k) expected.push_back(49152 - 6144 * k);
   expected.push_back(49152);
   EXPECT_EQ(volumes(), expected);
   const std::vector<std::string>& c = hl.music_commands();
   ASSERT_GE(c.size(), 4u);
-  EXPECT_EQ(c[c.size() - 4], "stop midifile ");
-  EXPECT_EQ(c[c.size() - 3], "close midifile");
-  EXPECT_EQ(c[c.size() - 2], open_of("town.mid"));
-  EXPECT_EQ(c.back(), "play midifile from 0");
+  EXPECT_EQ(std::vector<std::string>(c.end() - 4, c.end()),
+            (std::vector<std::string>{"stop midifile ", "close midifile", open_of("town.mid"),
+                                      "play midifile from 0"}));
   EXPECT_EQ(hl.volume_level, 49152u);
+
+  row("a0");
+  EXPECT_EQ(g.sound.Cur_Track, 0);
+  expected.insert(expected.end(), expected.begin(), expected.begin() + 9);
+  EXPECT_EQ(volumes(), expected);
+  EXPECT_EQ(std::vector<std::string>(c.end() - 2, c.end()),
+            (std::vector<std::string>{"stop midifile ", "close midifile"}));
+  EXPECT_EQ(music_mode(g.audio()), "");
+  row("aa");
+  hl.volume_level = 0;
+  const uint32_t start = hl.now();
+  row("a0");
+  EXPECT_EQ(hl.now(), start);
+  EXPECT_EQ(volumes(), expected);
+  EXPECT_EQ(hl.music_commands().back(), "close midifile");
+  EXPECT_EQ(g.sound.Cur_Track, 0);
 }
 
-TEST_F(Sound, MusicOffIgnoresTuneRowsSoundOffDoesNotAndBothOffNotEvenAStop) {
+// Music off ignores tune rows (sound off does not), both off not even a
+// stop; a missing tune or a refusing sequencer switches the music off
+// without a word.
+TEST_F(Sound, MusicOffIgnoresTuneRowsAndAMissingOrRefusedTuneSwitchesItOff) {
   open_mixer(g.audio());
   g.sound.Music_On = 0;
-  row("aa");
-  row("aj");
-  row("ak");
+  for (const char* r : {"aa", "aj", "ak"}) row(r);
   EXPECT_EQ(g.sound.Cur_Track, 0);
   EXPECT_EQ(commands_sent(), 0u);
   EXPECT_TRUE(volumes().empty());
-  // Sound off still plays music.
   g.sound.Music_On = -1;
   g.sound.Sound_On = 0;
   row("a3");
   EXPECT_EQ(commands_sent(), 0u);
   row("ab");
   EXPECT_EQ(g.sound.Cur_Track, 2);
-  // Both off: nothing at all.
   g.sound.Music_On = 0;
-  const size_t sent = commands_sent();
+  size_t sent = commands_sent();
   row("a0");
   row("aa");
   EXPECT_EQ(commands_sent(), sent);
   EXPECT_EQ(g.sound.Cur_Track, 2);
-}
 
-TEST_F(Sound, DigitsEmptyTrackNamesAndLettersPastKPlayNothing) {
-  open_mixer(g.audio());
-  row("a");                                         // a bare "a" names nothing
-  for (const char* r : {"a1", "a5", "a9"}) row(r);  // effects the program does not carry
-  EXPECT_EQ(commands_sent(), 0u);
-  row("aa");
-  const size_t sent = commands_sent();
-  row("ac");
-  row("aL");
-  row("a");
-  EXPECT_EQ(commands_sent(), sent);
-  EXPECT_EQ(g.sound.Cur_Track, 1);
-  row("ab1");  // tune 2; the trailing character is no effect number
-  EXPECT_EQ(std::count(hl.music_commands().begin(), hl.music_commands().end(), open_of("town.mid")),
-            1);
-  EXPECT_EQ(hl.effects_played, 0);
-  EXPECT_EQ(count(hl, LogKind::Dialog), 0);
-}
-
-TEST_F(Sound, AMissingTuneOrARefusingSequencerSwitchesMusicOffQuietly) {
-  open_mixer(g.audio());
+  g.sound.Music_On = -1;
   row("ad");
   EXPECT_EQ(g.sound.Music_On, 0);
   EXPECT_EQ(g.sound.Cur_Track, 4);
-  const size_t sent = commands_sent();
+  sent = commands_sent();
   row("ab");
   EXPECT_EQ(commands_sent(), sent);
   EXPECT_EQ(count(hl, LogKind::Dialog), 0);
@@ -185,39 +187,13 @@ TEST_F(Sound, AMissingTuneOrARefusingSequencerSwitchesMusicOffQuietly) {
   EXPECT_EQ(g.sound.Music_On, 0);
 }
 
-TEST_F(Sound, FadeOutThenFadeInReturnsToTheSavedLevelAndTheNextTuneIsHeard) {
+// Each fade level is held just over 100 ms, a fade too small to step arrives
+// at once; fading out then in returns to the saved level, and the next tune
+// is heard at it.
+TEST_F(Sound, FadesStepEvery100MillisecondsAndReturnToTheSavedLevel) {
   hl.volume_level = 0xC000;
   open_mixer(g.audio());
-  row("aa");
-  const size_t sent = commands_sent();
-  row("aJ");
-  EXPECT_EQ(hl.volume_level, 0u);
-  EXPECT_EQ(g.sound.Saved_Volume, 0xC000u);
-  // The tune keeps playing silently: only the state queries of BGMLoop.
-  for (size_t i = sent; i < commands_sent(); ++i)
-    EXPECT_EQ(hl.music_commands()[i], "status midifile mode");
-  row("ak");
-  EXPECT_EQ(hl.volume_level, g.sound.Saved_Volume);
-  // Eight changes down and eight back up: each fade starts at the level
-  // already set.
-  EXPECT_EQ(volumes().size(), 16u);
-  row("aJ");
-  ASSERT_EQ(hl.volume_level, 0u);
-  row("ab");  // a new tune starts at the level the fade returns to
-  EXPECT_EQ(hl.volume_level, 0xC000u);
-  EXPECT_EQ(g.sound.Saved_Volume, 0xC000u);
-  row("aJ");
-  row("a0");  // a stop after a fade-out also puts the speakers back
-  EXPECT_EQ(hl.volume_level, 0xC000u);
-  row("aJ");
-  row("aJ");  // a second fade-out finds nothing to fade and keeps the level to return to
-  row("aK");
-  EXPECT_EQ(hl.volume_level, 0xC000u);
-}
-
-TEST_F(Sound, EachFadeLevelIsHeldJustOver100MillisecondsAndTinyFadesArriveAtOnce) {
   hl.volume_level = 65535;
-  open_mixer(g.audio());
   uint32_t start = hl.now();
   fade_out(g.audio(), 65535);
   const Events steps = events(hl).of(LogKind::Volume);
@@ -233,30 +209,33 @@ TEST_F(Sound, EachFadeLevelIsHeldJustOver100MillisecondsAndTinyFadesArriveAtOnce
   fade_in(g.audio(), 6);
   EXPECT_EQ(hl.volume_level, 6u);
   EXPECT_EQ(hl.now(), start);
-}
 
-TEST_F(Sound, StopRowFadesStopsAndRestoresTheLevelAndSkipsTheFadeAtLevelZero) {
-  hl.volume_level = 65535;
-  open_mixer(g.audio());
+  hl.volume_level = 0xC000;
   row("aa");
-  row("a0");
-  EXPECT_EQ(g.sound.Cur_Track, 0);
-  EXPECT_EQ(volumes().front(), 57344u);
-  EXPECT_EQ(volumes()[volumes().size() - 2], 7u);
-  EXPECT_EQ(hl.volume_level, 65535u);
-  const std::vector<std::string>& c = hl.music_commands();
-  EXPECT_EQ(c[c.size() - 2], "stop midifile ");
-  EXPECT_EQ(c.back(), "close midifile");
-  EXPECT_EQ(music_mode(g.audio()), "");
-  row("aa");
-  hl.volume_level = 0;
-  const size_t levels = volumes().size();
-  const uint32_t start = hl.now();
-  row("a0");
-  EXPECT_EQ(hl.now(), start);
-  EXPECT_EQ(volumes().size(), levels);
-  EXPECT_EQ(hl.music_commands().back(), "close midifile");
-  EXPECT_EQ(g.sound.Cur_Track, 0);
+  const size_t sent = commands_sent(), levels = volumes().size();
+  row("aJ");
+  EXPECT_EQ(hl.volume_level, 0u);
+  EXPECT_EQ(g.sound.Saved_Volume, 0xC000u);
+  // The tune keeps playing silently: only the state queries of BGMLoop.
+  for (size_t i = sent; i < commands_sent(); ++i)
+    EXPECT_EQ(hl.music_commands()[i], "status midifile mode");
+  row("ak");
+  EXPECT_EQ(hl.volume_level, g.sound.Saved_Volume);
+  // Eight changes down and eight back up: each fade starts at the level
+  // already set.
+  EXPECT_EQ(volumes().size() - levels, 16u);
+  row("aJ");
+  ASSERT_EQ(hl.volume_level, 0u);
+  row("ab");  // a new tune starts at the level the fade returns to
+  EXPECT_EQ(hl.volume_level, 0xC000u);
+  EXPECT_EQ(g.sound.Saved_Volume, 0xC000u);
+  row("aJ");
+  row("a0");  // a stop after a fade-out also puts the speakers back
+  EXPECT_EQ(hl.volume_level, 0xC000u);
+  row("aJ");
+  row("aJ");  // a second fade-out finds nothing to fade and keeps the level to return to
+  row("aK");
+  EXPECT_EQ(hl.volume_level, 0xC000u);
 }
 
 TEST_F(Sound, BGMLoopRestartsAFinishedTuneWithin500MillisecondsButNeverAPlayingOrStoppedOne) {
@@ -285,42 +264,26 @@ TEST_F(Sound, BGMLoopRestartsAFinishedTuneWithin500MillisecondsButNeverAPlayingO
 
 // --------------------------------------------------------------- effects ---
 
-struct WaveInfo {
-  uint16_t format = 0, channels = 0, bits = 0;
-  uint32_t rate = 0, data = 0, riff_size = 0;
-};
-
-WaveInfo parse(const std::vector<uint8_t>& w) {
-  auto u16 = [&](size_t o) { return static_cast<uint16_t>(w[o] | w[o + 1] << 8); };
-  auto u32 = [&](size_t o) { return uint32_t{u16(o)} | uint32_t{u16(o + 2)} << 16; };
-  WaveInfo i;
-  if (w.size() < 44 || std::string(w.begin(), w.begin() + 4) != "RIFF" ||
-      std::string(w.begin() + 8, w.begin() + 16) != "WAVEfmt " ||
-      std::string(w.begin() + 36, w.begin() + 40) != "data")
-    return i;
-  i.riff_size = u32(4);
-  i.format = u16(20);
-  i.channels = u16(22);
-  i.rate = u32(24);
-  i.bits = u16(34);
-  i.data = u32(40);
-  return i;
-}
-
 TEST(Effects, TheThreeSoundsAreWholeAudibleWavesEndingAtRest) {
   for (int id : {100, 101, 102}) {
     SCOPED_TRACE(id);
     const std::vector<uint8_t>& w = effect_wave(id);
-    const WaveInfo i = parse(w);
-    EXPECT_EQ(i.format, 1);
-    EXPECT_EQ(i.channels, 1);
-    ASSERT_TRUE(i.bits == 8 || i.bits == 16);
-    EXPECT_EQ(w.size(), 44u + i.data);
-    EXPECT_EQ(i.riff_size, w.size() - 8);
+    ASSERT_GE(w.size(), 44u);
+    auto u16 = [&](size_t o) { return static_cast<uint16_t>(w[o] | w[o + 1] << 8); };
+    auto u32 = [&](size_t o) { return uint32_t{u16(o)} | uint32_t{u16(o + 2)} << 16; };
+    EXPECT_EQ(std::string(w.begin(), w.begin() + 4), "RIFF");
+    EXPECT_EQ(std::string(w.begin() + 8, w.begin() + 16), "WAVEfmt ");
+    EXPECT_EQ(std::string(w.begin() + 36, w.begin() + 40), "data");
+    EXPECT_EQ(u16(20), 1);  // PCM
+    EXPECT_EQ(u16(22), 1);  // one channel
+    const size_t bits = u16(34);
+    ASSERT_TRUE(bits == 8 || bits == 16);
+    EXPECT_EQ(w.size(), 44u + u32(40));
+    EXPECT_EQ(u32(4), w.size() - 8);
     // Audible, and ending at rest so it stops without a pop.
     int peak = 0, last = 0;
-    for (size_t o = 44; o + i.bits / 8 <= w.size(); o += i.bits / 8) {
-      const int s = i.bits == 8 ? (w[o] - 128) * 256 : static_cast<int16_t>(w[o] | w[o + 1] << 8);
+    for (size_t o = 44; o + bits / 8 <= w.size(); o += bits / 8) {
+      const int s = bits == 8 ? (w[o] - 128) * 256 : static_cast<int16_t>(w[o] | w[o + 1] << 8);
       peak = std::max(peak, std::abs(s));
       last = s;
     }
