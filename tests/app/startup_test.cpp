@@ -240,20 +240,5 @@ TEST(DataDir, TheInstalledDataIsCopiedOnceWhereThePlayerMayWriteIt) {
   EXPECT_EQ(find_game_data(files, places, log), places.program_dir + "data/");
 }
 
-TEST_F(Startup, SkipIsOfferedOnceTheStoryRuns) {
-  hl.menu(1500, "speedup");   // not while the title shows
-  hl.click(5500, 300, 255);   // the title menu's start item
-  hl.menu(7000, "speedup");   // skips to the first choice
-  hl.click(45000, 240, 401);  // picks its first item
-  hl.menu(65000, "prog_end");
-  hl.answer(65000, "yes");
-  EXPECT_EQ(run(), 0);
-  EXPECT_EQ(count(hl, LogKind::Ignored, "menu speedup (disabled"), 1);
-  EXPECT_EQ(count(hl, LogKind::Menu, "caption speedup \"スキップ停止\""), 1);
-  EXPECT_EQ(count(hl, LogKind::Menu, "caption speedup \"次の選択まで進む\""),
-            1);  // the choice ended it
-  EXPECT_TRUE(hl.menu_enabled("speedup"));
-}
-
 }  // namespace
 }  // namespace vm

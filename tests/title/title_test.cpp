@@ -82,10 +82,12 @@ TEST_F(Title, PanelDissolvesInNineStepsOntoThePanelTexture) {
 
 // The menu ticks once per change of item, with effects switched off too;
 // the start item (any button) enters the story and leaves the title. Nothing
-// is there to look back on at the title: the wheel opens no history.
+// is there to look back on or skip at the title: the wheel opens no history.
 TEST_F(Title, HoverTicksOncePerChangeAndStartEntersTheStory) {
   EXPECT_FALSE(s.hl.menu_enabled("prog_save"));
-  s.hl.at(kMenuReadyMs, [&] { EXPECT_FALSE(s.hl.menu_enabled("history")); });
+  s.hl.at(kMenuReadyMs, [&] {
+    for (const char* m : {"history", "speedup"}) EXPECT_FALSE(s.hl.menu_enabled(m)) << m;
+  });
   s.hl.wheel(kMenuReadyMs + 50, 320, 100, -1);
   const uint32_t t = kMenuReadyMs + 100;
   s.hl.move(t, kItemX, item_y(0));
