@@ -7,9 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "app/main_form.h"
-#include "platform/headless/headless.h"
-#include "test_support.h"
+#include "app/session.h"
 
 namespace vm {
 namespace {
@@ -24,17 +22,11 @@ constexpr int kFirstChoiceX = 230, kFirstChoiceY = 400;
 constexpr int kStartX = 300, kStartY = 255;
 constexpr uint32_t kStartAt = 7000;
 
-class Comfort : public ::testing::Test {
+class Comfort : public test::DemoRun {
  protected:
-  test::TempDir dir;
-  Headless hl;
-  void SetUp() override {
-    std::filesystem::copy(test::build_dir() + "/data", dir.path(),
-                          std::filesystem::copy_options::recursive);
-  }
   int run(uint32_t close_at) {
     hl.close(close_at);
-    return run_game(hl.platform(), dir.path());
+    return DemoRun::run();
   }
 };
 
@@ -213,8 +205,7 @@ TEST_F(Comfort, OpeningTheHistoryChangesNothing) {
     plain = h.log().lines();
   }
   std::filesystem::remove_all(dir.path());
-  std::filesystem::copy(test::build_dir() + "/data", dir.path(),
-                        std::filesystem::copy_options::recursive);
+  test::copy_demo(dir);
   {
     Headless h;
     ASSERT_EQ(play(h, true), 0);

@@ -6,14 +6,10 @@
 #include <filesystem>
 
 #include "app/data_folder.h"
-#include "app/game.h"
-#include "app/main_form.h"
-#include "assets/assets.h"
+#include "app/session.h"
 #include "platform/common/disk_files.h"
 #include "platform/common/folder_copy.h"
-#include "platform/headless/headless.h"
 #include "platform/headless/memory_files.h"
-#include "test_support.h"
 
 namespace vm {
 namespace {
@@ -21,22 +17,14 @@ namespace {
 using test::count;
 using test::Events;
 using test::events;
-
 using test::read_bytes;
 using test::TempDir;
 
-// The demo folder copied into a temporary folder of its own.
-class Startup : public ::testing::Test {
+class Startup : public test::DemoRun {
  protected:
-  TempDir dir;
-  Headless hl;
-  void SetUp() override {
-    std::filesystem::copy(test::build_dir() + "/data", dir.path(),
-                          std::filesystem::copy_options::recursive);
-  }
   int run() {
     hl.close(hl.now() + 600000);  // as the runner does when its input ends
-    return run_game(hl.platform(), dir.path());
+    return DemoRun::run();
   }
 };
 

@@ -167,11 +167,5 @@ TEST(DevRun, JumpAndCountersStartAnySceneWithTheCountersGiven) {
   EXPECT_TRUE(p.hl.menu_enabled("dev_reload"));
 }
 
-TEST(DevRun, ACloseWhileLoadingLeavesTheFolderAsItWas) {
-  DevPlay p;
-  p.play(50);
-  EXPECT_EQ(p.code, 0);
-}
-
 }  // namespace
 }  // namespace vm::test
