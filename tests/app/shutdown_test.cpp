@@ -91,21 +91,6 @@ INSTANTIATE_TEST_SUITE_P(
       return n;
     });
 
-TEST_F(Shutdown, QuitAsksFirstAndEndsInOrder) {
-  hl.menu(5000, "prog_end");
-  hl.answer(5000, "no");
-  hl.menu(6000, "prog_end");
-  hl.answer(6000, "yes");
-  hl.close(600000);
-  EXPECT_EQ(run(), 0);
-  EXPECT_EQ(count(hl, LogKind::Dialog, "\"終了しますか？\" -> no"), 1);
-  EXPECT_EQ(count(hl, LogKind::Dialog, "\"終了しますか？\" -> yes"), 1);
-  EXPECT_EQ(count(hl, LogKind::Caption, "\"Velmora - loading now...\""), 1);
-  EXPECT_EQ(count(hl, LogKind::Caption, "\"Velmora\""), 1);
-  EXPECT_EQ(count(hl, LogKind::FileWritten, "50.dat"), 1);
-  expect_at_rest();
-}
-
 TEST_F(Shutdown, CloseDuringTheLoadingPictureWritesNothing) {
   hl.close(0);
   EXPECT_EQ(run(), 0);

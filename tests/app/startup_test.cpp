@@ -4,6 +4,7 @@
 
 #include <csignal>
 #include <filesystem>
+#include <map>
 
 #include "app/data_folder.h"
 #include "app/session.h"
@@ -28,15 +29,6 @@ class Startup : public test::DemoRun {
   }
 };
 
-TEST_F(Startup, SecondCopyIsRefused) {
-  hl.other_copy = true;
-  std::string sys = read_bytes(dir / "50.dat");
-  EXPECT_EQ(run(), 1);
-  EXPECT_EQ(count(hl, LogKind::Dialog, "\"既に起動しています。\""), 1);
-  EXPECT_EQ(count(hl, LogKind::Caption), 0);
-  test::expect_at_rest(dir.path());
-}
-
 TEST_F(Startup, ASecondCopyOnTheSameFolderIsRefusedWhateverItsOwnLock) {
   // Started with another runtime folder, the second copy's own lock is free;
   // the data folder is not.
@@ -55,15 +47,6 @@ TEST_F(Startup, ASecondCopyOnTheSameFolderIsRefusedWhateverItsOwnLock) {
   EXPECT_EQ(count(hl, LogKind::FileWritten, "50.dat"), 1);
 }
 
-TEST_F(Startup, FolderWithoutTheMarkerFileIsRejected) {
-  std::filesystem::remove(dir / "11.dat");
-  std::string sys = read_bytes(dir / "50.dat");
-  EXPECT_EQ(run(), 1);
-  EXPECT_EQ(count(hl, LogKind::Dialog, "\"フォルダの内容が不正です.\\r\\n" + dir.path() + "\""), 1);
-  EXPECT_EQ(read_bytes(dir / "50.dat"), sys);
-  test::expect_at_rest(dir.path());
-}
-
 TEST_F(Startup, EmptyLoadingPictureIsSkipped) {
   test::write_bytes(dir / "72.dat", "");
   hl.menu(3000, "prog_end");
@@ -73,30 +56,46 @@ TEST_F(Startup, EmptyLoadingPictureIsSkipped) {
   EXPECT_EQ(read_bytes(dir / "72.dat"), "");
 }
 
-// The two pictures read before the asset check: missing or damaged, each is
-// named in the game's words; the decoder's account goes to the log (standard
-// error on the desktop); nothing in the folder changes.
-TEST_F(Startup, MissingOrDamagedLoadingPicturesAreNamedInTheGamesWords) {
-  const std::string sprite = read_bytes(dir / "11.dat");
-  for (const char* number : {"72", "61"}) {
-    const std::string file = std::string(number) + ".dat", kept = read_bytes(dir / file);
-    for (bool missing : {true, false}) {
-      if (missing)
-        std::filesystem::remove(dir / file);
-      else
-        test::write_bytes(dir / file, "BM not a picture");
-      Headless again;
-      EXPECT_EQ(run_game(again.platform(), dir.path()), 1) << file;
-      const std::string want = std::string("dialog \"起動に必要なファイル") +
-                               (missing ? "がありません。" : "が壊れています。") + "\\r\\n" +
-                               dir.path() + file + "\"";
-      const Events dialogs = events(again).of(LogKind::Dialog);
-      ASSERT_EQ(dialogs.size(), 1u) << file;
-      EXPECT_NE(dialogs.line(0).find(want), std::string::npos) << dialogs.line(0);
-      EXPECT_EQ(count(again, LogKind::Error, dir.path() + file + ": "), 1) << file;
-      EXPECT_EQ(read_bytes(dir / "11.dat"), sprite);
-    }
-    test::write_bytes(dir / file, kept);
+// Refusals at start, each named once in the game's words, with nothing in
+// the folder changed: a second copy, a folder without its marker file, and
+// the two pictures read before the asset check, missing or damaged (the
+// decoder's account goes to the log, standard error on the desktop).
+TEST_F(Startup, RefusalsAreNamedInTheGamesWordsAndChangeNothing) {
+  const std::string p = dir.path();
+  const std::string lost = "起動に必要なファイルがありません。\\r\\n" + p;
+  const std::string broken = "起動に必要なファイルが壊れています。\\r\\n" + p;
+  struct Refusal {
+    std::string file;   // "" for a second copy
+    const char* bytes;  // the file's new bytes, nullptr for none
+    std::string dialog;
+  };
+  for (const Refusal& r : std::vector<Refusal>{
+           {"", nullptr, "既に起動しています。"},
+           {"11.dat", nullptr, "フォルダの内容が不正です.\\r\\n" + p},
+           {"72.dat", nullptr, lost + "72.dat"},
+           {"72.dat", "BM not a picture", broken + "72.dat"},
+           {"61.dat", nullptr, lost + "61.dat"},
+           {"61.dat", "BM not a picture", broken + "61.dat"},
+       }) {
+    SCOPED_TRACE(r.dialog);
+    const std::string kept = r.file.empty() ? "" : read_bytes(dir / r.file);
+    if (r.bytes)
+      test::write_bytes(dir / r.file, r.bytes);
+    else if (!r.file.empty())
+      std::filesystem::remove(dir / r.file);
+    std::map<std::string, std::string> before;
+    for (const auto& e : std::filesystem::directory_iterator(p))
+      before[e.path().filename().string()] = read_bytes(e.path().string());
+    Headless again;
+    again.other_copy = r.file.empty();
+    EXPECT_EQ(run_game(again.platform(), p), 1);
+    EXPECT_EQ(events(again).of(LogKind::Dialog).lines(),
+              std::vector<std::string>{"dialog \"" + r.dialog + "\" -> ok (default)"});
+    if (r.file.empty()) EXPECT_EQ(count(again, LogKind::Caption), 0);
+    if (r.file != "11.dat")
+      EXPECT_EQ(count(again, LogKind::Error, p + r.file + ": "), r.file.empty() ? 0 : 1);
+    for (const auto& [name, bytes] : before) EXPECT_EQ(read_bytes(dir / name), bytes) << name;
+    if (!r.file.empty()) test::write_bytes(dir / r.file, kept);
   }
 }
 

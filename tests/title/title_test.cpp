@@ -141,6 +141,8 @@ TEST_F(Title, ASmallTitlePictureCoversWhatItCanAndTheMenuComes) {
   EXPECT_EQ(s.g.screen.Title.img.at(319, 239), rgb(10, 120, 200));
 }
 
+// The quit asks first, from the title's item as from the menu, and ends in
+// order: the system file written, the folder at rest.
 TEST_F(Title, GalleryAndARefusedQuitComeBackToTheTitle) {
   Image before;
   s.hl.at(kMenuReadyMs + 50, [&] { before = s.hl.last_frame(); });
@@ -157,12 +159,15 @@ TEST_F(Title, GalleryAndARefusedQuitComeBackToTheTitle) {
     EXPECT_TRUE(s.g.screen.Title.visible);
     EXPECT_EQ(s.hl.last_frame().px, before.px);
   });
-  s.hl.click(kMenuReadyMs + 1100, kItemX, item_y(3));
-  s.hl.answer(kMenuReadyMs + 1100, "yes");
+  s.quit(kMenuReadyMs + 1100);
   s.run(dir.path());
   EXPECT_EQ(s.exit_code, 0);
   EXPECT_EQ(count(s.hl, LogKind::Dialog, "\"終了しますか？\" -> no"), 1);
+  EXPECT_EQ(count(s.hl, LogKind::Dialog, "\"終了しますか？\" -> yes"), 1);
+  EXPECT_EQ(count(s.hl, LogKind::Caption, "\"Velmora - loading now...\""), 1);
+  EXPECT_EQ(count(s.hl, LogKind::Caption, "\"Velmora\""), 1);
   EXPECT_EQ(count(s.hl, LogKind::FileWritten, "50.dat"), 1);
+  test::expect_at_rest(dir.path());
 }
 
 }  // namespace
