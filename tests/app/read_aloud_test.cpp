@@ -166,7 +166,7 @@ TEST(ReadAloud, WindowsSayTheirTitleAndTheControlInFocusAndTheGalleryCountsPictu
     return std::find(said.begin(), said.end(), u) != said.end();
   };
   EXPECT_TRUE(has("オプション設定"));
-  EXPECT_TRUE(has("ＢＧＭ オン") || has("ＢＧＭ オフ"));
+  EXPECT_TRUE(has("ＢＧＭ オン"));  // a box says how it stands
   EXPECT_TRUE(has("ｳｨﾝﾄﾞｳの濃さ 80 Low High"));
   EXPECT_TRUE(has("ｳｨﾝﾄﾞｳの濃さ 40 Low High"));  // read back as it changes
   EXPECT_TRUE(has("環境設定"));
@@ -177,25 +177,6 @@ TEST(ReadAloud, WindowsSayTheirTitleAndTheControlInFocusAndTheGalleryCountsPictu
   EXPECT_EQ(std::count(said.begin(), said.end(), "5枚中2枚目"), 3);  // twice focused, once shown
   EXPECT_TRUE(has("もどる"));
   EXPECT_TRUE(has("普通 選択中"));
-}
-
-TEST(ReadAloud, ControlsSayWhatTheyAreAndHowTheyStand) {
-  FormSpec f;
-  // A bar with its name and value on its row, the next row's name below.
-  f.controls = {ControlSpec::at(ControlSpec::Frame, "F", 0, 0, 10, 10, "音量"),
-                ControlSpec::at(ControlSpec::Label, "L", 0, 0, 10, 10, "音楽", "F"),
-                ControlSpec::at(ControlSpec::Scroll, "S", 20, 0, 10, 10, "", "F"),
-                ControlSpec::at(ControlSpec::Label, "P", 40, 0, 10, 10, "50%", "F"),
-                ControlSpec::at(ControlSpec::Label, "N", 0, 28, 10, 10, "効果音", "F"),
-                ControlSpec::at(ControlSpec::Check, "C", 0, 0, 10, 10, "全画面"),
-                ControlSpec::at(ControlSpec::Option, "O", 0, 0, 10, 10, "速い"),
-                ControlSpec::at(ControlSpec::Picture, "I", 0, 0, 10, 10)};
-  f.controls[5].value = 1;
-  EXPECT_EQ(spoken_control(f, "S"), "音楽 50%");
-  EXPECT_EQ(spoken_control(f, "C"), "全画面 オン");
-  EXPECT_EQ(spoken_control(f, "O"), "速い");
-  EXPECT_EQ(spoken_control(f, "I"), "");
-  EXPECT_EQ(spoken_control(f, "missing"), "");
 }
 
 }  // namespace

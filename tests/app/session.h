@@ -100,6 +100,14 @@ inline void copy_demo(const TempDir& dir) {
                         std::filesystem::copy_options::recursive);
 }
 
+// The file with its first `from` replaced by `to`: an author's edit.
+inline void edit_file(const std::string& path, const std::string& from, const std::string& to) {
+  std::string text = read_bytes(path);
+  const size_t at = text.find(from);
+  ASSERT_NE(at, std::string::npos) << from;
+  write_bytes(path, text.replace(at, from.size(), to));
+}
+
 // A copy of the demo and a headless platform to run the game on it.
 class DemoRun : public ::testing::Test {
  protected:

@@ -47,15 +47,6 @@ TEST_F(Startup, ASecondCopyOnTheSameFolderIsRefusedWhateverItsOwnLock) {
   EXPECT_EQ(count(hl, LogKind::FileWritten, "50.dat"), 1);
 }
 
-TEST_F(Startup, EmptyLoadingPictureIsSkipped) {
-  test::write_bytes(dir / "72.dat", "");
-  hl.menu(3000, "prog_end");
-  hl.answer(3000, "yes");
-  EXPECT_EQ(run(), 0);
-  EXPECT_EQ(count(hl, LogKind::Dialog), 1);  // only the quit question
-  EXPECT_EQ(read_bytes(dir / "72.dat"), "");
-}
-
 // Refusals at start, each named once in the game's words, with nothing in
 // the folder changed: a second copy, a folder without its marker file, and
 // the two pictures read before the asset check, missing or damaged (the

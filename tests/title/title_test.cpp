@@ -131,14 +131,21 @@ TEST_F(Title, HoverTicksOncePerChangeAndStartEntersTheStory) {
   EXPECT_EQ(count(s.hl, LogKind::History, "history open"), 0);
 }
 
-TEST_F(Title, ASmallTitlePictureCoversWhatItCanAndTheMenuComes) {
-  Image small(320, 240, rgb(10, 120, 200));
-  test::write_bytes(dir / "72.dat", datatool::encode_bmp(small));
-  s.quit(kMenuReadyMs + 100);
-  s.run(dir.path());
-  EXPECT_EQ(s.exit_code, 0);
-  EXPECT_EQ(count(s.hl, LogKind::Title, "menu ready"), 1);
-  EXPECT_EQ(s.g.screen.Title.img.at(319, 239), rgb(10, 120, 200));
+// The title picture, shown from the start as the loading picture: a small
+// one covers what it can, an empty one is skipped; the menu comes either way.
+TEST_F(Title, ASmallOrAnEmptyTitlePictureAndTheMenuComes) {
+  for (const std::string& bytes :
+       {datatool::encode_bmp(Image(320, 240, rgb(10, 120, 200))), std::string()}) {
+    test::write_bytes(dir / "72.dat", bytes);
+    Session run;
+    run.quit(kMenuReadyMs + 100);
+    run.run(dir.path());
+    EXPECT_EQ(run.exit_code, 0);
+    EXPECT_EQ(count(run.hl, LogKind::Title, "menu ready"), 1);
+    EXPECT_EQ(count(run.hl, LogKind::Dialog), 1);  // only the quit question
+    if (!bytes.empty()) EXPECT_EQ(run.g.screen.Title.img.at(319, 239), rgb(10, 120, 200));
+    EXPECT_EQ(test::read_bytes(dir / "72.dat"), bytes);
+  }
 }
 
 // The quit asks first, from the title's item as from the menu, and ends in
