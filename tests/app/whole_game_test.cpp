@@ -9,7 +9,6 @@
 #include <filesystem>
 #include <functional>
 #include <map>
-#include <sstream>
 
 #include "app/session.h"
 #include "assets/assets.h"
@@ -30,14 +29,6 @@ using test::read_bytes;
 using test::TempDir;
 
 constexpr uint32_t kStepEvery = 1500;
-
-std::string line6(const std::string& dir) {
-  std::istringstream in(read_bytes(dir + "50.dat"));
-  std::string line;
-  for (int i = 0; i < 6; ++i) std::getline(in, line);
-  if (!line.empty() && line.back() == '\r') line.pop_back();
-  return line;
-}
 
 class WholeGame : public ::testing::Test {
  protected:
@@ -167,10 +158,9 @@ class WholeGame : public ::testing::Test {
       std::string a = bytes, b = now;
       const size_t pa = a.find("023456"), pb = b.find(want_line6);
       ASSERT_NE(pa, std::string::npos);
-      ASSERT_NE(pb, std::string::npos) << "line 6 is \"" << line6(dir.path()) << "\"";
+      ASSERT_NE(pb, std::string::npos) << now;
       EXPECT_EQ(a.replace(pa, 6, want_line6), b);
     }
-    EXPECT_EQ(line6(dir.path()), want_line6);
     size_t files = 0;
     for (const auto& e : std::filesystem::directory_iterator(dir.path()))
       if (e.path().filename() != kReadLogFile) ++files;
