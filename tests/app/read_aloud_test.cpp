@@ -179,5 +179,24 @@ TEST(ReadAloud, WindowsSayTheirTitleAndTheControlInFocusAndTheGalleryCountsPictu
   EXPECT_TRUE(has("普通 選択中"));
 }
 
+TEST(ReadAloud, ControlsSayWhatTheyAreAndHowTheyStand) {
+  FormSpec f;
+  // A bar with its name and value on its row, the next row's name below.
+  f.controls = {ControlSpec::at(ControlSpec::Frame, "F", 0, 0, 10, 10, "音量"),
+                ControlSpec::at(ControlSpec::Label, "L", 0, 0, 10, 10, "音楽", "F"),
+                ControlSpec::at(ControlSpec::Scroll, "S", 20, 0, 10, 10, "", "F"),
+                ControlSpec::at(ControlSpec::Label, "P", 40, 0, 10, 10, "50%", "F"),
+                ControlSpec::at(ControlSpec::Label, "N", 0, 28, 10, 10, "効果音", "F"),
+                ControlSpec::at(ControlSpec::Check, "C", 0, 0, 10, 10, "全画面"),
+                ControlSpec::at(ControlSpec::Option, "O", 0, 0, 10, 10, "速い"),
+                ControlSpec::at(ControlSpec::Picture, "I", 0, 0, 10, 10)};
+  f.controls[5].value = 1;
+  EXPECT_EQ(spoken_control(f, "S"), "音楽 50%");
+  EXPECT_EQ(spoken_control(f, "C"), "全画面 オン");
+  EXPECT_EQ(spoken_control(f, "O"), "速い");
+  EXPECT_EQ(spoken_control(f, "I"), "");
+  EXPECT_EQ(spoken_control(f, "missing"), "");
+}
+
 }  // namespace
 }  // namespace vm
