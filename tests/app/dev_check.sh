@@ -5,8 +5,8 @@
 # usage: dev_check.sh BUILD_DIR
 set -eu
 build=$(cd "$1" && pwd)
-work=$(mktemp -d)
-trap '[ -n "${KEEP_WORK:-}" ] || rm -rf "$work"' EXIT
+. "$(dirname "$0")/gui_lib.sh"
+scratch
 "$build/velmora-data" unpack "$build/data" "$work/edit" > /dev/null
 listing() { (cd "$work/edit" && find . -exec ls -ld --time-style=+%s.%N {} + | sort -k7); }
 sums() { (cd "$work/edit" && find . -type f -exec sha256sum {} + | sort -k2); }

@@ -1,26 +1,30 @@
 #!/bin/sh
-# The history window in the real desktop under a virtual X display: the wheel
-# turned up over the game opens it; Escape, a click on the game screen (outside
-# the list) and the wheel turned down at the end of the list each close it;
-# the game screen is the same before and after; Enter on a line lit by the
-# arrow keys goes back to that message.
+# The real game in a virtual X display: its window shows a picture without
+# loading an OpenGL driver, and the history window opens and closes every
+# way a player would: the wheel turned up over the game opens it; Escape, a
+# click on the game screen (outside the list) and the wheel turned down at
+# the end of the list each close it; the game screen is the same before and
+# after; Enter on a line lit by the arrow keys goes back to that message. A
+# termination request while it is open, and one just after launch (while the
+# toolkit starts and the loading picture is up), each end the game in order.
 # usage: history_check.sh BUILD_DIR
 set -eu
 build=$1
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
+here=$(cd "$(dirname "$0")" && pwd)
+. "$here/gui_lib.sh"
+scratch
 cp -r "$build/data" "$work/data"
 cat > "$work/inner.sh" <<'INNER'
 #!/bin/sh
 set -u
 work=$1
+. "$2/gui_lib.sh"
 "$VELMORA" "$work/data" > "$work/game.log" 2>&1 &
 pid=$!
 sleep 8
-x=$(xwininfo -name Velmora | awk '/Absolute upper-left X/ {print $4}')
-y=$(xwininfo -name Velmora | awk '/Absolute upper-left Y/ {print $4}')
-h=$(xwininfo -name Velmora | awk '/Height:/ {print $2}')
-top=$((y + h - 480))
+# Nothing draws with OpenGL, so the desktop's OpenGL driver stays out.
+grep -c 'libGLX\|libLLVM' /proc/$pid/maps > "$work/gl.txt"
+game_origin
 echo "$x $top" > "$work/origin"
 # The title menu's start item, then a few messages on: clicks on the
 # message window.
@@ -49,18 +53,18 @@ echo "enter on a line: $(state)" >> "$work/result"
 import -window root "$work/back.png"
 xdotool mousemove $((x + 320)) $((top + 200)) key Next; sleep 1.5
 import -window root "$work/forward.png"
-# A termination request while the history is open ends the game in order.
 wheel_up
-kill -TERM $pid 2>/dev/null || true
-n=0
-while kill -0 $pid 2>/dev/null && [ $n -lt 50 ]; do sleep 0.1; n=$((n + 1)); done
-if kill -0 $pid 2>/dev/null; then echo "sigterm while open: still running" >> "$work/result"
-else echo "sigterm while open: ended" >> "$work/result"; fi
-kill -KILL $pid 2>/dev/null || true
-wait $pid 2>/dev/null || true
+printf 'sigterm while open: ' >> "$work/result"
+stop_game $pid >> "$work/result"
+status=0
+wait $pid || status=$?
+echo "$status" > "$work/status.txt"
+cp "$work/data/50.dat" "$work/sys-before.dat"
+"$2/close_early.sh" "$work/status2.txt" "$work/game2.log" "$VELMORA" "$work/data"
 INNER
 XDG_CONFIG_HOME="$work/config" XDG_RUNTIME_DIR="$work" SDL_AUDIODRIVER=dummy VELMORA="$build/velmora" \
-  xvfb-run -a -s "-screen 0 1024x768x24" sh "$work/inner.sh" "$work"
+  xvfb-run -a -s "-screen 0 1024x768x24" sh "$work/inner.sh" "$work" "$here"
+fail() { echo "FAIL: $*"; cat "$work"/game*.log; exit 1; }
 want="wheel up: open
 escape: closed
 wheel up: open
@@ -70,10 +74,13 @@ wheel down at the end: closed
 enter on a line: closed
 sigterm while open: ended"
 got=$(cat "$work/result")
-[ "$got" = "$want" ] || { echo "FAIL: got"; echo "$got"; cat "$work/game.log"; exit 1; }
+[ "$got" = "$want" ] || fail "got
+$got"
+[ "$(cat "$work/gl.txt")" = 0 ] || fail "the game loaded an OpenGL driver"
+set -- $(cat "$work/origin")
+shows_picture "$work/before.png" "640x480+$1+$2" || fail "the game screen is blank"
 # Nothing in the game moved while the history was open (but for the click
 # mark, which blinks on while the game waits).
-set -- $(cat "$work/origin")
 mark="rectangle $(($1 + 600)),$(($2 + 436)) $(($1 + 622)),$(($2 + 458))"
 convert "$work/before.png" -fill black -draw "$mark" "$work/b.png"
 differ() {
@@ -81,9 +88,18 @@ differ() {
   compare -metric AE "$work/b.png" "$work/x.png" null: 2>&1 || true
 }
 ae=$(differ after)
-[ "$ae" = 0 ] || { echo "FAIL: the game screen changed ($ae pixels)"; exit 1; }
+[ "$ae" = 0 ] || fail "the game screen changed ($ae pixels)"
 ae=$(differ back)
-[ "$ae" != 0 ] || { echo "FAIL: Enter on an earlier line did not go back"; exit 1; }
+[ "$ae" != 0 ] || fail "Enter on an earlier line did not go back"
 ae=$(differ forward)
-[ "$ae" = 0 ] || { echo "FAIL: Page Down did not come back to the newest message ($ae pixels)"; exit 1; }
+[ "$ae" = 0 ] || fail "Page Down did not come back to the newest message ($ae pixels)"
+# Both terminations went through the orderly shutdown: exit status 0, every
+# picture disguised again, the system file whole and, after the early one,
+# exactly as it was.
+for f in status.txt status2.txt; do
+  [ "$(cat "$work/$f")" = 0 ] || fail "$f: exit status $(cat "$work/$f")"
+done
+disguised "$work/data" || fail "a picture was left undisguised"
+[ "$(wc -l < "$work/data/50.dat")" = 25 ] || fail "50.dat is not 25 lines"
+cmp -s "$work/sys-before.dat" "$work/data/50.dat" || fail "an early close changed 50.dat"
 echo "1 passed, 0 failed"

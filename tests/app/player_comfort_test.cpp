@@ -1,15 +1,15 @@
 // The demo played through the real start routine on the headless platform,
 // for what lies beyond the story itself: the view menu and its keys, the
-// history window, and auto-forward meeting a choice.
+// preferences, the history window, auto-forward meeting a choice, and the
+// secondary windows by the keys alone.
 #include <gtest/gtest.h>
 
 #include <filesystem>
 #include <string>
 #include <vector>
 
-#include "app/main_form.h"
-#include "platform/headless/headless.h"
-#include "test_support.h"
+#include "app/session.h"
+#include "script/input.h"
 
 namespace vm {
 namespace {
@@ -24,17 +24,11 @@ constexpr int kFirstChoiceX = 230, kFirstChoiceY = 400;
 constexpr int kStartX = 300, kStartY = 255;
 constexpr uint32_t kStartAt = 7000;
 
-class Comfort : public ::testing::Test {
+class Comfort : public test::DemoRun {
  protected:
-  test::TempDir dir;
-  Headless hl;
-  void SetUp() override {
-    std::filesystem::copy(test::build_dir() + "/data", dir.path(),
-                          std::filesystem::copy_options::recursive);
-  }
   int run(uint32_t close_at) {
     hl.close(close_at);
-    return run_game(hl.platform(), dir.path());
+    return DemoRun::run();
   }
 };
 
@@ -213,8 +207,7 @@ TEST_F(Comfort, OpeningTheHistoryChangesNothing) {
     plain = h.log().lines();
   }
   std::filesystem::remove_all(dir.path());
-  std::filesystem::copy(test::build_dir() + "/data", dir.path(),
-                        std::filesystem::copy_options::recursive);
+  test::copy_demo(dir);
   {
     Headless h;
     ASSERT_EQ(play(h, true), 0);
@@ -225,6 +218,39 @@ TEST_F(Comfort, OpeningTheHistoryChangesNothing) {
     EXPECT_EQ(count(h, LogKind::History, "history open"), 3);
   }
   EXPECT_EQ(looked, plain);
+}
+
+// The secondary windows by their keys alone: Tab in reading order, Space on
+// a box, Enter as OK; in the slot window the rows first, Escape as Close.
+TEST(KeyboardPlay, SecondaryWindowsTakeTabEnterAndEscape) {
+  test::TempDir dir;
+  test::copy_demo(dir);
+  test::Session s;
+  Headless& hl = s.hl;
+  uint32_t t = test::kMenuReadyMs + 100;
+  hl.menu(t, "preferences");
+  for (int i = 0; i < 13; ++i) hl.form_key(t += 20, kKeyTab);
+  hl.form_key(t += 20, kKeySpace);   // 大きな文字, the thirteenth stop
+  hl.form_key(t += 20, kKeyReturn);  // on a box: the window's OK
+  hl.key(t += 100, kKeyDown);
+  hl.key(t += 100, kKeyDown);
+  hl.key(t += 100, kKeyReturn);  // the title's load item
+  hl.form_key(t += 500, kKeyTab);
+  hl.form_key(t += 20, kKeyEscape);
+  hl.at(t += 500, [&] { EXPECT_TRUE(s.g.screen.Title.visible) << "the title stays"; });
+  hl.close(t += 100);
+  s.run(dir.path());
+  EXPECT_TRUE(hl.platform().settings.settings().large_text);
+  std::string focus;
+  for (const std::string& line : hl.log().lines())
+    if (const size_t at = line.find(" focus "); at != std::string::npos)
+      focus += line.substr(at + 7) + " ";
+  EXPECT_EQ(focus,
+            "MusicVolume EffectsVolume SpeedSlow SpeedNormal SpeedFast SpeedInstant AutoDelay "
+            "SkipUnread Scale1 Scale2 Scale3 FullScreen LargeText "
+            "Label1(0) ");
+  EXPECT_EQ(test::count(hl, "form File_Window close box"), 1);
+  EXPECT_EQ(test::count(hl, "form File_Window closed"), 1);
 }
 
 }  // namespace

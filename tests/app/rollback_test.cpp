@@ -3,6 +3,7 @@
 // they were shown, and a path picked again plays as a fresh play of it does.
 #include <gtest/gtest.h>
 
+#include <array>
 #include <filesystem>
 #include <functional>
 #include <vector>
@@ -81,10 +82,13 @@ struct Play {
   }
 };
 
-TEST(Rollback, EveryMessageOfBothEndingsComesBackAsItWasShownAndForwardAgain) {
+// Then, from the beach's path, rolling back to before the first choice and
+// picking the hill plays as the fresh play of the hill did.
+TEST(Rollback, EveryMessageComesBackAsItWasShownAndPickingAgainPlaysAsAFreshPlay) {
+  std::array<Play, 2> plays;
   for (const int second : {0, 1}) {
     SCOPED_TRACE(second ? "the hill's path" : "the beach's path");
-    Play fresh;
+    Play& fresh = plays[static_cast<size_t>(second)];
     fresh.pick = [second](int n) { return n == 0 ? second : 0; };
     fresh.run();
     const size_t last = fresh.frames.size();
@@ -134,13 +138,6 @@ TEST(Rollback, EveryMessageOfBothEndingsComesBackAsItWasShownAndForwardAgain) {
     EXPECT_TRUE(back.s.g.ending.running);
     EXPECT_EQ(back.s.g.interp.hap, fresh.s.g.interp.hap);
   }
-}
-
-TEST(Rollback, PickingAgainAfterRollingBackPlaysAsAFreshPlayOfThatPath) {
-  // A fresh play down the hill's path.
-  Play hill;
-  hill.pick = [](int n) { return n == 0 ? 1 : 0; };
-  hill.run();
 
   // The beach's path, three messages past the first choice; then back to the
   // message before it, forward (the choice asks again), and the hill picked.
@@ -172,7 +169,7 @@ TEST(Rollback, PickingAgainAfterRollingBackPlaysAsAFreshPlayOfThatPath) {
     return true;
   };
   again.run();
-
+  const Play& hill = plays[1];
   ASSERT_GT(before_choice, 0u);
   EXPECT_EQ(again.texts, hill.texts);
   ASSERT_EQ(again.frames.size(), hill.frames.size());

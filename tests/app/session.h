@@ -2,14 +2,18 @@
 // folder, with the game's state open to the test after (and during) the run.
 #pragma once
 
+#include <gtest/gtest.h>
+
 #include <filesystem>
 #include <functional>
 #include <string>
 
 #include "app/game.h"
 #include "app/main_form.h"
+#include "assets/assets.h"
 #include "platform/errors.h"
 #include "platform/headless/headless.h"
+#include "sound/sound.h"
 #include "test_support.h"
 
 namespace vm::test {
@@ -95,5 +99,43 @@ inline void copy_demo(const TempDir& dir) {
   std::filesystem::copy(build_dir() + "/data", dir.path(),
                         std::filesystem::copy_options::recursive);
 }
+
+// The file with its first `from` replaced by `to`: an author's edit.
+inline void edit_file(const std::string& path, const std::string& from, const std::string& to) {
+  std::string text = read_bytes(path);
+  const size_t at = text.find(from);
+  ASSERT_NE(at, std::string::npos) << from;
+  write_bytes(path, text.replace(at, from.size(), to));
+}
+
+// A copy of the demo and a headless platform to run the game on it.
+class DemoRun : public ::testing::Test {
+ protected:
+  TempDir dir;
+  Headless hl;
+  void SetUp() override { copy_demo(dir); }
+  // The game through its start routine, as velmora runs it.
+  int run() { return run_game(hl.platform(), dir.path()); }
+};
+
+// The game over the demo as start-up leaves it, before the title: a test
+// drives its rooms directly, without the event loop.
+inline void ready_on_demo(Game& g, const std::string& dir) {
+  g.assets.Data_Dir = dir;
+  layout_screen(g);
+  check_assets(g.assets, g.msg.Name_Table, g.pf.files, g.pf.dialogs);
+  open_mixer(g.audio());
+}
+
+class DemoRoom : public DemoRun {
+ protected:
+  Game g{hl.platform()};
+  MainFormEvents form{g};
+  void SetUp() override {
+    DemoRun::SetUp();
+    hl.platform().window.set_sink(&form);
+    ready_on_demo(g, dir.path());
+  }
+};
 
 }  // namespace vm::test

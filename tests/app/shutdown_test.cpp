@@ -8,33 +8,24 @@
 #include <filesystem>
 #include <new>
 
-#include "app/game.h"
-#include "app/main_form.h"
-#include "assets/assets.h"
+#include "app/session.h"
 #include "assets/cp932.h"
 #include "assets/picture_table.h"
-#include "platform/headless/headless.h"
 #include "platform/headless/memory_files.h"
-#include "test_support.h"
 
 namespace vm {
 namespace {
 
 using test::count;
 using test::events;
-
 using test::read_bytes;
-using test::TempDir;
 
-class Shutdown : public ::testing::Test {
+class Shutdown : public test::DemoRun {
  protected:
-  TempDir dir;
-  Headless hl;
   std::string sys_before;
 
   void SetUp() override {
-    std::filesystem::copy(test::build_dir() + "/data", dir.path(),
-                          std::filesystem::copy_options::recursive);
+    DemoRun::SetUp();
     sys_before = read_bytes(dir / "50.dat");
   }
   // Replaces the story with the given rows (UTF-8, one per line); the title
@@ -54,7 +45,6 @@ class Shutdown : public ::testing::Test {
     asked = hl.now() + close_after;
     hl.close(asked);
   }
-  int run() { return run_game(hl.platform(), dir.path()); }
   void expect_at_rest() { test::expect_at_rest(dir.path()); }
 };
 
@@ -100,21 +90,6 @@ INSTANTIATE_TEST_SUITE_P(
         if (c == ' ') c = '_';
       return n;
     });
-
-TEST_F(Shutdown, QuitAsksFirstAndEndsInOrder) {
-  hl.menu(5000, "prog_end");
-  hl.answer(5000, "no");
-  hl.menu(6000, "prog_end");
-  hl.answer(6000, "yes");
-  hl.close(600000);
-  EXPECT_EQ(run(), 0);
-  EXPECT_EQ(count(hl, LogKind::Dialog, "\"終了しますか？\" -> no"), 1);
-  EXPECT_EQ(count(hl, LogKind::Dialog, "\"終了しますか？\" -> yes"), 1);
-  EXPECT_EQ(count(hl, LogKind::Caption, "\"Velmora - loading now...\""), 1);
-  EXPECT_EQ(count(hl, LogKind::Caption, "\"Velmora\""), 1);
-  EXPECT_EQ(count(hl, LogKind::FileWritten, "50.dat"), 1);
-  expect_at_rest();
-}
 
 TEST_F(Shutdown, CloseDuringTheLoadingPictureWritesNothing) {
   hl.close(0);

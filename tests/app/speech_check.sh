@@ -10,6 +10,7 @@ set -eu
 build=$1
 command -v speech-dispatcher > /dev/null || { echo "speech-dispatcher not installed"; exit 77; }
 [ -x /usr/lib/speech-dispatcher-modules/sd_espeak-ng ] || { echo "no espeak-ng module"; exit 77; }
+here=$(cd "$(dirname "$0")" && pwd)
 work=$(mktemp -d)
 cleanup() {
   [ -f "$work/speechd.pid" ] && kill "$(cat "$work/speechd.pid")" 2>/dev/null || true
@@ -36,26 +37,21 @@ cat > "$work/inner.sh" <<'INNER'
 #!/bin/sh
 set -u
 work=$1
+. "$2/gui_lib.sh"
 "$VELMORA" "$work/data" > "$work/game.log" 2>&1 &
 pid=$!
 sleep 8
-x=$(xwininfo -name Velmora | awk '/Absolute upper-left X/ {print $4}')
-y=$(xwininfo -name Velmora | awk '/Absolute upper-left Y/ {print $4}')
-h=$(xwininfo -name Velmora | awk '/Height:/ {print $2}')
-top=$((y + h - 480))
+game_origin
 # Reading on, then the pointer over つづきから, then the story started.
 xdotool mousemove $((x + 20)) $((top + 20)) click 1 key v; sleep 1
 xdotool mousemove $((x + 300)) $((top + 290)); sleep 1
 xdotool mousemove $((x + 300)) $((top + 255)) click 1; sleep 6
-kill -TERM $pid 2>/dev/null || true
-n=0
-while kill -0 $pid 2>/dev/null && [ $n -lt 50 ]; do sleep 0.1; n=$((n + 1)); done
-kill -KILL $pid 2>/dev/null || true
+stop_game $pid > /dev/null
 wait $pid 2>/dev/null || true
 INNER
 XDG_CONFIG_HOME="$work/config" XDG_RUNTIME_DIR="$work" SDL_AUDIODRIVER=dummy VELMORA="$build/velmora" \
   SPEECHD_ADDRESS="unix_socket:$work/speechd.sock" \
-  xvfb-run -a -s "-screen 0 1024x768x24" sh "$work/inner.sh" "$work"
+  xvfb-run -a -s "-screen 0 1024x768x24" sh "$work/inner.sh" "$work" "$here"
 said="$work/speechd-log/speech-dispatcher.log"
 fail=0
 for text in "読み上げをオンにしました" "つづきから" "港町ヴェルモラの夏は、潮の香りと一緒にやってくる。"; do

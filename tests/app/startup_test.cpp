@@ -4,16 +4,13 @@
 
 #include <csignal>
 #include <filesystem>
+#include <map>
 
 #include "app/data_folder.h"
-#include "app/game.h"
-#include "app/main_form.h"
-#include "assets/assets.h"
+#include "app/session.h"
 #include "platform/common/disk_files.h"
 #include "platform/common/folder_copy.h"
-#include "platform/headless/headless.h"
 #include "platform/headless/memory_files.h"
-#include "test_support.h"
 
 namespace vm {
 namespace {
@@ -21,33 +18,16 @@ namespace {
 using test::count;
 using test::Events;
 using test::events;
-
 using test::read_bytes;
 using test::TempDir;
 
-// The demo folder copied into a temporary folder of its own.
-class Startup : public ::testing::Test {
+class Startup : public test::DemoRun {
  protected:
-  TempDir dir;
-  Headless hl;
-  void SetUp() override {
-    std::filesystem::copy(test::build_dir() + "/data", dir.path(),
-                          std::filesystem::copy_options::recursive);
-  }
   int run() {
     hl.close(hl.now() + 600000);  // as the runner does when its input ends
-    return run_game(hl.platform(), dir.path());
+    return DemoRun::run();
   }
 };
-
-TEST_F(Startup, SecondCopyIsRefused) {
-  hl.other_copy = true;
-  std::string sys = read_bytes(dir / "50.dat");
-  EXPECT_EQ(run(), 1);
-  EXPECT_EQ(count(hl, LogKind::Dialog, "\"既に起動しています。\""), 1);
-  EXPECT_EQ(count(hl, LogKind::Caption), 0);
-  test::expect_at_rest(dir.path());
-}
 
 TEST_F(Startup, ASecondCopyOnTheSameFolderIsRefusedWhateverItsOwnLock) {
   // Started with another runtime folder, the second copy's own lock is free;
@@ -67,48 +47,46 @@ TEST_F(Startup, ASecondCopyOnTheSameFolderIsRefusedWhateverItsOwnLock) {
   EXPECT_EQ(count(hl, LogKind::FileWritten, "50.dat"), 1);
 }
 
-TEST_F(Startup, FolderWithoutTheMarkerFileIsRejected) {
-  std::filesystem::remove(dir / "11.dat");
-  std::string sys = read_bytes(dir / "50.dat");
-  EXPECT_EQ(run(), 1);
-  EXPECT_EQ(count(hl, LogKind::Dialog, "\"フォルダの内容が不正です.\\r\\n" + dir.path() + "\""), 1);
-  EXPECT_EQ(read_bytes(dir / "50.dat"), sys);
-  test::expect_at_rest(dir.path());
-}
-
-TEST_F(Startup, EmptyLoadingPictureIsSkipped) {
-  test::write_bytes(dir / "72.dat", "");
-  hl.menu(3000, "prog_end");
-  hl.answer(3000, "yes");
-  EXPECT_EQ(run(), 0);
-  EXPECT_EQ(count(hl, LogKind::Dialog), 1);  // only the quit question
-  EXPECT_EQ(read_bytes(dir / "72.dat"), "");
-}
-
-// The two pictures read before the asset check: missing or damaged, each is
-// named in the game's words; the decoder's account goes to the log (standard
-// error on the desktop); nothing in the folder changes.
-TEST_F(Startup, MissingOrDamagedLoadingPicturesAreNamedInTheGamesWords) {
-  const std::string sprite = read_bytes(dir / "11.dat");
-  for (const char* number : {"72", "61"}) {
-    const std::string file = std::string(number) + ".dat", kept = read_bytes(dir / file);
-    for (bool missing : {true, false}) {
-      if (missing)
-        std::filesystem::remove(dir / file);
-      else
-        test::write_bytes(dir / file, "BM not a picture");
-      Headless again;
-      EXPECT_EQ(run_game(again.platform(), dir.path()), 1) << file;
-      const std::string want = std::string("dialog \"起動に必要なファイル") +
-                               (missing ? "がありません。" : "が壊れています。") + "\\r\\n" +
-                               dir.path() + file + "\"";
-      const Events dialogs = events(again).of(LogKind::Dialog);
-      ASSERT_EQ(dialogs.size(), 1u) << file;
-      EXPECT_NE(dialogs.line(0).find(want), std::string::npos) << dialogs.line(0);
-      EXPECT_EQ(count(again, LogKind::Error, dir.path() + file + ": "), 1) << file;
-      EXPECT_EQ(read_bytes(dir / "11.dat"), sprite);
-    }
-    test::write_bytes(dir / file, kept);
+// Refusals at start, each named once in the game's words, with nothing in
+// the folder changed: a second copy, a folder without its marker file, and
+// the two pictures read before the asset check, missing or damaged (the
+// decoder's account goes to the log, standard error on the desktop).
+TEST_F(Startup, RefusalsAreNamedInTheGamesWordsAndChangeNothing) {
+  const std::string p = dir.path();
+  const std::string lost = "起動に必要なファイルがありません。\\r\\n" + p;
+  const std::string broken = "起動に必要なファイルが壊れています。\\r\\n" + p;
+  struct Refusal {
+    std::string file;   // "" for a second copy
+    const char* bytes;  // the file's new bytes, nullptr for none
+    std::string dialog;
+  };
+  for (const Refusal& r : std::vector<Refusal>{
+           {"", nullptr, "既に起動しています。"},
+           {"11.dat", nullptr, "フォルダの内容が不正です.\\r\\n" + p},
+           {"72.dat", nullptr, lost + "72.dat"},
+           {"72.dat", "BM not a picture", broken + "72.dat"},
+           {"61.dat", nullptr, lost + "61.dat"},
+           {"61.dat", "BM not a picture", broken + "61.dat"},
+       }) {
+    SCOPED_TRACE(r.dialog);
+    const std::string kept = r.file.empty() ? "" : read_bytes(dir / r.file);
+    if (r.bytes)
+      test::write_bytes(dir / r.file, r.bytes);
+    else if (!r.file.empty())
+      std::filesystem::remove(dir / r.file);
+    std::map<std::string, std::string> before;
+    for (const auto& e : std::filesystem::directory_iterator(p))
+      before[e.path().filename().string()] = read_bytes(e.path().string());
+    Headless again;
+    again.other_copy = r.file.empty();
+    EXPECT_EQ(run_game(again.platform(), p), 1);
+    EXPECT_EQ(events(again).of(LogKind::Dialog).lines(),
+              std::vector<std::string>{"dialog \"" + r.dialog + "\" -> ok (default)"});
+    if (r.file.empty()) EXPECT_EQ(count(again, LogKind::Caption), 0);
+    if (r.file != "11.dat")
+      EXPECT_EQ(count(again, LogKind::Error, p + r.file + ": "), r.file.empty() ? 0 : 1);
+    for (const auto& [name, bytes] : before) EXPECT_EQ(read_bytes(dir / name), bytes) << name;
+    if (!r.file.empty()) test::write_bytes(dir / r.file, kept);
   }
 }
 
@@ -238,21 +216,6 @@ TEST(DataDir, TheInstalledDataIsCopiedOnceWhereThePlayerMayWriteIt) {
   EXPECT_EQ(find_game_data(files, places, log), places.program_dir);
   files.make_folder(places.program_dir + "data");
   EXPECT_EQ(find_game_data(files, places, log), places.program_dir + "data/");
-}
-
-TEST_F(Startup, SkipIsOfferedOnceTheStoryRuns) {
-  hl.menu(1500, "speedup");   // not while the title shows
-  hl.click(5500, 300, 255);   // the title menu's start item
-  hl.menu(7000, "speedup");   // skips to the first choice
-  hl.click(45000, 240, 401);  // picks its first item
-  hl.menu(65000, "prog_end");
-  hl.answer(65000, "yes");
-  EXPECT_EQ(run(), 0);
-  EXPECT_EQ(count(hl, LogKind::Ignored, "menu speedup (disabled"), 1);
-  EXPECT_EQ(count(hl, LogKind::Menu, "caption speedup \"スキップ停止\""), 1);
-  EXPECT_EQ(count(hl, LogKind::Menu, "caption speedup \"次の選択まで進む\""),
-            1);  // the choice ended it
-  EXPECT_TRUE(hl.menu_enabled("speedup"));
 }
 
 }  // namespace

@@ -1,47 +1,34 @@
-// The whole game on the demo data, as a player plays it: from the title to
-// each ending along two branch paths, then the gallery after a restart. The
-// data folder ends each run in its at-rest form.
+// The whole game on the demo data, played without the pointer: the quiet
+// farewell by the pad alone, the true ending by the keyboard alone (saved and
+// loaded on the way), then the gallery by the arrows after a restart. The
+// game's window gets no pointer event (the story map's verify plays every
+// path by the mouse). The data folder ends each run in its at-rest form.
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <filesystem>
 #include <functional>
 #include <map>
-#include <sstream>
 
-#include "app/game.h"
-#include "app/main_form.h"
 #include "app/session.h"
 #include "assets/assets.h"
+#include "choices/choices.h"
 #include "ending/ending.h"
 #include "gallery/gallery.h"
-#include "platform/headless/headless.h"
-#include "test_support.h"
+#include "graphics/button.h"
+#include "platform/common/pad_map.h"
+#include "script/input.h"
 
 namespace vm {
 namespace {
 
 using test::count;
 using test::first_index;
+using test::kMenuReadyMs;
 using test::read_bytes;
 using test::TempDir;
 
-// Points on the screen a player clicks.
-constexpr int kChoiceX = 230;
-constexpr int kFirstChoiceY = 400;   // also on the message window: advances the text
-constexpr int kSecondChoiceY = 418;  // likewise
-constexpr int kEndButtonX = 590, kEndButtonY = 455;
-constexpr uint32_t kClickEvery = 1500;
-// The title menu's first item; the others follow 35 pixels apart.
-constexpr int kTitleItemX = 300, kTitleItemY = 255;
-
-std::string line6(const std::string& dir) {
-  std::istringstream in(read_bytes(dir + "50.dat"));
-  std::string line;
-  for (int i = 0; i < 6; ++i) std::getline(in, line);
-  if (!line.empty() && line.back() == '\r') line.pop_back();
-  return line;
-}
+constexpr uint32_t kStepEvery = 1500;
 
 class WholeGame : public ::testing::Test {
  protected:
@@ -49,57 +36,21 @@ class WholeGame : public ::testing::Test {
   std::map<std::string, std::string> at_rest;  // the demo folder as written
 
   void SetUp() override {
-    std::filesystem::copy(test::build_dir() + "/data", dir.path(),
-                          std::filesystem::copy_options::recursive);
+    test::copy_demo(dir);
     for (const auto& e : std::filesystem::directory_iterator(dir.path()))
       at_rest[e.path().filename().string()] = read_bytes(e.path().string());
   }
 
-  // Plays one run: clicks on the story at kClickEvery, the first `second`
-  // of them on the second choice row, then on the first; once the end
-  // button shows, the screen is kept and the button pressed. (The closing
-  // message of each path is checked by the story map's verify.) With
-  // save_at_hap, the story is saved to slot 1 at the first wait after hap
-  // was added to in scene 900, and that slot loaded in the same run.
-  Image play_to_ending(test::Session& s, int second, bool save_at_hap = false) {
-    Game& g = s.g;
+  // Runs the game until the end button ends it, keeping the screen as the
+  // button shows; then the button is pressed by press_end.
+  Image run_to_end(test::Session& s, const std::function<void()>& press_end) {
     Image closing;
-    bool paused = false;
-    int clicks = 0;
-    std::function<void()> clicker = [&] {
-      if (!paused)
-        s.hl.click(s.hl.now(), kChoiceX, clicks++ < second ? kSecondChoiceY : kFirstChoiceY);
-      if (!g.ending.running) s.hl.at(s.hl.now() + kClickEvery, clicker);
-    };
-    s.hl.click(5500, kTitleItemX, kTitleItemY);
-    s.hl.at(7000, clicker);
-    if (save_at_hap)
-      s.when(
-          7000, [&] { return g.interp.Cur_Num == 900 && g.interp.hap == 1 && g.input.Click_Wait; },
-          [&] {
-            paused = true;
-            const uint32_t t = s.hl.now();
-            s.hl.menu(t, "prog_save");
-            s.hl.click_control(t + 200, "Label1(0)");
-            s.hl.press(t + 400, "Save");
-            s.hl.press(t + 2000, "Close");
-            s.hl.menu(t + 2200, "prog_load");
-            s.hl.click_control(t + 2400, "Label1(0)");
-            s.hl.press(t + 2600, "Load");
-            s.when(
-                t + 2700, [&] { return g.input.Click_Wait != 0; },
-                [&] {
-                  EXPECT_EQ(g.interp.hap, 1) << "the slot carries hap";
-                  paused = false;
-                });
-          });
     s.hl.log().echo = [&](const std::string& line) {
       if (line.find("end button shown") == std::string::npos) return;
       closing = s.hl.last_frame();
-      s.hl.click(s.hl.now() + 500, kEndButtonX, kEndButtonY);
+      press_end();
     };
-    // Nothing should be left to close by then; the close box is the safety.
-    s.hl.close(300000);
+    s.hl.close(400000);  // the safety: the end button ends the run first
     s.run(dir.path());
     s.hl.log().echo = nullptr;
     EXPECT_EQ(s.exit_code, 0);
@@ -107,16 +58,90 @@ class WholeGame : public ::testing::Test {
     return closing;
   }
 
-  // A fresh start on the folder, the title's gallery item, a look at the
-  // thumbnails, the exit back to the title, the close box.
-  Image gallery_after_restart(Headless& hl) {
-    Image shown;
-    hl.click(5500, kTitleItemX, kTitleItemY + 2 * 35);
-    hl.at(6500, [&] { shown = hl.last_frame(); });
-    hl.click(7000, 560, 395);
-    hl.close(8000);
-    EXPECT_EQ(run_game(hl.platform(), dir.path()), 0);
-    return shown;
+  // Down and A on the title, A on every message, at a choice the d-pad down
+  // to the item wanted and A, A on the end button. picks gives the item of
+  // each choice in turn (0 the first).
+  Image play_by_pad(test::Session& s, const std::vector<int>& picks) {
+    Game& g = s.g;
+    auto press = [&s](uint32_t at, PadButton b) {
+      s.hl.pad(at, b, true);
+      s.hl.pad(at + 50, b, false);
+    };
+    press(kMenuReadyMs + 100, PadButton::Down);
+    s.hl.pad(kMenuReadyMs + 300, PadButton::A, true);
+    size_t choice = 0;
+    std::function<void()> step = [&] {
+      const uint32_t t = s.hl.now();
+      if (g.choice.shown > 0 && g.choice.Sel_Choice < 0 && choice < picks.size()) {
+        for (int k = 0; k <= picks[choice]; ++k) press(t + 100 * k, PadButton::Down);
+        press(t + 100 * (picks[choice] + 1), PadButton::A);
+        ++choice;
+      } else {
+        press(t, PadButton::A);
+      }
+      if (!g.ending.running) s.hl.at(t + kStepEvery, step);
+    };
+    s.hl.at(7000, step);
+    const Image closing = run_to_end(s, [&] { press(s.hl.now() + 500, PadButton::A); });
+    EXPECT_EQ(choice, picks.size()) << "every choice made by the pad";
+    return closing;
+  }
+
+  // Down and Enter on the title, Enter on every message, a choice by its
+  // digit and Enter: the first `second` steps that meet a choice take its
+  // second item. Once, on a message, H hides the window, Enter is then no
+  // click, and Escape brings the window back to the same wait. The story is
+  // saved to slot 1 at the first wait after hap was added to in scene 900,
+  // and that slot loaded in the same run.
+  Image play_by_keys(test::Session& s, int second) {
+    Game& g = s.g;
+    int steps = 0;
+    bool hid = false, paused = false;
+    std::function<void()> step = [&] {
+      const uint32_t t = s.hl.now();
+      if (paused) {
+      } else if (g.choice.shown > 0 && g.choice.Sel_Choice < 0) {
+        s.hl.key(t, steps < second ? '2' : '1');
+        s.hl.key(t + 200, kKeyReturn);
+      } else if (!hid && g.input.Click_Wait && g.screen.Waku[0].visible) {
+        hid = true;
+        s.hl.key(t, kKeyHide);
+        s.hl.at(t + 100, [&] { EXPECT_TRUE(g.input.Wnd_Hidden && !g.screen.Waku[0].visible); });
+        s.hl.key(t + 200, kKeyReturn);
+        s.hl.key(t + 300, kKeyEscape);
+        s.hl.at(t + 400, [&] { EXPECT_TRUE(g.input.Click_Wait && g.screen.Waku[0].visible); });
+      } else {
+        s.hl.key(t, kKeyReturn);  // a message, or the end button once it shows
+      }
+      ++steps;
+      if (!g.ending.end_button_enabled) s.hl.at(t + kStepEvery, step);
+    };
+    s.hl.key(kMenuReadyMs + 100, kKeyDown);
+    s.hl.at(kMenuReadyMs + 200, [&] { EXPECT_EQ(g.app.Menu_Hover, 0); });
+    s.hl.key(kMenuReadyMs + 300, kKeyReturn);
+    s.hl.at(kMenuReadyMs + 1500, step);
+    s.when(
+        7000, [&] { return g.interp.Cur_Num == 900 && g.interp.hap == 1 && g.input.Click_Wait; },
+        [&] {
+          paused = true;
+          const uint32_t t = s.hl.now();
+          s.hl.menu(t, "prog_save");
+          s.hl.click_control(t + 200, "Label1(0)");
+          s.hl.press(t + 400, "Save");
+          s.hl.press(t + 2000, "Close");
+          s.hl.menu(t + 2200, "prog_load");
+          s.hl.click_control(t + 2400, "Label1(0)");
+          s.hl.press(t + 2600, "Load");
+          s.when(
+              t + 2700, [&] { return g.input.Click_Wait != 0; },
+              [&] {
+                EXPECT_EQ(g.interp.hap, 1) << "the slot carries hap";
+                paused = false;
+              });
+        });
+    const Image closing = run_to_end(s, [] {});  // the next step's Enter presses it
+    EXPECT_TRUE(hid);
+    return closing;
   }
 
   // Every file of the folder as the demo wrote it, but 50.dat, whose sixth
@@ -133,10 +158,9 @@ class WholeGame : public ::testing::Test {
       std::string a = bytes, b = now;
       const size_t pa = a.find("023456"), pb = b.find(want_line6);
       ASSERT_NE(pa, std::string::npos);
-      ASSERT_NE(pb, std::string::npos) << "line 6 is \"" << line6(dir.path()) << "\"";
+      ASSERT_NE(pb, std::string::npos) << now;
       EXPECT_EQ(a.replace(pa, 6, want_line6), b);
     }
-    EXPECT_EQ(line6(dir.path()), want_line6);
     size_t files = 0;
     for (const auto& e : std::filesystem::directory_iterator(dir.path()))
       if (e.path().filename() != kReadLogFile) ++files;
@@ -147,7 +171,7 @@ class WholeGame : public ::testing::Test {
 TEST_F(WholeGame, BothEndingsThenTheGalleryAfterARestart) {
   // The beach, showing her the town, the fireworks: a quiet farewell, hap 0.
   test::Session farewell;
-  const Image other = play_to_ending(farewell, 0);
+  const Image other = play_by_pad(farewell, {0, 0, 0});
   auto seen = [](const test::Session& s, const std::string& part) { return count(s.hl, part) > 0; };
   EXPECT_TRUE(seen(farewell, "caption \"Velmora\""));
   EXPECT_TRUE(seen(farewell, "text 0 港町ヴェルモラの夏は、潮の香りと一緒にやってくる。"));
@@ -165,7 +189,7 @@ TEST_F(WholeGame, BothEndingsThenTheGalleryAfterARestart) {
   // though the story was saved and loaded after hap was added to. The scene
   // loaded brings its own background in with its transition, once.
   test::Session promise;
-  const Image true_end = play_to_ending(promise, 21, true);
+  const Image true_end = play_by_keys(promise, 21);
   EXPECT_TRUE(seen(promise, "夜空にひときわ大きな花火が開いて"));
   auto pixels = [](const Image& img, uint32_t colour) {
     return std::count(img.px.begin(), img.px.end(), colour);
@@ -182,9 +206,32 @@ TEST_F(WholeGame, BothEndingsThenTheGalleryAfterARestart) {
   // Added to what the first run saw: every picture now.
   expect_at_rest("000000");
 
-  // A new start: the gallery offers all five pictures.
-  Headless hl;
-  Image shown = gallery_after_restart(hl);
+  // A new start: Down thrice to the gallery's item, Enter; it offers all five
+  // pictures. Right to the first picture (framed), Enter for the full view,
+  // Escape back, Escape to the title.
+  test::Session s;
+  Headless& hl = s.hl;
+  const uint32_t t = kMenuReadyMs + 100;
+  for (int i = 0; i < 3; ++i) hl.key(t + 100 * i, kKeyDown);
+  hl.key(t + 400, kKeyReturn);
+  hl.key(t + 1500, kKeyRight);
+  Image framed, full;
+  hl.at(t + 1600, [&] { framed = hl.last_frame(); });
+  hl.key(t + 1700, kKeyReturn);
+  hl.at(t + 2500, [&] { full = hl.last_frame(); });
+  hl.key(t + 2600, kKeyEscape);
+  hl.at(t + 3000, [&] {
+    EXPECT_EQ(s.g.gallery.focus, 0) << "back on the picture just seen";
+    EXPECT_TRUE(s.g.gallery.CG_exit.visible);
+  });
+  hl.key(t + 3100, kKeyEscape);
+  hl.at(t + 3500, [&] { EXPECT_TRUE(s.g.screen.Title.visible); });
+  hl.close(t + 4000);
+  s.run(dir.path());
+  EXPECT_EQ(s.exit_code, 0);
+  EXPECT_EQ(framed.at(thumb_x(0) + 1, thumb_y(0) + 1), kFocusFrame);
+  EXPECT_NE(framed.at(thumb_x(1) + 1, thumb_y(1) + 1), kFocusFrame);
+  EXPECT_NE(full.at(thumb_x(0) + 1, thumb_y(0) + 1), kFocusFrame) << "the full view";
   TempDir plain;  // the pictures with their real first bytes, to compare with
   for (int k = 0; k < kGalleryPictures; ++k) {
     std::string bytes = read_bytes(dir / gallery_file(k));
@@ -193,7 +240,7 @@ TEST_F(WholeGame, BothEndingsThenTheGalleryAfterARestart) {
     Image pic;
     std::string error;
     ASSERT_TRUE(hl.platform().pictures.load_picture(plain / gallery_file(k), pic, error)) << error;
-    EXPECT_EQ(shown.at(thumb_x(k) + 20, thumb_y(k) + 30), pic.at(5 * 20 + 2, 5 * 30 + 2)) << k;
+    EXPECT_EQ(framed.at(thumb_x(k) + 20, thumb_y(k) + 30), pic.at(5 * 20 + 2, 5 * 30 + 2)) << k;
   }
 }
 

@@ -7,9 +7,9 @@
 #include <map>
 #include <memory>
 
+#include "app/session.h"
 #include "data/data_tool.h"
 #include "platform/common/disk_files.h"
-#include "test_support.h"
 
 namespace vm::test {
 namespace {
@@ -25,14 +25,6 @@ std::map<std::string, std::string> snapshot(const std::string& dir) {
   for (const auto& e : std::filesystem::directory_iterator(dir))
     out[e.path().filename().string()] = read_bytes(e.path().string());
   return out;
-}
-
-// The file with its first `from` replaced by `to`.
-void edit_file(const std::string& path, const std::string& from, const std::string& to) {
-  std::string text = read_bytes(path);
-  const size_t at = text.find(from);
-  ASSERT_NE(at, std::string::npos) << from;
-  write_bytes(path, text.replace(at, from.size(), to));
 }
 
 // One dev run of the demo's editable folder; the folder must come out of it
@@ -165,12 +157,6 @@ TEST(DevRun, JumpAndCountersStartAnySceneWithTheCountersGiven) {
   // The jump window's counters start from 0.
   EXPECT_NE(boxes[3].find("preset \"kou=0 pap=0 rub=3 hap=0\""), std::string::npos) << boxes[3];
   EXPECT_TRUE(p.hl.menu_enabled("dev_reload"));
-}
-
-TEST(DevRun, ACloseWhileLoadingLeavesTheFolderAsItWas) {
-  DevPlay p;
-  p.play(50);
-  EXPECT_EQ(p.code, 0);
 }
 
 }  // namespace

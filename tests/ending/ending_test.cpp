@@ -4,16 +4,9 @@
 
 #include <gtest/gtest.h>
 
-#include <filesystem>
 #include <map>
 
-#include "app/game.h"
-#include "app/main_form.h"
-#include "assets/assets.h"
-#include "platform/errors.h"
-#include "platform/headless/headless.h"
-#include "sound/sound.h"
-#include "test_support.h"
+#include "app/session.h"
 
 namespace vm {
 namespace {
@@ -21,30 +14,8 @@ namespace {
 using test::count;
 using test::events;
 
-using test::TempDir;
-
-class EndingTest : public ::testing::Test {
+class EndingTest : public test::DemoRoom {
  protected:
-  TempDir dir;
-  Headless hl;
-  Game g{hl.platform()};
-  MainFormEvents form{g};
-
-  void SetUp() override {
-    hl.platform().window.set_sink(&form);
-    std::filesystem::copy(test::build_dir() + "/data", dir.path(),
-                          std::filesystem::copy_options::recursive);
-    ready(g);
-  }
-
-  // A game over the demo data as the ending finds it.
-  void ready(Game& game) {
-    game.assets.Data_Dir = dir.path();
-    layout_screen(game);
-    check_assets(game.assets, game.msg.Name_Table, game.pf.files, game.pf.dialogs);
-    open_mixer(game.audio());
-  }
-
   // fn ends the game as the player asked: the main loop's orderly unload
   // follows, and the program exits with 0.
   void expect_orderly_end(const std::function<void()>& fn, const char* what) {
@@ -100,7 +71,7 @@ TEST_F(EndingTest, ClosingMessageOfEachEndingWithItsColourPlaceAndButton) {
   for (int16_t hap : {0, 1, -1, 7}) {
     Headless h2;
     Game g2{h2.platform()};
-    ready(g2);
+    test::ready_on_demo(g2, dir.path());
     g2.interp.hap = hap;
     run_ending(g2);
     const Image& f = h2.last_frame();

@@ -6,34 +6,18 @@
 
 #include <filesystem>
 
-#include "app/game.h"
-#include "app/main_form.h"
-#include "assets/assets.h"
+#include "app/session.h"
 #include "graphics/button.h"
-#include "platform/headless/headless.h"
-#include "test_support.h"
 
 namespace vm {
 namespace {
 
 using test::count;
 
-using test::TempDir;
-
-class GalleryTest : public ::testing::Test {
+class GalleryTest : public test::DemoRoom {
  protected:
-  TempDir dir;
-  Headless hl;
-  Game g{hl.platform()};
-  MainFormEvents form{g};
-
   void SetUp() override {
-    std::filesystem::copy(test::build_dir() + "/data", dir.path(),
-                          std::filesystem::copy_options::recursive);
-    hl.platform().window.set_sink(&form);
-    g.assets.Data_Dir = dir.path();
-    layout_screen(g);
-    check_assets(g.assets, g.msg.Name_Table, g.pf.files, g.pf.dialogs);
+    DemoRoom::SetUp();
     g.screen.Title.visible = true;
   }
 

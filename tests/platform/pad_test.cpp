@@ -1,12 +1,11 @@
 // The gamepad: its one table and the stick and repeat rules, the runner's
-// verbs, and plays of both demo endings by the pad alone through the headless
-// platform.
+// verbs, and its buttons in play through the headless platform (an ending
+// by the pad alone: whole_game_test).
 #include <gtest/gtest.h>
 
 #include <fstream>
 
 #include "app/session.h"
-#include "ending/ending.h"
 #include "platform/common/pad_map.h"
 #include "runner/script.h"
 
@@ -55,55 +54,6 @@ TEST(PadMap, TheRunnerPressesPadLines) {
       test::build_dir() + "/velmora-play " + dir.path() + " " + dir.path() + "input.txt", out);
   EXPECT_NE(out.find("history open"), std::string::npos) << out;
   EXPECT_NE(out.find("menu bar opened"), std::string::npos) << out;
-}
-
-// One play by the pad alone: down and A on the title, A on every message, at
-// a choice the d-pad down to the item wanted and A, A on the end button.
-// picks gives the item of each choice in turn (0 the first).
-void play_by_pad(test::Session& s, const std::string& dir, std::vector<int> picks) {
-  Game& g = s.g;
-  s.hl.pad(test::kMenuReadyMs + 100, PadButton::Down, true);
-  s.hl.pad(test::kMenuReadyMs + 150, PadButton::Down, false);
-  s.hl.pad(test::kMenuReadyMs + 300, PadButton::A, true);
-  auto press = [&s](uint32_t at, PadButton b) {
-    s.hl.pad(at, b, true);
-    s.hl.pad(at + 50, b, false);
-  };
-  size_t choice = 0;
-  std::function<void()> step = [&] {
-    const uint32_t t = s.hl.now();
-    if (g.choice.shown > 0 && g.choice.Sel_Choice < 0 && choice < picks.size()) {
-      for (int k = 0; k <= picks[choice]; ++k) press(t + 100 * k, PadButton::Down);
-      press(t + 100 * (picks[choice] + 1), PadButton::A);
-      ++choice;
-    } else {
-      press(t, PadButton::A);
-    }
-    if (!g.ending.running) s.hl.at(t + 1500, step);
-  };
-  s.hl.at(7000, step);
-  s.hl.log().echo = [&](const std::string& line) {
-    if (line.find("end button shown") != std::string::npos) press(s.hl.now() + 500, PadButton::A);
-  };
-  s.hl.close(400000);
-  s.run(dir);
-  s.hl.log().echo = nullptr;
-  EXPECT_EQ(s.exit_code, 0);
-  EXPECT_EQ(choice, picks.size()) << "every choice made by the pad";
-  EXPECT_EQ(count(s.hl, "end button shown"), 1);
-}
-
-TEST(PadPlay, BothEndingsByThePadAlone) {
-  test::TempDir dir;
-  test::copy_demo(dir);
-  {
-    test::Session farewell;
-    play_by_pad(farewell, dir.path(), {0, 0, 0});
-    EXPECT_EQ(count(farewell.hl, "夜空にひときわ大きな花火が開いて"), 0);
-  }
-  test::Session promise;
-  play_by_pad(promise, dir.path(), {1, 0, 0});
-  EXPECT_GT(count(promise.hl, "夜空にひときわ大きな花火が開いて"), 0) << "the true ending";
 }
 
 // The other buttons, each by what the game did with it (B: the message

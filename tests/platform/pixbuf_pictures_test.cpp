@@ -3,15 +3,13 @@
 #include "platform/common/pixbuf_pictures.h"
 
 #include <gtest/gtest.h>
-#include <unistd.h>
 
-#include <cstdio>
-#include <fstream>
 #include <string>
 
 #include "data/pictures.h"
 #include "platform/common/disk_files.h"
 #include "platform/headless/memory_files.h"
+#include "test_support.h"
 
 namespace vm {
 namespace {
@@ -32,72 +30,54 @@ Image pattern(int w, int h) {
   return img;
 }
 
-std::string temp_path(const std::string& name) {
-  return ::testing::TempDir() + "velmora_pix_" + std::to_string(::getpid()) + "_" + name;
-}
-
-void write_file(const std::string& path, const std::vector<uint8_t>& bytes) {
-  std::ofstream out(path, std::ios::binary);
-  out.write(reinterpret_cast<const char*>(bytes.data()),
-            static_cast<std::streamsize>(bytes.size()));
-}
-
-// Files on the disk, whatever their names end in (the game's end in .dat):
-// BMP to the exact pixels, JPEG, PNG sniffed by content; clear failures.
-TEST(PixbufPictures, FilesOnTheDiskDecodeOrFailWithAReason) {
+// Files on the disk or held in memory, whatever their names end in (the
+// game's end in .dat): BMP to the exact pixels, JPEG and PNG sniffed by
+// content; clear failures, the same from either.
+TEST(PixbufPictures, FilesDecodeOrFailWithAReasonFromTheDiskAsFromMemory) {
+  test::TempDir dir;
   DiskFiles disk;
-  PixbufPictures pics(disk);
-  Image out;
-  std::string error;
-  const Image src = pattern(7, 5);  // odd width: rows are padded
-  const std::string path = temp_path("a.dat");
-  write_file(path, make_bmp(src));
-  ASSERT_TRUE(pics.load_picture(path, out, error)) << error;
-  EXPECT_EQ(out.w, 7);
-  EXPECT_EQ(out.h, 5);
-  EXPECT_EQ(out.px, src.px);
-
-  std::vector<uint8_t> jpeg;
-  ASSERT_TRUE(encode_jpeg(pattern(33, 17), 75, jpeg, error)) << error;
-  write_file(path, jpeg);
-  ASSERT_TRUE(pics.load_picture(path, out, error)) << error;
-  EXPECT_EQ(out.w, 33);
-  EXPECT_EQ(out.h, 17);
-
-  const std::string png = temp_path("c.png");
-  ASSERT_TRUE(save_png(pattern(20, 10), png, error)) << error;
-  ASSERT_TRUE(pics.load_picture(png, out, error)) << error;
-  EXPECT_EQ(out.px, pattern(20, 10).px);
-  std::remove(png.c_str());
-
-  for (const std::vector<uint8_t>& junk :
-       {std::vector<uint8_t>{'J', 'F', 1, 2, 3, 4, 5, 6, 7, 8, 9}, std::vector<uint8_t>{}}) {
-    write_file(path, junk);
-    error.clear();
-    EXPECT_FALSE(pics.load_picture(path, out, error));
-    EXPECT_FALSE(error.empty());
-  }
-  std::remove(path.c_str());
-  const std::string missing = temp_path("does-not-exist.dat");
-  EXPECT_FALSE(pics.load_picture(missing, out, error));
-  EXPECT_EQ(error, missing + ": No such file or directory");
-}
-
-TEST(PixbufPictures, AFolderHeldInMemoryDecodesAndFailsAsOnTheDisk) {
   MemoryFiles memory;
-  PixbufPictures pics(memory);
-  const Image src = pattern(3, 2);
-  const std::vector<uint8_t> bmp = make_bmp(src);
-  memory.put("/mem/11.dat", std::string(bmp.begin(), bmp.end()));
-  Image out;
-  std::string error;
-  ASSERT_TRUE(pics.load_picture("/mem/11.dat", out, error)) << error;
-  EXPECT_EQ(out.px, src.px);
-  EXPECT_FALSE(pics.load_picture("/mem/12.dat", out, error));
-  EXPECT_EQ(error, "/mem/12.dat: No such file or directory");
-  memory.put("/mem/13.dat", "");
-  EXPECT_FALSE(pics.load_picture("/mem/13.dat", out, error));
-  EXPECT_EQ(error, "/mem/13.dat: empty file");
+  for (const bool on_disk : {true, false}) {
+    SCOPED_TRACE(on_disk ? "on the disk" : "in memory");
+    const std::string at = on_disk ? dir.path() : "/mem/";
+    auto put = [&](const std::string& name, const std::string& bytes) {
+      if (on_disk)
+        test::write_bytes(at + name, bytes);
+      else
+        memory.put(at + name, bytes);
+    };
+    PixbufPictures pics(on_disk ? static_cast<Files&>(disk) : memory);
+    Image out;
+    std::string error;
+    const Image src = pattern(7, 5);  // odd width: rows are padded
+    put("11.dat", datatool::encode_bmp(src));
+    ASSERT_TRUE(pics.load_picture(at + "11.dat", out, error)) << error;
+    EXPECT_EQ(out.w, 7);
+    EXPECT_EQ(out.h, 5);
+    EXPECT_EQ(out.px, src.px);
+
+    std::vector<uint8_t> jpeg;
+    ASSERT_TRUE(encode_jpeg(pattern(33, 17), 75, jpeg, error)) << error;
+    put("70.dat", std::string(jpeg.begin(), jpeg.end()));
+    ASSERT_TRUE(pics.load_picture(at + "70.dat", out, error)) << error;
+    EXPECT_EQ(out.w, 33);
+    EXPECT_EQ(out.h, 17);
+    if (on_disk) {
+      ASSERT_TRUE(save_png(pattern(20, 10), at + "c.png", error)) << error;
+      ASSERT_TRUE(pics.load_picture(at + "c.png", out, error)) << error;
+      EXPECT_EQ(out.px, pattern(20, 10).px);
+    }
+
+    put("12.dat", std::string("JF\1\2\3\4\5\6\7\10\11"));
+    error.clear();
+    EXPECT_FALSE(pics.load_picture(at + "12.dat", out, error));
+    EXPECT_FALSE(error.empty());
+    put("13.dat", "");
+    EXPECT_FALSE(pics.load_picture(at + "13.dat", out, error));
+    EXPECT_EQ(error, at + "13.dat: empty file");
+    EXPECT_FALSE(pics.load_picture(at + "14.dat", out, error));
+    EXPECT_EQ(error, at + "14.dat: No such file or directory");
+  }
 }
 
 TEST(PixbufPictures, AHeaderClaimingAHugeSizeIsRefusedBeforeDecoding) {

@@ -82,10 +82,12 @@ TEST_F(Title, PanelDissolvesInNineStepsOntoThePanelTexture) {
 
 // The menu ticks once per change of item, with effects switched off too;
 // the start item (any button) enters the story and leaves the title. Nothing
-// is there to look back on at the title: the wheel opens no history.
+// is there to look back on or skip at the title: the wheel opens no history.
 TEST_F(Title, HoverTicksOncePerChangeAndStartEntersTheStory) {
   EXPECT_FALSE(s.hl.menu_enabled("prog_save"));
-  s.hl.at(kMenuReadyMs, [&] { EXPECT_FALSE(s.hl.menu_enabled("history")); });
+  s.hl.at(kMenuReadyMs, [&] {
+    for (const char* m : {"history", "speedup"}) EXPECT_FALSE(s.hl.menu_enabled(m)) << m;
+  });
   s.hl.wheel(kMenuReadyMs + 50, 320, 100, -1);
   const uint32_t t = kMenuReadyMs + 100;
   s.hl.move(t, kItemX, item_y(0));
@@ -129,16 +131,25 @@ TEST_F(Title, HoverTicksOncePerChangeAndStartEntersTheStory) {
   EXPECT_EQ(count(s.hl, LogKind::History, "history open"), 0);
 }
 
-TEST_F(Title, ASmallTitlePictureCoversWhatItCanAndTheMenuComes) {
-  Image small(320, 240, rgb(10, 120, 200));
-  test::write_bytes(dir / "72.dat", datatool::encode_bmp(small));
-  s.quit(kMenuReadyMs + 100);
-  s.run(dir.path());
-  EXPECT_EQ(s.exit_code, 0);
-  EXPECT_EQ(count(s.hl, LogKind::Title, "menu ready"), 1);
-  EXPECT_EQ(s.g.screen.Title.img.at(319, 239), rgb(10, 120, 200));
+// The title picture, shown from the start as the loading picture: a small
+// one covers what it can, an empty one is skipped; the menu comes either way.
+TEST_F(Title, ASmallOrAnEmptyTitlePictureAndTheMenuComes) {
+  for (const std::string& bytes :
+       {datatool::encode_bmp(Image(320, 240, rgb(10, 120, 200))), std::string()}) {
+    test::write_bytes(dir / "72.dat", bytes);
+    Session run;
+    run.quit(kMenuReadyMs + 100);
+    run.run(dir.path());
+    EXPECT_EQ(run.exit_code, 0);
+    EXPECT_EQ(count(run.hl, LogKind::Title, "menu ready"), 1);
+    EXPECT_EQ(count(run.hl, LogKind::Dialog), 1);  // only the quit question
+    if (!bytes.empty()) EXPECT_EQ(run.g.screen.Title.img.at(319, 239), rgb(10, 120, 200));
+    EXPECT_EQ(test::read_bytes(dir / "72.dat"), bytes);
+  }
 }
 
+// The quit asks first, from the title's item as from the menu, and ends in
+// order: the system file written, the folder at rest.
 TEST_F(Title, GalleryAndARefusedQuitComeBackToTheTitle) {
   Image before;
   s.hl.at(kMenuReadyMs + 50, [&] { before = s.hl.last_frame(); });
@@ -155,12 +166,15 @@ TEST_F(Title, GalleryAndARefusedQuitComeBackToTheTitle) {
     EXPECT_TRUE(s.g.screen.Title.visible);
     EXPECT_EQ(s.hl.last_frame().px, before.px);
   });
-  s.hl.click(kMenuReadyMs + 1100, kItemX, item_y(3));
-  s.hl.answer(kMenuReadyMs + 1100, "yes");
+  s.quit(kMenuReadyMs + 1100);
   s.run(dir.path());
   EXPECT_EQ(s.exit_code, 0);
   EXPECT_EQ(count(s.hl, LogKind::Dialog, "\"終了しますか？\" -> no"), 1);
+  EXPECT_EQ(count(s.hl, LogKind::Dialog, "\"終了しますか？\" -> yes"), 1);
+  EXPECT_EQ(count(s.hl, LogKind::Caption, "\"Velmora - loading now...\""), 1);
+  EXPECT_EQ(count(s.hl, LogKind::Caption, "\"Velmora\""), 1);
   EXPECT_EQ(count(s.hl, LogKind::FileWritten, "50.dat"), 1);
+  test::expect_at_rest(dir.path());
 }
 
 }  // namespace

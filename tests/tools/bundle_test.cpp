@@ -5,7 +5,7 @@
 
 #include <filesystem>
 
-#include "test_support.h"
+#include "app/session.h"
 
 namespace vm::test {
 namespace {
@@ -24,27 +24,6 @@ std::string tool() {
   return build_dir() + "/velmora-data";
 }
 
-// A file's lines without their CR LF.
-std::vector<std::string> lines_of(const std::string& path) {
-  std::vector<std::string> lines;
-  std::string bytes = read_bytes(path), line;
-  for (char c : bytes) {
-    if (c == '\n') {
-      lines.push_back(line);
-      line.clear();
-    } else if (c != '\r') {
-      line += c;
-    }
-  }
-  return lines;
-}
-
-void write_lines(const std::string& path, const std::vector<std::string>& lines) {
-  std::string bytes;
-  for (const std::string& l : lines) bytes += l + "\r\n";
-  write_bytes(path, bytes);
-}
-
 TEST(Bundle, AnEditedFolderShipsPackedWithoutTheAuthorsPlay) {
   if (!can_bundle()) GTEST_SKIP() << "no velmora beside the tool, or no dpkg-dev";
   TempDir d;
@@ -52,12 +31,9 @@ TEST(Bundle, AnEditedFolderShipsPackedWithoutTheAuthorsPlay) {
   ASSERT_EQ(run_command(tool() + " demo " + d / "demo", out), 0) << out;
   ASSERT_EQ(run_command(tool() + " unpack " + d / "demo " + d / "edit", out), 0) << out;
   // The author's edit, and what trying it left: a save, the gallery seen.
-  std::vector<std::string> script = lines_of(d / "edit/script.csv");
-  script[4] = "0010,,,,,,,,港町の夏は、いつも突然はじまる。,,,,";
-  write_lines(d / "edit/script.csv", script);
-  std::vector<std::string> sys = lines_of(d / "edit/system.txt");
-  sys[5] = "000000";
-  write_lines(d / "edit/system.txt", sys);
+  edit_file(d / "edit/script.csv", "港町ヴェルモラの夏は、潮の香りと一緒に",
+            "港町の夏は、いつも突然");
+  edit_file(d / "edit/system.txt", "\r\n023456\r\n", "\r\n000000\r\n");
   write_bytes(d / "edit/00.dat", "a save of the author's\r\n");
   ASSERT_EQ(run_command(tool() + " icon 64 " + d / "icon.png", out), 0) << out;
   ASSERT_EQ(run_command(tool() + " pack " + d / "edit " + d / "packed", out), 0) << out;
@@ -75,7 +51,8 @@ TEST(Bundle, AnEditedFolderShipsPackedWithoutTheAuthorsPlay) {
   const std::string folder = d / "summer-test-2.0/";
   EXPECT_EQ(read_bytes(folder + "data/51.dat"), read_bytes(d / "packed/51.dat"));
   EXPECT_FALSE(fs::exists(folder + "data/00.dat"));
-  EXPECT_EQ(lines_of(folder + "data/50.dat")[5], "023456");  // nothing seen yet
+  EXPECT_NE(read_bytes(folder + "data/50.dat").find("\r\n023456\r\n"), std::string::npos)
+      << "nothing seen yet";
   EXPECT_EQ(read_bytes(folder + "icons/hicolor/64x64/apps/summer-test.png"),
             read_bytes(d / "icon.png"));
   // The launcher finds the program from anywhere.
@@ -105,9 +82,7 @@ TEST(Bundle, RefusesBrokenDataAndNamesItCannotShip) {
   std::string out;
   ASSERT_EQ(run_command(tool() + " demo " + d / "demo", out), 0) << out;
   ASSERT_EQ(run_command(tool() + " unpack " + d / "demo " + d / "edit", out), 0) << out;
-  std::vector<std::string> script = lines_of(d / "edit/script.csv");
-  script[3] = "0010,,,zz,,,,,DI,,,,";
-  write_lines(d / "edit/script.csv", script);
+  edit_file(d / "edit/script.csv", "\n0010,,,0,,,,,DI,", "\n0010,,,zz,,,,,DI,");  // line 4
   const std::string names = " --name Broken --id org.example.broken ";
   EXPECT_EQ(run_command(tool() + " bundle " + d / "edit" + names + d / "out", out), 1);
   EXPECT_NE(out.find("script.csv:4: error: field 4 (place): \"zz\" is not a number\n"),

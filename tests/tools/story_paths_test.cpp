@@ -98,7 +98,7 @@ const std::vector<std::array<std::string, 3>> kChoices = {
     {"0070", "おわる", "0080"},
 };
 
-TEST(StoryPaths, CountersChoicesAndRawTargetsFollowTheInterpreterIntoInputFiles) {
+TEST(StoryPaths, CountersChoicesAndRawTargetsFollowTheInterpreterIntoInputFilesAndTheGraph) {
   const Story st = story_of(kStory, kChoices);
   const Exploration ex = explore_story(st);
   // kou -2 passes the i1 test; kou 1 does not. The raw target 0017 lands on
@@ -131,6 +131,14 @@ TEST(StoryPaths, CountersChoicesAndRawTargetsFollowTheInterpreterIntoInputFiles)
               s.picks.size());
     EXPECT_EQ(clicks(end_button_point()), 1u);
   }
+  // The graph: scenes, the edges with their marks, the legend.
+  const std::string dot = story_dot(st, ex);
+  EXPECT_NE(dot.find("label=\"kou = -2\""), std::string::npos);
+  EXPECT_NE(dot.find("label=\"寄り道 (no NUM 0017: row 17)\""), std::string::npos);  // a raw target
+  EXPECT_NE(dot.find("label=\"もういちど\""), std::string::npos);
+  EXPECT_NE(dot.find("ending (hap 1)"), std::string::npos);
+  EXPECT_NE(dot.find("ending (hap 0)"), std::string::npos);
+  EXPECT_NE(dot.find("cluster_legend"), std::string::npos);
 }
 
 TEST(StoryPaths, SameStateIsExploredOnceAndCountersKeepPathsApart) {
@@ -245,17 +253,6 @@ TEST(StoryPaths, UnreachedRowsUnofferedChoicesOddEndingsAndErrorsAreReported) {
   ASSERT_EQ(bx.paths.size(), 1u);
   EXPECT_EQ(bx.paths[0].end, PathEnd::Error);
   EXPECT_TRUE(has_finding(bx, "51.dat:2: warning:", "Not found NUM to SEQ"));
-}
-
-TEST(StoryPaths, GraphDrawsScenesEdgesAndMarks) {
-  const Story st = story_of(kStory, kChoices);
-  const std::string dot = story_dot(st, explore_story(st));
-  EXPECT_NE(dot.find("label=\"kou = -2\""), std::string::npos);
-  EXPECT_NE(dot.find("label=\"寄り道 (no NUM 0017: row 17)\""), std::string::npos);  // a raw target
-  EXPECT_NE(dot.find("label=\"もういちど\""), std::string::npos);
-  EXPECT_NE(dot.find("ending (hap 1)"), std::string::npos);
-  EXPECT_NE(dot.find("ending (hap 0)"), std::string::npos);
-  EXPECT_NE(dot.find("cluster_legend"), std::string::npos);
 }
 
 TEST(StoryPaths, CommandsWriteTheGraphInputFilesAndTable) {

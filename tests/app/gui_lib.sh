@@ -1,0 +1,44 @@
+# Sourced by the GUI checks and by the scripts they run under the virtual
+# display.
+
+# A scratch folder, $work, removed when the check ends (kept with KEEP_WORK).
+scratch() {
+  work=$(mktemp -d)
+  trap '[ -n "${KEEP_WORK:-}" ] || rm -rf "$work"' EXIT
+}
+# BUILD: a scratch folder holding a copy of the game and its demo data.
+game_copy() {
+  scratch
+  cp "$1/velmora" "$work/"
+  cp -r "$1/data" "$work/data"
+}
+# The game screen's top left on the display, $x and $top (the menu bar is
+# above it).
+game_origin() {
+  eval "$(xwininfo -name Velmora | awk '/Absolute upper-left X/ {print "x=" $4}
+    /Absolute upper-left Y/ {print "y=" $4} /Height:/ {print "h=" $2}')"
+  top=$((y + h - 480))
+}
+# PID: asks the game to end (SIGTERM) and gives it five seconds; says
+# "ended" or "still running", and kills what is left. Called by the shell
+# that started the game (not in a $(...)), which alone sees it gone.
+stop_game() {
+  kill -TERM "$1" 2>/dev/null || true
+  n=0
+  while kill -0 "$1" 2>/dev/null && [ $n -lt 50 ]; do sleep 0.1; n=$((n + 1)); done
+  if kill -0 "$1" 2>/dev/null; then echo "still running"; else echo "ended"; fi
+  kill -KILL "$1" 2>/dev/null || true
+}
+# SHOT [CROP]: the game screen holds a picture, not one flat colour (by
+# default the 640 x 480 window in the middle of a 1024 x 768 display).
+shows_picture() {
+  sd=$(convert "$1" -crop "${2:-640x480+192+156}" -colorspace gray -format '%[fx:standard_deviation]' info:)
+  echo "screen deviation $sd"
+  awk "BEGIN { exit !($sd > 0.05) }"
+}
+# DIR: every picture the game disguises begins with "JF" again.
+disguised() {
+  for n in 11 12 21 22 31 32 41 42 60 70 71 73 74 75 76 77 78 79 80 81 82 83 84 85; do
+    [ "$(head -c 2 "$1/$n.dat")" = JF ] || { echo "$n.dat left undisguised"; return 1; }
+  done
+}
