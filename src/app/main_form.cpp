@@ -143,15 +143,15 @@ void layout_screen(Game& g) {
   add_layer(sc, sc.End_Pic, nullptr, false);
   layout_gallery(g.gallery_room());
   layout_ending(g.finale());
-  layout_notice(g);
+  layout_notice(g.app.Notice, sc);
   if (g.dev) g.dev->layout();
 }
 
 namespace {
 
 // A dev run names the author's folder in the caption.
-void set_caption(Game& g, const std::string& caption) {
-  g.pf.window.set_caption(g.dev ? g.dev->caption(caption) : caption);
+void set_caption(Window& w, DevHooks* dev, const std::string& caption) {
+  w.set_caption(dev ? dev->caption(caption) : caption);
 }
 
 }  // namespace
@@ -162,7 +162,7 @@ void form_load(Game& g, const std::string& data_dir) {
   apply_view_settings(g.pf, g.menu);
   show_read_aloud_tick(g.pf, g.menu);
   w.set_busy_cursor(true);
-  set_caption(g, "Velmora - loading now...");
+  set_caption(w, g.dev.get(), "Velmora - loading now...");
 
   g.assets.Data_Dir = data_dir;
   if (g.assets.Data_Dir.empty() || g.assets.Data_Dir.back() != '/') g.assets.Data_Dir += '/';
@@ -203,7 +203,7 @@ void form_load(Game& g, const std::string& data_dir) {
   load_faces(g.stage());
   g.menu.set_quick_slot(quick_slot_present(g.slot_window()));
   w.set_busy_cursor(false);
-  set_caption(g, "Velmora");
+  set_caption(w, g.dev.get(), "Velmora");
   do_events(g);
   show_title(g);
 }

@@ -25,10 +25,9 @@ bool allowed(Game& g, MenuItem item) {
 
 }  // namespace
 
-void layout_notice(Game& g) {
-  Surface& n = g.app.Notice;
+void layout_notice(Surface& n, ScreenState& screen) {
   n.visible = false;
-  g.screen.layers.push_back(&n);
+  screen.layers.push_back(&n);
 }
 
 int create_notice_timer(Window& w) {

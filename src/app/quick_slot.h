@@ -7,10 +7,12 @@
 namespace vm {
 
 struct Game;
+struct ScreenState;
+struct Surface;
 class Window;
 
 // Registers the notice among the main window's layers (topmost).
-void layout_notice(Game& g);
+void layout_notice(Surface& notice, ScreenState& screen);
 // The timer that hides the notice a second after it shows.
 int create_notice_timer(Window& w);
 // The notice shows for a second; the notice timer hides it.

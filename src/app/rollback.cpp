@@ -15,9 +15,7 @@ struct ReplayReached {};
 // rather than run for ever on a story that went another way.
 constexpr int kReplayRowLimit = 200000;
 
-std::vector<Surface*> all_surfaces(Game& g) {
-  ScreenState& s = g.screen;
-  SceneState& c = g.scene;
+std::vector<Surface*> all_surfaces(ScreenState& s, SceneState& c) {
   std::vector<Surface*> out = {&s.Form_Canvas, &s.Pic_Main,   &s.Pic_Back,  &s.Form_Back,
                                &s.Place_Back,  &s.Place_Load, &s.Wall_Back, &s.Blinker,
                                &c.Face_Load,   &c.Face_Mask};
@@ -47,7 +45,8 @@ Keyframe take_keyframe(Game& g) {
   k.doll_h = g.scene.Doll_H;
   k.doll_shown = g.scene.Doll_Shown;
   k.trans_code = g.scene.Trans_Code;
-  for (const Surface* s : all_surfaces(g)) k.looks.push_back({s->left, s->top, s->visible});
+  for (const Surface* s : all_surfaces(g.screen, g.scene))
+    k.looks.push_back({s->left, s->top, s->visible});
   k.rows_at = r.rows.size();
   k.picks_at = r.picks.size();
   k.names_at = r.names.size();
@@ -70,7 +69,7 @@ void put_keyframe(Game& g, const Keyframe& k) {
   g.scene.Doll_H = k.doll_h;
   g.scene.Doll_Shown = k.doll_shown;
   g.scene.Trans_Code = k.trans_code;
-  const std::vector<Surface*> surfaces = all_surfaces(g);
+  const std::vector<Surface*> surfaces = all_surfaces(g.screen, g.scene);
   for (size_t i = 0; i < surfaces.size() && i < k.looks.size(); ++i) {
     surfaces[i]->left = k.looks[i].left;
     surfaces[i]->top = k.looks[i].top;
@@ -80,11 +79,10 @@ void put_keyframe(Game& g, const Keyframe& k) {
 
 // The row at Script_Pos brings in another background: the scene is then
 // built from nothing but that row and what follows it.
-bool row_changes_place(const Game& g) {
-  const InterpState& s = g.interp;
-  if (s.Script_Pos < 0 || s.Script_Pos >= g.tables.Script_Last) return false;
+bool row_changes_place(const InterpState& s, const ScriptTables& t) {
+  if (s.Script_Pos < 0 || s.Script_Pos >= t.Script_Last) return false;
   try {
-    const RowFields f = read_row(g.tables.Script_Table[static_cast<size_t>(s.Script_Pos)]);
+    const RowFields f = read_row(t.Script_Table[static_cast<size_t>(s.Script_Pos)]);
     return f.has_place && f.place != s.Place_No;
   } catch (const DataError&) {
     return false;  // the row stops the game when it plays
@@ -93,13 +91,12 @@ bool row_changes_place(const Game& g) {
 
 // The waits of the quiet play: the picks made the first time, and every
 // click wait released at once.
-void feed_quiet_play(Game& g) {
-  RollbackState& r = g.rollback;
-  if (g.choice.shown > 0 && g.choice.Sel_Choice < 0) {
-    g.choice.Sel_Choice = r.replay_pick < r.picks.size() ? r.picks[r.replay_pick++] : int16_t{0};
+void feed_quiet_play(RollbackState& r, ChoiceState& choice, InputState& input) {
+  if (choice.shown > 0 && choice.Sel_Choice < 0) {
+    choice.Sel_Choice = r.replay_pick < r.picks.size() ? r.picks[r.replay_pick++] : int16_t{0};
     return;
   }
-  if (g.input.Click_Wait) g.input.Click_Wait = 0;
+  if (input.Click_Wait) input.Click_Wait = 0;
 }
 
 void forget_oldest(RollbackState& r) {
@@ -125,8 +122,8 @@ void go_live_here(RollbackState& r) {
   r.depth = 0;
 }
 
-void show_menu_room(Game& g) {
-  g.menu.set_can_roll_back(rollback_room(g.rollback) > 0);
+void show_menu_room(MainMenu& menu, const RollbackState& r) {
+  menu.set_can_roll_back(rollback_room(r) > 0);
 }
 
 // Plays the story quietly from the checkpoint's keyframe until its message
@@ -142,7 +139,7 @@ bool rebuild(Game& g, const Checkpoint& c) {
   r.replay_pick = k.picks_at;
   g.quiet.names_to_give.assign(r.names.begin() + static_cast<std::ptrdiff_t>(k.names_at),
                                r.names.end());
-  g.quiet.on_quiet_events = [&g] { feed_quiet_play(g); };
+  g.quiet.on_quiet_events = [&g] { feed_quiet_play(g.rollback, g.choice, g.input); };
   g.quiet.set_quiet(true);
   bool reached = false;
   try {
@@ -204,7 +201,7 @@ bool show_depth(Game& g, int depth) {
   r.depth = depth;
   settle_in_wait(g, track_before);
   g.pf.log.record(LogEvent::rollback(depth));
-  show_menu_room(g);
+  show_menu_room(g.menu, g.rollback);
   return true;
 }
 
@@ -218,7 +215,7 @@ bool waiting_on_message(const Game& g) {
 void rollback_story_started(Game& g) {
   if (g.rollback.replaying) return;
   g.rollback = RollbackState{};
-  show_menu_room(g);
+  show_menu_room(g.menu, g.rollback);
 }
 
 void rollback_row_starting(Game& g) {
@@ -239,7 +236,7 @@ void rollback_row_starting(Game& g) {
     go_live_here(r);
     g.pf.log.record(LogEvent::rollback(0));
   }
-  if (row_changes_place(g)) {
+  if (row_changes_place(g.interp, g.tables)) {
     r.keyframes.push_back(take_keyframe(g));
     r.since_keyframe = 0;
   }
@@ -257,7 +254,7 @@ void rollback_message_finished(Game& g) {
   r.checkpoints.push_back({r.dropped_keyframes + r.keyframes.size() - 1, r.since_keyframe,
                            r.rows.size(), r.picks.size(), r.names.size()});
   forget_oldest(r);
-  show_menu_room(g);
+  show_menu_room(g.menu, g.rollback);
 }
 
 void rollback_choice_picked(Game& g, int16_t picked) {
