@@ -10,6 +10,7 @@
 #include "assets/data_folder.h"
 #include "data/data_tool.h"
 #include "dev/dev_session.h"
+#include "platform/errors.h"
 
 namespace vm::dev {
 
@@ -58,8 +59,8 @@ DevFolders dev_folders(const std::string& edit_dir, const std::string& cache_dir
 }
 
 void prepare_shadow(Files& files, const DevFolders& f) {
-  if (!files.is_folder(f.edit)) throw std::runtime_error(f.edit + " is not a folder");
-  if (!files.make_folder(f.shadow)) throw std::runtime_error("cannot create " + f.shadow);
+  if (!files.is_folder(f.edit)) throw DataError("", 0, "", f.edit + " is not a folder");
+  if (!files.make_folder(f.shadow)) throw DataError("", 0, "", "cannot create " + f.shadow);
   const DataFolder shadow(files, f.shadow);
   const std::string progress = gallery_line(shadow);
   for (const std::string& n : shadow.file_names())
