@@ -6,6 +6,7 @@
 
 #include <filesystem>
 #include <functional>
+#include <map>
 #include <string>
 
 #include "app/game.h"
@@ -98,6 +99,14 @@ struct Session {
 inline void copy_demo(const TempDir& dir) {
   std::filesystem::copy(build_dir() + "/data", dir.path(),
                         std::filesystem::copy_options::recursive);
+}
+
+// Every file of a folder with its bytes.
+inline std::map<std::string, std::string> snapshot(const std::string& dir) {
+  std::map<std::string, std::string> out;
+  for (const auto& e : std::filesystem::directory_iterator(dir))
+    out[e.path().filename().string()] = read_bytes(e.path().string());
+  return out;
 }
 
 // The file with its first `from` replaced by `to`: an author's edit.

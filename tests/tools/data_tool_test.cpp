@@ -6,9 +6,9 @@
 
 #include <algorithm>
 #include <filesystem>
-#include <map>
 #include <sstream>
 
+#include "app/session.h"
 #include "assets/assets.h"
 #include "assets/cp932.h"
 #include "assets/data_folder.h"
@@ -18,26 +18,17 @@
 #include "platform/common/disk_files.h"
 #include "platform/common/pixbuf_pictures.h"
 #include "script/tables.h"
-#include "test_support.h"
 
 namespace vm::datatool {
 namespace {
 
 using test::read_bytes;
+using test::snapshot;
 using test::write_bytes;
 
 namespace fs = std::filesystem;
 
 DiskFiles disk;
-
-// Each file of a folder with its bytes: two folders compare equal when they
-// hold the same names with the same bytes.
-std::map<std::string, std::string> snapshot(const std::string& dir) {
-  std::map<std::string, std::string> out;
-  for (const auto& e : fs::directory_iterator(dir))
-    out[e.path().filename().string()] = read_bytes(e.path().string());
-  return out;
-}
 
 class DataToolTest : public ::testing::Test {
  protected:
