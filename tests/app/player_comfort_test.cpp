@@ -222,10 +222,8 @@ TEST_F(Comfort, OpeningTheHistoryChangesNothing) {
 
 // The secondary windows by their keys alone: Tab in reading order, Space on
 // a box, Enter as OK; in the slot window the rows first, Escape as Close.
-TEST(KeyboardPlay, SecondaryWindowsTakeTabEnterAndEscape) {
-  test::TempDir dir;
-  test::copy_demo(dir);
-  test::Session s;
+using KeyboardPlay = test::DemoSession;
+TEST_F(KeyboardPlay, SecondaryWindowsTakeTabEnterAndEscape) {
   Headless& hl = s.hl;
   uint32_t t = test::kMenuReadyMs + 100;
   hl.menu(t, "preferences");

@@ -127,6 +127,14 @@ class DemoRun : public ::testing::Test {
   int run() { return run_game(hl.platform(), dir.path()); }
 };
 
+// A session over a copy of the demo, for the test to script and run.
+class DemoSession : public ::testing::Test {
+ protected:
+  TempDir dir;
+  Session s;
+  void SetUp() override { copy_demo(dir); }
+};
+
 // The game over the demo as start-up leaves it, before the title: a test
 // drives its rooms directly, without the event loop.
 inline void ready_on_demo(Game& g, const std::string& dir) {
