@@ -20,19 +20,19 @@ using test::write_bytes;
 
 // Every setting, to compare two at once.
 auto fields(const PlayerSettings& s) {
-  return std::tie(s.scale, s.full_screen, s.auto_delay_ms, s.auto_delay_per_char_ms,
-                  s.music_volume, s.effects_volume, s.text_speed, s.skip_unread, s.self_voicing,
-                  s.large_text, s.high_contrast);
+  return std::tie(s.scale, s.full_screen, s.auto_delay_ms, s.auto_delay_per_char_ms, s.music_volume,
+                  s.effects_volume, s.text_speed, s.skip_unread, s.self_voicing, s.large_text,
+                  s.high_contrast);
 }
 
 TEST(SettingsFile, RoundTripAndMissingFile) {
   test::TempDir dir;
   const std::string path = dir / "config/velmora/settings.ini";
   std::string warning;
-  // No file: the game's defaults, all off but skipping past unread text.
-  EXPECT_EQ(fields(read_settings_file(path, &warning)),
-            std::make_tuple(1, false, 1500, 80, 100, 100, TextSpeed::Normal, true, false, false,
-                            false));
+  // No file: the game's own defaults.
+  EXPECT_EQ(
+      fields(read_settings_file(path, &warning)),
+      std::make_tuple(1, false, 1500, 80, 100, 100, TextSpeed::Normal, true, false, false, false));
   EXPECT_TRUE(warning.empty());
 
   PlayerSettings s;
