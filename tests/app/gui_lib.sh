@@ -36,6 +36,17 @@ shows_picture() {
   echo "screen deviation $sd"
   awk "BEGIN { exit !($sd > 0.05) }"
 }
+# OUT WINDOW START PROGRAM [ARGUMENT...]: PROGRAM, started from START under
+# a virtual display, shows a window whose line of the window tree holds
+# WINDOW, and a picture in it. $app is this folder.
+launched() {
+  out=$1 window=$2 start=$3
+  shift 3
+  SDL_AUDIODRIVER=dummy xvfb-run -a -s "-screen 0 1024x768x24" \
+    sh "$app/launch_and_shoot.sh" "$start" "$out" "$@"
+  grep -qF "$window" "$out/tree.txt" || { cat "$out/tree.txt" "$out/game.log"; return 1; }
+  shows_picture "$out/shot.png" || { cat "$out/game.log"; return 1; }
+}
 # DIR: every picture the game disguises begins with "JF" again.
 disguised() {
   for n in 11 12 21 22 31 32 41 42 60 70 71 73 74 75 76 77 78 79 80 81 82 83 84 85; do

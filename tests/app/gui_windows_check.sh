@@ -21,46 +21,42 @@ pid=$!
 # with pauses between them, and shots taken meanwhile show its stages.
 (for n in $(seq 10 40); do import -window root "title$n.png"; sleep 0.2; done) &
 shots=$!
-slot_window() {
-  s=""
+# NAME TRIES: waits up to TRIES x 0.2 s for a visible window so named; $X
+# and $Y its place.
+window() {
+  w=""
   i=0
-  while [ $i -lt 20 ] && [ -z "$s" ]; do
+  while [ $i -lt "$2" ] && [ -z "$w" ]; do
     sleep 0.2
-    s=$(xdotool search --onlyvisible --name 'ゲームデータ' 2>/dev/null | head -1 || true)
+    w=$(xdotool search --onlyvisible --name "$1" 2>/dev/null | head -1 || true)
     i=$((i + 1))
   done
-  [ -n "$s" ] || return 1
-  eval "$(xdotool getwindowgeometry --shell "$s")"
-  sx=$X
-  sy=$Y
+  [ -n "$w" ] && eval "$(xdotool getwindowgeometry --shell "$w")"
 }
-main=""
-i=0
-while [ $i -lt 100 ] && [ -z "$main" ]; do
-  main=$(xdotool search --onlyvisible --name '^Velmora$' 2>/dev/null | head -1 || true)
-  sleep 0.2
-  i=$((i + 1))
-done
-[ -n "$main" ] || { echo "no window" >> result.txt; exit 0; }
-eval "$(xdotool getwindowgeometry --shell "$main")"
+# Y: picks the ゲーム menu's item at Y.
+game_menu() {
+  xdotool mousemove $((wx + 20)) $((wy + 12)) click 1
+  sleep 0.7
+  xdotool mousemove $((wx + 50)) $((wy + $1)) click 1
+}
+# [TRIES]: the slot window, at $sx $sy; X Y: a click there in it.
+slot_window() { window 'ゲームデータ' "${1:-20}" && sx=$X && sy=$Y; }
+slot() { xdotool mousemove $((sx + $1)) $((sy + $2)) click 1; }
+window '^Velmora$' 100 || { echo "no window" >> result.txt; exit 0; }
+main=$w
 wx=$X
 wy=$Y
 gx=$X
 gy=$((Y + HEIGHT - 480))
 wait $shots
 # Until the menu takes presses (some seconds after start), press "load".
-slots=""
 i=0
-while [ $i -lt 30 ] && [ -z "$slots" ]; do
-  xdotool mousemove $((gx + 300)) $((gy + 290)) click 1
-  sleep 1
-  slots=$(xdotool search --onlyvisible --name 'ゲームデータ' 2>/dev/null | head -1 || true)
+until xdotool mousemove $((gx + 300)) $((gy + 290)) click 1 && slot_window 5; do
   i=$((i + 1))
+  [ $i -lt 30 ] || { echo "the slot window did not open" >> result.txt; exit 0; }
 done
-[ -n "$slots" ] || { echo "the slot window did not open" >> result.txt; exit 0; }
 import -window root slots.png
-eval "$(xdotool getwindowgeometry --shell "$slots")"
-xdotool mousemove $((X + 334)) $((Y + 171)) click 1  # "Close"
+slot 334 171  # "Close"
 sleep 1.5
 if [ -n "$(xdotool search --onlyvisible --name 'ゲームデータ' 2>/dev/null || true)" ] ||
    ! kill -0 $pid 2>/dev/null; then
@@ -69,33 +65,27 @@ fi
 # Into the story; once its first message stands, ゲーム > セーブ.
 xdotool mousemove $((gx + 300)) $((gy + 255)) click 1
 sleep 7
-xdotool mousemove $((wx + 20)) $((wy + 12)) click 1
-sleep 0.7
-xdotool mousemove $((wx + 50)) $((wy + 36)) click 1
+game_menu 36
 slot_window || { echo "no slot window to save in" >> result.txt; exit 0; }
-xdotool mousemove $((sx + 94)) $((sy + 20)) click 1   # slot 1
+slot 94 20  # slot 1
 sleep 0.5
-xdotool mousemove $((sx + 334)) $((sy + 69)) click 1  # "Save": an empty slot, at once
+slot 334 69  # "Save": an empty slot, at once
 sleep 0.4
 import -window root saved.png
 sleep 1.5
-xdotool mousemove $((sx + 334)) $((sy + 171)) click 1  # "Close"
+slot 334 171  # "Close"
 sleep 1
-xdotool mousemove $((wx + 20)) $((wy + 12)) click 1
-sleep 0.7
-xdotool mousemove $((wx + 50)) $((wy + 60)) click 1  # ゲーム > ロード
+game_menu 60  # ゲーム > ロード
 slot_window || { echo "no slot window to load from" >> result.txt; exit 0; }
-xdotool mousemove $((sx + 94)) $((sy + 20)) click 1
+slot 94 20
 sleep 0.5
-xdotool mousemove $((sx + 334)) $((sy + 103)) click 1  # "Load"
+slot 334 103  # "Load"
 sleep 0.4
 import -window root loaded.png
 echo "$sx $sy" > slot_place.txt
 sleep 3
 # ゲーム > 終了 asks first; the close box meanwhile ends the game in order.
-xdotool mousemove $((wx + 20)) $((wy + 12)) click 1
-sleep 0.7
-xdotool mousemove $((wx + 50)) $((wy + 180)) click 1
+game_menu 180
 sleep 1
 xwininfo -root -tree > asked.txt
 ./wm-close "$main"

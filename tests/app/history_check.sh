@@ -40,8 +40,7 @@ wheel_up; echo "wheel up: $(state)" >> "$work/result"
 xdotool mousemove $((x + 20)) $((top + 20)) click 1; sleep 1
 echo "click outside: $(state)" >> "$work/result"
 wheel_up; echo "wheel up: $(state)" >> "$work/result"
-hx=$(xwininfo -name 履歴 | awk '/Absolute upper-left X/ {print $4}')
-hy=$(xwininfo -name 履歴 | awk '/Absolute upper-left Y/ {print $4}')
+eval "$(xwininfo -name 履歴 | awk '/upper-left X/ {print "hx=" $4} /upper-left Y/ {print "hy=" $4}')"
 xdotool mousemove $((hx + 100)) $((hy + 100)) click 5; sleep 1
 echo "wheel down at the end: $(state)" >> "$work/result"
 import -window root "$work/after.png"

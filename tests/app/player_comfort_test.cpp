@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -148,20 +149,8 @@ TEST_F(Comfort, HistoryHoldsWhatWasShownAndAutoForwardWaitsAtTheChoice) {
   EXPECT_EQ(history.front(), "history open, " + std::to_string(texts.size() + 1) + " lines");
   EXPECT_EQ(history.back(), "history close");
 
-  auto label = [](char code) -> std::string {
-    switch (code) {
-      case '1':
-        return "【ソラノ】";
-      case '2':
-        return "【ミツ】";
-      case '3':
-        return "【ナギ】";
-      case '6':
-        return "【女の子】";
-      default:
-        return "-";
-    }
-  };
+  const std::map<std::string, std::string> labels = {
+      {"1", "【ソラノ】"}, {"2", "【ミツ】"}, {"3", "【ナギ】"}, {"6", "【女の子】"}};
   // Messages before the choice were all logged before the click, i.e. the
   // story waited at the choice although auto-forward was on.
   size_t k = 1;
@@ -174,7 +163,8 @@ TEST_F(Comfort, HistoryHoldsWhatWasShownAndAutoForwardWaitsAtTheChoice) {
     }
     const std::string& code = texts[i].event.subject;
     const std::string text = texts[i].event.body.substr(code.size() + 1);
-    EXPECT_EQ(history[k], "history " + label(code.size() == 1 ? code[0] : '0') + " " + text);
+    const std::string label = labels.count(code) ? labels.at(code) : "-";
+    EXPECT_EQ(history[k], "history " + label + " " + text);
     ++k;
   }
   EXPECT_TRUE(choice_seen);
@@ -222,10 +212,8 @@ TEST_F(Comfort, OpeningTheHistoryChangesNothing) {
 
 // The secondary windows by their keys alone: Tab in reading order, Space on
 // a box, Enter as OK; in the slot window the rows first, Escape as Close.
-TEST(KeyboardPlay, SecondaryWindowsTakeTabEnterAndEscape) {
-  test::TempDir dir;
-  test::copy_demo(dir);
-  test::Session s;
+using KeyboardPlay = test::DemoSession;
+TEST_F(KeyboardPlay, SecondaryWindowsTakeTabEnterAndEscape) {
   Headless& hl = s.hl;
   uint32_t t = test::kMenuReadyMs + 100;
   hl.menu(t, "preferences");

@@ -43,10 +43,12 @@ struct Opening : test::Session {
   }
 };
 
+using ReadAloud = test::DemoSession;
+
 // Off, it says nothing; without a speech service the game says so once and
 // goes on silent. Speech never holds the game up: the same messages at the
 // same times either way.
-TEST(ReadAloud, TheOpeningIsSpokenInOrderAClickCutsAMessageOffAndNothingWaitsForIt) {
+TEST_F(ReadAloud, TheOpeningIsSpokenInOrderAClickCutsAMessageOffAndNothingWaitsForIt) {
   Opening run(true), off(false), silent(true, false);
   EXPECT_EQ(events(off.hl).of({LogKind::Speak, LogKind::Hush}).size(), 0u);
   EXPECT_EQ(silent.exit_code, 0);
@@ -98,10 +100,7 @@ TEST(ReadAloud, TheOpeningIsSpokenInOrderAClickCutsAMessageOffAndNothingWaitsFor
   EXPECT_EQ(*(menu + 1), "ひとりで丘へ登る");
 }
 
-TEST(ReadAloud, TheNoticeShowsWhenTheServiceIsMissing) {
-  test::Session s;
-  test::TempDir dir;
-  test::copy_demo(dir);
+TEST_F(ReadAloud, TheNoticeShowsWhenTheServiceIsMissing) {
   s.hl.no_speech = true;
   bool shown = false;
   s.hl.key(kMenuReadyMs, 'V');
@@ -114,10 +113,7 @@ TEST(ReadAloud, TheNoticeShowsWhenTheServiceIsMissing) {
   EXPECT_EQ(test::count(s.hl, LogKind::Warning, "no speech service"), 1);
 }
 
-TEST(ReadAloud, TheKeyAndTheItemToggleItAndTheSettingsKeepIt) {
-  test::Session s;
-  test::TempDir dir;
-  test::copy_demo(dir);
+TEST_F(ReadAloud, TheKeyAndTheItemToggleItAndTheSettingsKeepIt) {
   bool ticked = false;
   s.hl.key(kMenuReadyMs, 'V');
   s.hl.at(kMenuReadyMs + 10, [&] { ticked = s.hl.menu_checked("self_voicing"); });
@@ -133,10 +129,7 @@ TEST(ReadAloud, TheKeyAndTheItemToggleItAndTheSettingsKeepIt) {
   EXPECT_EQ(events(s.hl).of(LogKind::Hush).size(), 1u);  // turned off mid-sentence
 }
 
-TEST(ReadAloud, WindowsSayTheirTitleAndTheControlInFocusAndTheGalleryCountsPictures) {
-  test::Session s;
-  test::TempDir dir;
-  test::copy_demo(dir);
+TEST_F(ReadAloud, WindowsSayTheirTitleAndTheControlInFocusAndTheGalleryCountsPictures) {
   s.hl.player_settings.self_voicing = true;
   const uint32_t t = kMenuReadyMs + 100;
   s.hl.menu(t, "opt_menu");
@@ -179,7 +172,7 @@ TEST(ReadAloud, WindowsSayTheirTitleAndTheControlInFocusAndTheGalleryCountsPictu
   EXPECT_TRUE(has("普通 選択中"));
 }
 
-TEST(ReadAloud, ControlsSayWhatTheyAreAndHowTheyStand) {
+TEST_F(ReadAloud, ControlsSayWhatTheyAreAndHowTheyStand) {
   FormSpec f;
   // A bar with its name and value on its row, the next row's name below.
   f.controls = {ControlSpec::at(ControlSpec::Frame, "F", 0, 0, 10, 10, "音量"),

@@ -6,6 +6,7 @@
 
 #include <filesystem>
 #include <functional>
+#include <map>
 #include <string>
 
 #include "app/game.h"
@@ -100,6 +101,14 @@ inline void copy_demo(const TempDir& dir) {
                         std::filesystem::copy_options::recursive);
 }
 
+// Every file of a folder with its bytes.
+inline std::map<std::string, std::string> snapshot(const std::string& dir) {
+  std::map<std::string, std::string> out;
+  for (const auto& e : std::filesystem::directory_iterator(dir))
+    out[e.path().filename().string()] = read_bytes(e.path().string());
+  return out;
+}
+
 // The file with its first `from` replaced by `to`: an author's edit.
 inline void edit_file(const std::string& path, const std::string& from, const std::string& to) {
   std::string text = read_bytes(path);
@@ -116,6 +125,14 @@ class DemoRun : public ::testing::Test {
   void SetUp() override { copy_demo(dir); }
   // The game through its start routine, as velmora runs it.
   int run() { return run_game(hl.platform(), dir.path()); }
+};
+
+// A session over a copy of the demo, for the test to script and run.
+class DemoSession : public ::testing::Test {
+ protected:
+  TempDir dir;
+  Session s;
+  void SetUp() override { copy_demo(dir); }
 };
 
 // The game over the demo as start-up leaves it, before the title: a test

@@ -74,9 +74,7 @@ TEST_F(Startup, RefusalsAreNamedInTheGamesWordsAndChangeNothing) {
       test::write_bytes(dir / r.file, r.bytes);
     else if (!r.file.empty())
       std::filesystem::remove(dir / r.file);
-    std::map<std::string, std::string> before;
-    for (const auto& e : std::filesystem::directory_iterator(p))
-      before[e.path().filename().string()] = read_bytes(e.path().string());
+    const std::map<std::string, std::string> before = test::snapshot(p);
     Headless again;
     again.other_copy = r.file.empty();
     EXPECT_EQ(run_game(again.platform(), p), 1);
@@ -85,7 +83,7 @@ TEST_F(Startup, RefusalsAreNamedInTheGamesWordsAndChangeNothing) {
     if (r.file.empty()) EXPECT_EQ(count(again, LogKind::Caption), 0);
     if (r.file != "11.dat")
       EXPECT_EQ(count(again, LogKind::Error, p + r.file + ": "), r.file.empty() ? 0 : 1);
-    for (const auto& [name, bytes] : before) EXPECT_EQ(read_bytes(dir / name), bytes) << name;
+    EXPECT_TRUE(test::snapshot(p) == before);
     if (!r.file.empty()) test::write_bytes(dir / r.file, kept);
   }
 }

@@ -22,11 +22,8 @@ work=$1; shot=$2; shift 2
 "$VELMORA" "$@" "$work/data" > "$work/$shot.log" 2>&1 &
 pid=$!
 sleep 10
-xwininfo -name Velmora > "$work/$shot.info"
-x=$(awk '/Absolute upper-left X/ {print $4}' "$work/$shot.info")
-y=$(awk '/Absolute upper-left Y/ {print $4}' "$work/$shot.info")
-w=$(awk '/Width:/ {print $2}' "$work/$shot.info")
-h=$(awk '/Height:/ {print $2}' "$work/$shot.info")
+eval "$(xwininfo -name Velmora | awk '/Absolute upper-left X/ {print "x=" $4}
+  /Absolute upper-left Y/ {print "y=" $4} /Width:/ {print "w=" $2} /Height:/ {print "h=" $2}')"
 echo "$x $y $w $h" > "$work/$shot.geo"
 import -window root "$work/$shot.png"
 if [ -n "${CLICKS:-}" ]; then

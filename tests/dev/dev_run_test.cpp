@@ -4,7 +4,6 @@
 
 #include <gtest/gtest.h>
 
-#include <map>
 #include <memory>
 
 #include "app/session.h"
@@ -18,14 +17,6 @@ constexpr uint32_t kMenuReady = 5600;
 constexpr const char* kFirst = "港町ヴェルモラの夏は、潮の香りと一緒にやってくる。";
 constexpr const char* kEdited = "港町ヴェルモラの夏は、坂の上の風と一緒にやってくる。";
 constexpr uint32_t kBandBack = rgb(120, 16, 24);
-
-// Every file of a folder and its bytes.
-std::map<std::string, std::string> snapshot(const std::string& dir) {
-  std::map<std::string, std::string> out;
-  for (const auto& e : std::filesystem::directory_iterator(dir))
-    out[e.path().filename().string()] = read_bytes(e.path().string());
-  return out;
-}
 
 // One dev run of the demo's editable folder; the folder must come out of it
 // as it went in.

@@ -21,10 +21,11 @@ class GalleryTest : public test::DemoRoom {
     g.screen.Title.visible = true;
   }
 
-  Image picture(int k) {
+  Image picture(int k) { return picture(gallery_file(k)); }
+  Image picture(const std::string& file) {
     Image img;
     std::string error;
-    EXPECT_TRUE(hl.platform().pictures.load_picture(dir / gallery_file(k), img, error)) << error;
+    EXPECT_TRUE(hl.platform().pictures.load_picture(dir / file, img, error)) << error;
     return img;
   }
 
@@ -60,9 +61,7 @@ TEST_F(GalleryTest, ThumbnailsOfSeenPicturesOverTheBackdrop) {
   EXPECT_EQ(thumb_x(4), 338);
   EXPECT_EQ(thumb_y(3), 330);
   // The backdrop 74.dat behind, the title gone, the exit at (520, 380).
-  Image backdrop;
-  std::string error;
-  ASSERT_TRUE(hl.platform().pictures.load_picture(dir / "74.dat", backdrop, error));
+  const Image backdrop = picture("74.dat");
   EXPECT_EQ(f.at(10, 10), backdrop.at(10, 10));
   EXPECT_EQ(f.at(630, 470), backdrop.at(630, 470));
   EXPECT_FALSE(g.screen.Title.visible);

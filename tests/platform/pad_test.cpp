@@ -58,10 +58,8 @@ TEST(PadMap, TheRunnerPressesPadLines) {
 
 // The other buttons, each by what the game did with it (B: the message
 // window hidden as a right click hides it, and back).
-TEST(PadPlay, HideHistoryQuickSaveRollbackFastForwardAutoAndTheMenuBar) {
-  test::TempDir dir;
-  test::copy_demo(dir);
-  test::Session s;
+using PadPlay = test::DemoSession;
+TEST_F(PadPlay, HideHistoryQuickSaveRollbackFastForwardAutoAndTheMenuBar) {
   int ctrl_while_held = 0, hidden = 0, shown_again = -1;
   s.at_first_wait([&](uint32_t t) {
     s.hl.pad(t + 100, PadButton::B, true);

@@ -7,6 +7,7 @@
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
+#include <tuple>
 
 #include "platform/headless/headless.h"
 #include "test_support.h"
@@ -17,15 +18,21 @@ namespace {
 using test::read_bytes;
 using test::write_bytes;
 
+// Every setting, to compare two at once.
+auto fields(const PlayerSettings& s) {
+  return std::tie(s.scale, s.full_screen, s.auto_delay_ms, s.auto_delay_per_char_ms, s.music_volume,
+                  s.effects_volume, s.text_speed, s.skip_unread, s.self_voicing, s.large_text,
+                  s.high_contrast);
+}
+
 TEST(SettingsFile, RoundTripAndMissingFile) {
   test::TempDir dir;
   const std::string path = dir / "config/velmora/settings.ini";
   std::string warning;
-  const PlayerSettings none = read_settings_file(path, &warning);
-  EXPECT_EQ(none.scale, 1);
-  EXPECT_FALSE(none.full_screen);
-  EXPECT_EQ(none.auto_delay_ms, 1500);
-  EXPECT_EQ(none.auto_delay_per_char_ms, 80);
+  // No file: the game's own defaults.
+  EXPECT_EQ(
+      fields(read_settings_file(path, &warning)),
+      std::make_tuple(1, false, 1500, 80, 100, 100, TextSpeed::Normal, true, false, false, false));
   EXPECT_TRUE(warning.empty());
 
   PlayerSettings s;
@@ -42,30 +49,14 @@ TEST(SettingsFile, RoundTripAndMissingFile) {
   s.high_contrast = true;
   std::string error;
   ASSERT_TRUE(write_settings_file(path, s, &error)) << error;
-  const PlayerSettings back = read_settings_file(path, &warning);
+  EXPECT_EQ(fields(read_settings_file(path, &warning)), fields(s));
   EXPECT_TRUE(warning.empty()) << warning;
-  EXPECT_EQ(back.scale, 3);
-  EXPECT_TRUE(back.full_screen);
-  EXPECT_EQ(back.auto_delay_ms, 900);
-  EXPECT_EQ(back.auto_delay_per_char_ms, 25);
-  EXPECT_EQ(back.music_volume, 0);
-  EXPECT_EQ(back.effects_volume, 55);
-  EXPECT_EQ(back.text_speed, TextSpeed::Instant);
-  EXPECT_FALSE(back.skip_unread);
-  EXPECT_TRUE(back.self_voicing);
-  EXPECT_TRUE(back.large_text && back.high_contrast);
   // A file written by hand with only some keys keeps the defaults for the rest.
   write_bytes(path, "[auto_forward]\ndelay_per_char_ms=40\n");
-  const PlayerSettings some = read_settings_file(path, &warning);
+  PlayerSettings some;
+  some.auto_delay_per_char_ms = 40;
+  EXPECT_EQ(fields(read_settings_file(path, &warning)), fields(some));
   EXPECT_TRUE(warning.empty()) << warning;
-  EXPECT_EQ(some.scale, 1);
-  EXPECT_EQ(some.auto_delay_ms, 1500);
-  EXPECT_EQ(some.auto_delay_per_char_ms, 40);
-  EXPECT_EQ(some.music_volume, 100);
-  EXPECT_EQ(some.text_speed, TextSpeed::Normal);
-  EXPECT_TRUE(some.skip_unread);
-  EXPECT_FALSE(some.self_voicing);
-  EXPECT_FALSE(some.large_text || some.high_contrast) << "off unless chosen";
 }
 
 TEST(SettingsFile, DamagedFileGivesDefaultsAWarningAndIsKeptAside) {
@@ -83,12 +74,7 @@ TEST(SettingsFile, DamagedFileGivesDefaultsAWarningAndIsKeptAside) {
     ++n;
     LineLog log(nullptr);
     FileSettingsStore store(path, log);
-    EXPECT_EQ(store.settings().scale, 1) << bad;
-    EXPECT_FALSE(store.settings().full_screen) << bad;
-    EXPECT_EQ(store.settings().music_volume, 100) << bad;
-    EXPECT_EQ(store.settings().effects_volume, 100) << bad;
-    EXPECT_EQ(store.settings().text_speed, TextSpeed::Normal) << bad;
-    EXPECT_TRUE(store.settings().skip_unread) << bad;
+    EXPECT_EQ(fields(store.settings()), fields(PlayerSettings{})) << bad;
     ASSERT_EQ(log.lines().size(), 1u) << bad;
     EXPECT_NE(log.lines()[0].find("warning: the settings file " + path + " is damaged"),
               std::string::npos)

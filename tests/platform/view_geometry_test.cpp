@@ -6,8 +6,15 @@
 
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 namespace vm {
 namespace {
+
+// Scale, place and size, to compare at once.
+auto placed(const ViewGeometry& v) {
+  return std::make_tuple(v.scale, v.x, v.y, v.w, v.h);
+}
 
 // Every logical pointer position (in steps of a device pixel) inside the
 // square of game pixel (gx, gy) maps back to it.
@@ -35,11 +42,7 @@ void expect_edges_map_back(const ViewGeometry& v, int f) {
 TEST(ViewGeometry, WindowedScalesMapEveryDevicePixelBack) {
   for (int scale = 1; scale <= 3; ++scale) {
     const ViewGeometry v = fit_view(640 * scale, 480 * scale, scale);
-    EXPECT_EQ(v.scale, scale);
-    EXPECT_EQ(v.x, 0);
-    EXPECT_EQ(v.y, 0);
-    EXPECT_EQ(v.w, 640 * scale);
-    EXPECT_EQ(v.h, 480 * scale);
+    EXPECT_EQ(placed(v), std::make_tuple(scale, 0, 0, 640 * scale, 480 * scale));
     expect_edges_map_back(v, 1);
     // Fractional pointer positions (some pointers report them) stay in the
     // pixel they are in.
@@ -53,11 +56,7 @@ TEST(ViewGeometry, WindowedScalesMapEveryDevicePixelBack) {
 TEST(ViewGeometry, FullScreenTakesTheLargestWholeScaleCentredOnBlack) {
   // 1920 x 1080 with a menu bar above the picture: 2x, centred.
   const ViewGeometry v = fit_view(1920, 1080 - 27, 0);
-  EXPECT_EQ(v.scale, 2);
-  EXPECT_EQ(v.w, 1280);
-  EXPECT_EQ(v.h, 960);
-  EXPECT_EQ(v.x, 320);
-  EXPECT_EQ(v.y, (1053 - 960) / 2);
+  EXPECT_EQ(placed(v), std::make_tuple(2, 320, (1053 - 960) / 2, 1280, 960));
   expect_edges_map_back(v, 1);
   int x = 0, y = 0;
   EXPECT_FALSE(view_to_game(v, 1, 319.9, 500, x, y));  // left border
@@ -68,10 +67,7 @@ TEST(ViewGeometry, FullScreenTakesTheLargestWholeScaleCentredOnBlack) {
   EXPECT_EQ(fit_view(3840, 2160, 0).scale, 4);
   EXPECT_EQ(fit_view(1919, 1439, 0).scale, 2);
   EXPECT_EQ(fit_view(1920, 1440, 0).scale, 3);
-  const ViewGeometry tiny = fit_view(600, 400, 0);
-  EXPECT_EQ(tiny.scale, 1);
-  EXPECT_EQ(tiny.x, 0);
-  EXPECT_EQ(tiny.y, 0);
+  EXPECT_EQ(placed(fit_view(600, 400, 0)), std::make_tuple(1, 0, 0, 640, 480));
 }
 
 TEST(ViewGeometry, ScaledDisplayKeepsWholeDevicePixels) {
@@ -92,10 +88,7 @@ TEST(ViewGeometry, ScaledDisplayKeepsWholeDevicePixels) {
 TEST(ViewGeometry, RepaintRectangleCoversTheChangedGamePixels) {
   const ViewGeometry v = fit_view(1920, 1053, 0);  // 2x, offset (320, 46)
   const ViewRect r = game_to_view(v, 1, 195, 355, 432, 108);
-  EXPECT_EQ(r.x, 320 + 390);
-  EXPECT_EQ(r.y, 46 + 710);
-  EXPECT_EQ(r.w, 864);
-  EXPECT_EQ(r.h, 216);
+  EXPECT_EQ(std::tie(r.x, r.y, r.w, r.h), std::make_tuple(320 + 390, 46 + 710, 864, 216));
   // Device scale 3 on a factor-2 display: logical edges round outwards.
   const ViewGeometry odd = fit_view(1920 * 2, 1440 * 2, 3);
   const ViewRect q = game_to_view(odd, 2, 1, 1, 1, 1);

@@ -20,7 +20,6 @@ using test::item_y;
 using test::kItemX;
 using test::kMenuReadyMs;
 using test::Session;
-using test::TempDir;
 
 std::vector<uint32_t> crop(const Image& img, int x, int y, int w, int h) {
   std::vector<uint32_t> out;
@@ -33,12 +32,7 @@ int ticks(const Session& s) {
   return count(s.hl, LogKind::Effect, std::to_string(effect_wave(kEffectHover).size()) + " bytes");
 }
 
-class Title : public ::testing::Test {
- protected:
-  TempDir dir;
-  Session s;
-  void SetUp() override { test::copy_demo(dir); }
-};
+using Title = test::DemoSession;
 
 // A press before the menu shows does nothing.
 TEST_F(Title, PanelDissolvesInNineStepsOntoThePanelTexture) {

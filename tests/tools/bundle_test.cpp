@@ -24,12 +24,19 @@ std::string tool() {
   return build_dir() + "/velmora-data";
 }
 
-TEST(Bundle, AnEditedFolderShipsPackedWithoutTheAuthorsPlay) {
-  if (!can_bundle()) GTEST_SKIP() << "no velmora beside the tool, or no dpkg-dev";
+// The demo, and the folder an author edits it in.
+class Bundle : public ::testing::Test {
+ protected:
   TempDir d;
   std::string out;
-  ASSERT_EQ(run_command(tool() + " demo " + d / "demo", out), 0) << out;
-  ASSERT_EQ(run_command(tool() + " unpack " + d / "demo " + d / "edit", out), 0) << out;
+  void SetUp() override {
+    if (!can_bundle()) GTEST_SKIP() << "no velmora beside the tool, or no dpkg-dev";
+    ASSERT_EQ(run_command(tool() + " demo " + d / "demo", out), 0) << out;
+    ASSERT_EQ(run_command(tool() + " unpack " + d / "demo " + d / "edit", out), 0) << out;
+  }
+};
+
+TEST_F(Bundle, AnEditedFolderShipsPackedWithoutTheAuthorsPlay) {
   // The author's edit, and what trying it left: a save, the gallery seen.
   edit_file(d / "edit/script.csv", "港町ヴェルモラの夏は、潮の香りと一緒に",
             "港町の夏は、いつも突然");
@@ -76,12 +83,7 @@ TEST(Bundle, AnEditedFolderShipsPackedWithoutTheAuthorsPlay) {
   }
 }
 
-TEST(Bundle, RefusesBrokenDataAndNamesItCannotShip) {
-  if (!can_bundle()) GTEST_SKIP() << "no velmora beside the tool, or no dpkg-dev";
-  TempDir d;
-  std::string out;
-  ASSERT_EQ(run_command(tool() + " demo " + d / "demo", out), 0) << out;
-  ASSERT_EQ(run_command(tool() + " unpack " + d / "demo " + d / "edit", out), 0) << out;
+TEST_F(Bundle, RefusesBrokenDataAndNamesItCannotShip) {
   edit_file(d / "edit/script.csv", "\n0010,,,0,,,,,DI,", "\n0010,,,zz,,,,,DI,");  // line 4
   const std::string names = " --name Broken --id org.example.broken ";
   EXPECT_EQ(run_command(tool() + " bundle " + d / "edit" + names + d / "out", out), 1);

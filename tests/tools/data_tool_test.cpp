@@ -3,12 +3,12 @@
 #include "data/data_tool.h"
 
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <filesystem>
 #include <sstream>
 
+#include "app/session.h"
 #include "assets/assets.h"
 #include "assets/cp932.h"
 #include "assets/data_folder.h"
@@ -18,69 +18,36 @@
 #include "platform/common/disk_files.h"
 #include "platform/common/pixbuf_pictures.h"
 #include "script/tables.h"
-#include "test_support.h"
 
 namespace vm::datatool {
 namespace {
 
 using test::read_bytes;
+using test::snapshot;
 using test::write_bytes;
 
 namespace fs = std::filesystem;
 
 DiskFiles disk;
 
-std::string temp_dir(const std::string& name) {
-  const fs::path p =
-      fs::temp_directory_path() / ("velmora-data-" + std::to_string(getpid()) + "-" + name);
-  fs::remove_all(p);
-  return p.string();
-}
-
-std::vector<std::string> names_in(const std::string& dir) {
-  std::vector<std::string> names;
-  for (const auto& e : fs::directory_iterator(dir)) names.push_back(e.path().filename().string());
-  std::sort(names.begin(), names.end());
-  return names;
-}
-
-// Both folders hold the same names with the same bytes.
-void expect_same_folders(const std::string& a, const std::string& b) {
-  ASSERT_EQ(names_in(a), names_in(b));
-  for (const std::string& n : names_in(a))
-    EXPECT_TRUE(read_bytes(join_path(a, n)) == read_bytes(join_path(b, n))) << n;
-}
-
 class DataToolTest : public ::testing::Test {
  protected:
   static void SetUpTestSuite() {
-    demo_ = new std::string(temp_dir("demo"));
-    write_demo(disk, *demo_);
+    demo_ = new test::TempDir;
+    write_demo(disk, demo_->path());
   }
-  static void TearDownTestSuite() {
-    fs::remove_all(*demo_);
-    delete demo_;
+  static void TearDownTestSuite() { delete demo_; }
+
+  // Scratch folders, removed after the test; the first a copy of the demo to break.
+  test::TempDir tmp;
+  std::string copy_of_demo() {
+    fs::copy(demo_->path(), tmp / "copy");
+    return tmp / "copy";
   }
 
-  // A folder name for this test, removed after it.
-  std::string scratch(const std::string& name) {
-    made_.push_back(temp_dir(name));
-    return made_.back();
-  }
-  // A copy of the demo to break.
-  std::string copy_of_demo(const std::string& name) {
-    const std::string dir = scratch(name);
-    fs::copy(*demo_, dir);
-    return dir;
-  }
-  void TearDown() override {
-    for (const std::string& d : made_) fs::remove_all(d);
-  }
-
-  // The decoded script of a folder as lines (without CR LF), and back.
-  static std::vector<std::string> script_lines(const std::string& dir,
-                                               const char* file = "51.dat") {
-    const std::string text = cp932_to_utf8(invert_bytes(read_bytes(join_path(dir, file))));
+  // The decoded script of a folder as lines (without CR LF).
+  static std::vector<std::string> script_lines(const std::string& dir) {
+    const std::string text = cp932_to_utf8(invert_bytes(read_bytes(join_path(dir, "51.dat"))));
     std::vector<std::string> lines;
     std::istringstream in(text);
     for (std::string l; std::getline(in, l);) lines.push_back(l.substr(0, l.size() - 1));
@@ -94,42 +61,50 @@ class DataToolTest : public ::testing::Test {
     return 0;
   }
 
-  static std::string* demo_;
-  std::vector<std::string> made_;
+  static std::string demo() { return demo_->path(); }
+  static test::TempDir* demo_;
 };
 
-std::string* DataToolTest::demo_ = nullptr;
+test::TempDir* DataToolTest::demo_ = nullptr;
 
 TEST_F(DataToolTest, DemoIsByteIdenticalOnEveryRunCompleteAndPassesTheCheck) {
-  const std::string again = scratch("again");
   std::ostringstream out, err;
-  ASSERT_EQ(data_tool_main({"demo", again}, out, err), 0) << err.str();
-  expect_same_folders(*demo_, again);
+  ASSERT_EQ(data_tool_main({"demo", tmp / "again"}, out, err), 0) << err.str();
+  EXPECT_TRUE(snapshot(demo()) == snapshot(tmp / "again"));
 
   std::vector<std::string> expected = {"50.dat", "51.dat", "52.dat"};
   for (const PictureEntry& s : picture_entries()) expected.push_back(dat_name(s.number));
   for (const std::string& t : demo_tune_names()) expected.push_back(t);
   std::sort(expected.begin(), expected.end());
-  EXPECT_EQ(names_in(*demo_), expected);
-  test::expect_at_rest(*demo_ + "/");
+  std::vector<std::string> names;
+  for (const auto& [name, bytes] : snapshot(demo())) names.push_back(name);
+  EXPECT_EQ(names, expected);
+  test::expect_at_rest(demo());
 
   // The system file has twenty-five lines in the code page.
-  const std::string bytes = read_bytes(join_path(*demo_, "50.dat"));
+  const std::string bytes = read_bytes(join_path(demo(), "50.dat"));
   EXPECT_EQ(std::count(bytes.begin(), bytes.end(), '\n'), 25);
   EXPECT_EQ(std::count(bytes.begin(), bytes.end(), '\r'), 25);
   const std::string text = cp932_to_utf8(bytes);
   EXPECT_EQ(text.rfind("春野\r\nひより\r\n", 0), 0u);
   EXPECT_NE(text.find("\r\n023456\r\ntitle.mid\r\ntown.mid\r\n"), std::string::npos);
   // The script starts with its heading line and ends with the end marker.
-  const std::vector<std::string> lines = script_lines(*demo_);
+  const std::vector<std::string> lines = script_lines(demo());
   EXPECT_EQ(lines.front().rfind("num,", 0), 0u);
   EXPECT_EQ(lines.back(), "9999,,,,,,,,END,,,,");
 
   // The check passes on it without warnings.
-  EXPECT_EQ(check_folder(disk, *demo_), std::vector<Finding>{});
+  EXPECT_EQ(check_folder(disk, demo()), std::vector<Finding>{});
   out.str("");
-  EXPECT_EQ(data_tool_main({"check", "--strict", *demo_}, out, err), 0);
+  EXPECT_EQ(data_tool_main({"check", "--strict", demo()}, out, err), 0);
   EXPECT_EQ(out.str(), "ok\n");
+
+  // Usage errors.
+  EXPECT_EQ(data_tool_main({}, out, err), 2);
+  EXPECT_EQ(data_tool_main({"frobnicate", "x"}, out, err), 2);
+  EXPECT_NE(err.str().find("unknown command \"frobnicate\""), std::string::npos);
+  EXPECT_EQ(data_tool_main({"check"}, out, err), 2);
+  EXPECT_EQ(data_tool_main({"unpack", "/nonexistent/velmora", tmp / "x"}, out, err), 1);
 }
 
 // The lines of a check as printed.
@@ -142,7 +117,7 @@ std::vector<std::string> lines_of(const std::vector<Finding>& found) {
 // What no single row shows: files missing or never named, and the count the
 // command prints. Each row's rules, by line and field: data_rules_test.
 TEST_F(DataToolTest, CheckNamesMissingAndUnnamedFilesAndPassesWarningsUnlessStrict) {
-  const std::string dir = copy_of_demo("files");
+  const std::string dir = copy_of_demo();
   fs::remove(join_path(dir, "77.dat"));
   std::string sys = read_bytes(join_path(dir, "50.dat"));
   sys.replace(sys.find("sad.mid"), 7, "sob.mid");
@@ -162,7 +137,7 @@ TEST_F(DataToolTest, CheckNamesMissingAndUnnamedFilesAndPassesWarningsUnlessStri
       << out.str();
 
   // Warnings alone pass, unless strict.
-  write_bytes(join_path(dir, "77.dat"), read_bytes(join_path(*demo_, "77.dat")));
+  write_bytes(join_path(dir, "77.dat"), read_bytes(join_path(demo(), "77.dat")));
   write_bytes(join_path(dir, "sob.mid"), read_bytes(join_path(dir, "sad.mid")));
   write_bytes(join_path(dir, "50.dat"), sys.replace(sys.find("023456"), 6, "023457"));
   out.str("");
@@ -172,7 +147,7 @@ TEST_F(DataToolTest, CheckNamesMissingAndUnnamedFilesAndPassesWarningsUnlessStri
 }
 
 TEST_F(DataToolTest, CheckRejectsPicturesThatDoNotDecodeAndBrokenMusicAndWarnsOfSmallOnes) {
-  const std::string dir = copy_of_demo("pictures");
+  const std::string dir = copy_of_demo();
   std::string face = read_bytes(join_path(dir, "60.dat"));
   write_bytes(join_path(dir, "60.dat"), face.substr(0, 40));
   write_bytes(join_path(dir, "61.dat"), encode_bmp(Image(100, 100)));
@@ -194,11 +169,11 @@ TEST_F(DataToolTest, CheckRejectsPicturesThatDoNotDecodeAndBrokenMusicAndWarnsOf
 }
 
 TEST_F(DataToolTest, UnpackThenPackGivesTheSameFolderAndRefusesWhatWouldNotComeBack) {
-  const std::string open = scratch("open"), packed = scratch("packed");
+  const std::string open = tmp / "open", packed = tmp / "packed";
   std::ostringstream out, err;
-  ASSERT_EQ(data_tool_main({"unpack", *demo_, open}, out, err), 0) << err.str();
+  ASSERT_EQ(data_tool_main({"unpack", demo(), open}, out, err), 0) << err.str();
   ASSERT_EQ(data_tool_main({"pack", open, packed}, out, err), 0) << err.str() << out.str();
-  expect_same_folders(*demo_, packed);
+  EXPECT_TRUE(snapshot(demo()) == snapshot(packed));
 
   // The editable forms: UTF-8 text and pictures with their real magic.
   const std::string script = read_bytes(join_path(open, "script.csv"));
@@ -207,12 +182,12 @@ TEST_F(DataToolTest, UnpackThenPackGivesTheSameFolderAndRefusesWhatWouldNotComeB
   EXPECT_EQ(read_bytes(join_path(open, "system.txt")).rfind("春野\r\n", 0), 0u);
   EXPECT_EQ(read_bytes(join_path(open, "11.bmp")).substr(0, 2), "BM");
   EXPECT_EQ(read_bytes(join_path(open, "70.jpg")).substr(0, 2), "\xFF\xD8");
-  EXPECT_EQ(read_bytes(join_path(open, "72.jpg")), read_bytes(join_path(*demo_, "72.dat")));
-  EXPECT_EQ(read_bytes(join_path(open, "61.bmp")), read_bytes(join_path(*demo_, "61.dat")));
-  EXPECT_EQ(read_bytes(join_path(open, "town.mid")), read_bytes(join_path(*demo_, "town.mid")));
+  EXPECT_EQ(read_bytes(join_path(open, "72.jpg")), read_bytes(join_path(demo(), "72.dat")));
+  EXPECT_EQ(read_bytes(join_path(open, "61.bmp")), read_bytes(join_path(demo(), "61.dat")));
+  EXPECT_EQ(read_bytes(join_path(open, "town.mid")), read_bytes(join_path(demo(), "town.mid")));
 
   // Refused on packing: a character the game's code page cannot hold...
-  const std::string refused = scratch("refused");
+  const std::string refused = tmp / "refused";
   std::string sea = script;
   sea.replace(sea.find("港町"), 6, "港\xF0\x9F\x8C\x8A");
   write_bytes(join_path(open, "script.csv"), sea);
@@ -227,21 +202,11 @@ TEST_F(DataToolTest, UnpackThenPackGivesTheSameFolderAndRefusesWhatWouldNotComeB
 
   // A folder in its running form, left so when the game stopped without
   // tidying up, reads the same to the game: it packs into its at-rest form.
-  const std::string running = copy_of_demo("running");
+  const std::string running = copy_of_demo();
   DataFolder(disk, running).restore_magic(11, 'B');
-  const std::string reopened = scratch("reopened"), rested = scratch("rested");
-  unpack_folder(disk, running, reopened);
-  pack_folder(disk, reopened, rested);
-  expect_same_folders(*demo_, rested);
-}
-
-TEST_F(DataToolTest, UsageErrorsExitNonZero) {
-  std::ostringstream out, err;
-  EXPECT_EQ(data_tool_main({}, out, err), 2);
-  EXPECT_EQ(data_tool_main({"frobnicate", "x"}, out, err), 2);
-  EXPECT_NE(err.str().find("unknown command \"frobnicate\""), std::string::npos);
-  EXPECT_EQ(data_tool_main({"check"}, out, err), 2);
-  EXPECT_EQ(data_tool_main({"unpack", "/nonexistent/velmora", temp_dir("x")}, out, err), 1);
+  unpack_folder(disk, running, tmp / "reopened");
+  pack_folder(disk, tmp / "reopened", tmp / "rested");
+  EXPECT_TRUE(snapshot(demo()) == snapshot(tmp / "rested"));
 }
 
 TEST_F(DataToolTest, SpritesAndFacesHaveTheirPiecesInPlace) {
@@ -282,7 +247,7 @@ TEST_F(DataToolTest, MusicFilesAreStandardMidiOfTheirLength) {
     // The looping tunes last 20 to 60 seconds; the ending tune is played
     // once and outlasts the staff roll (87.4 s) into the closing message.
     const bool ending = name == "velloria.mid";
-    const std::string bytes = read_bytes(join_path(*demo_, name));
+    const std::string bytes = read_bytes(join_path(demo(), name));
     MidiInfo info;
     std::string error;
     ASSERT_TRUE(read_midi(bytes, info, error)) << name << ": " << error;
