@@ -80,7 +80,7 @@ TEST_F(SpriteTest, LeftSpriteStandsOnTheBottomEdgeAndAnotherPoseTakesTheSlotAtOn
   EXPECT_EQ(g.scene.Doll_Shown[1][0], 1);
 }
 
-TEST_F(SpriteTest, RightAndCentreSlotsStandAtTheirBaseColumnsAndCentreHidesAtOnce) {
+TEST_F(SpriteTest, RightAndCentreSlotsStandAtTheirBaseColumnsCentreHidesAtOnceAndRIsClipped) {
   const Image s21 = sprite_picture(220, 400, 200), s12 = sprite_picture(160, 320, 220);
   doll(2, 1, "R");
   doll(1, 2, "C");
@@ -102,6 +102,13 @@ TEST_F(SpriteTest, RightAndCentreSlotsStandAtTheirBaseColumnsAndCentreHidesAtOnc
   EXPECT_EQ(g.scene.Doll_Shown[0][2], 0);
   EXPECT_TRUE(
       shows(hl.last_frame(), [&](int x, int y) { return over(s21, 350, x, y, old_px(x, y)); }));
+  // Another character takes slot R; one taller than the screen is clipped.
+  write_picture("41.dat", sprite_picture(400, 520, 120));
+  doll(4, 1, "R");
+  EXPECT_EQ(g.scene.Doll_Y[1], -40);
+  const Image s41 = sprite_picture(400, 520, 120);
+  EXPECT_TRUE(
+      shows(hl.last_frame(), [&](int x, int y) { return over(s41, 350, x, y, old_px(x, y)); }));
 }
 
 TEST_F(SpriteTest, LeftWipeSweepsTwoRowBarsFromTopAndBottom) {
@@ -230,18 +237,6 @@ TEST_F(SpriteTest, BadSpriteRowsAreReportedWithTheirScriptLineAndDrawNothing) {
   for (const Surface& d : g.screen.Doll_Disp) EXPECT_FALSE(d.visible);
 }
 
-TEST_F(SpriteTest, SpriteWiderThanTheScreenEdgeIsClipped) {
-  write_picture("41.dat", sprite_picture(400, 520, 120));
-  doll(4, 1, "R");
-  EXPECT_EQ(g.scene.Doll_Y[1], -40);
-  const Image s41 = sprite_picture(400, 520, 120);
-  EXPECT_TRUE(shows(hl.last_frame(), [&](int x, int y) {
-    if (x < 350) return old_px(x, y);
-    const uint32_t p = s41.at(x - 350, y + 40);
-    return p ? p : old_px(x, y);
-  }));
-}
-
 // ---------------------------------------------------------------- faces ---
 
 const char* const kCell3[8] = {"#.#.#.#.", ".#.#.#..", "#.#.#.#.", "...#...#",
@@ -305,7 +300,7 @@ TEST_F(FaceTest, FaceDissolvesInOverNineStepsOfFiftyMilliseconds) {
   EXPECT_EQ(g.scene.Doll_Body[0].img.px, sprite_picture(180, 300, 240).px);
 }
 
-TEST_F(FaceTest, SkippingChangesTheFaceAtOnceAndSpritesWithoutAColumnUseTheFirstRow) {
+TEST_F(FaceTest, SkippingChangesTheFaceAtOnceAndEachSpriteTakesItsOwnColumnOrTheFirstRow) {
   doll(1, 1, "L");
   g.input.Text_Mode = 0;
   const int before = hl.present_count();
@@ -318,9 +313,7 @@ TEST_F(FaceTest, SkippingChangesTheFaceAtOnceAndSpritesWithoutAColumnUseTheFirst
   doll(4, 2, "L");
   face(2);
   EXPECT_EQ(g.screen.Doll_Disp[0].img.at(77 + 5, 69 + 5), sheet_px(5, 68 + 5));
-}
-
-TEST_F(FaceTest, RightSlotFaceComesFromItsOwnColumn) {
+  // At R the face comes from the sprite's own column.
   doll(2, 2, "R");
   face(1);
   const Surface& d = g.screen.Doll_Disp[1];
