@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <array>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -261,21 +262,19 @@ TEST(LoadState, ResumesAtTheSceneWithTheSlotsHapKeepingTheCaption) {
   EXPECT_EQ(hl.menu_caption("speedup"), "スキップ停止");
   // A record is resumed only at a scene, or a row, the story can play, with
   // the speeds and densities the game sets.
-  auto fits = [&](int num, int pos, int mode = 1, int density = 80) {
+  // {NUM, SEQ, text mode, density, whether it fits}
+  for (const auto& [num, pos, mode, density, ok] :
+       std::vector<std::array<int, 5>>{{1234, 1, 1, 80, 1},
+                                       {9999, 0, 1, 80, 0},
+                                       {1234, -5, 1, 80, 0},
+                                       {1234, 9000, 1, 80, 0},
+                                       {10, 0, 4, 80, 0},
+                                       {10, 0, 1, 101, 0}}) {
     SavedRecord r;
-    r.num = num;
-    r.pos = pos;
-    r.text_mode = mode;
-    r.density = density;
+    r.num = num, r.pos = pos, r.text_mode = mode, r.density = density;
     std::string why;
-    return record_fits_story(r, g.tables, why);
-  };
-  EXPECT_TRUE(fits(1234, 1));
-  EXPECT_FALSE(fits(9999, 0));
-  EXPECT_FALSE(fits(1234, -5));
-  EXPECT_FALSE(fits(1234, 9000));
-  EXPECT_FALSE(fits(10, 0, 4));
-  EXPECT_FALSE(fits(10, 0, 1, 101));
+    EXPECT_EQ(record_fits_story(r, g.tables, why), ok != 0) << num << " " << pos;
+  }
 }
 
 // Overwriting asks first, deleting asks first, an empty slot has nothing to

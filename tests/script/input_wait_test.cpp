@@ -220,8 +220,12 @@ std::string chars(int n) {
   return s;
 }
 
-TEST(AutoForward, FinishedMessageGoesOnAfterTheDelayOfTheSettingsOrAtAClick) {
+TEST(AutoForward, GoesOnAfterTheDelayOfTheSettingsWhichHidingReadingBackOrSavingRestarts) {
   Rig r;
+  // Off: nothing but the click ends the wait.
+  r.click_window(20000);
+  r.say(1, chars(5));
+  EXPECT_GE(r.hl.now(), 20000u);
   on_auto(r.g.story());
   EXPECT_TRUE(r.hl.menu_checked("auto"));
   // Typing, then 1.5 s and 80 ms per character, with no input at all; more
@@ -232,29 +236,8 @@ TEST(AutoForward, FinishedMessageGoesOnAfterTheDelayOfTheSettingsOrAtAClick) {
     EXPECT_EQ(r.hl.now() - t0, static_cast<uint32_t>((n > 23 ? 10 : 40) * n + 1500 + 80 * n)) << n;
     EXPECT_EQ(r.g.input.Click_Wait, 0);
   }
-  r.hl.player_settings.auto_delay_ms = 700;
-  r.hl.player_settings.auto_delay_per_char_ms = 20;
-  uint32_t t0 = r.hl.now();
-  r.say(1, chars(5));
-  EXPECT_EQ(r.hl.now() - t0, 200u + 700u + 100u);
-  // A click 300 ms after the message is typed ends the wait there.
-  t0 = r.hl.now();
-  r.click_window(t0 + 200 + 300);
-  r.say(1, chars(5));
-  EXPECT_GE(r.hl.now() - t0, 500u);
-  EXPECT_LT(r.hl.now() - t0, 520u);
-}
-
-TEST(AutoForward, OffWaitsForTheClickAndHidingTheWindowReadingBackOrSavingRestartsTheDelay) {
-  Rig r;
-  // Off: nothing but the click ends the wait.
-  r.click_window(20000);
-  r.say(1, chars(5));
-  EXPECT_GE(r.hl.now(), 20000u);
-
-  // On, with the window hidden by the player 1 s into the delay and shown
-  // again 5 s later: the full delay runs again from then.
-  on_auto(r.g.story());
+  // The window hidden by the player 1 s into the delay and shown again 5 s
+  // later: the full delay runs again from then.
   const uint32_t typed = r.hl.now() + 200;
   r.click_window(typed + 1000, kRightButton);
   r.click_scene(typed + 6000, kRightButton);
@@ -283,6 +266,19 @@ TEST(AutoForward, OffWaitsForTheClickAndHidingTheWindowReadingBackOrSavingRestar
   EXPECT_TRUE(std::filesystem::exists(r.dir / "00.dat"));
   EXPECT_GE(r.hl.now(), standing + 5000 + 1890);
   EXPECT_LT(r.hl.now(), standing + 5000 + 2300);  // the window takes its close at its next turn
+
+  // The delay the settings give.
+  r.hl.player_settings.auto_delay_ms = 700;
+  r.hl.player_settings.auto_delay_per_char_ms = 20;
+  uint32_t t0 = r.hl.now();
+  r.say(1, chars(5));
+  EXPECT_EQ(r.hl.now() - t0, 200u + 700u + 100u);
+  // A click 300 ms after the message is typed ends the wait there.
+  t0 = r.hl.now();
+  r.click_window(t0 + 200 + 300);
+  r.say(1, chars(5));
+  EXPECT_GE(r.hl.now() - t0, 500u);
+  EXPECT_LT(r.hl.now() - t0, 520u);
 
   // Turned off while a message stands: it waits for the click again.
   const uint32_t start = r.hl.now();

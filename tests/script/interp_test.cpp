@@ -83,12 +83,6 @@ TEST_F(Interp, ACounterPlaceCaptionAndJumpScene) {
             (std::vector<std::string>{"0 same place shows text", "1 cleared"}));
 }
 
-TEST_F(Interp, MissingJumpTargetIsReportedOnceThenTheGameEnds) {
-  load({{"0010", "g0", "0050"}, {"9999"}});
-  EXPECT_THROW(run_script(g.story()), ShutdownRequest);
-  EXPECT_EQ(count(hl, LogKind::Dialog, "\"Not found NUM to SEQ\""), 1);
-}
-
 TEST_F(Interp, TimedWaitUsesTheVirtualClock) {
   load({{"0010", "w"},
         {"0010", "w", "", "", "", "", "", "0"},
@@ -125,7 +119,9 @@ TEST_F(Interp, NameSubstitutionAndANameIsNeverReadAsScript) {
   EXPECT_EQ(events(hl).of(LogKind::Text).bodies().size(), 3u);
 }
 
-TEST_F(Interp, MalformedFieldsStopWithTheRowNamed) {
+// A malformed field stops the story with its row named; a missing jump
+// target is reported once, then the game ends.
+TEST_F(Interp, MalformedFieldsAndMissingJumpTargetsStopTheStory) {
   load({{"0010", "p2", "", "", "", "", "", "kou", "abc"}, {"9999"}});
   try {
     run_script(g.story());
@@ -134,6 +130,10 @@ TEST_F(Interp, MalformedFieldsStopWithTheRowNamed) {
     EXPECT_EQ(e.line, 1);
     EXPECT_EQ(e.field, "10 (value)");
   }
+  load({{"0010", "g0", "0050"}, {"9999"}});
+  g.interp.Script_Pos = 0;
+  EXPECT_THROW(run_script(g.story()), ShutdownRequest);
+  EXPECT_EQ(count(hl, LogKind::Dialog, "\"Not found NUM to SEQ\""), 1);
 }
 
 // --------------------------------------------------------------- tables ---
@@ -161,15 +161,13 @@ TEST(NumField, DecodesFirstAndLastThreeCharacters) {
   EXPECT_FALSE(decode_num("4x", v));
 }
 
-TEST(Csv, QuotedFieldsKeepCommasAndLinesAreNumbered) {
+TEST(LoadTables, QuotedFieldsHeadingLinesAndIndexRuns) {
+  // Quoted fields keep their commas; lines are numbered as in the file.
   auto lines = parse_csv("a,\"b,c\",d\r\n\r\n1, 2 ,3\r\n");
   ASSERT_EQ(lines.size(), 2u);
   EXPECT_EQ(lines[0].fields, (std::vector<std::string>{"a", "b,c", "d"}));
   EXPECT_EQ(lines[1].line, 3);
   EXPECT_EQ(lines[1].fields, (std::vector<std::string>{"1", "2", "3"}));
-}
-
-TEST(LoadTables, HeadingLinesAndIndexRuns) {
   ScriptTables t;
   std::string s = "num,cmd,jump,place,doll,face,x,speaker,text,value,x,subst,x\r\n" + row("0010") +
                   row("0010") + "NUM,,,,,,,,,,,,\r\n" + row("0020") + row("0020") +
