@@ -1,7 +1,4 @@
-// Character sprites: placement and masking on exact pixels, the slot rules,
-// the two wipes, the message window's backdrop over a sprite, and the
-// diagnostics. Faces: the sheet's layout, the dither dissolve over the sprite
-// on screen, skip mode, and the fatal request for a face on no sprite.
+// Character sprites and their faces, on exact pixels.
 #include "platform/errors.h"
 #include "scene_fixture.h"
 

@@ -5,7 +5,6 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
-#include <iostream>
 
 #include "data/pictures.h"
 #include "graphics/scene_fixture.h"
@@ -74,7 +73,6 @@ TEST(MessageFrame, TheDemoBorderIsOpaqueAndThePanelReadableOverEveryScene) {
   Rig r;
   r.g.screen.Texture.img = datatool::paint_texture_sheet();
   const Image& tex = r.g.screen.Texture.img;
-  double worst_black = 100, worst_purple = 100;
   for (int n = 70; n <= 85; ++n) {
     if (n == 72) continue;  // the title picture is never a scene
     // The scene as the game lays it: the picture on top, the wall strip of
@@ -103,13 +101,9 @@ TEST(MessageFrame, TheDemoBorderIsOpaqueAndThePanelReadableOverEveryScene) {
     const uint32_t median = rgb(static_cast<uint8_t>(ch[0][ch[0].size() / 2]),
                                 static_cast<uint8_t>(ch[1][ch[1].size() / 2]),
                                 static_cast<uint8_t>(ch[2][ch[2].size() / 2]));
-    worst_black = std::min(worst_black, contrast(0x000000, median));
-    worst_purple = std::min(worst_purple, contrast(kNarrationColour, median));
     EXPECT_GE(contrast(0x000000, median), 7.0) << n;
     EXPECT_GE(contrast(kNarrationColour, median), 3.0) << n;
   }
-  std::cout << "lowest contrast: black " << worst_black << ":1, narration " << worst_purple
-            << ":1\n";
 }
 
 // --------------------------------------------------------------- typing ---

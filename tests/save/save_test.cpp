@@ -31,17 +31,6 @@ using test::first_index;
 using test::Session;
 using test::TempDir;
 
-std::vector<std::string> crlf_lines(const std::string& text) {
-  std::vector<std::string> out;
-  size_t start = 0, end;
-  while ((end = text.find("\r\n", start)) != std::string::npos) {
-    out.push_back(text.substr(start, end - start));
-    start = end + 2;
-  }
-  EXPECT_EQ(start, text.size()) << "every line ends in CR LF";
-  return out;
-}
-
 TEST(StateText, FieldsAsTheRecordWritesThem) {
   SavedRecord r;
   r.kou = 5;
@@ -96,7 +85,13 @@ std::string slot_text(const std::string& title, const std::string& state) {
   return slot_file_text("2026/07/01 09:30", title, {state, "山田", "花子"});
 }
 std::vector<std::string> slot_lines(const std::string& path) {
-  return crlf_lines(cp932_to_utf8(test::read_bytes(path)));
+  const std::string text = cp932_to_utf8(test::read_bytes(path));
+  std::vector<std::string> out;
+  size_t start = 0, end;
+  for (; (end = text.find("\r\n", start)) != std::string::npos; start = end + 2)
+    out.push_back(text.substr(start, end - start));
+  EXPECT_EQ(start, text.size()) << "every line ends in CR LF";
+  return out;
 }
 
 // From t on: the slot window from the menu item (none when it is open
