@@ -23,6 +23,14 @@ class SpriteTest : public SceneTest {
     const uint32_t p = sprite.at(x - sx, y - sy);
     return p == 0 ? under : p;
   }
+  // Whether row or column p of a sprite size long lies in a bar the wipe has
+  // swept by step s: bars of width rows or columns every 4 from both edges.
+  static bool swept(int p, int size, int s, int width) {
+    for (int m = 0; m <= s; ++m)
+      if ((p >= 4 * m && p < 4 * m + width) || (p >= size - 4 * m && p < size - 4 * m + width))
+        return true;
+    return false;
+  }
   // The message window's backdrop over the screen under(x, y): the tint
   // blended inside the frame, then the frame masked in.
   std::function<uint32_t(int, int)> backdrop(std::function<uint32_t(int, int)> under,
@@ -117,17 +125,10 @@ TEST_F(SpriteTest, LeftWipeSweepsTwoRowBarsFromTopAndBottom) {
   hl.on_present = [&](const Image& frame, uint32_t) {
     const int s = index++;
     if (s != 10 && s != 74) return;
-    // Rows 4m, 4m + 1 from the top and H - 4m, H - 4m + 1 from the bottom,
-    // m <= s, show the screen again.
-    auto wiped = [&](int row) {
-      for (int m = 0; m <= s; ++m)
-        if (row == 4 * m || row == 4 * m + 1 || row == h - 4 * m || row == h - 4 * m + 1)
-          return true;
-      return false;
-    };
     EXPECT_TRUE(shows(frame,
                       [&](int x, int y) {
-                        return wiped(y - 180) ? old_px(x, y) : over(s11, 0, x, y, old_px(x, y));
+                        return swept(y - 180, h, s, 2) ? old_px(x, y)
+                                                       : over(s11, 0, x, y, old_px(x, y));
                       }))
         << "step " << s;
   };
@@ -164,15 +165,10 @@ TEST_F(SpriteTest, BackdropOverTheRightSpriteAndItsWipe) {
   hl.on_present = [&](const Image& frame, uint32_t) {
     const int s = index++;
     if (s != 0 && s != 30) return;
-    auto wiped = [&](int col) {
-      for (int m = 0; m <= s; ++m)
-        if ((col >= 4 * m && col < 4 * m + 3) || (col >= w - 4 * m && col < w - 4 * m + 3))
-          return true;
-      return false;
-    };
     EXPECT_TRUE(shows(frame,
                       [&](int x, int y) {
-                        return wiped(x - 350) ? old_px(x, y) : over(s21, 350, x, y, old_px(x, y));
+                        return swept(x - 350, w, s, 3) ? old_px(x, y)
+                                                       : over(s21, 350, x, y, old_px(x, y));
                       }))
         << "step " << s;
   };

@@ -156,13 +156,17 @@ struct Story : ::testing::Test {
   std::vector<uint32_t> text_times() const { return events(r.hl).of(LogKind::Text).times(); }
 };
 
-TEST_F(Story, SkipDrawsWholeMessagesUntilSpeedupAgain) {
+// Skipping draws whole messages until the menu item is chosen again, or a
+// right click on the window stops it.
+TEST_F(Story, SkipDrawsWholeMessagesUntilSpeedupAgainOrARightClick) {
   row("", "一つ目");
   row("", "二つ目");
   row("", "三つ目");
   row("w", "200");
   row("", "四つ目");
   row("", "五つ目");
+  row("w", "200");
+  row("", "六つ目");
   r.hl.menu(300, "speedup");  // during the first wait (typing ends at 120)
   r.hl.at(350, [&] {
     EXPECT_EQ(r.g.input.Text_Mode, 0);
@@ -170,33 +174,21 @@ TEST_F(Story, SkipDrawsWholeMessagesUntilSpeedupAgain) {
   });
   r.hl.menu(400, "speedup");  // during the timed wait: skipping stops
   r.click_window(2000);
-  r.click_window(3000);
+  r.hl.menu(3000, "speedup");          // skips the fifth's wait
+  r.click_window(3100, kRightButton);  // during the second timed wait
+  r.hl.at(3150, [&] { EXPECT_EQ(r.g.input.Text_Mode, 1); });
+  r.click_scene(4000, kRightButton);  // shows it again
+  r.click_scene(4500);
   run();
   const auto t = text_times();
-  ASSERT_EQ(t.size(), 5u);
+  ASSERT_EQ(t.size(), 6u);
   // The second and third follow at once, drawn whole; the fourth comes after
   // the full timed wait and waits for its click in mode 1.
   EXPECT_EQ(t[1], t[2]);
   EXPECT_GE(t[3], t[2] + 200);
   EXPECT_GE(t[4], 2000u);
-  EXPECT_EQ(r.g.input.Text_Mode, 1);
-  EXPECT_EQ(r.hl.menu_caption("speedup"), "次の選択まで進む");
-}
-
-TEST_F(Story, RightClickOnTheWindowStopsSkipping) {
-  row("", "一つ目");
-  row("", "二つ目");
-  row("w", "200");
-  row("", "三つ目");
-  r.hl.menu(300, "speedup");
-  r.click_window(400, kRightButton);  // during the timed wait
-  r.click_scene(1000, kRightButton);  // shows it again
-  r.click_scene(1500);
-  run();
-  const auto t = text_times();
-  ASSERT_EQ(t.size(), 3u);
-  EXPECT_GE(t[2], 300u);
-  EXPECT_GE(r.hl.now(), 1500u);
+  EXPECT_GE(t[5], 3200u);
+  EXPECT_GE(r.hl.now(), 4500u);
   EXPECT_EQ(r.g.input.Text_Mode, 1);
   EXPECT_EQ(r.g.input.Wnd_Hidden, 0);
   // The item offers to skip again rather than to stop a skip that is over.

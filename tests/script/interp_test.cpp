@@ -5,14 +5,11 @@
 
 #include <gtest/gtest.h>
 
-#include "app/game.h"
 #include "assets/cp932.h"
-#include "assets/text_helpers.h"
+#include "graphics/scene_fixture.h"
 #include "message/history.h"
 #include "platform/errors.h"
-#include "platform/headless/headless.h"
 #include "script/tables.h"
-#include "test_support.h"
 
 namespace vm {
 namespace {
@@ -32,13 +29,9 @@ std::string csv(const std::vector<Row>& rows) {
   return s;
 }
 
-class Interp : public ::testing::Test {
+class Interp : public ::testing::Test, protected test::ScreenRig {
  protected:
-  Headless hl;
-  Game g{hl.platform()};
-  test::TempDir dir;  // where an ending game writes its system file
-  void SetUp() override { g.assets.Data_Dir = dir.path(); }
-
+  Interp() : ScreenRig(true) {}
   void load(const std::vector<Row>& rows) {
     load_tables(g.tables, utf8_to_cp932(csv(rows)), "");
     g.input.Text_Mode = 0;  // no click waits: messages run straight through
