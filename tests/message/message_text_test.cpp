@@ -331,21 +331,16 @@ TEST(MessageText, PagesOfFourLines) {
 
 // ---------------------------------------------------------------- names ---
 
-struct Rename : ::testing::Test {
+TEST(Rename, DialogTextsInputMethodAndWhatIsAccepted) {
   Rig r;
-  void SetUp() override {
-    r.g.msg.Name_Table[1] = "山田";
-    r.g.msg.Name_Table[2] = "花子";
-  }
-  void answer(const std::string& a) {
+  std::string& family = r.g.msg.Name_Table[1];
+  std::string& given = r.g.msg.Name_Table[2];
+  family = "山田";
+  given = "花子";
+  auto answer = [&](const std::string& a) {
     r.hl.answer(0, a);
     Change_Name(r.g.msg, r.g.pf.dialogs);
-  }
-  std::string family() const { return r.g.msg.Name_Table[1]; }
-  std::string given() const { return r.g.msg.Name_Table[2]; }
-};
-
-TEST_F(Rename, DialogTextsInputMethodAndWhatIsAccepted) {
+  };
   answer("佐藤　桜");
   const std::vector<std::string> mine = events(r.hl).of({LogKind::Ime, LogKind::InputBox}).lines();
   ASSERT_EQ(mine.size(), 3u);
@@ -355,8 +350,8 @@ TEST_F(Rename, DialogTextsInputMethodAndWhatIsAccepted) {
             "好きな名前を入力して「OK」ボタンをクリックしてください。\" preset \"山田　花子\" -> "
             "\"佐藤　桜\"");
   EXPECT_EQ(mine[2], "ime close");
-  EXPECT_EQ(family(), "佐藤");
-  EXPECT_EQ(given(), "桜");
+  EXPECT_EQ(family, "佐藤");
+  EXPECT_EQ(given, "桜");
   EXPECT_EQ(speaker_label(r.g.msg, 3), "【桜】");
   // Counted in characters, at most seven with the space; the first space of
   // either kind parts the names. An answer without a space, ending in one,
@@ -371,13 +366,13 @@ TEST_F(Rename, DialogTextsInputMethodAndWhatIsAccepted) {
   };
   for (const auto& [a, f, gv] : cases) {
     answer(a);
-    EXPECT_EQ(family(), f) << a;
-    EXPECT_EQ(given(), gv) << a;
+    EXPECT_EQ(family, f) << a;
+    EXPECT_EQ(given, gv) << a;
   }
   for (const char* a : {"ひとり", "末尾　", "末尾 ", "佐,藤　桜", "佐藤　\"桜\"", ""}) {
     answer(a);
-    EXPECT_EQ(family(), "A B") << a;
-    EXPECT_EQ(given(), "C") << a;
+    EXPECT_EQ(family, "A B") << a;
+    EXPECT_EQ(given, "C") << a;
   }
   EXPECT_EQ(events(r.hl).last_line(), "ime close");  // also after a cancelled dialog
 }
