@@ -168,7 +168,9 @@ TEST_F(Assets, ATuneNamedInJapanesePlaysFromItsDesktopName) {
             sent.end());
 }
 
-TEST_F(Assets, UnwritableSystemFileIsKeptAndReported) {
+// A system file that cannot be written is kept and reported; failures of
+// the disk are reported with the system's own reason.
+TEST_F(Assets, UnwritableSystemFileIsKeptAndDiskFailuresGiveTheSystemsOwnReason) {
   make_folder(dir);
   check(g);
   std::string before = read_bytes(dir / "50.dat");
@@ -178,15 +180,14 @@ TEST_F(Assets, UnwritableSystemFileIsKeptAndReported) {
   EXPECT_THROW(unload_main_form(g), EndProcess);
   EXPECT_EQ(read_bytes(dir / "50.dat"), before);
   EXPECT_NE(last_dialog().find("50.dat"), std::string::npos);
-}
-
-TEST_F(Assets, ReadAndWriteFailuresGiveTheSystemsOwnReason) {
-  make_folder(dir);
   // 50.dat opens but its first read fails: an error of the disk, not a
   // system file without lines.
+  std::filesystem::remove(dir / "50.dat.tmp");
   std::filesystem::remove(dir / "50.dat");
   std::filesystem::create_symlink("/proc/self/mem", dir / "50.dat");
-  EXPECT_THROW(check(g), ShutdownRequest);
+  Game fresh(hl.platform());
+  fresh.assets.Data_Dir = dir.path();
+  EXPECT_THROW(check(fresh), ShutdownRequest);
   EXPECT_NE(last_dialog().find("50.dat: cannot read (Input/output error)"), std::string::npos)
       << last_dialog();
   // A disk that takes nothing more.

@@ -1,10 +1,7 @@
-// Headless games for the screen tests, on a temporary data folder with the
-// main window's event handling attached: the scene tests' over small BMP
-// pictures, whose every pixel is exact and whose colours are chosen so that
-// old and new never coincide; the message window's over a painted scene and
-// frame sheet. Text is drawn either by the real text service or by a stand-in
-// that paints each character as a solid block, so that cell positions and
-// colours can be checked pixel for pixel.
+// Headless games on a temporary data folder with the main window's event
+// handling attached. Scene pictures are chosen so that old and new pixels
+// never coincide; text is drawn by the real text service or by a stand-in
+// painting each character as a solid block, exact to the pixel.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -27,11 +24,6 @@
 #include "script/input.h"
 
 namespace vm::test {
-
-// Pictures are written by the data tool's own BMP writer.
-inline std::string bmp_bytes(const Image& img) {
-  return datatool::encode_bmp(img);
-}
 
 inline Image make_image(int w, int h, const std::function<uint32_t(int, int)>& f) {
   Image img(w, h);
@@ -196,7 +188,7 @@ class SceneTest : public ::testing::Test, protected ScreenRig {
     build_window_frame(g.message_window());
   }
   void write_picture(const std::string& name, const Image& img) {
-    write_bytes(dir / name, bmp_bytes(img));
+    write_bytes(dir / name, datatool::encode_bmp(img));  // the data tool's own writer
   }
 
   // Shows background n with a transition code, as a script row would.

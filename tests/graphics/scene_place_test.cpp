@@ -1,10 +1,6 @@
-// Background changes: the wall strip under short pictures, the gallery
-// marks, sprites flattened into the old screen, the mask sheet, and a
-// background the data does not hold. Every transition, frame by frame,
-// against pixels computed here from the effect's geometry: which columns,
-// rows, squares or dither cells show the new picture after step i. Pacing on
-// the virtual clock: the effect keeps its speed when presenting is slower
-// than a step, and a loop held up by an event carries on instead of rushing.
+// Background changes. Every transition is checked frame by frame against
+// pixels computed here from the effect's geometry: which columns, rows,
+// squares or dither cells show the new picture after step i.
 #include <map>
 #include <set>
 
@@ -39,7 +35,7 @@ TEST_F(SceneTest, ShortBackgroundsStandOnTheWallStripFullHeightOnesDoNot) {
     }
 }
 
-TEST_F(SceneTest, BackgroundsFiveToNineMarkTheGalleryAndAChangeClearsTheWindow) {
+TEST_F(SceneTest, GalleryMarksAClearedWindowAndAMissingBackgroundThatChangesNothing) {
   for (int n : {4, 7, 10})
     write_picture(std::to_string(70 + n) + ".dat", make_image(640, 480, new_px));
   place(4, "");
@@ -56,6 +52,14 @@ TEST_F(SceneTest, BackgroundsFiveToNineMarkTheGalleryAndAChangeClearsTheWindow) 
   EXPECT_FALSE(g.screen.Blinker.visible);
   EXPECT_EQ(g.msg.Line_No, 0);
   EXPECT_EQ(g.msg.Shown_Speaker, 0);
+  // A background the data does not hold is reported with its script line.
+  g.interp.cur_line = 42;
+  const int before = hl.present_count();
+  EXPECT_EQ(place(13, "VB"), kNothingToShow);
+  EXPECT_EQ(hl.present_count(), before);
+  EXPECT_GT(count(hl, LogKind::Dialog, "83.dat"), 0);
+  EXPECT_GT(count(hl, LogKind::Dialog, "51.dat line 42"), 0);
+  EXPECT_TRUE(shows(g.screen.Pic_Main.img, new_px));
 }
 
 TEST_F(SceneTest, SpritesAreFlattenedIntoTheOldScreenThenCoveredByTheNew) {
@@ -89,17 +93,6 @@ TEST_F(SceneTest, SpritesAreFlattenedIntoTheOldScreenThenCoveredByTheNew) {
     for (int j = 0; j < 3; ++j) EXPECT_EQ(g.scene.Doll_Shown[r][j], 0);
   EXPECT_EQ(g.scene.Doll_Shown[7][0], 4);
   EXPECT_TRUE(shows(hl.last_frame(), new_px));
-}
-
-TEST_F(SceneTest, MissingBackgroundIsReportedWithItsScriptLineAndChangesNothing) {
-  place(0, "");
-  g.interp.cur_line = 42;
-  const int before = hl.present_count();
-  EXPECT_EQ(place(13, "VB"), kNothingToShow);
-  EXPECT_EQ(hl.present_count(), before);
-  EXPECT_GT(count(hl, LogKind::Dialog, "83.dat"), 0);
-  EXPECT_GT(count(hl, LogKind::Dialog, "51.dat line 42"), 0);
-  EXPECT_TRUE(shows(g.screen.Pic_Main.img, old_px));
 }
 
 TEST_F(SceneTest, MaskSheetIsRestoredWhenMesh1WasSizedButNotFilled) {
@@ -264,7 +257,7 @@ class PacingTest : public SceneTest {
   }
 };
 
-TEST_F(PacingTest, SlowPresentsDropInBetweenFramesButKeepTheSpeedAndTheLastFrame) {
+TEST_F(PacingTest, SlowPresentsDropFramesButKeepTheSpeedAndAHeldUpLoopKeepsItsPace) {
   place(0, "");
   g.screen.Pic_Back.img = make_image(640, 480, new_px);
   int presents = 0;
@@ -280,6 +273,18 @@ TEST_F(PacingTest, SlowPresentsDropInBetweenFramesButKeepTheSpeedAndTheLastFrame
   EXPECT_GT(presents, 60);
   EXPECT_LT(presents, 120);
   EXPECT_TRUE(shows(hl.last_frame(), new_px));
+  // A handler that keeps the program for two seconds (a modal dialog): the
+  // loop carries on at its own pace rather than rushing to catch up.
+  hl.at(hl.now() + 100, [this] { hl.platform().clock.sleep(2000); });
+  presents = 0;
+  hl.on_present = [&](const Image&, uint32_t) { ++presents; };
+  g.scene.Trans_Code = "HC";
+  const uint32_t t1 = hl.now();
+  run_transition(g.stage());
+  hl.on_present = nullptr;
+  EXPECT_EQ(presents, 43);
+  EXPECT_GE(hl.now() - t1, 2150u + 2000u);
+  EXPECT_LE(hl.now() - t1, 2150u + 2000u + 1u);
 }
 
 TEST_F(PacingTest, PresentsSlowerThanTheBudgetOfAFaceStepStillShowEveryStep) {
@@ -299,21 +304,6 @@ TEST_F(PacingTest, PresentsSlowerThanTheBudgetOfAFaceStepStillShowEveryStep) {
   // start inside a tick.
   EXPECT_GE(hl.now() - t0, 450u + 20u);
   EXPECT_LE(hl.now() - t0, 450u + 20u + 1u);
-}
-
-TEST_F(PacingTest, ALoopHeldUpByAnEventCarriesOnAtItsOwnPace) {
-  place(0, "");
-  // A handler that keeps the program for two seconds (a modal dialog).
-  hl.at(hl.now() + 100, [this] { hl.platform().clock.sleep(2000); });
-  int presents = 0;
-  hl.on_present = [&](const Image&, uint32_t) { ++presents; };
-  g.scene.Trans_Code = "HC";
-  const uint32_t t0 = hl.now();
-  run_transition(g.stage());
-  hl.on_present = nullptr;
-  EXPECT_EQ(presents, 43);
-  EXPECT_GE(hl.now() - t0, 2150u + 2000u);
-  EXPECT_LE(hl.now() - t0, 2150u + 2000u + 1u);
 }
 
 }  // namespace

@@ -1,7 +1,4 @@
-// Character sprites: placement and masking on exact pixels, the slot rules,
-// the two wipes, the message window's backdrop over a sprite, and the
-// diagnostics. Faces: the sheet's layout, the dither dissolve over the sprite
-// on screen, skip mode, and the fatal request for a face on no sprite.
+// Character sprites and their faces, on exact pixels.
 #include "platform/errors.h"
 #include "scene_fixture.h"
 
@@ -25,6 +22,14 @@ class SpriteTest : public SceneTest {
     if (x < sx || x >= sx + sprite.w || y < sy) return under;
     const uint32_t p = sprite.at(x - sx, y - sy);
     return p == 0 ? under : p;
+  }
+  // Whether row or column p of a sprite size long lies in a bar the wipe has
+  // swept by step s: bars of width rows or columns every 4 from both edges.
+  static bool swept(int p, int size, int s, int width) {
+    for (int m = 0; m <= s; ++m)
+      if ((p >= 4 * m && p < 4 * m + width) || (p >= size - 4 * m && p < size - 4 * m + width))
+        return true;
+    return false;
   }
   // The message window's backdrop over the screen under(x, y): the tint
   // blended inside the frame, then the frame masked in.
@@ -80,7 +85,7 @@ TEST_F(SpriteTest, LeftSpriteStandsOnTheBottomEdgeAndAnotherPoseTakesTheSlotAtOn
   EXPECT_EQ(g.scene.Doll_Shown[1][0], 1);
 }
 
-TEST_F(SpriteTest, RightAndCentreSlotsStandAtTheirBaseColumnsAndCentreHidesAtOnce) {
+TEST_F(SpriteTest, RightAndCentreSlotsStandAtTheirBaseColumnsCentreHidesAtOnceAndRIsClipped) {
   const Image s21 = sprite_picture(220, 400, 200), s12 = sprite_picture(160, 320, 220);
   doll(2, 1, "R");
   doll(1, 2, "C");
@@ -102,6 +107,13 @@ TEST_F(SpriteTest, RightAndCentreSlotsStandAtTheirBaseColumnsAndCentreHidesAtOnc
   EXPECT_EQ(g.scene.Doll_Shown[0][2], 0);
   EXPECT_TRUE(
       shows(hl.last_frame(), [&](int x, int y) { return over(s21, 350, x, y, old_px(x, y)); }));
+  // Another character takes slot R; one taller than the screen is clipped.
+  write_picture("41.dat", sprite_picture(400, 520, 120));
+  doll(4, 1, "R");
+  EXPECT_EQ(g.scene.Doll_Y[1], -40);
+  const Image s41 = sprite_picture(400, 520, 120);
+  EXPECT_TRUE(
+      shows(hl.last_frame(), [&](int x, int y) { return over(s41, 350, x, y, old_px(x, y)); }));
 }
 
 TEST_F(SpriteTest, LeftWipeSweepsTwoRowBarsFromTopAndBottom) {
@@ -113,17 +125,10 @@ TEST_F(SpriteTest, LeftWipeSweepsTwoRowBarsFromTopAndBottom) {
   hl.on_present = [&](const Image& frame, uint32_t) {
     const int s = index++;
     if (s != 10 && s != 74) return;
-    // Rows 4m, 4m + 1 from the top and H - 4m, H - 4m + 1 from the bottom,
-    // m <= s, show the screen again.
-    auto wiped = [&](int row) {
-      for (int m = 0; m <= s; ++m)
-        if (row == 4 * m || row == 4 * m + 1 || row == h - 4 * m || row == h - 4 * m + 1)
-          return true;
-      return false;
-    };
     EXPECT_TRUE(shows(frame,
                       [&](int x, int y) {
-                        return wiped(y - 180) ? old_px(x, y) : over(s11, 0, x, y, old_px(x, y));
+                        return swept(y - 180, h, s, 2) ? old_px(x, y)
+                                                       : over(s11, 0, x, y, old_px(x, y));
                       }))
         << "step " << s;
   };
@@ -160,15 +165,10 @@ TEST_F(SpriteTest, BackdropOverTheRightSpriteAndItsWipe) {
   hl.on_present = [&](const Image& frame, uint32_t) {
     const int s = index++;
     if (s != 0 && s != 30) return;
-    auto wiped = [&](int col) {
-      for (int m = 0; m <= s; ++m)
-        if ((col >= 4 * m && col < 4 * m + 3) || (col >= w - 4 * m && col < w - 4 * m + 3))
-          return true;
-      return false;
-    };
     EXPECT_TRUE(shows(frame,
                       [&](int x, int y) {
-                        return wiped(x - 350) ? old_px(x, y) : over(s21, 350, x, y, old_px(x, y));
+                        return swept(x - 350, w, s, 3) ? old_px(x, y)
+                                                       : over(s21, 350, x, y, old_px(x, y));
                       }))
         << "step " << s;
   };
@@ -228,18 +228,6 @@ TEST_F(SpriteTest, BadSpriteRowsAreReportedWithTheirScriptLineAndDrawNothing) {
   EXPECT_GT(count(hl, LogKind::Dialog, "51.dat line 9"), 0);
   EXPECT_EQ(hl.present_count(), before);
   for (const Surface& d : g.screen.Doll_Disp) EXPECT_FALSE(d.visible);
-}
-
-TEST_F(SpriteTest, SpriteWiderThanTheScreenEdgeIsClipped) {
-  write_picture("41.dat", sprite_picture(400, 520, 120));
-  doll(4, 1, "R");
-  EXPECT_EQ(g.scene.Doll_Y[1], -40);
-  const Image s41 = sprite_picture(400, 520, 120);
-  EXPECT_TRUE(shows(hl.last_frame(), [&](int x, int y) {
-    if (x < 350) return old_px(x, y);
-    const uint32_t p = s41.at(x - 350, y + 40);
-    return p ? p : old_px(x, y);
-  }));
 }
 
 // ---------------------------------------------------------------- faces ---
@@ -305,7 +293,7 @@ TEST_F(FaceTest, FaceDissolvesInOverNineStepsOfFiftyMilliseconds) {
   EXPECT_EQ(g.scene.Doll_Body[0].img.px, sprite_picture(180, 300, 240).px);
 }
 
-TEST_F(FaceTest, SkippingChangesTheFaceAtOnceAndSpritesWithoutAColumnUseTheFirstRow) {
+TEST_F(FaceTest, SkippingChangesTheFaceAtOnceAndEachSpriteTakesItsOwnColumnOrTheFirstRow) {
   doll(1, 1, "L");
   g.input.Text_Mode = 0;
   const int before = hl.present_count();
@@ -318,9 +306,7 @@ TEST_F(FaceTest, SkippingChangesTheFaceAtOnceAndSpritesWithoutAColumnUseTheFirst
   doll(4, 2, "L");
   face(2);
   EXPECT_EQ(g.screen.Doll_Disp[0].img.at(77 + 5, 69 + 5), sheet_px(5, 68 + 5));
-}
-
-TEST_F(FaceTest, RightSlotFaceComesFromItsOwnColumn) {
+  // At R the face comes from the sprite's own column.
   doll(2, 2, "R");
   face(1);
   const Surface& d = g.screen.Doll_Disp[1];

@@ -1,6 +1,4 @@
-// The surface primitives the screen is drawn with: copies with their raster
-// operations and clipping, masks, pixel transfers, fills, stretches, lines,
-// and the translucent blend with each of its kernels.
+// The surface primitives the screen is drawn with.
 #include <gtest/gtest.h>
 
 #include <limits>
@@ -100,7 +98,7 @@ TEST(SurfaceMask, OnlyExactBlackIsTransparentInTheRegionAskedFor) {
   EXPECT_EQ(region.img.at(3, 3), 0x555555u);  // outside the 3 x 3 mask
 }
 
-TEST(SurfacePixels, ReadIsBottomUpWithASpareElementAndNoReservedByte) {
+TEST(SurfacePixels, ReadIsBottomUpWithNoReservedByteWriteItsInverseAndFailuresChangeNothing) {
   Surface s = make(640, 480, 0x101010);
   s.img.at(0, 479) = 0xA1B2C3;  // bottom-left
   s.img.at(5, 0) = 0x010203;    // top row
@@ -114,12 +112,9 @@ TEST(SurfacePixels, ReadIsBottomUpWithASpareElementAndNoReservedByte) {
   Surface r = make(2, 2, 0xFF123456);
   ASSERT_EQ(read_pixels(r, px), 4);
   for (int k = 0; k < 4; ++k) EXPECT_EQ(px[k], 0x123456u);
-}
-
-TEST(SurfacePixels, WriteIsTheInverseOfReadAndFailedTransfersChangeNothing) {
-  Surface s = pattern(7, 5);
+  // Writing is the inverse of reading.
+  s = pattern(7, 5);
   const Surface before = s;
-  std::vector<uint32_t> px;
   ASSERT_EQ(read_pixels(s, px), 35);
   for (auto& p : px) p ^= 0x00FFFFFF;
   ASSERT_EQ(write_pixels(s, px), 0);
@@ -267,16 +262,15 @@ TEST_P(Blend, AllChannelPairsOddWidthsAndClippedRegionsMatchTheRule) {
   expect_blend(make(10, 10, 0x808080), 6, -3, 12, 8, make(20, 20, 0xFFFFFF), 0, 0, 0.5f, 0);
 }
 
-TEST_P(Blend, AlphaOutsideTheRangeDrawsNothing) {
+// An alpha outside the range draws nothing; a blend onto its own surface
+// reads each pixel before it is blended.
+TEST_P(Blend, AlphaOutsideTheRangeDrawsNothingAndOntoItsOwnSurface) {
   Surface dst = make(8, 8, 0x102030), src = make(8, 8, 0xFFFFFF);
   for (float alpha : {1.5f, -0.1f, std::numeric_limits<float>::quiet_NaN(),
                       std::numeric_limits<float>::infinity(), 1.0000001f}) {
     blend_region(dst, 0, 0, 8, 8, src, 0, 0, alpha, 0);
     for (uint32_t p : dst.img.px) ASSERT_EQ(p, 0x102030u) << alpha;
   }
-}
-
-TEST_P(Blend, OntoItsOwnSurface) {
   Surface s = make(16, 4);
   for (int x = 0; x < 16; ++x)
     for (int y = 0; y < 4; ++y) s.img.at(x, y) = rgb(static_cast<uint8_t>(x * 16), 0, 0);

@@ -12,28 +12,18 @@ namespace {
 
 constexpr int kInset = 6;
 
-// Plays the demo to its end with the settings s, clicking the message window;
-// calls look at every frame the window is shown in.
-void play_with(test::Session& s, const PlayerSettings& settings,
-               const std::function<void(const Game&)>& look) {
-  test::TempDir dir;
-  test::copy_demo(dir);
-  s.hl.platform().settings.save_settings(settings);
-  s.hl.on_present = [&](const Image&, uint32_t) { look(s.g); };
-  s.click_through(
-      test::kMenuReadyMs + 1500, [&] { return s.g.ending.running; }, test::kFirstChoiceY);
-  s.hl.click(test::kMenuReadyMs + 100, test::kItemX, test::item_y(0));
-  s.hl.close(300000);
-  s.run(dir.path());
-  s.hl.on_present = nullptr;
-}
-
+// The demo played to its end with large text, the message window clicked,
+// every frame the window is shown in looked at.
 TEST(LowVision, LargeTextKeepsEveryCharacterInsideTheWindow) {
   PlayerSettings settings;
   settings.large_text = true;
+  test::TempDir dir;
+  test::copy_demo(dir);
   test::Session s;
+  s.hl.platform().settings.save_settings(settings);
   int frames = 0, outside = 0, lowest = 0;
-  play_with(s, settings, [&](const Game& g) {
+  s.hl.on_present = [&](const Image&, uint32_t) {
+    const Game& g = s.g;
     const Surface& shown = g.screen.Waku[kWakuShown];
     const Surface& blank = g.screen.Waku[kWakuBlank];
     if (!shown.visible || shown.img.px.size() != blank.img.px.size()) return;
@@ -46,7 +36,13 @@ TEST(LowVision, LargeTextKeepsEveryCharacterInsideTheWindow) {
         lowest = std::max(lowest, y);
       }
     EXPECT_LE(g.msg.Line_No, kPageLines);
-  });
+  };
+  s.click_through(
+      test::kMenuReadyMs + 1500, [&] { return s.g.ending.running; }, test::kFirstChoiceY);
+  s.hl.click(test::kMenuReadyMs + 100, test::kItemX, test::item_y(0));
+  s.hl.close(300000);
+  s.run(dir.path());
+  s.hl.on_present = nullptr;
   EXPECT_GT(frames, 100);
   EXPECT_EQ(outside, 0) << "text drawn over the border or beyond the window";
   // The fourth line of the larger cells reaches further down than the

@@ -5,7 +5,6 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
-#include <iostream>
 
 #include "data/pictures.h"
 #include "graphics/scene_fixture.h"
@@ -47,11 +46,7 @@ TEST(MessageFrame, BorderPiecesFromTheSheet) {
   EXPECT_EQ(r.shown(300, 60), test::mix(scene_pixel(495, 415), kSheetTint, 0.5f));
   EXPECT_EQ(r.shown(13, 20), kNarrationColour);
   EXPECT_EQ(r.hl.last_frame().at(100, 100), scene_pixel(100, 100));
-}
-
-// High contrast, for low vision, makes the panel the tint colour itself.
-TEST(MessageFrame, HighContrastMakesThePanelOpaque) {
-  Rig r;
+  // High contrast, for low vision, makes the panel the tint colour itself.
   r.hl.player_settings.high_contrast = true;
   build_window_frame(r.g.message_window());
   const Image& blank = r.g.screen.Waku[kWakuBlank].img;
@@ -78,7 +73,6 @@ TEST(MessageFrame, TheDemoBorderIsOpaqueAndThePanelReadableOverEveryScene) {
   Rig r;
   r.g.screen.Texture.img = datatool::paint_texture_sheet();
   const Image& tex = r.g.screen.Texture.img;
-  double worst_black = 100, worst_purple = 100;
   for (int n = 70; n <= 85; ++n) {
     if (n == 72) continue;  // the title picture is never a scene
     // The scene as the game lays it: the picture on top, the wall strip of
@@ -107,13 +101,9 @@ TEST(MessageFrame, TheDemoBorderIsOpaqueAndThePanelReadableOverEveryScene) {
     const uint32_t median = rgb(static_cast<uint8_t>(ch[0][ch[0].size() / 2]),
                                 static_cast<uint8_t>(ch[1][ch[1].size() / 2]),
                                 static_cast<uint8_t>(ch[2][ch[2].size() / 2]));
-    worst_black = std::min(worst_black, contrast(0x000000, median));
-    worst_purple = std::min(worst_purple, contrast(kNarrationColour, median));
     EXPECT_GE(contrast(0x000000, median), 7.0) << n;
     EXPECT_GE(contrast(kNarrationColour, median), 3.0) << n;
   }
-  std::cout << "lowest contrast: black " << worst_black << ":1, narration " << worst_purple
-            << ":1\n";
 }
 
 // --------------------------------------------------------------- typing ---
@@ -164,6 +154,18 @@ TEST(MessageText, TypedOneCharacterPerPresent) {
   EXPECT_TRUE(r.blocks.calls[1].font.bold);
   EXPECT_EQ(r.shown(13, 20), kNarrationColour);
   EXPECT_EQ(r.shown(25, 33), kShadowColour);
+  // An empty text shows nothing and a message asked for while another is
+  // being shown returns at once.
+  r.frames.clear();
+  r.say(4, "");
+  EXPECT_TRUE(r.frames.empty());
+  EXPECT_EQ(r.g.msg.Line_No, 1);
+  EXPECT_EQ(r.g.msg.Shown_Speaker, 0);
+  EXPECT_EQ(r.hl.pending(), 0u);
+  r.g.msg.Msg_Busy = -1;
+  r.say(0, "い");
+  EXPECT_TRUE(r.frames.empty());
+  EXPECT_EQ(r.g.msg.Line_No, 1);
 }
 
 // The text speed the player picks in the preferences window: slow doubles
@@ -223,17 +225,34 @@ TEST(MessageText, WholeLinesWithoutTypingInModes1And2) {
     EXPECT_EQ(r.frames[0].first, 0u);
     for (int i = 0; i < 5; ++i) EXPECT_EQ(r.shown(cell_x(i), line_y(0)), kNarrationColour);
   }
+  // Real glyphs: each character draws something of the narration colour
+  // inside its own cell and nothing outside the line.
+  Rig r(true);
+  r.g.input.Text_Mode = 1;
+  r.click_window(100);
+  r.say(0, "漢ｶナ、▼！");
+  const Image& f = r.hl.last_frame();
+  const int ox = r.g.msg.left, oy = r.g.msg.top;
+  for (int i = 0; i < 6; ++i) {
+    int hits = 0;
+    for (int y = 18; y < 18 + 18; ++y)
+      for (int x = 11 + 18 * i; x < 11 + 18 * i + 18; ++x)
+        if (f.at(ox + x, oy + y) == kNarrationColour) ++hits;
+    EXPECT_GT(hits, 3) << "char " << i;
+  }
+  for (int y = 40; y < 100; ++y)
+    for (int x = 0; x < 432; ++x) ASSERT_NE(f.at(ox + x, oy + y), kNarrationColour);
+  EXPECT_EQ(r.g.msg.Line_No, 1);
   // Lines break after 23 characters, not bytes; 46 make two full lines and
   // an empty third.
-  Rig r;
-  r.g.input.Text_Mode = 1;
   std::string text;
   for (int i = 0; i < 23; ++i) text += (i % 2) ? "ｶ" : "、";
-  r.click_window(100);
+  r.g.msg.Line_No = 0;
+  r.click_window(200);
   r.say(0, text);
   EXPECT_EQ(r.g.msg.Line_No, 1);
   r.g.msg.Line_No = 0;
-  r.click_window(200);
+  r.click_window(300);
   r.say(0, text + text);
   EXPECT_EQ(r.g.msg.Line_No, 3);
 }
@@ -264,24 +283,6 @@ TEST(MessageText, SpeakerLabelOnItsOwnLineUntilNarrationClearsIt) {
   r.say(0, "風が吹いた。");
   EXPECT_EQ(r.shown(cell_x(0), line_y(0)), kNarrationColour);
   EXPECT_EQ(r.shown(cell_x(0), line_y(1)), r.g.screen.Waku[4].img.at(cell_x(0), line_y(1)));
-  EXPECT_EQ(r.g.msg.Line_No, 1);
-}
-
-// An empty text shows nothing and a message asked for while another is
-// being shown returns at once.
-TEST(MessageText, EmptyTextAndABusyWindowShowNothing) {
-  Rig r;
-  r.click_window(100);
-  r.say(0, "あ");
-  r.frames.clear();
-  r.say(4, "");
-  EXPECT_TRUE(r.frames.empty());
-  EXPECT_EQ(r.g.msg.Line_No, 1);
-  EXPECT_EQ(r.g.msg.Shown_Speaker, 0);
-  EXPECT_EQ(r.hl.pending(), 0u);
-  r.g.msg.Msg_Busy = -1;
-  r.say(0, "い");
-  EXPECT_TRUE(r.frames.empty());
   EXPECT_EQ(r.g.msg.Line_No, 1);
 }
 
@@ -328,45 +329,18 @@ TEST(MessageText, PagesOfFourLines) {
   EXPECT_EQ(r.g.msg.Line_No, 0);
 }
 
-TEST(MessageText, JapaneseGlyphsLandInTheirCells) {
-  Rig r(true);
-  r.g.input.Text_Mode = 1;
-  r.click_window(100);
-  const std::string text = "漢ｶナ、▼！";
-  r.say(0, text);
-  // Each character drew something of the narration colour inside its own
-  // cell and nothing outside the line.
-  const Image& f = r.hl.last_frame();
-  const int ox = r.g.msg.left, oy = r.g.msg.top;
-  for (int i = 0; i < 6; ++i) {
-    int hits = 0;
-    for (int y = 18; y < 18 + 18; ++y)
-      for (int x = 11 + 18 * i; x < 11 + 18 * i + 18; ++x)
-        if (f.at(ox + x, oy + y) == kNarrationColour) ++hits;
-    EXPECT_GT(hits, 3) << "char " << i;
-  }
-  for (int y = 40; y < 100; ++y)
-    for (int x = 0; x < 432; ++x) ASSERT_NE(f.at(ox + x, oy + y), kNarrationColour);
-  EXPECT_EQ(r.g.msg.Line_No, 1);
-}
-
 // ---------------------------------------------------------------- names ---
 
-struct Rename : ::testing::Test {
+TEST(Rename, DialogTextsInputMethodAndWhatIsAccepted) {
   Rig r;
-  void SetUp() override {
-    r.g.msg.Name_Table[1] = "山田";
-    r.g.msg.Name_Table[2] = "花子";
-  }
-  void answer(const std::string& a) {
+  std::string& family = r.g.msg.Name_Table[1];
+  std::string& given = r.g.msg.Name_Table[2];
+  family = "山田";
+  given = "花子";
+  auto answer = [&](const std::string& a) {
     r.hl.answer(0, a);
     Change_Name(r.g.msg, r.g.pf.dialogs);
-  }
-  std::string family() const { return r.g.msg.Name_Table[1]; }
-  std::string given() const { return r.g.msg.Name_Table[2]; }
-};
-
-TEST_F(Rename, DialogTextsAndInputMethod) {
+  };
   answer("佐藤　桜");
   const std::vector<std::string> mine = events(r.hl).of({LogKind::Ime, LogKind::InputBox}).lines();
   ASSERT_EQ(mine.size(), 3u);
@@ -376,16 +350,13 @@ TEST_F(Rename, DialogTextsAndInputMethod) {
             "好きな名前を入力して「OK」ボタンをクリックしてください。\" preset \"山田　花子\" -> "
             "\"佐藤　桜\"");
   EXPECT_EQ(mine[2], "ime close");
-  EXPECT_EQ(family(), "佐藤");
-  EXPECT_EQ(given(), "桜");
+  EXPECT_EQ(family, "佐藤");
+  EXPECT_EQ(given, "桜");
   EXPECT_EQ(speaker_label(r.g.msg, 3), "【桜】");
-}
-
-// Counted in characters, at most seven with the space; the first space of
-// either kind parts the names. An answer without a space, ending in one,
-// too long, empty (cancelled) or with a comma or double quote, which a saved
-// game could not keep, leaves the names as they were.
-TEST_F(Rename, WhatIsAcceptedAndWhatKeepsTheName) {
+  // Counted in characters, at most seven with the space; the first space of
+  // either kind parts the names. An answer without a space, ending in one,
+  // too long, empty (cancelled) or with a comma or double quote, which a
+  // saved game could not keep, leaves the names as they were.
   const std::vector<std::array<const char*, 3>> cases = {
       {"ABC DEF", "ABC", "DEF"},
       {"あいう　えおか", "あいう", "えおか"},  // 7 characters, 21 + 3 bytes
@@ -395,13 +366,13 @@ TEST_F(Rename, WhatIsAcceptedAndWhatKeepsTheName) {
   };
   for (const auto& [a, f, gv] : cases) {
     answer(a);
-    EXPECT_EQ(family(), f) << a;
-    EXPECT_EQ(given(), gv) << a;
+    EXPECT_EQ(family, f) << a;
+    EXPECT_EQ(given, gv) << a;
   }
   for (const char* a : {"ひとり", "末尾　", "末尾 ", "佐,藤　桜", "佐藤　\"桜\"", ""}) {
     answer(a);
-    EXPECT_EQ(family(), "A B") << a;
-    EXPECT_EQ(given(), "C") << a;
+    EXPECT_EQ(family, "A B") << a;
+    EXPECT_EQ(given, "C") << a;
   }
   EXPECT_EQ(events(r.hl).last_line(), "ime close");  // also after a cancelled dialog
 }

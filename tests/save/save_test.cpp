@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <array>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -29,17 +30,6 @@ using test::first_index;
 
 using test::Session;
 using test::TempDir;
-
-std::vector<std::string> crlf_lines(const std::string& text) {
-  std::vector<std::string> out;
-  size_t start = 0, end;
-  while ((end = text.find("\r\n", start)) != std::string::npos) {
-    out.push_back(text.substr(start, end - start));
-    start = end + 2;
-  }
-  EXPECT_EQ(start, text.size()) << "every line ends in CR LF";
-  return out;
-}
 
 TEST(StateText, FieldsAsTheRecordWritesThem) {
   SavedRecord r;
@@ -95,7 +85,13 @@ std::string slot_text(const std::string& title, const std::string& state) {
   return slot_file_text("2026/07/01 09:30", title, {state, "山田", "花子"});
 }
 std::vector<std::string> slot_lines(const std::string& path) {
-  return crlf_lines(cp932_to_utf8(test::read_bytes(path)));
+  const std::string text = cp932_to_utf8(test::read_bytes(path));
+  std::vector<std::string> out;
+  size_t start = 0, end;
+  for (; (end = text.find("\r\n", start)) != std::string::npos; start = end + 2)
+    out.push_back(text.substr(start, end - start));
+  EXPECT_EQ(start, text.size()) << "every line ends in CR LF";
+  return out;
 }
 
 // From t on: the slot window from the menu item (none when it is open
@@ -261,21 +257,19 @@ TEST(LoadState, ResumesAtTheSceneWithTheSlotsHapKeepingTheCaption) {
   EXPECT_EQ(hl.menu_caption("speedup"), "スキップ停止");
   // A record is resumed only at a scene, or a row, the story can play, with
   // the speeds and densities the game sets.
-  auto fits = [&](int num, int pos, int mode = 1, int density = 80) {
+  // {NUM, SEQ, text mode, density, whether it fits}
+  for (const auto& [num, pos, mode, density, ok] :
+       std::vector<std::array<int, 5>>{{1234, 1, 1, 80, 1},
+                                       {9999, 0, 1, 80, 0},
+                                       {1234, -5, 1, 80, 0},
+                                       {1234, 9000, 1, 80, 0},
+                                       {10, 0, 4, 80, 0},
+                                       {10, 0, 1, 101, 0}}) {
     SavedRecord r;
-    r.num = num;
-    r.pos = pos;
-    r.text_mode = mode;
-    r.density = density;
+    r.num = num, r.pos = pos, r.text_mode = mode, r.density = density;
     std::string why;
-    return record_fits_story(r, g.tables, why);
-  };
-  EXPECT_TRUE(fits(1234, 1));
-  EXPECT_FALSE(fits(9999, 0));
-  EXPECT_FALSE(fits(1234, -5));
-  EXPECT_FALSE(fits(1234, 9000));
-  EXPECT_FALSE(fits(10, 0, 4));
-  EXPECT_FALSE(fits(10, 0, 1, 101));
+    EXPECT_EQ(record_fits_story(r, g.tables, why), ok != 0) << num << " " << pos;
+  }
 }
 
 // Overwriting asks first, deleting asks first, an empty slot has nothing to

@@ -83,7 +83,7 @@ TEST(InputWait, MarkBlinksOnceASecondFromHalfASecondInItsColour) {
   EXPECT_FALSE(r.g.screen.Blinker.visible);
 }
 
-TEST(InputWait, RightClickHidesAndShowsKeepingTheWait) {
+TEST(InputWait, RightClickHidesAndShowsKeepingTheWaitOnTheMarkTooButNotOnTheScene) {
   Rig r;
   r.g.screen.Waku[0].visible = true;
   r.pf.window.set_menu_enabled("opt_menu", true);
@@ -109,13 +109,9 @@ TEST(InputWait, RightClickHidesAndShowsKeepingTheWait) {
   EXPECT_TRUE(shown_ok);
   EXPECT_GE(r.hl.now(), 800u);
   EXPECT_LT(r.hl.now(), 820u);
-}
-
-TEST(InputWait, ClickOnTheMarkCountsAsTheWindowOnTheShownSceneAsNothing) {
-  Rig r;
-  r.g.screen.Waku[0].visible = true;
-  // A right click on the scene while the window is shown does nothing.
-  r.click_scene(0, kRightButton);
+  // A right click on the scene while the window is shown does nothing; on
+  // the mark it counts as the window.
+  r.click_scene(r.hl.now(), kRightButton);
   do_events(r.g);
   EXPECT_TRUE(r.g.screen.Waku[0].visible);
   EXPECT_EQ(r.g.input.Wnd_Hidden, 0);
@@ -143,12 +139,11 @@ TEST(InputWait, ClickOnTheMarkCountsAsTheWindowOnTheShownSceneAsNothing) {
 struct Story : ::testing::Test {
   Rig r;
 
-  void row(const std::string& cmd, const std::string& text, const std::string& speaker = "") {
+  void row(const std::string& cmd, const std::string& text) {
     ScriptRow row;
     row.num = static_cast<int16_t>(r.g.tables.Script_Table.size() + 1);
     row.cmd = cmd;
     row.text = text;
-    row.speaker = speaker;
     r.g.tables.Script_Table.push_back(row);
   }
   void run() {
@@ -161,13 +156,17 @@ struct Story : ::testing::Test {
   std::vector<uint32_t> text_times() const { return events(r.hl).of(LogKind::Text).times(); }
 };
 
-TEST_F(Story, SkipDrawsWholeMessagesUntilSpeedupAgain) {
+// Skipping draws whole messages until the menu item is chosen again, or a
+// right click on the window stops it.
+TEST_F(Story, SkipDrawsWholeMessagesUntilSpeedupAgainOrARightClick) {
   row("", "一つ目");
   row("", "二つ目");
   row("", "三つ目");
   row("w", "200");
   row("", "四つ目");
   row("", "五つ目");
+  row("w", "200");
+  row("", "六つ目");
   r.hl.menu(300, "speedup");  // during the first wait (typing ends at 120)
   r.hl.at(350, [&] {
     EXPECT_EQ(r.g.input.Text_Mode, 0);
@@ -175,33 +174,21 @@ TEST_F(Story, SkipDrawsWholeMessagesUntilSpeedupAgain) {
   });
   r.hl.menu(400, "speedup");  // during the timed wait: skipping stops
   r.click_window(2000);
-  r.click_window(3000);
+  r.hl.menu(3000, "speedup");          // skips the fifth's wait
+  r.click_window(3100, kRightButton);  // during the second timed wait
+  r.hl.at(3150, [&] { EXPECT_EQ(r.g.input.Text_Mode, 1); });
+  r.click_scene(4000, kRightButton);  // shows it again
+  r.click_scene(4500);
   run();
   const auto t = text_times();
-  ASSERT_EQ(t.size(), 5u);
+  ASSERT_EQ(t.size(), 6u);
   // The second and third follow at once, drawn whole; the fourth comes after
   // the full timed wait and waits for its click in mode 1.
   EXPECT_EQ(t[1], t[2]);
   EXPECT_GE(t[3], t[2] + 200);
   EXPECT_GE(t[4], 2000u);
-  EXPECT_EQ(r.g.input.Text_Mode, 1);
-  EXPECT_EQ(r.hl.menu_caption("speedup"), "次の選択まで進む");
-}
-
-TEST_F(Story, RightClickOnTheWindowStopsSkipping) {
-  row("", "一つ目");
-  row("", "二つ目");
-  row("w", "200");
-  row("", "三つ目");
-  r.hl.menu(300, "speedup");
-  r.click_window(400, kRightButton);  // during the timed wait
-  r.click_scene(1000, kRightButton);  // shows it again
-  r.click_scene(1500);
-  run();
-  const auto t = text_times();
-  ASSERT_EQ(t.size(), 3u);
-  EXPECT_GE(t[2], 300u);
-  EXPECT_GE(r.hl.now(), 1500u);
+  EXPECT_GE(t[5], 3200u);
+  EXPECT_GE(r.hl.now(), 4500u);
   EXPECT_EQ(r.g.input.Text_Mode, 1);
   EXPECT_EQ(r.g.input.Wnd_Hidden, 0);
   // The item offers to skip again rather than to stop a skip that is over.
@@ -220,8 +207,12 @@ std::string chars(int n) {
   return s;
 }
 
-TEST(AutoForward, FinishedMessageGoesOnAfterTheDelayOfTheSettingsOrAtAClick) {
+TEST(AutoForward, GoesOnAfterTheDelayOfTheSettingsWhichHidingReadingBackOrSavingRestarts) {
   Rig r;
+  // Off: nothing but the click ends the wait.
+  r.click_window(20000);
+  r.say(1, chars(5));
+  EXPECT_GE(r.hl.now(), 20000u);
   on_auto(r.g.story());
   EXPECT_TRUE(r.hl.menu_checked("auto"));
   // Typing, then 1.5 s and 80 ms per character, with no input at all; more
@@ -232,29 +223,8 @@ TEST(AutoForward, FinishedMessageGoesOnAfterTheDelayOfTheSettingsOrAtAClick) {
     EXPECT_EQ(r.hl.now() - t0, static_cast<uint32_t>((n > 23 ? 10 : 40) * n + 1500 + 80 * n)) << n;
     EXPECT_EQ(r.g.input.Click_Wait, 0);
   }
-  r.hl.player_settings.auto_delay_ms = 700;
-  r.hl.player_settings.auto_delay_per_char_ms = 20;
-  uint32_t t0 = r.hl.now();
-  r.say(1, chars(5));
-  EXPECT_EQ(r.hl.now() - t0, 200u + 700u + 100u);
-  // A click 300 ms after the message is typed ends the wait there.
-  t0 = r.hl.now();
-  r.click_window(t0 + 200 + 300);
-  r.say(1, chars(5));
-  EXPECT_GE(r.hl.now() - t0, 500u);
-  EXPECT_LT(r.hl.now() - t0, 520u);
-}
-
-TEST(AutoForward, OffWaitsForTheClickAndHidingTheWindowReadingBackOrSavingRestartsTheDelay) {
-  Rig r;
-  // Off: nothing but the click ends the wait.
-  r.click_window(20000);
-  r.say(1, chars(5));
-  EXPECT_GE(r.hl.now(), 20000u);
-
-  // On, with the window hidden by the player 1 s into the delay and shown
-  // again 5 s later: the full delay runs again from then.
-  on_auto(r.g.story());
+  // The window hidden by the player 1 s into the delay and shown again 5 s
+  // later: the full delay runs again from then.
   const uint32_t typed = r.hl.now() + 200;
   r.click_window(typed + 1000, kRightButton);
   r.click_scene(typed + 6000, kRightButton);
@@ -283,6 +253,19 @@ TEST(AutoForward, OffWaitsForTheClickAndHidingTheWindowReadingBackOrSavingRestar
   EXPECT_TRUE(std::filesystem::exists(r.dir / "00.dat"));
   EXPECT_GE(r.hl.now(), standing + 5000 + 1890);
   EXPECT_LT(r.hl.now(), standing + 5000 + 2300);  // the window takes its close at its next turn
+
+  // The delay the settings give.
+  r.hl.player_settings.auto_delay_ms = 700;
+  r.hl.player_settings.auto_delay_per_char_ms = 20;
+  uint32_t t0 = r.hl.now();
+  r.say(1, chars(5));
+  EXPECT_EQ(r.hl.now() - t0, 200u + 700u + 100u);
+  // A click 300 ms after the message is typed ends the wait there.
+  t0 = r.hl.now();
+  r.click_window(t0 + 200 + 300);
+  r.say(1, chars(5));
+  EXPECT_GE(r.hl.now() - t0, 500u);
+  EXPECT_LT(r.hl.now() - t0, 520u);
 
   // Turned off while a message stands: it waits for the click again.
   const uint32_t start = r.hl.now();

@@ -5,14 +5,11 @@
 
 #include <gtest/gtest.h>
 
-#include "app/game.h"
 #include "assets/cp932.h"
-#include "assets/text_helpers.h"
+#include "graphics/scene_fixture.h"
 #include "message/history.h"
 #include "platform/errors.h"
-#include "platform/headless/headless.h"
 #include "script/tables.h"
-#include "test_support.h"
 
 namespace vm {
 namespace {
@@ -32,13 +29,9 @@ std::string csv(const std::vector<Row>& rows) {
   return s;
 }
 
-class Interp : public ::testing::Test {
+class Interp : public ::testing::Test, protected test::ScreenRig {
  protected:
-  Headless hl;
-  Game g{hl.platform()};
-  test::TempDir dir;  // where an ending game writes its system file
-  void SetUp() override { g.assets.Data_Dir = dir.path(); }
-
+  Interp() : ScreenRig(true) {}
   void load(const std::vector<Row>& rows) {
     load_tables(g.tables, utf8_to_cp932(csv(rows)), "");
     g.input.Text_Mode = 0;  // no click waits: messages run straight through
@@ -83,12 +76,6 @@ TEST_F(Interp, ACounterPlaceCaptionAndJumpScene) {
             (std::vector<std::string>{"0 same place shows text", "1 cleared"}));
 }
 
-TEST_F(Interp, MissingJumpTargetIsReportedOnceThenTheGameEnds) {
-  load({{"0010", "g0", "0050"}, {"9999"}});
-  EXPECT_THROW(run_script(g.story()), ShutdownRequest);
-  EXPECT_EQ(count(hl, LogKind::Dialog, "\"Not found NUM to SEQ\""), 1);
-}
-
 TEST_F(Interp, TimedWaitUsesTheVirtualClock) {
   load({{"0010", "w"},
         {"0010", "w", "", "", "", "", "", "0"},
@@ -125,7 +112,9 @@ TEST_F(Interp, NameSubstitutionAndANameIsNeverReadAsScript) {
   EXPECT_EQ(events(hl).of(LogKind::Text).bodies().size(), 3u);
 }
 
-TEST_F(Interp, MalformedFieldsStopWithTheRowNamed) {
+// A malformed field stops the story with its row named; a missing jump
+// target is reported once, then the game ends.
+TEST_F(Interp, MalformedFieldsAndMissingJumpTargetsStopTheStory) {
   load({{"0010", "p2", "", "", "", "", "", "kou", "abc"}, {"9999"}});
   try {
     run_script(g.story());
@@ -134,6 +123,10 @@ TEST_F(Interp, MalformedFieldsStopWithTheRowNamed) {
     EXPECT_EQ(e.line, 1);
     EXPECT_EQ(e.field, "10 (value)");
   }
+  load({{"0010", "g0", "0050"}, {"9999"}});
+  g.interp.Script_Pos = 0;
+  EXPECT_THROW(run_script(g.story()), ShutdownRequest);
+  EXPECT_EQ(count(hl, LogKind::Dialog, "\"Not found NUM to SEQ\""), 1);
 }
 
 // --------------------------------------------------------------- tables ---
@@ -161,15 +154,13 @@ TEST(NumField, DecodesFirstAndLastThreeCharacters) {
   EXPECT_FALSE(decode_num("4x", v));
 }
 
-TEST(Csv, QuotedFieldsKeepCommasAndLinesAreNumbered) {
+TEST(LoadTables, QuotedFieldsHeadingLinesAndIndexRuns) {
+  // Quoted fields keep their commas; lines are numbered as in the file.
   auto lines = parse_csv("a,\"b,c\",d\r\n\r\n1, 2 ,3\r\n");
   ASSERT_EQ(lines.size(), 2u);
   EXPECT_EQ(lines[0].fields, (std::vector<std::string>{"a", "b,c", "d"}));
   EXPECT_EQ(lines[1].line, 3);
   EXPECT_EQ(lines[1].fields, (std::vector<std::string>{"1", "2", "3"}));
-}
-
-TEST(LoadTables, HeadingLinesAndIndexRuns) {
   ScriptTables t;
   std::string s = "num,cmd,jump,place,doll,face,x,speaker,text,value,x,subst,x\r\n" + row("0010") +
                   row("0010") + "NUM,,,,,,,,,,,,\r\n" + row("0020") + row("0020") +

@@ -1,12 +1,9 @@
-// The real desktop audio service, heard through SDL's disk audio driver
-// (no sound card needed). A tiny MIDI tune through FluidSynth and a built-in
-// effect put sound, not silence, into the written sample stream. The title
-// tune, and a tune changed to, rendered by the game's own synthesizer and by
-// SDL_mixer's MIDI player as the game used it before (kept here only as the
-// reference), are the same sample for sample. (The town tune is not: its drum
-// kit sounds slightly different with FluidSynth's reading of samples per
-// instrument, even on a synthesizer of its own.) A missing output or a
-// SoundFont that cannot be read leaves the music off with one warning.
+// The real desktop audio service, heard through SDL's disk audio driver (no
+// sound card needed). SDL_mixer's MIDI player, as the game used it before, is
+// kept here only as the reference the game's own synthesizer must match. (The
+// town tune does not: its drum kit sounds slightly different with
+// FluidSynth's reading of samples per instrument, even on a synthesizer of
+// its own.)
 
 #include <SDL.h>
 #include <SDL_mixer.h>

@@ -10,10 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "app/game.h"
-#include "app/main_form.h"
-#include "platform/headless/headless.h"
-#include "test_support.h"
+#include "graphics/scene_fixture.h"
 
 namespace vm {
 namespace {
@@ -22,26 +19,17 @@ using test::count;
 using test::Events;
 using test::events;
 
-using Sink = MainFormEvents;
-
-class Sound : public ::testing::Test {
+class Sound : public ::testing::Test, protected test::ScreenRig {
  protected:
-  Headless hl;
-  Game g{hl.platform()};
-  Sink sink{g};
-  test::TempDir dir;
-
+  Sound() : ScreenRig(true) {}
   void SetUp() override {
     for (const char* name : {"title.mid", "town.mid"}) test::write_bytes(dir / name, "MThd");
-    g.assets.Data_Dir = dir.path();
     g.assets.Track_Files[1] = "title.mid";
     g.assets.Track_Files[2] = "town.mid";
     g.assets.Track_Files[4] = "missing.mid";
-    hl.platform().window.set_sink(&sink);
-    g.sound.BGMLoop = hl.platform().window.create_timer(500);
-    hl.platform().window.set_timer_enabled(g.sound.BGMLoop, true);
+    g.sound.BGMLoop = pf.window.create_timer(500);
+    pf.window.set_timer_enabled(g.sound.BGMLoop, true);
   }
-  void TearDown() override { hl.platform().window.set_sink(nullptr); }
 
   void row(const std::string& cmd) {
     g.interp.Cur_Cmd = cmd;
