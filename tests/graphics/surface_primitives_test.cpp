@@ -135,11 +135,12 @@ TEST(SurfacePixels, ReadIsBottomUpWithNoReservedByteWriteItsInverseAndFailuresCh
 
 TEST(SurfaceFill, ClipsToThePicture) {
   Surface s = make(5, 5, 0);
-  fill_rect(s, -2, 3, 4, 10, 0xFFFFFF);
-  EXPECT_EQ(s.img.at(0, 3), 0xFFFFFFu);
-  EXPECT_EQ(s.img.at(1, 4), 0xFFFFFFu);
-  EXPECT_EQ(s.img.at(2, 4), 0u);
-  EXPECT_EQ(s.img.at(0, 2), 0u);
+  fill_rect(s, -2, 3, 4, 10, 0xFFFFFF);  // off the left and bottom edges
+  fill_rect(s, 3, -1, 10, 2, 0xFFFFFF);  // off the top and right edges
+  for (int y = 0; y < 5; ++y)
+    for (int x = 0; x < 5; ++x)
+      EXPECT_EQ(s.img.at(x, y), (x < 2 && y >= 3) || (x >= 3 && y == 0) ? 0xFFFFFFu : 0u)
+          << x << "," << y;
 }
 
 TEST(SurfaceStretch, EachPixelTakesTheSourcePixelUnderItsCentre) {
@@ -175,6 +176,15 @@ TEST(SurfaceLine, LeavesItsEndPointForTheNextLine) {
   int lit = 0;
   for (uint32_t p : s.img.px) lit += p == 0xCC;
   EXPECT_EQ(lit, 5);
+  // A shallow slope steps down where the error says, a pixel at a time.
+  Surface t = make(5, 3, 0);
+  draw_line(t, 0, 0, 4, 2, 0xEE);
+  for (int y = 0; y < 3; ++y)
+    for (int x = 0; x < 5; ++x) {
+      const bool on =
+          (x == 0 && y == 0) || (x == 1 && y == 1) || (x == 2 && y == 1) || (x == 3 && y == 2);
+      EXPECT_EQ(t.img.at(x, y), on ? 0xEEu : 0u) << x << "," << y;
+    }
 }
 
 TEST(SurfacePlace, KeepingThePictureWhileGrowingAndShrinking) {
@@ -186,6 +196,8 @@ TEST(SurfacePlace, KeepingThePictureWhileGrowingAndShrinking) {
   EXPECT_EQ(s.top, 200);
   EXPECT_EQ(s.img.at(300, 20), 0xFFFFFFu);
   EXPECT_EQ(s.img.at(300, 20 + 50), rgb(64, 0, 64));
+  EXPECT_EQ(s.img.at(639, 279), rgb(64, 0, 64));  // the new area reaches the last row
+  EXPECT_EQ(s.img.at(639, 49), 0u);
   s.place_keeping(0, 0, 310, 30);
   EXPECT_EQ(s.img.at(300, 20), 0xFFFFFFu);
   EXPECT_EQ(s.width(), 310);
