@@ -1,9 +1,8 @@
 // Desktop audio on SDL2_mixer: the "midifile" sequencer commands play MIDI
 // through FluidSynth with the TimGM6mb SoundFont (MidiSynth, a synthesizer
 // per tune with only its instruments' samples read, in the mixer's music
-// hook), wave images play on a
-// mixer channel, and the game's master volume scales both, each under the
-// player's own level for it.
+// hook), wave images play on a mixer channel, and the game's master volume
+// scales both, each under the player's own level for it.
 // Only SDL's audio subsystem is started; GTK owns the window. What runs on
 // SDL's audio thread is the synthesizer's rendering, under its own lock, and
 // the bench's probe.

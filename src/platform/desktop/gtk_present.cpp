@@ -16,11 +16,12 @@ namespace vm {
 
 namespace {
 
-// Start-up, each scene's change and each tune's free much of what they read
-// and decoded; a second after the picture changes the allocator gives those
-// pages back to the system instead of keeping them for later. The story's
-// screen is seldom still for long (the waiting arrow blinks), so the second
-// runs from the first change after the last giving back, not the last one.
+// Start-up, each scene change and each tune change free much of what they
+// read and decoded; a second after the picture changes, the allocator gives
+// those pages back to the system instead of keeping them for later. The
+// story's screen is seldom still for long (the waiting arrow blinks), so the
+// second runs from the first change after the last giving back, not from
+// the last change.
 guint g_trim_source = 0;
 gboolean trim_heap(gpointer) {
   g_trim_source = 0;

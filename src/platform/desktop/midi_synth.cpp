@@ -84,12 +84,7 @@ fluid_synth_t* MidiSynth::fresh_synth(std::string& problem) {
 
 MidiSynth::~MidiSynth() {
   if (stream_) Mix_HookMusic(nullptr, nullptr);
-  fluid_synth_t* last = nullptr;
-  {
-    std::lock_guard<std::mutex> lock(mutex_);
-    last = detach_synth();
-  }
-  if (last) delete_fluid_synth(last);
+  close();
   if (settings_) delete_fluid_settings(settings_);
   if (stream_) SDL_FreeAudioStream(stream_);
 }
@@ -105,14 +100,12 @@ bool MidiSynth::open(const std::string& path, std::string& error) {
   }
   const std::vector<char> bytes((std::istreambuf_iterator<char>(in)),
                                 std::istreambuf_iterator<char>());
-  fluid_synth_t* last = nullptr;
-  {
-    std::lock_guard<std::mutex> lock(mutex_);
-    if (synth_used_ || !synth_) last = detach_synth();
-  }
+  // A synthesizer no tune has used yet (the one made at start-up) serves as
+  // it is. Only the game's thread changes synth_, so it is read here
+  // without the lock.
+  if (synth_used_) close();
   fluid_synth_t* fresh = nullptr;
-  if (last || !synth_) {
-    if (last) delete_fluid_synth(last);
+  if (!synth_) {
     fresh = fresh_synth(error);
     if (!fresh) return false;
   }
