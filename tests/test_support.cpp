@@ -75,36 +75,33 @@ Events::Events(const Headless& h) : all_(&h.log().events()) {
   for (size_t i = 0; i < all_->size(); ++i) picked_.push_back(i);
 }
 
+Events Events::keep(const std::function<bool(size_t, const LogEvent&)>& ok) const {
+  Events out = *this;
+  std::erase_if(out.picked_, [&](size_t i) { return !ok(i, (*all_)[i].event); });
+  return out;
+}
+
 Events Events::of(LogKind kind) const {
   return of({kind});
 }
 
 Events Events::of(std::initializer_list<LogKind> kinds) const {
-  Events out = *this;
-  std::erase_if(out.picked_, [&](size_t i) {
-    return std::find(kinds.begin(), kinds.end(), (*all_)[i].event.kind) == kinds.end();
+  return keep([&](size_t, const LogEvent& e) {
+    return std::find(kinds.begin(), kinds.end(), e.kind) != kinds.end();
   });
-  return out;
 }
 
 Events Events::with(const std::string& part) const {
-  Events out = *this;
-  std::erase_if(out.picked_, [&](size_t i) {
-    return log_line((*all_)[i].event).find(part) == std::string::npos;
-  });
-  return out;
+  return keep(
+      [&](size_t, const LogEvent& e) { return log_line(e).find(part) != std::string::npos; });
 }
 
 Events Events::about(const std::string& subject) const {
-  Events out = *this;
-  std::erase_if(out.picked_, [&](size_t i) { return (*all_)[i].event.subject != subject; });
-  return out;
+  return keep([&](size_t, const LogEvent& e) { return e.subject == subject; });
 }
 
 Events Events::from(int index) const {
-  Events out = *this;
-  std::erase_if(out.picked_, [&](size_t i) { return static_cast<int>(i) < index; });
-  return out;
+  return keep([&](size_t i, const LogEvent&) { return static_cast<int>(i) >= index; });
 }
 
 std::string Events::line(size_t i) const {

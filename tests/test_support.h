@@ -2,6 +2,7 @@
 #pragma once
 
 #include <filesystem>
+#include <functional>
 #include <initializer_list>
 #include <string>
 #include <vector>
@@ -74,6 +75,8 @@ class Events {
   std::string last_line() const { return empty() ? "" : line(size() - 1); }
 
  private:
+  // The events picked that ok takes, given their place in the whole log.
+  Events keep(const std::function<bool(size_t, const LogEvent&)>& ok) const;
   const std::vector<LoggedEvent>* all_;  // the log's, which only grows
   std::vector<size_t> picked_;
 };

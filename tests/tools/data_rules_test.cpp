@@ -254,17 +254,6 @@ const std::vector<Rule>& rules() {
 
 class DataRules : public ::testing::TestWithParam<size_t> {
  protected:
-  // The build's demo folder, only read; written afresh when there is none.
-  static void SetUpTestSuite() {
-    const fs::path built = fs::path(VELMORA_BUILD_DIR) / "data";
-    own_ = !fs::exists(built / "50.dat");
-    demo_ = new std::string(own_ ? dir("demo") : built.string());
-    if (own_) write_demo(disk, *demo_);
-  }
-  static void TearDownTestSuite() {
-    if (own_) fs::remove_all(*demo_);
-    delete demo_;
-  }
   void TearDown() override {
     for (const char* d : {"case", "open", "packed"}) fs::remove_all(dir(d));
   }
@@ -275,12 +264,13 @@ class DataRules : public ::testing::TestWithParam<size_t> {
   // The demo with the rule's rows added: pictures and tunes linked, the text
   // files written anew.
   static std::string make_case(const Rule& rule, int& first_line, int& choice_line) {
+    const std::string demo = test::build_dir() + "/data";  // only read
     const std::string d = dir("case");
     fs::create_directories(d);
-    for (const auto& e : fs::directory_iterator(*demo_))
+    for (const auto& e : fs::directory_iterator(demo))
       fs::create_symlink(e.path(), d / e.path().filename());
     auto text_of = [&](const char* file, bool inverted) {
-      std::string b = read_bytes(join_path(*demo_, file));
+      std::string b = read_bytes(join_path(demo, file));
       return cp932_to_utf8(inverted ? invert_bytes(b) : b);
     };
     std::string script = text_of("51.dat", true);
@@ -306,13 +296,7 @@ class DataRules : public ::testing::TestWithParam<size_t> {
     put("50.dat", sys, false);
     return d;
   }
-
-  static std::string* demo_;
-  static bool own_;
 };
-
-std::string* DataRules::demo_ = nullptr;
-bool DataRules::own_ = false;
 
 TEST_P(DataRules, GameCheckAndConvertersAgree) {
   const Rule& rule = rules()[GetParam()];
