@@ -51,6 +51,14 @@ void write_demo_folder(const std::string& dir) {
   if (code != 0) throw std::runtime_error("velmora-data demo failed: " + out);
 }
 
+std::string script_rows(const std::vector<Row>& rows) {
+  std::string s;
+  for (const Row& r : rows)
+    s += r.num + "," + r.cmd + "," + r.jump + "," + r.place + "," + r.doll + "," + r.face + ",," +
+         r.speaker + "," + r.text + "," + r.value + ",," + r.subst + ",\r\n";
+  return s;
+}
+
 void expect_at_rest(const std::string& dir) {
   for (int n : managed_pictures_exit_order())
     if (std::filesystem::exists(dir + dat_name(n)))

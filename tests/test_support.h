@@ -35,6 +35,13 @@ class TempDir {
 void write_bytes(const std::string& path, const std::string& bytes);
 std::string read_bytes(const std::string& path);
 
+// A script row by its fields, the spare ones and the note left empty, and
+// rows as the script file holds them (UTF-8, each line ending in CR LF).
+struct Row {
+  std::string num, cmd, jump, place, doll, face, speaker, text, value, subst;
+};
+std::string script_rows(const std::vector<Row>& rows);
+
 // Writes the demo data folder into dir (the data tool's own writer).
 void write_demo_folder(const std::string& dir);
 

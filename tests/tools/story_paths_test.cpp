@@ -22,16 +22,11 @@ namespace {
 using test::read_bytes;
 using test::write_bytes;
 
-struct Row {
-  std::string num, cmd, jump, place, doll, face, speaker, text, value, subst;
-};
+using test::Row;
 
 std::string script_text(const std::vector<Row>& rows) {
-  std::string s = "num,cmd,jump,place,doll,face,spare,speaker,text,value,spare,subst,note\r\n";
-  for (const Row& r : rows)
-    s += r.num + "," + r.cmd + "," + r.jump + "," + r.place + "," + r.doll + "," + r.face + ",," +
-         r.speaker + "," + r.text + "," + r.value + ",," + r.subst + ",\r\n";
-  return s;
+  return "num,cmd,jump,place,doll,face,spare,speaker,text,value,spare,subst,note\r\n" +
+         test::script_rows(rows);
 }
 
 std::string choice_text(const std::vector<std::array<std::string, 3>>& rows) {
