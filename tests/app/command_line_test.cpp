@@ -6,10 +6,10 @@
 namespace vm {
 namespace {
 
-TEST(CommandLine, ScaleFullScreenAndDataFolder) {
+TEST(CommandLine, ScaleFullScreenDataFolderHelpAndVersion) {
   CommandLine cl = parse_command_line({});
   EXPECT_EQ(cl.scale, 0);
-  EXPECT_FALSE(cl.full_screen);
+  EXPECT_FALSE(cl.full_screen || cl.help || cl.version);
   EXPECT_TRUE(cl.data_dir.empty());
   EXPECT_TRUE(cl.error.empty());
 
@@ -27,9 +27,7 @@ TEST(CommandLine, ScaleFullScreenAndDataFolder) {
   cl = parse_command_line({"--", "-odd"});
   EXPECT_EQ(cl.data_dir, "-odd");
   EXPECT_TRUE(cl.error.empty());
-}
 
-TEST(CommandLine, HelpAndVersion) {
   EXPECT_TRUE(parse_command_line({"--help"}).help);
   EXPECT_TRUE(parse_command_line({"-h"}).help);
   EXPECT_TRUE(parse_command_line({"--version"}).version);

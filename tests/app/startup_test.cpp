@@ -8,7 +8,6 @@
 
 #include "app/data_folder.h"
 #include "app/session.h"
-#include "platform/common/disk_files.h"
 #include "platform/common/folder_copy.h"
 #include "platform/headless/memory_files.h"
 
@@ -144,25 +143,11 @@ TEST(FirstStart, TheGameDataIsCopiedWholeOrNotAtAll) {
   EXPECT_FALSE(std::filesystem::exists(home / "velmora/data.copying"));
   EXPECT_EQ(copy_folder_whole(installed, own), "");
   EXPECT_FALSE(std::filesystem::exists(home / "velmora/data.copying"));
-  int files = 0;
-  for (const auto& e : std::filesystem::directory_iterator(installed)) {
-    ++files;
-    const std::string name = e.path().filename().string();
-    EXPECT_TRUE(read_bytes(own + name) == read_bytes(e.path().string())) << name;
+  const std::map<std::string, std::string> copied = test::snapshot(own);
+  EXPECT_TRUE(copied == test::snapshot(installed));
+  EXPECT_GT(copied.size(), 25u);
+  for (const auto& [name, bytes] : copied)
     EXPECT_EQ(::access((own + name).c_str(), W_OK), 0) << name;
-  }
-  EXPECT_GT(files, 25);
-}
-
-TEST(DataDir, SubFolderOrProgramFolder) {
-  TempDir d;
-  DiskFiles disk;
-  std::string base = d.path();
-  EXPECT_EQ(find_data_dir(disk, base), base);
-  base.pop_back();
-  EXPECT_EQ(find_data_dir(disk, base), base + "/");  // no doubled separator either way
-  std::filesystem::create_directory(d / "data");
-  EXPECT_EQ(find_data_dir(disk, d.path()), d.path() + "data/");
 }
 
 // Where the game plays from when no folder is named, the installed data held
@@ -209,11 +194,14 @@ TEST(DataDir, TheInstalledDataIsCopiedOnceWhereThePlayerMayWriteIt) {
       << log.lines()[0];
   EXPECT_FALSE(locked.is_folder(own));
 
-  // A game beside the program comes first: in "data", or in its own folder.
+  // A game beside the program comes first: in "data", or in its own folder
+  // (named with its separator or without, never with two).
   files.put(places.program_dir + "11.dat", "JF");
   EXPECT_EQ(find_game_data(files, places, log), places.program_dir);
+  EXPECT_EQ(find_data_dir(files, "/velmora-memory/bin"), places.program_dir);
   files.make_folder(places.program_dir + "data");
   EXPECT_EQ(find_game_data(files, places, log), places.program_dir + "data/");
+  EXPECT_EQ(find_data_dir(files, "/velmora-memory/bin"), places.program_dir + "data/");
 }
 
 }  // namespace

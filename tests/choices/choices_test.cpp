@@ -82,8 +82,12 @@ class Choices : public ::testing::Test {
   }
 };
 
-TEST_F(Choices, PickingTheSecondOfTwoContinuesAtItsTarget) {
+// Skipping stops at the menu, and the item offers to skip again.
+TEST_F(Choices, PickingTheSecondOfTwoContinuesAtItsTargetAndSkippingStopsThere) {
   load("2");
+  g.input.Text_Mode = 3;
+  on_speedup(g.story());  // from character-by-character to skipping
+  ASSERT_EQ(hl.menu_caption("speedup"), "スキップ停止");
   bool checked = false;
   // The right button, and a point on the box left of its label, pick nothing.
   hl.click(50, kLabelX, label_y(0), kRightButton);
@@ -112,6 +116,8 @@ TEST_F(Choices, PickingTheSecondOfTwoContinuesAtItsTarget) {
   EXPECT_GE(hl.now(), 200u + 61u + 1000u);
   EXPECT_EQ(g.msg.Choice_Armed, 0);
   EXPECT_EQ(g.msg.Shown_Speaker, 0);
+  EXPECT_EQ(g.input.Text_Mode, 1);
+  EXPECT_EQ(hl.menu_caption("speedup"), "次の選択まで進む");
 }
 
 TEST_F(Choices, AllBoxesAreAsWideAsTheWidestTrimmedLabelPlusTen) {
@@ -200,19 +206,6 @@ TEST_F(Choices, ASingleChoiceShowsOnlyTheFirstBoxSilentlyWithEffectsOff) {
   EXPECT_EQ(counters(), 1);
   EXPECT_EQ(g.choice.text_colour[0], kChoiceTextPressed);
   EXPECT_EQ(hl.effects_played, 0);
-}
-
-TEST_F(Choices, SkipModeStopsAtTheMenu) {
-  load("2");
-  g.input.Text_Mode = 3;
-  on_speedup(g.story());  // from character-by-character to skipping
-  ASSERT_EQ(g.input.Text_Mode, 0);
-  ASSERT_EQ(hl.menu_caption("speedup"), "スキップ停止");
-  hl.click(100, kLabelX, label_y(0));
-  run_script(g.story());
-  EXPECT_EQ(g.input.Text_Mode, 1);
-  EXPECT_EQ(hl.menu_caption("speedup"), "次の選択まで進む");
-  EXPECT_EQ(counters(), 1);
 }
 
 TEST_F(Choices, AMenuWithoutItsRowsReusesTheRowsOfThePreviousMenu) {
