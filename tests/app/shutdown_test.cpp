@@ -97,14 +97,6 @@ TEST_F(Shutdown, CloseDuringTheLoadingPictureWritesNothing) {
   expect_at_rest();
 }
 
-TEST_F(Shutdown, FailuresEndNonZeroWithThePicturesDisguised) {
-  // The asset check fails after restoring the sprites.
-  std::filesystem::remove(dir / "60.dat");
-  EXPECT_EQ(run(), 1);
-  EXPECT_EQ(read_bytes(dir / "50.dat"), sys_before);
-  expect_at_rest();
-}
-
 TEST_F(Shutdown, AFaceOnAHiddenSpriteEndsNonZeroAtRest) {
   story("0010,,,0,11,,,,L,,,,\r\n0010,,,,10,,,,,,,,\r\n0010,,,,,2,,1,顔,,,,\r\n");
   close_after_start(600000);
