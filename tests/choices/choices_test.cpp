@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -138,11 +139,8 @@ TEST_F(Choices, AllBoxesAreAsWideAsTheWidestTrimmedLabelPlusTen) {
     // White boxes with the label drawn in the normal colour.
     const Image& frame = hl.last_frame();
     EXPECT_EQ(frame.at(195 + 11 + 2, 355 + 38 + 2), 0xFFFFFFu);
-    bool label_pixels = false;
-    for (int x = 0; x < widest; ++x)
-      for (int y = 0; y < 17; ++y)
-        if (g.screen.SelBox[1].img.at(x, y) == kChoiceTextNormal) label_pixels = true;
-    EXPECT_TRUE(label_pixels);
+    const std::vector<uint32_t>& box = g.screen.SelBox[1].img.px;
+    EXPECT_NE(std::count(box.begin(), box.end(), kChoiceTextNormal), 0);
   });
   hl.click(200, kLabelX, label_y(2));
   run_script(g.story());
