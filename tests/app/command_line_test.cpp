@@ -6,7 +6,7 @@
 namespace vm {
 namespace {
 
-TEST(CommandLine, ScaleFullScreenDataFolderHelpAndVersion) {
+TEST(CommandLine, EveryOptionAndEveryMistake) {
   CommandLine cl = parse_command_line({});
   EXPECT_EQ(cl.scale, 0);
   EXPECT_FALSE(cl.full_screen || cl.help || cl.version);
@@ -33,9 +33,8 @@ TEST(CommandLine, ScaleFullScreenDataFolderHelpAndVersion) {
   EXPECT_TRUE(parse_command_line({"--version"}).version);
   EXPECT_EQ(version_text(), "velmora 1.10\n");
   EXPECT_EQ(usage_text().rfind("Usage: velmora [--scale N] [--fullscreen] [DATA_DIR]\n", 0), 0u);
-}
 
-TEST(CommandLine, MistakesAreNamed) {
+  // Mistakes are named.
   EXPECT_NE(parse_command_line({"--scale"}).error.find("--scale"), std::string::npos);
   EXPECT_NE(parse_command_line({"--scale", "4"}).error.find("1, 2 or 3"), std::string::npos);
   EXPECT_NE(parse_command_line({"--scale", "x"}).error.find("1, 2 or 3"), std::string::npos);
