@@ -95,8 +95,7 @@ TEST_F(EndingTest, ClosingMessageOfEachEndingWithItsColourPlaceAndButton) {
     EXPECT_GE(first1, end_char_x(hap, 1, n1));
     EXPECT_LT(first1, end_char_x(hap, 1, n1) + 15);
     EXPECT_GT(count_colour(f, c, 0, 410, 640, 440), 60);
-    EXPECT_EQ(h2.menu_enabled("prog_save"), false);
-    EXPECT_EQ(h2.menu_enabled("vvrr"), false);
+    for (const char* m : {"prog_save", "vvrr"}) EXPECT_FALSE(h2.menu_enabled(m)) << m;
     if (hap == 0) other = f;
   }
 }
