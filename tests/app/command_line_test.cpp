@@ -6,10 +6,10 @@
 namespace vm {
 namespace {
 
-TEST(CommandLine, ScaleFullScreenAndDataFolder) {
+TEST(CommandLine, EveryOptionAndEveryMistake) {
   CommandLine cl = parse_command_line({});
   EXPECT_EQ(cl.scale, 0);
-  EXPECT_FALSE(cl.full_screen);
+  EXPECT_FALSE(cl.full_screen || cl.help || cl.version);
   EXPECT_TRUE(cl.data_dir.empty());
   EXPECT_TRUE(cl.error.empty());
 
@@ -27,17 +27,14 @@ TEST(CommandLine, ScaleFullScreenAndDataFolder) {
   cl = parse_command_line({"--", "-odd"});
   EXPECT_EQ(cl.data_dir, "-odd");
   EXPECT_TRUE(cl.error.empty());
-}
 
-TEST(CommandLine, HelpAndVersion) {
   EXPECT_TRUE(parse_command_line({"--help"}).help);
   EXPECT_TRUE(parse_command_line({"-h"}).help);
   EXPECT_TRUE(parse_command_line({"--version"}).version);
   EXPECT_EQ(version_text(), "velmora 1.10\n");
   EXPECT_EQ(usage_text().rfind("Usage: velmora [--scale N] [--fullscreen] [DATA_DIR]\n", 0), 0u);
-}
 
-TEST(CommandLine, MistakesAreNamed) {
+  // Mistakes are named.
   EXPECT_NE(parse_command_line({"--scale"}).error.find("--scale"), std::string::npos);
   EXPECT_NE(parse_command_line({"--scale", "4"}).error.find("1, 2 or 3"), std::string::npos);
   EXPECT_NE(parse_command_line({"--scale", "x"}).error.find("1, 2 or 3"), std::string::npos);

@@ -5,12 +5,13 @@
 #include <poll.h>
 #include <signal.h>
 #include <sys/wait.h>
-#include <time.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <filesystem>
 #include <random>
 #include <string>
+#include <thread>
 
 #include "app/read_log.h"
 #include "app/session.h"
@@ -43,12 +44,6 @@ using test::TempDir;
   _exit(0);
 }
 
-void sleep_us(long us) {
-  timespec ts{us / 1'000'000, (us % 1'000'000) * 1000};
-  while (nanosleep(&ts, &ts) != 0) {
-  }
-}
-
 TEST(KilledRun, LeavesTheReadLogAndTheQuickSlotWhole) {
   TempDir dir;
   test::copy_demo(dir);
@@ -79,7 +74,8 @@ TEST(KilledRun, LeavesTheReadLogAndTheQuickSlotWhole) {
       if (::poll(&wait, 1, 5000) != 1 || ::read(ready[0], &step, 1) != 1) break;
     }
     ::close(ready[0]);
-    sleep_us(std::uniform_int_distribution<long>(0, 20'000)(random));
+    std::this_thread::sleep_for(
+        std::chrono::microseconds(std::uniform_int_distribution<long>(0, 20'000)(random)));
     ::kill(child, SIGKILL);
     int status = 0;
     ::waitpid(child, &status, 0);

@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <map>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "app/session.h"
@@ -103,14 +104,9 @@ TEST_F(Comfort, PreferencesAreKeptByOkOnlyAndTheNextRunStartsWithThem) {
   EXPECT_EQ(count(hl, LogKind::MainWindow), 0);  // the game stays in reach
   const PlayerSettings& s = hl.player_settings;
   EXPECT_EQ(hl.settings_saves, 1);
-  EXPECT_EQ(s.music_volume, 30);
-  EXPECT_EQ(s.effects_volume, 40);
-  EXPECT_EQ(s.text_speed, TextSpeed::Slow);
-  EXPECT_TRUE(s.skip_unread);
-  EXPECT_EQ(s.auto_delay_ms, 2500);
-  EXPECT_EQ(s.auto_delay_per_char_ms, 80);
-  EXPECT_EQ(s.scale, 2);
-  EXPECT_FALSE(s.full_screen);
+  EXPECT_EQ(std::tie(s.music_volume, s.effects_volume, s.text_speed, s.skip_unread, s.auto_delay_ms,
+                     s.auto_delay_per_char_ms, s.scale, s.full_screen),
+            std::make_tuple(30, 40, TextSpeed::Slow, true, 2500, 80, 2, false));
   EXPECT_EQ(events(hl).of(LogKind::View).lines(), std::vector<std::string>{"view scale 2"});
   EXPECT_TRUE(hl.menu_checked("scale_2"));
 

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <filesystem>
 
 #include "app/session.h"
@@ -102,8 +103,7 @@ TEST_F(GalleryTest, ExitReturnsToTheTitleAndTheNextVisitShowsNewPictures) {
   g.assets.CG_Seen = {0, 0, 0, 0, 0};
   g.sound.Sound_On = 0;
   open_gallery(g.gallery_room());
-  for (int k = 0; k < kGalleryPictures; ++k)
-    EXPECT_FALSE(g.gallery.btn_enabled[static_cast<size_t>(k)]);
+  EXPECT_EQ(g.gallery.btn_enabled, (std::array<bool, kGalleryPictures>{}));
   // The exit has the keyboard focus; it clicks even with sounds off.
   handle_event(g, InputEvent{InputEvent::KeyDown, 0, 0, 0, kKeyReturn});
   EXPECT_TRUE(g.screen.Title.visible);
