@@ -45,20 +45,9 @@ class DataToolTest : public ::testing::Test {
     return tmp / "copy";
   }
 
-  // The decoded script of a folder as lines (without CR LF).
-  static std::vector<std::string> script_lines(const std::string& dir) {
-    const std::string text = cp932_to_utf8(invert_bytes(read_bytes(join_path(dir, "51.dat"))));
-    std::vector<std::string> lines;
-    std::istringstream in(text);
-    for (std::string l; std::getline(in, l);) lines.push_back(l.substr(0, l.size() - 1));
-    return lines;
-  }
-  // 1-based number of the first script line that starts with prefix.
-  static int line_of(const std::vector<std::string>& lines, const std::string& prefix) {
-    for (size_t i = 0; i < lines.size(); ++i)
-      if (lines[i].rfind(prefix, 0) == 0) return static_cast<int>(i + 1);
-    ADD_FAILURE() << "no line starts with " << prefix;
-    return 0;
+  // The decoded script of a folder.
+  static std::string script_of(const std::string& dir) {
+    return cp932_to_utf8(invert_bytes(read_bytes(join_path(dir, "51.dat"))));
   }
 
   static std::string demo() { return demo_->path(); }
@@ -89,9 +78,9 @@ TEST_F(DataToolTest, DemoIsByteIdenticalOnEveryRunCompleteAndPassesTheCheck) {
   EXPECT_EQ(text.rfind("春野\r\nひより\r\n", 0), 0u);
   EXPECT_NE(text.find("\r\n023456\r\ntitle.mid\r\ntown.mid\r\n"), std::string::npos);
   // The script starts with its heading line and ends with the end marker.
-  const std::vector<std::string> lines = script_lines(demo());
-  EXPECT_EQ(lines.front().rfind("num,", 0), 0u);
-  EXPECT_EQ(lines.back(), "9999,,,,,,,,END,,,,");
+  const std::string script = script_of(demo());
+  EXPECT_EQ(script.rfind("num,", 0), 0u);
+  EXPECT_TRUE(script.ends_with("\r\n9999,,,,,,,,END,,,,\r\n"));
 
   // The check passes on it without warnings.
   EXPECT_EQ(check_folder(disk, demo()), std::vector<Finding>{});
@@ -122,7 +111,8 @@ TEST_F(DataToolTest, CheckNamesMissingAndUnnamedFilesAndPassesWarningsUnlessStri
   std::string sys = read_bytes(join_path(dir, "50.dat"));
   sys.replace(sys.find("sad.mid"), 7, "sob.mid");
   write_bytes(join_path(dir, "50.dat"), sys);
-  const int place7 = line_of(script_lines(dir), "0200,,,7,");
+  const std::string script = script_of(dir);
+  const auto place7 = std::ranges::count(script.substr(0, script.find("\n0200,,,7,")), '\n') + 2;
   const std::vector<std::string> expected = {
       "50.dat:11: error: names \"sob.mid\", which is not in the folder",
       "51.dat:" + std::to_string(place7) +
