@@ -48,10 +48,9 @@ TEST_F(SceneTest, GalleryMarksAClearedWindowAndAMissingBackgroundThatChangesNoth
   g.msg.Shown_Speaker = 2;
   EXPECT_EQ(place(7, "HB"), kNothingToShow);
   EXPECT_EQ(g.assets.CG_Seen, (std::array<int16_t, 5>{0, 0, -1, 0, 0}));
-  EXPECT_FALSE(g.screen.Waku[0].visible);
-  EXPECT_FALSE(g.screen.Blinker.visible);
-  EXPECT_EQ(g.msg.Line_No, 0);
-  EXPECT_EQ(g.msg.Shown_Speaker, 0);
+  EXPECT_EQ(std::tie(g.screen.Waku[0].visible, g.screen.Blinker.visible, g.msg.Line_No,
+                     g.msg.Shown_Speaker),
+            std::make_tuple(false, false, 0, 0));
   // A background the data does not hold is reported with its script line.
   g.interp.cur_line = 42;
   const int before = hl.present_count();
@@ -131,8 +130,7 @@ bool dissolved(int x, int, int i) {
 // Only the first two characters name the effect, and case matters.
 std::vector<Case> cases() {
   return {
-      {"DI", "DI", 50, 0, {0, 1, 17, 49}, dissolved},
-      {"DIssolve", "DIssolve please", 50, 0, {0, 49}, dissolved},
+      {"DIssolve", "DIssolve please", 50, 0, {0, 1, 17, 49}, dissolved},
       {"VB",
        "VB",
        161,

@@ -126,10 +126,7 @@ TEST(MessageText, TypedOneCharacterPerPresent) {
     const Image& f = r.frames[k].second;
     for (int i = 0; i < 3; ++i) {
       const uint32_t px = f.at(r.g.msg.left + cell_x(i), r.g.msg.top + line_y(0));
-      if (i <= k)
-        EXPECT_EQ(px, kNarrationColour) << "frame " << k << " char " << i;
-      else
-        EXPECT_NE(px, kNarrationColour) << "frame " << k << " char " << i;
+      EXPECT_EQ(px == kNarrationColour, i <= k) << "frame " << k << " char " << i;
     }
   }
   EXPECT_GE(r.hl.now(), 400u);
@@ -328,15 +325,13 @@ TEST(Rename, DialogTextsInputMethodAndWhatIsAccepted) {
   };
   answer("佐藤　桜");
   const std::vector<std::string> mine = events(r.hl).of({LogKind::Ime, LogKind::InputBox}).lines();
-  ASSERT_EQ(mine.size(), 3u);
-  EXPECT_EQ(mine[0], "ime open");
-  EXPECT_EQ(mine[1],
-            "input \"なまえの変更\" \"【女の子】の名前を変更できます。\\n"
-            "好きな名前を入力して「OK」ボタンをクリックしてください。\" preset \"山田　花子\" -> "
-            "\"佐藤　桜\"");
-  EXPECT_EQ(mine[2], "ime close");
-  EXPECT_EQ(family, "佐藤");
-  EXPECT_EQ(given, "桜");
+  EXPECT_EQ(mine, (std::vector<std::string>{
+                      "ime open",
+                      "input \"なまえの変更\" \"【女の子】の名前を変更できます。\\n"
+                      "好きな名前を入力して「OK」ボタンをクリックしてください。\" preset "
+                      "\"山田　花子\" -> \"佐藤　桜\"",
+                      "ime close"}));
+  EXPECT_EQ(std::tie(family, given), std::make_tuple("佐藤", "桜"));
   EXPECT_EQ(speaker_label(r.g.msg, 3), "【桜】");
   // Counted in characters, at most seven with the space; the first space of
   // either kind parts the names. An answer without a space, ending in one,
@@ -351,13 +346,11 @@ TEST(Rename, DialogTextsInputMethodAndWhatIsAccepted) {
   };
   for (const auto& [a, f, gv] : cases) {
     answer(a);
-    EXPECT_EQ(family, f) << a;
-    EXPECT_EQ(given, gv) << a;
+    EXPECT_EQ(std::tie(family, given), std::tie(f, gv)) << a;
   }
   for (const char* a : {"ひとり", "末尾　", "末尾 ", "佐,藤　桜", "佐藤　\"桜\"", ""}) {
     answer(a);
-    EXPECT_EQ(family, "A B") << a;
-    EXPECT_EQ(given, "C") << a;
+    EXPECT_EQ(std::tie(family, given), std::make_tuple("A B", "C")) << a;
   }
   EXPECT_EQ(events(r.hl).last_line(), "ime close");  // also after a cancelled dialog
 }

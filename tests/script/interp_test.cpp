@@ -64,10 +64,8 @@ TEST_F(Interp, ACounterPlaceCaptionAndJumpScene) {
         {"0050", "", "", "", "", "", "", "skipped"},
         {"0090", "p2", "", "", "", "", "", "rub", "5"}});
   run_script(g.story());
-  EXPECT_EQ(g.interp.kou, 0);
-  EXPECT_EQ(g.interp.hap, 7);
-  EXPECT_EQ(g.interp.rub, 5);
-  EXPECT_EQ(g.interp.Script_Pos, 18);
+  EXPECT_EQ(std::tie(g.interp.kou, g.interp.hap, g.interp.rub, g.interp.Script_Pos),
+            std::make_tuple(0, 7, 5, 18));
   EXPECT_EQ(count(hl, LogKind::Dialog, "\"error(p?)\""), 1);
   EXPECT_EQ(count(hl, LogKind::Dialog, "\"error(i?)\""), 1);
   EXPECT_EQ(g.interp.Save_Title, "第一章");

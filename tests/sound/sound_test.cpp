@@ -61,11 +61,9 @@ class Sound : public ::testing::Test, protected test::ScreenRig {
 TEST_F(Sound, RowsSelectTunesByLetterAndOtherRowsPlayNothing) {
   hl.volume_level = 40000;
   open_mixer(g.audio());
-  EXPECT_TRUE(g.sound.mixer_open);
-  EXPECT_EQ(g.sound.Start_Volume, 40000u);
-  EXPECT_EQ(g.sound.Saved_Volume, 40000u);
-  EXPECT_TRUE(g.sound.Music_On);
-  EXPECT_TRUE(g.sound.Sound_On);
+  EXPECT_EQ(std::tie(g.sound.mixer_open, g.sound.Start_Volume, g.sound.Saved_Volume),
+            std::make_tuple(true, 40000u, 40000u));
+  EXPECT_TRUE(g.sound.Music_On && g.sound.Sound_On);
   for (const char* r : {"a", "a1", "a5", "a9"}) row(r);
   EXPECT_EQ(commands_sent(), 0u);
   row("aA");  // capital and small letters select the same tune
@@ -91,9 +89,8 @@ TEST_F(Sound, RowsSelectTunesByLetterAndOtherRowsPlayNothing) {
 TEST_F(Sound, WithoutAudioOutputMusicAndSoundsAreOffAndRowsDoNothing) {
   hl.no_audio = true;
   open_mixer(g.audio());
-  EXPECT_FALSE(g.sound.mixer_open);
-  EXPECT_EQ(g.sound.Music_On, 0);
-  EXPECT_EQ(g.sound.Sound_On, 0);
+  EXPECT_EQ(std::tie(g.sound.mixer_open, g.sound.Music_On, g.sound.Sound_On),
+            std::make_tuple(false, 0, 0));
   for (const char* r : {"aa", "a0", "aj"}) row(r);
   EXPECT_EQ(commands_sent(), 0u);
   EXPECT_EQ(g.sound.Cur_Track, 0);
