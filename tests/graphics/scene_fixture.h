@@ -88,6 +88,12 @@ inline ::testing::AssertionResult shows(const Image& got,
   return ::testing::AssertionFailure() << bad << " pixels differ, the first at " << first;
 }
 
+// Whether from <= t < to: a time on the clock, or a count.
+inline ::testing::AssertionResult within(uint32_t t, uint32_t from, uint32_t to) {
+  if (t >= from && t < to) return ::testing::AssertionSuccess();
+  return ::testing::AssertionFailure() << t << " lies outside [" << from << ", " << to << ")";
+}
+
 // The blend rule in its plainest form: float alpha and beta, the two
 // products and their sum in double precision, rounded to nearest with ties
 // to even.
