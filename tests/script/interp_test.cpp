@@ -135,8 +135,8 @@ std::string row(const std::string& num, const std::string& cmd = "", const std::
   return csv({{num, cmd, jump, "", "", "", "", text}});
 }
 
-// The first character and the last three, of fields shorter than the data
-// holds (the NUMs a script may hold: data_rules_test).
+// A NUM is its first character and its last three: a shorter field reads
+// its first character, then all of itself (longer forms: data_rules_test).
 TEST(NumField, ShortFieldsReadTheirFirstCharacterThenTheRest) {
   int16_t v = -1;
   ASSERT_TRUE(decode_num("12", v));
