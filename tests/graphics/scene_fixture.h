@@ -88,6 +88,12 @@ inline ::testing::AssertionResult shows(const Image& got,
   return ::testing::AssertionFailure() << bad << " pixels differ, the first at " << first;
 }
 
+// Whether from <= t < to: a time on the clock, or a count.
+inline ::testing::AssertionResult within(uint32_t t, uint32_t from, uint32_t to) {
+  if (t >= from && t < to) return ::testing::AssertionSuccess();
+  return ::testing::AssertionFailure() << t << " lies outside [" << from << ", " << to << ")";
+}
+
 // The blend rule in its plainest form: float alpha and beta, the two
 // products and their sum in double precision, rounded to nearest with ties
 // to even.
@@ -143,6 +149,12 @@ inline uint32_t sheet_pixel(int x, int y) {
   return rgb(static_cast<uint8_t>(100 + x), static_cast<uint8_t>(50 + 3 * y), 200);
 }
 
+// The platform's services with another text service in place of its own.
+inline Platform with_text(Platform& p, Text& text) {
+  auto& [w, c, d, pi, own_text, m, e, v, s, sh, l, f, st, fi, sp] = p;
+  return {w, c, d, pi, text, m, e, v, s, sh, l, f, st, fi, sp};
+}
+
 // The game itself, on the headless platform.
 struct ScreenRig {
   Headless hl;
@@ -153,21 +165,7 @@ struct ScreenRig {
   TempDir dir;
 
   explicit ScreenRig(bool real_text)
-      : pf{hl.platform().window,
-           hl.platform().clock,
-           hl.platform().dialogs,
-           hl.platform().pictures,
-           real_text ? hl.platform().text : blocks,
-           hl.platform().music,
-           hl.platform().effects,
-           hl.platform().volume,
-           hl.platform().single_copy,
-           hl.platform().shell,
-           hl.platform().log,
-           hl.platform().forms,
-           hl.platform().settings,
-           hl.platform().files,
-           hl.platform().speech} {
+      : pf{with_text(hl.platform(), real_text ? hl.platform().text : blocks)} {
     g.assets.Data_Dir = dir.path();
     pf.window.set_sink(&sink);
   }

@@ -26,20 +26,9 @@ Surface pattern(int w, int h) {
   return s;
 }
 
-// Copies: raster operations per channel, clipped to both surfaces, and
-// overlapping within one surface.
-TEST(SurfaceCopy, RasterOperationsClippingAndOverlap) {
-  Surface dst = make(4, 4, 0x123456);
-  Surface src = make(4, 4, 0x0F0FF0);
-  bit_blt(dst, 0, 0, 2, 2, src, 0, 0, SRCAND);
-  EXPECT_EQ(dst.img.at(0, 0), 0x123456u & 0x0F0FF0u);
-  EXPECT_EQ(dst.img.at(2, 2), 0x123456u);
-  bit_blt(dst, 2, 2, 2, 2, src, 0, 0, SRCINVERT);
-  EXPECT_EQ(dst.img.at(3, 3), 0x123456u ^ 0x0F0FF0u);
-  bit_blt(dst, 0, 2, 1, 1, src, 3, 3, SRCCOPY);
-  EXPECT_EQ(dst.img.at(0, 2), 0x0F0FF0u);
-  EXPECT_EQ(dst.img.at(1, 2), 0x123456u);
-  // Clipped to both surfaces.
+// Copies clipped to both surfaces, and overlapping within one surface (the
+// raster operations are the sprites' and the window frame's, pixel for pixel).
+TEST(SurfaceCopy, ClippingAndOverlap) {
   Surface pic = pattern(10, 10);
   Surface clipped = make(6, 6, 0xABCDEF);
   // Reaches out on every side: only the overlapping part is copied.
@@ -120,8 +109,6 @@ TEST(SurfacePixels, ReadIsBottomUpWithNoReservedByteWriteItsInverseAndFailuresCh
   ASSERT_EQ(write_pixels(s, px), 0);
   for (int y = 0; y < 5; ++y)
     for (int x = 0; x < 7; ++x) EXPECT_EQ(s.img.at(x, y), before.img.at(x, y) ^ 0xFFFFFFu);
-  // Element 0 went to the bottom-left corner.
-  EXPECT_EQ(s.img.at(0, 4), px[0] & 0xFFFFFFu);
   // Failed transfers change nothing.
   const Surface written = s;
   std::vector<uint32_t> short_array(34, 0);
@@ -149,11 +136,8 @@ TEST(SurfaceStretch, EachPixelTakesTheSourcePixelUnderItsCentre) {
   for (int y = 0; y < 480; ++y)
     for (int x = 0; x < 640; ++x)
       src.img.at(x, y) = rgb(static_cast<uint8_t>(x), static_cast<uint8_t>(y), 7);
-  dst.img.resize(128, 96, 0);
-  stretch_blt(dst, 0, 0, 128, 96, src, 0, 0, 640, 480);
-  for (int y = 0; y < 96; ++y)
-    for (int x = 0; x < 128; ++x) ASSERT_EQ(dst.img.at(x, y), src.img.at(5 * x + 2, 5 * y + 2));
-  // Halving 640 x 345 into 320 x 173 at an offset, clipped at the edge.
+  // Halving 640 x 345 into 320 x 173 at an offset, clipped at the edge (the
+  // gallery's thumbnails check a 5 : 1 reduction).
   dst.img.resize(400, 200, 0);
   stretch_blt(dst, 160, 130, 320, 173, src, 0, 0, 640, 345);
   EXPECT_EQ(dst.img.at(160, 130), src.img.at(1, 0));

@@ -64,14 +64,11 @@ TEST(PixbufPictures, FilesDecodeOrFailWithAReasonFromTheDiskAsFromMemory) {
     const Image src = pattern(7, 5);  // odd width: rows are padded
     put("11.dat", datatool::encode_bmp(src));
     ASSERT_TRUE(pics.load_picture(at + "11.dat", out, error)) << error;
-    EXPECT_EQ(out.w, 7);
-    EXPECT_EQ(out.h, 5);
-    EXPECT_EQ(out.px, src.px);
+    EXPECT_EQ(std::tie(out.w, out.h, out.px), std::tie(src.w, src.h, src.px));
 
     put("70.dat", std::string(jpeg.begin(), jpeg.end()));
     ASSERT_TRUE(pics.load_picture(at + "70.dat", out, error)) << error;
-    EXPECT_EQ(out.w, 64);
-    EXPECT_EQ(out.h, 48);
+    EXPECT_EQ(std::make_pair(out.w, out.h), std::make_pair(64, 48));
     const uint32_t c = out.at(32, 24);
     EXPECT_NEAR(red_of(c), 128, 8);
     EXPECT_NEAR(green_of(c), 128, 8);

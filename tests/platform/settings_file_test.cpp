@@ -35,27 +35,16 @@ TEST(SettingsFile, RoundTripAndMissingFile) {
       std::make_tuple(1, false, 1500, 80, 100, 100, TextSpeed::Normal, true, false, false, false));
   EXPECT_TRUE(warning.empty());
 
-  PlayerSettings s;
-  s.scale = 3;
-  s.full_screen = true;
-  s.auto_delay_ms = 900;
-  s.auto_delay_per_char_ms = 25;
-  s.music_volume = 0;
-  s.effects_volume = 55;
-  s.text_speed = TextSpeed::Instant;
-  s.skip_unread = false;
-  s.self_voicing = true;
-  s.large_text = true;
-  s.high_contrast = true;
+  // Every setting off its default, in the order above.
+  const PlayerSettings s{3, true, 900, 25, 0, 55, TextSpeed::Instant, false, true, true, true};
   std::string error;
   ASSERT_TRUE(write_settings_file(path, s, &error)) << error;
   EXPECT_EQ(fields(read_settings_file(path, &warning)), fields(s));
   EXPECT_TRUE(warning.empty()) << warning;
   // A file written by hand with only some keys keeps the defaults for the rest.
   write_bytes(path, "[auto_forward]\ndelay_per_char_ms=40\n");
-  PlayerSettings some;
-  some.auto_delay_per_char_ms = 40;
-  EXPECT_EQ(fields(read_settings_file(path, &warning)), fields(some));
+  EXPECT_EQ(fields(read_settings_file(path, &warning)),
+            fields(PlayerSettings{.auto_delay_per_char_ms = 40}));
   EXPECT_TRUE(warning.empty()) << warning;
 }
 
@@ -103,10 +92,8 @@ TEST(SettingsFile, AByteOrderMarkALinkAndLeftoversOfAKilledSave) {
   EXPECT_TRUE(warning.empty()) << warning;
   EXPECT_FALSE(std::filesystem::exists(dir / "synced.ini.Ab12Cd"));
   // Saving writes through the link: it stays a link.
-  PlayerSettings s;
-  s.scale = 3;
   std::string error;
-  ASSERT_TRUE(write_settings_file(path, s, &error)) << error;
+  ASSERT_TRUE(write_settings_file(path, PlayerSettings{.scale = 3}, &error)) << error;
   EXPECT_TRUE(std::filesystem::is_symlink(path));
   EXPECT_NE(read_bytes(dir / "synced.ini").find("scale=3"), std::string::npos);
 }
@@ -115,7 +102,6 @@ TEST(SettingsFile, LivesUnderTheConfigFolder) {
   // The path follows XDG_CONFIG_HOME (read once per process by GLib, so the
   // test only checks the shape of the name).
   const std::string p = default_settings_path();
-  EXPECT_NE(p.find("/velmora/settings.ini"), std::string::npos) << p;
   EXPECT_EQ(p.rfind("/velmora/settings.ini"),
             p.size() - std::string("/velmora/settings.ini").size());
 }

@@ -48,8 +48,7 @@ TEST(ViewGeometry, WindowedScalesMapEveryDevicePixelBack) {
     // pixel they are in.
     int x = 0, y = 0;
     ASSERT_TRUE(view_to_game(v, 1, 3.0 * scale - 0.01, 2.0 * scale + 0.99, x, y));
-    EXPECT_EQ(x, 2);
-    EXPECT_EQ(y, 2);
+    EXPECT_EQ(std::make_pair(x, y), std::make_pair(2, 2));
   }
 }
 
@@ -80,8 +79,7 @@ TEST(ViewGeometry, ScaledDisplayKeepsWholeDevicePixels) {
   expect_edges_map_back(v, f);
   // Full screen on a 3840 x 2160 panel at GDK_SCALE=2: 4 device pixels each.
   const ViewGeometry full = fit_view(1920 * f, 1080 * f, 0);
-  EXPECT_EQ(full.scale, 4);
-  EXPECT_EQ(full.x, (3840 - 2560) / 2);
+  EXPECT_EQ(std::make_pair(full.scale, full.x), std::make_pair(4, (3840 - 2560) / 2));
   expect_edges_map_back(full, f);
 }
 
