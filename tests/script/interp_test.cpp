@@ -17,23 +17,14 @@ namespace {
 using test::count;
 using test::events;
 
-struct Row {
-  std::string num, cmd, jump, place, doll, face, speaker, text, value, subst;
-};
-
-std::string csv(const std::vector<Row>& rows) {
-  std::string s;
-  for (const Row& r : rows)
-    s += r.num + "," + r.cmd + "," + r.jump + "," + r.place + "," + r.doll + "," + r.face + ",," +
-         r.speaker + "," + r.text + "," + r.value + ",," + r.subst + ",\r\n";
-  return s;
-}
+using test::Row;
+using test::script_rows;
 
 class Interp : public ::testing::Test, protected test::ScreenRig {
  protected:
   Interp() : ScreenRig(true) {}
   void load(const std::vector<Row>& rows) {
-    load_tables(g.tables, utf8_to_cp932(csv(rows)), "");
+    load_tables(g.tables, utf8_to_cp932(script_rows(rows)), "");
     g.input.Text_Mode = 0;  // no click waits: messages run straight through
   }
 };
@@ -132,7 +123,7 @@ TEST_F(Interp, MalformedFieldsAndMissingJumpTargetsStopTheStory) {
 // A script row with the given NUM, command, jump and text; other fields empty.
 std::string row(const std::string& num, const std::string& cmd = "", const std::string& jump = "",
                 const std::string& text = "") {
-  return csv({{num, cmd, jump, "", "", "", "", text}});
+  return script_rows({{num, cmd, jump, "", "", "", "", text}});
 }
 
 // A NUM is its first character and its last three: a shorter field reads
