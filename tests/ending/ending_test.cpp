@@ -169,8 +169,8 @@ TEST_F(EndingTest, StaffRollTakesExactlyItsWaitsAndPlaysTheTuneOnce) {
   EXPECT_EQ(count(hl, LogKind::Music, "velloria.mid"), 1);
   EXPECT_EQ(events(hl).of(LogKind::Music).about("play").size(), 1u);
   // The overlay ends dark purple and full-window.
-  EXPECT_EQ(g.screen.End_Pic.width(), 640);
-  EXPECT_EQ(g.screen.End_Pic.height(), 480);
+  EXPECT_EQ(std::make_pair(g.screen.End_Pic.width(), g.screen.End_Pic.height()),
+            std::make_pair(640, 480));
   EXPECT_EQ(last.at(320, 240), kEndBackground);
   EXPECT_TRUE(seen81);
   EXPECT_EQ(count(hl, LogKind::Warning, "the staff roll goes on without 83.dat"), 1);
@@ -276,8 +276,7 @@ TEST_F(EndingTest, TuneAfterAFadeOutPlaysAtTheEarlierLevelAndNothingOpensOverThe
   hl.at(12000, [&] {
     EXPECT_EQ(count(hl, LogKind::Music, "velloria.mid"), 1);
     level_for_tune = hl.volume_level;
-    EXPECT_FALSE(hl.menu_enabled("history"));
-    EXPECT_FALSE(hl.menu_enabled("auto"));
+    for (const char* m : {"history", "auto"}) EXPECT_FALSE(hl.menu_enabled(m)) << m;
   });
   hl.close(12000);
   expect_orderly_end([&] { run_ending(g); }, "the close box");
