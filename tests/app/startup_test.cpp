@@ -8,6 +8,7 @@
 
 #include "app/data_folder.h"
 #include "app/session.h"
+#include "assets/cp932.h"
 #include "platform/common/folder_copy.h"
 #include "platform/headless/memory_files.h"
 
@@ -50,8 +51,9 @@ TEST_F(Startup, ASecondCopyOnTheSameFolderIsRefusedWhateverItsOwnLock) {
 // the folder changed: a second copy, a folder without its marker file, the
 // two pictures read before the asset check, missing or damaged (the
 // decoder's account goes to the log, standard error on the desktop), a
-// sprite sheet missing at the asset check, and, once the story starts, a
-// script row whose speaker is not a number.
+// sprite sheet missing at the asset check, a tune named outside the folder,
+// and, once the story starts, a script row whose speaker is not a number or
+// a face put on a sprite that was hidden.
 TEST_F(Startup, RefusalsAreNamedInTheGamesWordsAndChangeNothing) {
   const std::string p = dir.path();
   const std::string lost = "起動に必要なファイルがありません。\\r\\n" + p;
@@ -60,6 +62,8 @@ TEST_F(Startup, RefusalsAreNamedInTheGamesWordsAndChangeNothing) {
   std::string script = invert_bytes(read_bytes(dir / "51.dat"));
   const size_t line3 = script.find('\n', script.find('\n', script.find('\n') + 1) + 1) + 1;
   script.insert(line3, "0010,,,,,,,x,text,,,,\r\n");
+  std::string sys = read_bytes(dir / "50.dat");
+  sys.replace(sys.find("title.mid"), 9, "../t.mid");
   struct Refusal {
     std::string file;   // "" for a second copy
     std::string bytes;  // the file's new bytes, "" for none
@@ -73,8 +77,13 @@ TEST_F(Startup, RefusalsAreNamedInTheGamesWordsAndChangeNothing) {
            {"61.dat", "", lost + "61.dat"},
            {"61.dat", "BM not a picture", broken + "61.dat"},
            {"60.dat", "", "実行に必要なﾌｧｲﾙがありません. file" + p + "60"},
+           {"50.dat", sys, "実行に必要なﾌｧｲﾙがありません. file../t.mid"},
            {"51.dat", invert_bytes(script),
             "51.dat line 4, field 8 (speaker): \"x\" is not a number"},
+           {"51.dat",
+            invert_bytes(utf8_to_cp932("0010,,,0,11,,,,L,,,,\r\n0010,,,,10,,,,,,,,\r\n"
+                                       "0010,,,,,2,,1,顔,,,,\r\n9999,,,,,,,,,,,,\r\n")),
+            "0 doll but face change?"},
        }) {
     SCOPED_TRACE(r.dialog);
     const std::string kept = r.file.empty() ? "" : read_bytes(dir / r.file);
@@ -86,6 +95,7 @@ TEST_F(Startup, RefusalsAreNamedInTheGamesWordsAndChangeNothing) {
     Headless again;
     again.other_copy = r.file.empty();
     again.click(test::kMenuReadyMs + 100, test::kItemX, test::item_y(0));
+    again.close(600000);  // where a run that was not refused ends
     EXPECT_EQ(run_game(again.platform(), p), 1);
     EXPECT_EQ(events(again).of(LogKind::Dialog).lines(),
               std::vector<std::string>{"dialog \"" + r.dialog + "\" -> ok (default)"});

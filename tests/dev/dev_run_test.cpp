@@ -57,19 +57,40 @@ struct DevPlay {
   }
 };
 
-TEST(DevRun, ASavedScriptRestartsItsSceneAsAFreshPlayAtThatNumShowsIt) {
-  Image reloaded, fresh;
+// A broken save keeps the old script playing and shows its errors until a
+// good one, which restarts the scene as a fresh play at that NUM shows it.
+TEST(DevRun, ABrokenSaveKeepsTheScriptPlayingUntilAGoodOneRestartsItsScene) {
+  const std::string good = "0010,,,,,,,1,さて", bad = "0010,,,,,,,x,さて";
+  Image band, after_click, mended, reloaded, fresh;
   {
     DevPlay p;
     p.hl.click(kMenuReady, 300, 255);  // はじめから
-    p.hl.click(kMenuReady + 4000, 320, 240);
-    p.save(kMenuReady + 6000, "script.csv", kFirst, kEdited);
-    p.hl.at(kMenuReady + 12100, [&] { reloaded = p.hl.last_frame(); });
-    p.play(kMenuReady + 13000);
+    p.save(kMenuReady + 4000, "script.csv", good, bad);
+    p.hl.at(kMenuReady + 5000, [&] { band = p.hl.last_frame(); });
+    p.hl.click(kMenuReady + 5100, 320, 240);
+    p.hl.at(kMenuReady + 8000, [&] { after_click = p.hl.last_frame(); });
+    // The good save mends the row and edits the scene's first message.
+    p.hl.at(kMenuReady + 8050, [&] { edit_file(p.edit + "/script.csv", kFirst, kEdited); });
+    p.save(kMenuReady + 8100, "script.csv", bad, good);
+    p.hl.at(kMenuReady + 9000, [&] { mended = p.hl.last_frame(); });
+    p.hl.at(kMenuReady + 14200, [&] { reloaded = p.hl.last_frame(); });
+    p.play(kMenuReady + 15000);
     EXPECT_EQ(p.code, 0);
-    EXPECT_NE(p.shown(kMenuReady + 6000).find(kEdited), std::string::npos) << p.shown(0);
-    EXPECT_EQ(p.hl.caption(), "edit (dev)");
+    // The band over the bottom of the screen, and the error in check's words.
+    ASSERT_EQ(band.w, 640);
+    EXPECT_EQ(band.at(1, 478), kBandBack);
+    EXPECT_EQ(band.at(638, 452), kBandBack);
+    EXPECT_EQ(count(p.hl, LogKind::Error, "script.csv:8: error: field 8"), 1)
+        << events(p.hl).of(LogKind::Error).last_line();
+    // The old script went on: the next message is its own, the band stays.
+    EXPECT_NE(p.shown(kMenuReady + 5100).find("坂の上から見下ろす"), std::string::npos);
+    EXPECT_EQ(after_click.at(1, 478), kBandBack);
+    // The good save takes it away and plays the scene again, edited.
+    EXPECT_NE(mended.at(1, 478), kBandBack);
+    EXPECT_NE(p.shown(kMenuReady + 8100).find(kEdited), std::string::npos) << p.shown(0);
+    EXPECT_EQ(count(p.hl, "dev reloaded"), 1);
     EXPECT_EQ(count(p.hl, "dev start 10"), 1);
+    EXPECT_EQ(p.hl.caption(), "edit (dev)");
   }
   {
     DevPlay p;
@@ -84,34 +105,6 @@ TEST(DevRun, ASavedScriptRestartsItsSceneAsAFreshPlayAtThatNumShowsIt) {
   }
   ASSERT_EQ(reloaded.w, 640);
   EXPECT_TRUE(reloaded.px == fresh.px) << "the reloaded scene differs from a fresh play of it";
-}
-
-TEST(DevRun, ABrokenSaveKeepsTheScriptPlayingAndShowsItsErrorsUntilAGoodOne) {
-  DevPlay p;
-  const std::string good = "0010,,,,,,,1,さて";
-  p.hl.click(kMenuReady, 300, 255);
-  p.save(kMenuReady + 4000, "script.csv", good, "0010,,,,,,,x,さて");
-  Image band, after_click, mended;
-  p.hl.at(kMenuReady + 5000, [&] { band = p.hl.last_frame(); });
-  p.hl.click(kMenuReady + 5100, 320, 240);
-  p.hl.at(kMenuReady + 8000, [&] { after_click = p.hl.last_frame(); });
-  p.save(kMenuReady + 8100, "script.csv", "0010,,,,,,,x,さて", good);
-  p.hl.at(kMenuReady + 9000, [&] { mended = p.hl.last_frame(); });
-  p.play(kMenuReady + 9500);
-  EXPECT_EQ(p.code, 0);
-  // The band over the bottom of the screen, and the error in check's words.
-  ASSERT_EQ(band.w, 640);
-  EXPECT_EQ(band.at(1, 478), kBandBack);
-  EXPECT_EQ(band.at(638, 452), kBandBack);
-  EXPECT_EQ(count(p.hl, LogKind::Error, "script.csv:8: error: field 8"), 1)
-      << events(p.hl).of(LogKind::Error).last_line();
-  // The old script went on: the next message is its own, the band stays.
-  EXPECT_NE(p.shown(kMenuReady + 5100).find("坂の上から見下ろす"), std::string::npos);
-  EXPECT_EQ(after_click.at(1, 478), kBandBack);
-  // The good save takes it away and plays the scene again.
-  EXPECT_NE(mended.at(1, 478), kBandBack);
-  EXPECT_EQ(count(p.hl, "dev reloaded"), 1);
-  EXPECT_EQ(count(p.hl, "dev start 10"), 1);
 }
 
 TEST(DevRun, JumpAndCountersStartAnySceneWithTheCountersGiven) {

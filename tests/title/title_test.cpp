@@ -28,10 +28,6 @@ std::vector<uint32_t> crop(const Image& img, int x, int y, int w, int h) {
   return out;
 }
 
-int ticks(const Session& s) {
-  return count(s.hl, LogKind::Effect, std::to_string(effect_wave(kEffectHover).size()) + " bytes");
-}
-
 using Title = test::DemoSession;
 
 // A press before the menu shows does nothing.
@@ -69,8 +65,8 @@ TEST_F(Title, PanelDissolvesInNineStepsOntoThePanelTexture) {
     EXPECT_EQ(crop(shown, 265, 245 + 35 * k, 110, 30),
               crop(s.g.screen.Texture.img, 0, 230 + 35 * k, 110, 30))
         << "item " << k;
-  EXPECT_EQ(count(s.hl, LogKind::Title, "menu ready"), 1);
-  EXPECT_EQ(events(s.hl).of(LogKind::Title).with("menu ready").times().at(0), kMenuReadyMs);
+  EXPECT_EQ(events(s.hl).of(LogKind::Title).with("menu ready").times(),
+            std::vector<uint32_t>{kMenuReadyMs});
   EXPECT_EQ(count(s.hl, LogKind::Text), 0);
 }
 
@@ -99,7 +95,9 @@ TEST_F(Title, HoverTicksOncePerChangeAndStartEntersTheStory) {
   s.hl.move(t + 1100, kItemX, item_y(3));
   s.hl.at(t + 1200, [&] {
     EXPECT_EQ(s.g.sound.Sound_On, 0);
-    EXPECT_EQ(ticks(s), 5);
+    EXPECT_EQ(
+        count(s.hl, LogKind::Effect, std::to_string(effect_wave(kEffectHover).size()) + " bytes"),
+        5);
     EXPECT_EQ(s.g.app.Menu_Hover, 3);
   });
   s.hl.click(t + 1300, kItemX, item_y(0), kRightButton);
