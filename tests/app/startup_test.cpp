@@ -62,8 +62,12 @@ TEST_F(Startup, RefusalsAreNamedInTheGamesWordsAndChangeNothing) {
   std::string script = invert_bytes(read_bytes(dir / "51.dat"));
   const size_t line3 = script.find('\n', script.find('\n', script.find('\n') + 1) + 1) + 1;
   script.insert(line3, "0010,,,,,,,x,text,,,,\r\n");
+  // A tune named by a path that leads back to a file of the folder: still
+  // outside what the game may open.
+  const std::string outside =
+      "../" + std::filesystem::path(p).parent_path().filename().string() + "/title.mid";
   std::string sys = read_bytes(dir / "50.dat");
-  sys.replace(sys.find("title.mid"), 9, "../t.mid");
+  sys.replace(sys.find("title.mid"), 9, outside);
   struct Refusal {
     std::string file;   // "" for a second copy
     std::string bytes;  // the file's new bytes, "" for none
@@ -77,7 +81,7 @@ TEST_F(Startup, RefusalsAreNamedInTheGamesWordsAndChangeNothing) {
            {"61.dat", "", lost + "61.dat"},
            {"61.dat", "BM not a picture", broken + "61.dat"},
            {"60.dat", "", "実行に必要なﾌｧｲﾙがありません. file" + p + "60"},
-           {"50.dat", sys, "実行に必要なﾌｧｲﾙがありません. file../t.mid"},
+           {"50.dat", sys, "実行に必要なﾌｧｲﾙがありません. file" + outside},
            {"51.dat", invert_bytes(script),
             "51.dat line 4, field 8 (speaker): \"x\" is not a number"},
            {"51.dat",
