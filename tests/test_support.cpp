@@ -68,6 +68,11 @@ void expect_at_rest(const std::string& dir) {
   EXPECT_FALSE(std::filesystem::exists(dir + "51.cod"));
 }
 
+::testing::AssertionResult within(uint32_t t, uint32_t from, uint32_t to) {
+  if (t >= from && t < to) return ::testing::AssertionSuccess();
+  return ::testing::AssertionFailure() << t << " lies outside [" << from << ", " << to << ")";
+}
+
 int run_command(const std::string& command, std::string& out) {
   out.clear();
   FILE* p = popen((command + " 2>&1").c_str(), "r");

@@ -9,6 +9,10 @@
 
 #include "platform/headless/headless.h"
 
+namespace testing {
+class AssertionResult;
+}
+
 namespace vm::test {
 
 // An event log that keeps each event as the line the runner would print,
@@ -51,6 +55,9 @@ std::string build_dir();
 // The data folder once the game has ended, however it ended: every picture
 // the game disguises begins with "JF" again and no temporary file is left.
 void expect_at_rest(const std::string& dir);
+
+// Whether from <= t < to: a time on the clock, or a count.
+::testing::AssertionResult within(uint32_t t, uint32_t from, uint32_t to);
 
 // Runs a command, returning its exit code and standard output.
 int run_command(const std::string& command, std::string& out);

@@ -56,6 +56,12 @@ class Assets : public ::testing::Test {
   static void check(Game& game) {
     check_assets(game.assets, game.msg.Name_Table, game.pf.files, game.pf.dialogs);
   }
+  // The check again, by a game that has not started before.
+  void check_afresh() {
+    Game fresh(hl.platform());
+    fresh.assets.Data_Dir = dir.path();
+    check(fresh);
+  }
   std::string last_dialog() const { return events(hl).of(LogKind::Dialog).last_line(); }
 };
 
@@ -103,9 +109,7 @@ TEST_F(Assets, StartRestoresPicturesAndReadsTheSystemFileShutdownDisguisesThem) 
   EXPECT_EQ(g.assets.CG_Seen[0], -1);
   EXPECT_FALSE(std::filesystem::exists(dir / "51.cod"));
   // A second start (after a crash) leaves every picture valid.
-  Game again(hl.platform());
-  again.assets.Data_Dir = dir.path();
-  check(again);
+  check_afresh();
   EXPECT_EQ(read_bytes(dir / "11.dat").substr(0, 2), "BM");
 
   // Shutting down writes line 6 and disguises the pictures again.
@@ -139,9 +143,7 @@ TEST_F(Assets, MissingFileTuneOrSystemLineIsNamedAndNothingIsWritten) {
     make_folder(dir, c.gone.empty() ? 24 : 25);
     if (!c.gone.empty()) std::filesystem::remove(dir / c.gone);
     const std::string sys_before = read_bytes(dir / "50.dat");
-    Game fresh(hl.platform());
-    fresh.assets.Data_Dir = dir.path();
-    EXPECT_THROW(check(fresh), ShutdownRequest) << c.gone;
+    EXPECT_THROW(check_afresh(), ShutdownRequest) << c.gone;
     for (const std::string& part : c.said)
       EXPECT_NE(last_dialog().find(part), std::string::npos) << last_dialog();
     EXPECT_EQ(read_bytes(dir / "50.dat"), sys_before) << c.gone;
@@ -185,9 +187,7 @@ TEST_F(Assets, UnwritableSystemFileIsKeptAndDiskFailuresGiveTheSystemsOwnReason)
   std::filesystem::remove(dir / "50.dat.tmp");
   std::filesystem::remove(dir / "50.dat");
   std::filesystem::create_symlink("/proc/self/mem", dir / "50.dat");
-  Game fresh(hl.platform());
-  fresh.assets.Data_Dir = dir.path();
-  EXPECT_THROW(check(fresh), ShutdownRequest);
+  EXPECT_THROW(check_afresh(), ShutdownRequest);
   EXPECT_NE(last_dialog().find("50.dat: cannot read (Input/output error)"), std::string::npos)
       << last_dialog();
   // A disk that takes nothing more.

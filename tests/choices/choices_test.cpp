@@ -183,10 +183,8 @@ TEST_F(Choices, HoveringHighlightsOneChoiceWithATickButNotTheLastOneAgain) {
   run_script(g.story());
   const Events ticks = effects(kEffectHover);
   ASSERT_EQ(ticks.size(), 2u);
-  for (size_t i = 0; i < 2; ++i) {
-    EXPECT_GE(ticks[i].at, 200u + 100 * i);  // at the menu's next poll
-    EXPECT_LT(ticks[i].at, 250u + 100 * i);
-  }
+  for (uint32_t i = 0; i < 2; ++i)  // at the menu's next poll
+    EXPECT_TRUE(test::within(ticks[i].at, 200 + 100 * i, 250 + 100 * i)) << i;
   EXPECT_EQ(counters(), 1);
   EXPECT_EQ(g.choice.text_colour[1], kChoiceTextNormal);
   EXPECT_EQ(g.choice.text_colour[0], kChoiceTextPressed);

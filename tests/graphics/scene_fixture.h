@@ -88,12 +88,6 @@ inline ::testing::AssertionResult shows(const Image& got,
   return ::testing::AssertionFailure() << bad << " pixels differ, the first at " << first;
 }
 
-// Whether from <= t < to: a time on the clock, or a count.
-inline ::testing::AssertionResult within(uint32_t t, uint32_t from, uint32_t to) {
-  if (t >= from && t < to) return ::testing::AssertionSuccess();
-  return ::testing::AssertionFailure() << t << " lies outside [" << from << ", " << to << ")";
-}
-
 // The blend rule in its plainest form: float alpha and beta, the two
 // products and their sum in double precision, rounded to nearest with ties
 // to even.
@@ -218,11 +212,9 @@ struct Rig : ScreenRig {
     g.menu.enter(MenuPhase::Story);
     layout_screen(g);
     g.input.Clicker = pf.window.create_timer(500);
-    for (int y = 0; y < kScreenH; ++y)
-      for (int x = 0; x < kScreenW; ++x) g.screen.Pic_Main.img.at(x, y) = scene_pixel(x, y);
-    for (int y = 0; y < g.screen.Texture.height(); ++y)
-      for (int x = 0; x < g.screen.Texture.width(); ++x)
-        g.screen.Texture.img.at(x, y) = sheet_pixel(x, y);
+    g.screen.Pic_Main.img = make_image(kScreenW, kScreenH, scene_pixel);
+    g.screen.Texture.img =
+        make_image(g.screen.Texture.width(), g.screen.Texture.height(), sheet_pixel);
     build_window_frame(g.message_window());
     blocks.calls.clear();  // the layout's own mark
     hl.on_present = [this](const Image& f, uint32_t t) { frames.emplace_back(t, f); };

@@ -76,10 +76,10 @@ TEST(MessageFrame, TheDemoPanelIsReadableOverEveryScene) {
     // The scene as the game lays it: the picture on top, the wall strip of
     // the texture sheet below a short one.
     const Image bg = datatool::paint_background(n);
-    for (int y = 0; y < kScreenH; ++y)
-      for (int x = 0; x < kScreenW; ++x)
-        r.g.screen.Pic_Main.img.at(x, y) =
-            y < bg.h ? bg.at(x, y) : r.g.screen.Texture.img.at(96 + x % 64, (y - bg.h) % 64);
+    const Image& wall = r.g.screen.Texture.img;
+    r.g.screen.Pic_Main.img = make_image(kScreenW, kScreenH, [&](int x, int y) {
+      return y < bg.h ? bg.at(x, y) : wall.at(96 + x % 64, (y - bg.h) % 64);
+    });
     build_window_frame(r.g.message_window());
     std::array<std::vector<int>, 3> ch;
     const Image& w0 = r.g.screen.Waku[0].img;
