@@ -4,6 +4,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cmath>
 #include <cstdio>
 #include <fstream>
 #include <random>
@@ -153,6 +154,18 @@ int count(const Headless& h, const std::string& part) {
 
 int first_index(const Headless& h, LogKind kind, const std::string& part, int from) {
   return Events(h).from(from).of(kind).with(part).index(0);
+}
+
+double contrast(uint32_t a, uint32_t b) {
+  auto luminance = [](uint32_t c) {
+    auto lin = [](int v) {
+      const double s = v / 255.0;
+      return s <= 0.04045 ? s / 12.92 : std::pow((s + 0.055) / 1.055, 2.4);
+    };
+    return 0.2126 * lin(red_of(c)) + 0.7152 * lin(green_of(c)) + 0.0722 * lin(blue_of(c));
+  };
+  const double la = luminance(a), lb = luminance(b);
+  return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
 }
 
 }  // namespace vm::test

@@ -104,4 +104,7 @@ int count(const Headless& h, const std::string& part);
 // or after from, or -1.
 int first_index(const Headless& h, LogKind kind, const std::string& part = "", int from = 0);
 
+// The contrast of two colours as readability guidelines count it (1 to 21).
+double contrast(uint32_t a, uint32_t b);
+
 }  // namespace vm::test

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
@@ -132,15 +133,47 @@ void bench_presents(vm::Platform& pf, vm::Game& g) {
 
 }  // namespace
 
-int main(int argc, char** argv) {
+constexpr const char* kUsage =
+    "usage: velmora-bench [rollback | game]\n"
+    "Prints one figure per line as \"name value unit\".\n"
+    "  (none)    every figure: the game's start-up and memory, the tune change, the story map,\n"
+    "            the panel blend, presenting, typing, transitions, the staff roll, rollback\n"
+    "  rollback  only the rollback figures (no display needed)\n"
+    "  game      only the real game's start-up, memory and tune change\n"
+    "Every figure but rollback's needs a display: run it under xvfb-run on a machine without "
+    "one.\n";
+
+bool has_display() {
+  const char* x = std::getenv("DISPLAY");
+  const char* wayland = std::getenv("WAYLAND_DISPLAY");
+  return (x && *x) || (wayland && *wayland);
+}
+
+int bench_main(int argc, char** argv) {
+  const std::string mode = argc > 1 ? argv[1] : "";
+  if (mode == "--help" || mode == "-h") {
+    std::fputs(kUsage, stdout);
+    return 0;
+  }
+  if (argc > 2 || (!mode.empty() && mode != "rollback" && mode != "game")) {
+    std::fputs(kUsage, stderr);
+    return 2;
+  }
   // `velmora-bench rollback`: only the rollback figures, which need no window.
-  if (argc > 1 && std::string(argv[1]) == "rollback") {
+  if (mode == "rollback") {
     bench_rollback(vm::program_dir() + "data/");
     return 0;
   }
+  if (!has_display()) {
+    std::fputs(
+        "velmora-bench: no display (DISPLAY is not set): run it under xvfb-run, or run "
+        "\"velmora-bench rollback\" for the figures that need none\n",
+        stderr);
+    return 1;
+  }
   // `velmora-bench game`: only the real game's memory and start-up figures
   // and the tune change (a display needed, no sound card).
-  const bool game_only = argc > 1 && std::string(argv[1]) == "game";
+  const bool game_only = mode == "game";
   if (game_only || argc == 1) {
     bench_game(vm::program_dir() + "velmora", vm::program_dir() + "data/");
     bench_tune_change(vm::program_dir() + "data/");
@@ -197,4 +230,13 @@ int main(int argc, char** argv) {
   pf.window.set_view(3, false);
   bench_transitions(pf, "_at_3x");
   return 0;
+}
+
+int main(int argc, char** argv) {
+  try {
+    return bench_main(argc, argv);
+  } catch (const std::exception& e) {
+    std::fprintf(stderr, "velmora-bench: %s\n", e.what());
+    return 1;
+  }
 }

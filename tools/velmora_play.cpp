@@ -16,6 +16,7 @@
 #include "graphics/screen.h"
 #include "platform/common/pad_map.h"
 #include "platform/common/pixbuf_pictures.h"
+#include "platform/common/settings_file.h"
 #include "platform/common/user_cache.h"
 #include "platform/headless/headless.h"
 #include "runner/script.h"
@@ -25,7 +26,10 @@ namespace {
 using vm::runner::Step;
 
 int usage() {
-  std::cerr << "usage: velmora-play [--dev] [--no-speech] DATA_DIR INPUT [OUT_DIR]\n"
+  std::cerr << "usage: velmora-play [--dev] [--no-speech] [--settings FILE] DATA_DIR INPUT "
+               "[OUT_DIR]\n"
+            << "  --settings FILE: play with that settings file (read only; without it the\n"
+            << "  built-in settings, the same on every machine)\n"
             << vm::runner::kGrammar;
   return 2;
 }
@@ -92,8 +96,9 @@ bool schedule_form(vm::Headless& hl, uint32_t cursor, const Step& s) {
 }
 
 // Queues one action of the input at the cursor's time (a wait moves it on).
-void schedule(vm::Headless& hl, uint32_t& cursor, const Step& s, const std::string& out_dir,
-              bool& shot_failed, vm::dev::DevRun* dev) {
+// `origin` names the input line, for what the game could not take from it.
+void schedule(vm::Headless& hl, uint32_t& cursor, const Step& s, const std::string& origin,
+              const std::string& out_dir, bool& shot_failed, vm::dev::DevRun* dev) {
   if (schedule_form(hl, cursor, s)) return;
   switch (s.verb) {
     case Step::Wait:
@@ -123,7 +128,10 @@ void schedule(vm::Headless& hl, uint32_t& cursor, const Step& s, const std::stri
       hl.menu(cursor, s.text);
       break;
     case Step::Answer:
-      hl.answer(cursor, s.text);
+      hl.answer(cursor, s.text, origin);
+      break;
+    case Step::History:
+      hl.history(cursor, s.n);
       break;
     case Step::Shot:
       schedule_shot(hl, cursor, out_dir + s.text, shot_failed);
@@ -144,6 +152,8 @@ int play(vm::Headless& hl, const std::string& data_dir, const bool& shot_failed,
   try {
     int code = dev ? dev->run() : vm::run_game(hl.platform(), data_dir);
     hl.log().record(vm::LogEvent::other("exit " + std::to_string(code)));
+    // An answer the game's dialog could not take is a mistake in the input.
+    if (hl.misfit_answers > 0) return 2;
     // A picture asked for and not written is a failure of the run too.
     return code != 0 ? code : shot_failed ? 1 : 0;
   } catch (const vm::HeadlessIdle&) {
@@ -160,14 +170,19 @@ int play(vm::Headless& hl, const std::string& data_dir, const bool& shot_failed,
 int main(int argc, char** argv) {
   bool dev_run = false;
   bool no_speech = false;
+  std::string settings_file;
   for (; argc > 1 && std::string(argv[1]).rfind("--", 0) == 0; --argc, ++argv) {
     const std::string flag = argv[1];
-    if (flag == "--dev")
+    if (flag == "--dev") {
       dev_run = true;
-    else if (flag == "--no-speech")
+    } else if (flag == "--no-speech") {
       no_speech = true;
-    else
+    } else if (flag == "--settings" && argc > 2) {
+      settings_file = argv[2];
+      --argc, ++argv;
+    } else {
       return usage();
+    }
   }
   if (argc < 3 || argc > 4) return usage();
   std::string data_dir = argv[1];
@@ -188,6 +203,13 @@ int main(int argc, char** argv) {
 
   vm::Headless hl;
   hl.no_speech = no_speech;
+  if (!settings_file.empty()) {
+    std::string problem;
+    if (!vm::read_settings_for_play(settings_file, hl.player_settings, problem)) {
+      std::cerr << "velmora-play: " << problem << "\n";
+      return 2;
+    }
+  }
   std::unique_ptr<vm::dev::DevRun> dev;
   if (dev_run)
     dev = std::make_unique<vm::dev::DevRun>(hl.platform(), hl.file_monitor(), data_dir,
@@ -213,7 +235,9 @@ int main(int argc, char** argv) {
                 << ": only a --dev run jumps and sets counters\n";
       return 2;
     }
-    if (p == vm::runner::Parsed::Step) schedule(hl, cursor, step, out_dir, shot_failed, dev.get());
+    if (p == vm::runner::Parsed::Step)
+      schedule(hl, cursor, step, std::string(argv[2]) + ":" + std::to_string(line_no), out_dir,
+               shot_failed, dev.get());
   }
   // The input is over: close the window as the close box would.
   hl.close(cursor);

@@ -49,7 +49,7 @@ bool load_early_picture(Platform& pf, const std::string& data_dir, const std::st
   }
   std::string error;
   if (!pf.pictures.load_picture(path, s.img, error)) {
-    pf.log.record(LogEvent::error(path + ": " + error));
+    pf.log.record(LogEvent::error(error));  // the reader's account names the file
     message_box(pf, "起動に必要なファイルが壊れています。\r\n" + path);
     throw EndProcess{1};
   }
@@ -91,7 +91,7 @@ void layout_message_window(ScreenState& sc, MessageState& m, Text& text) {
 
   for (int i = 0; i < 3; ++i) {
     sc.SelBox[i].back_color = 0;
-    sc.SelBox[i].place(11, m.Cell_Size * (i + 2) + 2, 200, m.Cell_Size);
+    sc.SelBox[i].place(11, choice_box_top(m.Cell_Size, i), 200, m.Cell_Size);
     sc.SelBox[i].font = sc.Waku[0].font;
     add_layer(sc, sc.SelBox[i], &sc.Waku[0], false);
   }
@@ -201,7 +201,7 @@ void form_load(Game& g, const std::string& data_dir) {
   load_script(g.tables, g.assets);
   load_read_log(g.read_log, g.pf, g.assets.Data_Dir, g.tables.Script_Table.size());
   load_faces(g.stage());
-  g.menu.set_quick_slot(quick_slot_present(g.slot_window()));
+  g.menu.set_quick_slot(quick_slot_loadable(g.slot_window()));
   w.set_busy_cursor(false);
   set_caption(w, g.dev.get(), "Velmora");
   do_events(g);
@@ -229,6 +229,16 @@ void open_history_window(Game& g, bool by_wheel) {
   if (back > 0 && back <= rollback_room(g.rollback)) roll_back(g, back);
 }
 
+// A press or key the gallery takes; when it takes the player back to the
+// title, the title's items are read aloud again.
+template <class Handler>
+bool gallery_takes(Game& g, Handler&& handler) {
+  const bool open = g.gallery.Thumbs_Ready != 0;
+  const bool taken = handler(g.gallery_room());
+  if (open && g.gallery.Thumbs_Ready == 0) announce_title(g.title_screen());
+  return taken;
+}
+
 void on_main_mouse_down(Game& g, const InputEvent& ev) {
   // A choice label takes its own clicks; they never reach the window.
   if (choice_at(g.choice_menu(), ev.x, ev.y) >= 0)
@@ -240,7 +250,10 @@ void on_main_mouse_down(Game& g, const InputEvent& ev) {
   // their own presses.
   if (const int item = title_item(g.screen, target); item >= 0) {
     if (on_title_press(g, item) == TitleAction::Quit) on_prog_end(g);
-  } else if (!on_gallery_press(g.gallery_room(), target, ev.button) &&
+  } else if (!gallery_takes(g,
+                            [&](const GalleryRoom& room) {
+                              return on_gallery_press(room, target, ev.button);
+                            }) &&
              !on_end_button_press(g.finale(), target, ev.button)) {
     on_mouse_down(g.story(), target, ev.button);
   }
@@ -258,7 +271,8 @@ void on_main_key_down(Game& g, int key) {
     return;
   }
   if (on_choice_key(g.choice_menu(), key)) return;
-  if (!on_view_key(g.pf, g.menu, key) && !on_gallery_key(g.gallery_room(), key) &&
+  if (!on_view_key(g.pf, g.menu, key) &&
+      !gallery_takes(g, [key](const GalleryRoom& room) { return on_gallery_key(room, key); }) &&
       !on_end_button_key(g.finale(), key))
     on_key_down(g.story(), key);
 }

@@ -64,8 +64,11 @@ void on_quick_save(Game& g) {
 }
 
 void on_quick_load(Game& g) {
-  if (!allowed(g, MenuItem::QuickLoad)) return;
+  // The item is greyed while the quick slot cannot be loaded, but F9 still
+  // says why wherever a load would be allowed.
+  if (!allowed(g, MenuItem::ProgLoad)) return;
   const bool loaded = quick_load(g.slot_window());
+  g.menu.set_quick_slot(quick_slot_loadable(g.slot_window()));
   // The key or click that answered the question is not a click on the story.
   g.input.back_at = tick_count(g);
   if (loaded) throw LoadRequest{};

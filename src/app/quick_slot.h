@@ -22,7 +22,8 @@ void on_notice_timer(Game& g);
 // Saves into the quick slot whenever the game menu's save is allowed.
 void on_quick_save(Game& g);
 // Asks, then resumes the quick slot whenever the game menu's load is allowed
-// (throws LoadRequest, as a load chosen in the slot window does).
+// (throws LoadRequest, as a load chosen in the slot window does); a quick
+// slot that cannot be loaded is named at once and its item greyed.
 void on_quick_load(Game& g);
 
 }  // namespace vm

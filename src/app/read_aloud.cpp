@@ -239,8 +239,15 @@ std::string spoken_control(const FormSpec& spec, const std::string& control) {
       case ControlSpec::List:
         return "";
       default:
-        return c.caption;
+        break;
     }
+    // A row of several lines (a slot's caption and time) is read as one,
+    // after its own name when it has one.
+    std::string said = c.caption;
+    for (size_t at = said.find("\r\n"); at != std::string::npos; at = said.find("\r\n", at))
+      said.replace(at, 2, "、");
+    if (c.spoken_prefix.empty()) return said;
+    return said.empty() ? c.spoken_prefix : c.spoken_prefix + "、" + said;
   }
   return "";
 }

@@ -54,6 +54,7 @@ std::string DataFolder::slot_name(int slot) {
 void DataFolder::remove_stale_temporaries() const {
   for (int slot = 0; slot <= kQuickSlot; ++slot) remove(slot_name(slot) + ".tmp");
   remove("50.dat.tmp");
+  remove("read.dat.tmp");  // the messages read, written beside the saves
 }
 
 }  // namespace vm

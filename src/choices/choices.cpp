@@ -20,11 +20,41 @@ namespace {
 constexpr int kPollMs = 50;            // the menu looks for a pick this often
 constexpr int kPressedPauseMs = 1000;  // the pressed colour stays this long
 
-// The labels use the message window's face, bold.
+bool large_labels(const ChoiceMenu& g) {
+  return g.story.pf.settings.settings().large_text;
+}
+
+// The labels use the message window's face, bold; with large text, the
+// message text's larger size.
 Font label_font(const ChoiceMenu& g) {
   Font f = g.story.screen.Waku[0].font;
   f.bold = true;
+  if (large_labels(g)) f.points = kLargeTextPoints;
   return f;
+}
+
+// Where box i stands and how tall it is. Large labels get boxes a large
+// cell tall, the last one ending inside the panel above the frame's edge.
+struct BoxRow {
+  int top = 0, height = 0, label_height = 0;
+};
+BoxRow box_row(const ChoiceMenu& g, int i) {
+  if (!large_labels(g)) {
+    const int cell = g.story.msg.Cell_Size;
+    return {choice_box_top(cell, i), cell, kChoiceLabelHeight};
+  }
+  constexpr int kPanelBottom = 100;
+  return {kPanelBottom - kLargeTextCell * (kChoiceSlots - i), kLargeTextCell, kLargeTextCell - 1};
+}
+
+// The colour a label is drawn in: its own, or with high contrast on the
+// darker one of its state.
+uint32_t shown_text_colour(const ChoiceMenu& g, uint32_t colour) {
+  if (!g.story.pf.settings.settings().high_contrast) return colour;
+  if (colour == kChoiceTextNormal) return kChoiceTextNormalContrast;
+  if (colour == kChoiceTextHover) return kChoiceTextHoverContrast;
+  if (colour == kChoiceTextPressed) return kChoiceTextPressedContrast;
+  return colour;
 }
 
 // Repaints box k with its background and, when it belongs to the open menu,
@@ -34,9 +64,9 @@ void paint_box(const ChoiceMenu& g, int k) {
   box.back_color = g.choice.box_colour[static_cast<size_t>(k)];
   box.clear();
   if (k < g.choice.shown) {
-    g.story.pf.text.draw_text(box.img, kChoiceLabelX, 0,
-                              g.choice.Choice_Rows[static_cast<size_t>(k)].label,
-                              g.choice.text_colour[static_cast<size_t>(k)], label_font(g));
+    g.story.pf.text.draw_text(
+        box.img, kChoiceLabelX, 0, g.choice.Choice_Rows[static_cast<size_t>(k)].label,
+        shown_text_colour(g, g.choice.text_colour[static_cast<size_t>(k)]), label_font(g));
   }
 }
 
@@ -59,8 +89,8 @@ void open_boxes(const ChoiceMenu& g, int32_t first, int last) {
 
   for (int i = 0; i <= last; ++i) {
     Surface& box = g.story.screen.SelBox[static_cast<size_t>(i)];
-    const int height = box.height() > 0 ? box.height() : g.story.msg.Cell_Size;
-    box.place(box.left, box.top, width, height);
+    const BoxRow row = box_row(g, i);
+    box.place(box.left, row.top, width, row.height);
     g.choice.box_colour[static_cast<size_t>(i)] = kChoiceBoxNormal;
     paint_box(g, i);
     box.visible = true;
@@ -143,7 +173,7 @@ int choice_at(const ChoiceMenu& g, int x, int y) {
     const int rx = x - ox, ry = y - oy;
     // The label starts 8 pixels in and is clipped by its box.
     if (rx >= kChoiceLabelX && rx < box.width() && ry >= 0 &&
-        ry < std::min(kChoiceLabelHeight, box.height())) {
+        ry < std::min(box_row(g, i).label_height, box.height())) {
       return i;
     }
   }
@@ -159,6 +189,10 @@ void on_choice_hover(const ChoiceMenu& g, int index) {
   // No highlight after a press until the next message has been printed, and
   // none for the item that was highlighted last (here or in the title menu).
   if (!g.story.msg.Choice_Armed || index == g.menu_hover) return;
+  light_choice(g, index);
+}
+
+void light_choice(const ChoiceMenu& g, int index) {
   g.menu_hover = static_cast<int16_t>(index);
   g.story.pf.speech.say(g.choice.Choice_Rows[static_cast<size_t>(index)].label);
   for (int k = 0; k < kChoiceSlots; ++k) {
@@ -203,20 +237,21 @@ bool on_choice_key(const ChoiceMenu& g, int key) {
   int at = -1;  // the choice shown highlighted
   for (int k = 0; k < shown; ++k)
     if (g.choice.box_colour[static_cast<size_t>(k)] == kChoiceBoxHover) at = k;
-  if (key == kKeyReturn || key == kKeySpace) {
-    if (at >= 0 && g.story.msg.Choice_Armed) press_choice(g, at);
-    return true;  // never a click on the story beneath
+  const bool go = key == kKeyReturn || key == kKeySpace;
+  if (go && at >= 0) {
+    press_choice(g, at);
+    return true;
   }
-  int to = -1;
+  // Enter with nothing lit lights the first choice: it never picks blindly.
+  int to = go ? 0 : -1;
   if (key == kKeyDown) to = at < 0 ? 0 : (at + 1) % shown;
   if (key == kKeyUp) to = at < 0 ? shown - 1 : (at + shown - 1) % shown;
   if (key >= '1' && key < '1' + shown) to = key - '1';
   if (to < 0) return false;
-  // The mark of the item highlighted last keeps the pointer from lighting it
-  // again; a key always reaches the choice it names.
-  if (to != at && to == g.menu_hover) g.menu_hover = kNoMenuHover;
-  on_choice_hover(g, to);
-  return true;
+  // The pointer's marks (the item highlighted last, the pause after a press
+  // until the next message) never keep a key from the choice it names.
+  if (to != at) light_choice(g, to);
+  return true;  // never a click on the story beneath
 }
 
 }  // namespace vm

@@ -19,9 +19,21 @@ constexpr uint32_t kChoiceTextPressed = 0xDF3F63;
 constexpr uint32_t kChoiceBoxNormal = 0xFFFFFF;
 constexpr uint32_t kChoiceBoxHover = 0xDBF8FF;
 
+// High contrast: the labels' colours darkened until each reads at 4.5 : 1
+// or more on its box (the boxes keep their colours).
+constexpr uint32_t kChoiceTextNormalContrast = 0x1A5A8A;
+constexpr uint32_t kChoiceTextHoverContrast = 0x0B3C66;
+constexpr uint32_t kChoiceTextPressedContrast = 0xB0123C;
+
 // The label inside a box: 8 pixels from its left edge, at its top.
 constexpr int kChoiceLabelX = 8;
 constexpr int kChoiceLabelHeight = 17;
+
+// Box i stands on the third to fifth lines of the message window, whose
+// lines are `cell` pixels apart.
+constexpr int choice_box_top(int cell, int i) {
+  return cell * (i + 2) + 2;
+}
 
 // One shown choice: its index, label text and target row (SEQ).
 struct ChoiceRowEntry {
@@ -70,10 +82,13 @@ void on_choice_mouse_down(const ChoiceMenu& g, int x, int y, int button);
 // Choice index highlighted (the pointer over it, or the keyboard), with the
 // tick; and choice index picked.
 void on_choice_hover(const ChoiceMenu& g, int index);
+// Lights choice index as the pointer would, whatever the pointer's marks say
+// (the keys' way to a choice).
+void light_choice(const ChoiceMenu& g, int index);
 void press_choice(const ChoiceMenu& g, int index);
 // The keyboard on an open menu: Up and Down, or the digits 1..3, move the
-// highlight; Enter or Space picks the highlighted choice. Whether the key
-// was the menu's.
+// highlight; Enter or Space picks the highlighted choice, or with none lit
+// lights the first. Whether the key was the menu's.
 bool on_choice_key(const ChoiceMenu& g, int key);
 // Menu_Hover naming no item.
 constexpr int16_t kNoMenuHover = 5;

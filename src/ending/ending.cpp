@@ -406,6 +406,7 @@ void show_end_message(const Finale& g) {
   e.end_button_enabled = true;
   refresh(g);
   g.stage.pf.log.record(LogEvent::other("end button shown"));
+  g.stage.pf.speech.say(kEndButtonCaption);
 }
 
 void draw_staff_card(const Finale& g, int16_t row) {

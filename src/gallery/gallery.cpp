@@ -1,5 +1,7 @@
 #include "gallery/gallery.h"
 
+#include <cstdlib>
+
 #include "graphics/button.h"
 #include "graphics/scene.h"
 #include "sound/sound.h"
@@ -44,15 +46,35 @@ void paint_focus(const GalleryRoom& g) {
                                             : gl.CG_btn[static_cast<size_t>(gl.focus)]);
 }
 
-// The next button the keys reach from the focus, step +1 or -1 through the
-// thumbnails in reading order and then もどる: a picture not seen is passed.
-int next_focus(const GalleryState& gl, int step) {
-  int at = gl.focus;
-  for (int tries = 0; tries <= kGalleryExit; ++tries) {
-    at = (at + step + kGalleryExit + 1) % (kGalleryExit + 1);
-    if (at == kGalleryExit || gl.btn_enabled[static_cast<size_t>(at)]) return at;
+// The button the keys reach from the focus going (dx, dy): the nearest one
+// that way (within 45 degrees of it), a step straight along it counting less
+// than one to the side; a
+// picture not seen is passed, and with nothing that way the focus stays.
+int focus_toward(const GalleryState& gl, int dx, int dy) {
+  auto centre = [&gl](int k, int& x, int& y) {
+    const Surface& b = k == kGalleryExit ? gl.CG_exit : gl.CG_btn[static_cast<size_t>(k)];
+    x = b.left + b.width() / 2;
+    y = b.top + b.height() / 2;
+  };
+  int fx = 0, fy = 0;
+  centre(gl.focus, fx, fy);
+  int best = gl.focus;
+  long best_cost = 0;
+  for (int k = 0; k <= kGalleryExit; ++k) {
+    if (k == gl.focus || (k != kGalleryExit && !gl.btn_enabled[static_cast<size_t>(k)])) continue;
+    int x = 0, y = 0;
+    centre(k, x, y);
+    const long along = static_cast<long>(x - fx) * dx + static_cast<long>(y - fy) * dy;
+    const long aside =
+        std::labs(static_cast<long>(x - fx) * dy) + std::labs(static_cast<long>(y - fy) * dx);
+    if (along <= 0 || aside > along) continue;  // within 45 degrees of the way
+    const long cost = along + 2 * aside;
+    if (best == gl.focus || cost < best_cost) {
+      best = k;
+      best_cost = cost;
+    }
   }
-  return kGalleryExit;
+  return best;
 }
 
 void hide_buttons(const GalleryRoom& g) {
@@ -246,11 +268,10 @@ bool on_gallery_key(const GalleryRoom& g, int key) {
     view_picture(g, gl.focus);
     return true;
   }
-  int step = 0;
-  if (key == kKeyRight || key == kKeyDown) step = 1;
-  if (key == kKeyLeft || key == kKeyUp) step = -1;
-  if (step == 0) return false;
-  gl.focus = next_focus(gl, step);
+  const int dx = key == kKeyRight ? 1 : key == kKeyLeft ? -1 : 0;
+  const int dy = key == kKeyDown ? 1 : key == kKeyUp ? -1 : 0;
+  if (dx == 0 && dy == 0) return false;
+  gl.focus = focus_toward(gl, dx, dy);
   gl.focus_shown = true;
   paint_focus(g);
   refresh(g.stage);

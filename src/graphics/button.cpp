@@ -48,13 +48,23 @@ void paint_picture_button(Surface& button, const Surface* picture) {
     bit_blt(button, 0, 0, button.width(), button.height(), *picture, 0, 0, SRCCOPY);
 }
 
+namespace {
+
+// A ring `width` pixels wide, `inset` pixels inside the surface's edge.
+void ring(Surface& s, int inset, int width, uint32_t colour) {
+  const int w = s.width() - 2 * inset, h = s.height() - 2 * inset;
+  fill_rect(s, inset, inset, w, width, colour);
+  fill_rect(s, inset, inset + h - width, w, width, colour);
+  fill_rect(s, inset, inset, width, h, colour);
+  fill_rect(s, inset + w - width, inset, width, h, colour);
+}
+
+}  // namespace
+
 void draw_focus_frame(Surface& button) {
-  const int w = button.width(), h = button.height();
-  if (w < 6 || h < 6) return;
-  fill_rect(button, 1, 1, w - 2, 2, kFocusFrame);
-  fill_rect(button, 1, h - 3, w - 2, 2, kFocusFrame);
-  fill_rect(button, 1, 1, 2, h - 2, kFocusFrame);
-  fill_rect(button, w - 3, 1, 2, h - 2, kFocusFrame);
+  if (button.width() < 4 * kFocusFrameWidth || button.height() < 4 * kFocusFrameWidth) return;
+  ring(button, 0, kFocusFrameWidth, kFocusFrame);
+  ring(button, kFocusFrameWidth, 1, kFocusLine);
 }
 
 }  // namespace vm

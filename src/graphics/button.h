@@ -18,9 +18,12 @@ void paint_button(Text& text, Surface& button, const std::string& caption, bool 
 // (picture non-empty), else an empty face.
 void paint_picture_button(Surface& button, const Surface* picture);
 
-// The keyboard focus on a button drawn on the game screen: a 2-pixel frame
-// just inside its edge, in the highlight blue of the menus.
-constexpr uint32_t kFocusFrame = 0x1993D0;
+// The keyboard focus on a button drawn on the game screen: a 3-pixel navy
+// frame along its edge, seen against the light frames and faces around it,
+// and a white line inside that parts it from a dark picture.
+constexpr uint32_t kFocusFrame = rgb(11, 26, 64);
+constexpr uint32_t kFocusLine = rgb(255, 255, 255);
+constexpr int kFocusFrameWidth = 3;
 void draw_focus_frame(Surface& button);
 
 }  // namespace vm

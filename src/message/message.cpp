@@ -26,8 +26,6 @@ constexpr int kPanelInset = 6;
 // Large text for low vision: one size up, in cells wide enough for it; a
 // line then holds 19 characters and the page is still four lines, the last
 // one ending inside the panel's tinted area.
-constexpr int kLargePoints = 15;
-constexpr int kLargeCell = 21;
 constexpr size_t kLargeLineChars = 19;
 
 // The cells the message text is drawn in now.
@@ -40,8 +38,8 @@ struct TextCells {
 TextCells text_cells(const MessageWindow& mw) {
   TextCells c{mw.screen.Waku[kWakuShown].font, mw.msg.Cell_Size, kLineChars};
   if (!mw.pf.settings.settings().large_text) return c;
-  c.font.points = kLargePoints;
-  c.cell = kLargeCell;
+  c.font.points = kLargeTextPoints;
+  c.cell = kLargeTextCell;
   c.line_chars = kLargeLineChars;
   return c;
 }

@@ -29,6 +29,11 @@ struct MessageState {
 constexpr size_t kLineChars = 23;
 constexpr int kPageLines = 4;
 
+// Large text for low vision: the window's text one size up (15 points in
+// cells of 21 pixels).
+constexpr int kLargeTextPoints = 15;
+constexpr int kLargeTextCell = 21;
+
 constexpr uint32_t kNarrationColour = 0x953C8C;
 constexpr uint32_t kShadowColour = 0xC0C0C0;
 

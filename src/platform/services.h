@@ -163,6 +163,8 @@ struct ControlSpec {
   uint32_t fore = kDefaultColour;  // text colour, 0x00RRGGBB
   uint32_t back = kDefaultColour;  // box colour (Label, Panel)
   Image picture;                   // Picture
+  // Read aloud before the control's caption (a slot row's number), "" none.
+  std::string spoken_prefix;
 
   static constexpr uint32_t kDefaultColour = 0xFFFFFFFFu;  // the desktop's own
 
@@ -445,9 +447,10 @@ struct PlayerSettings {
   int music_volume = 100;           // the player's levels, 0..100 %
   int effects_volume = 100;
   TextSpeed text_speed = TextSpeed::Normal;
-  // Skipping goes on past text not read before, as the game always skipped;
-  // cleared, 次の選択まで進む and Ctrl stop at the first unread message.
-  bool skip_unread = true;
+  // Skipping goes on past text not read before. Cleared, as it starts, the
+  // game menu's 次の選択まで進む and Ctrl stop at the first unread message; the
+  // options window's skip mode is the player's own choice and always skips.
+  bool skip_unread = false;
   // The game read aloud through the desktop's speech service (読み上げ).
   bool self_voicing = false;
   // For low vision: the message text one size larger, and the history in a

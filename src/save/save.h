@@ -113,12 +113,14 @@ void open_slot_window(const SlotWindow& g);
 void refresh_slots(const SlotWindow& g);
 
 // The quick slot beside the five: written whole from Save_Slots (gathered by
-// the caller), false after naming a failure to the player. quick_load asks
-// first, then takes a readable quick slot's record as the one to resume (the
-// caller resumes it); a damaged one is refused with the slot window's words.
+// the caller), false after naming a failure to the player. quick_load names
+// a damaged quick slot at once with the slot window's words and asks
+// nothing; a readable one it asks about, then takes its record as the one to
+// resume (the caller resumes it).
 bool quick_save(const SlotWindow& g);
 bool quick_load(const SlotWindow& g);
-bool quick_slot_present(const SlotWindow& g);
+// Whether the quick slot holds a record this story can resume.
+bool quick_slot_loadable(const SlotWindow& g);
 
 // The menu items of the main window.
 void on_prog_save(Game& g);

@@ -91,6 +91,7 @@ FormSpec slot_window_spec(const SlotWindow& g) {
         add(ControlSpec::at(ControlSpec::Label, label_name(i), 44, 2 + 38 * i, 190, 36));
     label.back = 0xF4F4F8;
     label.font_points = 9;
+    label.spoken_prefix = "スロット" + std::to_string(i + 1);
   }
   for (int i = 0; i < 4; ++i)
     add(ControlSpec::at(ControlSpec::Button, button_name(i), 292, 156 - 34 * i, 84, 30,
@@ -374,12 +375,23 @@ bool quick_save(const SlotWindow& g) {
   return write_slot(g, kQuickSlot);
 }
 
-bool quick_slot_present(const SlotWindow& g) {
-  return DataFolder(g.pf.files, g.data_dir).has_slot(kQuickSlot);
+bool quick_slot_loadable(const SlotWindow& g) {
+  return slot_content(g, kQuickSlot, nullptr, nullptr) == SlotContent::Used;
 }
 
 bool quick_load(const SlotWindow& g) {
-  if (!quick_slot_present(g)) return false;
+  // A quick slot that cannot be resumed is named at once: asking first would
+  // only lead to a refusal.
+  std::string error;
+  switch (slot_content(g, kQuickSlot, nullptr, &error)) {
+    case SlotContent::Empty:
+      return false;
+    case SlotContent::Unreadable:
+      message_box(g.pf, slot_words(kQuickSlot) + " のデータを読み込めません。\r\n" + error);
+      return false;
+    case SlotContent::Used:
+      break;
+  }
   if (message_box(g.pf, "クイックロードしますか？", Buttons::YesNo) != Answer::Yes) return false;
   return take_slot(g, kQuickSlot) == SlotContent::Used;
 }

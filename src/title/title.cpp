@@ -107,13 +107,17 @@ std::string title_steps(const TitleScreen& g) {
   sc.End_Pic.visible = true;
   refresh(g);
   g.stage.pf.log.record(LogEvent::title("menu ready"));
-  g.stage.pf.speech.say(std::string("タイトル。") + kSpokenItems[0] + "、" + kSpokenItems[1] +
-                        "、" + kSpokenItems[2] + "、" + kSpokenItems[3]);
+  announce_title(g);
   g.stage.pf.dialogs.set_ime_open(false);
   return "";
 }
 
 }  // namespace
+
+void announce_title(const TitleScreen& g) {
+  g.stage.pf.speech.say(std::string("タイトル。") + kSpokenItems[0] + "、" + kSpokenItems[1] +
+                        "、" + kSpokenItems[2] + "、" + kSpokenItems[3]);
+}
 
 void leave_title(const TitleScreen& g) {
   ScreenState& sc = g.stage.screen;

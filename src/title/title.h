@@ -27,6 +27,10 @@ struct TitleScreen {
 // Last step of start-up; returns when the menu is ready.
 void show_title(Game& g);
 
+// The title's items read aloud, as when the menu first appears (and again
+// whenever the player comes back to it).
+void announce_title(const TitleScreen& g);
+
 // The title leaves the screen for good (start, or a loaded game).
 void leave_title(const TitleScreen& g);
 

@@ -47,5 +47,42 @@ TEST(PlayDemo, TheRunnersVerbsSaveAndShootAndAFailedShotIsAFailure) {
   EXPECT_NE(out.find("bad.txt:2"), std::string::npos);
 }
 
+// The runner as a tester's tool: it plays with a settings file given to it
+// (and leaves the file alone), a scroll acts on the control that has the
+// focus, a history line rolls back to a message, and an answer that does not
+// fit the dialog it meets is an error naming its line, never read as "no".
+TEST(PlayDemo, SettingsFocusedScrollsHistoryAndAMisfitAnswer) {
+  test::TempDir dir;
+  std::filesystem::copy(test::build_dir() + "/data", dir / "data",
+                        std::filesystem::copy_options::recursive);
+  const std::string settings = "[sound]\nmusic_volume=30\n[text]\nspeed=instant\n";
+  test::write_bytes(dir / "settings.ini", settings);
+  std::ofstream(dir / "input.txt") << "wait 5500\nmenu preferences\nwait 100\n"
+                                      "focus EffectsVolume\nscroll 40\nformkey Tab\n"
+                                      "scroll 2500\npress OK\nwait 200\nclick 300 255\n"
+                                      "wait 6000\nclick 450 420\nwait 1500\nclick 450 420\n"
+                                      "wait 1500\nhistory 2\nwait 500\nmenu prog_end\n"
+                                      "answer ok\n";
+  std::string out;
+  const int code =
+      test::run_command(test::build_dir() + "/velmora-play --settings " + dir.path() +
+                            "settings.ini " + dir.path() + "data " + dir.path() + "input.txt",
+                        out);
+  EXPECT_EQ(code, 2) << out;
+  EXPECT_EQ(test::read_bytes(dir / "settings.ini"), settings);
+  for (const char* seen : {"levels music 30 effects 100", "levels music 30 effects 40",
+                           "rollback 2", "input.txt:19: answer \"ok\" does not fit the dialog"})
+    EXPECT_NE(out.find(seen), std::string::npos) << seen << "\n" << out;
+  EXPECT_EQ(out.find("MusicVolume acted on"), std::string::npos);
+
+  // A settings file that cannot be read stops the run before it starts.
+  test::write_bytes(dir / "settings.ini", std::string("\0[view]\n", 8));
+  EXPECT_EQ(test::run_command(test::build_dir() + "/velmora-play --settings " + dir.path() +
+                                  "settings.ini " + dir.path() + "data " + dir.path() + "input.txt",
+                              out),
+            2);
+  EXPECT_NE(out.find("cannot be used: it holds a NUL byte"), std::string::npos) << out;
+}
+
 }  // namespace
 }  // namespace vm

@@ -132,28 +132,41 @@ TEST_F(ReadAloud, WindowsSayTheirTitleAndTheControlInFocusAndTheGalleryCountsPic
   s.hl.focus(t + 600, "EffectsVolume");
   s.hl.focus(t + 700, "SpeedNormal");
   s.hl.press(t + 800, "Cancel");
+  s.hl.at(t + 850, [&] {
+    test::write_bytes(dir / "01.dat",
+                      slot_file_text("2026/12/08 10:12", "夏休みの始まり",
+                                     {"00100100000305000080-1-103000802", "山田", "花子"}));
+  });
   s.hl.click(t + 900, kItemX, item_y(1));  // load: the slot window
   s.hl.focus(t + 1000, "Label1(0)");
+  s.hl.form_key(t + 1050, kKeyTab);  // the keys say where they go too
   s.hl.close_box(t + 1100);
   // One picture seen: the gallery offers it and counts it.
   s.hl.at(t + 1200, [&] { s.g.assets.CG_Seen[1] = -1; });
   s.hl.click(t + 1300, kItemX, item_y(2));
-  // The keys move the focus to it and back to もどる, and open it.
-  s.hl.key(t + 2500, kKeyRight);
-  s.hl.key(t + 2600, kKeyLeft);
-  s.hl.key(t + 2700, kKeyRight);
+  // The keys move the focus to it and back to もどる, open it, close it and
+  // go back to the title, which reads its items again.
+  s.hl.key(t + 2500, kKeyLeft);
+  s.hl.key(t + 2600, kKeyRight);
+  s.hl.key(t + 2700, kKeyLeft);
   s.hl.key(t + 2800, kKeyReturn);
+  s.hl.key(t + 3500, kKeyEscape);
+  s.hl.key(t + 3700, kKeyEscape);
   s.quit(t + 5000);
   s.run(dir.path());
   const std::vector<std::string>& said = s.hl.spoken;
   // A box says how it stands, a bar is read back as it changes, the slot
-  // window says its first row.
+  // window's rows say their number and what they hold.
   for (const char* u :
        {"オプション設定", "ＢＧＭ オン", "ｳｨﾝﾄﾞｳの濃さ 80 Low High", "ｳｨﾝﾄﾞｳの濃さ 40 Low High",
-        "環境設定", "効果音の音量 100 %", "ゲームデータ", "データなし",
+        "環境設定", "効果音の音量 100 %", "ゲームデータ", "スロット1、データなし",
         "ギャラリー。5枚中1枚を見られます", "もどる", "普通 選択中"})
     EXPECT_NE(std::find(said.begin(), said.end(), u), said.end()) << u;
+  EXPECT_EQ(std::count(said.begin(), said.end(), "スロット2、夏休みの始まり、12/08 10:12"), 1);
   EXPECT_EQ(std::count(said.begin(), said.end(), "5枚中2枚目"), 3);  // twice focused, once shown
+  EXPECT_EQ(
+      std::count(said.begin(), said.end(), "タイトル。はじめから、つづきから、ギャラリー、おわる"),
+      2);
 }
 
 TEST_F(ReadAloud, ControlsSayWhatTheyAreAndHowTheyStand) {

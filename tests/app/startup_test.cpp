@@ -106,6 +106,8 @@ TEST_F(Startup, RefusalsAreNamedInTheGamesWordsAndChangeNothing) {
     if (r.file.empty()) EXPECT_EQ(count(again, LogKind::Caption), 0);
     const bool picture = r.file == "72.dat" || r.file == "61.dat";
     EXPECT_EQ(count(again, LogKind::Error, p + r.file + ": "), picture ? 1 : 0);
+    for (const std::string& line : events(again).of(LogKind::Error).lines())
+      EXPECT_EQ(line.find(p, line.find(p) + 1), std::string::npos) << "named twice: " << line;
     EXPECT_TRUE(test::snapshot(p) == before);
     if (!r.file.empty()) test::write_bytes(dir / r.file, kept);
   }

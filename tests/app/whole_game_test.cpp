@@ -197,14 +197,16 @@ TEST_F(WholeGame, BothEndingsThenTheGalleryAfterARestart) {
   expect_at_rest("000000");
 
   // A new start: Down thrice to the gallery's item, Enter; it offers all five
-  // pictures. Right to the first picture (framed), Enter for the full view,
-  // Escape back, Escape to the title.
+  // pictures. From もどる, Left, Up and Left reach the first picture
+  // (framed), Enter for the full view, Escape back, Escape to the title.
   test::Session s;
   Headless& hl = s.hl;
   const uint32_t t = kMenuReadyMs + 100;
   for (int i = 0; i < 3; ++i) hl.key(t + 100 * i, kKeyDown);
   hl.key(t + 400, kKeyReturn);
-  hl.key(t + 1500, kKeyRight);
+  hl.key(t + 1500, kKeyLeft);
+  hl.key(t + 1520, kKeyUp);
+  hl.key(t + 1540, kKeyLeft);
   Image framed, full;
   hl.at(t + 1600, [&] {
     framed = hl.last_frame();

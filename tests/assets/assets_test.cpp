@@ -90,7 +90,9 @@ TEST_F(Assets, StartRestoresPicturesAndReadsTheSystemFileShutdownDisguisesThem) 
   write_bytes(dir / "03.dat", "slot");
   write_bytes(dir / "03.dat.tmp", "half a sl");
   write_bytes(dir / "50.dat.tmp", "");
+  write_bytes(dir / "read.dat.tmp", "VMRD");
   check(g);
+  EXPECT_FALSE(std::filesystem::exists(dir / "read.dat.tmp"));
   EXPECT_FALSE(std::filesystem::exists(dir / "03.dat.tmp"));
   EXPECT_FALSE(std::filesystem::exists(dir / "50.dat.tmp"));
   EXPECT_EQ(read_bytes(dir / "03.dat"), "slot");

@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -86,6 +87,7 @@ class Choices : public ::testing::Test {
 // Skipping stops at the menu, and the item offers to skip again.
 TEST_F(Choices, PickingTheSecondOfTwoContinuesAtItsTargetAndSkippingStopsThere) {
   load("2");
+  hl.player_settings.skip_unread = true;  // the message before the menu was never read
   g.input.Text_Mode = 3;
   on_speedup(g.story());  // from character-by-character to skipping
   ASSERT_EQ(hl.menu_caption("speedup"), "スキップ停止");
@@ -188,6 +190,73 @@ TEST_F(Choices, HoveringHighlightsOneChoiceWithATickButNotTheLastOneAgain) {
   EXPECT_EQ(counters(), 1);
   EXPECT_EQ(g.choice.text_colour[1], kChoiceTextNormal);
   EXPECT_EQ(g.choice.text_colour[0], kChoiceTextPressed);
+}
+
+// Enter with nothing lit lights the first choice and only the next Enter
+// picks it, even where the pointer could light nothing: on the item it lit
+// last, or at a menu that follows a pick with no message between.
+TEST_F(Choices, EnterLightsTheFirstChoiceBeforeItPicks) {
+  load("1");
+  g.app.Menu_Hover = 0;
+  hl.at(90, [&] { g.msg.Choice_Armed = 0; });
+  hl.key(100, kKeyReturn);
+  hl.at(150, [&] {
+    EXPECT_EQ(g.choice.Sel_Choice, -1);
+    EXPECT_EQ(g.choice.text_colour[0], kChoiceTextHover);
+    EXPECT_EQ(g.screen.SelBox[0].img.at(2, 2), kChoiceBoxHover);
+  });
+  hl.key(200, kKeyReturn);
+  run_script(g.story());
+  EXPECT_EQ(counters(), 1);
+  EXPECT_EQ(effects(kEffectSelect).size(), 1u);
+  EXPECT_TRUE(test::within(effects(kEffectSelect)[0].at, 200, 250));
+}
+
+// High contrast darkens every label until it reads at 4.5 : 1 on its box,
+// normal, lit and pressed; large text draws the labels one size up in boxes
+// that still end inside the panel, and the pointer finds them there.
+TEST_F(Choices, HighContrastAndLargeTextLabelsStayReadable) {
+  load("3");
+  hl.player_settings.high_contrast = true;
+  hl.player_settings.large_text = true;
+  // The label's own colour: the commonest pixel on the box that is not its
+  // background.
+  auto label_colour = [](const Surface& box) {
+    std::map<uint32_t, int> seen;
+    for (uint32_t p : box.img.px)
+      if (p != box.img.px[0]) ++seen[p];
+    uint32_t best = 0;
+    int most = 0;
+    for (const auto& [colour, n] : seen)
+      if (n > most) best = colour, most = n;
+    return best;
+  };
+  std::vector<double> ratios;
+  auto look = [&](int k) {
+    const Surface& box = g.screen.SelBox[static_cast<size_t>(k)];
+    ratios.push_back(test::contrast(label_colour(box), box.img.px[0]));
+  };
+  Font large = g.screen.Waku[0].font;
+  large.bold = true;
+  large.points = kLargeTextPoints;
+  hl.at(100, [&] {
+    for (int k = 0; k < 3; ++k) look(k);
+    for (int k = 0; k < 3; ++k) {
+      const Surface& box = g.screen.SelBox[static_cast<size_t>(k)];
+      EXPECT_EQ(box.height(), kLargeTextCell);
+      EXPECT_EQ(box.top, 100 - kLargeTextCell * (3 - k));
+    }
+    EXPECT_EQ(g.screen.SelBox[0].width(), g.pf.text.text_width("まっすぐ行く道", large) + 10);
+  });
+  const int y1 = 355 + 100 - kLargeTextCell * 2 + 15;  // low on the second label
+  hl.move(150, kLabelX, y1);
+  hl.at(200, [&] { look(1); });
+  hl.click(250, kLabelX, y1);
+  hl.at(300, [&] { look(1); });
+  run_script(g.story());
+  EXPECT_EQ(counters(), 2);
+  ASSERT_EQ(ratios.size(), 5u);
+  for (double r : ratios) EXPECT_GE(r, 4.5);
 }
 
 TEST_F(Choices, AMenuWithoutItsRowsReusesTheRowsOfThePreviousMenu) {

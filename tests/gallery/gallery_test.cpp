@@ -118,6 +118,42 @@ TEST_F(GalleryTest, ExitReturnsToTheTitleAndTheNextVisitShowsNewPictures) {
   EXPECT_TRUE(g.screen.Title.visible);
 }
 
+// The arrows move the focus to the button that way on the grid, passing
+// pictures not seen, and stay where nothing lies that way. The frame is
+// three pixels of navy that stand out from the backdrop's frame around the
+// thumbnail, with a white line between it and the picture.
+TEST_F(GalleryTest, ArrowsMoveByPlaceAndTheFocusFrameStandsOut) {
+  g.assets.CG_Seen = {-1, -1, -1, 0, -1};
+  g.sound.Sound_On = 0;
+  open_gallery(g.gallery_room());
+  const Image before = hl.last_frame();
+  std::vector<int> reached;
+  for (int key : {kKeyRight, kKeyLeft, kKeyUp, kKeyRight, kKeyDown, kKeyLeft, kKeyLeft, kKeyDown,
+                  kKeyRight}) {
+    handle_event(g, InputEvent{InputEvent::KeyDown, 0, 0, 0, key});
+    reached.push_back(g.gallery.focus);
+  }
+  // もどる stays on Right; Left to the picture beside it (4), Up to the one
+  // above (1), Right to 2, Down from 2 to もどる, Left to 4; Left again
+  // passes 3, not seen, to 0; nothing seen lies below 0; Right to 1.
+  EXPECT_EQ(reached, (std::vector<int>{kGalleryExit, 4, 1, 2, kGalleryExit, 4, 0, 0, 1}));
+  const Image& f = hl.last_frame();
+  const int x = thumb_x(1), y = thumb_y(1);
+  for (int d = 0; d < kFocusFrameWidth; ++d) {
+    EXPECT_EQ(f.at(x + d, y + 40), kFocusFrame) << d;
+    EXPECT_EQ(f.at(x + kThumbW - 1 - d, y + 40), kFocusFrame) << d;
+    EXPECT_EQ(f.at(x + 60, y + d), kFocusFrame) << d;
+    EXPECT_EQ(f.at(x + 60, y + kThumbH - 1 - d), kFocusFrame) << d;
+  }
+  EXPECT_EQ(f.at(x + kFocusFrameWidth, y + 40), kFocusLine);
+  for (const auto& [ox, oy] : std::vector<std::pair<int, int>>{{-1, 40}, {kThumbW, 40}, {60, -1}}) {
+    EXPECT_EQ(f.at(x + ox, y + oy), before.at(x + ox, y + oy));
+    EXPECT_GE(test::contrast(kFocusFrame, f.at(x + ox, y + oy)), 3.0) << ox << "," << oy;
+  }
+  EXPECT_GE(test::contrast(kFocusFrame, kFocusLine), 3.0);
+  EXPECT_GE(test::contrast(kFocusFrame, kButtonFace), 3.0);  // on もどる
+}
+
 TEST_F(GalleryTest, BrokenPictureGivesAnEmptyButtonAndOneMessage) {
   g.assets.CG_Seen = {-1, -1, -1, -1, -1};
   test::write_bytes(dir / gallery_file(1), "not a picture at all");

@@ -54,19 +54,6 @@ TEST(MessageFrame, BorderPiecesFromTheSheet) {
     for (int x = 16; x < blank.w - 16; x += 13) EXPECT_EQ(blank.at(x, y), kSheetTint);
 }
 
-// WCAG contrast of two colours.
-double luminance(uint32_t c) {
-  auto lin = [](int v) {
-    const double s = v / 255.0;
-    return s <= 0.04045 ? s / 12.92 : std::pow((s + 0.055) / 1.055, 2.4);
-  };
-  return 0.2126 * lin(red_of(c)) + 0.7152 * lin(green_of(c)) + 0.0722 * lin(blue_of(c));
-}
-double contrast(uint32_t a, uint32_t b) {
-  const double la = luminance(a), lb = luminance(b);
-  return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
-}
-
 // The demo's frame sheet: its panel is readable over every scene.
 TEST(MessageFrame, TheDemoPanelIsReadableOverEveryScene) {
   Rig r;
@@ -93,8 +80,8 @@ TEST(MessageFrame, TheDemoPanelIsReadableOverEveryScene) {
     const uint32_t median = rgb(static_cast<uint8_t>(ch[0][ch[0].size() / 2]),
                                 static_cast<uint8_t>(ch[1][ch[1].size() / 2]),
                                 static_cast<uint8_t>(ch[2][ch[2].size() / 2]));
-    EXPECT_GE(contrast(0x000000, median), 7.0) << n;
-    EXPECT_GE(contrast(kNarrationColour, median), 3.0) << n;
+    EXPECT_GE(test::contrast(0x000000, median), 7.0) << n;
+    EXPECT_GE(test::contrast(kNarrationColour, median), 3.0) << n;
   }
 }
 

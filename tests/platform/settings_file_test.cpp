@@ -57,7 +57,8 @@ TEST(SettingsFile, DamagedFileGivesDefaultsAWarningAndIsKeptAside) {
         std::string("[view]\nfull_screen=maybe\n"), std::string("[auto_forward]\ndelay_ms=-5\n"),
         std::string("[view]\nscale=2\n[sound]\nmusic_volume=150\n"),
         std::string("[sound]\neffects_volume=loud\n"), std::string("[text]\nspeed=ludicrous\n"),
-        std::string("[text]\nspeed=fast\nskip_unread=2\n")}) {
+        std::string("[text]\nspeed=fast\nskip_unread=2\n"), std::string("\0[view]\nscale=2\n", 16),
+        std::string("[view]\nscale=2\n\0\xff\x01", 18), std::string("\xfe\xff\x93\x80[view]\n")}) {
     write_bytes(path, bad);
     const std::string aside = path + ".bad" + (n ? "." + std::to_string(n) : "");
     ++n;

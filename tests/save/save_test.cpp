@@ -165,7 +165,8 @@ TEST(SaveAndLoad, RoundTripThroughQuitAndStart) {
         EXPECT_TRUE(b.hl.menu_enabled("prog_save"));
         // F5 writes the quick slot beside the five and shows its notice for a
         // second; F9 asks, and "yes" resumes the slot. A damaged quick slot
-        // is refused with the slot window's words and nothing is loaded.
+        // is refused at once with the slot window's words, nothing asked,
+        // nothing loaded, and its item greyed.
         EXPECT_FALSE(b.hl.menu_enabled("quick_load"));  // no quick slot yet
         const uint32_t t = b.hl.now();
         b.hl.key(t, kKeyF5);
@@ -182,10 +183,13 @@ TEST(SaveAndLoad, RoundTripThroughQuitAndStart) {
           test::write_bytes(dir / "05.dat", "壊れた");
         });
         b.hl.key(t + 3100, kKeyF9);
-        b.hl.answer(t + 3100, "yes");
         b.hl.at(t + 3300, [&] {
           EXPECT_EQ(count(b.hl, LogKind::FileRead, "05.dat"), 1);
-          EXPECT_EQ(count(b.hl, LogKind::Dialog, "のデータを読み込めません"), 1);
+          EXPECT_EQ(count(b.hl, LogKind::Dialog, "クイックロードしますか"), 1);
+          EXPECT_EQ(count(b.hl, LogKind::Dialog,
+                          "\"クイックスロット (05.dat) のデータを読み込めません。"),
+                    1);
+          EXPECT_FALSE(b.hl.menu_enabled("quick_load"));
         });
         b.quit(t + 3500);
       });

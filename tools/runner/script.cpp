@@ -25,6 +25,7 @@ constexpr VerbName kVerbs[] = {
     {Step::Scroll, "scroll"},   {Step::Row, "row"},       {Step::CloseBox, "closebox"},
     {Step::Jump, "jump"},       {Step::Set, "set"},       {Step::Focus, "focus"},
     {Step::FormKey, "formkey"}, {Step::Pad, "pad"},       {Step::PadUp, "padup"},
+    {Step::History, "history"},
 };
 
 const char* verb_name(Step::Verb v) {
@@ -62,6 +63,8 @@ bool parse_args(Step& s, const std::string& rest) {
       return static_cast<bool>(args >> s.n);
     case Step::Jump:
       return args >> s.n && s.n >= 0 && s.n <= 9999;
+    case Step::History:
+      return args >> s.n && s.n >= 1;
     case Step::Pad:
     case Step::PadUp:
       s.text = rest;
@@ -97,7 +100,8 @@ const char* const kGrammar =
     "             slot N | press CAPTION | control NAME | choose CAPTION |\n"
     "             check CAPTION on|off | scroll N | row N | closebox |\n"
     "             focus NAME | formkey NAME (Tab, Return, space, Escape in the open window) |\n"
-    "             pad|padup a|b|x|y|back|start|lb|rb|up|down|left|right\n"
+    "             pad|padup a|b|x|y|back|start|lb|rb|up|down|left|right |\n"
+    "             history N (the history window, the message N back double-clicked)\n"
     "  with --dev: jump NUM | set kou|pap|rub|hap=VALUE\n";
 
 int key_code(const std::string& name) {
@@ -146,6 +150,7 @@ std::string line_of(const Step& s) {
     case Step::Scroll:
     case Step::Row:
     case Step::Jump:
+    case Step::History:
       return verb + " " + std::to_string(s.n);
     case Step::Check:
       return verb + " " + s.text + (s.on ? " on" : " off");

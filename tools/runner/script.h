@@ -33,6 +33,7 @@ struct Step {
     FormKey,   // key, name: a key pressed in the open secondary window
     Pad,       // text: a gamepad button pressed ("a", "start", "rb"...)
     PadUp,     // text: a gamepad button released
+    History,   // n: the history window opened, the message n back double-clicked
   };
   Verb verb = Wait;
   long ms = 0;

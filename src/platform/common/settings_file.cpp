@@ -4,6 +4,7 @@
 #include <glib/gstdio.h>
 #include <sys/stat.h>
 
+#include <cstring>
 #include <iterator>
 #include <memory>
 #include <string_view>
@@ -162,31 +163,46 @@ std::string default_settings_path(const std::string& game) {
   return std::string(g_get_user_config_dir()) + "/" + game + "/settings.ini";
 }
 
+namespace {
+
+// The file's settings, or false with what is wrong with it.
+bool parse_settings_file(const std::string& path, PlayerSettings& s, std::string& problem) {
+  KeyFilePtr kf(g_key_file_new());
+  GError* err = nullptr;
+  gchar* text = nullptr;
+  gsize length = 0;
+  if (!g_file_get_contents(path.c_str(), &text, &length, &err)) {
+    problem = take_message(err);
+    return false;
+  }
+  // Editors on some desktops start a UTF-8 file with a byte-order mark.
+  const char* start = text;
+  if (length >= 3 && std::string_view(text, 3) == "\xEF\xBB\xBF") {
+    start += 3;
+    length -= 3;
+  }
+  // The key-file reader stops quietly at a NUL byte and passes bytes that
+  // are no text at all: such a file is as damaged as one with a bad line.
+  if (std::memchr(start, '\0', length) != nullptr)
+    problem = "it holds a NUL byte";
+  else if (!g_utf8_validate(start, static_cast<gssize>(length), nullptr))
+    problem = "it is not UTF-8 text";
+  else if (!g_key_file_load_from_data(kf.get(), start, length, G_KEY_FILE_NONE, &err))
+    problem = take_message(err);
+  g_free(text);
+  return problem.empty() && read_keys(kf.get(), s, problem);
+}
+
+}  // namespace
+
 PlayerSettings read_settings_file(const std::string& link, std::string* warning) {
   PlayerSettings defaults;
   const std::string path = followed(link);
   remove_stale_temporaries(path);
   if (!g_file_test(path.c_str(), G_FILE_TEST_EXISTS)) return defaults;
-  KeyFilePtr kf(g_key_file_new());
-  GError* err = nullptr;
-  std::string problem;
   PlayerSettings s;
-  gchar* text = nullptr;
-  gsize length = 0;
-  if (!g_file_get_contents(path.c_str(), &text, &length, &err)) {
-    problem = take_message(err);
-  } else {
-    // Editors on some desktops start a UTF-8 file with a byte-order mark.
-    const char* start = text;
-    if (length >= 3 && std::string_view(text, 3) == "\xEF\xBB\xBF") {
-      start += 3;
-      length -= 3;
-    }
-    if (!g_key_file_load_from_data(kf.get(), start, length, G_KEY_FILE_NONE, &err))
-      problem = take_message(err);
-    g_free(text);
-  }
-  if (problem.empty() && read_keys(kf.get(), s, problem)) return s;
+  std::string problem;
+  if (parse_settings_file(path, s, problem)) return s;
   // Damaged: the defaults stand, and the old file is kept beside the new one
   // for whoever wants to see what was wrong with it.
   const std::string aside = free_aside_name(path);
@@ -195,6 +211,16 @@ PlayerSettings read_settings_file(const std::string& link, std::string* warning)
     *warning = "the settings file " + path + " is damaged (" + problem +
                "); using the default settings" + (kept ? "; the old file is now " + aside : "");
   return defaults;
+}
+
+bool read_settings_for_play(const std::string& path, PlayerSettings& out, std::string& problem) {
+  PlayerSettings s;
+  if (!parse_settings_file(followed(path), s, problem)) {
+    problem = "the settings file " + path + " cannot be used: " + problem;
+    return false;
+  }
+  out = s;
+  return true;
 }
 
 bool write_settings_file(const std::string& link, const PlayerSettings& s, std::string* error) {

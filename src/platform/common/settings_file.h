@@ -20,6 +20,11 @@ std::string default_settings_path(const std::string& game = "velmora");
 // mark is no damage; a link is read and written through to its target.
 PlayerSettings read_settings_file(const std::string& path, std::string* warning);
 
+// Reads a settings file given for one play (the runner's --settings) and
+// changes nothing on the disk: false with a reason when it is missing or
+// damaged.
+bool read_settings_for_play(const std::string& path, PlayerSettings& out, std::string& problem);
+
 // Writes the settings file, creating its folder. False with a reason on
 // failure (the game goes on with the settings in memory).
 bool write_settings_file(const std::string& path, const PlayerSettings& s, std::string* error);

@@ -86,8 +86,15 @@ class Headless {
   // Runs fn on the game's thread when the clock reaches at_ms (screenshots).
   void at(uint32_t at_ms, std::function<void()> fn);
   // Answers for dialogs shown at or after at_ms, in order: "ok", "yes", "no"
-  // or the text for an input box.
-  void answer(uint32_t at_ms, const std::string& answer);
+  // or the text for an input box. An answer the dialog it meets cannot take
+  // (an "ok" for a yes-or-no question) is an error, logged with `origin`
+  // (the input line it came from) and counted in misfit_answers; the dialog
+  // then takes its default.
+  void answer(uint32_t at_ms, const std::string& answer, const std::string& origin = "");
+  int misfit_answers = 0;
+  // Opens the history window at at_ms and double-clicks the message `back`
+  // messages before the newest (1: the one before it).
+  void history(uint32_t at_ms, int back);
   // The file monitor of a dev run: the folder it was asked to watch, and a
   // change of one of its files (by name) told to the game at at_ms, as the
   // system would tell it once the file has been written.
@@ -140,8 +147,10 @@ class Headless {
   // The settings store: what the game reads at start, and every save.
   PlayerSettings player_settings;
   int settings_saves = 0;
-  // The line the next history window is double-clicked on (-1: none).
+  // The line the next history window is double-clicked on (-1: none), or
+  // the message so many messages back (-1: none).
   int history_pick = -1;
+  int history_back = -1;
   bool main_enabled() const { return main_enabled_; }
   // The open secondary window with this code name, or nullptr.
   const HeadlessFormState* form(const std::string& name) const;
@@ -204,12 +213,18 @@ class Headless {
   void act_on_form(uint32_t at_ms, const std::string& what,
                    std::function<void(HeadlessFormState&)> fn);
   void send_control(HeadlessFormState& f, const ControlSpec& c);
+  // The control took the keyboard focus, as the real window tells it.
+  static void send_focus(HeadlessFormState& f, const ControlSpec& c);
   bool advance_to_next();
 
   uint32_t now_ = 0;
   uint64_t order_ = 0;
   std::deque<Scheduled> queue_;
-  std::deque<std::pair<uint32_t, std::string>> answers_;
+  struct PendingAnswer {
+    uint32_t at = 0;
+    std::string text, origin;
+  };
+  std::deque<PendingAnswer> answers_;
   std::vector<Timer> timers_;
   EventSink* sink_ = nullptr;
   Image last_frame_;

@@ -10,6 +10,10 @@ class HeadlessDialogs : public Dialogs {
   explicit HeadlessDialogs(Headless& h) : h_(h) {}
   Answer message_box(const std::string& text, Buttons buttons) override {
     std::optional<std::string> a = take();
+    if (a && !fits(*a, buttons)) {
+      misfit(*a, text, buttons);
+      a.reset();
+    }
     Answer result = buttons == Buttons::Ok ? Answer::Ok : Answer::No;
     if (a && buttons == Buttons::YesNo) result = *a == "yes" ? Answer::Yes : Answer::No;
     const char* shown = result == Answer::Ok ? "ok" : result == Answer::Yes ? "yes" : "no";
@@ -30,18 +34,42 @@ class HeadlessDialogs : public Dialogs {
     h_.log_.record(LogEvent::history_open(lines.size()));
     for (const HistoryLine& l : lines) h_.log_.record(LogEvent::history_line(l.speaker, l.text));
     h_.log_.record(LogEvent::history_close());
-    const int pick = h_.history_pick;
+    int pick = h_.history_pick;
     h_.history_pick = -1;
+    if (h_.history_back >= 0) pick = line_back(lines, h_.history_back);
+    h_.history_back = -1;
     return pick >= 0 && pick < static_cast<int>(lines.size()) ? pick : -1;
   }
 
  private:
   std::optional<std::string> take() {
-    if (h_.answers_.empty() || h_.answers_.front().first > h_.now_) return std::nullopt;
-    std::string a = h_.answers_.front().second;
+    if (h_.answers_.empty() || h_.answers_.front().at > h_.now_) return std::nullopt;
+    std::string a = h_.answers_.front().text;
+    origin_ = h_.answers_.front().origin;
     h_.answers_.pop_front();
     return a;
   }
+  static bool fits(const std::string& a, Buttons buttons) {
+    return buttons == Buttons::Ok ? a == "ok" : a == "yes" || a == "no";
+  }
+  void misfit(const std::string& a, const std::string& text, Buttons buttons) {
+    ++h_.misfit_answers;
+    const std::string wanted = buttons == Buttons::Ok ? "ok" : "yes or no";
+    h_.log_.record(LogEvent::error((origin_.empty() ? "" : origin_ + ": ") + "answer \"" + a +
+                                   "\" does not fit the dialog \"" + text + "\", which takes " +
+                                   wanted));
+  }
+  // The message line with `back` messages after it, or -1.
+  static int line_back(const std::vector<HistoryLine>& lines, int back) {
+    int later = 0;
+    for (int i = static_cast<int>(lines.size()) - 1; i >= 0; --i) {
+      if (lines[static_cast<size_t>(i)].choice) continue;
+      if (later == back) return i;
+      ++later;
+    }
+    return -1;
+  }
+  std::string origin_;
   Headless& h_;
 };
 

@@ -202,6 +202,14 @@ void Headless::send_control(HeadlessFormState& f, const ControlSpec& c) {
   if (f.sink) f.sink->on_event(ev);
 }
 
+void Headless::send_focus(HeadlessFormState& f, const ControlSpec& c) {
+  InputEvent ev;
+  ev.kind = InputEvent::Focus;
+  ev.form = f.id;
+  ev.name = c.name;
+  if (f.sink) f.sink->on_event(ev);
+}
+
 void Headless::act_on_form(uint32_t at_ms, const std::string& what,
                            std::function<void(HeadlessFormState&)> fn) {
   at(at_ms, [this, what, fn = std::move(fn)] {
@@ -253,11 +261,8 @@ void Headless::focus(uint32_t at_ms, const std::string& name) {
     const ControlSpec* c = reachable(f, [&](const ControlSpec& k) { return k.name == name; });
     if (!c)
       return log_.record(LogEvent::ignored("focus " + name + ": no such enabled control, ignored"));
-    InputEvent ev;
-    ev.kind = InputEvent::Focus;
-    ev.form = f.id;
-    ev.name = c->name;
-    if (f.sink) f.sink->on_event(ev);
+    f.focused = c->name;  // the keys and the scroll wheel now act on it
+    send_focus(f, *c);
   });
 }
 
@@ -291,9 +296,13 @@ void Headless::check(uint32_t at_ms, const std::string& caption, bool on) {
 
 void Headless::scroll(uint32_t at_ms, int value) {
   act_on_form(at_ms, "scroll", [this, value](HeadlessFormState& f) {
+    // The focused scroll bar; with nothing focused, the window's first one.
     ControlSpec* c = reachable(f, [&f](const ControlSpec& k) {
       return k.kind == ControlSpec::Scroll && (f.focused.empty() || k.name == f.focused);
     });
+    if (!c && !f.focused.empty())
+      return log_.record(LogEvent::ignored("scroll: the focus is on " + f.focused +
+                                           ", not a scroll bar, ignored"));
     if (!c) return log_.record(LogEvent::ignored("scroll: no scroll bar, ignored"));
     const int before = c->value;
     HeadlessForm::set_control_value(f, *c, value);
@@ -357,7 +366,7 @@ void Headless::form_key(uint32_t at_ms, int key) {
           (at == stops.end() || at + 1 == stops.end()) ? stops.front() : *(at + 1);
       f.focused = to->name;
       log_.record(LogEvent::form_control(f.spec.name, "focus " + to->name));
-      return;
+      return send_focus(f, *to);
     }
     if (key != kKeyReturn && key != kKeySpace) return;
     ControlSpec* c = at == stops.end() ? nullptr : *at;

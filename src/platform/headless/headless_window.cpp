@@ -141,8 +141,13 @@ void Headless::at(uint32_t at_ms, std::function<void()> fn) {
   schedule(at_ms, ev);
 }
 
-void Headless::answer(uint32_t at_ms, const std::string& a) {
-  answers_.emplace_back(at_ms, a);
+void Headless::answer(uint32_t at_ms, const std::string& a, const std::string& origin) {
+  answers_.push_back({at_ms, a, origin});
+}
+
+void Headless::history(uint32_t at_ms, int back) {
+  at(at_ms, [this, back] { history_back = back; });
+  menu(at_ms, "history");
 }
 
 bool Headless::menu_enabled(const std::string& name) const {
