@@ -17,30 +17,20 @@ void jump_or_stop(const Story& st) {
     throw ShutdownRequest{true};
 }
 
-int run_command(const Story& st, int result) {
-  switch (decide_command(st.interp)) {
-    case Command::Keep:
-      return result;
-    case Command::Done:
-      return kNothingToShow;
-    case Command::Jump:
-      jump_or_stop(st);
-      return kPositionSet;
+// What the row's command does beyond the table's account of it (the dialog,
+// the jump and the step result).
+int run_command(const Story& st, int scene_result) {
+  const Decision d = decide_command(st.interp);
+  switch (d.command->command) {
     case Command::Rename:
       Change_Name(st.msg, st.pf.dialogs);
-      return kNothingToShow;
+      break;
     case Command::Sound:
       sound_command(st.audio(), st.interp.Cur_Cmd, st.assets);
-      return kNothingToShow;
+      break;
     case Command::Choice:
       st.hooks.choose();
-      return kPositionSet;
-    case Command::BadP:
-      st.pf.dialogs.message_box("error(p?)", Buttons::Ok);
-      return kNothingToShow;
-    case Command::BadI:
-      st.pf.dialogs.message_box("error(i?)", Buttons::Ok);
-      return kNothingToShow;
+      break;
     case Command::Ending:
       st.hooks.ending();  // never returns
       return kNothingToShow;
@@ -52,12 +42,16 @@ int run_command(const Story& st, int result) {
       throw ShutdownRequest{};
     case Command::Clear:
       clear_message_window(st.message_window());
-      return kShowMessage;
+      break;
     case Command::Wait:
       timed_wait(st);
-      return kNothingToShow;
+      break;
+    default:
+      break;
   }
-  return result;
+  if (d.command->dialog) st.pf.dialogs.message_box(d.command->dialog, Buttons::Ok);
+  if (d.jump) jump_or_stop(st);
+  return d.result(scene_result);
 }
 
 }  // namespace
@@ -71,52 +65,33 @@ int16_t* counter(InterpState& s, const std::string& text, bool allow_hap) {
   return nullptr;
 }
 
-Command decide_command(InterpState& s) {
-  const std::string& cmd = s.Cur_Cmd;
-  if (cmd.empty()) return Command::Keep;
-  switch (cmd[0]) {
-    case 'g':
-      if (cmd == "g0") return Command::Jump;
-      return cmd == "g4" ? Command::Rename : Command::Done;
-    case 'a':
-      return Command::Sound;
-    case 's':
-      return Command::Choice;
-    case 'p': {
-      const int sub = sub_code(s.cur_line, s.Cur_Cmd);
-      if (sub == 2) {
-        if (int16_t* c = counter(s, s.Cur_Text, true)) {
-          long v = counter_operand(s.cur_line, s.Cur_Value) + *c;
-          if (v < -32768 || v > 32767)
-            throw DataError("51.dat", s.cur_line, "10 (value)",
-                            "the counter " + s.Cur_Text.substr(0, 3) + " leaves its range");
-          *c = static_cast<int16_t>(v);
-        }
-        return Command::Done;
+Decision decide_command(InterpState& s) {
+  Decision d{&command_info(s.Cur_Cmd)};
+  if (d.command->reads & kReadsSubCode) sub_code(s.cur_line, s.Cur_Cmd);  // a digit, or it stops
+  switch (d.command->command) {
+    case Command::Jump:
+      d.jump = true;
+      break;
+    case Command::Add:
+      if (int16_t* c = counter(s, s.Cur_Text, true)) {
+        long v = counter_operand(s.cur_line, s.Cur_Value) + *c;
+        if (v < -32768 || v > 32767)
+          throw DataError("51.dat", s.cur_line, "10 (value)",
+                          "the counter " + s.Cur_Text.substr(0, 3) + " leaves its range");
+        *c = static_cast<int16_t>(v);
       }
-      if (sub == 8) {
-        s.Save_Title = s.Cur_Text;
-        return Command::Done;
-      }
-      return Command::BadP;
-    }
-    case 'i': {
-      if (sub_code(s.cur_line, s.Cur_Cmd) != 1) return Command::BadI;
+      break;
+    case Command::Title:
+      s.Save_Title = s.Cur_Text;
+      break;
+    case Command::Test:
       if (int16_t* c = counter(s, s.Cur_Text, false))
-        if (*c == counter_operand(s.cur_line, s.Cur_Value)) return Command::Jump;
-      return Command::Done;
-    }
-    case 'e':
-      return Command::Ending;
-    case 'q':
-      return Command::Quit;
-    case 'r':
-      return Command::Clear;
-    case 'w':
-      return Command::Wait;
+        d.jump = *c == counter_operand(s.cur_line, s.Cur_Value);
+      break;
     default:
-      return Command::Keep;
+      break;
   }
+  return d;
 }
 
 int sub_code(int line, const std::string& cmd) {

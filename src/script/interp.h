@@ -5,6 +5,8 @@
 #include <cstdint>
 #include <string>
 
+#include "script/commands.h"
+
 namespace vm {
 
 struct Story;
@@ -74,25 +76,18 @@ struct RowChanges {
 // read. The story map runs the script through this and decide_command too.
 RowChanges load_row(InterpState& s, const ScriptTables& t, const std::array<std::string, 6>& names);
 
-// What the current row's command leaves for the loop to do once its effect
-// on the game-state variables (p2 counters, p8 title, the i1 test) is done.
-enum class Command {
-  Keep,    // no command, or an unknown letter: the scene changes' result stands
-  Done,    // nothing more (other g, p2, p8, an i1 that does not jump): result 2
-  Jump,    // g0, or an i1 whose counter equals the value: jump to Cur_Jump
-  Rename,  // g4
-  Sound,   // a
-  Choice,  // s
-  BadP,    // "error(p?)"
-  BadI,    // "error(i?)"
-  Ending,  // e
-  Quit,    // q
-  Clear,   // r: shows the row's message
-  Wait,    // w
+// The current row's command as the game runs it: its row of the command
+// table (script/commands.h), its effect on the game-state variables done (the
+// p2 counter, the p8 title, the i1 test), and whether it jumps to Cur_Jump.
+struct Decision {
+  const CommandInfo* command;
+  bool jump = false;  // a g0, or an i1 whose counter holds the value
+  // The step result, given what the row's scene changes left.
+  int result(int scene_result) const { return command_result(*command, jump, scene_result); }
 };
 // Throws DataError for a sub-code that is not a digit or a counter that
 // leaves its range.
-Command decide_command(InterpState& s);
+Decision decide_command(InterpState& s);
 
 // Runs from Script_Pos until Script_Last (the end marker) is reached.
 void run_script(const Story& st);

@@ -9,6 +9,7 @@
 #include "graphics/scene_fixture.h"
 #include "message/history.h"
 #include "platform/errors.h"
+#include "script/commands.h"
 #include "script/tables.h"
 
 namespace vm {
@@ -63,6 +64,53 @@ TEST_F(Interp, ACounterPlaceCaptionAndJumpScene) {
   EXPECT_EQ(g.interp.Place_No, 3);
   EXPECT_EQ(events(hl).of(LogKind::Text).bodies(),
             (std::vector<std::string>{"0 same place shows text", "1 cleared"}));
+}
+
+// Letters the game does not know run the row as if it had no command, so its
+// text is shown when no scene change took it; a g with any other letters
+// does nothing at all. A place field naming the background on the screen
+// changes nothing, and its transition code is the message. The command
+// table says the same of every row played here.
+TEST_F(Interp, UnknownCommandsAndTheSamePlaceShowTheirTextAsTheTableSays) {
+  g.interp.Place_No = 3;
+  const std::vector<Row> rows = {
+      {"0010", "W", "", "", "", "", "", "1500"},
+      {"0010", "go", "0010", "", "", "", "", "go のテキスト"},
+      {"0010", "g1", "", "", "", "", "", "g1 のテキスト"},
+      {"0010", "", "", "3", "", "", "", "MS"},
+      {"0010", "Z", "", "3", "", "", "2", "DI"},
+      {"0010", "x", "", "", "", "", "", ""},
+      {"0010", "w", "", "", "", "", "", "10"},
+      {"0010", "r", "", "", "", "", "1", "消した"},
+      {"0010", "p8", "", "", "", "", "", "見出し"},
+      {"9999"},
+  };
+  load(rows);
+  run_script(g.story());
+  EXPECT_EQ(events(hl).of(LogKind::Text).bodies(),
+            (std::vector<std::string>{"0 1500", "0 MS", "2 DI", "1 消した"}));
+  EXPECT_EQ(g.interp.Place_No, 3);
+  EXPECT_EQ(count(hl, LogKind::Dialog), 0);
+
+  const std::pair<const char*, Shows> table[] = {
+      {"W", Shows::AsScene}, {"go", Shows::Nothing}, {"g1", Shows::Nothing}, {"", Shows::AsScene},
+      {"Z", Shows::AsScene}, {"w", Shows::Nothing},  {"r", Shows::Message},  {"p8", Shows::Nothing},
+  };
+  for (const auto& [cmd, shows] : table) {
+    EXPECT_EQ(command_info(cmd).shows, shows) << cmd;
+    EXPECT_EQ(command_info(cmd).known,
+              std::string(cmd) != "W" && std::string(cmd) != "go" && std::string(cmd) != "Z")
+        << cmd;
+  }
+  // Step results: as the scene left it, the command's own, a jump.
+  g.interp.Script_Pos = 0;
+  EXPECT_EQ(script_step(g.story()), kShowMessage);
+  g.interp.Script_Pos = 1;
+  EXPECT_EQ(script_step(g.story()), kNothingToShow);
+  EXPECT_EQ(command_result(command_info("g0"), false, kShowMessage), kPositionSet);
+  EXPECT_EQ(command_result(command_info("i1"), false, kShowMessage), kNothingToShow);
+  EXPECT_EQ(command_result(command_info("i1"), true, kShowMessage), kPositionSet);
+  EXPECT_EQ(command_result(command_info("?"), false, kNothingToShow), kNothingToShow);
 }
 
 TEST_F(Interp, TimedWaitUsesTheVirtualClock) {

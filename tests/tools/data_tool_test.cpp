@@ -158,6 +158,93 @@ TEST_F(DataToolTest, CheckRejectsPicturesThatDoNotDecodeAndBrokenMusicAndWarnsOf
   EXPECT_EQ(problems[3].rfind("velloria.mid: error: not a MIDI file: ", 0), 0u) << problems[3];
 }
 
+// The demo with one line of its script replaced ("" drops it); the line it
+// was on, in `line`.
+std::string edited_demo(const std::string& copy, const std::string& from, const std::string& to,
+                        int& line) {
+  const std::string file = join_path(copy, "51.dat");
+  std::string script = cp932_to_utf8(invert_bytes(read_bytes(file)));
+  const size_t at = script.find("\n" + from) + 1;
+  EXPECT_NE(at, 0u) << from;
+  line =
+      static_cast<int>(std::count(script.begin(), script.begin() + static_cast<long>(at), '\n')) +
+      1;
+  script.replace(at, script.find('\n', at) + 1 - at, to.empty() ? "" : to + "\r\n");
+  write_bytes(file, invert_bytes(utf8_to_cp932(script)));
+  return copy;
+}
+
+// The line of the script row that starts with `start`.
+int line_of(const std::string& copy, const std::string& start) {
+  const std::string script = cp932_to_utf8(invert_bytes(read_bytes(join_path(copy, "51.dat"))));
+  const size_t at = script.find("\n" + start);
+  return at == std::string::npos
+             ? 0
+             : static_cast<int>(
+                   std::count(script.begin(), script.begin() + static_cast<long>(at), '\n')) +
+                   2;
+}
+
+bool has_line(const std::vector<Finding>& found, const std::string& line) {
+  return std::ranges::find(found, Finding{line.find(": error: ") != std::string::npos, line}) !=
+         found.end();
+}
+
+// What no row shows by itself but the paths the game takes do: a face whose
+// sprite a background change took away, a story that runs into the end
+// marker, a place row whose background is already on the screen, a NUM out
+// of order that makes jumps elsewhere miss. Each is told at its row as the
+// player meets it; the rows themselves are all legal.
+TEST_F(DataToolTest, CheckFollowsThePathsTheGameTakes) {
+  int line = 0;
+  // The beach scene's sprite row gone: its face rows find no sprite.
+  std::string dir = edited_demo(copy_of_demo(), "0100,,,,22,,,,R,", "", line);
+  const int face = line_of(dir, "0100,,,,,3,,2,");
+  std::vector<Finding> found = check_folder(disk, dir);
+  EXPECT_TRUE(has_line(found, "51.dat:" + std::to_string(face) +
+                                  ": error: field 6 (face): a face, and no sprite since the "
+                                  "background changed: the game shows \"0 doll but face change?\" "
+                                  "and ends"))
+      << lines_of(found).front();
+  EXPECT_EQ(std::ranges::count_if(found, [](const Finding& f) { return f.error; }), 1);
+
+  // No ending: the last row before the end marker is where it runs out.
+  fs::remove_all(tmp / "copy");
+  dir = edited_demo(copy_of_demo(), "0990,e,", "", line);
+  EXPECT_EQ(lines_of(check_folder(disk, dir)),
+            std::vector<std::string>{"51.dat:" + std::to_string(line - 1) +
+                                     ": error: a path runs into the end marker after this row: "
+                                     "the game stops on its last picture without an ending"});
+
+  // The hill road on the town's background: its transition code is shown.
+  fs::remove_all(tmp / "copy");
+  dir = edited_demo(copy_of_demo(), "0200,,,11,,,,,HB,", "0200,,,0,,,,,HB,,,,", line);
+  found = check_folder(disk, dir);
+  EXPECT_TRUE(has_line(found, "51.dat:" + std::to_string(line) +
+                                  ": warning: field 4 (place): background 0 is already on the "
+                                  "screen on every path that reaches this row: the game shows "
+                                  "\"HB\" as a message"))
+      << lines_of(found).front();
+
+  // A NUM lower than the demo's last one, before the end marker: the binary
+  // search that jumps take misses the closing scene.
+  fs::remove_all(tmp / "copy");
+  dir = edited_demo(copy_of_demo(), "9999,", "0005,,,,,,,,あ,,,,\r\n9999,,,,,,,,END,,,,", line);
+  found = check_folder(disk, dir);
+  EXPECT_TRUE(has_line(found, "51.dat:" + std::to_string(line) +
+                                  ": error: field 1 (num): NUM 0005 after NUM 0990: NUMs must "
+                                  "ascend and the rows of one NUM stand together, or jumps miss "
+                                  "them"));
+  EXPECT_GE(std::ranges::count_if(found,
+                                  [](const Finding& f) {
+                                    return f.line.find(
+                                               "field 3 (jump): NUM 0990 is not in the "
+                                               "script: the game shows \"Not found NUM "
+                                               "to SEQ\" and ends") != std::string::npos;
+                                  }),
+            1);
+}
+
 TEST_F(DataToolTest, UnpackThenPackGivesTheSameFolderAndRefusesWhatWouldNotComeBack) {
   const std::string open = tmp / "open", packed = tmp / "packed";
   std::ostringstream out, err;

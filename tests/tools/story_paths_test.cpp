@@ -11,9 +11,11 @@
 #include "assets/assets.h"
 #include "assets/cp932.h"
 #include "assets/text_helpers.h"
+#include "data/data_tool.h"
 #include "data/layout.h"
 #include "data/scenario.h"
 #include "platform/common/disk_files.h"
+#include "script/commands.h"
 #include "test_support.h"
 
 namespace vm::datatool {
@@ -56,8 +58,8 @@ std::vector<std::string> outcomes(const Story& st, const Exploration& ex) {
 }
 
 bool has_finding(const Exploration& ex, const std::string& start, const std::string& part) {
-  for (const std::string& f : ex.findings)
-    if (f.rfind(start, 0) == 0 && f.find(part) != std::string::npos) return true;
+  for (const MapFinding& f : ex.findings)
+    if (f.text.rfind(start, 0) == 0 && f.text.find(part) != std::string::npos) return true;
   return false;
 }
 
@@ -105,7 +107,7 @@ TEST(StoryPaths, CountersChoicesAndRawTargetsFollowTheInterpreterIntoInputFilesA
                                   "ending (hap 1) | はじめ みぎ あわせ ひよりの番 よりみち おわり",
                               }));
   EXPECT_TRUE(ex.choice_loops);
-  EXPECT_TRUE(ex.findings.empty()) << ex.findings.front();
+  EXPECT_TRUE(ex.findings.empty()) << ex.findings.front().text;
   // The input file of each path starts at the title and clicks every
   // message and choice of it, then the end button.
   for (size_t i = 0; i < ex.paths.size(); ++i) {
@@ -194,7 +196,7 @@ TEST(StoryPaths, LoopsWithoutAWayOutAreFound) {
     const Exploration ex = explore_story(st);
     ASSERT_EQ(ex.paths.size(), 1u);
     EXPECT_EQ(ex.paths[0].end, PathEnd::Stuck);
-    EXPECT_TRUE(has_finding(ex, "51.dat:3: warning:", "loops for ever")) << ex.findings.size();
+    EXPECT_TRUE(has_finding(ex, "51.dat:3: error:", "loops for ever")) << ex.findings.size();
   }
   // A menu whose every pick comes back to it.
   {
@@ -205,7 +207,7 @@ TEST(StoryPaths, LoopsWithoutAWayOutAreFound) {
                               {{"0020", "left", "0010"}, {"0020", "right", "0030"}});
     const Exploration ex = explore_story(st);
     EXPECT_TRUE(ex.paths.empty());
-    EXPECT_TRUE(has_finding(ex, "51.dat:3: warning:", "no choice of this menu (NUM 0020)"));
+    EXPECT_TRUE(has_finding(ex, "51.dat:3: error:", "no choice of this menu (NUM 0020)"));
   }
   // A loop that counts up and leaves when the counter is high enough is no
   // finding; one that counts for ever is stopped by the step bound.
@@ -222,7 +224,7 @@ TEST(StoryPaths, LoopsWithoutAWayOutAreFound) {
     ex = explore_story(story_of(rows, {}), {1000, 100});
     ASSERT_EQ(ex.paths.size(), 1u);
     EXPECT_EQ(ex.paths[0].end, PathEnd::Runaway);
-    EXPECT_TRUE(has_finding(ex, "51.dat:", "more than 1000 rows"));
+    EXPECT_TRUE(has_finding(ex, "51.dat:", "error: a path runs more than 1000 rows"));
   }
 }
 
@@ -247,7 +249,8 @@ TEST(StoryPaths, UnreachedRowsUnofferedChoicesOddEndingsAndErrorsAreReported) {
   const Exploration bx = explore_story(broken);
   ASSERT_EQ(bx.paths.size(), 1u);
   EXPECT_EQ(bx.paths[0].end, PathEnd::Error);
-  EXPECT_TRUE(has_finding(bx, "51.dat:2: warning:", "Not found NUM to SEQ"));
+  EXPECT_TRUE(has_finding(bx, "51.dat:2: error: field 3 (jump): NUM 0077 is not in the script",
+                          "the game shows \"Not found NUM to SEQ\" and ends"));
 }
 
 TEST(StoryPaths, CommandsWriteTheGraphInputFilesAndTable) {
@@ -271,10 +274,11 @@ TEST(StoryPaths, CommandsWriteTheGraphInputFilesAndTable) {
   EXPECT_NE(tsv.find("ending (hap 1)"), std::string::npos);
   EXPECT_TRUE(std::filesystem::exists(dir / "p/path-006.txt"));
 
-  // A tight step bound stops the one path before its first choice.
-  ASSERT_EQ(test::run_command(tool + "paths " + data + (dir / "q") + " --max-rows 5", out), 0)
+  // A tight step bound stops the one path before its first choice, before
+  // any ending: a path the map cannot see end well fails.
+  ASSERT_EQ(test::run_command(tool + "paths " + data + (dir / "q") + " --max-rows 5", out), 1)
       << out;
-  EXPECT_NE(out.find("51.dat:7: warning: a path runs more than 5 rows"), std::string::npos) << out;
+  EXPECT_NE(out.find("51.dat:7: error: a path runs more than 5 rows"), std::string::npos) << out;
   EXPECT_NE(read_bytes(dir / "q/paths.tsv").find("stopped by the step bound"), std::string::npos);
 
   // A script the game cannot load is named by row and field.
@@ -283,6 +287,185 @@ TEST(StoryPaths, CommandsWriteTheGraphInputFilesAndTable) {
               invert_bytes(utf8_to_cp932(script_text({{"0010"}, {"00x0"}, {"9999"}}))));
   EXPECT_EQ(test::run_command(tool + "paths " + (dir / "bad") + " " + (dir / "r"), out), 1);
   EXPECT_NE(out.find("51.dat line 3, field 1 (num)"), std::string::npos) << out;
+}
+
+// ------------------------------------------------ the map against plays ---
+
+// A copy of the built demo whose script has its lines edited: the line that
+// starts with each first is replaced by the second ("" drops it; several
+// lines may stand in it, each ending in CR LF but the last).
+std::string demo_with(const test::TempDir& dir, const std::string& name,
+                      const std::vector<std::pair<std::string, std::string>>& edits) {
+  const std::string copy = dir / name;
+  std::filesystem::copy(test::build_dir() + "/data", copy);
+  std::string script = cp932_to_utf8(invert_bytes(read_bytes(copy + "/51.dat")));
+  for (const auto& [start, lines] : edits) {
+    const size_t at = script.find("\n" + start) + 1;
+    EXPECT_NE(at, 0u) << start;
+    script.replace(at, script.find('\n', at) + 1 - at, lines.empty() ? "" : lines + "\r\n");
+  }
+  write_bytes(copy + "/51.dat", invert_bytes(utf8_to_cp932(script)));
+  return copy;
+}
+
+// The lines velmora-data printed for the paths ("path-001 ok: ...").
+std::vector<std::string> path_lines(const std::string& out) {
+  std::vector<std::string> lines;
+  for (size_t at = out.find("path-"); at != std::string::npos; at = out.find("\npath-", at + 1)) {
+    if (out[at] == '\n') ++at;
+    lines.push_back(out.substr(at, out.find('\n', at) - at));
+  }
+  return lines;
+}
+
+// A story that breaks fails verify and paths however faithfully the game
+// plays it, and each path says where and what the player meets there.
+TEST(StoryPaths, VerifyAndPathsFailOnAStoryThatBreaks) {
+  test::TempDir dir;
+  const std::string tool = test::build_dir() + "/velmora-data ";
+  std::string out;
+
+  // The ending row gone: every path runs into the end marker.
+  std::string data = demo_with(dir, "no-ending", {{"0990,e,", ""}});
+  EXPECT_EQ(test::run_command(tool + "paths " + data + " " + (dir / "p1"), out), 1) << out;
+  EXPECT_NE(out.find(": error: a path runs into the end marker after this row"), std::string::npos)
+      << out;
+  EXPECT_EQ(test::run_command(tool + "verify " + data, out), 1) << out;
+  std::vector<std::string> lines = path_lines(out);
+  ASSERT_EQ(lines.size(), 6u) << out;
+  for (const std::string& l : lines) {
+    EXPECT_NE(l.find(" BREAKS: 51.dat:"), std::string::npos) << l;
+    EXPECT_NE(l.find("the story runs into the end marker after this row: the game stops on its "
+                     "last picture without an ending"),
+              std::string::npos)
+        << l;
+    EXPECT_NE(l.find("(played as predicted: "), std::string::npos) << l;
+  }
+  EXPECT_NE(out.find("6 of 6 paths played as predicted; 6 paths break\n"), std::string::npos)
+      << out;
+
+  // The beach scene's sprite row gone: the face after it ends the game on
+  // the path that goes there, at the message the map stops at (the hill's
+  // three paths play on to their endings).
+  data = demo_with(dir, "no-sprite", {{"0100,,,,22,,,,R,", ""}});
+  EXPECT_EQ(test::run_command(tool + "verify " + data, out), 1) << out;
+  const std::string face =
+      "field 6 (face): a face, and no sprite since the background changed: the game shows \"0 "
+      "doll but face change?\" and ends (played as predicted: ";
+  lines = path_lines(out);
+  ASSERT_EQ(lines.size(), 4u) << out;
+  EXPECT_NE(lines[0].find(" BREAKS: 51.dat:"), std::string::npos) << out;
+  EXPECT_NE(lines[0].find(face), std::string::npos) << out;
+  for (size_t i = 1; i < lines.size(); ++i) EXPECT_NE(lines[i].find(" ok: "), std::string::npos);
+  EXPECT_NE(out.find("4 of 4 paths played as predicted; 1 path breaks\n"), std::string::npos);
+
+  // A jump to a NUM the script does not have.
+  data = demo_with(dir, "no-num", {{"0100,g0,0300,", "0100,g0,0333,,,,,,,,,,"}});
+  EXPECT_EQ(test::run_command(tool + "paths " + data + " " + (dir / "p3"), out), 1) << out;
+  EXPECT_NE(out.find(": error: field 3 (jump): NUM 0333 is not in the script: the game shows "
+                     "\"Not found NUM to SEQ\" and ends"),
+            std::string::npos)
+      << out;
+  EXPECT_EQ(test::run_command(tool + "verify " + data, out), 1) << out;
+  EXPECT_NE(out.find("BREAKS: 51.dat:"), std::string::npos) << out;
+  EXPECT_NE(out.find("4 of 4 paths played as predicted; 1 path breaks\n"), std::string::npos)
+      << out;
+}
+
+// The message boxes of sprite, face and counter rows the game goes on after,
+// predicted in order: a hide of a character on no slot, a new sprite with
+// no position, a face the sheet does not hold, a p and an i of no sub-code
+// the game knows, no character, a sprite and a background the game has no
+// picture of (the sprites then stay). verify holds the game to them.
+TEST(StoryPaths, TheMessageBoxesOfAPathAreThoseTheGameShows) {
+  test::TempDir dir;
+  const std::string data =
+      demo_with(dir, "boxes",
+                {{"0010,,,,11,,,,L,",
+                  "0010,,,,11,,,,L,,,,\r\n0010,,,,30,,,,,,,,\r\n0010,,,,41,,,,X,,,,\r\n"
+                  "0010,,,,11,,,,L,,,,\r\n0010,,,,,9,,1,九番の顔,,,,\r\n0010,p3,,,,,,,,,,,\r\n"
+                  "0010,i5,,,,,,,,,,,\r\n0010,,,,90,,,,L,,,,\r\n0010,,,,13,,,,C,,,,\r\n"
+                  "0010,,,20,,,,,DI,,,,"}});
+  std::string out;
+  EXPECT_EQ(test::run_command(test::build_dir() + "/velmora-data verify " + data, out), 1) << out;
+  const std::vector<std::string> lines = path_lines(out);
+  ASSERT_EQ(lines.size(), 6u) << out;
+  for (const std::string& l : lines) {
+    size_t at = 0;
+    for (const char* box :
+         {"Doll not hide.", "Doll disp position ignore.", "Face 9 of doll 11 is not in 60.dat.",
+          "error(p?)", "error(i?)", "Doll 90 is no character.", "Doll 13 (13.dat) cannot be shown",
+          "Background 20 (90.dat) cannot be shown"}) {
+      at = l.find("the game shows \"" + std::string(box) + "\"", at);
+      EXPECT_NE(at, std::string::npos) << box << " in " << l;
+    }
+    EXPECT_NE(l.find("(played as predicted: "), std::string::npos) << l;
+  }
+  // check names each row, the hide by what the paths meet.
+  std::vector<std::string> found;
+  DiskFiles disk;
+  for (const Finding& f : check_folder(disk, data)) found.push_back(f.line);
+  EXPECT_EQ(std::ranges::count_if(found,
+                                  [](const std::string& f) {
+                                    return f.find(
+                                               ": error: field 5 (doll): character 3 stands in "
+                                               "no slot to be hidden: the game shows \"Doll "
+                                               "not hide.\"") != std::string::npos;
+                                  }),
+            1)
+      << found.size();
+  EXPECT_EQ(
+      std::ranges::count_if(
+          found, [](const std::string& f) { return f.find(": error: ") != std::string::npos; }),
+      8);
+}
+
+// Every command of the table, played by the game and predicted by the map
+// from the same rows: the messages shown and hidden, the jumps, the boxes,
+// the quit.
+TEST(StoryPaths, EveryCommandOfTheTablePlaysAsTheMapPredicts) {
+  const std::vector<std::string> rows = {
+      "0005,,,,,,,,ふつうの文,,,,", "0005,g1,,,,,,,g1の文,,,,",     "0005,g4,,,,,,,,,,,",
+      "0005,go,,,,,,,goの文,,,,",   "0005,a0,,,,,,,,,,,",           "0005,p2,,,,,,,kou,0,,,",
+      "0005,p8,,,,,,,題,,,,",       "0005,p3,,,,,,,p3の文,,,,",     "0005,i1,0006,,,,,,kou,5,,,",
+      "0005,i4,,,,,,,,,,,",         "0005,r,,,,,,,消してから,,,,",  "0005,w,,,,,,,10,,,,",
+      "0005,W,,,,,,,1500,,,,",      "0005,i1,0006,,,,,,kou,0,,,",   "0005,,,,,,,,とばされる,,,,",
+      "0006,g0,0010,,,,,,,,,,",     "0006,,,,,,,,とばされる二,,,,",
+  };
+  // Every row of the table has its row here, or in the demo (s, e) and the
+  // quit put in below.
+  std::set<Command> covered = {Command::Choice, Command::Ending, Command::Quit};
+  std::string scene;
+  for (const std::string& r : rows) {
+    covered.insert(command_info(r.substr(5, r.find(',', 5) - 5)).command);
+    scene += r + "\r\n";
+  }
+  for (const CommandInfo& c : command_table())
+    EXPECT_TRUE(covered.count(c.command)) << "no row plays \"" << c.letters << "\"";
+
+  test::TempDir dir;
+  const std::string data = demo_with(
+      dir, "every",
+      {{"0010,ab,", scene + "0010,ab,,,,,,,,,,,"}, {"0850,g0,0990,", "0850,q,,,,,,,,,,,"}});
+  DiskFiles disk;
+  const Story st = read_story(DataFolder(disk, data));
+  const Exploration ex = explore_story(st);
+  const PathSummary first = summarize(st, ex, ex.paths.front());
+  EXPECT_EQ(std::vector<std::string>(first.messages.begin(), first.messages.begin() + 3),
+            (std::vector<std::string>{"0 ふつうの文", "0 消してから", "0 1500"}));
+  EXPECT_EQ(first.dialogs.front(), "error(p?)");
+  std::string out;
+  EXPECT_EQ(test::run_command(test::build_dir() + "/velmora-data verify " + data, out), 1) << out;
+  const std::vector<std::string> lines = path_lines(out);
+  ASSERT_EQ(lines.size(), 6u) << out;
+  for (const std::string& l : lines) EXPECT_NE(l.find(" BREAKS: 51.dat:"), std::string::npos) << l;
+  EXPECT_EQ(std::ranges::count_if(lines,
+                                  [](const std::string& l) {
+                                    return l.find("(played as predicted: ") != std::string::npos;
+                                  }),
+            6)
+      << out;
+  EXPECT_NE(out.find(", quit)"), std::string::npos) << out;
 }
 
 }  // namespace

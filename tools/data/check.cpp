@@ -1,11 +1,14 @@
 // The folder check. It reads the folder through the game's own readers (the
 // system-file reader, the tables loader, the interpreter's row reading and
-// the picture decoder), so what it calls an error is what the game cannot
-// load or stops on, and what it lets pass the game plays. Warnings are what
-// the game accepts but reads otherwise than an author probably meant.
+// command table, the picture decoder) and follows the story's paths with the
+// story map, so what it calls an error is what the game cannot load, stops
+// on or breaks on (a message box, a path without an ending), and what it
+// lets pass the game plays. Warnings are what the game accepts but reads
+// otherwise than an author probably meant.
 #include <algorithm>
 #include <map>
 #include <set>
+#include <string_view>
 
 #include "assets/assets.h"
 #include "assets/cp932.h"
@@ -16,9 +19,11 @@
 #include "data/layout.h"
 #include "data/midi.h"
 #include "data/pictures.h"
+#include "data/story_paths.h"
 #include "graphics/scene.h"
 #include "message/message.h"
 #include "platform/common/pixbuf_pictures.h"
+#include "script/commands.h"
 #include "script/interp.h"
 #include "script/tables.h"
 
@@ -33,6 +38,7 @@ std::string in_quotes(const std::string& s) {
 struct Checker {
   DataFolder data;
   std::vector<Finding> found;
+  std::set<std::pair<std::string, int>> error_rows;  // lines of the text files named in an error
 
   std::string path(const std::string& name) const { return data.path(name); }
   bool is_file(const std::string& p) const { return data.files().exists(p); }
@@ -40,6 +46,7 @@ struct Checker {
   // "FILE:LINE: error: field N (name): what", without the parts not given.
   void add(bool error, const std::string& file, int line, const std::string& field,
            const std::string& what) {
+    if (error && line > 0) error_rows.insert({file, line});
     std::string s = file + ":";
     if (line > 0) s += std::to_string(line) + ":";
     s += error ? " error: " : " warning: ";
@@ -69,6 +76,7 @@ struct Checker {
   // ------------------------------------------------------------ 50.dat ---
   // The tunes 50.dat names and the folder holds, by line.
   std::map<int, std::string> tunes;
+  std::array<std::string, 6> names;  // what "&1" ... "&5" stand for
 
   void check_system() {
     std::string bytes;
@@ -80,6 +88,7 @@ struct Checker {
       add(true, e);
       return;
     }
+    for (size_t i = 1; i <= 5; ++i) names[i] = cp932_to_utf8(lines[i]);
     const size_t count = split_lines(bytes).size();
     if (count > 25)
       add(false, "50.dat", 26, "",
@@ -135,6 +144,7 @@ struct Checker {
     for (const DataError& e : report.errors) add(true, e);
     for (const DataError& e : report.warnings) add(false, e);
     if (have_script && t.Script_Table.empty()) file_error("51.dat", "no script rows");
+    tables_whole = have_script && have_choices && report.errors.empty() && !t.Script_Table.empty();
 
     std::set<int> nums;
     int prev = -32769;
@@ -165,16 +175,20 @@ struct Checker {
   }
 
   // The row after row p when the game runs it without showing or waiting
-  // for anything (a counter, a caption, a plain jump): -1 for any row that
-  // shows, waits, tests or changes the scene, or cannot be read.
+  // for anything (a counter, a caption, a plain jump, a row whose message is
+  // empty): -1 for any row that shows, waits, tests, asks, ends or changes
+  // the scene, or cannot be read.
   int32_t quiet_next(int32_t p) const {
     const ScriptRow& r = t.Script_Table[static_cast<size_t>(p)];
     try {
       const RowFields f = read_row(r);
       if (f.has_place || f.has_doll || f.has_face) return -1;
-      if (f.cmd == "g0") return find_num(t, r.jump);
-      if (f.cmd == "p2" || f.cmd == "p8" || (!f.cmd.empty() && f.cmd[0] == 'g' && f.cmd != "g4"))
-        return p + 1;
+      const CommandInfo& c = command_info(f.cmd);
+      if (c.waits != Waits::No || c.dialog || (c.shows != Shows::Nothing && !f.text.empty()))
+        return -1;
+      if (c.reads & kReadsSubCode) sub_code(r.line, f.cmd);
+      if (c.goes == Goes::Jump) return find_num(t, r.jump);
+      if (c.goes == Goes::On) return p + 1;
     } catch (const DataError&) {
     }
     return -1;
@@ -211,6 +225,20 @@ struct Checker {
       }
       for (int32_t q : walk) mark[static_cast<size_t>(q)] = outcome;
     }
+  }
+
+  // ------------------------------------------------------------- paths ---
+  // What the story map finds on the paths the game can take: where a path
+  // breaks (a message box, an end other than the ending or a quit) and the
+  // place rows that show their transition code. A row already named in an
+  // error is left to that error.
+  bool tables_whole = false;
+
+  void check_paths() {
+    if (!tables_whole) return;
+    const Exploration ex = explore_story(Story{t, names});
+    for (const MapFinding& m : ex.findings)
+      if (m.in_check && !error_rows.count({m.file, m.line})) found.push_back({m.error, m.text});
   }
 
   void row_error(int line, const char* field, const std::string& what) {
@@ -280,9 +308,9 @@ struct Checker {
   // What the step shows: a plain row, a face change, an "r" row; a text
   // longer than the window's page types on below it.
   void check_page(const ScriptRow& r, const RowFields& f) {
-    const bool shows = (!f.has_place && !f.has_doll) || f.has_face;
-    const char c0 = f.cmd.empty() ? '\0' : f.cmd[0];
-    if (!shows || (c0 != '\0' && c0 != 'r')) return;
+    const Shows shows = command_info(f.cmd).shows;
+    const bool scene_shows = (!f.has_place && !f.has_doll) || f.has_face;
+    if (shows == Shows::Nothing || (shows == Shows::AsScene && !scene_shows)) return;
     const size_t chars = utf8_length(f.text);
     // As the window types it: lines of 23, a line more when the count is a
     // multiple of 23 past the first, and the speaker's label above.
@@ -296,7 +324,7 @@ struct Checker {
   }
 
   void check_jump(const ScriptRow& r, const RowFields& f, const std::set<int>& nums) {
-    const bool jumps = f.cmd == "g0" || f.cmd == "i1";
+    const bool jumps = command_info(f.cmd).reads & kReadsJump;
     if (jumps && !nums.count(r.jump))
       row_error(r.line, "3 (jump)", "NUM " + num4(r.jump) + " is not in the script");
     else if (!jumps && r.jump != 0 && !nums.count(r.jump))
@@ -306,31 +334,63 @@ struct Checker {
 
   void check_command(const ScriptRow& r, const RowFields& f) {
     const int L = r.line;
-    switch (f.cmd.empty() ? '\0' : f.cmd[0]) {
-      case '\0':
-      case 'g':
-      case 'e':
-      case 'q':
-      case 'r':
-        break;
-      case 'a':
+    const CommandInfo& c = command_info(f.cmd);
+    if (!c.known) {
+      row_warning(L, "", unknown_command(f));
+      return;
+    }
+    switch (c.command) {
+      case Command::Sound:
         check_sound(L, f);
         break;
-      case 's':
+      case Command::Choice:
         check_choice(r, f);
         break;
-      case 'p':
+      case Command::Add:
+      case Command::Title:
+      case Command::BadP:
         check_counter_change(L, f);
         break;
-      case 'i':
+      case Command::Test:
+      case Command::BadI:
         check_counter_test(L, f);
         break;
-      case 'w':
+      case Command::Wait:
         wait_duration(L, f.text);
         break;
       default:
-        row_warning(L, "2 (cmd)", "unknown command " + in_quotes(f.cmd) + ": the game ignores it");
+        break;
     }
+    // s, e, q, r and w are told by their first letter; the rest is not read.
+    if (std::string_view(c.letters).size() == 1 && c.command != Command::Sound && f.cmd.size() > 1)
+      row_warning(L, "2 (cmd)",
+                  in_quotes(f.cmd) + " is read as " + in_quotes(c.letters) + ", which " + c.does +
+                      ": the game reads only its first letter");
+  }
+
+  // What the game makes of letters that are no command: the row runs as if
+  // it had none (a g row does nothing at all).
+  static std::string unknown_command(const RowFields& f) {
+    const CommandInfo& c = command_info(f.cmd);
+    const bool scene = f.has_place || f.has_doll;
+    std::string what = "unknown command " + in_quotes(f.cmd) + ": ";
+    if (c.shows == Shows::AsScene && (!scene || f.has_face) && !f.text.empty())
+      what += "the game shows " + in_quotes(f.text) + " as a message";
+    else if (scene || f.has_face)
+      what += "the game does only the row's scene change";
+    else
+      what += "the row does nothing";
+    // A letter typed for a digit.
+    std::string typed = f.cmd;
+    for (char& ch : typed)
+      if (ch == 'o' || ch == 'O')
+        ch = '0';
+      else if (ch == 'l' || ch == 'I')
+        ch = '1';
+    for (const CommandInfo& k : command_table())
+      if (typed != f.cmd && k.known && typed == k.letters)
+        what += " (did you mean " + in_quotes(typed) + "?)";
+    return what;
   }
 
   // A sound command; the tracks it plays are noted for the music check.
@@ -360,7 +420,9 @@ struct Checker {
             L, "9 (text)",
             in_quotes(f.text) + " names no counter (kou, pap, rub, hap): the row changes nothing");
     } else if (sub != 8) {
-      row_error(L, "2 (cmd)", in_quotes(f.cmd) + " is not p2 or p8 (the game shows \"error(p?)\")");
+      row_error(L, "2 (cmd)",
+                in_quotes(f.cmd) + " is not p2 or p8 (the game shows " +
+                    in_quotes(command_info(f.cmd).dialog) + ")");
     }
   }
 
@@ -368,7 +430,9 @@ struct Checker {
   void check_counter_test(int L, const RowFields& f) {
     InterpState counters;
     if (sub_code(L, f.cmd) != 1) {
-      row_error(L, "2 (cmd)", in_quotes(f.cmd) + " is not i1 (the game shows \"error(i?)\")");
+      row_error(L, "2 (cmd)",
+                in_quotes(f.cmd) + " is not i1 (the game shows " +
+                    in_quotes(command_info(f.cmd).dialog) + ")");
     } else if (counter(counters, f.text, false)) {
       counter_operand(L, f.value);
     } else {
@@ -493,6 +557,7 @@ std::vector<Finding> check_folder(Files& files, const std::string& dir) {
   if (!c.data.is_folder()) return {{true, dir + ": error: not a folder"}};
   c.check_system();
   c.check_script();
+  c.check_paths();
   c.check_pictures();
   c.check_music();
   return c.found;

@@ -25,8 +25,10 @@ constexpr const char* kUsage =
     "       velmora-data paths DIR OUT [--max-rows N]\n"
     "                                    every path: OUT/path-NNN.txt for velmora-play, "
     "paths.tsv;\n"
-    "                                    a path is stopped after N rows (100000)\n"
-    "       velmora-data verify DIR      play every path and compare with the prediction\n"
+    "                                    a path is stopped after N rows (100000);\n"
+    "                                    fails when a path breaks\n"
+    "       velmora-data verify DIR      play every path and compare with the prediction;\n"
+    "                                    fails when a play differs or a path breaks\n"
     "       velmora-data bundle DATA_OR_EDIT_DIR --name NAME --id ID [--icon PNG]\n"
     "                           [--version V] OUT_DIR\n"
     "                                    the game for players: a tarball and a Debian "
@@ -129,7 +131,8 @@ int data_tool_main(const std::vector<std::string>& given, std::ostream& out, std
     if (cmd == "paths") {
       const Exploration ex = write_paths(files, args[1], args[2], out, nullptr, explore);
       out << describe_paths(ex) << "; written to " << args[2] << "\n";
-      return 0;
+      // A path that breaks (a message box, no ending) fails, as check does.
+      return ex.errors() > 0 ? 1 : 0;
     }
     if (cmd == "verify") return verify_folder(args[1], out, err);
     if (cmd == "unpack") {

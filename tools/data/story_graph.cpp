@@ -102,7 +102,7 @@ class StoryMap {
   const ScriptTables& t_;
   const int32_t runs_;
   std::map<int32_t, std::set<int>> ending_haps_;
-  std::set<int32_t> trouble_;  // runs where a path loops for ever or stops the game
+  std::set<int32_t> trouble_;  // runs where a path breaks: a message box, no ending
   bool outside_ = false, missing_ = false;
   std::set<std::tuple<int32_t, std::string, std::string>> edges_;  // to, attributes
   std::vector<std::string> edge_lines_;
@@ -122,8 +122,11 @@ class StoryMap {
   void note_path_ends() {
     for (const Segment& s : ex_.segments) {
       if (s.end == PathEnd::Ending) ending_haps_[run_of(s.last_seq)].insert(s.hap);
-      if (s.end == PathEnd::Stuck || s.end == PathEnd::Error || s.end == PathEnd::Runaway)
+      if (s.end == PathEnd::Stuck || s.end == PathEnd::Error || s.end == PathEnd::Runaway ||
+          s.end == PathEnd::EndOfScript)
         trouble_.insert(run_of(s.last_seq));
+      for (const Fault& f : s.faults)
+        if (f.seq >= 0 && f.seq <= t_.Script_Last) trouble_.insert(run_of(f.seq));
     }
   }
 
@@ -253,7 +256,7 @@ class StoryMap {
            "    l4 [label=\"quit\", shape=octagon, fillcolor=\"#ffe2b8\"];\n"
            "    l5 [label=\"reached by no path\", style=\"rounded,filled,dashed\","
            " fillcolor=\"#eeeeee\", fontcolor=\"#888888\", color=\"#999999\"];\n"
-           "    l6 [label=\"a path loops for ever\\nor stops the game here\", color=red,"
+           "    l6 [label=\"a path breaks here:\\na message box, no ending\", color=red,"
            " penwidth=2.5];\n"
            "    l1 -> l2 -> l3 -> l4 -> l5 -> l6 [style=invis];\n"
            // Edge samples between two small dots each, in a column of their own.

@@ -1,6 +1,7 @@
 // Explores every path of a scenario with the interpreter's own row reading,
-// command decisions, lookups and choice menus, so that what is predicted here
-// is what the game does.
+// command table, lookups and choice menus, and the sprites' bookkeeping of
+// the scene changes, so that what is predicted here is what the game does:
+// every message, every message box, and where each path ends.
 #include "data/story_paths.h"
 
 #include <algorithm>
@@ -15,13 +16,16 @@
 #include "assets/assets.h"
 #include "assets/cp932.h"
 #include "assets/data_folder.h"
+#include "assets/picture_table.h"
 #include "assets/text_helpers.h"
 #include "choices/choices.h"
 #include "data/layout.h"
+#include "data/sprite_table.h"
 #include "graphics/transitions.h"
 #include "message/message.h"
 #include "platform/errors.h"
 #include "runner/script.h"
+#include "script/commands.h"
 #include "script/interp.h"
 
 namespace vm::datatool {
@@ -55,11 +59,14 @@ int32_t typing_ms(const std::string& text) {
 // ------------------------------------------------------------- states ---
 // Everything the course of the story depends on: where it is, the counters,
 // the background shown (a place row equal to it shows its message instead),
-// the menu that a choice row without its own SCT rows falls back on, and
-// whether the row runs without the end test (after a jump or a pick).
+// the sprites standing (a face needs its sprite), the menu that a choice row
+// without its own SCT rows falls back on, and whether the row runs without
+// the end test (after a jump or a pick).
 struct Key {
   int32_t pos;
   int16_t kou, pap, rub, hap, place;
+  uint8_t doll, pose;
+  SpriteTable sprites;
   int32_t sel_first;
   bool no_end_test;
   bool operator==(const Key&) const = default;
@@ -68,15 +75,19 @@ struct Key {
 struct KeyHash {
   size_t operator()(const Key& k) const {
     uint64_t h = static_cast<uint32_t>(k.pos);
-    for (int v : {int(k.kou), int(k.pap), int(k.rub), int(k.hap), int(k.place), int(k.sel_first),
-                  int(k.no_end_test)})
-      h = (h ^ static_cast<uint16_t>(v)) * 0x100000001B3ull + (h >> 29);
+    auto mix = [&h](int v) { h = (h ^ static_cast<uint16_t>(v)) * 0x100000001B3ull + (h >> 29); };
+    for (int v : {int(k.kou), int(k.pap), int(k.rub), int(k.hap), int(k.place), int(k.doll),
+                  int(k.pose), int(k.sel_first), int(k.no_end_test)})
+      mix(v);
+    for (const auto& row : k.sprites.shown)
+      for (int16_t pose : row) mix(pose);
     return static_cast<size_t>(h);
   }
 };
 
-Key key_of(const InterpState& s, int32_t sel_first, bool no_end_test) {
-  return {s.Script_Pos, s.kou, s.pap, s.rub, s.hap, s.Place_No, sel_first, no_end_test};
+Key key_of(const InterpState& s, const SpriteTable& sprites, int32_t sel_first, bool no_end_test) {
+  return {s.Script_Pos, s.kou,      s.pap,   s.rub,     s.hap,      s.Place_No,
+          s.Cur_Doll,   s.Cur_Pose, sprites, sel_first, no_end_test};
 }
 
 std::string counters_text(int16_t kou, int16_t pap, int16_t rub, int16_t hap) {
@@ -89,13 +100,14 @@ class Explorer {
   Explorer(const Story& story, const ExploreOptions& options, Exploration& ex)
       : st_(story), t_(story.tables), opt_(options), ex_(ex) {
     ex_.reached.assign(t_.Script_Table.size(), false);
+    ex_.same_place.assign(t_.Script_Table.size(), 0);
   }
 
   void run() {
     InterpState start;  // as start-up leaves it: row 0, counters 0, no background
     start.Place_No = -1;
     ex_.segments.emplace_back();
-    work_.push_back({0, start, t_.Sel_First, false});
+    work_.push_back({0, start, SpriteTable{}, t_.Sel_First, false, -1});
     while (!work_.empty()) {
       Job j = std::move(work_.back());
       work_.pop_back();
@@ -107,8 +119,10 @@ class Explorer {
   struct Job {
     int segment;
     InterpState s;
+    SpriteTable sprites;
     int32_t sel_first;
     bool no_end_test;
+    int sct;  // the SCT row whose pick begins it, -1 at the start
   };
 
   const Story& st_;
@@ -118,35 +132,36 @@ class Explorer {
   std::vector<Job> work_;
   std::unordered_map<Key, int, KeyHash> node_of_;     // choice states
   std::unordered_map<Key, int, KeyHash> segment_of_;  // states just after a pick
-  std::vector<InterpState> node_state_;
-  std::vector<int32_t> node_sel_first_;
+  std::vector<Job> node_state_;                       // the state at each menu
 
   // The segment that starts after picking box i of a node.
   int segment_after_pick(int node, int i) {
-    InterpState s = node_state_[static_cast<size_t>(node)];
+    Job j = node_state_[static_cast<size_t>(node)];
     const ChoiceNode& n = ex_.nodes[static_cast<size_t>(node)];
-    s.Script_Pos = t_.SCT[static_cast<size_t>(n.first + i)].target;
-    const Key k = key_of(s, node_sel_first_[static_cast<size_t>(node)], true);
+    j.sct = n.first + i;
+    j.s.Script_Pos = t_.SCT[static_cast<size_t>(j.sct)].target;
+    j.no_end_test = true;
+    const Key k = key_of(j.s, j.sprites, j.sel_first, true);
     auto [it, fresh] = segment_of_.emplace(k, static_cast<int>(ex_.segments.size()));
     if (fresh) {
       ex_.segments.emplace_back();
-      work_.push_back({it->second, s, node_sel_first_[static_cast<size_t>(node)], true});
+      j.segment = it->second;
+      work_.push_back(std::move(j));
     }
     return it->second;
   }
 
-  int node_for(const InterpState& s, int32_t sel_first, int count) {
-    const Key k = key_of(s, sel_first, false);
+  int node_for(const Job& at, int count) {
+    const Key k = key_of(at.s, at.sprites, at.sel_first, false);
     auto [it, fresh] = node_of_.emplace(k, static_cast<int>(ex_.nodes.size()));
     if (!fresh) return it->second;
     const int id = it->second;
     ChoiceNode n;
-    n.seq = s.Script_Pos;
-    n.first = sel_first;
+    n.seq = at.s.Script_Pos;
+    n.first = at.sel_first;
     n.count = count;
     ex_.nodes.push_back(n);
-    node_state_.push_back(s);
-    node_sel_first_.push_back(sel_first);
+    node_state_.push_back(at);
     for (int i = 0; i < count; ++i) {
       const int seg = segment_after_pick(id, i);
       ex_.nodes[static_cast<size_t>(id)].segment[static_cast<size_t>(i)] = seg;
@@ -158,7 +173,6 @@ class Explorer {
   struct Run {
     Job& j;
     Segment seg;
-    int32_t sel_first = 0;
     bool test = true;
     int32_t pending = 0;                      // time since the last message
     std::unordered_set<Key, KeyHash> jumped;  // states right after a jump
@@ -171,103 +185,176 @@ class Explorer {
       seg.hap = j.s.hap;
       seg.place = j.s.Place_No;
     }
+    // A message box the row makes the game show; one that ends the game ends
+    // the run.
+    void fault(int32_t pos, const std::string& field, const std::string& why,
+               const std::string& dialog, bool ends) {
+      Fault f{pos, field, why, dialog};
+      if (!ends) {
+        seg.faults.push_back(std::move(f));
+        return;
+      }
+      seg.error = dialog;
+      seg.stop = std::move(f);
+      finish(PathEnd::Error);
+    }
   };
   // How the run goes on after a row's command.
   enum class Next { Row, Stop, Stored };
 
-  // The time the row's scene changes take; what the row shows then.
-  static int row_changes(Run& r, const RowChanges& ch, int32_t pos) {
+  // The row's scene changes: their time, the sprites they leave, the boxes
+  // they show; what the row shows then. False when the game ends on them.
+  bool row_changes(Run& r, const RowChanges& ch, int32_t pos, int& result) {
     const InterpState& s = r.j.s;
-    int result = kShowMessage;
+    result = kShowMessage;
     if (ch.place) {
       result = kNothingToShow;
-      r.seg.events.push_back({PathEvent::Place, pos, s.Place_No, 0});
-      r.pending += place_ms(s.Cur_Text);
+      ex_.same_place[static_cast<size_t>(pos)] |= kNewPlace;
+      const std::string file = std::to_string(s.Place_No + 70) + ".dat";
+      if (find_picture_entry(s.Place_No + 70)) {
+        r.seg.events.push_back({PathEvent::Place, pos, s.Place_No, 0});
+        r.pending += place_ms(s.Cur_Text);
+        place_changed(r.j.sprites);
+      } else {
+        // The game has no such picture: the scene stays as it is.
+        r.fault(pos, "4 (place)", "there is no background picture " + file,
+                "Background " + std::to_string(s.Place_No) + " (" + file + ") cannot be shown",
+                false);
+      }
     }
     if (ch.doll) {
       result = kNothingToShow;
       r.pending += s.Cur_Pose == 0 ? kSpriteHideMs : kSpriteShowMs;
+      if (const auto f = doll_changed(r.j.sprites, s.Cur_Doll, s.Cur_Pose, s.Cur_Text))
+        r.fault(pos, f->field, f->why, f->dialog, f->ends);
     }
     if (ch.face) {
       result = kShowMessage;
       r.pending += kFaceMs;
+      if (const auto f = face_changed(r.j.sprites, s.Cur_Doll, s.Cur_Pose, s.Cur_Face)) {
+        r.fault(pos, f->field, f->why, f->dialog, f->ends);
+        if (f->ends) return false;
+      }
     }
-    return result;
+    return true;
   }
 
-  // The row's command as the game decides it: its time, a jump, a menu, an end.
+  // A g0, or an i1 whose test held.
+  Next jump(Run& r, int32_t pos, int& result) {
+    InterpState& s = r.j.s;
+    const int32_t to = find_num(t_, s.Cur_Jump);
+    if (to < 0) {
+      r.fault(pos, "3 (jump)", "NUM " + num4(s.Cur_Jump) + " is not in the script",
+              "Not found NUM to SEQ", true);
+      return Next::Stop;
+    }
+    s.Script_Pos = to;
+    if (!r.jumped.insert(key_of(s, r.j.sprites, r.j.sel_first, true)).second) {
+      r.seg.last_seq = pos;
+      r.finish(PathEnd::Stuck);
+      return Next::Stop;
+    }
+    result = kPositionSet;
+    return Next::Row;
+  }
+
+  // An s row: the menu the game shows, or its refusal.
+  Next choice(Run& r, int32_t pos, int& result) {
+    InterpState& s = r.j.s;
+    const int32_t found = find_sct_row(t_, s.Cur_Num);
+    if (found >= 0) {
+      r.j.sel_first = found;
+    } else {
+      // The rows the last menu began at are offered (the first ones before any).
+      const int32_t first = r.j.sel_first;
+      std::string why = "52.dat has no row with key " + num4(s.Cur_Num);
+      if (first >= 0 && first < static_cast<int32_t>(t_.SCT.size()))
+        why += ", and the menu offers those from its line " +
+               std::to_string(t_.SCT[static_cast<size_t>(first)].line) + " on";
+      r.fault(pos, "9 (text)", why, "SCT not found.", false);
+    }
+    const int count = menu_size(t_, r.j.sel_first, s.Cur_Text);
+    result = kPositionSet;
+    if (count == 0) {
+      r.fault(pos, "9 (text)", "the menu cannot be offered", "error(s?)", false);
+      s.Script_Pos += 1;  // the story goes on with the next row
+      return Next::Row;
+    }
+    r.finish(PathEnd::Choice);
+    // Stored before the menu is made: making it adds segments.
+    ex_.segments[static_cast<size_t>(r.j.segment)] = std::move(r.seg);
+    const int node = node_for(r.j, count);
+    ex_.segments[static_cast<size_t>(r.j.segment)].next = node;
+    return Next::Stored;
+  }
+
+  // The row's command as the game decides it (the command table): its time,
+  // its message box, a jump, a menu, an end.
   Next run_command(Run& r, int32_t pos, int& result) {
     InterpState& s = r.j.s;
-    switch (decide_command(r.j.s)) {
-      case Command::Keep:
-        break;
-      case Command::Done:
-      case Command::Rename:
-      case Command::BadP:
-      case Command::BadI:
-        result = kNothingToShow;
-        break;
+    const Decision d = decide_command(s);
+    const CommandInfo& c = *d.command;
+    if (c.dialog) r.fault(pos, "2 (cmd)", "\"" + s.Cur_Cmd + "\" " + c.does, c.dialog, false);
+    result = d.result(result);
+    switch (c.command) {
       case Command::Sound:
-        result = kNothingToShow;
         r.pending += kSoundMs;
         break;
       case Command::Wait:
-        result = kNothingToShow;
         r.pending += static_cast<int32_t>(
                          std::clamp<long>(wait_duration(s.cur_line, s.Cur_Text), 0, 1L << 29)) +
                      100;
         break;
-      case Command::Clear:
-        result = kShowMessage;
-        break;
-      case Command::Jump: {
-        const int32_t to = find_num(t_, s.Cur_Jump);
-        if (to < 0) {
-          r.seg.error = "Not found NUM to SEQ";
-          r.finish(PathEnd::Error);
-          return Next::Stop;
-        }
-        s.Script_Pos = to;
-        if (!r.jumped.insert(key_of(s, r.sel_first, true)).second) {
-          r.seg.last_seq = pos;
-          r.finish(PathEnd::Stuck);
-          return Next::Stop;
-        }
-        result = kPositionSet;
-        break;
-      }
-      case Command::Choice: {
-        const int32_t found = find_sct_row(t_, s.Cur_Num);
-        if (found >= 0) r.sel_first = found;  // else the previous menu's rows
-        const int count = menu_size(t_, r.sel_first, s.Cur_Text);
-        if (count == 0) {
-          // "error(s?)": the story goes on with the next row.
-          s.Script_Pos += 1;
-          result = kPositionSet;
-          break;
-        }
-        r.finish(PathEnd::Choice);
-        // Stored before the menu is made: making it adds segments.
-        ex_.segments[static_cast<size_t>(r.j.segment)] = std::move(r.seg);
-        const int node = node_for(s, r.sel_first, count);
-        ex_.segments[static_cast<size_t>(r.j.segment)].next = node;
-        return Next::Stored;
-      }
+      case Command::Choice:
+        return choice(r, pos, result);
       case Command::Ending:
         r.finish(PathEnd::Ending);
         return Next::Stop;
       case Command::Quit:
         r.finish(PathEnd::Quit);
         return Next::Stop;
+      default:
+        break;
     }
+    return d.jump ? jump(r, pos, result) : Next::Row;
+  }
+
+  // One row of the loop; false when the run ends on it.
+  Next run_row(Run& r) {
+    InterpState& s = r.j.s;
+    ++r.seg.rows;
+    const int32_t pos = s.Script_Pos;
+    r.seg.last_seq = pos;
+    if (pos >= 0 && pos <= t_.Script_Last) ex_.reached[static_cast<size_t>(pos)] = true;
+    const RowChanges ch = load_row(s, t_, st_.names);
+    int result = kShowMessage;
+    if (!row_changes(r, ch, pos, result)) return Next::Stop;
+    const Next next = run_command(r, pos, result);
+    if (next != Next::Row) return next;
+    if (result == kPositionSet) {
+      r.test = false;
+      return Next::Row;
+    }
+    if (result == kShowMessage && !s.Cur_Text.empty()) {
+      r.pending += typing_ms(s.Cur_Text);
+      r.seg.events.push_back({PathEvent::Message, pos, 0, r.pending});
+      r.pending = 0;
+      // A place field naming the background on the screen: its transition
+      // code is this message.
+      if (!ch.place && !trim_blanks(t_.Script_Table[static_cast<size_t>(pos)].place).empty())
+        ex_.same_place[static_cast<size_t>(pos)] |= kSamePlace;
+    }
+    ++s.Script_Pos;
+    r.test = true;
     return Next::Row;
   }
 
   // The interpreter's loop (run_script and script_step) from one state, with
-  // the game's own row reading and command decisions; the scene changes and
-  // the waits only count their time.
+  // the game's own row reading and command table; the scene changes keep
+  // their account of the sprites, and the waits only count their time.
   void run_segment(Job& j) {
-    Run r{j, Segment{}, j.sel_first, !j.no_end_test};
+    Run r{j, Segment{}, !j.no_end_test};
+    r.seg.sct = j.sct;
     InterpState& s = j.s;
     try {
       for (;;) {
@@ -282,30 +369,23 @@ class Explorer {
           r.finish(PathEnd::Runaway);
           break;
         }
-        ++r.seg.rows;
-        r.seg.last_seq = s.Script_Pos;
-        const RowChanges ch = load_row(s, t_, st_.names);
-        const int32_t pos = s.Script_Pos;
-        ex_.reached[static_cast<size_t>(pos)] = true;
-        int result = row_changes(r, ch, pos);
-        const Next next = run_command(r, pos, result);
+        const Next next = run_row(r);
         if (next == Next::Stored) return;
         if (next == Next::Stop) break;
-        if (result == kPositionSet) {
-          r.test = false;
-          continue;
-        }
-        if (result == kShowMessage && !s.Cur_Text.empty()) {
-          r.pending += typing_ms(s.Cur_Text);
-          r.seg.events.push_back({PathEvent::Message, pos, 0, r.pending});
-          r.pending = 0;
-        }
-        ++s.Script_Pos;
-        r.test = true;
       }
     } catch (const DataError& e) {
-      r.seg.error = e.describe();
-      r.finish(PathEnd::Error);
+      // The game shows the account and ends.
+      const int32_t pos = r.seg.last_seq;
+      if ((pos < 0 || pos > t_.Script_Last) && j.sct >= 0) {
+        const ChoiceRow& c = t_.SCT[static_cast<size_t>(j.sct)];
+        r.fault(pos, "3 (target)",
+                "NUM " + num4(c.target_num) + " is not in 51.dat: picking \"" +
+                    trim_blanks(c.label) + "\" goes to row " + std::to_string(pos) +
+                    ", outside the script",
+                e.describe(), true);
+      } else {
+        r.fault(pos, "", "", e.describe(), true);
+      }
     }
     ex_.segments[static_cast<size_t>(j.segment)] = std::move(r.seg);
   }
@@ -378,22 +458,51 @@ void list_paths(const ExploreOptions& opt, Exploration& ex) {
 
 // ----------------------------------------------------------- findings ---
 
+// The text row seq shows, as the game substitutes it, and its speaker.
+std::string row_message(const Story& story, int32_t seq, int16_t& speaker);
+
+std::string quoted(const std::string& s) {
+  return "\"" + s + "\"";
+}
+
+// The file and line of a row the story reaches; a row outside the script was
+// reached by picking the SCT row sct, whose target it is.
+std::pair<std::string, int> place_of(const ScriptTables& t, int32_t seq, int sct) {
+  if (seq >= 0 && seq < static_cast<int32_t>(t.Script_Table.size()))
+    return {"51.dat", t.Script_Table[static_cast<size_t>(seq)].line};
+  if (sct >= 0 && sct < static_cast<int>(t.SCT.size()))
+    return {"52.dat", t.SCT[static_cast<size_t>(sct)].line};
+  return {"51.dat", 0};
+}
+
+// What the player meets at a fault: "field 5 (doll): why: the game shows "..."".
+std::string fault_text(const Fault& f, bool ends) {
+  std::string s;
+  if (!f.field.empty()) s += "field " + f.field + ": ";
+  if (!f.why.empty()) s += f.why + ": ";
+  return s + "the game shows " + quoted(f.dialog) + (ends ? " and ends" : "");
+}
+
+std::string location(const std::pair<std::string, int>& at) {
+  return at.second > 0 ? at.first + ":" + std::to_string(at.second) : at.first;
+}
+
 struct Findings {
   const ScriptTables& t;
-  std::set<std::pair<std::string, int>> seen;                     // one warning per text and line
-  std::vector<std::pair<std::pair<int, int>, std::string>> list;  // ((file, line), text)
+  std::set<std::pair<std::string, std::string>> seen;            // one finding per text and place
+  std::vector<std::pair<std::pair<int, int>, MapFinding>> list;  // ((file, line), finding)
 
-  void add(bool choices_file, int line, const std::string& what) {
-    const std::string file = choices_file ? "52.dat" : "51.dat";
-    if (!seen.emplace(what, line + (choices_file ? 1 << 20 : 0)).second) return;
-    // A warning about the whole script names no line.
-    const std::string where = line > 0 ? file + ":" + std::to_string(line) : file;
-    list.push_back({{choices_file ? 1 : 0, line}, where + ": warning: " + what});
+  void add(bool error, const std::pair<std::string, int>& at, const std::string& what,
+           bool in_check = false) {
+    const std::string where = location(at);
+    if (!seen.emplace(what, where).second) return;
+    list.emplace_back(
+        std::make_pair(at.first == "52.dat" ? 1 : 0, at.second),
+        MapFinding{error, at.first, at.second, where + (error ? ": error: " : ": warning: ") + what,
+                   error || in_check});
   }
-  int line_of(int32_t seq) const {
-    if (seq < 0 || seq >= static_cast<int32_t>(t.Script_Table.size())) return 0;
-    return t.Script_Table[static_cast<size_t>(seq)].line;
-  }
+  void add(bool error, int line, const std::string& what) { add(error, {"51.dat", line}, what); }
+  int line_of(int32_t seq) const { return place_of(t, seq, -1).second; }
 };
 
 namespace {
@@ -425,7 +534,7 @@ void find_unoffered_choices(Findings& f, const Exploration& ex, const ScriptTabl
     for (int i = 0; i < n.count; ++i) offered[static_cast<size_t>(n.first + i)] = true;
   for (size_t i = 0; i < t.SCT.size(); ++i)
     if (!offered[i])
-      f.add(true, t.SCT[i].line,
+      f.add(false, {"52.dat", t.SCT[i].line},
             "the choice \"" + t.SCT[i].label + "\" (key " + num4(t.SCT[i].key) +
                 ") is offered on no path");
 }
@@ -450,21 +559,23 @@ void find_endless_menus(Findings& f, const Exploration& ex, const ScriptTables& 
   for (size_t k = 0; k < ex.nodes.size(); ++k)
     if (!leaves[k]) {
       const ChoiceNode& n = ex.nodes[k];
-      f.add(false, f.line_of(n.seq),
+      f.add(true, f.line_of(n.seq),
             "no choice of this menu (NUM " + num4(t.Script_Table[static_cast<size_t>(n.seq)].num) +
                 ") leads to an end: the player goes round a loop for ever");
     }
 }
 
-// How each path ends, where that end is a problem.
+// How each path ends, where that end is a problem, and the message boxes met
+// on the way.
 void find_bad_ends(Findings& f, const ExploreOptions& opt, const Exploration& ex) {
   for (const Segment& s : ex.segments) {
+    for (const Fault& x : s.faults) f.add(true, place_of(f.t, x.seq, s.sct), fault_text(x, false));
     const int line = f.line_of(s.last_seq);
     switch (s.end) {
       case PathEnd::Stuck:
-        f.add(false, line,
+        f.add(true, line,
               "the story loops for ever here with " + counters_text(s.kou, s.pap, s.rub, s.hap) +
-                  ", and no choice leads out");
+                  ", and no choice leads out: the player can only close the window");
         break;
       case PathEnd::Ending:
         if (s.hap != 0 && s.hap != 1)
@@ -473,16 +584,17 @@ void find_bad_ends(Findings& f, const ExploreOptions& opt, const Exploration& ex
                     "; the closing message exists only for hap 0 and 1");
         break;
       case PathEnd::EndOfScript:
-        f.add(false, line,
-              "a path runs into the end marker after this row: the game stops without an ending");
+        f.add(true, line,
+              "a path runs into the end marker after this row: the game stops on its last "
+              "picture without an ending");
         break;
       case PathEnd::Runaway:
-        f.add(false, line,
+        f.add(true, line,
               "a path runs more than " + std::to_string(opt.max_rows) +
-                  " rows without a choice and was stopped here");
+                  " rows without a choice and was stopped here, before any ending");
         break;
       case PathEnd::Error:
-        f.add(false, line, "a path stops the game here: " + s.error);
+        f.add(true, place_of(f.t, s.stop.seq, s.sct), fault_text(s.stop, true));
         break;
       default:
         break;
@@ -490,14 +602,33 @@ void find_bad_ends(Findings& f, const ExploreOptions& opt, const Exploration& ex
   }
 }
 
+// Place rows that name the background already on the screen: the game shows
+// their transition code as a message.
+void find_same_places(Findings& f, const Story& story, const Exploration& ex) {
+  for (size_t i = 0; i < ex.same_place.size(); ++i) {
+    const uint8_t met = ex.same_place[i];
+    if (!(met & kSamePlace)) continue;
+    int16_t speaker = 0;
+    const std::string text = row_message(story, static_cast<int32_t>(i), speaker);
+    const ScriptRow& r = story.tables.Script_Table[i];
+    f.add(false, {"51.dat", r.line},
+          "field 4 (place): background " + trim_blanks(r.place) + " is already on the screen " +
+              (met & kNewPlace ? "on some paths that reach" : "on every path that reaches") +
+              " this row: the game shows " + quoted(text) + " as a message",
+          true);
+  }
+}
+
 }  // namespace
 
-void find_problems(const ExploreOptions& opt, Exploration& ex, const ScriptTables& t) {
+void find_problems(const Story& story, const ExploreOptions& opt, Exploration& ex) {
+  const ScriptTables& t = story.tables;
   Findings f{t, {}, {}};
   find_unreached_rows(f, ex, t);
   find_unoffered_choices(f, ex, t);
   find_endless_menus(f, ex, t);
   find_bad_ends(f, opt, ex);
+  find_same_places(f, story, ex);
   if (ex.paths_cut)
     f.add(false, 0,
           "more than " + std::to_string(opt.max_paths) + " paths; only the first " +
@@ -505,7 +636,7 @@ void find_problems(const ExploreOptions& opt, Exploration& ex, const ScriptTable
 
   std::stable_sort(f.list.begin(), f.list.end(),
                    [](const auto& a, const auto& b) { return a.first < b.first; });
-  for (auto& [where, text] : f.list) ex.findings.push_back(std::move(text));
+  for (auto& [where, finding] : f.list) ex.findings.push_back(std::move(finding));
 }
 
 std::string row_message(const Story& story, int32_t seq, int16_t& speaker) {
@@ -534,7 +665,38 @@ std::string path_name(size_t id) {
   return buf;
 }
 
+// The NUM of a row, or where a row outside the script lies.
+std::string num_at(const ScriptTables& t, int32_t seq) {
+  if (seq >= 0 && seq < static_cast<int32_t>(t.Script_Table.size()))
+    return "NUM " + num4(t.Script_Table[static_cast<size_t>(seq)].num);
+  return "no NUM (outside the script)";
+}
+
 }  // namespace
+
+// How a path that does not reach the ending or a quit ends, as the player
+// meets it: "51.dat:12: ..."; empty for an ending or a quit.
+std::string end_text(const ScriptTables& t, const Exploration& ex, const Segment& last,
+                     PathEnd end) {
+  const std::string at = location(place_of(t, last.last_seq, -1)) + ": ";
+  switch (end) {
+    case PathEnd::Error:
+      return location(place_of(t, last.stop.seq, last.sct)) + ": " + fault_text(last.stop, true);
+    case PathEnd::EndOfScript:
+      return at +
+             "the story runs into the end marker after this row: the game stops on its last "
+             "picture without an ending, and the player can only close the window";
+    case PathEnd::Stuck:
+      return at + "the story loops for ever here with " +
+             counters_text(last.kou, last.pap, last.rub, last.hap) +
+             ", and no choice leads out: the player can only close the window";
+    case PathEnd::Runaway:
+      return at + "the path runs more than " + std::to_string(ex.max_rows) +
+             " rows without a choice and was stopped here, before any ending";
+    default:
+      return "";
+  }
+}
 
 // --------------------------------------------------------------- public ---
 
@@ -551,10 +713,11 @@ Story read_story(const DataFolder& folder) {
 
 Exploration explore_story(const Story& story, const ExploreOptions& options) {
   Exploration ex;
+  ex.max_rows = options.max_rows;
   if (story.tables.Script_Table.empty()) return ex;
   Explorer(story, options, ex).run();
   list_paths(options, ex);
-  find_problems(options, ex, story.tables);
+  find_problems(story, options, ex);
   return ex;
 }
 
@@ -564,7 +727,12 @@ std::string describe_paths(const Exploration& ex) {
   std::string out = std::to_string(ex.paths.size()) + " paths";
   if (ex.paths_cut) out += " listed of " + std::string(count);
   if (ex.choice_loops) out += " (choices lead round loops, each path goes round none)";
-  return out + ", " + std::to_string(ex.states()) + " states explored";
+  out += ", " + std::to_string(ex.states()) + " states explored";
+  size_t broken = 0;
+  for (const StoryPath& p : ex.paths) broken += ex.breaks(p);
+  if (broken > 0)
+    out += "; " + std::to_string(broken) + (broken == 1 ? " path breaks" : " paths break");
+  return out;
 }
 
 std::string describe_end(PathEnd end, int16_t hap, const std::string& error) {
@@ -608,12 +776,35 @@ PathSummary summarize(const Story& story, const Exploration& ex, const StoryPath
       while (!label.empty() && label.back() == ' ') label.pop_back();
       sum.picks.push_back(label);
     }
+    for (const Fault& f : seg.faults) {
+      sum.dialogs.push_back(f.dialog);
+      sum.breaks.push_back(location(place_of(story.tables, f.seq, seg.sct)) + ": " +
+                           fault_text(f, false));
+    }
     sum.end_seq = seg.last_seq;
     sum.hap = seg.hap;
     sum.error = seg.error;
   }
   sum.end = path.end;
+  if (!path.segments.empty()) {
+    const Segment& last = ex.segments[static_cast<size_t>(path.segments.back())];
+    if (path.end == PathEnd::Error) sum.dialogs.push_back(last.stop.dialog);
+    const std::string end = end_text(story.tables, ex, last, path.end);
+    if (!end.empty()) sum.breaks.push_back(end);
+  }
   return sum;
+}
+
+size_t Exploration::errors() const {
+  return static_cast<size_t>(
+      std::count_if(findings.begin(), findings.end(), [](const MapFinding& f) { return f.error; }));
+}
+
+bool Exploration::breaks(const StoryPath& p) const {
+  if (p.end != PathEnd::Ending && p.end != PathEnd::Quit) return true;
+  for (int seg : p.segments)
+    if (!segments[static_cast<size_t>(seg)].faults.empty()) return true;
+  return false;
 }
 
 ClickPoint title_start_point() {
@@ -645,9 +836,9 @@ std::string path_input(const Story& story, const Exploration& ex, const StoryPat
   const PathSummary sum = summarize(story, ex, path);
   std::string out = "# " + path_name(id) + ": " +
                     (sum.picks.empty() ? std::string("no choices") : join(sum.picks, " / ")) +
-                    "\n# ends: " + describe_end(sum.end, sum.hap, sum.error) + " at NUM " +
-                    num4(story.tables.Script_Table[static_cast<size_t>(sum.end_seq)].num) +
-                    " (row " + std::to_string(sum.end_seq) + ")\n";
+                    "\n# ends: " + describe_end(sum.end, sum.hap, sum.error) + " at " +
+                    num_at(story.tables, sum.end_seq) + " (row " + std::to_string(sum.end_seq) +
+                    ")\n";
   auto click = [&](ClickPoint p) { out += runner::line_of(runner::click_step(p.x, p.y)) + "\n"; };
   auto wait = [&](long ms) { out += runner::line_of(runner::wait_step(ms)) + "\n"; };
   out += "# the title menu's start item\n";
@@ -692,10 +883,38 @@ std::string path_input(const Story& story, const Exploration& ex, const StoryPat
   return out;
 }
 
+namespace {
+
+// The files the game's start-up looks for before any row runs (the pictures
+// it restores, the tunes the system file names): one missing, and no path
+// is played at all.
+std::vector<MapFinding> start_up_findings(const DataFolder& folder) {
+  std::vector<std::string> missing;
+  for (const PictureEntry& p : picture_entries())
+    if (p.disguised && !folder.has(dat_name(p.number))) missing.push_back(dat_name(p.number));
+  const std::array<std::string, 26> lines = folder.read_system();
+  for (size_t i = 7; i <= 24; ++i) {
+    const std::string file = tune_file_name(lines[i]);
+    if (!lines[i].empty() && (file.empty() || !folder.has(file)))
+      missing.push_back(file.empty() ? cp932_to_utf8(lines[i]) : file);
+  }
+  std::vector<MapFinding> out;
+  for (const std::string& m : missing)
+    out.push_back({true, m, 0,
+                   m + ": error: missing: the game does not start (it shows "
+                       "\"実行に必要なﾌｧｲﾙがありません. file\" and the file)"});
+  return out;
+}
+
+}  // namespace
+
 Exploration write_paths(Files& files, const std::string& dir, const std::string& out_dir,
                         std::ostream& out, Story* story_out, const ExploreOptions& options) {
-  Story story = read_story(DataFolder(files, dir));
+  const DataFolder folder(files, dir);
+  Story story = read_story(folder);
   Exploration ex = explore_story(story, options);
+  std::vector<MapFinding> start = start_up_findings(folder);
+  ex.findings.insert(ex.findings.begin(), start.begin(), start.end());
   if (!files.make_folder(out_dir)) throw std::runtime_error("cannot create the folder " + out_dir);
   const DataFolder to(files, out_dir);
   std::string tsv = "path\tchoices\tend_num\tend_seq\tends\tbackgrounds\tgallery\tlast_message\n";
@@ -713,14 +932,16 @@ Exploration write_paths(Files& files, const std::string& dir, const std::string&
         gallery.push_back(std::to_string(sum.places[k]));
     }
     tsv += path_name(id) + "\t" + tsv_field(join(sum.picks, " / ")) + "\t" +
-           num4(story.tables.Script_Table[static_cast<size_t>(sum.end_seq)].num) + "\t" +
-           std::to_string(sum.end_seq) + "\t" +
+           (sum.end_seq < static_cast<int32_t>(story.tables.Script_Table.size())
+                ? num4(story.tables.Script_Table[static_cast<size_t>(sum.end_seq)].num)
+                : std::string()) +
+           "\t" + std::to_string(sum.end_seq) + "\t" +
            tsv_field(describe_end(sum.end, sum.hap, sum.error)) + "\t" + join(places, ",") + "\t" +
            join(gallery, ",") + "\t" + tsv_field(sum.messages.empty() ? "" : sum.messages.back()) +
            "\n";
   }
   to.replace("paths.tsv", tsv);
-  for (const std::string& f : ex.findings) out << f << "\n";
+  for (const MapFinding& f : ex.findings) out << f.text << "\n";
   if (story_out) *story_out = std::move(story);
   return ex;
 }

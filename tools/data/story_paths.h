@@ -32,7 +32,8 @@ enum class PathEnd : uint8_t {
   EndOfScript,  // the end marker: the game stops with nothing more to do
   Stuck,        // a loop that no choice leaves
   Runaway,      // the step bound was reached
-  Error,        // the game reports malformed data or a missing jump target and ends
+  Error,        // the game shows a message box and ends (malformed data, a missing jump
+                // target, a face with no sprite)
 };
 
 // What the player meets on the way, in order.
@@ -43,6 +44,14 @@ struct PathEvent {
   // Message: virtual milliseconds from the previous click until this message
   // is fully shown and waits (an upper bound, for the input file).
   int32_t ms = 0;
+};
+
+// A message box a path meets: a row that asks for what is not there.
+struct Fault {
+  int32_t seq = 0;     // the row
+  std::string field;   // "5 (doll)", or empty
+  std::string why;     // what is wrong, in the check's words (empty: the box says it)
+  std::string dialog;  // the box's text
 };
 
 // A run of rows from the start or from a choice to the next choice or an end.
@@ -56,6 +65,9 @@ struct Segment {
   int16_t kou = 0, pap = 0, rub = 0, hap = 0;  // counters where it stops
   int16_t place = -1;                          // Place_No where it stops
   std::string error;                           // Error: the game's message
+  Fault stop;                                  // Error: the row it stops at, and why
+  std::vector<Fault> faults;                   // boxes shown on the way, the game going on
+  int sct = -1;                                // the SCT row whose pick begins it (-1: the start)
 };
 
 // A choice menu in one game state: the same menu with other counters is
@@ -79,15 +91,37 @@ struct ExploreOptions {
   size_t max_paths = 10000;   // complete paths listed
 };
 
+// Per row, how the paths met its place field: it showed the row's text as a
+// message (the background was already there), or changed the background.
+constexpr uint8_t kSamePlace = 1;
+constexpr uint8_t kNewPlace = 2;
+
+// What the map finds: an error where a path breaks (a message box, an end
+// other than the ending or a quit), a warning where it plays, probably not as
+// the author meant.
+struct MapFinding {
+  bool error = false;
+  std::string file;  // "51.dat" or "52.dat"
+  int line = 0;      // 0: the whole script
+  std::string text;  // "51.dat:12: error: ..."
+  // check reports it too: the errors, and the place rows that show their
+  // transition code.
+  bool in_check = false;
+};
+
 struct Exploration {
   std::vector<Segment> segments;  // segments[0] starts at the first row
   std::vector<ChoiceNode> nodes;
   std::vector<StoryPath> paths;
-  bool paths_cut = false;             // more complete paths than max_paths
-  double path_count = 0;              // every complete path, when the menus form no loop
-  bool choice_loops = false;          // some pick leads back to a menu already on the path
-  std::vector<bool> reached;          // per row: run on some path
-  std::vector<std::string> findings;  // "FILE:LINE: warning: ..."
+  bool paths_cut = false;           // more complete paths than max_paths
+  double path_count = 0;            // every complete path, when the menus form no loop
+  bool choice_loops = false;        // some pick leads back to a menu already on the path
+  std::vector<bool> reached;        // per row: run on some path
+  std::vector<uint8_t> same_place;  // per row: kSamePlace, kNewPlace
+  std::vector<MapFinding> findings;
+  int64_t max_rows = 0;  // the step bound the paths were explored with
+  size_t errors() const;
+  bool breaks(const StoryPath& p) const;  // some fault, or an end other than the ending or a quit
   size_t states() const { return nodes.size() + segments.size(); }
 };
 
@@ -102,10 +136,19 @@ struct PathSummary {
   PathEnd end = PathEnd::EndOfScript;
   int16_t hap = 0;
   std::string error;
+  std::vector<std::string> dialogs;  // the message boxes the game shows, in order
+  // Where the path breaks, as the player meets it: "51.dat:12: field 6
+  // (face): ...: the game shows "0 doll but face change?" and ends".
+  std::vector<std::string> breaks;
 };
 PathSummary summarize(const Story& story, const Exploration& ex, const StoryPath& path);
 
-// "6 paths, 22 states explored"
+// How a path that reaches neither the ending nor a quit ends, as the player
+// meets it ("51.dat:12: ..."); empty for those two.
+std::string end_text(const ScriptTables& t, const Exploration& ex, const Segment& last,
+                     PathEnd end);
+
+// "6 paths, 22 states explored", then "; 2 paths break" when some do
 std::string describe_paths(const Exploration& ex);
 
 // "ending (hap 1)", "quit", ...
@@ -126,7 +169,8 @@ void write_story_graph(Files& files, const std::string& dir, const std::string& 
 std::string story_dot(const Story& story, const Exploration& ex);
 
 // velmora-data verify DIR: plays every path with velmora-play, in parallel,
-// and compares. Returns the exit status.
+// and compares. Returns the exit status: 1 when a play differs from its
+// prediction or the map finds a path that breaks.
 int verify_folder(const std::string& dir, std::ostream& out, std::ostream& err);
 
 // Screen points the input files click: the title's start item, a message

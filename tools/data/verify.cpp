@@ -21,6 +21,7 @@
 #include "data/story_paths.h"
 #include "platform/common/disk_files.h"
 #include "platform/common/pixbuf_pictures.h"
+#include "platform/log_event.h"
 #include "runner/script.h"
 
 extern char** environ;
@@ -149,6 +150,104 @@ struct Outcome {
   std::string line;
 };
 
+// Whether a dialog line of the log ("\"text\" -> ok (default)") shows text;
+// the game may add a line naming the row after it.
+bool shows_dialog(const std::string& logged, const std::string& text) {
+  const std::string q = log_quoted(text);
+  return logged.rfind(q.substr(0, q.size() - 1), 0) == 0;
+}
+
+// The text of a logged dialog, as the log quotes it.
+std::string dialog_text(const std::string& logged) {
+  const size_t end = logged.rfind("\" -> ");
+  return end == std::string::npos ? logged : logged.substr(0, end + 1);
+}
+
+// The message boxes: those predicted, in order, and no others.
+void compare_dialogs(const PathSummary& want, const Played& got, std::vector<std::string>& why) {
+  size_t i = 0;
+  while (i < want.dialogs.size() && i < got.dialogs.size() &&
+         shows_dialog(got.dialogs[i], want.dialogs[i]))
+    ++i;
+  if (i < got.dialogs.size())
+    why.push_back("the game showed " + dialog_text(got.dialogs[i]) +
+                  (i < want.dialogs.size() ? ", predicted " + quoted(want.dialogs[i])
+                                           : std::string(", not predicted")));
+  else if (i < want.dialogs.size())
+    why.push_back("predicted the message " + quoted(want.dialogs[i]) + ", not shown");
+}
+
+// Why a play showed fewer messages than predicted, as far as its log says.
+std::string why_stopped(const PathSummary& want, const Played& got, long input_end, bool& told) {
+  std::string s;
+  for (size_t k = 0; k < got.dialogs.size() && s.empty(); ++k)
+    if (k >= want.dialogs.size() || !shows_dialog(got.dialogs[k], want.dialogs[k])) {
+      s = ": the game showed " + dialog_text(got.dialogs[k]);
+      told = true;
+    }
+  if (got.exit_at >= 0 && got.exit_at < input_end)
+    s += (s.empty() ? ": the game ended" : " and ended") +
+         (got.exit_code > 0 ? " with status " + std::to_string(got.exit_code) : std::string());
+  return s;
+}
+
+// The messages: all of them, in order (a looping path: those before the
+// loop); told is set when an unpredicted message box is named as the reason
+// the play stopped.
+void compare_messages(const PathSummary& want, const Played& got, long input_end,
+                      std::vector<std::string>& why, bool& told) {
+  const bool loops = want.end == PathEnd::Stuck || want.end == PathEnd::Runaway;
+  const size_t n = want.messages.size();
+  size_t i = 0;
+  while (i < n && i < got.messages.size() && want.messages[i] == got.messages[i]) ++i;
+  if (i == n && (loops || got.messages.size() == n)) return;
+  if (i < n && i < got.messages.size())
+    why.push_back("message " + std::to_string(i + 1) + ": predicted " + quoted(want.messages[i]) +
+                  ", the play showed " + quoted(got.messages[i]));
+  else if (i < n)
+    why.push_back("the play stopped after " + std::to_string(got.messages.size()) + " of the " +
+                  std::to_string(n) + " predicted messages (next: " + quoted(want.messages[i]) +
+                  ")" + why_stopped(want, got, input_end, told));
+  else
+    why.push_back("the play showed " + std::to_string(got.messages.size() - n) +
+                  " more messages than predicted, first " + quoted(got.messages[n]));
+}
+
+// How the play ended against how the path was predicted to.
+void compare_end(const PathSummary& want, const Played& got, long input_end,
+                 const std::string& screenshot, Outcome& o, std::vector<std::string>& why) {
+  const bool ended = got.exit_at >= 0 && got.exit_at < input_end;
+  switch (want.end) {
+    case PathEnd::Ending:
+      if (got.end_button) {
+        o.ending_compared = true;
+        const int hap = closing_hap(screenshot);
+        if ((want.hap == 0 || want.hap == 1) && hap != want.hap)
+          why.push_back("closing message: predicted the one for hap " + std::to_string(want.hap) +
+                        (hap < 0 ? ", the screen showed none"
+                                 : ", the screen showed the one for hap " + std::to_string(hap)));
+        if (!ended) why.push_back("the end button did not close the game");
+      }
+      break;
+    case PathEnd::Quit:
+      if (!ended)
+        why.push_back("predicted to quit, but the game went on until the window was closed");
+      break;
+    case PathEnd::Error:
+      if (!ended)
+        why.push_back("predicted to end after " + quoted(want.error) +
+                      ", but the game went on until the window was closed");
+      break;
+    case PathEnd::EndOfScript:
+      if (ended)
+        why.push_back("predicted to stop at the end of the script, but the game ended itself");
+      break;
+    default:
+      if (!got.killed && ended) why.push_back("predicted to loop for ever, but the game ended");
+      break;
+  }
+}
+
 Outcome compare(const PathSummary& want, const Played& got, long input_end,
                 const std::string& screenshot) {
   Outcome o;
@@ -159,71 +258,33 @@ Outcome compare(const PathSummary& want, const Played& got, long input_end,
     return o;
   }
   const bool loops = want.end == PathEnd::Stuck || want.end == PathEnd::Runaway;
-  // Messages: all of them, in order (a looping path: those before the loop).
-  const size_t n = want.messages.size();
-  size_t i = 0;
-  while (i < n && i < got.messages.size() && want.messages[i] == got.messages[i]) ++i;
-  if (i < n || (!loops && got.messages.size() != n)) {
-    if (i < n && i < got.messages.size())
-      why.push_back("message " + std::to_string(i + 1) + ": predicted " + quoted(want.messages[i]) +
-                    ", the play showed " + quoted(got.messages[i]));
-    else if (i < n)
-      why.push_back("the play stopped after " + std::to_string(got.messages.size()) + " of the " +
-                    std::to_string(n) + " predicted messages (next: " + quoted(want.messages[i]) +
-                    ")");
-    else
-      why.push_back("the play showed " + std::to_string(got.messages.size() - n) +
-                    " more messages than predicted, first " + quoted(got.messages[n]));
-  }
+  bool told = false;
+  compare_messages(want, got, input_end, why, told);
   const int want_place = want.places.empty() ? -1 : want.places.back();
   const int got_place = got.places.empty() ? -1 : got.places.back();
   if (!loops && want_place != got_place)
     why.push_back("final background: predicted " + std::to_string(want_place) +
                   ", the play showed " + std::to_string(got_place));
-
-  switch (want.end) {
-    case PathEnd::Ending:
-      if (got.end_button) {
-        o.ending_compared = true;
-        const int hap = closing_hap(screenshot);
-        if ((want.hap == 0 || want.hap == 1) && hap != want.hap)
-          why.push_back("closing message: predicted the one for hap " + std::to_string(want.hap) +
-                        (hap < 0 ? ", the screen showed none"
-                                 : ", the screen showed the one for hap " + std::to_string(hap)));
-        if (got.exit_at < 0 || got.exit_at >= input_end)
-          why.push_back("the end button did not close the game");
-      }
-      break;
-    case PathEnd::Quit:
-      if (got.exit_at < 0 || got.exit_at >= input_end)
-        why.push_back("predicted to quit, but the game went on until the window was closed");
-      break;
-    case PathEnd::Error: {
-      bool shown = false;
-      for (const std::string& d : got.dialogs)
-        shown = shown || d.find(want.error) != std::string::npos;
-      if (!shown) why.push_back("predicted the message " + quoted(want.error) + ", not shown");
-      break;
-    }
-    case PathEnd::EndOfScript:
-      if (got.exit_at >= 0 && got.exit_at < input_end)
-        why.push_back("predicted to stop at the end of the script, but the game ended itself");
-      break;
-    default:
-      if (!got.killed && got.exit_at >= 0 && got.exit_at < input_end)
-        why.push_back("predicted to loop for ever, but the game ended");
-      break;
-  }
+  compare_end(want, got, input_end, screenshot, o, why);
+  if (!told) compare_dialogs(want, got, why);
   o.same = why.empty();
-  if (o.same) {
-    o.line = "ok: " + std::to_string(n) + " messages";
-    if (!want.messages.empty()) o.line += ", last " + quoted(want.messages.back());
-    o.line += ", background " + std::to_string(want_place) + ", " +
-              describe_end(want.end, want.hap, want.error);
-  } else {
+  if (!o.same) {
     o.line = "DIFFERS: ";
     for (size_t k = 0; k < why.size(); ++k) o.line += (k ? "; " : "") + why[k];
+    return o;
   }
+  std::string played = std::to_string(want.messages.size()) + " messages";
+  if (!want.messages.empty()) played += ", last " + quoted(want.messages.back());
+  played += ", background " + std::to_string(want_place) + ", " +
+            describe_end(want.end, want.hap, want.error);
+  if (want.breaks.empty()) {
+    o.line = "ok: " + played;
+    return o;
+  }
+  // Played as predicted, and what was predicted is a story that breaks.
+  o.line = "BREAKS: ";
+  for (size_t k = 0; k < want.breaks.size(); ++k) o.line += (k ? "; " : "") + want.breaks[k];
+  o.line += " (played as predicted: " + played + ")";
   return o;
 }
 
@@ -334,9 +395,14 @@ int verify_folder(const std::string& dir, std::ostream& out, std::ostream& err) 
   for (std::thread& t : threads) t.join();
 
   const size_t same = report_outcomes(ex, outcomes, out);
-  const bool ok = same == count;
-  out << same << " of " << count << " paths played as predicted\n";
-  return ok ? 0 : 1;
+  size_t broken = 0;
+  for (const StoryPath& p : ex.paths) broken += ex.breaks(p);
+  out << same << " of " << count << " paths played as predicted";
+  if (broken > 0) out << "; " << broken << (broken == 1 ? " path breaks" : " paths break");
+  out << "\n";
+  // Every path must reach the ending (or the story's own quit) without a
+  // message box; a story that breaks fails however faithfully it played.
+  return same == count && ex.errors() == 0 ? 0 : 1;
 }
 
 std::string tools_dir() {
