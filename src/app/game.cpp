@@ -12,11 +12,16 @@ class GameStoryHooks : public StoryHooks {
  public:
   explicit GameStoryHooks(Game& g) : g_(g) {}
   void choose() override {
-    if (!g_.rollback.replaying) g_.menu.enter(MenuPhase::Choosing);
-    if (!g_.rollback.replaying) save_read_log(g_.read_log, g_.pf, g_.assets.Data_Dir);
-    show_choices(g_.choice_menu());
-    rollback_choice_picked(g_, g_.choice.Sel_Choice);
-    if (!g_.rollback.replaying) g_.menu.enter(MenuPhase::Story);
+    if (g_.rollback.replaying) {
+      show_choices(g_.choice_menu());  // answered from the journal
+      return;
+    }
+    g_.menu.enter(MenuPhase::Choosing);
+    save_read_log(g_.read_log, g_.pf, g_.assets.Data_Dir);
+    const int lit = rollback_menu_opening(g_);
+    const ChoiceOutcome how = show_choices(g_.choice_menu(), lit);
+    g_.menu.enter(MenuPhase::Story);
+    rollback_menu_closed(g_, how);
   }
   [[noreturn]] void ending() override {
     Window& w = g_.pf.window;

@@ -226,7 +226,7 @@ void open_history_window(Game& g, bool by_wheel) {
       by_wheel ? open_history_by_wheel(g.history, g.pf) : open_history(g.history, g.pf);
   if (back == -2) return;
   g.input.back_at = g.history.closed_at;
-  if (back > 0 && back <= rollback_room(g.rollback)) roll_back(g, back);
+  if (back >= 0) roll_back_to_line(g, back);
 }
 
 // A press or key the gallery takes; when it takes the player back to the

@@ -86,7 +86,8 @@ bool MainMenu::enabled(MenuItem item) const {
     case MenuItem::QuickLoad:
       return in_story && quick_slot_;
     case MenuItem::Rollback:
-      return in_story && can_roll_back_;
+      // At a choice the player may step back to re-read what led to it.
+      return (in_story || p == MenuPhase::Choosing) && can_roll_back_;
     case MenuItem::History:
       // At the title and in the gallery there is nothing to look back on.
       return playing;

@@ -109,17 +109,65 @@ void forget_oldest(RollbackState& r) {
   }
 }
 
+template <typename Out, typename In>
+void append(Out& out, const In& in, size_t from) {
+  out.insert(out.end(), in.begin() + static_cast<std::ptrdiff_t>(from), in.end());
+}
+
+// What followed the checkpoint at `at`, whose next message comes after a
+// choice.
+Aside set_aside(const RollbackState& r, size_t at) {
+  const Checkpoint& here = r.checkpoints[at];
+  Aside a;
+  a.held = true;
+  a.from = here;
+  a.pick = r.picks[here.picks_at];
+  append(a.checkpoints, r.checkpoints, at + 1);
+  append(a.keyframes, r.keyframes, here.keyframe + 1 - r.dropped_keyframes);
+  append(a.rows, r.rows, here.rows_at);
+  append(a.picks, r.picks, here.picks_at);
+  append(a.names, r.names, here.names_at);
+  a.since_keyframe = r.since_keyframe;
+  a.menu_ahead = r.menu_ahead;
+  return a;
+}
+
+// The choice was picked as before: what followed it is the run's again, in
+// place of the rows played since. How many messages it holds.
+int take_back_aside(RollbackState& r) {
+  Aside a = std::move(r.aside);
+  r.aside = Aside{};
+  r.rows.resize(a.from.rows_at);
+  r.picks.resize(a.from.picks_at);
+  r.names.resize(a.from.names_at);
+  while (r.dropped_keyframes + r.keyframes.size() > a.from.keyframe + 1) r.keyframes.pop_back();
+  append(r.checkpoints, a.checkpoints, 0);
+  append(r.keyframes, a.keyframes, 0);
+  append(r.rows, a.rows, 0);
+  append(r.picks, a.picks, 0);
+  append(r.names, a.names, 0);
+  r.since_keyframe = a.since_keyframe;
+  r.menu_ahead = a.menu_ahead;
+  return static_cast<int>(a.checkpoints.size());
+}
+
 // The story goes on live from the message shown: what followed it is no
-// longer this run's.
+// longer this run's, but when the next thing that followed was a choice, it
+// is kept aside until that choice is asked.
 void go_live_here(RollbackState& r) {
-  const Checkpoint here = r.checkpoints[r.checkpoints.size() - 1 - static_cast<size_t>(r.depth)];
-  r.checkpoints.resize(r.checkpoints.size() - static_cast<size_t>(r.depth));
+  const size_t at = r.checkpoints.size() - 1 - static_cast<size_t>(r.depth);
+  const Checkpoint here = r.checkpoints[at];
+  Aside aside;
+  if (r.depth > 0 && r.checkpoints[at + 1].picks_at != here.picks_at) aside = set_aside(r, at);
+  r.checkpoints.resize(at + 1);
   r.rows.resize(here.rows_at);
   r.picks.resize(here.picks_at);
   r.names.resize(here.names_at);
   while (r.dropped_keyframes + r.keyframes.size() > here.keyframe + 1) r.keyframes.pop_back();
   r.since_keyframe = here.ordinal;
   r.depth = 0;
+  r.menu_ahead = false;
+  r.aside = std::move(aside);
 }
 
 void show_menu_room(MainMenu& menu, const RollbackState& r) {
@@ -200,14 +248,34 @@ bool show_depth(Game& g, int depth) {
   }
   r.depth = depth;
   settle_in_wait(g, track_before);
-  g.pf.log.record(LogEvent::rollback(depth));
+  // Counted from where the live story stood: a menu stepped back from is one.
+  g.pf.log.record(LogEvent::rollback(depth + (r.menu_ahead ? 1 : 0)));
   show_menu_room(g.menu, g.rollback);
+  // Read as a message shown is read; the rows that rebuilt it said nothing.
+  g.pf.speech.say(spoken_message(g.interp, speaker_label(g.msg, g.interp.Cur_Speaker)));
   return true;
 }
 
+// Waiting on a message the player reads (not one still being drawn).
 bool waiting_on_message(const Game& g) {
-  return g.menu.phase() == MenuPhase::Story && g.input.Click_Wait != 0 && !g.hooks->story_held() &&
-         !g.rollback.replaying;
+  return g.menu.phase() == MenuPhase::Story && g.input.Click_Wait != 0 && !g.msg.Msg_Busy &&
+         !g.hooks->story_held() && !g.rollback.replaying;
+}
+
+// The live story's choice menu waits for its pick.
+bool menu_waiting(const Game& g) {
+  return g.menu.phase() == MenuPhase::Choosing && g.rollback.menu_open &&
+         choice_pending(g.choice) && !g.hooks->story_held() && !g.rollback.replaying;
+}
+
+// From the choice row's hook: the story stands in the click wait of the
+// message `depth` back, rebuilt, and then goes on as the story's loop goes
+// on after any message (the page checked, the next row).
+void stand_at(Game& g, int depth) {
+  show_depth(g, depth);
+  wait_click(g.story());
+  page_check(g.message_window());
+  ++g.interp.Script_Pos;
 }
 
 }  // namespace
@@ -232,7 +300,7 @@ void rollback_row_starting(Game& g) {
     if (r.replay_row > r.rows.size() + kReplayRowLimit) throw ReplayReached{};
     return;
   }
-  if (r.depth > 0) {
+  if (r.depth > 0 || r.menu_ahead) {
     go_live_here(r);
     g.pf.log.record(LogEvent::rollback(0));
   }
@@ -249,6 +317,7 @@ void rollback_message_finished(Game& g) {
     if (++r.replay_seen >= r.replay_target) throw ReplayReached{};
     return;
   }
+  r.aside = Aside{};                // the story went on without the choice that was ahead
   if (r.keyframes.empty()) return;  // nothing to rebuild it from (before the first place)
   ++r.since_keyframe;
   r.checkpoints.push_back({r.dropped_keyframes + r.keyframes.size() - 1, r.since_keyframe,
@@ -257,8 +326,34 @@ void rollback_message_finished(Game& g) {
   show_menu_room(g.menu, g.rollback);
 }
 
-void rollback_choice_picked(Game& g, int16_t picked) {
-  if (!g.rollback.replaying) g.rollback.picks.push_back(picked);
+int rollback_menu_opening(Game& g) {
+  RollbackState& r = g.rollback;
+  r.menu_open = true;
+  show_menu_room(g.menu, r);
+  return r.aside.held ? r.aside.pick : -1;
+}
+
+void rollback_menu_closed(Game& g, ChoiceOutcome how) {
+  RollbackState& r = g.rollback;
+  r.menu_open = false;
+  if (how == ChoiceOutcome::Withdrawn) {
+    // Back to the message before the menu, or further; forward again, the
+    // menu comes back.
+    int base = 0;
+    if (r.aside.held)
+      base = take_back_aside(r);
+    else
+      r.menu_ahead = true;
+    return stand_at(g, base + r.withdraw_to);
+  }
+  if (how == ChoiceOutcome::Picked) {
+    const int16_t picked = g.choice.Sel_Choice;
+    // The same as before: on through what followed, as a step forward.
+    if (r.aside.held && picked == r.aside.pick) return stand_at(g, take_back_aside(r) - 1);
+    r.aside = Aside{};
+    r.picks.push_back(picked);
+  }
+  show_menu_room(g.menu, r);
 }
 
 void rollback_name_typed(Game& g, const std::string& name) {
@@ -266,21 +361,39 @@ void rollback_name_typed(Game& g, const std::string& name) {
 }
 
 int rollback_room(const RollbackState& r) {
-  return std::max(0, static_cast<int>(r.checkpoints.size()) - 1 - r.depth);
+  return std::max(0, static_cast<int>(r.checkpoints.size()) - 1 - r.depth + (r.menu_open ? 1 : 0));
 }
 
 bool roll_back(Game& g, int n) {
   RollbackState& r = g.rollback;
-  if (!waiting_on_message(g) || n <= 0 || rollback_room(r) <= 0) return false;
-  return show_depth(g, r.depth + std::min(n, rollback_room(r)));
+  const int steps = std::min(n, rollback_room(r));
+  if (steps <= 0) return false;
+  if (menu_waiting(g)) {
+    // The menu closes; its hook then stands at the message asked for.
+    r.withdraw_to = steps - 1;
+    g.choice.withdrawn = true;
+    return true;
+  }
+  return waiting_on_message(g) && show_depth(g, r.depth + steps);
 }
 
-bool roll_forward(Game& g, bool ask_again) {
+bool roll_back_to_line(Game& g, int back) {
+  // From a menu, its newest line is the message before it: already a step.
+  const int n = back + (menu_waiting(g) ? 1 : 0);
+  return n > 0 && n <= rollback_room(g.rollback) && roll_back(g, n);
+}
+
+bool roll_forward(Game& g) {
   RollbackState& r = g.rollback;
-  if (!waiting_on_message(g) || r.depth <= 0) return false;
+  if (!waiting_on_message(g)) return false;
+  if (r.depth == 0) {
+    if (!r.menu_ahead) return false;
+    g.input.Click_Wait = 0;  // the story goes on to the menu stepped back from
+    return true;
+  }
   const Checkpoint& here = r.checkpoints[r.checkpoints.size() - 1 - static_cast<size_t>(r.depth)];
   const Checkpoint& next = r.checkpoints[r.checkpoints.size() - static_cast<size_t>(r.depth)];
-  if (ask_again && next.picks_at != here.picks_at) {
+  if (next.picks_at != here.picks_at) {
     // A choice lies ahead: the story goes on live from here, to ask it again.
     g.input.Click_Wait = 0;
     return true;
@@ -289,17 +402,23 @@ bool roll_forward(Game& g, bool ask_again) {
 }
 
 bool on_rollback_key(Game& g, int key) {
+  const bool back = key == kKeyPrior || key == kKeyBack;
+  if (menu_waiting(g)) {
+    if (back) roll_back(g, 1);
+    if (key != kKeyNext) return back;
+    // Forward through the history: the choice picked here before.
+    const Aside& a = g.rollback.aside;
+    if (a.held && g.msg.Choice_Armed) press_choice(g.choice_menu(), a.pick);
+    return true;
+  }
   if (!waiting_on_message(g)) return false;
-  if (key == kKeyPrior || key == kKeyBack) {
+  if (back) {
     roll_back(g, 1);
     return true;
   }
-  if (key == kKeyNext) {
-    roll_forward(g, false);
-    return true;
-  }
-  if (g.rollback.depth > 0 && (key == kKeyReturn || key == kKeySpace)) {
-    roll_forward(g, true);
+  // Rolled back, every forward key is the same step.
+  if (key == kKeyNext || (g.rollback.depth > 0 && (key == kKeyReturn || key == kKeySpace))) {
+    roll_forward(g);
     return true;
   }
   return false;
@@ -307,7 +426,7 @@ bool on_rollback_key(Game& g, int key) {
 
 bool on_rollback_click(Game& g) {
   if (!waiting_on_message(g) || g.rollback.depth <= 0) return false;
-  roll_forward(g, true);
+  roll_forward(g);
   return true;
 }
 

@@ -9,12 +9,20 @@
 // the same picks and names, up to that message: the same code draws the same
 // screen, with no sound, frame, dialog or pause on the way.
 //
-// Stepping back happens inside the click wait of the newest message, and the
-// story stays in that wait: going forward re-shows the later messages the
-// same way, and the newest one puts the game back as it stood. When the wait
-// ends while rolled back (a choice lies ahead, or the player skips), the
-// story simply runs on from the message shown, and what followed it is
-// forgotten: a choice can then be picked again.
+// Stepping back happens inside the click wait of the newest message, or at
+// the choice menu after it, which it withdraws: the story then stands in
+// the wait of the message before the menu. Going forward re-shows the later
+// messages the same way, and the newest one puts the game back as it stood.
+// Going forward onto a choice lets the story go on live from the message
+// shown, so the menu is asked again, with the pick made before highlighted;
+// what followed is kept aside meanwhile. Picking the same again takes it back
+// and shows the next message as a step forward does; picking another plays
+// the new branch live, and what followed is forgotten. Whenever else the
+// wait ends while rolled back (the player skips), the story runs on from the
+// message shown and what followed it is forgotten.
+//
+// A message stepped to is read aloud as a message shown is; the rows played
+// to rebuild it say nothing.
 #pragma once
 
 #include <array>
@@ -75,6 +83,21 @@ struct Checkpoint {
   size_t rows_at = 0, picks_at = 0, names_at = 0;
 };
 
+// What followed the message the story went on from live towards a choice
+// made before, until that choice is picked again.
+struct Aside {
+  bool held = false;
+  Checkpoint from;   // the message gone on from
+  int16_t pick = 0;  // the choice picked after it before
+  std::deque<Checkpoint> checkpoints;
+  std::deque<Keyframe> keyframes;  // those taken after from's own
+  std::vector<RowInput> rows;
+  std::vector<int16_t> picks;  // from the pick on
+  std::vector<std::string> names;
+  int since_keyframe = 0;
+  bool menu_ahead = false;
+};
+
 struct RollbackState {
   std::deque<Keyframe> keyframes;
   size_t dropped_keyframes = 0;        // keyframes already forgotten (their numbers stay)
@@ -82,8 +105,12 @@ struct RollbackState {
   std::vector<RowInput> rows;
   std::vector<int16_t> picks;
   std::vector<std::string> names;
-  int since_keyframe = 0;  // messages finished since the newest keyframe
-  int depth = 0;           // how many messages back the screen stands (0: live)
+  int since_keyframe = 0;   // messages finished since the newest keyframe
+  int depth = 0;            // how many messages back the screen stands (0: live)
+  bool menu_open = false;   // the live story's choice menu is open after the newest message
+  bool menu_ahead = false;  // that menu was stepped back from: going forward brings it back
+  int withdraw_to = 0;      // where the step back from the menu goes (messages before the newest)
+  Aside aside;
 
   // While an earlier message is being rebuilt.
   bool replaying = false;
@@ -96,22 +123,30 @@ struct RollbackState {
 void rollback_story_started(Game& g);
 void rollback_row_starting(Game& g);
 void rollback_message_finished(Game& g);
-void rollback_choice_picked(Game& g, int16_t picked);
+// The live story opens a choice menu: the choice to show highlighted (the
+// one picked there before, when the player came back to it), or -1.
+int rollback_menu_opening(Game& g);
+// The live menu closed (picked, refused, or withdrawn by a step back). A
+// menu stepped back from, or a choice picked as it was before, leaves the
+// story standing in the wait of the message stepped to, rebuilt, and going
+// on from it as from any message (Script_Pos the row after it).
+void rollback_menu_closed(Game& g, ChoiceOutcome how);
 void rollback_name_typed(Game& g, const std::string& name);
 
-// How many messages back the player can still go from where the screen is.
+// How many messages back the player can still go from where the screen is
+// (from an open menu, the message before it counts).
 int rollback_room(const RollbackState& r);
-// The player's steps: back by n messages (a key: 1; the history: its line),
-// forward by one. Page Down goes forward through a choice with the pick made
-// before; a click, Enter or Space (ask_again) lets the story go on live from
-// the message shown when a choice lies ahead, so that it is asked again.
-// False when there was nowhere to go.
+// The player's steps: back by n messages (a key: 1), to the message `back`
+// before the newest one the history shows (its double click), and forward
+// by one (onto a choice, the story goes on live to ask it again). False when
+// there was nowhere to go.
 bool roll_back(Game& g, int n = 1);
-bool roll_forward(Game& g, bool ask_again);
+bool roll_back_to_line(Game& g, int back);
+bool roll_forward(Game& g);
 
-// The main window's keys and click while the story waits on a message:
-// true when they were a rollback step (or while rolled back, any forward
-// key or click), so nothing else acts on them.
+// The main window's keys and click while the story waits on a message or a
+// choice: true when they were a rollback step (or while rolled back, any
+// forward key or click), so nothing else acts on them.
 bool on_rollback_key(Game& g, int key);
 bool on_rollback_click(Game& g);
 

@@ -71,8 +71,9 @@ void paint_box(const ChoiceMenu& g, int k) {
 }
 
 // The boxes of the menu from SCT row first, each as wide as the widest
-// label plus 10, in their normal colours.
-void open_boxes(const ChoiceMenu& g, int32_t first, int last) {
+// label plus 10, in their normal colours but for `lit`, which stands
+// highlighted as the item highlighted last.
+void open_boxes(const ChoiceMenu& g, int32_t first, int last, int lit) {
   const Font font = label_font(g);
   int width = 0;
   g.choice.shown = last + 1;
@@ -82,16 +83,17 @@ void open_boxes(const ChoiceMenu& g, int32_t first, int last) {
     entry.index = static_cast<int16_t>(i);
     entry.label = trim_blanks(row.label);
     entry.target = row.target;
-    g.choice.text_colour[static_cast<size_t>(i)] = kChoiceTextNormal;
+    g.choice.text_colour[static_cast<size_t>(i)] = i == lit ? kChoiceTextHover : kChoiceTextNormal;
     width = std::max(width, g.story.pf.text.text_width(entry.label, font));
   }
   width += 10;  // every box is as wide as the widest label plus 10
+  if (lit >= 0 && lit <= last) g.menu_hover = static_cast<int16_t>(lit);
 
   for (int i = 0; i <= last; ++i) {
     Surface& box = g.story.screen.SelBox[static_cast<size_t>(i)];
     const BoxRow row = box_row(g, i);
     box.place(box.left, row.top, width, row.height);
-    g.choice.box_colour[static_cast<size_t>(i)] = kChoiceBoxNormal;
+    g.choice.box_colour[static_cast<size_t>(i)] = i == lit ? kChoiceBoxHover : kChoiceBoxNormal;
     paint_box(g, i);
     box.visible = true;
   }
@@ -121,7 +123,7 @@ int menu_size(const ScriptTables& t, int32_t first, const std::string& count_tex
   return last + 1;
 }
 
-void show_choices(const ChoiceMenu& g) {
+ChoiceOutcome show_choices(const ChoiceMenu& g, int lit) {
   find_sct(g.story.tables, g.story.interp.Cur_Num,
            g.story.pf.dialogs);  // on failure the previous menu's rows are used
   const int32_t first = g.story.tables.Sel_First;
@@ -130,7 +132,7 @@ void show_choices(const ChoiceMenu& g) {
     // The story goes on with the next row.
     message_box(g.story.pf, "error(s?)");
     g.story.interp.Script_Pos += 1;
-    return;
+    return ChoiceOutcome::Refused;
   }
 
   if (g.story.input.Clicker >= 0) g.story.pf.window.set_timer_enabled(g.story.input.Clicker, false);
@@ -138,15 +140,17 @@ void show_choices(const ChoiceMenu& g) {
 
   clear_message_window(g.story.message_window());
 
-  open_boxes(g, first, last);
+  open_boxes(g, first, last, lit);
   g.story.refresh();
   g.story.pf.speech.say(spoken_menu(g.choice));
 
   g.story.interp.Cur_Jump = 0;
 
-  // The press handler sets Sel_Choice from inside do_events.
+  // The press handler sets Sel_Choice from inside do_events; a step back
+  // withdraws the menu.
   g.choice.Sel_Choice = -1;
-  while (g.choice.Sel_Choice < 0) {
+  g.choice.withdrawn = false;
+  while (g.choice.Sel_Choice < 0 && !g.choice.withdrawn) {
     sleep_ms(g.story.pf, kPollMs);
     do_events(g.story.pf);
   }
@@ -154,6 +158,11 @@ void show_choices(const ChoiceMenu& g) {
   for (int i = 0; i <= last; ++i) g.story.screen.SelBox[static_cast<size_t>(i)].visible = false;
   const int picked = g.choice.Sel_Choice;
   g.choice.shown = 0;
+  if (g.choice.withdrawn) {
+    // What the player stepped back to is drawn next; the menu leaves no trace.
+    g.choice.withdrawn = false;
+    return ChoiceOutcome::Withdrawn;
+  }
   g.story.refresh();
   do_events(g.story.pf);
 
@@ -162,6 +171,15 @@ void show_choices(const ChoiceMenu& g) {
   g.story.interp.Script_Pos = chosen.target;
   if (g.story.input.Text_Mode == 0) set_text_mode(g.story, 1);  // skipping always stops at a choice
   g.story.msg.Shown_Speaker = 0;
+  return ChoiceOutcome::Picked;
+}
+
+bool choice_pending(const ChoiceState& c) {
+  if (c.shown <= 0 || c.Sel_Choice >= 0 || c.withdrawn) return false;
+  // A label in the pressed colour is a pick under way (its pause runs).
+  for (int i = 0; i < c.shown && i < kChoiceSlots; ++i)
+    if (c.text_colour[static_cast<size_t>(i)] == kChoiceTextPressed) return false;
+  return true;
 }
 
 int choice_at(const ChoiceMenu& g, int x, int y) {

@@ -51,11 +51,10 @@ struct ChoiceState {
                                                  kChoiceTextNormal};
   std::array<uint32_t, kChoiceSlots> box_colour{kChoiceBoxNormal, kChoiceBoxNormal,
                                                 kChoiceBoxNormal};
+  // The player stepped back from the open menu: it closes without a pick.
+  bool withdrawn = false;
 };
 
-// Shows the choices of the current row and sets Script_Pos to the target of
-// the one picked. A row asking for fewer than one or more than three choices
-// is refused with "error(s?)" and the story goes on with the next row.
 // What the choice menu works with: its boxes, the story it branches (whose
 // message window it borrows), and the hover mark it shares with the title
 // menu (an item highlighted last is not highlighted again).
@@ -65,7 +64,16 @@ struct ChoiceMenu {
   int16_t& menu_hover;
 };
 
-void show_choices(const ChoiceMenu& g);
+// Shows the choices of the current row and sets Script_Pos to the target of
+// the one picked. A row asking for fewer than one or more than three choices
+// is refused with "error(s?)" and the story goes on with the next row. The
+// choice `lit` (one picked here before, when the player comes back to the
+// menu) opens highlighted. A menu withdrawn instead of answered hides its
+// boxes and changes nothing else.
+enum class ChoiceOutcome { Picked, Refused, Withdrawn };
+ChoiceOutcome show_choices(const ChoiceMenu& g, int lit = -1);
+// The open menu waits for its pick: nothing pressed yet, not withdrawn.
+bool choice_pending(const ChoiceState& c);
 // The number of boxes a choice row's text asks for; 0 when it is no number.
 int choice_count(const std::string& text);
 

@@ -226,10 +226,6 @@ int script_step(const Story& st) {
   return run_command(st, result);
 }
 
-namespace {
-
-// The row's message as it is read aloud: the speaker's name without its
-// brackets, then the text.
 std::string spoken_message(const InterpState& s, const std::string& label) {
   const std::string& text = s.Cur_Text;
   std::string name = label;
@@ -240,8 +236,6 @@ std::string spoken_message(const InterpState& s, const std::string& label) {
     name.resize(name.size() - close.size());
   return name.empty() ? text : name + "、" + text;
 }
-
-}  // namespace
 
 void show_message(const Story& st) {
   const InterpState& s = st.interp;

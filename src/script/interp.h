@@ -106,6 +106,10 @@ int script_step(const Story& st);
 // then the click wait (unless skipping) and the page check.
 void show_message(const Story& st);
 
+// The current row's message as it is read aloud: the speaker's name from
+// its label (without the brackets), then the text.
+std::string spoken_message(const InterpState& s, const std::string& label);
+
 // Replaces each "&d" of the script's own text by names[d], once: what a name
 // brings in is never searched again. A "&" without a digit 0..5 after it
 // throws DataError for the row's line.
