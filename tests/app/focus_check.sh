@@ -5,8 +5,10 @@
 # again, Shift+Tab goes the same way back, and a focused bar moves with the
 # arrow, page and Home/End keys. The read-aloud layer says each control the
 # focus reaches, so a speech service started for this check alone keeps the
-# record of where the focus went. Skipped when speech-dispatcher is not
-# installed.
+# record of where the focus went. In the rename dialog (the toolkit's own)
+# Tab and Shift+Tab leave the focus on OK, which the space then presses: the
+# name typed is the one the story says next. Skipped when speech-dispatcher
+# is not installed.
 # usage: focus_check.sh BUILD_DIR
 set -eu
 build=$1
@@ -78,6 +80,25 @@ if enter ゲームデータ; then
   press Tab 20
   press shift+Tab 20
   xdotool key Escape; sleep 1
+fi
+# Into the story, on to the first choice (the skip of the ゲーム menu), the
+# first answer by the keys, and click by click on to the rename dialog: a new
+# name typed, then Tab round the entry, Cancel and OK and back; the space
+# presses the button reached, OK.
+xdotool mousemove $((x + 300)) $((top + 255)) click 1; sleep 6
+pick 20 156; sleep 6
+xdotool mousemove $((x + 300)) $((y + 12)) key Down Return; sleep 3
+i=0
+while [ $i -lt 30 ] && [ -z "$(xdotool search --onlyvisible --name なまえの変更)" ]; do
+  xdotool mousemove $((x + 450)) $((top + 420)) click 1; sleep 1.5
+  i=$((i + 1))
+done
+if enter なまえの変更; then
+  xdotool type "Aa Bb"; sleep 0.5
+  press Tab 3
+  press shift+Tab 2
+  press Tab 1
+  xdotool key space; sleep 3
 fi
 stop_game $pid > /dev/null
 wait $pid 2>/dev/null || true
@@ -213,4 +234,9 @@ Close
 Load
 $slots
 SAID
+# Tab from the entry went Cancel, OK, entry; Shift+Tab OK, Cancel; Tab OK:
+# the name typed is the one she says.
+grep -qF "AaBbです。よろしくね、ソラノくん。" "$work/said.txt" ||
+  fail "the rename dialog's OK was not where Tab and Shift+Tab should have left the focus"
+echo "なまえの変更: as expected"
 echo "1 passed, 0 failed"

@@ -33,21 +33,6 @@ GtkCssProvider* apply_css(GtkWidget* w, GtkCssProvider* old, const std::string& 
   return p;
 }
 
-// A control the theme draws no focus on (a label the keys reach, a scroll
-// bar) is framed in the game's highlight colour while it has the focus.
-void show_focus_frame(GtkWidget* w) {
-  static bool style_added = false;
-  gtk_style_context_add_class(gtk_widget_get_style_context(w), "velmora-keys");
-  if (style_added) return;
-  style_added = true;
-  GtkCssProvider* p = gtk_css_provider_new();
-  gtk_css_provider_load_from_data(p, ".velmora-keys:focus { box-shadow: inset 0 0 0 2px #1993D0; }",
-                                  -1, nullptr);
-  gtk_style_context_add_provider_for_screen(gtk_widget_get_screen(w), GTK_STYLE_PROVIDER(p),
-                                            GTK_STYLE_PROVIDER_PRIORITY_APPLICATION + 1);
-  g_object_unref(p);
-}
-
 cairo_surface_t* to_cairo(const Image& img) {
   if (img.w <= 0 || img.h <= 0) return nullptr;
   cairo_surface_t* s = cairo_image_surface_create(CAIRO_FORMAT_RGB24, img.w, img.h);
@@ -581,11 +566,11 @@ void GtkForm::set_up_keys(const FormSpec& spec) {
       if (ctls_.count(name)) tab_order_.push_back(&get(name));
   }
   for (Ctl* c : tab_order_) {
-    // A label the keys reach is focusable; it and a bar, which the theme
-    // draws no focus on, are framed while they have it.
-    if (c->spec.kind == ControlSpec::Label) gtk_widget_set_can_focus(c->outer, TRUE);
-    if (c->spec.kind == ControlSpec::Label || c->spec.kind == ControlSpec::Scroll)
-      show_focus_frame(c->outer);
+    // A label the keys reach is focusable.
+    const ControlSpec::Kind k = c->spec.kind;
+    if (k == ControlSpec::Label) gtk_widget_set_can_focus(c->outer, TRUE);
+    show_focus(k == ControlSpec::List ? c->inner : c->outer,
+               k == ControlSpec::Label || k == ControlSpec::Scroll);
   }
   g_signal_connect(window_, "key-press-event", G_CALLBACK(on_key), this);
 }

@@ -33,6 +33,24 @@ std::string gtk_text(const std::string& s) {
   return out;
 }
 
+void show_focus(GtkWidget* w, bool frame) {
+  static bool style_added = false;
+  gtk_style_context_add_class(gtk_widget_get_style_context(w),
+                              frame ? "velmora-keys" : "velmora-ring");
+  if (style_added) return;
+  style_added = true;
+  GtkCssProvider* p = gtk_css_provider_new();
+  gtk_css_provider_load_from_data(
+      p,
+      ".velmora-keys:focus { box-shadow: inset 0 0 0 2px #1993D0; }"
+      ".velmora-ring, .velmora-ring row {"
+      " outline-color: #1993D0; outline-style: solid; outline-width: 2px; }",
+      -1, nullptr);
+  gtk_style_context_add_provider_for_screen(gtk_widget_get_screen(w), GTK_STYLE_PROVIDER(p),
+                                            GTK_STYLE_PROVIDER_PRIORITY_APPLICATION + 1);
+  g_object_unref(p);
+}
+
 // ------------------------------------------------------------ main window ---
 
 namespace {

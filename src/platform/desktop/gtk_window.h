@@ -175,4 +175,11 @@ class GtkDialogs : public Dialogs {
 // Text for GTK: valid UTF-8, CR LF and lone CR turned into LF.
 std::string gtk_text(const std::string& s);
 
+// The keyboard focus on w in the game's highlight colour, plain to see in
+// every secondary window: a widget the theme draws no focus on (a label the
+// keys reach, a scroll bar) is framed while it has it (frame); on the others
+// the theme's faint dotted ring is drawn solid in that colour (on a list, on
+// its rows).
+void show_focus(GtkWidget* w, bool frame);
+
 }  // namespace vm
