@@ -46,6 +46,9 @@ bool dev_item(MenuItem item) {
   return item == MenuItem::DevJump || item == MenuItem::DevCounters || item == MenuItem::DevReload;
 }
 
+// The game screen, which a scale item magnifies.
+constexpr int kGameWidth = 640, kGameHeight = 480;
+
 constexpr const char* kSpeedupIdle = "次の選択まで進む";
 constexpr const char* kSpeedupRunning = "スキップ停止";
 
@@ -120,10 +123,19 @@ bool MainMenu::enabled(MenuItem item) const {
   return true;
 }
 
+std::string MainMenu::note(MenuItem item) const {
+  if (item != MenuItem::Scale2 && item != MenuItem::Scale3) return "";
+  const int k = item == MenuItem::Scale2 ? 2 : 3;
+  if (k <= largest_scale_) return "";
+  return std::to_string(k) + "倍には " + std::to_string(kGameWidth * k) + " x " +
+         std::to_string(kGameHeight * k) + " とメニューバーの入る画面が要ります";
+}
+
 void MainMenu::build(bool dev_run) {
   dev_run_ = dev_run;
   window_.set_menu(main_menu_items(dev_run));
   enabled_.fill(true);
+  notes_.fill("");
   apply();
 }
 
@@ -167,9 +179,15 @@ void MainMenu::apply() {
     if (dev_item(d.item) && !dev_run_) continue;
     const size_t i = static_cast<size_t>(d.item);
     const bool on = enabled(d.item);
-    if (on == enabled_[i]) continue;
-    enabled_[i] = on;
-    window_.set_menu_enabled(d.entry.name, on);
+    if (on != enabled_[i]) {
+      enabled_[i] = on;
+      window_.set_menu_enabled(d.entry.name, on);
+    }
+    std::string why = note(d.item);
+    if (why != notes_[i]) {
+      notes_[i] = std::move(why);
+      window_.set_menu_note(d.entry.name, notes_[i]);
+    }
   }
 }
 

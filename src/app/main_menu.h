@@ -72,7 +72,8 @@ class MainMenu {
   void set_can_roll_back(bool can);
   // A hidden message window offers no options until it is shown again.
   void set_window_hidden(bool hidden);
-  // The largest magnification the screen can hold; larger ones are greyed.
+  // The largest magnification the screen can hold; larger ones are greyed,
+  // with a note that says what they need.
   void set_largest_scale(int fits);
 
   void set_checked(MenuItem item, bool checked);
@@ -80,6 +81,9 @@ class MainMenu {
   void set_skipping(bool running);
 
   bool enabled(MenuItem item) const;
+  // Why the item is greyed, where the player can do something about it
+  // (a larger screen); "" otherwise.
+  std::string note(MenuItem item) const;
 
  private:
   void apply();
@@ -91,7 +95,8 @@ class MainMenu {
   bool quick_slot_ = false;
   bool can_roll_back_ = false;
   int largest_scale_ = 3;
-  std::array<bool, kMenuItems> enabled_{};  // what the window shows now
+  std::array<bool, kMenuItems> enabled_{};       // what the window shows now
+  std::array<std::string, kMenuItems> notes_{};  // likewise
 };
 
 }  // namespace vm

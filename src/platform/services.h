@@ -98,6 +98,13 @@ class Window {
   virtual void set_menu_caption(const std::string& name, const std::string& caption) = 0;
   // The tick of a check item; only the game changes it (a click only reports).
   virtual void set_menu_checked(const std::string& name, bool checked) = 0;
+  // The note shown while the pointer rests on an item ("" none): why a
+  // greyed item cannot be chosen. A window without notes shows none.
+  // NOLINTNEXTLINE(bugprone-easily-swappable-parameters): name, then text, as every menu call
+  virtual void set_menu_note(const std::string& name, const std::string& note) {
+    (void)name;
+    (void)note;
+  }
   virtual void set_caption(const std::string& caption) = 0;
   virtual void set_busy_cursor(bool busy) = 0;
   virtual void show() = 0;

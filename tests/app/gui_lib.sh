@@ -53,3 +53,38 @@ disguised() {
     [ "$(head -c 2 "$1/$n.dat")" = JF ] || { echo "$n.dat left undisguised"; return 1; }
   done
 }
+# DIR: a speech service for this check alone, in DIR: its own configuration,
+# socket and log, the espeak-ng voices writing to no sound device; stopped
+# by stop_speech. Returns 77 (the check is skipped) when speech-dispatcher
+# or its espeak-ng module is not installed. The game reaches it through
+# SPEECHD_ADDRESS=unix_socket:DIR/speechd.sock; what it was given to say is
+# in DIR/speechd-log/speech-dispatcher.log (see said_texts).
+start_speech() {
+  command -v speech-dispatcher > /dev/null || { echo "speech-dispatcher not installed"; return 77; }
+  [ -x /usr/lib/speech-dispatcher-modules/sd_espeak-ng ] || { echo "no espeak-ng module"; return 77; }
+  mkdir -p "$1/speechd/modules" "$1/speechd-log"
+  cp /etc/speech-dispatcher/modules/espeak-ng.conf "$1/speechd/modules/"
+  cat > "$1/speechd/speechd.conf" <<CONF
+LogLevel 5
+DefaultLanguage "ja"
+AudioOutputMethod "alsa"
+AudioALSADevice "null"
+AddModule "espeak-ng" "sd_espeak-ng" "espeak-ng.conf"
+DefaultModule espeak-ng
+CONF
+  speech-dispatcher -s -l 5 -L "$1/speechd-log" -c unix_socket -S "$1/speechd.sock" \
+    -C "$1/speechd" -P "$1/speechd.pid" -t 60 > "$1/speechd.out" 2>&1 &
+  n=0
+  while [ ! -S "$1/speechd.sock" ] && [ $n -lt 50 ]; do sleep 0.1; n=$((n + 1)); done
+  [ -S "$1/speechd.sock" ] || { echo "the speech service did not start"; cat "$1/speechd.out"; return 1; }
+}
+# DIR: stops the service start_speech started there.
+stop_speech() {
+  [ -f "$1/speechd.pid" ] && kill "$(cat "$1/speechd.pid")" 2>/dev/null || true
+}
+# LOG: the texts a speech service's log (start_speech) shows it was given to
+# say, one a line, in order.
+said_texts() {
+  sed -n 's/.*speechd: *[0-9]*:DATA:|//p' "$1" | tr -d '\r' |
+    awk '$0 == "speak" { on = 1; next } $0 == "." { on = 0 } on'
+}

@@ -4,9 +4,10 @@
 # way a player would: the wheel turned up over the game opens it; Escape, a
 # click on the game screen (outside the list) and the wheel turned down at
 # the end of the list each close it; the game screen is the same before and
-# after; Enter on a line lit by the arrow keys goes back to that message. A
-# termination request while it is open, and one just after launch (while the
-# toolkit starts and the loading picture is up), each end the game in order.
+# after; Enter on a line lit by the arrow keys, or a double click on a line,
+# goes back to that message. A termination request while it is open, and one
+# just after launch (while the toolkit starts and the loading picture is up),
+# each end the game in order.
 # usage: history_check.sh BUILD_DIR
 set -eu
 build=$1
@@ -29,6 +30,7 @@ echo "$x $top" > "$work/origin"
 # The title menu's start item, then a few messages on: clicks on the
 # message window.
 xdotool mousemove $((x + 300)) $((top + 255)) click 1; sleep 6
+import -window root "$work/first.png"
 for i in 1 2 3 4; do xdotool mousemove $((x + 450)) $((top + 420)) click 1; sleep 2; done
 import -window root "$work/before.png"
 is_open() { xwininfo -root -tree | grep -q '"履歴"'; }
@@ -52,6 +54,13 @@ echo "enter on a line: $(state)" >> "$work/result"
 import -window root "$work/back.png"
 xdotool mousemove $((x + 320)) $((top + 200)) key Next; sleep 1.5
 import -window root "$work/forward.png"
+# A double click on the oldest line, at the list's top, goes back to the
+# first message; Page Down comes forward again.
+wheel_up
+xdotool mousemove $((hx + 100)) $((hy + 30)) click --repeat 2 --delay 80 1; sleep 1.5
+echo "double click on a line: $(state)" >> "$work/result"
+import -window root "$work/oldest.png"
+xdotool mousemove $((x + 320)) $((top + 200)) key Next; sleep 1.5
 wheel_up
 printf 'sigterm while open: ' >> "$work/result"
 stop_game $pid >> "$work/result"
@@ -71,6 +80,7 @@ click outside: closed
 wheel up: open
 wheel down at the end: closed
 enter on a line: closed
+double click on a line: closed
 sigterm while open: ended"
 got=$(cat "$work/result")
 [ "$got" = "$want" ] || fail "got
@@ -92,6 +102,9 @@ ae=$(differ back)
 [ "$ae" != 0 ] || fail "Enter on an earlier line did not go back"
 ae=$(differ forward)
 [ "$ae" = 0 ] || fail "Page Down did not come back to the newest message ($ae pixels)"
+convert "$work/first.png" -fill black -draw "$mark" "$work/b.png"
+ae=$(differ oldest)
+[ "$ae" = 0 ] || fail "a double click on the oldest line did not go back to the first message ($ae pixels)"
 # Both terminations went through the orderly shutdown: exit status 0, every
 # picture disguised again, the system file whole and, after the early one,
 # exactly as it was.

@@ -8,31 +8,12 @@
 # usage: speech_check.sh BUILD_DIR
 set -eu
 build=$1
-command -v speech-dispatcher > /dev/null || { echo "speech-dispatcher not installed"; exit 77; }
-[ -x /usr/lib/speech-dispatcher-modules/sd_espeak-ng ] || { echo "no espeak-ng module"; exit 77; }
 here=$(cd "$(dirname "$0")" && pwd)
-work=$(mktemp -d)
-cleanup() {
-  [ -f "$work/speechd.pid" ] && kill "$(cat "$work/speechd.pid")" 2>/dev/null || true
-  rm -rf "$work"
-}
-trap cleanup EXIT
+. "$here/gui_lib.sh"
+scratch
+trap 'stop_speech "$work"; [ -n "${KEEP_WORK:-}" ] || rm -rf "$work"' EXIT
 cp -r "$build/data" "$work/data"
-mkdir -p "$work/speechd/modules" "$work/speechd-log"
-cp /etc/speech-dispatcher/modules/espeak-ng.conf "$work/speechd/modules/"
-cat > "$work/speechd/speechd.conf" <<CONF
-LogLevel 5
-DefaultLanguage "ja"
-AudioOutputMethod "alsa"
-AudioALSADevice "null"
-AddModule "espeak-ng" "sd_espeak-ng" "espeak-ng.conf"
-DefaultModule espeak-ng
-CONF
-speech-dispatcher -s -l 5 -L "$work/speechd-log" -c unix_socket -S "$work/speechd.sock" \
-  -C "$work/speechd" -P "$work/speechd.pid" -t 60 > "$work/speechd.out" 2>&1 &
-n=0
-while [ ! -S "$work/speechd.sock" ] && [ $n -lt 50 ]; do sleep 0.1; n=$((n + 1)); done
-[ -S "$work/speechd.sock" ] || { echo "FAIL: the speech service did not start"; cat "$work/speechd.out"; exit 1; }
+start_speech "$work" || exit $?
 cat > "$work/inner.sh" <<'INNER'
 #!/bin/sh
 set -u

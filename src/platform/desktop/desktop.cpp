@@ -159,6 +159,7 @@ struct Desktop::Impl {
 
   Impl() : audio(make_desktop_audio(log)) {
     dialogs.set_settings(&settings);
+    window.set_settings(&settings);
     platform.reset(new Platform{window, clock, dialogs, pictures, text, *audio.music,
                                 *audio.effects, *audio.volume, single_copy, shell, log, forms,
                                 settings, files, *speech});

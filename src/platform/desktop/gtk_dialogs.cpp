@@ -1,3 +1,5 @@
+#include <initializer_list>
+
 #include "platform/desktop/gtk_window.h"
 
 namespace vm {
@@ -24,6 +26,13 @@ int run_dialog(GtkMainWindow& owner, GtkWidget* d) {
   return run_dialog(owner, d, [] {});
 }
 
+// The dialog's buttons for these answers show the focus as the game's own
+// windows do.
+void show_button_focus(GtkWidget* d, std::initializer_list<int> responses) {
+  for (int r : responses)
+    if (GtkWidget* b = gtk_dialog_get_widget_for_response(GTK_DIALOG(d), r)) show_focus(b, false);
+}
+
 }  // namespace
 
 Answer GtkDialogs::message_box(const std::string& text, Buttons buttons) {
@@ -37,6 +46,7 @@ Answer GtkDialogs::message_box(const std::string& text, Buttons buttons) {
   gtk_window_set_position(GTK_WINDOW(d),
                           parent ? GTK_WIN_POS_CENTER_ON_PARENT : GTK_WIN_POS_CENTER);
   gtk_dialog_set_default_response(GTK_DIALOG(d), yes_no ? GTK_RESPONSE_NO : GTK_RESPONSE_OK);
+  show_button_focus(d, {GTK_RESPONSE_YES, GTK_RESPONSE_NO, GTK_RESPONSE_OK});
   const int r = run_dialog(window_, d);
   if (!yes_no) return Answer::Ok;
   return r == GTK_RESPONSE_YES ? Answer::Yes : Answer::No;
@@ -54,6 +64,7 @@ std::string GtkDialogs::input_box(const std::string& prompt, const std::string& 
                           parent ? GTK_WIN_POS_CENTER_ON_PARENT : GTK_WIN_POS_CENTER);
   gtk_window_set_resizable(GTK_WINDOW(d), FALSE);
   gtk_dialog_set_default_response(GTK_DIALOG(d), GTK_RESPONSE_OK);
+  show_button_focus(d, {GTK_RESPONSE_OK, GTK_RESPONSE_CANCEL});
 
   GtkWidget* content = gtk_dialog_get_content_area(GTK_DIALOG(d));
   gtk_container_set_border_width(GTK_CONTAINER(content), 12);

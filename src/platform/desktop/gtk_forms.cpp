@@ -91,9 +91,11 @@ class GtkForm : public Form {
   }
   void build(Ctl& c);
   void set_up_keys(const FormSpec& spec);
-  static GtkWidget* focus_widget(const Ctl& c) {
-    return c.spec.kind == ControlSpec::List ? c.inner : c.outer;
-  }
+  // Where the keyboard focus goes for the control: a list's chosen row (or
+  // its first), so that the focus shows on a line the arrow keys move from.
+  static GtkWidget* focus_widget(const Ctl& c);
+  // Puts the focus on the control; false when it did not take it.
+  bool take_focus(const Ctl& c);
   // The control's widgets, by its kind, with their signals connected.
   void make_widget(Ctl& c, const std::string& text);
   static void make_label(Ctl& c, const std::string& text);
@@ -108,6 +110,8 @@ class GtkForm : public Form {
   std::vector<Ctl*> tab_stops() const;
   Ctl* focused_control() const;
   bool on_key_press(const GdkEventKey& ev);
+  void move_focus(Ctl* at, bool back);
+  bool on_scroll_key(Ctl& c, guint key);
   void post_close();
   static gboolean on_key(GtkWidget*, GdkEventKey* ev, gpointer self);
   static gboolean on_delete(GtkWidget*, GdkEvent*, gpointer self);
@@ -170,7 +174,8 @@ GtkForm::GtkForm(GtkMainWindow& main, int id, const FormSpec& spec) : main_(main
   updating_ = false;
   gtk_widget_show(window_);
   const std::vector<Ctl*> stops = tab_stops();
-  if (!stops.empty()) gtk_widget_grab_focus(focus_widget(*stops.front()));
+  for (Ctl* c : stops)
+    if (take_focus(*c)) break;
 }
 
 GtkForm::~GtkForm() {
@@ -256,6 +261,8 @@ void GtkForm::make_widget(Ctl& c, const std::string& text) {
     case ControlSpec::Scroll: {
       GtkAdjustment* adj = gtk_adjustment_new(s.value, s.min, s.max, 1, 10, 0);
       c.outer = gtk_scrollbar_new(GTK_ORIENTATION_HORIZONTAL, adj);
+      // A bar is set from the keys as well as by the pointer (on_scroll_key).
+      gtk_widget_set_can_focus(c.outer, TRUE);
       g_signal_connect(c.outer, "value-changed", G_CALLBACK(on_scrolled), &c);
       break;
     }
@@ -558,24 +565,28 @@ void GtkForm::set_up_keys(const FormSpec& spec) {
     for (const std::string& name : spec.tab_order)
       if (ctls_.count(name)) tab_order_.push_back(&get(name));
   }
-  static bool style_added = false;
   for (Ctl* c : tab_order_) {
-    if (c->spec.kind != ControlSpec::Label) continue;
-    // A label the keys reach: focusable, framed while it has the focus.
-    gtk_widget_set_can_focus(c->outer, TRUE);
-    gtk_style_context_add_class(gtk_widget_get_style_context(c->outer), "velmora-keys");
-    if (!style_added) {
-      style_added = true;
-      GtkCssProvider* p = gtk_css_provider_new();
-      gtk_css_provider_load_from_data(
-          p, ".velmora-keys:focus { box-shadow: inset 0 0 0 2px #1993D0; }", -1, nullptr);
-      gtk_style_context_add_provider_for_screen(gtk_widget_get_screen(c->outer),
-                                                GTK_STYLE_PROVIDER(p),
-                                                GTK_STYLE_PROVIDER_PRIORITY_APPLICATION + 1);
-      g_object_unref(p);
-    }
+    // A label the keys reach is focusable.
+    const ControlSpec::Kind k = c->spec.kind;
+    if (k == ControlSpec::Label) gtk_widget_set_can_focus(c->outer, TRUE);
+    show_focus(k == ControlSpec::List ? c->inner : c->outer,
+               k == ControlSpec::Label || k == ControlSpec::Scroll);
   }
   g_signal_connect(window_, "key-press-event", G_CALLBACK(on_key), this);
+}
+
+GtkWidget* GtkForm::focus_widget(const Ctl& c) {
+  if (c.spec.kind != ControlSpec::List) return c.outer;
+  GtkListBox* list = GTK_LIST_BOX(c.inner);
+  GtkListBoxRow* row = gtk_list_box_get_selected_row(list);
+  if (!row) row = gtk_list_box_get_row_at_index(list, 0);
+  return row ? GTK_WIDGET(row) : c.inner;
+}
+
+bool GtkForm::take_focus(const Ctl& c) {
+  gtk_widget_grab_focus(focus_widget(c));
+  GtkWidget* f = gtk_window_get_focus(GTK_WINDOW(window_));
+  return f && (f == c.outer || gtk_widget_is_ancestor(f, c.outer));
 }
 
 std::vector<GtkForm::Ctl*> GtkForm::tab_stops() const {
@@ -610,15 +621,10 @@ bool GtkForm::on_key_press(const GdkEventKey& ev) {
   }
   Ctl* at = focused_control();
   if (k == GDK_KEY_Tab || k == GDK_KEY_ISO_Left_Tab || k == GDK_KEY_KP_Tab) {
-    const std::vector<Ctl*> stops = tab_stops();
-    if (stops.empty()) return true;
-    const bool back = k == GDK_KEY_ISO_Left_Tab || (ev.state & GDK_SHIFT_MASK) != 0;
-    const auto n = static_cast<long>(stops.size());
-    const long i = std::find(stops.begin(), stops.end(), at) - stops.begin();
-    const long to = i >= n ? (back ? n - 1 : 0) : (i + (back ? n - 1 : 1)) % n;
-    gtk_widget_grab_focus(focus_widget(*stops[static_cast<size_t>(to)]));
+    move_focus(at, k == GDK_KEY_ISO_Left_Tab || (ev.state & GDK_SHIFT_MASK) != 0);
     return true;
   }
+  if (at && at->spec.kind == ControlSpec::Scroll && on_scroll_key(*at, k)) return true;
   const bool enter = k == GDK_KEY_Return || k == GDK_KEY_KP_Enter || k == GDK_KEY_ISO_Enter;
   const bool space = k == GDK_KEY_space || k == GDK_KEY_KP_Space;
   if (!enter && !space) return false;
@@ -635,6 +641,65 @@ bool GtkForm::on_key_press(const GdkEventKey& ev) {
       !gtk_widget_is_sensitive(ok->second->outer))
     return false;
   post(*ok->second, 0);
+  return true;
+}
+
+// Tab and Shift+Tab go round the window's stops in their order. A stop that
+// does not take the focus is passed over, so the keys are never held on the
+// one before it.
+void GtkForm::move_focus(Ctl* at, bool back) {
+  const std::vector<Ctl*> stops = tab_stops();
+  const auto n = static_cast<long>(stops.size());
+  if (n == 0) return;
+  long i = std::find(stops.begin(), stops.end(), at) - stops.begin();
+  if (i >= n) i = back ? 0 : n - 1;  // from outside the stops: the first, or the last
+  for (long step = 1; step <= n; ++step) {
+    const long to = ((i + (back ? -step : step)) % n + n) % n;
+    if (take_focus(*stops[static_cast<size_t>(to)])) return;
+  }
+}
+
+// A focused bar moves as a slider does: the arrows by one step (Right and
+// Up towards the larger value), Page Up and Page Down by a page, Home and
+// End to its ends. The change reaches the game as a drag would.
+bool GtkForm::on_scroll_key(Ctl& c, guint key) {
+  GtkAdjustment* adj = gtk_range_get_adjustment(GTK_RANGE(c.outer));
+  const double step = gtk_adjustment_get_step_increment(adj);
+  const double page = gtk_adjustment_get_page_increment(adj);
+  double to = gtk_adjustment_get_value(adj);
+  switch (key) {
+    case GDK_KEY_Right:
+    case GDK_KEY_KP_Right:
+    case GDK_KEY_Up:
+    case GDK_KEY_KP_Up:
+      to += step;
+      break;
+    case GDK_KEY_Left:
+    case GDK_KEY_KP_Left:
+    case GDK_KEY_Down:
+    case GDK_KEY_KP_Down:
+      to -= step;
+      break;
+    case GDK_KEY_Page_Up:
+    case GDK_KEY_KP_Page_Up:
+      to += page;
+      break;
+    case GDK_KEY_Page_Down:
+    case GDK_KEY_KP_Page_Down:
+      to -= page;
+      break;
+    case GDK_KEY_Home:
+    case GDK_KEY_KP_Home:
+      to = c.spec.min;
+      break;
+    case GDK_KEY_End:
+    case GDK_KEY_KP_End:
+      to = c.spec.max;
+      break;
+    default:
+      return false;
+  }
+  gtk_range_set_value(GTK_RANGE(c.outer), std::clamp(to, double(c.spec.min), double(c.spec.max)));
   return true;
 }
 

@@ -43,6 +43,13 @@ void GtkMainWindow::set_menu_enabled(const std::string& name, bool enabled) {
   if (it != menu_items_.end()) gtk_widget_set_sensitive(it->second, enabled);
 }
 
+// NOLINTNEXTLINE(bugprone-easily-swappable-parameters): name, then text, as every menu call
+void GtkMainWindow::set_menu_note(const std::string& name, const std::string& note) {
+  auto it = menu_items_.find(name);
+  if (it == menu_items_.end()) return;
+  gtk_widget_set_tooltip_text(it->second, note.empty() ? nullptr : gtk_text(note).c_str());
+}
+
 bool GtkMainWindow::menu_item_enabled(const std::string& name) const {
   auto it = menu_items_.find(name);
   return it != menu_items_.end() && gtk_widget_get_sensitive(it->second);

@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <csignal>
 #include <cstring>
+#include <iostream>
 
 namespace vm {
 
@@ -30,6 +31,24 @@ std::string gtk_text(const std::string& s) {
   // GTK takes C strings: cut at an embedded NUL.
   out.resize(std::strlen(out.c_str()));
   return out;
+}
+
+void show_focus(GtkWidget* w, bool frame) {
+  static bool style_added = false;
+  gtk_style_context_add_class(gtk_widget_get_style_context(w),
+                              frame ? "velmora-keys" : "velmora-ring");
+  if (style_added) return;
+  style_added = true;
+  GtkCssProvider* p = gtk_css_provider_new();
+  gtk_css_provider_load_from_data(
+      p,
+      ".velmora-keys:focus { box-shadow: inset 0 0 0 2px #1993D0; }"
+      ".velmora-ring, .velmora-ring row {"
+      " outline-color: #1993D0; outline-style: solid; outline-width: 2px; }",
+      -1, nullptr);
+  gtk_style_context_add_provider_for_screen(gtk_widget_get_screen(w), GTK_STYLE_PROVIDER(p),
+                                            GTK_STYLE_PROVIDER_PRIORITY_APPLICATION + 1);
+  g_object_unref(p);
 }
 
 // ------------------------------------------------------------ main window ---
@@ -173,17 +192,23 @@ bool GtkMainWindow::pointer_to_game(double x, double y, int& gx, int& gy) const 
   return view_to_game(view(), device_factor(), x, y, gx, gy);
 }
 
-int GtkMainWindow::largest_window_scale() {
+bool GtkMainWindow::screen_room(GdkRectangle& work, int& menu_h) const {
   GdkDisplay* display = gtk_widget_get_display(window_);
   GdkWindow* gw = gtk_widget_get_window(window_);
   GdkMonitor* mon = gw ? gdk_display_get_monitor_at_window(display, gw) : nullptr;
   if (!mon) mon = gdk_display_get_primary_monitor(display);
   if (!mon && gdk_display_get_n_monitors(display) > 0) mon = gdk_display_get_monitor(display, 0);
-  if (!mon) return 1;
-  GdkRectangle work;
+  if (!mon) return false;
   gdk_monitor_get_workarea(mon, &work);
-  int menu_h = 0;
+  menu_h = 0;
   gtk_widget_get_preferred_height(menubar_, nullptr, &menu_h);
+  return true;
+}
+
+int GtkMainWindow::largest_window_scale() {
+  GdkRectangle work;
+  int menu_h = 0;
+  if (!screen_room(work, menu_h)) return 1;
   int scale = 1;
   while (scale < 8 && kWidth * (scale + 1) <= work.width &&
          kHeight * (scale + 1) + menu_h <= work.height)
@@ -191,7 +216,23 @@ int GtkMainWindow::largest_window_scale() {
   return scale;
 }
 
+// A window larger than the screen is shown at the largest size that fits
+// (the game decides so); a player who asked for it, on the command line or
+// in the settings, is told why on standard error, once, at start-up.
+void GtkMainWindow::tell_scale_refused(int shown) const {
+  if (!settings_) return;
+  const int asked = settings_->settings().scale;
+  GdkRectangle work;
+  int menu_h = 0;
+  if (asked <= shown || !screen_room(work, menu_h)) return;
+  std::cerr << asked << "x needs " << kWidth * asked << " x " << kHeight * asked
+            << " + the menu bar; this screen is " << work.width << " x " << work.height
+            << ": playing at " << shown << "x" << std::endl;
+}
+
 void GtkMainWindow::set_view(int scale, bool full_screen) {
+  if (!view_set_ && !full_screen) tell_scale_refused(scale);
+  view_set_ = true;
   scale_ = std::clamp(scale, 1, 8);
   const bool was_full = full_screen_;
   full_screen_ = full_screen;

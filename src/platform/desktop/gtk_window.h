@@ -31,6 +31,7 @@ class GtkMainWindow : public Window {
   void set_menu_enabled(const std::string& name, bool enabled) override;
   void set_menu_caption(const std::string& name, const std::string& caption) override;
   void set_menu_checked(const std::string& name, bool checked) override;
+  void set_menu_note(const std::string& name, const std::string& note) override;
   void set_caption(const std::string& caption) override;
   void set_busy_cursor(bool busy) override;
   void show() override;
@@ -65,6 +66,8 @@ class GtkMainWindow : public Window {
   bool menu_item_enabled(const std::string& name) const;
   // While disabled, mouse, key and menu input of the main window is dropped.
   void set_input_enabled(bool enabled);
+  // Where the window finds the magnification the player asked for.
+  void set_settings(SettingsStore* settings) { settings_ = settings; }
 
   // Game-screen size.
   static constexpr int kWidth = 640;
@@ -91,6 +94,10 @@ class GtkMainWindow : public Window {
   // there is none that does it.
   void apply_full_screen();
   bool pointer_to_game(double x, double y, int& gx, int& gy) const;
+  // The work area of the window's monitor and the menu bar's height; false
+  // when there is no monitor to ask.
+  bool screen_room(GdkRectangle& work, int& menu_h) const;
+  void tell_scale_refused(int shown) const;
 
   static gboolean on_draw(GtkWidget* w, cairo_t* cr, gpointer self);
   static gboolean on_button_press(GtkWidget* w, GdkEventButton* ev, gpointer self);
@@ -132,6 +139,8 @@ class GtkMainWindow : public Window {
   bool have_frame_ = false;
   bool busy_ = false;
   int scale_ = 1;
+  bool view_set_ = false;  // the view of start-up is set
+  SettingsStore* settings_ = nullptr;
   bool full_screen_ = false;
   bool covering_monitor_ = false;  // full screen without the window manager's help
   bool ctrl_down_ = false;
@@ -165,5 +174,12 @@ class GtkDialogs : public Dialogs {
 
 // Text for GTK: valid UTF-8, CR LF and lone CR turned into LF.
 std::string gtk_text(const std::string& s);
+
+// The keyboard focus on w in the game's highlight colour, plain to see in
+// every secondary window: a widget the theme draws no focus on (a label the
+// keys reach, a scroll bar) is framed while it has it (frame); on the others
+// the theme's faint dotted ring is drawn solid in that colour (on a list, on
+// its rows).
+void show_focus(GtkWidget* w, bool frame);
 
 }  // namespace vm

@@ -159,11 +159,20 @@ gboolean on_scrollbar_press(GtkWidget*, GdkEventButton*, gpointer data) {
   return FALSE;
 }
 
-// A double click on a line asks to go back to it.
-gboolean on_row_press(GtkWidget* row, GdkEventButton* ev, gpointer data) {
+// A double click on a line asks to go back to it. The press comes to the
+// list, not to the row under it (a row has no window of its own): the row is
+// found by where the press lies in the list.
+gboolean on_list_press(GtkWidget* list, GdkEventButton* ev, gpointer data) {
   if (ev->type != GDK_2BUTTON_PRESS || ev->button != 1) return FALSE;
+  int x = 0, y = 0;
+  GtkWidget* at = gtk_get_event_widget(reinterpret_cast<GdkEvent*>(ev));
+  if (!at || !gtk_widget_translate_coordinates(at, list, static_cast<int>(ev->x),
+                                               static_cast<int>(ev->y), &x, &y))
+    return FALSE;
+  GtkListBoxRow* row = gtk_list_box_get_row_at_y(GTK_LIST_BOX(list), y);
+  if (!row) return FALSE;
   auto* run = static_cast<HistoryRun*>(data);
-  run->picked = gtk_list_box_row_get_index(GTK_LIST_BOX_ROW(row));
+  run->picked = gtk_list_box_row_get_index(row);
   run->closed = true;
   return TRUE;
 }
@@ -234,11 +243,11 @@ GtkWidget* history_list(const std::vector<HistoryLine>& lines, HistoryRun& run) 
     if (GtkWidget* row = gtk_widget_get_parent(w)) {
       gtk_widget_set_can_focus(row, FALSE);
       gtk_list_box_row_set_activatable(GTK_LIST_BOX_ROW(row), FALSE);
-      gtk_widget_add_events(row, GDK_BUTTON_PRESS_MASK);
-      g_signal_connect(row, "button-press-event", G_CALLBACK(on_row_press), &run);
       run.rows.push_back(row);
     }
   }
+  gtk_widget_add_events(list, GDK_BUTTON_PRESS_MASK);
+  g_signal_connect(list, "button-press-event", G_CALLBACK(on_list_press), &run);
   return list;
 }
 
