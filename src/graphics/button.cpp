@@ -63,8 +63,9 @@ void ring(Surface& s, int inset, int width, uint32_t colour) {
 
 void draw_focus_frame(Surface& button) {
   if (button.width() < 4 * kFocusFrameWidth || button.height() < 4 * kFocusFrameWidth) return;
-  ring(button, 0, kFocusFrameWidth, kFocusFrame);
-  ring(button, kFocusFrameWidth, 1, kFocusLine);
+  ring(button, 0, 1, kFocusLine);
+  ring(button, 1, kFocusFrameWidth, kFocusFrame);
+  ring(button, 1 + kFocusFrameWidth, 1, kFocusLine);
 }
 
 }  // namespace vm

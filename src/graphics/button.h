@@ -19,8 +19,9 @@ void paint_button(Text& text, Surface& button, const std::string& caption, bool 
 void paint_picture_button(Surface& button, const Surface* picture);
 
 // The keyboard focus on a button drawn on the game screen: a 3-pixel navy
-// frame along its edge, seen against the light frames and faces around it,
-// and a white line inside that parts it from a dark picture.
+// frame between two white lines along its edge, so that one of them stands
+// out from whatever lies around it, a light frame or a dark backdrop, and
+// from the picture inside.
 constexpr uint32_t kFocusFrame = rgb(11, 26, 64);
 constexpr uint32_t kFocusLine = rgb(255, 255, 255);
 constexpr int kFocusFrameWidth = 3;

@@ -139,16 +139,24 @@ TEST_F(GalleryTest, ArrowsMoveByPlaceAndTheFocusFrameStandsOut) {
   EXPECT_EQ(reached, (std::vector<int>{kGalleryExit, 4, 1, 2, kGalleryExit, 4, 0, 0, 1}));
   const Image& f = hl.last_frame();
   const int x = thumb_x(1), y = thumb_y(1);
-  for (int d = 0; d < kFocusFrameWidth; ++d) {
+  for (int d = 1; d <= kFocusFrameWidth; ++d) {
     EXPECT_EQ(f.at(x + d, y + 40), kFocusFrame) << d;
     EXPECT_EQ(f.at(x + kThumbW - 1 - d, y + 40), kFocusFrame) << d;
     EXPECT_EQ(f.at(x + 60, y + d), kFocusFrame) << d;
     EXPECT_EQ(f.at(x + 60, y + kThumbH - 1 - d), kFocusFrame) << d;
   }
-  EXPECT_EQ(f.at(x + kFocusFrameWidth, y + 40), kFocusLine);
-  for (const auto& [ox, oy] : std::vector<std::pair<int, int>>{{-1, 40}, {kThumbW, 40}, {60, -1}}) {
-    EXPECT_EQ(f.at(x + ox, y + oy), before.at(x + ox, y + oy));
-    EXPECT_GE(test::contrast(kFocusFrame, f.at(x + ox, y + oy)), 3.0) << ox << "," << oy;
+  EXPECT_EQ(f.at(x, y + 40), kFocusLine);
+  EXPECT_EQ(f.at(x + kFocusFrameWidth + 1, y + 40), kFocusLine);
+  // Around the button and on the picture inside, one of the frame's colours
+  // reads at 3 : 1 or more.
+  auto stands_out = [](uint32_t next_to) {
+    return std::max(test::contrast(kFocusFrame, next_to), test::contrast(kFocusLine, next_to));
+  };
+  for (const auto& [ox, oy] : std::vector<std::pair<int, int>>{
+           {-1, 40}, {kThumbW, 40}, {60, -1}, {60, kThumbH}, {10, 10}}) {
+    if (ox >= 0 && ox < kThumbW && oy >= 0 && oy < kThumbH)
+      EXPECT_EQ(f.at(x + ox, y + oy), before.at(x + ox, y + oy));  // the picture untouched
+    EXPECT_GE(stands_out(f.at(x + ox, y + oy)), 3.0) << ox << "," << oy;
   }
   EXPECT_GE(test::contrast(kFocusFrame, kFocusLine), 3.0);
   EXPECT_GE(test::contrast(kFocusFrame, kButtonFace), 3.0);  // on もどる

@@ -32,11 +32,11 @@ TEST(SettingsFile, RoundTripAndMissingFile) {
   // No file: the game's own defaults.
   EXPECT_EQ(
       fields(read_settings_file(path, &warning)),
-      std::make_tuple(1, false, 1500, 80, 100, 100, TextSpeed::Normal, true, false, false, false));
+      std::make_tuple(1, false, 1500, 80, 100, 100, TextSpeed::Normal, false, false, false, false));
   EXPECT_TRUE(warning.empty());
 
   // Every setting off its default, in the order above.
-  const PlayerSettings s{3, true, 900, 25, 0, 55, TextSpeed::Instant, false, true, true, true};
+  const PlayerSettings s{3, true, 900, 25, 0, 55, TextSpeed::Instant, true, true, true, true};
   std::string error;
   ASSERT_TRUE(write_settings_file(path, s, &error)) << error;
   EXPECT_EQ(fields(read_settings_file(path, &warning)), fields(s));

@@ -135,6 +135,8 @@ TEST(InputWait, RightClickHidesAndShowsKeepingTheWaitOnTheMarkTooButNotOnTheScen
 // middle, then more messages and the end marker.
 struct Story : ::testing::Test {
   Rig r;
+  // These stories are about how skipping runs, not about what was read.
+  void SetUp() override { r.hl.player_settings.skip_unread = true; }
 
   void row(const std::string& cmd, const std::string& text) {
     ScriptRow row;
@@ -272,6 +274,7 @@ TEST(AutoForward, GoesOnAfterTheDelayOfTheSettingsWhichHidingReadingBackOrSaving
 
 TEST(CtrlFastForward, RunsWhileHeldAndStopsWhenReleased) {
   Rig r;
+  r.hl.player_settings.skip_unread = true;  // none of these lines was read before
   r.hl.key(0, kKeyControl);
   do_events(r.g);
   const int presents = r.hl.present_count();
