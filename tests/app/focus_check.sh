@@ -207,13 +207,15 @@ OK
 https://velmora.example.org/
 mailto:staff@velmora.example.org
 SAID
-# The five slots (none saved yet), then Load and Close; Save and Delete
-# are greyed at the title.
-slots="データなし
-データなし
-データなし
-データなし
-データなし"
+# The five slots (none saved yet), each with its number, then Load and
+# Close; Save and Delete are greyed at the title. Shift+Tab reads them in
+# the other order.
+slots="スロット1、データなし
+スロット2、データなし
+スロット3、データなし
+スロット4、データなし
+スロット5、データなし"
+back=$(printf '%s\n' "$slots" | tac)
 said_in_turn "ゲームデータ" <<SAID
 ゲームデータ
 $slots
@@ -226,13 +228,13 @@ $slots
 Load
 Close
 Load
-$slots
+$back
 Close
 Load
-$slots
+$back
 Close
 Load
-$slots
+$back
 SAID
 # Tab from the entry went Cancel, OK, entry; Shift+Tab OK, Cancel; Tab OK:
 # the name typed is the one she says.
