@@ -22,7 +22,7 @@ struct GameThrow {
 // Malformed game data (a file missing a line, a field that should be a number
 // and is not, a table bound exceeded) or a file that cannot be read or
 // written. Reported once; for the data, the program then ends in order.
-struct DataError : GameThrow, std::runtime_error {
+struct DataError : std::runtime_error, GameThrow {
   std::string file;
   int line = 0;
   std::string field;

@@ -32,9 +32,9 @@ int16_t num_field(const CsvLine& l, size_t index, const char* file, const char* 
 }
 
 // Without a report the problem stops loading; with one it is listed.
-void fail(LoadReport* report, DataError e) {
+void fail(LoadReport* report, const DataError& e) {
   if (!report) throw e;
-  report->errors.push_back(std::move(e));
+  report->errors.push_back(e);
 }
 
 // Adds a row while the table has room; the first row past its bound is the
@@ -129,7 +129,7 @@ void read_script_rows(ScriptTables& t, const std::string& script_cp932, LoadRepo
       append_row(t.Script_Table, std::move(r), kMaxScriptRows,
                  DataError(sfile, l.line, "", "more than 3001 script rows"), full, report);
     } catch (DataError& e) {
-      fail(report, std::move(e));
+      fail(report, e);
     }
   }
   t.Script_Last = static_cast<int32_t>(t.Script_Table.size()) - 1;
@@ -170,7 +170,7 @@ void read_choice_rows(ScriptTables& t, const std::string& choice_cp932, LoadRepo
       append_row(t.SCT, std::move(c), kMaxChoiceRows,
                  DataError(cfile, l.line, "", "more than 201 choice rows"), full, report);
     } catch (DataError& e) {
-      fail(report, std::move(e));
+      fail(report, e);
     }
   }
   t.Sel_Last = static_cast<int32_t>(t.SCT.size()) - 1;

@@ -17,6 +17,9 @@ here=$(cd "$(dirname "$0")" && pwd)
 scratch
 trap 'stop_speech "$work"; [ -n "${KEEP_WORK:-}" ] || rm -rf "$work"' EXIT
 cp -r "$build/data" "$work/data"
+# The check skips to the first choice through text this player never read.
+mkdir -p "$work/config/velmora"
+printf '[text]\nskip_unread=true\n' > "$work/config/velmora/settings.ini"
 start_speech "$work" || exit $?
 cat > "$work/inner.sh" <<'INNER'
 #!/bin/sh
