@@ -5,17 +5,12 @@
 
 namespace vm {
 
-namespace {
-
-// Position code of a new sprite: "L", "R" or "C", exactly.
 int slot_of_code(const std::string& code) {
   if (code == "L") return kSlotL;
   if (code == "R") return kSlotR;
   if (code == "C") return kSlotC;
   return kSlotNone;
 }
-
-}  // namespace
 
 void load_doll(const Stage& st, int j, const Image& picture) {
   SceneState& s = st.scene;

@@ -14,6 +14,10 @@ constexpr int kSlotL = 0;
 constexpr int kSlotR = 1;
 constexpr int kSlotC = 2;
 constexpr int kSlotNone = 3;
+
+// The slot a new sprite's position code names: "L", "R" or "C", exactly;
+// kSlotNone for any other.
+int slot_of_code(const std::string& code);
 constexpr int kCharacters = 8;
 
 // Shows character doll in pose (0 hides it) in the slot it stands in, or for

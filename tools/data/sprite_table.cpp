@@ -5,6 +5,7 @@
 
 #include "assets/picture_table.h"
 #include "graphics/faces.h"
+#include "graphics/sprites.h"
 
 namespace vm::datatool {
 
@@ -12,13 +13,6 @@ namespace {
 
 std::string doll_key(int doll, int pose) {
   return std::to_string(doll) + std::to_string(pose);
-}
-
-int slot_of_code(const std::string& code) {
-  if (code == "L") return kSlotL;
-  if (code == "R") return kSlotR;
-  if (code == "C") return kSlotC;
-  return kSlotNone;
 }
 
 }  // namespace
