@@ -198,7 +198,9 @@ std::string update_own_copy(Files& files, const std::string& installed, const st
     log.record(LogEvent::warning(e.describe() + ": the new version is played from " + next.dir()));
     return next.dir();
   }
-  log.record(LogEvent::other(line));
+  // The desktop tells the player its warnings alone: this is one they
+  // should hear, since the game they play has changed under them.
+  log.record(LogEvent::warning(line));
   return own;
 }
 

@@ -25,7 +25,7 @@ reword() {
 updated() {
   cat "$1/result.txt"
   [ ! -s "$1/result.txt" ] || return 1
-  grep -qF "velmora: the game was updated: $3 replaced by $4 in $2; saves kept" "$1/game.log" ||
+  grep -qF "velmora: warning: the game was updated: $3 replaced by $4 in $2; saves kept" "$1/game.log" ||
     { cat "$1/game.log"; return 1; }
   cmp "$work/saved-01.dat" "$2/01.dat" || { echo "the save was not kept"; return 1; }
   cmp "$5/51.dat" "$2/51.dat" || { echo "the copy plays the old script"; return 1; }
