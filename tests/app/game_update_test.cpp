@@ -137,7 +137,8 @@ TEST(GameUpdate, ANewVersionIsPlayedWithTheSavesGalleryAndReadMessagesKept) {
   stamp(files, installed, "1.0");
   ASSERT_EQ(find_game_data(files, places, log), own);
   ASSERT_EQ(log.lines.size(), 1u);
-  EXPECT_EQ(log.lines[0], "warning: the game was updated: 0.9 replaced by 1.0 in " + own + "; saves kept");
+  EXPECT_EQ(log.lines[0],
+            "warning: the game was updated: 0.9 replaced by 1.0 in " + own + "; saves kept");
 
   for (const char* game_file : {"51.dat", "52.dat", "11.dat", "70.dat", kGameStampFile})
     EXPECT_EQ(read_bytes(own + game_file), read_bytes(installed + game_file)) << game_file;
