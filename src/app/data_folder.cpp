@@ -155,11 +155,11 @@ std::string prepare_update(Files& files, const DataFolder& installed, const Data
   const std::string error = files.copy_folder_whole(installed.dir(), next.dir());
   if (!error.empty()) throw DataError("", 0, "", error);
   carry_player_files(own, next);
-  const std::string line = "the game was updated: " +
-                           version_of(read_or_empty(own, kGameStampFile), "the earlier version") +
-                           " replaced by " +
-                           version_of(read_or_empty(next, kGameStampFile), "the installed one") +
-                           " in " + own.dir() + "; saves kept";
+  std::string line = "the game was updated: " +
+                     version_of(read_or_empty(own, kGameStampFile), "the earlier version") +
+                     " replaced by " +
+                     version_of(read_or_empty(next, kGameStampFile), "the installed one") + " in " +
+                     own.dir() + "; saves kept";
   next.replace(kReadyMark, line);
   return line;
 }
