@@ -1,5 +1,7 @@
 #include "app/read_log.h"
 
+#include <map>
+
 #include "platform/errors.h"
 
 namespace vm {
@@ -51,6 +53,26 @@ bool parse_read_log(const std::string& text, size_t rows, ReadLog& out) {
   out.read = std::move(read);
   out.unsaved = 0;
   return true;
+}
+
+ReadLog carry_read_marks(const ReadLog& old_log, const std::vector<std::string>& old_texts,
+                         const std::vector<std::string>& new_texts) {
+  // For each text, whether its first, second ... row was read.
+  std::map<std::string, std::vector<bool>> read_by_text;
+  for (size_t row = 0; row < old_texts.size(); ++row)
+    if (!old_texts[row].empty())
+      read_by_text[old_texts[row]].push_back(was_read(old_log, static_cast<int>(row)));
+  ReadLog out;
+  out.read.assign(new_texts.size(), false);
+  std::map<std::string, size_t> seen;
+  for (size_t row = 0; row < new_texts.size(); ++row) {
+    if (new_texts[row].empty()) continue;
+    const auto it = read_by_text.find(new_texts[row]);
+    const size_t k = seen[new_texts[row]]++;
+    if (it != read_by_text.end() && k < it->second.size()) out.read[row] = it->second[k];
+  }
+  out.unsaved = 0;
+  return out;
 }
 
 void load_read_log(ReadLog& log, Platform& pf, const std::string& data_dir, size_t rows) {

@@ -34,4 +34,13 @@ void save_read_log(ReadLog& log, Platform& pf, const std::string& data_dir);
 std::string read_log_text(const ReadLog& log);
 bool parse_read_log(const std::string& text, size_t rows, ReadLog& out);
 
+// The marks of a log kept for a script whose rows showed old_texts, moved to
+// a new version of the script whose rows show new_texts (a row that shows
+// nothing has an empty text). A row is found again by its text: the k-th row
+// of a text in the new script is read when the k-th row of that text was read
+// in the old one, wherever either stands. Text that is new or changed is
+// never marked read.
+ReadLog carry_read_marks(const ReadLog& old_log, const std::vector<std::string>& old_texts,
+                         const std::vector<std::string>& new_texts);
+
 }  // namespace vm

@@ -13,6 +13,11 @@
 namespace vm {
 
 inline constexpr int kQuickSlot = 5;
+// Which game and version a folder holds, written beside the game's files by
+// the bundle and the install: "version V" and "data HASH" lines. A player's
+// copy that holds another stamp than the installed game is of an earlier
+// version.
+inline constexpr const char* kGameStampFile = "version.txt";
 
 class DataFolder {
  public:

@@ -9,6 +9,8 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cstdint>
+#include <cstdio>
 #include <cstdlib>
 #include <ctime>
 #include <filesystem>
@@ -185,6 +187,25 @@ void fresh_gallery(Files& files, const std::string& dir) {
   data.write_system(a.Sys_Lines);
 }
 
+// The stamp that tells players' copies of an earlier version from this one:
+// the version and a hash of every file of the game at rest, so that a game
+// bundled again under the same version is still told apart.
+void write_stamp(const Bundle& b, const DataFolder& data) {
+  uint64_t hash = 14695981039346656037ull;  // FNV-1a, 64 bits
+  auto mix = [&hash](const std::string& bytes) {
+    for (unsigned char c : bytes) hash = (hash ^ c) * 1099511628211ull;
+  };
+  for (const std::string& n : data.file_names()) {
+    if (n == kGameStampFile) continue;
+    const std::string bytes = data.read(n);
+    mix(n + "\n" + std::to_string(bytes.size()) + "\n");
+    mix(bytes);
+  }
+  char hex[17];
+  std::snprintf(hex, sizeof hex, "%016llx", static_cast<unsigned long long>(hash));
+  data.replace(kGameStampFile, "version " + b.version + "\ndata " + hex + "\n");
+}
+
 // The game's data at rest in dest: the folder as it is, or the edit folder
 // packed; never the author's own saved games or gallery progress. False (and the check's lines)
 // when the check finds an error.
@@ -203,7 +224,9 @@ bool gather_data(const Bundle& b, const fs::path& dest, std::ostream& out, std::
         << " holds neither a data folder (51.dat) nor an edit folder (script.csv)\n";
     return false;
   }
-  for (int slot = 0; slot <= 4; ++slot) fs::remove(dest / dat_name(slot));
+  // The author's saves, quick slot and messages read stay with the author.
+  for (int slot = 0; slot <= kQuickSlot; ++slot) fs::remove(dest / dat_name(slot));
+  fs::remove(dest / "read.dat");
   size_t errors = 0;
   for (const Finding& f : check_folder(files, dest.string())) {
     (f.error ? err : out) << (edit ? edited_name(f.line) : f.line) << "\n";
@@ -213,6 +236,7 @@ bool gather_data(const Bundle& b, const fs::path& dest, std::ostream& out, std::
     err << "velmora-data: " << b.source << ": " << errors << (errors == 1 ? " error" : " errors")
         << "; no bundle was made\n";
   if (errors == 0) fresh_gallery(files, dest.string());
+  if (errors == 0) write_stamp(b, DataFolder(files, dest.string()));
   return errors == 0;
 }
 
