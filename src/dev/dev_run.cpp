@@ -105,14 +105,8 @@ int DevRun::run() {
   const int code = run_game(pf_, folders_.shadow, [this, &warnings](Game& g) {
     auto s = std::make_unique<DevSession>(g, folders_, warnings);
     session_ = s.get();
-    // What the input asked for before the game stood: once it can.
-    std::string error;
-    if (early_counters_) {
-      session_->set_counters(*early_counters_);
-      session_->start_with_counters();
-    }
-    if (early_jump_ >= 0 && !session_->jump(early_jump_, session_->counters(), error, true))
-      pf_.log.record(LogEvent::warning("jump " + std::to_string(early_jump_) + ": " + error));
+    // What the input asked for before the game stood: once it has loaded.
+    s->ask_early(early_jump_, early_counters_);
     return s;
   });
   session_ = nullptr;

@@ -135,6 +135,7 @@ void DevSession::take_changes() {
     warnings_pending_ = false;
     show_band(warnings_, false);
   }
+  take_early();
   std::set<std::string> texts;
   bool redraw = false;
   for (const std::string& n : changed_) {
@@ -154,6 +155,19 @@ void DevSession::take_changes() {
   changed_.clear();
   if (!texts.empty() && !reload_texts(texts)) return;
   if (!texts.empty() || redraw) restart_scene();
+}
+
+void DevSession::take_early() {
+  if (early_counters_) {
+    set_counters(*early_counters_);
+    early_counters_.reset();
+    if (early_jump_ < 0) start_with_counters();
+  }
+  if (early_jump_ < 0) return;
+  std::string error;
+  if (!jump(early_jump_, counters(), error, true))
+    g_.pf.log.record(LogEvent::warning("jump " + std::to_string(early_jump_) + ": " + error));
+  early_jump_ = -1;
 }
 
 void DevSession::repack(const std::string& name) {

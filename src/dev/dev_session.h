@@ -3,6 +3,7 @@
 // of the author's folder is saved.
 #pragma once
 
+#include <optional>
 #include <set>
 #include <string>
 #include <vector>
@@ -60,6 +61,12 @@ class DevSession : public DevHooks {
   // After counters were set with no story running: the story starts from
   // its first NUM with them (a jump given meanwhile goes first).
   void start_with_counters();
+  // A jump (-1: none) and counters given before the game stood, taken once
+  // the script is loaded.
+  void ask_early(int num, const std::optional<Counters>& c) {
+    early_jump_ = num;
+    early_counters_ = c;
+  }
 
  private:
   // Everything saved since the last look, taken together.
@@ -92,6 +99,9 @@ class DevSession : public DevHooks {
   std::vector<std::string> warnings_;
   bool warnings_pending_ = false;
   bool menu_named_ = false;
+  int early_jump_ = -1;
+  std::optional<Counters> early_counters_;
+  void take_early();
   bool restart_waiting_ = false;
   SavedRecord waiting_record_;
   int16_t waiting_hap_ = 0;
