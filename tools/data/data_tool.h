@@ -25,7 +25,8 @@ struct Finding {
   // ending, a message box on the way) rather than in a row or a file: a
   // story still being written plays up to it.
   bool on_path = false;
-  bool operator==(const Finding&) const = default;
+  // The same finding, however it was found.
+  bool operator==(const Finding& o) const { return error == o.error && line == o.line; }
 };
 
 // Checks a data folder without changing it; empty when nothing was found.
