@@ -12,6 +12,7 @@
 #include <string>
 
 #include "app/main_form.h"
+#include "data/packing.h"
 #include "dev/dev_run.h"
 #include "graphics/screen.h"
 #include "platform/common/pad_map.h"
@@ -211,6 +212,12 @@ int main(int argc, char** argv) {
     }
   }
   std::unique_ptr<vm::dev::DevRun> dev;
+  if (!dev_run && vm::datatool::is_edit_folder(hl.platform().files, data_dir)) {
+    // The game cannot read an editable folder as it stands; the dev run can.
+    std::cerr << "velmora-play: " << data_dir
+              << " is an editable folder; playing it as --dev does\n";
+    dev_run = true;
+  }
   if (dev_run)
     dev = std::make_unique<vm::dev::DevRun>(hl.platform(), hl.file_monitor(), data_dir,
                                             vm::user_cache_dir());

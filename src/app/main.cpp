@@ -9,6 +9,7 @@
 #include "app/command_line.h"
 #include "app/data_folder.h"
 #include "app/main_form.h"
+#include "data/packing.h"
 #include "dev/dev_run.h"
 #include "platform/common/user_cache.h"
 #include "platform/desktop/desktop.h"
@@ -44,7 +45,14 @@ int main(int argc, char** argv) {
     if (cl.full_screen) s.full_screen = true;
     desktop.override_settings(s);
     vm::Platform& pf = desktop.platform();
-    if (cl.dev) {
+    // An editable folder (what velmora-data unpack writes) is played as the
+    // dev run plays it: the game cannot read it as it stands.
+    const bool edit_folder =
+        !cl.dev && !cl.data_dir.empty() && vm::datatool::is_edit_folder(pf.files, cl.data_dir);
+    if (edit_folder)
+      std::cerr << "velmora: " << cl.data_dir
+                << " is an editable folder; playing it as velmora --dev does\n";
+    if (cl.dev || edit_folder) {
       vm::dev::DevRun dev(pf, desktop.file_monitor(), cl.data_dir, vm::user_cache_dir());
       return dev.run();
     }

@@ -139,6 +139,10 @@ ChoiceOutcome show_choices(const ChoiceMenu& g, int lit) {
   g.story.screen.Blinker.visible = false;
 
   clear_message_window(g.story.message_window());
+  // The boxes stand in the message window: a story resumed at its menu (a
+  // load, a dev run's restart) has shown no message yet, so the window is
+  // brought up as a message would bring it, unless the player hid it.
+  if (g.story.input.Wnd_Hidden == 0) g.story.screen.Waku[kWakuShown].visible = true;
 
   open_boxes(g, first, last, lit);
   g.story.refresh();

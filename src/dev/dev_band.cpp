@@ -1,6 +1,7 @@
-// The band over the bottom of the screen in which a dev run shows what check
-// found in the author's last save: errors until a good save, warnings for a
-// few seconds. Drawn by the game into a layer of its own, over everything.
+// The band in which a dev run shows what check found in the author's last
+// save: errors until a good save, warnings for a few seconds. Drawn by the
+// game into a layer of its own, over everything but the message text: it
+// stands just above the message window, so the story can still be read.
 #include "app/game.h"
 #include "dev/dev_session.h"
 #include "graphics/screen.h"
@@ -39,7 +40,9 @@ void DevSession::show_band(const std::vector<std::string>& found, bool errors) {
     lines.back() = "... " + std::to_string(found.size() - kMaxLines + 1) + " more";
   const int h = kPad * 2 + kLineH * static_cast<int>(lines.size());
   band_.back_color = errors ? kErrorBack : kWarningBack;
-  band_.place(0, kScreenH - h, kScreenW, h);
+  const Surface& window = g_.screen.Waku[kWakuShown];
+  const int bottom = window.height() > 0 && window.top > h ? window.top : kScreenH;
+  band_.place(0, bottom - h, kScreenW, h);
   fill_rect(band_, 0, 0, kScreenW, h, kEdge);
   fill_rect(band_, 0, 1, kScreenW, h - 1, band_.back_color);
   for (size_t i = 0; i < lines.size(); ++i)

@@ -3,7 +3,11 @@
 #include <cstdio>
 
 #include "app/game.h"
+#include "assets/text_helpers.h"
 #include "dev/dev_session.h"
+#include "platform/errors.h"
+#include "script/commands.h"
+#include "script/interp.h"
 
 namespace vm::dev {
 
@@ -20,21 +24,47 @@ std::string num4(int n) {
   return s;
 }
 
-// A scene as the jump list shows it: its NUM and its first message or place.
+// The labels of the choice a NUM offers, as the menu shows them.
+std::string choice_labels(const ScriptTables& t, int16_t key) {
+  std::string labels;
+  for (const ChoiceRow& c : t.SCT)
+    if (c.key == key && !c.label.empty()) labels += (labels.empty() ? "" : " / ") + c.label;
+  return "[選択] " + (labels.empty() ? std::string("(choices.csv に項目なし)") : labels);
+}
+
+// What a row the scene runs shows the player, or "" for one that shows
+// nothing: a place or sprite row's text is its transition or slot, not a
+// message.
+std::string shown_by(const ScriptTables& t, const ScriptRow& r) {
+  RowFields f;
+  try {
+    f = read_row(r);
+  } catch (const DataError&) {
+    return "";
+  }
+  const CommandInfo& c = command_info(f.cmd);
+  if (c.command == Command::Choice) return choice_labels(t, r.num);
+  if (f.text.empty() || c.shows == Shows::Nothing) return "";
+  const bool scene_changed = (f.has_place || f.has_doll) && !f.has_face;
+  return c.shows == Shows::AsScene && scene_changed ? "" : f.text;
+}
+
+// A scene as the jump list shows it: its NUM and its first message (or the
+// choice it offers); a scene that shows neither says where it leads.
 std::string scene_line(const ScriptTables& t, int16_t key, int32_t seq) {
-  std::string what;
-  for (int32_t i = seq; i < static_cast<int32_t>(t.Script_Table.size()); ++i) {
+  std::string what, then;
+  for (int32_t i = seq; i < t.Script_Last; ++i) {
     const ScriptRow& r = t.Script_Table[static_cast<size_t>(i)];
     if (r.num != key) break;
-    if (r.cmd.empty() && !r.text.empty()) {
-      what = r.text;
-      break;
-    }
-    if (!r.place.empty()) {
-      what = "[場所 " + r.place + "]";
-      break;
-    }
+    what = shown_by(t, r);
+    if (!what.empty()) break;
+    const CommandInfo& c = command_info(trim_blanks(r.cmd));
+    if (!then.empty()) continue;
+    if (c.goes == Goes::Jump || c.goes == Goes::JumpIf) then = "[→ " + num4(r.jump) + "]";
+    if (c.command == Command::Ending) then = "[エンディング]";
+    if (c.command == Command::Quit) then = "[終了]";
   }
+  if (what.empty()) what = then.empty() ? "(メッセージなし)" : then;
   return num4(key) + "  " + what;
 }
 
@@ -99,6 +129,7 @@ void DevSession::open_jump_dialog() {
   std::vector<int16_t> nums;
   for (int32_t i = 0; i < t.Scene_Count && i < static_cast<int32_t>(t.Scene_Index.size()); ++i) {
     const SceneEntry& e = t.Scene_Index[static_cast<size_t>(i)];
+    if (e.seq >= t.Script_Last) continue;  // the end marker: nothing to play there
     rows.push_back(scene_line(t, e.key, e.seq));
     nums.push_back(e.key);
   }

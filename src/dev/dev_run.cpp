@@ -86,10 +86,13 @@ int DevRun::run() {
   }
   // A folder the game could not load is told as check tells it.
   std::string errors;
+  std::vector<std::string> warnings;
   for (const datatool::Finding& f : datatool::check_folder(pf_.files, folders_.shadow)) {
-    const std::string line = edited_name(f.line);
-    pf_.log.record(f.error ? LogEvent::error(line) : LogEvent::warning(line));
-    if (f.error) errors += line + "\r\n";
+    const std::string line = edited_name(f.line, pf_.files, folders_.edit);
+    const bool blocks = blocks_dev_run(f);
+    pf_.log.record(blocks ? LogEvent::error(line) : LogEvent::warning(line));
+    if (blocks) errors += line + "\r\n";
+    if (!blocks) warnings.push_back(line);
   }
   if (!errors.empty()) {
     message_box(pf_, folders_.edit + " にエラーがあります。\r\n" + errors);
@@ -99,9 +102,11 @@ int DevRun::run() {
   if (!monitor_.watch(folders_.edit, why))
     pf_.log.record(LogEvent::warning("cannot watch " + folders_.edit + ": " + why +
                                      "; 開発 > 再読み込み reloads it"));
-  const int code = run_game(pf_, folders_.shadow, [this](Game& g) {
-    auto s = std::make_unique<DevSession>(g, folders_);
+  const int code = run_game(pf_, folders_.shadow, [this, &warnings](Game& g) {
+    auto s = std::make_unique<DevSession>(g, folders_, warnings);
     session_ = s.get();
+    // What the input asked for before the game stood: once it has loaded.
+    s->ask_early(early_jump_, early_counters_);
     return s;
   });
   session_ = nullptr;
@@ -110,20 +115,21 @@ int DevRun::run() {
 
 bool DevRun::jump(int num, std::string& error) {
   if (!session_) {
-    error = "the game is not running";
-    return false;
+    early_jump_ = num;  // the game is starting: the story begins there
+    return true;
   }
   return session_->jump(num, session_->counters(), error);
 }
 
 bool DevRun::set_counter(const std::string& assignment, std::string& error) {
-  if (!session_) {
-    error = "the game is not running";
-    return false;
-  }
-  Counters c = session_->counters();
+  Counters c = session_ ? session_->counters() : early_counters_.value_or(Counters{});
   if (!parse_counters(assignment, c, error)) return false;
+  if (!session_) {
+    early_counters_ = c;
+    return true;
+  }
   session_->set_counters(c);
+  session_->start_with_counters();
   return true;
 }
 

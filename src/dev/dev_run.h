@@ -8,6 +8,7 @@
 // played from then on.
 #pragma once
 
+#include <optional>
 #include <string>
 
 #include "platform/services.h"
@@ -15,6 +16,11 @@
 namespace vm::dev {
 
 class DevSession;
+
+// The counters an author sets: kou, pap, rub, hap.
+struct Counters {
+  int kou = 0, pap = 0, rub = 0, hap = 0;
+};
 
 // The folder's name and where its shadow lies:
 // CACHE/velmora/dev/<name>-<8 hex digits of its absolute path>/.
@@ -40,9 +46,11 @@ class DevRun {
   // cannot be packed or has errors is reported and not played (status 1).
   int run();
 
-  // The headless runner's verbs, while the game runs. jump: the story starts
-  // at the first row of NUM with the counters as they stand; set: one
-  // counter (kou, pap, rub, hap) takes a value. False with the reason.
+  // The headless runner's verbs. jump: the story starts at the first row of
+  // NUM with the counters as they stand; set: one counter (kou, pap, rub,
+  // hap) takes a value. Given on the title or before it stands, either
+  // starts the story (set: from its first NUM, with that counter) as soon
+  // as it can. False with the reason.
   bool jump(int num, std::string& error);
   bool set_counter(const std::string& assignment, std::string& error);
 
@@ -53,6 +61,9 @@ class DevRun {
   FileMonitor& monitor_;
   DevFolders folders_;
   DevSession* session_ = nullptr;  // while the game runs
+  // Asked for before the game stood.
+  int early_jump_ = -1;
+  std::optional<Counters> early_counters_;
 };
 
 }  // namespace vm::dev

@@ -27,6 +27,7 @@ constexpr int kSettleMs = 100;
 constexpr int kWarningMs = 5000;
 constexpr int kRetryMs = 100;
 constexpr int kKeyR = 'R';
+constexpr const char* kReloadCaption = "再読み込み (Ctrl+R)";
 
 bool is_text(const std::string& name) {
   return name == kScriptCsv || name == kChoicesCsv || name == kSystemText;
@@ -49,17 +50,17 @@ bool is_tune(const std::string& name) {
 
 }  // namespace
 
-std::string edited_name(const std::string& finding) {
-  static const std::pair<const char*, const char*> kNames[] = {
-      {"51.dat", kScriptCsv}, {"52.dat", kChoicesCsv}, {"50.dat", kSystemText}};
-  for (const auto& [packed, edited] : kNames) {
-    const std::string p = std::string(packed) + ":";
-    if (finding.rfind(p, 0) == 0) return edited + finding.substr(std::string(packed).size());
-  }
-  return finding;
+std::string edited_name(const std::string& finding, Files& files, const std::string& edit_dir) {
+  return datatool::edited_names(finding, DataFolder(files, edit_dir).file_names());
 }
 
-DevSession::DevSession(Game& g, const DevFolders& folders) : g_(g), f_(folders) {
+bool blocks_dev_run(const datatool::Finding& f) {
+  return f.error && !f.on_path;
+}
+
+DevSession::DevSession(Game& g, const DevFolders& folders, std::vector<std::string> warnings)
+    : g_(g), f_(folders), warnings_(std::move(warnings)) {
+  warnings_pending_ = !warnings_.empty();
   Window& w = g_.pf.window;
   settle_timer_ = w.create_timer(kSettleMs);
   warning_timer_ = w.create_timer(kWarningMs);
@@ -79,6 +80,8 @@ std::string DevSession::caption(const std::string& game_caption) {
 void DevSession::layout() {
   band_.visible = false;
   g_.screen.layers.push_back(&band_);
+  // The menu's caption and the first pack's warnings, once the title stands.
+  g_.pf.window.set_timer_enabled(settle_timer_, true);
 }
 
 bool DevSession::on_key(int key) {
@@ -123,6 +126,16 @@ void DevSession::take_changes() {
     g_.pf.window.set_timer_enabled(settle_timer_, true);
     return;
   }
+  if (!menu_named_) {
+    // The menu bar is built after the layers: the item says its key here.
+    menu_named_ = true;
+    g_.pf.window.set_menu_caption("dev_reload", kReloadCaption);
+  }
+  if (warnings_pending_) {
+    warnings_pending_ = false;
+    show_band(warnings_, false);
+  }
+  take_early();
   std::set<std::string> texts;
   bool redraw = false;
   for (const std::string& n : changed_) {
@@ -142,6 +155,19 @@ void DevSession::take_changes() {
   changed_.clear();
   if (!texts.empty() && !reload_texts(texts)) return;
   if (!texts.empty() || redraw) restart_scene();
+}
+
+void DevSession::take_early() {
+  if (early_counters_) {
+    set_counters(*early_counters_);
+    early_counters_.reset();
+    if (early_jump_ < 0) start_with_counters();
+  }
+  if (early_jump_ < 0) return;
+  std::string error;
+  if (!jump(early_jump_, counters(), error, true))
+    g_.pf.log.record(LogEvent::warning("jump " + std::to_string(early_jump_) + ": " + error));
+  early_jump_ = -1;
 }
 
 void DevSession::repack(const std::string& name) {
@@ -184,7 +210,7 @@ bool DevSession::reload_texts(const std::set<std::string>& names) {
   std::vector<std::string> warnings;
   if (errors.empty())
     for (const datatool::Finding& f : datatool::check_folder(g_.pf.files, f_.shadow))
-      (f.error ? errors : warnings).push_back(edited_name(f.line));
+      (blocks_dev_run(f) ? errors : warnings).push_back(edited_name(f.line, g_.pf.files, f_.edit));
   if (!errors.empty()) {
     for (const auto& [name, bytes] : good) shadow.replace(name, bytes);
     for (const std::string& e : errors) g_.pf.log.record(LogEvent::error(e));
@@ -192,12 +218,14 @@ bool DevSession::reload_texts(const std::set<std::string>& names) {
     return false;
   }
   apply_texts(packed);
-  if (warnings.empty()) {
+  if (warnings.empty() || warnings == warnings_) {
+    // Warnings already shown once stay away while they are the same.
     hide_band();
   } else {
     for (const std::string& w : warnings) g_.pf.log.record(LogEvent::warning(w));
     show_band(warnings, false);
   }
+  warnings_ = warnings;
   return true;
 }
 

@@ -3,11 +3,13 @@
 // of the author's folder is saved.
 #pragma once
 
+#include <optional>
 #include <set>
 #include <string>
 #include <vector>
 
 #include "app/dev_hooks.h"
+#include "data/data_tool.h"
 #include "dev/dev_run.h"
 #include "graphics/surface.h"
 #include "save/save.h"
@@ -20,19 +22,24 @@ namespace vm::dev {
 
 // The counters as the author types them: "kou=2 pap=1". Names not given
 // keep their value in c. False with the reason for anything else.
-struct Counters {
-  int kou = 0, pap = 0, rub = 0, hap = 0;
-};
 bool parse_counters(const std::string& text, Counters& c, std::string& error);
 std::string counters_text(const Counters& c);
 
-// check's findings as the author reads them: the packed file's name (51.dat)
-// replaced by the one edited (script.csv).
-std::string edited_name(const std::string& finding);
+// check's findings as the author reads them: the packed files' names
+// (51.dat, 76.dat) replaced by the ones edited (script.csv, 76.jpg).
+std::string edited_name(const std::string& finding, Files& files, const std::string& edit_dir);
+
+// What stops a dev run from taking the folder: the rows and files the game
+// cannot load or that break it. Breaks found only by following the paths (a
+// path that runs into the end marker of a story still being written) are
+// warnings here: the author plays up to them.
+bool blocks_dev_run(const datatool::Finding& f);
 
 class DevSession : public DevHooks {
  public:
-  DevSession(Game& g, const DevFolders& folders);
+  // warnings: what check found when the folder was first packed, shown in
+  // the band once the title stands.
+  DevSession(Game& g, const DevFolders& folders, std::vector<std::string> warnings = {});
   ~DevSession() override;
   DevSession(const DevSession&) = delete;
   DevSession& operator=(const DevSession&) = delete;
@@ -47,9 +54,19 @@ class DevSession : public DevHooks {
   // The story from the first row of NUM with these counters (from the title
   // too); false with the reason when the script has no such NUM or the game
   // is where no story can start.
-  bool jump(int num, const Counters& c, std::string& error);
+  // defer: start at the next tick rather than from inside the caller.
+  bool jump(int num, const Counters& c, std::string& error, bool defer = false);
   Counters counters() const;
   void set_counters(const Counters& c);
+  // After counters were set with no story running: the story starts from
+  // its first NUM with them (a jump given meanwhile goes first).
+  void start_with_counters();
+  // A jump (-1: none) and counters given before the game stood, taken once
+  // the script is loaded.
+  void ask_early(int num, const std::optional<Counters>& c) {
+    early_jump_ = num;
+    early_counters_ = c;
+  }
 
  private:
   // Everything saved since the last look, taken together.
@@ -61,8 +78,9 @@ class DevSession : public DevHooks {
   void repack(const std::string& name);
   // The scene the story is in, from its NUM's first row, as a load does.
   void restart_scene();
-  void start_at(const SavedRecord& r, int16_t hap);
+  void start_at(const SavedRecord& r, int16_t hap, bool defer = false);
   bool can_start_now() const;
+  bool story_running() const;
   void show_band(const std::vector<std::string>& lines, bool errors);
   void hide_band();
   void open_jump_dialog();
@@ -76,6 +94,14 @@ class DevSession : public DevHooks {
   int warning_timer_ = -1;  // how long warnings show
   int retry_timer_ = -1;    // a restart waiting for the story to wait
   std::set<std::string> changed_;
+  // The warnings last shown: a reload that finds the same ones again does
+  // not show them again.
+  std::vector<std::string> warnings_;
+  bool warnings_pending_ = false;
+  bool menu_named_ = false;
+  int early_jump_ = -1;
+  std::optional<Counters> early_counters_;
+  void take_early();
   bool restart_waiting_ = false;
   SavedRecord waiting_record_;
   int16_t waiting_hap_ = 0;

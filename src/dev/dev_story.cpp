@@ -78,6 +78,11 @@ Counters DevSession::counters() const {
 
 void DevSession::set_counters(const Counters& c) {
   InterpState& s = g_.interp;
+  // A start still waiting (a jump during the opening) takes them too.
+  waiting_record_.kou = c.kou;
+  waiting_record_.pap = c.pap;
+  waiting_record_.rub = c.rub;
+  waiting_hap_ = static_cast<int16_t>(c.hap);
   for (const auto& [name, v] : {std::pair<const char*, int>{"kou", c.kou},
                                 {"pap", c.pap},
                                 {"rub", c.rub},
@@ -110,8 +115,24 @@ void DevSession::restart_scene() {
   start_at(r, g_.interp.Scene_Hap);
 }
 
-void DevSession::start_at(const SavedRecord& r, int16_t hap) {
-  if (!can_start_now()) {
+bool DevSession::story_running() const {
+  const MenuPhase p = g_.menu.phase();
+  return p == MenuPhase::Story || p == MenuPhase::Choosing || p == MenuPhase::Restoring ||
+         p == MenuPhase::Ending;
+}
+
+void DevSession::start_with_counters() {
+  if (restart_waiting_ || story_running()) return;
+  // Counters set on the title or while it opens: the story starts with them.
+  const Counters c = counters();
+  std::string error;
+  const int16_t first = g_.tables.Script_Table.empty() ? 0 : g_.tables.Script_Table.front().num;
+  jump(first, c, error, true);
+}
+
+void DevSession::start_at(const SavedRecord& r, int16_t hap, bool defer) {
+  restart_waiting_ = false;
+  if (defer || !can_start_now()) {
     // Mid-transition or behind a window: as soon as the story waits again.
     restart_waiting_ = true;
     waiting_record_ = r;
@@ -134,16 +155,17 @@ void DevSession::start_at(const SavedRecord& r, int16_t hap) {
   throw LoadRequest{};
 }
 
-bool DevSession::jump(int num, const Counters& c, std::string& error) {
+bool DevSession::jump(int num, const Counters& c, std::string& error, bool defer) {
   if (num < 0 || num > 9999 || find_num(g_.tables, static_cast<int16_t>(num)) < 0) {
     error = "the script has no NUM " + std::to_string(num);
     return false;
   }
-  const MenuPhase p = g_.menu.phase();
-  if (p != MenuPhase::Title && p != MenuPhase::Story && p != MenuPhase::Choosing) {
+  if (g_.menu.phase() == MenuPhase::Ending) {
     error = "no story can start here";
     return false;
   }
+  // On the title, while it opens or mid-transition: the story starts there
+  // as soon as it can.
   save_state(g_.save, g_.story());
   SavedRecord r;
   if (!parse_state_text(g_.save.Save_Slots[0], r, error)) return false;
@@ -153,7 +175,7 @@ bool DevSession::jump(int num, const Counters& c, std::string& error) {
   r.pap = c.pap;
   r.rub = c.rub;
   r.place = -1;  // the scene brings in its own
-  start_at(r, static_cast<int16_t>(c.hap));
+  start_at(r, static_cast<int16_t>(c.hap), defer);
   return true;
 }
 

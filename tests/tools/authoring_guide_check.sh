@@ -15,6 +15,7 @@ awk '/^```sh$/ { inside = 1; n++; print "echo \"--- block " n " (line " NR + 1 "
 [ -s "$work/guide.sh" ] || { echo "FAIL: no sh blocks in $guide"; exit 1; }
 mkdir "$work/scratch"
 cd "$work/scratch"
-PATH="$build:$PATH" sh -eu "$work/guide.sh" > "$work/guide.log" 2>&1 ||
+# The dev run's shadow folders go to the scratch cache, not the user's.
+XDG_CACHE_HOME="$work/cache" PATH="$build:$PATH" sh -eu "$work/guide.sh" > "$work/guide.log" 2>&1 ||
   { cat "$work/guide.log"; echo "FAIL: the guide stopped (the last block named above)"; exit 1; }
 echo "1 passed, 0 failed ($(grep -c '^--- block' "$work/guide.log") blocks)"

@@ -286,6 +286,54 @@ TEST_F(DataToolTest, UnpackThenPackGivesTheSameFolderAndRefusesWhatWouldNotComeB
   EXPECT_TRUE(snapshot(demo()) == snapshot(tmp / "rested"));
 }
 
+// check, paths and the rest read the editable folder as the dev run packs
+// it and name the files the author edits; pack converts a picture saved in
+// another form, or names it when it cannot.
+TEST_F(DataToolTest, TheStoryToolsTakeTheEditableFolderAndNameItsFiles) {
+  const std::string open = tmp / "open";
+  std::ostringstream out, err;
+  ASSERT_EQ(data_tool_main({"unpack", demo(), open}, out, err), 0) << err.str();
+  out.str("");
+  EXPECT_EQ(data_tool_main({"check", "--strict", open}, out, err), 0) << out.str() << err.str();
+  EXPECT_EQ(out.str(), "ok\n");
+  out.str("");
+  EXPECT_EQ(data_tool_main({"paths", open, tmp / "paths"}, out, err), 0) << out.str() << err.str();
+
+  // A broken row, named by its line in script.csv.
+  const std::string script = read_bytes(join_path(open, "script.csv"));
+  std::string broken = script;
+  broken.replace(broken.find("0100,g0,0300,"), 13, "0100,g0,0333,");
+  write_bytes(join_path(open, "script.csv"), broken);
+  out.str("");
+  EXPECT_EQ(data_tool_main({"check", open}, out, err), 1);
+  EXPECT_NE(out.str().find("script.csv:"), std::string::npos) << out.str();
+  EXPECT_EQ(out.str().find(".dat"), std::string::npos) << out.str();
+  write_bytes(join_path(open, "script.csv"), script);
+
+  // A background saved as PNG: converted to the JPEG the game reads.
+  Image bell;
+  std::string why;
+  const std::string jpg = read_bytes(join_path(open, "76.jpg"));
+  ASSERT_TRUE(decode_picture(std::vector<uint8_t>(jpg.begin(), jpg.end()), bell, why)) << why;
+  ASSERT_TRUE(save_png(bell, join_path(open, "76.png"), why)) << why;
+  fs::remove(join_path(open, "76.jpg"));
+  out.str("");
+  ASSERT_EQ(data_tool_main({"pack", open, tmp / "packed"}, out, err), 0) << err.str();
+  EXPECT_NE(out.str().find("converted 76.png to a JPEG"), std::string::npos) << out.str();
+  const std::string packed = read_bytes(join_path(tmp / "packed", "76.dat"));
+  EXPECT_EQ(packed.substr(0, 2), "JF");
+  out.str("");
+  EXPECT_EQ(data_tool_main({"check", "--strict", open}, out, err), 0) << out.str();
+  // One it cannot read stops it, named.
+  write_bytes(join_path(open, "76.png"), "not a picture");
+  err.str("");
+  EXPECT_EQ(data_tool_main({"pack", open, tmp / "refused"}, out, err), 1);
+  EXPECT_NE(err.str().find("76.png"), std::string::npos) << err.str();
+  err.str("");
+  EXPECT_EQ(data_tool_main({"check", open}, out, err), 1);
+  EXPECT_NE(err.str().find("76.png"), std::string::npos) << err.str();
+}
+
 TEST_F(DataToolTest, SpritesAndFacesHaveTheirPiecesInPlace) {
   // Sprites: transparent black around the figure, the face area filled.
   for (int key : {11, 12, 21, 22, 31, 32, 41, 42}) {

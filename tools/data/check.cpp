@@ -238,7 +238,8 @@ struct Checker {
     if (!tables_whole) return;
     const Exploration ex = explore_story(Story{t, names});
     for (const MapFinding& m : ex.findings)
-      if (m.in_check && !error_rows.count({m.file, m.line})) found.push_back({m.error, m.text});
+      if (m.in_check && !error_rows.count({m.file, m.line}))
+        found.push_back({m.error, m.text, true});
   }
 
   void row_error(int line, const char* field, const std::string& what) {

@@ -1,9 +1,16 @@
+#include <unistd.h>
+
 #include <cstdlib>
 #include <exception>
+#include <filesystem>
+#include <memory>
 #include <ostream>
+#include <sstream>
 #include <stdexcept>
 
+#include "assets/data_folder.h"
 #include "data/data_tool.h"
+#include "data/packing.h"
 #include "data/pictures.h"
 #include "data/story_paths.h"
 #include "platform/common/disk_files.h"
@@ -93,7 +100,86 @@ bool take_max_rows(std::vector<std::string>& args, ExploreOptions& explore, std:
 
 }  // namespace
 
+namespace {
+
+// The readers of a story (check, graph, paths, verify) take the editable
+// folder too: it is packed, as the dev run packs it, into a scratch folder
+// they read, and what they print names the files the author edits.
+class EditedFolder {
+ public:
+  EditedFolder(Files& files, const std::string& edit) : edit_(edit) {
+    names_ = DataFolder(files, edit).file_names();
+    std::string tmpl = (std::filesystem::temp_directory_path() / "velmora-edit-XXXXXX").string();
+    if (!mkdtemp(tmpl.data())) throw std::runtime_error("cannot create a scratch folder");
+    packed_ = tmpl + "/data";
+    pack_folder(files, edit, packed_, &converted_);
+  }
+  ~EditedFolder() {
+    std::error_code ec;
+    std::filesystem::remove_all(std::filesystem::path(packed_).parent_path(), ec);
+  }
+  EditedFolder(const EditedFolder&) = delete;
+  EditedFolder& operator=(const EditedFolder&) = delete;
+
+  const std::string& packed() const { return packed_; }
+  const std::vector<std::string>& converted() const { return converted_; }
+  // The scratch folder's name and its packed files' as the author knows them.
+  std::string told(std::string text) const {
+    for (size_t p = text.find(packed_); p != std::string::npos; p = text.find(packed_, p))
+      text.replace(p, packed_.size(), edit_);
+    return edited_names(text, names_);
+  }
+
+ private:
+  std::string edit_, packed_;
+  std::vector<std::string> names_, converted_;
+};
+
+bool reads_story(const std::string& cmd) {
+  return cmd == "check" || cmd == "graph" || cmd == "paths" || cmd == "verify";
+}
+
+// Where a story reader's folder stands among its arguments (after the
+// options), or 0.
+size_t folder_index(const std::vector<std::string>& args) {
+  if (args.empty() || !reads_story(args[0])) return 0;
+  for (size_t i = 1; i < args.size(); ++i) {
+    if (args[i] == "--strict") continue;
+    if (args[i] == "--max-rows") {
+      ++i;
+      continue;
+    }
+    return i;
+  }
+  return 0;
+}
+
+// A story reader on an editable folder: the same command on its packed form.
+int read_edited(std::vector<std::string> args, size_t at, std::ostream& out, std::ostream& err) {
+  DiskFiles files;
+  std::unique_ptr<EditedFolder> edited;
+  try {
+    edited = std::make_unique<EditedFolder>(files, args[at]);
+  } catch (const std::exception& e) {
+    err << "velmora-data: " << e.what() << "\n";
+    return 1;
+  }
+  for (const std::string& c : edited->converted()) out << c << "\n";
+  args[at] = edited->packed();
+  std::ostringstream o, e;
+  const int code = data_tool_main(args, o, e);
+  out << edited->told(o.str());
+  err << edited->told(e.str());
+  return code;
+}
+
+}  // namespace
+
 int data_tool_main(const std::vector<std::string>& given, std::ostream& out, std::ostream& err) {
+  if (const size_t at = folder_index(given); at > 0) {
+    DiskFiles files;
+    if (is_edit_folder(files, given[at])) return read_edited(given, at, out, err);
+  }
   std::vector<std::string> args = given;
   const std::string cmd = args.empty() ? "" : args[0];
   if (cmd == "bundle") return bundle_command(args, out, err);
@@ -140,7 +226,9 @@ int data_tool_main(const std::vector<std::string>& given, std::ostream& out, std
       out << "unpacked " << args[1] << " into " << args[2] << "\n";
       return 0;
     }
-    pack_folder(files, args[1], args[2]);
+    std::vector<std::string> converted;
+    pack_folder(files, args[1], args[2], &converted);
+    for (const std::string& c : converted) out << c << "\n";
     out << "packed " << args[1] << " into " << args[2] << "\n";
     return 0;
   } catch (const DataError& e) {

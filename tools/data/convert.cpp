@@ -7,6 +7,8 @@
 #include "data/data_tool.h"
 #include "data/layout.h"
 #include "data/packing.h"
+#include "data/pictures.h"
+#include "platform/common/pixbuf_pictures.h"
 
 namespace vm::datatool {
 
@@ -38,6 +40,36 @@ int picture_number(const std::string& name, const std::string& ext) {
 
 std::string magic_of(const std::string& bytes) {
   return bytes.substr(0, 2);
+}
+
+// The picture number of "NN.ext" for any extension but the two the game's
+// pictures are edited as (and .dat, kept as it is), or -1: a picture saved
+// in another form, which pack converts or refuses, never copies unseen.
+int other_picture_number(const std::string& name) {
+  const size_t dot = name.find('.');
+  if (dot != 2 || name.size() < 4) return -1;
+  const std::string ext = name.substr(2);
+  if (ext == ".bmp" || ext == ".jpg" || ext == ".dat") return -1;
+  return picture_number(name, ext);
+}
+
+// The picture in the form the game reads for its number: a JPEG or a 24-bit
+// bitmap with the real first bytes.
+std::string converted_picture(const std::string& n, const std::string& bytes, char kind) {
+  const std::string want = kind == 'B' ? "a bitmap (.bmp)" : "a JPEG (.jpg)";
+  Image img;
+  std::string error;
+  if (!decode_picture(std::vector<uint8_t>(bytes.begin(), bytes.end()), img, error))
+    throw std::runtime_error(n + ": picture " + n.substr(0, 2) + " must be " + want +
+                             "; this file is no picture the packer can convert (" + error + ")");
+  if (kind == 'B') return encode_bmp(img);
+  std::vector<uint8_t> jpeg;
+  if (!encode_jpeg(img, 92, jpeg, error)) throw std::runtime_error(n + ": " + error);
+  return std::string(jpeg.begin(), jpeg.end());
+}
+
+bool is_name_char(char c) {
+  return std::isalnum(static_cast<unsigned char>(c)) || c == '_' || c == '-';
 }
 
 }  // namespace
@@ -102,7 +134,8 @@ void unpack_folder(Files& files, const std::string& dir, const std::string& out)
   }
 }
 
-void pack_folder(Files& files, const std::string& src, const std::string& dir) {
+void pack_folder(Files& files, const std::string& src, const std::string& dir,
+                 std::vector<std::string>* converted) {
   const DataFolder from(files, src);
   const std::vector<std::string> names = file_names(from, src);
   for (const std::string& n : names) {
@@ -112,24 +145,37 @@ void pack_folder(Files& files, const std::string& src, const std::string& dir) {
       throw std::runtime_error(src + " holds " + n +
                                "; an unpacked folder keeps it as its editable file instead");
     const int b = picture_number(n, ".bmp"), j = picture_number(n, ".jpg");
-    const int pic = std::max(b, j);
-    auto holds = [&](const char* ext) {
-      return std::find(names.begin(), names.end(), n.substr(0, 2) + ext) != names.end();
-    };
-    if (pic >= 0 && (holds(b >= 0 ? ".jpg" : ".bmp") || holds(".dat")))
+    const int pic = std::max({b, j, other_picture_number(n)});
+    const size_t same =
+        static_cast<size_t>(std::count_if(names.begin(), names.end(), [&](const std::string& m) {
+          return m != n && m.compare(0, 3, n.substr(0, 3)) == 0 &&
+                 (picture_number(m, ".bmp") >= 0 || picture_number(m, ".jpg") >= 0 ||
+                  picture_number(m, ".dat") >= 0 || other_picture_number(m) >= 0);
+        }));
+    if (pic >= 0 && same > 0)
       throw std::runtime_error(src + " holds two files for picture " + n.substr(0, 2));
   }
   const DataFolder to = made_folder(files, dir);
   for (const std::string& n : names) {
-    std::string name;
-    const std::string data = pack_file(n, from.read(n), name);
+    std::string name, how;
+    const std::string data = pack_file(n, from.read(n), name, &how);
     to.replace(name, data);
+    if (converted && !how.empty()) converted->push_back(how);
   }
 }
 
-std::string pack_file(const std::string& n, const std::string& bytes, std::string& name) {
+std::string pack_file(const std::string& n, const std::string& bytes, std::string& name,
+                      std::string* converted) {
   name = n;
   std::string data = bytes;
+  if (const int other = other_picture_number(n); other >= 0) {
+    const char kind = find_picture_entry(other)->kind;
+    const std::string as = n.substr(0, 2) + (kind == 'B' ? ".bmp" : ".jpg");
+    if (converted)
+      *converted = "converted " + n + " to " + (kind == 'B' ? "a bitmap" : "a JPEG") +
+                   ", the form the game reads for picture " + n.substr(0, 2) + " (" + as + ")";
+    return pack_file(as, converted_picture(n, bytes, kind), name);
+  }
   const int b = picture_number(n, ".bmp"), j = picture_number(n, ".jpg");
   if (n == kSystemText) {
     name = "50.dat";
@@ -152,6 +198,37 @@ std::string pack_file(const std::string& n, const std::string& bytes, std::strin
     name = dat_name(pic);
   }
   return data;
+}
+
+bool is_edit_folder(Files& files, const std::string& dir) {
+  const DataFolder f(files, dir);
+  return f.is_folder() && f.has(kScriptCsv) && !f.has("51.dat");
+}
+
+std::string edited_names(const std::string& text, const std::vector<std::string>& edit_names) {
+  auto edited = [&](const std::string& packed) -> std::string {
+    if (packed == "50.dat") return kSystemText;
+    if (packed == "51.dat") return kScriptCsv;
+    if (packed == "52.dat") return kChoicesCsv;
+    // NN.jpg or NN.bmp, or the file pack converted (76.png).
+    for (const std::string& e : edit_names)
+      if (e.compare(0, 3, packed.substr(0, 3)) == 0 && e != packed &&
+          (picture_number(e, e.substr(2)) >= 0))
+        return e;
+    return packed;  // kept as it is in the editable folder too
+  };
+  std::string out;
+  size_t at = 0;
+  for (size_t p = text.find(".dat"); p != std::string::npos; p = text.find(".dat", p + 4)) {
+    const bool whole = p >= 2 && std::isdigit(static_cast<unsigned char>(text[p - 1])) &&
+                       std::isdigit(static_cast<unsigned char>(text[p - 2])) &&
+                       (p == 2 || !is_name_char(text[p - 3])) &&
+                       (p + 4 == text.size() || !is_name_char(text[p + 4]));
+    if (!whole || p - 2 < at) continue;
+    out += text.substr(at, p - 2 - at) + edited(text.substr(p - 2, 6));
+    at = p + 4;
+  }
+  return out + text.substr(at);
 }
 
 }  // namespace vm::datatool

@@ -21,7 +21,12 @@ void write_demo(Files& files, const std::string& dir);
 struct Finding {
   bool error;
   std::string line;
-  bool operator==(const Finding&) const = default;
+  // Found by following the story's paths (a path that ends without an
+  // ending, a message box on the way) rather than in a row or a file: a
+  // story still being written plays up to it.
+  bool on_path = false;
+  // The same finding, however it was found.
+  bool operator==(const Finding& o) const { return error == o.error && line == o.line; }
 };
 
 // Checks a data folder without changing it; empty when nothing was found.
@@ -33,8 +38,12 @@ std::vector<Finding> check_folder(Files& files, const std::string& dir);
 // holds; throws std::runtime_error naming the file only when one cannot be
 // converted so that it comes back byte for byte.
 void unpack_folder(Files& files, const std::string& dir, const std::string& out);
-// Editable folder -> at-rest folder; the exact inverse of unpack_folder.
-void pack_folder(Files& files, const std::string& src, const std::string& dir);
+// Editable folder -> at-rest folder; the exact inverse of unpack_folder,
+// but for a picture saved in a form the game does not read for its number
+// (76.png), which is converted (converted, when given, tells which) or
+// refused with an error naming it.
+void pack_folder(Files& files, const std::string& src, const std::string& dir,
+                 std::vector<std::string>* converted = nullptr);
 
 // velmora-data bundle: the game as a tarball and a Debian package for
 // players. Returns the exit status.
