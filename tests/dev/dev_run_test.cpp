@@ -263,7 +263,7 @@ TEST(DevRun, AJumpOrSetBeforeTheStoryStartsItThere) {
   {
     DevPlay p;
     p.hl.click(kMenuReady, 300, 255);
-    p.hl.at(kMenuReady, [&] {
+    p.hl.at(kMenuReady + 50, [&] {  // as the opening starts
       std::string error;
       EXPECT_TRUE(p.dev->jump(200, error)) << error;
       EXPECT_TRUE(p.dev->set_counter("kou=1", error)) << error;

@@ -208,7 +208,6 @@ class Headless {
   // Input the main window drops while it is disabled, or a menu item that is
   // disabled; notes what it dropped.
   bool dropped(const InputEvent& ev);
-  void dispatch_one(InputEvent& ev);
   // Runs fn on the top window at its time; logs and drops the action when
   // no window is open.
   void act_on_form(uint32_t at_ms, const std::string& what,

@@ -178,27 +178,34 @@ void Headless::dispatch_due() {
       ready.push_back(ev);
     }
   }
-  for (InputEvent& ev : ready)
-    if (timers_[ev.timer].enabled) dispatch_one(ev);
-  // Then the input, one event at a time, taken from the queue as it is run:
-  // a handler that runs a loop of its own (the title's press playing the
-  // story) lets the events queued behind it run inside that loop, as a
-  // toolkit's queue would; one that throws leaves them waiting.
   while (!queue_.empty() && static_cast<int32_t>(now_ - queue_.front().at) >= 0) {
-    InputEvent ev = std::move(queue_.front().ev);
+    ready.push_back(std::move(queue_.front().ev));
     queue_.pop_front();
-    dispatch_one(ev);
   }
-}
-
-void Headless::dispatch_one(InputEvent& ev) {
-  if (dropped(ev)) return;
-  if (ev.kind == InputEvent::Menu) log_.record(LogEvent::menu_chosen(ev.name));
-  if (ev.kind == InputEvent::Hook) {
-    if (ev.hook) ev.hook();
-    return;
+  // A handler that throws (a load unwinding the story) leaves the events
+  // still to come waiting, as a toolkit's queue would.
+  size_t next = 0;
+  struct Requeue {
+    Headless& h;
+    std::vector<InputEvent>& ready;
+    size_t& next;
+    ~Requeue() {
+      for (size_t j = ready.size(); j > next; --j)
+        if (ready[j - 1].kind != InputEvent::Timer)
+          h.queue_.push_front(Scheduled{h.now_, 0, std::move(ready[j - 1])});
+    }
+  } requeue{*this, ready, next};
+  while (next < ready.size()) {
+    InputEvent& ev = ready[next++];
+    if (ev.kind == InputEvent::Timer && !timers_[ev.timer].enabled) continue;
+    if (dropped(ev)) continue;
+    if (ev.kind == InputEvent::Menu) log_.record(LogEvent::menu_chosen(ev.name));
+    if (ev.kind == InputEvent::Hook) {
+      if (ev.hook) ev.hook();
+      continue;
+    }
+    if (sink_) sink_->on_event(ev);
   }
-  if (sink_) sink_->on_event(ev);
 }
 
 bool Headless::dropped(const InputEvent& ev) {
