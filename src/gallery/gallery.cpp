@@ -48,8 +48,8 @@ void paint_focus(const GalleryRoom& g) {
 
 // The button the keys reach from the focus going (dx, dy): the nearest one
 // that way (within 45 degrees of it), a step straight along it counting less
-// than one to the side; a
-// picture not seen is passed, and with nothing that way the focus stays.
+// than one to the side; a picture not seen is passed, and with nothing that
+// way the focus stays.
 int focus_toward(const GalleryState& gl, int dx, int dy) {
   auto centre = [&gl](int k, int& x, int& y) {
     const Surface& b = k == kGalleryExit ? gl.CG_exit : gl.CG_btn[static_cast<size_t>(k)];

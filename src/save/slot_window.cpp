@@ -207,14 +207,18 @@ bool write_slot(const SlotWindow& g, int slot) {
   return true;
 }
 
+// Tells the player a slot cannot be read, and why.
+void say_unreadable(const SlotWindow& g, int slot, const std::string& error) {
+  message_box(g.pf, slot_words(slot) + " のデータを読み込めません。\r\n" + error);
+}
+
 // Takes a readable slot's record as the one to resume (Used); an unreadable
 // one is named and never loaded.
 SlotContent take_slot(const SlotWindow& g, int slot) {
   SlotFile file;
   std::string error;
   const SlotContent content = slot_content(g, slot, &file, &error);
-  if (content == SlotContent::Unreadable)
-    message_box(g.pf, slot_words(slot) + " のデータを読み込めません。\r\n" + error);
+  if (content == SlotContent::Unreadable) say_unreadable(g, slot, error);
   if (content != SlotContent::Used) return content;
   g.save.Save_Slots = file.record;
   g.save.Saved_Hap = file.hap;
@@ -387,7 +391,7 @@ bool quick_load(const SlotWindow& g) {
     case SlotContent::Empty:
       return false;
     case SlotContent::Unreadable:
-      message_box(g.pf, slot_words(kQuickSlot) + " のデータを読み込めません。\r\n" + error);
+      say_unreadable(g, kQuickSlot, error);
       return false;
     case SlotContent::Used:
       break;

@@ -1,5 +1,6 @@
 // Dialogs answered from the script of answers, or with their default.
 #include <optional>
+#include <utility>
 
 #include "platform/headless/headless_services.h"
 
@@ -9,10 +10,12 @@ class HeadlessDialogs : public Dialogs {
  public:
   explicit HeadlessDialogs(Headless& h) : h_(h) {}
   Answer message_box(const std::string& text, Buttons buttons) override {
-    std::optional<std::string> a = take();
-    if (a && !fits(*a, buttons)) {
-      misfit(*a, text, buttons);
-      a.reset();
+    std::optional<std::string> a;
+    if (std::optional<Headless::PendingAnswer> p = take()) {
+      if (fits(p->text, buttons))
+        a = p->text;
+      else
+        misfit(*p, text, buttons);
     }
     Answer result = buttons == Buttons::Ok ? Answer::Ok : Answer::No;
     if (a && buttons == Buttons::YesNo) result = *a == "yes" ? Answer::Yes : Answer::No;
@@ -22,7 +25,8 @@ class HeadlessDialogs : public Dialogs {
   }
   std::string input_box(const std::string& prompt, const std::string& title,
                         const std::string& preset) override {
-    std::optional<std::string> a = take();
+    std::optional<std::string> a;
+    if (std::optional<Headless::PendingAnswer> p = take()) a = p->text;
     std::string result = a ? *a : preset;
     h_.log_.record(LogEvent::input_box(title, prompt, preset, result, !a));
     return result;
@@ -42,22 +46,21 @@ class HeadlessDialogs : public Dialogs {
   }
 
  private:
-  std::optional<std::string> take() {
+  std::optional<Headless::PendingAnswer> take() {
     if (h_.answers_.empty() || h_.answers_.front().at > h_.now_) return std::nullopt;
-    std::string a = h_.answers_.front().text;
-    origin_ = h_.answers_.front().origin;
+    Headless::PendingAnswer a = std::move(h_.answers_.front());
     h_.answers_.pop_front();
     return a;
   }
   static bool fits(const std::string& a, Buttons buttons) {
     return buttons == Buttons::Ok ? a == "ok" : a == "yes" || a == "no";
   }
-  void misfit(const std::string& a, const std::string& text, Buttons buttons) {
+  void misfit(const Headless::PendingAnswer& a, const std::string& text, Buttons buttons) {
     ++h_.misfit_answers;
     const std::string wanted = buttons == Buttons::Ok ? "ok" : "yes or no";
-    h_.log_.record(LogEvent::error((origin_.empty() ? "" : origin_ + ": ") + "answer \"" + a +
-                                   "\" does not fit the dialog \"" + text + "\", which takes " +
-                                   wanted));
+    h_.log_.record(LogEvent::error((a.origin.empty() ? "" : a.origin + ": ") + "answer \"" +
+                                   a.text + "\" does not fit the dialog \"" + text +
+                                   "\", which takes " + wanted));
   }
   // The message line with `back` messages after it, or -1.
   static int line_back(const std::vector<HistoryLine>& lines, int back) {
@@ -69,7 +72,6 @@ class HeadlessDialogs : public Dialogs {
     }
     return -1;
   }
-  std::string origin_;
   Headless& h_;
 };
 
