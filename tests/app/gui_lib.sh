@@ -12,6 +12,18 @@ game_copy() {
   cp "$1/velmora" "$work/"
   cp -r "$1/data" "$work/data"
 }
+# NAME TRIES: waits up to TRIES x 0.2 s for a visible window so named; $X
+# and $Y its place.
+window() {
+  w=""
+  i=0
+  while [ $i -lt "$2" ] && [ -z "$w" ]; do
+    sleep 0.2
+    w=$(xdotool search --onlyvisible --name "$1" 2>/dev/null | head -1 || true)
+    i=$((i + 1))
+  done
+  [ -n "$w" ] && eval "$(xdotool getwindowgeometry --shell "$w")"
+}
 # The game screen's top left on the display, $x and $top (the menu bar is
 # above it).
 game_origin() {

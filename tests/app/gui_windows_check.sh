@@ -13,6 +13,7 @@ cp "$build/wm-close" "$work/"
 rm -f "$work"/data/0?.dat
 cat > "$work/run.sh" <<'INNER'
 #!/bin/sh
+. "$2/gui_lib.sh"
 cd "$1"
 ./velmora > game.log 2>&1 &
 pid=$!
@@ -21,18 +22,6 @@ pid=$!
 # with pauses between them, and shots taken meanwhile show its stages.
 (for n in $(seq 10 40); do import -window root "title$n.png"; sleep 0.2; done) &
 shots=$!
-# NAME TRIES: waits up to TRIES x 0.2 s for a visible window so named; $X
-# and $Y its place.
-window() {
-  w=""
-  i=0
-  while [ $i -lt "$2" ] && [ -z "$w" ]; do
-    sleep 0.2
-    w=$(xdotool search --onlyvisible --name "$1" 2>/dev/null | head -1 || true)
-    i=$((i + 1))
-  done
-  [ -n "$w" ] && eval "$(xdotool getwindowgeometry --shell "$w")"
-}
 # Y: picks the ゲーム menu's item at Y.
 game_menu() {
   xdotool mousemove $((wx + 20)) $((wy + 12)) click 1
@@ -103,7 +92,7 @@ wait $pid || status=$?
 echo "$status" > status.txt
 INNER
 chmod +x "$work/run.sh"
-XDG_RUNTIME_DIR=$work SDL_AUDIODRIVER=dummy xvfb-run -a -s "-screen 0 1024x768x24" "$work/run.sh" "$work"
+XDG_RUNTIME_DIR=$work SDL_AUDIODRIVER=dummy xvfb-run -a -s "-screen 0 1024x768x24" "$work/run.sh" "$work" "$(cd "$(dirname "$0")" && pwd)"
 fail() {
   echo "$1"
   cat "$work/game.log"

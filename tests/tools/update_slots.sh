@@ -4,24 +4,13 @@
 # opens, keeps its window tree and a shot of the screen with the slots the
 # player kept, then ends the game.
 # usage: update_slots.sh START_DIR OUT_DIR PROGRAM [ARGUMENT...]
+. "$(cd "$(dirname "$0")/../app" && pwd)/gui_lib.sh"
 cd "$1" || exit 1
 out=$2
 shift 2
 "$@" > "$out/game.log" 2>&1 &
 pid=$!
 : > "$out/result.txt"
-# NAME TRIES: waits up to TRIES x 0.2 s for a visible window so named; $X
-# and $Y its place.
-window() {
-  w=""
-  i=0
-  while [ $i -lt "$2" ] && [ -z "$w" ]; do
-    sleep 0.2
-    w=$(xdotool search --onlyvisible --name "$1" 2>/dev/null | head -1 || true)
-    i=$((i + 1))
-  done
-  [ -n "$w" ] && eval "$(xdotool getwindowgeometry --shell "$w")"
-}
 if window '^Velmora$' 100; then
   gx=$X
   gy=$((Y + HEIGHT - 480))
