@@ -239,10 +239,13 @@ TEST_F(Rollback, GoingForwardOntoAChoiceAsksItAgainAndEitherPickPlaysOnAsItShoul
   std::vector<std::vector<uint32_t>> menu_by;  // the menu as each way forward brought it
   std::vector<int> depth_after_same;
   const auto back_to_choice = [&](int steps, std::function<void()> then) {
+    // The step holds itself only weakly; each pending press holds it
+    // strongly, so it lives while a press is due and is freed after the last.
     std::shared_ptr<std::function<void(int)>> go = std::make_shared<std::function<void(int)>>();
-    *go = [&, go, then](int left) {
+    *go = [&, self = std::weak_ptr(go), then](int left) {
       if (left == 0) return then();
-      after(again.s, press(again.s, kKeyPrior), [go, left] { (*go)(left - 1); });
+      after(again.s, press(again.s, kKeyPrior),
+            [next = self.lock(), left] { (*next)(left - 1); });
     };
     (*go)(steps);
   };
