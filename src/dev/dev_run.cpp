@@ -113,6 +113,10 @@ int DevRun::run() {
   return code;
 }
 
+Game* DevRun::game() const {
+  return session_ ? &session_->game() : nullptr;
+}
+
 bool DevRun::jump(int num, std::string& error) {
   if (!session_) {
     early_jump_ = num;  // the game is starting: the story begins there

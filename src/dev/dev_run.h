@@ -13,6 +13,10 @@
 
 #include "platform/services.h"
 
+namespace vm {
+struct Game;
+}
+
 namespace vm::dev {
 
 class DevSession;
@@ -55,6 +59,9 @@ class DevRun {
   bool set_counter(const std::string& assignment, std::string& error);
 
   const DevFolders& folders() const { return folders_; }
+  // The game as it stands while it runs (nullptr before and after): for the
+  // runner's checks of what the player has in front of them.
+  Game* game() const;
 
  private:
   Platform& pf_;

@@ -67,6 +67,9 @@ class DevSession : public DevHooks {
     early_jump_ = num;
     early_counters_ = c;
   }
+  Game& game() const { return g_; }
+  // The background a fresh play has on reaching NUM's first row (-1: none).
+  int16_t entry_place(int16_t num) const;
 
  private:
   // Everything saved since the last look, taken together.

@@ -3,6 +3,7 @@
 #include <sstream>
 
 #include "app/game.h"
+#include "data/story_paths.h"
 #include "dev/dev_session.h"
 #include "gallery/gallery.h"
 #include "graphics/screen.h"
@@ -112,6 +113,7 @@ void DevSession::restart_scene() {
   if (!parse_state_text(g_.save.Save_Slots[0], r, error)) return;
   r.num = nearest_num(g_.tables, g_.interp.Cur_Num);
   r.pos = std::max<int32_t>(0, find_num(g_.tables, static_cast<int16_t>(r.num)));
+  r.place = entry_place(static_cast<int16_t>(r.num));
   start_at(r, g_.interp.Scene_Hap);
 }
 
@@ -126,7 +128,8 @@ void DevSession::start_with_counters() {
   // Counters set on the title or while it opens: the story starts with them.
   const Counters c = counters();
   std::string error;
-  const int16_t first = g_.tables.Script_Table.empty() ? 0 : g_.tables.Script_Table.front().num;
+  const int16_t first =
+      g_.tables.Script_Table.empty() ? int16_t{0} : g_.tables.Script_Table.front().num;
   jump(first, c, error, true);
 }
 
@@ -155,6 +158,14 @@ void DevSession::start_at(const SavedRecord& r, int16_t hap, bool defer) {
   throw LoadRequest{};
 }
 
+int16_t DevSession::entry_place(int16_t num) const {
+  // The background the scene's first rows stand on in a fresh play: a scene
+  // that brings in its own replaces it with its own transition.
+  datatool::Story story;
+  story.tables = g_.tables;
+  return datatool::place_on_entry(story, datatool::explore_story(story), num);
+}
+
 bool DevSession::jump(int num, const Counters& c, std::string& error, bool defer) {
   if (num < 0 || num > 9999 || find_num(g_.tables, static_cast<int16_t>(num)) < 0) {
     error = "the script has no NUM " + std::to_string(num);
@@ -174,7 +185,7 @@ bool DevSession::jump(int num, const Counters& c, std::string& error, bool defer
   r.kou = c.kou;
   r.pap = c.pap;
   r.rub = c.rub;
-  r.place = -1;  // the scene brings in its own
+  r.place = entry_place(static_cast<int16_t>(num));
   start_at(r, static_cast<int16_t>(c.hap), defer);
   return true;
 }

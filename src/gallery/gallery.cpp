@@ -1,6 +1,7 @@
 #include "gallery/gallery.h"
 
 #include <cstdlib>
+#include <utility>
 
 #include "graphics/button.h"
 #include "graphics/scene.h"
@@ -51,19 +52,16 @@ void paint_focus(const GalleryRoom& g) {
 // than one to the side; a picture not seen is passed, and with nothing that
 // way the focus stays.
 int focus_toward(const GalleryState& gl, int dx, int dy) {
-  auto centre = [&gl](int k, int& x, int& y) {
+  auto centre = [&gl](int k) {
     const Surface& b = k == kGalleryExit ? gl.CG_exit : gl.CG_btn[static_cast<size_t>(k)];
-    x = b.left + b.width() / 2;
-    y = b.top + b.height() / 2;
+    return std::pair{b.left + b.width() / 2, b.top + b.height() / 2};
   };
-  int fx = 0, fy = 0;
-  centre(gl.focus, fx, fy);
+  const auto [fx, fy] = centre(gl.focus);
   int best = gl.focus;
   long best_cost = 0;
   for (int k = 0; k <= kGalleryExit; ++k) {
     if (k == gl.focus || (k != kGalleryExit && !gl.btn_enabled[static_cast<size_t>(k)])) continue;
-    int x = 0, y = 0;
-    centre(k, x, y);
+    const auto [x, y] = centre(k);
     const long along = static_cast<long>(x - fx) * dx + static_cast<long>(y - fy) * dy;
     const long aside =
         std::labs(static_cast<long>(x - fx) * dy) + std::labs(static_cast<long>(y - fy) * dx);

@@ -21,20 +21,12 @@ namespace vm {
 namespace {
 
 using test::Session;
+using test::shown;
 using test::TempDir;
+using test::waits_on_player;
 
 constexpr uint32_t kClickEvery = 1500;
 constexpr uint32_t kCloseAt = 3'000'000;  // long after the ending has come
-
-// The screen as the player sees it, less the blinking arrow (which blinks on
-// its own clock).
-Image shown(Game& g) {
-  const bool blink = g.screen.Blinker.visible;
-  g.screen.Blinker.visible = false;
-  Image frame = compose_screen(g.screen);
-  g.screen.Blinker.visible = blink;
-  return frame;
-}
 
 // One play through the demo from the title: a click on the story every
 // kClickEvery, on the choice row `pick(n)` gives for the n-th choice (0 the
@@ -95,12 +87,6 @@ struct Play {
     s.run(dir.path());
   }
 };
-
-// The game waits on the player again: on a message, or on a choice menu.
-bool waits_on_player(const Game& g) {
-  if (g.menu.phase() == MenuPhase::Choosing) return choice_pending(g.choice);
-  return g.menu.phase() == MenuPhase::Story && g.input.Click_Wait != 0 && !g.msg.Msg_Busy;
-}
 
 // The player acts (act schedules it at the time it is given); then runs
 // once the game waits on the player again.
@@ -244,8 +230,7 @@ TEST_F(Rollback, GoingForwardOntoAChoiceAsksItAgainAndEitherPickPlaysOnAsItShoul
     std::shared_ptr<std::function<void(int)>> go = std::make_shared<std::function<void(int)>>();
     *go = [&, self = std::weak_ptr(go), then](int left) {
       if (left == 0) return then();
-      after(again.s, press(again.s, kKeyPrior),
-            [next = self.lock(), left] { (*next)(left - 1); });
+      after(again.s, press(again.s, kKeyPrior), [next = self.lock(), left] { (*next)(left - 1); });
     };
     (*go)(steps);
   };

@@ -12,6 +12,7 @@
 #include "app/game.h"
 #include "app/main_form.h"
 #include "assets/assets.h"
+#include "graphics/screen.h"
 #include "platform/errors.h"
 #include "platform/headless/headless.h"
 #include "sound/sound.h"
@@ -94,6 +95,22 @@ struct Session {
     hl.answer(at_ms, "yes");
   }
 };
+
+// The screen as the player sees it, less the blinking arrow (which blinks on
+// its own clock).
+inline Image shown(Game& g) {
+  const bool blink = g.screen.Blinker.visible;
+  g.screen.Blinker.visible = false;
+  Image frame = compose_screen(g.screen);
+  g.screen.Blinker.visible = blink;
+  return frame;
+}
+
+// The game waits on the player again: on a message, or on a choice menu.
+inline bool waits_on_player(const Game& g) {
+  if (g.menu.phase() == MenuPhase::Choosing) return choice_pending(g.choice);
+  return g.menu.phase() == MenuPhase::Story && g.input.Click_Wait != 0 && !g.msg.Msg_Busy;
+}
 
 // A copy of the build's demo folder.
 inline void copy_demo(const TempDir& dir) {

@@ -795,6 +795,28 @@ PathSummary summarize(const Story& story, const Exploration& ex, const StoryPath
   return sum;
 }
 
+int16_t place_on_entry(const Story& story, const Exploration& ex, int16_t num) {
+  const std::vector<ScriptRow>& rows = story.tables.Script_Table;
+  const auto num_at = [&rows](int32_t seq) {
+    return seq >= 0 && static_cast<size_t>(seq) < rows.size() ? rows[static_cast<size_t>(seq)].num
+                                                              : int16_t{-1};
+  };
+  for (const StoryPath& path : ex.paths) {
+    int16_t place = -1;
+    for (const int s : path.segments) {
+      const Segment& seg = ex.segments[static_cast<size_t>(s)];
+      for (const PathEvent& e : seg.events) {
+        // The background as the scene's first row finds it: before the
+        // scene's own place row, if it has one.
+        if (num_at(e.seq) == num) return place;
+        if (e.kind == PathEvent::Place) place = e.place;
+      }
+      if (seg.end == PathEnd::Choice && num_at(seg.last_seq) == num) return place;
+    }
+  }
+  return -1;
+}
+
 size_t Exploration::errors() const {
   return static_cast<size_t>(
       std::count_if(findings.begin(), findings.end(), [](const MapFinding& f) { return f.error; }));

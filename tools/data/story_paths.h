@@ -143,6 +143,10 @@ struct PathSummary {
 };
 PathSummary summarize(const Story& story, const Exploration& ex, const StoryPath& path);
 
+// The background a play has on reaching the first row of NUM, on the first
+// path that reaches it (-1: none shown yet, or no path reaches it).
+int16_t place_on_entry(const Story& story, const Exploration& ex, int16_t num);
+
 // How a path that reaches neither the ending nor a quit ends, as the player
 // meets it ("51.dat:12: ..."); empty for those two.
 std::string end_text(const ScriptTables& t, const Exploration& ex, const Segment& last,
