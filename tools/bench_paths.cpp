@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "assets/cp932.h"
-#include "data/story_paths.h"
+#include "authoring/story_paths.h"
 #include "platform/common/disk_files.h"
 #include "script/tables.h"
 

@@ -12,7 +12,7 @@
 #include <string>
 
 #include "app/main_form.h"
-#include "data/packing.h"
+#include "authoring/packing.h"
 #include "dev/dev_run.h"
 #include "graphics/screen.h"
 #include "platform/common/pad_map.h"

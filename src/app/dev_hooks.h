@@ -6,7 +6,7 @@
 
 #include <string>
 
-#include "app/main_menu.h"
+#include "menu/main_menu.h"
 
 namespace vm {
 

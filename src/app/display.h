@@ -2,7 +2,7 @@
 // that size, or full screen, kept in the player's settings.
 #pragma once
 
-#include "app/main_menu.h"
+#include "menu/main_menu.h"
 #include "platform/services.h"
 
 namespace vm {

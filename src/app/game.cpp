@@ -1,5 +1,6 @@
 #include "app/game.h"
 
+#include "app/flows.h"
 #include "app/quick_slot.h"
 
 namespace vm {

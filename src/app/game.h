@@ -8,7 +8,6 @@
 
 #include "about/about.h"
 #include "app/dev_hooks.h"
-#include "app/main_menu.h"
 #include "app/preferences.h"
 #include "app/quiet_platform.h"
 #include "app/read_log.h"
@@ -19,6 +18,7 @@
 #include "gallery/gallery.h"
 #include "graphics/scene.h"
 #include "graphics/screen.h"
+#include "menu/main_menu.h"
 #include "message/history.h"
 #include "message/message.h"
 #include "platform/services.h"

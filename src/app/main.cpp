@@ -9,7 +9,7 @@
 #include "app/command_line.h"
 #include "app/data_folder.h"
 #include "app/main_form.h"
-#include "data/packing.h"
+#include "authoring/packing.h"
 #include "dev/dev_run.h"
 #include "platform/common/user_cache.h"
 #include "platform/desktop/desktop.h"

@@ -8,8 +8,8 @@
 
 #include "about/about.h"
 #include "app/display.h"
+#include "app/flows.h"
 #include "app/game.h"
-#include "app/main_menu.h"
 #include "app/preferences.h"
 #include "app/quick_slot.h"
 #include "app/read_aloud.h"
@@ -19,6 +19,7 @@
 #include "gallery/gallery.h"
 #include "graphics/scene.h"
 #include "graphics/texture_sheet.h"
+#include "menu/main_menu.h"
 #include "message/history.h"
 #include "message/message.h"
 #include "platform/errors.h"

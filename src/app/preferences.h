@@ -6,7 +6,7 @@
 
 #include <memory>
 
-#include "app/main_menu.h"
+#include "menu/main_menu.h"
 #include "platform/services.h"
 
 namespace vm {

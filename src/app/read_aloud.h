@@ -11,7 +11,7 @@
 #include <memory>
 #include <string>
 
-#include "app/main_menu.h"
+#include "menu/main_menu.h"
 #include "platform/services.h"
 
 namespace vm {

@@ -8,7 +8,7 @@
 #include "app/read_log.h"
 #include "assets/assets.h"
 #include "assets/data_folder.h"
-#include "data/data_tool.h"
+#include "authoring/check.h"
 #include "dev/dev_session.h"
 #include "platform/errors.h"
 

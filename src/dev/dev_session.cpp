@@ -9,8 +9,8 @@
 #include "assets/cp932.h"
 #include "assets/data_folder.h"
 #include "assets/picture_table.h"
-#include "data/data_tool.h"
-#include "data/packing.h"
+#include "authoring/check.h"
+#include "authoring/packing.h"
 #include "graphics/faces.h"
 #include "graphics/screen.h"
 

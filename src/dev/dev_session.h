@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "app/dev_hooks.h"
-#include "data/data_tool.h"
+#include "authoring/check.h"
 #include "dev/dev_run.h"
 #include "graphics/surface.h"
 #include "save/save.h"

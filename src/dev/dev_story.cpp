@@ -2,8 +2,9 @@
 // reload, a NUM the author jumps to, with the counters the author gives.
 #include <sstream>
 
+#include "app/flows.h"
 #include "app/game.h"
-#include "data/story_paths.h"
+#include "authoring/story_paths.h"
 #include "dev/dev_session.h"
 #include "gallery/gallery.h"
 #include "graphics/screen.h"

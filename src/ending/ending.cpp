@@ -5,7 +5,6 @@
 #include <string>
 #include <vector>
 
-#include "app/game.h"
 #include "graphics/button.h"
 #include "graphics/scene.h"
 #include "platform/errors.h"
@@ -319,19 +318,11 @@ void raise_the_overlay(const Finale& g) {
   if (g.audio.state.BGMLoop >= 0) g.stage.pf.window.set_timer_enabled(g.audio.state.BGMLoop, false);
 }
 
-// The story's own controls go out for good, the end button waits hidden, the
-// credits are filled and the last scene's window and sprites go.
-void lock_the_story(Game& g) {
-  ScreenState& sc = g.screen;
+// The end button waits hidden, the credits are filled and the last scene's
+// window and sprites go.
+void clear_the_stage(const Finale& g) {
+  ScreenState& sc = g.stage.screen;
   EndingState& e = g.ending;
-  Window& w = g.pf.window;
-  if (g.input.Clicker >= 0) w.set_timer_enabled(g.input.Clicker, false);
-  sc.Blinker.visible = false;
-  g.input.Click_Wait = 0;
-  g.input.Wnd_Hidden = 0;
-  // The history window and auto-forward go too: a modal list opened here
-  // would hold the staff roll while its tune plays on.
-  g.menu.enter(MenuPhase::Ending);
   e.END_btn.place(560, 440, e.END_btn.width(), e.END_btn.height());
   e.END_btn.visible = false;
   e.end_button_enabled = false;
@@ -343,10 +334,8 @@ void lock_the_story(Game& g) {
 
 }  // namespace
 
-void run_ending(Game& g) {
-  g.ending.running = true;
-  lock_the_story(g);
-  const Finale f = g.finale();
+void play_ending(const Finale& f) {
+  clear_the_stage(f);
   fade_the_music(f);
   black_canvas(f);
   dissolve_to_black(f);

@@ -13,8 +13,6 @@
 
 namespace vm {
 
-struct Game;
-
 // The end button's caption and size.
 inline constexpr const char* kEndButtonCaption = "おわり";
 constexpr int kEndButtonW = 65;
@@ -69,9 +67,10 @@ int staff_picture(int row);
 // Registers END_btn among the main window's child areas (layout).
 void layout_ending(const Finale& g);
 
-// The whole ending; called once by the interpreter's ending command. Returns
-// when the end button is shown.
-void run_ending(Game& g);
+// The whole ending once the story is locked: the stage cleared, the music
+// faded, the staff roll and the closing message. Returns when the end button
+// is shown.
+void play_ending(const Finale& f);
 void show_end_message(const Finale& g);
 void show_staff_roll(const Finale& g);
 void draw_staff_card(const Finale& g, int16_t row);

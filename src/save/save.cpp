@@ -3,7 +3,6 @@
 #include <cmath>
 #include <cstdio>
 
-#include "app/game.h"
 #include "assets/assets.h"
 #include "assets/cp932.h"
 #include "assets/data_folder.h"
@@ -60,6 +59,16 @@ bool field_value(const std::string& f, int& out) {
 // The line after a slot's end mark that carries hap.
 constexpr const char* kHapKey = "hap=";
 
+// A line of a slot file; a line written whole in double quotes by another
+// writer reads as its content.
+std::string unquote(const std::string& line) {
+  if (line.size() >= 2 && line.front() == '"' && line.back() == '"')
+    return line.substr(1, line.size() - 2);
+  return line;
+}
+
+}  // namespace
+
 // Whether the rows a resumed scene plays first bring a background of their
 // own before any message is shown: a place field comes before a message row
 // or a command that leaves the scene's straight run.
@@ -82,16 +91,6 @@ bool scene_opens_with_place(const ScriptTables& t, int32_t from) {
   }
   return false;
 }
-
-// A line of a slot file; a line written whole in double quotes by another
-// writer reads as its content.
-std::string unquote(const std::string& line) {
-  if (line.size() >= 2 && line.front() == '"' && line.back() == '"')
-    return line.substr(1, line.size() - 2);
-  return line;
-}
-
-}  // namespace
 
 std::string state_field(long value, int width) {
   const std::string s = std::string(static_cast<size_t>(width), '0') + std::to_string(value);
@@ -249,95 +248,6 @@ void save_state(SaveState& save, const Story& g) {
   save.Save_Slots[1] = g.msg.Name_Table[1];
   save.Save_Slots[2] = g.msg.Name_Table[2];
   save.Saved_Hap = g.interp.Scene_Hap;
-}
-
-namespace {
-
-// The record's counters, settings and names into the game.
-void apply_record(Game& g, const SavedRecord& r) {
-  InterpState& s = g.interp;
-  s.kou = static_cast<int16_t>(r.kou);
-  s.pap = static_cast<int16_t>(r.pap);
-  s.rub = static_cast<int16_t>(r.rub);
-  // The ending follows the slot, whatever was played before the load.
-  s.hap = g.save.Saved_Hap;
-  s.Cur_Num = static_cast<int16_t>(r.num);
-  g.options.Window_Density = static_cast<float>(r.density) / 100.0f;
-  g.sound.Music_On = r.music != 0 ? -1 : 0;
-  g.sound.Sound_On = r.sound != 0 ? -1 : 0;
-  // A game saved while skipping goes on skipping, and the menu says so.
-  set_text_mode(g.story(), static_cast<int16_t>(r.text_mode));
-  s.Script_Pos = r.pos;
-  g.msg.Name_Table[1] = g.save.Save_Slots[1];
-  g.msg.Name_Table[2] = g.save.Save_Slots[2];
-}
-
-}  // namespace
-
-void load_state(Game& g) {
-  // The record is read before anything is locked, so an unreadable one
-  // leaves the game as it was. (The slot window checked the file already;
-  // nothing else fills the record.)
-  SavedRecord r;
-  std::string error;
-  if (!parse_state_text(g.save.Save_Slots[0], r, error) || !record_fits_story(r, g.tables, error)) {
-    message_box(g, "セーブデータを読み込めませんでした。\r\n" + error);
-    return;
-  }
-  Window& w = g.pf.window;
-  g.menu.enter(MenuPhase::Restoring);
-  g.screen.Blinker.visible = false;
-  if (g.input.Clicker >= 0) w.set_timer_enabled(g.input.Clicker, false);
-
-  InterpState& s = g.interp;
-  const int16_t saved_place = static_cast<int16_t>(r.place);
-  apply_record(g, r);
-
-  stop_music(g.audio());
-  clear_sprites(g.stage());
-  s.Cur_Doll = 0;
-  s.Cur_Face = 0;
-  g.msg.Line_No = 0;
-  g.msg.Shown_Speaker = 0;
-  s.Place_No = -1;
-  g.sound.Cur_Track = 0;  // silent until the script selects a tune
-  g.screen.Waku[0].visible = false;
-
-  g.menu.enter(MenuPhase::Story);
-  g.screen.Blinker.visible = true;
-  if (g.input.Clicker >= 0) w.set_timer_enabled(g.input.Clicker, true);
-
-  jump_to_num(g.tables, s.Script_Pos, s.Cur_Num, g.pf.dialogs);  // a missing NUM keeps the SEQ
-  g.input.Click_Wait = 0;
-
-  // The saved background comes back at once when the scene's first rows
-  // name no place of their own: their messages would otherwise run over
-  // whatever the screen showed (the title). A scene that does name its place
-  // brings it in with its own transition, as in a fresh play.
-  if (saved_place >= 0 && !scene_opens_with_place(g.tables, s.Script_Pos)) {
-    s.Place_No = saved_place;
-    s.Cur_Text.clear();
-    enter_place(g.story());
-    // The scene's own place field still takes effect when it comes.
-    s.Place_No = -1;
-  }
-  g.save.Loaded_Place = saved_place;
-  refresh(g);
-  run_script(g.story());
-}
-
-void play_story(Game& g, bool loaded) {
-  for (;;) {
-    try {
-      if (loaded)
-        load_state(g);
-      else
-        run_script(g.story());
-      return;
-    } catch (const LoadRequest&) {
-      loaded = true;  // the slot window has read the record to resume
-    }
-  }
 }
 
 }  // namespace vm

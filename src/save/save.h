@@ -16,7 +16,6 @@
 namespace vm {
 
 class DataFolder;
-struct Game;
 struct ScriptTables;
 
 constexpr int kSlotCount = 5;
@@ -83,13 +82,9 @@ std::string format_date(const DateTime& t);
 
 // Gathers the story into Save_Slots just before the slot window opens to save.
 void save_state(SaveState& save, const Story& st);
-// Puts the loaded Save_Slots back into the game and runs the story from the
-// first row of the saved scene; returns only when the interpreter does.
-void load_state(Game& g);
-// Runs the story: a new game from where the interpreter stands, or the
-// record just loaded (loaded true). Every load chosen meanwhile from the game
-// menu starts the story again from its record in this same loop.
-void play_story(Game& g, bool loaded);
+// Whether the rows a resumed scene plays first bring a background of their
+// own before any message is shown.
+bool scene_opens_with_place(const ScriptTables& t, int32_t from);
 
 // What the slot window works with: the saves, the platform, the speakers
 // that click, the texture its background is tiled from, the folder and the
@@ -121,9 +116,5 @@ bool quick_save(const SlotWindow& g);
 bool quick_load(const SlotWindow& g);
 // Whether the quick slot holds a record this story can resume.
 bool quick_slot_loadable(const SlotWindow& g);
-
-// The menu items of the main window.
-void on_prog_save(Game& g);
-void on_prog_load(Game& g);
 
 }  // namespace vm

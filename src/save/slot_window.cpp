@@ -2,7 +2,6 @@
 // after each action and a Yes/No box before overwriting or deleting.
 #include <string>
 
-#include "app/game.h"
 #include "assets/assets.h"
 #include "assets/data_folder.h"
 #include "save/save.h"
@@ -398,21 +397,6 @@ bool quick_load(const SlotWindow& g) {
   }
   if (message_box(g.pf, "クイックロードしますか？", Buttons::YesNo) != Answer::Yes) return false;
   return take_slot(g, kQuickSlot) == SlotContent::Used;
-}
-
-void on_prog_save(Game& g) {
-  if (!g.input.Click_Wait) return;
-  save_state(g.save, g.story());
-  g.save.Slot_Mode = 1;
-  open_slot_window(g.slot_window());
-}
-
-void on_prog_load(Game& g) {
-  if (!g.input.Click_Wait) return;
-  g.save.Slot_Mode = 2;
-  open_slot_window(g.slot_window());
-  // The story that waited for this click gives way to the loaded one.
-  if (g.save.Slot_Mode == 3) throw LoadRequest{};
 }
 
 }  // namespace vm

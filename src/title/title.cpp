@@ -2,13 +2,9 @@
 
 #include <string>
 
-#include "app/game.h"
 #include "assets/assets.h"
-#include "gallery/gallery.h"
 #include "graphics/surface.h"
 #include "platform/errors.h"
-#include "save/save.h"
-#include "script/interp.h"
 #include "sound/sound.h"
 
 namespace vm {
@@ -51,6 +47,8 @@ void sleep_ms(const TitleScreen& g, int ms) {
 uint32_t tick_count(const TitleScreen& g) {
   return tick_count(g.stage.pf);
 }
+
+}  // namespace
 
 // The title's opening; what the player is told when it cannot be shown.
 std::string title_steps(const TitleScreen& g) {
@@ -112,8 +110,6 @@ std::string title_steps(const TitleScreen& g) {
   return "";
 }
 
-}  // namespace
-
 void announce_title(const TitleScreen& g) {
   g.stage.pf.speech.say(std::string("タイトル。") + kSpokenItems[0] + "、" + kSpokenItems[1] +
                         "、" + kSpokenItems[2] + "、" + kSpokenItems[3]);
@@ -127,14 +123,6 @@ void leave_title(const TitleScreen& g) {
   sc.End_Pic.visible = false;
   sc.Pic_Main.visible = true;
   refresh(g);
-}
-
-void show_title(Game& g) {
-  if (const std::string problem = title_steps(g.title_screen()); !problem.empty()) {
-    message_box(g, problem);
-    throw ShutdownRequest{true};
-  }
-  g.menu.enter(MenuPhase::Title);
 }
 
 int title_item(const ScreenState& screen, const Surface* target) {
@@ -162,35 +150,6 @@ int on_title_key(const TitleScreen& g, int key) {
   if (key == kKeyDown) on_title_hover(g, at < 0 ? 0 : (at + 1) % 4);
   if (key == kKeyUp) on_title_hover(g, at < 0 ? 3 : (at + 3) % 4);
   return -1;
-}
-
-TitleAction on_title_press(Game& g, int i) {
-  static const char* const kItems[4] = {"start", "load", "gallery", "quit"};
-  if (i >= 0 && i < 4) g.pf.log.record(LogEvent::title(kItems[i]));
-  play_effect(g.audio(), kEffectPress);
-  switch (i) {
-    case 0:
-      leave_title(g.title_screen());
-      g.menu.enter(MenuPhase::Story);
-      play_story(g, false);
-      break;
-    case 1:
-      g.save.Slot_Mode = 2;
-      open_slot_window(g.slot_window());
-      if (g.save.Slot_Mode == 3) {
-        leave_title(g.title_screen());
-        play_story(g, true);
-      }
-      break;
-    case 2:
-      show_gallery(g.gallery_room());
-      break;
-    case 3:
-      return TitleAction::Quit;
-    default:
-      break;
-  }
-  return TitleAction::None;
 }
 
 }  // namespace vm

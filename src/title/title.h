@@ -3,13 +3,12 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 
 #include "graphics/scene.h"
 #include "sound/sound.h"
 
 namespace vm {
-
-struct Game;
 
 struct TitleState {
   uint32_t Title_Start = 0;
@@ -24,8 +23,9 @@ struct TitleScreen {
   int16_t& menu_hover;
 };
 
-// Last step of start-up; returns when the menu is ready.
-void show_title(Game& g);
+// The title's opening, the last step of start-up: returns when the menu is
+// ready, or with what the player is told when it cannot be shown.
+std::string title_steps(const TitleScreen& g);
 
 // The title's items read aloud, as when the menu first appears (and again
 // whenever the player comes back to it).
@@ -43,10 +43,5 @@ void on_title_hover(const TitleScreen& g, int i);
 // highlighted item to press, or -1. Other keys, or a title not showing its
 // menu, return -1 and are left to the others.
 int on_title_key(const TitleScreen& g, int key);
-// What a press on a title item leaves for the main window to do.
-enum class TitleAction { None, Quit };
-// Any mouse button pressed on item i; おわる returns Quit (the main window
-// asks the player first).
-[[nodiscard]] TitleAction on_title_press(Game& g, int i);
 
 }  // namespace vm

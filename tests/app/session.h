@@ -9,6 +9,7 @@
 #include <map>
 #include <string>
 
+#include "app/flows.h"
 #include "app/game.h"
 #include "app/main_form.h"
 #include "assets/assets.h"

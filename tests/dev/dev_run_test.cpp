@@ -11,8 +11,8 @@
 #include <sstream>
 
 #include "app/session.h"
+#include "authoring/story_paths.h"
 #include "data/data_tool.h"
-#include "data/story_paths.h"
 #include "platform/common/disk_files.h"
 
 namespace vm::test {

@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <string>
 
-#include "data/midi.h"
+#include "authoring/midi.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const std::string bytes(reinterpret_cast<const char*>(data), size);

@@ -16,7 +16,7 @@
 #include "app/game.h"
 #include "app/main_form.h"
 #include "assets/text_helpers.h"
-#include "data/pictures.h"
+#include "authoring/pictures.h"
 #include "graphics/scene.h"
 #include "graphics/surface.h"
 #include "message/message.h"

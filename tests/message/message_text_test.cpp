@@ -6,7 +6,7 @@
 #include <array>
 #include <cmath>
 
-#include "data/pictures.h"
+#include "authoring/pictures.h"
 #include "graphics/scene_fixture.h"
 
 namespace vm::test {

@@ -6,7 +6,7 @@
 
 #include <string>
 
-#include "data/pictures.h"
+#include "authoring/pictures.h"
 #include "platform/common/disk_files.h"
 #include "platform/headless/memory_files.h"
 #include "test_support.h"

@@ -18,7 +18,7 @@
 #include <thread>
 #include <vector>
 
-#include "data/midi.h"
+#include "authoring/midi.h"
 #include "platform/desktop/audio.h"
 #include "sound/sound.h"
 #include "test_support.h"

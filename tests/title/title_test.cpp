@@ -7,7 +7,7 @@
 #include <set>
 
 #include "app/session.h"
-#include "data/pictures.h"
+#include "authoring/pictures.h"
 #include "sound/sound.h"
 
 namespace vm {

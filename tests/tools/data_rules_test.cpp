@@ -15,9 +15,9 @@
 
 #include "assets/assets.h"
 #include "assets/cp932.h"
+#include "authoring/layout.h"
 #include "choices/choices.h"
 #include "data/data_tool.h"
-#include "data/layout.h"
 #include "platform/common/disk_files.h"
 #include "platform/errors.h"
 #include "script/commands.h"

@@ -1,6 +1,6 @@
 // The story map: paths predicted with the interpreter's rules, the findings
 // an author gets, and the prediction checked against real plays of the game.
-#include "data/story_paths.h"
+#include "authoring/story_paths.h"
 
 #include <gtest/gtest.h>
 
@@ -11,8 +11,8 @@
 #include "assets/assets.h"
 #include "assets/cp932.h"
 #include "assets/text_helpers.h"
+#include "authoring/layout.h"
 #include "data/data_tool.h"
-#include "data/layout.h"
 #include "data/scenario.h"
 #include "platform/common/disk_files.h"
 #include "script/commands.h"

@@ -9,10 +9,10 @@
 #include <stdexcept>
 
 #include "assets/data_folder.h"
+#include "authoring/packing.h"
+#include "authoring/pictures.h"
+#include "authoring/story_paths.h"
 #include "data/data_tool.h"
-#include "data/packing.h"
-#include "data/pictures.h"
-#include "data/story_paths.h"
 #include "platform/common/disk_files.h"
 #include "platform/common/pixbuf_pictures.h"
 #include "platform/errors.h"

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "authoring/check.h"
 #include "platform/services.h"
 
 namespace vm::datatool {
@@ -13,37 +14,6 @@ namespace vm::datatool {
 // Writes the complete demo folder in its at-rest form (creating the folder,
 // overwriting files). Byte-identical on every run. Throws std::runtime_error.
 void write_demo(Files& files, const std::string& dir);
-
-// One finding of the check, as printed: "FILE:LINE: error: field N (name):
-// problem" for rows of the text files, "FILE: warning: problem" for whole
-// files. An error is what the game cannot load or what stops or breaks it; a
-// warning is what it plays but probably not as the author meant.
-struct Finding {
-  bool error;
-  std::string line;
-  // Found by following the story's paths (a path that ends without an
-  // ending, a message box on the way) rather than in a row or a file: a
-  // story still being written plays up to it.
-  bool on_path = false;
-  // The same finding, however it was found.
-  bool operator==(const Finding& o) const { return error == o.error && line == o.line; }
-};
-
-// Checks a data folder without changing it; empty when nothing was found.
-std::vector<Finding> check_folder(Files& files, const std::string& dir);
-
-// At-rest folder -> editable folder: script.csv, choices.csv, system.txt in
-// UTF-8, pictures as NN.bmp / NN.jpg with their real first bytes, every other
-// file copied. Converts every folder the game reads, whatever its story
-// holds; throws std::runtime_error naming the file only when one cannot be
-// converted so that it comes back byte for byte.
-void unpack_folder(Files& files, const std::string& dir, const std::string& out);
-// Editable folder -> at-rest folder; the exact inverse of unpack_folder,
-// but for a picture saved in a form the game does not read for its number
-// (76.png), which is converted (converted, when given, tells which) or
-// refused with an error naming it.
-void pack_folder(Files& files, const std::string& src, const std::string& dir,
-                 std::vector<std::string>* converted = nullptr);
 
 // velmora-data bundle: the game as a tarball and a Debian package for
 // players. Returns the exit status.

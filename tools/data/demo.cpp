@@ -3,10 +3,10 @@
 #include "assets/assets.h"
 #include "assets/cp932.h"
 #include "assets/data_folder.h"
+#include "authoring/layout.h"
+#include "authoring/midi.h"
+#include "authoring/pictures.h"
 #include "data/data_tool.h"
-#include "data/layout.h"
-#include "data/midi.h"
-#include "data/pictures.h"
 #include "data/scenario.h"
 #include "platform/common/pixbuf_pictures.h"
 

@@ -5,9 +5,9 @@
 #include <algorithm>
 #include <cmath>
 
-#include "data/draw.h"
+#include "authoring/draw.h"
+#include "authoring/pictures.h"
 #include "data/palette.h"
-#include "data/pictures.h"
 
 namespace vm::datatool {
 

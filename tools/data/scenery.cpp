@@ -2,9 +2,9 @@
 #include <cmath>
 #include <vector>
 
-#include "data/draw.h"
+#include "authoring/draw.h"
+#include "authoring/pictures.h"
 #include "data/palette.h"
-#include "data/pictures.h"
 #include "graphics/scene.h"
 
 namespace vm::datatool {

@@ -11,9 +11,9 @@
 #include <tuple>
 
 #include "assets/text_helpers.h"
+#include "authoring/layout.h"
+#include "authoring/story_paths.h"
 #include "choices/choices.h"
-#include "data/layout.h"
-#include "data/story_paths.h"
 #include "script/interp.h"
 
 namespace vm::datatool {

@@ -3,9 +3,9 @@
 #include <cmath>
 #include <vector>
 
-#include "data/draw.h"
+#include "authoring/draw.h"
+#include "authoring/pictures.h"
 #include "data/palette.h"
-#include "data/pictures.h"
 #include "graphics/scene.h"
 #include "graphics/texture_sheet.h"
 #include "platform/common/pango_text.h"

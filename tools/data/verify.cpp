@@ -16,9 +16,9 @@
 #include <sstream>
 #include <thread>
 
+#include "authoring/layout.h"
+#include "authoring/story_paths.h"
 #include "data/data_tool.h"
-#include "data/layout.h"
-#include "data/story_paths.h"
 #include "platform/common/disk_files.h"
 #include "platform/common/pixbuf_pictures.h"
 #include "platform/log_event.h"

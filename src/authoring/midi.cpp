@@ -1,9 +1,9 @@
-#include "data/midi.h"
+#include "authoring/midi.h"
 
 #include <algorithm>
 #include <map>
 
-#include "data/draw.h"
+#include "authoring/draw.h"
 
 namespace vm::datatool {
 

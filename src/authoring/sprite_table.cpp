@@ -1,7 +1,7 @@
 // The bookkeeping of change_place, change_doll and change_face without their
 // drawing; tests/tools/story_paths_test.cpp plays the same rows through the
 // game and holds the two to the same message boxes.
-#include "data/sprite_table.h"
+#include "authoring/sprite_table.h"
 
 #include "assets/picture_table.h"
 #include "graphics/faces.h"

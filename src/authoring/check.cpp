@@ -5,6 +5,8 @@
 // on or breaks on (a message box, a path without an ending), and what it
 // lets pass the game plays. Warnings are what the game accepts but reads
 // otherwise than an author probably meant.
+#include "authoring/check.h"
+
 #include <algorithm>
 #include <map>
 #include <set>
@@ -14,12 +16,11 @@
 #include "assets/cp932.h"
 #include "assets/data_folder.h"
 #include "assets/text_helpers.h"
+#include "authoring/layout.h"
+#include "authoring/midi.h"
+#include "authoring/pictures.h"
+#include "authoring/story_paths.h"
 #include "choices/choices.h"
-#include "data/data_tool.h"
-#include "data/layout.h"
-#include "data/midi.h"
-#include "data/pictures.h"
-#include "data/story_paths.h"
 #include "graphics/scene.h"
 #include "message/message.h"
 #include "platform/common/pixbuf_pictures.h"

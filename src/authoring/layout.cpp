@@ -1,4 +1,4 @@
-#include "data/layout.h"
+#include "authoring/layout.h"
 
 namespace vm::datatool {
 

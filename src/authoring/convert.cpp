@@ -4,10 +4,10 @@
 #include "assets/assets.h"
 #include "assets/cp932.h"
 #include "assets/data_folder.h"
-#include "data/data_tool.h"
-#include "data/layout.h"
-#include "data/packing.h"
-#include "data/pictures.h"
+#include "authoring/check.h"
+#include "authoring/layout.h"
+#include "authoring/packing.h"
+#include "authoring/pictures.h"
 #include "platform/common/pixbuf_pictures.h"
 
 namespace vm::datatool {

@@ -1,4 +1,4 @@
-#include "data/draw.h"
+#include "authoring/draw.h"
 
 #include <algorithm>
 #include <cmath>

@@ -2,7 +2,7 @@
 // command table, lookups and choice menus, and the sprites' bookkeeping of
 // the scene changes, so that what is predicted here is what the game does:
 // every message, every message box, and where each path ends.
-#include "data/story_paths.h"
+#include "authoring/story_paths.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -18,9 +18,9 @@
 #include "assets/data_folder.h"
 #include "assets/picture_table.h"
 #include "assets/text_helpers.h"
+#include "authoring/layout.h"
+#include "authoring/sprite_table.h"
 #include "choices/choices.h"
-#include "data/layout.h"
-#include "data/sprite_table.h"
 #include "graphics/transitions.h"
 #include "message/message.h"
 #include "platform/errors.h"

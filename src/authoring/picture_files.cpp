@@ -1,6 +1,6 @@
 #include <cstdint>
 
-#include "data/pictures.h"
+#include "authoring/pictures.h"
 
 namespace vm::datatool {
 

@@ -1,4 +1,4 @@
-#include "app/main_menu.h"
+#include "menu/main_menu.h"
 
 namespace vm {
 
