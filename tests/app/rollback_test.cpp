@@ -244,8 +244,7 @@ TEST_F(Rollback, GoingForwardOntoAChoiceAsksItAgainAndEitherPickPlaysOnAsItShoul
     std::shared_ptr<std::function<void(int)>> go = std::make_shared<std::function<void(int)>>();
     *go = [&, self = std::weak_ptr(go), then](int left) {
       if (left == 0) return then();
-      after(again.s, press(again.s, kKeyPrior),
-            [next = self.lock(), left] { (*next)(left - 1); });
+      after(again.s, press(again.s, kKeyPrior), [next = self.lock(), left] { (*next)(left - 1); });
     };
     (*go)(steps);
   };
