@@ -25,7 +25,6 @@
 // to rebuild it say nothing.
 #pragma once
 
-#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <deque>
