@@ -48,11 +48,12 @@ class GameStoryHooks : public StoryHooks {
     if (!g_.rollback.replaying) g_.menu.set_checked(MenuItem::Auto, on);
   }
   void story_started() override { rollback_story_started(g_); }
-  void row_starting() override { rollback_row_starting(g_); }
-  void message_finished() override {
-    rollback_message_finished(g_);
+  ReplayVerdict row_starting() override { return rollback_row_starting(g_); }
+  ReplayVerdict message_finished() override {
+    const ReplayVerdict verdict = rollback_message_finished(g_);
     if (!g_.rollback.replaying)
       mark_read(g_.read_log, g_.pf, g_.assets.Data_Dir, g_.interp.Script_Pos);
+    return verdict;
   }
   bool may_skip_message() override {
     if (g_.rollback.replaying || g_.pf.settings.settings().skip_unread ||

@@ -8,73 +8,24 @@ namespace vm {
 
 namespace {
 
-// Thrown inside the quiet play when the message asked for stands whole.
-struct ReplayReached {};
-
-// Rows played quietly without reaching the message: the rebuild gives up
-// rather than run for ever on a story that went another way.
+// Rows played quietly past the journal without reaching the message: the
+// rebuild gives up rather than run for ever on a story that went another way.
 constexpr int kReplayRowLimit = 200000;
-
-std::vector<Surface*> all_surfaces(ScreenState& s, SceneState& c) {
-  std::vector<Surface*> out = {&s.Form_Canvas, &s.Pic_Main,   &s.Pic_Back,  &s.Form_Back,
-                               &s.Place_Back,  &s.Place_Load, &s.Wall_Back, &s.Blinker,
-                               &c.Face_Load,   &c.Face_Mask};
-  for (Surface& x : s.Waku) out.push_back(&x);
-  for (Surface& x : s.SelBox) out.push_back(&x);
-  for (Surface& x : s.Doll_Disp) out.push_back(&x);
-  for (Surface& x : c.Doll_Body) out.push_back(&x);
-  for (Surface& x : c.Doll_Mask) out.push_back(&x);
-  for (Surface& x : c.Doll_Back) out.push_back(&x);
-  for (Surface& x : c.Face_Disp) out.push_back(&x);
-  return out;
-}
 
 Keyframe take_keyframe(Game& g) {
   const RollbackState& r = g.rollback;
-  Keyframe k;
-  k.interp = g.interp;
-  k.msg = g.msg;
-  k.choice = g.choice;
-  k.history = g.history;
-  k.cur_track = g.sound.Cur_Track;
-  k.faded_out = g.sound.faded_out;
-  k.saved_volume = g.sound.Saved_Volume;
-  k.doll_x = g.scene.Doll_X;
-  k.doll_y = g.scene.Doll_Y;
-  k.doll_w = g.scene.Doll_W;
-  k.doll_h = g.scene.Doll_H;
-  k.doll_shown = g.scene.Doll_Shown;
-  k.trans_code = g.scene.Trans_Code;
-  for (const Surface* s : all_surfaces(g.screen, g.scene))
-    k.looks.push_back({s->left, s->top, s->visible});
-  k.rows_at = r.rows.size();
-  k.picks_at = r.picks.size();
-  k.names_at = r.names.size();
-  return k;
+  return {snapshot(g.interp),  snapshot(g.msg),   snapshot(g.choice),
+          snapshot(g.history), snapshot(g.sound), snapshot(g.stage()),
+          r.rows.size(),       r.picks.size(),    r.names.size()};
 }
 
 void put_keyframe(Game& g, const Keyframe& k) {
-  g.interp = k.interp;
-  g.msg = k.msg;
-  g.choice = k.choice;
-  const uint32_t closed_at = g.history.closed_at;
-  g.history = k.history;
-  g.history.closed_at = closed_at;
-  g.sound.Cur_Track = k.cur_track;
-  g.sound.faded_out = k.faded_out;
-  g.sound.Saved_Volume = k.saved_volume;
-  g.scene.Doll_X = k.doll_x;
-  g.scene.Doll_Y = k.doll_y;
-  g.scene.Doll_W = k.doll_w;
-  g.scene.Doll_H = k.doll_h;
-  g.scene.Doll_Shown = k.doll_shown;
-  g.scene.Trans_Code = k.trans_code;
-  const std::vector<Surface*> surfaces = all_surfaces(g.screen, g.scene);
-  for (size_t i = 0; i < surfaces.size() && i < k.looks.size(); ++i) {
-    surfaces[i]->left = k.looks[i].left;
-    surfaces[i]->top = k.looks[i].top;
-    surfaces[i]->visible = k.looks[i].visible;
-  }
+  restore(g.interp, k.interp);
+  restore(g.msg, k.msg);
+  restore(g.choice, k.choice);
+  restore(g.history, k.history);
+  restore(g.sound, k.sound);
+  restore(g.stage(), k.stage);
 }
 
 // The row at Script_Pos brings in another background: the scene is then
@@ -175,8 +126,9 @@ void show_menu_room(MainMenu& menu, const RollbackState& r) {
 }
 
 // Plays the story quietly from the checkpoint's keyframe until its message
-// stands whole. False when the story went another way.
-bool rebuild(Game& g, const Checkpoint& c) {
+// stands whole (Reached); GoOn when the story ran to its end instead, GaveUp
+// when it went on too long without it.
+ReplayVerdict rebuild(Game& g, const Checkpoint& c) {
   RollbackState& r = g.rollback;
   const Keyframe& k = r.keyframes[c.keyframe - r.dropped_keyframes];
   put_keyframe(g, k);
@@ -189,11 +141,9 @@ bool rebuild(Game& g, const Checkpoint& c) {
                                r.names.end());
   g.quiet.on_quiet_events = [&g] { feed_quiet_play(g.rollback, g.choice, g.input); };
   g.quiet.set_quiet(true);
-  bool reached = false;
+  ReplayVerdict verdict = ReplayVerdict::GoOn;
   try {
-    run_rows(g.story());
-  } catch (const ReplayReached&) {
-    reached = true;
+    verdict = run_rows(g.story());
   } catch (...) {
     g.quiet.set_quiet(false);
     r.replaying = false;
@@ -202,7 +152,7 @@ bool rebuild(Game& g, const Checkpoint& c) {
   g.quiet.set_quiet(false);
   g.quiet.names_to_give.clear();
   r.replaying = false;
-  return reached;
+  return verdict;
 }
 
 // After a rebuild the game stands in the click wait of the message shown:
@@ -237,13 +187,29 @@ void settle_in_wait(Game& g, int16_t track_before) {
   refresh(g);
 }
 
+const Checkpoint& checkpoint_at(const RollbackState& r, int depth) {
+  return r.checkpoints[r.checkpoints.size() - 1 - static_cast<size_t>(depth)];
+}
+
+// The message asked for could not be rebuilt, and the quiet play has left
+// the story wherever it stopped: the message the player stood at is rebuilt
+// in its place, so the screen and the story stay as they were.
+void stay_where_the_player_stood(Game& g, ReplayVerdict why, int16_t track_before) {
+  RollbackState& r = g.rollback;
+  g.pf.log.record(LogEvent::warning(why == ReplayVerdict::GaveUp
+                                        ? "the earlier message could not be found again"
+                                        : "the earlier message could not be rebuilt"));
+  if (rebuild(g, checkpoint_at(r, r.depth)) != ReplayVerdict::Reached) return;
+  settle_in_wait(g, track_before);
+  show_menu_room(g.menu, r);
+}
+
 // Shows the message `depth` messages back from the newest.
 bool show_depth(Game& g, int depth) {
   RollbackState& r = g.rollback;
-  const size_t at = r.checkpoints.size() - 1 - static_cast<size_t>(depth);
   const int16_t track_before = g.sound.Cur_Track;
-  if (!rebuild(g, r.checkpoints[at])) {
-    g.pf.log.record(LogEvent::warning("the earlier message could not be rebuilt"));
+  if (const ReplayVerdict v = rebuild(g, checkpoint_at(r, depth)); v != ReplayVerdict::Reached) {
+    stay_where_the_player_stood(g, v, track_before);
     return false;
   }
   r.depth = depth;
@@ -286,7 +252,7 @@ void rollback_story_started(Game& g) {
   show_menu_room(g.menu, g.rollback);
 }
 
-void rollback_row_starting(Game& g) {
+ReplayVerdict rollback_row_starting(Game& g) {
   RollbackState& r = g.rollback;
   InputState& in = g.input;
   if (r.replaying) {
@@ -297,8 +263,8 @@ void rollback_row_starting(Game& g) {
       in.Wnd_Hidden = ri.wnd_hidden;
     }
     ++r.replay_row;
-    if (r.replay_row > r.rows.size() + kReplayRowLimit) throw ReplayReached{};
-    return;
+    return r.replay_row > r.rows.size() + kReplayRowLimit ? ReplayVerdict::GaveUp
+                                                          : ReplayVerdict::GoOn;
   }
   if (r.depth > 0 || r.menu_ahead) {
     go_live_here(r);
@@ -309,21 +275,22 @@ void rollback_row_starting(Game& g) {
     r.since_keyframe = 0;
   }
   r.rows.push_back({in.Text_Mode, in.Ctrl_Held, in.Wnd_Hidden});
+  return ReplayVerdict::GoOn;
 }
 
-void rollback_message_finished(Game& g) {
+ReplayVerdict rollback_message_finished(Game& g) {
   RollbackState& r = g.rollback;
-  if (r.replaying) {
-    if (++r.replay_seen >= r.replay_target) throw ReplayReached{};
-    return;
-  }
-  r.aside = Aside{};                // the story went on without the choice that was ahead
-  if (r.keyframes.empty()) return;  // nothing to rebuild it from (before the first place)
+  if (r.replaying)
+    return ++r.replay_seen >= r.replay_target ? ReplayVerdict::Reached : ReplayVerdict::GoOn;
+  r.aside = Aside{};  // the story went on without the choice that was ahead
+  // Nothing to rebuild it from before the first place.
+  if (r.keyframes.empty()) return ReplayVerdict::GoOn;
   ++r.since_keyframe;
   r.checkpoints.push_back({r.dropped_keyframes + r.keyframes.size() - 1, r.since_keyframe,
                            r.rows.size(), r.picks.size(), r.names.size()});
   forget_oldest(r);
   show_menu_room(g.menu, g.rollback);
+  return ReplayVerdict::GoOn;
 }
 
 int rollback_menu_opening(Game& g) {
@@ -391,8 +358,8 @@ bool roll_forward(Game& g) {
     g.input.Click_Wait = 0;  // the story goes on to the menu stepped back from
     return true;
   }
-  const Checkpoint& here = r.checkpoints[r.checkpoints.size() - 1 - static_cast<size_t>(r.depth)];
-  const Checkpoint& next = r.checkpoints[r.checkpoints.size() - static_cast<size_t>(r.depth)];
+  const Checkpoint& here = checkpoint_at(r, r.depth);
+  const Checkpoint& next = checkpoint_at(r, r.depth - 1);
   if (next.picks_at != here.picks_at) {
     // A choice lies ahead: the story goes on live from here, to ask it again.
     g.input.Click_Wait = 0;
@@ -435,7 +402,7 @@ size_t rollback_bytes(const RollbackState& r) {
              r.picks.capacity() * sizeof(int16_t) + r.checkpoints.size() * sizeof(Checkpoint);
   for (const std::string& s : r.names) n += sizeof(std::string) + s.capacity();
   for (const Keyframe& k : r.keyframes) {
-    n += sizeof k + k.looks.capacity() * sizeof(SurfaceLook);
+    n += sizeof k;
     for (const HistoryEntry& e : k.history.entries)
       n += sizeof e + e.speaker.capacity() + e.text.capacity();
     n += k.interp.Cur_Text.capacity() + k.interp.Cur_Cmd.capacity() +

@@ -25,7 +25,6 @@
 // to rebuild it say nothing.
 #pragma once
 
-#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <deque>
@@ -53,24 +52,15 @@ struct RowInput {
   int16_t wnd_hidden = 0;
 };
 
-// Where and how big a surface stood, and whether it was shown.
-struct SurfaceLook {
-  int left = 0, top = 0;
-  bool visible = false;
-};
-
+// The story's small state just before a place change, as each subsystem
+// keeps a moment of its own.
 struct Keyframe {
-  InterpState interp;
-  MessageState msg;
-  ChoiceState choice;
-  HistoryState history;
-  int16_t cur_track = 0;
-  bool faded_out = false;
-  uint32_t saved_volume = 0;
-  std::array<int32_t, 5> doll_x{}, doll_y{}, doll_w{}, doll_h{};
-  std::array<std::array<int16_t, 4>, kCharacters> doll_shown{};
-  std::string trans_code;
-  std::vector<SurfaceLook> looks;
+  InterpSnapshot interp;
+  MessageSnapshot msg;
+  ChoiceSnapshot choice;
+  HistorySnapshot history;
+  SoundSnapshot sound;
+  StageSnapshot stage;
   size_t rows_at = 0, picks_at = 0, names_at = 0;
 };
 
@@ -119,10 +109,13 @@ struct RollbackState {
   size_t replay_row = 0, replay_pick = 0;
 };
 
-// The story's side (called from the story hooks).
+// The story's side (called from the story hooks). While an earlier message
+// is rebuilt, the row and the message hooks stop the quiet play once it
+// stands whole (Reached), or when it has gone on too long without it
+// (GaveUp); the live story always goes on.
 void rollback_story_started(Game& g);
-void rollback_row_starting(Game& g);
-void rollback_message_finished(Game& g);
+ReplayVerdict rollback_row_starting(Game& g);
+ReplayVerdict rollback_message_finished(Game& g);
 // The live story opens a choice menu: the choice to show highlighted (the
 // one picked there before, when the player came back to it), or -1.
 int rollback_menu_opening(Game& g);

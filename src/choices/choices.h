@@ -55,6 +55,16 @@ struct ChoiceState {
   bool withdrawn = false;
 };
 
+// A moment of the story keeps the whole choice state: the menu open at it
+// (none, at a place change), its pick and the labels' colours.
+using ChoiceSnapshot = ChoiceState;
+inline ChoiceSnapshot snapshot(const ChoiceState& c) {
+  return c;
+}
+inline void restore(ChoiceState& c, const ChoiceSnapshot& k) {
+  c = k;
+}
+
 // What the choice menu works with: its boxes, the story it branches (whose
 // message window it borrows), and the hover mark it shares with the title
 // menu (an item highlighted last is not highlighted again).

@@ -72,4 +72,43 @@ void clear_sprites(const Stage& st) {
     for (int j = 0; j < 3; ++j) st.scene.Doll_Shown[r][j] = 0;
 }
 
+SceneSnapshot snapshot(const SceneState& s) {
+  return {.Doll_Body = look(s.Doll_Body),
+          .Doll_Mask = look(s.Doll_Mask),
+          .Doll_Back = look(s.Doll_Back),
+          .Doll_X = s.Doll_X,
+          .Doll_Y = s.Doll_Y,
+          .Doll_W = s.Doll_W,
+          .Doll_H = s.Doll_H,
+          .Doll_Shown = s.Doll_Shown,
+          .Face_Load = look(s.Face_Load),
+          .Face_Mask = look(s.Face_Mask),
+          .Face_Disp = look(s.Face_Disp),
+          .Trans_Code = s.Trans_Code};
+}
+
+void restore(SceneState& s, const SceneSnapshot& k) {
+  restore(s.Doll_Body, k.Doll_Body);
+  restore(s.Doll_Mask, k.Doll_Mask);
+  restore(s.Doll_Back, k.Doll_Back);
+  s.Doll_X = k.Doll_X;
+  s.Doll_Y = k.Doll_Y;
+  s.Doll_W = k.Doll_W;
+  s.Doll_H = k.Doll_H;
+  s.Doll_Shown = k.Doll_Shown;
+  restore(s.Face_Load, k.Face_Load);
+  restore(s.Face_Mask, k.Face_Mask);
+  restore(s.Face_Disp, k.Face_Disp);
+  s.Trans_Code = k.Trans_Code;
+}
+
+StageSnapshot snapshot(const Stage& st) {
+  return {snapshot(st.screen), snapshot(st.scene)};
+}
+
+void restore(const Stage& st, const StageSnapshot& k) {
+  restore(st.screen, k.screen);
+  restore(st.scene, k.scene);
+}
+
 }  // namespace vm

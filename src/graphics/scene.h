@@ -50,10 +50,26 @@ struct SceneState {
   std::vector<uint32_t> Pixel_Buf;
   int32_t Pixel_Count = 0;
 
-  SceneState() = default;
-  SceneState(const SceneState&) = delete;
-  SceneState& operator=(const SceneState&) = delete;
+  Pinned pinned;
 };
+
+// What a moment of the story keeps of the scene: the sprite slots' looks and
+// geometry, who was shown where, the faces' looks and the transition's code.
+// Left as they are (kSceneFieldsLeftAsIs): the slots' fixed places, the face
+// areas read from the data, the transition's pixel scratch and its count, and
+// the pin.
+struct SceneSnapshot {
+  std::array<SurfaceLook, 3> Doll_Body, Doll_Mask, Doll_Back;
+  std::array<int32_t, 5> Doll_X{}, Doll_Y{}, Doll_W{}, Doll_H{};
+  std::array<std::array<int16_t, 4>, kCharacters> Doll_Shown{};
+  SurfaceLook Face_Load, Face_Mask;
+  std::array<SurfaceLook, 3> Face_Disp;
+  std::string Trans_Code;
+  bool operator==(const SceneSnapshot&) const = default;
+};
+constexpr size_t kSceneFieldsLeftAsIs = 5;
+SceneSnapshot snapshot(const SceneState& s);
+void restore(SceneState& s, const SceneSnapshot& k);
 
 // What the scene changes work with: the screen's surfaces, the scene's own
 // state, the data folder they load pictures from (and whose gallery marks a
@@ -66,6 +82,15 @@ struct Stage {
   AssetState& assets;
   const int& row_line;
 };
+
+// The stage as a moment of the story keeps it: the rows played again from
+// that moment redraw the pictures where these looks put them.
+struct StageSnapshot {
+  ScreenSnapshot screen;
+  SceneSnapshot scene;
+};
+StageSnapshot snapshot(const Stage& st);
+void restore(const Stage& st, const StageSnapshot& k);
 
 // Composes the screen and presents it.
 inline void refresh(const Stage& st) {

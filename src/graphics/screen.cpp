@@ -88,4 +88,32 @@ const Surface* surface_at(const ScreenState& screen, int x, int y) {
   return &screen.Pic_Main;
 }
 
+ScreenSnapshot snapshot(const ScreenState& s) {
+  return {.Form_Canvas = look(s.Form_Canvas),
+          .Pic_Main = look(s.Pic_Main),
+          .Pic_Back = look(s.Pic_Back),
+          .Form_Back = look(s.Form_Back),
+          .Place_Back = look(s.Place_Back),
+          .Place_Load = look(s.Place_Load),
+          .Wall_Back = look(s.Wall_Back),
+          .Waku = look(s.Waku),
+          .Blinker = look(s.Blinker),
+          .SelBox = look(s.SelBox),
+          .Doll_Disp = look(s.Doll_Disp)};
+}
+
+void restore(ScreenState& s, const ScreenSnapshot& k) {
+  restore(s.Form_Canvas, k.Form_Canvas);
+  restore(s.Pic_Main, k.Pic_Main);
+  restore(s.Pic_Back, k.Pic_Back);
+  restore(s.Form_Back, k.Form_Back);
+  restore(s.Place_Back, k.Place_Back);
+  restore(s.Place_Load, k.Place_Load);
+  restore(s.Wall_Back, k.Wall_Back);
+  restore(s.Waku, k.Waku);
+  restore(s.Blinker, k.Blinker);
+  restore(s.SelBox, k.SelBox);
+  restore(s.Doll_Disp, k.Doll_Disp);
+}
+
 }  // namespace vm

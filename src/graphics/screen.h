@@ -53,10 +53,24 @@ struct ScreenState {
   // Child areas in stacking order, bottom first (Pic_Main is always below).
   std::vector<Surface*> layers;
 
-  ScreenState() = default;
-  ScreenState(const ScreenState&) = delete;
-  ScreenState& operator=(const ScreenState&) = delete;
+  Pinned pinned;
 };
+
+// What a moment of the story keeps of the screen: the look of every surface a
+// script row shows, moves or hides. Left as they are (kScreenFieldsLeftAsIs):
+// the mesh and texture sheets, the title, ending and save-menu pictures, which
+// no row places, the layer list, which never changes during the story, and the
+// pin.
+struct ScreenSnapshot {
+  SurfaceLook Form_Canvas, Pic_Main, Pic_Back, Form_Back, Place_Back, Place_Load, Wall_Back;
+  std::array<SurfaceLook, 5> Waku;
+  SurfaceLook Blinker;
+  std::array<SurfaceLook, 3> SelBox, Doll_Disp;
+  bool operator==(const ScreenSnapshot&) const = default;
+};
+constexpr size_t kScreenFieldsLeftAsIs = 8;
+ScreenSnapshot snapshot(const ScreenState& s);
+void restore(ScreenState& s, const ScreenSnapshot& k);
 
 // Composes the main window's own surface, Pic_Main (when shown) and the
 // visible child areas into one 640 x 480 frame.

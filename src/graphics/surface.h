@@ -3,6 +3,8 @@
 // whole-surface pixel transfer and alpha blending.
 #pragma once
 
+#include <array>
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -39,6 +41,45 @@ struct Surface {
   // Moves and resizes keeping the picture: what still fits stays where it
   // was, new area takes the back colour (a picture box growing or shrinking).
   void place_keeping(int l, int t, int w, int h);
+};
+
+// Where and how big a surface stands on screen, and whether it is shown: what
+// a moment of the story keeps of it. Its picture is not kept: the rows played
+// again from that moment draw it anew.
+struct SurfaceLook {
+  int left = 0, top = 0;
+  bool visible = false;
+  bool operator==(const SurfaceLook&) const = default;
+};
+// The fields of Surface a look leaves as they are: its name, picture, colours,
+// font, parent and keying, which the rows that draw it set.
+constexpr size_t kSurfaceFieldsNotLooked = 7;
+inline SurfaceLook look(const Surface& s) {
+  return {s.left, s.top, s.visible};
+}
+inline void restore(Surface& s, const SurfaceLook& k) {
+  s.left = k.left;
+  s.top = k.top;
+  s.visible = k.visible;
+}
+
+template <size_t N>
+std::array<SurfaceLook, N> look(const std::array<Surface, N>& surfaces) {
+  std::array<SurfaceLook, N> out;
+  for (size_t i = 0; i < N; ++i) out[i] = look(surfaces[i]);
+  return out;
+}
+template <size_t N>
+void restore(std::array<Surface, N>& surfaces, const std::array<SurfaceLook, N>& k) {
+  for (size_t i = 0; i < N; ++i) restore(surfaces[i], k[i]);
+}
+
+// Held by the screen and the scene, whose surfaces their layer list and
+// their parents point into: they are never copied, only their looks are.
+struct Pinned {
+  Pinned() = default;
+  Pinned(const Pinned&) = delete;
+  Pinned& operator=(const Pinned&) = delete;
 };
 
 // Raster operation codes of the rectangle copy.

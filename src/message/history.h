@@ -3,6 +3,7 @@
 // read by the history window; nothing in the story depends on it.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <deque>
 #include <string>
@@ -25,6 +26,23 @@ struct HistoryState {
   int messages = 0;                  // entries that are messages (not choices)
   uint32_t closed_at = 0;            // tick count when the window last closed (0 never)
 };
+
+// What a moment of the story keeps of the history: its lines as they stood.
+// When the window last closed is the player's, not the story's, and stays
+// (kHistoryFieldsLeftAsIs): a wheel turn that closed it must not open it
+// again just because an earlier message was stepped back to.
+struct HistorySnapshot {
+  std::deque<HistoryEntry> entries;
+  int messages = 0;
+};
+constexpr size_t kHistoryFieldsLeftAsIs = 1;
+inline HistorySnapshot snapshot(const HistoryState& h) {
+  return {h.entries, h.messages};
+}
+inline void restore(HistoryState& h, const HistorySnapshot& k) {
+  h.entries = k.entries;
+  h.messages = k.messages;
+}
 
 // A message as it goes on screen.
 void history_add_message(HistoryState& h, const std::string& speaker, const std::string& text);

@@ -25,6 +25,17 @@ struct MessageState {
   int left = 195, top = 355, width = 432, height = 108;
 };
 
+// A moment of the story keeps the whole message window's state: the line it
+// stands on, the speaker shown, the names typed and the window's place all
+// decide how the messages after it are drawn.
+using MessageSnapshot = MessageState;
+inline MessageSnapshot snapshot(const MessageState& m) {
+  return m;
+}
+inline void restore(MessageState& m, const MessageSnapshot& k) {
+  m = k;
+}
+
 // A page of the window: four lines of 23 characters.
 constexpr size_t kLineChars = 23;
 constexpr int kPageLines = 4;

@@ -237,9 +237,9 @@ std::string spoken_message(const InterpState& s, const std::string& label) {
   return name.empty() ? text : name + "、" + text;
 }
 
-void show_message(const Story& st) {
+ReplayVerdict show_message(const Story& st) {
   const InterpState& s = st.interp;
-  if (s.Cur_Text.empty()) return;
+  if (s.Cur_Text.empty()) return ReplayVerdict::GoOn;
   st.screen.Waku[kWakuShown].visible = true;
   const std::string label = speaker_label(st.msg, s.Cur_Speaker);
   history_add_message(st.history, label, s.Cur_Text);
@@ -259,10 +259,11 @@ void show_message(const Story& st) {
       draw_message(mw, label, s.Cur_Text, speaker_colour(s.Cur_Speaker), s.Cur_Speaker, typed, [&] {
         if (st.input.Text_Mode != 0) wait_click(st);
       });
-  if (chars < 0) return;
-  st.hooks.message_finished();
+  if (chars < 0) return ReplayVerdict::GoOn;
+  if (const ReplayVerdict v = st.hooks.message_finished(); v != ReplayVerdict::GoOn) return v;
   if (st.input.Text_Mode != 0) wait_click(st, chars);
   page_check(mw);
+  return ReplayVerdict::GoOn;
 }
 
 void run_script(const Story& st) {
@@ -273,7 +274,7 @@ void run_script(const Story& st) {
   run_rows(st);
 }
 
-void run_rows(const Story& st) {
+ReplayVerdict run_rows(const Story& st) {
   InterpState& s = st.interp;
   // The last row is the end marker and never runs. A jump may land on it (a
   // jump skips this test); the loop then stops after it instead of running
@@ -282,7 +283,7 @@ void run_rows(const Story& st) {
   while (s.Script_Pos < st.tables.Script_Last) {
     int result;
     do {
-      st.hooks.row_starting();
+      if (const ReplayVerdict v = st.hooks.row_starting(); v != ReplayVerdict::GoOn) return v;
       result = script_step(st);
       // Rows that show nothing and wait for nothing, going round and round (a
       // scene that jumps to itself), would hold the window for ever: now and
@@ -295,11 +296,12 @@ void run_rows(const Story& st) {
     } while (result == kPositionSet);
     if (result == kShowMessage) {
       if (!s.Cur_Text.empty()) st.pf.log.record(LogEvent::text_shown(s.Cur_Speaker, s.Cur_Text));
-      show_message(st);
+      if (const ReplayVerdict v = show_message(st); v != ReplayVerdict::GoOn) return v;
       quiet_rows = 0;
     }
     ++s.Script_Pos;
   }
+  return ReplayVerdict::GoOn;
 }
 
 void timed_wait(const Story& st) {

@@ -13,6 +13,14 @@ struct Story;
 struct ScriptRow;
 struct ScriptTables;
 
+// What the game that runs the story makes of a row about to be played or a
+// message that stands whole (its StoryHooks answer): the story goes on, or it
+// stops there, because an earlier moment played again has reached the
+// message asked for, or because it gave up looking for it (the story went
+// another way). A story stopped leaves its loop as it stands, the row not
+// moved past.
+enum class ReplayVerdict { GoOn, Reached, GaveUp };
+
 // Step results.
 constexpr int kShowMessage = 0;
 constexpr int kPositionSet = 1;
@@ -38,6 +46,17 @@ struct InterpState {
   int16_t Place_No = -1;
   int cur_line = 0;  // 51.dat line of the current row, for messages
 };
+
+// A moment of the story keeps the whole interpreter's state: the position,
+// the current row's registers, the counters and the title all decide what
+// the rows after it do.
+using InterpSnapshot = InterpState;
+inline InterpSnapshot snapshot(const InterpState& s) {
+  return s;
+}
+inline void restore(InterpState& s, const InterpSnapshot& k) {
+  s = k;
+}
 
 // One row's fields as a step reads them: the texts trimmed of blanks, the
 // scene fields read as numbers. Throws DataError for a field the game cannot
@@ -92,8 +111,9 @@ Decision decide_command(InterpState& s);
 // Runs from Script_Pos until Script_Last (the end marker) is reached.
 void run_script(const Story& st);
 // The same loop without entering the story afresh: the history and what the
-// hooks keep of the run stay (an earlier moment played again).
-void run_rows(const Story& st);
+// hooks keep of the run stay (an earlier moment played again). It ends at
+// the end marker (GoOn) or where the hooks stop it (their verdict).
+ReplayVerdict run_rows(const Story& st);
 
 // The background of Place_No with the transition the row's text names, and
 // a fresh message window over it.
@@ -103,8 +123,10 @@ void enter_place(const Story& st);
 int script_step(const Story& st);
 
 // The current row's message: its speaker's label, into the history, drawn,
-// then the click wait (unless skipping) and the page check.
-void show_message(const Story& st);
+// then the click wait (unless skipping) and the page check. When the hooks
+// stop the story at the message standing whole, it returns their verdict
+// before the wait.
+ReplayVerdict show_message(const Story& st);
 
 // The current row's message as it is read aloud: the speaker's name from
 // its label (without the brackets), then the text.

@@ -37,10 +37,10 @@ class StoryHooks {
   // The story is entered afresh (begun, or resumed from a save).
   virtual void story_started() {}
   // A row is about to be played (Script_Pos names it).
-  virtual void row_starting() {}
+  virtual ReplayVerdict row_starting() { return ReplayVerdict::GoOn; }
   // The current row's message stands whole on screen; its click wait (if
   // any) comes next.
-  virtual void message_finished() {}
+  virtual ReplayVerdict message_finished() { return ReplayVerdict::GoOn; }
   // Skipping may pass the current row's message (false: it has not been
   // read, and skipping stops there).
   virtual bool may_skip_message() { return true; }

@@ -2,6 +2,7 @@
 // the master volume and its fades.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -24,6 +25,25 @@ struct SoundState {
   bool mixer_open = false;
   int BGMLoop = -1;  // timer id
 };
+
+// What a moment of the story keeps of the sound: the tune playing, whether it
+// had been faded out, and the volume a restore goes back to. Left as they are
+// (kSoundFieldsLeftAsIs): the player's music and sound switches, the volume
+// found at start, the mixer and the loop's timer.
+struct SoundSnapshot {
+  int16_t Cur_Track = 0;
+  bool faded_out = false;
+  uint32_t Saved_Volume = 0;
+};
+constexpr size_t kSoundFieldsLeftAsIs = 5;
+inline SoundSnapshot snapshot(const SoundState& s) {
+  return {s.Cur_Track, s.faded_out, s.Saved_Volume};
+}
+inline void restore(SoundState& s, const SoundSnapshot& k) {
+  s.Cur_Track = k.Cur_Track;
+  s.faded_out = k.faded_out;
+  s.Saved_Volume = k.Saved_Volume;
+}
 
 struct OptionState {
   int16_t Mesh_On = 0;

@@ -370,6 +370,68 @@ TEST_F(Rollback, AtAChoiceTheMessagesBeforeItCanBeReadAndHeardAgain) {
                                              message(0), menu_said, message(0), menu_said}));
 }
 
+// How many messages back from the newest the latest one shown over an
+// earlier place stands, or 0 while every message so far is the newest place's.
+int back_to_an_earlier_place(const RollbackState& r) {
+  const size_t n = r.checkpoints.size();
+  for (size_t back = 1; back < n; ++back)
+    if (r.checkpoints[n - 1 - back].keyframe < r.checkpoints.back().keyframe)
+      return static_cast<int>(back);
+  return 0;
+}
+
+// The story changed under the running game, as the author's reload changes
+// it: the row after the place row now jumps to itself, so the rows played
+// again from that place go round without a message.
+void loop_after_place(ScriptTables& t, int32_t place_row) {
+  constexpr int16_t kLoop = 32000;  // above every scene's number: the index stays in order
+  ScriptRow& row = t.Script_Table[static_cast<size_t>(place_row + 1)];
+  row = ScriptRow{.num = kLoop, .cmd = "g0", .jump = kLoop, .line = row.line, .fields = row.fields};
+  t.Scene_Index.insert(t.Scene_Index.begin() + t.Scene_Count, SceneEntry{kLoop, place_row + 1});
+  ++t.Scene_Count;
+}
+
+// A step back whose message the rows played again never reach gives up at
+// its row limit: it says so, does not count as a step, and the player stays
+// at the message shown, which goes on to the next as a fresh play does.
+TEST_F(Rollback, AStepBackThatCannotFindItsMessageAgainLeavesThePlayerWhereTheyStood) {
+  Play play;
+  Game& g = play.s.g;
+  Headless& hl = play.s.hl;
+  size_t at = 0;  // messages finished when the step back was tried
+  bool stepped = true, stayed = false;
+  play.hold = [&] {
+    if (at > 0) {
+      if (play.frames.size() <= at) return false;
+      play.s.quit(hl.now() + 100);
+      return true;
+    }
+    const RollbackState& r = g.rollback;
+    const int back = back_to_an_earlier_place(r);
+    if (back == 0 || !waits_on_player(g) || g.menu.phase() != MenuPhase::Story) return false;
+    at = r.checkpoints.size();
+    const size_t keyframe = r.checkpoints[at - 1 - static_cast<size_t>(back)].keyframe;
+    loop_after_place(g.tables, r.keyframes[keyframe - r.dropped_keyframes].interp.Script_Pos);
+    const std::vector<uint32_t> before = shown(g).px;
+    const InterpState interp = g.interp;
+    const int steps = test::count(hl, LogKind::Rollback);
+    stepped = roll_back(g, back);
+    stayed = shown(g).px == before && g.interp.Script_Pos == interp.Script_Pos &&
+             g.interp.Cur_Text == interp.Cur_Text && g.rollback.depth == 0 && waits_on_player(g) &&
+             test::count(hl, LogKind::Rollback) == steps;
+    return false;  // the click goes on from the message shown
+  };
+  play.run();
+  ASSERT_GT(at, 0u);
+  EXPECT_FALSE(stepped);
+  EXPECT_TRUE(stayed);
+  EXPECT_EQ(test::count(hl, LogKind::Warning, "could not be found again"), 1);
+  ASSERT_GT(play.frames.size(), at);
+  ASSERT_GT(fresh(0).frames.size(), at);
+  EXPECT_EQ(play.texts[at], fresh(0).texts[at]);
+  EXPECT_TRUE(play.frames[at] == fresh(0).frames[at]);
+}
+
 }  // namespace
 }  // namespace vm
 

@@ -113,6 +113,58 @@ TEST_F(Interp, UnknownCommandsAndTheSamePlaceShowTheirTextAsTheTableSays) {
   EXPECT_EQ(command_result(command_info("?"), false, kNothingToShow), kNothingToShow);
 }
 
+// Hooks that stop the story: at the n-th message standing whole, or at the
+// n-th row about to be played.
+class StoppingHooks : public StoryHooks {
+ public:
+  int stop_at_message = 0, give_up_at_row = 0;
+  int messages = 0, rows = 0;
+  void choose() override {}
+  [[noreturn]] void ending() override { throw ShutdownRequest{}; }
+  bool story_held() override { return false; }
+  void text_mode_changed(int16_t) override {}
+  void window_hidden_changed(bool) override {}
+  void auto_changed(bool) override {}
+  ReplayVerdict row_starting() override {
+    return ++rows == give_up_at_row ? ReplayVerdict::GaveUp : ReplayVerdict::GoOn;
+  }
+  ReplayVerdict message_finished() override {
+    return ++messages == stop_at_message ? ReplayVerdict::Reached : ReplayVerdict::GoOn;
+  }
+};
+
+// The loop stops where its hooks say, as it stands: at a message standing
+// whole, before its page is checked and its row passed; at a row, before it
+// is played (a scene that jumps to itself, given up on).
+TEST_F(Interp, TheLoopStopsWhereItsHooksSayWithoutMovingOn) {
+  StoppingHooks hooks;
+  Story st = g.story();
+  const Story stopping{st.pf,    st.interp, st.tables, st.input,   st.msg,     st.screen,
+                       st.scene, st.sound,  st.assets, st.history, st.density, hooks};
+  load({{"0010", "", "", "", "", "", "", "one"},
+        {"0010", "", "", "", "", "", "", "two"},
+        {"0010", "", "", "", "", "", "", "three"}});
+  hooks.stop_at_message = 2;
+  EXPECT_EQ(run_rows(stopping), ReplayVerdict::Reached);
+  EXPECT_EQ(g.interp.Script_Pos, 1);
+  EXPECT_EQ(g.interp.Cur_Text, "two");
+  EXPECT_EQ(g.history.messages, 2);
+  EXPECT_EQ(count(hl, LogKind::Text), 2);
+
+  load({{"0010", "g0", "0010"}, {"0020", "", "", "", "", "", "", "after"}, {"0030"}});
+  g.interp.Script_Pos = 0;
+  hooks.give_up_at_row = hooks.rows + 5000;  // past the rows that let events run
+  EXPECT_EQ(run_rows(stopping), ReplayVerdict::GaveUp);
+  EXPECT_EQ(g.interp.Script_Pos, 0);
+  EXPECT_EQ(count(hl, LogKind::Text), 2);
+
+  hooks.give_up_at_row = 0;
+  g.interp.Script_Pos = 1;
+  EXPECT_EQ(run_rows(stopping), ReplayVerdict::GoOn);  // the end marker
+  EXPECT_EQ(g.interp.Cur_Text, "after");
+  EXPECT_EQ(count(hl, LogKind::Text), 3);
+}
+
 TEST_F(Interp, TimedWaitUsesTheVirtualClock) {
   load({{"0010", "w"},
         {"0010", "w", "", "", "", "", "", "0"},
