@@ -213,10 +213,21 @@ QuietPlatform::QuietPlatform(Platform& real)
       pictures_(std::make_unique<QPictures>(*this, real.pictures, real.files)),
       read_aloud_(
           std::make_unique<ReadAloud>(real.speech, real.forms, real.settings, real.log, quiet_)) {
-  platform_ = std::make_unique<Platform>(
-      Platform{*window_, *clock_, *dialogs_, *pictures_, real.text, *music_, *effects_, *volume_,
-               real.single_copy, real.shell, *log_, read_aloud_->forms(), real.settings, real.files,
-               read_aloud_->speech()});
+  platform_ = std::make_unique<Platform>(Platform{.window = *window_,
+                                                  .clock = *clock_,
+                                                  .dialogs = *dialogs_,
+                                                  .pictures = *pictures_,
+                                                  .text = real.text,
+                                                  .music = *music_,
+                                                  .effects = *effects_,
+                                                  .volume = *volume_,
+                                                  .single_copy = real.single_copy,
+                                                  .shell = real.shell,
+                                                  .log = *log_,
+                                                  .forms = read_aloud_->forms(),
+                                                  .settings = real.settings,
+                                                  .files = real.files,
+                                                  .speech = read_aloud_->speech()});
 }
 
 QuietPlatform::~QuietPlatform() = default;

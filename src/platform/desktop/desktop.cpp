@@ -160,9 +160,21 @@ struct Desktop::Impl {
   Impl() : audio(make_desktop_audio(log)) {
     dialogs.set_settings(&settings);
     window.set_settings(&settings);
-    platform.reset(new Platform{window, clock, dialogs, pictures, text, *audio.music,
-                                *audio.effects, *audio.volume, single_copy, shell, log, forms,
-                                settings, files, *speech});
+    platform.reset(new Platform{.window = window,
+                                .clock = clock,
+                                .dialogs = dialogs,
+                                .pictures = pictures,
+                                .text = text,
+                                .music = *audio.music,
+                                .effects = *audio.effects,
+                                .volume = *audio.volume,
+                                .single_copy = single_copy,
+                                .shell = shell,
+                                .log = log,
+                                .forms = forms,
+                                .settings = settings,
+                                .files = files,
+                                .speech = *speech});
   }
 };
 

@@ -121,9 +121,21 @@ Headless::Headless(Files* files) : log_([this] { return now_; }) {
   forms_service_ = make_headless_forms(*this);
   settings_ = std::make_unique<HeadlessSettings>(*this);
   speech_ = std::make_unique<HeadlessSpeech>(*this);
-  platform_ = std::make_unique<Platform>(
-      Platform{*window_, *clock_, *dialogs_, *pictures_, *text_, *music_, *effects_, *volume_,
-               *single_copy_, *shell_, log_, *forms_service_, *settings_, *files, *speech_});
+  platform_ = std::make_unique<Platform>(Platform{.window = *window_,
+                                                  .clock = *clock_,
+                                                  .dialogs = *dialogs_,
+                                                  .pictures = *pictures_,
+                                                  .text = *text_,
+                                                  .music = *music_,
+                                                  .effects = *effects_,
+                                                  .volume = *volume_,
+                                                  .single_copy = *single_copy_,
+                                                  .shell = *shell_,
+                                                  .log = log_,
+                                                  .forms = *forms_service_,
+                                                  .settings = *settings_,
+                                                  .files = *files,
+                                                  .speech = *speech_});
   monitor_ = std::make_unique<HeadlessFileMonitor>(*this);
 }
 
