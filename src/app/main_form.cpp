@@ -390,11 +390,8 @@ void unload_main_form(Game& g, bool failure) {
   std::string problems;
   if (g.assets.sys_lines_read) {
     rebuild_line6(g.assets);
-    try {
-      write_system_file(g.assets, g.pf.files, g.pf.log);
-    } catch (const std::exception& e) {
-      problems += std::string(e.what()) + "\r\n";
-    }
+    if (const Result<void> r = write_system_file(g.assets, g.pf.files, g.pf.log); !r)
+      problems += std::string(r.error().what()) + "\r\n";
   }
   // Whatever ends the game, the folder goes back to rest.
   problems += disguise_restored_pictures(g.assets, g.pf.files);

@@ -158,12 +158,9 @@ class QuietPlatform::QPictures : public Pictures {
   QPictures(QuietPlatform& q, Pictures& p, Files& f) : q_(q), p_(p), f_(f) {}
   bool load_picture(const std::string& path, Image& out, std::string& error) override {
     if (!q_.quiet_) return p_.load_picture(path, out, error);
-    std::string bytes;
-    try {
-      bytes = f_.read_whole(path);
-    } catch (const FileError&) {
-      return p_.load_picture(path, out, error);  // it says why
-    }
+    const Result<std::string> read = f_.read_whole(path);
+    if (!read) return p_.load_picture(path, out, error);  // it says why
+    const std::string& bytes = read.value();
     const size_t hash = std::hash<std::string_view>{}(bytes);
     for (auto it = kept_.begin(); it != kept_.end(); ++it) {
       if (it->path != path || it->size != bytes.size() || it->hash != hash) continue;

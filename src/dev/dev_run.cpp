@@ -64,12 +64,12 @@ void prepare_shadow(Files& files, const DevFolders& f) {
   const DataFolder shadow(files, f.shadow);
   const std::string progress = gallery_line(shadow);
   for (const std::string& n : shadow.file_names())
-    if (!kept_in_shadow(n)) shadow.remove(n);
+    if (!kept_in_shadow(n)) shadow.remove(n).value_or_throw();
   datatool::pack_folder(files, f.edit, f.shadow);
   if (progress.empty() || !shadow.has("50.dat")) return;
   std::array<std::string, 26> lines = shadow.read_system();
   lines[6] = progress;
-  shadow.write_system(lines);
+  shadow.write_system(lines).value_or_throw();
 }
 
 DevRun::DevRun(Platform& pf, FileMonitor& monitor, const std::string& edit_dir,

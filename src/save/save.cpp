@@ -151,14 +151,12 @@ std::string slot_file_text(const std::string& saved_at, const std::string& title
 }
 
 bool read_slot_file(const DataFolder& data, int slot, SlotFile& out, std::string& error) {
-  std::string bytes;
-  try {
-    bytes = data.read_slot(slot);
-  } catch (const std::exception& e) {
-    error = e.what();
+  const Result<std::string> bytes = data.read_slot(slot);
+  if (!bytes) {
+    error = bytes.error().what();
     return false;
   }
-  return parse_slot_file(bytes, out, error);
+  return parse_slot_file(bytes.value(), out, error);
 }
 
 bool parse_slot_file(const std::string& bytes, SlotFile& out, std::string& error) {

@@ -193,14 +193,14 @@ std::string slot_words(int i) {
 // Writes Save_Slots into a slot file whole; a folder that cannot take it is
 // named to the player, who plays on.
 bool write_slot(const SlotWindow& g, int slot) {
-  try {
-    DataFolder(g.pf.files, g.data_dir)
-        .write_slot(slot, slot_file_text(format_date(g.pf.clock.local_time()), g.save_title,
-                                         g.save.Save_Slots, g.save.Saved_Hap));
-  } catch (const std::exception& e) {
+  const Result<void> written =
+      DataFolder(g.pf.files, g.data_dir)
+          .write_slot(slot, slot_file_text(format_date(g.pf.clock.local_time()), g.save_title,
+                                           g.save.Save_Slots, g.save.Saved_Hap));
+  if (!written) {
     // The folder may be read-only: the player hears why, and plays on.
-    message_box(g.pf,
-                "ゲームをセーブできませんでした。\r\n" + slot_words(slot) + "\r\n" + e.what());
+    message_box(g.pf, "ゲームをセーブできませんでした。\r\n" + slot_words(slot) + "\r\n" +
+                          written.error().what());
     return false;
   }
   g.pf.log.record(LogEvent::file_written(slot_file_name(slot)));

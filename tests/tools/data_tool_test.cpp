@@ -280,7 +280,7 @@ TEST_F(DataToolTest, UnpackThenPackGivesTheSameFolderAndRefusesWhatWouldNotComeB
   // A folder in its running form, left so when the game stopped without
   // tidying up, reads the same to the game: it packs into its at-rest form.
   const std::string running = copy_of_demo();
-  DataFolder(disk, running).restore_magic(11, 'B');
+  ASSERT_TRUE(DataFolder(disk, running).restore_magic(11, 'B'));
   unpack_folder(disk, running, tmp / "reopened");
   pack_folder(disk, tmp / "reopened", tmp / "rested");
   EXPECT_TRUE(snapshot(demo()) == snapshot(tmp / "rested"));

@@ -64,12 +64,12 @@ struct Checker {
       file_error(name, "missing");
       return false;
     }
-    try {
-      bytes = data.read(name);
-    } catch (const std::exception& e) {
-      file_error(name, e.what());
+    Result<std::string> read = data.read(name);
+    if (!read) {
+      file_error(name, read.error().what());
       return false;
     }
+    bytes = std::move(read).value_or_throw();
     return true;
   }
 
@@ -535,7 +535,8 @@ struct Checker {
       }
       MidiInfo info;
       std::string why;
-      if (!read_midi(data.read(n), info, why)) file_error(n, "not a MIDI file: " + why);
+      if (!read_midi(data.read(n).value_or_throw(), info, why))
+        file_error(n, "not a MIDI file: " + why);
     }
     if (have_script)
       for (const auto& [line, name] : tunes)

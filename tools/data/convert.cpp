@@ -103,7 +103,7 @@ void unpack_folder(Files& files, const std::string& dir, const std::string& out)
   }
   const DataFolder to = made_folder(files, out);
   for (const std::string& n : names) {
-    const std::string bytes = from.read(n);
+    const std::string bytes = from.read(n).value_or_throw();
     std::string name = n, data = bytes;
     const int pic = picture_number(n, ".dat");
     if (n == "50.dat") {
@@ -130,7 +130,7 @@ void unpack_folder(Files& files, const std::string& dir, const std::string& out)
       }
       if (kind) name = n.substr(0, 2) + (kind == 'B' ? ".bmp" : ".jpg");
     }
-    to.replace(name, data);
+    to.replace(name, data).value_or_throw();
   }
 }
 
@@ -158,8 +158,8 @@ void pack_folder(Files& files, const std::string& src, const std::string& dir,
   const DataFolder to = made_folder(files, dir);
   for (const std::string& n : names) {
     std::string name, how;
-    const std::string data = pack_file(n, from.read(n), name, &how);
-    to.replace(name, data);
+    const std::string data = pack_file(n, from.read(n).value_or_throw(), name, &how);
+    to.replace(name, data).value_or_throw();
     if (converted && !how.empty()) converted->push_back(how);
   }
 }

@@ -34,7 +34,7 @@ void write_demo(Files& files, const std::string& dir) {
   if (!files.make_folder(dir)) throw std::runtime_error("cannot create the folder " + dir);
   const DataFolder folder(files, dir);
   auto put = [&folder](const std::string& name, const std::string& data) {
-    folder.replace(name, data);
+    folder.replace(name, data).value_or_throw();
   };
 
   put("50.dat", convert_exact(system_text(demo_system_lines()), false, "50.dat"));

@@ -133,14 +133,13 @@ bool decode_picture(const std::vector<uint8_t>& bytes, Image& out, std::string& 
 }
 
 bool PixbufPictures::load_picture(const std::string& path, Image& out, std::string& error) {
-  std::string read;
-  try {
-    read = files_.read_whole(path);
-  } catch (const FileError& e) {
-    error = path + (e.step == FileError::Opening ? ": " + e.reason : ": read error");
+  const Result<std::string> read = files_.read_whole(path);
+  if (!read) {
+    const FileError* e = read.error_as<FileError>();
+    error = path + (e && e->step == FileError::Opening ? ": " + e->reason : ": read error");
     return false;
   }
-  const std::vector<uint8_t> bytes(read.begin(), read.end());
+  const std::vector<uint8_t> bytes(read.value().begin(), read.value().end());
   std::string why;
   if (!decode_picture(bytes, out, why)) {
     error = path + ": " + why;
