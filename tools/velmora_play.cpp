@@ -38,11 +38,12 @@ int usage() {
 // A picture of the screen as it is then, noted in the log.
 void schedule_shot(vm::Headless& hl, uint32_t at, const std::string& path, bool& failed) {
   hl.at(at, [&hl, &failed, path] {
-    std::string error;
-    if (vm::save_png(hl.last_frame().w ? hl.last_frame() : vm::Image(640, 480), path, error)) {
+    const vm::Result<void> saved =
+        vm::save_png(hl.last_frame().w ? hl.last_frame() : vm::Image(640, 480), path);
+    if (saved) {
       hl.log().record(vm::LogEvent::other("shot " + path));
     } else {
-      hl.log().record(vm::LogEvent::other("shot failed: " + error));
+      hl.log().record(vm::LogEvent::other(std::string("shot failed: ") + saved.error().what()));
       failed = true;
     }
   });

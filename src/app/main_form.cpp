@@ -47,12 +47,13 @@ bool load_early_picture(Platform& pf, const std::string& data_dir, const std::st
     message_box(pf, "起動に必要なファイルがありません。\r\n" + path);
     throw EndProcess{1};
   }
-  std::string error;
-  if (!pf.pictures.load_picture(path, s.img, error)) {
-    pf.log.record(LogEvent::error(error));  // the reader's account names the file
+  Result<Image> picture = pf.pictures.load_picture(path);
+  if (!picture) {
+    pf.log.record(LogEvent::error(picture.error().what()));  // the reader's account names the file
     message_box(pf, "起動に必要なファイルが壊れています。\r\n" + path);
     throw EndProcess{1};
   }
+  s.img = std::move(picture).value_or_throw();
   return true;
 }
 

@@ -98,10 +98,9 @@ int DevRun::run() {
     message_box(pf_, folders_.edit + " にエラーがあります。\r\n" + errors);
     return 1;
   }
-  std::string why;
-  if (!monitor_.watch(folders_.edit, why))
-    pf_.log.record(LogEvent::warning("cannot watch " + folders_.edit + ": " + why +
-                                     "; 開発 > 再読み込み reloads it"));
+  if (const Result<void> watched = monitor_.watch(folders_.edit); !watched)
+    pf_.log.record(LogEvent::warning("cannot watch " + folders_.edit + ": " +
+                                     watched.error().what() + "; 開発 > 再読み込み reloads it"));
   const int code = run_game(pf_, folders_.shadow, [this, &warnings](Game& g) {
     auto s = std::make_unique<DevSession>(g, folders_, warnings);
     session_ = s.get();

@@ -44,6 +44,11 @@ class Failure {
   void (*raise_)(const DataError&);
 };
 
+// A failure told in its words alone, which name whatever they are about.
+inline Failure failure(const std::string& what) {
+  return DataError("", 0, "", what);
+}
+
 template <class T>
 class [[nodiscard]] Result {
  public:

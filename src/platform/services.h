@@ -342,8 +342,8 @@ class FileMonitor {
  public:
   virtual ~FileMonitor() = default;
   // Watches the folder from now on (one folder; a second call replaces the
-  // first). False with the system's reason when it cannot be watched.
-  virtual bool watch(const std::string& dir, std::string& error) = 0;
+  // first). The system's reason when it cannot be watched.
+  virtual Result<void> watch(const std::string& dir) = 0;
 };
 
 // Where the desktop looks for the game's data when no folder is named: the
@@ -364,9 +364,9 @@ struct DataPlaces {
 class Pictures {
  public:
   virtual ~Pictures() = default;
-  // Decodes a BMP or JPEG file, read through the game's Files. Returns false
-  // with a reason when the file is missing or cannot be decoded.
-  virtual bool load_picture(const std::string& path, Image& out, std::string& error) = 0;
+  // Decodes a BMP or JPEG file, read through the game's Files. The reason,
+  // naming the path, when the file is missing or cannot be decoded.
+  virtual Result<Image> load_picture(const std::string& path) = 0;
 };
 
 // ------------------------------------------------------------------ text ---

@@ -249,10 +249,9 @@ int icon_size(const std::string& bytes, std::string& problem) {
            (static_cast<unsigned char>(bytes[at + 2]) << 8) |
            static_cast<unsigned char>(bytes[at + 3]);
   };
-  Image img;
   if (bytes.size() < 24 || bytes.compare(0, 8, "\x89PNG\r\n\x1a\n") != 0 ||
       bytes.compare(12, 4, "IHDR") != 0 ||
-      !decode_picture(std::vector<uint8_t>(bytes.begin(), bytes.end()), img, problem)) {
+      !decode_picture(std::vector<uint8_t>(bytes.begin(), bytes.end()))) {
     problem = "is not a PNG picture";
     return 0;
   }
@@ -284,8 +283,7 @@ void write_icons(const Bundle& b, const fs::path& hicolor) {
     std::vector<uint8_t> alpha;
     const Image icon = paint_icon(s, alpha);
     fs::create_directories(place(s).parent_path());
-    std::string error;
-    if (!save_png_alpha(icon, alpha, place(s).string(), error)) throw std::runtime_error(error);
+    save_png_alpha(icon, alpha, place(s).string()).value_or_throw();
   }
 }
 

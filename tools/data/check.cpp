@@ -494,12 +494,13 @@ struct Checker {
       }
       // The game restores the real first bytes before it decodes.
       if (s.disguised) bytes.replace(0, 2, real_magic(s.kind));
-      Image img;
-      std::string why;
-      if (!decode_picture(std::vector<uint8_t>(bytes.begin(), bytes.end()), img, why)) {
-        file_error(name, "not a picture: " + why);
+      const Result<Image> decoded =
+          decode_picture(std::vector<uint8_t>(bytes.begin(), bytes.end()));
+      if (!decoded) {
+        file_error(name, std::string("not a picture: ") + decoded.error().what());
         continue;
       }
+      const Image& img = decoded.value();
       // Smaller than what the game draws from leaves part of the screen
       // undrawn, larger is only cut: the game plays both, so both warn.
       const std::string size = std::to_string(img.w) + "x" + std::to_string(img.h);

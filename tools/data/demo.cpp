@@ -15,11 +15,10 @@ namespace vm::datatool {
 namespace {
 
 std::string jpeg_bytes(const Image& img, int number) {
-  std::vector<uint8_t> bytes;
-  std::string error;
-  if (!encode_jpeg(img, 90, bytes, error))
-    throw std::runtime_error(dat_name(number) + ": JPEG encoding failed: " + error);
-  return std::string(bytes.begin(), bytes.end());
+  const Result<std::vector<uint8_t>> bytes = encode_jpeg(img, 90);
+  if (!bytes)
+    throw std::runtime_error(dat_name(number) + ": JPEG encoding failed: " + bytes.error().what());
+  return std::string(bytes.value().begin(), bytes.value().end());
 }
 
 // The at-rest disguise: the first two bytes become "JF".

@@ -123,9 +123,9 @@ int closing_hap(const std::string& png) {
   const Result<std::string> read = DiskFiles().read_whole(png);
   if (!read) return -1;
   const std::string& bytes = read.value();
-  Image img;
-  std::string error;
-  if (!decode_picture(std::vector<uint8_t>(bytes.begin(), bytes.end()), img, error)) return -1;
+  const Result<Image> decoded = decode_picture(std::vector<uint8_t>(bytes.begin(), bytes.end()));
+  if (!decoded) return -1;
+  const Image& img = decoded.value();
   int grey = 0, pink = 0;
   for (int y = 370; y < std::min(img.h, 440); ++y)
     for (int x = 0; x < img.w; ++x) {
