@@ -112,24 +112,25 @@ int DevRun::run() {
   return code;
 }
 
-bool DevRun::jump(int num, std::string& error) {
+Result<void> DevRun::jump(int num) {
   if (!session_) {
     early_jump_ = num;  // the game is starting: the story begins there
-    return true;
+    return {};
   }
-  return session_->jump(num, session_->counters(), error);
+  return session_->jump(num, session_->counters());
 }
 
-bool DevRun::set_counter(const std::string& assignment, std::string& error) {
-  Counters c = session_ ? session_->counters() : early_counters_.value_or(Counters{});
-  if (!parse_counters(assignment, c, error)) return false;
+Result<void> DevRun::set_counter(const std::string& assignment) {
+  const Result<Counters> c = parse_counters(
+      assignment, session_ ? session_->counters() : early_counters_.value_or(Counters{}));
+  if (!c) return c.failure();
   if (!session_) {
-    early_counters_ = c;
-    return true;
+    early_counters_ = c.value();
+    return {};
   }
-  session_->set_counters(c);
+  session_->set_counters(c.value());
   session_->start_with_counters();
-  return true;
+  return {};
 }
 
 }  // namespace vm::dev

@@ -164,9 +164,9 @@ void DevSession::take_early() {
     if (early_jump_ < 0) start_with_counters();
   }
   if (early_jump_ < 0) return;
-  std::string error;
-  if (!jump(early_jump_, counters(), error, true))
-    g_.pf.log.record(LogEvent::warning("jump " + std::to_string(early_jump_) + ": " + error));
+  if (const Result<void> jumped = jump(early_jump_, counters(), true); !jumped)
+    g_.pf.log.record(
+        LogEvent::warning("jump " + std::to_string(early_jump_) + ": " + jumped.error().what()));
   early_jump_ = -1;
 }
 

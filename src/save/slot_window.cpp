@@ -173,15 +173,15 @@ enum class SlotContent { Empty, Used, Unreadable };
 SlotContent slot_content(const SlotWindow& g, int i, SlotFile* file, std::string* error) {
   const DataFolder data(g.pf.files, g.data_dir);
   if (!data.has_slot(i)) return SlotContent::Empty;
-  SlotFile f;
-  std::string why;
   // A record this story cannot resume is as unreadable as a cut one: it is
   // never loaded.
-  if (!read_slot_file(data, i, f, why) || !record_fits_story(f.state, g.tables, why)) {
-    if (error) *error = why;
+  const Result<SlotFile> f = read_slot_file(data, i);
+  const Result<void> fits = f ? record_fits_story(f.value().state, g.tables) : f.failure();
+  if (!fits) {
+    if (error) *error = fits.error().what();
     return SlotContent::Unreadable;
   }
-  if (file) *file = f;
+  if (file) *file = f.value();
   return SlotContent::Used;
 }
 

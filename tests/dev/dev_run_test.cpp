@@ -103,10 +103,7 @@ TEST(DevRun, ABrokenSaveKeepsTheScriptPlayingUntilAGoodOneRestartsItsScene) {
     DevPlay p;
     edit_file(p.edit + "/script.csv", kFirst, kEdited);
     p.before = snapshot(p.edit);
-    p.hl.at(kMenuReady, [&] {
-      std::string error;
-      EXPECT_TRUE(p.dev->jump(10, error)) << error;
-    });
+    p.hl.at(kMenuReady, [&] { EXPECT_TRUE(p.dev->jump(10)); });
     p.hl.at(kMenuReady + 6000, [&] { fresh = p.hl.last_frame(); });
     p.play(kMenuReady + 7000);
   }
@@ -118,11 +115,10 @@ TEST(DevRun, JumpAndCountersStartAnySceneWithTheCountersGiven) {
   DevPlay p;
   // The runner's verbs: set, then jump from the title.
   p.hl.at(kMenuReady, [&] {
-    std::string error;
-    EXPECT_TRUE(p.dev->set_counter("kou=2", error)) << error;
-    EXPECT_FALSE(p.dev->set_counter("luck=1", error));
-    EXPECT_FALSE(p.dev->jump(11, error)) << "NUM 0011 is no scene";
-    EXPECT_TRUE(p.dev->jump(200, error)) << error;
+    EXPECT_TRUE(p.dev->set_counter("kou=2"));
+    EXPECT_FALSE(p.dev->set_counter("luck=1"));
+    EXPECT_FALSE(p.dev->jump(11)) << "NUM 0011 is no scene";
+    EXPECT_TRUE(p.dev->jump(200));
   });
   // The counters window shows them, and takes a change.
   p.hl.menu(kMenuReady + 3000, "dev_counters");
@@ -225,10 +221,7 @@ void expect_every_scene_restarts(const std::string& script, const std::string& c
   uint32_t t = kMenuReady + 3100;
   for (size_t i = 0; i < nums.size(); ++i, t += 2 * kStep) {
     for (const uint32_t at : {t, t + kStep})
-      p.hl.at(at, [&p, n = nums[i]] {
-        std::string error;
-        EXPECT_TRUE(p.dev->jump(n, error)) << n << ": " << error;
-      });
+      p.hl.at(at, [&p, n = nums[i]] { EXPECT_TRUE(p.dev->jump(n)) << n; });
     p.hl.at(t + kStep - 10, [&p, &entered, i] { entered[i] = p.hl.last_frame(); });
     p.hl.at(t + 2 * kStep - 10, [&p, &restarted, i] { restarted[i] = p.hl.last_frame(); });
   }
@@ -264,9 +257,8 @@ TEST(DevRun, AJumpOrSetBeforeTheStoryStartsItThere) {
     DevPlay p;
     p.hl.click(kMenuReady, 300, 255);
     p.hl.at(kMenuReady + 50, [&] {  // as the opening starts
-      std::string error;
-      EXPECT_TRUE(p.dev->jump(200, error)) << error;
-      EXPECT_TRUE(p.dev->set_counter("kou=1", error)) << error;
+      EXPECT_TRUE(p.dev->jump(200));
+      EXPECT_TRUE(p.dev->set_counter("kou=1"));
     });
     p.hl.menu(kMenuReady + 4000, "dev_counters");
     p.hl.answer(kMenuReady + 4000, "");
@@ -281,8 +273,7 @@ TEST(DevRun, AJumpOrSetBeforeTheStoryStartsItThere) {
   {
     // Before the game stands at all, and a set on the title alone.
     DevPlay p;
-    std::string error;
-    EXPECT_TRUE(p.dev->set_counter("rub=2", error)) << error;
+    EXPECT_TRUE(p.dev->set_counter("rub=2"));
     p.play(kMenuReady + 4000);
     EXPECT_EQ(count(p.hl, "dev start 10"), 1);
     EXPECT_NE(p.shown(0).find(kFirst), std::string::npos) << p.shown(0);
