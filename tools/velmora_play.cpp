@@ -38,11 +38,12 @@ int usage() {
 // A picture of the screen as it is then, noted in the log.
 void schedule_shot(vm::Headless& hl, uint32_t at, const std::string& path, bool& failed) {
   hl.at(at, [&hl, &failed, path] {
-    std::string error;
-    if (vm::save_png(hl.last_frame().w ? hl.last_frame() : vm::Image(640, 480), path, error)) {
+    const vm::Result<void> saved =
+        vm::save_png(hl.last_frame().w ? hl.last_frame() : vm::Image(640, 480), path);
+    if (saved) {
       hl.log().record(vm::LogEvent::other("shot " + path));
     } else {
-      hl.log().record(vm::LogEvent::other("shot failed: " + error));
+      hl.log().record(vm::LogEvent::other(std::string("shot failed: ") + saved.error().what()));
       failed = true;
     }
   });
@@ -51,10 +52,9 @@ void schedule_shot(vm::Headless& hl, uint32_t at, const std::string& path, bool&
 // A dev run's own verb, at its time; what it could not do is in the log.
 void schedule_dev(vm::Headless& hl, uint32_t at, const Step& s, vm::dev::DevRun* dev) {
   hl.at(at, [&hl, s, dev] {
-    std::string error;
-    const bool done =
-        s.verb == Step::Jump ? dev->jump(s.n, error) : dev->set_counter(s.text, error);
-    if (!done) hl.log().record(vm::LogEvent::warning(vm::runner::line_of(s) + ": " + error));
+    const vm::Result<void> done = s.verb == Step::Jump ? dev->jump(s.n) : dev->set_counter(s.text);
+    if (!done)
+      hl.log().record(vm::LogEvent::warning(vm::runner::line_of(s) + ": " + done.error().what()));
   });
 }
 

@@ -40,11 +40,8 @@ bool players_file(const std::string& name) {
 
 std::string read_or_empty(const DataFolder& d, const std::string& name) {
   if (!d.has(name)) return "";
-  try {
-    return d.read(name);
-  } catch (const FileError&) {
-    return "";
-  }
+  Result<std::string> bytes = d.read(name);
+  return bytes ? std::move(bytes).value_or_throw() : "";
 }
 
 // The "version V" line of a stamp, else what stands for it.
@@ -88,16 +85,18 @@ std::vector<std::string> row_texts(const DataFolder& d) {
 // is still there. A log that cannot be carried is dropped: the messages read
 // are then counted afresh, never new text taken for read.
 void carry_read_log(const DataFolder& own, const DataFolder& next) {
-  next.remove(kReadLogFile);  // the author's own reading never counts
+  (void)next.remove(kReadLogFile);  // the author's own reading never counts
   if (!own.has(kReadLogFile)) return;
   try {
     const std::vector<std::string> old_texts = row_texts(own);
     ReadLog old;
-    if (!parse_read_log(own.read(kReadLogFile), old_texts.size(), old)) return;
+    if (!parse_read_log(own.read(kReadLogFile).value_or_throw(), old_texts.size(), old)) return;
     const std::vector<std::string> new_texts = row_texts(next);
-    next.replace(kReadLogFile, read_log_text(carry_read_marks(old, old_texts, new_texts)));
+    next.replace(kReadLogFile, read_log_text(carry_read_marks(old, old_texts, new_texts)))
+        .value_or_throw();
   } catch (const DataError&) {
-    // An old script that no longer reads: nothing to carry.
+    // An old script that no longer reads, or a log that cannot be read or
+    // written: nothing to carry.
   }
 }
 
@@ -116,23 +115,24 @@ void carry_gallery(const DataFolder& own, const DataFolder& next) {
   for (size_t i = 0; i < now.CG_Seen.size(); ++i)
     if (old.CG_Seen[i]) now.CG_Seen[i] = -1;
   rebuild_line6(now);
-  next.write_system(now.Sys_Lines);
+  next.write_system(now.Sys_Lines).value_or_throw();
 }
 
 void carry_player_files(const DataFolder& own, const DataFolder& next) {
   for (int slot = 0; slot <= kQuickSlot; ++slot) {
     if (own.has_slot(slot))
-      next.write_slot(slot, own.read_slot(slot));
+      next.write_slot(slot, own.read_slot(slot).value_or_throw()).value_or_throw();
     else
-      next.remove_slot(slot);
+      (void)next.remove_slot(slot);  // there is none: the copy has none either
   }
   carry_gallery(own, next);
   carry_read_log(own, next);
 }
 
 void empty_folder(const DataFolder& d) {
-  d.remove(kReadyMark);  // first: a folder without it is never put in place
-  for (const std::string& n : d.file_names()) d.remove(n);
+  // A file that stays is replaced whole when the copy is made again.
+  (void)d.remove(kReadyMark);  // first: a folder without it is never put in place
+  for (const std::string& n : d.file_names()) (void)d.remove(n);
 }
 
 // The new game in next put in place of the old one in own, each file
@@ -140,9 +140,9 @@ void empty_folder(const DataFolder& d) {
 void put_in_place(const DataFolder& next, const DataFolder& own) {
   std::vector<std::string> names = next.file_names();
   names.erase(std::remove(names.begin(), names.end(), kReadyMark), names.end());
-  for (const std::string& n : names) own.replace(n, next.read(n));
+  for (const std::string& n : names) own.replace(n, next.read(n).value_or_throw()).value_or_throw();
   for (const std::string& n : own.file_names())
-    if (std::find(names.begin(), names.end(), n) == names.end()) own.remove(n);
+    if (std::find(names.begin(), names.end(), n) == names.end()) (void)own.remove(n);
   empty_folder(next);
 }
 
@@ -152,15 +152,14 @@ std::string prepare_update(Files& files, const DataFolder& installed, const Data
                            const DataFolder& next) {
   empty_folder(next);  // what a killed update left before it was whole
   if (!game_changed(installed, own)) return "";
-  const std::string error = files.copy_folder_whole(installed.dir(), next.dir());
-  if (!error.empty()) throw DataError("", 0, "", error);
+  files.copy_folder_whole(installed.dir(), next.dir()).value_or_throw();
   carry_player_files(own, next);
   std::string line = "the game was updated: " +
                      version_of(read_or_empty(own, kGameStampFile), "the earlier version") +
                      " replaced by " +
                      version_of(read_or_empty(next, kGameStampFile), "the installed one") + " in " +
                      own.dir() + "; saves kept";
-  next.replace(kReadyMark, line);
+  next.replace(kReadyMark, line).value_or_throw();
   return line;
 }
 
@@ -183,10 +182,7 @@ std::string update_own_copy(Files& files, const std::string& installed, const st
     line = read_or_empty(next, kReadyMark);
     if (line.empty()) line = prepare_update(files, from, copy, next);
   } catch (const DataError& e) {
-    try {
-      empty_folder(next);
-    } catch (const DataError&) {
-    }
+    empty_folder(next);
     log.record(LogEvent::warning(e.describe() + ": the earlier version of the game is played"));
     return own;
   }
@@ -213,9 +209,8 @@ std::string find_game_data(Files& files, const DataPlaces& places, EventLog& log
   if (!places.always_copy && writable_folder(files, installed)) return installed;
   const std::string& own = places.own_dir;
   if (holds_game(files, own)) return update_own_copy(files, installed, own, log);
-  const std::string error = files.copy_folder_whole(installed, own);
-  if (!error.empty()) {
-    log.record(LogEvent::warning(error));
+  if (const Result<void> copied = files.copy_folder_whole(installed, own); !copied) {
+    log.record(LogEvent::warning(copied.error().what()));
     return installed;
   }
   return own;

@@ -43,8 +43,8 @@ void lock_the_story(Game& g) {
 }  // namespace
 
 void show_title(Game& g) {
-  if (const std::string problem = title_steps(g.title_screen()); !problem.empty()) {
-    message_box(g, problem);
+  if (const Result<void> shown = title_steps(g.title_screen()); !shown) {
+    message_box(g, shown.error().what());
     throw ShutdownRequest{true};
   }
   g.menu.enter(MenuPhase::Title);
@@ -83,12 +83,13 @@ void load_state(Game& g) {
   // The record is read before anything is locked, so an unreadable one
   // leaves the game as it was. (The slot window checked the file already;
   // nothing else fills the record.)
-  SavedRecord r;
-  std::string error;
-  if (!parse_state_text(g.save.Save_Slots[0], r, error) || !record_fits_story(r, g.tables, error)) {
-    message_box(g, "セーブデータを読み込めませんでした。\r\n" + error);
+  const Result<SavedRecord> read = parse_state_text(g.save.Save_Slots[0]);
+  const Result<void> fits = read ? record_fits_story(read.value(), g.tables) : read.failure();
+  if (!fits) {
+    message_box(g, std::string("セーブデータを読み込めませんでした。\r\n") + fits.error().what());
     return;
   }
+  const SavedRecord& r = read.value();
   Window& w = g.pf.window;
   g.menu.enter(MenuPhase::Restoring);
   g.screen.Blinker.visible = false;

@@ -48,12 +48,13 @@ bool load_early_picture(Platform& pf, const std::string& data_dir, const std::st
     message_box(pf, "起動に必要なファイルがありません。\r\n" + path);
     throw EndProcess{1};
   }
-  std::string error;
-  if (!pf.pictures.load_picture(path, s.img, error)) {
-    pf.log.record(LogEvent::error(error));  // the reader's account names the file
+  Result<Image> picture = pf.pictures.load_picture(path);
+  if (!picture) {
+    pf.log.record(LogEvent::error(picture.error().what()));  // the reader's account names the file
     message_box(pf, "起動に必要なファイルが壊れています。\r\n" + path);
     throw EndProcess{1};
   }
+  s.img = std::move(picture).value_or_throw();
   return true;
 }
 
@@ -391,11 +392,8 @@ void unload_main_form(Game& g, bool failure) {
   std::string problems;
   if (g.assets.sys_lines_read) {
     rebuild_line6(g.assets);
-    try {
-      write_system_file(g.assets, g.pf.files, g.pf.log);
-    } catch (const std::exception& e) {
-      problems += std::string(e.what()) + "\r\n";
-    }
+    if (const Result<void> r = write_system_file(g.assets, g.pf.files, g.pf.log); !r)
+      problems += std::string(r.error().what()) + "\r\n";
   }
   // Whatever ends the game, the folder goes back to rest.
   problems += disguise_restored_pictures(g.assets, g.pf.files);

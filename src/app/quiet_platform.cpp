@@ -156,29 +156,26 @@ class QuietPlatform::QLog : public EventLog {
 class QuietPlatform::QPictures : public Pictures {
  public:
   QPictures(QuietPlatform& q, Pictures& p, Files& f) : q_(q), p_(p), f_(f) {}
-  bool load_picture(const std::string& path, Image& out, std::string& error) override {
-    if (!q_.quiet_) return p_.load_picture(path, out, error);
-    std::string bytes;
-    try {
-      bytes = f_.read_whole(path);
-    } catch (const FileError&) {
-      return p_.load_picture(path, out, error);  // it says why
-    }
+  Result<Image> load_picture(const std::string& path) override {
+    if (!q_.quiet_) return p_.load_picture(path);
+    const Result<std::string> read = f_.read_whole(path);
+    if (!read) return p_.load_picture(path);  // it says why
+    const std::string& bytes = read.value();
     const size_t hash = std::hash<std::string_view>{}(bytes);
     for (auto it = kept_.begin(); it != kept_.end(); ++it) {
       if (it->path != path || it->size != bytes.size() || it->hash != hash) continue;
-      out = it->picture;
       kept_.splice(kept_.begin(), kept_, it);
-      return true;
+      return it->picture;
     }
-    if (!p_.load_picture(path, out, error)) return false;
-    kept_.push_front({path, bytes.size(), hash, out});
-    bytes_ += picture_bytes(out);
+    Result<Image> out = p_.load_picture(path);
+    if (!out) return out;
+    kept_.push_front({path, bytes.size(), hash, out.value()});
+    bytes_ += picture_bytes(out.value());
     while (bytes_ > kKeptBytes && kept_.size() > 1) {
       bytes_ -= picture_bytes(kept_.back().picture);
       kept_.pop_back();
     }
-    return true;
+    return out;
   }
   size_t kept_bytes() const { return bytes_; }
 

@@ -80,14 +80,16 @@ void load_read_log(ReadLog& log, Platform& pf, const std::string& data_dir, size
   log.unsaved = 0;
   const std::string path = data_dir + kReadLogFile;
   if (pf.files.length(path) < 0) return;
-  try {
-    if (parse_read_log(pf.files.read_whole(path), rows, log)) return;
-    pf.log.record(LogEvent::warning(std::string(kReadLogFile) +
-                                    " is damaged or belongs to another script: the messages "
-                                    "read are counted afresh"));
-  } catch (const FileError& e) {
-    pf.log.record(LogEvent::warning(e.describe() + ": the messages read are counted afresh"));
+  const Result<std::string> bytes = pf.files.read_whole(path);
+  if (!bytes) {
+    pf.log.record(
+        LogEvent::warning(bytes.error().describe() + ": the messages read are counted afresh"));
+    return;
   }
+  if (parse_read_log(bytes.value(), rows, log)) return;
+  pf.log.record(LogEvent::warning(std::string(kReadLogFile) +
+                                  " is damaged or belongs to another script: the messages "
+                                  "read are counted afresh"));
 }
 
 bool was_read(const ReadLog& log, int row) {
@@ -104,14 +106,11 @@ void mark_read(ReadLog& log, Platform& pf, const std::string& data_dir, int row)
 
 void save_read_log(ReadLog& log, Platform& pf, const std::string& data_dir) {
   if (log.unsaved == 0 || log.read.empty()) return;
-  try {
-    pf.files.replace_whole(data_dir + kReadLogFile, read_log_text(log));
-    log.unsaved = 0;
-  } catch (const FileError& e) {
-    // A folder that cannot be written keeps the log for this run only.
-    pf.log.record(LogEvent::warning(e.describe()));
-    log.unsaved = 0;
-  }
+  // A folder that cannot be written keeps the log for this run only.
+  if (const Result<void> r = pf.files.replace_whole(data_dir + kReadLogFile, read_log_text(log));
+      !r)
+    pf.log.record(LogEvent::warning(r.error().describe()));
+  log.unsaved = 0;
 }
 
 }  // namespace vm

@@ -33,13 +33,18 @@ void check_present(const DataFolder& data, const std::string& name, const std::s
 
 // A read or write that fails on a file already found present is reported by
 // its error number rather than as a missing file.
-template <class Step>
-void io_step(Step&& step) {
-  try {
-    step();
-  } catch (const std::exception& e) {
-    throw AssetFailure{false, "", kErrPathAccess, e.what()};
-  }
+[[noreturn]] void io_failure(const DataError& e) {
+  throw AssetFailure{false, "", kErrPathAccess, e.what()};
+}
+
+template <class T>
+T io_step(Result<T> r) {
+  if (!r) io_failure(r.error());
+  return std::move(r).value_or_throw();
+}
+
+void io_step(const Result<void>& r) {
+  if (!r) io_failure(r.error());
 }
 
 void run_check(AssetState& a, std::array<std::string, 6>& names, Files& files) {
@@ -48,20 +53,17 @@ void run_check(AssetState& a, std::array<std::string, 6>& names, Files& files) {
   data.remove_stale_temporaries();
   // The system file and the two script files must be there.
   for (const char* n : {"50", "51", "52"}) check_present(data, std::string(n) + ".dat", dir + n);
-  io_step([&] {
-    a.script_text = data.read_script();
-    a.choice_text = data.read_choices();
-  });
+  a.script_text = invert_bytes(io_step(data.read("51.dat")));
+  a.choice_text = invert_bytes(io_step(data.read("52.dat")));
   // Sprites, faces, backgrounds and event pictures get their real first bytes.
   for (const PictureEntry& p : picture_entries()) {
     if (!p.disguised) continue;
     check_present(data, dat_name(p.number), dir + std::to_string(p.number));
-    io_step([&] { data.restore_magic(p.number, p.kind); });
+    io_step(data.restore_magic(p.number, p.kind));
     a.restored.push_back(p.number);
   }
   // The system file, 25 lines.
-  std::string sys;
-  io_step([&] { sys = data.read("50.dat"); });
+  const std::string sys = io_step(data.read("50.dat"));
   try {
     a.Sys_Lines = read_system_lines(sys);
   } catch (const DataError& e) {
@@ -105,9 +107,10 @@ void rebuild_line6(AssetState& a) {
   a.Sys_Lines[6] = l6;
 }
 
-void write_system_file(const AssetState& a, Files& files, EventLog& log) {
-  DataFolder(files, a.Data_Dir).write_system(a.Sys_Lines);
-  log.record(LogEvent::file_written("50.dat"));
+Result<void> write_system_file(const AssetState& a, Files& files, EventLog& log) {
+  Result<void> written = DataFolder(files, a.Data_Dir).write_system(a.Sys_Lines);
+  if (written) log.record(LogEvent::file_written("50.dat"));
+  return written;
 }
 
 std::string disguise_restored_pictures(AssetState& a, Files& files) {
@@ -115,11 +118,8 @@ std::string disguise_restored_pictures(AssetState& a, Files& files) {
   std::string problems;
   for (int n : managed_pictures_exit_order()) {
     if (std::find(a.restored.begin(), a.restored.end(), n) == a.restored.end()) continue;
-    try {
-      data.blank_magic(n);
-    } catch (const std::exception& e) {
-      problems += std::string(e.what()) + "\r\n";
-    }
+    if (const Result<void> r = data.blank_magic(n); !r)
+      problems += std::string(r.error().what()) + "\r\n";
   }
   a.restored.clear();
   return problems;

@@ -39,10 +39,10 @@ void check_assets(AssetState& a, std::array<std::string, 6>& names, Files& files
 // path separator, "." or ".."), so no tune reaches outside the folder.
 std::string tune_file_name(const std::string& cp932_name);
 
-// Line 6 from Keep_Flag and CG_Seen, then 50.dat written whole (throws
-// FileError; the write is logged).
+// Line 6 from Keep_Flag and CG_Seen, then 50.dat written whole (the
+// FileError when it cannot be; a write that went through is logged).
 void rebuild_line6(AssetState& a);
-void write_system_file(const AssetState& a, Files& files, EventLog& log);
+Result<void> write_system_file(const AssetState& a, Files& files, EventLog& log);
 
 // The system file as the game reads it: lines 1..25 (entry 0 stays empty),
 // each without its line end; lines after the 25th are not read. Throws

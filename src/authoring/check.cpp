@@ -65,12 +65,12 @@ struct Checker {
       file_error(name, "missing");
       return false;
     }
-    try {
-      bytes = data.read(name);
-    } catch (const std::exception& e) {
-      file_error(name, e.what());
+    Result<std::string> read = data.read(name);
+    if (!read) {
+      file_error(name, read.error().what());
       return false;
     }
+    bytes = std::move(read).value_or_throw();
     return true;
   }
 
@@ -495,12 +495,13 @@ struct Checker {
       }
       // The game restores the real first bytes before it decodes.
       if (s.disguised) bytes.replace(0, 2, real_magic(s.kind));
-      Image img;
-      std::string why;
-      if (!decode_picture(std::vector<uint8_t>(bytes.begin(), bytes.end()), img, why)) {
-        file_error(name, "not a picture: " + why);
+      const Result<Image> decoded =
+          decode_picture(std::vector<uint8_t>(bytes.begin(), bytes.end()));
+      if (!decoded) {
+        file_error(name, std::string("not a picture: ") + decoded.error().what());
         continue;
       }
+      const Image& img = decoded.value();
       // Smaller than what the game draws from leaves part of the screen
       // undrawn, larger is only cut: the game plays both, so both warn.
       const std::string size = std::to_string(img.w) + "x" + std::to_string(img.h);
@@ -536,7 +537,8 @@ struct Checker {
       }
       MidiInfo info;
       std::string why;
-      if (!read_midi(data.read(n), info, why)) file_error(n, "not a MIDI file: " + why);
+      if (!read_midi(data.read(n).value_or_throw(), info, why))
+        file_error(n, "not a MIDI file: " + why);
     }
     if (have_script)
       for (const auto& [line, name] : tunes)

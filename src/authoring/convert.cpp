@@ -57,15 +57,15 @@ int other_picture_number(const std::string& name) {
 // bitmap with the real first bytes.
 std::string converted_picture(const std::string& n, const std::string& bytes, char kind) {
   const std::string want = kind == 'B' ? "a bitmap (.bmp)" : "a JPEG (.jpg)";
-  Image img;
-  std::string error;
-  if (!decode_picture(std::vector<uint8_t>(bytes.begin(), bytes.end()), img, error))
+  const Result<Image> img = decode_picture(std::vector<uint8_t>(bytes.begin(), bytes.end()));
+  if (!img)
     throw std::runtime_error(n + ": picture " + n.substr(0, 2) + " must be " + want +
-                             "; this file is no picture the packer can convert (" + error + ")");
-  if (kind == 'B') return encode_bmp(img);
-  std::vector<uint8_t> jpeg;
-  if (!encode_jpeg(img, 92, jpeg, error)) throw std::runtime_error(n + ": " + error);
-  return std::string(jpeg.begin(), jpeg.end());
+                             "; this file is no picture the packer can convert (" +
+                             img.error().what() + ")");
+  if (kind == 'B') return encode_bmp(img.value());
+  const Result<std::vector<uint8_t>> jpeg = encode_jpeg(img.value(), 92);
+  if (!jpeg) throw std::runtime_error(n + ": " + jpeg.error().what());
+  return std::string(jpeg.value().begin(), jpeg.value().end());
 }
 
 bool is_name_char(char c) {
@@ -103,7 +103,7 @@ void unpack_folder(Files& files, const std::string& dir, const std::string& out)
   }
   const DataFolder to = made_folder(files, out);
   for (const std::string& n : names) {
-    const std::string bytes = from.read(n);
+    const std::string bytes = from.read(n).value_or_throw();
     std::string name = n, data = bytes;
     const int pic = picture_number(n, ".dat");
     if (n == "50.dat") {
@@ -130,7 +130,7 @@ void unpack_folder(Files& files, const std::string& dir, const std::string& out)
       }
       if (kind) name = n.substr(0, 2) + (kind == 'B' ? ".bmp" : ".jpg");
     }
-    to.replace(name, data);
+    to.replace(name, data).value_or_throw();
   }
 }
 
@@ -158,8 +158,8 @@ void pack_folder(Files& files, const std::string& src, const std::string& dir,
   const DataFolder to = made_folder(files, dir);
   for (const std::string& n : names) {
     std::string name, how;
-    const std::string data = pack_file(n, from.read(n), name, &how);
-    to.replace(name, data);
+    const std::string data = pack_file(n, from.read(n).value_or_throw(), name, &how);
+    to.replace(name, data).value_or_throw();
     if (converted && !how.empty()) converted->push_back(how);
   }
 }

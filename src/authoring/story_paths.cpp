@@ -943,7 +943,7 @@ Exploration write_paths(Files& files, const std::string& dir, const std::string&
   for (size_t i = 0; i < ex.paths.size(); ++i) {
     const size_t id = i + 1;
     const StoryPath& p = ex.paths[i];
-    to.replace(path_name(id) + ".txt", path_input(story, ex, p, id));
+    to.replace(path_name(id) + ".txt", path_input(story, ex, p, id)).value_or_throw();
     const PathSummary sum = summarize(story, ex, p);
     std::vector<std::string> places, gallery;
     for (size_t k = 0; k < sum.places.size(); ++k) {
@@ -962,7 +962,7 @@ Exploration write_paths(Files& files, const std::string& dir, const std::string&
            join(gallery, ",") + "\t" + tsv_field(sum.messages.empty() ? "" : sum.messages.back()) +
            "\n";
   }
-  to.replace("paths.tsv", tsv);
+  to.replace("paths.tsv", tsv).value_or_throw();
   for (const MapFinding& f : ex.findings) out << f.text << "\n";
   if (story_out) *story_out = std::move(story);
   return ex;

@@ -148,10 +148,10 @@ void DevSession::open_jump_dialog() {
   if (!events.ok || events.row < 0 || events.row >= static_cast<int>(nums.size())) return;
   const std::string typed =
       pf.dialogs.input_box("カウンタ (例: kou=2 pap=1、空欄はすべて 0)", "ジャンプ", "");
-  Counters c;
-  std::string error;
-  if (!parse_counters(typed, c, error) || !jump(nums[static_cast<size_t>(events.row)], c, error))
-    message_box(pf, error);
+  const Result<Counters> c = parse_counters(typed, Counters{});
+  const Result<void> jumped =
+      c ? jump(nums[static_cast<size_t>(events.row)], c.value()) : c.failure();
+  if (!jumped) message_box(pf, jumped.error().what());
 }
 
 void DevSession::open_counters_dialog() {
@@ -160,15 +160,15 @@ void DevSession::open_counters_dialog() {
   for (int i = 1; i <= 5; ++i) names += " " + g_.msg.Name_Table[static_cast<size_t>(i)];
   const std::string prompt = "NUM " + num4(s.Cur_Num) + "  SEQ " + std::to_string(s.Script_Pos) +
                              "\r\n名前:" + names + "\r\nカウンタ (NAME=VALUE):";
-  Counters c = counters();
-  const std::string typed = g_.pf.dialogs.input_box(prompt, "カウンタ", counters_text(c));
+  const Counters now = counters();
+  const std::string typed = g_.pf.dialogs.input_box(prompt, "カウンタ", counters_text(now));
   if (typed.empty()) return;  // cancelled
-  std::string error;
-  if (!parse_counters(typed, c, error)) {
-    message_box(g_.pf, error);
+  const Result<Counters> c = parse_counters(typed, now);
+  if (!c) {
+    message_box(g_.pf, c.error().what());
     return;
   }
-  set_counters(c);
+  set_counters(c.value());
 }
 
 }  // namespace vm::dev

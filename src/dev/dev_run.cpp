@@ -64,12 +64,12 @@ void prepare_shadow(Files& files, const DevFolders& f) {
   const DataFolder shadow(files, f.shadow);
   const std::string progress = gallery_line(shadow);
   for (const std::string& n : shadow.file_names())
-    if (!kept_in_shadow(n)) shadow.remove(n);
+    if (!kept_in_shadow(n)) shadow.remove(n).value_or_throw();
   datatool::pack_folder(files, f.edit, f.shadow);
   if (progress.empty() || !shadow.has("50.dat")) return;
   std::array<std::string, 26> lines = shadow.read_system();
   lines[6] = progress;
-  shadow.write_system(lines);
+  shadow.write_system(lines).value_or_throw();
 }
 
 DevRun::DevRun(Platform& pf, FileMonitor& monitor, const std::string& edit_dir,
@@ -98,10 +98,9 @@ int DevRun::run() {
     message_box(pf_, folders_.edit + " にエラーがあります。\r\n" + errors);
     return 1;
   }
-  std::string why;
-  if (!monitor_.watch(folders_.edit, why))
-    pf_.log.record(LogEvent::warning("cannot watch " + folders_.edit + ": " + why +
-                                     "; 開発 > 再読み込み reloads it"));
+  if (const Result<void> watched = monitor_.watch(folders_.edit); !watched)
+    pf_.log.record(LogEvent::warning("cannot watch " + folders_.edit + ": " +
+                                     watched.error().what() + "; 開発 > 再読み込み reloads it"));
   const int code = run_game(pf_, folders_.shadow, [this, &warnings](Game& g) {
     auto s = std::make_unique<DevSession>(g, folders_, warnings);
     session_ = s.get();
@@ -117,24 +116,25 @@ Game* DevRun::game() const {
   return session_ ? &session_->game() : nullptr;
 }
 
-bool DevRun::jump(int num, std::string& error) {
+Result<void> DevRun::jump(int num) {
   if (!session_) {
     early_jump_ = num;  // the game is starting: the story begins there
-    return true;
+    return {};
   }
-  return session_->jump(num, session_->counters(), error);
+  return session_->jump(num, session_->counters());
 }
 
-bool DevRun::set_counter(const std::string& assignment, std::string& error) {
-  Counters c = session_ ? session_->counters() : early_counters_.value_or(Counters{});
-  if (!parse_counters(assignment, c, error)) return false;
+Result<void> DevRun::set_counter(const std::string& assignment) {
+  const Result<Counters> c = parse_counters(
+      assignment, session_ ? session_->counters() : early_counters_.value_or(Counters{}));
+  if (!c) return c.failure();
   if (!session_) {
-    early_counters_ = c;
-    return true;
+    early_counters_ = c.value();
+    return {};
   }
-  session_->set_counters(c);
+  session_->set_counters(c.value());
   session_->start_with_counters();
-  return true;
+  return {};
 }
 
 }  // namespace vm::dev

@@ -54,9 +54,9 @@ class DevRun {
   // NUM with the counters as they stand; set: one counter (kou, pap, rub,
   // hap) takes a value. Given on the title or before it stands, either
   // starts the story (set: from its first NUM, with that counter) as soon
-  // as it can. False with the reason.
-  bool jump(int num, std::string& error);
-  bool set_counter(const std::string& assignment, std::string& error);
+  // as it can. The reason when it cannot.
+  Result<void> jump(int num);
+  Result<void> set_counter(const std::string& assignment);
 
   const DevFolders& folders() const { return folders_; }
   // The game as it stands while it runs (nullptr before and after): for the

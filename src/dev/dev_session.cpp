@@ -164,9 +164,9 @@ void DevSession::take_early() {
     if (early_jump_ < 0) start_with_counters();
   }
   if (early_jump_ < 0) return;
-  std::string error;
-  if (!jump(early_jump_, counters(), error, true))
-    g_.pf.log.record(LogEvent::warning("jump " + std::to_string(early_jump_) + ": " + error));
+  if (const Result<void> jumped = jump(early_jump_, counters(), true); !jumped)
+    g_.pf.log.record(
+        LogEvent::warning("jump " + std::to_string(early_jump_) + ": " + jumped.error().what()));
   early_jump_ = -1;
 }
 
@@ -176,13 +176,14 @@ void DevSession::repack(const std::string& name) {
   try {
     if (!edit.has(name)) return;  // removed: the packed one stays until the next run
     std::string packed;
-    const std::string bytes = datatool::pack_file(name, edit.read(name), packed);
-    shadow.replace(packed, bytes);
+    const std::string bytes = datatool::pack_file(name, edit.read(name).value_or_throw(), packed);
+    shadow.replace(packed, bytes).value_or_throw();
     // A picture the game holds restored gets its real first bytes again.
     const int pic = picture_of(name);
     const bool restored = std::find(g_.assets.restored.begin(), g_.assets.restored.end(), pic) !=
                           g_.assets.restored.end();
-    if (pic >= 0 && restored) shadow.restore_magic(pic, find_picture_entry(pic)->kind);
+    if (pic >= 0 && restored)
+      shadow.restore_magic(pic, find_picture_entry(pic)->kind).value_or_throw();
     g_.pf.log.record(LogEvent::other("dev packed " + name));
   } catch (const std::exception& e) {
     show_band({name + ": error: " + e.what()}, true);
@@ -199,9 +200,9 @@ bool DevSession::reload_texts(const std::set<std::string>& names) {
   for (const std::string& n : names) {
     std::string to;
     try {
-      const std::string bytes = datatool::pack_file(n, edit.read(n), to);
-      good.emplace_back(to, shadow.read(to));
-      shadow.replace(to, bytes);
+      const std::string bytes = datatool::pack_file(n, edit.read(n).value_or_throw(), to);
+      good.emplace_back(to, shadow.read(to).value_or_throw());
+      shadow.replace(to, bytes).value_or_throw();
       packed.insert(to);
     } catch (const std::exception& e) {
       errors.push_back(n + ": error: " + e.what());
@@ -212,7 +213,7 @@ bool DevSession::reload_texts(const std::set<std::string>& names) {
     for (const datatool::Finding& f : datatool::check_folder(g_.pf.files, f_.shadow))
       (blocks_dev_run(f) ? errors : warnings).push_back(edited_name(f.line, g_.pf.files, f_.edit));
   if (!errors.empty()) {
-    for (const auto& [name, bytes] : good) shadow.replace(name, bytes);
+    for (const auto& [name, bytes] : good) shadow.replace(name, bytes).value_or_throw();
     for (const std::string& e : errors) g_.pf.log.record(LogEvent::error(e));
     show_band(errors, true);
     return false;

@@ -21,8 +21,8 @@ struct Game;
 namespace vm::dev {
 
 // The counters as the author types them: "kou=2 pap=1". Names not given
-// keep their value in c. False with the reason for anything else.
-bool parse_counters(const std::string& text, Counters& c, std::string& error);
+// keep their value in c. The reason for anything else.
+Result<Counters> parse_counters(const std::string& text, Counters c);
 std::string counters_text(const Counters& c);
 
 // check's findings as the author reads them: the packed files' names
@@ -52,10 +52,10 @@ class DevSession : public DevHooks {
   bool on_timer(int id) override;
 
   // The story from the first row of NUM with these counters (from the title
-  // too); false with the reason when the script has no such NUM or the game
+  // too); the reason when the script has no such NUM or the game
   // is where no story can start.
   // defer: start at the next tick rather than from inside the caller.
-  bool jump(int num, const Counters& c, std::string& error, bool defer = false);
+  Result<void> jump(int num, const Counters& c, bool defer = false);
   Counters counters() const;
   void set_counters(const Counters& c);
   // After counters were set with no story running: the story starts from

@@ -40,7 +40,7 @@ int16_t* counter_named(InterpState& s, const std::string& name) {
 
 }  // namespace
 
-bool parse_counters(const std::string& text, Counters& c, std::string& error) {
+Result<Counters> parse_counters(const std::string& text, Counters c) {
   std::istringstream in(text);
   std::string item;
   while (in >> item) {
@@ -59,13 +59,11 @@ bool parse_counters(const std::string& text, Counters& c, std::string& error) {
     } catch (const std::exception&) {
       used = 0;
     }
-    if (!slot || value.empty() || used != value.size() || v < -99 || v > 999) {
-      error = "\"" + item + "\": kou, pap, rub or hap = a number from -99 to 999";
-      return false;
-    }
+    if (!slot || value.empty() || used != value.size() || v < -99 || v > 999)
+      return failure("\"" + item + "\": kou, pap, rub or hap = a number from -99 to 999");
     *slot = v;
   }
-  return true;
+  return c;
 }
 
 std::string counters_text(const Counters& c) {
@@ -109,9 +107,9 @@ void DevSession::restart_scene() {
   const MenuPhase p = g_.menu.phase();
   if (p != MenuPhase::Story && p != MenuPhase::Choosing) return;  // the title takes the new script
   save_state(g_.save, g_.story());
-  SavedRecord r;
-  std::string error;
-  if (!parse_state_text(g_.save.Save_Slots[0], r, error)) return;
+  Result<SavedRecord> read = parse_state_text(g_.save.Save_Slots[0]);
+  if (!read) return;
+  SavedRecord& r = read.value();
   r.num = nearest_num(g_.tables, g_.interp.Cur_Num);
   r.pos = std::max<int32_t>(0, find_num(g_.tables, static_cast<int16_t>(r.num)));
   r.place = entry_place(static_cast<int16_t>(r.num));
@@ -128,10 +126,9 @@ void DevSession::start_with_counters() {
   if (restart_waiting_ || story_running()) return;
   // Counters set on the title or while it opens: the story starts with them.
   const Counters c = counters();
-  std::string error;
   const int16_t first =
       g_.tables.Script_Table.empty() ? int16_t{0} : g_.tables.Script_Table.front().num;
-  jump(first, c, error, true);
+  (void)jump(first, c, true);  // the script's first NUM is always one to start at
 }
 
 void DevSession::start_at(const SavedRecord& r, int16_t hap, bool defer) {
@@ -167,20 +164,16 @@ int16_t DevSession::entry_place(int16_t num) const {
   return datatool::place_on_entry(story, datatool::explore_story(story), num);
 }
 
-bool DevSession::jump(int num, const Counters& c, std::string& error, bool defer) {
-  if (num < 0 || num > 9999 || find_num(g_.tables, static_cast<int16_t>(num)) < 0) {
-    error = "the script has no NUM " + std::to_string(num);
-    return false;
-  }
-  if (g_.menu.phase() == MenuPhase::Ending) {
-    error = "no story can start here";
-    return false;
-  }
+Result<void> DevSession::jump(int num, const Counters& c, bool defer) {
+  if (num < 0 || num > 9999 || find_num(g_.tables, static_cast<int16_t>(num)) < 0)
+    return failure("the script has no NUM " + std::to_string(num));
+  if (g_.menu.phase() == MenuPhase::Ending) return failure("no story can start here");
   // On the title, while it opens or mid-transition: the story starts there
   // as soon as it can.
   save_state(g_.save, g_.story());
-  SavedRecord r;
-  if (!parse_state_text(g_.save.Save_Slots[0], r, error)) return false;
+  Result<SavedRecord> read = parse_state_text(g_.save.Save_Slots[0]);
+  if (!read) return read.failure();
+  SavedRecord& r = read.value();
   r.num = num;
   r.pos = find_num(g_.tables, static_cast<int16_t>(num));
   r.kou = c.kou;
@@ -188,7 +181,7 @@ bool DevSession::jump(int num, const Counters& c, std::string& error, bool defer
   r.rub = c.rub;
   r.place = entry_place(static_cast<int16_t>(num));
   start_at(r, static_cast<int16_t>(c.hap), defer);
-  return true;
+  return {};
 }
 
 }  // namespace vm::dev

@@ -96,14 +96,13 @@ void pause_ms(const Finale& g, int ms) {
 // while its tune plays on.
 void show_card_picture(const Finale& g, int number) {
   const std::string file = std::to_string(number) + ".dat";
-  Image picture;
-  std::string error;
-  if (!load_data_picture(g.stage, file, picture, error)) {
-    g.stage.pf.log.record(
-        LogEvent::warning("the staff roll goes on without " + file + ": " + error));
+  Result<Image> picture = load_data_picture(g.stage, file);
+  if (!picture) {
+    g.stage.pf.log.record(LogEvent::warning("the staff roll goes on without " + file + ": " +
+                                            picture.error().what()));
     return;
   }
-  g.stage.screen.Place_Load.img = std::move(picture);
+  g.stage.screen.Place_Load.img = std::move(picture).value_or_throw();
   stretch_blt(end_pic(g), 160, 130, 320, 173, g.stage.screen.Place_Load, 0, 0, 640, 345);
   refresh(g);
 }

@@ -19,14 +19,14 @@ constexpr int kGap = 50;
 bool load_into_viewer(const GalleryRoom& g, const std::string& file) {
   Surface& viewer = g.gallery.Thumb1;
   viewer.img = Image(kScreenW, kScreenH, 0);
-  Image picture;
-  std::string error;
-  if (!load_data_picture(g.stage, file, picture, error)) {
-    message_box(g.stage.pf, "ギャラリーの絵を表示できません: " + file + "\r\n" + error);
+  Result<Image> picture = load_data_picture(g.stage, file);
+  if (!picture) {
+    message_box(g.stage.pf,
+                "ギャラリーの絵を表示できません: " + file + "\r\n" + picture.error().what());
     return false;
   }
   Surface loaded{"loaded"};
-  loaded.img = std::move(picture);
+  loaded.img = std::move(picture).value_or_throw();
   bit_blt(viewer, 0, 0, kScreenW, kScreenH, loaded, 0, 0, SRCCOPY);
   return true;
 }
@@ -113,15 +113,15 @@ void open_gallery(const GalleryRoom& g) {
   sc.End_Pic.visible = false;
 
   // The backdrop becomes the window's own picture.
-  Image backdrop;
-  std::string error;
-  if (load_data_picture(g.stage, "74.dat", backdrop, error)) {
+  Result<Image> backdrop = load_data_picture(g.stage, "74.dat");
+  if (backdrop) {
     sc.Form_Canvas.img = Image(kScreenW, kScreenH, sc.Form_Canvas.back_color);
     Surface loaded{"loaded"};
-    loaded.img = std::move(backdrop);
+    loaded.img = std::move(backdrop).value_or_throw();
     bit_blt(sc.Form_Canvas, 0, 0, kScreenW, kScreenH, loaded, 0, 0, SRCCOPY);
   } else {
-    message_box(g.stage.pf, "ギャラリーの絵を表示できません: 74.dat\r\n" + error);
+    message_box(g.stage.pf, std::string("ギャラリーの絵を表示できません: 74.dat\r\n") +
+                                backdrop.error().what());
   }
   sc.Title.visible = false;
   refresh(g.stage);

@@ -35,14 +35,14 @@ void load_faces(const Stage& st) {
   s.Face_Load.back_color = 0;
   s.Face_Load.place(0, 0, kFaceSheetW, kFaceSheetH);
   s.Face_Load.clear();
-  Image sheet;
-  std::string error;
-  if (load_data_picture(st, "60.dat", sheet, error)) {
+  Result<Image> sheet = load_data_picture(st, "60.dat");
+  if (sheet) {
     Surface tmp{"sheet"};
-    tmp.img = std::move(sheet);
+    tmp.img = std::move(sheet).value_or_throw();
     bit_blt(s.Face_Load, 0, 0, kFaceSheetW, kFaceSheetH, tmp, 0, 0, SRCCOPY);
   } else {
-    st.pf.dialogs.message_box("The face sheet cannot be loaded: " + error, Buttons::Ok);
+    st.pf.dialogs.message_box(
+        std::string("The face sheet cannot be loaded: ") + sheet.error().what(), Buttons::Ok);
   }
   // The mask is made for one face at a time, as it is put on (a whole
   // sheet's would hold well over a megabyte for the one face in use).

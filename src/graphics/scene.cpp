@@ -54,16 +54,11 @@ void scene_fault(const Stage& st, const std::string& what) {
                             Buttons::Ok);
 }
 
-bool load_data_picture(Pictures& pictures, const std::string& data_dir, const std::string& file,
-                       Image& out, std::string& error) {
-  Image img;
-  if (!pictures.load_picture(data_dir + file, img, error)) return false;
-  if (img.w <= 0 || img.h <= 0) {
-    error = file + ": empty picture";
-    return false;
-  }
-  out = std::move(img);
-  return true;
+Result<Image> load_data_picture(Pictures& pictures, const std::string& data_dir,
+                                const std::string& file) {
+  Result<Image> img = pictures.load_picture(data_dir + file);
+  if (img && (img.value().w <= 0 || img.value().h <= 0)) return failure(file + ": empty picture");
+  return img;
 }
 
 void clear_sprites(const Stage& st) {

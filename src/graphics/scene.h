@@ -100,12 +100,12 @@ inline void refresh(const Stage& st) {
 // Reports a script row that asks for something the data does not hold,
 // naming the row in 51.dat.
 void scene_fault(const Stage& st, const std::string& what);
-// Loads a picture of the data folder by file name ("71.dat").
-bool load_data_picture(Pictures& pictures, const std::string& data_dir, const std::string& file,
-                       Image& out, std::string& error);
-inline bool load_data_picture(const Stage& st, const std::string& file, Image& out,
-                              std::string& error) {
-  return load_data_picture(st.pf.pictures, st.assets.Data_Dir, file, out, error);
+// Loads a picture of the data folder by file name ("71.dat"); the reader's
+// account when it cannot.
+Result<Image> load_data_picture(Pictures& pictures, const std::string& data_dir,
+                                const std::string& file);
+inline Result<Image> load_data_picture(const Stage& st, const std::string& file) {
+  return load_data_picture(st.pf.pictures, st.assets.Data_Dir, file);
 }
 
 }  // namespace vm

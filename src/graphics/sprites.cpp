@@ -139,13 +139,13 @@ bool change_doll(const Stage& st, int doll, int pose, const std::string& slot_co
   }
 
   const std::string file = std::to_string(doll) + std::to_string(pose) + ".dat";
-  Image picture;
-  std::string error;
-  if (!load_data_picture(st, file, picture, error)) {
+  Result<Image> loaded = load_data_picture(st, file);
+  if (!loaded) {
     scene_fault(st, "Doll " + std::to_string(doll) + std::to_string(pose) + " (" + file +
-                        ") cannot be shown: " + error);
+                        ") cannot be shown: " + loaded.error().what());
     return false;
   }
+  const Image& picture = loaded.value();
 
   row[j] = static_cast<int16_t>(pose);
   show_in_slot(st, j, picture);

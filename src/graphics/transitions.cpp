@@ -150,13 +150,13 @@ bool change_place(const Stage& st, int n, const std::string& trans_text, int bli
   std::snprintf(file, sizeof file, "%d.dat", n + 70);
 
   // Load first: a background the data does not hold leaves the scene as it is.
-  Image picture;
-  std::string error;
-  if (!load_data_picture(st, file, picture, error)) {
-    scene_fault(st,
-                "Background " + std::to_string(n) + " (" + file + ") cannot be shown: " + error);
+  Result<Image> loaded = load_data_picture(st, file);
+  if (!loaded) {
+    scene_fault(st, "Background " + std::to_string(n) + " (" + file +
+                        ") cannot be shown: " + loaded.error().what());
     return false;
   }
+  Image picture = std::move(loaded).value_or_throw();
 
   // The screen as the player sees it becomes one picture, sprites included.
   for (int j = 0; j < 3; ++j) {

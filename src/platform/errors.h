@@ -39,7 +39,7 @@ struct DataError : std::runtime_error, GameThrow {
   }
 };
 
-// Why a file could not be read or written: what() is the account the player
+// Why a file could not be read, written, removed or copied: what() is the account the player
 // is shown (the path, then the system's own reason); the parts are for those
 // who word it otherwise.
 struct FileError : DataError {
@@ -49,6 +49,9 @@ struct FileError : DataError {
     Updating,  // it would not open to have bytes written into it
     Writing,   // a write or the flush to the disk failed
     NoCopy,    // no new copy can be made beside it: the old one is kept
+    Removing,  // there was no such file, or it stays
+    Making,    // the folder is not there after being made
+    Copying,   // a folder could not be copied whole: the target is as it was
   };
   FileError(Step s, std::string p, std::string r)
       : DataError("", 0, "", words(s, p, r)), step(s), path(std::move(p)), reason(std::move(r)) {}
@@ -65,6 +68,12 @@ struct FileError : DataError {
         return p + ": " + r;
       case Writing:
         return p + ": cannot write (" + r + ")";
+      case Removing:
+        return p + ": cannot remove (" + r + ")";
+      case Making:
+        return "cannot create the folder " + p + " (" + r + ")";
+      case Copying:
+        return "cannot copy the game data to " + p + ": " + r;
       case NoCopy:
         break;
     }

@@ -13,6 +13,7 @@
 #include "platform/errors.h"
 #include "platform/image.h"
 #include "platform/log_event.h"
+#include "platform/result.h"
 
 namespace vm {
 
@@ -297,19 +298,23 @@ struct FolderEntry {
 class Files {
  public:
   virtual ~Files() = default;
-  // The whole file. Throws FileError (Opening, Reading).
-  virtual std::string read_whole(const std::string& path) = 0;
+  // Every step that can fail hands back the FileError as a Result: the
+  // caller decides whether the failure ends anything (value_or_throw).
+
+  // The whole file. FileError: Opening, Reading.
+  virtual Result<std::string> read_whole(const std::string& path) = 0;
   // Replaces a file whole or not at all: a temporary file beside it (path +
   // ".tmp"), flushed to the disk, renamed over it, with the old file's
   // permissions. A folder that refuses the temporary file leaves the old
-  // file as it is. Throws FileError (NoCopy, Writing).
-  virtual void replace_whole(const std::string& path, const std::string& data) = 0;
+  // file as it is. FileError: NoCopy, Writing.
+  virtual Result<void> replace_whole(const std::string& path, const std::string& data) = 0;
   // Writes bytes into an existing file at offset, leaving the rest of it as
-  // it is; a missing file is never created. Throws FileError (Updating,
-  // Writing).
-  virtual void write_at(const std::string& path, size_t offset, const std::string& bytes) = 0;
-  // Removes a file (never a folder); false when there was none or it stays.
-  virtual bool remove(const std::string& path) = 0;
+  // it is; a missing file is never created. FileError: Updating, Writing.
+  virtual Result<void> write_at(const std::string& path, size_t offset,
+                                const std::string& bytes) = 0;
+  // Removes a file (never a folder). FileError Removing when there was none
+  // or it stays.
+  virtual Result<void> remove(const std::string& path) = 0;
   // The names in a folder, sorted; empty when it is no folder.
   virtual std::vector<FolderEntry> list(const std::string& dir) = 0;
   virtual bool is_folder(const std::string& path) = 0;
@@ -319,12 +324,13 @@ class Files {
   // Whether this copy of the game may change it: a file's content, a
   // folder's names (a file made, replaced or removed in it).
   virtual bool writable(const std::string& path) = 0;
-  // Makes a folder and those above it; false when it is not there after.
-  virtual bool make_folder(const std::string& dir) = 0;
+  // Makes a folder and those above it. FileError Making when it is not
+  // there after.
+  virtual Result<void> make_folder(const std::string& dir) = 0;
   // Copies the folder from into the new folder to, whole or not at all;
-  // copied files are the player's to write. Returns "" when done, else what
-  // went wrong with the system's reason; to is then left as it was.
-  virtual std::string copy_folder_whole(const std::string& from, const std::string& to) = 0;
+  // copied files are the player's to write. FileError Copying, with what
+  // went wrong and the system's reason; to is then left as it was.
+  virtual Result<void> copy_folder_whole(const std::string& from, const std::string& to) = 0;
 };
 
 // Tells when the files of a folder change: an author's editor saving a file
@@ -336,8 +342,8 @@ class FileMonitor {
  public:
   virtual ~FileMonitor() = default;
   // Watches the folder from now on (one folder; a second call replaces the
-  // first). False with the system's reason when it cannot be watched.
-  virtual bool watch(const std::string& dir, std::string& error) = 0;
+  // first). The system's reason when it cannot be watched.
+  virtual Result<void> watch(const std::string& dir) = 0;
 };
 
 // Where the desktop looks for the game's data when no folder is named: the
@@ -358,9 +364,9 @@ struct DataPlaces {
 class Pictures {
  public:
   virtual ~Pictures() = default;
-  // Decodes a BMP or JPEG file, read through the game's Files. Returns false
-  // with a reason when the file is missing or cannot be decoded.
-  virtual bool load_picture(const std::string& path, Image& out, std::string& error) = 0;
+  // Decodes a BMP or JPEG file, read through the game's Files. The reason,
+  // naming the path, when the file is missing or cannot be decoded.
+  virtual Result<Image> load_picture(const std::string& path) = 0;
 };
 
 // ------------------------------------------------------------------ text ---

@@ -103,27 +103,22 @@ std::string make_state_text(const SavedRecord& r) {
   return t;
 }
 
-bool parse_state_text(const std::string& text, SavedRecord& r, std::string& error) {
-  if (text.size() != kStateTextLength) {
-    error = "記録が" + std::to_string(text.size()) + "文字しかありません (" +
-            std::to_string(kStateTextLength) + "文字のはずです)";
-    if (text.size() > kStateTextLength)
-      error = "記録が長すぎます (" + std::to_string(text.size()) + "文字)";
-    return false;
-  }
+Result<SavedRecord> parse_state_text(const std::string& text) {
+  if (text.size() > kStateTextLength)
+    return failure("記録が長すぎます (" + std::to_string(text.size()) + "文字)");
+  if (text.size() < kStateTextLength)
+    return failure("記録が" + std::to_string(text.size()) + "文字しかありません (" +
+                   std::to_string(kStateTextLength) + "文字のはずです)");
   size_t at = 0;
   SavedRecord out;
   for (const FieldDef& f : kFields) {
     const std::string field = text.substr(at, static_cast<size_t>(f.width));
-    if (!field_value(field, out.*f.member)) {
-      error = std::to_string(at + 1) + "文字目からの欄 (" + f.what + ") \"" + field +
-              "\" が数字ではありません";
-      return false;
-    }
+    if (!field_value(field, out.*f.member))
+      return failure(std::to_string(at + 1) + "文字目からの欄 (" + f.what + ") \"" + field +
+                     "\" が数字ではありません");
     at += static_cast<size_t>(f.width);
   }
-  r = out;
-  return true;
+  return out;
 }
 
 std::string slot_file_name(int slot) {
@@ -149,18 +144,13 @@ std::string slot_file_text(const std::string& saved_at, const std::string& title
   return utf8_to_cp932(text);
 }
 
-bool read_slot_file(const DataFolder& data, int slot, SlotFile& out, std::string& error) {
-  std::string bytes;
-  try {
-    bytes = data.read_slot(slot);
-  } catch (const std::exception& e) {
-    error = e.what();
-    return false;
-  }
-  return parse_slot_file(bytes, out, error);
+Result<SlotFile> read_slot_file(const DataFolder& data, int slot) {
+  const Result<std::string> bytes = data.read_slot(slot);
+  if (!bytes) return failure(bytes.error().what());
+  return parse_slot_file(bytes.value());
 }
 
-bool parse_slot_file(const std::string& bytes, SlotFile& out, std::string& error) {
+Result<SlotFile> parse_slot_file(const std::string& bytes) {
   const std::string text = cp932_to_utf8(bytes);
   std::vector<std::string> lines;
   size_t start = 0;
@@ -173,33 +163,25 @@ bool parse_slot_file(const std::string& bytes, SlotFile& out, std::string& error
     start = end + 1;
   }
   // The end mark on line 6 is never read; the first five lines must be there.
-  if (lines.size() < 5) {
-    error = "行が足りません (" + std::to_string(lines.size()) + "行)";
-    return false;
-  }
-  SavedRecord r;
-  std::string why;
-  if (!parse_state_text(lines[2], r, why)) {
-    error = "3行目: " + why;
-    return false;
-  }
+  if (lines.size() < 5) return failure("行が足りません (" + std::to_string(lines.size()) + "行)");
+  const Result<SavedRecord> r = parse_state_text(lines[2]);
+  if (!r) return failure(std::string("3行目: ") + r.error().what());
   int hap = 0;
   if (lines.size() >= 7 && lines[6].rfind(kHapKey, 0) == 0) {
     const std::string v = lines[6].substr(std::char_traits<char>::length(kHapKey));
-    if (v.empty() || v.size() > 6 || !field_value(v, hap) || hap < -32768 || hap > 32767) {
-      error = "7行目: hap \"" + v + "\" が数字ではありません";
-      return false;
-    }
+    if (v.empty() || v.size() > 6 || !field_value(v, hap) || hap < -32768 || hap > 32767)
+      return failure("7行目: hap \"" + v + "\" が数字ではありません");
   }
+  SlotFile out;
   out.saved_at = lines[0];
   out.title = lines[1];
   out.record = {lines[2], lines[3], lines[4]};
-  out.state = r;
+  out.state = r.value();
   out.hap = static_cast<int16_t>(hap);
-  return true;
+  return out;
 }
 
-bool record_fits_story(const SavedRecord& r, const ScriptTables& t, std::string& error) {
+Result<void> record_fits_story(const SavedRecord& r, const ScriptTables& t) {
   struct Range {
     int value, low, high;
     const char* what;
@@ -213,22 +195,19 @@ bool record_fits_story(const SavedRecord& r, const ScriptTables& t, std::string&
       {r.text_mode, 0, 3, "speed"}, {r.pos, 0, 9999, "SEQ"},  {r.track, 0, 9, "tune"},
   };
   for (const Range& f : ranges)
-    if (f.value < f.low || f.value > f.high) {
-      error = std::string("欄 (") + f.what + ") の値 " + std::to_string(f.value) +
-              " が範囲外です (" + std::to_string(f.low) + "〜" + std::to_string(f.high) + ")";
-      return false;
-    }
+    if (f.value < f.low || f.value > f.high)
+      return failure(std::string("欄 (") + f.what + ") の値 " + std::to_string(f.value) +
+                     " が範囲外です (" + std::to_string(f.low) + "〜" + std::to_string(f.high) +
+                     ")");
   // The story resumes at the saved scene, or at the saved row when the scene
   // is gone; either must be a row the story can play (the last is its end).
   const int32_t at = find_num(t, static_cast<int16_t>(r.num));
   const int32_t resume = at >= 0 ? at : r.pos;
-  if (resume < 0 || resume >= t.Script_Last) {
-    error = at >= 0 ? "場面 " + std::to_string(r.num) + " は物語の終わりです"
-                    : "場面 " + std::to_string(r.num) + " も " + std::to_string(r.pos) +
-                          "行目も物語にありません";
-    return false;
-  }
-  return true;
+  if (resume < 0 || resume >= t.Script_Last)
+    return failure(at >= 0 ? "場面 " + std::to_string(r.num) + " は物語の終わりです"
+                           : "場面 " + std::to_string(r.num) + " も " + std::to_string(r.pos) +
+                                 "行目も物語にありません");
+  return {};
 }
 
 void save_state(SaveState& save, const Story& g) {

@@ -50,8 +50,8 @@ struct SavedRecord {
 std::string state_field(long value, int width);
 std::string make_state_text(const SavedRecord& r);
 // Reads the 32 characters back; a field such as "0-5" is the negative number
-// it stands for. False with a reason for anything else.
-bool parse_state_text(const std::string& text, SavedRecord& r, std::string& error);
+// it stands for. The reason for anything else.
+Result<SavedRecord> parse_state_text(const std::string& text);
 
 // A slot file as read.
 struct SlotFile {
@@ -64,15 +64,15 @@ struct SlotFile {
 // "00.dat".."04.dat".
 std::string slot_file_name(int slot);
 // Reads and checks a slot file of the data folder (CP932 text, CR LF lines).
-// False with a reason when it cannot be read, is missing lines, cut short or
-// holds a non-numeric field.
-bool read_slot_file(const DataFolder& data, int slot, SlotFile& out, std::string& error);
+// The reason when it cannot be read, is missing lines, cut short or holds a
+// non-numeric field.
+Result<SlotFile> read_slot_file(const DataFolder& data, int slot);
 // The same check on the bytes of a slot file already read.
-bool parse_slot_file(const std::string& bytes, SlotFile& out, std::string& error);
+Result<SlotFile> parse_slot_file(const std::string& bytes);
 // Whether a record can be played by this story: every field within the
 // range the game keeps it in, and the row it resumes at a row of the script
-// before its end. False with the reason otherwise.
-bool record_fits_story(const SavedRecord& r, const ScriptTables& t, std::string& error);
+// before its end. The reason otherwise.
+Result<void> record_fits_story(const SavedRecord& r, const ScriptTables& t);
 // The six lines of a slot file and, after its end mark, the hap line
 // ("hap=1"), CP932.
 std::string slot_file_text(const std::string& saved_at, const std::string& title,

@@ -172,15 +172,15 @@ enum class SlotContent { Empty, Used, Unreadable };
 SlotContent slot_content(const SlotWindow& g, int i, SlotFile* file, std::string* error) {
   const DataFolder data(g.pf.files, g.data_dir);
   if (!data.has_slot(i)) return SlotContent::Empty;
-  SlotFile f;
-  std::string why;
   // A record this story cannot resume is as unreadable as a cut one: it is
   // never loaded.
-  if (!read_slot_file(data, i, f, why) || !record_fits_story(f.state, g.tables, why)) {
-    if (error) *error = why;
+  const Result<SlotFile> f = read_slot_file(data, i);
+  const Result<void> fits = f ? record_fits_story(f.value().state, g.tables) : f.failure();
+  if (!fits) {
+    if (error) *error = fits.error().what();
     return SlotContent::Unreadable;
   }
-  if (file) *file = f;
+  if (file) *file = f.value();
   return SlotContent::Used;
 }
 
@@ -192,14 +192,14 @@ std::string slot_words(int i) {
 // Writes Save_Slots into a slot file whole; a folder that cannot take it is
 // named to the player, who plays on.
 bool write_slot(const SlotWindow& g, int slot) {
-  try {
-    DataFolder(g.pf.files, g.data_dir)
-        .write_slot(slot, slot_file_text(format_date(g.pf.clock.local_time()), g.save_title,
-                                         g.save.Save_Slots, g.save.Saved_Hap));
-  } catch (const std::exception& e) {
+  const Result<void> written =
+      DataFolder(g.pf.files, g.data_dir)
+          .write_slot(slot, slot_file_text(format_date(g.pf.clock.local_time()), g.save_title,
+                                           g.save.Save_Slots, g.save.Saved_Hap));
+  if (!written) {
     // The folder may be read-only: the player hears why, and plays on.
-    message_box(g.pf,
-                "ゲームをセーブできませんでした。\r\n" + slot_words(slot) + "\r\n" + e.what());
+    message_box(g.pf, "ゲームをセーブできませんでした。\r\n" + slot_words(slot) + "\r\n" +
+                          written.error().what());
     return false;
   }
   g.pf.log.record(LogEvent::file_written(slot_file_name(slot)));

@@ -14,22 +14,21 @@ namespace {
 constexpr int kPanelX = 180, kPanelY = 65, kPanelW = 280, kPanelH = 150;
 constexpr int kDissolveSteps = 9;
 
-// Puts the title picture on Title; what the player is told when it cannot
-// be read (nothing when all went well).
-std::string load_title_picture(const TitleScreen& g) {
+// Puts the title picture on Title; a failure is what the player is told
+// when it cannot be read.
+Result<void> load_title_picture(const TitleScreen& g) {
   const std::string path = g.stage.assets.Data_Dir + "72.dat";
   const long long length = g.stage.pf.files.length(path);
-  if (length < 0) return "実行に必要なﾌｧｲﾙがありません. file:title";
-  if (length == 0) return "";  // the loading picture stays
-  std::string error;
+  if (length < 0) return failure("実行に必要なﾌｧｲﾙがありません. file:title");
+  if (length == 0) return {};  // the loading picture stays
   Surface& t = g.stage.screen.Title;
   t.place(0, 0, kScreenW, kScreenH);
-  Image img;
-  if (!g.stage.pf.pictures.load_picture(path, img, error))
-    return "実行に必要なﾌｧｲﾙが異常です.(72.dat: " + error + ")";
+  const Result<Image> img = g.stage.pf.pictures.load_picture(path);
+  if (!img)
+    return failure("実行に必要なﾌｧｲﾙが異常です.(72.dat: " + std::string(img.error().what()) + ")");
   // A smaller picture covers what it can; the rest keeps Title's colour.
-  bit_blt(t, 0, 0, kScreenW, kScreenH, Surface{"", img}, 0, 0, SRCCOPY);
-  return "";
+  bit_blt(t, 0, 0, kScreenW, kScreenH, Surface{"", img.value()}, 0, 0, SRCCOPY);
+  return {};
 }
 
 // The items as they are read aloud (their pictures carry the words).
@@ -50,11 +49,12 @@ uint32_t tick_count(const TitleScreen& g) {
 
 }  // namespace
 
-// The title's opening; what the player is told when it cannot be shown.
-std::string title_steps(const TitleScreen& g) {
+// The title's opening; a failure is what the player is told when it cannot
+// be shown.
+Result<void> title_steps(const TitleScreen& g) {
   ScreenState& sc = g.stage.screen;
   g.title.Title_Start = tick_count(g);
-  if (std::string problem = load_title_picture(g); !problem.empty()) return problem;
+  if (Result<void> loaded = load_title_picture(g); !loaded) return loaded;
 
   sc.End_Pic.place(kPanelX, kPanelY, kPanelW, kPanelH);
   bit_blt(sc.End_Pic, 0, 0, kPanelW, kPanelH, sc.Title, kPanelX, kPanelY, SRCCOPY);
@@ -107,7 +107,7 @@ std::string title_steps(const TitleScreen& g) {
   g.stage.pf.log.record(LogEvent::title("menu ready"));
   announce_title(g);
   g.stage.pf.dialogs.set_ime_open(false);
-  return "";
+  return {};
 }
 
 void announce_title(const TitleScreen& g) {

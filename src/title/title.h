@@ -6,6 +6,7 @@
 #include <string>
 
 #include "graphics/scene.h"
+#include "platform/result.h"
 #include "sound/sound.h"
 
 namespace vm {
@@ -25,7 +26,7 @@ struct TitleScreen {
 
 // The title's opening, the last step of start-up: returns when the menu is
 // ready, or with what the player is told when it cannot be shown.
-std::string title_steps(const TitleScreen& g);
+Result<void> title_steps(const TitleScreen& g);
 
 // The title's items read aloud, as when the menu first appears (and again
 // whenever the player comes back to it).

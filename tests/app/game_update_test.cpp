@@ -57,11 +57,13 @@ void write_next_script(Files& files, const std::string& dir, int changed, int be
   lines.insert(lines.begin() + (b.line - 1), added);
   std::string script;
   for (const std::string& l : lines) script += l;
-  d.replace("51.dat", invert_bytes(script));
+  d.replace("51.dat", invert_bytes(script)).value_or_throw();
 }
 
 void stamp(Files& files, const std::string& dir, const std::string& version) {
-  DataFolder(files, dir).replace(kGameStampFile, "version " + version + "\ndata " + version + "\n");
+  DataFolder(files, dir)
+      .replace(kGameStampFile, "version " + version + "\ndata " + version + "\n")
+      .value_or_throw();
 }
 
 // The player's 50.dat with these gallery pictures seen.
@@ -72,7 +74,7 @@ void mark_seen(Files& files, const std::string& dir, std::initializer_list<size_
   read_line6(a);
   for (size_t p : pictures) a.CG_Seen.at(p) = -1;
   rebuild_line6(a);
-  d.write_system(a.Sys_Lines);
+  d.write_system(a.Sys_Lines).value_or_throw();
 }
 
 void in_slot_window(test::Session& s, uint32_t t, const char* menu, int slot, const char* button) {
@@ -133,7 +135,7 @@ TEST(GameUpdate, ANewVersionIsPlayedWithTheSavesGalleryAndReadMessagesKept) {
   write_next_script(files, installed, read_rows[1], read_rows[3]);
   std::array<std::string, 26> system = DataFolder(files, installed).read_system();
   system[25] = "1.0";
-  DataFolder(files, installed).write_system(system);
+  ASSERT_TRUE(DataFolder(files, installed).write_system(system));
   stamp(files, installed, "1.0");
   ASSERT_EQ(find_game_data(files, places, log), own);
   ASSERT_EQ(log.lines.size(), 1u);
@@ -187,17 +189,17 @@ struct Killed {};
 class KilledFiles : public Files {
  public:
   KilledFiles(MemoryFiles& f, int kill_at) : f_(f), left_(kill_at) {}
-  std::string read_whole(const std::string& p) override { return f_.read_whole(p); }
-  void replace_whole(const std::string& p, const std::string& d) override {
+  Result<std::string> read_whole(const std::string& p) override { return f_.read_whole(p); }
+  Result<void> replace_whole(const std::string& p, const std::string& d) override {
     step();
-    f_.replace_whole(p, d);
+    return f_.replace_whole(p, d);
   }
-  void write_at(const std::string& p, size_t o, const std::string& b) override {
+  Result<void> write_at(const std::string& p, size_t o, const std::string& b) override {
     step();
-    f_.write_at(p, o, b);
+    return f_.write_at(p, o, b);
   }
-  bool remove(const std::string& p) override {
-    if (!f_.exists(p)) return false;
+  Result<void> remove(const std::string& p) override {
+    if (!f_.exists(p)) return f_.remove(p);  // nothing changes: no step
     step();
     return f_.remove(p);
   }
@@ -205,11 +207,11 @@ class KilledFiles : public Files {
   bool is_folder(const std::string& p) override { return f_.is_folder(p); }
   long long length(const std::string& p) override { return f_.length(p); }
   bool writable(const std::string& p) override { return f_.writable(p); }
-  bool make_folder(const std::string& d) override {
+  Result<void> make_folder(const std::string& d) override {
     step();
     return f_.make_folder(d);
   }
-  std::string copy_folder_whole(const std::string& from, const std::string& to) override {
+  Result<void> copy_folder_whole(const std::string& from, const std::string& to) override {
     step();
     return f_.copy_folder_whole(from, to);
   }
@@ -234,16 +236,16 @@ TEST(GameUpdate, AKillAtAnyMomentLeavesOneGameWholeAndTheNextStartFinishesTheUpd
   const std::string &installed = places.installed_dir, &own = places.own_dir;
   const std::string next = "/m/home/velmora/data.update/";
   MemoryFiles before;
-  before.make_folder(places.program_dir);
+  ASSERT_TRUE(before.make_folder(places.program_dir));
   before.seed_from_disk(test::build_dir() + "/data", installed);
   stamp(before, installed, "0.9");
   before.put(installed + "old.mid", "a tune 1.0 no longer has");
-  ASSERT_EQ(before.copy_folder_whole(installed, own), "");
+  ASSERT_TRUE(before.copy_folder_whole(installed, own));
   before.put(own + "01.dat", "the player's save");
   before.put(own + "05.dat", "the quick slot");
   before.put(own + "12.dat", "BM restored by a game that was killed");
   const std::map<std::string, std::string> old_game = files_in(before, own);
-  before.remove(installed + "old.mid");
+  ASSERT_TRUE(before.remove(installed + "old.mid"));
   write_next_script(before, installed, 3, 5);
   before.put(installed + "new.mid", "a tune of 1.0");
   stamp(before, installed, "1.0");

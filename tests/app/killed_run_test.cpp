@@ -87,9 +87,8 @@ TEST(KilledRun, LeavesTheReadLogAndTheQuickSlotWhole) {
       EXPECT_TRUE(parse_read_log(test::read_bytes(dir / kReadLogFile), rows, log));
     }
     if (has_slot) {
-      SlotFile slot;
-      std::string error;
-      EXPECT_TRUE(parse_slot_file(test::read_bytes(dir / "05.dat"), slot, error)) << error;
+      const Result<SlotFile> slot = parse_slot_file(test::read_bytes(dir / "05.dat"));
+      EXPECT_TRUE(slot) << slot.error().what();
     }
     both_seen += has_log && has_slot;
   }

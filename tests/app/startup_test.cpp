@@ -148,13 +148,15 @@ TEST(FirstStart, TheGameDataIsCopiedWholeOrNotAtAll) {
   test::write_bytes(home / "velmora/data.copying/61.dat", "half");
   {
     FileSizeLimit disk(100000);
-    const std::string error = copy_folder_whole(installed, own);
+    const Result<void> copied = copy_folder_whole(installed, own);
+    ASSERT_FALSE(copied);
+    const std::string error = copied.error().what();
     EXPECT_NE(error.find("File too large"), std::string::npos) << error;
   }
   // Nothing half copied is left to be played.
   EXPECT_FALSE(std::filesystem::exists(own));
   EXPECT_FALSE(std::filesystem::exists(home / "velmora/data.copying"));
-  EXPECT_EQ(copy_folder_whole(installed, own), "");
+  EXPECT_TRUE(copy_folder_whole(installed, own));
   EXPECT_FALSE(std::filesystem::exists(home / "velmora/data.copying"));
   const std::map<std::string, std::string> copied = test::snapshot(own);
   EXPECT_TRUE(copied == test::snapshot(installed));
@@ -172,7 +174,7 @@ TEST(DataDir, TheInstalledDataIsCopiedOnceWhereThePlayerMayWriteIt) {
   const std::string& own = places.own_dir;
   LineLog log([] { return 0u; });
   MemoryFiles files;
-  files.make_folder(places.program_dir);
+  ASSERT_TRUE(files.make_folder(places.program_dir));
   EXPECT_EQ(find_game_data(files, places, log), places.program_dir);  // no game anywhere
   files.put(installed + "11.dat", "JF");
   files.put(installed + "50.dat", "system");
@@ -212,7 +214,7 @@ TEST(DataDir, TheInstalledDataIsCopiedOnceWhereThePlayerMayWriteIt) {
   files.put(places.program_dir + "11.dat", "JF");
   EXPECT_EQ(find_game_data(files, places, log), places.program_dir);
   EXPECT_EQ(find_data_dir(files, "/velmora-memory/bin"), places.program_dir);
-  files.make_folder(places.program_dir + "data");
+  ASSERT_TRUE(files.make_folder(places.program_dir + "data"));
   EXPECT_EQ(find_game_data(files, places, log), places.program_dir + "data/");
   EXPECT_EQ(find_data_dir(files, "/velmora-memory/bin"), places.program_dir + "data/");
 }

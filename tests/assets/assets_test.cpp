@@ -71,15 +71,18 @@ TEST(Magic, InvertRestoreAndBlank) {
   DiskFiles disk;
   {
     const DataFolder folder(disk, d.path());
-    folder.replace("11.dat", "");
-    folder.restore_magic(11, 'b');  // an empty picture gets its two bytes
-    EXPECT_EQ(folder.read("11.dat"), "BM");
-    folder.replace("70.dat", "JF rest");
-    folder.restore_magic(70, 'J');
-    EXPECT_EQ(folder.read("70.dat"), "\xff\xd8 rest");
-    folder.blank_magic(70);
-    EXPECT_EQ(folder.read("70.dat"), "JF rest");
-    EXPECT_THROW(folder.blank_magic(71), FileError);
+    ASSERT_TRUE(folder.replace("11.dat", ""));
+    ASSERT_TRUE(folder.restore_magic(11, 'b'));  // an empty picture gets its two bytes
+    EXPECT_EQ(folder.read("11.dat").value(), "BM");
+    ASSERT_TRUE(folder.replace("70.dat", "JF rest"));
+    ASSERT_TRUE(folder.restore_magic(70, 'J'));
+    EXPECT_EQ(folder.read("70.dat").value(), "\xff\xd8 rest");
+    ASSERT_TRUE(folder.blank_magic(70));
+    EXPECT_EQ(folder.read("70.dat").value(), "JF rest");
+    const Result<void> missing = folder.blank_magic(71);
+    ASSERT_FALSE(missing);
+    ASSERT_NE(missing.error_as<FileError>(), nullptr);
+    EXPECT_EQ(missing.error_as<FileError>()->step, FileError::Updating);
     EXPECT_FALSE(folder.has("71.dat"));  // never created
   }
 }
@@ -195,14 +198,11 @@ TEST_F(Assets, UnwritableSystemFileIsKeptAndDiskFailuresGiveTheSystemsOwnReason)
   // A disk that takes nothing more.
   std::filesystem::remove(dir / "11.dat");
   std::filesystem::create_symlink("/dev/full", dir / "11.dat");
-  try {
-    DataFolder(g.pf.files, dir.path()).blank_magic(11);
-    ADD_FAILURE() << "written to a full disk";
-  } catch (const std::runtime_error& e) {
-    EXPECT_NE(std::string(e.what()).find("cannot write (No space left on device)"),
-              std::string::npos)
-        << e.what();
-  }
+  const Result<void> full = DataFolder(g.pf.files, dir.path()).blank_magic(11);
+  ASSERT_FALSE(full) << "written to a full disk";
+  EXPECT_NE(std::string(full.error().what()).find("cannot write (No space left on device)"),
+            std::string::npos)
+      << full.error().what();
 }
 
 }  // namespace

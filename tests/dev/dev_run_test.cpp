@@ -106,10 +106,7 @@ TEST(DevRun, ABrokenSaveKeepsTheScriptPlayingUntilAGoodOneRestartsItsScene) {
     DevPlay p;
     edit_file(p.edit + "/script.csv", kFirst, kEdited);
     p.before = snapshot(p.edit);
-    p.hl.at(kMenuReady, [&] {
-      std::string error;
-      EXPECT_TRUE(p.dev->jump(10, error)) << error;
-    });
+    p.hl.at(kMenuReady, [&] { EXPECT_TRUE(p.dev->jump(10)); });
     p.hl.at(kMenuReady + 6000, [&] { fresh = p.hl.last_frame(); });
     p.play(kMenuReady + 7000);
   }
@@ -121,11 +118,10 @@ TEST(DevRun, JumpAndCountersStartAnySceneWithTheCountersGiven) {
   DevPlay p;
   // The runner's verbs: set, then jump from the title.
   p.hl.at(kMenuReady, [&] {
-    std::string error;
-    EXPECT_TRUE(p.dev->set_counter("kou=2", error)) << error;
-    EXPECT_FALSE(p.dev->set_counter("luck=1", error));
-    EXPECT_FALSE(p.dev->jump(11, error)) << "NUM 0011 is no scene";
-    EXPECT_TRUE(p.dev->jump(200, error)) << error;
+    EXPECT_TRUE(p.dev->set_counter("kou=2"));
+    EXPECT_FALSE(p.dev->set_counter("luck=1"));
+    EXPECT_FALSE(p.dev->jump(11)) << "NUM 0011 is no scene";
+    EXPECT_TRUE(p.dev->jump(200));
   });
   // The counters window shows them, and takes a change.
   p.hl.menu(kMenuReady + 3000, "dev_counters");
@@ -301,8 +297,8 @@ void expect_every_scene_restarts(const std::string& script, const std::string& c
     if (asked == 2 * nums.size()) return false;
     // A start leaves the scene from inside the jump: it comes on its own.
     p.hl.at(p.hl.now() + 10, [&p, n = nums[asked / 2]] {
-      std::string error;
-      EXPECT_TRUE(p.dev->jump(n, error)) << n << ": " << error;
+      const Result<void> jumped = p.dev->jump(n);
+      EXPECT_TRUE(jumped) << n << ": " << (jumped ? "" : jumped.error().what());
     });
     ++asked;
     return true;
@@ -340,9 +336,8 @@ TEST(DevRun, AJumpOrSetBeforeTheStoryStartsItThere) {
     DevPlay p;
     p.hl.click(kMenuReady, 300, 255);
     p.hl.at(kMenuReady + 50, [&] {  // as the opening starts
-      std::string error;
-      EXPECT_TRUE(p.dev->jump(200, error)) << error;
-      EXPECT_TRUE(p.dev->set_counter("kou=1", error)) << error;
+      EXPECT_TRUE(p.dev->jump(200));
+      EXPECT_TRUE(p.dev->set_counter("kou=1"));
     });
     p.hl.menu(kMenuReady + 4000, "dev_counters");
     p.hl.answer(kMenuReady + 4000, "");
@@ -357,8 +352,7 @@ TEST(DevRun, AJumpOrSetBeforeTheStoryStartsItThere) {
   {
     // Before the game stands at all, and a set on the title alone.
     DevPlay p;
-    std::string error;
-    EXPECT_TRUE(p.dev->set_counter("rub=2", error)) << error;
+    EXPECT_TRUE(p.dev->set_counter("rub=2"));
     p.play(kMenuReady + 4000);
     EXPECT_EQ(count(p.hl, "dev start 10"), 1);
     EXPECT_NE(p.shown(0).find(kFirst), std::string::npos) << p.shown(0);

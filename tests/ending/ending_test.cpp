@@ -137,9 +137,9 @@ TEST_F(EndingTest, StaffRollTakesExactlyItsWaitsAndPlaysTheTuneOnce) {
   g.screen.Pic_Back.font = Font{"Arial", 20, false};
   g.screen.End_Pic.visible = true;
   fill_staff_table(g.ending);
-  Image pic81;
-  std::string error;
-  ASSERT_TRUE(hl.platform().pictures.load_picture(dir / "81.dat", pic81, error)) << error;
+  const Result<Image> loaded81 = hl.platform().pictures.load_picture(dir / "81.dat");
+  ASSERT_TRUE(loaded81);
+  const Image& pic81 = loaded81.value();
   // A broken card picture is named once and its card goes on without it.
   test::write_bytes(dir / "83.dat", "\xFF\xD8 no longer a picture");
   // The staff cards stand over their pictures reduced to half at (160, 130):

@@ -8,13 +8,8 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const std::string bytes(reinterpret_cast<const char*>(data), size);
-  vm::SlotFile file;
-  std::string error;
-  if (vm::parse_slot_file(bytes, file, error)) {
-    vm::SavedRecord r;
-    if (!vm::parse_state_text(file.record[0], r, error)) __builtin_trap();  // checked already
-  }
-  vm::SavedRecord r;
-  (void)vm::parse_state_text(bytes, r, error);
+  const vm::Result<vm::SlotFile> file = vm::parse_slot_file(bytes);
+  if (file && !vm::parse_state_text(file.value().record[0])) __builtin_trap();  // checked already
+  (void)vm::parse_state_text(bytes);
   return 0;
 }

@@ -24,10 +24,9 @@ class GalleryTest : public test::DemoRoom {
 
   Image picture(int k) { return picture(gallery_file(k)); }
   Image picture(const std::string& file) {
-    Image img;
-    std::string error;
-    EXPECT_TRUE(hl.platform().pictures.load_picture(dir / file, img, error)) << error;
-    return img;
+    const Result<Image> img = hl.platform().pictures.load_picture(dir / file);
+    EXPECT_TRUE(img) << img.error().what();
+    return img ? img.value() : Image();
   }
 
   void press(int x, int y) {

@@ -24,12 +24,12 @@ struct Recorder : EventSink {
 // game-controller events, the GDK keys made of them and the window's queue.
 TEST(DesktopPad, AControllerPluggedInWhileTheGameRunsTypesIntoTheMainWindow) {
   if (!gtk_init_check(nullptr, nullptr)) GTEST_SKIP() << "no display";
-  GtkMainWindow w;
+  LineLog log([] { return 0U; });
+  GtkMainWindow w(log);
   Recorder rec;
   w.set_sink(&rec);
   w.set_menu({{"history", "履歴", "ゲーム"}, {"auto", "オート", "ゲーム", true}});
   w.show();
-  LineLog log([] { return 0U; });
   SdlPad pad(w, log);
   // Waits on the toolkit (the pad's poll wakes it) until cond holds, or gives up.
   auto until = [&](const std::function<bool()>& cond) {

@@ -41,14 +41,15 @@ TEST(PixbufPictures, FilesDecodeOrFailWithAReasonFromTheDiskAsFromMemory) {
   Image smooth(64, 48);
   for (int y = 0; y < 48; ++y)
     for (int x = 0; x < 64; ++x) smooth.at(x, y) = rgb(static_cast<uint8_t>(x * 4), 128, 64);
-  std::vector<uint8_t> jpeg, none;
-  std::string error;
-  ASSERT_TRUE(encode_jpeg(smooth, 90, jpeg, error)) << error;
+  const Result<std::vector<uint8_t>> encoded = encode_jpeg(smooth, 90);
+  ASSERT_TRUE(encoded) << encoded.error().what();
+  const std::vector<uint8_t>& jpeg = encoded.value();
   ASSERT_GT(jpeg.size(), 4u);
   EXPECT_EQ(jpeg[0], 0xFF);
   EXPECT_EQ(jpeg[1], 0xD8);
-  EXPECT_FALSE(encode_jpeg(Image(), 90, none, error));  // nothing to encode
-  EXPECT_FALSE(error.empty());
+  const Result<std::vector<uint8_t>> none = encode_jpeg(Image(), 90);  // nothing to encode
+  ASSERT_FALSE(none);
+  EXPECT_STREQ(none.error().what(), "empty picture");
   std::vector<uint32_t> decoded;  // the JPEG's pixels: the same from the disk as from memory
   for (const bool on_disk : {true, false}) {
     SCOPED_TRACE(on_disk ? "on the disk" : "in memory");
@@ -61,13 +62,19 @@ TEST(PixbufPictures, FilesDecodeOrFailWithAReasonFromTheDiskAsFromMemory) {
     };
     PixbufPictures pics(on_disk ? static_cast<Files&>(disk) : memory);
     Image out;
+    auto load = [&](const std::string& name) {
+      Result<Image> r = pics.load_picture(at + name);
+      if (r) out = r.value();
+      return r;
+    };
+    auto error_of = [](const Result<Image>& r) { return r ? "" : std::string(r.error().what()); };
     const Image src = pattern(7, 5);  // odd width: rows are padded
     put("11.dat", datatool::encode_bmp(src));
-    ASSERT_TRUE(pics.load_picture(at + "11.dat", out, error)) << error;
+    ASSERT_TRUE(load("11.dat"));
     EXPECT_EQ(std::tie(out.w, out.h, out.px), std::tie(src.w, src.h, src.px));
 
     put("70.dat", std::string(jpeg.begin(), jpeg.end()));
-    ASSERT_TRUE(pics.load_picture(at + "70.dat", out, error)) << error;
+    ASSERT_TRUE(load("70.dat"));
     EXPECT_EQ(std::make_pair(out.w, out.h), std::make_pair(64, 48));
     const uint32_t c = out.at(32, 24);
     EXPECT_NEAR(red_of(c), 128, 8);
@@ -76,20 +83,16 @@ TEST(PixbufPictures, FilesDecodeOrFailWithAReasonFromTheDiskAsFromMemory) {
     if (decoded.empty()) decoded = out.px;
     EXPECT_EQ(out.px, decoded);
     if (on_disk) {
-      ASSERT_TRUE(save_png(pattern(20, 10), at + "c.png", error)) << error;
-      ASSERT_TRUE(pics.load_picture(at + "c.png", out, error)) << error;
+      ASSERT_TRUE(save_png(pattern(20, 10), at + "c.png"));
+      ASSERT_TRUE(load("c.png"));
       EXPECT_EQ(out.px, pattern(20, 10).px);
     }
 
     put("12.dat", std::string("JF\1\2\3\4\5\6\7\10\11"));
-    error.clear();
-    EXPECT_FALSE(pics.load_picture(at + "12.dat", out, error));
-    EXPECT_FALSE(error.empty());
+    EXPECT_NE(error_of(load("12.dat")), "");
     put("13.dat", "");
-    EXPECT_FALSE(pics.load_picture(at + "13.dat", out, error));
-    EXPECT_EQ(error, at + "13.dat: empty file");
-    EXPECT_FALSE(pics.load_picture(at + "14.dat", out, error));
-    EXPECT_EQ(error, at + "14.dat: No such file or directory");
+    EXPECT_EQ(error_of(load("13.dat")), at + "13.dat: empty file");
+    EXPECT_EQ(error_of(load("14.dat")), at + "14.dat: No such file or directory");
   }
 }
 
@@ -100,13 +103,11 @@ TEST(PixbufPictures, AHeaderClaimingAHugeSizeIsRefusedBeforeDecoding) {
     bomb[at] = 0x20;
     bomb[at + 1] = 0x4E;
   }
-  Image out;
-  std::string error;
-  EXPECT_FALSE(decode_picture(bomb, out, error));
-  EXPECT_EQ(
-      error,
+  const Result<Image> out = decode_picture(bomb);
+  ASSERT_FALSE(out);
+  EXPECT_STREQ(
+      out.error().what(),
       "the picture claims 20000 x 20000 pixels, more than the 4096 x 4096 a picture may have");
-  EXPECT_EQ(out.w, 0);
 }
 
 }  // namespace

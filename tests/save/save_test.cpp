@@ -43,24 +43,25 @@ TEST(StateText, FieldsAsTheRecordWritesThem) {
   // Every record the game writes reads back as it was, negatives included.
   r.kou = -5;
   r.rub = -12;
-  SavedRecord back;
-  std::string error;
-  ASSERT_TRUE(parse_state_text(make_state_text(r), back, error)) << error;
+  const Result<SavedRecord> read = parse_state_text(make_state_text(r));
+  ASSERT_TRUE(read) << read.error().what();
+  const SavedRecord& back = read.value();
   EXPECT_EQ(std::tie(back.kou, back.rub, back.music, back.pos),
             std::tie(r.kou, r.rub, r.music, r.pos));
 
   // A hap line too long for any counter is refused, not read past its range.
-  SlotFile slot;
   EXPECT_FALSE(
       parse_slot_file("a\r\nb\r\n00501200000712050080-10003041703\r\nc\r\nd\r\n\\\r\n"
-                      "hap=000000126796553535613806970\r\n",
-                      slot, error));
+                      "hap=000000126796553535613806970\r\n"));
+  std::string error;
   // A record of any other shape is refused with the field named (the last:
   // the tune).
   for (const char* bad : {"0050120000071205008", "00501200000712050080-10003041703X",
                           "0-50120000071205008-0-0003041703", "005 1200000712050080-10003041703",
                           "00501200000712050080-1000304170X"}) {
-    EXPECT_FALSE(parse_state_text(bad, back, error)) << bad;
+    const Result<SavedRecord> refused = parse_state_text(bad);
+    ASSERT_FALSE(refused) << bad;
+    error = refused.error().what();
     EXPECT_FALSE(error.empty());
   }
   EXPECT_NE(error.find("(tune)"), std::string::npos) << error;
@@ -134,9 +135,9 @@ TEST(SaveAndLoad, RoundTripThroughQuitAndStart) {
   // The names after the record, hap after the end mark.
   EXPECT_EQ(lines, (std::vector<std::string>{lines[0], "三人の浜辺", lines[2], "森野", "詩", "\\",
                                              "hap=0"}));
-  SavedRecord r;
-  std::string error;
-  ASSERT_TRUE(parse_state_text(lines[2], r, error)) << lines[2] << ": " << error;
+  const Result<SavedRecord> record = parse_state_text(lines[2]);
+  ASSERT_TRUE(record) << lines[2] << ": " << record.error().what();
+  const SavedRecord& r = record.value();
   EXPECT_EQ(lines[2].substr(0, 9), "001001000");  // the hill, then Mitsu invited along
   EXPECT_EQ(r.num, 500);
   EXPECT_EQ(r.pos, saved.pos);
@@ -239,8 +240,7 @@ TEST(LoadState, KeepsTheCaptionTheSkipAndTheSilenceAndFitsOnlyWhatTheStoryPlays)
                                        {10, 0, 1, 101, 0}}) {
     SavedRecord r;
     r.num = num, r.pos = pos, r.text_mode = mode, r.density = density;
-    std::string why;
-    EXPECT_EQ(record_fits_story(r, g.tables, why), ok != 0) << num << " " << pos;
+    EXPECT_EQ(record_fits_story(r, g.tables).ok(), ok != 0) << num << " " << pos;
   }
 }
 

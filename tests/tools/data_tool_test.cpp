@@ -280,7 +280,7 @@ TEST_F(DataToolTest, UnpackThenPackGivesTheSameFolderAndRefusesWhatWouldNotComeB
   // A folder in its running form, left so when the game stopped without
   // tidying up, reads the same to the game: it packs into its at-rest form.
   const std::string running = copy_of_demo();
-  DataFolder(disk, running).restore_magic(11, 'B');
+  ASSERT_TRUE(DataFolder(disk, running).restore_magic(11, 'B'));
   unpack_folder(disk, running, tmp / "reopened");
   pack_folder(disk, tmp / "reopened", tmp / "rested");
   EXPECT_TRUE(snapshot(demo()) == snapshot(tmp / "rested"));
@@ -311,11 +311,10 @@ TEST_F(DataToolTest, TheStoryToolsTakeTheEditableFolderAndNameItsFiles) {
   write_bytes(join_path(open, "script.csv"), script);
 
   // A background saved as PNG: converted to the JPEG the game reads.
-  Image bell;
-  std::string why;
   const std::string jpg = read_bytes(join_path(open, "76.jpg"));
-  ASSERT_TRUE(decode_picture(std::vector<uint8_t>(jpg.begin(), jpg.end()), bell, why)) << why;
-  ASSERT_TRUE(save_png(bell, join_path(open, "76.png"), why)) << why;
+  const Result<Image> bell = decode_picture(std::vector<uint8_t>(jpg.begin(), jpg.end()));
+  ASSERT_TRUE(bell);
+  ASSERT_TRUE(save_png(bell.value(), join_path(open, "76.png")));
   fs::remove(join_path(open, "76.jpg"));
   out.str("");
   ASSERT_EQ(data_tool_main({"pack", open, tmp / "packed"}, out, err), 0) << err.str();

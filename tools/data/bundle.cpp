@@ -116,7 +116,7 @@ void write_file(const fs::path& path, const std::string& bytes) {
 }
 
 std::string read_file(const std::string& path) {
-  return DiskFiles().read_whole(path);
+  return DiskFiles().read_whole(path).value_or_throw();
 }
 
 // Runs a program in cwd; its standard output into *out. Returns its exit
@@ -180,11 +180,11 @@ std::string edited_name(std::string line) {
 void fresh_gallery(Files& files, const std::string& dir) {
   const DataFolder data(files, dir);
   AssetState a;
-  a.Sys_Lines = read_system_lines(data.read("50.dat"));
+  a.Sys_Lines = read_system_lines(data.read("50.dat").value_or_throw());
   read_line6(a);
   a.CG_Seen = {};
   rebuild_line6(a);
-  data.write_system(a.Sys_Lines);
+  data.write_system(a.Sys_Lines).value_or_throw();
 }
 
 // The stamp that tells players' copies of an earlier version from this one:
@@ -197,13 +197,13 @@ void write_stamp(const Bundle& b, const DataFolder& data) {
   };
   for (const std::string& n : data.file_names()) {
     if (n == kGameStampFile) continue;
-    const std::string bytes = data.read(n);
+    const std::string bytes = data.read(n).value_or_throw();
     mix(n + "\n" + std::to_string(bytes.size()) + "\n");
     mix(bytes);
   }
   char hex[17];
   std::snprintf(hex, sizeof hex, "%016llx", static_cast<unsigned long long>(hash));
-  data.replace(kGameStampFile, "version " + b.version + "\ndata " + hex + "\n");
+  data.replace(kGameStampFile, "version " + b.version + "\ndata " + hex + "\n").value_or_throw();
 }
 
 // The game's data at rest in dest: the folder as it is, or the edit folder
@@ -218,7 +218,8 @@ bool gather_data(const Bundle& b, const fs::path& dest, std::ostream& out, std::
     if (!files.make_folder(dest.string()))
       throw std::runtime_error("cannot create " + dest.string());
     const DataFolder from(files, b.source), to(files, dest.string());
-    for (const std::string& n : from.file_names()) to.replace(n, from.read(n));
+    for (const std::string& n : from.file_names())
+      to.replace(n, from.read(n).value_or_throw()).value_or_throw();
   } else {
     err << "velmora-data: " << b.source
         << " holds neither a data folder (51.dat) nor an edit folder (script.csv)\n";
@@ -248,10 +249,9 @@ int icon_size(const std::string& bytes, std::string& problem) {
            (static_cast<unsigned char>(bytes[at + 2]) << 8) |
            static_cast<unsigned char>(bytes[at + 3]);
   };
-  Image img;
   if (bytes.size() < 24 || bytes.compare(0, 8, "\x89PNG\r\n\x1a\n") != 0 ||
       bytes.compare(12, 4, "IHDR") != 0 ||
-      !decode_picture(std::vector<uint8_t>(bytes.begin(), bytes.end()), img, problem)) {
+      !decode_picture(std::vector<uint8_t>(bytes.begin(), bytes.end()))) {
     problem = "is not a PNG picture";
     return 0;
   }
@@ -283,8 +283,7 @@ void write_icons(const Bundle& b, const fs::path& hicolor) {
     std::vector<uint8_t> alpha;
     const Image icon = paint_icon(s, alpha);
     fs::create_directories(place(s).parent_path());
-    std::string error;
-    if (!save_png_alpha(icon, alpha, place(s).string(), error)) throw std::runtime_error(error);
+    save_png_alpha(icon, alpha, place(s).string()).value_or_throw();
   }
 }
 

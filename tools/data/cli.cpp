@@ -74,8 +74,7 @@ int write_icon(const std::vector<std::string>& args, std::ostream& out, std::ost
   }
   std::vector<uint8_t> alpha;
   const Image icon = paint_icon(size, alpha);
-  std::string error;
-  if (!save_png_alpha(icon, alpha, args[2], error)) throw std::runtime_error(error);
+  save_png_alpha(icon, alpha, args[2]).value_or_throw();
   out << "wrote the " << size << " x " << size << " icon " << args[2] << "\n";
   return 0;
 }

@@ -15,11 +15,10 @@ namespace vm::datatool {
 namespace {
 
 std::string jpeg_bytes(const Image& img, int number) {
-  std::vector<uint8_t> bytes;
-  std::string error;
-  if (!encode_jpeg(img, 90, bytes, error))
-    throw std::runtime_error(dat_name(number) + ": JPEG encoding failed: " + error);
-  return std::string(bytes.begin(), bytes.end());
+  const Result<std::vector<uint8_t>> bytes = encode_jpeg(img, 90);
+  if (!bytes)
+    throw std::runtime_error(dat_name(number) + ": JPEG encoding failed: " + bytes.error().what());
+  return std::string(bytes.value().begin(), bytes.value().end());
 }
 
 // The at-rest disguise: the first two bytes become "JF".
@@ -34,7 +33,7 @@ void write_demo(Files& files, const std::string& dir) {
   if (!files.make_folder(dir)) throw std::runtime_error("cannot create the folder " + dir);
   const DataFolder folder(files, dir);
   auto put = [&folder](const std::string& name, const std::string& data) {
-    folder.replace(name, data);
+    folder.replace(name, data).value_or_throw();
   };
 
   put("50.dat", convert_exact(system_text(demo_system_lines()), false, "50.dat"));

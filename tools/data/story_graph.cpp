@@ -283,7 +283,7 @@ void write_story_graph(Files& files, const std::string& dir, const std::string& 
   const Story story = read_story(DataFolder(files, dir));
   const Exploration ex = explore_story(story);
   const std::string dot = story_dot(story, ex);
-  files.replace_whole(out + ".dot", dot);
+  files.replace_whole(out + ".dot", dot).value_or_throw();
 
   GVC_t* gvc = gvContext();
   Agraph_t* g = agmemread(dot.c_str());

@@ -120,15 +120,12 @@ bool run_play(const std::string& play, const std::string& data, const std::strin
 // The closing message's colour on the ending screen: light grey for hap 0,
 // light pink for hap 1. -1 when the screen shows neither.
 int closing_hap(const std::string& png) {
-  std::string bytes;
-  try {
-    bytes = DiskFiles().read_whole(png);
-  } catch (const std::exception&) {
-    return -1;
-  }
-  Image img;
-  std::string error;
-  if (!decode_picture(std::vector<uint8_t>(bytes.begin(), bytes.end()), img, error)) return -1;
+  const Result<std::string> read = DiskFiles().read_whole(png);
+  if (!read) return -1;
+  const std::string& bytes = read.value();
+  const Result<Image> decoded = decode_picture(std::vector<uint8_t>(bytes.begin(), bytes.end()));
+  if (!decoded) return -1;
+  const Image& img = decoded.value();
   int grey = 0, pink = 0;
   for (int y = 370; y < std::min(img.h, 440); ++y)
     for (int x = 0; x < img.w; ++x) {
@@ -308,18 +305,15 @@ Outcome play_path(const std::string& play, const std::string& dir, const std::st
   std::string error;
   const bool ended =
       !ec && run_play(play, play_dir + "data", input, play_dir, play_dir + "log.txt", error);
-  std::string log;
-  try {
-    log = disk.read_whole(play_dir + "log.txt");
-  } catch (const std::exception&) {
-  }
-  Played got = read_log(log);
+  // A run killed before it wrote its log played nothing it can tell.
+  const Result<std::string> log = disk.read_whole(play_dir + "log.txt");
+  Played got = read_log(log ? log.value() : std::string());
   got.killed = !ended;
   if (ec) got.failure = "cannot copy the data folder: " + ec.message();
   if (!error.empty()) got.failure = error;
   const PathSummary want = summarize(story, ex, ex.paths[i]);
-  Outcome o =
-      compare(want, got, runner::input_length(disk.read_whole(input)), play_dir + "ending.png");
+  Outcome o = compare(want, got, runner::input_length(disk.read_whole(input).value_or_throw()),
+                      play_dir + "ending.png");
   fs::remove_all(play_dir + "data", ec);
   return o;
 }

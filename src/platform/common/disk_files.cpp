@@ -50,14 +50,14 @@ void sync_folder_of(const std::string& path) {
 }
 
 // The new content in path + ".tmp", flushed, with the given permissions.
-void write_temporary(const std::string& path, const std::string& data, mode_t mode) {
+Result<void> write_temporary(const std::string& path, const std::string& data, mode_t mode) {
   const std::string tmp = path + ".tmp";
   const int fd = ::open(tmp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
   if (fd < 0) {
     // The new content has nowhere to go but over the old file, and a kill or
     // a full disk part way would leave the player with nothing: the old file
     // stays as it is.
-    throw FileError(FileError::NoCopy, path, std::strerror(errno));
+    return FileError(FileError::NoCopy, path, std::strerror(errno));
   }
   int err = 0;
   bool ok = write_all(fd, data, 0, err);
@@ -75,15 +75,16 @@ void write_temporary(const std::string& path, const std::string& data, mode_t mo
   }
   if (!ok) {
     ::unlink(tmp.c_str());
-    throw FileError(FileError::Writing, path, write_reason(err));
+    return FileError(FileError::Writing, path, write_reason(err));
   }
+  return {};
 }
 
 }  // namespace
 
-std::string DiskFiles::read_whole(const std::string& path) {
+Result<std::string> DiskFiles::read_whole(const std::string& path) {
   const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-  if (fd < 0) throw FileError(FileError::Opening, path, std::strerror(errno));
+  if (fd < 0) return FileError(FileError::Opening, path, std::strerror(errno));
   // A read that fails part way is told as such: what came before it is not
   // the whole file.
   std::string out;
@@ -94,7 +95,7 @@ std::string DiskFiles::read_whole(const std::string& path) {
     if (n < 0) {
       const int err = errno;
       ::close(fd);
-      throw FileError(FileError::Reading, path, std::strerror(err));
+      return FileError(FileError::Reading, path, std::strerror(err));
     }
     if (n == 0) break;
     out.append(chunk, static_cast<size_t>(n));
@@ -103,44 +104,50 @@ std::string DiskFiles::read_whole(const std::string& path) {
   return out;
 }
 
-void DiskFiles::replace_whole(const std::string& path, const std::string& data) {
+Result<void> DiskFiles::replace_whole(const std::string& path, const std::string& data) {
   struct stat old {};
   const bool existed = ::stat(path.c_str(), &old) == 0;
   const mode_t mode = existed ? (old.st_mode & 07777) : 0644;
   const std::string tmp = path + ".tmp";
   // One left by a copy that was killed before its rename is only in the way.
   ::unlink(tmp.c_str());
-  write_temporary(path, data, mode);
+  if (Result<void> written = write_temporary(path, data, mode); !written) return written;
   // The rename replaces the old file whole, so a crash never leaves it empty
   // or half written.
   if (std::rename(tmp.c_str(), path.c_str()) != 0) {
     const int e = errno;
     ::unlink(tmp.c_str());
-    throw FileError(FileError::Writing, path, write_reason(e));
+    return FileError(FileError::Writing, path, write_reason(e));
   }
   // The rename itself is on the disk once the folder is.
   sync_folder_of(path);
+  return {};
 }
 
-void DiskFiles::write_at(const std::string& path, size_t offset, const std::string& bytes) {
+Result<void> DiskFiles::write_at(const std::string& path, size_t offset, const std::string& bytes) {
   // Opened for update so that nothing else in the file changes; a missing
   // file is never created.
   errno = 0;
   const int fd = ::open(path.c_str(), O_WRONLY | O_CLOEXEC);
-  if (fd < 0) throw FileError(FileError::Updating, path, std::strerror(errno));
+  if (fd < 0) return FileError(FileError::Updating, path, std::strerror(errno));
   int err = 0;
   bool ok = write_all(fd, bytes, static_cast<off_t>(offset), err);
   if (::close(fd) != 0 && ok) {
     err = errno;
     ok = false;
   }
-  if (!ok) throw FileError(FileError::Writing, path, write_reason(err));
+  if (!ok) return FileError(FileError::Writing, path, write_reason(err));
+  return {};
 }
 
-bool DiskFiles::remove(const std::string& path) {
+Result<void> DiskFiles::remove(const std::string& path) {
   struct stat st {};
-  if (::lstat(path.c_str(), &st) != 0 || S_ISDIR(st.st_mode)) return false;
-  return ::unlink(path.c_str()) == 0;
+  if (::lstat(path.c_str(), &st) != 0)
+    return FileError(FileError::Removing, path, std::strerror(errno));
+  if (S_ISDIR(st.st_mode)) return FileError(FileError::Removing, path, std::strerror(EISDIR));
+  if (::unlink(path.c_str()) != 0)
+    return FileError(FileError::Removing, path, std::strerror(errno));
+  return {};
 }
 
 std::vector<FolderEntry> DiskFiles::list(const std::string& dir) {
@@ -167,13 +174,14 @@ bool DiskFiles::writable(const std::string& path) {
   return ::access(path.c_str(), is_folder(path) ? W_OK | X_OK : W_OK) == 0;
 }
 
-bool DiskFiles::make_folder(const std::string& dir) {
+Result<void> DiskFiles::make_folder(const std::string& dir) {
   std::error_code ec;
   std::filesystem::create_directories(dir, ec);
-  return is_folder(dir);
+  if (is_folder(dir)) return {};
+  return FileError(FileError::Making, dir, ec ? ec.message() : std::strerror(EEXIST));
 }
 
-std::string DiskFiles::copy_folder_whole(const std::string& from, const std::string& to) {
+Result<void> DiskFiles::copy_folder_whole(const std::string& from, const std::string& to) {
   return vm::copy_folder_whole(from, to);
 }
 

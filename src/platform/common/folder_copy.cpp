@@ -80,7 +80,7 @@ std::string copy_tree(const std::string& from, const std::string& to) {
 
 }  // namespace
 
-std::string copy_folder_whole(const std::string& from, const std::string& to) {
+Result<void> copy_folder_whole(const std::string& from, const std::string& to) {
   std::string target = to;
   while (target.size() > 1 && target.back() == '/') target.pop_back();
   const std::string part = target + ".copying";
@@ -97,7 +97,7 @@ std::string copy_folder_whole(const std::string& from, const std::string& to) {
   }
   if (!error.empty()) {
     fs::remove_all(part, ec);
-    return "cannot copy the game data to " + target + ": " + error;
+    return FileError(FileError::Copying, target, error);
   }
   const int dfd =
       ::open(fs::path(target).parent_path().c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
@@ -105,7 +105,7 @@ std::string copy_folder_whole(const std::string& from, const std::string& to) {
     ::fsync(dfd);
     ::close(dfd);
   }
-  return "";
+  return {};
 }
 
 }  // namespace vm

@@ -24,20 +24,15 @@ std::string take_error(GError* err, const char* fallback) {
 }
 
 // Copies a decoded pixbuf (RGB or RGBA, 8 bits) into an Image, dropping alpha.
-bool pixbuf_to_image(GdkPixbuf* pb, Image& out, std::string& error) {
+Result<Image> pixbuf_to_image(GdkPixbuf* pb) {
   if (gdk_pixbuf_get_colorspace(pb) != GDK_COLORSPACE_RGB ||
-      gdk_pixbuf_get_bits_per_sample(pb) != 8) {
-    error = "unsupported pixel format";
-    return false;
-  }
+      gdk_pixbuf_get_bits_per_sample(pb) != 8)
+    return failure("unsupported pixel format");
   const int w = gdk_pixbuf_get_width(pb);
   const int h = gdk_pixbuf_get_height(pb);
   const int channels = gdk_pixbuf_get_n_channels(pb);
   const int stride = gdk_pixbuf_get_rowstride(pb);
-  if (w <= 0 || h <= 0 || channels < 3) {
-    error = "empty or unsupported picture";
-    return false;
-  }
+  if (w <= 0 || h <= 0 || channels < 3) return failure("empty or unsupported picture");
   const guchar* base = gdk_pixbuf_read_pixels(pb);
   Image img(w, h);
   for (int y = 0; y < h; ++y) {
@@ -48,8 +43,7 @@ bool pixbuf_to_image(GdkPixbuf* pb, Image& out, std::string& error) {
       dst[x] = rgb(s[0], s[1], s[2]);
     }
   }
-  out = std::move(img);
-  return true;
+  return img;
 }
 
 // A new RGB pixbuf holding the image.
@@ -98,11 +92,8 @@ void on_size_prepared(GdkPixbufLoader* loader, int w, int h, gpointer data) {
 
 }  // namespace
 
-bool decode_picture(const std::vector<uint8_t>& bytes, Image& out, std::string& error) {
-  if (bytes.empty()) {
-    error = "empty file";
-    return false;
-  }
+Result<Image> decode_picture(const std::vector<uint8_t>& bytes) {
+  if (bytes.empty()) return failure("empty file");
   GdkPixbufLoader* loader = gdk_pixbuf_loader_new();
   ClaimedSize claimed;
   g_signal_connect(loader, "size-prepared", G_CALLBACK(on_size_prepared), &claimed);
@@ -113,80 +104,64 @@ bool decode_picture(const std::vector<uint8_t>& bytes, Image& out, std::string& 
   else
     gdk_pixbuf_loader_close(loader, nullptr);
   GdkPixbuf* pb = ok ? gdk_pixbuf_loader_get_pixbuf(loader) : nullptr;  // owned by the loader
+  Result<Image> out = failure("not a picture");
   if (claimed.too_large) {
     // A damaged or hostile header would have the game set aside gigabytes.
     if (err) g_error_free(err);
-    error = "the picture claims " + std::to_string(claimed.w) + " x " + std::to_string(claimed.h) +
-            " pixels, more than the " + std::to_string(kMaxPictureSide) + " x " +
-            std::to_string(kMaxPictureSide) + " a picture may have";
-    ok = false;
+    out = failure("the picture claims " + std::to_string(claimed.w) + " x " +
+                  std::to_string(claimed.h) + " pixels, more than the " +
+                  std::to_string(kMaxPictureSide) + " x " + std::to_string(kMaxPictureSide) +
+                  " a picture may have");
   } else if (!ok) {
-    error = take_error(err, "cannot decode the picture");
-  } else if (!pb) {
-    error = "not a picture";
-    ok = false;
-  } else {
-    ok = pixbuf_to_image(pb, out, error);
+    out = failure(take_error(err, "cannot decode the picture"));
+  } else if (pb) {
+    out = pixbuf_to_image(pb);
   }
   g_object_unref(loader);
-  return ok;
+  return out;
 }
 
-bool PixbufPictures::load_picture(const std::string& path, Image& out, std::string& error) {
-  std::string read;
-  try {
-    read = files_.read_whole(path);
-  } catch (const FileError& e) {
-    error = path + (e.step == FileError::Opening ? ": " + e.reason : ": read error");
-    return false;
+Result<Image> PixbufPictures::load_picture(const std::string& path) {
+  const Result<std::string> read = files_.read_whole(path);
+  if (!read) {
+    const FileError* e = read.error_as<FileError>();
+    return failure(path + (e && e->step == FileError::Opening ? ": " + e->reason : ": read error"));
   }
-  const std::vector<uint8_t> bytes(read.begin(), read.end());
-  std::string why;
-  if (!decode_picture(bytes, out, why)) {
-    error = path + ": " + why;
-    return false;
-  }
-  return true;
+  Result<Image> decoded =
+      decode_picture(std::vector<uint8_t>(read.value().begin(), read.value().end()));
+  if (!decoded) return failure(path + ": " + decoded.error().what());
+  return decoded;
 }
 
-bool save_png(const Image& img, const std::string& path, std::string& error) {
-  return save_png_alpha(img, {}, path, error);
+Result<void> save_png(const Image& img, const std::string& path) {
+  return save_png_alpha(img, {}, path);
 }
 
-bool save_png_alpha(const Image& img, const std::vector<uint8_t>& alpha, const std::string& path,
-                    std::string& error) {
+Result<void> save_png_alpha(const Image& img, const std::vector<uint8_t>& alpha,
+                            const std::string& path) {
   PixbufRef pb(image_to_pixbuf(img, &alpha));
-  if (!pb.p) {
-    error = "empty picture";
-    return false;
-  }
+  if (!pb.p) return failure("empty picture");
   GError* err = nullptr;
-  if (!gdk_pixbuf_save(pb.p, path.c_str(), "png", &err, nullptr)) {
-    error = path + ": " + take_error(err, "cannot write the PNG file");
-    return false;
-  }
-  return true;
+  if (!gdk_pixbuf_save(pb.p, path.c_str(), "png", &err, nullptr))
+    return failure(path + ": " + take_error(err, "cannot write the PNG file"));
+  return {};
 }
 
-bool encode_jpeg(const Image& img, int quality, std::vector<uint8_t>& out, std::string& error) {
+Result<std::vector<uint8_t>> encode_jpeg(const Image& img, int quality) {
   PixbufRef pb(image_to_pixbuf(img));
-  if (!pb.p) {
-    error = "empty picture";
-    return false;
-  }
+  if (!pb.p) return failure("empty picture");
   if (quality < 0) quality = 0;
   if (quality > 100) quality = 100;
   const std::string q = std::to_string(quality);
   gchar* buf = nullptr;
   gsize size = 0;
   GError* err = nullptr;
-  if (!gdk_pixbuf_save_to_buffer(pb.p, &buf, &size, "jpeg", &err, "quality", q.c_str(), nullptr)) {
-    error = take_error(err, "cannot encode JPEG");
-    return false;
-  }
-  out.assign(reinterpret_cast<const uint8_t*>(buf), reinterpret_cast<const uint8_t*>(buf) + size);
+  if (!gdk_pixbuf_save_to_buffer(pb.p, &buf, &size, "jpeg", &err, "quality", q.c_str(), nullptr))
+    return failure(take_error(err, "cannot encode JPEG"));
+  std::vector<uint8_t> out(reinterpret_cast<const uint8_t*>(buf),
+                           reinterpret_cast<const uint8_t*>(buf) + size);
   g_free(buf);
-  return true;
+  return out;
 }
 
 }  // namespace vm

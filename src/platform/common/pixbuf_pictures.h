@@ -20,20 +20,20 @@ constexpr int kMaxPictureSide = 4096;
 class PixbufPictures : public Pictures {
  public:
   explicit PixbufPictures(Files& files) : files_(files) {}
-  bool load_picture(const std::string& path, Image& out, std::string& error) override;
+  Result<Image> load_picture(const std::string& path) override;
 
  private:
   Files& files_;
 };
 
-// Encoders for the data tool and screenshots.
-bool save_png(const Image& img, const std::string& path, std::string& error);
+// Encoders for the data tool and screenshots; a failure says why.
+Result<void> save_png(const Image& img, const std::string& path);
 // The same with an opacity per pixel (alpha holds img.w * img.h values).
-bool save_png_alpha(const Image& img, const std::vector<uint8_t>& alpha, const std::string& path,
-                    std::string& error);
-bool encode_jpeg(const Image& img, int quality, std::vector<uint8_t>& out, std::string& error);
+Result<void> save_png_alpha(const Image& img, const std::vector<uint8_t>& alpha,
+                            const std::string& path);
+Result<std::vector<uint8_t>> encode_jpeg(const Image& img, int quality);
 // Decodes a picture held in memory; one wider or taller than kMaxPictureSide
 // is refused before its pixels are decoded.
-bool decode_picture(const std::vector<uint8_t>& bytes, Image& out, std::string& error);
+Result<Image> decode_picture(const std::vector<uint8_t>& bytes);
 
 }  // namespace vm

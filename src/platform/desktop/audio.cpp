@@ -181,9 +181,9 @@ class SdlMusic : public Music {
   // fails merely because the last one ended on its own.
   int open(const std::string& path) {
     if (!dev_->ensure_open() || !dev_->synth()) return kFailed;
-    std::string error;
-    if (!dev_->synth()->open(path, error)) {
-      dev_->log().record(LogEvent::other("music: cannot open " + path + ": " + error));
+    if (const Result<void> opened = dev_->synth()->open(path); !opened) {
+      dev_->log().record(
+          LogEvent::other("music: cannot open " + path + ": " + opened.error().what()));
       return kFailed;
     }
     return kOk;

@@ -141,7 +141,7 @@ class StderrLog : public EventLog {
 
 struct Desktop::Impl {
   StderrLog log;
-  GtkMainWindow window;
+  GtkMainWindow window{log};
   GtkDialogs dialogs{window};
   GtkForms forms{window};
   DesktopClock clock;
@@ -195,7 +195,7 @@ int* init_gtk(int* argc, char*** argv) {
   const bool ok = gtk_init_check(argc, argv);
   if (!own_gl_choice) g_unsetenv("GDK_GL");
   if (!ok) {
-    throw std::runtime_error("cannot open the display (is DISPLAY set?)");
+    throw DataError("", 0, "", "cannot open the display (is DISPLAY set?)");
   }
   return argc;
 }

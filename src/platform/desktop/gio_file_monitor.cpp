@@ -15,7 +15,7 @@ class GioFileMonitor : public FileMonitor {
   GioFileMonitor(const GioFileMonitor&) = delete;
   GioFileMonitor& operator=(const GioFileMonitor&) = delete;
 
-  bool watch(const std::string& dir, std::string& error) override {
+  Result<void> watch(const std::string& dir) override {
     stop();
     GFile* folder = g_file_new_for_path(dir.c_str());
     GError* err = nullptr;
@@ -24,12 +24,12 @@ class GioFileMonitor : public FileMonitor {
     monitor_ = g_file_monitor_directory(folder, G_FILE_MONITOR_WATCH_MOVES, nullptr, &err);
     g_object_unref(folder);
     if (!monitor_) {
-      error = err && err->message ? err->message : "cannot watch the folder";
+      const std::string why = err && err->message ? err->message : "cannot watch the folder";
       if (err) g_error_free(err);
-      return false;
+      return DataError("", 0, "", why);
     }
     handler_ = g_signal_connect(monitor_, "changed", G_CALLBACK(on_changed), this);
-    return true;
+    return {};
   }
 
  private:
@@ -62,11 +62,14 @@ class GioFileMonitor : public FileMonitor {
     if (!named) return;
     gchar* base = g_file_get_basename(named);
     if (!base) return;
-    InputEvent ev;
-    ev.kind = InputEvent::FileChanged;
-    ev.name = base;
+    GtkMainWindow& window = static_cast<GioFileMonitor*>(self)->window_;
+    guarded(window.callback_failures(), "the watch of the author's folder", [&] {
+      InputEvent ev;
+      ev.kind = InputEvent::FileChanged;
+      ev.name = base;
+      window.post(std::move(ev));
+    });
     g_free(base);
-    static_cast<GioFileMonitor*>(self)->window_.post(std::move(ev));
   }
 
   GtkMainWindow& window_;

@@ -86,7 +86,7 @@ class GtkForm : public Form {
 
   Ctl& get(const std::string& name) const {
     auto it = ctls_.find(name);
-    if (it == ctls_.end()) throw std::logic_error("form has no control " + name);
+    if (it == ctls_.end()) throw DataError("", 0, "", "form has no control " + name);
     return *it->second;
   }
   void build(Ctl& c);
@@ -124,6 +124,9 @@ class GtkForm : public Form {
   static gboolean on_draw_picture(GtkWidget*, cairo_t* cr, gpointer ctl);
   static gboolean on_focus_in(GtkWidget*, GdkEventFocus*, gpointer ctl);
   static gboolean on_enter(GtkWidget*, GdkEventCrossing* ev, gpointer ctl);
+
+  // Where its callbacks report what stopped them: the main window's guard.
+  CallbackFailures& failures() const { return main_.callback_failures(); }
 
   GtkMainWindow& main_;
   int id_;
@@ -201,7 +204,7 @@ void GtkForm::build(Ctl& c) {
   if (!s.parent.empty()) {
     auto it = ctls_.find(s.parent);
     if (it == ctls_.end() || !it->second->fixed)
-      throw std::logic_error("control " + s.name + " names no panel " + s.parent);
+      throw DataError("", 0, "", "control " + s.name + " names no panel " + s.parent);
     parent = it->second->fixed;
   }
   make_widget(c, gtk_text(s.caption));
@@ -445,108 +448,97 @@ void GtkForm::post(const Ctl& c, int value) {
 }
 
 // ------------------------------------------------------ toolkit callbacks ---
-// Each one only posts an event; nothing may throw through the C code.
+// Each one only posts an event, inside the one guard (callback_guard.h):
+// nothing may throw through the C code.
 
 gboolean GtkForm::on_delete(GtkWidget*, GdkEvent*, gpointer self) {
-  try {
-    auto* f = static_cast<GtkForm*>(self);
+  auto* f = static_cast<GtkForm*>(self);
+  return guarded(f->failures(), "a window's close box", TRUE, [&]() -> gboolean {
     if (!f->closing_) f->post_close();
-  } catch (...) {
-  }
-  return TRUE;  // the game closes the window when it is done with it
+    return TRUE;  // the game closes the window when it is done with it
+  });
 }
 
 gboolean GtkForm::on_press(GtkWidget*, GdkEventButton* ev, gpointer ctl) {
-  try {
+  auto* c = static_cast<Ctl*>(ctl);
+  return guarded(c->owner->failures(), "a window's label", TRUE, [&]() -> gboolean {
     if (ev->type != GDK_BUTTON_PRESS) return TRUE;
-    auto* c = static_cast<Ctl*>(ctl);
     c->owner->post(*c, 0);
-  } catch (...) {
-  }
-  return TRUE;
+    return TRUE;
+  });
 }
 
 void GtkForm::on_clicked(GtkButton*, gpointer ctl) {
-  try {
-    auto* c = static_cast<Ctl*>(ctl);
-    c->owner->post(*c, 0);
-  } catch (...) {
-  }
+  auto* c = static_cast<Ctl*>(ctl);
+  guarded(c->owner->failures(), "a window's button", [&] { c->owner->post(*c, 0); });
 }
 
 void GtkForm::on_toggled(GtkToggleButton* b, gpointer ctl) {
-  try {
-    auto* c = static_cast<Ctl*>(ctl);
+  auto* c = static_cast<Ctl*>(ctl);
+  guarded(c->owner->failures(), "a window's option", [&] {
     const bool active = gtk_toggle_button_get_active(b);
     c->value = active ? 1 : 0;
     // An option button reports being chosen, not being left.
     if (c->spec.kind == ControlSpec::Option && !active) return;
     c->owner->post(*c, c->value);
-  } catch (...) {
-  }
+  });
 }
 
 void GtkForm::on_scrolled(GtkRange* r, gpointer ctl) {
-  try {
-    auto* c = static_cast<Ctl*>(ctl);
+  auto* c = static_cast<Ctl*>(ctl);
+  guarded(c->owner->failures(), "a window's scroll bar", [&] {
     const int v = static_cast<int>(std::lround(gtk_range_get_value(r)));
     if (v == c->value) return;  // a drag within one step
     c->value = v;
     c->owner->post(*c, v);
-  } catch (...) {
-  }
+  });
 }
 
 void GtkForm::on_row(GtkListBox*, GtkListBoxRow* row, gpointer ctl) {
-  try {
-    auto* c = static_cast<Ctl*>(ctl);
+  auto* c = static_cast<Ctl*>(ctl);
+  guarded(c->owner->failures(), "a window's list", [&] {
     c->value = gtk_list_box_row_get_index(row);
     c->owner->post(*c, c->value);
-  } catch (...) {
-  }
+  });
 }
 
 gboolean GtkForm::on_link(GtkLinkButton*, gpointer ctl) {
-  try {
-    auto* c = static_cast<Ctl*>(ctl);
+  auto* c = static_cast<Ctl*>(ctl);
+  return guarded(c->owner->failures(), "a window's link", TRUE, [&]() -> gboolean {
     c->owner->post(*c, 0);
-  } catch (...) {
-  }
-  return TRUE;  // the game opens the target, not the toolkit
+    return TRUE;  // the game opens the target, not the toolkit
+  });
 }
 
 gboolean GtkForm::on_draw_picture(GtkWidget*, cairo_t* cr, gpointer ctl) {
-  try {
-    auto* c = static_cast<Ctl*>(ctl);
+  auto* c = static_cast<Ctl*>(ctl);
+  return guarded(c->owner->failures(), "a window's picture", TRUE, [&]() -> gboolean {
     if (c->picture) {
       cairo_set_source_surface(cr, c->picture, 0, 0);
       cairo_pattern_set_filter(cairo_get_source(cr), CAIRO_FILTER_NEAREST);
       cairo_paint(cr);
     }
-  } catch (...) {
-  }
-  return TRUE;
+    return TRUE;
+  });
 }
 
 gboolean GtkForm::on_focus_in(GtkWidget*, GdkEventFocus*, gpointer ctl) {
-  try {
-    auto* c = static_cast<Ctl*>(ctl);
+  auto* c = static_cast<Ctl*>(ctl);
+  return guarded(c->owner->failures(), "a window's focus", FALSE, [&]() -> gboolean {
     c->owner->post_focus(*c);
-  } catch (...) {
-  }
-  return FALSE;  // the toolkit draws the focus as usual
+    return FALSE;  // the toolkit draws the focus as usual
+  });
 }
 
 gboolean GtkForm::on_enter(GtkWidget*, GdkEventCrossing* ev, gpointer ctl) {
-  try {
+  auto* c = static_cast<Ctl*>(ctl);
+  return guarded(c->owner->failures(), "a window's pointer", FALSE, [&]() -> gboolean {
     // Coming back out of a part of the same control is no new arrival.
     if (ev->detail != GDK_NOTIFY_INFERIOR) {
-      auto* c = static_cast<Ctl*>(ctl);
       c->owner->post_focus(*c);
     }
-  } catch (...) {
-  }
-  return FALSE;
+    return FALSE;
+  });
 }
 
 // ------------------------------------------------------------ the keyboard ---
@@ -704,11 +696,10 @@ bool GtkForm::on_scroll_key(Ctl& c, guint key) {
 }
 
 gboolean GtkForm::on_key(GtkWidget*, GdkEventKey* ev, gpointer self) {
-  try {
+  auto* f = static_cast<GtkForm*>(self);
+  return guarded(f->failures(), "a window's key press", TRUE, [&]() -> gboolean {
     return static_cast<GtkForm*>(self)->on_key_press(*ev) ? TRUE : FALSE;
-  } catch (...) {
-  }
-  return TRUE;
+  });
 }
 
 std::unique_ptr<Form> GtkForms::open(const FormSpec& spec) {

@@ -131,10 +131,12 @@ void GtkMainWindow::wait_events() {
 }
 
 // ------------------------------------------------------ toolkit callbacks ---
-// Each one only queues an event; nothing may throw through the C code.
+// Each one only queues an event, inside the one guard (callback_guard.h):
+// nothing may throw through the C code.
 
 gboolean GtkMainWindow::on_button_press(GtkWidget*, GdkEventButton* ev, gpointer self) {
-  try {
+  auto* w = static_cast<GtkMainWindow*>(self);
+  return guarded(w->failures_, "the main window's mouse press", TRUE, [&]() -> gboolean {
     if (ev->type != GDK_BUTTON_PRESS) return TRUE;  // the extra double/triple-click events
     int button = 0;
     switch (ev->button) {
@@ -150,7 +152,6 @@ gboolean GtkMainWindow::on_button_press(GtkWidget*, GdkEventButton* ev, gpointer
       default:
         return FALSE;
     }
-    auto* w = static_cast<GtkMainWindow*>(self);
     gtk_widget_grab_focus(w->area_);
     InputEvent e;
     e.kind = InputEvent::MouseDown;
@@ -158,28 +159,26 @@ gboolean GtkMainWindow::on_button_press(GtkWidget*, GdkEventButton* ev, gpointer
     if (!w->pointer_to_game(ev->x, ev->y, e.x, e.y)) return TRUE;
     e.button = button;
     w->queue(std::move(e));
-  } catch (...) {
-  }
-  return TRUE;
+    return TRUE;
+  });
 }
 
 gboolean GtkMainWindow::on_motion(GtkWidget*, GdkEventMotion* ev, gpointer self) {
-  try {
-    auto* w = static_cast<GtkMainWindow*>(self);
+  auto* w = static_cast<GtkMainWindow*>(self);
+  return guarded(w->failures_, "the main window's pointer move", TRUE, [&]() -> gboolean {
     InputEvent e;
     e.kind = InputEvent::MouseMove;
     if (!w->pointer_to_game(ev->x, ev->y, e.x, e.y)) return TRUE;
     w->queue(std::move(e));
-  } catch (...) {
-  }
-  return TRUE;
+    return TRUE;
+  });
 }
 
 gboolean GtkMainWindow::on_key_press(GtkWidget*, GdkEventKey* ev, gpointer self) {
-  try {
+  auto* w = static_cast<GtkMainWindow*>(self);
+  return guarded(w->failures_, "the main window's key press", TRUE, [&]() -> gboolean {
     const int key = key_code(ev->keyval);
     if (key == 0) return FALSE;  // leave it to the toolkit (F10 opens the menu)
-    auto* w = static_cast<GtkMainWindow*>(self);
     if (key == kKeyControl) {
       if (w->ctrl_down_) return TRUE;  // held: the repeats say nothing new
       w->ctrl_down_ = true;
@@ -189,31 +188,27 @@ gboolean GtkMainWindow::on_key_press(GtkWidget*, GdkEventKey* ev, gpointer self)
     e.key = key;
     w->queue(std::move(e));
     return TRUE;
-  } catch (...) {
-  }
-  return TRUE;
+  });
 }
 
 gboolean GtkMainWindow::on_key_release(GtkWidget*, GdkEventKey* ev, gpointer self) {
-  try {
+  auto* w = static_cast<GtkMainWindow*>(self);
+  return guarded(w->failures_, "the main window's key release", TRUE, [&]() -> gboolean {
     // Only Ctrl's release matters: fast-forward lasts while it is held.
     if (key_code(ev->keyval) != kKeyControl) return FALSE;
-    auto* w = static_cast<GtkMainWindow*>(self);
     w->ctrl_down_ = false;
     InputEvent e;
     e.kind = InputEvent::KeyUp;
     e.key = kKeyControl;
     w->queue(std::move(e));
     return TRUE;
-  } catch (...) {
-  }
-  return TRUE;
+  });
 }
 
 gboolean GtkMainWindow::on_focus_out(GtkWidget*, GdkEventFocus*, gpointer self) {
-  try {
+  auto* w = static_cast<GtkMainWindow*>(self);
+  return guarded(w->failures_, "the main window's focus", FALSE, [&]() -> gboolean {
     // A release that happens in another window never reaches this one.
-    auto* w = static_cast<GtkMainWindow*>(self);
     if (w->ctrl_down_) {
       w->ctrl_down_ = false;
       InputEvent e;
@@ -221,13 +216,13 @@ gboolean GtkMainWindow::on_focus_out(GtkWidget*, GdkEventFocus*, gpointer self) 
       e.key = kKeyControl;
       w->queue(std::move(e));
     }
-  } catch (...) {
-  }
-  return FALSE;
+    return FALSE;
+  });
 }
 
 gboolean GtkMainWindow::on_scroll(GtkWidget*, GdkEventScroll* ev, gpointer self) {
-  try {
+  auto* w = static_cast<GtkMainWindow*>(self);
+  return guarded(w->failures_, "the main window's wheel", TRUE, [&]() -> gboolean {
     int delta = 0;
     if (ev->direction == GDK_SCROLL_UP)
       delta = -1;
@@ -236,49 +231,47 @@ gboolean GtkMainWindow::on_scroll(GtkWidget*, GdkEventScroll* ev, gpointer self)
     else if (ev->direction == GDK_SCROLL_SMOOTH && ev->delta_y != 0)
       delta = ev->delta_y < 0 ? -1 : 1;
     if (delta == 0) return FALSE;
-    auto* w = static_cast<GtkMainWindow*>(self);
     InputEvent e;
     e.kind = InputEvent::Wheel;
     e.wheel = delta;
     if (!w->pointer_to_game(ev->x, ev->y, e.x, e.y)) return TRUE;
     w->queue(std::move(e));
-  } catch (...) {
-  }
-  return TRUE;
+    return TRUE;
+  });
 }
 
 gboolean GtkMainWindow::on_delete(GtkWidget*, GdkEvent*, gpointer self) {
-  try {
-    static_cast<GtkMainWindow*>(self)->queue_close();
-  } catch (...) {
-  }
-  return TRUE;  // the window stays; the game's shutdown ends the process
+  auto* w = static_cast<GtkMainWindow*>(self);
+  return guarded(w->failures_, "the main window's close box", TRUE, [&]() -> gboolean {
+    w->queue_close();
+    return TRUE;  // the window stays; the game's shutdown ends the process
+  });
 }
 
 void GtkMainWindow::on_gdk_event(GdkEvent* ev, gpointer self) {
-  try {
-    auto* w = static_cast<GtkMainWindow*>(self);
-    if (ev->type == GDK_DELETE && w->window_ &&
-        ev->any.window == gtk_widget_get_window(w->window_)) {
-      w->queue_close();
-      return;
-    }
-  } catch (...) {
-  }
-  gtk_main_do_event(ev);
+  auto* w = static_cast<GtkMainWindow*>(self);
+  // Whatever the main window does not take goes to the toolkit as usual.
+  const bool taken = guarded(w->failures_, "the main window's close box", false, [&] {
+    if (ev->type != GDK_DELETE || !w->window_ ||
+        ev->any.window != gtk_widget_get_window(w->window_))
+      return false;
+    w->queue_close();
+    return true;
+  });
+  if (!taken) gtk_main_do_event(ev);
 }
 
 gboolean GtkMainWindow::on_terminate(gpointer self) {
-  try {
-    static_cast<GtkMainWindow*>(self)->queue_close();
-  } catch (...) {
-  }
-  return G_SOURCE_CONTINUE;
+  auto* w = static_cast<GtkMainWindow*>(self);
+  return guarded(w->failures_, "the termination request", G_SOURCE_CONTINUE, [&]() -> gboolean {
+    w->queue_close();
+    return G_SOURCE_CONTINUE;
+  });
 }
 
 gboolean GtkMainWindow::on_timer(gpointer rec) {
-  try {
-    auto* t = static_cast<TimerRec*>(rec);
+  auto* t = static_cast<TimerRec*>(rec);
+  return guarded(t->owner->failures_, "a timer's tick", G_SOURCE_CONTINUE, [&]() -> gboolean {
     if (t->enabled && !t->pending) {
       t->pending = true;
       InputEvent e;
@@ -286,9 +279,8 @@ gboolean GtkMainWindow::on_timer(gpointer rec) {
       e.timer = t->id;
       t->owner->queue(std::move(e));
     }
-  } catch (...) {
-  }
-  return G_SOURCE_CONTINUE;
+    return G_SOURCE_CONTINUE;
+  });
 }
 
 }  // namespace vm

@@ -74,18 +74,17 @@ void GtkMainWindow::set_menu_checked(const std::string& name, bool checked) {
 }
 
 void GtkMainWindow::on_menu_activate(GtkMenuItem* item, gpointer self) {
-  try {
+  auto* w = static_cast<GtkMainWindow*>(self);
+  guarded(w->failures_, "the menu", [&] {
     const char* name = static_cast<const char*>(g_object_get_data(G_OBJECT(item), "vm-name"));
     if (!name) return;
-    auto* w = static_cast<GtkMainWindow*>(self);
     // The toolkit has just flipped the tick; the game decides what it shows.
     if (GTK_IS_CHECK_MENU_ITEM(item)) w->set_menu_checked(name, w->checked_[name]);
     InputEvent e;
     e.kind = InputEvent::Menu;
     e.name = name;
     w->queue(std::move(e));
-  } catch (...) {
-  }
+  });
 }
 
 }  // namespace vm

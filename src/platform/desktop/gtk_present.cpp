@@ -259,8 +259,8 @@ cairo_surface_t* GtkMainWindow::screen_surface(bool refill) {
 // Each toolkit callback catches everything: nothing may throw through the C code.
 
 gboolean GtkMainWindow::on_draw(GtkWidget*, cairo_t* cr, gpointer self) {
-  try {
-    auto* w = static_cast<GtkMainWindow*>(self);
+  auto* w = static_cast<GtkMainWindow*>(self);
+  return guarded(w->failures_, "the main window's drawing", TRUE, [&]() -> gboolean {
     const ViewGeometry v = w->view();
     const int f = w->device_factor();
     cairo_set_operator(cr, CAIRO_OPERATOR_SOURCE);
@@ -282,9 +282,8 @@ gboolean GtkMainWindow::on_draw(GtkWidget*, cairo_t* cr, gpointer self) {
     cairo_restore(cr);
     // Then the screen itself.
     w->paint_screen(cr, v, f, nullptr);
-  } catch (...) {
-  }
-  return TRUE;
+    return TRUE;
+  });
 }
 
 }  // namespace vm

@@ -67,7 +67,7 @@ void mask_termination_signals(int how) {
 
 }  // namespace
 
-GtkMainWindow::GtkMainWindow() {
+GtkMainWindow::GtkMainWindow(EventLog& log) : failures_(log, [this] { queue_close(); }) {
   window_ = gtk_window_new(GTK_WINDOW_TOPLEVEL);
   g_object_ref_sink(window_);
   gtk_window_set_title(GTK_WINDOW(window_), kAppTitle);
@@ -323,12 +323,11 @@ void GtkMainWindow::set_timer_enabled(int id, bool enabled) {
 }
 
 void GtkMainWindow::on_realize(GtkWidget*, gpointer self) {
-  try {
-    auto* w = static_cast<GtkMainWindow*>(self);
+  auto* w = static_cast<GtkMainWindow*>(self);
+  guarded(w->failures_, "the main window's realize", [w] {
     w->apply_cursor();
     w->apply_full_screen();
-  } catch (...) {
-  }
+  });
 }
 
 }  // namespace vm

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "platform/common/view_geometry.h"
+#include "platform/desktop/callback_guard.h"
 #include "platform/services.h"
 
 namespace vm {
@@ -21,7 +22,9 @@ inline constexpr const char* kAppTitle = "Velmora";
 
 class GtkMainWindow : public Window {
  public:
-  GtkMainWindow();
+  // A failure inside one of its callbacks, or of the windows beside it, is
+  // recorded in log and ends the game in order.
+  explicit GtkMainWindow(EventLog& log);
   ~GtkMainWindow() override;
   GtkMainWindow(const GtkMainWindow&) = delete;
   GtkMainWindow& operator=(const GtkMainWindow&) = delete;
@@ -62,6 +65,8 @@ class GtkMainWindow : public Window {
   void post(InputEvent ev) { queue(std::move(ev)); }
   void register_form(int id, EventSink* sink) { form_sinks_[id] = sink; }
   void unregister_form(int id) { form_sinks_.erase(id); }
+  // Where the toolkit callbacks of the desktop report what stopped them.
+  CallbackFailures& callback_failures() { return failures_; }
   // Whether the game lets the player choose this menu item now.
   bool menu_item_enabled(const std::string& name) const;
   // While disabled, mouse, key and menu input of the main window is dropped.
@@ -153,6 +158,7 @@ class GtkMainWindow : public Window {
   std::map<int, EventSink*> form_sinks_;
   bool input_enabled_ = true;
   GtkDialog* running_dialog_ = nullptr;
+  CallbackFailures failures_;
 };
 
 class GtkDialogs : public Dialogs {

@@ -92,12 +92,9 @@ MidiSynth::~MidiSynth() {
 // The last tune's synthesizer goes before the new one reads the SoundFont,
 // so only one is ever in memory; both are dealt with outside the lock, so
 // the effects go on meanwhile (the music is silent between two tunes).
-bool MidiSynth::open(const std::string& path, std::string& error) {
+Result<void> MidiSynth::open(const std::string& path) {
   std::ifstream in(path, std::ios::binary);
-  if (!in) {
-    error = "Couldn't open " + path;
-    return false;
-  }
+  if (!in) return failure("Couldn't open " + path);
   const std::vector<char> bytes((std::istreambuf_iterator<char>(in)),
                                 std::istreambuf_iterator<char>());
   // A synthesizer no tune has used yet (the one made at start-up) serves as
@@ -106,25 +103,25 @@ bool MidiSynth::open(const std::string& path, std::string& error) {
   if (synth_used_) close();
   fluid_synth_t* fresh = nullptr;
   if (!synth_) {
-    fresh = fresh_synth(error);
-    if (!fresh) return false;
+    std::string problem;
+    fresh = fresh_synth(problem);
+    if (!fresh) return failure(problem);
   }
   std::lock_guard<std::mutex> lock(mutex_);
   if (fresh) synth_ = fresh;
-  return start_tune(bytes, error);
+  return start_tune(bytes);
 }
 
-bool MidiSynth::start_tune(const std::vector<char>& bytes, std::string& error) {
+Result<void> MidiSynth::start_tune(const std::vector<char>& bytes) {
   synth_used_ = true;
   SDL_AudioStreamClear(stream_);
   player_ = new_fluid_player(synth_);
   if (!player_ || fluid_player_add_mem(player_, bytes.data(), bytes.size()) != FLUID_OK) {
     if (player_) delete_fluid_player(player_);
     player_ = nullptr;
-    error = "FluidSynth failed to load in-memory song";
-    return false;
+    return failure("FluidSynth failed to load in-memory song");
   }
-  return true;
+  return {};
 }
 
 fluid_synth_t* MidiSynth::detach_synth() {

@@ -18,6 +18,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/result.h"
+
 namespace vm {
 
 class MidiSynth {
@@ -31,9 +33,9 @@ class MidiSynth {
   MidiSynth(const MidiSynth&) = delete;
   MidiSynth& operator=(const MidiSynth&) = delete;
 
-  // Opens a tune in place of any open one; false with the reason when its
-  // file cannot be read.
-  bool open(const std::string& path, std::string& error);
+  // Opens a tune in place of any open one; the reason when its file cannot
+  // be read.
+  Result<void> open(const std::string& path);
   void close();
   bool is_open();
   // From the start, once; a tune playing is stopped first.
@@ -50,7 +52,7 @@ class MidiSynth {
   static void SDLCALL mix(void* self, Uint8* stream, int len);
   void render(Uint8* stream, int len);
   fluid_synth_t* fresh_synth(std::string& problem);
-  bool start_tune(const std::vector<char>& bytes, std::string& error);
+  Result<void> start_tune(const std::vector<char>& bytes);
   // Takes the tune's synthesizer out of the hook's reach (under the lock);
   // the caller deletes it.
   fluid_synth_t* detach_synth();

@@ -147,14 +147,12 @@ void SdlPad::schedule() {
 
 gboolean SdlPad::on_poll(gpointer self) {
   auto* pad = static_cast<SdlPad*>(self);
-  try {
-    if (pad->poll()) return G_SOURCE_CONTINUE;
-    pad->schedule();
-  } catch (...) {
-    // Nothing of the game runs here; a failure only loses a press.
-    return G_SOURCE_CONTINUE;
-  }
-  return G_SOURCE_REMOVE;
+  return guarded(pad->window_.callback_failures(), "the gamepad", G_SOURCE_CONTINUE,
+                 [pad]() -> gboolean {
+                   if (pad->poll()) return G_SOURCE_CONTINUE;
+                   pad->schedule();
+                   return G_SOURCE_REMOVE;
+                 });
 }
 
 bool SdlPad::poll() {

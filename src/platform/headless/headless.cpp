@@ -82,10 +82,10 @@ class HeadlessSpeech : public Speech {
 class HeadlessFileMonitor : public FileMonitor {
  public:
   explicit HeadlessFileMonitor(Headless& h) : h_(h) {}
-  bool watch(const std::string& dir, std::string&) override {
+  Result<void> watch(const std::string& dir) override {
     h_.watched_ = dir;
     h_.log_.record(LogEvent::other("watching " + dir));
-    return true;
+    return {};
   }
 
  private:

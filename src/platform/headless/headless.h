@@ -267,7 +267,9 @@ class Headless {
 };
 
 // Thrown by wait_events when nothing is scheduled any more and no timer runs:
-// the game would idle for ever.
-struct HeadlessIdle {};
+// the game would idle for ever, so it ends here. A request to end like the
+// others, it passes every guard that reports a failure; whoever plays the
+// headless game (velmora-play, the benchmark, the tests) catches it.
+struct HeadlessIdle : EndRequest {};
 
 }  // namespace vm

@@ -140,11 +140,11 @@ class HeadlessForm : public Form {
   HeadlessFormState& state() const {
     for (auto& f : h_.forms_)
       if (f->id == id_) return *f;
-    throw std::logic_error("form " + name_ + " used after it was closed");
+    throw DataError("", 0, "", "form " + name_ + " used after it was closed");
   }
   ControlSpec& get(const std::string& control) {
     ControlSpec* c = state().find(control);
-    if (!c) throw std::logic_error("form " + name_ + " has no control " + control);
+    if (!c) throw DataError("", 0, "", "form " + name_ + " has no control " + control);
     return *c;
   }
   void log(const std::string& what) { h_.log_.record(LogEvent::form_control(name_, what)); }

@@ -76,41 +76,46 @@ bool MemoryFiles::read_only(const std::string& path) const {
   return read_only_.count(key(path)) > 0;
 }
 
-std::string MemoryFiles::read_whole(const std::string& path) {
+Result<std::string> MemoryFiles::read_whole(const std::string& path) {
   const std::string* f = find(path);
-  if (!f) throw FileError(FileError::Opening, path, reason(is_folder(path) ? EISDIR : ENOENT));
+  if (!f) return FileError(FileError::Opening, path, reason(is_folder(path) ? EISDIR : ENOENT));
   return *f;
 }
 
-void MemoryFiles::replace_whole(const std::string& path, const std::string& data) {
+Result<void> MemoryFiles::replace_whole(const std::string& path, const std::string& data) {
   const std::string k = key(path);
   const std::string folder = parent_of(k);
   // As on a disk: the new copy is made beside the old one first.
-  if (!folders_.count(folder)) throw FileError(FileError::NoCopy, path, reason(ENOENT));
+  if (!folders_.count(folder)) return FileError(FileError::NoCopy, path, reason(ENOENT));
   if (read_only(folder) || folders_.count(k + ".tmp"))
-    throw FileError(FileError::NoCopy, path, reason(read_only(folder) ? EACCES : EEXIST));
-  if (folders_.count(k)) throw FileError(FileError::Writing, path, reason(EISDIR));
+    return FileError(FileError::NoCopy, path, reason(read_only(folder) ? EACCES : EEXIST));
+  if (folders_.count(k)) return FileError(FileError::Writing, path, reason(EISDIR));
   files_[k] = data;
   written_.push_back(k);
+  return {};
 }
 
-void MemoryFiles::write_at(const std::string& path, size_t offset, const std::string& bytes) {
+Result<void> MemoryFiles::write_at(const std::string& path, size_t offset,
+                                   const std::string& bytes) {
   const auto it = files_.find(key(path));
   if (it == files_.end())
-    throw FileError(FileError::Updating, path, reason(is_folder(path) ? EISDIR : ENOENT));
-  if (read_only(path)) throw FileError(FileError::Updating, path, reason(EACCES));
+    return FileError(FileError::Updating, path, reason(is_folder(path) ? EISDIR : ENOENT));
+  if (read_only(path)) return FileError(FileError::Updating, path, reason(EACCES));
   std::string& f = it->second;
   if (f.size() < offset + bytes.size()) f.resize(offset + bytes.size(), '\0');
   f.replace(offset, bytes.size(), bytes);
   written_.push_back(it->first);
+  return {};
 }
 
-bool MemoryFiles::remove(const std::string& path) {
+Result<void> MemoryFiles::remove(const std::string& path) {
   const std::string k = key(path);
-  if (!files_.count(k) || read_only(parent_of(k))) return false;
+  if (!files_.count(k))
+    return FileError(FileError::Removing, path, reason(folders_.count(k) ? EISDIR : ENOENT));
+  if (read_only(parent_of(k))) return FileError(FileError::Removing, path, reason(EACCES));
   files_.erase(k);
   written_.push_back(k);
-  return true;
+  return {};
 }
 
 std::vector<FolderEntry> MemoryFiles::list(const std::string& dir) {
@@ -143,25 +148,25 @@ bool MemoryFiles::writable(const std::string& path) {
   return (files_.count(key(path)) || folders_.count(key(path))) && !read_only(path);
 }
 
-bool MemoryFiles::make_folder(const std::string& dir) {
-  if (files_.count(key(dir))) return false;
+Result<void> MemoryFiles::make_folder(const std::string& dir) {
+  if (files_.count(key(dir))) return FileError(FileError::Making, dir, reason(EEXIST));
   add_folders(dir);
-  return true;
+  return {};
 }
 
-std::string MemoryFiles::copy_folder_whole(const std::string& from, const std::string& to) {
+Result<void> MemoryFiles::copy_folder_whole(const std::string& from, const std::string& to) {
   const std::string target = key(to);
   if (folders_.count(target) && !list(target).empty())
-    return "cannot copy the game data to " + target + ": " + target + ": " + reason(ENOTEMPTY);
+    return FileError(FileError::Copying, target, target + ": " + reason(ENOTEMPTY));
   if (read_only(parent_of(target)))
-    return "cannot copy the game data to " + target + ": " + target + ": " + reason(EACCES);
+    return FileError(FileError::Copying, target, target + ": " + reason(EACCES));
   // Copied files are the player's to write, whatever the originals were.
   const std::string prefix = key(from) + "/";
   for (const auto& [p, bytes] : std::map<std::string, std::string>(files_))
     if (p.compare(0, prefix.size(), prefix) == 0)
       put(target + "/" + p.substr(prefix.size()), bytes);
   add_folders(target);
-  return "";
+  return {};
 }
 
 }  // namespace vm
