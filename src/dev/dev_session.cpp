@@ -183,7 +183,7 @@ void DevSession::repack(const std::string& name) {
     const bool restored = std::find(g_.assets.restored.begin(), g_.assets.restored.end(), pic) !=
                           g_.assets.restored.end();
     if (pic >= 0 && restored) shadow.restore_magic(pic, find_picture_entry(pic)->kind);
-    g_.pf.log.record(LogEvent::other("dev packed " + name));
+    g_.pf.log.record(LogEvent::dev_packed(name));
   } catch (const std::exception& e) {
     show_band({name + ": error: " + e.what()}, true);
   }
@@ -252,7 +252,7 @@ void DevSession::apply_texts(const std::set<std::string>& packed) {
       a.Extra_Files[i] = lines[15 + i];
     }
   }
-  g_.pf.log.record(LogEvent::other("dev reloaded"));
+  g_.pf.log.record(LogEvent::dev_reloaded());
 }
 
 }  // namespace vm::dev

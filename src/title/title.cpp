@@ -106,7 +106,7 @@ std::string title_steps(const TitleScreen& g) {
   for (Surface& item : sc.Smenu) item.visible = true;
   sc.End_Pic.visible = true;
   refresh(g);
-  g.stage.pf.log.record(LogEvent::title("menu ready"));
+  g.stage.pf.log.record(LogEvent::title_ready());
   announce_title(g);
   g.stage.pf.dialogs.set_ime_open(false);
   return "";
@@ -166,7 +166,7 @@ int on_title_key(const TitleScreen& g, int key) {
 
 TitleAction on_title_press(Game& g, int i) {
   static const char* const kItems[4] = {"start", "load", "gallery", "quit"};
-  if (i >= 0 && i < 4) g.pf.log.record(LogEvent::title(kItems[i]));
+  if (i >= 0 && i < 4) g.pf.log.record(LogEvent::title_chosen(kItems[i]));
   play_effect(g.audio(), kEffectPress);
   switch (i) {
     case 0:

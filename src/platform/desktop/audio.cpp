@@ -183,7 +183,7 @@ class SdlMusic : public Music {
     if (!dev_->ensure_open() || !dev_->synth()) return kFailed;
     std::string error;
     if (!dev_->synth()->open(path, error)) {
-      dev_->log().record(LogEvent::other("music: cannot open " + path + ": " + error));
+      dev_->log().record(LogEvent::music_failed(path, error));
       return kFailed;
     }
     return kOk;
