@@ -105,13 +105,9 @@ Events Events::of(std::initializer_list<LogKind> kinds) const {
   });
 }
 
-Events Events::with(const std::string& part) const {
+Events Events::with_line_part(const std::string& part) const {
   return keep(
       [&](size_t, const LogEvent& e) { return log_line(e).find(part) != std::string::npos; });
-}
-
-Events Events::about(const std::string& subject) const {
-  return keep([&](size_t, const LogEvent& e) { return e.subject == subject; });
 }
 
 Events Events::from(int index) const {
@@ -128,9 +124,9 @@ std::vector<std::string> Events::lines() const {
   return out;
 }
 
-std::vector<std::string> Events::bodies() const {
-  std::vector<std::string> out;
-  for (size_t i = 0; i < size(); ++i) out.push_back((*this)[i].event.body);
+std::vector<std::pair<std::string, std::string>> Events::messages() const {
+  std::vector<std::pair<std::string, std::string>> out;
+  for (size_t i = 0; i < size(); ++i) out.emplace_back(event(i).speaker, event(i).text);
   return out;
 }
 
@@ -144,16 +140,12 @@ Events events(const Headless& h) {
   return Events(h);
 }
 
-int count(const Headless& h, LogKind kind, const std::string& part) {
-  return static_cast<int>(Events(h).of(kind).with(part).size());
+Events events(const Headless& h, LogKind kind) {
+  return Events(h).of(kind);
 }
 
-int count(const Headless& h, const std::string& part) {
-  return static_cast<int>(Events(h).with(part).size());
-}
-
-int first_index(const Headless& h, LogKind kind, const std::string& part, int from) {
-  return Events(h).from(from).of(kind).with(part).index(0);
+int count(const Headless& h, LogKind kind) {
+  return static_cast<int>(Events(h).of(kind).size());
 }
 
 double contrast(uint32_t a, uint32_t b) {

@@ -4,7 +4,9 @@
 #include <filesystem>
 #include <functional>
 #include <initializer_list>
+#include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "platform/headless/headless.h"
@@ -62,28 +64,63 @@ void expect_at_rest(const std::string& dir);
 // Runs a command, returning its exit code and standard output.
 int run_command(const std::string& command, std::string& out);
 
-// What the headless log holds, asked about by kind of event: a selection of
-// its events in order, narrowed by kind, by part of the line, or by time.
+// Part of a text field, for a text the game composes around what a test
+// knows: where(&LogEvent::text, Part{"51.dat line 77"}).
+struct Part {
+  std::string part;
+};
+
+// Whether an event's field holds what a test asks for.
+template <class Field, class Want>
+bool matches(const Field& have, const Want& want) {
+  return have == want;
+}
+inline bool matches(const std::string& have, const Part& want) {
+  return have.find(want.part) != std::string::npos;
+}
+inline bool matches(const std::optional<std::string>& have, const Part& want) {
+  return have && matches(*have, want);
+}
+
+// What the headless log holds, asked about by the events' fields: a selection
+// of its events in order, narrowed by kind, by field, or by place.
+//   events(hl).of(LogKind::FileWritten).where(&LogEvent::file, "50.dat").size()
 class Events {
  public:
   explicit Events(const Headless& h);
   Events of(LogKind kind) const;
   Events of(std::initializer_list<LogKind> kinds) const;
-  // The events whose line (without its time) holds part.
-  Events with(const std::string& part) const;
-  // The events about this subject (the file, window, menu item...).
-  Events about(const std::string& subject) const;
+  // The events whose field is want (or, for a Part, holds it).
+  template <class Field, class Want>
+  Events where(Field LogEvent::*field, const Want& want) const {
+    return keep([&](size_t, const LogEvent& e) { return matches(e.*field, want); });
+  }
+  // The events whose whole line (without its time) holds part: only for a
+  // text that must appear nowhere at all, whatever event would carry it.
+  Events with_line_part(const std::string& part) const;
   // The events at or after this position of the whole log.
   Events from(int index) const;
   size_t size() const { return picked_.size(); }
+  int count() const { return static_cast<int>(size()); }
   bool empty() const { return picked_.empty(); }
   const LoggedEvent& operator[](size_t i) const { return all_->at(picked_.at(i)); }
+  const LogEvent& event(size_t i) const { return (*this)[i].event; }
+  const LogEvent& last() const { return event(size() - 1); }
   // Position in the whole log of the i-th event picked (-1 past the end).
   int index(size_t i) const { return i < picked_.size() ? static_cast<int>(picked_[i]) : -1; }
-  // The lines without their times, and the times.
+  int first() const { return index(0); }
+  // One field of each event picked, in order.
+  template <class Field>
+  std::vector<Field> values(Field LogEvent::*field) const {
+    std::vector<Field> out;
+    for (size_t i = 0; i < size(); ++i) out.push_back(event(i).*field);
+    return out;
+  }
+  // The messages shown: who (the speaker's number) and what.
+  std::vector<std::pair<std::string, std::string>> messages() const;
+  // The lines without their times (a whole transcript, a failure's account),
+  // and the times.
   std::vector<std::string> lines() const;
-  // The lines after their kind's word ("0 こんにちは" of "text 0 こんにちは").
-  std::vector<std::string> bodies() const;
   std::vector<uint32_t> times() const;
   std::string line(size_t i) const;
   std::string last_line() const { return empty() ? "" : line(size() - 1); }
@@ -96,13 +133,9 @@ class Events {
 };
 
 Events events(const Headless& h);
-// Events of this kind whose line holds part.
-int count(const Headless& h, LogKind kind, const std::string& part = "");
-// Events of whatever kind whose line holds part: for what must appear nowhere.
-int count(const Headless& h, const std::string& part);
-// Position in the whole log of the first event of this kind holding part at
-// or after from, or -1.
-int first_index(const Headless& h, LogKind kind, const std::string& part = "", int from = 0);
+Events events(const Headless& h, LogKind kind);
+// Events of this kind.
+int count(const Headless& h, LogKind kind);
 
 // The contrast of two colours as readability guidelines count it (1 to 21).
 double contrast(uint32_t a, uint32_t b);

@@ -53,8 +53,8 @@ void bench_rollback(const std::string& demo) {
     hl.at(hl.now() + 1500, tick);
   };
   hl.at(7000, tick);
-  hl.log().echo = [&](const std::string& line) {
-    if (held || line.find("text 0 さて、どうしようか。") == std::string::npos) return;
+  hl.log().echo = [&](const vm::LoggedEvent& e) {
+    if (held || e.event.kind != vm::LogKind::Text || e.event.text != "さて、どうしようか。") return;
     held = true;
     hl.at(hl.now() + 1000, [&] {
       messages = g.rollback.checkpoints.size();

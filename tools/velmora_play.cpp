@@ -41,9 +41,9 @@ void schedule_shot(vm::Headless& hl, uint32_t at, const std::string& path, bool&
     const vm::Result<void> saved =
         vm::save_png(hl.last_frame().w ? hl.last_frame() : vm::Image(640, 480), path);
     if (saved) {
-      hl.log().record(vm::LogEvent::other("shot " + path));
+      hl.log().record(vm::LogEvent::shot(path));
     } else {
-      hl.log().record(vm::LogEvent::other(std::string("shot failed: ") + saved.error().what()));
+      hl.log().record(vm::LogEvent::shot_failed(saved.error().what()));
       failed = true;
     }
   });
@@ -152,13 +152,13 @@ int play(vm::Headless& hl, const std::string& data_dir, const bool& shot_failed,
          vm::dev::DevRun* dev) {
   try {
     int code = dev ? dev->run() : vm::run_game(hl.platform(), data_dir);
-    hl.log().record(vm::LogEvent::other("exit " + std::to_string(code)));
+    hl.log().record(vm::LogEvent::exited(code));
     // An answer the game's dialog could not take is a mistake in the input.
     if (hl.misfit_answers > 0) return 2;
     // A picture asked for and not written is a failure of the run too.
     return code != 0 ? code : shot_failed ? 1 : 0;
   } catch (const vm::HeadlessIdle&) {
-    hl.log().record(vm::LogEvent::other("exit: the game stopped with nothing left to do"));
+    hl.log().record(vm::LogEvent::idle());
     return 3;
   } catch (const std::exception& e) {
     std::cerr << "velmora-play: " << e.what() << "\n";
@@ -222,7 +222,7 @@ int main(int argc, char** argv) {
     dev = std::make_unique<vm::dev::DevRun>(hl.platform(), hl.file_monitor(), data_dir,
                                             vm::user_cache_dir());
   bool shot_failed = false;
-  hl.log().echo = [](const std::string& line) { std::cout << line << "\n" << std::flush; };
+  hl.log().echo = [](const vm::LoggedEvent& e) { std::cout << e.line << "\n" << std::flush; };
 
   uint32_t cursor = 0;
   std::string line;

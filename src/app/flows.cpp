@@ -52,7 +52,7 @@ void show_title(Game& g) {
 
 TitleAction on_title_press(Game& g, int i) {
   static const char* const kItems[4] = {"start", "load", "gallery", "quit"};
-  if (i >= 0 && i < 4) g.pf.log.record(LogEvent::title(kItems[i]));
+  if (i >= 0 && i < 4) g.pf.log.record(LogEvent::title_chosen(kItems[i]));
   play_effect(g.audio(), kEffectPress);
   switch (i) {
     case 0:

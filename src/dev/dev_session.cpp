@@ -184,7 +184,7 @@ void DevSession::repack(const std::string& name) {
                           g_.assets.restored.end();
     if (pic >= 0 && restored)
       shadow.restore_magic(pic, find_picture_entry(pic)->kind).value_or_throw();
-    g_.pf.log.record(LogEvent::other("dev packed " + name));
+    g_.pf.log.record(LogEvent::dev_packed(name));
   } catch (const std::exception& e) {
     show_band({name + ": error: " + e.what()}, true);
   }
@@ -253,7 +253,7 @@ void DevSession::apply_texts(const std::set<std::string>& packed) {
       a.Extra_Files[i] = lines[15 + i];
     }
   }
-  g_.pf.log.record(LogEvent::other("dev reloaded"));
+  g_.pf.log.record(LogEvent::dev_reloaded());
 }
 
 }  // namespace vm::dev

@@ -88,8 +88,7 @@ void DevSession::set_counters(const Counters& c) {
                                 {"rub", c.rub},
                                 {"hap", c.hap}}) {
     int16_t* slot = counter_named(s, name);
-    if (*slot != v)
-      g_.pf.log.record(LogEvent::other(std::string("dev set ") + name + "=" + std::to_string(v)));
+    if (*slot != v) g_.pf.log.record(LogEvent::dev_set(name, v));
     *slot = static_cast<int16_t>(v);
   }
 }
@@ -143,7 +142,7 @@ void DevSession::start_at(const SavedRecord& r, int16_t hap, bool defer) {
   }
   g_.save.Save_Slots[0] = make_state_text(r);
   g_.save.Saved_Hap = hap;
-  g_.pf.log.record(LogEvent::other("dev start " + std::to_string(r.num)));
+  g_.pf.log.record(LogEvent::dev_start(r.num));
   if (g_.menu.phase() == MenuPhase::Title) {
     if (g_.gallery.CG_exit.visible) leave_gallery(g_.gallery_room());
     leave_title(g_.title_screen());

@@ -393,7 +393,7 @@ void show_end_message(const Finale& g) {
   e.END_btn.visible = true;
   e.end_button_enabled = true;
   refresh(g);
-  g.stage.pf.log.record(LogEvent::other("end button shown"));
+  g.stage.pf.log.record(LogEvent::end_button_shown());
   g.stage.pf.speech.say(kEndButtonCaption);
 }
 

@@ -104,7 +104,7 @@ Result<void> title_steps(const TitleScreen& g) {
   for (Surface& item : sc.Smenu) item.visible = true;
   sc.End_Pic.visible = true;
   refresh(g);
-  g.stage.pf.log.record(LogEvent::title("menu ready"));
+  g.stage.pf.log.record(LogEvent::title_ready());
   announce_title(g);
   g.stage.pf.dialogs.set_ime_open(false);
   return {};

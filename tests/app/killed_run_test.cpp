@@ -30,8 +30,9 @@ using test::TempDir;
 [[noreturn]] void play_and_save(const std::string& dir, int progress) {
   Session s;
   const char step = 1;
-  s.hl.log().echo = [&](const std::string& line) {
-    if (line.find("file written 05.dat") != std::string::npos) (void)!::write(progress, &step, 1);
+  s.hl.log().echo = [&](const LoggedEvent& e) {
+    if (e.event.kind == LogKind::FileWritten && e.event.file == "05.dat")
+      (void)!::write(progress, &step, 1);
   };
   s.at_first_wait([&](uint32_t t) {
     (void)!::write(progress, &step, 1);

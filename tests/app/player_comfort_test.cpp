@@ -94,9 +94,10 @@ TEST_F(Comfort, PreferencesAreKeptByOkOnlyAndTheNextRunStartsWithThem) {
       "levels music 30 effects 100", "levels music 30 effects 40", "levels music 90 effects 40",
       "levels music 30 effects 40",  "levels music 30 effects 5",  "levels music 30 effects 40"};
   EXPECT_EQ(events(hl).of(LogKind::Levels).lines(), heard);
-  EXPECT_EQ(count(hl, LogKind::FormOpened, "Preferences_Window open \"環境設定\""), 3);
-  EXPECT_EQ(count(hl, LogKind::FormControl, "Preferences_Window raised"), 1);
-  EXPECT_EQ(count(hl, LogKind::FormControl, "Scale3 \"3倍\" disabled"), 3);
+  const Events prefs = events(hl).where(&LogEvent::form, "Preferences_Window");
+  EXPECT_EQ(prefs.of(LogKind::FormOpened).where(&LogEvent::caption, "環境設定").count(), 3);
+  EXPECT_EQ(prefs.where(&LogEvent::action, "raised").count(), 1);
+  EXPECT_EQ(prefs.where(&LogEvent::control, "Scale3").where(&LogEvent::enabled, false).count(), 3);
   EXPECT_EQ(count(hl, LogKind::MainWindow), 0);  // the game stays in reach
   const PlayerSettings& s = hl.player_settings;
   EXPECT_EQ(hl.settings_saves, 1);
@@ -114,10 +115,18 @@ TEST_F(Comfort, PreferencesAreKeptByOkOnlyAndTheNextRunStartsWithThem) {
   EXPECT_EQ(events(again).of(LogKind::Levels).lines(),
             std::vector<std::string>{"levels music 30 effects 40"});
   EXPECT_EQ(again.view_scale(), 2);
-  for (const char* shown :
-       {"MusicPercent \"30 %\"", "EffectsPercent \"40 %\"", "AutoSeconds \"2.5 秒\"",
-        "SpeedSlow \"遅い\" [x]", "SkipUnread \"未読も飛ばす\" [x]", "Scale2 \"2倍\" [x]"})
-    EXPECT_EQ(count(again, LogKind::FormControl, shown), 1) << shown;
+  const std::tuple<const char*, const char*, bool> shown[] = {
+      {"MusicPercent", "30 %", false},      {"EffectsPercent", "40 %", false},
+      {"AutoSeconds", "2.5 秒", false},     {"SpeedSlow", "遅い", true},
+      {"SkipUnread", "未読も飛ばす", true}, {"Scale2", "2倍", true}};
+  for (const auto& [control, caption, checked] : shown)
+    EXPECT_EQ(events(again, LogKind::FormControl)
+                  .where(&LogEvent::control, control)
+                  .where(&LogEvent::caption, caption)
+                  .where(&LogEvent::on, checked)
+                  .count(),
+              1)
+        << control;
 }
 
 // Auto-forward runs the opening up to the first choice and waits there; the
@@ -153,8 +162,8 @@ TEST_F(Comfort, HistoryHoldsWhatWasShownAndAutoForwardWaitsAtTheChoice) {
       choice_seen = true;
       ++k;
     }
-    const std::string& code = texts[i].event.subject;
-    const std::string text = texts[i].event.body.substr(code.size() + 1);
+    const std::string& code = texts.event(i).speaker;
+    const std::string& text = texts.event(i).text;
     const std::string label = labels.count(code) ? labels.at(code) : "-";
     EXPECT_EQ(history[k], "history " + label + " " + text);
     ++k;
@@ -195,9 +204,9 @@ TEST_F(Comfort, OpeningTheHistoryChangesNothing) {
     ASSERT_EQ(play(h, true), 0);
     for (const LoggedEvent& e : h.log().events())
       if (e.event.kind != LogKind::History &&
-          !(e.event.kind == LogKind::Menu && e.event.subject == "history"))
+          !(e.event.kind == LogKind::Menu && e.event.item == "history"))
         looked.push_back(e.line);
-    EXPECT_EQ(count(h, LogKind::History, "history open"), 3);
+    EXPECT_EQ(events(h, LogKind::History).where(&LogEvent::action, "open").count(), 3);
   }
   EXPECT_EQ(looked, plain);
 }
@@ -221,16 +230,14 @@ TEST_F(KeyboardPlay, SecondaryWindowsTakeTabEnterAndEscape) {
   hl.close(t += 100);
   s.run(dir.path());
   EXPECT_TRUE(hl.platform().settings.settings().large_text);
-  std::string focus;
-  for (const std::string& line : hl.log().lines())
-    if (const size_t at = line.find(" focus "); at != std::string::npos)
-      focus += line.substr(at + 7) + " ";
-  EXPECT_EQ(focus,
-            "MusicVolume EffectsVolume SpeedSlow SpeedNormal SpeedFast SpeedInstant AutoDelay "
-            "SkipUnread Scale1 Scale2 Scale3 FullScreen LargeText "
-            "Label1(0) ");
-  EXPECT_EQ(test::count(hl, "form File_Window close box"), 1);
-  EXPECT_EQ(test::count(hl, "form File_Window closed"), 1);
+  EXPECT_EQ(
+      events(hl, LogKind::FormControl).where(&LogEvent::action, "focus").values(&LogEvent::control),
+      (std::vector<std::string>{"MusicVolume", "EffectsVolume", "SpeedSlow", "SpeedNormal",
+                                "SpeedFast", "SpeedInstant", "AutoDelay", "SkipUnread", "Scale1",
+                                "Scale2", "Scale3", "FullScreen", "LargeText", "Label1(0)"}));
+  const Events slots = events(hl).where(&LogEvent::form, "File_Window");
+  EXPECT_EQ(slots.where(&LogEvent::action, "close box").count(), 1);
+  EXPECT_EQ(slots.of(LogKind::FormClosed).count(), 1);
 }
 
 }  // namespace

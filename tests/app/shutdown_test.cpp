@@ -16,6 +16,7 @@ namespace vm {
 namespace {
 
 using test::count;
+using test::events;
 
 class Shutdown : public test::DemoRun {
  protected:
@@ -23,14 +24,14 @@ class Shutdown : public test::DemoRun {
   // menu's start item is pressed as soon as the menu shows.
   void story(const std::string& rows) {
     test::write_bytes(dir / "51.dat", invert_bytes(utf8_to_cp932(rows + "9999,,,,,,,,,,,,\r\n")));
-    hl.log().echo = [this](const std::string& line) { on_line(line); };
+    hl.log().echo = [this](const LoggedEvent& e) { on_event(e.event); };
   }
   // Closes the window ms after the story has begun; asked is when that was.
   uint32_t asked = 0;
   uint32_t close_after = 0;
   void close_after_start(uint32_t ms) { close_after = ms; }
-  void on_line(const std::string& line) {
-    if (line.find("title menu ready") == std::string::npos) return;
+  void on_event(const LogEvent& e) {
+    if (e.kind != LogKind::Title || e.action != "ready") return;
     hl.click(hl.now(), 300, 255);
     if (close_after == 0) return;
     asked = hl.now() + close_after;
@@ -57,9 +58,10 @@ TEST_P(CloseFrom, EndsInOrderWithinASecond) {
   story(rows);
   close_after_start(GetParam().close_after);
   EXPECT_EQ(run(), 0);
-  EXPECT_EQ(count(hl, LogKind::Title, "start"), 1) << "the story never began";
+  EXPECT_EQ(events(hl, LogKind::Title).where(&LogEvent::item, "start").count(), 1)
+      << "the story never began";
   EXPECT_LT(hl.now() - asked, 1000u) << GetParam().what;
-  EXPECT_EQ(count(hl, LogKind::FileWritten, "50.dat"), 1);
+  EXPECT_EQ(events(hl, LogKind::FileWritten).where(&LogEvent::file, "50.dat").count(), 1);
   expect_at_rest();
 }
 
@@ -96,9 +98,12 @@ TEST_F(Shutdown, MemoryRunningOutMidStoryStillEndsInOrder) {
   close_after_start(600000);
   hl.at(9000, [] { throw std::bad_alloc(); });
   EXPECT_EQ(run(), 1);
-  EXPECT_EQ(count(hl, LogKind::Title, "start"), 1);
-  EXPECT_EQ(count(hl, LogKind::Warning, "the game stopped: out of memory (std::bad_alloc)"), 1);
-  EXPECT_EQ(count(hl, LogKind::FileWritten, "50.dat"), 1);
+  EXPECT_EQ(events(hl, LogKind::Title).where(&LogEvent::item, "start").count(), 1);
+  EXPECT_EQ(events(hl, LogKind::Warning)
+                .where(&LogEvent::text, "the game stopped: out of memory (std::bad_alloc)")
+                .count(),
+            1);
+  EXPECT_EQ(events(hl, LogKind::FileWritten).where(&LogEvent::file, "50.dat").count(), 1);
   expect_at_rest();
   struct stat st {};
   ASSERT_EQ(::stat((dir / "50.dat").c_str(), &st), 0);

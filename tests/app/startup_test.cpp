@@ -18,6 +18,7 @@ namespace {
 using test::count;
 using test::Events;
 using test::events;
+using test::Part;
 using test::read_bytes;
 using test::TempDir;
 
@@ -42,9 +43,10 @@ TEST_F(Startup, ASecondCopyOnTheSameFolderIsRefusedWhateverItsOwnLock) {
   });
   EXPECT_EQ(run(), 0);
   EXPECT_EQ(second_code, 1);
-  EXPECT_EQ(count(second, LogKind::Dialog, "\"既に起動しています。\""), 1);
+  EXPECT_EQ(events(second, LogKind::Dialog).where(&LogEvent::text, "既に起動しています。").count(),
+            1);
   EXPECT_EQ(first_pictures, "BM");  // the first copy's pictures were left alone
-  EXPECT_EQ(count(hl, LogKind::FileWritten, "50.dat"), 1);
+  EXPECT_EQ(events(hl, LogKind::FileWritten).where(&LogEvent::file, "50.dat").count(), 1);
 }
 
 // Refusals at start, each named once in the game's words, with nothing in
@@ -56,8 +58,8 @@ TEST_F(Startup, ASecondCopyOnTheSameFolderIsRefusedWhateverItsOwnLock) {
 // a face put on a sprite that was hidden.
 TEST_F(Startup, RefusalsAreNamedInTheGamesWordsAndChangeNothing) {
   const std::string p = dir.path();
-  const std::string lost = "起動に必要なファイルがありません。\\r\\n" + p;
-  const std::string broken = "起動に必要なファイルが壊れています。\\r\\n" + p;
+  const std::string lost = "起動に必要なファイルがありません。\r\n" + p;
+  const std::string broken = "起動に必要なファイルが壊れています。\r\n" + p;
   // Row 3 of the script gets a speaker that is not a number.
   std::string script = invert_bytes(read_bytes(dir / "51.dat"));
   const size_t line3 = script.find('\n', script.find('\n', script.find('\n') + 1) + 1) + 1;
@@ -75,7 +77,7 @@ TEST_F(Startup, RefusalsAreNamedInTheGamesWordsAndChangeNothing) {
   };
   for (const Refusal& r : std::vector<Refusal>{
            {"", "", "既に起動しています。"},
-           {"11.dat", "", "フォルダの内容が不正です.\\r\\n" + p},
+           {"11.dat", "", "フォルダの内容が不正です.\r\n" + p},
            {"72.dat", "", lost + "72.dat"},
            {"72.dat", "BM not a picture", broken + "72.dat"},
            {"61.dat", "", lost + "61.dat"},
@@ -101,13 +103,15 @@ TEST_F(Startup, RefusalsAreNamedInTheGamesWordsAndChangeNothing) {
     again.click(test::kMenuReadyMs + 100, test::kItemX, test::item_y(0));
     again.close(600000);  // where a run that was not refused ends
     EXPECT_EQ(run_game(again.platform(), p), 1);
-    EXPECT_EQ(events(again).of(LogKind::Dialog).lines(),
-              std::vector<std::string>{"dialog \"" + r.dialog + "\" -> ok (default)"});
+    const Events dialogs = events(again, LogKind::Dialog);
+    EXPECT_EQ(dialogs.values(&LogEvent::text), std::vector<std::string>{r.dialog});
+    EXPECT_EQ(dialogs.where(&LogEvent::answer, "ok").where(&LogEvent::defaulted, true).count(), 1);
     if (r.file.empty()) EXPECT_EQ(count(again, LogKind::Caption), 0);
     const bool picture = r.file == "72.dat" || r.file == "61.dat";
-    EXPECT_EQ(count(again, LogKind::Error, p + r.file + ": "), picture ? 1 : 0);
-    for (const std::string& line : events(again).of(LogKind::Error).lines())
-      EXPECT_EQ(line.find(p, line.find(p) + 1), std::string::npos) << "named twice: " << line;
+    EXPECT_EQ(events(again, LogKind::Error).where(&LogEvent::text, Part{p + r.file + ": "}).count(),
+              picture ? 1 : 0);
+    for (const std::string& text : events(again, LogKind::Error).values(&LogEvent::text))
+      EXPECT_EQ(text.find(p, text.find(p) + 1), std::string::npos) << "named twice: " << text;
     EXPECT_TRUE(test::snapshot(p) == before);
     if (!r.file.empty()) test::write_bytes(dir / r.file, kept);
   }

@@ -24,7 +24,7 @@ namespace vm {
 namespace {
 
 using test::count;
-using test::first_index;
+using test::events;
 using test::kMenuReadyMs;
 using test::read_bytes;
 using test::TempDir;
@@ -45,8 +45,8 @@ class WholeGame : public ::testing::Test {
   // button shows; then the button is pressed by press_end.
   Image run_to_end(test::Session& s, const std::function<void()>& press_end) {
     Image closing;
-    s.hl.log().echo = [&](const std::string& line) {
-      if (line.find("end button shown") == std::string::npos) return;
+    s.hl.log().echo = [&](const LoggedEvent& e) {
+      if (e.event.kind != LogKind::EndButton) return;
       closing = s.hl.last_frame();
       press_end();
     };
@@ -54,7 +54,7 @@ class WholeGame : public ::testing::Test {
     s.run(dir.path());
     s.hl.log().echo = nullptr;
     EXPECT_EQ(s.exit_code, 0);
-    EXPECT_EQ(count(s.hl, "end button shown"), 1);
+    EXPECT_EQ(count(s.hl, LogKind::EndButton), 1);
     return closing;
   }
 
@@ -169,13 +169,19 @@ TEST_F(WholeGame, BothEndingsThenTheGalleryAfterARestart) {
   // The beach, showing her the town, the fireworks: a quiet farewell, hap 0.
   test::Session farewell;
   const Image other = play_by_pad(farewell, {0, 0, 0});
-  auto seen = [](const test::Session& s, const std::string& part) { return count(s.hl, part) > 0; };
+  auto seen = [](const test::Session& s, const std::string& part) {
+    return !events(s.hl, LogKind::Text).where(&LogEvent::text, test::Part{part}).empty();
+  };
   // The meeting scene, the rename dialog and the name used afterwards.
   EXPECT_TRUE(seen(farewell, "わたし、夏のあいだだけ、おばあちゃんの家に来ているの。"));
-  EXPECT_TRUE(seen(farewell, "input \"なまえの変更\""));
+  EXPECT_EQ(
+      events(farewell.hl, LogKind::InputBox).where(&LogEvent::caption, "なまえの変更").count(), 1);
   EXPECT_TRUE(seen(farewell, "ソラノくん、この夏、ありがとう。"));
   EXPECT_FALSE(seen(farewell, "夜空にひときわ大きな花火が開いて"));
-  EXPECT_TRUE(seen(farewell, "music open \"" + dir.path() + "velloria.mid\""));
+  EXPECT_EQ(events(farewell.hl, LogKind::Music)
+                .where(&LogEvent::file, dir.path() + "velloria.mid")
+                .count(),
+            1);
   // Seen: the beach (0), the fireworks (1) and the shop (3).
   expect_at_rest("000406");
 
@@ -187,11 +193,14 @@ TEST_F(WholeGame, BothEndingsThenTheGalleryAfterARestart) {
   EXPECT_TRUE(seen(promise, "夜空にひときわ大きな花火が開いて"));
   EXPECT_GT(std::count(true_end.px.begin(), true_end.px.end(), kEndColourTrue), 100);
   EXPECT_EQ(std::count(other.px.begin(), other.px.end(), kEndColourTrue), 0);
-  const int read = first_index(promise.hl, LogKind::FileRead, "00.dat");
-  const int place = first_index(promise.hl, LogKind::Place, "place 9", read);
+  const int read = events(promise.hl, LogKind::FileRead).where(&LogEvent::file, "00.dat").first();
+  const auto place_9 = [&](int from) {
+    return events(promise.hl).from(from).of(LogKind::Place).where(&LogEvent::number, 9).first();
+  };
+  const int place = place_9(read);
   ASSERT_GE(read, 0);
   ASSERT_GE(place, 0);
-  EXPECT_EQ(first_index(promise.hl, LogKind::Place, "place 9", place + 1), -1) << "once";
+  EXPECT_EQ(place_9(place + 1), -1) << "once";
   EXPECT_TRUE(std::filesystem::remove(dir / "00.dat"));
   // Added to what the first run saw: every picture now.
   expect_at_rest("000000");

@@ -78,9 +78,8 @@ class Choices : public ::testing::Test {
 
   // Effects by their image sizes: 101 is 182 bytes, 102 is 2692 bytes.
   Events effects(int id) const {
-    return events(hl)
-        .of(LogKind::Effect)
-        .with("effect " + std::to_string(effect_wave(id).size()) + " bytes");
+    return events(hl, LogKind::Effect)
+        .where(&LogEvent::number, static_cast<int>(effect_wave(id).size()));
   }
 };
 
@@ -271,7 +270,7 @@ TEST_F(Choices, AMenuWithoutItsRowsReusesTheRowsOfThePreviousMenu) {
   hl.close(3000);  // the third time round the menu waits until the window closes
   EXPECT_THROW(run_script(g.story()), ShutdownRequest);
   EXPECT_EQ(g.interp.kou, 2);  // 0060 led back to 0030 twice
-  EXPECT_EQ(count(hl, LogKind::Dialog, "\"SCT not found.\""), 2);
+  EXPECT_EQ(events(hl, LogKind::Dialog).where(&LogEvent::text, "SCT not found.").count(), 2);
 }
 
 TEST_F(Choices, ACountTheMenuCannotShowIsRefusedAndTheStoryGoesOn) {
@@ -283,7 +282,7 @@ TEST_F(Choices, ACountTheMenuCannotShowIsRefusedAndTheStoryGoesOn) {
     run_script(g.story());
     EXPECT_EQ(counters(), 1);  // the next row ran
   }
-  EXPECT_EQ(count(hl, LogKind::Dialog, "\"error(s?)\""), 3);
+  EXPECT_EQ(events(hl, LogKind::Dialog).where(&LogEvent::text, "error(s?)").count(), 3);
 }
 
 }  // namespace

@@ -90,7 +90,10 @@ TEST(DevRun, ABrokenSaveKeepsTheScriptPlayingUntilAGoodOneRestartsItsScene) {
     EXPECT_EQ(band.at(1, 348), kBandBack);
     EXPECT_EQ(band.at(638, 330), kBandBack);
     EXPECT_NE(band.at(1, 470), kBandBack);
-    EXPECT_EQ(count(p.hl, LogKind::Error, "script.csv:8: error: field 8"), 1)
+    EXPECT_EQ(events(p.hl, LogKind::Error)
+                  .where(&LogEvent::text, Part{"script.csv:8: error: field 8"})
+                  .count(),
+              1)
         << events(p.hl).of(LogKind::Error).last_line();
     // The old script went on: the next message is its own, the band stays.
     EXPECT_NE(p.shown(kMenuReady + 5100).find("坂の上から見下ろす"), std::string::npos);
@@ -98,8 +101,8 @@ TEST(DevRun, ABrokenSaveKeepsTheScriptPlayingUntilAGoodOneRestartsItsScene) {
     // The good save takes it away and plays the scene again, edited.
     EXPECT_NE(mended.at(1, 348), kBandBack);
     EXPECT_NE(p.shown(kMenuReady + 8100).find(kEdited), std::string::npos) << p.shown(0);
-    EXPECT_EQ(count(p.hl, "dev reloaded"), 1);
-    EXPECT_EQ(count(p.hl, "dev start 10"), 1);
+    EXPECT_EQ(count(p.hl, LogKind::DevReloaded), 1);
+    EXPECT_EQ(events(p.hl, LogKind::DevStart).where(&LogEvent::number, 10).count(), 1);
     EXPECT_EQ(p.hl.caption(), "edit (dev)");
   }
   {
@@ -289,7 +292,7 @@ void expect_every_scene_restarts(const std::string& script, const std::string& c
   Stops fresh = fresh_stops(script, choices, nums.size());
   std::vector<std::pair<int, Stop>> started;
   size_t asked = 0;
-  const auto starts = [&p] { return events(p.hl).of(LogKind::Other).with("dev start ").size(); };
+  const auto starts = [&p] { return events(p.hl, LogKind::DevStart).size(); };
   p.hl.click(kMenuReady, 300, 255);
   at_each_stop(p, kMenuReady + 100, [&](Game& g) {
     if (starts() < asked) return true;  // the start asked for is still to come
@@ -320,7 +323,7 @@ void expect_every_scene_restarts(const std::string& script, const std::string& c
     EXPECT_TRUE(stop.px == want.px) << "NUM " << num << how << " differs from a fresh play";
   }
   EXPECT_GT(exact, started.size() / 3);
-  EXPECT_EQ(count(p.hl, LogKind::Error, ""), 0) << events(p.hl).of(LogKind::Error).last_line();
+  EXPECT_EQ(count(p.hl, LogKind::Error), 0) << events(p.hl).of(LogKind::Error).last_line();
 }
 
 TEST(DevRun, EverySceneStartedAgainShowsWhatAFreshPlayShowsThere) {
@@ -342,7 +345,7 @@ TEST(DevRun, AJumpOrSetBeforeTheStoryStartsItThere) {
     p.hl.menu(kMenuReady + 4000, "dev_counters");
     p.hl.answer(kMenuReady + 4000, "");
     p.play(kMenuReady + 5000);
-    EXPECT_EQ(count(p.hl, "dev start 200"), 1);
+    EXPECT_EQ(events(p.hl, LogKind::DevStart).where(&LogEvent::number, 200).count(), 1);
     EXPECT_NE(p.shown(0).find("丘の上の灯台までは、歩いて二十分ほどだ。"), std::string::npos)
         << p.shown(0);
     const std::vector<std::string> boxes = events(p.hl).of(LogKind::InputBox).lines();
@@ -354,7 +357,7 @@ TEST(DevRun, AJumpOrSetBeforeTheStoryStartsItThere) {
     DevPlay p;
     EXPECT_TRUE(p.dev->set_counter("rub=2"));
     p.play(kMenuReady + 4000);
-    EXPECT_EQ(count(p.hl, "dev start 10"), 1);
+    EXPECT_EQ(events(p.hl, LogKind::DevStart).where(&LogEvent::number, 10).count(), 1);
     EXPECT_NE(p.shown(0).find(kFirst), std::string::npos) << p.shown(0);
   }
 }
@@ -366,7 +369,9 @@ TEST(DevRun, TheJumpListShowsEachScenesMessageOrChoice) {
   p.hl.menu(kMenuReady, "dev_jump");
   p.hl.press(kMenuReady + 100, "Cancel");
   p.play(kMenuReady + 1000);
-  const std::vector<std::string> rows = events(p.hl).with("NumList row ").lines();
+  const Events rows = events(p.hl, LogKind::FormControl)
+                          .where(&LogEvent::control, "NumList")
+                          .where(&LogEvent::action, "row");
   const std::vector<std::string> want = {
       "0010  &5の港に、朝の鐘が鳴りひびいた。",
       "0020  さて、どこへ行こう。",
@@ -380,8 +385,8 @@ TEST(DevRun, TheJumpListShowsEachScenesMessageOrChoice) {
   };
   ASSERT_EQ(rows.size(), want.size()) << "the end marker is no scene to jump to";
   for (size_t i = 0; i < want.size(); ++i) {
-    EXPECT_NE(rows[i].find("NumList row " + std::to_string(i) + " "), std::string::npos) << rows[i];
-    EXPECT_NE(rows[i].find(want[i]), std::string::npos) << rows[i] << "\n  wanted " << want[i];
+    EXPECT_EQ(rows.event(i).number, static_cast<int>(i)) << rows.line(i);
+    EXPECT_EQ(rows.event(i).text, want[i]);
   }
   EXPECT_EQ(p.hl.menu_caption("dev_reload"), "再読み込み (Ctrl+R)");
 }
@@ -400,7 +405,7 @@ TEST(DevRun, APathBreakIsAWarningShownOnceAboveTheMessageWindow) {
   p.hl.at(kMenuReady + 10000, [&] { again = p.hl.last_frame(); });
   p.play(kMenuReady + 11000);
   EXPECT_EQ(p.code, 0);
-  EXPECT_EQ(count(p.hl, "dev reloaded"), 1);
+  EXPECT_EQ(count(p.hl, LogKind::DevReloaded), 1);
   ASSERT_EQ(first.w, 640);
   constexpr uint32_t kWarningBack = rgb(104, 80, 8);
   // Above the message window (its top at 352), not over its text.

@@ -13,6 +13,7 @@ namespace {
 
 using test::count;
 using test::events;
+using test::Part;
 
 class EndingTest : public test::DemoRoom {
  protected:
@@ -166,14 +167,17 @@ TEST_F(EndingTest, StaffRollTakesExactlyItsWaitsAndPlaysTheTuneOnce) {
   const uint32_t d = 550 + 6000 + 550 + 2000;
   const uint32_t e = 1000 + 550 + 6000 + 550 + 2000 + 1000;
   EXPECT_EQ(hl.now() - start, a + b + c + d + e);
-  EXPECT_EQ(count(hl, LogKind::Music, "velloria.mid"), 1);
-  EXPECT_EQ(events(hl).of(LogKind::Music).about("play").size(), 1u);
+  EXPECT_EQ(events(hl, LogKind::Music).where(&LogEvent::file, Part{"velloria.mid"}).count(), 1);
+  EXPECT_EQ(events(hl, LogKind::Music).where(&LogEvent::action, "play").size(), 1u);
   // The overlay ends dark purple and full-window.
   EXPECT_EQ(std::make_pair(g.screen.End_Pic.width(), g.screen.End_Pic.height()),
             std::make_pair(640, 480));
   EXPECT_EQ(last.at(320, 240), kEndBackground);
   EXPECT_TRUE(seen81);
-  EXPECT_EQ(count(hl, LogKind::Warning, "the staff roll goes on without 83.dat"), 1);
+  EXPECT_EQ(events(hl, LogKind::Warning)
+                .where(&LogEvent::text, Part{"the staff roll goes on without 83.dat"})
+                .count(),
+            1);
   EXPECT_EQ(count(hl, LogKind::Dialog), 0);
 }
 
@@ -240,11 +244,14 @@ TEST_F(EndingTest, MusicFadesAndTheSceneDissolvesToBlack) {
     if (count(hl, LogKind::Volume) == 0 && count_colour(f, rgb(1, 2, 3)) == 0 &&
         f.at(320, 240) == rgb(200, 100, 50))
       bare_before_fade = true;
-    if (!fade_done && events(hl).of(LogKind::Volume).about("0").size() == 1u) fade_done = t;
+    if (!fade_done && events(hl, LogKind::Volume).where(&LogEvent::number, 0).size() == 1u)
+      fade_done = t;
     if (!black_at && f.at(320, 240) == 0 && count_colour(f, rgb(200, 100, 50)) == 0) black_at = t;
   };
   // Close the window once the roll has begun.
-  hl.at(12000, [&] { EXPECT_EQ(count(hl, LogKind::Music, "velloria.mid"), 1); });
+  hl.at(12000, [&] {
+    EXPECT_EQ(events(hl, LogKind::Music).where(&LogEvent::file, Part{"velloria.mid"}).count(), 1);
+  });
   hl.close(12000);
   // The close request leaves the roll's loops for the main loop, which
   // unloads the main window.
@@ -252,15 +259,15 @@ TEST_F(EndingTest, MusicFadesAndTheSceneDissolvesToBlack) {
   hl.on_present = nullptr;
   EXPECT_EQ(g.sound.Cur_Track, 0);
   // Eight steps down to 0, then back at the level for the ending tune.
-  EXPECT_EQ(events(hl).of(LogKind::Volume).about("28672").size(), 1u);
-  EXPECT_EQ(events(hl).of(LogKind::Volume).about("0").size(), 1u);
-  EXPECT_EQ(events(hl).of(LogKind::Volume).about("32768").size(), 1u);
+  EXPECT_EQ(events(hl, LogKind::Volume).where(&LogEvent::number, 28672).size(), 1u);
+  EXPECT_EQ(events(hl, LogKind::Volume).where(&LogEvent::number, 0).size(), 1u);
+  EXPECT_EQ(events(hl, LogKind::Volume).where(&LogEvent::number, 32768).size(), 1u);
   ASSERT_NE(fade_done, 0u);
   EXPECT_GE(black_at - fade_done, 9u * 150u);
   EXPECT_TRUE(bare_before_fade);
   // Ended in the middle of the roll: nothing of the closing message, the
   // volume restored.
-  EXPECT_EQ(count(hl, LogKind::Other, "end button shown"), 0);
+  EXPECT_EQ(count(hl, LogKind::EndButton), 0);
   EXPECT_EQ(hl.volume_level, 0x8000u);
 }
 
@@ -274,14 +281,14 @@ TEST_F(EndingTest, TuneAfterAFadeOutPlaysAtTheEarlierLevelAndNothingOpensOverThe
   // Nothing opens the history over the roll: not the menu, not the wheel.
   hl.wheel(11000, 320, 240, -1);
   hl.at(12000, [&] {
-    EXPECT_EQ(count(hl, LogKind::Music, "velloria.mid"), 1);
+    EXPECT_EQ(events(hl, LogKind::Music).where(&LogEvent::file, Part{"velloria.mid"}).count(), 1);
     level_for_tune = hl.volume_level;
     for (const char* m : {"history", "auto"}) EXPECT_FALSE(hl.menu_enabled(m)) << m;
   });
   hl.close(12000);
   expect_orderly_end([&] { run_ending(g); }, "the close box");
   EXPECT_EQ(level_for_tune, 0x8000u);
-  EXPECT_EQ(count(hl, LogKind::History, "history open"), 0);
+  EXPECT_EQ(events(hl, LogKind::History).where(&LogEvent::action, "open").count(), 0);
 }
 
 }  // namespace

@@ -14,6 +14,8 @@ namespace vm {
 namespace {
 
 using test::count;
+using test::events;
+using test::Part;
 
 class GalleryTest : public test::DemoRoom {
  protected:
@@ -167,8 +169,8 @@ TEST_F(GalleryTest, BrokenPictureGivesAnEmptyButtonAndOneMessage) {
   std::filesystem::remove(dir / gallery_file(3));
   open_gallery(g.gallery_room());
   EXPECT_EQ(count(hl, LogKind::Dialog), 2);
-  EXPECT_EQ(count(hl, LogKind::Dialog, "76.dat"), 1);
-  EXPECT_EQ(count(hl, LogKind::Dialog, "78.dat"), 1);
+  EXPECT_EQ(events(hl, LogKind::Dialog).where(&LogEvent::text, Part{"76.dat"}).count(), 1);
+  EXPECT_EQ(events(hl, LogKind::Dialog).where(&LogEvent::text, Part{"78.dat"}).count(), 1);
   EXPECT_EQ(g.gallery.btn_enabled, (std::array<bool, 5>{true, false, true, false, true}));
   EXPECT_EQ(hl.last_frame().at(thumb_x(1) + 64, thumb_y(1) + 48), kButtonFace);
   // The rest of the gallery works.

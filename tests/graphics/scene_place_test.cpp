@@ -56,8 +56,8 @@ TEST_F(SceneTest, GalleryMarksAClearedWindowAndAMissingBackgroundThatChangesNoth
   const int before = hl.present_count();
   EXPECT_EQ(place(13, "VB"), kNothingToShow);
   EXPECT_EQ(hl.present_count(), before);
-  EXPECT_GT(count(hl, LogKind::Dialog, "83.dat"), 0);
-  EXPECT_GT(count(hl, LogKind::Dialog, "51.dat line 42"), 0);
+  EXPECT_GT(events(hl, LogKind::Dialog).where(&LogEvent::text, Part{"83.dat"}).count(), 0);
+  EXPECT_GT(events(hl, LogKind::Dialog).where(&LogEvent::text, Part{"51.dat line 42"}).count(), 0);
   EXPECT_TRUE(shows(g.screen.Pic_Main.img, new_px));
 }
 

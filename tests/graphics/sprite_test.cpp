@@ -191,23 +191,29 @@ TEST_F(SpriteTest, BadSpriteRowsAreReportedWithTheirScriptLineAndDrawNothing) {
   const int before = hl.present_count();
   // Hiding someone shown nowhere.
   doll(3, 0, "");
-  EXPECT_GT(count(hl, LogKind::Dialog, "\"Doll not hide.\\r\\n(51.dat line"), 0);
+  EXPECT_GT(events(hl, LogKind::Dialog)
+                .where(&LogEvent::text, Part{"Doll not hide.\r\n(51.dat line"})
+                .count(),
+            0);
   EXPECT_EQ(g.scene.Doll_Shown[2][3], 0);
   // A position code other than L, R and C.
   doll(1, 1, "l");
-  EXPECT_GT(count(hl, LogKind::Dialog, "\"Doll disp position ignore.\\r\\n(51.dat line"), 0);
+  EXPECT_GT(events(hl, LogKind::Dialog)
+                .where(&LogEvent::text, Part{"Doll disp position ignore.\r\n(51.dat line"})
+                .count(),
+            0);
   EXPECT_EQ(g.scene.Doll_Shown[0][3], 1);
   // A sprite picture missing from the folder.
   g.interp.cur_line = 77;
   EXPECT_EQ(doll(4, 2, "R"), kNothingToShow);
-  EXPECT_GT(count(hl, LogKind::Dialog, "42.dat"), 0);
-  EXPECT_GT(count(hl, LogKind::Dialog, "51.dat line 77"), 0);
+  EXPECT_GT(events(hl, LogKind::Dialog).where(&LogEvent::text, Part{"42.dat"}).count(), 0);
+  EXPECT_GT(events(hl, LogKind::Dialog).where(&LogEvent::text, Part{"51.dat line 77"}).count(), 0);
   EXPECT_EQ(g.scene.Doll_Shown[3][1], 0);
   // A character outside the table.
   g.interp.cur_line = 9;
   EXPECT_EQ(doll(9, 1, "L"), kNothingToShow);
   EXPECT_EQ(doll(0, 0, ""), kNothingToShow);
-  EXPECT_GT(count(hl, LogKind::Dialog, "51.dat line 9"), 0);
+  EXPECT_GT(events(hl, LogKind::Dialog).where(&LogEvent::text, Part{"51.dat line 9"}).count(), 0);
   EXPECT_EQ(hl.present_count(), before);
   for (const Surface& d : g.screen.Doll_Disp) EXPECT_FALSE(d.visible);
 }
@@ -312,10 +318,13 @@ TEST_F(FaceTest, FaceOutsideTheSheetIsReportedAndOnNoShownPoseEndsTheProgram) {
   const Image before = g.screen.Doll_Disp[0].img;
   EXPECT_EQ(face(9), kShowMessage);
   EXPECT_EQ(face(0), kShowMessage);
-  EXPECT_EQ(count(hl, LogKind::Dialog, "51.dat line 31"), 2);  // both reported
+  EXPECT_EQ(events(hl, LogKind::Dialog).where(&LogEvent::text, Part{"51.dat line 31"}).count(),
+            2);  // both reported
   EXPECT_EQ(g.screen.Doll_Disp[0].img.px, before.px);
 
-  auto messages = [&] { return count(hl, LogKind::Dialog, "\"0 doll but face change?\""); };
+  auto messages = [&] {
+    return events(hl, LogKind::Dialog).where(&LogEvent::text, "0 doll but face change?").count();
+  };
   // No sprite at all.
   g.interp.Cur_Doll = 0;
   EXPECT_THROW(face(1), ShutdownRequest);

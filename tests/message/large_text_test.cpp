@@ -48,7 +48,7 @@ TEST(LowVision, LargeTextKeepsEveryCharacterInsideTheWindow) {
   // The fourth line of the larger cells reaches further down than the
   // fourth line of the normal ones ever does (its foot at 90).
   EXPECT_GT(lowest, 92);
-  EXPECT_EQ(test::count(s.hl, "end button shown"), 1) << "the whole story was played";
+  EXPECT_EQ(test::count(s.hl, LogKind::EndButton), 1) << "the whole story was played";
 }
 
 }  // namespace

@@ -32,7 +32,7 @@ TEST(CallbackGuard, AFailedCallbackIsToldAndAsksTheGameToEndInOrder) {
             7);
   ASSERT_EQ(log.events().size(), 1U);
   EXPECT_EQ(log.events()[0].event.kind, LogKind::Error);
-  EXPECT_EQ(log.events()[0].event.body,
+  EXPECT_EQ(log.events()[0].event.text,
             "the main window's key press: /d/50.dat: cannot write (No space left on device)");
   EXPECT_EQ(end_requests, 1);
 
@@ -42,8 +42,8 @@ TEST(CallbackGuard, AFailedCallbackIsToldAndAsksTheGameToEndInOrder) {
   guarded(failures, "a timer's tick", [] { throw std::bad_alloc(); });
   ASSERT_EQ(log.events().size(), 3U);
   EXPECT_EQ(log.events()[1].event.kind, LogKind::Error);
-  EXPECT_EQ(log.events()[1].event.body.rfind("a window's button: ", 0), 0U);
-  EXPECT_EQ(log.events()[2].event.body.rfind("a timer's tick: ", 0), 0U);
+  EXPECT_EQ(log.events()[1].event.text.rfind("a window's button: ", 0), 0U);
+  EXPECT_EQ(log.events()[2].event.text.rfind("a timer's tick: ", 0), 0U);
   EXPECT_EQ(end_requests, 3);
 }
 

@@ -13,6 +13,7 @@ namespace vm {
 namespace {
 
 using test::count;
+using test::events;
 
 TEST(PadMap, TheStickLeansPastItsDeadZoneAndAHeldDirectionRepeats) {
   PadState s;
@@ -84,14 +85,21 @@ TEST_F(PadPlay, HideHistoryQuickSaveRollbackFastForwardAutoAndTheMenuBar) {
   s.run(dir.path());
   EXPECT_NE(hidden, 0);
   EXPECT_EQ(shown_again, 0);
-  EXPECT_GT(count(s.hl, "rollback 1"), 0);
-  EXPECT_GT(count(s.hl, "menu history"), 0);
-  EXPECT_GT(count(s.hl, "history open"), 0);
-  EXPECT_GT(count(s.hl, "file written 05.dat"), 0) << "the quick slot";
+  EXPECT_GT(events(s.hl, LogKind::Rollback).where(&LogEvent::number, 1).count(), 0);
+  EXPECT_GT(events(s.hl, LogKind::Menu)
+                .where(&LogEvent::item, "history")
+                .where(&LogEvent::action, "chosen")
+                .count(),
+            0);
+  EXPECT_GT(events(s.hl, LogKind::History).where(&LogEvent::action, "open").count(), 0);
+  EXPECT_GT(events(s.hl, LogKind::FileWritten).where(&LogEvent::file, "05.dat").count(), 0)
+      << "the quick slot";
   EXPECT_NE(ctrl_while_held, 0);
   EXPECT_EQ(s.g.input.Ctrl_Held, 0) << "RB let go";
-  EXPECT_GT(count(s.hl, "check auto on"), 0);
-  EXPECT_EQ(count(s.hl, "menu bar opened"), 1);
+  EXPECT_GT(
+      events(s.hl, LogKind::Menu).where(&LogEvent::item, "auto").where(&LogEvent::on, true).count(),
+      0);
+  EXPECT_EQ(events(s.hl, LogKind::Menu).where(&LogEvent::action, "bar opened").count(), 1);
 }
 
 }  // namespace

@@ -27,7 +27,8 @@ namespace {
 
 using test::count;
 using test::events;
-using test::first_index;
+using test::Events;
+using test::Part;
 
 using test::Session;
 using test::TempDir;
@@ -124,9 +125,13 @@ TEST(SaveAndLoad, RoundTripThroughQuitAndStart) {
     a.run(dir.path());
     ASSERT_TRUE(done);
     EXPECT_EQ(a.exit_code, 0);
-    EXPECT_EQ(count(a.hl, LogKind::FileWritten, "02.dat"), 1);
-    EXPECT_EQ(
-        count(a.hl, LogKind::FormControl, "File_Window Label1(2) \"三人の浜辺\\r\\n07/20 10:"), 1);
+    EXPECT_EQ(events(a.hl, LogKind::FileWritten).where(&LogEvent::file, "02.dat").count(), 1);
+    EXPECT_EQ(events(a.hl, LogKind::FormControl)
+                  .where(&LogEvent::form, "File_Window")
+                  .where(&LogEvent::control, "Label1(2)")
+                  .where(&LogEvent::caption, Part{"三人の浜辺\r\n07/20 10:"})
+                  .count(),
+              1);
   }
 
   const std::vector<std::string> lines = slot_lines(dir / "02.dat");
@@ -180,15 +185,20 @@ TEST(SaveAndLoad, RoundTripThroughQuitAndStart) {
         b.hl.key(t + 1500, kKeyF9);
         b.hl.answer(t + 1500, "yes");
         b.hl.at(t + 3000, [&] {
-          EXPECT_EQ(count(b.hl, LogKind::FileRead, "05.dat"), 1);
+          EXPECT_EQ(events(b.hl, LogKind::FileRead).where(&LogEvent::file, "05.dat").count(), 1);
           test::write_bytes(dir / "05.dat", "壊れた");
         });
         b.hl.key(t + 3100, kKeyF9);
         b.hl.at(t + 3300, [&] {
-          EXPECT_EQ(count(b.hl, LogKind::FileRead, "05.dat"), 1);
-          EXPECT_EQ(count(b.hl, LogKind::Dialog, "クイックロードしますか"), 1);
-          EXPECT_EQ(count(b.hl, LogKind::Dialog,
-                          "\"クイックスロット (05.dat) のデータを読み込めません。"),
+          EXPECT_EQ(events(b.hl, LogKind::FileRead).where(&LogEvent::file, "05.dat").count(), 1);
+          EXPECT_EQ(events(b.hl, LogKind::Dialog)
+                        .where(&LogEvent::text, Part{"クイックロードしますか"})
+                        .count(),
+                    1);
+          EXPECT_EQ(events(b.hl, LogKind::Dialog)
+                        .where(&LogEvent::text,
+                               Part{"クイックスロット (05.dat) のデータを読み込めません。"})
+                        .count(),
                     1);
           EXPECT_FALSE(b.hl.menu_enabled("quick_load"));
         });
@@ -197,15 +207,17 @@ TEST(SaveAndLoad, RoundTripThroughQuitAndStart) {
   b.run(dir.path());
   ASSERT_TRUE(resumed);
   EXPECT_EQ(b.exit_code, 0);
-  const int read = first_index(b.hl, LogKind::FileRead, "02.dat");
+  const int read = events(b.hl, LogKind::FileRead).where(&LogEvent::file, "02.dat").first();
   ASSERT_GE(read, 0);
   // The story picks up at the first row of the saved scene, with no tune.
-  const int first = first_index(b.hl, LogKind::Text, "", read);
-  EXPECT_LT(first_index(b.hl, LogKind::FormClosed, "File_Window closed", read), first);
-  EXPECT_NE(events(b.hl).line(static_cast<size_t>(first)).find("よし、三人でビーチバレーしよう"),
-            std::string::npos)
-      << events(b.hl).line(static_cast<size_t>(first));
-  EXPECT_EQ(first_index(b.hl, LogKind::Music, "music play", read), -1);
+  const Events after = events(b.hl).from(read);
+  const Events texts = after.of(LogKind::Text);
+  ASSERT_FALSE(texts.empty());
+  EXPECT_LT(after.of(LogKind::FormClosed).where(&LogEvent::form, "File_Window").first(),
+            texts.first());
+  EXPECT_EQ(texts.event(0).text.rfind("よし、三人でビーチバレーしよう", 0), 0u)
+      << texts.event(0).text;
+  EXPECT_EQ(after.of(LogKind::Music).where(&LogEvent::action, "play").first(), -1);
 }
 
 // Loading leaves the caption as it was, and a record saved while skipping
@@ -328,16 +340,32 @@ TEST(SlotWindow, OverwriteDeleteEmptySlotsAndCloseWhileItWaits) {
   ASSERT_TRUE(saved);
   EXPECT_EQ(s.exit_code, 0);
   EXPECT_LT(s.hl.now(), asked + 1000);
-  const int closed = first_index(s.hl, LogKind::FormClosed, "File_Window closed",
-                                 first_index(s.hl, LogKind::FileRemoved, "01.dat"));
+  const int removed = events(s.hl, LogKind::FileRemoved).where(&LogEvent::file, "01.dat").first();
+  const int closed = events(s.hl)
+                         .from(removed)
+                         .of(LogKind::FormClosed)
+                         .where(&LogEvent::form, "File_Window")
+                         .first();
   ASSERT_GE(closed, 0);
-  EXPECT_GT(first_index(s.hl, LogKind::FileWritten, "50.dat"), closed);
+  EXPECT_GT(events(s.hl, LogKind::FileWritten).where(&LogEvent::file, "50.dat").first(), closed);
   EXPECT_EQ(title_after.px, title_before.px);
-  EXPECT_EQ(count(s.hl, LogKind::FormControl, "File_Window shows Label4 \"上書きしますか？\""), 2);
-  EXPECT_EQ(count(s.hl, LogKind::FormControl, "File_Window shows Label4 \"消去しますか？\""), 3);
-  EXPECT_EQ(count(s.hl, LogKind::FileWritten, "00.dat"), 1);
-  EXPECT_EQ(count(s.hl, LogKind::FormControl, "shows Label2 \"セーブしました\""), 1);
-  EXPECT_EQ(count(s.hl, LogKind::FormControl, "shows Label2 \"消去しました\""), 1);
+  const Events shown = events(s.hl, LogKind::FormControl)
+                           .where(&LogEvent::form, "File_Window")
+                           .where(&LogEvent::action, "shows");
+  EXPECT_EQ(shown.where(&LogEvent::control, "Label4")
+                .where(&LogEvent::caption, "上書きしますか？")
+                .count(),
+            2);
+  EXPECT_EQ(
+      shown.where(&LogEvent::control, "Label4").where(&LogEvent::caption, "消去しますか？").count(),
+      3);
+  EXPECT_EQ(events(s.hl, LogKind::FileWritten).where(&LogEvent::file, "00.dat").count(), 1);
+  EXPECT_EQ(
+      shown.where(&LogEvent::control, "Label2").where(&LogEvent::caption, "セーブしました").count(),
+      1);
+  EXPECT_EQ(
+      shown.where(&LogEvent::control, "Label2").where(&LogEvent::caption, "消去しました").count(),
+      1);
   EXPECT_FALSE(std::filesystem::exists(dir / "01.dat"));
   EXPECT_EQ(slot_lines(dir / "00.dat").at(1), "夏休みの始まり");
 }
@@ -396,21 +424,36 @@ TEST(SlotWindow, BrokenAndOutOfRangeRecordsAreRefusedAndOldSlotsLoad) {
   s.run(dir.path());
   ASSERT_TRUE(loaded);
   EXPECT_EQ(s.exit_code, 0);
-  EXPECT_EQ(count(s.hl, LogKind::Dialog,
-                  "\"スロット1 (00.dat) のデータを読み込めません。\\r\\n行が足りません"),
+  EXPECT_EQ(events(s.hl, LogKind::Dialog)
+                .where(&LogEvent::text,
+                       Part{"スロット1 (00.dat) のデータを読み込めません。\r\n行が足りません"})
+                .count(),
             1);
-  EXPECT_EQ(count(s.hl, LogKind::Dialog, "\"スロット2 (01.dat) のデータを読み込めません。"), 1);
-  EXPECT_EQ(count(s.hl, LogKind::Dialog, "数字ではありません"), 1);
-  EXPECT_EQ(count(s.hl, LogKind::Dialog, "\"スロット3 (02.dat) のデータを読み込めません。"), 1);
-  EXPECT_EQ(count(s.hl, LogKind::Dialog, "(place) の値 50 が範囲外です"), 1);
-  EXPECT_EQ(count(s.hl, LogKind::Dialog, "\"Not found NUM to SEQ\""), 1);
-  EXPECT_EQ(count(s.hl, "Background 50"), 0);
-  EXPECT_EQ(count(s.hl, LogKind::FileRead, "02.dat"), 0);
-  const int text =
-      first_index(s.hl, LogKind::Text, "", first_index(s.hl, LogKind::FileRead, "04.dat"));
-  ASSERT_GE(text, 0);
-  EXPECT_NE(events(s.hl).line(static_cast<size_t>(text)).find("さて、今年の夏休みは"),
-            std::string::npos);
+  EXPECT_EQ(events(s.hl, LogKind::Dialog)
+                .where(&LogEvent::text, Part{"スロット2 (01.dat) のデータを読み込めません。"})
+                .count(),
+            1);
+  EXPECT_EQ(
+      events(s.hl, LogKind::Dialog).where(&LogEvent::text, Part{"数字ではありません"}).count(), 1);
+  EXPECT_EQ(events(s.hl, LogKind::Dialog)
+                .where(&LogEvent::text, Part{"スロット3 (02.dat) のデータを読み込めません。"})
+                .count(),
+            1);
+  EXPECT_EQ(events(s.hl, LogKind::Dialog)
+                .where(&LogEvent::text, Part{"(place) の値 50 が範囲外です"})
+                .count(),
+            1);
+  EXPECT_EQ(events(s.hl, LogKind::Dialog).where(&LogEvent::text, "Not found NUM to SEQ").count(),
+            1);
+  // The bad place is named in the dialog only, never as a background shown.
+  EXPECT_EQ(events(s.hl).with_line_part("Background 50").count(), 0);
+  EXPECT_EQ(events(s.hl, LogKind::FileRead).where(&LogEvent::file, "02.dat").count(), 0);
+  const Events texts =
+      events(s.hl)
+          .from(events(s.hl, LogKind::FileRead).where(&LogEvent::file, "04.dat").first())
+          .of(LogKind::Text);
+  ASSERT_FALSE(texts.empty());
+  EXPECT_EQ(texts.event(0).text.rfind("さて、今年の夏休みは", 0), 0u) << texts.event(0).text;
   EXPECT_EQ(slot_lines(dir / "01.dat").at(2).substr(9, 3), "013");
   EXPECT_EQ(test::read_bytes(dir / "00.dat"), utf8_to_cp932("2026/07/01 09:30\r\n見出し\r\n"));
 }
@@ -485,7 +528,7 @@ TEST(SaveAndLoad, TwoThousandLoadsKeepTheStackAndMemoryFlat) {
 // at the end: a kill or a full disk would leave it empty if it were cut short
 // and rewritten where it stands, so the player is told why instead.
 TEST(SlotWindow, SavesThatCannotBeWrittenAreReportedAndEverySlotIsKept) {
-  const std::string refused = "\"ゲームをセーブできませんでした。\\r\\nスロット1 (00.dat)";
+  const std::string refused = "ゲームをセーブできませんでした。\r\nスロット1 (00.dat)";
   MemoryFiles files;
   const std::string dir = "/velmora-memory/data/";
   files.seed_from_disk(test::build_dir() + "/data", dir);
@@ -512,21 +555,27 @@ TEST(SlotWindow, SavesThatCannotBeWrittenAreReportedAndEverySlotIsKept) {
   s.run(dir);
   EXPECT_TRUE(went_on);
   EXPECT_EQ(s.exit_code, 1);  // the system file could not be written either
-  EXPECT_EQ(count(s.hl, LogKind::Dialog,
-                  refused + "\\r\\n" + dir +
-                      "00.dat: not written, the old file is kept (no new copy can be made "
-                      "beside it: Permission denied)\""),
+  EXPECT_EQ(events(s.hl, LogKind::Dialog)
+                .where(&LogEvent::text, refused + "\r\n" + dir +
+                                            "00.dat: not written, the old file is kept (no new "
+                                            "copy can be made beside it: Permission denied)")
+                .count(),
             1);
-  EXPECT_EQ(
-      count(s.hl, LogKind::Dialog, "\"データを消去できませんでした。\\r\\nスロット2 (01.dat)\""),
-      1);
-  EXPECT_EQ(count(s.hl, LogKind::FileWritten, "00.dat"), 0);
-  EXPECT_EQ(count(s.hl, "セーブしました"), 0);
-  EXPECT_EQ(count(s.hl, LogKind::FileRemoved, "01.dat"), 0);
+  EXPECT_EQ(events(s.hl, LogKind::Dialog)
+                .where(&LogEvent::text, "データを消去できませんでした。\r\nスロット2 (01.dat)")
+                .count(),
+            1);
+  EXPECT_EQ(events(s.hl, LogKind::FileWritten).where(&LogEvent::file, "00.dat").count(), 0);
+  // The slot window's word for a save done, in no window and no message.
+  EXPECT_EQ(events(s.hl).with_line_part("セーブしました").count(), 0);
+  EXPECT_EQ(events(s.hl, LogKind::FileRemoved).where(&LogEvent::file, "01.dat").count(), 0);
   EXPECT_EQ(files.find(dir + "00.dat"), nullptr);
   EXPECT_EQ(*files.find(dir + "01.dat"), old1);
   EXPECT_EQ(*files.find(dir + "50.dat"), sys_before);
-  EXPECT_EQ(count(s.hl, dir + "50.dat: not written, the old file is kept"), 1);
+  EXPECT_EQ(events(s.hl)
+                .where(&LogEvent::text, Part{dir + "50.dat: not written, the old file is kept"})
+                .count(),
+            1);
   // Only the pictures' first bytes were written, and given back.
   for (const std::string& path : files.written()) {
     const PictureEntry* p = find_picture_entry(std::atoi(path.substr(dir.size()).c_str()));

@@ -237,7 +237,7 @@ TEST(AutoForward, GoesOnAfterTheDelayOfTheSettingsWhichHidingReadingBackOrSaving
   r.hl.wheel(shown + 1100, 320, 200, -1);
   r.say(1, chars(5));
   EXPECT_TRUE(within(r.hl.now(), shown + 1000 + 1890, shown + 1000 + 1920));
-  EXPECT_EQ(count(r.hl, LogKind::History, "history open"), 1);
+  EXPECT_EQ(events(r.hl, LogKind::History).where(&LogEvent::action, "open").count(), 1);
 
   // Saving in the slot window 1 s into the delay, closed 4 s later: the
   // full delay runs again from the close.

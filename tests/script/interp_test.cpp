@@ -20,6 +20,8 @@ using test::events;
 
 using test::Row;
 using test::script_rows;
+// The messages shown: who spoke (the speaker's number) and what.
+using Said = std::vector<std::pair<std::string, std::string>>;
 
 class Interp : public ::testing::Test, protected test::ScreenRig {
  protected:
@@ -58,12 +60,12 @@ TEST_F(Interp, ACounterPlaceCaptionAndJumpScene) {
   run_script(g.story());
   EXPECT_EQ(std::tie(g.interp.kou, g.interp.hap, g.interp.rub, g.interp.Script_Pos),
             std::make_tuple(0, 7, 5, 18));
-  EXPECT_EQ(count(hl, LogKind::Dialog, "\"error(p?)\""), 1);
-  EXPECT_EQ(count(hl, LogKind::Dialog, "\"error(i?)\""), 1);
+  EXPECT_EQ(events(hl, LogKind::Dialog).where(&LogEvent::text, "error(p?)").count(), 1);
+  EXPECT_EQ(events(hl, LogKind::Dialog).where(&LogEvent::text, "error(i?)").count(), 1);
   EXPECT_EQ(g.interp.Save_Title, "第一章");
   EXPECT_EQ(g.interp.Place_No, 3);
-  EXPECT_EQ(events(hl).of(LogKind::Text).bodies(),
-            (std::vector<std::string>{"0 same place shows text", "1 cleared"}));
+  EXPECT_EQ(events(hl).of(LogKind::Text).messages(),
+            (Said{{"0", "same place shows text"}, {"1", "cleared"}}));
 }
 
 // Letters the game does not know run the row as if it had no command, so its
@@ -87,8 +89,8 @@ TEST_F(Interp, UnknownCommandsAndTheSamePlaceShowTheirTextAsTheTableSays) {
   };
   load(rows);
   run_script(g.story());
-  EXPECT_EQ(events(hl).of(LogKind::Text).bodies(),
-            (std::vector<std::string>{"0 1500", "0 MS", "2 DI", "1 消した"}));
+  EXPECT_EQ(events(hl).of(LogKind::Text).messages(),
+            (Said{{"0", "1500"}, {"0", "MS"}, {"2", "DI"}, {"1", "消した"}}));
   EXPECT_EQ(g.interp.Place_No, 3);
   EXPECT_EQ(count(hl, LogKind::Dialog), 0);
 
@@ -188,8 +190,8 @@ TEST_F(Interp, NameSubstitutionAndANameIsNeverReadAsScript) {
         {"0010", "", "", "", "", "", "", "&1は&2"},
         {"9999"}});
   run_script(g.story());
-  EXPECT_EQ(events(hl).of(LogKind::Text).bodies(),
-            (std::vector<std::string>{"3 春野はひより", "0 &1は&2"}));
+  EXPECT_EQ(events(hl).of(LogKind::Text).messages(),
+            (Said{{"3", "春野はひより"}, {"0", "&1は&2"}}));
   // Names typed by the player may hold "&": they are shown as typed, once,
   // and never searched for markers again (which used to loop for ever).
   g.msg.Name_Table[1] = "&1";
@@ -197,8 +199,8 @@ TEST_F(Interp, NameSubstitutionAndANameIsNeverReadAsScript) {
   load({{"0010", "", "", "", "", "", "3", "&1と&2", "", "1"}, {"9999"}});
   g.interp.Script_Pos = 0;
   run_script(g.story());
-  EXPECT_EQ(events(hl).of(LogKind::Text).bodies().back(), "3 &1と&x");
-  EXPECT_EQ(events(hl).of(LogKind::Text).bodies().size(), 3u);
+  EXPECT_EQ(events(hl).of(LogKind::Text).messages().back(), Said::value_type("3", "&1と&x"));
+  EXPECT_EQ(count(hl, LogKind::Text), 3);
 }
 
 // A malformed field stops the story with its row named; a missing jump
@@ -215,7 +217,7 @@ TEST_F(Interp, MalformedFieldsAndMissingJumpTargetsStopTheStory) {
   load({{"0010", "g0", "0050"}, {"9999"}});
   g.interp.Script_Pos = 0;
   EXPECT_THROW(run_script(g.story()), ShutdownRequest);
-  EXPECT_EQ(count(hl, LogKind::Dialog, "\"Not found NUM to SEQ\""), 1);
+  EXPECT_EQ(events(hl, LogKind::Dialog).where(&LogEvent::text, "Not found NUM to SEQ").count(), 1);
 }
 
 // --------------------------------------------------------------- tables ---
@@ -298,7 +300,7 @@ TEST_F(Interp, BinarySearchFindsEveryKeyAndChoiceRowsAndRefusesOthers) {
     EXPECT_EQ(g.interp.Script_Pos, 3);
   }
   ASSERT_EQ(events(hl).size(), 4u);
-  EXPECT_NE(events(hl).line(0).find("dialog \"Not found NUM to SEQ\""), std::string::npos);
+  EXPECT_EQ(events(hl).event(0).text, "Not found NUM to SEQ");
 
   // The choice table: a key is found, a missing one leaves the first row.
   EXPECT_TRUE(find_sct(g.tables, 30, g.pf.dialogs));
@@ -306,7 +308,7 @@ TEST_F(Interp, BinarySearchFindsEveryKeyAndChoiceRowsAndRefusesOthers) {
   g.tables.Sel_First = 1;
   EXPECT_FALSE(find_sct(g.tables, 40, g.pf.dialogs));
   EXPECT_EQ(g.tables.Sel_First, 1);
-  EXPECT_NE(events(hl).last_line().find("\"SCT not found.\""), std::string::npos);
+  EXPECT_EQ(events(hl).last().text, "SCT not found.");
 
   // Out of order, the probes decide what is found: a midpoint rounded half
   // to even finds 20, 30 and 40 here; rounding down would find 50 instead

@@ -9,7 +9,6 @@ namespace {
 
 using test::count;
 using test::events;
-using test::first_index;
 
 using test::kMenuReadyMs;
 using test::Session;
@@ -84,23 +83,33 @@ TEST_F(Options, OpensShowingTheCurrentSettings) {
   s.run(dir.path());
   EXPECT_EQ(s.exit_code, 0);
   EXPECT_NE(g.options.Mesh_On, 0);
-  EXPECT_EQ(count(s.hl, LogKind::Ignored, "menu prog_end (main window disabled, ignored)"), 1);
-  EXPECT_EQ(count(s.hl, LogKind::Dialog, "\"終了しますか？\""), 1);
+  EXPECT_EQ(events(s.hl, LogKind::Ignored).where(&LogEvent::action, "menu prog_end").count(), 1);
+  EXPECT_EQ(events(s.hl, LogKind::Dialog).where(&LogEvent::text, "終了しますか？").count(), 1);
 }
 
 // Both during the story's first click wait: the music switch, then skipping.
 TEST_F(Options, MusicSwitchStopsTheTuneAtOnceAndSkipChosenGoesOnAtOnce) {
   bool checked = false;
   int texts_before = 0;
+  // Where the first press of the window's OK stands in the log.
+  const auto ok_pressed = [&] {
+    return events(s.hl, LogKind::FormControl)
+        .where(&LogEvent::form, "Option_Window")
+        .where(&LogEvent::control, "Command1")
+        .where(&LogEvent::action, "acted on")
+        .first();
+  };
   s.at_first_wait([&](uint32_t t) {
     s.hl.menu(t, "opt_menu");
     s.hl.check(t + 100, "ＢＧＭ", false);
     s.hl.press(t + 200, "OK");
     s.hl.at(t + 300, [&, t] {
       EXPECT_EQ(g.sound.Music_On, 0);
-      const int stop =
-          first_index(s.hl, LogKind::Music, "music stop",
-                      first_index(s.hl, LogKind::FormControl, "Option_Window Command1 acted on"));
+      const int stop = events(s.hl)
+                           .from(ok_pressed())
+                           .of(LogKind::Music)
+                           .where(&LogEvent::action, "stop")
+                           .first();
       EXPECT_GE(stop, 0);
       EXPECT_EQ(events(s.hl)[static_cast<size_t>(stop)].at, t + 200);
     });
@@ -110,10 +119,12 @@ TEST_F(Options, MusicSwitchStopsTheTuneAtOnceAndSkipChosenGoesOnAtOnce) {
     s.hl.at(t + 2000, [&] {
       EXPECT_NE(g.sound.Music_On, 0);
       // The device was closed: nothing opens a tune again until the script does.
-      EXPECT_EQ(
-          first_index(s.hl, LogKind::Music, "open",
-                      first_index(s.hl, LogKind::FormControl, "Option_Window Command1 acted on")),
-          -1);
+      EXPECT_EQ(events(s.hl)
+                    .from(ok_pressed())
+                    .of(LogKind::Music)
+                    .where(&LogEvent::action, "open")
+                    .first(),
+                -1);
       texts_before = count(s.hl, LogKind::Text);
     });
     s.hl.menu(t + 2100, "opt_menu");

@@ -48,8 +48,8 @@ class Sound : public ::testing::Test, protected test::ScreenRig {
   }
   std::vector<uint32_t> volumes() const {
     std::vector<uint32_t> out;
-    const Events levels = events(hl).of(LogKind::Volume);
-    for (size_t i = 0; i < levels.size(); ++i) out.push_back(std::stoul(levels[i].event.body));
+    for (int level : events(hl, LogKind::Volume).values(&LogEvent::number))
+      out.push_back(static_cast<uint32_t>(level));
     return out;
   }
   size_t commands_sent() const { return hl.music_commands().size(); }
@@ -228,20 +228,20 @@ TEST_F(Sound, BGMLoopRestartsAFinishedTuneWithin500MillisecondsButNeverAPlayingO
   row("aa");
   const uint32_t started = hl.now();
   run_until(started + 5000);
-  const Events plays = events(hl).of(LogKind::Music).about("play");
+  const Events plays = events(hl, LogKind::Music).where(&LogEvent::action, "play");
   ASSERT_GE(plays.size(), 3u);
   for (size_t i = 1; i < plays.size(); ++i)
     EXPECT_TRUE(test::within(plays[i].at - plays[i - 1].at, 2000, 2500 + 1));
   // With no tune selected the loop leaves the music alone.
   row("a0");
-  const size_t stopped = events(hl).of(LogKind::Music).about("play").size();
+  const size_t stopped = events(hl, LogKind::Music).where(&LogEvent::action, "play").size();
   run_until(hl.now() + 3000);
-  EXPECT_EQ(events(hl).of(LogKind::Music).about("play").size(), stopped);
+  EXPECT_EQ(events(hl, LogKind::Music).where(&LogEvent::action, "play").size(), stopped);
   // A tick during a fade finds a long tune playing and does nothing.
   hl.tune_length_ms = 60000;
   row("aa");
   row("aj");  // runs the window for about a second
-  EXPECT_EQ(events(hl).of(LogKind::Music).about("play").size(), stopped + 1);
+  EXPECT_EQ(events(hl, LogKind::Music).where(&LogEvent::action, "play").size(), stopped + 1);
 }
 
 // --------------------------------------------------------------- effects ---

@@ -15,9 +15,15 @@ namespace {
 
 using test::count;
 using test::events;
+using test::Part;
 
 using test::item_y;
 using test::kItemX;
+
+// What an effect's sound takes, as its log event counts it.
+int wave_bytes(int effect) {
+  return static_cast<int>(effect_wave(effect).size());
+}
 using test::kMenuReadyMs;
 using test::Session;
 
@@ -65,7 +71,7 @@ TEST_F(Title, PanelDissolvesInNineStepsOntoThePanelTexture) {
     EXPECT_EQ(crop(shown, 265, 245 + 35 * k, 110, 30),
               crop(s.g.screen.Texture.img, 0, 230 + 35 * k, 110, 30))
         << "item " << k;
-  EXPECT_EQ(events(s.hl).of(LogKind::Title).with("menu ready").times(),
+  EXPECT_EQ(events(s.hl, LogKind::Title).where(&LogEvent::action, "ready").times(),
             std::vector<uint32_t>{kMenuReadyMs});
   EXPECT_EQ(count(s.hl, LogKind::Text), 0);
 }
@@ -96,7 +102,7 @@ TEST_F(Title, HoverTicksOncePerChangeAndStartEntersTheStory) {
   s.hl.at(t + 1200, [&] {
     EXPECT_EQ(s.g.sound.Sound_On, 0);
     EXPECT_EQ(
-        count(s.hl, LogKind::Effect, std::to_string(effect_wave(kEffectHover).size()) + " bytes"),
+        events(s.hl, LogKind::Effect).where(&LogEvent::number, wave_bytes(kEffectHover)).count(),
         5);
     EXPECT_EQ(s.g.app.Menu_Hover, 3);
   });
@@ -118,9 +124,13 @@ TEST_F(Title, HoverTicksOncePerChangeAndStartEntersTheStory) {
         << "item " << k;
   }
   EXPECT_EQ(
-      count(s.hl, LogKind::Effect, std::to_string(effect_wave(kEffectPress).size()) + " bytes"), 1);
-  EXPECT_EQ(count(s.hl, LogKind::Text, "text 0 港町ヴェルモラの夏は"), 1);
-  EXPECT_EQ(count(s.hl, LogKind::History, "history open"), 0);
+      events(s.hl, LogKind::Effect).where(&LogEvent::number, wave_bytes(kEffectPress)).count(), 1);
+  EXPECT_EQ(events(s.hl, LogKind::Text)
+                .where(&LogEvent::speaker, "0")
+                .where(&LogEvent::text, Part{"港町ヴェルモラの夏は"})
+                .count(),
+            1);
+  EXPECT_EQ(events(s.hl, LogKind::History).where(&LogEvent::action, "open").count(), 0);
 }
 
 // The title picture, shown from the start as the loading picture: a small
@@ -133,7 +143,7 @@ TEST_F(Title, ASmallOrAnEmptyTitlePictureAndTheMenuComes) {
     run.quit(kMenuReadyMs + 100);
     run.run(dir.path());
     EXPECT_EQ(run.exit_code, 0);
-    EXPECT_EQ(count(run.hl, LogKind::Title, "menu ready"), 1);
+    EXPECT_EQ(events(run.hl, LogKind::Title).where(&LogEvent::action, "ready").count(), 1);
     EXPECT_EQ(count(run.hl, LogKind::Dialog), 1);  // only the quit question
     if (!bytes.empty()) EXPECT_EQ(run.g.screen.Title.img.at(319, 239), rgb(10, 120, 200));
     EXPECT_EQ(test::read_bytes(dir / "72.dat"), bytes);
@@ -161,11 +171,21 @@ TEST_F(Title, GalleryAndARefusedQuitComeBackToTheTitle) {
   s.quit(kMenuReadyMs + 1100);
   s.run(dir.path());
   EXPECT_EQ(s.exit_code, 0);
-  EXPECT_EQ(count(s.hl, LogKind::Dialog, "\"終了しますか？\" -> no"), 1);
-  EXPECT_EQ(count(s.hl, LogKind::Dialog, "\"終了しますか？\" -> yes"), 1);
-  EXPECT_EQ(count(s.hl, LogKind::Caption, "\"Velmora - loading now...\""), 1);
-  EXPECT_EQ(count(s.hl, LogKind::Caption, "\"Velmora\""), 1);
-  EXPECT_EQ(count(s.hl, LogKind::FileWritten, "50.dat"), 1);
+  EXPECT_EQ(events(s.hl, LogKind::Dialog)
+                .where(&LogEvent::text, "終了しますか？")
+                .where(&LogEvent::answer, "no")
+                .count(),
+            1);
+  EXPECT_EQ(events(s.hl, LogKind::Dialog)
+                .where(&LogEvent::text, "終了しますか？")
+                .where(&LogEvent::answer, "yes")
+                .count(),
+            1);
+  EXPECT_EQ(
+      events(s.hl, LogKind::Caption).where(&LogEvent::caption, "Velmora - loading now...").count(),
+      1);
+  EXPECT_EQ(events(s.hl, LogKind::Caption).where(&LogEvent::caption, "Velmora").count(), 1);
+  EXPECT_EQ(events(s.hl, LogKind::FileWritten).where(&LogEvent::file, "50.dat").count(), 1);
   test::expect_at_rest(dir.path());
 }
 

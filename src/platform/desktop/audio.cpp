@@ -182,8 +182,7 @@ class SdlMusic : public Music {
   int open(const std::string& path) {
     if (!dev_->ensure_open() || !dev_->synth()) return kFailed;
     if (const Result<void> opened = dev_->synth()->open(path); !opened) {
-      dev_->log().record(
-          LogEvent::other("music: cannot open " + path + ": " + opened.error().what()));
+      dev_->log().record(LogEvent::music_failed(path, opened.error().what()));
       return kFailed;
     }
     return kOk;

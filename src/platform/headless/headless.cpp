@@ -13,7 +13,7 @@ void LineLog::record(const LogEvent& event) {
   char stamp[16];
   std::snprintf(stamp, sizeof stamp, "%8u ", at);
   events_.push_back({at, event, stamp + log_line(event)});
-  if (echo) echo(events_.back().line);
+  if (echo) echo(events_.back());
 }
 
 std::vector<std::string> LineLog::lines() const {
@@ -84,7 +84,7 @@ class HeadlessFileMonitor : public FileMonitor {
   explicit HeadlessFileMonitor(Headless& h) : h_(h) {}
   Result<void> watch(const std::string& dir) override {
     h_.watched_ = dir;
-    h_.log_.record(LogEvent::other("watching " + dir));
+    h_.log_.record(LogEvent::watching(dir));
     return {};
   }
 

@@ -34,8 +34,9 @@ class LineLog : public EventLog {
   const std::vector<LoggedEvent>& events() const { return events_; }
   // The lines as printed, in order.
   std::vector<std::string> lines() const;
-  // Also echo every line to this callback (velmora-play prints them).
-  std::function<void(const std::string&)> echo;
+  // Also hand every event as it is noted to this callback (velmora-play
+  // prints its line).
+  std::function<void(const LoggedEvent&)> echo;
 
  private:
   std::function<uint32_t()> now_;

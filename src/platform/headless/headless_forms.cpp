@@ -38,14 +38,18 @@ bool has_text(const ControlSpec& c) {
          c.kind != ControlSpec::Scroll && c.kind != ControlSpec::List;
 }
 
-// One line for a control as the player sees it.
-std::string describe(const ControlSpec& c) {
-  std::string d = c.name;
-  if (has_text(c)) d += " " + log_quoted(c.caption);
-  if ((c.kind == ControlSpec::Option || c.kind == ControlSpec::Check) && c.value) d += " [x]";
-  if (c.kind == ControlSpec::Scroll || c.kind == ControlSpec::List)
-    d += " value " + std::to_string(c.value);
-  if (!c.enabled) d += " disabled";
+bool has_value(const ControlSpec& c) {
+  return c.kind == ControlSpec::Scroll || c.kind == ControlSpec::List;
+}
+
+// A control as the player sees it.
+LogEvent::ControlState describe(const ControlSpec& c) {
+  LogEvent::ControlState d;
+  d.name = c.name;
+  if (has_text(c)) d.caption = c.caption;
+  d.checked = (c.kind == ControlSpec::Option || c.kind == ControlSpec::Check) && c.value;
+  if (has_value(c)) d.value = c.value;
+  d.enabled = c.enabled;
   return d;
 }
 
@@ -63,12 +67,12 @@ class HeadlessForm : public Form {
   }
   int id() const override { return id_; }
   void set_sink(EventSink* sink) override { state().sink = sink; }
-  void raise() override { h_.log_.record(LogEvent::form_control(name_, "raised")); }
+  void raise() override { h_.log_.record(LogEvent::form_action(name_, "raised")); }
   void set_text(const std::string& control, const std::string& text) override {
     ControlSpec& c = get(control);
     if (c.caption == text) return;
     c.caption = text;
-    if (state().shown(c)) log(describe(c));
+    if (state().shown(c)) log(LogEvent::form_control(name_, describe(c)));
   }
   void set_colours(const std::string& control, uint32_t fore, uint32_t back) override {
     ControlSpec& c = get(control);
@@ -79,7 +83,8 @@ class HeadlessForm : public Form {
     ControlSpec& c = get(control);
     if (c.enabled == enabled) return;
     c.enabled = enabled;
-    if (state().shown(c)) log(c.name + (enabled ? " enabled" : " disabled"));
+    if (state().shown(c))
+      log(LogEvent::control_action(name_, c.name, enabled ? "enabled" : "disabled"));
   }
   void set_visible(const std::string& control, bool visible) override {
     ControlSpec& c = get(control);
@@ -87,13 +92,13 @@ class HeadlessForm : public Form {
     c.visible = visible;
     HeadlessFormState& f = state();
     if (!visible) {
-      log(c.name + " hidden");
+      log(LogEvent::control_action(name_, c.name, "hidden"));
       return;
     }
     // What comes into view: the control and whatever it holds.
     for (const ControlSpec& k : f.spec.controls)
       if (f.shown(k) && (&k == &c || inside(f, k, c.name)) && (has_text(k) || &k == &c))
-        log("shows " + describe(k));
+        log(LogEvent::form_control(name_, describe(k), "shows"));
   }
   void set_value(const std::string& control, int value) override {
     ControlSpec& c = get(control);
@@ -114,7 +119,7 @@ class HeadlessForm : public Form {
     size_t same = 0;
     while (same < old.size() && same < rows.size() && old[same] == rows[same]) ++same;
     for (size_t i = same; i < rows.size(); ++i)
-      log(control + " row " + std::to_string(i) + " " + log_quoted(rows[i]));
+      log(LogEvent::list_row(name_, control, static_cast<int>(i), rows[i]));
     old = rows;
   }
 
@@ -147,7 +152,7 @@ class HeadlessForm : public Form {
     if (!c) throw DataError("", 0, "", "form " + name_ + " has no control " + control);
     return *c;
   }
-  void log(const std::string& what) { h_.log_.record(LogEvent::form_control(name_, what)); }
+  void log(const LogEvent& e) { h_.log_.record(e); }
 
   Headless& h_;
   int id_;
@@ -192,8 +197,8 @@ const HeadlessFormState* Headless::form(const std::string& name) const {
 void Headless::send_control(HeadlessFormState& f, const ControlSpec& c) {
   const bool valued = c.kind != ControlSpec::Button && c.kind != ControlSpec::Label &&
                       c.kind != ControlSpec::Picture && c.kind != ControlSpec::Link;
-  log_.record(LogEvent::form_control(
-      f.spec.name, c.name + " acted on" + (valued ? ", value " + std::to_string(c.value) : "")));
+  log_.record(LogEvent::control_acted_on(f.spec.name, c.name,
+                                         valued ? std::optional<int>(c.value) : std::nullopt));
   InputEvent ev;
   ev.kind = InputEvent::Control;
   ev.form = f.id;
@@ -214,7 +219,7 @@ void Headless::act_on_form(uint32_t at_ms, const std::string& what,
                            std::function<void(HeadlessFormState&)> fn) {
   at(at_ms, [this, what, fn = std::move(fn)] {
     if (forms_.empty()) {
-      log_.record(LogEvent::ignored(what + ": no window open, ignored"));
+      log_.record(LogEvent::ignored(what, "no window open"));
       return;
     }
     fn(*forms_.back());
@@ -239,7 +244,7 @@ void Headless::press(uint32_t at_ms, const std::string& caption) {
     });
     if (!c)
       return log_.record(
-          LogEvent::ignored("press " + log_quoted(caption) + ": no such enabled button, ignored"));
+          LogEvent::ignored("press " + log_quoted(caption), "no such enabled button"));
     send_control(f, *c);
   });
 }
@@ -247,8 +252,7 @@ void Headless::press(uint32_t at_ms, const std::string& caption) {
 void Headless::click_control(uint32_t at_ms, const std::string& name) {
   act_on_form(at_ms, "click " + name, [this, name](HeadlessFormState& f) {
     ControlSpec* c = reachable(f, [&](const ControlSpec& k) { return k.name == name; });
-    if (!c)
-      return log_.record(LogEvent::ignored("click " + name + ": no such enabled control, ignored"));
+    if (!c) return log_.record(LogEvent::ignored("click " + name, "no such enabled control"));
     if (c->kind == ControlSpec::Check) HeadlessForm::set_control_value(f, *c, !c->value);
     if (c->kind == ControlSpec::Option) HeadlessForm::set_control_value(f, *c, 1);
     if (c->kind == ControlSpec::Scroll) f.focused = c->name;  // as a click gives it the keys
@@ -259,8 +263,7 @@ void Headless::click_control(uint32_t at_ms, const std::string& name) {
 void Headless::focus(uint32_t at_ms, const std::string& name) {
   act_on_form(at_ms, "focus " + name, [this, name](HeadlessFormState& f) {
     const ControlSpec* c = reachable(f, [&](const ControlSpec& k) { return k.name == name; });
-    if (!c)
-      return log_.record(LogEvent::ignored("focus " + name + ": no such enabled control, ignored"));
+    if (!c) return log_.record(LogEvent::ignored("focus " + name, "no such enabled control"));
     f.focused = c->name;  // the keys and the scroll wheel now act on it
     send_focus(f, *c);
   });
@@ -272,8 +275,7 @@ void Headless::choose(uint32_t at_ms, const std::string& caption) {
       return k.kind == ControlSpec::Option && k.caption == caption;
     });
     if (!c)
-      return log_.record(
-          LogEvent::ignored("choose " + log_quoted(caption) + ": no such option, ignored"));
+      return log_.record(LogEvent::ignored("choose " + log_quoted(caption), "no such option"));
     if (c->value) return;  // already chosen: the toolkit sends nothing
     HeadlessForm::set_control_value(f, *c, 1);
     send_control(f, *c);
@@ -286,8 +288,7 @@ void Headless::check(uint32_t at_ms, const std::string& caption, bool on) {
       return k.kind == ControlSpec::Check && k.caption == caption;
     });
     if (!c)
-      return log_.record(
-          LogEvent::ignored("check " + log_quoted(caption) + ": no such check box, ignored"));
+      return log_.record(LogEvent::ignored("check " + log_quoted(caption), "no such check box"));
     if ((c->value != 0) == on) return;
     HeadlessForm::set_control_value(f, *c, on);
     send_control(f, *c);
@@ -301,9 +302,9 @@ void Headless::scroll(uint32_t at_ms, int value) {
       return k.kind == ControlSpec::Scroll && (f.focused.empty() || k.name == f.focused);
     });
     if (!c && !f.focused.empty())
-      return log_.record(LogEvent::ignored("scroll: the focus is on " + f.focused +
-                                           ", not a scroll bar, ignored"));
-    if (!c) return log_.record(LogEvent::ignored("scroll: no scroll bar, ignored"));
+      return log_.record(
+          LogEvent::ignored("scroll", "the focus is on " + f.focused + ", not a scroll bar"));
+    if (!c) return log_.record(LogEvent::ignored("scroll", "no scroll bar"));
     const int before = c->value;
     HeadlessForm::set_control_value(f, *c, value);
     if (c->value != before) send_control(f, *c);
@@ -314,7 +315,7 @@ void Headless::row(uint32_t at_ms, int n) {
   act_on_form(at_ms, "row", [this, n](HeadlessFormState& f) {
     ControlSpec* c = reachable(f, [](const ControlSpec& k) { return k.kind == ControlSpec::List; });
     if (!c || n < 0 || n >= static_cast<int>(f.rows[c->name].size()))
-      return log_.record(LogEvent::ignored("row " + std::to_string(n) + ": no such row, ignored"));
+      return log_.record(LogEvent::ignored("row " + std::to_string(n), "no such row"));
     c->value = n;
     send_control(f, *c);
   });
@@ -350,7 +351,7 @@ std::vector<ControlSpec*> tab_stops(HeadlessFormState& f) {
 void Headless::form_key(uint32_t at_ms, int key) {
   act_on_form(at_ms, "form key", [this, key](HeadlessFormState& f) {
     if (key == kKeyEscape) {
-      log_.record(LogEvent::form_control(f.spec.name, "close box"));
+      log_.record(LogEvent::form_action(f.spec.name, "close box"));
       InputEvent ev;
       ev.kind = InputEvent::FormClose;
       ev.form = f.id;
@@ -365,7 +366,7 @@ void Headless::form_key(uint32_t at_ms, int key) {
       const ControlSpec* to =
           (at == stops.end() || at + 1 == stops.end()) ? stops.front() : *(at + 1);
       f.focused = to->name;
-      log_.record(LogEvent::form_control(f.spec.name, "focus " + to->name));
+      log_.record(LogEvent::control_action(f.spec.name, to->name, "focus"));
       return send_focus(f, *to);
     }
     if (key != kKeyReturn && key != kKeySpace) return;
@@ -388,7 +389,7 @@ void Headless::form_key(uint32_t at_ms, int key) {
 
 void Headless::close_box(uint32_t at_ms) {
   act_on_form(at_ms, "close box", [this](HeadlessFormState& f) {
-    log_.record(LogEvent::form_control(f.spec.name, "close box"));
+    log_.record(LogEvent::form_action(f.spec.name, "close box"));
     InputEvent ev;
     ev.kind = InputEvent::FormClose;
     ev.form = f.id;

@@ -8,7 +8,7 @@ namespace vm {
 void Headless::pad(uint32_t at_ms, PadButton button, bool down) {
   if (pad_action(button).kind == PadAction::MenuBar) {
     // There is no menu bar to open here; the play notes that it was asked.
-    if (down) at(at_ms, [this] { log_.record(LogEvent::of(LogKind::Menu, "", "bar opened")); });
+    if (down) at(at_ms, [this] { log_.record(LogEvent::menu_bar_opened()); });
     return;
   }
   for (InputEvent& ev : pad_events(button, down)) schedule(at_ms, std::move(ev));

@@ -13,10 +13,10 @@ class HeadlessMusic : public Music {
     h_.music_cmds_.push_back(command);
     if (reply) reply->clear();
     if (command.rfind("open ", 0) == 0) {
-      h_.log_.record(LogEvent::music(command));
-      if (h_.music_fails) return 263;
       size_t q1 = command.find('"'), q2 = command.find('"', q1 + 1);
       std::string path = command.substr(q1 + 1, q2 - q1 - 1);
+      h_.log_.record(LogEvent::music_open(path, command.substr(q2 + 1)));
+      if (h_.music_fails) return 263;
       if (FILE* f = std::fopen(path.c_str(), "rb")) {
         std::fclose(f);
       } else {
@@ -27,14 +27,14 @@ class HeadlessMusic : public Music {
       return 0;
     }
     if (command == "play midifile from 0") {
-      h_.log_.record(LogEvent::music("play"));
+      h_.log_.record(LogEvent::music_play());
       if (!h_.music_open_) return 263;
       h_.music_playing_ = true;
       h_.music_started_ = h_.now_;
       return 0;
     }
     if (command.rfind("stop midifile", 0) == 0) {
-      if (h_.music_playing_) h_.log_.record(LogEvent::music("stop"));
+      if (h_.music_playing_) h_.log_.record(LogEvent::music_stop());
       h_.music_playing_ = false;
       return h_.music_open_ ? 0 : 263;
     }

@@ -33,7 +33,7 @@ class HeadlessWindow : public Window {
   }
   void set_caption(const std::string& caption) override {
     h_.caption_ = caption;
-    h_.log_.record(LogEvent::caption(caption));
+    h_.log_.record(LogEvent::caption_set(caption));
   }
   void set_busy_cursor(bool) override {}
   void show() override {}
@@ -215,13 +215,13 @@ bool Headless::dropped(const InputEvent& ev) {
     const std::string what = ev.kind == InputEvent::Menu      ? "menu " + ev.name
                              : ev.kind == InputEvent::KeyDown ? "key"
                                                               : "click";
-    log_.record(LogEvent::ignored(what + " (main window disabled, ignored)"));
+    log_.record(LogEvent::ignored_by_main_window(what, "main window disabled"));
     return true;
   }
   if (!main_enabled_ && (ev.kind == InputEvent::MouseMove || ev.kind == InputEvent::Wheel))
     return true;
   if (ev.kind == InputEvent::Menu && !menu_enabled(ev.name)) {
-    log_.record(LogEvent::ignored("menu " + ev.name + " (disabled, ignored)"));
+    log_.record(LogEvent::ignored_by_main_window("menu " + ev.name, "disabled"));
     return true;
   }
   return false;
