@@ -2,10 +2,12 @@
 # The checks CI runs after the test suite, one after the other; each says how
 # long it took, and the run fails at the end if any of them failed.
 #
-#   scripts/ci_checks.sh [STEP...]    STEP: layers format tidy sanitize fuzz (default: all)
+#   scripts/ci_checks.sh [STEP...]    STEP: layers map format tidy sanitize fuzz (default: all)
 #
 #   layers    scripts/check_layers.sh build: each game library calls only the
 #             layers it lists (builds build when it is not)
+#   map       scripts/map_figures.sh --check: the figures docs/architecture.md
+#             states about the code are the code's
 #   format    scripts/check_format.sh: the layout of src, tools and tests
 #   tidy      scripts/check_tidy.sh build: clang-tidy on src against
 #             .ci/tidy-baseline.txt (configures build when it is not)
@@ -16,13 +18,18 @@
 set -u
 cd "$(dirname "$0")/.."
 top=$(pwd)
-steps=${*:-layers format tidy sanitize fuzz}
+steps=${*:-layers map format tidy sanitize fuzz}
 fuzz_seconds=${FUZZ_SECONDS:-60}
 failed=""
 
 run_layers() {
   { [ -f build/layers.txt ] || cmake -S . -B build >/dev/null; } &&
     cmake --build build -j2 >/dev/null && scripts/check_layers.sh build
+}
+
+run_map() {
+  [ -f build/layers.txt ] || cmake -S . -B build >/dev/null || return 1
+  scripts/map_figures.sh --check
 }
 
 run_format() {

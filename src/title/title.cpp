@@ -111,8 +111,9 @@ Result<void> title_steps(const TitleScreen& g) {
 }
 
 void announce_title(const TitleScreen& g) {
-  g.stage.pf.speech.say(std::string("タイトル。") + kSpokenItems[0] + "、" + kSpokenItems[1] +
-                        "、" + kSpokenItems[2] + "、" + kSpokenItems[3]);
+  std::string said = "タイトル。";
+  for (int i = 0; i < 4; ++i) said.append(i ? "、" : "").append(kSpokenItems[i]);
+  g.stage.pf.speech.say(said);
 }
 
 void leave_title(const TitleScreen& g) {
