@@ -428,8 +428,10 @@ void list_paths(const ExploreOptions& opt, Exploration& ex) {
     path.segments.pop_back();
   };
   walk(0);
+}
 
-  // All complete paths, counted per menu, when no pick leads back.
+// All complete paths, counted per menu, when no pick leads back.
+void count_paths(Exploration& ex) {
   std::vector<double> count(ex.nodes.size(), -1);
   std::vector<int> state(ex.nodes.size(), 0);  // 0 new, 1 open, 2 done
   bool loop = false;
@@ -717,6 +719,7 @@ Exploration explore_story(const Story& story, const ExploreOptions& options) {
   if (story.tables.Script_Table.empty()) return ex;
   Explorer(story, options, ex).run();
   list_paths(options, ex);
+  count_paths(ex);
   find_problems(story, options, ex);
   return ex;
 }
