@@ -90,8 +90,8 @@ run_fuzz() {
 
 for s in $steps; do
   case $s in
-    layers | format | tidy | sanitize | fuzz) ;;
-    *) echo "ci_checks: no step $s (layers format tidy sanitize fuzz)" >&2; exit 2 ;;
+    layers | map | format | tidy | sanitize | fuzz) ;;
+    *) echo "ci_checks: no step $s (layers map format tidy sanitize fuzz)" >&2; exit 2 ;;
   esac
   echo "=== $s"
   start=$(date +%s)
