@@ -12,8 +12,9 @@ void LineLog::record(const LogEvent& event) {
   const uint32_t at = now_ ? now_() : 0u;
   char stamp[16];
   std::snprintf(stamp, sizeof stamp, "%8u ", at);
-  events_.push_back({at, event, stamp + log_line(event)});
-  if (echo) echo(events_.back());
+  LoggedEvent logged{at, event, stamp + log_line(event)};
+  if (echo) echo(logged);
+  if (keep) events_.push_back(std::move(logged));
 }
 
 std::vector<std::string> LineLog::lines() const {

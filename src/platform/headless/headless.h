@@ -37,6 +37,10 @@ class LineLog : public EventLog {
   // Also hand every event as it is noted to this callback (velmora-play
   // prints its line).
   std::function<void(const LoggedEvent&)> echo;
+  // Whether each event is also kept for events() and lines(): a very long
+  // play that nobody asks about afterwards (thousands of loads) need not hold
+  // them all; echo still sees every one.
+  bool keep = true;
 
  private:
   std::function<uint32_t()> now_;
