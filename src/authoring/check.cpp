@@ -476,7 +476,7 @@ struct Checker {
       add(false, "51.dat", r.line, "9 (text)",
           std::to_string(count) + " choices, but 52.dat has " + std::to_string(own) +
               " rows with key " + num4(r.num) + ": the menu reads on into the rows of key " +
-              num4(t.SCT[static_cast<size_t>(first + own)].key));
+              num4(t.SCT[static_cast<size_t>(first) + static_cast<size_t>(own)].key));
     else if (own > count)
       add(false, "51.dat", r.line, "9 (text)",
           std::to_string(count) + " choices, but 52.dat has " + std::to_string(own) +
@@ -510,11 +510,20 @@ struct Checker {
       want += s.h ? std::to_string(s.h) : "at most " + std::to_string(s.max_h);
       if ((s.w && img.w < s.w) || (s.h && img.h < s.h))
         add(false, name, 0, "",
-            std::string(s.role) + " is " + size + ", expected " + want +
-                "; the rest stays undrawn");
+            std::string(s.role)
+                .append(" is ")
+                .append(size)
+                .append(", expected ")
+                .append(want)
+                .append("; the rest stays undrawn"));
       else if ((s.w && img.w > s.w) || (s.h && img.h > s.h) || (s.max_h && img.h > s.max_h))
         add(false, name, 0, "",
-            std::string(s.role) + " is " + size + ", expected " + want + "; the rest is cut");
+            std::string(s.role)
+                .append(" is ")
+                .append(size)
+                .append(", expected ")
+                .append(want)
+                .append("; the rest is cut"));
       if (s.number < 60 && s.number != 42) {
         const FaceArea& fa = face_area(s.number);
         if (img.w < fa.x2 || img.h < fa.y2)

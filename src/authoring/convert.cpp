@@ -99,7 +99,8 @@ void unpack_folder(Files& files, const std::string& dir, const std::string& out)
   for (const std::string& n : names) {
     if (n == kSystemText || n == kScriptCsv || n == kChoicesCsv || picture_number(n, ".bmp") >= 0 ||
         picture_number(n, ".jpg") >= 0)
-      throw std::runtime_error(dir + " holds " + n + ", a name the unpacked folder uses itself");
+      throw std::runtime_error(std::string(dir).append(" holds ").append(n).append(
+          ", a name the unpacked folder uses itself"));
   }
   const DataFolder to = made_folder(files, out);
   for (const std::string& n : names) {
@@ -142,8 +143,8 @@ void pack_folder(Files& files, const std::string& src, const std::string& dir,
     const int kept = picture_number(n, ".dat");
     if (n == "50.dat" || n == "51.dat" || n == "52.dat" ||
         (kept >= 0 && find_picture_entry(kept)->disguised))
-      throw std::runtime_error(src + " holds " + n +
-                               "; an unpacked folder keeps it as its editable file instead");
+      throw std::runtime_error(std::string(src).append(" holds ").append(n).append(
+          "; an unpacked folder keeps it as its editable file instead"));
     const int b = picture_number(n, ".bmp"), j = picture_number(n, ".jpg");
     const int pic = std::max({b, j, other_picture_number(n)});
     const size_t same =

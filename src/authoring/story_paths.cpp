@@ -518,7 +518,7 @@ void find_unreached_rows(Findings& f, const Exploration& ex, const ScriptTables&
       continue;
     }
     int32_t j = i;
-    while (j + 1 < rows - 1 && !ex.reached[static_cast<size_t>(j + 1)]) ++j;
+    while (j + 1 < rows - 1 && !ex.reached[static_cast<size_t>(j) + 1]) ++j;
     const ScriptRow& a = t.Script_Table[static_cast<size_t>(i)];
     const ScriptRow& b = t.Script_Table[static_cast<size_t>(j)];
     std::string what = i == j ? "row " + std::to_string(i) + " (NUM " + num4(a.num) + ")"
@@ -533,7 +533,8 @@ void find_unoffered_choices(Findings& f, const Exploration& ex, const ScriptTabl
   // Menus, and whether some end can be reached from each.
   std::vector<bool> offered(t.SCT.size(), false);
   for (const ChoiceNode& n : ex.nodes)
-    for (int i = 0; i < n.count; ++i) offered[static_cast<size_t>(n.first + i)] = true;
+    for (int i = 0; i < n.count; ++i)
+      offered[static_cast<size_t>(n.first) + static_cast<size_t>(i)] = true;
   for (size_t i = 0; i < t.SCT.size(); ++i)
     if (!offered[i])
       f.add(false, {"52.dat", t.SCT[i].line},
@@ -774,7 +775,8 @@ PathSummary summarize(const Story& story, const Exploration& ex, const StoryPath
     if (k < path.picks.size()) {
       const auto [node, box] = path.picks[k];
       const ChoiceNode& n = ex.nodes[static_cast<size_t>(node)];
-      std::string label = story.tables.SCT[static_cast<size_t>(n.first + box)].label;
+      std::string label =
+          story.tables.SCT[static_cast<size_t>(n.first) + static_cast<size_t>(box)].label;
       while (!label.empty() && label.front() == ' ') label.erase(label.begin());
       while (!label.empty() && label.back() == ' ') label.pop_back();
       sum.picks.push_back(label);
@@ -924,6 +926,7 @@ std::vector<MapFinding> start_up_findings(const DataFolder& folder) {
       missing.push_back(file.empty() ? cp932_to_utf8(lines[i]) : file);
   }
   std::vector<MapFinding> out;
+  out.reserve(missing.size());
   for (const std::string& m : missing)
     out.push_back({true, m, 0,
                    m + ": error: missing: the game does not start (it shows "

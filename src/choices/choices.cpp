@@ -78,7 +78,7 @@ void open_boxes(const ChoiceMenu& g, int32_t first, int last, int lit) {
   int width = 0;
   g.choice.shown = last + 1;
   for (int i = 0; i <= last; ++i) {
-    const ChoiceRow& row = g.story.tables.SCT[static_cast<size_t>(first + i)];
+    const ChoiceRow& row = g.story.tables.SCT[static_cast<size_t>(first) + static_cast<size_t>(i)];
     ChoiceRowEntry& entry = g.choice.Choice_Rows[static_cast<size_t>(i)];
     entry.index = static_cast<int16_t>(i);
     entry.label = trim_blanks(row.label);

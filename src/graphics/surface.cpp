@@ -201,8 +201,10 @@ __attribute__((target("avx2"))) void blend_row_avx2_int(uint32_t* d, const uint3
     const __m256i sv = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(s + i));
     __m256i q[4];
     for (int k = 0; k < 4; ++k) {
-      const __m128i d2 = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(d + i + 2 * k));
-      const __m128i s2 = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(s + i + 2 * k));
+      const __m128i d2 =
+          _mm_loadl_epi64(reinterpret_cast<const __m128i*>(d + i + static_cast<ptrdiff_t>(2 * k)));
+      const __m128i s2 =
+          _mm_loadl_epi64(reinterpret_cast<const __m128i*>(s + i + static_cast<ptrdiff_t>(2 * k)));
       const __m256i dc = _mm256_cvtepu8_epi32(d2);
       const __m256i sc = _mm256_cvtepu8_epi32(s2);
       // d * (2^24 - a) + s * a = d * 2^24 + (s - d) * a; the true value lies
