@@ -9,11 +9,11 @@
 set -u
 cd "$(dirname "$0")/.."
 
-# Function definitions that take the whole Game: a parameter "Game&" on a
-# line that opens a definition (not a declaration ending in ';').
+# Function definitions that see the whole Game (a Game parameter, lambdas
+# included, or a member of a class holding a Game): count_game_views.sh's
+# count.
 game_functions() {
-  grep -rnE '^[A-Za-z].*\(([^()]*, )?(const )?Game& [a-z_]+[,)]' src --include=*.cpp --include=*.h |
-    grep -vE ';\s*$' | wc -l
+  scripts/count_game_views.sh
 }
 
 figures() {

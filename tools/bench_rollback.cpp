@@ -63,7 +63,9 @@ void bench_rollback(const std::string& demo) {
         while (dir == 0 ? vm::rollback_room(g.rollback) > 0 : g.rollback.depth > 0) {
           const auto t0 = std::chrono::steady_clock::now();
           const double c0 = thread_cpu_ms();
-          if (!(dir == 0 ? vm::roll_back(g, 1) : vm::roll_forward(g))) return;
+          if (!(dir == 0 ? vm::roll_back(g.rollback_view(), 1)
+                         : vm::roll_forward(g.rollback_view())))
+            return;
           const double ms =
               std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - t0)
                   .count();

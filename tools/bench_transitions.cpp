@@ -78,7 +78,7 @@ void bench_transitions(vm::Platform& pf, const char* suffix) {
     for (int i = 0; i < t.steps; ++i) {
       const Clock::time_point t0 = Clock::now();
       vm::transition_step(g.stage(), code, i);
-      vm::refresh(g);
+      g.story().refresh();
       total += ms_since(t0);
     }
     std::printf("transition_%s_step_vs_budget%s %.4f ratio\n", code, suffix,

@@ -99,7 +99,7 @@ void bench_presents(vm::Platform& pf, vm::Game& g) {
   const double present = per_call(
       [&] {
         for (uint32_t& p : main.px) p ^= 0x00FFFFFF;
-        vm::refresh(g);
+        g.story().refresh();
       },
       30);
   std::printf("present_640x480 %.3f ms\n", present * 1e3);
@@ -121,7 +121,7 @@ void bench_presents(vm::Platform& pf, vm::Game& g) {
     const double scaled = per_call(
         [&] {
           for (uint32_t& p : main.px) p ^= 0x00FFFFFF;
-          vm::refresh(g);
+          g.story().refresh();
         },
         30);
     std::printf("present_640x480_at_%dx %.3f ms\n", scale, scaled * 1e3);
@@ -218,7 +218,7 @@ int bench_main(int argc, char** argv) {
   const double step = per_call(
       [&] {
         vm::draw_cell(g.message_window(), i % 23, kChars[i % 6], 0x953C8C);
-        vm::refresh(g);
+        g.story().refresh();
         ++i;
       },
       30);

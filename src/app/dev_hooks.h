@@ -6,9 +6,26 @@
 
 #include <string>
 
+#include "app/flows.h"
+#include "app/read_log.h"
+#include "choices/choices.h"
+#include "gallery/gallery.h"
 #include "menu/main_menu.h"
+#include "title/title.h"
 
 namespace vm {
+
+// What a dev run works with, handed to it by the game: the story's loop
+// (which it starts at a scene of its choosing), the read log that belongs to
+// the script it reloads, the choice menu it clears, and the gallery and the
+// title it leaves to start the story.
+struct DevView {
+  StoryPlay play;
+  ReadLog& read_log;
+  ChoiceState& choice;
+  GalleryRoom gallery;
+  TitleScreen title;
+};
 
 class DevHooks {
  public:

@@ -1,14 +1,16 @@
 // The composition root: all state of one running game, grouped by
-// subsystem, and the platform services it runs on. Only the flows that
-// orchestrate (start-up and shutdown, the main window's routing, the title,
-// gallery and ending, saving and loading) see it whole; every subsystem below
-// them receives the view it works with (stage, message window, audio, story).
-// Tests create a fresh one on the headless platform.
+// subsystem, and the platform services it runs on. Only start-up and
+// shutdown, the main window's routing and the title's items see it whole;
+// everything else receives the view it works with (the story, the stage, the
+// message window, the rollback, the quick slot, a dev run's). Tests create a
+// fresh one on the headless platform.
 #pragma once
 
 #include "about/about.h"
 #include "app/dev_hooks.h"
+#include "app/flows.h"
 #include "app/preferences.h"
+#include "app/quick_slot.h"
 #include "app/quiet_platform.h"
 #include "app/read_log.h"
 #include "app/rollback.h"
@@ -88,6 +90,11 @@ struct Game {
         input.back_at};
   }
   Finale finale() { return {ending, stage(), audio(), interp.hap}; }
+  StoryPlay story_play() { return {story(), save, menu, options.Window_Density}; }
+  RollbackView rollback_view() { return {rollback, story(), choice_menu(), quiet, menu}; }
+  NoticeBoard notice_board() { return {app.Notice, app.notice_timer, screen, pf}; }
+  QuickSlot quick_slot() { return {slot_window(), story(), menu, notice_board()}; }
+  DevView dev_view() { return {story_play(), read_log, choice, gallery_room(), title_screen()}; }
   Story story() {
     return {pf,
             interp,
@@ -108,23 +115,5 @@ struct Game {
   // What a dev run adds (velmora --dev); none in a player's game.
   std::unique_ptr<DevHooks> dev;
 };
-
-// Shorthands used everywhere.
-inline void do_events(Game& g) {
-  do_events(g.pf);
-}
-inline void sleep_ms(Game& g, int ms) {
-  sleep_ms(g.pf, ms);
-}
-inline uint32_t tick_count(Game& g) {
-  return tick_count(g.pf);
-}
-inline Answer message_box(Game& g, const std::string& text, Buttons buttons = Buttons::Ok) {
-  return message_box(g.pf, text, buttons);
-}
-// Composes the screen and presents it.
-inline void refresh(Game& g) {
-  present_screen(g.screen, g.pf.window);
-}
 
 }  // namespace vm

@@ -169,7 +169,7 @@ void form_load(Game& g, const std::string& data_dir) {
   g.assets.Data_Dir = data_dir;
   if (g.assets.Data_Dir.empty() || g.assets.Data_Dir.back() != '/') g.assets.Data_Dir += '/';
   if (!g.pf.files.exists(g.assets.Data_Dir + "11.dat")) {
-    message_box(g, "フォルダの内容が不正です.\r\n" + g.assets.Data_Dir);
+    message_box(g.pf, "フォルダの内容が不正です.\r\n" + g.assets.Data_Dir);
     throw EndProcess{1};
   }
 
@@ -191,8 +191,8 @@ void form_load(Game& g, const std::string& data_dir) {
   if (load_early_picture(g.pf, g.assets.Data_Dir, "72", g.screen.Title))
     g.screen.Title.visible = true;
   w.show();
-  refresh(g);
-  do_events(g);
+  g.story().refresh();
+  do_events(g.pf);
 
   check_assets(g.assets, g.msg.Name_Table, g.pf.files, g.pf.dialogs);
   open_mixer(g.audio());
@@ -206,38 +206,39 @@ void form_load(Game& g, const std::string& data_dir) {
   g.menu.set_quick_slot(quick_slot_loadable(g.slot_window()));
   w.set_busy_cursor(false);
   set_caption(w, g.dev.get(), "Velmora");
-  do_events(g);
-  show_title(g);
+  do_events(g.pf);
+  show_title(g.title_screen(), g.menu);
 }
 
 namespace {
 
-void open_options(Game& g) {
-  open_option_window(g.options, g.audio(), g.input.Text_Mode, [&g](int16_t mode) {
-    set_text_mode(g.story(), mode);         // the skip item's caption follows
-    if (mode == 0) g.input.Click_Wait = 0;  // skipping starts at once
-  });
+void open_options(OptionState& options, Story st) {
+  open_option_window(options, st.audio(), st.input.Text_Mode,
+                     [&in = st.input, &hooks = st.hooks](int16_t mode) {
+                       set_text_mode(in, hooks, mode);    // the skip item's caption follows
+                       if (mode == 0) in.Click_Wait = 0;  // skipping starts at once
+                     });
 }
 
 // The history window, from the menu or the wheel; the click that closes it
 // does not count as a click on the story.
 // A double click on one of its lines goes back to that message, when the
 // run still reaches it.
-void open_history_window(Game& g, bool by_wheel) {
-  const int back =
-      by_wheel ? open_history_by_wheel(g.history, g.pf) : open_history(g.history, g.pf);
+void open_history_window(RollbackView v, bool by_wheel) {
+  HistoryState& h = v.story.history;
+  const int back = by_wheel ? open_history_by_wheel(h, v.story.pf) : open_history(h, v.story.pf);
   if (back == -2) return;
-  g.input.back_at = g.history.closed_at;
-  if (back >= 0) roll_back_to_line(g, back);
+  v.story.input.back_at = h.closed_at;
+  if (back >= 0) roll_back_to_line(v, back);
 }
 
 // A press or key the gallery takes; when it takes the player back to the
 // title, the title's items are read aloud again.
 template <class Handler>
-bool gallery_takes(Game& g, Handler&& handler) {
-  const bool open = g.gallery.Thumbs_Ready != 0;
-  const bool taken = handler(g.gallery_room());
-  if (open && g.gallery.Thumbs_Ready == 0) announce_title(g.title_screen());
+bool gallery_takes(const GalleryRoom& room, const TitleScreen& title, Handler&& handler) {
+  const bool open = room.gallery.Thumbs_Ready != 0;
+  const bool taken = handler(room);
+  if (open && room.gallery.Thumbs_Ready == 0) announce_title(title);
   return taken;
 }
 
@@ -247,12 +248,12 @@ void on_main_mouse_down(Game& g, const InputEvent& ev) {
     return on_choice_mouse_down(g.choice_menu(), ev.x, ev.y, ev.button);
   const Surface* target = surface_at(g.screen, ev.x, ev.y);
   // Rolled back, a click steps forward again.
-  if (ev.button == kLeftButton && on_rollback_click(g)) return;
+  if (ev.button == kLeftButton && on_rollback_click(g.rollback_view())) return;
   // The title menu's items, the gallery's and the ending's buttons take
   // their own presses.
   if (const int item = title_item(g.screen, target); item >= 0) {
     if (on_title_press(g, item) == TitleAction::Quit) on_prog_end(g);
-  } else if (!gallery_takes(g,
+  } else if (!gallery_takes(g.gallery_room(), g.title_screen(),
                             [&](const GalleryRoom& room) {
                               return on_gallery_press(room, target, ev.button);
                             }) &&
@@ -263,10 +264,10 @@ void on_main_mouse_down(Game& g, const InputEvent& ev) {
 
 void on_main_key_down(Game& g, int key) {
   if (g.dev && g.dev->on_key(key)) return;
-  if (key == kKeyF5) return on_quick_save(g);
-  if (key == kKeyF9) return on_quick_load(g);
+  if (key == kKeyF5) return on_quick_save(g.quick_slot());
+  if (key == kKeyF9) return on_quick_load(g.quick_slot());
   if (key == 'V') return toggle_read_aloud(g.pf, g.menu);
-  if (on_rollback_key(g, key)) return;
+  if (on_rollback_key(g.rollback_view(), key)) return;
   // The title's and the choice menu's own keys move their highlight.
   if (const int item = on_title_key(g.title_screen(), key); item >= 0) {
     if (on_title_press(g, item) == TitleAction::Quit) on_prog_end(g);
@@ -274,7 +275,8 @@ void on_main_key_down(Game& g, int key) {
   }
   if (on_choice_key(g.choice_menu(), key)) return;
   if (!on_view_key(g.pf, g.menu, key) &&
-      !gallery_takes(g, [key](const GalleryRoom& room) { return on_gallery_key(room, key); }) &&
+      !gallery_takes(g.gallery_room(), g.title_screen(),
+                     [key](const GalleryRoom& room) { return on_gallery_key(room, key); }) &&
       !on_end_button_key(g.finale(), key))
     on_key_down(g.story(), key);
 }
@@ -286,28 +288,28 @@ void on_main_menu(Game& g, const std::string& name) {
     case MenuItem::ProgEnd:
       return on_prog_end(g);
     case MenuItem::Speedup:
-      return on_speedup(g.story());
+      return on_speedup(g.input, *g.hooks);
     case MenuItem::ProgSave:
-      return on_prog_save(g);
+      return on_prog_save(g.slot_window(), g.story());
     case MenuItem::ProgLoad:
-      return on_prog_load(g);
+      return on_prog_load(g.slot_window(), g.input);
     case MenuItem::QuickSave:
-      return on_quick_save(g);
+      return on_quick_save(g.quick_slot());
     case MenuItem::QuickLoad:
-      return on_quick_load(g);
+      return on_quick_load(g.quick_slot());
     case MenuItem::Rollback:
-      roll_back(g, 1);
+      roll_back(g.rollback_view(), 1);
       return;
     case MenuItem::Preferences:
       return open_preferences(g.prefs, g.pf, g.menu);
     case MenuItem::OptMenu:
-      return open_options(g);
+      return open_options(g.options, g.story());
     case MenuItem::Vvrr:
       return open_about(g.about, g.pf);
     case MenuItem::Auto:
-      return on_auto(g.story());
+      return on_auto(g.input, *g.hooks);
     case MenuItem::History:
-      return open_history_window(g, false);
+      return open_history_window(g.rollback_view(), false);
     case MenuItem::Scale1:
     case MenuItem::Scale2:
     case MenuItem::Scale3:
@@ -344,11 +346,11 @@ void handle_event(Game& g, const InputEvent& ev) {
       on_main_key_down(g, ev.key);
       break;
     case InputEvent::KeyUp:
-      on_key_up(g.story(), ev.key);
+      on_key_up(g.input, ev.key);
       break;
     case InputEvent::Wheel:
       // Turning the wheel up over the game looks back, as players expect.
-      if (ev.wheel < 0 && !g.ending.running) open_history_window(g, true);
+      if (ev.wheel < 0 && !g.ending.running) open_history_window(g.rollback_view(), true);
       break;
     case InputEvent::Menu:
       on_main_menu(g, ev.name);
@@ -357,11 +359,11 @@ void handle_event(Game& g, const InputEvent& ev) {
       throw ShutdownRequest{};
     case InputEvent::Timer:
       if (ev.timer == g.input.Clicker)
-        on_clicker_tick(g.story());
+        on_clicker_tick(g.screen, g.pf.window);
       else if (ev.timer == g.sound.BGMLoop)
         on_bgmloop_tick(g.audio());
       else if (ev.timer == g.app.notice_timer)
-        on_notice_timer(g);
+        on_notice_timer(g.notice_board());
       else if (g.dev)
         g.dev->on_timer(ev.timer);
       break;
@@ -377,7 +379,7 @@ void handle_event(Game& g, const InputEvent& ev) {
 }
 
 void on_prog_end(Game& g) {
-  if (message_box(g, "終了しますか？", Buttons::YesNo) != Answer::No) unload_main_form(g);
+  if (message_box(g.pf, "終了しますか？", Buttons::YesNo) != Answer::No) unload_main_form(g);
 }
 
 void unload_main_form(Game& g, bool failure) {
@@ -398,7 +400,7 @@ void unload_main_form(Game& g, bool failure) {
   // Whatever ends the game, the folder goes back to rest.
   problems += disguise_restored_pictures(g.assets, g.pf.files);
   if (!problems.empty()) {
-    message_box(g, "終了処理でファイルを書き込めませんでした。\r\n" + problems);
+    message_box(g.pf, "終了処理でファイルを書き込めませんでした。\r\n" + problems);
     throw EndProcess{1};
   }
   throw EndProcess{code};
@@ -414,7 +416,7 @@ int run_game(Platform& pf, const std::string& data_dir, const DevStart& dev) {
     return 1;
   }
   Game g(pf);
-  if (dev) g.dev = dev(g);
+  if (dev) g.dev = dev(g.dev_view());
   MainFormEvents form(g);
   pf.window.set_sink(&form);
   try {
@@ -422,7 +424,7 @@ int run_game(Platform& pf, const std::string& data_dir, const DevStart& dev) {
       form_load(g, data_dir);
       for (;;) pf.window.wait_events();
     } catch (const DataError& e) {
-      message_box(g, e.describe());
+      message_box(g.pf, e.describe());
       unload_main_form(g, true);
     } catch (const ShutdownRequest& r) {
       unload_main_form(g, r.failure);
@@ -433,7 +435,7 @@ int run_game(Platform& pf, const std::string& data_dir, const DevStart& dev) {
                                      ? std::string("out of memory (") + e.what() + ")"
                                      : std::string(e.what());
       g.pf.log.record(LogEvent::warning("the game stopped: " + reason));
-      message_box(g, reason);
+      message_box(g.pf, reason);
       unload_main_form(g, true);
     }
   } catch (const EndProcess& e) {

@@ -12,10 +12,12 @@
 namespace vm {
 
 struct Game;
+struct DevView;
 class DevHooks;
 
-// What a dev run adds to the game, made once the game exists.
-using DevStart = std::function<std::unique_ptr<DevHooks>(Game&)>;
+// What a dev run adds to the game, made once the game exists from the view
+// the game hands it.
+using DevStart = std::function<std::unique_ptr<DevHooks>(const DevView&)>;
 
 // The start routine: single copy, Form_Load, then idles handling events until
 // the program ends. Returns the process exit code. A dev run (velmora --dev)

@@ -1,6 +1,6 @@
 #include "app/quick_slot.h"
 
-#include "app/game.h"
+#include "graphics/screen.h"
 #include "graphics/surface.h"
 #include "save/save.h"
 
@@ -19,8 +19,8 @@ const Font kNoticeFont{"ＭＳ ゴシック", 13, true};
 
 // A quick key or item counts only where the game menu's own would: in the
 // story, waiting for a click, no other window holding it.
-bool allowed(Game& g, MenuItem item) {
-  return g.menu.enabled(item) && g.input.Click_Wait != 0 && !g.hooks->story_held();
+bool allowed(const QuickSlot& q, MenuItem item) {
+  return q.menu.enabled(item) && q.story.input.Click_Wait != 0 && !q.story.hooks.story_held();
 }
 
 }  // namespace
@@ -34,43 +34,43 @@ int create_notice_timer(Window& w) {
   return w.create_timer(kNoticeMs);
 }
 
-void show_notice(Game& g, const std::string& text) {
-  Surface& n = g.app.Notice;
-  const int w = g.pf.text.text_width(text, kNoticeFont) + 2 * kNoticePad;
+void show_notice(NoticeBoard b, const std::string& text) {
+  Surface& n = b.notice;
+  const int w = b.pf.text.text_width(text, kNoticeFont) + 2 * kNoticePad;
   n.place(kScreenW - kNoticeMargin - w, kNoticeMargin, w, kNoticeH);
   fill_rect(n, 0, 0, w, kNoticeH, kNoticeEdge);
   fill_rect(n, 1, 1, w - 2, kNoticeH - 2, kNoticeBack);
-  g.pf.text.draw_text(n.img, kNoticePad, (kNoticeH - kNoticeFont.points) / 2 - 1, text, kNoticeText,
+  b.pf.text.draw_text(n.img, kNoticePad, (kNoticeH - kNoticeFont.points) / 2 - 1, text, kNoticeText,
                       kNoticeFont);
   n.visible = true;
-  refresh(g);
-  g.pf.window.set_timer_enabled(g.app.notice_timer, false);  // a second from now, not from before
-  g.pf.window.set_timer_enabled(g.app.notice_timer, true);
+  present_screen(b.screen, b.pf.window);
+  b.pf.window.set_timer_enabled(b.timer, false);  // a second from now, not from before
+  b.pf.window.set_timer_enabled(b.timer, true);
 }
 
-void on_notice_timer(Game& g) {
-  g.pf.window.set_timer_enabled(g.app.notice_timer, false);
-  if (!g.app.Notice.visible) return;
-  g.app.Notice.visible = false;
-  refresh(g);
+void on_notice_timer(NoticeBoard b) {
+  b.pf.window.set_timer_enabled(b.timer, false);
+  if (!b.notice.visible) return;
+  b.notice.visible = false;
+  present_screen(b.screen, b.pf.window);
 }
 
-void on_quick_save(Game& g) {
-  if (!allowed(g, MenuItem::QuickSave)) return;
-  save_state(g.save, g.story());
-  if (!quick_save(g.slot_window())) return;
-  g.menu.set_quick_slot(true);
-  show_notice(g, "クイックセーブしました");
+void on_quick_save(QuickSlot q) {
+  if (!allowed(q, MenuItem::QuickSave)) return;
+  save_state(q.slots.save, q.story);
+  if (!quick_save(q.slots)) return;
+  q.menu.set_quick_slot(true);
+  show_notice(q.notice, "クイックセーブしました");
 }
 
-void on_quick_load(Game& g) {
+void on_quick_load(QuickSlot q) {
   // The item is greyed while the quick slot cannot be loaded, but F9 still
   // says why wherever a load would be allowed.
-  if (!allowed(g, MenuItem::ProgLoad)) return;
-  const bool loaded = quick_load(g.slot_window());
-  g.menu.set_quick_slot(quick_slot_loadable(g.slot_window()));
+  if (!allowed(q, MenuItem::ProgLoad)) return;
+  const bool loaded = quick_load(q.slots);
+  q.menu.set_quick_slot(quick_slot_loadable(q.slots));
   // The key or click that answered the question is not a click on the story.
-  g.input.back_at = tick_count(g);
+  q.story.input.back_at = tick_count(q.story.pf);
   if (loaded) throw LoadRequest{};
 }
 

@@ -4,26 +4,46 @@
 
 #include <string>
 
+#include "menu/main_menu.h"
+#include "save/save.h"
+#include "script/story.h"
+
 namespace vm {
 
-struct Game;
 struct ScreenState;
 struct Surface;
 class Window;
+
+// The notice: its layer and timer, and the screen and services it shows on.
+struct NoticeBoard {
+  Surface& notice;
+  const int& timer;
+  ScreenState& screen;
+  Platform& pf;
+};
+
+// What the quick keys work with: the slots, the story they save or resume,
+// the menu bar whose items they follow and grey, and the notice.
+struct QuickSlot {
+  SlotWindow slots;
+  Story story;
+  MainMenu& menu;
+  NoticeBoard notice;
+};
 
 // Registers the notice among the main window's layers (topmost).
 void layout_notice(Surface& notice, ScreenState& screen);
 // The timer that hides the notice a second after it shows.
 int create_notice_timer(Window& w);
 // The notice shows for a second; the notice timer hides it.
-void show_notice(Game& g, const std::string& text);
-void on_notice_timer(Game& g);
+void show_notice(NoticeBoard b, const std::string& text);
+void on_notice_timer(NoticeBoard b);
 
 // Saves into the quick slot whenever the game menu's save is allowed.
-void on_quick_save(Game& g);
+void on_quick_save(QuickSlot q);
 // Asks, then resumes the quick slot whenever the game menu's load is allowed
 // (throws LoadRequest, as a load chosen in the slot window does); a quick
 // slot that cannot be loaded is named at once and its item greyed.
-void on_quick_load(Game& g);
+void on_quick_load(QuickSlot q);
 
 }  // namespace vm

@@ -2,7 +2,8 @@
 
 #include <algorithm>
 
-#include "app/game.h"
+#include "assets/assets.h"
+#include "script/input.h"
 
 namespace vm {
 
@@ -12,20 +13,19 @@ namespace {
 // rebuild gives up rather than run for ever on a story that went another way.
 constexpr int kReplayRowLimit = 200000;
 
-Keyframe take_keyframe(Game& g) {
-  const RollbackState& r = g.rollback;
-  return {snapshot(g.interp),  snapshot(g.msg),   snapshot(g.choice),
-          snapshot(g.history), snapshot(g.sound), snapshot(g.stage()),
-          r.rows.size(),       r.picks.size(),    r.names.size()};
+Keyframe take_keyframe(const Story& st, const ChoiceState& choice, const RollbackState& r) {
+  return {snapshot(st.interp),  snapshot(st.msg),   snapshot(choice),
+          snapshot(st.history), snapshot(st.sound), snapshot(st.stage()),
+          r.rows.size(),        r.picks.size(),     r.names.size()};
 }
 
-void put_keyframe(Game& g, const Keyframe& k) {
-  restore(g.interp, k.interp);
-  restore(g.msg, k.msg);
-  restore(g.choice, k.choice);
-  restore(g.history, k.history);
-  restore(g.sound, k.sound);
-  restore(g.stage(), k.stage);
+void put_keyframe(Story st, ChoiceState& choice, const Keyframe& k) {
+  restore(st.interp, k.interp);
+  restore(st.msg, k.msg);
+  restore(choice, k.choice);
+  restore(st.history, k.history);
+  restore(st.sound, k.sound);
+  restore(st.stage(), k.stage);
 }
 
 // The row at Script_Pos brings in another background: the scene is then
@@ -128,63 +128,66 @@ void show_menu_room(MainMenu& menu, const RollbackState& r) {
 // Plays the story quietly from the checkpoint's keyframe until its message
 // stands whole (Reached); GoOn when the story ran to its end instead, GaveUp
 // when it went on too long without it.
-ReplayVerdict rebuild(Game& g, const Checkpoint& c) {
-  RollbackState& r = g.rollback;
+ReplayVerdict rebuild(RollbackView v, const Checkpoint& c) {
+  RollbackState& r = v.rollback;
+  QuietPlatform& quiet = v.quiet;
   const Keyframe& k = r.keyframes[c.keyframe - r.dropped_keyframes];
-  put_keyframe(g, k);
+  put_keyframe(v.story, v.choices.choice, k);
   r.replaying = true;
   r.replay_target = c.ordinal;
   r.replay_seen = 0;
   r.replay_row = k.rows_at;
   r.replay_pick = k.picks_at;
-  g.quiet.names_to_give.assign(r.names.begin() + static_cast<std::ptrdiff_t>(k.names_at),
-                               r.names.end());
-  g.quiet.on_quiet_events = [&g] { feed_quiet_play(g.rollback, g.choice, g.input); };
-  g.quiet.set_quiet(true);
+  quiet.names_to_give.assign(r.names.begin() + static_cast<std::ptrdiff_t>(k.names_at),
+                             r.names.end());
+  quiet.on_quiet_events = [&r, &choice = v.choices.choice, &input = v.story.input] {
+    feed_quiet_play(r, choice, input);
+  };
+  quiet.set_quiet(true);
   ReplayVerdict verdict = ReplayVerdict::GoOn;
   try {
-    verdict = run_rows(g.story());
+    verdict = run_rows(v.story);
   } catch (...) {
-    g.quiet.set_quiet(false);
+    quiet.set_quiet(false);
     r.replaying = false;
     throw;
   }
-  g.quiet.set_quiet(false);
-  g.quiet.names_to_give.clear();
+  quiet.set_quiet(false);
+  quiet.names_to_give.clear();
   r.replaying = false;
   return verdict;
 }
 
 // After a rebuild the game stands in the click wait of the message shown:
 // no skipping, no auto-forward, the window shown, the tune of that moment.
-void settle_in_wait(Game& g, int16_t track_before) {
-  InputState& in = g.input;
+void settle_in_wait(Story st, int16_t track_before) {
+  InputState& in = st.input;
   if (in.Text_Mode == 0) {
     in.Text_Mode = 1;
-    g.hooks->text_mode_changed(1);
+    st.hooks.text_mode_changed(1);
   }
   if (in.Auto_On) {
     in.Auto_On = 0;
-    g.hooks->auto_changed(false);
+    st.hooks.auto_changed(false);
   }
   if (in.Wnd_Hidden) {
     in.Wnd_Hidden = 0;
-    g.hooks->window_hidden_changed(false);
+    st.hooks.window_hidden_changed(false);
   }
   in.Click_Wait = -1;
-  g.screen.Blinker.visible = false;
-  if (in.Clicker >= 0) g.pf.window.set_timer_enabled(in.Clicker, true);
-  const int16_t track = g.sound.Cur_Track;
+  st.screen.Blinker.visible = false;
+  if (in.Clicker >= 0) st.pf.window.set_timer_enabled(in.Clicker, true);
+  const int16_t track = st.sound.Cur_Track;
   if (track != track_before) {
-    const Audio a = g.audio();
+    const Audio a = st.audio();
     if (track <= 0) {
       stop_music(a);
     } else {
-      const std::string path = tune_path(g.assets, track);
+      const std::string path = tune_path(st.assets, track);
       if (!path.empty()) play_music(a, path);
     }
   }
-  refresh(g);
+  st.refresh();
 }
 
 const Checkpoint& checkpoint_at(const RollbackState& r, int depth) {
@@ -194,67 +197,70 @@ const Checkpoint& checkpoint_at(const RollbackState& r, int depth) {
 // The message asked for could not be rebuilt, and the quiet play has left
 // the story wherever it stopped: the message the player stood at is rebuilt
 // in its place, so the screen and the story stay as they were.
-void stay_where_the_player_stood(Game& g, ReplayVerdict why, int16_t track_before) {
-  RollbackState& r = g.rollback;
-  g.pf.log.record(LogEvent::warning(why == ReplayVerdict::GaveUp
-                                        ? "the earlier message could not be found again"
-                                        : "the earlier message could not be rebuilt"));
-  if (rebuild(g, checkpoint_at(r, r.depth)) != ReplayVerdict::Reached) return;
-  settle_in_wait(g, track_before);
-  show_menu_room(g.menu, r);
+void stay_where_the_player_stood(RollbackView v, ReplayVerdict why, int16_t track_before) {
+  RollbackState& r = v.rollback;
+  v.story.pf.log.record(LogEvent::warning(why == ReplayVerdict::GaveUp
+                                              ? "the earlier message could not be found again"
+                                              : "the earlier message could not be rebuilt"));
+  if (rebuild(v, checkpoint_at(r, r.depth)) != ReplayVerdict::Reached) return;
+  settle_in_wait(v.story, track_before);
+  show_menu_room(v.menu, r);
 }
 
 // Shows the message `depth` messages back from the newest.
-bool show_depth(Game& g, int depth) {
-  RollbackState& r = g.rollback;
-  const int16_t track_before = g.sound.Cur_Track;
-  if (const ReplayVerdict v = rebuild(g, checkpoint_at(r, depth)); v != ReplayVerdict::Reached) {
-    stay_where_the_player_stood(g, v, track_before);
+bool show_depth(RollbackView v, int depth) {
+  RollbackState& r = v.rollback;
+  const Story& st = v.story;
+  const int16_t track_before = st.sound.Cur_Track;
+  if (const ReplayVerdict why = rebuild(v, checkpoint_at(r, depth));
+      why != ReplayVerdict::Reached) {
+    stay_where_the_player_stood(v, why, track_before);
     return false;
   }
   r.depth = depth;
-  settle_in_wait(g, track_before);
+  settle_in_wait(v.story, track_before);
   // Counted from where the live story stood: a menu stepped back from is one.
-  g.pf.log.record(LogEvent::rollback(depth + (r.menu_ahead ? 1 : 0)));
-  show_menu_room(g.menu, g.rollback);
+  st.pf.log.record(LogEvent::rollback(depth + (r.menu_ahead ? 1 : 0)));
+  show_menu_room(v.menu, r);
   // Read as a message shown is read; the rows that rebuilt it said nothing.
-  g.pf.speech.say(spoken_message(g.interp, speaker_label(g.msg, g.interp.Cur_Speaker)));
+  st.pf.speech.say(spoken_message(st.interp, speaker_label(st.msg, st.interp.Cur_Speaker)));
   return true;
 }
 
 // Waiting on a message the player reads (not one still being drawn).
-bool waiting_on_message(const Game& g) {
-  return g.menu.phase() == MenuPhase::Story && g.input.Click_Wait != 0 && !g.msg.Msg_Busy &&
-         !g.hooks->story_held() && !g.rollback.replaying;
+bool waiting_on_message(const RollbackView& v) {
+  const Story& st = v.story;
+  return v.menu.phase() == MenuPhase::Story && st.input.Click_Wait != 0 && !st.msg.Msg_Busy &&
+         !st.hooks.story_held() && !v.rollback.replaying;
 }
 
 // The live story's choice menu waits for its pick.
-bool menu_waiting(const Game& g) {
-  return g.menu.phase() == MenuPhase::Choosing && g.rollback.menu_open &&
-         choice_pending(g.choice) && !g.hooks->story_held() && !g.rollback.replaying;
+bool menu_waiting(const RollbackView& v) {
+  return v.menu.phase() == MenuPhase::Choosing && v.rollback.menu_open &&
+         choice_pending(v.choices.choice) && !v.story.hooks.story_held() && !v.rollback.replaying;
 }
 
 // From the choice row's hook: the story stands in the click wait of the
 // message `depth` back, rebuilt, and then goes on as the story's loop goes
 // on after any message (the page checked, the next row).
-void stand_at(Game& g, int depth) {
-  show_depth(g, depth);
-  wait_click(g.story());
-  page_check(g.message_window());
-  ++g.interp.Script_Pos;
+void stand_at(RollbackView v, int depth) {
+  show_depth(v, depth);
+  wait_click(v.story);
+  page_check(v.story.message_window());
+  ++v.story.interp.Script_Pos;
 }
 
 }  // namespace
 
-void rollback_story_started(Game& g) {
-  if (g.rollback.replaying) return;
-  g.rollback = RollbackState{};
-  show_menu_room(g.menu, g.rollback);
+void rollback_story_started(RollbackView v) {
+  if (v.rollback.replaying) return;
+  v.rollback = RollbackState{};
+  show_menu_room(v.menu, v.rollback);
 }
 
-ReplayVerdict rollback_row_starting(Game& g) {
-  RollbackState& r = g.rollback;
-  InputState& in = g.input;
+ReplayVerdict rollback_row_starting(RollbackView v) {
+  RollbackState& r = v.rollback;
+  InputState& in = v.story.input;
   if (r.replaying) {
     if (r.replay_row < r.rows.size()) {
       const RowInput& ri = r.rows[r.replay_row];
@@ -268,18 +274,18 @@ ReplayVerdict rollback_row_starting(Game& g) {
   }
   if (r.depth > 0 || r.menu_ahead) {
     go_live_here(r);
-    g.pf.log.record(LogEvent::rollback(0));
+    v.story.pf.log.record(LogEvent::rollback(0));
   }
-  if (row_changes_place(g.interp, g.tables)) {
-    r.keyframes.push_back(take_keyframe(g));
+  if (row_changes_place(v.story.interp, v.story.tables)) {
+    r.keyframes.push_back(take_keyframe(v.story, v.choices.choice, r));
     r.since_keyframe = 0;
   }
   r.rows.push_back({in.Text_Mode, in.Ctrl_Held, in.Wnd_Hidden});
   return ReplayVerdict::GoOn;
 }
 
-ReplayVerdict rollback_message_finished(Game& g) {
-  RollbackState& r = g.rollback;
+ReplayVerdict rollback_message_finished(RollbackView v) {
+  RollbackState& r = v.rollback;
   if (r.replaying)
     return ++r.replay_seen >= r.replay_target ? ReplayVerdict::Reached : ReplayVerdict::GoOn;
   r.aside = Aside{};  // the story went on without the choice that was ahead
@@ -289,19 +295,19 @@ ReplayVerdict rollback_message_finished(Game& g) {
   r.checkpoints.push_back({r.dropped_keyframes + r.keyframes.size() - 1, r.since_keyframe,
                            r.rows.size(), r.picks.size(), r.names.size()});
   forget_oldest(r);
-  show_menu_room(g.menu, g.rollback);
+  show_menu_room(v.menu, v.rollback);
   return ReplayVerdict::GoOn;
 }
 
-int rollback_menu_opening(Game& g) {
-  RollbackState& r = g.rollback;
+int rollback_menu_opening(RollbackView v) {
+  RollbackState& r = v.rollback;
   r.menu_open = true;
-  show_menu_room(g.menu, r);
+  show_menu_room(v.menu, r);
   return r.aside.held ? r.aside.pick : -1;
 }
 
-void rollback_menu_closed(Game& g, ChoiceOutcome how) {
-  RollbackState& r = g.rollback;
+void rollback_menu_closed(RollbackView v, ChoiceOutcome how) {
+  RollbackState& r = v.rollback;
   r.menu_open = false;
   if (how == ChoiceOutcome::Withdrawn) {
     // Back to the message before the menu, or further; forward again, the
@@ -311,89 +317,89 @@ void rollback_menu_closed(Game& g, ChoiceOutcome how) {
       base = take_back_aside(r);
     else
       r.menu_ahead = true;
-    return stand_at(g, base + r.withdraw_to);
+    return stand_at(v, base + r.withdraw_to);
   }
   if (how == ChoiceOutcome::Picked) {
-    const int16_t picked = g.choice.Sel_Choice;
+    const int16_t picked = v.choices.choice.Sel_Choice;
     // The same as before: on through what followed, as a step forward.
-    if (r.aside.held && picked == r.aside.pick) return stand_at(g, take_back_aside(r) - 1);
+    if (r.aside.held && picked == r.aside.pick) return stand_at(v, take_back_aside(r) - 1);
     r.aside = Aside{};
     r.picks.push_back(picked);
   }
-  show_menu_room(g.menu, r);
+  show_menu_room(v.menu, r);
 }
 
-void rollback_name_typed(Game& g, const std::string& name) {
-  if (!g.rollback.replaying) g.rollback.names.push_back(name);
+void rollback_name_typed(RollbackState& r, const std::string& name) {
+  if (!r.replaying) r.names.push_back(name);
 }
 
 int rollback_room(const RollbackState& r) {
   return std::max(0, static_cast<int>(r.checkpoints.size()) - 1 - r.depth + (r.menu_open ? 1 : 0));
 }
 
-bool roll_back(Game& g, int n) {
-  RollbackState& r = g.rollback;
+bool roll_back(RollbackView v, int n) {
+  RollbackState& r = v.rollback;
   const int steps = std::min(n, rollback_room(r));
   if (steps <= 0) return false;
-  if (menu_waiting(g)) {
+  if (menu_waiting(v)) {
     // The menu closes; its hook then stands at the message asked for.
     r.withdraw_to = steps - 1;
-    g.choice.withdrawn = true;
+    v.choices.choice.withdrawn = true;
     return true;
   }
-  return waiting_on_message(g) && show_depth(g, r.depth + steps);
+  return waiting_on_message(v) && show_depth(v, r.depth + steps);
 }
 
-bool roll_back_to_line(Game& g, int back) {
+bool roll_back_to_line(RollbackView v, int back) {
   // From a menu, its newest line is the message before it: already a step.
-  const int n = back + (menu_waiting(g) ? 1 : 0);
-  return n > 0 && n <= rollback_room(g.rollback) && roll_back(g, n);
+  const int n = back + (menu_waiting(v) ? 1 : 0);
+  return n > 0 && n <= rollback_room(v.rollback) && roll_back(v, n);
 }
 
-bool roll_forward(Game& g) {
-  RollbackState& r = g.rollback;
-  if (!waiting_on_message(g)) return false;
+bool roll_forward(RollbackView v) {
+  RollbackState& r = v.rollback;
+  if (!waiting_on_message(v)) return false;
   if (r.depth == 0) {
     if (!r.menu_ahead) return false;
-    g.input.Click_Wait = 0;  // the story goes on to the menu stepped back from
+    v.story.input.Click_Wait = 0;  // the story goes on to the menu stepped back from
     return true;
   }
   const Checkpoint& here = checkpoint_at(r, r.depth);
   const Checkpoint& next = checkpoint_at(r, r.depth - 1);
   if (next.picks_at != here.picks_at) {
     // A choice lies ahead: the story goes on live from here, to ask it again.
-    g.input.Click_Wait = 0;
+    v.story.input.Click_Wait = 0;
     return true;
   }
-  return show_depth(g, r.depth - 1);
+  return show_depth(v, r.depth - 1);
 }
 
-bool on_rollback_key(Game& g, int key) {
+bool on_rollback_key(RollbackView v, int key) {
   const bool back = key == kKeyPrior || key == kKeyBack;
-  if (menu_waiting(g)) {
-    if (back) roll_back(g, 1);
+  if (menu_waiting(v)) {
+    if (back) roll_back(v, 1);
     if (key != kKeyNext) return back;
     // Forward through the history: the choice picked here before.
-    const Aside& a = g.rollback.aside;
-    if (a.held && g.msg.Choice_Armed) press_choice(g.choice_menu(), a.pick);
+    const Aside& a = v.rollback.aside;
+    if (a.held && v.story.msg.Choice_Armed) press_choice(v.choices, a.pick);
     return true;
   }
-  if (!waiting_on_message(g)) return false;
+  if (!waiting_on_message(v)) return false;
   if (back) {
-    roll_back(g, 1);
+    roll_back(v, 1);
     return true;
   }
   // Rolled back, every forward key is the same step.
-  if (key == kKeyNext || (g.rollback.depth > 0 && (key == kKeyReturn || key == kKeySpace))) {
-    roll_forward(g);
+  if (key == kKeyNext || (v.rollback.depth > 0 && (key == kKeyReturn || key == kKeySpace))) {
+    roll_forward(v);
     return true;
   }
   return false;
 }
 
-bool on_rollback_click(Game& g) {
-  if (!waiting_on_message(g) || g.rollback.depth <= 0) return false;
-  roll_forward(g);
+bool on_rollback_click(RollbackView v) {
+  if (!waiting_on_message(v) || v.rollback.depth <= 0) return false;
+  roll_forward(v);
   return true;
 }
 

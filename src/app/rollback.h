@@ -31,16 +31,17 @@
 #include <string>
 #include <vector>
 
+#include "app/quiet_platform.h"
 #include "choices/choices.h"
 #include "graphics/scene.h"
+#include "menu/main_menu.h"
 #include "message/history.h"
 #include "message/message.h"
 #include "script/interp.h"
+#include "script/story.h"
 #include "sound/sound.h"
 
 namespace vm {
-
-struct Game;
 
 // How many finished messages can be gone back to at most.
 constexpr size_t kRollbackMessages = 250;
@@ -109,22 +110,34 @@ struct RollbackState {
   size_t replay_row = 0, replay_pick = 0;
 };
 
+// What stepping back works with: its journals, the story it plays again,
+// the choice menu it answers or withdraws, the switch that makes the
+// platform quiet while an earlier message is rebuilt, and the menu bar's
+// step-back item. Passed by value where it changes what it refers to.
+struct RollbackView {
+  RollbackState& rollback;
+  Story story;
+  ChoiceMenu choices;
+  QuietPlatform& quiet;
+  MainMenu& menu;
+};
+
 // The story's side (called from the story hooks). While an earlier message
 // is rebuilt, the row and the message hooks stop the quiet play once it
 // stands whole (Reached), or when it has gone on too long without it
 // (GaveUp); the live story always goes on.
-void rollback_story_started(Game& g);
-ReplayVerdict rollback_row_starting(Game& g);
-ReplayVerdict rollback_message_finished(Game& g);
+void rollback_story_started(RollbackView v);
+ReplayVerdict rollback_row_starting(RollbackView v);
+ReplayVerdict rollback_message_finished(RollbackView v);
 // The live story opens a choice menu: the choice to show highlighted (the
 // one picked there before, when the player came back to it), or -1.
-int rollback_menu_opening(Game& g);
+int rollback_menu_opening(RollbackView v);
 // The live menu closed (picked, refused, or withdrawn by a step back). A
 // menu stepped back from, or a choice picked as it was before, leaves the
 // story standing in the wait of the message stepped to, rebuilt, and going
 // on from it as from any message (Script_Pos the row after it).
-void rollback_menu_closed(Game& g, ChoiceOutcome how);
-void rollback_name_typed(Game& g, const std::string& name);
+void rollback_menu_closed(RollbackView v, ChoiceOutcome how);
+void rollback_name_typed(RollbackState& r, const std::string& name);
 
 // How many messages back the player can still go from where the screen is
 // (from an open menu, the message before it counts).
@@ -133,15 +146,15 @@ int rollback_room(const RollbackState& r);
 // before the newest one the history shows (its double click), and forward
 // by one (onto a choice, the story goes on live to ask it again). False when
 // there was nowhere to go.
-bool roll_back(Game& g, int n = 1);
-bool roll_back_to_line(Game& g, int back);
-bool roll_forward(Game& g);
+bool roll_back(RollbackView v, int n = 1);
+bool roll_back_to_line(RollbackView v, int back);
+bool roll_forward(RollbackView v);
 
 // The main window's keys and click while the story waits on a message or a
 // choice: true when they were a rollback step (or while rolled back, any
 // forward key or click), so nothing else acts on them.
-bool on_rollback_key(Game& g, int key);
-bool on_rollback_click(Game& g);
+bool on_rollback_key(RollbackView v, int key);
+bool on_rollback_click(RollbackView v);
 
 // The memory the rollback journals hold, in bytes (for the benchmark).
 size_t rollback_bytes(const RollbackState& r);

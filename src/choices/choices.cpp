@@ -173,7 +173,8 @@ ChoiceOutcome show_choices(const ChoiceMenu& g, int lit) {
   const ChoiceRowEntry& chosen = g.choice.Choice_Rows[static_cast<size_t>(std::min(picked, last))];
   history_add_choice(g.story.history, chosen.label);
   g.story.interp.Script_Pos = chosen.target;
-  if (g.story.input.Text_Mode == 0) set_text_mode(g.story, 1);  // skipping always stops at a choice
+  if (g.story.input.Text_Mode == 0)
+    set_text_mode(g.story.input, g.story.hooks, 1);  // skipping always stops at a choice
   g.story.msg.Shown_Speaker = 0;
   return ChoiceOutcome::Picked;
 }

@@ -2,7 +2,6 @@
 // save: errors until a good save, warnings for a few seconds. Drawn by the
 // game into a layer of its own, over everything but the message text: it
 // stands just above the message window, so the story can still be read.
-#include "app/game.h"
 #include "dev/dev_session.h"
 #include "graphics/screen.h"
 
@@ -40,28 +39,29 @@ void DevSession::show_band(const std::vector<std::string>& found, bool errors) {
     lines.back() = "... " + std::to_string(found.size() - kMaxLines + 1) + " more";
   const int h = kPad * 2 + kLineH * static_cast<int>(lines.size());
   band_.back_color = errors ? kErrorBack : kWarningBack;
-  const Surface& window = g_.screen.Waku[kWakuShown];
+  const Surface& window = story_.screen.Waku[kWakuShown];
   const int bottom = window.height() > 0 && window.top > h ? window.top : kScreenH;
   band_.place(0, bottom - h, kScreenW, h);
   fill_rect(band_, 0, 0, kScreenW, h, kEdge);
   fill_rect(band_, 0, 1, kScreenW, h - 1, band_.back_color);
   for (size_t i = 0; i < lines.size(); ++i)
-    g_.pf.text.draw_text(band_.img, kPad, kPad + kLineH * static_cast<int>(i),
-                         fitted(g_.pf.text, lines[i], kScreenW - 2 * kPad), kInk, kBandFont);
+    story_.pf.text.draw_text(band_.img, kPad, kPad + kLineH * static_cast<int>(i),
+                             fitted(story_.pf.text, lines[i], kScreenW - 2 * kPad), kInk,
+                             kBandFont);
   band_.visible = true;
   band_errors_ = errors;
-  Window& w = g_.pf.window;
+  Window& w = story_.pf.window;
   w.set_timer_enabled(warning_timer_, false);
   if (!errors) w.set_timer_enabled(warning_timer_, true);
-  refresh(g_);
+  story_.refresh();
 }
 
 void DevSession::hide_band() {
   band_errors_ = false;
-  g_.pf.window.set_timer_enabled(warning_timer_, false);
+  story_.pf.window.set_timer_enabled(warning_timer_, false);
   if (!band_.visible) return;
   band_.visible = false;
-  refresh(g_);
+  story_.refresh();
 }
 
 }  // namespace vm::dev

@@ -2,7 +2,6 @@
 // counters, reload the author's files.
 #include <cstdio>
 
-#include "app/game.h"
 #include "assets/text_helpers.h"
 #include "dev/dev_session.h"
 #include "platform/errors.h"
@@ -124,7 +123,7 @@ void DevSession::on_menu(MenuItem item) {
 }
 
 void DevSession::open_jump_dialog() {
-  const ScriptTables& t = g_.tables;
+  const ScriptTables& t = story_.tables;
   std::vector<std::string> rows;
   std::vector<int16_t> nums;
   for (int32_t i = 0; i < t.Scene_Count && i < static_cast<int32_t>(t.Scene_Index.size()); ++i) {
@@ -133,7 +132,7 @@ void DevSession::open_jump_dialog() {
     rows.push_back(scene_line(t, e.key, e.seq));
     nums.push_back(e.key);
   }
-  Platform& pf = g_.pf;
+  Platform& pf = story_.pf;
   JumpEvents events;
   {
     const MainDisabled held(pf.forms);
@@ -155,17 +154,17 @@ void DevSession::open_jump_dialog() {
 }
 
 void DevSession::open_counters_dialog() {
-  const InterpState& s = g_.interp;
+  const InterpState& s = story_.interp;
   std::string names;
-  for (int i = 1; i <= 5; ++i) names += " " + g_.msg.Name_Table[static_cast<size_t>(i)];
+  for (int i = 1; i <= 5; ++i) names += " " + story_.msg.Name_Table[static_cast<size_t>(i)];
   const std::string prompt = "NUM " + num4(s.Cur_Num) + "  SEQ " + std::to_string(s.Script_Pos) +
                              "\r\n名前:" + names + "\r\nカウンタ (NAME=VALUE):";
   const Counters now = counters();
-  const std::string typed = g_.pf.dialogs.input_box(prompt, "カウンタ", counters_text(now));
+  const std::string typed = story_.pf.dialogs.input_box(prompt, "カウンタ", counters_text(now));
   if (typed.empty()) return;  // cancelled
   const Result<Counters> c = parse_counters(typed, now);
   if (!c) {
-    message_box(g_.pf, c.error().what());
+    message_box(story_.pf, c.error().what());
     return;
   }
   set_counters(c.value());

@@ -101,8 +101,8 @@ int DevRun::run() {
   if (const Result<void> watched = monitor_.watch(folders_.edit); !watched)
     pf_.log.record(LogEvent::warning("cannot watch " + folders_.edit + ": " +
                                      watched.error().what() + "; 開発 > 再読み込み reloads it"));
-  const int code = run_game(pf_, folders_.shadow, [this, &warnings](Game& g) {
-    auto s = std::make_unique<DevSession>(g, folders_, warnings);
+  const int code = run_game(pf_, folders_.shadow, [this, &warnings](const DevView& view) {
+    auto s = std::make_unique<DevSession>(view, folders_, warnings);
     session_ = s.get();
     // What the input asked for before the game stood: once it has loaded.
     s->ask_early(early_jump_, early_counters_);
@@ -112,8 +112,8 @@ int DevRun::run() {
   return code;
 }
 
-Game* DevRun::game() const {
-  return session_ ? &session_->game() : nullptr;
+const DevView* DevRun::view() const {
+  return session_ ? &session_->view() : nullptr;
 }
 
 Result<void> DevRun::jump(int num) {

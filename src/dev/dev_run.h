@@ -14,7 +14,7 @@
 #include "platform/services.h"
 
 namespace vm {
-struct Game;
+struct DevView;
 }
 
 namespace vm::dev {
@@ -61,7 +61,7 @@ class DevRun {
   const DevFolders& folders() const { return folders_; }
   // The game as it stands while it runs (nullptr before and after): for the
   // runner's checks of what the player has in front of them.
-  Game* game() const;
+  const DevView* view() const;
 
  private:
   Platform& pf_;

@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <sstream>
 
-#include "app/game.h"
 #include "app/read_log.h"
 #include "assets/assets.h"
 #include "assets/cp932.h"
@@ -58,10 +57,11 @@ bool blocks_dev_run(const datatool::Finding& f) {
   return f.error && !f.on_path;
 }
 
-DevSession::DevSession(Game& g, const DevFolders& folders, std::vector<std::string> warnings)
-    : g_(g), f_(folders), warnings_(std::move(warnings)) {
+DevSession::DevSession(const DevView& view, const DevFolders& folders,
+                       std::vector<std::string> warnings)
+    : v_(view), story_(v_.play.story), f_(folders), warnings_(std::move(warnings)) {
   warnings_pending_ = !warnings_.empty();
-  Window& w = g_.pf.window;
+  Window& w = story_.pf.window;
   settle_timer_ = w.create_timer(kSettleMs);
   warning_timer_ = w.create_timer(kWarningMs);
   retry_timer_ = w.create_timer(kRetryMs);
@@ -79,13 +79,13 @@ std::string DevSession::caption(const std::string& game_caption) {
 
 void DevSession::layout() {
   band_.visible = false;
-  g_.screen.layers.push_back(&band_);
+  story_.screen.layers.push_back(&band_);
   // The menu's caption and the first pack's warnings, once the title stands.
-  g_.pf.window.set_timer_enabled(settle_timer_, true);
+  story_.pf.window.set_timer_enabled(settle_timer_, true);
 }
 
 bool DevSession::on_key(int key) {
-  if (key != kKeyR || g_.input.Ctrl_Held == 0) return false;
+  if (key != kKeyR || story_.input.Ctrl_Held == 0) return false;
   on_menu(MenuItem::DevReload);
   return true;
 }
@@ -94,12 +94,12 @@ void DevSession::on_file_changed(const std::string& name) {
   if (!is_text(name) && picture_of(name) < 0 && !is_tune(name)) return;
   changed_.insert(name);
   // From now: the last of a save's notices starts the wait.
-  g_.pf.window.set_timer_enabled(settle_timer_, false);
-  g_.pf.window.set_timer_enabled(settle_timer_, true);
+  story_.pf.window.set_timer_enabled(settle_timer_, false);
+  story_.pf.window.set_timer_enabled(settle_timer_, true);
 }
 
 bool DevSession::on_timer(int id) {
-  Window& w = g_.pf.window;
+  Window& w = story_.pf.window;
   if (id == settle_timer_) {
     w.set_timer_enabled(settle_timer_, false);
     take_changes();
@@ -122,14 +122,14 @@ bool DevSession::on_timer(int id) {
 
 void DevSession::take_changes() {
   // Start-up reads the folder itself; what was saved meanwhile waits.
-  if (g_.menu.phase() == MenuPhase::Loading) {
-    g_.pf.window.set_timer_enabled(settle_timer_, true);
+  if (v_.play.menu.phase() == MenuPhase::Loading) {
+    story_.pf.window.set_timer_enabled(settle_timer_, true);
     return;
   }
   if (!menu_named_) {
     // The menu bar is built after the layers: the item says its key here.
     menu_named_ = true;
-    g_.pf.window.set_menu_caption("dev_reload", kReloadCaption);
+    story_.pf.window.set_menu_caption("dev_reload", kReloadCaption);
   }
   if (warnings_pending_) {
     warnings_pending_ = false;
@@ -145,12 +145,12 @@ void DevSession::take_changes() {
     }
     repack(n);
     const int pic = picture_of(n);
-    if (pic == 60) load_faces(g_.stage());
+    if (pic == 60) load_faces(story_.stage());
     // A background or a character now on screen is drawn again, by playing
     // the scene again.
-    const bool dolls = std::any_of(g_.screen.Doll_Disp.begin(), g_.screen.Doll_Disp.end(),
+    const bool dolls = std::any_of(story_.screen.Doll_Disp.begin(), story_.screen.Doll_Disp.end(),
                                    [](const Surface& d) { return d.visible; });
-    redraw = redraw || (pic >= 0 && (pic == 70 + g_.interp.Place_No || (pic < 70 && dolls)));
+    redraw = redraw || (pic >= 0 && (pic == 70 + story_.interp.Place_No || (pic < 70 && dolls)));
   }
   changed_.clear();
   if (!texts.empty() && !reload_texts(texts)) return;
@@ -165,14 +165,14 @@ void DevSession::take_early() {
   }
   if (early_jump_ < 0) return;
   if (const Result<void> jumped = jump(early_jump_, counters(), true); !jumped)
-    g_.pf.log.record(
+    story_.pf.log.record(
         LogEvent::warning("jump " + std::to_string(early_jump_) + ": " + jumped.error().what()));
   early_jump_ = -1;
 }
 
 void DevSession::repack(const std::string& name) {
-  const DataFolder edit(g_.pf.files, f_.edit);
-  const DataFolder shadow(g_.pf.files, f_.shadow);
+  const DataFolder edit(story_.pf.files, f_.edit);
+  const DataFolder shadow(story_.pf.files, f_.shadow);
   try {
     if (!edit.has(name)) return;  // removed: the packed one stays until the next run
     std::string packed;
@@ -180,19 +180,19 @@ void DevSession::repack(const std::string& name) {
     shadow.replace(packed, bytes).value_or_throw();
     // A picture the game holds restored gets its real first bytes again.
     const int pic = picture_of(name);
-    const bool restored = std::find(g_.assets.restored.begin(), g_.assets.restored.end(), pic) !=
-                          g_.assets.restored.end();
+    const bool restored = std::find(story_.assets.restored.begin(), story_.assets.restored.end(),
+                                    pic) != story_.assets.restored.end();
     if (pic >= 0 && restored)
       shadow.restore_magic(pic, find_picture_entry(pic)->kind).value_or_throw();
-    g_.pf.log.record(LogEvent::dev_packed(name));
+    story_.pf.log.record(LogEvent::dev_packed(name));
   } catch (const std::exception& e) {
     show_band({name + ": error: " + e.what()}, true);
   }
 }
 
 bool DevSession::reload_texts(const std::set<std::string>& names) {
-  const DataFolder edit(g_.pf.files, f_.edit);
-  const DataFolder shadow(g_.pf.files, f_.shadow);
+  const DataFolder edit(story_.pf.files, f_.edit);
+  const DataFolder shadow(story_.pf.files, f_.shadow);
   // The packed files the game plays now, to put back if the new ones fail.
   std::vector<std::pair<std::string, std::string>> good;
   std::set<std::string> packed;
@@ -210,11 +210,12 @@ bool DevSession::reload_texts(const std::set<std::string>& names) {
   }
   std::vector<std::string> warnings;
   if (errors.empty())
-    for (const datatool::Finding& f : datatool::check_folder(g_.pf.files, f_.shadow))
-      (blocks_dev_run(f) ? errors : warnings).push_back(edited_name(f.line, g_.pf.files, f_.edit));
+    for (const datatool::Finding& f : datatool::check_folder(story_.pf.files, f_.shadow))
+      (blocks_dev_run(f) ? errors : warnings)
+          .push_back(edited_name(f.line, story_.pf.files, f_.edit));
   if (!errors.empty()) {
     for (const auto& [name, bytes] : good) shadow.replace(name, bytes).value_or_throw();
-    for (const std::string& e : errors) g_.pf.log.record(LogEvent::error(e));
+    for (const std::string& e : errors) story_.pf.log.record(LogEvent::error(e));
     show_band(errors, true);
     return false;
   }
@@ -223,7 +224,7 @@ bool DevSession::reload_texts(const std::set<std::string>& names) {
     // Warnings already shown once stay away while they are the same.
     hide_band();
   } else {
-    for (const std::string& w : warnings) g_.pf.log.record(LogEvent::warning(w));
+    for (const std::string& w : warnings) story_.pf.log.record(LogEvent::warning(w));
     show_band(warnings, false);
   }
   warnings_ = warnings;
@@ -231,15 +232,15 @@ bool DevSession::reload_texts(const std::set<std::string>& names) {
 }
 
 void DevSession::apply_texts(const std::set<std::string>& packed) {
-  const DataFolder shadow(g_.pf.files, f_.shadow);
-  AssetState& a = g_.assets;
+  const DataFolder shadow(story_.pf.files, f_.shadow);
+  AssetState& a = story_.assets;
   if (packed.count("51.dat") || packed.count("52.dat")) {
     ScriptTables fresh;
     load_tables(fresh, shadow.read_script(), shadow.read_choices());
-    g_.tables = std::move(fresh);
+    story_.tables = std::move(fresh);
     // The read log belongs to the script it was written for.
-    save_read_log(g_.read_log, g_.pf, a.Data_Dir);
-    load_read_log(g_.read_log, g_.pf, a.Data_Dir, g_.tables.Script_Table.size());
+    save_read_log(v_.read_log, story_.pf, a.Data_Dir);
+    load_read_log(v_.read_log, story_.pf, a.Data_Dir, story_.tables.Script_Table.size());
   }
   if (packed.count("50.dat")) {
     // The author's names and tunes; the gallery progress stays the game's.
@@ -247,13 +248,13 @@ void DevSession::apply_texts(const std::set<std::string>& packed) {
     lines[6] = a.Sys_Lines[6];
     a.Sys_Lines = lines;
     for (int i = 1; i <= 5; ++i)
-      g_.msg.Name_Table[static_cast<size_t>(i)] = cp932_to_utf8(lines[i]);
+      story_.msg.Name_Table[static_cast<size_t>(i)] = cp932_to_utf8(lines[i]);
     for (int i = 1; i <= 9; ++i) {
       a.Track_Files[i] = lines[6 + i];
       a.Extra_Files[i] = lines[15 + i];
     }
   }
-  g_.pf.log.record(LogEvent::dev_reloaded());
+  story_.pf.log.record(LogEvent::dev_reloaded());
 }
 
 }  // namespace vm::dev

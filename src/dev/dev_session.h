@@ -14,10 +14,6 @@
 #include "graphics/surface.h"
 #include "save/save.h"
 
-namespace vm {
-struct Game;
-}
-
 namespace vm::dev {
 
 // The counters as the author types them: "kou=2 pap=1". Names not given
@@ -39,7 +35,8 @@ class DevSession : public DevHooks {
  public:
   // warnings: what check found when the folder was first packed, shown in
   // the band once the title stands.
-  DevSession(Game& g, const DevFolders& folders, std::vector<std::string> warnings = {});
+  DevSession(const DevView& view, const DevFolders& folders,
+             std::vector<std::string> warnings = {});
   ~DevSession() override;
   DevSession(const DevSession&) = delete;
   DevSession& operator=(const DevSession&) = delete;
@@ -67,7 +64,9 @@ class DevSession : public DevHooks {
     early_jump_ = num;
     early_counters_ = c;
   }
-  Game& game() const { return g_; }
+  // The game as the dev run sees it: for the runner's checks of what the
+  // player has in front of them.
+  const DevView& view() const { return v_; }
   // The background a fresh play has on reaching NUM's first row (-1: none).
   int16_t entry_place(int16_t num) const;
 
@@ -89,7 +88,8 @@ class DevSession : public DevHooks {
   void open_jump_dialog();
   void open_counters_dialog();
 
-  Game& g_;
+  DevView v_;
+  Story& story_;  // v_'s
   DevFolders f_;
   Surface band_{"Dev_Band"};
   bool band_errors_ = false;

@@ -3,7 +3,6 @@
 #include <sstream>
 
 #include "app/flows.h"
-#include "app/game.h"
 #include "authoring/story_paths.h"
 #include "dev/dev_session.h"
 #include "gallery/gallery.h"
@@ -72,12 +71,12 @@ std::string counters_text(const Counters& c) {
 }
 
 Counters DevSession::counters() const {
-  const InterpState& s = g_.interp;
+  const InterpState& s = story_.interp;
   return {s.kou, s.pap, s.rub, s.hap};
 }
 
 void DevSession::set_counters(const Counters& c) {
-  InterpState& s = g_.interp;
+  InterpState& s = story_.interp;
   // A start still waiting (a jump during the opening) takes them too.
   waiting_record_.kou = c.kou;
   waiting_record_.pap = c.pap;
@@ -88,7 +87,7 @@ void DevSession::set_counters(const Counters& c) {
                                 {"rub", c.rub},
                                 {"hap", c.hap}}) {
     int16_t* slot = counter_named(s, name);
-    if (*slot != v) g_.pf.log.record(LogEvent::dev_set(name, v));
+    if (*slot != v) story_.pf.log.record(LogEvent::dev_set(name, v));
     *slot = static_cast<int16_t>(v);
   }
 }
@@ -96,27 +95,27 @@ void DevSession::set_counters(const Counters& c) {
 bool DevSession::can_start_now() const {
   // As a quick load: the story waits for a click or a choice, and no other
   // window holds it.
-  const MenuPhase p = g_.menu.phase();
-  if (g_.hooks->story_held()) return false;
+  const MenuPhase p = v_.play.menu.phase();
+  if (story_.hooks.story_held()) return false;
   if (p == MenuPhase::Title) return true;
-  return (p == MenuPhase::Story && g_.input.Click_Wait != 0) || p == MenuPhase::Choosing;
+  return (p == MenuPhase::Story && story_.input.Click_Wait != 0) || p == MenuPhase::Choosing;
 }
 
 void DevSession::restart_scene() {
-  const MenuPhase p = g_.menu.phase();
+  const MenuPhase p = v_.play.menu.phase();
   if (p != MenuPhase::Story && p != MenuPhase::Choosing) return;  // the title takes the new script
-  save_state(g_.save, g_.story());
-  Result<SavedRecord> read = parse_state_text(g_.save.Save_Slots[0]);
+  save_state(v_.play.save, story_);
+  Result<SavedRecord> read = parse_state_text(v_.play.save.Save_Slots[0]);
   if (!read) return;
   SavedRecord& r = read.value();
-  r.num = nearest_num(g_.tables, g_.interp.Cur_Num);
-  r.pos = std::max<int32_t>(0, find_num(g_.tables, static_cast<int16_t>(r.num)));
+  r.num = nearest_num(story_.tables, story_.interp.Cur_Num);
+  r.pos = std::max<int32_t>(0, find_num(story_.tables, static_cast<int16_t>(r.num)));
   r.place = entry_place(static_cast<int16_t>(r.num));
-  start_at(r, g_.interp.Scene_Hap);
+  start_at(r, story_.interp.Scene_Hap);
 }
 
 bool DevSession::story_running() const {
-  const MenuPhase p = g_.menu.phase();
+  const MenuPhase p = v_.play.menu.phase();
   return p == MenuPhase::Story || p == MenuPhase::Choosing || p == MenuPhase::Restoring ||
          p == MenuPhase::Ending;
 }
@@ -126,7 +125,7 @@ void DevSession::start_with_counters() {
   // Counters set on the title or while it opens: the story starts with them.
   const Counters c = counters();
   const int16_t first =
-      g_.tables.Script_Table.empty() ? int16_t{0} : g_.tables.Script_Table.front().num;
+      story_.tables.Script_Table.empty() ? int16_t{0} : story_.tables.Script_Table.front().num;
   (void)jump(first, c, true);  // the script's first NUM is always one to start at
 }
 
@@ -137,21 +136,21 @@ void DevSession::start_at(const SavedRecord& r, int16_t hap, bool defer) {
     restart_waiting_ = true;
     waiting_record_ = r;
     waiting_hap_ = hap;
-    g_.pf.window.set_timer_enabled(retry_timer_, true);
+    story_.pf.window.set_timer_enabled(retry_timer_, true);
     return;
   }
-  g_.save.Save_Slots[0] = make_state_text(r);
-  g_.save.Saved_Hap = hap;
-  g_.pf.log.record(LogEvent::dev_start(r.num));
-  if (g_.menu.phase() == MenuPhase::Title) {
-    if (g_.gallery.CG_exit.visible) leave_gallery(g_.gallery_room());
-    leave_title(g_.title_screen());
-    play_story(g_, true);
+  v_.play.save.Save_Slots[0] = make_state_text(r);
+  v_.play.save.Saved_Hap = hap;
+  story_.pf.log.record(LogEvent::dev_start(r.num));
+  if (v_.play.menu.phase() == MenuPhase::Title) {
+    if (v_.gallery.gallery.CG_exit.visible) leave_gallery(v_.gallery);
+    leave_title(v_.title);
+    play_story(v_.play, true);
     return;
   }
   // The choice boxes of a menu left unanswered go with it.
-  for (Surface& box : g_.screen.SelBox) box.visible = false;
-  g_.choice.shown = 0;
+  for (Surface& box : story_.screen.SelBox) box.visible = false;
+  v_.choice.shown = 0;
   throw LoadRequest{};
 }
 
@@ -159,22 +158,22 @@ int16_t DevSession::entry_place(int16_t num) const {
   // The background the scene's first rows stand on in a fresh play: a scene
   // that brings in its own replaces it with its own transition.
   datatool::Story story;
-  story.tables = g_.tables;
+  story.tables = story_.tables;
   return datatool::place_on_entry(story, datatool::explore_story(story), num);
 }
 
 Result<void> DevSession::jump(int num, const Counters& c, bool defer) {
-  if (num < 0 || num > 9999 || find_num(g_.tables, static_cast<int16_t>(num)) < 0)
+  if (num < 0 || num > 9999 || find_num(story_.tables, static_cast<int16_t>(num)) < 0)
     return failure("the script has no NUM " + std::to_string(num));
-  if (g_.menu.phase() == MenuPhase::Ending) return failure("no story can start here");
+  if (v_.play.menu.phase() == MenuPhase::Ending) return failure("no story can start here");
   // On the title, while it opens or mid-transition: the story starts there
   // as soon as it can.
-  save_state(g_.save, g_.story());
-  Result<SavedRecord> read = parse_state_text(g_.save.Save_Slots[0]);
+  save_state(v_.play.save, story_);
+  Result<SavedRecord> read = parse_state_text(v_.play.save.Save_Slots[0]);
   if (!read) return read.failure();
   SavedRecord& r = read.value();
   r.num = num;
-  r.pos = find_num(g_.tables, static_cast<int16_t>(num));
+  r.pos = find_num(story_.tables, static_cast<int16_t>(num));
   r.kou = c.kou;
   r.pap = c.pap;
   r.rub = c.rub;

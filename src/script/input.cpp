@@ -10,37 +10,37 @@ namespace {
 
 // The message window or anything laid inside it (the blinking mark, the
 // choice boxes) counts as the window.
-bool is_message_window(const Story& st, const Surface* target) {
-  for (const Surface& w : st.screen.Waku)
+bool is_message_window(const ScreenState& screen, const Surface* target) {
+  for (const Surface& w : screen.Waku)
     if (target == &w) return true;
   for (const Surface* p = target->parent; p; p = p->parent)
-    if (p == &st.screen.Waku[0]) return true;
+    if (p == &screen.Waku[0]) return true;
   return false;
 }
 
 // The game screen itself, or one of the sprite surfaces standing on it.
-bool is_scene(const Story& st, const Surface* target) {
-  if (target == &st.screen.Pic_Main) return true;
-  for (const Surface& d : st.screen.Doll_Disp)
+bool is_scene(const ScreenState& screen, const Surface* target) {
+  if (target == &screen.Pic_Main) return true;
+  for (const Surface& d : screen.Doll_Disp)
     if (target == &d) return true;
   return false;
 }
 
-void set_clicker(const Story& st, bool enabled) {
-  if (st.input.Clicker >= 0) st.pf.window.set_timer_enabled(st.input.Clicker, enabled);
+void set_clicker(const InputState& in, Window& window, bool enabled) {
+  if (in.Clicker >= 0) window.set_timer_enabled(in.Clicker, enabled);
 }
 
 // Hiding the window shows the whole scene and stops skipping; the pending
 // wait, if any, keeps waiting.
-void hide_window(const Story& st) {
+void hide_window(Story st) {
   st.screen.Waku[0].visible = false;
   st.input.Wnd_Hidden = -1;
-  if (st.input.Text_Mode == 0) set_text_mode(st, 1);
+  if (st.input.Text_Mode == 0) set_text_mode(st.input, st.hooks, 1);
   st.hooks.window_hidden_changed(true);
   st.refresh();
 }
 
-void show_window(const Story& st) {
+void show_window(Story st) {
   st.input.Wnd_Hidden = 0;
   st.screen.Waku[0].visible = true;
   st.hooks.window_hidden_changed(false);
@@ -49,18 +49,17 @@ void show_window(const Story& st) {
 
 }  // namespace
 
-bool fast_forwarding(const Story& st) {
-  return st.input.Ctrl_Held && !st.input.Wnd_Hidden;
+bool fast_forwarding(const InputState& in) {
+  return in.Ctrl_Held && !in.Wnd_Hidden;
 }
 
-int auto_delay_ms(const Story& st, int n) {
-  const PlayerSettings s = st.pf.settings.settings();
+int auto_delay_ms(const PlayerSettings& s, int n) {
   return s.auto_delay_ms + s.auto_delay_per_char_ms * std::max(0, n);
 }
 
-void wait_click(const Story& st, int message_chars) {
+void wait_click(Story st, int message_chars) {
   st.input.Click_Wait = -1;
-  set_clicker(st, true);
+  set_clicker(st.input, st.pf.window, true);
   // Auto-forward counts from the moment it can act: it starts again whenever
   // it is off or the player has hidden the window to look at the picture.
   uint32_t since = st.pf.clock.tick_count();
@@ -69,7 +68,7 @@ void wait_click(const Story& st, int message_chars) {
     st.pf.window.do_events();
     if (!st.input.Click_Wait) break;
     const uint32_t now = st.pf.clock.tick_count();
-    if (fast_forwarding(st)) {
+    if (fast_forwarding(st.input)) {
       st.input.Click_Wait = 0;
     } else if (!st.input.Auto_On || st.input.Wnd_Hidden || st.hooks.story_held()) {
       // Off, or the player is looking at the picture or busy in another
@@ -77,24 +76,25 @@ void wait_click(const Story& st, int message_chars) {
       since = now;
     } else if (st.input.back_at != 0 && static_cast<int32_t>(st.input.back_at - since) > 0) {
       since = st.input.back_at;  // back from another window: a fresh delay
-    } else if (static_cast<int64_t>(now - since) >= auto_delay_ms(st, message_chars)) {
+    } else if (static_cast<int64_t>(now - since) >=
+               auto_delay_ms(st.pf.settings.settings(), message_chars)) {
       st.input.Click_Wait = 0;
     }
   }
   const bool was_shown = st.screen.Blinker.visible;
   st.screen.Blinker.visible = false;
-  set_clicker(st, false);
+  set_clicker(st.input, st.pf.window, false);
   if (was_shown) st.refresh();
 }
 
-void on_mouse_down(const Story& st, const Surface* target, int button) {
+void on_mouse_down(Story st, const Surface* target, int button) {
   if (!target) return;
   InputState& in = st.input;
   // A choice box has no handler of its own: only its label picks, and a click
   // beside the label neither picks nor hides the window.
   for (const Surface& box : st.screen.SelBox)
     if (target == &box) return;
-  if (is_message_window(st, target)) {
+  if (is_message_window(st.screen, target)) {
     if (button == kLeftButton) {
       if (in.Click_Wait) in.Click_Wait = 0;
     } else if (button == kRightButton) {
@@ -102,7 +102,7 @@ void on_mouse_down(const Story& st, const Surface* target, int button) {
     }
     return;
   }
-  if (!is_scene(st, target)) return;
+  if (!is_scene(st.screen, target)) return;
   if (button == kLeftButton) {
     if (!in.Wnd_Hidden && in.Click_Wait) in.Click_Wait = 0;
   } else if (button == kRightButton) {
@@ -110,7 +110,7 @@ void on_mouse_down(const Story& st, const Surface* target, int button) {
   }
 }
 
-void on_key_down(const Story& st, int key) {
+void on_key_down(Story st, int key) {
   InputState& in = st.input;
   if (key == kKeyControl) in.Ctrl_Held = -1;
   // H (and Escape, the pad's back button) hides the window as a right click
@@ -126,36 +126,35 @@ void on_key_down(const Story& st, int key) {
   if ((key == kKeyReturn || key == kKeySpace) && in.Click_Wait) in.Click_Wait = 0;
 }
 
-void on_key_up(const Story& st, int key) {
-  if (key == kKeyControl) st.input.Ctrl_Held = 0;
+void on_key_up(InputState& in, int key) {
+  if (key == kKeyControl) in.Ctrl_Held = 0;
 }
 
-void on_auto(const Story& st) {
-  st.input.Auto_On = st.input.Auto_On ? 0 : -1;
-  st.hooks.auto_changed(st.input.Auto_On != 0);
+void on_auto(InputState& in, StoryHooks& hooks) {
+  in.Auto_On = in.Auto_On ? 0 : -1;
+  hooks.auto_changed(in.Auto_On != 0);
 }
 
-void on_clicker_tick(const Story& st) {
-  st.screen.Blinker.visible = !st.screen.Blinker.visible;
-  st.refresh();
+void on_clicker_tick(ScreenState& screen, Window& window) {
+  screen.Blinker.visible = !screen.Blinker.visible;
+  present_screen(screen, window);
 }
 
-void on_speedup(const Story& st) {
-  InputState& in = st.input;
+void on_speedup(InputState& in, StoryHooks& hooks) {
   if (in.Text_Mode != 0) {
-    set_text_mode(st, 0);
+    set_text_mode(in, hooks, 0);
     in.read_only_skip = true;
     in.Click_Wait = 0;
   } else {
-    set_text_mode(st, 1);
+    set_text_mode(in, hooks, 1);
     in.Click_Wait = -1;
   }
 }
 
-void set_text_mode(const Story& st, int16_t mode) {
-  st.input.Text_Mode = mode;
-  st.input.read_only_skip = false;
-  st.hooks.text_mode_changed(mode);
+void set_text_mode(InputState& in, StoryHooks& hooks, int16_t mode) {
+  in.Text_Mode = mode;
+  in.read_only_skip = false;
+  hooks.text_mode_changed(mode);
 }
 
 }  // namespace vm

@@ -8,6 +8,10 @@ namespace vm {
 
 struct Story;
 struct Surface;
+struct ScreenState;
+struct PlayerSettings;
+class StoryHooks;
+class Window;
 
 struct InputState {
   int16_t Click_Wait = 0;
@@ -28,28 +32,30 @@ struct InputState {
 // Waits until a click, Enter or Space clears Click_Wait. With auto-forward on
 // the wait also ends by itself, later for a longer message (message_chars
 // characters); while Ctrl is held it ends at once.
-void wait_click(const Story& st, int message_chars = 0);
+void wait_click(Story st, int message_chars = 0);
 
 // Ctrl is held and the message window is shown: messages are drawn whole and
 // their waits end at once, without touching Text_Mode.
-bool fast_forwarding(const Story& st);
+bool fast_forwarding(const InputState& in);
 
-// How long auto-forward lets a finished message of n characters stand.
-int auto_delay_ms(const Story& st, int n);
+// How long auto-forward lets a finished message of n characters stand, by
+// the player's settings.
+int auto_delay_ms(const PlayerSettings& s, int n);
 
 // Main-window handlers; target is the child area under the pointer.
-void on_mouse_down(const Story& st, const Surface* target, int button);
-void on_key_down(const Story& st, int key);
+void on_mouse_down(Story st, const Surface* target, int button);
+void on_key_down(Story st, int key);
 // The key that hides and shows the message window.
 constexpr int kKeyHide = 'H';
-void on_key_up(const Story& st, int key);
+void on_key_up(InputState& in, int key);
 // The auto menu item: turns auto-forward on or off.
-void on_auto(const Story& st);
-void on_clicker_tick(const Story& st);
-void on_speedup(const Story& st);
+void on_auto(InputState& in, StoryHooks& hooks);
+// The click-wait mark blinks.
+void on_clicker_tick(ScreenState& screen, Window& window);
+void on_speedup(InputState& in, StoryHooks& hooks);
 
 // Sets the message pacing and keeps the skip item's caption in step with it:
 // "スキップ停止" while skipping (mode 0), "次の選択まで進む" otherwise.
-void set_text_mode(const Story& st, int16_t mode);
+void set_text_mode(InputState& in, StoryHooks& hooks, int16_t mode);
 
 }  // namespace vm

@@ -12,14 +12,13 @@ constexpr int kQuietRowsBetweenEvents = 1000;
 
 // A jump that finds no target cannot go on: the same row would run again for
 // ever. The message has been shown once; the program ends in order.
-void jump_or_stop(const Story& st) {
-  if (!jump_to_num(st.tables, st.interp.Script_Pos, st.interp.Cur_Jump, st.pf.dialogs))
-    throw ShutdownRequest{true};
+void jump_or_stop(InterpState& s, const ScriptTables& tables, Dialogs& dialogs) {
+  if (!jump_to_num(tables, s.Script_Pos, s.Cur_Jump, dialogs)) throw ShutdownRequest{true};
 }
 
 // What the row's command does beyond the table's account of it (the dialog,
 // the jump and the step result).
-int run_command(const Story& st, int scene_result) {
+int run_command(Story st, int scene_result) {
   const Decision d = decide_command(st.interp);
   switch (d.command->command) {
     case Command::Rename:
@@ -44,13 +43,13 @@ int run_command(const Story& st, int scene_result) {
       clear_message_window(st.message_window());
       break;
     case Command::Wait:
-      timed_wait(st);
+      timed_wait(st.interp, st.pf);
       break;
     default:
       break;
   }
   if (d.command->dialog) st.pf.dialogs.message_box(d.command->dialog, Buttons::Ok);
-  if (d.jump) jump_or_stop(st);
+  if (d.jump) jump_or_stop(st.interp, st.tables, st.pf.dialogs);
   return d.result(scene_result);
 }
 
@@ -195,7 +194,7 @@ RowChanges load_row(InterpState& s, const ScriptTables& t,
   return ch;
 }
 
-void enter_place(const Story& st) {
+void enter_place(Story st) {
   const InterpState& s = st.interp;
   if (!change_place(st.stage(), s.Place_No, s.Cur_Text, st.input.Clicker)) return;
   // A fresh message window over the new background.
@@ -204,7 +203,7 @@ void enter_place(const Story& st) {
   rebuild_window_back(st.message_window(), st.scene, s.Cur_Text);
 }
 
-int script_step(const Story& st) {
+int script_step(Story st) {
   const RowChanges ch = load_row(st.interp, st.tables, st.msg.Name_Table);
   const InterpState& s = st.interp;
   const MessageWindow mw = st.message_window();
@@ -237,7 +236,7 @@ std::string spoken_message(const InterpState& s, const std::string& label) {
   return name.empty() ? text : name + "、" + text;
 }
 
-ReplayVerdict show_message(const Story& st) {
+ReplayVerdict show_message(Story st) {
   const InterpState& s = st.interp;
   if (s.Cur_Text.empty()) return ReplayVerdict::GoOn;
   st.screen.Waku[kWakuShown].visible = true;
@@ -245,16 +244,17 @@ ReplayVerdict show_message(const Story& st) {
   history_add_message(st.history, label, s.Cur_Text);
   const MessageWindow mw = st.message_window();
   const bool read_only_skip =
-      (st.input.Text_Mode == 0 && st.input.read_only_skip) || fast_forwarding(st);
+      (st.input.Text_Mode == 0 && st.input.read_only_skip) || fast_forwarding(st.input);
   if (read_only_skip && !st.hooks.may_skip_message()) {
     // Skipping stops at text the player has not read yet.
-    if (st.input.Text_Mode == 0) set_text_mode(st, 1);
+    if (st.input.Text_Mode == 0) set_text_mode(st.input, st.hooks, 1);
     st.input.Ctrl_Held = 0;
   }
   // Read as it starts typing, cutting off the one before; while skipping the
   // messages fly by unread, and the one the skip stops at is read.
-  if (st.input.Text_Mode != 0 && !fast_forwarding(st)) st.pf.speech.say(spoken_message(s, label));
-  const bool typed = st.input.Text_Mode == 3 && !fast_forwarding(st);
+  if (st.input.Text_Mode != 0 && !fast_forwarding(st.input))
+    st.pf.speech.say(spoken_message(s, label));
+  const bool typed = st.input.Text_Mode == 3 && !fast_forwarding(st.input);
   const int chars =
       draw_message(mw, label, s.Cur_Text, speaker_colour(s.Cur_Speaker), s.Cur_Speaker, typed, [&] {
         if (st.input.Text_Mode != 0) wait_click(st);
@@ -266,7 +266,7 @@ ReplayVerdict show_message(const Story& st) {
   return ReplayVerdict::GoOn;
 }
 
-void run_script(const Story& st) {
+void run_script(Story st) {
   // The story is entered only to begin it or to resume a loaded game: either
   // way the messages of what was played before are no longer this story's.
   clear_history(st.history);
@@ -274,7 +274,7 @@ void run_script(const Story& st) {
   run_rows(st);
 }
 
-ReplayVerdict run_rows(const Story& st) {
+ReplayVerdict run_rows(Story st) {
   InterpState& s = st.interp;
   // The last row is the end marker and never runs. A jump may land on it (a
   // jump skips this test); the loop then stops after it instead of running
@@ -304,16 +304,16 @@ ReplayVerdict run_rows(const Story& st) {
   return ReplayVerdict::GoOn;
 }
 
-void timed_wait(const Story& st) {
-  const long duration = wait_duration(st.interp.cur_line, st.interp.Cur_Text);
+void timed_wait(const InterpState& s, Platform& pf) {
+  const long duration = wait_duration(s.cur_line, s.Cur_Text);
   if (duration < 0) return;
-  uint32_t start = st.pf.clock.tick_count();
-  if (static_cast<long>(st.pf.clock.tick_count() - start) > duration) return;
+  uint32_t start = pf.clock.tick_count();
+  if (static_cast<long>(pf.clock.tick_count() - start) > duration) return;
   uint32_t now;
   do {
-    st.pf.window.do_events();
-    st.pf.clock.sleep(50);
-    now = st.pf.clock.tick_count();
+    pf.window.do_events();
+    pf.clock.sleep(50);
+    now = pf.clock.tick_count();
   } while (static_cast<long>(now - start) <= duration);
 }
 

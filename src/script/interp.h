@@ -9,6 +9,7 @@
 
 namespace vm {
 
+struct Platform;
 struct Story;
 struct ScriptRow;
 struct ScriptTables;
@@ -109,24 +110,24 @@ struct Decision {
 Decision decide_command(InterpState& s);
 
 // Runs from Script_Pos until Script_Last (the end marker) is reached.
-void run_script(const Story& st);
+void run_script(Story st);
 // The same loop without entering the story afresh: the history and what the
 // hooks keep of the run stay (an earlier moment played again). It ends at
 // the end marker (GoOn) or where the hooks stop it (their verdict).
-ReplayVerdict run_rows(const Story& st);
+ReplayVerdict run_rows(Story st);
 
 // The background of Place_No with the transition the row's text names, and
 // a fresh message window over it.
-void enter_place(const Story& st);
+void enter_place(Story st);
 
 // One step of the loop; returns the step result.
-int script_step(const Story& st);
+int script_step(Story st);
 
 // The current row's message: its speaker's label, into the history, drawn,
 // then the click wait (unless skipping) and the page check. When the hooks
 // stop the story at the message standing whole, it returns their verdict
 // before the wait.
-ReplayVerdict show_message(const Story& st);
+ReplayVerdict show_message(Story st);
 
 // The current row's message as it is read aloud: the speaker's name from
 // its label (without the brackets), then the text.
@@ -140,6 +141,6 @@ std::string substitute_names(const std::array<std::string, 6>& names, const std:
 
 // The w command: at least the given milliseconds, in 50 ms steps that let
 // events run.
-void timed_wait(const Story& st);
+void timed_wait(const InterpState& s, Platform& pf);
 
 }  // namespace vm

@@ -46,6 +46,9 @@ class StoryHooks {
   virtual bool may_skip_message() { return true; }
 };
 
+// The view is a handle on the states, as a span is on its elements: a
+// function that only reads them takes it as const Story&, one that changes
+// them takes it by value, and a leaf that needs one state takes that state.
 struct Story {
   Platform& pf;
   InterpState& interp;

@@ -418,7 +418,7 @@ TEST_F(Rollback, AStepBackThatCannotFindItsMessageAgainLeavesThePlayerWhereTheyS
     const std::vector<uint32_t> before = shown(g).px;
     const InterpState interp = g.interp;
     const int steps = test::count(hl, LogKind::Rollback);
-    stepped = roll_back(g, back);
+    stepped = roll_back(g.rollback_view(), back);
     stayed = shown(g).px == before && g.interp.Script_Pos == interp.Script_Pos &&
              g.interp.Cur_Text == interp.Cur_Text && g.rollback.depth == 0 && waits_on_player(g) &&
              test::count(hl, LogKind::Rollback) == steps;

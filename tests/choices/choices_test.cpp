@@ -88,7 +88,7 @@ TEST_F(Choices, PickingTheSecondOfTwoContinuesAtItsTargetAndSkippingStopsThere) 
   load("2");
   hl.player_settings.skip_unread = true;  // the message before the menu was never read
   g.input.Text_Mode = 3;
-  on_speedup(g.story());  // from character-by-character to skipping
+  on_speedup(g.input, *g.hooks);  // from character-by-character to skipping
   ASSERT_EQ(hl.menu_caption("speedup"), "スキップ停止");
   bool checked = false;
   // The right button, and a point on the box left of its label, pick nothing.

@@ -10,6 +10,7 @@
 #include <memory>
 #include <sstream>
 
+#include "app/dev_hooks.h"
 #include "app/session.h"
 #include "authoring/story_paths.h"
 #include "data/data_tool.h"
@@ -211,11 +212,18 @@ std::vector<int> scene_nums(const std::string& script) {
 
 // Runs each time the game waits on the player (a message or a choice menu)
 // until at returns false; at does the player's part (a click, a jump).
-void at_each_stop(DevPlay& p, uint32_t from, std::function<bool(Game&)> at) {
+// The dev run waits on the player: on a message, or on a choice menu.
+bool waits_on_player(const DevView& v) {
+  const Story& st = v.play.story;
+  if (v.play.menu.phase() == MenuPhase::Choosing) return choice_pending(v.choice);
+  return v.play.menu.phase() == MenuPhase::Story && st.input.Click_Wait != 0 && !st.msg.Msg_Busy;
+}
+
+void at_each_stop(DevPlay& p, uint32_t from, std::function<bool(const DevView&)> at) {
   p.hl.at(from, [&p, at] {
-    Game* g = p.dev->game();
-    if (g && waits_on_player(*g)) {
-      if (at(*g)) at_each_stop(p, p.hl.now() + 200, at);
+    const DevView* v = p.dev->view();
+    if (v && waits_on_player(*v)) {
+      if (at(*v)) at_each_stop(p, p.hl.now() + 200, at);
       return;
     }
     at_each_stop(p, p.hl.now() + 50, at);
@@ -232,11 +240,17 @@ struct Stop {
   // screen is left from the scene before.
   bool own_place = false;
 };
-Stop stop_of(Game& g) {
-  Stop s{shown(g).px, "", false};
-  if (g.choice.shown > 0) {
-    for (int i = 0; i < g.choice.shown; ++i)
-      s.said += g.choice.Choice_Rows[static_cast<size_t>(i)].label + "/";
+Stop stop_of(const DevView& v) {
+  const Story& g = v.play.story;
+  // The screen less the blinking arrow, as shown() gives it for a game.
+  ScreenState& screen = g.screen;
+  const bool blink = screen.Blinker.visible;
+  screen.Blinker.visible = false;
+  Stop s{compose_screen(screen).px, "", false};
+  screen.Blinker.visible = blink;
+  if (v.choice.shown > 0) {
+    for (int i = 0; i < v.choice.shown; ++i)
+      s.said += v.choice.Choice_Rows[static_cast<size_t>(i)].label + "/";
   } else {
     s.said = std::to_string(g.interp.Cur_Speaker) + " " + g.interp.Cur_Text;
   }
@@ -265,11 +279,11 @@ Stops fresh_stops(const std::string& script, const std::string& choices, size_t 
     DevPlay p(script, choices);
     size_t picks = 0;
     p.hl.click(kMenuReady, 300, 255);  // はじめから
-    at_each_stop(p, kMenuReady + 100, [&](Game& g) {
-      if (g.ending.running) return false;
-      first.try_emplace(g.interp.Cur_Num, stop_of(g));
+    at_each_stop(p, kMenuReady + 100, [&](const DevView& v) {
+      if (v.play.menu.phase() == MenuPhase::Ending) return false;
+      first.try_emplace(v.play.story.interp.Cur_Num, stop_of(v));
       const int row =
-          g.choice.shown > 0 && picks < path.picks.size() ? path.picks[picks++].second : 0;
+          v.choice.shown > 0 && picks < path.picks.size() ? path.picks[picks++].second : 0;
       p.hl.click(p.hl.now(), kWindowX, kFirstChoiceY + row * (kSecondChoiceY - kFirstChoiceY));
       return true;
     });
@@ -294,9 +308,9 @@ void expect_every_scene_restarts(const std::string& script, const std::string& c
   size_t asked = 0;
   const auto starts = [&p] { return events(p.hl, LogKind::DevStart).size(); };
   p.hl.click(kMenuReady, 300, 255);
-  at_each_stop(p, kMenuReady + 100, [&](Game& g) {
+  at_each_stop(p, kMenuReady + 100, [&](const DevView& v) {
     if (starts() < asked) return true;  // the start asked for is still to come
-    if (asked > 0) started.emplace_back(nums[(asked - 1) / 2], stop_of(g));
+    if (asked > 0) started.emplace_back(nums[(asked - 1) / 2], stop_of(v));
     if (asked == 2 * nums.size()) return false;
     // A start leaves the scene from inside the jump: it comes on its own.
     p.hl.at(p.hl.now() + 10, [&p, n = nums[asked / 2]] {

@@ -74,7 +74,7 @@ TEST_F(EndingTest, ClosingMessageOfEachEndingWithItsColourPlaceAndButton) {
     Game g2{h2.platform()};
     test::ready_on_demo(g2, dir.path());
     g2.interp.hap = hap;
-    run_ending(g2);
+    run_ending(g2.story(), g2.ending, g2.menu);
     const Image& f = h2.last_frame();
     if (hap != 0 && hap != 1) {
       EXPECT_TRUE(f.px == other.px) << hap;
@@ -237,7 +237,7 @@ TEST_F(EndingTest, MusicFadesAndTheSceneDissolvesToBlack) {
   // The last message still stands: the music fades over the bare background.
   g.screen.Waku[0].img = Image(g.screen.Waku[0].width(), g.screen.Waku[0].height(), rgb(1, 2, 3));
   g.screen.Waku[0].visible = true;
-  refresh(g);
+  g.story().refresh();
   bool bare_before_fade = false;
   uint32_t fade_done = 0, black_at = 0;
   hl.on_present = [&](const Image& f, uint32_t t) {
@@ -255,7 +255,7 @@ TEST_F(EndingTest, MusicFadesAndTheSceneDissolvesToBlack) {
   hl.close(12000);
   // The close request leaves the roll's loops for the main loop, which
   // unloads the main window.
-  expect_orderly_end([&] { run_ending(g); }, "the close box");
+  expect_orderly_end([&] { run_ending(g.story(), g.ending, g.menu); }, "the close box");
   hl.on_present = nullptr;
   EXPECT_EQ(g.sound.Cur_Track, 0);
   // Eight steps down to 0, then back at the level for the ending tune.
@@ -286,7 +286,7 @@ TEST_F(EndingTest, TuneAfterAFadeOutPlaysAtTheEarlierLevelAndNothingOpensOverThe
     for (const char* m : {"history", "auto"}) EXPECT_FALSE(hl.menu_enabled(m)) << m;
   });
   hl.close(12000);
-  expect_orderly_end([&] { run_ending(g); }, "the close box");
+  expect_orderly_end([&] { run_ending(g.story(), g.ending, g.menu); }, "the close box");
   EXPECT_EQ(level_for_tune, 0x8000u);
   EXPECT_EQ(events(hl, LogKind::History).where(&LogEvent::action, "open").count(), 0);
 }

@@ -133,7 +133,7 @@ TEST_F(SpriteTest, BackdropOverTheRightSpriteAndItsWipe) {
   g.options.Window_Density = 0.65f;
   doll(2, 1, "R");
   g.screen.Waku[0].visible = true;
-  refresh(g);
+  g.story().refresh();
   const auto want =
       backdrop([&](int x, int y) { return over(s21, 350, x, y, old_px(x, y)); }, 0.65f);
   EXPECT_TRUE(shows(g.screen.Waku[4].img, want));
@@ -162,7 +162,7 @@ TEST_F(SpriteTest, BackdropOverTheRightSpriteAndItsWipe) {
   EXPECT_EQ(hl.now() - t0, 10u * (w / 2 + 1));
   // The backdrop no longer holds the sprite.
   g.screen.Waku[0].visible = true;
-  refresh(g);
+  g.story().refresh();
   EXPECT_TRUE(shows(g.screen.Waku[4].img, backdrop(old_px, 0.65f)));
 }
 

@@ -235,7 +235,7 @@ TEST(LoadState, KeepsTheCaptionTheSkipAndTheSilenceAndFitsOnlyWhatTheStoryPlays)
   // NUM 20 saved at its second row (SEQ 2), place -1, music off, skipping
   // (mode "00"), tune 4 playing.
   g.save.Save_Slots = {"0040000000-100200080000000000204", "森野", "詩"};
-  load_state(g);
+  load_state(g.story_play());
   EXPECT_EQ(g.interp.Save_Title, "この回の見出し");
   EXPECT_EQ(g.sound.Music_On, 0);
   EXPECT_EQ(g.input.Text_Mode, 0);  // the menu offers to stop

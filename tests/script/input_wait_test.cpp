@@ -29,7 +29,7 @@ TEST(InputWait, LeftClicksEnterSpaceAndCtrlReleaseOtherInputDoesNot) {
   Rig r;
   r.hl.key(0, kKeyReturn);
   r.hl.key(0, kKeySpace);
-  do_events(r.g);
+  do_events(r.g.pf);
   EXPECT_EQ(r.g.input.Click_Wait, 0);
   EXPECT_EQ(r.g.input.Text_Mode, 3);
   EXPECT_EQ(r.g.input.Wnd_Hidden, 0);
@@ -109,7 +109,7 @@ TEST(InputWait, RightClickHidesAndShowsKeepingTheWaitOnTheMarkTooButNotOnTheScen
   // A right click on the scene while the window is shown does nothing; on
   // the mark it counts as the window.
   r.click_scene(r.hl.now(), kRightButton);
-  do_events(r.g);
+  do_events(r.g.pf);
   EXPECT_TRUE(r.g.screen.Waku[0].visible);
   EXPECT_EQ(r.g.input.Wnd_Hidden, 0);
   r.g.screen.Blinker.visible = true;
@@ -212,7 +212,7 @@ TEST(AutoForward, GoesOnAfterTheDelayOfTheSettingsWhichHidingReadingBackOrSaving
   r.click_window(20000);
   r.say(1, chars(5));
   EXPECT_GE(r.hl.now(), 20000u);
-  on_auto(r.g.story());
+  on_auto(r.g.input, *r.g.hooks);
   EXPECT_TRUE(r.hl.menu_checked("auto"));
   // Typing, then 1.5 s and 80 ms per character, with no input at all; more
   // than a line is typed at 10 ms a character.
@@ -276,7 +276,7 @@ TEST(CtrlFastForward, RunsWhileHeldAndStopsWhenReleased) {
   Rig r;
   r.hl.player_settings.skip_unread = true;  // none of these lines was read before
   r.hl.key(0, kKeyControl);
-  do_events(r.g);
+  do_events(r.g.pf);
   const int presents = r.hl.present_count();
   uint32_t t0 = r.hl.now();
   for (int i = 0; i < 6; ++i) r.say(1, chars(23));
@@ -287,7 +287,7 @@ TEST(CtrlFastForward, RunsWhileHeldAndStopsWhenReleased) {
 
   // Released: typing and the click wait are back.
   r.hl.key_up(r.hl.now(), kKeyControl);
-  do_events(r.g);
+  do_events(r.g.pf);
   t0 = r.hl.now();
   r.click_window(t0 + 5000);
   r.say(1, chars(10));

@@ -42,8 +42,8 @@ class Sound : public ::testing::Test, protected test::ScreenRig {
   // game's waits do.
   void run_until(uint32_t at_ms) {
     while (hl.now() < at_ms) {
-      sleep_ms(g, 10);
-      do_events(g);
+      sleep_ms(g.pf, 10);
+      do_events(g.pf);
     }
   }
   std::vector<uint32_t> volumes() const {
