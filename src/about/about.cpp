@@ -18,13 +18,18 @@ ControlSpec shape(const std::string& name, int x, int y, int w, int h, uint32_t 
 
 // The game's name as the box shows it: in the Mincho face, drawn by the
 // game's own text service.
-Image title_picture(Text& text, int w, int h) {
+Image title_picture(Text& text, int w, int h, const std::string& name) {
   Image img(w, h, kPaper);
-  text.draw_text(img, 0, 0, kGameName, kPlum, Font{"ＭＳ 明朝", 24, true});
+  text.draw_text(img, 0, 0, name, kPlum, Font{"ＭＳ 明朝", 24, true});
   return img;
 }
 
-FormSpec about_form(Text& text) {
+// An address written as it is typed to a mail program becomes a mail link.
+std::string mail_link(const std::string& v) {
+  return v.find(':') == std::string::npos && v.find('@') != std::string::npos ? "mailto:" + v : v;
+}
+
+FormSpec about_form(Text& text, const std::string& game_name) {
   FormSpec f;
   f.name = "frmAbout";
   f.caption = kAboutCaption;
@@ -36,7 +41,7 @@ FormSpec about_form(Text& text) {
   c.push_back(shape("Shape2", 20, 62, kWidth - 40, 2, rgb(192, 160, 192)));
   c.push_back(shape("Shape3", 20, 240, kWidth - 40, 1, rgb(192, 160, 192)));
   ControlSpec name = ControlSpec::at(ControlSpec::Picture, "Label5", 20, 18, 200, 38);
-  name.picture = title_picture(text, name.w, name.h);
+  name.picture = title_picture(text, name.w, name.h, game_name);
   c.push_back(name);
   c.push_back(ControlSpec::at(ControlSpec::Label, "Label6", 250, 32, 150, 20));
   c.push_back(ControlSpec::at(ControlSpec::Label, "Label1", 20, 72, kWidth - 40, 40));
@@ -63,6 +68,24 @@ std::string about_notice() {
          "ご意見ご要望等ありましたら、ﾒｰﾙでお知らせください。";
 }
 
+// The box's labels break lines with CR LF; an author writes \n.
+std::string label_lines(const std::string& v) {
+  std::string out;
+  for (size_t i = 0; i < v.size(); ++i) {
+    if (v[i] == '\n' && (i == 0 || v[i - 1] != '\r')) out += '\r';
+    out += v[i];
+  }
+  return out;
+}
+
+AboutTexts about_texts(const GameWords* words) {
+  const GameWords none;
+  const GameWords& w = words ? *words : none;
+  return {w.title.value_or(kGameName), w.version.value_or(kGameVersion),
+          w.notice ? label_lines(*w.notice) : about_notice(),
+          mail_link(w.mail.value_or(kMakerMail)), w.home.value_or(kMakerHome)};
+}
+
 void AboutEvents::on_event(const InputEvent& ev) {
   if (ev.kind == InputEvent::FormClose) {
     close_about(about_);
@@ -74,9 +97,9 @@ void AboutEvents::on_event(const InputEvent& ev) {
   } else if (ev.name == "Label3") {
     // The link's own text is the target; what the desktop does with it is
     // its affair (nothing, when no program takes it).
-    pf_.shell.open_with_shell(kMakerMail);
+    pf_.shell.open_with_shell(about_texts(about_.words.get()).mail);
   } else if (ev.name == "Label4") {
-    pf_.shell.open_with_shell(kMakerHome);
+    pf_.shell.open_with_shell(about_texts(about_.words.get()).home);
   }
 }
 
@@ -86,14 +109,15 @@ void open_about(AboutState& a, Platform& pf) {
     return;
   }
   if (!a.events) a.events = std::make_unique<AboutEvents>(a, pf);
-  a.frmAbout = pf.forms.open(about_form(pf.text));
+  const AboutTexts t = about_texts(a.words.get());
+  a.frmAbout = pf.forms.open(about_form(pf.text, t.name));
   a.frmAbout->set_sink(a.events.get());
   Form& f = *a.frmAbout;
-  f.set_text("Label6", kGameVersion);
+  f.set_text("Label6", t.version);
   f.set_text("Label1", about_requirements());
-  f.set_text("Label2", about_notice());
-  f.set_text("Label3", kMakerMail);
-  f.set_text("Label4", kMakerHome);
+  f.set_text("Label2", t.notice);
+  f.set_text("Label3", t.mail);
+  f.set_text("Label4", t.home);
 }
 
 void close_about(AboutState& a) {

@@ -5,6 +5,7 @@
 #include <memory>
 #include <string>
 
+#include "assets/game_words.h"
 #include "platform/services.h"
 
 namespace vm {
@@ -34,7 +35,17 @@ class AboutEvents : public EventSink {
 struct AboutState {
   std::unique_ptr<Form> frmAbout;  // empty while the box is not loaded
   std::unique_ptr<AboutEvents> events;
+  // The game's own name, version, notice and links (game.ini); none for a
+  // folder that names no words of its own.
+  std::shared_ptr<const GameWords> words;
 };
+
+// What the box shows for the game's words (the engine's own where they say
+// nothing): the name, the version line, the notice and the two links.
+struct AboutTexts {
+  std::string name, version, notice, mail, home;
+};
+AboutTexts about_texts(const GameWords* words);
 
 // The version menu item: builds the box afresh and shows it (an open box
 // stays as it is).

@@ -14,6 +14,8 @@
 #include "app/quick_slot.h"
 #include "app/read_aloud.h"
 #include "assets/assets.h"
+#include "assets/data_folder.h"
+#include "assets/game_words.h"
 #include "choices/choices.h"
 #include "ending/ending.h"
 #include "gallery/gallery.h"
@@ -158,16 +160,37 @@ void set_caption(Window& w, DevHooks* dev, const std::string& caption) {
 
 }  // namespace
 
+namespace {
+
+// The game's own words, read before anything is shown: the caption is the
+// first of them. A line the game cannot read keeps the engine's text and is
+// said once (the author's check names it the same way).
+void read_game_words(Game& g) {
+  WordsReading r = load_game_words(DataFolder(g.pf.files, g.assets.Data_Dir));
+  for (const WordsProblem& p : r.problems)
+    g.pf.log.record(LogEvent::warning(std::string(kGameWordsFile) + ":" + std::to_string(p.line) +
+                                      ": " + p.text + "; the game keeps its own words there"));
+  auto words = std::make_shared<const GameWords>(std::move(r.words));
+  g.assets.words = words;
+  g.msg.words = words;
+  g.ending.words = words;
+  g.about.words = words;
+}
+
+}  // namespace
+
 void form_load(Game& g, const std::string& data_dir) {
   Window& w = g.pf.window;
   g.menu.build(g.dev != nullptr);
   apply_view_settings(g.pf, g.menu);
   show_read_aloud_tick(g.pf, g.menu);
   w.set_busy_cursor(true);
-  set_caption(w, g.dev.get(), "Velmora - loading now...");
-
   g.assets.Data_Dir = data_dir;
   if (g.assets.Data_Dir.empty() || g.assets.Data_Dir.back() != '/') g.assets.Data_Dir += '/';
+  read_game_words(g);
+  const std::string title = game_title(*g.assets.words);
+  set_caption(w, g.dev.get(), title + " - loading now...");
+
   if (!g.pf.files.exists(g.assets.Data_Dir + "11.dat")) {
     message_box(g.pf, "フォルダの内容が不正です.\r\n" + g.assets.Data_Dir);
     throw EndProcess{1};
@@ -205,7 +228,7 @@ void form_load(Game& g, const std::string& data_dir) {
   load_faces(g.stage());
   g.menu.set_quick_slot(quick_slot_loadable(g.slot_window()));
   w.set_busy_cursor(false);
-  set_caption(w, g.dev.get(), "Velmora");
+  set_caption(w, g.dev.get(), title);
   do_events(g.pf);
   show_title(g.title_screen(), g.menu);
 }

@@ -4,9 +4,11 @@
 
 #include <array>
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
+#include "assets/game_words.h"
 #include "platform/services.h"
 
 namespace vm {
@@ -22,6 +24,9 @@ struct AssetState {
   std::array<std::string, 10> Extra_Files;  // the second list, 1..9
   std::string script_text;                  // 51.dat decoded in memory
   std::string choice_text;                  // 52.dat decoded in memory
+  // The game's own words (game.ini), read first of all; empty words when
+  // the folder has none.
+  std::shared_ptr<const GameWords> words = std::make_shared<const GameWords>();
 };
 
 // Byte inversion of the script files (255 - b for every byte).

@@ -15,6 +15,7 @@
 #include "assets/assets.h"
 #include "assets/cp932.h"
 #include "assets/data_folder.h"
+#include "assets/game_words.h"
 #include "assets/text_helpers.h"
 #include "authoring/layout.h"
 #include "authoring/midi.h"
@@ -535,6 +536,13 @@ struct Checker {
   }
 
   // --------------------------------------------------------------- music ---
+  // The game's own words: a line the game cannot read is an error of the
+  // author's, though the game plays on with its own text there.
+  void check_words() {
+    for (const WordsProblem& p : load_game_words(data).problems)
+      add(true, kGameWordsFile, p.line, "", p.text + "; the game keeps its own words there");
+  }
+
   void check_music() {
     std::set<std::string> names;
     for (const auto& [line, name] : tunes) names.insert(name);
@@ -573,6 +581,7 @@ std::vector<Finding> check_folder(Files& files, const std::string& dir) {
   c.check_paths();
   c.check_pictures();
   c.check_music();
+  c.check_words();
   return c.found;
 }
 

@@ -70,11 +70,12 @@ DevSession::DevSession(const DevView& view, const DevFolders& folders,
 DevSession::~DevSession() = default;
 
 std::string DevSession::caption(const std::string& game_caption) {
-  // "Velmora - loading now..." becomes "NAME (dev) - loading now...".
-  const std::string game = "Velmora";
-  const std::string rest =
-      game_caption.rfind(game, 0) == 0 ? game_caption.substr(game.size()) : " " + game_caption;
-  return f_.name + " (dev)" + rest;
+  // "TITLE - loading now..." becomes "NAME (dev) - loading now...", and the
+  // game's own name "NAME (dev)".
+  const std::string loading = " - loading now...";
+  const size_t at = game_caption.rfind(loading);
+  const bool ends_loading = at != std::string::npos && at + loading.size() == game_caption.size();
+  return f_.name + " (dev)" + (ends_loading ? loading : "");
 }
 
 void DevSession::layout() {

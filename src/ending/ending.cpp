@@ -189,6 +189,25 @@ uint32_t end_message_colour(int16_t hap) {
   return ending_row(hap) == 1 ? kEndColourTrue : kEndColourOther;
 }
 
+namespace {
+
+const ClosingWords* closing_words(const EndingState& e, int16_t hap) {
+  if (!e.words) return nullptr;
+  return ending_row(hap) == 1 ? &e.words->true_end : &e.words->other_end;
+}
+
+}  // namespace
+
+const std::string& closing_line(const EndingState& e, int16_t hap, int line) {
+  const ClosingWords* w = closing_words(e, hap);
+  return w && w->lines ? (*w->lines)[static_cast<size_t>(line)] : end_message(hap, line);
+}
+
+uint32_t closing_colour(const EndingState& e, int16_t hap) {
+  const ClosingWords* w = closing_words(e, hap);
+  return w && w->colour ? *w->colour : end_message_colour(hap);
+}
+
 int end_char_x(int16_t hap, int i, int n) {
   return 15 * i + 320 - 8 * n - 10 * ending_row(hap);
 }
@@ -206,6 +225,14 @@ void fill_staff_table(EndingState& e) {
           "https://velmora.example.org/music/", "", ""};
   t[8] = {"Renji - Morning on the slope", "Renji - Harbour town", "Aoi - Sea breeze waltz",
           "Aoi - Lanterns at night", "Renji - Velloria"};
+  if (!e.words) return;
+  // The staff roll's first card names the game the player has just read.
+  if (e.words->title) t[0][1] = *e.words->title;
+  for (const auto& [row, cells] : e.words->credit_rows) {
+    auto& to = t[static_cast<size_t>(row)];
+    to.fill(std::string());
+    for (size_t i = 0; i < cells.size() && i < to.size(); ++i) to[i] = cells[i];
+  }
 }
 
 std::string name_colour_key(const EndingState&) {
@@ -347,7 +374,7 @@ void show_end_message(const Finale& g) {
   EndingState& e = g.ending;
   Surface& pic = end_pic(g);
   const int16_t hap = g.hap;
-  const uint32_t c = end_message_colour(hap);
+  const uint32_t c = closing_colour(e, hap);
 
   pic.font = kMincho20;
   pic.fore_color = c;
@@ -356,11 +383,12 @@ void show_end_message(const Finale& g) {
   refresh(g);
   // Read whole as its first line comes in; the writing takes longer.
   std::string said;
-  for (int l = 0; l < 3; ++l) said += (l ? " " : "") + end_message(hap, l);
-  g.stage.pf.speech.say(said.substr(said.find_first_not_of(' ')));
+  for (int l = 0; l < 3; ++l) said += (l ? " " : "") + closing_line(e, hap, l);
+  if (const size_t first = said.find_first_not_of(' '); first != std::string::npos)
+    g.stage.pf.speech.say(said.substr(first));
 
   for (int l = 0; l < 3; ++l) {
-    const std::string& line = end_message(hap, l);
+    const std::string& line = closing_line(e, hap, l);
     if (l == 0) {
       // Written on the hidden canvas with its shadow, then the rose brings it
       // onto the screen column by column.

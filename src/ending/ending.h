@@ -5,8 +5,10 @@
 
 #include <array>
 #include <cstdint>
+#include <memory>
 #include <string>
 
+#include "assets/game_words.h"
 #include "graphics/scene.h"
 #include "graphics/surface.h"
 #include "sound/sound.h"
@@ -38,6 +40,9 @@ struct EndingState {
   Surface END_btn{"END_btn"};
   bool end_button_enabled = false;
   bool running = false;  // run_ending has begun; the story's controls stay out
+  // The game's own closing lines and credits (game.ini); none for a folder
+  // that names no words of its own.
+  std::shared_ptr<const GameWords> words;
 };
 
 // What the ending works with once the story is locked: its own state, the
@@ -54,10 +59,15 @@ struct Finale {
 int ending_row(int16_t hap);
 const std::string& end_message(int16_t hap, int line);
 uint32_t end_message_colour(int16_t hap);
+// The same as the game shows them: the game's own closing lines and colour
+// where its words give them.
+const std::string& closing_line(const EndingState& e, int16_t hap, int line);
+uint32_t closing_colour(const EndingState& e, int16_t hap);
 // x of character i (1-based) of a typed line of n characters, inside End_Pic.
 int end_char_x(int16_t hap, int i, int n);
 
-// The credits of this game: the staff, the music and the tunes.
+// The credits of this game: the staff, the music and the tunes; a row the
+// game's own words give replaces the engine's row (cells left out empty).
 void fill_staff_table(EndingState& e);
 // The three letters that mark the second staff member's name (drawn pink).
 std::string name_colour_key(const EndingState& e);

@@ -121,7 +121,19 @@ void draw_cell(const MessageWindow& mw, int index, const std::string& ch, uint32
   draw_string(mw, x, y, ch, colour, tc.font);
 }
 
+namespace {
+
+const CastMember* cast_member(const MessageState& m, int code) {
+  if (!m.words) return nullptr;
+  const auto it = m.words->cast.find(code);
+  return it == m.words->cast.end() ? nullptr : &it->second;
+}
+
+}  // namespace
+
 std::string speaker_label(const MessageState& m, int code) {
+  if (const CastMember* c = cast_member(m, code); c && c->label)
+    return fill_names(m.Name_Table, *c->label);
   switch (code) {
     case 1:
       return "【ソラノ】";
@@ -140,7 +152,9 @@ std::string speaker_label(const MessageState& m, int code) {
   }
 }
 
-uint32_t speaker_colour(int code) {
+uint32_t speaker_colour(const MessageState& m, int code) {
+  // A code the game's cast names speaks in black unless it is given a colour.
+  if (const CastMember* c = cast_member(m, code)) return c->colour.value_or(0x000000u);
   return (code >= 1 && code <= 6) ? 0x000000u : kNarrationColour;
 }
 
@@ -312,9 +326,14 @@ void rebuild_window_back(const MessageWindow& mw, const SceneState& s,
 void Change_Name(MessageState& m, Dialogs& dialogs) {
   static const std::string kWideSpace = "\xE3\x80\x80";  // U+3000
   dialogs.set_ime_open(true);
-  const std::string answer = dialogs.input_box(
-      "【女の子】の名前を変更できます。\n好きな名前を入力して「OK」ボタンをクリックしてください。",
-      "なまえの変更", m.Name_Table[1] + kWideSpace + m.Name_Table[2]);
+  const GameWords none;
+  const GameWords& w = m.words ? *m.words : none;
+  const std::string answer =
+      dialogs.input_box(w.rename_prompt.value_or("【女の子】の名前を変更できます。\n好きな名前を入"
+                                                 "力して「OK」ボタンをクリックしてください。"),
+                        w.rename_title.value_or("なまえの変更"),
+                        w.rename_preset ? fill_names(m.Name_Table, *w.rename_preset)
+                                        : m.Name_Table[1] + kWideSpace + m.Name_Table[2]);
 
   // Counted in characters: the answer is at most 7 long, space included, and
   // the space is neither missing nor last.

@@ -5,9 +5,11 @@
 #include <array>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
+#include "assets/game_words.h"
 #include "graphics/scene.h"
 #include "graphics/screen.h"
 #include "platform/services.h"
@@ -21,6 +23,9 @@ struct MessageState {
   int16_t Shown_Speaker = 0;
   int16_t Choice_Armed = 0;
   std::array<std::string, 6> Name_Table;  // UTF-8; 1 and 2 are the girl's names
+  // The game's own cast and rename dialog (game.ini); none for a folder
+  // that names no words of its own. Shared, never changed once read.
+  std::shared_ptr<const GameWords> words;
   // Message window rectangle on the game screen.
   int left = 195, top = 355, width = 432, height = 108;
 };
@@ -89,8 +94,9 @@ void rebuild_window_back(const MessageWindow& mw, const SceneState& scene,
 // The g4 rename dialog.
 void Change_Name(MessageState& m, Dialogs& dialogs);
 
-// Speaker label for a code ("" for narration and unknown codes).
+// Speaker label for a code ("" for narration and unknown codes): the game's
+// own cast where it names the code, else the engine's six.
 std::string speaker_label(const MessageState& m, int code);
-uint32_t speaker_colour(int code);
+uint32_t speaker_colour(const MessageState& m, int code);
 
 }  // namespace vm

@@ -255,10 +255,10 @@ ReplayVerdict show_message(Story st) {
   if (st.input.Text_Mode != 0 && !fast_forwarding(st.input))
     st.pf.speech.say(spoken_message(s, label));
   const bool typed = st.input.Text_Mode == 3 && !fast_forwarding(st.input);
-  const int chars =
-      draw_message(mw, label, s.Cur_Text, speaker_colour(s.Cur_Speaker), s.Cur_Speaker, typed, [&] {
-        if (st.input.Text_Mode != 0) wait_click(st);
-      });
+  const int chars = draw_message(mw, label, s.Cur_Text, speaker_colour(st.msg, s.Cur_Speaker),
+                                 s.Cur_Speaker, typed, [&] {
+                                   if (st.input.Text_Mode != 0) wait_click(st);
+                                 });
   if (chars < 0) return ReplayVerdict::GoOn;
   if (const ReplayVerdict v = st.hooks.message_finished(); v != ReplayVerdict::GoOn) return v;
   if (st.input.Text_Mode != 0) wait_click(st, chars);

@@ -1,0 +1,271 @@
+// An author's own game: its game.ini names the game, its cast, the rename
+// dialog, the closing lines and the credits, and the game shows, draws and
+// speaks those words where the engine's own would stand. The check names
+// every line of the file the game cannot read.
+#include "assets/game_words.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <functional>
+#include <set>
+
+#include "app/session.h"
+#include "authoring/check.h"
+#include "ending/ending.h"
+#include "message/history.h"
+#include "message/message.h"
+#include "platform/common/disk_files.h"
+#include "script/input.h"
+
+namespace vm {
+namespace {
+
+using test::events;
+using test::read_bytes;
+using test::TempDir;
+using test::write_bytes;
+
+// Eight speakers beyond the engine's six, one of them the renamable girl,
+// their own rename dialog, closing lines and credits.
+constexpr const char* kWords =
+    "# 潮騒の鐘\n"
+    "[game]\n"
+    "title=潮騒の鐘\n"
+    "version=Ver. 0.9\n"
+    "notice=(C) 2026 Shiosai\\nご感想をお待ちしています。\n"
+    "mail=bell@shiosai.example.org\n"
+    "home=https://shiosai.example.org/\n"
+    "\n"
+    "[cast]\n"
+    "7=【カイ】\n"
+    "8=【ナギ】\n"
+    "8.colour=#204080\n"
+    "9=【&2】\n"
+    "9.colour=#803040\n"
+    "10=【灯台守】\n"
+    "11=【漁師】\n"
+    "12=【少女】\n"
+    "13=【カイ（回想）】\n"
+    "13.colour=#406020\n"
+    "14=【ナギ（回想）】\n"
+    "[rename]\n"
+    "title=名前の入力\n"
+    "prompt=この子の名前は？\\n姓と名をスペースで区切ってください。\n"
+    "preset=&1 &2\n"
+    "[ending]\n"
+    "true=鐘が鳴った。|ふたりの夏は続く。|ありがとう！\n"
+    "true.colour=#FFE080\n"
+    "other=鐘は鳴らなかった。|また来年の夏に。|もう一度どうぞ。\n"
+    "[credits]\n"
+    "row.2=Story|Writing|Shiosai\n"
+    "row.6=Thanks|Everyone who played\n";
+
+// The demo's story spoken by the new cast: every speaker code c of the
+// demo's rows becomes c + 6, and on every other row c + 8 for the two boys,
+// so that codes 7 to 14 all speak.
+std::string recast(const std::string& script) {
+  std::string out;
+  size_t start = 0;
+  int row = 0;
+  while (start < script.size()) {
+    size_t end = script.find('\n', start);
+    if (end == std::string::npos) end = script.size();
+    std::string line = script.substr(start, end - start);
+    size_t field = 0, at = 0;
+    while (field < 7 && at != std::string::npos) {
+      at = line.find(',', at);
+      if (at != std::string::npos) ++at;
+      ++field;
+    }
+    if (row++ > 0 && at != std::string::npos && at < line.size() && line[at] >= '1' &&
+        line[at] <= '6' && line[at + 1] == ',') {
+      int code = line[at] - '0' + 6;
+      if (code <= 8 && row % 2 == 0) code += 6;
+      line.replace(at, 1, std::to_string(code));
+    }
+    out += line + "\n";
+    start = end + 1;
+  }
+  return out;
+}
+
+void copy_demo_to(const std::string& dir) {
+  std::filesystem::copy(test::build_dir() + "/data", dir, std::filesystem::copy_options::recursive);
+}
+
+class GameWordsRun : public ::testing::Test {
+ protected:
+  TempDir tmp;
+  std::string data = tmp / "data";
+
+  void SetUp() override {
+    DiskFiles files;
+    copy_demo_to(tmp / "demo");
+    datatool::unpack_folder(files, tmp / "demo", tmp / "edit");
+    write_bytes(tmp / "edit/script.csv", recast(read_bytes(tmp / "edit/script.csv")));
+    write_bytes(tmp / "edit/game.ini", kWords);
+    datatool::pack_folder(files, tmp / "edit", data);
+  }
+
+  // One play from the title to the end button by the keyboard, taking
+  // the first choice's item `first` and the first item of every later one
+  // (the hill leads to the true ending, the beach to the farewell),
+  // renaming the girl on the way.
+  void play(test::Session& s, int first) {
+    s.hl.player_settings.self_voicing = true;
+    s.hl.answer(0, "渚 みお");
+    s.hl.click(test::kMenuReadyMs + 100, test::kItemX, test::item_y(0));
+    choices = 0;
+    step = [&s, first, this] {
+      Game& g = s.g;
+      const uint32_t t = s.hl.now();
+      if (g.ending.running) return;
+      if (g.choice.shown > 0 && g.choice.Sel_Choice < 0) {
+        s.hl.key(t, choices++ == 0 ? '0' + first : '1');
+        s.hl.key(t + 200, kKeyReturn);
+      } else {
+        s.hl.key(t, kKeyReturn);
+      }
+      s.hl.at(t + 1500, step);
+    };
+    s.hl.at(test::kMenuReadyMs + 1500, step);
+    s.hl.log().echo = [&](const LoggedEvent& e) {
+      if (e.event.kind == LogKind::EndButton) s.quit(s.hl.now() + 500);
+    };
+    s.hl.close(600000);
+    s.run(data);
+    s.hl.log().echo = nullptr;
+  }
+  std::function<void()> step;
+  int choices = 0;
+};
+
+TEST_F(GameWordsRun, TheGameShowsAndSpeaksItsOwnWordsToBothEndings) {
+  std::set<int> haps;
+  for (const int first : {1, 2}) {
+    test::Session s;
+    play(s, first);
+    Game& g = s.g;
+    ASSERT_TRUE(g.ending.running) << "the story reached its ending";
+    haps.insert(g.interp.hap);
+
+    // The caption names the game, while it loads and after.
+    EXPECT_EQ(events(s.hl, LogKind::Caption)
+                  .where(&LogEvent::caption, "潮騒の鐘 - loading now...")
+                  .count(),
+              1);
+    EXPECT_EQ(s.hl.caption(), "潮騒の鐘");
+
+    // The rename dialog asks in the game's words, with the names filled in.
+    const auto boxes = events(s.hl, LogKind::InputBox);
+    ASSERT_EQ(boxes.count(), 1);
+    const LogEvent& box = boxes.event(0);
+    EXPECT_EQ(box.caption, "名前の入力");
+    EXPECT_EQ(box.text, "この子の名前は？\n姓と名をスペースで区切ってください。");
+    EXPECT_EQ(box.preset, "春野 ひより");
+    EXPECT_EQ(g.msg.Name_Table[2], "みお");
+
+    // Every label the history holds is one of the game's cast, the girl's
+    // with her new name once she has it; each is read aloud by its name.
+    std::set<std::string> labels;
+    for (const HistoryEntry& h : g.history.entries) labels.insert(h.speaker);
+    for (const char* want :
+         {"【カイ】", "【ナギ】", "【みお】", "【カイ（回想）】", "【ナギ（回想）】"})
+      EXPECT_TRUE(labels.count(want)) << want;
+    for (const std::string& l : labels)
+      EXPECT_TRUE(l.empty() || l == "【ひより】" ||
+                  std::string(kWords).find("=" + l) != std::string::npos || l == "【みお】")
+          << l;
+    EXPECT_GT(events(s.hl, LogKind::Speak).where(&LogEvent::text, test::Part{"カイ、"}).count(), 0);
+    EXPECT_GT(events(s.hl, LogKind::Speak).where(&LogEvent::text, test::Part{"みお、"}).count(), 0);
+    EXPECT_EQ(events(s.hl, LogKind::Speak).where(&LogEvent::text, test::Part{"ソラノ、"}).count(),
+              0);
+
+    // The closing lines are the game's and are read whole; the credits'
+    // rows given replace the engine's, the first card names the game.
+    const bool true_end = g.interp.hap == 1;
+    const std::string said = true_end ? "鐘が鳴った。 ふたりの夏は続く。 ありがとう！"
+                                      : "鐘は鳴らなかった。 また来年の夏に。 もう一度どうぞ。";
+    EXPECT_EQ(events(s.hl, LogKind::Speak).where(&LogEvent::text, said).count(), 1);
+    const auto& t = g.ending.Staff_Table;
+    EXPECT_EQ(t[0][1], "潮騒の鐘");
+    EXPECT_EQ(t[2][0], "Story");
+    EXPECT_EQ(t[2][2], "Shiosai");
+    EXPECT_EQ(t[6][1], "Everyone who played");
+    EXPECT_EQ(t[6][2], "");
+    EXPECT_EQ(t[3][2], "Aoi") << "a row not given keeps the engine's";
+    EXPECT_EQ(closing_colour(g.ending, g.interp.hap), true_end ? 0xFFE080u : kEndColourOther);
+  }
+  EXPECT_EQ(haps, (std::set<int>{0, 1})) << "both endings played";
+}
+
+TEST(GameWords, SpeakersTakeTheCastsLabelsAndColours) {
+  MessageState m;
+  m.Name_Table = {"", "春野", "ひより", "ソラノ", "ミツ", "潮見町"};
+  EXPECT_EQ(speaker_label(m, 1), "【ソラノ】") << "no words: the engine's six";
+  EXPECT_EQ(speaker_label(m, 7), "");
+  EXPECT_EQ(speaker_colour(m, 7), kNarrationColour);
+  m.words = std::make_shared<const GameWords>(read_game_words(kWords).words);
+  EXPECT_EQ(speaker_label(m, 9), "【ひより】");
+  EXPECT_EQ(speaker_colour(m, 9), 0x803040u);
+  EXPECT_EQ(speaker_colour(m, 7), 0x000000u) << "a cast member without a colour speaks in black";
+  EXPECT_EQ(speaker_label(m, 2), "【ミツ】") << "a code the cast leaves out keeps the engine's";
+  EXPECT_EQ(speaker_label(m, 15), "");
+}
+
+// Each line the game cannot read, as the check reports it; the game plays
+// on with its own words there.
+TEST(GameWords, TheCheckNamesEveryLineTheGameCannotRead) {
+  TempDir tmp;
+  copy_demo_to(tmp / "data");
+  write_bytes(tmp / "data/game.ini",
+              "[game]\n"             // 1
+              "titel=潮騒の鐘\n"     // 2 a key [game] does not have
+              "[cast]\n"             // 3
+              "0=【誰か】\n"         // 4 code out of range
+              "100=【誰か】\n"       // 5
+              "7.color=#000000\n"    // 6 a misspelt field
+              "7.colour=#12345\n"    // 7 a short colour
+              "8=【&6】\n"           // 8 no such name
+              "[ending]\n"           // 9
+              "true=一行だけ\n"      // 10 not three lines
+              "other.colour=red\n"   // 11
+              "[credits]\n"          // 12
+              "row.11=A|B\n"         // 13 past the last row
+              "row.1=a|b|c|d|e|f\n"  // 14 six cells
+              "[story]\n"            // 15 unknown section
+              "just words\n"         // 16 not KEY=VALUE
+              "[rename]\n"           // 17
+              "prompt=a\\qb\n");     // 18 unknown escape
+  DiskFiles files;
+  std::vector<int> lines;
+  for (const datatool::Finding& f : datatool::check_folder(files, tmp / "data")) {
+    if (f.line.rfind("game.ini:", 0) != 0) continue;
+    EXPECT_TRUE(f.error) << f.line;
+    EXPECT_NE(f.line.find(": error: "), std::string::npos) << f.line;
+    lines.push_back(std::stoi(f.line.substr(9)));
+  }
+  EXPECT_EQ(lines, (std::vector<int>{2, 4, 5, 6, 7, 8, 10, 11, 13, 14, 15, 16, 18}));
+
+  const WordsReading r = read_game_words("[ending]\ntrue=|なし|\n[game]\ntitle=x\n");
+  EXPECT_TRUE(r.problems.empty());
+  EXPECT_EQ(r.words.title, "x");
+}
+
+TEST(GameWords, AFolderWithoutTheFileKeepsEveryEngineWord) {
+  const WordsReading r = read_game_words("");
+  EXPECT_TRUE(r.problems.empty());
+  EXPECT_EQ(game_title(r.words), "Velmora");
+  EndingState e;
+  e.words = std::make_shared<const GameWords>(r.words);
+  fill_staff_table(e);
+  EndingState plain;
+  fill_staff_table(plain);
+  EXPECT_EQ(e.Staff_Table, plain.Staff_Table);
+  EXPECT_EQ(closing_line(e, 1, 0), end_message(1, 0));
+}
+
+}  // namespace
+}  // namespace vm
