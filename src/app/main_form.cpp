@@ -165,16 +165,13 @@ namespace {
 // The game's own words, read before anything is shown: the caption is the
 // first of them. A line the game cannot read keeps the engine's text and is
 // said once (the author's check names it the same way).
-void read_game_words(Game& g) {
-  WordsReading r = load_game_words(DataFolder(g.pf.files, g.assets.Data_Dir));
+std::shared_ptr<const GameWords> read_game_words(Files& files, const std::string& dir,
+                                                 EventLog& log) {
+  WordsReading r = load_game_words(DataFolder(files, dir));
   for (const WordsProblem& p : r.problems)
-    g.pf.log.record(LogEvent::warning(std::string(kGameWordsFile) + ":" + std::to_string(p.line) +
-                                      ": " + p.text + "; the game keeps its own words there"));
-  auto words = std::make_shared<const GameWords>(std::move(r.words));
-  g.assets.words = words;
-  g.msg.words = words;
-  g.ending.words = words;
-  g.about.words = words;
+    log.record(LogEvent::warning(std::string(kGameWordsFile) + ":" + std::to_string(p.line) + ": " +
+                                 p.text + "; the game keeps its own words there"));
+  return std::make_shared<const GameWords>(std::move(r.words));
 }
 
 }  // namespace
@@ -187,7 +184,8 @@ void form_load(Game& g, const std::string& data_dir) {
   w.set_busy_cursor(true);
   g.assets.Data_Dir = data_dir;
   if (g.assets.Data_Dir.empty() || g.assets.Data_Dir.back() != '/') g.assets.Data_Dir += '/';
-  read_game_words(g);
+  g.assets.words = read_game_words(g.pf.files, g.assets.Data_Dir, g.pf.log);
+  g.msg.words = g.ending.words = g.about.words = g.assets.words;
   const std::string title = game_title(*g.assets.words);
   set_caption(w, g.dev.get(), title + " - loading now...");
 
