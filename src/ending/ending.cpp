@@ -408,9 +408,16 @@ void show_end_message(const Finale& g) {
     pic.fore_color = c;
     const std::vector<std::string> chars = characters(line);
     const int n = static_cast<int>(chars.size());
+    // The engine's lines stand in fixed steps; a game's own may hold wide
+    // characters, so each of its characters goes where the one before it
+    // ended, the line centred as a whole.
+    const ClosingWords* own = closing_words(e, hap);
+    const bool measured = own && own->lines;
+    int pen = measured ? 320 - g.stage.pf.text.text_width(line, pic.font) / 2 : 0;
     for (int i = 1; i <= n; ++i) {
-      g.stage.pf.text.draw_text(pic.img, end_char_x(hap, i, n), 30 * l + 150, chars[i - 1], c,
-                                pic.font);
+      const int x = measured ? pen : end_char_x(hap, i, n);
+      if (measured) pen += g.stage.pf.text.text_width(chars[i - 1], pic.font);
+      g.stage.pf.text.draw_text(pic.img, x, 30 * l + 150, chars[i - 1], c, pic.font);
       refresh(g);
       do_events(g);
       sleep_ms(g, 50);
