@@ -1,4 +1,4 @@
-// velmora-data bundle DATA_OR_EDIT_DIR --name NAME --id ID [--icon PNG]
+// velmora-data bundle DATA_OR_EDIT_DIR [--name NAME] --id ID [--icon PNG]
 // [--version V] OUT_DIR: the game's data at rest (packed from an edit
 // folder, refused on any error of the check), the program, launchers, the
 // desktop entry and icons, as NAME-V-linux-ARCH.tar.gz and NAME_V_ARCH.deb.
@@ -22,6 +22,7 @@
 
 #include "assets/assets.h"
 #include "assets/data_folder.h"
+#include "assets/game_words.h"
 #include "assets/picture_table.h"
 #include "authoring/layout.h"
 #include "authoring/pictures.h"
@@ -37,7 +38,7 @@ namespace {
 namespace fs = std::filesystem;
 
 constexpr const char* kUsage =
-    "usage: velmora-data bundle DATA_OR_EDIT_DIR --name NAME --id ID [--icon PNG]\n"
+    "usage: velmora-data bundle DATA_OR_EDIT_DIR [--name NAME] --id ID [--icon PNG]\n"
     "                           [--version V] OUT_DIR\n";
 // The sizes of the drawn icon; a given one keeps its own.
 constexpr int kIconSizes[] = {48, 128, 256};
@@ -65,6 +66,11 @@ bool parse_bundle(const std::vector<std::string>& args, Bundle& b, std::ostream&
       return false;
     }
     if (!to) plain.push_back(a);
+  }
+  // A game that names itself in its game.ini ships under that name.
+  if (b.name.empty() && plain.size() == 2) {
+    DiskFiles disk;
+    b.name = load_game_words(DataFolder(disk, plain[0])).words.title.value_or("");
   }
   if (plain.size() != 2 || b.name.empty() || b.id.empty()) {
     err << kUsage;

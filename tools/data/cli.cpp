@@ -36,7 +36,7 @@ constexpr const char* kUsage =
     "                                    fails when a path breaks\n"
     "       velmora-data verify DIR      play every path and compare with the prediction;\n"
     "                                    fails when a play differs or a path breaks\n"
-    "       velmora-data bundle DATA_OR_EDIT_DIR --name NAME --id ID [--icon PNG]\n"
+    "       velmora-data bundle DATA_OR_EDIT_DIR [--name NAME] --id ID [--icon PNG]\n"
     "                           [--version V] OUT_DIR\n"
     "                                    the game for players: a tarball and a Debian "
     "package\n";
