@@ -7,7 +7,10 @@
 #include <string>
 #include <vector>
 
-#include "platform/services.h"
+#include "platform/dialogs.h"
+#include "platform/event_log.h"
+#include "platform/files.h"
+#include "platform/result.h"
 
 namespace vm {
 
