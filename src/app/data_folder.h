@@ -3,7 +3,8 @@
 
 #include <string>
 
-#include "platform/services.h"
+#include "platform/event_log.h"
+#include "platform/files.h"
 
 namespace vm {
 

@@ -9,7 +9,10 @@
 #include <vector>
 
 #include "assets/game_words.h"
-#include "platform/services.h"
+#include "platform/dialogs.h"
+#include "platform/event_log.h"
+#include "platform/files.h"
+#include "platform/result.h"
 
 namespace vm {
 

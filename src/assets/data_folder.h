@@ -8,7 +8,8 @@
 #include <string>
 #include <vector>
 
-#include "platform/services.h"
+#include "platform/files.h"
+#include "platform/result.h"
 
 namespace vm {
 

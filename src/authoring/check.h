@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/services.h"
+#include "platform/files.h"
 
 namespace vm::datatool {
 

@@ -5,7 +5,7 @@
 #include <string>
 
 #include "graphics/surface.h"
-#include "platform/services.h"
+#include "platform/text.h"
 
 namespace vm {
 

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "graphics/surface.h"
+#include "platform/window.h"
 
 namespace vm {
 

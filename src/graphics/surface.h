@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "platform/image.h"
-#include "platform/services.h"
+#include "platform/text.h"
 
 namespace vm {
 

@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/services.h"
+#include "platform/window.h"
 
 namespace vm {
 

@@ -3,6 +3,7 @@
 // only decodes into it, draws text into it and puts finished frames on screen.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <vector>
 

@@ -5,7 +5,8 @@
 #include <utility>
 
 #include "platform/common/pad_map.h"
-#include "platform/services.h"
+#include "platform/dialogs.h"
+#include "platform/input.h"
 
 namespace vm::runner {
 

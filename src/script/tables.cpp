@@ -3,8 +3,8 @@
 #include "assets/assets.h"
 #include "assets/cp932.h"
 #include "assets/text_helpers.h"
+#include "platform/dialogs.h"
 #include "platform/errors.h"
-#include "platform/services.h"
 
 namespace vm {
 

@@ -2,7 +2,8 @@
 // data tool.
 #pragma once
 
-#include "platform/services.h"
+#include "platform/files.h"
+#include "platform/result.h"
 
 namespace vm {
 

@@ -6,7 +6,7 @@
 #include <memory>
 #include <string>
 
-#include "platform/services.h"
+#include "platform/single_copy.h"
 
 namespace vm {
 

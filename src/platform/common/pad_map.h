@@ -10,7 +10,7 @@
 #include <string_view>
 #include <vector>
 
-#include "platform/services.h"
+#include "platform/input.h"
 
 namespace vm {
 

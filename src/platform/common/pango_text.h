@@ -2,7 +2,8 @@
 // the game's Japanese gothic font. Needs no display.
 #pragma once
 
-#include "platform/services.h"
+#include "platform/image.h"
+#include "platform/text.h"
 
 namespace vm {
 

@@ -6,7 +6,10 @@
 #include <string>
 #include <vector>
 
-#include "platform/services.h"
+#include "platform/files.h"
+#include "platform/image.h"
+#include "platform/pictures.h"
+#include "platform/result.h"
 
 namespace vm {
 

@@ -4,7 +4,8 @@
 
 #include <string>
 
-#include "platform/services.h"
+#include "platform/event_log.h"
+#include "platform/settings.h"
 
 namespace vm {
 

@@ -5,7 +5,10 @@
 #include <memory>
 #include <string>
 
-#include "platform/services.h"
+#include "platform/effects.h"
+#include "platform/event_log.h"
+#include "platform/music.h"
+#include "platform/volume.h"
 
 namespace vm {
 

@@ -12,7 +12,7 @@
 #include <type_traits>
 #include <utility>
 
-#include "platform/services.h"
+#include "platform/event_log.h"
 
 namespace vm {
 

@@ -4,7 +4,7 @@
 
 #include <memory>
 
-#include "platform/services.h"
+#include "platform/files.h"
 
 namespace vm {
 

@@ -7,6 +7,8 @@
 #include <map>
 #include <stdexcept>
 
+#include "platform/errors.h"
+
 namespace vm {
 
 namespace {

@@ -5,6 +5,7 @@
 #pragma once
 
 #include "platform/desktop/gtk_window.h"
+#include "platform/forms.h"
 
 namespace vm {
 

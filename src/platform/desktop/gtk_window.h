@@ -13,7 +13,12 @@
 
 #include "platform/common/view_geometry.h"
 #include "platform/desktop/callback_guard.h"
-#include "platform/services.h"
+#include "platform/dialogs.h"
+#include "platform/event_log.h"
+#include "platform/image.h"
+#include "platform/input.h"
+#include "platform/settings.h"
+#include "platform/window.h"
 
 namespace vm {
 

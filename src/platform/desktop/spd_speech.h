@@ -4,7 +4,8 @@
 
 #include <memory>
 
-#include "platform/services.h"
+#include "platform/event_log.h"
+#include "platform/speech.h"
 
 namespace vm {
 
