@@ -90,6 +90,12 @@ bool names_well_formed(const std::string& v) {
   return true;
 }
 
+// One key=value line of a section.
+struct Entry {
+  const std::string& key;
+  const std::string& value;
+};
+
 class Reader {
  public:
   explicit Reader(WordsReading& r) : r_(r) {}
@@ -117,7 +123,7 @@ class Reader {
     if (section_ == "cast") return cast(key, *value);
     if (section_ == "rename") return rename(key, *value);
     if (section_ == "ending") return ending(key, *value);
-    if (section_ == "credits") return credits(key, *value);
+    if (section_ == "credits") return credits({key, *value});
   }
 
  private:
@@ -130,9 +136,9 @@ class Reader {
     if (!to) problem("key " + key + ": \"" + v + "\" is not a colour #RRGGBB");
     return to.has_value();
   }
-  bool names(const std::string& key, const std::string& v) {
-    if (names_well_formed(v)) return true;
-    problem("key " + key + ": \"&\" must be followed by a name number 1 to 5");
+  bool names(const Entry& e) {
+    if (names_well_formed(e.value)) return true;
+    problem("key " + e.key + ": \"&\" must be followed by a name number 1 to 5");
     return false;
   }
 
@@ -161,7 +167,7 @@ class Reader {
       colour(key, v, m.colour);
       return;
     }
-    if (names(key, v)) m.label = v;
+    if (names({key, v})) m.label = v;
   }
 
   void rename(const std::string& key, const std::string& v) {
@@ -171,7 +177,7 @@ class Reader {
     else if (key == "prompt")
       w.rename_prompt = v;
     else if (key == "preset") {
-      if (names(key, v)) w.rename_preset = v;
+      if (names({key, v})) w.rename_preset = v;
     } else
       unknown(key, "title, prompt and preset");
   }
@@ -197,11 +203,12 @@ class Reader {
     to->lines = std::array<std::string, 3>{lines[0], lines[1], lines[2]};
   }
 
-  void credits(const std::string& key, const std::string& v) {
+  void credits(const Entry& e) {
+    const std::string& key = e.key;
     const std::optional<int> row =
         key.rfind("row.", 0) == 0 ? number_of(key.substr(4), 0, kCreditRows - 1) : std::nullopt;
     if (!row) return unknown(key, "row.0 to row.10");
-    std::vector<std::string> cells = cells_of(v);
+    std::vector<std::string> cells = cells_of(e.value);
     if (cells.size() > static_cast<size_t>(kCreditCells))
       return problem("key " + key + ": a row of the staff roll has at most 5 cells, not " +
                      std::to_string(cells.size()));

@@ -35,9 +35,10 @@ std::string encode_bmp(const Image& img) {
   for (int y = img.h - 1; y >= 0; --y) {
     for (int x = 0; x < img.w; ++x) {
       const uint32_t c = img.at(x, y);
-      line[3 * x] = static_cast<char>(blue_of(c));
-      line[3 * x + 1] = static_cast<char>(green_of(c));
-      line[3 * x + 2] = static_cast<char>(red_of(c));
+      const size_t at = 3 * static_cast<size_t>(x);
+      line[at] = static_cast<char>(blue_of(c));
+      line[at + 1] = static_cast<char>(green_of(c));
+      line[at + 2] = static_cast<char>(red_of(c));
     }
     out += line;
   }
