@@ -4,17 +4,11 @@
 #include <functional>
 
 #include "assets/data_folder.h"
+#include "assets/text_helpers.h"
 
 namespace vm {
 
 namespace {
-
-std::string trim(const std::string& s) {
-  const size_t a = s.find_first_not_of(" \t");
-  if (a == std::string::npos) return "";
-  const size_t b = s.find_last_not_of(" \t");
-  return s.substr(a, b - a + 1);
-}
 
 // The key file's escapes; an unknown one is a problem of its line.
 std::optional<std::string> unescape(const std::string& v) {
@@ -102,7 +96,7 @@ class Reader {
 
   void line(int no, const std::string& raw) {
     no_ = no;
-    const std::string l = trim(raw);
+    const std::string l = trim_blanks(raw);
     if (l.empty() || l[0] == '#') return;
     if (l[0] == '[') {
       if (l.back() != ']') return problem("a section line ends in \"]\"");
@@ -115,8 +109,8 @@ class Reader {
     }
     const size_t eq = l.find('=');
     if (eq == std::string::npos) return problem("not a KEY=VALUE line: \"" + l + "\"");
-    const std::string key = trim(l.substr(0, eq));
-    const std::optional<std::string> value = unescape(trim(l.substr(eq + 1)));
+    const std::string key = trim_blanks(l.substr(0, eq));
+    const std::optional<std::string> value = unescape(trim_blanks(l.substr(eq + 1)));
     if (!value) return problem("key " + key + ": a backslash starts \\n, \\t, \\r, \\s or \\\\");
     if (section_.empty()) return problem("key " + key + " stands before any section");
     if (section_ == "game") return game(key, *value);

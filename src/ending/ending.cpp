@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "assets/text_helpers.h"
 #include "graphics/button.h"
 #include "graphics/scene.h"
 #include "platform/errors.h"
@@ -36,18 +37,6 @@ void rect(Surface& s, int x1, int y1, int x2, int y2, uint32_t colour) {
 void set_back_color(Surface& s, uint32_t colour) {
   s.back_color = colour;
   s.clear();
-}
-
-// The characters of a UTF-8 text, one string each.
-std::vector<std::string> characters(const std::string& text) {
-  std::vector<std::string> out;
-  for (size_t i = 0; i < text.size();) {
-    size_t n = 1;
-    while (i + n < text.size() && (static_cast<unsigned char>(text[i + n]) & 0xC0) == 0x80) ++n;
-    out.push_back(text.substr(i, n));
-    i += n;
-  }
-  return out;
 }
 
 // The ending's own pacing and presenting, on the stage's services.
@@ -406,7 +395,7 @@ void show_end_message(const Finale& g) {
     }
     do_events(g);
     pic.fore_color = c;
-    const std::vector<std::string> chars = characters(line);
+    const std::vector<std::string> chars = split_chars(line);
     const int n = static_cast<int>(chars.size());
     // The engine's lines stand in fixed steps; a game's own may hold wide
     // characters, so each of its characters goes where the one before it
