@@ -1,5 +1,5 @@
 // Timing of the story map: every path of the demo, and of a generated story
-// at the table bounds (3001 rows, 501 runs of one NUM, 201 choice rows).
+// of 3001 rows, 501 runs of one NUM and 201 choice rows.
 #include <algorithm>
 #include <array>
 #include <cstdio>
@@ -13,6 +13,8 @@
 #include "script/tables.h"
 
 namespace {
+
+constexpr size_t kStoryRows = 3001;
 
 // A generated story: an opening, 67 chapters of a three-way menu whose picks
 // raise, lower or keep kou and meet again, counter tests that lead to side
@@ -91,7 +93,7 @@ Generated generate_story() {
 
   size_t total = 1;  // the end marker
   for (const auto& r : runs) total += r.size();
-  for (size_t i = 0; total < static_cast<size_t>(vm::kMaxScriptRows); i = (i + 1) % runs.size()) {
+  for (size_t i = 0; total < kStoryRows; i = (i + 1) % runs.size()) {
     if (!paddable[i]) continue;
     runs[i].insert(runs[i].begin() + 1, msg("波の音がする。"));
     ++total;

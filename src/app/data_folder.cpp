@@ -77,7 +77,7 @@ std::vector<std::string> row_texts(const DataFolder& d) {
   std::vector<std::string> texts;
   texts.reserve(t.Script_Table.size());
   for (const ScriptRow& r : t.Script_Table)
-    texts.push_back(r.text.empty() ? "" : r.speaker + "\n" + r.text);
+    texts.push_back(r.text.empty() ? "" : std::string(r.speaker) + "\n" + std::string(r.text));
   return texts;
 }
 

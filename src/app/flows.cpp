@@ -85,7 +85,7 @@ void load_state(StoryPlay p) {
   // The record is read before anything is locked, so an unreadable one
   // leaves the game as it was. (The slot window checked the file already;
   // nothing else fills the record.)
-  const Result<SavedRecord> read = parse_state_text(p.save.Save_Slots[0]);
+  const Result<SavedRecord> read = saved_record(p.save);
   const Result<void> fits = read ? record_fits_story(read.value(), st.tables) : read.failure();
   if (!fits) {
     message_box(st.pf,

@@ -801,7 +801,7 @@ PathSummary summarize(const Story& story, const Exploration& ex, const StoryPath
 }
 
 int16_t place_on_entry(const Story& story, const Exploration& ex, int16_t num) {
-  const std::vector<ScriptRow>& rows = story.tables.Script_Table;
+  const ScriptRows& rows = story.tables.Script_Table;
   const auto num_at = [&rows](int32_t seq) {
     return seq >= 0 && static_cast<size_t>(seq) < rows.size() ? rows[static_cast<size_t>(seq)].num
                                                               : int16_t{-1};

@@ -105,7 +105,7 @@ void DevSession::restart_scene() {
   const MenuPhase p = v_.play.menu.phase();
   if (p != MenuPhase::Story && p != MenuPhase::Choosing) return;  // the title takes the new script
   save_state(v_.play.save, story_);
-  Result<SavedRecord> read = parse_state_text(v_.play.save.Save_Slots[0]);
+  Result<SavedRecord> read = saved_record(v_.play.save);
   if (!read) return;
   SavedRecord& r = read.value();
   r.num = nearest_num(story_.tables, story_.interp.Cur_Num);
@@ -139,7 +139,7 @@ void DevSession::start_at(const SavedRecord& r, int16_t hap, bool defer) {
     story_.pf.window.set_timer_enabled(retry_timer_, true);
     return;
   }
-  v_.play.save.Save_Slots[0] = make_state_text(r);
+  keep_record(v_.play.save, r);
   v_.play.save.Saved_Hap = hap;
   story_.pf.log.record(LogEvent::dev_start(r.num));
   if (v_.play.menu.phase() == MenuPhase::Title) {
@@ -169,7 +169,7 @@ Result<void> DevSession::jump(int num, const Counters& c, bool defer) {
   // On the title, while it opens or mid-transition: the story starts there
   // as soon as it can.
   save_state(v_.play.save, story_);
-  Result<SavedRecord> read = parse_state_text(v_.play.save.Save_Slots[0]);
+  Result<SavedRecord> read = saved_record(v_.play.save);
   if (!read) return read.failure();
   SavedRecord& r = read.value();
   r.num = num;

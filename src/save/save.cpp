@@ -2,6 +2,8 @@
 
 #include <cmath>
 #include <cstdio>
+#include <optional>
+#include <vector>
 
 #include "assets/assets.h"
 #include "assets/cp932.h"
@@ -56,8 +58,27 @@ bool field_value(const std::string& f, int& out) {
   return true;
 }
 
-// The line after a slot's end mark that carries hap.
+// The lines after a slot's end mark that carry hap and a long story's row.
 constexpr const char* kHapKey = "hap=";
+constexpr const char* kSeqKey = "seq=";
+
+// The value of a "key=N" line after the end mark, within low..high; nullopt
+// for a slot without the line, the reason for a line that is not a number
+// in range.
+Result<std::optional<int>> keyed_line(const std::vector<std::string>& lines, const char* key,
+                                      int low, int high) {
+  for (size_t i = 6; i < lines.size(); ++i) {
+    if (lines[i].rfind(key, 0) != 0) continue;
+    const std::string v = lines[i].substr(std::char_traits<char>::length(key));
+    int n = 0;
+    if (v.empty() || v.size() > 7 || !field_value(v, n) || n < low || n > high)
+      return failure(std::to_string(i + 1) +
+                     "行目: " + std::string(key, std::char_traits<char>::length(key) - 1) + " \"" +
+                     v + "\" が数字ではありません");
+    return std::optional<int>(n);
+  }
+  return std::optional<int>();
+}
 
 // A line of a slot file; a line written whole in double quotes by another
 // writer reads as its content.
@@ -133,7 +154,7 @@ std::string format_date(const DateTime& t) {
 }
 
 std::string slot_file_text(const std::string& saved_at, const std::string& title,
-                           const std::array<std::string, 3>& record, int16_t hap) {
+                           const std::array<std::string, 3>& record, int16_t hap, int32_t seq) {
   std::string text;
   for (const std::string* line : {&saved_at, &title, &record[0], &record[1], &record[2]})
     text += *line + "\r\n";
@@ -141,6 +162,7 @@ std::string slot_file_text(const std::string& saved_at, const std::string& title
   // hap travels after the end mark, where a reader of the six lines never
   // looks, so slots written before it and after it read the same way.
   text += std::string(kHapKey) + std::to_string(hap) + "\r\n";
+  if (seq > kStateTextLastSeq) text += std::string(kSeqKey) + std::to_string(seq) + "\r\n";
   return utf8_to_cp932(text);
 }
 
@@ -172,13 +194,32 @@ Result<SlotFile> parse_slot_file(const std::string& bytes) {
     if (v.empty() || v.size() > 6 || !field_value(v, hap) || hap < -32768 || hap > 32767)
       return failure("7行目: hap \"" + v + "\" が数字ではありません");
   }
+  // A long story's row, beyond the state text's four characters.
+  const Result<std::optional<int>> seq =
+      keyed_line(lines, kSeqKey, kStateTextLastSeq + 1, kMaxScriptRows - 1);
+  if (!seq) return seq.failure();
   SlotFile out;
   out.saved_at = lines[0];
   out.title = lines[1];
   out.record = {lines[2], lines[3], lines[4]};
   out.state = r.value();
   out.hap = static_cast<int16_t>(hap);
+  if (seq.value()) {
+    out.seq = *seq.value();
+    out.state.pos = out.seq;
+  }
   return out;
+}
+
+Result<SavedRecord> saved_record(const SaveState& save) {
+  Result<SavedRecord> r = parse_state_text(save.Save_Slots[0]);
+  if (r && save.Saved_Seq >= 0) r.value().pos = save.Saved_Seq;
+  return r;
+}
+
+void keep_record(SaveState& save, const SavedRecord& r) {
+  save.Save_Slots[0] = make_state_text(r);
+  save.Saved_Seq = r.pos > kStateTextLastSeq ? r.pos : -1;
 }
 
 Result<void> record_fits_story(const SavedRecord& r, const ScriptTables& t) {
@@ -190,9 +231,11 @@ Result<void> record_fits_story(const SavedRecord& r, const ScriptTables& t) {
   // the backgrounds the data folder has (-1: none shown yet), and the rest
   // as the game itself sets them.
   const Range ranges[] = {
-      {r.kou, -99, 999, "kou"},     {r.pap, -99, 999, "pap"}, {r.rub, -99, 999, "rub"},
-      {r.place, -1, 15, "place"},   {r.num, 0, 9999, "NUM"},  {r.density, 0, 100, "density"},
-      {r.text_mode, 0, 3, "speed"}, {r.pos, 0, 9999, "SEQ"},  {r.track, 0, 9, "tune"},
+      {r.kou, -99, 999, "kou"},     {r.pap, -99, 999, "pap"},
+      {r.rub, -99, 999, "rub"},     {r.place, -1, 15, "place"},
+      {r.num, 0, 9999, "NUM"},      {r.density, 0, 100, "density"},
+      {r.text_mode, 0, 3, "speed"}, {r.pos, 0, kMaxScriptRows - 1, "SEQ"},
+      {r.track, 0, 9, "tune"},
   };
   for (const Range& f : ranges)
     if (f.value < f.low || f.value > f.high)
@@ -223,7 +266,7 @@ void save_state(SaveState& save, const Story& g) {
   r.text_mode = g.input.Text_Mode;
   r.pos = g.interp.Script_Pos;
   r.track = g.sound.Cur_Track;
-  save.Save_Slots[0] = make_state_text(r);
+  keep_record(save, r);
   save.Save_Slots[1] = g.msg.Name_Table[1];
   save.Save_Slots[2] = g.msg.Name_Table[2];
   save.Saved_Hap = g.interp.Scene_Hap;

@@ -37,6 +37,9 @@ struct SaveState {
   // load plays the scene again from there), as the last save gathered it or
   // the slot the player chose to load holds it (a slot from before: 0).
   int16_t Saved_Hap = 0;
+  // The row a long story resumes at when it lies beyond what the state
+  // text's four characters hold (SEQ over 9999); -1 when the text holds it.
+  int32_t Saved_Seq = -1;
 };
 
 // The game as the state text records it.
@@ -53,6 +56,15 @@ std::string make_state_text(const SavedRecord& r);
 // it stands for. The reason for anything else.
 Result<SavedRecord> parse_state_text(const std::string& text);
 
+// The highest SEQ the state text holds; a row beyond it travels in its own
+// line of the slot file.
+constexpr int32_t kStateTextLastSeq = 9999;
+// The saved game's record: the state text, with the row beyond it when the
+// story is that long.
+Result<SavedRecord> saved_record(const SaveState& save);
+// Keeps r as the record to save or to load.
+void keep_record(SaveState& save, const SavedRecord& r);
+
 // A slot file as read.
 struct SlotFile {
   std::string saved_at;  // "yyyy/mm/dd hh:mm"
@@ -60,6 +72,7 @@ struct SlotFile {
   std::array<std::string, 3> record;
   SavedRecord state;  // record[0] as read
   int16_t hap = 0;    // the line after the end mark; 0 in a slot without it
+  int32_t seq = -1;   // the "seq=" line after it (the row, beyond 9999); -1 without
 };
 // "00.dat".."04.dat".
 std::string slot_file_name(int slot);
@@ -74,9 +87,11 @@ Result<SlotFile> parse_slot_file(const std::string& bytes);
 // before its end. The reason otherwise.
 Result<void> record_fits_story(const SavedRecord& r, const ScriptTables& t);
 // The six lines of a slot file and, after its end mark, the hap line
-// ("hap=1"), CP932.
+// ("hap=1") and, for a row beyond the state text's reach, the seq line
+// ("seq=12345"), CP932.
 std::string slot_file_text(const std::string& saved_at, const std::string& title,
-                           const std::array<std::string, 3>& record, int16_t hap = 0);
+                           const std::array<std::string, 3>& record, int16_t hap = 0,
+                           int32_t seq = -1);
 // "yyyy/mm/dd hh:mm".
 std::string format_date(const DateTime& t);
 

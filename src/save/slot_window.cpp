@@ -195,7 +195,7 @@ bool write_slot(const SlotWindow& g, int slot) {
   const Result<void> written =
       DataFolder(g.pf.files, g.data_dir)
           .write_slot(slot, slot_file_text(format_date(g.pf.clock.local_time()), g.save_title,
-                                           g.save.Save_Slots, g.save.Saved_Hap));
+                                           g.save.Save_Slots, g.save.Saved_Hap, g.save.Saved_Seq));
   if (!written) {
     // The folder may be read-only: the player hears why, and plays on.
     message_box(g.pf, "ゲームをセーブできませんでした。\r\n" + slot_words(slot) + "\r\n" +
@@ -221,6 +221,7 @@ SlotContent take_slot(const SlotWindow& g, int slot) {
   if (content != SlotContent::Used) return content;
   g.save.Save_Slots = file.record;
   g.save.Saved_Hap = file.hap;
+  g.save.Saved_Seq = file.seq;
   g.pf.log.record(LogEvent::file_read(slot_file_name(slot)));
   return content;
 }

@@ -1,5 +1,9 @@
 #include "script/tables.h"
 
+#include <algorithm>
+#include <functional>
+#include <stdexcept>
+
 #include "assets/assets.h"
 #include "assets/cp932.h"
 #include "assets/text_helpers.h"
@@ -52,8 +56,100 @@ void append_row(std::vector<Row>& table, Row&& row, int bound, const DataError& 
 
 }  // namespace
 
-std::vector<CsvLine> parse_csv(std::string_view text) {
-  std::vector<CsvLine> out;
+namespace {
+
+// The ten texts of a row, in the order of its fields.
+std::array<std::string_view, ScriptRows::kTexts> texts_of(const ScriptRow& r) {
+  return {r.cmd, r.place, r.doll, r.face, r.spare7, r.speaker, r.text, r.value, r.spare11, r.subst};
+}
+
+}  // namespace
+
+ScriptRows::Packed ScriptRows::pack(const ScriptRow& row) {
+  // The texts may be views of this buffer (a row copied within the table):
+  // they are gathered first, so that growing the buffer cannot move them.
+  std::string joined;
+  std::array<uint32_t, kTexts> ends{};
+  for (size_t k = 0; k < kTexts; ++k) {
+    joined += texts_of(row)[k];
+    ends[k] = static_cast<uint32_t>(joined.size());
+  }
+  Packed p;
+  p.line = row.line;
+  p.start = static_cast<uint32_t>(text_.size());
+  p.num = row.num;
+  p.jump = row.jump;
+  p.fields = static_cast<uint16_t>(row.fields);
+  p.long_row = joined.size() > UINT16_MAX;
+  if (p.long_row) {
+    const size_t first = long_ends_.size();
+    long_ends_.insert(long_ends_.end(), ends.begin(), ends.end());
+    // The index of its first end, in two halves.
+    p.ends[0] = static_cast<uint16_t>(first & 0xFFFF);
+    p.ends[1] = static_cast<uint16_t>(first >> 16);
+  } else {
+    for (size_t k = 0; k < kTexts; ++k) p.ends[k] = static_cast<uint16_t>(ends[k]);
+  }
+  text_ += joined;
+  return p;
+}
+
+ScriptRow ScriptRows::operator[](size_t i) const {
+  const Packed& p = rows_[i];
+  std::array<uint32_t, kTexts> ends{};
+  if (p.long_row) {
+    const size_t first = p.ends[0] | (static_cast<size_t>(p.ends[1]) << 16);
+    for (size_t k = 0; k < kTexts; ++k) ends[k] = long_ends_[first + k];
+  } else {
+    for (size_t k = 0; k < kTexts; ++k) ends[k] = p.ends[k];
+  }
+  const std::string_view all(text_);
+  std::array<std::string_view, kTexts> t;
+  uint32_t from = 0;
+  for (size_t k = 0; k < kTexts; ++k) {
+    t[k] = all.substr(p.start + from, ends[k] - from);
+    from = ends[k];
+  }
+  ScriptRow r;
+  r.num = p.num;
+  r.jump = p.jump;
+  r.line = p.line;
+  r.fields = p.fields;
+  r.cmd = t[0];
+  r.place = t[1];
+  r.doll = t[2];
+  r.face = t[3];
+  r.spare7 = t[4];
+  r.speaker = t[5];
+  r.text = t[6];
+  r.value = t[7];
+  r.spare11 = t[8];
+  r.subst = t[9];
+  return r;
+}
+
+ScriptRow ScriptRows::at(size_t i) const {
+  if (i >= rows_.size()) throw std::out_of_range("no script row " + std::to_string(i));
+  return (*this)[i];
+}
+
+void ScriptRows::push_back(const ScriptRow& row) {
+  const Packed p = pack(row);
+  rows_.push_back(p);
+}
+
+void ScriptRows::replace(size_t i, const ScriptRow& row) {
+  const Packed p = pack(row);
+  rows_.at(i) = p;
+}
+
+void ScriptRows::shrink_to_fit() {
+  rows_.shrink_to_fit();
+  text_.shrink_to_fit();
+  long_ends_.shrink_to_fit();
+}
+
+void for_each_csv_line(std::string_view text, const std::function<void(const CsvLine&)>& take) {
   size_t pos = 0;
   int line_no = 0;
   while (pos < text.size()) {
@@ -92,19 +188,29 @@ std::vector<CsvLine> parse_csv(std::string_view text) {
         break;
       }
     }
-    out.push_back(std::move(row));
+    take(row);
   }
+}
+
+std::vector<CsvLine> parse_csv(std::string_view text) {
+  std::vector<CsvLine> out;
+  for_each_csv_line(text, [&](const CsvLine& l) { out.push_back(l); });
   return out;
 }
 
 namespace {
 
-// The rows of 51.dat into Script_Table.
+// The rows of 51.dat into Script_Table, line by line: a long script is never
+// held twice over.
 void read_script_rows(ScriptTables& t, const std::string& script_cp932, LoadReport* report) {
   const char* sfile = "51.dat";
   bool full = false;
-  for (const CsvLine& l : parse_csv(script_cp932)) {
-    if (!l.fields.empty() && l.fields[0] == "num") continue;  // column headings
+  Cp932Decoder decode;
+  // Fields 2, 4..12 of the line: the row's texts.
+  constexpr size_t kTextFields[ScriptRows::kTexts] = {1, 3, 4, 5, 6, 7, 8, 9, 10, 11};
+  std::array<std::string, ScriptRows::kTexts> texts;
+  for_each_csv_line(script_cp932, [&](const CsvLine& l) {
+    if (!l.fields.empty() && l.fields[0] == "num") return;  // column headings
     try {
       if (l.fields.size() < 12)
         throw DataError(
@@ -113,25 +219,35 @@ void read_script_rows(ScriptTables& t, const std::string& script_cp932, LoadRepo
             "the row has " + std::to_string(l.fields.size()) + " fields, 13 expected");
       ScriptRow r;
       r.line = l.line;
-      r.fields = static_cast<int>(l.fields.size());
+      r.fields = static_cast<int>(std::min<size_t>(l.fields.size(), UINT16_MAX));
       r.num = num_field(l, 0, sfile, "num", report);
-      r.cmd = cp932_to_utf8(l.fields[1]);
       if (!l.fields[2].empty()) r.jump = num_field(l, 2, sfile, "jump", report);
-      r.place = cp932_to_utf8(l.fields[3]);
-      r.doll = cp932_to_utf8(l.fields[4]);
-      r.face = cp932_to_utf8(l.fields[5]);
-      r.spare7 = cp932_to_utf8(l.fields[6]);
-      r.speaker = cp932_to_utf8(l.fields[7]);
-      r.text = cp932_to_utf8(l.fields[8]);
-      r.value = cp932_to_utf8(l.fields[9]);
-      r.spare11 = cp932_to_utf8(l.fields[10]);
-      r.subst = cp932_to_utf8(l.fields[11]);
-      append_row(t.Script_Table, std::move(r), kMaxScriptRows,
-                 DataError(sfile, l.line, "", "more than 3001 script rows"), full, report);
+      for (size_t k = 0; k < ScriptRows::kTexts; ++k) {
+        texts[k].clear();
+        decode.append(l.fields[kTextFields[k]], texts[k]);
+      }
+      r.cmd = texts[0];
+      r.place = texts[1];
+      r.doll = texts[2];
+      r.face = texts[3];
+      r.spare7 = texts[4];
+      r.speaker = texts[5];
+      r.text = texts[6];
+      r.value = texts[7];
+      r.spare11 = texts[8];
+      r.subst = texts[9];
+      if (static_cast<int>(t.Script_Table.size()) < kMaxScriptRows) {
+        t.Script_Table.push_back(r);
+      } else if (!full) {
+        full = true;
+        fail(report, DataError(sfile, l.line, "",
+                               "more than " + std::to_string(kMaxScriptRows) + " script rows"));
+      }
     } catch (DataError& e) {
       fail(report, e);
     }
-  }
+  });
+  t.Script_Table.shrink_to_fit();
   t.Script_Last = static_cast<int32_t>(t.Script_Table.size()) - 1;
 }
 
@@ -143,7 +259,8 @@ void index_scenes(ScriptTables& t, LoadReport* report) {
     const ScriptRow& r = t.Script_Table[i];
     if (r.num != previous) {
       if (static_cast<int>(t.Scene_Index.size()) >= kMaxSceneEntries) {
-        fail(report, DataError(sfile, r.line, "1 (num)", "more than 501 scene runs"));
+        fail(report, DataError(sfile, r.line, "1 (num)",
+                               "more than " + std::to_string(kMaxSceneEntries) + " scene runs"));
         break;
       }
       t.Scene_Index.push_back({r.num, i});
@@ -168,7 +285,9 @@ void read_choice_rows(ScriptTables& t, const std::string& choice_cp932, LoadRepo
       c.label = cp932_to_utf8(l.fields[1]);
       c.target = c.target_num = num_field(l, 2, cfile, "target", report);
       append_row(t.SCT, std::move(c), kMaxChoiceRows,
-                 DataError(cfile, l.line, "", "more than 201 choice rows"), full, report);
+                 DataError(cfile, l.line, "",
+                           "more than " + std::to_string(kMaxChoiceRows) + " choice rows"),
+                 full, report);
     } catch (DataError& e) {
       fail(report, e);
     }
@@ -202,8 +321,9 @@ void load_tables(ScriptTables& t, const std::string& script_cp932, const std::st
 
 void load_script(ScriptTables& t, AssetState& assets) {
   load_tables(t, assets.script_text, assets.choice_text);
-  assets.script_text.clear();
-  assets.choice_text.clear();
+  // Given back whole: a long script's text would otherwise stay held.
+  assets.script_text = std::string();
+  assets.choice_text = std::string();
 }
 
 int32_t find_num(const ScriptTables& t, int16_t num) {

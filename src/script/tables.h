@@ -3,7 +3,10 @@
 // in the script; SEQ: a row's index in Script_Table.
 #pragma once
 
+#include <array>
+#include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -15,16 +18,78 @@ namespace vm {
 struct AssetState;
 class Dialogs;
 
-constexpr int kMaxScriptRows = 3001;
-constexpr int kMaxSceneEntries = 501;
-constexpr int kMaxChoiceRows = 201;
+// The tables grow as far as a story needs; these bounds only keep a broken
+// file (a runaway generator, a binary file read as text) from filling the
+// memory.
+constexpr int kMaxScriptRows = 1000000;
+constexpr int kMaxSceneEntries = 100000;
+constexpr int kMaxChoiceRows = 100000;
 
+// A row of Script_Table as the game reads it. Its texts are views of the
+// table's own buffer: they stay valid while the table lives and is not
+// changed.
 struct ScriptRow {
   int16_t num = 0;
-  std::string cmd, place, doll, face, spare7, speaker, text, value, spare11, subst;  // UTF-8
+  std::string_view cmd, place, doll, face, spare7, speaker, text, value, spare11, subst;  // UTF-8
   int16_t jump = 0;
   int line = 0;    // 1-based line in 51.dat, for messages
   int fields = 0;  // fields the line held (13 by the format; only 12 are read)
+};
+
+// Script_Table: the rows kept compact, a long story costing little more
+// than its text. Every row's ten texts sit one after another in one buffer;
+// a row keeps where its texts start and where each ends.
+class ScriptRows {
+ public:
+  size_t size() const { return rows_.size(); }
+  bool empty() const { return rows_.empty(); }
+  ScriptRow operator[](size_t i) const;
+  ScriptRow at(size_t i) const;  // throws std::out_of_range past the end
+  ScriptRow front() const { return (*this)[0]; }
+  ScriptRow back() const { return (*this)[size() - 1]; }
+  void push_back(const ScriptRow& row);
+  // Replaces row i; its old texts stay in the buffer unused.
+  void replace(size_t i, const ScriptRow& row);
+  // Makes the buffer hold exactly what it needs once the table is read.
+  void shrink_to_fit();
+
+  class const_iterator {
+   public:
+    using value_type = ScriptRow;
+    using difference_type = std::ptrdiff_t;
+    const_iterator(const ScriptRows* rows, size_t i) : rows_(rows), i_(i) {}
+    ScriptRow operator*() const { return (*rows_)[i_]; }
+    const_iterator& operator++() {
+      ++i_;
+      return *this;
+    }
+    bool operator==(const const_iterator& o) const { return i_ == o.i_; }
+
+   private:
+    const ScriptRows* rows_;
+    size_t i_;
+  };
+  const_iterator begin() const { return {this, 0}; }
+  const_iterator end() const { return {this, size()}; }
+
+  // The row's ten texts, in the order of the row's fields.
+  static constexpr size_t kTexts = 10;
+
+ private:
+  struct Packed {
+    int32_t line = 0;
+    uint32_t start = 0;  // where the texts begin in text_
+    // Where each text ends, from start; a row whose texts run past 65,535
+    // bytes keeps its ends in long_ends_ instead (from index ends[0]).
+    std::array<uint16_t, kTexts> ends{};
+    int16_t num = 0, jump = 0;
+    uint16_t fields = 0;
+    bool long_row = false;
+  };
+  Packed pack(const ScriptRow& row);
+  std::vector<Packed> rows_;
+  std::string text_;
+  std::vector<uint32_t> long_ends_;
 };
 
 struct SceneEntry {
@@ -42,7 +107,7 @@ struct ChoiceRow {
 };
 
 struct ScriptTables {
-  std::vector<ScriptRow> Script_Table;
+  ScriptRows Script_Table;
   int32_t Script_Last = -1;
   std::vector<SceneEntry> Scene_Index;
   int32_t Scene_Count = 0;
@@ -58,6 +123,8 @@ struct CsvLine {
   std::vector<std::string> fields;
 };
 std::vector<CsvLine> parse_csv(std::string_view text);
+// The same lines handed over one at a time, none of them kept.
+void for_each_csv_line(std::string_view text, const std::function<void(const CsvLine&)>& take);
 
 // What loading found wrong with the data. Errors are rows the game cannot
 // load; warnings are rows it loads otherwise than they look (a NUM of fewer

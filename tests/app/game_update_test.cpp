@@ -47,12 +47,12 @@ void write_next_script(Files& files, const std::string& dir, int changed, int be
   std::vector<std::string> lines = lines_of(d.read_script());
   const ScriptRow& c = t.Script_Table.at(static_cast<size_t>(changed));
   std::string& line = lines.at(static_cast<size_t>(c.line - 1));
-  const std::string text = utf8_to_cp932(c.text);
+  const std::string text = utf8_to_cp932(std::string(c.text));
   ASSERT_NE(line.find(text), std::string::npos);
-  line.replace(line.find(text), text.size(), utf8_to_cp932(c.text + "（改）"));
+  line.replace(line.find(text), text.size(), utf8_to_cp932(std::string(c.text) + "（改）"));
   const ScriptRow& b = t.Script_Table.at(static_cast<size_t>(before));
   std::string added = lines.at(static_cast<size_t>(b.line - 1));
-  const std::string old_text = utf8_to_cp932(b.text);
+  const std::string old_text = utf8_to_cp932(std::string(b.text));
   added.replace(added.find(old_text), old_text.size(), utf8_to_cp932("新しい台詞です"));
   lines.insert(lines.begin() + (b.line - 1), added);
   std::string script;
@@ -158,10 +158,11 @@ TEST(GameUpdate, ANewVersionIsPlayedWithTheSavesGalleryAndReadMessagesKept) {
   ASSERT_TRUE(parse_read_log(read_bytes(own + kReadLogFile), t.Script_Table.size(), carried));
   std::vector<std::string> read_now;
   for (size_t i = 0; i < carried.read.size(); ++i)
-    if (carried.read[i]) read_now.push_back(t.Script_Table[i].text);
+    if (carried.read[i]) read_now.emplace_back(t.Script_Table[i].text);
   std::vector<std::string> expected;
   for (int r : read_rows)
-    if (r != read_rows[1]) expected.push_back(old_tables.Script_Table[static_cast<size_t>(r)].text);
+    if (r != read_rows[1])
+      expected.emplace_back(old_tables.Script_Table[static_cast<size_t>(r)].text);
   EXPECT_EQ(read_now, expected);
 
   // The slot plays on in the new version; a second start changes nothing.

@@ -388,8 +388,11 @@ int back_to_an_earlier_place(const RollbackState& r) {
 // again from that place go round without a message.
 void loop_after_place(ScriptTables& t, int32_t place_row) {
   constexpr int16_t kLoop = 32000;  // above every scene's number: the index stays in order
-  ScriptRow& row = t.Script_Table[static_cast<size_t>(place_row + 1)];
-  row = ScriptRow{.num = kLoop, .cmd = "g0", .jump = kLoop, .line = row.line, .fields = row.fields};
+  const auto at = static_cast<size_t>(place_row + 1);
+  const ScriptRow was = t.Script_Table[at];
+  t.Script_Table.replace(
+      at,
+      ScriptRow{.num = kLoop, .cmd = "g0", .jump = kLoop, .line = was.line, .fields = was.fields});
   t.Scene_Index.insert(t.Scene_Index.begin() + t.Scene_Count, SceneEntry{kLoop, place_row + 1});
   ++t.Scene_Count;
 }

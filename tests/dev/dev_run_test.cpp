@@ -254,7 +254,7 @@ Stop stop_of(const DevView& v) {
   } else {
     s.said = std::to_string(g.interp.Cur_Speaker) + " " + g.interp.Cur_Text;
   }
-  const std::vector<ScriptRow>& rows = g.tables.Script_Table;
+  const ScriptRows& rows = g.tables.Script_Table;
   for (int32_t i = std::max(0, find_num(g.tables, g.interp.Cur_Num)); i <= g.interp.Script_Pos; ++i)
     s.own_place = s.own_place || !rows[static_cast<size_t>(i)].place.empty();
   return s;

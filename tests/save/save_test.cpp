@@ -16,6 +16,7 @@
 #include <tuple>
 
 #include "app/session.h"
+#include "assets/assets.h"
 #include "assets/cp932.h"
 #include "assets/picture_table.h"
 #include "ending/ending.h"
@@ -66,6 +67,25 @@ TEST(StateText, FieldsAsTheRecordWritesThem) {
     EXPECT_FALSE(error.empty());
   }
   EXPECT_NE(error.find("(tune)"), std::string::npos) << error;
+
+  // A row beyond the state text's four characters travels in a line of its
+  // own after hap; a row the text holds writes none, as before.
+  const std::string state = make_state_text(r);
+  EXPECT_EQ(slot_file_text("d", "t", {state, "", ""}, 1, 9999),
+            slot_file_text("d", "t", {state, "", ""}, 1));
+  const Result<SlotFile> long_slot =
+      parse_slot_file(slot_file_text("d", "t", {state, "", ""}, 1, 123456));
+  ASSERT_TRUE(long_slot) << long_slot.error().what();
+  EXPECT_EQ(std::tie(long_slot.value().seq, long_slot.value().state.pos, long_slot.value().hap),
+            std::make_tuple(123456, 123456, int16_t{1}));
+  EXPECT_EQ(parse_slot_file(slot_file_text("d", "t", {state, "", ""})).value().seq, -1);
+  for (const char* bad : {"seq=", "seq=12x45", "seq=9999", "seq=-12345", "seq=99999999"}) {
+    const Result<SlotFile> refused =
+        parse_slot_file("a\r\nb\r\n" + state + "\r\nc\r\nd\r\n\\\r\nhap=0\r\n" + bad + "\r\n");
+    ASSERT_FALSE(refused) << bad;
+    EXPECT_EQ(std::string(refused.error().what()).rfind("8行目: seq", 0), 0u)
+        << refused.error().what();
+  }
 }
 
 // A slot file as the game writes it, and one as it lies on the disk.
@@ -586,6 +606,90 @@ TEST(SlotWindow, SavesThatCannotBeWrittenAreReportedAndEverySlotIsKept) {
   }
   for (int n : managed_pictures_exit_order())
     EXPECT_EQ(files.find(dir + dat_name(n))->substr(0, 2), "JF") << n;
+}
+
+}  // namespace
+}  // namespace vm
+
+namespace vm {
+namespace {
+
+// A story of 100,000 rows: an opening line, a jump over twelve thousand
+// rows to scene 5000, whose lines begin at SEQ 12345, and more scenes on to
+// the end. Every line says its own row, "行SEQ". With moved_scene, scene
+// 5000 is numbered 5005 instead, as an author's renumbering leaves a slot
+// saved in it.
+std::string long_script(bool moved_scene) {
+  std::string s = utf8_to_cp932("0010,,,,,,,,はじまり,,,,\r\n") + "0010,g0,5000,,,,,,,,,,\r\n";
+  char num[8];
+  for (int seq = 2; seq < 99999; ++seq) {
+    const int n = seq < 12345   ? 20 + seq / 4
+                  : seq < 12400 ? (moved_scene ? 5005 : 5000)
+                                : 5010 + (seq - 12400) / 20;
+    std::snprintf(num, sizeof num, "%04d", n);
+    s += std::string(num) + ",,,,,,,," + utf8_to_cp932("行" + std::to_string(seq)) + ",,,,\r\n";
+  }
+  return s + "9999,,,,,,,,,,,,\r\n";
+}
+
+// Saved at a row beyond 9999 of a long story, the slot keeps the row whole
+// (seq=) and a new run resumes there: at the scene's first row, and at the
+// very row when the scene is gone.
+TEST(SaveAndLoad, ALongStorySavedBeyondRow9999ResumesAtItsRow) {
+  TempDir dir;
+  test::copy_demo(dir);
+  test::write_bytes(dir / "51.dat", invert_bytes(long_script(false)));
+  bool saved = false;
+  {
+    Session a;
+    Game& g = a.g;
+    a.hl.click(test::kMenuReadyMs + 100, test::kItemX, test::item_y(0));
+    a.click_through(test::kMenuReadyMs + 1000, [&] { return saved; });
+    a.when(
+        test::kMenuReadyMs + 1000,
+        [&] { return g.interp.Script_Pos == 12346 && g.input.Click_Wait != 0; },
+        [&] {
+          saved = true;
+          const uint32_t t = a.hl.now();
+          in_slot_window(a, t, "prog_save", 3, "Save");
+          a.hl.press(t + 3000, "Close");
+          a.quit(t + 4000);
+        });
+    a.run(dir.path());
+    ASSERT_TRUE(saved);
+    EXPECT_EQ(a.exit_code, 0);
+  }
+  const std::vector<std::string> lines = slot_lines(dir / "03.dat");
+  ASSERT_EQ(lines.size(), 8u);
+  EXPECT_EQ(lines[7], "seq=12346");
+  EXPECT_EQ(lines[2].substr(26, 4), "2346");  // the state text keeps what it can
+
+  for (const bool moved : {false, true}) {
+    SCOPED_TRACE(moved ? "scene renumbered" : "scene as saved");
+    test::write_bytes(dir / "51.dat", invert_bytes(long_script(moved)));
+    Session b;
+    Game& g = b.g;
+    bool resumed = false;
+    b.hl.click(test::kMenuReadyMs + 100, test::kItemX, test::item_y(1));
+    in_slot_window(b, test::kMenuReadyMs + 100, nullptr, 3, "Load");
+    b.when(
+        test::kMenuReadyMs + 600, [&] { return g.input.Click_Wait != 0; },
+        [&] {
+          resumed = true;
+          EXPECT_EQ(g.interp.Script_Pos, moved ? 12346 : 12345);
+          b.quit(b.hl.now() + 100);
+        });
+    b.run(dir.path());
+    ASSERT_TRUE(resumed);
+    const Events texts =
+        events(b.hl)
+            .from(events(b.hl, LogKind::FileRead).where(&LogEvent::file, "03.dat").first())
+            .of(LogKind::Text);
+    ASSERT_FALSE(texts.empty());
+    EXPECT_EQ(texts.event(0).text, moved ? "行12346" : "行12345");
+    EXPECT_EQ(events(b.hl, LogKind::Dialog).where(&LogEvent::text, "Not found NUM to SEQ").count(),
+              moved ? 1 : 0);
+  }
 }
 
 }  // namespace

@@ -274,14 +274,50 @@ TEST(LoadTables, QuotedFieldsHeadingLinesAndIndexRuns) {
 }
 
 // Malformed rows, named by file, line and field: data_rules_test.
-TEST(LoadTables, MoreRowsThanTheTablesHoldAreRefused) {
+// A long story: thousands of scenes and choice rows load whole, each row
+// reading back its own texts, a row of more text than most included.
+TEST(LoadTables, LongStoriesLoadWholeAndEachRowKeepsItsTexts) {
   ScriptTables t;
   std::string many;
-  for (int i = 0; i < 3002; ++i) many += row("0010");
-  EXPECT_THROW(load_tables(t, many, ""), DataError);
+  const std::string long_text(70000, 'x');
+  for (int i = 0; i < 12000; ++i) {
+    char num[8];
+    std::snprintf(num, sizeof num, "%04d", i / 2);
+    many += row(num, "", "", i == 777 ? long_text : utf8_to_cp932("行" + std::to_string(i)));
+  }
   std::string choices;
-  for (int i = 0; i < 202; ++i) choices += "0010,x,0010\r\n";
-  EXPECT_THROW(load_tables(t, row("0010"), choices), DataError);
+  for (int i = 0; i < 300; ++i) choices += "0010,x" + std::to_string(i) + ",5990\r\n";
+  load_tables(t, many, choices);
+  ASSERT_EQ(t.Script_Last, 11999);
+  ASSERT_EQ(t.Scene_Count, 6000);
+  ASSERT_EQ(t.Sel_Last, 299);
+  EXPECT_EQ(find_num(t, 5999), 11998);
+  EXPECT_EQ(t.SCT[299].label, "x299");
+  EXPECT_EQ(t.SCT[299].target, 11980);  // resolved to the SEQ
+  for (int i : {0, 776, 778, 9999, 11999})
+    EXPECT_EQ(t.Script_Table[static_cast<size_t>(i)].text, "行" + std::to_string(i)) << i;
+  EXPECT_EQ(t.Script_Table[777].text, long_text);
+  EXPECT_EQ(t.Script_Table[777].num, 388);
+  EXPECT_EQ(t.Script_Table[11999].line, 12000);
+
+  // A row changed in place (the author's reload) keeps its neighbours.
+  t.Script_Table.replace(776, t.Script_Table[777]);
+  EXPECT_EQ(t.Script_Table[776].text, long_text);
+  EXPECT_EQ(t.Script_Table[778].text, "行778");
+}
+
+// Past its bound a table is refused as the game stops on it, naming the row.
+TEST(LoadTables, MoreSceneRunsThanTheIndexHoldsAreRefused) {
+  ScriptTables t;
+  std::string many;
+  for (int i = 0; i <= kMaxSceneEntries; ++i) many += row(i % 2 ? "0020" : "0010");
+  try {
+    load_tables(t, many, "");
+    ADD_FAILURE() << "loaded";
+  } catch (const DataError& e) {
+    EXPECT_NE(std::string(e.what()).find("more than 100000 scene runs"), std::string::npos)
+        << e.what();
+  }
 }
 
 TEST_F(Interp, BinarySearchFindsEveryKeyAndChoiceRowsAndRefusesOthers) {

@@ -12,6 +12,7 @@
 #include <cctype>
 #include <filesystem>
 #include <functional>
+#include <optional>
 
 #include "assets/assets.h"
 #include "assets/cp932.h"
@@ -38,8 +39,8 @@ DiskFiles disk;
 // What the game made of the case's rows: the tables and the first added row.
 struct Read {
   ScriptTables t;
-  const ScriptRow* row = nullptr;  // nullptr when the loader left it out
-  bool refused = false;            // whether loading as the game does stopped
+  std::optional<ScriptRow> row;  // none when the loader left it out
+  bool refused = false;          // whether loading as the game does stopped
   std::array<std::string, 26> sys;
 };
 
@@ -348,7 +349,7 @@ TEST_P(DataRules, GameCheckAndConvertersAgree) {
   const bool malformed = rule.finding.find(": error: ") != std::string::npos;
   if (!malformed) EXPECT_FALSE(read.refused);
   for (const ScriptRow& r : read.t.Script_Table)
-    if (r.line == line) read.row = &r;
+    if (r.line == line) read.row = r;
   rule.game(read);
 
   // The check: an error exactly for the malformed forms, a warning where the
