@@ -127,7 +127,7 @@ void read_script_rows(ScriptTables& t, const std::string& script_cp932, LoadRepo
       r.spare11 = cp932_to_utf8(l.fields[10]);
       r.subst = cp932_to_utf8(l.fields[11]);
       append_row(t.Script_Table, std::move(r), kMaxScriptRows,
-                 DataError(sfile, l.line, "", "more than 3001 script rows"), full, report);
+                 DataError(sfile, l.line, "", "more than 1000000 script rows"), full, report);
     } catch (DataError& e) {
       fail(report, e);
     }
@@ -143,7 +143,7 @@ void index_scenes(ScriptTables& t, LoadReport* report) {
     const ScriptRow& r = t.Script_Table[i];
     if (r.num != previous) {
       if (static_cast<int>(t.Scene_Index.size()) >= kMaxSceneEntries) {
-        fail(report, DataError(sfile, r.line, "1 (num)", "more than 501 scene runs"));
+        fail(report, DataError(sfile, r.line, "1 (num)", "more than 100000 scene runs"));
         break;
       }
       t.Scene_Index.push_back({r.num, i});
@@ -168,7 +168,7 @@ void read_choice_rows(ScriptTables& t, const std::string& choice_cp932, LoadRepo
       c.label = cp932_to_utf8(l.fields[1]);
       c.target = c.target_num = num_field(l, 2, cfile, "target", report);
       append_row(t.SCT, std::move(c), kMaxChoiceRows,
-                 DataError(cfile, l.line, "", "more than 201 choice rows"), full, report);
+                 DataError(cfile, l.line, "", "more than 100000 choice rows"), full, report);
     } catch (DataError& e) {
       fail(report, e);
     }

@@ -15,9 +15,9 @@ namespace vm {
 struct AssetState;
 class Dialogs;
 
-constexpr int kMaxScriptRows = 3001;
-constexpr int kMaxSceneEntries = 501;
-constexpr int kMaxChoiceRows = 201;
+constexpr int kMaxScriptRows = 1000000;
+constexpr int kMaxSceneEntries = 100000;
+constexpr int kMaxChoiceRows = 100000;
 
 struct ScriptRow {
   int16_t num = 0;
