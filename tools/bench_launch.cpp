@@ -241,12 +241,9 @@ RunFigures one_run(Display* dpy, const Game& game, const std::vector<uint32_t>& 
   return f;
 }
 
-}  // namespace
-
-// Prints rss_anon_at_title_mb, rss_anon_in_play_mb, launch_to_window_ms and
-// launch_to_title_ms: medians of a few runs after one that finds the title
-// picture.
-void bench_game(const std::string& program, const std::string& data_dir) {
+// The display the game runs on, with XTest to click it; nullptr (said on
+// stderr) when there is none.
+Display* open_display() {
   // A window that went away between two requests is no reason to stop.
   XSetErrorHandler([](Display*, XErrorEvent*) { return 0; });
   Display* dpy = XOpenDisplay(nullptr);
@@ -254,8 +251,14 @@ void bench_game(const std::string& program, const std::string& data_dir) {
   if (!dpy || !XTestQueryExtension(dpy, &ev, &err, &major, &minor)) {
     std::fprintf(stderr, "velmora-bench: no X display with XTest; the game figures are left out\n");
     if (dpy) XCloseDisplay(dpy);
-    return;
+    return nullptr;
   }
+  return dpy;
+}
+
+// The title picture of a game on data_dir, as a run shows it once settled.
+std::vector<uint32_t> title_picture(Display* dpy, const std::string& program,
+                                    const std::string& data_dir) {
   std::vector<uint32_t> title;
   const fs::path scratch = fresh_scratch(data_dir);
   {
@@ -263,6 +266,18 @@ void bench_game(const std::string& program, const std::string& data_dir) {
     if (run.wait_window()) title = run.settled_picture();
   }
   fs::remove_all(scratch);
+  return title;
+}
+
+}  // namespace
+
+// Prints rss_anon_at_title_mb, rss_anon_in_play_mb, launch_to_window_ms and
+// launch_to_title_ms: medians of a few runs after one that finds the title
+// picture.
+void bench_game(const std::string& program, const std::string& data_dir) {
+  Display* dpy = open_display();
+  if (!dpy) return;
+  const std::vector<uint32_t> title = title_picture(dpy, program, data_dir);
   std::vector<double> window, shown, rss_title, rss_play;
   for (int i = 0; i < 3; ++i) {
     const RunFigures f = one_run(dpy, {program, data_dir}, title, i == 0);
@@ -281,5 +296,26 @@ void bench_game(const std::string& program, const std::string& data_dir) {
   std::printf("rss_anon_in_play_mb %.1f MB\n", median(rss_play));
   std::printf("launch_to_window_ms %.0f ms\n", median(window));
   std::printf("launch_to_title_ms %.0f ms\n", median(shown));
+  std::fflush(stdout);
+}
+
+// Prints rows_100k_extra_rss_mb: what a long story's rows cost the game at
+// its title beyond the demo's, the median of three runs of each.
+void bench_rows_memory(const std::string& program, const std::string& demo_dir,
+                       const std::string& long_dir) {
+  Display* dpy = open_display();
+  if (!dpy) return;
+  double at_title[2] = {0, 0};
+  const std::string* dirs[2] = {&demo_dir, &long_dir};
+  for (int k = 0; k < 2; ++k) {
+    const std::vector<uint32_t> title = title_picture(dpy, program, *dirs[k]);
+    std::vector<double> rss;
+    for (int i = 0; i < 3; ++i)
+      rss.push_back(one_run(dpy, {program, *dirs[k]}, title, false).rss_title);
+    at_title[k] = median(rss);
+    std::fprintf(stderr, "%s: %.1f MB at the title\n", k ? "100,000 rows" : "demo", at_title[k]);
+  }
+  XCloseDisplay(dpy);
+  std::printf("rows_100k_extra_rss_mb %.1f MB\n", at_title[1] - at_title[0]);
   std::fflush(stdout);
 }

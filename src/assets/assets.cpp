@@ -53,8 +53,11 @@ void run_check(AssetState& a, std::array<std::string, 6>& names, Files& files) {
   data.remove_stale_temporaries();
   // The system file and the two script files must be there.
   for (const char* n : {"50", "51", "52"}) check_present(data, std::string(n) + ".dat", dir + n);
-  a.script_text = invert_bytes(io_step(data.read("51.dat")));
-  a.choice_text = invert_bytes(io_step(data.read("52.dat")));
+  // Turned back in place: a long script is held once, not twice.
+  a.script_text = io_step(data.read("51.dat"));
+  invert_in_place(a.script_text);
+  a.choice_text = io_step(data.read("52.dat"));
+  invert_in_place(a.choice_text);
   // Sprites, faces, backgrounds and event pictures get their real first bytes.
   for (const PictureEntry& p : picture_entries()) {
     if (!p.disguised) continue;
@@ -87,10 +90,13 @@ void run_check(AssetState& a, std::array<std::string, 6>& names, Files& files) {
 
 }  // namespace
 
+void invert_in_place(std::string& bytes) {
+  for (char& c : bytes) c = static_cast<char>(255 - static_cast<unsigned char>(c));
+}
+
 std::string invert_bytes(const std::string& bytes) {
-  std::string out(bytes.size(), '\0');
-  for (size_t i = 0; i < bytes.size(); ++i)
-    out[i] = static_cast<char>(255 - static_cast<unsigned char>(bytes[i]));
+  std::string out = bytes;
+  invert_in_place(out);
   return out;
 }
 

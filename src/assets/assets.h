@@ -34,6 +34,7 @@ struct AssetState {
 
 // Byte inversion of the script files (255 - b for every byte).
 std::string invert_bytes(const std::string& bytes);
+void invert_in_place(std::string& bytes);
 
 // The start-up sequence on the folder a.Data_Dir: presence checks, picture
 // restore, script decoding (in memory), system file; the names 1..5 of the

@@ -7,11 +7,15 @@
 
 namespace vm {
 
-std::string trim_blanks(std::string_view s) {
+std::string_view blank_trimmed(std::string_view s) {
   size_t b = 0, e = s.size();
   while (b < e && (s[b] == ' ' || s[b] == '\t')) ++b;
   while (e > b && (s[e - 1] == ' ' || s[e - 1] == '\t')) --e;
-  return std::string(s.substr(b, e - b));
+  return s.substr(b, e - b);
+}
+
+std::string trim_blanks(std::string_view s) {
+  return std::string(blank_trimmed(s));
 }
 
 std::optional<long> read_integer(std::string_view text) {

@@ -14,6 +14,8 @@ namespace vm {
 
 // The field without the spaces and tabs around it.
 std::string trim_blanks(std::string_view s);
+// The same, as a view of s.
+std::string_view blank_trimmed(std::string_view s);
 
 // An integer written as decimal digits with an optional sign, blanks around
 // it allowed ("  -3 " is -3). Anything else ("2x", "", "1.5") is no number.

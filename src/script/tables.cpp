@@ -143,15 +143,18 @@ void ScriptRows::replace(size_t i, const ScriptRow& row) {
   rows_.at(i) = p;
 }
 
-void ScriptRows::shrink_to_fit() {
-  rows_.shrink_to_fit();
-  text_.shrink_to_fit();
-  long_ends_.shrink_to_fit();
+void ScriptRows::reserve(size_t rows, size_t cp932_bytes) {
+  rows_.reserve(rows);
+  // A byte of the code page decodes to at most three of UTF-8; the room
+  // never written is never given pages.
+  text_.reserve(cp932_bytes * 3);
 }
 
 void for_each_csv_line(std::string_view text, const std::function<void(const CsvLine&)>& take) {
   size_t pos = 0;
   int line_no = 0;
+  // One line's fields, their room kept from line to line.
+  CsvLine row;
   while (pos < text.size()) {
     ++line_no;
     size_t nl = text.find('\n', pos);
@@ -159,17 +162,20 @@ void for_each_csv_line(std::string_view text, const std::function<void(const Csv
     std::string_view line = text.substr(pos, end - pos);
     pos = nl == std::string_view::npos ? text.size() : nl + 1;
     if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
-    if (trim_blanks(line).empty()) continue;  // blank lines hold no row
-    CsvLine row;
+    if (blank_trimmed(line).empty()) continue;  // blank lines hold no row
     row.line = line_no;
+    size_t count = 0;
+    const auto put = [&row, &count](std::string_view field) {
+      if (count == row.fields.size()) row.fields.emplace_back();
+      row.fields[count++].assign(field);
+    };
     size_t i = 0;
     while (true) {
       while (i < line.size() && line[i] == ' ') ++i;
-      std::string field;
       if (i < line.size() && line[i] == '"') {
         size_t close = line.find('"', i + 1);
         if (close == std::string_view::npos) close = line.size();
-        field = std::string(line.substr(i + 1, close - i - 1));
+        put(line.substr(i + 1, close - i - 1));
         i = close + 1;
         // Anything between the closing quote and the next comma is dropped.
         size_t comma = line.find(',', std::min(i, line.size()));
@@ -177,17 +183,17 @@ void for_each_csv_line(std::string_view text, const std::function<void(const Csv
       } else {
         size_t comma = line.find(',', i);
         size_t stop = comma == std::string_view::npos ? line.size() : comma;
-        field = trim_blanks(line.substr(std::min(i, line.size()), stop - std::min(i, line.size())));
+        put(blank_trimmed(line.substr(std::min(i, line.size()), stop - std::min(i, line.size()))));
         i = stop;
       }
-      row.fields.push_back(std::move(field));
       if (i >= line.size()) break;
       ++i;  // past the comma
       if (i == line.size()) {
-        row.fields.emplace_back();  // a trailing comma ends with an empty field
+        put({});  // a trailing comma ends with an empty field
         break;
       }
     }
+    row.fields.resize(count);
     take(row);
   }
 }
@@ -209,6 +215,11 @@ void read_script_rows(ScriptTables& t, const std::string& script_cp932, LoadRepo
   // Fields 2, 4..12 of the line: the row's texts.
   constexpr size_t kTextFields[ScriptRows::kTexts] = {1, 3, 4, 5, 6, 7, 8, 9, 10, 11};
   std::array<std::string, ScriptRows::kTexts> texts;
+  // Room for the whole script at once: grown step by step, a long script's
+  // table would leave its old rooms behind as memory the game keeps.
+  t.Script_Table.reserve(
+      static_cast<size_t>(std::count(script_cp932.begin(), script_cp932.end(), '\n')) + 1,
+      script_cp932.size());
   for_each_csv_line(script_cp932, [&](const CsvLine& l) {
     if (!l.fields.empty() && l.fields[0] == "num") return;  // column headings
     try {
@@ -247,7 +258,6 @@ void read_script_rows(ScriptTables& t, const std::string& script_cp932, LoadRepo
       fail(report, e);
     }
   });
-  t.Script_Table.shrink_to_fit();
   t.Script_Last = static_cast<int32_t>(t.Script_Table.size()) - 1;
 }
 
@@ -255,6 +265,7 @@ void read_script_rows(ScriptTables& t, const std::string& script_cp932, LoadRepo
 void index_scenes(ScriptTables& t, LoadReport* report) {
   const char* sfile = "51.dat";
   int previous = -1;
+  t.Scene_Index.reserve(std::min<size_t>(t.Script_Table.size(), kMaxSceneEntries));
   for (int32_t i = 0; i <= t.Script_Last; ++i) {
     const ScriptRow& r = t.Script_Table[i];
     if (r.num != previous) {
@@ -321,9 +332,10 @@ void load_tables(ScriptTables& t, const std::string& script_cp932, const std::st
 
 void load_script(ScriptTables& t, AssetState& assets) {
   load_tables(t, assets.script_text, assets.choice_text);
-  // Given back whole: a long script's text would otherwise stay held.
-  assets.script_text = std::string();
-  assets.choice_text = std::string();
+  // Given back whole: a cleared string keeps its room, and a long script's
+  // text would stay held for the whole game.
+  std::string().swap(assets.script_text);
+  std::string().swap(assets.choice_text);
 }
 
 int32_t find_num(const ScriptTables& t, int16_t num) {

@@ -50,8 +50,8 @@ class ScriptRows {
   void push_back(const ScriptRow& row);
   // Replaces row i; its old texts stay in the buffer unused.
   void replace(size_t i, const ScriptRow& row);
-  // Makes the buffer hold exactly what it needs once the table is read.
-  void shrink_to_fit();
+  // Room for rows decoded from cp932_bytes of the script, taken at once.
+  void reserve(size_t rows, size_t cp932_bytes);
 
   class const_iterator {
    public:
