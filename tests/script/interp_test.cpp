@@ -277,10 +277,10 @@ TEST(LoadTables, QuotedFieldsHeadingLinesAndIndexRuns) {
 TEST(LoadTables, MoreRowsThanTheTablesHoldAreRefused) {
   ScriptTables t;
   std::string many;
-  for (int i = 0; i < 3002; ++i) many += row("0010");
+  for (int i = 0; i <= kMaxScriptRows; ++i) many += row("0010");
   EXPECT_THROW(load_tables(t, many, ""), DataError);
   std::string choices;
-  for (int i = 0; i < 202; ++i) choices += "0010,x,0010\r\n";
+  for (int i = 0; i <= kMaxChoiceRows; ++i) choices += "0010,x,0010\r\n";
   EXPECT_THROW(load_tables(t, row("0010"), choices), DataError);
 }
 
