@@ -3,27 +3,27 @@
 #include <algorithm>
 #include <array>
 #include <cstdio>
-#include <ctime>
 #include <string>
 #include <vector>
 
 #include "assets/cp932.h"
 #include "authoring/story_paths.h"
+#include "bench_clock.h"
 #include "platform/common/disk_files.h"
 #include "script/tables.h"
 
 namespace {
 
-constexpr size_t kStoryRows = 3001;
-
 // A generated story: an opening, 67 chapters of a three-way menu whose picks
 // raise, lower or keep kou and meet again, counter tests that lead to side
 // scenes, and 29 endings chosen by kou at the close. Padded with messages to
-// exactly 3001 rows.
+// exactly 3001 rows, the bound the script once had.
 struct Generated {
   std::string script, choices;
   int rows = 0, runs = 0, choice_rows = 0;
 };
+
+constexpr size_t kRows = 3001;
 
 Generated generate_story() {
   struct Line {
@@ -93,7 +93,7 @@ Generated generate_story() {
 
   size_t total = 1;  // the end marker
   for (const auto& r : runs) total += r.size();
-  for (size_t i = 0; total < kStoryRows; i = (i + 1) % runs.size()) {
+  for (size_t i = 0; total < kRows; i = (i + 1) % runs.size()) {
     if (!paddable[i]) continue;
     runs[i].insert(runs[i].begin() + 1, msg("波の音がする。"));
     ++total;
@@ -117,36 +117,20 @@ Generated generate_story() {
   return g;
 }
 
-// Milliseconds of this thread's processor time: the figure is the work done,
-// whatever else the machine is busy with.
-double cpu_ms() {
-  timespec ts{};
-  clock_gettime(CLOCK_THREAD_CPUTIME_ID, &ts);
-  return static_cast<double>(ts.tv_sec) * 1e3 + static_cast<double>(ts.tv_nsec) / 1e6;
-}
-
-// Best of a few runs, in milliseconds of computation.
-template <typename Fn>
-double best_ms(Fn fn, int runs = 5) {
-  double best = 1e30;
-  for (int i = 0; i < runs; ++i) {
-    const double t0 = cpu_ms();
-    fn();
-    best = std::min(best, cpu_ms() - t0);
-  }
-  return best;
-}
-
 }  // namespace
 
 void bench_paths(const std::string& demo_dir) {
   using namespace vm::datatool;
+  using vm::bench::best_ms;
+  // Every path, as the figures have always been taken.
+  ExploreOptions every;
+  every.all = true;
   try {
     vm::DiskFiles disk;
     const Story demo = read_story(vm::DataFolder(disk, demo_dir));
     size_t paths = 0;
     const double ms = best_ms([&] {
-      const Exploration ex = explore_story(demo);
+      const Exploration ex = explore_story(demo, every);
       for (size_t i = 0; i < ex.paths.size(); ++i) path_input(demo, ex, ex.paths[i], i + 1);
       paths = ex.paths.size();
     });
@@ -163,7 +147,7 @@ void bench_paths(const std::string& demo_dir) {
   std::printf("paths_bounds_runs %d count\n", g.runs);
   std::printf("paths_bounds_choice_rows %d count\n", g.choice_rows);
   Exploration ex;
-  const double ms = best_ms([&] { ex = explore_story(bounds); }, 3);
+  const double ms = best_ms([&] { ex = explore_story(bounds, every); }, 3);
   std::printf("paths_bounds %.1f ms\n", ms);
   std::printf("paths_bounds_states %zu count\n", ex.states());
   std::printf("paths_bounds_listed %zu count\n", ex.paths.size());

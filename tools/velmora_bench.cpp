@@ -27,6 +27,7 @@
 void bench_transitions(vm::Platform& pf, const char* suffix);
 void bench_staff_roll(vm::Platform& pf, const std::string& demo);
 void bench_paths(const std::string& demo_dir);
+void bench_rows();
 void bench_rollback(const std::string& demo);
 void bench_game(const std::string& program, const std::string& data_dir);
 void bench_rows_memory(const std::string& program, const std::string& demo_dir,
@@ -151,12 +152,15 @@ void bench_presents(vm::Platform& pf, vm::Game& g) {
 }  // namespace
 
 constexpr const char* kUsage =
-    "usage: velmora-bench [rollback | game]\n"
+    "usage: velmora-bench [rollback | game | rows]\n"
     "Prints one figure per line as \"name value unit\".\n"
     "  (none)    every figure: the game's start-up and memory, the tune change, the story map,\n"
-    "            the panel blend, presenting, typing, transitions, the staff roll, rollback\n"
+    "            the panel blend, presenting, typing, transitions, the staff roll, rollback,\n"
+    "            the 100,000-row story\n"
     "  rollback  only the rollback figures (no display needed)\n"
     "  game      only the real game's start-up, memory and tune change\n"
+    "  rows      only a generated 100,000-row story's load, check, paths and verify (no\n"
+    "            display needed)\n"
     "Every figure but rollback's needs a display: run it under xvfb-run on a machine without "
     "one.\n";
 
@@ -172,13 +176,18 @@ int bench_main(int argc, char** argv) {
     std::fputs(kUsage, stdout);
     return 0;
   }
-  if (argc > 2 || (!mode.empty() && mode != "rollback" && mode != "game")) {
+  if (argc > 2 || (!mode.empty() && mode != "rollback" && mode != "game" && mode != "rows")) {
     std::fputs(kUsage, stderr);
     return 2;
   }
   // `velmora-bench rollback`: only the rollback figures, which need no window.
   if (mode == "rollback") {
     bench_rollback(vm::program_dir() + "data/");
+    return 0;
+  }
+  // `velmora-bench rows`: only the long story's figures, which need no window.
+  if (mode == "rows") {
+    bench_rows();
     return 0;
   }
   if (!has_display()) {
@@ -247,6 +256,7 @@ int bench_main(int argc, char** argv) {
   // The paced effects keep their pace on a magnified screen too.
   pf.window.set_view(3, false);
   bench_transitions(pf, "_at_3x");
+  bench_rows();
   return 0;
 }
 

@@ -5,6 +5,7 @@
 #include "authoring/story_paths.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <functional>
 #include <ostream>
@@ -393,7 +394,8 @@ class Explorer {
 
 // ------------------------------------------------------------- paths ---
 
-void list_paths(const ExploreOptions& opt, Exploration& ex) {
+// Every complete path, in the order of the picks, up to max_paths.
+void list_every_path(const ExploreOptions& opt, Exploration& ex) {
   std::vector<bool> on_path(ex.nodes.size(), false);
   StoryPath path;
   int64_t rows = 0;
@@ -429,6 +431,139 @@ void list_paths(const ExploreOptions& opt, Exploration& ex) {
   };
   walk(0);
 }
+
+// A covering set: paths added one at a time, each taking something no path
+// before it took (a run of rows, a pick of a menu), until nothing is left
+// that a path without loops can take. Each path prefers what is still new,
+// so a story whose menus all meet again is covered by as many paths as its
+// widest menu has picks.
+class Cover {
+ public:
+  Cover(const ExploreOptions& opt, Exploration& ex)
+      : opt_(opt),
+        ex_(ex),
+        seg_done_(ex.segments.size(), false),
+        picks_done_(ex.nodes.size()),
+        stopping_at_(ex.nodes.size()),
+        picked_into_(ex.segments.size()) {
+    for (size_t k = 0; k < ex.nodes.size(); ++k) {
+      const ChoiceNode& n = ex.nodes[k];
+      picks_done_[k].assign(static_cast<size_t>(n.count), false);
+      for (int i = 0; i < n.count; ++i)
+        picked_into_[static_cast<size_t>(n.segment[static_cast<size_t>(i)])].push_back(k);
+    }
+    for (size_t s = 0; s < ex.segments.size(); ++s) {
+      const Segment& seg = ex.segments[s];
+      if (seg.end == PathEnd::Choice) stopping_at_[static_cast<size_t>(seg.next)].push_back(s);
+    }
+  }
+
+  void run() {
+    while (true) {
+      find_needy();
+      if (!needy_seg_[0]) break;
+      if (ex_.paths.size() >= opt_.max_paths) {
+        ex_.paths_cut = true;
+        break;
+      }
+      path_ = StoryPath{};
+      rows_ = 0;
+      on_path_.assign(ex_.nodes.size(), false);
+      no_gain_.assign(ex_.nodes.size(), false);
+      no_end_.assign(ex_.nodes.size(), false);
+      if (!extend(0, true)) break;  // what is left lies only round loops
+      for (int s : path_.segments) seg_done_[static_cast<size_t>(s)] = true;
+      for (const auto& [node, box] : path_.picks)
+        picks_done_[static_cast<size_t>(node)][static_cast<size_t>(box)] = true;
+      ex_.paths.push_back(path_);
+    }
+  }
+
+ private:
+  const ExploreOptions& opt_;
+  Exploration& ex_;
+  std::vector<bool> seg_done_;
+  std::vector<std::vector<bool>> picks_done_;
+  std::vector<std::vector<size_t>> stopping_at_;  // per menu, the segments that stop at it
+  std::vector<std::vector<size_t>> picked_into_;  // per segment, the menus a pick of leads to it
+  std::vector<bool> needy_seg_, needy_node_;      // something new lies on it or after it
+  std::vector<bool> on_path_;
+  std::vector<bool> no_gain_, no_end_;  // nothing new after the menu, no end after it
+  StoryPath path_;
+  int64_t rows_ = 0;
+
+  // Backwards from what no path took yet to every segment and menu before it.
+  void find_needy() {
+    needy_seg_.assign(ex_.segments.size(), false);
+    needy_node_.assign(ex_.nodes.size(), false);
+    std::vector<std::pair<bool, size_t>> todo;  // (is a node, index)
+    for (size_t s = 0; s < ex_.segments.size(); ++s)
+      if (!seg_done_[s]) todo.emplace_back(false, s);
+    for (size_t k = 0; k < ex_.nodes.size(); ++k)
+      for (bool done : picks_done_[k])
+        if (!done) {
+          todo.emplace_back(true, k);
+          break;
+        }
+    while (!todo.empty()) {
+      const auto [is_node, i] = todo.back();
+      todo.pop_back();
+      if (is_node) {
+        if (needy_node_[i]) continue;
+        needy_node_[i] = true;
+        for (size_t s : stopping_at_[i]) todo.emplace_back(false, s);
+      } else {
+        if (needy_seg_[i]) continue;
+        needy_seg_[i] = true;
+        for (size_t k : picked_into_[i]) todo.emplace_back(true, k);
+      }
+    }
+  }
+
+  // Takes the path on from segment s to an end. With want, only an end with
+  // something new on the way will do; false when none can be reached.
+  bool extend(int s, bool want) {
+    const Segment& seg = ex_.segments[static_cast<size_t>(s)];
+    path_.segments.push_back(s);
+    rows_ += seg.rows;
+    want = want && seg_done_[static_cast<size_t>(s)];
+    if (rows_ > opt_.max_rows || seg.end != PathEnd::Choice) {
+      if (!want) {
+        path_.end = rows_ > opt_.max_rows ? PathEnd::Runaway : seg.end;
+        return true;
+      }
+    } else if (pick_at(seg.next, want)) {
+      return true;
+    }
+    rows_ -= seg.rows;
+    path_.segments.pop_back();
+    return false;
+  }
+
+  // A pick of menu k that leads on to an end: a new pick first, then one
+  // before something new, then any. A menu already on the path is a loop.
+  bool pick_at(int node, bool want) {
+    const auto k = static_cast<size_t>(node);
+    if (on_path_[k] || (want ? no_gain_[k] || !needy_node_[k] : no_end_[k])) return false;
+    on_path_[k] = true;
+    const ChoiceNode& n = ex_.nodes[k];
+    auto rank = [&](int i) {
+      if (!picks_done_[k][static_cast<size_t>(i)]) return 0;
+      return needy_seg_[static_cast<size_t>(n.segment[static_cast<size_t>(i)])] ? 1 : 2;
+    };
+    bool done = false;
+    for (int r = 0; r < 3 && !done && !(want && r == 2); ++r)
+      for (int i = 0; i < n.count && !done; ++i) {
+        if (rank(i) != r) continue;
+        path_.picks.emplace_back(node, i);
+        done = extend(n.segment[static_cast<size_t>(i)], want && r > 0);
+        if (!done) path_.picks.pop_back();
+      }
+    on_path_[k] = false;
+    if (!done) (want ? no_gain_ : no_end_)[k] = true;
+    return done;
+  }
+};
 
 // All complete paths, counted per menu, when no pick leads back.
 void count_paths(Exploration& ex) {
@@ -634,7 +769,8 @@ void find_problems(const Story& story, const ExploreOptions& opt, Exploration& e
   find_same_places(f, story, ex);
   if (ex.paths_cut)
     f.add(false, 0,
-          "more than " + std::to_string(opt.max_paths) + " paths; only the first " +
+          "more than " + std::to_string(opt.max_paths) + " paths" +
+              (ex.all ? "" : " are needed to take every row, pick and end") + "; only the first " +
               std::to_string(opt.max_paths) + " are listed");
 
   std::stable_sort(f.list.begin(), f.list.end(),
@@ -715,21 +851,36 @@ Story read_story(const DataFolder& folder) {
 }
 
 Exploration explore_story(const Story& story, const ExploreOptions& options) {
+  ExploreOptions opt = options;
+  if (opt.max_rows <= 0)
+    opt.max_rows =
+        std::max<int64_t>(100000, 10 * static_cast<int64_t>(story.tables.Script_Table.size()));
   Exploration ex;
-  ex.max_rows = options.max_rows;
+  ex.max_rows = opt.max_rows;
   if (story.tables.Script_Table.empty()) return ex;
-  Explorer(story, options, ex).run();
-  list_paths(options, ex);
+  Explorer(story, opt, ex).run();
+  ex.all = opt.all;
+  if (opt.all)
+    list_every_path(opt, ex);
+  else
+    Cover(opt, ex).run();
   count_paths(ex);
-  find_problems(story, options, ex);
+  find_problems(story, opt, ex);
   return ex;
 }
 
 std::string describe_paths(const Exploration& ex) {
-  char count[32];
-  std::snprintf(count, sizeof count, "%.0f", ex.path_count);
-  std::string out = std::to_string(ex.paths.size()) + " paths";
-  if (ex.paths_cut) out += " listed of " + std::string(count);
+  // Two-way choices double the count with each menu: past what a double
+  // holds, the count is only a bound.
+  char count[48];
+  if (!std::isfinite(ex.path_count))
+    std::snprintf(count, sizeof count, "more than 1e+308");
+  else
+    std::snprintf(count, sizeof count, ex.path_count < 1e15 ? "%.0f" : "%.3g", ex.path_count);
+  std::string out = std::to_string(ex.paths.size()) + " of " + count + " paths";
+  if (!ex.all)
+    out += ex.paths_cut ? ", too few to take every row, pick and end"
+                        : ", covering every row, pick and end";
   if (ex.choice_loops) out += " (choices lead round loops, each path goes round none)";
   out += ", " + std::to_string(ex.states()) + " states explored";
   size_t broken = 0;

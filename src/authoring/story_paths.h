@@ -87,8 +87,14 @@ struct StoryPath {
 };
 
 struct ExploreOptions {
-  int64_t max_rows = 100000;  // per path
-  size_t max_paths = 10000;   // complete paths listed
+  // Rows per path; 0: ten times the script's rows, and at least 100000, so
+  // that no path of a long story that ends is taken for a runaway.
+  int64_t max_rows = 0;
+  size_t max_paths = 10000;  // complete paths listed
+  // Every complete path (up to max_paths) rather than a covering set: a few
+  // paths that between them run every row the story reaches, take every
+  // pick of every menu and reach every end.
+  bool all = false;
 };
 
 // Per row, how the paths met its place field: it showed the row's text as a
@@ -112,8 +118,9 @@ struct MapFinding {
 struct Exploration {
   std::vector<Segment> segments;  // segments[0] starts at the first row
   std::vector<ChoiceNode> nodes;
-  std::vector<StoryPath> paths;
-  bool paths_cut = false;           // more complete paths than max_paths
+  std::vector<StoryPath> paths;     // a covering set, or every path (ExploreOptions::all)
+  bool all = false;                 // paths holds every path, not a covering set
+  bool paths_cut = false;           // more paths than max_paths were needed
   double path_count = 0;            // every complete path, when the menus form no loop
   bool choice_loops = false;        // some pick leads back to a menu already on the path
   std::vector<bool> reached;        // per row: run on some path
@@ -152,7 +159,9 @@ int16_t place_on_entry(const Story& story, const Exploration& ex, int16_t num);
 std::string end_text(const ScriptTables& t, const Exploration& ex, const Segment& last,
                      PathEnd end);
 
-// "6 paths, 22 states explored", then "; 2 paths break" when some do
+// "3 of 6 paths, covering every row, pick and end, 22 states explored", or
+// with every path listed "6 of 6 paths, 22 states explored"; then "; 2 paths
+// break" when some do
 std::string describe_paths(const Exploration& ex);
 
 // "ending (hap 1)", "quit", ...
@@ -172,10 +181,13 @@ void write_story_graph(Files& files, const std::string& dir, const std::string& 
 // The graph in the dot language.
 std::string story_dot(const Story& story, const Exploration& ex);
 
-// velmora-data verify DIR: plays every path with velmora-play, in parallel,
-// and compares. Returns the exit status: 1 when a play differs from its
-// prediction or the map finds a path that breaks.
-int verify_folder(const std::string& dir, std::ostream& out, std::ostream& err);
+// velmora-data verify DIR: plays the paths (a covering set, or every path)
+// with velmora-play, in parallel, and compares. Returns the exit status: 1
+// when a play differs from its prediction or the map finds a path that
+// breaks; 128 + the signal when SIGINT or SIGTERM stopped it (the plays it
+// started stopped with it, its scratch folder removed).
+int verify_folder(const std::string& dir, std::ostream& out, std::ostream& err,
+                  const ExploreOptions& options = {});
 
 // Screen points the input files click: the title's start item, a message
 // (clear of the choice boxes), choice box i, the end button.

@@ -306,16 +306,18 @@ void read_choice_rows(ScriptTables& t, const std::string& choice_cp932, LoadRepo
   t.Sel_Last = static_cast<int32_t>(t.SCT.size()) - 1;
 }
 
-// Each choice's target NUM becomes the SEQ where that scene starts.
+// Each choice's target NUM becomes the SEQ where that scene starts: the
+// first run of that NUM in the script, looked up in a table of every NUM's
+// first run rather than searched for each choice.
 void resolve_targets(ScriptTables& t) {
+  std::vector<int32_t> first_run(65536, -1);
+  for (int32_t k = t.Scene_Count - 1; k >= 0; --k)
+    first_run[static_cast<uint16_t>(t.Scene_Index[k].key)] = t.Scene_Index[k].seq;
   for (ChoiceRow& c : t.SCT) {
-    for (int32_t k = 0; k < t.Scene_Count; ++k) {
-      if (t.Scene_Index[k].key == c.target) {
-        c.target = t.Scene_Index[k].seq;
-        c.resolved = true;
-        break;
-      }
-    }
+    const int32_t seq = first_run[static_cast<uint16_t>(c.target)];
+    if (seq < 0) continue;
+    c.target = seq;
+    c.resolved = true;
   }
 }
 

@@ -171,7 +171,9 @@ TEST(StoryPaths, SameStateIsExploredOnceAndCountersKeepPathsApart) {
                                    {"0040", "d", "0060"},
                                    {"0080", "e", "0110"},
                                    {"0080", "f", "0120"}});
-  const Exploration ex = explore_story(st);
+  ExploreOptions every;
+  every.all = true;
+  const Exploration ex = explore_story(st, every);
   EXPECT_EQ(outcomes(st, ex),
             (std::vector<std::string>{"ending (hap 0) | kou two", "ending (hap 0) | pap two",
                                       "quit | half left", "quit | half left", "quit | half right",
@@ -186,6 +188,19 @@ TEST(StoryPaths, SameStateIsExploredOnceAndCountersKeepPathsApart) {
     for (size_t b = a + 1; b < p.size(); ++b)
       if (p[a].segments.back() == p[b].segments.back()) ++shared;
   EXPECT_EQ(shared, 2);
+
+  // The covering set takes each of the six picks and reaches each of the
+  // four ends: the third menu's two picks need only one way to it.
+  const Exploration cover = explore_story(st);
+  EXPECT_EQ(outcomes(st, cover),
+            (std::vector<std::string>{"ending (hap 0) | kou two", "ending (hap 0) | pap two",
+                                      "quit | half left", "quit | half right"}));
+  std::set<std::string> picks;
+  for (const StoryPath& path : cover.paths)
+    for (const std::string& pick : summarize(st, cover, path).picks) picks.insert(pick);
+  EXPECT_EQ(picks, (std::set<std::string>{"a", "b", "c", "d", "e", "f"}));
+  EXPECT_EQ(describe_paths(cover), "4 of 6 paths, covering every row, pick and end, " +
+                                       std::to_string(cover.states()) + " states explored");
 }
 
 TEST(StoryPaths, LoopsWithoutAWayOutAreFound) {
@@ -264,8 +279,8 @@ TEST(StoryPaths, CommandsWriteTheGraphInputFilesAndTable) {
   EXPECT_NE(svg.find("ミツと海へ行く"), std::string::npos);
   EXPECT_NE(read_bytes(dir / "story.dot").find("digraph story"), std::string::npos);
 
-  ASSERT_EQ(test::run_command(tool + "paths " + data + (dir / "p"), out), 0) << out;
-  EXPECT_NE(out.find("6 paths"), std::string::npos) << out;
+  ASSERT_EQ(test::run_command(tool + "paths --all " + data + (dir / "p"), out), 0) << out;
+  EXPECT_NE(out.find("6 of 6 paths, "), std::string::npos) << out;
   const std::string tsv = read_bytes(dir / "p/paths.tsv");
   EXPECT_EQ(std::count(tsv.begin(), tsv.end(), '\n'), 7);
   EXPECT_NE(tsv.find("path-004\tひとりで丘へ登る / 町を案内する / 花火を見上げる\t0990\t"),

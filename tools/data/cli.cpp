@@ -29,12 +29,15 @@ constexpr const char* kUsage =
     "       velmora-data pack SRC DIR    editable folder -> data folder\n"
     "       velmora-data icon SIZE FILE  the program's icon as a PNG file\n"
     "       velmora-data graph DIR OUT   the story as OUT.dot and OUT.svg\n"
-    "       velmora-data paths DIR OUT [--max-rows N]\n"
-    "                                    every path: OUT/path-NNN.txt for velmora-play, "
-    "paths.tsv;\n"
-    "                                    a path is stopped after N rows (100000);\n"
-    "                                    fails when a path breaks\n"
-    "       velmora-data verify DIR      play every path and compare with the prediction;\n"
+    "       velmora-data paths DIR OUT [--all] [--max-paths N] [--max-rows N]\n"
+    "                                    paths that between them run every row, take every\n"
+    "                                    choice and reach every end: OUT/path-NNN.txt for\n"
+    "                                    velmora-play, paths.tsv; fails when a path breaks\n"
+    "                                    --all: every path, up to N of them (10000)\n"
+    "                                    --max-rows: a path is stopped after N rows (ten\n"
+    "                                    times the script's rows, at least 100000)\n"
+    "       velmora-data verify DIR [--all] [--max-paths N] [--max-rows N]\n"
+    "                                    play those paths and compare with the prediction;\n"
     "                                    fails when a play differs or a path breaks\n"
     "       velmora-data bundle DATA_OR_EDIT_DIR [--name NAME] --id ID [--icon PNG]\n"
     "                           [--version V] OUT_DIR\n"
@@ -79,20 +82,34 @@ int write_icon(const std::vector<std::string>& args, std::ostream& out, std::ost
   return 0;
 }
 
-// paths takes the step bound as an option: --max-rows N. False (and a
-// message) for a bound that is no number of rows.
-bool take_max_rows(std::vector<std::string>& args, ExploreOptions& explore, std::ostream& err) {
-  for (size_t i = 1; i + 1 < args.size(); ++i) {
-    if (args[i] != "--max-rows") continue;
+// paths and verify take how the story is explored as options: --max-rows N
+// (the step bound), --all (every path rather than a covering set) and
+// --max-paths N. False (and a message) for a bound that is no number.
+bool take_explore_options(std::vector<std::string>& args, ExploreOptions& explore,
+                          std::ostream& err) {
+  for (size_t i = 1; i < args.size();) {
+    if (args[i] == "--all") {
+      explore.all = true;
+      args.erase(args.begin() + static_cast<long>(i));
+      continue;
+    }
+    if ((args[i] != "--max-rows" && args[i] != "--max-paths") || i + 1 == args.size()) {
+      ++i;
+      continue;
+    }
     char* end = nullptr;
     const long long n = std::strtoll(args[i + 1].c_str(), &end, 10);
+    const bool rows = args[i] == "--max-rows";
     if (*end != '\0' || n < 1) {
-      err << "velmora-data: --max-rows takes a number of rows, not \"" << args[i + 1] << "\"\n";
+      err << "velmora-data: " << args[i] << " takes a number of " << (rows ? "rows" : "paths")
+          << ", not \"" << args[i + 1] << "\"\n";
       return false;
     }
-    explore.max_rows = n;
+    if (rows)
+      explore.max_rows = n;
+    else
+      explore.max_paths = static_cast<size_t>(n);
     args.erase(args.begin() + static_cast<long>(i), args.begin() + static_cast<long>(i) + 2);
-    break;
   }
   return true;
 }
@@ -143,8 +160,8 @@ bool reads_story(const std::string& cmd) {
 size_t folder_index(const std::vector<std::string>& args) {
   if (args.empty() || !reads_story(args[0])) return 0;
   for (size_t i = 1; i < args.size(); ++i) {
-    if (args[i] == "--strict") continue;
-    if (args[i] == "--max-rows") {
+    if (args[i] == "--strict" || args[i] == "--all") continue;
+    if (args[i] == "--max-rows" || args[i] == "--max-paths") {
       ++i;
       continue;
     }
@@ -188,7 +205,7 @@ int data_tool_main(const std::vector<std::string>& given, std::ostream& out, std
     args.erase(args.begin() + 1);
   }
   ExploreOptions explore;
-  if (cmd == "paths" && !take_max_rows(args, explore, err)) return 2;
+  if ((cmd == "paths" || cmd == "verify") && !take_explore_options(args, explore, err)) return 2;
   const size_t want =
       (cmd == "demo" || cmd == "check" || cmd == "verify")                                      ? 2
       : (cmd == "unpack" || cmd == "pack" || cmd == "graph" || cmd == "paths" || cmd == "icon") ? 3
@@ -219,7 +236,7 @@ int data_tool_main(const std::vector<std::string>& given, std::ostream& out, std
       // A path that breaks (a message box, no ending) fails, as check does.
       return ex.errors() > 0 ? 1 : 0;
     }
-    if (cmd == "verify") return verify_folder(args[1], out, err);
+    if (cmd == "verify") return verify_folder(args[1], out, err, explore);
     if (cmd == "unpack") {
       unpack_folder(files, args[1], args[2]);
       out << "unpacked " << args[1] << " into " << args[2] << "\n";

@@ -12,8 +12,10 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <mutex>
 #include <ostream>
 #include <sstream>
+#include <string_view>
 #include <thread>
 
 #include "assets/data_folder.h"
@@ -36,8 +38,79 @@ namespace {
 namespace fs = std::filesystem;
 
 // A play that has not ended after this long (wall clock) is stopped: a loop
-// without a single wait never lets the runner's input end it.
+// without a single wait never lets the runner's input end it. A long path
+// gets longer: the game types every character of every message.
 constexpr int kPlayTimeoutS = 180;
+constexpr int kPlayTimeoutMessagesPerS = 20;
+
+// SIGINT or SIGTERM, once one came: the plays stop, the scratch folder goes.
+// The handler only notes the signal; the loops that wait look at it.
+std::atomic<int> g_stop_signal{0};
+static_assert(std::atomic<int>::is_always_lock_free);
+
+extern "C" void note_stop_signal(int sig) {
+  g_stop_signal.store(sig, std::memory_order_relaxed);
+}
+
+bool stopping() {
+  return g_stop_signal.load(std::memory_order_relaxed) != 0;
+}
+
+// The handlers for as long as verify runs, the previous ones after.
+class StopSignals {
+ public:
+  StopSignals() {
+    g_stop_signal = 0;
+    struct sigaction sa {};
+    sa.sa_handler = note_stop_signal;
+    sigemptyset(&sa.sa_mask);
+    sa.sa_flags = SA_RESTART;
+    sigaction(SIGINT, &sa, &old_int_);
+    sigaction(SIGTERM, &sa, &old_term_);
+  }
+  ~StopSignals() {
+    sigaction(SIGINT, &old_int_, nullptr);
+    sigaction(SIGTERM, &old_term_, nullptr);
+  }
+  StopSignals(const StopSignals&) = delete;
+  StopSignals& operator=(const StopSignals&) = delete;
+
+ private:
+  struct sigaction old_int_ {};
+  struct sigaction old_term_ {};
+};
+
+// "verify: 3/12 paths played", rewritten in place on a terminal; nothing
+// when the output goes to a file or a pipe.
+class Progress {
+ public:
+  explicit Progress(size_t total) : total_(total), shown_(isatty(STDERR_FILENO) == 1) { show(); }
+  ~Progress() {
+    if (shown_) put("\r\033[K");
+  }
+  Progress(const Progress&) = delete;
+  Progress& operator=(const Progress&) = delete;
+  void played() {
+    const std::lock_guard<std::mutex> lock(mutex_);
+    ++done_;
+    show();
+  }
+
+ private:
+  size_t total_, done_ = 0;
+  bool shown_;
+  std::mutex mutex_;
+  void show() {
+    if (!shown_) return;
+    char line[96];
+    std::snprintf(line, sizeof line, "\rverify: %zu/%zu paths played", done_, total_);
+    put(line);
+  }
+  static void put(const char* text) {
+    const std::string_view s(text);
+    if (write(STDERR_FILENO, s.data(), s.size()) < 0) return;  // a terminal gone: no progress
+  }
+};
 
 // What one play printed, read back from its log.
 struct Played {
@@ -89,7 +162,8 @@ Played read_log(const std::string& log) {
 // Runs velmora-play with its output into log_path; false when it had to be
 // stopped.
 bool run_play(const std::string& play, const std::string& data, const std::string& input,
-              const std::string& out_dir, const std::string& log_path, std::string& error) {
+              const std::string& out_dir, const std::string& log_path, int timeout_s,
+              std::string& error) {
   posix_spawn_file_actions_t fa;
   posix_spawn_file_actions_init(&fa);
   posix_spawn_file_actions_addopen(&fa, 1, log_path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
@@ -105,13 +179,13 @@ bool run_play(const std::string& play, const std::string& data, const std::strin
     error = "cannot start " + play;
     return true;
   }
-  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(kPlayTimeoutS);
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(timeout_s);
   for (;;) {
     int status = 0;
     const pid_t done = waitpid(pid, &status, WNOHANG);
     if (done == pid) return true;
     if (done < 0) return true;
-    if (std::chrono::steady_clock::now() > deadline) {
+    if (stopping() || std::chrono::steady_clock::now() > deadline) {
       kill(pid, SIGKILL);
       waitpid(pid, &status, 0);
       return false;
@@ -316,15 +390,17 @@ Outcome play_path(const std::string& play, const std::string& dir, const std::st
   std::snprintf(name, sizeof name, "path-%03zu.txt", i + 1);
   const std::string input = work + "paths/" + name;
   std::string error;
-  const bool ended =
-      !ec && run_play(play, play_dir + "data", input, play_dir, play_dir + "log.txt", error);
+  const PathSummary want = summarize(story, ex, ex.paths[i]);
+  const int timeout_s =
+      kPlayTimeoutS + static_cast<int>(want.messages.size()) / kPlayTimeoutMessagesPerS;
+  const bool ended = !ec && run_play(play, play_dir + "data", input, play_dir, play_dir + "log.txt",
+                                     timeout_s, error);
   // A run killed before it wrote its log played nothing it can tell.
   const Result<std::string> log = disk.read_whole(play_dir + "log.txt");
   Played got = read_log(log ? log.value() : std::string());
   got.killed = !ended;
   if (ec) got.failure = "cannot copy the data folder: " + ec.message();
   if (!error.empty()) got.failure = error;
-  const PathSummary want = summarize(story, ex, ex.paths[i]);
   const GameWords words = load_game_words(DataFolder(disk, dir)).words;
   ClosingColours colours;
   colours.other = words.other_end.colour.value_or(colours.other);
@@ -366,12 +442,14 @@ size_t report_outcomes(const Exploration& ex, std::vector<Outcome>& outcomes, st
 
 }  // namespace
 
-int verify_folder(const std::string& dir, std::ostream& out, std::ostream& err) {
+int verify_folder(const std::string& dir, std::ostream& out, std::ostream& err,
+                  const ExploreOptions& options) {
   const std::string play = tools_dir() + "velmora-play";
   if (access(play.c_str(), X_OK) != 0) {
     err << "velmora-data: verify needs velmora-play beside velmora-data (" << play << ")\n";
     return 2;
   }
+  const StopSignals signals;
   std::string tmpl = (fs::temp_directory_path() / "velmora-verify-XXXXXX").string();
   if (!mkdtemp(tmpl.data())) {
     err << "velmora-data: cannot make a temporary folder\n";
@@ -389,21 +467,29 @@ int verify_folder(const std::string& dir, std::ostream& out, std::ostream& err) 
   Story story;
   std::ostringstream findings;
   DiskFiles disk;
-  const Exploration ex = write_paths(disk, dir, work + "paths", findings, &story);
+  const Exploration ex = write_paths(disk, dir, work + "paths", findings, &story, options);
   out << findings.str() << describe_paths(ex) << "\n";
 
   const size_t count = ex.paths.size();
   std::vector<Outcome> outcomes(count);
-  std::atomic<size_t> next{0};
-  auto worker = [&] {
-    for (size_t i = next++; i < count; i = next++) {
-      outcomes[i] = play_path(play, dir, work, story, ex, disk, i);
-    }
-  };
-  const unsigned cores = std::max(1u, std::thread::hardware_concurrency());
-  std::vector<std::thread> threads;
-  for (unsigned k = 0; k < std::min<size_t>(cores, count); ++k) threads.emplace_back(worker);
-  for (std::thread& t : threads) t.join();
+  {
+    Progress progress(count);
+    std::atomic<size_t> next{0};
+    auto worker = [&] {
+      for (size_t i = next++; i < count && !stopping(); i = next++) {
+        outcomes[i] = play_path(play, dir, work, story, ex, disk, i);
+        progress.played();
+      }
+    };
+    const unsigned cores = std::max(1u, std::thread::hardware_concurrency());
+    std::vector<std::thread> threads;
+    for (unsigned k = 0; k < std::min<size_t>(cores, count); ++k) threads.emplace_back(worker);
+    for (std::thread& t : threads) t.join();
+  }
+  if (const int sig = g_stop_signal.load(); sig != 0) {
+    out << "verify stopped by " << (sig == SIGINT ? "SIGINT" : "SIGTERM") << "\n";
+    return 128 + sig;
+  }
 
   const size_t same = report_outcomes(ex, outcomes, out);
   size_t broken = 0;
