@@ -44,13 +44,13 @@ void refresh(const Finale& g) {
   refresh(g.stage);
 }
 void do_events(const Finale& g) {
-  do_events(g.stage.pf);
+  g.stage.window.do_events();
 }
 void sleep_ms(const Finale& g, int ms) {
-  sleep_ms(g.stage.pf, ms);
+  g.stage.clock.sleep(ms);
 }
 uint32_t tick_count(const Finale& g) {
-  return tick_count(g.stage.pf);
+  return g.stage.clock.tick_count();
 }
 
 Surface& end_pic(const Finale& g) {
@@ -87,8 +87,8 @@ void show_card_picture(const Finale& g, int number) {
   const std::string file = std::to_string(number) + ".dat";
   Result<Image> picture = load_data_picture(g.stage, file);
   if (!picture) {
-    g.stage.pf.log.record(LogEvent::warning("the staff roll goes on without " + file + ": " +
-                                            picture.error().what()));
+    g.stage.log.record(LogEvent::warning("the staff roll goes on without " + file + ": " +
+                                         picture.error().what()));
     return;
   }
   g.stage.screen.Place_Load.img = std::move(picture).value_or_throw();
@@ -330,7 +330,7 @@ void raise_the_overlay(const Finale& g) {
   refresh(g);
   sc.Pic_Main.place(0, 0, 0, 0);
   sc.Pic_Main.visible = false;
-  if (g.audio.state.BGMLoop >= 0) g.stage.pf.window.set_timer_enabled(g.audio.state.BGMLoop, false);
+  if (g.audio.state.BGMLoop >= 0) g.stage.window.set_timer_enabled(g.audio.state.BGMLoop, false);
 }
 
 // The end button waits hidden, the credits are filled and the last scene's
@@ -374,7 +374,7 @@ void show_end_message(const Finale& g) {
   std::string said;
   for (int l = 0; l < 3; ++l) said += (l ? " " : "") + closing_line(e, hap, l);
   if (const size_t first = said.find_first_not_of(' '); first != std::string::npos)
-    g.stage.pf.speech.say(said.substr(first));
+    g.speech.say(said.substr(first));
 
   for (int l = 0; l < 3; ++l) {
     const std::string& line = closing_line(e, hap, l);
@@ -385,8 +385,8 @@ void show_end_message(const Finale& g) {
       back.font = kArial20;
       back.back_color = kEndBackground;
       rect(back, 0, 0, 500, 300, kEndBackground);
-      g.stage.pf.text.draw_text(back.img, 51, 1, line, kEndShadow, back.font);
-      g.stage.pf.text.draw_text(back.img, 50, 0, line, c, back.font);
+      g.text.draw_text(back.img, 51, 1, line, kEndShadow, back.font);
+      g.text.draw_text(back.img, 50, 0, line, c, back.font);
       rose_writer(g);
       pic.font = kMincho20;
       pic.fore_color = c;
@@ -402,23 +402,23 @@ void show_end_message(const Finale& g) {
     // ended, the line centred as a whole.
     const ClosingWords* own = closing_words(e, hap);
     const bool measured = own && own->lines;
-    int pen = measured ? 320 - g.stage.pf.text.text_width(line, pic.font) / 2 : 0;
+    int pen = measured ? 320 - g.text.text_width(line, pic.font) / 2 : 0;
     for (int i = 1; i <= n; ++i) {
       const int x = measured ? pen : end_char_x(hap, i, n);
-      if (measured) pen += g.stage.pf.text.text_width(chars[i - 1], pic.font);
-      g.stage.pf.text.draw_text(pic.img, x, 30 * l + 150, chars[i - 1], c, pic.font);
+      if (measured) pen += g.text.text_width(chars[i - 1], pic.font);
+      g.text.draw_text(pic.img, x, 30 * l + 150, chars[i - 1], c, pic.font);
       refresh(g);
       do_events(g);
       sleep_ms(g, 50);
     }
   }
 
-  paint_button(g.stage.pf.text, e.END_btn, kEndButtonCaption, true);
+  paint_button(g.text, e.END_btn, kEndButtonCaption, true);
   e.END_btn.visible = true;
   e.end_button_enabled = true;
   refresh(g);
-  g.stage.pf.log.record(LogEvent::end_button_shown());
-  g.stage.pf.speech.say(kEndButtonCaption);
+  g.stage.log.record(LogEvent::end_button_shown());
+  g.speech.say(kEndButtonCaption);
 }
 
 void draw_staff_card(const Finale& g, int16_t row) {
@@ -428,9 +428,9 @@ void draw_staff_card(const Finale& g, int16_t row) {
   const auto& r = e.Staff_Table[static_cast<size_t>(row)];
   rect(back, 0, 0, 500, 300, kBlack);
   draw_line(back, 0, 68, w, 68, rgb(0, 0, 255));
-  g.stage.pf.text.draw_text(back.img, 0, 50, r[0], rgb(128, 255, 128), back.font);
-  g.stage.pf.text.draw_text(back.img, w, 50, r[1], kWhite, back.font);
-  g.stage.pf.text.draw_text(back.img, 0, 150, r[2], name_colour(e, r[2]), back.font);
+  g.text.draw_text(back.img, 0, 50, r[0], rgb(128, 255, 128), back.font);
+  g.text.draw_text(back.img, w, 50, r[1], kWhite, back.font);
+  g.text.draw_text(back.img, 0, 150, r[2], name_colour(e, r[2]), back.font);
 }
 
 namespace {
@@ -579,7 +579,7 @@ void play_fade(const Finale& g, const Fade& f) {
     refresh(g);
     if (f.events)
       do_events(g);
-    else if (g.stage.pf.window.close_requested())
+    else if (g.stage.window.close_requested())
       throw ShutdownRequest{};  // steps that run no events still heed a close
     sleep_ms(g, f.step_ms);
   }
@@ -611,7 +611,7 @@ void draw_card(const Finale& g, const Shows& s) {
   rect(back, 0, 0, 600, 400, kBlack);
   const auto& table = g.ending.Staff_Table;
   for (const CardLine& l : s.lines)
-    g.stage.pf.text.draw_text(back.img, l.x, l.y, table[l.row][l.column], l.colour, back.font);
+    g.text.draw_text(back.img, l.x, l.y, table[l.row][l.column], l.colour, back.font);
 }
 
 // After a moment, the heading splits: two fading copies of its second text

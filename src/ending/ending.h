@@ -11,6 +11,8 @@
 #include "assets/game_words.h"
 #include "graphics/scene.h"
 #include "graphics/surface.h"
+#include "platform/speech.h"
+#include "platform/text.h"
 #include "sound/sound.h"
 
 namespace vm {
@@ -46,12 +48,15 @@ struct EndingState {
 };
 
 // What the ending works with once the story is locked: its own state, the
-// stage it draws on, the speakers, and hap, which picks the closing message.
+// stage it draws on, the speakers, hap, which picks the closing message, the
+// text its cards are written with and the voice that reads them.
 struct Finale {
   EndingState& ending;
   Stage stage;
   Audio audio;
   int16_t hap;
+  Text& text;
+  Speech& speech;
 };
 
 // The closing message: line l (0..2) of the ending chosen by hap. A hap other

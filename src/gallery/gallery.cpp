@@ -21,8 +21,8 @@ bool load_into_viewer(const GalleryRoom& g, const std::string& file) {
   viewer.img = Image(kScreenW, kScreenH, 0);
   Result<Image> picture = load_data_picture(g.stage, file);
   if (!picture) {
-    message_box(g.stage.pf,
-                "ギャラリーの絵を表示できません: " + file + "\r\n" + picture.error().what());
+    g.stage.dialogs.message_box(
+        "ギャラリーの絵を表示できません: " + file + "\r\n" + picture.error().what(), Buttons::Ok);
     return false;
   }
   Surface loaded{"loaded"};
@@ -41,7 +41,7 @@ void paint_thumb_button(const GalleryRoom& g, int k) {
 void paint_focus(const GalleryRoom& g) {
   GalleryState& gl = g.gallery;
   for (int k = 0; k < kGalleryPictures; ++k) paint_thumb_button(g, k);
-  paint_button(g.stage.pf.text, gl.CG_exit, kGalleryExitCaption, true);
+  paint_button(g.text, gl.CG_exit, kGalleryExitCaption, true);
   if (!gl.focus_shown) return;
   draw_focus_frame(gl.focus == kGalleryExit ? gl.CG_exit
                                             : gl.CG_btn[static_cast<size_t>(gl.focus)]);
@@ -120,12 +120,13 @@ void open_gallery(const GalleryRoom& g) {
     loaded.img = std::move(backdrop).value_or_throw();
     bit_blt(sc.Form_Canvas, 0, 0, kScreenW, kScreenH, loaded, 0, 0, SRCCOPY);
   } else {
-    message_box(g.stage.pf, std::string("ギャラリーの絵を表示できません: 74.dat\r\n") +
-                                backdrop.error().what());
+    g.stage.dialogs.message_box(
+        std::string("ギャラリーの絵を表示できません: 74.dat\r\n") + backdrop.error().what(),
+        Buttons::Ok);
   }
   sc.Title.visible = false;
   refresh(g.stage);
-  do_events(g.stage.pf);
+  g.stage.window.do_events();
 
   gl.Thumb1.place(0, 0, kScreenW, kScreenH);
   for (int k = 0; k < kGalleryPictures; ++k) {
@@ -163,9 +164,9 @@ void open_gallery(const GalleryRoom& g) {
   refresh(g.stage);
   int offered = 0;
   for (const bool on : gl.btn_enabled) offered += on ? 1 : 0;
-  g.stage.pf.speech.say("ギャラリー。" + std::to_string(kGalleryPictures) + "枚中" +
-                        std::to_string(offered) + "枚を見られます");
-  do_events(g.stage.pf);
+  g.speech.say("ギャラリー。" + std::to_string(kGalleryPictures) + "枚中" +
+               std::to_string(offered) + "枚を見られます");
+  g.stage.window.do_events();
 }
 
 // How reading aloud names picture k among all of them: "5枚中2枚目".
@@ -192,15 +193,15 @@ void view_picture(const GalleryRoom& g, int k) {
   gl.Thumb1.visible = true;
   gl.CG_exit.visible = false;
   refresh(g.stage);
-  g.stage.pf.speech.say(spoken_picture(k));
-  do_events(g.stage.pf);
+  g.speech.say(spoken_picture(k));
+  g.stage.window.do_events();
 }
 
 void close_viewer(const GalleryRoom& g) {
   GalleryState& gl = g.gallery;
   gl.Thumb1.visible = false;
   refresh(g.stage);
-  do_events(g.stage.pf);
+  g.stage.window.do_events();
   open_gallery(g);
   // Back by the keys, the focus stays on the picture just seen.
   if (gl.focus_shown && gl.viewing >= 0) {
@@ -225,7 +226,7 @@ void leave_gallery(const GalleryRoom& g) {
   gl.focus_shown = false;
   refresh(g.stage);
   play_effect(g.audio, kEffectPress);  // the exit clicks even with sounds off
-  do_events(g.stage.pf);
+  g.stage.window.do_events();
 }
 
 bool on_gallery_press(const GalleryRoom& g, const Surface* target, int button) {
@@ -274,8 +275,7 @@ bool on_gallery_key(const GalleryRoom& g, int key) {
   paint_focus(g);
   refresh(g.stage);
   // The thumbnail the focus reached, or the way out, as the keys move it.
-  g.stage.pf.speech.say(gl.focus == kGalleryExit ? std::string("もどる")
-                                                 : spoken_picture(gl.focus));
+  g.speech.say(gl.focus == kGalleryExit ? std::string("もどる") : spoken_picture(gl.focus));
   return true;
 }
 

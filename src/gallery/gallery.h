@@ -8,6 +8,8 @@
 
 #include "graphics/scene.h"
 #include "graphics/surface.h"
+#include "platform/speech.h"
+#include "platform/text.h"
 #include "sound/sound.h"
 
 namespace vm {
@@ -40,12 +42,15 @@ struct GalleryState {
 };
 constexpr int kGalleryExit = kGalleryPictures;
 
-// What the gallery works with: its own screens, the stage it draws on and
-// the speakers that click.
+// What the gallery works with: its own screens, the stage it draws on, the
+// speakers that click, the text its button is written with and the voice
+// that names its pictures.
 struct GalleryRoom {
   GalleryState& gallery;
   Stage stage;
   Audio audio;
+  Text& text;
+  Speech& speech;
 };
 
 // Top-left corner of thumbnail button k.

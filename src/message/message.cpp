@@ -37,7 +37,7 @@ struct TextCells {
 
 TextCells text_cells(const MessageWindow& mw) {
   TextCells c{mw.screen.Waku[kWakuShown].font, mw.msg.Cell_Size, kLineChars};
-  if (!mw.pf.settings.settings().large_text) return c;
+  if (!mw.settings.settings().large_text) return c;
   c.font.points = kLargeTextPoints;
   c.cell = kLargeTextCell;
   c.line_chars = kLargeLineChars;
@@ -46,11 +46,11 @@ TextCells text_cells(const MessageWindow& mw) {
 
 void draw_string(const MessageWindow& mw, int x, int y, const std::string& s, uint32_t colour,
                  const Font& font) {
-  mw.pf.text.draw_text(mw.screen.Waku[kWakuShown].img, x, y, s, colour, font);
+  mw.text.draw_text(mw.screen.Waku[kWakuShown].img, x, y, s, colour, font);
 }
 
 void refresh(const MessageWindow& mw) {
-  present_screen(mw.screen, mw.pf.window);
+  present_screen(mw.screen, mw.window);
 }
 
 // The empty panel again, writing from its first line.
@@ -64,7 +64,7 @@ void blank_panel(const MessageWindow& mw) {
 // The pause after each typed character at the player's text speed; -1 for
 // none at all (the line appears whole, drawn as typing draws it).
 int typing_delay(const MessageWindow& mw, int normal_ms) {
-  switch (mw.pf.settings.settings().text_speed) {
+  switch (mw.settings.settings().text_speed) {
     case TextSpeed::Slow:
       return normal_ms * 2;
     case TextSpeed::Fast:
@@ -86,7 +86,7 @@ void draw_piece(const MessageWindow& mw, const std::vector<std::string>& chars, 
     // leaves the line, but shown once.
     for (size_t i = 0; i < count; ++i) draw_cell(mw, static_cast<int>(i), chars[first + i], colour);
     refresh(mw);
-    if (mw.pf.window.close_requested()) throw ShutdownRequest{};
+    if (mw.window.close_requested()) throw ShutdownRequest{};
     return;
   }
   if (typed) {
@@ -95,8 +95,8 @@ void draw_piece(const MessageWindow& mw, const std::vector<std::string>& chars, 
       refresh(mw);
       // The typing pause lets no event run: a click waits for the click wait.
       // Only a request to close is heeded at once, however long the message.
-      mw.pf.clock.sleep(delay_ms);
-      if (mw.pf.window.close_requested()) throw ShutdownRequest{};
+      mw.clock.sleep(delay_ms);
+      if (mw.window.close_requested()) throw ShutdownRequest{};
     }
     return;
   }
@@ -227,7 +227,7 @@ void page_check(const MessageWindow& mw) {
 
 void tint_window_panel(const MessageWindow& mw) {
   // High contrast: the panel opaque, the scene no longer showing through.
-  const bool high_contrast = mw.pf.settings.settings().high_contrast;
+  const bool high_contrast = mw.settings.settings().high_contrast;
   auto& waku = mw.screen.Waku;
   const MessageState& m = mw.msg;
   const int w = m.width, h = m.height;
@@ -319,7 +319,7 @@ void rebuild_window_back(const MessageWindow& mw, const SceneState& s,
     bit_blt(waku, s.Doll_X[k] - m.left, 0, s.Doll_W[k], m.height, sc.Doll_Disp[k], 0,
             m.top - s.Doll_Y[k], SRCCOPY);
   tint_window_panel(mw);
-  mw.pf.window.do_events();
+  mw.window.do_events();
   mw.msg.Shown_Speaker = 0;
 }
 

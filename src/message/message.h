@@ -12,7 +12,10 @@
 #include "assets/game_words.h"
 #include "graphics/scene.h"
 #include "graphics/screen.h"
-#include "platform/services.h"
+#include "platform/clock.h"
+#include "platform/settings.h"
+#include "platform/text.h"
+#include "platform/window.h"
 
 namespace vm {
 
@@ -53,11 +56,15 @@ constexpr int kLargeTextCell = 21;
 constexpr uint32_t kNarrationColour = 0x953C8C;
 constexpr uint32_t kShadowColour = 0xC0C0C0;
 
-// What the message window draws with: its own state, the screen's surfaces
-// (its layers are ScreenState::Waku), the services that draw text and
-// present, and the options' window density.
+// What the message window draws with: the services that draw text, present
+// and pace its typing and the player's settings it follows, its own state,
+// the screen's surfaces (its layers are ScreenState::Waku), and the options'
+// window density.
 struct MessageWindow {
-  Platform& pf;
+  Window& window;
+  Clock& clock;
+  Text& text;
+  SettingsStore& settings;
   MessageState& msg;
   ScreenState& screen;
   const float& density;

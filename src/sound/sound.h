@@ -9,7 +9,13 @@
 #include <string>
 #include <vector>
 
-#include "platform/services.h"
+#include "platform/clock.h"
+#include "platform/effects.h"
+#include "platform/forms.h"
+#include "platform/music.h"
+#include "platform/settings.h"
+#include "platform/volume.h"
+#include "platform/window.h"
 
 namespace vm {
 
@@ -53,9 +59,17 @@ struct OptionState {
   std::unique_ptr<EventSink> option_events;
 };
 
-// The music and effects with the services they play through.
+// The music and effects with the services they play through, the clock and
+// window that pace the fades, the player's levels and the options window's
+// forms.
 struct Audio {
-  Platform& pf;
+  Music& music;
+  Effects& effects;
+  Volume& volume;
+  Clock& clock;
+  Window& window;
+  SettingsStore& settings;
+  Forms& forms;
   SoundState& state;
 };
 

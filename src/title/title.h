@@ -6,7 +6,9 @@
 #include <string>
 
 #include "graphics/scene.h"
+#include "platform/files.h"
 #include "platform/result.h"
+#include "platform/speech.h"
 #include "sound/sound.h"
 
 namespace vm {
@@ -16,12 +18,15 @@ struct TitleState {
 };
 
 // What the title screen works with: its clock mark, the stage, the speakers
-// that tick, and the hover mark it shares with the choice menu.
+// that tick, the hover mark it shares with the choice menu, the files its
+// picture is read from and the voice that says its items.
 struct TitleScreen {
   TitleState& title;
   Stage stage;
   Audio audio;
   int16_t& menu_hover;
+  Files& files;
+  Speech& speech;
 };
 
 // The title's opening, the last step of start-up: returns when the menu is
