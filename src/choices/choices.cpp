@@ -59,7 +59,7 @@ uint32_t shown_text_colour(const ChoiceMenu& g, uint32_t colour) {
 
 // Repaints box k with its background and, when it belongs to the open menu,
 // its label in the label's current colour.
-void paint_box(const ChoiceMenu& g, int k) {
+void paint_box(ChoiceMenu g, int k) {
   Surface& box = g.story.screen.SelBox[static_cast<size_t>(k)];
   box.back_color = g.choice.box_colour[static_cast<size_t>(k)];
   box.clear();
@@ -73,7 +73,7 @@ void paint_box(const ChoiceMenu& g, int k) {
 // The boxes of the menu from SCT row first, each as wide as the widest
 // label plus 10, in their normal colours but for `lit`, which stands
 // highlighted as the item highlighted last.
-void open_boxes(const ChoiceMenu& g, int32_t first, int last, int lit) {
+void open_boxes(ChoiceMenu g, int32_t first, int last, int lit) {
   const Font font = label_font(g);
   int width = 0;
   g.choice.shown = last + 1;
@@ -123,7 +123,7 @@ int menu_size(const ScriptTables& t, int32_t first, const std::string& count_tex
   return last + 1;
 }
 
-ChoiceOutcome show_choices(const ChoiceMenu& g, int lit) {
+ChoiceOutcome show_choices(ChoiceMenu g, int lit) {
   find_sct(g.story.tables, g.story.interp.Cur_Num,
            g.story.dialogs);  // on failure the previous menu's rows are used
   const int32_t first = g.story.tables.Sel_First;
@@ -215,7 +215,7 @@ void on_choice_hover(const ChoiceMenu& g, int index) {
   light_choice(g, index);
 }
 
-void light_choice(const ChoiceMenu& g, int index) {
+void light_choice(ChoiceMenu g, int index) {
   g.menu_hover = static_cast<int16_t>(index);
   g.story.speech.say(g.choice.Choice_Rows[static_cast<size_t>(index)].label);
   for (int k = 0; k < kChoiceSlots; ++k) {
@@ -241,7 +241,7 @@ void on_choice_mouse_down(const ChoiceMenu& g, int x, int y, int button) {
   press_choice(g, index);
 }
 
-void press_choice(const ChoiceMenu& g, int index) {
+void press_choice(ChoiceMenu g, int index) {
   g.story.msg.Choice_Armed = 0;
   g.choice.text_colour[static_cast<size_t>(index)] = kChoiceTextPressed;
   paint_box(g, index);

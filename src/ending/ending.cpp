@@ -83,7 +83,7 @@ void pause_ms(const Finale& g, int ms) {
 // reduced to half on End_Pic at (160, 130). A picture that cannot be read is
 // named once and the card goes on without it: a box would hold the roll
 // while its tune plays on.
-void show_card_picture(const Finale& g, int number) {
+void show_card_picture(Finale g, int number) {
   const std::string file = std::to_string(number) + ".dat";
   Result<Image> picture = load_data_picture(g.stage, file);
   if (!picture) {
@@ -114,7 +114,7 @@ int nearest(double v) {
   return static_cast<int>(std::nearbyint(v));  // ties to even
 }
 
-void rose_loop(const Finale& g, const RoseVariant& v) {
+void rose_loop(Finale g, const RoseVariant& v) {
   EndingState& e = g.ending;
   Surface& pic = end_pic(g);
   constexpr double kPi = 3.141592;
@@ -235,7 +235,7 @@ int staff_picture(int row) {
 
 // --- layout and controls -------------------------------------------------------
 
-void layout_ending(const Finale& g) {
+void layout_ending(Finale g) {
   Surface& b = g.ending.END_btn;
   b.place(560, 440, kEndButtonW, kEndButtonH);
   b.visible = false;
@@ -269,7 +269,7 @@ namespace {
 
 // The tune fades out on the speakers, as the script's stop-music command
 // fades it; the stop itself waits for the black canvas.
-void fade_the_music(const Finale& g) {
+void fade_the_music(Finale g) {
   g.audio.state.Cur_Track = 0;
   uint32_t level = 0;
   if (get_volume(g.audio, level)) {
@@ -283,7 +283,7 @@ void fade_the_music(const Finale& g) {
 
 // A black Pic_Back to dissolve into, a black window behind; then the
 // speakers are back at their level for the ending tune.
-void black_canvas(const Finale& g) {
+void black_canvas(Finale g) {
   Surface& back = pic_back(g);
   back.font = kArial20;
   back.place(0, 0, kScreenW, kScreenH);
@@ -298,7 +298,7 @@ void black_canvas(const Finale& g) {
 }
 
 // The last scene dissolves to black in nine steps of at least 150 ms.
-void dissolve_to_black(const Finale& g) {
+void dissolve_to_black(Finale g) {
   ScreenState& sc = g.stage.screen;
   ensure_mask_sheet(g.stage.screen);
   sc.Mesh2.place(0, 0, 32, 32);
@@ -317,7 +317,7 @@ void dissolve_to_black(const Finale& g) {
 
 // The black overlay the roll is shown on takes the screen's place; the
 // ending tune will not be started again.
-void raise_the_overlay(const Finale& g) {
+void raise_the_overlay(Finale g) {
   ScreenState& sc = g.stage.screen;
   Surface& pic = end_pic(g);
   pic.font = kArial20;
@@ -335,7 +335,7 @@ void raise_the_overlay(const Finale& g) {
 
 // The end button waits hidden, the credits are filled and the last scene's
 // window and sprites go.
-void clear_the_stage(const Finale& g) {
+void clear_the_stage(Finale g) {
   ScreenState& sc = g.stage.screen;
   EndingState& e = g.ending;
   e.END_btn.place(560, 440, e.END_btn.width(), e.END_btn.height());
@@ -359,7 +359,7 @@ void play_ending(const Finale& f) {
   show_end_message(f);
 }
 
-void show_end_message(const Finale& g) {
+void show_end_message(Finale g) {
   EndingState& e = g.ending;
   Surface& pic = end_pic(g);
   const int16_t hap = g.hap;
@@ -421,7 +421,7 @@ void show_end_message(const Finale& g) {
   g.speech.say(kEndButtonCaption);
 }
 
-void draw_staff_card(const Finale& g, int16_t row) {
+void draw_staff_card(Finale g, int16_t row) {
   EndingState& e = g.ending;
   Surface& back = pic_back(g);
   const int w = e.Card_Split;
@@ -618,7 +618,7 @@ void draw_card(const Finale& g, const Shows& s) {
 // drift up and down, the name drifts right and fades while a second copy of
 // it drifts left and grows stronger. The weight it leaves stays for the rest
 // of the roll.
-void split_heading(const Finale& g) {
+void split_heading(Finale g) {
   EndingState& e = g.ending;
   sleep_ms(g, 300);
   do_events(g);
@@ -637,7 +637,7 @@ void split_heading(const Finale& g) {
   }
 }
 
-void play_card(const Finale& g, const Card& c) {
+void play_card(Finale g, const Card& c) {
   EndingState& e = g.ending;
   Surface& pic = end_pic(g);
   if (c.card_split) e.Card_Split = c.card_split;
@@ -682,7 +682,7 @@ void rose_wipe(const Finale& g) {
   pic.place_keeping(0, 0, kScreenW, kScreenH);
 }
 
-void rose_writer(const Finale& g) {
+void rose_writer(Finale g) {
   EndingState& e = g.ending;
   Surface& pic = end_pic(g);
   pic.place_keeping(0, 200, kScreenW, 50);

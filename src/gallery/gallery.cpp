@@ -16,7 +16,7 @@ constexpr int kGap = 50;
 // Loads picture file into the 640 x 480 viewer, top-left aligned on black.
 // A file that is missing or cannot be decoded is named to the player once,
 // and the viewer is left black.
-bool load_into_viewer(const GalleryRoom& g, const std::string& file) {
+bool load_into_viewer(GalleryRoom g, const std::string& file) {
   Surface& viewer = g.gallery.Thumb1;
   viewer.img = Image(kScreenW, kScreenH, 0);
   Result<Image> picture = load_data_picture(g.stage, file);
@@ -31,14 +31,14 @@ bool load_into_viewer(const GalleryRoom& g, const std::string& file) {
   return true;
 }
 
-void paint_thumb_button(const GalleryRoom& g, int k) {
+void paint_thumb_button(GalleryRoom g, int k) {
   GalleryState& gl = g.gallery;
   const size_t i = static_cast<size_t>(k);
   paint_picture_button(gl.CG_btn[i], gl.btn_picture[i] ? &gl.Thumb2[i] : nullptr);
 }
 
 // The buttons' faces again, the focused one framed once the keys moved it.
-void paint_focus(const GalleryRoom& g) {
+void paint_focus(GalleryRoom g) {
   GalleryState& gl = g.gallery;
   for (int k = 0; k < kGalleryPictures; ++k) paint_thumb_button(g, k);
   paint_button(g.text, gl.CG_exit, kGalleryExitCaption, true);
@@ -93,7 +93,7 @@ std::string gallery_file(int k) {
   return std::to_string(75 + k) + ".dat";
 }
 
-void layout_gallery(const GalleryRoom& g) {
+void layout_gallery(GalleryRoom g) {
   GalleryState& gl = g.gallery;
   for (Surface& b : gl.CG_btn) {
     b.visible = false;
@@ -106,7 +106,7 @@ void layout_gallery(const GalleryRoom& g) {
   g.stage.screen.layers.push_back(&gl.Thumb1);
 }
 
-void open_gallery(const GalleryRoom& g) {
+void open_gallery(GalleryRoom g) {
   ScreenState& sc = g.stage.screen;
   GalleryState& gl = g.gallery;
   sc.Pic_Main.visible = false;
@@ -174,7 +174,7 @@ std::string spoken_picture(int k) {
   return std::to_string(kGalleryPictures) + "枚中" + std::to_string(k + 1) + "枚目";
 }
 
-void view_picture(const GalleryRoom& g, int k) {
+void view_picture(GalleryRoom g, int k) {
   GalleryState& gl = g.gallery;
   hide_buttons(g);
   g.gallery.viewing = k;
@@ -197,7 +197,7 @@ void view_picture(const GalleryRoom& g, int k) {
   g.stage.window.do_events();
 }
 
-void close_viewer(const GalleryRoom& g) {
+void close_viewer(GalleryRoom g) {
   GalleryState& gl = g.gallery;
   gl.Thumb1.visible = false;
   refresh(g.stage);
@@ -212,7 +212,7 @@ void close_viewer(const GalleryRoom& g) {
   gl.viewing = -1;
 }
 
-void leave_gallery(const GalleryRoom& g) {
+void leave_gallery(GalleryRoom g) {
   ScreenState& sc = g.stage.screen;
   GalleryState& gl = g.gallery;
   hide_buttons(g);
@@ -229,7 +229,7 @@ void leave_gallery(const GalleryRoom& g) {
   g.stage.window.do_events();
 }
 
-bool on_gallery_press(const GalleryRoom& g, const Surface* target, int button) {
+bool on_gallery_press(GalleryRoom g, const Surface* target, int button) {
   GalleryState& gl = g.gallery;
   for (int k = 0; k < kGalleryPictures; ++k) {
     const size_t i = static_cast<size_t>(k);
@@ -248,7 +248,7 @@ bool on_gallery_press(const GalleryRoom& g, const Surface* target, int button) {
   return false;
 }
 
-bool on_gallery_key(const GalleryRoom& g, int key) {
+bool on_gallery_key(GalleryRoom g, int key) {
   GalleryState& gl = g.gallery;
   const bool go = key == kKeyReturn || key == kKeySpace;
   if (gl.Thumb1.visible) {

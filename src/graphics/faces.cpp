@@ -29,7 +29,7 @@ int face_row(int key) {
   }
 }
 
-void load_faces(const Stage& st) {
+void load_faces(Stage st) {
   SceneState& s = st.scene;
   ensure_mask_sheet(st.screen);
   s.Face_Load.back_color = 0;
@@ -51,7 +51,7 @@ void load_faces(const Stage& st) {
   for (size_t q = 0; q < kFaceAreas.size(); ++q) s.Face_Rect[q] = kFaceAreas[q];
 }
 
-void change_face(const Stage& st, int doll, int pose, int face, bool dissolve) {
+void change_face(Stage st, int doll, int pose, int face, bool dissolve) {
   SceneState& s = st.scene;
   ScreenState& sc = st.screen;
 

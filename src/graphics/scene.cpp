@@ -67,7 +67,7 @@ Result<Image> load_data_picture(Pictures& pictures, const std::string& data_dir,
   return img;
 }
 
-void clear_sprites(const Stage& st) {
+void clear_sprites(Stage st) {
   for (Surface& d : st.screen.Doll_Disp) d.visible = false;
   for (int r = 0; r < 7; ++r)
     for (int j = 0; j < 3; ++j) st.scene.Doll_Shown[r][j] = 0;

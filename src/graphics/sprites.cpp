@@ -12,7 +12,7 @@ int slot_of_code(const std::string& code) {
   return kSlotNone;
 }
 
-void load_doll(const Stage& st, int j, const Image& picture) {
+void load_doll(Stage st, int j, const Image& picture) {
   SceneState& s = st.scene;
   Surface& body = s.Doll_Body[j];
   body.img = picture;
@@ -34,7 +34,7 @@ void load_doll(const Stage& st, int j, const Image& picture) {
   make_mask(mask, body, 0, 0, w, h);
 }
 
-bool wipe_doll(const Stage& st, int j) {
+bool wipe_doll(Stage st, int j) {
   SceneState& s = st.scene;
   ScreenState& sc = st.screen;
   if (j == kSlotL) {
@@ -81,7 +81,7 @@ bool wipe_doll(const Stage& st, int j) {
 namespace {
 
 // The sprite's picture masked onto the screen under its place, shown.
-void show_in_slot(const Stage& st, int j, const Image& picture) {
+void show_in_slot(Stage st, int j, const Image& picture) {
   SceneState& s = st.scene;
   ScreenState& sc = st.screen;
   if (j > kSlotL) sc.Waku[0].visible = false;
@@ -100,7 +100,7 @@ void show_in_slot(const Stage& st, int j, const Image& picture) {
 
 }  // namespace
 
-bool change_doll(const Stage& st, int doll, int pose, const std::string& slot_code) {
+bool change_doll(Stage st, int doll, int pose, const std::string& slot_code) {
   SceneState& s = st.scene;
   if (doll < 1 || doll > kCharacters) {
     scene_fault(st, "Doll " + std::to_string(doll) + std::to_string(pose) + " is no character.");

@@ -17,7 +17,7 @@ void copy_back(const Stage& st, int x, int y, int w, int h) {
 }
 
 // Every channel 100 darker, through the whole-surface pixel transfer.
-void darken_back(const Stage& st) {
+void darken_back(Stage st) {
   SceneState& s = st.scene;
   s.Pixel_Count = read_pixels(st.screen.Pic_Back, s.Pixel_Buf);
   // The count is W x H; element W x H is the spare word, harmless to touch.
@@ -88,7 +88,7 @@ void transition_step(const Stage& st, const std::string& code, int i) {
   }
 }
 
-void run_transition(const Stage& st) {
+void run_transition(Stage st) {
   const std::string code = st.scene.Trans_Code;
   const TransitionInfo t = transition_info(code);
   if (code == "MS") {
@@ -143,7 +143,7 @@ void run_transition(const Stage& st) {
   fill_rect(back, back.width() - 1, 0, 1, back.height(), 0);
 }
 
-bool change_place(const Stage& st, int n, const std::string& trans_text, int blink_timer) {
+bool change_place(Stage st, int n, const std::string& trans_text, int blink_timer) {
   ScreenState& sc = st.screen;
   SceneState& s = st.scene;
   char file[32];

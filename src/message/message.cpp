@@ -54,7 +54,7 @@ void refresh(const MessageWindow& mw) {
 }
 
 // The empty panel again, writing from its first line.
-void blank_panel(const MessageWindow& mw) {
+void blank_panel(MessageWindow mw) {
   MessageState& m = mw.msg;
   bit_blt(mw.screen.Waku[kWakuShown], 0, 0, m.width, m.height, mw.screen.Waku[kWakuBlank], 0, 0,
           SRCCOPY);
@@ -158,7 +158,7 @@ uint32_t speaker_colour(const MessageState& m, int code) {
   return (code >= 1 && code <= 6) ? 0x000000u : kNarrationColour;
 }
 
-int draw_message(const MessageWindow& mw, const std::string& label, const std::string& text,
+int draw_message(MessageWindow mw, const std::string& label, const std::string& text,
                  uint32_t colour, int speaker, bool typed, const std::function<void()>& page_full) {
   MessageState& m = mw.msg;
   if (m.Msg_Busy) return -1;
@@ -216,7 +216,7 @@ int draw_message(const MessageWindow& mw, const std::string& label, const std::s
   return static_cast<int>(n);
 }
 
-void page_check(const MessageWindow& mw) {
+void page_check(MessageWindow mw) {
   // A message of two or more lines can carry Line_No past the page; the next
   // one would then be drawn below the window, so a full page is cleared too.
   if (mw.msg.Line_No >= kPageLines) {
@@ -225,7 +225,7 @@ void page_check(const MessageWindow& mw) {
   }
 }
 
-void tint_window_panel(const MessageWindow& mw) {
+void tint_window_panel(MessageWindow mw) {
   // High contrast: the panel opaque, the scene no longer showing through.
   const bool high_contrast = mw.settings.settings().high_contrast;
   auto& waku = mw.screen.Waku;
@@ -241,7 +241,7 @@ void tint_window_panel(const MessageWindow& mw) {
   bit_blt(waku[kWakuBlank], 0, 0, w, h, waku[kWakuShown], 0, 0, SRCCOPY);
 }
 
-void build_window_frame(const MessageWindow& mw) {
+void build_window_frame(MessageWindow mw) {
   auto& waku = mw.screen.Waku;
   const Surface& tex = mw.screen.Texture;
   const MessageState& m = mw.msg;
@@ -288,14 +288,13 @@ void build_window_frame(const MessageWindow& mw) {
   tint_window_panel(mw);
 }
 
-void clear_message_window(const MessageWindow& mw) {
+void clear_message_window(MessageWindow mw) {
   blank_panel(mw);
   refresh(mw);
   mw.msg.Shown_Speaker = 0;
 }
 
-void rebuild_window_back(const MessageWindow& mw, const SceneState& s,
-                         const std::string& slot_code) {
+void rebuild_window_back(MessageWindow mw, const SceneState& s, const std::string& slot_code) {
   ScreenState& sc = mw.screen;
   const MessageState& m = mw.msg;
   Surface& waku = sc.Waku[kWakuShown];

@@ -114,7 +114,7 @@ struct SlotWindow {
 
 // The slot window: Slot_Mode set by the caller; returns when the player has
 // closed it (Slot_Mode 0) or loaded a slot (Slot_Mode 3), the window closed.
-void open_slot_window(const SlotWindow& g);
+void open_slot_window(SlotWindow g);
 // Redraws the five slot rows from the slot files.
 void refresh_slots(const SlotWindow& g);
 

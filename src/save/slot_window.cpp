@@ -135,7 +135,7 @@ void paint_icons(const SlotWindow& g) {
     window(g).set_picture(icon_name(i), icon_picture(false, kIconBack));
 }
 
-void select_slot(const SlotWindow& g, int i) {
+void select_slot(SlotWindow g, int i) {
   if (g.audio.state.Sound_On) play_effect(g.audio, kEffectSelect);
   g.save.Selected_Slot = static_cast<int16_t>(i);
   paint_icons(g);
@@ -153,7 +153,7 @@ void show_notice(const SlotWindow& g, const char* text, uint32_t colour) {
 }
 
 // Shows the question and waits for "Yes" or "No" (or the window closing).
-uint8_t ask(const SlotWindow& g, const char* question) {
+uint8_t ask(SlotWindow g, const char* question) {
   Form& f = window(g);
   f.set_text("Label4", question);
   f.set_visible("Picture4", true);
@@ -214,7 +214,7 @@ void say_unreadable(const SlotWindow& g, int slot, const std::string& error) {
 
 // Takes a readable slot's record as the one to resume (Used); an unreadable
 // one is named and never loaded.
-SlotContent take_slot(const SlotWindow& g, int slot) {
+SlotContent take_slot(SlotWindow g, int slot) {
   SlotFile file;
   std::string error;
   const SlotContent content = slot_content(g, slot, &file, &error);
@@ -236,7 +236,7 @@ void do_save(const SlotWindow& g, int slot, SlotContent content) {
   window(g).set_visible("Label2", false);
 }
 
-void do_load(const SlotWindow& g, int slot) {
+void do_load(SlotWindow g, int slot) {
   switch (take_slot(g, slot)) {
     case SlotContent::Empty:
       g.save.Selected_Slot = -1;
@@ -264,7 +264,7 @@ void do_delete(const SlotWindow& g, int slot) {
   window(g).set_visible("Label2", false);
 }
 
-void on_button(const SlotWindow& g, int button) {
+void on_button(SlotWindow g, int button) {
   if (button == 0) {  // Close
     g.save.Slot_Mode = 0;
     press_click(g);
@@ -343,7 +343,7 @@ void refresh_slots(const SlotWindow& g) {
   }
 }
 
-void open_slot_window(const SlotWindow& g) {
+void open_slot_window(SlotWindow g) {
   SaveState& s = g.save;
   g.forms.set_main_enabled(false);
   s.Selected_Slot = -1;

@@ -39,14 +39,14 @@ void hold_level(const Audio& a, uint32_t since) {
 // value read (0 when it failed), which decides whether a fade is worth running.
 // While the music is faded out ("J") the level read is the faded one: the
 // level to return to stays the one remembered before the fade.
-uint32_t remember_volume(const Audio& a) {
+uint32_t remember_volume(Audio a) {
   uint32_t level = 0;
   if (get_volume(a, level) && !a.state.faded_out) a.state.Saved_Volume = level;
   return level;
 }
 
 // Back at the level a fade returns to.
-void restore_volume(const Audio& a) {
+void restore_volume(Audio a) {
   set_volume(a, a.state.Saved_Volume);
   a.state.faded_out = false;
 }
@@ -59,7 +59,7 @@ std::string music_open_command(const std::string& path) {
 
 // ------------------------------------------------------------------ mixer ---
 
-void open_mixer(const Audio& a) {
+void open_mixer(Audio a) {
   if (!a.volume.open_mixer()) {
     // No audio output at all: the game runs silent until the player switches
     // the sounds on again in the options.
@@ -111,7 +111,7 @@ void fade_in(const Audio& a, uint32_t level) {
 
 // ------------------------------------------------------------------ music ---
 
-void play_music(const Audio& a, const std::string& path) {
+void play_music(Audio a, const std::string& path) {
   int result = send(a, music_open_command(path));
   if (result == 0) result = send(a, kMusicPlayCommand);
   // A tune that cannot be played turns music off quietly; the player can
@@ -148,7 +148,7 @@ std::string tune_path(const AssetState& assets, int m) {
   return file.empty() ? "" : assets.Data_Dir + file;
 }
 
-void sound_command(const Audio& a, const std::string& row_cmd, const AssetState& assets) {
+void sound_command(Audio a, const std::string& row_cmd, const AssetState& assets) {
   // The operand is the one character after the "a"; a bare "a" names nothing.
   const std::string cmd = trim_blanks(row_cmd);
   if (cmd.size() < 2) return;

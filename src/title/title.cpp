@@ -16,7 +16,7 @@ constexpr int kDissolveSteps = 9;
 
 // Puts the title picture on Title; a failure is what the player is told
 // when it cannot be read.
-Result<void> load_title_picture(const TitleScreen& g) {
+Result<void> load_title_picture(TitleScreen g) {
   const std::string path = g.stage.assets.Data_Dir + "72.dat";
   const long long length = g.files.length(path);
   if (length < 0) return failure("実行に必要なﾌｧｲﾙがありません. file:title");
@@ -51,7 +51,7 @@ uint32_t tick_count(const TitleScreen& g) {
 
 // The title's opening; a failure is what the player is told when it cannot
 // be shown.
-Result<void> title_steps(const TitleScreen& g) {
+Result<void> title_steps(TitleScreen g) {
   ScreenState& sc = g.stage.screen;
   g.title.Title_Start = tick_count(g);
   if (Result<void> loaded = load_title_picture(g); !loaded) return loaded;
@@ -116,7 +116,7 @@ void announce_title(const TitleScreen& g) {
   g.speech.say(said);
 }
 
-void leave_title(const TitleScreen& g) {
+void leave_title(TitleScreen g) {
   ScreenState& sc = g.stage.screen;
   sc.Title.visible = false;
   sc.Title.clear();
@@ -132,7 +132,7 @@ int title_item(const ScreenState& screen, const Surface* target) {
   return -1;
 }
 
-void on_title_hover(const TitleScreen& g, int i) {
+void on_title_hover(TitleScreen g, int i) {
   if (i == g.menu_hover) return;
   g.menu_hover = static_cast<int16_t>(i);
   if (i >= 0 && i < 4) g.speech.say(kSpokenItems[i]);

@@ -31,19 +31,19 @@ struct TitleScreen {
 
 // The title's opening, the last step of start-up: returns when the menu is
 // ready, or with what the player is told when it cannot be shown.
-Result<void> title_steps(const TitleScreen& g);
+Result<void> title_steps(TitleScreen g);
 
 // The title's items read aloud, as when the menu first appears (and again
 // whenever the player comes back to it).
 void announce_title(const TitleScreen& g);
 
 // The title leaves the screen for good (start, or a loaded game).
-void leave_title(const TitleScreen& g);
+void leave_title(TitleScreen g);
 
 // The menu item a surface is (0..3), or -1.
 int title_item(const ScreenState& screen, const Surface* target);
 // Pointer over item i.
-void on_title_hover(const TitleScreen& g, int i);
+void on_title_hover(TitleScreen g, int i);
 // The keyboard on the title menu once it is ready: Up and Down move the
 // highlight as the pointer does (the same tick); Enter or Space returns the
 // highlighted item to press, or -1. Other keys, or a title not showing its
