@@ -35,7 +35,7 @@ files=$(find "$src" -name '*.cpp' -o -name '*.h' | sort)
 [ -n "$files" ] || { echo "count_const_writes: no sources under $src" >&2; exit 2; }
 
 # shellcheck disable=SC2086
-awk -v verbose="$verbose" '
+awk -v verbose="$verbose" -f "$(dirname "$0")/source_text.awk" -f - $files <<'AWK'
 BEGIN {
   views = "Story|Stage|MessageWindow|Audio|GalleryRoom|ChoiceMenu|TitleScreen|SlotWindow|Finale|" \
           "StoryPlay|RollbackView|NoticeBoard|QuickSlot|DevView"
@@ -46,54 +46,6 @@ BEGIN {
 }
 function reset_file() { depth = 0; stmt = ""; stmt_line = 0; mode = "code"; nopen = 0 }
 FNR == 1 { reset_file() }
-# The text with comments, strings and characters blanked, line by line.
-function clean(line,    out, i, c, n, rest, e) {
-  out = ""
-  n = length(line)
-  for (i = 1; i <= n; i++) {
-    c = substr(line, i, 1)
-    if (mode == "block") {
-      if (c == "*" && substr(line, i + 1, 1) == "/") { mode = "code"; i++ }
-      continue
-    }
-    if (mode == "str" || mode == "chr") {
-      if (c == "\\") { i++; continue }
-      if ((mode == "str" && c == "\"") || (mode == "chr" && c == "\047")) mode = "code"
-      continue
-    }
-    if (c == "/" && substr(line, i + 1, 1) == "/") break
-    if (c == "/" && substr(line, i + 1, 1) == "*") { mode = "block"; i++; continue }
-    if (c == "\"") {
-      if (substr(out, length(out), 1) == "R") {
-        rest = substr(line, i)
-        e = index(rest, ")\"")
-        if (e > 0) { i += e; continue }
-      }
-      mode = "str"; out = out "\"\""; continue
-    }
-    if (c == "\047") { mode = "chr"; out = out "0"; continue }
-    out = out c
-  }
-  return out
-}
-function trim(s) { sub(/^[ \t\n]+/, "", s); sub(/[ \t\n]+$/, "", s); return s }
-function close_of(s, i,    d, n, c) {
-  d = 0; n = length(s)
-  for (; i <= n; i++) {
-    c = substr(s, i, 1)
-    if (c == "(") d++
-    else if (c == ")") { d--; if (d == 0) return i }
-  }
-  return 0
-}
-function tail_ok(t) {
-  t = trim(t)
-  if (t ~ /^->/) return 1
-  while (t ~ /^(const|override|final|noexcept|mutable|&)/) {
-    sub(/^(const|override|final|noexcept|mutable|&)[ \t\n]*/, "", t)
-  }
-  return t == "" || t ~ /^:[^:]/
-}
 # The names of the const view parameters in params, blank separated.
 function const_views(params,    out, m, re) {
   out = ""
@@ -188,4 +140,4 @@ function watch(text,    k) {
   stmt = stmt "\n"
 }
 END { if (!verbose) print count + 0; else printf "%d function definitions write through a const view\n", count }
-' $files
+AWK
