@@ -17,66 +17,15 @@ files=$(find "$src" -name '*.cpp' -o -name '*.h' | sort)
 [ -n "$files" ] || { echo "count_game_views: no sources under $src" >&2; exit 2; }
 
 # shellcheck disable=SC2086
-awk -v verbose="$verbose" '
+awk -v verbose="$verbose" -f "$(dirname "$0")/source_text.awk" -f - $files $files <<'AWK'
 function reset_file() { depth = 0; nstack = 0; stmt = ""; stmt_line = 0; mode = "code" }
 FNR == 1 {
   if (FILENAME == first_file && NR > 1) pass = 2
   if (NR == 1) { first_file = FILENAME; pass = 1 }
   reset_file()
 }
-# The text with comments, strings and characters blanked, line by line.
-function clean(line,    out, i, c, n) {
-  out = ""
-  n = length(line)
-  for (i = 1; i <= n; i++) {
-    c = substr(line, i, 1)
-    if (mode == "block") {
-      if (c == "*" && substr(line, i + 1, 1) == "/") { mode = "code"; i++ }
-      continue
-    }
-    if (mode == "str" || mode == "chr") {
-      if (c == "\\") { i++; continue }
-      if ((mode == "str" && c == "\"") || (mode == "chr" && c == "\047")) mode = "code"
-      continue
-    }
-    if (c == "/" && substr(line, i + 1, 1) == "/") break
-    if (c == "/" && substr(line, i + 1, 1) == "*") { mode = "block"; i++; continue }
-    if (c == "\"") {
-      # A raw string R"(...)" ends on its own line in this code base.
-      if (substr(out, length(out), 1) == "R") {
-        rest = substr(line, i)
-        e = index(rest, ")\"")
-        if (e > 0) { i += e; continue }
-      }
-      mode = "str"; out = out "\"\""; continue
-    }
-    if (c == "\047") { mode = "chr"; out = out "0"; continue }
-    out = out c
-  }
-  return out
-}
-function trim(s) { sub(/^[ \t\n]+/, "", s); sub(/[ \t\n]+$/, "", s); return s }
-# The index of the ")" closing the "(" at i, or 0.
-function close_of(s, i,    d, n, c) {
-  d = 0; n = length(s)
-  for (; i <= n; i++) {
-    c = substr(s, i, 1)
-    if (c == "(") d++
-    else if (c == ")") { d--; if (d == 0) return i }
-  }
-  return 0
-}
 function takes_game(params) {
   return params ~ /(^|[^A-Za-z0-9_])(vm::)?Game[ \t\n]*(const[ \t\n]*)?[&*]/
-}
-# What may follow a definition'"'"'s parameter list before its body.
-function tail_ok(t) {
-  t = trim(t)
-  if (t ~ /^->/) return 1
-  while (t ~ /^(const|override|final|noexcept|mutable|&)/) {
-    sub(/^(const|override|final|noexcept|mutable|&)[ \t\n]*/, "", t)
-  }
-  return t == "" || t ~ /^:[^:]/
 }
 function note(kind, name, line) {
   count++
@@ -144,4 +93,4 @@ function end_stmt() {
   stmt = stmt "\n"
 }
 END { if (!verbose) print count + 0; else printf "%d function definitions see the whole Game\n", count }
-' $files $files
+AWK

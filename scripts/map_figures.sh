@@ -28,6 +28,7 @@ figures() {
   echo "line_substring_queries $(grep -rn 'with_line_part' tests --include=*.cpp | wc -l)"
   echo "tidy_accepted_findings $(grep -c . .ci/tidy-baseline.txt)"
   echo "src_files_seeing_all_services $(grep -rlE '#include "platform/services.h"' src | wc -l)"
+  echo "const_views_written_through $(scripts/count_const_writes.sh)"
 }
 
 if [ "${1:-}" != "--check" ]; then

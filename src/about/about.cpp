@@ -97,20 +97,20 @@ void AboutEvents::on_event(const InputEvent& ev) {
   } else if (ev.name == "Label3") {
     // The link's own text is the target; what the desktop does with it is
     // its affair (nothing, when no program takes it).
-    pf_.shell.open_with_shell(about_texts(about_.words.get()).mail);
+    shell_.open_with_shell(about_texts(about_.words.get()).mail);
   } else if (ev.name == "Label4") {
-    pf_.shell.open_with_shell(about_texts(about_.words.get()).home);
+    shell_.open_with_shell(about_texts(about_.words.get()).home);
   }
 }
 
-void open_about(AboutState& a, Platform& pf) {
+void open_about(AboutState& a, Forms& forms, Text& text, Shell& shell) {
   if (a.frmAbout) {  // already open, perhaps behind the game: bring it forward
     a.frmAbout->raise();
     return;
   }
-  if (!a.events) a.events = std::make_unique<AboutEvents>(a, pf);
+  if (!a.events) a.events = std::make_unique<AboutEvents>(a, shell);
   const AboutTexts t = about_texts(a.words.get());
-  a.frmAbout = pf.forms.open(about_form(pf.text, t.name));
+  a.frmAbout = forms.open(about_form(text, t.name));
   a.frmAbout->set_sink(a.events.get());
   Form& f = *a.frmAbout;
   f.set_text("Label6", t.version);

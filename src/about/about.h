@@ -6,7 +6,10 @@
 #include <string>
 
 #include "assets/game_words.h"
-#include "platform/services.h"
+#include "platform/forms.h"
+#include "platform/input.h"
+#include "platform/shell.h"
+#include "platform/text.h"
 
 namespace vm {
 
@@ -24,12 +27,12 @@ std::string about_notice();        // Label2
 
 class AboutEvents : public EventSink {
  public:
-  AboutEvents(AboutState& about, Platform& pf) : about_(about), pf_(pf) {}
+  AboutEvents(AboutState& about, Shell& shell) : about_(about), shell_(shell) {}
   void on_event(const InputEvent& ev) override;
 
  private:
   AboutState& about_;
-  Platform& pf_;
+  Shell& shell_;
 };
 
 struct AboutState {
@@ -49,7 +52,7 @@ AboutTexts about_texts(const GameWords* words);
 
 // The version menu item: builds the box afresh and shows it (an open box
 // stays as it is).
-void open_about(AboutState& a, Platform& pf);
+void open_about(AboutState& a, Forms& forms, Text& text, Shell& shell);
 void close_about(AboutState& a);
 
 }  // namespace vm

@@ -25,6 +25,7 @@ struct DevView {
   ChoiceState& choice;
   GalleryRoom gallery;
   TitleScreen title;
+  Files& files;
 };
 
 class DevHooks {

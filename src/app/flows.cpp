@@ -34,7 +34,7 @@ void apply_record(StoryPlay p, const SavedRecord& r) {
 // window, the history window and auto-forward (a modal list opened here
 // would hold the staff roll while its tune plays on).
 void lock_the_story(Story st, MainMenu& menu) {
-  if (st.input.Clicker >= 0) st.pf.window.set_timer_enabled(st.input.Clicker, false);
+  if (st.input.Clicker >= 0) st.window.set_timer_enabled(st.input.Clicker, false);
   st.screen.Blinker.visible = false;
   st.input.Click_Wait = 0;
   st.input.Wnd_Hidden = 0;
@@ -45,7 +45,7 @@ void lock_the_story(Story st, MainMenu& menu) {
 
 void show_title(const TitleScreen& title, MainMenu& menu) {
   if (const Result<void> shown = title_steps(title); !shown) {
-    message_box(title.stage.pf, shown.error().what());
+    title.stage.dialogs.message_box(shown.error().what(), Buttons::Ok);
     throw ShutdownRequest{true};
   }
   menu.enter(MenuPhase::Title);
@@ -88,12 +88,12 @@ void load_state(StoryPlay p) {
   const Result<SavedRecord> read = saved_record(p.save);
   const Result<void> fits = read ? record_fits_story(read.value(), st.tables) : read.failure();
   if (!fits) {
-    message_box(st.pf,
-                std::string("セーブデータを読み込めませんでした。\r\n") + fits.error().what());
+    st.dialogs.message_box(
+        std::string("セーブデータを読み込めませんでした。\r\n") + fits.error().what(), Buttons::Ok);
     return;
   }
   const SavedRecord& r = read.value();
-  Window& w = st.pf.window;
+  Window& w = st.window;
   p.menu.enter(MenuPhase::Restoring);
   st.screen.Blinker.visible = false;
   if (st.input.Clicker >= 0) w.set_timer_enabled(st.input.Clicker, false);
@@ -116,7 +116,7 @@ void load_state(StoryPlay p) {
   st.screen.Blinker.visible = true;
   if (st.input.Clicker >= 0) w.set_timer_enabled(st.input.Clicker, true);
 
-  jump_to_num(st.tables, s.Script_Pos, s.Cur_Num, st.pf.dialogs);  // a missing NUM keeps the SEQ
+  jump_to_num(st.tables, s.Script_Pos, s.Cur_Num, st.dialogs);  // a missing NUM keeps the SEQ
   st.input.Click_Wait = 0;
 
   // The saved background comes back at once when the scene's first rows
@@ -167,7 +167,7 @@ void on_prog_load(SlotWindow slots, const InputState& input) {
 void run_ending(Story st, EndingState& ending, MainMenu& menu) {
   ending.running = true;
   lock_the_story(st, menu);
-  play_ending({ending, st.stage(), st.audio(), st.interp.hap});
+  play_ending({ending, st.stage(), st.audio(), st.interp.hap, st.text, st.speech});
 }
 
 }  // namespace vm

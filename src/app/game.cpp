@@ -22,6 +22,7 @@ struct AboveTheStory {
   const SaveState& save;
   const PreferencesState& prefs;
   NoticeBoard notice;
+  Files& files;
 };
 
 class GameStoryHooks : public StoryHooks {
@@ -37,7 +38,7 @@ class GameStoryHooks : public StoryHooks {
       return;
     }
     v.menu.enter(MenuPhase::Choosing);
-    save_read_log(up_->read_log, v.story.pf, v.story.assets.Data_Dir);
+    save_read_log(up_->read_log, up_->files, v.story.log, v.story.assets.Data_Dir);
     const int lit = rollback_menu_opening(v);
     const ChoiceOutcome how = show_choices(v.choices, lit);
     v.menu.enter(MenuPhase::Story);
@@ -45,14 +46,14 @@ class GameStoryHooks : public StoryHooks {
   }
   [[noreturn]] void ending() override {
     Story& st = up_->replay.story;
-    Window& w = st.pf.window;
+    Window& w = st.window;
     if (st.sound.BGMLoop >= 0) w.set_timer_enabled(st.sound.BGMLoop, false);
     if (st.input.Clicker >= 0) w.set_timer_enabled(st.input.Clicker, false);
     run_ending(st, up_->ending, up_->replay.menu);
     // The ending's last screen stays until the player closes the game.
     for (;;) {
-      do_events(st.pf);
-      sleep_ms(st.pf, 100);
+      st.window.do_events();
+      st.clock.sleep(100);
     }
   }
   bool story_held() override {
@@ -72,12 +73,13 @@ class GameStoryHooks : public StoryHooks {
   ReplayVerdict message_finished() override {
     const ReplayVerdict verdict = rollback_message_finished(up_->replay);
     const Story& st = up_->replay.story;
-    if (!replaying()) mark_read(up_->read_log, st.pf, st.assets.Data_Dir, st.interp.Script_Pos);
+    if (!replaying())
+      mark_read(up_->read_log, up_->files, st.log, st.assets.Data_Dir, st.interp.Script_Pos);
     return verdict;
   }
   bool may_skip_message() override {
     const Story& st = up_->replay.story;
-    if (replaying() || st.pf.settings.settings().skip_unread ||
+    if (replaying() || st.settings.settings().skip_unread ||
         was_read(up_->read_log, st.interp.Script_Pos))
       return true;
     show_notice(up_->notice, kUnreadNotice);
@@ -95,7 +97,7 @@ Game::Game(Platform& platform) : quiet(platform), pf(quiet.platform()), menu(pla
   auto story_hooks = std::make_unique<GameStoryHooks>();
   GameStoryHooks& h = *story_hooks;
   hooks = std::move(story_hooks);
-  h.attach({rollback_view(), read_log, ending, options, save, prefs, notice_board()});
+  h.attach({rollback_view(), read_log, ending, options, save, prefs, notice_board(), pf.files});
   quiet.on_name_typed = [this](const std::string& name) { rollback_name_typed(rollback, name); };
   quiet.read_aloud().on_missing = [this] { show_notice(notice_board(), kNoSpeechNotice); };
 }

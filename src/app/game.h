@@ -81,32 +81,37 @@ struct Game {
   Stage stage() { return story().stage(); }
   MessageWindow message_window() { return story().message_window(); }
   Audio audio() { return story().audio(); }
-  GalleryRoom gallery_room() { return {gallery, stage(), audio()}; }
+  GalleryRoom gallery_room() { return {gallery, stage(), audio(), pf.text, pf.speech}; }
   ChoiceMenu choice_menu() { return {choice, story(), app.Menu_Hover}; }
-  TitleScreen title_screen() { return {app.title, stage(), audio(), app.Menu_Hover}; }
+  TitleScreen title_screen() {
+    return {app.title, stage(), audio(), app.Menu_Hover, pf.files, pf.speech};
+  }
   SlotWindow slot_window() {
     return {
-        save,         pf, audio(), screen.Texture.img, assets.Data_Dir, tables, interp.Save_Title,
+        save,         pf.window, pf.clock,           pf.dialogs,      pf.files, pf.forms,
+        pf.log,       audio(),   screen.Texture.img, assets.Data_Dir, tables,   interp.Save_Title,
         input.back_at};
   }
-  Finale finale() { return {ending, stage(), audio(), interp.hap}; }
+  Finale finale() { return {ending, stage(), audio(), interp.hap, pf.text, pf.speech}; }
   StoryPlay story_play() { return {story(), save, menu, options.Window_Density}; }
   RollbackView rollback_view() { return {rollback, story(), choice_menu(), quiet, menu}; }
-  NoticeBoard notice_board() { return {app.Notice, app.notice_timer, screen, pf}; }
+  NoticeBoard notice_board() { return {app.Notice, app.notice_timer, screen, pf.text, pf.window}; }
   QuickSlot quick_slot() { return {slot_window(), story(), menu, notice_board()}; }
-  DevView dev_view() { return {story_play(), read_log, choice, gallery_room(), title_screen()}; }
+  DevView dev_view() {
+    return {story_play(), read_log, choice, gallery_room(), title_screen(), pf.files};
+  }
   Story story() {
-    return {pf,
-            interp,
-            tables,
-            input,
-            msg,
-            screen,
-            scene,
-            sound,
-            assets,
-            history,
-            options.Window_Density,
+    return {pf.window,   pf.clock,
+            pf.dialogs,  pf.pictures,
+            pf.text,     pf.music,
+            pf.effects,  pf.volume,
+            pf.log,      pf.forms,
+            pf.settings, pf.speech,
+            interp,      tables,
+            input,       msg,
+            screen,      scene,
+            sound,       assets,
+            history,     options.Window_Density,
             *hooks};
   }
 

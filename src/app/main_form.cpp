@@ -222,7 +222,7 @@ void form_load(Game& g, const std::string& data_dir) {
   sound_command(g.audio(), g.interp.Cur_Cmd, g.assets);
   build_window_frame(g.message_window());
   load_script(g.tables, g.assets);
-  load_read_log(g.read_log, g.pf, g.assets.Data_Dir, g.tables.Script_Table.size());
+  load_read_log(g.read_log, g.pf.files, g.pf.log, g.assets.Data_Dir, g.tables.Script_Table.size());
   load_faces(g.stage());
   g.menu.set_quick_slot(quick_slot_loadable(g.slot_window()));
   w.set_busy_cursor(false);
@@ -247,7 +247,8 @@ void open_options(OptionState& options, Story st) {
 // run still reaches it.
 void open_history_window(RollbackView v, bool by_wheel) {
   HistoryState& h = v.story.history;
-  const int back = by_wheel ? open_history_by_wheel(h, v.story.pf) : open_history(h, v.story.pf);
+  const int back = by_wheel ? open_history_by_wheel(h, v.story.dialogs, v.story.clock)
+                            : open_history(h, v.story.dialogs, v.story.clock);
   if (back == -2) return;
   v.story.input.back_at = h.closed_at;
   if (back >= 0) roll_back_to_line(v, back);
@@ -326,7 +327,7 @@ void on_main_menu(Game& g, const std::string& name) {
     case MenuItem::OptMenu:
       return open_options(g.options, g.story());
     case MenuItem::Vvrr:
-      return open_about(g.about, g.pf);
+      return open_about(g.about, g.pf.forms, g.pf.text, g.pf.shell);
     case MenuItem::Auto:
       return on_auto(g.input, *g.hooks);
     case MenuItem::History:
@@ -409,7 +410,7 @@ void unload_main_form(Game& g, bool failure) {
   g.app.unloading = true;
   if (g.sound.Saved_Volume != 0) set_volume(g.audio(), g.sound.Saved_Volume);
   stop_music(g.audio());
-  save_read_log(g.read_log, g.pf, g.assets.Data_Dir);
+  save_read_log(g.read_log, g.pf.files, g.pf.log, g.assets.Data_Dir);
   // A system file that was never read is never written: a close during the
   // loading picture must not replace the names and tunes with empty lines.
   std::string problems;

@@ -36,23 +36,23 @@ int create_notice_timer(Window& w) {
 
 void show_notice(NoticeBoard b, const std::string& text) {
   Surface& n = b.notice;
-  const int w = b.pf.text.text_width(text, kNoticeFont) + 2 * kNoticePad;
+  const int w = b.text.text_width(text, kNoticeFont) + 2 * kNoticePad;
   n.place(kScreenW - kNoticeMargin - w, kNoticeMargin, w, kNoticeH);
   fill_rect(n, 0, 0, w, kNoticeH, kNoticeEdge);
   fill_rect(n, 1, 1, w - 2, kNoticeH - 2, kNoticeBack);
-  b.pf.text.draw_text(n.img, kNoticePad, (kNoticeH - kNoticeFont.points) / 2 - 1, text, kNoticeText,
-                      kNoticeFont);
+  b.text.draw_text(n.img, kNoticePad, (kNoticeH - kNoticeFont.points) / 2 - 1, text, kNoticeText,
+                   kNoticeFont);
   n.visible = true;
-  present_screen(b.screen, b.pf.window);
-  b.pf.window.set_timer_enabled(b.timer, false);  // a second from now, not from before
-  b.pf.window.set_timer_enabled(b.timer, true);
+  present_screen(b.screen, b.window);
+  b.window.set_timer_enabled(b.timer, false);  // a second from now, not from before
+  b.window.set_timer_enabled(b.timer, true);
 }
 
 void on_notice_timer(NoticeBoard b) {
-  b.pf.window.set_timer_enabled(b.timer, false);
+  b.window.set_timer_enabled(b.timer, false);
   if (!b.notice.visible) return;
   b.notice.visible = false;
-  present_screen(b.screen, b.pf.window);
+  present_screen(b.screen, b.window);
 }
 
 void on_quick_save(QuickSlot q) {
@@ -70,7 +70,7 @@ void on_quick_load(QuickSlot q) {
   const bool loaded = quick_load(q.slots);
   q.menu.set_quick_slot(quick_slot_loadable(q.slots));
   // The key or click that answered the question is not a click on the story.
-  q.story.input.back_at = tick_count(q.story.pf);
+  q.story.input.back_at = q.story.clock.tick_count();
   if (loaded) throw LoadRequest{};
 }
 

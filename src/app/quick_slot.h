@@ -14,12 +14,14 @@ struct ScreenState;
 struct Surface;
 class Window;
 
-// The notice: its layer and timer, and the screen and services it shows on.
+// The notice: its layer and timer, the screen it shows on, the text it is
+// written with and the window that presents it and runs its timer.
 struct NoticeBoard {
   Surface& notice;
   const int& timer;
   ScreenState& screen;
-  Platform& pf;
+  Text& text;
+  Window& window;
 };
 
 // What the quick keys work with: the slots, the story they save or resume,

@@ -75,19 +75,20 @@ ReadLog carry_read_marks(const ReadLog& old_log, const std::vector<std::string>&
   return out;
 }
 
-void load_read_log(ReadLog& log, Platform& pf, const std::string& data_dir, size_t rows) {
+void load_read_log(ReadLog& log, Files& files, EventLog& events, const std::string& data_dir,
+                   size_t rows) {
   log.read.assign(rows, false);
   log.unsaved = 0;
   const std::string path = data_dir + kReadLogFile;
-  if (pf.files.length(path) < 0) return;
-  const Result<std::string> bytes = pf.files.read_whole(path);
+  if (files.length(path) < 0) return;
+  const Result<std::string> bytes = files.read_whole(path);
   if (!bytes) {
-    pf.log.record(
+    events.record(
         LogEvent::warning(bytes.error().describe() + ": the messages read are counted afresh"));
     return;
   }
   if (parse_read_log(bytes.value(), rows, log)) return;
-  pf.log.record(LogEvent::warning(std::string(kReadLogFile) +
+  events.record(LogEvent::warning(std::string(kReadLogFile) +
                                   " is damaged or belongs to another script: the messages "
                                   "read are counted afresh"));
 }
@@ -97,19 +98,18 @@ bool was_read(const ReadLog& log, int row) {
          log.read[static_cast<size_t>(row)];
 }
 
-void mark_read(ReadLog& log, Platform& pf, const std::string& data_dir, int row) {
+void mark_read(ReadLog& log, Files& files, EventLog& events, const std::string& data_dir, int row) {
   if (row < 0 || static_cast<size_t>(row) >= log.read.size() || log.read[static_cast<size_t>(row)])
     return;
   log.read[static_cast<size_t>(row)] = true;
-  if (++log.unsaved >= kMarksPerWrite) save_read_log(log, pf, data_dir);
+  if (++log.unsaved >= kMarksPerWrite) save_read_log(log, files, events, data_dir);
 }
 
-void save_read_log(ReadLog& log, Platform& pf, const std::string& data_dir) {
+void save_read_log(ReadLog& log, Files& files, EventLog& events, const std::string& data_dir) {
   if (log.unsaved == 0 || log.read.empty()) return;
   // A folder that cannot be written keeps the log for this run only.
-  if (const Result<void> r = pf.files.replace_whole(data_dir + kReadLogFile, read_log_text(log));
-      !r)
-    pf.log.record(LogEvent::warning(r.error().describe()));
+  if (const Result<void> r = files.replace_whole(data_dir + kReadLogFile, read_log_text(log)); !r)
+    events.record(LogEvent::warning(r.error().describe()));
   log.unsaved = 0;
 }
 

@@ -8,7 +8,8 @@
 #include <string>
 #include <vector>
 
-#include "platform/services.h"
+#include "platform/event_log.h"
+#include "platform/files.h"
 
 namespace vm {
 
@@ -22,12 +23,13 @@ struct ReadLog {
 // Reads the log for a script of `rows` rows. A missing file is an empty log;
 // a damaged one too, and the player is told on standard error (the file
 // stays until the log is next written).
-void load_read_log(ReadLog& log, Platform& pf, const std::string& data_dir, size_t rows);
+void load_read_log(ReadLog& log, Files& files, EventLog& events, const std::string& data_dir,
+                   size_t rows);
 bool was_read(const ReadLog& log, int row);
 // Marks the row read; the file is written whole now and then.
-void mark_read(ReadLog& log, Platform& pf, const std::string& data_dir, int row);
+void mark_read(ReadLog& log, Files& files, EventLog& events, const std::string& data_dir, int row);
 // Writes what is not in the file yet (at a choice, a save, the end).
-void save_read_log(ReadLog& log, Platform& pf, const std::string& data_dir);
+void save_read_log(ReadLog& log, Files& files, EventLog& events, const std::string& data_dir);
 
 // The file's text for a log, and a log from it (false: not a read log of a
 // script of that many rows).

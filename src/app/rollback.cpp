@@ -176,7 +176,7 @@ void settle_in_wait(Story st, int16_t track_before) {
   }
   in.Click_Wait = -1;
   st.screen.Blinker.visible = false;
-  if (in.Clicker >= 0) st.pf.window.set_timer_enabled(in.Clicker, true);
+  if (in.Clicker >= 0) st.window.set_timer_enabled(in.Clicker, true);
   const int16_t track = st.sound.Cur_Track;
   if (track != track_before) {
     const Audio a = st.audio();
@@ -199,9 +199,9 @@ const Checkpoint& checkpoint_at(const RollbackState& r, int depth) {
 // in its place, so the screen and the story stay as they were.
 void stay_where_the_player_stood(RollbackView v, ReplayVerdict why, int16_t track_before) {
   RollbackState& r = v.rollback;
-  v.story.pf.log.record(LogEvent::warning(why == ReplayVerdict::GaveUp
-                                              ? "the earlier message could not be found again"
-                                              : "the earlier message could not be rebuilt"));
+  v.story.log.record(LogEvent::warning(why == ReplayVerdict::GaveUp
+                                           ? "the earlier message could not be found again"
+                                           : "the earlier message could not be rebuilt"));
   if (rebuild(v, checkpoint_at(r, r.depth)) != ReplayVerdict::Reached) return;
   settle_in_wait(v.story, track_before);
   show_menu_room(v.menu, r);
@@ -220,10 +220,10 @@ bool show_depth(RollbackView v, int depth) {
   r.depth = depth;
   settle_in_wait(v.story, track_before);
   // Counted from where the live story stood: a menu stepped back from is one.
-  st.pf.log.record(LogEvent::rollback(depth + (r.menu_ahead ? 1 : 0)));
+  st.log.record(LogEvent::rollback(depth + (r.menu_ahead ? 1 : 0)));
   show_menu_room(v.menu, r);
   // Read as a message shown is read; the rows that rebuilt it said nothing.
-  st.pf.speech.say(spoken_message(st.interp, speaker_label(st.msg, st.interp.Cur_Speaker)));
+  st.speech.say(spoken_message(st.interp, speaker_label(st.msg, st.interp.Cur_Speaker)));
   return true;
 }
 
@@ -274,7 +274,7 @@ ReplayVerdict rollback_row_starting(RollbackView v) {
   }
   if (r.depth > 0 || r.menu_ahead) {
     go_live_here(r);
-    v.story.pf.log.record(LogEvent::rollback(0));
+    v.story.log.record(LogEvent::rollback(0));
   }
   if (row_changes_place(v.story.interp, v.story.tables)) {
     r.keyframes.push_back(take_keyframe(v.story, v.choices.choice, r));

@@ -21,7 +21,7 @@ constexpr int kPollMs = 50;            // the menu looks for a pick this often
 constexpr int kPressedPauseMs = 1000;  // the pressed colour stays this long
 
 bool large_labels(const ChoiceMenu& g) {
-  return g.story.pf.settings.settings().large_text;
+  return g.story.settings.settings().large_text;
 }
 
 // The labels use the message window's face, bold; with large text, the
@@ -50,7 +50,7 @@ BoxRow box_row(const ChoiceMenu& g, int i) {
 // The colour a label is drawn in: its own, or with high contrast on the
 // darker one of its state.
 uint32_t shown_text_colour(const ChoiceMenu& g, uint32_t colour) {
-  if (!g.story.pf.settings.settings().high_contrast) return colour;
+  if (!g.story.settings.settings().high_contrast) return colour;
   if (colour == kChoiceTextNormal) return kChoiceTextNormalContrast;
   if (colour == kChoiceTextHover) return kChoiceTextHoverContrast;
   if (colour == kChoiceTextPressed) return kChoiceTextPressedContrast;
@@ -59,12 +59,12 @@ uint32_t shown_text_colour(const ChoiceMenu& g, uint32_t colour) {
 
 // Repaints box k with its background and, when it belongs to the open menu,
 // its label in the label's current colour.
-void paint_box(const ChoiceMenu& g, int k) {
+void paint_box(ChoiceMenu g, int k) {
   Surface& box = g.story.screen.SelBox[static_cast<size_t>(k)];
   box.back_color = g.choice.box_colour[static_cast<size_t>(k)];
   box.clear();
   if (k < g.choice.shown) {
-    g.story.pf.text.draw_text(
+    g.story.text.draw_text(
         box.img, kChoiceLabelX, 0, g.choice.Choice_Rows[static_cast<size_t>(k)].label,
         shown_text_colour(g, g.choice.text_colour[static_cast<size_t>(k)]), label_font(g));
   }
@@ -73,7 +73,7 @@ void paint_box(const ChoiceMenu& g, int k) {
 // The boxes of the menu from SCT row first, each as wide as the widest
 // label plus 10, in their normal colours but for `lit`, which stands
 // highlighted as the item highlighted last.
-void open_boxes(const ChoiceMenu& g, int32_t first, int last, int lit) {
+void open_boxes(ChoiceMenu g, int32_t first, int last, int lit) {
   const Font font = label_font(g);
   int width = 0;
   g.choice.shown = last + 1;
@@ -84,7 +84,7 @@ void open_boxes(const ChoiceMenu& g, int32_t first, int last, int lit) {
     entry.label = trim_blanks(row.label);
     entry.target = row.target;
     g.choice.text_colour[static_cast<size_t>(i)] = i == lit ? kChoiceTextHover : kChoiceTextNormal;
-    width = std::max(width, g.story.pf.text.text_width(entry.label, font));
+    width = std::max(width, g.story.text.text_width(entry.label, font));
   }
   width += 10;  // every box is as wide as the widest label plus 10
   if (lit >= 0 && lit <= last) g.menu_hover = static_cast<int16_t>(lit);
@@ -123,19 +123,19 @@ int menu_size(const ScriptTables& t, int32_t first, const std::string& count_tex
   return last + 1;
 }
 
-ChoiceOutcome show_choices(const ChoiceMenu& g, int lit) {
+ChoiceOutcome show_choices(ChoiceMenu g, int lit) {
   find_sct(g.story.tables, g.story.interp.Cur_Num,
-           g.story.pf.dialogs);  // on failure the previous menu's rows are used
+           g.story.dialogs);  // on failure the previous menu's rows are used
   const int32_t first = g.story.tables.Sel_First;
   const int last = menu_size(g.story.tables, first, g.story.interp.Cur_Text) - 1;
   if (last < 0) {
     // The story goes on with the next row.
-    message_box(g.story.pf, "error(s?)");
+    g.story.dialogs.message_box("error(s?)", Buttons::Ok);
     g.story.interp.Script_Pos += 1;
     return ChoiceOutcome::Refused;
   }
 
-  if (g.story.input.Clicker >= 0) g.story.pf.window.set_timer_enabled(g.story.input.Clicker, false);
+  if (g.story.input.Clicker >= 0) g.story.window.set_timer_enabled(g.story.input.Clicker, false);
   g.story.screen.Blinker.visible = false;
 
   clear_message_window(g.story.message_window());
@@ -146,7 +146,7 @@ ChoiceOutcome show_choices(const ChoiceMenu& g, int lit) {
 
   open_boxes(g, first, last, lit);
   g.story.refresh();
-  g.story.pf.speech.say(spoken_menu(g.choice));
+  g.story.speech.say(spoken_menu(g.choice));
 
   g.story.interp.Cur_Jump = 0;
 
@@ -155,8 +155,8 @@ ChoiceOutcome show_choices(const ChoiceMenu& g, int lit) {
   g.choice.Sel_Choice = -1;
   g.choice.withdrawn = false;
   while (g.choice.Sel_Choice < 0 && !g.choice.withdrawn) {
-    sleep_ms(g.story.pf, kPollMs);
-    do_events(g.story.pf);
+    g.story.clock.sleep(kPollMs);
+    g.story.window.do_events();
   }
 
   for (int i = 0; i <= last; ++i) g.story.screen.SelBox[static_cast<size_t>(i)].visible = false;
@@ -168,7 +168,7 @@ ChoiceOutcome show_choices(const ChoiceMenu& g, int lit) {
     return ChoiceOutcome::Withdrawn;
   }
   g.story.refresh();
-  do_events(g.story.pf);
+  g.story.window.do_events();
 
   const ChoiceRowEntry& chosen = g.choice.Choice_Rows[static_cast<size_t>(std::min(picked, last))];
   history_add_choice(g.story.history, chosen.label);
@@ -215,9 +215,9 @@ void on_choice_hover(const ChoiceMenu& g, int index) {
   light_choice(g, index);
 }
 
-void light_choice(const ChoiceMenu& g, int index) {
+void light_choice(ChoiceMenu g, int index) {
   g.menu_hover = static_cast<int16_t>(index);
-  g.story.pf.speech.say(g.choice.Choice_Rows[static_cast<size_t>(index)].label);
+  g.story.speech.say(g.choice.Choice_Rows[static_cast<size_t>(index)].label);
   for (int k = 0; k < kChoiceSlots; ++k) {
     const auto slot = static_cast<size_t>(k);
     if (k == index) {
@@ -232,7 +232,7 @@ void light_choice(const ChoiceMenu& g, int index) {
     }
     g.story.refresh();
   }
-  do_events(g.story.pf);
+  g.story.window.do_events();
 }
 
 void on_choice_mouse_down(const ChoiceMenu& g, int x, int y, int button) {
@@ -241,14 +241,14 @@ void on_choice_mouse_down(const ChoiceMenu& g, int x, int y, int button) {
   press_choice(g, index);
 }
 
-void press_choice(const ChoiceMenu& g, int index) {
+void press_choice(ChoiceMenu g, int index) {
   g.story.msg.Choice_Armed = 0;
   g.choice.text_colour[static_cast<size_t>(index)] = kChoiceTextPressed;
   paint_box(g, index);
   g.story.refresh();
-  do_events(g.story.pf);
+  g.story.window.do_events();
   if (g.story.sound.Sound_On) play_effect(g.story.audio(), kEffectSelect);
-  sleep_ms(g.story.pf, kPressedPauseMs);  // no events: a second press cannot land now
+  g.story.clock.sleep(kPressedPauseMs);  // no events: a second press cannot land now
   g.choice.Sel_Choice = static_cast<int16_t>(index);
 }
 

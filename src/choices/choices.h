@@ -81,7 +81,7 @@ struct ChoiceMenu {
 // menu) opens highlighted. A menu withdrawn instead of answered hides its
 // boxes and changes nothing else.
 enum class ChoiceOutcome { Picked, Refused, Withdrawn };
-ChoiceOutcome show_choices(const ChoiceMenu& g, int lit = -1);
+ChoiceOutcome show_choices(ChoiceMenu g, int lit = -1);
 // The open menu waits for its pick: nothing pressed yet, not withdrawn.
 bool choice_pending(const ChoiceState& c);
 // The number of boxes a choice row's text asks for; 0 when it is no number.
@@ -102,8 +102,8 @@ void on_choice_mouse_down(const ChoiceMenu& g, int x, int y, int button);
 void on_choice_hover(const ChoiceMenu& g, int index);
 // Lights choice index as the pointer would, whatever the pointer's marks say
 // (the keys' way to a choice).
-void light_choice(const ChoiceMenu& g, int index);
-void press_choice(const ChoiceMenu& g, int index);
+void light_choice(ChoiceMenu g, int index);
+void press_choice(ChoiceMenu g, int index);
 // The keyboard on an open menu: Up and Down, or the digits 1..3, move the
 // highlight; Enter or Space picks the highlighted choice, or with none lit
 // lights the first. Whether the key was the menu's.

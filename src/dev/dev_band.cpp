@@ -45,12 +45,11 @@ void DevSession::show_band(const std::vector<std::string>& found, bool errors) {
   fill_rect(band_, 0, 0, kScreenW, h, kEdge);
   fill_rect(band_, 0, 1, kScreenW, h - 1, band_.back_color);
   for (size_t i = 0; i < lines.size(); ++i)
-    story_.pf.text.draw_text(band_.img, kPad, kPad + kLineH * static_cast<int>(i),
-                             fitted(story_.pf.text, lines[i], kScreenW - 2 * kPad), kInk,
-                             kBandFont);
+    story_.text.draw_text(band_.img, kPad, kPad + kLineH * static_cast<int>(i),
+                          fitted(story_.text, lines[i], kScreenW - 2 * kPad), kInk, kBandFont);
   band_.visible = true;
   band_errors_ = errors;
-  Window& w = story_.pf.window;
+  Window& w = story_.window;
   w.set_timer_enabled(warning_timer_, false);
   if (!errors) w.set_timer_enabled(warning_timer_, true);
   story_.refresh();
@@ -58,7 +57,7 @@ void DevSession::show_band(const std::vector<std::string>& found, bool errors) {
 
 void DevSession::hide_band() {
   band_errors_ = false;
-  story_.pf.window.set_timer_enabled(warning_timer_, false);
+  story_.window.set_timer_enabled(warning_timer_, false);
   if (!band_.visible) return;
   band_.visible = false;
   story_.refresh();

@@ -132,25 +132,24 @@ void DevSession::open_jump_dialog() {
     rows.push_back(scene_line(t, e.key, e.seq));
     nums.push_back(e.key);
   }
-  Platform& pf = story_.pf;
   JumpEvents events;
   {
-    const MainDisabled held(pf.forms);
-    std::unique_ptr<Form> form = pf.forms.open(jump_form());
+    const MainDisabled held(story_.forms);
+    std::unique_ptr<Form> form = story_.forms.open(jump_form());
     form->set_sink(&events);
     form->set_rows(kNumList, rows);
     while (!events.done) {
-      sleep_ms(pf, 20);
-      do_events(pf);
+      story_.clock.sleep(20);
+      story_.window.do_events();
     }
   }
   if (!events.ok || events.row < 0 || events.row >= static_cast<int>(nums.size())) return;
   const std::string typed =
-      pf.dialogs.input_box("カウンタ (例: kou=2 pap=1、空欄はすべて 0)", "ジャンプ", "");
+      story_.dialogs.input_box("カウンタ (例: kou=2 pap=1、空欄はすべて 0)", "ジャンプ", "");
   const Result<Counters> c = parse_counters(typed, Counters{});
   const Result<void> jumped =
       c ? jump(nums[static_cast<size_t>(events.row)], c.value()) : c.failure();
-  if (!jumped) message_box(pf, jumped.error().what());
+  if (!jumped) story_.dialogs.message_box(jumped.error().what(), Buttons::Ok);
 }
 
 void DevSession::open_counters_dialog() {
@@ -160,11 +159,11 @@ void DevSession::open_counters_dialog() {
   const std::string prompt = "NUM " + num4(s.Cur_Num) + "  SEQ " + std::to_string(s.Script_Pos) +
                              "\r\n名前:" + names + "\r\nカウンタ (NAME=VALUE):";
   const Counters now = counters();
-  const std::string typed = story_.pf.dialogs.input_box(prompt, "カウンタ", counters_text(now));
+  const std::string typed = story_.dialogs.input_box(prompt, "カウンタ", counters_text(now));
   if (typed.empty()) return;  // cancelled
   const Result<Counters> c = parse_counters(typed, now);
   if (!c) {
-    message_box(story_.pf, c.error().what());
+    story_.dialogs.message_box(c.error().what(), Buttons::Ok);
     return;
   }
   set_counters(c.value());

@@ -11,11 +11,12 @@
 #include <optional>
 #include <string>
 
-#include "platform/services.h"
+#include "platform/files.h"
 
 namespace vm {
 struct DevView;
-}
+struct Platform;
+}  // namespace vm
 
 namespace vm::dev {
 

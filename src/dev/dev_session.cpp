@@ -61,7 +61,7 @@ DevSession::DevSession(const DevView& view, const DevFolders& folders,
                        std::vector<std::string> warnings)
     : v_(view), story_(v_.play.story), f_(folders), warnings_(std::move(warnings)) {
   warnings_pending_ = !warnings_.empty();
-  Window& w = story_.pf.window;
+  Window& w = story_.window;
   settle_timer_ = w.create_timer(kSettleMs);
   warning_timer_ = w.create_timer(kWarningMs);
   retry_timer_ = w.create_timer(kRetryMs);
@@ -82,7 +82,7 @@ void DevSession::layout() {
   band_.visible = false;
   story_.screen.layers.push_back(&band_);
   // The menu's caption and the first pack's warnings, once the title stands.
-  story_.pf.window.set_timer_enabled(settle_timer_, true);
+  story_.window.set_timer_enabled(settle_timer_, true);
 }
 
 bool DevSession::on_key(int key) {
@@ -95,12 +95,12 @@ void DevSession::on_file_changed(const std::string& name) {
   if (!is_text(name) && picture_of(name) < 0 && !is_tune(name)) return;
   changed_.insert(name);
   // From now: the last of a save's notices starts the wait.
-  story_.pf.window.set_timer_enabled(settle_timer_, false);
-  story_.pf.window.set_timer_enabled(settle_timer_, true);
+  story_.window.set_timer_enabled(settle_timer_, false);
+  story_.window.set_timer_enabled(settle_timer_, true);
 }
 
 bool DevSession::on_timer(int id) {
-  Window& w = story_.pf.window;
+  Window& w = story_.window;
   if (id == settle_timer_) {
     w.set_timer_enabled(settle_timer_, false);
     take_changes();
@@ -124,13 +124,13 @@ bool DevSession::on_timer(int id) {
 void DevSession::take_changes() {
   // Start-up reads the folder itself; what was saved meanwhile waits.
   if (v_.play.menu.phase() == MenuPhase::Loading) {
-    story_.pf.window.set_timer_enabled(settle_timer_, true);
+    story_.window.set_timer_enabled(settle_timer_, true);
     return;
   }
   if (!menu_named_) {
     // The menu bar is built after the layers: the item says its key here.
     menu_named_ = true;
-    story_.pf.window.set_menu_caption("dev_reload", kReloadCaption);
+    story_.window.set_menu_caption("dev_reload", kReloadCaption);
   }
   if (warnings_pending_) {
     warnings_pending_ = false;
@@ -166,14 +166,14 @@ void DevSession::take_early() {
   }
   if (early_jump_ < 0) return;
   if (const Result<void> jumped = jump(early_jump_, counters(), true); !jumped)
-    story_.pf.log.record(
+    story_.log.record(
         LogEvent::warning("jump " + std::to_string(early_jump_) + ": " + jumped.error().what()));
   early_jump_ = -1;
 }
 
 void DevSession::repack(const std::string& name) {
-  const DataFolder edit(story_.pf.files, f_.edit);
-  const DataFolder shadow(story_.pf.files, f_.shadow);
+  const DataFolder edit(v_.files, f_.edit);
+  const DataFolder shadow(v_.files, f_.shadow);
   try {
     if (!edit.has(name)) return;  // removed: the packed one stays until the next run
     std::string packed;
@@ -185,15 +185,15 @@ void DevSession::repack(const std::string& name) {
                                     pic) != story_.assets.restored.end();
     if (pic >= 0 && restored)
       shadow.restore_magic(pic, find_picture_entry(pic)->kind).value_or_throw();
-    story_.pf.log.record(LogEvent::dev_packed(name));
+    story_.log.record(LogEvent::dev_packed(name));
   } catch (const std::exception& e) {
     show_band({name + ": error: " + e.what()}, true);
   }
 }
 
 bool DevSession::reload_texts(const std::set<std::string>& names) {
-  const DataFolder edit(story_.pf.files, f_.edit);
-  const DataFolder shadow(story_.pf.files, f_.shadow);
+  const DataFolder edit(v_.files, f_.edit);
+  const DataFolder shadow(v_.files, f_.shadow);
   // The packed files the game plays now, to put back if the new ones fail.
   std::vector<std::pair<std::string, std::string>> good;
   std::set<std::string> packed;
@@ -211,12 +211,11 @@ bool DevSession::reload_texts(const std::set<std::string>& names) {
   }
   std::vector<std::string> warnings;
   if (errors.empty())
-    for (const datatool::Finding& f : datatool::check_folder(story_.pf.files, f_.shadow))
-      (blocks_dev_run(f) ? errors : warnings)
-          .push_back(edited_name(f.line, story_.pf.files, f_.edit));
+    for (const datatool::Finding& f : datatool::check_folder(v_.files, f_.shadow))
+      (blocks_dev_run(f) ? errors : warnings).push_back(edited_name(f.line, v_.files, f_.edit));
   if (!errors.empty()) {
     for (const auto& [name, bytes] : good) shadow.replace(name, bytes).value_or_throw();
-    for (const std::string& e : errors) story_.pf.log.record(LogEvent::error(e));
+    for (const std::string& e : errors) story_.log.record(LogEvent::error(e));
     show_band(errors, true);
     return false;
   }
@@ -225,7 +224,7 @@ bool DevSession::reload_texts(const std::set<std::string>& names) {
     // Warnings already shown once stay away while they are the same.
     hide_band();
   } else {
-    for (const std::string& w : warnings) story_.pf.log.record(LogEvent::warning(w));
+    for (const std::string& w : warnings) story_.log.record(LogEvent::warning(w));
     show_band(warnings, false);
   }
   warnings_ = warnings;
@@ -233,15 +232,15 @@ bool DevSession::reload_texts(const std::set<std::string>& names) {
 }
 
 void DevSession::apply_texts(const std::set<std::string>& packed) {
-  const DataFolder shadow(story_.pf.files, f_.shadow);
+  const DataFolder shadow(v_.files, f_.shadow);
   AssetState& a = story_.assets;
   if (packed.count("51.dat") || packed.count("52.dat")) {
     ScriptTables fresh;
     load_tables(fresh, shadow.read_script(), shadow.read_choices());
     story_.tables = std::move(fresh);
     // The read log belongs to the script it was written for.
-    save_read_log(v_.read_log, story_.pf, a.Data_Dir);
-    load_read_log(v_.read_log, story_.pf, a.Data_Dir, story_.tables.Script_Table.size());
+    save_read_log(v_.read_log, v_.files, story_.log, a.Data_Dir);
+    load_read_log(v_.read_log, v_.files, story_.log, a.Data_Dir, story_.tables.Script_Table.size());
   }
   if (packed.count("50.dat")) {
     // The author's names and tunes; the gallery progress stays the game's.
@@ -255,7 +254,7 @@ void DevSession::apply_texts(const std::set<std::string>& packed) {
       a.Extra_Files[i] = lines[15 + i];
     }
   }
-  story_.pf.log.record(LogEvent::dev_reloaded());
+  story_.log.record(LogEvent::dev_reloaded());
 }
 
 }  // namespace vm::dev

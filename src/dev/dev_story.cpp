@@ -87,7 +87,7 @@ void DevSession::set_counters(const Counters& c) {
                                 {"rub", c.rub},
                                 {"hap", c.hap}}) {
     int16_t* slot = counter_named(s, name);
-    if (*slot != v) story_.pf.log.record(LogEvent::dev_set(name, v));
+    if (*slot != v) story_.log.record(LogEvent::dev_set(name, v));
     *slot = static_cast<int16_t>(v);
   }
 }
@@ -136,12 +136,12 @@ void DevSession::start_at(const SavedRecord& r, int16_t hap, bool defer) {
     restart_waiting_ = true;
     waiting_record_ = r;
     waiting_hap_ = hap;
-    story_.pf.window.set_timer_enabled(retry_timer_, true);
+    story_.window.set_timer_enabled(retry_timer_, true);
     return;
   }
   keep_record(v_.play.save, r);
   v_.play.save.Saved_Hap = hap;
-  story_.pf.log.record(LogEvent::dev_start(r.num));
+  story_.log.record(LogEvent::dev_start(r.num));
   if (v_.play.menu.phase() == MenuPhase::Title) {
     if (v_.gallery.gallery.CG_exit.visible) leave_gallery(v_.gallery);
     leave_title(v_.title);

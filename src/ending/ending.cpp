@@ -44,13 +44,13 @@ void refresh(const Finale& g) {
   refresh(g.stage);
 }
 void do_events(const Finale& g) {
-  do_events(g.stage.pf);
+  g.stage.window.do_events();
 }
 void sleep_ms(const Finale& g, int ms) {
-  sleep_ms(g.stage.pf, ms);
+  g.stage.clock.sleep(ms);
 }
 uint32_t tick_count(const Finale& g) {
-  return tick_count(g.stage.pf);
+  return g.stage.clock.tick_count();
 }
 
 Surface& end_pic(const Finale& g) {
@@ -83,12 +83,12 @@ void pause_ms(const Finale& g, int ms) {
 // reduced to half on End_Pic at (160, 130). A picture that cannot be read is
 // named once and the card goes on without it: a box would hold the roll
 // while its tune plays on.
-void show_card_picture(const Finale& g, int number) {
+void show_card_picture(Finale g, int number) {
   const std::string file = std::to_string(number) + ".dat";
   Result<Image> picture = load_data_picture(g.stage, file);
   if (!picture) {
-    g.stage.pf.log.record(LogEvent::warning("the staff roll goes on without " + file + ": " +
-                                            picture.error().what()));
+    g.stage.log.record(LogEvent::warning("the staff roll goes on without " + file + ": " +
+                                         picture.error().what()));
     return;
   }
   g.stage.screen.Place_Load.img = std::move(picture).value_or_throw();
@@ -114,7 +114,7 @@ int nearest(double v) {
   return static_cast<int>(std::nearbyint(v));  // ties to even
 }
 
-void rose_loop(const Finale& g, const RoseVariant& v) {
+void rose_loop(Finale g, const RoseVariant& v) {
   EndingState& e = g.ending;
   Surface& pic = end_pic(g);
   constexpr double kPi = 3.141592;
@@ -235,7 +235,7 @@ int staff_picture(int row) {
 
 // --- layout and controls -------------------------------------------------------
 
-void layout_ending(const Finale& g) {
+void layout_ending(Finale g) {
   Surface& b = g.ending.END_btn;
   b.place(560, 440, kEndButtonW, kEndButtonH);
   b.visible = false;
@@ -269,7 +269,7 @@ namespace {
 
 // The tune fades out on the speakers, as the script's stop-music command
 // fades it; the stop itself waits for the black canvas.
-void fade_the_music(const Finale& g) {
+void fade_the_music(Finale g) {
   g.audio.state.Cur_Track = 0;
   uint32_t level = 0;
   if (get_volume(g.audio, level)) {
@@ -283,7 +283,7 @@ void fade_the_music(const Finale& g) {
 
 // A black Pic_Back to dissolve into, a black window behind; then the
 // speakers are back at their level for the ending tune.
-void black_canvas(const Finale& g) {
+void black_canvas(Finale g) {
   Surface& back = pic_back(g);
   back.font = kArial20;
   back.place(0, 0, kScreenW, kScreenH);
@@ -298,7 +298,7 @@ void black_canvas(const Finale& g) {
 }
 
 // The last scene dissolves to black in nine steps of at least 150 ms.
-void dissolve_to_black(const Finale& g) {
+void dissolve_to_black(Finale g) {
   ScreenState& sc = g.stage.screen;
   ensure_mask_sheet(g.stage.screen);
   sc.Mesh2.place(0, 0, 32, 32);
@@ -317,7 +317,7 @@ void dissolve_to_black(const Finale& g) {
 
 // The black overlay the roll is shown on takes the screen's place; the
 // ending tune will not be started again.
-void raise_the_overlay(const Finale& g) {
+void raise_the_overlay(Finale g) {
   ScreenState& sc = g.stage.screen;
   Surface& pic = end_pic(g);
   pic.font = kArial20;
@@ -330,12 +330,12 @@ void raise_the_overlay(const Finale& g) {
   refresh(g);
   sc.Pic_Main.place(0, 0, 0, 0);
   sc.Pic_Main.visible = false;
-  if (g.audio.state.BGMLoop >= 0) g.stage.pf.window.set_timer_enabled(g.audio.state.BGMLoop, false);
+  if (g.audio.state.BGMLoop >= 0) g.stage.window.set_timer_enabled(g.audio.state.BGMLoop, false);
 }
 
 // The end button waits hidden, the credits are filled and the last scene's
 // window and sprites go.
-void clear_the_stage(const Finale& g) {
+void clear_the_stage(Finale g) {
   ScreenState& sc = g.stage.screen;
   EndingState& e = g.ending;
   e.END_btn.place(560, 440, e.END_btn.width(), e.END_btn.height());
@@ -359,7 +359,7 @@ void play_ending(const Finale& f) {
   show_end_message(f);
 }
 
-void show_end_message(const Finale& g) {
+void show_end_message(Finale g) {
   EndingState& e = g.ending;
   Surface& pic = end_pic(g);
   const int16_t hap = g.hap;
@@ -374,7 +374,7 @@ void show_end_message(const Finale& g) {
   std::string said;
   for (int l = 0; l < 3; ++l) said += (l ? " " : "") + closing_line(e, hap, l);
   if (const size_t first = said.find_first_not_of(' '); first != std::string::npos)
-    g.stage.pf.speech.say(said.substr(first));
+    g.speech.say(said.substr(first));
 
   for (int l = 0; l < 3; ++l) {
     const std::string& line = closing_line(e, hap, l);
@@ -385,8 +385,8 @@ void show_end_message(const Finale& g) {
       back.font = kArial20;
       back.back_color = kEndBackground;
       rect(back, 0, 0, 500, 300, kEndBackground);
-      g.stage.pf.text.draw_text(back.img, 51, 1, line, kEndShadow, back.font);
-      g.stage.pf.text.draw_text(back.img, 50, 0, line, c, back.font);
+      g.text.draw_text(back.img, 51, 1, line, kEndShadow, back.font);
+      g.text.draw_text(back.img, 50, 0, line, c, back.font);
       rose_writer(g);
       pic.font = kMincho20;
       pic.fore_color = c;
@@ -402,35 +402,35 @@ void show_end_message(const Finale& g) {
     // ended, the line centred as a whole.
     const ClosingWords* own = closing_words(e, hap);
     const bool measured = own && own->lines;
-    int pen = measured ? 320 - g.stage.pf.text.text_width(line, pic.font) / 2 : 0;
+    int pen = measured ? 320 - g.text.text_width(line, pic.font) / 2 : 0;
     for (int i = 1; i <= n; ++i) {
       const int x = measured ? pen : end_char_x(hap, i, n);
-      if (measured) pen += g.stage.pf.text.text_width(chars[i - 1], pic.font);
-      g.stage.pf.text.draw_text(pic.img, x, 30 * l + 150, chars[i - 1], c, pic.font);
+      if (measured) pen += g.text.text_width(chars[i - 1], pic.font);
+      g.text.draw_text(pic.img, x, 30 * l + 150, chars[i - 1], c, pic.font);
       refresh(g);
       do_events(g);
       sleep_ms(g, 50);
     }
   }
 
-  paint_button(g.stage.pf.text, e.END_btn, kEndButtonCaption, true);
+  paint_button(g.text, e.END_btn, kEndButtonCaption, true);
   e.END_btn.visible = true;
   e.end_button_enabled = true;
   refresh(g);
-  g.stage.pf.log.record(LogEvent::end_button_shown());
-  g.stage.pf.speech.say(kEndButtonCaption);
+  g.stage.log.record(LogEvent::end_button_shown());
+  g.speech.say(kEndButtonCaption);
 }
 
-void draw_staff_card(const Finale& g, int16_t row) {
+void draw_staff_card(Finale g, int16_t row) {
   EndingState& e = g.ending;
   Surface& back = pic_back(g);
   const int w = e.Card_Split;
   const auto& r = e.Staff_Table[static_cast<size_t>(row)];
   rect(back, 0, 0, 500, 300, kBlack);
   draw_line(back, 0, 68, w, 68, rgb(0, 0, 255));
-  g.stage.pf.text.draw_text(back.img, 0, 50, r[0], rgb(128, 255, 128), back.font);
-  g.stage.pf.text.draw_text(back.img, w, 50, r[1], kWhite, back.font);
-  g.stage.pf.text.draw_text(back.img, 0, 150, r[2], name_colour(e, r[2]), back.font);
+  g.text.draw_text(back.img, 0, 50, r[0], rgb(128, 255, 128), back.font);
+  g.text.draw_text(back.img, w, 50, r[1], kWhite, back.font);
+  g.text.draw_text(back.img, 0, 150, r[2], name_colour(e, r[2]), back.font);
 }
 
 namespace {
@@ -579,7 +579,7 @@ void play_fade(const Finale& g, const Fade& f) {
     refresh(g);
     if (f.events)
       do_events(g);
-    else if (g.stage.pf.window.close_requested())
+    else if (g.stage.window.close_requested())
       throw ShutdownRequest{};  // steps that run no events still heed a close
     sleep_ms(g, f.step_ms);
   }
@@ -611,14 +611,14 @@ void draw_card(const Finale& g, const Shows& s) {
   rect(back, 0, 0, 600, 400, kBlack);
   const auto& table = g.ending.Staff_Table;
   for (const CardLine& l : s.lines)
-    g.stage.pf.text.draw_text(back.img, l.x, l.y, table[l.row][l.column], l.colour, back.font);
+    g.text.draw_text(back.img, l.x, l.y, table[l.row][l.column], l.colour, back.font);
 }
 
 // After a moment, the heading splits: two fading copies of its second text
 // drift up and down, the name drifts right and fades while a second copy of
 // it drifts left and grows stronger. The weight it leaves stays for the rest
 // of the roll.
-void split_heading(const Finale& g) {
+void split_heading(Finale g) {
   EndingState& e = g.ending;
   sleep_ms(g, 300);
   do_events(g);
@@ -637,7 +637,7 @@ void split_heading(const Finale& g) {
   }
 }
 
-void play_card(const Finale& g, const Card& c) {
+void play_card(Finale g, const Card& c) {
   EndingState& e = g.ending;
   Surface& pic = end_pic(g);
   if (c.card_split) e.Card_Split = c.card_split;
@@ -682,7 +682,7 @@ void rose_wipe(const Finale& g) {
   pic.place_keeping(0, 0, kScreenW, kScreenH);
 }
 
-void rose_writer(const Finale& g) {
+void rose_writer(Finale g) {
   EndingState& e = g.ending;
   Surface& pic = end_pic(g);
   pic.place_keeping(0, 200, kScreenW, 50);

@@ -11,6 +11,8 @@
 #include "assets/game_words.h"
 #include "graphics/scene.h"
 #include "graphics/surface.h"
+#include "platform/speech.h"
+#include "platform/text.h"
 #include "sound/sound.h"
 
 namespace vm {
@@ -46,12 +48,15 @@ struct EndingState {
 };
 
 // What the ending works with once the story is locked: its own state, the
-// stage it draws on, the speakers, and hap, which picks the closing message.
+// stage it draws on, the speakers, hap, which picks the closing message, the
+// text its cards are written with and the voice that reads them.
 struct Finale {
   EndingState& ending;
   Stage stage;
   Audio audio;
   int16_t hap;
+  Text& text;
+  Speech& speech;
 };
 
 // The closing message: line l (0..2) of the ending chosen by hap. A hap other
@@ -75,19 +80,19 @@ std::string name_colour_key(const EndingState& e);
 int staff_picture(int row);
 
 // Registers END_btn among the main window's child areas (layout).
-void layout_ending(const Finale& g);
+void layout_ending(Finale g);
 
 // The whole ending once the story is locked: the stage cleared, the music
 // faded, the staff roll and the closing message. Returns when the end button
 // is shown.
 void play_ending(const Finale& f);
-void show_end_message(const Finale& g);
+void show_end_message(Finale g);
 void show_staff_roll(const Finale& g);
-void draw_staff_card(const Finale& g, int16_t row);
+void draw_staff_card(Finale g, int16_t row);
 // n x 10 steps of: pending events, 100 ms.
 void wait_seconds(const Finale& g, int32_t n);
 void rose_wipe(const Finale& g);
-void rose_writer(const Finale& g);
+void rose_writer(Finale g);
 
 // The end button under the pointer: closes the program (raises the shutdown
 // request). Returns whether the press was the end button's.

@@ -16,13 +16,13 @@ constexpr int kGap = 50;
 // Loads picture file into the 640 x 480 viewer, top-left aligned on black.
 // A file that is missing or cannot be decoded is named to the player once,
 // and the viewer is left black.
-bool load_into_viewer(const GalleryRoom& g, const std::string& file) {
+bool load_into_viewer(GalleryRoom g, const std::string& file) {
   Surface& viewer = g.gallery.Thumb1;
   viewer.img = Image(kScreenW, kScreenH, 0);
   Result<Image> picture = load_data_picture(g.stage, file);
   if (!picture) {
-    message_box(g.stage.pf,
-                "ギャラリーの絵を表示できません: " + file + "\r\n" + picture.error().what());
+    g.stage.dialogs.message_box(
+        "ギャラリーの絵を表示できません: " + file + "\r\n" + picture.error().what(), Buttons::Ok);
     return false;
   }
   Surface loaded{"loaded"};
@@ -31,17 +31,17 @@ bool load_into_viewer(const GalleryRoom& g, const std::string& file) {
   return true;
 }
 
-void paint_thumb_button(const GalleryRoom& g, int k) {
+void paint_thumb_button(GalleryRoom g, int k) {
   GalleryState& gl = g.gallery;
   const size_t i = static_cast<size_t>(k);
   paint_picture_button(gl.CG_btn[i], gl.btn_picture[i] ? &gl.Thumb2[i] : nullptr);
 }
 
 // The buttons' faces again, the focused one framed once the keys moved it.
-void paint_focus(const GalleryRoom& g) {
+void paint_focus(GalleryRoom g) {
   GalleryState& gl = g.gallery;
   for (int k = 0; k < kGalleryPictures; ++k) paint_thumb_button(g, k);
-  paint_button(g.stage.pf.text, gl.CG_exit, kGalleryExitCaption, true);
+  paint_button(g.text, gl.CG_exit, kGalleryExitCaption, true);
   if (!gl.focus_shown) return;
   draw_focus_frame(gl.focus == kGalleryExit ? gl.CG_exit
                                             : gl.CG_btn[static_cast<size_t>(gl.focus)]);
@@ -93,7 +93,7 @@ std::string gallery_file(int k) {
   return std::to_string(75 + k) + ".dat";
 }
 
-void layout_gallery(const GalleryRoom& g) {
+void layout_gallery(GalleryRoom g) {
   GalleryState& gl = g.gallery;
   for (Surface& b : gl.CG_btn) {
     b.visible = false;
@@ -106,7 +106,7 @@ void layout_gallery(const GalleryRoom& g) {
   g.stage.screen.layers.push_back(&gl.Thumb1);
 }
 
-void open_gallery(const GalleryRoom& g) {
+void open_gallery(GalleryRoom g) {
   ScreenState& sc = g.stage.screen;
   GalleryState& gl = g.gallery;
   sc.Pic_Main.visible = false;
@@ -120,12 +120,13 @@ void open_gallery(const GalleryRoom& g) {
     loaded.img = std::move(backdrop).value_or_throw();
     bit_blt(sc.Form_Canvas, 0, 0, kScreenW, kScreenH, loaded, 0, 0, SRCCOPY);
   } else {
-    message_box(g.stage.pf, std::string("ギャラリーの絵を表示できません: 74.dat\r\n") +
-                                backdrop.error().what());
+    g.stage.dialogs.message_box(
+        std::string("ギャラリーの絵を表示できません: 74.dat\r\n") + backdrop.error().what(),
+        Buttons::Ok);
   }
   sc.Title.visible = false;
   refresh(g.stage);
-  do_events(g.stage.pf);
+  g.stage.window.do_events();
 
   gl.Thumb1.place(0, 0, kScreenW, kScreenH);
   for (int k = 0; k < kGalleryPictures; ++k) {
@@ -163,9 +164,9 @@ void open_gallery(const GalleryRoom& g) {
   refresh(g.stage);
   int offered = 0;
   for (const bool on : gl.btn_enabled) offered += on ? 1 : 0;
-  g.stage.pf.speech.say("ギャラリー。" + std::to_string(kGalleryPictures) + "枚中" +
-                        std::to_string(offered) + "枚を見られます");
-  do_events(g.stage.pf);
+  g.speech.say("ギャラリー。" + std::to_string(kGalleryPictures) + "枚中" +
+               std::to_string(offered) + "枚を見られます");
+  g.stage.window.do_events();
 }
 
 // How reading aloud names picture k among all of them: "5枚中2枚目".
@@ -173,7 +174,7 @@ std::string spoken_picture(int k) {
   return std::to_string(kGalleryPictures) + "枚中" + std::to_string(k + 1) + "枚目";
 }
 
-void view_picture(const GalleryRoom& g, int k) {
+void view_picture(GalleryRoom g, int k) {
   GalleryState& gl = g.gallery;
   hide_buttons(g);
   g.gallery.viewing = k;
@@ -192,15 +193,15 @@ void view_picture(const GalleryRoom& g, int k) {
   gl.Thumb1.visible = true;
   gl.CG_exit.visible = false;
   refresh(g.stage);
-  g.stage.pf.speech.say(spoken_picture(k));
-  do_events(g.stage.pf);
+  g.speech.say(spoken_picture(k));
+  g.stage.window.do_events();
 }
 
-void close_viewer(const GalleryRoom& g) {
+void close_viewer(GalleryRoom g) {
   GalleryState& gl = g.gallery;
   gl.Thumb1.visible = false;
   refresh(g.stage);
-  do_events(g.stage.pf);
+  g.stage.window.do_events();
   open_gallery(g);
   // Back by the keys, the focus stays on the picture just seen.
   if (gl.focus_shown && gl.viewing >= 0) {
@@ -211,7 +212,7 @@ void close_viewer(const GalleryRoom& g) {
   gl.viewing = -1;
 }
 
-void leave_gallery(const GalleryRoom& g) {
+void leave_gallery(GalleryRoom g) {
   ScreenState& sc = g.stage.screen;
   GalleryState& gl = g.gallery;
   hide_buttons(g);
@@ -225,10 +226,10 @@ void leave_gallery(const GalleryRoom& g) {
   gl.focus_shown = false;
   refresh(g.stage);
   play_effect(g.audio, kEffectPress);  // the exit clicks even with sounds off
-  do_events(g.stage.pf);
+  g.stage.window.do_events();
 }
 
-bool on_gallery_press(const GalleryRoom& g, const Surface* target, int button) {
+bool on_gallery_press(GalleryRoom g, const Surface* target, int button) {
   GalleryState& gl = g.gallery;
   for (int k = 0; k < kGalleryPictures; ++k) {
     const size_t i = static_cast<size_t>(k);
@@ -247,7 +248,7 @@ bool on_gallery_press(const GalleryRoom& g, const Surface* target, int button) {
   return false;
 }
 
-bool on_gallery_key(const GalleryRoom& g, int key) {
+bool on_gallery_key(GalleryRoom g, int key) {
   GalleryState& gl = g.gallery;
   const bool go = key == kKeyReturn || key == kKeySpace;
   if (gl.Thumb1.visible) {
@@ -274,8 +275,7 @@ bool on_gallery_key(const GalleryRoom& g, int key) {
   paint_focus(g);
   refresh(g.stage);
   // The thumbnail the focus reached, or the way out, as the keys move it.
-  g.stage.pf.speech.say(gl.focus == kGalleryExit ? std::string("もどる")
-                                                 : spoken_picture(gl.focus));
+  g.speech.say(gl.focus == kGalleryExit ? std::string("もどる") : spoken_picture(gl.focus));
   return true;
 }
 

@@ -8,6 +8,8 @@
 
 #include "graphics/scene.h"
 #include "graphics/surface.h"
+#include "platform/speech.h"
+#include "platform/text.h"
 #include "sound/sound.h"
 
 namespace vm {
@@ -40,12 +42,15 @@ struct GalleryState {
 };
 constexpr int kGalleryExit = kGalleryPictures;
 
-// What the gallery works with: its own screens, the stage it draws on and
-// the speakers that click.
+// What the gallery works with: its own screens, the stage it draws on, the
+// speakers that click, the text its button is written with and the voice
+// that names its pictures.
 struct GalleryRoom {
   GalleryState& gallery;
   Stage stage;
   Audio audio;
+  Text& text;
+  Speech& speech;
 };
 
 // Top-left corner of thumbnail button k.
@@ -55,24 +60,24 @@ int thumb_y(int k);
 std::string gallery_file(int k);
 
 // Registers the gallery's surfaces among the main window's child areas.
-void layout_gallery(const GalleryRoom& g);
+void layout_gallery(GalleryRoom g);
 
 // Builds the thumbnails when needed and shows the gallery screen.
-void open_gallery(const GalleryRoom& g);
+void open_gallery(GalleryRoom g);
 // The title menu's gallery item.
 inline void show_gallery(const GalleryRoom& g) {
   open_gallery(g);
 }
 
 // The gallery's own controls; each returns whether the press was its.
-bool on_gallery_press(const GalleryRoom& g, const Surface* target, int button);
-bool on_gallery_key(const GalleryRoom& g, int key);
+bool on_gallery_press(GalleryRoom g, const Surface* target, int button);
+bool on_gallery_key(GalleryRoom g, int key);
 
 // Leaving the gallery for the title screen (the exit button's action).
-void leave_gallery(const GalleryRoom& g);
+void leave_gallery(GalleryRoom g);
 // Picture k at full size (a thumbnail button's action).
-void view_picture(const GalleryRoom& g, int k);
+void view_picture(GalleryRoom g, int k);
 // Back from the full-size view to the thumbnails.
-void close_viewer(const GalleryRoom& g);
+void close_viewer(GalleryRoom g);
 
 }  // namespace vm

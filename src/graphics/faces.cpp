@@ -29,7 +29,7 @@ int face_row(int key) {
   }
 }
 
-void load_faces(const Stage& st) {
+void load_faces(Stage st) {
   SceneState& s = st.scene;
   ensure_mask_sheet(st.screen);
   s.Face_Load.back_color = 0;
@@ -41,8 +41,8 @@ void load_faces(const Stage& st) {
     tmp.img = std::move(sheet).value_or_throw();
     bit_blt(s.Face_Load, 0, 0, kFaceSheetW, kFaceSheetH, tmp, 0, 0, SRCCOPY);
   } else {
-    st.pf.dialogs.message_box(
-        std::string("The face sheet cannot be loaded: ") + sheet.error().what(), Buttons::Ok);
+    st.dialogs.message_box(std::string("The face sheet cannot be loaded: ") + sheet.error().what(),
+                           Buttons::Ok);
   }
   // The mask is made for one face at a time, as it is put on (a whole
   // sheet's would hold well over a megabyte for the one face in use).
@@ -51,7 +51,7 @@ void load_faces(const Stage& st) {
   for (size_t q = 0; q < kFaceAreas.size(); ++q) s.Face_Rect[q] = kFaceAreas[q];
 }
 
-void change_face(const Stage& st, int doll, int pose, int face, bool dissolve) {
+void change_face(Stage st, int doll, int pose, int face, bool dissolve) {
   SceneState& s = st.scene;
   ScreenState& sc = st.screen;
 
@@ -64,7 +64,7 @@ void change_face(const Stage& st, int doll, int pose, int face, bool dissolve) {
         break;
       }
   if (j == kSlotNone) {
-    st.pf.dialogs.message_box("0 doll but face change?", Buttons::Ok);
+    st.dialogs.message_box("0 doll but face change?", Buttons::Ok);
     throw ShutdownRequest{true};
   }
 
@@ -90,12 +90,12 @@ void change_face(const Stage& st, int doll, int pose, int face, bool dissolve) {
             std::min(h, kFaceSheetH - sy));
   bit_blt(fd, 0, 0, w, h, s.Face_Mask, 0, 0, SRCAND);
   bit_blt(fd, 0, 0, w, h, s.Face_Load, sheet_x, sy, SRCINVERT);
-  st.pf.window.do_events();
+  st.window.do_events();
 
   if (dissolve) {
     ensure_mask_sheet(sc);
     sc.Mesh2.place(sc.Mesh2.left, sc.Mesh2.top, 32, 32);
-    StepPacer pacer(st.pf, 50, true);
+    StepPacer pacer(st.clock, st.window, 50, true);
     for (int k = 0; k <= 8; ++k) {
       dither_step(sc, disp, x1, y1, w, h, fd, 0, 0, k);
       if (pacer.should_present(k, k == 8)) refresh(st);

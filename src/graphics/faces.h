@@ -38,10 +38,10 @@ inline const FaceArea& face_area(int key) {
   return kFaceAreas[static_cast<size_t>(face_row(key))];
 }
 
-void load_faces(const Stage& st);  // the face sheet, once at start-up
+void load_faces(Stage st);  // the face sheet, once at start-up
 // Paints face number `face` over sprite doll/pose where it stands, with the
 // short dissolve when `dissolve` (the text is not shown at once). A sprite
 // that does not stand there ends the game (ShutdownRequest).
-void change_face(const Stage& st, int doll, int pose, int face, bool dissolve);
+void change_face(Stage st, int doll, int pose, int face, bool dissolve);
 
 }  // namespace vm

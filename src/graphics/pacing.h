@@ -5,7 +5,8 @@
 
 namespace vm {
 
-struct Platform;
+class Clock;
+class Window;
 
 // Paces a loop of steps of budget_ms each. The budget of step i is counted
 // on a schedule fixed when the loop starts (step i may end no earlier than
@@ -16,7 +17,7 @@ struct Platform;
 // and the last frame always shows.
 class StepPacer {
  public:
-  StepPacer(Platform& pf, int budget_ms, bool events);
+  StepPacer(Clock& clock, Window& window, int budget_ms, bool events);
   // Whether step i, just drawn, should be presented.
   bool should_present(int i, bool last);
   // Sleeps until step i's time is up, then lets pending events run when
@@ -24,7 +25,8 @@ class StepPacer {
   void finish_step(int i, bool last = false);
 
  private:
-  Platform& pf_;
+  Clock& clock_;
+  Window& window_;
   int budget_;
   bool events_;
   uint32_t start_;

@@ -1,7 +1,9 @@
 #include "graphics/scene.h"
 
+#include "platform/clock.h"
+#include "platform/dialogs.h"
 #include "platform/errors.h"
-#include "platform/services.h"
+#include "platform/window.h"
 
 namespace vm {
 
@@ -14,16 +16,20 @@ constexpr uint32_t kHeldUpMs = 250;
 
 }  // namespace
 
-StepPacer::StepPacer(Platform& pf, int budget_ms, bool events)
-    : pf_(pf), budget_(budget_ms), events_(events), start_(pf.clock.tick_count()) {}
+StepPacer::StepPacer(Clock& clock, Window& window, int budget_ms, bool events)
+    : clock_(clock),
+      window_(window),
+      budget_(budget_ms),
+      events_(events),
+      start_(clock.tick_count()) {}
 
 bool StepPacer::should_present(int i, bool last) {
   // Unsigned differences stay correct across the tick counter's wrap.
   const uint32_t begun = static_cast<uint32_t>(budget_) * static_cast<uint32_t>(i);
   const uint32_t due = begun + static_cast<uint32_t>(budget_);
-  const uint32_t elapsed = pf_.clock.tick_count() - start_;
+  const uint32_t elapsed = clock_.tick_count() - start_;
   if (elapsed > due && elapsed - due > kHeldUpMs) {
-    start_ = pf_.clock.tick_count() - begun;  // this step begins now, with its whole budget
+    start_ = clock_.tick_count() - begun;  // this step begins now, with its whole budget
     return true;
   }
   return last || elapsed < due;
@@ -31,27 +37,27 @@ bool StepPacer::should_present(int i, bool last) {
 
 void StepPacer::finish_step(int i, bool last) {
   const uint32_t due = static_cast<uint32_t>(budget_) * static_cast<uint32_t>(i + 1);
-  const uint32_t elapsed = pf_.clock.tick_count() - start_;
+  const uint32_t elapsed = clock_.tick_count() - start_;
   if (elapsed < due) {
-    pf_.clock.sleep(static_cast<int>(due - elapsed));
+    clock_.sleep(static_cast<int>(due - elapsed));
     slept_ += due - elapsed;
   }
   // The loop started somewhere inside the tick it read, so ending on the
   // tick that completes the budget may be up to a millisecond early. On a
   // clock that moves by itself (the ticks passed exceed the sleeps), one
   // more millisecond makes sure the effect is never shorter than its budget.
-  if (last && pf_.clock.tick_count() - start_ == due && pf_.clock.tick_count() - start_ > slept_) {
-    pf_.clock.sleep(1);
+  if (last && clock_.tick_count() - start_ == due && clock_.tick_count() - start_ > slept_) {
+    clock_.sleep(1);
   }
   if (events_)
-    pf_.window.do_events();
-  else if (pf_.window.close_requested())
+    window_.do_events();
+  else if (window_.close_requested())
     throw ShutdownRequest{};  // steps that run no events still heed a close
 }
 
 void scene_fault(const Stage& st, const std::string& what) {
-  st.pf.dialogs.message_box(what + "\r\n(51.dat line " + std::to_string(st.row_line) + ")",
-                            Buttons::Ok);
+  st.dialogs.message_box(what + "\r\n(51.dat line " + std::to_string(st.row_line) + ")",
+                         Buttons::Ok);
 }
 
 Result<Image> load_data_picture(Pictures& pictures, const std::string& data_dir,
@@ -61,7 +67,7 @@ Result<Image> load_data_picture(Pictures& pictures, const std::string& data_dir,
   return img;
 }
 
-void clear_sprites(const Stage& st) {
+void clear_sprites(Stage st) {
   for (Surface& d : st.screen.Doll_Disp) d.visible = false;
   for (int r = 0; r < 7; ++r)
     for (int j = 0; j < 3; ++j) st.scene.Doll_Shown[r][j] = 0;

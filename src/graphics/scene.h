@@ -17,7 +17,11 @@
 #include "graphics/sprites.h"
 #include "graphics/surface.h"
 #include "graphics/transitions.h"
-#include "platform/services.h"
+#include "platform/clock.h"
+#include "platform/dialogs.h"
+#include "platform/event_log.h"
+#include "platform/pictures.h"
+#include "platform/window.h"
 
 namespace vm {
 
@@ -71,12 +75,17 @@ constexpr size_t kSceneFieldsLeftAsIs = 5;
 SceneSnapshot snapshot(const SceneState& s);
 void restore(SceneState& s, const SceneSnapshot& k);
 
-// What the scene changes work with: the screen's surfaces, the scene's own
-// state, the data folder they load pictures from (and whose gallery marks a
-// background change sets), the services that show and pace them, and the
-// 51.dat line of the row being played, which their faults name.
+// What the scene changes work with: the services that show, pace and load
+// them and name a fault, the screen's surfaces, the scene's own state, the
+// data folder they load pictures from (and whose gallery marks a background
+// change sets), and the 51.dat line of the row being played, which their
+// faults name.
 struct Stage {
-  Platform& pf;
+  Window& window;
+  Clock& clock;
+  Dialogs& dialogs;
+  Pictures& pictures;
+  EventLog& log;
   ScreenState& screen;
   SceneState& scene;
   AssetState& assets;
@@ -94,7 +103,7 @@ void restore(const Stage& st, const StageSnapshot& k);
 
 // Composes the screen and presents it.
 inline void refresh(const Stage& st) {
-  present_screen(st.screen, st.pf.window);
+  present_screen(st.screen, st.window);
 }
 
 // Reports a script row that asks for something the data does not hold,
@@ -105,7 +114,7 @@ void scene_fault(const Stage& st, const std::string& what);
 Result<Image> load_data_picture(Pictures& pictures, const std::string& data_dir,
                                 const std::string& file);
 inline Result<Image> load_data_picture(const Stage& st, const std::string& file) {
-  return load_data_picture(st.pf.pictures, st.assets.Data_Dir, file);
+  return load_data_picture(st.pictures, st.assets.Data_Dir, file);
 }
 
 }  // namespace vm

@@ -12,7 +12,7 @@ int slot_of_code(const std::string& code) {
   return kSlotNone;
 }
 
-void load_doll(const Stage& st, int j, const Image& picture) {
+void load_doll(Stage st, int j, const Image& picture) {
   SceneState& s = st.scene;
   Surface& body = s.Doll_Body[j];
   body.img = picture;
@@ -34,14 +34,14 @@ void load_doll(const Stage& st, int j, const Image& picture) {
   make_mask(mask, body, 0, 0, w, h);
 }
 
-bool wipe_doll(const Stage& st, int j) {
+bool wipe_doll(Stage st, int j) {
   SceneState& s = st.scene;
   ScreenState& sc = st.screen;
   if (j == kSlotL) {
     Surface& disp = sc.Doll_Disp[0];
     const int w = s.Doll_W[0], h = s.Doll_H[0];
     // Two-pixel bars from the top and from the bottom.
-    StepPacer pacer(st.pf, 8, true);
+    StepPacer pacer(st.clock, st.window, 8, true);
     for (int i = 0, step = 0; i <= h; i += 2, ++step) {
       bit_blt(disp, 0, 2 * i, w, 2, s.Doll_Back[0], 0, 2 * i, SRCCOPY);
       bit_blt(disp, 0, h - 2 * i, w, 2, s.Doll_Back[0], 0, h - 2 * i, SRCCOPY);
@@ -57,7 +57,7 @@ bool wipe_doll(const Stage& st, int j) {
     const int w = s.Doll_W[1], h = s.Doll_H[1];
     sc.Waku[0].visible = false;
     // Three-pixel bars from the left and from the right.
-    StepPacer pacer(st.pf, 10, true);
+    StepPacer pacer(st.clock, st.window, 10, true);
     for (int i = 0, step = 0; i <= w; i += 2, ++step) {
       bit_blt(disp, 2 * i, 0, 3, h, s.Doll_Back[1], 2 * i, 0, SRCCOPY);
       bit_blt(disp, w - 2 * i, 0, 3, h, s.Doll_Back[1], w - 2 * i, 0, SRCCOPY);
@@ -81,7 +81,7 @@ bool wipe_doll(const Stage& st, int j) {
 namespace {
 
 // The sprite's picture masked onto the screen under its place, shown.
-void show_in_slot(const Stage& st, int j, const Image& picture) {
+void show_in_slot(Stage st, int j, const Image& picture) {
   SceneState& s = st.scene;
   ScreenState& sc = st.screen;
   if (j > kSlotL) sc.Waku[0].visible = false;
@@ -95,12 +95,12 @@ void show_in_slot(const Stage& st, int j, const Image& picture) {
   bit_blt(disp, 0, 0, s.Doll_W[j], s.Doll_H[j], s.Doll_Body[j], 0, 0, SRCINVERT);
   disp.visible = true;
   refresh(st);
-  st.pf.window.do_events();
+  st.window.do_events();
 }
 
 }  // namespace
 
-bool change_doll(const Stage& st, int doll, int pose, const std::string& slot_code) {
+bool change_doll(Stage st, int doll, int pose, const std::string& slot_code) {
   SceneState& s = st.scene;
   if (doll < 1 || doll > kCharacters) {
     scene_fault(st, "Doll " + std::to_string(doll) + std::to_string(pose) + " is no character.");

@@ -24,15 +24,15 @@ constexpr int kCharacters = 8;
 // a new sprite the slot named by slot_code ("L", "R", "C"). True when the
 // screen under the message window changed: the caller then recomposes the
 // window's panel over it.
-[[nodiscard]] bool change_doll(const Stage& st, int doll, int pose, const std::string& slot_code);
+[[nodiscard]] bool change_doll(Stage st, int doll, int pose, const std::string& slot_code);
 
 // Sprite slot operations used by change_doll; wipe_doll is true when the
 // wipe changed the screen under the message window.
-void load_doll(const Stage& st, int slot, const Image& picture);
-[[nodiscard]] bool wipe_doll(const Stage& st, int slot);
+void load_doll(Stage st, int slot, const Image& picture);
+[[nodiscard]] bool wipe_doll(Stage st, int slot);
 
 // Hides the three sprite surfaces and forgets what stood in the slots
 // (characters 1..7), as a background change or a loaded game does.
-void clear_sprites(const Stage& st);
+void clear_sprites(Stage st);
 
 }  // namespace vm

@@ -17,7 +17,7 @@ void copy_back(const Stage& st, int x, int y, int w, int h) {
 }
 
 // Every channel 100 darker, through the whole-surface pixel transfer.
-void darken_back(const Stage& st) {
+void darken_back(Stage st) {
   SceneState& s = st.scene;
   s.Pixel_Count = read_pixels(st.screen.Pic_Back, s.Pixel_Buf);
   // The count is W x H; element W x H is the spare word, harmless to touch.
@@ -88,14 +88,14 @@ void transition_step(const Stage& st, const std::string& code, int i) {
   }
 }
 
-void run_transition(const Stage& st) {
+void run_transition(Stage st) {
   const std::string code = st.scene.Trans_Code;
   const TransitionInfo t = transition_info(code);
   if (code == "MS") {
     ensure_mask_sheet(st.screen);
     st.screen.Mesh2.place(st.screen.Mesh2.left, st.screen.Mesh2.top, 32, 32);
   }
-  if (!st.pf.window.shows_frames()) {
+  if (!st.window.shows_frames()) {
     // Nobody sees the steps (the story played again out of sight to step
     // back to an earlier message): every effect ends with the whole next
     // picture on the screen, so it goes there at once. The darkening one
@@ -108,14 +108,14 @@ void run_transition(const Stage& st) {
     // Half of the 2 x 2 checkerboard, a pause, then the other half.
     transition_step(st, code, 0);
     refresh(st);
-    st.pf.window.do_events();
-    st.pf.clock.sleep(100);
+    st.window.do_events();
+    st.clock.sleep(100);
     transition_step(st, code, 1);
     refresh(st);
-    st.pf.window.do_events();
+    st.window.do_events();
   } else {
     if (t.budget_ms > 0) {
-      StepPacer pacer(st.pf, t.budget_ms, t.events);
+      StepPacer pacer(st.clock, st.window, t.budget_ms, t.events);
       for (int i = 0; i < t.steps; ++i) {
         transition_step(st, code, i);
         if (pacer.should_present(i, i == t.steps - 1)) refresh(st);
@@ -143,7 +143,7 @@ void run_transition(const Stage& st) {
   fill_rect(back, back.width() - 1, 0, 1, back.height(), 0);
 }
 
-bool change_place(const Stage& st, int n, const std::string& trans_text, int blink_timer) {
+bool change_place(Stage st, int n, const std::string& trans_text, int blink_timer) {
   ScreenState& sc = st.screen;
   SceneState& s = st.scene;
   char file[32];
@@ -168,7 +168,7 @@ bool change_place(const Stage& st, int n, const std::string& trans_text, int bli
   }
   sc.Waku[0].visible = false;
   if (n >= 5 && n <= 9) st.assets.CG_Seen[n - 5] = -1;  // the gallery's pictures
-  if (blink_timer >= 0) st.pf.window.set_timer_enabled(blink_timer, false);
+  if (blink_timer >= 0) st.window.set_timer_enabled(blink_timer, false);
   sc.Blinker.visible = false;
 
   Surface& load = sc.Place_Load;
@@ -181,7 +181,7 @@ bool change_place(const Stage& st, int n, const std::string& trans_text, int bli
 
   s.Trans_Code = utf8_substr(trans_text, 0, 2);
   run_transition(st);
-  st.pf.log.record(LogEvent::place(n));
+  st.log.record(LogEvent::place(n));
   clear_sprites(st);  // nobody stands on the new background yet
   return true;
 }

@@ -11,11 +11,11 @@ struct Stage;
 // first two characters of trans_text; the blinking mark's timer stops. True
 // when it was drawn: the caller then starts the message window afresh over
 // it. A background the data does not hold leaves the scene as it is.
-[[nodiscard]] bool change_place(const Stage& st, int place, const std::string& trans_text,
+[[nodiscard]] bool change_place(Stage st, int place, const std::string& trans_text,
                                 int blink_timer);
 
 // Draws Pic_Back onto Pic_Main with the effect named by Trans_Code.
-void run_transition(const Stage& st);
+void run_transition(Stage st);
 
 // The transition steps, also timed by the benchmark.
 struct TransitionInfo {

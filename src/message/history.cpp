@@ -1,6 +1,7 @@
 #include "message/history.h"
 
-#include "platform/services.h"
+#include "platform/clock.h"
+#include "platform/dialogs.h"
 
 namespace vm {
 
@@ -24,12 +25,12 @@ void clear_history(HistoryState& h) {
   h.messages = 0;
 }
 
-int open_history(HistoryState& h, Platform& pf) {
+int open_history(HistoryState& h, Dialogs& dialogs, Clock& clock) {
   std::vector<HistoryLine> lines;
   lines.reserve(h.entries.size());
   for (const HistoryEntry& e : h.entries) lines.push_back({e.speaker, e.text, e.choice});
-  const int picked = pf.dialogs.show_history(lines);
-  h.closed_at = pf.clock.tick_count();
+  const int picked = dialogs.show_history(lines);
+  h.closed_at = clock.tick_count();
   if (picked < 0 || picked >= static_cast<int>(h.entries.size())) return -1;
   // Messages after the picked line; a choice line counts as the message it
   // followed.
@@ -44,13 +45,13 @@ int open_history(HistoryState& h, Platform& pf) {
   return later;
 }
 
-int open_history_by_wheel(HistoryState& h, Platform& pf) {
+int open_history_by_wheel(HistoryState& h, Dialogs& dialogs, Clock& clock) {
   // One flick of the wheel sends several notches; those still coming after
   // the window closed are part of the same turn.
   constexpr uint32_t kSameTurnMs = 400;
   if (h.entries.empty()) return -2;
-  if (h.closed_at != 0 && pf.clock.tick_count() - h.closed_at < kSameTurnMs) return -2;
-  return open_history(h, pf);
+  if (h.closed_at != 0 && clock.tick_count() - h.closed_at < kSameTurnMs) return -2;
+  return open_history(h, dialogs, clock);
 }
 
 }  // namespace vm

@@ -11,7 +11,8 @@
 
 namespace vm {
 
-struct Platform;
+class Clock;
+class Dialogs;
 
 constexpr int kHistoryMessages = 200;
 
@@ -57,7 +58,7 @@ void clear_history(HistoryState& h);
 // a choice the message before it; 0 the newest), or -1. By the wheel,
 // nothing opens before the first message, nor again from the rest of the
 // same wheel turn that closed it: then -2.
-int open_history(HistoryState& h, Platform& pf);
-int open_history_by_wheel(HistoryState& h, Platform& pf);
+int open_history(HistoryState& h, Dialogs& dialogs, Clock& clock);
+int open_history_by_wheel(HistoryState& h, Dialogs& dialogs, Clock& clock);
 
 }  // namespace vm

@@ -37,7 +37,7 @@ struct TextCells {
 
 TextCells text_cells(const MessageWindow& mw) {
   TextCells c{mw.screen.Waku[kWakuShown].font, mw.msg.Cell_Size, kLineChars};
-  if (!mw.pf.settings.settings().large_text) return c;
+  if (!mw.settings.settings().large_text) return c;
   c.font.points = kLargeTextPoints;
   c.cell = kLargeTextCell;
   c.line_chars = kLargeLineChars;
@@ -46,15 +46,15 @@ TextCells text_cells(const MessageWindow& mw) {
 
 void draw_string(const MessageWindow& mw, int x, int y, const std::string& s, uint32_t colour,
                  const Font& font) {
-  mw.pf.text.draw_text(mw.screen.Waku[kWakuShown].img, x, y, s, colour, font);
+  mw.text.draw_text(mw.screen.Waku[kWakuShown].img, x, y, s, colour, font);
 }
 
 void refresh(const MessageWindow& mw) {
-  present_screen(mw.screen, mw.pf.window);
+  present_screen(mw.screen, mw.window);
 }
 
 // The empty panel again, writing from its first line.
-void blank_panel(const MessageWindow& mw) {
+void blank_panel(MessageWindow mw) {
   MessageState& m = mw.msg;
   bit_blt(mw.screen.Waku[kWakuShown], 0, 0, m.width, m.height, mw.screen.Waku[kWakuBlank], 0, 0,
           SRCCOPY);
@@ -64,7 +64,7 @@ void blank_panel(const MessageWindow& mw) {
 // The pause after each typed character at the player's text speed; -1 for
 // none at all (the line appears whole, drawn as typing draws it).
 int typing_delay(const MessageWindow& mw, int normal_ms) {
-  switch (mw.pf.settings.settings().text_speed) {
+  switch (mw.settings.settings().text_speed) {
     case TextSpeed::Slow:
       return normal_ms * 2;
     case TextSpeed::Fast:
@@ -86,7 +86,7 @@ void draw_piece(const MessageWindow& mw, const std::vector<std::string>& chars, 
     // leaves the line, but shown once.
     for (size_t i = 0; i < count; ++i) draw_cell(mw, static_cast<int>(i), chars[first + i], colour);
     refresh(mw);
-    if (mw.pf.window.close_requested()) throw ShutdownRequest{};
+    if (mw.window.close_requested()) throw ShutdownRequest{};
     return;
   }
   if (typed) {
@@ -95,8 +95,8 @@ void draw_piece(const MessageWindow& mw, const std::vector<std::string>& chars, 
       refresh(mw);
       // The typing pause lets no event run: a click waits for the click wait.
       // Only a request to close is heeded at once, however long the message.
-      mw.pf.clock.sleep(delay_ms);
-      if (mw.pf.window.close_requested()) throw ShutdownRequest{};
+      mw.clock.sleep(delay_ms);
+      if (mw.window.close_requested()) throw ShutdownRequest{};
     }
     return;
   }
@@ -158,7 +158,7 @@ uint32_t speaker_colour(const MessageState& m, int code) {
   return (code >= 1 && code <= 6) ? 0x000000u : kNarrationColour;
 }
 
-int draw_message(const MessageWindow& mw, const std::string& label, const std::string& text,
+int draw_message(MessageWindow mw, const std::string& label, const std::string& text,
                  uint32_t colour, int speaker, bool typed, const std::function<void()>& page_full) {
   MessageState& m = mw.msg;
   if (m.Msg_Busy) return -1;
@@ -216,7 +216,7 @@ int draw_message(const MessageWindow& mw, const std::string& label, const std::s
   return static_cast<int>(n);
 }
 
-void page_check(const MessageWindow& mw) {
+void page_check(MessageWindow mw) {
   // A message of two or more lines can carry Line_No past the page; the next
   // one would then be drawn below the window, so a full page is cleared too.
   if (mw.msg.Line_No >= kPageLines) {
@@ -225,9 +225,9 @@ void page_check(const MessageWindow& mw) {
   }
 }
 
-void tint_window_panel(const MessageWindow& mw) {
+void tint_window_panel(MessageWindow mw) {
   // High contrast: the panel opaque, the scene no longer showing through.
-  const bool high_contrast = mw.pf.settings.settings().high_contrast;
+  const bool high_contrast = mw.settings.settings().high_contrast;
   auto& waku = mw.screen.Waku;
   const MessageState& m = mw.msg;
   const int w = m.width, h = m.height;
@@ -241,7 +241,7 @@ void tint_window_panel(const MessageWindow& mw) {
   bit_blt(waku[kWakuBlank], 0, 0, w, h, waku[kWakuShown], 0, 0, SRCCOPY);
 }
 
-void build_window_frame(const MessageWindow& mw) {
+void build_window_frame(MessageWindow mw) {
   auto& waku = mw.screen.Waku;
   const Surface& tex = mw.screen.Texture;
   const MessageState& m = mw.msg;
@@ -288,14 +288,13 @@ void build_window_frame(const MessageWindow& mw) {
   tint_window_panel(mw);
 }
 
-void clear_message_window(const MessageWindow& mw) {
+void clear_message_window(MessageWindow mw) {
   blank_panel(mw);
   refresh(mw);
   mw.msg.Shown_Speaker = 0;
 }
 
-void rebuild_window_back(const MessageWindow& mw, const SceneState& s,
-                         const std::string& slot_code) {
+void rebuild_window_back(MessageWindow mw, const SceneState& s, const std::string& slot_code) {
   ScreenState& sc = mw.screen;
   const MessageState& m = mw.msg;
   Surface& waku = sc.Waku[kWakuShown];
@@ -319,7 +318,7 @@ void rebuild_window_back(const MessageWindow& mw, const SceneState& s,
     bit_blt(waku, s.Doll_X[k] - m.left, 0, s.Doll_W[k], m.height, sc.Doll_Disp[k], 0,
             m.top - s.Doll_Y[k], SRCCOPY);
   tint_window_panel(mw);
-  mw.pf.window.do_events();
+  mw.window.do_events();
   mw.msg.Shown_Speaker = 0;
 }
 

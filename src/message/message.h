@@ -12,7 +12,10 @@
 #include "assets/game_words.h"
 #include "graphics/scene.h"
 #include "graphics/screen.h"
-#include "platform/services.h"
+#include "platform/clock.h"
+#include "platform/settings.h"
+#include "platform/text.h"
+#include "platform/window.h"
 
 namespace vm {
 
@@ -53,11 +56,15 @@ constexpr int kLargeTextCell = 21;
 constexpr uint32_t kNarrationColour = 0x953C8C;
 constexpr uint32_t kShadowColour = 0xC0C0C0;
 
-// What the message window draws with: its own state, the screen's surfaces
-// (its layers are ScreenState::Waku), the services that draw text and
-// present, and the options' window density.
+// What the message window draws with: the services that draw text, present
+// and pace its typing and the player's settings it follows, its own state,
+// the screen's surfaces (its layers are ScreenState::Waku), and the options'
+// window density.
 struct MessageWindow {
-  Platform& pf;
+  Window& window;
+  Clock& clock;
+  Text& text;
+  SettingsStore& settings;
   MessageState& msg;
   ScreenState& screen;
   const float& density;
@@ -69,27 +76,26 @@ struct MessageWindow {
 // -1 when a message is being drawn already (nothing drawn, nothing to wait for).
 // With large text a long message can fill the page before it ends:
 // page_full then runs (the click wait) before the rest goes on a fresh page.
-int draw_message(const MessageWindow& mw, const std::string& label, const std::string& text,
+int draw_message(MessageWindow mw, const std::string& label, const std::string& text,
                  uint32_t colour, int speaker, bool typed,
                  const std::function<void()>& page_full = {});
 // Clears the window once a page is full (or more than full).
-void page_check(const MessageWindow& mw);
+void page_check(MessageWindow mw);
 // One typed character: its shadow, then the character, in cell index of the
 // line Line_No (no repaint).
 void draw_cell(const MessageWindow& mw, int index, const std::string& ch, uint32_t colour);
 
 // The frame from the texture sheet and the tinted panel over the scene.
-void build_window_frame(const MessageWindow& mw);
-void clear_message_window(const MessageWindow& mw);
+void build_window_frame(MessageWindow mw);
+void clear_message_window(MessageWindow mw);
 // With the scene under the window already copied into Waku(0): blends the
 // tint layer over its inner area at the window density, lays the border on
 // and keeps the result in Waku(4) as the blank panel.
-void tint_window_panel(const MessageWindow& mw);
+void tint_window_panel(MessageWindow mw);
 // Recomposes the panel over the scene now under the window, with the sprite
 // standing there (slot_code: the row's text, which names the slot a new
 // sprite took), after a scene change reported that the backdrop changed.
-void rebuild_window_back(const MessageWindow& mw, const SceneState& scene,
-                         const std::string& slot_code);
+void rebuild_window_back(MessageWindow mw, const SceneState& scene, const std::string& slot_code);
 
 // The g4 rename dialog.
 void Change_Name(MessageState& m, Dialogs& dialogs);

@@ -9,7 +9,12 @@
 #include <string>
 
 #include "graphics/surface.h"
-#include "platform/services.h"
+#include "platform/clock.h"
+#include "platform/dialogs.h"
+#include "platform/event_log.h"
+#include "platform/files.h"
+#include "platform/forms.h"
+#include "platform/window.h"
 #include "script/story.h"
 #include "sound/sound.h"
 
@@ -101,13 +106,19 @@ void save_state(SaveState& save, const Story& st);
 // own before any message is shown.
 bool scene_opens_with_place(const ScriptTables& t, int32_t from);
 
-// What the slot window works with: the saves, the platform, the speakers
-// that click, the texture its background is tiled from, the folder and the
+// What the slot window works with: the saves, the services it reads and
+// writes the slot files, asks, logs, opens its form and paces with, the
+// speakers that click, the texture its background is tiled from, the folder and the
 // story whose slots it shows, the title a save is stored under, and the
 // moment the main window takes clicks again.
 struct SlotWindow {
   SaveState& save;
-  Platform& pf;
+  Window& window;
+  Clock& clock;
+  Dialogs& dialogs;
+  Files& files;
+  Forms& forms;
+  EventLog& log;
   Audio audio;
   const Image& texture;
   const std::string& data_dir;
@@ -118,7 +129,7 @@ struct SlotWindow {
 
 // The slot window: Slot_Mode set by the caller; returns when the player has
 // closed it (Slot_Mode 0) or loaded a slot (Slot_Mode 3), the window closed.
-void open_slot_window(const SlotWindow& g);
+void open_slot_window(SlotWindow g);
 // Redraws the five slot rows from the slot files.
 void refresh_slots(const SlotWindow& g);
 

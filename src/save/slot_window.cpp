@@ -123,7 +123,7 @@ Form& window(const SlotWindow& g) {
 }
 
 void let_events_run(const SlotWindow& g) {
-  do_events(g.pf);
+  g.window.do_events();
 }
 
 void press_click(const SlotWindow& g) {
@@ -135,7 +135,7 @@ void paint_icons(const SlotWindow& g) {
     window(g).set_picture(icon_name(i), icon_picture(false, kIconBack));
 }
 
-void select_slot(const SlotWindow& g, int i) {
+void select_slot(SlotWindow g, int i) {
   if (g.audio.state.Sound_On) play_effect(g.audio, kEffectSelect);
   g.save.Selected_Slot = static_cast<int16_t>(i);
   paint_icons(g);
@@ -149,18 +149,18 @@ void show_notice(const SlotWindow& g, const char* text, uint32_t colour) {
   f.set_text("Label2", text);
   f.set_visible("Label2", true);
   let_events_run(g);
-  sleep_ms(g.pf, 1000);
+  g.clock.sleep(1000);
 }
 
 // Shows the question and waits for "Yes" or "No" (or the window closing).
-uint8_t ask(const SlotWindow& g, const char* question) {
+uint8_t ask(SlotWindow g, const char* question) {
   Form& f = window(g);
   f.set_text("Label4", question);
   f.set_visible("Picture4", true);
   g.save.Confirm_Answer = 0;
   while (g.save.Confirm_Answer == 0 && g.save.Slot_Mode != 0) {
     let_events_run(g);
-    sleep_ms(g.pf, 30);
+    g.clock.sleep(30);
   }
   if (g.save.File_Window) f.set_visible("Picture4", false);
   return g.save.Confirm_Answer;
@@ -170,7 +170,7 @@ uint8_t ask(const SlotWindow& g, const char* question) {
 enum class SlotContent { Empty, Used, Unreadable };
 
 SlotContent slot_content(const SlotWindow& g, int i, SlotFile* file, std::string* error) {
-  const DataFolder data(g.pf.files, g.data_dir);
+  const DataFolder data(g.files, g.data_dir);
   if (!data.has_slot(i)) return SlotContent::Empty;
   // A record this story cannot resume is as unreadable as a cut one: it is
   // never loaded.
@@ -193,27 +193,28 @@ std::string slot_words(int i) {
 // named to the player, who plays on.
 bool write_slot(const SlotWindow& g, int slot) {
   const Result<void> written =
-      DataFolder(g.pf.files, g.data_dir)
-          .write_slot(slot, slot_file_text(format_date(g.pf.clock.local_time()), g.save_title,
+      DataFolder(g.files, g.data_dir)
+          .write_slot(slot, slot_file_text(format_date(g.clock.local_time()), g.save_title,
                                            g.save.Save_Slots, g.save.Saved_Hap, g.save.Saved_Seq));
   if (!written) {
     // The folder may be read-only: the player hears why, and plays on.
-    message_box(g.pf, "ゲームをセーブできませんでした。\r\n" + slot_words(slot) + "\r\n" +
-                          written.error().what());
+    g.dialogs.message_box(
+        "ゲームをセーブできませんでした。\r\n" + slot_words(slot) + "\r\n" + written.error().what(),
+        Buttons::Ok);
     return false;
   }
-  g.pf.log.record(LogEvent::file_written(slot_file_name(slot)));
+  g.log.record(LogEvent::file_written(slot_file_name(slot)));
   return true;
 }
 
 // Tells the player a slot cannot be read, and why.
 void say_unreadable(const SlotWindow& g, int slot, const std::string& error) {
-  message_box(g.pf, slot_words(slot) + " のデータを読み込めません。\r\n" + error);
+  g.dialogs.message_box(slot_words(slot) + " のデータを読み込めません。\r\n" + error, Buttons::Ok);
 }
 
 // Takes a readable slot's record as the one to resume (Used); an unreadable
 // one is named and never loaded.
-SlotContent take_slot(const SlotWindow& g, int slot) {
+SlotContent take_slot(SlotWindow g, int slot) {
   SlotFile file;
   std::string error;
   const SlotContent content = slot_content(g, slot, &file, &error);
@@ -222,7 +223,7 @@ SlotContent take_slot(const SlotWindow& g, int slot) {
   g.save.Save_Slots = file.record;
   g.save.Saved_Hap = file.hap;
   g.save.Saved_Seq = file.seq;
-  g.pf.log.record(LogEvent::file_read(slot_file_name(slot)));
+  g.log.record(LogEvent::file_read(slot_file_name(slot)));
   return content;
 }
 
@@ -236,7 +237,7 @@ void do_save(const SlotWindow& g, int slot, SlotContent content) {
   window(g).set_visible("Label2", false);
 }
 
-void do_load(const SlotWindow& g, int slot) {
+void do_load(SlotWindow g, int slot) {
   switch (take_slot(g, slot)) {
     case SlotContent::Empty:
       g.save.Selected_Slot = -1;
@@ -254,17 +255,17 @@ void do_load(const SlotWindow& g, int slot) {
 void do_delete(const SlotWindow& g, int slot) {
   if (ask(g, "消去しますか？") == 2) return;
   if (g.save.Slot_Mode == 0) return;  // the window was closed meanwhile
-  if (!DataFolder(g.pf.files, g.data_dir).remove_slot(slot)) {
-    message_box(g.pf, "データを消去できませんでした。\r\n" + slot_words(slot));
+  if (!DataFolder(g.files, g.data_dir).remove_slot(slot)) {
+    g.dialogs.message_box("データを消去できませんでした。\r\n" + slot_words(slot), Buttons::Ok);
     return;
   }
-  g.pf.log.record(LogEvent::file_removed(slot_file_name(slot)));
+  g.log.record(LogEvent::file_removed(slot_file_name(slot)));
   show_notice(g, "消去しました", kDeletedNotice);
   refresh_slots(g);
   window(g).set_visible("Label2", false);
 }
 
-void on_button(const SlotWindow& g, int button) {
+void on_button(SlotWindow g, int button) {
   if (button == 0) {  // Close
     g.save.Slot_Mode = 0;
     press_click(g);
@@ -343,9 +344,9 @@ void refresh_slots(const SlotWindow& g) {
   }
 }
 
-void open_slot_window(const SlotWindow& g) {
+void open_slot_window(SlotWindow g) {
   SaveState& s = g.save;
-  g.pf.forms.set_main_enabled(false);
+  g.forms.set_main_enabled(false);
   s.Selected_Slot = -1;
   s.Confirm_Answer = 0;
   SlotWindowEvents events(g);
@@ -356,7 +357,7 @@ void open_slot_window(const SlotWindow& g) {
     if (s.Slot_Mode == 2 && (c.name == button_name(1) || c.name == button_name(3)))
       c.enabled = false;
   }
-  s.File_Window = g.pf.forms.open(spec);
+  s.File_Window = g.forms.open(spec);
   s.File_Window->set_sink(&events);
   refresh_slots(g);
   // The window closes and the main window takes input again however the
@@ -365,13 +366,13 @@ void open_slot_window(const SlotWindow& g) {
     const SlotWindow& g;
     ~Closer() {
       g.save.File_Window.reset();
-      g.pf.forms.set_main_enabled(true);
-      g.back_at = tick_count(g.pf);
+      g.forms.set_main_enabled(true);
+      g.back_at = g.clock.tick_count();
     }
   } closer{g};
   while (s.Slot_Mode != 0 && s.Slot_Mode != 3) {
     let_events_run(g);
-    sleep_ms(g.pf, 100);
+    g.clock.sleep(100);
   }
 }
 
@@ -396,7 +397,8 @@ bool quick_load(const SlotWindow& g) {
     case SlotContent::Used:
       break;
   }
-  if (message_box(g.pf, "クイックロードしますか？", Buttons::YesNo) != Answer::Yes) return false;
+  if (g.dialogs.message_box("クイックロードしますか？", Buttons::YesNo) != Answer::Yes)
+    return false;
   return take_slot(g, kQuickSlot) == SlotContent::Used;
 }
 

@@ -59,15 +59,15 @@ int auto_delay_ms(const PlayerSettings& s, int n) {
 
 void wait_click(Story st, int message_chars) {
   st.input.Click_Wait = -1;
-  set_clicker(st.input, st.pf.window, true);
+  set_clicker(st.input, st.window, true);
   // Auto-forward counts from the moment it can act: it starts again whenever
   // it is off or the player has hidden the window to look at the picture.
-  uint32_t since = st.pf.clock.tick_count();
+  uint32_t since = st.clock.tick_count();
   while (st.input.Click_Wait) {
-    st.pf.clock.sleep(10);
-    st.pf.window.do_events();
+    st.clock.sleep(10);
+    st.window.do_events();
     if (!st.input.Click_Wait) break;
-    const uint32_t now = st.pf.clock.tick_count();
+    const uint32_t now = st.clock.tick_count();
     if (fast_forwarding(st.input)) {
       st.input.Click_Wait = 0;
     } else if (!st.input.Auto_On || st.input.Wnd_Hidden || st.hooks.story_held()) {
@@ -77,13 +77,13 @@ void wait_click(Story st, int message_chars) {
     } else if (st.input.back_at != 0 && static_cast<int32_t>(st.input.back_at - since) > 0) {
       since = st.input.back_at;  // back from another window: a fresh delay
     } else if (static_cast<int64_t>(now - since) >=
-               auto_delay_ms(st.pf.settings.settings(), message_chars)) {
+               auto_delay_ms(st.settings.settings(), message_chars)) {
       st.input.Click_Wait = 0;
     }
   }
   const bool was_shown = st.screen.Blinker.visible;
   st.screen.Blinker.visible = false;
-  set_clicker(st.input, st.pf.window, false);
+  set_clicker(st.input, st.window, false);
   if (was_shown) st.refresh();
 }
 

@@ -22,7 +22,7 @@ int run_command(Story st, int scene_result) {
   const Decision d = decide_command(st.interp);
   switch (d.command->command) {
     case Command::Rename:
-      Change_Name(st.msg, st.pf.dialogs);
+      Change_Name(st.msg, st.dialogs);
       break;
     case Command::Sound:
       sound_command(st.audio(), st.interp.Cur_Cmd, st.assets);
@@ -35,21 +35,21 @@ int run_command(Story st, int scene_result) {
       return kNothingToShow;
     case Command::Quit:
       for (int i = 0; i < 2; ++i) {
-        st.pf.window.do_events();
-        st.pf.clock.sleep(50);
+        st.window.do_events();
+        st.clock.sleep(50);
       }
       throw ShutdownRequest{};
     case Command::Clear:
       clear_message_window(st.message_window());
       break;
     case Command::Wait:
-      timed_wait(st.interp, st.pf);
+      timed_wait(st.interp, st.window, st.clock);
       break;
     default:
       break;
   }
-  if (d.command->dialog) st.pf.dialogs.message_box(d.command->dialog, Buttons::Ok);
-  if (d.jump) jump_or_stop(st.interp, st.tables, st.pf.dialogs);
+  if (d.command->dialog) st.dialogs.message_box(d.command->dialog, Buttons::Ok);
+  if (d.jump) jump_or_stop(st.interp, st.tables, st.dialogs);
   return d.result(scene_result);
 }
 
@@ -253,7 +253,7 @@ ReplayVerdict show_message(Story st) {
   // Read as it starts typing, cutting off the one before; while skipping the
   // messages fly by unread, and the one the skip stops at is read.
   if (st.input.Text_Mode != 0 && !fast_forwarding(st.input))
-    st.pf.speech.say(spoken_message(s, label));
+    st.speech.say(spoken_message(s, label));
   const bool typed = st.input.Text_Mode == 3 && !fast_forwarding(st.input);
   const int chars = draw_message(mw, label, s.Cur_Text, speaker_colour(st.msg, s.Cur_Speaker),
                                  s.Cur_Speaker, typed, [&] {
@@ -290,12 +290,12 @@ ReplayVerdict run_rows(Story st) {
       // then the window runs, so a close still ends the game in order.
       if (++quiet_rows >= kQuietRowsBetweenEvents) {
         quiet_rows = 0;
-        st.pf.window.do_events();
-        st.pf.clock.sleep(10);
+        st.window.do_events();
+        st.clock.sleep(10);
       }
     } while (result == kPositionSet);
     if (result == kShowMessage) {
-      if (!s.Cur_Text.empty()) st.pf.log.record(LogEvent::text_shown(s.Cur_Speaker, s.Cur_Text));
+      if (!s.Cur_Text.empty()) st.log.record(LogEvent::text_shown(s.Cur_Speaker, s.Cur_Text));
       if (const ReplayVerdict v = show_message(st); v != ReplayVerdict::GoOn) return v;
       quiet_rows = 0;
     }
@@ -304,16 +304,16 @@ ReplayVerdict run_rows(Story st) {
   return ReplayVerdict::GoOn;
 }
 
-void timed_wait(const InterpState& s, Platform& pf) {
+void timed_wait(const InterpState& s, Window& window, Clock& clock) {
   const long duration = wait_duration(s.cur_line, s.Cur_Text);
   if (duration < 0) return;
-  uint32_t start = pf.clock.tick_count();
-  if (static_cast<long>(pf.clock.tick_count() - start) > duration) return;
+  uint32_t start = clock.tick_count();
+  if (static_cast<long>(clock.tick_count() - start) > duration) return;
   uint32_t now;
   do {
-    pf.window.do_events();
-    pf.clock.sleep(50);
-    now = pf.clock.tick_count();
+    window.do_events();
+    clock.sleep(50);
+    now = clock.tick_count();
   } while (static_cast<long>(now - start) <= duration);
 }
 

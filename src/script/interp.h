@@ -9,7 +9,8 @@
 
 namespace vm {
 
-struct Platform;
+class Clock;
+class Window;
 struct Story;
 struct ScriptRow;
 struct ScriptTables;
@@ -141,6 +142,6 @@ std::string substitute_names(const std::array<std::string, 6>& names, const std:
 
 // The w command: at least the given milliseconds, in 50 ms steps that let
 // events run.
-void timed_wait(const InterpState& s, Platform& pf);
+void timed_wait(const InterpState& s, Window& window, Clock& clock);
 
 }  // namespace vm

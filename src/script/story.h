@@ -10,7 +10,18 @@
 #include "graphics/scene.h"
 #include "message/history.h"
 #include "message/message.h"
-#include "platform/services.h"
+#include "platform/clock.h"
+#include "platform/dialogs.h"
+#include "platform/effects.h"
+#include "platform/event_log.h"
+#include "platform/forms.h"
+#include "platform/music.h"
+#include "platform/pictures.h"
+#include "platform/settings.h"
+#include "platform/speech.h"
+#include "platform/text.h"
+#include "platform/volume.h"
+#include "platform/window.h"
 #include "script/input.h"
 #include "script/interp.h"
 #include "script/tables.h"
@@ -49,8 +60,22 @@ class StoryHooks {
 // The view is a handle on the states, as a span is on its elements: a
 // function that only reads them takes it as const Story&, one that changes
 // them takes it by value, and a leaf that needs one state takes that state.
+// The services are those the interpreter and the click wait call (the
+// window, the clock, the dialogs, the log, the settings, the voice) and those
+// of the stage, the message window and the audio it cuts from it.
 struct Story {
-  Platform& pf;
+  Window& window;
+  Clock& clock;
+  Dialogs& dialogs;
+  Pictures& pictures;
+  Text& text;
+  Music& music;
+  Effects& effects;
+  Volume& volume;
+  EventLog& log;
+  Forms& forms;
+  SettingsStore& settings;
+  Speech& speech;
   InterpState& interp;
   ScriptTables& tables;
   InputState& input;
@@ -63,10 +88,14 @@ struct Story {
   const float& density;
   StoryHooks& hooks;
 
-  Stage stage() const { return {pf, screen, scene, assets, interp.cur_line}; }
-  MessageWindow message_window() const { return {pf, msg, screen, density}; }
-  Audio audio() const { return {pf, sound}; }
-  void refresh() const { present_screen(screen, pf.window); }
+  Stage stage() const {
+    return {window, clock, dialogs, pictures, log, screen, scene, assets, interp.cur_line};
+  }
+  MessageWindow message_window() const {
+    return {window, clock, text, settings, msg, screen, density};
+  }
+  Audio audio() const { return {music, effects, volume, clock, window, settings, forms, sound}; }
+  void refresh() const { present_screen(screen, window); }
 };
 
 }  // namespace vm

@@ -70,7 +70,7 @@ class OptionWindowEvents : public EventSink {
   void close() {
     // The window goes after its event has been handled: the sink lives on.
     o_.Option_Window.reset();
-    a_.pf.forms.set_main_enabled(true);
+    a_.forms.set_main_enabled(true);
   }
 
   void apply(Form& f) {
@@ -101,7 +101,7 @@ void open_option_window(OptionState& o, const Audio& a, int16_t text_mode,
   if (o.Option_Window) return;
   // A fresh sink each time: it holds the game's handler for the mode chosen.
   o.option_events = std::make_unique<OptionWindowEvents>(o, a, std::move(set_text_mode));
-  a.pf.forms.set_main_enabled(false);
+  a.forms.set_main_enabled(false);
   FormSpec spec = option_window_spec();
   const int density = static_cast<int>(std::lround(o.Window_Density * 100.0f));
   for (ControlSpec& c : spec.controls) {
@@ -113,7 +113,7 @@ void open_option_window(OptionState& o, const Audio& a, int16_t text_mode,
     for (int i = 0; i < 4; ++i)
       if (c.name == kModeOptions[i]) c.value = text_mode == i;
   }
-  o.Option_Window = a.pf.forms.open(spec);
+  o.Option_Window = a.forms.open(spec);
   o.Option_Window->set_sink(o.option_events.get());
 }
 

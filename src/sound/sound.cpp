@@ -23,15 +23,15 @@ bool sound_on(const Audio& a) {
 }
 
 int send(const Audio& a, const std::string& command, std::string* reply = nullptr) {
-  return a.pf.music.send_command(command, reply);
+  return a.music.send_command(command, reply);
 }
 
 // Holds a level until more than 100 ms have passed since it was set, letting
 // the window work meanwhile (BGMLoop and input run inside a fade).
 void hold_level(const Audio& a, uint32_t since) {
-  while (a.pf.clock.tick_count() - since <= static_cast<uint32_t>(kFadeLevelMs)) {
-    a.pf.window.do_events();
-    a.pf.clock.sleep(kFadePollMs);
+  while (a.clock.tick_count() - since <= static_cast<uint32_t>(kFadeLevelMs)) {
+    a.window.do_events();
+    a.clock.sleep(kFadePollMs);
   }
 }
 
@@ -39,14 +39,14 @@ void hold_level(const Audio& a, uint32_t since) {
 // value read (0 when it failed), which decides whether a fade is worth running.
 // While the music is faded out ("J") the level read is the faded one: the
 // level to return to stays the one remembered before the fade.
-uint32_t remember_volume(const Audio& a) {
+uint32_t remember_volume(Audio a) {
   uint32_t level = 0;
   if (get_volume(a, level) && !a.state.faded_out) a.state.Saved_Volume = level;
   return level;
 }
 
 // Back at the level a fade returns to.
-void restore_volume(const Audio& a) {
+void restore_volume(Audio a) {
   set_volume(a, a.state.Saved_Volume);
   a.state.faded_out = false;
 }
@@ -59,8 +59,8 @@ std::string music_open_command(const std::string& path) {
 
 // ------------------------------------------------------------------ mixer ---
 
-void open_mixer(const Audio& a) {
-  if (!a.pf.volume.open_mixer()) {
+void open_mixer(Audio a) {
+  if (!a.volume.open_mixer()) {
     // No audio output at all: the game runs silent until the player switches
     // the sounds on again in the options.
     a.state.mixer_open = false;
@@ -70,26 +70,26 @@ void open_mixer(const Audio& a) {
   }
   a.state.mixer_open = true;
   // The player's own levels from the last run sit over the game's volume.
-  const PlayerSettings s = a.pf.settings.settings();
-  a.pf.volume.set_player_levels(s.music_volume, s.effects_volume);
+  const PlayerSettings s = a.settings.settings();
+  a.volume.set_player_levels(s.music_volume, s.effects_volume);
   uint32_t level = 0;
   if (get_volume(a, level)) a.state.Start_Volume = level;
   a.state.Saved_Volume = a.state.Start_Volume;
 }
 
 bool get_volume(const Audio& a, uint32_t& level) {
-  return a.pf.volume.get_volume(level);
+  return a.volume.get_volume(level);
 }
 
 void set_volume(const Audio& a, uint32_t level) {
-  a.pf.volume.set_volume(level);
+  a.volume.set_volume(level);
 }
 
 void fade_out(const Audio& a, uint32_t level) {
   const uint32_t step = level / 8;
   if (step == 0) return;  // below 8 there is nothing to step through
   for (int64_t v = level; v >= 0; v -= step) {
-    const uint32_t since = a.pf.clock.tick_count();
+    const uint32_t since = a.clock.tick_count();
     set_volume(a, static_cast<uint32_t>(v));
     hold_level(a, since);
   }
@@ -103,7 +103,7 @@ void fade_in(const Audio& a, uint32_t level) {
     return;
   }
   for (uint64_t v = 0; v <= level; v += step) {
-    const uint32_t since = a.pf.clock.tick_count();
+    const uint32_t since = a.clock.tick_count();
     set_volume(a, static_cast<uint32_t>(v));
     hold_level(a, since);
   }
@@ -111,7 +111,7 @@ void fade_in(const Audio& a, uint32_t level) {
 
 // ------------------------------------------------------------------ music ---
 
-void play_music(const Audio& a, const std::string& path) {
+void play_music(Audio a, const std::string& path) {
   int result = send(a, music_open_command(path));
   if (result == 0) result = send(a, kMusicPlayCommand);
   // A tune that cannot be played turns music off quietly; the player can
@@ -148,7 +148,7 @@ std::string tune_path(const AssetState& assets, int m) {
   return file.empty() ? "" : assets.Data_Dir + file;
 }
 
-void sound_command(const Audio& a, const std::string& row_cmd, const AssetState& assets) {
+void sound_command(Audio a, const std::string& row_cmd, const AssetState& assets) {
   // The operand is the one character after the "a"; a bare "a" names nothing.
   const std::string cmd = trim_blanks(row_cmd);
   if (cmd.size() < 2) return;
@@ -193,7 +193,7 @@ void sound_command(const Audio& a, const std::string& row_cmd, const AssetState&
   const uint32_t level = remember_volume(a);
   if (music_mode(a) == "PLAYING") {
     if (level != 0) fade_out(a, a.state.Saved_Volume);
-    a.pf.window.do_events();
+    a.window.do_events();
     stop_music(a);
     restore_volume(a);
   } else if (a.state.faded_out) {
@@ -201,7 +201,7 @@ void sound_command(const Audio& a, const std::string& row_cmd, const AssetState&
   }
   a.state.Cur_Track = static_cast<int16_t>(m);
   play_music(a, path);
-  a.pf.window.do_events();
+  a.window.do_events();
 }
 
 // ---------------------------------------------------------------- effects ---
@@ -209,7 +209,7 @@ void sound_command(const Audio& a, const std::string& row_cmd, const AssetState&
 void play_effect(const Audio& a, int id) {
   const std::vector<uint8_t>& wave = effect_wave(id);
   if (wave.empty()) return;
-  a.pf.effects.play_wave(wave);
+  a.effects.play_wave(wave);
 }
 
 }  // namespace vm

@@ -9,7 +9,13 @@
 #include <string>
 #include <vector>
 
-#include "platform/services.h"
+#include "platform/clock.h"
+#include "platform/effects.h"
+#include "platform/forms.h"
+#include "platform/music.h"
+#include "platform/settings.h"
+#include "platform/volume.h"
+#include "platform/window.h"
 
 namespace vm {
 
@@ -53,9 +59,17 @@ struct OptionState {
   std::unique_ptr<EventSink> option_events;
 };
 
-// The music and effects with the services they play through.
+// The music and effects with the services they play through, the clock and
+// window that pace the fades, the player's levels and the options window's
+// forms.
 struct Audio {
-  Platform& pf;
+  Music& music;
+  Effects& effects;
+  Volume& volume;
+  Clock& clock;
+  Window& window;
+  SettingsStore& settings;
+  Forms& forms;
   SoundState& state;
 };
 
@@ -78,10 +92,10 @@ inline constexpr const char* kMusicStopCommand = "stop midifile ";
 inline constexpr const char* kMusicCloseCommand = "close midifile";
 inline constexpr const char* kMusicStatusCommand = "status midifile mode";
 
-void open_mixer(const Audio& a);  // Start_Volume, Saved_Volume; no mixer: sounds off
+void open_mixer(Audio a);  // Start_Volume, Saved_Volume; no mixer: sounds off
 // The "a" rows: cmd is the row's command; its tunes are those of the assets.
-void sound_command(const Audio& a, const std::string& cmd, const AssetState& assets);
-void play_music(const Audio& a, const std::string& path);
+void sound_command(Audio a, const std::string& cmd, const AssetState& assets);
+void play_music(Audio a, const std::string& path);
 // The file of tune m (1..9) in the data folder; "" when the folder names none.
 std::string tune_path(const AssetState& assets, int m);
 void stop_music(const Audio& a);

@@ -16,14 +16,14 @@ constexpr int kDissolveSteps = 9;
 
 // Puts the title picture on Title; a failure is what the player is told
 // when it cannot be read.
-Result<void> load_title_picture(const TitleScreen& g) {
+Result<void> load_title_picture(TitleScreen g) {
   const std::string path = g.stage.assets.Data_Dir + "72.dat";
-  const long long length = g.stage.pf.files.length(path);
+  const long long length = g.files.length(path);
   if (length < 0) return failure("実行に必要なﾌｧｲﾙがありません. file:title");
   if (length == 0) return {};  // the loading picture stays
   Surface& t = g.stage.screen.Title;
   t.place(0, 0, kScreenW, kScreenH);
-  const Result<Image> img = g.stage.pf.pictures.load_picture(path);
+  const Result<Image> img = g.stage.pictures.load_picture(path);
   if (!img)
     return failure("実行に必要なﾌｧｲﾙが異常です.(72.dat: " + std::string(img.error().what()) + ")");
   // A smaller picture covers what it can; the rest keeps Title's colour.
@@ -38,20 +38,20 @@ void refresh(const TitleScreen& g) {
   refresh(g.stage);
 }
 void do_events(const TitleScreen& g) {
-  do_events(g.stage.pf);
+  g.stage.window.do_events();
 }
 void sleep_ms(const TitleScreen& g, int ms) {
-  sleep_ms(g.stage.pf, ms);
+  g.stage.clock.sleep(ms);
 }
 uint32_t tick_count(const TitleScreen& g) {
-  return tick_count(g.stage.pf);
+  return g.stage.clock.tick_count();
 }
 
 }  // namespace
 
 // The title's opening; a failure is what the player is told when it cannot
 // be shown.
-Result<void> title_steps(const TitleScreen& g) {
+Result<void> title_steps(TitleScreen g) {
   ScreenState& sc = g.stage.screen;
   g.title.Title_Start = tick_count(g);
   if (Result<void> loaded = load_title_picture(g); !loaded) return loaded;
@@ -104,19 +104,19 @@ Result<void> title_steps(const TitleScreen& g) {
   for (Surface& item : sc.Smenu) item.visible = true;
   sc.End_Pic.visible = true;
   refresh(g);
-  g.stage.pf.log.record(LogEvent::title_ready());
+  g.stage.log.record(LogEvent::title_ready());
   announce_title(g);
-  g.stage.pf.dialogs.set_ime_open(false);
+  g.stage.dialogs.set_ime_open(false);
   return {};
 }
 
 void announce_title(const TitleScreen& g) {
   std::string said = "タイトル。";
   for (int i = 0; i < 4; ++i) said.append(i ? "、" : "").append(kSpokenItems[i]);
-  g.stage.pf.speech.say(said);
+  g.speech.say(said);
 }
 
-void leave_title(const TitleScreen& g) {
+void leave_title(TitleScreen g) {
   ScreenState& sc = g.stage.screen;
   sc.Title.visible = false;
   sc.Title.clear();
@@ -132,10 +132,10 @@ int title_item(const ScreenState& screen, const Surface* target) {
   return -1;
 }
 
-void on_title_hover(const TitleScreen& g, int i) {
+void on_title_hover(TitleScreen g, int i) {
   if (i == g.menu_hover) return;
   g.menu_hover = static_cast<int16_t>(i);
-  if (i >= 0 && i < 4) g.stage.pf.speech.say(kSpokenItems[i]);
+  if (i >= 0 && i < 4) g.speech.say(kSpokenItems[i]);
   ScreenState& sc = g.stage.screen;
   for (int k = 0; k < 4; ++k)
     bit_blt(sc.Smenu[k], 0, 0, 110, 35, sc.Texture, k == i ? 120 : 0, 230 + 35 * k, SRCCOPY);

@@ -141,8 +141,10 @@ class StoppingHooks : public StoryHooks {
 TEST_F(Interp, TheLoopStopsWhereItsHooksSayWithoutMovingOn) {
   StoppingHooks hooks;
   Story st = g.story();
-  const Story stopping{st.pf,    st.interp, st.tables, st.input,   st.msg,     st.screen,
-                       st.scene, st.sound,  st.assets, st.history, st.density, hooks};
+  const Story stopping{st.window,  st.clock,  st.dialogs, st.pictures, st.text,     st.music,
+                       st.effects, st.volume, st.log,     st.forms,    st.settings, st.speech,
+                       st.interp,  st.tables, st.input,   st.msg,      st.screen,   st.scene,
+                       st.sound,   st.assets, st.history, st.density,  hooks};
   load({{"0010", "", "", "", "", "", "", "one"},
         {"0010", "", "", "", "", "", "", "two"},
         {"0010", "", "", "", "", "", "", "three"}});
