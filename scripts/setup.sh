@@ -6,7 +6,7 @@ packages="build-essential cmake pkg-config \
   libgtk-3-dev libsdl2-mixer-dev libfluidsynth-dev timgm6mb-soundfont fonts-ipafont-gothic \
   fonts-ipafont-mincho fonts-liberation2 \
   libgtest-dev xvfb xauth x11-utils libxtst-dev xdg-utils imagemagick xdotool desktop-file-utils \
-  dpkg-dev lintian \
+  dpkg-dev lintian appstream \
   graphviz libgraphviz-dev \
   libspeechd-dev speech-dispatcher speech-dispatcher-espeak-ng espeak-ng \
   clang libclang-rt-14-dev clang-tidy clang-format"

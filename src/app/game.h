@@ -34,8 +34,6 @@
 
 namespace vm {
 
-inline constexpr const char* kAppTitle = "Velmora";
-
 struct AppState {
   int16_t Menu_Hover = 5;
   bool unloading = false;

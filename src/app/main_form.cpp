@@ -187,6 +187,7 @@ void form_load(Game& g, const std::string& data_dir) {
   g.assets.words = read_game_words(g.pf.files, g.assets.Data_Dir, g.pf.log);
   g.msg.words = g.ending.words = g.about.words = g.assets.words;
   const std::string title = game_title(*g.assets.words);
+  w.set_app_name(title);
   set_caption(w, g.dev.get(), title + " - loading now...");
 
   if (!g.pf.files.exists(g.assets.Data_Dir + "11.dat")) {

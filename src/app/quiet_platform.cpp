@@ -22,6 +22,7 @@ class QuietPlatform::QWindow : public Window {
     w_.set_menu_checked(name, on);
   }
   void set_caption(const std::string& caption) override { w_.set_caption(caption); }
+  void set_app_name(const std::string& name) override { w_.set_app_name(name); }
   void set_busy_cursor(bool busy) override { w_.set_busy_cursor(busy); }
   void show() override { w_.show(); }
   void set_view(int scale, bool full_screen) override { w_.set_view(scale, full_screen); }

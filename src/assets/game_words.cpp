@@ -143,8 +143,9 @@ class Reader {
                                      : key == "notice"  ? &w.notice
                                      : key == "mail"    ? &w.mail
                                      : key == "home"    ? &w.home
+                                     : key == "summary" ? &w.summary
                                                         : nullptr;
-    if (!to) return unknown(key, "title, version, notice, mail and home");
+    if (!to) return unknown(key, "title, version, notice, mail, home and summary");
     if (key == "title" && v.empty()) return problem("key title: the game's name is empty");
     *to = v;
   }

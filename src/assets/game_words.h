@@ -31,8 +31,8 @@ struct ClosingWords {
 };
 
 struct GameWords {
-  // [game]
-  std::optional<std::string> title, version, notice, mail, home;
+  // [game]; summary: the line software centres show under the name
+  std::optional<std::string> title, version, notice, mail, home, summary;
   // [cast]: speaker codes 1..99
   std::map<int, CastMember> cast;
   // [rename]

@@ -291,8 +291,10 @@ LogEvent LogEvent::dev_reloaded() {
 
 // --- what the services note ---
 
-LogEvent LogEvent::dialog(const std::string& text, const std::string& answer, bool defaulted) {
+LogEvent LogEvent::dialog(const std::string& title, const std::string& text,
+                          const std::string& answer, bool defaulted) {
   LogEvent e = with_text(LogKind::Dialog, text);
+  e.caption = title;
   e.answer = answer;
   e.defaulted = defaulted;
   return e;

@@ -94,7 +94,10 @@ struct LogEvent {
   static LogEvent dev_reloaded();
 
   // --- what the services note ---
-  static LogEvent dialog(const std::string& text, const std::string& answer, bool defaulted);
+  // title: the box's, the game's name (not in the line: it is the same for
+  // every box of a run).
+  static LogEvent dialog(const std::string& title, const std::string& text,
+                         const std::string& answer, bool defaulted);
   static LogEvent input_box(const std::string& title, const std::string& prompt,
                             const std::string& preset, const std::string& result, bool defaulted);
   static LogEvent ime(bool open);

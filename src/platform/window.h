@@ -10,6 +10,10 @@
 
 namespace vm {
 
+// The engine's own name: what the windows and message boxes of a game that
+// does not name itself are titled.
+inline constexpr const char* kAppTitle = "Velmora";
+
 // Menu items of the main window, by code name.
 struct MenuEntry {
   std::string name;     // e.g. "prog_save"
@@ -37,6 +41,10 @@ class Window {
     (void)note;
   }
   virtual void set_caption(const std::string& caption) = 0;
+  // The name the game goes by (kAppTitle until it names itself): the title
+  // of its message boxes, of the window before a caption is set, and the
+  // name the desktop gives the program.
+  virtual void set_app_name(const std::string& name) = 0;
   virtual void set_busy_cursor(bool busy) = 0;
   virtual void show() = 0;
   // How the 640 x 480 screen is shown: magnified by a whole number with hard

@@ -201,6 +201,30 @@ TEST_F(GameWordsRun, TheGameShowsAndSpeaksItsOwnWordsToBothEndings) {
   EXPECT_EQ(haps, (std::set<int>{0, 1})) << "both endings played";
 }
 
+// The message boxes are titled with the game's name where game.ini gives
+// one, from the first of them on, and with the engine's without.
+TEST_F(GameWordsRun, MessageBoxesCarryTheGamesNameOrTheEngines) {
+  for (const auto& [dir, name] :
+       {std::pair{data, "潮騒の鐘"}, std::pair{tmp / "demo", "Velmora"}}) {
+    test::Session s;
+    s.quit(test::kMenuReadyMs + 100);
+    s.run(dir);
+    EXPECT_EQ(s.exit_code, 0);
+    const auto asked = events(s.hl, LogKind::Dialog).where(&LogEvent::text, "終了しますか？");
+    ASSERT_EQ(asked.count(), 1) << dir;
+    EXPECT_EQ(asked.event(0).caption, name);
+    EXPECT_EQ(s.hl.app_name(), name);
+  }
+  std::filesystem::remove(data + "/11.dat");
+  test::Session broken;
+  broken.run(data);
+  EXPECT_EQ(broken.exit_code, 1);
+  const auto said = events(broken.hl, LogKind::Dialog)
+                        .where(&LogEvent::text, test::Part{"フォルダの内容が不正です"});
+  ASSERT_EQ(said.count(), 1);
+  EXPECT_EQ(said.event(0).caption, "潮騒の鐘");
+}
+
 TEST(GameWords, SpeakersTakeTheCastsLabelsAndColours) {
   MessageState m;
   m.Name_Table = {"", "春野", "ひより", "ソラノ", "ミツ", "潮見町"};
@@ -249,9 +273,11 @@ TEST(GameWords, TheCheckNamesEveryLineTheGameCannotRead) {
   }
   EXPECT_EQ(lines, (std::vector<int>{2, 4, 5, 6, 7, 8, 10, 11, 13, 14, 15, 16, 18}));
 
-  const WordsReading r = read_game_words("[ending]\ntrue=|なし|\n[game]\ntitle=x\n");
+  const WordsReading r =
+      read_game_words("[ending]\ntrue=|なし|\n[game]\ntitle=x\nsummary=A short story\n");
   EXPECT_TRUE(r.problems.empty());
   EXPECT_EQ(r.words.title, "x");
+  EXPECT_EQ(r.words.summary, "A short story");
 }
 
 TEST(GameWords, AFolderWithoutTheFileKeepsEveryEngineWord) {

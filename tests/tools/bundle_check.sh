@@ -21,7 +21,7 @@ unpacked="$work/my games"
 mkdir -p "$unpacked" "$work/again"
 tar xzf "$work/out/shoretest-0.9-linux-x86_64.tar.gz" -C "$unpacked"
 tar xzf "$work/out/shoretest-0.9-linux-x86_64.tar.gz" -C "$work/again"
-desktop-file-validate "$unpacked/shoretest-0.9/shoretest.desktop" || fail "desktop entry"
+desktop-file-validate "$unpacked/shoretest-0.9/org.example.shoretest.desktop" || fail "desktop entry"
 
 mkdir -m 700 "$work/run"
 export XDG_RUNTIME_DIR="$work/run" XDG_CONFIG_HOME="$work/config" XDG_DATA_HOME="$work/share"

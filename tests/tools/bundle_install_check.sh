@@ -28,7 +28,9 @@ deb="$work/out/${game}_0.9_$(dpkg --print-architecture).deb"
 lintian "$deb" > "$work/lintian.txt" 2>&1 || true
 grep -E '^(E|W):' "$work/lintian.txt" && fail "lintian"
 apt-get install -y -q "$deb" > "$work/apt.log" 2>&1 || { cat "$work/apt.log"; fail "apt-get install"; }
-desktop=/usr/share/applications/$game.desktop
+desktop=/usr/share/applications/org.velmora.$game.desktop
+metainfo=/usr/share/metainfo/org.velmora.$game.metainfo.xml
+[ -f "$metainfo" ] || fail "no metainfo"
 desktop-file-validate "$desktop" || fail "desktop entry"
 command=$(sed -n 's/^Exec=//p' "$desktop")
 
@@ -60,7 +62,7 @@ changed=$(dpkg --verify $game) || true
 [ -z "$changed" ] || fail "the installed files changed: $changed"
 
 apt-get remove --purge -y -q $game > "$work/remove.log" 2>&1 || { cat "$work/remove.log"; fail "remove"; }
-for p in /usr/games/$game /usr/lib/games/$game /usr/share/games/$game "$desktop" \
+for p in /usr/games/$game /usr/lib/games/$game /usr/share/games/$game "$desktop" "$metainfo" \
   /usr/share/icons/hicolor/48x48/apps/$game.png /usr/share/doc/$game; do
   [ ! -e "$p" ] || fail "$p is left after removal"
 done

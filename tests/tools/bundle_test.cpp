@@ -70,7 +70,9 @@ TEST_F(Bundle, AnEditedFolderShipsPackedWithoutTheAuthorsPlay) {
   ASSERT_EQ(run_command("dpkg-deb -c " + deb, out), 0) << out;
   for (const char* path :
        {"./usr/games/summer-test", "./usr/lib/games/summer-test/velmora",
-        "./usr/share/games/summer-test/51.dat", "./usr/share/applications/summer-test.desktop",
+        "./usr/share/games/summer-test/51.dat",
+        "./usr/share/applications/org.example.summer_test.desktop",
+        "./usr/share/metainfo/org.example.summer_test.metainfo.xml",
         "./usr/share/icons/hicolor/64x64/apps/summer-test.png",
         "./usr/share/doc/summer-test/copyright", "./usr/share/man/man6/summer-test.6.gz"})
     EXPECT_NE(out.find(std::string(" ") + path + "\n"), std::string::npos) << path;
@@ -81,6 +83,62 @@ TEST_F(Bundle, AnEditedFolderShipsPackedWithoutTheAuthorsPlay) {
     run_command("lintian " + deb + " | grep -v 'running with root'", out);
     EXPECT_EQ(out, "");
   }
+}
+
+// The file at path in the package.
+std::string deb_file(const std::string& deb, const std::string& path) {
+  std::string out;
+  EXPECT_EQ(run_command("dpkg-deb --fsys-tarfile " + deb + " | tar xOf - ." + path, out), 0)
+      << path;
+  return out;
+}
+
+TEST_F(Bundle, AGameNamedInItsOwnWordsShipsAndIsListedUnderItsName) {
+  write_bytes(d / "edit/game.ini",
+              "[game]\ntitle=潮騒の鐘 & Co\nsummary=A summer by the lighthouse\n"
+              "home=https://tidebell.example.org/\n");
+  ASSERT_EQ(
+      run_command(tool() + " bundle " + d / "edit" +
+                      " --id io.example.TideBell --version 1.2 --license CC-BY-SA-4.0 " + d / "out",
+                  out),
+      0)
+      << out;
+  ASSERT_EQ(
+      run_command("tar xzf " + d / "out/tidebell-1.2-linux-x86_64.tar.gz -C " + d.path(), out), 0)
+      << out;
+  const std::string folder = d / "tidebell-1.2/";
+  EXPECT_EQ(read_bytes(folder + "README.txt").rfind("潮騒の鐘 & Co 1.2\n", 0), 0u);
+  EXPECT_NE(read_bytes(folder + "README.txt").find("io.example.TideBell.desktop"),
+            std::string::npos);
+  for (const std::string& entry :
+       {read_bytes(folder + "io.example.TideBell.desktop"),
+        deb_file(d / "out/tidebell_1.2_amd64.deb",
+                 "/usr/share/applications/io.example.TideBell.desktop")}) {
+    EXPECT_NE(entry.find("\nName=潮騒の鐘 & Co\n"), std::string::npos) << entry;
+    EXPECT_NE(entry.find("\nStartupWMClass=tidebell\n"), std::string::npos) << entry;
+  }
+
+  // Software centres list it by its metainfo, which names the game and
+  // links its desktop entry and icon.
+  const std::string info = deb_file(d / "out/tidebell_1.2_amd64.deb",
+                                    "/usr/share/metainfo/io.example.TideBell.metainfo.xml");
+  for (const char* want :
+       {"<id>io.example.TideBell</id>", "<name>潮騒の鐘 &amp; Co</name>",
+        "<summary>A summer by the lighthouse</summary>",
+        "<project_license>CC-BY-SA-4.0</project_license>",
+        "<launchable type=\"desktop-id\">io.example.TideBell.desktop</launchable>",
+        "<icon type=\"stock\">tidebell</icon>",
+        "<url type=\"homepage\">https://tidebell.example.org/</url>",
+        "<release version=\"1.2\" date=\""})
+    EXPECT_NE(info.find(want), std::string::npos) << want << "\n" << info;
+  write_bytes(d / "io.example.TideBell.metainfo.xml", info);
+  if (run_command("command -v appstreamcli", out) != 0) GTEST_SKIP() << "no appstreamcli";
+  EXPECT_EQ(run_command("appstreamcli validate --no-net --pedantic " +
+                            d / "io.example.TideBell.metainfo.xml",
+                        out),
+            0)
+      << out;
+  EXPECT_EQ(out.find("W:"), std::string::npos) << out;
 }
 
 TEST_F(Bundle, RefusesBrokenDataAndNamesItCannotShip) {

@@ -1,7 +1,9 @@
 // velmora-data bundle DATA_OR_EDIT_DIR [--name NAME] --id ID [--icon PNG]
-// [--version V] OUT_DIR: the game's data at rest (packed from an edit
-// folder, refused on any error of the check), the program, launchers, the
-// desktop entry and icons, as NAME-V-linux-ARCH.tar.gz and NAME_V_ARCH.deb.
+// [--version V] [--license SPDX] OUT_DIR: the game's data at rest (packed
+// from an edit folder, refused on any error of the check), the program,
+// launchers, the desktop entry, icons and (in the package) the metainfo
+// software centres list the game by, as NAME-V-linux-ARCH.tar.gz and
+// NAME_V_ARCH.deb.
 #include "data/bundle.h"
 
 #include <fcntl.h>
@@ -39,7 +41,7 @@ namespace fs = std::filesystem;
 
 constexpr const char* kUsage =
     "usage: velmora-data bundle DATA_OR_EDIT_DIR [--name NAME] --id ID [--icon PNG]\n"
-    "                           [--version V] OUT_DIR\n";
+    "                           [--version V] [--license SPDX] OUT_DIR\n";
 // The sizes of the drawn icon; a given one keeps its own.
 constexpr int kIconSizes[] = {48, 128, 256};
 // The sizes the desktop's icon theme has folders for.
@@ -60,6 +62,7 @@ bool parse_bundle(const std::vector<std::string>& args, Bundle& b, std::ostream&
                       : a == "--id"      ? &b.id
                       : a == "--icon"    ? &b.icon
                       : a == "--version" ? &b.version
+                      : a == "--license" ? &b.license
                                          : nullptr;
     if (to && !take_value(args, i, *to)) {
       err << "velmora-data: " << a << " needs a value\n" << kUsage;
@@ -67,10 +70,14 @@ bool parse_bundle(const std::vector<std::string>& args, Bundle& b, std::ostream&
     }
     if (!to) plain.push_back(a);
   }
-  // A game that names itself in its game.ini ships under that name.
-  if (b.name.empty() && plain.size() == 2) {
+  // A game that names itself in its game.ini ships under that name, and is
+  // listed with its summary and home page.
+  if (plain.size() == 2) {
     DiskFiles disk;
-    b.name = load_game_words(DataFolder(disk, plain[0])).words.title.value_or("");
+    const GameWords w = load_game_words(DataFolder(disk, plain[0])).words;
+    if (b.name.empty()) b.name = w.title.value_or("");
+    b.summary = w.summary.value_or(b.summary);
+    b.home = w.home.value_or("");
   }
   if (plain.size() != 2 || b.name.empty() || b.id.empty()) {
     err << kUsage;
@@ -80,8 +87,11 @@ bool parse_bundle(const std::vector<std::string>& args, Bundle& b, std::ostream&
   b.out = plain[1];
   b.game = game_of_id(b.id);
   std::string problem;
-  for (char c : b.name)
-    if (static_cast<unsigned char>(c) < 0x20) problem = "the name is one line of text";
+  for (char c : b.name + b.summary + b.license)
+    if (static_cast<unsigned char>(c) < 0x20)
+      problem = "the name, summary and license are one line of text";
+  if (b.license.empty())
+    problem = "the license is an SPDX expression (MIT, LicenseRef-proprietary)";
   if (b.game.empty())
     problem = "the id is reverse-DNS (org.example.mygame): letters, digits, '-' and '_'";
   else if (b.game == "velmora")
@@ -385,8 +395,10 @@ void lay_out_package(const Bundle& b, const fs::path& root, const Parts& parts) 
   fs::copy_file(parts.program, root / "usr/lib/games" / b.game / "velmora");
   fs::create_directories(share / "games");
   fs::copy(parts.data, share / "games" / b.game, fs::copy_options::recursive);
-  write_file(share / "applications" / (b.game + ".desktop"),
+  write_file(share / "applications" / desktop_file_name(b),
              desktop_entry(b, "/usr/games/" + b.game));
+  write_file(share / "metainfo" / (b.id + ".metainfo.xml"),
+             metainfo_text(b, package_date("%Y-%m-%d")));
   fs::create_directories(share / "icons");
   fs::copy(parts.hicolor, share / "icons/hicolor", fs::copy_options::recursive);
   const fs::path doc = share / "doc" / b.game;
@@ -405,7 +417,7 @@ void lay_out_folder(const Bundle& b, const fs::path& dir, const Parts& parts,
                     const std::vector<std::string>& packages) {
   write_file(dir / b.game, launcher_text(b, true));
   write_file(dir / "README.txt", player_readme(b, packages));
-  write_file(dir / (b.game + ".desktop"), desktop_entry(b, b.game));
+  write_file(dir / desktop_file_name(b), desktop_entry(b, b.game));
   fs::create_directories(dir / "icons");
   fs::copy(parts.hicolor, dir / "icons/hicolor", fs::copy_options::recursive);
   fs::create_directories(dir / "bin");
@@ -462,6 +474,7 @@ int bundle_command(const std::vector<std::string>& args, std::ostream& out, std:
   Bundle b;
   if (!parse_bundle(args, b, err)) return 2;
   b.maintainer = maintainer_of(b);
+  if (const char* full = std::getenv("DEBFULLNAME")) b.developer = full;
   const fs::path work = fs::absolute(fs::path(b.out) / (".bundle-" + b.game));
   std::error_code ec;
   try {

@@ -18,6 +18,13 @@ struct Bundle {
   std::string out;         // where the tarball and the package go
   std::string game;        // the id's last part: files, folders, package
   std::string maintainer;  // "Name <mail>" for the package
+  // What software centres show of the game: the line under its name
+  // (game.ini's summary), its licence (an SPDX expression), its makers
+  // (DEBFULLNAME, "" unknown) and home page (game.ini's home, "" none).
+  std::string summary = "A visual novel";
+  std::string license = "LicenseRef-proprietary";
+  std::string developer;
+  std::string home;
 };
 
 // The game's short name from its id ("" when the id is not reverse-DNS
@@ -28,7 +35,13 @@ std::string game_of_id(const std::string& id);
 // named after the game. tarball: found beside the launcher, wherever it was
 // unpacked; else the package's fixed places.
 std::string launcher_text(const Bundle& b, bool tarball);
+// The desktop entry, as the file ID.desktop (the name software centres
+// find it by).
 std::string desktop_entry(const Bundle& b, const std::string& exec);
+std::string desktop_file_name(const Bundle& b);
+// The AppStream metainfo of the package, /usr/share/metainfo/ID.metainfo.xml:
+// what software centres list the game by. date: the release's, YYYY-MM-DD.
+std::string metainfo_text(const Bundle& b, const std::string& date);
 // packages: the Debian packages the program needs, for the README's one
 // install command.
 std::string player_readme(const Bundle& b, const std::vector<std::string>& packages);

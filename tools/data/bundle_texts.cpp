@@ -32,6 +32,30 @@ std::string roff(const std::string& s) {
   return out;
 }
 
+// Text for XML content and attribute values.
+std::string xml_text(const std::string& s) {
+  std::string out;
+  for (char c : s) {
+    switch (c) {
+      case '&':
+        out += "&amp;";
+        break;
+      case '<':
+        out += "&lt;";
+        break;
+      case '>':
+        out += "&gt;";
+        break;
+      case '"':
+        out += "&quot;";
+        break;
+      default:
+        out += c;
+    }
+  }
+  return out;
+}
+
 std::string upper(std::string s) {
   for (char& c : s) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
   return s;
@@ -95,7 +119,44 @@ std::string desktop_entry(const Bundle& b, const std::string& exec) {
          "\n"
          "Terminal=false\n"
          "Categories=Game;AdventureGame;\n"
-         "Keywords=visual novel;adventure;\n";
+         "Keywords=visual novel;adventure;\n"
+         // The file is named after the id; the window is named after the game.
+         "StartupWMClass=" +
+         b.game + "\n";
+}
+
+std::string desktop_file_name(const Bundle& b) {
+  return b.id + ".desktop";
+}
+
+std::string metainfo_text(const Bundle& b, const std::string& date) {
+  std::ostringstream s;
+  s << "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
+    << "<component type=\"desktop-application\">\n"
+    << "  <id>" << xml_text(b.id) << "</id>\n"
+    << "  <metadata_license>FSFAP</metadata_license>\n"
+    << "  <project_license>" << xml_text(b.license) << "</project_license>\n"
+    << "  <name>" << xml_text(b.name) << "</name>\n"
+    << "  <summary>" << xml_text(b.summary) << "</summary>\n"
+    << "  <description>\n"
+    << "    <p>" << xml_text(b.name)
+    << " is a visual novel: its story is told in a message window over pictures, with music "
+       "and choices that lead to its endings.</p>\n"
+    << "  </description>\n";
+  if (!b.developer.empty())
+    s << "  <developer_name>" << xml_text(b.developer) << "</developer_name>\n";
+  if (!b.home.empty()) s << "  <url type=\"homepage\">" << xml_text(b.home) << "</url>\n";
+  s << "  <launchable type=\"desktop-id\">" << xml_text(desktop_file_name(b)) << "</launchable>\n"
+    << "  <icon type=\"stock\">" << b.game << "</icon>\n"
+    << "  <categories>\n    <category>Game</category>\n"
+    << "    <category>AdventureGame</category>\n  </categories>\n"
+    << "  <provides>\n    <binary>" << b.game << "</binary>\n  </provides>\n"
+    << "  <content_rating type=\"oars-1.1\"/>\n"
+    << "  <releases>\n"
+    << "    <release version=\"" << xml_text(b.version) << "\" date=\"" << date << "\"/>\n"
+    << "  </releases>\n"
+    << "</component>\n";
+  return s.str();
 }
 
 std::string player_readme(const Bundle& b, const std::vector<std::string>& packages) {
@@ -139,8 +200,8 @@ std::string player_readme(const Bundle& b, const std::vector<std::string>& packa
     << "From this folder, in a terminal:\n\n"
     << "  mkdir -p ~/.local/share/applications ~/.local/share/icons\n"
     << "  cp -r icons/hicolor ~/.local/share/icons/\n"
-    << "  sed \"s|^Exec=.*|Exec=\\\"$PWD/" << b.game << "\\\"|\" " << b.game
-    << ".desktop > ~/.local/share/applications/" << b.game << ".desktop\n";
+    << "  sed \"s|^Exec=.*|Exec=\\\"$PWD/" << b.game << "\\\"|\" " << desktop_file_name(b)
+    << " \\\n    > ~/.local/share/applications/" << desktop_file_name(b) << "\n";
   return s.str();
 }
 

@@ -42,7 +42,7 @@ Answer GtkDialogs::message_box(const std::string& text, Buttons buttons) {
       parent, static_cast<GtkDialogFlags>(GTK_DIALOG_MODAL | GTK_DIALOG_DESTROY_WITH_PARENT),
       GTK_MESSAGE_OTHER, yes_no ? GTK_BUTTONS_YES_NO : GTK_BUTTONS_OK, "%s",
       gtk_text(text).c_str());
-  gtk_window_set_title(GTK_WINDOW(d), kAppTitle);
+  gtk_window_set_title(GTK_WINDOW(d), gtk_text(window_.app_name()).c_str());
   gtk_window_set_position(GTK_WINDOW(d),
                           parent ? GTK_WIN_POS_CENTER_ON_PARENT : GTK_WIN_POS_CENTER);
   gtk_dialog_set_default_response(GTK_DIALOG(d), yes_no ? GTK_RESPONSE_NO : GTK_RESPONSE_OK);

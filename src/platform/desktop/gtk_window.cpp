@@ -146,7 +146,19 @@ GtkWindow* GtkMainWindow::parent_for_dialogs() const {
 }
 
 void GtkMainWindow::set_caption(const std::string& caption) {
+  captioned_ = true;
   gtk_window_set_title(GTK_WINDOW(window_), gtk_text(caption).c_str());
+}
+
+// A game without a name of its own leaves the toolkit's name of the program
+// as it always was; GLib takes a name only once.
+void GtkMainWindow::set_app_name(const std::string& name) {
+  if (name == app_name_) return;
+  app_name_ = name;
+  if (!captioned_) gtk_window_set_title(GTK_WINDOW(window_), gtk_text(name).c_str());
+  static bool named = false;
+  if (!named) g_set_application_name(gtk_text(name).c_str());
+  named = true;
 }
 
 void GtkMainWindow::set_busy_cursor(bool busy) {

@@ -22,9 +22,6 @@
 
 namespace vm {
 
-// The application's name, the title of its windows and dialogs.
-inline constexpr const char* kAppTitle = "Velmora";
-
 class GtkMainWindow : public Window {
  public:
   // A failure inside one of its callbacks, or of the windows beside it, is
@@ -41,6 +38,9 @@ class GtkMainWindow : public Window {
   void set_menu_checked(const std::string& name, bool checked) override;
   void set_menu_note(const std::string& name, const std::string& note) override;
   void set_caption(const std::string& caption) override;
+  void set_app_name(const std::string& name) override;
+  // The title of the message boxes.
+  const std::string& app_name() const { return app_name_; }
   void set_busy_cursor(bool busy) override;
   void show() override;
   void set_view(int scale, bool full_screen) override;
@@ -162,6 +162,8 @@ class GtkMainWindow : public Window {
   std::vector<guint> signal_sources_;
   std::map<int, EventSink*> form_sinks_;
   bool input_enabled_ = true;
+  std::string app_name_ = kAppTitle;
+  bool captioned_ = false;  // the game has set a caption of its own
   GtkDialog* running_dialog_ = nullptr;
   CallbackFailures failures_;
 };

@@ -142,6 +142,8 @@ class Headless {
   LineLog& log() { return log_; }
   const LineLog& log() const { return log_; }
   std::string caption() const { return caption_; }
+  // The name the game goes by, the title of its message boxes.
+  std::string app_name() const { return app_name_; }
   bool menu_enabled(const std::string& name) const;
   bool menu_checked(const std::string& name) const;
   // The magnification the pretend screen has room for.
@@ -235,6 +237,7 @@ class Headless {
   Image last_frame_;
   int present_count_ = 0;
   std::string caption_;
+  std::string app_name_ = kAppTitle;
   struct MenuState {
     std::string caption;
     bool enabled = true;

@@ -20,7 +20,7 @@ class HeadlessDialogs : public Dialogs {
     Answer result = buttons == Buttons::Ok ? Answer::Ok : Answer::No;
     if (a && buttons == Buttons::YesNo) result = *a == "yes" ? Answer::Yes : Answer::No;
     const char* shown = result == Answer::Ok ? "ok" : result == Answer::Yes ? "yes" : "no";
-    h_.log_.record(LogEvent::dialog(text, shown, !a));
+    h_.log_.record(LogEvent::dialog(h_.app_name_, text, shown, !a));
     return result;
   }
   std::string input_box(const std::string& prompt, const std::string& title,

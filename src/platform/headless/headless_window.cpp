@@ -35,6 +35,7 @@ class HeadlessWindow : public Window {
     h_.caption_ = caption;
     h_.log_.record(LogEvent::caption_set(caption));
   }
+  void set_app_name(const std::string& name) override { h_.app_name_ = name; }
   void set_busy_cursor(bool) override {}
   void show() override {}
   void present(const Image& frame) override {
