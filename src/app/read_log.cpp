@@ -87,9 +87,9 @@ void load_read_log(ReadLog& log, Platform& pf, const std::string& data_dir, size
     return;
   }
   if (parse_read_log(bytes.value(), rows, log)) return;
-  pf.log.record(LogEvent::warning(std::string(kReadLogFile) +
-                                  " is damaged or belongs to another script: the messages "
-                                  "read are counted afresh"));
+  std::string damaged = kReadLogFile;
+  damaged += " is damaged or belongs to another script: the messages read are counted afresh";
+  pf.log.record(LogEvent::warning(damaged));
 }
 
 bool was_read(const ReadLog& log, int row) {
