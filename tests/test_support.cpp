@@ -48,7 +48,10 @@ std::string build_dir() {
 
 void write_demo_folder(const std::string& dir) {
   std::string out;
-  int code = run_command(build_dir() + "/velmora-data demo " + dir, out);
+  std::string command = build_dir();
+  command += "/velmora-data demo ";
+  command += dir;
+  int code = run_command(command, out);
   if (code != 0) throw std::runtime_error("velmora-data demo failed: " + out);
 }
 

@@ -88,9 +88,9 @@ void load_read_log(ReadLog& log, Files& files, EventLog& events, const std::stri
     return;
   }
   if (parse_read_log(bytes.value(), rows, log)) return;
-  events.record(LogEvent::warning(std::string(kReadLogFile) +
-                                  " is damaged or belongs to another script: the messages "
-                                  "read are counted afresh"));
+  std::string damaged = kReadLogFile;
+  damaged += " is damaged or belongs to another script: the messages read are counted afresh";
+  events.record(LogEvent::warning(damaged));
 }
 
 bool was_read(const ReadLog& log, int row) {

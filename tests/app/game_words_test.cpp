@@ -83,7 +83,7 @@ std::string recast(const std::string& script) {
         line[at] <= '6' && line[at + 1] == ',') {
       int code = line[at] - '0' + 6;
       if (code <= 8 && row % 2 == 0) code += 6;
-      line.replace(at, 1, std::to_string(code));
+      line = line.substr(0, at) + std::to_string(code) + line.substr(at + 1);
     }
     out += line + "\n";
     start = end + 1;
