@@ -106,6 +106,18 @@ void layout_gallery(GalleryRoom g) {
   g.stage.screen.layers.push_back(&gl.Thumb1);
 }
 
+namespace {
+
+// The voice tells how many of the pictures can be looked at.
+void say_pictures_offered(const GalleryRoom& g) {
+  int offered = 0;
+  for (const bool on : g.gallery.btn_enabled) offered += on ? 1 : 0;
+  g.speech.say("ギャラリー。" + std::to_string(kGalleryPictures) + "枚中" +
+               std::to_string(offered) + "枚を見られます");
+}
+
+}  // namespace
+
 void open_gallery(GalleryRoom g) {
   ScreenState& sc = g.stage.screen;
   GalleryState& gl = g.gallery;
@@ -162,10 +174,7 @@ void open_gallery(GalleryRoom g) {
   paint_focus(g);
   gl.CG_exit.visible = true;
   refresh(g.stage);
-  int offered = 0;
-  for (const bool on : gl.btn_enabled) offered += on ? 1 : 0;
-  g.speech.say("ギャラリー。" + std::to_string(kGalleryPictures) + "枚中" +
-               std::to_string(offered) + "枚を見られます");
+  say_pictures_offered(g);
   g.stage.window.do_events();
 }
 

@@ -291,6 +291,7 @@ LogEvent LogEvent::dev_reloaded() {
 
 // --- what the services note ---
 
+// NOLINTNEXTLINE(bugprone-easily-swappable-parameters): named as input_box's are
 LogEvent LogEvent::dialog(const std::string& title, const std::string& text,
                           const std::string& answer, bool defaulted) {
   LogEvent e = with_text(LogKind::Dialog, text);

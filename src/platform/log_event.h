@@ -96,6 +96,7 @@ struct LogEvent {
   // --- what the services note ---
   // title: the box's, the game's name (not in the line: it is the same for
   // every box of a run).
+  // NOLINTNEXTLINE(bugprone-easily-swappable-parameters): named as input_box's are
   static LogEvent dialog(const std::string& title, const std::string& text,
                          const std::string& answer, bool defaulted);
   static LogEvent input_box(const std::string& title, const std::string& prompt,

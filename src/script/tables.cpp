@@ -143,11 +143,13 @@ void ScriptRows::replace(size_t i, const ScriptRow& row) {
   rows_.at(i) = p;
 }
 
-void ScriptRows::reserve(size_t rows, size_t cp932_bytes) {
-  rows_.reserve(rows);
+void ScriptRows::reserve_for(std::string_view script_cp932) {
+  // A row a line at most.
+  rows_.reserve(static_cast<size_t>(std::count(script_cp932.begin(), script_cp932.end(), '\n')) +
+                1);
   // A byte of the code page decodes to at most three of UTF-8; the room
   // never written is never given pages.
-  text_.reserve(cp932_bytes * 3);
+  text_.reserve(script_cp932.size() * 3);
 }
 
 void for_each_csv_line(std::string_view text, const std::function<void(const CsvLine&)>& take) {
@@ -217,9 +219,7 @@ void read_script_rows(ScriptTables& t, const std::string& script_cp932, LoadRepo
   std::array<std::string, ScriptRows::kTexts> texts;
   // Room for the whole script at once: grown step by step, a long script's
   // table would leave its old rooms behind as memory the game keeps.
-  t.Script_Table.reserve(
-      static_cast<size_t>(std::count(script_cp932.begin(), script_cp932.end(), '\n')) + 1,
-      script_cp932.size());
+  t.Script_Table.reserve_for(script_cp932);
   for_each_csv_line(script_cp932, [&](const CsvLine& l) {
     if (!l.fields.empty() && l.fields[0] == "num") return;  // column headings
     try {

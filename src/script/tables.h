@@ -50,8 +50,8 @@ class ScriptRows {
   void push_back(const ScriptRow& row);
   // Replaces row i; its old texts stay in the buffer unused.
   void replace(size_t i, const ScriptRow& row);
-  // Room for rows decoded from cp932_bytes of the script, taken at once.
-  void reserve(size_t rows, size_t cp932_bytes);
+  // Room for the rows of a script (its CP932 text), taken at once.
+  void reserve_for(std::string_view script_cp932);
 
   class const_iterator {
    public:
