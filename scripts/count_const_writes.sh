@@ -25,14 +25,8 @@
 # cut from it (p.stage() handed on), and a service's own state (the services
 # are not states: p.window.do_events() is the service doing its work).
 set -u
-verbose=0
-if [ "${1:-}" = "-v" ]; then
-  verbose=1
-  shift
-fi
-src=${1:-src}
-files=$(find "$src" -name '*.cpp' -o -name '*.h' | sort)
-[ -n "$files" ] || { echo "count_const_writes: no sources under $src" >&2; exit 2; }
+name=count_const_writes
+. "$(dirname "$0")/source_args.sh"
 
 # shellcheck disable=SC2086
 awk -v verbose="$verbose" -f "$(dirname "$0")/source_text.awk" -f - $files <<'AWK'

@@ -7,14 +7,8 @@
 #
 #   scripts/count_game_views.sh [-v] [SRC]    (default: src; -v lists them)
 set -u
-verbose=0
-if [ "${1:-}" = "-v" ]; then
-  verbose=1
-  shift
-fi
-src=${1:-src}
-files=$(find "$src" -name '*.cpp' -o -name '*.h' | sort)
-[ -n "$files" ] || { echo "count_game_views: no sources under $src" >&2; exit 2; }
+name=count_game_views
+. "$(dirname "$0")/source_args.sh"
 
 # shellcheck disable=SC2086
 awk -v verbose="$verbose" -f "$(dirname "$0")/source_text.awk" -f - $files $files <<'AWK'

@@ -37,6 +37,30 @@ struct Scratch {
 
 }  // namespace
 
+void bench_rows_memory(const std::string& program, const std::string& demo_dir,
+                       const std::string& long_dir);
+
+namespace {
+
+// The benchmark's long story.
+constexpr vm::datatool::LongStoryShape kRowsShape{100000, 5000};
+
+}  // namespace
+
+// The real game's memory at its title on the long story, written for the run
+// into a scratch folder.
+void bench_rows_game_memory(const std::string& program, const std::string& demo_dir) {
+  const Scratch scratch;
+  if (scratch.dir.empty()) return;
+  try {
+    vm::DiskFiles disk;
+    vm::datatool::write_long_story(disk, scratch.dir + "data", kRowsShape);
+    bench_rows_memory(program, demo_dir, scratch.dir + "data/");
+  } catch (const std::exception& e) {
+    std::printf("rows_100k: %s\n", e.what());
+  }
+}
+
 void bench_rows() {
   using namespace vm::datatool;
   using vm::bench::best_ms;
@@ -48,7 +72,7 @@ void bench_rows() {
   try {
     vm::DiskFiles disk;
     const std::string data = scratch.dir + "data";
-    write_long_story(disk, data, {100000, 5000});
+    write_long_story(disk, data, kRowsShape);
     const vm::DataFolder folder(disk, data);
     const std::string script = folder.read_script();
     const std::string choices = folder.read_choices();

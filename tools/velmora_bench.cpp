@@ -2,8 +2,6 @@
 // translucent panel blend, presenting a frame, and one typed character.
 // Prints one figure per line as "name value unit". Needs a display (run it
 // under Xvfb on a machine without one).
-#include <unistd.h>
-
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
@@ -17,11 +15,9 @@
 
 #include "app/game.h"
 #include "app/main_form.h"
-#include "data/long_story.h"
 #include "graphics/scene.h"
 #include "graphics/surface.h"
 #include "message/message.h"
-#include "platform/common/disk_files.h"
 #include "platform/desktop/desktop.h"
 
 void bench_transitions(vm::Platform& pf, const char* suffix);
@@ -30,24 +26,12 @@ void bench_paths(const std::string& demo_dir);
 void bench_rows();
 void bench_rollback(const std::string& demo);
 void bench_game(const std::string& program, const std::string& data_dir);
-void bench_rows_memory(const std::string& program, const std::string& demo_dir,
-                       const std::string& long_dir);
+void bench_rows_game_memory(const std::string& program, const std::string& demo_dir);
 void bench_tune_change(const std::string& data_dir);
 
 namespace {
 
 using Clock = std::chrono::steady_clock;
-
-// The real game's memory at its title on a story of 100,000 rows and 5,000
-// choices, written for the run into a scratch folder.
-void bench_long_story_memory(const std::string& program, const std::string& demo_dir) {
-  const std::filesystem::path dir =
-      std::filesystem::temp_directory_path() / ("velmora_bench_rows_" + std::to_string(getpid()));
-  vm::DiskFiles disk;
-  vm::datatool::write_long_story(disk, dir.string() + "/", {.rows = 100000, .choices = 5000});
-  bench_rows_memory(program, demo_dir, dir.string() + "/");
-  std::filesystem::remove_all(dir);
-}
 
 // Keeps the optimiser from dropping work whose result is never read.
 void keep(void* p) {
@@ -203,7 +187,7 @@ int bench_main(int argc, char** argv) {
   if (game_only || argc == 1) {
     bench_game(vm::program_dir() + "velmora", vm::program_dir() + "data/");
     bench_tune_change(vm::program_dir() + "data/");
-    bench_long_story_memory(vm::program_dir() + "velmora", vm::program_dir() + "data/");
+    bench_rows_game_memory(vm::program_dir() + "velmora", vm::program_dir() + "data/");
     if (game_only) return 0;
   }
   bench_paths(data_folder());

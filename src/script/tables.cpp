@@ -41,26 +41,46 @@ void fail(LoadReport* report, const DataError& e) {
   report->errors.push_back(e);
 }
 
+// Where a row goes past its table's bound: its file and line, and what the
+// table holds ("script rows").
+struct PastEnd {
+  const char* file;
+  int line;
+  int bound;
+  const char* rows;
+};
+
 // Adds a row while the table has room; the first row past its bound is the
 // one reported, where the game stops.
-template <class Row>
-void append_row(std::vector<Row>& table, Row&& row, int bound, const DataError& past_end,
-                bool& full, LoadReport* report) {
-  if (static_cast<int>(table.size()) < bound) {
-    table.push_back(std::move(row));
+template <class Table, class Row>
+void append_row(Table& table, Row&& row, const PastEnd& at, bool& full, LoadReport* report) {
+  if (static_cast<int>(table.size()) < at.bound) {
+    table.push_back(std::forward<Row>(row));
     return;
   }
-  if (!full) fail(report, past_end);
+  if (!full)
+    fail(report,
+         DataError(at.file, at.line, "", "more than " + std::to_string(at.bound) + " " + at.rows));
   full = true;
 }
 
-}  // namespace
+using RowTexts = std::array<std::string_view, ScriptRows::kTexts>;
 
-namespace {
-
-// The ten texts of a row, in the order of its fields.
-std::array<std::string_view, ScriptRows::kTexts> texts_of(const ScriptRow& r) {
+// The ten texts of a row, in the order of its fields, and back.
+RowTexts texts_of(const ScriptRow& r) {
   return {r.cmd, r.place, r.doll, r.face, r.spare7, r.speaker, r.text, r.value, r.spare11, r.subst};
+}
+void set_texts(ScriptRow& r, const RowTexts& t) {
+  r.cmd = t[0];
+  r.place = t[1];
+  r.doll = t[2];
+  r.face = t[3];
+  r.spare7 = t[4];
+  r.speaker = t[5];
+  r.text = t[6];
+  r.value = t[7];
+  r.spare11 = t[8];
+  r.subst = t[9];
 }
 
 }  // namespace
@@ -70,8 +90,9 @@ ScriptRows::Packed ScriptRows::pack(const ScriptRow& row) {
   // they are gathered first, so that growing the buffer cannot move them.
   std::string joined;
   std::array<uint32_t, kTexts> ends{};
+  const RowTexts texts = texts_of(row);
   for (size_t k = 0; k < kTexts; ++k) {
-    joined += texts_of(row)[k];
+    joined += texts[k];
     ends[k] = static_cast<uint32_t>(joined.size());
   }
   Packed p;
@@ -104,7 +125,7 @@ ScriptRow ScriptRows::operator[](size_t i) const {
     for (size_t k = 0; k < kTexts; ++k) ends[k] = p.ends[k];
   }
   const std::string_view all(text_);
-  std::array<std::string_view, kTexts> t;
+  RowTexts t;
   uint32_t from = 0;
   for (size_t k = 0; k < kTexts; ++k) {
     t[k] = all.substr(p.start + from, ends[k] - from);
@@ -115,16 +136,7 @@ ScriptRow ScriptRows::operator[](size_t i) const {
   r.jump = p.jump;
   r.line = p.line;
   r.fields = p.fields;
-  r.cmd = t[0];
-  r.place = t[1];
-  r.doll = t[2];
-  r.face = t[3];
-  r.spare7 = t[4];
-  r.speaker = t[5];
-  r.text = t[6];
-  r.value = t[7];
-  r.spare11 = t[8];
-  r.subst = t[9];
+  set_texts(r, t);
   return r;
 }
 
@@ -233,27 +245,14 @@ void read_script_rows(ScriptTables& t, const std::string& script_cp932, LoadRepo
       r.fields = static_cast<int>(std::min<size_t>(l.fields.size(), UINT16_MAX));
       r.num = num_field(l, 0, sfile, "num", report);
       if (!l.fields[2].empty()) r.jump = num_field(l, 2, sfile, "jump", report);
+      RowTexts views;
       for (size_t k = 0; k < ScriptRows::kTexts; ++k) {
         texts[k].clear();
         decode.append(l.fields[kTextFields[k]], texts[k]);
+        views[k] = texts[k];
       }
-      r.cmd = texts[0];
-      r.place = texts[1];
-      r.doll = texts[2];
-      r.face = texts[3];
-      r.spare7 = texts[4];
-      r.speaker = texts[5];
-      r.text = texts[6];
-      r.value = texts[7];
-      r.spare11 = texts[8];
-      r.subst = texts[9];
-      if (static_cast<int>(t.Script_Table.size()) < kMaxScriptRows) {
-        t.Script_Table.push_back(r);
-      } else if (!full) {
-        full = true;
-        fail(report, DataError(sfile, l.line, "",
-                               "more than " + std::to_string(kMaxScriptRows) + " script rows"));
-      }
+      set_texts(r, views);
+      append_row(t.Script_Table, r, {sfile, l.line, kMaxScriptRows, "script rows"}, full, report);
     } catch (DataError& e) {
       fail(report, e);
     }
@@ -295,10 +294,7 @@ void read_choice_rows(ScriptTables& t, const std::string& choice_cp932, LoadRepo
       c.key = num_field(l, 0, cfile, "key", report);
       c.label = cp932_to_utf8(l.fields[1]);
       c.target = c.target_num = num_field(l, 2, cfile, "target", report);
-      append_row(t.SCT, std::move(c), kMaxChoiceRows,
-                 DataError(cfile, l.line, "",
-                           "more than " + std::to_string(kMaxChoiceRows) + " choice rows"),
-                 full, report);
+      append_row(t.SCT, std::move(c), {cfile, l.line, kMaxChoiceRows, "choice rows"}, full, report);
     } catch (DataError& e) {
       fail(report, e);
     }

@@ -621,7 +621,7 @@ namespace {
 // saved in it.
 std::string long_script(bool moved_scene) {
   std::string s = utf8_to_cp932("0010,,,,,,,,はじまり,,,,\r\n") + "0010,g0,5000,,,,,,,,,,\r\n";
-  char num[8];
+  char num[16];
   for (int seq = 2; seq < 99999; ++seq) {
     const int n = seq < 12345   ? 20 + seq / 4
                   : seq < 12400 ? (moved_scene ? 5005 : 5000)

@@ -283,7 +283,7 @@ TEST(LoadTables, LongStoriesLoadWholeAndEachRowKeepsItsTexts) {
   std::string many;
   const std::string long_text(70000, 'x');
   for (int i = 0; i < 12000; ++i) {
-    char num[8];
+    char num[16];
     std::snprintf(num, sizeof num, "%04d", i / 2);
     many += row(num, "", "", i == 777 ? long_text : utf8_to_cp932("行" + std::to_string(i)));
   }
