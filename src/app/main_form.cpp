@@ -435,6 +435,8 @@ int run_game(Platform& pf, const std::string& data_dir, const DevStart& dev) {
   std::unique_ptr<FolderHold> folder;
   if (!pf.single_copy.other_copy_running()) folder = pf.single_copy.hold_data_folder(data_dir);
   if (!folder) {
+    // The refusal is titled with the name of the game the player started.
+    pf.window.set_app_name(game_title(*read_game_words(pf.files, data_dir, pf.log)));
     pf.dialogs.message_box("既に起動しています。", Buttons::Ok);
     return 1;
   }

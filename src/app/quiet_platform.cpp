@@ -27,7 +27,7 @@ class QuietPlatform::QWindow : public Window {
   void show() override { w_.show(); }
   void set_view(int scale, bool full_screen) override { w_.set_view(scale, full_screen); }
   int largest_window_scale() override { return w_.largest_window_scale(); }
-  void present(const Image& frame) override {
+  void present(Image& frame) override {
     if (!q_.quiet_) w_.present(frame);
   }
   bool shows_frames() override { return !q_.quiet_ && w_.shows_frames(); }

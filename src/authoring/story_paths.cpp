@@ -7,7 +7,6 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
-#include <functional>
 #include <ostream>
 #include <set>
 #include <stdexcept>
@@ -394,13 +393,23 @@ class Explorer {
 
 // ------------------------------------------------------------- paths ---
 
-// Every complete path, in the order of the picks, up to max_paths.
+// Every complete path, in the order of the picks, up to max_paths. The walk
+// keeps its own stack of menus: a story may hold more menus one after the
+// other than the program's stack holds calls.
 void list_every_path(const ExploreOptions& opt, Exploration& ex) {
   std::vector<bool> on_path(ex.nodes.size(), false);
   StoryPath path;
   int64_t rows = 0;
-  std::function<void(int)> walk = [&](int seg_id) {
-    if (ex.paths_cut) return;
+  struct Open {
+    int node, next_box, seg_in;  // the menu, its next pick, the run that led to it
+  };
+  std::vector<Open> open;
+  auto leave = [&](int seg_id) {
+    rows -= ex.segments[static_cast<size_t>(seg_id)].rows;
+    path.segments.pop_back();
+  };
+  // Takes the run seg_id; true when it stops at a menu now open.
+  auto enter = [&](int seg_id) {
     const Segment& seg = ex.segments[static_cast<size_t>(seg_id)];
     path.segments.push_back(seg_id);
     rows += seg.rows;
@@ -413,23 +422,33 @@ void list_every_path(const ExploreOptions& opt, Exploration& ex) {
         ex.paths.push_back(std::move(done));
       }
     } else if (!on_path[static_cast<size_t>(seg.next)]) {
+      on_path[static_cast<size_t>(seg.next)] = true;
+      open.push_back({seg.next, 0, seg_id});
+      return true;
+    } else {
       // A pick that leads back to a menu already on this path starts a loop
       // the player may go round; the path through it is the one without it.
-      const ChoiceNode& n = ex.nodes[static_cast<size_t>(seg.next)];
-      on_path[static_cast<size_t>(seg.next)] = true;
-      for (int i = 0; i < n.count; ++i) {
-        path.picks.emplace_back(seg.next, i);
-        walk(n.segment[static_cast<size_t>(i)]);
-        path.picks.pop_back();
-      }
-      on_path[static_cast<size_t>(seg.next)] = false;
-    } else {
       ex.choice_loops = true;
     }
-    rows -= seg.rows;
-    path.segments.pop_back();
+    leave(seg_id);
+    return false;
   };
-  walk(0);
+  enter(0);
+  while (!open.empty() && !ex.paths_cut) {
+    Open& o = open.back();
+    const ChoiceNode& n = ex.nodes[static_cast<size_t>(o.node)];
+    if (o.next_box < n.count) {
+      const int box = o.next_box++;
+      path.picks.emplace_back(o.node, box);
+      if (!enter(n.segment[static_cast<size_t>(box)])) path.picks.pop_back();
+      continue;
+    }
+    on_path[static_cast<size_t>(o.node)] = false;
+    const int seg_in = o.seg_in;
+    open.pop_back();
+    leave(seg_in);
+    if (!open.empty()) path.picks.pop_back();
+  }
 }
 
 // A covering set: paths added one at a time, each taking something no path
@@ -520,9 +539,50 @@ class Cover {
     }
   }
 
-  // Takes the path on from segment s to an end. With want, only an end with
-  // something new on the way will do; false when none can be reached.
-  bool extend(int s, bool want) {
+  // A menu open on the path being built: the pick last tried (its rank r,
+  // its box i) and the run that led to it.
+  struct Open {
+    int node;
+    bool want;
+    int r = 0, i = -1;
+    int seg_in;
+  };
+  std::vector<Open> open_;
+
+  // 0 for a pick no path took, 1 for one before something new, 2 for any.
+  int rank(int node, int i) const {
+    const auto k = static_cast<size_t>(node);
+    if (!picks_done_[k][static_cast<size_t>(i)]) return 0;
+    const ChoiceNode& n = ex_.nodes[k];
+    return needy_seg_[static_cast<size_t>(n.segment[static_cast<size_t>(i)])] ? 1 : 2;
+  }
+
+  // The menu's next pick to try, a new one first, then one before something
+  // new, then (unless only something new will do) any; false when none is
+  // left.
+  bool next_pick(Open& o) const {
+    const int count = ex_.nodes[static_cast<size_t>(o.node)].count;
+    for (;;) {
+      if (++o.i >= count) {
+        o.i = -1;
+        if (++o.r >= 3 || (o.want && o.r == 2)) return false;
+        continue;
+      }
+      if (rank(o.node, o.i) == o.r) return true;
+    }
+  }
+
+  void leave(int s) {
+    rows_ -= ex_.segments[static_cast<size_t>(s)].rows;
+    path_.segments.pop_back();
+  }
+
+  enum class Entered { End, Menu, No };
+
+  // Takes the path into segment s. With want, only an end with something new
+  // on the way will do: an end reached without is no end (No). A menu worth
+  // trying is opened (Menu); a menu already on the path is a loop.
+  Entered enter(int s, bool want) {
     const Segment& seg = ex_.segments[static_cast<size_t>(s)];
     path_.segments.push_back(s);
     rows_ += seg.rows;
@@ -530,67 +590,94 @@ class Cover {
     if (rows_ > opt_.max_rows || seg.end != PathEnd::Choice) {
       if (!want) {
         path_.end = rows_ > opt_.max_rows ? PathEnd::Runaway : seg.end;
-        return true;
+        return Entered::End;
       }
-    } else if (pick_at(seg.next, want)) {
-      return true;
+    } else {
+      const auto k = static_cast<size_t>(seg.next);
+      if (!on_path_[k] && !(want ? no_gain_[k] || !needy_node_[k] : no_end_[k])) {
+        on_path_[k] = true;
+        open_.push_back({seg.next, want, 0, -1, s});
+        return Entered::Menu;
+      }
     }
-    rows_ -= seg.rows;
-    path_.segments.pop_back();
-    return false;
+    leave(s);
+    return Entered::No;
   }
 
-  // A pick of menu k that leads on to an end: a new pick first, then one
-  // before something new, then any. A menu already on the path is a loop.
-  bool pick_at(int node, bool want) {
-    const auto k = static_cast<size_t>(node);
-    if (on_path_[k] || (want ? no_gain_[k] || !needy_node_[k] : no_end_[k])) return false;
-    on_path_[k] = true;
-    const ChoiceNode& n = ex_.nodes[k];
-    auto rank = [&](int i) {
-      if (!picks_done_[k][static_cast<size_t>(i)]) return 0;
-      return needy_seg_[static_cast<size_t>(n.segment[static_cast<size_t>(i)])] ? 1 : 2;
-    };
-    bool done = false;
-    for (int r = 0; r < 3 && !done && !(want && r == 2); ++r)
-      for (int i = 0; i < n.count && !done; ++i) {
-        if (rank(i) != r) continue;
-        path_.picks.emplace_back(node, i);
-        done = extend(n.segment[static_cast<size_t>(i)], want && r > 0);
-        if (!done) path_.picks.pop_back();
+  // Takes the path on from segment s to an end, trying the picks of each
+  // menu in turn; false when none can be reached. The menus tried are kept
+  // on a stack of their own: a story may hold more of them one after the
+  // other than the program's stack holds calls.
+  bool extend(int s, bool want) {
+    open_.clear();
+    if (enter(s, want) == Entered::End) return true;
+    while (!open_.empty()) {
+      Open& o = open_.back();
+      if (next_pick(o)) {
+        const ChoiceNode& n = ex_.nodes[static_cast<size_t>(o.node)];
+        path_.picks.emplace_back(o.node, o.i);
+        const Entered e = enter(n.segment[static_cast<size_t>(o.i)], o.want && o.r > 0);
+        if (e == Entered::End) {
+          for (const Open& done : open_) on_path_[static_cast<size_t>(done.node)] = false;
+          open_.clear();
+          return true;
+        }
+        if (e == Entered::No) path_.picks.pop_back();
+        continue;
       }
-    on_path_[k] = false;
-    if (!done) (want ? no_gain_ : no_end_)[k] = true;
-    return done;
+      // No pick of this menu leads on to an end.
+      const auto k = static_cast<size_t>(o.node);
+      on_path_[k] = false;
+      (o.want ? no_gain_ : no_end_)[k] = true;
+      const int seg_in = o.seg_in;
+      open_.pop_back();
+      leave(seg_in);
+      if (!open_.empty()) path_.picks.pop_back();
+    }
+    return false;
   }
 };
 
-// All complete paths, counted per menu, when no pick leads back.
+// All complete paths, counted per menu, when no pick leads back; the menus
+// counted are kept on a stack of their own, however many follow each other.
 void count_paths(Exploration& ex) {
   std::vector<double> count(ex.nodes.size(), -1);
   std::vector<int> state(ex.nodes.size(), 0);  // 0 new, 1 open, 2 done
-  bool loop = false;
-  std::function<double(int)> paths_from_segment;
-  std::function<double(int)> paths_from_node = [&](int node) -> double {
-    auto& st = state[static_cast<size_t>(node)];
-    if (st == 1) {
-      loop = true;
+  struct Open {
+    int node, next_box;
+    double sum;
+  };
+  std::vector<Open> open;
+  // The paths from a run on, or -1 when its menu is now open to be counted.
+  auto from_segment = [&](int seg_id) -> double {
+    const Segment& seg = ex.segments[static_cast<size_t>(seg_id)];
+    if (seg.end != PathEnd::Choice) return 1.0;
+    const auto k = static_cast<size_t>(seg.next);
+    if (state[k] == 1) {
+      ex.choice_loops = true;
       return 0;
     }
-    if (st == 2) return count[static_cast<size_t>(node)];
-    st = 1;
-    double sum = 0;
-    const ChoiceNode& n = ex.nodes[static_cast<size_t>(node)];
-    for (int i = 0; i < n.count; ++i) sum += paths_from_segment(n.segment[static_cast<size_t>(i)]);
-    st = 2;
-    return count[static_cast<size_t>(node)] = sum;
+    if (state[k] == 2) return count[k];
+    state[k] = 1;
+    open.push_back({seg.next, 0, 0});
+    return -1;
   };
-  paths_from_segment = [&](int seg_id) -> double {
-    const Segment& seg = ex.segments[static_cast<size_t>(seg_id)];
-    return seg.end == PathEnd::Choice ? paths_from_node(seg.next) : 1.0;
-  };
-  ex.path_count = paths_from_segment(0);
-  if (loop) ex.choice_loops = true;
+  double total = std::max(0.0, from_segment(0));
+  while (!open.empty()) {
+    Open& o = open.back();
+    const ChoiceNode& n = ex.nodes[static_cast<size_t>(o.node)];
+    if (o.next_box < n.count) {
+      const double v = from_segment(n.segment[static_cast<size_t>(o.next_box++)]);
+      if (v >= 0) open.back().sum += v;
+      continue;
+    }
+    const auto k = static_cast<size_t>(o.node);
+    state[k] = 2;
+    count[k] = o.sum;
+    open.pop_back();
+    (open.empty() ? total : open.back().sum) += count[k];
+  }
+  ex.path_count = total;
 }
 
 // ----------------------------------------------------------- findings ---

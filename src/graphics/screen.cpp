@@ -42,40 +42,67 @@ bool visible_rect(const Surface& s, int& x0, int& y0, int& x1, int& y1) {
   return x0 < x1 && y0 < y1;
 }
 
-}  // namespace
+// A full-screen picture laid from the top-left corner, as much of it as the
+// screen holds.
+void lay(Image& frame, const Image& im) {
+  for (int y = 0; y < std::min(im.h, kScreenH); ++y)
+    std::copy(&im.px[static_cast<size_t>(y) * im.w],
+              &im.px[static_cast<size_t>(y) * im.w + std::min(im.w, kScreenW)],
+              &frame.px[static_cast<size_t>(y) * kScreenW]);
+}
 
-Image compose_screen(const ScreenState& screen) {
-  Image frame(kScreenW, kScreenH, screen.Form_Canvas.back_color);
-  auto lay = [&frame](const Image& im) {
-    for (int y = 0; y < std::min(im.h, kScreenH); ++y)
-      std::copy(&im.px[static_cast<size_t>(y) * im.w],
-                &im.px[static_cast<size_t>(y) * im.w + std::min(im.w, kScreenW)],
-                &frame.px[static_cast<size_t>(y) * kScreenW]);
-  };
-  lay(screen.Form_Canvas.img);
-  if (screen.Pic_Main.visible) lay(screen.Pic_Main.img);
-  for (const Surface* s : screen.layers) {
-    if (!shown_on_screen(*s)) continue;
-    int x0, y0, x1, y1;
-    if (!visible_rect(*s, x0, y0, x1, y1)) continue;
-    int ox, oy;
-    absolute_origin(*s, ox, oy);
-    for (int y = y0; y < y1; ++y) {
-      const uint32_t* src = &s->img.px[static_cast<size_t>(y - oy) * s->img.w + (x0 - ox)];
-      uint32_t* dst = &frame.px[static_cast<size_t>(y) * kScreenW + x0];
-      if (s->keyed) {
-        for (int x = 0; x < x1 - x0; ++x)
-          if (src[x] != 0) dst[x] = src[x];
-      } else {
-        std::copy(src, src + (x1 - x0), dst);
-      }
+bool covers_screen(const Image& im) {
+  return im.w >= kScreenW && im.h >= kScreenH;
+}
+
+void lay_area(Image& frame, const Surface& s) {
+  int x0, y0, x1, y1;
+  if (!visible_rect(s, x0, y0, x1, y1)) return;
+  int ox, oy;
+  absolute_origin(s, ox, oy);
+  for (int y = y0; y < y1; ++y) {
+    const uint32_t* src = &s.img.px[static_cast<size_t>(y - oy) * s.img.w + (x0 - ox)];
+    uint32_t* dst = &frame.px[static_cast<size_t>(y) * kScreenW + x0];
+    if (s.keyed) {
+      for (int x = 0; x < x1 - x0; ++x)
+        if (src[x] != 0) dst[x] = src[x];
+    } else {
+      std::copy(src, src + (x1 - x0), dst);
     }
   }
+}
+
+}  // namespace
+
+void compose_screen(const ScreenState& screen, Image& frame) {
+  if (frame.w != kScreenW || frame.h != kScreenH) frame.resize(kScreenW, kScreenH);
+  // A shown Pic_Main that fills the screen hides the window's own colour and
+  // surface: it alone is the picture's ground.
+  if (screen.Pic_Main.visible && covers_screen(screen.Pic_Main.img)) {
+    lay(frame, screen.Pic_Main.img);
+  } else {
+    if (!covers_screen(screen.Form_Canvas.img))
+      std::fill(frame.px.begin(), frame.px.end(), screen.Form_Canvas.back_color);
+    lay(frame, screen.Form_Canvas.img);
+    if (screen.Pic_Main.visible) lay(frame, screen.Pic_Main.img);
+  }
+  for (const Surface* s : screen.layers)
+    if (shown_on_screen(*s)) lay_area(frame, *s);
+}
+
+Image compose_screen(const ScreenState& screen) {
+  Image frame;
+  compose_screen(screen, frame);
   return frame;
 }
 
 void present_screen(const ScreenState& screen, Window& window) {
-  if (window.shows_frames()) window.present(compose_screen(screen));
+  if (!window.shows_frames()) return;
+  // One frame's room, used again for every frame: the window hands back the
+  // room of the one it showed before.
+  static Image frame;
+  compose_screen(screen, frame);
+  window.present(frame);
 }
 
 const Surface* surface_at(const ScreenState& screen, int x, int y) {

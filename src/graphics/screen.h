@@ -74,8 +74,10 @@ ScreenSnapshot snapshot(const ScreenState& s);
 void restore(ScreenState& s, const ScreenSnapshot& k);
 
 // Composes the main window's own surface, Pic_Main (when shown) and the
-// visible child areas into one 640 x 480 frame.
+// visible child areas into one 640 x 480 frame; into `frame` rewrites every
+// pixel of it, whatever it held.
 Image compose_screen(const ScreenState& screen);
+void compose_screen(const ScreenState& screen, Image& frame);
 
 // Composes and puts the frame on screen at once.
 void present_screen(const ScreenState& screen, Window& window);

@@ -56,7 +56,10 @@ class Window {
   // on the screen the window is on (at least 1).
   virtual int largest_window_scale() = 0;
   // Puts a finished 640 x 480 frame on screen at once, running no other event.
-  virtual void present(const Image& frame) = 0;
+  // The window may keep the frame's pixels and hand back, in their place, a
+  // picture whose contents the caller overwrites: typing puts a frame on
+  // screen for every character, and no frame need be copied whole.
+  virtual void present(Image& frame) = 0;
   // False while frames would not be seen (the game rebuilding an earlier
   // moment behind the scenes): the frame need not even be composed.
   virtual bool shows_frames() { return true; }

@@ -215,6 +215,18 @@ TEST_F(GameWordsRun, MessageBoxesCarryTheGamesNameOrTheEngines) {
     EXPECT_EQ(asked.event(0).caption, name);
     EXPECT_EQ(s.hl.app_name(), name);
   }
+  // A second copy started on the same game is refused in the game's name.
+  Headless first, second;
+  first.at(test::kMenuReadyMs, [&] {
+    second.close(600000);
+    EXPECT_EQ(run_game(second.platform(), data), 1);
+  });
+  first.close(test::kMenuReadyMs + 100);
+  EXPECT_EQ(run_game(first.platform(), data), 0);
+  const auto refused =
+      events(second, LogKind::Dialog).where(&LogEvent::text, "既に起動しています。");
+  ASSERT_EQ(refused.count(), 1);
+  EXPECT_EQ(refused.event(0).caption, "潮騒の鐘");
   std::filesystem::remove(data + "/11.dat");
   test::Session broken;
   broken.run(data);

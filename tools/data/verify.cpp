@@ -42,6 +42,11 @@ namespace fs = std::filesystem;
 // gets longer: the game types every character of every message.
 constexpr int kPlayTimeoutS = 180;
 constexpr int kPlayTimeoutMessagesPerS = 20;
+// The settings every play is given, in the scratch folder: text shown whole
+// rather than typed. Where a path goes does not hang on the text speed, and
+// typing puts a frame on screen for every character of every message.
+constexpr const char* kPlaySettings = "play.ini";
+constexpr const char* kPlaySettingsText = "[text]\nspeed=instant\n";
 
 // SIGINT or SIGTERM, once one came: the plays stop, the scratch folder goes.
 // The handler only notes the signal; the loops that wait look at it.
@@ -161,14 +166,14 @@ Played read_log(const std::string& log) {
 
 // Runs velmora-play with its output into log_path; false when it had to be
 // stopped.
-bool run_play(const std::string& play, const std::string& data, const std::string& input,
-              const std::string& out_dir, const std::string& log_path, int timeout_s,
-              std::string& error) {
+bool run_play(const std::string& play, const std::string& settings, const std::string& data,
+              const std::string& input, const std::string& out_dir, const std::string& log_path,
+              int timeout_s, std::string& error) {
   posix_spawn_file_actions_t fa;
   posix_spawn_file_actions_init(&fa);
   posix_spawn_file_actions_addopen(&fa, 1, log_path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
   posix_spawn_file_actions_adddup2(&fa, 1, 2);
-  std::vector<std::string> args = {play, data, input, out_dir};
+  std::vector<std::string> args = {play, "--settings", settings, data, input, out_dir};
   std::vector<char*> argv;
   for (std::string& a : args) argv.push_back(a.data());
   argv.push_back(nullptr);
@@ -393,8 +398,8 @@ Outcome play_path(const std::string& play, const std::string& dir, const std::st
   const PathSummary want = summarize(story, ex, ex.paths[i]);
   const int timeout_s =
       kPlayTimeoutS + static_cast<int>(want.messages.size()) / kPlayTimeoutMessagesPerS;
-  const bool ended = !ec && run_play(play, play_dir + "data", input, play_dir, play_dir + "log.txt",
-                                     timeout_s, error);
+  const bool ended = !ec && run_play(play, work + kPlaySettings, play_dir + "data", input, play_dir,
+                                     play_dir + "log.txt", timeout_s, error);
   // A run killed before it wrote its log played nothing it can tell.
   const Result<std::string> log = disk.read_whole(play_dir + "log.txt");
   Played got = read_log(log ? log.value() : std::string());
@@ -468,6 +473,10 @@ int verify_folder(const std::string& dir, std::ostream& out, std::ostream& err,
   std::ostringstream findings;
   DiskFiles disk;
   const Exploration ex = write_paths(disk, dir, work + "paths", findings, &story, options);
+  if (const Result<void> w = disk.replace_whole(work + kPlaySettings, kPlaySettingsText); !w) {
+    err << "velmora-data: " << w.error().what() << "\n";
+    return 2;
+  }
   out << findings.str() << describe_paths(ex) << "\n";
 
   const size_t count = ex.paths.size();

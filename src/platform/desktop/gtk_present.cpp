@@ -75,7 +75,7 @@ void copy_changed_runs(uint32_t* dst, const uint32_t* src, int w, int y, cairo_r
 
 }  // namespace
 
-void GtkMainWindow::present(const Image& frame) {
+void GtkMainWindow::present(Image& frame) {
   if (frame.w <= 0 || frame.h <= 0) return;
   if (cairo_image_surface_get_width(frame_) != frame.w ||
       cairo_image_surface_get_height(frame_) != frame.h) {

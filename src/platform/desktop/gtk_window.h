@@ -45,7 +45,7 @@ class GtkMainWindow : public Window {
   void show() override;
   void set_view(int scale, bool full_screen) override;
   int largest_window_scale() override;
-  void present(const Image& frame) override;
+  void present(Image& frame) override;
   void do_events() override;
   void wait_events() override;
   bool close_requested() override;

@@ -38,10 +38,10 @@ class HeadlessWindow : public Window {
   void set_app_name(const std::string& name) override { h_.app_name_ = name; }
   void set_busy_cursor(bool) override {}
   void show() override {}
-  void present(const Image& frame) override {
-    h_.last_frame_ = frame;
+  void present(Image& frame) override {
+    std::swap(h_.last_frame_, frame);
     ++h_.present_count_;
-    if (h_.on_present) h_.on_present(frame, h_.now_);
+    if (h_.on_present) h_.on_present(h_.last_frame_, h_.now_);
   }
   void do_events() override { h_.dispatch_due(); }
   bool close_requested() override {
