@@ -1,5 +1,6 @@
 #include "app/read_log.h"
 
+#include <algorithm>
 #include <map>
 
 #include "platform/errors.h"
@@ -10,8 +11,15 @@ namespace {
 
 constexpr const char* kHeader = "VELMORA READ 1";
 // Written whole after this many newly read messages, so that a game killed
-// on the way loses at most these.
+// on the way loses at most these; a long script's log, a longer file, is
+// written after one new mark in every thousand rows, so that what is written
+// over a reading grows with the story rather than with its square.
 constexpr int kMarksPerWrite = 8;
+constexpr size_t kRowsPerMark = 1000;
+
+size_t marks_per_write(const ReadLog& log) {
+  return std::max<size_t>(kMarksPerWrite, log.read.size() / kRowsPerMark);
+}
 
 int hex_value(char c) {
   if (c >= '0' && c <= '9') return c - '0';
@@ -102,7 +110,8 @@ void mark_read(ReadLog& log, Files& files, EventLog& events, const std::string& 
   if (row < 0 || static_cast<size_t>(row) >= log.read.size() || log.read[static_cast<size_t>(row)])
     return;
   log.read[static_cast<size_t>(row)] = true;
-  if (++log.unsaved >= kMarksPerWrite) save_read_log(log, files, events, data_dir);
+  if (static_cast<size_t>(++log.unsaved) >= marks_per_write(log))
+    save_read_log(log, files, events, data_dir);
 }
 
 void save_read_log(ReadLog& log, Files& files, EventLog& events, const std::string& data_dir) {

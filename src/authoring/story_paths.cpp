@@ -336,8 +336,8 @@ class Explorer {
       return Next::Row;
     }
     if (result == kShowMessage && !s.Cur_Text.empty()) {
-      r.pending += typing_ms(s.Cur_Text);
-      r.seg.events.push_back({PathEvent::Message, pos, 0, r.pending});
+      const int32_t typing = typing_ms(s.Cur_Text);
+      r.seg.events.push_back({PathEvent::Message, pos, 0, r.pending + typing, typing});
       r.pending = 0;
       // A place field naming the background on the screen: its transition
       // code is this message.
@@ -1096,8 +1096,8 @@ ClickPoint end_button_point() {
   return {560 + 32, 440 + 16};
 }
 
-std::string path_input(const Story& story, const Exploration& ex, const StoryPath& path,
-                       size_t id) {
+std::string path_input(const Story& story, const Exploration& ex, const StoryPath& path, size_t id,
+                       bool text_shown_whole) {
   const PathSummary sum = summarize(story, ex, path);
   std::string out = "# " + path_name(id) + ": " +
                     (sum.picks.empty() ? std::string("no choices") : join(sum.picks, " / ")) +
@@ -1122,7 +1122,7 @@ std::string path_input(const Story& story, const Exploration& ex, const StoryPat
       for (size_t c = 0; c < chars.size() && c < 16; ++c) start += chars[c];
       out += "# " + num4(story.tables.Script_Table[static_cast<size_t>(e.seq)].num) + " " + start +
              (chars.size() > 16 ? "…" : "") + "\n";
-      wait(e.ms + extra + kClickMs);
+      wait(e.ms - (text_shown_whole ? e.typing_ms : 0) + extra + kClickMs);
       click(message_point());
       extra = 0;
     }
@@ -1187,7 +1187,8 @@ Exploration write_paths(Files& files, const std::string& dir, const std::string&
   for (size_t i = 0; i < ex.paths.size(); ++i) {
     const size_t id = i + 1;
     const StoryPath& p = ex.paths[i];
-    to.replace(path_name(id) + ".txt", path_input(story, ex, p, id)).value_or_throw();
+    to.replace(path_name(id) + ".txt", path_input(story, ex, p, id, options.text_shown_whole))
+        .value_or_throw();
     const PathSummary sum = summarize(story, ex, p);
     std::vector<std::string> places, gallery;
     for (size_t k = 0; k < sum.places.size(); ++k) {

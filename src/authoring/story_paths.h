@@ -42,8 +42,10 @@ struct PathEvent {
   int32_t seq = 0;    // the row
   int16_t place = 0;  // Place: the background number
   // Message: virtual milliseconds from the previous click until this message
-  // is fully shown and waits (an upper bound, for the input file).
+  // is fully shown and waits (an upper bound, for the input file), and of
+  // those the typing at the normal text speed.
   int32_t ms = 0;
+  int32_t typing_ms = 0;
 };
 
 // A message box a path meets: a row that asks for what is not there.
@@ -95,6 +97,9 @@ struct ExploreOptions {
   // paths that between them run every row the story reaches, take every
   // pick of every menu and reach every end.
   bool all = false;
+  // The inputs written are timed for text shown whole (the "instant" text
+  // speed): a message waits for no typing.
+  bool text_shown_whole = false;
 };
 
 // Per row, how the paths met its place field: it showed the row's text as a
@@ -168,7 +173,9 @@ std::string describe_paths(const Exploration& ex);
 std::string describe_end(PathEnd end, int16_t hap, const std::string& error);
 
 // The velmora-play input that plays a path from the title to the end button.
-std::string path_input(const Story& story, const Exploration& ex, const StoryPath& path, size_t id);
+// With text_shown_whole, timed for the "instant" text speed.
+std::string path_input(const Story& story, const Exploration& ex, const StoryPath& path, size_t id,
+                       bool text_shown_whole = false);
 
 // velmora-data paths DIR OUTDIR: path-NNN.txt and paths.tsv; the findings go
 // to out. Returns the exploration for verify.

@@ -472,7 +472,9 @@ int verify_folder(const std::string& dir, std::ostream& out, std::ostream& err,
   Story story;
   std::ostringstream findings;
   DiskFiles disk;
-  const Exploration ex = write_paths(disk, dir, work + "paths", findings, &story, options);
+  ExploreOptions timed = options;
+  timed.text_shown_whole = true;  // as the plays show it
+  const Exploration ex = write_paths(disk, dir, work + "paths", findings, &story, timed);
   if (const Result<void> w = disk.replace_whole(work + kPlaySettings, kPlaySettingsText); !w) {
     err << "velmora-data: " << w.error().what() << "\n";
     return 2;

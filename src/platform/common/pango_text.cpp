@@ -4,7 +4,10 @@
 #include <pango/pangocairo.h>
 
 #include <algorithm>
+#include <cstdint>
 #include <string>
+#include <unordered_map>
+#include <vector>
 
 namespace vm {
 
@@ -94,9 +97,18 @@ TextCache& cache() {
 
 }  // namespace
 
-void PangoText::draw_text(Image& dst, int x, int y, const std::string& utf8, uint32_t colour,
-                          const Font& font) {
-  if (utf8.empty() || dst.w <= 0 || dst.h <= 0) return;
+namespace {
+
+// Which pixels of a text's box the glyphs cover, the box placed from the
+// text's origin. Without antialiasing a pixel is covered or not, whatever the
+// colour and whatever lies under it.
+struct TextMask {
+  int left = 0, top = 0, w = 0, h = 0;
+  std::vector<uint8_t> on;  // w * h, 1 where a glyph covers the pixel
+};
+
+TextMask render_mask(const std::string& utf8, const Font& font) {
+  TextMask m;
   PangoLayout* layout = cache().prepare(utf8, font);
   PangoRectangle ink, logical;
   pango_layout_get_pixel_extents(layout, &ink, &logical);
@@ -110,14 +122,11 @@ void PangoText::draw_text(Image& dst, int x, int y, const std::string& utf8, uin
     bottom = std::max(bottom, ink.y + ink.height);
   }
   const int sw = right - left, sh = bottom - top;
-  if (sw <= 0 || sh <= 0) return;
-  // Nothing of the box lands on the picture.
-  if (x + left >= dst.w || y + top >= dst.h || x + right <= 0 || y + bottom <= 0) return;
-
+  if (sw <= 0 || sh <= 0) return m;
   cairo_surface_t* surface = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, sw, sh);
   if (cairo_surface_status(surface) != CAIRO_STATUS_SUCCESS) {
     cairo_surface_destroy(surface);
-    return;
+    return m;
   }
   cairo_t* cr = cairo_create(surface);
   cairo_set_antialias(cr, CAIRO_ANTIALIAS_NONE);
@@ -126,23 +135,57 @@ void PangoText::draw_text(Image& dst, int x, int y, const std::string& utf8, uin
   pango_cairo_show_layout(cr, layout);
   cairo_destroy(cr);
   cairo_surface_flush(surface);
-
   const unsigned char* data = cairo_image_surface_get_data(surface);
   const int stride = cairo_image_surface_get_stride(surface);
-  const uint32_t c = colour & 0xFFFFFFu;
+  m = {left, top, sw, sh, std::vector<uint8_t>(static_cast<size_t>(sw) * sh, 0)};
   for (int j = 0; j < sh; ++j) {
-    const int dy = y + top + j;
-    if (dy < 0 || dy >= dst.h) continue;
     const uint32_t* row = reinterpret_cast<const uint32_t*>(data + static_cast<size_t>(j) * stride);
-    uint32_t* out = &dst.px[static_cast<size_t>(dy) * dst.w];
-    for (int i = 0; i < sw; ++i) {
-      const int dx = x + left + i;
-      if (dx < 0 || dx >= dst.w) continue;
-      // ARGB32, premultiplied; without antialiasing alpha is 0 or 255.
-      if ((row[i] >> 24) >= 128) out[dx] = c;
-    }
+    // ARGB32, premultiplied; without antialiasing alpha is 0 or 255.
+    for (int i = 0; i < sw; ++i)
+      m.on[static_cast<size_t>(j) * sw + i] = (row[i] >> 24) >= 128 ? 1 : 0;
   }
   cairo_surface_destroy(surface);
+  return m;
+}
+
+// The masks of short texts (a message is typed one character at a time,
+// each with its shadow), kept so that a character is laid out and drawn by
+// Pango once per font rather than at every cell. Bounded: past kMasksKept
+// the masks start again from none.
+constexpr size_t kMaskedBytes = 8;
+constexpr size_t kMasksKept = 2048;
+
+const TextMask& mask_of(const std::string& utf8, const Font& font, TextMask& scratch) {
+  if (utf8.size() > kMaskedBytes) return scratch = render_mask(utf8, font);
+  thread_local std::unordered_map<std::string, TextMask> masks;
+  std::string key = font.family;
+  key += '\0';
+  key += std::to_string(pixel_size(font.points));
+  key += font.bold ? 'b' : 'n';
+  key += utf8;
+  if (const auto found = masks.find(key); found != masks.end()) return found->second;
+  if (masks.size() >= kMasksKept) masks.clear();
+  return masks.emplace(std::move(key), render_mask(utf8, font)).first->second;
+}
+
+}  // namespace
+
+void PangoText::draw_text(Image& dst, int x, int y, const std::string& utf8, uint32_t colour,
+                          const Font& font) {
+  if (utf8.empty() || dst.w <= 0 || dst.h <= 0) return;
+  TextMask scratch;
+  const TextMask& m = mask_of(utf8, font, scratch);
+  const uint32_t c = colour & 0xFFFFFFu;
+  for (int j = 0; j < m.h; ++j) {
+    const int dy = y + m.top + j;
+    if (dy < 0 || dy >= dst.h) continue;
+    const uint8_t* on = &m.on[static_cast<size_t>(j) * m.w];
+    uint32_t* out = &dst.px[static_cast<size_t>(dy) * dst.w];
+    for (int i = 0; i < m.w; ++i) {
+      const int dx = x + m.left + i;
+      if (on[i] && dx >= 0 && dx < dst.w) out[dx] = c;
+    }
+  }
 }
 
 int PangoText::text_width(const std::string& utf8, const Font& font) {
