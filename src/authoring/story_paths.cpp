@@ -550,11 +550,12 @@ class Cover {
   std::vector<Open> open_;
 
   // 0 for a pick no path took, 1 for one before something new, 2 for any.
-  int rank(int node, int i) const {
-    const auto k = static_cast<size_t>(node);
-    if (!picks_done_[k][static_cast<size_t>(i)]) return 0;
+  int rank(const Open& o) const {
+    const auto k = static_cast<size_t>(o.node);
+    const auto i = static_cast<size_t>(o.i);
+    if (!picks_done_[k][i]) return 0;
     const ChoiceNode& n = ex_.nodes[k];
-    return needy_seg_[static_cast<size_t>(n.segment[static_cast<size_t>(i)])] ? 1 : 2;
+    return needy_seg_[static_cast<size_t>(n.segment[i])] ? 1 : 2;
   }
 
   // The menu's next pick to try, a new one first, then one before something
@@ -568,7 +569,7 @@ class Cover {
         if (++o.r >= 3 || (o.want && o.r == 2)) return false;
         continue;
       }
-      if (rank(o.node, o.i) == o.r) return true;
+      if (rank(o) == o.r) return true;
     }
   }
 

@@ -170,6 +170,7 @@ const TextMask& mask_of(const std::string& utf8, const Font& font, TextMask& scr
 
 }  // namespace
 
+// NOLINTNEXTLINE(bugprone-easily-swappable-parameters): every text service draws at x, y
 void PangoText::draw_text(Image& dst, int x, int y, const std::string& utf8, uint32_t colour,
                           const Font& font) {
   if (utf8.empty() || dst.w <= 0 || dst.h <= 0) return;
