@@ -5,6 +5,7 @@
 #include "authoring/story_paths.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <cstdio>
 #include <ostream>
@@ -455,7 +456,10 @@ void list_every_path(const ExploreOptions& opt, Exploration& ex) {
 // before it took (a run of rows, a pick of a menu), until nothing is left
 // that a path without loops can take. Each path prefers what is still new,
 // so a story whose menus all meet again is covered by as many paths as its
-// widest menu has picks.
+// widest menu has picks. Where a menu offers picks alike, a path that has
+// taken longer runs than its menus offered takes a shorter one next, and
+// the other way round: the paths come out of like lengths, and verify,
+// playing them side by side, waits the less for the longest.
 class Cover {
  public:
   Cover(const ExploreOptions& opt, Exploration& ex)
@@ -487,6 +491,7 @@ class Cover {
       }
       path_ = StoryPath{};
       rows_ = 0;
+      lean_ = 0;
       on_path_.assign(ex_.nodes.size(), false);
       no_gain_.assign(ex_.nodes.size(), false);
       no_end_.assign(ex_.nodes.size(), false);
@@ -510,6 +515,7 @@ class Cover {
   std::vector<bool> no_gain_, no_end_;  // nothing new after the menu, no end after it
   StoryPath path_;
   int64_t rows_ = 0;
+  int64_t lean_ = 0;  // rows taken beyond the menus' average picks, times their counts
 
   // Backwards from what no path took yet to every segment and menu before it.
   void find_needy() {
@@ -540,19 +546,55 @@ class Cover {
   }
 
   // A menu open on the path being built: the pick last tried (its rank r,
-  // its box i) and the run that led to it.
+  // its place i in the order the boxes are tried), the run that led to it,
+  // and what its pick added to the path's lean.
   struct Open {
     int node;
     bool want;
     int r = 0, i = -1;
     int seg_in;
+    std::array<int, 3> order{0, 1, 2};
+    int64_t lean = 0;
   };
   std::vector<Open> open_;
+
+  int64_t seg_rows(const ChoiceNode& n, int box) const {
+    return ex_.segments[static_cast<size_t>(n.segment[static_cast<size_t>(box)])].rows;
+  }
+
+  // A menu opened on the path, its boxes ordered longer run first while the
+  // path has leant to the short ones, shorter first otherwise.
+  Open opened(int node, bool want, int seg_in) const {
+    Open o{.node = node, .want = want, .seg_in = seg_in};
+    const ChoiceNode& n = ex_.nodes[static_cast<size_t>(node)];
+    const bool longer_first = lean_ <= 0;
+    std::stable_sort(o.order.begin(), o.order.begin() + n.count, [&](int a, int b) {
+      return longer_first ? seg_rows(n, a) > seg_rows(n, b) : seg_rows(n, a) < seg_rows(n, b);
+    });
+    return o;
+  }
+
+  int box(const Open& o) const { return o.order[static_cast<size_t>(o.i)]; }
+
+  // Takes the pick tried at o onto the path.
+  void pick(Open& o) {
+    const ChoiceNode& n = ex_.nodes[static_cast<size_t>(o.node)];
+    int64_t all = 0;
+    for (int b = 0; b < n.count; ++b) all += seg_rows(n, b);
+    o.lean = seg_rows(n, box(o)) * n.count - all;
+    lean_ += o.lean;
+    path_.picks.emplace_back(o.node, box(o));
+  }
+
+  void unpick(const Open& o) {
+    lean_ -= o.lean;
+    path_.picks.pop_back();
+  }
 
   // 0 for a pick no path took, 1 for one before something new, 2 for any.
   int rank(const Open& o) const {
     const auto k = static_cast<size_t>(o.node);
-    const auto i = static_cast<size_t>(o.i);
+    const auto i = static_cast<size_t>(box(o));
     if (!picks_done_[k][i]) return 0;
     const ChoiceNode& n = ex_.nodes[k];
     return needy_seg_[static_cast<size_t>(n.segment[i])] ? 1 : 2;
@@ -597,7 +639,7 @@ class Cover {
       const auto k = static_cast<size_t>(seg.next);
       if (!on_path_[k] && !(want ? no_gain_[k] || !needy_node_[k] : no_end_[k])) {
         on_path_[k] = true;
-        open_.push_back({seg.next, want, 0, -1, s});
+        open_.push_back(opened(seg.next, want, s));
         return Entered::Menu;
       }
     }
@@ -616,14 +658,16 @@ class Cover {
       Open& o = open_.back();
       if (next_pick(o)) {
         const ChoiceNode& n = ex_.nodes[static_cast<size_t>(o.node)];
-        path_.picks.emplace_back(o.node, o.i);
-        const Entered e = enter(n.segment[static_cast<size_t>(o.i)], o.want && o.r > 0);
+        pick(o);
+        const bool want_new = o.want && o.r > 0;
+        const Entered e = enter(n.segment[static_cast<size_t>(box(o))], want_new);
         if (e == Entered::End) {
           for (const Open& done : open_) on_path_[static_cast<size_t>(done.node)] = false;
           open_.clear();
           return true;
         }
-        if (e == Entered::No) path_.picks.pop_back();
+        // enter may have opened a menu and moved the stack: o is read again.
+        if (e == Entered::No) unpick(open_.back());
         continue;
       }
       // No pick of this menu leads on to an end.
@@ -633,7 +677,7 @@ class Cover {
       const int seg_in = o.seg_in;
       open_.pop_back();
       leave(seg_in);
-      if (!open_.empty()) path_.picks.pop_back();
+      if (!open_.empty()) unpick(open_.back());
     }
     return false;
   }
