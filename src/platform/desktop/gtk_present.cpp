@@ -85,6 +85,9 @@ void GtkMainWindow::present(Image& frame) {
   }
   cairo_region_t* changed = take_frame(frame);
   if (!changed) return;
+  // The pixels live on in the window's own surface: the frame's room goes
+  // back, so the game holds no second screen's worth between frames.
+  frame = Image{};
   const bool had_frame = have_frame_;
   have_frame_ = true;
   show_changed(changed, had_frame);
