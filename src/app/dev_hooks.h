@@ -4,10 +4,12 @@
 // none outside a dev run, and then nothing of it exists.
 #pragma once
 
+#include <memory>
 #include <string>
 
 #include "app/flows.h"
 #include "app/read_log.h"
+#include "assets/game_words.h"
 #include "choices/choices.h"
 #include "gallery/gallery.h"
 #include "menu/main_menu.h"
@@ -17,8 +19,9 @@ namespace vm {
 
 // What a dev run works with, handed to it by the game: the story's loop
 // (which it starts at a scene of its choosing), the read log that belongs to
-// the script it reloads, the choice menu it clears, and the gallery and the
-// title it leaves to start the story.
+// the script it reloads, the choice menu it clears, the gallery and the
+// title it leaves to start the story, and where the ending and the About box
+// keep the game's words it reads again (the story's own are in its state).
 struct DevView {
   StoryPlay play;
   ReadLog& read_log;
@@ -26,6 +29,8 @@ struct DevView {
   GalleryRoom gallery;
   TitleScreen title;
   Files& files;
+  std::shared_ptr<const GameWords>& ending_words;
+  std::shared_ptr<const GameWords>& about_words;
 };
 
 class DevHooks {

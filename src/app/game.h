@@ -96,7 +96,8 @@ struct Game {
   NoticeBoard notice_board() { return {app.Notice, app.notice_timer, screen, pf.text, pf.window}; }
   QuickSlot quick_slot() { return {slot_window(), story(), menu, notice_board()}; }
   DevView dev_view() {
-    return {story_play(), read_log, choice, gallery_room(), title_screen(), pf.files};
+    return {story_play(),   read_log, choice,       gallery_room(),
+            title_screen(), pf.files, ending.words, about.words};
   }
   Story story() {
     return {pf.window,   pf.clock,

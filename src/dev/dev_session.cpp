@@ -7,6 +7,7 @@
 #include "assets/assets.h"
 #include "assets/cp932.h"
 #include "assets/data_folder.h"
+#include "assets/game_words.h"
 #include "assets/picture_table.h"
 #include "authoring/check.h"
 #include "authoring/packing.h"
@@ -41,6 +42,10 @@ int picture_of(const std::string& name) {
     return -1;
   const int n = (name[0] - '0') * 10 + (name[1] - '0');
   return find_picture_entry(n) ? n : -1;
+}
+
+bool is_words(const std::string& name) {
+  return name == kGameWordsFile;
 }
 
 bool is_tune(const std::string& name) {
@@ -92,7 +97,7 @@ bool DevSession::on_key(int key) {
 }
 
 void DevSession::on_file_changed(const std::string& name) {
-  if (!is_text(name) && picture_of(name) < 0 && !is_tune(name)) return;
+  if (!is_text(name) && picture_of(name) < 0 && !is_tune(name) && !is_words(name)) return;
   changed_.insert(name);
   // From now: the last of a save's notices starts the wait.
   story_.window.set_timer_enabled(settle_timer_, false);
@@ -145,6 +150,11 @@ void DevSession::take_changes() {
       continue;
     }
     repack(n);
+    if (is_words(n)) {
+      reload_words();
+      redraw = true;  // the message shown speaks with the new words
+      continue;
+    }
     const int pic = picture_of(n);
     if (pic == 60) load_faces(story_.stage());
     // A background or a character now on screen is drawn again, by playing
@@ -175,7 +185,12 @@ void DevSession::repack(const std::string& name) {
   const DataFolder edit(v_.files, f_.edit);
   const DataFolder shadow(v_.files, f_.shadow);
   try {
-    if (!edit.has(name)) return;  // removed: the packed one stays until the next run
+    if (!edit.has(name)) {
+      // The game's words gone: the engine's own from now. Any other file
+      // removed: the packed one stays until the next run.
+      if (is_words(name) && shadow.has(name)) shadow.remove(name).value_or_throw();
+      return;
+    }
     std::string packed;
     const std::string bytes = datatool::pack_file(name, edit.read(name).value_or_throw(), packed);
     shadow.replace(packed, bytes).value_or_throw();
@@ -189,6 +204,20 @@ void DevSession::repack(const std::string& name) {
   } catch (const std::exception& e) {
     show_band({name + ": error: " + e.what()}, true);
   }
+}
+
+void DevSession::reload_words() {
+  WordsReading r = load_game_words(DataFolder(v_.files, f_.shadow));
+  std::vector<std::string> said;
+  for (const WordsProblem& p : r.problems) {
+    said.push_back(std::string(kGameWordsFile) + ":" + std::to_string(p.line) +
+                   ": error: " + p.text + "; the game keeps its own words there");
+    story_.log.record(LogEvent::warning(said.back()));
+  }
+  const auto words = std::make_shared<const GameWords>(std::move(r.words));
+  story_.assets.words = story_.msg.words = v_.ending_words = v_.about_words = words;
+  story_.window.set_app_name(game_title(*words));
+  if (!said.empty()) show_band(said, false);
 }
 
 bool DevSession::reload_texts(const std::set<std::string>& names) {

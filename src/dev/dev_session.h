@@ -78,6 +78,10 @@ class DevSession : public DevHooks {
   bool reload_texts(const std::set<std::string>& names);
   void apply_texts(const std::set<std::string>& packed);
   void repack(const std::string& name);
+  // game.ini again, as the game reads it at start-up: the labels, the name
+  // dialog, the closing lines and the credits from now on; what it cannot
+  // read is shown and keeps the engine's words.
+  void reload_words();
   // The scene the story is in, from its NUM's first row, as a load does.
   void restart_scene();
   void start_at(const SavedRecord& r, int16_t hap, bool defer = false);

@@ -429,5 +429,47 @@ TEST(DevRun, APathBreakIsAWarningShownOnceAboveTheMessageWindow) {
   EXPECT_NE(again.at(1, 340), kWarningBack) << "the same warning shown again on a reload";
 }
 
+// game.ini saved while the game plays: the scene starts again and its cast
+// speaks with the labels just given; a line the game cannot read is said as
+// check says it, and keeps the engine's words there. Removed, the engine's
+// own words come back with the scene started again.
+TEST(DevRun, TheGamesWordsSavedWhileItPlaysSpeakFromTheSceneStartedAgain) {
+  constexpr uint32_t kSaved = kMenuReady + 3000, kRemoved = kMenuReady + 14000;
+  DevPlay p;
+  p.hl.player_settings.self_voicing = true;
+  p.hl.click(kMenuReady, 300, 255);  // はじめから
+  for (uint32_t t = kMenuReady + 2000; t < kMenuReady + 30000; t += 2500) p.hl.click(t, 320, 240);
+  p.hl.at(kSaved, [&] {
+    write_bytes(p.edit + "/game.ini", "[cast]\n1=【ハル】\nno key here\n");
+    p.before = snapshot(p.edit);
+    p.hl.file_changed(p.hl.now(), "game.ini");
+  });
+  p.hl.at(kRemoved, [&] {
+    std::filesystem::remove(p.edit + "/game.ini");
+    p.before = snapshot(p.edit);
+    p.hl.file_changed(p.hl.now(), "game.ini");
+  });
+  p.play(kMenuReady + 32000);
+  EXPECT_EQ(p.code, 0);
+  auto spoken = [&](const char* text, uint32_t from, uint32_t to) {
+    int n = 0;
+    for (const LoggedEvent& e : p.hl.log().events())
+      if (e.at >= from && e.at < to && e.event.kind == LogKind::Speak &&
+          e.event.text.find(text) != std::string::npos)
+        ++n;
+    return n;
+  };
+  const char* const kOwn = "ハル、さて";
+  const char* const kEngines = "ソラノ、さて";
+  EXPECT_EQ(spoken(kOwn, 0, kSaved), 0);
+  EXPECT_GT(spoken(kOwn, kSaved, kRemoved), 0) << p.shown(0);
+  EXPECT_EQ(spoken(kEngines, kSaved, kRemoved), 0);
+  EXPECT_GT(spoken(kEngines, kRemoved, kMenuReady + 32000), 0) << p.shown(kRemoved);
+  EXPECT_EQ(
+      events(p.hl, LogKind::Warning).where(&LogEvent::text, Part{"game.ini:3: error: "}).count(), 1)
+      << events(p.hl).of(LogKind::Warning).last_line();
+  EXPECT_EQ(events(p.hl, LogKind::DevPacked).where(&LogEvent::file, "game.ini").count(), 1);
+}
+
 }  // namespace
 }  // namespace vm::test
