@@ -34,8 +34,6 @@ using test::write_bytes;
 
 namespace fs = std::filesystem;
 
-DiskFiles disk;
-
 // What the game made of the case's rows: the tables and the first added row.
 struct Read {
   ScriptTables t;
@@ -354,6 +352,7 @@ TEST_P(DataRules, GameCheckAndConvertersAgree) {
 
   // The check: an error exactly for the malformed forms, a warning where the
   // game reads a legal form otherwise than it looks; one finding at most.
+  DiskFiles disk;
   std::vector<std::string> found;
   for (const Finding& f : check_folder(disk, d)) found.push_back(f.line);
   std::string want = rule.finding;

@@ -452,6 +452,11 @@ int verify_folder(const std::string& dir, std::ostream& out, std::ostream& err,
   const std::string play = tools_dir() + "velmora-play";
   if (access(play.c_str(), X_OK) != 0) {
     err << "velmora-data: verify needs velmora-play beside velmora-data (" << play << ")\n";
+    // A build tree that made only the game and the data tool (the README's
+    // first command) makes the player too when asked.
+    if (access((tools_dir() + "CMakeCache.txt").c_str(), R_OK) == 0)
+      err << "velmora-data: build it with: cmake --build " << tools_dir()
+          << " --target velmora-play\n";
     return 2;
   }
   const StopSignals signals;
