@@ -6,8 +6,9 @@
 #   scripts/check_tidy.sh [BUILD_DIR]            check (BUILD_DIR: build)
 #   scripts/check_tidy.sh [BUILD_DIR] --update   record today's findings
 #
-# BUILD_DIR must be configured (cmake -S . -B build): its
-# compile_commands.json gives each file's flags. Runs two files at a time.
+# BUILD_DIR must be configured (cmake -S . -B build). The build compiles
+# files in units, so each file's own flags come from a tree configured
+# without them, in a scratch folder. Runs two files at a time.
 # A finding is recorded as its file, check and message, without its line, so
 # edits elsewhere in a file do not disturb it.
 set -e
@@ -20,17 +21,23 @@ if [ ! -f "$build/compile_commands.json" ]; then
 fi
 logs=$(mktemp -d)
 trap 'rm -rf "$logs"' EXIT
+tree="$logs/tree"
+if ! cmake -S . -B "$tree" -DCMAKE_UNITY_BUILD=OFF >"$logs/configure.log" 2>&1; then
+  cat "$logs/configure.log" >&2
+  echo "check_tidy: cannot configure a tree file by file" >&2
+  exit 2
+fi
 # The build's precompiled headers are the compiler's own and clang cannot
 # read them: clang-tidy reads the same headers as text instead, from copies
 # of them that have no precompiled form beside them.
 db="$logs/db"
 mkdir -p "$db/pch"
-for h in $(grep -o -- '-include [^ "]*cmake_pch\.hxx' "$build/compile_commands.json" | sort -u |
+for h in $(grep -o -- '-include [^ "]*cmake_pch\.hxx' "$tree/compile_commands.json" | sort -u |
   sed 's/^-include //'); do
   cp "$h" "$db/pch/$(basename "$(dirname "$h")").hxx"
 done
 sed -E "s#-include [^ \"]*/([^/ \"]+)/cmake_pch\.hxx#-include $db/pch/\1.hxx#g" \
-  "$build/compile_commands.json" >"$db/compile_commands.json"
+  "$tree/compile_commands.json" >"$db/compile_commands.json"
 # The build's warning flags are GCC's; clang-tidy's own compiler does not know
 # every one of them.
 find src -name '*.cpp' | LC_ALL=C sort |

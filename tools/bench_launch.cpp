@@ -24,7 +24,11 @@
 #include <thread>
 #include <vector>
 
+#include "bench_clock.h"
+
 namespace {
+
+using vm::bench::ms_since;
 
 namespace fs = std::filesystem;
 using Clock = std::chrono::steady_clock;
@@ -32,10 +36,6 @@ using namespace std::chrono_literals;
 
 constexpr int kScreenW = 640;
 constexpr int kScreenH = 480;
-
-double ms_since(Clock::time_point t0) {
-  return std::chrono::duration<double, std::milli>(Clock::now() - t0).count();
-}
 
 double median(std::vector<double> v) {
   if (v.empty()) return -1;

@@ -7,15 +7,14 @@
 #include <string>
 
 #include "app/game.h"
+#include "bench_clock.h"
 #include "graphics/scene.h"
 
 namespace {
 
-using Clock = std::chrono::steady_clock;
+using vm::bench::ms_since;
 
-double ms_since(Clock::time_point t0) {
-  return std::chrono::duration<double, std::milli>(Clock::now() - t0).count();
-}
+using Clock = std::chrono::steady_clock;
 
 // The screen surfaces a transition touches, laid out as at start-up.
 void prepare_screen(vm::Game& g) {

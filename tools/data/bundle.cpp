@@ -39,7 +39,7 @@ namespace {
 
 namespace fs = std::filesystem;
 
-constexpr const char* kUsage =
+constexpr const char* kBundleUsage =
     "usage: velmora-data bundle DATA_OR_EDIT_DIR [--name NAME] --id ID [--icon PNG]\n"
     "                           [--version V] [--license SPDX] OUT_DIR\n";
 // The sizes of the drawn icon; a given one keeps its own.
@@ -65,7 +65,7 @@ bool parse_bundle(const std::vector<std::string>& args, Bundle& b, std::ostream&
                       : a == "--license" ? &b.license
                                          : nullptr;
     if (to && !take_value(args, i, *to)) {
-      err << "velmora-data: " << a << " needs a value\n" << kUsage;
+      err << "velmora-data: " << a << " needs a value\n" << kBundleUsage;
       return false;
     }
     if (!to) plain.push_back(a);
@@ -80,7 +80,7 @@ bool parse_bundle(const std::vector<std::string>& args, Bundle& b, std::ostream&
     b.home = w.home.value_or("");
   }
   if (plain.size() != 2 || b.name.empty() || b.id.empty()) {
-    err << kUsage;
+    err << kBundleUsage;
     return false;
   }
   b.source = plain[0];

@@ -15,7 +15,7 @@ namespace {
 
 namespace fs = std::filesystem;
 
-std::string failure(const std::string& path, int err) {
+std::string copy_failure(const std::string& path, int err) {
   return path + ": " + std::strerror(err);
 }
 
@@ -23,19 +23,19 @@ std::string failure(const std::string& path, int err) {
 // that takes nothing leaves no reason behind; on a disk that means it is full.
 std::string copy_file_whole(const std::string& from, const std::string& to) {
   const int in = ::open(from.c_str(), O_RDONLY | O_CLOEXEC);
-  if (in < 0) return failure(from, errno);
+  if (in < 0) return copy_failure(from, errno);
   struct stat st {};
   if (::fstat(in, &st) != 0) {
     const int err = errno;
     ::close(in);
-    return failure(from, err);
+    return copy_failure(from, err);
   }
   const int out =
       ::open(to.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, (st.st_mode & 0777) | S_IWUSR);
   if (out < 0) {
     const int err = errno;
     ::close(in);
-    return failure(to, err);
+    return copy_failure(to, err);
   }
   std::string error;
   char chunk[65536];
@@ -43,19 +43,19 @@ std::string copy_file_whole(const std::string& from, const std::string& to) {
   while (error.empty()) {
     const ssize_t n = ::read(in, chunk, sizeof chunk);
     if (n < 0 && errno == EINTR) continue;
-    if (n < 0) error = failure(from, errno);
+    if (n < 0) error = copy_failure(from, errno);
     if (n <= 0) break;
     for (ssize_t done = 0; done < n && error.empty();) {
       errno = 0;
       const ssize_t w = ::write(out, chunk + done, static_cast<size_t>(n - done));
       if (w < 0 && errno == EINTR) continue;
-      if (w <= 0) error = failure(to, w == 0 || errno == 0 ? ENOSPC : errno);
+      if (w <= 0) error = copy_failure(to, w == 0 || errno == 0 ? ENOSPC : errno);
       if (w > 0) done += w;
     }
     copied += n;
   }
-  if (error.empty() && ::fsync(out) != 0) error = failure(to, errno);
-  if (::close(out) != 0 && error.empty()) error = failure(to, errno);
+  if (error.empty() && ::fsync(out) != 0) error = copy_failure(to, errno);
+  if (::close(out) != 0 && error.empty()) error = copy_failure(to, errno);
   ::close(in);
   if (error.empty() && copied != static_cast<long long>(st.st_size))
     error = from + ": changed while it was copied";
@@ -68,14 +68,14 @@ std::string copy_tree(const std::string& from, const std::string& to) {
     const std::string target = (fs::path(to) / e.path().filename()).string();
     std::string error;
     if (e.is_directory(ec)) {
-      if (!fs::create_directory(target, ec)) return failure(target, ec.value());
+      if (!fs::create_directory(target, ec)) return copy_failure(target, ec.value());
       error = copy_tree(e.path().string(), target);
     } else {
       error = copy_file_whole(e.path().string(), target);
     }
     if (!error.empty()) return error;
   }
-  return ec ? failure(from, ec.value()) : "";
+  return ec ? copy_failure(from, ec.value()) : "";
 }
 
 }  // namespace
@@ -88,12 +88,12 @@ Result<void> copy_folder_whole(const std::string& from, const std::string& to) {
   fs::remove_all(part, ec);
   fs::create_directories(fs::path(target).parent_path(), ec);
   std::string error;
-  if (!fs::create_directory(part, ec)) error = failure(part, ec ? ec.value() : EEXIST);
+  if (!fs::create_directory(part, ec)) error = copy_failure(part, ec ? ec.value() : EEXIST);
   if (error.empty()) error = copy_tree(from, part);
   if (error.empty()) {
     // An empty folder where the copy goes (made by hand, or by an older
     // version) gives way to it.
-    if (std::rename(part.c_str(), target.c_str()) != 0) error = failure(target, errno);
+    if (std::rename(part.c_str(), target.c_str()) != 0) error = copy_failure(target, errno);
   }
   if (!error.empty()) {
     fs::remove_all(part, ec);
