@@ -539,8 +539,10 @@ struct Checker {
   // The game's own words: a line the game cannot read is an error of the
   // author's, though the game plays on with its own text there.
   void check_words() {
-    for (const WordsProblem& p : load_game_words(data).problems)
+    for (const WordsProblem& p : load_game_words(data).problems) {
       add(true, kGameWordsFile, p.line, "", p.text + "; the game keeps its own words there");
+      found.back().plays_on = true;
+    }
   }
 
   void check_music() {

@@ -21,6 +21,9 @@ struct Finding {
   // ending, a message box on the way) rather than in a row or a file: a
   // story still being written plays up to it.
   bool on_path = false;
+  // The game plays on with its own text there (a line of game.ini it cannot
+  // read): an error of the author's that stops nothing.
+  bool plays_on = false;
   // The same finding, however it was found.
   bool operator==(const Finding& o) const { return error == o.error && line == o.line; }
 };

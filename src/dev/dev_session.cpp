@@ -59,7 +59,7 @@ std::string edited_name(const std::string& finding, Files& files, const std::str
 }
 
 bool blocks_dev_run(const datatool::Finding& f) {
-  return f.error && !f.on_path;
+  return f.error && !f.on_path && !f.plays_on;
 }
 
 DevSession::DevSession(const DevView& view, const DevFolders& folders,

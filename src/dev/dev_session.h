@@ -28,7 +28,8 @@ std::string edited_name(const std::string& finding, Files& files, const std::str
 // What stops a dev run from taking the folder: the rows and files the game
 // cannot load or that break it. Breaks found only by following the paths (a
 // path that runs into the end marker of a story still being written) are
-// warnings here: the author plays up to them.
+// warnings here: the author plays up to them; so are the lines of game.ini
+// the game reads past, keeping its own words there.
 bool blocks_dev_run(const datatool::Finding& f);
 
 class DevSession : public DevHooks {

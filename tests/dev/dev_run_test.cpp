@@ -444,6 +444,10 @@ TEST(DevRun, TheGamesWordsSavedWhileItPlaysSpeakFromTheSceneStartedAgain) {
     p.before = snapshot(p.edit);
     p.hl.file_changed(p.hl.now(), "game.ini");
   });
+  // A script saved while game.ini has a line the game cannot read is
+  // taken all the same: the game plays on with its own words there.
+  p.hl.at(kSaved + 5000, [&] { edit_file(p.edit + "/script.csv", kFirst, kEdited); });
+  p.save(kSaved + 5100, "script.csv", kEdited, kEdited);
   p.hl.at(kRemoved, [&] {
     std::filesystem::remove(p.edit + "/game.ini");
     p.before = snapshot(p.edit);
@@ -465,10 +469,13 @@ TEST(DevRun, TheGamesWordsSavedWhileItPlaysSpeakFromTheSceneStartedAgain) {
   EXPECT_GT(spoken(kOwn, kSaved, kRemoved), 0) << p.shown(0);
   EXPECT_EQ(spoken(kEngines, kSaved, kRemoved), 0);
   EXPECT_GT(spoken(kEngines, kRemoved, kMenuReady + 32000), 0) << p.shown(kRemoved);
+  // Said once for its own save, and again with the script's check.
   EXPECT_EQ(
-      events(p.hl, LogKind::Warning).where(&LogEvent::text, Part{"game.ini:3: error: "}).count(), 1)
+      events(p.hl, LogKind::Warning).where(&LogEvent::text, Part{"game.ini:3: error: "}).count(), 2)
       << events(p.hl).of(LogKind::Warning).last_line();
   EXPECT_EQ(events(p.hl, LogKind::DevPacked).where(&LogEvent::file, "game.ini").count(), 1);
+  EXPECT_EQ(count(p.hl, LogKind::DevReloaded), 1) << events(p.hl).of(LogKind::Error).last_line();
+  EXPECT_NE(p.shown(kSaved + 5100).find(kEdited), std::string::npos) << p.shown(kSaved);
 }
 
 }  // namespace
