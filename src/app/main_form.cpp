@@ -170,7 +170,7 @@ std::shared_ptr<const GameWords> read_game_words(Files& files, const std::string
   WordsReading r = load_game_words(DataFolder(files, dir));
   for (const WordsProblem& p : r.problems)
     log.record(LogEvent::warning(std::string(kGameWordsFile) + ":" + std::to_string(p.line) + ": " +
-                                 p.text + "; the game keeps its own words there"));
+                                 words_problem_reason(p)));
   return std::make_shared<const GameWords>(std::move(r.words));
 }
 

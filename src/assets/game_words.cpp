@@ -257,6 +257,10 @@ std::string fill_names(const std::array<std::string, 6>& names, const std::strin
   return out;
 }
 
+std::string words_problem_reason(const WordsProblem& p) {
+  return p.text + "; the game keeps its own words there";
+}
+
 std::string game_title(const GameWords& w) {
   return w.title.value_or("Velmora");
 }

@@ -74,4 +74,8 @@ std::string fill_names(const std::array<std::string, 6>& names, const std::strin
 // The game's name: game.ini's title, else the engine's own.
 std::string game_title(const GameWords& w);
 
+// What a line the game cannot read means for the player, as the check, the
+// start-up log and the dev run say it.
+std::string words_problem_reason(const WordsProblem& p);
+
 }  // namespace vm
