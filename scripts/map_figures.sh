@@ -23,7 +23,9 @@ figures() {
   echo "whole_game_functions_outside_app $(grep -rlE '(const )?Game& [a-z_]+[,)]' src --include=*.cpp | grep -vc '^src/app/')"
   echo "flow_includes_of_app $(grep -rlE '#include "app/' src/choices src/save src/gallery src/title src/ending src/about | wc -l)"
   echo "silent_catches $(grep -rnE 'catch \(\.\.\.\) \{\}' src | wc -l)"
-  echo "error_out_parameters $(grep -rnE 'std::string& (error|why|err|reason|message)[,)]' src | grep -vE 'const std::string& ' | wc -l)"
+  # A string written back through a reference or a pointer as the account
+  # of a failure, wherever it stands among the parameters.
+  echo "error_out_parameters $(grep -rnP '(?<!const )std::string ?[&*] ?(error|why|err|reason|message|problem)\b' src | wc -l)"
   echo "free_text_log_events $(grep -rn 'LogEvent::other' src tools | wc -l)"
   echo "line_substring_queries $(grep -rn 'with_line_part' tests --include=*.cpp | wc -l)"
   echo "tidy_accepted_findings $(grep -c . .ci/tidy-baseline.txt)"

@@ -205,11 +205,12 @@ int main(int argc, char** argv) {
   vm::Headless hl;
   hl.no_speech = no_speech;
   if (!settings_file.empty()) {
-    std::string problem;
-    if (!vm::read_settings_for_play(settings_file, hl.player_settings, problem)) {
-      std::cerr << "velmora-play: " << problem << "\n";
+    const vm::Result<vm::PlayerSettings> given = vm::read_settings_for_play(settings_file);
+    if (!given) {
+      std::cerr << "velmora-play: " << given.error().what() << "\n";
       return 2;
     }
+    hl.player_settings = given.value();
   }
   std::unique_ptr<vm::dev::DevRun> dev;
   if (!dev_run && vm::datatool::is_edit_folder(hl.platform().files, data_dir)) {

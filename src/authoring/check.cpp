@@ -554,10 +554,8 @@ struct Checker {
         file_error(n, "missing (the ending tune)");
         continue;
       }
-      MidiInfo info;
-      std::string why;
-      if (!read_midi(data.read(n).value_or_throw(), info, why))
-        file_error(n, "not a MIDI file: " + why);
+      const Result<MidiInfo> tune = read_midi(data.read(n).value_or_throw());
+      if (!tune) file_error(n, std::string("not a MIDI file: ") + tune.error().what());
     }
     if (have_script)
       for (const auto& [line, name] : tunes)

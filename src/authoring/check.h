@@ -34,7 +34,7 @@ std::vector<Finding> check_folder(Files& files, const std::string& dir);
 // At-rest folder -> editable folder: script.csv, choices.csv, system.txt in
 // UTF-8, pictures as NN.bmp / NN.jpg with their real first bytes, every other
 // file copied. Converts every folder the game reads, whatever its story
-// holds; throws std::runtime_error naming the file only when one cannot be
+// holds; throws a DataError naming the file only when one cannot be
 // converted so that it comes back byte for byte.
 void unpack_folder(Files& files, const std::string& dir, const std::string& out);
 // Editable folder -> at-rest folder; the exact inverse of unpack_folder,

@@ -19,12 +19,12 @@ constexpr const char* kScriptCsv = "script.csv";
 constexpr const char* kChoicesCsv = "choices.csv";
 
 std::vector<std::string> file_names(const DataFolder& folder, const std::string& dir) {
-  if (!folder.is_folder()) throw std::runtime_error(dir + " is not a folder");
+  if (!folder.is_folder()) throw DataError("", 0, "", dir + " is not a folder");
   return folder.file_names();
 }
 
 DataFolder made_folder(Files& files, const std::string& dir) {
-  if (!files.make_folder(dir)) throw std::runtime_error("cannot create the folder " + dir);
+  files.make_folder(dir).value_or_throw();
   return DataFolder(files, dir);
 }
 
@@ -59,12 +59,13 @@ std::string converted_picture(const std::string& n, const std::string& bytes, ch
   const std::string want = kind == 'B' ? "a bitmap (.bmp)" : "a JPEG (.jpg)";
   const Result<Image> img = decode_picture(std::vector<uint8_t>(bytes.begin(), bytes.end()));
   if (!img)
-    throw std::runtime_error(n + ": picture " + n.substr(0, 2) + " must be " + want +
-                             "; this file is no picture the packer can convert (" +
-                             img.error().what() + ")");
+    throw DataError("", 0, "",
+                    n + ": picture " + n.substr(0, 2) + " must be " + want +
+                        "; this file is no picture the packer can convert (" + img.error().what() +
+                        ")");
   if (kind == 'B') return encode_bmp(img.value());
   const Result<std::vector<uint8_t>> jpeg = encode_jpeg(img.value(), 92);
-  if (!jpeg) throw std::runtime_error(n + ": " + jpeg.error().what());
+  if (!jpeg) throw DataError("", 0, "", n + ": " + jpeg.error().what());
   return std::string(jpeg.value().begin(), jpeg.value().end());
 }
 
@@ -81,10 +82,11 @@ std::string convert_exact(const std::string& in, bool to_utf8, const std::string
   try {
     out = forth(in);
   } catch (const std::exception& e) {
-    throw std::runtime_error(file + ": not convertible: " + e.what());
+    throw DataError("", 0, "", file + ": not convertible: " + e.what());
   }
   if (back(out) != in)
-    throw std::runtime_error(
+    throw DataError(
+        "", 0, "",
         file + (to_utf8 ? ": holds characters that would not convert back to the same bytes; "
                           "edit it in its own code page instead"
                         : ": holds characters the game's code page cannot store; replace them"));
@@ -99,8 +101,9 @@ void unpack_folder(Files& files, const std::string& dir, const std::string& out)
   for (const std::string& n : names) {
     if (n == kSystemText || n == kScriptCsv || n == kChoicesCsv || picture_number(n, ".bmp") >= 0 ||
         picture_number(n, ".jpg") >= 0)
-      throw std::runtime_error(std::string(dir).append(" holds ").append(n).append(
-          ", a name the unpacked folder uses itself"));
+      throw DataError("", 0, "",
+                      std::string(dir).append(" holds ").append(n).append(
+                          ", a name the unpacked folder uses itself"));
   }
   const DataFolder to = made_folder(files, out);
   for (const std::string& n : names) {
@@ -120,7 +123,7 @@ void unpack_folder(Files& files, const std::string& dir, const std::string& out)
         // The game writes the real first bytes over whatever stands there, so
         // a folder left running (or never disguised) reads the same; packing
         // gives it its at-rest "JF" again.
-        if (bytes.size() < 2) throw std::runtime_error(n + " is too short to be a picture");
+        if (bytes.size() < 2) throw DataError("", 0, "", n + " is too short to be a picture");
         data.replace(0, 2, real_magic(kind));
       } else if (magic_of(bytes) == real_magic('B')) {
         kind = 'B';
@@ -143,8 +146,9 @@ void pack_folder(Files& files, const std::string& src, const std::string& dir,
     const int kept = picture_number(n, ".dat");
     if (n == "50.dat" || n == "51.dat" || n == "52.dat" ||
         (kept >= 0 && find_picture_entry(kept)->disguised))
-      throw std::runtime_error(std::string(src).append(" holds ").append(n).append(
-          "; an unpacked folder keeps it as its editable file instead"));
+      throw DataError("", 0, "",
+                      std::string(src).append(" holds ").append(n).append(
+                          "; an unpacked folder keeps it as its editable file instead"));
     const int b = picture_number(n, ".bmp"), j = picture_number(n, ".jpg");
     const int pic = std::max({b, j, other_picture_number(n)});
     const size_t same =
@@ -154,7 +158,7 @@ void pack_folder(Files& files, const std::string& src, const std::string& dir,
                   picture_number(m, ".dat") >= 0 || other_picture_number(m) >= 0);
         }));
     if (pic >= 0 && same > 0)
-      throw std::runtime_error(src + " holds two files for picture " + n.substr(0, 2));
+      throw DataError("", 0, "", src + " holds two files for picture " + n.substr(0, 2));
   }
   const DataFolder to = made_folder(files, dir);
   for (const std::string& n : names) {
@@ -189,11 +193,12 @@ std::string pack_file(const std::string& n, const std::string& bytes, std::strin
     const PictureEntry& s = *find_picture_entry(pic);
     const std::string want = real_magic(b >= 0 ? 'B' : 'J');
     if (magic_of(bytes) != want)
-      throw std::runtime_error(n + " is not a " + (b >= 0 ? "bitmap" : "JPEG") + " file");
+      throw DataError("", 0, "", n + " is not a " + (b >= 0 ? "bitmap" : "JPEG") + " file");
     if (s.disguised) {
       if ((s.kind == 'B') != (b >= 0))
-        throw std::runtime_error(n + ": picture " + std::to_string(pic) + " must be a " +
-                                 (s.kind == 'B' ? "bitmap (.bmp)" : "JPEG (.jpg)"));
+        throw DataError("", 0, "",
+                        n + ": picture " + std::to_string(pic) + " must be a " +
+                            (s.kind == 'B' ? "bitmap (.bmp)" : "JPEG (.jpg)"));
       data.replace(0, 2, kRestMagic);
     }
     name = dat_name(pic);

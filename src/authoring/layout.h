@@ -20,7 +20,7 @@ std::string join_path(const std::string& dir, const std::string& name);
 std::string num4(int n);
 
 // Text between the game's code page and UTF-8, only when it converts back to
-// the very same bytes; otherwise throws std::runtime_error naming the file.
+// the very same bytes; otherwise throws a DataError naming the file.
 std::string convert_exact(const std::string& in, bool to_utf8, const std::string& file);
 
 }  // namespace vm::datatool

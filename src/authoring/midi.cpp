@@ -66,20 +66,18 @@ std::string write_midi(const std::vector<std::vector<MidiEvent>>& tracks, uint32
 
 namespace {
 
-// Reads a file front to back, measuring it into info; each step returns
-// false with the reason in error when the file is not a valid SMF.
+// Reads a file front to back, measuring it; each step returns false with
+// the reason kept when the file is not a valid SMF.
 class MidiReader {
  public:
-  MidiReader(const std::string& bytes, MidiInfo& info, std::string& error)
-      : bytes_(bytes), info_(info), error_(error) {}
+  explicit MidiReader(const std::string& bytes) : bytes_(bytes) {}
 
-  bool read() {
-    info_ = MidiInfo{};
-    if (!header()) return false;
+  Result<MidiInfo> read() {
+    if (!header()) return failure(error_);
     for (int t = 0; t < info_.tracks; ++t)
-      if (!track(t)) return false;
+      if (!track(t)) return failure(error_);
     info_.seconds = seconds();
-    return true;
+    return info_;
   }
 
  private:
@@ -94,8 +92,8 @@ class MidiReader {
   enum class Step { Next, Stop, Failed };
 
   const std::string& bytes_;
-  MidiInfo& info_;
-  std::string& error_;
+  MidiInfo info_;
+  std::string error_;
   size_t p_ = 0;
   std::map<uint32_t, uint32_t> tempo_;  // tick -> microseconds per quarter
 
@@ -226,8 +224,8 @@ class MidiReader {
 
 }  // namespace
 
-bool read_midi(const std::string& bytes, MidiInfo& info, std::string& error) {
-  return MidiReader(bytes, info, error).read();
+Result<MidiInfo> read_midi(const std::string& bytes) {
+  return MidiReader(bytes).read();
 }
 
 // ------------------------------------------------------------ composer ---

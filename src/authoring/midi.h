@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/result.h"
+
 namespace vm::datatool {
 
 constexpr int kTicksPerQuarter = 480;
@@ -29,8 +31,8 @@ struct MidiInfo {
   double seconds = 0;      // its length in time, tempo changes included
   int notes = 0;           // note-on events with a velocity above 0
 };
-// Parses a whole file; false and a reason when it is not a valid SMF.
-bool read_midi(const std::string& bytes, MidiInfo& info, std::string& error);
+// Parses a whole file; the reason when it is not a valid SMF.
+Result<MidiInfo> read_midi(const std::string& bytes);
 
 // The demo tunes by file name: "title.mid", "town.mid", "sea.mid",
 // "night.mid", "sad.mid" and the ending tune "velloria.mid".

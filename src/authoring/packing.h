@@ -12,7 +12,7 @@ namespace vm::datatool {
 
 // The at-rest bytes of the editable file named n, and in name the file it
 // becomes (system.txt -> 50.dat, NN.bmp -> NN.dat, other files as they are).
-// Throws std::runtime_error naming the file when it cannot be packed.
+// Throws a DataError naming the file when it cannot be packed.
 // A picture saved in a form the game does not read for its number (76.png,
 // 11.gif) is converted to the one it reads (a JPEG or a 24-bit bitmap): name
 // becomes the .dat file and converted (when given) tells so.

@@ -1226,7 +1226,7 @@ Exploration write_paths(Files& files, const std::string& dir, const std::string&
   Exploration ex = explore_story(story, options);
   std::vector<MapFinding> start = start_up_findings(folder);
   ex.findings.insert(ex.findings.begin(), start.begin(), start.end());
-  if (!files.make_folder(out_dir)) throw std::runtime_error("cannot create the folder " + out_dir);
+  files.make_folder(out_dir).value_or_throw();
   const DataFolder to(files, out_dir);
   std::string tsv = "path\tchoices\tend_num\tend_seq\tends\tbackgrounds\tgallery\tlast_message\n";
   for (size_t i = 0; i < ex.paths.size(); ++i) {

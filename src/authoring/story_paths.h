@@ -21,7 +21,7 @@ struct Story {
   ScriptTables tables;
   std::array<std::string, 6> names;
 };
-// Throws std::runtime_error (a DataError for malformed rows).
+// Throws a DataError: for malformed rows, naming the file, line and field.
 Story read_story(const DataFolder& folder);
 
 // How a run of the story stops.

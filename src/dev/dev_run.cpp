@@ -60,7 +60,7 @@ DevFolders dev_folders(const std::string& edit_dir, const std::string& cache_dir
 
 void prepare_shadow(Files& files, const DevFolders& f) {
   if (!files.is_folder(f.edit)) throw DataError("", 0, "", f.edit + " is not a folder");
-  if (!files.make_folder(f.shadow)) throw DataError("", 0, "", "cannot create " + f.shadow);
+  files.make_folder(f.shadow).value_or_throw();
   const DataFolder shadow(files, f.shadow);
   const std::string progress = gallery_line(shadow);
   for (const std::string& n : shadow.file_names())

@@ -38,8 +38,8 @@ DevFolders dev_folders(const std::string& edit_dir, const std::string& cache_dir
 
 // Makes the shadow a packed copy of the edit folder: the saves (00.dat..,
 // the quick slot), read.dat and the gallery progress of 50.dat stay from
-// earlier runs, every other file is packed anew. Throws std::runtime_error
-// (or FileError) naming what could not be read or written.
+// earlier runs, every other file is packed anew. Throws a DataError
+// (a FileError for a file) naming what could not be read or written.
 void prepare_shadow(Files& files, const DevFolders& f);
 
 class DevRun {

@@ -169,19 +169,23 @@ uint8_t ask(SlotWindow g, const char* question) {
 // What a slot's file holds, for the label and the actions.
 enum class SlotContent { Empty, Used, Unreadable };
 
-SlotContent slot_content(const SlotWindow& g, int i, SlotFile* file, std::string* error) {
+// A slot as the window finds it: the record it holds (Used), or why it
+// cannot be resumed (Unreadable).
+struct SlotLook {
+  SlotContent content = SlotContent::Empty;
+  SlotFile file;
+  std::string why;
+};
+
+SlotLook look_at_slot(const SlotWindow& g, int i) {
   const DataFolder data(g.files, g.data_dir);
-  if (!data.has_slot(i)) return SlotContent::Empty;
+  if (!data.has_slot(i)) return {};
   // A record this story cannot resume is as unreadable as a cut one: it is
   // never loaded.
   const Result<SlotFile> f = read_slot_file(data, i);
   const Result<void> fits = f ? record_fits_story(f.value().state, g.tables) : f.failure();
-  if (!fits) {
-    if (error) *error = fits.error().what();
-    return SlotContent::Unreadable;
-  }
-  if (file) *file = f.value();
-  return SlotContent::Used;
+  if (!fits) return {SlotContent::Unreadable, {}, fits.error().what()};
+  return {SlotContent::Used, f.value(), ""};
 }
 
 std::string slot_words(int i) {
@@ -215,16 +219,14 @@ void say_unreadable(const SlotWindow& g, int slot, const std::string& error) {
 // Takes a readable slot's record as the one to resume (Used); an unreadable
 // one is named and never loaded.
 SlotContent take_slot(SlotWindow g, int slot) {
-  SlotFile file;
-  std::string error;
-  const SlotContent content = slot_content(g, slot, &file, &error);
-  if (content == SlotContent::Unreadable) say_unreadable(g, slot, error);
-  if (content != SlotContent::Used) return content;
-  g.save.Save_Slots = file.record;
-  g.save.Saved_Hap = file.hap;
-  g.save.Saved_Seq = file.seq;
+  const SlotLook look = look_at_slot(g, slot);
+  if (look.content == SlotContent::Unreadable) say_unreadable(g, slot, look.why);
+  if (look.content != SlotContent::Used) return look.content;
+  g.save.Save_Slots = look.file.record;
+  g.save.Saved_Hap = look.file.hap;
+  g.save.Saved_Seq = look.file.seq;
   g.log.record(LogEvent::file_read(slot_file_name(slot)));
-  return content;
+  return look.content;
 }
 
 void do_save(const SlotWindow& g, int slot, SlotContent content) {
@@ -279,8 +281,7 @@ void on_button(SlotWindow g, int button) {
   press_click(g);
   let_events_run(g);
   if (!g.save.File_Window || g.save.Slot_Mode == 0) return;
-  std::string error;
-  const SlotContent content = slot_content(g, slot, nullptr, &error);
+  const SlotContent content = look_at_slot(g, slot).content;
   if (content == SlotContent::Empty && button != 3) {
     g.save.Selected_Slot = -1;  // nothing to load or delete
     return;
@@ -321,9 +322,9 @@ void refresh_slots(const SlotWindow& g) {
   Form& f = window(g);
   for (int i = 0; i < kSlotCount; ++i) {
     f.set_picture(icon_name(i), icon_picture(false, kIconBack));
-    SlotFile file;
-    std::string error;
-    switch (slot_content(g, i, &file, &error)) {
+    const SlotLook look = look_at_slot(g, i);
+    const SlotFile& file = look.file;
+    switch (look.content) {
       case SlotContent::Empty:
         f.set_colours(label_name(i), kEmptyText, 0xF4F4F8);
         f.set_text(label_name(i), kEmptySlot);
@@ -381,18 +382,18 @@ bool quick_save(const SlotWindow& g) {
 }
 
 bool quick_slot_loadable(const SlotWindow& g) {
-  return slot_content(g, kQuickSlot, nullptr, nullptr) == SlotContent::Used;
+  return look_at_slot(g, kQuickSlot).content == SlotContent::Used;
 }
 
 bool quick_load(const SlotWindow& g) {
   // A quick slot that cannot be resumed is named at once: asking first would
   // only lead to a refusal.
-  std::string error;
-  switch (slot_content(g, kQuickSlot, nullptr, &error)) {
+  const SlotLook look = look_at_slot(g, kQuickSlot);
+  switch (look.content) {
     case SlotContent::Empty:
       return false;
     case SlotContent::Unreadable:
-      say_unreadable(g, kQuickSlot, error);
+      say_unreadable(g, kQuickSlot, look.why);
       return false;
     case SlotContent::Used:
       break;

@@ -141,7 +141,7 @@ ScriptRow ScriptRows::operator[](size_t i) const {
 }
 
 ScriptRow ScriptRows::at(size_t i) const {
-  if (i >= rows_.size()) throw std::out_of_range("no script row " + std::to_string(i));
+  if (i >= rows_.size()) throw DataError("51.dat", 0, "", "no script row " + std::to_string(i));
   return (*this)[i];
 }
 

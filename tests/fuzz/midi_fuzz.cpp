@@ -8,8 +8,7 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const std::string bytes(reinterpret_cast<const char*>(data), size);
-  vm::datatool::MidiInfo info;
-  std::string error;
-  if (vm::datatool::read_midi(bytes, info, error) && !(info.seconds >= 0)) __builtin_trap();
+  const vm::Result<vm::datatool::MidiInfo> info = vm::datatool::read_midi(bytes);
+  if (info && !(info.value().seconds >= 0)) __builtin_trap();
   return 0;
 }

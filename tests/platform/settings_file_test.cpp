@@ -37,8 +37,8 @@ TEST(SettingsFile, RoundTripAndMissingFile) {
 
   // Every setting off its default, in the order above.
   const PlayerSettings s{3, true, 900, 25, 0, 55, TextSpeed::Instant, true, true, true, true};
-  std::string error;
-  ASSERT_TRUE(write_settings_file(path, s, &error)) << error;
+  const Result<void> written = write_settings_file(path, s);
+  ASSERT_TRUE(written) << written.error().what();
   EXPECT_EQ(fields(read_settings_file(path, &warning)), fields(s));
   EXPECT_TRUE(warning.empty()) << warning;
   // A file written by hand with only some keys keeps the defaults for the rest.
@@ -93,8 +93,8 @@ TEST(SettingsFile, AByteOrderMarkALinkAndLeftoversOfAKilledSave) {
   EXPECT_TRUE(warning.empty()) << warning;
   EXPECT_FALSE(std::filesystem::exists(dir / "synced.ini.Ab12Cd"));
   // Saving writes through the link: it stays a link.
-  std::string error;
-  ASSERT_TRUE(write_settings_file(path, PlayerSettings{.scale = 3}, &error)) << error;
+  const Result<void> written = write_settings_file(path, PlayerSettings{.scale = 3});
+  ASSERT_TRUE(written) << written.error().what();
   EXPECT_TRUE(std::filesystem::is_symlink(path));
   EXPECT_NE(read_bytes(dir / "synced.ini").find("scale=3"), std::string::npos);
 }

@@ -275,7 +275,7 @@ TEST_F(DataToolTest, UnpackThenPackGivesTheSameFolderAndRefusesWhatWouldNotComeB
   // ...and a JPEG offered for a sprite.
   fs::rename(join_path(open, "70.jpg"), join_path(open, "12.jpg"));
   fs::remove(join_path(open, "12.bmp"));
-  EXPECT_THROW(pack_folder(disk, open, refused), std::runtime_error);
+  EXPECT_THROW(pack_folder(disk, open, refused), DataError);
 
   // A folder in its running form, left so when the game stopped without
   // tidying up, reads the same to the game: it packs into its at-rest form.
@@ -372,9 +372,9 @@ TEST_F(DataToolTest, MusicFilesAreStandardMidiOfTheirLength) {
     // once and outlasts the staff roll (87.4 s) into the closing message.
     const bool ending = name == "velloria.mid";
     const std::string bytes = read_bytes(join_path(demo(), name));
-    MidiInfo info;
-    std::string error;
-    ASSERT_TRUE(read_midi(bytes, info, error)) << name << ": " << error;
+    const Result<MidiInfo> read = read_midi(bytes);
+    ASSERT_TRUE(read) << name << ": " << read.error().what();
+    const MidiInfo& info = read.value();
     EXPECT_EQ(info.format, 1) << name;
     EXPECT_GE(info.tracks, 4) << name;
     EXPECT_EQ(info.division, 480) << name;
@@ -384,11 +384,11 @@ TEST_F(DataToolTest, MusicFilesAreStandardMidiOfTheirLength) {
   }
   EXPECT_NE(compose_tune("title.mid"), compose_tune("town.mid"));
 
-  MidiInfo info;
-  std::string error;
-  EXPECT_FALSE(read_midi("MThd", info, error));
+  EXPECT_FALSE(read_midi("MThd"));
   const std::vector<std::vector<MidiEvent>> one = {{{0, {0x90, 60, 100}}, {480, {0x80, 60, 64}}}};
-  ASSERT_TRUE(read_midi(write_midi(one, 960), info, error)) << error;
+  const Result<MidiInfo> read = read_midi(write_midi(one, 960));
+  ASSERT_TRUE(read) << read.error().what();
+  const MidiInfo& info = read.value();
   EXPECT_EQ(info.last_tick, 960u);
   EXPECT_DOUBLE_EQ(info.seconds, 1.0);  // 120 per minute without a tempo event
   EXPECT_EQ(info.notes, 1);

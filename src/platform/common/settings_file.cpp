@@ -36,66 +36,61 @@ std::string take_message(GError* err) {
 
 // One integer key: absent keeps the default; present it must be a whole
 // number within [lo, hi].
-bool read_int(GKeyFile* kf, const char* group, const char* key, int lo, int hi, int& out,
-              std::string& problem) {
-  if (!g_key_file_has_key(kf, group, key, nullptr)) return true;
+Result<void> read_int(GKeyFile* kf, const char* group, const char* key, int lo, int hi, int& out) {
+  if (!g_key_file_has_key(kf, group, key, nullptr)) return {};
   GError* err = nullptr;
   const gint v = g_key_file_get_integer(kf, group, key, &err);
-  if (err) {
-    problem = std::string("[") + group + "] " + key + ": " + take_message(err);
-    return false;
-  }
-  if (v < lo || v > hi) {
-    problem = std::string("[") + group + "] " + key + "=" + std::to_string(v) + " is outside " +
-              std::to_string(lo) + ".." + std::to_string(hi);
-    return false;
-  }
+  if (err) return failure(std::string("[") + group + "] " + key + ": " + take_message(err));
+  if (v < lo || v > hi)
+    return failure(std::string("[") + group + "] " + key + "=" + std::to_string(v) +
+                   " is outside " + std::to_string(lo) + ".." + std::to_string(hi));
   out = v;
-  return true;
+  return {};
 }
 
-bool read_bool(GKeyFile* kf, const char* group, const char* key, bool& out, std::string& problem) {
-  if (!g_key_file_has_key(kf, group, key, nullptr)) return true;
+Result<void> read_bool(GKeyFile* kf, const char* group, const char* key, bool& out) {
+  if (!g_key_file_has_key(kf, group, key, nullptr)) return {};
   GError* err = nullptr;
   const gboolean v = g_key_file_get_boolean(kf, group, key, &err);
-  if (err) {
-    problem = std::string("[") + group + "] " + key + ": " + take_message(err);
-    return false;
-  }
+  if (err) return failure(std::string("[") + group + "] " + key + ": " + take_message(err));
   out = v != FALSE;
-  return true;
+  return {};
 }
 
 // The text speed: absent keeps the default; present it must be one of its
 // names.
-bool read_speed(GKeyFile* kf, TextSpeed& out, std::string& problem) {
-  if (!g_key_file_has_key(kf, kText, "speed", nullptr)) return true;
+Result<void> read_speed(GKeyFile* kf, TextSpeed& out) {
+  if (!g_key_file_has_key(kf, kText, "speed", nullptr)) return {};
   gchar* v = g_key_file_get_string(kf, kText, "speed", nullptr);
   const std::string name = v ? v : "";
   g_free(v);
   for (size_t i = 0; i < std::size(kSpeedNames); ++i)
     if (name == kSpeedNames[i]) {
       out = static_cast<TextSpeed>(i);
-      return true;
+      return {};
     }
-  problem =
-      std::string("[") + kText + "] speed=" + name + " is none of slow, normal, fast, instant";
-  return false;
+  return failure(std::string("[") + kText + "] speed=" + name +
+                 " is none of slow, normal, fast, instant");
 }
 
-// Every key the file may hold; false at the first damaged one.
-bool read_keys(GKeyFile* kf, PlayerSettings& s, std::string& problem) {
-  return read_int(kf, kView, "scale", 1, 3, s.scale, problem) &&
-         read_bool(kf, kView, "full_screen", s.full_screen, problem) &&
-         read_int(kf, kAuto, "delay_ms", 0, 60000, s.auto_delay_ms, problem) &&
-         read_int(kf, kAuto, "delay_per_char_ms", 0, 10000, s.auto_delay_per_char_ms, problem) &&
-         read_int(kf, kSound, "music_volume", 0, 100, s.music_volume, problem) &&
-         read_int(kf, kSound, "effects_volume", 0, 100, s.effects_volume, problem) &&
-         read_speed(kf, s.text_speed, problem) &&
-         read_bool(kf, kText, "skip_unread", s.skip_unread, problem) &&
-         read_bool(kf, kReading, "self_voicing", s.self_voicing, problem) &&
-         read_bool(kf, kSight, "large_text", s.large_text, problem) &&
-         read_bool(kf, kSight, "high_contrast", s.high_contrast, problem);
+// Every key the file may hold; the first damaged one's account.
+Result<PlayerSettings> read_keys(GKeyFile* kf) {
+  PlayerSettings s;
+  for (const Result<void>& r : {
+           read_int(kf, kView, "scale", 1, 3, s.scale),
+           read_bool(kf, kView, "full_screen", s.full_screen),
+           read_int(kf, kAuto, "delay_ms", 0, 60000, s.auto_delay_ms),
+           read_int(kf, kAuto, "delay_per_char_ms", 0, 10000, s.auto_delay_per_char_ms),
+           read_int(kf, kSound, "music_volume", 0, 100, s.music_volume),
+           read_int(kf, kSound, "effects_volume", 0, 100, s.effects_volume),
+           read_speed(kf, s.text_speed),
+           read_bool(kf, kText, "skip_unread", s.skip_unread),
+           read_bool(kf, kReading, "self_voicing", s.self_voicing),
+           read_bool(kf, kSight, "large_text", s.large_text),
+           read_bool(kf, kSight, "high_contrast", s.high_contrast),
+       })
+    if (!r) return r.failure();
+  return s;
 }
 
 // The file a settings path stands for: a link is followed to what it points
@@ -165,16 +160,13 @@ std::string default_settings_path(const std::string& game) {
 
 namespace {
 
-// The file's settings, or false with what is wrong with it.
-bool parse_settings_file(const std::string& path, PlayerSettings& s, std::string& problem) {
+// The file's settings, or what is wrong with it.
+Result<PlayerSettings> parse_settings_file(const std::string& path) {
   KeyFilePtr kf(g_key_file_new());
   GError* err = nullptr;
   gchar* text = nullptr;
   gsize length = 0;
-  if (!g_file_get_contents(path.c_str(), &text, &length, &err)) {
-    problem = take_message(err);
-    return false;
-  }
+  if (!g_file_get_contents(path.c_str(), &text, &length, &err)) return failure(take_message(err));
   // Editors on some desktops start a UTF-8 file with a byte-order mark.
   const char* start = text;
   if (length >= 3 && std::string_view(text, 3) == "\xEF\xBB\xBF") {
@@ -183,6 +175,7 @@ bool parse_settings_file(const std::string& path, PlayerSettings& s, std::string
   }
   // The key-file reader stops quietly at a NUL byte and passes bytes that
   // are no text at all: such a file is as damaged as one with a bad line.
+  std::string problem;
   if (std::memchr(start, '\0', length) != nullptr)
     problem = "it holds a NUL byte";
   else if (!g_utf8_validate(start, static_cast<gssize>(length), nullptr))
@@ -190,7 +183,8 @@ bool parse_settings_file(const std::string& path, PlayerSettings& s, std::string
   else if (!g_key_file_load_from_data(kf.get(), start, length, G_KEY_FILE_NONE, &err))
     problem = take_message(err);
   g_free(text);
-  return problem.empty() && read_keys(kf.get(), s, problem);
+  if (!problem.empty()) return failure(problem);
+  return read_keys(kf.get());
 }
 
 }  // namespace
@@ -200,38 +194,31 @@ PlayerSettings read_settings_file(const std::string& link, std::string* warning)
   const std::string path = followed(link);
   remove_stale_temporaries(path);
   if (!g_file_test(path.c_str(), G_FILE_TEST_EXISTS)) return defaults;
-  PlayerSettings s;
-  std::string problem;
-  if (parse_settings_file(path, s, problem)) return s;
+  const Result<PlayerSettings> read = parse_settings_file(path);
+  if (read) return read.value();
   // Damaged: the defaults stand, and the old file is kept beside the new one
   // for whoever wants to see what was wrong with it.
   const std::string aside = free_aside_name(path);
   const bool kept = g_rename(path.c_str(), aside.c_str()) == 0;
   if (warning)
-    *warning = "the settings file " + path + " is damaged (" + problem +
+    *warning = "the settings file " + path + " is damaged (" + read.error().what() +
                "); using the default settings" + (kept ? "; the old file is now " + aside : "");
   return defaults;
 }
 
-bool read_settings_for_play(const std::string& path, PlayerSettings& out, std::string& problem) {
-  PlayerSettings s;
-  if (!parse_settings_file(followed(path), s, problem)) {
-    problem = "the settings file " + path + " cannot be used: " + problem;
-    return false;
-  }
-  out = s;
-  return true;
+Result<PlayerSettings> read_settings_for_play(const std::string& path) {
+  Result<PlayerSettings> read = parse_settings_file(followed(path));
+  if (!read)
+    return failure("the settings file " + path + " cannot be used: " + read.error().what());
+  return read;
 }
 
-bool write_settings_file(const std::string& link, const PlayerSettings& s, std::string* error) {
+Result<void> write_settings_file(const std::string& link, const PlayerSettings& s) {
   const std::string path = followed(link);
   gchar* dir = g_path_get_dirname(path.c_str());
   const int made = g_mkdir_with_parents(dir, 0700);
   g_free(dir);
-  if (made != 0) {
-    if (error) *error = "cannot create the folder of " + path;
-    return false;
-  }
+  if (made != 0) return failure("cannot create the folder of " + path);
   KeyFilePtr kf(g_key_file_new());
   g_key_file_set_integer(kf.get(), kView, "scale", s.scale);
   g_key_file_set_boolean(kf.get(), kView, "full_screen", s.full_screen);
@@ -265,11 +252,9 @@ bool write_settings_file(const std::string& link, const PlayerSettings& s, std::
                          nullptr);
   GError* err = nullptr;
   // Written to a temporary file and renamed: a crash never leaves half a file.
-  if (!g_key_file_save_to_file(kf.get(), path.c_str(), &err)) {
-    if (error) *error = "cannot write " + path + ": " + take_message(err);
-    return false;
-  }
-  return true;
+  if (!g_key_file_save_to_file(kf.get(), path.c_str(), &err))
+    return failure("cannot write " + path + ": " + take_message(err));
+  return {};
 }
 
 FileSettingsStore::FileSettingsStore(std::string path, EventLog& log)
@@ -284,8 +269,8 @@ FileSettingsStore::FileSettingsStore(std::string path, EventLog& log)
 
 void FileSettingsStore::save_settings(const PlayerSettings& s) {
   current_ = s;
-  std::string error;
-  if (!write_settings_file(path_, s, &error)) log_.record(LogEvent::warning(error));
+  const Result<void> written = write_settings_file(path_, s);
+  if (!written) log_.record(LogEvent::warning(written.error().what()));
 }
 
 }  // namespace vm

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "platform/event_log.h"
+#include "platform/result.h"
 #include "platform/settings.h"
 
 namespace vm {
@@ -22,13 +23,12 @@ std::string default_settings_path(const std::string& game = "velmora");
 PlayerSettings read_settings_file(const std::string& path, std::string* warning);
 
 // Reads a settings file given for one play (the runner's --settings) and
-// changes nothing on the disk: false with a reason when it is missing or
-// damaged.
-bool read_settings_for_play(const std::string& path, PlayerSettings& out, std::string& problem);
+// changes nothing on the disk: the reason when it is missing or damaged.
+Result<PlayerSettings> read_settings_for_play(const std::string& path);
 
-// Writes the settings file, creating its folder. False with a reason on
-// failure (the game goes on with the settings in memory).
-bool write_settings_file(const std::string& path, const PlayerSettings& s, std::string* error);
+// Writes the settings file, creating its folder; the reason on failure (the
+// game goes on with the settings in memory).
+Result<void> write_settings_file(const std::string& path, const PlayerSettings& s);
 
 // The settings store of the desktop: the file, with overrides for this run.
 class FileSettingsStore : public SettingsStore {

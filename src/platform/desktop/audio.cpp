@@ -68,7 +68,11 @@ class AudioDevice {
       midi_problem_ =
           "no SoundFont at " + soundfont_ + " (install timgm6mb-soundfont); music is off";
     } else {
-      synth_ = MidiSynth::create(soundfont_, kBufferFrames, midi_problem_);
+      Result<std::unique_ptr<MidiSynth>> made = MidiSynth::create(soundfont_, kBufferFrames);
+      if (made)
+        synth_ = std::move(made).value_or_throw();
+      else
+        midi_problem_ = made.error().what();
     }
     apply_volume();
     if (!midi_problem_.empty()) warn(midi_problem_);

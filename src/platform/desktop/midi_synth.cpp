@@ -21,14 +21,12 @@ void keep_fluid_error(int /*level*/, const char* message, void* /*data*/) {
 
 }  // namespace
 
-std::unique_ptr<MidiSynth> MidiSynth::create(const std::string& soundfont, int block_frames,
-                                             std::string& problem) {
+Result<std::unique_ptr<MidiSynth>> MidiSynth::create(const std::string& soundfont,
+                                                     int block_frames) {
   int rate = 0, channels = 0;
   Uint16 format = 0;
-  if (Mix_QuerySpec(&rate, &format, &channels) == 0) {
-    problem = "no audio output; music is off";
-    return nullptr;
-  }
+  if (Mix_QuerySpec(&rate, &format, &channels) == 0)
+    return failure("no audio output; music is off");
   std::unique_ptr<MidiSynth> s(new MidiSynth);
   s->settings_ = new_fluid_settings();
   // SDL_mixer's settings: the device's rate, the rest FluidSynth's defaults;
@@ -40,33 +38,27 @@ std::unique_ptr<MidiSynth> MidiSynth::create(const std::string& soundfont, int b
   // The first tune's synthesizer, made now so that a SoundFont that cannot
   // be read is known (and said) when the music starts, not at the first tune.
   s->soundfont_ = soundfont;
-  s->synth_ = s->fresh_synth(problem);
-  if (!s->synth_) {
-    problem += "; music is off";
-    return nullptr;
-  }
+  const Result<fluid_synth_t*> first = s->fresh_synth();
+  if (!first) return failure(std::string(first.error().what()) + "; music is off");
+  s->synth_ = first.value();
   // SDL_mixer rendered a block of the device's buffer size at a time and
   // passed it on through an audio stream to the device's format.
   s->block_frames_ = block_frames;
   s->block_ = std::make_unique<Sint16[]>(static_cast<size_t>(s->block_frames_) * 2);
   s->stream_ = SDL_NewAudioStream(AUDIO_S16SYS, 2, static_cast<int>(synth_rate), format,
                                   static_cast<Uint8>(channels), rate);
-  if (!s->stream_) {
-    problem = std::string("the music cannot be converted (") + SDL_GetError() + "); music is off";
-    return nullptr;
-  }
+  if (!s->stream_)
+    return failure(std::string("the music cannot be converted (") + SDL_GetError() +
+                   "); music is off");
   Mix_HookMusic(&MidiSynth::mix, s.get());
   return s;
 }
 
 // A synthesizer with the SoundFont read into it; no instrument is selected
 // yet beyond the default ones, so few of its samples are read.
-fluid_synth_t* MidiSynth::fresh_synth(std::string& problem) {
+Result<fluid_synth_t*> MidiSynth::fresh_synth() {
   fluid_synth_t* synth = new_fluid_synth(settings_);
-  if (!synth) {
-    problem = "the MIDI synthesizer cannot start";
-    return nullptr;
-  }
+  if (!synth) return failure("the MIDI synthesizer cannot start");
   g_fluid_error.clear();
   fluid_set_log_function(FLUID_PANIC, keep_fluid_error, nullptr);
   fluid_set_log_function(FLUID_ERR, keep_fluid_error, nullptr);
@@ -75,9 +67,8 @@ fluid_synth_t* MidiSynth::fresh_synth(std::string& problem) {
   fluid_set_log_function(FLUID_ERR, fluid_default_log_function, nullptr);
   if (id == FLUID_FAILED) {
     delete_fluid_synth(synth);
-    problem = "the SoundFont " + soundfont_ + " cannot be read" +
-              (g_fluid_error.empty() ? "" : " (" + g_fluid_error + ")");
-    return nullptr;
+    return failure("the SoundFont " + soundfont_ + " cannot be read" +
+                   (g_fluid_error.empty() ? "" : " (" + g_fluid_error + ")"));
   }
   return synth;
 }
@@ -103,9 +94,9 @@ Result<void> MidiSynth::open(const std::string& path) {
   if (synth_used_) close();
   fluid_synth_t* fresh = nullptr;
   if (!synth_) {
-    std::string problem;
-    fresh = fresh_synth(problem);
-    if (!fresh) return failure(problem);
+    const Result<fluid_synth_t*> made = fresh_synth();
+    if (!made) return made.failure();
+    fresh = made.value();
   }
   std::lock_guard<std::mutex> lock(mutex_);
   if (fresh) synth_ = fresh;

@@ -25,10 +25,9 @@ namespace vm {
 class MidiSynth {
  public:
   // A synthesizer for the open mixer's output (block_frames its buffer size),
-  // with the SoundFont loaded and the mixer's music hook taken; nullptr with
-  // the reason in `problem` when the SoundFont cannot be used.
-  static std::unique_ptr<MidiSynth> create(const std::string& soundfont, int block_frames,
-                                           std::string& problem);
+  // with the SoundFont loaded and the mixer's music hook taken; the reason
+  // when the SoundFont cannot be used.
+  static Result<std::unique_ptr<MidiSynth>> create(const std::string& soundfont, int block_frames);
   ~MidiSynth();
   MidiSynth(const MidiSynth&) = delete;
   MidiSynth& operator=(const MidiSynth&) = delete;
@@ -51,7 +50,7 @@ class MidiSynth {
   // SDL_mixer's music hook, on SDL's audio thread.
   static void SDLCALL mix(void* self, Uint8* stream, int len);
   void render(Uint8* stream, int len);
-  fluid_synth_t* fresh_synth(std::string& problem);
+  Result<fluid_synth_t*> fresh_synth();
   Result<void> start_tune(const std::vector<char>& bytes);
   // Takes the tune's synthesizer out of the hook's reach (under the lock);
   // the caller deletes it.
