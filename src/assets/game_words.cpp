@@ -1,5 +1,6 @@
 #include "assets/game_words.h"
 
+#include <algorithm>
 #include <cctype>
 #include <functional>
 
@@ -96,6 +97,8 @@ class Reader {
 
   void line(int no, const std::string& raw) {
     no_ = no;
+    if (!is_utf8(raw))
+      return problem("the line is not UTF-8 text (saved as Shift_JIS?): save game.ini as UTF-8");
     const std::string l = trim_blanks(raw);
     if (l.empty() || l[0] == '#') return;
     if (l[0] == '[') {
@@ -113,15 +116,42 @@ class Reader {
     const std::optional<std::string> value = unescape(trim_blanks(l.substr(eq + 1)));
     if (!value) return problem("key " + key + ": a backslash starts \\n, \\t, \\r, \\s or \\\\");
     if (section_.empty()) return problem("key " + key + " stands before any section");
-    if (section_ == "game") return game(key, *value);
-    if (section_ == "cast") return cast(key, *value);
-    if (section_ == "rename") return rename(key, *value);
-    if (section_ == "ending") return ending(key, *value);
-    if (section_ == "credits") return credits({key, *value});
+    const size_t before = r_.problems.size();
+    if (section_ == "game") game(key, *value);
+    if (section_ == "cast") cast(key, *value);
+    if (section_ == "rename") rename(key, *value);
+    if (section_ == "ending") ending(key, *value);
+    if (section_ == "credits") credits({key, *value});
+    if (r_.problems.size() == before) taken(key);
   }
 
  private:
   void problem(const std::string& text) { r_.problems.push_back({no_, text}); }
+
+  // A key read a second time in its section (7 and 07 are one speaker, and
+  // [cast] may stand twice): the later line's value is the one the game uses.
+  void taken(const std::string& key) {
+    // A number's leading zeros name the same speaker or row.
+    std::string id = section_ + "]";
+    for (size_t i = 0; i < key.size();) {
+      size_t end = i;
+      while (end < key.size() && std::isdigit(static_cast<unsigned char>(key[end])) != 0) ++end;
+      if (end == i) {
+        id += key[i++];
+        continue;
+      }
+      const size_t from = std::min(key.find_first_not_of('0', i), end - 1);
+      id.append(key, from, end - from);
+      i = end;
+    }
+    const auto [at, fresh] = seen_.emplace(id, no_);
+    if (fresh) return;
+    r_.problems.push_back({no_,
+                           "key " + key + " in [" + section_ + "] was given on line " +
+                               std::to_string(at->second) + " already; the game takes this line's",
+                           true});
+    at->second = no_;
+  }
   void unknown(const std::string& key, const std::string& keys) {
     problem("unknown key " + key + " in [" + section_ + "] (the keys are " + keys + ")");
   }
@@ -213,6 +243,7 @@ class Reader {
   WordsReading& r_;
   std::string section_;
   int no_ = 0;
+  std::map<std::string, int> seen_;  // "section]key" -> the line that gave it last
 };
 
 }  // namespace
@@ -258,7 +289,7 @@ std::string fill_names(const std::array<std::string, 6>& names, const std::strin
 }
 
 std::string words_problem_reason(const WordsProblem& p) {
-  return p.text + "; the game keeps its own words there";
+  return p.taken ? p.text : p.text + "; the game keeps its own words there";
 }
 
 std::string game_title(const GameWords& w) {

@@ -49,6 +49,9 @@ struct GameWords {
 struct WordsProblem {
   int line = 0;
   std::string text;
+  // The game takes the line all the same (a key given again: the later
+  // line's value stands), rather than keeping its own words there.
+  bool taken = false;
 };
 struct WordsReading {
   GameWords words;

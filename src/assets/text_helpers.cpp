@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <charconv>
+#include <cstdint>
 
 #include "platform/errors.h"
 
@@ -96,6 +97,30 @@ std::vector<std::string> split_chars(std::string_view utf8) {
 
 size_t utf8_length(std::string_view utf8) {
   return split_chars(utf8).size();
+}
+
+bool is_utf8(std::string_view text) {
+  size_t i = 0;
+  while (i < text.size()) {
+    const auto lead = static_cast<unsigned char>(text[i]);
+    const size_t len = lead < 0x80   ? 1
+                       : lead < 0xC2 ? 0
+                       : lead < 0xE0 ? 2
+                       : lead < 0xF0 ? 3
+                       : lead < 0xF5 ? 4
+                                     : 0;
+    if (len == 0 || i + len > text.size()) return false;
+    uint32_t cp = len == 1 ? lead : lead & (0x7F >> len);
+    for (size_t k = 1; k < len; ++k) {
+      const auto b = static_cast<unsigned char>(text[i + k]);
+      if ((b & 0xC0) != 0x80) return false;
+      cp = (cp << 6) | (b & 0x3F);
+    }
+    const uint32_t least = len == 3 ? 0x800 : len == 4 ? 0x10000 : 0;
+    if (cp < least || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) return false;
+    i += len;
+  }
+  return true;
 }
 
 std::string utf8_substr(std::string_view utf8, size_t first, size_t count) {

@@ -38,6 +38,9 @@ std::vector<std::string> split_lines(std::string_view text);
 // string; a malformed byte counts as one character.
 std::vector<std::string> split_chars(std::string_view utf8);
 size_t utf8_length(std::string_view utf8);
+// Whether a text is well-formed UTF-8 (no stray, overlong or surrogate
+// sequence): a file saved in Shift_JIS is not.
+bool is_utf8(std::string_view text);
 // The characters [first, first + count) of a UTF-8 text.
 std::string utf8_substr(std::string_view utf8, size_t first, size_t count);
 

@@ -540,7 +540,7 @@ struct Checker {
   // author's, though the game plays on with its own text there.
   void check_words() {
     for (const WordsProblem& p : load_game_words(data).problems) {
-      add(true, kGameWordsFile, p.line, "", words_problem_reason(p));
+      add(!p.taken, kGameWordsFile, p.line, "", words_problem_reason(p));
       found.back().plays_on = true;
     }
   }

@@ -211,7 +211,7 @@ void DevSession::reload_words() {
   std::vector<std::string> said;
   for (const WordsProblem& p : r.problems) {
     said.push_back(std::string(kGameWordsFile) + ":" + std::to_string(p.line) +
-                   ": error: " + words_problem_reason(p));
+                   (p.taken ? ": warning: " : ": error: ") + words_problem_reason(p));
     story_.log.record(LogEvent::warning(said.back()));
   }
   const auto words = std::make_shared<const GameWords>(std::move(r.words));

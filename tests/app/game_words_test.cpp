@@ -292,6 +292,42 @@ TEST(GameWords, TheCheckNamesEveryLineTheGameCannotRead) {
   EXPECT_EQ(r.words.summary, "A short story");
 }
 
+// Two slips a text editor makes easy: the file saved in the code page the
+// rest of a Japanese game uses, and a speaker given twice.
+TEST(GameWords, ALineInShiftJisIsRefusedAndAKeyGivenAgainTakesTheLaterLine) {
+  const WordsReading r = read_game_words(
+      "[cast]\n"
+      "7=\x81\x79\x83\x69\x83\x7E\x81\x7A\n"  // 【ナミ】 in Shift_JIS
+      "8=【ナミ】\n"
+      "08=【波】\n"
+      "[credits]\n"
+      "row.2=a|b|c\n"
+      "[cast]\n"
+      "8=【渚】\n");
+  ASSERT_EQ(r.problems.size(), 3u);
+  EXPECT_EQ(r.problems[0].line, 2);
+  EXPECT_FALSE(r.problems[0].taken);
+  EXPECT_NE(words_problem_reason(r.problems[0]).find("not UTF-8"), std::string::npos);
+  EXPECT_FALSE(r.words.cast.count(7));
+  EXPECT_EQ(r.problems[1].line, 4);
+  EXPECT_EQ(words_problem_reason(r.problems[1]),
+            "key 08 in [cast] was given on line 3 already; the game takes this line's");
+  EXPECT_EQ(r.problems[2].line, 8);
+  EXPECT_TRUE(r.problems[2].taken);
+  EXPECT_EQ(r.words.cast.at(8).label, "【渚】");
+
+  TempDir tmp;
+  copy_demo_to(tmp / "data");
+  write_bytes(tmp / "data/game.ini", "[cast]\n7=【波】\n7=【渚】\n");
+  DiskFiles files;
+  const std::vector<datatool::Finding> found = datatool::check_folder(files, tmp / "data");
+  const auto given = std::find_if(found.begin(), found.end(), [](const datatool::Finding& f) {
+    return f.line.rfind("game.ini:3: warning: ", 0) == 0;
+  });
+  ASSERT_NE(given, found.end());
+  EXPECT_FALSE(given->error);
+}
+
 TEST(GameWords, AFolderWithoutTheFileKeepsEveryEngineWord) {
   const WordsReading r = read_game_words("");
   EXPECT_TRUE(r.problems.empty());
