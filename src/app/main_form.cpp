@@ -76,7 +76,7 @@ void layout_message_window(ScreenState& sc, MessageState& m, Text& text) {
   for (Surface& w : sc.Waku) {
     w.back_color = 0;
     w.place(m.left, m.top, m.width, m.height);
-    w.font = Font{"ＭＳ ゴシック", 13, true};
+    w.font = kMessageFont;
     w.fore_color = rgb(255, 255, 255);
   }
   m.Cell_Size = static_cast<int16_t>(sc.Waku[0].font.points + 5);

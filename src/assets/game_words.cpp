@@ -91,6 +91,24 @@ struct Entry {
   const std::string& value;
 };
 
+// A key as the game tells keys apart: "cast]7" for 7= and 07= alike (a
+// number's leading zeros name the same speaker or row).
+std::string words_key(const std::string& section, const std::string& key) {
+  std::string id = section + "]";
+  for (size_t i = 0; i < key.size();) {
+    size_t end = i;
+    while (end < key.size() && std::isdigit(static_cast<unsigned char>(key[end])) != 0) ++end;
+    if (end == i) {
+      id += key[i++];
+      continue;
+    }
+    const size_t from = std::min(key.find_first_not_of('0', i), end - 1);
+    id.append(key, from, end - from);
+    i = end;
+  }
+  return id;
+}
+
 class Reader {
  public:
   explicit Reader(WordsReading& r) : r_(r) {}
@@ -131,20 +149,8 @@ class Reader {
   // A key read a second time in its section (7 and 07 are one speaker, and
   // [cast] may stand twice): the later line's value is the one the game uses.
   void taken(const std::string& key) {
-    // A number's leading zeros name the same speaker or row.
-    std::string id = section_ + "]";
-    for (size_t i = 0; i < key.size();) {
-      size_t end = i;
-      while (end < key.size() && std::isdigit(static_cast<unsigned char>(key[end])) != 0) ++end;
-      if (end == i) {
-        id += key[i++];
-        continue;
-      }
-      const size_t from = std::min(key.find_first_not_of('0', i), end - 1);
-      id.append(key, from, end - from);
-      i = end;
-    }
-    const auto [at, fresh] = seen_.emplace(id, no_);
+    const std::string id = words_key(section_, key);
+    const auto [at, fresh] = r_.key_lines.emplace(id, no_);
     if (fresh) return;
     r_.problems.push_back({no_,
                            "key " + key + " in [" + section_ + "] was given on line " +
@@ -243,7 +249,6 @@ class Reader {
   WordsReading& r_;
   std::string section_;
   int no_ = 0;
-  std::map<std::string, int> seen_;  // "section]key" -> the line that gave it last
 };
 
 }  // namespace
@@ -286,6 +291,11 @@ std::string fill_names(const std::array<std::string, 6>& names, const std::strin
     }
   }
   return out;
+}
+
+int WordsReading::line_of(const std::string& section, const std::string& key) const {
+  const auto it = key_lines.find(words_key(section, key));
+  return it == key_lines.end() ? 0 : it->second;
 }
 
 std::string words_problem_reason(const WordsProblem& p) {

@@ -56,6 +56,11 @@ struct WordsProblem {
 struct WordsReading {
   GameWords words;
   std::vector<WordsProblem> problems;
+  // The line each key the game took was read from (the later one of a key
+  // given twice), for whoever says more of it.
+  std::map<std::string, int> key_lines;
+  // "cast", "7" -> its line; 0 when the file does not give the key.
+  int line_of(const std::string& section, const std::string& key) const;
 };
 
 constexpr int kMaxCastCode = 99;

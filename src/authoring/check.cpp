@@ -22,6 +22,7 @@
 #include "authoring/pictures.h"
 #include "authoring/story_paths.h"
 #include "choices/choices.h"
+#include "ending/ending.h"
 #include "graphics/scene.h"
 #include "message/message.h"
 #include "platform/common/pixbuf_pictures.h"
@@ -538,10 +539,73 @@ struct Checker {
   // --------------------------------------------------------------- music ---
   // The game's own words: a line the game cannot read is an error of the
   // author's, though the game plays on with its own text there.
+  // ---------------------------------------------------------- game.ini ---
+  Text* text = nullptr;  // measures the words as the game draws them; none: not measured
+
   void check_words() {
-    for (const WordsProblem& p : load_game_words(data).problems) {
+    const WordsReading r = load_game_words(data);
+    for (const WordsProblem& p : r.problems) {
       add(!p.taken, kGameWordsFile, p.line, "", words_problem_reason(p));
       found.back().plays_on = true;
+    }
+    if (!text) return;
+    for (const auto& [code, member] : r.words.cast)
+      if (member.label) check_label(r.line_of("cast", std::to_string(code)), code, *member.label);
+    check_credits(r);
+    for (const auto& [key, end] :
+         {std::pair{"true", &r.words.true_end}, {"other", &r.words.other_end}})
+      if (end->lines)
+        for (const std::string& l : *end->lines)
+          letters(r.line_of("ending", key), key, l, closing_font());
+  }
+
+  // A letter no font here has shows as a box.
+  void letters(int line, const std::string& key, const std::string& words, const Font& font) {
+    if (const int n = text->missing_letters(words, font); n > 0)
+      add(false, kGameWordsFile, line, "",
+          "key " + key + ": " + in_quotes(words) + " holds " + std::to_string(n) +
+              (n == 1 ? " letter" : " letters") +
+              " no font on this machine can draw; the game shows a box in its place");
+  }
+
+  // A label wider than a line of the message window is cut at its edge; the
+  // names in it are those of 50.dat (a player's own may be longer).
+  void check_label(int line, int code, const std::string& label) {
+    const std::string key = std::to_string(code);
+    const std::string shown = fill_names(names, label);
+    letters(line, key, shown, label_font(false));
+    for (const bool large : {false, true}) {
+      const int w = text->text_width(shown, label_font(large)), room = line_room(large);
+      if (w <= room) continue;
+      add(false, kGameWordsFile, line, "",
+          "key " + key + ": the label " + in_quotes(shown) + " is " + std::to_string(w) +
+              " pixels wide" + (large ? " in large text" : "") +
+              "; a line of the message window shows " + std::to_string(room) +
+              ", and the rest of it is cut off");
+      return;
+    }
+  }
+
+  // A card shows so much of each cell of the staff roll's table.
+  void check_credits(const WordsReading& r) {
+    EndingState e;
+    e.words = std::make_shared<const GameWords>(r.words);
+    fill_staff_table(e);
+    for (const CreditRoom& room : credit_rooms()) {
+      const bool given = r.words.credit_rows.count(room.row) != 0;
+      const bool title = room.row == 0 && room.cell == 1 && r.words.title;
+      if (!given && !title) continue;
+      const std::string key = title && !given ? "title" : "row." + std::to_string(room.row);
+      const int line = r.line_of(title && !given ? "game" : "credits", key);
+      const std::string& cell =
+          e.Staff_Table[static_cast<size_t>(room.row)][static_cast<size_t>(room.cell)];
+      letters(line, key, cell, room.font);
+      const int w = text->text_width(cell, room.font);
+      if (w > room.pixels)
+        add(false, kGameWordsFile, line, "",
+            "key " + key + ": " + in_quotes(cell) + " is " + std::to_string(w) +
+                " pixels wide; its card of the staff roll shows the first " +
+                std::to_string(room.pixels) + " of it");
     }
   }
 
@@ -573,8 +637,9 @@ struct Checker {
 
 }  // namespace
 
-std::vector<Finding> check_folder(Files& files, const std::string& dir) {
+std::vector<Finding> check_folder(Files& files, const std::string& dir, Text* text) {
   Checker c{DataFolder(files, dir), {}};
+  c.text = text;
   if (!c.data.is_folder()) return {{true, dir + ": error: not a folder"}};
   c.check_system();
   c.check_script();

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "platform/files.h"
+#include "platform/text.h"
 
 namespace vm::datatool {
 
@@ -29,7 +30,10 @@ struct Finding {
 };
 
 // Checks a data folder without changing it; empty when nothing was found.
-std::vector<Finding> check_folder(Files& files, const std::string& dir);
+// With a text service, the game's own words are also measured as the game
+// draws them: a label or a credit wider than the room it is shown in, a
+// letter no font can draw.
+std::vector<Finding> check_folder(Files& files, const std::string& dir, Text* text = nullptr);
 
 // At-rest folder -> editable folder: script.csv, choices.csv, system.txt in
 // UTF-8, pictures as NN.bmp / NN.jpg with their real first bytes, every other

@@ -87,7 +87,7 @@ int DevRun::run() {
   // A folder the game could not load is told as check tells it.
   std::string errors;
   std::vector<std::string> warnings;
-  for (const datatool::Finding& f : datatool::check_folder(pf_.files, folders_.shadow)) {
+  for (const datatool::Finding& f : datatool::check_folder(pf_.files, folders_.shadow, &pf_.text)) {
     const std::string line = edited_name(f.line, pf_.files, folders_.edit);
     const bool blocks = blocks_dev_run(f);
     pf_.log.record(blocks ? LogEvent::error(line) : LogEvent::warning(line));

@@ -240,7 +240,7 @@ bool DevSession::reload_texts(const std::set<std::string>& names) {
   }
   std::vector<std::string> warnings;
   if (errors.empty())
-    for (const datatool::Finding& f : datatool::check_folder(v_.files, f_.shadow))
+    for (const datatool::Finding& f : datatool::check_folder(v_.files, f_.shadow, &story_.text))
       (blocks_dev_run(f) ? errors : warnings).push_back(edited_name(f.line, v_.files, f_.edit));
   if (!errors.empty()) {
     for (const auto& [name, bytes] : good) shadow.replace(name, bytes).value_or_throw();

@@ -571,6 +571,34 @@ const std::vector<Card> kStaffRoll = {
      .rest = 2},
 };
 
+}  // namespace
+
+// What the cards above bring on of each cell: the title card's three parts
+// in 240-pixel strips, a staff card's role and task in 200 and its name in
+// the 65 the split heading slides; the thanks in 150 at 14 points, where the
+// music came from in 300 and the tunes in 330, in the small gothic.
+const std::vector<CreditRoom>& credit_rooms() {
+  static const std::vector<CreditRoom> rooms = [] {
+    std::vector<CreditRoom> r = {
+        {0, 0, kArial20, 240}, {0, 1, kArial20, 240}, {0, 2, kArial20, 240}};
+    for (int row = 2; row <= 5; ++row)
+      for (const auto& [cell, pixels] : {std::pair{0, 200}, {1, 200}, {2, 65}})
+        r.push_back({row, cell, kArial20, pixels});
+    const Font thanks{kArial20.family, 14, false}, small{"ＭＳ ゴシック", 11, false};
+    for (int cell = 0; cell < 2; ++cell) r.push_back({6, cell, thanks, 150});
+    for (int cell = 0; cell < 3; ++cell) r.push_back({7, cell, small, 300});
+    for (int cell = 0; cell < 5; ++cell) r.push_back({8, cell, small, 330});
+    return r;
+  }();
+  return rooms;
+}
+
+const Font& closing_font() {
+  return kMincho20;
+}
+
+namespace {
+
 void play_fade(const Finale& g, const Fade& f) {
   if (f.regions.empty()) return;
   const float alpha = g.ending.alpha;

@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "assets/game_words.h"
 #include "graphics/scene.h"
@@ -78,6 +79,19 @@ void fill_staff_table(EndingState& e);
 std::string name_colour_key(const EndingState& e);
 // The staff-roll picture of card row r (2..5): 81, 82, 83 and 85.
 int staff_picture(int row);
+
+// How much of a cell of Staff_Table its card brings onto the screen: the
+// font the cell is drawn in and its first `pixels` pixels (a staff card
+// shows 65 of a name). Cells no card shows are not listed.
+struct CreditRoom {
+  int row;
+  int cell;
+  Font font;
+  int pixels;
+};
+const std::vector<CreditRoom>& credit_rooms();
+// The font the closing lines are written in.
+const Font& closing_font();
 
 // Registers END_btn among the main window's child areas (layout).
 void layout_ending(Finale g);

@@ -23,11 +23,6 @@ constexpr int kTextY = 18;
 // The frame's inner tinted area starts this far in from every side.
 constexpr int kPanelInset = 6;
 
-// Large text for low vision: one size up, in cells wide enough for it; a
-// line then holds 19 characters and the page is still four lines, the last
-// one ending inside the panel's tinted area.
-constexpr size_t kLargeLineChars = 19;
-
 // The cells the message text is drawn in now.
 struct TextCells {
   Font font;
@@ -112,6 +107,20 @@ void draw_piece(const MessageWindow& mw, const std::vector<std::string>& chars, 
 }
 
 }  // namespace
+
+Font label_font(bool large_text) {
+  Font f = kMessageFont;
+  if (large_text) f.points = kLargeTextPoints;
+  return f;
+}
+
+int line_room(bool large_text) {
+  // Large text: one size up, in cells wide enough for it; a line then holds
+  // 19 characters and the page is still four lines, the last one ending
+  // inside the panel's tinted area.
+  if (large_text) return static_cast<int>(kLargeLineChars) * kLargeTextCell;
+  return static_cast<int>(kLineChars) * (kMessageFont.points + 5);
+}
 
 void draw_cell(const MessageWindow& mw, int index, const std::string& ch, uint32_t colour) {
   const TextCells tc = text_cells(mw);

@@ -52,6 +52,14 @@ constexpr int kPageLines = 4;
 // cells of 21 pixels).
 constexpr int kLargeTextPoints = 15;
 constexpr int kLargeTextCell = 21;
+constexpr size_t kLargeLineChars = 19;
+
+// The window's font; its cells are five pixels wider than its size.
+inline const Font kMessageFont{"ＭＳ ゴシック", 13, true};
+// The font a speaker's label is drawn in, and how many pixels of it a line
+// of the window shows (the rest falls past the window's edge).
+Font label_font(bool large_text);
+int line_room(bool large_text);
 
 constexpr uint32_t kNarrationColour = 0x953C8C;
 constexpr uint32_t kShadowColour = 0xC0C0C0;

@@ -23,6 +23,9 @@ class Text {
                          const Font& font) = 0;
   // Width in pixels of the text as drawn.
   virtual int text_width(const std::string& utf8, const Font& font) = 0;
+  // How many of its letters no font on this machine can draw: each shows as
+  // a box.
+  virtual int missing_letters(const std::string& utf8, const Font& font) = 0;
 };
 
 }  // namespace vm

@@ -17,6 +17,7 @@
 #include "message/history.h"
 #include "message/message.h"
 #include "platform/common/disk_files.h"
+#include "platform/common/pango_text.h"
 #include "script/input.h"
 
 namespace vm {
@@ -326,6 +327,44 @@ TEST(GameWords, ALineInShiftJisIsRefusedAndAKeyGivenAgainTakesTheLaterLine) {
   });
   ASSERT_NE(given, found.end());
   EXPECT_FALSE(given->error);
+}
+
+// What the game would cut or draw as a box is said before a player sees it:
+// the widths are the game's own text drawing's, the rooms the window's and
+// the cards'.
+TEST(GameWords, TheCheckMeasuresTheWordsAsTheGameDrawsThem) {
+  TempDir tmp;
+  copy_demo_to(tmp / "data");
+  write_bytes(tmp / "data/game.ini",
+              "[cast]\n"
+              "7=【とても長い名前のキャラクターさんですよ本当に長い】\n"  // 2: 26 letters
+              "8=【灯台守のおじいさんの孫の友だちの犬さん】\n"  // 3: fits, not in large text
+              "9=【ナミ\xF0\x9F\x8C\x8A】\n"                    // 4: an emoji
+              "10=【ナミ】\n"
+              "[credits]\n"
+              "row.2=Story|Writing|Alexandrina\n"  // 7: a name past 65 pixels
+              "row.3=Pictures|Drawing|Kai\n");
+  DiskFiles files;
+  PangoText text;
+  std::vector<std::string> said;
+  for (const datatool::Finding& f : datatool::check_folder(files, tmp / "data", &text))
+    if (f.line.rfind("game.ini:", 0) == 0) {
+      EXPECT_FALSE(f.error) << f.line;
+      said.push_back(f.line);
+    }
+  ASSERT_EQ(said.size(), 4u) << testing::PrintToString(said);
+  EXPECT_EQ(said[0].rfind("game.ini:2: warning: key 7: the label", 0), 0u) << said[0];
+  EXPECT_NE(said[0].find("a line of the message window shows 414"), std::string::npos);
+  EXPECT_NE(said[1].find("in large text; a line of the message window shows 399"),
+            std::string::npos)
+      << said[1];
+  EXPECT_EQ(said[2].rfind("game.ini:4: warning: key 9:", 0), 0u) << said[2];
+  EXPECT_NE(said[2].find("1 letter no font"), std::string::npos);
+  EXPECT_EQ(said[3].rfind("game.ini:7: warning: key row.2: \"Alexandrina\"", 0), 0u) << said[3];
+  EXPECT_NE(said[3].find("shows the first 65 of it"), std::string::npos);
+  // Without the text service nothing is measured.
+  for (const datatool::Finding& f : datatool::check_folder(files, tmp / "data"))
+    EXPECT_NE(f.line.rfind("game.ini:", 0), 0u) << f.line;
 }
 
 TEST(GameWords, AFolderWithoutTheFileKeepsEveryEngineWord) {

@@ -127,6 +127,7 @@ class BlockText : public Text {
   int text_width(const std::string& utf8, const Font&) override {
     return static_cast<int>(split_chars(utf8).size()) * 18;
   }
+  int missing_letters(const std::string&, const Font&) override { return 0; }
 };
 
 // The scene under everything: every pixel different.

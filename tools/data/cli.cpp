@@ -14,6 +14,7 @@
 #include "authoring/story_paths.h"
 #include "data/data_tool.h"
 #include "platform/common/disk_files.h"
+#include "platform/common/pango_text.h"
 #include "platform/common/pixbuf_pictures.h"
 #include "platform/errors.h"
 
@@ -223,7 +224,11 @@ int data_tool_main(const std::vector<std::string>& given, std::ostream& out, std
       out << "wrote the demo data folder " << args[1] << "\n";
       return 0;
     }
-    if (cmd == "check") return report(check_folder(files, args[1]), strict, out);
+    if (cmd == "check") {
+      // The game's own words are measured with the game's own text drawing.
+      PangoText text;
+      return report(check_folder(files, args[1], &text), strict, out);
+    }
     if (cmd == "icon") return write_icon(args, out, err);
     if (cmd == "graph") {
       write_story_graph(files, args[1], args[2]);

@@ -197,4 +197,9 @@ int PangoText::text_width(const std::string& utf8, const Font& font) {
   return logical.width;
 }
 
+int PangoText::missing_letters(const std::string& utf8, const Font& font) {
+  if (utf8.empty()) return 0;
+  return pango_layout_get_unknown_glyphs_count(cache().prepare(utf8, font));
+}
+
 }  // namespace vm

@@ -12,6 +12,7 @@ class PangoText : public Text {
   void draw_text(Image& dst, int x, int y, const std::string& utf8, uint32_t rgb,
                  const Font& font) override;
   int text_width(const std::string& utf8, const Font& font) override;
+  int missing_letters(const std::string& utf8, const Font& font) override;
 };
 
 }  // namespace vm
