@@ -91,10 +91,10 @@ struct Entry {
   const std::string& value;
 };
 
-// A key as the game tells keys apart: "cast]7" for 7= and 07= alike (a
-// number's leading zeros name the same speaker or row).
-std::string words_key(const std::string& section, const std::string& key) {
-  std::string id = section + "]";
+// A key as the game tells keys apart: "7" for 7= and 07= alike (a number's
+// leading zeros name the same speaker or row).
+std::string words_key(const std::string& key) {
+  std::string id;
   for (size_t i = 0; i < key.size();) {
     size_t end = i;
     while (end < key.size() && std::isdigit(static_cast<unsigned char>(key[end])) != 0) ++end;
@@ -140,7 +140,10 @@ class Reader {
     if (section_ == "rename") rename(key, *value);
     if (section_ == "ending") ending(key, *value);
     if (section_ == "credits") credits({key, *value});
-    if (r_.problems.size() == before) taken(key);
+    // A line the game took (even with a word of warning) may be given again.
+    if (std::none_of(r_.problems.begin() + static_cast<std::ptrdiff_t>(before), r_.problems.end(),
+                     [](const WordsProblem& p) { return !p.taken; }))
+      taken(key);
   }
 
  private:
@@ -149,7 +152,7 @@ class Reader {
   // A key read a second time in its section (7 and 07 are one speaker, and
   // [cast] may stand twice): the later line's value is the one the game uses.
   void taken(const std::string& key) {
-    const std::string id = words_key(section_, key);
+    const std::string id = section_ + "]" + words_key(key);
     const auto [at, fresh] = r_.key_lines.emplace(id, no_);
     if (fresh) return;
     r_.problems.push_back({no_,
@@ -184,6 +187,13 @@ class Reader {
     if (!to) return unknown(key, "title, version, notice, mail, home and summary");
     if (key == "title" && v.empty()) return problem("key title: the game's name is empty");
     *to = v;
+    const auto lines = std::count(v.begin(), v.end(), '\n') + 1;
+    if (key == "notice" && lines > 3)
+      r_.problems.push_back({no_,
+                             "key notice: " + std::to_string(lines) +
+                                 " lines; the About box has room for three, and the rest runs "
+                                 "over its links",
+                             true});
   }
 
   void cast(const std::string& key, const std::string& v) {
@@ -294,7 +304,7 @@ std::string fill_names(const std::array<std::string, 6>& names, const std::strin
 }
 
 int WordsReading::line_of(const std::string& section, const std::string& key) const {
-  const auto it = key_lines.find(words_key(section, key));
+  const auto it = key_lines.find(section + "]" + words_key(key));
   return it == key_lines.end() ? 0 : it->second;
 }
 

@@ -550,7 +550,7 @@ struct Checker {
     }
     if (!text) return;
     for (const auto& [code, member] : r.words.cast)
-      if (member.label) check_label(r.line_of("cast", std::to_string(code)), code, *member.label);
+      if (member.label) check_label(r, code);
     check_credits(r);
     for (const auto& [key, end] :
          {std::pair{"true", &r.words.true_end}, {"other", &r.words.other_end}})
@@ -570,9 +570,10 @@ struct Checker {
 
   // A label wider than a line of the message window is cut at its edge; the
   // names in it are those of 50.dat (a player's own may be longer).
-  void check_label(int line, int code, const std::string& label) {
+  void check_label(const WordsReading& r, int code) {
     const std::string key = std::to_string(code);
-    const std::string shown = fill_names(names, label);
+    const int line = r.line_of("cast", key);
+    const std::string shown = fill_names(names, *r.words.cast.at(code).label);
     letters(line, key, shown, label_font(false));
     for (const bool large : {false, true}) {
       const int w = text->text_width(shown, label_font(large)), room = line_room(large);

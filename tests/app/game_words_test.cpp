@@ -304,8 +304,10 @@ TEST(GameWords, ALineInShiftJisIsRefusedAndAKeyGivenAgainTakesTheLaterLine) {
       "[credits]\n"
       "row.2=a|b|c\n"
       "[cast]\n"
-      "8=【渚】\n");
-  ASSERT_EQ(r.problems.size(), 3u);
+      "8=【渚】\n"
+      "[game]\n"
+      "notice=一\\n二\\n三\\n四\n");  // 10: more than the About box holds
+  ASSERT_EQ(r.problems.size(), 4u);
   EXPECT_EQ(r.problems[0].line, 2);
   EXPECT_FALSE(r.problems[0].taken);
   EXPECT_NE(words_problem_reason(r.problems[0]).find("not UTF-8"), std::string::npos);
@@ -316,6 +318,9 @@ TEST(GameWords, ALineInShiftJisIsRefusedAndAKeyGivenAgainTakesTheLaterLine) {
   EXPECT_EQ(r.problems[2].line, 8);
   EXPECT_TRUE(r.problems[2].taken);
   EXPECT_EQ(r.words.cast.at(8).label, "【渚】");
+  EXPECT_EQ(r.problems[3].line, 10);
+  EXPECT_TRUE(r.problems[3].taken);
+  EXPECT_EQ(r.words.notice, "一\n二\n三\n四");
 
   TempDir tmp;
   copy_demo_to(tmp / "data");
