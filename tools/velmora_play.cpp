@@ -38,6 +38,12 @@ int usage() {
 // A picture of the screen as it is then, noted in the log.
 void schedule_shot(vm::Headless& hl, uint32_t at, const std::string& path, bool& failed) {
   hl.at(at, [&hl, &failed, path] {
+    if (!hl.last_frame_painted()) {
+      hl.log().record(vm::LogEvent::shot_failed(
+          path + ": the screen is not painted yet (this input paints from its paint line on)"));
+      failed = true;
+      return;
+    }
     const vm::Result<void> saved =
         vm::save_png(hl.last_frame().w ? hl.last_frame() : vm::Image(640, 480), path);
     if (saved) {
@@ -136,6 +142,10 @@ void schedule(vm::Headless& hl, uint32_t& cursor, const Step& s, const std::stri
       break;
     case Step::Shot:
       schedule_shot(hl, cursor, out_dir + s.text, shot_failed);
+      break;
+    case Step::Paint:
+      // Only the first counts: frames before it go unpainted.
+      if (hl.paint_from == 0) hl.paint_from = cursor;
       break;
     case Step::Jump:
     case Step::Set:

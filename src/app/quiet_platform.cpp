@@ -31,6 +31,7 @@ class QuietPlatform::QWindow : public Window {
     if (!q_.quiet_) w_.present(frame);
   }
   bool shows_frames() override { return !q_.quiet_ && w_.shows_frames(); }
+  bool pixels_seen() override { return w_.pixels_seen(); }
   void do_events() override {
     if (!q_.quiet_) return w_.do_events();
     if (q_.on_quiet_events) q_.on_quiet_events();

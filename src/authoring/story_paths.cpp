@@ -1178,7 +1178,10 @@ std::string path_input(const Story& story, const Exploration& ex, const StoryPat
       click(choice_point(path.picks[k].second));
       after_pick = true;
     } else if (path.end == PathEnd::Ending) {
-      out += "# the ending, then its end button\n";
+      out +=
+          "# the ending, then its end button; only its frames are painted (the picture\n"
+          "# of its end is compared, the rest of the play by its log)\n";
+      out += runner::line_of(runner::Step{.verb = runner::Step::Paint}) + "\n";
       wait(tail + kEndingMs);
       runner::Step shot;
       shot.verb = runner::Step::Shot;

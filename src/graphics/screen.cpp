@@ -101,7 +101,7 @@ void present_screen(const ScreenState& screen, Window& window) {
   // One frame's room, used again for every frame: the window hands back the
   // room of the one it showed before.
   static Image frame;
-  compose_screen(screen, frame);
+  if (window.pixels_seen()) compose_screen(screen, frame);
   window.present(frame);
 }
 

@@ -63,6 +63,10 @@ class Window {
   // False while frames would not be seen (the game rebuilding an earlier
   // moment behind the scenes): the frame need not even be composed.
   virtual bool shows_frames() { return true; }
+  // False while frames are shown but nobody looks at their pixels (a play
+  // that compares what the game does and pictures only its end): each frame
+  // is still presented at its moment, unpainted.
+  virtual bool pixels_seen() { return true; }
   // Runs every pending event, then returns without blocking.
   virtual void do_events() = 0;
   // The idle state: blocks until at least one event has been dispatched.

@@ -26,7 +26,7 @@ constexpr VerbName kVerbs[] = {
     {Step::Scroll, "scroll"},   {Step::Row, "row"},       {Step::CloseBox, "closebox"},
     {Step::Jump, "jump"},       {Step::Set, "set"},       {Step::Focus, "focus"},
     {Step::FormKey, "formkey"}, {Step::Pad, "pad"},       {Step::PadUp, "padup"},
-    {Step::History, "history"},
+    {Step::History, "history"}, {Step::Paint, "paint"},
 };
 
 const char* verb_name(Step::Verb v) {
@@ -85,7 +85,8 @@ bool parse_args(Step& s, const std::string& rest) {
       s.text = rest;
       return true;
     case Step::CloseBox:
-      return true;
+    case Step::Paint:
+      return rest.empty();
     default:  // Menu, Shot, Press, Control, Choose, Focus: a text that is not empty
       s.text = rest;
       return !rest.empty();
@@ -102,7 +103,8 @@ const char* const kGrammar =
     "             check CAPTION on|off | scroll N | row N | closebox |\n"
     "             focus NAME | formkey NAME (Tab, Return, space, Escape in the open window) |\n"
     "             pad|padup a|b|x|y|back|start|lb|rb|up|down|left|right |\n"
-    "             history N (the history window, the message N back double-clicked)\n"
+    "             history N (the history window, the message N back double-clicked) |\n"
+    "             paint (frames painted from here on; an input with it paints none before)\n"
     "  with --dev: jump NUM | set kou|pap|rub|hap=VALUE\n";
 
 int key_code(const std::string& name) {
@@ -156,6 +158,7 @@ std::string line_of(const Step& s) {
     case Step::Check:
       return verb + " " + s.text + (s.on ? " on" : " off");
     case Step::CloseBox:
+    case Step::Paint:
       return verb;
     default:
       return verb + " " + s.text;

@@ -34,6 +34,7 @@ struct Step {
     Pad,       // text: a gamepad button pressed ("a", "start", "rb"...)
     PadUp,     // text: a gamepad button released
     History,   // n: the history window opened, the message n back double-clicked
+    Paint,     // frames are painted from here on; before the first, only presented
   };
   Verb verb = Wait;
   long ms = 0;

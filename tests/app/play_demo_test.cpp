@@ -47,6 +47,37 @@ TEST(PlayDemo, TheRunnersVerbsSaveAndShootAndAFailedShotIsAFailure) {
   EXPECT_NE(out.find("bad.txt:2"), std::string::npos);
 }
 
+// verify pictures only a path's end: an input with a paint line plays the
+// same (the same log, frame for frame) and paints from that line on, so the
+// picture after it is the one a fully painted play takes; a picture of a
+// moment before it is refused, never an empty screen passed off as the game's.
+TEST(PlayDemo, APaintLineLeavesOnlyTheFramesBeforeItUnpainted) {
+  test::TempDir dir;
+  std::filesystem::copy(test::build_dir() + "/data", dir / "data",
+                        std::filesystem::copy_options::recursive);
+  const auto play = [&](const std::string& name, const std::string& input, std::string& out) {
+    std::ofstream(dir / (name + ".txt")) << input;
+    return test::run_command(test::build_dir() + "/velmora-play --no-speech " + dir.path() +
+                                 "data " + dir.path() + name + ".txt " + dir.path() + name,
+                             out);
+  };
+  std::string whole, painted, early;
+  EXPECT_EQ(play("whole", "wait 5500\nclick 300 255\nwait 3000\nshot end.png\n", whole), 0);
+  EXPECT_EQ(play("painted", "wait 5500\nclick 300 255\npaint\nwait 3000\nshot end.png\n", painted),
+            0);
+  EXPECT_EQ(test::read_bytes(dir / "painted/end.png"), test::read_bytes(dir / "whole/end.png"));
+  const auto without_shots = [](std::string log) {
+    for (size_t at; (at = log.find("/end.png")) != std::string::npos;)
+      log.erase(log.rfind(' ', at), log.find('\n', at) - log.rfind(' ', at));
+    return log;
+  };
+  EXPECT_EQ(without_shots(painted), without_shots(whole));
+
+  EXPECT_EQ(play("early", "wait 3000\nshot title.png\nwait 100\npaint\nwait 100\n", early), 1);
+  EXPECT_FALSE(std::filesystem::exists(dir / "early/title.png"));
+  EXPECT_NE(early.find("title.png: the screen is not painted yet"), std::string::npos) << early;
+}
+
 // The runner as a tester's tool: it plays with a settings file given to it
 // (and leaves the file alone), a scroll acts on the control that has the
 // focus, a history line rolls back to a message, and an answer that does not

@@ -183,6 +183,11 @@ class Headless {
   // texts spoken, in order.
   bool no_speech = false;
   std::vector<std::string> spoken;
+  // Frames presented before this moment go unpainted (nobody looks at them):
+  // the game presents them at the same moments all the same.
+  uint32_t paint_from = 0;
+  // Whether the last frame presented was painted.
+  bool last_frame_painted() const { return last_frame_painted_; }
 
  private:
   friend class HeadlessWindow;
@@ -235,6 +240,7 @@ class Headless {
   std::vector<Timer> timers_;
   EventSink* sink_ = nullptr;
   Image last_frame_;
+  bool last_frame_painted_ = true;
   int present_count_ = 0;
   std::string caption_;
   std::string app_name_ = kAppTitle;

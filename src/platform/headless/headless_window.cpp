@@ -38,7 +38,9 @@ class HeadlessWindow : public Window {
   void set_app_name(const std::string& name) override { h_.app_name_ = name; }
   void set_busy_cursor(bool) override {}
   void show() override {}
+  bool pixels_seen() override { return h_.now_ >= h_.paint_from; }
   void present(Image& frame) override {
+    h_.last_frame_painted_ = pixels_seen();
     std::swap(h_.last_frame_, frame);
     ++h_.present_count_;
     if (h_.on_present) h_.on_present(h_.last_frame_, h_.now_);
