@@ -79,7 +79,7 @@ void layout_message_window(ScreenState& sc, MessageState& m, Text& text) {
     w.font = kMessageFont;
     w.fore_color = rgb(255, 255, 255);
   }
-  m.Cell_Size = static_cast<int16_t>(sc.Waku[0].font.points + 5);
+  m.Cell_Size = static_cast<int16_t>(cell_size(sc.Waku[0].font));
 
   for (int i = 0; i < 3; ++i) add_layer(sc, sc.Doll_Disp[i], nullptr, false);
   add_layer(sc, sc.Waku[0], nullptr, false);

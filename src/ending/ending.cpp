@@ -498,6 +498,9 @@ struct Card {
   int rest = 0;     // seconds
 };
 
+// How much of a staff card's name the split heading slides across.
+constexpr int kNameShown = 65;
+
 // A staff card over its picture; the first of them starts the weight again.
 Card staff_card(int16_t row, bool first) {
   return {.card_split = 200,
@@ -573,21 +576,29 @@ const std::vector<Card> kStaffRoll = {
 
 }  // namespace
 
-// What the cards above bring on of each cell: the title card's three parts
-// in 240-pixel strips, a staff card's role and task in 200 and its name in
-// the 65 the split heading slides; the thanks in 150 at 14 points, where the
-// music came from in 300 and the tunes in 330, in the small gothic.
+// What the cards above bring on of each cell, in the font Pic_Back has then
+// (as draw_card sets it): a staff card shows the first Card_Split pixels of
+// its role and task (the title card of all three parts) and kNameShown of
+// its name; a card of lines shows as much of each as its region brings on.
 const std::vector<CreditRoom>& credit_rooms() {
   static const std::vector<CreditRoom> rooms = [] {
-    std::vector<CreditRoom> r = {
-        {0, 0, kArial20, 240}, {0, 1, kArial20, 240}, {0, 2, kArial20, 240}};
-    for (int row = 2; row <= 5; ++row)
-      for (const auto& [cell, pixels] : {std::pair{0, 200}, {1, 200}, {2, 65}})
-        r.push_back({row, cell, kArial20, pixels});
-    const Font thanks{kArial20.family, 14, false}, small{"ＭＳ ゴシック", 11, false};
-    for (int cell = 0; cell < 2; ++cell) r.push_back({6, cell, thanks, 150});
-    for (int cell = 0; cell < 3; ++cell) r.push_back({7, cell, small, 300});
-    for (int cell = 0; cell < 5; ++cell) r.push_back({8, cell, small, 330});
+    std::vector<CreditRoom> r;
+    Font font = kArial20;  // as black_canvas leaves it
+    for (const Card& c : kStaffRoll) {
+      const Shows& s = c.shows;
+      if (s.staff_row >= 0)
+        for (int cell = 0; cell < 3; ++cell)
+          r.push_back(
+              {s.staff_row, cell, font, cell == 2 && s.staff_row > 0 ? kNameShown : c.card_split});
+      if (s.lines.empty()) continue;
+      if (s.family)
+        font = Font{s.family, s.points, false};
+      else if (s.points)
+        font.points = s.points;
+      for (const CardLine& l : s.lines)
+        r.push_back(
+            {static_cast<int>(l.row), static_cast<int>(l.column), font, c.in.regions.front().w});
+    }
     return r;
   }();
   return rooms;
@@ -654,11 +665,11 @@ void split_heading(Finale g) {
   for (int j = 0; j <= 20; ++j) {
     e.alpha = static_cast<float>(static_cast<double>(e.alpha) - 0.03);
     copy(g, 180, 330, 200, 52 + j, 0, 30);
-    copy(g, 415 - j, 350, 65, 32, 0, 200);
+    copy(g, 415 - j, 350, kNameShown, 32, 0, 200);
     blend(g, 180, 350 - j, 200, 32, 200, 50, e.alpha, true);
     blend(g, 180, 350 + j, 200, 32, 200, 50, e.alpha, true);
-    blend(g, 180 + j, 350, 65, 32, 0, 150, e.alpha, true);
-    blend(g, 415 - j, 350, 65, 32, 0, 150, static_cast<float>(1.0 - e.alpha), true);
+    blend(g, 180 + j, 350, kNameShown, 32, 0, 150, e.alpha, true);
+    blend(g, 415 - j, 350, kNameShown, 32, 0, 150, static_cast<float>(1.0 - e.alpha), true);
     refresh(g);
     do_events(g);
     sleep_ms(g, 50);

@@ -119,7 +119,7 @@ int line_room(bool large_text) {
   // 19 characters and the page is still four lines, the last one ending
   // inside the panel's tinted area.
   if (large_text) return static_cast<int>(kLargeLineChars) * kLargeTextCell;
-  return static_cast<int>(kLineChars) * (kMessageFont.points + 5);
+  return static_cast<int>(kLineChars) * cell_size(kMessageFont);
 }
 
 void draw_cell(const MessageWindow& mw, int index, const std::string& ch, uint32_t colour) {

@@ -56,6 +56,9 @@ constexpr size_t kLargeLineChars = 19;
 
 // The window's font; its cells are five pixels wider than its size.
 inline const Font kMessageFont{"ＭＳ ゴシック", 13, true};
+inline int cell_size(const Font& f) {
+  return f.points + 5;
+}
 // The font a speaker's label is drawn in, and how many pixels of it a line
 // of the window shows (the rest falls past the window's edge).
 Font label_font(bool large_text);
